@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The virtual desktop that the program and the tests run on where there is no display:
+# Xvfb (1920x1080x24), openbox, xcompmgr, trayer, and a private PulseAudio daemon with a
+# null sink as default sink and a sine source as default microphone.
+#
+#   desktop.sh start          starts one; prints the environment to eval (DISPLAY, PULSE_SERVER, ...)
+#   desktop.sh stop STATEDIR  stops everything that start started, by PID, and removes STATEDIR
+#   desktop.sh exec CMD...    starts one, runs CMD in it, stops it; exits with CMD's status
+#
+# A screenshot of a running desktop: DISPLAY=:N import -window root shot.png
+set -euo pipefail
+
+log() { echo "desktop: $*" >&2; }
+
+is_gone() {
+  # An exited child can linger as a zombie until its parent reaps it: count that as gone.
+  local pid=$1
+  [ -r "/proc/$pid/stat" ] || return 0
+  local state
+  state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || echo Z)
+  [ "$state" = Z ] || [ "$state" = X ]
+}
+
+stop_desktop() {
+  local state=$1
+  [ -d "$state" ] || return 0
+  if [ -f "$state/pids" ]; then
+    local pids
+    pids=$(tac "$state/pids")
+    for pid in $pids; do kill -TERM "$pid" 2>/dev/null || true; done
+    for _ in $(seq 1 40); do
+      local alive=0
+      for pid in $pids; do is_gone "$pid" || alive=1; done
+      [ $alive = 0 ] && break
+      sleep 0.05
+    done
+    for pid in $pids; do is_gone "$pid" || kill -KILL "$pid" 2>/dev/null || true; done
+  fi
+  rm -rf "$state"
+}
+
+remember() { echo "$1" >>"$STATE/pids"; }
+
+start_desktop() {
+  STATE=$(mktemp -d "${TMPDIR:-/tmp}/calvorine-desktop.XXXXXX")
+  chmod 700 "$STATE"
+  : >"$STATE/pids"
+  trap 'stop_desktop "$STATE"' ERR
+
+  # X server: -displayfd picks a free display without races; -noreset keeps the keyboard
+  # option below alive when the last client disconnects.
+  Xvfb -displayfd 7 -screen 0 1920x1080x24 -noreset -nolisten tcp +extension MIT-SHM \
+    7>"$STATE/display" >"$STATE/xvfb.log" 2>&1 &
+  remember $!
+  for _ in $(seq 1 200); do
+    [ -s "$STATE/display" ] && break
+    sleep 0.01
+  done
+  local num
+  num=$(tr -dc '0-9' <"$STATE/display")
+  if [ -z "$num" ]; then log "Xvfb did not start"; cat "$STATE/xvfb.log" >&2; false; fi
+  export DISPLAY=":$num"
+
+  openbox --sm-disable >"$STATE/openbox.log" 2>&1 &
+  remember $!
+  xcompmgr >"$STATE/xcompmgr.log" 2>&1 &
+  remember $!
+  trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+    --transparent false >"$STATE/trayer.log" 2>&1 &
+  remember $!
+  # Without this, Ctrl+Alt+F-keys switch (nonexistent) virtual terminals and never reach a grab.
+  setxkbmap -option srvrkeys:none
+  if ! setxkbmap -query | grep -q srvrkeys:none; then log "keyboard option did not stick"; false; fi
+
+  # Sound: a private daemon, started without DISPLAY, with a private HOME and runtime folder.
+  mkdir -p "$STATE/pulse-home" "$STATE/runtime"
+  chmod 700 "$STATE/runtime"
+  env -u DISPLAY HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
+    -L "module-native-protocol-unix socket=$STATE/pulse.sock auth-anonymous=1" \
+    -L "module-null-sink sink_name=calvorine_null sink_properties=device.description=Null" \
+    -L "module-sine-source source_name=calvorine_mic frequency=440 rate=48000" \
+    >"$STATE/pulse.log" 2>&1 &
+  remember $!
+  export PULSE_SERVER="unix:$STATE/pulse.sock"
+  local ok=0
+  for _ in $(seq 1 200); do
+    if pactl info >/dev/null 2>&1; then ok=1; break; fi
+    sleep 0.02
+  done
+  if [ $ok = 0 ]; then log "PulseAudio did not start"; cat "$STATE/pulse.log" >&2; false; fi
+  pactl set-default-sink calvorine_null
+  pactl set-default-source calvorine_mic
+
+  # Window manager ready: openbox sets _NET_SUPPORTING_WM_CHECK on the root window.
+  for _ in $(seq 1 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+    sleep 0.02
+  done
+  trap - ERR
+
+  export XDG_RUNTIME_DIR="$STATE/runtime"
+  export CALVORINE_DESKTOP="$STATE"
+}
+
+print_env() {
+  echo "export DISPLAY='$DISPLAY'"
+  echo "export PULSE_SERVER='$PULSE_SERVER'"
+  echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"
+  echo "export CALVORINE_DESKTOP='$CALVORINE_DESKTOP'"
+}
+
+case "${1:-}" in
+start)
+  start_desktop
+  print_env
+  ;;
+stop)
+  stop_desktop "${2:?state folder}"
+  ;;
+exec)
+  shift
+  [ "${1:-}" = "--" ] && shift
+  start_desktop
+  trap 'stop_desktop "$STATE"' EXIT
+  trap 'exit 130' INT TERM
+  unset PULSE_COOKIE
+  set +e
+  "$@"
+  status=$?
+  set -e
+  exit $status
+  ;;
+*)
+  echo "usage: $0 start | stop STATEDIR | exec CMD..." >&2
+  exit 2
+  ;;
+esac

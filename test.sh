@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite through ctest on a
+# virtual desktop of its own; then builds the libFuzzer targets with clang and runs them.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+JOBS=$(nproc)
+
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$JOBS"
+scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
+
+if [ -n "$(find fuzz -name CMakeLists.txt 2>/dev/null)" ]; then
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "$JOBS"
+  ctest --test-dir build-fuzz -L fuzz --output-on-failure --no-tests=error -j "$JOBS"
+fi
