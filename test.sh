@@ -11,7 +11,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$JOBS"
 scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
 
-if [ -n "$(find fuzz -name CMakeLists.txt 2>/dev/null)" ]; then
+if [ -n "$(find fuzz -mindepth 2 -name CMakeLists.txt 2>/dev/null)" ]; then
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$JOBS"
   ctest --test-dir build-fuzz -L fuzz --output-on-failure --no-tests=error -j "$JOBS"
