@@ -65,3 +65,24 @@ function(calvorine_add_fuzzer name)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 600)
   add_dependencies(fuzzers ${name})
 endfunction()
+
+# Includes every *.cmake file of the current folder, in name order. A folder shared by
+# several engineers keeps each one's sources in a file of its own
+# (target_sources(<target> PRIVATE ...)), so that nobody edits another's list.
+macro(calvorine_include_lists)
+  file(GLOB _calvorine_lists CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+  list(SORT _calvorine_lists)
+  foreach(_list ${_calvorine_lists})
+    include(${_list})
+  endforeach()
+endmacro()
+
+# Links the targets that exist among the ones named (folders come and go while the
+# program is being built).
+function(calvorine_link_existing target visibility)
+  foreach(dep ${ARGN})
+    if(TARGET ${dep})
+      target_link_libraries(${target} ${visibility} ${dep})
+    endif()
+  endforeach()
+endfunction()
