@@ -1,0 +1,4 @@
+# Tests of the item records, models, views, delegates, combo box, menu and scroll bar.
+set(_items_dir ${CMAKE_CURRENT_LIST_DIR}/items)
+calvorine_add_test(tst_item_records SOURCES ${_items_dir}/tst_item_records.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_models SOURCES ${_items_dir}/tst_item_models.cpp LIBS calvorine_toolkit OFFSCREEN)
