@@ -1,0 +1,129 @@
+#include "app/FormatSettingFile.h"
+
+#include "app/AppGlobals.h"
+#include "app/ParserXML.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kFormatElement = QStringLiteral("FORMAT_");
+const QString kFormatId = QStringLiteral("Format_ID");
+
+QDomElement findFormat(const QDomDocument& document, const QString& formatId) {
+    for (QDomElement child = document.documentElement().firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        if (child.attribute(kFormatId) == formatId) {
+            return child;
+        }
+    }
+    return QDomElement();
+}
+
+bool loadExisting(QDomDocument* document) {
+    const QString path = formatSettingFilePath();
+    if (!QFile::exists(path) || !loadXmlDocument(path, document)) {
+        return false;
+    }
+    if (document->documentElement().isNull()) {
+        document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
+    }
+    return true;
+}
+
+} // namespace
+
+QString formatSettingFilePath() { return getAppDataProductDir() + QStringLiteral("/VideoDefaultFormatSetting.xml"); }
+
+std::optional<FormatSetting> readFormatSetting(const QString& formatId) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return std::nullopt;
+    }
+    const QDomElement format = findFormat(document, formatId);
+    if (format.isNull()) {
+        return std::nullopt;
+    }
+    const QDomElement custom = format.firstChildElement();
+    if (custom.isNull()) {
+        return std::nullopt;
+    }
+    FormatSetting setting;
+    setting.onlyAudio = custom.attribute(QStringLiteral("OnlyAudio")) == QLatin1String("Y");
+    if (!setting.onlyAudio) {
+        setting.videoEncoder = custom.attribute(QStringLiteral("V_Encoder"));
+        setting.videoResolution = custom.attribute(QStringLiteral("V_Resolution"));
+        setting.videoFrameRate = custom.attribute(QStringLiteral("V_FrameRate"));
+        setting.videoBitRate = custom.attribute(QStringLiteral("V_BitRate"));
+        setting.videoQuality = custom.attribute(QStringLiteral("V_Quality"));
+    }
+    setting.audioEncoder = custom.attribute(QStringLiteral("A_Encoder"));
+    setting.audioChannels = custom.attribute(QStringLiteral("A_Channel"));
+    setting.audioSampleRate = custom.attribute(QStringLiteral("A_SampleRate"));
+    setting.audioBitRate = custom.attribute(QStringLiteral("A_BitRate"));
+    return setting;
+}
+
+void writeFormatSetting(const QString& formatId, const FormatSetting& setting) {
+    const QString path = formatSettingFilePath();
+    QDomDocument document;
+    if (QFile::exists(path)) {
+        if (!loadExisting(&document)) {
+            return;
+        }
+    } else {
+        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    }
+    QDomElement format = findFormat(document, formatId);
+    if (format.isNull()) {
+        format = document.createElement(kFormatElement);
+        format.setAttribute(kFormatId, formatId);
+        document.documentElement().appendChild(format);
+    }
+    QDomElement custom = format.firstChildElement();
+    if (custom.isNull()) {
+        custom = document.createElement(QStringLiteral("Format_Custom"));
+        format.appendChild(custom);
+    }
+    custom.setAttribute(QStringLiteral("OnlyAudio"), setting.onlyAudio ? QStringLiteral("Y") : QStringLiteral("N"));
+    custom.setAttribute(QStringLiteral("V_Encoder"), setting.videoEncoder);
+    custom.setAttribute(QStringLiteral("V_Resolution"), setting.videoResolution);
+    custom.setAttribute(QStringLiteral("V_FrameRate"), setting.videoFrameRate);
+    custom.setAttribute(QStringLiteral("V_BitRate"), setting.videoBitRate);
+    custom.setAttribute(QStringLiteral("V_Quality"), setting.videoQuality);
+    custom.setAttribute(QStringLiteral("A_Encoder"), setting.audioEncoder);
+    custom.setAttribute(QStringLiteral("A_Channel"), setting.audioChannels);
+    custom.setAttribute(QStringLiteral("A_SampleRate"), setting.audioSampleRate);
+    custom.setAttribute(QStringLiteral("A_BitRate"), setting.audioBitRate);
+    ParserXML::writeOperateXml(path, document);
+}
+
+QString readFormatAttribute(const QString& formatId, const QString& key) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return QString();
+    }
+    return findFormat(document, formatId).attribute(key);
+}
+
+void writeFormatAttribute(const QString& formatId, const QString& key, const QString& value) {
+    // Part 1.105 drops the value when the format has no element yet; that loses a reset's
+    // QUALITY_VALUE on a clean file (issue 4), so the file and the element are created.
+    const QString path = formatSettingFilePath();
+    QDomDocument document;
+    if (QFile::exists(path)) {
+        if (!loadExisting(&document)) {
+            return;
+        }
+    } else {
+        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    }
+    QDomElement format = findFormat(document, formatId);
+    if (format.isNull()) {
+        format = document.createElement(kFormatElement);
+        format.setAttribute(kFormatId, formatId);
+        document.documentElement().appendChild(format);
+    }
+    format.setAttribute(key, value);
+    ParserXML::writeOperateXml(path, document);
+}

@@ -1,0 +1,214 @@
+#include "app/HistoryFile.h"
+
+#include "app/AppGlobals.h"
+#include "app/ParserXML.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kPathItem = QStringLiteral("Path_item");
+const QString kPathKey = QStringLiteral("Converted_path_");
+const QString kInfo = QStringLiteral("CONVERTED_INFO_");
+
+QString yesNo(bool value) { return value ? QStringLiteral("Y") : QStringLiteral("N"); }
+bool isYes(const QString& text) { return text == QLatin1String("Y"); }
+
+QString normalised(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
+
+// Loads an existing history file; false when it is missing or cannot be opened.
+bool loadExisting(QDomDocument* document) {
+    const QString path = historyFilePath();
+    if (!QFile::exists(path) || !loadXmlDocument(path, document)) {
+        return false;
+    }
+    if (document->documentElement().isNull()) {
+        document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
+    }
+    return true;
+}
+
+QDomElement findEntry(const QDomDocument& document, const QString& mediaPath) {
+    const QString wanted = normalised(mediaPath);
+    for (QDomElement child = document.documentElement().firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        if (child.tagName() == kPathItem && normalised(child.attribute(kPathKey)) == wanted) {
+            return child;
+        }
+    }
+    return QDomElement();
+}
+
+void readValues(const QDomElement& info, HistoryXmlItem* item, bool withFormat) {
+    item->thumbnailPath = info.attribute(QStringLiteral("Img_path_"));
+    item->title = info.attribute(QStringLiteral("Title_"));
+    item->resolution = info.attribute(QStringLiteral("Resolutin_"));
+    item->duration = info.attribute(QStringLiteral("Time_"));
+    item->size = info.attribute(QStringLiteral("Size_"));
+    item->creationTime = info.attribute(QStringLiteral("Create_time_"));
+    if (withFormat) {
+        item->format = info.attribute(QStringLiteral("Format_"));
+    }
+    item->extension = info.attribute(QStringLiteral("Extend_"));
+    item->artist = info.attribute(QStringLiteral("Artist_"));
+    item->album = info.attribute(QStringLiteral("Album_"));
+    item->genre = info.attribute(QStringLiteral("Genre_"));
+    item->preferencePath = info.attribute(QStringLiteral("preferencePath_"));
+    item->isVideo = isYes(info.attribute(QStringLiteral("Video_file")));
+    item->isNew = isYes(info.attribute(QStringLiteral("New_file")));
+}
+
+} // namespace
+
+QString historyFilePath() { return getAppDataProductDir() + QStringLiteral("/History.xml"); }
+
+void addHistoryItem(const HistoryXmlItem& item) {
+    const QString path = historyFilePath();
+    QDomDocument document;
+    if (QFile::exists(path)) {
+        if (!loadExisting(&document)) {
+            return;
+        }
+    } else {
+        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    }
+    QDomElement root = document.documentElement();
+    QDomElement entry;
+    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        if (child.tagName() == kPathItem && child.attribute(kPathKey) == item.mediaPath) {
+            entry = child;
+            break;
+        }
+    }
+    if (entry.isNull()) {
+        entry = document.createElement(kPathItem);
+        entry.setAttribute(kPathKey, item.mediaPath);
+        root.appendChild(entry);
+    }
+    QDomElement info = entry.firstChildElement();
+    if (info.isNull()) {
+        info = document.createElement(kInfo);
+        entry.appendChild(info);
+    }
+    info.setAttribute(QStringLiteral("Img_path_"), item.thumbnailPath);
+    info.setAttribute(QStringLiteral("Title_"), item.title);
+    info.setAttribute(QStringLiteral("Resolutin_"), item.resolution);
+    info.setAttribute(QStringLiteral("Time_"), item.duration);
+    info.setAttribute(QStringLiteral("Size_"), item.size);
+    info.setAttribute(QStringLiteral("Create_time_"), item.creationTime);
+    info.setAttribute(QStringLiteral("Format_"), item.format);
+    info.setAttribute(QStringLiteral("Extend_"), item.extension);
+    info.setAttribute(QStringLiteral("Artist_"), item.artist);
+    info.setAttribute(QStringLiteral("Album_"), item.album);
+    info.setAttribute(QStringLiteral("Genre_"), item.genre);
+    info.setAttribute(QStringLiteral("preferencePath_"), item.preferencePath);
+    info.setAttribute(QStringLiteral("Video_file"), yesNo(item.isVideo));
+    info.setAttribute(QStringLiteral("New_file"), yesNo(item.isNew));
+    ParserXML::writeOperateXml(path, document);
+}
+
+std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return std::nullopt;
+    }
+    const QDomElement entry = findEntry(document, mediaPath);
+    if (entry.isNull()) {
+        return std::nullopt;
+    }
+    HistoryXmlItem item;
+    item.mediaPath = normalised(mediaPath);
+    readValues(entry.firstChildElement(), &item, true);
+    return item;
+}
+
+QString readHistoryPreferencePath(const QString& mediaPath) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return QString();
+    }
+    const QDomElement entry = findEntry(document, mediaPath);
+    if (entry.isNull()) {
+        return QString();
+    }
+    return entry.firstChildElement().attribute(QStringLiteral("preferencePath_"));
+}
+
+void removeHistoryItem(const QString& mediaPath) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return;
+    }
+    QDomElement entry = findEntry(document, mediaPath);
+    if (entry.isNull()) {
+        return;
+    }
+    document.documentElement().removeChild(entry);
+    ParserXML::writeOperateXml(historyFilePath(), document);
+}
+
+void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath) {
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return;
+    }
+    QDomElement entry = findEntry(document, oldMediaPath);
+    if (entry.isNull()) {
+        return;
+    }
+    entry.setAttribute(kPathKey, newMediaPath);
+    ParserXML::writeOperateXml(historyFilePath(), document);
+}
+
+QStringList listHistoryFiles() {
+    QStringList files;
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return files;
+    }
+    QDomElement root = document.documentElement();
+    bool changed = false;
+    QDomElement child = root.firstChildElement();
+    while (!child.isNull()) {
+        QDomElement next = child.nextSiblingElement();
+        const QString mediaPath = child.attribute(kPathKey);
+        if (!mediaPath.isEmpty() && QFileInfo::exists(mediaPath)) {
+            files.append(mediaPath);
+        } else {
+            root.removeChild(child);
+            changed = true;
+        }
+        child = next;
+    }
+    if (changed) {
+        ParserXML::writeOperateXml(historyFilePath(), document);
+    }
+    return files;
+}
+
+void readAllHistoryItems(QList<HistoryXmlItem>* items) {
+    if (items == nullptr) {
+        return;
+    }
+    QDomDocument document;
+    if (!loadExisting(&document)) {
+        return;
+    }
+    bool changed = false;
+    for (QDomElement child = document.documentElement().firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        HistoryXmlItem item;
+        item.mediaPath = normalised(child.attribute(kPathKey));
+        QDomElement info = child.firstChildElement();
+        readValues(info, &item, false);
+        if (item.isNew) {
+            info.setAttribute(QStringLiteral("New_file"), QStringLiteral("N"));
+            changed = true;
+        }
+        items->append(item);
+    }
+    if (changed) {
+        ParserXML::writeOperateXml(historyFilePath(), document);
+    }
+}

@@ -1,0 +1,62 @@
+// The history file "History.xml" in the data folder (Part 1.104): one "Path_item" per
+// media file (attribute "Converted_path_", the key) holding one "CONVERTED_INFO_" element
+// with the entry's values. GUI thread only; every operation loads, changes and saves the
+// whole file atomically (ParserXML). A damaged file is kept as "History.xml.bad".
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One history entry in memory: a plain value; copies are independent.
+struct HistoryXmlItem {
+    QString thumbnailPath;  // "Img_path_"
+    QString mediaPath;      // "Converted_path_" (the key)
+    QString preferencePath; // "preferencePath_"
+    QString resolution;     // "Resolutin_": "%1*%2"
+    QString duration;       // "Time_"
+    QString size;           // "Size_": formatFileSize text
+    QString creationTime;   // "Create_time_": "dd-MM-yyyy hh:mm"
+    QString format;         // "Format_"
+    QString extension;      // "Extend_"
+    QString title;          // "Title_"
+    QString artist;         // "Artist_"
+    QString album;          // "Album_"
+    QString genre;          // "Genre_"
+    QString extraText;      // not stored in the file
+    bool isVideo = false;   // "Video_file"
+    bool isNew = false;     // "New_file"
+};
+
+// Full path of "History.xml" in the data folder.
+QString historyFilePath();
+
+// Adds the entry, or overwrites the one with the same media path (compared as stored).
+// Creates the file when missing. Always saves.
+void addHistoryItem(const HistoryXmlItem& item);
+
+// The entry of the media path ("\" and "/" compared alike), its media path given with
+// "/"; nothing when there is none. Returned by value (the Part's module-owned pointer that
+// the next call freed is gone).
+std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath);
+
+// The entry's "preferencePath_"; empty when there is no such entry.
+QString readHistoryPreferencePath(const QString& mediaPath);
+
+// Removes the entry (the first match); the media file is not touched.
+void removeHistoryItem(const QString& mediaPath);
+
+// Changes the entry's key to newMediaPath (stored as given); other values stay. No match:
+// the file is not rewritten.
+void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
+
+// The keys of all entries whose media file exists, in file order; drops the others from
+// the file (saving only when it dropped one).
+QStringList listHistoryFiles();
+
+// Appends one record per entry, in file order (media paths with "/"; "Format_" is not
+// read), and clears the entries' "New_file" marks in the file (the records keep
+// isNew = true). Saves only when it cleared a mark.
+void readAllHistoryItems(QList<HistoryXmlItem>* items);

@@ -1,0 +1,68 @@
+// Start-up pieces (Part 1.101): the display scale factor, the application object with its
+// native event filter for global hotkeys, and the single-instance guard.
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QString>
+
+#include <memory>
+
+class QSharedMemory;
+class QSystemSemaphore;
+
+// Computes the display scale factor once per process, before the application object
+// exists. A QT_SCALE_FACTOR the user set is never overridden (it becomes the factor).
+// Otherwise the factor is the X resource Xft.dpi / 96 (what desktops set for scaling);
+// when the display gives nothing the factor stays 1.0 and the environment is untouched;
+// else QT_SCALE_FACTOR is set to QString::number(factor, 'g', 6).
+void initScaleFactor();
+// The stored factor (1.0 when never computed or when the display gave nothing).
+// Any thread after start-up.
+float scaleFactor();
+// Seam for tests: the same as initScaleFactor with the display's factor given (0 or less:
+// the display gave nothing). Also guarded by the once-flag.
+void initScaleFactorWith(double displayFactor);
+
+// Turns xcb key presses of grabbed combinations into the activated() signal of the first
+// shortcut (manager order) that holds the combination; such events count as handled.
+class KeyNativeEventFilter : public QAbstractNativeEventFilter {
+public:
+    ~KeyNativeEventFilter() override;
+    bool nativeEventFilter(const QByteArray& eventType, void* message, long* result) override;
+};
+
+class KeyApplication : public QApplication {
+    Q_OBJECT
+public:
+    KeyApplication(int& argc, char** argv);
+    ~KeyApplication() override;
+
+private:
+    KeyNativeEventFilter* m_filter;
+};
+
+// The single-instance guard: a QSystemSemaphore keyed by the product title serialises the
+// check; a 1-byte QSharedMemory "SystemObject_<title>" marks the running instance. A
+// segment left behind by a crashed (killed) instance is detected and removed, so it never
+// blocks the next start. Both keys live on files in the temporary folder: processes that
+// share a guard need the same TMPDIR.
+class SingleInstanceGuard {
+public:
+    explicit SingleInstanceGuard(const QString& productTitle);
+    ~SingleInstanceGuard();
+    // True when this process is the first instance (it then holds the segment until the
+    // guard is destroyed).
+    bool isFirstInstance() const { return m_first; }
+
+private:
+    std::unique_ptr<QSystemSemaphore> m_semaphore;
+    std::unique_ptr<QSharedMemory> m_memory;
+    bool m_first = false;
+};
+
+// The second instance's part: finds the first instance's top-level window by its title,
+// restores it when minimised and brings it to the front. False when no window has the
+// title. `searchMilliseconds`: how long to keep looking (the first instance may be still
+// showing its window).
+bool raiseRunningInstance(const QString& windowTitle, int searchMilliseconds = 2000);

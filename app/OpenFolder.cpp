@@ -1,0 +1,3 @@
+#include "app/AppGlobals.h"
+
+void openFolderOfFile(const std::string&) {}

@@ -1,0 +1,33 @@
+// Shared access to the program's XML files (Part 1.103). Conventions of every file: root
+// "ROOTITEM", values as attributes, booleans "Y"/"N", UTF-8 with an indent of 4, no XML
+// declaration. GUI thread only (no lock, no cache).
+#pragma once
+
+#include <QDomDocument>
+#include <QString>
+
+class ParserXML {
+public:
+    // Saves the document atomically (QSaveFile: written beside the file, flushed to disk,
+    // then renamed over it), so a crash or a full disk leaves the old or the new content,
+    // never an empty or half-written file. Returns false (and logs
+    // "error::ParserXML->writeOperateXml->file.open") when it could not be saved; the file
+    // then keeps its previous content.
+    static bool writeOperateXml(const QString& path, const QDomDocument& document);
+
+    // Opens the file read-only and parses it into *document (no namespace processing).
+    // False when the file cannot be opened or parsed; the file is never changed.
+    static bool readXmlDocument(const QString& path, QDomDocument* document);
+};
+
+// The tolerant loader of the settings, history and format-setting files.
+// - File cannot be opened: false (the caller decides).
+// - File cannot be parsed: it is kept as "<path>.bad" (replacing an older one), the
+//   document gets a fresh root "ROOTITEM" and true is returned. Nothing is saved here;
+//   the damaged file is no longer at <path> until the caller saves.
+// - Otherwise true with the parsed document.
+bool loadXmlDocument(const QString& path, QDomDocument* document);
+
+// The first child element of the document's root whose tag name is `name`; a null
+// element when there is none.
+QDomElement firstRootChildNamed(const QDomDocument& document, const QString& name);

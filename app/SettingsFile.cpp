@@ -1,0 +1,65 @@
+#include "app/SettingsFile.h"
+
+#include "app/AppGlobals.h"
+#include "app/ParserXML.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kRootName = QStringLiteral("ROOTITEM");
+
+// Loads the settings document; a missing file gives a fresh document with the root.
+// False when the file exists but cannot be opened.
+bool loadSettingsDocument(const QString& path, QDomDocument* document) {
+    if (QFile::exists(path)) {
+        if (!loadXmlDocument(path, document)) {
+            return false;
+        }
+    } else {
+        document->appendChild(document->createElement(kRootName));
+    }
+    if (document->documentElement().isNull()) {
+        document->appendChild(document->createElement(kRootName));
+    }
+    return true;
+}
+
+} // namespace
+
+QString settingsFilePath() { return getAppDataProductDir() + QStringLiteral("/VideoDefaultSetting.xml"); }
+
+QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue) {
+    const QString path = settingsFilePath();
+    QDomDocument document;
+    if (!loadSettingsDocument(path, &document)) {
+        return defaultValue;
+    }
+    QString result = defaultValue;
+    QDomElement element = firstRootChildNamed(document, section);
+    if (element.isNull()) {
+        document.documentElement().appendChild(document.createElement(section));
+    } else {
+        const QString stored = element.attribute(key);
+        if (!stored.isEmpty()) {
+            result = stored;
+        }
+    }
+    ParserXML::writeOperateXml(path, document);
+    return result;
+}
+
+void writeSettingValue(const QString& section, const QString& key, const QString& value) {
+    const QString path = settingsFilePath();
+    QDomDocument document;
+    if (!loadSettingsDocument(path, &document)) {
+        return;
+    }
+    QDomElement element = firstRootChildNamed(document, section);
+    if (element.isNull()) {
+        element = document.createElement(section);
+        document.documentElement().appendChild(element);
+    }
+    element.setAttribute(key, value);
+    ParserXML::writeOperateXml(path, document);
+}
