@@ -4,4 +4,12 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.h
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZButton.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZButton.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QBaseDrawWidget.h
+  ${CMAKE_CURRENT_LIST_DIR}/QBaseDrawWidget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZDialog.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZWidget.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMainWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZWindowBases.cpp
 )
