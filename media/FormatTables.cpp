@@ -1,0 +1,107 @@
+#include "media/FormatTables.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct CodecCode {
+    const char* name;
+    int32_t code;
+};
+
+// Video codes below 0x10000, audio codes from 0x10000: the same numbering as the codec
+// ids of the conversion parameters.
+const CodecCode kCodecCodes[] = {
+    {"AC3", 0x15003},   {"in24", 0x1000D}, {"mp43", 0x11},     {"wma3", 0x15026},      {"wma2", 0x15008},
+    {"wma1", 0x15007},  {"MP3", 0x15001},  {"VP8", 0x8D},      {"VP9", 0xA9},          {"AAC", 0x15002},
+    {"MJPG", 8},        {"MP4V", 0xD},     {"OGG", 0x15005},   {"VBIS", 0x15005},      {"WMV1", 0x12},
+    {"WMV2", 0x13},     {"mpg1", 1},       {"mp1v", 1},        {"HMP2", 2},            {"mp2v", 2},
+    {"H263", 5},        {"H264", 28},      {"H265", 0x48323635}, {"Xvid", 0x44495658}, {"DIVX", 0x30355844},
+    {"MP2A", 0x15000},  {"PCM", 0x10000},  {"APE", 0x10000},   {"caf", 0x11000},       {"DV60", 0x19},
+    {"DV50", 0x19},     {"flac", 0x1500C}, {"AMRN", 0x12000},  {"flv1", 0x16},         {"fmp3", 0x1100D},
+    {"WMV3", 0x48},     {"vc-1", 0x47},    {"pcmb", 0x10001},  {"alac", 0x15010},      {"OGV", 0x1F},
+};
+
+struct ContainerName {
+    const char* format;
+    const char* container;
+};
+
+// Compared in this order.
+const ContainerName kContainerNames[] = {
+    {"m4v", "mp4"},  {"wmv", "asf"},     {"mkv", "matroska"}, {"mpg", "mpeg"}, {"ts", "mpegts"},
+    {"m4a", "mp4"},  {"DivX", "avi"},    {"ogv", "ogg"},      {"WebM", "webm"}, {"trp", "mpegts"},
+    {"wma", "asf"},  {"mka", "matroska"}, {"aac", "adts"},    {"m4b", "mp4"},  {"m4r", "mp4"},
+    {"alac", "mov"},
+};
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+} // namespace
+
+int32_t codecFourccFromName(const std::string& name) {
+    for (const CodecCode& entry : kCodecCodes) {
+        if (name == entry.name)
+            return entry.code;
+    }
+    return 0;
+}
+
+std::string containerNameFromFormat(const std::string& name) {
+    for (const ContainerName& entry : kContainerNames) {
+        if (name == entry.format)
+            return entry.container;
+    }
+    return name;
+}
+
+void frameRateToRational(double fps, int* num, int* den) {
+    int numerator;
+    int denominator = 1;
+    if (fps > 23.5 && fps < 23.99) {
+        numerator = 24000;
+        denominator = 1001;
+    } else if (fps > 29.5 && fps < 29.99) {
+        numerator = 30000;
+        denominator = 1001;
+    } else if (fps > 59.5 && fps < 59.99) {
+        numerator = 60000;
+        denominator = 1001;
+    } else if (!(fps + 0.01 > 0.0)) {
+        numerator = 0; // negative or not a number: no rate
+    } else if (fps + 0.01 >= double(std::numeric_limits<int>::max())) {
+        numerator = std::numeric_limits<int>::max();
+    } else {
+        numerator = int(std::trunc(fps + 0.01));
+    }
+    if (num)
+        *num = numerator;
+    if (den)
+        *den = denominator;
+}
+
+std::string containerFromExtensionList(const std::string& formatList, const std::string& brand) {
+    if (formatList == "mov,mp4,m4a,3gp,3g2,mj2") {
+        if (brand == "qt  ")
+            return "mov";
+        if (brand == "f4v ")
+            return "f4v";
+        if (startsWith(brand, "3gp"))
+            return "3gp";
+        if (startsWith(brand, "3g2"))
+            return "3g2";
+        return "mp4";
+    }
+    if (formatList == "matroska,webm") {
+        if (brand == "matroska")
+            return "matroska";
+        if (brand == "webm")
+            return "webm";
+        return "mp4";
+    }
+    return formatList;
+}
