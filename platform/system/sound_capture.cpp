@@ -1,0 +1,398 @@
+#include "platform/system/sound_capture.h"
+
+#include "platform/system/clock.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace calvorine::platform {
+
+namespace {
+
+// How long a missing or hung server may delay the start of a capture.
+constexpr int64_t kConnectTimeoutUs = 3'000'000;
+// The fragment the server is asked to hand out: 10 ms of sound.
+constexpr pa_usec_t kFragmentUs = 10'000;
+
+class PulseCapture final : public SoundSource {
+public:
+    PulseCapture(SoundSourceKind kind, std::string sourceName) : kind_(kind), requestedName_(std::move(sourceName)) {}
+    ~PulseCapture() override { close(); }
+
+    bool open() override;
+    SoundFormat format() const override { return format_; }
+    int nextPacketFrames() override;
+    bool readPacket(SoundPacket& packet) override;
+    bool releasePacket() override;
+    void close() override;
+    std::string lastError() const override { return error_; }
+
+private:
+    struct Lock {
+        explicit Lock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+        ~Lock() { pa_threaded_mainloop_unlock(loop_); }
+        pa_threaded_mainloop* loop_;
+    };
+
+    // Waits (with the loop locked) until done() holds or the time-out passes.
+    template <typename Done> bool waitFor(Done done);
+    bool connectContext();
+    bool findSource(std::string& name, pa_sample_spec& spec);
+    bool connectStream(const std::string& name, const pa_sample_spec& deviceSpec);
+    void fail(const std::string& what);
+
+    static void onContextState(pa_context*, void* self);
+    static void onStreamState(pa_stream*, void* self);
+    static void onStreamRead(pa_stream*, size_t, void* self);
+
+    SoundSourceKind kind_;
+    std::string requestedName_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    SoundFormat format_;
+    std::string error_;
+
+    // The chunk peeked from the stream and not yet dropped, and how much of it was read.
+    const uint8_t* chunkData_ = nullptr;
+    size_t chunkBytes_ = 0;
+    size_t chunkOffset_ = 0;
+    size_t maxPacketBytes_ = 0;
+    // The piece of the chunk handed out and not yet released.
+    bool havePacket_ = false;
+    SoundPacket packet_;
+    std::vector<uint8_t> zeros_;
+};
+
+void PulseCapture::fail(const std::string& what) {
+    error_ = what;
+    if (context_ && pa_context_errno(context_) != 0) {
+        error_ += ": ";
+        error_ += pa_strerror(pa_context_errno(context_));
+    }
+}
+
+void PulseCapture::onContextState(pa_context*, void* self) {
+    pa_threaded_mainloop_signal(static_cast<PulseCapture*>(self)->loop_, 0);
+}
+
+void PulseCapture::onStreamState(pa_stream*, void* self) {
+    pa_threaded_mainloop_signal(static_cast<PulseCapture*>(self)->loop_, 0);
+}
+
+void PulseCapture::onStreamRead(pa_stream*, size_t, void*) {
+    // The reader polls; nothing to wake.
+}
+
+template <typename Done> bool PulseCapture::waitFor(Done done) {
+    const int64_t deadline = monotonicMicroseconds() + kConnectTimeoutUs;
+    while (!done()) {
+        if (monotonicMicroseconds() > deadline) {
+            return false;
+        }
+        // The state callbacks wake the wait; the short sleeps only bound it in time.
+        pa_threaded_mainloop_unlock(loop_);
+        sleepForMicroseconds(2000);
+        pa_threaded_mainloop_lock(loop_);
+    }
+    return true;
+}
+
+bool PulseCapture::connectContext() {
+    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Calvorine Screen Recorder");
+    if (!context_) {
+        fail("cannot create a sound-server context");
+        return false;
+    }
+    pa_context_set_state_callback(context_, &PulseCapture::onContextState, this);
+    // No autospawn: a recorder must not start a sound server of its own.
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        fail("no sound server");
+        return false;
+    }
+    bool ready = waitFor([this] {
+        pa_context_state_t state = pa_context_get_state(context_);
+        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+    });
+    if (!ready || pa_context_get_state(context_) != PA_CONTEXT_READY) {
+        fail(ready ? "no sound server" : "the sound server does not answer");
+        return false;
+    }
+    return true;
+}
+
+bool PulseCapture::findSource(std::string& name, pa_sample_spec& spec) {
+    struct Query {
+        bool done = false;
+        bool found = false;
+        std::string text;
+        std::string monitor;
+        pa_sample_spec spec{};
+        pa_threaded_mainloop* loop = nullptr;
+    };
+    auto run = [this](pa_operation* operation, Query& query) {
+        if (!operation) {
+            return false;
+        }
+        bool finished = waitFor([&query] { return query.done; });
+        pa_operation_unref(operation);
+        return finished;
+    };
+
+    Query server;
+    server.loop = loop_;
+    bool ok = run(pa_context_get_server_info(
+                      context_,
+                      [](pa_context*, const pa_server_info* info, void* data) {
+                          auto* q = static_cast<Query*>(data);
+                          if (info) {
+                              q->found = true;
+                              q->text = info->default_sink_name ? info->default_sink_name : "";
+                              q->monitor = info->default_source_name ? info->default_source_name : "";
+                          }
+                          q->done = true;
+                          pa_threaded_mainloop_signal(q->loop, 0);
+                      },
+                      &server),
+                  server);
+    if (!ok || !server.found) {
+        fail("the sound server gives no defaults");
+        return false;
+    }
+
+    Query device;
+    device.loop = loop_;
+    if (kind_ == SoundSourceKind::SystemSound) {
+        if (server.text.empty()) {
+            fail("there is no output device");
+            return false;
+        }
+        ok = run(pa_context_get_sink_info_by_name(
+                     context_, server.text.c_str(),
+                     [](pa_context*, const pa_sink_info* info, int eol, void* data) {
+                         auto* q = static_cast<Query*>(data);
+                         if (info && !q->found) {
+                             q->found = true;
+                             q->text = info->monitor_source_name ? info->monitor_source_name : "";
+                             q->spec = info->sample_spec;
+                         }
+                         if (eol != 0) {
+                             q->done = true;
+                             pa_threaded_mainloop_signal(q->loop, 0);
+                         }
+                     },
+                     &device),
+                 device);
+    } else {
+        const std::string wanted = requestedName_.empty() ? server.monitor : requestedName_;
+        if (wanted.empty()) {
+            fail("there is no input device");
+            return false;
+        }
+        ok = run(pa_context_get_source_info_by_name(
+                     context_, wanted.c_str(),
+                     [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                         auto* q = static_cast<Query*>(data);
+                         if (info && !q->found) {
+                             q->found = true;
+                             q->text = info->name ? info->name : "";
+                             q->spec = info->sample_spec;
+                         }
+                         if (eol != 0) {
+                             q->done = true;
+                             pa_threaded_mainloop_signal(q->loop, 0);
+                         }
+                     },
+                     &device),
+                 device);
+    }
+    if (!ok || !device.found || device.text.empty()) {
+        fail(kind_ == SoundSourceKind::SystemSound ? "the output device has no monitor" : "no such input device");
+        return false;
+    }
+    name = device.text;
+    spec = device.spec;
+    return true;
+}
+
+bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& deviceSpec) {
+    // Samples come as 32-bit float at the device's own rate, so the server only converts
+    // the sample type; more than two channels are mixed down to stereo.
+    pa_sample_spec spec;
+    spec.format = PA_SAMPLE_FLOAT32LE;
+    spec.rate = pa_sample_spec_valid(&deviceSpec) ? deviceSpec.rate : 48000;
+    spec.rate = std::clamp<uint32_t>(spec.rate, 8000, 192000);
+    spec.channels = pa_sample_spec_valid(&deviceSpec) ? std::min<uint8_t>(deviceSpec.channels, 2) : 2;
+    pa_channel_map map;
+    pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+
+    stream_ = pa_stream_new(context_, kind_ == SoundSourceKind::SystemSound ? "System sound" : "Microphone", &spec, &map);
+    if (!stream_) {
+        fail("cannot create a capture stream");
+        return false;
+    }
+    pa_stream_set_state_callback(stream_, &PulseCapture::onStreamState, this);
+    pa_stream_set_read_callback(stream_, &PulseCapture::onStreamRead, this);
+    pa_buffer_attr attr;
+    attr.maxlength = uint32_t(-1);
+    attr.tlength = uint32_t(-1);
+    attr.prebuf = uint32_t(-1);
+    attr.minreq = uint32_t(-1);
+    attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &spec));
+    auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_record(stream_, name.c_str(), &attr, flags) < 0) {
+        fail("cannot connect the capture stream");
+        return false;
+    }
+    bool ready = waitFor([this] {
+        pa_stream_state_t state = pa_stream_get_state(stream_);
+        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+    });
+    if (!ready || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+        fail("the capture stream did not start");
+        return false;
+    }
+    format_.sampleRateHz = int(spec.rate);
+    format_.channels = spec.channels;
+    format_.sampleFormat = SampleFormat::Float32;
+    format_.bitsPerSample = 32;
+    format_.channelMask = spec.channels == 1 ? 0x4u : 0x3u;
+    format_.bytesPerFrame = int(pa_frame_size(&spec));
+    maxPacketBytes_ = size_t(format_.bytesPerFrame) * size_t(std::max(1, format_.sampleRateHz / 100));
+    return true;
+}
+
+bool PulseCapture::open() {
+    close();
+    error_.clear();
+    loop_ = pa_threaded_mainloop_new();
+    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
+        fail("cannot start the sound event loop");
+        close();
+        return false;
+    }
+    bool ok = false;
+    {
+        Lock lock(loop_);
+        std::string name;
+        pa_sample_spec spec{};
+        ok = connectContext() && findSource(name, spec) && connectStream(name, spec);
+    }
+    if (!ok) {
+        std::string reason = error_;
+        close();
+        error_ = reason;
+    }
+    return ok;
+}
+
+int PulseCapture::nextPacketFrames() {
+    if (!stream_) {
+        return -1;
+    }
+    if (havePacket_) {
+        return packet_.frameCount;
+    }
+    if (chunkOffset_ >= chunkBytes_) {
+        Lock lock(loop_);
+        if (pa_context_get_state(context_) != PA_CONTEXT_READY || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+            fail("the sound server or the device went away");
+            return -1;
+        }
+        const void* data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(stream_, &data, &bytes) < 0) {
+            fail("reading the capture stream failed");
+            return -1;
+        }
+        if (bytes == 0) {
+            return 0;
+        }
+        chunkData_ = static_cast<const uint8_t*>(data);
+        chunkBytes_ = bytes - bytes % size_t(format_.bytesPerFrame);
+        chunkOffset_ = 0;
+        if (chunkBytes_ == 0) {
+            // Less than one frame: nothing to hand out.
+            pa_stream_drop(stream_);
+            return 0;
+        }
+        if (!chunkData_ && zeros_.size() < std::min(chunkBytes_, maxPacketBytes_)) {
+            zeros_.assign(std::min(chunkBytes_, maxPacketBytes_), 0);
+        }
+    }
+    // Some devices hand out far more than asked for at a time (a sine source gives a
+    // third of a second); the reader still gets it in pieces of about 10 ms.
+    const size_t bytes = std::min(chunkBytes_ - chunkOffset_, maxPacketBytes_);
+    packet_.frameCount = int(bytes / size_t(format_.bytesPerFrame));
+    // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
+    packet_.silent = chunkData_ == nullptr;
+    packet_.data = packet_.silent ? zeros_.data() : chunkData_ + chunkOffset_;
+    havePacket_ = true;
+    return packet_.frameCount;
+}
+
+bool PulseCapture::readPacket(SoundPacket& packet) {
+    if (!havePacket_ && nextPacketFrames() <= 0) {
+        return false;
+    }
+    packet = packet_;
+    return true;
+}
+
+bool PulseCapture::releasePacket() {
+    if (!havePacket_) {
+        return true;
+    }
+    havePacket_ = false;
+    chunkOffset_ += size_t(packet_.frameCount) * size_t(format_.bytesPerFrame);
+    packet_ = SoundPacket();
+    if (chunkOffset_ < chunkBytes_) {
+        return true;
+    }
+    chunkBytes_ = chunkOffset_ = 0;
+    chunkData_ = nullptr;
+    Lock lock(loop_);
+    if (pa_stream_drop(stream_) < 0) {
+        fail("releasing a fragment failed");
+        return false;
+    }
+    return true;
+}
+
+void PulseCapture::close() {
+    if (loop_) {
+        {
+            Lock lock(loop_);
+            if (stream_) {
+                pa_stream_set_state_callback(stream_, nullptr, nullptr);
+                pa_stream_set_read_callback(stream_, nullptr, nullptr);
+                pa_stream_disconnect(stream_);
+                pa_stream_unref(stream_);
+            }
+            if (context_) {
+                pa_context_set_state_callback(context_, nullptr, nullptr);
+                pa_context_disconnect(context_);
+                pa_context_unref(context_);
+            }
+        }
+        pa_threaded_mainloop_stop(loop_);
+        pa_threaded_mainloop_free(loop_);
+    }
+    stream_ = nullptr;
+    context_ = nullptr;
+    loop_ = nullptr;
+    havePacket_ = false;
+    packet_ = SoundPacket();
+    chunkData_ = nullptr;
+    chunkBytes_ = chunkOffset_ = 0;
+}
+
+} // namespace
+
+std::unique_ptr<SoundSource> createSoundCapture(SoundSourceKind kind, const std::string& sourceName) {
+    return std::make_unique<PulseCapture>(kind, sourceName);
+}
+
+} // namespace calvorine::platform

@@ -1,0 +1,76 @@
+// Sound capture: the system sound (what the default output device plays, read from its
+// monitor) or a microphone (the default input or a named one), through the PulseAudio
+// client library, which PipeWire desktops serve as well. The stream delivers fragments
+// of about 10 ms, so a reader that polls every 10 ms sees a stop at once and hands
+// sound on with a short, steady delay.
+//
+// A source object belongs to the thread that reads it (open, reads and close on one
+// thread); the library's own event thread stays inside the implementation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace calvorine::platform {
+
+enum class SoundSourceKind {
+    SystemSound = 1, // the monitor of the default output
+    Microphone = 2,  // the default input, or the one named at creation
+};
+
+// Sample formats by the numbers the codec library's audio frames use.
+enum class SampleFormat : int {
+    Unsigned8 = 0,
+    Signed16 = 1,
+    Signed32 = 2,
+    Float32 = 3,
+    Float64 = 4,
+};
+
+struct SoundFormat {
+    int sampleRateHz = 0;
+    int channels = 0;
+    SampleFormat sampleFormat = SampleFormat::Float32;
+    int bitsPerSample = 0;
+    uint32_t channelMask = 0; // speaker bits: 0x3 front left and right, 0x4 front centre
+    int bytesPerFrame = 0;    // one sample of every channel
+};
+
+// One fragment of captured sound. A fragment flagged silent stands for a stretch the
+// server had no sound for: its length counts, its bytes do not (the reader must use
+// silence in their place; a source of ours hands out zeros there).
+struct SoundPacket {
+    const uint8_t* data = nullptr;
+    int frameCount = 0;
+    bool silent = false;
+};
+
+// What a capture loop reads from. The sound-server capture below implements it; tests
+// put their own sources behind it.
+class SoundSource {
+public:
+    virtual ~SoundSource() = default;
+
+    // Connects and starts capturing; false (see lastError) when there is no sound
+    // server or no such device.
+    virtual bool open() = 0;
+    virtual SoundFormat format() const = 0;
+
+    // Frames in the next fragment, 0 when none is ready yet, -1 when the stream has
+    // failed (server gone, device removed).
+    virtual int nextPacketFrames() = 0;
+    // The next fragment; valid until releasePacket. False when none is ready.
+    virtual bool readPacket(SoundPacket& packet) = 0;
+    virtual bool releasePacket() = 0;
+
+    // Stops the stream and disconnects. Also done by the destructor.
+    virtual void close() = 0;
+    virtual std::string lastError() const = 0;
+};
+
+// A capture from the sound server. sourceName chooses a microphone by its server name;
+// empty means the default input. It is ignored for the system sound.
+std::unique_ptr<SoundSource> createSoundCapture(SoundSourceKind kind, const std::string& sourceName = {});
+
+} // namespace calvorine::platform

@@ -1,0 +1,165 @@
+// Sound capture from the private sound server of the virtual desktop: the system sound
+// (a tone played into the null sink by paplay), the microphone (the 440 Hz sine source),
+// fragments of about 10 ms, and the failures: an unknown device and no server at all.
+#include "platform/system/clock.h"
+#include "platform/system/sound_capture.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace calvorine::platform;
+
+namespace {
+
+struct Captured {
+    std::vector<float> samples; // first channel only
+    int largestFragment = 0;
+    bool failed = false;
+};
+
+// Reads the source as a capture loop does (poll every 10 ms) until enough frames came.
+Captured capture(SoundSource& source, int frames) {
+    Captured result;
+    const SoundFormat format = source.format();
+    const int64_t deadline = monotonicMicroseconds() + 10'000'000;
+    while (int(result.samples.size()) < frames && monotonicMicroseconds() < deadline) {
+        sleepForMicroseconds(10'000);
+        for (;;) {
+            const int ready = source.nextPacketFrames();
+            if (ready < 0) {
+                result.failed = true;
+                return result;
+            }
+            if (ready == 0) {
+                break;
+            }
+            SoundPacket packet;
+            if (!source.readPacket(packet)) {
+                result.failed = true;
+                return result;
+            }
+            result.largestFragment = std::max(result.largestFragment, packet.frameCount);
+            const auto* values = reinterpret_cast<const float*>(packet.data);
+            for (int i = 0; i < packet.frameCount; ++i) {
+                result.samples.push_back(values[size_t(i) * size_t(format.channels)]);
+            }
+            source.releasePacket();
+        }
+    }
+    return result;
+}
+
+double rms(const std::vector<float>& samples, size_t from) {
+    double sum = 0;
+    for (size_t i = from; i < samples.size(); ++i) {
+        sum += double(samples[i]) * samples[i];
+    }
+    return samples.size() > from ? std::sqrt(sum / double(samples.size() - from)) : 0.0;
+}
+
+// Frequency from the upward zero crossings.
+double frequency(const std::vector<float>& samples, int rate) {
+    int crossings = 0;
+    int first = -1;
+    int last = -1;
+    for (size_t i = 1; i < samples.size(); ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (first < 0) {
+                first = int(i);
+            }
+            last = int(i);
+            ++crossings;
+        }
+    }
+    return crossings > 1 ? double(crossings - 1) * rate / double(last - first) : 0.0;
+}
+
+} // namespace
+
+class TestSoundCapture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "needs the virtual desktop's sound server"); }
+
+    void microphoneIsTheSineSource_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("default input") << QString();
+        QTest::newRow("named input") << QString("calvorine_mic");
+    }
+    void microphoneIsTheSineSource() {
+        QFETCH(QString, name);
+        auto source = createSoundCapture(SoundSourceKind::Microphone, name.toStdString());
+        QVERIFY2(source->open(), source->lastError().c_str());
+        const SoundFormat format = source->format();
+        QCOMPARE(format.sampleFormat, SampleFormat::Float32);
+        QCOMPARE(format.bitsPerSample, 32);
+        QVERIFY(format.channels == 1 || format.channels == 2);
+        QCOMPARE(format.bytesPerFrame, 4 * format.channels);
+        QCOMPARE(format.sampleRateHz, 48000);
+        const Captured got = capture(*source, format.sampleRateHz / 2);
+        QVERIFY(!got.failed);
+        QVERIFY(got.samples.size() >= size_t(format.sampleRateHz / 2));
+        QVERIFY2(std::abs(frequency(got.samples, format.sampleRateHz) - 440.0) < 5.0,
+                 qPrintable(QString::number(frequency(got.samples, format.sampleRateHz))));
+        // About 10 ms per fragment: a stop is seen within a poll or two.
+        QVERIFY2(got.largestFragment <= format.sampleRateHz / 25, qPrintable(QString::number(got.largestFragment)));
+        source->close();
+        QCOMPARE(source->nextPacketFrames(), -1);
+    }
+
+    // The monitor of the default output carries what is played into it.
+    void systemSoundIsWhatPlays() {
+        QTemporaryDir dir;
+        const QString tone = dir.filePath("tone.wav");
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "48000", "-c", "2", tone, "synth", "4", "sine", "1000", "vol", "0.5"}), 0);
+
+        auto source = createSoundCapture(SoundSourceKind::SystemSound);
+        QVERIFY2(source->open(), source->lastError().c_str());
+        const int rate = source->format().sampleRateHz;
+        QVERIFY(rate > 0);
+        // Before anything plays the null sink's monitor carries silence.
+        Captured quiet = capture(*source, rate / 5);
+        QVERIFY(!quiet.failed);
+        QVERIFY(rms(quiet.samples, 0) < 0.001);
+
+        QProcess player;
+        player.start("paplay", {tone});
+        QVERIFY(player.waitForStarted());
+        Captured loud = capture(*source, rate * 2);
+        player.kill();
+        player.waitForFinished();
+        QVERIFY(!loud.failed);
+        // The tone is 0.5 peak: 0.35 RMS; skip the first half second (player start-up).
+        QVERIFY2(rms(loud.samples, size_t(rate / 2)) > 0.2, qPrintable(QString::number(rms(loud.samples, size_t(rate / 2)))));
+        QVERIFY(std::abs(frequency(std::vector<float>(loud.samples.begin() + rate, loud.samples.end()), rate) - 1000.0) < 10.0);
+    }
+
+    void unknownInputIsRefused() {
+        auto source = createSoundCapture(SoundSourceKind::Microphone, "no_such_source");
+        QVERIFY(!source->open());
+        QVERIFY(!source->lastError().empty());
+        QCOMPARE(source->nextPacketFrames(), -1);
+        SoundPacket packet;
+        QVERIFY(!source->readPacket(packet));
+    }
+
+    void noSoundServer() {
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        QTemporaryDir dir;
+        qputenv("PULSE_SERVER", ("unix:" + dir.filePath("nothing-here")).toUtf8());
+        auto source = createSoundCapture(SoundSourceKind::SystemSound);
+        const bool opened = source->open();
+        const std::string reason = source->lastError();
+        qputenv("PULSE_SERVER", saved);
+        QVERIFY(!opened);
+        QVERIFY(!reason.empty());
+        QCOMPARE(source->nextPacketFrames(), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSoundCapture)
+#include "test_sound_capture.moc"
