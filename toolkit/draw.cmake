@@ -12,4 +12,9 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZWidget.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZMainWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZWindowBases.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZBaseRectImageDraw.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZBaseRectImageDraw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZCheckBox.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZRadioButton.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZCheckBox.cpp
 )
