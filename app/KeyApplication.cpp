@@ -1,29 +1,121 @@
 #include "app/KeyApplication.h"
 
+#include "app/QShortCutManager.h"
+#include "platform/system/display_scale.h"
+#include "platform/system/hotkey_grab.h"
+#include "platform/system/window_list.h"
+
+#include <QElapsedTimer>
 #include <QSharedMemory>
 #include <QSystemSemaphore>
+#include <QThread>
 
 namespace {
 float s_scaleFactor = 1.0f;
-bool s_scaleFactorDone = false;
+bool s_scaleFactorComputed = false;
 } // namespace
 
-void initScaleFactor() { initScaleFactorWith(0.0); }
+void initScaleFactor() {
+    if (s_scaleFactorComputed) {
+        return;
+    }
+    // The user's own QT_SCALE_FACTOR wins; the display is not even asked then.
+    const bool userSet = !qgetenv("QT_SCALE_FACTOR").isEmpty();
+    initScaleFactorWith(userSet ? 0.0 : calvorine::platform::readDisplayScaleFactor());
+}
+
+void initScaleFactorWith(double displayFactor) {
+    if (s_scaleFactorComputed) {
+        return;
+    }
+    s_scaleFactorComputed = true;
+    const QByteArray userValue = qgetenv("QT_SCALE_FACTOR");
+    if (!userValue.isEmpty()) {
+        bool ok = false;
+        const double userFactor = userValue.toDouble(&ok);
+        if (ok && userFactor > 0.0) {
+            s_scaleFactor = static_cast<float>(userFactor);
+        }
+        return;
+    }
+    if (!(displayFactor > 0.0)) {
+        return;
+    }
+    s_scaleFactor = static_cast<float>(displayFactor);
+    qputenv("QT_SCALE_FACTOR", QString::number(s_scaleFactor, 'g', 6).toUtf8());
+}
+
 float scaleFactor() { return s_scaleFactor; }
-void initScaleFactorWith(double) { s_scaleFactorDone = true; }
+
+// ---- application object and native filter ----
 
 KeyNativeEventFilter::~KeyNativeEventFilter() = default;
-bool KeyNativeEventFilter::nativeEventFilter(const QByteArray&, void*, long*) { return false; }
+
+bool KeyNativeEventFilter::nativeEventFilter(const QByteArray& eventType, void* message, long*) {
+    if (eventType != "xcb_generic_event_t" || !calvorine::platform::isKeyPressEvent(message)) {
+        return false;
+    }
+    QShortCutManager* manager = QShortCutManager::instance();
+    for (int i = 0; i < manager->count(); ++i) {
+        QGlobalShortCut* shortcut = manager->shortcutAt(i);
+        if (shortcut != nullptr && shortcut->matchesNativeKeyPress(message)) {
+            emit shortcut->activated();
+            return true;
+        }
+    }
+    return false;
+}
 
 KeyApplication::KeyApplication(int& argc, char** argv) : QApplication(argc, argv), m_filter(new KeyNativeEventFilter) {
     installNativeEventFilter(m_filter);
 }
+
 KeyApplication::~KeyApplication() {
     removeNativeEventFilter(m_filter);
     delete m_filter;
 }
 
-SingleInstanceGuard::SingleInstanceGuard(const QString&) { m_first = true; }
+// ---- single instance ----
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& productTitle) {
+    m_semaphore = std::make_unique<QSystemSemaphore>(productTitle, 1, QSystemSemaphore::Open);
+    const bool acquired = m_semaphore->acquire();
+    const QString key = QStringLiteral("SystemObject_%1").arg(productTitle);
+    {
+        // A segment that a killed instance left behind has no process attached. Attaching
+        // and detaching it makes Qt see the last detach and remove it; a live instance
+        // stays attached, so its segment survives this.
+        QSharedMemory leftover(key);
+        if (leftover.attach(QSharedMemory::ReadOnly)) {
+            leftover.detach();
+        }
+    }
+    m_memory = std::make_unique<QSharedMemory>(key);
+    m_first = m_memory->create(1, QSharedMemory::ReadWrite);
+    if (!m_first && m_memory->error() != QSharedMemory::AlreadyExists) {
+        // Not another instance but a failure of the mechanism: run rather than refuse.
+        qWarning("SingleInstanceGuard: %s", qPrintable(m_memory->errorString()));
+        m_first = true;
+    }
+    if (acquired) {
+        m_semaphore->release(1);
+    }
+}
+
 SingleInstanceGuard::~SingleInstanceGuard() = default;
 
-bool raiseRunningInstance(const QString&, int) { return false; }
+bool raiseRunningInstance(const QString& windowTitle, int searchMilliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    const std::string title = windowTitle.toStdString();
+    for (;;) {
+        const uint64_t window = calvorine::platform::findTopLevelWindowByTitle(title);
+        if (window != 0) {
+            return calvorine::platform::raiseAndActivateWindow(window);
+        }
+        if (timer.elapsed() >= searchMilliseconds) {
+            return false;
+        }
+        QThread::msleep(100);
+    }
+}

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -121,5 +122,6 @@ public:
 
 private:
     QShortCutManager();
-    QList<QGlobalShortCut*> m_shortcuts;
+    // Guarded: a shortcut deleted with its owner window drops out of the list by itself.
+    QList<QPointer<QGlobalShortCut>> m_shortcuts;
 };

@@ -24,7 +24,8 @@ enum HotkeyModifier : unsigned {
 // and the X modifier mask of the combination.
 struct GrabbedHotkey {
     std::vector<uint8_t> keycodes;
-    uint16_t modifierMask = 0;
+    uint16_t modifierMask = 0; // X modifier mask of the combination
+    uint16_t lockMask = 0;     // CapsLock and NumLock masks of this keyboard, ignored when matching
 };
 
 enum class HotkeyGrabResult {
