@@ -17,4 +17,6 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZCheckBox.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZRadioButton.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZCheckBox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZBaseProgress.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZBaseProgress.cpp
 )
