@@ -19,4 +19,12 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZCheckBox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZBaseProgress.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZBaseProgress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QProgressIndicator.h
+  ${CMAKE_CURRENT_LIST_DIR}/QProgressIndicator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZLineEdit.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZLineEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZTextEdit.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZTextEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZSpinBox.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZSpinBox.cpp
 )

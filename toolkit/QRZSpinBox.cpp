@@ -1,0 +1,263 @@
+#include "toolkit/QRZSpinBox.h"
+
+#include "toolkit/QRZButton.h"
+
+#include <QLineEdit>
+#include <QTimerEvent>
+
+// ---------------------------------------------------------------------------------------
+// QRZSpinButtons
+
+namespace {
+constexpr int kRepeatIntervalMs = 100;
+// Ticks that pass before a held button starts repeating (the seventh tick steps).
+constexpr int kRepeatDelayTicks = 5;
+} // namespace
+
+QRZSpinButtons::~QRZSpinButtons() { destroy(); }
+
+bool QRZSpinButtons::create(QWidget* owner, const QString& upPath, const QString& downPath, bool naturalSize) {
+    destroy();
+    QRZBaseButton upButton;
+    if (!upButton.setImage(upPath, true)) {
+        return false;
+    }
+    up = new QRZBaseButton(owner);
+    down = new QRZBaseButton(owner);
+    up->setFocusPolicy(Qt::NoFocus);
+    down->setFocusPolicy(Qt::NoFocus);
+    up->setImage(upPath, true);
+    down->setImage(downPath, true);
+    up->show();
+    down->show();
+    m_naturalSize = naturalSize;
+    return true;
+}
+
+void QRZSpinButtons::destroy() {
+    delete up;
+    delete down;
+    up = nullptr;
+    down = nullptr;
+}
+
+bool QRZSpinButtons::exists() const { return up != nullptr || down != nullptr; }
+
+void QRZSpinButtons::setMargins(int buttonX, int top, int right, int bottom) {
+    m_buttonX = static_cast<qint16>(buttonX);
+    m_top = static_cast<qint16>(top);
+    m_right = static_cast<qint16>(right);
+    m_bottom = static_cast<qint16>(bottom);
+}
+
+void QRZSpinButtons::layout(QWidget* owner) {
+    if (up == nullptr || down == nullptr || owner == nullptr) {
+        return;
+    }
+    if (m_buttonX < 0) {
+        m_buttonX = static_cast<qint16>(owner->width() - up->width() - m_right);
+    }
+    if (m_naturalSize) {
+        up->move(m_buttonX, m_top);
+        down->move(m_buttonX, owner->height() - m_bottom - down->height());
+        return;
+    }
+    const int right = owner->width() - 1 - m_right;
+    const int half = (owner->height() - m_top - m_bottom) / 2;
+    up->setGeometry(QRect(QPoint(m_buttonX, m_top), QPoint(right, m_top + half - 1)));
+    down->setGeometry(QRect(QPoint(m_buttonX, m_top + half), QPoint(right, owner->height() - 1 - m_bottom)));
+}
+
+void QRZSpinButtons::press(QWidget* owner, bool upHeld) {
+    if (!exists()) {
+        return;
+    }
+    release(owner);
+    m_repeatUp = upHeld;
+    m_ticks = 0;
+    m_timer = owner->startTimer(kRepeatIntervalMs, Qt::CoarseTimer);
+}
+
+void QRZSpinButtons::release(QWidget* owner) {
+    if (m_timer != 0) {
+        owner->killTimer(m_timer);
+    }
+    m_timer = 0;
+}
+
+int QRZSpinButtons::tick(int timerId) {
+    if (m_timer == 0 || timerId != m_timer) {
+        return 0;
+    }
+    int step = 0;
+    if (m_ticks > kRepeatDelayTicks) {
+        step = m_repeatUp ? 1 : -1;
+    }
+    ++m_ticks;
+    return step;
+}
+
+// ---------------------------------------------------------------------------------------
+// QRZDoubleSpinBox
+
+QRZDoubleSpinBox::QRZDoubleSpinBox(QWidget* parent) : QDoubleSpinBox(parent), QRZBaseRectImageDraw(this) {
+    setAcceptDrops(false);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+}
+
+QRZDoubleSpinBox::~QRZDoubleSpinBox() { m_buttons.release(this); }
+
+bool QRZDoubleSpinBox::setFrameImage(const QString& path) {
+    if (!QRZBaseRectImageDraw::setFrameImage(path)) {
+        return false;
+    }
+    setStyleSheet(QStringLiteral("QDoubleSpinBox {background-color:transparent;border:none}"));
+    return true;
+}
+
+bool QRZDoubleSpinBox::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
+    if (!m_buttons.create(this, upPath, downPath, naturalSize)) {
+        return false;
+    }
+    setButtonSymbols(QAbstractSpinBox::NoButtons);
+    connect(m_buttons.up, SIGNAL(clicked()), this, SLOT(stepUp()));
+    connect(m_buttons.down, SIGNAL(clicked()), this, SLOT(stepDown()));
+    connect(m_buttons.up, SIGNAL(pressed()), this, SLOT(pressBtn()));
+    connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
+    connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
+    connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
+    m_buttons.layout(this);
+    return true;
+}
+
+void QRZDoubleSpinBox::setMargins(int buttonX, int top, int right, int bottom) {
+    m_buttons.setMargins(buttonX, top, right, bottom);
+    m_buttons.layout(this);
+    update();
+    updateGeometry();
+}
+
+void QRZDoubleSpinBox::setTextMargins(int left, int top, int right, int bottom) {
+    if (lineEdit() != nullptr) {
+        lineEdit()->setTextMargins(left, top, right, bottom);
+    }
+}
+
+QRZBaseButton* QRZDoubleSpinBox::upButton() const { return m_buttons.up; }
+QRZBaseButton* QRZDoubleSpinBox::downButton() const { return m_buttons.down; }
+void QRZDoubleSpinBox::pressBtn() { m_buttons.press(this, sender() == m_buttons.up); }
+void QRZDoubleSpinBox::releseBtn() { m_buttons.release(this); }
+
+void QRZDoubleSpinBox::timerEvent(QTimerEvent* event) {
+    QDoubleSpinBox::timerEvent(event);
+    const int step = m_buttons.tick(event->timerId());
+    if (step != 0) {
+        stepBy(step);
+    }
+}
+
+void QRZDoubleSpinBox::paintEvent(QPaintEvent* event) {
+    paint(event);
+    if (!m_buttons.exists()) {
+        QDoubleSpinBox::paintEvent(event);
+    }
+}
+
+void QRZDoubleSpinBox::resizeEvent(QResizeEvent* event) {
+    QDoubleSpinBox::resizeEvent(event);
+    m_buttons.layout(this);
+}
+
+void QRZDoubleSpinBox::showEvent(QShowEvent* event) {
+    QDoubleSpinBox::showEvent(event);
+    m_buttons.layout(this);
+}
+
+// ---------------------------------------------------------------------------------------
+// QRZDateTimeEdit, QRZTimeEdit
+
+QRZDateTimeEdit::QRZDateTimeEdit(const QVariant& value, QVariant::Type type, QWidget* parent)
+    : QDateTimeEdit(value, type, parent), QRZBaseRectImageDraw(this) {
+    setAcceptDrops(false);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    connect(lineEdit(), SIGNAL(textEdited(QString)), this, SIGNAL(emitTimeEdited(QString)));
+}
+
+QRZDateTimeEdit::~QRZDateTimeEdit() { m_buttons.release(this); }
+
+bool QRZDateTimeEdit::setFrameImage(const QString& path) {
+    if (!QRZBaseRectImageDraw::setFrameImage(path)) {
+        return false;
+    }
+    setStyleSheet(QStringLiteral("QDateTimeEdit {background-color:transparent;border:none}"));
+    return true;
+}
+
+bool QRZDateTimeEdit::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
+    if (!m_buttons.create(this, upPath, downPath, naturalSize)) {
+        return false;
+    }
+    setButtonSymbols(QAbstractSpinBox::NoButtons);
+    connect(m_buttons.up, SIGNAL(clicked()), this, SLOT(stepUp()));
+    connect(m_buttons.down, SIGNAL(clicked()), this, SLOT(stepDown()));
+    connect(m_buttons.up, SIGNAL(pressed()), this, SLOT(pressBtn()));
+    connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
+    connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
+    connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
+    m_buttons.layout(this);
+    return true;
+}
+
+void QRZDateTimeEdit::setMargins(int buttonX, int top, int right, int bottom) {
+    m_buttons.setMargins(buttonX, top, right, bottom);
+    m_buttons.layout(this);
+    update();
+    updateGeometry();
+}
+
+void QRZDateTimeEdit::setTextMargins(int left, int top, int right, int bottom) {
+    if (lineEdit() != nullptr) {
+        lineEdit()->setTextMargins(left, top, right, bottom);
+    }
+}
+
+QRZBaseButton* QRZDateTimeEdit::upButton() const { return m_buttons.up; }
+QRZBaseButton* QRZDateTimeEdit::downButton() const { return m_buttons.down; }
+
+void QRZDateTimeEdit::stepBy(int steps) {
+    QDateTimeEdit::stepBy(steps);
+    emit emitTimeEdited(QDateTimeEdit::text());
+}
+
+void QRZDateTimeEdit::stepUp() { QDateTimeEdit::stepUp(); }
+void QRZDateTimeEdit::stepDown() { QDateTimeEdit::stepDown(); }
+void QRZDateTimeEdit::pressBtn() { m_buttons.press(this, sender() == m_buttons.up); }
+void QRZDateTimeEdit::releseBtn() { m_buttons.release(this); }
+
+void QRZDateTimeEdit::timerEvent(QTimerEvent* event) {
+    QDateTimeEdit::timerEvent(event);
+    const int step = m_buttons.tick(event->timerId());
+    if (step != 0) {
+        stepBy(step);
+    }
+}
+
+void QRZDateTimeEdit::paintEvent(QPaintEvent* event) {
+    paint(event);
+    if (!m_buttons.exists()) {
+        QDateTimeEdit::paintEvent(event);
+    }
+}
+
+void QRZDateTimeEdit::resizeEvent(QResizeEvent* event) {
+    QDateTimeEdit::resizeEvent(event);
+    m_buttons.layout(this);
+}
+
+void QRZDateTimeEdit::showEvent(QShowEvent* event) {
+    QDateTimeEdit::showEvent(event);
+    m_buttons.layout(this);
+}
+
+QRZTimeEdit::QRZTimeEdit(QWidget* parent) : QRZDateTimeEdit(QTime(0, 0, 0, 0), QVariant::Time, parent) {}
+QRZTimeEdit::~QRZTimeEdit() = default;
