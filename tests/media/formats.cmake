@@ -1,0 +1,3 @@
+# Tests of the property-list reader, the profile catalogue and the format-name tables.
+set(_formats_dir ${CMAKE_CURRENT_LIST_DIR}/formats)
+calvorine_add_test(tst_plist_reader SOURCES ${_formats_dir}/tst_plist_reader.cpp LIBS calvorine_media OFFSCREEN)
