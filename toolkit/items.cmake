@@ -5,4 +5,10 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZViewModelDrawAttribute.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QBaseDetailsModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZBaseSortModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZItemButtonList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QBaseIconListDelegate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZBaseStyleDelegate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ItemViewHoverBlock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZListView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZTableView.cpp
 )

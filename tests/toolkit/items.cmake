@@ -2,3 +2,5 @@
 set(_items_dir ${CMAKE_CURRENT_LIST_DIR}/items)
 calvorine_add_test(tst_item_records SOURCES ${_items_dir}/tst_item_records.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_models SOURCES ${_items_dir}/tst_item_models.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_delegates SOURCES ${_items_dir}/tst_item_delegates.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_views SOURCES ${_items_dir}/tst_item_views.cpp LIBS calvorine_toolkit OFFSCREEN)

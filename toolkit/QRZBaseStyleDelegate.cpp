@@ -1,0 +1,271 @@
+#include "toolkit/QRZBaseStyleDelegate.h"
+
+#include "toolkit/IBaseChunk.h"
+#include "toolkit/ImagePainting.h"
+#include "toolkit/QBaseDetailsModel.h"
+#include "toolkit/QRZButton.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+namespace {
+QColor brushColorOf(const QModelIndex& index, int role) {
+    const QVariant value = index.data(role);
+    if (value.canConvert<QBrush>())
+        return value.value<QBrush>().color();
+    return value.value<QColor>();
+}
+} // namespace
+
+QRZBaseStyleDelegate::QRZBaseStyleDelegate(QObject* parent) : QStyledItemDelegate(parent), m_settings(new Settings) {}
+
+QRZBaseStyleDelegate::~QRZBaseStyleDelegate() { delete m_settings; }
+
+bool QRZBaseStyleDelegate::addItemButtons(QRZItemButtonList* list) {
+    if (!list)
+        return false;
+    m_buttonLists.insert(list->key(), list);
+    return true;
+}
+
+void QRZBaseStyleDelegate::setColor(const QColor& highlight) { m_settings->highlight = highlight; }
+void QRZBaseStyleDelegate::setColor1(const QColor& highlightedText) { m_settings->highlightedText = highlightedText; }
+void QRZBaseStyleDelegate::setColor2(const QColor& rowLine) { m_settings->rowLineColor = rowLine; }
+
+void QRZBaseStyleDelegate::setHoverRow(int row) {
+    m_settings->hoverRow = row;
+    if (row == -1 && QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+int QRZBaseStyleDelegate::hoverRow() const { return m_settings->hoverRow; }
+bool QRZBaseStyleDelegate::isOnCheckBox() const { return m_settings->mouseOnCheckBox; }
+bool QRZBaseStyleDelegate::isPressClaimed() const { return m_settings->pressClaimed; }
+void QRZBaseStyleDelegate::setCheckColumn(int column) { m_settings->checkColumn = column; }
+
+void QRZBaseStyleDelegate::setCheckBoxImages(const QImage& unchecked, const QImage& partial, const QImage& checked) {
+    m_settings->uncheckedImage = unchecked;
+    m_settings->partialImage = partial;
+    m_settings->checkedImage = checked;
+}
+
+void QRZBaseStyleDelegate::setCheckBoxSize(int width, int height) {
+    m_settings->checkBoxWidth = width;
+    m_settings->checkBoxHeight = height;
+}
+
+void QRZBaseStyleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    QStyleOptionViewItem opt(option);
+    opt.state &= ~QStyle::State_HasFocus;
+    opt.palette.setBrush(QPalette::All, QPalette::Highlight, m_settings->highlight);
+    const bool flagged = index.data(kItemFlaggedRole).toBool();
+    opt.palette.setBrush(QPalette::All, QPalette::HighlightedText,
+                         flagged ? brushColorOf(index, Qt::ForegroundRole) : m_settings->highlightedText);
+    QStyledItemDelegate::paint(painter, opt, index);
+    paintDecoration(painter, opt, index);
+    paintCheckCell(painter, opt, index);
+    paintRowLine(painter, opt, index);
+    paintItemButtons(painter, opt, index);
+    paintBadge(painter, opt, index);
+}
+
+void QRZBaseStyleDelegate::paintDecoration(QPainter*, const QStyleOptionViewItem&, const QModelIndex&) const {}
+
+void QRZBaseStyleDelegate::paintBadge(QPainter*, const QStyleOptionViewItem&, const QModelIndex&) const {}
+
+QRect QRZBaseStyleDelegate::checkBoxRect(const QRect& cell) const {
+    const Settings& s = *m_settings;
+    const int x = cell.left() + (s.checkBoxX == -1 ? 5 : s.checkBoxX);
+    const int y = s.checkBoxY == -1 ? cell.top() + (cell.height() - s.checkBoxHeight) / 2 : cell.top() + s.checkBoxY;
+    return QRect(x, y, s.checkBoxWidth, s.checkBoxHeight);
+}
+
+void QRZBaseStyleDelegate::paintCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
+                                          const QModelIndex& index) const {
+    const Settings& s = *m_settings;
+    if (s.checkColumn < 0 || index.column() != s.checkColumn)
+        return;
+    IBaseChunk* chunk = chunkOfIndex(index);
+    if (!chunk)
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    const QRect cell = option.rect;
+    painter->save();
+    painter->fillRect(cell, selected ? s.highlight : brushColorOf(index, Qt::BackgroundRole));
+
+    const int boxX = s.checkBoxX == -1 ? 5 : s.checkBoxX;
+    const QRect textRect(QPoint(cell.left() + boxX + s.checkBoxWidth + s.textGap, cell.top()),
+                         QPoint(cell.right() - 5, cell.bottom()));
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (!text.isEmpty() && textRect.width() > 0) {
+        const QVariant fontValue = index.data(Qt::FontRole);
+        const QFont font = fontValue.isValid() ? fontValue.value<QFont>() : option.font;
+        const QVariant alignValue = index.data(Qt::TextAlignmentRole);
+        const int alignment = alignValue.isValid() ? alignValue.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
+        const bool flagged = index.data(kItemFlaggedRole).toBool();
+        painter->setRenderHint(QPainter::TextAntialiasing, true);
+        painter->setFont(font);
+        painter->setPen(selected && !flagged ? s.highlightedText : brushColorOf(index, Qt::ForegroundRole));
+        painter->drawText(textRect, alignment, QFontMetrics(font).elidedText(text, Qt::ElideRight, textRect.width()));
+    }
+
+    const int state = chunk->checkState();
+    const QImage& image = state == 0 ? s.uncheckedImage : state == 1 ? s.partialImage : s.checkedImage;
+    const QRect box = checkBoxRect(cell);
+    if (!image.isNull() && !box.isEmpty())
+        drawImagePart(painter, box, image.rect(), image);
+    painter->restore();
+}
+
+void QRZBaseStyleDelegate::paintRowLine(QPainter* painter, const QStyleOptionViewItem& option,
+                                        const QModelIndex&) const {
+    if (!m_settings->rowLine)
+        return;
+    painter->save();
+    painter->setPen(QPen(m_settings->rowLineColor, 1));
+    painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    painter->restore();
+}
+
+QList<QRect> QRZBaseStyleDelegate::buttonRects(const QRect& cell, const QRZItemButtonList* list) const {
+    QList<QRect> rects;
+    const int count = list->count();
+    const int groupWidth = list->spacing() * (count - 1) + list->totalWidth();
+    int x = 0;
+    if (list->alignment() & (0x04 | 0x80))
+        x = (cell.width() - groupWidth) / 2;
+    else if (list->alignment() & 0x02)
+        x = cell.width() - groupWidth;
+    for (int i = 0; i < count; ++i) {
+        const QAbstractButton* button = list->button(i);
+        const QSize size = button ? button->size() : QSize();
+        rects.append(QRect(cell.left() + x, cell.top() + (cell.height() - size.height()) / 2, size.width(),
+                           size.height()));
+        x += size.width() + list->spacing();
+    }
+    return rects;
+}
+
+void QRZBaseStyleDelegate::paintItemButtons(QPainter* painter, const QStyleOptionViewItem& option,
+                                            const QModelIndex& index) const {
+    if (!index.isValid())
+        return;
+    QRZItemButtonList* list = m_buttonLists.value(index.column(), nullptr);
+    if (!list || list->isHidden() || (list->isHoverRowOnly() && index.row() != m_settings->hoverRow))
+        return;
+    IBaseChunk* chunk = chunkOfIndex(index);
+    if (chunk && !chunk->buttonsVisible())
+        return;
+    const bool enabled = index.data(Qt::EditRole).toBool();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QList<QRect> rects = buttonRects(option.rect, list);
+    for (int i = 0; i < list->count(); ++i) {
+        QAbstractButton* button = list->button(i);
+        if (!isItemButtonVisible(button))
+            continue;
+        paintItemButton(painter, button, rects.at(i), enabled && button->isEnabled(),
+                        rects.at(i).contains(m_settings->mousePos), selected);
+    }
+}
+
+void QRZBaseStyleDelegate::updateCell(const QStyleOptionViewItem& option) const {
+    if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
+        view->viewport()->update(option.rect);
+}
+
+bool QRZBaseStyleDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index) {
+    Settings& s = *m_settings;
+    IBaseChunk* chunk = chunkOfIndex(index);
+    const bool mouseEvent = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+                            event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonDblClick;
+    if (mouseEvent && s.checkColumn >= 0 && index.column() == s.checkColumn && s.checkBoxClickable && chunk) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QRect hit = checkBoxRect(option.rect).marginsAdded(s.checkBoxHitMargins);
+        s.mouseOnCheckBox = hit.contains(mouse->pos());
+        if (event->type() == QEvent::MouseButtonPress && s.mouseOnCheckBox) {
+            emit emitCheckStateChange(index, chunk->checkState() == 2 ? 0 : 2);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease)
+            return true;
+    } else {
+        s.mouseOnCheckBox = false;
+    }
+    return itemButtonEvent(event, model, option, index);
+}
+
+bool QRZBaseStyleDelegate::itemButtonEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) {
+    Settings& s = *m_settings;
+    QRZItemButtonList* list = m_buttonLists.value(index.column(), nullptr);
+    const bool mouseEvent = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+                            event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonDblClick;
+    IBaseChunk* chunk = chunkOfIndex(index);
+    if (!list || !mouseEvent || (chunk && !chunk->buttonsVisible())) {
+        s.mouseOnCheckBox = false;
+        s.pressClaimed = false;
+        if (event->type() == QEvent::MouseButtonRelease)
+            s.pressedCell.forget();
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    s.mousePos = mouse->pos();
+    const bool cellEnabled = index.data(Qt::EditRole).toBool();
+    const QList<QRect> rects = buttonRects(option.rect, list);
+    bool result = false;
+    bool claimed = false;
+    for (int i = 0; i < list->count(); ++i) {
+        QAbstractButton* button = list->button(i);
+        if (!button)
+            continue;
+        auto* styleButton = qobject_cast<QRZStyleButton*>(button);
+        if (!rects.at(i).contains(s.mousePos) || !isItemButtonVisible(button)) {
+            if (styleButton && styleButton->mouseState() != 0) {
+                styleButton->setMouseState(0);
+                result = true;
+            }
+            continue;
+        }
+        claimed = true;
+        result = true;
+        int state = 1;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            s.pressedCell.remember(index, button);
+            state = 2;
+            break;
+        case QEvent::MouseButtonRelease:
+            // A disabled button, or a release whose press began on another button or in
+            // another cell, is no click.
+            if (cellEnabled && button->isEnabled() && s.pressedCell.matches(index, button)) {
+                if (styleButton)
+                    styleButton->clickIndex(index);
+                emit clickWidgt(index);
+            }
+            break;
+        case QEvent::MouseMove:
+            if (!button->toolTip().isEmpty())
+                QToolTip::showText(mouse->globalPos(), button->toolTip());
+            break;
+        default:
+            break;
+        }
+        if (styleButton)
+            styleButton->setMouseState(state);
+        s.buttonState = state;
+    }
+    if (event->type() == QEvent::MouseButtonRelease)
+        s.pressedCell.forget();
+    if (!claimed)
+        s.buttonState = 0;
+    s.pressClaimed = claimed;
+    if (result)
+        updateCell(option);
+    return result;
+}
