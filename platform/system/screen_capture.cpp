@@ -114,8 +114,8 @@ struct ScreenCapture::Impl {
     bool connect();
     void attachSharedMemory();
     void detachSharedMemory();
-    const uint8_t* readRegion();
-    const uint8_t* compose(const uint8_t* region);
+    uint8_t* readRegion();
+    uint8_t* compose(const uint8_t* region);
 };
 
 bool ScreenCapture::Impl::connect() {
@@ -200,7 +200,7 @@ void ScreenCapture::Impl::detachSharedMemory() {
     shmId = -1;
 }
 
-const uint8_t* ScreenCapture::Impl::readRegion() {
+uint8_t* ScreenCapture::Impl::readRegion() {
     xcb_connection_t* c = connection.get();
     xcb_generic_error_t* failure = nullptr;
     if (shmAttached) {
@@ -237,10 +237,11 @@ const uint8_t* ScreenCapture::Impl::readRegion() {
 
 // Builds the logical frame from the grabbed region: each logical pixel is the average of
 // the physical pixels it covers (a straight copy when the scale is 1); pixels off the
-// screen keep the black they got at open.
-const uint8_t* ScreenCapture::Impl::compose(const uint8_t* region) {
+// screen are black. The frame is cleared first: the caller may have drawn into it.
+uint8_t* ScreenCapture::Impl::compose(const uint8_t* region) {
     const size_t regionStride = size_t(grabWidth) * 4;
     const size_t frameStride = size_t(width) * 4;
+    std::memset(frame.data(), 0, frame.size());
     if (physicalWidth == width && physicalHeight == height) {
         const int left = grabX - physicalX;
         const int top = grabY - physicalY;
@@ -274,7 +275,6 @@ const uint8_t* ScreenCapture::Impl::compose(const uint8_t* region) {
             out[size_t(x) * 4 + 0] = uint8_t(sum[0] / count);
             out[size_t(x) * 4 + 1] = uint8_t(sum[1] / count);
             out[size_t(x) * 4 + 2] = uint8_t(sum[2] / count);
-            out[size_t(x) * 4 + 3] = 255;
         }
     }
     return frame.data();
@@ -335,9 +335,6 @@ bool ScreenCapture::open(int x, int y, int width, int height, double scaleFactor
     }
     if (!d->frameIsGrabbedRegion()) {
         d->frame.assign(size_t(width) * size_t(height) * 4, 0);
-        for (size_t i = 3; i < d->frame.size(); i += 4) {
-            d->frame[i] = 255;
-        }
         d->columns = mapSpans(width, d->physicalX, d->physicalWidth, d->grabX, d->grabWidth);
         d->rows = mapSpans(height, d->physicalY, d->physicalHeight, d->grabY, d->grabHeight);
     }
@@ -357,7 +354,7 @@ void ScreenCapture::close() {
 
 bool ScreenCapture::isOpen() const { return d->connection != nullptr && d->width > 0; }
 
-const uint8_t* ScreenCapture::grab() {
+uint8_t* ScreenCapture::grab() {
     if (!isOpen()) {
         d->error = "not open";
         return nullptr;
@@ -366,7 +363,7 @@ const uint8_t* ScreenCapture::grab() {
         d->error = "display connection lost";
         return nullptr;
     }
-    const uint8_t* region = d->readRegion();
+    uint8_t* region = d->readRegion();
     if (!region) {
         return nullptr;
     }

@@ -38,9 +38,10 @@ public:
     bool isOpen() const;
 
     // Takes a fresh picture of the rectangle. Returns its pixels (B, G, R and an unused
-    // byte per pixel, rows top-down, bytesPerLine() apart), owned by this object and valid until
-    // the next grab or close; null on failure.
-    const uint8_t* grab();
+    // byte per pixel, rows top-down, bytesPerLine() apart), owned by this object and valid
+    // until the next grab or close; the caller may draw into them meanwhile. Null on
+    // failure.
+    uint8_t* grab();
 
     int width() const;        // logical width of every frame
     int height() const;       // logical height of every frame

@@ -59,6 +59,7 @@ private:
     const uint8_t* chunkData_ = nullptr;
     size_t chunkBytes_ = 0;
     size_t chunkOffset_ = 0;
+    size_t chunkBacklogBytes_ = 0;
     size_t maxPacketBytes_ = 0;
     // The piece of the chunk handed out and not yet released.
     bool havePacket_ = false;
@@ -310,6 +311,9 @@ int PulseCapture::nextPacketFrames() {
         if (bytes == 0) {
             return 0;
         }
+        // Everything buffered, this chunk included: tells the reader how old the chunk is.
+        const size_t buffered = pa_stream_readable_size(stream_);
+        chunkBacklogBytes_ = buffered == size_t(-1) ? bytes : std::max(buffered, bytes);
         chunkData_ = static_cast<const uint8_t*>(data);
         chunkBytes_ = bytes - bytes % size_t(format_.bytesPerFrame);
         chunkOffset_ = 0;
@@ -329,6 +333,7 @@ int PulseCapture::nextPacketFrames() {
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
     packet_.silent = chunkData_ == nullptr;
     packet_.data = packet_.silent ? zeros_.data() : chunkData_ + chunkOffset_;
+    packet_.backlogFrames = int((chunkBacklogBytes_ - chunkOffset_) / size_t(format_.bytesPerFrame));
     havePacket_ = true;
     return packet_.frameCount;
 }

@@ -44,6 +44,9 @@ struct SoundPacket {
     const uint8_t* data = nullptr;
     int frameCount = 0;
     bool silent = false;
+    // Frames from this packet's first one to the newest captured frame (this packet's
+    // included): its first frame was captured about backlogFrames / rate seconds ago.
+    int backlogFrames = 0;
 };
 
 // What a capture loop reads from. The sound-server capture below implements it; tests

@@ -1,0 +1,317 @@
+#include "media/QRecordAudioObject.h"
+
+#include "app/QRecordAreaInfo.h"
+#include "app/Utilities.h"
+#include "media/QAudioFrameBuffer.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+using calvorine::platform::SoundFormat;
+using calvorine::platform::SoundPacket;
+using calvorine::platform::SoundSource;
+using calvorine::platform::SoundSourceKind;
+
+namespace {
+
+// The capture loop's poll interval.
+constexpr int64_t kPollUs = 10'000;
+// Without a packet for this long a block of silence keeps the track going.
+constexpr int64_t kSilenceAfterUs = 1'000'000;
+// A silence block is stamped this far in the past.
+constexpr int64_t kSilenceLeadUs = 100'000;
+constexpr int kSilenceFrames = 64;
+// Packets held back before the oldest is handed on (one after a silence block).
+constexpr int kQueueDepth = 4;
+
+std::mutex g_factoryMutex;
+QRecordAudioObject::SourceFactory g_factory;
+
+int trackCallback(void*, int32_t) { return 0; }
+
+int64_t framesToUs(int64_t frames, int rateHz) { return rateHz > 0 ? frames * 1'000'000 / rateHz : 0; }
+
+} // namespace
+
+void QRecordAudioObject::setSourceFactory(SourceFactory factory) {
+    std::lock_guard<std::mutex> lock(g_factoryMutex);
+    g_factory = std::move(factory);
+}
+
+QRecordAudioObject::QRecordAudioObject(int sourceType, QObject* parent)
+    : QObject(parent), m_sourceType(sourceType == Microphone ? Microphone : SystemSound),
+      m_frame(cvcodec_frame_create()) {}
+
+QRecordAudioObject::~QRecordAudioObject() {
+    stop();
+    m_frameQueue.reset();
+    cvcodec_frame_release(m_frame);
+    cvcodec_track_release(m_track.exchange(nullptr));
+}
+
+void QRecordAudioObject::start() {
+    m_stopRequested = false;
+    m_started = false;
+    m_recordingActive = false;
+    m_paused = false;
+    QUtilThread::start();
+    while (!m_started && isRunning()) {
+        sleepMicroseconds(kPollUs);
+    }
+}
+
+void QRecordAudioObject::stop() {
+    m_stopRequested = true;
+    stopAndWait();
+    m_recordingActive = false;
+}
+
+void QRecordAudioObject::setLevelMeterEnabled(bool on) { m_levelMetering = on; }
+
+void QRecordAudioObject::setRecorder(cvcodec_recorder recorder) { m_recorder = recorder; }
+
+cvcodec_recorder QRecordAudioObject::recorder() const { return m_recorder; }
+
+void QRecordAudioObject::setDeviceName(const QString& name) {
+    std::lock_guard<std::mutex> lock(m_deviceMutex);
+    m_deviceName = name.toStdString();
+}
+
+void QRecordAudioObject::beginRecording(int64_t startTimeUs) {
+    m_startTimeUs = startTimeUs;
+    m_paused = false;
+    m_recordingActive = true;
+}
+
+void QRecordAudioObject::setPaused(bool paused) {
+    if (paused == m_paused) {
+        return;
+    }
+    const int64_t now = getMicroseconds();
+    if (paused) {
+        m_pauseBeganUs = now;
+        m_paused = true;
+    } else {
+        // The pause is cut out of the recording's clock before capture goes on.
+        m_startTimeUs += now - m_pauseBeganUs;
+        m_paused = false;
+    }
+}
+
+cvcodec_track QRecordAudioObject::audioTrack() const { return m_track; }
+
+int QRecordAudioObject::levelOfBlock(const uint8_t* block) {
+    if (!block) {
+        return 0;
+    }
+    uint32_t bytes = 0;
+    std::memcpy(&bytes, block + CVCODEC_LEVEL_SIZE_OFFSET_AGAIN, sizeof bytes);
+    const uint32_t count = bytes / 2;
+    if (count == 0) {
+        return 0;
+    }
+    // Samples are signed: their magnitudes are averaged (read as unsigned, a quiet
+    // signal would show as half scale).
+    uint64_t sum = 0;
+    const uint8_t* samples = block + CVCODEC_LEVEL_HEADER_BYTES;
+    for (uint32_t i = 0; i < count; ++i) {
+        int16_t sample = 0;
+        std::memcpy(&sample, samples + size_t(i) * 2, sizeof sample);
+        sum += uint64_t(sample < 0 ? -int32_t(sample) : int32_t(sample));
+    }
+    return int(sum / count);
+}
+
+float QRecordAudioObject::volume() const { return m_volume; }
+
+void QRecordAudioObject::setVolume(float volume) { m_volume = volume; }
+
+void QRecordAudioObject::resetRecorder() {
+    stop();
+    if (m_sourceType == Microphone && QRecordAreaInfo::instance()->isDevicePresent(QRecordAreaInfo::Microphone)) {
+        start();
+    }
+}
+
+void QRecordAudioObject::run() {
+    std::unique_ptr<SoundSource> source;
+    std::string deviceName;
+    {
+        std::lock_guard<std::mutex> lock(m_deviceMutex);
+        deviceName = m_deviceName;
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_factoryMutex);
+        if (g_factory) {
+            source = g_factory(SourceType(m_sourceType), deviceName);
+        }
+    }
+    if (!source) {
+        source = calvorine::platform::createSoundCapture(
+            m_sourceType == Microphone ? SoundSourceKind::Microphone : SoundSourceKind::SystemSound, deviceName);
+    }
+    if (source->open()) {
+        captureLoop(*source);
+        source->close();
+    } else {
+        qWarning().noquote() << "audio capture--------------------------" << (m_sourceType == Microphone ? "microphone" : "system sound")
+                             << "not captured:" << QString::fromStdString(source->lastError());
+    }
+    m_started = true;
+    emit emitVolume(-10000);
+}
+
+void QRecordAudioObject::makeTrack(const SoundFormat& format) {
+    cvcodec_track_release(m_track.exchange(nullptr));
+    cvcodec_track track = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
+    cvcodec_track_set_format(track, CVCODEC_TRACK_FORMAT_AUDIO_FRAMES);
+    cvcodec_track_set_sample_rate(track, format.sampleRateHz);
+    cvcodec_track_set_channels(track, format.channels);
+    if (format.channelMask != 0) {
+        cvcodec_track_set_channel_mask(track, format.channelMask, 0);
+    }
+    cvcodec_track_set_sample_format(track, int32_t(format.sampleFormat));
+    cvcodec_track_set_bits_per_sample(track, format.bitsPerSample);
+    cvcodec_track_set_callback(track, &trackCallback, nullptr);
+    m_track = track;
+}
+
+void QRecordAudioObject::setFrameFormat(cvcodec_frame frame) const {
+    cvcodec_frame_set_sample_format(frame, int32_t(m_format.sampleFormat));
+    cvcodec_frame_set_sample_rate(frame, m_format.sampleRateHz);
+    cvcodec_frame_set_channels(frame, m_format.channels);
+    if (m_format.channelMask != 0) {
+        cvcodec_frame_set_channel_mask(frame, m_format.channelMask, 0);
+    }
+}
+
+int64_t QRecordAudioObject::recordingNow(int64_t nowUs) const { return nowUs - m_startTimeUs; }
+
+void QRecordAudioObject::sendFrame(const uint8_t* data, int frames, int64_t timestampUs) {
+    setFrameFormat(m_frame);
+    cvcodec_frame_set_samples(m_frame, data, frames);
+    cvcodec_frame_set_timestamp(m_frame, timestampUs);
+    cvcodec_recorder_push_audio(m_recorder, m_frame);
+}
+
+void QRecordAudioObject::sendOldest() {
+    const QAudioFrameBuffer::Frame* frame = m_frameQueue->front();
+    if (!frame) {
+        return;
+    }
+    sendFrame(frame->data.get(), frame->length / m_format.bytesPerFrame, frame->timestamp);
+    m_frameQueue->popFront();
+}
+
+void QRecordAudioObject::sendAll() {
+    while (m_frameQueue && m_frameQueue->count() > 0) {
+        sendOldest();
+    }
+}
+
+void QRecordAudioObject::pushSilence(int64_t nowUs) {
+    // Stamped a little in the past, but never before the end of what was sent already:
+    // the recorder's clock must not run backwards.
+    int64_t stamp = std::max<int64_t>(recordingNow(nowUs) - kSilenceLeadUs, 0);
+    stamp = std::max(stamp, m_nextTimestampUs);
+    const std::vector<uint8_t> zeros(size_t(kSilenceFrames) * size_t(m_format.bytesPerFrame), 0);
+    m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
+    m_nextTimestampUs = stamp + framesToUs(kSilenceFrames, m_format.sampleRateHz);
+    if (m_frameQueue->count() > 1) {
+        sendOldest();
+    }
+}
+
+void QRecordAudioObject::captureLoop(SoundSource& source) {
+    m_format = source.format();
+    if (m_format.bytesPerFrame <= 0 || m_format.sampleRateHz <= 0) {
+        qWarning() << "audio capture--------------------------unusable sound format";
+        return;
+    }
+    m_frameQueue = std::make_unique<QAudioFrameBuffer>();
+    m_nextTimestampUs = 0;
+    makeTrack(m_format);
+    m_started = true;
+    m_lastPacketUs = getMicroseconds();
+    std::vector<uint8_t> silence;
+
+    while (!m_stopRequested) {
+        if (stopEvent().waitFor(std::chrono::microseconds(kPollUs)) || m_stopRequested) {
+            break;
+        }
+        emit emitVolume(0);
+        int frames = source.nextPacketFrames();
+        if (frames < 0) {
+            qWarning().noquote() << "audio capture--------------------------ended:"
+                                 << QString::fromStdString(source.lastError());
+            break;
+        }
+        const bool writing = m_recordingActive && !m_paused;
+        int64_t now = getMicroseconds();
+        if (now - m_lastPacketUs > kSilenceAfterUs) {
+            m_lastPacketUs = now;
+            if (m_recorder && writing) {
+                pushSilence(now);
+            }
+        }
+        while (frames > 0 && !m_stopRequested) {
+            SoundPacket packet;
+            if (!source.readPacket(packet)) {
+                frames = -1;
+                break;
+            }
+            // A packet flagged silent stands for silence whatever its bytes hold.
+            const uint8_t* data = packet.data;
+            const size_t bytes = size_t(packet.frameCount) * size_t(m_format.bytesPerFrame);
+            if (packet.silent || !data) {
+                if (silence.size() < bytes) {
+                    silence.assign(bytes, 0);
+                }
+                data = silence.data();
+            }
+            setFrameFormat(m_frame);
+            cvcodec_frame_set_samples(m_frame, data, packet.frameCount);
+            if (m_levelMetering) {
+                uint8_t* block = cvcodec_frame_level_block(m_frame, 1);
+                if (block) {
+                    const int level = levelOfBlock(block);
+                    cvcodec_frame_release_level_block(m_frame, block);
+                    emit emitVolume(level);
+                }
+            }
+            now = getMicroseconds();
+            if (m_recordingActive && !m_paused) {
+                // The packet's first frame was captured backlog frames ago; stamps
+                // never go back behind what was sent already.
+                const int backlog = std::max(packet.backlogFrames, packet.frameCount);
+                int64_t stamp = std::max<int64_t>(recordingNow(now) - framesToUs(backlog, m_format.sampleRateHz), 0);
+                stamp = std::max(stamp, m_nextTimestampUs);
+                m_nextTimestampUs = stamp + framesToUs(packet.frameCount, m_format.sampleRateHz);
+                if (m_recorder) {
+                    m_frameQueue->push(data, int(bytes), stamp);
+                    if (m_frameQueue->count() > kQueueDepth) {
+                        sendOldest();
+                    }
+                } else if (cvcodec_track track = m_track) {
+                    cvcodec_frame_set_timestamp(m_frame, stamp);
+                    cvcodec_track_push_frame(track, m_frame);
+                }
+            }
+            m_lastPacketUs = now;
+            if (!source.releasePacket()) {
+                frames = -1;
+                break;
+            }
+            frames = source.nextPacketFrames();
+        }
+        if (frames < 0) {
+            qWarning().noquote() << "audio capture--------------------------ended:"
+                                 << QString::fromStdString(source.lastError());
+            break;
+        }
+    }
+    sendAll();
+}

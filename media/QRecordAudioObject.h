@@ -1,0 +1,121 @@
+// Capture of one sound source (system sound or microphone) on a thread of its own.
+//
+// While a recording runs, the captured sound goes to the codec library's recorder as
+// timed audio frames or, for a microphone mixed into the system sound, into an audio
+// track that the encoder mixes. Whether recording or not, the object can measure the
+// level of every packet and report it through emitVolume (the main window's idle level
+// previews are two instances that never record).
+//
+// Threads: every public function runs on the owner's (GUI) thread. The capture loop runs
+// on the object's worker thread; the flags it polls are atomics, and it reaches the GUI
+// only through emitVolume (queued to receivers on other threads).
+#pragma once
+
+#include "app/QUtilThread.h"
+#include "platform/codec/calvorine_codec.h"
+#include "platform/system/sound_capture.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class QAudioFrameBuffer;
+
+class QRecordAudioObject : public QObject, public QUtilThread {
+    Q_OBJECT
+public:
+    enum SourceType { SystemSound = 1, Microphone = 2 };
+
+    // Makes the capture source of a run. Tests put their own sources here; by default
+    // the sound server is used (calvorine::platform::createSoundCapture).
+    using SourceFactory =
+        std::function<std::unique_ptr<calvorine::platform::SoundSource>(SourceType type, const std::string& deviceName)>;
+    static void setSourceFactory(SourceFactory factory);
+
+    QRecordAudioObject(int sourceType, QObject* parent = nullptr);
+    ~QRecordAudioObject() override;
+
+    // Starts the capture thread (ending an earlier run) and returns once the thread has
+    // opened its source or given up. Clears the stop request and the recording state.
+    void start();
+    // Asks the capture loop to end and waits for it; what was queued is sent first.
+    void stop();
+
+    void setLevelMeterEnabled(bool on);
+
+    // The recorder that receives the frames; null for a level preview or a microphone
+    // that is mixed as a track. Set before start.
+    void setRecorder(cvcodec_recorder recorder);
+    cvcodec_recorder recorder() const;
+
+    // The microphone's device name on the sound server; empty for the default input.
+    void setDeviceName(const QString& name);
+
+    // Switched on by the recording engine once its start succeeded: from then on the
+    // captured sound reaches the recorder or the track, stamped from startTimeUs.
+    void beginRecording(int64_t startTimeUs);
+    // While paused nothing captured reaches the recorder or the track; on resume the
+    // time stamps continue where they stopped, as if the pause had not been.
+    void setPaused(bool paused);
+
+    // The track a mixed microphone writes into (null until a run has opened its source).
+    cvcodec_track audioTrack() const;
+
+    // Level of a codec library level block: the average magnitude of its signed 16-bit
+    // samples (0 silence, 32768 full scale); 0 for a null or empty block.
+    static int levelOfBlock(const uint8_t* block);
+
+    float volume() const;
+
+signals:
+    // The level of the last packet; 0 every 10 ms between packets; -10000 when the
+    // capture has ended.
+    void emitVolume(int level);
+
+public slots:
+    void setVolume(float volume);
+    // Stops; the microphone starts again when the recording settings say one is present.
+    void resetRecorder();
+
+protected:
+    void run() override;
+
+    // Hands one queued frame to the recorder. Called on the capture thread, frames in the
+    // order of their time stamps.
+    virtual void sendFrame(const uint8_t* data, int frames, int64_t timestampUs);
+
+private:
+    void captureLoop(calvorine::platform::SoundSource& source);
+    void makeTrack(const calvorine::platform::SoundFormat& format);
+    void setFrameFormat(cvcodec_frame frame) const;
+    void sendOldest();
+    void sendAll();
+    void pushSilence(int64_t nowUs);
+    int64_t recordingNow(int64_t nowUs) const;
+
+    const int m_sourceType;
+    std::atomic<cvcodec_recorder> m_recorder{nullptr};
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_levelMetering{false};
+    std::atomic<bool> m_recordingActive{false};
+    std::atomic<bool> m_paused{false};
+    cvcodec_frame m_frame = nullptr;
+    std::atomic<cvcodec_track> m_track{nullptr};
+    std::atomic<int64_t> m_startTimeUs{0};
+    int64_t m_pauseBeganUs = 0;
+    std::unique_ptr<QAudioFrameBuffer> m_frameQueue;
+    std::atomic<float> m_volume{100.0f};
+    mutable std::mutex m_deviceMutex;
+    std::string m_deviceName;
+
+    // Capture-thread state of the current run.
+    calvorine::platform::SoundFormat m_format;
+    int64_t m_nextTimestampUs = 0; // end of the last frame stamped: stamps never go back
+    int64_t m_lastPacketUs = 0;
+};
