@@ -15,7 +15,9 @@ bool ParserXML::writeOperateXml(const QString& path, const QDomDocument& documen
         QTextStream stream(&file);
         stream.reset();
         stream.setCodec("utf-8");
-        document.save(stream, 4, QDomNode::EncodingFromTextStream);
+        // The stream is UTF-8; the file carries no XML declaration (Part 1.103's
+        // convention), which EncodingFromTextStream would add.
+        document.save(stream, 4);
         stream.flush();
     }
     // commit() flushes to disk and renames over the old file; on any failure (a full disk
