@@ -27,4 +27,10 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZTextEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZSpinBox.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZSpinBox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZAppInfo.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZAppInfo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMessageBox.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMessageBox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMessageDlg.h
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMessageDlg.cpp
 )
