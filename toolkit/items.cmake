@@ -11,4 +11,5 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ItemViewHoverBlock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZListView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZTableView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZScrollBar.cpp
 )
