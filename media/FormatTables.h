@@ -12,7 +12,8 @@
 #include <string>
 
 // The codec code for a codec name ("H264" -> 28, "AAC" -> 0x15002); 0 for a name not in
-// the table. Exact, case-sensitive. Codes below 0x10000 are video, the others audio.
+// the table. Exact, case-sensitive. Audio codes lie from 0x10000 to 0x1FFFF, video codes
+// below them or, for a few, are four characters themselves ("H265" -> 0x48323635).
 int32_t codecFourccFromName(const std::string& name);
 
 // The container (muxer) name for a format or extension name ("mkv" -> "matroska");
