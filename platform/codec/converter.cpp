@@ -1,0 +1,601 @@
+#include "converter.h"
+
+#include <chrono>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace calvorine::codec {
+
+namespace {
+
+int64_t nowMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool muxerTakesCoverPicture(const AVOutputFormat* format)
+{
+    static const char* const names[] = {"mp3", "mp4", "ipod", "mov", "flac"};
+    for (const char* name : names) {
+        if (std::strcmp(format->name, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+AVCodecID imageCodecOf(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
+        return AV_CODEC_ID_PNG;
+    }
+    if (bytes.size() > 3 && bytes[0] == 0xff && bytes[1] == 0xd8) {
+        return AV_CODEC_ID_MJPEG;
+    }
+    if (bytes.size() > 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        return AV_CODEC_ID_BMP;
+    }
+    return AV_CODEC_ID_NONE;
+}
+
+int closestSampleRate(const AVCodec* codec, int wanted)
+{
+    if (!codec->supported_samplerates) {
+        return wanted;
+    }
+    int best = codec->supported_samplerates[0];
+    for (const int* rate = codec->supported_samplerates; *rate; ++rate) {
+        if (std::abs(*rate - wanted) < std::abs(best - wanted)) {
+            best = *rate;
+        }
+    }
+    return best;
+}
+
+// Chapters are owned by the output context from here on (avformat_free_context frees them).
+bool addChapters(AVFormatContext* output, const std::vector<ConversionChapter>& chapters)
+{
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        const ConversionChapter& chapter = chapters[i];
+        if (chapter.durationUs <= 0) {
+            continue;
+        }
+        auto* added = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!added) {
+            return false;
+        }
+        if (av_dynarray_add_nofree(&output->chapters, reinterpret_cast<int*>(&output->nb_chapters), added) < 0) {
+            av_free(added);
+            return false;
+        }
+        added->id = static_cast<int64_t>(i + 1);
+        added->time_base = AVRational{1, 1000000};
+        added->start = chapter.startUs;
+        added->end = chapter.startUs + chapter.durationUs;
+        if (!chapter.title.empty()) {
+            av_dict_set(&added->metadata, "title", chapter.title.c_str(), 0);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+struct Converter::Impl {
+    ConversionSettings settings;
+    std::string sourcePath;
+    av::InputPtr input;
+    int videoIndex = -1;
+    int audioIndex = -1;
+    av::CodecContextPtr videoDecoder;
+    av::CodecContextPtr audioDecoder;
+
+    AVFormatContext* output = nullptr;
+    av::CodecContextPtr videoEncoder;
+    av::CodecContextPtr audioEncoder;
+    AVStream* videoStream = nullptr;
+    AVStream* audioStream = nullptr;
+    AVStream* coverStream = nullptr;
+    FilterGraph videoGraph;
+    FilterGraph audioGraph;
+    std::string videoChain;
+    AVRational frameRate{0, 1};
+    bool videoDone = false;
+    bool audioDone = false;
+
+    ~Impl()
+    {
+        if (output) {
+            if (output->pb) {
+                avio_closep(&output->pb);
+            }
+            avformat_free_context(output);
+        }
+    }
+};
+
+Converter::~Converter()
+{
+    stop();
+    close();
+}
+
+uint64_t Converter::durationUs() const
+{
+    int64_t length = m_lengthUs;
+    if (length <= 0) {
+        length = m_sourceDurationUs - m_startUs;
+    }
+    return static_cast<uint64_t>(std::max<int64_t>(1, length));
+}
+
+bool Converter::open(const char* source, const char* destination, const char* muxer,
+                     const ConversionSettings& settings)
+{
+    close();
+    if (!source || !destination || !*destination) {
+        return false;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->settings = settings;
+    impl->sourcePath = source;
+    impl->input = av::openInput(source);
+    if (!impl->input) {
+        return false;
+    }
+    AVFormatContext* input = impl->input.get();
+    if (avformat_alloc_output_context2(&impl->output, nullptr, (muxer && *muxer) ? muxer : nullptr, destination) <
+            0 ||
+        !impl->output) {
+        return false;
+    }
+    AVFormatContext* output = impl->output;
+
+    // Video.
+    const int videoIndex = av::findStream(input, AVMEDIA_TYPE_VIDEO);
+    AVCodecID videoCodec = settings.videoCodec;
+    if (videoCodec == AV_CODEC_ID_NONE && !settings.videoEncoderName.empty()) {
+        videoCodec = AV_CODEC_ID_H264;
+    }
+    if (videoIndex >= 0 && videoCodec != AV_CODEC_ID_NONE && output->oformat->video_codec != AV_CODEC_ID_NONE) {
+        const AVStream* stream = input->streams[videoIndex];
+        const AVCodec* encoder = settings.videoEncoderName.empty()
+                                     ? avcodec_find_encoder(videoCodec)
+                                     : avcodec_find_encoder_by_name(settings.videoEncoderName.c_str());
+        impl->videoDecoder = av::openDecoder(stream);
+        if (!encoder || !impl->videoDecoder) {
+            return false;
+        }
+        int width = 0;
+        int height = 0;
+        editedPictureSize(settings.video, stream->codecpar->width, stream->codecpar->height, &width, &height);
+        if (settings.width > 0 && settings.height > 0) {
+            width = settings.width;
+            height = settings.height;
+        }
+        width = std::max(2, width & ~1);
+        height = std::max(2, height & ~1);
+        AVRational rate{settings.frameRateNum, std::max(1, settings.frameRateDen)};
+        if (rate.num <= 0) {
+            rate = av_guess_frame_rate(input, const_cast<AVStream*>(stream), nullptr);
+        }
+        if (rate.num <= 0 || rate.den <= 0) {
+            rate = AVRational{25, 1};
+        }
+        impl->frameRate = rate;
+        impl->videoEncoder.reset(avcodec_alloc_context3(encoder));
+        AVCodecContext* enc = impl->videoEncoder.get();
+        enc->width = width;
+        enc->height = height;
+        enc->time_base = av_inv_q(rate);
+        enc->framerate = rate;
+        enc->sample_aspect_ratio = AVRational{1, 1};
+        enc->pix_fmt = AV_PIX_FMT_YUV420P;
+        if (encoder->pix_fmts) {
+            enc->pix_fmt = encoder->pix_fmts[0];
+            for (const AVPixelFormat* f = encoder->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+                if (*f == AV_PIX_FMT_YUV420P) {
+                    enc->pix_fmt = *f;
+                }
+            }
+        }
+        if (settings.quality >= 0 && settings.videoBitRate <= 0) {
+            if (av_opt_set_double(enc->priv_data, "crf", std::clamp(settings.quality, 0, 51), 0) < 0) {
+                enc->flags |= AV_CODEC_FLAG_QSCALE;
+                enc->global_quality = FF_QP2LAMBDA * std::clamp(settings.quality, 1, 31);
+            }
+        } else if (settings.videoBitRate > 0) {
+            enc->bit_rate = settings.videoBitRate;
+        }
+        if (!settings.videoPreset.empty()) {
+            av_opt_set(enc->priv_data, "preset", settings.videoPreset.c_str(), 0);
+        }
+        if (!settings.videoProfile.empty()) {
+            av_opt_set(enc->priv_data, "profile", settings.videoProfile.c_str(), 0);
+        }
+        if (output->oformat->flags & AVFMT_GLOBALHEADER) {
+            enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        }
+        if (avcodec_open2(enc, encoder, nullptr) < 0) {
+            return false;
+        }
+        impl->videoStream = avformat_new_stream(output, nullptr);
+        if (!impl->videoStream || avcodec_parameters_from_context(impl->videoStream->codecpar, enc) < 0) {
+            return false;
+        }
+        impl->videoStream->time_base = enc->time_base;
+        impl->videoStream->avg_frame_rate = rate;
+        impl->videoIndex = videoIndex;
+
+        std::string chain = videoFilterChain(settings.video, stream->codecpar->width, stream->codecpar->height,
+                                             impl->sourcePath);
+        chain.erase(chain.size() - 5);
+        int editedWidth = 0;
+        int editedHeight = 0;
+        editedPictureSize(settings.video, stream->codecpar->width, stream->codecpar->height, &editedWidth,
+                          &editedHeight);
+        if (editedWidth != width || editedHeight != height) {
+            chain += ",scale=" + std::to_string(width) + ":" + std::to_string(height) + ",setsar=1";
+        }
+        // A constant frame rate at the encoder's rate: the speed change and variable-rate
+        // sources otherwise give the encoder clashing timestamps.
+        chain += ",fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + "[out]";
+        impl->videoChain = chain;
+    }
+
+    // Audio.
+    const int audioIndex = av::findStream(input, AVMEDIA_TYPE_AUDIO);
+    AVCodecID audioCodec = settings.audioCodec;
+    if (audioCodec == AV_CODEC_ID_NONE && !settings.audioEncoderName.empty()) {
+        audioCodec = AV_CODEC_ID_AAC;
+    }
+    if (audioIndex >= 0 && audioCodec != AV_CODEC_ID_NONE && output->oformat->audio_codec != AV_CODEC_ID_NONE) {
+        const AVStream* stream = input->streams[audioIndex];
+        const AVCodec* encoder = settings.audioEncoderName.empty()
+                                     ? avcodec_find_encoder(audioCodec)
+                                     : avcodec_find_encoder_by_name(settings.audioEncoderName.c_str());
+        if (!encoder) {
+            encoder = avcodec_find_encoder(audioCodec);
+        }
+        impl->audioDecoder = av::openDecoder(stream);
+        if (!encoder || !impl->audioDecoder) {
+            return false;
+        }
+        impl->audioEncoder.reset(avcodec_alloc_context3(encoder));
+        AVCodecContext* enc = impl->audioEncoder.get();
+        const int wantedRate = settings.sampleRate > 0 ? settings.sampleRate : stream->codecpar->sample_rate;
+        enc->sample_rate = closestSampleRate(encoder, wantedRate > 0 ? wantedRate : 44100);
+        const int channels = settings.channels > 0 ? settings.channels
+                                                   : std::clamp(stream->codecpar->ch_layout.nb_channels, 1, 2);
+        av_channel_layout_default(&enc->ch_layout, channels);
+        enc->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+        enc->time_base = AVRational{1, enc->sample_rate};
+        if (settings.audioBitRate > 0) {
+            enc->bit_rate = settings.audioBitRate;
+        }
+        if (output->oformat->flags & AVFMT_GLOBALHEADER) {
+            enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        }
+        if (avcodec_open2(enc, encoder, nullptr) < 0) {
+            return false;
+        }
+        impl->audioStream = avformat_new_stream(output, nullptr);
+        if (!impl->audioStream || avcodec_parameters_from_context(impl->audioStream->codecpar, enc) < 0) {
+            return false;
+        }
+        impl->audioStream->time_base = enc->time_base;
+        impl->audioIndex = audioIndex;
+    }
+    if (!impl->videoStream && !impl->audioStream) {
+        return false;
+    }
+
+    // Tags, cover and chapters travel in the container too; the audio-tag library may
+    // rewrite them afterwards in the form the format's players know best.
+    for (const auto& tag : settings.tags) {
+        if (!tag.second.empty() && tag.first != "cover_image") {
+            av_dict_set(&output->metadata, tag.first.c_str(), tag.second.c_str(), 0);
+        }
+    }
+    const AVCodecID coverCodec = imageCodecOf(settings.cover);
+    if (coverCodec != AV_CODEC_ID_NONE && muxerTakesCoverPicture(output->oformat)) {
+        impl->coverStream = avformat_new_stream(output, nullptr);
+        if (impl->coverStream) {
+            impl->coverStream->disposition = AV_DISPOSITION_ATTACHED_PIC;
+            impl->coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+            impl->coverStream->codecpar->codec_id = coverCodec;
+            impl->coverStream->time_base = AVRational{1, 90000};
+        }
+    }
+    if (!addChapters(output, settings.chapters)) {
+        return false;
+    }
+    m_sourceDurationUs = input->duration > 0 ? input->duration : 0;
+    m_destination = destination;
+    if (!(output->oformat->flags & AVFMT_NOFILE) && avio_open(&output->pb, destination, AVIO_FLAG_WRITE) < 0) {
+        return false;
+    }
+    m_impl = impl.release();
+    m_done = false;
+    m_stopped = false;
+    m_failed = false;
+    m_stopRequested = false;
+    m_positionUs = 0;
+    return true;
+}
+
+void Converter::setRange(int64_t startUs, int64_t lengthUs)
+{
+    m_startUs = std::max<int64_t>(0, startUs);
+    m_lengthUs = std::max<int64_t>(0, lengthUs);
+}
+
+bool Converter::start()
+{
+    if (!m_impl || m_thread.joinable()) {
+        return false;
+    }
+    m_startedAtUs = nowMicroseconds();
+    m_firstPacketDelayUs = 0;
+    m_thread = std::thread([this] { work(); });
+    return true;
+}
+
+bool Converter::stop()
+{
+    if (!m_impl) {
+        return false;
+    }
+    m_stopRequested = true;
+    return true;
+}
+
+void Converter::close()
+{
+    std::lock_guard<std::mutex> lock(m_closeMutex);
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    delete m_impl;
+    m_impl = nullptr;
+}
+
+namespace {
+
+// Sends one frame (null drains) and writes whatever packets come out.
+bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* output, AVStream* stream,
+                    AVPacket* packet, const std::function<void()>& onPacket)
+{
+    int result = avcodec_send_frame(encoder, frame);
+    if (result < 0 && result != AVERROR_EOF) {
+        return false;
+    }
+    for (;;) {
+        result = avcodec_receive_packet(encoder, packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+            return true;
+        }
+        if (result < 0) {
+            return false;
+        }
+        av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        onPacket();
+        if (av_interleaved_write_frame(output, packet) < 0) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+void Converter::work()
+{
+    Impl& d = *m_impl;
+    AVFormatContext* input = d.input.get();
+    AVFormatContext* output = d.output;
+    const int64_t windowStart = m_startUs;
+    const int64_t windowEnd = m_lengthUs > 0 ? m_startUs + m_lengthUs : INT64_MAX;
+    bool failed = false;
+    bool headerWritten = false;
+
+    auto firstPacket = [this] {
+        if (m_firstPacketDelayUs.load() == 0) {
+            m_firstPacketDelayUs = std::max<int64_t>(1, nowMicroseconds() - m_startedAtUs);
+        }
+    };
+
+    av::PacketPtr packet = av::makePacket();
+    av::PacketPtr encoded = av::makePacket();
+    av::FramePtr frame = av::makeFrame();
+    av::FramePtr filtered = av::makeFrame();
+
+    if (avformat_write_header(output, nullptr) < 0) {
+        failed = true;
+    } else {
+        headerWritten = true;
+    }
+    if (!failed && d.coverStream) {
+        const std::vector<uint8_t>& cover = d.settings.cover;
+        if (av_new_packet(packet.get(), static_cast<int>(cover.size())) == 0) {
+            std::memcpy(packet->data, cover.data(), cover.size());
+            packet->stream_index = d.coverStream->index;
+            packet->flags |= AV_PKT_FLAG_KEY;
+            av_interleaved_write_frame(output, packet.get());
+        }
+        av_packet_unref(packet.get());
+    }
+    if (!failed && windowStart > 0) {
+        avformat_seek_file(input, -1, INT64_MIN, windowStart, windowStart, 0);
+    }
+    d.videoDone = !d.videoEncoder;
+    d.audioDone = !d.audioEncoder;
+
+    // Pulls everything the graph has and encodes it.
+    auto drainVideoGraph = [&]() -> bool {
+        for (;;) {
+            const int result = d.videoGraph.pull(filtered.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+                return true;
+            }
+            if (result < 0) {
+                return false;
+            }
+            filtered->pts = av_rescale_q(filtered->pts, d.videoGraph.outputTimeBase(), d.videoEncoder->time_base);
+            filtered->pict_type = AV_PICTURE_TYPE_NONE;
+            const bool ok = encodeAndWrite(d.videoEncoder.get(), filtered.get(), output, d.videoStream,
+                                           encoded.get(), firstPacket);
+            av_frame_unref(filtered.get());
+            if (!ok) {
+                return false;
+            }
+        }
+    };
+    auto drainAudioGraph = [&]() -> bool {
+        for (;;) {
+            const int result = d.audioGraph.pull(filtered.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+                return true;
+            }
+            if (result < 0) {
+                return false;
+            }
+            filtered->pts = av_rescale_q(filtered->pts, d.audioGraph.outputTimeBase(), d.audioEncoder->time_base);
+            const bool ok = encodeAndWrite(d.audioEncoder.get(), filtered.get(), output, d.audioStream,
+                                           encoded.get(), firstPacket);
+            av_frame_unref(filtered.get());
+            if (!ok) {
+                return false;
+            }
+        }
+    };
+
+    // One decoded frame of the source: kept when it lies in the window, shifted so the
+    // window starts at 0, and sent through its graph.
+    auto takeFrame = [&](bool video) -> bool {
+        const AVStream* stream = input->streams[video ? d.videoIndex : d.audioIndex];
+        const int64_t timestamp = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
+        if (timestamp == AV_NOPTS_VALUE) {
+            return true;
+        }
+        if (timestamp >= windowEnd) {
+            (video ? d.videoDone : d.audioDone) = true;
+            return true;
+        }
+        if (timestamp < windowStart) {
+            return true;
+        }
+        m_positionUs = std::max(m_positionUs.load(), timestamp - windowStart);
+        frame->pts = av::fromMicroseconds(timestamp - windowStart, stream->time_base);
+        if (video) {
+            if (!d.videoGraph.isConfigured() &&
+                !d.videoGraph.configureVideo(d.videoChain, frame->width, frame->height,
+                                             static_cast<AVPixelFormat>(frame->format), stream->time_base,
+                                             frame->sample_aspect_ratio, d.videoEncoder->pix_fmt)) {
+                return false;
+            }
+            return d.videoGraph.push(frame.get()) && drainVideoGraph();
+        }
+        if (!d.audioGraph.isConfigured()) {
+            const AVCodecContext* enc = d.audioEncoder.get();
+            const bool fixedFrames = !(enc->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
+            if (!d.audioGraph.configureAudio(audioFilterChain(d.settings.audio), frame->sample_rate,
+                                             static_cast<AVSampleFormat>(frame->format), frame->ch_layout,
+                                             stream->time_base, enc->sample_fmt, enc->sample_rate,
+                                             enc->ch_layout.nb_channels, fixedFrames ? enc->frame_size : 0)) {
+                return false;
+            }
+        }
+        return d.audioGraph.push(frame.get()) && drainAudioGraph();
+    };
+
+    auto decode = [&](AVCodecContext* decoder, const AVPacket* input, bool video) -> bool {
+        if (avcodec_send_packet(decoder, input) < 0 && input) {
+            return true; // a damaged packet: skip it, as players do
+        }
+        for (;;) {
+            const int result = avcodec_receive_frame(decoder, frame.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+                return true;
+            }
+            if (result < 0) {
+                return true;
+            }
+            const bool ok = takeFrame(video);
+            av_frame_unref(frame.get());
+            if (!ok) {
+                return false;
+            }
+        }
+    };
+
+    while (!failed && !m_stopRequested && !(d.videoDone && d.audioDone)) {
+        const int result = av_read_frame(input, packet.get());
+        if (result == AVERROR(EAGAIN)) {
+            continue;
+        }
+        if (result < 0) {
+            break; // end of file (or a truncated file: what was read is kept)
+        }
+        if (packet->stream_index == d.videoIndex && !d.videoDone) {
+            failed = !decode(d.videoDecoder.get(), packet.get(), true);
+        } else if (packet->stream_index == d.audioIndex && !d.audioDone) {
+            failed = !decode(d.audioDecoder.get(), packet.get(), false);
+        }
+        av_packet_unref(packet.get());
+    }
+
+    if (!failed && !m_stopRequested) {
+        if (d.videoEncoder) {
+            failed = !decode(d.videoDecoder.get(), nullptr, true);
+            if (!failed && d.videoGraph.isConfigured()) {
+                failed = !(d.videoGraph.push(nullptr) && drainVideoGraph());
+            }
+            failed = failed || !encodeAndWrite(d.videoEncoder.get(), nullptr, output, d.videoStream, encoded.get(),
+                                               firstPacket);
+        }
+        if (!failed && d.audioEncoder) {
+            failed = !decode(d.audioDecoder.get(), nullptr, false);
+            if (!failed && d.audioGraph.isConfigured()) {
+                failed = !(d.audioGraph.push(nullptr) && drainAudioGraph());
+            }
+            failed = failed || !encodeAndWrite(d.audioEncoder.get(), nullptr, output, d.audioStream, encoded.get(),
+                                               firstPacket);
+        }
+        // Nothing of the window was written: the range lies past the end, or nothing decoded.
+        if (!failed && m_firstPacketDelayUs.load() == 0) {
+            failed = true;
+        }
+    }
+    if (headerWritten && !m_stopRequested && !failed && av_write_trailer(output) < 0) {
+        failed = true;
+    }
+    // The file is complete and closed before anyone is told, so tags can be written into it.
+    if (output->pb) {
+        avio_closep(&output->pb);
+    }
+    if (m_stopRequested || failed) {
+        std::remove(m_destination.c_str());
+    }
+    if (m_stopRequested) {
+        m_stopped = true;
+    } else {
+        if (!failed) {
+            m_positionUs = static_cast<int64_t>(durationUs());
+        }
+        m_failed = failed;
+        m_done = true;
+    }
+}
+
+} // namespace calvorine::codec

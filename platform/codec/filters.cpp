@@ -1,0 +1,448 @@
+#include "filters.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace calvorine::codec {
+
+namespace {
+
+// A value inside a filter's option list, then inside the graph text: two levels of
+// escaping, so that paths and texts with ':', ',', quotes or brackets stay one value.
+std::string escapeValue(const std::string& value)
+{
+    std::string option;
+    for (char c : value) {
+        if (c == '\\' || c == ':' || c == '\'') {
+            option += '\\';
+        }
+        option += c;
+    }
+    std::string graph;
+    for (char c : option) {
+        if (c == '\\' || c == '\'' || c == '[' || c == ']' || c == ',' || c == ';') {
+            graph += '\\';
+        }
+        graph += c;
+    }
+    return graph;
+}
+
+std::string colourText(uint32_t argb, int extraAlpha = 255)
+{
+    char text[32];
+    const double alpha = ((argb >> 24) & 0xff) / 255.0 * std::clamp(extraAlpha, 0, 255) / 255.0;
+    std::snprintf(text, sizeof text, "0x%06X@%.3f", argb & 0xffffff, alpha);
+    return text;
+}
+
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", value);
+    return text;
+}
+
+int even(double value)
+{
+    return std::max(2, static_cast<int>(value / 2.0) * 2);
+}
+
+bool fullRect(const double rect[4])
+{
+    return rect[0] <= 0.0001 && rect[1] <= 0.0001 && rect[2] >= 0.9999 && rect[3] >= 0.9999;
+}
+
+// Ratio terms (16:9, 4:3) give a shape only; anything larger is a size in pixels.
+bool shapeIsPixelSize(int width, int height)
+{
+    return width >= 64 && height >= 64;
+}
+
+// Frames the turned picture (w x h) into the output shape; returns the final size and,
+// through scaleTo, the size the picture is scaled to before padding.
+void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* outHeight, int* scaleWidth,
+                    int* scaleHeight)
+{
+    *outWidth = *scaleWidth = w;
+    *outHeight = *scaleHeight = h;
+    if (edit.shapeWidth <= 0 || edit.shapeHeight <= 0) {
+        return;
+    }
+    const double shape = static_cast<double>(edit.shapeWidth) / edit.shapeHeight;
+    if (shapeIsPixelSize(edit.shapeWidth, edit.shapeHeight)) {
+        *outWidth = even(edit.shapeWidth);
+        *outHeight = even(edit.shapeHeight);
+        if (edit.pad) {
+            const double fit = std::min(static_cast<double>(*outWidth) / w, static_cast<double>(*outHeight) / h);
+            *scaleWidth = std::min(*outWidth, even(w * fit));
+            *scaleHeight = std::min(*outHeight, even(h * fit));
+        } else {
+            *scaleWidth = *outWidth;
+            *scaleHeight = *outHeight;
+        }
+        return;
+    }
+    if (edit.pad) {
+        *outWidth = even(std::max<double>(w, h * shape));
+        *outHeight = even(std::max<double>(h, w / shape));
+    } else {
+        *outWidth = *scaleWidth = even(w);
+        *outHeight = *scaleHeight = even(w / shape);
+    }
+}
+
+void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* w, int* h)
+{
+    int width = sourceWidth;
+    int height = sourceHeight;
+    if (!fullRect(edit.rect)) {
+        width = even(sourceWidth * std::clamp(edit.rect[2], 0.0, 1.0));
+        height = even(sourceHeight * std::clamp(edit.rect[3], 0.0, 1.0));
+    }
+    if (edit.rotationDegrees % 180 != 0) {
+        std::swap(width, height);
+    }
+    *w = width;
+    *h = height;
+}
+
+} // namespace
+
+bool VideoEdit::operator==(const VideoEdit& o) const
+{
+    auto sameWatermark = [](const WatermarkEdit& a, const WatermarkEdit& b) {
+        return a.imagePath == b.imagePath && a.imageAlpha == b.imageAlpha && a.imageX == b.imageX &&
+               a.imageY == b.imageY && a.imageScaleWidthPercent == b.imageScaleWidthPercent &&
+               a.imageScaleHeightPercent == b.imageScaleHeightPercent && a.text == b.text &&
+               a.textAlpha == b.textAlpha && a.textX == b.textX && a.textY == b.textY && a.fontName == b.fontName &&
+               a.fontSizePoints == b.fontSizePoints && a.textColour == b.textColour &&
+               a.shadowColour == b.shadowColour && a.outlineColour == b.outlineColour &&
+               a.shadowOffset == b.shadowOffset && a.outlineSize == b.outlineSize;
+    };
+    for (int i = 0; i < 3; ++i) {
+        if (!sameWatermark(watermarks[i], o.watermarks[i])) {
+            return false;
+        }
+    }
+    const SubtitleEdit& s = subtitles;
+    const SubtitleEdit& t = o.subtitles;
+    return rotationDegrees == o.rotationDegrees && mirrored == o.mirrored && std::equal(rect, rect + 4, o.rect) &&
+           shapeWidth == o.shapeWidth && shapeHeight == o.shapeHeight && pad == o.pad && padColour == o.padColour &&
+           brightness == o.brightness && saturationPercent == o.saturationPercent &&
+           contrastPercent == o.contrastPercent && hueDegrees == o.hueDegrees && subtitlesOn == o.subtitlesOn &&
+           s.file == t.file && s.streamIndex == t.streamIndex && s.fontName == t.fontName &&
+           s.fontSizePoints == t.fontSizePoints && s.colour == t.colour && s.outlineColour == t.outlineColour &&
+           s.outlineSize == t.outlineSize && s.positionCode == t.positionCode && s.margin == t.margin &&
+           speedPercent == o.speedPercent;
+}
+
+bool AudioEdit::operator==(const AudioEdit& o) const
+{
+    return volumePercent == o.volumePercent && effectVolumePercent == o.effectVolumePercent &&
+           speedPercent == o.speedPercent && equaliser == o.equaliser;
+}
+
+void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* width, int* height)
+{
+    int w = 0;
+    int h = 0;
+    turnedCropSize(edit, sourceWidth, sourceHeight, &w, &h);
+    int scaleWidth = 0;
+    int scaleHeight = 0;
+    frameIntoShape(edit, w, h, width, height, &scaleWidth, &scaleHeight);
+}
+
+std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceHeight, const std::string& sourcePath)
+{
+    std::vector<std::string> steps;
+    if (!fullRect(edit.rect)) {
+        const double x = std::clamp(edit.rect[0], 0.0, 1.0);
+        const double y = std::clamp(edit.rect[1], 0.0, 1.0);
+        const int w = even(sourceWidth * std::clamp(edit.rect[2], 0.0, 1.0 - x));
+        const int h = even(sourceHeight * std::clamp(edit.rect[3], 0.0, 1.0 - y));
+        steps.push_back("crop=" + std::to_string(w) + ":" + std::to_string(h) + ":" +
+                        std::to_string(static_cast<int>(sourceWidth * x)) + ":" +
+                        std::to_string(static_cast<int>(sourceHeight * y)));
+    }
+    switch (((edit.rotationDegrees % 360) + 360) % 360) {
+    case 90:
+        steps.push_back("transpose=clock");
+        break;
+    case 180:
+        steps.push_back("hflip,vflip");
+        break;
+    case 270:
+        steps.push_back("transpose=cclock");
+        break;
+    default:
+        break;
+    }
+    if (edit.mirrored) {
+        steps.push_back("hflip");
+    }
+    int w = 0;
+    int h = 0;
+    turnedCropSize(edit, sourceWidth, sourceHeight, &w, &h);
+    int outWidth = 0;
+    int outHeight = 0;
+    int scaleWidth = 0;
+    int scaleHeight = 0;
+    frameIntoShape(edit, w, h, &outWidth, &outHeight, &scaleWidth, &scaleHeight);
+    if (scaleWidth != w || scaleHeight != h) {
+        steps.push_back("scale=" + std::to_string(scaleWidth) + ":" + std::to_string(scaleHeight) + ",setsar=1");
+    }
+    if (outWidth != scaleWidth || outHeight != scaleHeight) {
+        char pad[160];
+        std::snprintf(pad, sizeof pad, "pad=%d:%d:(ow-iw)/2:(oh-ih)/2:color=0x%06X", outWidth, outHeight,
+                      edit.padColour & 0xffffff);
+        steps.push_back(pad);
+    }
+    if (edit.brightness != 0 || edit.contrastPercent != 100 || edit.saturationPercent != 100) {
+        steps.push_back("eq=brightness=" + number(std::clamp(edit.brightness, -255, 255) / 255.0) +
+                        ":contrast=" + number(std::clamp(edit.contrastPercent, 0, 1000) / 100.0) +
+                        ":saturation=" + number(std::clamp(edit.saturationPercent, 0, 300) / 100.0));
+    }
+    if (edit.hueDegrees != 0) {
+        steps.push_back("hue=h=" + std::to_string(edit.hueDegrees));
+    }
+    if (edit.subtitlesOn && (!edit.subtitles.file.empty() || edit.subtitles.streamIndex >= 0)) {
+        const SubtitleEdit& s = edit.subtitles;
+        std::string step = "subtitles=filename=" + escapeValue(s.file.empty() ? sourcePath : s.file);
+        if (s.file.empty()) {
+            step += ":si=" + std::to_string(s.streamIndex);
+        }
+        const int alignment = s.positionCode == 16 ? 8 : (s.positionCode == 32 ? 5 : 2);
+        char style[256];
+        std::snprintf(style, sizeof style, "FontSize=%d,PrimaryColour=&H%02X%06X,OutlineColour=&H%06X,Outline=%.1f,"
+                      "Alignment=%d,MarginV=%d",
+                      std::max(1, s.fontSizePoints), 255 - ((s.colour >> 24) & 0xff),
+                      ((s.colour & 0xff) << 16) | (s.colour & 0xff00) | ((s.colour >> 16) & 0xff),
+                      ((s.outlineColour & 0xff) << 16) | (s.outlineColour & 0xff00) | ((s.outlineColour >> 16) & 0xff),
+                      s.outlineSize, alignment, static_cast<int>(std::clamp(s.margin, 0.0, 1.0) * 288));
+        std::string forced = style;
+        if (!s.fontName.empty()) {
+            forced = "FontName=" + s.fontName + "," + forced;
+        }
+        step += ":force_style=" + escapeValue(forced);
+        steps.push_back(step);
+    }
+    for (const WatermarkEdit& mark : edit.watermarks) {
+        if (mark.text.empty()) {
+            continue;
+        }
+        std::string step = "drawtext=expansion=none:text=" + escapeValue(mark.text) +
+                           ":fontsize=" + std::to_string(std::max(1, mark.fontSizePoints)) +
+                           ":fontcolor=" + colourText(mark.textColour, mark.textAlpha) +
+                           ":x=w*" + number(std::clamp(mark.textX, 0.0, 1.0)) +
+                           ":y=h*" + number(std::clamp(mark.textY, 0.0, 1.0));
+        if (mark.outlineSize > 0.0) {
+            step += ":borderw=" + std::to_string(std::max(1, static_cast<int>(mark.outlineSize))) +
+                    ":bordercolor=" + colourText(mark.outlineColour, mark.textAlpha);
+        }
+        if (mark.shadowOffset > 0.0) {
+            const int offset = std::max(1, static_cast<int>(std::lround(mark.shadowOffset * 2)));
+            step += ":shadowx=" + std::to_string(offset) + ":shadowy=" + std::to_string(offset) +
+                    ":shadowcolor=" + colourText(mark.shadowColour, mark.textAlpha);
+        }
+        if (!mark.fontName.empty()) {
+            step += ":font=" + escapeValue(mark.fontName);
+        }
+        steps.push_back(step);
+    }
+    if (edit.speedPercent > 0 && edit.speedPercent != 100) {
+        steps.push_back("setpts=PTS*" + number(100.0 / edit.speedPercent));
+    }
+
+    std::string chain = "[in]";
+    chain += steps.empty() ? std::string("null") : steps.front();
+    for (size_t i = 1; i < steps.size(); ++i) {
+        chain += "," + steps[i];
+    }
+    // Image watermarks need a second input: each is read by a movie source and laid over.
+    int index = 0;
+    for (const WatermarkEdit& mark : edit.watermarks) {
+        if (mark.imagePath.empty()) {
+            continue;
+        }
+        const std::string label = "wm" + std::to_string(index);
+        const std::string base = "base" + std::to_string(index++);
+        chain += "[" + base + "];movie=filename=" + escapeValue(mark.imagePath) +
+                 ",format=rgba,colorchannelmixer=aa=" + number(std::clamp(mark.imageAlpha, 0, 255) / 255.0) +
+                 ",scale=iw*" + number(std::max(1, mark.imageScaleWidthPercent) / 100.0) + ":ih*" +
+                 number(std::max(1, mark.imageScaleHeightPercent) / 100.0) + "[" + label + "];[" + base + "][" +
+                 label + "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) +
+                 ":y=H*" + number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
+    }
+    return chain + "[out]";
+}
+
+std::string audioFilterChain(const AudioEdit& edit)
+{
+    std::vector<std::string> steps;
+    const double volume = std::clamp(edit.volumePercent, 0, 200) / 100.0 *
+                          std::clamp(edit.effectVolumePercent, 0, 200) / 100.0;
+    if (volume != 1.0) {
+        steps.push_back("volume=" + number(volume));
+    }
+    for (const auto& band : edit.equaliser) {
+        if (band.first > 0.0 && band.second != 0.0) {
+            steps.push_back("equalizer=f=" + number(band.first) + ":t=o:w=1:g=" + number(band.second));
+        }
+    }
+    if (edit.speedPercent > 0 && edit.speedPercent != 100) {
+        // atempo takes 0.5..100 per stage; slower rates are made of several stages.
+        double tempo = edit.speedPercent / 100.0;
+        while (tempo < 0.5) {
+            steps.push_back("atempo=0.5");
+            tempo /= 0.5;
+        }
+        steps.push_back("atempo=" + number(tempo));
+    }
+    std::string chain = "[in]";
+    chain += steps.empty() ? std::string("anull") : steps.front();
+    for (size_t i = 1; i < steps.size(); ++i) {
+        chain += "," + steps[i];
+    }
+    return chain + "[out]";
+}
+
+void FilterGraph::reset()
+{
+    m_graph.reset();
+    m_source = nullptr;
+    m_sink = nullptr;
+}
+
+bool FilterGraph::configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat,
+                                 AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat)
+{
+    reset();
+    m_graph.reset(avfilter_graph_alloc());
+    if (!m_graph) {
+        return false;
+    }
+    if (sampleAspect.num <= 0 || sampleAspect.den <= 0) {
+        sampleAspect = AVRational{1, 1};
+    }
+    char args[256];
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", width, height,
+                  static_cast<int>(inputFormat), timeBase.num, timeBase.den, sampleAspect.num, sampleAspect.den);
+    if (avfilter_graph_create_filter(&m_source, avfilter_get_by_name("buffer"), "in", args, nullptr, m_graph.get()) <
+            0 ||
+        avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                     m_graph.get()) < 0) {
+        reset();
+        return false;
+    }
+    const std::string withFormat = chain.substr(0, chain.size() - 5) + ",format=pix_fmts=" +
+                                   av_get_pix_fmt_name(outputFormat) + "[out]";
+    return finish(withFormat);
+}
+
+bool FilterGraph::configureAudio(const std::string& chain, int sampleRate, AVSampleFormat inputFormat,
+                                 const AVChannelLayout& layout, AVRational timeBase, AVSampleFormat outputFormat,
+                                 int outputRate, int outputChannels, int outputFrameSize)
+{
+    reset();
+    m_graph.reset(avfilter_graph_alloc());
+    if (!m_graph) {
+        return false;
+    }
+    char layoutText[128] = {};
+    AVChannelLayout inputLayout{};
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&layout) == 0) {
+        av_channel_layout_default(&inputLayout, std::max(1, layout.nb_channels));
+    } else {
+        av_channel_layout_copy(&inputLayout, &layout);
+    }
+    av_channel_layout_describe(&inputLayout, layoutText, sizeof layoutText);
+    av_channel_layout_uninit(&inputLayout);
+    char args[320];
+    std::snprintf(args, sizeof args, "sample_rate=%d:sample_fmt=%s:channel_layout=%s:time_base=%d/%d", sampleRate,
+                  av_get_sample_fmt_name(inputFormat), layoutText, timeBase.num, timeBase.den);
+    if (avfilter_graph_create_filter(&m_source, avfilter_get_by_name("abuffer"), "in", args, nullptr,
+                                     m_graph.get()) < 0 ||
+        avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
+                                     m_graph.get()) < 0) {
+        reset();
+        return false;
+    }
+    std::string format = ",aformat=sample_fmts=" + std::string(av_get_sample_fmt_name(outputFormat));
+    if (outputRate > 0) {
+        format += ":sample_rates=" + std::to_string(outputRate);
+    }
+    if (outputChannels > 0) {
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, outputChannels);
+        char outText[128] = {};
+        av_channel_layout_describe(&out, outText, sizeof outText);
+        av_channel_layout_uninit(&out);
+        format += ":channel_layouts=" + std::string(outText);
+    }
+    if (!finish(chain.substr(0, chain.size() - 5) + format + "[out]")) {
+        return false;
+    }
+    if (outputFrameSize > 0) {
+        av_buffersink_set_frame_size(m_sink, static_cast<unsigned>(outputFrameSize));
+    }
+    return true;
+}
+
+bool FilterGraph::finish(const std::string& chain)
+{
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    if (!outputs || !inputs) {
+        avfilter_inout_free(&outputs);
+        avfilter_inout_free(&inputs);
+        reset();
+        return false;
+    }
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = m_source;
+    outputs->pad_idx = 0;
+    outputs->next = nullptr;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = m_sink;
+    inputs->pad_idx = 0;
+    inputs->next = nullptr;
+    const int parsed = avfilter_graph_parse_ptr(m_graph.get(), chain.c_str(), &inputs, &outputs, nullptr);
+    avfilter_inout_free(&outputs);
+    avfilter_inout_free(&inputs);
+    if (parsed < 0 || avfilter_graph_config(m_graph.get(), nullptr) < 0) {
+        reset();
+        return false;
+    }
+    return true;
+}
+
+bool FilterGraph::push(AVFrame* frame)
+{
+    return m_source && av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
+}
+
+int FilterGraph::pull(AVFrame* frame)
+{
+    if (!m_sink) {
+        return AVERROR_EOF;
+    }
+    return av_buffersink_get_frame(m_sink, frame);
+}
+
+AVRational FilterGraph::outputTimeBase() const
+{
+    return m_sink ? av_buffersink_get_time_base(m_sink) : AVRational{1, 1000000};
+}
+
+} // namespace calvorine::codec

@@ -1,0 +1,864 @@
+#include "player.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace calvorine::codec {
+
+namespace {
+
+int64_t wallMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// How much decoded sound and how many pictures the engine keeps ahead of the clock.
+constexpr int64_t kSoundAheadUs = 400000;
+constexpr size_t kPicturesAhead = 6;
+// The sound server's buffer: short, so that pause and seek are heard at once and the
+// clock's latency correction stays small.
+constexpr int64_t kServerBufferUs = 100000;
+// The sound clock re-anchors the picture clock when they drift further apart than this.
+constexpr int64_t kResyncUs = 20000;
+
+struct PulseDeleter {
+    void operator()(pa_simple* stream) const { pa_simple_free(stream); }
+};
+using PulsePtr = std::unique_ptr<pa_simple, PulseDeleter>;
+
+} // namespace
+
+Player::Player() : m_frame(av::makeFrame()), m_filtered(av::makeFrame()), m_packet(av::makePacket()) {}
+
+Player::~Player()
+{
+    close();
+}
+
+bool Player::isOpen() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return static_cast<bool>(m_input);
+}
+
+void Player::stopThreads()
+{
+    m_quit = true;
+    m_wake.notify_all();
+    if (m_engine.joinable()) {
+        m_engine.join();
+    }
+    if (m_audio.joinable()) {
+        m_audio.join();
+    }
+    m_quit = false;
+}
+
+void Player::close()
+{
+    stopThreads();
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_input.reset();
+    m_videoDecoder.reset();
+    m_audioDecoder.reset();
+    m_videoGraph.reset();
+    m_audioGraph.reset();
+    m_lastRaw.reset();
+    m_videoIndex = m_audioIndex = -1;
+    m_pictures.clear();
+    m_sound.clear();
+    m_soundQueuedUs = 0;
+    m_playing = false;
+    m_endOfFile = m_atEnd = false;
+    m_path.clear();
+    std::lock_guard<std::mutex> frameLock(m_frameLock);
+    m_shown = av::BgraImage{};
+    m_shownTimeUs = 0;
+}
+
+bool Player::open(const char* pathUtf8)
+{
+    close();
+    av::InputPtr input = av::openInput(pathUtf8);
+    if (!input) {
+        return false;
+    }
+    const int videoIndex = av::findStream(input.get(), AVMEDIA_TYPE_VIDEO);
+    const int audioIndex = av::findStream(input.get(), AVMEDIA_TYPE_AUDIO);
+    av::CodecContextPtr videoDecoder;
+    av::CodecContextPtr audioDecoder;
+    if (videoIndex >= 0) {
+        videoDecoder = av::openDecoder(input->streams[videoIndex]);
+    }
+    if (audioIndex >= 0) {
+        audioDecoder = av::openDecoder(input->streams[audioIndex]);
+    }
+    if (!videoDecoder && !audioDecoder) {
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_input = std::move(input);
+        m_path = pathUtf8;
+        m_videoIndex = videoDecoder ? videoIndex : -1;
+        m_audioIndex = audioDecoder ? audioIndex : -1;
+        m_videoDecoder = std::move(videoDecoder);
+        m_audioDecoder = std::move(audioDecoder);
+        m_appliedVideo = m_pendingVideo;
+        m_appliedAudio = m_pendingAudio;
+        if (m_audioDecoder) {
+            m_outputRate = m_audioDecoder->sample_rate > 0 ? m_audioDecoder->sample_rate : 44100;
+            m_outputChannels = std::clamp(m_audioDecoder->ch_layout.nb_channels, 1, 2);
+        }
+        // The first picture is shown at once; a file whose start cannot be decoded is
+        // not a file we can play.
+        if (!seekLocked(0) && m_videoIndex >= 0) {
+            m_input.reset();
+            m_videoDecoder.reset();
+            m_audioDecoder.reset();
+            m_videoIndex = m_audioIndex = -1;
+            m_path.clear();
+            return false;
+        }
+    }
+    m_engine = std::thread([this] { engineLoop(); });
+    if (m_audioIndex >= 0) {
+        m_audio = std::thread([this] { audioLoop(); });
+    }
+    return true;
+}
+
+// ---- Clock ----
+
+int64_t Player::clockUs() const
+{
+    if (!m_playing) {
+        return m_clockBaseUs;
+    }
+    const int speed = std::max(1, m_appliedAudio.speedPercent);
+    return m_clockBaseUs + (wallMicroseconds() - m_clockStartWallUs) * speed / 100;
+}
+
+void Player::setClock(int64_t sourceUs)
+{
+    m_clockBaseUs = sourceUs;
+    m_clockStartWallUs = wallMicroseconds();
+}
+
+int64_t Player::frameDurationUs() const
+{
+    if (m_videoIndex < 0) {
+        return 40000;
+    }
+    AVRational rate = av_guess_frame_rate(m_input.get(), m_input->streams[m_videoIndex], nullptr);
+    if (rate.num <= 0 || rate.den <= 0) {
+        return 40000;
+    }
+    return av_rescale(1000000, rate.den, rate.num);
+}
+
+// ---- Decoding (m_lock held) ----
+
+void Player::flushQueues()
+{
+    m_pictures.clear();
+    m_sound.clear();
+    m_soundQueuedUs = 0;
+    m_flushSound = true;
+}
+
+bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out)
+{
+    VideoEdit edit = m_appliedVideo;
+    edit.speedPercent = 100; // the clock plays the speed; pictures keep source times
+    if (!m_videoGraph.isConfigured()) {
+        const AVStream* stream = m_input->streams[m_videoIndex];
+        const std::string chain = videoFilterChain(edit, frame->width, frame->height, m_path);
+        if (!m_videoGraph.configureVideo(chain, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                         stream->time_base, frame->sample_aspect_ratio, AV_PIX_FMT_BGRA)) {
+            // An edit the filters refuse (a missing image, say) must not stop playback.
+            VideoEdit plain;
+            if (!m_videoGraph.configureVideo(videoFilterChain(plain, frame->width, frame->height, m_path),
+                                             frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                             stream->time_base, frame->sample_aspect_ratio, AV_PIX_FMT_BGRA)) {
+                return false;
+            }
+        }
+    }
+    AVFrame* copy = av_frame_clone(frame);
+    if (!copy) {
+        return false;
+    }
+    const bool pushed = m_videoGraph.push(copy);
+    av_frame_free(&copy);
+    if (!pushed) {
+        m_videoGraph.reset();
+        return false;
+    }
+    bool got = false;
+    while (m_videoGraph.pull(m_filtered.get()) == 0) {
+        got = av::frameToBgra(m_filtered.get(), m_scaler, out) || got;
+        av_frame_unref(m_filtered.get());
+    }
+    (void)timeUs;
+    return got;
+}
+
+void Player::rebuildAudioGraph(const AVFrame* frame)
+{
+    AudioEdit edit = m_appliedAudio;
+    edit.volumePercent = 100; // the volume is applied at the output, so it changes at once
+    const AVStream* stream = m_input->streams[m_audioIndex];
+    if (!m_audioGraph.configureAudio(audioFilterChain(edit), frame->sample_rate,
+                                     static_cast<AVSampleFormat>(frame->format), frame->ch_layout, stream->time_base,
+                                     AV_SAMPLE_FMT_S16, m_outputRate, m_outputChannels, 0)) {
+        AudioEdit plain;
+        m_audioGraph.configureAudio(audioFilterChain(plain), frame->sample_rate,
+                                    static_cast<AVSampleFormat>(frame->format), frame->ch_layout, stream->time_base,
+                                    AV_SAMPLE_FMT_S16, m_outputRate, m_outputChannels, 0);
+    }
+}
+
+void Player::takeAudioFrame(AVFrame* frame)
+{
+    const AVStream* stream = m_input->streams[m_audioIndex];
+    const int64_t timeUs = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
+    if (timeUs == AV_NOPTS_VALUE) {
+        return;
+    }
+    const int64_t frameUs = frame->sample_rate > 0 ? int64_t(frame->nb_samples) * 1000000 / frame->sample_rate : 0;
+    if (timeUs + frameUs <= m_skipBeforeUs) {
+        return;
+    }
+    if (!m_audioGraph.isConfigured()) {
+        rebuildAudioGraph(frame);
+        m_audioGraphStartUs = timeUs;
+    }
+    frame->pts = av::fromMicroseconds(timeUs, stream->time_base);
+    if (!m_audioGraph.push(frame)) {
+        m_audioGraph.reset();
+        return;
+    }
+    const int speed = std::max(1, m_appliedAudio.speedPercent);
+    while (m_audioGraph.pull(m_filtered.get()) == 0) {
+        AVFrame* out = m_filtered.get();
+        AudioChunk chunk;
+        const int64_t outUs = av::toMicroseconds(out->pts, m_audioGraph.outputTimeBase());
+        // Filtered times run at the playing speed from where the graph began; the clock
+        // counts source time.
+        chunk.sourceUs = m_audioGraphStartUs + (outUs - m_audioGraphStartUs) * speed / 100;
+        chunk.durationUs = int64_t(out->nb_samples) * 1000000 / std::max(1, out->sample_rate) * speed / 100;
+        const auto* samples = reinterpret_cast<const int16_t*>(out->data[0]);
+        chunk.samples.assign(samples, samples + size_t(out->nb_samples) * m_outputChannels);
+        m_soundQueuedUs += chunk.durationUs;
+        m_sound.push_back(std::move(chunk));
+        av_frame_unref(out);
+    }
+}
+
+bool Player::decodeAudioPacket(const AVPacket* packet)
+{
+    if (avcodec_send_packet(m_audioDecoder.get(), packet) < 0 && packet) {
+        return false;
+    }
+    while (avcodec_receive_frame(m_audioDecoder.get(), m_frame.get()) == 0) {
+        takeAudioFrame(m_frame.get());
+        av_frame_unref(m_frame.get());
+    }
+    return true;
+}
+
+// Decodes one video packet; every picture at or after m_skipBeforeUs is filtered and
+// queued. True when at least one picture was queued.
+bool Player::decodeVideoPacket(const AVPacket* packet)
+{
+    if (avcodec_send_packet(m_videoDecoder.get(), packet) < 0 && packet) {
+        return false;
+    }
+    bool queued = false;
+    const AVStream* stream = m_input->streams[m_videoIndex];
+    const int64_t duration = frameDurationUs();
+    while (avcodec_receive_frame(m_videoDecoder.get(), m_frame.get()) == 0) {
+        int64_t timeUs = av::toMicroseconds(m_frame->best_effort_timestamp, stream->time_base);
+        if (timeUs == AV_NOPTS_VALUE) {
+            timeUs = m_pictures.empty() ? m_lastRawTimeUs + duration : m_pictures.back().timeUs + duration;
+        }
+        // A picture is kept when the wanted time falls inside it.
+        if (timeUs + duration <= m_skipBeforeUs) {
+            av_frame_unref(m_frame.get());
+            continue;
+        }
+        QueuedPicture picture{timeUs, {}};
+        if (filterVideoFrame(m_frame.get(), timeUs, picture.image)) {
+            m_lastRaw.reset(av_frame_clone(m_frame.get()));
+            m_lastRawTimeUs = timeUs;
+            m_pictures.push_back(std::move(picture));
+            queued = true;
+        }
+        av_frame_unref(m_frame.get());
+    }
+    return queued;
+}
+
+// Reads one packet and decodes it; at the end of the file drains the decoders.
+// wantVideoFrame: keep reading until a picture is queued (or the file ends).
+bool Player::readAndDecode(bool wantVideoFrame)
+{
+    for (int guard = 0; guard < 100000; ++guard) {
+        if (m_endOfFile) {
+            return false;
+        }
+        const int result = av_read_frame(m_input.get(), m_packet.get());
+        if (result < 0) {
+            if (result == AVERROR(EAGAIN)) {
+                continue;
+            }
+            m_endOfFile = true;
+            bool queued = false;
+            if (m_videoDecoder) {
+                queued = decodeVideoPacket(nullptr);
+            }
+            if (m_audioDecoder) {
+                decodeAudioPacket(nullptr);
+            }
+            return queued;
+        }
+        bool queued = false;
+        if (m_packet->stream_index == m_videoIndex) {
+            queued = decodeVideoPacket(m_packet.get());
+        } else if (m_packet->stream_index == m_audioIndex) {
+            decodeAudioPacket(m_packet.get());
+        }
+        av_packet_unref(m_packet.get());
+        if (!wantVideoFrame || queued) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Player::present(av::BgraImage&& image, int64_t timeUs)
+{
+    FrameCallback callback = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_frameLock);
+        m_shown = std::move(image);
+        m_shownTimeUs = timeUs;
+        callback = m_callback;
+        context = m_callbackContext;
+    }
+    if (callback) {
+        callback(context);
+    }
+}
+
+bool Player::seekLocked(int64_t timeUs)
+{
+    if (!m_input) {
+        return false;
+    }
+    const int64_t duration = static_cast<int64_t>(durationUs());
+    timeUs = std::clamp<int64_t>(timeUs, 0, duration > 0 ? duration : timeUs);
+    flushQueues();
+    m_videoGraph.reset();
+    m_audioGraph.reset();
+    avformat_seek_file(m_input.get(), -1, INT64_MIN, timeUs, timeUs, AVSEEK_FLAG_BACKWARD);
+    if (m_videoDecoder) {
+        avcodec_flush_buffers(m_videoDecoder.get());
+    }
+    if (m_audioDecoder) {
+        avcodec_flush_buffers(m_audioDecoder.get());
+    }
+    m_endOfFile = false;
+    m_atEnd = false;
+    m_skipBeforeUs = timeUs;
+    setClock(timeUs);
+    if (m_videoIndex < 0) {
+        return true;
+    }
+    // Decode up to the picture that is on screen at the wanted time. Past the last
+    // picture, the last one stays.
+    if (!readAndDecode(true) || m_pictures.empty()) {
+        if (m_lastRaw) {
+            av::BgraImage image;
+            m_videoGraph.reset();
+            if (filterVideoFrame(m_lastRaw.get(), m_lastRawTimeUs, image)) {
+                present(std::move(image), m_lastRawTimeUs);
+            }
+            m_atEnd = m_endOfFile;
+            return true;
+        }
+        return false;
+    }
+    QueuedPicture picture = std::move(m_pictures.front());
+    m_pictures.pop_front();
+    present(std::move(picture.image), picture.timeUs);
+    setClock(std::max(timeUs, picture.timeUs));
+    // Sound before the shown picture is never heard.
+    m_skipBeforeUs = picture.timeUs;
+    return true;
+}
+
+bool Player::stepForwardLocked()
+{
+    if (m_pictures.empty() && !readAndDecode(true)) {
+        if (m_pictures.empty()) {
+            m_atEnd = true;
+            return false;
+        }
+    }
+    QueuedPicture picture = std::move(m_pictures.front());
+    m_pictures.pop_front();
+    present(std::move(picture.image), picture.timeUs);
+    setClock(picture.timeUs);
+    // Sound decoded on the way belongs before this picture.
+    m_sound.clear();
+    m_soundQueuedUs = 0;
+    m_skipBeforeUs = picture.timeUs;
+    return true;
+}
+
+bool Player::drained() const
+{
+    return m_endOfFile && m_pictures.empty() && m_sound.empty();
+}
+
+// ---- Engine and sound threads ----
+
+void Player::engineLoop()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (!m_quit) {
+        if (!m_playing || !m_input) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(50));
+            continue;
+        }
+        const int64_t now = clockUs();
+        if (!m_pictures.empty() && m_pictures.front().timeUs <= now) {
+            QueuedPicture picture = std::move(m_pictures.front());
+            m_pictures.pop_front();
+            // A late picture is dropped when the next one is due as well.
+            if (!m_pictures.empty() && m_pictures.front().timeUs <= now) {
+                continue;
+            }
+            present(std::move(picture.image), picture.timeUs);
+            continue;
+        }
+        const bool needPictures = m_videoIndex >= 0 && m_pictures.size() < kPicturesAhead;
+        const bool needSound = m_audioIndex >= 0 && m_soundQueuedUs < kSoundAheadUs;
+        if ((needPictures || needSound) && !m_endOfFile) {
+            readAndDecode(false);
+            continue;
+        }
+        if (drained()) {
+            const int64_t endUs = m_videoIndex >= 0 ? m_shownTimeUs + frameDurationUs() : now;
+            if (m_audioIndex < 0 || now >= endUs || m_videoIndex < 0) {
+                m_atEnd = true;
+                m_clockBaseUs = std::min<int64_t>(now, static_cast<int64_t>(durationUs()));
+                m_playing = false;
+                continue;
+            }
+        }
+        int64_t waitUs = 10000;
+        if (!m_pictures.empty()) {
+            waitUs = std::clamp<int64_t>(m_pictures.front().timeUs - now, 1000, 10000);
+        }
+        m_wake.wait_for(lock, std::chrono::microseconds(waitUs));
+    }
+}
+
+void Player::audioLoop()
+{
+    PulsePtr stream;
+    int streamRate = 0;
+    int streamChannels = 0;
+    int64_t writtenEndUs = 0;
+    for (;;) {
+        AudioChunk chunk;
+        {
+            std::unique_lock<std::mutex> lock(m_lock);
+            if (m_quit) {
+                break;
+            }
+            if (m_flushSound.exchange(false) && stream) {
+                pa_simple_flush(stream.get(), nullptr);
+            }
+            if (!m_playing || m_sound.empty()) {
+                m_wake.wait_for(lock, std::chrono::milliseconds(10));
+                continue;
+            }
+            const int64_t now = clockUs();
+            chunk = std::move(m_sound.front());
+            m_sound.pop_front();
+            m_soundQueuedUs -= chunk.durationUs;
+            if (chunk.sourceUs + chunk.durationUs < now - kServerBufferUs) {
+                continue; // stale sound (after a step or a seek)
+            }
+            if (!stream || streamRate != m_outputRate || streamChannels != m_outputChannels) {
+                streamRate = m_outputRate;
+                streamChannels = m_outputChannels;
+                pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(streamRate),
+                                    static_cast<uint8_t>(streamChannels)};
+                pa_buffer_attr attributes{};
+                attributes.maxlength = static_cast<uint32_t>(-1);
+                attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerBufferUs, &format));
+                attributes.prebuf = static_cast<uint32_t>(-1);
+                attributes.minreq = static_cast<uint32_t>(-1);
+                attributes.fragsize = static_cast<uint32_t>(-1);
+                int error = 0;
+                lock.unlock();
+                stream.reset(pa_simple_new(nullptr, "Calvorine Screen Recorder", PA_STREAM_PLAYBACK, nullptr,
+                                           "Playback", &format, nullptr, &attributes, &error));
+                lock.lock();
+            }
+        }
+        const int volume = std::clamp(m_volumePercent.load(), 0, 200);
+        if (volume != 100) {
+            for (int16_t& sample : chunk.samples) {
+                sample = static_cast<int16_t>(std::clamp(int(sample) * volume / 100, -32768, 32767));
+            }
+        }
+        {
+            std::lock_guard<std::mutex> levelLock(m_levelLock);
+            m_levelSamples.insert(m_levelSamples.end(), chunk.samples.begin(), chunk.samples.end());
+            const size_t limit = size_t(m_outputRate) * m_outputChannels; // one second
+            if (m_levelSamples.size() > limit) {
+                m_levelSamples.erase(m_levelSamples.begin(), m_levelSamples.end() - limit);
+            }
+        }
+        if (!stream) {
+            // No sound server: the sound is dropped and the wall clock leads.
+            std::this_thread::sleep_for(std::chrono::microseconds(chunk.durationUs / 2));
+            continue;
+        }
+        int error = 0;
+        pa_simple_write(stream.get(), chunk.samples.data(), chunk.samples.size() * sizeof(int16_t), &error);
+        writtenEndUs = chunk.sourceUs + chunk.durationUs;
+        const pa_usec_t latency = pa_simple_get_latency(stream.get(), &error);
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_playing && !m_flushSound) {
+            const int speed = std::max(1, m_appliedAudio.speedPercent);
+            const int64_t soundClock = writtenEndUs - static_cast<int64_t>(latency) * speed / 100;
+            const int64_t pictureClock = clockUs();
+            if (std::abs(soundClock - pictureClock) > kResyncUs) {
+                setClock(soundClock);
+            }
+        }
+    }
+}
+
+// ---- Controls (owner's thread) ----
+
+bool Player::play()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_input) {
+        return false;
+    }
+    if (m_atEnd) {
+        seekLocked(0);
+    }
+    if (!m_playing) {
+        m_playing = true;
+        setClock(m_clockBaseUs);
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+bool Player::pause()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_input) {
+        return false;
+    }
+    if (m_playing) {
+        const int64_t now = clockUs();
+        m_playing = false;
+        m_clockBaseUs = now;
+        m_flushSound = true;
+        // Sound already queued is played again on resume from the paused time.
+        m_skipBeforeUs = now;
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+bool Player::stop()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_input) {
+        return false;
+    }
+    m_playing = false;
+    seekLocked(0);
+    m_wake.notify_all();
+    return true;
+}
+
+bool Player::seek(int64_t timeUs)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const bool done = seekLocked(timeUs);
+    m_wake.notify_all();
+    return done;
+}
+
+bool Player::step(int direction)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_input || m_videoIndex < 0) {
+        return false;
+    }
+    if (m_playing) {
+        m_clockBaseUs = clockUs();
+        m_playing = false;
+        m_flushSound = true;
+    }
+    bool done = false;
+    if (direction > 0) {
+        done = stepForwardLocked();
+    } else {
+        int64_t shown = 0;
+        {
+            std::lock_guard<std::mutex> frameLock(m_frameLock);
+            shown = m_shownTimeUs;
+        }
+        done = shown > 0 && seekLocked(shown - 1);
+    }
+    m_wake.notify_all();
+    return done;
+}
+
+bool Player::showCurrentFrame()
+{
+    repaint();
+    return isOpen();
+}
+
+void Player::repaint()
+{
+    FrameCallback callback = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_frameLock);
+        callback = m_shown.empty() ? nullptr : m_callback;
+        context = m_callbackContext;
+    }
+    if (callback) {
+        callback(context);
+    }
+}
+
+bool Player::isAtEnd() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_input && m_atEnd;
+}
+
+bool Player::isPaused() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_input && !m_playing;
+}
+
+bool Player::hasVideo() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_videoIndex >= 0;
+}
+
+bool Player::hasAudio() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_audioIndex >= 0;
+}
+
+uint64_t Player::durationUs() const
+{
+    // Called with and without m_lock: reads only what open() fixed.
+    const AVFormatContext* input = m_input.get();
+    if (!input || input->duration == AV_NOPTS_VALUE || input->duration < 0) {
+        return 0;
+    }
+    return static_cast<uint64_t>(input->duration);
+}
+
+uint64_t Player::positionUs() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_input) {
+        return 0;
+    }
+    int64_t position = clockUs();
+    if (!m_playing && m_videoIndex >= 0) {
+        std::lock_guard<std::mutex> frameLock(m_frameLock);
+        position = std::max(position, m_shownTimeUs);
+    }
+    const int64_t duration = static_cast<int64_t>(durationUs());
+    return static_cast<uint64_t>(std::clamp<int64_t>(position, 0, duration > 0 ? duration : position));
+}
+
+uint64_t Player::frameTimeUs() const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    return static_cast<uint64_t>(std::max<int64_t>(0, m_shownTimeUs));
+}
+
+int Player::videoWidth() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_videoDecoder ? m_videoDecoder->width : 0;
+}
+
+int Player::videoHeight() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_videoDecoder ? m_videoDecoder->height : 0;
+}
+
+int Player::displayWidth() const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    return m_shown.width;
+}
+
+int Player::displayHeight() const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    return m_shown.height;
+}
+
+void Player::setFrameCallback(FrameCallback callback, void* context)
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    m_callback = callback;
+    m_callbackContext = context;
+}
+
+bool Player::frameSize(int* width, int* height) const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    if (width) {
+        *width = m_shown.width;
+    }
+    if (height) {
+        *height = m_shown.height;
+    }
+    return !m_shown.empty();
+}
+
+bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height) const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    if (!pixels || m_shown.empty() || width != m_shown.width || height != m_shown.height ||
+        bytesPerLine < width * 4) {
+        return false;
+    }
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(static_cast<uint8_t*>(pixels) + static_cast<ptrdiff_t>(y) * bytesPerLine,
+                    m_shown.pixels.data() + static_cast<size_t>(y) * width * 4, static_cast<size_t>(width) * 4);
+    }
+    return true;
+}
+
+uint8_t* Player::levelBlock()
+{
+    std::vector<int16_t> samples;
+    {
+        std::lock_guard<std::mutex> lock(m_levelLock);
+        samples.swap(m_levelSamples);
+    }
+    if (samples.empty()) {
+        return nullptr;
+    }
+    return m_levelBlocks.keep(makeLevelBlock(samples.data(), samples.size(), m_outputChannels, m_outputRate));
+}
+
+bool Player::releaseLevelBlock(uint8_t* block)
+{
+    return block && m_levelBlocks.release(block);
+}
+
+uint8_t* Player::snapshot() const
+{
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    return av::encodeBmp(m_shown, nullptr);
+}
+
+// ---- Edits ----
+
+void Player::beginUpdate()
+{
+    ++m_updateDepth;
+}
+
+void Player::endUpdate()
+{
+    if (m_updateDepth > 0) {
+        --m_updateDepth;
+    }
+    if (m_updateDepth == 0) {
+        applyEdits();
+    }
+}
+
+void Player::applyEdits()
+{
+    if (m_updateDepth > 0) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_lock);
+    const bool videoChanged = m_pendingVideo != m_appliedVideo;
+    const bool audioChanged = m_pendingAudio != m_appliedAudio;
+    if (audioChanged) {
+        const int64_t now = clockUs();
+        m_appliedAudio = m_pendingAudio;
+        m_audioGraph.reset();
+        m_sound.clear();
+        m_soundQueuedUs = 0;
+        setClock(now);
+        if (m_input && m_audioIndex >= 0) {
+            // Queued sound was made with the old effect: decode it again from here.
+            const bool playing = m_playing;
+            seekLocked(now);
+            m_playing = playing;
+            setClock(now);
+        }
+    }
+    if (!videoChanged) {
+        return;
+    }
+    m_appliedVideo = m_pendingVideo;
+    m_videoGraph.reset();
+    if (!m_input || m_videoIndex < 0) {
+        return;
+    }
+    // Pictures already queued carry the old edits; the shown one is drawn again.
+    if (!m_pictures.empty()) {
+        const int64_t next = m_pictures.front().timeUs;
+        const bool playing = m_playing;
+        seekLocked(next);
+        m_playing = playing;
+        return;
+    }
+    if (m_lastRaw) {
+        av::BgraImage image;
+        if (filterVideoFrame(m_lastRaw.get(), m_lastRawTimeUs, image)) {
+            present(std::move(image), m_lastRawTimeUs);
+        }
+    }
+}
+
+void Player::setVolume(int percent)
+{
+    m_volumePercent = std::clamp(percent, 0, 200);
+}
+
+} // namespace calvorine::codec

@@ -1,0 +1,170 @@
+// The player: plays one file with its sound through the sound server and hands its
+// pictures to the owner in step with the sound clock, with the edits of a conversion
+// applied live. Internal to the codec library.
+//
+// Threads: every public member is called from the owner's thread. The player runs two
+// threads of its own: the engine (reads, decodes, filters, presents pictures) and the
+// sound output. Decoder state is reached only under m_lock, so seeks and steps run on
+// the caller's thread and are done when they return.
+#pragma once
+
+#include "filters.h"
+#include "level_block.h"
+#include "playback_av.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace calvorine::codec {
+
+class Player {
+public:
+    using FrameCallback = void (*)(void* context);
+
+    Player();
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // Opens a file, paused on its first picture. A failed open leaves the player empty
+    // (the previous file is closed either way).
+    bool open(const char* pathUtf8);
+    void close();
+    bool isOpen() const;
+
+    bool play();
+    bool pause();
+    bool stop();
+    bool seek(int64_t timeUs);
+    bool step(int direction);
+    bool showCurrentFrame();
+
+    bool isAtEnd() const;
+    bool isPaused() const;
+    bool hasVideo() const;
+    bool hasAudio() const;
+    uint64_t durationUs() const;
+    uint64_t positionUs() const;
+    uint64_t frameTimeUs() const;
+    int videoWidth() const;
+    int videoHeight() const;
+    int displayWidth() const;
+    int displayHeight() const;
+
+    void setFrameCallback(FrameCallback callback, void* context);
+    bool frameSize(int* width, int* height) const;
+    bool copyFrame(void* pixels, int bytesPerLine, int width, int height) const;
+    // Presents the current picture again (the owner repaints).
+    void repaint();
+
+    uint8_t* levelBlock();
+    bool releaseLevelBlock(uint8_t* block);
+    uint8_t* snapshot() const;
+
+    // Edits: change the records between beginUpdate and endUpdate (or alone, then call
+    // applyEdits). The picture shown while paused is redrawn with the new edits.
+    void beginUpdate();
+    void endUpdate();
+    VideoEdit& videoEdit() { return m_pendingVideo; }
+    AudioEdit& audioEdit() { return m_pendingAudio; }
+    void applyEdits();
+    void setVolume(int percent);
+
+    int64_t windowId(int which) const { return m_windows[which & 1].load(); }
+    void setWindowId(int which, int64_t id) { m_windows[which & 1] = id; }
+
+private:
+    struct AudioChunk {
+        int64_t sourceUs = 0;   // source time of the first sample
+        int64_t durationUs = 0; // source time the chunk covers
+        std::vector<int16_t> samples;
+    };
+
+    void engineLoop();
+    void audioLoop();
+    void stopThreads();
+
+    // All below: m_lock held.
+    bool readAndDecode(bool wantVideoFrame);
+    bool decodeVideoPacket(const AVPacket* packet);
+    bool decodeAudioPacket(const AVPacket* packet);
+    void takeAudioFrame(AVFrame* frame);
+    bool filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out);
+    void present(av::BgraImage&& image, int64_t timeUs);
+    bool seekLocked(int64_t timeUs);
+    bool stepForwardLocked();
+    void flushQueues();
+    void rebuildAudioGraph(const AVFrame* frame);
+    int64_t clockUs() const;
+    void setClock(int64_t sourceUs);
+    int64_t frameDurationUs() const;
+    bool drained() const;
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::thread m_engine;
+    std::thread m_audio;
+    std::atomic<bool> m_quit{false};
+
+    std::string m_path;
+    av::InputPtr m_input;
+    int m_videoIndex = -1;
+    int m_audioIndex = -1;
+    av::CodecContextPtr m_videoDecoder;
+    av::CodecContextPtr m_audioDecoder;
+    av::FramePtr m_frame;
+    av::FramePtr m_filtered;
+    av::PacketPtr m_packet;
+    av::FramePtr m_lastRaw; // the shown picture before the edits, for a redraw
+    int64_t m_lastRawTimeUs = 0;
+
+    av::SwsPtr m_scaler;
+    FilterGraph m_videoGraph;
+    FilterGraph m_audioGraph;
+    VideoEdit m_appliedVideo;
+    VideoEdit m_pendingVideo;
+    AudioEdit m_appliedAudio;
+    AudioEdit m_pendingAudio;
+    int m_updateDepth = 0;
+    int64_t m_audioGraphStartUs = 0;
+
+    struct QueuedPicture {
+        int64_t timeUs;
+        av::BgraImage image;
+    };
+    std::deque<QueuedPicture> m_pictures;
+    std::deque<AudioChunk> m_sound;
+    int64_t m_soundQueuedUs = 0;
+    bool m_endOfFile = false;
+    bool m_atEnd = false;
+    bool m_playing = false;
+    int64_t m_skipBeforeUs = 0; // frames before this source time are dropped (after a seek)
+    std::atomic<bool> m_flushSound{false};
+
+    // The clock, in source microseconds: a wall-clock anchor kept in step with the sound.
+    int64_t m_clockBaseUs = 0;
+    int64_t m_clockStartWallUs = 0;
+
+    mutable std::mutex m_frameLock; // the shown picture
+    av::BgraImage m_shown;
+    int64_t m_shownTimeUs = 0;
+    FrameCallback m_callback = nullptr;
+    void* m_callbackContext = nullptr;
+
+    std::atomic<int> m_volumePercent{100};
+    std::atomic<int64_t> m_windows[2] = {{0}, {0}};
+
+    std::mutex m_levelLock;
+    std::vector<int16_t> m_levelSamples;
+    int m_outputRate = 44100;
+    int m_outputChannels = 2;
+    LevelBlockSet m_levelBlocks;
+};
+
+} // namespace calvorine::codec

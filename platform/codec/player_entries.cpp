@@ -1,0 +1,585 @@
+// The player entries of codec_playback.h.
+#include "calvorine_codec.h"
+#include "codec_playback.h"
+
+#include "handle_kinds.h"
+#include "player.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace calvorine::codec {
+
+namespace {
+
+struct PlayerObject : HandleObject {
+    static constexpr HandleKind kKind = static_cast<HandleKind>(0x504c4159); // "PLAY"
+    PlayerObject() : HandleObject(kKind) {}
+    Player player;
+    int selectedWatermark = 0;
+    int subtitleStreamChoice = -1;
+    std::string subtitleFile;
+    bool subtitleOn = false;
+    // Values the preview keeps for the owner without drawing anything with them.
+    int64_t intervalUs = 0;
+    int openMode = 0;
+    int audioOnly = 0;
+
+    WatermarkEdit& mark() { return player.videoEdit().watermarks[std::clamp(selectedWatermark, 0, 2)]; }
+    void applySubtitles()
+    {
+        SubtitleEdit& s = player.videoEdit().subtitles;
+        s.file = subtitleFile;
+        s.streamIndex = subtitleFile.empty() ? subtitleStreamChoice : -1;
+        player.videoEdit().subtitlesOn = subtitleOn && (!s.file.empty() || s.streamIndex >= 0);
+    }
+};
+
+PlayerObject* get(cvcodec_player handle)
+{
+    return fromHandle<PlayerObject>(handle);
+}
+
+// The size of an image file, read with the demuxers (0 x 0 when it cannot be read).
+void imageFileSize(const std::string& path, int* width, int* height)
+{
+    *width = *height = 0;
+    av::InputPtr input = av::openInput(path.c_str());
+    if (input) {
+        const int index = av::findStream(input.get(), AVMEDIA_TYPE_VIDEO);
+        if (index >= 0) {
+            *width = input->streams[index]->codecpar->width;
+            *height = input->streams[index]->codecpar->height;
+        }
+    }
+}
+
+} // namespace
+
+} // namespace calvorine::codec
+
+using namespace calvorine::codec;
+
+// A setter of the live edits: changes the records, then applies them (at once, or at
+// the end of an update group).
+#define PLAYER_EDIT(name, params, body)                                                                             \
+    extern "C" CVCODEC_API int name(cvcodec_player handle params)                                                   \
+    {                                                                                                               \
+        PlayerObject* o = get(handle);                                                                              \
+        if (!o) {                                                                                                   \
+            return 0;                                                                                               \
+        }                                                                                                           \
+        body;                                                                                                       \
+        o->player.applyEdits();                                                                                     \
+        return 1;                                                                                                   \
+    }
+// A value the library records without using it.
+#define PLAYER_RECORD(name, params)                                                                                 \
+    extern "C" CVCODEC_API int name(cvcodec_player handle params)                                                   \
+    {                                                                                                               \
+        return get(handle) ? 1 : 0;                                                                                 \
+    }
+#define COMMA ,
+
+extern "C" {
+
+CVCODEC_API cvcodec_player cvcodec_player_create(int32_t)
+{
+    return toHandle<cvcodec_player>(new PlayerObject());
+}
+
+CVCODEC_API cvcodec_player cvcodec_player_create_source(int32_t)
+{
+    return nullptr;
+}
+
+CVCODEC_API int cvcodec_player_release(cvcodec_player handle)
+{
+    PlayerObject* o = get(handle);
+    if (!o) {
+        return 0;
+    }
+    delete o;
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_open(cvcodec_player handle, const char* path, int32_t, int32_t, int32_t, int32_t)
+{
+    PlayerObject* o = get(handle);
+    return o && o->player.open(path) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_play(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.play() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_pause(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.pause() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_stop(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.stop() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_close(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.close();
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_seek(cvcodec_player h, uint64_t timeUs)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.seek(static_cast<int64_t>(std::min<uint64_t>(timeUs, INT64_MAX))) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_begin_async_seek(cvcodec_player h, uint64_t)
+{
+    return get(h) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_end_async_seek(cvcodec_player h)
+{
+    return get(h) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_step(cvcodec_player h, int32_t direction)
+{
+    PlayerObject* o = get(h);
+    return o && direction != 0 && o->player.step(direction) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_show_current_frame(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.showCurrentFrame() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_repaint(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.repaint();
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_is_at_end(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.isAtEnd() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_is_paused(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.isPaused() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_has_video(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.hasVideo() ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_has_audio(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.hasAudio() ? 1 : 0;
+}
+
+CVCODEC_API uint64_t cvcodec_player_duration(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.durationUs() : 0;
+}
+
+CVCODEC_API uint64_t cvcodec_player_position(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.positionUs() : 0;
+}
+
+CVCODEC_API uint64_t cvcodec_player_frame_time(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.frameTimeUs() : 0;
+}
+
+CVCODEC_API int32_t cvcodec_player_video_width(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.videoWidth() : 0;
+}
+
+CVCODEC_API int32_t cvcodec_player_video_height(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.videoHeight() : 0;
+}
+
+CVCODEC_API int32_t cvcodec_player_display_width(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.displayWidth() : 0;
+}
+
+CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.displayHeight() : 0;
+}
+
+CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player h, int64_t id)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.setWindowId(0, id);
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player h, int64_t id)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.setWindowId(1, id);
+    return 1;
+}
+
+CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player h, int32_t which)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.windowId(which) : 0;
+}
+
+CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player h, cvcodec_player_frame_callback callback,
+                                                  void* context)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.setFrameCallback(callback, context);
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height)
+{
+    PlayerObject* o = get(h);
+    int w = 0;
+    int hgt = 0;
+    const bool has = o && o->player.frameSize(&w, &hgt);
+    if (width) {
+        *width = w;
+    }
+    if (height) {
+        *height = hgt;
+    }
+    return has ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_copy_frame(cvcodec_player h, void* pixels, int32_t bytesPerLine, int32_t width,
+                                          int32_t height)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.copyFrame(pixels, bytesPerLine, width, height) ? 1 : 0;
+}
+
+CVCODEC_API int cvcodec_player_set_interval(cvcodec_player h, uint64_t intervalUs)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->intervalUs = static_cast<int64_t>(intervalUs);
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_set_open_mode(cvcodec_player h, int32_t mode)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->openMode = mode;
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_set_audio_only(cvcodec_player h, int32_t on)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->audioOnly = on;
+    return 1;
+}
+
+CVCODEC_API uint8_t* cvcodec_player_level_block(cvcodec_player h, int32_t)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.levelBlock() : nullptr;
+}
+
+CVCODEC_API int cvcodec_player_release_level_block(cvcodec_player h, uint8_t* block)
+{
+    PlayerObject* o = get(h);
+    return o && o->player.releaseLevelBlock(block) ? 1 : 0;
+}
+
+CVCODEC_API uint8_t* cvcodec_player_snapshot(cvcodec_player h, int32_t, int32_t, int32_t)
+{
+    PlayerObject* o = get(h);
+    return o ? o->player.snapshot() : nullptr;
+}
+
+CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block)
+{
+    if (!get(h) || !block) {
+        return 0;
+    }
+    std::free(block);
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_begin_update(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.beginUpdate();
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_end_update(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    if (!o) {
+        return 0;
+    }
+    o->player.endUpdate();
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_select_watermark(cvcodec_player h, int32_t index)
+{
+    PlayerObject* o = get(h);
+    if (!o || index < 0 || index > 2) {
+        return 0;
+    }
+    o->selectedWatermark = index;
+    return 1;
+}
+
+CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player h)
+{
+    return get(h) ? 1 : 0;
+}
+
+} // extern "C"
+
+PLAYER_EDIT(cvcodec_player_set_rotation, COMMA int32_t degrees, o->player.videoEdit().rotationDegrees = degrees)
+PLAYER_EDIT(cvcodec_player_set_mirrored, COMMA int32_t on, o->player.videoEdit().mirrored = on != 0)
+PLAYER_EDIT(cvcodec_player_set_pad, COMMA int32_t on COMMA uint32_t argb,
+            o->player.videoEdit().pad = on != 0;
+            o->player.videoEdit().padColour = argb)
+PLAYER_EDIT(cvcodec_player_set_picture_rect, COMMA double x COMMA double y COMMA double w COMMA double hh,
+            double* r = o->player.videoEdit().rect;
+            r[0] = x; r[1] = y; r[2] = w; r[3] = hh)
+PLAYER_EDIT(cvcodec_player_set_output_size, COMMA int32_t w COMMA int32_t hh,
+            o->player.videoEdit().shapeWidth = w;
+            o->player.videoEdit().shapeHeight = hh)
+PLAYER_EDIT(cvcodec_player_set_brightness, COMMA int32_t v, o->player.videoEdit().brightness = v)
+PLAYER_EDIT(cvcodec_player_set_saturation, COMMA int32_t v, o->player.videoEdit().saturationPercent = v)
+PLAYER_EDIT(cvcodec_player_set_hue, COMMA int32_t v, o->player.videoEdit().hueDegrees = v)
+PLAYER_EDIT(cvcodec_player_set_contrast, COMMA int32_t v, o->player.videoEdit().contrastPercent = v)
+
+PLAYER_EDIT(cvcodec_player_set_watermark_image, COMMA const char* path, o->mark().imagePath = path ? path : "")
+PLAYER_RECORD(cvcodec_player_set_watermark_image2, COMMA const char*)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_mode, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_pos, COMMA double x COMMA double y,
+            o->mark().imageX = x;
+            o->mark().imageY = y)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_scale, COMMA int32_t w COMMA int32_t hh,
+            o->mark().imageScaleWidthPercent = w;
+            o->mark().imageScaleHeightPercent = hh)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_param, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_alpha, COMMA int32_t a, o->mark().imageAlpha = a)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_flag, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_shown, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_factors, COMMA double COMMA double)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_kind, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_rect, COMMA double COMMA double COMMA double COMMA double)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_range, COMMA uint64_t COMMA uint64_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_image_times, COMMA int32_t COMMA int32_t COMMA int32_t COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_text, COMMA const char* text, o->mark().text = text ? text : "")
+PLAYER_EDIT(cvcodec_player_set_watermark_text_off, COMMA int32_t on, if (!on) o->mark().text.clear())
+PLAYER_EDIT(cvcodec_player_set_watermark_text_alpha, COMMA int32_t a, o->mark().textAlpha = a)
+PLAYER_EDIT(cvcodec_player_set_watermark_text_pos, COMMA double x COMMA double y,
+            o->mark().textX = x;
+            o->mark().textY = y)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_param, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_bold, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_text_size, COMMA int32_t points, o->mark().fontSizePoints = points)
+PLAYER_EDIT(cvcodec_player_set_watermark_text_font, COMMA const char* font, o->mark().fontName = font ? font : "")
+PLAYER_EDIT(cvcodec_player_set_watermark_text_color, COMMA uint32_t c, o->mark().textColour = c)
+PLAYER_EDIT(cvcodec_player_set_watermark_outline_color, COMMA uint32_t c, o->mark().outlineColour = c)
+PLAYER_EDIT(cvcodec_player_set_watermark_outline_size, COMMA double v, o->mark().outlineSize = v)
+PLAYER_EDIT(cvcodec_player_set_watermark_shadow_color, COMMA uint32_t c, o->mark().shadowColour = c)
+PLAYER_EDIT(cvcodec_player_set_watermark_shadow_offset, COMMA double v, o->mark().shadowOffset = v)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_italic, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_underline, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_strikeout, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_scale, COMMA int32_t COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_shown, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_selected, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_h, COMMA double)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_v, COMMA double)
+PLAYER_RECORD(cvcodec_player_set_watermark_text_range, COMMA uint64_t COMMA uint64_t)
+
+PLAYER_EDIT(cvcodec_player_select_audio_track, COMMA int32_t, (void)0)
+PLAYER_EDIT(cvcodec_player_select_subtitle, COMMA int32_t index,
+            o->subtitleStreamChoice = index;
+            o->subtitleFile.clear();
+            o->subtitleOn = index >= 0;
+            o->applySubtitles())
+PLAYER_EDIT(cvcodec_player_set_subtitle_file, COMMA const char* path,
+            o->subtitleFile = path ? path : "";
+            o->subtitleOn = !o->subtitleFile.empty();
+            o->applySubtitles())
+PLAYER_EDIT(cvcodec_player_set_subtitle_on, COMMA int32_t on,
+            o->subtitleOn = on != 0;
+            o->applySubtitles())
+PLAYER_RECORD(cvcodec_player_set_subtitle_alpha, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_subtitle_scale, COMMA int32_t COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_subtitle_params, COMMA int32_t COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_font, COMMA const char* font,
+            o->player.videoEdit().subtitles.fontName = font ? font : "")
+PLAYER_EDIT(cvcodec_player_set_subtitle_size, COMMA int32_t points,
+            o->player.videoEdit().subtitles.fontSizePoints = points)
+PLAYER_RECORD(cvcodec_player_set_subtitle_bold, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_subtitle_italic, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_subtitle_underline, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_subtitle_strikeout, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_color, COMMA uint32_t c, o->player.videoEdit().subtitles.colour = c)
+PLAYER_RECORD(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_outline_color, COMMA uint32_t c,
+            o->player.videoEdit().subtitles.outlineColour = c)
+PLAYER_RECORD(cvcodec_player_set_subtitle_shadow_offset, COMMA double)
+PLAYER_EDIT(cvcodec_player_set_subtitle_outline_size, COMMA double v, o->player.videoEdit().subtitles.outlineSize = v)
+PLAYER_EDIT(cvcodec_player_set_subtitle_position, COMMA int32_t code,
+            o->player.videoEdit().subtitles.positionCode = code)
+PLAYER_RECORD(cvcodec_player_set_subtitle_spacing_h, COMMA double)
+PLAYER_RECORD(cvcodec_player_set_subtitle_spacing_v, COMMA double)
+PLAYER_RECORD(cvcodec_player_set_subtitle_margin_a, COMMA double)
+PLAYER_EDIT(cvcodec_player_set_subtitle_margin, COMMA double v, o->player.videoEdit().subtitles.margin = v)
+
+PLAYER_RECORD(cvcodec_player_set_audio_track_param, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_background_audio, COMMA const char*)
+PLAYER_RECORD(cvcodec_player_set_background_repeat, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_background_param, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_volume, COMMA int32_t percent, o->player.setVolume(percent))
+PLAYER_RECORD(cvcodec_player_set_background_weight, COMMA int32_t)
+PLAYER_RECORD(cvcodec_player_set_background_range, COMMA uint64_t COMMA uint64_t)
+PLAYER_RECORD(cvcodec_player_set_background_range2, COMMA uint64_t COMMA uint64_t)
+PLAYER_EDIT(cvcodec_player_set_effect_volume, COMMA int32_t percent,
+            o->player.audioEdit().effectVolumePercent = std::clamp(percent, 0, 200))
+PLAYER_RECORD(cvcodec_player_set_effect_param, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_effect_rate, COMMA int32_t percent,
+            o->player.audioEdit().speedPercent = std::clamp(percent > 0 ? percent : 100, 25, 400))
+PLAYER_EDIT(cvcodec_player_set_equalizer, COMMA const double* frequencies COMMA const double* gains COMMA int32_t count,
+            auto& bands = o->player.audioEdit().equaliser;
+            bands.clear();
+            for (int32_t i = 0; frequencies && gains && i < count; ++i) bands.emplace_back(frequencies[i], gains[i]))
+
+extern "C" {
+
+CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->mark().textX : 0.0;
+}
+
+CVCODEC_API double cvcodec_player_watermark_text_y(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->mark().textY : 0.0;
+}
+
+// The drawn text's box as a fraction of the picture, by the font's usual proportions.
+CVCODEC_API double cvcodec_player_watermark_text_width(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    const int width = o ? o->player.displayWidth() : 0;
+    if (!o || width <= 0 || o->mark().text.empty()) {
+        return 0.0;
+    }
+    const double pixels = o->mark().text.size() * o->mark().fontSizePoints * 0.6;
+    return std::min(1.0, pixels / width);
+}
+
+CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    const int height = o ? o->player.displayHeight() : 0;
+    if (!o || height <= 0 || o->mark().text.empty()) {
+        return 0.0;
+    }
+    return std::min(1.0, o->mark().fontSizePoints * 1.2 / height);
+}
+
+CVCODEC_API double cvcodec_player_watermark_image_x(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->mark().imageX : 0.0;
+}
+
+CVCODEC_API double cvcodec_player_watermark_image_y(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    return o ? o->mark().imageY : 0.0;
+}
+
+CVCODEC_API double cvcodec_player_watermark_image_width(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    const int display = o ? o->player.displayWidth() : 0;
+    if (!o || display <= 0 || o->mark().imagePath.empty()) {
+        return 0.0;
+    }
+    int w = 0;
+    int hh = 0;
+    imageFileSize(o->mark().imagePath, &w, &hh);
+    return std::min(1.0, w * o->mark().imageScaleWidthPercent / 100.0 / display);
+}
+
+CVCODEC_API double cvcodec_player_watermark_image_height(cvcodec_player h)
+{
+    PlayerObject* o = get(h);
+    const int display = o ? o->player.displayHeight() : 0;
+    if (!o || display <= 0 || o->mark().imagePath.empty()) {
+        return 0.0;
+    }
+    int w = 0;
+    int hh = 0;
+    imageFileSize(o->mark().imagePath, &w, &hh);
+    return std::min(1.0, hh * o->mark().imageScaleHeightPercent / 100.0 / display);
+}
+
+} // extern "C"
