@@ -50,8 +50,8 @@ QString getAppDirPath() {
 }
 
 QString getAppDataProductDir() {
-    // The Part cuts the application's own DataLocation at its last component; on XDG that
-    // is the generic data location ($XDG_DATA_HOME or ~/.local/share).
+    // The parent of the application's own data location: on XDG the generic data
+    // location ($XDG_DATA_HOME or ~/.local/share).
     QString location = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     location.replace(QLatin1Char('\\'), QLatin1Char('/'));
     while (location.size() > 1 && location.endsWith(QLatin1Char('/'))) {

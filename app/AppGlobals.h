@@ -1,5 +1,4 @@
-// The process-wide settings record (AppGlobals, Part 1.102 and piece-02 Part 0.1) and the
-// program's folders. Free functions over separate statics, no lock: GUI thread only,
+// The process-wide settings record (AppGlobals) and the program's folders. Free functions over separate statics, no lock: GUI thread only,
 // unless a function says otherwise. Texts go in and out by value.
 #pragma once
 
@@ -7,8 +6,8 @@
 
 #include <string>
 
-// The record the format chooser fills for each mode (piece-02 Part 4.204); it is defined
-// by the media engine (media/), which reads it. Only pointers are kept here.
+// The record the format chooser fills for each mode; it is defined by the media engine
+// (media/), which reads it. Only pointers are kept here.
 struct OutputFormatSetting;
 
 // The product title: window title, single-instance key and name of the product folders.
@@ -60,14 +59,14 @@ void setFinishedAllJobFlag(int value); // start value 2
 int getFinishedAllJobFlag();
 QString getGlobalString(); // the player option text; stays empty
 
-// piece-02 Part 0.1: two flags of the history library's mouse-move timer, false at start.
+// Two flags of the history library's mouse-move timer, false at start.
 void setHistoryWindowActive(bool active);
 bool isHistoryWindowActive();
 void setControlBarActive(bool active);
 bool isControlBarActive();
 
 // The stored video and audio output formats and the current one (one of the two), read
-// and written directly by the main window and the format chooser (Part 1.102). All start
+// and written directly by the main window and the format chooser. All start
 // null; the format chooser owns what they point to.
 extern OutputFormatSetting* g_storedVideoFormat;
 extern OutputFormatSetting* g_storedAudioFormat;

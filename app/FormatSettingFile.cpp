@@ -107,8 +107,8 @@ QString readFormatAttribute(const QString& formatId, const QString& key) {
 }
 
 void writeFormatAttribute(const QString& formatId, const QString& key, const QString& value) {
-    // Part 1.105 drops the value when the format has no element yet; that loses a reset's
-    // QUALITY_VALUE on a clean file (issue 4), so the file and the element are created.
+    // Dropping the value when the format has no element yet would lose a reset's
+    // QUALITY_VALUE on a clean file, so the file and the element are created.
     const QString path = formatSettingFilePath();
     QDomDocument document;
     if (QFile::exists(path)) {

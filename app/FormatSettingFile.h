@@ -1,4 +1,4 @@
-// The format-setting file "VideoDefaultFormatSetting.xml" in the data folder (Part 1.105):
+// The format-setting file "VideoDefaultFormatSetting.xml" in the data folder:
 // one "FORMAT_" element per format id ("Format_ID"), with per-format attributes such as
 // "QUALITY_VALUE", holding one "Format_Custom" element with the custom codec settings.
 // GUI thread only; saved atomically; a damaged file is kept as
@@ -36,9 +36,9 @@ std::optional<FormatSetting> readFormatSetting(const QString& formatId);
 void writeFormatSetting(const QString& formatId, const FormatSetting& setting);
 
 // The attribute `key` of the format's "FORMAT_" element; empty when the file, the format
-// or the attribute is missing. (piece-02 calls it readFormatIdValue.)
+// or the attribute is missing.
 QString readFormatAttribute(const QString& formatId, const QString& key);
 
 // Sets that attribute and saves, creating the file and the format's "FORMAT_" element
-// when missing (Part 1.105 wrote nothing then, which lost a reset's QUALITY_VALUE).
+// when missing (so a reset's QUALITY_VALUE is never lost on a clean file).
 void writeFormatAttribute(const QString& formatId, const QString& key, const QString& value);

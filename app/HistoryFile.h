@@ -1,4 +1,4 @@
-// The history file "History.xml" in the data folder (Part 1.104): one "Path_item" per
+// The history file "History.xml" in the data folder: one "Path_item" per
 // media file (attribute "Converted_path_", the key) holding one "CONVERTED_INFO_" element
 // with the entry's values. GUI thread only; every operation loads, changes and saves the
 // whole file atomically (ParserXML). A damaged file is kept as "History.xml.bad".
@@ -38,8 +38,7 @@ QString historyFilePath();
 void addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with
-// "/"; nothing when there is none. Returned by value (the Part's module-owned pointer that
-// the next call freed is gone).
+// "/"; nothing when there is none. Returned by value: the caller owns its copy.
 std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath);
 
 // The entry's "preferencePath_"; empty when there is no such entry.

@@ -1,4 +1,4 @@
-// Start-up pieces (Part 1.101): the display scale factor, the application object with its
+// Start-up: the display scale factor, the application object with its
 // native event filter for global hotkeys, and the single-instance guard.
 #pragma once
 

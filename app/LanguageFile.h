@@ -1,4 +1,4 @@
-// The language list "Language.xml" (Part 1.105), read only: each child of the root is one
+// The language list "Language.xml", read only: each child of the root is one
 // language with "Language_Name", "Language_File" and "Language_Type". Thread-safe (no
 // state).
 #pragma once

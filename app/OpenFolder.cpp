@@ -1,4 +1,4 @@
-// openFolderOfFile (Part 1.102) on a freedesktop desktop.
+// openFolderOfFile on a freedesktop desktop.
 #include "app/AppGlobals.h"
 
 #include <QDBusConnection>

@@ -15,8 +15,8 @@ bool ParserXML::writeOperateXml(const QString& path, const QDomDocument& documen
         QTextStream stream(&file);
         stream.reset();
         stream.setCodec("utf-8");
-        // The stream is UTF-8; the file carries no XML declaration (Part 1.103's
-        // convention), which EncodingFromTextStream would add.
+        // The stream is UTF-8; the files carry no XML declaration, which
+        // EncodingFromTextStream would add.
         document.save(stream, 4);
         stream.flush();
     }

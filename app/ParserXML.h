@@ -1,4 +1,4 @@
-// Shared access to the program's XML files (Part 1.103). Conventions of every file: root
+// Shared access to the program's XML files. Conventions of every file: root
 // "ROOTITEM", values as attributes, booleans "Y"/"N", UTF-8 with an indent of 4, no XML
 // declaration. GUI thread only (no lock, no cache).
 #pragma once

@@ -1,4 +1,4 @@
-// The process-wide recording settings (Part 1.106) and the image-watermark record.
+// The process-wide recording settings and the image-watermark record.
 // GUI thread only (no lock): the recorder copies what it needs when a recording starts.
 #pragma once
 
@@ -37,7 +37,7 @@ public:
 
     // The single instance, created on the first call (with no parent) and kept for the
     // whole run. Construction reads the cursor and stop-after values from the settings
-    // file (Part 1.103), so the data folder must be reachable by then.
+    // file, so the data folder must be reachable by then.
     static QRecordAreaInfo* instance();
 
     // Capture rectangle in logical pixels, and the previous one.

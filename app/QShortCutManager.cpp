@@ -61,7 +61,7 @@ struct KeyEntry {
     const char* keysym;
 };
 
-// The Part's table, with Print and the main keyboard's operators on their own keys.
+// The key table, with Print and the main keyboard's operators on their own keys.
 const KeyEntry kKeys[] = {
     {Qt::Key_Space, 32, "SPACE", "space"},
     {Qt::Key_Asterisk, 0x38, "*", "asterisk"},

@@ -1,4 +1,4 @@
-// Global hotkeys (Part 1.107): QGlobalShortCut (one system-wide key combination grabbed on
+// Global hotkeys: QGlobalShortCut (one system-wide key combination grabbed on
 // the X11 root window), the process-wide QShortCutManager, and the key tables and texts.
 // GUI thread only.
 #pragma once
@@ -15,7 +15,7 @@
 // Action ids kept in each shortcut.
 enum ShortcutActionId { PauseResumeAction = 1, StartStopAction = 2, ScreenshotAction = 3, CutAction = 4 };
 
-// The Windows virtual key of a Qt key (the Part's table), 0 for keys not in it. Keypad
+// The Windows virtual key of a Qt key (Windows' table), 0 for keys not in it. Keypad
 // operators (with Qt::KeypadModifier in `modifiers`) give 106-111; the main keyboard's
 // "+ , - . /" give their own keys 187-191 and "*" gives 0x38 (Shift+8 types it); Print
 // gives 44 (VK_SNAPSHOT). Kept for the display and for callers that compare virtual keys.

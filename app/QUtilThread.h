@@ -1,4 +1,4 @@
-// Worker-thread base (Part 1.109): one std::thread per object with a cooperative,
+// Worker-thread base: one std::thread per object with a cooperative,
 // manual-reset stop event. start() and the destructor run on the owner's thread and block
 // until the worker has returned.
 #pragma once

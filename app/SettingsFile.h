@@ -1,4 +1,4 @@
-// The general settings file "VideoDefaultSetting.xml" in the data folder (Part 1.103):
+// The general settings file "VideoDefaultSetting.xml" in the data folder:
 // one element per section under the root "ROOTITEM", one attribute per key.
 // GUI thread only; each call loads, changes and saves the whole file.
 #pragma once
@@ -10,7 +10,7 @@ QString settingsFilePath();
 
 // The attribute `key` of the first element named `section`; `defaultValue` when the file,
 // the section or the attribute is missing or the attribute is empty. A missing file or
-// section is created (and the file saved) as Part 1.103 says; a damaged file is kept as
+// section is created (and the file saved); a damaged file is kept as
 // "VideoDefaultSetting.xml.bad" and the settings start afresh.
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue);
 

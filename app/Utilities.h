@@ -1,4 +1,4 @@
-// Small utilities (Part 1.110 and piece-02 Part 0.1). Unless a function says otherwise it
+// Small utilities. Unless a function says otherwise it
 // keeps no shared state and may be called from any thread.
 #pragma once
 
@@ -55,7 +55,8 @@ QString getFileProductVersion();
 
 // The operating system's name and version for the log header and the about box, for
 // example "Debian GNU/Linux 12 (bookworm), Linux 6.1.0-18-amd64"; empty when nothing can
-// be read. (The Part's name is kept; the text names whatever system runs the program.)
+// be read. (The name is the historical one; the text names whatever system runs the
+// program.)
 QString getWindowsVersionText();
 
 // Sets a copy of the widget's font with family "Tahoma" and the pixel size; nothing for

@@ -1,5 +1,5 @@
-// The one place that chooses the program's main window: the recorder's MainWindow (Part
-// 4.101) once it exists, else a plain window titled with the product title.
+// The one place that chooses the program's main window: the recorder's MainWindow once
+// it exists, else a plain window titled with the product title.
 #pragma once
 
 class QWidget;

@@ -1,4 +1,4 @@
-// The process entry (Part 1.101) for Linux/X11.
+// The process entry for Linux/X11.
 #include "app/AppGlobals.h"
 #include "app/KeyApplication.h"
 #include "app/main/MainWindowFactory.h"

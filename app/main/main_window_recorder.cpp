@@ -1,4 +1,4 @@
-// The recorder's main window (Part 4.101), chosen when the recorder target provides it.
+// The recorder's main window, chosen when the recorder target provides it.
 #include "app/main/MainWindowFactory.h"
 #include "recorder/MainWindow.h"
 

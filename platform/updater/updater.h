@@ -1,4 +1,4 @@
-// The updater: our stand-in for WinSparkle, with the five calls the Parts make, plus the
+// The updater: our stand-in for WinSparkle, with the five calls the program makes, plus the
 // check itself for callers that want its result. An appcast (Sparkle RSS: items whose
 // <enclosure> carries sparkle:version, or a <sparkle:version> element) is fetched with
 // QtNetwork and its highest version compared with the application's.
@@ -11,7 +11,7 @@
 
 #include <functional>
 
-// The five calls of the Parts (Parts 1.102, 4.101, 4.103).
+// The five calls the program makes.
 // Prepares the updater. When automatic checks are on and an appcast URL is set, a quiet
 // check runs once the event loop runs; it speaks only when an update is found.
 void win_sparkle_init();

@@ -1,5 +1,5 @@
-// Utilities (Part 1.110), the settings record and folders (Part 1.102), the recording
-// settings (Part 1.106) and the worker-thread base (Part 1.109).
+// Utilities, the settings record and folders, the recording settings and the
+// worker-thread base.
 #include "PrivateUserFolders.h"
 
 #include "app/AppGlobals.h"
@@ -176,7 +176,7 @@ private slots:
         PrivateUserFolders folders;
         const QString folder = folders.root() + "/out";
         QDir().mkpath(folder);
-        // Files named as the Part's probe names are never touched.
+        // Files named like probe names are never touched.
         const QStringList userFiles = {folder + "/Calvorine Screen Recorder.txt",
                                        folder + "/Calvorine Screen Recorder1.txt", folder + "Calvorine Screen Recorder.txt"};
         for (const QString& path : userFiles) {

@@ -1,6 +1,5 @@
-// The settings, history, format-setting and language files (Parts 1.103-1.105): missing
-// file, missing section, damaged file (kept as .bad), atomic saves, and the Parts' edge
-// cases.
+// The settings, history, format-setting and language files: missing file, missing
+// section, damaged file (kept as .bad), atomic saves, and their edge cases.
 #include "PrivateUserFolders.h"
 
 #include "app/AppGlobals.h"
