@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QString>
 
 class QWidget;
 class QBaseDrawWidget;
@@ -71,8 +72,12 @@ void styleLineEdit(QRZLineEdit* edit, int width, int height);
 void styleTextEdit(QRZTextEdit* edit);
 void styleTimeEdit(QRZTimeEdit* edit, int width, int height);
 
-// Box images of a box-drawn button from paths relative to the application directory,
-// in the order (unchecked, checked, partial); an empty partial path gives no partial
-// image. Whole images (not split into enabled and disabled halves).
-void setBoxImages(QRZBaseBoxDraw* button, const QString& unchecked, const QString& checked,
+// Box images of a box-drawn button from full paths, in the order (unchecked, checked,
+// partial); an empty partial path gives no partial image. Whole images (not split into
+// enabled and disabled halves). False (nothing changed) when either main image is
+// missing or does not decode.
+bool setBoxImages(QRZBaseBoxDraw* button, const QString& unchecked, const QString& checked,
                   const QString& partial);
+
+// The application directory followed by a relative path ("/image/...").
+QString toolkitImagePath(const QString& relativePath);

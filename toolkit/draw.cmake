@@ -4,6 +4,7 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.h
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.h
+  ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZButton.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZButton.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QBaseDrawWidget.h
