@@ -7,8 +7,43 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QMessageBox>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
+
+namespace {
+
+int s_quitPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the event loop reads the pipe.
+    [[maybe_unused]] const ssize_t written = write(s_quitPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT (a session ending, Ctrl+C in a terminal) end the event loop, so the
+// program shuts down as after a normal quit and gives up its single-instance segment.
+void quitOnTerminationSignals() {
+    if (pipe(s_quitPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(s_quitPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t count = read(s_quitPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     initScaleFactor();
@@ -23,6 +58,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    quitOnTerminationSignals();
 
     QFont font = QApplication::font();
     font.setFamily(QStringLiteral("Tahoma"));

@@ -1,0 +1,153 @@
+// The single-instance guard with the real program on the virtual desktop: a second start
+// exits with 0 and brings the first one's window back; after kill -9 of the first a new
+// start works.
+#include "PrivateUserFolders.h"
+
+#include "app/KeyApplication.h"
+#include "platform/system/window_list.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace platform = calvorine::platform;
+
+namespace {
+
+const char* const kTitle = "Calvorine Screen Recorder";
+
+QString programPath() {
+    const QByteArray appDir = qgetenv("CALVORINE_APP_DIR");
+    return (appDir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(appDir)) +
+           QStringLiteral("/calvorine");
+}
+
+uint64_t waitForWindow(int milliseconds = 15000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        if (const uint64_t window = platform::findTopLevelWindowByTitle(kTitle)) {
+            return window;
+        }
+        QTest::qWait(50);
+    }
+    return 0;
+}
+
+bool waitForNoWindow(int milliseconds = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        if (platform::findTopLevelWindowByTitle(kTitle) == 0) {
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void startProgram(QProcess* process) {
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(programPath(), QStringList());
+}
+
+} // namespace
+
+class TestAppSingleInstance : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateUserFolders> m_folders;
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
+        QVERIFY2(waitForNoWindow(), "another program window is on the desktop");
+    }
+    void init() { m_folders = std::make_unique<PrivateUserFolders>(); }
+    void cleanup() { m_folders.reset(); }
+
+    void secondStartRaisesTheFirstAndExitsWithZero() {
+        QProcess first;
+        startProgram(&first);
+        QVERIFY(first.waitForStarted());
+        const uint64_t window = waitForWindow();
+        QVERIFY(window != 0);
+
+        QProcess minimise;
+        minimise.start("xdotool", {"windowminimize", QString::number(window)});
+        QVERIFY(minimise.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(platform::isWindowMinimised(window), 5000);
+        QVERIFY(platform::activeWindow() != window);
+
+        QProcess second;
+        startProgram(&second);
+        QVERIFY(second.waitForStarted());
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!platform::isWindowMinimised(window), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 5000);
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(platform::findTopLevelWindowByTitle(kTitle), window); // the second showed nothing
+
+        // SIGTERM ends it as a normal quit (and gives the segment up).
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(waitForNoWindow());
+    }
+
+    void startAfterKillOfTheFirstWorks() {
+        QProcess first;
+        startProgram(&first);
+        QVERIFY(first.waitForStarted());
+        QVERIFY(waitForWindow() != 0);
+        ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+        QVERIFY(first.waitForFinished(10000));
+        QVERIFY(waitForNoWindow());
+
+        // The killed instance left its segment; the next start is the first instance again.
+        QProcess next;
+        startProgram(&next);
+        QVERIFY(next.waitForStarted());
+        QVERIFY(waitForWindow() != 0);
+        QVERIFY(!next.waitForFinished(500));
+        QCOMPARE(next.state(), QProcess::Running);
+
+        // And a start after it still finds it running.
+        QProcess another;
+        startProgram(&another);
+        QVERIFY(another.waitForFinished(20000));
+        QCOMPARE(another.exitCode(), 0);
+        QCOMPARE(next.state(), QProcess::Running);
+
+        next.terminate();
+        QVERIFY(next.waitForFinished(10000));
+        QCOMPARE(next.exitCode(), 0);
+        QVERIFY(waitForNoWindow());
+    }
+
+    void guardInOneProcess() {
+        const QString title = QStringLiteral("Calvorine guard test %1").arg(QCoreApplication::applicationPid());
+        {
+            SingleInstanceGuard first(title);
+            QVERIFY(first.isFirstInstance());
+            SingleInstanceGuard second(title);
+            QVERIFY(!second.isFirstInstance());
+        }
+        SingleInstanceGuard again(title);
+        QVERIFY(again.isFirstInstance());
+    }
+
+    void raiseOfAMissingWindowReportsFalse() {
+        QVERIFY(!raiseRunningInstance(QStringLiteral("No such window %1").arg(QCoreApplication::applicationPid()), 0));
+        QCOMPARE(platform::findTopLevelWindowByTitle("No such window at all"), uint64_t(0));
+        QVERIFY(!platform::raiseAndActivateWindow(0));
+    }
+};
+
+QTEST_MAIN(TestAppSingleInstance)
+#include "test_app_single_instance.moc"
