@@ -6,6 +6,7 @@
 #include "app/KeyApplication.h"
 #include "platform/system/window_list.h"
 
+#include <QSystemSemaphore>
 #include <QtTest>
 
 #include <csignal>
@@ -128,6 +129,10 @@ private slots:
         QVERIFY(next.waitForFinished(10000));
         QCOMPARE(next.exitCode(), 0);
         QVERIFY(waitForNoWindow());
+
+        // The killed instance had created the system semaphore, so nobody removes it: take
+        // it over (Create) so that it goes with this object and the test leaves nothing.
+        QSystemSemaphore leftover(kTitle, 1, QSystemSemaphore::Create);
     }
 
     void guardInOneProcess() {
