@@ -1,0 +1,264 @@
+#include "tags/apetag.h"
+
+#include "tags/id3v1tag.h"
+
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+constexpr uint32_t kMaxTagSize = 16 * 1024 * 1024 + 32;
+constexpr uint32_t kMaxItems = 65536;
+constexpr uint32_t kHasHeader = 0x80000000u;
+constexpr uint32_t kIsHeader = 0x20000000u;
+
+struct Key {
+    int field;
+    const char* name;
+};
+const Key kKeys[] = {
+    {FieldTitle, "Title"},   {FieldArtist, "Artist"},   {FieldAlbum, "Album"},         {FieldGenre, "Genre"},
+    {FieldYear, "Year"},     {FieldTrack, "Track"},     {FieldComment, "Comment"},     {FieldCopyright, "Copyright"},
+    {FieldLyrics, "Lyrics"}, {FieldPicture, "Cover Art (front)"},
+};
+
+bool sameKey(const std::string& a, const char* b)
+{
+    return equalsIgnoreCase(a, b);
+}
+
+bool isCoverKey(const std::string& key)
+{
+    if (key.size() < 9 || !sameKey(key.substr(0, 9), "Cover Art")) {
+        return false;
+    }
+    return key.size() == 9 || key[9] == ' ' || key[9] == '(';
+}
+
+int fieldOfKey(const std::string& key)
+{
+    for (const Key& k : kKeys) {
+        if (k.field != FieldPicture && sameKey(key, k.name)) {
+            return k.field;
+        }
+    }
+    return isCoverKey(key) ? FieldPicture : -1;
+}
+
+bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& version, uint32_t& size,
+               uint32_t& count, uint32_t& flags)
+{
+    uint8_t block[32];
+    if (offset < 0 || !readAt(stream, offset, block, 32) || std::memcmp(block, "APETAGEX", 8) != 0) {
+        return false;
+    }
+    version = readLe32(block + 8);
+    size = readLe32(block + 12);
+    count = readLe32(block + 16);
+    flags = readLe32(block + 20);
+    return version <= 2000 && size >= 32 && size <= kMaxTagSize && count <= kMaxItems &&
+           ((flags & kIsHeader) != 0) == wantHeader;
+}
+
+void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags)
+{
+    putText(out, "APETAGEX");
+    putLe32(out, 2000);
+    putLe32(out, size);
+    putLe32(out, count);
+    putLe32(out, flags);
+    out.insert(out.end(), 8, 0);
+}
+
+} // namespace
+
+ApeTag::ApeTag(IByteStream* stream, int& result) : TagHandler(stream)
+{
+    result = reload();
+}
+
+bool ApeTag::locate(Location& location)
+{
+    location = Location{};
+    const int64_t size = stream_->size();
+    if (size < 0) {
+        return false;
+    }
+    location.end = Id3v1Tag::present(stream_) ? size - 128 : size;
+    location.start = location.end;
+    uint32_t flags = 0;
+    if (!readBlock(stream_, location.end - 32, false, location.version, location.tagSize, location.itemCount, flags)) {
+        return true;
+    }
+    int64_t total = location.tagSize + ((flags & kHasHeader) ? 32 : 0);
+    if (total > location.end) {
+        return true;
+    }
+    if (flags & kHasHeader) {
+        uint32_t headerFlags = 0;
+        if (!readBlock(stream_, location.end - total, true, location.version, location.tagSize, location.itemCount,
+                       headerFlags) ||
+            location.tagSize + int64_t(32) != total) {
+            // A header that disagrees with its footer: the footer alone describes the tag.
+            total = location.tagSize;
+        }
+    }
+    location.start = location.end - total;
+    location.total = total;
+    return true;
+}
+
+int ApeTag::reload()
+{
+    items_.clear();
+    kept_.clear();
+    if (!stream_) {
+        return -1;
+    }
+    Location location;
+    if (!locate(location) || location.total == 0) {
+        return 0;
+    }
+    const int64_t itemsStart = location.end - location.tagSize;
+    const std::vector<uint8_t> body = readRange(stream_, itemsStart, int64_t(location.tagSize) - 32);
+    const int textCode = location.version < 2000 ? TextDetect : TextUtf8;
+    bool seen[FieldPicture + 1] = {};
+    bool frontCover = false;
+    size_t offset = 0;
+    for (uint32_t n = 0; n < location.itemCount && offset + 8 < body.size(); ++n) {
+        const uint32_t valueSize = readLe32(body.data() + offset);
+        const uint8_t* keyStart = body.data() + offset + 8;
+        const void* zero = std::memchr(keyStart, 0, body.size() - offset - 8);
+        if (!zero) {
+            break;
+        }
+        const size_t keyLength = static_cast<size_t>(static_cast<const uint8_t*>(zero) - keyStart);
+        const size_t valueStart = offset + 8 + keyLength + 1;
+        if (valueSize > body.size() - valueStart) {
+            break;
+        }
+        const size_t itemEnd = valueStart + valueSize;
+        const std::string key(reinterpret_cast<const char*>(keyStart), keyLength);
+        const uint8_t* value = body.data() + valueStart;
+        const int field = fieldOfKey(key);
+        bool taken = false;
+        if (field >= 0 && valueSize >= 1 && valueSize <= kMaxItemBytes) {
+            if (field == FieldPicture) {
+                const bool isFront = sameKey(key, "Cover Art (front)");
+                const void* nameEnd = std::memchr(value, 0, valueSize);
+                // A later front cover wins over an earlier other cover.
+                if (nameEnd && (!seen[field] || (isFront && !frontCover))) {
+                    const size_t skip = static_cast<size_t>(static_cast<const uint8_t*>(nameEnd) - value) + 1;
+                    if (valueSize > skip) {
+                        if (seen[field]) {
+                            for (int i = 0; i < items_.count(); ++i) {
+                                if (items_.getItem(i).field == FieldPicture) {
+                                    items_.removeAt(i);
+                                    break;
+                                }
+                            }
+                        }
+                        items_.addBinary(SlotApe, field, static_cast<int>(valueSize - skip), value + skip);
+                        seen[field] = true;
+                        frontCover = isFront;
+                        taken = true;
+                    }
+                }
+            } else if (!seen[field]) {
+                taken = items_.addText(textCode, SlotApe, field, value, valueSize) == 0;
+                seen[field] = taken;
+            }
+        }
+        if (!taken) {
+            kept_.emplace_back(body.begin() + static_cast<std::ptrdiff_t>(offset),
+                               body.begin() + static_cast<std::ptrdiff_t>(itemEnd));
+        }
+        offset = itemEnd;
+    }
+    return 0;
+}
+
+int ApeTag::save()
+{
+    if (!stream_) {
+        return -1;
+    }
+    items_.reduce(isBasicField);
+    std::vector<uint8_t> itemBytes;
+    uint32_t count = 0;
+    for (int i = 0; i < items_.count(); ++i) {
+        const TagItem item = items_.getItem(i);
+        const char* key = nullptr;
+        for (const Key& k : kKeys) {
+            if (k.field == item.field) {
+                key = k.name;
+            }
+        }
+        if (!key) {
+            continue;
+        }
+        std::vector<uint8_t> value;
+        uint32_t flags = 0;
+        if (item.field == FieldPicture) {
+            switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
+            case ImageKind::Png: putText(value, "conver.png"); break;
+            case ImageKind::Gif: putText(value, "conver.gif"); break;
+            case ImageKind::Bmp: putText(value, "conver.bmp"); break;
+            default: putText(value, "conver.jpg"); break;
+            }
+            value.push_back(0);
+            putBytes(value, item.data, static_cast<size_t>(item.length));
+            flags = 2; // binary
+        } else {
+            value = encodeTagText(items_.text(i), TextUtf8);
+        }
+        if (value.empty() || value.size() > kMaxTagSize) {
+            continue;
+        }
+        putLe32(itemBytes, static_cast<uint32_t>(value.size()));
+        putLe32(itemBytes, flags);
+        putText(itemBytes, key);
+        itemBytes.push_back(0);
+        itemBytes.insert(itemBytes.end(), value.begin(), value.end());
+        ++count;
+    }
+    for (const std::vector<uint8_t>& kept : kept_) {
+        itemBytes.insert(itemBytes.end(), kept.begin(), kept.end());
+        ++count;
+    }
+
+    Location location;
+    if (!locate(location)) {
+        return -1;
+    }
+    const int64_t size = stream_->size();
+    // A trailing ID3v1 block rides along, so that the change ends at the end of the file
+    // and can be made without moving anything.
+    std::vector<uint8_t> trailer = readRange(stream_, location.end, size - location.end);
+    if (count == 0) {
+        if (location.total == 0) {
+            return 1;
+        }
+        return replaceFileRange(stream_, location.start, size - location.start, trailer.data(),
+                                static_cast<int64_t>(trailer.size())) == 0
+                   ? 0
+                   : -1;
+    }
+    if (itemBytes.size() + 32 > kMaxTagSize || count > kMaxItems) {
+        return -1; // an APE tag cannot hold this much; the file stays as it was
+    }
+    const auto tagSize = static_cast<uint32_t>(itemBytes.size() + 32);
+    std::vector<uint8_t> tag;
+    tag.reserve(itemBytes.size() + 64 + trailer.size());
+    putBlock(tag, tagSize, count, kHasHeader | kIsHeader);
+    tag.insert(tag.end(), itemBytes.begin(), itemBytes.end());
+    putBlock(tag, tagSize, count, kHasHeader);
+    tag.insert(tag.end(), trailer.begin(), trailer.end());
+    return replaceFileRange(stream_, location.start, size - location.start, tag.data(),
+                            static_cast<int64_t>(tag.size())) == 0
+               ? 0
+               : -1;
+}
+
+} // namespace calvorine::tags

@@ -1,0 +1,29 @@
+// APEv2 tag at the end of ape, mp3 and aac files (before a trailing ID3v1 block).
+#pragma once
+
+#include "tags/taghandler.h"
+
+namespace calvorine::tags {
+
+class ApeTag : public TagHandler {
+public:
+    ApeTag(IByteStream* stream, int& result);
+    int reload() override;
+    // Refuses (-1, file unchanged) a tag larger than an APE tag may be.
+    int save() override;
+
+private:
+    struct Location {
+        int64_t end = 0;   // where the tag (or the file's audio) ends: before an ID3v1 block
+        int64_t start = 0; // the tag's first byte, header included
+        int64_t total = 0; // 0 when there is no tag
+        uint32_t version = 0;
+        uint32_t tagSize = 0; // items and footer
+        uint32_t itemCount = 0;
+    };
+    bool locate(Location& location);
+
+    std::vector<std::vector<uint8_t>> kept_; // whole items of keys not modelled, in file order
+};
+
+} // namespace calvorine::tags

@@ -1,0 +1,457 @@
+#include "tags/asftag.h"
+
+#include "tags/id3v2tag.h"
+
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+using Guid = uint8_t[16];
+
+// GUIDs in their stored (mixed-endian) byte order.
+const Guid kHeaderGuid = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                          0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+const Guid kFilePropertiesGuid = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
+                                  0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+const Guid kHeaderExtensionGuid = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                                   0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+const Guid kContentDescriptionGuid = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                      0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+const Guid kExtendedDescriptionGuid = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                       0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+const Guid kMetadataLibraryGuid = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                                   0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+const Guid kExtensionReservedGuid = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
+                                     0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+
+constexpr size_t kObjectHeader = 24;
+constexpr int64_t kMaxHeaderBytes = 256 * 1024 * 1024;
+constexpr size_t kMax16 = 0xFFFF;
+
+bool isGuid(const uint8_t* p, const Guid guid)
+{
+    return std::memcmp(p, guid, 16) == 0;
+}
+
+enum AttributeType : uint16_t { TypeString = 0, TypeBytes = 1, TypeBool = 2, TypeDword = 3, TypeQword = 4, TypeWord = 5 };
+
+struct Attribute {
+    const char16_t* name;
+    int field;
+};
+const Attribute kAttributes[] = {
+    {u"WM/AlbumTitle", FieldAlbum}, {u"WM/Genre", FieldGenre},       {u"WM/GenreID", FieldGenre},
+    {u"WM/Year", FieldYear},        {u"WM/TrackNumber", FieldTrack}, {u"WM/Track", FieldTrack},
+    {u"WM/ProviderCopyright", FieldCopyright}, {u"WM/Lyrics", FieldLyrics}, {u"WM/Picture", FieldPicture},
+};
+
+const char16_t* writtenName(int field)
+{
+    switch (field) {
+    case FieldAlbum: return u"WM/AlbumTitle";
+    case FieldGenre: return u"WM/Genre";
+    case FieldYear: return u"WM/Year";
+    case FieldTrack: return u"WM/TrackNumber";
+    case FieldLyrics: return u"WM/Lyrics";
+    case FieldPicture: return u"WM/Picture";
+    default: return nullptr;
+    }
+}
+
+uint64_t numberValue(const uint8_t* value, size_t length)
+{
+    uint64_t n = 0;
+    for (size_t i = 0; i < length && i < 8; ++i) {
+        n |= uint64_t(value[i]) << (8 * i);
+    }
+    return n;
+}
+
+int parseInt(const std::u16string& text)
+{
+    long n = 0;
+    size_t i = 0;
+    bool any = false;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9' && n < 1000000) {
+        n = n * 10 + (text[i++] - u'0');
+        any = true;
+    }
+    return any ? static_cast<int>(n) : -1;
+}
+
+std::vector<uint8_t> pictureValue(const uint8_t* image, size_t length)
+{
+    std::vector<uint8_t> value;
+    value.push_back(3);
+    putLe32(value, static_cast<uint32_t>(length));
+    const char* mime = imageMimeType(imageKindOf(image, length));
+    for (const char* p = mime; *p; ++p) {
+        putLe16(value, uint16_t(*p));
+    }
+    putLe16(value, 0);
+    putLe16(value, 0); // empty description
+    putBytes(value, image, length);
+    return value;
+}
+
+} // namespace
+
+AsfTag::AsfTag(IByteStream* stream, int& result) : TagHandler(stream)
+{
+    result = reload();
+}
+
+int AsfTag::reload()
+{
+    items_.clear();
+    keptObjects_.clear();
+    keptExtensionObjects_.clear();
+    keptDescriptors_.clear();
+    keptLibraryRecords_.clear();
+    rating_.clear();
+    extensionReserved_.clear();
+    hadDescriptions_ = false;
+    uint8_t top[30];
+    if (!stream_ || !readAt(stream_, 0, top, 30) || !isGuid(top, kHeaderGuid)) {
+        return -1;
+    }
+    const uint64_t size = readLe64(top + 16);
+    const uint32_t count = readLe32(top + 24);
+    const int64_t fileSize = stream_->size();
+    if (size < 30 || count == 0 || int64_t(size) > fileSize || int64_t(size) > kMaxHeaderBytes) {
+        return -1;
+    }
+    headerSize_ = static_cast<int64_t>(size);
+    const std::vector<uint8_t> header = readRange(stream_, 0, headerSize_);
+    if (static_cast<int64_t>(header.size()) != headerSize_) {
+        return -1;
+    }
+
+    bool seen[FieldPicture + 1] = {};
+    // Decodes one attribute; false when the field is already taken or the value does not
+    // serve, so that the caller keeps the attribute as it was.
+    auto decodeAttribute = [this, &seen](const std::u16string& name, uint16_t type, const uint8_t* value,
+                                         size_t length, int64_t valueOffset) -> bool {
+        if (name == u"ID3") {
+            // An ID3v2 tag kept inside an attribute lends its items to fields not yet set.
+            WindowStream window(stream_, valueOffset, static_cast<int64_t>(length));
+            int result = 0;
+            Id3v2Tag embedded(&window, result, SlotAsf);
+            for (int i = 0; i < embedded.items().count(); ++i) {
+                const TagItem item = embedded.items().getItem(i);
+                if (item.field >= 0 && item.field <= FieldPicture && !seen[item.field]) {
+                    seen[item.field] = items_.addItem(SlotAsf, item.field, item.type, item.length, item.data) == 0;
+                }
+            }
+            return false;
+        }
+        int field = -1;
+        for (const Attribute& attribute : kAttributes) {
+            if (name == attribute.name) {
+                field = attribute.field;
+            }
+        }
+        if (field < 0 || seen[field] || length < 1 || length > kMaxItemBytes) {
+            return false;
+        }
+        bool taken = false;
+        const bool numeric = type == TypeDword || type == TypeQword || type == TypeWord || type == TypeBool;
+        if (field == FieldPicture) {
+            if (type != TypeBytes || length <= 5) {
+                return false;
+            }
+            const uint32_t dataLength = readLe32(value + 1);
+            size_t at = 5;
+            for (int strings = 0; strings < 2; ++strings) {
+                while (at + 1 < length && (value[at] || value[at + 1])) {
+                    at += 2;
+                }
+                at += 2;
+            }
+            if (at >= length) {
+                return false;
+            }
+            const size_t n = std::min<size_t>(dataLength, length - at);
+            taken = n > 0 && items_.addBinary(SlotAsf, field, static_cast<int>(n), value + at) == 0;
+        } else if (field == FieldTrack) {
+            if (numeric) {
+                taken = items_.addNumber(SlotAsf, static_cast<int>(numberValue(value, length)) +
+                                                      (name == u"WM/Track" ? 1 : 0)) == 0;
+            } else if (type == TypeString) {
+                const std::u16string text = utf16FromBytes(value, length, false);
+                if (name == u"WM/Track") {
+                    const int n = parseInt(text);
+                    taken = n >= 0 && items_.addNumber(SlotAsf, n + 1) == 0;
+                } else {
+                    taken = items_.addUtf16(SlotAsf, field, text) == 0;
+                }
+            }
+        } else if (field == FieldGenre && name == u"WM/GenreID" && numeric) {
+            taken = items_.addGenreByIndex(static_cast<int>(numberValue(value, length)), SlotAsf) == 0;
+        } else if (type == TypeString) {
+            taken = items_.addUtf16(SlotAsf, field, utf16FromBytes(value, length, false)) == 0;
+        } else if (numeric) {
+            taken = items_.addUtf16(SlotAsf, field,
+                                    [](uint64_t n) {
+                                        const std::string s = std::to_string(n);
+                                        return std::u16string(s.begin(), s.end());
+                                    }(numberValue(value, length))) == 0;
+        }
+        seen[field] = taken;
+        return taken;
+    };
+
+    size_t offset = 30;
+    for (uint32_t n = 0; n < count && offset + kObjectHeader <= header.size(); ++n) {
+        const uint8_t* object = header.data() + offset;
+        const uint64_t objectSize = readLe64(object + 16);
+        if (objectSize < kObjectHeader || objectSize > header.size() - offset) {
+            break;
+        }
+        const size_t end = offset + static_cast<size_t>(objectSize);
+        if (isGuid(object, kContentDescriptionGuid) && objectSize >= kObjectHeader + 10) {
+            hadDescriptions_ = true;
+            size_t at = offset + kObjectHeader + 10;
+            const int fields[5] = {FieldTitle, FieldArtist, FieldCopyright, FieldComment, -1};
+            for (int i = 0; i < 5; ++i) {
+                const size_t length = readLe16(object + kObjectHeader + 2 * i);
+                if (length > end - at) {
+                    break;
+                }
+                if (fields[i] < 0) {
+                    rating_.assign(header.begin() + static_cast<std::ptrdiff_t>(at),
+                                   header.begin() + static_cast<std::ptrdiff_t>(at + length));
+                } else if (!seen[fields[i]] && length >= 2) {
+                    seen[fields[i]] =
+                        items_.addUtf16(SlotAsf, fields[i], utf16FromBytes(header.data() + at, length, false)) == 0;
+                }
+                at += length;
+            }
+        } else if (isGuid(object, kExtendedDescriptionGuid) && objectSize >= kObjectHeader + 2) {
+            hadDescriptions_ = true;
+            const uint16_t descriptors = readLe16(object + kObjectHeader);
+            size_t at = offset + kObjectHeader + 2;
+            for (uint16_t d = 0; d < descriptors && at + 2 <= end; ++d) {
+                const size_t first = at;
+                const size_t nameLength = readLe16(header.data() + at);
+                if (nameLength > end - at - 2 || end - at - 2 - nameLength < 4) {
+                    break;
+                }
+                const std::u16string name = utf16FromBytes(header.data() + at + 2, nameLength, false);
+                at += 2 + nameLength;
+                const uint16_t type = readLe16(header.data() + at);
+                const size_t valueLength = readLe16(header.data() + at + 2);
+                at += 4;
+                if (valueLength > end - at) {
+                    break;
+                }
+                if (!decodeAttribute(name, type, header.data() + at, valueLength, static_cast<int64_t>(at))) {
+                    keptDescriptors_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(first),
+                                                  header.begin() + static_cast<std::ptrdiff_t>(at + valueLength));
+                }
+                at += valueLength;
+            }
+        } else if (isGuid(object, kHeaderExtensionGuid) && objectSize >= kObjectHeader + 22) {
+            hadDescriptions_ = true;
+            extensionReserved_.assign(object + kObjectHeader, object + kObjectHeader + 18);
+            const uint32_t dataSize = readLe32(object + kObjectHeader + 18);
+            const size_t extensionEnd = std::min(end, offset + 46 + size_t(dataSize));
+            size_t at = offset + 46;
+            while (at + kObjectHeader <= extensionEnd) {
+                const uint8_t* inner = header.data() + at;
+                const uint64_t innerSize = readLe64(inner + 16);
+                if (innerSize < kObjectHeader || innerSize > extensionEnd - at) {
+                    break;
+                }
+                const size_t innerEnd = at + static_cast<size_t>(innerSize);
+                if (isGuid(inner, kMetadataLibraryGuid) && innerSize >= kObjectHeader + 2) {
+                    const uint16_t records = readLe16(inner + kObjectHeader);
+                    size_t r = at + kObjectHeader + 2;
+                    for (uint16_t k = 0; k < records && r + 12 <= innerEnd; ++k) {
+                        const uint8_t* record = header.data() + r;
+                        const size_t nameLength = readLe16(record + 4);
+                        const uint16_t type = readLe16(record + 6);
+                        const uint32_t dataLength = readLe32(record + 8);
+                        if (nameLength > innerEnd - r - 12 || dataLength > innerEnd - r - 12 - nameLength) {
+                            break;
+                        }
+                        const std::u16string name = utf16FromBytes(record + 12, nameLength, false);
+                        const size_t valueAt = r + 12 + nameLength;
+                        const size_t recordEnd = valueAt + dataLength;
+                        if (!decodeAttribute(name, type, header.data() + valueAt, dataLength,
+                                             static_cast<int64_t>(valueAt))) {
+                            keptLibraryRecords_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(r),
+                                                             header.begin() + static_cast<std::ptrdiff_t>(recordEnd));
+                        }
+                        r = recordEnd;
+                    }
+                } else {
+                    keptExtensionObjects_.emplace_back(inner, inner + innerSize);
+                }
+                at = innerEnd;
+            }
+        } else {
+            keptObjects_.emplace_back(object, object + objectSize);
+        }
+        offset = end;
+    }
+    return 0;
+}
+
+int AsfTag::save()
+{
+    if (!stream_) {
+        return -1;
+    }
+    items_.reduce(isBasicField);
+    if (items_.count() == 0 && !hadDescriptions_) {
+        return 1;
+    }
+    std::vector<uint8_t> strings[4]; // title, author, copyright, description
+    std::vector<uint8_t> descriptors;
+    uint32_t descriptorCount = 0;
+    std::vector<uint8_t> libraryPicture;
+    for (int i = 0; i < items_.count(); ++i) {
+        const TagItem item = items_.getItem(i);
+        const int contentIndex = item.field == FieldTitle       ? 0
+                                 : item.field == FieldArtist    ? 1
+                                 : item.field == FieldCopyright ? 2
+                                 : item.field == FieldComment   ? 3
+                                                                : -1;
+        if (contentIndex >= 0) {
+            strings[contentIndex] = utf16ToBytes(items_.text(i), false, true);
+            if (strings[contentIndex].size() > kMax16) {
+                return -1; // longer than ASF can say; refused, not cut
+            }
+            continue;
+        }
+        const char16_t* name = writtenName(item.field);
+        if (!name) {
+            continue;
+        }
+        std::vector<uint8_t> value;
+        uint16_t type = TypeString;
+        if (item.field == FieldPicture) {
+            value = pictureValue(item.data, static_cast<size_t>(item.length));
+            type = TypeBytes;
+            if (value.size() > kMax16) {
+                libraryPicture = std::move(value);
+                continue;
+            }
+        } else {
+            value = utf16ToBytes(items_.text(i), false, true);
+            if (value.size() > kMax16) {
+                return -1;
+            }
+        }
+        const std::vector<uint8_t> nameBytes = utf16ToBytes(name, false, true);
+        putLe16(descriptors, static_cast<uint16_t>(nameBytes.size()));
+        descriptors.insert(descriptors.end(), nameBytes.begin(), nameBytes.end());
+        putLe16(descriptors, type);
+        putLe16(descriptors, static_cast<uint16_t>(value.size()));
+        descriptors.insert(descriptors.end(), value.begin(), value.end());
+        ++descriptorCount;
+    }
+    for (const std::vector<uint8_t>& kept : keptDescriptors_) {
+        descriptors.insert(descriptors.end(), kept.begin(), kept.end());
+        ++descriptorCount;
+    }
+    if (descriptorCount > kMax16) {
+        return -1;
+    }
+
+    std::vector<uint8_t> header;
+    header.insert(header.end(), kHeaderGuid, kHeaderGuid + 16);
+    putLe64(header, 0);
+    putLe32(header, static_cast<uint32_t>(keptObjects_.size() + 3));
+    header.push_back(1);
+    header.push_back(2);
+    size_t filePropertiesAt = 0;
+    for (const std::vector<uint8_t>& object : keptObjects_) {
+        if (isGuid(object.data(), kFilePropertiesGuid) && object.size() >= 48) {
+            filePropertiesAt = header.size();
+        }
+        header.insert(header.end(), object.begin(), object.end());
+    }
+
+    // Content Description.
+    std::vector<uint8_t> rating = rating_.size() >= 2 ? rating_ : std::vector<uint8_t>{};
+    header.insert(header.end(), kContentDescriptionGuid, kContentDescriptionGuid + 16);
+    size_t contentBytes = kObjectHeader + 10 + rating.size();
+    for (const auto& s : strings) {
+        contentBytes += s.size();
+    }
+    putLe64(header, contentBytes);
+    for (const auto& s : strings) {
+        putLe16(header, static_cast<uint16_t>(s.size()));
+    }
+    putLe16(header, static_cast<uint16_t>(rating.size()));
+    for (const auto& s : strings) {
+        header.insert(header.end(), s.begin(), s.end());
+    }
+    header.insert(header.end(), rating.begin(), rating.end());
+
+    // Extended Content Description.
+    header.insert(header.end(), kExtendedDescriptionGuid, kExtendedDescriptionGuid + 16);
+    putLe64(header, kObjectHeader + 2 + descriptors.size());
+    putLe16(header, static_cast<uint16_t>(descriptorCount));
+    header.insert(header.end(), descriptors.begin(), descriptors.end());
+
+    // Header Extension with its kept objects and one Metadata Library.
+    std::vector<uint8_t> extension;
+    for (const std::vector<uint8_t>& object : keptExtensionObjects_) {
+        extension.insert(extension.end(), object.begin(), object.end());
+    }
+    const size_t recordCount = keptLibraryRecords_.size() + (libraryPicture.empty() ? 0 : 1);
+    if (recordCount > kMax16) {
+        return -1;
+    }
+    if (recordCount > 0) {
+        std::vector<uint8_t> library;
+        library.insert(library.end(), kMetadataLibraryGuid, kMetadataLibraryGuid + 16);
+        putLe64(library, 0);
+        putLe16(library, static_cast<uint16_t>(recordCount));
+        if (!libraryPicture.empty()) {
+            const std::vector<uint8_t> nameBytes = utf16ToBytes(u"WM/Picture", false, true);
+            putLe16(library, 0);
+            putLe16(library, 0);
+            putLe16(library, static_cast<uint16_t>(nameBytes.size()));
+            putLe16(library, TypeBytes);
+            putLe32(library, static_cast<uint32_t>(libraryPicture.size()));
+            library.insert(library.end(), nameBytes.begin(), nameBytes.end());
+            library.insert(library.end(), libraryPicture.begin(), libraryPicture.end());
+        }
+        for (const std::vector<uint8_t>& record : keptLibraryRecords_) {
+            library.insert(library.end(), record.begin(), record.end());
+        }
+        setLe64(library.data() + 16, library.size());
+        extension.insert(extension.end(), library.begin(), library.end());
+    }
+    header.insert(header.end(), kHeaderExtensionGuid, kHeaderExtensionGuid + 16);
+    putLe64(header, 46 + extension.size());
+    if (extensionReserved_.size() == 18) {
+        header.insert(header.end(), extensionReserved_.begin(), extensionReserved_.end());
+    } else {
+        header.insert(header.end(), kExtensionReservedGuid, kExtensionReservedGuid + 16);
+        putLe16(header, 6);
+    }
+    putLe32(header, static_cast<uint32_t>(extension.size()));
+    header.insert(header.end(), extension.begin(), extension.end());
+
+    const int64_t newSize = static_cast<int64_t>(header.size());
+    setLe64(header.data() + 16, static_cast<uint64_t>(newSize));
+    if (filePropertiesAt) {
+        uint8_t* fileSizeField = header.data() + filePropertiesAt + 40;
+        setLe64(fileSizeField, static_cast<uint64_t>(int64_t(readLe64(fileSizeField)) + newSize - headerSize_));
+    }
+    if (replaceFileRange(stream_, 0, headerSize_, header.data(), newSize) != 0) {
+        return -1;
+    }
+    headerSize_ = newSize;
+    hadDescriptions_ = true;
+    return 0;
+}
+
+} // namespace calvorine::tags

@@ -1,0 +1,29 @@
+// Tags of an ASF (WMA) file: the Content Description, the Extended Content Description
+// and the Metadata Library inside the Header Extension, all in the Header Object.
+#pragma once
+
+#include "tags/taghandler.h"
+
+namespace calvorine::tags {
+
+class AsfTag : public TagHandler {
+public:
+    // result -1 when the stream does not start with an ASF Header Object.
+    AsfTag(IByteStream* stream, int& result);
+    int reload() override;
+    // Rebuilds the Header Object. Refuses (-1, file unchanged) text longer than ASF's
+    // 16-bit lengths can hold.
+    int save() override;
+
+private:
+    int64_t headerSize_ = 0;
+    bool hadDescriptions_ = false;
+    std::vector<std::vector<uint8_t>> keptObjects_;      // top-level objects other than ours, whole
+    std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library
+    std::vector<std::vector<uint8_t>> keptDescriptors_;  // Extended Content Description entries, whole
+    std::vector<std::vector<uint8_t>> keptLibraryRecords_; // Metadata Library records, whole
+    std::vector<uint8_t> rating_;                          // Content Description rating, UTF-16LE with terminator
+    std::vector<uint8_t> extensionReserved_;               // 18 bytes of the old Header Extension
+};
+
+} // namespace calvorine::tags

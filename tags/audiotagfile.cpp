@@ -1,0 +1,390 @@
+#include "tags/audiotagfile.h"
+
+#include "tags/apetag.h"
+#include "tags/asftag.h"
+#include "tags/flactag.h"
+#include "tags/id3v1tag.h"
+#include "tags/id3v2tag.h"
+#include "tags/mp4tag.h"
+#include "tags/oggvorbistag.h"
+#include "tags/probes.h"
+#include "tags/riffinfotag.h"
+
+#include <memory>
+#include <new>
+
+namespace calvorine::tags {
+
+namespace {
+
+template <typename Handler>
+std::unique_ptr<TagHandler> makeHandler(IByteStream* stream)
+{
+    int result = 0;
+    std::unique_ptr<TagHandler> handler(new (std::nothrow) Handler(stream, result));
+    if (handler && result < 0) {
+        handler.reset();
+    }
+    return handler;
+}
+
+std::unique_ptr<TagHandler> createPrimaryTagHandler(int type, IByteStream* stream)
+{
+    switch (type) {
+    case FileWav: return makeHandler<RiffInfoTag>(stream);
+    case FileWma: return makeHandler<AsfTag>(stream);
+    case FileM4a: return makeHandler<Mp4Tag>(stream);
+    case FileOgg: return makeHandler<OggVorbisTag>(stream);
+    case FileFlac: return makeHandler<FlacTag>(stream);
+    case FileMp3: return probeMpegAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    case FileAac: return probeAdts(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    case FileApe: return probeMonkeysAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    default: return nullptr;
+    }
+}
+
+int mainSlot(int type)
+{
+    switch (type) {
+    case FileWav: return SlotRiffInfo;
+    case FileWma: return SlotAsf;
+    case FileM4a: return SlotMp4;
+    case FileOgg: return SlotOggVorbis;
+    case FileFlac: return SlotFlac;
+    default: return SlotApe;
+    }
+}
+
+// UTF-16 path to the UTF-8 bytes the file system takes.
+std::string pathFromUtf16(const char16_t* path)
+{
+    std::u16string text;
+    for (const char16_t* p = path; *p; ++p) {
+        text.push_back(*p);
+    }
+    return utf16ToUtf8(text);
+}
+
+class AudioTagFile final : public IAudioTagFile {
+public:
+    ~AudioTagFile() override { close(); }
+
+    int open(const char16_t* path) override
+    {
+        close();
+        if (!path) {
+            return -1;
+        }
+        auto stream = std::make_unique<PosixFileStream>(pathFromUtf16(path));
+        if (!stream->isOpen()) {
+            return -1;
+        }
+        pendingType_ = audioFileTypeFromPath(path);
+        const int result = attach(stream.get());
+        pendingType_ = -1;
+        if (result == 0) {
+            ownedStream_ = std::move(stream);
+        }
+        return result;
+    }
+
+    int attach(IByteStream* stream) override
+    {
+        const int pending = pendingType_;
+        close();
+        if (!stream) {
+            return -1;
+        }
+        std::unique_ptr<TagHandler> handler;
+        int type = -1;
+        if (pending >= 0) {
+            handler = createPrimaryTagHandler(pending, stream);
+            type = pending;
+        }
+        static const int kProbeOrder[] = {FileWav, FileWma, FileM4a, FileOgg, FileApe, FileFlac, FileMp3, FileAac};
+        for (int candidate : kProbeOrder) {
+            if (handler) {
+                break;
+            }
+            if (candidate != pending) {
+                handler = createPrimaryTagHandler(candidate, stream);
+                type = candidate;
+            }
+        }
+        if (!handler) {
+            return -1;
+        }
+        fileType_ = type;
+        handlers_[mainSlot(type)] = std::move(handler);
+        if (type == FileMp3 || type == FileAac || type == FileApe || type == FileFlac) {
+            int ignored = 0;
+            handlers_[SlotId3v1].reset(new (std::nothrow) Id3v1Tag(stream, ignored));
+            handlers_[SlotId3v2].reset(new (std::nothrow) Id3v2Tag(stream, ignored));
+        }
+        return 0;
+    }
+
+    int close() override
+    {
+        for (auto& handler : handlers_) {
+            handler.reset();
+        }
+        for (bool& flag : dirty_) {
+            flag = false;
+        }
+        ownedStream_.reset();
+        fileType_ = -1;
+        return 0;
+    }
+
+    int fileType() const override { return fileType_; }
+
+    int save() override
+    {
+        if (fileType_ < 0) {
+            return -1;
+        }
+        int result = 0;
+        auto saveSlot = [this, &result](int slot) {
+            if (!dirty_[slot] || !handlers_[slot]) {
+                return 1;
+            }
+            const int saved = handlers_[slot]->save();
+            if (saved < 0) {
+                result = -1;
+                // What is in the file is what the list now holds again.
+                handlers_[slot]->reload();
+            }
+            return saved;
+        };
+        for (int slot : {SlotId3v1, SlotApe, SlotRiffInfo, SlotAsf, SlotMp4, SlotOggVorbis, SlotFlac}) {
+            saveSlot(slot);
+        }
+        // The ID3v2 tag sits at the start: when it changes size every other tag moves.
+        if (saveSlot(SlotId3v2) == 0) {
+            for (int slot = 0; slot < SlotCount; ++slot) {
+                if (slot != SlotId3v2 && handlers_[slot] && handlers_[slot]->reload() < 0) {
+                    handlers_[slot].reset();
+                }
+            }
+        }
+        for (bool& flag : dirty_) {
+            flag = false;
+        }
+        return result;
+    }
+
+    int itemCount() const override
+    {
+        if (fileType_ < 0) {
+            return -1;
+        }
+        int count = 0;
+        for (const auto& handler : handlers_) {
+            count += handler ? handler->items().count() : 0;
+        }
+        return count;
+    }
+
+    TagItem getItem(int index) const override
+    {
+        int slot = -1;
+        int local = -1;
+        if (!locateItem(index, slot, local)) {
+            return TagItem{};
+        }
+        return handlers_[slot]->items().getItem(local);
+    }
+
+    int setItem(int index, const TagItem& item) override
+    {
+        int slot = -1;
+        int local = -1;
+        if (!locateItem(index, slot, local) || (item.slot != -1 && item.slot != slot)) {
+            return -1;
+        }
+        if (handlers_[slot]->items().setItem(local, slot, item.field, item.type, item.length, item.data) != 0) {
+            return -1;
+        }
+        dirty_[slot] = true;
+        return 0;
+    }
+
+    int setItemsByField(int matchField, int slot, int newField, int type, int length, const void* data) override
+    {
+        if (fileType_ < 0 || matchField == -1 || slot != -1) {
+            return -1;
+        }
+        for (int s = 0; s < SlotCount; ++s) {
+            if (!handlers_[s]) {
+                continue;
+            }
+            TagItemList& list = handlers_[s]->items();
+            for (int i = 0; i < list.count(); ++i) {
+                if (list.getItem(i).field == matchField && list.setItem(i, s, newField, type, length, data) == 0) {
+                    dirty_[s] = true;
+                }
+            }
+        }
+        return 0;
+    }
+
+    int addItem(int slot, int field, int type, int length, const void* data) override
+    {
+        if (fileType_ < 0 || slot < -1 || slot >= SlotCount) {
+            return -1;
+        }
+        if (slot == -1) {
+            for (int candidate : locateOrder()) {
+                if (handlers_[candidate]) {
+                    slot = candidate;
+                    break;
+                }
+            }
+        }
+        if (slot < 0 || !handlers_[slot]) {
+            return -1;
+        }
+        if (handlers_[slot]->items().addItem(slot, field, type, length, data) != 0) {
+            return -1;
+        }
+        dirty_[slot] = true;
+        return 0;
+    }
+
+    int removeItem(int index) override
+    {
+        int slot = -1;
+        int local = -1;
+        if (!locateItem(index, slot, local)) {
+            return -1;
+        }
+        handlers_[slot]->items().removeAt(local);
+        dirty_[slot] = true;
+        return 0;
+    }
+
+    int clearSlot(int slot) override
+    {
+        if (fileType_ < 0 || slot < 0 || slot >= SlotCount) {
+            return -1;
+        }
+        if (handlers_[slot] && handlers_[slot]->items().count() > 0) {
+            handlers_[slot]->items().clear();
+            dirty_[slot] = true;
+        }
+        return 0;
+    }
+
+    int removeByField(int field) override
+    {
+        if (fileType_ < 0 || field == -1) {
+            return -1;
+        }
+        for (int s = 0; s < SlotCount; ++s) {
+            if (!handlers_[s]) {
+                continue;
+            }
+            TagItemList& list = handlers_[s]->items();
+            for (int i = list.count() - 1; i >= 0; --i) {
+                if (list.getItem(i).field == field) {
+                    list.removeAt(i);
+                    dirty_[s] = true;
+                }
+            }
+        }
+        return 0;
+    }
+
+    int clearAll() override
+    {
+        if (fileType_ < 0) {
+            return -1;
+        }
+        for (int s = 0; s < SlotCount; ++s) {
+            clearSlot(s);
+        }
+        return 0;
+    }
+
+private:
+    std::vector<int> locateOrder() const
+    {
+        if (fileType_ == FileMp3 || fileType_ == FileAac) {
+            return {SlotId3v2, SlotApe, SlotId3v1};
+        }
+        return {SlotRiffInfo, SlotAsf, SlotMp4, SlotOggVorbis, SlotApe, SlotFlac, SlotId3v2, SlotId3v1};
+    }
+
+    bool locateItem(int index, int& slot, int& local) const
+    {
+        if (fileType_ < 0 || index < 0) {
+            return false;
+        }
+        for (int candidate : locateOrder()) {
+            if (!handlers_[candidate]) {
+                continue;
+            }
+            const int count = handlers_[candidate]->items().count();
+            if (index < count) {
+                slot = candidate;
+                local = index;
+                return true;
+            }
+            index -= count;
+        }
+        return false;
+    }
+
+    std::unique_ptr<IByteStream> ownedStream_;
+    std::unique_ptr<TagHandler> handlers_[SlotCount];
+    bool dirty_[SlotCount] = {};
+    int fileType_ = -1;
+    int pendingType_ = -1;
+};
+
+} // namespace
+
+int audioFileTypeFromPath(const char16_t* path)
+{
+    if (!path) {
+        return -1;
+    }
+    const char16_t* dot = nullptr;
+    for (const char16_t* p = path; *p; ++p) {
+        if (*p == u'.') {
+            dot = p;
+        } else if (*p == u'/') {
+            dot = nullptr;
+        }
+    }
+    if (!dot) {
+        return -1;
+    }
+    std::string extension;
+    for (const char16_t* p = dot + 1; *p; ++p) {
+        if (*p > 0x7F) {
+            return -1;
+        }
+        extension.push_back(static_cast<char>(*p));
+    }
+    static const char* const kExtensions[] = {"wav", "wma", "mp3", "aac", "m4a", "ogg", "ape", "flac"};
+    for (int type = 0; type < 8; ++type) {
+        if (equalsIgnoreCase(extension, kExtensions[type])) {
+            return type;
+        }
+    }
+    return -1;
+}
+
+IAudioTagFile* createAudioTagFile()
+{
+    return new (std::nothrow) AudioTagFile();
+}
+
+void releaseAudioTagFile(IAudioTagFile* file)
+{
+    delete file;
+}
+
+} // namespace calvorine::tags

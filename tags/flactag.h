@@ -1,0 +1,32 @@
+// VORBIS_COMMENT and PICTURE metadata blocks of a native FLAC stream.
+#pragma once
+
+#include "tags/taghandler.h"
+#include "tags/vorbiscomments.h"
+
+namespace calvorine::tags {
+
+class FlacTag : public TagHandler {
+public:
+    // result -1 when the stream is not native FLAC.
+    FlacTag(IByteStream* stream, int& result);
+    int reload() override;
+    // Uses the stream's padding when the new blocks fit it; refuses (-1, file unchanged)
+    // a block larger than FLAC can say (16 MiB), such as a cover that big.
+    int save() override;
+
+private:
+    struct Block {
+        uint8_t type;
+        std::vector<uint8_t> body;
+    };
+    int64_t markerOffset_ = 0;
+    int64_t areaLength_ = 0; // from the marker to the end of the last metadata block
+    bool hadTagBlocks_ = false;
+    std::string vendor_;
+    std::vector<Block> otherBlocks_;  // STREAMINFO, SEEKTABLE, ... in file order (no padding)
+    std::vector<std::vector<uint8_t>> keptPictures_; // PICTURE bodies beyond the cover
+    KeptComments keptComments_;
+};
+
+} // namespace calvorine::tags

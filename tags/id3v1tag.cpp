@@ -1,0 +1,150 @@
+#include "tags/id3v1tag.h"
+
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+constexpr int kBlockBytes = 128;
+
+struct Slot {
+    int field;
+    int offset;
+    int width;
+};
+const Slot kTextSlots[] = {
+    {FieldTitle, 3, 30}, {FieldArtist, 33, 30}, {FieldAlbum, 63, 30}, {FieldYear, 93, 4}};
+
+int leadingNumber(const std::u16string& text)
+{
+    long value = 0;
+    size_t i = 0;
+    while (i < text.size() && text[i] == u' ') {
+        ++i;
+    }
+    bool any = false;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && value < 100000; ++i) {
+        value = value * 10 + (text[i] - u'0');
+        any = true;
+    }
+    return any ? static_cast<int>(value) : -1;
+}
+
+} // namespace
+
+Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result) : TagHandler(stream)
+{
+    result = reload();
+}
+
+bool Id3v1Tag::present(IByteStream* stream)
+{
+    const int64_t size = stream ? stream->size() : -1;
+    uint8_t mark[3];
+    return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0;
+}
+
+int Id3v1Tag::reload()
+{
+    items_.clear();
+    if (!stream_) {
+        return -1;
+    }
+    if (!present(stream_)) {
+        return 0;
+    }
+    uint8_t block[kBlockBytes];
+    if (!readAt(stream_, stream_->size() - kBlockBytes, block, kBlockBytes)) {
+        return 0;
+    }
+    for (const Slot& slot : kTextSlots) {
+        items_.addText(TextAnsi, SlotId3v1, slot.field, block + slot.offset, static_cast<size_t>(slot.width));
+    }
+    size_t commentBytes = 30;
+    if (block[125] == 0) {
+        commentBytes = 28;
+        if (block[126] != 0) {
+            items_.addNumber(SlotId3v1, block[126]);
+        }
+    }
+    while (commentBytes > 0 && (block[97 + commentBytes - 1] == ' ' || block[97 + commentBytes - 1] == 0)) {
+        --commentBytes;
+    }
+    items_.addText(TextAnsi, SlotId3v1, FieldComment, block + 97, commentBytes);
+    items_.addGenreByIndex(block[127], SlotId3v1);
+    return 0;
+}
+
+int Id3v1Tag::save()
+{
+    if (!stream_) {
+        return -1;
+    }
+    const int64_t size = stream_->size();
+    if (size < 0) {
+        return -1;
+    }
+    const bool hadBlock = present(stream_);
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldComment; });
+    if (items_.count() == 0) {
+        if (!hadBlock) {
+            return 1;
+        }
+        return replaceFileRange(stream_, size - kBlockBytes, kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
+    }
+
+    uint8_t block[kBlockBytes] = {};
+    std::memcpy(block, "TAG", 3);
+    block[125] = ' ';
+    block[127] = 255;
+    // The track decides whether the comment has 28 or 30 bytes, so it goes first.
+    for (int i = 0; i < items_.count(); ++i) {
+        if (items_.getItem(i).field == FieldTrack) {
+            const int track = leadingNumber(items_.text(i));
+            if (track >= 0 && track <= 255) {
+                block[126] = static_cast<uint8_t>(track);
+                block[125] = 0;
+            }
+        }
+    }
+    for (int i = 0; i < items_.count(); ++i) {
+        const int field = items_.getItem(i).field;
+        const std::u16string text = items_.text(i);
+        if (field == FieldGenre) {
+            const int index = genreIndexFromName(text);
+            block[127] = static_cast<uint8_t>(index < 0 ? 12 : index);
+            continue;
+        }
+        const std::vector<uint8_t> ansi = encodeTagText(text, TextAnsi);
+        int offset = -1;
+        size_t width = 0;
+        uint8_t fill = 0;
+        if (field == FieldComment) {
+            offset = 97;
+            width = block[125] == 0 ? 28 : 30;
+            fill = ' ';
+        } else {
+            for (const Slot& slot : kTextSlots) {
+                if (slot.field == field) {
+                    offset = slot.offset;
+                    width = static_cast<size_t>(slot.width);
+                }
+            }
+        }
+        if (offset < 0) {
+            continue;
+        }
+        // Windows-1252 has one byte per character, so a plain cut never splits one.
+        const size_t n = ansi.size() < width ? ansi.size() : width;
+        std::memcpy(block + offset, ansi.data(), n);
+        std::memset(block + offset + n, fill, width - n);
+    }
+    if (block[124] == 0 && block[125] == ' ' && block[126] == 0) {
+        block[125] = 0;
+    }
+    const int64_t offset = hadBlock ? size - kBlockBytes : size;
+    return replaceFileRange(stream_, offset, hadBlock ? kBlockBytes : 0, block, kBlockBytes) == 0 ? 0 : -1;
+}
+
+} // namespace calvorine::tags

@@ -1,0 +1,38 @@
+// ID3v2 tag at the start of mp3, aac, ape and flac files (reads 2.2, 2.3 and 2.4).
+#pragma once
+
+#include "tags/taghandler.h"
+
+#include <string>
+
+namespace calvorine::tags {
+
+class Id3v2Tag : public TagHandler {
+public:
+    // Parses at once; result is 0 (an absent tag is an empty list) or -1 without a stream.
+    // Items get the given slot (an ID3v2 blob inside an ASF attribute lends its items).
+    Id3v2Tag(IByteStream* stream, int& result, int slot = SlotId3v2);
+
+    int reload() override;
+    // Writes version 2.3, or 2.4 when the file's tag was 2.4 (so that the frames it keeps
+    // stay valid), with UTF-16 text. Frames it does not model are written back as they were.
+    int save() override;
+
+    int64_t tagLength() const { return tagLength_; }
+
+private:
+    struct Frame {
+        std::string id;
+        uint8_t flags[2];
+        std::vector<uint8_t> data;
+    };
+    int parse();
+    void parseFrames(const std::vector<uint8_t>& body, int version);
+
+    int slot_;
+    int64_t tagLength_ = 0;
+    int version_ = 3;
+    std::vector<Frame> kept_; // frames not modelled by the item list, in file order
+};
+
+} // namespace calvorine::tags

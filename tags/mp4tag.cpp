@@ -1,0 +1,546 @@
+#include "tags/mp4tag.h"
+
+#include "platform/system/utf8.h"
+
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+constexpr int64_t kMaxMoovBytes = 256 * 1024 * 1024;
+constexpr int64_t kNewPadding = 1024;
+constexpr int64_t kMaxKeptPadding = 64 * 1024;
+
+struct ItemName {
+    const char* name; // \xA9 is the copyright sign byte of the QuickTime names
+    int field;
+};
+const ItemName kItems[] = {
+    {"\xA9nam", FieldTitle},   {"\xA9" "ART", FieldArtist},  {"\xA9" "aut", FieldArtist}, {"\xA9" "alb", FieldAlbum},
+    {"\xA9gen", FieldGenre},   {"gnre", FieldGenre},         {"\xA9" "day", FieldYear},   {"trkn", FieldTrack},
+    {"\xA9" "cmt", FieldComment}, {"\xA9" "des", FieldComment}, {"\xA9" "inf", FieldComment},
+    {"\xA9" "cpy", FieldCopyright}, {"cprt", FieldCopyright}, {"\xA9lyr", FieldLyrics},   {"covr", FieldPicture},
+    {"aART", FieldAlbumArtist}, {"\xA9wrt", FieldComposer},  {"\xA9grp", FieldGrouping}, {"disk", FieldDisc},
+};
+const char* const kWritten[] = {"\xA9nam", "\xA9" "ART", "\xA9" "alb", "\xA9gen", "\xA9" "day", "trkn", "\xA9" "cmt",
+                                "\xA9" "cpy", "\xA9lyr", "covr", "aART", "\xA9wrt", "\xA9grp", "disk"};
+
+int fieldOfAtom(const uint8_t* type)
+{
+    for (const ItemName& item : kItems) {
+        if (std::memcmp(type, item.name, 4) == 0) {
+            return item.field;
+        }
+    }
+    return -1;
+}
+
+const char* const kTopLevel[] = {"ftyp", "moov", "mdat", "udta", "uuid", "wide", "free",
+                                 "junk", "skip", "prfl", "pict", "pnot"};
+
+// One atom inside a buffer: its header and body bounds.
+struct Atom {
+    size_t offset = 0;
+    size_t header = 8;
+    size_t size = 0;
+    const uint8_t* type = nullptr;
+    size_t end() const { return offset + size; }
+};
+
+// Reads the atom at `offset` of a buffer that ends at `limit`; false when it does not fit.
+bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Atom& atom)
+{
+    if (limit > buffer.size() || offset + 8 > limit) {
+        return false;
+    }
+    const uint8_t* p = buffer.data() + offset;
+    uint64_t size = readBe32(p);
+    size_t header = 8;
+    if (size == 1) {
+        if (offset + 16 > limit) {
+            return false;
+        }
+        size = readBe64(p + 8);
+        header = 16;
+    } else if (size == 0) {
+        size = limit - offset;
+    }
+    if (size < header || size > limit - offset) {
+        return false;
+    }
+    atom.offset = offset;
+    atom.header = header;
+    atom.size = static_cast<size_t>(size);
+    atom.type = p + 4;
+    return true;
+}
+
+bool isType(const Atom& atom, const char* type)
+{
+    return std::memcmp(atom.type, type, 4) == 0;
+}
+
+std::u16string decodeMp4Text(const uint8_t* p, size_t length)
+{
+    if (length >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+        return decodeTagText(TextUtf16Le, p + 2, length - 2);
+    }
+    if (length >= 2 && p[0] == 0xFE && p[1] == 0xFF) {
+        return decodeTagText(TextUtf16Be, p + 2, length - 2);
+    }
+    return decodeTagText(TextDetect, p, length);
+}
+
+bool parseNumberPair(const std::u16string& text, int& number, int& total)
+{
+    number = 0;
+    total = 0;
+    size_t i = 0;
+    bool any = false;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9' && number < 100000) {
+        number = number * 10 + (text[i++] - u'0');
+        any = true;
+    }
+    if (i < text.size() && text[i] == u'/') {
+        ++i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9' && total < 100000) {
+            total = total * 10 + (text[i++] - u'0');
+        }
+    }
+    return any && number <= 0xFFFF && total <= 0xFFFF;
+}
+
+void putAtomHeader(std::vector<uint8_t>& out, uint32_t size, const char* type)
+{
+    putBe32(out, size);
+    putBytes(out, type, 4);
+}
+
+} // namespace
+
+Mp4Tag::Mp4Tag(IByteStream* stream, int& result) : TagHandler(stream)
+{
+    result = reload();
+}
+
+int Mp4Tag::reload()
+{
+    items_.clear();
+    keptUdtaChildren_.clear();
+    keptMetaChildren_.clear();
+    keptItems_.clear();
+    keptCovers_.clear();
+    udtaOffset_ = 0;
+    udtaSize_ = 0;
+    fragmented_ = false;
+    if (!stream_) {
+        return -1;
+    }
+    const int64_t fileSize = stream_->size();
+    // Top-level walk: find moov, and notice movie fragments.
+    int64_t offset = 0;
+    bool first = true;
+    moovOffset_ = -1;
+    while (offset + 8 <= fileSize) {
+        uint8_t header[16];
+        if (!readAt(stream_, offset, header, 8)) {
+            break;
+        }
+        uint64_t size = readBe32(header);
+        int64_t headerBytes = 8;
+        bool printable = true;
+        for (int i = 4; i < 8; ++i) {
+            printable = printable && header[i] >= 0x20 && header[i] < 0x7F;
+        }
+        if (size == 1) {
+            if (!readAt(stream_, offset + 8, header + 8, 8)) {
+                break;
+            }
+            size = readBe64(header + 8);
+            headerBytes = 16;
+            if ((size >> 63) || size < 16) {
+                break;
+            }
+        } else if (size == 0) {
+            size = static_cast<uint64_t>(fileSize - offset);
+        } else if (size < 8) {
+            break;
+        }
+        if (first) {
+            bool known = false;
+            for (const char* type : kTopLevel) {
+                known = known || std::memcmp(header + 4, type, 4) == 0;
+            }
+            if (!known || int64_t(size) > fileSize - offset) {
+                return -1;
+            }
+            first = false;
+        }
+        if (!printable || int64_t(size) > fileSize - offset) {
+            break;
+        }
+        if (std::memcmp(header + 4, "moov", 4) == 0 && moovOffset_ < 0) {
+            moovOffset_ = offset;
+            moovSize_ = static_cast<int64_t>(size);
+            moovHeader_ = headerBytes;
+        } else if (std::memcmp(header + 4, "moof", 4) == 0) {
+            fragmented_ = true;
+        }
+        offset += static_cast<int64_t>(size);
+    }
+    if (moovOffset_ < 0 || moovSize_ > kMaxMoovBytes) {
+        return -1;
+    }
+    const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
+    if (static_cast<int64_t>(moov.size()) != moovSize_) {
+        return -1;
+    }
+    Atom udta;
+    bool haveUdta = false;
+    for (size_t at = static_cast<size_t>(moovHeader_); at < moov.size();) {
+        Atom child;
+        if (!atomAt(moov, at, moov.size(), child)) {
+            break;
+        }
+        if (isType(child, "mvex")) {
+            fragmented_ = true;
+        }
+        if (isType(child, "udta") && !haveUdta) {
+            udta = child;
+            haveUdta = true;
+        }
+        at = child.end();
+    }
+    if (!haveUdta) {
+        return 0;
+    }
+    udtaOffset_ = moovOffset_ + static_cast<int64_t>(udta.offset);
+    udtaSize_ = static_cast<int64_t>(udta.size);
+
+    bool seen[FieldDisc + 1] = {};
+    auto decodeItem = [this, &seen](const uint8_t* type, int field, const uint8_t* payload, size_t length,
+                                    bool direct) -> bool {
+        if (field < 0 || seen[field] || length < 1 || length > static_cast<size_t>(kMaxItemBytes)) {
+            return false;
+        }
+        bool taken = false;
+        if (std::memcmp(type, "gnre", 4) == 0) {
+            // The stored number counts from 1: 1 is the first genre of the table.
+            taken = length >= 2 && items_.addGenreByIndex((readBe16(payload) & 0xFF) - 1, SlotMp4) == 0;
+        } else if (field == FieldTrack || field == FieldDisc) {
+            if (length >= 4) {
+                const int number = readBe16(payload + 2);
+                const int total = length > 5 ? readBe16(payload + 4) : 0;
+                const std::string text = total ? std::to_string(number) + "/" + std::to_string(total)
+                                               : std::to_string(number);
+                taken = items_.addText(TextAnsi, SlotMp4, field, reinterpret_cast<const uint8_t*>(text.data()),
+                                       text.size()) == 0;
+            }
+        } else if (field == FieldPicture) {
+            taken = items_.addBinary(SlotMp4, field, static_cast<int>(length), payload) == 0;
+        } else {
+            if (std::memcmp(type, "cprt", 4) == 0 && direct) {
+                if (length < 3) {
+                    return false;
+                }
+                payload += 2; // language of the ISO copyright box
+                length -= 2;
+            }
+            taken = items_.addUtf16(SlotMp4, field, decodeMp4Text(payload, length)) == 0;
+        }
+        seen[field] = taken;
+        return taken;
+    };
+
+    for (size_t at = udta.offset + udta.header; at < udta.end();) {
+        Atom child;
+        if (!atomAt(moov, at, udta.end(), child)) {
+            break;
+        }
+        at = child.end();
+        const std::vector<uint8_t> whole(moov.begin() + static_cast<std::ptrdiff_t>(child.offset),
+                                         moov.begin() + static_cast<std::ptrdiff_t>(child.end()));
+        if (isType(child, "free") || isType(child, "skip")) {
+            continue; // padding: space for the next save
+        }
+        if (isType(child, "meta") && child.size > child.header + 4) {
+            for (size_t m = child.offset + child.header + 4; m < child.end();) {
+                Atom metaChild;
+                if (!atomAt(moov, m, child.end(), metaChild)) {
+                    break;
+                }
+                m = metaChild.end();
+                if (isType(metaChild, "hdlr") || isType(metaChild, "free")) {
+                    continue;
+                }
+                if (!isType(metaChild, "ilst")) {
+                    keptMetaChildren_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(metaChild.offset),
+                                                   moov.begin() + static_cast<std::ptrdiff_t>(metaChild.end()));
+                    continue;
+                }
+                for (size_t i = metaChild.offset + metaChild.header; i < metaChild.end();) {
+                    Atom item;
+                    if (!atomAt(moov, i, metaChild.end(), item)) {
+                        break;
+                    }
+                    i = item.end();
+                    const int field = fieldOfAtom(item.type);
+                    bool taken = false;
+                    bool firstData = true;
+                    for (size_t d = item.offset + item.header; d < item.end();) {
+                        Atom data;
+                        if (!atomAt(moov, d, item.end(), data)) {
+                            break;
+                        }
+                        d = data.end();
+                        if (!isType(data, "data")) {
+                            continue;
+                        }
+                        if (firstData && data.size > 16) {
+                            taken = decodeItem(item.type, field, moov.data() + data.offset + 16, data.size - 16, false);
+                        } else if (!firstData && taken && field == FieldPicture) {
+                            keptCovers_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(data.offset),
+                                                     moov.begin() + static_cast<std::ptrdiff_t>(data.end()));
+                        }
+                        firstData = false;
+                    }
+                    if (!taken) {
+                        keptItems_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(item.offset),
+                                                moov.begin() + static_cast<std::ptrdiff_t>(item.end()));
+                    }
+                }
+            }
+            continue;
+        }
+        const int field = fieldOfAtom(child.type);
+        const bool taken = field >= 0 && child.size >= 13 && child.size <= 8388620 &&
+                           decodeItem(child.type, field, moov.data() + child.offset + 12, child.size - 12, true);
+        if (!taken) {
+            keptUdtaChildren_.push_back(whole);
+        }
+    }
+    return 0;
+}
+
+int Mp4Tag::save()
+{
+    if (!stream_) {
+        return -1;
+    }
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldDisc; });
+    std::vector<uint8_t> ilst;
+    for (int i = 0; i < items_.count(); ++i) {
+        const TagItem item = items_.getItem(i);
+        std::vector<uint8_t> value;
+        uint32_t flags = 1; // UTF-8 text
+        if (item.field == FieldTrack || item.field == FieldDisc) {
+            int number = 0;
+            int total = 0;
+            if (!parseNumberPair(items_.text(i), number, total)) {
+                continue;
+            }
+            putBe16(value, 0);
+            putBe16(value, static_cast<uint16_t>(number));
+            putBe16(value, static_cast<uint16_t>(total));
+            putBe16(value, 0);
+            flags = 0;
+        } else if (item.field == FieldPicture) {
+            putBytes(value, item.data, static_cast<size_t>(item.length));
+            switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
+            case ImageKind::Png: flags = 14; break;
+            case ImageKind::Gif: flags = 12; break;
+            case ImageKind::Bmp: flags = 27; break;
+            default: flags = 13; break;
+            }
+        } else {
+            value = encodeTagText(items_.text(i), TextUtf8);
+        }
+        if (value.empty()) {
+            continue;
+        }
+        size_t extra = 0;
+        if (item.field == FieldPicture) {
+            for (const auto& cover : keptCovers_) {
+                extra += cover.size();
+            }
+        }
+        putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 24 + extra), kWritten[item.field]);
+        putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 16), "data");
+        putBe32(ilst, flags);
+        putBe32(ilst, 0);
+        ilst.insert(ilst.end(), value.begin(), value.end());
+        if (item.field == FieldPicture) {
+            for (const auto& cover : keptCovers_) {
+                ilst.insert(ilst.end(), cover.begin(), cover.end());
+            }
+        }
+    }
+    for (const auto& kept : keptItems_) {
+        ilst.insert(ilst.end(), kept.begin(), kept.end());
+    }
+
+    std::vector<uint8_t> udta;
+    putAtomHeader(udta, 0, "udta");
+    for (const auto& kept : keptUdtaChildren_) {
+        udta.insert(udta.end(), kept.begin(), kept.end());
+    }
+    if (!ilst.empty() || !keptMetaChildren_.empty()) {
+        std::vector<uint8_t> meta;
+        putAtomHeader(meta, 0, "meta");
+        putBe32(meta, 0); // version and flags
+        // hdlr: version/flags, pre-defined, handler type, three reserved words (the
+        // first "appl") and an empty name: 34 bytes, as its size says.
+        putAtomHeader(meta, 34, "hdlr");
+        putBe32(meta, 0);
+        putBe32(meta, 0);
+        putText(meta, "mdir");
+        putText(meta, "appl");
+        meta.insert(meta.end(), 10, 0);
+        for (const auto& kept : keptMetaChildren_) {
+            meta.insert(meta.end(), kept.begin(), kept.end());
+        }
+        putAtomHeader(meta, static_cast<uint32_t>(ilst.size() + 8), "ilst");
+        meta.insert(meta.end(), ilst.begin(), ilst.end());
+        setBe32(meta.data(), static_cast<uint32_t>(meta.size()));
+        udta.insert(udta.end(), meta.begin(), meta.end());
+    }
+    if (udta.size() == 8) {
+        udta.clear();
+    }
+    if (udta.empty() && udtaSize_ == 0) {
+        return 1;
+    }
+    if (!udta.empty()) {
+        // Padding as a "free" atom: fill the old space when the new atoms fit it.
+        const int64_t spare = udtaSize_ - static_cast<int64_t>(udta.size());
+        int64_t padding = kNewPadding;
+        if (spare == 0) {
+            padding = 0;
+        } else if (spare >= 8 && spare <= kMaxKeptPadding) {
+            padding = spare;
+        }
+        if (padding > 0) {
+            putAtomHeader(udta, static_cast<uint32_t>(padding), "free");
+            udta.insert(udta.end(), static_cast<size_t>(padding - 8), 0);
+        }
+        if (udta.size() > 0xFFFFFFFFu) {
+            return -1;
+        }
+        setBe32(udta.data(), static_cast<uint32_t>(udta.size()));
+    }
+
+    const int64_t delta = static_cast<int64_t>(udta.size()) - udtaSize_;
+    const int64_t newMoovSize = moovSize_ + delta;
+    const int64_t fileSize = stream_->size();
+    if (delta != 0 && fragmented_ && moovOffset_ + moovSize_ < fileSize) {
+        return -1; // fragments behind moov point at absolute offsets
+    }
+    if (moovHeader_ == 8 && newMoovSize > 0xFFFFFFFFll) {
+        return -1;
+    }
+    std::vector<ByteEdit> edits;
+    ByteEdit moovSize;
+    if (moovHeader_ == 16) {
+        moovSize.offset = moovOffset_ + 8;
+        moovSize.oldLength = 8;
+        putBe32(moovSize.bytes, static_cast<uint32_t>(uint64_t(newMoovSize) >> 32));
+        putBe32(moovSize.bytes, static_cast<uint32_t>(newMoovSize));
+    } else {
+        moovSize.offset = moovOffset_;
+        moovSize.oldLength = 4;
+        putBe32(moovSize.bytes, static_cast<uint32_t>(newMoovSize));
+    }
+    edits.push_back(std::move(moovSize));
+
+    // Chunk offsets that point behind moov's start move with the media.
+    if (delta != 0) {
+        const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
+        if (static_cast<int64_t>(moov.size()) != moovSize_) {
+            return -1;
+        }
+        const uint64_t contentsStart = static_cast<uint64_t>(moovOffset_ + moovHeader_);
+        auto children = [&moov](const Atom& parent, const char* type, std::vector<Atom>& out) {
+            for (size_t at = parent.offset + parent.header; at < parent.end();) {
+                Atom child;
+                if (!atomAt(moov, at, parent.end(), child)) {
+                    break;
+                }
+                if (isType(child, type)) {
+                    out.push_back(child);
+                }
+                at = child.end();
+            }
+        };
+        Atom root;
+        root.offset = 0;
+        root.header = static_cast<size_t>(moovHeader_);
+        root.size = moov.size();
+        std::vector<Atom> traks;
+        children(root, "trak", traks);
+        for (const Atom& trak : traks) {
+            std::vector<Atom> mdia, minf, stbl;
+            children(trak, "mdia", mdia);
+            for (const Atom& a : mdia) {
+                children(a, "minf", minf);
+            }
+            for (const Atom& a : minf) {
+                children(a, "stbl", stbl);
+            }
+            for (const Atom& table : stbl) {
+                std::vector<Atom> offsets;
+                children(table, "stco", offsets);
+                children(table, "co64", offsets);
+                for (const Atom& atom : offsets) {
+                    const bool wide = isType(atom, "co64");
+                    const size_t entryBytes = wide ? 8 : 4;
+                    const size_t bodyAt = atom.offset + atom.header;
+                    if (atom.size < atom.header + 8) {
+                        continue;
+                    }
+                    const uint32_t count = readBe32(moov.data() + bodyAt + 4);
+                    if (count > (atom.size - atom.header - 8) / entryBytes) {
+                        return -1; // a table that claims more entries than it holds
+                    }
+                    ByteEdit edit;
+                    edit.offset = moovOffset_ + static_cast<int64_t>(bodyAt + 8);
+                    edit.oldLength = static_cast<int64_t>(count * entryBytes);
+                    edit.bytes.assign(moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8),
+                                      moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8 + count * entryBytes));
+                    for (uint32_t e = 0; e < count; ++e) {
+                        uint8_t* p = edit.bytes.data() + e * entryBytes;
+                        const uint64_t value = wide ? readBe64(p) : readBe32(p);
+                        if (value <= contentsStart) {
+                            continue;
+                        }
+                        const uint64_t moved = value + static_cast<uint64_t>(delta);
+                        if (!wide && moved > 0xFFFFFFFFull) {
+                            return -1; // would need co64; refused rather than wrapped
+                        }
+                        if (wide) {
+                            setBe32(p, static_cast<uint32_t>(moved >> 32));
+                            setBe32(p + 4, static_cast<uint32_t>(moved));
+                        } else {
+                            setBe32(p, static_cast<uint32_t>(moved));
+                        }
+                    }
+                    if (count > 0) {
+                        edits.push_back(std::move(edit));
+                    }
+                }
+            }
+        }
+    }
+
+    ByteEdit udtaEdit;
+    udtaEdit.offset = udtaSize_ ? udtaOffset_ : moovOffset_ + moovSize_;
+    udtaEdit.oldLength = udtaSize_;
+    udtaEdit.bytes = std::move(udta);
+    edits.push_back(std::move(udtaEdit));
+    if (applyByteEdits(stream_, std::move(edits)) != 0) {
+        return -1;
+    }
+    return reload() < 0 ? -1 : 0;
+}
+
+} // namespace calvorine::tags

@@ -1,0 +1,31 @@
+// Metadata items of an MP4/M4A file: moov/udta/meta/ilst (and item atoms placed straight
+// in udta), rewritten as one new udta with chunk offsets kept right.
+#pragma once
+
+#include "tags/taghandler.h"
+
+namespace calvorine::tags {
+
+class Mp4Tag : public TagHandler {
+public:
+    // result -1 when the stream is not an MP4 file with a moov atom.
+    Mp4Tag(IByteStream* stream, int& result);
+    int reload() override;
+    // Refuses (-1, file unchanged) to move the media of a fragmented file, whose
+    // fragments point at absolute offsets.
+    int save() override;
+
+private:
+    int64_t moovOffset_ = 0;
+    int64_t moovSize_ = 0;
+    int64_t moovHeader_ = 8; // 16 with a 64-bit size
+    int64_t udtaOffset_ = 0;
+    int64_t udtaSize_ = 0; // 0 without udta
+    bool fragmented_ = false;
+    std::vector<std::vector<uint8_t>> keptUdtaChildren_; // chapters and the like, whole
+    std::vector<std::vector<uint8_t>> keptMetaChildren_;  // meta children but hdlr and ilst
+    std::vector<std::vector<uint8_t>> keptItems_;         // ilst atoms not modelled, whole
+    std::vector<std::vector<uint8_t>> keptCovers_;        // further data atoms of the cover
+};
+
+} // namespace calvorine::tags

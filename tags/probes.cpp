@@ -1,0 +1,217 @@
+#include "tags/probes.h"
+
+#include "tags/tagitems.h"
+
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+const int kMpegBitRates[5][16] = {
+    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0}, // MPEG-1 Layer I
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},    // MPEG-1 Layer II
+    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},     // MPEG-1 Layer III
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},    // MPEG-2/2.5 Layer I
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},         // MPEG-2/2.5 Layer II, III
+};
+const int kMpegSampleRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+const int kAdtsSampleRates[12] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000};
+
+bool sameStream(const AudioFrameInfo& a, const AudioFrameInfo& b)
+{
+    return a.version == b.version && a.sampleRateHz == b.sampleRateHz && a.channels == b.channels &&
+           a.samplesPerFrame == b.samplesPerFrame;
+}
+
+// Looks for two consecutive frames of the same stream, then the file's end, an ID3v1 or
+// APE tag, or a third frame.
+template <int HeaderBytes, typename Parse>
+int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse parse)
+{
+    if (!stream) {
+        return -1;
+    }
+    int64_t start = skipId3v2Tag(stream);
+    if (start < 0) {
+        start = 0;
+    }
+    BufferedReadStream reader(stream);
+    const size_t markLength = std::strlen(tagMark);
+    for (int d = 0; d < offsets; ++d) {
+        const int64_t first = start + d;
+        uint8_t header[HeaderBytes];
+        AudioFrameInfo h1;
+        if (reader.seek(first) != first || reader.read(header, HeaderBytes) != HeaderBytes) {
+            return -1;
+        }
+        if (parse(header, h1) != 0) {
+            continue;
+        }
+        const int64_t second = first + h1.frameBytes;
+        AudioFrameInfo h2;
+        if (reader.seek(second) != second || reader.read(header, HeaderBytes) != HeaderBytes ||
+            parse(header, h2) != 0 || !sameStream(h1, h2)) {
+            continue;
+        }
+        const int64_t third = second + h2.frameBytes;
+        if (reader.seek(third) != third) {
+            continue;
+        }
+        const int got = reader.read(header, HeaderBytes);
+        if (got < 4 || std::memcmp(header, "TAG", 3) == 0 ||
+            (got >= static_cast<int>(markLength) && std::memcmp(header, tagMark, markLength) == 0)) {
+            return first;
+        }
+        AudioFrameInfo h3;
+        if (got == HeaderBytes && parse(header, h3) == 0 && sameStream(h1, h3)) {
+            return first;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+int64_t skipId3v2Tag(IByteStream* stream)
+{
+    uint8_t header[10];
+    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0) {
+        return -1;
+    }
+    int64_t length = ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) |
+                     (header[9] & 0x7F);
+    length += (header[5] & 0x10) ? 20 : 10;
+    if (stream->seek(length) != length) {
+        return -1;
+    }
+    return length;
+}
+
+int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info)
+{
+    if (header[0] != 0xFF || header[1] < 0xE0) {
+        return -1;
+    }
+    const int versionBits = (header[1] >> 3) & 3;
+    const int layerBits = (header[1] >> 1) & 3;
+    const int bitRateIndex = header[2] >> 4;
+    const int sampleRateIndex = (header[2] >> 2) & 3;
+    const int padding = (header[2] >> 1) & 1;
+    const int mode = header[3] >> 6;
+    const int emphasis = header[3] & 3;
+    if (layerBits == 0 || versionBits == 1 || sampleRateIndex == 3 || bitRateIndex == 0 || bitRateIndex == 15 ||
+        emphasis == 2) {
+        return -1;
+    }
+    const int layer = 4 - layerBits;
+    const int version = versionBits == 3 ? 1 : (versionBits == 2 ? 2 : 25);
+    if (version == 1 && layer == 2) {
+        if (mode == 3 ? bitRateIndex > 10
+                      : (bitRateIndex == 1 || bitRateIndex == 2 || bitRateIndex == 3 || bitRateIndex == 5)) {
+            return -1;
+        }
+    }
+    if (version == 25 && layer == 3 && bitRateIndex > 8) {
+        return -1;
+    }
+    const int table = version == 1 ? layer - 1 : (layer == 1 ? 3 : 4);
+    info.version = version;
+    info.layer = layer;
+    info.bitRateKbps = kMpegBitRates[table][bitRateIndex];
+    info.sampleRateHz = kMpegSampleRates[version == 1 ? 0 : (version == 2 ? 1 : 2)][sampleRateIndex];
+    info.channels = mode == 3 ? 1 : 2;
+    const int factor = layer == 1 ? 48 : ((layer == 2 || version == 1) ? 144 : 72);
+    info.frameBytes = factor * info.bitRateKbps * 1000 / info.sampleRateHz + (padding ? (layer == 1 ? 4 : 1) : 0);
+    info.samplesPerFrame = factor * 8;
+    return info.frameBytes > 4 ? 0 : -1;
+}
+
+int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info)
+{
+    if (header[0] != 0xFF || header[1] < 0xF0 || ((header[1] >> 1) & 3) != 0) {
+        return -1;
+    }
+    const int sampleRateIndex = (header[2] >> 2) & 0x0F;
+    const int channels = ((header[2] & 1) << 2) | (header[3] >> 6);
+    const int frameBytes = ((header[3] & 3) << 11) | (header[4] << 3) | (header[5] >> 5);
+    const int headerBytes = (header[1] & 1) ? 7 : 9;
+    if (sampleRateIndex >= 12 || channels == 0 || frameBytes <= headerBytes) {
+        return -1;
+    }
+    info.version = (header[1] & 0x08) ? 2 : 4;
+    info.layer = 0;
+    info.sampleRateHz = kAdtsSampleRates[sampleRateIndex];
+    info.channels = channels;
+    info.frameBytes = frameBytes;
+    info.bitRateKbps = static_cast<int>(int64_t(frameBytes) * info.sampleRateHz * 8 / 1024 / 1000);
+    info.samplesPerFrame = 1024;
+    return 0;
+}
+
+int64_t probeMpegAudio(IByteStream* stream)
+{
+    return probeFrames<4>(stream, 1450, "APET", parseMpegFrameHeader);
+}
+
+int64_t probeAdts(IByteStream* stream)
+{
+    return probeFrames<7>(stream, 1552, "APETAGE", parseAdtsFrameHeader);
+}
+
+int64_t probeMonkeysAudio(IByteStream* stream)
+{
+    if (!stream) {
+        return -1;
+    }
+    int64_t start = skipId3v2Tag(stream);
+    if (start < 0) {
+        start = 0;
+    }
+    BufferedReadStream reader(stream);
+    for (int i = 0; i < 4096; ++i) {
+        const int64_t offset = start + i;
+        uint8_t head[6];
+        if (reader.seek(offset) != offset || reader.read(head, 6) != 6) {
+            return -1;
+        }
+        if (std::memcmp(head, "MAC ", 4) != 0) {
+            continue;
+        }
+        const int version = readLe16(head + 4);
+        uint8_t fields[8];
+        int channels = 0;
+        uint32_t sampleRate = 0;
+        if (version < 3980) {
+            if (reader.seek(offset + 10) != offset + 10 || reader.read(fields, 6) != 6) {
+                continue;
+            }
+            channels = readLe16(fields);
+            sampleRate = readLe32(fields + 2);
+        } else {
+            if (reader.seek(offset + 8) != offset + 8 || reader.read(fields, 4) != 4) {
+                continue;
+            }
+            const uint32_t descriptorBytes = readLe32(fields);
+            if (descriptorBytes < 12) {
+                continue;
+            }
+            const int64_t at = offset + descriptorBytes + 16;
+            if (reader.seek(at) != at || reader.read(fields, 8) != 8) {
+                continue;
+            }
+            const int bits = readLe16(fields);
+            if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+                continue;
+            }
+            channels = readLe16(fields + 2);
+            sampleRate = readLe32(fields + 4);
+        }
+        if (channels >= 1 && channels <= 8 && sampleRate >= 1 && sampleRate <= 655350) {
+            return offset;
+        }
+    }
+    return -1;
+}
+
+} // namespace calvorine::tags

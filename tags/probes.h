@@ -1,0 +1,31 @@
+// Recognising MPEG audio, ADTS and Monkey's Audio streams, which carry no container
+// signature of their own.
+#pragma once
+
+#include "tags/bytestream.h"
+
+namespace calvorine::tags {
+
+struct AudioFrameInfo {
+    int version = 0; // 1 MPEG-1, 2 MPEG-2, 25 MPEG-2.5; 4 for ADTS (MPEG-4) and 2 (MPEG-2)
+    int layer = 0;
+    int sampleRateHz = 0;
+    int channels = 0;
+    int bitRateKbps = 0;
+    int frameBytes = 0;
+    int samplesPerFrame = 0;
+};
+
+// Length of a leading ID3v2 tag (header, body and footer), with the stream positioned
+// behind it; -1 when the stream does not start with one.
+int64_t skipId3v2Tag(IByteStream* stream);
+
+int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info);
+int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info);
+
+// Offset of the first audio frame, or -1.
+int64_t probeMpegAudio(IByteStream* stream);
+int64_t probeAdts(IByteStream* stream);
+int64_t probeMonkeysAudio(IByteStream* stream);
+
+} // namespace calvorine::tags

@@ -1,0 +1,166 @@
+#include "tags/riffinfotag.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace calvorine::tags {
+
+namespace {
+
+struct InfoId {
+    const char* id;
+    int field;
+};
+const InfoId kReadIds[] = {
+    {"INAM", FieldTitle},   {"TITL", FieldTitle},   {"IART", FieldArtist},  {"IPRD", FieldAlbum},
+    {"IGNR", FieldGenre},   {"GENR", FieldGenre},   {"ICRD", FieldYear},    {"YEAR", FieldYear},
+    {"IPRT", FieldTrack},   {"ITRK", FieldTrack},   {"TRCK", FieldTrack},   {"ICMT", FieldComment},
+    {"COMM", FieldComment}, {"CMNT", FieldComment}, {"ICOP", FieldCopyright},
+};
+const char* const kWriteIds[] = {"INAM", "IART", "IPRD", "IGNR", "ICRD", "IPRT", "ICMT", "ICOP"};
+
+int fieldOfId(const uint8_t* id)
+{
+    for (const InfoId& entry : kReadIds) {
+        if (std::memcmp(id, entry.id, 4) == 0) {
+            return entry.field;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+RiffInfoTag::RiffInfoTag(IByteStream* stream, int& result) : TagHandler(stream)
+{
+    result = reload();
+}
+
+int RiffInfoTag::reload()
+{
+    items_.clear();
+    kept_.clear();
+    listOffset_ = 0;
+    listLength_ = 0;
+    uint8_t header[12];
+    if (!stream_ || !readAt(stream_, 0, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
+        std::memcmp(header + 8, "WAVE", 4) != 0) {
+        return -1;
+    }
+    const int64_t fileSize = stream_->size();
+    const uint32_t riffSize = readLe32(header + 4);
+    // Streamed files leave the size 0 or 0xFFFFFFFF; a size beyond the file is a lie too.
+    riffEnd_ = (riffSize == 0 || riffSize == 0xFFFFFFFFu || 8 + int64_t(riffSize) > fileSize) ? fileSize
+                                                                                             : 8 + int64_t(riffSize);
+    BufferedReadStream reader(stream_);
+    int64_t offset = 12;
+    while (offset + 8 <= riffEnd_) {
+        uint8_t chunk[12];
+        if (reader.seek(offset) != offset || reader.read(chunk, 8) != 8) {
+            break;
+        }
+        const int64_t size = readLe32(chunk + 4);
+        const int64_t end = offset + 8 + size;
+        if (end > riffEnd_) {
+            break;
+        }
+        if (std::memcmp(chunk, "LIST", 4) == 0 && size >= 4 && reader.read(chunk + 8, 4) == 4 &&
+            std::memcmp(chunk + 8, "INFO", 4) == 0) {
+            listOffset_ = offset;
+            listLength_ = 8 + size + ((size & 1) && end < riffEnd_ ? 1 : 0);
+            break;
+        }
+        offset = end + (size & 1);
+    }
+    if (listOffset_ == 0) {
+        return 0;
+    }
+    const std::vector<uint8_t> list = readRange(stream_, listOffset_, listLength_);
+    bool seen[FieldCopyright + 1] = {};
+    size_t at = 12;
+    const size_t listEnd = list.size() >= 8 ? std::min<size_t>(list.size(), 8 + readLe32(list.data() + 4)) : 0;
+    while (at + 8 <= listEnd) {
+        const uint8_t* sub = list.data() + at;
+        const size_t size = readLe32(sub + 4);
+        if (size > listEnd - at - 8) {
+            break;
+        }
+        const size_t next = at + 8 + size + (size & 1);
+        const int field = fieldOfId(sub);
+        bool taken = false;
+        if (field >= 0 && !seen[field] && size >= 1 && size <= static_cast<size_t>(kMaxItemBytes)) {
+            taken = items_.addText(TextAnsi, SlotRiffInfo, field, sub + 8, size) == 0;
+            seen[field] = taken;
+        }
+        if (!taken) {
+            const size_t keptEnd = std::min(next, listEnd);
+            std::vector<uint8_t> whole(sub, list.data() + keptEnd);
+            if (whole.size() & 1) {
+                whole.push_back(0);
+            }
+            kept_.push_back(std::move(whole));
+        }
+        at = next;
+    }
+    return 0;
+}
+
+int RiffInfoTag::save()
+{
+    if (!stream_) {
+        return -1;
+    }
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldCopyright; });
+    std::vector<uint8_t> chunk;
+    putText(chunk, "LIST");
+    putLe32(chunk, 0);
+    putText(chunk, "INFO");
+    for (int i = 0; i < items_.count(); ++i) {
+        const TagItem item = items_.getItem(i);
+        std::vector<uint8_t> text = encodeTagText(items_.text(i), TextAnsi);
+        if (text.empty() || text.size() > kMaxItemBytes) {
+            continue;
+        }
+        text.push_back(0);
+        if (text.size() & 1) {
+            text.push_back(0);
+        }
+        putText(chunk, kWriteIds[item.field]);
+        putLe32(chunk, static_cast<uint32_t>(text.size()));
+        chunk.insert(chunk.end(), text.begin(), text.end());
+    }
+    for (const std::vector<uint8_t>& kept : kept_) {
+        chunk.insert(chunk.end(), kept.begin(), kept.end());
+    }
+    const bool empty = chunk.size() == 12;
+    if (empty && listOffset_ == 0) {
+        return 1;
+    }
+    if (empty) {
+        chunk.clear();
+    } else {
+        setLe32(chunk.data() + 4, static_cast<uint32_t>(chunk.size() - 8));
+    }
+
+    const int64_t offset = listOffset_ ? listOffset_ : riffEnd_;
+    const int64_t newRiffSize = riffEnd_ - 8 + static_cast<int64_t>(chunk.size()) - listLength_;
+    if (newRiffSize > 0xFFFFFFFFll || newRiffSize < 4) {
+        return -1; // RIFF cannot say that size
+    }
+    std::vector<ByteEdit> edits(2);
+    edits[0].offset = 4;
+    edits[0].oldLength = 4;
+    putLe32(edits[0].bytes, static_cast<uint32_t>(newRiffSize));
+    edits[1].offset = offset;
+    edits[1].oldLength = listLength_;
+    edits[1].bytes = chunk;
+    if (applyByteEdits(stream_, std::move(edits)) != 0) {
+        return -1;
+    }
+    riffEnd_ = 8 + newRiffSize;
+    listOffset_ = empty ? 0 : offset;
+    listLength_ = static_cast<int64_t>(chunk.size());
+    return 0;
+}
+
+} // namespace calvorine::tags
