@@ -1,0 +1,90 @@
+#include "muxer_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace calvorine::codec {
+
+bool MuxerOutput::create(const MuxerEntry& muxer, const std::string& pathUtf8)
+{
+    AVFormatContext* context = nullptr;
+    if (avformat_alloc_output_context2(&context, nullptr, muxer.avName, pathUtf8.c_str()) < 0 || !context)
+        return false;
+    m_context.reset(context);
+    m_muxer = &muxer;
+    m_path = pathUtf8;
+    return true;
+}
+
+bool MuxerOutput::wantsGlobalHeader() const
+{
+    return m_context && (m_context->oformat->flags & AVFMT_GLOBALHEADER);
+}
+
+AVStream* MuxerOutput::addStream(const AVCodecContext* encoder, uint32_t codecTag)
+{
+    AVStream* stream = avformat_new_stream(m_context.get(), nullptr);
+    if (!stream || avcodec_parameters_from_context(stream->codecpar, encoder) < 0)
+        return nullptr;
+    stream->time_base = encoder->time_base;
+    if (encoder->codec_type == AVMEDIA_TYPE_VIDEO)
+        stream->avg_frame_rate = encoder->framerate;
+    // AVI-style containers name the codec by a four-character code of their own.
+    if (codecTag && std::strcmp(m_muxer->avName, "avi") == 0)
+        stream->codecpar->codec_tag = codecTag;
+    return stream;
+}
+
+bool MuxerOutput::start()
+{
+    if (!(m_context->oformat->flags & AVFMT_NOFILE)) {
+        if (avio_open(&m_context->pb, m_path.c_str(), AVIO_FLAG_WRITE) < 0)
+            return false;
+    }
+    libav::Options options;
+    if (m_muxer->fragmented) {
+        // Fragments of about a second (cut at the one-second key frames, or by length for
+        // sound alone), each flushed, so a killed recording keeps all but its last second.
+        options.set("movflags", "+frag_keyframe+empty_moov+default_base_moof");
+        options.set("frag_duration", int64_t(1000000));
+    }
+    // Write every finished piece through to the file at once instead of collecting it
+    // in the output buffer.
+    options.set("flush_packets", int64_t(1));
+    if (avformat_write_header(m_context.get(), options.pointer()) < 0) {
+        // Nothing usable was written: leave no empty file behind.
+        if (!(m_context->oformat->flags & AVFMT_NOFILE)) {
+            avio_closep(&m_context->pb);
+            std::remove(m_path.c_str());
+        }
+        return false;
+    }
+    m_started = true;
+    return true;
+}
+
+bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_started || m_failed)
+        return false;
+    av_packet_rescale_ts(packet, encoderTimeBase, stream->time_base);
+    packet->stream_index = stream->index;
+    if (av_interleaved_write_frame(m_context.get(), packet) < 0) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+void MuxerOutput::finish()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_started) {
+        av_write_trailer(m_context.get());
+        m_started = false;
+    }
+    m_context.reset();
+}
+
+} // namespace calvorine::codec

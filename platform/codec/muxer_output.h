@@ -1,0 +1,39 @@
+// One output file: its muxer, its streams and the lock under which the encoder threads
+// hand it packets. Fragmented files are cut into pieces of about a second, each written
+// through to the file as soon as it is complete. Internal to the codec library.
+#pragma once
+
+#include "libav_objects.h"
+#include "muxer_table.h"
+
+#include <mutex>
+#include <string>
+
+namespace calvorine::codec {
+
+class MuxerOutput {
+public:
+    // Allocates the muxer's context for the file; false for a muxer libav lacks.
+    bool create(const MuxerEntry& muxer, const std::string& pathUtf8);
+    // True when encoders for this muxer must put their headers out of band.
+    bool wantsGlobalHeader() const;
+    bool isFragmented() const { return m_muxer && m_muxer->fragmented; }
+    // A new stream with the encoder's parameters; null on failure.
+    AVStream* addStream(const AVCodecContext* encoder, uint32_t codecTag);
+    // Opens the file and writes the header; false when the path cannot be written.
+    bool start();
+    // Writes one encoded packet, timestamps in the encoder's time base. Thread-safe.
+    bool write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase);
+    // Writes the trailer and closes the file. Thread-safe; once.
+    void finish();
+
+private:
+    std::mutex m_lock;
+    libav::OutputContextPtr m_context;
+    const MuxerEntry* m_muxer = nullptr;
+    std::string m_path;
+    bool m_started = false;
+    bool m_failed = false;
+};
+
+} // namespace calvorine::codec

@@ -1,0 +1,54 @@
+// One open file of a recorder: the output, the picture and sound pipelines and the
+// timeline they share. Internal to the codec library.
+#pragma once
+
+#include "audio_pipeline.h"
+#include "muxer_output.h"
+#include "timeline.h"
+#include "video_pipeline.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace calvorine::codec {
+
+struct EncoderParams;
+struct FrameObject;
+
+class RecordingSession {
+public:
+    RecordingSession() = default;
+    RecordingSession(const RecordingSession&) = delete;
+    RecordingSession& operator=(const RecordingSession&) = delete;
+    ~RecordingSession();
+
+    // Sets up the output, the encoders and the streams, writes the header and starts
+    // the threads; false (nothing left running, the file removed) on any failure.
+    bool open(const std::string& pathUtf8, const std::string& muxerName, const EncoderParams& params);
+
+    Timeline& timeline() { return m_timeline; }
+    bool hasVideo() const { return m_video != nullptr; }
+    bool hasAudio() const { return m_audio != nullptr; }
+    bool pushVideo(const FrameObject& frame);
+    bool pushAudio(const FrameObject& frame);
+    std::vector<int16_t> takeLevelSamples(int& channels, int& sampleRate);
+    // Finishes the file; the recorded time is frozen at this moment. Once.
+    void finish();
+    uint64_t recordedTime() const;
+    uint64_t dropped(int kind) const;
+    int queuedVideoFrames() const;
+
+private:
+    int64_t recordingClock() const;
+
+    Timeline m_timeline;
+    int64_t m_startUs = 0;
+    MuxerOutput m_output;
+    std::unique_ptr<VideoPipeline> m_video;
+    std::unique_ptr<AudioPipeline> m_audio;
+    std::string m_path;
+    std::atomic<bool> m_finished{false};
+};
+
+} // namespace calvorine::codec

@@ -1,0 +1,375 @@
+// The recorder handle through its entries, checked with ffprobe and ffmpeg.
+#include "platform/codec/calvorine_codec.h"
+#include "platform/system/clock.h"
+#include "recording_helpers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstring>
+
+using namespace codectest;
+using calvorine::platform::monotonicMicroseconds;
+
+namespace {
+
+constexpr double kFrame = 1.0 / 30.0;
+// AAC works in blocks of 1024 samples: the sound may end up to one block after the
+// picture.
+constexpr double kAudioBlock = 1024.0 / 44100.0;
+
+struct Recording {
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    ~Recording() { cvcodec_recorder_release(recorder); }
+
+    bool open(const QString& path, const char* muxer, cvcodec_params params, int64_t& origin)
+    {
+        const bool opened = cvcodec_recorder_open(recorder, path.toUtf8().constData(), muxer, params);
+        origin = monotonicMicroseconds();
+        return opened;
+    }
+};
+
+} // namespace
+
+class RecorderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsPictureAndSound_data();
+    void recordsPictureAndSound();
+    void oddSizeIsPaddedToEven();
+    void pauseIsLeftOut();
+    void microphoneTrackIsMixedIntoTheOneStream();
+    void cutOnTheSameHandleGivesTwoFiles();
+    void killedRecordingStaysPlayable();
+    void badInputFailsCleanly();
+    void levelBlocksCarryTheRecordedSound();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void RecorderTest::recordsPictureAndSound_data()
+{
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("mp4") << "mp4" << "three.mp4";
+    QTest::newRow("matroska") << "matroska" << "three.mkv";
+}
+
+void RecorderTest::recordsPictureAndSound()
+{
+    QFETCH(QString, muxer);
+    QFETCH(QString, file);
+    const QString path = m_dir.filePath(file);
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    PushPlan plan;
+    plan.seconds = 3.0;
+    QVERIFY(recording.open(path, muxer.toUtf8().constData(), params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    QVERIFY(cvcodec_recorder_is_running(recording.recorder));
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    QVERIFY(!cvcodec_recorder_is_running(recording.recorder));
+    QVERIFY(cvcodec_recorder_close(recording.recorder));
+
+    const QJsonObject probed = probe(path);
+    QVERIFY2(!probed.isEmpty(), "ffprobe cannot read the file");
+    const QJsonObject video = stream(probed, "video");
+    const QJsonObject audio = stream(probed, "audio");
+    QCOMPARE(video.value("codec_name").toString(), QString("h264"));
+    QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+    QCOMPARE(video.value("width").toInt(), 320);
+    QCOMPARE(video.value("height").toInt(), 240);
+    QCOMPARE(video.value("avg_frame_rate").toString(), QString("30/1"));
+    QCOMPARE(audio.value("codec_name").toString(), QString("aac"));
+    QCOMPARE(audio.value("sample_rate").toString(), QString("44100"));
+    QCOMPARE(audio.value("channels").toInt(), 2);
+    const double frames = video.value("nb_read_frames").toString().toDouble();
+    QVERIFY2(std::abs(frames * kFrame - 3.0) <= kFrame + 1e-6, qPrintable(QString::number(frames)));
+    const double duration = formatDuration(probed);
+    QVERIFY2(std::abs(duration - 3.0) <= kFrame + kAudioBlock, qPrintable(QString::number(duration)));
+    // The tone arrives whole.
+    std::vector<int16_t> samples = decodeAudio(path, 44100);
+    QVERIFY(toneStrength(samples, 44100, 440) > 0.2);
+}
+
+void RecorderTest::oddSizeIsPaddedToEven()
+{
+    const QString path = m_dir.filePath("odd.mp4");
+    Recording recording;
+    cvcodec_params params = makeParams(321, 241, CVCODEC_H264, CVCODEC_NONE);
+    PushPlan plan;
+    plan.width = 321;
+    plan.height = 241;
+    plan.audio = false;
+    plan.seconds = 0.5;
+    QVERIFY(recording.open(path, "mp4", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    const QJsonObject video = stream(probe(path), "video");
+    QCOMPARE(video.value("width").toInt(), 322);
+    QCOMPARE(video.value("height").toInt(), 242);
+    QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+}
+
+void RecorderTest::pauseIsLeftOut()
+{
+    const QString path = m_dir.filePath("paused.mp4");
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    PushPlan plan;
+    plan.seconds = 1.0;
+    QVERIFY(recording.open(path, "mp4", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_pause(recording.recorder));
+    QVERIFY(cvcodec_recorder_is_running(recording.recorder)); // paused is still running
+    calvorine::platform::sleepForMicroseconds(1000000);
+    pushRealTime(recording.recorder, plan); // the first picture resumes
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    const uint64_t recorded = cvcodec_recorder_recorded_time(recording.recorder);
+    QVERIFY2(recorded > 1900000 && recorded < 2200000, qPrintable(QString::number(recorded)));
+
+    const QJsonObject probed = probe(path);
+    const double duration = formatDuration(probed);
+    QVERIFY2(std::abs(duration - 2.0) <= 2 * kFrame + kAudioBlock, qPrintable(QString::number(duration)));
+    const double audioDuration = stream(probed, "audio").value("duration").toString().toDouble();
+    QVERIFY2(std::abs(audioDuration - 2.0) <= 2 * kFrame + kAudioBlock, qPrintable(QString::number(audioDuration)));
+}
+
+void RecorderTest::microphoneTrackIsMixedIntoTheOneStream()
+{
+    const QString path = m_dir.filePath("mixed.mkv");
+    cvcodec_track microphone = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
+    QVERIFY(microphone);
+    cvcodec_track_set_format(microphone, CVCODEC_TRACK_FORMAT_AUDIO_FRAMES);
+    cvcodec_track_set_sample_rate(microphone, 48000);
+    cvcodec_track_set_channels(microphone, 1);
+    cvcodec_track_set_sample_format(microphone, CVCODEC_SAMPLE_FLOAT);
+    cvcodec_track_set_bits_per_sample(microphone, 32);
+
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    QVERIFY(cvcodec_params_set_track_mixing(params, 1));
+    QVERIFY(cvcodec_params_add_mix_track(params, microphone));
+    PushPlan plan;
+    plan.seconds = 2.0;
+    QVERIFY(recording.open(path, "matroska", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+
+    // The microphone runs on a thread of its own, 48 kHz mono float at 1000 Hz.
+    std::atomic<bool> done{false};
+    std::thread capture([&] {
+        cvcodec_frame frame = cvcodec_frame_create();
+        int64_t produced = 0;
+        const int64_t begin = monotonicMicroseconds();
+        while (!done) {
+            const int64_t due = (monotonicMicroseconds() - begin) * 48 / 1000;
+            if (due > produced + 480) {
+                std::vector<float> samples(480);
+                for (int i = 0; i < 480; ++i)
+                    samples[size_t(i)] = float(0.35 * std::sin(2.0 * M_PI * 1000.0 * double(produced + i) / 48000.0));
+                cvcodec_frame_set_sample_format(frame, CVCODEC_SAMPLE_FLOAT);
+                cvcodec_frame_set_sample_rate(frame, 48000);
+                cvcodec_frame_set_channels(frame, 1);
+                cvcodec_frame_set_samples(frame, samples.data(), 480);
+                cvcodec_frame_set_timestamp(frame, monotonicMicroseconds() - plan.audioClockOriginUs);
+                cvcodec_track_push_frame(microphone, frame);
+                produced += 480;
+            }
+            calvorine::platform::sleepForMicroseconds(3000);
+        }
+        cvcodec_frame_release(frame);
+    });
+    pushRealTime(recording.recorder, plan);
+    done = true;
+    capture.join();
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    cvcodec_track_release(microphone);
+
+    const QJsonObject probed = probe(path);
+    int audioStreams = 0;
+    for (const QJsonValue& value : probed.value("streams").toArray())
+        audioStreams += value.toObject().value("codec_type").toString() == "audio";
+    QCOMPARE(audioStreams, 1);
+    std::vector<int16_t> samples = decodeAudio(path, 44100);
+    // Skip the first half second: the two sources start a moment apart.
+    samples.erase(samples.begin(), samples.begin() + std::min<size_t>(samples.size(), 22050));
+    QVERIFY2(toneStrength(samples, 44100, 440) > 0.2, "system sound missing");
+    QVERIFY2(toneStrength(samples, 44100, 1000) > 0.2, "microphone missing");
+}
+
+void RecorderTest::cutOnTheSameHandleGivesTwoFiles()
+{
+    Recording recording;
+    const QString first = m_dir.filePath("cut-1.mp4");
+    const QString second = m_dir.filePath("cut-2.mp4");
+    cvcodec_params params = makeParams(320, 240);
+    PushPlan plan;
+    QVERIFY(recording.open(first, "mp4", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    QVERIFY(cvcodec_recorder_close(recording.recorder));
+
+    // The next file at another size.
+    params = makeParams(480, 360);
+    plan.width = 480;
+    plan.height = 360;
+    QVERIFY(recording.open(second, "mp4", params, plan.audioClockOriginUs));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, first.toUtf8().constData(), "mp4", params)); // busy
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    QVERIFY(cvcodec_recorder_close(recording.recorder));
+
+    for (const QString& path : {first, second}) {
+        const QJsonObject probed = probe(path);
+        QVERIFY2(!probed.isEmpty(), qPrintable(path));
+        QVERIFY(std::abs(formatDuration(probed) - 1.0) <= kFrame + kAudioBlock);
+    }
+    QCOMPARE(stream(probe(first), "video").value("width").toInt(), 320);
+    QCOMPARE(stream(probe(second), "video").value("width").toInt(), 480);
+}
+
+void RecorderTest::killedRecordingStaysPlayable()
+{
+    const QString path = m_dir.filePath("killed.mp4");
+    QProcess helper;
+    helper.setProgram(QCoreApplication::applicationDirPath() + "/codec_record_helper");
+    helper.setArguments({path, "30"});
+    helper.start();
+    QVERIFY(helper.waitForStarted());
+    // The helper reports each second it has recorded; kill it in the middle of the
+    // fourth.
+    QByteArray output;
+    while (!output.contains("recorded 3")) {
+        QVERIFY2(helper.waitForReadyRead(20000), "the helper did not report");
+        output += helper.readAllStandardOutput();
+    }
+    calvorine::platform::sleepForMicroseconds(500000);
+    ::kill(pid_t(helper.processId()), SIGKILL);
+    QVERIFY(helper.waitForFinished(10000));
+    QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+
+    const QJsonObject probed = probe(path);
+    QVERIFY2(!probed.isEmpty(), "the killed recording cannot be read");
+    const double frames = stream(probed, "video").value("nb_read_frames").toString().toDouble();
+    // 3.5 s were recorded; about a second may be lost.
+    QVERIFY2(frames * kFrame >= 2.4, qPrintable(QString::number(frames)));
+    QVERIFY(!stream(probed, "audio").isEmpty());
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-f", "null", "-"});
+    QVERIFY(decode.waitForFinished(60000));
+    QCOMPARE(decode.exitCode(), 0);
+}
+
+void RecorderTest::badInputFailsCleanly()
+{
+    const int threadsBefore = threadCount();
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    const QByteArray good = m_dir.filePath("never.mp4").toUtf8();
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), "no-such-muxer", params));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, "/nonexistent-folder/x.mp4", "mp4", params));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, "", "mp4", params));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, "bad\xff.mp4", "mp4", params));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), nullptr, params));
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), "mp4", nullptr));
+    cvcodec_params_set_video_size(params, 0, 0);
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), "mp4", params));
+    cvcodec_params_set_video_size(params, 320, 240);
+    cvcodec_params_set_video_codec(params, 0x7777);
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), "mp4", params));
+    cvcodec_params_set_video_codec(params, CVCODEC_NONE);
+    cvcodec_params_set_audio_codec(params, CVCODEC_NONE);
+    QVERIFY(!cvcodec_recorder_open(recording.recorder, good.constData(), "mp4", params)); // no stream
+    cvcodec_params_release(params);
+    QVERIFY(!QFileInfo::exists(QString::fromUtf8(good)));
+    QVERIFY(!cvcodec_recorder_is_running(recording.recorder));
+    QVERIFY(!cvcodec_recorder_stop(recording.recorder));
+    QCOMPARE(threadCount(), threadsBefore);
+
+    // A frame that does not describe its picture is refused.
+    cvcodec_frame frame = cvcodec_frame_create();
+    QVERIFY(!cvcodec_frame_set_size(frame, 0, 10));
+    QVERIFY(!cvcodec_frame_set_pixel_format(frame, 12345));
+    QVERIFY(!cvcodec_recorder_push_video(recording.recorder, frame));
+    cvcodec_frame_release(frame);
+
+    // Every entry refuses a 0 handle, and a handle of another kind.
+    cvcodec_recorder noRecorder = nullptr;
+    QVERIFY(!cvcodec_recorder_release(noRecorder));
+    QVERIFY(!cvcodec_recorder_open(noRecorder, good.constData(), "mp4", nullptr));
+    QVERIFY(!cvcodec_recorder_is_running(noRecorder));
+    QVERIFY(!cvcodec_recorder_pause(noRecorder));
+    QCOMPARE(cvcodec_recorder_recorded_time(noRecorder), uint64_t(0));
+    QVERIFY(!cvcodec_recorder_push_video(noRecorder, nullptr));
+    QVERIFY(!cvcodec_recorder_push_audio(noRecorder, nullptr));
+    QVERIFY(!cvcodec_recorder_level_block(noRecorder, 1));
+    QVERIFY(!cvcodec_recorder_release_level_block(noRecorder, nullptr));
+    QVERIFY(!cvcodec_recorder_stop(noRecorder));
+    QVERIFY(!cvcodec_recorder_close(noRecorder));
+    QVERIFY(!cvcodec_params_release(nullptr));
+    QVERIFY(!cvcodec_params_set_video_codec(nullptr, 28));
+    QVERIFY(!cvcodec_params_set_tag(nullptr, "title", "x"));
+    QVERIFY(!cvcodec_params_add_mix_track(nullptr, nullptr));
+    QVERIFY(!cvcodec_frame_release(nullptr));
+    QVERIFY(!cvcodec_frame_set_samples(nullptr, nullptr, 0));
+    QVERIFY(!cvcodec_frame_level_block(nullptr, 1));
+    QVERIFY(!cvcodec_track_release(nullptr));
+    QVERIFY(!cvcodec_track_push_frame(nullptr, nullptr));
+    QVERIFY(!cvcodec_blob_release(nullptr));
+    QVERIFY(!cvcodec_start_scope_end(nullptr));
+    QVERIFY(!cvcodec_params_set_video_codec(reinterpret_cast<cvcodec_params>(recording.recorder), 28));
+    cvcodec_params wrongKind = cvcodec_params_create();
+    QVERIFY(!cvcodec_recorder_stop(reinterpret_cast<cvcodec_recorder>(wrongKind)));
+    QVERIFY(cvcodec_params_release(wrongKind));
+    QVERIFY(!cvcodec_track_create(5));
+    QVERIFY(!cvcodec_blob_create(nullptr, 4));
+}
+
+void RecorderTest::levelBlocksCarryTheRecordedSound()
+{
+    const QString path = m_dir.filePath("sound.m4a");
+    Recording recording;
+    cvcodec_params params = makeParams(0, 0, CVCODEC_NONE, CVCODEC_AAC);
+    PushPlan plan;
+    plan.seconds = 1.0;
+    QVERIFY(recording.open(path, "m4a", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    calvorine::platform::sleepForMicroseconds(400000); // past the mixer's wait for late sound
+    uint8_t* block = cvcodec_recorder_level_block(recording.recorder, 1);
+    QVERIFY(block);
+    uint32_t size24 = 0;
+    uint32_t size40 = 0;
+    std::memcpy(&size24, block + 24, 4);
+    std::memcpy(&size40, block + 40, 4);
+    QCOMPARE(size24, size40);
+    QVERIFY(size24 >= 2 * 44100 / 2); // at least half a second of stereo 16-bit sound
+    QVERIFY(size24 <= 2 * 2 * 44100);  // at most one second
+    const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
+    int peak = 0;
+    for (uint32_t i = 0; i < size24 / 2; ++i)
+        peak = std::max(peak, std::abs(int(samples[i])));
+    QVERIFY(peak > 8000);
+    QVERIFY(cvcodec_recorder_release_level_block(recording.recorder, block));
+    QVERIFY(!cvcodec_recorder_release_level_block(recording.recorder, block)); // not twice
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    const QJsonObject probed = probe(path);
+    QVERIFY(stream(probed, "video").isEmpty());
+    QCOMPARE(stream(probed, "audio").value("codec_name").toString(), QString("aac"));
+}
+
+QTEST_GUILESS_MAIN(RecorderTest)
+#include "tst_recorder.moc"

@@ -1,0 +1,139 @@
+// The recorder handle called from several threads at once, as the program does: the
+// GUI thread pushes pictures, asks for the time and the level and pauses; one capture
+// thread pushes system sound; another feeds the microphone track. Run under the
+// sanitizers to catch races and leaks.
+#include "platform/codec/calvorine_codec.h"
+#include "platform/system/clock.h"
+#include "recording_helpers.h"
+
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace codectest;
+using calvorine::platform::monotonicMicroseconds;
+using calvorine::platform::sleepForMicroseconds;
+
+class RecorderThreadsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pushesFromThreeThreads();
+    void stopWhilePushing();
+};
+
+namespace {
+
+void pushSound(cvcodec_recorder recorder, cvcodec_track track, std::atomic<bool>& done, int64_t origin)
+{
+    cvcodec_frame frame = cvcodec_frame_create();
+    int64_t produced = 0;
+    while (!done) {
+        std::vector<int16_t> samples = makeTone(track ? 1000 : 440, 44100, 2, produced, 441);
+        cvcodec_frame_set_sample_format(frame, CVCODEC_SAMPLE_S16);
+        cvcodec_frame_set_sample_rate(frame, 44100);
+        cvcodec_frame_set_channels(frame, 2);
+        cvcodec_frame_set_samples(frame, samples.data(), 441);
+        cvcodec_frame_set_timestamp(frame, monotonicMicroseconds() - origin);
+        if (track)
+            cvcodec_track_push_frame(track, frame);
+        else
+            cvcodec_recorder_push_audio(recorder, frame);
+        // Level metering on the capture thread's own frame.
+        if (uint8_t* block = cvcodec_frame_level_block(frame, 1))
+            cvcodec_frame_release_level_block(frame, block);
+        produced += 441;
+        sleepForMicroseconds(10000);
+    }
+    cvcodec_frame_release(frame);
+}
+
+} // namespace
+
+void RecorderThreadsTest::pushesFromThreeThreads()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("threads.mp4");
+    cvcodec_track microphone = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    cvcodec_params params = makeParams(320, 240);
+    cvcodec_params_set_track_mixing(params, 1);
+    cvcodec_params_add_mix_track(params, microphone);
+    QVERIFY(cvcodec_recorder_open(recorder, path.toUtf8().constData(), "mp4", params));
+    const int64_t origin = monotonicMicroseconds();
+    cvcodec_params_release(params);
+
+    std::atomic<bool> done{false};
+    std::thread system([&] { pushSound(recorder, nullptr, done, origin); });
+    std::thread mic([&] { pushSound(recorder, microphone, done, origin); });
+    cvcodec_frame picture = cvcodec_frame_create();
+    const int64_t begin = monotonicMicroseconds();
+    for (int i = 0; monotonicMicroseconds() - begin < 2500000; ++i) {
+        std::vector<uint8_t> pixels = makePicture(320, 240, i);
+        cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+        cvcodec_frame_set_size(picture, 320, 240);
+        cvcodec_frame_set_plane(picture, 0, pixels.data(), 320 * 4);
+        cvcodec_recorder_push_video(recorder, picture);
+        cvcodec_recorder_recorded_time(recorder);
+        if (uint8_t* block = cvcodec_recorder_level_block(recorder, 1))
+            cvcodec_recorder_release_level_block(recorder, block);
+        if (i == 30)
+            cvcodec_recorder_pause(recorder);
+        if (i >= 30 && i < 40)
+            continue; // paused for a moment
+        sleepForMicroseconds(10000);
+    }
+    QVERIFY(cvcodec_recorder_stop(recorder));
+    done = true;
+    system.join();
+    mic.join();
+    cvcodec_frame_release(picture);
+    cvcodec_track_release(microphone);
+    QVERIFY(cvcodec_recorder_release(recorder));
+
+    const QJsonObject probed = probe(path);
+    QVERIFY(!stream(probed, "video").isEmpty());
+    QVERIFY(!stream(probed, "audio").isEmpty());
+    QVERIFY(formatDuration(probed) > 1.5);
+}
+
+void RecorderThreadsTest::stopWhilePushing()
+{
+    // The producers keep pushing while the file is stopped, closed and the handle let
+    // go of its session: every late push is refused, nothing crashes.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("stop.mkv");
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    cvcodec_params params = makeParams(160, 120);
+    QVERIFY(cvcodec_recorder_open(recorder, path.toUtf8().constData(), "matroska", params));
+    cvcodec_params_release(params);
+    std::atomic<bool> done{false};
+    std::thread sound([&] { pushSound(recorder, nullptr, done, monotonicMicroseconds()); });
+    std::thread pictures([&] {
+        cvcodec_frame picture = cvcodec_frame_create();
+        std::vector<uint8_t> pixels = makePicture(160, 120, 0);
+        while (!done) {
+            cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+            cvcodec_frame_set_size(picture, 160, 120);
+            cvcodec_frame_set_plane(picture, 0, pixels.data(), 160 * 4);
+            cvcodec_recorder_push_video(recorder, picture);
+            sleepForMicroseconds(5000);
+        }
+        cvcodec_frame_release(picture);
+    });
+    sleepForMicroseconds(500000);
+    QVERIFY(cvcodec_recorder_stop(recorder));
+    QVERIFY(cvcodec_recorder_close(recorder));
+    sleepForMicroseconds(100000);
+    done = true;
+    sound.join();
+    pictures.join();
+    QVERIFY(cvcodec_recorder_release(recorder));
+    QVERIFY(!stream(probe(path), "video").isEmpty());
+}
+
+QTEST_GUILESS_MAIN(RecorderThreadsTest)
+#include "tst_recorder_threads.moc"
