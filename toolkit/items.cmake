@@ -12,4 +12,6 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QRZListView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZTableView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZScrollBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZMenu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZComboBox.cpp
 )

@@ -4,3 +4,4 @@ calvorine_add_test(tst_item_records SOURCES ${_items_dir}/tst_item_records.cpp L
 calvorine_add_test(tst_item_models SOURCES ${_items_dir}/tst_item_models.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_delegates SOURCES ${_items_dir}/tst_item_delegates.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_views SOURCES ${_items_dir}/tst_item_views.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_combobox SOURCES ${_items_dir}/tst_item_combobox.cpp LIBS calvorine_toolkit OFFSCREEN)
