@@ -257,6 +257,25 @@ QImage sliderHandleStrip(int side) {
     });
 }
 
+QImage addPictureTile(int side) {
+    const QSize frame(side, side);
+    return customStrip(frame, [](QPainter& painter, const QRectF& rect, int state) {
+        QColor border = state == Hover || state == Pressed ? palette::accent : palette::edge;
+        if (state == Disabled) {
+            border = palette::dark3;
+        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(state == Pressed ? palette::deep : palette::dark1);
+        painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), 6, 6);
+        painter.setPen(QPen(border, 1.5, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(rect.adjusted(4, 4, -4, -4), 5, 5);
+        const QColor ink = iconInk(state == Pressed ? Hover : state);
+        glyph::photo(painter, QRectF(rect.center().x() - 22, rect.center().y() - 26, 44, 44), ink);
+        glyph::plus(painter, QRectF(rect.center().x() - 10, rect.center().y() + 16, 20, 20), palette::accent);
+    });
+}
+
 // ---------------------------------------------------------------------------------------
 // Glyphs, designed on a 24 by 24 grid and scaled into the box (aspect kept, centred).
 

@@ -81,6 +81,9 @@ QImage radioBox(int side, bool checked);
 QImage sliderGroove(const QSize& size, const QColor& color);
 QImage sliderHandleStrip(int side);
 
+// Square strip of the "add a picture" button (dashed well, picture and plus).
+QImage addPictureTile(int side);
+
 // Glyphs. Stroke widths scale with the box.
 namespace glyph {
 void cross(QPainter& p, const QRectF& box, const QColor& ink);
