@@ -196,7 +196,8 @@ void QRZMenuStyle::drawTexts(const QStyleOptionMenuItem* option, QPainter* paint
     const QColor pen = !enabled ? m_record.disabledText : selected ? m_record.selectedText : m_record.text;
 
     QFont font = option->font;
-    font.setPointSizeF(option->font.pointSizeF());
+    if (option->font.pointSizeF() > 0)
+        font.setPointSizeF(option->font.pointSizeF());
     if (option->menuItemType == QStyleOptionMenuItem::DefaultItem)
         font.setWeight(QFont::Bold);
     painter->setFont(font);

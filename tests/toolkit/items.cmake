@@ -5,3 +5,5 @@ calvorine_add_test(tst_item_models SOURCES ${_items_dir}/tst_item_models.cpp LIB
 calvorine_add_test(tst_item_delegates SOURCES ${_items_dir}/tst_item_delegates.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_views SOURCES ${_items_dir}/tst_item_views.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_combobox SOURCES ${_items_dir}/tst_item_combobox.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_menu SOURCES ${_items_dir}/tst_item_menu.cpp LIBS calvorine_toolkit OFFSCREEN)
+calvorine_add_test(tst_item_scrollbar SOURCES ${_items_dir}/tst_item_scrollbar.cpp LIBS calvorine_toolkit OFFSCREEN)
