@@ -5,8 +5,11 @@
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
+#include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZLineEdit.h"
+#include "toolkit/QRZMenu.h"
 #include "toolkit/QRZRadioButton.h"
+#include "toolkit/QRZScrollBar.h"
 #include "toolkit/QRZSpinBox.h"
 #include "toolkit/QRZTextEdit.h"
 
@@ -144,6 +147,89 @@ void styleHistoryDialog(QBaseDrawWidget* window) {
     window->setResizeFlags(0);
     setTahoma(owner, 12);
     setCutValues(window, kDialogBackgroundCut);
+}
+
+void styleMenu(QRZMenu* menu) {
+    if (menu == nullptr) {
+        return;
+    }
+    menu->setStyleValue(1);
+    menu->setBackgroundColor(ToolkitColors::dark1());
+    menu->setStyleColor2(ToolkitColors::dark2());
+    menu->setItemBackgroundColor(ToolkitColors::dark2());
+    menu->setTextColor(ToolkitColors::lightText());
+    menu->setStyleColor5(ToolkitColors::accent());
+    menu->setStyleColor8(ToolkitColors::dimText());
+    menu->setStyleColor7(ToolkitColors::dark2());
+    menu->setSeparatorColor(ToolkitColors::dark3());
+}
+
+void styleComboBoxColors(QRZComboBox* combo) {
+    if (combo == nullptr) {
+        return;
+    }
+    combo->setTextColor(ToolkitColors::lightText());
+    combo->setItemHeight(20);
+    combo->setPopupBorder(1, ToolkitColors::dark1());
+    combo->setItemBackgroundColor(ToolkitColors::dark2());
+    combo->setItemSelectedColor(ToolkitColors::accent());
+    combo->setItemTextColor(ToolkitColors::lightText());
+    QFont rowFont = combo->font();
+    rowFont.setPixelSize(12);
+    combo->setItemFont(rowFont);
+    // Through the combo's own font setter, so that its face and rows follow.
+    QFont faceFont = combo->font();
+    faceFont.setFamily(QStringLiteral("Tahoma"));
+    faceFont.setPixelSize(12);
+    combo->setFont(faceFont);
+    setWidgetTextColor(combo, QPalette::WindowText, ToolkitColors::lightText());
+}
+
+void styleComboBox(QRZComboBox* combo, int width, int height) {
+    if (combo == nullptr) {
+        return;
+    }
+    combo->setFrameImage(toolkitImagePath(QStringLiteral("/image/common/cmb_common.png")));
+    combo->setArrowImage(toolkitImagePath(QStringLiteral("/image/common/btn_arrow.png")), true);
+    combo->setFrameStates(true);
+    // Sized first: the arrow's centred position is worked out once from the height.
+    combo->resize(width, height);
+    combo->setArrowMargins(0, 0);
+    combo->setArrowPos(width - 13, -1);
+    combo->setTextMargins(4, 0, 17, 1);
+    styleComboBoxColors(combo);
+}
+
+void styleComboBoxFlat(QRZComboBox* combo, int width, int height) {
+    if (combo == nullptr) {
+        return;
+    }
+    combo->setFrameImage(toolkitImagePath(QStringLiteral("/image/common/cmb_common.png")));
+    combo->setFrameStates(true);
+    combo->resize(width, height);
+    combo->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    styleComboBoxColors(combo);
+    // After the common colours, which set one colour for every state: a disabled face
+    // keeps its dim text.
+    const QColor light = ToolkitColors::lightText();
+    combo->setTextColors(light, light, light, ToolkitColors::dimText());
+    combo->setMaxVisibleItems(20);
+}
+
+void styleScrollBar(QRZScrollBar* scrollBar) {
+    if (scrollBar == nullptr) {
+        return;
+    }
+    QRZScrollBar::StyleRecord record;
+    record.grooveColor = ToolkitColors::scrollDark();
+    record.hoverGrooveColor = ToolkitColors::scrollDark();
+    record.alwaysShowArrows = 1;
+    record.colors[QRZScrollBar::ButtonBackground] = ToolkitColors::scrollMid();
+    record.colors[QRZScrollBar::HandleNormal] = ToolkitColors::scrollMid();
+    record.colors[QRZScrollBar::ArrowNormal] = ToolkitColors::scrollDark();
+    record.colors[QRZScrollBar::HandlePressed] = ToolkitColors::scrollLight();
+    record.colors[QRZScrollBar::HandleHover] = ToolkitColors::scrollLight();
+    scrollBar->setStyleData(record);
 }
 
 void styleSlider(QRZBaseSlider* slider) {
