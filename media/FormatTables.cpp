@@ -1,5 +1,7 @@
 #include "media/FormatTables.h"
 
+#include "platform/codec/codec_playback.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -39,6 +41,31 @@ const ContainerName kContainerNames[] = {
 
 bool startsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// A media-information handle on one file, closed and freed on every way out.
+class InfoHandle {
+public:
+    explicit InfoHandle(const QString& path) : m_info(cvcodec_info_create(-1)) {
+        m_open = cvcodec_info_open(m_info, path.toUtf8().constData()) != 0;
+    }
+    ~InfoHandle() {
+        cvcodec_info_close(m_info);
+        cvcodec_info_release(m_info);
+    }
+    InfoHandle(const InfoHandle&) = delete;
+    InfoHandle& operator=(const InfoHandle&) = delete;
+
+    bool isOpen() const { return m_open; }
+    cvcodec_info get() const { return m_info; }
+
+private:
+    cvcodec_info m_info;
+    bool m_open = false;
+};
+
+QString twoDigits(qint64 value) {
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -104,4 +131,30 @@ std::string containerFromExtensionList(const std::string& formatList, const std:
         return "mp4";
     }
     return formatList;
+}
+
+QImage readCoverImage(const QString& path) {
+    InfoHandle info(path);
+    if (!info.isOpen())
+        return QImage();
+    if (const void* cover = cvcodec_info_tag(info.get(), "cover_image")) {
+        const auto* bytes = static_cast<const uchar*>(cvcodec_tag_value_data(cover));
+        const int32_t size = cvcodec_tag_value_size(cover);
+        return bytes && size > 0 ? QImage::fromData(bytes, size) : QImage();
+    }
+    uint8_t* picture = cvcodec_info_picture(info.get(), 0, 0, 1, 0, 0, 0);
+    if (!picture)
+        return QImage();
+    const QImage image = QImage::fromData(picture, cvcodec_picture_size(picture));
+    cvcodec_info_release_picture(info.get(), picture);
+    return image;
+}
+
+QString readDurationText(const QString& path) {
+    InfoHandle info(path);
+    if (!info.isOpen())
+        return QString();
+    const qint64 milliseconds = qint64(cvcodec_info_duration(info.get()) / 1000);
+    return QStringLiteral("%1:%2:%3")
+        .arg(twoDigits(milliseconds / 3600000), twoDigits(milliseconds / 60000 % 60), twoDigits(milliseconds / 1000 % 60));
 }

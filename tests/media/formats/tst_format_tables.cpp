@@ -1,10 +1,22 @@
 // Codec and container names as the profiles and media information give them.
 #include "media/FormatTables.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 #include <limits>
+
+namespace {
+
+bool runFfmpeg(const QStringList& arguments) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments);
+    return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0;
+}
+
+} // namespace
 
 class TestFormatTables : public QObject {
     Q_OBJECT
@@ -69,6 +81,32 @@ private slots:
         frameRateToRational(fps, &gotNum, &gotDen);
         QCOMPARE(gotNum, num);
         QCOMPARE(gotDen, den);
+    }
+
+    // Files made by ffmpeg: a song with a cover, one without, a video, and none at all.
+    void coversAndDurations() {
+        QTemporaryDir dir;
+        const QString cover = dir.filePath("cover.png");
+        const QString withCover = dir.filePath("with cover.mp3");
+        const QString plain = dir.filePath("plain.mp3");
+        const QString video = dir.filePath("video.mkv");
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=64x48", "-frames:v", "1", cover}));
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=61:sample_rate=8000", "-ac", "1",
+                           "-b:a", "16k", plain}));
+        QVERIFY(runFfmpeg({"-i", plain, "-i", cover, "-map", "0", "-map", "1", "-c:a", "copy", "-c:v", "png",
+                           "-disposition:v", "attached_pic", "-id3v2_version", "3", withCover}));
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=3", "-c:v", "mpeg4", video}));
+
+        const QImage fromTag = readCoverImage(withCover);
+        QCOMPARE(fromTag.size(), QSize(64, 48));
+        QVERIFY(qRed(fromTag.pixel(10, 10)) > 240 && qGreen(fromTag.pixel(10, 10)) < 16);
+        QCOMPARE(readCoverImage(video).size(), QSize(160, 120));
+        QVERIFY(readCoverImage(plain).isNull());
+        QVERIFY(readCoverImage(dir.filePath("absent.mp3")).isNull());
+
+        QCOMPARE(readDurationText(plain), QStringLiteral("00:01:01"));
+        QCOMPARE(readDurationText(video), QStringLiteral("00:00:03"));
+        QVERIFY(readDurationText(dir.filePath("absent.mp3")).isEmpty());
     }
 };
 
