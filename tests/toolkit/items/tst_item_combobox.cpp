@@ -41,6 +41,7 @@ private slots:
     void styleSheetRulesAreReplaced();
     void arrowStaysWhereFirstPlaced();
     void facePixels();
+    void popupRowsPickAnItem();
     void removeAndRename();
     void multipleSelectionText();
     void singleSelectionFollowsCurrentRow();
@@ -167,6 +168,33 @@ void TestItemComboBox::facePixels() {
     combo.setEnabled(false);
     face = combo.grab().toImage();
     QCOMPARE(face.pixelColor(45, 2), kFrameColors[3]);
+}
+
+void TestItemComboBox::popupRowsPickAnItem() {
+    QWidget window;
+    window.resize(300, 200);
+    QRZComboBox combo(&window);
+    combo.resize(100, 22);
+    QVERIFY(combo.setFrameImage(m_frame));
+    combo.setItemHeight(20);
+    combo.setItemBackgroundColor(QColor(65, 64, 64));
+    combo.setItemSelectedColor(QColor(217, 106, 114));
+    combo.addItems({"short", "a rather longer row text that needs room", "third"});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    combo.showPopup();
+    QListWidget* list = combo.popupList();
+    QTRY_VERIFY(list->isVisible());
+    // The popup grows to the widest row text.
+    QVERIFY(combo.popupWidth() > 100);
+    QCOMPARE(list->item(1)->sizeHint().height(), 20);
+    QRZComboBoxItem* row = combo.rowWidget(2);
+    QVERIFY(row && row->isVisible());
+    QCOMPARE(row->grab().toImage().pixelColor(row->width() - 3, 2), QColor(65, 64, 64));
+    QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, row->rect().center());
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(combo.currentIndex(), 2);
+    QCOMPARE(combo.shownText(), QString("third"));
 }
 
 void TestItemComboBox::removeAndRename() {
