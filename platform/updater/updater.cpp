@@ -6,6 +6,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QDateTime>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -20,6 +23,7 @@ struct UpdaterState {
     QString appName = QStringLiteral("this program");
     QString appVersion;
     bool automatic = false;
+    bool automaticKnown = false; // set in this run; else the stored choice counts
     bool initialised = false;
     QPointer<QNetworkAccessManager> network;
 };
@@ -71,6 +75,47 @@ void showResult(const CheckResult& result, bool quiet) {
     box->setTextInteractionFlags(Qt::TextBrowserInteraction);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
+}
+
+// Where the automatic-check choice and the time of the last automatic check are kept
+// between runs (an INI file under the user's configuration folder).
+std::unique_ptr<QSettings> storedSettings() {
+    const QString company = state().companyName.isEmpty() ? QStringLiteral("Calvorine") : state().companyName;
+    // The path is worked out on each call (QSettings' own scope paths are fixed at first use).
+    const QString path = QStringLiteral("%1/%2/%3 updater.ini")
+                             .arg(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), company,
+                                  state().appName);
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+const char* const kCheckKey = "CheckForUpdates";
+const char* const kLastCheckKey = "LastCheckTime";
+// Automatic checks run at most once a day, however often the program starts.
+constexpr qint64 kAutomaticIntervalSeconds = 24 * 60 * 60;
+
+bool automaticChecksOn() {
+    if (state().automaticKnown) {
+        return state().automatic;
+    }
+    return storedSettings()->value(kCheckKey, false).toBool();
+}
+
+void runCheck(bool quiet);
+
+// Runs once the event loop runs, so the address and details given right after
+// win_sparkle_init are known by then.
+void automaticCheckIfDue() {
+    if (!automaticChecksOn() || state().appcastUrl.isEmpty()) {
+        return;
+    }
+    std::unique_ptr<QSettings> settings = storedSettings();
+    const QDateTime last = settings->value(kLastCheckKey).toDateTime();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (last.isValid() && last <= now && last.secsTo(now) < kAutomaticIntervalSeconds) {
+        return;
+    }
+    settings->setValue(kLastCheckKey, now);
+    runCheck(true);
 }
 
 void runCheck(bool quiet) {
@@ -246,8 +291,8 @@ using calvorine::updater::state;
 
 void win_sparkle_init() {
     state().initialised = true;
-    if (state().automatic && !state().appcastUrl.isEmpty() && QCoreApplication::instance() != nullptr) {
-        QTimer::singleShot(0, QCoreApplication::instance(), [] { calvorine::updater::runCheck(true); });
+    if (QCoreApplication::instance() != nullptr) {
+        QTimer::singleShot(0, QCoreApplication::instance(), [] { calvorine::updater::automaticCheckIfDue(); });
     }
 }
 
@@ -263,9 +308,13 @@ void win_sparkle_set_app_details(const wchar_t* companyName, const wchar_t* appN
     state().appVersion = appVersion != nullptr ? QString::fromWCharArray(appVersion) : QString();
 }
 
-void win_sparkle_set_automatic_check_for_updates(int state_) { state().automatic = state_ != 0; }
+void win_sparkle_set_automatic_check_for_updates(int state_) {
+    state().automatic = state_ != 0;
+    state().automaticKnown = true;
+    calvorine::updater::storedSettings()->setValue(calvorine::updater::kCheckKey, state().automatic);
+}
 
-int win_sparkle_get_automatic_check_for_updates() { return state().automatic ? 1 : 0; }
+int win_sparkle_get_automatic_check_for_updates() { return calvorine::updater::automaticChecksOn() ? 1 : 0; }
 
 void win_sparkle_check_update_with_ui() {
     if (QCoreApplication::instance() == nullptr) {

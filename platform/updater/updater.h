@@ -12,15 +12,16 @@
 #include <functional>
 
 // The five calls the program makes.
-// Prepares the updater. When automatic checks are on and an appcast URL is set, a quiet
-// check runs once the event loop runs; it speaks only when an update is found.
+// Prepares the updater. Once the event loop runs, when automatic checks are on, an appcast
+// URL is set and the last automatic check is a day old or more, a quiet check runs; it
+// speaks only when an update is found.
 void win_sparkle_init();
 // The appcast's address, UTF-8.
 void win_sparkle_set_appcast_url(const char* utf8Url);
 // Company, application name and version (the version is what the appcast is compared with).
 void win_sparkle_set_app_details(const wchar_t* companyName, const wchar_t* appName, const wchar_t* appVersion);
-// Keeps the automatic-check flag (1 on, 0 off). In memory: the program stores its own
-// choice in its settings file.
+// Keeps the automatic-check flag (1 on, 0 off), also for later runs (an INI file named
+// after the company and application under the user's configuration folder).
 void win_sparkle_set_automatic_check_for_updates(int state);
 // Checks now and tells the user the outcome in a message box: the newer version and its
 // download link, "up to date", or plainly that there is no network connection.

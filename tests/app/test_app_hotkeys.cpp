@@ -138,6 +138,25 @@ private slots:
         QTRY_COMPARE(keypadSpy.count(), 1);
         QCOMPARE(letterSpy.count(), 1);
     }
+    void printAndMainKeyboardOperators() {
+        QGlobalShortCut* print = makeShortcut(ScreenshotAction, Qt::Key_Print, Qt::ControlModifier);
+        QGlobalShortCut* minus = makeShortcut(CutAction, Qt::Key_Minus, kCtrlAlt);
+        QGlobalShortCut* keypadMinus = makeShortcut(StartStopAction, Qt::Key_Minus, kCtrlAlt | Qt::KeypadModifier);
+        QVERIFY(print->registerHotKey());
+        QVERIFY(minus->registerHotKey());
+        QVERIFY(keypadMinus->registerHotKey());
+        QSignalSpy printSpy(print, &QGlobalShortCut::activated);
+        QSignalSpy minusSpy(minus, &QGlobalShortCut::activated);
+        QSignalSpy keypadMinusSpy(keypadMinus, &QGlobalShortCut::activated);
+        QVERIFY(pressKeys("ctrl+Print"));
+        QTRY_COMPARE(printSpy.count(), 1);
+        QVERIFY(pressKeys("ctrl+alt+minus"));
+        QTRY_COMPARE(minusSpy.count(), 1);
+        QCOMPARE(keypadMinusSpy.count(), 0);
+        QVERIFY(pressKeys("ctrl+alt+KP_Subtract"));
+        QTRY_COMPARE(keypadMinusSpy.count(), 1);
+        QCOMPARE(minusSpy.count(), 1);
+    }
     void heldByAnotherClientReportsFailure() {
         QProcess holder;
         holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -2,6 +2,7 @@
 // same version, a server error, an unreadable answer, no network (a refused connection and
 // a server that never answers), and the five calls the program makes.
 #include "platform/updater/updater.h"
+#include "tests/app/PrivateUserFolders.h"
 
 #include <QMessageBox>
 #include <QTcpServer>
@@ -84,10 +85,16 @@ void closeUpdaterMessages() {
 
 class TestUpdater : public QObject {
     Q_OBJECT
+private:
+    // The stored choice and the last check time live under the configuration folder.
+    std::unique_ptr<PrivateUserFolders> m_folders;
+
 private slots:
+    void init() { m_folders = std::make_unique<PrivateUserFolders>(); }
     void cleanup() {
         closeUpdaterMessages();
         win_sparkle_cleanup();
+        m_folders.reset();
     }
 
     void versions() {
@@ -195,24 +202,42 @@ private slots:
         QVERIFY(updaterMessage()->text().contains("no network connection"));
     }
 
-    void automaticCheckSpeaksOnlyOfUpdates() {
+    void automaticChecks() {
         TinyHttpServer server;
         QVERIFY(server.listen());
         server.body = appcast({"2.0.2.25"});
-        win_sparkle_set_appcast_url(server.url().toString().toUtf8().constData());
+        auto setUp = [&] {
+            win_sparkle_init();
+            win_sparkle_set_appcast_url(server.url().toString().toUtf8().constData());
+            win_sparkle_set_app_details(L"Calvorine", L"Calvorine Screen Recorder", L"2.0.2.25");
+        };
+        // The choice is kept for later runs.
         win_sparkle_set_app_details(L"Calvorine", L"Calvorine Screen Recorder", L"2.0.2.25");
         win_sparkle_set_automatic_check_for_updates(1);
-        win_sparkle_init();
+        win_sparkle_cleanup();
+        setUp();
+        QCOMPARE(win_sparkle_get_automatic_check_for_updates(), 1);
         QTRY_COMPARE(server.requests, 1);
         QTest::qWait(100);
         QVERIFY(updaterMessage() == nullptr); // up to date: quiet
 
+        // Started again the same day: no second automatic check.
         win_sparkle_cleanup();
         server.body = appcast({"3.0"});
-        win_sparkle_set_appcast_url(server.url().toString().toUtf8().constData());
-        win_sparkle_set_app_details(L"Calvorine", L"Calvorine Screen Recorder", L"2.0.2.25");
+        setUp();
+        QTest::qWait(200);
+        QCOMPARE(server.requests, 1);
+
+        // A fresh configuration (no check yet) with an update waiting: the user is told.
+        win_sparkle_cleanup();
+        m_folders = std::make_unique<PrivateUserFolders>();
+        setUp();
+        QTest::qWait(100);
+        QCOMPARE(server.requests, 1); // off by default
         win_sparkle_set_automatic_check_for_updates(1);
-        win_sparkle_init();
+        win_sparkle_cleanup();
+        setUp();
+        QTRY_COMPARE(server.requests, 2);
         QTRY_VERIFY(updaterMessage() != nullptr);
         QVERIFY(updaterMessage()->text().contains("3.0"));
     }
