@@ -125,6 +125,7 @@ int ApeTag::reload()
     const int textCode = location.version < 2000 ? TextDetect : TextUtf8;
     bool seen[FieldPicture + 1] = {};
     bool frontCover = false;
+    std::vector<uint8_t> coverItem; // the whole item the cover was read from
     size_t offset = 0;
     for (uint32_t n = 0; n < location.itemCount && offset + 8 < body.size(); ++n) {
         const uint32_t valueSize = readLe32(body.data() + offset);
@@ -152,13 +153,17 @@ int ApeTag::reload()
                     const size_t skip = static_cast<size_t>(static_cast<const uint8_t*>(nameEnd) - value) + 1;
                     if (valueSize > skip) {
                         if (seen[field]) {
+                            // The earlier cover was not the front one: it stays an item of its own.
                             for (int i = 0; i < items_.count(); ++i) {
                                 if (items_.getItem(i).field == FieldPicture) {
                                     items_.removeAt(i);
                                     break;
                                 }
                             }
+                            kept_.push_back(std::move(coverItem));
                         }
+                        coverItem.assign(body.begin() + static_cast<std::ptrdiff_t>(offset),
+                                         body.begin() + static_cast<std::ptrdiff_t>(itemEnd));
                         items_.addBinary(SlotApe, field, static_cast<int>(valueSize - skip), value + skip);
                         seen[field] = true;
                         frontCover = isFront;
@@ -213,7 +218,10 @@ int ApeTag::save()
         } else {
             value = encodeTagText(items_.text(i), TextUtf8);
         }
-        if (value.empty() || value.size() > kMaxTagSize) {
+        if (value.size() > kMaxTagSize) {
+            return -1; // an APE tag cannot hold this much; the file stays as it was
+        }
+        if (value.empty()) {
             continue;
         }
         putLe32(itemBytes, static_cast<uint32_t>(value.size()));

@@ -456,6 +456,9 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits)
         return -1;
     }
     std::sort(edits.begin(), edits.end(), [](const ByteEdit& a, const ByteEdit& b) { return a.offset < b.offset; });
+    // In place when nothing has to move: every edit keeps its length, except that the
+    // last one may append to the end or cut the end off. Appending goes first, so that a
+    // failure there is undone by cutting the file back to its old size.
     bool inPlace = true;
     int64_t previousEnd = 0;
     for (size_t i = 0; i < edits.size(); ++i) {
@@ -465,48 +468,55 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits)
             return -1;
         }
         previousEnd = edit.offset + edit.oldLength;
-        // Only a change at the very end of the stream may change its length in place:
-        // nothing behind it has to move.
         const bool sameLength = static_cast<int64_t>(edit.bytes.size()) == edit.oldLength;
         const bool atEnd = i + 1 == edits.size() && previousEnd == fileSize;
-        inPlace = inPlace && (sameLength || atEnd);
+        const bool append = atEnd && edit.oldLength == 0;
+        const bool cut = atEnd && edit.bytes.empty();
+        inPlace = inPlace && (sameLength || append || cut);
     }
     if (edits.empty()) {
         return 0;
     }
 
     if (inPlace) {
+        ByteEdit tail;
+        if (static_cast<int64_t>(edits.back().bytes.size()) != edits.back().oldLength) {
+            tail = std::move(edits.back());
+            edits.pop_back();
+        }
+        if (!tail.bytes.empty()) {
+            const int length = static_cast<int>(tail.bytes.size());
+            if (stream->seek(fileSize) != fileSize || stream->write(tail.bytes.data(), length) != length) {
+                stream->setSize(fileSize);
+                return -1;
+            }
+        }
         // Overwrite, keeping what was there to put back if a write fails.
         std::vector<std::vector<uint8_t>> saved;
         saved.reserve(edits.size());
         for (const ByteEdit& edit : edits) {
             saved.push_back(readRange(stream, edit.offset, edit.oldLength));
             if (static_cast<int64_t>(saved.back().size()) != edit.oldLength) {
+                stream->setSize(fileSize);
                 return -1;
             }
         }
-        auto restore = [&](size_t upTo) {
-            stream->setSize(fileSize);
-            for (size_t j = 0; j <= upTo; ++j) {
-                if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
-                    stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
-                }
-            }
-        };
         for (size_t i = 0; i < edits.size(); ++i) {
             const ByteEdit& edit = edits[i];
             const int length = static_cast<int>(edit.bytes.size());
             if (length > 0 &&
                 (stream->seek(edit.offset) != edit.offset || stream->write(edit.bytes.data(), length) != length)) {
-                restore(i);
+                for (size_t j = 0; j <= i; ++j) {
+                    if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
+                        stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
+                    }
+                }
+                stream->setSize(fileSize);
                 return -1;
             }
-            const int64_t newEnd = edit.offset + length;
-            if (length < edit.oldLength && edit.offset + edit.oldLength == fileSize &&
-                stream->setSize(newEnd) != newEnd) {
-                restore(i);
-                return -1;
-            }
+        }
+        if (tail.oldLength > 0 && stream->setSize(tail.offset) != tail.offset) {
+            return -1;
         }
         return 0;
     }

@@ -74,6 +74,7 @@ int FlacTag::reload()
     bool last = false;
     bool seen[FieldPicture + 1] = {};
     bool frontCover = false;
+    std::vector<uint8_t> coverBlock; // the block the cover was read from
     while (!last && offset + 4 <= fileSize) {
         uint8_t header[4];
         if (reader.seek(offset) != offset || reader.read(header, 4) != 4) {
@@ -123,13 +124,13 @@ int FlacTag::reload()
                     // The earlier picture was not the front cover: it stays a picture block.
                     for (int i = 0; i < items_.count(); ++i) {
                         if (items_.getItem(i).field == FieldPicture) {
-                            keptPictures_.insert(keptPictures_.begin(), buildPictureBlock(items_.getItem(i).data,
-                                                                                          size_t(items_.getItem(i).length)));
                             items_.removeAt(i);
                             break;
                         }
                     }
+                    keptPictures_.insert(keptPictures_.begin(), std::move(coverBlock));
                 }
+                coverBlock = body;
                 items_.addBinary(SlotFlac, FieldPicture, static_cast<int>(image.size()), image.data());
                 seen[FieldPicture] = true;
                 frontCover = isFront;

@@ -1,0 +1,232 @@
+#!/usr/bin/python3
+"""Independent reader and fixture maker for the audio-tag tests (mutagen and ffprobe).
+
+  tagcheck.py read FILE       prints the file's tags as JSON (normalised field names)
+  tagcheck.py enrich FILE     adds tags the library does not model, and pictures
+  tagcheck.py make-ape FILE   writes a small Monkey's Audio file with an APE tag
+"""
+import base64
+import hashlib
+import json
+import struct
+import subprocess
+import sys
+
+import mutagen
+from mutagen import apev2, asf, flac, id3, mp4, oggvorbis
+from mutagen.flac import Picture
+
+
+def sha(data):
+    return hashlib.sha1(bytes(data)).hexdigest()
+
+
+def first(value):
+    if isinstance(value, list):
+        value = value[0] if value else None
+    if value is None:
+        return None
+    if hasattr(value, "text"):
+        return str(value.text[0]) if value.text else ""
+    if hasattr(value, "value"):
+        return str(value.value)
+    return str(value)
+
+
+def read_id3(path):
+    tags = id3.ID3(path)
+    out = {}
+    names = {"title": "TIT2", "artist": "TPE1", "album": "TALB", "genre": "TCON", "year": "TDRC",
+             "track": "TRCK", "copyright": "TCOP", "albumartist": "TPE2", "composer": "TCOM", "disc": "TPOS"}
+    for key, frame in names.items():
+        if frame in tags:
+            out[key] = str(tags[frame].text[0])
+    lyrics = tags.getall("USLT")
+    if lyrics:
+        out["lyrics"] = str(lyrics[0].text)
+    comments = tags.getall("COMM")
+    if comments:
+        out["comment"] = str(comments[0].text[0])
+    pictures = tags.getall("APIC")
+    if pictures:
+        out["cover"] = sha(pictures[0].data)
+    out["pictures"] = len(pictures)
+    out["extra"] = sorted(k for k in tags.keys() if k.startswith(("TXXX", "PRIV", "TIT1", "TSSE")))
+    out["version"] = tags.version[1]
+    out["padding"] = tags.size
+    return out
+
+
+def read_vorbis(comments, pictures):
+    out = {}
+    names = {"title": "title", "artist": "artist", "album": "album", "genre": "genre", "year": "date",
+             "track": "tracknumber", "comment": "comment", "copyright": "copyright", "lyrics": "lyrics"}
+    for key, name in names.items():
+        if name in comments:
+            out[key] = comments[name][0]
+    if pictures:
+        out["cover"] = sha(pictures[0].data)
+    out["pictures"] = len(pictures)
+    out["extra"] = sorted(k.lower() for k in comments.keys() if k.lower() in ("albumartist", "lyricist", "mood"))
+    return out
+
+
+def read(path):
+    lower = path.lower()
+    if lower.endswith(".wav"):
+        probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format_tags", "-of", "json", path],
+                               capture_output=True, text=True, check=True)
+        tags = {k.lower(): v for k, v in json.loads(probe.stdout).get("format", {}).get("tags", {}).items()}
+        names = {"title": "title", "artist": "artist", "album": "album", "genre": "genre", "year": "date",
+                 "track": "track", "comment": "comment", "copyright": "copyright"}
+        out = {key: tags[name] for key, name in names.items() if name in tags}
+        out["extra"] = sorted(k for k in tags if k == "encoder")
+        return out
+    if lower.endswith((".mp3", ".aac")):
+        return read_id3(path)
+    if lower.endswith(".ape"):
+        from mutagen.monkeysaudio import MonkeysAudio
+        MonkeysAudio(path)  # the stream header must still parse
+        try:
+            tags = apev2.APEv2(path)
+        except apev2.APENoHeaderError:
+            return {}
+        out = {}
+        for key, name in {"title": "Title", "artist": "Artist", "album": "Album", "genre": "Genre",
+                          "year": "Year", "track": "Track", "comment": "Comment", "copyright": "Copyright",
+                          "lyrics": "Lyrics"}.items():
+            if name in tags:
+                out[key] = str(tags[name])
+        if "Cover Art (Front)" in tags:
+            value = tags["Cover Art (Front)"].value
+            out["cover"] = sha(value[value.index(b"\0") + 1:])
+        out["extra"] = sorted(k.lower() for k in tags.keys() if k.lower() in ("mood", "cover art (back)"))
+        return out
+    if lower.endswith(".flac"):
+        f = flac.FLAC(path)
+        out = read_vorbis(f.tags or {}, f.pictures)
+        out["padding"] = sum(b.length for b in f.metadata_blocks if b.code == 1)
+        return out
+    if lower.endswith(".ogg"):
+        f = oggvorbis.OggVorbis(path)
+        pictures = [Picture(base64.b64decode(v)) for v in f.tags.get("metadata_block_picture", [])]
+        return read_vorbis(f.tags, pictures)
+    if lower.endswith(".m4a"):
+        f = mp4.MP4(path)
+        tags = f.tags or {}
+        out = {}
+        for key, name in {"title": "\xa9nam", "artist": "\xa9ART", "album": "\xa9alb", "genre": "\xa9gen",
+                          "year": "\xa9day", "comment": "\xa9cmt", "copyright": "\xa9cpy", "lyrics": "\xa9lyr",
+                          "albumartist": "aART", "composer": "\xa9wrt", "grouping": "\xa9grp"}.items():
+            if name in tags:
+                out[key] = str(tags[name][0])
+        if "trkn" in tags:
+            n, t = tags["trkn"][0]
+            out["track"] = "%d/%d" % (n, t) if t else str(n)
+        if "disk" in tags:
+            n, t = tags["disk"][0]
+            out["disc"] = "%d/%d" % (n, t) if t else str(n)
+        if "covr" in tags:
+            out["cover"] = sha(tags["covr"][0])
+            out["pictures"] = len(tags["covr"])
+        out["extra"] = sorted(k for k in tags.keys() if k.startswith("----"))
+        return out
+    if lower.endswith(".wma"):
+        f = asf.ASF(path)
+        tags = f.tags
+        out = {}
+        for key, name in {"title": "Title", "artist": "Author", "album": "WM/AlbumTitle", "genre": "WM/Genre",
+                          "year": "WM/Year", "track": "WM/TrackNumber", "comment": "Description",
+                          "copyright": "Copyright", "lyrics": "WM/Lyrics"}.items():
+            if name in tags:
+                out[key] = first(tags[name])
+        if "WM/Picture" in tags:
+            raw = tags["WM/Picture"][0].value
+            # type, length, MIME and description (UTF-16, zero-terminated), data
+            length = struct.unpack_from("<I", raw, 1)[0]
+            out["cover"] = sha(raw[len(raw) - length:])
+            out["pictures"] = len(tags["WM/Picture"])
+        out["extra"] = sorted(k for k in tags.keys() if k in ("WM/Mood", "WM/EncodingTime", "MyLibraryAttribute"))
+        return out
+    raise SystemExit("unknown type: " + path)
+
+
+def picture(data, kind=3):
+    p = Picture()
+    p.type = kind
+    p.mime = "image/png"
+    p.data = data
+    return p
+
+
+def enrich(path):
+    lower = path.lower()
+    back = b"\x89PNG\r\n\x1a\n" + b"back-cover" * 50
+    front = b"\x89PNG\r\n\x1a\n" + b"front-cover" * 50
+    if lower.endswith((".mp3", ".aac")):
+        try:
+            tags = id3.ID3(path)
+        except id3.ID3NoHeaderError:
+            tags = id3.ID3()
+        tags.add(id3.TXXX(encoding=3, desc="MOOD", text=["calm"]))
+        tags.add(id3.PRIV(owner="calvorine.test", data=b"\x00\x01\x02"))
+        tags.add(id3.TIT1(encoding=3, text=["content group"]))
+        tags.add(id3.APIC(encoding=3, mime="image/png", type=3, desc="front", data=front))
+        tags.add(id3.APIC(encoding=3, mime="image/png", type=4, desc="back", data=back))
+        tags.add(id3.TIT2(encoding=3, text=["old title"]))
+        tags.save(path, v2_version=3, padding=lambda info: 4096)
+    elif lower.endswith(".flac"):
+        f = flac.FLAC(path)
+        f["ALBUMARTIST"] = "Someone"
+        f["LYRICIST"] = "A Writer"
+        f["TITLE"] = "old title"
+        f.add_picture(picture(front, 3))
+        f.add_picture(picture(back, 4))
+        f.save()
+    elif lower.endswith(".ogg"):
+        f = oggvorbis.OggVorbis(path)
+        f["ALBUMARTIST"] = "Someone"
+        f["LYRICIST"] = "A Writer"
+        f["TITLE"] = "old title"
+        f.save()
+    elif lower.endswith(".m4a"):
+        f = mp4.MP4(path)
+        f["----:com.apple.iTunes:MOOD"] = [mp4.MP4FreeForm(b"calm")]
+        f["\xa9nam"] = ["old title"]
+        f.save()
+    elif lower.endswith(".wma"):
+        f = asf.ASF(path)
+        f["WM/Mood"] = ["calm"]
+        f["Title"] = ["old title"]
+        value = struct.pack("<BI", 4, len(back)) + "image/png\0".encode("utf-16-le") + "\0".encode("utf-16-le") + back
+        f["WM/Picture"] = [asf.ASFByteArrayAttribute(value)]
+        f.save()
+    elif lower.endswith(".ape"):
+        try:
+            tags = apev2.APEv2(path)
+        except apev2.APENoHeaderError:
+            tags = apev2.APEv2()
+        tags["Mood"] = "calm"
+        tags["Title"] = "old title"
+        tags["Cover Art (Front)"] = apev2.APEValue(b"front.png\0" + front, apev2.BINARY)
+        tags["Cover Art (Back)"] = apev2.APEValue(b"back.png\0" + back, apev2.BINARY)
+        tags.save(path)
+
+
+def make_ape(path):
+    # Monkey's Audio 3.99 layout: descriptor (52 bytes), header (24 bytes), then frames.
+    descriptor = b"MAC " + struct.pack("<HH", 3990, 0) + struct.pack("<IIIIIII", 52, 24, 0, 0, 4096, 0, 0) + \
+        b"\0" * 16
+    header = struct.pack("<HHIIIHHI", 2000, 0, 73728, 1000, 1, 16, 2, 44100)
+    with open(path, "wb") as f:
+        f.write(descriptor + header + bytes(range(256)) * 16)
+
+
+if __name__ == "__main__":
+    command, target = sys.argv[1], sys.argv[2]
+    if command == "read":
+        print(json.dumps(read(target), ensure_ascii=False))
+    elif command == "enrich":
+        enrich(target)
+    elif command == "make-ape":
+        make_ape(target)

@@ -1,0 +1,416 @@
+// Writing tags into real files of every format, checked with independent readers and
+// decoders: fields and cover read back, audio untouched, streams still valid, what the
+// library does not model kept, growth past the padding and back, and failed writes.
+#include "tagtestsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace calvorine::tags;
+using namespace tagtest;
+
+namespace {
+
+// Which fields each format stores (the rest are dropped on save, by design).
+QList<int> storedFields(const QString& format)
+{
+    if (format == "wav") {
+        return {0, 1, 2, 3, 4, 5, 6, 7};
+    }
+    if (format == "mp3" || format == "aac") {
+        return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13};
+    }
+    if (format == "m4a") {
+        return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    }
+    return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+}
+
+const char* independentName(int field)
+{
+    static const char* const names[] = {"title", "artist", "album", "genre", "year", "track", "comment",
+                                        "copyright", "lyrics", "cover", "albumartist", "composer", "grouping", "disc"};
+    return field >= 0 && field < 14 ? names[field] : "";
+}
+
+QMap<int, QString> sampleFields(const QString& format, const QString& tag)
+{
+    // Windows-1252 formats keep Latin-1 text; the others get an emoji as well.
+    // (ffprobe reads RIFF INFO as UTF-8, so its Windows-1252 text is checked byte-wise.)
+    const QString accent = format == "wav" ? QString(" ete (c)")
+                                           : QString::fromUtf8(" \xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xB5 \xE2\x9C\x93");
+    QMap<int, QString> fields;
+    fields[FieldTitle] = "Title " + tag + accent;
+    fields[FieldArtist] = "Artist " + tag;
+    fields[FieldAlbum] = "Album " + tag;
+    fields[FieldGenre] = "Rock";
+    fields[FieldYear] = "2024";
+    fields[FieldTrack] = "3/12";
+    fields[FieldComment] = "Comment " + tag + accent;
+    fields[FieldCopyright] = "Copyright " + tag;
+    fields[FieldLyrics] = "Lyrics line one\nline two " + tag;
+    fields[FieldAlbumArtist] = "Album Artist " + tag;
+    fields[FieldComposer] = "Composer " + tag;
+    fields[FieldGrouping] = "Grouping " + tag;
+    fields[FieldDisc] = "1/2";
+    return fields;
+}
+
+QByteArray bigCover(int bytes)
+{
+    QByteArray cover("\x89PNG\r\n\x1a\n", 8);
+    quint32 state = 12345;
+    while (cover.size() < bytes) {
+        state = state * 1103515245u + 12345u;
+        cover.append(char(state >> 16));
+    }
+    return cover;
+}
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+QStringList directoryEntries(const QString& directory)
+{
+    return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TagFilesTest : public QObject {
+    Q_OBJECT
+
+private:
+    // The stream is still valid for its own checker (ogginfo, flac -t).
+    static void verifyStreamValid(const QString& path)
+    {
+        QByteArray output;
+        QByteArray errors;
+        if (path.endsWith(".ogg")) {
+            QCOMPARE(run("ogginfo", {path}, &output, &errors), 0);
+            QVERIFY2(!output.contains("WARNING") && !output.contains("ERROR"), output.constData());
+        } else if (path.endsWith(".flac")) {
+            QVERIFY2(run("flac", {"-t", "-s", path}, &output, &errors) == 0, errors.constData());
+        }
+    }
+
+    // Our reader and the independent one both see the fields that were written.
+    static void verifyFields(const QString& path, const QString& format, const QMap<int, QString>& fields,
+                             const QByteArray& cover)
+    {
+        const QMap<int, QString> ours = readTags(path);
+        const QJsonObject theirs = independentTags(path);
+        for (int field : storedFields(format)) {
+            const QString expected = field == FieldPicture ? QString::fromLatin1(sha1Hex(cover)) : fields.value(field);
+            QCOMPARE(ours.value(field), expected);
+            const char* name = independentName(field);
+            if (format == "wav" && field == FieldTrack) {
+                continue; // ffprobe does not show the RIFF track
+            }
+            if ((format == "mp3" || format == "aac") && field == FieldLyrics) {
+                QCOMPARE(theirs.value(name).toString(), expected);
+                continue;
+            }
+            QVERIFY2(theirs.contains(name), name);
+            QCOMPARE(theirs.value(name).toString(), expected);
+        }
+    }
+
+private slots:
+    void writesFieldsAndCover_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char* format : {"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}) {
+            QTest::newRow(format) << QString(format);
+        }
+    }
+
+    // The program's way of writing, then growing past the padding and shrinking again,
+    // with the audio and the unmodelled tags checked after every write.
+    void writesFieldsAndCover()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath("fixture." + format);
+        QVERIFY(makeFixture(path));
+        if (format != "wav") {
+            QVERIFY(enrichFixture(path));
+        }
+        const QByteArray digest = audioDigest(path);
+        QVERIFY(!digest.isEmpty());
+        const QJsonArray extrasBefore = independentTags(path).value("extra").toArray();
+        const QByteArray cover = makeCover(dir.path());
+        QVERIFY(!cover.isEmpty());
+
+        int type = -2;
+        readTags(path, &type);
+        QCOMPARE(type, QStringList({"wav", "wma", "mp3", "aac", "m4a", "ogg", "ape", "flac"}).indexOf(format));
+
+        // 1. All fields and a small cover.
+        QMap<int, QString> fields = sampleFields(format, "one");
+        QCOMPARE(writeTags(path, fields, format == "wav" ? QByteArray() : cover), 0);
+        verifyFields(path, format, fields, cover);
+        QCOMPARE(audioDigest(path), digest);
+        verifyStreamValid(path);
+        const QJsonObject after = independentTags(path);
+        QCOMPARE(after.value("extra").toArray(), extrasBefore);
+        if (format == "mp3" || format == "flac") {
+            QCOMPARE(after.value("pictures").toInt(), 2); // the back cover stays
+        }
+        if (format == "ogg" || format == "flac") {
+            QCOMPARE(after.value("lyrics").toString(), fields[FieldLyrics]); // "LYRICS", not "LYRICIST"
+        }
+        const qint64 smallSize = QFileInfo(path).size();
+
+        // 2. Grow well past any padding.
+        QMap<int, QString> grown = sampleFields(format, "two");
+        QByteArray largeCover = bigCover(300 * 1024);
+        if (format == "wav") {
+            grown[FieldComment] = QString(200 * 1024, QChar('c'));
+            largeCover.clear();
+        }
+        QCOMPARE(writeTags(path, grown, largeCover), 0);
+        verifyFields(path, format, grown, largeCover);
+        QCOMPARE(audioDigest(path), digest);
+        verifyStreamValid(path);
+        QCOMPARE(independentTags(path).value("extra").toArray(), extrasBefore);
+        const qint64 largeSize = QFileInfo(path).size();
+        QVERIFY(largeSize > smallSize + 190 * 1024);
+
+        // 3. Shrink back.
+        QCOMPARE(writeTags(path, fields, format == "wav" ? QByteArray() : cover), 0);
+        verifyFields(path, format, fields, cover);
+        QCOMPARE(audioDigest(path), digest);
+        verifyStreamValid(path);
+        QCOMPARE(independentTags(path).value("extra").toArray(), extrasBefore);
+        QVERIFY(QFileInfo(path).size() < largeSize - 190 * 1024);
+
+        if (format == "wav") {
+            // RIFF INFO text is Windows-1252.
+            QMap<int, QString> latin = fields;
+            latin[FieldTitle] = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA9 \xE2\x82\xAC");
+            QCOMPARE(writeTags(path, latin, {}), 0);
+            QVERIFY(readFile(path).contains("INAM\x0A\x00\x00\x00" "Caf\xE9 \xA9 \x80\x00\x00"));
+            QCOMPARE(readTags(path).value(FieldTitle), latin[FieldTitle]);
+        }
+
+        // 4. Nothing is left beside the file.
+        QCOMPARE(directoryEntries(dir.path()), QStringList({"cover.jpg", QFileInfo(path).fileName()}));
+    }
+
+    // Tags that fit the padding are written in place; the file itself is not replaced.
+    void writesInPlaceWhenTagsFit_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char* format : {"mp3", "flac", "m4a"}) {
+            QTest::newRow(format) << QString(format);
+        }
+    }
+
+    void writesInPlaceWhenTagsFit()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture." + format);
+        QVERIFY(makeFixture(path));
+        const QByteArray cover = makeCover(dir.path());
+        QCOMPARE(writeTags(path, sampleFields(format, "one"), cover), 0);
+        const ino_t inode = inodeOf(path);
+        const qint64 size = QFileInfo(path).size();
+        QCOMPARE(writeTags(path, sampleFields(format, "two"), cover), 0);
+        QCOMPARE(inodeOf(path), inode);
+        QCOMPARE(QFileInfo(path).size(), size);
+        verifyFields(path, format, sampleFields(format, "two"), cover);
+        verifyStreamValid(path);
+    }
+
+    void failedWriteLeavesFileIntact_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<qint64>("budget");
+        for (const char* format : {"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}) {
+            for (qint64 budget : {0, 1000, 60000}) {
+                QTest::newRow(qPrintable(QString("%1 after %2 bytes").arg(format).arg(budget))) << QString(format)
+                                                                                              << budget;
+            }
+        }
+    }
+
+    // The file system (here a stream) fails partway through a rewrite: save reports it
+    // and the original bytes stay as they were, with no scratch file left behind.
+    void failedWriteLeavesFileIntact()
+    {
+        QFETCH(QString, format);
+        QFETCH(qint64, budget);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture." + format);
+        QVERIFY(makeFixture(path));
+        const QByteArray original = readFile(path);
+        QMap<int, QString> fields = sampleFields(format, "big");
+        fields[FieldComment] = QString(30 * 1024, QChar('x')); // forces a rewrite everywhere
+        {
+            PosixFileStream file(QFile::encodeName(path).toStdString());
+            QVERIFY(file.isOpen());
+            FailingStream failing(&file, budget, false);
+            QVERIFY(writeTags(&failing, fields, format == "wav" ? QByteArray() : bigCover(100 * 1024)) < 0);
+            QVERIFY(failing.failures() > 0);
+        }
+        QCOMPARE(readFile(path), original);
+        QCOMPARE(directoryEntries(dir.path()), QStringList({QFileInfo(path).fileName()}));
+    }
+
+    // A write in place that fails once is undone from the bytes it replaced.
+    void failedInPlaceWriteIsUndone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.mp3");
+        QVERIFY(makeFixture(path));
+        const QByteArray cover = makeCover(dir.path());
+        QCOMPARE(writeTags(path, sampleFields("mp3", "one"), cover), 0);
+        const QByteArray original = readFile(path);
+        {
+            PosixFileStream file(QFile::encodeName(path).toStdString());
+            FailingStream failing(&file, 100, true);
+            QVERIFY(writeTags(&failing, sampleFields("mp3", "two"), cover) < 0);
+            QCOMPARE(failing.failures(), 1);
+        }
+        QCOMPARE(readFile(path), original);
+    }
+
+    // What a format cannot store is refused and the file left alone.
+    void refusesWhatAFormatCannotStore_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("flac cover of 16 MiB") << "flac" << int(FieldPicture) << 16 * 1024 * 1024;
+        QTest::newRow("ape tag over 16 MiB") << "ape" << int(FieldPicture) << 17 * 1024 * 1024;
+        QTest::newRow("asf title over 32K characters") << "wma" << int(FieldTitle) << 40000;
+    }
+
+    void refusesWhatAFormatCannotStore()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, field);
+        QFETCH(int, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture." + format);
+        QVERIFY(makeFixture(path));
+        const QByteArray original = readFile(path);
+        QMap<int, QString> fields;
+        QByteArray cover;
+        if (field == FieldPicture) {
+            cover = bigCover(bytes);
+        } else {
+            fields[field] = QString(bytes, QChar('t'));
+        }
+        QVERIFY(writeTags(path, fields, cover) < 0);
+        QCOMPARE(readFile(path), original);
+    }
+
+    // A streamed WAVE file says 0xFFFFFFFF for its size: the INFO chunk goes at the real
+    // end of the data and the size becomes true.
+    void wavWithStreamedSizeGetsInfoAtItsEnd()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.wav");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        QByteArray bytes = readFile(path);
+        bytes.replace(4, 4, QByteArray(4, '\xFF'));
+        QVERIFY(writeFile(path, bytes));
+        QMap<int, QString> fields = sampleFields("wav", "one");
+        QCOMPARE(writeTags(path, fields, {}), 0);
+        bytes = readFile(path);
+        const quint32 riffSize = quint8(bytes[4]) | (quint8(bytes[5]) << 8) | (quint8(bytes[6]) << 16) |
+                                 (quint32(quint8(bytes[7])) << 24);
+        QCOMPARE(qint64(riffSize), qint64(bytes.size()) - 8);
+        QCOMPARE(audioDigest(path), digest);
+        verifyFields(path, "wav", fields, {});
+    }
+
+    // A FLAC stream whose last metadata block lacks the last-block flag keeps its audio.
+    void flacWithoutLastBlockFlagKeepsAudio()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.flac");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        QByteArray bytes = readFile(path);
+        int at = 4;
+        while (true) {
+            const int length = (quint8(bytes[at + 1]) << 16) | (quint8(bytes[at + 2]) << 8) | quint8(bytes[at + 3]);
+            if (quint8(bytes[at]) & 0x80) {
+                bytes[at] = char(quint8(bytes[at]) & 0x7F);
+                break;
+            }
+            at += 4 + length;
+        }
+        QVERIFY(writeFile(path, bytes));
+        QCOMPARE(writeTags(path, sampleFields("flac", "one"), makeCover(dir.path())), 0);
+        QCOMPARE(audioDigest(path), digest);
+        verifyStreamValid(path);
+    }
+
+    // The item list's handler atom has the size its fields take.
+    void mp4HandlerAtomSizeMatchesFields()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.m4a");
+        QVERIFY(makeFixture(path));
+        QCOMPARE(writeTags(path, sampleFields("m4a", "one"), {}), 0);
+        const QByteArray bytes = readFile(path);
+        const int at = bytes.indexOf(QByteArray("hdlr\0\0\0\0\0\0\0\0mdirappl", 20));
+        QVERIFY(at > 4);
+        const int size = (quint8(bytes[at - 4]) << 24) | (quint8(bytes[at - 3]) << 16) | (quint8(bytes[at - 2]) << 8) |
+                         quint8(bytes[at - 1]);
+        QCOMPARE(size, 34);
+        // The item list starts right behind it.
+        QCOMPARE(bytes.mid(at - 4 + size + 4, 4), QByteArray("ilst"));
+    }
+
+    // Fragments point at absolute offsets: moving them is refused, the file left alone.
+    void fragmentedMp4IsRefusedRatherThanBroken()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.m4a");
+        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-movflags",
+                               "frag_keyframe+empty_moov", "-frag_duration", "200000", path}) == 0);
+        const QByteArray original = readFile(path);
+        QVERIFY(original.contains("moof"));
+        QVERIFY(writeTags(path, sampleFields("m4a", "one"), bigCover(10000)) < 0);
+        QCOMPARE(readFile(path), original);
+    }
+
+    // A file that is not what its extension says is typed by its contents.
+    void typesByContentWhenTheExtensionLies()
+    {
+        QTemporaryDir dir;
+        const QString wav = dir.filePath("fixture.wav");
+        QVERIFY(makeFixture(wav));
+        const QString named = dir.filePath("really a wave.MP3");
+        QVERIFY(QFile::copy(wav, named));
+        int type = -2;
+        readTags(named, &type);
+        QCOMPARE(type, int(FileWav));
+        const QString garbage = dir.filePath("noise.mp3");
+        QVERIFY(writeFile(garbage, bigCover(5000)));
+        IAudioTagFile* file = createAudioTagFile();
+        const std::u16string name = utf16Path(garbage);
+        QCOMPARE(file->open(name.c_str()), -1);
+        QCOMPARE(file->itemCount(), -1);
+        releaseAudioTagFile(file);
+    }
+};
+
+QTEST_GUILESS_MAIN(TagFilesTest)
+#include "tst_tagfiles.moc"
