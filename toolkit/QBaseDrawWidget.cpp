@@ -13,12 +13,17 @@
 
 namespace {
 
-QScreen* screenOf(const QRect& globalRect) {
-    QScreen* screen = QGuiApplication::screenAt(globalRect.center());
-    if (screen == nullptr) {
-        screen = QGuiApplication::screenAt(globalRect.topLeft());
+QRect screenArea(const QRect& globalRect, bool available) {
+    QVector<QRect> areas;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        areas.append(available ? screen->availableGeometry() : screen->geometry());
     }
-    return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    QRect fallback;
+    if (primary != nullptr) {
+        fallback = available ? primary->availableGeometry() : primary->geometry();
+    }
+    return QBaseDrawWidget::areaHolding(globalRect, areas, fallback);
 }
 
 int primaryAvailableHeight() {
@@ -171,13 +176,34 @@ void QBaseDrawWidget::setTitle(const QString& title) {
     }
 }
 
+QRect QBaseDrawWidget::areaHolding(const QRect& windowRect, const QVector<QRect>& areas, const QRect& fallback) {
+    for (const QRect& area : areas) {
+        if (area.contains(windowRect.center())) {
+            return area;
+        }
+    }
+    QRect best = fallback;
+    int bestOverlap = 0;
+    for (const QRect& area : areas) {
+        const QRect overlap = area.intersected(windowRect);
+        const int size = overlap.isEmpty() ? 0 : overlap.width() * overlap.height();
+        if (size > bestOverlap) {
+            bestOverlap = size;
+            best = area;
+        }
+    }
+    return best;
+}
+
 QPoint QBaseDrawWidget::centredPosition(const QRect& reference, const QSize& size) {
+    return centredPosition(reference, size, screenArea(reference, false));
+}
+
+QPoint QBaseDrawWidget::centredPosition(const QRect& reference, const QSize& size, const QRect& area) {
     int x = reference.left() + (reference.width() - size.width()) / 2;
     int y = reference.top() + (reference.height() - size.height()) / 2;
     // Screens left of or above the primary one have negative coordinates: the guard
     // against landing off-screen is relative to the screen that holds the reference.
-    QScreen* screen = screenOf(reference);
-    const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 0, 0);
     if (x <= area.left()) {
         x = area.left() + 50;
     }
@@ -360,9 +386,9 @@ void QBaseDrawWidget::toggleMaximize() {
     if (!d->maximized) {
         d->normalGeometry = d->owner->geometry();
         // The window's own screen, not the whole virtual desktop.
-        QScreen* screen = screenOf(d->owner->frameGeometry());
-        if (screen != nullptr) {
-            d->owner->setGeometry(screen->availableGeometry());
+        const QRect area = screenArea(d->owner->frameGeometry(), true);
+        if (!area.isEmpty()) {
+            d->owner->setGeometry(area);
         }
     } else {
         d->owner->setGeometry(d->normalGeometry);

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QVector>
 
 class QFocusEvent;
 class QMouseEvent;
@@ -82,9 +83,15 @@ public:
     void focusOut(QFocusEvent* event);
     void paintBackground(QPaintEvent* event);
 
-    // Where `widget` of the given size lands when centred on `reference` (global
+    // Where a widget of the given size lands when centred on `reference` (global
     // coordinates), kept on the screen that holds `reference`.
     static QPoint centredPosition(const QRect& reference, const QSize& size);
+    // The same against an explicit screen area: a coordinate at or before the area's
+    // left or top edge becomes 50 pixels inside it.
+    static QPoint centredPosition(const QRect& reference, const QSize& size, const QRect& screenArea);
+    // Of the areas (one per screen), the one that holds the centre of `windowRect`, else
+    // the one it overlaps most, else `fallback`.
+    static QRect areaHolding(const QRect& windowRect, const QVector<QRect>& areas, const QRect& fallback);
 
     // Lays out the window's children after every show and resize; empty here.
     virtual void relayout();

@@ -29,6 +29,7 @@ public:
     void press(QWidget* owner, bool up);
     void release(QWidget* owner);
     int tick(int timerId);
+    int timerId() const { return m_timer; }
 
     QRZBaseButton* up = nullptr;
     QRZBaseButton* down = nullptr;
