@@ -231,6 +231,22 @@ void QRZComboBox::createPopupList() {
     d->list = new QListWidget(this);
     setModel(d->list->model());
     setView(d->list);
+    connect(d->list->model(), SIGNAL(rowsAboutToBeRemoved(QModelIndex, int, int)), this,
+            SLOT(popupRowsAboutToBeRemoved(QModelIndex, int, int)));
+}
+
+void QRZComboBox::popupRowsAboutToBeRemoved(const QModelIndex&, int first, int last) {
+    // The view drops its index widgets first, so the rows are found among its children.
+    const auto rows = d->list->viewport()->findChildren<QRZComboBoxItem*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QRZComboBoxItem* row : rows) {
+        if (!row->listItem())
+            continue;
+        const int index = d->list->row(row->listItem());
+        if (index >= first && index <= last) {
+            rowRemoved(row);
+            row->clearListItem();
+        }
+    }
 }
 
 bool QRZComboBox::setFrameImage(const QString& path) {
@@ -548,8 +564,10 @@ void QRZComboBox::removeItem(int index) {
         return;
     QListWidgetItem* item = d->list->item(index);
     QRZComboBoxItem* row = rowWidget(index);
-    if (row)
+    if (row) {
         rowRemoved(row);
+        row->clearListItem();
+    }
     d->list->removeItemWidget(item);
     delete d->list->takeItem(index);
 }

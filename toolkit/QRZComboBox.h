@@ -40,7 +40,9 @@ public:
     QRZComboBoxItem(QWidget* parent, QListWidgetItem* item);
     ~QRZComboBoxItem() override;
 
+    // Null once the row has left the list (its widget may live on until deleted later).
     QListWidgetItem* listItem() const { return m_item; }
+    void clearListItem() { m_item = nullptr; }
     void setStyle(const StyleRecord& record);
     const StyleRecord& styleRecord() const { return m_style; }
     void setRowTextColors(const QColor& normal, const QColor& hover, const QColor& pressed, const QColor& disabled);
@@ -115,6 +117,7 @@ public:
     void setItemWidgetPos(int x, int y);
     void setItemSize(int x, int y);
 
+    using QComboBox::addItem;
     void addItem(const QString& text, const QVariant& userData = QVariant());
     void addItems(const QStringList& texts);
     void insertRow(int index, const QImage* image, const QString& text, const QVariant& userData = QVariant());
@@ -162,6 +165,11 @@ protected:
     void restyleLineEdit(QWidget* edit);
     void replaceRule(const QString& lead, const QString& ending, const QString& rule);
     int rowIndexOf(const QWidget* rowChild) const;
+
+private slots:
+    // Rows removed by other paths than removeItem (clear, the model) still get rowRemoved
+    // while their widgets exist.
+    void popupRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
 
 private:
     void createPopupList();

@@ -213,6 +213,15 @@ void TestItemComboBox::removeAndRename() {
     combo.setItemText(1, "see");
     QCOMPARE(combo.checkedText(), QString("see"));
     QCOMPARE(combo.itemText(1), QString("see"));
+
+    // Clearing drops the rows' boxes as well; new rows start afresh.
+    combo.clear();
+    QCOMPARE(combo.checkedText(), QString());
+    QCOMPARE(combo.itemButton(0), nullptr);
+    combo.addItems({"x", "y"});
+    combo.setItemChecked(1, true);
+    QCOMPARE(combo.checkedText(), QString("y"));
+    QCOMPARE(combo.shownText(), QString("y"));
 }
 
 void TestItemComboBox::multipleSelectionText() {
