@@ -230,6 +230,7 @@ private slots:
 
         // A fresh configuration (no check yet) with an update waiting: the user is told.
         win_sparkle_cleanup();
+        m_folders.reset(); // first, so the next one saves the original environment
         m_folders = std::make_unique<PrivateUserFolders>();
         setUp();
         QTest::qWait(100);
