@@ -313,7 +313,7 @@ std::u16string parseGenreText(const std::u16string& text)
 {
     std::u16string out;
     auto insertName = [&out](const char* name) {
-        if (!out.empty()) {
+        if (!out.empty() && out.back() != u' ') {
             out.push_back(u' ');
         }
         for (const char* p = name; *p; ++p) {

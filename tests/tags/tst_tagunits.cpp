@@ -1,18 +1,425 @@
-// The library's own pieces through in-memory streams: range replacement, buffered
-// reading, text conversions and genres, and hostile sizes in every parser.
+// The library's pieces through in-memory streams: range replacement and buffered
+// reading, text and genres, the exact bytes each tag writes, and hostile sizes.
 #include "tagtestsupport.h"
 
+#include "tags/apetag.h"
+#include "tags/id3v1tag.h"
+#include "tags/id3v2tag.h"
+#include "tags/mp4tag.h"
+#include "tags/riffinfotag.h"
 #include "tags/tagitems.h"
+#include "tags/vorbiscomments.h"
 
 #include <QtTest>
 
 using namespace calvorine::tags;
 
+namespace {
+
+std::vector<uint8_t> bytesOf(const QByteArray& data)
+{
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+QByteArray toQByteArray(const std::vector<uint8_t>& data)
+{
+    return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<int>(data.size()));
+}
+
+QString textOf(TagItemList& list, int field)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.getItem(i).field == field) {
+            const std::u16string text = list.text(i);
+            return QString::fromUtf16(text.data(), static_cast<int>(text.size()));
+        }
+    }
+    return QString();
+}
+
+void addText(TagItemList& list, int slot, int field, const QString& text)
+{
+    list.addItem(slot, field, TagValueText, text.size() * 2, text.utf16());
+}
+
+QByteArray pattern(int length)
+{
+    QByteArray data(length, '\0');
+    for (int i = 0; i < length; ++i) {
+        data[i] = char(i * 7 + i / 251);
+    }
+    return data;
+}
+
+// Counts reads that reach the stream under a buffer.
+class CountingStream : public MemoryStream {
+public:
+    using MemoryStream::MemoryStream;
+    int read(void* buffer, int count) override
+    {
+        ++reads;
+        return MemoryStream::read(buffer, count);
+    }
+    int reads = 0;
+};
+
+QByteArray syncSafe(quint32 v)
+{
+    QByteArray out(4, '\0');
+    out[0] = char((v >> 21) & 0x7F);
+    out[1] = char((v >> 14) & 0x7F);
+    out[2] = char((v >> 7) & 0x7F);
+    out[3] = char(v & 0x7F);
+    return out;
+}
+
+QByteArray be32(quint32 v)
+{
+    QByteArray out(4, '\0');
+    out[0] = char(v >> 24);
+    out[1] = char(v >> 16);
+    out[2] = char(v >> 8);
+    out[3] = char(v);
+    return out;
+}
+
+QByteArray id3Tag(int version, const QByteArray& frames)
+{
+    return QByteArray("ID3") + char(version) + QByteArray(2, '\0') + syncSafe(quint32(frames.size())) + frames;
+}
+
+} // namespace
+
 class TagUnitsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void placeholder() {}
+    // Resizing a range moves the tail correctly in both directions, over many chunks.
+    void replacesRangesOfAnyLength_data()
+    {
+        QTest::addColumn<int>("fileSize");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("oldLength");
+        QTest::addColumn<int>("newLength");
+        QTest::newRow("same length") << 1000 << 100 << 50 << 50;
+        QTest::newRow("grow, long tail") << 300000 << 10 << 20 << 70000;
+        QTest::newRow("shrink, long tail") << 300000 << 10 << 70000 << 20;
+        QTest::newRow("grow at the end") << 1000 << 900 << 100 << 500;
+        QTest::newRow("shrink at the end") << 1000 << 900 << 100 << 3;
+        QTest::newRow("insert at the end") << 1000 << 1000 << 0 << 128;
+        QTest::newRow("remove") << 5000 << 0 << 4000 << 0;
+    }
+
+    void replacesRangesOfAnyLength()
+    {
+        QFETCH(int, fileSize);
+        QFETCH(int, offset);
+        QFETCH(int, oldLength);
+        QFETCH(int, newLength);
+        const QByteArray original = pattern(fileSize);
+        const QByteArray replacement(newLength, 'R');
+        MemoryStream stream(bytesOf(original));
+        QCOMPARE(replaceFileRange(&stream, offset, oldLength, reinterpret_cast<const uint8_t*>(replacement.data()),
+                                  newLength),
+                 0);
+        QByteArray expected = original;
+        expected.replace(offset, oldLength, replacement);
+        QCOMPARE(toQByteArray(stream.bytes()), expected);
+    }
+
+    void refusesRangesPastTheEnd()
+    {
+        MemoryStream stream(bytesOf(pattern(100)));
+        const uint8_t data[4] = {1, 2, 3, 4};
+        QCOMPARE(replaceFileRange(&stream, 90, 20, data, 4), -1);
+        QCOMPARE(toQByteArray(stream.bytes()), pattern(100));
+        std::vector<ByteEdit> overlapping(2);
+        overlapping[0].offset = 10;
+        overlapping[0].oldLength = 10;
+        overlapping[1].offset = 15;
+        overlapping[1].oldLength = 10;
+        QCOMPARE(applyByteEdits(&stream, overlapping), -1);
+        QCOMPARE(toQByteArray(stream.bytes()), pattern(100));
+    }
+
+    // A seek back into what is buffered is served without reading again.
+    void bufferedSeekBackStaysInTheBuffer()
+    {
+        CountingStream inner(bytesOf(pattern(10000)));
+        BufferedReadStream reader(&inner);
+        uint8_t chunk[16];
+        QCOMPARE(reader.read(chunk, 16), 16);
+        QCOMPARE(reader.read(chunk, 16), 16);
+        const int readsBefore = inner.reads;
+        QCOMPARE(reader.seek(4), int64_t(4));
+        QCOMPARE(reader.read(chunk, 8), 8);
+        QCOMPARE(inner.reads, readsBefore);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(chunk), 8), pattern(10000).mid(4, 8));
+        QCOMPARE(reader.tell(), int64_t(12));
+        // Past the buffer the inner stream is asked, and big reads go straight through.
+        QCOMPARE(reader.seek(9000), int64_t(9000));
+        std::vector<uint8_t> large(900);
+        QCOMPARE(reader.read(large.data(), 900), 900);
+        QCOMPARE(toQByteArray(large), pattern(10000).mid(9000, 900));
+        QCOMPARE(reader.read(large.data(), 900), 100);
+    }
+
+    // Text enters as UTF-8 when it is valid (emoji included), else as Windows-1252.
+    void decodesTextByItsEncoding()
+    {
+        const uint8_t cafe[] = {'c', 'a', 'f', 0xE9};
+        QCOMPARE(QString::fromStdU16String(decodeTagText(TextDetect, cafe, 4)), QString::fromUtf8("caf\xC3\xA9"));
+        const QByteArray emoji = QByteArray("note \xF0\x9F\x8E\xB5");
+        const std::u16string decoded =
+            decodeTagText(TextDetect, reinterpret_cast<const uint8_t*>(emoji.data()), size_t(emoji.size()));
+        QCOMPARE(QString::fromStdU16String(decoded), QString::fromUtf8(emoji));
+        QCOMPARE(QByteArray::fromStdString(utf16ToUtf8(decoded)), emoji);
+        const uint8_t euro[] = {0x80, 0xA9, 0xAE};
+        QCOMPARE(QString::fromStdU16String(decodeTagText(TextAnsi, euro, 3)), QString::fromUtf8("\xE2\x82\xAC\xC2\xA9\xC2\xAE"));
+        QCOMPARE(QByteArray::fromStdString(utf16ToCp1252(u"\u20AC\u00E9\U0001F3B5")), QByteArray("\x80\xE9?"));
+    }
+
+    void keepsTextUpToItsTerminatorAndGrows()
+    {
+        TagItemList list;
+        const char16_t text[] = u"abc\0def";
+        QCOMPARE(list.addItem(0, FieldTitle, TagValueText, 14, text), 0);
+        QCOMPARE(list.getItem(0).length, 6);
+        QCOMPARE(list.addItem(0, FieldTitle, TagValueText, 0, text), -1);
+        for (int i = 0; i < 200; ++i) {
+            list.addNumber(0, i);
+        }
+        QCOMPARE(list.count(), 201);
+        QCOMPARE(QString::fromStdU16String(list.text(200)), QString("199"));
+    }
+
+    void rewritesGenreReferences_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("index") << "(17)" << "Rock";
+        QTest::newRow("index and text") << "(17)Live" << "Rock Live";
+        QTest::newRow("doubled parenthesis") << "((Demo" << "(Demo";
+        QTest::newRow("remix") << "(RX)" << "Remix";
+        QTest::newRow("cover after text") << "Live (CR)" << "Live Cover";
+        QTest::newRow("out of range") << "(200)" << "(200)";
+        QTest::newRow("plain") << "Jazz" << "Jazz";
+    }
+
+    void rewritesGenreReferences()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdU16String(parseGenreText(input.toStdU16String())), expected);
+        TagItemList list;
+        addText(list, 0, FieldGenre, input);
+        QCOMPARE(textOf(list, FieldGenre), expected);
+        QCOMPARE(genreIndexFromName(u"heavy metal"), 137);
+    }
+
+    // The ID3v1 block: the 1.1 track byte, the 28-byte comment, genre fallback.
+    void writesId3v1Blocks()
+    {
+        MemoryStream stream(bytesOf(QByteArray(50, 'a')));
+        int result = 0;
+        Id3v1Tag tag(&stream, result);
+        QCOMPARE(result, 0);
+        addText(tag.items(), 0, FieldComment, "abcd");
+        addText(tag.items(), 0, FieldTrack, "7");
+        addText(tag.items(), 0, FieldGenre, "No Such Genre");
+        addText(tag.items(), 0, FieldTitle, QString(40, QChar(0xE9)));
+        QCOMPARE(tag.save(), 0);
+        QByteArray block = toQByteArray(stream.bytes()).mid(50);
+        QCOMPARE(block.size(), 128);
+        QCOMPARE(block.left(3), QByteArray("TAG"));
+        QCOMPARE(block.mid(3, 30), QByteArray(30, '\xE9'));
+        QCOMPARE(block.mid(97, 28), QByteArray("abcd") + QByteArray(24, ' '));
+        QCOMPARE(int(block[125]), 0);
+        QCOMPARE(int(block[126]), 7);
+        QCOMPARE(int(quint8(block[127])), 12);
+
+        tag.items().clear();
+        addText(tag.items(), 0, FieldTrack, "300");
+        addText(tag.items(), 0, FieldComment, QString(30, 'c'));
+        QCOMPARE(tag.save(), 0);
+        block = toQByteArray(stream.bytes()).mid(50);
+        QCOMPARE(block.mid(97, 30), QByteArray(30, 'c'));
+        QCOMPARE(tag.reload(), 0);
+        QCOMPARE(textOf(tag.items(), FieldTrack), QString());
+
+        tag.items().clear();
+        QCOMPARE(tag.save(), 0);
+        QCOMPARE(int(stream.bytes().size()), 50);
+        QCOMPARE(tag.save(), 1);
+    }
+
+    // ID3v2 reading across versions, and what a save keeps and drops.
+    void readsAndWritesId3v2()
+    {
+        // 2.4: sync-safe frame sizes above 127, a comment with a descriptor, a private frame.
+        const QByteArray longTitle = QByteArray(200, 'T');
+        QByteArray frames = QByteArray("TIT2") + syncSafe(201) + QByteArray(2, '\0') + char(3) + longTitle;
+        frames += QByteArray("COMM") + syncSafe(13) + QByteArray(2, '\0') + char(0) + "engdesc" + char(0) + "text";
+        frames += QByteArray("PRIV") + syncSafe(5) + QByteArray(2, '\0') + QByteArray("own\0x", 5);
+        frames += QByteArray("TDRC") + syncSafe(5) + QByteArray(2, '\0') + char(0) + "2001";
+        const QByteArray audio = pattern(3000);
+        MemoryStream stream(bytesOf(id3Tag(4, frames + QByteArray(500, '\0')) + audio));
+        int result = 0;
+        Id3v2Tag tag(&stream, result);
+        QCOMPARE(textOf(tag.items(), FieldTitle), QString(longTitle));
+        QCOMPARE(textOf(tag.items(), FieldComment), QString("text"));
+        QCOMPARE(textOf(tag.items(), FieldYear), QString("2001"));
+
+        addText(tag.items(), 1, FieldGrouping, "group");
+        QCOMPARE(tag.save(), 0);
+        QByteArray file = toQByteArray(stream.bytes());
+        QVERIFY(file.endsWith(audio));
+        QVERIFY(!file.contains("TIT1"));
+        QVERIFY(file.contains(QByteArray("own\0x", 5))); // the private frame stays
+        QCOMPARE(int(file[3]), 4);                        // its version stays with it
+
+        // 2.2 and 2.3 names.
+        const QByteArray v22 = QByteArray("TT2") + char(0) + char(0) + char(6) + char(0) + "Title";
+        MemoryStream old(bytesOf(id3Tag(2, v22) + audio));
+        Id3v2Tag oldTag(&old, result);
+        QCOMPARE(textOf(oldTag.items(), FieldTitle), QString("Title"));
+        const QByteArray v23 = QByteArray("TIT2") + be32(201) + QByteArray(2, '\0') + char(0) + longTitle;
+        MemoryStream plain(bytesOf(id3Tag(3, v23) + audio));
+        Id3v2Tag plainTag(&plain, result);
+        QCOMPARE(textOf(plainTag.items(), FieldTitle), QString(longTitle));
+
+        // An empty list with nothing kept removes the tag.
+        plainTag.items().clear();
+        QCOMPARE(plainTag.save(), 0);
+        QCOMPARE(toQByteArray(plain.bytes()), audio);
+    }
+
+    // Frames and items whose sizes run past their container end the walk harmlessly.
+    void survivesLengthsPastTheirContainer()
+    {
+        const QByteArray audio = pattern(100);
+        QByteArray frames = QByteArray("TIT2") + be32(0x7FFFFFF0) + QByteArray(2, '\0') + char(0) + "x";
+        MemoryStream id3(bytesOf(id3Tag(3, frames) + audio));
+        int result = 0;
+        Id3v2Tag tag(&id3, result);
+        QCOMPARE(tag.items().count(), 0);
+
+        QByteArray ape = QByteArray("\xFF\xFF\xFF\x7F\0\0\0\0Title\0", 14) + "abc";
+        QByteArray footer = QByteArray("APETAGEX") + QByteArray("\xD0\x07\0\0", 4);
+        QByteArray sizeBytes(4, '\0');
+        const int tagSize = ape.size() + 32;
+        sizeBytes[0] = char(tagSize);
+        footer += sizeBytes + QByteArray("\x01\0\0\0", 4) + QByteArray(12, '\0');
+        MemoryStream apeStream(bytesOf(audio + ape + footer));
+        ApeTag apeTag(&apeStream, result);
+        QCOMPARE(result, 0);
+        QCOMPARE(apeTag.items().count(), 0);
+
+        QByteArray wave = QByteArray("RIFF\xFF\xFF\xFF\xFFWAVE", 12) + "LIST" + QByteArray("\x20\0\0\0", 4) + "INFO" +
+                          "INAM" + QByteArray("\xFF\xFF\0\0", 4) + "abc";
+        MemoryStream riff(bytesOf(wave));
+        RiffInfoTag info(&riff, result);
+        QCOMPARE(result, 0);
+        QCOMPARE(info.items().count(), 0);
+
+        std::vector<uint8_t> comments;
+        putLe32(comments, 3);
+        putText(comments, "abc");
+        putLe32(comments, 2);
+        putLe32(comments, 0xFFFFFFF0u);
+        TagItemList list;
+        std::string vendor;
+        KeptComments kept;
+        bool seen[10] = {};
+        QVERIFY(parseVorbisComments(comments.data(), comments.size(), list, 5, vendor, kept, seen));
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(QByteArray::fromStdString(vendor), QByteArray("abc"));
+    }
+
+    // RIFF INFO sub-chunks carry their terminator and an even size.
+    void writesRiffInfoSubChunks()
+    {
+        QByteArray wave = QByteArray("RIFF", 4) + QByteArray("\x14\0\0\0", 4) + "WAVE" + "data" +
+                          QByteArray("\x08\0\0\0", 4) + pattern(8);
+        MemoryStream stream(bytesOf(wave));
+        int result = 0;
+        RiffInfoTag tag(&stream, result);
+        QCOMPARE(result, 0);
+        addText(tag.items(), 2, FieldTitle, "abc");
+        addText(tag.items(), 2, FieldArtist, "abcd");
+        addText(tag.items(), 2, FieldLyrics, "dropped");
+        QCOMPARE(tag.save(), 0);
+        const QByteArray file = toQByteArray(stream.bytes());
+        QVERIFY(file.contains(QByteArray("INAM\x04\0\0\0abc\0", 12)));
+        QVERIFY(file.contains(QByteArray("IART\x06\0\0\0abcd\0\0", 14)));
+        QCOMPARE(quint32(quint8(file[4]) | quint8(file[5]) << 8), quint32(file.size() - 8));
+        QVERIFY(file.startsWith(wave.mid(0, 4)));
+        QCOMPARE(file.mid(12, 16), wave.mid(12, 16));
+        tag.items().clear();
+        QCOMPARE(tag.save(), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), wave);
+    }
+
+    // Images: the picture structure's MIME and size come from the image's header.
+    void sniffsImages()
+    {
+        QByteArray png("\x89PNG\r\n\x1a\n", 8);
+        png += be32(13) + "IHDR" + be32(300) + be32(200) + char(8) + char(6) + QByteArray(3, '\0') + be32(0);
+        ImageInfo info = sniffImage(reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size()));
+        QCOMPARE(QByteArray(info.mime), QByteArray("image/png"));
+        QCOMPARE(info.width, 300u);
+        QCOMPARE(info.height, 200u);
+        QCOMPARE(info.depth, 32u);
+        QByteArray jpeg("\xFF\xD8\xFF\xE0\x00\x04\x00\x00\xFF\xC0\x00\x11\x08\x01\xE0\x02\x80", 17);
+        info = sniffImage(reinterpret_cast<const uint8_t*>(jpeg.data()), size_t(jpeg.size()));
+        QCOMPARE(info.width, 640u);
+        QCOMPARE(info.height, 480u);
+        QCOMPARE(info.depth, 24u);
+        std::vector<uint8_t> image;
+        uint32_t type = 0;
+        const std::vector<uint8_t> block = buildPictureBlock(reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size()));
+        QVERIFY(parsePictureBlock(block.data(), block.size(), image, type));
+        QCOMPARE(toQByteArray(image), png);
+        std::vector<uint8_t> decoded;
+        const std::string text = base64Encode(block.data(), block.size());
+        QVERIFY(base64Decode(reinterpret_cast<const uint8_t*>(text.data()), text.size(), decoded));
+        QVERIFY(decoded == block);
+        const uint8_t bad[] = {'a', 'b', '*', 'c'};
+        QVERIFY(!base64Decode(bad, 4, decoded));
+    }
+
+    // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
+    void tagFileBookkeeping()
+    {
+        QCOMPARE(audioFileTypeFromPath(u"/music/a.b.FLAC"), int(FileFlac));
+        QCOMPARE(audioFileTypeFromPath(u"/music/x.MP3"), int(FileMp3));
+        QCOMPARE(audioFileTypeFromPath(u"/music.d/noextension"), -1);
+
+        QByteArray wave = QByteArray("RIFF", 4) + QByteArray("\x14\0\0\0", 4) + "WAVE" + "data" +
+                          QByteArray("\x08\0\0\0", 4) + pattern(8);
+        MemoryStream stream(bytesOf(wave));
+        IAudioTagFile* file = createAudioTagFile();
+        QCOMPARE(file->itemCount(), -1);
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->fileType(), int(FileWav));
+        QCOMPARE(file->addItem(-1, FieldTitle, TagValueText, 0, u"x"), -1);
+        QCOMPARE(file->addItem(SlotMp4, FieldTitle, TagValueText, 2, u"x"), -1);
+        QCOMPARE(file->save(), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), wave);
+        QCOMPARE(file->addItem(-1, FieldTitle, TagValueText, 2, u"x"), 0);
+        QCOMPARE(file->getItem(0).slot, int(SlotRiffInfo));
+        QCOMPARE(file->getItem(5).slot, -1);
+        QCOMPARE(file->save(), 0);
+        QVERIFY(toQByteArray(stream.bytes()).contains("INAM"));
+        QCOMPARE(file->removeByField(FieldTitle), 0);
+        QCOMPARE(file->itemCount(), 0);
+        QCOMPARE(file->save(), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), wave);
+        file->close();
+        QCOMPARE(file->getItem(0).field, -1);
+        releaseAudioTagFile(file);
+        releaseAudioTagFile(nullptr);
+    }
 };
 
 QTEST_GUILESS_MAIN(TagUnitsTest)
