@@ -55,10 +55,10 @@ QString displayTextForTip(const ItemViewHoverBlock* d, const QModelIndex& index)
     return QString();
 }
 
-void pollToolTip(ItemViewHoverBlock* d, const std::function<void(int, int)>& show) {
+void pollToolTip(ItemViewHoverBlock* d, const QDateTime& now, const std::function<void(int, int)>& show) {
     if (d->tipShown || !d->lastCellChange.isValid())
         return;
-    if (d->lastCellChange.msecsTo(QDateTime::currentDateTime()) > d->toolTipDelayMs) {
+    if (d->lastCellChange.msecsTo(now) > d->toolTipDelayMs) {
         d->tipShown = true;
         show(d->hoveredRow, d->hoveredColumn);
     }

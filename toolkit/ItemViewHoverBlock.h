@@ -41,7 +41,8 @@ void leaveRows(QAbstractItemView* view, ItemViewHoverBlock* d);
 void noteCellChange(ItemViewHoverBlock* d);
 // Display text of the cell (through the sort model's source when one is set).
 QString displayTextForTip(const ItemViewHoverBlock* d, const QModelIndex& index);
-// Shows the tip once the mouse has rested longer than the delay.
-void pollToolTip(ItemViewHoverBlock* d, const std::function<void(int, int)>& show);
+// Shows the tip (once) when the mouse has rested on its cell longer than the delay at
+// `now`.
+void pollToolTip(ItemViewHoverBlock* d, const QDateTime& now, const std::function<void(int, int)>& show);
 // Return on the main keyboard (not the keypad Enter).
 bool isReturnKey(const QKeyEvent* event);

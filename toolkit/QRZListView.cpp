@@ -64,7 +64,7 @@ void QRZListView::leaveEvent(QEvent* event) {
 }
 
 void QRZListView::OnToolTipTimer() {
-    pollToolTip(d, [this](int row, int column) { showToolTip(row, column); });
+    pollToolTip(d, QDateTime::currentDateTime(), [this](int row, int column) { showToolTip(row, column); });
 }
 
 void QRZListView::showToolTip(int row, int column) {

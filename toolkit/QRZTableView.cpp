@@ -70,7 +70,7 @@ void QRZTableView::leaveEvent(QEvent* event) {
 }
 
 void QRZTableView::OnToolTipTimer() {
-    pollToolTip(d, [this](int row, int column) { showToolTip(row, column); });
+    pollToolTip(d, QDateTime::currentDateTime(), [this](int row, int column) { showToolTip(row, column); });
 }
 
 void QRZTableView::showToolTip(int row, int column) {

@@ -243,6 +243,17 @@ void TestItemDelegates::iconListButtonClicks() {
 
     click(view.viewport(), buttonCentre(0), buttonCentre(0));
     QCOMPARE(clicked.count(), 2);
+
+    // A double click on an in-cell button is not the tile's double click.
+    QSignalSpy doubleClicked(&view, &QAbstractItemView::doubleClicked);
+    QVERIFY(delegate.isPressClaimed());
+    sendMouse(view.viewport(), QEvent::MouseButtonDblClick, buttonCentre(0));
+    QCOMPARE(doubleClicked.count(), 0);
+    const QPoint beside = buttonCentre(0) + QPoint(-35, 30);
+    click(view.viewport(), beside, beside);
+    QVERIFY(!delegate.isPressClaimed());
+    sendMouse(view.viewport(), QEvent::MouseButtonDblClick, beside);
+    QCOMPARE(doubleClicked.count(), 1);
 }
 
 void TestItemDelegates::tableButtonClicks() {

@@ -7,8 +7,10 @@
 #include "toolkit/QRZBaseStyleDelegate.h"
 #include "toolkit/QRZListView.h"
 #include "toolkit/QRZTableView.h"
+#include "toolkit/ItemViewHoverBlock.h"
 
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -62,6 +64,8 @@ private slots:
     void returnAndBackspace();
     void currentChangedSignal();
     void toolTipTexts();
+    void toolTipRestTime();
+    void toolTipShownOnlyWhenEnabled();
 };
 
 void TestItemViews::tableConstruction() {
@@ -188,6 +192,52 @@ void TestItemViews::toolTipTexts() {
     // The table's moves to another cell restart the rest time.
     QVERIFY(table.isReShowToolTipText(0, 0));
     QVERIFY(!table.isReShowToolTipText(-1, -1));
+}
+
+void TestItemViews::toolTipRestTime() {
+    ItemViewHoverBlock* block = newHoverBlock(nullptr);
+    block->hoveredRow = 2;
+    block->hoveredColumn = 1;
+    QList<QPair<int, int>> shown;
+    auto show = [&shown](int row, int column) { shown << qMakePair(row, column); };
+    const QDateTime start = QDateTime::currentDateTime();
+    // Nothing before the mouse has entered a cell.
+    pollToolTip(block, start.addMSecs(5000), show);
+    QVERIFY(shown.isEmpty());
+    block->lastCellChange = start;
+    pollToolTip(block, start.addMSecs(1000), show); // exactly the delay: not yet
+    QVERIFY(shown.isEmpty());
+    pollToolTip(block, start.addMSecs(1001), show);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0), qMakePair(2, 1));
+    pollToolTip(block, start.addMSecs(3000), show); // once per rest
+    QCOMPARE(shown.size(), 1);
+    noteCellChange(block);
+    QVERIFY(!block->tipShown);
+    pollToolTip(block, block->lastCellChange.addMSecs(1001), show);
+    QCOMPARE(shown.size(), 2);
+    deleteHoverBlock(block);
+}
+
+void TestItemViews::toolTipShownOnlyWhenEnabled() {
+    Rows rows({"alpha", "beta"}, 1);
+    QRZTableView table;
+    table.setModel(&rows.model);
+    table.setSourceModelRef(&rows.model);
+    table.resize(200, 100);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    QToolTip::hideText();
+    table.setToolTipFlag(false);
+    table.showToolTip(1, 0);
+    QVERIFY(!QToolTip::isVisible());
+    table.setToolTipFlag(true);
+    table.showToolTip(5, 0); // no such cell
+    QVERIFY(!QToolTip::isVisible());
+    table.showToolTip(1, 0);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QString("beta"));
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(TestItemViews)
