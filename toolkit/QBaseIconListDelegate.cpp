@@ -20,8 +20,7 @@ QColor brushColorOf(const QModelIndex& index, int role) {
     return value.value<QColor>();
 }
 
-// The largest rectangle of the image's aspect ratio inside `size`, or the part of the
-// image that, scaled, fills `size`.
+// The centre part of the image that, scaled with its aspect ratio kept, fills `target`.
 QRect centredCrop(const QSize& image, const QSize& target) {
     if (image.isEmpty() || target.isEmpty())
         return QRect(QPoint(0, 0), image);
@@ -65,6 +64,11 @@ void QBaseIconListDelegate::setTextMargins(int left, int top, int right, int bot
 void QBaseIconListDelegate::setValue(int textAlignment) { m_settings->textAlignment = textAlignment; }
 void QBaseIconListDelegate::setFont(const QFont& font) { m_settings->textFont = font; }
 void QBaseIconListDelegate::setColor(const QColor& selectedTextColor) { m_settings->selectedText = selectedTextColor; }
+
+void QBaseIconListDelegate::setColor(const QColor& selectedFill, const QColor& selectedTextColor) {
+    m_settings->selectedFill = selectedFill;
+    m_settings->selectedText = selectedTextColor;
+}
 void QBaseIconListDelegate::setHoverRow(int row) { m_settings->hoverRow = row; }
 int QBaseIconListDelegate::hoverRow() const { return m_settings->hoverRow; }
 bool QBaseIconListDelegate::isPressClaimed() const { return m_settings->pressClaimed; }

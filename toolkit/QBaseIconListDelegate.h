@@ -45,6 +45,8 @@ public:
     void setValue(int textAlignment);
     void setFont(const QFont& font);
     void setColor(const QColor& selectedTextColor);
+    // The fill of a selected tile and its text colour.
+    void setColor(const QColor& selectedFill, const QColor& selectedTextColor);
     void setHoverRow(int row);
     int hoverRow() const;
     // True while a press on an in-cell button is being handled; the list view skips

@@ -50,6 +50,16 @@ public:
     }
 };
 
+// Every row reads "W".
+class TextModel : public QBaseDetailsModel {
+public:
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (index.isValid() && role == Qt::DisplayRole)
+            return QString("W");
+        return QBaseDetailsModel::data(index, role);
+    }
+};
+
 struct Fixture {
     std::vector<std::unique_ptr<MaskChunk>> owned;
     std::vector<IBaseChunk*> chunks;
@@ -183,6 +193,37 @@ void TestItemDelegates::tileTextAndBackground() {
     delegate.paint(&painter, option, f.model.index(0, 0));
     painter.end();
     QCOMPARE(canvas.pixelColor(20, 20), QColor(135, 135, 135));
+    delegate.setColor(QColor(84, 82, 82), QColor(250, 237, 237));
+    QPainter again(&canvas);
+    delegate.paint(&again, option, f.model.index(0, 0));
+    again.end();
+    QCOMPARE(canvas.pixelColor(20, 20), QColor(84, 82, 82));
+
+    // Text: the selected colour for a selected tile, but a flagged row keeps its own.
+    TextModel texts;
+    texts.setHeaderLabels({""});
+    texts.setChunks(&f.chunks);
+    QFont big;
+    big.setPixelSize(30);
+    big.setBold(true);
+    delegate.setFont(big);
+    delegate.setColor(QColor(84, 82, 82), QColor(255, 255, 255));
+    auto countIn = [&](int row, const QColor& colour) {
+        QImage tile(60, 40, QImage::Format_ARGB32);
+        QPainter p(&tile);
+        QStyleOptionViewItem selected = tileOption(QRect(0, 0, 60, 40));
+        selected.state |= QStyle::State_Selected;
+        delegate.paint(&p, selected, texts.index(row, 0));
+        p.end();
+        int n = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 60; ++x)
+                n += tile.pixelColor(x, y) == colour ? 1 : 0;
+        return n;
+    };
+    QVERIFY(countIn(0, QColor(255, 255, 255)) > 10);
+    QCOMPARE(countIn(1, QColor(255, 255, 255)), 0);
+    QVERIFY(countIn(1, QColor(255, 140, 71)) > 10);
 }
 
 void TestItemDelegates::iconListButtonClicks() {
