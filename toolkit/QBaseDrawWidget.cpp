@@ -83,7 +83,7 @@ int QBaseDrawWidget::titleHeight() const { return d->titleHeight; }
 void QBaseDrawWidget::setBorderWidth(int width) { d->borderWidth = width; }
 void QBaseDrawWidget::setResizeFlags(int flags) { d->resizeFlags = flags; }
 int QBaseDrawWidget::resizeFlags() const { return d->resizeFlags; }
-bool QBaseDrawWidget::isMaximized() const { return d->maximized; }
+bool QBaseDrawWidget::isWindowMaximized() const { return d->maximized; }
 int QBaseDrawWidget::currentEdge() const { return d->edge; }
 bool QBaseDrawWidget::isDragging() const { return d->dragging; }
 bool QBaseDrawWidget::hasBackgroundImage() const { return d->background != nullptr; }

@@ -70,7 +70,7 @@ public:
     // inside it.
     void centerWidget(QWidget* other);
 
-    bool isMaximized() const;
+    bool isWindowMaximized() const;
     int currentEdge() const;
     bool isDragging() const;
     QWidget* drawOwner() const;
