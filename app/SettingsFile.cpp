@@ -36,16 +36,22 @@ QString readSettingValue(const QString& section, const QString& key, const QStri
         return defaultValue;
     }
     QString result = defaultValue;
+    // A missing (or damaged) file or a missing section comes into being here; an unchanged
+    // file is not written again (each save reaches the disk).
+    bool changed = !QFile::exists(path);
     QDomElement element = firstRootChildNamed(document, section);
     if (element.isNull()) {
         document.documentElement().appendChild(document.createElement(section));
+        changed = true;
     } else {
         const QString stored = element.attribute(key);
         if (!stored.isEmpty()) {
             result = stored;
         }
     }
-    ParserXML::writeOperateXml(path, document);
+    if (changed) {
+        ParserXML::writeOperateXml(path, document);
+    }
     return result;
 }
 

@@ -105,6 +105,15 @@ private slots:
         QVERIFY(text.contains("\n    <SHORTCUT_SET"));
     }
 
+    void settingsReadOfAnExistingSectionLeavesTheFile() {
+        QDir().mkpath(m_folders->dataFolder());
+        const QByteArray text = "<ROOTITEM><CLOSE_ITEM bIsCloseDlg=\"N\"/></ROOTITEM>";
+        writeAll(settingsFilePath(), text);
+        QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("N"));
+        QCOMPARE(readSettingValue("CLOSE_ITEM", "missing", "x"), QString("x"));
+        QCOMPARE(readAll(settingsFilePath()), text);
+    }
+
     void settingsEmptyAttributeReadsAsDefault() {
         writeAll(settingsFilePath(), "<ROOTITEM><UPDATES_ITEM bIsAutoUpdate=\"\"/></ROOTITEM>");
         QCOMPARE(readSettingValue("UPDATES_ITEM", "bIsAutoUpdate", "N"), QString("N"));
