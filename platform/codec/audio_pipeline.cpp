@@ -327,9 +327,11 @@ void AudioPipeline::encodePending(bool flush)
         if (!frame)
             break;
         const size_t available = std::min(frameValues, m_pending.size() - used);
-        const bool variable = m_encoder->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
-        // A last, short frame is filled up with silence for encoders of fixed frames.
-        const int samples = variable ? int(available / size_t(m_channels)) : m_frameSize;
+        const int capabilities = m_encoder->codec->capabilities;
+        const bool shortAllowed = capabilities & (AV_CODEC_CAP_VARIABLE_FRAME_SIZE | AV_CODEC_CAP_SMALL_LAST_FRAME);
+        // A last, short frame is filled up with silence for encoders that take only
+        // whole frames.
+        const int samples = shortAllowed ? int(available / size_t(m_channels)) : m_frameSize;
         std::vector<float> block(m_pending.begin() + std::ptrdiff_t(used),
                                  m_pending.begin() + std::ptrdiff_t(used + available));
         block.resize(size_t(samples) * size_t(m_channels), 0.0f);

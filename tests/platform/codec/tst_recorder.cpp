@@ -50,6 +50,7 @@ private slots:
     void killedRecordingStaysPlayable();
     void badInputFailsCleanly();
     void levelBlocksCarryTheRecordedSound();
+    void soundGapsAreSilentAndOverlapsCut();
 
 private:
     QTemporaryDir m_dir;
@@ -369,6 +370,61 @@ void RecorderTest::levelBlocksCarryTheRecordedSound()
     const QJsonObject probed = probe(path);
     QVERIFY(stream(probed, "video").isEmpty());
     QCOMPARE(stream(probed, "audio").value("codec_name").toString(), QString("aac"));
+}
+
+void RecorderTest::soundGapsAreSilentAndOverlapsCut()
+{
+    // Two seconds of sound stamped like a capture thread does, with nothing delivered
+    // from 0.8 s to 1.2 s and, at 1.5 s, one packet stamped 200 ms in the past (the
+    // device ran ahead): the gap becomes silence, the repeated span is cut, and the
+    // sound still lasts two seconds.
+    const QString path = m_dir.filePath("gaps.mkv");
+    Recording recording;
+    cvcodec_params params = makeParams(0, 0, CVCODEC_NONE, CVCODEC_FLAC);
+    int64_t origin = 0;
+    QVERIFY(recording.open(path, "matroska", params, origin));
+    cvcodec_params_release(params);
+    cvcodec_frame sound = cvcodec_frame_create();
+    int64_t produced = 0;
+    bool rewound = false;
+    for (;;) {
+        const int64_t clock = monotonicMicroseconds() - origin;
+        if (clock >= 2000000)
+            break;
+        const int64_t due = clock * 441 / 10000;
+        if (due >= produced + 441) {
+            std::vector<int16_t> samples = makeTone(440, 44100, 2, produced, 441);
+            int64_t stamp = produced * 10000 / 441;
+            if (stamp >= 1500000 && !rewound) {
+                stamp -= 200000;
+                rewound = true;
+            }
+            if (stamp < 800000 || stamp >= 1200000) {
+                cvcodec_frame_set_sample_format(sound, CVCODEC_SAMPLE_S16);
+                cvcodec_frame_set_sample_rate(sound, 44100);
+                cvcodec_frame_set_channels(sound, 2);
+                cvcodec_frame_set_samples(sound, samples.data(), 441);
+                cvcodec_frame_set_timestamp(sound, stamp);
+                cvcodec_recorder_push_audio(recording.recorder, sound);
+            }
+            produced += 441;
+        }
+        calvorine::platform::sleepForMicroseconds(2000);
+    }
+    cvcodec_frame_release(sound);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+
+    std::vector<int16_t> samples = decodeAudio(path, 44100);
+    const double seconds = double(samples.size()) / 44100.0;
+    QVERIFY2(std::abs(seconds - 2.0) <= 0.05, qPrintable(QString::number(seconds)));
+    auto window = [&](double from, double to) {
+        return std::vector<int16_t>(samples.begin() + std::ptrdiff_t(from * 44100),
+                                    samples.begin() + std::ptrdiff_t(to * 44100));
+    };
+    QVERIFY(toneStrength(window(0.1, 0.7), 44100, 440) > 0.2);
+    QVERIFY(toneStrength(window(0.85, 1.15), 44100, 440) < 0.01);
+    QVERIFY(toneStrength(window(1.25, 1.45), 44100, 440) > 0.2);
+    QVERIFY(toneStrength(window(1.6, 1.9), 44100, 440) > 0.2);
 }
 
 QTEST_GUILESS_MAIN(RecorderTest)
