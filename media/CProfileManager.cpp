@@ -39,7 +39,7 @@ const Dictionary* asDict(const boost::any& value) {
     return boost::any_cast<Dictionary>(&value);
 }
 
-// "Auto" first when the profile offers it, then the pieces of `text`.
+// A choice list that starts with "Auto" when the profile offers it.
 std::vector<std::string> autoList(bool hasAuto) {
     return hasAuto ? std::vector<std::string>{kAuto} : std::vector<std::string>{};
 }
