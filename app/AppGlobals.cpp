@@ -39,7 +39,9 @@ QString productFolderUnder(const QString& location, const QString& fallback) {
 
 } // namespace
 
-QString productTitle() { return QString::fromUtf8(kProductTitle); }
+QString productTitle() {
+    return QString::fromUtf8(kProductTitle);
+}
 
 QString getAppDirPath() {
     if (!s_appDirCached) {
@@ -83,8 +85,9 @@ bool isFolderWritable(const QString& folder) {
     // A fresh name that no file has: opened with NewOnly, so an existing file of the same
     // name (however unlikely) is never opened, truncated or removed.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const QString probe = prefix + QStringLiteral(".%1-probe-%2.txt")
-                                           .arg(productTitle(), QUuid::createUuid().toString(QUuid::WithoutBraces));
+        const QString probe =
+            prefix +
+            QStringLiteral(".%1-probe-%2.txt").arg(productTitle(), QUuid::createUuid().toString(QUuid::WithoutBraces));
         QFile file(probe);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             file.close();
@@ -99,7 +102,9 @@ bool isFolderWritable(const QString& folder) {
     return false;
 }
 
-void setAutoUpdateCheck(bool on) { win_sparkle_set_automatic_check_for_updates(on ? 1 : 0); }
+void setAutoUpdateCheck(bool on) {
+    win_sparkle_set_automatic_check_for_updates(on ? 1 : 0);
+}
 
 void setLanguageByName(const QString& englishName) {
     static const char* const names[] = {"English", "Chinese", "German", "French", "Japanese"};
@@ -111,21 +116,53 @@ void setLanguageByName(const QString& englishName) {
     }
 }
 
-int getLanguageIndex() { return s_languageIndex; }
+int getLanguageIndex() {
+    return s_languageIndex;
+}
 
-void setOutputPath(const QString& folder) { s_outputPath = folder; }
-QString getOutputPath() { return s_outputPath; }
-void setScreenshotPath(const QString& folder) { s_screenshotPath = folder; }
-QString getScreenshotPath() { return s_screenshotPath; }
-void setConvertedPath(const QString& folder) { s_convertedPath = folder; }
-QString getConvertedPath() { return s_convertedPath; }
-void setLogFilePath(const QString& path) { s_logFilePath = path; }
-QString getLogFilePath() { return s_logFilePath; }
-void setFinishedAllJobFlag(int value) { s_finishedAllJobFlag = value; }
-int getFinishedAllJobFlag() { return s_finishedAllJobFlag; }
-QString getGlobalString() { return QString(); }
+void setOutputPath(const QString& folder) {
+    s_outputPath = folder;
+}
+QString getOutputPath() {
+    return s_outputPath;
+}
+void setScreenshotPath(const QString& folder) {
+    s_screenshotPath = folder;
+}
+QString getScreenshotPath() {
+    return s_screenshotPath;
+}
+void setConvertedPath(const QString& folder) {
+    s_convertedPath = folder;
+}
+QString getConvertedPath() {
+    return s_convertedPath;
+}
+void setLogFilePath(const QString& path) {
+    s_logFilePath = path;
+}
+QString getLogFilePath() {
+    return s_logFilePath;
+}
+void setFinishedAllJobFlag(int value) {
+    s_finishedAllJobFlag = value;
+}
+int getFinishedAllJobFlag() {
+    return s_finishedAllJobFlag;
+}
+QString getGlobalString() {
+    return QString();
+}
 
-void setHistoryWindowActive(bool active) { s_historyWindowActive = active; }
-bool isHistoryWindowActive() { return s_historyWindowActive; }
-void setControlBarActive(bool active) { s_controlBarActive = active; }
-bool isControlBarActive() { return s_controlBarActive; }
+void setHistoryWindowActive(bool active) {
+    s_historyWindowActive = active;
+}
+bool isHistoryWindowActive() {
+    return s_historyWindowActive;
+}
+void setControlBarActive(bool active) {
+    s_controlBarActive = active;
+}
+bool isControlBarActive() {
+    return s_controlBarActive;
+}

@@ -1,5 +1,5 @@
-// The process-wide settings record (AppGlobals) and the program's folders. Free functions over separate statics, no lock: GUI thread only,
-// unless a function says otherwise. Texts go in and out by value.
+// The process-wide settings record (AppGlobals) and the program's folders. Free functions over separate statics, no
+// lock: GUI thread only, unless a function says otherwise. Texts go in and out by value.
 #pragma once
 
 #include <QString>

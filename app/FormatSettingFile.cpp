@@ -33,7 +33,9 @@ bool loadExisting(QDomDocument* document) {
 
 } // namespace
 
-QString formatSettingFilePath() { return getAppDataProductDir() + QStringLiteral("/VideoDefaultFormatSetting.xml"); }
+QString formatSettingFilePath() {
+    return getAppDataProductDir() + QStringLiteral("/VideoDefaultFormatSetting.xml");
+}
 
 std::optional<FormatSetting> readFormatSetting(const QString& formatId) {
     QDomDocument document;

@@ -12,10 +12,16 @@ const QString kPathItem = QStringLiteral("Path_item");
 const QString kPathKey = QStringLiteral("Converted_path_");
 const QString kInfo = QStringLiteral("CONVERTED_INFO_");
 
-QString yesNo(bool value) { return value ? QStringLiteral("Y") : QStringLiteral("N"); }
-bool isYes(const QString& text) { return text == QLatin1String("Y"); }
+QString yesNo(bool value) {
+    return value ? QStringLiteral("Y") : QStringLiteral("N");
+}
+bool isYes(const QString& text) {
+    return text == QLatin1String("Y");
+}
 
-QString normalised(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
+QString normalised(QString path) {
+    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
 
 // Loads an existing history file; false when it is missing or cannot be opened.
 bool loadExisting(QDomDocument* document) {
@@ -61,7 +67,9 @@ void readValues(const QDomElement& info, HistoryXmlItem* item, bool withFormat) 
 
 } // namespace
 
-QString historyFilePath() { return getAppDataProductDir() + QStringLiteral("/History.xml"); }
+QString historyFilePath() {
+    return getAppDataProductDir() + QStringLiteral("/History.xml");
+}
 
 void addHistoryItem(const HistoryXmlItem& item) {
     const QString path = historyFilePath();

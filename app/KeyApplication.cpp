@@ -45,7 +45,9 @@ void initScaleFactorWith(double displayFactor) {
     qputenv("QT_SCALE_FACTOR", QString::number(s_scaleFactor, 'g', 6).toUtf8());
 }
 
-float scaleFactor() { return s_scaleFactor; }
+float scaleFactor() {
+    return s_scaleFactor;
+}
 
 // ---- application object and native filter ----
 

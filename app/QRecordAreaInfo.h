@@ -13,15 +13,15 @@
 
 // The image watermark of recordings: a plain value, copied by value.
 struct WatermarkImageSettings {
-    std::string imagePath;                         // UTF-8; empty or missing file = no watermark
-    std::array<int32_t, 2> pathPassThrough{};      // not set here; the converter passes the second on
-    int alpha = 255;                               // 0-255 opacity
-    double widthScalePercent = 100.0;              // size of the image, percent
+    std::string imagePath;                    // UTF-8; empty or missing file = no watermark
+    std::array<int32_t, 2> pathPassThrough{}; // not set here; the converter passes the second on
+    int alpha = 255;                          // 0-255 opacity
+    double widthScalePercent = 100.0;         // size of the image, percent
     double heightScalePercent = 100.0;
-    std::array<int32_t, 3> scalePassThrough{};     // not set here; the converter passes the first two on
-    int verticalMarginPercent = 0;                 // percent of the capture height, 0-100
-    int horizontalMarginPercent = 0;               // percent of the capture width, 0-100
-    int position = 0;                              // 0 left top ... 8 right bottom (row by row)
+    std::array<int32_t, 3> scalePassThrough{}; // not set here; the converter passes the first two on
+    int verticalMarginPercent = 0;             // percent of the capture height, 0-100
+    int horizontalMarginPercent = 0;           // percent of the capture width, 0-100
+    int position = 0;                          // 0 left top ... 8 right bottom (row by row)
 
     bool operator==(const WatermarkImageSettings& other) const;
     bool operator!=(const WatermarkImageSettings& other) const { return !(*this == other); }

@@ -29,7 +29,9 @@ QHash<quint64, QGlobalShortCut*>& processGrabs() {
     return grabs;
 }
 
-bool haveX11() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && QX11Info::isPlatformX11(); }
+bool haveX11() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && QX11Info::isPlatformX11();
+}
 
 void releaseGrab(const platform::GrabbedHotkey& hotkey) {
     if (haveX11()) {
@@ -98,7 +100,7 @@ struct KeypadEntry {
     const char* keysym;
 };
 const KeypadEntry kKeypad[] = {
-    {Qt::Key_Asterisk, 106, "KP_Multiply"}, {Qt::Key_Plus, 107, "KP_Add"},     {Qt::Key_Comma, 108, "KP_Separator"},
+    {Qt::Key_Asterisk, 106, "KP_Multiply"}, {Qt::Key_Plus, 107, "KP_Add"},       {Qt::Key_Comma, 108, "KP_Separator"},
     {Qt::Key_Minus, 109, "KP_Subtract"},    {Qt::Key_Period, 110, "KP_Decimal"}, {Qt::Key_Slash, 111, "KP_Divide"},
 };
 
@@ -125,7 +127,9 @@ const KeypadEntry* findKeypad(int key, int modifiers) {
 
 } // namespace
 
-int significantModifiers(int modifiers) { return modifiers & kSignificantModifiers; }
+int significantModifiers(int modifiers) {
+    return modifiers & kSignificantModifiers;
+}
 
 int keyToVirtualKey(int key, int modifiers) {
     if (const KeypadEntry* keypad = findKeypad(key, modifiers)) {
@@ -208,7 +212,9 @@ bool parseShortcutText(const QString& text, int* key, int* modifiers) {
     return true;
 }
 
-QString storedShortcutText(int key, int modifiers) { return QStringLiteral("%1*%2").arg(modifiers).arg(key); }
+QString storedShortcutText(int key, int modifiers) {
+    return QStringLiteral("%1*%2").arg(modifiers).arg(key);
+}
 
 // ---- QGlobalShortCut ----
 
@@ -228,8 +234,12 @@ QGlobalShortCut::~QGlobalShortCut() {
     m_registeredPairs.clear();
 }
 
-void QGlobalShortCut::setActionId(int id) { m_actionId = id; }
-int QGlobalShortCut::actionId() const { return m_actionId; }
+void QGlobalShortCut::setActionId(int id) {
+    m_actionId = id;
+}
+int QGlobalShortCut::actionId() const {
+    return m_actionId;
+}
 
 void QGlobalShortCut::setKey(int key, int modifiers) {
     m_key = key;
@@ -309,9 +319,13 @@ bool QGlobalShortCut::registerHotKey() {
     return true;
 }
 
-bool QGlobalShortCut::isRegistered() const { return m_registered; }
+bool QGlobalShortCut::isRegistered() const {
+    return m_registered;
+}
 
-bool QGlobalShortCut::unregisterHotKey() { return unregisterKey(m_key, m_modifiers); }
+bool QGlobalShortCut::unregisterHotKey() {
+    return unregisterKey(m_key, m_modifiers);
+}
 
 bool QGlobalShortCut::unregisterKey(int key, int modifiers) {
     const quint64 pair = pairKey(key, modifiers);
@@ -329,7 +343,9 @@ bool QGlobalShortCut::unregisterKey(int key, int modifiers) {
     return true;
 }
 
-QString QGlobalShortCut::keyText() const { return shortcutText(m_key, m_modifiers); }
+QString QGlobalShortCut::keyText() const {
+    return shortcutText(m_key, m_modifiers);
+}
 
 bool QGlobalShortCut::holdsPair(int key, int modifiers) const {
     return m_registeredPairs.contains(pairKey(key, modifiers));
@@ -356,7 +372,9 @@ QShortCutManager* QShortCutManager::instance() {
 
 QShortCutManager::QShortCutManager() : QObject(nullptr) {}
 
-QShortCutManager::~QShortCutManager() { m_shortcuts.clear(); }
+QShortCutManager::~QShortCutManager() {
+    m_shortcuts.clear();
+}
 
 QGlobalShortCut* QShortCutManager::shortcutAt(int index) const {
     return (index >= 0 && index < m_shortcuts.size()) ? m_shortcuts.at(index).data() : nullptr;
@@ -371,7 +389,9 @@ QGlobalShortCut* QShortCutManager::findShortcut(int actionId) const {
     return nullptr;
 }
 
-int QShortCutManager::count() const { return m_shortcuts.size(); }
+int QShortCutManager::count() const {
+    return m_shortcuts.size();
+}
 
 int QShortCutManager::addShortcut(QGlobalShortCut* shortcut, int index) {
     if (index >= 0 && index < m_shortcuts.size()) {

@@ -37,7 +37,9 @@ bool ManualResetEvent::waitFor(std::chrono::microseconds timeout) const {
 
 QUtilThread::QUtilThread() = default;
 
-QUtilThread::~QUtilThread() { stopAndWait(); }
+QUtilThread::~QUtilThread() {
+    stopAndWait();
+}
 
 bool QUtilThread::start() {
     stopAndWait();

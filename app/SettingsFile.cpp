@@ -27,7 +27,9 @@ bool loadSettingsDocument(const QString& path, QDomDocument* document) {
 
 } // namespace
 
-QString settingsFilePath() { return getAppDataProductDir() + QStringLiteral("/VideoDefaultSetting.xml"); }
+QString settingsFilePath() {
+    return getAppDataProductDir() + QStringLiteral("/VideoDefaultSetting.xml");
+}
 
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue) {
     const QString path = settingsFilePath();

@@ -17,13 +17,14 @@
 
 namespace {
 
-inline uint32_t rotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+inline uint32_t rotateLeft(uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 // Per-round shift amounts and the sine-derived constants of RFC 1321, section 3.4.
-const int kShifts[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                         5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                         4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                         6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
+const int kShifts[64] = {7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+                         14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+                         4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21};
 const uint32_t kSines[64] = {
     0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
     0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
@@ -178,13 +179,17 @@ QString formatFileSize(int64_t bytes) {
     return QStringLiteral("%1 B").arg(bytes < 0 ? 0 : bytes);
 }
 
-int64_t getMicroseconds() { return calvorine::platform::monotonicMicroseconds(); }
+int64_t getMicroseconds() {
+    return calvorine::platform::monotonicMicroseconds();
+}
 
 void sleepMicroseconds(int64_t microseconds) {
     calvorine::platform::sleepForMicroseconds((microseconds / 1000) * 1000);
 }
 
-bool isValidUtf8(const char* text) { return text != nullptr && calvorine::platform::isValidUtf8(text); }
+bool isValidUtf8(const char* text) {
+    return text != nullptr && calvorine::platform::isValidUtf8(text);
+}
 
 QString getFileProductVersion() {
     static const QString version = [] {

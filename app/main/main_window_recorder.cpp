@@ -2,4 +2,6 @@
 #include "app/main/MainWindowFactory.h"
 #include "recorder/MainWindow.h"
 
-QWidget* createMainWindow() { return new MainWindow(nullptr); }
+QWidget* createMainWindow() {
+    return new MainWindow(nullptr);
+}

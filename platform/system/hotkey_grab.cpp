@@ -150,8 +150,8 @@ HotkeyGrabResult grabHotkey(void* xcbConnection, uint32_t rootWindow, uint32_t k
         xcb_generic_error_t* error = xcb_request_check(connection, cookie);
         if (error != nullptr) {
             if (result == HotkeyGrabResult::Grabbed) {
-                result = error->error_code == XCB_ACCESS ? HotkeyGrabResult::HeldByAnotherClient
-                                                         : HotkeyGrabResult::Failed;
+                result =
+                    error->error_code == XCB_ACCESS ? HotkeyGrabResult::HeldByAnotherClient : HotkeyGrabResult::Failed;
             }
             std::free(error);
         }

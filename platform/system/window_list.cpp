@@ -16,10 +16,14 @@ struct DisplayCloser {
 };
 using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
 
-DisplayHandle openDisplay() { return DisplayHandle(XOpenDisplay(nullptr)); }
+DisplayHandle openDisplay() {
+    return DisplayHandle(XOpenDisplay(nullptr));
+}
 
 // Errors about windows that vanish between listing and reading are expected here.
-int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 struct ErrorHandlerScope {
     ErrorHandlerScope() : previous(XSetErrorHandler(ignoreErrors)) {}

@@ -1,12 +1,12 @@
 #include "platform/updater/updater.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
-#include <QDateTime>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -82,9 +82,9 @@ void showResult(const CheckResult& result, bool quiet) {
 std::unique_ptr<QSettings> storedSettings() {
     const QString company = state().companyName.isEmpty() ? QStringLiteral("Calvorine") : state().companyName;
     // The path is worked out on each call (QSettings' own scope paths are fixed at first use).
-    const QString path = QStringLiteral("%1/%2/%3 updater.ini")
-                             .arg(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), company,
-                                  state().appName);
+    const QString path =
+        QStringLiteral("%1/%2/%3 updater.ini")
+            .arg(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), company, state().appName);
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
@@ -212,10 +212,9 @@ bool parseAppcast(const QByteArray& appcast, QString* version, QString* download
 QString describe(const CheckResult& result, const QString& appName) {
     switch (result.status) {
     case CheckStatus::UpdateAvailable:
-        return result.downloadUrl.isEmpty()
-                   ? QObject::tr("%1 %2 is available.").arg(appName, result.latestVersion)
-                   : QObject::tr("%1 %2 is available. Download it from %3")
-                         .arg(appName, result.latestVersion, result.downloadUrl);
+        return result.downloadUrl.isEmpty() ? QObject::tr("%1 %2 is available.").arg(appName, result.latestVersion)
+                                            : QObject::tr("%1 %2 is available. Download it from %3")
+                                                  .arg(appName, result.latestVersion, result.downloadUrl);
     case CheckStatus::UpToDate:
         return QObject::tr("You're up to date: %1 is the newest version.").arg(appName);
     case CheckStatus::NoNetwork:
@@ -231,8 +230,8 @@ QString describe(const CheckResult& result, const QString& appName) {
     return QObject::tr("Could not check for updates: no update address is set.");
 }
 
-void checkForUpdate(const QUrl& appcastUrl, const QString& currentVersion,
-                    std::function<void(const CheckResult&)> done, int timeoutMilliseconds) {
+void checkForUpdate(const QUrl& appcastUrl, const QString& currentVersion, std::function<void(const CheckResult&)> done,
+                    int timeoutMilliseconds) {
     if (!appcastUrl.isValid() || appcastUrl.isEmpty()) {
         CheckResult result;
         result.status = CheckStatus::NotConfigured;
@@ -259,7 +258,7 @@ void checkForUpdate(const QUrl& appcastUrl, const QString& currentVersion,
             result.status = CheckStatus::InvalidAppcast;
         } else {
             result.status = compareVersions(result.latestVersion, currentVersion) > 0 ? CheckStatus::UpdateAvailable
-                                                                                       : CheckStatus::UpToDate;
+                                                                                      : CheckStatus::UpToDate;
         }
         result.message = describe(result, state().appName);
         reply->deleteLater();
@@ -314,7 +313,9 @@ void win_sparkle_set_automatic_check_for_updates(int state_) {
     calvorine::updater::storedSettings()->setValue(calvorine::updater::kCheckKey, state().automatic);
 }
 
-int win_sparkle_get_automatic_check_for_updates() { return calvorine::updater::automaticChecksOn() ? 1 : 0; }
+int win_sparkle_get_automatic_check_for_updates() {
+    return calvorine::updater::automaticChecksOn() ? 1 : 0;
+}
 
 void win_sparkle_check_update_with_ui() {
     if (QCoreApplication::instance() == nullptr) {

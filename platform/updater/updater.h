@@ -62,8 +62,8 @@ QString describe(const CheckResult& result, const QString& appName);
 
 // Fetches `appcastUrl` and compares with `currentVersion`; `done` is called once on the
 // GUI thread. Gives up after `timeoutMilliseconds` (NoNetwork).
-void checkForUpdate(const QUrl& appcastUrl, const QString& currentVersion,
-                    std::function<void(const CheckResult&)> done, int timeoutMilliseconds = 15000);
+void checkForUpdate(const QUrl& appcastUrl, const QString& currentVersion, std::function<void(const CheckResult&)> done,
+                    int timeoutMilliseconds = 15000);
 
 // The same, waiting in a local event loop; for tests and tools.
 CheckResult checkForUpdateBlocking(const QUrl& appcastUrl, const QString& currentVersion,

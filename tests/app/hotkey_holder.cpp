@@ -19,10 +19,14 @@ int main(int argc, char** argv) {
     using namespace calvorine::platform;
     unsigned modifiers = 0;
     const std::string list = argv[2];
-    if (list.find("shift") != std::string::npos) modifiers |= HotkeyShift;
-    if (list.find("ctrl") != std::string::npos) modifiers |= HotkeyControl;
-    if (list.find("alt") != std::string::npos) modifiers |= HotkeyAlt;
-    if (list.find("super") != std::string::npos) modifiers |= HotkeySuper;
+    if (list.find("shift") != std::string::npos)
+        modifiers |= HotkeyShift;
+    if (list.find("ctrl") != std::string::npos)
+        modifiers |= HotkeyControl;
+    if (list.find("alt") != std::string::npos)
+        modifiers |= HotkeyAlt;
+    if (list.find("super") != std::string::npos)
+        modifiers |= HotkeySuper;
 
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);

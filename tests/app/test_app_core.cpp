@@ -8,8 +8,8 @@
 #include "app/SettingsFile.h"
 #include "app/Utilities.h"
 
-#include <QtTest>
 #include <QWidget>
+#include <QtTest>
 
 #include <atomic>
 #include <unistd.h>
@@ -51,9 +51,8 @@ private slots:
         QTest::newRow("abc") << QByteArray("abc") << "900150983cd24fb0d6963f7d28e17f72";
         QTest::newRow("message digest") << QByteArray("message digest") << "f96b697d7cb7938d525a2f31aaf161d0";
         QTest::newRow("alphabet") << QByteArray("abcdefghijklmnopqrstuvwxyz") << "c3fcd3d76192e4007dfb496cca67e13b";
-        QTest::newRow("alphanumeric")
-            << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
-            << "d174ab98d277d9f5a5611c2c9f419d9f";
+        QTest::newRow("alphanumeric") << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+                                      << "d174ab98d277d9f5a5611c2c9f419d9f";
         QTest::newRow("digits")
             << QByteArray("12345678901234567890123456789012345678901234567890123456789012345678901234567890")
             << "57edf4a22be3c955ac49da2e2107b67a";
@@ -178,7 +177,8 @@ private slots:
         QDir().mkpath(folder);
         // Files named like probe names are never touched.
         const QStringList userFiles = {folder + "/Calvorine Screen Recorder.txt",
-                                       folder + "/Calvorine Screen Recorder1.txt", folder + "Calvorine Screen Recorder.txt"};
+                                       folder + "/Calvorine Screen Recorder1.txt",
+                                       folder + "Calvorine Screen Recorder.txt"};
         for (const QString& path : userFiles) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -170,8 +170,7 @@ private slots:
         if (geteuid() != 0) {
             QFile::setPermissions(m_folders->dataFolder(), QFile::ReadOwner | QFile::ExeOwner);
             QVERIFY(!ParserXML::writeOperateXml(settingsFilePath(), document));
-            QFile::setPermissions(m_folders->dataFolder(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(m_folders->dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
         QCOMPARE(readAll(settingsFilePath()), before);
     }
@@ -255,8 +254,9 @@ private slots:
         QVERIFY(items[0].format.isEmpty()); // "Format_" is not read here
         QCOMPARE(items[1].mediaPath, QString("C:/v/b.mp4"));
         QVERIFY(!items[1].isNew);
-        QCOMPARE(parse(historyFilePath()).documentElement().firstChildElement().firstChildElement().attribute("New_file"),
-                 QString("N"));
+        QCOMPARE(
+            parse(historyFilePath()).documentElement().firstChildElement().firstChildElement().attribute("New_file"),
+            QString("N"));
         QList<HistoryXmlItem> again;
         readAllHistoryItems(&again);
         QVERIFY(!again[0].isNew);

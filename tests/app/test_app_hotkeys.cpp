@@ -15,7 +15,9 @@ bool xdotool(const QStringList& arguments) {
     return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-bool pressKeys(const QString& combination) { return xdotool({"key", "--clearmodifiers", combination}); }
+bool pressKeys(const QString& combination) {
+    return xdotool({"key", "--clearmodifiers", combination});
+}
 
 const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
 

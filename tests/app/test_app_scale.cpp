@@ -76,8 +76,11 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         const char* userValue;
-    } cases[] = {{"display-1.25", nullptr}, {"display-equal", nullptr}, {"display-nothing", nullptr},
-                 {"user-set", "1.75"},      {"real-display", nullptr}};
+    } cases[] = {{"display-1.25", nullptr},
+                 {"display-equal", nullptr},
+                 {"display-nothing", nullptr},
+                 {"user-set", "1.75"},
+                 {"real-display", nullptr}};
     for (const auto& c : cases) {
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -44,7 +44,8 @@ public:
         return m_server.listen(QHostAddress::LocalHost, 0);
     }
     QUrl url() const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/api/product/version?pid=7&ver=2.0.2.25").arg(m_server.serverPort()));
+        return QUrl(
+            QStringLiteral("http://127.0.0.1:%1/api/product/version?pid=7&ver=2.0.2.25").arg(m_server.serverPort()));
     }
 
 private:
