@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <clocale>
+#include <ctime>
 #include <cmath>
 #include <functional>
 #include <sstream>
@@ -478,8 +479,14 @@ private slots:
         QVERIFY(qAbs(date.secondsSinceEpoch() - now) < 5);
         date.set(2, 29, 2024, 23, 59, 58, true);
         QCOMPARE(date.secondsSinceEpoch(), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC).toSecsSinceEpoch());
+        // Local time, in a zone without daylight saving so that the season does not matter.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Asia/Kolkata");
+        tzset();
         date.set(7, 1, 2024, 12, 0, 0, false);
-        QCOMPARE(date.secondsSinceEpoch(), QDateTime(QDate(2024, 7, 1), QTime(12, 0, 0), Qt::LocalTime).toSecsSinceEpoch());
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+        QCOMPARE(date.secondsSinceEpoch(), QDateTime(QDate(2024, 7, 1), QTime(6, 30, 0), Qt::UTC).toSecsSinceEpoch());
         QCOMPARE(errorOf([&] { date.set(0, 1, 2024, 0, 0, 0, true); }), QStringLiteral("PlistDate::set() date invalid"));
         QCOMPARE(errorOf([&] { date.set(1, 1, 2024, 24, 0, 0, true); }), QStringLiteral("PlistDate::set() date invalid"));
     }
