@@ -24,6 +24,7 @@ public:
     void setPlaceholderText(const QString& text);
 
     using QLineEdit::setTextMargins;
+    using QLineEdit::textMargins;
     using QLineEdit::text;
     using QLineEdit::setText;
 

@@ -126,7 +126,6 @@ bool QRZDoubleSpinBox::setButtonImages(const QString& upPath, const QString& dow
     connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
     connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
     connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
-    m_buttons.layout(this);
     return true;
 }
 
@@ -204,7 +203,6 @@ bool QRZDateTimeEdit::setButtonImages(const QString& upPath, const QString& down
     connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
     connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
     connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
-    m_buttons.layout(this);
     return true;
 }
 

@@ -57,6 +57,7 @@ public:
     void setTextMargins(int left, int top, int right, int bottom);
     QRZBaseButton* upButton() const;
     QRZBaseButton* downButton() const;
+    using QDoubleSpinBox::text;
 
 public slots:
     void pressBtn();
@@ -85,6 +86,7 @@ public:
     QRZBaseButton* upButton() const;
     QRZBaseButton* downButton() const;
     void stepBy(int steps) override;
+    using QDateTimeEdit::text;
 
 signals:
     void emitTimeEdited(const QString& text);
