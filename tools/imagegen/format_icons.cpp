@@ -3,6 +3,7 @@
 // tiles and the options page shrinks them to 18 x 20, so they are drawn square at the
 // tile's height: a document sheet with a picture or note glyph and the format's name on
 // an accent band.
+#include "paint_kit.h"
 #include "registry.h"
 
 #include <QFont>
@@ -15,11 +16,12 @@ namespace {
 
 constexpr int kIconSize = 53;
 
-const QColor kSheet(65, 64, 64);
-const QColor kSheetFold(54, 53, 53);
-const QColor kOutline(131, 127, 127);
-const QColor kAccent(217, 106, 114);
-const QColor kLightText(250, 237, 237);
+namespace palette = imagegen::palette;
+const QColor& kSheet = palette::dark2;
+const QColor& kSheetFold = palette::dark1;
+const QColor& kOutline = palette::dimText;
+const QColor& kAccent = palette::accent;
+const QColor& kLightText = palette::lightText;
 
 enum class Kind { Video, Audio };
 
@@ -71,10 +73,9 @@ void drawAudioGlyph(QPainter& painter, const QRectF& area) {
 }
 
 QImage drawFormatIcon(const FormatIcon& format) {
-    QImage image(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = imagegen::blank(kIconSize, kIconSize);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    imagegen::prepare(painter);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
     // The sheet with its folded corner.
