@@ -136,7 +136,11 @@ void QRZComboBoxItem::paintText(QPainter* painter) {
     painter->setRenderHint(QPainter::TextAntialiasing, true);
     painter->setFont(font());
     painter->setPen(m_rowTextColors[colour]);
-    painter->drawText(area, m_style.textAlignment, QFontMetrics(font()).elidedText(text, Qt::ElideRight, area.width()));
+    // A text that fits by its advance stays whole (the popup is sized by the advance).
+    const QFontMetrics metrics(font());
+    const QString shown =
+        metrics.horizontalAdvance(text) <= area.width() ? text : metrics.elidedText(text, Qt::ElideRight, area.width());
+    painter->drawText(area, m_style.textAlignment, shown);
     painter->restore();
 }
 

@@ -143,7 +143,9 @@ void QRZMenuStyle::drawCheckMark(const QStyleOptionMenuItem* option, QPainter* p
         drawCentred(image);
         return;
     }
-    QStyleOptionMenuItem box(*option);
+    // Styles draw the check-box indicator only from a button option.
+    QStyleOptionButton box;
+    box.QStyleOption::operator=(*option);
     box.rect = square;
     box.state = (option->state & State_Enabled) | (option->checked ? State_On : State_Off);
     proxy()->drawPrimitive(PE_IndicatorCheckBox, &box, painter, widget);

@@ -50,6 +50,7 @@ private slots:
     void frameAndEmptyArea();
     void selectedAndDisabledItems();
     void radioMarkIsASixPixelDisc();
+    void checkBoxMarks();
     void separatorWithCaption();
     void itemSizes();
     void colourMixing();
@@ -135,6 +136,34 @@ void TestItemMenu::radioMarkIsASixPixelDisc() {
     option.checked = false;
     const QImage unchecked = paintItem(menu, option);
     QCOMPARE(countColour(unchecked, QRect(7, 5, 14, 14), QColor(250, 237, 237)), 0);
+}
+
+void TestItemMenu::checkBoxMarks() {
+    QRZMenu menu;
+    menu.setItemBackgroundColor(QColor(65, 64, 64));
+    QStyleOptionMenuItem option = itemOption(QRect(0, 0, 100, 24));
+    option.checkType = QStyleOptionMenuItem::NonExclusive;
+    option.checked = true;
+    option.menuHasCheckableItems = true;
+    const QRect square(7, 5, 14, 14);
+    // Without images the style's own check-box indicator is drawn.
+    const QImage plain = paintItem(menu, option);
+    QVERIFY(countColour(plain, square, QColor(65, 64, 64)) < square.width() * square.height());
+    // With images: the checked one centred in the square.
+    QImage on(10, 10, QImage::Format_ARGB32), off(10, 10, QImage::Format_ARGB32);
+    on.fill(Qt::green);
+    off.fill(Qt::gray);
+    menu.menuStyle()->record().checkedImage = on;
+    menu.menuStyle()->record().uncheckedImage = off;
+    QCOMPARE(paintItem(menu, option).pixelColor(square.center()), QColor(Qt::green));
+    option.checked = false;
+    QCOMPARE(paintItem(menu, option).pixelColor(square.center()), QColor(Qt::gray));
+    // An item with an icon shows no box.
+    QPixmap icon(15, 15);
+    icon.fill(Qt::blue);
+    option.icon = QIcon(icon);
+    option.maxIconWidth = 15;
+    QCOMPARE(countColour(paintItem(menu, option), square, QColor(Qt::gray)), 0);
 }
 
 void TestItemMenu::separatorWithCaption() {
