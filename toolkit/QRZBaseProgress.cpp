@@ -186,6 +186,9 @@ void QRZBaseProgress::requestRepaint() {
 int QRZBaseProgress::repaintRequests() const { return d->repaintRequests; }
 
 void QRZBaseProgress::setValue(double value) {
+    // Clamped first, so that a value beyond a bound the bar already shows changes nothing
+    // and reports no change.
+    value = std::max(d->minimum, std::min(d->maximum, value));
     if (value == d->value) {
         return;
     }
