@@ -16,14 +16,14 @@ struct CodecCode {
 // Video codes below 0x10000, audio codes from 0x10000: the same numbering as the codec
 // ids of the conversion parameters.
 const CodecCode kCodecCodes[] = {
-    {"AC3", 0x15003},   {"in24", 0x1000D}, {"mp43", 0x11},     {"wma3", 0x15026},      {"wma2", 0x15008},
-    {"wma1", 0x15007},  {"MP3", 0x15001},  {"VP8", 0x8D},      {"VP9", 0xA9},          {"AAC", 0x15002},
-    {"MJPG", 8},        {"MP4V", 0xD},     {"OGG", 0x15005},   {"VBIS", 0x15005},      {"WMV1", 0x12},
-    {"WMV2", 0x13},     {"mpg1", 1},       {"mp1v", 1},        {"HMP2", 2},            {"mp2v", 2},
-    {"H263", 5},        {"H264", 28},      {"H265", 0x48323635}, {"Xvid", 0x44495658}, {"DIVX", 0x30355844},
-    {"MP2A", 0x15000},  {"PCM", 0x10000},  {"APE", 0x10000},   {"caf", 0x11000},       {"DV60", 0x19},
-    {"DV50", 0x19},     {"flac", 0x1500C}, {"AMRN", 0x12000},  {"flv1", 0x16},         {"fmp3", 0x1100D},
-    {"WMV3", 0x48},     {"vc-1", 0x47},    {"pcmb", 0x10001},  {"alac", 0x15010},      {"OGV", 0x1F},
+    {"AC3", 0x15003},  {"in24", 0x1000D}, {"mp43", 0x11},       {"wma3", 0x15026},    {"wma2", 0x15008},
+    {"wma1", 0x15007}, {"MP3", 0x15001},  {"VP8", 0x8D},        {"VP9", 0xA9},        {"AAC", 0x15002},
+    {"MJPG", 8},       {"MP4V", 0xD},     {"OGG", 0x15005},     {"VBIS", 0x15005},    {"WMV1", 0x12},
+    {"WMV2", 0x13},    {"mpg1", 1},       {"mp1v", 1},          {"HMP2", 2},          {"mp2v", 2},
+    {"H263", 5},       {"H264", 28},      {"H265", 0x48323635}, {"Xvid", 0x44495658}, {"DIVX", 0x30355844},
+    {"MP2A", 0x15000}, {"PCM", 0x10000},  {"APE", 0x10000},     {"caf", 0x11000},     {"DV60", 0x19},
+    {"DV50", 0x19},    {"flac", 0x1500C}, {"AMRN", 0x12000},    {"flv1", 0x16},       {"fmp3", 0x1100D},
+    {"WMV3", 0x48},    {"vc-1", 0x47},    {"pcmb", 0x10001},    {"alac", 0x15010},    {"OGV", 0x1F},
 };
 
 struct ContainerName {
@@ -33,10 +33,9 @@ struct ContainerName {
 
 // Compared in this order.
 const ContainerName kContainerNames[] = {
-    {"m4v", "mp4"},  {"wmv", "asf"},     {"mkv", "matroska"}, {"mpg", "mpeg"}, {"ts", "mpegts"},
-    {"m4a", "mp4"},  {"DivX", "avi"},    {"ogv", "ogg"},      {"WebM", "webm"}, {"trp", "mpegts"},
-    {"wma", "asf"},  {"mka", "matroska"}, {"aac", "adts"},    {"m4b", "mp4"},  {"m4r", "mp4"},
-    {"alac", "mov"},
+    {"m4v", "mp4"},  {"wmv", "asf"}, {"mkv", "matroska"}, {"mpg", "mpeg"},   {"ts", "mpegts"}, {"m4a", "mp4"},
+    {"DivX", "avi"}, {"ogv", "ogg"}, {"WebM", "webm"},    {"trp", "mpegts"}, {"wma", "asf"},   {"mka", "matroska"},
+    {"aac", "adts"}, {"m4b", "mp4"}, {"m4r", "mp4"},      {"alac", "mov"},
 };
 
 bool startsWith(const std::string& text, const char* prefix) {
@@ -156,5 +155,6 @@ QString readDurationText(const QString& path) {
         return QString();
     const qint64 milliseconds = qint64(cvcodec_info_duration(info.get()) / 1000);
     return QStringLiteral("%1:%2:%3")
-        .arg(twoDigits(milliseconds / 3600000), twoDigits(milliseconds / 60000 % 60), twoDigits(milliseconds / 1000 % 60));
+        .arg(twoDigits(milliseconds / 3600000), twoDigits(milliseconds / 60000 % 60),
+             twoDigits(milliseconds / 1000 % 60));
 }

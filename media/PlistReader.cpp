@@ -85,8 +85,8 @@ int64_t parseXmlInteger(const char* text) {
         negative = *p == '-';
         ++p;
     }
-    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1
-                                    : uint64_t(std::numeric_limits<int64_t>::max());
+    const uint64_t limit =
+        negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1 : uint64_t(std::numeric_limits<int64_t>::max());
     uint64_t value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
         const unsigned digit = unsigned(*p - '0');
@@ -97,7 +97,7 @@ int64_t parseXmlInteger(const char* text) {
     if (!negative)
         return int64_t(value);
     return value == uint64_t(std::numeric_limits<int64_t>::max()) + 1 ? std::numeric_limits<int64_t>::min()
-                                                                        : -int64_t(value);
+                                                                      : -int64_t(value);
 }
 
 double parseXmlReal(const char* text) {

@@ -136,9 +136,9 @@ void resetFormat() {
 }
 
 void loadCurrentFormat(bool video) {
-    const QString category =
-        readSettingValue(kFormatSection, video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
-                         video ? kDefaultVideoCategory : kDefaultAudioCategory);
+    const QString category = readSettingValue(
+        kFormatSection, video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
+        video ? kDefaultVideoCategory : kDefaultAudioCategory);
     const QString id = readSettingValue(kFormatSection, video ? QStringLiteral("Video_Id") : QStringLiteral("Audio_Id"),
                                         video ? kDefaultVideoId : kDefaultAudioId);
     buildFormatSetting(category, id, readQualityMode(id), video ? g_storedVideoFormat : g_storedAudioFormat);
@@ -192,7 +192,8 @@ void buildFormatSetting(const QString& category, const QString& id, int mode, Ou
     fillFormatSetting(detail, mode, custom ? &*custom : nullptr, target);
 }
 
-void fillFormatSetting(const ProfileDetail* detail, int mode, const FormatSetting* custom, OutputFormatSetting* target) {
+void fillFormatSetting(const ProfileDetail* detail, int mode, const FormatSetting* custom,
+                       OutputFormatSetting* target) {
     if (!detail || !target)
         return;
     OutputFormatSetting& format = *target;
@@ -231,7 +232,8 @@ void fillFormatSetting(const ProfileDetail* detail, int mode, const FormatSettin
             custom ? custom->videoResolution : (detail->hasAuto ? QString() : fromUtf8(detail->resolution));
         parseResolution(resolution, &format.width, &format.height);
 
-        const double fps = parseFrameRate(customOr(custom ? &custom->videoFrameRate : nullptr, detail->frameRateDefault));
+        const double fps =
+            parseFrameRate(customOr(custom ? &custom->videoFrameRate : nullptr, detail->frameRateDefault));
         frameRateToRational(fps, &format.frameRateNum, &format.frameRateDen);
 
         QString bitRate;

@@ -32,11 +32,11 @@ struct FormatIcon {
 };
 
 const std::vector<FormatIcon> kFormatIcons = {
-    {"mp4", "MP4", Kind::Video},  {"mov", "MOV", Kind::Video},   {"mkv", "MKV", Kind::Video},
-    {"webm", "WEBM", Kind::Video}, {"avi", "AVI", Kind::Video},  {"flv", "FLV", Kind::Video},
-    {"wmv", "WMV", Kind::Video},  {"ts", "TS", Kind::Video},     {"mp3", "MP3", Kind::Audio},
-    {"aac", "AAC", Kind::Audio},  {"m4a", "M4A", Kind::Audio},   {"wav", "WAV", Kind::Audio},
-    {"flac", "FLAC", Kind::Audio}, {"ogg", "OGG", Kind::Audio},  {"wma", "WMA", Kind::Audio},
+    {"mp4", "MP4", Kind::Video},   {"mov", "MOV", Kind::Video}, {"mkv", "MKV", Kind::Video},
+    {"webm", "WEBM", Kind::Video}, {"avi", "AVI", Kind::Video}, {"flv", "FLV", Kind::Video},
+    {"wmv", "WMV", Kind::Video},   {"ts", "TS", Kind::Video},   {"mp3", "MP3", Kind::Audio},
+    {"aac", "AAC", Kind::Audio},   {"m4a", "M4A", Kind::Audio}, {"wav", "WAV", Kind::Audio},
+    {"flac", "FLAC", Kind::Audio}, {"ogg", "OGG", Kind::Audio}, {"wma", "WMA", Kind::Audio},
 };
 
 // A clapper-free film frame with a play triangle.

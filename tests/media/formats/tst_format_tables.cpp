@@ -91,8 +91,8 @@ private slots:
         const QString plain = dir.filePath("plain.mp3");
         const QString video = dir.filePath("video.mkv");
         QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=64x48", "-frames:v", "1", cover}));
-        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=61:sample_rate=8000", "-ac", "1",
-                           "-b:a", "16k", plain}));
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=61:sample_rate=8000", "-ac", "1", "-b:a",
+                           "16k", plain}));
         QVERIFY(runFfmpeg({"-i", plain, "-i", cover, "-map", "0", "-map", "1", "-c:a", "copy", "-c:v", "png",
                            "-disposition:v", "attached_pic", "-id3v2_version", "3", withCover}));
         QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=3", "-c:v", "mpeg4", video}));

@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include <clocale>
-#include <ctime>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <sstream>
 
@@ -136,7 +136,11 @@ QByteArray marker(int byte) {
 // A root dictionary {"a": object 2} with object 2 supplied by the caller.
 BinaryList dictionaryHolding(const QByteArray& value) {
     BinaryList list;
-    list.objects << (marker(0xD1) + marker(1) + marker(2)) << QByteArray("\x51" "a", 2) << value;
+    list.objects << (marker(0xD1) + marker(1) + marker(2))
+                 << QByteArray("\x51"
+                               "a",
+                               2)
+                 << value;
     return list;
 }
 
@@ -169,21 +173,21 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void xmlAndBinaryReadToTheSameTree() {
-        runPython(QStringLiteral(
-            "value = {\n"
-            "    'string': 'a & <b> \\'c\\'', 'empty string': '', 'long string': 'x' * 100,\n"
-            "    'integer': 42, 'negative': -7, 'byte': 200, 'short': 60000, 'word': 4000000000,\n"
-            "    'big': 2 ** 40, 'max': 2 ** 63 - 1, 'min': -2 ** 63,\n"
-            "    'real': 29.97, 'tiny': 1.5e-300, 'whole real': 30.0,\n"
-            "    'true': True, 'false': False,\n"
-            "    'date': datetime.datetime(2021, 3, 4, 5, 6, 7),\n"
-            "    'data': bytes(range(256)), 'empty data': b'',\n"
-            "    'array': [1, 'two', [3.5, {'four': 4}], []], 'empty dict': {},\n"
-            "    'many': ['item %d' % i for i in range(300)],\n"
-            "}\n"
-            "for name, fmt in (('tree.xml', plistlib.FMT_XML), ('tree.bin', plistlib.FMT_BINARY)):\n"
-            "    with open(folder + '/' + name, 'wb') as f:\n"
-            "        plistlib.dump(value, f, fmt=fmt)\n"));
+        runPython(
+            QStringLiteral("value = {\n"
+                           "    'string': 'a & <b> \\'c\\'', 'empty string': '', 'long string': 'x' * 100,\n"
+                           "    'integer': 42, 'negative': -7, 'byte': 200, 'short': 60000, 'word': 4000000000,\n"
+                           "    'big': 2 ** 40, 'max': 2 ** 63 - 1, 'min': -2 ** 63,\n"
+                           "    'real': 29.97, 'tiny': 1.5e-300, 'whole real': 30.0,\n"
+                           "    'true': True, 'false': False,\n"
+                           "    'date': datetime.datetime(2021, 3, 4, 5, 6, 7),\n"
+                           "    'data': bytes(range(256)), 'empty data': b'',\n"
+                           "    'array': [1, 'two', [3.5, {'four': 4}], []], 'empty dict': {},\n"
+                           "    'many': ['item %d' % i for i in range(300)],\n"
+                           "}\n"
+                           "for name, fmt in (('tree.xml', plistlib.FMT_XML), ('tree.bin', plistlib.FMT_BINARY)):\n"
+                           "    with open(folder + '/' + name, 'wb') as f:\n"
+                           "        plistlib.dump(value, f, fmt=fmt)\n"));
         QVERIFY(fileBytes("tree.bin").startsWith("bplist00"));
         Dictionary fromXml, fromBinary;
         Plist::readPlist(m_dir.filePath("tree.xml").toStdString(), fromXml);
@@ -216,9 +220,10 @@ private slots:
     void shippedCatalogueReadsTheSameInBinaryForm() {
         const QString shipped = qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/resources/profile/profiles_win.plist";
         QVERIFY(QFile::exists(shipped));
-        runPython(QStringLiteral("plistlib.dump(plistlib.load(open('%1', 'rb')), open(folder + '/catalogue.bin', 'wb'), "
-                                 "fmt=plistlib.FMT_BINARY)")
-                      .arg(shipped));
+        runPython(
+            QStringLiteral("plistlib.dump(plistlib.load(open('%1', 'rb')), open(folder + '/catalogue.bin', 'wb'), "
+                           "fmt=plistlib.FMT_BINARY)")
+                .arg(shipped));
         Dictionary fromXml, fromBinary;
         Plist::readPlist(shipped.toStdString(), fromXml);
         Plist::readPlist(m_dir.filePath("catalogue.bin").toStdString(), fromBinary);
@@ -237,27 +242,27 @@ private slots:
         QCOMPARE(errorOfData(fileBytes("int128.bin")), QStringLiteral("Plist: integer wider than 8 bytes"));
         // The XML form keeps the UTF-8 bytes as stored.
         Dictionary dict = readData(fileBytes("utf8.xml"));
-        QCOMPARE(boost::any_cast<std::string>(dict["name"]), std::string("Gr\xc3\xbc\xc3\x9f" "e"));
+        QCOMPARE(boost::any_cast<std::string>(dict["name"]), std::string("Gr\xc3\xbc\xc3\x9f"
+                                                                         "e"));
     }
 
     void xmlValues() {
-        const Dictionary dict = readData(xmlList(
-            "<dict>"
-            "<key>blanks</key><integer>  12abc</integer>"
-            "<key>plus</key><integer>+5</integer>"
-            "<key>none</key><integer>abc</integer>"
-            "<key>min</key><integer>-9223372036854775808</integer>"
-            "<key>real</key><real> 2.5e3</real>"
-            "<key>hello</key><data>SGVs\n\tbG8=</data>"
-            "<key>hell</key><data>SGVsbA==</data>"
-            "<key>cut</key><data>SGVsbG8</data>"
-            "<key>padded first</key><data>=SGVs</data>"
-            "<key>twice</key><string>first</string>"
-            "<key>twice</key><string>second</string>"
-            "<key>escaped</key><string>a&amp;b</string>"
-            "<key>empty</key><dict/>"
-            "<key>date</key><date>2000-01-02T03:04:05Z</date>"
-            "</dict>"));
+        const Dictionary dict = readData(xmlList("<dict>"
+                                                 "<key>blanks</key><integer>  12abc</integer>"
+                                                 "<key>plus</key><integer>+5</integer>"
+                                                 "<key>none</key><integer>abc</integer>"
+                                                 "<key>min</key><integer>-9223372036854775808</integer>"
+                                                 "<key>real</key><real> 2.5e3</real>"
+                                                 "<key>hello</key><data>SGVs\n\tbG8=</data>"
+                                                 "<key>hell</key><data>SGVsbA==</data>"
+                                                 "<key>cut</key><data>SGVsbG8</data>"
+                                                 "<key>padded first</key><data>=SGVs</data>"
+                                                 "<key>twice</key><string>first</string>"
+                                                 "<key>twice</key><string>second</string>"
+                                                 "<key>escaped</key><string>a&amp;b</string>"
+                                                 "<key>empty</key><dict/>"
+                                                 "<key>date</key><date>2000-01-02T03:04:05Z</date>"
+                                                 "</dict>"));
         auto integer = [&](const char* key) { return boost::any_cast<int64_t>(dict.at(key)); };
         auto bytes = [&](const char* key) {
             const Data data = boost::any_cast<Data>(dict.at(key));
@@ -367,12 +372,13 @@ private slots:
         QCOMPARE(errorOfData(dictionaryHolding(marker(0xA1) + marker(9)).bytes()),
                  QStringLiteral("Plist: object reference out of range"));
         // Counts that claim more than the file holds.
-        QCOMPARE(errorOfData(dictionaryHolding(marker(0xAF) + marker(0x13) + BinaryList::bigEndian(quint64(1) << 62, 8))
-                                 .bytes()),
-                 QStringLiteral("Out of bounds getRange"));
-        QCOMPARE(errorOfData(dictionaryHolding(marker(0xDF) + marker(0x13) + BinaryList::bigEndian(~quint64(0), 8))
-                                 .bytes()),
-                 QStringLiteral("Out of bounds getRange"));
+        QCOMPARE(
+            errorOfData(
+                dictionaryHolding(marker(0xAF) + marker(0x13) + BinaryList::bigEndian(quint64(1) << 62, 8)).bytes()),
+            QStringLiteral("Out of bounds getRange"));
+        QCOMPARE(
+            errorOfData(dictionaryHolding(marker(0xDF) + marker(0x13) + BinaryList::bigEndian(~quint64(0), 8)).bytes()),
+            QStringLiteral("Out of bounds getRange"));
         QCOMPARE(errorOfData(dictionaryHolding(marker(0x5F) + marker(0x10) + marker(0xFF) + "abc").bytes()),
                  QStringLiteral("Out of bounds getRange"));
         QCOMPARE(errorOfData(dictionaryHolding(marker(0x5F) + marker(0x51) + "a").bytes()),
@@ -386,11 +392,17 @@ private slots:
         QCOMPARE(errorOfData(dictionaryHolding(marker(0xA1) + marker(2)).bytes()),
                  QStringLiteral("Plist: object reference cycle"));
         BinaryList rootInValue;
-        rootInValue.objects << (marker(0xD1) + marker(1) + marker(0)) << QByteArray("\x51" "a", 2);
+        rootInValue.objects << (marker(0xD1) + marker(1) + marker(0))
+                            << QByteArray("\x51"
+                                          "a",
+                                          2);
         QCOMPARE(errorOfData(rootInValue.bytes()), QStringLiteral("Plist: object reference cycle"));
         // Shared objects are fine as long as no path loops.
         BinaryList shared;
-        shared.objects << (marker(0xD1) + marker(1) + marker(2)) << QByteArray("\x51" "a", 2)
+        shared.objects << (marker(0xD1) + marker(1) + marker(2))
+                       << QByteArray("\x51"
+                                     "a",
+                                     2)
                        << (marker(0xA2) + marker(3) + marker(3)) << marker(0x08);
         QCOMPARE(boost::any_cast<Array>(readData(shared.bytes()).at("a")).size(), size_t(2));
 
@@ -398,7 +410,9 @@ private slots:
         deep.referenceWidth = 2;
         deep.offsetWidth = 2;
         deep.objects << (marker(0xD1) + BinaryList::bigEndian(1, 2) + BinaryList::bigEndian(2, 2))
-                     << QByteArray("\x51" "a", 2);
+                     << QByteArray("\x51"
+                                   "a",
+                                   2);
         for (int i = 2; i < 700; ++i)
             deep.objects << (marker(0xA1) + BinaryList::bigEndian(quint64(i + 1), 2));
         deep.objects << marker(0x08);
@@ -406,7 +420,10 @@ private slots:
 
         // 40 levels of [next, next]: a tiny file describing 2^40 values.
         BinaryList doubling;
-        doubling.objects << (marker(0xD1) + marker(1) + marker(2)) << QByteArray("\x51" "a", 2);
+        doubling.objects << (marker(0xD1) + marker(1) + marker(2))
+                         << QByteArray("\x51"
+                                       "a",
+                                       2);
         for (int i = 2; i < 42; ++i)
             doubling.objects << (marker(0xA2) + marker(i + 1) + marker(i + 1));
         doubling.objects << marker(0x08);
@@ -429,7 +446,8 @@ private slots:
         QCOMPARE(errorOfData(dictionaryHolding(marker(0x21) + "\x01\x02").bytes()),
                  QStringLiteral("Plist: real of unsupported size"));
         const QByteArray nan = BinaryList::bigEndian(0x7FF8000000000000ULL, 8);
-        QCOMPARE(errorOfData(dictionaryHolding(marker(0x33) + nan).bytes()), QStringLiteral("Plist: date out of range"));
+        QCOMPARE(errorOfData(dictionaryHolding(marker(0x33) + nan).bytes()),
+                 QStringLiteral("Plist: date out of range"));
         QCOMPARE(errorOfData(dictionaryHolding(marker(0x33) + BinaryList::bigEndian(0x7FEFFFFFFFFFFFFFULL, 8)).bytes()),
                  QStringLiteral("Plist: date out of range"));
         BinaryList arrayRoot;
@@ -439,7 +457,8 @@ private slots:
         // Narrow integers are unsigned; eight bytes are two's complement.
         const Dictionary narrow = readData(dictionaryHolding(marker(0x11) + "\xff\xfe").bytes());
         QCOMPARE(boost::any_cast<int64_t>(narrow.at("a")), int64_t(0xfffe));
-        const Dictionary wide = readData(dictionaryHolding(marker(0x13) + BinaryList::bigEndian(~quint64(0), 8)).bytes());
+        const Dictionary wide =
+            readData(dictionaryHolding(marker(0x13) + BinaryList::bigEndian(~quint64(0), 8)).bytes());
         QCOMPARE(boost::any_cast<int64_t>(wide.at("a")), int64_t(-1));
     }
 
@@ -478,7 +497,8 @@ private slots:
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         QVERIFY(qAbs(date.secondsSinceEpoch() - now) < 5);
         date.set(2, 29, 2024, 23, 59, 58, true);
-        QCOMPARE(date.secondsSinceEpoch(), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC).toSecsSinceEpoch());
+        QCOMPARE(date.secondsSinceEpoch(),
+                 QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC).toSecsSinceEpoch());
         // Local time, in a zone without daylight saving so that the season does not matter.
         const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "Asia/Kolkata");
@@ -487,8 +507,10 @@ private slots:
         zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
         tzset();
         QCOMPARE(date.secondsSinceEpoch(), QDateTime(QDate(2024, 7, 1), QTime(6, 30, 0), Qt::UTC).toSecsSinceEpoch());
-        QCOMPARE(errorOf([&] { date.set(0, 1, 2024, 0, 0, 0, true); }), QStringLiteral("PlistDate::set() date invalid"));
-        QCOMPARE(errorOf([&] { date.set(1, 1, 2024, 24, 0, 0, true); }), QStringLiteral("PlistDate::set() date invalid"));
+        QCOMPARE(errorOf([&] { date.set(0, 1, 2024, 0, 0, 0, true); }),
+                 QStringLiteral("PlistDate::set() date invalid"));
+        QCOMPARE(errorOf([&] { date.set(1, 1, 2024, 24, 0, 0, true); }),
+                 QStringLiteral("PlistDate::set() date invalid"));
     }
 };
 

@@ -189,7 +189,8 @@ private slots:
         QCOMPARE(defaults.id, std::string("1"));
 
         // "Auto" choices are the defaults.
-        QCOMPARE(describe(*catalogue.readProfileDetail("Test", "1", "Auto", "Auto", "Auto", "Auto")), describe(defaults));
+        QCOMPARE(describe(*catalogue.readProfileDetail("Test", "1", "Auto", "Auto", "Auto", "Auto")),
+                 describe(defaults));
 
         // A size the encoder does not have falls back to its first entry, whose empty
         // low/high read as the bare unit.
@@ -289,8 +290,8 @@ private slots:
     void missingAndDamagedFiles() {
         QFETCH(QByteArray, content);
         QFETCH(QString, error);
-        const std::string path = content.isNull() ? m_dir.filePath("absent.plist").toStdString()
-                                                  : writeFile("damaged.plist", content);
+        const std::string path =
+            content.isNull() ? m_dir.filePath("absent.plist").toStdString() : writeFile("damaged.plist", content);
         // Nothing of it throws: the windows call it from slots of the event loop.
         CProfileManager catalogue(path);
         QVERIFY2(QString::fromStdString(catalogue.loadError()).startsWith(error), catalogue.loadError().c_str());
@@ -305,15 +306,15 @@ private slots:
     }
 
     void wrongTypesInTheSchemaReadAsAbsent() {
-        const QByteArray content = "<plist>" +
-                                   dict(key("Categories") + "<array><integer>3</integer><string>Test</string></array>" +
-                                        key("Codecs") + "<array/>" + key("Test") + "<array><string>x</string>" +
-                                        dict(key("baseinfo") + "<string>oops</string>") +
-                                        dict(baseInfo("9", "1") + key("videoencoders") + values("H264", "H264") +
-                                             key("videoparams") + "<dict/>" + key("audioparams") +
-                                             "<array><integer>1</integer></array>") +
-                                        "</array>") +
-                                   "</plist>";
+        const QByteArray content =
+            "<plist>" +
+            dict(key("Categories") + "<array><integer>3</integer><string>Test</string></array>" + key("Codecs") +
+                 "<array/>" + key("Test") + "<array><string>x</string>" +
+                 dict(key("baseinfo") + "<string>oops</string>") +
+                 dict(baseInfo("9", "1") + key("videoencoders") + values("H264", "H264") + key("videoparams") +
+                      "<dict/>" + key("audioparams") + "<array><integer>1</integer></array>") +
+                 "</array>") +
+            "</plist>";
         CProfileManager catalogue(writeFile("types.plist", content));
         QVERIFY(catalogue.loadError().empty());
         QCOMPARE(catalogue.categories(), (Strings{"Test"}));
@@ -377,12 +378,14 @@ private slots:
                         QVERIFY(codecFourccFromName(encoder) > 0 && !isAudioCode(codecFourccFromName(encoder)));
                         QVERIFY(catalogue.codecDisplayName(encoder) != padded(encoder));
                         // Every encoder and size has its rates and presets: small below high.
-                        const ProfileDetail video = *catalogue.readProfileDetail(category, item.id, encoder, "", "", "");
+                        const ProfileDetail video =
+                            *catalogue.readProfileDetail(category, item.id, encoder, "", "", "");
                         QVERIFY2(video.resolutions.size() > 1, qPrintable(where));
                         for (const std::string& size : video.resolutions) {
                             if (size == "Auto")
                                 continue;
-                            const ProfileDetail* sized = catalogue.readProfileDetail(category, item.id, encoder, size, "", "");
+                            const ProfileDetail* sized =
+                                catalogue.readProfileDetail(category, item.id, encoder, size, "", "");
                             QCOMPARE(sized->resolution, size);
                             QVERIFY2(leadingNumber(sized->videoBitrateLow) < leadingNumber(sized->videoBitrateHigh),
                                      qPrintable(where));
@@ -419,8 +422,8 @@ private slots:
                     boost::any_cast<std::string>(boost::any_cast<const Dictionary&>(entry.at("baseinfo")).at("ext"));
                 QProcess ffmpeg;
                 ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-                ffmpeg.start("ffmpeg", {"-hide_banner", "-h",
-                                        "muxer=" + QString::fromStdString(containerNameFromFormat(ext))});
+                ffmpeg.start("ffmpeg",
+                             {"-hide_banner", "-h", "muxer=" + QString::fromStdString(containerNameFromFormat(ext))});
                 QVERIFY(ffmpeg.waitForFinished(30000));
                 QVERIFY2(ffmpeg.readAllStandardOutput().startsWith("Muxer "), ext.c_str());
             }

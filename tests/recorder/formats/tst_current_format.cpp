@@ -106,8 +106,8 @@ private slots:
 
     void storedPresets() {
         QCOMPARE(readQualityMode(QStringLiteral("4000")), int(QualityHigh));
-        const QPair<QString, int> values[] = {{"0", QualityHigh}, {"1", QualitySmallSize}, {"2", QualityCustomized},
-                                              {"x", QualityCustomized}};
+        const QPair<QString, int> values[] = {
+            {"0", QualityHigh}, {"1", QualitySmallSize}, {"2", QualityCustomized}, {"x", QualityCustomized}};
         for (const auto& value : values) {
             writeFormatAttribute(QStringLiteral("4000"), QStringLiteral("QUALITY_VALUE"), value.first);
             QCOMPARE(readQualityMode(QStringLiteral("4000")), value.second);
@@ -310,7 +310,8 @@ private slots:
         QVERIFY(child.waitForFinished(120000));
         const QByteArray output = child.readAll();
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
-        QVERIFY2(output.contains("PASS   : TestCurrentFormat::unreadableCatalogueIsReportedOnce()"), output.constData());
+        QVERIFY2(output.contains("PASS   : TestCurrentFormat::unreadableCatalogueIsReportedOnce()"),
+                 output.constData());
     }
 };
 

@@ -28,9 +28,9 @@ constexpr int kCaptureHeight = 240;
 // What ffprobe calls the streams our codec names produce.
 QString probedCodecName(const QString& encoder) {
     static const QMap<QString, QString> names{
-        {"H264", "h264"}, {"H265", "hevc"}, {"MP4V", "mpeg4"},   {"VP9", "vp9"},   {"WMV2", "wmv2"},
-        {"AAC", "aac"},   {"MP3", "mp3"},   {"OGG", "vorbis"},   {"wma2", "wmav2"}, {"flac", "flac"},
-        {"alac", "alac"}, {"PCM", "pcm_s16le"},
+        {"H264", "h264"},  {"H265", "hevc"}, {"MP4V", "mpeg4"}, {"VP9", "vp9"},
+        {"WMV2", "wmv2"},  {"AAC", "aac"},   {"MP3", "mp3"},    {"OGG", "vorbis"},
+        {"wma2", "wmav2"}, {"flac", "flac"}, {"alac", "alac"},  {"PCM", "pcm_s16le"},
     };
     return names.value(encoder, "(unknown " + encoder + ")");
 }
@@ -135,9 +135,8 @@ private:
         cvcodec_params params = streamParameters(format);
         cvcodec_recorder recorder = cvcodec_recorder_create(-1);
         const int64_t originUs = calvorine::platform::monotonicMicroseconds();
-        const bool opened =
-            cvcodec_recorder_open(recorder, path.toUtf8().constData(), format.container.toLower().toUtf8().constData(),
-                                  params) != 0;
+        const bool opened = cvcodec_recorder_open(recorder, path.toUtf8().constData(),
+                                                  format.container.toLower().toUtf8().constData(), params) != 0;
         if (opened)
             pushOneSecond(recorder, !format.audioOnly, originUs);
         cvcodec_recorder_stop(recorder);
