@@ -42,6 +42,7 @@ private slots:
     void arrowStaysWhereFirstPlaced();
     void facePixels();
     void popupRowsPickAnItem();
+    void rowColours();
     void removeAndRename();
     void multipleSelectionText();
     void singleSelectionFollowsCurrentRow();
@@ -195,6 +196,34 @@ void TestItemComboBox::popupRowsPickAnItem() {
     QTRY_VERIFY(!list->isVisible());
     QCOMPARE(combo.currentIndex(), 2);
     QCOMPARE(combo.shownText(), QString("third"));
+}
+
+void TestItemComboBox::rowColours() {
+    QRZComboBox combo;
+    combo.resize(100, 22);
+    QVERIFY(combo.setFrameImage(m_frame));
+    combo.setItemBackgroundColor(QColor(65, 64, 64));
+    combo.setItemSelectedColor(QColor(217, 106, 114));
+    combo.addItems({"a", "b"});
+    QRZComboBoxItem* row = combo.rowWidget(1);
+    row->resize(100, 19);
+    auto corner = [row] { return row->grab().toImage().pixelColor(row->width() - 2, 1); };
+    QCOMPARE(corner(), QColor(65, 64, 64));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(row, &enter);
+    QVERIFY(row->isHovered());
+    QCOMPARE(corner(), QColor(217, 106, 114)); // without current-row colouring: hover shows selected
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(row, &leave);
+    QCOMPARE(corner(), QColor(65, 64, 64));
+
+    // With a hover colour the list's current row is drawn selected and a hovered row hovered.
+    combo.setItemHoverColor(QColor(1, 2, 3));
+    QApplication::sendEvent(row, &enter);
+    QCOMPARE(corner(), QColor(1, 2, 3));
+    QApplication::sendEvent(row, &leave);
+    combo.popupList()->setCurrentRow(1);
+    QCOMPARE(corner(), QColor(217, 106, 114));
 }
 
 void TestItemComboBox::removeAndRename() {
