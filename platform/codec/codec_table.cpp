@@ -2,6 +2,10 @@
 
 #include "calvorine_codec.h"
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 namespace calvorine::codec {
 
 namespace {
@@ -60,6 +64,12 @@ const CodecEntry* findCodec(int32_t id)
             return &entry;
     }
     return nullptr;
+}
+
+bool isVideoCodecId(int32_t id)
+{
+    const CodecEntry* entry = findCodec(id);
+    return entry && avcodec_get_type(entry->avId) == AVMEDIA_TYPE_VIDEO;
 }
 
 AVPixelFormat pixelFormatFromCode(int32_t code)

@@ -22,8 +22,9 @@ struct CodecEntry {
 // The entry of a codec id, or null for an id not in the table.
 const CodecEntry* findCodec(int32_t id);
 
-// True for ids of video codecs (below 0x10000).
-inline bool isVideoCodecId(int32_t id) { return id >= 0 && id < 0x10000; }
+// True for ids of video codecs: those below 0x10000 and the four-character codes
+// ("H265", "XVID", "DX50").
+bool isVideoCodecId(int32_t id);
 
 // libav's pixel format for a frame pixel format code; AV_PIX_FMT_NONE when unknown.
 AVPixelFormat pixelFormatFromCode(int32_t code);

@@ -41,6 +41,8 @@ class RecorderTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyOfferedFormatRecords_data();
+    void everyOfferedFormatRecords();
     void recordsPictureAndSound_data();
     void recordsPictureAndSound();
     void oddSizeIsPaddedToEven();
@@ -55,6 +57,57 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
+
+void RecorderTest::everyOfferedFormatRecords_data()
+{
+    // The containers and codecs the output-format catalogue offers.
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<int>("videoCodec");
+    QTest::addColumn<int>("audioCodec");
+    QTest::addColumn<QString>("videoName");
+    QTest::addColumn<QString>("audioName");
+    QTest::newRow("mov") << "mov" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
+    QTest::newRow("mkv h265 mp3") << "matroska" << int(CVCODEC_H265) << int(CVCODEC_MP3) << "hevc" << "mp3";
+    QTest::newRow("webm") << "webm" << int(CVCODEC_VP9) << int(CVCODEC_VORBIS) << "vp9" << "vorbis";
+    QTest::newRow("avi") << "avi" << int(CVCODEC_MPEG4) << int(CVCODEC_MP3) << "mpeg4" << "mp3";
+    QTest::newRow("avi xvid") << "avi" << int(CVCODEC_XVID) << int(CVCODEC_MP3) << "mpeg4" << "mp3";
+    QTest::newRow("flv") << "flv" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
+    QTest::newRow("wmv") << "asf" << int(CVCODEC_WMV2) << int(CVCODEC_WMAV2) << "wmv2" << "wmav2";
+    QTest::newRow("ts") << "mpegts" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
+    QTest::newRow("mp3") << "mp3" << int(CVCODEC_NONE) << int(CVCODEC_MP3) << "" << "mp3";
+    QTest::newRow("aac") << "adts" << int(CVCODEC_NONE) << int(CVCODEC_AAC) << "" << "aac";
+    QTest::newRow("m4a alac") << "mp4" << int(CVCODEC_NONE) << int(CVCODEC_ALAC) << "" << "alac";
+    QTest::newRow("wav") << "wav" << int(CVCODEC_NONE) << int(CVCODEC_PCM_S16LE) << "" << "pcm_s16le";
+    QTest::newRow("flac") << "flac" << int(CVCODEC_NONE) << int(CVCODEC_FLAC) << "" << "flac";
+    QTest::newRow("ogg") << "ogg" << int(CVCODEC_NONE) << int(CVCODEC_VORBIS) << "" << "vorbis";
+    QTest::newRow("wma") << "asf" << int(CVCODEC_NONE) << int(CVCODEC_WMAV2) << "" << "wmav2";
+}
+
+void RecorderTest::everyOfferedFormatRecords()
+{
+    QFETCH(QString, muxer);
+    QFETCH(int, videoCodec);
+    QFETCH(int, audioCodec);
+    QFETCH(QString, videoName);
+    QFETCH(QString, audioName);
+    const QString path = m_dir.filePath(QString("offered-%1.%2").arg(QTest::currentDataTag()).arg(muxer));
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240, videoCodec, audioCodec);
+    cvcodec_params_set_video_bit_rate(params, 1000000);
+    PushPlan plan;
+    plan.seconds = 0.6;
+    QVERIFY(recording.open(path, muxer.toUtf8().constData(), params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    const QJsonObject probed = probe(path);
+    QVERIFY2(!probed.isEmpty(), "ffprobe cannot read the file");
+    QCOMPARE(stream(probed, "video").value("codec_name").toString(), videoName);
+    QCOMPARE(stream(probed, "audio").value("codec_name").toString(), audioName);
+    if (!videoName.isEmpty())
+        QCOMPARE(stream(probed, "video").value("pix_fmt").toString(), QString("yuv420p"));
+    QVERIFY(formatDuration(probed) > 0.4);
+}
 
 void RecorderTest::recordsPictureAndSound_data()
 {
