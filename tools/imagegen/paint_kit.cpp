@@ -125,7 +125,7 @@ void paintLook(QPainter& painter, const QRectF& frame, Look look, int state, dou
             painter.setBrush(palette::accent);
             painter.drawRect(QRectF(inner.left() + radius, inner.bottom() - 2, inner.width() - 2 * radius, 2));
         } else {
-            painter.setBrush(palette::dark2);
+            painter.setBrush(state == Disabled ? QColor(58, 57, 57) : palette::dark2);
             painter.drawRoundedRect(inner, radius, radius);
         }
         break;
