@@ -162,6 +162,11 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_picture->height = m_encoder->height;
     if (av_frame_get_buffer(m_picture.get(), 0) < 0)
         return false;
+    // Pictures usually arrive at the output size: have a few buffers ready (and their
+    // pages mapped), so that a push only copies.
+    const int expected = av_image_get_buffer_size(AV_PIX_FMT_BGR0, m_outWidth, m_outHeight, 1);
+    for (size_t i = 0; i < kPreparedBuffers && expected > 0; ++i)
+        m_spareBuffers.emplace_back(size_t(expected), uint8_t(0));
     m_stream = output.addStream(m_encoder.get(), entry->aviTag);
     m_output = &output;
     return m_stream != nullptr;

@@ -23,6 +23,8 @@ class VideoPipeline {
 public:
     // Pictures waiting for the encoder; more are dropped (the caller never waits).
     static constexpr size_t kQueueCapacity = 8;
+    // Picture buffers made ready at the start.
+    static constexpr size_t kPreparedBuffers = 3;
 
     VideoPipeline() = default;
     VideoPipeline(const VideoPipeline&) = delete;
