@@ -282,8 +282,9 @@ CVCODEC_API int cvcodec_track_set_channels(cvcodec_track track, int32_t channels
 CVCODEC_API int cvcodec_track_set_channel_mask(cvcodec_track track, uint32_t mask, int32_t reserved); /* [entry 157] */
 CVCODEC_API int cvcodec_track_set_sample_format(cvcodec_track track, int32_t sampleFormat); /* [entry 268] */
 CVCODEC_API int cvcodec_track_set_bits_per_sample(cvcodec_track track, int32_t bits);  /* [entry 297] */
-/* Called on a library thread with (context, event): event 1 when a recording starts
- * taking the track's frames, 2 when it stops. The result is ignored. */
+/* Called with (context, event): event 1 when a recording starts taking the track's
+ * frames, 2 when it stops, on the thread that opens or stops that recording. The
+ * result is ignored. */
 typedef int (*cvcodec_track_callback)(void* context, int32_t event);
 CVCODEC_API int cvcodec_track_set_callback(cvcodec_track track, cvcodec_track_callback callback, void* context); /* [entry 612] */
 CVCODEC_API int cvcodec_track_set_video_size(cvcodec_track track, int32_t width, int32_t height); /* [entry 435] */
