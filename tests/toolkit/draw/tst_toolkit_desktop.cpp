@@ -1,0 +1,134 @@
+// On the virtual desktop: a main-window base and a dialog drawn from the generated images,
+// shown side by side, checked on screen and kept as a screenshot among the test outputs
+// (test-output/toolkit_windows.png in the build folder).
+#include "DrawTestSupport.h"
+
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZCheckBox.h"
+#include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZDialog.h"
+#include "toolkit/QRZLineEdit.h"
+#include "toolkit/QRZMainWindow.h"
+#include "toolkit/QRZBaseProgress.h"
+#include "toolkit/QRZMessageBox.h"
+#include "toolkit/StyleHelpers.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+using namespace drawtest;
+
+namespace {
+QString imagePath(const char* relative) { return QCoreApplication::applicationDirPath() + QLatin1String(relative); }
+} // namespace
+
+class TestToolkitDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowsDrawnFromTheGeneratedImages() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            QSKIP("needs the virtual desktop");
+        }
+        // Main window base: background, logo, title and title-bar buttons.
+        QRZMainWindow window;
+        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.setAttribute(Qt::WA_TranslucentBackground, true);
+        QVERIFY(window.loadBackgroundImage(imagePath("/image/backgroud.png"), false));
+        window.setBackgroundMargins(38, 38, 38, 38, 38, 38, 38, 38);
+        window.setTitleHeight(38);
+        QVERIFY(window.setTitleImage(imagePath("/image/common/dlg_logo.png")));
+        window.setTitleImageRect(QRect(13, 13, 0, 0));
+        window.setTitleTextRect(QRect(38, 14, 0, 0));
+        setLightWindowText(&window);
+        setWidgetFont(&window, 12);
+        window.setTitle(QStringLiteral("Calvorine Screen Recorder"));
+        const char* titleButtons[] = {"/image/btn_close.png", "/image/btn_min.png", "/image/btn_meun.png"};
+        int right = window.width() - 10;
+        for (const char* strip : titleButtons) {
+            auto* button = new QRZBaseButton(&window);
+            QVERIFY(button->setImage(imagePath(strip), true));
+            right -= button->width() + 3;
+            button->move(right, 10);
+        }
+        auto* record = new QRZBaseButton(&window);
+        QVERIFY(record->setImage(imagePath("/image/btn_recorder.png"), false));
+        record->move(547 + (114 - record->width()) / 2, 47 + (114 - record->height()) / 2);
+        auto* mic = new QRZBaseButton(&window);
+        QVERIFY(mic->setImage(imagePath("/image/btn_mic_on.png"), false));
+        mic->move(320, 70);
+        auto* system = new QRZBaseButton(&window);
+        QVERIFY(system->setImage(imagePath("/image/btn_system_off.png"), false));
+        system->move(410, 70);
+        auto* area = new QRZBaseButton(&window);
+        QVERIFY(area->setImage(imagePath("/image/btn_addArae.png"), true));
+        area->move(100, 75);
+        window.move(60, 60);
+        window.show();
+
+        // A dialog with the common look and its controls.
+        QRZDialog dialog;
+        dialog.resize(441, 285);
+        setDialogBackground1(&dialog);
+        dialog.resize(441, 285);
+        dialog.setTitle(QStringLiteral("Preferences"));
+        auto* ok = new QRZBaseButton(&dialog);
+        styleCommonButton1(ok, 80, 24);
+        ok->setText(QStringLiteral("OK"));
+        ok->move(441 - 2 * 80 - 40, 240);
+        auto* cancel = new QRZBaseButton(&dialog);
+        styleCommonButton1(cancel, 80, 24);
+        cancel->setText(QStringLiteral("Cancel"));
+        cancel->move(441 - 80 - 25, 240);
+        auto* box = new QRZCheckBox(&dialog);
+        styleCheckBox(box);
+        box->setText(QStringLiteral("Check for updates automatically"));
+        box->setChecked(true);
+        box->setGeometry(30, 60, 260, 20);
+        auto* edit = new QRZLineEdit(&dialog);
+        styleLineEdit(edit, 260, 24);
+        edit->setText(QStringLiteral("/home/user/Videos/Calvorine Screen Recorder"));
+        edit->move(30, 95);
+        auto* combo = new QRZComboBox(&dialog);
+        styleComboBox(combo, 150, 24);
+        combo->addItems({QStringLiteral("English"), QStringLiteral("Deutsch")});
+        combo->move(30, 135);
+        auto* slider = new QRZBaseSlider(&dialog);
+        slider->resize(200, 16);
+        styleSlider(slider);
+        slider->setValue(40);
+        slider->move(30, 180);
+        dialog.move(800, 120);
+        dialog.show();
+
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::qWait(500);
+
+        QScreen* screen = QGuiApplication::primaryScreen();
+        const QImage shot = screen->grabWindow(0).toImage();
+        QVERIFY(!shot.isNull());
+        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(shot.save(folder + QStringLiteral("/toolkit_windows.png")));
+
+        // The windows on screen carry the colours of their images: the main window's
+        // body and title band, and the dialog's body.
+        const QImage background(imagePath("/image/backgroud.png"));
+        const QPoint body = window.mapToGlobal(QPoint(240, 150));
+        QVERIFY(near(shot.pixelColor(body), background.pixelColor(240, 150), 3));
+        const QPoint band = window.mapToGlobal(QPoint(300, 25));
+        QVERIFY(near(shot.pixelColor(band), background.pixelColor(300, 25), 3));
+        const QImage dialogBackground(imagePath("/image/common/bg_1.png"));
+        const QPoint dialogBody = dialog.mapToGlobal(QPoint(380, 180));
+        QVERIFY(near(shot.pixelColor(dialogBody), dialogBackground.pixelColor(60, 60), 3));
+        // The checked box shows its accent.
+        const QPoint check = box->mapToGlobal(QPoint(box->boxRect().center().x(), 10));
+        QVERIFY(near(shot.pixelColor(check + QPoint(-4, -4)), ToolkitColors::accent(), 40));
+    }
+};
+
+QTEST_MAIN(TestToolkitDesktop)
+#include "tst_toolkit_desktop.moc"
