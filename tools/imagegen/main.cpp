@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -14,7 +15,17 @@ static QMap<QString, std::function<QImage()>>& registry() {
     return images;
 }
 
+// Paths registered by more than one drawing module: one look would silently replace the
+// other, so the run fails instead.
+static QStringList& duplicates() {
+    static QStringList paths;
+    return paths;
+}
+
 void registerImage(const QString& path, std::function<QImage()> draw) {
+    if (registry().contains(path)) {
+        duplicates().append(path);
+    }
     registry().insert(path, std::move(draw));
 }
 
@@ -30,6 +41,10 @@ int main(int argc, char** argv) {
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
     int failures = 0;
+    for (const QString& path : imagegen::duplicates()) {
+        std::fprintf(stderr, "imagegen: %s is drawn by more than one module\n", qPrintable(path));
+        ++failures;
+    }
     const auto& images = imagegen::registry();
     for (auto it = images.cbegin(); it != images.cend(); ++it) {
         const QString target = root + it.key();
