@@ -220,6 +220,16 @@ private slots:
         QVERIFY(dialog.textRect().height() >= 3 * QFontMetrics(font).height());
     }
 
+    void fadeOutClosesTheWindow() {
+        QWidget window;
+        window.resize(100, 100);
+        window.show();
+        fadeOutAndClose(&window);
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 10000);
+        fadeOutAndClose(nullptr);
+    }
+
     void olderBoxDragsOnlyByItsTopBand() {
         QRZMessageDlg dialog;
         dialog.setText(QStringLiteral("Drag me"));
