@@ -52,6 +52,8 @@ int RiffInfoTag::reload()
     // Streamed files leave the size 0 or 0xFFFFFFFF; a size beyond the file is a lie too.
     riffEnd_ = (riffSize == 0 || riffSize == 0xFFFFFFFFu || 8 + int64_t(riffSize) > fileSize) ? fileSize
                                                                                              : 8 + int64_t(riffSize);
+    // The INFO chunk may never land inside the 12-byte RIFF header.
+    riffEnd_ = std::max<int64_t>(riffEnd_, 12);
     BufferedReadStream reader(stream_);
     int64_t offset = 12;
     while (offset + 8 <= riffEnd_) {

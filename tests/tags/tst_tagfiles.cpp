@@ -378,6 +378,68 @@ private slots:
         QCOMPARE(bytes.mid(at - 4 + size + 4, 4), QByteArray("ilst"));
     }
 
+    // With moov in front of the media every chunk offset moves with the new tags.
+    void mp4WithMoovFirstKeepsPlaying()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.m4a");
+        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-movflags", "+faststart",
+                               path}) == 0);
+        const QByteArray digest = audioDigest(path);
+        QVERIFY(readFile(path).indexOf("moov") < readFile(path).indexOf("mdat"));
+        const QByteArray cover = makeCover(dir.path());
+        for (int size : {0, 50000, 1000}) {
+            QCOMPARE(writeTags(path, sampleFields("m4a", QString::number(size)), size ? bigCover(size) : cover), 0);
+            QCOMPARE(audioDigest(path), digest);
+            verifyFields(path, "m4a", sampleFields("m4a", QString::number(size)), size ? bigCover(size) : cover);
+        }
+        // Removing every item removes the udta and shrinks moov; the audio still plays.
+        QCOMPARE(writeTags(path, {}, {}), 0);
+        QCOMPARE(audioDigest(path), digest);
+        QVERIFY(readTags(path).isEmpty());
+    }
+
+    // An mp3 with ID3v2, APE and ID3v1: the tags at the end are found again after the
+    // one at the start changes size, and keep their order.
+    void mp3TagsAtBothEndsStayInOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.mp3");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        IAudioTagFile* file = createAudioTagFile();
+        const std::u16string name = utf16Path(path);
+        QCOMPARE(file->open(name.c_str()), 0);
+        const QString apeTitle("ape title");
+        const QString v1Title("v1 title");
+        QCOMPARE(file->addItem(SlotApe, FieldTitle, TagValueText, apeTitle.size() * 2, apeTitle.utf16()), 0);
+        QCOMPARE(file->addItem(SlotId3v1, FieldTitle, TagValueText, v1Title.size() * 2, v1Title.utf16()), 0);
+        const QByteArray cover = bigCover(40000);
+        QCOMPARE(file->addItem(-1, FieldPicture, TagValueBinary, cover.size(), cover.constData()), 0);
+        QCOMPARE(file->save(), 0);
+        file->close();
+        releaseAudioTagFile(file);
+        const QByteArray bytes = readFile(path);
+        QVERIFY(bytes.startsWith("ID3"));
+        QCOMPARE(bytes.mid(bytes.size() - 128, 3), QByteArray("TAG"));
+        QCOMPARE(bytes.mid(bytes.size() - 128 - 32, 8), QByteArray("APETAGEX"));
+        QCOMPARE(audioDigest(path), digest);
+        // Read again: every tag is where it should be.
+        IAudioTagFile* again = createAudioTagFile();
+        QCOMPARE(again->open(name.c_str()), 0);
+        QStringList titles;
+        for (int i = 0; i < again->itemCount(); ++i) {
+            const TagItem item = again->getItem(i);
+            if (item.field == FieldTitle) {
+                titles << QString::number(item.slot) + ":" +
+                              QString::fromUtf16(reinterpret_cast<const char16_t*>(item.data), item.length / 2);
+            }
+        }
+        releaseAudioTagFile(again);
+        QCOMPARE(titles, QStringList({"6:ape title", "0:v1 title"}));
+        QCOMPARE(independentTags(path).value("cover").toString(), QString::fromLatin1(sha1Hex(cover)));
+    }
+
     // Fragments point at absolute offsets: moving them is refused, the file left alone.
     void fragmentedMp4IsRefusedRatherThanBroken()
     {
