@@ -133,6 +133,8 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_packer.reset(packer);
     if (swr_init(packer) < 0)
         return false;
+    if (output.isFragmented())
+        m_skipSamples = std::max(0, m_encoder->initial_padding);
     m_stream = output.addStream(m_encoder.get(), 0);
     m_output = &output;
     m_sources.resize(1);
@@ -320,6 +322,11 @@ void AudioPipeline::emitUpTo(int64_t sampleIndex)
 
 void AudioPipeline::encodePending(bool flush)
 {
+    if (m_skipSamples > 0) {
+        const size_t values = std::min(m_pending.size(), size_t(m_skipSamples) * size_t(m_channels));
+        m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(values));
+        m_skipSamples -= int64_t(values / size_t(m_channels));
+    }
     const size_t frameValues = size_t(m_frameSize) * size_t(m_channels);
     size_t used = 0;
     while (m_pending.size() - used >= frameValues || (flush && m_pending.size() > used)) {
@@ -359,7 +366,8 @@ void AudioPipeline::send(AVFrame* frame)
         if (m_output->isFragmented()) {
             // Fragments carry no edit list to hide the encoder's priming samples before
             // zero; the muxer would shift every stream and stretch the first picture.
-            // Start the sound at zero instead (it plays the priming, under a frame).
+            // The sound starts at zero instead, priming first; the mix was advanced by
+            // as many samples (encodePending), so it still plays in step.
             m_packet->pts += m_encoder->initial_padding;
             m_packet->dts += m_encoder->initial_padding;
         }

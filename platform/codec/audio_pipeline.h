@@ -89,6 +89,7 @@ private:
     int64_t m_mixBase = 0;
     std::vector<float> m_pending;  // mixed, not yet encoded
     int64_t m_encodedSamples = 0;
+    int64_t m_skipSamples = 0;     // mixed samples left out where the priming plays
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;

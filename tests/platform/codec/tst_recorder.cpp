@@ -46,6 +46,8 @@ private slots:
     void recordsPictureAndSound_data();
     void recordsPictureAndSound();
     void oddSizeIsPaddedToEven();
+    void pictureAndSoundStayInStep_data();
+    void pictureAndSoundStayInStep();
     void pauseIsLeftOut();
     void microphoneTrackIsMixedIntoTheOneStream();
     void cutOnTheSameHandleGivesTwoFiles();
@@ -173,6 +175,86 @@ void RecorderTest::oddSizeIsPaddedToEven()
     QCOMPARE(video.value("width").toInt(), 322);
     QCOMPARE(video.value("height").toInt(), 242);
     QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+}
+
+void RecorderTest::pictureAndSoundStayInStep_data()
+{
+    QTest::addColumn<QString>("muxer");
+    QTest::newRow("mp4") << "mp4";
+    QTest::newRow("matroska") << "matroska";
+}
+
+void RecorderTest::pictureAndSoundStayInStep()
+{
+    // At one second into the recording the picture turns white and a tone begins: in
+    // the file both must start within a frame of each other.
+    QFETCH(QString, muxer);
+    const QString path = m_dir.filePath("step." + muxer);
+    Recording recording;
+    cvcodec_params params = makeParams(160, 120);
+    int64_t origin = 0;
+    QVERIFY(recording.open(path, muxer.toUtf8().constData(), params, origin));
+    cvcodec_params_release(params);
+    cvcodec_frame picture = cvcodec_frame_create();
+    cvcodec_frame sound = cvcodec_frame_create();
+    std::vector<uint8_t> black(160 * 120 * 4, 0);
+    std::vector<uint8_t> white(160 * 120 * 4, 255);
+    int64_t nextPictureUs = 0;
+    int64_t produced = 0;
+    for (;;) {
+        const int64_t clock = monotonicMicroseconds() - origin;
+        if (clock >= 2000000)
+            break;
+        if (clock >= nextPictureUs) {
+            cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+            cvcodec_frame_set_size(picture, 160, 120);
+            cvcodec_frame_set_plane(picture, 0, (clock >= 1000000 ? white : black).data(), 160 * 4);
+            cvcodec_recorder_push_video(recording.recorder, picture);
+            nextPictureUs += 1000000 / 30;
+        }
+        if (clock * 441 / 10000 >= produced + 441) {
+            std::vector<int16_t> samples = makeTone(440, 44100, 2, produced, 441);
+            for (int i = 0; i < 441; ++i) {
+                if (produced + i < 44100)
+                    samples[size_t(i) * 2] = samples[size_t(i) * 2 + 1] = 0;
+            }
+            cvcodec_frame_set_sample_format(sound, CVCODEC_SAMPLE_S16);
+            cvcodec_frame_set_sample_rate(sound, 44100);
+            cvcodec_frame_set_channels(sound, 2);
+            cvcodec_frame_set_samples(sound, samples.data(), 441);
+            cvcodec_frame_set_timestamp(sound, produced * 10000 / 441);
+            cvcodec_recorder_push_audio(recording.recorder, sound);
+            produced += 441;
+        }
+        calvorine::platform::sleepForMicroseconds(1000);
+    }
+    cvcodec_frame_release(picture);
+    cvcodec_frame_release(sound);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v:0", "-vf", "scale=8:8,format=gray", "-f",
+                            "rawvideo", "-"});
+    QVERIFY(decode.waitForFinished(60000));
+    const QByteArray pictures = decode.readAllStandardOutput();
+    int firstWhite = -1;
+    for (int frame = 0; frame * 64 < pictures.size(); ++frame) {
+        if (uint8_t(pictures.at(frame * 64 + 27)) > 128) {
+            firstWhite = frame;
+            break;
+        }
+    }
+    QVERIFY(firstWhite > 0);
+    const std::vector<int16_t> samples = decodeAudio(path, 44100);
+    size_t firstLoud = 0;
+    while (firstLoud < samples.size() && std::abs(int(samples[firstLoud])) < 3000)
+        ++firstLoud;
+    QVERIFY(firstLoud < samples.size());
+    const double pictureAt = firstWhite * kFrame;
+    const double soundAt = double(firstLoud) / 44100.0;
+    qInfo("picture turns white at %.3f s, the tone begins at %.3f s", pictureAt, soundAt);
+    QVERIFY2(std::abs(pictureAt - soundAt) <= kFrame,
+             qPrintable(QString("picture %1 s, sound %2 s").arg(pictureAt).arg(soundAt)));
 }
 
 void RecorderTest::pauseIsLeftOut()
