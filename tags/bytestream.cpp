@@ -24,16 +24,6 @@ std::string directoryOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Makes a completed rename survive a crash: the directory entry is on disk too.
-void syncDirectory(const std::string& directory)
-{
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- PosixFileStream
@@ -181,10 +171,11 @@ int PosixFileStream::commitScratch(std::unique_ptr<IByteStream> scratch)
     if (::fsync(file->fd_) != 0) {
         return -1;
     }
+    // The new contents are on disk before the name moves, so that after a crash the
+    // name holds either the old file or the complete new one.
     if (::rename(file->path_.c_str(), path_.c_str()) != 0) {
         return -1;
     }
-    syncDirectory(directoryOf(path_));
     ::close(fd_);
     fd_ = file->fd_;
     position_ = 0;
