@@ -87,18 +87,9 @@ void QRecordAudioObject::beginRecording(int64_t startTimeUs) {
 }
 
 void QRecordAudioObject::setPaused(bool paused) {
-    if (paused == m_paused) {
-        return;
-    }
-    const int64_t now = getMicroseconds();
-    if (paused) {
-        m_pauseBeganUs = now;
-        m_paused = true;
-    } else {
-        // The pause is cut out of the recording's clock before capture goes on.
-        m_startTimeUs += now - m_pauseBeganUs;
-        m_paused = false;
-    }
+    // Stamps stay on the recording's clock: the recorder leaves the paused span out of
+    // the output, so the sound after the pause continues where it stopped.
+    m_paused = paused;
 }
 
 cvcodec_track QRecordAudioObject::audioTrack() const { return m_track; }

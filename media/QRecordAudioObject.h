@@ -59,8 +59,8 @@ public:
     // Switched on by the recording engine once its start succeeded: from then on the
     // captured sound reaches the recorder or the track, stamped from startTimeUs.
     void beginRecording(int64_t startTimeUs);
-    // While paused nothing captured reaches the recorder or the track; on resume the
-    // time stamps continue where they stopped, as if the pause had not been.
+    // While paused nothing captured reaches the recorder or the track (the time stamps
+    // keep to the recording's clock, whose paused spans the recorder leaves out).
     void setPaused(bool paused);
 
     // The track a mixed microphone writes into (null until a run has opened its source).
@@ -108,7 +108,6 @@ private:
     cvcodec_frame m_frame = nullptr;
     std::atomic<cvcodec_track> m_track{nullptr};
     std::atomic<int64_t> m_startTimeUs{0};
-    int64_t m_pauseBeganUs = 0;
     std::unique_ptr<QAudioFrameBuffer> m_frameQueue;
     std::atomic<float> m_volume{100.0f};
     mutable std::mutex m_deviceMutex;

@@ -39,7 +39,7 @@ private:
     // Waits (with the loop locked) until done() holds or the time-out passes.
     template <typename Done> bool waitFor(Done done);
     bool connectContext();
-    bool findSource(std::string& name, pa_sample_spec& spec);
+    bool findSource(std::string& name, pa_sample_spec& sampleSpec);
     bool connectStream(const std::string& name, const pa_sample_spec& deviceSpec);
     void fail(const std::string& what);
 
@@ -124,13 +124,13 @@ bool PulseCapture::connectContext() {
     return true;
 }
 
-bool PulseCapture::findSource(std::string& name, pa_sample_spec& spec) {
+bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
     struct Query {
         bool done = false;
         bool found = false;
         std::string text;
         std::string monitor;
-        pa_sample_spec spec{};
+        pa_sample_spec sampleSpec{};
         pa_threaded_mainloop* loop = nullptr;
     };
     auto run = [this](pa_operation* operation, Query& query) {
@@ -177,7 +177,7 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& spec) {
                          if (info && !q->found) {
                              q->found = true;
                              q->text = info->monitor_source_name ? info->monitor_source_name : "";
-                             q->spec = info->sample_spec;
+                             q->sampleSpec = info->sample_spec;
                          }
                          if (eol != 0) {
                              q->done = true;
@@ -199,7 +199,7 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& spec) {
                          if (info && !q->found) {
                              q->found = true;
                              q->text = info->name ? info->name : "";
-                             q->spec = info->sample_spec;
+                             q->sampleSpec = info->sample_spec;
                          }
                          if (eol != 0) {
                              q->done = true;
@@ -214,22 +214,22 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& spec) {
         return false;
     }
     name = device.text;
-    spec = device.spec;
+    sampleSpec = device.sampleSpec;
     return true;
 }
 
 bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& deviceSpec) {
     // Samples come as 32-bit float at the device's own rate, so the server only converts
     // the sample type; more than two channels are mixed down to stereo.
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = pa_sample_spec_valid(&deviceSpec) ? deviceSpec.rate : 48000;
-    spec.rate = std::clamp<uint32_t>(spec.rate, 8000, 192000);
-    spec.channels = pa_sample_spec_valid(&deviceSpec) ? std::min<uint8_t>(deviceSpec.channels, 2) : 2;
+    pa_sample_spec sampleSpec;
+    sampleSpec.format = PA_SAMPLE_FLOAT32LE;
+    sampleSpec.rate = pa_sample_spec_valid(&deviceSpec) ? deviceSpec.rate : 48000;
+    sampleSpec.rate = std::clamp<uint32_t>(sampleSpec.rate, 8000, 192000);
+    sampleSpec.channels = pa_sample_spec_valid(&deviceSpec) ? std::min<uint8_t>(deviceSpec.channels, 2) : 2;
     pa_channel_map map;
-    pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
+    pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_WAVEEX);
 
-    stream_ = pa_stream_new(context_, kind_ == SoundSourceKind::SystemSound ? "System sound" : "Microphone", &spec, &map);
+    stream_ = pa_stream_new(context_, kind_ == SoundSourceKind::SystemSound ? "System sound" : "Microphone", &sampleSpec, &map);
     if (!stream_) {
         fail("cannot create a capture stream");
         return false;
@@ -241,7 +241,7 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     attr.tlength = uint32_t(-1);
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
-    attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &spec));
+    attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &sampleSpec));
     auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_record(stream_, name.c_str(), &attr, flags) < 0) {
         fail("cannot connect the capture stream");
@@ -255,12 +255,12 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
         fail("the capture stream did not start");
         return false;
     }
-    format_.sampleRateHz = int(spec.rate);
-    format_.channels = spec.channels;
+    format_.sampleRateHz = int(sampleSpec.rate);
+    format_.channels = sampleSpec.channels;
     format_.sampleFormat = SampleFormat::Float32;
     format_.bitsPerSample = 32;
-    format_.channelMask = spec.channels == 1 ? 0x4u : 0x3u;
-    format_.bytesPerFrame = int(pa_frame_size(&spec));
+    format_.channelMask = sampleSpec.channels == 1 ? 0x4u : 0x3u;
+    format_.bytesPerFrame = int(pa_frame_size(&sampleSpec));
     maxPacketBytes_ = size_t(format_.bytesPerFrame) * size_t(std::max(1, format_.sampleRateHz / 100));
     return true;
 }
@@ -278,8 +278,8 @@ bool PulseCapture::open() {
     {
         Lock lock(loop_);
         std::string name;
-        pa_sample_spec spec{};
-        ok = connectContext() && findSource(name, spec) && connectStream(name, spec);
+        pa_sample_spec sampleSpec{};
+        ok = connectContext() && findSource(name, sampleSpec) && connectStream(name, sampleSpec);
     }
     if (!ok) {
         std::string reason = error_;
@@ -311,7 +311,9 @@ int PulseCapture::nextPacketFrames() {
         if (bytes == 0) {
             return 0;
         }
-        // Everything buffered, this chunk included: tells the reader how old the chunk is.
+        // How old the chunk is: what is buffered here, this chunk included. (The
+        // server's latency figure is no help: for a monitor it counts the output's
+        // playback buffer, which lies ahead of what the monitor hands out.)
         const size_t buffered = pa_stream_readable_size(stream_);
         chunkBacklogBytes_ = buffered == size_t(-1) ? bytes : std::max(buffered, bytes);
         chunkData_ = static_cast<const uint8_t*>(data);

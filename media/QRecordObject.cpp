@@ -1,0 +1,613 @@
+#include "media/QRecordObject.h"
+
+#include "app/AppGlobals.h"
+#include "app/HistoryFile.h"
+#include "app/KeyApplication.h"
+#include "app/QRecordAreaInfo.h"
+#include "app/Utilities.h"
+#include "media/ConvertParam.h"
+#include "media/OutputFormatSetting.h"
+#include "media/QRecordAudioObject.h"
+#include "platform/system/cursor_capture.h"
+#include "platform/system/screen_capture.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QTimerEvent>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using calvorine::platform::CursorCapture;
+using calvorine::platform::CursorImage;
+using calvorine::platform::PointerState;
+using calvorine::platform::ScreenCapture;
+
+namespace {
+
+constexpr int kVideoTickMs = 10;
+constexpr int kTimeTickMs = 100;
+constexpr int kAudioDataTickMs = 50;
+// Click and highlight images are drawn at this size.
+constexpr int kOverlaySize = 48;
+// One turn of the click image, and the fade-out after a release.
+constexpr int64_t kTurnUs = 1'000'000;
+constexpr int64_t kFadeUs = 1'000'000;
+constexpr int kThumbnailSize = 120;
+
+} // namespace
+
+QRecordObject::QRecordObject(QObject* parent)
+    : QObject(parent), m_recorder(cvcodec_recorder_create(-1)), m_videoFrame(cvcodec_frame_create()),
+      m_systemAudio(new QRecordAudioObject(QRecordAudioObject::SystemSound, this)),
+      m_microphone(new QRecordAudioObject(QRecordAudioObject::Microphone, this)) {}
+
+QRecordObject::~QRecordObject() {
+    stopRecord();
+    cvcodec_frame_release(m_videoFrame);
+    cvcodec_recorder_release(m_recorder);
+    delete m_cursorImage;
+}
+
+bool QRecordObject::isRecording() const { return !m_stopped; }
+bool QRecordObject::isPaused() const { return !m_stopped && m_paused; }
+QString QRecordObject::thumbnailPath() const { return m_thumbnailPath; }
+QString QRecordObject::outputPath() const { return m_outputPath; }
+
+QString QRecordObject::formatDurationText(uint64_t microseconds) {
+    // Hours are not wrapped at 24: a day-long recording reads "24:00:00", not nothing.
+    const uint64_t seconds = microseconds / 1'000'000;
+    return QString::asprintf("%02llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
+                             static_cast<unsigned long long>(seconds / 60 % 60),
+                             static_cast<unsigned long long>(seconds % 60));
+}
+
+WatermarkPlacement QRecordObject::placeWatermark(QSize captureSize, QSize imageSize, int position,
+                                                 int verticalMarginPercent, int horizontalMarginPercent) {
+    const int cw = captureSize.width();
+    const int ch = captureSize.height();
+    const int w = imageSize.width();
+    const int h = imageSize.height();
+    const int my = int(int64_t(ch) * verticalMarginPercent / 100);
+    const int mx = int(int64_t(cw) * horizontalMarginPercent / 100);
+    const int column = std::clamp(position, 0, 8) % 3;
+    const int row = std::clamp(position, 0, 8) / 3;
+
+    int x = 0;
+    int left = 0;
+    int right = w - 1;
+    if (column == 0) {
+        x = mx;
+        right = mx + w > cw ? cw - mx - 1 : w - 1;
+    } else if (column == 1) {
+        if (w <= cw) {
+            x = (cw - w) / 2;
+        } else {
+            left = (w - cw) / 2;
+            right = left + cw - 1;
+        }
+    } else if (mx + w > cw) {
+        left = w + mx - cw;
+    } else {
+        x = cw - mx - w;
+    }
+
+    int y = 0;
+    int top = 0;
+    int bottom = h - 1;
+    if (row == 0) {
+        y = my;
+        bottom = my + h <= ch ? h - 1 : ch - my - 1;
+    } else if (row == 1) {
+        if (h <= ch) {
+            y = (ch - h) / 2;
+        } else {
+            top = (h - ch) / 2;
+            bottom = top + ch - 1;
+        }
+    } else if (my + h <= ch) {
+        y = ch - my - h;
+    } else {
+        top = h + my - ch;
+    }
+    return {QPoint(x, y), QRect(QPoint(left, top), QPoint(right, bottom))};
+}
+
+bool QRecordObject::startRecord(const QString& file, float systemVolume, bool hasVideo) {
+    if (!m_stopped) {
+        stopRecord();
+    }
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    m_hasVideo = hasVideo;
+    m_historyPending = true;
+    m_paused = false;
+    m_outputPath = file;
+    const QByteArray utf8Path = file.toUtf8();
+
+    ConvertParam* param = new ConvertParam;
+    fillFormatParams(*param);
+    cvcodec_params params = cvcodec_params_create();
+    configureStream(params, *param);
+    const QByteArray formatName(param->name ? param->name : "");
+    m_formatName = currentFormatName();
+    m_formatExtension = currentFormatExtension();
+    m_formatSize = QSize(param->videoWidth, param->videoHeight);
+    if (param->frameRateNumerator > 0 && param->frameRateDenominator > 0) {
+        m_framePeriodUs = int64_t(1'000'000) * param->frameRateDenominator / param->frameRateNumerator;
+    } else if (param->frameRateHundredths > 0) {
+        m_framePeriodUs = int64_t(100'000'000) / param->frameRateHundredths;
+    } else {
+        m_framePeriodUs = 1'000'000 / 30;
+    }
+    m_framePeriodUs = std::max<int64_t>(m_framePeriodUs, 1000);
+    delete param;
+
+    m_systemAudio->setRecorder(m_recorder);
+    m_microphone->setRecorder(m_recorder);
+    m_systemAudio->setVolume(systemVolume);
+    cvcodec_token token = cvcodec_start_scope_begin();
+
+    const bool systemChosen = area->hasAudioSource(QRecordAreaInfo::SystemSound);
+    const bool microphoneChosen = area->hasAudioSource(QRecordAreaInfo::Microphone) &&
+                                  area->isDevicePresent(QRecordAreaInfo::Microphone);
+    // With both sources the microphone goes into a track of its own that the encoder
+    // mixes into the system sound.
+    const bool microphoneMixed = systemChosen && microphoneChosen;
+    if (microphoneMixed) {
+        cvcodec_params_set_track_mixing(params, 1);
+        m_microphone->setRecorder(nullptr);
+    }
+    // Every supported system captures the system sound: the microphone-only path of old
+    // systems is not needed.
+    if (microphoneChosen) {
+        m_microphone->start();
+    }
+    if (systemChosen) {
+        m_systemAudio->start();
+    }
+    if (microphoneMixed) {
+        cvcodec_params_add_mix_track(params, m_microphone->audioTrack());
+    }
+
+    bool ok = openEncoder(params, utf8Path, formatName);
+    cvcodec_params_release(params);
+    cvcodec_start_scope_end(token);
+    if (!ok) {
+        failStart();
+        return false;
+    }
+    m_thumbnailPath.clear();
+    m_stopped = false;
+    m_lastRecordTime = 0;
+    m_nextFrameDueUs = 0;
+    loadOverlays();
+    startTimers();
+    return true;
+}
+
+// Opens the file and, for a video recording, the screen; then lets the sound through.
+bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName) {
+    if (!cvcodec_recorder_open(m_recorder, utf8Path.constData(), formatName.constData(), params)) {
+        qWarning() << "recordStart--------------------------the encoder did not open" << m_outputPath;
+        return false;
+    }
+    // The recorder's clock starts with the open: pictures and sound are stamped from here.
+    m_startTimeUs = getMicroseconds();
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    m_origin = area->areaOrigin();
+    m_size = area->areaSize();
+    m_screenshotPending = false;
+    if (m_hasVideo) {
+        m_scale = double(scaleFactor());
+        m_screen = std::make_unique<ScreenCapture>();
+        m_cursor = std::make_unique<CursorCapture>();
+        if (!m_screen->open(m_origin.x(), m_origin.y(), m_size.width(), m_size.height(), m_scale)) {
+            qWarning().noquote() << "recordStart--------------------------the screen cannot be read:"
+                                 << QString::fromStdString(m_screen->lastError());
+            return false;
+        }
+    }
+    if (!cvcodec_recorder_is_running(m_recorder)) {
+        return false;
+    }
+    m_systemAudio->beginRecording(m_startTimeUs);
+    m_microphone->beginRecording(m_startTimeUs);
+    return true;
+}
+
+// A start that failed leaves nothing behind: no capture thread, no open file, no
+// history entry, no half-written output.
+void QRecordObject::failStart() {
+    m_historyPending = false;
+    m_microphone->stop();
+    m_systemAudio->stop();
+    killTimers();
+    if (cvcodec_recorder_is_running(m_recorder)) {
+        cvcodec_recorder_stop(m_recorder);
+    }
+    cvcodec_recorder_close(m_recorder);
+    releaseCaptureBuffers();
+    if (!m_outputPath.isEmpty() && QFile::exists(m_outputPath)) {
+        QFile::remove(m_outputPath);
+    }
+    m_stopped = true;
+}
+
+void QRecordObject::startTimers() {
+    if (m_hasVideo && !m_videoTimer) {
+        m_videoTimer = startTimer(kVideoTickMs, Qt::CoarseTimer);
+    }
+    if (!m_timeTimer) {
+        m_timeTimer = startTimer(kTimeTickMs, Qt::CoarseTimer);
+    }
+    if (!m_hasVideo && !m_audioDataTimer) {
+        m_audioDataTimer = startTimer(kAudioDataTickMs, Qt::CoarseTimer);
+    }
+}
+
+void QRecordObject::killTimers() {
+    for (int* id : {&m_videoTimer, &m_timeTimer, &m_audioDataTimer}) {
+        if (*id) {
+            killTimer(*id);
+            *id = 0;
+        }
+    }
+}
+
+void QRecordObject::pauseRecord() {
+    killTimers();
+    if (m_stopped || m_paused) {
+        return;
+    }
+    m_paused = true;
+    m_systemAudio->setPaused(true);
+    m_microphone->setPaused(true);
+    cvcodec_recorder_pause(m_recorder);
+}
+
+void QRecordObject::resumeRecord() {
+    if (m_stopped || !cvcodec_recorder_is_running(m_recorder)) {
+        return;
+    }
+    if (m_paused) {
+        // Asking for the recorded time resumes the recorder at once (not at the next
+        // picture), so that sound captured from now on is kept.
+        cvcodec_recorder_recorded_time(m_recorder);
+        m_nextFrameDueUs = 0;
+        m_systemAudio->setPaused(false);
+        m_microphone->setPaused(false);
+        m_paused = false;
+    }
+    startTimers();
+}
+
+void QRecordObject::takeScreenshot(const QString& path) {
+    m_screenshotPath = path;
+    m_screenshotPending = true;
+}
+
+void QRecordObject::stopRecord() {
+    m_systemAudio->stop();
+    m_microphone->stop();
+    killTimers();
+    if (m_recorder && !m_stopped) {
+        if (!m_paused) {
+            const uint64_t t = cvcodec_recorder_recorded_time(m_recorder);
+            if (t != 0) {
+                m_lastRecordTime = t;
+            }
+        }
+        cvcodec_recorder_stop(m_recorder);
+        cvcodec_recorder_close(m_recorder);
+    }
+    m_stopped = true;
+    m_paused = false;
+    releaseCaptureBuffers();
+    addToHistory();
+}
+
+// The screen's shared memory and the display connections are made at every start and
+// given back at every stop, so that a long session of cuts holds no more than one set.
+void QRecordObject::releaseCaptureBuffers() {
+    m_screen.reset();
+    m_cursor.reset();
+}
+
+void QRecordObject::timerEvent(QTimerEvent* event) {
+    const int id = event->timerId();
+    if (id == 0) {
+        return;
+    }
+    if (id == m_videoTimer) {
+        videoTick();
+    } else if (id == m_timeTimer) {
+        timeTick();
+    } else if (id == m_audioDataTimer) {
+        audioDataTick();
+    }
+}
+
+void QRecordObject::timeTick() {
+    if (!m_recorder) {
+        return;
+    }
+    const uint64_t t = cvcodec_recorder_recorded_time(m_recorder);
+    if (t != 0) {
+        m_lastRecordTime = t;
+        emit emitRecordTime(t);
+    }
+}
+
+void QRecordObject::audioDataTick() {
+    if (!m_recorder || m_hasVideo) {
+        return;
+    }
+    uint8_t* block = cvcodec_recorder_level_block(m_recorder, 1);
+    if (block) {
+        uint32_t bytes = 0;
+        std::memcpy(&bytes, block + CVCODEC_LEVEL_SIZE_OFFSET, sizeof bytes);
+        emit emitAudioData(block, int(bytes / 2));
+    }
+    cvcodec_recorder_release_level_block(m_recorder, block);
+}
+
+void QRecordObject::loadOverlays() {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    m_clickCounter = m_highlightCounter = -1;
+    m_clickStartUs = m_releaseUs = -1;
+    m_highlightImage = QPixmap();
+    m_clickImage = QPixmap();
+    m_watermarkImage = QPixmap();
+    m_watermarkSource = QRect(0, 0, -1, -1);
+    if (area->cursorOption(QRecordAreaInfo::HighlightCursor)) {
+        m_highlightImage.load(getAppDirPath() + "/Cursor/Hightlight/" +
+                              QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightCursor) + 1));
+    }
+    if (area->cursorOption(QRecordAreaInfo::HighlightClicks)) {
+        m_clickImage.load(getAppDirPath() + "/Cursor/Click/" +
+                          QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightClicks) + 1));
+    }
+
+    const WatermarkImageSettings settings = area->watermarkSettings();
+    const QString path = QString::fromStdString(settings.imagePath);
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        return;
+    }
+    QFile file(path);
+    QPixmap image;
+    if (!file.open(QIODevice::ReadOnly) || !image.loadFromData(file.readAll()) || image.isNull()) {
+        return;
+    }
+    const int cw = m_size.width();
+    const int ch = m_size.height();
+    const int iw = image.width();
+    const int ih = image.height();
+    int baseWidth = 0;
+    int baseHeight = 0;
+    // Compared as ih / iw < ch / cw without rounding.
+    if (int64_t(ih) * cw < int64_t(ch) * iw) {
+        baseWidth = cw / 2;
+        baseHeight = int(int64_t(baseWidth) * ih / iw);
+    } else {
+        baseHeight = ch / 2;
+        baseWidth = int(int64_t(baseHeight) * iw / ih);
+    }
+    const int w = int(baseWidth * settings.widthScalePercent / 100.0);
+    const int h = int(baseHeight * settings.heightScalePercent / 100.0);
+    if (w <= 0 || h <= 0) {
+        return;
+    }
+    const QPixmap scaled = image.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The transparency is applied once here rather than on every frame.
+    QPixmap faded(scaled.size());
+    faded.fill(Qt::transparent);
+    {
+        QPainter painter(&faded);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawPixmap(0, 0, scaled);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.fillRect(faded.rect(), QColor(0, 0, 0, std::clamp(settings.alpha, 0, 255)));
+    }
+    const WatermarkPlacement placement = placeWatermark(m_size, scaled.size(), settings.position,
+                                                        settings.verticalMarginPercent,
+                                                        settings.horizontalMarginPercent);
+    m_watermarkImage = faded;
+    m_watermarkPoint = placement.destination;
+    m_watermarkSource = placement.source;
+}
+
+void QRecordObject::videoTick() {
+    if (!m_recorder || !m_screen) {
+        return;
+    }
+    // The tick comes every 10 ms; a frame is grabbed only when the output needs one.
+    const int64_t now = getMicroseconds();
+    if (m_nextFrameDueUs != 0 && now < m_nextFrameDueUs) {
+        return;
+    }
+    if (m_nextFrameDueUs == 0 || now - m_nextFrameDueUs > m_framePeriodUs) {
+        m_nextFrameDueUs = now;
+    }
+    m_nextFrameDueUs += m_framePeriodUs;
+
+    const int64_t grabbedAtUs = getMicroseconds();
+    uint8_t* pixels = m_screen->grab();
+    if (!pixels) {
+        return;
+    }
+    QImage frame(pixels, m_screen->width(), m_screen->height(), m_screen->bytesPerLine(), QImage::Format_RGB32);
+    {
+        QPainter painter(&frame);
+        drawWatermark(painter);
+        PointerState pointer;
+        if (m_cursor->queryPointer(pointer)) {
+            const QPoint cursor(int(pointer.x / m_scale) - m_origin.x(), int(pointer.y / m_scale) - m_origin.y());
+            drawClickAndHighlight(painter, cursor, pointer.leftButtonDown);
+        }
+        drawCursor(painter);
+    }
+    if (m_screenshotPending) {
+        m_screenshotPending = false;
+        if (!frame.save(m_screenshotPath)) {
+            qWarning() << "recordScreenshot--------------------------cannot save" << m_screenshotPath;
+        }
+    }
+    if (m_thumbnailPath.isEmpty()) {
+        saveThumbnail(frame);
+    }
+    pushFrame(frame, grabbedAtUs - m_startTimeUs);
+}
+
+void QRecordObject::drawWatermark(QPainter& painter) {
+    if (m_watermarkImage.isNull() || !m_watermarkSource.isValid()) {
+        return;
+    }
+    painter.drawPixmap(m_watermarkPoint, m_watermarkImage, m_watermarkSource);
+}
+
+void QRecordObject::drawClickAndHighlight(QPainter& painter, QPoint cursor, bool buttonDown) {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    const int64_t now = getMicroseconds();
+    auto drawCentred = [&painter, cursor](const QPixmap& image) {
+        painter.drawPixmap(cursor.x() - image.width() / 2, cursor.y() - image.height() / 2, image);
+    };
+    auto rotated = [](const QPixmap& image, int size, double degrees) {
+        const QPixmap scaled = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return scaled.transformed(QTransform().rotate(degrees), Qt::SmoothTransformation);
+    };
+    auto drawHighlight = [&]() {
+        if (area->cursorOption(QRecordAreaInfo::HighlightCursor) && !m_highlightImage.isNull()) {
+            drawCentred(m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+    };
+
+    if (buttonDown && area->cursorOption(QRecordAreaInfo::HighlightClicks)) {
+        ++m_clickCounter;
+        m_highlightCounter = -1;
+        int64_t elapsed = 0;
+        if (m_clickCounter == 0) {
+            m_clickStartUs = now;
+        } else {
+            elapsed = now - m_clickStartUs;
+        }
+        if (!m_clickImage.isNull()) {
+            drawCentred(rotated(m_clickImage, kOverlaySize, double(elapsed % kTurnUs) * 360.0 / kTurnUs));
+        }
+        return;
+    }
+    if (m_clickCounter < 0) {
+        m_clickCounter = m_highlightCounter = -1;
+        drawHighlight();
+        return;
+    }
+    // Released after a click: a ring that keeps turning, grows to 2.5 times its size and
+    // fades out within a second; then the highlight again.
+    ++m_highlightCounter;
+    const int64_t elapsed = now - m_clickStartUs;
+    int64_t sinceRelease = 0;
+    if (m_highlightCounter == 0) {
+        m_releaseUs = now;
+    } else {
+        sinceRelease = now - m_releaseUs;
+    }
+    if (sinceRelease >= kFadeUs) {
+        m_clickCounter = m_highlightCounter = -1;
+        drawHighlight();
+        return;
+    }
+    if (m_clickImage.isNull()) {
+        return;
+    }
+    const double progress = double(sinceRelease) / kFadeUs;
+    const int size = int((1.0 + 1.5 * progress) * kOverlaySize);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setOpacity(1.0 - progress);
+    drawCentred(rotated(m_clickImage, size, double(elapsed % kTurnUs) * 360.0 / kTurnUs));
+    painter.restore();
+}
+
+void QRecordObject::drawCursor(QPainter& painter) {
+    if (!QRecordAreaInfo::instance()->cursorOption(QRecordAreaInfo::ShowCursor) || !m_cursor) {
+        return;
+    }
+    CursorImage cursor;
+    if (!m_cursor->currentCursor(cursor)) {
+        return;
+    }
+    if (!m_cursorImage || cursor.serial != m_cursorSerial || m_cursorImage->width() != cursor.width ||
+        m_cursorImage->height() != cursor.height) {
+        delete m_cursorImage;
+        m_cursorImage = new QImage(
+            QImage(reinterpret_cast<const uchar*>(cursor.pixels.data()), cursor.width, cursor.height,
+                   cursor.width * 4, QImage::Format_ARGB32_Premultiplied)
+                .copy());
+        m_cursorSerial = cursor.serial;
+    }
+    // The image is placed so that its hotspot, not its corner, lies on the pointer.
+    const double x = (cursor.x - cursor.hotspotX) / m_scale - m_origin.x();
+    const double y = (cursor.y - cursor.hotspotY) / m_scale - m_origin.y();
+    if (m_scale == 1.0) {
+        painter.drawImage(QPoint(int(x), int(y)), *m_cursorImage);
+    } else {
+        painter.drawImage(QRectF(x, y, cursor.width / m_scale, cursor.height / m_scale), *m_cursorImage);
+    }
+}
+
+void QRecordObject::saveThumbnail(const QImage& frame) {
+    const QImage small = frame.scaled(kThumbnailSize, kThumbnailSize, Qt::KeepAspectRatio, Qt::FastTransformation);
+    const QString name = QString::fromStdString(MD5(m_outputPath.toUtf8().toStdString()).hexdigest()) +
+                         QString(".%1").arg("JPG");
+    const QString path = getTempProductDir() + "/" + name;
+    if (!QFileInfo::exists(path)) {
+        small.save(path, "JPG");
+    }
+    m_thumbnailPath = path;
+}
+
+void QRecordObject::pushFrame(const QImage& frame, int64_t timestampUs) {
+    cvcodec_frame_set_pixel_format(m_videoFrame, CVCODEC_PIXEL_BGRA);
+    cvcodec_frame_set_size(m_videoFrame, frame.width(), frame.height());
+    cvcodec_frame_set_plane(m_videoFrame, 0, frame.constBits(), int32_t(frame.bytesPerLine()));
+    // Stamped with the moment of the grab, on the clock the sound is stamped with.
+    cvcodec_frame_set_timestamp(m_videoFrame, timestampUs);
+    cvcodec_recorder_push_video(m_recorder, m_videoFrame);
+}
+
+void QRecordObject::addToHistory() {
+    if (!m_historyPending) {
+        return;
+    }
+    m_historyPending = false;
+    m_outputPath.replace('\\', '/');
+    const QFileInfo info(m_outputPath);
+    HistoryXmlItem item;
+    item.thumbnailPath = m_thumbnailPath;
+    item.mediaPath = m_outputPath;
+    int width = 0;
+    int height = 0;
+    if (m_hasVideo) {
+        width = m_formatSize.width() > 0 ? m_formatSize.width() : m_size.width();
+        height = m_formatSize.height() > 0 ? m_formatSize.height() : m_size.height();
+    }
+    item.resolution = QString("%1*%2").arg(width).arg(height);
+    item.duration = formatDurationText(m_lastRecordTime);
+    item.size = formatFileSize(info.size());
+    QDateTime created = info.birthTime();
+    if (!created.isValid()) {
+        created = info.lastModified();
+    }
+    item.creationTime = created.toString("dd-MM-yyyy hh:mm");
+    item.format = m_formatName;
+    item.extension = m_formatExtension;
+    item.isVideo = m_hasVideo;
+    item.isNew = true;
+    addHistoryItem(item);
+}

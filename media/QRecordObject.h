@@ -1,0 +1,153 @@
+// The recording engine: records the screen (or a rectangle of it) and the sound into one
+// encoded file through a recorder handle of the codec library, and adds the finished file
+// to the history.
+//
+// Video frames are grabbed on the GUI thread from a 10 ms timer, only when an output
+// frame is due (every frame a fresh grab); the watermark, click animation, cursor
+// highlight and cursor are painted into each frame before it goes to the recorder. Sound
+// comes from two QRecordAudioObject threads (system sound and microphone).
+//
+// Threads: every public function runs on the GUI thread; the signals are emitted there.
+#pragma once
+
+#include "app/QUtilThread.h"
+#include "platform/codec/calvorine_codec.h"
+
+#include <QObject>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QImage;
+class QPainter;
+class QRecordAudioObject;
+class QTimerEvent;
+
+namespace calvorine::platform {
+class CursorCapture;
+class ScreenCapture;
+}
+
+// Where the scaled watermark goes in a capture area: its top-left corner in the frame and
+// the part of the image drawn there (never beyond the area).
+struct WatermarkPlacement {
+    QPoint destination;
+    QRect source;
+};
+
+class QRecordObject : public QObject, public QUtilThread {
+    Q_OBJECT
+public:
+    explicit QRecordObject(QObject* parent = nullptr);
+    ~QRecordObject() override;
+
+    // Starts recording into the file with the current output format. False when the
+    // encoder cannot be opened or the screen cannot be read: then nothing keeps running,
+    // no history entry is added and no file is left behind. A running recording is
+    // stopped first (its file enters the history).
+    bool startRecord(const QString& file, float systemVolume, bool hasVideo);
+    // Stops the timers and pauses the encoder: nothing captured while paused reaches the
+    // file, and the time stamps continue on resume as if the pause had not been.
+    void pauseRecord();
+    void resumeRecord();
+    // The next video frame, overlays included, is saved to the path (format from its
+    // suffix).
+    void takeScreenshot(const QString& path);
+    // Ends the sound capture, the timers and the encoder; the first stop after a start
+    // adds the history entry, later ones do nothing.
+    void stopRecord();
+
+    bool isRecording() const;
+    bool isPaused() const;
+    // The thumbnail of the current or last recording (empty until the first frame).
+    QString thumbnailPath() const;
+    QString outputPath() const;
+
+    // "hh:mm:ss" of the whole seconds; hours go on past 23 ("25:00:00").
+    static QString formatDurationText(uint64_t microseconds);
+    // The placement of a watermark of imageSize in an area of captureSize for position
+    // 0-8 (left top ... right bottom, row by row) and margins in percent.
+    static WatermarkPlacement placeWatermark(QSize captureSize, QSize imageSize, int position,
+                                             int verticalMarginPercent, int horizontalMarginPercent);
+
+signals:
+    void emitRecordTime(uint64_t microseconds);
+    void emitAudioData(unsigned char* block, int samples);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    // The thread of this object is never started.
+    void run() override {}
+
+private:
+    bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName);
+    void failStart();
+    void startTimers();
+    void killTimers();
+    void loadOverlays();
+    void videoTick();
+    void timeTick();
+    void audioDataTick();
+    void drawWatermark(QPainter& painter);
+    void drawClickAndHighlight(QPainter& painter, QPoint cursor, bool leftButtonDown);
+    void drawCursor(QPainter& painter);
+    void saveThumbnail(const QImage& frame);
+    void pushFrame(const QImage& frame, int64_t timestampUs);
+    void releaseCaptureBuffers();
+    void addToHistory();
+
+    bool m_stopped = true;
+    bool m_paused = false;
+    int m_videoTimer = 0;
+    int m_timeTimer = 0;
+    int m_audioDataTimer = 0;
+    cvcodec_recorder m_recorder = nullptr;
+    cvcodec_frame m_videoFrame = nullptr;
+
+    QPoint m_origin;
+    QSize m_size{100, 100};
+    double m_scale = 1.0;
+    std::unique_ptr<calvorine::platform::ScreenCapture> m_screen;
+    std::unique_ptr<calvorine::platform::CursorCapture> m_cursor;
+    // The cursor image converted once per cursor change.
+    QImage* m_cursorImage = nullptr;
+    uint32_t m_cursorSerial = 0;
+    QPoint m_cursorHotspot;
+
+    QPixmap m_clickImage;
+    QPixmap m_highlightImage;
+    QPixmap m_watermarkImage; // scaled, transparency applied
+    QRect m_watermarkSource{0, 0, -1, -1};
+    QPoint m_watermarkPoint;
+
+    int m_clickCounter = -1;
+    int m_highlightCounter = -1;
+    int64_t m_clickStartUs = -1;
+    int64_t m_releaseUs = -1;
+
+    QString m_outputPath;
+    QString m_screenshotPath;
+    uint64_t m_lastRecordTime = 0;
+    bool m_screenshotPending = false;
+    QString m_thumbnailPath;
+    bool m_historyPending = false;
+    bool m_hasVideo = true;
+
+    // Output format of the current recording, for the history entry.
+    QString m_formatName;
+    QString m_formatExtension;
+    QSize m_formatSize;
+
+    // Frame pacing: a frame is grabbed when one is due at the output frame rate.
+    int64_t m_framePeriodUs = 33'333;
+    int64_t m_nextFrameDueUs = 0;
+    int64_t m_startTimeUs = 0; // the recorder's clock origin (taken right after the open)
+
+    QRecordAudioObject* m_systemAudio = nullptr;
+    QRecordAudioObject* m_microphone = nullptr;
+};

@@ -1,0 +1,12 @@
+# The recording engine and its sound capture, run for real on the virtual desktop and its
+# sound server; the files are judged with ffprobe and ffmpeg.
+calvorine_add_test(test_record_audio
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_record_audio.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_test_support.h
+  LIBS calvorine_media
+  LOCKS audio)
+pkg_check_modules(RECORDING_TEST_PULSE REQUIRED IMPORTED_TARGET libpulse-simple)
+calvorine_add_test(test_record_engine
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_record_engine.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_test_support.h
+  LIBS calvorine_media PkgConfig::RECORDING_TEST_PULSE
+  LOCKS desktop audio
+  TIMEOUT 600)

@@ -1,0 +1,158 @@
+// Helpers of the recording tests: a private home for settings, history and thumbnails,
+// and the outside tools (ffprobe, ffmpeg) that judge the recorded files.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace recording_test {
+
+// Points HOME, the XDG folders and TMPDIR into a temporary folder for the life of the
+// object, so that settings, history and thumbnails never touch the real ones. Made
+// before the application object.
+class PrivateHome {
+public:
+    PrivateHome() {
+        const QString root = m_dir.path();
+        qputenv("HOME", root.toUtf8());
+        qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+        qputenv("XDG_CACHE_HOME", (root + "/cache").toUtf8());
+        qputenv("XDG_DOCUMENTS_DIR", (root + "/documents").toUtf8());
+        qputenv("TMPDIR", (root + "/tmp").toUtf8());
+        QDir().mkpath(root + "/tmp");
+    }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+struct Output {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline Output run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
+    QProcess process;
+    process.start(program, arguments);
+    Output result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// ffprobe's view of a file: its format and streams.
+struct Probe {
+    bool ok = false;
+    double durationSeconds = 0;
+    QJsonArray streams;
+
+    std::optional<QJsonObject> stream(const QString& type) const {
+        for (const auto& value : streams) {
+            if (value.toObject().value("codec_type").toString() == type) {
+                return value.toObject();
+            }
+        }
+        return std::nullopt;
+    }
+    QString codec(const QString& type) const {
+        auto s = stream(type);
+        return s ? s->value("codec_name").toString() : QString();
+    }
+};
+
+inline Probe probe(const QString& path) {
+    Probe result;
+    const Output o = run("ffprobe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams", path});
+    if (o.exitCode != 0) {
+        return result;
+    }
+    const QJsonObject root = QJsonDocument::fromJson(o.out).object();
+    result.streams = root.value("streams").toArray();
+    result.durationSeconds = root.value("format").toObject().value("duration").toString().toDouble();
+    result.ok = true;
+    return result;
+}
+
+// ffmpeg's volumedetect of the first audio stream: {mean, max} in dB; nothing on failure.
+struct Volume {
+    double meanDb = -1000;
+    double maxDb = -1000;
+};
+inline std::optional<Volume> volume(const QString& path) {
+    const Output o = run("ffmpeg", {"-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0", "-af", "volumedetect", "-f", "null", "-"});
+    if (o.exitCode != 0) {
+        return std::nullopt;
+    }
+    const QString text = QString::fromUtf8(o.err);
+    Volume v;
+    const auto mean = QRegularExpression("mean_volume: (-?[0-9.inf]+) dB").match(text);
+    const auto max = QRegularExpression("max_volume: (-?[0-9.inf]+) dB").match(text);
+    if (!mean.hasMatch() || !max.hasMatch()) {
+        return std::nullopt;
+    }
+    v.meanDb = mean.captured(1).toDouble();
+    v.maxDb = max.captured(1).toDouble();
+    return v;
+}
+
+// The file's decoded sound, mono 16-bit at the given rate.
+inline QVector<int16_t> decodeMono(const QString& path, int rateHz) {
+    const Output o = run("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar",
+                                    QString::number(rateHz), "-f", "s16le", "-"});
+    QVector<int16_t> samples(o.out.size() / 2);
+    std::memcpy(samples.data(), o.out.constData(), size_t(samples.size()) * 2);
+    return samples;
+}
+
+// The file's pictures as small grey images: one average luma value (0-255) per frame,
+// with each frame's time in seconds.
+struct PictureTimes {
+    QVector<double> seconds;
+    QVector<double> luma;
+};
+inline PictureTimes pictureLuma(const QString& path) {
+    PictureTimes result;
+    const Output o = run("ffmpeg", {"-nostdin", "-hide_banner", "-i", path, "-map", "0:v:0", "-vf",
+                                    "signalstats,metadata=print:key=lavfi.signalstats.YAVG", "-f", "null", "-"});
+    const QString text = QString::fromUtf8(o.err);
+    const QRegularExpression timeRe("pts_time:([0-9.]+)");
+    const QRegularExpression lumaRe("lavfi.signalstats.YAVG=([0-9.]+)");
+    double lastTime = -1;
+    for (const QString& line : text.split('\n')) {
+        auto t = timeRe.match(line);
+        if (t.hasMatch()) {
+            lastTime = t.captured(1).toDouble();
+        }
+        auto l = lumaRe.match(line);
+        if (l.hasMatch()) {
+            result.seconds.push_back(lastTime);
+            result.luma.push_back(l.captured(1).toDouble());
+        }
+    }
+    return result;
+}
+
+} // namespace recording_test

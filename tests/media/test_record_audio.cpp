@@ -1,0 +1,410 @@
+// The sound-capture object over sources of the test's own (behind the same interface the
+// sound server's capture uses) and over the sound server: silence flags, time stamps
+// around silence blocks and bursts, pauses, level metering, a missing server. Files are
+// written by the codec library's recorder and judged with ffmpeg.
+#include "media/QAudioFrameBuffer.h"
+#include "media/QRecordAudioObject.h"
+
+#include "app/Utilities.h"
+#include "platform/system/clock.h"
+#include "recording_test_support.h"
+
+#include <QCoreApplication>
+#include <QtTest>
+
+#include <functional>
+#include <mutex>
+#include <random>
+#include <vector>
+
+using calvorine::platform::SampleFormat;
+using calvorine::platform::SoundFormat;
+using calvorine::platform::SoundPacket;
+using calvorine::platform::SoundSource;
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int kPiece = 480; // 10 ms
+
+// What a scripted source does.
+struct Script {
+    enum Wave { Noise, Square } wave = Square;
+    float amplitude = 0.25f;
+    bool flaggedSilent = false;
+    // No packets between these moments after the open (the device had nothing).
+    int64_t gapFromUs = -1;
+    int64_t gapToUs = -1;
+    // Packets only once this many frames have piled up (a device that hands out sound
+    // in big chunks); 0 for every 10 ms.
+    int burstFrames = 0;
+};
+
+// Produces sound in real time: the frames due since the open, in 10 ms pieces.
+class ScriptedSource : public SoundSource {
+public:
+    explicit ScriptedSource(Script script) : m_script(script) {}
+    bool open() override {
+        m_originUs = calvorine::platform::monotonicMicroseconds();
+        m_open = true;
+        return true;
+    }
+    SoundFormat format() const override {
+        SoundFormat f;
+        f.sampleRateHz = kRate;
+        f.channels = 2;
+        f.sampleFormat = SampleFormat::Float32;
+        f.bitsPerSample = 32;
+        f.channelMask = 3;
+        f.bytesPerFrame = 8;
+        return f;
+    }
+    int nextPacketFrames() override {
+        if (!m_open) {
+            return -1;
+        }
+        const int64_t elapsed = calvorine::platform::monotonicMicroseconds() - m_originUs;
+        const int64_t due = elapsed * kRate / 1'000'000;
+        if (elapsed >= m_script.gapFromUs && elapsed < m_script.gapToUs) {
+            m_delivered = due;
+            return 0;
+        }
+        const int64_t pending = due - m_delivered;
+        if (!m_draining && pending < std::max(m_script.burstFrames, kPiece)) {
+            return 0;
+        }
+        m_draining = pending >= kPiece;
+        if (!m_draining) {
+            return 0;
+        }
+        const int frames = kPiece;
+        m_buffer.resize(size_t(frames) * 2);
+        for (float& value : m_buffer) {
+            if (m_script.wave == Script::Noise) {
+                value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
+            } else {
+                value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
+            }
+        }
+        m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
+        m_packet.frameCount = frames;
+        m_packet.silent = m_script.flaggedSilent;
+        m_packet.backlogFrames = int(pending);
+        return frames;
+    }
+    bool readPacket(SoundPacket& packet) override {
+        packet = m_packet;
+        return m_packet.frameCount > 0;
+    }
+    bool releasePacket() override {
+        m_delivered += m_packet.frameCount;
+        m_packet = SoundPacket();
+        return true;
+    }
+    void close() override { m_open = false; }
+    std::string lastError() const override { return {}; }
+
+private:
+    Script m_script;
+    bool m_open = false;
+    bool m_draining = false;
+    int64_t m_originUs = 0;
+    int64_t m_delivered = 0;
+    int64_t m_phase = 0;
+    std::vector<float> m_buffer;
+    SoundPacket m_packet;
+    std::mt19937 m_random{7};
+};
+
+// Remembers what reaches the recorder.
+class WatchedAudioObject : public QRecordAudioObject {
+public:
+    using QRecordAudioObject::QRecordAudioObject;
+    struct Sent {
+        int64_t timestampUs;
+        int frames;
+    };
+    std::vector<Sent> sent() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_sent;
+    }
+
+protected:
+    void sendFrame(const uint8_t* data, int frames, int64_t timestampUs) override {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_sent.push_back({timestampUs, frames});
+        }
+        QRecordAudioObject::sendFrame(data, frames, timestampUs);
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<Sent> m_sent;
+};
+
+// Levels as the GUI thread receives them (queued from the capture thread).
+class LevelCollector : public QObject {
+public:
+    explicit LevelCollector(QRecordAudioObject* source) {
+        connect(source, &QRecordAudioObject::emitVolume, this, [this](int level) { levels.push_back(level); },
+                Qt::QueuedConnection);
+    }
+    bool any(std::function<bool(int)> test) const { return std::any_of(levels.begin(), levels.end(), test); }
+    QVector<int> levels;
+};
+
+void useScript(const Script& script) {
+    QRecordAudioObject::setSourceFactory([script](QRecordAudioObject::SourceType, const std::string&) {
+        return std::unique_ptr<SoundSource>(new ScriptedSource(script));
+    });
+}
+
+// A recorder writing 16-bit PCM into a WAV file: what reaches it can be read back exactly.
+cvcodec_recorder openWavRecorder(const QString& path) {
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    cvcodec_params params = cvcodec_params_create();
+    cvcodec_params_set_video_codec(params, -1);
+    cvcodec_params_set_audio_codec(params, CVCODEC_PCM_S16LE);
+    cvcodec_params_set_channels(params, 2);
+    cvcodec_params_set_sample_rate(params, kRate);
+    const bool ok = cvcodec_recorder_open(recorder, path.toUtf8().constData(), "wav", params);
+    cvcodec_params_release(params);
+    if (!ok) {
+        cvcodec_recorder_release(recorder);
+        return nullptr;
+    }
+    return recorder;
+}
+
+std::vector<uint8_t> levelBlock(const std::vector<int16_t>& samples) {
+    std::vector<uint8_t> block(CVCODEC_LEVEL_HEADER_BYTES + samples.size() * 2, 0);
+    const uint32_t bytes = uint32_t(samples.size() * 2);
+    std::memcpy(block.data() + CVCODEC_LEVEL_SIZE_OFFSET, &bytes, 4);
+    std::memcpy(block.data() + CVCODEC_LEVEL_SIZE_OFFSET_AGAIN, &bytes, 4);
+    if (!samples.empty()) {
+        std::memcpy(block.data() + CVCODEC_LEVEL_HEADER_BYTES, samples.data(), samples.size() * 2);
+    }
+    return block;
+}
+
+} // namespace
+
+class TestRecordAudio : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QRecordAudioObject::setSourceFactory(nullptr); }
+
+    // Levels are the average magnitude of signed samples: near silence is near 0, not
+    // half scale.
+    void levelOfBlock() {
+        QCOMPARE(QRecordAudioObject::levelOfBlock(nullptr), 0);
+        QCOMPARE(QRecordAudioObject::levelOfBlock(levelBlock({}).data()), 0);
+        QCOMPARE(QRecordAudioObject::levelOfBlock(levelBlock({-1, 0, 1, -2, 2, -1, 1, 0}).data()), 1);
+        QCOMPARE(QRecordAudioObject::levelOfBlock(levelBlock({-8192, 8192, -8192, 8192}).data()), 8192);
+        QCOMPARE(QRecordAudioObject::levelOfBlock(levelBlock({-32768, 32767}).data()), 32767);
+    }
+
+    void frameBufferKeepsOrderAndCopies() {
+        QAudioFrameBuffer queue;
+        QVERIFY(!queue.front());
+        queue.popFront();
+        uint8_t bytes[4] = {1, 2, 3, 4};
+        queue.push(bytes, 4, 10);
+        queue.push(nullptr, 4, 11);
+        queue.push(bytes, 0, 12);
+        bytes[0] = 9;
+        queue.push(bytes, 2, 20);
+        QCOMPARE(queue.count(), 2);
+        QCOMPARE(queue.front()->timestamp, int64_t(10));
+        QCOMPARE(queue.front()->data[0], uint8_t(1));
+        queue.popFront();
+        QCOMPARE(queue.front()->length, 2);
+        QCOMPARE(queue.front()->data[0], uint8_t(9));
+        queue.popFront();
+        QCOMPARE(queue.count(), 0);
+    }
+
+    // Packets flagged silent are silence whatever their bytes hold.
+    void silentFlagMeansSilence_data() {
+        QTest::addColumn<bool>("flagged");
+        QTest::newRow("flagged silent") << true;
+        QTest::newRow("not flagged") << false;
+    }
+    void silentFlagMeansSilence() {
+        QFETCH(bool, flagged);
+        Script script;
+        script.wave = Script::Noise;
+        script.amplitude = 0.5f;
+        script.flaggedSilent = flagged;
+        useScript(script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("noise.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        QVERIFY(recorder);
+        {
+            QRecordAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.setRecorder(recorder);
+            audio.start();
+            audio.beginRecording(getMicroseconds());
+            QTest::qWait(800);
+            audio.stop();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        const auto v = recording_test::volume(path);
+        QVERIFY(v);
+        if (flagged) {
+            QVERIFY2(v->maxDb < -80, qPrintable(QString::number(v->maxDb)));
+        } else {
+            QVERIFY2(v->maxDb > -10, qPrintable(QString::number(v->maxDb)));
+        }
+        QVERIFY(recording_test::probe(path).durationSeconds > 0.5);
+    }
+
+    // Silence blocks fill a quiet device, and neither they nor the chunks of a bursty
+    // device make the time stamps run backwards or overlap.
+    void stampsStayInOrder_data() {
+        QTest::addColumn<int>("burstFrames");
+        QTest::addColumn<bool>("gap");
+        QTest::addColumn<int>("latestEndUs");
+        QTest::newRow("quiet stretch") << 0 << true << 3'100'000;
+        QTest::newRow("chunks of 0.5 s") << 24000 << false << 3'100'000;
+        // Chunks longer than the silence interval: a silence block goes in before each
+        // chunk arrives, and the chunk must come after it, not back in time.
+        QTest::newRow("chunks of 1.2 s") << 57600 << false << 4'500'000;
+    }
+    void stampsStayInOrder() {
+        QFETCH(int, burstFrames);
+        QFETCH(bool, gap);
+        QFETCH(int, latestEndUs);
+        Script script;
+        script.burstFrames = burstFrames;
+        if (gap) {
+            script.gapFromUs = 300'000;
+            script.gapToUs = 2'000'000;
+        }
+        useScript(script);
+        cvcodec_recorder recorder = cvcodec_recorder_create(-1); // not opened: takes nothing
+        std::vector<WatchedAudioObject::Sent> sent;
+        {
+            WatchedAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.setRecorder(recorder);
+            audio.start();
+            audio.beginRecording(getMicroseconds());
+            QTest::qWait(3000);
+            audio.stop();
+            sent = audio.sent();
+        }
+        cvcodec_recorder_release(recorder);
+        QVERIFY(sent.size() > 20);
+        int silenceBlocks = 0;
+        for (size_t i = 1; i < sent.size(); ++i) {
+            const int64_t previousEnd = sent[i - 1].timestampUs + int64_t(sent[i - 1].frames) * 1'000'000 / kRate;
+            QVERIFY2(sent[i].timestampUs >= previousEnd,
+                     qPrintable(QString("frame %1 at %2 before %3").arg(i).arg(sent[i].timestampUs).arg(previousEnd)));
+            if (sent[i].frames == 64) {
+                ++silenceBlocks;
+            }
+        }
+        if (gap || burstFrames > kRate) {
+            QVERIFY(silenceBlocks >= 1);
+        }
+        // The last stamp lies near the end of the capture, not far behind or ahead.
+        QVERIFY2(sent.back().timestampUs < latestEndUs && sent.back().timestampUs > 2'000'000,
+                 qPrintable(QString::number(sent.back().timestampUs)));
+    }
+
+    // Nothing captured during a pause reaches the recorder.
+    void pausedSoundStaysOut() {
+        useScript(Script());
+        cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+        std::vector<WatchedAudioObject::Sent> sent;
+        int64_t pausedFrom = 0;
+        int64_t pausedTo = 0;
+        {
+            WatchedAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.setRecorder(recorder);
+            audio.start();
+            const int64_t start = getMicroseconds();
+            audio.beginRecording(start);
+            QTest::qWait(500);
+            pausedFrom = getMicroseconds() - start;
+            audio.setPaused(true);
+            QTest::qWait(600);
+            audio.setPaused(false);
+            pausedTo = getMicroseconds() - start;
+            QTest::qWait(500);
+            audio.stop();
+            sent = audio.sent();
+        }
+        cvcodec_recorder_release(recorder);
+        QVERIFY(!sent.empty());
+        bool after = false;
+        for (const auto& frame : sent) {
+            // Captured (first frame's time) inside the pause: must not be there.
+            QVERIFY2(frame.timestampUs < pausedFrom || frame.timestampUs >= pausedTo - 20'000,
+                     qPrintable(QString::number(frame.timestampUs)));
+            after = after || frame.timestampUs >= pausedTo;
+        }
+        QVERIFY(after);
+    }
+
+    // A level preview only measures: levels of a ±0.25 square wave are a quarter of full
+    // scale, and it ends with -10000.
+    void levelPreview() {
+        Script script;
+        script.amplitude = 0.25f;
+        useScript(script);
+        QRecordAudioObject preview(QRecordAudioObject::Microphone);
+        preview.setLevelMeterEnabled(true);
+        LevelCollector levels(&preview);
+        preview.start();
+        QTRY_VERIFY(levels.any([](int level) { return level > 0; }));
+        preview.stop();
+        QTRY_COMPARE(levels.levels.last(), -10000);
+        for (const int level : levels.levels) {
+            QVERIFY2(level == 0 || level == -10000 || (level > 7800 && level < 8600), qPrintable(QString::number(level)));
+        }
+        QVERIFY(!preview.audioTrack() || preview.recorder() == nullptr);
+        QVERIFY(!preview.isRunning());
+    }
+
+    // The real sound server: the sine microphone gives levels; without a server the
+    // capture gives up at once, says why, and leaves no thread behind.
+    void soundServer() {
+        if (!qEnvironmentVariableIsSet("PULSE_SERVER")) {
+            QSKIP("needs the virtual desktop's sound server");
+        }
+        QRecordAudioObject microphone(QRecordAudioObject::Microphone);
+        microphone.setLevelMeterEnabled(true);
+        LevelCollector levels(&microphone);
+        microphone.start();
+        QTRY_VERIFY(levels.any([](int level) { return level > 1000; }));
+        microphone.stop();
+
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        QTemporaryDir dir;
+        qputenv("PULSE_SERVER", ("unix:" + dir.filePath("none")).toUtf8());
+        QRecordAudioObject system(QRecordAudioObject::SystemSound);
+        LevelCollector ended(&system);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("system sound.*not captured"));
+        system.start();
+        qputenv("PULSE_SERVER", saved);
+        QTRY_VERIFY(!system.isRunning());
+        QTRY_COMPARE(ended.levels, QVector<int>{-10000});
+        system.resetRecorder();
+        QVERIFY(!system.isRunning());
+    }
+};
+
+int main(int argc, char** argv) {
+    recording_test::PrivateHome home;
+    QCoreApplication app(argc, argv);
+    TestRecordAudio test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_record_audio.moc"

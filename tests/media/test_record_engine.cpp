@@ -1,0 +1,742 @@
+// The recording engine on the virtual desktop: real files of an animated test window with
+// a tone in the null sink and the sine microphone, judged with ffprobe and ffmpeg; pause,
+// cut, audio only, screenshots with every overlay, sync of picture and sound, and bad
+// input.
+#include "media/QRecordAudioObject.h"
+#include "media/QRecordObject.h"
+
+#include "app/AppGlobals.h"
+#include "app/HistoryFile.h"
+#include "app/QRecordAreaInfo.h"
+#include "app/Utilities.h"
+#include "media/OutputFormatSetting.h"
+#include "platform/system/clock.h"
+#include "platform/system/screen_capture.h"
+#include "recording_test_support.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QBitmap>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <pulse/simple.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace recording_test;
+
+namespace {
+
+const QRect kArea(200, 150, 320, 240);
+
+// A frameless window over the capture area: a solid colour, or an animation (a bar that
+// moves and colours that change every 20 ms).
+class TestWindow : public QWidget {
+public:
+    TestWindow() {
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            ++m_step;
+            update();
+        });
+    }
+    void setColour(QColor colour) {
+        m_colour = colour;
+        m_timer.stop();
+        repaint();
+    }
+    void animate() { m_timer.start(20); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        if (!m_timer.isActive()) {
+            p.fillRect(rect(), m_colour);
+            return;
+        }
+        // Dark colours only: a white frame in the file can only come from elsewhere.
+        p.fillRect(rect(), QColor::fromHsv((m_step * 7) % 360, 255, 90));
+        p.fillRect((m_step * 4) % width(), 0, 20, height(), QColor(20, 20, 120));
+    }
+
+private:
+    QColor m_colour = Qt::blue;
+    QTimer m_timer;
+    int m_step = 0;
+};
+
+OutputFormatSetting h264Format(int fps) {
+    OutputFormatSetting f;
+    f.container = "mp4";
+    f.extension = "mp4";
+    f.videoCodec = "H264";
+    f.videoCodecId = CVCODEC_H264;
+    f.frameRateNum = fps;
+    f.frameRateDen = 1;
+    f.videoBitRate = 2000;
+    f.quality = -1;
+    f.audioCodec = "AAC";
+    f.audioCodecId = CVCODEC_AAC;
+    f.channels = 2;
+    f.sampleRate = 44100;
+    f.audioBitRate = 128;
+    return f;
+}
+
+OutputFormatSetting mp3Format() {
+    OutputFormatSetting f;
+    f.audioOnly = true;
+    f.container = "mp3";
+    f.extension = "mp3";
+    f.audioCodec = "MP3";
+    f.audioCodecId = CVCODEC_MP3;
+    f.channels = 2;
+    f.sampleRate = 44100;
+    f.audioBitRate = 128;
+    return f;
+}
+
+void setSources(bool system, bool microphone) {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setAudioSource(QRecordAreaInfo::SystemSound, system);
+    area->setAudioSource(QRecordAreaInfo::Microphone, microphone);
+    area->setDevicePresent(QRecordAreaInfo::SystemSound, true);
+    area->setDevicePresent(QRecordAreaInfo::Microphone, true);
+}
+
+void setCursorOptions(bool show, bool highlight, bool clicks) {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setCursorOption(QRecordAreaInfo::ShowCursor, show);
+    area->setCursorOption(QRecordAreaInfo::HighlightCursor, highlight);
+    area->setCursorOption(QRecordAreaInfo::HighlightClicks, clicks);
+    area->setCursorImageIndex(QRecordAreaInfo::HighlightCursor, 7);
+    area->setCursorImageIndex(QRecordAreaInfo::HighlightClicks, 7);
+}
+
+// Shared-memory segments this process made (from the kernel's own list).
+int ownSharedMemorySegments() {
+    QFile list("/proc/sysvipc/shm");
+    if (!list.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    int count = 0;
+    const QString pid = QString::number(getpid());
+    list.readLine();
+    while (!list.atEnd()) {
+        const QStringList fields = QString::fromLatin1(list.readLine()).simplified().split(' ');
+        if (fields.size() > 4 && fields[4] == pid) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool screenShows(QPoint at, QColor colour) {
+    calvorine::platform::ScreenCapture capture;
+    if (!capture.open(at.x(), at.y(), 1, 1, 1.0)) {
+        return false;
+    }
+    for (int i = 0; i < 300; ++i) {
+        QCoreApplication::processEvents();
+        const uint8_t* p = capture.grab();
+        if (p && qRgb(p[2], p[1], p[0]) == colour.rgb()) {
+            return true;
+        }
+        QTest::qWait(5);
+    }
+    return false;
+}
+
+bool near(QRgb a, QColor b, int tolerance = 40) {
+    return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
+           std::abs(qBlue(a) - b.blue()) <= tolerance;
+}
+
+// Plays into the default output through a stream of its own with a short buffer:
+// silence, and a click (20 ms at full scale) as soon as it is asked for one.
+class ClickPlayer {
+public:
+    bool start() {
+        pa_sample_spec sampleSpec{PA_SAMPLE_S16LE, 48000, 1};
+        pa_buffer_attr attr;
+        attr.maxlength = uint32_t(-1);
+        attr.tlength = 480 * 2; // 10 ms
+        attr.prebuf = uint32_t(-1);
+        attr.minreq = uint32_t(-1);
+        attr.fragsize = uint32_t(-1);
+        int error = 0;
+        m_stream = pa_simple_new(nullptr, "recording test", PA_STREAM_PLAYBACK, nullptr, "click", &sampleSpec, nullptr,
+                                 &attr, &error);
+        if (!m_stream) {
+            return false;
+        }
+        m_thread = std::thread([this] {
+            std::vector<int16_t> piece(96); // 2 ms
+            while (!m_stop) {
+                int clickLeft = m_click.exchange(0);
+                std::fill(piece.begin(), piece.end(), 0);
+                if (clickLeft) {
+                    std::vector<int16_t> click(960);
+                    for (size_t i = 0; i < click.size(); ++i) {
+                        click[i] = (i / 24) % 2 ? 30000 : -30000;
+                    }
+                    // What is buffered ahead of the click decides when it sounds.
+                    const pa_usec_t latency = pa_simple_get_latency(m_stream, nullptr);
+                    m_playsAtUs = calvorine::platform::monotonicMicroseconds() + int64_t(latency);
+                    pa_simple_write(m_stream, click.data(), click.size() * 2, nullptr);
+                    continue;
+                }
+                pa_simple_write(m_stream, piece.data(), piece.size() * 2, nullptr);
+            }
+        });
+        return true;
+    }
+    void click() { m_click = 1; }
+    // When the last click sounds in the output (monotonic microseconds); 0 until known.
+    int64_t playsAtUs() const { return m_playsAtUs; }
+    ~ClickPlayer() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        if (m_stream) {
+            pa_simple_free(m_stream);
+        }
+    }
+
+private:
+    pa_simple* m_stream = nullptr;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_click{0};
+    std::atomic<int64_t> m_playsAtUs{0};
+};
+
+} // namespace
+
+class TestRecordEngine : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_out;
+    TestWindow m_window;
+    OutputFormatSetting m_format;
+    QStringList m_madeImages;
+    QStringList m_madeFolders;
+
+    QString outputFile(const QString& name) const { return m_out.filePath(name); }
+
+    void useFormat(const OutputFormatSetting& format) {
+        m_format = format;
+        g_currentFormat = &m_format;
+    }
+
+    // The user's own pictures (the eighth) of the highlight and click lists.
+    void putCursorPicture(const QString& folder, QColor colour) {
+        const QString dir = getAppDirPath() + folder;
+        if (!QDir(dir).exists()) {
+            QDir().mkpath(dir);
+            m_madeFolders << dir;
+        }
+        const QString path = dir + "8.png";
+        QVERIFY2(!QFile::exists(path), "a picture of the user's is in the way");
+        QImage image(48, 48, QImage::Format_ARGB32);
+        image.fill(colour);
+        QVERIFY(image.save(path));
+        m_madeImages << path;
+    }
+
+    QImage screenshot(QRecordObject& recorder, const QString& name) {
+        const QString path = m_out.filePath(name);
+        recorder.takeScreenshot(path);
+        if (!QTest::qWaitFor([&] { return QFile::exists(path); }, 3000)) {
+            return QImage();
+        }
+        return QImage(path);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_out.isValid());
+        QRecordAreaInfo* area = QRecordAreaInfo::instance();
+        area->setAreaOrigin(kArea.x(), kArea.y());
+        area->setAreaSize(kArea.width(), kArea.height());
+        area->setWatermarkSettings(WatermarkImageSettings());
+        setCursorOptions(false, false, false);
+        setSources(false, false);
+        useFormat(h264Format(30));
+        m_window.setGeometry(kArea);
+        m_window.setColour(Qt::blue);
+        m_window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+        QVERIFY(screenShows(kArea.center(), Qt::blue));
+        putCursorPicture("/Cursor/Hightlight/", Qt::yellow);
+        putCursorPicture("/Cursor/Click/", Qt::magenta);
+    }
+
+    void cleanupTestCase() {
+        for (const QString& path : m_madeImages) {
+            QFile::remove(path);
+        }
+        for (auto it = m_madeFolders.rbegin(); it != m_madeFolders.rend(); ++it) {
+            QDir().rmpath(*it);
+        }
+        g_currentFormat = nullptr;
+    }
+
+    void init() {
+        QRecordAreaInfo::instance()->setAreaOrigin(kArea.x(), kArea.y());
+        QRecordAreaInfo::instance()->setAreaSize(kArea.width(), kArea.height());
+        QRecordAreaInfo::instance()->setWatermarkSettings(WatermarkImageSettings());
+        setCursorOptions(false, false, false);
+        setSources(false, false);
+        useFormat(h264Format(30));
+        m_window.setGeometry(kArea);
+        m_window.setColour(Qt::blue);
+    }
+
+    void durationText_data() {
+        QTest::addColumn<quint64>("microseconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << quint64(0) << "00:00:00";
+        QTest::newRow("just under a second") << quint64(999'999) << "00:00:00";
+        QTest::newRow("minutes") << quint64(754'000'000) << "00:12:34";
+        QTest::newRow("an hour") << quint64(3'600'000'000) << "01:00:00";
+        QTest::newRow("a day") << quint64(86'400'000'000) << "24:00:00";
+        QTest::newRow("25 hours") << quint64(90'061'000'000) << "25:01:01";
+        QTest::newRow("100 hours") << quint64(360'000'000'000) << "100:00:00";
+    }
+    void durationText() {
+        QFETCH(quint64, microseconds);
+        QFETCH(QString, text);
+        QCOMPARE(QRecordObject::formatDurationText(microseconds), text);
+    }
+
+    // Every position keeps the image inside the area, with and without margins, for
+    // images smaller and larger than the area.
+    void watermarkPlacement_data() {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<int>("margin");
+        QTest::newRow("small, no margin") << QSize(100, 50) << 0;
+        QTest::newRow("small, 10%") << QSize(100, 50) << 10;
+        QTest::newRow("larger than the area") << QSize(500, 400) << 0;
+        QTest::newRow("larger, 20%") << QSize(500, 400) << 20;
+    }
+    void watermarkPlacement() {
+        QFETCH(QSize, image);
+        QFETCH(int, margin);
+        const QSize capture(320, 240);
+        const QRect area(QPoint(0, 0), capture);
+        for (int position = 0; position < 9; ++position) {
+            const WatermarkPlacement p = QRecordObject::placeWatermark(capture, image, position, margin, margin);
+            const QRect drawn(p.destination, p.source.size());
+            QVERIFY2(area.contains(drawn), qPrintable(QString("position %1").arg(position)));
+            QVERIFY(QRect(QPoint(0, 0), image).contains(p.source));
+            if (image.width() <= capture.width() - capture.width() * margin / 100 &&
+                image.height() <= capture.height() - capture.height() * margin / 100) {
+                QCOMPARE(p.source.size(), image); // fits: drawn whole
+            }
+        }
+        // Corners with margins: my from the height, mx from the width.
+        const WatermarkPlacement rightBottom = QRecordObject::placeWatermark(capture, QSize(100, 50), 8, 10, 10);
+        QCOMPARE(rightBottom.destination, QPoint(320 - 32 - 100, 240 - 24 - 50));
+        const WatermarkPlacement middle = QRecordObject::placeWatermark(capture, QSize(100, 50), 4, 10, 10);
+        QCOMPARE(middle.destination, QPoint(110, 95));
+    }
+
+    // Five seconds of an animated area with a tone in the null sink and the sine
+    // microphone mixed in, a one-second pause left out.
+    void videoWithSoundAndPause() {
+        QTemporaryDir sounds;
+        const QString tone = sounds.filePath("tone.wav");
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth", "12", "sine", "1000", "vol", "0.5"}), 0);
+        QProcess player;
+        player.start("paplay", {tone});
+        QVERIFY(player.waitForStarted());
+        QTest::qWait(300);
+
+        setSources(true, true);
+        m_window.animate();
+        const QString file = outputFile("REC_sound.mp4");
+        QRecordObject recorder;
+        uint64_t reported = 0;
+        int audioBlocks = 0;
+        connect(&recorder, &QRecordObject::emitRecordTime, this, [&](uint64_t t) { reported = t; });
+        connect(&recorder, &QRecordObject::emitAudioData, this, [&](unsigned char*, int) { ++audioBlocks; });
+        QElapsedTimer running;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        running.start();
+        QTest::qWait(2500);
+        recorder.pauseRecord();
+        qint64 runMs = running.elapsed();
+        // While paused the area shows white: not a frame of it may reach the file.
+        m_window.setColour(Qt::white);
+        QTest::qWait(1000);
+        m_window.animate();
+        QTest::qWait(100);
+        recorder.resumeRecord();
+        running.restart();
+        QTest::qWait(2500);
+        recorder.stopRecord();
+        runMs += running.elapsed();
+        player.kill();
+        player.waitForFinished();
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(audioBlocks, 0); // a video recording feeds no level display
+
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("video"), QString("h264"));
+        QCOMPARE(p.stream("video")->value("width").toInt(), kArea.width());
+        QCOMPARE(p.stream("video")->value("height").toInt(), kArea.height());
+        QCOMPARE(p.codec("audio"), QString("aac"));
+        QVERIFY2(std::abs(p.durationSeconds - runMs / 1000.0) <= 0.2,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(p.durationSeconds).arg(runMs / 1000.0)));
+        QVERIFY(std::abs(double(reported) / 1e6 - runMs / 1000.0) <= 0.3);
+        const auto v = volume(file);
+        QVERIFY(v);
+        QVERIFY2(v->meanDb > -30, qPrintable(QString::number(v->meanDb)));
+        const PictureTimes pictures = pictureLuma(file);
+        QVERIFY(pictures.luma.size() > 100);
+        for (int i = 0; i < pictures.luma.size(); ++i) {
+            QVERIFY2(pictures.luma[i] < 180, qPrintable(QString("white frame at %1 s").arg(pictures.seconds[i])));
+        }
+
+        // The history entry.
+        const auto item = findHistoryItem(file);
+        QVERIFY(item);
+        QCOMPARE(item->mediaPath, file);
+        QCOMPARE(item->resolution, QString("320*240"));
+        QVERIFY2(item->duration == QRecordObject::formatDurationText(uint64_t(runMs - 300) * 1000) ||
+                     item->duration == QRecordObject::formatDurationText(uint64_t(runMs + 300) * 1000),
+                 qPrintable(item->duration));
+        QCOMPARE(item->size, formatFileSize(QFileInfo(file).size()));
+        QVERIFY(QRegularExpression("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d$").match(item->creationTime).hasMatch());
+        QCOMPARE(item->format, QString("mp4"));
+        QCOMPARE(item->extension, QString("mp4"));
+        QVERIFY(item->isVideo);
+        QVERIFY(item->isNew);
+        // The thumbnail: the first frame within 120 x 120, named by the MD5 of the path.
+        const QString md5 = QCryptographicHash::hash(file.toUtf8(), QCryptographicHash::Md5).toHex();
+        QCOMPARE(item->thumbnailPath, getTempProductDir() + "/" + md5 + ".JPG");
+        QVERIFY(item->thumbnailPath.startsWith(qEnvironmentVariable("TMPDIR")));
+        const QImage thumbnail(item->thumbnailPath);
+        QCOMPARE(thumbnail.size(), QSize(120, 90));
+        QFile::remove(item->thumbnailPath);
+    }
+
+    // Cut: the first file is finished and listed, the second starts at once; the screen
+    // buffers are given back at every stop.
+    void cutGivesTwoFiles() {
+        const int before = ownSharedMemorySegments();
+        QVERIFY(before >= 0);
+        m_window.animate();
+        QRecordObject recorder;
+        const QString first = outputFile("REC_cut1.mp4");
+        const QString second = outputFile("REC_cut2.mp4");
+        QVERIFY(recorder.startRecord(first, 100.0f, true));
+        QCOMPARE(ownSharedMemorySegments(), before + 1);
+        QTest::qWait(1500);
+        recorder.stopRecord();
+        QCOMPARE(ownSharedMemorySegments(), before);
+        QVERIFY(recorder.startRecord(second, 100.0f, true));
+        QCOMPARE(ownSharedMemorySegments(), before + 1);
+        QTest::qWait(1500);
+        recorder.stopRecord();
+        recorder.stopRecord(); // a second stop adds nothing
+        QCOMPARE(ownSharedMemorySegments(), before);
+        for (const QString& file : {first, second}) {
+            const Probe p = probe(file);
+            QVERIFY(p.ok);
+            QCOMPARE(p.codec("video"), QString("h264"));
+            QVERIFY(p.durationSeconds > 1.2 && p.durationSeconds < 1.8);
+            QVERIFY(findHistoryItem(file));
+        }
+        QStringList listed = listHistoryFiles();
+        QCOMPARE(listed.count(first), 1);
+        QCOMPARE(listed.count(second), 1);
+    }
+
+    // Sound alone into MP3: no picture timer, the level display is fed.
+    void audioOnlyMp3() {
+        useFormat(mp3Format());
+        setSources(true, false);
+        QTemporaryDir sounds;
+        const QString tone = sounds.filePath("tone.wav");
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth", "6", "sine", "700", "vol", "0.5"}), 0);
+        QProcess player;
+        player.start("paplay", {tone});
+        QVERIFY(player.waitForStarted());
+        QTest::qWait(300);
+        QRecordObject recorder;
+        int blocks = 0;
+        int largest = 0;
+        connect(&recorder, &QRecordObject::emitAudioData, this, [&](unsigned char* block, int samples) {
+            ++blocks;
+            largest = std::max(largest, samples);
+            QVERIFY(block);
+        });
+        const QString file = outputFile("REC_audio.mp3");
+        QVERIFY(recorder.startRecord(file, 100.0f, false));
+        QList<int> intervals;
+        for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(&recorder)) {
+            intervals << timer.interval;
+        }
+        std::sort(intervals.begin(), intervals.end());
+        QCOMPARE(intervals, (QList<int>{50, 100}));
+        QTest::qWait(2000);
+        recorder.stopRecord();
+        player.kill();
+        player.waitForFinished();
+        QVERIFY2(blocks > 10, qPrintable(QString("%1 blocks, largest %2").arg(blocks).arg(largest)));
+        QVERIFY(largest > 0);
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("audio"), QString("mp3"));
+        QVERIFY(!p.stream("video"));
+        const auto v = volume(file);
+        QVERIFY(v && v->meanDb > -40);
+        const auto item = findHistoryItem(file);
+        QVERIFY(item);
+        QVERIFY(!item->isVideo);
+        QCOMPARE(item->resolution, QString("0*0"));
+        QVERIFY(item->thumbnailPath.isEmpty());
+    }
+
+    // The nine watermark positions on the pixels of captured frames, with margins, and
+    // the transparency.
+    void watermarkOnFrames() {
+        QTemporaryDir dir;
+        const QString image = dir.filePath("mark.png");
+        QImage mark(40, 20, QImage::Format_RGB32);
+        mark.fill(Qt::red);
+        QVERIFY(mark.save(image));
+        // 40 x 20 in 320 x 240: base width 160, height 80; margins 10%: 24 down, 32 across.
+        const int xs[3] = {32, 80, 320 - 32 - 160};
+        const int ys[3] = {24, 80, 240 - 24 - 80};
+        QRecordObject recorder;
+        for (int position = 0; position < 9; ++position) {
+            WatermarkImageSettings settings;
+            settings.imagePath = image.toStdString();
+            settings.verticalMarginPercent = 10;
+            settings.horizontalMarginPercent = 10;
+            settings.position = position;
+            settings.alpha = position == 4 ? 128 : 255;
+            QRecordAreaInfo::instance()->setWatermarkSettings(settings);
+            QVERIFY(recorder.startRecord(outputFile(QString("REC_mark%1.mp4").arg(position)), 100.0f, true));
+            const QImage frame = screenshot(recorder, QString("mark%1.png").arg(position));
+            recorder.stopRecord();
+            QCOMPARE(frame.size(), kArea.size());
+            const QRect expected(xs[position % 3], ys[position / 3], 160, 80);
+            const QColor inside = position == 4 ? QColor(128, 0, 127) : QColor(Qt::red);
+            const QString where = QString("position %1").arg(position);
+            QVERIFY2(near(frame.pixel(expected.topLeft()), inside, 6), qPrintable(where));
+            QVERIFY2(near(frame.pixel(expected.bottomRight()), inside, 6), qPrintable(where));
+            QVERIFY2(near(frame.pixel(expected.topLeft() - QPoint(1, 1)), Qt::blue, 6), qPrintable(where));
+            QVERIFY2(near(frame.pixel(expected.bottomRight() + QPoint(1, 1)), Qt::blue, 6), qPrintable(where));
+        }
+        // The watermark is in the encoded pictures too.
+        const QString file = outputFile("REC_mark8.mp4");
+        const QString still = dir.filePath("still.png");
+        QCOMPARE(run("ffmpeg", {"-nostdin", "-v", "error", "-i", file, "-frames:v", "1", still}).exitCode, 0);
+        const QImage decoded(still);
+        QVERIFY(near(decoded.pixel(xs[2] + 80, ys[2] + 40), Qt::red, 40));
+        QVERIFY(near(decoded.pixel(20, 20), Qt::blue, 40));
+    }
+
+    // The cursor with its hotspot on the pointer (a colour and a monochrome cursor), the
+    // highlight around it, the turning click picture while the button is down and the
+    // fading ring after the release.
+    void cursorAndClicks() {
+        setCursorOptions(true, true, true);
+        QPixmap arrow(16, 16);
+        arrow.fill(Qt::green);
+        m_window.setCursor(QCursor(arrow, 8, 8));
+        const QPoint pointer(100, 100);
+        QCursor::setPos(kArea.topLeft() + pointer);
+        QTRY_COMPARE(QCursor::pos(), kArea.topLeft() + pointer);
+        QTest::qWait(100);
+
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(outputFile("REC_cursor.mp4"), 100.0f, true));
+        QImage frame = screenshot(recorder, "cursor.png");
+        QVERIFY(!frame.isNull());
+        // Drawn from (92, 92) to (107, 107): centred on the pointer by its hotspot.
+        QVERIFY(near(frame.pixel(92, 92), Qt::green, 0));
+        QVERIFY(near(frame.pixel(107, 107), Qt::green, 0));
+        QVERIFY(!near(frame.pixel(108, 108), Qt::green, 0));
+        QVERIFY(!near(frame.pixel(91, 100), Qt::green, 0));
+        // The highlight: 48 x 48 centred on the pointer, under the cursor.
+        QVERIFY(near(frame.pixel(80, 100), Qt::yellow, 0));
+        QVERIFY(near(frame.pixel(100 - 24, 100), Qt::yellow, 0));
+        QVERIFY(near(frame.pixel(100 - 26, 100), Qt::blue, 0));
+
+        // Button down: the click picture replaces the highlight.
+        QCOMPARE(run("xdotool", {"mousedown", "1"}).exitCode, 0);
+        QTest::qWait(150);
+        frame = screenshot(recorder, "pressed.png");
+        QVERIFY(near(frame.pixel(82, 100), Qt::magenta, 10));
+        QCOMPARE(run("xdotool", {"mouseup", "1"}).exitCode, 0);
+        QTest::qWait(300);
+        // Released: a fading ring, partly transparent over the blue.
+        frame = screenshot(recorder, "released.png");
+        const QRgb fading = frame.pixel(82, 100);
+        QVERIFY2(qRed(fading) > 20 && qRed(fading) < 235 && qGreen(fading) < 30,
+                 qPrintable(QColor(fading).name()));
+        QTest::qWait(1100);
+        frame = screenshot(recorder, "after.png");
+        QVERIFY(near(frame.pixel(80, 100), Qt::yellow, 0));
+
+        // A two-colour cursor is drawn as well.
+        QBitmap bits(16, 16);
+        QBitmap mask(16, 16);
+        bits.fill(Qt::color1); // black
+        mask.fill(Qt::color1);
+        m_window.setCursor(QCursor(bits, mask, 0, 0));
+        QTest::qWait(100);
+        frame = screenshot(recorder, "mono.png");
+        recorder.stopRecord();
+        QVERIFY(near(frame.pixel(101, 101), Qt::black, 0));
+        QVERIFY(near(frame.pixel(114, 114), Qt::black, 0));
+        QVERIFY(near(frame.pixel(98, 98), Qt::yellow, 0));
+        m_window.unsetCursor();
+    }
+
+    // The area turns white at the moment a click sounds into the null sink; in the file
+    // the flash and the click lie within 40 ms of each other.
+    void flashAndClickInSync() {
+        useFormat(h264Format(60));
+        setSources(true, false);
+        m_window.setColour(Qt::black);
+        QVERIFY(screenShows(kArea.center(), Qt::black));
+        ClickPlayer player;
+        QVERIFY(player.start());
+        QTest::qWait(300);
+        const QString file = outputFile("REC_sync.mp4");
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QTest::qWait(1500);
+        // The area turns white when the click sounds; what the test itself adds (the
+        // screen's delay in showing it) is measured and taken out.
+        player.click();
+        QVERIFY(QTest::qWaitFor([&] { return player.playsAtUs() != 0; }, 1000));
+        while (calvorine::platform::monotonicMicroseconds() < player.playsAtUs()) {
+            calvorine::platform::sleepForMicroseconds(200);
+        }
+        m_window.setColour(Qt::white);
+        QVERIFY(screenShows(kArea.center(), Qt::white));
+        const double screenLag = (calvorine::platform::monotonicMicroseconds() - player.playsAtUs()) / 1e6;
+        QTest::qWait(1500);
+        recorder.stopRecord();
+
+        const PictureTimes pictures = pictureLuma(file);
+        double flash = -1;
+        for (int i = 0; i < pictures.luma.size(); ++i) {
+            if (pictures.luma[i] > 128) {
+                flash = pictures.seconds[i];
+                break;
+            }
+        }
+        const int rate = 48000;
+        const QVector<int16_t> samples = decodeMono(file, rate);
+        double click = -1;
+        for (int i = 0; i < samples.size(); ++i) {
+            if (std::abs(samples[i]) > 8000) {
+                click = double(i) / rate;
+                break;
+            }
+        }
+        QVERIFY(flash > 0.5);
+        QVERIFY(click > 0.5);
+        qInfo("flash %.3f s (shown %.3f s late), click %.3f s", flash, screenLag, click);
+        QVERIFY2(std::abs(flash - screenLag - click) <= 0.040,
+                 qPrintable(QString("flash %1 s (shown %2 s late), click %3 s").arg(flash).arg(screenLag).arg(click)));
+    }
+
+    // Bad input: an area reaching past the screen and odd sizes still record at the
+    // area's size; without a sound server the picture still records and the reason is
+    // logged; a folder that cannot be written fails the start and leaves nothing.
+    void areasPartlyOffScreenAndOdd_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::newRow("past the right and bottom edges") << QRect(1800, 1000, 320, 240);
+        QTest::newRow("odd size") << QRect(201, 151, 321, 241);
+        QTest::newRow("tiny") << QRect(10, 10, 3, 3);
+    }
+    void areasPartlyOffScreenAndOdd() {
+        QFETCH(QRect, area);
+        QRecordAreaInfo::instance()->setAreaOrigin(area.x(), area.y());
+        QRecordAreaInfo::instance()->setAreaSize(area.width(), area.height());
+        const QString file = outputFile(QString("REC_area_%1x%2.mp4").arg(area.width()).arg(area.height()));
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QTest::qWait(800);
+        recorder.stopRecord();
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("video"), QString("h264"));
+        QVERIFY(std::abs(p.stream("video")->value("width").toInt() - area.width()) <= 1);
+        QVERIFY(std::abs(p.stream("video")->value("height").toInt() - area.height()) <= 1);
+        QVERIFY(p.durationSeconds > 0.5);
+    }
+
+    void noSoundServer() {
+        setSources(true, true);
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        QTemporaryDir dir;
+        qputenv("PULSE_SERVER", ("unix:" + dir.filePath("none")).toUtf8());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("microphone.*not captured"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("system sound.*not captured"));
+        const QString file = outputFile("REC_nosound.mp4");
+        QRecordObject recorder;
+        const bool started = recorder.startRecord(file, 100.0f, true);
+        qputenv("PULSE_SERVER", saved);
+        QVERIFY(started);
+        QTest::qWait(1000);
+        recorder.stopRecord();
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("video"), QString("h264"));
+        QVERIFY(p.durationSeconds > 0.7);
+    }
+
+    void unwritableFolder() {
+        setSources(true, true);
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("not-a-folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        for (const QString& file : {QString("/proc/REC_x.mp4"), blocker.fileName() + "/REC_x.mp4"}) {
+            const int segments = ownSharedMemorySegments();
+            QRecordObject recorder;
+            QVERIFY(!recorder.startRecord(file, 100.0f, true));
+            QVERIFY(!recorder.isRecording());
+            for (QRecordAudioObject* audio : recorder.findChildren<QRecordAudioObject*>()) {
+                QVERIFY(!audio->isRunning());
+            }
+            QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&recorder).size(), 0);
+            QCOMPARE(ownSharedMemorySegments(), segments);
+            QVERIFY(!QFileInfo::exists(file));
+            QVERIFY(!findHistoryItem(file));
+            recorder.stopRecord();
+            QVERIFY(!findHistoryItem(file));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"not-a-folder"});
+    }
+};
+
+int main(int argc, char** argv) {
+    PrivateHome home;
+    QApplication app(argc, argv);
+    TestRecordEngine test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_record_engine.moc"
