@@ -246,8 +246,9 @@ void QRZMessageDlg::layoutText() {
         d->boxRect.moveCenter(QPoint(screenArea.center().x(), centre.y()));
     }
     const QFontMetrics metrics(d->textFont);
-    const int textHeight =
-        metrics.boundingRect(QRect(0, 0, std::max(1, textWidth), 10000), Qt::TextWordWrap, d->text).height();
+    // Two pixels of slack: text laid out in exactly its measured width can wrap on rounding.
+    const int layoutWidth = std::max(1, textWidth) + 2;
+    const int textHeight = metrics.boundingRect(QRect(0, 0, layoutWidth, 10000), Qt::TextWordWrap, d->text).height();
     int textTop = (d->boxRect.height() - textHeight) / 2 - 5;
     if (textTop < 35) {
         textTop = 35;
@@ -256,7 +257,7 @@ void QRZMessageDlg::layoutText() {
         d->boxRect.setHeight(height);
         d->boxRect.moveCenter(QPoint(centre.x(), screenArea.center().y()));
     }
-    d->textRect = QRect(textLeft, textTop, textWidth, textHeight);
+    d->textRect = QRect(textLeft, textTop, layoutWidth, textHeight);
     d->titleRect = QRect(QPoint(33, 17), QPoint(333, 39));
     d->titleIconRect = QRect(QPoint(13, 15), d->titleIcon.size());
     if (withIcon) {
