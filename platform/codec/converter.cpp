@@ -48,6 +48,32 @@ AVCodecID imageCodecOf(const std::vector<uint8_t>& bytes)
     return AV_CODEC_ID_NONE;
 }
 
+// The picture size of an image file's bytes, by decoding it; false when it does not decode.
+bool imageSize(const std::vector<uint8_t>& bytes, AVCodecID codecId, int* width, int* height)
+{
+    const AVCodec* codec = avcodec_find_decoder(codecId);
+    av::CodecContextPtr decoder(codec ? avcodec_alloc_context3(codec) : nullptr);
+    if (!decoder || avcodec_open2(decoder.get(), codec, nullptr) < 0) {
+        return false;
+    }
+    av::PacketPtr packet = av::makePacket();
+    av::FramePtr frame = av::makeFrame();
+    if (av_new_packet(packet.get(), static_cast<int>(bytes.size())) < 0) {
+        return false;
+    }
+    std::memcpy(packet->data, bytes.data(), bytes.size());
+    if (avcodec_send_packet(decoder.get(), packet.get()) < 0) {
+        return false;
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    if (avcodec_receive_frame(decoder.get(), frame.get()) < 0) {
+        return false;
+    }
+    *width = frame->width;
+    *height = frame->height;
+    return *width > 0 && *height > 0;
+}
+
 int closestSampleRate(const AVCodec* codec, int wanted)
 {
     if (!codec->supported_samplerates) {
@@ -112,6 +138,7 @@ struct Converter::Impl {
     AVRational frameRate{0, 1};
     bool videoDone = false;
     bool audioDone = false;
+    std::vector<int> copyMap; // source stream -> output stream, -1 = left out
 
     ~Impl()
     {
@@ -161,13 +188,38 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     }
     AVFormatContext* output = impl->output;
 
+    if (settings.copyStreams) {
+        for (unsigned i = 0; i < input->nb_streams; ++i) {
+            const AVStream* source = input->streams[i];
+            const AVMediaType type = source->codecpar->codec_type;
+            if ((type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_SUBTITLE) ||
+                (source->disposition & AV_DISPOSITION_ATTACHED_PIC) ||
+                avformat_query_codec(output->oformat, source->codecpar->codec_id, FF_COMPLIANCE_NORMAL) != 1) {
+                continue;
+            }
+            AVStream* copy = avformat_new_stream(output, nullptr);
+            if (!copy || avcodec_parameters_copy(copy->codecpar, source->codecpar) < 0) {
+                return false;
+            }
+            copy->codecpar->codec_tag = 0;
+            copy->time_base = source->time_base;
+            copy->disposition = source->disposition;
+            impl->copyMap.resize(input->nb_streams, -1);
+            impl->copyMap[i] = copy->index;
+        }
+        if (impl->copyMap.empty()) {
+            return false;
+        }
+    }
+
     // Video.
     const int videoIndex = av::findStream(input, AVMEDIA_TYPE_VIDEO);
     AVCodecID videoCodec = settings.videoCodec;
     if (videoCodec == AV_CODEC_ID_NONE && !settings.videoEncoderName.empty()) {
         videoCodec = AV_CODEC_ID_H264;
     }
-    if (videoIndex >= 0 && videoCodec != AV_CODEC_ID_NONE && output->oformat->video_codec != AV_CODEC_ID_NONE) {
+    if (!settings.copyStreams && videoIndex >= 0 && videoCodec != AV_CODEC_ID_NONE &&
+        output->oformat->video_codec != AV_CODEC_ID_NONE) {
         const AVStream* stream = input->streams[videoIndex];
         const AVCodec* encoder = settings.videoEncoderName.empty()
                                      ? avcodec_find_encoder(videoCodec)
@@ -259,7 +311,8 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     if (audioCodec == AV_CODEC_ID_NONE && !settings.audioEncoderName.empty()) {
         audioCodec = AV_CODEC_ID_AAC;
     }
-    if (audioIndex >= 0 && audioCodec != AV_CODEC_ID_NONE && output->oformat->audio_codec != AV_CODEC_ID_NONE) {
+    if (!settings.copyStreams && audioIndex >= 0 && audioCodec != AV_CODEC_ID_NONE &&
+        output->oformat->audio_codec != AV_CODEC_ID_NONE) {
         const AVStream* stream = input->streams[audioIndex];
         const AVCodec* encoder = settings.audioEncoderName.empty()
                                      ? avcodec_find_encoder(audioCodec)
@@ -296,7 +349,7 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         impl->audioStream->time_base = enc->time_base;
         impl->audioIndex = audioIndex;
     }
-    if (!impl->videoStream && !impl->audioStream) {
+    if (!impl->videoStream && !impl->audioStream && impl->copyMap.empty()) {
         return false;
     }
 
@@ -308,9 +361,14 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         }
     }
     const AVCodecID coverCodec = imageCodecOf(settings.cover);
-    if (coverCodec != AV_CODEC_ID_NONE && muxerTakesCoverPicture(output->oformat)) {
+    int coverWidth = 0;
+    int coverHeight = 0;
+    if (coverCodec != AV_CODEC_ID_NONE && muxerTakesCoverPicture(output->oformat) &&
+        imageSize(settings.cover, coverCodec, &coverWidth, &coverHeight)) {
         impl->coverStream = avformat_new_stream(output, nullptr);
         if (impl->coverStream) {
+            impl->coverStream->codecpar->width = coverWidth;
+            impl->coverStream->codecpar->height = coverHeight;
             impl->coverStream->disposition = AV_DISPOSITION_ATTACHED_PIC;
             impl->coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
             impl->coverStream->codecpar->codec_id = coverCodec;
@@ -408,6 +466,7 @@ void Converter::work()
     const int64_t windowEnd = m_lengthUs > 0 ? m_startUs + m_lengthUs : INT64_MAX;
     bool failed = false;
     bool headerWritten = false;
+    int64_t lastVideoEndUs = 0;
 
     auto firstPacket = [this] {
         if (m_firstPacketDelayUs.load() == 0) {
@@ -496,6 +555,10 @@ void Converter::work()
             return true;
         }
         m_positionUs = std::max(m_positionUs.load(), timestamp - windowStart);
+        if (video) {
+            const int64_t frameUs = av_rescale(1000000, d.frameRate.den, std::max(1, d.frameRate.num));
+            lastVideoEndUs = std::max(lastVideoEndUs, timestamp - windowStart + frameUs);
+        }
         frame->pts = av::fromMicroseconds(timestamp - windowStart, stream->time_base);
         if (video) {
             if (!d.videoGraph.isConfigured() &&
@@ -539,6 +602,58 @@ void Converter::work()
         }
     };
 
+    if (!d.copyMap.empty()) {
+        d.videoDone = d.audioDone = true;
+        int64_t offsetUs = AV_NOPTS_VALUE;
+        while (!failed && !m_stopRequested) {
+            const int result = av_read_frame(input, packet.get());
+            if (result == AVERROR(EAGAIN)) {
+                continue;
+            }
+            if (result < 0) {
+                break;
+            }
+            const int target = packet->stream_index < static_cast<int>(d.copyMap.size())
+                                   ? d.copyMap[packet->stream_index]
+                                   : -1;
+            const AVStream* source = input->streams[packet->stream_index];
+            const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            const int64_t timeUs = av::toMicroseconds(stamp, source->time_base);
+            if (target < 0 || timeUs == AV_NOPTS_VALUE) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            if (offsetUs == AV_NOPTS_VALUE) {
+                offsetUs = timeUs; // the key frame the window's start needs
+            }
+            if (timeUs >= windowEnd) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            m_positionUs = std::max(m_positionUs.load(), timeUs - windowStart);
+            const int64_t shift = av::fromMicroseconds(offsetUs, source->time_base);
+            if (packet->pts != AV_NOPTS_VALUE) {
+                packet->pts -= shift;
+            }
+            if (packet->dts != AV_NOPTS_VALUE) {
+                packet->dts -= shift;
+            }
+            if (packet->dts != AV_NOPTS_VALUE && packet->dts < 0 && packet->pts != AV_NOPTS_VALUE &&
+                packet->pts < 0) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            av_packet_rescale_ts(packet.get(), source->time_base, output->streams[target]->time_base);
+            packet->stream_index = target;
+            packet->pos = -1;
+            firstPacket();
+            if (av_interleaved_write_frame(output, packet.get()) < 0) {
+                failed = true;
+            }
+            av_packet_unref(packet.get());
+        }
+    }
+
     while (!failed && !m_stopRequested && !(d.videoDone && d.audioDone)) {
         const int result = av_read_frame(input, packet.get());
         if (result == AVERROR(EAGAIN)) {
@@ -559,7 +674,9 @@ void Converter::work()
         if (d.videoEncoder) {
             failed = !decode(d.videoDecoder.get(), nullptr, true);
             if (!failed && d.videoGraph.isConfigured()) {
-                failed = !(d.videoGraph.push(nullptr) && drainVideoGraph());
+                const AVStream* stream = input->streams[d.videoIndex];
+                failed = !(d.videoGraph.close(av::fromMicroseconds(lastVideoEndUs, stream->time_base)) &&
+                           drainVideoGraph());
             }
             failed = failed || !encodeAndWrite(d.videoEncoder.get(), nullptr, output, d.videoStream, encoded.get(),
                                                firstPacket);

@@ -107,8 +107,10 @@ void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, in
     int width = sourceWidth;
     int height = sourceHeight;
     if (!fullRect(edit.rect)) {
-        width = even(sourceWidth * std::clamp(edit.rect[2], 0.0, 1.0));
-        height = even(sourceHeight * std::clamp(edit.rect[3], 0.0, 1.0));
+        const double x = std::clamp(edit.rect[0], 0.0, 1.0);
+        const double y = std::clamp(edit.rect[1], 0.0, 1.0);
+        width = even(sourceWidth * std::clamp(edit.rect[2], 0.0, 1.0 - x));
+        height = even(sourceHeight * std::clamp(edit.rect[3], 0.0, 1.0 - y));
     }
     if (edit.rotationDegrees % 180 != 0) {
         std::swap(width, height);
@@ -430,6 +432,11 @@ bool FilterGraph::finish(const std::string& chain)
 bool FilterGraph::push(AVFrame* frame)
 {
     return m_source && av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
+}
+
+bool FilterGraph::close(int64_t endPts)
+{
+    return m_source && av_buffersrc_close(m_source, endPts, AV_BUFFERSRC_FLAG_PUSH) >= 0;
 }
 
 int FilterGraph::pull(AVFrame* frame)

@@ -107,6 +107,9 @@ public:
 
     // Null flushes the graph. False on a graph error.
     bool push(AVFrame* frame);
+    // Ends the input at the given time (in the source's time base), so that the last
+    // frame keeps its full duration.
+    bool close(int64_t endPts);
     // 0 with a frame, AVERROR(EAGAIN) when more input is needed, AVERROR_EOF at the end.
     int pull(AVFrame* frame);
     AVRational outputTimeBase() const;

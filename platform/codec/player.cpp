@@ -23,8 +23,12 @@ constexpr size_t kPicturesAhead = 6;
 // The sound server's buffer: short, so that pause and seek are heard at once and the
 // clock's latency correction stays small.
 constexpr int64_t kServerBufferUs = 100000;
-// The sound clock re-anchors the picture clock when they drift further apart than this.
+// The sound clock re-anchors the picture clock when they drift further apart than
+// kResyncUs. A larger gap is a stall of the sound server (a sink waking up can hold the
+// first writes for seconds): the pictures go on, and the sound catches up by dropping
+// what has become stale.
 constexpr int64_t kResyncUs = 20000;
+constexpr int64_t kFollowLimitUs = 250000;
 
 struct PulseDeleter {
     void operator()(pa_simple* stream) const { pa_simple_free(stream); }
@@ -546,7 +550,8 @@ void Player::audioLoop()
             const int speed = std::max(1, m_appliedAudio.speedPercent);
             const int64_t soundClock = writtenEndUs - static_cast<int64_t>(latency) * speed / 100;
             const int64_t pictureClock = clockUs();
-            if (std::abs(soundClock - pictureClock) > kResyncUs) {
+            const int64_t drift = std::abs(soundClock - pictureClock);
+            if (drift > kResyncUs && drift < kFollowLimitUs) {
                 setClock(soundClock);
             }
         }

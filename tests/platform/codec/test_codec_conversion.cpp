@@ -1,0 +1,328 @@
+// Conversion handles: trim windows in several containers, progress, stop, speed, picture
+// edits, tags and cover, and bad input. Results are read back with ffprobe.
+#include "platform/codec/calvorine_codec.h"
+#include "tests/platform/codec/playback_fixtures.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    bool finished = false;
+    bool failed = false;
+    bool stopped = false;
+    QList<uint64_t> positions;
+    uint64_t duration = 0;
+};
+
+// Starts a converter and polls it to its end (as the program's worker does).
+Run convert(const QString& source, const QString& destination, const char* muxer, cvcodec_params params,
+            int64_t startUs, int64_t lengthUs, bool tagsOnly = false)
+{
+    Run run;
+    cvcodec_converter c = tagsOnly ? cvcodec_converter_create_tags_only(-1) : cvcodec_converter_create(-1);
+    if (!cvcodec_converter_open(c, source.toUtf8().constData(), destination.toUtf8().constData(), muxer, params)) {
+        cvcodec_converter_release(c);
+        run.failed = true;
+        return run;
+    }
+    cvcodec_converter_set_range(c, startUs, lengthUs);
+    if (!cvcodec_converter_start(c)) {
+        cvcodec_converter_release(c);
+        run.failed = true;
+        return run;
+    }
+    while (!cvcodec_converter_is_finished(c) && !cvcodec_converter_is_stopped(c)) {
+        run.positions << cvcodec_converter_position(c);
+        QThread::msleep(20);
+    }
+    run.positions << cvcodec_converter_position(c);
+    run.duration = cvcodec_converter_duration(c);
+    run.finished = cvcodec_converter_is_finished(c);
+    run.failed = cvcodec_converter_has_failed(c);
+    run.stopped = cvcodec_converter_is_stopped(c);
+    cvcodec_converter_close(c);
+    cvcodec_converter_release(c);
+    return run;
+}
+
+cvcodec_params videoParams(int video = CVCODEC_H264, int audio = CVCODEC_AAC)
+{
+    cvcodec_params p = cvcodec_params_create();
+    cvcodec_params_set_video_codec(p, video);
+    cvcodec_params_set_audio_codec(p, audio);
+    cvcodec_params_set_speed_preset(p, 0);
+    return p;
+}
+
+} // namespace
+
+class TestCodecConversion : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void trimWindowInEachContainer_data();
+    void trimWindowInEachContainer();
+    void progressRisesToTheWholeWindow();
+    void stopEndsAtOnceAndRemovesThePartialFile();
+    void doubleSpeedHalvesTheDuration();
+    void cropRotationAndFlipsGiveTheOutputSize_data();
+    void cropRotationAndFlipsGiveTheOutputSize();
+    void tagsAndCoverLandInTheResult_data();
+    void tagsAndCoverLandInTheResult();
+    void chaptersAreWritten();
+    void tagsOnlyCopiesTheStreams();
+    void badInputIsRefused();
+    void aWindowPastTheEndFails();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_clip;
+};
+
+void TestCodecConversion::initTestCase()
+{
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_clip = m_dir.filePath("clip.mp4");
+    QVERIFY(fixtures::makeClip(m_clip, 10.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+}
+
+void TestCodecConversion::trimWindowInEachContainer_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<bool>("audioOnly");
+    QTest::newRow("mp4") << "out.mp4" << "mp4" << false;
+    QTest::newRow("mkv") << "out.mkv" << "matroska" << false;
+    QTest::newRow("mp3") << "out.mp3" << "mp3" << true;
+}
+
+void TestCodecConversion::trimWindowInEachContainer()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, muxer);
+    QFETCH(bool, audioOnly);
+    cvcodec_params p = audioOnly ? videoParams(-1, CVCODEC_MP3) : videoParams();
+    const QString out = m_dir.filePath(name);
+    const Run run = convert(m_clip, out, muxer.toUtf8().constData(), p, 2000000, 3000000);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QJsonObject info = fixtures::probe(out);
+    const double frame = 1.0 / 30.0;
+    if (audioOnly) {
+        QVERIFY(fixtures::stream(info, "video").isEmpty());
+        QVERIFY(qAbs(fixtures::formatDuration(info) - 3.0) <= 0.06); // an MP3 frame is 26 ms
+    } else {
+        QCOMPARE(fixtures::countVideoFrames(out), 90);
+        QVERIFY2(qAbs(fixtures::formatDuration(info) - 3.0) <= frame,
+                 qPrintable(QString::number(fixtures::formatDuration(info))));
+        // The window starts at 2 s of the source: testsrc shows a frame counter, so the
+        // first picture differs from the source's first.
+        QCOMPARE(fixtures::stream(info, "video").value("width").toInt(), 320);
+    }
+}
+
+void TestCodecConversion::progressRisesToTheWholeWindow()
+{
+    cvcodec_params p = videoParams();
+    const Run run = convert(m_clip, m_dir.filePath("progress.mp4"), "mp4", p, 1000000, 0);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(run.duration >= 8900000 && run.duration <= 9100000);
+    for (int i = 1; i < run.positions.size(); ++i) {
+        QVERIFY(run.positions[i] >= run.positions[i - 1]);
+    }
+    QCOMPARE(run.positions.last(), run.duration);
+}
+
+void TestCodecConversion::stopEndsAtOnceAndRemovesThePartialFile()
+{
+    const QString longClip = m_dir.filePath("long.mkv");
+    QVERIFY(fixtures::makeClip(longClip, 60.0, "640x360", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_speed_preset(p, 8); // slow enough to be stopped halfway
+    const QString out = m_dir.filePath("cancelled.mp4");
+    cvcodec_converter c = cvcodec_converter_create(-1);
+    QVERIFY(cvcodec_converter_open(c, longClip.toUtf8().constData(), out.toUtf8().constData(), "mp4", p));
+    QVERIFY(cvcodec_converter_start(c));
+    QTRY_VERIFY_WITH_TIMEOUT(cvcodec_converter_position(c) > 1000000, 30000);
+    QVERIFY(QFile::exists(out));
+    QVERIFY(cvcodec_converter_stop(c));
+    QTRY_VERIFY_WITH_TIMEOUT(cvcodec_converter_is_stopped(c), 10000);
+    QVERIFY(!cvcodec_converter_is_finished(c));
+    QVERIFY(!QFile::exists(out));
+    cvcodec_converter_close(c);
+    cvcodec_converter_release(c);
+    cvcodec_params_release(p);
+}
+
+void TestCodecConversion::doubleSpeedHalvesTheDuration()
+{
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_video_speed(p, 200);
+    cvcodec_params_set_audio_speed(p, 200);
+    const QString out = m_dir.filePath("fast.mp4");
+    QVERIFY(convert(m_clip, out, "mp4", p, 0, 0).finished);
+    cvcodec_params_release(p);
+    const QJsonObject info = fixtures::probe(out);
+    QVERIFY2(qAbs(fixtures::formatDuration(info) - 5.0) <= 0.1,
+             qPrintable(QString::number(fixtures::formatDuration(info))));
+    const double audio = fixtures::stream(info, "audio").value("duration").toString().toDouble();
+    QVERIFY(qAbs(audio - 5.0) <= 0.1);
+}
+
+void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize_data()
+{
+    QTest::addColumn<int>("rotation");
+    QTest::addColumn<int>("mirrored");
+    QTest::addColumn<double>("cropWidth");
+    QTest::addColumn<double>("cropHeight");
+    QTest::addColumn<int>("expectedWidth");
+    QTest::addColumn<int>("expectedHeight");
+    QTest::newRow("crop half") << 0 << 0 << 0.5 << 0.5 << 160 << 120;
+    QTest::newRow("rotate 90") << 90 << 0 << 1.0 << 1.0 << 240 << 320;
+    QTest::newRow("rotate 270, crop") << 270 << 0 << 0.5 << 1.0 << 240 << 160;
+    QTest::newRow("flip 180 and mirror") << 180 << 1 << 1.0 << 1.0 << 320 << 240;
+}
+
+void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize()
+{
+    QFETCH(int, rotation);
+    QFETCH(int, mirrored);
+    QFETCH(double, cropWidth);
+    QFETCH(double, cropHeight);
+    QFETCH(int, expectedWidth);
+    QFETCH(int, expectedHeight);
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_rotation(p, rotation);
+    cvcodec_params_set_mirror(p, mirrored);
+    cvcodec_params_set_picture_rect(p, (1.0 - cropWidth) / 2, 0.0, cropWidth, cropHeight);
+    const QString out = m_dir.filePath(QStringLiteral("edit_%1_%2.mp4").arg(rotation).arg(mirrored));
+    QVERIFY(convert(m_clip, out, "mp4", p, 0, 1000000).finished);
+    cvcodec_params_release(p);
+    const QJsonObject video = fixtures::stream(fixtures::probe(out), "video");
+    QCOMPARE(video.value("width").toInt(), expectedWidth);
+    QCOMPARE(video.value("height").toInt(), expectedHeight);
+}
+
+void TestCodecConversion::tagsAndCoverLandInTheResult_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<int>("audioCodec");
+    QTest::newRow("m4a") << "tagged.m4a" << "m4a" << int(CVCODEC_AAC);
+    QTest::newRow("mp3") << "tagged.mp3" << "mp3" << int(CVCODEC_MP3);
+}
+
+void TestCodecConversion::tagsAndCoverLandInTheResult()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, muxer);
+    QFETCH(int, audioCodec);
+    const QString picture = m_dir.filePath("cover.png");
+    QVERIFY(QFile::exists(picture) || fixtures::makePicture(picture));
+    QFile pictureFile(picture);
+    QVERIFY(pictureFile.open(QIODevice::ReadOnly));
+    const QByteArray cover = pictureFile.readAll();
+
+    cvcodec_params p = videoParams(-1, audioCodec);
+    cvcodec_params_set_tag(p, "title", "Grüße");
+    cvcodec_params_set_tag(p, "artist", "Calvorine");
+    cvcodec_params_set_tag(p, "album", "Tests");
+    cvcodec_blob blob = cvcodec_blob_create(cover.constData(), cover.size());
+    cvcodec_params_set_tag_bytes(p, "cover_image", blob);
+    cvcodec_blob_release(blob);
+    const QString out = m_dir.filePath(name);
+    QVERIFY(convert(m_clip, out, muxer.toUtf8().constData(), p, 0, 2000000).finished);
+    cvcodec_params_release(p);
+
+    const QJsonObject info = fixtures::probe(out);
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Grüße"));
+    QCOMPARE(fixtures::formatTag(info, "artist"), QStringLiteral("Calvorine"));
+    QCOMPARE(fixtures::formatTag(info, "album"), QStringLiteral("Tests"));
+    const QJsonObject coverStream = fixtures::stream(info, "video", true);
+    QCOMPARE(coverStream.value("width").toInt(), 64);
+    QCOMPARE(coverStream.value("height").toInt(), 48);
+}
+
+void TestCodecConversion::chaptersAreWritten()
+{
+    cvcodec_params p = videoParams();
+    cvcodec_params_add_chapter(p, 0, 1000000, "Opening");
+    cvcodec_params_add_chapter(p, 1000000, 2000000, "Middle");
+    const QString out = m_dir.filePath("chapters.mkv");
+    QVERIFY(convert(m_clip, out, "matroska", p, 0, 3000000).finished);
+    cvcodec_params_release(p);
+    const QJsonArray chapters = fixtures::probe(out).value("chapters").toArray();
+    QCOMPARE(chapters.size(), 2);
+    QCOMPARE(chapters[1].toObject().value("tags").toObject().value("title").toString(), QStringLiteral("Middle"));
+    QCOMPARE(chapters[1].toObject().value("start_time").toString().toDouble(), 1.0);
+}
+
+void TestCodecConversion::tagsOnlyCopiesTheStreams()
+{
+    cvcodec_params p = cvcodec_params_create();
+    cvcodec_params_set_tag(p, "title", "Copied");
+    const QString out = m_dir.filePath("copied.mp4");
+    QVERIFY(convert(m_clip, out, "mp4", p, 0, 0, true).finished);
+    cvcodec_params_release(p);
+    const QJsonObject info = fixtures::probe(out);
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Copied"));
+    QCOMPARE(fixtures::countVideoFrames(out), 300);
+    QVERIFY(!fixtures::stream(info, "audio").isEmpty());
+}
+
+void TestCodecConversion::badInputIsRefused()
+{
+    const QString truncated = m_dir.filePath("truncated.mp4");
+    {
+        QFile source(m_clip);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QFile cut(truncated);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(source.read(source.size() / 3));
+    }
+    const QString text = m_dir.filePath("notes.mp4");
+    {
+        QFile notes(text);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write(QByteArray(4096, 'x'));
+    }
+    cvcodec_params p = videoParams();
+    const QString out = m_dir.filePath("bad.mp4");
+    // A file cut short keeps no index (the moov box is at its end): nothing to read.
+    QVERIFY(convert(truncated, out, "mp4", p, 0, 0).failed);
+    QVERIFY(convert(text, out, "mp4", p, 0, 0).failed);
+    QVERIFY(convert(m_dir.filePath("missing.mp4"), out, "mp4", p, 0, 0).failed);
+    QVERIFY(convert(m_clip, out, "no-such-muxer", p, 0, 0).failed);
+    QVERIFY(convert(m_clip, "/proc/forbidden/out.mp4", "mp4", p, 0, 0).failed);
+    QVERIFY(!QFile::exists(out));
+    cvcodec_params_release(p);
+    // A 0 handle answers 0 everywhere.
+    QCOMPARE(cvcodec_converter_start(nullptr), 0);
+    QCOMPARE(cvcodec_converter_duration(nullptr), uint64_t(0));
+    QCOMPARE(cvcodec_converter_release(nullptr), 0);
+}
+
+void TestCodecConversion::aWindowPastTheEndFails()
+{
+    cvcodec_params p = videoParams();
+    const QString out = m_dir.filePath("past.mp4");
+    const Run run = convert(m_clip, out, "mp4", p, 30000000, 1000000);
+    cvcodec_params_release(p);
+    // Nothing of the window exists: a failure, never a finished empty file.
+    QVERIFY(run.finished);
+    QVERIFY(run.failed);
+    QVERIFY(run.duration > 0);
+    QVERIFY(!QFile::exists(out));
+}
+
+QTEST_GUILESS_MAIN(TestCodecConversion)
+#include "test_codec_conversion.moc"

@@ -1,0 +1,177 @@
+// Media-information handles against ffprobe: tags, cover, chapters, duration, picture
+// size, the demuxer's name list and the brand; bad files.
+#include "platform/codec/calvorine_codec.h"
+#include "tests/platform/codec/playback_fixtures.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+
+class TestCodecMediaInfo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void tagsMatchTheReader();
+    void coverBytesAreTheAttachedPicture();
+    void chaptersMatchTheReader();
+    void pictureOfAVideoHasItsSize();
+    void matroskaBrandTellsWebmFromMatroska();
+    void badFilesGiveNothing();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_tagged;
+    QString m_cover;
+    QString m_video;
+};
+
+void TestCodecMediaInfo::initTestCase()
+{
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_cover = m_dir.filePath("cover.png");
+    QVERIFY(fixtures::makePicture(m_cover));
+    const QString metadata = m_dir.filePath("meta.txt");
+    QFile meta(metadata);
+    QVERIFY(meta.open(QIODevice::WriteOnly));
+    meta.write(";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
+               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n");
+    meta.close();
+    m_tagged = m_dir.filePath("tagged.m4a");
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-t", "4", "-i", "sine", "-i", metadata, "-i", m_cover, "-map", "0:a",
+                              "-map", "2", "-map_metadata", "1", "-map_chapters", "1", "-c:a", "aac", "-c:v", "copy",
+                              "-disposition:v", "attached_pic", "-metadata", "artist=Someone", "-metadata",
+                              "date=2021", "-metadata", "album_artist=Band", m_tagged}));
+    m_video = m_dir.filePath("video.mkv");
+    QVERIFY(fixtures::makeClip(m_video, 2.0, "176x144"));
+}
+
+void TestCodecMediaInfo::tagsMatchTheReader()
+{
+    const QJsonObject probe = fixtures::probe(m_tagged);
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
+    for (const char* key : {"title", "artist", "album_artist", "date", "major_brand"}) {
+        const auto* value = static_cast<const char*>(cvcodec_info_tag(info, key));
+        QVERIFY2(value, key);
+        QCOMPARE(QString::fromUtf8(value), fixtures::formatTag(probe, key));
+    }
+    QCOMPARE(QString::fromUtf8(static_cast<const char*>(cvcodec_info_tag(info, "year"))), QStringLiteral("2021"));
+    QCOMPARE(QString::fromUtf8(static_cast<const char*>(cvcodec_info_tag(info, "ffmpeg_format"))),
+             probe.value("format").toObject().value("format_name").toString());
+    QVERIFY(!cvcodec_info_tag(info, "composer"));
+    const double seconds = fixtures::formatDuration(probe);
+    QCOMPARE(qint64(cvcodec_info_duration(info)), qint64(qRound64(seconds * 1e6)));
+    QVERIFY(cvcodec_info_has_picture(info));
+    cvcodec_info_close(info);
+    cvcodec_info_release(info);
+}
+
+void TestCodecMediaInfo::coverBytesAreTheAttachedPicture()
+{
+    QFile file(m_cover);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray expected = file.readAll();
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
+    const void* value = cvcodec_info_tag(info, "cover_image");
+    QVERIFY(value);
+    const QByteArray bytes(static_cast<const char*>(cvcodec_tag_value_data(value)), cvcodec_tag_value_size(value));
+    QCOMPARE(bytes, expected);
+    // Without a picture stream the decoded picture is the cover.
+    uint8_t* block = cvcodec_info_picture(info, 0, 0, 0, 0, 0, 0);
+    QVERIFY(block);
+    const QImage picture = QImage::fromData(block, cvcodec_picture_size(block), "BMP");
+    QCOMPARE(picture.size(), QSize(64, 48));
+    QVERIFY(cvcodec_info_release_picture(info, block));
+    cvcodec_info_release(info);
+}
+
+void TestCodecMediaInfo::chaptersMatchTheReader()
+{
+    const QJsonArray chapters = fixtures::probe(m_tagged).value("chapters").toArray();
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
+    QCOMPARE(cvcodec_info_chapter_count(info), int32_t(chapters.size()));
+    for (int i = 0; i < chapters.size(); ++i) {
+        const QJsonObject chapter = chapters[i].toObject();
+        const double start = chapter.value("start_time").toString().toDouble();
+        const double end = chapter.value("end_time").toString().toDouble();
+        QCOMPARE(qint64(cvcodec_info_chapter_start(info, i)), qint64(qRound64(start * 1e6)));
+        QCOMPARE(qint64(cvcodec_info_chapter_length(info, i)), qint64(qRound64((end - start) * 1e6)));
+        QCOMPARE(QString::fromUtf8(cvcodec_info_chapter_title(info, i)),
+                 chapter.value("tags").toObject().value("title").toString());
+    }
+    QCOMPARE(cvcodec_info_chapter_start(info, 7), uint64_t(0));
+    QCOMPARE(QString::fromUtf8(cvcodec_info_chapter_title(info, -1)), QString());
+    cvcodec_info_release(info);
+}
+
+void TestCodecMediaInfo::pictureOfAVideoHasItsSize()
+{
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_video.toUtf8().constData()));
+    QCOMPARE(cvcodec_info_picture_width(info), 176);
+    QCOMPARE(cvcodec_info_picture_height(info), 144);
+    uint8_t* block = cvcodec_info_picture(info, 0, 0, 0, 0, 0, 0);
+    QVERIFY(block);
+    uint32_t total = 0;
+    std::memcpy(&total, block + 2, 4);
+    QCOMPARE(int32_t(total), cvcodec_picture_size(block));
+    QCOMPARE(QImage::fromData(block, int(total), "BMP").size(), QSize(176, 144));
+    cvcodec_info_release_picture(info, block);
+    QCOMPARE(cvcodec_info_chapter_count(info), 0);
+    cvcodec_info_release(info);
+}
+
+void TestCodecMediaInfo::matroskaBrandTellsWebmFromMatroska()
+{
+    const QString webm = m_dir.filePath("clip.webm");
+    QVERIFY(fixtures::makeTone(webm, 1.0, {"-c:a", "libopus"}));
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_video.toUtf8().constData()));
+    QCOMPARE(QString::fromUtf8(static_cast<const char*>(cvcodec_info_tag(info, "ffmpeg_format"))),
+             QStringLiteral("matroska,webm"));
+    QCOMPARE(QString::fromUtf8(static_cast<const char*>(cvcodec_info_tag(info, "major_brand"))),
+             QStringLiteral("matroska"));
+    QVERIFY(cvcodec_info_open(info, webm.toUtf8().constData()));
+    QCOMPARE(QString::fromUtf8(static_cast<const char*>(cvcodec_info_tag(info, "major_brand"))),
+             QStringLiteral("webm"));
+    cvcodec_info_release(info);
+}
+
+void TestCodecMediaInfo::badFilesGiveNothing()
+{
+    const QString text = m_dir.filePath("notes.mp3");
+    QFile notes(text);
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write(QByteArray(2048, 'z'));
+    notes.close();
+    const QString truncated = m_dir.filePath("cut.m4a");
+    QFile source(m_tagged);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QFile cut(truncated);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(source.read(100));
+    cut.close();
+
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
+    for (const QString& path : {text, truncated, m_dir.filePath("missing.mp4")}) {
+        QVERIFY2(!cvcodec_info_open(info, path.toUtf8().constData()), qPrintable(path));
+        // The file opened before is gone too: nothing of it answers under the new name.
+        QCOMPARE(cvcodec_info_duration(info), uint64_t(0));
+        QVERIFY(!cvcodec_info_tag(info, "title"));
+        QVERIFY(!cvcodec_info_picture(info, 0, 0, 0, 0, 0, 0));
+    }
+    cvcodec_info_release(info);
+    QVERIFY(!cvcodec_info_open(nullptr, m_tagged.toUtf8().constData()));
+    QCOMPARE(cvcodec_info_chapter_count(nullptr), 0);
+}
+
+QTEST_GUILESS_MAIN(TestCodecMediaInfo)
+#include "test_codec_media_info.moc"

@@ -1,0 +1,277 @@
+// Player handles: play, pause, seek, frame steps, end, snapshot, level blocks, the sound
+// on the sound server's null sink, live edits and bad input.
+#include "platform/codec/calvorine_codec.h"
+#include "tests/platform/codec/playback_fixtures.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const double kFrameUs = 1000000.0 / 30.0;
+
+QImage snapshotOf(cvcodec_player player)
+{
+    uint8_t* block = cvcodec_player_snapshot(player, 0, 0, 0);
+    if (!block) {
+        return {};
+    }
+    uint32_t size = 0;
+    std::memcpy(&size, block + 2, 4);
+    QImage image = QImage::fromData(block, int(size), "BMP");
+    cvcodec_player_release_snapshot(player, block);
+    return image;
+}
+
+} // namespace
+
+class TestCodecPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void playPauseSeekAndStep();
+    void theEndComesAfterTheLastFrame();
+    void snapshotHasTheVideoSize();
+    void liveEditsChangeThePicture();
+    void soundOnlyGivesLevelBlocks();
+    void soundReachesTheNullSink();
+    void aFailedOpenLeavesThePlayerEmpty();
+    void badInputIsRefused();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_clip;
+    QString m_tone;
+};
+
+void TestCodecPlayer::initTestCase()
+{
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_clip = m_dir.filePath("clip.mp4");
+    QVERIFY(fixtures::makeClip(m_clip, 10.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast", "-g", "60"}));
+    m_tone = m_dir.filePath("tone.mp3");
+    QVERIFY(fixtures::makeTone(m_tone, 4.0));
+}
+
+void TestCodecPlayer::playPauseSeekAndStep()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_has_video(player));
+    QVERIFY(cvcodec_player_has_audio(player));
+    QVERIFY(cvcodec_player_is_paused(player));
+    QCOMPARE(cvcodec_player_frame_time(player), uint64_t(0));
+    QVERIFY(qAbs(double(cvcodec_player_duration(player)) - 10e6) < 50000);
+
+    QVERIFY(cvcodec_player_play(player));
+    QElapsedTimer played;
+    played.start();
+    QTest::qWait(1000);
+    const double position = double(cvcodec_player_position(player));
+    const double elapsed = played.nsecsElapsed() / 1000.0;
+    QVERIFY2(position > elapsed - 350000 && position < elapsed + 200000, qPrintable(QString::number(position)));
+    // The shown picture follows the clock.
+    QVERIFY(cvcodec_player_frame_time(player) > 500000);
+
+    QVERIFY(cvcodec_player_pause(player));
+    QVERIFY(cvcodec_player_is_paused(player));
+    const uint64_t paused = cvcodec_player_position(player);
+    QTest::qWait(300);
+    QCOMPARE(cvcodec_player_position(player), paused);
+
+    QVERIFY(cvcodec_player_seek(player, 5000000));
+    const double landed = double(cvcodec_player_frame_time(player));
+    QVERIFY2(qAbs(landed - 5e6) < kFrameUs, qPrintable(QString::number(landed)));
+    QVERIFY(cvcodec_player_step(player, 1));
+    const double next = double(cvcodec_player_frame_time(player));
+    QVERIFY2(qAbs(next - landed - kFrameUs) < 1000, qPrintable(QString::number(next - landed)));
+    QVERIFY(cvcodec_player_step(player, -1));
+    QVERIFY(qAbs(double(cvcodec_player_frame_time(player)) - landed) < 1000);
+    // A step while playing pauses first.
+    QVERIFY(cvcodec_player_play(player));
+    QVERIFY(cvcodec_player_step(player, 1));
+    QVERIFY(cvcodec_player_is_paused(player));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::theEndComesAfterTheLastFrame()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_seek(player, 9980000));
+    QVERIFY(!cvcodec_player_is_at_end(player));
+    const uint64_t last = cvcodec_player_frame_time(player);
+    QVERIFY(qAbs(double(last) - (10e6 - kFrameUs)) < 1000);
+    QVERIFY(!cvcodec_player_step(player, 1));
+    QVERIFY(cvcodec_player_is_at_end(player));
+    QCOMPARE(cvcodec_player_frame_time(player), last);
+    // Playing from the end starts over; playing to the end stops there.
+    QVERIFY(cvcodec_player_seek(player, 9500000));
+    QVERIFY(cvcodec_player_play(player));
+    QTRY_VERIFY_WITH_TIMEOUT(cvcodec_player_is_at_end(player), 5000);
+    QVERIFY(cvcodec_player_is_paused(player));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::snapshotHasTheVideoSize()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QCOMPARE(cvcodec_player_video_width(player), 320);
+    QCOMPARE(cvcodec_player_video_height(player), 240);
+    QVERIFY(cvcodec_player_seek(player, 2000000));
+    const QImage image = snapshotOf(player);
+    QCOMPARE(image.size(), QSize(320, 240));
+    // testsrc is a bright pattern, never a black picture.
+    qint64 sum = 0;
+    for (int y = 0; y < image.height(); y += 8) {
+        for (int x = 0; x < image.width(); x += 8) {
+            sum += qGray(image.pixel(x, y));
+        }
+    }
+    QVERIFY(sum / ((image.width() / 8) * (image.height() / 8)) > 40);
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::liveEditsChangeThePicture()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QCOMPARE(cvcodec_player_display_width(player), 320);
+    QVERIFY(cvcodec_player_begin_update(player));
+    cvcodec_player_set_rotation(player, 90);
+    cvcodec_player_set_picture_rect(player, 0.0, 0.0, 0.5, 0.5);
+    // Gathered: nothing changes before the group ends.
+    QCOMPARE(cvcodec_player_display_width(player), 320);
+    QVERIFY(cvcodec_player_end_update(player));
+    QCOMPARE(cvcodec_player_display_width(player), 120);
+    QCOMPARE(cvcodec_player_display_height(player), 160);
+    QCOMPARE(snapshotOf(player).size(), QSize(120, 160));
+    // Brightness all the way down darkens the picture.
+    cvcodec_player_set_rotation(player, 0);
+    cvcodec_player_set_picture_rect(player, 0.0, 0.0, 1.0, 1.0);
+    const int before = qGray(snapshotOf(player).pixel(40, 40));
+    cvcodec_player_set_brightness(player, -255);
+    const int after = qGray(snapshotOf(player).pixel(40, 40));
+    QVERIFY2(after < before - 25, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(after)));
+    // A watermark image that cannot be read does not stop the picture.
+    cvcodec_player_select_watermark(player, 0);
+    cvcodec_player_set_watermark_image(player, m_dir.filePath("missing.png").toUtf8().constData());
+    QCOMPARE(snapshotOf(player).size(), QSize(320, 240));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::soundOnlyGivesLevelBlocks()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_has_video(player));
+    QVERIFY(cvcodec_player_has_audio(player));
+    QVERIFY(cvcodec_player_play(player));
+    QTest::qWait(500);
+    uint8_t* block = cvcodec_player_level_block(player, 1);
+    QVERIFY(block);
+    uint32_t bytes = 0;
+    uint32_t again = 0;
+    std::memcpy(&bytes, block + 24, 4);
+    std::memcpy(&again, block + 40, 4);
+    QVERIFY(bytes > 0);
+    QCOMPARE(again, bytes);
+    const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
+    int peak = 0;
+    for (uint32_t i = 0; i < bytes / 2; ++i) {
+        peak = std::max(peak, std::abs(int(samples[i])));
+    }
+    QVERIFY(peak > 1000);
+    QVERIFY(cvcodec_player_release_level_block(player, block));
+    QVERIFY(!cvcodec_player_release_level_block(player, nullptr));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::soundReachesTheNullSink()
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        QSKIP("no sound server of the virtual desktop");
+    }
+    QProcess recorder;
+    recorder.start("parec", {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1",
+                             "--raw"});
+    QVERIFY(recorder.waitForStarted());
+    // The monitor delivers (silent) data once it runs; only then is anything heard.
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.bytesAvailable() > 0, 10000);
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_play(player));
+    QTest::qWait(3000);
+    cvcodec_player_release(player);
+    recorder.terminate();
+    recorder.waitForFinished(3000);
+    const QByteArray raw = recorder.readAllStandardOutput();
+    const auto* samples = reinterpret_cast<const int16_t*>(raw.constData());
+    // The loudest tenth of a second: the tone, wherever the server placed it.
+    double rms = 0.0;
+    const int window = 4410;
+    for (int start = 0; start + window <= raw.size() / 2; start += window) {
+        double sum = 0.0;
+        for (int i = start; i < start + window; ++i) {
+            sum += double(samples[i]) * samples[i];
+        }
+        rms = std::max(rms, std::sqrt(sum / window));
+    }
+    QVERIFY2(rms > 500.0, qPrintable(QString::number(rms)));
+}
+
+void TestCodecPlayer::aFailedOpenLeavesThePlayerEmpty()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_open(player, m_dir.filePath("missing.mp4").toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_has_video(player));
+    QVERIFY(!cvcodec_player_has_audio(player));
+    QCOMPARE(cvcodec_player_duration(player), uint64_t(0));
+    QVERIFY(!cvcodec_player_play(player));
+    QVERIFY(!cvcodec_player_snapshot(player, 0, 0, 0));
+    int32_t width = -1;
+    int32_t height = -1;
+    QVERIFY(!cvcodec_player_frame_size(player, &width, &height));
+    QCOMPARE(width, 0);
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::badInputIsRefused()
+{
+    const QString text = m_dir.filePath("notes.mp4");
+    QFile notes(text);
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write(QByteArray(4096, 'q'));
+    notes.close();
+    const QString truncated = m_dir.filePath("cut.mp4");
+    QFile source(m_clip);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QFile cut(truncated);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(source.read(source.size() / 2));
+    cut.close();
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(!cvcodec_player_open(player, text.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_open(player, truncated.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_open(player, nullptr, 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_play(player));
+    cvcodec_player_release(player);
+    QVERIFY(!cvcodec_player_open(nullptr, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(!cvcodec_player_play(nullptr));
+    QCOMPARE(cvcodec_player_release(nullptr), 0);
+    QVERIFY(!cvcodec_player_create_source(0));
+}
+
+QTEST_GUILESS_MAIN(TestCodecPlayer)
+#include "test_codec_player.moc"
