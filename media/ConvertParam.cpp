@@ -61,19 +61,6 @@ void setAudioStream(cvcodec_params params, const ConvertParam& param)
         cvcodec_params_set_audio_bit_rate(params, param.audioBitRate * 1000);
 }
 
-void resetImageWatermark(WatermarkImageSettings& watermark)
-{
-    watermark = WatermarkImageSettings();
-    watermark.pathPassThrough = {0, 0};
-    watermark.scalePassThrough = {0, 0, 0};
-    watermark.alpha = 255;
-    watermark.widthScalePercent = 100.0;
-    watermark.heightScalePercent = 100.0;
-    watermark.verticalMarginPercent = 0;
-    watermark.horizontalMarginPercent = 0;
-    watermark.position = 0;
-}
-
 } // namespace
 
 ConvertParam::ConvertParam() = default;
@@ -167,7 +154,7 @@ void fillFormatParams(ConvertParam& param, const OutputFormatSetting& format, QS
         param.crop.pictureRect[i] = param.crop.cropRect[i] = 0.0;
     param.subtitle = VESubtitleTrack();
     param.subtitleStyle = SubtitleStyleParam();
-    resetImageWatermark(param.imageWatermark);
+    param.imageWatermark = WatermarkImageSettings(); // no path, scales 100, alpha 255
     param.trimStartUs = param.trimReserved = param.trimLengthUs = 0;
     // The speed and volume values go back to their neutral defaults rather than to 0:
     // a speed or volume of 0 would stall or silence a conversion made from this record.
