@@ -196,6 +196,31 @@ private slots:
         QVERIFY(drawn);
     }
 
+    void zeroWidthTextRectangleEndsAtTheButtonLessTheIcon() {
+        QRZBaseButton button;
+        button.setImage(m_strip, true);
+        QImage icon(30, 30, QImage::Format_ARGB32);
+        icon.fill(Qt::black);
+        QVERIFY(button.setIconImage(icon));
+        button.setIconRect(QRect(0, 0, 30, 30));
+        button.setText(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"));
+        button.setTextColors(Qt::white, Qt::white, Qt::white, Qt::white);
+        // Text from x 40: the width becomes 100 - 30, reaching past the right edge.
+        button.setTextRect(QRect(40, 0, 0, 30));
+        const QImage image = render(&button);
+        bool drawn = false;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 30; x < 40; ++x) {
+                QCOMPARE(at(image, x, y), kNormal);
+            }
+            for (int x = 40; x < 100; ++x) {
+                drawn = drawn || at(image, x, y) != kNormal;
+            }
+            QCOMPARE(at(image, 5, y), QColor(Qt::black));
+        }
+        QVERIFY(drawn);
+    }
+
     void extendedButtonFitsItsPicture() {
         QCOMPARE(QRZButtonExtend::fittedPictureRect(QRect(0, 0, 100, 100), QSize(200, 100)), QRect(0, 25, 100, 50));
         QCOMPARE(QRZButtonExtend::fittedPictureRect(QRect(0, 0, 100, 100), QSize(50, 100)), QRect(25, 0, 50, 100));

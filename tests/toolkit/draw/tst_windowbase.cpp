@@ -270,6 +270,18 @@ private slots:
         QCOMPARE(at(image, 100, 75), at(cells, 45, 45));
     }
 
+    void zeroCutValuesStretchTheWholeImage() {
+        QRZWidget widget;
+        widget.applyBackgroundImage(nineCells(), false);
+        widget.setBackgroundMargins(0, 0, 0, 0, 0, 0, 0, 0);
+        widget.resize(180, 180);
+        const QImage image = render(&widget);
+        const QImage cells = nineCells();
+        QCOMPARE(at(image, 10, 10), at(cells, 5, 5));
+        QCOMPARE(at(image, 90, 90), at(cells, 45, 45));
+        QCOMPARE(at(image, 170, 170), at(cells, 85, 85));
+    }
+
     void withoutImageTheWindowIsFilledWithItsColour() {
         QRZWidget widget;
         widget.resize(40, 30);
