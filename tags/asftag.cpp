@@ -23,12 +23,18 @@ const Guid kExtendedDescriptionGuid = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2,
                                        0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
 const Guid kMetadataLibraryGuid = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
                                    0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+const Guid kPaddingGuid = {0x74, 0xD4, 0x06, 0x18, 0xDF, 0xCA, 0x09, 0x45,
+                           0xA4, 0xBA, 0x9A, 0xAB, 0xCB, 0x96, 0xAA, 0xE8};
 const Guid kExtensionReservedGuid = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
                                      0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
 
 constexpr size_t kObjectHeader = 24;
 constexpr int64_t kMaxHeaderBytes = 256 * 1024 * 1024;
 constexpr size_t kMax16 = 0xFFFF;
+// Space a rewritten header leaves (as a Padding Object) for the next save to grow into,
+// and how much a shrinking header may leave before the file is rewritten.
+constexpr int64_t kNewPadding = 1024;
+constexpr int64_t kMaxKeptPadding = 16 * 1024;
 
 bool isGuid(const uint8_t* p, const Guid guid)
 {
@@ -292,7 +298,7 @@ int AsfTag::reload()
                 }
                 at = innerEnd;
             }
-        } else {
+        } else if (!isGuid(object, kPaddingGuid)) {
             keptObjects_.emplace_back(object, object + objectSize);
         }
         offset = end;
@@ -440,6 +446,18 @@ int AsfTag::save()
     putLe32(header, static_cast<uint32_t>(extension.size()));
     header.insert(header.end(), extension.begin(), extension.end());
 
+    // Fill the old header's size exactly when the new one fits it; otherwise leave
+    // fresh padding for the next save.
+    const int64_t spare = headerSize_ - static_cast<int64_t>(header.size());
+    const int64_t padding = spare == 0 ? 0
+                            : (spare >= int64_t(kObjectHeader) && spare <= kMaxKeptPadding) ? spare
+                                                                                             : kNewPadding;
+    if (padding > 0) {
+        header.insert(header.end(), kPaddingGuid, kPaddingGuid + 16);
+        putLe64(header, static_cast<uint64_t>(padding));
+        header.insert(header.end(), static_cast<size_t>(padding) - kObjectHeader, 0);
+        setLe32(header.data() + 24, static_cast<uint32_t>(keptObjects_.size() + 4));
+    }
     const int64_t newSize = static_cast<int64_t>(header.size());
     setLe64(header.data() + 16, static_cast<uint64_t>(newSize));
     if (filePropertiesAt) {

@@ -12,6 +12,10 @@ namespace calvorine::tags {
 namespace {
 
 constexpr int64_t kMaxHeaderBytes = 64 * 1024 * 1024;
+// Zero bytes behind the comment packet's framing bit (which readers stop at) leave room
+// for the next save to rewrite the pages in place.
+constexpr size_t kNewPadding = 1024;
+constexpr int64_t kMaxKeptPadding = 16 * 1024;
 constexpr uint8_t kContinued = 0x01;
 constexpr uint8_t kBeginOfStream = 0x02;
 constexpr uint8_t kEndOfStream = 0x04;
@@ -260,6 +264,7 @@ int OggVorbisTag::save()
     // Pages of other streams inside the region keep their bytes, ahead of the new pages.
     std::vector<uint8_t> region;
     int oldPages = 0;
+    int64_t oldOurBytes = 0;
     for (int i = firstPage; i <= lastPage; ++i) {
         if (pages_[i].serial != serial_) {
             const std::vector<uint8_t> bytes = readRange(stream_, pages_[i].offset, pages_[i].length);
@@ -269,12 +274,30 @@ int OggVorbisTag::save()
             region.insert(region.end(), bytes.begin(), bytes.end());
         } else {
             ++oldPages;
+            oldOurBytes += pages_[i].length;
         }
     }
     int newPages = 0;
     const bool endOfStream = (pages_[lastPage].headerType & kEndOfStream) != 0;
-    const std::vector<uint8_t> ours =
-        buildPages(packets, serial_, pages_[packets_[0].lastPage].sequence + 1, endOfStream, newPages);
+    const uint32_t firstSequence = pages_[packets_[0].lastPage].sequence + 1;
+    const size_t bareLength = comment.size();
+    std::vector<uint8_t> ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+    // Pad the packet so that its pages take exactly the old pages' place, when they fit.
+    const int64_t spare = oldOurBytes - static_cast<int64_t>(ours.size());
+    bool fitted = spare == 0 && newPages == oldPages;
+    if (!fitted && spare > 0 && spare <= kMaxKeptPadding) {
+        // Every 255 bytes of packet take one more lacing value.
+        const int64_t estimate = spare * 255 / 256;
+        for (int64_t padding = estimate + 2; padding >= std::max<int64_t>(0, estimate - 600) && !fitted; --padding) {
+            comment.resize(bareLength + static_cast<size_t>(padding), 0);
+            ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+            fitted = static_cast<int64_t>(ours.size()) == oldOurBytes && newPages == oldPages;
+        }
+    }
+    if (!fitted) {
+        comment.resize(bareLength + kNewPadding, 0);
+        ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+    }
     region.insert(region.end(), ours.begin(), ours.end());
 
     const int64_t regionStart = pages_[firstPage].offset;

@@ -7,6 +7,11 @@ namespace calvorine::tags {
 
 namespace {
 
+// Space a rewritten INFO chunk leaves behind it (as a JUNK chunk) for the next one to
+// grow into, and how much a shrinking chunk may leave before the file is rewritten.
+constexpr int64_t kNewPadding = 1024;
+constexpr int64_t kMaxKeptPadding = 16 * 1024;
+
 struct InfoId {
     const char* id;
     int field;
@@ -42,6 +47,7 @@ int RiffInfoTag::reload()
     kept_.clear();
     listOffset_ = 0;
     listLength_ = 0;
+    junkLength_ = 0;
     uint8_t header[12];
     if (!stream_ || !readAt(stream_, 0, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "WAVE", 4) != 0) {
@@ -76,6 +82,15 @@ int RiffInfoTag::reload()
     }
     if (listOffset_ == 0) {
         return 0;
+    }
+    uint8_t junk[8];
+    const int64_t junkAt = listOffset_ + listLength_;
+    if (junkAt + 8 <= riffEnd_ && readAt(stream_, junkAt, junk, 8) &&
+        (std::memcmp(junk, "JUNK", 4) == 0 || std::memcmp(junk, "PAD ", 4) == 0)) {
+        const int64_t size = readLe32(junk + 4);
+        if (junkAt + 8 + size <= riffEnd_) {
+            junkLength_ = 8 + size + ((size & 1) && junkAt + 8 + size < riffEnd_ ? 1 : 0);
+        }
     }
     const std::vector<uint8_t> list = readRange(stream_, listOffset_, listLength_);
     bool seen[FieldCopyright + 1] = {};
@@ -144,8 +159,20 @@ int RiffInfoTag::save()
         setLe32(chunk.data() + 4, static_cast<uint32_t>(chunk.size() - 8));
     }
 
+    // The chunk and the JUNK behind it are one space: filled exactly when the new chunk
+    // fits, else given fresh padding.
+    const int64_t space = listLength_ + junkLength_;
+    if (!empty) {
+        const int64_t spare = space - static_cast<int64_t>(chunk.size());
+        const int64_t padding = spare == 0 ? 0 : (spare >= 8 && spare <= kMaxKeptPadding) ? spare : kNewPadding;
+        if (padding > 0) {
+            putText(chunk, "JUNK");
+            putLe32(chunk, static_cast<uint32_t>(padding - 8));
+            chunk.insert(chunk.end(), static_cast<size_t>(padding - 8), 0);
+        }
+    }
     const int64_t offset = listOffset_ ? listOffset_ : riffEnd_;
-    const int64_t newRiffSize = riffEnd_ - 8 + static_cast<int64_t>(chunk.size()) - listLength_;
+    const int64_t newRiffSize = riffEnd_ - 8 + static_cast<int64_t>(chunk.size()) - space;
     if (newRiffSize > 0xFFFFFFFFll || newRiffSize < 4) {
         return -1; // RIFF cannot say that size
     }
@@ -154,15 +181,12 @@ int RiffInfoTag::save()
     edits[0].oldLength = 4;
     putLe32(edits[0].bytes, static_cast<uint32_t>(newRiffSize));
     edits[1].offset = offset;
-    edits[1].oldLength = listLength_;
-    edits[1].bytes = chunk;
+    edits[1].oldLength = space;
+    edits[1].bytes = std::move(chunk);
     if (applyByteEdits(stream_, std::move(edits)) != 0) {
         return -1;
     }
-    riffEnd_ = 8 + newRiffSize;
-    listOffset_ = empty ? 0 : offset;
-    listLength_ = static_cast<int64_t>(chunk.size());
-    return 0;
+    return reload() < 0 ? -1 : 0;
 }
 
 } // namespace calvorine::tags

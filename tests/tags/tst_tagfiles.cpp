@@ -211,7 +211,7 @@ private slots:
     void writesInPlaceWhenTagsFit_data()
     {
         QTest::addColumn<QString>("format");
-        for (const char* format : {"mp3", "flac", "m4a"}) {
+        for (const char* format : {"mp3", "flac", "m4a", "wav", "wma", "ogg"}) {
             QTest::newRow(format) << QString(format);
         }
     }
