@@ -1,0 +1,78 @@
+// Media information: RZInfoClass owns one information handle of the codec library, one
+// member per entry; RZInfoManager reads a file's tags, cover and chapters into the edit
+// records and writes changed tags back with the audio-tag library. Used by one thread
+// at a time (the editor's loading thread or the GUI thread); nothing here locks.
+#pragma once
+
+#include "media/VEEditConfig.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class RZInfoClass : public QObject {
+    Q_OBJECT
+
+public:
+    explicit RZInfoClass(QObject* parent = nullptr);
+    ~RZInfoClass() override;
+
+    // Creates the handle when there is none.
+    void createHandle(int reserved = -1);
+    bool isValid() const { return m_handle != 0; }
+    uintptr_t handle() const { return m_handle; }
+
+    bool open(const char* pathUtf8);
+    bool openSource(int sourceIndex);
+    bool hasPicture() const;
+    int openHintA() const;
+    int openHintB() const;
+    // A text (UTF-8, NUL-terminated) or, for "cover_image", a {bytes, int32 size} pair;
+    // null when absent.
+    const void* tag(const char* key) const;
+    // BMP block (total size at byte 2); give it back with releasePicture.
+    unsigned char* picture(int a = 0, int b = 0, int c = 0, int d = 0, int e = 0, int f = 0) const;
+    bool releasePicture(unsigned char* block) const;
+    unsigned int subtitleCount() const;
+    bool selectAudio(int index) const;
+    bool selectSubtitle(int index) const;
+    bool enableSubtitle(int on) const;
+    int chapterCount() const;
+    uint64_t chapterStart(int index) const;
+    uint64_t chapterLength(int index) const;
+    const char* chapterTitle(int index) const;
+    uint64_t duration() const;
+
+private:
+    uintptr_t m_handle = 0;
+};
+
+class RZInfoManager : public QObject {
+    Q_OBJECT
+
+public:
+    explicit RZInfoManager(QObject* parent = nullptr);
+    ~RZInfoManager() override;
+
+    void ensureInfo();
+    bool open(const QString& path);
+    RZInfoClass* info() const { return m_info; }
+    QString path() const { return m_path; }
+
+    VEAudioTagInfo readTags() const;
+    QImage coverImage(int maxSide) const;
+    QList<VEChapterInfo> chapterList() const;
+    void saveTags(VEAudioTagInfo tags);
+    static void writeTags(const QString& path, VEAudioTagInfo tags);
+    static QImage scaleImage(const QImage& image, int maxSide);
+
+private:
+    RZInfoClass* m_info = nullptr;
+    QString m_path;
+};
+
+// "hh:mm:ss" of a time in microseconds (hours may have more digits).
+QString formatTimeSpan(uint64_t microseconds);
