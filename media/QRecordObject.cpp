@@ -42,7 +42,11 @@ constexpr int64_t kTurnUs = 1'000'000;
 constexpr int64_t kFadeUs = 1'000'000;
 constexpr int kThumbnailSize = 120;
 
+QRecordObject::ParamsAdjuster g_paramsAdjuster;
+
 } // namespace
+
+void QRecordObject::setParamsAdjuster(ParamsAdjuster adjuster) { g_paramsAdjuster = std::move(adjuster); }
 
 QRecordObject::QRecordObject(QObject* parent)
     : QObject(parent), m_recorder(cvcodec_recorder_create(-1)), m_videoFrame(cvcodec_frame_create()),
@@ -135,6 +139,9 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     fillFormatParams(*param);
     cvcodec_params params = cvcodec_params_create();
     configureStream(params, *param);
+    if (g_paramsAdjuster) {
+        g_paramsAdjuster(params);
+    }
     const QByteArray formatName(param->name ? param->name : "");
     m_formatName = currentFormatName();
     m_formatExtension = currentFormatExtension();

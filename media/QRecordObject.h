@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QImage;
@@ -45,6 +46,12 @@ class QRecordObject : public QObject, public QUtilThread {
 public:
     explicit QRecordObject(QObject* parent = nullptr);
     ~QRecordObject() override;
+
+    // Called with the encoder parameters of every start, after the output format has set
+    // them: lets a benchmark or a test choose what no output format offers (such as the
+    // encoder's speed). Null by default. GUI thread.
+    using ParamsAdjuster = std::function<void(cvcodec_params params)>;
+    static void setParamsAdjuster(ParamsAdjuster adjuster);
 
     // Starts recording into the file with the current output format. False when the
     // encoder cannot be opened or the screen cannot be read: then nothing keeps running,
