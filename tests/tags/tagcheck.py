@@ -197,6 +197,8 @@ def enrich(path):
     elif lower.endswith(".wma"):
         f = asf.ASF(path)
         f["WM/Mood"] = ["calm"]
+        # An attribute with a language goes into the Metadata Library Object.
+        f["MyLibraryAttribute"] = [asf.ASFUnicodeAttribute("library value", language=1)]
         f["Title"] = ["old title"]
         value = struct.pack("<BI", 4, len(back)) + "image/png\0".encode("utf-16-le") + "\0".encode("utf-16-le") + back
         f["WM/Picture"] = [asf.ASFByteArrayAttribute(value)]

@@ -399,6 +399,24 @@ private slots:
         QVERIFY(readTags(path).isEmpty());
     }
 
+    // Chapters live in udta beside the item list; rewriting the items keeps them.
+    void mp4KeepsChapters()
+    {
+        QTemporaryDir dir;
+        const QString chapters = dir.filePath("chapters.txt");
+        QVERIFY(writeFile(chapters, ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1000\ntitle=Intro\n"
+                                    "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1000\nEND=2000\ntitle=Main\n"));
+        const QString path = dir.filePath("fixture.m4a");
+        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-i", chapters, "-map_metadata",
+                               "1", "-map_chapters", "1", path}) == 0);
+        QVERIFY(readFile(path).contains("chpl"));
+        QCOMPARE(writeTags(path, sampleFields("m4a", "one"), bigCover(20000)), 0);
+        QVERIFY(readFile(path).contains("chpl"));
+        QByteArray output;
+        QCOMPARE(run("ffprobe", {"-v", "error", "-show_chapters", "-of", "csv", path}, &output), 0);
+        QVERIFY2(output.contains("Intro") && output.contains("Main"), output.constData());
+    }
+
     // An mp3 with ID3v2, APE and ID3v1: the tags at the end are found again after the
     // one at the start changes size, and keep their order.
     void mp3TagsAtBothEndsStayInOrder()
