@@ -146,10 +146,12 @@ struct ByteEdit {
 };
 
 // Applies non-overlapping edits (in any order) so that either all of them land or the
-// stream keeps its old contents. When every edit keeps its length the bytes are
-// overwritten in place (and put back if a write fails); otherwise a complete new copy
-// is written through the stream's scratch and swapped in. Returns 0, or -1 when an edit
-// lies outside the stream, overlaps another, or a read or write failed.
+// stream keeps its old contents. When nothing behind an edit has to move (every edit
+// keeps its length, except that the last may append to the end or cut the end off) the
+// bytes are written in place, appending first, and what was overwritten is put back if
+// a write fails; otherwise a complete new copy is written through the stream's scratch
+// and swapped in. Returns 0, or -1 when an edit lies outside the stream, overlaps
+// another, or a read or write failed.
 int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits);
 
 // The same for one range: [offset, offset + oldLength) becomes newLength bytes of data.

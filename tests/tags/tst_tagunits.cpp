@@ -360,6 +360,39 @@ private slots:
         QCOMPARE(toQByteArray(stream.bytes()), wave);
     }
 
+    // MP4 items: the stored genre number counts from 1; track and disc pairs.
+    void readsAndWritesMp4Items()
+    {
+        auto atom = [](const char* type, const QByteArray& body) { return be32(quint32(body.size() + 8)) + type + body; };
+        const QByteArray data = atom("data", QByteArray("\0\0\0\0\0\0\0\0\0\x12", 10));
+        const QByteArray disk = atom("data", QByteArray("\0\0\0\0\0\0\0\0\0\0\0\x01\0\x02", 14));
+        const QByteArray ilst = atom("ilst", atom("gnre", data) + atom("disk", disk));
+        const QByteArray meta = atom("meta", QByteArray(4, '\0') + ilst);
+        const QByteArray moov = atom("moov", atom("udta", meta));
+        const QByteArray file = atom("ftyp", "M4A \0\0\0\0") + moov + atom("mdat", pattern(64));
+        MemoryStream stream(bytesOf(file));
+        int result = 0;
+        Mp4Tag tag(&stream, result);
+        QCOMPARE(result, 0);
+        QCOMPARE(textOf(tag.items(), FieldGenre), QString("Rock"));
+        QCOMPARE(textOf(tag.items(), FieldDisc), QString("1/2"));
+        tag.items().clear();
+        addText(tag.items(), 4, FieldTrack, "3/12");
+        addText(tag.items(), 4, FieldGrouping, "group");
+        QCOMPARE(tag.save(), 0);
+        const QByteArray saved = toQByteArray(stream.bytes());
+        QVERIFY(saved.contains(QByteArray("trkn\0\0\0\x18" "data\0\0\0\0\0\0\0\0\0\0\0\x03\0\x0C\0\0", 28)));
+        QVERIFY(saved.contains("\xA9grp"));
+        QVERIFY(saved.endsWith(atom("mdat", pattern(64))));
+        tag.items().clear();
+        QCOMPARE(tag.save(), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), atom("ftyp", "M4A \0\0\0\0") + atom("moov", QByteArray()) +
+                                                    atom("mdat", pattern(64)));
+        MemoryStream notMp4(bytesOf(atom("ftyp", "M4A \0\0\0\0") + atom("mdat", pattern(8))));
+        Mp4Tag none(&notMp4, result);
+        QCOMPARE(result, -1);
+    }
+
     // Images: the picture structure's MIME and size come from the image's header.
     void sniffsImages()
     {
