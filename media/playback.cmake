@@ -8,4 +8,6 @@ target_sources(calvorine_media PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RZInfoManager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RZPlayerClass.h
   ${CMAKE_CURRENT_LIST_DIR}/RZPlayerClass.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RZPlayerManager.h
+  ${CMAKE_CURRENT_LIST_DIR}/RZPlayerManager.cpp
 )
