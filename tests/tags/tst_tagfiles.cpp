@@ -482,6 +482,14 @@ private slots:
         int type = -2;
         readTags(named, &type);
         QCOMPARE(type, int(FileWav));
+        // Ogg without a Vorbis stream, and Ogg FLAC, are not taken as ogg or flac files.
+        for (const QString& name : {QString("opus.ogg"), QString("oggflac.flac")}) {
+            const QString path = dir.filePath(name);
+            QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=1", "-c:a",
+                                   name.startsWith("opus") ? "libopus" : "flac", "-f", "ogg", path}) == 0);
+            readTags(path, &type);
+            QCOMPARE(type, -1);
+        }
         const QString garbage = dir.filePath("noise.mp3");
         QVERIFY(writeFile(garbage, bigCover(5000)));
         IAudioTagFile* file = createAudioTagFile();
