@@ -128,6 +128,8 @@ void QRecordAudioObject::resetRecorder() {
 }
 
 void QRecordAudioObject::run() {
+    // A track of an earlier run must not be handed to a recording whose capture fails.
+    cvcodec_track_release(m_track.exchange(nullptr));
     std::unique_ptr<SoundSource> source;
     std::string deviceName;
     {

@@ -404,6 +404,13 @@ private slots:
         const auto v = volume(file);
         QVERIFY(v);
         QVERIFY2(v->meanDb > -30, qPrintable(QString::number(v->meanDb)));
+        // Both sources are in the mix: the tone (1 kHz) and the microphone (440 Hz), each
+        // far above what the other leaves in its band.
+        const auto played = volume(file, 1000);
+        const auto microphone = volume(file, 440);
+        QVERIFY(played && microphone);
+        QVERIFY2(played->meanDb > -35 && microphone->meanDb > -35,
+                 qPrintable(QString("1 kHz %1 dB, 440 Hz %2 dB").arg(played->meanDb).arg(microphone->meanDb)));
         const PictureTimes pictures = pictureLuma(file);
         QVERIFY(pictures.luma.size() > 100);
         for (int i = 0; i < pictures.luma.size(); ++i) {
