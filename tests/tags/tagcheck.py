@@ -3,7 +3,8 @@
 
   tagcheck.py read FILE       prints the file's tags as JSON (normalised field names)
   tagcheck.py enrich FILE     adds tags the library does not model, and pictures
-  tagcheck.py make-ape FILE   writes a small Monkey's Audio file with an APE tag
+  tagcheck.py make-ape FILE   writes a small Monkey's Audio file
+  tagcheck.py strip-comment FILE   removes the comment header of an Ogg Vorbis file
 """
 import base64
 import hashlib
@@ -224,11 +225,36 @@ def make_ape(path):
         f.write(descriptor + header + bytes(range(256)) * 16)
 
 
+def strip_comment(path):
+    """Removes the Vorbis comment header packet, renumbering the pages behind it."""
+    from mutagen.ogg import OggPage
+    with open(path, "r+b") as f:
+        pages = []
+        while True:
+            try:
+                pages.append(OggPage(f))
+            except EOFError:
+                break
+        headers = []
+        for page in pages[1:]:
+            headers.append(page)
+            if page.complete and len(OggPage.to_packets(headers)) >= 2:
+                break
+        packets = OggPage.to_packets(headers)
+        new = OggPage.from_packets([packets[1]], headers[0].sequence)
+        for page in new:
+            page.serial = headers[0].serial
+            page.position = 0
+        OggPage.replace(f, headers, new)
+
+
 if __name__ == "__main__":
     command, target = sys.argv[1], sys.argv[2]
     if command == "read":
         print(json.dumps(read(target), ensure_ascii=False))
     elif command == "enrich":
         enrich(target)
+    elif command == "strip-comment":
+        strip_comment(target)
     elif command == "make-ape":
         make_ape(target)

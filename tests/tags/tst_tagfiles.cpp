@@ -399,6 +399,24 @@ private slots:
         QVERIFY(readTags(path).isEmpty());
     }
 
+    // A Vorbis stream that lost its comment header gets a new one right behind the
+    // identification page, with the later pages renumbered.
+    void oggWithoutCommentHeaderGetsOne()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.ogg");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        QCOMPARE(run("/usr/bin/python3", {qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/tagcheck.py",
+                                          "strip-comment", path}),
+                 0);
+        const QMap<int, QString> fields = sampleFields("ogg", "one");
+        QCOMPARE(writeTags(path, fields, bigCover(80000)), 0);
+        verifyStreamValid(path);
+        verifyFields(path, "ogg", fields, bigCover(80000));
+        QCOMPARE(audioDigest(path), digest);
+    }
+
     // Chapters live in udta beside the item list; rewriting the items keeps them.
     void mp4KeepsChapters()
     {
