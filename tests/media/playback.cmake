@@ -1,0 +1,6 @@
+# Conversion, media information and playback on the program's side.
+calvorine_add_test(test_media_converter
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_media_converter.cpp
+  LIBS calvorine_media
+  OFFSCREEN TIMEOUT 600)
+target_include_directories(test_media_converter PRIVATE ${PROJECT_SOURCE_DIR})

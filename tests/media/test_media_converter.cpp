@@ -1,0 +1,281 @@
+// The converter over the codec library: progress reports, stop, stops that race the
+// end, failures reported as failures, release through the interface, tags written into
+// the finished file and chapters copied into the trim window.
+#include "media/CAVConverter.h"
+#include "tests/platform/codec/playback_fixtures.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+struct Reports {
+    QMutex lock;
+    QList<QPair<int, int>> items; // (value, state)
+
+    static void callback(int value, void* context, int state)
+    {
+        auto* self = static_cast<Reports*>(context);
+        QMutexLocker locker(&self->lock);
+        self->items.append({value, state});
+    }
+    int lastState()
+    {
+        QMutexLocker locker(&lock);
+        return items.isEmpty() ? 0 : items.last().second;
+    }
+    QList<QPair<int, int>> all()
+    {
+        QMutexLocker locker(&lock);
+        return items;
+    }
+    int count()
+    {
+        QMutexLocker locker(&lock);
+        return items.size();
+    }
+};
+
+ConvertParam mp4Param()
+{
+    ConvertParam param;
+    param.setName("mp4");
+    param.videoCodecId = 28;
+    param.audioCodecId = 0x15002;
+    return param;
+}
+
+bool ended(int state)
+{
+    return state == 1 || state == 2 || state == 5;
+}
+
+} // namespace
+
+class TestMediaConverter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void synchronousTrimReportsProgressThenFinished();
+    void stopGivesStoppedAndRemovesTheFile();
+    void stopRacingTheEndNeverHangs();
+    void aFailedEncodingIsReportedAsFailed();
+    void releaseThroughTheInterfaceEndsTheWork();
+    void tagsAndCoverAreWrittenIntoTheResult_data();
+    void tagsAndCoverAreWrittenIntoTheResult();
+    void asynchronousStartOpensThenCopiesChaptersOfTheWindow();
+    void refusesMissingArguments();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_clip;
+    QString m_long;
+};
+
+void TestMediaConverter::initTestCase()
+{
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_clip = m_dir.filePath("clip.mp4");
+    QVERIFY(fixtures::makeClip(m_clip, 10.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+    m_long = m_dir.filePath("long.mkv");
+    QVERIFY(fixtures::makeClip(m_long, 60.0, "640x360", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+}
+
+void TestMediaConverter::synchronousTrimReportsProgressThenFinished()
+{
+    Reports reports;
+    ConvertParam param = mp4Param();
+    param.trimStartUs = 2000000;
+    param.trimLengthUs = 3000000;
+    const QString out = m_dir.filePath("trim.mp4");
+    CAVConverter converter;
+    QVERIFY(converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 60000);
+    const auto items = reports.all();
+    QCOMPARE(items.last(), qMakePair(100, 2));
+    int previous = -1;
+    for (const auto& item : items) {
+        QVERIFY(item.second == 6 || item.second == 2);
+        QVERIFY(item.first <= 100);
+        if (item.second == 6) {
+            QVERIFY(item.first > previous);
+            previous = item.first;
+        }
+    }
+    QVERIFY(qAbs(fixtures::formatDuration(fixtures::probe(out)) - 3.0) <= 1.0 / 30);
+}
+
+void TestMediaConverter::stopGivesStoppedAndRemovesTheFile()
+{
+    Reports reports;
+    ConvertParam param = mp4Param();
+    const QString out = m_dir.filePath("stopped.mp4");
+    CAVConverter converter;
+    QVERIFY(converter.startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(reports.count() > 0 && reports.all().last().first >= 5, 60000);
+    converter.stopConvert();
+    // stopConvert returns after the worker confirmed: the report is already there.
+    QCOMPARE(reports.all().last(), qMakePair(0, 1));
+    QVERIFY(!QFile::exists(out));
+    const int count = reports.count();
+    QTest::qWait(300);
+    QCOMPARE(reports.count(), count);
+}
+
+void TestMediaConverter::stopRacingTheEndNeverHangs()
+{
+    const QString shortClip = m_dir.filePath("short.mp4");
+    QVERIFY(fixtures::makeClip(shortClip, 0.5, "160x120", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+    for (int delay : {0, 50, 100, 150, 200, 300, 400}) {
+        Reports reports;
+        ConvertParam param = mp4Param();
+        const QString out = m_dir.filePath(QStringLiteral("race%1.mp4").arg(delay));
+        CAVConverter converter;
+        QVERIFY(converter.startConvert(shortClip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                       &Reports::callback, false));
+        QThread::msleep(delay);
+        converter.stopConvert();
+        // Either outcome is fine, but there is exactly one, and a second stop is harmless.
+        const int state = reports.lastState();
+        QVERIFY2(state == 1 || state == 2, qPrintable(QString::number(state)));
+        QCOMPARE(QFile::exists(out), state == 2);
+        converter.stopConvert();
+    }
+}
+
+void TestMediaConverter::aFailedEncodingIsReportedAsFailed()
+{
+    Reports reports;
+    ConvertParam param = mp4Param();
+    param.trimStartUs = 40000000; // past the end: nothing to encode
+    param.trimLengthUs = 1000000;
+    const QString out = m_dir.filePath("failed.mp4");
+    CAVConverter converter;
+    QVERIFY(converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+    QCOMPARE(reports.lastState(), 5);
+    QVERIFY(!QFile::exists(out));
+}
+
+void TestMediaConverter::releaseThroughTheInterfaceEndsTheWork()
+{
+    Reports reports;
+    ConvertParam param = mp4Param();
+    const QString out = m_dir.filePath("released.mp4");
+    IAVConverter* converter = createAVConverter();
+    QVERIFY(converter->startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                    &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(reports.count() > 1, 30000);
+    releaseAVConverter(converter);
+    // The converter's own destructor ran: the work was stopped and its partial file removed,
+    // and nothing reports afterwards.
+    QVERIFY(!QFile::exists(out));
+    const int count = reports.count();
+    QTest::qWait(300);
+    QCOMPARE(reports.count(), count);
+    releaseAVConverter(nullptr);
+}
+
+void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<int>("audioCodec");
+    QTest::newRow("m4a") << "tags.m4a" << "m4a" << 0x15002;
+    QTest::newRow("mp3") << "tags.mp3" << "mp3" << 0x15001;
+}
+
+void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, muxer);
+    QFETCH(int, audioCodec);
+    const QString picture = m_dir.filePath("cover.png");
+    QVERIFY(QFile::exists(picture) || fixtures::makePicture(picture, "80x60"));
+    QFile pictureFile(picture);
+    QVERIFY(pictureFile.open(QIODevice::ReadOnly));
+    const QByteArray cover = pictureFile.readAll();
+
+    Reports reports;
+    ConvertParam param;
+    param.setName(muxer.toUtf8().constData());
+    param.videoCodecId = -1;
+    param.audioCodecId = audioCodec;
+    param.trimLengthUs = 2000000;
+    param.tags.title = "Überschrift";
+    param.tags.artist = "Calvorine";
+    param.tags.album = "Aufnahmen";
+    param.tags.cover_image.assign(cover.constData(), size_t(cover.size()));
+    param.tags.coverSize = cover.size();
+    const QString out = m_dir.filePath(name);
+    CAVConverter converter;
+    QVERIFY(converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+    QCOMPARE(reports.lastState(), 2);
+    const QJsonObject info = fixtures::probe(out);
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Überschrift"));
+    QCOMPARE(fixtures::formatTag(info, "artist"), QStringLiteral("Calvorine"));
+    QCOMPARE(fixtures::formatTag(info, "album"), QStringLiteral("Aufnahmen"));
+    const QJsonObject coverStream = fixtures::stream(info, "video", true);
+    QCOMPARE(coverStream.value("width").toInt(), 80);
+    QVERIFY(qAbs(fixtures::formatDuration(info) - 2.0) < 0.1);
+}
+
+void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
+{
+    const QString metadata = m_dir.filePath("chapters.txt");
+    QFile meta(metadata);
+    QVERIFY(meta.open(QIODevice::WriteOnly));
+    meta.write(";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=Intro\n"
+               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=\n"
+               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=10000\ntitle=Outro\n");
+    meta.close();
+    const QString source = m_dir.filePath("chaptered.mkv");
+    QVERIFY(fixtures::ffmpeg({"-i", m_clip, "-i", metadata, "-map", "0", "-map_chapters", "1", "-c", "copy",
+                              source}));
+    Reports reports;
+    ConvertParam param = mp4Param();
+    param.setName("matroska");
+    param.trimStartUs = 2000000;
+    param.trimLengthUs = 2000000; // 2 s to 4 s: the end of the first chapter, the start of the second
+    const QString out = m_dir.filePath("chaptered_out.mkv");
+    CAVConverter converter;
+    QVERIFY(converter.startConvert(source.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, true));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+    const auto items = reports.all();
+    QCOMPARE(items.first(), qMakePair(1, 3));
+    QCOMPARE(items.last(), qMakePair(100, 2));
+    const QJsonArray chapters = fixtures::probe(out).value("chapters").toArray();
+    QCOMPARE(chapters.size(), 2);
+    QCOMPARE(chapters[0].toObject().value("end_time").toString().toDouble(), 1.0);
+    QCOMPARE(chapters[1].toObject().value("start_time").toString().toDouble(), 1.0);
+    QCOMPARE(chapters[1].toObject().value("tags").toObject().value("title").toString(), QStringLiteral("Chapter 2"));
+}
+
+void TestMediaConverter::refusesMissingArguments()
+{
+    ConvertParam param = mp4Param();
+    CAVConverter converter;
+    QVERIFY(!converter.startConvert(nullptr, "out.mp4", &param, nullptr, nullptr, false));
+    QVERIFY(!converter.startConvert(m_clip.toUtf8().constData(), nullptr, &param, nullptr, nullptr, false));
+    Reports reports;
+    QVERIFY(!converter.startConvert(m_dir.filePath("missing.mp4").toUtf8().constData(),
+                                    m_dir.filePath("x.mp4").toUtf8().constData(), &param, &reports,
+                                    &Reports::callback, false));
+    QCOMPARE(reports.count(), 0);
+    QVERIFY(!converter.startMerge({}, &param));
+    converter.stopConvert(); // nothing runs: returns at once
+}
+
+QTEST_GUILESS_MAIN(TestMediaConverter)
+#include "test_media_converter.moc"
