@@ -6,6 +6,7 @@
 #include "platform/system/clock.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +37,12 @@ double cpuSeconds(int who)
     getrusage(who, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double megabytes(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? double(info.st_size) / 1e6 : 0.0;
 }
 
 double now() { return double(calvorine::platform::monotonicMicroseconds()) / 1e6; }
@@ -166,10 +173,11 @@ int main(int argc, char** argv)
         const Measure commandLine = runCommandLine(frames, count, preset.name, theirs);
         const double ourFps = count / library.seconds;
         const double theirFps = count / commandLine.seconds;
-        std::printf("H.264 %-9s %dx%d, %d frames: calvorine %.1f fps, %.2f CPU s | ffmpeg CLI %.1f fps, %.2f CPU s"
-                    " | fps ratio %.2f, CPU ratio %.2f\n",
-                    preset.name, kWidth, kHeight, count, ourFps, library.cpuSeconds, theirFps,
-                    commandLine.cpuSeconds, ourFps / theirFps, library.cpuSeconds / commandLine.cpuSeconds);
+        std::printf("H.264 %-9s %dx%d, %d frames: calvorine %.1f fps, %.2f CPU s, %.1f MB | ffmpeg CLI %.1f fps,"
+                    " %.2f CPU s, %.1f MB | fps ratio %.2f, CPU ratio %.2f\n",
+                    preset.name, kWidth, kHeight, count, ourFps, library.cpuSeconds, megabytes(ours), theirFps,
+                    commandLine.cpuSeconds, megabytes(theirs), ourFps / theirFps,
+                    library.cpuSeconds / commandLine.cpuSeconds);
         std::fflush(stdout);
     }
     std::remove(ours.c_str());
