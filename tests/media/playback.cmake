@@ -4,3 +4,8 @@ calvorine_add_test(test_media_converter
   LIBS calvorine_media
   OFFSCREEN TIMEOUT 600)
 target_include_directories(test_media_converter PRIVATE ${PROJECT_SOURCE_DIR})
+calvorine_add_test(test_media_info_manager
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_media_info_manager.cpp
+  LIBS calvorine_media
+  OFFSCREEN)
+target_include_directories(test_media_info_manager PRIVATE ${PROJECT_SOURCE_DIR})
