@@ -292,6 +292,16 @@ void RecorderTest::microphoneTrackIsMixedIntoTheOneStream()
     cvcodec_track_set_channels(microphone, 1);
     cvcodec_track_set_sample_format(microphone, CVCODEC_SAMPLE_FLOAT);
     cvcodec_track_set_bits_per_sample(microphone, 32);
+    static std::atomic<int> started{0};
+    static std::atomic<int> stopped{0};
+    cvcodec_track_set_callback(
+        microphone,
+        [](void* context, int32_t event) -> int {
+            if (context == &started)
+                (event == 1 ? started : stopped)++;
+            return 0;
+        },
+        &started);
 
     Recording recording;
     cvcodec_params params = makeParams(320, 240);
@@ -329,7 +339,9 @@ void RecorderTest::microphoneTrackIsMixedIntoTheOneStream()
     pushRealTime(recording.recorder, plan);
     done = true;
     capture.join();
+    QCOMPARE(started.load(), 1);
     QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    QCOMPARE(stopped.load(), 1);
     cvcodec_track_release(microphone);
 
     const QJsonObject probed = probe(path);
@@ -501,6 +513,29 @@ void RecorderTest::levelBlocksCarryTheRecordedSound()
     QVERIFY(peak > 8000);
     QVERIFY(cvcodec_recorder_release_level_block(recording.recorder, block));
     QVERIFY(!cvcodec_recorder_release_level_block(recording.recorder, block)); // not twice
+
+    // A frame's own level block: its samples as signed 16-bit values.
+    cvcodec_frame frame = cvcodec_frame_create();
+    const float values[4] = {0.5f, -0.5f, 1.5f, -1.0f};
+    cvcodec_frame_set_sample_format(frame, CVCODEC_SAMPLE_FLOAT);
+    cvcodec_frame_set_sample_rate(frame, 48000);
+    cvcodec_frame_set_channels(frame, 2);
+    QVERIFY(cvcodec_frame_set_samples(frame, values, 2));
+    uint8_t* own = cvcodec_frame_level_block(frame, 1);
+    QVERIFY(own);
+    std::memcpy(&size24, own + 24, 4);
+    std::memcpy(&size40, own + 40, 4);
+    QCOMPARE(size24, 8u);
+    QCOMPARE(size40, 8u);
+    int16_t converted[4];
+    std::memcpy(converted, own + 44, 8);
+    QCOMPARE(converted[0], int16_t(16383));
+    QCOMPARE(converted[1], int16_t(-16383));
+    QCOMPARE(converted[2], int16_t(32767)); // clipped
+    QCOMPARE(converted[3], int16_t(-32767));
+    QVERIFY(!cvcodec_recorder_release_level_block(recording.recorder, own)); // not the recorder's
+    QVERIFY(cvcodec_frame_release_level_block(frame, own));
+    cvcodec_frame_release(frame);
     QVERIFY(cvcodec_recorder_stop(recording.recorder));
     const QJsonObject probed = probe(path);
     QVERIFY(stream(probed, "video").isEmpty());
