@@ -23,6 +23,7 @@ class RecorderThreadsTest : public QObject {
 private slots:
     void pushesFromThreeThreads();
     void stopWhilePushing();
+    void fullQueueDropsAndCounts();
 };
 
 namespace {
@@ -133,6 +134,41 @@ void RecorderThreadsTest::stopWhilePushing()
     pictures.join();
     QVERIFY(cvcodec_recorder_release(recorder));
     QVERIFY(!stream(probe(path), "video").isEmpty());
+}
+
+void RecorderThreadsTest::fullQueueDropsAndCounts()
+{
+    // Large pictures pushed back to back into a slow encoder: the queue fills, the
+    // pushes that find it full are refused and counted instead of waiting.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("full.mp4");
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    cvcodec_params params = makeParams(1920, 1080, CVCODEC_H264, CVCODEC_NONE);
+    cvcodec_params_set_speed_preset(params, 8);
+    QVERIFY(cvcodec_recorder_open(recorder, path.toUtf8().constData(), "mp4", params));
+    cvcodec_params_release(params);
+    std::vector<uint8_t> pixels = makePicture(1920, 1080, 0);
+    cvcodec_frame picture = cvcodec_frame_create();
+    const int pushes = 60;
+    int accepted = 0;
+    for (int i = 0; i < pushes; ++i) {
+        pixels[size_t(i) * 4000] ^= 0xff;
+        cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+        cvcodec_frame_set_size(picture, 1920, 1080);
+        cvcodec_frame_set_plane(picture, 0, pixels.data(), 1920 * 4);
+        cvcodec_frame_set_timestamp(picture, int64_t(i) * 1000000 / 30);
+        accepted += cvcodec_recorder_push_video(recorder, picture);
+    }
+    const uint64_t dropped = cvcodec_recorder_dropped_frames(recorder, 1);
+    QVERIFY(dropped > 0);
+    QCOMPARE(uint64_t(accepted) + dropped, uint64_t(pushes));
+    QVERIFY(cvcodec_recorder_stop(recorder));
+    cvcodec_frame_release(picture);
+    cvcodec_recorder_release(recorder);
+    // The gaps between the accepted pictures are filled: the rate stays constant.
+    const QJsonObject video = stream(probe(path), "video");
+    QCOMPARE(video.value("avg_frame_rate").toString(), QString("30/1"));
+    QVERIFY(video.value("nb_read_frames").toString().toInt() >= accepted);
 }
 
 QTEST_GUILESS_MAIN(RecorderThreadsTest)
