@@ -121,7 +121,7 @@ void RZPlayerClass::attachWindow(int which, int windowId)
 
 bool RZPlayerClass::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::Paint || m_image.isNull()) {
+    if (event->type() != QEvent::Paint) {
         return QObject::eventFilter(watched, event);
     }
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -131,6 +131,9 @@ bool RZPlayerClass::eventFilter(QObject* watched, QEvent* event)
     QPainter painter(widget);
     const QRect area = widget->rect();
     painter.fillRect(area, Qt::black);
+    if (m_image.isNull()) {
+        return true; // nothing open: an empty (black) preview
+    }
     QSize fitted = m_image.size().scaled(area.size(), Qt::KeepAspectRatio);
     QRect target(QPoint(0, 0), fitted);
     target.moveCenter(area.center());

@@ -51,6 +51,8 @@ std::string withoutAt(const std::string& font)
 RZPlayerManager::RZPlayerManager(QObject* parent)
     : QObject(parent), m_timeTimer(new QTimer(this)), m_screenTimer(new QTimer(this)), m_audioTimer(new QTimer(this))
 {
+    // The range signals carry 64-bit times across queued connections too.
+    qRegisterMetaType<uint64_t>("uint64_t");
     connect(m_timeTimer, &QTimer::timeout, this, &RZPlayerManager::updateTime);
     connect(m_screenTimer, &QTimer::timeout, this, &RZPlayerManager::updataScreen);
     connect(m_audioTimer, &QTimer::timeout, this, &RZPlayerManager::audioDataChanged);

@@ -9,3 +9,8 @@ calvorine_add_test(test_media_info_manager
   LIBS calvorine_media
   OFFSCREEN)
 target_include_directories(test_media_info_manager PRIVATE ${PROJECT_SOURCE_DIR})
+calvorine_add_test(test_media_player_manager
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_media_player_manager.cpp
+  LIBS calvorine_media Qt5::Widgets
+  LOCKS desktop audio TIMEOUT 300)
+target_include_directories(test_media_player_manager PRIVATE ${PROJECT_SOURCE_DIR})

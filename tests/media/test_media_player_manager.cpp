@@ -1,0 +1,257 @@
+// The editor's playback controller on the virtual desktop: pictures painted into the
+// preview widget, play and pause with their signals, position and time texts, steps,
+// trim ranges, the crop preview and its drag, snapshots, sound levels, failed opens and
+// the equaliser curves.
+#include "media/QMediaElementWindow.h"
+#include "media/RZPlayerClass.h"
+#include "media/RZPlayerManager.h"
+#include "platform/codec/calvorine_codec.h"
+#include "tests/platform/codec/playback_fixtures.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The share of the widget's pixels that are not black.
+double litShare(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    int lit = 0;
+    int total = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            lit += qGray(image.pixel(x, y)) > 30 ? 1 : 0;
+            ++total;
+        }
+    }
+    return total > 0 ? double(lit) / total : 0.0;
+}
+
+void sendMouse(RZPlayerManager& manager, QEvent::Type type, QPoint at)
+{
+    QMouseEvent event(type, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    if (type == QEvent::MouseButtonPress) {
+        manager.mousePressEvent(&event);
+    } else if (type == QEvent::MouseMove) {
+        manager.mouseMoveEvent(&event);
+    } else {
+        manager.mouseReleaseEvent(&event);
+    }
+}
+
+} // namespace
+
+class TestMediaPlayerManager : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void picturesArePaintedIntoThePreview();
+    void playPauseAndTimes();
+    void stepsAndTrimRange();
+    void cropPreviewAndItsDrag();
+    void snapshotIsSavedAtTheVideoSize();
+    void soundOnlyMediaGivesLevelData();
+    void aFailedOpenResetsAndLeavesNothingPlaying();
+    void equaliserCurvesAreHandedOverOnce();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_clip;
+    QString m_tone;
+    QMediaElementWindow* m_window = nullptr;
+    RZPlayerManager* m_manager = nullptr;
+};
+
+void TestMediaPlayerManager::initTestCase()
+{
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_clip = m_dir.filePath("clip.mp4");
+    QVERIFY(fixtures::makeClip(m_clip, 6.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+    m_tone = m_dir.filePath("tone.m4a");
+    QVERIFY(fixtures::makeTone(m_tone, 3.0, {"-c:a", "aac"}));
+}
+
+void TestMediaPlayerManager::init()
+{
+    m_window = new QMediaElementWindow();
+    m_window->resize(480, 480);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_manager = new RZPlayerManager();
+    m_manager->createPlayer(true);
+    m_manager->setVideoWidget(m_window);
+}
+
+void TestMediaPlayerManager::cleanup()
+{
+    delete m_manager;
+    m_manager = nullptr;
+    delete m_window;
+    m_window = nullptr;
+}
+
+void TestMediaPlayerManager::picturesArePaintedIntoThePreview()
+{
+    QSignalSpy hasVideo(m_manager, &RZPlayerManager::emitIsHaveVideo);
+    QSignalSpy changed(m_manager, &RZPlayerManager::emitPlayerChange);
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    QCOMPARE(hasVideo.count(), 1);
+    QCOMPARE(hasVideo.first().first().toBool(), true);
+    QCOMPARE(changed.count(), 1);
+    m_manager->resizeOutputs();
+    // The element keeps 4:3 inside the square window, centred.
+    QCOMPARE(m_window->videoElementRect(), QRect(0, 60, 480, 360));
+    QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) > 0.4, 5000);
+}
+
+void TestMediaPlayerManager::playPauseAndTimes()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    QSignalSpy state(m_manager, qOverload<bool>(&RZPlayerManager::emitPlayState));
+    QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
+    QSignalSpy progress(m_manager, &RZPlayerManager::emitPlayProgress);
+    m_manager->onPlay();
+    QCOMPARE(state.count(), 1);
+    QCOMPARE(state.first().first().toBool(), true);
+    QTest::qWait(1200);
+    QVERIFY(!times.isEmpty());
+    QVERIFY(times.last().first().toString().endsWith(QStringLiteral(" / 00:00:06")));
+    const double share = progress.last().first().toDouble();
+    QVERIFY2(share > 0.05 && share < 0.4, qPrintable(QString::number(share)));
+    m_manager->onPause();
+    QCOMPARE(state.last().first().toBool(), false);
+    QVERIFY(m_manager->player()->isPaused());
+    // Played to the end, it stops at the range start.
+    QSignalSpy finished(m_manager, &RZPlayerManager::emitPlayFinish);
+    m_manager->progressValueChange(0.95);
+    m_manager->onPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 5000);
+    QVERIFY(m_manager->player()->frameTime() < 100000);
+}
+
+void TestMediaPlayerManager::stepsAndTrimRange()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    QSignalSpy trimChange(m_manager, &RZPlayerManager::emitTrimTimeChange);
+    m_manager->onTrim(1000000, 3000000);
+    QCOMPARE(trimChange.count(), 1);
+    QCOMPARE(trimChange.first().at(0).value<uint64_t>(), uint64_t(1000000));
+    QCOMPARE(m_manager->playRangeLength(), uint64_t(2000000));
+    QSignalSpy percent(m_manager, &RZPlayerManager::emitStartEndProgressValue);
+    m_manager->onNextStep(true, 0.5f);
+    const uint64_t shown = m_manager->player()->frameTime();
+    QVERIFY2(shown > 2000000 && shown < 2100000, qPrintable(QString::number(shown)));
+    QVERIFY(qAbs(percent.last().first().toFloat() - 50.0f) < 3.0f);
+    // At the range's end a step shows the current picture instead of leaving the range.
+    m_manager->onNextStep(true, 1.0f);
+    QVERIFY(m_manager->player()->frameTime() <= 3000000);
+    m_manager->onPreviousStep(true, 0.0f);
+    QVERIFY(m_manager->player()->frameTime() <= 1000000);
+    m_manager->onReset();
+    QCOMPARE(trimChange.last().at(1).value<uint64_t>(), uint64_t(0));
+    QCOMPARE(m_manager->playRangeLength(), m_manager->duration());
+}
+
+void TestMediaPlayerManager::cropPreviewAndItsDrag()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    m_manager->resizeOutputs();
+    QSignalSpy cropChange(m_manager, &RZPlayerManager::emitCropAreaChange);
+    VECropSettings crop;
+    crop.rotation = 90;
+    m_manager->setCropSettings(crop);
+    QCOMPARE(cropChange.count(), 1);
+    int width = 0;
+    int height = 0;
+    m_manager->player()->displaySize(&width, &height);
+    QCOMPARE(QSize(width, height), QSize(240, 320));
+
+    // Dragging the right edge far to the left stops at 20 pixels of the element.
+    crop = VECropSettings();
+    m_manager->setCropSettings(crop);
+    m_manager->resizeOutputs();
+    const QRect element = m_window->videoElementRect();
+    const int middle = element.top() + element.height() / 2;
+    sendMouse(*m_manager, QEvent::MouseButtonPress, QPoint(element.left() + element.width(), middle));
+    sendMouse(*m_manager, QEvent::MouseMove, QPoint(element.left() - 200, middle));
+    sendMouse(*m_manager, QEvent::MouseButtonRelease, QPoint(element.left() - 200, middle));
+    const VECropSettings dragged = m_manager->cropSettings();
+    QVERIFY(qAbs(dragged.pictureRect[2] * element.width() - 20.0) < 0.001);
+    QCOMPARE(dragged.pictureRect[0], 0.0);
+    QVERIFY(cropChange.count() >= 3);
+}
+
+void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    const QString path = m_dir.filePath("snapshot.png");
+    QVERIFY(m_manager->saveSnapshot(path, QStringLiteral("PNG")));
+    QCOMPARE(QImage(path).size(), QSize(320, 240));
+    int width = 0;
+    int height = 0;
+    m_manager->videoSize(&width, &height);
+    QCOMPARE(QSize(width, height), QSize(320, 240));
+}
+
+void TestMediaPlayerManager::soundOnlyMediaGivesLevelData()
+{
+    QSignalSpy hasVideo(m_manager, &RZPlayerManager::emitIsHaveVideo);
+    QVERIFY(m_manager->openFileInNewPlayer(m_tone, 0, 0, 3));
+    QCOMPARE(hasVideo.first().first().toBool(), false);
+    int samples = 0;
+    connect(m_manager, &RZPlayerManager::emitAudioData, this, [&samples](unsigned char* block, int count) {
+        if (block && count > 0) {
+            samples += count;
+        }
+    });
+    m_manager->onPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(samples > 4410, 5000);
+    m_manager->onStop();
+}
+
+void TestMediaPlayerManager::aFailedOpenResetsAndLeavesNothingPlaying()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    QSignalSpy finished(m_manager, &RZPlayerManager::emitPlayFinish);
+    QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
+    QVERIFY(!m_manager->openFileInNewPlayer(m_dir.filePath("missing.mp4"), 320, 240, 3));
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(times.last().first().toString(), QStringLiteral("00:00:00 / 00:00:00"));
+    // The previous file does not play on under the new name.
+    QVERIFY(!m_manager->player()->hasVideo());
+    QCOMPARE(m_manager->duration(), uint64_t(0));
+    QSignalSpy state(m_manager, qOverload<bool>(&RZPlayerManager::emitPlayState));
+    m_manager->onPlay();
+    QVERIFY(state.isEmpty() || !state.last().first().toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) < 0.05, 3000);
+}
+
+void TestMediaPlayerManager::equaliserCurvesAreHandedOverOnce()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_tone, 0, 0, 3));
+    const double frequencies[] = {60.0, 1000.0, 8000.0};
+    const double gains[] = {6.0, -3.0, 2.0};
+    VEDoubleArrays curves;
+    curves.assign(frequencies, gains, 3);
+    // The controller frees its copy's arrays; the copy's own destructor must not free
+    // them a second time, and the caller's record keeps its own.
+    m_manager->setAudioEffectCurves(curves);
+    m_manager->setAudioEffectCurves(curves);
+    QCOMPARE(curves.count, 3);
+    QCOMPARE(curves.gains[1], -3.0);
+    m_manager->setAudioEffect(150, 100, 100);
+    m_manager->onPlay();
+    QTest::qWait(300);
+    m_manager->onStop();
+}
+
+QTEST_MAIN(TestMediaPlayerManager)
+#include "test_media_player_manager.moc"
