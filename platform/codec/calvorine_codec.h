@@ -304,8 +304,9 @@ CVCODEC_API cvcodec_recorder cvcodec_recorder_create(int32_t reserved);   /* [en
 CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder recorder);     /* [entry 780] stops and closes first */
 /* Opens the file (UTF-8 path) with the named muxer ("mp4", "mov", "matroska", "avi",
  * ...) and the stream settings of the parameters (copied), and starts encoding. False
- * for an unknown muxer, an unusable size or codec, an unwritable path, or when a file
- * is already open on this handle. MP4 and MOV are written in fragments of about one
+ * for an unknown muxer, an unusable size or codec, an unwritable path, or while a
+ * recording runs on this handle (a stopped file not yet closed is closed first; a
+ * failed open leaves no file and no thread behind). MP4 and MOV are written in fragments of about one
  * second, each flushed to the file, so a killed process leaves a playable file. */
 CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder recorder, const char* pathUtf8, const char* muxerName, cvcodec_params params); /* [entry 238] */
 /* True from a successful open until stop, paused or not. */
