@@ -125,8 +125,10 @@ const void* MediaInfo::tag(const char* key)
     } else if (wanted == "major_brand") {
         value = findValue(m_input->metadata, "major_brand");
         if (!value && std::strstr(m_input->iformat->name, "matroska")) {
-            computed = matroskaDocType();
-            value = computed.empty() ? nullptr : computed.c_str();
+            // A Matroska file is WebM or plain Matroska; any other document type (or
+            // none) is still Matroska, never some other container.
+            computed = matroskaDocType() == "webm" ? "webm" : "matroska";
+            value = computed.c_str();
         }
     } else {
         for (const std::string& alias : keyAliases(wanted)) {

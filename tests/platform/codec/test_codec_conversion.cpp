@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -59,6 +61,39 @@ cvcodec_params videoParams(int video = CVCODEC_H264, int audio = CVCODEC_AAC)
     return p;
 }
 
+// The picture at 0.5 s of a file, decoded by the ffmpeg command line.
+QImage frameAt(const QString& path, const QString& png)
+{
+    if (!fixtures::ffmpeg({"-ss", "0.5", "-i", path, "-frames:v", "1", png})) {
+        return {};
+    }
+    return QImage(png);
+}
+
+double meanGray(const QImage& image, const QRect& area)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            sum += qGray(image.pixel(x, y));
+            ++count;
+        }
+    }
+    return count > 0 ? sum / count : 0.0;
+}
+
+// The mean loudness in dB that ffmpeg's volumedetect measures.
+double meanVolume(const QString& path)
+{
+    QProcess process;
+    process.start("ffmpeg", {"-hide_banner", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
+    process.waitForFinished(60000);
+    const QString log = QString::fromUtf8(process.readAllStandardError());
+    const int at = log.indexOf("mean_volume:");
+    return at < 0 ? 0.0 : log.mid(at + 12).section(' ', 1, 1).toDouble();
+}
+
 } // namespace
 
 class TestCodecConversion : public QObject {
@@ -75,6 +110,7 @@ private slots:
     void cropRotationAndFlipsGiveTheOutputSize();
     void tagsAndCoverLandInTheResult_data();
     void tagsAndCoverLandInTheResult();
+    void editsReachThePictureAndSound();
     void chaptersAreWritten();
     void tagsOnlyCopiesTheStreams();
     void badInputIsRefused();
@@ -250,6 +286,51 @@ void TestCodecConversion::tagsAndCoverLandInTheResult()
     const QJsonObject coverStream = fixtures::stream(info, "video", true);
     QCOMPARE(coverStream.value("width").toInt(), 64);
     QCOMPARE(coverStream.value("height").toInt(), 48);
+}
+
+void TestCodecConversion::editsReachThePictureAndSound()
+{
+    const QString white = m_dir.filePath("white.png");
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
+    const QString subtitles = m_dir.filePath("lines.srt");
+    QFile srt(subtitles);
+    QVERIFY(srt.open(QIODevice::WriteOnly));
+    srt.write("1\n00:00:00,000 --> 00:00:09,000\nSUBTITLE LINE\n");
+    srt.close();
+
+    cvcodec_params plain = videoParams();
+    QVERIFY(convert(m_clip, m_dir.filePath("plain.mp4"), "mp4", plain, 0, 1000000).finished);
+    cvcodec_params_release(plain);
+    const QImage reference = frameAt(m_dir.filePath("plain.mp4"), m_dir.filePath("plain.png"));
+    QCOMPARE(reference.size(), QSize(320, 240));
+
+    cvcodec_params edited = videoParams();
+    cvcodec_params_set_watermark_image(edited, white.toUtf8().constData());
+    cvcodec_params_set_subtitle_file(edited, subtitles.toUtf8().constData());
+    cvcodec_params_set_rate_first(edited, 10); // the sound at a tenth
+    QVERIFY(convert(m_clip, m_dir.filePath("edited.mp4"), "mp4", edited, 0, 1000000).finished);
+    cvcodec_params_release(edited);
+    const QImage picture = frameAt(m_dir.filePath("edited.mp4"), m_dir.filePath("edited.png"));
+    // The white image lies over the top-left corner.
+    QVERIFY(meanGray(picture, QRect(4, 4, 50, 36)) > 240);
+    QVERIFY(meanGray(reference, QRect(4, 4, 50, 36)) < 200);
+    // The subtitle line is burned in near the bottom, nowhere else.
+    const QRect bottom(60, 205, 200, 30);
+    double difference = 0.0;
+    for (int y = bottom.top(); y <= bottom.bottom(); ++y) {
+        for (int x = bottom.left(); x <= bottom.right(); ++x) {
+            difference += qAbs(qGray(picture.pixel(x, y)) - qGray(reference.pixel(x, y)));
+        }
+    }
+    QVERIFY(difference / (bottom.width() * bottom.height()) > 10.0);
+    QVERIFY(meanVolume(m_dir.filePath("edited.mp4")) < meanVolume(m_dir.filePath("plain.mp4")) - 15.0);
+
+    cvcodec_params dark = videoParams();
+    cvcodec_params_set_brightness(dark, -200);
+    QVERIFY(convert(m_clip, m_dir.filePath("dark.mp4"), "mp4", dark, 0, 1000000).finished);
+    cvcodec_params_release(dark);
+    const QImage darker = frameAt(m_dir.filePath("dark.mp4"), m_dir.filePath("dark.png"));
+    QVERIFY(meanGray(darker, darker.rect()) < meanGray(reference, reference.rect()) - 60);
 }
 
 void TestCodecConversion::chaptersAreWritten()
