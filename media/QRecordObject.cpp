@@ -133,9 +133,10 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_historyPending = true;
     m_paused = false;
     m_outputPath = file;
+    m_outputExisted = QFileInfo::exists(file);
     const QByteArray utf8Path = file.toUtf8();
 
-    ConvertParam* param = new ConvertParam;
+    auto param = std::make_unique<ConvertParam>();
     fillFormatParams(*param);
     cvcodec_params params = cvcodec_params_create();
     configureStream(params, *param);
@@ -154,7 +155,7 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
         m_framePeriodUs = 1'000'000 / 30;
     }
     m_framePeriodUs = std::max<int64_t>(m_framePeriodUs, 1000);
-    delete param;
+    param.reset();
 
     m_systemAudio->setRecorder(m_recorder);
     m_microphone->setRecorder(m_recorder);
@@ -199,14 +200,10 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     return true;
 }
 
-// Opens the file and, for a video recording, the screen; then lets the sound through.
+// For a video recording, prepares the screen and the pointer; then opens the file and
+// lets the sound through. The screen comes first, so that an area that cannot be read
+// never creates a file.
 bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName) {
-    if (!cvcodec_recorder_open(m_recorder, utf8Path.constData(), formatName.constData(), params)) {
-        qWarning() << "recordStart--------------------------the encoder did not open" << m_outputPath;
-        return false;
-    }
-    // The recorder's clock starts with the open: pictures and sound are stamped from here.
-    m_startTimeUs = getMicroseconds();
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     m_origin = area->areaOrigin();
     m_size = area->areaSize();
@@ -221,6 +218,12 @@ bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Pat
             return false;
         }
     }
+    if (!cvcodec_recorder_open(m_recorder, utf8Path.constData(), formatName.constData(), params)) {
+        qWarning() << "recordStart--------------------------the encoder did not open" << m_outputPath;
+        return false;
+    }
+    // The recorder's clock starts with the open: pictures and sound are stamped from here.
+    m_startTimeUs = getMicroseconds();
     if (!cvcodec_recorder_is_running(m_recorder)) {
         return false;
     }
@@ -241,7 +244,7 @@ void QRecordObject::failStart() {
     }
     cvcodec_recorder_close(m_recorder);
     releaseCaptureBuffers();
-    if (!m_outputPath.isEmpty() && QFile::exists(m_outputPath)) {
+    if (!m_outputExisted && !m_outputPath.isEmpty() && QFile::exists(m_outputPath)) {
         QFile::remove(m_outputPath);
     }
     m_stopped = true;

@@ -138,6 +138,7 @@ private:
     int64_t m_releaseUs = -1;
 
     QString m_outputPath;
+    bool m_outputExisted = false; // a failed start removes only a file it made
     QString m_screenshotPath;
     uint64_t m_lastRecordTime = 0;
     bool m_screenshotPending = false;

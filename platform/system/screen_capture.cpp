@@ -189,8 +189,8 @@ void ScreenCapture::Impl::attachSharedMemory() {
 
 void ScreenCapture::Impl::detachSharedMemory() {
     if (shmAttached && connection) {
-        xcb_shm_detach(connection.get(), shmSegment);
-        xcb_flush(connection.get());
+        // Waits for the server's detach, so that the segment is gone when this returns.
+        std::free(xcb_request_check(connection.get(), xcb_shm_detach_checked(connection.get(), shmSegment)));
     }
     shmAttached = false;
     if (shmData) {

@@ -714,27 +714,47 @@ private slots:
         QVERIFY(p.durationSeconds > 0.7);
     }
 
-    void unwritableFolder() {
+    // A start that fails (a folder that cannot be written, an area off the screen) leaves
+    // nothing running, no file, no history entry.
+    void failedStartLeavesNothing_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QRect>("area");
+        QTest::newRow("system folder") << QString("/proc") << kArea;
+        QTest::newRow("a file for a folder") << QString("not-a-folder") << kArea;
+        QTest::newRow("area off the screen") << QString() << QRect(5000, 5000, 100, 100);
+    }
+    void failedStartLeavesNothing() {
+        QFETCH(QString, folder);
+        QFETCH(QRect, area);
         setSources(true, true);
+        QRecordAreaInfo::instance()->setAreaOrigin(area.x(), area.y());
+        QRecordAreaInfo::instance()->setAreaSize(area.width(), area.height());
         QTemporaryDir dir;
         QFile blocker(dir.filePath("not-a-folder"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        for (const QString& file : {QString("/proc/REC_x.mp4"), blocker.fileName() + "/REC_x.mp4"}) {
-            const int segments = ownSharedMemorySegments();
-            QRecordObject recorder;
-            QVERIFY(!recorder.startRecord(file, 100.0f, true));
-            QVERIFY(!recorder.isRecording());
-            for (QRecordAudioObject* audio : recorder.findChildren<QRecordAudioObject*>()) {
-                QVERIFY(!audio->isRunning());
-            }
-            QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&recorder).size(), 0);
-            QCOMPARE(ownSharedMemorySegments(), segments);
-            QVERIFY(!QFileInfo::exists(file));
-            QVERIFY(!findHistoryItem(file));
-            recorder.stopRecord();
-            QVERIFY(!findHistoryItem(file));
+        QString file;
+        if (folder.startsWith('/')) {
+            file = folder + "/REC_x.mp4";
+        } else if (!folder.isEmpty()) {
+            file = dir.filePath(folder) + "/REC_x.mp4";
+        } else {
+            file = dir.filePath("REC_x.mp4");
         }
+        const int segments = ownSharedMemorySegments();
+        QRecordObject recorder;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("recordStart-+"));
+        QVERIFY(!recorder.startRecord(file, 100.0f, true));
+        QVERIFY(!recorder.isRecording());
+        for (QRecordAudioObject* audio : recorder.findChildren<QRecordAudioObject*>()) {
+            QVERIFY(!audio->isRunning());
+        }
+        QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&recorder).size(), 0);
+        QCOMPARE(ownSharedMemorySegments(), segments);
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(!findHistoryItem(file));
+        recorder.stopRecord();
+        QVERIFY(!findHistoryItem(file));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"not-a-folder"});
     }
 };
