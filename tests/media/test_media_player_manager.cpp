@@ -56,6 +56,7 @@ private slots:
     void playPauseAndTimes();
     void stepsAndTrimRange();
     void cropPreviewAndItsDrag();
+    void anEmptyRangeShowsNoProgress();
     void snapshotIsSavedAtTheVideoSize();
     void soundOnlyMediaGivesLevelData();
     void aFailedOpenResetsAndLeavesNothingPlaying();
@@ -187,6 +188,26 @@ void TestMediaPlayerManager::cropPreviewAndItsDrag()
     QVERIFY(qAbs(dragged.pictureRect[2] * element.width() - 20.0) < 0.001);
     QCOMPARE(dragged.pictureRect[0], 0.0);
     QVERIFY(cropChange.count() >= 3);
+}
+
+void TestMediaPlayerManager::anEmptyRangeShowsNoProgress()
+{
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    // A range that starts at the file's end has length 0: no division by it.
+    m_manager->setPlayRange(m_manager->duration(), 0);
+    QCOMPARE(m_manager->playRangeLength(), uint64_t(0));
+    QSignalSpy progress(m_manager, &RZPlayerManager::emitPlayProgress);
+    QSignalSpy percent(m_manager, &RZPlayerManager::emitStartEndProgressValue);
+    m_manager->onNextStep(true, 0.5f);
+    m_manager->onPreviousStep(true, 0.5f);
+    m_manager->updateTime();
+    QVERIFY(!progress.isEmpty());
+    for (const QList<QVariant>& call : progress) {
+        QCOMPARE(call.first().toDouble(), 0.0);
+    }
+    for (const QList<QVariant>& call : percent) {
+        QCOMPARE(call.first().toFloat(), 0.0f);
+    }
 }
 
 void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
