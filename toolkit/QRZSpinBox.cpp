@@ -34,6 +34,21 @@ bool QRZSpinButtons::create(QWidget* owner, const QString& upPath, const QString
     return true;
 }
 
+bool QRZSpinButtons::attach(QAbstractSpinBox* owner, const QString& upPath, const QString& downPath,
+                            bool naturalSize) {
+    if (!create(owner, upPath, downPath, naturalSize)) {
+        return false;
+    }
+    owner->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    QObject::connect(up, SIGNAL(clicked()), owner, SLOT(stepUp()));
+    QObject::connect(down, SIGNAL(clicked()), owner, SLOT(stepDown()));
+    QObject::connect(up, SIGNAL(pressed()), owner, SLOT(pressBtn()));
+    QObject::connect(down, SIGNAL(pressed()), owner, SLOT(pressBtn()));
+    QObject::connect(up, SIGNAL(released()), owner, SLOT(releseBtn()));
+    QObject::connect(down, SIGNAL(released()), owner, SLOT(releseBtn()));
+    return true;
+}
+
 void QRZSpinButtons::destroy() {
     delete up;
     delete down;
@@ -48,6 +63,13 @@ void QRZSpinButtons::setMargins(int buttonX, int top, int right, int bottom) {
     m_top = static_cast<qint16>(top);
     m_right = static_cast<qint16>(right);
     m_bottom = static_cast<qint16>(bottom);
+}
+
+void QRZSpinButtons::setMargins(QWidget* owner, int buttonX, int top, int right, int bottom) {
+    setMargins(buttonX, top, right, bottom);
+    layout(owner);
+    owner->update();
+    owner->updateGeometry();
 }
 
 void QRZSpinButtons::layout(QWidget* owner) {
@@ -97,6 +119,28 @@ int QRZSpinButtons::tick(int timerId) {
     return step;
 }
 
+void QRZSpinButtons::repeatStep(QAbstractSpinBox* owner, int timerId) {
+    const int step = tick(timerId);
+    if (step != 0) {
+        owner->stepBy(step);
+    }
+}
+
+bool QRZSpinButtons::setFrameImage(QRZBaseRectImageDraw* frame, QWidget* owner, const char* styleClass,
+                                   const QString& path) {
+    if (!frame->QRZBaseRectImageDraw::setFrameImage(path)) {
+        return false;
+    }
+    owner->setStyleSheet(QLatin1String(styleClass) + QStringLiteral(" {background-color:transparent;border:none}"));
+    return true;
+}
+
+void QRZSpinButtons::setTextMargins(QLineEdit* edit, int left, int top, int right, int bottom) {
+    if (edit != nullptr) {
+        edit->setTextMargins(left, top, right, bottom);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // QRZDoubleSpinBox
 
@@ -108,38 +152,19 @@ QRZDoubleSpinBox::QRZDoubleSpinBox(QWidget* parent) : QDoubleSpinBox(parent), QR
 QRZDoubleSpinBox::~QRZDoubleSpinBox() { m_buttons.release(this); }
 
 bool QRZDoubleSpinBox::setFrameImage(const QString& path) {
-    if (!QRZBaseRectImageDraw::setFrameImage(path)) {
-        return false;
-    }
-    setStyleSheet(QStringLiteral("QDoubleSpinBox {background-color:transparent;border:none}"));
-    return true;
+    return QRZSpinButtons::setFrameImage(this, this, "QDoubleSpinBox", path);
 }
 
 bool QRZDoubleSpinBox::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
-    if (!m_buttons.create(this, upPath, downPath, naturalSize)) {
-        return false;
-    }
-    setButtonSymbols(QAbstractSpinBox::NoButtons);
-    connect(m_buttons.up, SIGNAL(clicked()), this, SLOT(stepUp()));
-    connect(m_buttons.down, SIGNAL(clicked()), this, SLOT(stepDown()));
-    connect(m_buttons.up, SIGNAL(pressed()), this, SLOT(pressBtn()));
-    connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
-    connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
-    connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
-    return true;
+    return m_buttons.attach(this, upPath, downPath, naturalSize);
 }
 
 void QRZDoubleSpinBox::setMargins(int buttonX, int top, int right, int bottom) {
-    m_buttons.setMargins(buttonX, top, right, bottom);
-    m_buttons.layout(this);
-    update();
-    updateGeometry();
+    m_buttons.setMargins(this, buttonX, top, right, bottom);
 }
 
 void QRZDoubleSpinBox::setTextMargins(int left, int top, int right, int bottom) {
-    if (lineEdit() != nullptr) {
-        lineEdit()->setTextMargins(left, top, right, bottom);
-    }
+    QRZSpinButtons::setTextMargins(lineEdit(), left, top, right, bottom);
 }
 
 QRZBaseButton* QRZDoubleSpinBox::upButton() const { return m_buttons.up; }
@@ -149,10 +174,7 @@ void QRZDoubleSpinBox::releseBtn() { m_buttons.release(this); }
 
 void QRZDoubleSpinBox::timerEvent(QTimerEvent* event) {
     QDoubleSpinBox::timerEvent(event);
-    const int step = m_buttons.tick(event->timerId());
-    if (step != 0) {
-        stepBy(step);
-    }
+    m_buttons.repeatStep(this, event->timerId());
 }
 
 void QRZDoubleSpinBox::paintEvent(QPaintEvent* event) {
@@ -185,38 +207,19 @@ QRZDateTimeEdit::QRZDateTimeEdit(const QVariant& value, QVariant::Type type, QWi
 QRZDateTimeEdit::~QRZDateTimeEdit() { m_buttons.release(this); }
 
 bool QRZDateTimeEdit::setFrameImage(const QString& path) {
-    if (!QRZBaseRectImageDraw::setFrameImage(path)) {
-        return false;
-    }
-    setStyleSheet(QStringLiteral("QDateTimeEdit {background-color:transparent;border:none}"));
-    return true;
+    return QRZSpinButtons::setFrameImage(this, this, "QDateTimeEdit", path);
 }
 
 bool QRZDateTimeEdit::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
-    if (!m_buttons.create(this, upPath, downPath, naturalSize)) {
-        return false;
-    }
-    setButtonSymbols(QAbstractSpinBox::NoButtons);
-    connect(m_buttons.up, SIGNAL(clicked()), this, SLOT(stepUp()));
-    connect(m_buttons.down, SIGNAL(clicked()), this, SLOT(stepDown()));
-    connect(m_buttons.up, SIGNAL(pressed()), this, SLOT(pressBtn()));
-    connect(m_buttons.down, SIGNAL(pressed()), this, SLOT(pressBtn()));
-    connect(m_buttons.up, SIGNAL(released()), this, SLOT(releseBtn()));
-    connect(m_buttons.down, SIGNAL(released()), this, SLOT(releseBtn()));
-    return true;
+    return m_buttons.attach(this, upPath, downPath, naturalSize);
 }
 
 void QRZDateTimeEdit::setMargins(int buttonX, int top, int right, int bottom) {
-    m_buttons.setMargins(buttonX, top, right, bottom);
-    m_buttons.layout(this);
-    update();
-    updateGeometry();
+    m_buttons.setMargins(this, buttonX, top, right, bottom);
 }
 
 void QRZDateTimeEdit::setTextMargins(int left, int top, int right, int bottom) {
-    if (lineEdit() != nullptr) {
-        lineEdit()->setTextMargins(left, top, right, bottom);
-    }
+    QRZSpinButtons::setTextMargins(lineEdit(), left, top, right, bottom);
 }
 
 QRZBaseButton* QRZDateTimeEdit::upButton() const { return m_buttons.up; }
@@ -234,10 +237,7 @@ void QRZDateTimeEdit::releseBtn() { m_buttons.release(this); }
 
 void QRZDateTimeEdit::timerEvent(QTimerEvent* event) {
     QDateTimeEdit::timerEvent(event);
-    const int step = m_buttons.tick(event->timerId());
-    if (step != 0) {
-        stepBy(step);
-    }
+    m_buttons.repeatStep(this, event->timerId());
 }
 
 void QRZDateTimeEdit::paintEvent(QPaintEvent* event) {

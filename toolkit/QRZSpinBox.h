@@ -9,6 +9,8 @@
 #include <QDoubleSpinBox>
 #include <QVariant>
 
+class QAbstractSpinBox;
+class QLineEdit;
 class QRZBaseButton;
 
 // The step buttons and their layout, shared by the spin box and the date-time edit.
@@ -21,14 +23,27 @@ public:
 
     // Creates both buttons on `owner` when the up strip decodes; false otherwise.
     bool create(QWidget* owner, const QString& upPath, const QString& downPath, bool naturalSize);
+    // create() plus the owner's side: native arrows off, clicks step, presses start and
+    // releases stop the repeat. `owner` must have the slots pressBtn() and releseBtn().
+    bool attach(QAbstractSpinBox* owner, const QString& upPath, const QString& downPath, bool naturalSize);
     void destroy();
     bool exists() const;
     void setMargins(int buttonX, int top, int right, int bottom);
+    // setMargins() and a new layout and paint of `owner`.
+    void setMargins(QWidget* owner, int buttonX, int top, int right, int bottom);
     void layout(QWidget* owner);
     // Repeat timer bookkeeping; answers +1 / -1 when a repeated step is due, else 0.
     void press(QWidget* owner, bool up);
     void release(QWidget* owner);
     int tick(int timerId);
+    // tick(), stepping `owner` when a repeated step is due.
+    void repeatStep(QAbstractSpinBox* owner, int timerId);
+
+    // The frame and text margins both edits share; `styleClass` names the Qt class whose
+    // own background and border the frame replaces.
+    static bool setFrameImage(QRZBaseRectImageDraw* frame, QWidget* owner, const char* styleClass,
+                              const QString& path);
+    static void setTextMargins(QLineEdit* edit, int left, int top, int right, int bottom);
     int timerId() const { return m_timer; }
 
     QRZBaseButton* up = nullptr;
