@@ -1,5 +1,6 @@
 #include "toolkit/QRZBaseRectImageDraw.h"
 
+#include "toolkit/DrawState.h"
 #include "toolkit/ImagePainting.h"
 
 #include <QEvent>
@@ -195,13 +196,7 @@ void QRZBaseRectImageDraw::paintText(QPainter* painter) {
 }
 
 void QRZBaseRectImageDraw::setState(int state, bool repaint) {
-    if (d->state == state) {
-        return;
-    }
-    d->state = state;
-    if (repaint && d->owner != nullptr) {
-        d->owner->repaint();
-    }
+    drawstate::set(d->owner, &d->state, state, repaint);
 }
 
 int QRZBaseRectImageDraw::mousePress(QMouseEvent* event) {
@@ -230,29 +225,12 @@ void QRZBaseRectImageDraw::mouseRelease(QMouseEvent* event) {
     }
 }
 
-void QRZBaseRectImageDraw::enter(QEvent*) {
-    if (d->owner == nullptr) {
-        return;
-    }
-    setState(d->owner->isEnabled() ? StateHover : StateDisabled, d->owner->isEnabled());
-}
+void QRZBaseRectImageDraw::enter(QEvent*) { drawstate::enter(d->owner, &d->state); }
 
-void QRZBaseRectImageDraw::leave(QEvent*) {
-    if (d->owner == nullptr) {
-        return;
-    }
-    if (!d->owner->isEnabled()) {
-        setState(StateDisabled, false);
-    } else if (d->state == StateHover) {
-        setState(StateNormal, true);
-    }
-}
+void QRZBaseRectImageDraw::leave(QEvent*) { drawstate::leave(d->owner, &d->state); }
 
 void QRZBaseRectImageDraw::enabledChange(QEvent* event) {
-    if (d->owner == nullptr || event == nullptr || event->type() != QEvent::EnabledChange) {
-        return;
-    }
-    d->state = d->owner->isEnabled() ? StateNormal : StateDisabled;
+    drawstate::enabledChange(d->owner, &d->state, event);
 }
 
 void QRZBaseRectImageDraw::resetState() {

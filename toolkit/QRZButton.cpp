@@ -1,5 +1,6 @@
 #include "toolkit/QRZButton.h"
 
+#include "toolkit/DrawState.h"
 #include "toolkit/ImagePainting.h"
 
 #include <QAbstractButton>
@@ -160,13 +161,7 @@ QColor QRZBaseButtonDraw::currentTextColor() const { return d->currentTextColor;
 int QRZBaseButtonDraw::pressX() const { return d->pressX; }
 
 void QRZBaseButtonDraw::setState(int state, bool repaintWhenChanged) {
-    if (d->state == state) {
-        return;
-    }
-    d->state = state;
-    if (repaintWhenChanged && d->owner != nullptr) {
-        d->owner->repaint();
-    }
+    drawstate::set(d->owner, &d->state, state, repaintWhenChanged);
 }
 
 bool QRZBaseButtonDraw::mousePress(QMouseEvent* event) {
@@ -196,33 +191,12 @@ bool QRZBaseButtonDraw::mouseRelease(QMouseEvent* event) {
     return true;
 }
 
-void QRZBaseButtonDraw::enter(QEvent*) {
-    if (d->owner == nullptr) {
-        return;
-    }
-    if (d->owner->isEnabled()) {
-        setState(StateHover, true);
-    } else {
-        setState(StateDisabled, false);
-    }
-}
+void QRZBaseButtonDraw::enter(QEvent*) { drawstate::enter(d->owner, &d->state); }
 
-void QRZBaseButtonDraw::leave(QEvent*) {
-    if (d->owner == nullptr) {
-        return;
-    }
-    if (!d->owner->isEnabled()) {
-        setState(StateDisabled, false);
-    } else if (d->state == StateHover) {
-        setState(StateNormal, true);
-    }
-}
+void QRZBaseButtonDraw::leave(QEvent*) { drawstate::leave(d->owner, &d->state); }
 
 void QRZBaseButtonDraw::enabledChange(QEvent* event) {
-    if (d->owner == nullptr || event == nullptr || event->type() != QEvent::EnabledChange) {
-        return;
-    }
-    d->state = d->owner->isEnabled() ? StateNormal : StateDisabled;
+    drawstate::enabledChange(d->owner, &d->state, event);
 }
 
 void QRZBaseButtonDraw::timer(QTimerEvent* event) {

@@ -3,27 +3,17 @@
 // events to the drawing mix-in QBaseDrawWidget. GUI thread only.
 #pragma once
 
-#include "toolkit/QBaseDrawWidget.h"
+#include "toolkit/QRZDrawnWindow.h"
 
 #include <QDialog>
 
 class QRZBaseButton;
 
-class QRZDialog : public QDialog, public QBaseDrawWidget {
+class QRZDialog : public QRZDrawnWindow<QDialog> {
     Q_OBJECT
 public:
     explicit QRZDialog(QWidget* parent = nullptr);
     ~QRZDialog() override;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 };
 
 class QRZDialogEx : public QRZDialog {

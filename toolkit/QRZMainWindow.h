@@ -2,23 +2,13 @@
 // GUI thread only.
 #pragma once
 
-#include "toolkit/QBaseDrawWidget.h"
+#include "toolkit/QRZDrawnWindow.h"
 
 #include <QMainWindow>
 
-class QRZMainWindow : public QMainWindow, public QBaseDrawWidget {
+class QRZMainWindow : public QRZDrawnWindow<QMainWindow> {
     Q_OBJECT
 public:
     explicit QRZMainWindow(QWidget* parent = nullptr);
     ~QRZMainWindow() override;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 };

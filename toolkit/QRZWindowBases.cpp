@@ -1,4 +1,4 @@
-// The four window bases: each calls the framework's handler first, then the mix-in.
+// The window bases; their event wiring is QRZDrawnWindow's.
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZDialog.h"
 #include "toolkit/QRZMainWindow.h"
@@ -6,51 +6,14 @@
 
 #include <QMouseEvent>
 
-#define CALVORINE_FORWARD_EVENTS(Class, Base)                                              \
-    void Class::mousePressEvent(QMouseEvent* event) {                                      \
-        Base::mousePressEvent(event);                                                      \
-        mousePress(event);                                                                 \
-    }                                                                                      \
-    void Class::mouseMoveEvent(QMouseEvent* event) {                                       \
-        Base::mouseMoveEvent(event);                                                       \
-        mouseMove(event);                                                                  \
-    }                                                                                      \
-    void Class::mouseReleaseEvent(QMouseEvent* event) {                                    \
-        Base::mouseReleaseEvent(event);                                                    \
-        mouseRelease(event);                                                               \
-    }                                                                                      \
-    void Class::mouseDoubleClickEvent(QMouseEvent* event) {                                \
-        Base::mouseDoubleClickEvent(event);                                                \
-        mouseDoubleClick(event);                                                           \
-    }                                                                                      \
-    void Class::focusOutEvent(QFocusEvent* event) {                                        \
-        Base::focusOutEvent(event);                                                        \
-        focusOut(event);                                                                   \
-    }                                                                                      \
-    void Class::paintEvent(QPaintEvent* event) { paintBackground(event); }                \
-    void Class::showEvent(QShowEvent* event) {                                             \
-        Base::showEvent(event);                                                            \
-        relayout();                                                                        \
-    }                                                                                      \
-    void Class::resizeEvent(QResizeEvent* event) {                                         \
-        Base::resizeEvent(event);                                                          \
-        relayout();                                                                        \
-    }
-
-QRZDialog::QRZDialog(QWidget* parent) : QDialog(parent, Qt::WindowFlags()), QBaseDrawWidget(this, DialogMode) {}
+QRZDialog::QRZDialog(QWidget* parent) : QRZDrawnWindow<QDialog>(parent, DialogMode) {}
 QRZDialog::~QRZDialog() = default;
-CALVORINE_FORWARD_EVENTS(QRZDialog, QDialog)
 
-QRZWidget::QRZWidget(QWidget* parent) : QWidget(parent, Qt::WindowFlags()), QBaseDrawWidget(this, PlainWidgetMode) {}
+QRZWidget::QRZWidget(QWidget* parent) : QRZDrawnWindow<QWidget>(parent, PlainWidgetMode) {}
 QRZWidget::~QRZWidget() = default;
-CALVORINE_FORWARD_EVENTS(QRZWidget, QWidget)
 
-QRZMainWindow::QRZMainWindow(QWidget* parent)
-    : QMainWindow(parent, Qt::WindowFlags()), QBaseDrawWidget(this, MainWindowMode) {}
+QRZMainWindow::QRZMainWindow(QWidget* parent) : QRZDrawnWindow<QMainWindow>(parent, MainWindowMode) {}
 QRZMainWindow::~QRZMainWindow() = default;
-CALVORINE_FORWARD_EVENTS(QRZMainWindow, QMainWindow)
-
-#undef CALVORINE_FORWARD_EVENTS
 
 QRZDialogEx::QRZDialogEx(QWidget* parent) : QRZDialog(parent) { setResizeFlags(0); }
 

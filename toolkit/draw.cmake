@@ -5,10 +5,13 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.h
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DrawState.h
+  ${CMAKE_CURRENT_LIST_DIR}/DrawState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZButton.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZButton.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QBaseDrawWidget.h
   ${CMAKE_CURRENT_LIST_DIR}/QBaseDrawWidget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QRZDrawnWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZDialog.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZWidget.h
   ${CMAKE_CURRENT_LIST_DIR}/QRZMainWindow.h
