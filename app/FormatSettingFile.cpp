@@ -3,7 +3,6 @@
 #include "app/AppGlobals.h"
 #include "app/ParserXML.h"
 
-#include <QFile>
 
 namespace {
 
@@ -21,14 +20,18 @@ QDomElement findFormat(const QDomDocument& document, const QString& formatId) {
 }
 
 bool loadExisting(QDomDocument* document) {
-    const QString path = formatSettingFilePath();
-    if (!QFile::exists(path) || !loadXmlDocument(path, document)) {
-        return false;
+    return loadExistingXmlFile(formatSettingFilePath(), document);
+}
+
+// The format's element, added with its id to the root when the file has none yet.
+QDomElement findOrAddFormat(QDomDocument* document, const QString& formatId) {
+    QDomElement format = findFormat(*document, formatId);
+    if (format.isNull()) {
+        format = document->createElement(kFormatElement);
+        format.setAttribute(kFormatId, formatId);
+        document->documentElement().appendChild(format);
     }
-    if (document->documentElement().isNull()) {
-        document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
-    }
-    return true;
+    return format;
 }
 
 } // namespace
@@ -69,19 +72,10 @@ std::optional<FormatSetting> readFormatSetting(const QString& formatId) {
 void writeFormatSetting(const QString& formatId, const FormatSetting& setting) {
     const QString path = formatSettingFilePath();
     QDomDocument document;
-    if (QFile::exists(path)) {
-        if (!loadExisting(&document)) {
-            return;
-        }
-    } else {
-        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    if (!loadOrCreateXmlFile(path, &document)) {
+        return;
     }
-    QDomElement format = findFormat(document, formatId);
-    if (format.isNull()) {
-        format = document.createElement(kFormatElement);
-        format.setAttribute(kFormatId, formatId);
-        document.documentElement().appendChild(format);
-    }
+    QDomElement format = findOrAddFormat(&document, formatId);
     QDomElement custom = format.firstChildElement();
     if (custom.isNull()) {
         custom = document.createElement(QStringLiteral("Format_Custom"));
@@ -113,19 +107,10 @@ void writeFormatAttribute(const QString& formatId, const QString& key, const QSt
     // QUALITY_VALUE on a clean file, so the file and the element are created.
     const QString path = formatSettingFilePath();
     QDomDocument document;
-    if (QFile::exists(path)) {
-        if (!loadExisting(&document)) {
-            return;
-        }
-    } else {
-        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    if (!loadOrCreateXmlFile(path, &document)) {
+        return;
     }
-    QDomElement format = findFormat(document, formatId);
-    if (format.isNull()) {
-        format = document.createElement(kFormatElement);
-        format.setAttribute(kFormatId, formatId);
-        document.documentElement().appendChild(format);
-    }
+    QDomElement format = findOrAddFormat(&document, formatId);
     format.setAttribute(key, value);
     ParserXML::writeOperateXml(path, document);
 }

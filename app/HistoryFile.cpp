@@ -3,7 +3,6 @@
 #include "app/AppGlobals.h"
 #include "app/ParserXML.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -25,14 +24,7 @@ QString normalised(QString path) {
 
 // Loads an existing history file; false when it is missing or cannot be opened.
 bool loadExisting(QDomDocument* document) {
-    const QString path = historyFilePath();
-    if (!QFile::exists(path) || !loadXmlDocument(path, document)) {
-        return false;
-    }
-    if (document->documentElement().isNull()) {
-        document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
-    }
-    return true;
+    return loadExistingXmlFile(historyFilePath(), document);
 }
 
 QDomElement findEntry(const QDomDocument& document, const QString& mediaPath) {
@@ -74,12 +66,8 @@ QString historyFilePath() {
 void addHistoryItem(const HistoryXmlItem& item) {
     const QString path = historyFilePath();
     QDomDocument document;
-    if (QFile::exists(path)) {
-        if (!loadExisting(&document)) {
-            return;
-        }
-    } else {
-        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+    if (!loadOrCreateXmlFile(path, &document)) {
+        return;
     }
     QDomElement root = document.documentElement();
     QDomElement entry;

@@ -69,6 +69,24 @@ bool loadXmlDocument(const QString& path, QDomDocument* document) {
     return true;
 }
 
+bool loadExistingXmlFile(const QString& path, QDomDocument* document) {
+    if (!QFile::exists(path) || !loadXmlDocument(path, document)) {
+        return false;
+    }
+    if (document->documentElement().isNull()) {
+        document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
+    }
+    return true;
+}
+
+bool loadOrCreateXmlFile(const QString& path, QDomDocument* document) {
+    if (QFile::exists(path)) {
+        return loadExistingXmlFile(path, document);
+    }
+    document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
+    return true;
+}
+
 QDomElement firstRootChildNamed(const QDomDocument& document, const QString& name) {
     const QDomElement root = document.documentElement();
     for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {

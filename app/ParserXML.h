@@ -28,6 +28,13 @@ public:
 // - Otherwise true with the parsed document.
 bool loadXmlDocument(const QString& path, QDomDocument* document);
 
+// loadXmlDocument() of a file that must exist; a document without a root element gets
+// "ROOTITEM". False when the file is missing or cannot be opened.
+bool loadExistingXmlFile(const QString& path, QDomDocument* document);
+// loadExistingXmlFile(), or a fresh document holding only the root "ROOTITEM" when the
+// file is missing. False only when the file exists but cannot be opened.
+bool loadOrCreateXmlFile(const QString& path, QDomDocument* document);
+
 // The first child element of the document's root whose tag name is `name`; a null
 // element when there is none.
 QDomElement firstRootChildNamed(const QDomDocument& document, const QString& name);

@@ -5,28 +5,6 @@
 
 #include <QFile>
 
-namespace {
-
-const QString kRootName = QStringLiteral("ROOTITEM");
-
-// Loads the settings document; a missing file gives a fresh document with the root.
-// False when the file exists but cannot be opened.
-bool loadSettingsDocument(const QString& path, QDomDocument* document) {
-    if (QFile::exists(path)) {
-        if (!loadXmlDocument(path, document)) {
-            return false;
-        }
-    } else {
-        document->appendChild(document->createElement(kRootName));
-    }
-    if (document->documentElement().isNull()) {
-        document->appendChild(document->createElement(kRootName));
-    }
-    return true;
-}
-
-} // namespace
-
 QString settingsFilePath() {
     return getAppDataProductDir() + QStringLiteral("/VideoDefaultSetting.xml");
 }
@@ -34,7 +12,7 @@ QString settingsFilePath() {
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue) {
     const QString path = settingsFilePath();
     QDomDocument document;
-    if (!loadSettingsDocument(path, &document)) {
+    if (!loadOrCreateXmlFile(path, &document)) {
         return defaultValue;
     }
     QString result = defaultValue;
@@ -60,7 +38,7 @@ QString readSettingValue(const QString& section, const QString& key, const QStri
 void writeSettingValue(const QString& section, const QString& key, const QString& value) {
     const QString path = settingsFilePath();
     QDomDocument document;
-    if (!loadSettingsDocument(path, &document)) {
+    if (!loadOrCreateXmlFile(path, &document)) {
         return;
     }
     QDomElement element = firstRootChildNamed(document, section);
