@@ -318,6 +318,41 @@ private:
 
 QPolygonF poly(std::initializer_list<QPointF> points) { return QPolygonF(QVector<QPointF>(points)); }
 
+// Glyphs that come in pairs, each the mirror image of the other on the 24-unit grid, are
+// drawn once with their points passed through one of these.
+class Mirror {
+public:
+    enum Kind { Same, LeftRight, TopBottom, Diagonal };
+    Mirror(Kind kind) : m_kind(kind) {}
+
+    QPointF operator()(double x, double y) const {
+        switch (m_kind) {
+        case LeftRight:
+            return QPointF(24 - x, y);
+        case TopBottom:
+            return QPointF(x, 24 - y);
+        case Diagonal:
+            return QPointF(y, x);
+        case Same:
+            break;
+        }
+        return QPointF(x, y);
+    }
+    QPolygonF poly(std::initializer_list<QPointF> points) const {
+        QPolygonF result;
+        for (const QPointF& point : points) {
+            result << (*this)(point.x(), point.y());
+        }
+        return result;
+    }
+    QRectF rect(const QRectF& r) const {
+        return QRectF((*this)(r.left(), r.top()), (*this)(r.right(), r.bottom())).normalized();
+    }
+
+private:
+    Kind m_kind;
+};
+
 void arrowHead(Canvas& c, QPointF tip, double angleDegrees, double size) {
     const double a = qDegreesToRadians(angleDegrees);
     const QPointF back(tip.x() - size * std::cos(a), tip.y() - size * std::sin(a));
@@ -486,29 +521,26 @@ void chain(QPainter& p, const QRectF& box, const QColor& ink) {
     c.p().drawLine(QPointF(12, 8), QPointF(12, 16));
 }
 
-void chevronDown(QPainter& p, const QRectF& box, const QColor& ink) {
+namespace {
+
+void chevron(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
     c.stroke(1.2);
-    c.p().drawPolyline(poly({{6, 9}, {12, 15}, {18, 9}}));
+    c.p().drawPolyline(mirror.poly({{6, 9}, {12, 15}, {18, 9}}));
 }
 
-void chevronUp(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.stroke(1.2);
-    c.p().drawPolyline(poly({{6, 15}, {12, 9}, {18, 15}}));
-}
-
-void triangleDown(QPainter& p, const QRectF& box, const QColor& ink) {
+void triangle(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
     c.fill();
-    c.p().drawPolygon(poly({{4, 7}, {20, 7}, {12, 17}}));
+    c.p().drawPolygon(mirror.poly({{4, 7}, {20, 7}, {12, 17}}));
 }
 
-void triangleUp(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.fill();
-    c.p().drawPolygon(poly({{4, 17}, {20, 17}, {12, 7}}));
-}
+} // namespace
+
+void chevronDown(QPainter& p, const QRectF& box, const QColor& ink) { chevron(p, box, ink, Mirror::Same); }
+void chevronUp(QPainter& p, const QRectF& box, const QColor& ink) { chevron(p, box, ink, Mirror::TopBottom); }
+void triangleDown(QPainter& p, const QRectF& box, const QColor& ink) { triangle(p, box, ink, Mirror::Same); }
+void triangleUp(QPainter& p, const QRectF& box, const QColor& ink) { triangle(p, box, ink, Mirror::TopBottom); }
 
 void folder(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -566,19 +598,19 @@ void exitFullScreen(QPainter& p, const QRectF& box, const QColor& ink) {
     c.p().drawPolyline(poly({{15, 20}, {15, 15}, {20, 15}}));
 }
 
-void stepBack(QPainter& p, const QRectF& box, const QColor& ink) {
+namespace {
+
+void step(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
     c.fill();
-    c.p().drawPolygon(poly({{17, 6}, {8, 12}, {17, 18}}));
-    c.p().drawRoundedRect(QRectF(5, 6, 2.5, 12), 1, 1);
+    c.p().drawPolygon(mirror.poly({{7, 6}, {16, 12}, {7, 18}}));
+    c.p().drawRoundedRect(mirror.rect(QRectF(16.5, 6, 2.5, 12)), 1, 1);
 }
 
-void stepForward(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.fill();
-    c.p().drawPolygon(poly({{7, 6}, {16, 12}, {7, 18}}));
-    c.p().drawRoundedRect(QRectF(16.5, 6, 2.5, 12), 1, 1);
-}
+} // namespace
+
+void stepBack(QPainter& p, const QRectF& box, const QColor& ink) { step(p, box, ink, Mirror::LeftRight); }
+void stepForward(QPainter& p, const QRectF& box, const QColor& ink) { step(p, box, ink, Mirror::Same); }
 
 void skipBack(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -636,45 +668,34 @@ void textCursor(QPainter& p, const QRectF& box, const QColor& ink) {
     c.p().drawLine(QPointF(16, 19), QPointF(20, 19));
 }
 
-void flipHorizontal(QPainter& p, const QRectF& box, const QColor& ink) {
+namespace {
+
+void flip(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
     c.fill();
-    c.p().drawPolygon(poly({{10, 5}, {10, 19}, {3, 19}}));
+    c.p().drawPolygon(mirror.poly({{10, 5}, {10, 19}, {3, 19}}));
     c.stroke();
-    c.p().drawPolygon(poly({{14, 5}, {14, 19}, {21, 19}}));
+    c.p().drawPolygon(mirror.poly({{14, 5}, {14, 19}, {21, 19}}));
     c.stroke(0.6);
-    c.p().drawLine(QPointF(12, 2), QPointF(12, 22));
+    c.p().drawLine(mirror(12, 2), mirror(12, 22));
 }
 
-void flipVertical(QPainter& p, const QRectF& box, const QColor& ink) {
+void rotate(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
-    c.fill();
-    c.p().drawPolygon(poly({{5, 10}, {19, 10}, {19, 3}}));
-    c.stroke();
-    c.p().drawPolygon(poly({{5, 14}, {19, 14}, {19, 21}}));
-    c.stroke(0.6);
-    c.p().drawLine(QPointF(2, 12), QPointF(22, 12));
-}
-
-void rotateLeft(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.p().drawRoundedRect(QRectF(9, 10, 11, 10), 1.5, 1.5);
+    c.p().drawRoundedRect(mirror.rect(QRectF(9, 10, 11, 10)), 1.5, 1.5);
     QPainterPath arc;
-    arc.moveTo(15, 6);
-    arc.cubicTo(10, 3, 5, 5, 4.5, 11);
+    arc.moveTo(mirror(15, 6));
+    arc.cubicTo(mirror(10, 3), mirror(5, 5), mirror(4.5, 11));
     c.p().drawPath(arc);
-    arrowHead(c, QPointF(4.5, 13.5), 90, 4);
+    arrowHead(c, mirror(4.5, 13.5), 90, 4);
 }
 
-void rotateRight(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.p().drawRoundedRect(QRectF(4, 10, 11, 10), 1.5, 1.5);
-    QPainterPath arc;
-    arc.moveTo(9, 6);
-    arc.cubicTo(14, 3, 19, 5, 19.5, 11);
-    c.p().drawPath(arc);
-    arrowHead(c, QPointF(19.5, 13.5), 90, 4);
-}
+} // namespace
+
+void flipHorizontal(QPainter& p, const QRectF& box, const QColor& ink) { flip(p, box, ink, Mirror::Same); }
+void flipVertical(QPainter& p, const QRectF& box, const QColor& ink) { flip(p, box, ink, Mirror::Diagonal); }
+void rotateLeft(QPainter& p, const QRectF& box, const QColor& ink) { rotate(p, box, ink, Mirror::Same); }
+void rotateRight(QPainter& p, const QRectF& box, const QColor& ink) { rotate(p, box, ink, Mirror::LeftRight); }
 
 void resetArrow(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -688,19 +709,19 @@ void letterA(QPainter& p, const QRectF& box, const QColor& ink) {
     c.p().drawLine(QPointF(8, 14), QPointF(16, 14));
 }
 
-void markStart(QPainter& p, const QRectF& box, const QColor& ink) {
+namespace {
+
+void mark(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
     Canvas c(p, box, ink);
-    c.p().drawPolyline(poly({{9, 4}, {5, 4}, {5, 20}, {9, 20}}));
+    c.p().drawPolyline(mirror.poly({{9, 4}, {5, 4}, {5, 20}, {9, 20}}));
     c.fill();
-    c.p().drawPolygon(poly({{19, 6}, {10, 12}, {19, 18}}));
+    c.p().drawPolygon(mirror.poly({{19, 6}, {10, 12}, {19, 18}}));
 }
 
-void markEnd(QPainter& p, const QRectF& box, const QColor& ink) {
-    Canvas c(p, box, ink);
-    c.p().drawPolyline(poly({{15, 4}, {19, 4}, {19, 20}, {15, 20}}));
-    c.fill();
-    c.p().drawPolygon(poly({{5, 6}, {14, 12}, {5, 18}}));
-}
+} // namespace
+
+void markStart(QPainter& p, const QRectF& box, const QColor& ink) { mark(p, box, ink, Mirror::Same); }
+void markEnd(QPainter& p, const QRectF& box, const QColor& ink) { mark(p, box, ink, Mirror::LeftRight); }
 
 void playRange(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
