@@ -70,7 +70,14 @@ bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTi
         return false;
     av_packet_rescale_ts(packet, encoderTimeBase, stream->time_base);
     packet->stream_index = stream->index;
-    if (av_interleaved_write_frame(m_context.get(), packet) < 0) {
+    const int result = av_interleaved_write_frame(m_context.get(), packet);
+    if (result < 0) {
+        // A full or vanished disk: the rest of the recording cannot be kept. Say so once;
+        // what was written up to here stays playable.
+        char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(result, reason, sizeof reason);
+        std::fprintf(stderr, "calvorine_codec: writing %s failed (%s); the recording ends here\n", m_path.c_str(),
+                     reason);
         m_failed = true;
         return false;
     }
