@@ -143,6 +143,7 @@ Usage runMeasured(const std::vector<std::string>& arguments) {
 struct FrameCount {
     int frames = 0;
     int duplicates = 0;
+    double seconds = 0; // the picture stream's duration
 };
 
 // Frames of the file's picture stream and how many repeat the one before (same MD5).
@@ -163,6 +164,11 @@ FrameCount countFrames(const QString& path) {
         }
         previous = md5;
     }
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "format=duration", "-of",
+                              "default=noprint_wrappers=1:nokey=1", path});
+    ffprobe.waitForFinished(60000);
+    count.seconds = ffprobe.readAllStandardOutput().trimmed().toDouble();
     return count;
 }
 
@@ -191,12 +197,15 @@ int compare(const char* self) {
                  "libx264", "-preset", presetName(preset), "-pix_fmt", "yuv420p", theirs.toStdString()});
             const FrameCount ourFrames = countFrames(ours);
             const FrameCount theirFrames = countFrames(theirs);
-            const int expected = fps * kSeconds;
+            // Expected: the frame rate times the length of the file (start and stop take a
+            // moment on both sides).
+            const int ourExpected = int(fps * ourFrames.seconds + 0.5);
+            const int theirExpected = int(fps * theirFrames.seconds + 0.5);
             std::printf("%d fps %-9s  calvorine: %4d/%d frames, %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
                         "  |  ffmpeg x11grab: %4d/%d frames, %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
                         "  |  CPU ratio %.2f, distinct-frame ratio %.2f\n",
-                        fps, presetName(preset), ourFrames.frames, expected, ourFrames.duplicates, ourUsage.cpuSeconds,
-                        ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)", theirFrames.frames, expected,
+                        fps, presetName(preset), ourFrames.frames, ourExpected, ourFrames.duplicates, ourUsage.cpuSeconds,
+                        ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)", theirFrames.frames, theirExpected,
                         theirFrames.duplicates, theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
                         theirUsage.ok ? "" : " (failed)",
                         theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0,
