@@ -7,3 +7,6 @@ calvorine_add_test(tst_item_views SOURCES ${_items_dir}/tst_item_views.cpp LIBS 
 calvorine_add_test(tst_item_combobox SOURCES ${_items_dir}/tst_item_combobox.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_menu SOURCES ${_items_dir}/tst_item_menu.cpp LIBS calvorine_toolkit OFFSCREEN)
 calvorine_add_test(tst_item_scrollbar SOURCES ${_items_dir}/tst_item_scrollbar.cpp LIBS calvorine_toolkit OFFSCREEN)
+# Pixel counting comes from the drawing tests' support header.
+target_include_directories(tst_item_menu PRIVATE ${CMAKE_CURRENT_LIST_DIR}/draw)
+target_include_directories(tst_item_scrollbar PRIVATE ${CMAKE_CURRENT_LIST_DIR}/draw)

@@ -1,9 +1,11 @@
-// Helpers of the toolkit drawing tests: solid-colour test strips written into a
-// temporary folder, widget rendering and pixel comparison.
+// Helpers of the toolkit drawing and item tests: solid-colour test strips written into a
+// temporary folder, widget rendering, pixel comparison and counting, mouse events.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QString>
 #include <QTemporaryDir>
@@ -44,6 +46,29 @@ inline bool near(const QColor& a, const QColor& b, int tolerance = 2) {
 }
 
 inline QColor at(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+
+// How many pixels of `area` (inclusive) are exactly `colour`.
+inline int countColour(const QImage& image, const QRect& area, const QColor& colour) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y) == colour) {
+                ++n;
+            }
+        }
+    }
+    return n;
+}
+
+// A press, move or release of `button` at `local`, sent straight to the widget; the
+// button is held during the press and the move.
+inline void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local,
+                      Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button,
+                      type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(button),
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
 
 // The application directory with the generated images.
 inline QString appDir() { return QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")); }

@@ -20,13 +20,6 @@ const QColor kHover(40, 200, 40);
 const QColor kPressed(40, 40, 200);
 const QColor kDisabled(120, 120, 120);
 
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local, Qt::MouseButton button = Qt::LeftButton) {
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button,
-                      type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(button),
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 void sendCrossing(QWidget* widget, QEvent::Type type) {
     QEvent event(type);
     QApplication::sendEvent(widget, &event);

@@ -35,13 +35,6 @@ void clickAction(QWidget* modal, int index) {
     box->actionButtons().at(index)->click();
 }
 
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local) {
-    QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(Qt::LeftButton),
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 } // namespace
 
 class TestMessageBoxes : public QObject {

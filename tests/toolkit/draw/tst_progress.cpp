@@ -21,12 +21,6 @@ const QColor kChunkStart(220, 0, 0);
 const QColor kChunkMiddle(0, 200, 0);
 const QColor kChunkEnd(0, 0, 220);
 
-void press(QWidget* widget, const QPoint& local) {
-    QMouseEvent event(QEvent::MouseButtonPress, local, widget->mapToGlobal(local), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
 // Renders with painting forced now (update() requests are counted separately).
 QImage paint(QWidget* widget) { return render(widget); }
 } // namespace
@@ -156,13 +150,13 @@ private slots:
         slider.resize(200, 20);
         QSignalSpy fraction(&slider, SIGNAL(sendProgressValue(double)));
         QSignalSpy pressed(&slider, SIGNAL(sendPressEvent(QMouseEvent*)));
-        press(&slider, QPoint(50, 10));
+        sendMouse(&slider, QEvent::MouseButtonPress, QPoint(50, 10));
         QCOMPARE(slider.value(), 25.0);
         QCOMPARE(fraction.count(), 1);
         QCOMPARE(fraction.at(0).at(0).toDouble(), 0.25);
         QCOMPARE(pressed.count(), 1);
         slider.setMouseEnabled(false);
-        press(&slider, QPoint(150, 10));
+        sendMouse(&slider, QEvent::MouseButtonPress, QPoint(150, 10));
         QCOMPARE(slider.value(), 25.0);
     }
 
@@ -170,7 +164,7 @@ private slots:
         QRZBaseSlider slider;
         slider.setProgressType(QRZBaseProgress::VerticalBar);
         slider.resize(16, 80);
-        press(&slider, QPoint(8, 60));
+        sendMouse(&slider, QEvent::MouseButtonPress, QPoint(8, 60));
         QCOMPARE(slider.value(), 25.0);
     }
 
@@ -239,7 +233,7 @@ private slots:
         QCOMPARE(slider.value(), 5.0);
         QSignalSpy fraction(&slider, SIGNAL(sendProgressValue(double)));
         QSignalSpy changed(&slider, SIGNAL(valueChanged(double)));
-        press(&slider, QPoint(150, 10));
+        sendMouse(&slider, QEvent::MouseButtonPress, QPoint(150, 10));
         QTest::keyClick(&slider, Qt::Key_Right);
         QCOMPARE(slider.value(), 5.0);
         QCOMPARE(fraction.count(), 0);

@@ -7,6 +7,10 @@
 #include <QStyleOptionMenuItem>
 #include <QtTest>
 
+#include "DrawTestSupport.h"
+
+using drawtest::countColour;
+
 namespace {
 QStyleOptionMenuItem itemOption(const QRect& rect) {
     QStyleOptionMenuItem option;
@@ -33,14 +37,6 @@ QImage paintItem(QRZMenu& menu, const QStyleOptionMenuItem& option) {
     return canvas;
 }
 
-int countColour(const QImage& image, const QRect& area, const QColor& colour) {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                ++n;
-    return n;
-}
 } // namespace
 
 class TestItemMenu : public QObject {

@@ -5,6 +5,10 @@
 #include <QStyleOptionSlider>
 #include <QtTest>
 
+#include "DrawTestSupport.h"
+
+using drawtest::countColour;
+
 namespace {
 QStyleOptionSlider sliderOption(Qt::Orientation orientation, const QSize& size, int minimum, int maximum) {
     QStyleOptionSlider option;
@@ -45,14 +49,6 @@ QRZScrollBar::StyleRecord distinctRecord() {
     return record;
 }
 
-int countColour(const QImage& image, const QRect& area, const QColor& colour) {
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                ++n;
-    return n;
-}
 } // namespace
 
 class TestItemScrollBar : public QObject {
