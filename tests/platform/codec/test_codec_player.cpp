@@ -42,6 +42,7 @@ private slots:
     void snapshotHasTheVideoSize();
     void liveEditsChangeThePicture();
     void soundOnlyGivesLevelBlocks();
+    void volumeAndSpeedApplyWhilePlaying();
     void soundReachesTheNullSink();
     void aFailedOpenLeavesThePlayerEmpty();
     void badInputIsRefused();
@@ -177,8 +178,11 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks()
     QVERIFY(!cvcodec_player_has_video(player));
     QVERIFY(cvcodec_player_has_audio(player));
     QVERIFY(cvcodec_player_play(player));
-    QTest::qWait(500);
-    uint8_t* block = cvcodec_player_level_block(player, 1);
+    uint8_t* block = nullptr;
+    for (int i = 0; i < 100 && !block; ++i) {
+        QTest::qWait(50);
+        block = cvcodec_player_level_block(player, 1);
+    }
     QVERIFY(block);
     uint32_t bytes = 0;
     uint32_t again = 0;
@@ -194,6 +198,39 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks()
     QVERIFY(peak > 1000);
     QVERIFY(cvcodec_player_release_level_block(player, block));
     QVERIFY(!cvcodec_player_release_level_block(player, nullptr));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying()
+{
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_set_volume(player, 0));
+    QVERIFY(cvcodec_player_play(player));
+    // The sound server may hold the first writes for a while (a sink waking up).
+    uint8_t* block = nullptr;
+    for (int i = 0; i < 100 && !block; ++i) {
+        QTest::qWait(50);
+        block = cvcodec_player_level_block(player, 1);
+    }
+    QVERIFY(block);
+    uint32_t bytes = 0;
+    std::memcpy(&bytes, block + 24, 4);
+    const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
+    for (uint32_t i = 0; i < bytes / 2; ++i) {
+        QCOMPARE(samples[i], int16_t(0));
+    }
+    cvcodec_player_release_level_block(player, block);
+    cvcodec_player_release(player);
+
+    // Twice the speed: a second of playing covers two seconds of the file.
+    player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_set_effect_rate(player, 200));
+    QVERIFY(cvcodec_player_play(player));
+    QTest::qWait(1000);
+    const double position = double(cvcodec_player_position(player));
+    QVERIFY2(position > 1.4e6 && position < 2.6e6, qPrintable(QString::number(position)));
     cvcodec_player_release(player);
 }
 
