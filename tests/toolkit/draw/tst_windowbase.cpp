@@ -18,7 +18,7 @@ using namespace drawtest;
 
 namespace {
 
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& globalPos, Qt::MouseButton button = Qt::LeftButton) {
+void sendMouseAtGlobal(QWidget* widget, QEvent::Type type, const QPoint& globalPos, Qt::MouseButton button = Qt::LeftButton) {
     const QPoint local = widget->mapFromGlobal(globalPos);
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
                                          ? Qt::MouseButtons()
@@ -52,17 +52,17 @@ private slots:
         dialog.show();
         const QPoint origin = dialog.pos();
         const QPoint grab = origin + QPoint(50, 39);
-        sendMouse(&dialog, QEvent::MouseButtonPress, grab);
-        sendMouse(&dialog, QEvent::MouseMove, grab + QPoint(20, 30));
-        sendMouse(&dialog, QEvent::MouseButtonRelease, grab + QPoint(20, 30));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonPress, grab);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, grab + QPoint(20, 30));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonRelease, grab + QPoint(20, 30));
         QCOMPARE(dialog.pos(), origin + QPoint(20, 30));
 
         // One pixel lower is outside the 40-pixel band: no move.
         const QPoint below = dialog.pos() + QPoint(50, 40);
         const QPoint before = dialog.pos();
-        sendMouse(&dialog, QEvent::MouseButtonPress, below);
-        sendMouse(&dialog, QEvent::MouseMove, below + QPoint(20, 30));
-        sendMouse(&dialog, QEvent::MouseButtonRelease, below + QPoint(20, 30));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonPress, below);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, below + QPoint(20, 30));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonRelease, below + QPoint(20, 30));
         QCOMPARE(dialog.pos(), before);
     }
 
@@ -73,21 +73,21 @@ private slots:
         dialog.show();
         const QRect start = dialog.geometry();
         const QPoint onEdge(start.left() + 1, start.top() + 100);
-        sendMouse(&dialog, QEvent::MouseMove, onEdge);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, onEdge);
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeLeft));
         QCOMPARE(dialog.cursor().shape(), Qt::SplitHCursor);
 
-        sendMouse(&dialog, QEvent::MouseButtonPress, onEdge);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.left() + 51, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonPress, onEdge);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.left() + 51, onEdge.y()));
         QCOMPARE(dialog.geometry().left(), start.left() + 50);
         QCOMPARE(dialog.geometry().right(), start.right());
         // Width would come within 1 pixel of the minimum: refused.
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.right() - 99, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.right() - 99, onEdge.y()));
         QCOMPARE(dialog.geometry().left(), start.left() + 50);
         // The grab offset (1 pixel into the edge) is kept while dragging.
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.right() - 101, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.right() - 101, onEdge.y()));
         QCOMPARE(dialog.width(), 103);
-        sendMouse(&dialog, QEvent::MouseButtonRelease, QPoint(start.right() - 101, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonRelease, QPoint(start.right() - 101, onEdge.y()));
     }
 
     void rightEdgeResizeStopsBelowTheDesktopWidth() {
@@ -97,14 +97,14 @@ private slots:
         const int desktop = QApplication::desktop()->width();
         const QRect start = dialog.geometry();
         const QPoint onEdge(start.right() - 1, start.top() + 100);
-        sendMouse(&dialog, QEvent::MouseMove, onEdge);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, onEdge);
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeRight));
-        sendMouse(&dialog, QEvent::MouseButtonPress, onEdge);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.left() + desktop + 50, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonPress, onEdge);
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.left() + desktop + 50, onEdge.y()));
         QCOMPARE(dialog.geometry(), start);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.left() + 400, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.left() + 400, onEdge.y()));
         QCOMPARE(dialog.width(), 402);
-        sendMouse(&dialog, QEvent::MouseButtonRelease, QPoint(start.left() + 400, onEdge.y()));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonRelease, QPoint(start.left() + 400, onEdge.y()));
     }
 
     void cornerHitTestAndCursors() {
@@ -112,14 +112,14 @@ private slots:
         dialog.setGeometry(100, 100, 300, 200);
         dialog.show();
         const QRect g = dialog.geometry();
-        sendMouse(&dialog, QEvent::MouseMove, g.bottomRight() - QPoint(1, 1));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, g.bottomRight() - QPoint(1, 1));
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeBottomRight));
         QCOMPARE(dialog.cursor().shape(), Qt::SizeFDiagCursor);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(g.right() - 2, g.top() + 2));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(g.right() - 2, g.top() + 2));
         QCOMPARE(dialog.cursor().shape(), Qt::SizeBDiagCursor);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(g.center().x(), g.bottom() - 1));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(g.center().x(), g.bottom() - 1));
         QCOMPARE(dialog.cursor().shape(), Qt::SplitVCursor);
-        sendMouse(&dialog, QEvent::MouseMove, g.center());
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, g.center());
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeNone));
         QCOMPARE(dialog.cursor().shape(), Qt::ArrowCursor);
     }
@@ -129,12 +129,12 @@ private slots:
         widget.setGeometry(100, 100, 300, 200);
         widget.show();
         const QRect start = widget.geometry();
-        sendMouse(&widget, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
+        sendMouseAtGlobal(&widget, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
         QCOMPARE(widget.currentEdge(), int(QBaseDrawWidget::EdgeNone));
-        sendMouse(&widget, QEvent::MouseButtonPress, start.topLeft() + QPoint(50, 10));
-        sendMouse(&widget, QEvent::MouseMove, start.topLeft() + QPoint(90, 40));
-        sendMouse(&widget, QEvent::MouseButtonRelease, start.topLeft() + QPoint(90, 40));
-        sendMouse(&widget, QEvent::MouseButtonDblClick, start.topLeft() + QPoint(50, 10));
+        sendMouseAtGlobal(&widget, QEvent::MouseButtonPress, start.topLeft() + QPoint(50, 10));
+        sendMouseAtGlobal(&widget, QEvent::MouseMove, start.topLeft() + QPoint(90, 40));
+        sendMouseAtGlobal(&widget, QEvent::MouseButtonRelease, start.topLeft() + QPoint(90, 40));
+        sendMouseAtGlobal(&widget, QEvent::MouseButtonDblClick, start.topLeft() + QPoint(50, 10));
         QCOMPARE(widget.geometry(), start);
         QVERIFY(!widget.isWindowMaximized());
     }
@@ -144,13 +144,13 @@ private slots:
         dialog.setGeometry(100, 100, 300, 200);
         dialog.show();
         const QRect start = dialog.geometry();
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeNone));
-        sendMouse(&dialog, QEvent::MouseButtonDblClick, start.topLeft() + QPoint(50, 10));
-        sendMouse(&dialog, QEvent::MouseButtonRelease, start.topLeft() + QPoint(50, 10));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonDblClick, start.topLeft() + QPoint(50, 10));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonRelease, start.topLeft() + QPoint(50, 10));
         QCOMPARE(dialog.geometry(), start);
         dialog.setResizeFlags(QBaseDrawWidget::ResizeBoth);
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(start.left() + 1, start.top() + 100));
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeLeft));
     }
 
@@ -177,13 +177,13 @@ private slots:
         dialog.setGeometry(120, 110, 300, 200);
         dialog.show();
         const QRect normal = dialog.geometry();
-        sendMouse(&dialog, QEvent::MouseButtonDblClick, normal.topLeft() + QPoint(60, 10));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonDblClick, normal.topLeft() + QPoint(60, 10));
         QVERIFY(dialog.isWindowMaximized());
         QCOMPARE(dialog.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
         // While maximised the edges are not hit-tested and the title does not drag.
-        sendMouse(&dialog, QEvent::MouseMove, QPoint(dialog.geometry().left() + 1, 200));
+        sendMouseAtGlobal(&dialog, QEvent::MouseMove, QPoint(dialog.geometry().left() + 1, 200));
         QCOMPARE(dialog.currentEdge(), int(QBaseDrawWidget::EdgeNone));
-        sendMouse(&dialog, QEvent::MouseButtonDblClick, dialog.geometry().topLeft() + QPoint(60, 10));
+        sendMouseAtGlobal(&dialog, QEvent::MouseButtonDblClick, dialog.geometry().topLeft() + QPoint(60, 10));
         QVERIFY(!dialog.isWindowMaximized());
         QCOMPARE(dialog.geometry(), normal);
     }
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(fixed.resizeFlags(), 0);
         fixed.setGeometry(50, 50, 90, 90);
         fixed.show();
-        sendMouse(&fixed, QEvent::MouseButtonDblClick, QPoint(60, 60));
+        sendMouseAtGlobal(&fixed, QEvent::MouseButtonDblClick, QPoint(60, 60));
         QCOMPARE(fixed.geometry(), QRect(50, 50, 90, 90));
 
         QRZDialog growing;
@@ -338,12 +338,12 @@ private slots:
         window.show();
         const QPoint origin = window.pos();
         const QPoint grab = window.mapToGlobal(QPoint(30, 20));
-        sendMouse(&window, QEvent::MouseButtonPress, grab);
-        sendMouse(&window, QEvent::MouseMove, grab + QPoint(-10, 5));
-        sendMouse(&window, QEvent::MouseButtonRelease, grab + QPoint(-10, 5));
+        sendMouseAtGlobal(&window, QEvent::MouseButtonPress, grab);
+        sendMouseAtGlobal(&window, QEvent::MouseMove, grab + QPoint(-10, 5));
+        sendMouseAtGlobal(&window, QEvent::MouseButtonRelease, grab + QPoint(-10, 5));
         QCOMPARE(window.pos(), origin + QPoint(-10, 5));
         QFocusEvent focusOut(QEvent::FocusOut);
-        sendMouse(&window, QEvent::MouseButtonPress, grab);
+        sendMouseAtGlobal(&window, QEvent::MouseButtonPress, grab);
         QApplication::sendEvent(&window, &focusOut);
         QVERIFY(!window.isDragging());
     }
