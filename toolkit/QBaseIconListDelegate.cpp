@@ -301,51 +301,13 @@ bool QBaseIconListDelegate::itemButtonEvent(QEvent* event, QAbstractItemModel*, 
     }
     auto* mouse = static_cast<QMouseEvent*>(event);
     s.mousePos = mouse->pos();
-    const bool cellEnabled = index.data(Qt::EditRole).toBool();
-    bool result = false;
+    ItemButtonEventRules rules;
+    rules.firstReleaseEndsPress = true;
     bool claimed = false;
-    for (int i = 0; i < list->count(); ++i) {
-        QAbstractButton* button = list->button(i);
-        if (!button)
-            continue;
-        auto* styleButton = qobject_cast<QRZStyleButton*>(button);
-        const QRect rect = buttonRect(option.rect, button);
-        if (!rect.contains(s.mousePos) || !isItemButtonVisible(button)) {
-            if (styleButton && styleButton->mouseState() != 0) {
-                styleButton->setMouseState(0);
-                result = true;
-            }
-            continue;
-        }
-        claimed = true;
-        result = true;
-        int state = 1;
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            s.pressedCell.remember(index, button);
-            state = 2;
-            break;
-        case QEvent::MouseButtonRelease:
-            // A click needs an enabled button and a press that began on it in this cell.
-            if (cellEnabled && button->isEnabled() && s.pressedCell.matches(index, button)) {
-                if (styleButton)
-                    styleButton->clickIndex(index);
-                emit clickWidgt(index);
-            }
-            s.pressedCell.forget();
-            break;
-        default:
-            break;
-        }
-        if (styleButton)
-            styleButton->setMouseState(state);
-        s.buttonState = state;
-    }
-    if (event->type() == QEvent::MouseButtonRelease)
-        s.pressedCell.forget();
-    if (!claimed)
-        s.buttonState = 0;
+    const bool result = runItemButtonEvent(
+        mouse, list, index, index.data(Qt::EditRole).toBool(),
+        [this, &option](int, const QAbstractButton* button) { return buttonRect(option.rect, button); }, rules,
+        &s.pressedCell, &s.buttonState, &claimed, [this, &index] { emit clickWidgt(index); });
     s.pressClaimed = claimed;
     if (result)
         updateTile(option);

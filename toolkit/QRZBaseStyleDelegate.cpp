@@ -215,55 +215,14 @@ bool QRZBaseStyleDelegate::itemButtonEvent(QEvent* event, QAbstractItemModel* mo
     }
     auto* mouse = static_cast<QMouseEvent*>(event);
     s.mousePos = mouse->pos();
-    const bool cellEnabled = index.data(Qt::EditRole).toBool();
     const QList<QRect> rects = buttonRects(option.rect, list);
-    bool result = false;
+    ItemButtonEventRules rules;
+    rules.tipOnMove = true;
     bool claimed = false;
-    for (int i = 0; i < list->count(); ++i) {
-        QAbstractButton* button = list->button(i);
-        if (!button)
-            continue;
-        auto* styleButton = qobject_cast<QRZStyleButton*>(button);
-        if (!rects.at(i).contains(s.mousePos) || !isItemButtonVisible(button)) {
-            if (styleButton && styleButton->mouseState() != 0) {
-                styleButton->setMouseState(0);
-                result = true;
-            }
-            continue;
-        }
-        claimed = true;
-        result = true;
-        int state = 1;
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            s.pressedCell.remember(index, button);
-            state = 2;
-            break;
-        case QEvent::MouseButtonRelease:
-            // A disabled button, or a release whose press began on another button or in
-            // another cell, is no click.
-            if (cellEnabled && button->isEnabled() && s.pressedCell.matches(index, button)) {
-                if (styleButton)
-                    styleButton->clickIndex(index);
-                emit clickWidgt(index);
-            }
-            break;
-        case QEvent::MouseMove:
-            if (!button->toolTip().isEmpty())
-                QToolTip::showText(mouse->globalPos(), button->toolTip());
-            break;
-        default:
-            break;
-        }
-        if (styleButton)
-            styleButton->setMouseState(state);
-        s.buttonState = state;
-    }
-    if (event->type() == QEvent::MouseButtonRelease)
-        s.pressedCell.forget();
-    if (!claimed)
-        s.buttonState = 0;
+    const bool result = runItemButtonEvent(
+        mouse, list, index, index.data(Qt::EditRole).toBool(),
+        [&rects](int i, const QAbstractButton*) { return rects.at(i); }, rules, &s.pressedCell, &s.buttonState,
+        &claimed, [this, &index] { emit clickWidgt(index); });
     s.pressClaimed = claimed;
     if (result)
         updateCell(option);

@@ -3,9 +3,11 @@
 #include "toolkit/QRZButton.h"
 
 #include <QAbstractButton>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
 
 struct QRZItemButtonList::Record {
     QList<QAbstractButton*> buttons;
@@ -100,3 +102,60 @@ bool ItemButtonPress::matches(const QModelIndex& index, const QAbstractButton* r
 }
 
 void ItemButtonPress::forget() { *this = ItemButtonPress(); }
+
+bool runItemButtonEvent(const QMouseEvent* event, const QRZItemButtonList* list, const QModelIndex& index,
+                        bool cellEnabled, const std::function<QRect(int, const QAbstractButton*)>& rectOf,
+                        const ItemButtonEventRules& rules, ItemButtonPress* pressed, int* buttonState, bool* claimed,
+                        const std::function<void()>& clicked) {
+    const QPoint mousePos = event->pos();
+    bool result = false;
+    *claimed = false;
+    for (int i = 0; i < list->count(); ++i) {
+        QAbstractButton* button = list->button(i);
+        if (!button)
+            continue;
+        auto* styleButton = qobject_cast<QRZStyleButton*>(button);
+        if (!rectOf(i, button).contains(mousePos) || !isItemButtonVisible(button)) {
+            if (styleButton && styleButton->mouseState() != 0) {
+                styleButton->setMouseState(0);
+                result = true;
+            }
+            continue;
+        }
+        *claimed = true;
+        result = true;
+        int state = 1;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            pressed->remember(index, button);
+            state = 2;
+            break;
+        case QEvent::MouseButtonRelease:
+            // A disabled button, or a release whose press began on another button or in
+            // another cell, is no click.
+            if (cellEnabled && button->isEnabled() && pressed->matches(index, button)) {
+                if (styleButton)
+                    styleButton->clickIndex(index);
+                clicked();
+            }
+            if (rules.firstReleaseEndsPress)
+                pressed->forget();
+            break;
+        case QEvent::MouseMove:
+            if (rules.tipOnMove && !button->toolTip().isEmpty())
+                QToolTip::showText(event->globalPos(), button->toolTip());
+            break;
+        default:
+            break;
+        }
+        if (styleButton)
+            styleButton->setMouseState(state);
+        *buttonState = state;
+    }
+    if (event->type() == QEvent::MouseButtonRelease)
+        pressed->forget();
+    if (!*claimed)
+        *buttonState = 0;
+    return result;
+}

@@ -9,7 +9,10 @@
 #include <QModelIndex>
 #include <QRect>
 
+#include <functional>
+
 class QAbstractButton;
+class QMouseEvent;
 class QPainter;
 
 class QRZItemButtonList {
@@ -67,3 +70,23 @@ struct ItemButtonPress {
     bool matches(const QModelIndex& index, const QAbstractButton* releasedButton) const;
     void forget();
 };
+
+// How the two delegates differ in running a mouse event over a cell's buttons.
+struct ItemButtonEventRules {
+    bool tipOnMove = false;             // a move over a button shows its tool tip
+    bool firstReleaseEndsPress = false; // the press is forgotten at the first button released on
+};
+
+// Runs one press, double click, release or move at the event's position over the
+// buttons of `list` in cell `index`; rectOf(i) is button i's rectangle there. A visible
+// button under the mouse is claimed: hover, or pressed on a press (which `pressed`
+// remembers); the other buttons lose any mouse state. A release on the button its press
+// began on, in the same cell, with button and cell (`cellEnabled`) enabled, clicks it:
+// a QRZStyleButton's clickIndex(index), then `clicked`. *buttonState follows each claimed
+// button (1 hover, 2 pressed) and is 0 when none was claimed; a release ends the press.
+// Answers whether any button state changed (the cell wants a repaint); *claimed tells
+// whether the mouse was on a button.
+bool runItemButtonEvent(const QMouseEvent* event, const QRZItemButtonList* list, const QModelIndex& index,
+                        bool cellEnabled, const std::function<QRect(int, const QAbstractButton*)>& rectOf,
+                        const ItemButtonEventRules& rules, ItemButtonPress* pressed, int* buttonState, bool* claimed,
+                        const std::function<void()>& clicked);
