@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     for (long i = 0;; ++i) {
         const QString number = QString::number(i);
-        writeSettingValue(QStringLiteral("SEED"), QStringLiteral("value"), number);
+        writeSettingValue(QStringLiteral("FIRST"), QStringLiteral("value"), number);
         // Bulky content so that a save takes long enough to be interrupted.
         for (int k = 0; k < 20; ++k) {
             writeSettingValue(QStringLiteral("SECTION_%1").arg(k), QStringLiteral("key"), number.repeated(50));

@@ -399,9 +399,9 @@ private slots:
     void killedDuringSaveLeavesOldOrNewContent() {
         const QString writer = QCoreApplication::applicationDirPath() + "/app_file_writer";
         QVERIFY2(QFile::exists(writer), qPrintable(writer));
-        // Seed the files so there is always an "old" content.
-        writeSettingValue("SEED", "value", "0");
-        addHistoryItem(makeItem("/seed.mp4", "seed"));
+        // Write the files first so there is always an "old" content.
+        writeSettingValue("FIRST", "value", "0");
+        addHistoryItem(makeItem("/first.mp4", "first"));
         writeFormatSetting("4000", FormatSetting());
         QRandomGenerator random(12345);
         int kills = 0;
@@ -423,7 +423,7 @@ private slots:
                 QCOMPARE(document.documentElement().tagName(), QString("ROOTITEM"));
                 QVERIFY(!QFile::exists(path + ".bad"));
             }
-            QVERIFY(findHistoryItem("/seed.mp4").has_value());
+            QVERIFY(findHistoryItem("/first.mp4").has_value());
         }
         QCOMPARE(kills, 25);
     }
