@@ -290,7 +290,8 @@ bool RZPlayerManager::saveSnapshot(const QString& path, const QString& format)
     std::memcpy(&size, block + 2, 4);
     const QImage image = QImage::fromData(block, int(size), "BMP");
     m_player->releaseSnapshot(block);
-    return !image.isNull() && image.save(path, format.toLower().toLatin1().constData());
+    const QByteArray lowered = format.toLower().toLatin1();
+    return !image.isNull() && image.save(path, lowered.isEmpty() ? nullptr : lowered.constData());
 }
 
 // ---- Playing ----

@@ -39,7 +39,8 @@ public:
     uint64_t playRangeLength() const;
     uint64_t duration() const;
     void videoSize(int* width, int* height) const;
-    bool saveSnapshot(const QString& path, const QString& format = QStringLiteral("png"));
+    // Saves the shown picture; an empty format takes the one the path's suffix names.
+    bool saveSnapshot(const QString& path, const QString& format = QString());
 
     void setAdjustSettings(int brightness, int second, int saturation, int contrast, int hue);
     void setCropSettings(VECropSettings crop);

@@ -216,6 +216,10 @@ void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
     const QString path = m_dir.filePath("snapshot.png");
     QVERIFY(m_manager->saveSnapshot(path, QStringLiteral("PNG")));
     QCOMPARE(QImage(path).size(), QSize(320, 240));
+    // Without a format the path's suffix decides.
+    const QString jpeg = m_dir.filePath("snapshot.jpg");
+    QVERIFY(m_manager->saveSnapshot(jpeg));
+    QCOMPARE(QImage(jpeg, "JPG").size(), QSize(320, 240));
     int width = 0;
     int height = 0;
     m_manager->videoSize(&width, &height);

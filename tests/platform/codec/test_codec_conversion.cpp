@@ -111,6 +111,7 @@ private slots:
     void tagsAndCoverLandInTheResult_data();
     void tagsAndCoverLandInTheResult();
     void editsReachThePictureAndSound();
+    void pathsWithFilterCharactersStayOnePath();
     void chaptersAreWritten();
     void tagsOnlyCopiesTheStreams();
     void badInputIsRefused();
@@ -331,6 +332,30 @@ void TestCodecConversion::editsReachThePictureAndSound()
     cvcodec_params_release(dark);
     const QImage darker = frameAt(m_dir.filePath("dark.mp4"), m_dir.filePath("dark.png"));
     QVERIFY(meanGray(darker, darker.rect()) < meanGray(reference, reference.rect()) - 60);
+}
+
+void TestCodecConversion::pathsWithFilterCharactersStayOnePath()
+{
+    // Quotes, colons, commas, brackets and semicolons mean something to the filter
+    // graph's text: a user's file names must reach the filters unchanged.
+    const QString odd = m_dir.filePath(QStringLiteral("it's a: [mark], ok; yes.png"));
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", odd}));
+    const QString lines = m_dir.filePath(QStringLiteral("sub's: [1], a;b.srt"));
+    QFile srt(lines);
+    QVERIFY(srt.open(QIODevice::WriteOnly));
+    srt.write("1\n00:00:00,000 --> 00:00:09,000\nODD PATH\n");
+    srt.close();
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_watermark_image(p, odd.toUtf8().constData());
+    cvcodec_params_set_subtitle_file(p, lines.toUtf8().constData());
+    cvcodec_params_set_watermark_text(p, "50% off: it's [new], a;b \\ c");
+    const QString out = m_dir.filePath("odd.mp4");
+    const Run run = convert(m_clip, out, "mp4", p, 0, 1000000);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QImage picture = frameAt(out, m_dir.filePath("odd.png"));
+    QVERIFY(meanGray(picture, QRect(4, 4, 50, 36)) > 240);
 }
 
 void TestCodecConversion::chaptersAreWritten()

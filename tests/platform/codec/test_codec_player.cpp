@@ -3,6 +3,7 @@
 #include "platform/codec/calvorine_codec.h"
 #include "tests/platform/codec/playback_fixtures.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,11 @@
 #include <cstring>
 
 namespace {
+
+int threadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
 
 const double kFrameUs = 1000000.0 / 30.0;
 
@@ -298,11 +304,17 @@ void TestCodecPlayer::badInputIsRefused()
     QVERIFY(cut.open(QIODevice::WriteOnly));
     cut.write(source.read(source.size() / 2));
     cut.close();
+    const int threadsBefore = threadCount();
     cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(threadCount() > threadsBefore);
     QVERIFY(!cvcodec_player_open(player, text.toUtf8().constData(), 0, 0, 0, 0));
+    // The failed open ended the previous file's threads and started none.
+    QCOMPARE(threadCount(), threadsBefore);
     QVERIFY(!cvcodec_player_open(player, truncated.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(!cvcodec_player_open(player, nullptr, 0, 0, 0, 0));
     QVERIFY(!cvcodec_player_play(player));
+    QCOMPARE(threadCount(), threadsBefore);
     cvcodec_player_release(player);
     QVERIFY(!cvcodec_player_open(nullptr, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(!cvcodec_player_play(nullptr));
