@@ -9,6 +9,8 @@
 #include "toolkit/ItemViewHoverBlock.h"
 
 #include <QCursor>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
 
@@ -55,6 +57,20 @@ protected:
 
     void pollToolTip() {
         ::pollToolTip(d, QDateTime::currentDateTime(), [this](int row, int column) { showToolTip(row, column); });
+    }
+
+    enum class KeyTaken { No, Yes, ReturnWithRows };
+    // Tab moves the focus as in a plain widget, and Return on the main keyboard is the
+    // view's own (ReturnWithRows when rows are selected). No for every other key.
+    KeyTaken takeTabOrReturn(QKeyEvent* event) {
+        if (event->key() == Qt::Key_Tab) {
+            QWidget::keyPressEvent(event);
+            return KeyTaken::Yes;
+        }
+        if (!isReturnKey(event))
+            return KeyTaken::No;
+        QItemSelectionModel* selection = this->selectionModel();
+        return selection && !selection->selectedRows(1).isEmpty() ? KeyTaken::ReturnWithRows : KeyTaken::Yes;
     }
 
     void mouseMoveEvent(QMouseEvent* event) override {

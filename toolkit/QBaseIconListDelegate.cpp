@@ -4,6 +4,7 @@
 #include "toolkit/ImagePainting.h"
 #include "toolkit/QBaseDetailsModel.h"
 #include "toolkit/QRZButton.h"
+#include "toolkit/QRZViewModelDrawAttribute.h"
 
 #include <QAbstractItemView>
 #include <QFileInfo>
@@ -13,12 +14,6 @@
 #include <QPixmap>
 
 namespace {
-QColor brushColorOf(const QModelIndex& index, int role) {
-    const QVariant value = index.data(role);
-    if (value.canConvert<QBrush>())
-        return value.value<QBrush>().color();
-    return value.value<QColor>();
-}
 
 // The centre part of the image that, scaled with its aspect ratio kept, fills `target`.
 QRect centredCrop(const QSize& image, const QSize& target) {

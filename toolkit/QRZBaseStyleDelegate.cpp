@@ -4,21 +4,12 @@
 #include "toolkit/ImagePainting.h"
 #include "toolkit/QBaseDetailsModel.h"
 #include "toolkit/QRZButton.h"
+#include "toolkit/QRZViewModelDrawAttribute.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
-
-namespace {
-QColor brushColorOf(const QModelIndex& index, int role) {
-    const QVariant value = index.data(role);
-    if (value.canConvert<QBrush>())
-        return value.value<QBrush>().color();
-    return value.value<QColor>();
-}
-} // namespace
 
 QRZBaseStyleDelegate::QRZBaseStyleDelegate(QObject* parent) : QStyledItemDelegate(parent), m_settings(new Settings) {}
 

@@ -1,7 +1,5 @@
 #include "toolkit/QRZListView.h"
 
-#include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -27,15 +25,11 @@ void QRZListView::setVerticalScrollBar(QScrollBar* scrollBar) {
 }
 
 void QRZListView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Tab) {
-        QWidget::keyPressEvent(event);
+    const KeyTaken taken = takeTabOrReturn(event);
+    if (taken == KeyTaken::ReturnWithRows)
+        emit emitEnterSelect();
+    if (taken != KeyTaken::No)
         return;
-    }
-    if (isReturnKey(event)) {
-        if (selectionModel() && !selectionModel()->selectedRows(1).isEmpty())
-            emit emitEnterSelect();
-        return;
-    }
     if (event->key() == Qt::Key_Backspace) {
         emit emitKeyBackspace();
         return;

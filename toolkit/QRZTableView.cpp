@@ -1,8 +1,6 @@
 #include "toolkit/QRZTableView.h"
 
 #include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QTimer>
 
 QRZTableView::QRZTableView(QWidget* parent) : HoverItemView(parent) {
@@ -33,16 +31,11 @@ bool QRZTableView::isPressOnCellControl() const {
 }
 
 void QRZTableView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Tab) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    if (isReturnKey(event)) {
-        if (selectionModel() && !selectionModel()->selectedRows(1).isEmpty())
-            emit emitEnterSelect();
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    const KeyTaken taken = takeTabOrReturn(event);
+    if (taken == KeyTaken::ReturnWithRows)
+        emit emitEnterSelect();
+    if (taken == KeyTaken::No)
+        QTableView::keyPressEvent(event);
 }
 
 void QRZTableView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -1,5 +1,16 @@
 #include "toolkit/QRZViewModelDrawAttribute.h"
 
+#include <QBrush>
+#include <QModelIndex>
+#include <QVariant>
+
+QColor brushColorOf(const QModelIndex& index, int role) {
+    const QVariant value = index.data(role);
+    if (value.canConvert<QBrush>())
+        return value.value<QBrush>().color();
+    return value.value<QColor>();
+}
+
 QRZViewModelDrawAttribute::QRZViewModelDrawAttribute() {
     m_font.setFamily(QStringLiteral("Tahoma"));
     m_font.setPixelSize(12);

@@ -7,6 +7,12 @@
 #include <QFont>
 #include <QSize>
 
+class QModelIndex;
+
+// The colour a model gives for a cell's role (background, foreground), whether it
+// answers with a brush or a colour; an invalid colour when it answers with neither.
+QColor brushColorOf(const QModelIndex& index, int role);
+
 class QRZViewModelDrawAttribute {
 public:
     QRZViewModelDrawAttribute();

@@ -56,16 +56,6 @@ void setCutValues(QBaseDrawWidget* window, int cut) {
 
 QString toolkitImagePath(const QString& relativePath) { return getAppDirPath() + relativePath; }
 
-void setWidgetFont(QWidget* widget, int pixelSize) {
-    if (widget == nullptr) {
-        return;
-    }
-    QFont font = widget->font();
-    font.setFamily(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    widget->setFont(font);
-}
-
 void setWidgetTextColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     if (widget == nullptr) {
         return;

@@ -39,7 +39,8 @@ struct ToolkitColors {
 };
 
 // A copy of the widget's font with family "Tahoma" and the pixel size; other attributes
-// (weight, style) are kept.
+// (weight, style) are kept. The application core's own (app/Utilities.h), named here
+// for the toolkit's callers.
 void setWidgetFont(QWidget* widget, int pixelSize);
 // The role's brush becomes the colour in all colour groups; disabled window text becomes
 // the dim text colour.
