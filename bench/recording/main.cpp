@@ -103,7 +103,8 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
         std::fprintf(stderr, "the recording did not start\n");
         return 1;
     }
-    QTimer::singleShot(kSeconds * 1000, &app, [&] {
+    // A precise timer: a coarse one may end a 10 s recording half a second early.
+    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
         recorder.stopRecord();
         app.quit();
     });
