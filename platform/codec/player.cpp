@@ -28,7 +28,7 @@ constexpr int64_t kServerBufferUs = 100000;
 // first writes for seconds): the pictures go on, and the sound catches up by dropping
 // what has become stale.
 constexpr int64_t kResyncUs = 20000;
-constexpr int64_t kFollowLimitUs = 250000;
+constexpr int64_t kFollowLimitUs = 500000; // wireless sinks run 200-300 ms behind
 
 struct PulseDeleter {
     void operator()(pa_simple* stream) const { pa_simple_free(stream); }
