@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 class RZInfoClass : public QObject {
     Q_OBJECT
@@ -67,6 +68,7 @@ public:
     QList<VEChapterInfo> chapterList() const;
     void saveTags(VEAudioTagInfo tags);
     static void writeTags(const QString& path, VEAudioTagInfo tags);
+    static void writeTags(VEAudioTagInfo tags, const QString& path) { writeTags(path, std::move(tags)); }
     static QImage scaleImage(const QImage& image, int maxSide);
 
 private:

@@ -265,6 +265,14 @@ void RZPlayerManager::videoSize(int* width, int* height) const
     }
 }
 
+QSize RZPlayerManager::videoSize() const
+{
+    int width = 0;
+    int height = 0;
+    videoSize(&width, &height);
+    return QSize(width, height);
+}
+
 void RZPlayerManager::emitTimes(uint64_t relative)
 {
     const uint64_t length = playRangeLength();
@@ -677,6 +685,13 @@ void RZPlayerManager::setAudioEffectCurves(VEDoubleArrays curves)
     curves.clear();
 }
 
+void RZPlayerManager::setAudioEffectCurves(const double* frequencies, const double* gains, int count)
+{
+    VEDoubleArrays curves;
+    curves.assign(frequencies, gains, count);
+    setAudioEffectCurves(curves);
+}
+
 // ---- Crop ----
 
 double* RZPlayerManager::activeCropRect(VECropSettings& crop)
@@ -917,7 +932,7 @@ void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int ind
     emit emitWatermarkRectChange(m_watermark, index);
 }
 
-void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int index)
+void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int index, int)
 {
     if (!validPlayer()) {
         return;

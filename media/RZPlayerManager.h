@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -39,6 +40,7 @@ public:
     uint64_t playRangeLength() const;
     uint64_t duration() const;
     void videoSize(int* width, int* height) const;
+    QSize videoSize() const;
     // Saves the shown picture; an empty format takes the one the path's suffix names.
     bool saveSnapshot(const QString& path, const QString& format = QString());
 
@@ -47,12 +49,14 @@ public:
     VECropSettings cropSettings() const { return m_crop; }
     void setSubtitleStyle(VETextStyle style);
     void setSubtitleTrack(VESubtitleTrack track);
-    void setAudioSettings(VEAudioSettings audio, int value);
-    void updateAudioSettings(VEAudioSettings audio, int value);
+    void setAudioSettings(VEAudioSettings audio, int value = 0);
+    void updateAudioSettings(VEAudioSettings audio, int value = 0);
     void setAudioEffect(int volume, int value, int rate);
     void setAudioEffectCurves(VEDoubleArrays curves);
+    void setAudioEffectCurves(const double* frequencies, const double* gains, int count);
     void setWatermarkSettings(VEWatermarkSettings settings, int index, bool readBack);
-    void updateWatermarkSettings(VEWatermarkSettings settings, int index);
+    // The third value is accepted for callers that pass one; it changes nothing.
+    void updateWatermarkSettings(VEWatermarkSettings settings, int index, int unused = 0);
     int watermarkSettings(VEWatermarkSettings& settings) const;
 
     RZPlayerClass* player() const { return m_player; }
