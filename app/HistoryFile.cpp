@@ -38,6 +38,15 @@ QDomElement findEntry(const QDomDocument& document, const QString& mediaPath) {
     return QDomElement();
 }
 
+// The existing history file's entry of the file; a null element when the history file
+// or the entry is missing.
+QDomElement loadEntry(QDomDocument* document, const QString& mediaPath) {
+    if (!loadExisting(document)) {
+        return QDomElement();
+    }
+    return findEntry(*document, mediaPath);
+}
+
 void readValues(const QDomElement& info, HistoryXmlItem* item, bool withFormat) {
     item->thumbnailPath = info.attribute(QStringLiteral("Img_path_"));
     item->title = info.attribute(QStringLiteral("Title_"));
@@ -106,10 +115,7 @@ void addHistoryItem(const HistoryXmlItem& item) {
 
 std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath) {
     QDomDocument document;
-    if (!loadExisting(&document)) {
-        return std::nullopt;
-    }
-    const QDomElement entry = findEntry(document, mediaPath);
+    const QDomElement entry = loadEntry(&document, mediaPath);
     if (entry.isNull()) {
         return std::nullopt;
     }
@@ -121,22 +127,12 @@ std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath) {
 
 QString readHistoryPreferencePath(const QString& mediaPath) {
     QDomDocument document;
-    if (!loadExisting(&document)) {
-        return QString();
-    }
-    const QDomElement entry = findEntry(document, mediaPath);
-    if (entry.isNull()) {
-        return QString();
-    }
-    return entry.firstChildElement().attribute(QStringLiteral("preferencePath_"));
+    return loadEntry(&document, mediaPath).firstChildElement().attribute(QStringLiteral("preferencePath_"));
 }
 
 void removeHistoryItem(const QString& mediaPath) {
     QDomDocument document;
-    if (!loadExisting(&document)) {
-        return;
-    }
-    QDomElement entry = findEntry(document, mediaPath);
+    QDomElement entry = loadEntry(&document, mediaPath);
     if (entry.isNull()) {
         return;
     }
@@ -146,10 +142,7 @@ void removeHistoryItem(const QString& mediaPath) {
 
 void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath) {
     QDomDocument document;
-    if (!loadExisting(&document)) {
-        return;
-    }
-    QDomElement entry = findEntry(document, oldMediaPath);
+    QDomElement entry = loadEntry(&document, oldMediaPath);
     if (entry.isNull()) {
         return;
     }

@@ -4,14 +4,6 @@
 namespace imagegen {
 namespace {
 
-QImage editorIcon(int side, const Glyph& glyph, const QColor& ink) {
-    QImage image = blank(side, side);
-    QPainter painter(&image);
-    prepare(painter);
-    glyph(painter, QRectF(0, 0, side, side), ink);
-    return image;
-}
-
 QImage inputWell(const QSize& size) {
     QImage image = blank(size);
     QPainter painter(&image);
@@ -102,7 +94,7 @@ const Registrar images[] = {
      [] { return panel(QSize(240, 240), 8.0, palette::dark2, palette::edge, 30, palette::dark1); }},
     {"/VEditSource/bg_3.png", [] { return panel(QSize(120, 120), 6.0, palette::dark2, palette::edge, 36, palette::dark1); }},
     {"/VEditSource/bg_border_line.png", [] { return borderLine(); }},
-    {"/VEditSource/dlg_logo.png", [] { return editorIcon(22, glyph::logo, palette::accent); }},
+    {"/VEditSource/dlg_logo.png", [] { return glyphIcon(22, glyph::logo, palette::accent); }},
     {"/VEditSource/Edit_selections_no.png", [] { return radioBox(16, false); }},
     {"/VEditSource/Edit_selections_yes.png", [] { return radioBox(16, true); }},
     {"/VEditSource/btn_check_off.png", [] { return checkBox(16, false); }},

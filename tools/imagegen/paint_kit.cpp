@@ -21,6 +21,14 @@ void prepare(QPainter& painter) {
     painter.setRenderHint(QPainter::TextAntialiasing, true);
 }
 
+QImage glyphIcon(int side, const Glyph& glyph, const QColor& ink, double inset) {
+    QImage image = blank(side, side);
+    QPainter painter(&image);
+    prepare(painter);
+    glyph(painter, QRectF(inset, inset, side - 2 * inset, side - 2 * inset), ink);
+    return image;
+}
+
 QColor iconInk(int state) {
     switch (state) {
     case Hover:
@@ -38,6 +46,21 @@ namespace {
 QColor withAlpha(QColor color, int alpha) {
     color.setAlpha(alpha);
     return color;
+}
+// Fill and border of the raised faces (the filled and round looks) in each state.
+void raisedFace(int state, QColor* fill, QColor* border) {
+    *fill = palette::dark3;
+    *border = palette::edge;
+    if (state == Hover) {
+        *fill = QColor(86, 83, 83);
+        *border = palette::accent;
+    } else if (state == Pressed) {
+        *fill = palette::dark1;
+        *border = palette::accent;
+    } else if (state == Disabled) {
+        *fill = QColor(62, 61, 61);
+        *border = QColor(72, 70, 70);
+    }
 }
 } // namespace
 
@@ -66,18 +89,9 @@ void paintLook(QPainter& painter, const QRectF& frame, Look look, int state, dou
         }
         break;
     case Look::Filled: {
-        QColor fill = palette::dark3;
-        QColor border = palette::edge;
-        if (state == Hover) {
-            fill = QColor(86, 83, 83);
-            border = palette::accent;
-        } else if (state == Pressed) {
-            fill = palette::dark1;
-            border = palette::accent;
-        } else if (state == Disabled) {
-            fill = QColor(62, 61, 61);
-            border = QColor(72, 70, 70);
-        }
+        QColor fill;
+        QColor border;
+        raisedFace(state, &fill, &border);
         painter.setPen(QPen(border, 1.0));
         painter.setBrush(fill);
         painter.drawRoundedRect(inner, radius, radius);
@@ -98,16 +112,11 @@ void paintLook(QPainter& painter, const QRectF& frame, Look look, int state, dou
         break;
     }
     case Look::Round: {
-        QColor fill = palette::dark3;
-        QColor border = palette::edge;
-        if (state == Hover) {
-            fill = QColor(86, 83, 83);
-            border = palette::accent;
-        } else if (state == Pressed) {
-            fill = palette::dark1;
-            border = palette::accent;
-        } else if (state == Disabled) {
-            fill = QColor(62, 61, 61);
+        QColor fill;
+        QColor border;
+        raisedFace(state, &fill, &border);
+        if (state == Disabled) {
+            border = palette::edge; // a disabled round button keeps its plain edge
         }
         painter.setPen(QPen(border, 1.5));
         painter.setBrush(fill);

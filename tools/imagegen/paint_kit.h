@@ -43,6 +43,10 @@ QImage blank(const QSize& size);
 // A painter with antialiasing and smooth transforms.
 void prepare(QPainter& painter);
 
+// A transparent square icon of `side` pixels holding the glyph, `inset` pixels in from
+// every edge.
+QImage glyphIcon(int side, const Glyph& glyph, const QColor& ink, double inset = 0.0);
+
 // Ink of a glyph on a flat icon button in each state.
 QColor iconInk(int state);
 

@@ -99,14 +99,6 @@ QImage conflictMark() {
     return image;
 }
 
-QImage smallIcon(int side, const Glyph& glyph, const QColor& ink) {
-    QImage image = blank(side, side);
-    QPainter painter(&image);
-    prepare(painter);
-    glyph(painter, QRectF(0, 0, side, side), ink);
-    return image;
-}
-
 const Registrar images[] = {
     // Main window.
     {"/image/backgroud.png", [] { return mainBackground(QSize(696, 176)); }},
@@ -129,7 +121,7 @@ const Registrar images[] = {
     {"/image/btn_mic_off.png", [] { return sourceToggle(glyph::microphone, false); }},
     {"/image/btn_system_on.png", [] { return sourceToggle(glyph::speaker, true); }},
     {"/image/btn_system_off.png", [] { return sourceToggle(glyph::speaker, false); }},
-    {"/image/cmb_add.png", [] { return smallIcon(20, glyph::plus, palette::lightText); }},
+    {"/image/cmb_add.png", [] { return glyphIcon(20, glyph::plus, palette::lightText); }},
     {"/image/conflicting.png", [] { return conflictMark(); }},
 
     // Compact recording panel.

@@ -36,14 +36,6 @@ QImage inputStrip(const QSize& frame) {
 
 QImage textButtonStrip(const QSize& frame) { return stateStrip(frame, Look::Filled, Glyph(), 0, 4.0); }
 
-QImage icon(int side, const Glyph& glyph, const QColor& ink, double inset = 0.0) {
-    QImage image = blank(side, side);
-    QPainter painter(&image);
-    prepare(painter);
-    glyph(painter, QRectF(inset, inset, side - 2 * inset, side - 2 * inset), ink);
-    return image;
-}
-
 // Dialog background: title band over the body, 1-pixel border, rounded corners.
 QImage dialogBackground(const QSize& size, int titleBand) {
     return panel(size, 6.0, palette::dark2, palette::edge, titleBand, palette::dark1);
@@ -78,11 +70,11 @@ const Registrar images[] = {
     {"/image/common/cmb_common.png", [] { return inputStrip(QSize(40, 22)); }},
     {"/image/common/edit.png", [] { return inputFrame(QSize(24, 24), Normal); }},
     {"/image/common/search.png", [] { return inputFrame(QSize(36, 20), Normal, 6.0); }},
-    {"/image/common/search_ico.png", [] { return icon(12, glyph::magnifier, palette::dimText); }},
-    {"/image/common/dlg_logo.png", [] { return icon(20, glyph::logo, palette::accent); }},
-    {"/image/common/no_title_logo.png", [] { return icon(128, glyph::logo, palette::accent); }},
-    {"/image/common/ico_folder.png", [] { return icon(16, glyph::folder, palette::lightText); }},
-    {"/image/common/ico_watermark.png", [] { return icon(16, glyph::droplet, palette::lightText); }},
+    {"/image/common/search_ico.png", [] { return glyphIcon(12, glyph::magnifier, palette::dimText); }},
+    {"/image/common/dlg_logo.png", [] { return glyphIcon(20, glyph::logo, palette::accent); }},
+    {"/image/common/no_title_logo.png", [] { return glyphIcon(128, glyph::logo, palette::accent); }},
+    {"/image/common/ico_folder.png", [] { return glyphIcon(16, glyph::folder, palette::lightText); }},
+    {"/image/common/ico_watermark.png", [] { return glyphIcon(16, glyph::droplet, palette::lightText); }},
     {"/image/common/rect.png", [] { return panel(QSize(60, 60), 5.0, palette::dark1, palette::accent); }},
     {"/image/common/slider_bottom.png", [] { return sliderGroove(QSize(100, 4), palette::edge); }},
     {"/image/common/slider_top.png", [] { return sliderGroove(QSize(100, 4), palette::accent); }},
@@ -101,7 +93,7 @@ const Registrar images[] = {
     {"/pic/bg_msg.png", [] { return dialogBackground(QSize(120, 120), 38); }},
     {"/pic/btn_close.png", [] { return stateStrip(QSize(22, 20), Look::Close, glyph::cross, 4.0, 3.0); }},
     {"/pic/btn_common.png", [] { return textButtonStrip(QSize(36, 25)); }},
-    {"/pic/msg_title_icon.png", [] { return icon(16, glyph::logo, palette::accent); }},
+    {"/pic/msg_title_icon.png", [] { return glyphIcon(16, glyph::logo, palette::accent); }},
     {"/pic/Success.png", [] { return messageIcon(QColor(88, 166, 112), glyph::check); }},
     {"/pic/error.png", [] { return messageIcon(palette::accent, glyph::cross); }},
     {"/pic/warning.png", [] { return messageIcon(QColor(214, 160, 74), glyph::exclamation); }},
