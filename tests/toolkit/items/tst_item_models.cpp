@@ -3,6 +3,8 @@
 #include "toolkit/QBaseDetailsModel.h"
 #include "toolkit/QRZBaseSortModel.h"
 
+#include "ItemTestSupport.h"
+
 #include <QBrush>
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,15 +26,7 @@ struct Rows {
     }
 };
 
-// The display text of a row, as a derived model gives it.
-class NamedModel : public QBaseDetailsModel {
-public:
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole && index.isValid())
-            return QString::fromStdString(static_cast<IBaseChunk*>(index.internalPointer())->name());
-        return QBaseDetailsModel::data(index, role);
-    }
-};
+using itemtest::NamedModel;
 
 QColor brushColor(const QModelIndex& index, int role) { return index.data(role).value<QBrush>().color(); }
 

@@ -9,6 +9,8 @@
 #include "toolkit/QRZTableView.h"
 #include "toolkit/ItemViewHoverBlock.h"
 
+#include "ItemTestSupport.h"
+
 #include <QSignalSpy>
 #include <QToolTip>
 #include <QtTest>
@@ -16,14 +18,7 @@
 #include <memory>
 
 namespace {
-class NamedModel : public QBaseDetailsModel {
-public:
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole && index.isValid())
-            return QString::fromStdString(static_cast<IBaseChunk*>(index.internalPointer())->name());
-        return QBaseDetailsModel::data(index, role);
-    }
-};
+using itemtest::NamedModel;
 
 struct Rows {
     std::vector<std::unique_ptr<IBaseChunk>> owned;
