@@ -5,37 +5,41 @@
 #include "tests/platform/codec/playback_fixtures.h"
 
 #include <QFile>
-#include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <mutex>
+#include <vector>
+
 namespace {
 
+// Reports arrive on the converter's worker; plain standard types keep the test's own
+// locking visible to the thread sanitizer.
 struct Reports {
-    QMutex lock;
-    QList<QPair<int, int>> items; // (value, state)
+    std::mutex lock;
+    std::vector<QPair<int, int>> items; // (value, state)
 
     static void callback(int value, void* context, int state)
     {
         auto* self = static_cast<Reports*>(context);
-        QMutexLocker locker(&self->lock);
-        self->items.append({value, state});
+        std::lock_guard<std::mutex> locker(self->lock);
+        self->items.push_back({value, state});
     }
     int lastState()
     {
-        QMutexLocker locker(&lock);
-        return items.isEmpty() ? 0 : items.last().second;
+        std::lock_guard<std::mutex> locker(lock);
+        return items.empty() ? 0 : items.back().second;
     }
-    QList<QPair<int, int>> all()
+    std::vector<QPair<int, int>> all()
     {
-        QMutexLocker locker(&lock);
+        std::lock_guard<std::mutex> locker(lock);
         return items;
     }
     int count()
     {
-        QMutexLocker locker(&lock);
-        return items.size();
+        std::lock_guard<std::mutex> locker(lock);
+        return int(items.size());
     }
 };
 
@@ -98,7 +102,7 @@ void TestMediaConverter::synchronousTrimReportsProgressThenFinished()
                                    &Reports::callback, false));
     QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 60000);
     const auto items = reports.all();
-    QCOMPARE(items.last(), qMakePair(100, 2));
+    QCOMPARE(items.back(), qMakePair(100, 2));
     int previous = -1;
     for (const auto& item : items) {
         QVERIFY(item.second == 6 || item.second == 2);
@@ -119,10 +123,10 @@ void TestMediaConverter::stopGivesStoppedAndRemovesTheFile()
     CAVConverter converter;
     QVERIFY(converter.startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
                                    &Reports::callback, false));
-    QTRY_VERIFY_WITH_TIMEOUT(reports.count() > 0 && reports.all().last().first >= 5, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(reports.count() > 0 && reports.all().back().first >= 5, 60000);
     converter.stopConvert();
     // stopConvert returns after the worker confirmed: the report is already there.
-    QCOMPARE(reports.all().last(), qMakePair(0, 1));
+    QCOMPARE(reports.all().back(), qMakePair(0, 1));
     QVERIFY(!QFile::exists(out));
     const int count = reports.count();
     QTest::qWait(300);
@@ -253,8 +257,8 @@ void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
                                    &Reports::callback, true));
     QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
     const auto items = reports.all();
-    QCOMPARE(items.first(), qMakePair(1, 3));
-    QCOMPARE(items.last(), qMakePair(100, 2));
+    QCOMPARE(items.front(), qMakePair(1, 3));
+    QCOMPARE(items.back(), qMakePair(100, 2));
     const QJsonArray chapters = fixtures::probe(out).value("chapters").toArray();
     QCOMPARE(chapters.size(), 2);
     QCOMPARE(chapters[0].toObject().value("end_time").toString().toDouble(), 1.0);
