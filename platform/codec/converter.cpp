@@ -421,8 +421,16 @@ bool Converter::stop()
 void Converter::close()
 {
     std::lock_guard<std::mutex> lock(m_closeMutex);
-    if (m_thread.joinable()) {
+    const bool started = m_thread.joinable();
+    if (started) {
         m_thread.join();
+    }
+    if (m_impl && !started) {
+        // Opened but never started: the empty file the open created goes too.
+        if (m_impl->output && m_impl->output->pb) {
+            avio_closep(&m_impl->output->pb);
+        }
+        std::remove(m_destination.c_str());
     }
     delete m_impl;
     m_impl = nullptr;

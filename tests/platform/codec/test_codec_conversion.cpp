@@ -410,6 +410,12 @@ void TestCodecConversion::badInputIsRefused()
     QVERIFY(convert(m_clip, out, "no-such-muxer", p, 0, 0).failed);
     QVERIFY(convert(m_clip, "/proc/forbidden/out.mp4", "mp4", p, 0, 0).failed);
     QVERIFY(!QFile::exists(out));
+    // Opened and closed without a start: no empty file stays behind.
+    cvcodec_converter unused = cvcodec_converter_create(-1);
+    QVERIFY(cvcodec_converter_open(unused, m_clip.toUtf8().constData(), out.toUtf8().constData(), "mp4", p));
+    QVERIFY(QFile::exists(out));
+    cvcodec_converter_release(unused);
+    QVERIFY(!QFile::exists(out));
     cvcodec_params_release(p);
     // A 0 handle answers 0 everywhere.
     QCOMPARE(cvcodec_converter_start(nullptr), 0);
