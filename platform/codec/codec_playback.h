@@ -189,7 +189,8 @@ CVCODEC_API int cvcodec_player_set_watermark_image_shown(cvcodec_player p, int32
 CVCODEC_API int cvcodec_player_set_watermark_image_factors(cvcodec_player p, double a, double b); /* [entry 151] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_image_kind(cvcodec_player p, int32_t value);    /* [entry 161] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_image_rect(cvcodec_player p, double x, double y, double w, double h); /* [entry 108] recorded */
-CVCODEC_API int cvcodec_player_set_watermark_image_range(cvcodec_player p, uint64_t start, uint64_t end); /* [entry 80] recorded */
+/* Display range of the image (source microseconds; an end not after the start: always). */
+CVCODEC_API int cvcodec_player_set_watermark_image_range(cvcodec_player p, uint64_t start, uint64_t end); /* [entry 80] */
 CVCODEC_API int cvcodec_player_set_watermark_image_times(cvcodec_player p, int32_t a, int32_t b, int32_t c, int32_t d); /* [entry 168] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_text(cvcodec_player p, const char* text);       /* [entry 353] null clears */
 CVCODEC_API int cvcodec_player_set_watermark_text_off(cvcodec_player p, int32_t value);      /* [entry 357] */
@@ -212,7 +213,7 @@ CVCODEC_API int cvcodec_player_set_watermark_text_shown(cvcodec_player p, int32_
 CVCODEC_API int cvcodec_player_set_watermark_text_selected(cvcodec_player p, int32_t on);    /* [entry 34] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_text_spacing_h(cvcodec_player p, double value); /* [entry 291] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_text_spacing_v(cvcodec_player p, double value); /* [entry 288] recorded */
-CVCODEC_API int cvcodec_player_set_watermark_text_range(cvcodec_player p, uint64_t start, uint64_t end); /* [entry 41] recorded */
+CVCODEC_API int cvcodec_player_set_watermark_text_range(cvcodec_player p, uint64_t start, uint64_t end); /* [entry 41] as 80 */
 /* Fitted rectangles of the selected watermark, fractions of the picture. */
 CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player p);                          /* [entry 718] */
 CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player p);                        /* [entry 776] */

@@ -130,7 +130,9 @@ bool VideoEdit::operator==(const VideoEdit& o) const
                a.textAlpha == b.textAlpha && a.textX == b.textX && a.textY == b.textY && a.fontName == b.fontName &&
                a.fontSizePoints == b.fontSizePoints && a.textColour == b.textColour &&
                a.shadowColour == b.shadowColour && a.outlineColour == b.outlineColour &&
-               a.shadowOffset == b.shadowOffset && a.outlineSize == b.outlineSize;
+               a.shadowOffset == b.shadowOffset && a.outlineSize == b.outlineSize &&
+               a.imageStartUs == b.imageStartUs && a.imageEndUs == b.imageEndUs &&
+               a.textStartUs == b.textStartUs && a.textEndUs == b.textEndUs;
     };
     for (int i = 0; i < 3; ++i) {
         if (!sameWatermark(watermarks[i], o.watermarks[i])) {
@@ -153,6 +155,31 @@ bool AudioEdit::operator==(const AudioEdit& o) const
 {
     return volumePercent == o.volumePercent && effectVolumePercent == o.effectVolumePercent &&
            speedPercent == o.speedPercent && equaliser == o.equaliser;
+}
+
+VideoEdit editShownAt(const VideoEdit& edit, uint64_t timeUs, unsigned* visibleParts)
+{
+    VideoEdit shown = edit;
+    unsigned mask = 0;
+    for (int i = 0; i < 3; ++i) {
+        WatermarkEdit& mark = shown.watermarks[i];
+        const bool imageShown = mark.imageEndUs <= mark.imageStartUs ||
+                                (timeUs >= mark.imageStartUs && timeUs < mark.imageEndUs);
+        const bool textShown =
+            mark.textEndUs <= mark.textStartUs || (timeUs >= mark.textStartUs && timeUs < mark.textEndUs);
+        if (!imageShown) {
+            mark.imagePath.clear();
+        }
+        if (!textShown) {
+            mark.text.clear();
+        }
+        mask |= (imageShown ? 1u : 0u) << (2 * i);
+        mask |= (textShown ? 2u : 0u) << (2 * i);
+    }
+    if (visibleParts) {
+        *visibleParts = mask;
+    }
+    return shown;
 }
 
 void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* width, int* height)

@@ -32,6 +32,13 @@ struct WatermarkEdit {
     double shadowOffset = 0.5;
     double outlineSize = 1.0;
 
+    // Display ranges in microseconds of the source; an end not after the start shows the
+    // part all the time (see editShownAt).
+    uint64_t imageStartUs = 0;
+    uint64_t imageEndUs = 0;
+    uint64_t textStartUs = 0;
+    uint64_t textEndUs = 0;
+
     bool empty() const { return imagePath.empty() && text.empty(); }
 };
 
@@ -82,6 +89,10 @@ struct AudioEdit {
     bool operator==(const AudioEdit& other) const;
     bool operator!=(const AudioEdit& other) const { return !(*this == other); }
 };
+
+// The edit as shown at a time: watermark parts outside their display ranges left out.
+// visibleParts receives a mask of the parts shown (two bits per watermark).
+VideoEdit editShownAt(const VideoEdit& edit, uint64_t timeUs, unsigned* visibleParts);
 
 // The size the video chain produces from a source picture (before the encoder's own
 // even-size rounding).

@@ -178,8 +178,15 @@ void Player::flushQueues()
 
 bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out)
 {
-    VideoEdit edit = m_appliedVideo;
+    // Watermarks outside their display ranges are left out of the graph, which is built
+    // anew when the set of shown parts changes (at range bounds only).
+    unsigned visible = 0;
+    VideoEdit edit = editShownAt(m_appliedVideo, static_cast<uint64_t>(std::max<int64_t>(0, timeUs)), &visible);
     edit.speedPercent = 100; // the clock plays the speed; pictures keep source times
+    if (visible != m_graphVisibleParts) {
+        m_videoGraph.reset();
+        m_graphVisibleParts = visible;
+    }
     if (!m_videoGraph.isConfigured()) {
         const AVStream* stream = m_input->streams[m_videoIndex];
         const std::string chain = videoFilterChain(edit, frame->width, frame->height, m_path);
@@ -198,6 +205,8 @@ bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImag
     if (!copy) {
         return false;
     }
+    // Display ranges are judged by the picture's time: give the filters the one we show.
+    copy->pts = av::fromMicroseconds(timeUs, m_input->streams[m_videoIndex]->time_base);
     const bool pushed = m_videoGraph.push(copy);
     av_frame_free(&copy);
     if (!pushed) {
@@ -209,7 +218,6 @@ bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImag
         got = av::frameToBgra(m_filtered.get(), m_scaler, out) || got;
         av_frame_unref(m_filtered.get());
     }
-    (void)timeUs;
     return got;
 }
 

@@ -126,6 +126,7 @@ private:
 
     av::SwsPtr m_scaler;
     FilterGraph m_videoGraph;
+    unsigned m_graphVisibleParts = ~0u;
     FilterGraph m_audioGraph;
     VideoEdit m_appliedVideo;
     VideoEdit m_pendingVideo;

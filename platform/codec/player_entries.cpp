@@ -426,7 +426,9 @@ PLAYER_RECORD(cvcodec_player_set_watermark_image_shown, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_factors, COMMA double COMMA double)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_kind, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_rect, COMMA double COMMA double COMMA double COMMA double)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_range, COMMA uint64_t COMMA uint64_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_range, COMMA uint64_t start COMMA uint64_t end,
+            o->mark().imageStartUs = start;
+            o->mark().imageEndUs = end)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_times, COMMA int32_t COMMA int32_t COMMA int32_t COMMA int32_t)
 PLAYER_EDIT(cvcodec_player_set_watermark_text, COMMA const char* text, o->mark().text = text ? text : "")
 PLAYER_EDIT(cvcodec_player_set_watermark_text_off, COMMA int32_t on, if (!on) o->mark().text.clear())
@@ -451,7 +453,9 @@ PLAYER_RECORD(cvcodec_player_set_watermark_text_shown, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_text_selected, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_h, COMMA double)
 PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_v, COMMA double)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_range, COMMA uint64_t COMMA uint64_t)
+PLAYER_EDIT(cvcodec_player_set_watermark_text_range, COMMA uint64_t start COMMA uint64_t end,
+            o->mark().textStartUs = start;
+            o->mark().textEndUs = end)
 
 PLAYER_EDIT(cvcodec_player_select_audio_track, COMMA int32_t, (void)0)
 PLAYER_EDIT(cvcodec_player_select_subtitle, COMMA int32_t index,

@@ -170,6 +170,22 @@ void TestCodecPlayer::liveEditsChangeThePicture()
     cvcodec_player_set_brightness(player, -255);
     const int after = qGray(snapshotOf(player).pixel(40, 40));
     QVERIFY2(after < before - 25, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(after)));
+    // A white watermark over the top-left corner shows within its display range only.
+    const QString white = m_dir.filePath("white.png");
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
+    cvcodec_player_set_brightness(player, 0);
+    cvcodec_player_select_watermark(player, 1);
+    cvcodec_player_begin_update(player);
+    cvcodec_player_set_watermark_image(player, white.toUtf8().constData());
+    cvcodec_player_set_watermark_image_range(player, 3000000, 6000000);
+    cvcodec_player_end_update(player);
+    QVERIFY(cvcodec_player_seek(player, 1000000));
+    QVERIFY(qGray(snapshotOf(player).pixel(20, 20)) < 250 || qGray(snapshotOf(player).pixel(40, 10)) < 250);
+    QVERIFY(cvcodec_player_seek(player, 4000000));
+    const QImage marked = snapshotOf(player);
+    QCOMPARE(qGray(marked.pixel(20, 20)), 255);
+    QCOMPARE(qGray(marked.pixel(40, 10)), 255);
+    cvcodec_player_set_watermark_image(player, nullptr);
     // A watermark image that cannot be read does not stop the picture.
     cvcodec_player_select_watermark(player, 0);
     cvcodec_player_set_watermark_image(player, m_dir.filePath("missing.png").toUtf8().constData());
