@@ -376,9 +376,11 @@ void QRecordObject::loadOverlays() {
     m_clickImage = QPixmap();
     m_watermarkImage = QPixmap();
     m_watermarkSource = QRect(0, 0, -1, -1);
-    if (area->cursorOption(QRecordAreaInfo::HighlightCursor)) {
+    if (area->cursorOption(QRecordAreaInfo::HighlightCursor) &&
         m_highlightImage.load(getAppDirPath() + "/Cursor/Hightlight/" +
-                              QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightCursor) + 1));
+                              QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightCursor) + 1))) {
+        // Always drawn at one size: scaled once here, not on every frame.
+        m_highlightImage = m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     if (area->cursorOption(QRecordAreaInfo::HighlightClicks)) {
         m_clickImage.load(getAppDirPath() + "/Cursor/Click/" +
@@ -494,7 +496,7 @@ void QRecordObject::drawClickAndHighlight(QPainter& painter, QPoint cursor, bool
     };
     auto drawHighlight = [&]() {
         if (area->cursorOption(QRecordAreaInfo::HighlightCursor) && !m_highlightImage.isNull()) {
-            drawCentred(m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            drawCentred(m_highlightImage);
         }
     };
 
