@@ -234,14 +234,14 @@ CVCODEC_API int cvcodec_player_set_subtitle_scale(cvcodec_player p, int32_t w, i
 CVCODEC_API int cvcodec_player_set_subtitle_params(cvcodec_player p, int32_t a, int32_t b);  /* [entry 345] recorded */
 CVCODEC_API int cvcodec_player_set_subtitle_font(cvcodec_player p, const char* font);        /* [entry 394] */
 CVCODEC_API int cvcodec_player_set_subtitle_size(cvcodec_player p, int32_t points);          /* [entry 819] */
-CVCODEC_API int cvcodec_player_set_subtitle_bold(cvcodec_player p, int32_t on);              /* [entry 685] recorded */
-CVCODEC_API int cvcodec_player_set_subtitle_italic(cvcodec_player p, int32_t on);            /* [entry 758] recorded */
-CVCODEC_API int cvcodec_player_set_subtitle_underline(cvcodec_player p, int32_t on);         /* [entry 110] recorded */
-CVCODEC_API int cvcodec_player_set_subtitle_strikeout(cvcodec_player p, int32_t on);         /* [entry 192] recorded */
+CVCODEC_API int cvcodec_player_set_subtitle_bold(cvcodec_player p, int32_t on);              /* [entry 685] */
+CVCODEC_API int cvcodec_player_set_subtitle_italic(cvcodec_player p, int32_t on);            /* [entry 758] */
+CVCODEC_API int cvcodec_player_set_subtitle_underline(cvcodec_player p, int32_t on);         /* [entry 110] */
+CVCODEC_API int cvcodec_player_set_subtitle_strikeout(cvcodec_player p, int32_t on);         /* [entry 192] */
 CVCODEC_API int cvcodec_player_set_subtitle_color(cvcodec_player p, uint32_t argb);          /* [entry 53] */
-CVCODEC_API int cvcodec_player_set_subtitle_shadow_color(cvcodec_player p, uint32_t argb);   /* [entry 358] recorded */
+CVCODEC_API int cvcodec_player_set_subtitle_shadow_color(cvcodec_player p, uint32_t argb);   /* [entry 358] */
 CVCODEC_API int cvcodec_player_set_subtitle_outline_color(cvcodec_player p, uint32_t argb);  /* [entry 403] */
-CVCODEC_API int cvcodec_player_set_subtitle_shadow_offset(cvcodec_player p, double value);   /* [entry 652] recorded */
+CVCODEC_API int cvcodec_player_set_subtitle_shadow_offset(cvcodec_player p, double value);   /* [entry 652] */
 CVCODEC_API int cvcodec_player_set_subtitle_outline_size(cvcodec_player p, double value);    /* [entry 584] */
 CVCODEC_API int cvcodec_player_set_subtitle_position(cvcodec_player p, int32_t code);        /* [entry 772] */
 CVCODEC_API int cvcodec_player_set_subtitle_spacing_h(cvcodec_player p, double value);       /* [entry 280] recorded */

@@ -141,6 +141,21 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly)
     v.subtitles.colour = sub.colour;
     v.subtitles.outlineColour = sub.outlineColour;
     v.subtitles.outlineSize = sub.outlineSize;
+    v.subtitles.shadowColour = sub.shadowColour;
+    v.subtitles.shadowOffset = sub.shadowOffset;
+    // A style left at zero (a conversion request that only chose the subtitles) would
+    // burn invisible text: zero alpha, size and colour stand for the usual style.
+    v.subtitles.alpha = sub.alpha > 0 ? sub.alpha : 255;
+    if (v.subtitles.fontSizePoints <= 0) {
+        v.subtitles.fontSizePoints = 18;
+    }
+    if (v.subtitles.colour == 0) {
+        v.subtitles.colour = 0xffffffff;
+    }
+    v.subtitles.bold = sub.bold != 0;
+    v.subtitles.italic = sub.italic != 0;
+    v.subtitles.underline = sub.underline != 0;
+    v.subtitles.strikeOut = sub.strikeout != 0;
     v.subtitlesOn = !sub.file.empty() || sub.stream >= 0;
 
     AudioEdit& a = s.audio;

@@ -148,6 +148,8 @@ bool VideoEdit::operator==(const VideoEdit& o) const
            s.file == t.file && s.streamIndex == t.streamIndex && s.fontName == t.fontName &&
            s.fontSizePoints == t.fontSizePoints && s.colour == t.colour && s.outlineColour == t.outlineColour &&
            s.outlineSize == t.outlineSize && s.positionCode == t.positionCode && s.margin == t.margin &&
+           s.shadowColour == t.shadowColour && s.shadowOffset == t.shadowOffset && s.alpha == t.alpha &&
+           s.bold == t.bold && s.italic == t.italic && s.underline == t.underline && s.strikeOut == t.strikeOut &&
            speedPercent == o.speedPercent;
 }
 
@@ -252,13 +254,22 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
             step += ":si=" + std::to_string(s.streamIndex);
         }
         const int alignment = s.positionCode == 16 ? 8 : (s.positionCode == 32 ? 5 : 2);
-        char style[256];
-        std::snprintf(style, sizeof style, "FontSize=%d,PrimaryColour=&H%02X%06X,OutlineColour=&H%06X,Outline=%.1f,"
-                      "Alignment=%d,MarginV=%d",
-                      std::max(1, s.fontSizePoints), 255 - ((s.colour >> 24) & 0xff),
-                      ((s.colour & 0xff) << 16) | (s.colour & 0xff00) | ((s.colour >> 16) & 0xff),
-                      ((s.outlineColour & 0xff) << 16) | (s.outlineColour & 0xff00) | ((s.outlineColour >> 16) & 0xff),
-                      s.outlineSize, alignment, static_cast<int>(std::clamp(s.margin, 0.0, 1.0) * 288));
+        // ASS colours are &HAABBGGRR with 0 opaque; the text's own alpha scales them all.
+        auto assColour = [&s](uint32_t argb) {
+            const int alpha = ((argb >> 24) & 0xff) * std::clamp(s.alpha, 0, 255) / 255;
+            char text[16];
+            std::snprintf(text, sizeof text, "&H%02X%02X%02X%02X", 255 - alpha, argb & 0xff, (argb >> 8) & 0xff,
+                          (argb >> 16) & 0xff);
+            return std::string(text);
+        };
+        char style[320];
+        std::snprintf(style, sizeof style,
+                      "FontSize=%d,PrimaryColour=%s,OutlineColour=%s,BackColour=%s,Outline=%.1f,Shadow=%.1f,"
+                      "Bold=%d,Italic=%d,Underline=%d,StrikeOut=%d,Alignment=%d,MarginV=%d",
+                      std::max(1, s.fontSizePoints), assColour(s.colour).c_str(), assColour(s.outlineColour).c_str(),
+                      assColour(s.shadowColour).c_str(), s.outlineSize, s.shadowOffset, s.bold ? -1 : 0,
+                      s.italic ? -1 : 0, s.underline ? -1 : 0, s.strikeOut ? -1 : 0, alignment,
+                      static_cast<int>(std::clamp(s.margin, 0.0, 1.0) * 288));
         std::string forced = style;
         if (!s.fontName.empty()) {
             forced = "FontName=" + s.fontName + "," + forced;

@@ -50,6 +50,13 @@ struct SubtitleEdit {
     uint32_t colour = 0xffffffff;
     uint32_t outlineColour = 0xff000000;
     double outlineSize = 1.0;
+    uint32_t shadowColour = 0x80000000;
+    double shadowOffset = 0.5;
+    int alpha = 255; // of the whole text
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
     int positionCode = 0; // 0 bottom, 16 top, 32 middle
     double margin = 0.05;
 };

@@ -470,22 +470,22 @@ PLAYER_EDIT(cvcodec_player_set_subtitle_file, COMMA const char* path,
 PLAYER_EDIT(cvcodec_player_set_subtitle_on, COMMA int32_t on,
             o->subtitleOn = on != 0;
             o->applySubtitles())
-PLAYER_RECORD(cvcodec_player_set_subtitle_alpha, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_alpha, COMMA int32_t a, o->player.videoEdit().subtitles.alpha = a)
 PLAYER_RECORD(cvcodec_player_set_subtitle_scale, COMMA int32_t COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_subtitle_params, COMMA int32_t COMMA int32_t)
 PLAYER_EDIT(cvcodec_player_set_subtitle_font, COMMA const char* font,
             o->player.videoEdit().subtitles.fontName = font ? font : "")
 PLAYER_EDIT(cvcodec_player_set_subtitle_size, COMMA int32_t points,
             o->player.videoEdit().subtitles.fontSizePoints = points)
-PLAYER_RECORD(cvcodec_player_set_subtitle_bold, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_subtitle_italic, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_subtitle_underline, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_subtitle_strikeout, COMMA int32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_bold, COMMA int32_t on, o->player.videoEdit().subtitles.bold = on != 0)
+PLAYER_EDIT(cvcodec_player_set_subtitle_italic, COMMA int32_t on, o->player.videoEdit().subtitles.italic = on != 0)
+PLAYER_EDIT(cvcodec_player_set_subtitle_underline, COMMA int32_t on, o->player.videoEdit().subtitles.underline = on != 0)
+PLAYER_EDIT(cvcodec_player_set_subtitle_strikeout, COMMA int32_t on, o->player.videoEdit().subtitles.strikeOut = on != 0)
 PLAYER_EDIT(cvcodec_player_set_subtitle_color, COMMA uint32_t c, o->player.videoEdit().subtitles.colour = c)
-PLAYER_RECORD(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t)
+PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t c, o->player.videoEdit().subtitles.shadowColour = c)
 PLAYER_EDIT(cvcodec_player_set_subtitle_outline_color, COMMA uint32_t c,
             o->player.videoEdit().subtitles.outlineColour = c)
-PLAYER_RECORD(cvcodec_player_set_subtitle_shadow_offset, COMMA double)
+PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_offset, COMMA double v, o->player.videoEdit().subtitles.shadowOffset = v)
 PLAYER_EDIT(cvcodec_player_set_subtitle_outline_size, COMMA double v, o->player.videoEdit().subtitles.outlineSize = v)
 PLAYER_EDIT(cvcodec_player_set_subtitle_position, COMMA int32_t code,
             o->player.videoEdit().subtitles.positionCode = code)

@@ -308,6 +308,11 @@ void TestCodecConversion::editsReachThePictureAndSound()
     cvcodec_params edited = videoParams();
     cvcodec_params_set_watermark_image(edited, white.toUtf8().constData());
     cvcodec_params_set_subtitle_file(edited, subtitles.toUtf8().constData());
+    // The style as a conversion request leaves it: all zero.
+    cvcodec_params_set_subtitle_alpha(edited, 0);
+    cvcodec_params_set_subtitle_font_size(edited, 0);
+    cvcodec_params_set_subtitle_colour(edited, 0);
+    cvcodec_params_set_subtitle_bold(edited, 1);
     cvcodec_params_set_rate_first(edited, 10); // the sound at a tenth
     QVERIFY(convert(m_clip, m_dir.filePath("edited.mp4"), "mp4", edited, 0, 1000000).finished);
     cvcodec_params_release(edited);
