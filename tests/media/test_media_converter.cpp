@@ -72,6 +72,7 @@ private slots:
     void tagsAndCoverAreWrittenIntoTheResult_data();
     void tagsAndCoverAreWrittenIntoTheResult();
     void asynchronousStartOpensThenCopiesChaptersOfTheWindow();
+    void stopRightAfterAnAsynchronousStart();
     void refusesMissingArguments();
 
 private:
@@ -264,6 +265,23 @@ void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
     QCOMPARE(chapters[0].toObject().value("end_time").toString().toDouble(), 1.0);
     QCOMPARE(chapters[1].toObject().value("start_time").toString().toDouble(), 1.0);
     QCOMPARE(chapters[1].toObject().value("tags").toObject().value("title").toString(), QStringLiteral("Chapter 2"));
+}
+
+void TestMediaConverter::stopRightAfterAnAsynchronousStart()
+{
+    for (int round = 0; round < 3; ++round) {
+        Reports reports;
+        ConvertParam param = mp4Param();
+        const QString out = m_dir.filePath(QStringLiteral("early%1.mp4").arg(round));
+        CAVConverter converter;
+        QVERIFY(converter.startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                       &Reports::callback, true));
+        QThread::msleep(round * 20);
+        converter.stopConvert();
+        // Stopped while opening or while running: a stop either way, and nothing left.
+        QCOMPARE(reports.lastState(), 1);
+        QVERIFY(!QFile::exists(out));
+    }
 }
 
 void TestMediaConverter::refusesMissingArguments()
