@@ -14,8 +14,7 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
-template <class View, class Delegate>
-class HoverItemView : public View {
+template <class View, class Delegate> class HoverItemView : public View {
 public:
     explicit HoverItemView(QWidget* parent) : View(parent), d(newHoverBlock(this)) {}
     ~HoverItemView() override { deleteHoverBlock(d); }
@@ -39,9 +38,7 @@ public:
     }
     virtual QString showToolTipText(const QModelIndex& index) { return displayTextForTip(d, index); }
     // True when (row, column) is another cell than the hovered one.
-    virtual bool isReShowToolTipText(int row, int column) {
-        return row != d->hoveredRow || column != d->hoveredColumn;
-    }
+    virtual bool isReShowToolTipText(int row, int column) { return row != d->hoveredRow || column != d->hoveredColumn; }
 
 protected:
     // Whether the last press landed on one of the delegate's in-cell controls.

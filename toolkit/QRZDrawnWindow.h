@@ -8,8 +8,7 @@
 
 #include <QWidget>
 
-template <class Window>
-class QRZDrawnWindow : public Window, public QBaseDrawWidget {
+template <class Window> class QRZDrawnWindow : public Window, public QBaseDrawWidget {
 public:
     QRZDrawnWindow(QWidget* parent, QBaseDrawWidget::WindowMode mode)
         : Window(parent, Qt::WindowFlags()), QBaseDrawWidget(this, mode) {}

@@ -14,7 +14,9 @@ QRZListView::QRZListView(QWidget* parent) : HoverItemView(parent) {
 
 QRZListView::~QRZListView() = default;
 
-void QRZListView::setToolTipEnabled(bool enabled) { d->toolTipsEnabled = enabled; }
+void QRZListView::setToolTipEnabled(bool enabled) {
+    d->toolTipsEnabled = enabled;
+}
 
 void QRZListView::setVerticalScrollBar(QScrollBar* scrollBar) {
     QListView::setVerticalScrollBar(scrollBar);

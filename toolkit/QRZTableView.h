@@ -25,9 +25,7 @@ signals:
 public slots:
     void showToolTip(int row, int column) { HoverItemView::showToolTip(row, column); }
     // True when (row, column) is another cell than the hovered one.
-    bool isReShowToolTipText(int row, int column) override {
-        return HoverItemView::isReShowToolTipText(row, column);
-    }
+    bool isReShowToolTipText(int row, int column) override { return HoverItemView::isReShowToolTipText(row, column); }
     QString showToolTipText(const QModelIndex& index) override { return HoverItemView::showToolTipText(index); }
     void OnToolTipTimer() { pollToolTip(); }
 

@@ -18,7 +18,8 @@ using namespace drawtest;
 
 namespace {
 
-void sendMouseAtGlobal(QWidget* widget, QEvent::Type type, const QPoint& globalPos, Qt::MouseButton button = Qt::LeftButton) {
+void sendMouseAtGlobal(QWidget* widget, QEvent::Type type, const QPoint& globalPos,
+                       Qt::MouseButton button = Qt::LeftButton) {
     const QPoint local = widget->mapFromGlobal(globalPos);
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
                                          ? Qt::MouseButtons()
