@@ -57,6 +57,7 @@ private slots:
     void stepsAndTrimRange();
     void cropPreviewAndItsDrag();
     void anEmptyRangeShowsNoProgress();
+    void watermarkDragMovesTheImage();
     void snapshotIsSavedAtTheVideoSize();
     void soundOnlyMediaGivesLevelData();
     void aFailedOpenResetsAndLeavesNothingPlaying();
@@ -208,6 +209,54 @@ void TestMediaPlayerManager::anEmptyRangeShowsNoProgress()
     for (const QList<QVariant>& call : percent) {
         QCOMPARE(call.first().toFloat(), 0.0f);
     }
+}
+
+void TestMediaPlayerManager::watermarkDragMovesTheImage()
+{
+    const QString white = m_dir.filePath("mark.png");
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
+    QMediaElementWindow second;
+    second.resize(320, 240);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    m_manager->setSecondVideoWidget(&second);
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    m_manager->resizeOutputs();
+    QCOMPARE(second.videoElementRect(), QRect(0, 0, 320, 240));
+
+    VEWatermarkSettings mark;
+    mark.image.imagePath = white.toStdString();
+    mark.image.x = 0.1;
+    mark.image.y = 0.1;
+    mark.text.textSelected = 0;
+    QSignalSpy rectChange(m_manager, &RZPlayerManager::emitWatermarkRectChange);
+    m_manager->setWatermarkSettings(mark, 0, true);
+    QCOMPARE(rectChange.count(), 1);
+    VEWatermarkSettings placed = rectChange.last().first().value<VEWatermarkSettings>();
+    // The image's fitted size: 64 x 48 of a 320 x 240 picture.
+    QVERIFY(qAbs(placed.image.fittedWidth - 0.2) < 0.001);
+    QVERIFY(qAbs(placed.image.fittedHeight - 0.2) < 0.001);
+
+    // Press inside the image (32 + 10, 24 + 10) and move it 64 pixels right, 24 down.
+    QMouseEvent press(QEvent::MouseButtonPress, QPoint(42, 34), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    m_manager->mouseWatermarkPressEvent(&press);
+    QMouseEvent move(QEvent::MouseMove, QPoint(106, 58), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    m_manager->mouseWatermarkMoveEvent(&move);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(106, 58), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    m_manager->mouseWatermarkReleaseEvent(&release);
+    VEWatermarkSettings moved;
+    m_manager->watermarkSettings(moved);
+    QVERIFY2(qAbs(moved.image.x - 0.3) < 0.01, qPrintable(QString::number(moved.image.x)));
+    QVERIFY(qAbs(moved.image.y - 0.2) < 0.01);
+    QCOMPARE(moved.image.scaleHorizontal, 100);
+    // Dragged past the border it stays inside the picture.
+    m_manager->mouseWatermarkPressEvent(&move);
+    QMouseEvent far(QEvent::MouseMove, QPoint(1000, 1000), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    m_manager->mouseWatermarkMoveEvent(&far);
+    m_manager->watermarkSettings(moved);
+    QVERIFY(qAbs(moved.image.x - 0.8) < 0.001);
+    QVERIFY(qAbs(moved.image.y - 0.8) < 0.001);
+    m_manager->setSecondVideoWidget(nullptr);
 }
 
 void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
