@@ -226,16 +226,9 @@ void QBaseIconListDelegate::paintItemButtons(QPainter* painter, const QStyleOpti
     QRZItemButtonList* list = m_buttonLists.value(index.column(), nullptr);
     if (!list || list->isHidden() || (list->isHoverRowOnly() && index.row() != m_settings->hoverRow))
         return;
-    const bool enabled = index.data(Qt::EditRole).toBool();
-    const bool selected = option.state & QStyle::State_Selected;
-    for (int i = 0; i < list->count(); ++i) {
-        QAbstractButton* button = list->button(i);
-        if (!isItemButtonVisible(button))
-            continue;
-        const QRect rect = buttonRect(option.rect, button);
-        paintItemButton(painter, button, rect, enabled && button->isEnabled(), rect.contains(m_settings->mousePos),
-                        selected);
-    }
+    paintCellButtons(
+        painter, list, [this, &option](int, const QAbstractButton* button) { return buttonRect(option.rect, button); },
+        index.data(Qt::EditRole).toBool(), option.state & QStyle::State_Selected, m_settings->mousePos);
 }
 
 QRect QBaseIconListDelegate::checkBoxRect(const QRect& tile) const {
@@ -264,10 +257,7 @@ void QBaseIconListDelegate::paintCheckBox(QPainter* painter, const QStyleOptionV
     drawImagePart(painter, box, image.rect(), image);
 }
 
-void QBaseIconListDelegate::updateTile(const QStyleOptionViewItem& option) const {
-    if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
-        view->viewport()->update(option.rect);
-}
+void QBaseIconListDelegate::updateTile(const QStyleOptionViewItem& option) const { updateItemCell(option); }
 
 bool QBaseIconListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                         const QModelIndex& index) {

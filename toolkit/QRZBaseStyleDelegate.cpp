@@ -151,22 +151,13 @@ void QRZBaseStyleDelegate::paintItemButtons(QPainter* painter, const QStyleOptio
     IBaseChunk* chunk = chunkOfIndex(index);
     if (chunk && !chunk->buttonsVisible())
         return;
-    const bool enabled = index.data(Qt::EditRole).toBool();
-    const bool selected = option.state & QStyle::State_Selected;
     const QList<QRect> rects = buttonRects(option.rect, list);
-    for (int i = 0; i < list->count(); ++i) {
-        QAbstractButton* button = list->button(i);
-        if (!isItemButtonVisible(button))
-            continue;
-        paintItemButton(painter, button, rects.at(i), enabled && button->isEnabled(),
-                        rects.at(i).contains(m_settings->mousePos), selected);
-    }
+    paintCellButtons(
+        painter, list, [&rects](int i, const QAbstractButton*) { return rects.at(i); },
+        index.data(Qt::EditRole).toBool(), option.state & QStyle::State_Selected, m_settings->mousePos);
 }
 
-void QRZBaseStyleDelegate::updateCell(const QStyleOptionViewItem& option) const {
-    if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
-        view->viewport()->update(option.rect);
-}
+void QRZBaseStyleDelegate::updateCell(const QStyleOptionViewItem& option) const { updateItemCell(option); }
 
 bool QRZBaseStyleDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                        const QModelIndex& index) {

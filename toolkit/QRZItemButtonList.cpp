@@ -3,10 +3,12 @@
 #include "toolkit/QRZButton.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionViewItem>
 #include <QToolTip>
 
 struct QRZItemButtonList::Record {
@@ -102,6 +104,23 @@ bool ItemButtonPress::matches(const QModelIndex& index, const QAbstractButton* r
 }
 
 void ItemButtonPress::forget() { *this = ItemButtonPress(); }
+
+void paintCellButtons(QPainter* painter, const QRZItemButtonList* list,
+                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled,
+                      bool selected, const QPoint& mousePos) {
+    for (int i = 0; i < list->count(); ++i) {
+        QAbstractButton* button = list->button(i);
+        if (!isItemButtonVisible(button))
+            continue;
+        const QRect rect = rectOf(i, button);
+        paintItemButton(painter, button, rect, cellEnabled && button->isEnabled(), rect.contains(mousePos), selected);
+    }
+}
+
+void updateItemCell(const QStyleOptionViewItem& option) {
+    if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
+        view->viewport()->update(option.rect);
+}
 
 bool runItemButtonEvent(const QMouseEvent* event, const QRZItemButtonList* list, const QModelIndex& index,
                         bool cellEnabled, const std::function<QRect(int, const QAbstractButton*)>& rectOf,

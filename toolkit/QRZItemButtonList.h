@@ -14,6 +14,8 @@
 class QAbstractButton;
 class QMouseEvent;
 class QPainter;
+class QPoint;
+class QStyleOptionViewItem;
 
 class QRZItemButtonList {
 public:
@@ -52,6 +54,17 @@ private:
 // 2 pressed) becomes the hover or sunken state when the mouse lies inside `rect`.
 void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& rect, bool enabled,
                      bool mouseInside, bool selected);
+
+// Paints the visible buttons of `list` into a cell, button i at rectOf(i, button); a
+// button is enabled when it and the cell are, and mouse-inside when `mousePos` lies in
+// its rectangle.
+void paintCellButtons(QPainter* painter, const QRZItemButtonList* list,
+                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled,
+                      bool selected, const QPoint& mousePos);
+
+// Repaints the option's cell in the viewport of the view that painted it (nothing when
+// the option names no item view).
+void updateItemCell(const QStyleOptionViewItem& option);
 
 // Whether the button takes part in painting and clicks (a QRZStyleButton can be made
 // invisible in the cells).
