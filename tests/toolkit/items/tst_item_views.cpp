@@ -57,6 +57,7 @@ private slots:
     void hoverFollowsMouseIntoModelsAndDelegate();
     void hoverWithoutModelsOnlyTellsTheDelegate();
     void returnAndBackspace();
+    void tabLeavesTheCurrentCell();
     void currentChangedSignal();
     void toolTipTexts();
     void toolTipRestTime();
@@ -155,6 +156,27 @@ void TestItemViews::returnAndBackspace() {
     QCOMPARE(listEnter.count(), 1);
     QTest::keyClick(&list, Qt::Key_Backspace);
     QCOMPARE(backspace.count(), 1);
+}
+
+void TestItemViews::tabLeavesTheCurrentCell() {
+    // Tab passes the focus on as in a plain widget instead of walking the cells.
+    Rows rows({"a", "b"}, 2);
+    QRZTableView table;
+    table.setModel(&rows.model);
+    table.setCurrentIndex(rows.model.index(0, 0));
+    QTest::keyClick(&table, Qt::Key_Tab);
+    QCOMPARE(table.currentIndex(), rows.model.index(0, 0));
+
+    QRZListView list;
+    list.setModel(&rows.model);
+    QSignalSpy listEnter(&list, &QRZListView::emitEnterSelect);
+    QSignalSpy backspace(&list, &QRZListView::emitKeyBackspace);
+    list.setCurrentIndex(rows.model.index(0, 0));
+    list.selectionModel()->select(rows.model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(&list, Qt::Key_Tab);
+    QCOMPARE(list.currentIndex(), rows.model.index(0, 0));
+    QCOMPARE(listEnter.count(), 0);
+    QCOMPARE(backspace.count(), 0);
 }
 
 void TestItemViews::currentChangedSignal() {
