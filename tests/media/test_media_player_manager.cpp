@@ -189,6 +189,23 @@ void TestMediaPlayerManager::cropPreviewAndItsDrag()
     QVERIFY(qAbs(dragged.pictureRect[2] * element.width() - 20.0) < 0.001);
     QCOMPARE(dragged.pictureRect[0], 0.0);
     QVERIFY(cropChange.count() >= 3);
+
+    // With the crop rectangle in force the shape is locked: an edge drag takes the other
+    // dimension along.
+    m_manager->setCropSettings(VECropSettings()); // the whole picture again: 4:3 on display
+    crop = VECropSettings();
+    crop.cropMode = 1;
+    crop.padEnabled = 1;
+    m_manager->setCropSettings(crop);
+    const VECropSettings fitted = m_manager->cropSettings();
+    QVERIFY(qAbs(fitted.cropRect[2] - 1.0) < 0.001 && qAbs(fitted.cropRect[3] - 1.0) < 0.001);
+    sendMouse(*m_manager, QEvent::MouseButtonPress, QPoint(element.left() + element.width(), middle));
+    sendMouse(*m_manager, QEvent::MouseMove, QPoint(element.left() + element.width() - 96, middle));
+    sendMouse(*m_manager, QEvent::MouseButtonRelease, QPoint(element.left() + element.width() - 96, middle));
+    const VECropSettings locked = m_manager->cropSettings();
+    QVERIFY2(qAbs(locked.cropRect[2] - 0.8) < 0.001, qPrintable(QString::number(locked.cropRect[2])));
+    QVERIFY2(qAbs(locked.cropRect[3] - 0.8) < 0.001, qPrintable(QString::number(locked.cropRect[3])));
+    QCOMPARE(locked.cropRect[0], 0.0);
 }
 
 void TestMediaPlayerManager::anEmptyRangeShowsNoProgress()
