@@ -425,6 +425,17 @@ void TestItemDelegates::tableCheckBox() {
     sendMouse(view.viewport(), QEvent::MouseButtonPress, box);
     QCOMPARE(checks.at(1).at(1).toInt(), 0);
 
+    // A double click on the check box is not the row's double click; beside it, it is.
+    QSignalSpy doubleClicked(&view, &QAbstractItemView::doubleClicked);
+    sendMouse(view.viewport(), QEvent::MouseButtonRelease, box);
+    sendMouse(view.viewport(), QEvent::MouseButtonDblClick, box);
+    QCOMPARE(doubleClicked.count(), 0);
+    const QPoint text = cell.center() + QPoint(20, 0);
+    click(view.viewport(), text, text);
+    QVERIFY(!delegate.isOnCheckBox());
+    sendMouse(view.viewport(), QEvent::MouseButtonDblClick, text);
+    QCOMPARE(doubleClicked.count(), 1);
+
     QImage canvas(cell.size(), QImage::Format_ARGB32);
     QPainter painter(&canvas);
     delegate.paint(&painter, tileOption(QRect(QPoint(0, 0), cell.size())), f.model.index(0, 0));
