@@ -142,88 +142,17 @@ void QRZSpinButtons::setTextMargins(QLineEdit* edit, int left, int top, int righ
 }
 
 // ---------------------------------------------------------------------------------------
-// QRZDoubleSpinBox
+// QRZDoubleSpinBox, QRZDateTimeEdit, QRZTimeEdit
 
-QRZDoubleSpinBox::QRZDoubleSpinBox(QWidget* parent) : QDoubleSpinBox(parent), QRZBaseRectImageDraw(this) {
-    setAcceptDrops(false);
-    setAttribute(Qt::WA_MacShowFocusRect, false);
-}
-
-QRZDoubleSpinBox::~QRZDoubleSpinBox() { m_buttons.release(this); }
-
-bool QRZDoubleSpinBox::setFrameImage(const QString& path) {
-    return QRZSpinButtons::setFrameImage(this, this, "QDoubleSpinBox", path);
-}
-
-bool QRZDoubleSpinBox::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
-    return m_buttons.attach(this, upPath, downPath, naturalSize);
-}
-
-void QRZDoubleSpinBox::setMargins(int buttonX, int top, int right, int bottom) {
-    m_buttons.setMargins(this, buttonX, top, right, bottom);
-}
-
-void QRZDoubleSpinBox::setTextMargins(int left, int top, int right, int bottom) {
-    QRZSpinButtons::setTextMargins(lineEdit(), left, top, right, bottom);
-}
-
-QRZBaseButton* QRZDoubleSpinBox::upButton() const { return m_buttons.up; }
-QRZBaseButton* QRZDoubleSpinBox::downButton() const { return m_buttons.down; }
-void QRZDoubleSpinBox::pressBtn() { m_buttons.press(this, sender() == m_buttons.up); }
-void QRZDoubleSpinBox::releseBtn() { m_buttons.release(this); }
-
-void QRZDoubleSpinBox::timerEvent(QTimerEvent* event) {
-    QDoubleSpinBox::timerEvent(event);
-    m_buttons.repeatStep(this, event->timerId());
-}
-
-void QRZDoubleSpinBox::paintEvent(QPaintEvent* event) {
-    paint(event);
-    if (!m_buttons.exists()) {
-        QDoubleSpinBox::paintEvent(event);
-    }
-}
-
-void QRZDoubleSpinBox::resizeEvent(QResizeEvent* event) {
-    QDoubleSpinBox::resizeEvent(event);
-    m_buttons.layout(this);
-}
-
-void QRZDoubleSpinBox::showEvent(QShowEvent* event) {
-    QDoubleSpinBox::showEvent(event);
-    m_buttons.layout(this);
-}
-
-// ---------------------------------------------------------------------------------------
-// QRZDateTimeEdit, QRZTimeEdit
+QRZDoubleSpinBox::QRZDoubleSpinBox(QWidget* parent) : QRZImageSpinEdit(parent) {}
+QRZDoubleSpinBox::~QRZDoubleSpinBox() = default;
 
 QRZDateTimeEdit::QRZDateTimeEdit(const QVariant& value, QVariant::Type type, QWidget* parent)
-    : QDateTimeEdit(value, type, parent), QRZBaseRectImageDraw(this) {
-    setAcceptDrops(false);
-    setAttribute(Qt::WA_MacShowFocusRect, false);
+    : QRZImageSpinEdit(value, type, parent) {
     connect(lineEdit(), SIGNAL(textEdited(QString)), this, SIGNAL(emitTimeEdited(QString)));
 }
 
-QRZDateTimeEdit::~QRZDateTimeEdit() { m_buttons.release(this); }
-
-bool QRZDateTimeEdit::setFrameImage(const QString& path) {
-    return QRZSpinButtons::setFrameImage(this, this, "QDateTimeEdit", path);
-}
-
-bool QRZDateTimeEdit::setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize) {
-    return m_buttons.attach(this, upPath, downPath, naturalSize);
-}
-
-void QRZDateTimeEdit::setMargins(int buttonX, int top, int right, int bottom) {
-    m_buttons.setMargins(this, buttonX, top, right, bottom);
-}
-
-void QRZDateTimeEdit::setTextMargins(int left, int top, int right, int bottom) {
-    QRZSpinButtons::setTextMargins(lineEdit(), left, top, right, bottom);
-}
-
-QRZBaseButton* QRZDateTimeEdit::upButton() const { return m_buttons.up; }
-QRZBaseButton* QRZDateTimeEdit::downButton() const { return m_buttons.down; }
+QRZDateTimeEdit::~QRZDateTimeEdit() = default;
 
 void QRZDateTimeEdit::stepBy(int steps) {
     QDateTimeEdit::stepBy(steps);
@@ -232,30 +161,6 @@ void QRZDateTimeEdit::stepBy(int steps) {
 
 void QRZDateTimeEdit::stepUp() { QDateTimeEdit::stepUp(); }
 void QRZDateTimeEdit::stepDown() { QDateTimeEdit::stepDown(); }
-void QRZDateTimeEdit::pressBtn() { m_buttons.press(this, sender() == m_buttons.up); }
-void QRZDateTimeEdit::releseBtn() { m_buttons.release(this); }
-
-void QRZDateTimeEdit::timerEvent(QTimerEvent* event) {
-    QDateTimeEdit::timerEvent(event);
-    m_buttons.repeatStep(this, event->timerId());
-}
-
-void QRZDateTimeEdit::paintEvent(QPaintEvent* event) {
-    paint(event);
-    if (!m_buttons.exists()) {
-        QDateTimeEdit::paintEvent(event);
-    }
-}
-
-void QRZDateTimeEdit::resizeEvent(QResizeEvent* event) {
-    QDateTimeEdit::resizeEvent(event);
-    m_buttons.layout(this);
-}
-
-void QRZDateTimeEdit::showEvent(QShowEvent* event) {
-    QDateTimeEdit::showEvent(event);
-    m_buttons.layout(this);
-}
 
 QRZTimeEdit::QRZTimeEdit(QWidget* parent) : QRZDateTimeEdit(QTime(0, 0, 0, 0), QVariant::Time, parent) {}
 QRZTimeEdit::~QRZTimeEdit() = default;

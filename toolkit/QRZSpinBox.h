@@ -7,7 +7,10 @@
 
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
+#include <QTimerEvent>
 #include <QVariant>
+
+#include <utility>
 
 class QAbstractSpinBox;
 class QLineEdit;
@@ -60,48 +63,79 @@ private:
     int m_ticks = 0;
 };
 
-class QRZDoubleSpinBox : public QDoubleSpinBox, public QRZBaseRectImageDraw {
+// The framed edit with its step buttons over the framework edit `Edit` (QDoubleSpinBox
+// or QDateTimeEdit). The derived class gives the slots pressBtn() and releseBtn(), which
+// the buttons are connected to, as pressButton() and releaseButton().
+template <class Edit>
+class QRZImageSpinEdit : public Edit, public QRZBaseRectImageDraw {
+public:
+    template <class... EditArgs>
+    explicit QRZImageSpinEdit(EditArgs&&... args) : Edit(std::forward<EditArgs>(args)...), QRZBaseRectImageDraw(this) {
+        this->setAcceptDrops(false);
+        this->setAttribute(Qt::WA_MacShowFocusRect, false);
+    }
+    ~QRZImageSpinEdit() override { m_buttons.release(this); }
+
+    bool setFrameImage(const QString& path) {
+        return QRZSpinButtons::setFrameImage(this, this, Edit::staticMetaObject.className(), path);
+    }
+    bool setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize = true) {
+        return m_buttons.attach(this, upPath, downPath, naturalSize);
+    }
+    void setMargins(int buttonX, int top, int right, int bottom) {
+        m_buttons.setMargins(this, buttonX, top, right, bottom);
+    }
+    void setTextMargins(int left, int top, int right, int bottom) {
+        QRZSpinButtons::setTextMargins(this->lineEdit(), left, top, right, bottom);
+    }
+    QRZBaseButton* upButton() const { return m_buttons.up; }
+    QRZBaseButton* downButton() const { return m_buttons.down; }
+    using Edit::text;
+
+protected:
+    void pressButton() { m_buttons.press(this, this->sender() == m_buttons.up); }
+    void releaseButton() { m_buttons.release(this); }
+
+    void timerEvent(QTimerEvent* event) override {
+        Edit::timerEvent(event);
+        m_buttons.repeatStep(this, event->timerId());
+    }
+    void paintEvent(QPaintEvent* event) override {
+        paint(event);
+        if (!m_buttons.exists()) {
+            Edit::paintEvent(event);
+        }
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        Edit::resizeEvent(event);
+        m_buttons.layout(this);
+    }
+    void showEvent(QShowEvent* event) override {
+        Edit::showEvent(event);
+        m_buttons.layout(this);
+    }
+
+    QRZSpinButtons m_buttons;
+};
+
+class QRZDoubleSpinBox : public QRZImageSpinEdit<QDoubleSpinBox> {
     Q_OBJECT
 public:
     explicit QRZDoubleSpinBox(QWidget* parent = nullptr);
     ~QRZDoubleSpinBox() override;
 
-    bool setFrameImage(const QString& path);
-    bool setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize = true);
-    void setMargins(int buttonX, int top, int right, int bottom);
-    void setTextMargins(int left, int top, int right, int bottom);
-    QRZBaseButton* upButton() const;
-    QRZBaseButton* downButton() const;
-    using QDoubleSpinBox::text;
-
 public slots:
-    void pressBtn();
-    void releseBtn();
-
-protected:
-    void timerEvent(QTimerEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QRZSpinButtons m_buttons;
+    void pressBtn() { pressButton(); }
+    void releseBtn() { releaseButton(); }
 };
 
-class QRZDateTimeEdit : public QDateTimeEdit, public QRZBaseRectImageDraw {
+class QRZDateTimeEdit : public QRZImageSpinEdit<QDateTimeEdit> {
     Q_OBJECT
 public:
     QRZDateTimeEdit(const QVariant& value, QVariant::Type type, QWidget* parent = nullptr);
     ~QRZDateTimeEdit() override;
 
-    bool setFrameImage(const QString& path);
-    bool setButtonImages(const QString& upPath, const QString& downPath, bool naturalSize = true);
-    void setMargins(int buttonX, int top, int right, int bottom);
-    void setTextMargins(int left, int top, int right, int bottom);
-    QRZBaseButton* upButton() const;
-    QRZBaseButton* downButton() const;
     void stepBy(int steps) override;
-    using QDateTimeEdit::text;
 
 signals:
     void emitTimeEdited(const QString& text);
@@ -109,17 +143,8 @@ signals:
 public slots:
     void stepUp();
     void stepDown();
-    void pressBtn();
-    void releseBtn();
-
-protected:
-    void timerEvent(QTimerEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QRZSpinButtons m_buttons;
+    void pressBtn() { pressButton(); }
+    void releseBtn() { releaseButton(); }
 };
 
 class QRZTimeEdit : public QRZDateTimeEdit {

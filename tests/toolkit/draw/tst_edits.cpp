@@ -182,6 +182,35 @@ private slots:
         QVERIFY(spin.upButton() == nullptr);
     }
 
+    void framedSpinEditsReplaceTheirOwnBackground() {
+        QRZDoubleSpinBox spin;
+        QRZTimeEdit time;
+        QVERIFY(!spin.setFrameImage(m_dir.filePath("absent.png")));
+        QVERIFY(spin.styleSheet().isEmpty());
+        QVERIFY(spin.setFrameImage(m_frame));
+        QVERIFY(time.setFrameImage(m_frame));
+        // The sheet names the framework class, so that it reaches the edit itself.
+        QCOMPARE(spin.styleSheet(), QStringLiteral("QDoubleSpinBox {background-color:transparent;border:none}"));
+        QCOMPARE(time.styleSheet(), QStringLiteral("QDateTimeEdit {background-color:transparent;border:none}"));
+    }
+
+    void timeEditStepsThroughItsButtons() {
+        QRZTimeEdit edit;
+        edit.setDisplayFormat(QStringLiteral("hh:mm:ss"));
+        edit.setCurrentSection(QDateTimeEdit::SecondSection);
+        QVERIFY(edit.setButtonImages(m_strip, m_strip));
+        edit.resize(80, 60);
+        edit.show();
+        QSignalSpy edited(&edit, SIGNAL(emitTimeEdited(QString)));
+        QTest::mouseClick(edit.upButton(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(edit.time(), QTime(0, 0, 1));
+        QCOMPARE(edited.count(), 1);
+        QTest::mouseClick(edit.downButton(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(edit.time(), QTime(0, 0, 0));
+        QCOMPARE(edited.count(), 2);
+        QCOMPARE(edited.last().at(0).toString(), QStringLiteral("00:00:00"));
+    }
+
     void timeEditReportsEditsAndSteps() {
         QRZTimeEdit edit;
         edit.setDisplayFormat(QStringLiteral("hh:mm:ss"));
