@@ -103,7 +103,6 @@ private:
     std::string m_path;
     std::vector<std::unique_ptr<ProfileItem>> m_profileItems;
     std::vector<ProfileItem*> m_profiles;
-    bool m_hasProfiles = false;
     std::unique_ptr<ProfileDetail> m_detail;
     std::vector<std::string> m_categories;
     Plist::Dictionary m_root;
