@@ -160,11 +160,18 @@ bool CAVConverter::openConversion(bool alternative)
 
 void CAVConverter::stopConvert()
 {
+    bool haveConversion = false;
     {
         std::lock_guard<std::mutex> lock(m_handleLock);
-        if (!m_convert) {
-            return;
+        haveConversion = m_convert != nullptr;
+    }
+    if (!haveConversion) {
+        // The worker may have closed a finished conversion and still be writing its tags:
+        // the caller gets the job's last report before this returns.
+        if (isRunning()) {
+            m_finishedEvent.wait();
         }
+        return;
     }
     if (m_opening) {
         // The worker is still opening the source: make the open give up.
