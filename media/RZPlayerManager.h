@@ -34,6 +34,8 @@ public:
     void resizeOutputs();
     void selectAndApplyWatermark(VEWatermarkSettings settings, int index);
     void selectAndUpdateWatermark(VEWatermarkSettings settings, int index);
+    // The main preview: a QMediaElementWindow, which resizeOutputs sizes to the picture
+    // (any other widget is painted into but not sized).
     void setVideoWidget(QWidget* widget);
     void setSecondVideoWidget(QWidget* widget);
     void setPlayRange(uint64_t start, uint64_t end);
