@@ -123,11 +123,9 @@ std::string containerFromExtensionList(const std::string& formatList, const std:
         return "mp4";
     }
     if (formatList == "matroska,webm") {
-        if (brand == "matroska")
-            return "matroska";
-        if (brand == "webm")
-            return "webm";
-        return "mp4";
+        // The Matroska demuxer reads WebM too; only the brand tells them apart. Any
+        // other brand (none, or one copied over from an MP4 source) is still Matroska.
+        return brand == "webm" ? "webm" : "matroska";
     }
     return formatList;
 }

@@ -52,7 +52,9 @@ private slots:
         QCOMPARE(containerFromExtensionList("mov,mp4,m4a,3gp,3g2,mj2", "isom"), std::string("mp4"));
         QCOMPARE(containerFromExtensionList("matroska,webm", "webm"), std::string("webm"));
         QCOMPARE(containerFromExtensionList("matroska,webm", "matroska"), std::string("matroska"));
-        QCOMPARE(containerFromExtensionList("matroska,webm", ""), std::string("mp4"));
+        // A Matroska list never maps to another container, whatever the brand says.
+        QCOMPARE(containerFromExtensionList("matroska,webm", ""), std::string("matroska"));
+        QCOMPARE(containerFromExtensionList("matroska,webm", "isom"), std::string("matroska"));
         QCOMPARE(containerFromExtensionList("avi", "x"), std::string("avi"));
     }
 
