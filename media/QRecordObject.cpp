@@ -348,6 +348,13 @@ void QRecordObject::timeTick() {
     if (!m_recorder) {
         return;
     }
+    if (!m_stopped && !cvcodec_recorder_is_running(m_recorder)) {
+        // The file cannot be written any further (a full disk): the recording ends
+        // here like a stop, so what reached the file is finished, playable and listed.
+        qWarning() << "recordTime--------------------------writing the recording failed; stopped" << m_outputPath;
+        stopRecord();
+        return;
+    }
     const uint64_t t = cvcodec_recorder_recorded_time(m_recorder);
     if (t != 0) {
         m_lastRecordTime = t;

@@ -66,7 +66,9 @@ public:
     // suffix).
     void takeScreenshot(const QString& path);
     // Ends the sound capture, the timers and the encoder; the first stop after a start
-    // adds the history entry, later ones do nothing.
+    // adds the history entry, later ones do nothing. A recording whose file can no
+    // longer be written (a full disk) is stopped the same way by the engine itself
+    // within a tenth of a second: isRecording() then turns false.
     void stopRecord();
 
     bool isRecording() const;

@@ -309,7 +309,9 @@ CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder recorder);     /* [ent
  * failed open leaves no file and no thread behind). MP4 and MOV are written in fragments of about one
  * second, each flushed to the file, so a killed process leaves a playable file. */
 CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder recorder, const char* pathUtf8, const char* muxerName, cvcodec_params params); /* [entry 238] */
-/* True from a successful open until stop, paused or not. */
+/* True from a successful open until stop, paused or not; false as soon as the file can
+ * no longer be written (a full disk): the caller should then stop, which keeps what was
+ * written playable. Pushes fail from that moment on. */
 CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder recorder);  /* [entry 341] */
 /* Pauses: frames and sound that arrive meanwhile are left out. The next video frame
  * push or recorded-time query resumes. */

@@ -6,6 +6,7 @@
 #include "libav_objects.h"
 #include "muxer_table.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     bool write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase);
     // Writes the trailer and closes the file. Thread-safe; once.
     void finish();
+    // True once a write has failed (a full disk, a file grown past its limit): nothing
+    // more reaches the file. Thread-safe.
+    bool failed() const { return m_failed; }
 
 private:
     std::mutex m_lock;
@@ -33,7 +37,7 @@ private:
     const MuxerEntry* m_muxer = nullptr;
     std::string m_path;
     bool m_started = false;
-    bool m_failed = false;
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace calvorine::codec

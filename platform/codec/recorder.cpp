@@ -52,7 +52,9 @@ bool Recorder::open(const char* pathUtf8, const char* muxerName, const EncoderPa
 bool Recorder::isRunning() const
 {
     std::lock_guard<std::mutex> guard(m_stateLock);
-    return m_running;
+    // A file that can no longer be written is no longer being recorded, even before
+    // the caller stops it.
+    return m_running && !(m_session && m_session->outputFailed());
 }
 
 bool Recorder::pause()

@@ -4,7 +4,6 @@
 #include "frame.h"
 #include "platform/system/clock.h"
 
-
 namespace calvorine::codec {
 
 namespace {
@@ -55,7 +54,7 @@ int64_t RecordingSession::recordingClock() const { return now() - m_startUs; }
 
 bool RecordingSession::pushVideo(const FrameObject& frame)
 {
-    if (!m_video || m_finished)
+    if (!m_video || m_finished || m_output.failed())
         return false;
     // Pictures are stamped on arrival unless the caller gave a time of its own.
     const int64_t clock = frame.hasTimestamp ? frame.timestampUs : recordingClock();
@@ -67,7 +66,7 @@ bool RecordingSession::pushVideo(const FrameObject& frame)
 
 bool RecordingSession::pushAudio(const FrameObject& frame)
 {
-    if (!m_audio || m_finished)
+    if (!m_audio || m_finished || m_output.failed())
         return false;
     AudioChunk chunk;
     if (!frame.audioChunk(chunk))

@@ -36,6 +36,8 @@ public:
     // Finishes the file; the recorded time is frozen at this moment. Once.
     void finish();
     uint64_t recordedTime() const;
+    // True once the file could not be written any further; the pushes then fail.
+    bool outputFailed() const { return m_output.failed(); }
     uint64_t dropped(int kind) const;
     int queuedVideoFrames() const;
 

@@ -25,9 +25,11 @@
 #include <QtTest>
 
 #include <pulse/simple.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 using namespace recording_test;
@@ -35,6 +37,25 @@ using namespace recording_test;
 namespace {
 
 const QRect kArea(200, 150, 320, 240);
+
+// While it lives, writes beyond the given size of any file fail with EFBIG instead of
+// raising SIGXFSZ: for the recorder that is a disk running full.
+struct FileSizeLimit {
+    rlimit previous{};
+    void (*previousHandler)(int) = SIG_DFL;
+
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+};
 
 // A frameless window over the capture area: a solid colour, or an animation (a bar that
 // moves and colours that change every 20 ms).
@@ -716,6 +737,35 @@ private slots:
 
     // A start that fails (a folder that cannot be written, an area off the screen) leaves
     // nothing running, no file, no history entry.
+    // A disk that runs full in the middle ends the recording like a stop: nothing keeps
+    // running, and the part written so far plays and is listed.
+    void fullDiskEndsTheRecording() {
+        setSources(true, true);
+        m_window.animate();
+        QRecordObject recorder;
+        const QString file = outputFile("REC_full.mp4");
+        {
+            FileSizeLimit full(200 * 1024);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("recordTime-+writing the recording failed"));
+            QVERIFY(recorder.startRecord(file, 100.0f, true));
+            QVERIFY2(QTest::qWaitFor([&] { return !recorder.isRecording(); }, 30000),
+                     "a recording whose file cannot grow goes on");
+        }
+        QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&recorder).size(), 0);
+        for (QRecordAudioObject* audio : recorder.findChildren<QRecordAudioObject*>()) {
+            QVERIFY(!audio->isRunning());
+        }
+        QVERIFY(QFileInfo(file).size() <= 200 * 1024);
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("video"), QString("h264"));
+        QVERIFY(p.durationSeconds > 0.5);
+        QCOMPARE(run("ffmpeg", {"-nostdin", "-v", "error", "-i", file, "-f", "null", "-"}).exitCode, 0);
+        QVERIFY(findHistoryItem(file));
+        recorder.stopRecord(); // already stopped: adds nothing
+        QCOMPARE(listHistoryFiles().count(file), 1);
+    }
+
     void failedStartLeavesNothing_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QRect>("area");

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstring>
 
@@ -35,6 +37,27 @@ struct Recording {
     }
 };
 
+// While it lives, writes beyond the given size of any file fail with EFBIG instead of
+// raising SIGXFSZ: for the library's writer that is the same as a disk that runs full.
+struct FileSizeLimit {
+    rlimit previous{};
+    void (*previousHandler)(int) = SIG_DFL;
+
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+};
+
 } // namespace
 
 class RecorderTest : public QObject {
@@ -53,6 +76,7 @@ private slots:
     void cutOnTheSameHandleGivesTwoFiles();
     void killedRecordingStaysPlayable();
     void badInputFailsCleanly();
+    void failedWriteEndsTheRecording();
     void levelBlocksCarryTheRecordedSound();
     void soundGapsAreSilentAndOverlapsCut();
 
@@ -485,6 +509,56 @@ void RecorderTest::badInputFailsCleanly()
     QVERIFY(cvcodec_params_release(wrongKind));
     QVERIFY(!cvcodec_track_create(5));
     QVERIFY(!cvcodec_blob_create(nullptr, 4));
+}
+
+void RecorderTest::failedWriteEndsTheRecording()
+{
+    const QString path = m_dir.filePath("disk-full.mp4");
+    constexpr rlim_t kRoomBytes = 160 * 1024;
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    PushPlan plan;
+    plan.seconds = 0.5;
+    bool running = true;
+    {
+        FileSizeLimit full(kRoomBytes);
+        QVERIFY(recording.open(path, "mp4", params, plan.audioClockOriginUs));
+        for (int step = 0; step < 30 && running; ++step) {
+            pushRealTime(recording.recorder, plan);
+            running = cvcodec_recorder_is_running(recording.recorder);
+        }
+        // The failure is reported, not only logged: the handle stops running and takes
+        // no more pictures or sound.
+        QVERIFY2(!running, "a recording whose file cannot grow still reports running");
+        std::vector<uint8_t> pixels = makePicture(320, 240, 0);
+        cvcodec_frame picture = cvcodec_frame_create();
+        cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+        cvcodec_frame_set_size(picture, 320, 240);
+        cvcodec_frame_set_plane(picture, 0, pixels.data(), 320 * 4);
+        QVERIFY(!cvcodec_recorder_push_video(recording.recorder, picture));
+        cvcodec_frame_release(picture);
+        QVERIFY(cvcodec_recorder_stop(recording.recorder));
+        QVERIFY(cvcodec_recorder_close(recording.recorder));
+    }
+    cvcodec_params_release(params);
+    QVERIFY(QFileInfo(path).size() <= qint64(kRoomBytes));
+
+    // What reached the file before the disk ran full still plays.
+    const QJsonObject probed = probe(path);
+    QVERIFY2(!probed.isEmpty(), "the cut-off recording cannot be read");
+    const double frames = stream(probed, "video").value("nb_read_frames").toString().toDouble();
+    QVERIFY2(frames * kFrame >= 0.9, qPrintable(QString::number(frames)));
+    QVERIFY(!stream(probed, "audio").isEmpty());
+
+    // The handle opens the next file as usual.
+    const QString next = m_dir.filePath("after-disk-full.mp4");
+    cvcodec_params nextParams = makeParams(320, 240);
+    QVERIFY(recording.open(next, "mp4", nextParams, plan.audioClockOriginUs));
+    cvcodec_params_release(nextParams);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_is_running(recording.recorder));
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    QVERIFY(!probe(next).isEmpty());
 }
 
 void RecorderTest::levelBlocksCarryTheRecordedSound()
