@@ -3,6 +3,7 @@
 #include "codec_table.h"
 #include "library_settings.h"
 #include "muxer_output.h"
+#include "pipeline_thread.h"
 #include "track.h"
 
 #include <algorithm>
@@ -360,34 +361,18 @@ void AudioPipeline::encodePending(bool flush)
 
 void AudioPipeline::send(AVFrame* frame)
 {
-    if (avcodec_send_frame(m_encoder.get(), frame) < 0)
-        return;
-    while (avcodec_receive_packet(m_encoder.get(), m_packet.get()) == 0) {
-        if (m_output->isFragmented()) {
-            // Fragments carry no edit list to hide the encoder's priming samples before
-            // zero; the muxer would shift every stream and stretch the first picture.
-            // The sound starts at zero instead, priming first; the mix was advanced by
-            // as many samples (encodePending), so it still plays in step.
-            m_packet->pts += m_encoder->initial_padding;
-            m_packet->dts += m_encoder->initial_padding;
-        }
-        m_output->write(m_packet.get(), m_stream, m_encoder->time_base);
-        av_packet_unref(m_packet.get());
-    }
+    // Fragments carry no edit list to hide the encoder's priming samples before zero;
+    // the muxer would shift every stream and stretch the first picture. The sound
+    // starts at zero instead, priming first; the mix was advanced by as many samples
+    // (encodePending), so it still plays in step.
+    const int64_t shift = m_output->isFragmented() ? m_encoder->initial_padding : 0;
+    encodeAndWrite(m_encoder.get(), frame, m_packet.get(), *m_output, m_stream, shift);
 }
 
 void AudioPipeline::finish(int64_t endUs)
 {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (m_finishing && !m_thread.joinable())
-            return;
-        m_finishing = true;
-    }
-    m_wake.notify_all();
-    if (!m_thread.joinable())
+    if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
-    m_thread.join();
     collect(true);
     int64_t end = av_rescale(endUs, m_sampleRate, 1000000);
     for (const Source& source : m_sources)

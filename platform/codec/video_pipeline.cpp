@@ -4,6 +4,7 @@
 #include "frame.h"
 #include "library_settings.h"
 #include "muxer_output.h"
+#include "pipeline_thread.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -52,6 +53,28 @@ AVPixelFormat choosePixelFormat(const AVCodec* codec)
             return *format;
     }
     return codec->pix_fmts[0];
+}
+
+// Copies a pushed picture into a tightly packed one: one copy per plane when the rows
+// already lie back to back (the pushed lines are no longer than the packed ones), row
+// by row otherwise.
+void copyPicture(const FrameObject& frame, uint8_t* planes[4], int lineSizes[4], AVPixelFormat format)
+{
+    const int planeCount = av_pix_fmt_count_planes(format);
+    ptrdiff_t packedLines[4] = {};
+    bool packedRows = true;
+    for (int i = 0; i < planeCount; ++i) {
+        packedLines[i] = lineSizes[i];
+        packedRows = packedRows && frame.bytesPerLine[i] == lineSizes[i];
+    }
+    size_t planeSizes[4] = {};
+    if (packedRows && av_image_fill_plane_sizes(planeSizes, format, frame.height, packedLines) >= 0) {
+        for (int i = 0; i < planeCount; ++i)
+            std::memcpy(planes[i], frame.planes[i], planeSizes[i]);
+        return;
+    }
+    const uint8_t* sources[4] = {frame.planes[0], frame.planes[1], frame.planes[2], frame.planes[3]};
+    av_image_copy(planes, lineSizes, sources, frame.bytesPerLine, format, frame.width, frame.height);
 }
 
 int clampInt(double value, int low, int high)
@@ -165,11 +188,41 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     // Pictures usually arrive at the output size: have a few buffers ready (and their
     // pages mapped), so that a push only copies.
     const int expected = av_image_get_buffer_size(AV_PIX_FMT_BGR0, m_outWidth, m_outHeight, 1);
-    for (size_t i = 0; i < kPreparedBuffers && expected > 0; ++i)
-        m_spareBuffers.emplace_back(size_t(expected), uint8_t(0));
+    m_expectedPictureBytes = expected > 0 ? size_t(expected) : 0;
+    for (size_t i = 0; i < kPreparedBuffers && m_expectedPictureBytes > 0; ++i)
+        m_spareBuffers.push_back(makeBuffer(m_expectedPictureBytes, Pages::Mapped));
     m_stream = output.addStream(m_encoder.get(), entry->aviTag);
     m_output = &output;
     return m_stream != nullptr;
+}
+
+VideoPipeline::PictureBuffer VideoPipeline::makeBuffer(size_t size, Pages pages)
+{
+    PictureBuffer buffer;
+    buffer.bytes.reset(new uint8_t[size]);
+    buffer.capacity = size;
+    if (pages == Pages::Mapped)
+        std::memset(buffer.bytes.get(), 0, size); // fault the pages in now, not in a push
+    return buffer;
+}
+
+void VideoPipeline::keepBuffer(PictureBuffer buffer)
+{
+    if (buffer.bytes && m_spareBuffers.size() < kPoolLimit)
+        m_spareBuffers.push_back(std::move(buffer));
+}
+
+void VideoPipeline::topUpSpareBuffers()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_finishing || m_expectedPictureBytes == 0 || m_spareBuffers.size() >= kSpareLowMark ||
+            m_spareBuffers.size() + m_queue.size() >= kPoolLimit)
+            return;
+    }
+    PictureBuffer buffer = makeBuffer(m_expectedPictureBytes, Pages::Mapped);
+    std::lock_guard<std::mutex> guard(m_lock);
+    keepBuffer(std::move(buffer));
 }
 
 void VideoPipeline::start()
@@ -204,27 +257,29 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs)
             return false;
         }
         if (!m_spareBuffers.empty()) {
-            picture.bytes = std::move(m_spareBuffers.back());
+            picture.buffer = std::move(m_spareBuffers.back());
             m_spareBuffers.pop_back();
         }
     }
     // The copy runs outside the lock: the encoder thread and the other callers go on.
-    picture.bytes.resize(size_t(size));
+    // Only a picture of another size than the output's (or a pool drained by several
+    // callers at once) needs a new buffer here.
+    if (picture.buffer.capacity < size_t(size))
+        picture.buffer = makeBuffer(size_t(size), Pages::Unmapped);
     picture.outputUs = outputUs;
     picture.format = format;
     picture.width = frame.width;
     picture.height = frame.height;
-    av_image_fill_arrays(picture.planes, picture.lineSizes, picture.bytes.data(), format, frame.width,
+    av_image_fill_arrays(picture.planes, picture.lineSizes, picture.buffer.bytes.get(), format, frame.width,
                          frame.height, 1);
-    const uint8_t* sources[4] = {frame.planes[0], frame.planes[1], frame.planes[2], frame.planes[3]};
-    av_image_copy(picture.planes, picture.lineSizes, sources, frame.bytesPerLine, format, frame.width,
-                  frame.height);
+    copyPicture(frame, picture.planes, picture.lineSizes, format);
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_finishing)
-            return false;
-        if (m_queue.size() >= kQueueCapacity) {
-            ++m_dropped;
+        const bool queueFull = m_queue.size() >= kQueueCapacity;
+        if (m_finishing || queueFull) {
+            if (queueFull && !m_finishing)
+                ++m_dropped;
+            keepBuffer(std::move(picture.buffer));
             return false;
         }
         m_queue.push_back(std::move(picture));
@@ -246,9 +301,11 @@ void VideoPipeline::run()
             m_queue.pop_front();
         }
         encodePicture(picture);
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (m_spareBuffers.size() < kQueueCapacity)
-            m_spareBuffers.push_back(std::move(picture.bytes));
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            keepBuffer(std::move(picture.buffer));
+        }
+        topUpSpareBuffers();
     }
 }
 
@@ -309,26 +366,12 @@ void VideoPipeline::encodePicture(Picture& picture)
 
 void VideoPipeline::send(AVFrame* frame)
 {
-    if (avcodec_send_frame(m_encoder.get(), frame) < 0)
-        return;
-    while (avcodec_receive_packet(m_encoder.get(), m_packet.get()) == 0) {
-        m_output->write(m_packet.get(), m_stream, m_encoder->time_base);
-        av_packet_unref(m_packet.get());
-    }
+    encodeAndWrite(m_encoder.get(), frame, m_packet.get(), *m_output, m_stream);
 }
 
 void VideoPipeline::finish(int64_t endUs)
 {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (m_finishing && !m_thread.joinable())
-            return;
-        m_finishing = true;
-    }
-    m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
-    else
+    if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
     if (!m_encoder)
         return;

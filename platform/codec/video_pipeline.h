@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -25,6 +26,11 @@ public:
     static constexpr size_t kQueueCapacity = 8;
     // Picture buffers made ready at the start.
     static constexpr size_t kPreparedBuffers = 3;
+    // Buffers that can be in use at once: a full queue and the picture being encoded.
+    static constexpr size_t kPoolLimit = kQueueCapacity + 1;
+    // Below this many spare buffers the encoder thread makes another ready, so that a
+    // push finds one whose pages are already mapped.
+    static constexpr size_t kSpareLowMark = 2;
 
     VideoPipeline() = default;
     VideoPipeline(const VideoPipeline&) = delete;
@@ -46,6 +52,14 @@ public:
     size_t queued() const;
 
 private:
+    // A picture's bytes, kept in the pool between pictures. Never cleared: the copy of
+    // a push is the one pass over them.
+    struct PictureBuffer {
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t capacity = 0;
+    };
+    enum class Pages { Unmapped, Mapped };
+
     struct Picture {
         int64_t outputUs = 0;
         AVPixelFormat format = AV_PIX_FMT_NONE;
@@ -53,8 +67,15 @@ private:
         int height = 0;
         uint8_t* planes[4] = {};
         int lineSizes[4] = {};
-        std::vector<uint8_t> bytes;
+        PictureBuffer buffer;
     };
+
+    static PictureBuffer makeBuffer(size_t size, Pages pages);
+    // Puts a buffer back into the pool (or frees it when the pool is full). Called
+    // with m_lock held.
+    void keepBuffer(PictureBuffer buffer);
+    // On the encoder thread: makes a spare buffer ready when the pool runs low.
+    void topUpSpareBuffers();
 
     void run();
     void encodePicture(Picture& picture);
@@ -79,7 +100,8 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
     std::deque<Picture> m_queue;
-    std::vector<std::vector<uint8_t>> m_spareBuffers;
+    std::vector<PictureBuffer> m_spareBuffers;
+    size_t m_expectedPictureBytes = 0; // a picture at the output size, as pushed
     bool m_finishing = false;
     uint64_t m_dropped = 0;
     std::thread m_thread;
