@@ -11,6 +11,35 @@ bool sameArray(const T (&a)[N], const T (&b)[N])
     return std::equal(a, a + N, b);
 }
 
+// The font, its look and its place that text watermarks and subtitles share.
+template <typename Text>
+void resetFontStyle(Text& t, int32_t fontSize)
+{
+    t.alpha = 255;
+    t.scaleHorizontal = 100;
+    t.scaleVertical = 100;
+    t.fontName.clear();
+    t.fontSize = fontSize;
+    t.bold = t.italic = t.underline = t.strikeout = 0;
+    t.fontColour = -1;
+    t.shadowColour = int32_t(0x80000000);
+    t.outlineColour = int32_t(0xff000000);
+    t.shadowOffset = 0.5;
+    t.outlineSize = 1.0;
+    t.spacingHorizontal = t.spacingVertical = 0.0;
+}
+
+template <typename Text>
+bool sameFontStyle(const Text& t, const Text& o)
+{
+    return t.alpha == o.alpha && t.scaleHorizontal == o.scaleHorizontal && t.scaleVertical == o.scaleVertical &&
+           t.fontName == o.fontName && t.fontSize == o.fontSize && t.bold == o.bold && t.italic == o.italic &&
+           t.underline == o.underline && t.strikeout == o.strikeout && t.fontColour == o.fontColour &&
+           t.shadowColour == o.shadowColour && t.outlineColour == o.outlineColour &&
+           t.shadowOffset == o.shadowOffset && t.outlineSize == o.outlineSize &&
+           t.spacingHorizontal == o.spacingHorizontal && t.spacingVertical == o.spacingVertical;
+}
+
 } // namespace
 
 bool VECropSettings::operator==(const VECropSettings& o) const
@@ -30,40 +59,24 @@ bool VEAdjustSettings::operator==(const VEAdjustSettings& o) const
 void VEWatermarkText::reset()
 {
     text.clear();
-    alpha = 255;
+    resetFontStyle(*this, 28);
     value = 0;
-    scaleHorizontal = 100;
-    scaleVertical = 100;
     x = 0.0;
     y = 0.0;
     shown = 1;
     textSelected = 1;
-    fontName.clear();
-    fontSize = 28;
-    bold = italic = underline = strikeout = 0;
-    fontColour = -1;
-    shadowColour = int32_t(0x80000000);
-    outlineColour = int32_t(0xff000000);
-    shadowOffset = 0.5;
-    outlineSize = 1.0;
     rangeStart = rangeEnd = 0;
     leading[0] = leading[1] = 0.0;
     fittedWidth = fittedHeight = 0.0;
-    spacingHorizontal = spacingVertical = 0.0;
     trailing[0] = trailing[1] = 0.0;
 }
 
 bool VEWatermarkText::operator==(const VEWatermarkText& o) const
 {
-    return text == o.text && alpha == o.alpha && value == o.value && scaleHorizontal == o.scaleHorizontal &&
-           scaleVertical == o.scaleVertical && x == o.x && y == o.y && shown == o.shown &&
-           textSelected == o.textSelected && fontName == o.fontName && fontSize == o.fontSize && bold == o.bold &&
-           italic == o.italic && underline == o.underline && strikeout == o.strikeout &&
-           fontColour == o.fontColour && shadowColour == o.shadowColour && outlineColour == o.outlineColour &&
-           shadowOffset == o.shadowOffset && outlineSize == o.outlineSize && rangeStart == o.rangeStart &&
+    return sameFontStyle(*this, o) && text == o.text && value == o.value && x == o.x && y == o.y &&
+           shown == o.shown && textSelected == o.textSelected && rangeStart == o.rangeStart &&
            rangeEnd == o.rangeEnd && sameArray(leading, o.leading) && fittedWidth == o.fittedWidth &&
-           fittedHeight == o.fittedHeight && spacingHorizontal == o.spacingHorizontal &&
-           spacingVertical == o.spacingVertical && sameArray(trailing, o.trailing);
+           fittedHeight == o.fittedHeight && sameArray(trailing, o.trailing);
 }
 
 void VEWatermarkImage::reset()
@@ -114,20 +127,9 @@ bool VESubtitleTrack::operator==(const VESubtitleTrack& o) const
 
 void VETextStyle::reset()
 {
-    alpha = 255;
-    scaleHorizontal = 100;
-    scaleVertical = 100;
+    resetFontStyle(*this, 18);
     values[0] = values[1] = 0;
-    fontName.clear();
-    fontSize = 18;
-    bold = italic = underline = strikeout = 0;
-    fontColour = -1;
-    shadowColour = int32_t(0x80000000);
-    outlineColour = int32_t(0xff000000);
-    shadowOffset = 0.5;
-    outlineSize = 1.0;
     positionCode = 0;
-    spacingHorizontal = spacingVertical = 0.0;
     first = 0.05;
     margin = 0.05;
     carried[0] = carried[1] = 0.0;
@@ -135,13 +137,8 @@ void VETextStyle::reset()
 
 bool VETextStyle::operator==(const VETextStyle& o) const
 {
-    return alpha == o.alpha && scaleHorizontal == o.scaleHorizontal && scaleVertical == o.scaleVertical &&
-           sameArray(values, o.values) && fontName == o.fontName && fontSize == o.fontSize && bold == o.bold &&
-           italic == o.italic && underline == o.underline && strikeout == o.strikeout &&
-           fontColour == o.fontColour && shadowColour == o.shadowColour && outlineColour == o.outlineColour &&
-           shadowOffset == o.shadowOffset && outlineSize == o.outlineSize && positionCode == o.positionCode &&
-           spacingHorizontal == o.spacingHorizontal && spacingVertical == o.spacingVertical && first == o.first &&
-           margin == o.margin && sameArray(carried, o.carried);
+    return sameFontStyle(*this, o) && sameArray(values, o.values) && positionCode == o.positionCode &&
+           first == o.first && margin == o.margin && sameArray(carried, o.carried);
 }
 
 bool VEAudioSettings::operator==(const VEAudioSettings& o) const

@@ -35,10 +35,7 @@ int FlacTag::reload()
     if (!stream_) {
         return -1;
     }
-    int64_t start = skipId3v2Tag(stream_);
-    if (start < 0) {
-        start = 0;
-    }
+    int64_t start = audioStartAfterId3v2(stream_);
     BufferedReadStream reader(stream_);
     int64_t at = start;
     markerOffset_ = -1;

@@ -146,10 +146,7 @@ int OggVorbisTag::reload()
         return -1;
     }
     const int64_t fileSize = stream_->size();
-    int64_t start = skipId3v2Tag(stream_);
-    if (start < 0) {
-        start = 0;
-    }
+    int64_t start = audioStartAfterId3v2(stream_);
     std::vector<uint8_t> head(4096 + 3);
     if (stream_->seek(start) != start) {
         return -1;

@@ -32,10 +32,7 @@ int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse
     if (!stream) {
         return -1;
     }
-    int64_t start = skipId3v2Tag(stream);
-    if (start < 0) {
-        start = 0;
-    }
+    const int64_t start = audioStartAfterId3v2(stream);
     BufferedReadStream reader(stream);
     const size_t markLength = std::strlen(tagMark);
     for (int d = 0; d < offsets; ++d) {
@@ -86,6 +83,12 @@ int64_t skipId3v2Tag(IByteStream* stream)
         return -1;
     }
     return length;
+}
+
+int64_t audioStartAfterId3v2(IByteStream* stream)
+{
+    const int64_t length = skipId3v2Tag(stream);
+    return length < 0 ? 0 : length;
 }
 
 int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info)
@@ -164,10 +167,7 @@ int64_t probeMonkeysAudio(IByteStream* stream)
     if (!stream) {
         return -1;
     }
-    int64_t start = skipId3v2Tag(stream);
-    if (start < 0) {
-        start = 0;
-    }
+    const int64_t start = audioStartAfterId3v2(stream);
     BufferedReadStream reader(stream);
     for (int i = 0; i < 4096; ++i) {
         const int64_t offset = start + i;

@@ -20,6 +20,10 @@ struct AudioFrameInfo {
 // behind it; -1 when the stream does not start with one.
 int64_t skipId3v2Tag(IByteStream* stream);
 
+// Where the audio proper begins: behind a leading ID3v2 tag, at 0 without one. Leaves
+// the stream positioned there when there is a tag.
+int64_t audioStartAfterId3v2(IByteStream* stream);
+
 int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info);
 int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info);
 

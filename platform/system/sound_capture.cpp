@@ -133,6 +133,20 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
         pa_sample_spec sampleSpec{};
         pa_threaded_mainloop* loop = nullptr;
     };
+    // Keeps the first device a lookup reports (the name to record from and its format)
+    // and wakes the waiting thread at the end of the list.
+    static constexpr auto noteFirstDevice = [](void* data, const char* name, const pa_sample_spec* format, int eol) {
+        auto* q = static_cast<Query*>(data);
+        if (format && !q->found) {
+            q->found = true;
+            q->text = name ? name : "";
+            q->sampleSpec = *format;
+        }
+        if (eol != 0) {
+            q->done = true;
+            pa_threaded_mainloop_signal(q->loop, 0);
+        }
+    };
     auto run = [this](pa_operation* operation, Query& query) {
         if (!operation) {
             return false;
@@ -173,16 +187,8 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
         ok = run(pa_context_get_sink_info_by_name(
                      context_, server.text.c_str(),
                      [](pa_context*, const pa_sink_info* info, int eol, void* data) {
-                         auto* q = static_cast<Query*>(data);
-                         if (info && !q->found) {
-                             q->found = true;
-                             q->text = info->monitor_source_name ? info->monitor_source_name : "";
-                             q->sampleSpec = info->sample_spec;
-                         }
-                         if (eol != 0) {
-                             q->done = true;
-                             pa_threaded_mainloop_signal(q->loop, 0);
-                         }
+                         noteFirstDevice(data, info ? info->monitor_source_name : nullptr,
+                                         info ? &info->sample_spec : nullptr, eol);
                      },
                      &device),
                  device);
@@ -195,16 +201,7 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
         ok = run(pa_context_get_source_info_by_name(
                      context_, wanted.c_str(),
                      [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                         auto* q = static_cast<Query*>(data);
-                         if (info && !q->found) {
-                             q->found = true;
-                             q->text = info->name ? info->name : "";
-                             q->sampleSpec = info->sample_spec;
-                         }
-                         if (eol != 0) {
-                             q->done = true;
-                             pa_threaded_mainloop_signal(q->loop, 0);
-                         }
+                         noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr, eol);
                      },
                      &device),
                  device);

@@ -139,11 +139,15 @@ void addFields(IAudioTagFile* file, const QMap<int, QString>& fields, const QByt
 
 } // namespace
 
-int writeTags(const QString& path, const QMap<int, QString>& fields, const QByteArray& cover)
+namespace {
+
+// Opens a tag file with `open`, adds the fields and saves: open's failure code, or the
+// save's result.
+template <typename Open>
+int writeTagsThrough(Open open, const QMap<int, QString>& fields, const QByteArray& cover)
 {
     IAudioTagFile* file = createAudioTagFile();
-    const std::u16string name = utf16Path(path);
-    int result = file->open(name.c_str());
+    int result = open(file);
     if (result == 0) {
         addFields(file, fields, cover);
         result = file->save();
@@ -153,17 +157,17 @@ int writeTags(const QString& path, const QMap<int, QString>& fields, const QByte
     return result;
 }
 
+} // namespace
+
+int writeTags(const QString& path, const QMap<int, QString>& fields, const QByteArray& cover)
+{
+    const std::u16string name = utf16Path(path);
+    return writeTagsThrough([&name](IAudioTagFile* file) { return file->open(name.c_str()); }, fields, cover);
+}
+
 int writeTags(IByteStream* stream, const QMap<int, QString>& fields, const QByteArray& cover)
 {
-    IAudioTagFile* file = createAudioTagFile();
-    int result = file->attach(stream);
-    if (result == 0) {
-        addFields(file, fields, cover);
-        result = file->save();
-        file->close();
-    }
-    releaseAudioTagFile(file);
-    return result;
+    return writeTagsThrough([stream](IAudioTagFile* file) { return file->attach(stream); }, fields, cover);
 }
 
 QMap<int, QString> readTags(const QString& path, int* fileType)
