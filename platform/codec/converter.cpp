@@ -126,7 +126,7 @@ struct Converter::Impl {
     av::CodecContextPtr videoDecoder;
     av::CodecContextPtr audioDecoder;
 
-    AVFormatContext* output = nullptr;
+    libav::OutputContextPtr output;
     av::CodecContextPtr videoEncoder;
     av::CodecContextPtr audioEncoder;
     AVStream* videoStream = nullptr;
@@ -139,16 +139,6 @@ struct Converter::Impl {
     bool videoDone = false;
     bool audioDone = false;
     std::vector<int> copyMap; // source stream -> output stream, -1 = left out
-
-    ~Impl()
-    {
-        if (output) {
-            if (output->pb) {
-                avio_closep(&output->pb);
-            }
-            avformat_free_context(output);
-        }
-    }
 };
 
 Converter::~Converter()
@@ -181,12 +171,12 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         return false;
     }
     AVFormatContext* input = impl->input.get();
-    if (avformat_alloc_output_context2(&impl->output, nullptr, (muxer && *muxer) ? muxer : nullptr, destination) <
-            0 ||
-        !impl->output) {
+    AVFormatContext* output = nullptr;
+    if (avformat_alloc_output_context2(&output, nullptr, (muxer && *muxer) ? muxer : nullptr, destination) < 0 ||
+        !output) {
         return false;
     }
-    AVFormatContext* output = impl->output;
+    impl->output.reset(output);
 
     if (settings.copyStreams) {
         for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -469,7 +459,7 @@ void Converter::work()
 {
     Impl& d = *m_impl;
     AVFormatContext* input = d.input.get();
-    AVFormatContext* output = d.output;
+    AVFormatContext* output = d.output.get();
     const int64_t windowStart = m_startUs;
     const int64_t windowEnd = m_lengthUs > 0 ? m_startUs + m_lengthUs : INT64_MAX;
     bool failed = false;

@@ -1,15 +1,14 @@
 // Shared FFmpeg helpers of the conversion, information and player modules: owning
-// pointers for the libav objects, time conversion, frame-to-BGRA conversion and the BMP
-// encoding of pictures handed out as blocks. Internal to the codec library.
+// pointers for the demuxer input and filter graphs, time conversion, frame-to-BGRA
+// conversion and the BMP encoding of pictures handed out as blocks. Internal to the codec
+// library.
 #pragma once
 
+#include "libav_objects.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
-#include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <cstdint>
@@ -19,38 +18,25 @@ extern "C" {
 
 namespace calvorine::codec::av {
 
+// The owning pointers the recorder uses serve here too; only a demuxer's input and a
+// filter graph, which the recorder never holds, have their own.
+using libav::CodecContextPtr;
+using libav::FramePtr;
+using libav::PacketPtr;
+using libav::SwrPtr;
+using libav::SwsPtr;
+using libav::makeFrame;
+using libav::makePacket;
+
 struct FormatInputDeleter {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 struct FilterGraphDeleter {
     void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
 };
-struct SwsDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-struct SwrDeleter {
-    void operator()(SwrContext* context) const { swr_free(&context); }
-};
 
 using InputPtr = std::unique_ptr<AVFormatContext, FormatInputDeleter>;
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
-using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
-
-inline FramePtr makeFrame() { return FramePtr(av_frame_alloc()); }
-inline PacketPtr makePacket() { return PacketPtr(av_packet_alloc()); }
 
 // While set, every open below gives up at once (library-wide).
 void setOpenInterrupted(bool on);
