@@ -54,6 +54,14 @@ void Player::stopThreads()
 {
     m_quit = true;
     m_wake.notify_all();
+    {
+        // A sink that is waking up holds the first writes for up to seconds, and the
+        // owner's thread with them; a flush makes room, so the blocked write returns.
+        std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+        if (m_soundOutput) {
+            pa_simple_flush(m_soundOutput, nullptr);
+        }
+    }
     if (m_engine.joinable()) {
         m_engine.join();
     }
@@ -525,8 +533,13 @@ void Player::audioLoop()
                 attributes.fragsize = static_cast<uint32_t>(-1);
                 int error = 0;
                 lock.unlock();
-                stream.reset(pa_simple_new(nullptr, "Calvorine Screen Recorder", PA_STREAM_PLAYBACK, nullptr,
-                                           "Playback", &format, nullptr, &attributes, &error));
+                PulsePtr created(pa_simple_new(nullptr, "Calvorine Screen Recorder", PA_STREAM_PLAYBACK, nullptr,
+                                               "Playback", &format, nullptr, &attributes, &error));
+                {
+                    std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+                    stream = std::move(created);
+                    m_soundOutput = stream.get();
+                }
                 lock.lock();
             }
         }
@@ -564,6 +577,9 @@ void Player::audioLoop()
             }
         }
     }
+    std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+    m_soundOutput = nullptr;
+    stream.reset();
 }
 
 // ---- Controls (owner's thread) ----

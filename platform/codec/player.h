@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+struct pa_simple;
+
 namespace calvorine::codec {
 
 class Player {
@@ -111,6 +113,11 @@ private:
     std::thread m_engine;
     std::thread m_audio;
     std::atomic<bool> m_quit{false};
+    // The audio thread's sound-server stream, so that stopThreads can flush it: a write
+    // held by a stalled sink then returns at once. The audio thread sets and frees it
+    // under m_soundOutputLock and never writes to it under that lock.
+    std::mutex m_soundOutputLock;
+    pa_simple* m_soundOutput = nullptr;
 
     std::string m_path;
     av::InputPtr m_input;

@@ -74,6 +74,7 @@ private slots:
     void asynchronousStartOpensThenCopiesChaptersOfTheWindow();
     void stopRightAfterAnAsynchronousStart();
     void refusesMissingArguments();
+    void quickStartsStopsAndReleases();
 
 private:
     QTemporaryDir m_dir;
@@ -297,6 +298,51 @@ void TestMediaConverter::refusesMissingArguments()
     QCOMPARE(reports.count(), 0);
     QVERIFY(!converter.startMerge({}, &param));
     converter.stopConvert(); // nothing runs: returns at once
+}
+
+void TestMediaConverter::quickStartsStopsAndReleases()
+{
+    // One converter taken through many short jobs of both kinds, each stopped within
+    // moments of its start, then converters destroyed in the middle of their work.
+    CAVConverter converter;
+    for (int round = 0; round < 16; ++round) {
+        Reports reports;
+        ConvertParam param = mp4Param();
+        param.trimStartUs = int64_t(round % 4) * 10000000;
+        const QString out = m_dir.filePath(QStringLiteral("quick%1.mp4").arg(round));
+        QVERIFY(converter.startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                       &Reports::callback, round % 2 == 1));
+        QThread::msleep(round % 3 * 15);
+        converter.stopConvert();
+        QCOMPARE(reports.lastState(), 1);
+        QVERIFY(!QFile::exists(out));
+    }
+    for (bool async : {false, true}) {
+        Reports reports;
+        ConvertParam param = mp4Param();
+        const QString out = m_dir.filePath(QStringLiteral("dropped%1.mp4").arg(int(async)));
+        {
+            CAVConverter dropped;
+            QVERIFY(dropped.startConvert(m_long.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                         &Reports::callback, async));
+            QThread::msleep(30);
+        }
+        QVERIFY(!QFile::exists(out));
+        const int count = reports.count();
+        QTest::qWait(100);
+        QCOMPARE(reports.count(), count);
+    }
+    // The reused converter still finishes a job of its own.
+    Reports reports;
+    ConvertParam param = mp4Param();
+    param.trimStartUs = 1000000;
+    param.trimLengthUs = 1000000;
+    const QString out = m_dir.filePath("afterwards.mp4");
+    QVERIFY(converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                   &Reports::callback, false));
+    QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 60000);
+    QCOMPARE(reports.lastState(), 2);
+    QVERIFY(qAbs(fixtures::formatDuration(fixtures::probe(out)) - 1.0) <= 1.0 / 30);
 }
 
 QTEST_GUILESS_MAIN(TestMediaConverter)

@@ -62,6 +62,7 @@ private slots:
     void soundOnlyMediaGivesLevelData();
     void aFailedOpenResetsAndLeavesNothingPlaying();
     void equaliserCurvesAreHandedOverOnce();
+    void quickOpensSeeksStopsAndReleases();
 
 private:
     QTemporaryDir m_dir;
@@ -342,6 +343,42 @@ void TestMediaPlayerManager::equaliserCurvesAreHandedOverOnce()
     m_manager->onPlay();
     QTest::qWait(300);
     m_manager->onStop();
+}
+
+void TestMediaPlayerManager::quickOpensSeeksStopsAndReleases()
+{
+    // Opens, plays, seeks, steps and stops follow each other with hardly a picture or a
+    // sound block between them, while the decoder and the sound output are still busy.
+    for (int round = 0; round < 12; ++round) {
+        const bool video = round % 3 != 2;
+        QVERIFY(m_manager->openFileInNewPlayer(video ? m_clip : m_tone, 320, 240, 3));
+        m_manager->onPlay();
+        QTest::qWait(round % 4 * 10);
+        m_manager->player()->seek(uint64_t(round % 5) * 1000000);
+        m_manager->onNextStep(false, 0.0f);
+        m_manager->onPlay();
+        m_manager->player()->seek(uint64_t(round % 2) * 2500000);
+        QCoreApplication::processEvents();
+        if (round % 2) {
+            m_manager->onPause();
+        }
+        m_manager->onStop();
+        if (round % 4 == 3) {
+            // A new player replaces the running one outright.
+            m_manager->onPlay();
+            m_manager->createPlayer(true);
+            m_manager->setVideoWidget(m_window);
+        }
+    }
+    // Still answers after all that: a last file opens, plays and moves on.
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    m_manager->onPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(m_manager->player()->position() > 200000, 5000);
+    m_manager->onStop();
+    // Released while playing.
+    m_manager->onPlay();
+    delete m_manager;
+    m_manager = nullptr;
 }
 
 QTEST_MAIN(TestMediaPlayerManager)

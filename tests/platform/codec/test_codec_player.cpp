@@ -52,6 +52,7 @@ private slots:
     void soundReachesTheNullSink();
     void aFailedOpenLeavesThePlayerEmpty();
     void badInputIsRefused();
+    void quickOpensSeeksStopsAndReleases();
 
 private:
     QTemporaryDir m_dir;
@@ -336,6 +337,41 @@ void TestCodecPlayer::badInputIsRefused()
     QVERIFY(!cvcodec_player_play(nullptr));
     QCOMPARE(cvcodec_player_release(nullptr), 0);
     QVERIFY(!cvcodec_player_create_source(0));
+}
+
+void TestCodecPlayer::quickOpensSeeksStopsAndReleases()
+{
+    // Handles opened, played, sought, stepped, stopped, reopened and released in quick
+    // turns while their decoders and sound output run; afterwards nothing runs on.
+    const int threadsBefore = threadCount();
+    for (int round = 0; round < 10; ++round) {
+        cvcodec_player player = cvcodec_player_create(-1);
+        const QByteArray first = (round % 3 == 2 ? m_tone : m_clip).toUtf8();
+        QVERIFY(cvcodec_player_open(player, first.constData(), 0, 0, 0, 0));
+        QVERIFY(cvcodec_player_play(player));
+        QTest::qWait(round % 4 * 10);
+        QVERIFY(cvcodec_player_seek(player, uint64_t(round % 5) * 900000));
+        cvcodec_player_step(player, round % 2 ? 1 : -1);
+        QVERIFY(cvcodec_player_play(player));
+        cvcodec_player_seek(player, 1500000);
+        cvcodec_player_stop(player);
+        QVERIFY(cvcodec_player_play(player));
+        // Another file replaces the playing one on the same handle, without waiting for
+        // a sound server that holds the first writes (the null sink does, for about 2 s,
+        // while it wakes up).
+        const QByteArray second = (round % 2 ? m_tone : m_clip).toUtf8();
+        QElapsedTimer replacing;
+        replacing.start();
+        QVERIFY(cvcodec_player_open(player, second.constData(), 0, 0, 0, 0));
+        QVERIFY2(replacing.elapsed() < 1000, qPrintable(QString::number(replacing.elapsed())));
+        QVERIFY(cvcodec_player_play(player));
+        if (round % 2) {
+            cvcodec_player_close(player);
+        }
+        // Released as it is, playing or closed.
+        QCOMPARE(cvcodec_player_release(player), 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), threadsBefore, 3000);
 }
 
 QTEST_GUILESS_MAIN(TestCodecPlayer)
