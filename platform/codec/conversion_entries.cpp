@@ -5,7 +5,7 @@
 #include "codec_table.h"
 #include "converter.h"
 #include "encoder_params.h"
-#include "handle_kinds.h"
+#include "handle_calls.h"
 #include "media_info.h"
 #include "muxer_table.h"
 #include "playback_av.h"
@@ -245,70 +245,52 @@ CVCODEC_API int cvcodec_converter_open_alternative(cvcodec_converter c, const ch
 
 CVCODEC_API int cvcodec_converter_set_range(cvcodec_converter handle, int64_t startUs, int64_t lengthUs)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    if (!c) {
-        return 0;
-    }
-    c->converter.setRange(startUs, lengthUs);
-    return 1;
+    return runOnObject<ConverterObject>(handle, [&](ConverterObject& c) { c.converter.setRange(startUs, lengthUs); });
 }
 
 CVCODEC_API int cvcodec_converter_start(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c && c->converter.start() ? 1 : 0;
+    return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.start(); });
 }
 
 CVCODEC_API int cvcodec_converter_is_finished(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c && c->converter.isFinished() ? 1 : 0;
+    return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.isFinished(); });
 }
 
 CVCODEC_API int cvcodec_converter_is_stopped(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c && c->converter.isStopped() ? 1 : 0;
+    return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.isStopped(); });
 }
 
 CVCODEC_API int cvcodec_converter_has_failed(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c && c->converter.hasFailed() ? 1 : 0;
+    return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.hasFailed(); });
 }
 
 CVCODEC_API int cvcodec_converter_stop(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c && c->converter.stop() ? 1 : 0;
+    return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.stop(); });
 }
 
 CVCODEC_API int cvcodec_converter_close(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    if (!c) {
-        return 0;
-    }
-    c->converter.close();
-    return 1;
+    return runOnObject<ConverterObject>(handle, [&](ConverterObject& c) { c.converter.close(); });
 }
 
 CVCODEC_API uint64_t cvcodec_converter_position(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c ? c->converter.positionUs() : 0;
+    return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.positionUs(); });
 }
 
 CVCODEC_API uint64_t cvcodec_converter_duration(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c ? c->converter.durationUs() : 0;
+    return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.durationUs(); });
 }
 
 CVCODEC_API int64_t cvcodec_converter_first_output_delay(cvcodec_converter handle)
 {
-    auto* c = fromHandle<ConverterObject>(handle);
-    return c ? c->converter.firstPacketDelayUs() : 0;
+    return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.firstPacketDelayUs(); });
 }
 
 // ---- Media information ----
@@ -320,12 +302,7 @@ CVCODEC_API cvcodec_info cvcodec_info_create(int32_t)
 
 CVCODEC_API int cvcodec_info_close(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    if (!i) {
-        return 0;
-    }
-    i->info.close();
-    return 1;
+    return runOnObject<InfoObject>(handle, [&](InfoObject& i) { i.info.close(); });
 }
 
 CVCODEC_API int cvcodec_info_release(cvcodec_info handle)
@@ -340,8 +317,7 @@ CVCODEC_API int cvcodec_info_release(cvcodec_info handle)
 
 CVCODEC_API int cvcodec_info_open(cvcodec_info handle, const char* path)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i && i->info.open(path) ? 1 : 0;
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.open(path); });
 }
 
 CVCODEC_API int cvcodec_info_open_alternative(cvcodec_info handle, const char* path)
@@ -361,26 +337,22 @@ CVCODEC_API int cvcodec_info_open_source(cvcodec_info, int32_t)
 
 CVCODEC_API int cvcodec_info_has_picture(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i && i->info.hasPicture() ? 1 : 0;
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.hasPicture(); });
 }
 
 CVCODEC_API int32_t cvcodec_info_picture_width(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.pictureWidth() : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.pictureWidth(); });
 }
 
 CVCODEC_API int32_t cvcodec_info_picture_height(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.pictureHeight() : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.pictureHeight(); });
 }
 
 CVCODEC_API const void* cvcodec_info_tag(cvcodec_info handle, const char* key)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.tag(key) : nullptr;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.tag(key); });
 }
 
 CVCODEC_API const void* cvcodec_tag_value_data(const void* value)
@@ -395,8 +367,7 @@ CVCODEC_API int32_t cvcodec_tag_value_size(const void* value)
 
 CVCODEC_API uint8_t* cvcodec_info_picture(cvcodec_info handle, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.picture() : nullptr;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.picture(); });
 }
 
 CVCODEC_API int cvcodec_info_release_picture(cvcodec_info handle, uint8_t* block)
@@ -420,44 +391,37 @@ CVCODEC_API int32_t cvcodec_picture_size(const uint8_t* block)
 
 CVCODEC_API uint32_t cvcodec_info_subtitle_count(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.subtitleCount() : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.subtitleCount(); });
 }
 
 CVCODEC_API int cvcodec_info_select_audio(cvcodec_info handle, int32_t index)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i && i->info.selectAudio(index) ? 1 : 0;
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.selectAudio(index); });
 }
 
 CVCODEC_API int cvcodec_info_select_subtitle(cvcodec_info handle, int32_t index)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i && i->info.selectSubtitle(index) ? 1 : 0;
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.selectSubtitle(index); });
 }
 
 CVCODEC_API int cvcodec_info_enable_subtitle(cvcodec_info handle, int32_t)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i && i->info.isOpen() ? 1 : 0;
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.isOpen(); });
 }
 
 CVCODEC_API int32_t cvcodec_info_chapter_count(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.chapterCount() : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterCount(); });
 }
 
 CVCODEC_API uint64_t cvcodec_info_chapter_start(cvcodec_info handle, int32_t index)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.chapterStart(index) : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterStart(index); });
 }
 
 CVCODEC_API uint64_t cvcodec_info_chapter_length(cvcodec_info handle, int32_t index)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.chapterLength(index) : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterLength(index); });
 }
 
 CVCODEC_API const char* cvcodec_info_chapter_title(cvcodec_info handle, int32_t index)
@@ -468,8 +432,7 @@ CVCODEC_API const char* cvcodec_info_chapter_title(cvcodec_info handle, int32_t 
 
 CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info handle)
 {
-    auto* i = fromHandle<InfoObject>(handle);
-    return i ? i->info.durationUs() : 0;
+    return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.durationUs(); });
 }
 
 } // extern "C"

@@ -2,7 +2,7 @@
 #include "calvorine_codec.h"
 #include "codec_playback.h"
 
-#include "handle_kinds.h"
+#include "handle_calls.h"
 #include "player.h"
 
 #include <algorithm>
@@ -40,6 +40,24 @@ PlayerObject* get(cvcodec_player handle)
     return fromHandle<PlayerObject>(handle);
 }
 
+template <typename Call>
+auto ask(cvcodec_player handle, Call call)
+{
+    return askObject<PlayerObject>(handle, call);
+}
+
+template <typename Call>
+int succeeds(cvcodec_player handle, Call call)
+{
+    return objectSucceeds<PlayerObject>(handle, call);
+}
+
+template <typename Call>
+int run(cvcodec_player handle, Call call)
+{
+    return runOnObject<PlayerObject>(handle, call);
+}
+
 // The size of an image file, read with the demuxers (0 x 0 when it cannot be read).
 void imageFileSize(const std::string& path, int* width, int* height)
 {
@@ -52,6 +70,25 @@ void imageFileSize(const std::string& path, int* width, int* height)
             *height = input->streams[index]->codecpar->height;
         }
     }
+}
+
+enum class Side { Width, Height };
+
+// The selected image watermark's share of the shown picture along one side: its file's
+// size scaled by its percentage (0 without a player, a picture or an image).
+double watermarkImageShare(PlayerObject* o, Side side)
+{
+    const int display = !o ? 0 : side == Side::Width ? o->player.displayWidth() : o->player.displayHeight();
+    if (display <= 0 || o->mark().imagePath.empty()) {
+        return 0.0;
+    }
+    int width = 0;
+    int height = 0;
+    imageFileSize(o->mark().imagePath, &width, &height);
+    const WatermarkEdit& mark = o->mark();
+    const double scaled = side == Side::Width ? width * mark.imageScaleWidthPercent / 100.0
+                                              : height * mark.imageScaleHeightPercent / 100.0;
+    return std::min(1.0, scaled / display);
 }
 
 } // namespace
@@ -105,42 +142,33 @@ CVCODEC_API int cvcodec_player_release(cvcodec_player handle)
 
 CVCODEC_API int cvcodec_player_open(cvcodec_player handle, const char* path, int32_t, int32_t, int32_t, int32_t)
 {
-    PlayerObject* o = get(handle);
-    return o && o->player.open(path) ? 1 : 0;
+    return succeeds(handle, [&](PlayerObject& o) { return o.player.open(path); });
 }
 
 CVCODEC_API int cvcodec_player_play(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.play() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.play(); });
 }
 
 CVCODEC_API int cvcodec_player_pause(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.pause() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.pause(); });
 }
 
 CVCODEC_API int cvcodec_player_stop(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.stop() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.stop(); });
 }
 
 CVCODEC_API int cvcodec_player_close(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.close();
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.close(); });
 }
 
 CVCODEC_API int cvcodec_player_seek(cvcodec_player h, uint64_t timeUs)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.seek(static_cast<int64_t>(std::min<uint64_t>(timeUs, INT64_MAX))) ? 1 : 0;
+    const auto clampedUs = static_cast<int64_t>(std::min<uint64_t>(timeUs, INT64_MAX));
+    return succeeds(h, [&](PlayerObject& o) { return o.player.seek(clampedUs); });
 }
 
 CVCODEC_API int cvcodec_player_begin_async_seek(cvcodec_player h, uint64_t)
@@ -161,121 +189,88 @@ CVCODEC_API int cvcodec_player_step(cvcodec_player h, int32_t direction)
 
 CVCODEC_API int cvcodec_player_show_current_frame(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.showCurrentFrame() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.showCurrentFrame(); });
 }
 
 CVCODEC_API int cvcodec_player_repaint(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.repaint();
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.repaint(); });
 }
 
 CVCODEC_API int cvcodec_player_is_at_end(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.isAtEnd() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.isAtEnd(); });
 }
 
 CVCODEC_API int cvcodec_player_is_paused(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.isPaused() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.isPaused(); });
 }
 
 CVCODEC_API int cvcodec_player_has_video(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.hasVideo() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.hasVideo(); });
 }
 
 CVCODEC_API int cvcodec_player_has_audio(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.hasAudio() ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.hasAudio(); });
 }
 
 CVCODEC_API uint64_t cvcodec_player_duration(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.durationUs() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.durationUs(); });
 }
 
 CVCODEC_API uint64_t cvcodec_player_position(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.positionUs() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.positionUs(); });
 }
 
 CVCODEC_API uint64_t cvcodec_player_frame_time(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.frameTimeUs() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.frameTimeUs(); });
 }
 
 CVCODEC_API int32_t cvcodec_player_video_width(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.videoWidth() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.videoWidth(); });
 }
 
 CVCODEC_API int32_t cvcodec_player_video_height(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.videoHeight() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.videoHeight(); });
 }
 
 CVCODEC_API int32_t cvcodec_player_display_width(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.displayWidth() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.displayWidth(); });
 }
 
 CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.displayHeight() : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.displayHeight(); });
 }
 
 CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player h, int64_t id)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.setWindowId(0, id);
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.setWindowId(0, id); });
 }
 
 CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player h, int64_t id)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.setWindowId(1, id);
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.setWindowId(1, id); });
 }
 
 CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player h, int32_t which)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.windowId(which) : 0;
+    return ask(h, [&](PlayerObject& o) { return o.player.windowId(which); });
 }
 
 CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player h, cvcodec_player_frame_callback callback,
                                                   void* context)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.setFrameCallback(callback, context);
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.setFrameCallback(callback, context); });
 }
 
 CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height)
@@ -296,56 +291,37 @@ CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int3
 CVCODEC_API int cvcodec_player_copy_frame(cvcodec_player h, void* pixels, int32_t bytesPerLine, int32_t width,
                                           int32_t height)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.copyFrame(pixels, bytesPerLine, width, height) ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.copyFrame(pixels, bytesPerLine, width, height); });
 }
 
 CVCODEC_API int cvcodec_player_set_interval(cvcodec_player h, uint64_t intervalUs)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->intervalUs = static_cast<int64_t>(intervalUs);
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.intervalUs = static_cast<int64_t>(intervalUs); });
 }
 
 CVCODEC_API int cvcodec_player_set_open_mode(cvcodec_player h, int32_t mode)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->openMode = mode;
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.openMode = mode; });
 }
 
 CVCODEC_API int cvcodec_player_set_audio_only(cvcodec_player h, int32_t on)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->audioOnly = on;
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.audioOnly = on; });
 }
 
 CVCODEC_API uint8_t* cvcodec_player_level_block(cvcodec_player h, int32_t)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.levelBlock() : nullptr;
+    return ask(h, [&](PlayerObject& o) { return o.player.levelBlock(); });
 }
 
 CVCODEC_API int cvcodec_player_release_level_block(cvcodec_player h, uint8_t* block)
 {
-    PlayerObject* o = get(h);
-    return o && o->player.releaseLevelBlock(block) ? 1 : 0;
+    return succeeds(h, [&](PlayerObject& o) { return o.player.releaseLevelBlock(block); });
 }
 
 CVCODEC_API uint8_t* cvcodec_player_snapshot(cvcodec_player h, int32_t, int32_t, int32_t)
 {
-    PlayerObject* o = get(h);
-    return o ? o->player.snapshot() : nullptr;
+    return ask(h, [&](PlayerObject& o) { return o.player.snapshot(); });
 }
 
 CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block)
@@ -359,22 +335,12 @@ CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block
 
 CVCODEC_API int cvcodec_player_begin_update(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.beginUpdate();
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.beginUpdate(); });
 }
 
 CVCODEC_API int cvcodec_player_end_update(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    if (!o) {
-        return 0;
-    }
-    o->player.endUpdate();
-    return 1;
+    return run(h, [&](PlayerObject& o) { o.player.endUpdate(); });
 }
 
 CVCODEC_API int cvcodec_player_select_watermark(cvcodec_player h, int32_t index)
@@ -516,14 +482,12 @@ extern "C" {
 
 CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->mark().textX : 0.0;
+    return ask(h, [&](PlayerObject& o) { return o.mark().textX; });
 }
 
 CVCODEC_API double cvcodec_player_watermark_text_y(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->mark().textY : 0.0;
+    return ask(h, [&](PlayerObject& o) { return o.mark().textY; });
 }
 
 // The drawn text's box as a fraction of the picture, by the font's usual proportions.
@@ -550,40 +514,22 @@ CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h)
 
 CVCODEC_API double cvcodec_player_watermark_image_x(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->mark().imageX : 0.0;
+    return ask(h, [&](PlayerObject& o) { return o.mark().imageX; });
 }
 
 CVCODEC_API double cvcodec_player_watermark_image_y(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    return o ? o->mark().imageY : 0.0;
+    return ask(h, [&](PlayerObject& o) { return o.mark().imageY; });
 }
 
 CVCODEC_API double cvcodec_player_watermark_image_width(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    const int display = o ? o->player.displayWidth() : 0;
-    if (!o || display <= 0 || o->mark().imagePath.empty()) {
-        return 0.0;
-    }
-    int w = 0;
-    int hh = 0;
-    imageFileSize(o->mark().imagePath, &w, &hh);
-    return std::min(1.0, w * o->mark().imageScaleWidthPercent / 100.0 / display);
+    return watermarkImageShare(get(h), Side::Width);
 }
 
 CVCODEC_API double cvcodec_player_watermark_image_height(cvcodec_player h)
 {
-    PlayerObject* o = get(h);
-    const int display = o ? o->player.displayHeight() : 0;
-    if (!o || display <= 0 || o->mark().imagePath.empty()) {
-        return 0.0;
-    }
-    int w = 0;
-    int hh = 0;
-    imageFileSize(o->mark().imagePath, &w, &hh);
-    return std::min(1.0, hh * o->mark().imageScaleHeightPercent / 100.0 / display);
+    return watermarkImageShare(get(h), Side::Height);
 }
 
 } // extern "C"
