@@ -487,33 +487,15 @@ void RZPlayerManager::onTrimPlay(float startFraction, float endFraction)
 
 void RZPlayerManager::onPreviousStep(bool seekFirst, float fraction)
 {
-    if (!validPlayer()) {
-        return;
-    }
-    if (!m_player->isPaused()) {
-        m_trimPlaying = false;
-        pausePlay();
-        emit emitTrimPlayState(false);
-    }
-    const uint64_t length = playRangeLength();
-    const uint64_t target = m_rangeStart + uint64_t(fraction * double(length));
-    if (seekFirst) {
-        m_player->seek(target);
-    }
-    if (target > m_rangeStart) {
-        m_player->step(-1);
-    } else if (seekFirst) {
-        m_player->showCurrentFrame();
-    }
-    const uint64_t shown = m_player->frameTime();
-    const uint64_t relative = shown != 0 && shown > m_rangeStart ? shown - m_rangeStart : 0;
-    const double share = shown != 0 && length > 0 ? double(relative) / double(length) : 0.0;
-    emit emitPlayProgress(share);
-    emit emitStartEndProgressValue(float(share * 100.0));
-    emitTimes(relative);
+    stepOneFrame(StepDirection::Back, seekFirst, fraction);
 }
 
 void RZPlayerManager::onNextStep(bool seekFirst, float fraction)
+{
+    stepOneFrame(StepDirection::Forward, seekFirst, fraction);
+}
+
+void RZPlayerManager::stepOneFrame(StepDirection direction, bool seekFirst, float fraction)
 {
     if (!validPlayer()) {
         return;
@@ -528,8 +510,11 @@ void RZPlayerManager::onNextStep(bool seekFirst, float fraction)
     if (seekFirst) {
         m_player->seek(target);
     }
-    if (m_rangeEnd == 0 || target < m_rangeEnd) {
-        m_player->step(1);
+    // No step leaves the play range: at its edge the sought picture is shown instead.
+    const bool insideRange = direction == StepDirection::Back ? target > m_rangeStart
+                                                              : m_rangeEnd == 0 || target < m_rangeEnd;
+    if (insideRange) {
+        m_player->step(direction == StepDirection::Back ? -1 : 1);
     } else if (seekFirst) {
         m_player->showCurrentFrame();
     }
@@ -890,28 +875,27 @@ void RZPlayerManager::readBackWatermark(VEWatermarkSettings& s)
     s.image.fittedHeight = m_player->watermarkImageHeight();
 }
 
-void RZPlayerManager::selectAndApplyWatermark(VEWatermarkSettings settings, int index)
+void RZPlayerManager::applyWatermark(const VEWatermarkSettings& settings, int index, bool withFiles)
 {
-    if (!validPlayer()) {
-        return;
-    }
     m_selectedWatermark = index;
     m_player->beginUpdate();
     m_player->selectWatermark(index);
-    pushWatermark(settings, true);
+    pushWatermark(settings, withFiles);
     m_player->endUpdate();
+}
+
+void RZPlayerManager::selectAndApplyWatermark(VEWatermarkSettings settings, int index)
+{
+    if (validPlayer()) {
+        applyWatermark(settings, index, true);
+    }
 }
 
 void RZPlayerManager::selectAndUpdateWatermark(VEWatermarkSettings settings, int index)
 {
-    if (!validPlayer()) {
-        return;
+    if (validPlayer()) {
+        applyWatermark(settings, index, false);
     }
-    m_selectedWatermark = index;
-    m_player->beginUpdate();
-    m_player->selectWatermark(index);
-    pushWatermark(settings, false);
-    m_player->endUpdate();
 }
 
 void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int index, bool readBack)
@@ -921,11 +905,7 @@ void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int ind
     }
     m_watermark = settings;
     m_watermarkIndex = index;
-    m_player->beginUpdate();
-    m_player->selectWatermark(index);
-    m_selectedWatermark = index;
-    pushWatermark(settings, true);
-    m_player->endUpdate();
+    applyWatermark(settings, index, true);
     if (readBack) {
         readBackWatermark(m_watermark);
     }
@@ -939,11 +919,7 @@ void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int 
     }
     m_watermark = settings;
     m_watermarkIndex = index;
-    m_player->beginUpdate();
-    m_player->selectWatermark(index);
-    m_selectedWatermark = index;
-    pushWatermark(settings, false);
-    m_player->endUpdate();
+    applyWatermark(settings, index, false);
     readBackWatermark(m_watermark);
     emit emitWatermarkRectChange(m_watermark, index);
 }

@@ -109,7 +109,11 @@ public slots:
     void mouseWatermarkReleaseEvent(QMouseEvent* event);
 
 private:
+    enum class StepDirection { Back, Forward };
+
     bool validPlayer() const;
+    // One picture back or forward, kept inside the play range; pauses a playing player.
+    void stepOneFrame(StepDirection direction, bool seekFirst, float fraction);
     bool finishOpen(bool bySource, int sourceIndex, const QString& path, int openMode);
     void failOpen();
     void classifyStreams();
@@ -117,6 +121,8 @@ private:
     void resetTimes();
     void pushCrop(const VECropSettings& crop);
     void pushWatermark(const VEWatermarkSettings& settings, bool withFiles);
+    // Selects the watermark slot and hands the settings over in one update group.
+    void applyWatermark(const VEWatermarkSettings& settings, int index, bool withFiles);
     void readBackWatermark(VEWatermarkSettings& settings);
     void fitCropRect(VECropSettings& crop);
     double* activeCropRect(VECropSettings& crop);
