@@ -239,12 +239,9 @@ void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult()
 void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
 {
     const QString metadata = m_dir.filePath("chapters.txt");
-    QFile meta(metadata);
-    QVERIFY(meta.open(QIODevice::WriteOnly));
-    meta.write(";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=Intro\n"
-               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=\n"
-               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=10000\ntitle=Outro\n");
-    meta.close();
+    QVERIFY(fixtures::writeFile(metadata, ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=Intro\n"
+                                          "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=\n"
+                                          "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=10000\ntitle=Outro\n"));
     const QString source = m_dir.filePath("chaptered.mkv");
     QVERIFY(fixtures::ffmpeg({"-i", m_clip, "-i", metadata, "-map", "0", "-map_chapters", "1", "-c", "copy",
                               source}));

@@ -36,8 +36,6 @@ void TestMediaInfoManager::initTestCase()
     const QString cover = m_dir.filePath("cover.png");
     QVERIFY(fixtures::makePicture(cover, "2000x1000"));
     const QString metadata = m_dir.filePath("meta.txt");
-    QFile meta(metadata);
-    QVERIFY(meta.open(QIODevice::WriteOnly));
     QByteArray text = ";FFMETADATA1\n";
     for (int i = 0; i < 10; ++i) {
         text += QStringLiteral("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\ntitle=Part %3\n")
@@ -46,8 +44,7 @@ void TestMediaInfoManager::initTestCase()
                     .arg(i + 1)
                     .toUtf8();
     }
-    meta.write(text);
-    meta.close();
+    QVERIFY(fixtures::writeFile(metadata, text));
     m_tagged = m_dir.filePath("tagged.m4a");
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-t", "10", "-i", "sine", "-i", metadata, "-i", cover, "-map", "0:a",
                               "-map", "2", "-map_chapters", "1", "-c:a", "aac", "-c:v", "copy", "-disposition:v",
@@ -176,10 +173,7 @@ void TestMediaInfoManager::aCoverThatIsNoPictureGivesANullImage()
 void TestMediaInfoManager::badFilesGiveEmptyResults()
 {
     const QString text = m_dir.filePath("notes.m4a");
-    QFile notes(text);
-    QVERIFY(notes.open(QIODevice::WriteOnly));
-    notes.write(QByteArray(1000, 'n'));
-    notes.close();
+    QVERIFY(fixtures::writeFile(text, QByteArray(1000, 'n')));
     RZInfoManager manager;
     QVERIFY(!manager.open(m_tagged)); // no information object yet
     QVERIFY(manager.readTags().title.empty());

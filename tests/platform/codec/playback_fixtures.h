@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,6 +47,20 @@ inline bool makePicture(const QString& path, const QString& size = QStringLitera
 {
     return ffmpeg(QStringList{"-f", "lavfi", "-i", QStringLiteral("testsrc=size=%1").arg(size), "-frames:v", "1",
                               path});
+}
+
+// A new file of the given bytes: metadata and subtitle texts, files that are no media.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The first bytes of a media file, as an interrupted copy leaves it.
+inline bool writeTruncated(const QString& source, const QString& path, qint64 byteCount)
+{
+    QFile whole(source);
+    return whole.open(QIODevice::ReadOnly) && writeFile(path, whole.read(byteCount));
 }
 
 // ffprobe's JSON for the file: format, streams and chapters.

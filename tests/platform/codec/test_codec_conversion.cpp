@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -294,10 +295,7 @@ void TestCodecConversion::editsReachThePictureAndSound()
     const QString white = m_dir.filePath("white.png");
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
     const QString subtitles = m_dir.filePath("lines.srt");
-    QFile srt(subtitles);
-    QVERIFY(srt.open(QIODevice::WriteOnly));
-    srt.write("1\n00:00:00,000 --> 00:00:09,000\nSUBTITLE LINE\n");
-    srt.close();
+    QVERIFY(fixtures::writeFile(subtitles, "1\n00:00:00,000 --> 00:00:09,000\nSUBTITLE LINE\n"));
 
     cvcodec_params plain = videoParams();
     QVERIFY(convert(m_clip, m_dir.filePath("plain.mp4"), "mp4", plain, 0, 1000000).finished);
@@ -346,10 +344,7 @@ void TestCodecConversion::pathsWithFilterCharactersStayOnePath()
     const QString odd = m_dir.filePath(QStringLiteral("it's a: [mark], ok; yes.png"));
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", odd}));
     const QString lines = m_dir.filePath(QStringLiteral("sub's: [1], a;b.srt"));
-    QFile srt(lines);
-    QVERIFY(srt.open(QIODevice::WriteOnly));
-    srt.write("1\n00:00:00,000 --> 00:00:09,000\nODD PATH\n");
-    srt.close();
+    QVERIFY(fixtures::writeFile(lines, "1\n00:00:00,000 --> 00:00:09,000\nODD PATH\n"));
     cvcodec_params p = videoParams();
     cvcodec_params_set_watermark_image(p, odd.toUtf8().constData());
     cvcodec_params_set_subtitle_file(p, lines.toUtf8().constData());
@@ -393,19 +388,9 @@ void TestCodecConversion::tagsOnlyCopiesTheStreams()
 void TestCodecConversion::badInputIsRefused()
 {
     const QString truncated = m_dir.filePath("truncated.mp4");
-    {
-        QFile source(m_clip);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QFile cut(truncated);
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(source.read(source.size() / 3));
-    }
+    QVERIFY(fixtures::writeTruncated(m_clip, truncated, QFileInfo(m_clip).size() / 3));
     const QString text = m_dir.filePath("notes.mp4");
-    {
-        QFile notes(text);
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write(QByteArray(4096, 'x'));
-    }
+    QVERIFY(fixtures::writeFile(text, QByteArray(4096, 'x')));
     cvcodec_params p = videoParams();
     const QString out = m_dir.filePath("bad.mp4");
     // A file cut short keeps no index (the moov box is at its end): nothing to read.

@@ -36,11 +36,9 @@ void TestCodecMediaInfo::initTestCase()
     m_cover = m_dir.filePath("cover.png");
     QVERIFY(fixtures::makePicture(m_cover));
     const QString metadata = m_dir.filePath("meta.txt");
-    QFile meta(metadata);
-    QVERIFY(meta.open(QIODevice::WriteOnly));
-    meta.write(";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
-               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n");
-    meta.close();
+    QVERIFY(fixtures::writeFile(metadata,
+                                ";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
+                                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n"));
     m_tagged = m_dir.filePath("tagged.m4a");
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-t", "4", "-i", "sine", "-i", metadata, "-i", m_cover, "-map", "0:a",
                               "-map", "2", "-map_metadata", "1", "-map_chapters", "1", "-c:a", "aac", "-c:v", "copy",
@@ -147,17 +145,9 @@ void TestCodecMediaInfo::matroskaBrandTellsWebmFromMatroska()
 void TestCodecMediaInfo::badFilesGiveNothing()
 {
     const QString text = m_dir.filePath("notes.mp3");
-    QFile notes(text);
-    QVERIFY(notes.open(QIODevice::WriteOnly));
-    notes.write(QByteArray(2048, 'z'));
-    notes.close();
+    QVERIFY(fixtures::writeFile(text, QByteArray(2048, 'z')));
     const QString truncated = m_dir.filePath("cut.m4a");
-    QFile source(m_tagged);
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QFile cut(truncated);
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    cut.write(source.read(100));
-    cut.close();
+    QVERIFY(fixtures::writeTruncated(m_tagged, truncated, 100));
 
     cvcodec_info info = cvcodec_info_create(-1);
     QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -310,17 +311,9 @@ void TestCodecPlayer::aFailedOpenLeavesThePlayerEmpty()
 void TestCodecPlayer::badInputIsRefused()
 {
     const QString text = m_dir.filePath("notes.mp4");
-    QFile notes(text);
-    QVERIFY(notes.open(QIODevice::WriteOnly));
-    notes.write(QByteArray(4096, 'q'));
-    notes.close();
+    QVERIFY(fixtures::writeFile(text, QByteArray(4096, 'q')));
     const QString truncated = m_dir.filePath("cut.mp4");
-    QFile source(m_clip);
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QFile cut(truncated);
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    cut.write(source.read(source.size() / 2));
-    cut.close();
+    QVERIFY(fixtures::writeTruncated(m_clip, truncated, QFileInfo(m_clip).size() / 2));
     const int threadsBefore = threadCount();
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
