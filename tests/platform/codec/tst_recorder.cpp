@@ -69,6 +69,7 @@ private slots:
     void recordsPictureAndSound_data();
     void recordsPictureAndSound();
     void oddSizeIsPaddedToEven();
+    void everyPictureLayoutArrivesWhole();
     void pictureAndSoundStayInStep_data();
     void pictureAndSoundStayInStep();
     void pauseIsLeftOut();
@@ -199,6 +200,85 @@ void RecorderTest::oddSizeIsPaddedToEven()
     QCOMPARE(video.value("width").toInt(), 322);
     QCOMPARE(video.value("height").toInt(), 242);
     QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+}
+
+void RecorderTest::everyPictureLayoutArrivesWhole()
+{
+    // Pictures in turn packed, with padded rows, planar, and smaller than the output,
+    // each one flat colour in its own frame slot: every frame of the file shows its own
+    // picture's colour, whichever reused buffer carried it.
+    const QString path = m_dir.filePath("layouts.mkv");
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 240;
+    struct Layout {
+        int pixelFormat;
+        int width;
+        int extraBytesPerLine;
+        uint8_t values[3]; // B, G, R for the RGB layouts; Y, U, V for the planar one
+        int red, green, blue;
+    };
+    const Layout layouts[] = {
+        {CVCODEC_PIXEL_BGRA, kWidth, 0, {0, 0, 255}, 255, 0, 0},
+        {CVCODEC_PIXEL_BGRA, kWidth, 64, {0, 255, 0}, 0, 255, 0},
+        {CVCODEC_PIXEL_YUV420P, kWidth, 0, {41, 240, 110}, 0, 0, 255},
+        {CVCODEC_PIXEL_BGRA, kWidth / 2, 0, {255, 255, 255}, 255, 255, 255},
+        {CVCODEC_PIXEL_YUV420P, kWidth, 32, {81, 90, 240}, 255, 0, 0},
+        {CVCODEC_PIXEL_BGRA, kWidth, 0, {255, 0, 0}, 0, 0, 255},
+    };
+    Recording recording;
+    cvcodec_params params = makeParams(kWidth, kHeight, CVCODEC_H264, CVCODEC_NONE);
+    int64_t origin = 0;
+    QVERIFY(recording.open(path, "matroska", params, origin));
+    cvcodec_params_release(params);
+    cvcodec_frame frame = cvcodec_frame_create();
+    int slot = 0;
+    for (const Layout& layout : layouts) {
+        const int width = layout.width;
+        const int height = width * kHeight / kWidth;
+        std::vector<std::vector<uint8_t>> planes;
+        if (layout.pixelFormat == CVCODEC_PIXEL_BGRA) {
+            const int line = width * 4 + layout.extraBytesPerLine;
+            planes.emplace_back(size_t(line) * size_t(height), uint8_t(0));
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x)
+                    std::memcpy(&planes[0][size_t(y * line + x * 4)], layout.values, 3);
+            }
+            cvcodec_frame_set_pixel_format(frame, CVCODEC_PIXEL_BGRA);
+            cvcodec_frame_set_size(frame, width, height);
+            cvcodec_frame_set_plane(frame, 0, planes[0].data(), line);
+        } else {
+            cvcodec_frame_set_pixel_format(frame, CVCODEC_PIXEL_YUV420P);
+            cvcodec_frame_set_size(frame, width, height);
+            for (int plane = 0; plane < 3; ++plane) {
+                const int line = (plane == 0 ? width : width / 2) + layout.extraBytesPerLine;
+                const int rows = plane == 0 ? height : height / 2;
+                planes.emplace_back(size_t(line) * size_t(rows), layout.values[plane]);
+                cvcodec_frame_set_plane(frame, plane, planes.back().data(), line);
+            }
+        }
+        cvcodec_frame_set_timestamp(frame, int64_t(slot++) * 1000000 / 30);
+        QVERIFY(cvcodec_recorder_push_video(recording.recorder, frame));
+    }
+    cvcodec_frame_release(frame);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+
+    // ffmpeg shrinks every frame to 4x4 RGB; the middle of each tells its colour.
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24",
+                            "-"});
+    QVERIFY(decode.waitForFinished(60000));
+    QCOMPARE(decode.exitCode(), 0);
+    const QByteArray pixels = decode.readAllStandardOutput();
+    constexpr int kFrameBytes = 4 * 4 * 3;
+    QVERIFY(pixels.size() >= kFrameBytes * int(std::size(layouts)));
+    for (int i = 0; i < int(std::size(layouts)); ++i) {
+        const auto* middle = reinterpret_cast<const uint8_t*>(pixels.constData()) + i * kFrameBytes + (1 * 4 + 1) * 3;
+        const Layout& layout = layouts[i];
+        const QString seen = QString("frame %1: %2,%3,%4").arg(i).arg(middle[0]).arg(middle[1]).arg(middle[2]);
+        QVERIFY2(std::abs(middle[0] - layout.red) < 40 && std::abs(middle[1] - layout.green) < 40 &&
+                     std::abs(middle[2] - layout.blue) < 40,
+                 qPrintable(seen));
+    }
 }
 
 void RecorderTest::pictureAndSoundStayInStep_data()
