@@ -364,25 +364,31 @@ void FilterGraph::reset()
     m_sink = nullptr;
 }
 
-bool FilterGraph::configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat,
-                                 AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat)
+bool FilterGraph::startGraph(const char* sourceFilter, const char* sourceArguments, const char* sinkFilter)
 {
     reset();
     m_graph.reset(avfilter_graph_alloc());
-    if (!m_graph) {
+    if (!m_graph ||
+        avfilter_graph_create_filter(&m_source, avfilter_get_by_name(sourceFilter), "in", sourceArguments, nullptr,
+                                     m_graph.get()) < 0 ||
+        avfilter_graph_create_filter(&m_sink, avfilter_get_by_name(sinkFilter), "out", nullptr, nullptr,
+                                     m_graph.get()) < 0) {
+        reset();
         return false;
     }
+    return true;
+}
+
+bool FilterGraph::configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat,
+                                 AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat)
+{
     if (sampleAspect.num <= 0 || sampleAspect.den <= 0) {
         sampleAspect = AVRational{1, 1};
     }
     char args[256];
     std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", width, height,
                   static_cast<int>(inputFormat), timeBase.num, timeBase.den, sampleAspect.num, sampleAspect.den);
-    if (avfilter_graph_create_filter(&m_source, avfilter_get_by_name("buffer"), "in", args, nullptr, m_graph.get()) <
-            0 ||
-        avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
-                                     m_graph.get()) < 0) {
-        reset();
+    if (!startGraph("buffer", args, "buffersink")) {
         return false;
     }
     const std::string withFormat = chain.substr(0, chain.size() - 5) + ",format=pix_fmts=" +
@@ -394,11 +400,6 @@ bool FilterGraph::configureAudio(const std::string& chain, int sampleRate, AVSam
                                  const AVChannelLayout& layout, AVRational timeBase, AVSampleFormat outputFormat,
                                  int outputRate, int outputChannels, int outputFrameSize)
 {
-    reset();
-    m_graph.reset(avfilter_graph_alloc());
-    if (!m_graph) {
-        return false;
-    }
     char layoutText[128] = {};
     AVChannelLayout inputLayout{};
     if (layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&layout) == 0) {
@@ -411,11 +412,7 @@ bool FilterGraph::configureAudio(const std::string& chain, int sampleRate, AVSam
     char args[320];
     std::snprintf(args, sizeof args, "sample_rate=%d:sample_fmt=%s:channel_layout=%s:time_base=%d/%d", sampleRate,
                   av_get_sample_fmt_name(inputFormat), layoutText, timeBase.num, timeBase.den);
-    if (avfilter_graph_create_filter(&m_source, avfilter_get_by_name("abuffer"), "in", args, nullptr,
-                                     m_graph.get()) < 0 ||
-        avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
-                                     m_graph.get()) < 0) {
-        reset();
+    if (!startGraph("abuffer", args, "abuffersink")) {
         return false;
     }
     std::string format = ",aformat=sample_fmts=" + std::string(av_get_sample_fmt_name(outputFormat));

@@ -133,6 +133,8 @@ public:
     AVRational outputTimeBase() const;
 
 private:
+    // A fresh graph with its source (given its arguments) and its sink; on failure none.
+    bool startGraph(const char* sourceFilter, const char* sourceArguments, const char* sinkFilter);
     bool finish(const std::string& chain);
 
     av::FilterGraphPtr m_graph;
