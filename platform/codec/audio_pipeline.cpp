@@ -33,13 +33,7 @@ const AVCodec* findAudioEncoder(const CodecEntry& entry, const std::string& pref
         if (codec && codec->id == entry.avId)
             return codec;
     }
-    for (const char* name : entry.encoders) {
-        if (!name)
-            break;
-        if (const AVCodec* codec = avcodec_find_encoder_by_name(name))
-            return codec;
-    }
-    return avcodec_find_encoder(entry.avId);
+    return findEncoder(entry);
 }
 
 int chooseSampleRate(const AVCodec* codec, int wanted)
@@ -52,17 +46,6 @@ int chooseSampleRate(const AVCodec* codec, int wanted)
             best = *rate;
     }
     return best;
-}
-
-AVSampleFormat chooseSampleFormat(const AVCodec* codec)
-{
-    if (!codec->sample_fmts)
-        return AV_SAMPLE_FMT_FLTP;
-    for (const AVSampleFormat* format = codec->sample_fmts; *format != AV_SAMPLE_FMT_NONE; ++format) {
-        if (*format == AV_SAMPLE_FMT_FLTP)
-            return *format;
-    }
-    return codec->sample_fmts[0];
 }
 
 void chooseLayout(const AVCodec* codec, int channels, AVChannelLayout& layout)
@@ -115,7 +98,7 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     chooseLayout(codec, channels, m_layout);
     m_channels = m_layout.nb_channels;
     m_encoder->sample_rate = m_sampleRate;
-    m_encoder->sample_fmt = chooseSampleFormat(codec);
+    m_encoder->sample_fmt = preferredFormat(codec->sample_fmts, AV_SAMPLE_FMT_NONE, AV_SAMPLE_FMT_FLTP);
     av_channel_layout_copy(&m_encoder->ch_layout, &m_layout);
     m_encoder->bit_rate = settings.audioBitRate > 0 ? settings.audioBitRate : kDefaultBitRate;
     m_encoder->time_base = AVRational{1, m_sampleRate};

@@ -105,4 +105,15 @@ int bytesPerSampleOfCode(int32_t code)
     return format == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(format);
 }
 
+const AVCodec* findEncoder(const CodecEntry& entry)
+{
+    for (const char* name : entry.encoders) {
+        if (!name)
+            break;
+        if (const AVCodec* codec = avcodec_find_encoder_by_name(name))
+            return codec;
+    }
+    return avcodec_find_encoder(entry.avId);
+}
+
 } // namespace calvorine::codec

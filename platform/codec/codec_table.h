@@ -10,6 +10,8 @@ extern "C" {
 
 #include <cstdint>
 
+struct AVCodec;
+
 namespace calvorine::codec {
 
 struct CodecEntry {
@@ -25,6 +27,24 @@ const CodecEntry* findCodec(int32_t id);
 // True for ids of video codecs: those below 0x10000 and the four-character codes
 // ("H265", "XVID", "DX50").
 bool isVideoCodecId(int32_t id);
+
+// The first of the entry's encoders this libav has, else libav's default encoder of the
+// codec; null when it has none.
+const AVCodec* findEncoder(const CodecEntry& entry);
+
+// `wanted` when the encoder takes it or names no formats, else the first it offers. The
+// list ends with `listEnd`.
+template <typename Format>
+Format preferredFormat(const Format* offered, Format listEnd, Format wanted)
+{
+    if (!offered)
+        return wanted;
+    for (const Format* format = offered; *format != listEnd; ++format) {
+        if (*format == wanted)
+            return wanted;
+    }
+    return offered[0];
+}
 
 // libav's pixel format for a frame pixel format code; AV_PIX_FMT_NONE when unknown.
 AVPixelFormat pixelFormatFromCode(int32_t code);

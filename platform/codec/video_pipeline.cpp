@@ -32,27 +32,10 @@ const char* presetName(int preset)
     return kPresetNames[preset];
 }
 
-const AVCodec* findEncoder(const CodecEntry& entry)
-{
-    for (const char* name : entry.encoders) {
-        if (!name)
-            break;
-        if (const AVCodec* codec = avcodec_find_encoder_by_name(name))
-            return codec;
-    }
-    return avcodec_find_encoder(entry.avId);
-}
-
 AVPixelFormat choosePixelFormat(const AVCodec* codec)
 {
-    if (!codec->pix_fmts)
-        return AV_PIX_FMT_YUV420P;
     // 4:2:0 plays everywhere; libx264 would pick 4:4:4 for RGB input by itself.
-    for (const AVPixelFormat* format = codec->pix_fmts; *format != AV_PIX_FMT_NONE; ++format) {
-        if (*format == AV_PIX_FMT_YUV420P)
-            return *format;
-    }
-    return codec->pix_fmts[0];
+    return preferredFormat(codec->pix_fmts, AV_PIX_FMT_NONE, AV_PIX_FMT_YUV420P);
 }
 
 // Copies a pushed picture into a tightly packed one: one copy per plane when the rows
