@@ -76,7 +76,7 @@ start_desktop() {
   mkdir -p "$STATE/pulse-home" "$STATE/runtime"
   chmod 700 "$STATE/runtime"
   env -u DISPLAY HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
+    nice -n -10 pulseaudio -n --daemonize=no --high-priority=yes --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
     -L "module-native-protocol-unix socket=$STATE/pulse.sock auth-anonymous=1" \
     -L "module-null-sink sink_name=calvorine_null sink_properties=device.description=Null" \
     -L "module-sine-source source_name=calvorine_mic frequency=440 rate=48000" \
