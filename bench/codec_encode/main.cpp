@@ -31,6 +31,7 @@ struct Measure {
     double seconds = 0.0;
     double cpuSeconds = 0.0;
     double pushMeanMs = 0.0; // the caller's cost of one video push
+    double pushMedianMs = 0.0;
     double pushMaxMs = 0.0;
 };
 
@@ -92,8 +93,8 @@ Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, i
     }
     cvcodec_params_release(params);
     cvcodec_frame frame = cvcodec_frame_create();
-    double pushTotalMs = 0.0;
-    double pushMaxMs = 0.0;
+    std::vector<double> pushMs;
+    pushMs.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         // Wait while the queue is nearly full, so that no frame is dropped.
         while (cvcodec_recorder_queued_video_frames(recorder) >= 6)
@@ -104,9 +105,7 @@ Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, i
         cvcodec_frame_set_timestamp(frame, int64_t(i) * 1000000 / kFrameRate);
         const double pushBegin = now();
         cvcodec_recorder_push_video(recorder, frame);
-        const double pushMs = (now() - pushBegin) * 1e3;
-        pushTotalMs += pushMs;
-        pushMaxMs = std::max(pushMaxMs, pushMs);
+        pushMs.push_back((now() - pushBegin) * 1e3);
     }
     cvcodec_recorder_stop(recorder);
     const double end = now();
@@ -115,7 +114,15 @@ Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, i
     cvcodec_recorder_release(recorder);
     if (dropped)
         std::fprintf(stderr, "warning: %llu frames dropped\n", static_cast<unsigned long long>(dropped));
-    return {end - begin, cpuSeconds(RUSAGE_SELF) - cpuBefore, pushTotalMs / count, pushMaxMs};
+    Measure measure{end - begin, cpuSeconds(RUSAGE_SELF) - cpuBefore};
+    double totalMs = 0.0;
+    for (double ms : pushMs)
+        totalMs += ms;
+    std::sort(pushMs.begin(), pushMs.end());
+    measure.pushMeanMs = totalMs / count;
+    measure.pushMedianMs = pushMs[pushMs.size() / 2];
+    measure.pushMaxMs = pushMs.back();
+    return measure;
 }
 
 Measure runCommandLine(const std::vector<std::vector<uint8_t>>& frames, int count, const char* preset,
@@ -187,8 +194,8 @@ int main(int argc, char** argv)
                     preset.name, kWidth, kHeight, count, ourFps, library.cpuSeconds, megabytes(ours), theirFps,
                     commandLine.cpuSeconds, megabytes(theirs), ourFps / theirFps,
                     library.cpuSeconds / commandLine.cpuSeconds);
-        std::printf("H.264 %-9s video push: mean %.3f ms, max %.3f ms\n", preset.name, library.pushMeanMs,
-                    library.pushMaxMs);
+        std::printf("H.264 %-9s video push: mean %.3f ms, median %.3f ms, max %.3f ms\n", preset.name,
+                    library.pushMeanMs, library.pushMedianMs, library.pushMaxMs);
         std::fflush(stdout);
     }
     std::remove(ours.c_str());

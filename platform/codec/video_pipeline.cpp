@@ -199,8 +199,9 @@ void VideoPipeline::topUpSpareBuffers()
 {
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        // The picture about to be encoded holds a buffer too.
         if (m_finishing || m_expectedPictureBytes == 0 || m_spareBuffers.size() >= kSpareLowMark ||
-            m_spareBuffers.size() + m_queue.size() >= kPoolLimit)
+            m_spareBuffers.size() + m_queue.size() + 1 >= kPoolLimit)
             return;
     }
     PictureBuffer buffer = makeBuffer(m_expectedPictureBytes, Pages::Mapped);
@@ -283,12 +284,11 @@ void VideoPipeline::run()
             picture = std::move(m_queue.front());
             m_queue.pop_front();
         }
-        encodePicture(picture);
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            keepBuffer(std::move(picture.buffer));
-        }
+        // Before the encoding, so that the callers find a buffer while it runs.
         topUpSpareBuffers();
+        encodePicture(picture);
+        std::lock_guard<std::mutex> guard(m_lock);
+        keepBuffer(std::move(picture.buffer));
     }
 }
 

@@ -74,7 +74,8 @@ private:
     // Puts a buffer back into the pool (or frees it when the pool is full). Called
     // with m_lock held.
     void keepBuffer(PictureBuffer buffer);
-    // On the encoder thread: makes a spare buffer ready when the pool runs low.
+    // On the encoder thread, holding a picture: makes a spare buffer ready when the
+    // pool runs low.
     void topUpSpareBuffers();
 
     void run();
