@@ -26,6 +26,9 @@ constexpr int64_t kSilenceLeadUs = 100'000;
 constexpr int kSilenceFrames = 64;
 // Packets held back before the oldest is handed on (one after a silence block).
 constexpr int kQueueDepth = 4;
+// How far a packet's stamped end may lie beyond the moment it was read: the jitter of a
+// source's age figure, below the encoder's resynchronisation threshold.
+constexpr int64_t kAheadSlackUs = 20'000;
 
 std::mutex g_factoryMutex;
 QRecordAudioObject::SourceFactory g_factory;
@@ -218,6 +221,27 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     }
 }
 
+bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs, int64_t& stampUs) {
+    // The packet's first frame was captured backlog frames ago; stamps never go back
+    // behind what was sent already.
+    const int backlog = std::max(packet.backlogFrames, packet.frameCount);
+    const int64_t lengthUs = framesToUs(packet.frameCount, m_format.sampleRateHz);
+    const int64_t stamp =
+        std::max(std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0), m_nextTimestampUs);
+    // Its last frame was captured before it was read. A stamp that ends later is no
+    // capture time at all: the source handed out more than the clock allows (sound the
+    // server held back and then delivered in pieces, each looking newer than it is, as
+    // sound from a pause does after the resume). Placed there, it would push every
+    // later packet, and the end of the recording, further into the future; it is left
+    // out instead.
+    if (stamp + lengthUs > readAtUs + kAheadSlackUs) {
+        return false;
+    }
+    stampUs = stamp;
+    m_nextTimestampUs = stamp + lengthUs;
+    return true;
+}
+
 void QRecordAudioObject::captureLoop(SoundSource& source) {
     m_format = source.format();
     if (m_format.bytesPerFrame <= 0 || m_format.sampleRateHz <= 0) {
@@ -267,6 +291,7 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
             }
             setFrameFormat(m_frame);
             cvcodec_frame_set_samples(m_frame, data, packet.frameCount);
+            int64_t stamp = 0;
             if (m_levelMetering) {
                 uint8_t* block = cvcodec_frame_level_block(m_frame, 1);
                 if (block) {
@@ -276,13 +301,7 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
                 }
             }
             now = getMicroseconds();
-            if (m_recordingActive && !m_paused) {
-                // The packet's first frame was captured backlog frames ago; stamps
-                // never go back behind what was sent already.
-                const int backlog = std::max(packet.backlogFrames, packet.frameCount);
-                int64_t stamp = std::max<int64_t>(recordingNow(now) - framesToUs(backlog, m_format.sampleRateHz), 0);
-                stamp = std::max(stamp, m_nextTimestampUs);
-                m_nextTimestampUs = stamp + framesToUs(packet.frameCount, m_format.sampleRateHz);
+            if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
                 if (m_recorder) {
                     m_frameQueue->push(data, int(bytes), stamp);
                     if (m_frameQueue->count() > kQueueDepth) {

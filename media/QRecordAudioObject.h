@@ -96,6 +96,9 @@ private:
     void sendOldest();
     void sendAll();
     void pushSilence(int64_t nowUs);
+    // The stamp of a packet read at readAtUs (recording clock), or false when it has no
+    // place on the timeline and is to be dropped.
+    bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t readAtUs, int64_t& stampUs);
     int64_t recordingNow(int64_t nowUs) const;
 
     const int m_sourceType;

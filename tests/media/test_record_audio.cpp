@@ -1,7 +1,8 @@
 // The sound-capture object over sources of the test's own (behind the same interface the
 // sound server's capture uses) and over the sound server: silence flags, time stamps
-// around silence blocks and bursts, pauses, level metering, a missing server. Files are
-// written by the codec library's recorder and judged with ffmpeg.
+// around silence blocks and bursts, pauses, sound delivered late, level metering, a
+// missing server. Files are written by the codec library's recorder and judged with
+// ffmpeg.
 #include "media/QAudioFrameBuffer.h"
 #include "media/QRecordAudioObject.h"
 
@@ -38,6 +39,11 @@ struct Script {
     // Packets only once this many frames have piled up (a device that hands out sound
     // in big chunks); 0 for every 10 ms.
     int burstFrames = 0;
+    // Sound between these moments after the open is held back and handed out at the end
+    // of the span, in pieces that each claim to be no older than themselves (a server
+    // that delivers late cannot tell the reader how late).
+    int64_t holdFromUs = -1;
+    int64_t holdToUs = -1;
 };
 
 // Produces sound in real time: the frames due since the open, in 10 ms pieces.
@@ -69,6 +75,9 @@ public:
             m_delivered = due;
             return 0;
         }
+        if (elapsed >= m_script.holdFromUs && elapsed < m_script.holdToUs) {
+            return 0;
+        }
         const int64_t pending = due - m_delivered;
         if (!m_draining && pending < std::max(m_script.burstFrames, kPiece)) {
             return 0;
@@ -89,7 +98,9 @@ public:
         m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
         m_packet.frameCount = frames;
         m_packet.silent = m_script.flaggedSilent;
-        m_packet.backlogFrames = int(pending);
+        const bool held = m_delivered >= m_script.holdFromUs * kRate / 1'000'000 &&
+                          m_delivered < m_script.holdToUs * kRate / 1'000'000;
+        m_packet.backlogFrames = held ? frames : int(pending);
         return frames;
     }
     bool readPacket(SoundPacket& packet) override {
@@ -123,6 +134,7 @@ public:
     struct Sent {
         int64_t timestampUs;
         int frames;
+        int64_t sentAtUs = 0; // when it reached the recorder
     };
     std::vector<Sent> sent() {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -133,7 +145,7 @@ protected:
     void sendFrame(const uint8_t* data, int frames, int64_t timestampUs) override {
         {
             std::lock_guard<std::mutex> lock(m_lock);
-            m_sent.push_back({timestampUs, frames});
+            m_sent.push_back({timestampUs, frames, getMicroseconds()});
         }
         QRecordAudioObject::sendFrame(data, frames, timestampUs);
     }
@@ -350,6 +362,56 @@ private slots:
             after = after || frame.timestampUs >= pausedTo;
         }
         QVERIFY(after);
+    }
+
+    // Sound held back by the source over a pause and handed out after the resume, each
+    // piece looking new: it must neither lengthen the file nor push the sound after it
+    // into the future.
+    void lateSoundAfterPauseKeepsTheLength() {
+        Script script;
+        script.holdFromUs = 300'000;
+        script.holdToUs = 1'400'000;
+        useScript(script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("late.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        QVERIFY(recorder);
+        std::vector<WatchedAudioObject::Sent> sent;
+        int64_t start = 0;
+        qint64 recordedMs = 0;
+        {
+            WatchedAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.setRecorder(recorder);
+            audio.start();
+            start = getMicroseconds();
+            audio.beginRecording(start);
+            QElapsedTimer running;
+            running.start();
+            QTest::qWait(500);
+            audio.setPaused(true);
+            cvcodec_recorder_pause(recorder);
+            recordedMs += running.elapsed();
+            QTest::qWait(600);
+            cvcodec_recorder_recorded_time(recorder); // resumes
+            audio.setPaused(false);
+            running.restart();
+            QTest::qWait(800);
+            audio.stop();
+            recordedMs += running.elapsed();
+            sent = audio.sent();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        QVERIFY(sent.size() > 20);
+        for (const auto& frame : sent) {
+            const int64_t endUs = frame.timestampUs + int64_t(frame.frames) * 1'000'000 / kRate;
+            QVERIFY2(endUs <= frame.sentAtUs - start + 20'000,
+                     qPrintable(QString("sound up to %1 us sent at %2 us").arg(endUs).arg(frame.sentAtUs - start)));
+        }
+        const double seconds = recording_test::probe(path).durationSeconds;
+        QVERIFY2(std::abs(seconds - recordedMs / 1000.0) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(seconds).arg(recordedMs / 1000.0)));
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full
