@@ -1,6 +1,6 @@
 // Utilities, the settings record and folders, the recording settings and the
 // worker-thread base.
-#include "PrivateUserFolders.h"
+#include "tests/support/PrivateUserFolders.h"
 
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"

@@ -1,6 +1,6 @@
 // The settings, history, format-setting and language files: missing file, missing
 // section, damaged file (kept as .bad), atomic saves, and their edge cases.
-#include "PrivateUserFolders.h"
+#include "tests/support/PrivateUserFolders.h"
 
 #include "app/AppGlobals.h"
 #include "app/FormatSettingFile.h"

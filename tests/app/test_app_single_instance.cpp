@@ -1,7 +1,7 @@
 // The single-instance guard with the real program on the virtual desktop: a second start
 // exits with 0 and brings the first one's window back; after kill -9 of the first a new
 // start works.
-#include "PrivateUserFolders.h"
+#include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
 #include "platform/system/window_list.h"

@@ -2,6 +2,7 @@
 // and the outside tools (ffprobe, ffmpeg) that judge the recorded files.
 #pragma once
 
+#include "tests/support/PrivateUserFolders.h"
 #include <QByteArray>
 #include <QDir>
 #include <QJsonArray>
@@ -21,26 +22,9 @@
 
 namespace recording_test {
 
-// Points HOME, the XDG folders and TMPDIR into a temporary folder for the life of the
-// object, so that settings, history and thumbnails never touch the real ones. Made
+// Settings, history and thumbnails go to a private HOME, XDG folders and TMPDIR; made
 // before the application object.
-class PrivateHome {
-public:
-    PrivateHome() {
-        const QString root = m_dir.path();
-        qputenv("HOME", root.toUtf8());
-        qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
-        qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
-        qputenv("XDG_CACHE_HOME", (root + "/cache").toUtf8());
-        qputenv("XDG_DOCUMENTS_DIR", (root + "/documents").toUtf8());
-        qputenv("TMPDIR", (root + "/tmp").toUtf8());
-        QDir().mkpath(root + "/tmp");
-    }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-};
+using PrivateHome = PrivateUserFolders;
 
 struct Output {
     int exitCode = -1;

@@ -2,6 +2,7 @@
 // a tone in the null sink and the sine microphone, judged with ffprobe and ffmpeg; pause,
 // cut, audio only, screenshots with every overlay, sync of picture and sound, and bad
 // input.
+#include "tests/support/FileSizeLimit.h"
 #include "media/QRecordAudioObject.h"
 #include "media/QRecordObject.h"
 
@@ -25,11 +26,9 @@
 #include <QtTest>
 
 #include <pulse/simple.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 
 using namespace recording_test;
@@ -37,25 +36,6 @@ using namespace recording_test;
 namespace {
 
 const QRect kArea(200, 150, 320, 240);
-
-// While it lives, writes beyond the given size of any file fail with EFBIG instead of
-// raising SIGXFSZ: for the recorder that is a disk running full.
-struct FileSizeLimit {
-    rlimit previous{};
-    void (*previousHandler)(int) = SIG_DFL;
-
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-};
 
 // A frameless window over the capture area: a solid colour, or an animation (a bar that
 // moves and colours that change every 20 ms).

@@ -1,4 +1,5 @@
 // The recorder handle through its entries, checked with ffprobe and ffmpeg.
+#include "tests/support/FileSizeLimit.h"
 #include "platform/codec/calvorine_codec.h"
 #include "platform/system/clock.h"
 #include "recording_helpers.h"
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/resource.h>
 
 #include <csignal>
 #include <cstring>
@@ -34,27 +34,6 @@ struct Recording {
         const bool opened = cvcodec_recorder_open(recorder, path.toUtf8().constData(), muxer, params);
         origin = monotonicMicroseconds();
         return opened;
-    }
-};
-
-// While it lives, writes beyond the given size of any file fail with EFBIG instead of
-// raising SIGXFSZ: for the library's writer that is the same as a disk that runs full.
-struct FileSizeLimit {
-    rlimit previous{};
-    void (*previousHandler)(int) = SIG_DFL;
-
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
     }
 };
 

@@ -2,7 +2,7 @@
 // same version, a server error, an unreadable answer, no network (a refused connection and
 // a server that never answers), and the five calls the program makes.
 #include "platform/updater/updater.h"
-#include "tests/app/PrivateUserFolders.h"
+#include "tests/support/PrivateUserFolders.h"
 
 #include <QMessageBox>
 #include <QTcpServer>
