@@ -3,7 +3,6 @@
 #include "app/AppGlobals.h"
 #include "app/ParserXML.h"
 
-
 namespace {
 
 const QString kFormatElement = QStringLiteral("FORMAT_");

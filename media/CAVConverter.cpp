@@ -13,27 +13,23 @@
 
 namespace {
 
-char* copyText(const char* text)
-{
+char* copyText(const char* text) {
     return text ? strdup(text) : nullptr;
 }
 
 } // namespace
 
-IAVConverter* createAVConverter()
-{
+IAVConverter* createAVConverter() {
     return new CAVConverter();
 }
 
-void releaseAVConverter(IAVConverter* converter)
-{
+void releaseAVConverter(IAVConverter* converter) {
     delete converter;
 }
 
 CAVConverter::CAVConverter() = default;
 
-CAVConverter::~CAVConverter()
-{
+CAVConverter::~CAVConverter() {
     stopConvert();
     stopAndWait();
     closeConversion();
@@ -43,16 +39,14 @@ CAVConverter::~CAVConverter()
     delete m_param;
 }
 
-void CAVConverter::releaseParams()
-{
+void CAVConverter::releaseParams() {
     if (m_encoderParams) {
         cvcodec_params_release(m_encoderParams);
         m_encoderParams = nullptr;
     }
 }
 
-void CAVConverter::closeConversion()
-{
+void CAVConverter::closeConversion() {
     std::lock_guard<std::mutex> lock(m_handleLock);
     if (m_convert) {
         cvcodec_converter_close(m_convert);
@@ -61,16 +55,14 @@ void CAVConverter::closeConversion()
     }
 }
 
-void CAVConverter::report(int value, int state)
-{
+void CAVConverter::report(int value, int state) {
     std::lock_guard<std::mutex> lock(m_callbackLock);
     if (m_callback) {
         m_callback(value, m_context, state);
     }
 }
 
-void CAVConverter::forgetJob()
-{
+void CAVConverter::forgetJob() {
     {
         std::lock_guard<std::mutex> lock(m_callbackLock);
         m_callback = nullptr;
@@ -81,8 +73,7 @@ void CAVConverter::forgetJob()
 }
 
 bool CAVConverter::startConvert(const char* source, const char* destination, ConvertParam* param, void* context,
-                                ConvertProgressCallback callback, bool async)
-{
+                                ConvertProgressCallback callback, bool async) {
     if (!source || !destination || !param) {
         return false;
     }
@@ -110,9 +101,9 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
         configureParams(m_encoderParams, *param);
         std::printf("video: 0x%0x, %u*%u, %u fps, %u kbps %u\nAudio: 0x%0x, %u Hz, %u bps, %u\n",
                     unsigned(param->videoCodecId), unsigned(param->videoWidth), unsigned(param->videoHeight),
-                    unsigned(param->frameRateHundredths), unsigned(param->videoBitRate),
-                    unsigned(param->videoQuality), unsigned(param->audioCodecId), unsigned(param->sampleRate),
-                    unsigned(param->audioBitRate), unsigned(param->channels));
+                    unsigned(param->frameRateHundredths), unsigned(param->videoBitRate), unsigned(param->videoQuality),
+                    unsigned(param->audioCodecId), unsigned(param->sampleRate), unsigned(param->audioBitRate),
+                    unsigned(param->channels));
     }
     delete m_param;
     m_param = new ConvertParam(*param);
@@ -146,20 +137,17 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
     return started == 1;
 }
 
-bool CAVConverter::openConversion(bool alternative)
-{
+bool CAVConverter::openConversion(bool alternative) {
     const char* name = m_param && m_param->name ? m_param->name : "";
     std::lock_guard<std::mutex> lock(m_handleLock);
     if (!m_convert) {
         return false;
     }
-    return (alternative ? cvcodec_converter_open_alternative(m_convert, m_source, m_destination, name,
-                                                             m_encoderParams)
+    return (alternative ? cvcodec_converter_open_alternative(m_convert, m_source, m_destination, name, m_encoderParams)
                         : cvcodec_converter_open(m_convert, m_source, m_destination, name, m_encoderParams)) == 1;
 }
 
-void CAVConverter::stopConvert()
-{
+void CAVConverter::stopConvert() {
     bool haveConversion = false;
     {
         std::lock_guard<std::mutex> lock(m_handleLock);
@@ -202,16 +190,14 @@ void CAVConverter::stopConvert()
     m_callback = nullptr;
 }
 
-void CAVConverter::copyChapters()
-{
+void CAVConverter::copyChapters() {
     cvcodec_info info = cvcodec_info_create(-1);
     if (!info) {
         return;
     }
-    const bool opened = m_param->alternativeOpen
-                            ? cvcodec_info_open_alternative(info, m_source) &&
-                                  cvcodec_info_set_open_subtitle(info, m_param->subtitle.first)
-                            : cvcodec_info_open(info, m_source);
+    const bool opened = m_param->alternativeOpen ? cvcodec_info_open_alternative(info, m_source) &&
+                                                       cvcodec_info_set_open_subtitle(info, m_param->subtitle.first)
+                                                 : cvcodec_info_open(info, m_source);
     if (opened && !m_stopRequested) {
         const int speed = m_param->tagsOnly ? 100 : std::max(1, speedPercent(*m_param));
         const uint64_t windowStart = uint64_t(std::max<int64_t>(0, m_param->trimStartUs));
@@ -230,8 +216,8 @@ void CAVConverter::copyChapters()
                 continue;
             }
             const char* title = cvcodec_info_chapter_title(info, i);
-            const std::string text = title && *title ? std::string(title)
-                                                     : QStringLiteral("Chapter %1").arg(i + 1).toStdString();
+            const std::string text =
+                title && *title ? std::string(title) : QStringLiteral("Chapter %1").arg(i + 1).toStdString();
             cvcodec_params_add_chapter(m_encoderParams, int64_t(clippedStart * 100 / uint64_t(speed)),
                                        int64_t((clippedEnd - clippedStart) * 100 / uint64_t(speed)), text.c_str());
         }
@@ -240,8 +226,7 @@ void CAVConverter::copyChapters()
     cvcodec_info_release(info);
 }
 
-void CAVConverter::run()
-{
+void CAVConverter::run() {
     if (m_async && !m_mergeMode) {
         report(1, 3);
         QElapsedTimer opening;
@@ -324,43 +309,36 @@ void CAVConverter::run()
     m_finishedEvent.set();
 }
 
-void CAVConverter::writeTags()
-{
+void CAVConverter::writeTags() {
     if (!m_param || !m_destination) {
         return;
     }
     RZInfoManager::writeTags(QString::fromUtf8(m_destination), m_param->tags);
 }
 
-bool CAVConverter::startMerge(const std::vector<const char*>&, ConvertParam*)
-{
+bool CAVConverter::startMerge(const std::vector<const char*>&, ConvertParam*) {
     return false;
 }
 
-bool CAVConverter::startMergeAsync(const std::vector<const char*>&, ConvertParam*, void*, ConvertProgressCallback)
-{
+bool CAVConverter::startMergeAsync(const std::vector<const char*>&, ConvertParam*, void*, ConvertProgressCallback) {
     return false;
 }
 
 void CAVConverter::stopMerge(bool) {}
 
-bool CAVConverter::startMux(const char*, const void*, void*, ConvertProgressCallback, ConvertProgressCallback)
-{
+bool CAVConverter::startMux(const char*, const void*, void*, ConvertProgressCallback, ConvertProgressCallback) {
     return false;
 }
 
-bool CAVConverter::addTrack(int, int, const void*)
-{
+bool CAVConverter::addTrack(int, int, const void*) {
     return false;
 }
 
-bool CAVConverter::addTrackSimple(const void* track, int type, int format)
-{
+bool CAVConverter::addTrackSimple(const void* track, int type, int format) {
     return addTrack(type, format, track);
 }
 
-bool CAVConverter::writePacket(int, const void*)
-{
+bool CAVConverter::writePacket(int, const void*) {
     return false;
 }
 

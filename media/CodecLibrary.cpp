@@ -2,8 +2,7 @@
 
 #include "platform/codec/calvorine_codec.h"
 
-void startCodecLibrary(const QString& dataFolder)
-{
+void startCodecLibrary(const QString& dataFolder) {
     cvcodec_enable_components(1, 1);
     cvcodec_enable_components(0, 1);
     cvcodec_set_threading(0, 1);

@@ -17,8 +17,7 @@ constexpr int32_t kAac = CVCODEC_AAC;
 constexpr int32_t kDefaultSampleRate = 44100;
 constexpr int32_t kDefaultChannels = 2;
 
-char* copyText(const char* text)
-{
+char* copyText(const char* text) {
     if (!text)
         return nullptr;
     const size_t length = std::strlen(text);
@@ -29,13 +28,11 @@ char* copyText(const char* text)
 }
 
 // Font names of vertical fonts begin with "@"; the encoder takes the plain name.
-std::string plainFontName(const std::string& name)
-{
+std::string plainFontName(const std::string& name) {
     return !name.empty() && name[0] == '@' ? name.substr(1) : name;
 }
 
-void setEncoderPair(cvcodec_params params, int32_t videoCodecId)
-{
+void setEncoderPair(cvcodec_params params, int32_t videoCodecId) {
     if (videoCodecId == kH264) {
         cvcodec_params_set_speed_preset(params, 2);
         cvcodec_params_set_profile(params, 66);
@@ -45,16 +42,14 @@ void setEncoderPair(cvcodec_params params, int32_t videoCodecId)
     }
 }
 
-void setFrameRate(cvcodec_params params, const ConvertParam& param)
-{
+void setFrameRate(cvcodec_params params, const ConvertParam& param) {
     if (param.frameRateHundredths != 0)
         cvcodec_params_set_frame_rate(params, param.frameRateHundredths, 100);
     else if (param.frameRateNumerator != 0)
         cvcodec_params_set_frame_rate(params, param.frameRateNumerator, param.frameRateDenominator);
 }
 
-void setAudioStream(cvcodec_params params, const ConvertParam& param)
-{
+void setAudioStream(cvcodec_params params, const ConvertParam& param) {
     cvcodec_params_set_channels(params, param.channels != 0 ? param.channels : kDefaultChannels);
     cvcodec_params_set_sample_rate(params, param.sampleRate != 0 ? param.sampleRate : kDefaultSampleRate);
     if (param.audioBitRate != 0)
@@ -65,30 +60,28 @@ void setAudioStream(cvcodec_params params, const ConvertParam& param)
 
 ConvertParam::ConvertParam() = default;
 
-ConvertParam::ConvertParam(const ConvertParam& other) { copyFrom(other); }
+ConvertParam::ConvertParam(const ConvertParam& other) {
+    copyFrom(other);
+}
 
-ConvertParam& ConvertParam::operator=(const ConvertParam& other)
-{
+ConvertParam& ConvertParam::operator=(const ConvertParam& other) {
     if (this != &other)
         copyFrom(other);
     return *this;
 }
 
-ConvertParam::~ConvertParam()
-{
+ConvertParam::~ConvertParam() {
     std::free(name);
     std::free(coverBuffer);
 }
 
-void ConvertParam::setName(const char* formatName)
-{
+void ConvertParam::setName(const char* formatName) {
     char* copy = copyText(formatName);
     std::free(name);
     name = copy;
 }
 
-void ConvertParam::setCover(const void* bytes, int32_t size)
-{
+void ConvertParam::setCover(const void* bytes, int32_t size) {
     uint8_t* copy = nullptr;
     if (bytes && size > 0) {
         copy = static_cast<uint8_t*>(std::malloc(size_t(size)));
@@ -100,8 +93,7 @@ void ConvertParam::setCover(const void* bytes, int32_t size)
     coverSize = copy ? size : 0;
 }
 
-void ConvertParam::copyFrom(const ConvertParam& other)
-{
+void ConvertParam::copyFrom(const ConvertParam& other) {
     setName(other.name);
     videoCodecId = other.videoCodecId;
     videoWidth = other.videoWidth;
@@ -135,10 +127,11 @@ void ConvertParam::copyFrom(const ConvertParam& other)
     lastValue = other.lastValue;
 }
 
-int32_t speedPercent(const ConvertParam& param) { return param.rates[1] != 0 ? param.rates[1] : 100; }
+int32_t speedPercent(const ConvertParam& param) {
+    return param.rates[1] != 0 ? param.rates[1] : 100;
+}
 
-void fillFormatParams(ConvertParam& param, const OutputFormatSetting& format, QSize captureSize)
-{
+void fillFormatParams(ConvertParam& param, const OutputFormatSetting& format, QSize captureSize) {
     param.videoCodecId = param.videoWidth = param.videoHeight = 0;
     param.frameRateHundredths = param.containerFlag = 0;
     param.frameRateNumerator = param.frameRateDenominator = 0;
@@ -195,8 +188,7 @@ void fillFormatParams(ConvertParam& param, const OutputFormatSetting& format, QS
     param.audioQuality = format.quality;
 }
 
-void fillFormatParams(ConvertParam& param)
-{
+void fillFormatParams(ConvertParam& param) {
     const QSize capture = QRecordAreaInfo::instance()->areaSize();
     if (g_currentFormat) {
         fillFormatParams(param, *g_currentFormat, capture);
@@ -206,8 +198,7 @@ void fillFormatParams(ConvertParam& param)
     }
 }
 
-void configureStream(cvcodec_params params, const ConvertParam& param)
-{
+void configureStream(cvcodec_params params, const ConvertParam& param) {
     cvcodec_params_set_video_codec(params, param.videoCodecId);
     cvcodec_params_set_audio_codec(params, param.audioCodecId);
     setEncoderPair(params, param.videoCodecId);
@@ -225,8 +216,7 @@ void configureStream(cvcodec_params params, const ConvertParam& param)
 
 namespace {
 
-void configureCrop(cvcodec_params params, const ConvertParam& param)
-{
+void configureCrop(cvcodec_params params, const ConvertParam& param) {
     const VECropSettings& crop = param.crop;
     const int32_t mode = crop.aspectMode;
     const int32_t angle = crop.rotation;
@@ -243,8 +233,7 @@ void configureCrop(cvcodec_params params, const ConvertParam& param)
         else
             cvcodec_params_set_shape(params, param.videoWidth, param.videoHeight);
         cvcodec_params_set_padding(params, 0, uint32_t(crop.padColour));
-        cvcodec_params_set_picture_rect(params, crop.cropRect[0], crop.cropRect[1], crop.cropRect[2],
-                                        crop.cropRect[3]);
+        cvcodec_params_set_picture_rect(params, crop.cropRect[0], crop.cropRect[1], crop.cropRect[2], crop.cropRect[3]);
     } else {
         cvcodec_params_set_padding(params, mode == 2 ? 0 : crop.padEnabled, uint32_t(crop.padColour));
         cvcodec_params_set_picture_rect(params, crop.pictureRect[0], crop.pictureRect[1], crop.pictureRect[2],
@@ -252,8 +241,7 @@ void configureCrop(cvcodec_params params, const ConvertParam& param)
     }
 }
 
-void configureSubtitles(cvcodec_params params, const ConvertParam& param)
-{
+void configureSubtitles(cvcodec_params params, const ConvertParam& param) {
     const VESubtitleTrack& selection = param.subtitle;
     cvcodec_params_set_stream_choice_first(params, selection.first);
     cvcodec_params_set_audio_track_index(params, selection.audioTrack);
@@ -283,8 +271,7 @@ void configureSubtitles(cvcodec_params params, const ConvertParam& param)
     cvcodec_params_set_subtitle_outline_size(params, style.outlineSizeThousandths / 1000.0);
 }
 
-void configureWatermarks(cvcodec_params params, const ConvertParam& param)
-{
+void configureWatermarks(cvcodec_params params, const ConvertParam& param) {
     const TextWatermarkParam& text = param.textWatermark;
     const WatermarkImageSettings& image = param.imageWatermark;
     if (!text.text.empty())
@@ -315,13 +302,12 @@ void configureWatermarks(cvcodec_params params, const ConvertParam& param)
                                                 image.scalePassThrough[1] / 1000.0);
 }
 
-void configureTags(cvcodec_params params, const VEAudioTagInfo& tags)
-{
+void configureTags(cvcodec_params params, const VEAudioTagInfo& tags) {
     const std::pair<const char*, const std::string*> texts[] = {
-        {"title", &tags.title},       {"artist", &tags.artist},     {"album_artist", &tags.album_artist},
-        {"composer", &tags.composer}, {"album", &tags.album},       {"genre", &tags.genre},
-        {"track", &tags.track},       {"year", &tags.year},         {"date", &tags.date},
-        {"grouping", &tags.grouping}, {"comment", &tags.comment},   {"disc", &tags.disc},
+        {"title", &tags.title},        {"artist", &tags.artist},   {"album_artist", &tags.album_artist},
+        {"composer", &tags.composer},  {"album", &tags.album},     {"genre", &tags.genre},
+        {"track", &tags.track},        {"year", &tags.year},       {"date", &tags.date},
+        {"grouping", &tags.grouping},  {"comment", &tags.comment}, {"disc", &tags.disc},
         {"copyright", &tags.copyright}};
     for (const auto& entry : texts)
         cvcodec_params_set_tag(params, entry.first, entry.second->c_str());
@@ -335,8 +321,7 @@ void configureTags(cvcodec_params params, const VEAudioTagInfo& tags)
 
 } // namespace
 
-void configureParams(cvcodec_params params, const ConvertParam& param)
-{
+void configureParams(cvcodec_params params, const ConvertParam& param) {
     if (!param.tagsOnly) {
         cvcodec_params_set_video_codec(params, param.videoCodecId);
         cvcodec_params_set_audio_codec(params, param.audioCodecId);
@@ -370,6 +355,10 @@ void configureParams(cvcodec_params params, const ConvertParam& param)
     configureTags(params, param.tags);
 }
 
-QString currentFormatName() { return g_currentFormat ? g_currentFormat->container : QString(); }
+QString currentFormatName() {
+    return g_currentFormat ? g_currentFormat->container : QString();
+}
 
-QString currentFormatExtension() { return g_currentFormat ? g_currentFormat->extension : QString(); }
+QString currentFormatExtension() {
+    return g_currentFormat ? g_currentFormat->extension : QString();
+}

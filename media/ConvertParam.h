@@ -70,21 +70,21 @@ struct ConvertParam {
 
     char* name = nullptr; // lower-case UTF-8 muxer name, owned (malloc)
 
-    int32_t videoCodecId = 0;      // -1 no video; 28 H.264; "H265"
-    int32_t videoWidth = 0;        // 0 = capture size
+    int32_t videoCodecId = 0; // -1 no video; 28 H.264; "H265"
+    int32_t videoWidth = 0;   // 0 = capture size
     int32_t videoHeight = 0;
     int32_t frameRateHundredths = 0; // 0 = use the pair below
-    int32_t containerFlag = 0;     // 1 for "AVI", "mpegts", "MPEG1VIDEO"
+    int32_t containerFlag = 0;       // 1 for "AVI", "mpegts", "MPEG1VIDEO"
     int32_t frameRateNumerator = 0;
     int32_t frameRateDenominator = 0;
-    int32_t videoBitRate = 0;      // kbit/s
-    int32_t videoQuality = 0;      // -1 = use the bit rate
+    int32_t videoBitRate = 0; // kbit/s
+    int32_t videoQuality = 0; // -1 = use the bit rate
 
-    int32_t audioCodecId = 0;      // -1 no audio; 0x15002 AAC
-    int32_t sampleRate = 0;        // 0 = 44,100
-    int32_t channels = 0;          // 0 = 2
+    int32_t audioCodecId = 0; // -1 no audio; 0x15002 AAC
+    int32_t sampleRate = 0;   // 0 = 44,100
+    int32_t channels = 0;     // 0 = 2
     int32_t audioReserved[3] = {0, 0, 0};
-    int32_t audioBitRate = 0;      // kbit/s
+    int32_t audioBitRate = 0; // kbit/s
     int32_t audioQuality = 0;
 
     VECropSettings crop;
@@ -95,7 +95,7 @@ struct ConvertParam {
 
     int64_t trimStartUs = 0;
     int64_t trimReserved = 0;
-    int64_t trimLengthUs = 0;      // 0 = to the end
+    int64_t trimLengthUs = 0; // 0 = to the end
 
     int32_t encoderValues[5] = {0, 0, 100, 100, 0};
     // The tags; the cover travels as the bytes of tags.cover_image with their count.

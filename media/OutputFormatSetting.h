@@ -8,13 +8,13 @@
 #include <cstdint>
 
 struct OutputFormatSetting {
-    bool audioOnly = false;   // the profile has no video part
-    int32_t quality = -1;     // video quality percent; -1 when the bit rate rules
-    QString container;        // muxer name for the profile's extension (the format name)
-    QString extension;        // the profile's extension as the catalogue gives it
-    QString videoCodec;       // video encoder name; empty for audio-only profiles
+    bool audioOnly = false; // the profile has no video part
+    int32_t quality = -1;   // video quality percent; -1 when the bit rate rules
+    QString container;      // muxer name for the profile's extension (the format name)
+    QString extension;      // the profile's extension as the catalogue gives it
+    QString videoCodec;     // video encoder name; empty for audio-only profiles
     int32_t videoCodecId = -1;
-    int32_t width = 0;        // 0 x 0: the capture size
+    int32_t width = 0; // 0 x 0: the capture size
     int32_t height = 0;
     int32_t frameRateNum = 0;
     int32_t frameRateDen = 1;

@@ -18,7 +18,9 @@ void QAudioFrameBuffer::push(const uint8_t* data, int length, int64_t timestamp)
     m_frames.push_back(std::move(frame));
 }
 
-int QAudioFrameBuffer::count() const { return int(m_frames.size()); }
+int QAudioFrameBuffer::count() const {
+    return int(m_frames.size());
+}
 
 const QAudioFrameBuffer::Frame* QAudioFrameBuffer::front() const {
     return m_frames.empty() ? nullptr : &m_frames.front();

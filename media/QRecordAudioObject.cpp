@@ -33,9 +33,13 @@ constexpr int64_t kAheadSlackUs = 20'000;
 std::mutex g_factoryMutex;
 QRecordAudioObject::SourceFactory g_factory;
 
-int trackCallback(void*, int32_t) { return 0; }
+int trackCallback(void*, int32_t) {
+    return 0;
+}
 
-int64_t framesToUs(int64_t frames, int rateHz) { return rateHz > 0 ? frames * 1'000'000 / rateHz : 0; }
+int64_t framesToUs(int64_t frames, int rateHz) {
+    return rateHz > 0 ? frames * 1'000'000 / rateHz : 0;
+}
 
 } // namespace
 
@@ -72,11 +76,17 @@ void QRecordAudioObject::stop() {
     m_recordingActive = false;
 }
 
-void QRecordAudioObject::setLevelMeterEnabled(bool on) { m_levelMetering = on; }
+void QRecordAudioObject::setLevelMeterEnabled(bool on) {
+    m_levelMetering = on;
+}
 
-void QRecordAudioObject::setRecorder(cvcodec_recorder recorder) { m_recorder = recorder; }
+void QRecordAudioObject::setRecorder(cvcodec_recorder recorder) {
+    m_recorder = recorder;
+}
 
-cvcodec_recorder QRecordAudioObject::recorder() const { return m_recorder; }
+cvcodec_recorder QRecordAudioObject::recorder() const {
+    return m_recorder;
+}
 
 void QRecordAudioObject::setDeviceName(const QString& name) {
     std::lock_guard<std::mutex> lock(m_deviceMutex);
@@ -95,7 +105,9 @@ void QRecordAudioObject::setPaused(bool paused) {
     m_paused = paused;
 }
 
-cvcodec_track QRecordAudioObject::audioTrack() const { return m_track; }
+cvcodec_track QRecordAudioObject::audioTrack() const {
+    return m_track;
+}
 
 int QRecordAudioObject::levelOfBlock(const uint8_t* block) {
     if (!block) {
@@ -119,9 +131,13 @@ int QRecordAudioObject::levelOfBlock(const uint8_t* block) {
     return int(sum / count);
 }
 
-float QRecordAudioObject::volume() const { return m_volume; }
+float QRecordAudioObject::volume() const {
+    return m_volume;
+}
 
-void QRecordAudioObject::setVolume(float volume) { m_volume = volume; }
+void QRecordAudioObject::setVolume(float volume) {
+    m_volume = volume;
+}
 
 void QRecordAudioObject::resetRecorder() {
     stop();
@@ -153,7 +169,8 @@ void QRecordAudioObject::run() {
         captureLoop(*source);
         source->close();
     } else {
-        qWarning().noquote() << "audio capture--------------------------" << (m_sourceType == Microphone ? "microphone" : "system sound")
+        qWarning().noquote() << "audio capture--------------------------"
+                             << (m_sourceType == Microphone ? "microphone" : "system sound")
                              << "not captured:" << QString::fromStdString(source->lastError());
     }
     m_started = true;
@@ -184,7 +201,9 @@ void QRecordAudioObject::setFrameFormat(cvcodec_frame frame) const {
     }
 }
 
-int64_t QRecordAudioObject::recordingNow(int64_t nowUs) const { return nowUs - m_startTimeUs; }
+int64_t QRecordAudioObject::recordingNow(int64_t nowUs) const {
+    return nowUs - m_startTimeUs;
+}
 
 void QRecordAudioObject::sendFrame(const uint8_t* data, int frames, int64_t timestampUs) {
     setFrameFormat(m_frame);

@@ -33,8 +33,8 @@ public:
 
     // Makes the capture source of a run. Tests put their own sources here; by default
     // the sound server is used (calvorine::platform::createSoundCapture).
-    using SourceFactory =
-        std::function<std::unique_ptr<calvorine::platform::SoundSource>(SourceType type, const std::string& deviceName)>;
+    using SourceFactory = std::function<std::unique_ptr<calvorine::platform::SoundSource>(
+        SourceType type, const std::string& deviceName)>;
     static void setSourceFactory(SourceFactory factory);
 
     QRecordAudioObject(int sourceType, QObject* parent = nullptr);

@@ -46,7 +46,9 @@ QRecordObject::ParamsAdjuster g_paramsAdjuster;
 
 } // namespace
 
-void QRecordObject::setParamsAdjuster(ParamsAdjuster adjuster) { g_paramsAdjuster = std::move(adjuster); }
+void QRecordObject::setParamsAdjuster(ParamsAdjuster adjuster) {
+    g_paramsAdjuster = std::move(adjuster);
+}
 
 QRecordObject::QRecordObject(QObject* parent)
     : QObject(parent), m_recorder(cvcodec_recorder_create(-1)), m_videoFrame(cvcodec_frame_create()),
@@ -60,10 +62,18 @@ QRecordObject::~QRecordObject() {
     delete m_cursorImage;
 }
 
-bool QRecordObject::isRecording() const { return !m_stopped; }
-bool QRecordObject::isPaused() const { return !m_stopped && m_paused; }
-QString QRecordObject::thumbnailPath() const { return m_thumbnailPath; }
-QString QRecordObject::outputPath() const { return m_outputPath; }
+bool QRecordObject::isRecording() const {
+    return !m_stopped;
+}
+bool QRecordObject::isPaused() const {
+    return !m_stopped && m_paused;
+}
+QString QRecordObject::thumbnailPath() const {
+    return m_thumbnailPath;
+}
+QString QRecordObject::outputPath() const {
+    return m_outputPath;
+}
 
 QString QRecordObject::formatDurationText(uint64_t microseconds) {
     // Hours are not wrapped at 24: a day-long recording reads "24:00:00", not nothing.
@@ -163,8 +173,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     cvcodec_token token = cvcodec_start_scope_begin();
 
     const bool systemChosen = area->hasAudioSource(QRecordAreaInfo::SystemSound);
-    const bool microphoneChosen = area->hasAudioSource(QRecordAreaInfo::Microphone) &&
-                                  area->isDevicePresent(QRecordAreaInfo::Microphone);
+    const bool microphoneChosen =
+        area->hasAudioSource(QRecordAreaInfo::Microphone) && area->isDevicePresent(QRecordAreaInfo::Microphone);
     // With both sources the microphone goes into a track of its own that the encoder
     // mixes into the system sound.
     const bool microphoneMixed = systemChosen && microphoneChosen;
@@ -387,7 +397,8 @@ void QRecordObject::loadOverlays() {
         m_highlightImage.load(getAppDirPath() + "/Cursor/Hightlight/" +
                               QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightCursor) + 1))) {
         // Always drawn at one size: scaled once here, not on every frame.
-        m_highlightImage = m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        m_highlightImage =
+            m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     if (area->cursorOption(QRecordAreaInfo::HighlightClicks)) {
         m_clickImage.load(getAppDirPath() + "/Cursor/Click/" +
@@ -434,9 +445,8 @@ void QRecordObject::loadOverlays() {
         painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         painter.fillRect(faded.rect(), QColor(0, 0, 0, std::clamp(settings.alpha, 0, 255)));
     }
-    const WatermarkPlacement placement = placeWatermark(m_size, scaled.size(), settings.position,
-                                                        settings.verticalMarginPercent,
-                                                        settings.horizontalMarginPercent);
+    const WatermarkPlacement placement = placeWatermark(
+        m_size, scaled.size(), settings.position, settings.verticalMarginPercent, settings.horizontalMarginPercent);
     m_watermarkImage = faded;
     m_watermarkPoint = placement.destination;
     m_watermarkSource = placement.source;
@@ -564,10 +574,9 @@ void QRecordObject::drawCursor(QPainter& painter) {
     if (!m_cursorImage || cursor.serial != m_cursorSerial || m_cursorImage->width() != cursor.width ||
         m_cursorImage->height() != cursor.height) {
         delete m_cursorImage;
-        m_cursorImage = new QImage(
-            QImage(reinterpret_cast<const uchar*>(cursor.pixels.data()), cursor.width, cursor.height,
-                   cursor.width * 4, QImage::Format_ARGB32_Premultiplied)
-                .copy());
+        m_cursorImage = new QImage(QImage(reinterpret_cast<const uchar*>(cursor.pixels.data()), cursor.width,
+                                          cursor.height, cursor.width * 4, QImage::Format_ARGB32_Premultiplied)
+                                       .copy());
         m_cursorSerial = cursor.serial;
     }
     // The image is placed so that its hotspot, not its corner, lies on the pointer.
@@ -582,8 +591,8 @@ void QRecordObject::drawCursor(QPainter& painter) {
 
 void QRecordObject::saveThumbnail(const QImage& frame) {
     const QImage small = frame.scaled(kThumbnailSize, kThumbnailSize, Qt::KeepAspectRatio, Qt::FastTransformation);
-    const QString name = QString::fromStdString(MD5(m_outputPath.toUtf8().toStdString()).hexdigest()) +
-                         QString(".%1").arg("JPG");
+    const QString name =
+        QString::fromStdString(MD5(m_outputPath.toUtf8().toStdString()).hexdigest()) + QString(".%1").arg("JPG");
     const QString path = getTempProductDir() + "/" + name;
     if (!QFileInfo::exists(path)) {
         small.save(path, "JPG");

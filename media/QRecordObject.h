@@ -32,7 +32,7 @@ class QTimerEvent;
 namespace calvorine::platform {
 class CursorCapture;
 class ScreenCapture;
-}
+} // namespace calvorine::platform
 
 // Where the scaled watermark goes in a capture area: its top-left corner in the frame and
 // the part of the image drawn there (never beyond the area).

@@ -12,15 +12,13 @@
 
 namespace {
 
-cvcodec_info asInfo(uintptr_t handle)
-{
+cvcodec_info asInfo(uintptr_t handle) {
     return reinterpret_cast<cvcodec_info>(handle);
 }
 
 // Tag text as the tag library takes it: UTF-16 from UTF-8 when the bytes are UTF-8, else
 // from the local 8-bit code page.
-QString tagText(const std::string& bytes)
-{
+QString tagText(const std::string& bytes) {
     if (bytes.empty()) {
         return {};
     }
@@ -33,8 +31,7 @@ QString tagText(const std::string& bytes)
 
 RZInfoClass::RZInfoClass(QObject* parent) : QObject(parent) {}
 
-RZInfoClass::~RZInfoClass()
-{
+RZInfoClass::~RZInfoClass() {
     if (m_handle != 0) {
         cvcodec_info_close(asInfo(m_handle));
         cvcodec_info_release(asInfo(m_handle));
@@ -42,95 +39,77 @@ RZInfoClass::~RZInfoClass()
     }
 }
 
-void RZInfoClass::createHandle(int reserved)
-{
+void RZInfoClass::createHandle(int reserved) {
     if (m_handle == 0) {
         m_handle = reinterpret_cast<uintptr_t>(cvcodec_info_create(reserved));
     }
 }
 
-bool RZInfoClass::open(const char* pathUtf8)
-{
+bool RZInfoClass::open(const char* pathUtf8) {
     return m_handle != 0 && cvcodec_info_open(asInfo(m_handle), pathUtf8) != 0;
 }
 
-bool RZInfoClass::openSource(int sourceIndex)
-{
+bool RZInfoClass::openSource(int sourceIndex) {
     return m_handle != 0 && cvcodec_info_open_source(asInfo(m_handle), sourceIndex) != 0;
 }
 
-bool RZInfoClass::hasPicture() const
-{
+bool RZInfoClass::hasPicture() const {
     return m_handle != 0 && cvcodec_info_has_picture(asInfo(m_handle)) != 0;
 }
 
-int RZInfoClass::openHintA() const
-{
+int RZInfoClass::openHintA() const {
     return m_handle != 0 ? cvcodec_info_picture_width(asInfo(m_handle)) : 0;
 }
 
-int RZInfoClass::openHintB() const
-{
+int RZInfoClass::openHintB() const {
     return m_handle != 0 ? cvcodec_info_picture_height(asInfo(m_handle)) : 0;
 }
 
-const void* RZInfoClass::tag(const char* key) const
-{
+const void* RZInfoClass::tag(const char* key) const {
     return m_handle != 0 ? cvcodec_info_tag(asInfo(m_handle), key) : nullptr;
 }
 
-unsigned char* RZInfoClass::picture(int a, int b, int c, int d, int e, int f) const
-{
+unsigned char* RZInfoClass::picture(int a, int b, int c, int d, int e, int f) const {
     return m_handle != 0 ? cvcodec_info_picture(asInfo(m_handle), a, b, c, d, e, f) : nullptr;
 }
 
-bool RZInfoClass::releasePicture(unsigned char* block) const
-{
+bool RZInfoClass::releasePicture(unsigned char* block) const {
     return m_handle != 0 && cvcodec_info_release_picture(asInfo(m_handle), block) != 0;
 }
 
-unsigned int RZInfoClass::subtitleCount() const
-{
+unsigned int RZInfoClass::subtitleCount() const {
     return m_handle != 0 ? cvcodec_info_subtitle_count(asInfo(m_handle)) : 0;
 }
 
-bool RZInfoClass::selectAudio(int index) const
-{
+bool RZInfoClass::selectAudio(int index) const {
     return m_handle != 0 && cvcodec_info_select_audio(asInfo(m_handle), index) != 0;
 }
 
-bool RZInfoClass::selectSubtitle(int index) const
-{
+bool RZInfoClass::selectSubtitle(int index) const {
     return m_handle != 0 && cvcodec_info_select_subtitle(asInfo(m_handle), index) != 0;
 }
 
-bool RZInfoClass::enableSubtitle(int on) const
-{
+bool RZInfoClass::enableSubtitle(int on) const {
     return m_handle != 0 && cvcodec_info_enable_subtitle(asInfo(m_handle), on) != 0;
 }
 
-int RZInfoClass::chapterCount() const
-{
+int RZInfoClass::chapterCount() const {
     return m_handle != 0 ? cvcodec_info_chapter_count(asInfo(m_handle)) : 0;
 }
 
-uint64_t RZInfoClass::chapterStart(int index) const
-{
+uint64_t RZInfoClass::chapterStart(int index) const {
     return m_handle != 0 ? cvcodec_info_chapter_start(asInfo(m_handle), index) : 0;
 }
 
-uint64_t RZInfoClass::chapterLength(int index) const
-{
+uint64_t RZInfoClass::chapterLength(int index) const {
     return m_handle != 0 ? cvcodec_info_chapter_length(asInfo(m_handle), index) : 0;
 }
 
-const char* RZInfoClass::chapterTitle(int index) const
-{
+const char* RZInfoClass::chapterTitle(int index) const {
     return m_handle != 0 ? cvcodec_info_chapter_title(asInfo(m_handle), index) : "";
 }
 
-uint64_t RZInfoClass::duration() const
-{
+uint64_t RZInfoClass::duration() const {
     return m_handle != 0 ? cvcodec_info_duration(asInfo(m_handle)) : 0;
 }
 
@@ -138,14 +117,12 @@ uint64_t RZInfoClass::duration() const
 
 RZInfoManager::RZInfoManager(QObject* parent) : QObject(parent) {}
 
-RZInfoManager::~RZInfoManager()
-{
+RZInfoManager::~RZInfoManager() {
     delete m_info;
     m_info = nullptr;
 }
 
-void RZInfoManager::ensureInfo()
-{
+void RZInfoManager::ensureInfo() {
     if (!m_info || !m_info->isValid()) {
         delete m_info;
         m_info = new RZInfoClass(this);
@@ -153,8 +130,7 @@ void RZInfoManager::ensureInfo()
     }
 }
 
-bool RZInfoManager::open(const QString& path)
-{
+bool RZInfoManager::open(const QString& path) {
     m_path = path;
     if (!QFileInfo::exists(path) || !m_info || !m_info->isValid()) {
         return false;
@@ -162,8 +138,7 @@ bool RZInfoManager::open(const QString& path)
     return m_info->open(path.toUtf8().constData());
 }
 
-VEAudioTagInfo RZInfoManager::readTags() const
-{
+VEAudioTagInfo RZInfoManager::readTags() const {
     VEAudioTagInfo tags;
     if (!m_info) {
         return tags;
@@ -173,12 +148,18 @@ VEAudioTagInfo RZInfoManager::readTags() const
         std::string VEAudioTagInfo::*member;
     };
     static const Field fields[] = {
-        {"title", &VEAudioTagInfo::title},       {"artist", &VEAudioTagInfo::artist},
-        {"album_artist", &VEAudioTagInfo::album_artist}, {"composer", &VEAudioTagInfo::composer},
-        {"album", &VEAudioTagInfo::album},       {"genre", &VEAudioTagInfo::genre},
-        {"disc", &VEAudioTagInfo::disc},         {"track", &VEAudioTagInfo::track},
-        {"year", &VEAudioTagInfo::year},         {"date", &VEAudioTagInfo::date},
-        {"grouping", &VEAudioTagInfo::grouping}, {"comment", &VEAudioTagInfo::comment},
+        {"title", &VEAudioTagInfo::title},
+        {"artist", &VEAudioTagInfo::artist},
+        {"album_artist", &VEAudioTagInfo::album_artist},
+        {"composer", &VEAudioTagInfo::composer},
+        {"album", &VEAudioTagInfo::album},
+        {"genre", &VEAudioTagInfo::genre},
+        {"disc", &VEAudioTagInfo::disc},
+        {"track", &VEAudioTagInfo::track},
+        {"year", &VEAudioTagInfo::year},
+        {"date", &VEAudioTagInfo::date},
+        {"grouping", &VEAudioTagInfo::grouping},
+        {"comment", &VEAudioTagInfo::comment},
         {"copyright", &VEAudioTagInfo::copyright},
     };
     const char* values[sizeof fields / sizeof fields[0]] = {};
@@ -207,8 +188,7 @@ VEAudioTagInfo RZInfoManager::readTags() const
     return tags;
 }
 
-QImage RZInfoManager::scaleImage(const QImage& image, int maxSide)
-{
+QImage RZInfoManager::scaleImage(const QImage& image, int maxSide) {
     if (image.isNull() || maxSide <= 0) {
         return image;
     }
@@ -229,8 +209,7 @@ QImage RZInfoManager::scaleImage(const QImage& image, int maxSide)
     return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage RZInfoManager::coverImage(int maxSide) const
-{
+QImage RZInfoManager::coverImage(int maxSide) const {
     if (!m_info || !m_info->isValid()) {
         return {};
     }
@@ -253,8 +232,7 @@ QImage RZInfoManager::coverImage(int maxSide) const
     return result;
 }
 
-QList<VEChapterInfo> RZInfoManager::chapterList() const
-{
+QList<VEChapterInfo> RZInfoManager::chapterList() const {
     QList<VEChapterInfo> chapters;
     if (!m_info || !m_info->isValid()) {
         return chapters;
@@ -269,11 +247,11 @@ QList<VEChapterInfo> RZInfoManager::chapterList() const
     whole.length = m_info->duration();
     whole.end = whole.start + whole.length;
     whole.title = QCoreApplication::translate("RZInfoManager", "Current").toUtf8().toStdString();
-    whole.caption = QStringLiteral("%1, %2-%3")
-                        .arg(QString::fromStdString(whole.title), formatTimeSpan(whole.start),
-                             formatTimeSpan(whole.end))
-                        .toUtf8()
-                        .toStdString();
+    whole.caption =
+        QStringLiteral("%1, %2-%3")
+            .arg(QString::fromStdString(whole.title), formatTimeSpan(whole.start), formatTimeSpan(whole.end))
+            .toUtf8()
+            .toStdString();
     chapters.append(whole);
     for (int i = 0; i < count; ++i) {
         VEChapterInfo chapter;
@@ -296,13 +274,11 @@ QList<VEChapterInfo> RZInfoManager::chapterList() const
     return chapters;
 }
 
-void RZInfoManager::saveTags(VEAudioTagInfo tags)
-{
+void RZInfoManager::saveTags(VEAudioTagInfo tags) {
     writeTags(m_path, tags);
 }
 
-void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags)
-{
+void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
     using namespace calvorine::tags;
     if (path.isEmpty()) {
         return;
@@ -316,10 +292,9 @@ void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags)
         return;
     }
     file->clearAll();
-    const std::string* texts[14] = {&tags.title,     &tags.artist,   &tags.album,        &tags.genre,
-                                    &tags.year,      &tags.track,    &tags.comment,      &tags.copyright,
-                                    nullptr,         nullptr,        &tags.album_artist, &tags.composer,
-                                    &tags.grouping,  &tags.disc};
+    const std::string* texts[14] = {&tags.title,        &tags.artist,   &tags.album,     &tags.genre, &tags.year,
+                                    &tags.track,        &tags.comment,  &tags.copyright, nullptr,     nullptr,
+                                    &tags.album_artist, &tags.composer, &tags.grouping,  &tags.disc};
     for (int field = 0; field < 14; ++field) {
         if (field == FieldPicture) {
             const int size = qMin<int>(tags.coverSize, int(tags.cover_image.size()));
@@ -341,8 +316,7 @@ void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags)
     releaseAudioTagFile(file);
 }
 
-QString formatTimeSpan(uint64_t microseconds)
-{
+QString formatTimeSpan(uint64_t microseconds) {
     const uint64_t ms = microseconds / 1000;
     return QStringLiteral("%1:%2:%3")
         .arg(ms / 3600000, 2, 10, QLatin1Char('0'))

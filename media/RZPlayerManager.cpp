@@ -23,8 +23,7 @@ constexpr double kMinimumCropPixels = 20.0;
 // A watermark never gets smaller than this share of the picture.
 constexpr double kMinimumWatermark = 0.02;
 
-QString clockText(uint64_t microseconds, bool withMilliseconds)
-{
+QString clockText(uint64_t microseconds, bool withMilliseconds) {
     const uint64_t ms = microseconds / 1000;
     QString text = QStringLiteral("%1:%2:%3")
                        .arg(ms / 3600000, 2, 10, QLatin1Char('0'))
@@ -36,21 +35,18 @@ QString clockText(uint64_t microseconds, bool withMilliseconds)
     return text;
 }
 
-bool quarterTurn(int rotation)
-{
+bool quarterTurn(int rotation) {
     return rotation == 90 || rotation == 270;
 }
 
-std::string withoutAt(const std::string& font)
-{
+std::string withoutAt(const std::string& font) {
     return !font.empty() && font[0] == '@' ? font.substr(1) : font;
 }
 
 } // namespace
 
 RZPlayerManager::RZPlayerManager(QObject* parent)
-    : QObject(parent), m_timeTimer(new QTimer(this)), m_screenTimer(new QTimer(this)), m_audioTimer(new QTimer(this))
-{
+    : QObject(parent), m_timeTimer(new QTimer(this)), m_screenTimer(new QTimer(this)), m_audioTimer(new QTimer(this)) {
     // The range signals carry 64-bit times across queued connections too.
     qRegisterMetaType<uint64_t>("uint64_t");
     connect(m_timeTimer, &QTimer::timeout, this, &RZPlayerManager::updateTime);
@@ -58,8 +54,7 @@ RZPlayerManager::RZPlayerManager(QObject* parent)
     connect(m_audioTimer, &QTimer::timeout, this, &RZPlayerManager::audioDataChanged);
 }
 
-RZPlayerManager::~RZPlayerManager()
-{
+RZPlayerManager::~RZPlayerManager() {
     m_timeTimer->stop();
     m_screenTimer->stop();
     m_audioTimer->stop();
@@ -72,13 +67,11 @@ RZPlayerManager::~RZPlayerManager()
     delete m_audioTimer;
 }
 
-bool RZPlayerManager::validPlayer() const
-{
+bool RZPlayerManager::validPlayer() const {
     return m_player && m_player->isValid();
 }
 
-void RZPlayerManager::createPlayer(bool mode)
-{
+void RZPlayerManager::createPlayer(bool mode) {
     if (validPlayer()) {
         return;
     }
@@ -89,8 +82,7 @@ void RZPlayerManager::createPlayer(bool mode)
 
 // ---- Opening ----
 
-bool RZPlayerManager::openFile(int sourceIndex, int width, int height, int openMode)
-{
+bool RZPlayerManager::openFile(int sourceIndex, int width, int height, int openMode) {
     if (!m_player) {
         m_player = new RZPlayerClass(this);
         m_player->createHandle(true);
@@ -104,8 +96,7 @@ bool RZPlayerManager::openFile(int sourceIndex, int width, int height, int openM
     return finishOpen(true, sourceIndex, QString(), openMode);
 }
 
-bool RZPlayerManager::openFileInNewPlayer(const QString& path, int width, int height, int openMode)
-{
+bool RZPlayerManager::openFileInNewPlayer(const QString& path, int width, int height, int openMode) {
     m_secondWidth = width;
     m_secondHeight = height;
     if (!validPlayer()) {
@@ -123,8 +114,7 @@ bool RZPlayerManager::openFileInNewPlayer(const QString& path, int width, int he
     return finishOpen(false, 0, path, openMode);
 }
 
-bool RZPlayerManager::finishOpen(bool bySource, int sourceIndex, const QString& path, int openMode)
-{
+bool RZPlayerManager::finishOpen(bool bySource, int sourceIndex, const QString& path, int openMode) {
     if (!m_info || !m_info->isValid()) {
         delete m_info;
         m_info = new RZInfoClass(this);
@@ -150,8 +140,7 @@ bool RZPlayerManager::finishOpen(bool bySource, int sourceIndex, const QString& 
     return true;
 }
 
-void RZPlayerManager::failOpen()
-{
+void RZPlayerManager::failOpen() {
     m_timeTimer->stop();
     m_screenTimer->stop();
     m_audioTimer->stop();
@@ -166,8 +155,7 @@ void RZPlayerManager::failOpen()
     }
 }
 
-void RZPlayerManager::classifyStreams()
-{
+void RZPlayerManager::classifyStreams() {
     if (m_player->hasVideo()) {
         m_player->setAudioOnly(0);
         emit emitIsHaveVideo(true);
@@ -179,8 +167,7 @@ void RZPlayerManager::classifyStreams()
     }
 }
 
-void RZPlayerManager::resizeOutputs()
-{
+void RZPlayerManager::resizeOutputs() {
     if (!m_player) {
         return;
     }
@@ -204,8 +191,7 @@ void RZPlayerManager::resizeOutputs()
     }
 }
 
-void RZPlayerManager::setVideoWidget(QWidget* widget)
-{
+void RZPlayerManager::setVideoWidget(QWidget* widget) {
     m_videoWidget = widget;
     if (validPlayer()) {
         m_player->setVideoWindow(widget ? int(widget->winId()) : 0);
@@ -213,8 +199,7 @@ void RZPlayerManager::setVideoWidget(QWidget* widget)
     }
 }
 
-void RZPlayerManager::setSecondVideoWidget(QWidget* widget)
-{
+void RZPlayerManager::setSecondVideoWidget(QWidget* widget) {
     m_secondWidget = widget;
     if (validPlayer()) {
         m_player->setSecondVideoWindow(widget ? int(widget->winId()) : 0);
@@ -224,8 +209,7 @@ void RZPlayerManager::setSecondVideoWidget(QWidget* widget)
 
 // ---- Range and times ----
 
-void RZPlayerManager::setPlayRange(uint64_t start, uint64_t end)
-{
+void RZPlayerManager::setPlayRange(uint64_t start, uint64_t end) {
     m_rangeStart = start;
     m_rangeEnd = end;
     m_trimPlayStart = start;
@@ -235,8 +219,7 @@ void RZPlayerManager::setPlayRange(uint64_t start, uint64_t end)
     }
 }
 
-uint64_t RZPlayerManager::playRangeLength() const
-{
+uint64_t RZPlayerManager::playRangeLength() const {
     if (!validPlayer()) {
         return 0;
     }
@@ -246,13 +229,11 @@ uint64_t RZPlayerManager::playRangeLength() const
     return m_player->duration() - m_rangeStart;
 }
 
-uint64_t RZPlayerManager::duration() const
-{
+uint64_t RZPlayerManager::duration() const {
     return validPlayer() ? m_player->duration() : 0;
 }
 
-void RZPlayerManager::videoSize(int* width, int* height) const
-{
+void RZPlayerManager::videoSize(int* width, int* height) const {
     if (validPlayer()) {
         m_player->videoSize(width, height);
         return;
@@ -265,28 +246,24 @@ void RZPlayerManager::videoSize(int* width, int* height) const
     }
 }
 
-QSize RZPlayerManager::videoSize() const
-{
+QSize RZPlayerManager::videoSize() const {
     int width = 0;
     int height = 0;
     videoSize(&width, &height);
     return QSize(width, height);
 }
 
-void RZPlayerManager::emitTimes(uint64_t relative)
-{
+void RZPlayerManager::emitTimes(uint64_t relative) {
     const uint64_t length = playRangeLength();
     emit emitPlayTime(QStringLiteral("%1 / %2").arg(clockText(relative, false), clockText(length, false)));
     emit emitPlayTime2(QStringLiteral("%1 / %2").arg(clockText(relative, true), clockText(length, true)));
 }
 
-void RZPlayerManager::resetTimes()
-{
+void RZPlayerManager::resetTimes() {
     emitTimes(0);
 }
 
-bool RZPlayerManager::saveSnapshot(const QString& path, const QString& format)
-{
+bool RZPlayerManager::saveSnapshot(const QString& path, const QString& format) {
     if (!validPlayer()) {
         return false;
     }
@@ -304,8 +281,7 @@ bool RZPlayerManager::saveSnapshot(const QString& path, const QString& format)
 
 // ---- Playing ----
 
-void RZPlayerManager::onPlay()
-{
+void RZPlayerManager::onPlay() {
     if (!validPlayer()) {
         return;
     }
@@ -337,14 +313,12 @@ void RZPlayerManager::onPlay()
     m_timeTimer->start(100);
 }
 
-void RZPlayerManager::startPlay()
-{
+void RZPlayerManager::startPlay() {
     onPlay();
     emit emitPlayState(true);
 }
 
-void RZPlayerManager::pausePlay()
-{
+void RZPlayerManager::pausePlay() {
     if (validPlayer() && m_player->pause()) {
         m_screenTimer->start(50);
         m_timeTimer->stop();
@@ -354,20 +328,17 @@ void RZPlayerManager::pausePlay()
     emit emitPlayState(false);
 }
 
-void RZPlayerManager::onPause()
-{
+void RZPlayerManager::onPause() {
     m_trimPlaying = false;
     pausePlay();
 }
 
-void RZPlayerManager::onTrimPause()
-{
+void RZPlayerManager::onTrimPause() {
     pausePlay();
     emit emitTrimPlayState(false);
 }
 
-void RZPlayerManager::onStop()
-{
+void RZPlayerManager::onStop() {
     m_trimPlaying = false;
     if (validPlayer() && m_player->hasStreams() && m_player->stop()) {
         m_player->seek(m_rangeStart);
@@ -381,8 +352,7 @@ void RZPlayerManager::onStop()
     }
 }
 
-void RZPlayerManager::closePlay()
-{
+void RZPlayerManager::closePlay() {
     onStop();
     if (m_player) {
         m_player->close();
@@ -394,8 +364,7 @@ void RZPlayerManager::closePlay()
     emit emitAudioData(nullptr, 0);
 }
 
-void RZPlayerManager::updateTime()
-{
+void RZPlayerManager::updateTime() {
     if (!validPlayer()) {
         return;
     }
@@ -423,15 +392,13 @@ void RZPlayerManager::updateTime()
     }
 }
 
-void RZPlayerManager::updataScreen()
-{
+void RZPlayerManager::updataScreen() {
     if (validPlayer() && m_player->hasVideo() && !m_player->isAtEnd()) {
         m_player->repaint();
     }
 }
 
-void RZPlayerManager::audioDataChanged()
-{
+void RZPlayerManager::audioDataChanged() {
     if (!validPlayer()) {
         return;
     }
@@ -444,8 +411,7 @@ void RZPlayerManager::audioDataChanged()
     m_player->releaseAudioBlock(block);
 }
 
-void RZPlayerManager::progressValueChange(double fraction)
-{
+void RZPlayerManager::progressValueChange(double fraction) {
     if (!validPlayer()) {
         return;
     }
@@ -454,22 +420,19 @@ void RZPlayerManager::progressValueChange(double fraction)
     emitTimes(offset);
 }
 
-void RZPlayerManager::beginAsyncSeek()
-{
+void RZPlayerManager::beginAsyncSeek() {
     if (validPlayer()) {
         m_player->beginAsyncSeek(2000000);
     }
 }
 
-void RZPlayerManager::endAsyncSeek()
-{
+void RZPlayerManager::endAsyncSeek() {
     if (validPlayer()) {
         m_player->endAsyncSeek();
     }
 }
 
-void RZPlayerManager::onTrimPlay(float startFraction, float endFraction)
-{
+void RZPlayerManager::onTrimPlay(float startFraction, float endFraction) {
     if (!validPlayer()) {
         return;
     }
@@ -485,18 +448,15 @@ void RZPlayerManager::onTrimPlay(float startFraction, float endFraction)
     emit emitTrimPlayState(true);
 }
 
-void RZPlayerManager::onPreviousStep(bool seekFirst, float fraction)
-{
+void RZPlayerManager::onPreviousStep(bool seekFirst, float fraction) {
     stepOneFrame(StepDirection::Back, seekFirst, fraction);
 }
 
-void RZPlayerManager::onNextStep(bool seekFirst, float fraction)
-{
+void RZPlayerManager::onNextStep(bool seekFirst, float fraction) {
     stepOneFrame(StepDirection::Forward, seekFirst, fraction);
 }
 
-void RZPlayerManager::stepOneFrame(StepDirection direction, bool seekFirst, float fraction)
-{
+void RZPlayerManager::stepOneFrame(StepDirection direction, bool seekFirst, float fraction) {
     if (!validPlayer()) {
         return;
     }
@@ -511,8 +471,8 @@ void RZPlayerManager::stepOneFrame(StepDirection direction, bool seekFirst, floa
         m_player->seek(target);
     }
     // No step leaves the play range: at its edge the sought picture is shown instead.
-    const bool insideRange = direction == StepDirection::Back ? target > m_rangeStart
-                                                              : m_rangeEnd == 0 || target < m_rangeEnd;
+    const bool insideRange =
+        direction == StepDirection::Back ? target > m_rangeStart : m_rangeEnd == 0 || target < m_rangeEnd;
     if (insideRange) {
         m_player->step(direction == StepDirection::Back ? -1 : 1);
     } else if (seekFirst) {
@@ -526,8 +486,7 @@ void RZPlayerManager::stepOneFrame(StepDirection direction, bool seekFirst, floa
     emitTimes(relative);
 }
 
-void RZPlayerManager::onTrim(uint64_t start, uint64_t end)
-{
+void RZPlayerManager::onTrim(uint64_t start, uint64_t end) {
     if (!validPlayer()) {
         return;
     }
@@ -539,13 +498,11 @@ void RZPlayerManager::onTrim(uint64_t start, uint64_t end)
     emit emitTrimTimeChange(start, end);
 }
 
-void RZPlayerManager::onTrimChapter(uint64_t start, uint64_t end)
-{
+void RZPlayerManager::onTrimChapter(uint64_t start, uint64_t end) {
     onTrim(start, end);
 }
 
-void RZPlayerManager::onReset()
-{
+void RZPlayerManager::onReset() {
     m_rangeStart = 0;
     m_rangeEnd = 0;
     onStop();
@@ -558,8 +515,7 @@ void RZPlayerManager::onReset()
 
 // ---- Edit parameters ----
 
-void RZPlayerManager::setAdjustSettings(int brightness, int, int saturation, int contrast, int hue)
-{
+void RZPlayerManager::setAdjustSettings(int brightness, int, int saturation, int contrast, int hue) {
     if (!validPlayer()) {
         return;
     }
@@ -569,8 +525,7 @@ void RZPlayerManager::setAdjustSettings(int brightness, int, int saturation, int
     m_player->setContrast(contrast);
 }
 
-void RZPlayerManager::setSubtitleStyle(VETextStyle style)
-{
+void RZPlayerManager::setSubtitleStyle(VETextStyle style) {
     if (!validPlayer()) {
         return;
     }
@@ -596,8 +551,7 @@ void RZPlayerManager::setSubtitleStyle(VETextStyle style)
     p->setSubtitleSpacingV(style.spacingVertical);
 }
 
-void RZPlayerManager::setSubtitleTrack(VESubtitleTrack track)
-{
+void RZPlayerManager::setSubtitleTrack(VESubtitleTrack track) {
     if (!validPlayer() || !m_info || !m_info->isValid() || !m_info->selectAudio(track.audioTrack)) {
         return;
     }
@@ -617,8 +571,7 @@ void RZPlayerManager::setSubtitleTrack(VESubtitleTrack track)
     }
 }
 
-void RZPlayerManager::setAudioSettings(VEAudioSettings audio, int value)
-{
+void RZPlayerManager::setAudioSettings(VEAudioSettings audio, int value) {
     if (!validPlayer()) {
         return;
     }
@@ -634,8 +587,7 @@ void RZPlayerManager::setAudioSettings(VEAudioSettings audio, int value)
     m_player->endUpdate();
 }
 
-void RZPlayerManager::updateAudioSettings(VEAudioSettings audio, int value)
-{
+void RZPlayerManager::updateAudioSettings(VEAudioSettings audio, int value) {
     if (!validPlayer()) {
         return;
     }
@@ -650,8 +602,7 @@ void RZPlayerManager::updateAudioSettings(VEAudioSettings audio, int value)
     m_player->endUpdate();
 }
 
-void RZPlayerManager::setAudioEffect(int volume, int value, int rate)
-{
+void RZPlayerManager::setAudioEffect(int volume, int value, int rate) {
     if (!validPlayer()) {
         return;
     }
@@ -660,8 +611,7 @@ void RZPlayerManager::setAudioEffect(int volume, int value, int rate)
     m_player->setEffectRate(rate, 0);
 }
 
-void RZPlayerManager::setAudioEffectCurves(VEDoubleArrays curves)
-{
+void RZPlayerManager::setAudioEffectCurves(VEDoubleArrays curves) {
     if (!validPlayer()) {
         return;
     }
@@ -670,8 +620,7 @@ void RZPlayerManager::setAudioEffectCurves(VEDoubleArrays curves)
     curves.clear();
 }
 
-void RZPlayerManager::setAudioEffectCurves(const double* frequencies, const double* gains, int count)
-{
+void RZPlayerManager::setAudioEffectCurves(const double* frequencies, const double* gains, int count) {
     VEDoubleArrays curves;
     curves.assign(frequencies, gains, count);
     setAudioEffectCurves(curves);
@@ -679,14 +628,12 @@ void RZPlayerManager::setAudioEffectCurves(const double* frequencies, const doub
 
 // ---- Crop ----
 
-double* RZPlayerManager::activeCropRect(VECropSettings& crop)
-{
+double* RZPlayerManager::activeCropRect(VECropSettings& crop) {
     const bool cropApplies = crop.padEnabled && crop.cropMode == 1 && crop.aspectMode != 2;
     return cropApplies ? crop.cropRect : crop.pictureRect;
 }
 
-void RZPlayerManager::fitCropRect(VECropSettings& crop)
-{
+void RZPlayerManager::fitCropRect(VECropSettings& crop) {
     if (!m_player->hasVideo()) {
         return;
     }
@@ -738,8 +685,7 @@ void RZPlayerManager::fitCropRect(VECropSettings& crop)
     }
 }
 
-void RZPlayerManager::pushCrop(const VECropSettings& r)
-{
+void RZPlayerManager::pushCrop(const VECropSettings& r) {
     RZPlayerClass* p = m_player;
     p->setRotation(r.rotation);
     p->setMirrored(r.mirrored);
@@ -764,8 +710,7 @@ void RZPlayerManager::pushCrop(const VECropSettings& r)
     p->setOutputSize(outWidth, outHeight);
 }
 
-void RZPlayerManager::setCropSettings(VECropSettings crop)
-{
+void RZPlayerManager::setCropSettings(VECropSettings crop) {
     if (!validPlayer()) {
         return;
     }
@@ -805,8 +750,7 @@ void RZPlayerManager::setCropSettings(VECropSettings crop)
 
 // ---- Watermarks ----
 
-void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles)
-{
+void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles) {
     RZPlayerClass* p = m_player;
     const VEWatermarkImage& image = s.image;
     if (!withFiles || !image.imagePath.empty()) {
@@ -825,8 +769,7 @@ void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles
         p->setWatermarkImageKind(image.first);
         p->setWatermarkImageRect(image.rect[0], image.rect[1], image.rect[2], image.rect[3]);
         p->setWatermarkImageRange(image.rangeStart, image.rangeEnd);
-        p->setWatermarkImageTimes(image.moreValues[0], image.moreValues[1], image.moreValues[2],
-                                  image.moreValues[3]);
+        p->setWatermarkImageTimes(image.moreValues[0], image.moreValues[1], image.moreValues[2], image.moreValues[3]);
     } else {
         p->setWatermarkImage(nullptr);
         p->setWatermarkImage2(nullptr);
@@ -862,8 +805,7 @@ void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles
     }
 }
 
-void RZPlayerManager::readBackWatermark(VEWatermarkSettings& s)
-{
+void RZPlayerManager::readBackWatermark(VEWatermarkSettings& s) {
     m_player->refreshWatermark();
     s.text.x = m_player->watermarkTextX();
     s.text.y = m_player->watermarkTextY();
@@ -875,8 +817,7 @@ void RZPlayerManager::readBackWatermark(VEWatermarkSettings& s)
     s.image.fittedHeight = m_player->watermarkImageHeight();
 }
 
-void RZPlayerManager::applyWatermark(const VEWatermarkSettings& settings, int index, bool withFiles)
-{
+void RZPlayerManager::applyWatermark(const VEWatermarkSettings& settings, int index, bool withFiles) {
     m_selectedWatermark = index;
     m_player->beginUpdate();
     m_player->selectWatermark(index);
@@ -884,22 +825,19 @@ void RZPlayerManager::applyWatermark(const VEWatermarkSettings& settings, int in
     m_player->endUpdate();
 }
 
-void RZPlayerManager::selectAndApplyWatermark(VEWatermarkSettings settings, int index)
-{
+void RZPlayerManager::selectAndApplyWatermark(VEWatermarkSettings settings, int index) {
     if (validPlayer()) {
         applyWatermark(settings, index, true);
     }
 }
 
-void RZPlayerManager::selectAndUpdateWatermark(VEWatermarkSettings settings, int index)
-{
+void RZPlayerManager::selectAndUpdateWatermark(VEWatermarkSettings settings, int index) {
     if (validPlayer()) {
         applyWatermark(settings, index, false);
     }
 }
 
-void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int index, bool readBack)
-{
+void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int index, bool readBack) {
     if (!validPlayer()) {
         return;
     }
@@ -912,8 +850,7 @@ void RZPlayerManager::setWatermarkSettings(VEWatermarkSettings settings, int ind
     emit emitWatermarkRectChange(m_watermark, index);
 }
 
-void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int index, int)
-{
+void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int index, int) {
     if (!validPlayer()) {
         return;
     }
@@ -924,16 +861,14 @@ void RZPlayerManager::updateWatermarkSettings(VEWatermarkSettings settings, int 
     emit emitWatermarkRectChange(m_watermark, index);
 }
 
-int RZPlayerManager::watermarkSettings(VEWatermarkSettings& settings) const
-{
+int RZPlayerManager::watermarkSettings(VEWatermarkSettings& settings) const {
     settings = m_watermark;
     return m_watermarkIndex;
 }
 
 // ---- Dragging ----
 
-QRect RZPlayerManager::elementRect(QWidget* widget) const
-{
+QRect RZPlayerManager::elementRect(QWidget* widget) const {
     if (auto* window = qobject_cast<QMediaElementWindow*>(widget)) {
         return window->videoElementRect();
     }
@@ -942,8 +877,7 @@ QRect RZPlayerManager::elementRect(QWidget* widget) const
 
 // Drag modes: 1 top-left, 2 bottom-left, 3 left, 4 top-right, 5 bottom-right, 6 right,
 // 7 top, 8 bottom, 9 inside (move), 0 none.
-int RZPlayerManager::hitTest(const QRectF& r, const QPoint& point) const
-{
+int RZPlayerManager::hitTest(const QRectF& r, const QPoint& point) const {
     const double x = point.x();
     const double y = point.y();
     const auto near = [](double a, double b) { return std::abs(a - b) <= kEdgeBand; };
@@ -982,29 +916,39 @@ int RZPlayerManager::hitTest(const QRectF& r, const QPoint& point) const
     return 0;
 }
 
-void RZPlayerManager::setDragCursor(QWidget* widget, int mode) const
-{
+void RZPlayerManager::setDragCursor(QWidget* widget, int mode) const {
     if (!widget) {
         return;
     }
     switch (mode) {
     case 1:
-    case 5: widget->setCursor(Qt::SizeFDiagCursor); break;
+    case 5:
+        widget->setCursor(Qt::SizeFDiagCursor);
+        break;
     case 2:
-    case 4: widget->setCursor(Qt::SizeBDiagCursor); break;
+    case 4:
+        widget->setCursor(Qt::SizeBDiagCursor);
+        break;
     case 3:
-    case 6: widget->setCursor(Qt::SizeHorCursor); break;
+    case 6:
+        widget->setCursor(Qt::SizeHorCursor);
+        break;
     case 7:
-    case 8: widget->setCursor(Qt::SizeVerCursor); break;
-    case 9: widget->setCursor(Qt::SizeAllCursor); break;
-    default: widget->setCursor(Qt::ArrowCursor); break;
+    case 8:
+        widget->setCursor(Qt::SizeVerCursor);
+        break;
+    case 9:
+        widget->setCursor(Qt::SizeAllCursor);
+        break;
+    default:
+        widget->setCursor(Qt::ArrowCursor);
+        break;
     }
 }
 
 // Moves (mode 9) or resizes the rectangle (fractions) by the travel, keeping it inside
 // the picture and at least the minimum size.
-void RZPlayerManager::dragRect(double r[4], int mode, double dx, double dy, double minWidth, double minHeight) const
-{
+void RZPlayerManager::dragRect(double r[4], int mode, double dx, double dy, double minWidth, double minHeight) const {
     double left = m_pressRect[0];
     double top = m_pressRect[1];
     double right = left + m_pressRect[2];
@@ -1038,8 +982,7 @@ void RZPlayerManager::dragRect(double r[4], int mode, double dx, double dy, doub
     r[3] = bottom - top;
 }
 
-void RZPlayerManager::mousePressEvent(QMouseEvent* event)
-{
+void RZPlayerManager::mousePressEvent(QMouseEvent* event) {
     if (!event || !validPlayer()) {
         return;
     }
@@ -1059,8 +1002,7 @@ void RZPlayerManager::mousePressEvent(QMouseEvent* event)
     std::copy(rect, rect + 4, m_pressRect);
 }
 
-void RZPlayerManager::mouseMoveEvent(QMouseEvent* event)
-{
+void RZPlayerManager::mouseMoveEvent(QMouseEvent* event) {
     if (!event || !validPlayer()) {
         return;
     }
@@ -1088,8 +1030,9 @@ void RZPlayerManager::mouseMoveEvent(QMouseEvent* event)
         // The shape of the press-time rectangle holds: the other dimension follows,
         // limited by the picture's border.
         const double ratio = (m_pressRect[2] * width) / (m_pressRect[3] * height);
-        const bool widthLeads = m_dragMode == 3 || m_dragMode == 6 ||
-                                ((m_dragMode <= 5 && m_dragMode != 3) && result[2] * width >= result[3] * height * ratio);
+        const bool widthLeads =
+            m_dragMode == 3 || m_dragMode == 6 ||
+            ((m_dragMode <= 5 && m_dragMode != 3) && result[2] * width >= result[3] * height * ratio);
         const bool anchorBottom = m_dragMode == 1 || m_dragMode == 4 || m_dragMode == 7;
         const bool anchorRight = m_dragMode == 1 || m_dragMode == 2 || m_dragMode == 3;
         double w = result[2];
@@ -1124,13 +1067,11 @@ void RZPlayerManager::mouseMoveEvent(QMouseEvent* event)
     emit emitCropAreaChange(m_crop);
 }
 
-void RZPlayerManager::mouseReleaseEvent(QMouseEvent*)
-{
+void RZPlayerManager::mouseReleaseEvent(QMouseEvent*) {
     m_dragMode = 0;
 }
 
-QRectF RZPlayerManager::watermarkRect(bool text) const
-{
+QRectF RZPlayerManager::watermarkRect(bool text) const {
     const QRect element = elementRect(m_secondWidget);
     const double width = element.width();
     const double height = element.height();
@@ -1158,8 +1099,7 @@ QRectF RZPlayerManager::watermarkRect(bool text) const
     return QRectF(x * width + element.left(), y * height + element.top(), w * width, h * height);
 }
 
-void RZPlayerManager::mouseWatermarkPressEvent(QMouseEvent* event)
-{
+void RZPlayerManager::mouseWatermarkPressEvent(QMouseEvent* event) {
     if (!event || !m_secondWidget || !validPlayer()) {
         return;
     }
@@ -1189,8 +1129,7 @@ void RZPlayerManager::mouseWatermarkPressEvent(QMouseEvent* event)
     setDragCursor(m_secondWidget, m_dragMode);
 }
 
-void RZPlayerManager::mouseWatermarkMoveEvent(QMouseEvent* event)
-{
+void RZPlayerManager::mouseWatermarkMoveEvent(QMouseEvent* event) {
     if (!event || !m_secondWidget || !validPlayer()) {
         return;
     }
@@ -1235,8 +1174,7 @@ void RZPlayerManager::mouseWatermarkMoveEvent(QMouseEvent* event)
     emit emitWatermarkRectChange(m_watermark, m_watermarkIndex);
 }
 
-void RZPlayerManager::mouseWatermarkReleaseEvent(QMouseEvent*)
-{
+void RZPlayerManager::mouseWatermarkReleaseEvent(QMouseEvent*) {
     m_dragMode = 0;
     updateWatermarkSettings(m_watermark, m_watermarkIndex);
 }

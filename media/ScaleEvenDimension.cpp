@@ -3,8 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-unsigned scaleEvenDimension(double factor, unsigned size)
-{
+unsigned scaleEvenDimension(double factor, unsigned size) {
     factor = factor < 0.0 ? 0.0 : (factor > 1.0 ? 1.0 : factor);
     const auto scale = uint64_t(std::lround(factor * 65536.0));
     const uint64_t product = uint64_t(size) * scale;

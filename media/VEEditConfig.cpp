@@ -5,16 +5,12 @@
 
 namespace {
 
-template <typename T, size_t N>
-bool sameArray(const T (&a)[N], const T (&b)[N])
-{
+template <typename T, size_t N> bool sameArray(const T (&a)[N], const T (&b)[N]) {
     return std::equal(a, a + N, b);
 }
 
 // The font, its look and its place that text watermarks and subtitles share.
-template <typename Text>
-void resetFontStyle(Text& t, int32_t fontSize)
-{
+template <typename Text> void resetFontStyle(Text& t, int32_t fontSize) {
     t.alpha = 255;
     t.scaleHorizontal = 100;
     t.scaleVertical = 100;
@@ -29,35 +25,30 @@ void resetFontStyle(Text& t, int32_t fontSize)
     t.spacingHorizontal = t.spacingVertical = 0.0;
 }
 
-template <typename Text>
-bool sameFontStyle(const Text& t, const Text& o)
-{
+template <typename Text> bool sameFontStyle(const Text& t, const Text& o) {
     return t.alpha == o.alpha && t.scaleHorizontal == o.scaleHorizontal && t.scaleVertical == o.scaleVertical &&
            t.fontName == o.fontName && t.fontSize == o.fontSize && t.bold == o.bold && t.italic == o.italic &&
            t.underline == o.underline && t.strikeout == o.strikeout && t.fontColour == o.fontColour &&
-           t.shadowColour == o.shadowColour && t.outlineColour == o.outlineColour &&
-           t.shadowOffset == o.shadowOffset && t.outlineSize == o.outlineSize &&
-           t.spacingHorizontal == o.spacingHorizontal && t.spacingVertical == o.spacingVertical;
+           t.shadowColour == o.shadowColour && t.outlineColour == o.outlineColour && t.shadowOffset == o.shadowOffset &&
+           t.outlineSize == o.outlineSize && t.spacingHorizontal == o.spacingHorizontal &&
+           t.spacingVertical == o.spacingVertical;
 }
 
 } // namespace
 
-bool VECropSettings::operator==(const VECropSettings& o) const
-{
+bool VECropSettings::operator==(const VECropSettings& o) const {
     return aspectMode == o.aspectMode && cropMode == o.cropMode && ratioWidth == o.ratioWidth &&
            ratioHeight == o.ratioHeight && sameArray(carried, o.carried) && rotation == o.rotation &&
            mirrored == o.mirrored && padEnabled == o.padEnabled && padColour == o.padColour &&
            sameArray(pictureRect, o.pictureRect) && sameArray(cropRect, o.cropRect);
 }
 
-bool VEAdjustSettings::operator==(const VEAdjustSettings& o) const
-{
-    return brightness == o.brightness && second == o.second && saturation == o.saturation &&
-           contrast == o.contrast && hue == o.hue;
+bool VEAdjustSettings::operator==(const VEAdjustSettings& o) const {
+    return brightness == o.brightness && second == o.second && saturation == o.saturation && contrast == o.contrast &&
+           hue == o.hue;
 }
 
-void VEWatermarkText::reset()
-{
+void VEWatermarkText::reset() {
     text.clear();
     resetFontStyle(*this, 28);
     value = 0;
@@ -71,16 +62,14 @@ void VEWatermarkText::reset()
     trailing[0] = trailing[1] = 0.0;
 }
 
-bool VEWatermarkText::operator==(const VEWatermarkText& o) const
-{
-    return sameFontStyle(*this, o) && text == o.text && value == o.value && x == o.x && y == o.y &&
-           shown == o.shown && textSelected == o.textSelected && rangeStart == o.rangeStart &&
-           rangeEnd == o.rangeEnd && sameArray(leading, o.leading) && fittedWidth == o.fittedWidth &&
-           fittedHeight == o.fittedHeight && sameArray(trailing, o.trailing);
+bool VEWatermarkText::operator==(const VEWatermarkText& o) const {
+    return sameFontStyle(*this, o) && text == o.text && value == o.value && x == o.x && y == o.y && shown == o.shown &&
+           textSelected == o.textSelected && rangeStart == o.rangeStart && rangeEnd == o.rangeEnd &&
+           sameArray(leading, o.leading) && fittedWidth == o.fittedWidth && fittedHeight == o.fittedHeight &&
+           sameArray(trailing, o.trailing);
 }
 
-void VEWatermarkImage::reset()
-{
+void VEWatermarkImage::reset() {
     imagePath.clear();
     first = 1;
     second = 0;
@@ -103,8 +92,7 @@ void VEWatermarkImage::reset()
     fittedWidth = fittedHeight = 0.0;
 }
 
-bool VEWatermarkImage::operator==(const VEWatermarkImage& o) const
-{
+bool VEWatermarkImage::operator==(const VEWatermarkImage& o) const {
     return imagePath == o.imagePath && first == o.first && second == o.second && alpha == o.alpha &&
            scaleHorizontal == o.scaleHorizontal && scaleVertical == o.scaleVertical && x == o.x && y == o.y &&
            shown == o.shown && secondImagePath == o.secondImagePath && sameArray(values, o.values) &&
@@ -114,19 +102,16 @@ bool VEWatermarkImage::operator==(const VEWatermarkImage& o) const
            fittedHeight == o.fittedHeight;
 }
 
-bool VEWatermarkSettings::operator==(const VEWatermarkSettings& o) const
-{
+bool VEWatermarkSettings::operator==(const VEWatermarkSettings& o) const {
     return text == o.text && image == o.image && sameArray(carried, o.carried);
 }
 
-bool VESubtitleTrack::operator==(const VESubtitleTrack& o) const
-{
-    return first == o.first && audioTrack == o.audioTrack && subtitleChoice == o.subtitleChoice &&
-           fourth == o.fourth && data == o.data;
+bool VESubtitleTrack::operator==(const VESubtitleTrack& o) const {
+    return first == o.first && audioTrack == o.audioTrack && subtitleChoice == o.subtitleChoice && fourth == o.fourth &&
+           data == o.data;
 }
 
-void VETextStyle::reset()
-{
+void VETextStyle::reset() {
     resetFontStyle(*this, 18);
     values[0] = values[1] = 0;
     positionCode = 0;
@@ -135,32 +120,32 @@ void VETextStyle::reset()
     carried[0] = carried[1] = 0.0;
 }
 
-bool VETextStyle::operator==(const VETextStyle& o) const
-{
+bool VETextStyle::operator==(const VETextStyle& o) const {
     return sameFontStyle(*this, o) && sameArray(values, o.values) && positionCode == o.positionCode &&
            first == o.first && margin == o.margin && sameArray(carried, o.carried);
 }
 
-bool VEAudioSettings::operator==(const VEAudioSettings& o) const
-{
+bool VEAudioSettings::operator==(const VEAudioSettings& o) const {
     return backgroundPath == o.backgroundPath && value == o.value && repeat == o.repeat && volume == o.volume &&
            weight == o.weight && firstRangeStart == o.firstRangeStart && firstRangeEnd == o.firstRangeEnd &&
            secondRangeStart == o.secondRangeStart && secondRangeEnd == o.secondRangeEnd;
 }
 
-VEDoubleArrays::VEDoubleArrays(const VEDoubleArrays& other) { assign(other.frequencies, other.gains, other.count); }
+VEDoubleArrays::VEDoubleArrays(const VEDoubleArrays& other) {
+    assign(other.frequencies, other.gains, other.count);
+}
 
-VEDoubleArrays& VEDoubleArrays::operator=(const VEDoubleArrays& other)
-{
+VEDoubleArrays& VEDoubleArrays::operator=(const VEDoubleArrays& other) {
     if (this != &other)
         assign(other.frequencies, other.gains, other.count);
     return *this;
 }
 
-VEDoubleArrays::~VEDoubleArrays() { clear(); }
+VEDoubleArrays::~VEDoubleArrays() {
+    clear();
+}
 
-void VEDoubleArrays::clear()
-{
+void VEDoubleArrays::clear() {
     delete[] frequencies;
     delete[] gains;
     frequencies = nullptr;
@@ -168,8 +153,7 @@ void VEDoubleArrays::clear()
     count = 0;
 }
 
-void VEDoubleArrays::assign(const double* newFrequencies, const double* newGains, int newCount)
-{
+void VEDoubleArrays::assign(const double* newFrequencies, const double* newGains, int newCount) {
     // Copy first: the source may be this record's own arrays.
     const int size = std::max(0, newCount);
     auto* frequencyCopy = new double[size_t(size)];
@@ -184,8 +168,7 @@ void VEDoubleArrays::assign(const double* newFrequencies, const double* newGains
     count = size;
 }
 
-bool VEDoubleArrays::operator==(const VEDoubleArrays& o) const
-{
+bool VEDoubleArrays::operator==(const VEDoubleArrays& o) const {
     if (count != o.count)
         return false;
     for (int i = 0; i < count; ++i) {
@@ -195,14 +178,12 @@ bool VEDoubleArrays::operator==(const VEDoubleArrays& o) const
     return true;
 }
 
-bool VEAudioEffect::operator==(const VEAudioEffect& o) const
-{
+bool VEAudioEffect::operator==(const VEAudioEffect& o) const {
     return volume == o.volume && value == o.value && rate == o.rate && curves == o.curves &&
            effectIndex == o.effectIndex;
 }
 
-void VEAudioTagInfo::clear()
-{
+void VEAudioTagInfo::clear() {
     for (std::string* field : {&title, &artist, &album_artist, &composer, &album, &genre, &track, &year, &date,
                                &grouping, &comment, &disc, &copyright, &cover_image})
         field->clear();
@@ -210,18 +191,18 @@ void VEAudioTagInfo::clear()
     flag = false;
 }
 
-bool VEAudioTagInfo::operator==(const VEAudioTagInfo& o) const
-{
+bool VEAudioTagInfo::operator==(const VEAudioTagInfo& o) const {
     return title == o.title && artist == o.artist && album_artist == o.album_artist && composer == o.composer &&
            album == o.album && genre == o.genre && track == o.track && year == o.year && date == o.date &&
            grouping == o.grouping && comment == o.comment && disc == o.disc && copyright == o.copyright &&
            cover_image == o.cover_image && coverSize == o.coverSize && flag == o.flag;
 }
 
-VEEditConfig::VEEditConfig() { reset(); }
+VEEditConfig::VEEditConfig() {
+    reset();
+}
 
-void VEEditConfig::reset()
-{
+void VEEditConfig::reset() {
     trimStart = 0;
     trimEnd = 0;
     crop = VECropSettings();

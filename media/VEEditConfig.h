@@ -15,14 +15,14 @@
 #include <string>
 
 struct VECropSettings {
-    int32_t aspectMode = 0;     // 0 own shape, 1/2 from the source, 3 16:9, 4 4:3
-    int32_t cropMode = 0;       // 1 when the crop rectangle applies
-    int32_t ratioWidth = 0;     // terms of the chosen aspect ratio (0:0 free)
+    int32_t aspectMode = 0; // 0 own shape, 1/2 from the source, 3 16:9, 4 4:3
+    int32_t cropMode = 0;   // 1 when the crop rectangle applies
+    int32_t ratioWidth = 0; // terms of the chosen aspect ratio (0:0 free)
     int32_t ratioHeight = 0;
     int32_t carried[2] = {0, 1};
-    int32_t rotation = 0;       // 0, 90, 180 or 270 degrees
-    int32_t mirrored = 0;       // flipped horizontally
-    int32_t padEnabled = 1;     // fill outside the picture when the shape changes
+    int32_t rotation = 0;   // 0, 90, 180 or 270 degrees
+    int32_t mirrored = 0;   // flipped horizontally
+    int32_t padEnabled = 1; // fill outside the picture when the shape changes
     int32_t padColour = int32_t(0xff000000);
     double pictureRect[4] = {0.0, 0.0, 1.0, 1.0};
     double cropRect[4] = {0.0, 0.0, 1.0, 1.0};
@@ -36,7 +36,7 @@ struct VEAdjustSettings {
     int32_t second = 0;     // never sent to the player
     int32_t saturation = 100;
     int32_t contrast = 100;
-    int32_t hue = 0;        // -180..180
+    int32_t hue = 0; // -180..180
 
     bool operator==(const VEAdjustSettings& other) const;
 };
@@ -51,12 +51,12 @@ struct VEWatermarkText {
     int32_t value;
     int32_t scaleHorizontal; // percent
     int32_t scaleVertical;
-    double x;                // where the player placed the text
+    double x; // where the player placed the text
     double y;
-    int32_t shown;           // can be hit and dragged in the preview
-    int32_t textSelected;    // the text part is the selected kind
+    int32_t shown;        // can be hit and dragged in the preview
+    int32_t textSelected; // the text part is the selected kind
     std::string fontName;
-    int32_t fontSize;        // points
+    int32_t fontSize; // points
     int32_t bold;
     int32_t italic;
     int32_t underline;
@@ -66,10 +66,10 @@ struct VEWatermarkText {
     int32_t outlineColour;
     double shadowOffset;
     double outlineSize;
-    uint64_t rangeStart;     // display range
+    uint64_t rangeStart; // display range
     uint64_t rangeEnd;
     double leading[2];
-    double fittedWidth;      // as read back from the player
+    double fittedWidth; // as read back from the player
     double fittedHeight;
     double spacingHorizontal;
     double spacingVertical;
@@ -82,25 +82,25 @@ struct VEWatermarkImage {
     bool operator==(const VEWatermarkImage& other) const;
 
     std::string imagePath;
-    int32_t first;           // 1 by default
+    int32_t first; // 1 by default
     int32_t second;
     int32_t alpha;
     int32_t scaleHorizontal; // percent
     int32_t scaleVertical;
-    double x;                // where the player placed the image
+    double x; // where the player placed the image
     double y;
     int32_t shown;
     std::string secondImagePath;
     int32_t values[3];
-    int32_t percents[2];     // 100, 100
+    int32_t percents[2]; // 100, 100
     int32_t value;
-    int32_t instanceFlag;    // 1 in the first watermark of an edit
-    uint64_t rangeStart;     // display range
+    int32_t instanceFlag; // 1 in the first watermark of an edit
+    uint64_t rangeStart;  // display range
     uint64_t rangeEnd;
     int32_t moreValues[4];
     double rect[4];
-    double pair[2];          // 1.0, 1.0 in the first two watermarks of an edit
-    double fittedWidth;      // as read back from the player
+    double pair[2];     // 1.0, 1.0 in the first two watermarks of an edit
+    double fittedWidth; // as read back from the player
     double fittedHeight;
 };
 
@@ -118,7 +118,7 @@ struct VESubtitleTrack {
     // 0 none, 1..n the file's subtitle stream n - 1, n + 1 or more an external file.
     int32_t subtitleChoice = 0;
     int32_t fourth = 0;
-    std::string data;        // the chosen item's data: an external subtitle file path
+    std::string data; // the chosen item's data: an external subtitle file path
 
     bool operator==(const VESubtitleTrack& other) const;
 };
@@ -138,7 +138,7 @@ struct VETextStyle {
     int32_t scaleVertical;
     int32_t values[2];
     std::string fontName;
-    int32_t fontSize;        // points
+    int32_t fontSize; // points
     int32_t bold;
     int32_t italic;
     int32_t underline;
@@ -148,11 +148,11 @@ struct VETextStyle {
     int32_t outlineColour;
     double shadowOffset;
     double outlineSize;
-    int32_t positionCode;    // 0 bottom, 16 top, 32 middle
+    int32_t positionCode; // 0 bottom, 16 top, 32 middle
     double spacingHorizontal;
     double spacingVertical;
-    double first;            // 0.05
-    double margin;           // 0..1
+    double first;  // 0.05
+    double margin; // 0..1
     double carried[2];
 };
 
@@ -160,8 +160,8 @@ struct VEAudioSettings {
     std::string backgroundPath;
     int32_t value = 0;
     int32_t repeat = 1;
-    int32_t volume = 100;    // percent, 0..200
-    int32_t weight = 50;     // share of the background audio, 0..100
+    int32_t volume = 100;         // percent, 0..200
+    int32_t weight = 50;          // share of the background audio, 0..100
     uint64_t firstRangeStart = 0; // follows the trim start when ranges follow the trim
     uint64_t firstRangeEnd = 0;
     uint64_t secondRangeStart = 0;
@@ -190,20 +190,20 @@ struct VEAudioEffect {
     void releaseCurves() { curves.clear(); }
     bool operator==(const VEAudioEffect& other) const;
 
-    int32_t volume = 100;    // percent
+    int32_t volume = 100; // percent
     int32_t value = 100;
-    int32_t rate = 100;      // percent
+    int32_t rate = 100; // percent
     VEDoubleArrays curves;
     int32_t effectIndex = 0;
 };
 
 struct VEChapterInfo {
-    int32_t index = -1;      // 0 the whole file, 1..n its chapters
+    int32_t index = -1; // 0 the whole file, 1..n its chapters
     uint64_t start = 0;
     uint64_t length = 0;
-    uint64_t end = 0;        // start + length
+    uint64_t end = 0; // start + length
     std::string title;
-    std::string caption;     // shown in the chapter list
+    std::string caption; // shown in the chapter list
 };
 
 // The tags of a media file, under the codec library's keys. cover_image holds the

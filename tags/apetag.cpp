@@ -18,26 +18,25 @@ struct Key {
     const char* name;
 };
 const Key kKeys[] = {
-    {FieldTitle, "Title"},   {FieldArtist, "Artist"},   {FieldAlbum, "Album"},         {FieldGenre, "Genre"},
-    {FieldYear, "Year"},     {FieldTrack, "Track"},     {FieldComment, "Comment"},     {FieldCopyright, "Copyright"},
-    {FieldLyrics, "Lyrics"}, {FieldPicture, "Cover Art (front)"},
+    {FieldTitle, "Title"},     {FieldArtist, "Artist"},
+    {FieldAlbum, "Album"},     {FieldGenre, "Genre"},
+    {FieldYear, "Year"},       {FieldTrack, "Track"},
+    {FieldComment, "Comment"}, {FieldCopyright, "Copyright"},
+    {FieldLyrics, "Lyrics"},   {FieldPicture, "Cover Art (front)"},
 };
 
-bool sameKey(const std::string& a, const char* b)
-{
+bool sameKey(const std::string& a, const char* b) {
     return equalsIgnoreCase(a, b);
 }
 
-bool isCoverKey(const std::string& key)
-{
+bool isCoverKey(const std::string& key) {
     if (key.size() < 9 || !sameKey(key.substr(0, 9), "Cover Art")) {
         return false;
     }
     return key.size() == 9 || key[9] == ' ' || key[9] == '(';
 }
 
-int fieldOfKey(const std::string& key)
-{
+int fieldOfKey(const std::string& key) {
     for (const Key& k : kKeys) {
         if (k.field != FieldPicture && sameKey(key, k.name)) {
             return k.field;
@@ -46,9 +45,8 @@ int fieldOfKey(const std::string& key)
     return isCoverKey(key) ? FieldPicture : -1;
 }
 
-bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& version, uint32_t& size,
-               uint32_t& count, uint32_t& flags)
-{
+bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& version, uint32_t& size, uint32_t& count,
+               uint32_t& flags) {
     uint8_t block[32];
     if (offset < 0 || !readAt(stream, offset, block, 32) || std::memcmp(block, "APETAGEX", 8) != 0) {
         return false;
@@ -61,8 +59,7 @@ bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& v
            ((flags & kIsHeader) != 0) == wantHeader;
 }
 
-void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags)
-{
+void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags) {
     putText(out, "APETAGEX");
     putLe32(out, 2000);
     putLe32(out, size);
@@ -73,13 +70,11 @@ void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t
 
 } // namespace
 
-ApeTag::ApeTag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+ApeTag::ApeTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-bool ApeTag::locate(Location& location)
-{
+bool ApeTag::locate(Location& location) {
     location = Location{};
     const int64_t size = stream_->size();
     if (size < 0) {
@@ -109,8 +104,7 @@ bool ApeTag::locate(Location& location)
     return true;
 }
 
-int ApeTag::reload()
-{
+int ApeTag::reload() {
     items_.clear();
     kept_.clear();
     if (!stream_) {
@@ -184,8 +178,7 @@ int ApeTag::reload()
     return 0;
 }
 
-int ApeTag::save()
-{
+int ApeTag::save() {
     if (!stream_) {
         return -1;
     }
@@ -207,10 +200,18 @@ int ApeTag::save()
         uint32_t flags = 0;
         if (item.field == FieldPicture) {
             switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
-            case ImageKind::Png: putText(value, "conver.png"); break;
-            case ImageKind::Gif: putText(value, "conver.gif"); break;
-            case ImageKind::Bmp: putText(value, "conver.bmp"); break;
-            default: putText(value, "conver.jpg"); break;
+            case ImageKind::Png:
+                putText(value, "conver.png");
+                break;
+            case ImageKind::Gif:
+                putText(value, "conver.gif");
+                break;
+            case ImageKind::Bmp:
+                putText(value, "conver.bmp");
+                break;
+            default:
+                putText(value, "conver.jpg");
+                break;
             }
             value.push_back(0);
             putBytes(value, item.data, static_cast<size_t>(item.length));

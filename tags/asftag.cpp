@@ -36,38 +36,55 @@ constexpr size_t kMax16 = 0xFFFF;
 constexpr int64_t kNewPadding = 1024;
 constexpr int64_t kMaxKeptPadding = 16 * 1024;
 
-bool isGuid(const uint8_t* p, const Guid guid)
-{
+bool isGuid(const uint8_t* p, const Guid guid) {
     return std::memcmp(p, guid, 16) == 0;
 }
 
-enum AttributeType : uint16_t { TypeString = 0, TypeBytes = 1, TypeBool = 2, TypeDword = 3, TypeQword = 4, TypeWord = 5 };
+enum AttributeType : uint16_t {
+    TypeString = 0,
+    TypeBytes = 1,
+    TypeBool = 2,
+    TypeDword = 3,
+    TypeQword = 4,
+    TypeWord = 5
+};
 
 struct Attribute {
     const char16_t* name;
     int field;
 };
 const Attribute kAttributes[] = {
-    {u"WM/AlbumTitle", FieldAlbum}, {u"WM/Genre", FieldGenre},       {u"WM/GenreID", FieldGenre},
-    {u"WM/Year", FieldYear},        {u"WM/TrackNumber", FieldTrack}, {u"WM/Track", FieldTrack},
-    {u"WM/ProviderCopyright", FieldCopyright}, {u"WM/Lyrics", FieldLyrics}, {u"WM/Picture", FieldPicture},
+    {u"WM/AlbumTitle", FieldAlbum},
+    {u"WM/Genre", FieldGenre},
+    {u"WM/GenreID", FieldGenre},
+    {u"WM/Year", FieldYear},
+    {u"WM/TrackNumber", FieldTrack},
+    {u"WM/Track", FieldTrack},
+    {u"WM/ProviderCopyright", FieldCopyright},
+    {u"WM/Lyrics", FieldLyrics},
+    {u"WM/Picture", FieldPicture},
 };
 
-const char16_t* writtenName(int field)
-{
+const char16_t* writtenName(int field) {
     switch (field) {
-    case FieldAlbum: return u"WM/AlbumTitle";
-    case FieldGenre: return u"WM/Genre";
-    case FieldYear: return u"WM/Year";
-    case FieldTrack: return u"WM/TrackNumber";
-    case FieldLyrics: return u"WM/Lyrics";
-    case FieldPicture: return u"WM/Picture";
-    default: return nullptr;
+    case FieldAlbum:
+        return u"WM/AlbumTitle";
+    case FieldGenre:
+        return u"WM/Genre";
+    case FieldYear:
+        return u"WM/Year";
+    case FieldTrack:
+        return u"WM/TrackNumber";
+    case FieldLyrics:
+        return u"WM/Lyrics";
+    case FieldPicture:
+        return u"WM/Picture";
+    default:
+        return nullptr;
     }
 }
 
-uint64_t numberValue(const uint8_t* value, size_t length)
-{
+uint64_t numberValue(const uint8_t* value, size_t length) {
     uint64_t n = 0;
     for (size_t i = 0; i < length && i < 8; ++i) {
         n |= uint64_t(value[i]) << (8 * i);
@@ -75,8 +92,7 @@ uint64_t numberValue(const uint8_t* value, size_t length)
     return n;
 }
 
-int parseInt(const std::u16string& text)
-{
+int parseInt(const std::u16string& text) {
     long n = 0;
     size_t i = 0;
     bool any = false;
@@ -87,8 +103,7 @@ int parseInt(const std::u16string& text)
     return any ? static_cast<int>(n) : -1;
 }
 
-std::vector<uint8_t> pictureValue(const uint8_t* image, size_t length)
-{
+std::vector<uint8_t> pictureValue(const uint8_t* image, size_t length) {
     std::vector<uint8_t> value;
     value.push_back(3);
     putLe32(value, static_cast<uint32_t>(length));
@@ -104,13 +119,11 @@ std::vector<uint8_t> pictureValue(const uint8_t* image, size_t length)
 
 } // namespace
 
-AsfTag::AsfTag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+AsfTag::AsfTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-int AsfTag::reload()
-{
+int AsfTag::reload() {
     items_.clear();
     keptObjects_.clear();
     keptExtensionObjects_.clear();
@@ -138,8 +151,8 @@ int AsfTag::reload()
     bool seen[FieldPicture + 1] = {};
     // Decodes one attribute; false when the field is already taken or the value does not
     // serve, so that the caller keeps the attribute as it was.
-    auto decodeAttribute = [this, &seen](const std::u16string& name, uint16_t type, const uint8_t* value,
-                                         size_t length, int64_t valueOffset) -> bool {
+    auto decodeAttribute = [this, &seen](const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
+                                         int64_t valueOffset) -> bool {
         if (name == u"ID3") {
             // An ID3v2 tag kept inside an attribute lends its items to fields not yet set.
             WindowStream window(stream_, valueOffset, static_cast<int64_t>(length));
@@ -199,11 +212,10 @@ int AsfTag::reload()
         } else if (type == TypeString) {
             taken = items_.addUtf16(SlotAsf, field, utf16FromBytes(value, length, false)) == 0;
         } else if (numeric) {
-            taken = items_.addUtf16(SlotAsf, field,
-                                    [](uint64_t n) {
-                                        const std::string s = std::to_string(n);
-                                        return std::u16string(s.begin(), s.end());
-                                    }(numberValue(value, length))) == 0;
+            taken = items_.addUtf16(SlotAsf, field, [](uint64_t n) {
+                const std::string s = std::to_string(n);
+                return std::u16string(s.begin(), s.end());
+            }(numberValue(value, length))) == 0;
         }
         seen[field] = taken;
         return taken;
@@ -306,8 +318,7 @@ int AsfTag::reload()
     return 0;
 }
 
-int AsfTag::save()
-{
+int AsfTag::save() {
     if (!stream_) {
         return -1;
     }
@@ -449,9 +460,9 @@ int AsfTag::save()
     // Fill the old header's size exactly when the new one fits it; otherwise leave
     // fresh padding for the next save.
     const int64_t spare = headerSize_ - static_cast<int64_t>(header.size());
-    const int64_t padding = spare == 0 ? 0
+    const int64_t padding = spare == 0                                                      ? 0
                             : (spare >= int64_t(kObjectHeader) && spare <= kMaxKeptPadding) ? spare
-                                                                                             : kNewPadding;
+                                                                                            : kNewPadding;
     if (padding > 0) {
         header.insert(header.end(), kPaddingGuid, kPaddingGuid + 16);
         putLe64(header, static_cast<uint64_t>(padding));

@@ -18,12 +18,12 @@ public:
 private:
     int64_t headerSize_ = 0;
     bool hadDescriptions_ = false;
-    std::vector<std::vector<uint8_t>> keptObjects_;      // top-level objects other than ours, whole
+    std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole
     std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library
-    std::vector<std::vector<uint8_t>> keptDescriptors_;  // Extended Content Description entries, whole
-    std::vector<std::vector<uint8_t>> keptLibraryRecords_; // Metadata Library records, whole
-    std::vector<uint8_t> rating_;                          // Content Description rating, UTF-16LE with terminator
-    std::vector<uint8_t> extensionReserved_;               // 18 bytes of the old Header Extension
+    std::vector<std::vector<uint8_t>> keptDescriptors_;      // Extended Content Description entries, whole
+    std::vector<std::vector<uint8_t>> keptLibraryRecords_;   // Metadata Library records, whole
+    std::vector<uint8_t> rating_;                            // Content Description rating, UTF-16LE with terminator
+    std::vector<uint8_t> extensionReserved_;                 // 18 bytes of the old Header Extension
 };
 
 } // namespace calvorine::tags

@@ -17,9 +17,7 @@ namespace calvorine::tags {
 
 namespace {
 
-template <typename Handler>
-std::unique_ptr<TagHandler> makeHandler(IByteStream* stream)
-{
+template <typename Handler> std::unique_ptr<TagHandler> makeHandler(IByteStream* stream) {
     int result = 0;
     std::unique_ptr<TagHandler> handler(new (std::nothrow) Handler(stream, result));
     if (handler && result < 0) {
@@ -28,36 +26,48 @@ std::unique_ptr<TagHandler> makeHandler(IByteStream* stream)
     return handler;
 }
 
-std::unique_ptr<TagHandler> createPrimaryTagHandler(int type, IByteStream* stream)
-{
+std::unique_ptr<TagHandler> createPrimaryTagHandler(int type, IByteStream* stream) {
     switch (type) {
-    case FileWav: return makeHandler<RiffInfoTag>(stream);
-    case FileWma: return makeHandler<AsfTag>(stream);
-    case FileM4a: return makeHandler<Mp4Tag>(stream);
-    case FileOgg: return makeHandler<OggVorbisTag>(stream);
-    case FileFlac: return makeHandler<FlacTag>(stream);
-    case FileMp3: return probeMpegAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
-    case FileAac: return probeAdts(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
-    case FileApe: return probeMonkeysAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
-    default: return nullptr;
+    case FileWav:
+        return makeHandler<RiffInfoTag>(stream);
+    case FileWma:
+        return makeHandler<AsfTag>(stream);
+    case FileM4a:
+        return makeHandler<Mp4Tag>(stream);
+    case FileOgg:
+        return makeHandler<OggVorbisTag>(stream);
+    case FileFlac:
+        return makeHandler<FlacTag>(stream);
+    case FileMp3:
+        return probeMpegAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    case FileAac:
+        return probeAdts(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    case FileApe:
+        return probeMonkeysAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+    default:
+        return nullptr;
     }
 }
 
-int mainSlot(int type)
-{
+int mainSlot(int type) {
     switch (type) {
-    case FileWav: return SlotRiffInfo;
-    case FileWma: return SlotAsf;
-    case FileM4a: return SlotMp4;
-    case FileOgg: return SlotOggVorbis;
-    case FileFlac: return SlotFlac;
-    default: return SlotApe;
+    case FileWav:
+        return SlotRiffInfo;
+    case FileWma:
+        return SlotAsf;
+    case FileM4a:
+        return SlotMp4;
+    case FileOgg:
+        return SlotOggVorbis;
+    case FileFlac:
+        return SlotFlac;
+    default:
+        return SlotApe;
     }
 }
 
 // UTF-16 path to the UTF-8 bytes the file system takes.
-std::string pathFromUtf16(const char16_t* path)
-{
+std::string pathFromUtf16(const char16_t* path) {
     std::u16string text;
     for (const char16_t* p = path; *p; ++p) {
         text.push_back(*p);
@@ -69,8 +79,7 @@ class AudioTagFile final : public IAudioTagFile {
 public:
     ~AudioTagFile() override { close(); }
 
-    int open(const char16_t* path) override
-    {
+    int open(const char16_t* path) override {
         close();
         if (!path) {
             return -1;
@@ -88,8 +97,7 @@ public:
         return result;
     }
 
-    int attach(IByteStream* stream) override
-    {
+    int attach(IByteStream* stream) override {
         const int pending = pendingType_;
         close();
         if (!stream) {
@@ -124,8 +132,7 @@ public:
         return 0;
     }
 
-    int close() override
-    {
+    int close() override {
         for (auto& handler : handlers_) {
             handler.reset();
         }
@@ -139,8 +146,7 @@ public:
 
     int fileType() const override { return fileType_; }
 
-    int save() override
-    {
+    int save() override {
         if (fileType_ < 0) {
             return -1;
         }
@@ -174,8 +180,7 @@ public:
         return result;
     }
 
-    int itemCount() const override
-    {
+    int itemCount() const override {
         if (fileType_ < 0) {
             return -1;
         }
@@ -186,8 +191,7 @@ public:
         return count;
     }
 
-    TagItem getItem(int index) const override
-    {
+    TagItem getItem(int index) const override {
         int slot = -1;
         int local = -1;
         if (!locateItem(index, slot, local)) {
@@ -196,8 +200,7 @@ public:
         return handlers_[slot]->items().getItem(local);
     }
 
-    int setItem(int index, const TagItem& item) override
-    {
+    int setItem(int index, const TagItem& item) override {
         int slot = -1;
         int local = -1;
         if (!locateItem(index, slot, local) || (item.slot != -1 && item.slot != slot)) {
@@ -210,8 +213,7 @@ public:
         return 0;
     }
 
-    int setItemsByField(int matchField, int slot, int newField, int type, int length, const void* data) override
-    {
+    int setItemsByField(int matchField, int slot, int newField, int type, int length, const void* data) override {
         if (fileType_ < 0 || matchField == -1 || slot != -1) {
             return -1;
         }
@@ -229,8 +231,7 @@ public:
         return 0;
     }
 
-    int addItem(int slot, int field, int type, int length, const void* data) override
-    {
+    int addItem(int slot, int field, int type, int length, const void* data) override {
         if (fileType_ < 0 || slot < -1 || slot >= SlotCount) {
             return -1;
         }
@@ -252,8 +253,7 @@ public:
         return 0;
     }
 
-    int removeItem(int index) override
-    {
+    int removeItem(int index) override {
         int slot = -1;
         int local = -1;
         if (!locateItem(index, slot, local)) {
@@ -264,8 +264,7 @@ public:
         return 0;
     }
 
-    int clearSlot(int slot) override
-    {
+    int clearSlot(int slot) override {
         if (fileType_ < 0 || slot < 0 || slot >= SlotCount) {
             return -1;
         }
@@ -276,8 +275,7 @@ public:
         return 0;
     }
 
-    int removeByField(int field) override
-    {
+    int removeByField(int field) override {
         if (fileType_ < 0 || field == -1) {
             return -1;
         }
@@ -296,8 +294,7 @@ public:
         return 0;
     }
 
-    int clearAll() override
-    {
+    int clearAll() override {
         if (fileType_ < 0) {
             return -1;
         }
@@ -308,16 +305,14 @@ public:
     }
 
 private:
-    std::vector<int> locateOrder() const
-    {
+    std::vector<int> locateOrder() const {
         if (fileType_ == FileMp3 || fileType_ == FileAac) {
             return {SlotId3v2, SlotApe, SlotId3v1};
         }
         return {SlotRiffInfo, SlotAsf, SlotMp4, SlotOggVorbis, SlotApe, SlotFlac, SlotId3v2, SlotId3v1};
     }
 
-    bool locateItem(int index, int& slot, int& local) const
-    {
+    bool locateItem(int index, int& slot, int& local) const {
         if (fileType_ < 0 || index < 0) {
             return false;
         }
@@ -345,8 +340,7 @@ private:
 
 } // namespace
 
-int audioFileTypeFromPath(const char16_t* path)
-{
+int audioFileTypeFromPath(const char16_t* path) {
     if (!path) {
         return -1;
     }
@@ -377,13 +371,11 @@ int audioFileTypeFromPath(const char16_t* path)
     return -1;
 }
 
-IAudioTagFile* createAudioTagFile()
-{
+IAudioTagFile* createAudioTagFile() {
     return new (std::nothrow) AudioTagFile();
 }
 
-void releaseAudioTagFile(IAudioTagFile* file)
-{
+void releaseAudioTagFile(IAudioTagFile* file) {
     delete file;
 }
 

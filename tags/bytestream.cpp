@@ -15,8 +15,7 @@ namespace {
 
 constexpr int64_t kCopyChunk = 1 << 16;
 
-std::string directoryOf(const std::string& path)
-{
+std::string directoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) {
         return ".";
@@ -28,8 +27,7 @@ std::string directoryOf(const std::string& path)
 
 // ---------------------------------------------------------------- PosixFileStream
 
-PosixFileStream::PosixFileStream(const std::string& path)
-{
+PosixFileStream::PosixFileStream(const std::string& path) {
     // Rename replaces the name it is given; for a symbolic link that must be the file
     // the link points at, not the link.
     char resolved[PATH_MAX];
@@ -45,12 +43,9 @@ PosixFileStream::PosixFileStream(const std::string& path)
 }
 
 PosixFileStream::PosixFileStream(int fd, std::string path, ScratchTag)
-    : fd_(fd), path_(std::move(path)), unlinkOnClose_(true)
-{
-}
+    : fd_(fd), path_(std::move(path)), unlinkOnClose_(true) {}
 
-PosixFileStream::~PosixFileStream()
-{
+PosixFileStream::~PosixFileStream() {
     if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -59,8 +54,7 @@ PosixFileStream::~PosixFileStream()
     }
 }
 
-int PosixFileStream::read(void* buffer, int count)
-{
+int PosixFileStream::read(void* buffer, int count) {
     if (fd_ < 0 || count < 0) {
         return -1;
     }
@@ -80,8 +74,7 @@ int PosixFileStream::read(void* buffer, int count)
     return done;
 }
 
-int PosixFileStream::write(const void* buffer, int count)
-{
+int PosixFileStream::write(const void* buffer, int count) {
     if (fd_ < 0 || count < 0) {
         return -1;
     }
@@ -101,8 +94,7 @@ int PosixFileStream::write(const void* buffer, int count)
     return done;
 }
 
-int64_t PosixFileStream::size()
-{
+int64_t PosixFileStream::size() {
     if (fd_ < 0) {
         return -1;
     }
@@ -113,8 +105,7 @@ int64_t PosixFileStream::size()
     return static_cast<int64_t>(info.st_size);
 }
 
-int64_t PosixFileStream::setSize(int64_t newSize)
-{
+int64_t PosixFileStream::setSize(int64_t newSize) {
     if (fd_ < 0 || newSize < 0 || ::ftruncate(fd_, newSize) != 0) {
         return -1;
     }
@@ -122,13 +113,11 @@ int64_t PosixFileStream::setSize(int64_t newSize)
     return newSize;
 }
 
-int64_t PosixFileStream::tell()
-{
+int64_t PosixFileStream::tell() {
     return fd_ < 0 ? -1 : position_;
 }
 
-int64_t PosixFileStream::seek(int64_t offset)
-{
+int64_t PosixFileStream::seek(int64_t offset) {
     if (fd_ < 0 || offset < 0) {
         return -1;
     }
@@ -136,8 +125,7 @@ int64_t PosixFileStream::seek(int64_t offset)
     return position_;
 }
 
-std::unique_ptr<IByteStream> PosixFileStream::createScratch()
-{
+std::unique_ptr<IByteStream> PosixFileStream::createScratch() {
     if (fd_ < 0) {
         return nullptr;
     }
@@ -162,8 +150,7 @@ std::unique_ptr<IByteStream> PosixFileStream::createScratch()
     return std::unique_ptr<IByteStream>(new PosixFileStream(fd, std::string(buffer.data()), ScratchTag{}));
 }
 
-int PosixFileStream::commitScratch(std::unique_ptr<IByteStream> scratch)
-{
+int PosixFileStream::commitScratch(std::unique_ptr<IByteStream> scratch) {
     auto* file = dynamic_cast<PosixFileStream*>(scratch.get());
     if (fd_ < 0 || !file || file->fd_ < 0) {
         return -1;
@@ -186,8 +173,7 @@ int PosixFileStream::commitScratch(std::unique_ptr<IByteStream> scratch)
 
 // ---------------------------------------------------------------- MemoryStream
 
-int MemoryStream::read(void* buffer, int count)
-{
+int MemoryStream::read(void* buffer, int count) {
     if (count < 0) {
         return -1;
     }
@@ -200,8 +186,7 @@ int MemoryStream::read(void* buffer, int count)
     return n;
 }
 
-int MemoryStream::write(const void* buffer, int count)
-{
+int MemoryStream::write(const void* buffer, int count) {
     if (count < 0) {
         return -1;
     }
@@ -216,8 +201,7 @@ int MemoryStream::write(const void* buffer, int count)
     return count;
 }
 
-int64_t MemoryStream::setSize(int64_t newSize)
-{
+int64_t MemoryStream::setSize(int64_t newSize) {
     if (newSize < 0) {
         return -1;
     }
@@ -226,8 +210,7 @@ int64_t MemoryStream::setSize(int64_t newSize)
     return newSize;
 }
 
-int64_t MemoryStream::seek(int64_t offset)
-{
+int64_t MemoryStream::seek(int64_t offset) {
     if (offset < 0) {
         return -1;
     }
@@ -235,13 +218,11 @@ int64_t MemoryStream::seek(int64_t offset)
     return position_;
 }
 
-std::unique_ptr<IByteStream> MemoryStream::createScratch()
-{
+std::unique_ptr<IByteStream> MemoryStream::createScratch() {
     return std::make_unique<MemoryStream>();
 }
 
-int MemoryStream::commitScratch(std::unique_ptr<IByteStream> scratch)
-{
+int MemoryStream::commitScratch(std::unique_ptr<IByteStream> scratch) {
     auto* memory = dynamic_cast<MemoryStream*>(scratch.get());
     if (!memory) {
         return -1;
@@ -253,8 +234,7 @@ int MemoryStream::commitScratch(std::unique_ptr<IByteStream> scratch)
 
 // ---------------------------------------------------------------- BufferedReadStream
 
-int BufferedReadStream::read(void* buffer, int count)
-{
+int BufferedReadStream::read(void* buffer, int count) {
     if (!inner_ || count < 0) {
         return -1;
     }
@@ -287,8 +267,7 @@ int BufferedReadStream::read(void* buffer, int count)
     return buffered + take;
 }
 
-int64_t BufferedReadStream::tell()
-{
+int64_t BufferedReadStream::tell() {
     if (!inner_) {
         return -1;
     }
@@ -296,8 +275,7 @@ int64_t BufferedReadStream::tell()
     return position < 0 ? -1 : position - unread_;
 }
 
-int64_t BufferedReadStream::seek(int64_t offset)
-{
+int64_t BufferedReadStream::seek(int64_t offset) {
     if (!inner_ || offset < 0) {
         return -1;
     }
@@ -318,8 +296,7 @@ int64_t BufferedReadStream::seek(int64_t offset)
 
 // ---------------------------------------------------------------- WindowStream
 
-int WindowStream::read(void* buffer, int count)
-{
+int WindowStream::read(void* buffer, int count) {
     if (!inner_ || count < 0) {
         return -1;
     }
@@ -331,8 +308,7 @@ int WindowStream::read(void* buffer, int count)
     return inner_->read(buffer, static_cast<int>(std::min<int64_t>(count, left)));
 }
 
-int64_t WindowStream::size()
-{
+int64_t WindowStream::size() {
     if (!inner_) {
         return -1;
     }
@@ -343,8 +319,7 @@ int64_t WindowStream::size()
     return std::min(innerSize - base_, length_);
 }
 
-int64_t WindowStream::tell()
-{
+int64_t WindowStream::tell() {
     if (!inner_) {
         return -1;
     }
@@ -352,8 +327,7 @@ int64_t WindowStream::tell()
     return position < base_ ? -1 : position - base_;
 }
 
-int64_t WindowStream::seek(int64_t offset)
-{
+int64_t WindowStream::seek(int64_t offset) {
     if (!inner_ || offset < 0) {
         return -1;
     }
@@ -363,8 +337,7 @@ int64_t WindowStream::seek(int64_t offset)
 
 // ---------------------------------------------------------------- helpers
 
-bool readAt(IByteStream* stream, int64_t offset, void* buffer, int64_t count)
-{
+bool readAt(IByteStream* stream, int64_t offset, void* buffer, int64_t count) {
     if (!stream || offset < 0 || count < 0 || count > INT_MAX) {
         return false;
     }
@@ -374,8 +347,7 @@ bool readAt(IByteStream* stream, int64_t offset, void* buffer, int64_t count)
     return count == 0 || stream->read(buffer, static_cast<int>(count)) == count;
 }
 
-std::vector<uint8_t> readRange(IByteStream* stream, int64_t offset, int64_t count)
-{
+std::vector<uint8_t> readRange(IByteStream* stream, int64_t offset, int64_t count) {
     std::vector<uint8_t> bytes;
     if (count <= 0 || count > INT_MAX) {
         return bytes;
@@ -391,16 +363,14 @@ std::vector<uint8_t> readRange(IByteStream* stream, int64_t offset, int64_t coun
     return bytes;
 }
 
-StreamRewrite::StreamRewrite(IByteStream* target) : target_(target)
-{
+StreamRewrite::StreamRewrite(IByteStream* target) : target_(target) {
     if (target_) {
         scratch_ = target_->createScratch();
     }
     ok_ = scratch_ != nullptr;
 }
 
-bool StreamRewrite::append(const void* data, int64_t length)
-{
+bool StreamRewrite::append(const void* data, int64_t length) {
     const auto* in = static_cast<const uint8_t*>(data);
     while (ok_ && length > 0) {
         const int piece = static_cast<int>(std::min<int64_t>(length, kCopyChunk));
@@ -413,8 +383,7 @@ bool StreamRewrite::append(const void* data, int64_t length)
     return ok_;
 }
 
-bool StreamRewrite::copyFrom(int64_t offset, int64_t length)
-{
+bool StreamRewrite::copyFrom(int64_t offset, int64_t length) {
     std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(length, 0), kCopyChunk)));
     while (ok_ && length > 0) {
         const int piece = static_cast<int>(std::min<int64_t>(length, kCopyChunk));
@@ -427,8 +396,7 @@ bool StreamRewrite::copyFrom(int64_t offset, int64_t length)
     return ok_;
 }
 
-int StreamRewrite::commit()
-{
+int StreamRewrite::commit() {
     if (!ok_) {
         scratch_.reset();
         return -1;
@@ -437,8 +405,7 @@ int StreamRewrite::commit()
     return target_->commitScratch(std::move(scratch_));
 }
 
-int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits)
-{
+int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits) {
     if (!stream) {
         return -1;
     }
@@ -523,8 +490,7 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits)
     return rewrite.commit();
 }
 
-int replaceFileRange(IByteStream* stream, int64_t offset, int64_t oldLength, const uint8_t* data, int64_t newLength)
-{
+int replaceFileRange(IByteStream* stream, int64_t offset, int64_t oldLength, const uint8_t* data, int64_t newLength) {
     if (newLength < 0 || (newLength > 0 && !data)) {
         return -1;
     }

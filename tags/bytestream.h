@@ -32,8 +32,7 @@ public:
     // its contents this stream's contents in one step and returns 0, or -1 leaving this
     // stream as it was. The scratch is consumed either way.
     virtual std::unique_ptr<IByteStream> createScratch() { return nullptr; }
-    virtual int commitScratch(std::unique_ptr<IByteStream> scratch)
-    {
+    virtual int commitScratch(std::unique_ptr<IByteStream> scratch) {
         (void)scratch;
         return -1;
     }
@@ -117,8 +116,7 @@ private:
 // Read-only: nothing may write past the window.
 class WindowStream : public IByteStream {
 public:
-    WindowStream(IByteStream* inner, int64_t base, int64_t length)
-        : inner_(inner), base_(base), length_(length) {}
+    WindowStream(IByteStream* inner, int64_t base, int64_t length) : inner_(inner), base_(base), length_(length) {}
 
     int read(void* buffer, int count) override;
     int write(const void*, int) override { return -1; }
@@ -155,8 +153,7 @@ struct ByteEdit {
 int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits);
 
 // The same for one range: [offset, offset + oldLength) becomes newLength bytes of data.
-int replaceFileRange(IByteStream* stream, int64_t offset, int64_t oldLength, const uint8_t* data,
-                     int64_t newLength);
+int replaceFileRange(IByteStream* stream, int64_t offset, int64_t oldLength, const uint8_t* data, int64_t newLength);
 
 // Builds a new copy of a stream piece by piece and swaps it in on commit. Used where a
 // rewrite is more than a few edits (Ogg pages renumbered through the whole file).

@@ -19,13 +19,11 @@ constexpr int64_t kMaxKeptPadding = 64 * 1024;
 
 } // namespace
 
-FlacTag::FlacTag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+FlacTag::FlacTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-int FlacTag::reload()
-{
+int FlacTag::reload() {
     items_.clear();
     otherBlocks_.clear();
     keptPictures_.clear();
@@ -145,8 +143,7 @@ int FlacTag::reload()
     return 0;
 }
 
-int FlacTag::save()
-{
+int FlacTag::save() {
     if (!stream_) {
         return -1;
     }

@@ -24,7 +24,7 @@ private:
     int64_t areaLength_ = 0; // from the marker to the end of the last metadata block
     bool hadTagBlocks_ = false;
     std::string vendor_;
-    std::vector<Block> otherBlocks_;  // STREAMINFO, SEEKTABLE, ... in file order (no padding)
+    std::vector<Block> otherBlocks_;                 // STREAMINFO, SEEKTABLE, ... in file order (no padding)
     std::vector<std::vector<uint8_t>> keptPictures_; // PICTURE bodies beyond the cover
     KeptComments keptComments_;
 };

@@ -13,11 +13,9 @@ struct Slot {
     int offset;
     int width;
 };
-const Slot kTextSlots[] = {
-    {FieldTitle, 3, 30}, {FieldArtist, 33, 30}, {FieldAlbum, 63, 30}, {FieldYear, 93, 4}};
+const Slot kTextSlots[] = {{FieldTitle, 3, 30}, {FieldArtist, 33, 30}, {FieldAlbum, 63, 30}, {FieldYear, 93, 4}};
 
-int leadingNumber(const std::u16string& text)
-{
+int leadingNumber(const std::u16string& text) {
     long value = 0;
     size_t i = 0;
     while (i < text.size() && text[i] == u' ') {
@@ -33,20 +31,17 @@ int leadingNumber(const std::u16string& text)
 
 } // namespace
 
-Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-bool Id3v1Tag::present(IByteStream* stream)
-{
+bool Id3v1Tag::present(IByteStream* stream) {
     const int64_t size = stream ? stream->size() : -1;
     uint8_t mark[3];
     return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0;
 }
 
-int Id3v1Tag::reload()
-{
+int Id3v1Tag::reload() {
     items_.clear();
     if (!stream_) {
         return -1;
@@ -76,8 +71,7 @@ int Id3v1Tag::reload()
     return 0;
 }
 
-int Id3v1Tag::save()
-{
+int Id3v1Tag::save() {
     if (!stream_) {
         return -1;
     }

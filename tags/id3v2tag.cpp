@@ -19,15 +19,14 @@ struct FrameName {
     int field;
 };
 const FrameName kFrames[] = {
-    {"TIT2", "TT2", FieldTitle},     {"TPE1", "TP1", FieldArtist},      {"TALB", "TAL", FieldAlbum},
-    {"TCON", "TCO", FieldGenre},     {"TYER", "TYE", FieldYear},        {"TDRC", nullptr, FieldYear},
-    {"TRCK", "TRK", FieldTrack},     {"COMM", "COM", FieldComment},     {"TCOP", "TCR", FieldCopyright},
-    {"USLT", "ULT", FieldLyrics},    {"APIC", "PIC", FieldPicture},     {"GEOB", "GEO", FieldPicture},
+    {"TIT2", "TT2", FieldTitle},       {"TPE1", "TP1", FieldArtist},   {"TALB", "TAL", FieldAlbum},
+    {"TCON", "TCO", FieldGenre},       {"TYER", "TYE", FieldYear},     {"TDRC", nullptr, FieldYear},
+    {"TRCK", "TRK", FieldTrack},       {"COMM", "COM", FieldComment},  {"TCOP", "TCR", FieldCopyright},
+    {"USLT", "ULT", FieldLyrics},      {"APIC", "PIC", FieldPicture},  {"GEOB", "GEO", FieldPicture},
     {"TPE2", "TP2", FieldAlbumArtist}, {"TCOM", "TCM", FieldComposer}, {"TPOS", "TPA", FieldDisc},
 };
 
-int fieldOfFrame(const std::string& id, int version)
-{
+int fieldOfFrame(const std::string& id, int version) {
     for (const FrameName& name : kFrames) {
         const char* wanted = version <= 2 ? name.v2 : name.v3;
         if (wanted && id == wanted) {
@@ -37,42 +36,51 @@ int fieldOfFrame(const std::string& id, int version)
     return -1;
 }
 
-const char* frameIdForField(int field, int version)
-{
+const char* frameIdForField(int field, int version) {
     switch (field) {
-    case FieldTitle: return "TIT2";
-    case FieldArtist: return "TPE1";
-    case FieldAlbum: return "TALB";
-    case FieldGenre: return "TCON";
-    case FieldYear: return version >= 4 ? "TDRC" : "TYER";
-    case FieldTrack: return "TRCK";
-    case FieldComment: return "COMM";
-    case FieldCopyright: return "TCOP";
-    case FieldLyrics: return "USLT";
-    case FieldPicture: return "APIC";
-    case FieldAlbumArtist: return "TPE2";
-    case FieldComposer: return "TCOM";
-    case FieldDisc: return "TPOS";
-    default: return nullptr;
+    case FieldTitle:
+        return "TIT2";
+    case FieldArtist:
+        return "TPE1";
+    case FieldAlbum:
+        return "TALB";
+    case FieldGenre:
+        return "TCON";
+    case FieldYear:
+        return version >= 4 ? "TDRC" : "TYER";
+    case FieldTrack:
+        return "TRCK";
+    case FieldComment:
+        return "COMM";
+    case FieldCopyright:
+        return "TCOP";
+    case FieldLyrics:
+        return "USLT";
+    case FieldPicture:
+        return "APIC";
+    case FieldAlbumArtist:
+        return "TPE2";
+    case FieldComposer:
+        return "TCOM";
+    case FieldDisc:
+        return "TPOS";
+    default:
+        return nullptr;
     }
 }
 
-uint32_t syncSafe(const uint8_t* p)
-{
-    return (uint32_t(p[0] & 0x7F) << 21) | (uint32_t(p[1] & 0x7F) << 14) | (uint32_t(p[2] & 0x7F) << 7) |
-           (p[3] & 0x7F);
+uint32_t syncSafe(const uint8_t* p) {
+    return (uint32_t(p[0] & 0x7F) << 21) | (uint32_t(p[1] & 0x7F) << 14) | (uint32_t(p[2] & 0x7F) << 7) | (p[3] & 0x7F);
 }
 
-void putSyncSafe(std::vector<uint8_t>& out, uint32_t v)
-{
+void putSyncSafe(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t((v >> 21) & 0x7F));
     out.push_back(uint8_t((v >> 14) & 0x7F));
     out.push_back(uint8_t((v >> 7) & 0x7F));
     out.push_back(uint8_t(v & 0x7F));
 }
 
-std::vector<uint8_t> removeUnsynchronisation(const uint8_t* data, size_t length)
-{
+std::vector<uint8_t> removeUnsynchronisation(const uint8_t* data, size_t length) {
     std::vector<uint8_t> out;
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
@@ -86,8 +94,7 @@ std::vector<uint8_t> removeUnsynchronisation(const uint8_t* data, size_t length)
 
 // Length of a string in encoding e starting at p, and of its terminator (0 when the
 // string runs to the end).
-size_t stringLength(int e, const uint8_t* p, size_t length, size_t& terminator)
-{
+size_t stringLength(int e, const uint8_t* p, size_t length, size_t& terminator) {
     terminator = 0;
     if (e == 1 || e == 2) {
         for (size_t i = 0; i + 1 < length; i += 2) {
@@ -106,8 +113,7 @@ size_t stringLength(int e, const uint8_t* p, size_t length, size_t& terminator)
     return length;
 }
 
-std::u16string decodeId3Text(int e, const uint8_t* p, size_t length)
-{
+std::u16string decodeId3Text(int e, const uint8_t* p, size_t length) {
     if (length >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
         return decodeTagText(TextUtf16Le, p + 2, length - 2);
     }
@@ -118,15 +124,18 @@ std::u16string decodeId3Text(int e, const uint8_t* p, size_t length)
         return decodeTagText(TextUtf8, p + 3, length - 3);
     }
     switch (e) {
-    case 0: return decodeTagText(TextAnsi, p, length);
-    case 1: return decodeTagText(TextDetect, p, length);
-    case 2: return decodeTagText(TextUtf16Be, p, length);
-    default: return decodeTagText(TextUtf8, p, length);
+    case 0:
+        return decodeTagText(TextAnsi, p, length);
+    case 1:
+        return decodeTagText(TextDetect, p, length);
+    case 2:
+        return decodeTagText(TextUtf16Be, p, length);
+    default:
+        return decodeTagText(TextUtf8, p, length);
     }
 }
 
-bool startsWithImageMime(const uint8_t* p, size_t length)
-{
+bool startsWithImageMime(const uint8_t* p, size_t length) {
     static const char prefix[] = "image/";
     if (length < 6) {
         return false;
@@ -150,8 +159,7 @@ struct Decoded {
     std::vector<uint8_t> bytes;
 };
 
-Decoded decodeFrame(const std::string& id, int field, const uint8_t* data, size_t length, int version)
-{
+Decoded decodeFrame(const std::string& id, int field, const uint8_t* data, size_t length, int version) {
     Decoded out;
     if (length < 1 || length > static_cast<size_t>(kMaxItemBytes)) {
         return out;
@@ -167,8 +175,8 @@ Decoded decodeFrame(const std::string& id, int field, const uint8_t* data, size_
         p += 3;
         left -= 3;
         const size_t description = stringLength(e, p, left, terminator);
-        out.preferred = description == 0 || (description == 2 && (e == 1) && ((p[0] == 0xFF && p[1] == 0xFE) ||
-                                                                              (p[0] == 0xFE && p[1] == 0xFF)));
+        out.preferred = description == 0 || (description == 2 && (e == 1) &&
+                                             ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF)));
         p += description + terminator;
         left -= description + terminator;
         out.text = decodeId3Text(e, p, left);
@@ -223,18 +231,15 @@ Decoded decodeFrame(const std::string& id, int field, const uint8_t* data, size_
 
 } // namespace
 
-Id3v2Tag::Id3v2Tag(IByteStream* stream, int& result, int slot) : TagHandler(stream), slot_(slot)
-{
+Id3v2Tag::Id3v2Tag(IByteStream* stream, int& result, int slot) : TagHandler(stream), slot_(slot) {
     result = parse();
 }
 
-int Id3v2Tag::reload()
-{
+int Id3v2Tag::reload() {
     return parse();
 }
 
-int Id3v2Tag::parse()
-{
+int Id3v2Tag::parse() {
     items_.clear();
     kept_.clear();
     tagLength_ = 0;
@@ -272,8 +277,7 @@ int Id3v2Tag::parse()
     return 0;
 }
 
-void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version)
-{
+void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
     struct Candidate {
         int field;
         Decoded value;
@@ -382,8 +386,7 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version)
     }
 }
 
-int Id3v2Tag::save()
-{
+int Id3v2Tag::save() {
     if (!stream_) {
         return -1;
     }

@@ -17,17 +17,63 @@ struct ItemName {
     int field;
 };
 const ItemName kItems[] = {
-    {"\xA9nam", FieldTitle},   {"\xA9" "ART", FieldArtist},  {"\xA9" "aut", FieldArtist}, {"\xA9" "alb", FieldAlbum},
-    {"\xA9gen", FieldGenre},   {"gnre", FieldGenre},         {"\xA9" "day", FieldYear},   {"trkn", FieldTrack},
-    {"\xA9" "cmt", FieldComment}, {"\xA9" "des", FieldComment}, {"\xA9" "inf", FieldComment},
-    {"\xA9" "cpy", FieldCopyright}, {"cprt", FieldCopyright}, {"\xA9lyr", FieldLyrics},   {"covr", FieldPicture},
-    {"aART", FieldAlbumArtist}, {"\xA9wrt", FieldComposer},  {"\xA9grp", FieldGrouping}, {"disk", FieldDisc},
+    {"\xA9nam", FieldTitle},
+    {"\xA9"
+     "ART",
+     FieldArtist},
+    {"\xA9"
+     "aut",
+     FieldArtist},
+    {"\xA9"
+     "alb",
+     FieldAlbum},
+    {"\xA9gen", FieldGenre},
+    {"gnre", FieldGenre},
+    {"\xA9"
+     "day",
+     FieldYear},
+    {"trkn", FieldTrack},
+    {"\xA9"
+     "cmt",
+     FieldComment},
+    {"\xA9"
+     "des",
+     FieldComment},
+    {"\xA9"
+     "inf",
+     FieldComment},
+    {"\xA9"
+     "cpy",
+     FieldCopyright},
+    {"cprt", FieldCopyright},
+    {"\xA9lyr", FieldLyrics},
+    {"covr", FieldPicture},
+    {"aART", FieldAlbumArtist},
+    {"\xA9wrt", FieldComposer},
+    {"\xA9grp", FieldGrouping},
+    {"disk", FieldDisc},
 };
-const char* const kWritten[] = {"\xA9nam", "\xA9" "ART", "\xA9" "alb", "\xA9gen", "\xA9" "day", "trkn", "\xA9" "cmt",
-                                "\xA9" "cpy", "\xA9lyr", "covr", "aART", "\xA9wrt", "\xA9grp", "disk"};
+const char* const kWritten[] = {"\xA9nam",
+                                "\xA9"
+                                "ART",
+                                "\xA9"
+                                "alb",
+                                "\xA9gen",
+                                "\xA9"
+                                "day",
+                                "trkn",
+                                "\xA9"
+                                "cmt",
+                                "\xA9"
+                                "cpy",
+                                "\xA9lyr",
+                                "covr",
+                                "aART",
+                                "\xA9wrt",
+                                "\xA9grp",
+                                "disk"};
 
-int fieldOfAtom(const uint8_t* type)
-{
+int fieldOfAtom(const uint8_t* type) {
     for (const ItemName& item : kItems) {
         if (std::memcmp(type, item.name, 4) == 0) {
             return item.field;
@@ -36,8 +82,8 @@ int fieldOfAtom(const uint8_t* type)
     return -1;
 }
 
-const char* const kTopLevel[] = {"ftyp", "moov", "mdat", "udta", "uuid", "wide", "free",
-                                 "junk", "skip", "prfl", "pict", "pnot"};
+const char* const kTopLevel[] = {"ftyp", "moov", "mdat", "udta", "uuid", "wide",
+                                 "free", "junk", "skip", "prfl", "pict", "pnot"};
 
 // One atom inside a buffer: its header and body bounds.
 struct Atom {
@@ -49,8 +95,7 @@ struct Atom {
 };
 
 // Reads the atom at `offset` of a buffer that ends at `limit`; false when it does not fit.
-bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Atom& atom)
-{
+bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Atom& atom) {
     if (limit > buffer.size() || offset + 8 > limit) {
         return false;
     }
@@ -76,13 +121,11 @@ bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Ato
     return true;
 }
 
-bool isType(const Atom& atom, const char* type)
-{
+bool isType(const Atom& atom, const char* type) {
     return std::memcmp(atom.type, type, 4) == 0;
 }
 
-std::u16string decodeMp4Text(const uint8_t* p, size_t length)
-{
+std::u16string decodeMp4Text(const uint8_t* p, size_t length) {
     if (length >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
         return decodeTagText(TextUtf16Le, p + 2, length - 2);
     }
@@ -92,8 +135,7 @@ std::u16string decodeMp4Text(const uint8_t* p, size_t length)
     return decodeTagText(TextDetect, p, length);
 }
 
-bool parseNumberPair(const std::u16string& text, int& number, int& total)
-{
+bool parseNumberPair(const std::u16string& text, int& number, int& total) {
     number = 0;
     total = 0;
     size_t i = 0;
@@ -111,21 +153,18 @@ bool parseNumberPair(const std::u16string& text, int& number, int& total)
     return any && number <= 0xFFFF && total <= 0xFFFF;
 }
 
-void putAtomHeader(std::vector<uint8_t>& out, uint32_t size, const char* type)
-{
+void putAtomHeader(std::vector<uint8_t>& out, uint32_t size, const char* type) {
     putBe32(out, size);
     putBytes(out, type, 4);
 }
 
 } // namespace
 
-Mp4Tag::Mp4Tag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+Mp4Tag::Mp4Tag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-int Mp4Tag::reload()
-{
+int Mp4Tag::reload() {
     items_.clear();
     keptUdtaChildren_.clear();
     keptMetaChildren_.clear();
@@ -232,8 +271,8 @@ int Mp4Tag::reload()
             if (length >= 4) {
                 const int number = readBe16(payload + 2);
                 const int total = length > 5 ? readBe16(payload + 4) : 0;
-                const std::string text = total ? std::to_string(number) + "/" + std::to_string(total)
-                                               : std::to_string(number);
+                const std::string text =
+                    total ? std::to_string(number) + "/" + std::to_string(total) : std::to_string(number);
                 taken = items_.addText(TextAnsi, SlotMp4, field, reinterpret_cast<const uint8_t*>(text.data()),
                                        text.size()) == 0;
             }
@@ -323,8 +362,7 @@ int Mp4Tag::reload()
     return 0;
 }
 
-int Mp4Tag::save()
-{
+int Mp4Tag::save() {
     if (!stream_) {
         return -1;
     }
@@ -348,10 +386,18 @@ int Mp4Tag::save()
         } else if (item.field == FieldPicture) {
             putBytes(value, item.data, static_cast<size_t>(item.length));
             switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
-            case ImageKind::Png: flags = 14; break;
-            case ImageKind::Gif: flags = 12; break;
-            case ImageKind::Bmp: flags = 27; break;
-            default: flags = 13; break;
+            case ImageKind::Png:
+                flags = 14;
+                break;
+            case ImageKind::Gif:
+                flags = 12;
+                break;
+            case ImageKind::Bmp:
+                flags = 27;
+                break;
+            default:
+                flags = 13;
+                break;
             }
         } else {
             value = encodeTagText(items_.text(i), TextUtf8);

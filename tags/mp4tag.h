@@ -23,9 +23,9 @@ private:
     int64_t udtaSize_ = 0; // 0 without udta
     bool fragmented_ = false;
     std::vector<std::vector<uint8_t>> keptUdtaChildren_; // chapters and the like, whole
-    std::vector<std::vector<uint8_t>> keptMetaChildren_;  // meta children but hdlr and ilst
-    std::vector<std::vector<uint8_t>> keptItems_;         // ilst atoms not modelled, whole
-    std::vector<std::vector<uint8_t>> keptCovers_;        // further data atoms of the cover
+    std::vector<std::vector<uint8_t>> keptMetaChildren_; // meta children but hdlr and ilst
+    std::vector<std::vector<uint8_t>> keptItems_;        // ilst atoms not modelled, whole
+    std::vector<std::vector<uint8_t>> keptCovers_;       // further data atoms of the cover
 };
 
 } // namespace calvorine::tags

@@ -32,8 +32,7 @@ struct PageHeader {
     int64_t end() const { return offset + headerBytes + bodyBytes; }
 };
 
-bool readPageHeader(IByteStream* stream, int64_t offset, int64_t fileSize, PageHeader& page)
-{
+bool readPageHeader(IByteStream* stream, int64_t offset, int64_t fileSize, PageHeader& page) {
     uint8_t header[27];
     if (offset + 27 > fileSize || !readAt(stream, offset, header, 27) || std::memcmp(header, "OggS", 4) != 0 ||
         header[4] != 0) {
@@ -55,8 +54,7 @@ bool readPageHeader(IByteStream* stream, int64_t offset, int64_t fileSize, PageH
     return page.end() <= fileSize;
 }
 
-void setPageChecksum(std::vector<uint8_t>& page, size_t headerBytes)
-{
+void setPageChecksum(std::vector<uint8_t>& page, size_t headerBytes) {
     ogg_page view;
     view.header = page.data();
     view.header_len = static_cast<long>(headerBytes);
@@ -68,8 +66,7 @@ void setPageChecksum(std::vector<uint8_t>& page, size_t headerBytes)
 // Lays packets into pages of at most 255 segments each. Pages on which no packet ends
 // carry granule position -1, as Ogg asks.
 std::vector<uint8_t> buildPages(const std::vector<const std::vector<uint8_t>*>& packets, uint32_t serial,
-                                uint32_t firstSequence, bool endOfStream, int& pageCount)
-{
+                                uint32_t firstSequence, bool endOfStream, int& pageCount) {
     struct Segment {
         uint8_t value;
         bool endsPacket;
@@ -122,20 +119,17 @@ std::vector<uint8_t> buildPages(const std::vector<const std::vector<uint8_t>*>& 
     return out;
 }
 
-bool isVorbisHeader(const std::vector<uint8_t>& packet, uint8_t type)
-{
+bool isVorbisHeader(const std::vector<uint8_t>& packet, uint8_t type) {
     return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
 }
 
 } // namespace
 
-OggVorbisTag::OggVorbisTag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+OggVorbisTag::OggVorbisTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-int OggVorbisTag::reload()
-{
+int OggVorbisTag::reload() {
     items_.clear();
     pages_.clear();
     packets_.clear();
@@ -225,8 +219,7 @@ int OggVorbisTag::reload()
     return 0;
 }
 
-int OggVorbisTag::save()
-{
+int OggVorbisTag::save() {
     if (!stream_) {
         return -1;
     }

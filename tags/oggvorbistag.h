@@ -31,8 +31,8 @@ private:
     };
 
     uint32_t serial_ = 0;
-    std::vector<PageInfo> pages_;   // every page from the identification page to the last header page
-    std::vector<Packet> packets_;   // the header packets of the Vorbis stream, at most three
+    std::vector<PageInfo> pages_; // every page from the identification page to the last header page
+    std::vector<Packet> packets_; // the header packets of the Vorbis stream, at most three
     bool hasComment_ = false;
     std::string vendor_;
     KeptComments keptComments_;

@@ -18,8 +18,7 @@ const int kMpegBitRates[5][16] = {
 const int kMpegSampleRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
 const int kAdtsSampleRates[12] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000};
 
-bool sameStream(const AudioFrameInfo& a, const AudioFrameInfo& b)
-{
+bool sameStream(const AudioFrameInfo& a, const AudioFrameInfo& b) {
     return a.version == b.version && a.sampleRateHz == b.sampleRateHz && a.channels == b.channels &&
            a.samplesPerFrame == b.samplesPerFrame;
 }
@@ -27,8 +26,7 @@ bool sameStream(const AudioFrameInfo& a, const AudioFrameInfo& b)
 // Looks for two consecutive frames of the same stream, then the file's end, an ID3v1 or
 // APE tag, or a third frame.
 template <int HeaderBytes, typename Parse>
-int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse parse)
-{
+int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse parse) {
     if (!stream) {
         return -1;
     }
@@ -70,14 +68,13 @@ int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse
 
 } // namespace
 
-int64_t skipId3v2Tag(IByteStream* stream)
-{
+int64_t skipId3v2Tag(IByteStream* stream) {
     uint8_t header[10];
     if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0) {
         return -1;
     }
-    int64_t length = ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) |
-                     (header[9] & 0x7F);
+    int64_t length =
+        ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) | (header[9] & 0x7F);
     length += (header[5] & 0x10) ? 20 : 10;
     if (stream->seek(length) != length) {
         return -1;
@@ -85,14 +82,12 @@ int64_t skipId3v2Tag(IByteStream* stream)
     return length;
 }
 
-int64_t audioStartAfterId3v2(IByteStream* stream)
-{
+int64_t audioStartAfterId3v2(IByteStream* stream) {
     const int64_t length = skipId3v2Tag(stream);
     return length < 0 ? 0 : length;
 }
 
-int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info)
-{
+int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info) {
     if (header[0] != 0xFF || header[1] < 0xE0) {
         return -1;
     }
@@ -130,8 +125,7 @@ int parseMpegFrameHeader(const uint8_t header[4], AudioFrameInfo& info)
     return info.frameBytes > 4 ? 0 : -1;
 }
 
-int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info)
-{
+int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info) {
     if (header[0] != 0xFF || header[1] < 0xF0 || ((header[1] >> 1) & 3) != 0) {
         return -1;
     }
@@ -152,18 +146,15 @@ int parseAdtsFrameHeader(const uint8_t header[7], AudioFrameInfo& info)
     return 0;
 }
 
-int64_t probeMpegAudio(IByteStream* stream)
-{
+int64_t probeMpegAudio(IByteStream* stream) {
     return probeFrames<4>(stream, 1450, "APET", parseMpegFrameHeader);
 }
 
-int64_t probeAdts(IByteStream* stream)
-{
+int64_t probeAdts(IByteStream* stream) {
     return probeFrames<7>(stream, 1552, "APETAGE", parseAdtsFrameHeader);
 }
 
-int64_t probeMonkeysAudio(IByteStream* stream)
-{
+int64_t probeMonkeysAudio(IByteStream* stream) {
     if (!stream) {
         return -1;
     }

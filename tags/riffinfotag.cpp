@@ -17,15 +17,14 @@ struct InfoId {
     int field;
 };
 const InfoId kReadIds[] = {
-    {"INAM", FieldTitle},   {"TITL", FieldTitle},   {"IART", FieldArtist},  {"IPRD", FieldAlbum},
-    {"IGNR", FieldGenre},   {"GENR", FieldGenre},   {"ICRD", FieldYear},    {"YEAR", FieldYear},
-    {"IPRT", FieldTrack},   {"ITRK", FieldTrack},   {"TRCK", FieldTrack},   {"ICMT", FieldComment},
+    {"INAM", FieldTitle},   {"TITL", FieldTitle},   {"IART", FieldArtist},    {"IPRD", FieldAlbum},
+    {"IGNR", FieldGenre},   {"GENR", FieldGenre},   {"ICRD", FieldYear},      {"YEAR", FieldYear},
+    {"IPRT", FieldTrack},   {"ITRK", FieldTrack},   {"TRCK", FieldTrack},     {"ICMT", FieldComment},
     {"COMM", FieldComment}, {"CMNT", FieldComment}, {"ICOP", FieldCopyright},
 };
 const char* const kWriteIds[] = {"INAM", "IART", "IPRD", "IGNR", "ICRD", "IPRT", "ICMT", "ICOP"};
 
-int fieldOfId(const uint8_t* id)
-{
+int fieldOfId(const uint8_t* id) {
     for (const InfoId& entry : kReadIds) {
         if (std::memcmp(id, entry.id, 4) == 0) {
             return entry.field;
@@ -36,13 +35,11 @@ int fieldOfId(const uint8_t* id)
 
 } // namespace
 
-RiffInfoTag::RiffInfoTag(IByteStream* stream, int& result) : TagHandler(stream)
-{
+RiffInfoTag::RiffInfoTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
 }
 
-int RiffInfoTag::reload()
-{
+int RiffInfoTag::reload() {
     items_.clear();
     kept_.clear();
     listOffset_ = 0;
@@ -57,7 +54,7 @@ int RiffInfoTag::reload()
     const uint32_t riffSize = readLe32(header + 4);
     // Streamed files leave the size 0 or 0xFFFFFFFF; a size beyond the file is a lie too.
     riffEnd_ = (riffSize == 0 || riffSize == 0xFFFFFFFFu || 8 + int64_t(riffSize) > fileSize) ? fileSize
-                                                                                             : 8 + int64_t(riffSize);
+                                                                                              : 8 + int64_t(riffSize);
     // The INFO chunk may never land inside the 12-byte RIFF header.
     riffEnd_ = std::max<int64_t>(riffEnd_, 12);
     BufferedReadStream reader(stream_);
@@ -122,8 +119,7 @@ int RiffInfoTag::reload()
     return 0;
 }
 
-int RiffInfoTag::save()
-{
+int RiffInfoTag::save() {
     if (!stream_) {
         return -1;
     }

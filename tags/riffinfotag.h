@@ -13,10 +13,10 @@ public:
     int save() override;
 
 private:
-    int64_t riffEnd_ = 0;    // end of the RIFF data, never past the file's end
-    int64_t listOffset_ = 0; // 0 when there is no INFO chunk
-    int64_t listLength_ = 0; // header and pad byte included
-    int64_t junkLength_ = 0; // a JUNK chunk right behind the INFO chunk: space to grow into
+    int64_t riffEnd_ = 0;                    // end of the RIFF data, never past the file's end
+    int64_t listOffset_ = 0;                 // 0 when there is no INFO chunk
+    int64_t listLength_ = 0;                 // header and pad byte included
+    int64_t junkLength_ = 0;                 // a JUNK chunk right behind the INFO chunk: space to grow into
     std::vector<std::vector<uint8_t>> kept_; // sub-chunks not modelled, whole
 };
 

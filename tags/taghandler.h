@@ -27,8 +27,7 @@ protected:
 };
 
 // What the formats that cannot store album artist, composer, grouping or disc accept.
-inline bool isBasicField(int field)
-{
+inline bool isBasicField(int field) {
     return field >= FieldTitle && field <= FieldPicture;
 }
 

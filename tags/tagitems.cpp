@@ -10,24 +10,154 @@ namespace calvorine::tags {
 namespace {
 
 const char* const kGenres[kGenreCount] = {
-    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
-    "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
-    "Alternative", "Ska", "Death Metal", "Pranks", "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop",
-    "Vocal", "Jazz+Funk", "Fusion", "Trance", "Classical", "Instrumental", "Acid", "House", "Game",
-    "Sound Clip", "Gospel", "Noise", "Alternative Rock", "Bass", "Soul", "Punk", "Space", "Meditative",
-    "Instrumental Pop", "Instrumental Rock", "Ethnic", "Gothic", "Darkwave", "Techno-Industrial",
-    "Electronic", "Pop-Folk", "Eurodance", "Dream", "Southern Rock", "Comedy", "Cult", "Gangsta", "Top 40",
-    "Christian Rap", "Pop/Funk", "Jungle", "Native US", "Cabaret", "New Wave", "Psychadelic", "Rave",
-    "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro", "Musical",
-    "Rock & Roll", "Hard Rock", "Folk", "Folk-Rock", "National Folk", "Swing", "Fast Fusion", "Bebob",
-    "Latin", "Revival", "Celtic", "Bluegrass", "Avantgarde", "Gothic Rock", "Progressive Rock",
-    "Psychedelic Rock", "Symphonic Rock", "Slow Rock", "Big Band", "Chorus", "Easy Listening", "Acoustic",
-    "Humour", "Speech", "Chanson", "Opera", "Chamber Music", "Sonata", "Symphony", "Booty Bass", "Primus",
-    "Porn Groove", "Satire", "Slow Jam", "Club", "Tango", "Samba", "Folklore", "Ballad", "Power Ballad",
-    "Rhytmic Soul", "Freestyle", "Duet", "Punk Rock", "Drum Solo", "Acapella", "Euro-House", "Dance Hall",
-    "Goa", "Drum & Bass", "Club-House", "Hardcore", "Terror", "Indie", "BritPop", "Negerpunk", "Polsk Punk",
-    "Beat", "Christian Gangsta", "Heavy Metal", "Black Metal", "Crossover", "Contemporary C",
-    "Christian Rock", "Merengue", "Salsa", "Thrash Metal", "Anime", "JPop", "SynthPop",
+    "Blues",
+    "Classic Rock",
+    "Country",
+    "Dance",
+    "Disco",
+    "Funk",
+    "Grunge",
+    "Hip-Hop",
+    "Jazz",
+    "Metal",
+    "New Age",
+    "Oldies",
+    "Other",
+    "Pop",
+    "R&B",
+    "Rap",
+    "Reggae",
+    "Rock",
+    "Techno",
+    "Industrial",
+    "Alternative",
+    "Ska",
+    "Death Metal",
+    "Pranks",
+    "Soundtrack",
+    "Euro-Techno",
+    "Ambient",
+    "Trip-Hop",
+    "Vocal",
+    "Jazz+Funk",
+    "Fusion",
+    "Trance",
+    "Classical",
+    "Instrumental",
+    "Acid",
+    "House",
+    "Game",
+    "Sound Clip",
+    "Gospel",
+    "Noise",
+    "Alternative Rock",
+    "Bass",
+    "Soul",
+    "Punk",
+    "Space",
+    "Meditative",
+    "Instrumental Pop",
+    "Instrumental Rock",
+    "Ethnic",
+    "Gothic",
+    "Darkwave",
+    "Techno-Industrial",
+    "Electronic",
+    "Pop-Folk",
+    "Eurodance",
+    "Dream",
+    "Southern Rock",
+    "Comedy",
+    "Cult",
+    "Gangsta",
+    "Top 40",
+    "Christian Rap",
+    "Pop/Funk",
+    "Jungle",
+    "Native US",
+    "Cabaret",
+    "New Wave",
+    "Psychadelic",
+    "Rave",
+    "Showtunes",
+    "Trailer",
+    "Lo-Fi",
+    "Tribal",
+    "Acid Punk",
+    "Acid Jazz",
+    "Polka",
+    "Retro",
+    "Musical",
+    "Rock & Roll",
+    "Hard Rock",
+    "Folk",
+    "Folk-Rock",
+    "National Folk",
+    "Swing",
+    "Fast Fusion",
+    "Bebob",
+    "Latin",
+    "Revival",
+    "Celtic",
+    "Bluegrass",
+    "Avantgarde",
+    "Gothic Rock",
+    "Progressive Rock",
+    "Psychedelic Rock",
+    "Symphonic Rock",
+    "Slow Rock",
+    "Big Band",
+    "Chorus",
+    "Easy Listening",
+    "Acoustic",
+    "Humour",
+    "Speech",
+    "Chanson",
+    "Opera",
+    "Chamber Music",
+    "Sonata",
+    "Symphony",
+    "Booty Bass",
+    "Primus",
+    "Porn Groove",
+    "Satire",
+    "Slow Jam",
+    "Club",
+    "Tango",
+    "Samba",
+    "Folklore",
+    "Ballad",
+    "Power Ballad",
+    "Rhytmic Soul",
+    "Freestyle",
+    "Duet",
+    "Punk Rock",
+    "Drum Solo",
+    "Acapella",
+    "Euro-House",
+    "Dance Hall",
+    "Goa",
+    "Drum & Bass",
+    "Club-House",
+    "Hardcore",
+    "Terror",
+    "Indie",
+    "BritPop",
+    "Negerpunk",
+    "Polsk Punk",
+    "Beat",
+    "Christian Gangsta",
+    "Heavy Metal",
+    "Black Metal",
+    "Crossover",
+    "Contemporary C",
+    "Christian Rock",
+    "Merengue",
+    "Salsa",
+    "Thrash Metal",
+    "Anime",
+    "JPop",
+    "SynthPop",
 };
 
 // Two-letter language key and the ISO 639-2 code written into ID3v2 frames.
@@ -52,7 +182,7 @@ const Language kLanguages[] = {
     {"mn", "mon"}, {"na", "nau"}, {"nv", "nav"}, {"nr", "nbl"}, {"nd", "nde"}, {"ng", "ndo"}, {"ne", "nep"},
     {"no", "nor"}, {"nn", "nno"}, {"nb", "nob"}, {"ny", "nya"}, {"oc", "oci"}, {"or", "ori"}, {"om", "orm"},
     {"od", "osd"}, {"os", "oss"}, {"pa", "pan"}, {"fa", "per"}, {"pi", "pli"}, {"pl", "pol"}, {"pt", "por"},
-    {"ps", "pus"}, {"qu", "que"}, {"", "qaa"},    {"rm", "roh"}, {"ro", "rum"}, {"rn", "run"}, {"ru", "rus"},
+    {"ps", "pus"}, {"qu", "que"}, {"", "qaa"},   {"rm", "roh"}, {"ro", "rum"}, {"rn", "run"}, {"ru", "rus"},
     {"sg", "sag"}, {"sa", "san"}, {"sr", "scc"}, {"hr", "scr"}, {"si", "sin"}, {"sk", "slo"}, {"sl", "slv"},
     {"se", "sme"}, {"sm", "smo"}, {"sn", "sna"}, {"sd", "snd"}, {"so", "som"}, {"st", "sot"}, {"es", "spa"},
     {"sc", "srd"}, {"ss", "ssw"}, {"su", "sun"}, {"sw", "swa"}, {"sv", "swe"}, {"ty", "tah"}, {"ta", "tam"},
@@ -69,14 +199,12 @@ const char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-size_t textLength(const uint8_t* bytes, size_t length)
-{
+size_t textLength(const uint8_t* bytes, size_t length) {
     const void* zero = std::memchr(bytes, 0, length);
     return zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
 }
 
-void appendCodePoint(std::u16string& out, uint32_t cp)
-{
+void appendCodePoint(std::u16string& out, uint32_t cp) {
     if (cp >= 0x10000) {
         cp -= 0x10000;
         out.push_back(char16_t(0xD800 + (cp >> 10)));
@@ -86,8 +214,7 @@ void appendCodePoint(std::u16string& out, uint32_t cp)
     }
 }
 
-char16_t asciiLower(char16_t c)
-{
+char16_t asciiLower(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
 }
 
@@ -95,8 +222,7 @@ char16_t asciiLower(char16_t c)
 
 // ---------------------------------------------------------------- conversions
 
-std::u16string utf8ToUtf16(const uint8_t* bytes, size_t length)
-{
+std::u16string utf8ToUtf16(const uint8_t* bytes, size_t length) {
     std::u16string out;
     out.reserve(length);
     size_t i = 0;
@@ -141,8 +267,7 @@ std::u16string utf8ToUtf16(const uint8_t* bytes, size_t length)
     return out;
 }
 
-std::string utf16ToUtf8(const std::u16string& text)
-{
+std::string utf16ToUtf8(const std::u16string& text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -172,8 +297,7 @@ std::string utf16ToUtf8(const std::u16string& text)
     return out;
 }
 
-std::u16string cp1252ToUtf16(const uint8_t* bytes, size_t length)
-{
+std::u16string cp1252ToUtf16(const uint8_t* bytes, size_t length) {
     std::u16string out;
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
@@ -183,8 +307,7 @@ std::u16string cp1252ToUtf16(const uint8_t* bytes, size_t length)
     return out;
 }
 
-std::string utf16ToCp1252(const std::u16string& text)
-{
+std::string utf16ToCp1252(const std::u16string& text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -208,12 +331,12 @@ std::string utf16ToCp1252(const std::u16string& text)
     return out;
 }
 
-std::u16string utf16FromBytes(const uint8_t* bytes, size_t length, bool bigEndian)
-{
+std::u16string utf16FromBytes(const uint8_t* bytes, size_t length, bool bigEndian) {
     std::u16string out;
     out.reserve(length / 2);
     for (size_t i = 0; i + 1 < length; i += 2) {
-        const char16_t unit = bigEndian ? char16_t((bytes[i] << 8) | bytes[i + 1]) : char16_t(bytes[i] | (bytes[i + 1] << 8));
+        const char16_t unit =
+            bigEndian ? char16_t((bytes[i] << 8) | bytes[i + 1]) : char16_t(bytes[i] | (bytes[i + 1] << 8));
         if (unit == 0) {
             break;
         }
@@ -222,8 +345,7 @@ std::u16string utf16FromBytes(const uint8_t* bytes, size_t length, bool bigEndia
     return out;
 }
 
-std::vector<uint8_t> utf16ToBytes(const std::u16string& text, bool bigEndian, bool withTerminator)
-{
+std::vector<uint8_t> utf16ToBytes(const std::u16string& text, bool bigEndian, bool withTerminator) {
     std::vector<uint8_t> out;
     out.reserve(text.size() * 2 + 2);
     for (char16_t unit : text) {
@@ -236,8 +358,7 @@ std::vector<uint8_t> utf16ToBytes(const std::u16string& text, bool bigEndian, bo
     return out;
 }
 
-std::u16string decodeTagText(int code, const uint8_t* bytes, size_t length)
-{
+std::u16string decodeTagText(int code, const uint8_t* bytes, size_t length) {
     if (!bytes) {
         return {};
     }
@@ -263,8 +384,7 @@ std::u16string decodeTagText(int code, const uint8_t* bytes, size_t length)
     }
 }
 
-std::vector<uint8_t> encodeTagText(const std::u16string& text, int code)
-{
+std::vector<uint8_t> encodeTagText(const std::u16string& text, int code) {
     switch (code) {
     case TextAnsi: {
         const std::string ansi = utf16ToCp1252(text);
@@ -285,13 +405,11 @@ std::vector<uint8_t> encodeTagText(const std::u16string& text, int code)
 
 // ---------------------------------------------------------------- genres
 
-const char* genreName(int index)
-{
+const char* genreName(int index) {
     return (index >= 0 && index < kGenreCount) ? kGenres[index] : nullptr;
 }
 
-int genreIndexFromName(const std::u16string& name)
-{
+int genreIndexFromName(const std::u16string& name) {
     for (int i = 0; i < kGenreCount; ++i) {
         const char* entry = kGenres[i];
         const size_t n = std::strlen(entry);
@@ -309,8 +427,7 @@ int genreIndexFromName(const std::u16string& name)
     return -1;
 }
 
-std::u16string parseGenreText(const std::u16string& text)
-{
+std::u16string parseGenreText(const std::u16string& text) {
     std::u16string out;
     auto insertName = [&out](const char* name) {
         if (!out.empty() && out.back() != u' ') {
@@ -369,8 +486,7 @@ std::u16string parseGenreText(const std::u16string& text)
 
 // ---------------------------------------------------------------- language
 
-const char* systemIso639Language()
-{
+const char* systemIso639Language() {
     std::string locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
@@ -403,13 +519,13 @@ const char* systemIso639Language()
 
 // ---------------------------------------------------------------- images
 
-ImageKind imageKindOf(const uint8_t* data, size_t length)
-{
+ImageKind imageKindOf(const uint8_t* data, size_t length) {
     if (!data || length < 4) {
         return ImageKind::None;
     }
-    if ((data[0] == 0x89 || data[0] == 0x8A) && ((data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') ||
-                                                 (data[0] == 0x8A && data[1] == 'M' && data[2] == 'N' && data[3] == 'G'))) {
+    if ((data[0] == 0x89 || data[0] == 0x8A) &&
+        ((data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') ||
+         (data[0] == 0x8A && data[1] == 'M' && data[2] == 'N' && data[3] == 'G'))) {
         return ImageKind::Png;
     }
     if (data[0] == 0xFF && data[1] == 0xD8) {
@@ -424,8 +540,7 @@ ImageKind imageKindOf(const uint8_t* data, size_t length)
     return ImageKind::None;
 }
 
-const char* imageMimeType(ImageKind kind)
-{
+const char* imageMimeType(ImageKind kind) {
     switch (kind) {
     case ImageKind::Png:
         return "image/png";
@@ -440,8 +555,7 @@ const char* imageMimeType(ImageKind kind)
 
 // ---------------------------------------------------------------- item list
 
-int TagItemList::makeItem(Item& item, int slot, int field, int type, int length, const void* data)
-{
+int TagItemList::makeItem(Item& item, int slot, int field, int type, int length, const void* data) {
     if (length <= 0 || !data) {
         return -1;
     }
@@ -467,8 +581,7 @@ int TagItemList::makeItem(Item& item, int slot, int field, int type, int length,
     return 0;
 }
 
-int TagItemList::addItem(int slot, int field, int type, int length, const void* data)
-{
+int TagItemList::addItem(int slot, int field, int type, int length, const void* data) {
     Item item;
     if (makeItem(item, slot, field, type, length, data) != 0) {
         return -1;
@@ -477,8 +590,7 @@ int TagItemList::addItem(int slot, int field, int type, int length, const void* 
     return 0;
 }
 
-int TagItemList::setItem(int index, int slot, int field, int type, int length, const void* data)
-{
+int TagItemList::setItem(int index, int slot, int field, int type, int length, const void* data) {
     if (index < 0 || index >= count()) {
         return -1;
     }
@@ -490,8 +602,7 @@ int TagItemList::setItem(int index, int slot, int field, int type, int length, c
     return 0;
 }
 
-TagItem TagItemList::getItem(int index) const
-{
+TagItem TagItemList::getItem(int index) const {
     TagItem result;
     if (index < 0 || index >= count()) {
         return result;
@@ -505,8 +616,7 @@ TagItem TagItemList::getItem(int index) const
     return result;
 }
 
-int TagItemList::removeAt(int index)
-{
+int TagItemList::removeAt(int index) {
     if (index < 0 || index >= count()) {
         return -1;
     }
@@ -514,27 +624,23 @@ int TagItemList::removeAt(int index)
     return 0;
 }
 
-int TagItemList::addUtf16(int slot, int field, const std::u16string& text)
-{
+int TagItemList::addUtf16(int slot, int field, const std::u16string& text) {
     const std::vector<uint8_t> bytes = utf16ToBytes(text, false, false);
     return addItem(slot, field, TagValueText, static_cast<int>(bytes.size()), bytes.data());
 }
 
-int TagItemList::addText(int code, int slot, int field, const uint8_t* bytes, size_t length)
-{
+int TagItemList::addText(int code, int slot, int field, const uint8_t* bytes, size_t length) {
     if (!bytes || code < TextDetect || code > TextUtf16Be) {
         return -1;
     }
     return addUtf16(slot, field, decodeTagText(code, bytes, length));
 }
 
-int TagItemList::addBinary(int slot, int field, int length, const void* data)
-{
+int TagItemList::addBinary(int slot, int field, int length, const void* data) {
     return addItem(slot, field, TagValueBinary, length, data);
 }
 
-int TagItemList::addGenreByIndex(int index, int slot)
-{
+int TagItemList::addGenreByIndex(int index, int slot) {
     const char* name = genreName(index);
     if (!name) {
         return -1;
@@ -542,20 +648,17 @@ int TagItemList::addGenreByIndex(int index, int slot)
     return addText(TextAnsi, slot, FieldGenre, reinterpret_cast<const uint8_t*>(name), std::strlen(name));
 }
 
-int TagItemList::addNumber(int slot, int number)
-{
+int TagItemList::addNumber(int slot, int number) {
     const std::string text = std::to_string(number);
     return addText(TextAnsi, slot, FieldTrack, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-int TagItemList::addTrackOfTotal(int number, int total)
-{
+int TagItemList::addTrackOfTotal(int number, int total) {
     const std::string text = std::to_string(number) + "/" + std::to_string(total);
     return addText(TextAnsi, SlotMp4, FieldTrack, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-std::u16string TagItemList::text(int index) const
-{
+std::u16string TagItemList::text(int index) const {
     if (index < 0 || index >= count() || items_[static_cast<size_t>(index)].type != TagValueText) {
         return {};
     }
@@ -563,8 +666,7 @@ std::u16string TagItemList::text(int index) const
     return utf16FromBytes(item.data.data(), static_cast<size_t>(item.length), false);
 }
 
-void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), const void* context)
-{
+void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), const void* context) {
     std::vector<Item> kept;
     bool seen[64] = {};
     for (Item& item : items_) {

@@ -13,8 +13,8 @@ namespace calvorine::tags {
 
 // Text encoding codes used when text enters or leaves an item list.
 enum TextCode : int {
-    TextDetect = 0,   // UTF-8 when valid, else ANSI
-    TextAnsi = 1,     // Windows-1252
+    TextDetect = 0, // UTF-8 when valid, else ANSI
+    TextAnsi = 1,   // Windows-1252
     TextUtf8 = 2,
     TextUtf16Le = 3,
     TextUtf16Be = 4,
@@ -43,8 +43,7 @@ public:
 
     // Keeps, in list order, only items accepted by `allowed`, with a non-zero length,
     // pictures that are PNG, MNG, JPEG, GIF or BMP, and the first item of each field.
-    template <typename Allowed>
-    void reduce(Allowed allowed);
+    template <typename Allowed> void reduce(Allowed allowed);
 
 private:
     struct Item {
@@ -60,11 +59,8 @@ private:
     std::vector<Item> items_;
 };
 
-template <typename Allowed>
-void TagItemList::reduce(Allowed allowed)
-{
-    reduceImpl([](int field, const void* context) { return (*static_cast<const Allowed*>(context))(field); },
-               &allowed);
+template <typename Allowed> void TagItemList::reduce(Allowed allowed) {
+    reduceImpl([](int field, const void* context) { return (*static_cast<const Allowed*>(context))(field); }, &allowed);
 }
 
 // Text conversions. Invalid input never fails: undecodable bytes become U+FFFD.
@@ -95,89 +91,85 @@ ImageKind imageKindOf(const uint8_t* data, size_t length);
 const char* imageMimeType(ImageKind kind); // "image/jpeg" for None
 
 // Big- and little-endian field access.
-inline uint32_t readBe32(const uint8_t* p)
-{
+inline uint32_t readBe32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-inline uint32_t readBe24(const uint8_t* p) { return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]; }
-inline uint16_t readBe16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
-inline uint64_t readBe64(const uint8_t* p) { return (uint64_t(readBe32(p)) << 32) | readBe32(p + 4); }
-inline uint16_t readLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t readLe32(const uint8_t* p)
-{
+inline uint32_t readBe24(const uint8_t* p) {
+    return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+inline uint16_t readBe16(const uint8_t* p) {
+    return uint16_t((p[0] << 8) | p[1]);
+}
+inline uint64_t readBe64(const uint8_t* p) {
+    return (uint64_t(readBe32(p)) << 32) | readBe32(p + 4);
+}
+inline uint16_t readLe16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+inline uint32_t readLe32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
-inline uint64_t readLe64(const uint8_t* p) { return uint64_t(readLe32(p)) | (uint64_t(readLe32(p + 4)) << 32); }
+inline uint64_t readLe64(const uint8_t* p) {
+    return uint64_t(readLe32(p)) | (uint64_t(readLe32(p + 4)) << 32);
+}
 
-inline void putBe32(std::vector<uint8_t>& out, uint32_t v)
-{
+inline void putBe32(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t(v >> 24));
     out.push_back(uint8_t(v >> 16));
     out.push_back(uint8_t(v >> 8));
     out.push_back(uint8_t(v));
 }
-inline void putBe24(std::vector<uint8_t>& out, uint32_t v)
-{
+inline void putBe24(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(uint8_t(v >> 16));
     out.push_back(uint8_t(v >> 8));
     out.push_back(uint8_t(v));
 }
-inline void putBe16(std::vector<uint8_t>& out, uint16_t v)
-{
+inline void putBe16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(uint8_t(v >> 8));
     out.push_back(uint8_t(v));
 }
-inline void putLe16(std::vector<uint8_t>& out, uint16_t v)
-{
+inline void putLe16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
-inline void putLe32(std::vector<uint8_t>& out, uint32_t v)
-{
+inline void putLe32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         out.push_back(uint8_t(v >> (8 * i)));
     }
 }
-inline void putLe64(std::vector<uint8_t>& out, uint64_t v)
-{
+inline void putLe64(std::vector<uint8_t>& out, uint64_t v) {
     for (int i = 0; i < 8; ++i) {
         out.push_back(uint8_t(v >> (8 * i)));
     }
 }
-inline void setBe32(uint8_t* p, uint32_t v)
-{
+inline void setBe32(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v >> 24);
     p[1] = uint8_t(v >> 16);
     p[2] = uint8_t(v >> 8);
     p[3] = uint8_t(v);
 }
-inline void setLe32(uint8_t* p, uint32_t v)
-{
+inline void setLe32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         p[i] = uint8_t(v >> (8 * i));
     }
 }
-inline void setLe64(uint8_t* p, uint64_t v)
-{
+inline void setLe64(uint8_t* p, uint64_t v) {
     for (int i = 0; i < 8; ++i) {
         p[i] = uint8_t(v >> (8 * i));
     }
 }
-inline void putBytes(std::vector<uint8_t>& out, const void* data, size_t length)
-{
+inline void putBytes(std::vector<uint8_t>& out, const void* data, size_t length) {
     const auto* p = static_cast<const uint8_t*>(data);
     out.insert(out.end(), p, p + length);
 }
-inline void putText(std::vector<uint8_t>& out, const char* text)
-{
+inline void putText(std::vector<uint8_t>& out, const char* text) {
     while (*text) {
         out.push_back(uint8_t(*text++));
     }
 }
 
 // ASCII comparison without regard to case.
-inline bool equalsIgnoreCase(const std::string& a, const char* b)
-{
+inline bool equalsIgnoreCase(const std::string& a, const char* b) {
     size_t i = 0;
     for (; i < a.size(); ++i) {
         char x = a[i];

@@ -14,15 +14,24 @@ struct CommentKey {
 // The first key of each field is the one written. Lyrics are "LYRICS"; "LYRICIST" names
 // a person and is kept as an unmodelled comment.
 const CommentKey kKeys[] = {
-    {"TITLE", FieldTitle},     {"ARTIST", FieldArtist},       {"AUTHOR", FieldArtist},
-    {"PERFORMER", FieldArtist}, {"ALBUM", FieldAlbum},        {"GENRE", FieldGenre},
-    {"DATE", FieldYear},       {"YEAR", FieldYear},           {"TRACKNUMBER", FieldTrack},
-    {"COMMENT", FieldComment}, {"DESCRIPTION", FieldComment}, {"COPYRIGHT", FieldCopyright},
-    {"LYRICS", FieldLyrics},   {"UNSYNCEDLYRICS", FieldLyrics}, {"METADATA_BLOCK_PICTURE", FieldPicture},
+    {"TITLE", FieldTitle},
+    {"ARTIST", FieldArtist},
+    {"AUTHOR", FieldArtist},
+    {"PERFORMER", FieldArtist},
+    {"ALBUM", FieldAlbum},
+    {"GENRE", FieldGenre},
+    {"DATE", FieldYear},
+    {"YEAR", FieldYear},
+    {"TRACKNUMBER", FieldTrack},
+    {"COMMENT", FieldComment},
+    {"DESCRIPTION", FieldComment},
+    {"COPYRIGHT", FieldCopyright},
+    {"LYRICS", FieldLyrics},
+    {"UNSYNCEDLYRICS", FieldLyrics},
+    {"METADATA_BLOCK_PICTURE", FieldPicture},
 };
 
-const char* writtenKey(int field)
-{
+const char* writtenKey(int field) {
     for (const CommentKey& key : kKeys) {
         if (key.field == field) {
             return key.key;
@@ -33,21 +42,24 @@ const char* writtenKey(int field)
 
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int base64Value(uint8_t c)
-{
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
+int base64Value(uint8_t c) {
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
     return -1;
 }
 
 } // namespace
 
 bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items, int slot, std::string& vendor,
-                         KeptComments& kept, bool seen[])
-{
+                         KeptComments& kept, bool seen[]) {
     if (length < 4) {
         return false;
     }
@@ -89,7 +101,8 @@ bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items,
                 std::vector<uint8_t> block;
                 std::vector<uint8_t> image;
                 uint32_t type = 0;
-                if (base64Decode(value, valueLength, block) && parsePictureBlock(block.data(), block.size(), image, type)) {
+                if (base64Decode(value, valueLength, block) &&
+                    parsePictureBlock(block.data(), block.size(), image, type)) {
                     taken = items.addBinary(slot, field, static_cast<int>(image.size()), image.data()) == 0;
                 }
             } else {
@@ -105,8 +118,7 @@ bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items,
 }
 
 std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptComments& kept, std::string vendor,
-                                         CommentKind kind)
-{
+                                         CommentKind kind) {
     if (vendor.empty()) {
         vendor = kind == CommentKind::Ogg ? "Xiph.Org libVorbis I 20120203 (Omnipresent)"
                                           : "reference libFLAC 1.2.1 20070917";
@@ -152,8 +164,7 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
     return out;
 }
 
-ImageInfo sniffImage(const uint8_t* data, size_t length)
-{
+ImageInfo sniffImage(const uint8_t* data, size_t length) {
     ImageInfo info;
     const ImageKind kind = imageKindOf(data, length);
     info.mime = imageMimeType(kind);
@@ -207,8 +218,7 @@ ImageInfo sniffImage(const uint8_t* data, size_t length)
     return info;
 }
 
-std::vector<uint8_t> buildPictureBlock(const uint8_t* image, size_t length)
-{
+std::vector<uint8_t> buildPictureBlock(const uint8_t* image, size_t length) {
     const ImageInfo info = sniffImage(image, length);
     std::vector<uint8_t> out;
     out.reserve(length + 64);
@@ -225,8 +235,7 @@ std::vector<uint8_t> buildPictureBlock(const uint8_t* image, size_t length)
     return out;
 }
 
-bool parsePictureBlock(const uint8_t* data, size_t length, std::vector<uint8_t>& image, uint32_t& pictureType)
-{
+bool parsePictureBlock(const uint8_t* data, size_t length, std::vector<uint8_t>& image, uint32_t& pictureType) {
     size_t at = 0;
     auto take32 = [&](uint32_t& value) {
         if (length - at < 4) {
@@ -259,8 +268,7 @@ bool parsePictureBlock(const uint8_t* data, size_t length, std::vector<uint8_t>&
     return true;
 }
 
-std::string base64Encode(const uint8_t* data, size_t length)
-{
+std::string base64Encode(const uint8_t* data, size_t length) {
     std::string out;
     out.reserve((length + 2) / 3 * 4);
     size_t i = 0;
@@ -284,8 +292,7 @@ std::string base64Encode(const uint8_t* data, size_t length)
     return out;
 }
 
-bool base64Decode(const uint8_t* text, size_t length, std::vector<uint8_t>& out)
-{
+bool base64Decode(const uint8_t* text, size_t length, std::vector<uint8_t>& out) {
     out.clear();
     out.reserve(length / 4 * 3);
     uint32_t accumulator = 0;

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 void drawPixmapPart(QPainter* painter, const QRect& target, const QRect& source, const QPixmap& pixmap) {
-    if (painter == nullptr || pixmap.isNull() || target.width() <= 0 || target.height() <= 0 ||
-        source.width() <= 0 || source.height() <= 0) {
+    if (painter == nullptr || pixmap.isNull() || target.width() <= 0 || target.height() <= 0 || source.width() <= 0 ||
+        source.height() <= 0) {
         return;
     }
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -17,8 +17,8 @@ void drawPixmapPart(QPainter* painter, const QRect& target, const QRect& source,
 }
 
 void drawImagePart(QPainter* painter, const QRect& target, const QRect& source, const QImage& image) {
-    if (painter == nullptr || image.isNull() || target.width() <= 0 || target.height() <= 0 ||
-        source.width() <= 0 || source.height() <= 0) {
+    if (painter == nullptr || image.isNull() || target.width() <= 0 || target.height() <= 0 || source.width() <= 0 ||
+        source.height() <= 0) {
         return;
     }
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -43,7 +43,7 @@ void drawNineGrid(QPainter* painter, const QRect& target, const QImage& image, b
     const int smh = ih - 2 * ch;
     const int left = target.left();
     const int top = target.top();
-    const int right = left + target.width() - cw; // left of the right column
+    const int right = left + target.width() - cw;  // left of the right column
     const int bottom = top + target.height() - ch; // top of the bottom row
 
     drawImagePart(painter, QRect(left, top, cw, ch), QRect(0, 0, cw, ch), image);

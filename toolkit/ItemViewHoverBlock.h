@@ -27,7 +27,6 @@ struct ItemViewHoverBlock {
     bool tipShown = false;
 };
 
-
 // Creates the block with its tool-tip poll timer (parent `owner`, not started).
 ItemViewHoverBlock* newHoverBlock(QObject* owner);
 // Stops and deletes the timer, then the block.

@@ -47,13 +47,17 @@ QModelIndex QBaseDetailsModel::index(int row, int column, const QModelIndex& par
     return createIndex(row, column, (*m_chunks)[static_cast<size_t>(row)]);
 }
 
-QModelIndex QBaseDetailsModel::parent(const QModelIndex&) const { return QModelIndex(); }
+QModelIndex QBaseDetailsModel::parent(const QModelIndex&) const {
+    return QModelIndex();
+}
 
 int QBaseDetailsModel::rowCount(const QModelIndex&) const {
     return m_chunks ? static_cast<int>(m_chunks->size()) : 0;
 }
 
-int QBaseDetailsModel::columnCount(const QModelIndex&) const { return m_headerLabels.size(); }
+int QBaseDetailsModel::columnCount(const QModelIndex&) const {
+    return m_headerLabels.size();
+}
 
 QVariant QBaseDetailsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headerLabels.size())
@@ -115,7 +119,9 @@ Qt::ItemFlags QBaseDetailsModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-void QBaseDetailsModel::setHeaderLabels(const QStringList& labels) { m_headerLabels = labels; }
+void QBaseDetailsModel::setHeaderLabels(const QStringList& labels) {
+    m_headerLabels = labels;
+}
 
 void QBaseDetailsModel::setChunks(std::vector<IBaseChunk*>* chunks) {
     beginResetModel();
@@ -156,4 +162,6 @@ void QBaseDetailsModel::OnStateChanged(int state) {
         setData(index(row, m_checkColumn), state, Qt::CheckStateRole);
 }
 
-void QBaseDetailsModel::OnStateChanged(bool checked) { OnStateChanged(checked ? 2 : 0); }
+void QBaseDetailsModel::OnStateChanged(bool checked) {
+    OnStateChanged(checked ? 2 : 0);
+}

@@ -18,9 +18,9 @@
 class IBaseChunk;
 
 enum ItemModelRole {
-    kItemCheckWriteRole = Qt::UserRole,   // 256
-    kItemChunkRole = Qt::UserRole + 3,    // 259
-    kItemFlaggedRole = Qt::UserRole + 4,  // 260
+    kItemCheckWriteRole = Qt::UserRole,  // 256
+    kItemChunkRole = Qt::UserRole + 3,   // 259
+    kItemFlaggedRole = Qt::UserRole + 4, // 260
 };
 
 // The record behind an index of a toolkit model (role 259), or null.

@@ -77,19 +77,45 @@ QBaseDrawWidget::~QBaseDrawWidget() {
     delete d;
 }
 
-QWidget* QBaseDrawWidget::drawOwner() const { return d->owner; }
-void QBaseDrawWidget::setTitleHeight(int height) { d->titleHeight = height; }
-int QBaseDrawWidget::titleHeight() const { return d->titleHeight; }
-void QBaseDrawWidget::setBorderWidth(int width) { d->borderWidth = width; }
-void QBaseDrawWidget::setResizeFlags(int flags) { d->resizeFlags = flags; }
-int QBaseDrawWidget::resizeFlags() const { return d->resizeFlags; }
-bool QBaseDrawWidget::isWindowMaximized() const { return d->maximized; }
-int QBaseDrawWidget::currentEdge() const { return d->edge; }
-bool QBaseDrawWidget::isDragging() const { return d->dragging; }
-bool QBaseDrawWidget::hasBackgroundImage() const { return d->background != nullptr; }
-QRect QBaseDrawWidget::titleImageRect() const { return d->titleImageRect; }
-QRect QBaseDrawWidget::titleTextRect() const { return d->titleTextRect; }
-QString QBaseDrawWidget::title() const { return d->title; }
+QWidget* QBaseDrawWidget::drawOwner() const {
+    return d->owner;
+}
+void QBaseDrawWidget::setTitleHeight(int height) {
+    d->titleHeight = height;
+}
+int QBaseDrawWidget::titleHeight() const {
+    return d->titleHeight;
+}
+void QBaseDrawWidget::setBorderWidth(int width) {
+    d->borderWidth = width;
+}
+void QBaseDrawWidget::setResizeFlags(int flags) {
+    d->resizeFlags = flags;
+}
+int QBaseDrawWidget::resizeFlags() const {
+    return d->resizeFlags;
+}
+bool QBaseDrawWidget::isWindowMaximized() const {
+    return d->maximized;
+}
+int QBaseDrawWidget::currentEdge() const {
+    return d->edge;
+}
+bool QBaseDrawWidget::isDragging() const {
+    return d->dragging;
+}
+bool QBaseDrawWidget::hasBackgroundImage() const {
+    return d->background != nullptr;
+}
+QRect QBaseDrawWidget::titleImageRect() const {
+    return d->titleImageRect;
+}
+QRect QBaseDrawWidget::titleTextRect() const {
+    return d->titleTextRect;
+}
+QString QBaseDrawWidget::title() const {
+    return d->title;
+}
 void QBaseDrawWidget::relayout() {}
 
 void QBaseDrawWidget::setBackgroundColor(const QColor& color) {
@@ -99,10 +125,10 @@ void QBaseDrawWidget::setBackgroundColor(const QColor& color) {
     }
 }
 
-void QBaseDrawWidget::setBackgroundMargins(int topLeftWidth, int topLeftHeight, int topRightWidth,
-                                           int topRightHeight, int bottomLeftWidth, int bottomLeftHeight,
-                                           int bottomRightWidth, int bottomRightHeight) {
-    const int values[8] = {topLeftWidth, topLeftHeight, topRightWidth, topRightHeight,
+void QBaseDrawWidget::setBackgroundMargins(int topLeftWidth, int topLeftHeight, int topRightWidth, int topRightHeight,
+                                           int bottomLeftWidth, int bottomLeftHeight, int bottomRightWidth,
+                                           int bottomRightHeight) {
+    const int values[8] = {topLeftWidth,    topLeftHeight,    topRightWidth,    topRightHeight,
                            bottomLeftWidth, bottomLeftHeight, bottomRightWidth, bottomRightHeight};
     std::copy(values, values + 8, d->margins);
     if (d->owner != nullptr) {
@@ -159,8 +185,12 @@ bool QBaseDrawWidget::setTitleImage(const QString& path) {
     return true;
 }
 
-void QBaseDrawWidget::setTitleImageRect(const QRect& rect) { d->titleImageRect = rect; }
-void QBaseDrawWidget::setTitleTextRect(const QRect& rect) { d->titleTextRect = rect; }
+void QBaseDrawWidget::setTitleImageRect(const QRect& rect) {
+    d->titleImageRect = rect;
+}
+void QBaseDrawWidget::setTitleTextRect(const QRect& rect) {
+    d->titleTextRect = rect;
+}
 
 void QBaseDrawWidget::setTitleAlignment(int alignment) {
     d->titleAlignment = alignment;
@@ -252,7 +282,9 @@ void QBaseDrawWidget::mouseMove(QMouseEvent* event) {
     }
 }
 
-void QBaseDrawWidget::mouseRelease(QMouseEvent*) { d->dragging = false; }
+void QBaseDrawWidget::mouseRelease(QMouseEvent*) {
+    d->dragging = false;
+}
 
 void QBaseDrawWidget::mouseDoubleClick(QMouseEvent*) {
     if (d->owner == nullptr || d->windowMode == PlainWidgetMode || d->resizeFlags != ResizeBoth) {
@@ -261,7 +293,9 @@ void QBaseDrawWidget::mouseDoubleClick(QMouseEvent*) {
     toggleMaximize();
 }
 
-void QBaseDrawWidget::focusOut(QFocusEvent*) { d->dragging = false; }
+void QBaseDrawWidget::focusOut(QFocusEvent*) {
+    d->dragging = false;
+}
 
 void QBaseDrawWidget::setEdgeCursor(int edge) {
     d->edge = edge;
@@ -428,13 +462,13 @@ void QBaseDrawWidget::paintBackground(QPaintEvent*) {
         }
         const int rightHeight = H - trh - brh;
         if (rightHeight >= 1) {
-            drawImagePart(&painter, QRect(W - trw, trh, trw, rightHeight),
-                          QRect(IW - trw, trh, trw, IH - trh - brh), image);
+            drawImagePart(&painter, QRect(W - trw, trh, trw, rightHeight), QRect(IW - trw, trh, trw, IH - trh - brh),
+                          image);
         }
         const int bottomWidth = W - blw - brw;
         if (bottomWidth >= 1) {
-            drawImagePart(&painter, QRect(blw, H - brh, bottomWidth, brh),
-                          QRect(blw, IH - brh, IW - blw - brw, brh), image);
+            drawImagePart(&painter, QRect(blw, H - brh, bottomWidth, brh), QRect(blw, IH - brh, IW - blw - brw, brh),
+                          image);
         }
         // Centre, stretched both ways.
         const int centreHeight = H - tlh - blh;

@@ -22,8 +22,15 @@ class QBaseDrawWidget {
 public:
     enum WindowMode { MainWindowMode = 0, DialogMode = 1, PlainWidgetMode = 2 };
     enum Edge {
-        EdgeNone = 0, EdgeLeft = 1, EdgeTopLeft = 2, EdgeTop = 3, EdgeTopRight = 4,
-        EdgeRight = 5, EdgeBottomRight = 6, EdgeBottom = 7, EdgeBottomLeft = 8
+        EdgeNone = 0,
+        EdgeLeft = 1,
+        EdgeTopLeft = 2,
+        EdgeTop = 3,
+        EdgeTopRight = 4,
+        EdgeRight = 5,
+        EdgeBottomRight = 6,
+        EdgeBottom = 7,
+        EdgeBottomLeft = 8
     };
     // Resize flag bits: bit 0 left and right edges, bit 1 top and bottom edges. Exactly
     // both also enables double-click maximise.
@@ -44,8 +51,7 @@ public:
     void setBackgroundColor(const QColor& color);
     // Corner sizes (width, height) of top-left, top-right, bottom-left, bottom-right.
     void setBackgroundMargins(int topLeftWidth, int topLeftHeight, int topRightWidth, int topRightHeight,
-                              int bottomLeftWidth, int bottomLeftHeight, int bottomRightWidth,
-                              int bottomRightHeight);
+                              int bottomLeftWidth, int bottomLeftHeight, int bottomRightWidth, int bottomRightHeight);
     void setBackgroundImage(const QImage& image);
     // Takes the image, resizes the window to it and cuts it into thirds. Resizable: the
     // image size becomes the minimum size and edges may be dragged; else flags 0.

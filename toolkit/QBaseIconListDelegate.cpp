@@ -30,10 +30,11 @@ QRect centredCrop(const QSize& image, const QSize& target) {
 }
 } // namespace
 
-QBaseIconListDelegate::QBaseIconListDelegate(QObject* parent)
-    : QStyledItemDelegate(parent), m_settings(new Settings) {}
+QBaseIconListDelegate::QBaseIconListDelegate(QObject* parent) : QStyledItemDelegate(parent), m_settings(new Settings) {}
 
-QBaseIconListDelegate::~QBaseIconListDelegate() { delete m_settings; }
+QBaseIconListDelegate::~QBaseIconListDelegate() {
+    delete m_settings;
+}
 
 QSize QBaseIconListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     return QStyledItemDelegate::sizeHint(option, index);
@@ -50,23 +51,37 @@ void QBaseIconListDelegate::setTileMargins(int left, int top, int right, int bot
     m_settings->tileMargins = QMargins(qint16(left), qint16(top), qint16(right), qint16(bottom));
 }
 
-QMargins QBaseIconListDelegate::tileMargins() const { return m_settings->tileMargins; }
+QMargins QBaseIconListDelegate::tileMargins() const {
+    return m_settings->tileMargins;
+}
 
 void QBaseIconListDelegate::setTextMargins(int left, int top, int right, int bottom) {
     m_settings->textMargins = QMargins(qint16(left), qint16(top), qint16(right), qint16(bottom));
 }
 
-void QBaseIconListDelegate::setValue(int textAlignment) { m_settings->textAlignment = textAlignment; }
-void QBaseIconListDelegate::setFont(const QFont& font) { m_settings->textFont = font; }
-void QBaseIconListDelegate::setColor(const QColor& selectedTextColor) { m_settings->selectedText = selectedTextColor; }
+void QBaseIconListDelegate::setValue(int textAlignment) {
+    m_settings->textAlignment = textAlignment;
+}
+void QBaseIconListDelegate::setFont(const QFont& font) {
+    m_settings->textFont = font;
+}
+void QBaseIconListDelegate::setColor(const QColor& selectedTextColor) {
+    m_settings->selectedText = selectedTextColor;
+}
 
 void QBaseIconListDelegate::setColor(const QColor& selectedFill, const QColor& selectedTextColor) {
     m_settings->selectedFill = selectedFill;
     m_settings->selectedText = selectedTextColor;
 }
-void QBaseIconListDelegate::setHoverRow(int row) { m_settings->hoverRow = row; }
-int QBaseIconListDelegate::hoverRow() const { return m_settings->hoverRow; }
-bool QBaseIconListDelegate::isPressClaimed() const { return m_settings->pressClaimed; }
+void QBaseIconListDelegate::setHoverRow(int row) {
+    m_settings->hoverRow = row;
+}
+int QBaseIconListDelegate::hoverRow() const {
+    return m_settings->hoverRow;
+}
+bool QBaseIconListDelegate::isPressClaimed() const {
+    return m_settings->pressClaimed;
+}
 
 QImage QBaseIconListDelegate::imageFromValue(const QVariant& value) {
     switch (static_cast<int>(value.type())) {
@@ -257,7 +272,9 @@ void QBaseIconListDelegate::paintCheckBox(QPainter* painter, const QStyleOptionV
     drawImagePart(painter, box, image.rect(), image);
 }
 
-void QBaseIconListDelegate::updateTile(const QStyleOptionViewItem& option) const { updateItemCell(option); }
+void QBaseIconListDelegate::updateTile(const QStyleOptionViewItem& option) const {
+    updateItemCell(option);
+}
 
 bool QBaseIconListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                         const QModelIndex& index) {

@@ -102,7 +102,7 @@ protected:
         int elideMode = Qt::ElideRight;
         bool checkBoxClickable = true;
         QImage uncheckedImage, partialImage, checkedImage;
-        int checkBoxX = 5; // -1 means 5
+        int checkBoxX = 5;  // -1 means 5
         int checkBoxY = -1; // -1 centres vertically
         int checkBoxWidth = 0, checkBoxHeight = 0;
         QMargins checkBoxHitMargins{0, 0, 0, 0};

@@ -17,16 +17,34 @@ QProgressIndicator::QProgressIndicator(QWidget* parent) : QWidget(parent), d(new
     setFocusPolicy(Qt::NoFocus);
 }
 
-QProgressIndicator::~QProgressIndicator() { delete d; }
+QProgressIndicator::~QProgressIndicator() {
+    delete d;
+}
 
-int QProgressIndicator::animationDelay() const { return d->delayMs; }
-bool QProgressIndicator::isAnimated() const { return d->timerId != -1; }
-bool QProgressIndicator::isDisplayedWhenStopped() const { return d->displayedWhenStopped; }
-QColor QProgressIndicator::color() const { return d->color; }
-int QProgressIndicator::angle() const { return d->angle; }
-void QProgressIndicator::setIndicatorStyle(int style) { d->style = style; }
-QSize QProgressIndicator::sizeHint() const { return QSize(20, 20); }
-int QProgressIndicator::heightForWidth(int width) const { return width; }
+int QProgressIndicator::animationDelay() const {
+    return d->delayMs;
+}
+bool QProgressIndicator::isAnimated() const {
+    return d->timerId != -1;
+}
+bool QProgressIndicator::isDisplayedWhenStopped() const {
+    return d->displayedWhenStopped;
+}
+QColor QProgressIndicator::color() const {
+    return d->color;
+}
+int QProgressIndicator::angle() const {
+    return d->angle;
+}
+void QProgressIndicator::setIndicatorStyle(int style) {
+    d->style = style;
+}
+QSize QProgressIndicator::sizeHint() const {
+    return QSize(20, 20);
+}
+int QProgressIndicator::heightForWidth(int width) const {
+    return width;
+}
 
 void QProgressIndicator::startAnimation() {
     d->angle = 0;

@@ -46,24 +46,48 @@ void QRZAppInfo::release() {
     g_appInfo = nullptr;
 }
 
-void QRZAppInfo::setCompanyWord(const QString& word) { m_companyWord = word; }
-QString QRZAppInfo::companyWord() const { return m_companyWord; }
-void QRZAppInfo::setProductTitle(const QString& title) { m_productTitle = title; }
-QString QRZAppInfo::productTitle() const { return m_productTitle; }
-void QRZAppInfo::setShortTitle(const QString& title) { m_shortTitle = title; }
-QString QRZAppInfo::shortTitle() const { return m_shortTitle; }
+void QRZAppInfo::setCompanyWord(const QString& word) {
+    m_companyWord = word;
+}
+QString QRZAppInfo::companyWord() const {
+    return m_companyWord;
+}
+void QRZAppInfo::setProductTitle(const QString& title) {
+    m_productTitle = title;
+}
+QString QRZAppInfo::productTitle() const {
+    return m_productTitle;
+}
+void QRZAppInfo::setShortTitle(const QString& title) {
+    m_shortTitle = title;
+}
+QString QRZAppInfo::shortTitle() const {
+    return m_shortTitle;
+}
 
 void QRZAppInfo::setBandHeights(int titleBand, int bottomBand) {
     m_titleBand = titleBand;
     m_bottomBand = bottomBand;
 }
 
-int QRZAppInfo::titleBandHeight() const { return m_titleBand; }
-int QRZAppInfo::bottomBandHeight() const { return m_bottomBand; }
-void QRZAppInfo::setMargins(int margin) { m_margins = QMargins(margin, margin, margin, margin); }
-QMargins QRZAppInfo::margins() const { return m_margins; }
-void QRZAppInfo::setFont(const QFont& font) { m_font = font; }
-QFont QRZAppInfo::font() const { return m_font; }
+int QRZAppInfo::titleBandHeight() const {
+    return m_titleBand;
+}
+int QRZAppInfo::bottomBandHeight() const {
+    return m_bottomBand;
+}
+void QRZAppInfo::setMargins(int margin) {
+    m_margins = QMargins(margin, margin, margin, margin);
+}
+QMargins QRZAppInfo::margins() const {
+    return m_margins;
+}
+void QRZAppInfo::setFont(const QFont& font) {
+    m_font = font;
+}
+QFont QRZAppInfo::font() const {
+    return m_font;
+}
 
 void setupToolkitStyle(QWidget* mainWindow) {
     QRZAppInfo* info = QRZAppInfo::instance();
@@ -78,7 +102,9 @@ void setupToolkitStyle(QWidget* mainWindow) {
     setMessageBoxStyleHook(programMessageBoxStyle);
 }
 
-void releaseToolkitSettings() { QRZAppInfo::release(); }
+void releaseToolkitSettings() {
+    QRZAppInfo::release();
+}
 
 void fadeOutAndClose(QWidget* window) {
     if (window == nullptr) {

@@ -66,7 +66,9 @@ void QRZBaseProgress::setProgressType(int kind) {
     update();
 }
 
-int QRZBaseProgress::progressType() const { return d->kind; }
+int QRZBaseProgress::progressType() const {
+    return d->kind;
+}
 
 void QRZBaseProgress::setDisplayMode(int circleStyle) {
     if (d->circleStyle != circleStyle) {
@@ -101,10 +103,18 @@ bool QRZBaseProgress::setChunkImage(const QString& path) {
     return true;
 }
 
-void QRZBaseProgress::setRoundEnds(bool roundEnds) { d->roundEnds = roundEnds; }
-void QRZBaseProgress::setCapLimit(int limit) { d->capLimit = limit; }
-void QRZBaseProgress::setOption1(int roundEnds) { setRoundEnds(roundEnds != 0); }
-void QRZBaseProgress::setOption2(int capLimit) { setCapLimit(capLimit); }
+void QRZBaseProgress::setRoundEnds(bool roundEnds) {
+    d->roundEnds = roundEnds;
+}
+void QRZBaseProgress::setCapLimit(int limit) {
+    d->capLimit = limit;
+}
+void QRZBaseProgress::setOption1(int roundEnds) {
+    setRoundEnds(roundEnds != 0);
+}
+void QRZBaseProgress::setOption2(int capLimit) {
+    setCapLimit(capLimit);
+}
 
 void QRZBaseProgress::setMargins(int start, int end) {
     d->marginStart = start;
@@ -117,8 +127,12 @@ void QRZBaseProgress::setMargins(int start, int end) {
     update();
 }
 
-int QRZBaseProgress::marginStart() const { return d->marginStart; }
-int QRZBaseProgress::marginEnd() const { return d->marginEnd; }
+int QRZBaseProgress::marginStart() const {
+    return d->marginStart;
+}
+int QRZBaseProgress::marginEnd() const {
+    return d->marginEnd;
+}
 
 void QRZBaseProgress::setTextFormat(const QString& format) {
     if (format == d->textFormat) {
@@ -128,7 +142,9 @@ void QRZBaseProgress::setTextFormat(const QString& format) {
     updateTextFlags();
 }
 
-QString QRZBaseProgress::textFormat() const { return d->textFormat; }
+QString QRZBaseProgress::textFormat() const {
+    return d->textFormat;
+}
 
 void QRZBaseProgress::updateTextFlags() {
     d->placeholders = 0;
@@ -144,9 +160,15 @@ void QRZBaseProgress::updateTextFlags() {
     update();
 }
 
-double QRZBaseProgress::minimum() const { return d->minimum; }
-double QRZBaseProgress::maximum() const { return d->maximum; }
-double QRZBaseProgress::value() const { return d->value; }
+double QRZBaseProgress::minimum() const {
+    return d->minimum;
+}
+double QRZBaseProgress::maximum() const {
+    return d->maximum;
+}
+double QRZBaseProgress::value() const {
+    return d->value;
+}
 
 double QRZBaseProgress::span() const {
     const double width = d->maximum - d->minimum;
@@ -170,8 +192,12 @@ void QRZBaseProgress::setRange(double minimum, double maximum) {
     update();
 }
 
-void QRZBaseProgress::setMinimum(double minimum) { setRange(minimum, d->maximum); }
-void QRZBaseProgress::setMaximum(double maximum) { setRange(d->minimum, maximum); }
+void QRZBaseProgress::setMinimum(double minimum) {
+    setRange(minimum, d->maximum);
+}
+void QRZBaseProgress::setMaximum(double maximum) {
+    setRange(d->minimum, maximum);
+}
 
 void QRZBaseProgress::storeValue(double value) {
     d->value = std::max(d->minimum, std::min(d->maximum, value));
@@ -183,7 +209,9 @@ void QRZBaseProgress::requestRepaint() {
     update();
 }
 
-int QRZBaseProgress::repaintRequests() const { return d->repaintRequests; }
+int QRZBaseProgress::repaintRequests() const {
+    return d->repaintRequests;
+}
 
 void QRZBaseProgress::setValue(double value) {
     // Clamped first, so that a value beyond a bound the bar already shows changes nothing
@@ -204,7 +232,9 @@ void QRZBaseProgress::setValue(double value) {
     requestRepaint();
 }
 
-void QRZBaseProgress::setValue(int value) { setValue(static_cast<double>(value)); }
+void QRZBaseProgress::setValue(int value) {
+    setValue(static_cast<double>(value));
+}
 
 void QRZBaseProgress::setUpdateInterval(int ms) {
     d->updateIntervalMs = ms;
@@ -521,12 +551,22 @@ QRZBaseSlider::QRZBaseSlider(QWidget* parent) : QRZBaseProgress(parent), d(new P
     setFocusPolicy(Qt::ClickFocus);
 }
 
-QRZBaseSlider::~QRZBaseSlider() { delete d; }
+QRZBaseSlider::~QRZBaseSlider() {
+    delete d;
+}
 
-void QRZBaseSlider::setMouseEnabled(bool enabled) { d->mouseEnabled = enabled; }
-bool QRZBaseSlider::isMouseEnabled() const { return d->mouseEnabled; }
-void QRZBaseSlider::setHandleOffset(int offset) { d->handleOffset = offset; }
-QRZBaseButton* QRZBaseSlider::handle() const { return d->handle; }
+void QRZBaseSlider::setMouseEnabled(bool enabled) {
+    d->mouseEnabled = enabled;
+}
+bool QRZBaseSlider::isMouseEnabled() const {
+    return d->mouseEnabled;
+}
+void QRZBaseSlider::setHandleOffset(int offset) {
+    d->handleOffset = offset;
+}
+QRZBaseButton* QRZBaseSlider::handle() const {
+    return d->handle;
+}
 
 bool QRZBaseSlider::setHandleImage(const QString& path) {
     delete d->handle;
@@ -591,7 +631,9 @@ void QRZBaseSlider::setValue(double value) {
     update();
 }
 
-void QRZBaseSlider::setValue(int value) { setValue(static_cast<double>(value)); }
+void QRZBaseSlider::setValue(int value) {
+    setValue(static_cast<double>(value));
+}
 
 void QRZBaseSlider::setValueFromPosition(const QPoint& pos) {
     const int usable = usableLength();
@@ -624,8 +666,12 @@ void QRZBaseSlider::btnMouseMove(QMouseEvent* event, int) {
     update();
 }
 
-void QRZBaseSlider::btnMouseDown(QMouseEvent* event, int) { emit sendPressEvent(event); }
-void QRZBaseSlider::btnMouseRelease(QMouseEvent* event, int) { emit sendReleseEvent(event); }
+void QRZBaseSlider::btnMouseDown(QMouseEvent* event, int) {
+    emit sendPressEvent(event);
+}
+void QRZBaseSlider::btnMouseRelease(QMouseEvent* event, int) {
+    emit sendReleseEvent(event);
+}
 
 void QRZBaseSlider::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = mapFromGlobal(event->globalPos());
@@ -635,7 +681,9 @@ void QRZBaseSlider::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void QRZBaseSlider::mouseMoveEvent(QMouseEvent* event) { setValueFromPosition(mapFromGlobal(event->globalPos())); }
+void QRZBaseSlider::mouseMoveEvent(QMouseEvent* event) {
+    setValueFromPosition(mapFromGlobal(event->globalPos()));
+}
 
 void QRZBaseSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (hitsGroove(mapFromGlobal(event->globalPos()))) {

@@ -26,7 +26,9 @@ struct QRZBaseRectImageDraw::Private {
     int state = StateNormal;
 };
 
-QRZBaseRectImageDraw::QRZBaseRectImageDraw(QWidget* owner) : d(new Private) { d->owner = owner; }
+QRZBaseRectImageDraw::QRZBaseRectImageDraw(QWidget* owner) : d(new Private) {
+    d->owner = owner;
+}
 
 QRZBaseRectImageDraw::~QRZBaseRectImageDraw() {
     delete d->frame;
@@ -34,7 +36,9 @@ QRZBaseRectImageDraw::~QRZBaseRectImageDraw() {
     delete d;
 }
 
-QWidget* QRZBaseRectImageDraw::frameOwner() const { return d->owner; }
+QWidget* QRZBaseRectImageDraw::frameOwner() const {
+    return d->owner;
+}
 
 bool QRZBaseRectImageDraw::setFrameImage(const QString& path) {
     delete d->frame;
@@ -50,9 +54,13 @@ bool QRZBaseRectImageDraw::setFrameImage(const QString& path) {
     return true;
 }
 
-bool QRZBaseRectImageDraw::hasFrameImage() const { return d->frame != nullptr; }
+bool QRZBaseRectImageDraw::hasFrameImage() const {
+    return d->frame != nullptr;
+}
 
-bool QRZBaseRectImageDraw::setExtraImage(const QString& path) { return setExtraImage(loadToolkitImage(path)); }
+bool QRZBaseRectImageDraw::setExtraImage(const QString& path) {
+    return setExtraImage(loadToolkitImage(path));
+}
 
 bool QRZBaseRectImageDraw::setExtraImage(const QImage& image) {
     delete d->extra;
@@ -67,10 +75,18 @@ bool QRZBaseRectImageDraw::setExtraImage(const QImage& image) {
     return true;
 }
 
-void QRZBaseRectImageDraw::setExtraImageRect(const QRect& rect) { d->extraRect = rect; }
-QRect QRZBaseRectImageDraw::extraImageRect() const { return d->extraRect; }
-void QRZBaseRectImageDraw::setFrameIsStrip(bool strip) { d->frameIsStrip = strip; }
-void QRZBaseRectImageDraw::setExtraImageIsStrip(bool strip) { d->extraIsStrip = strip; }
+void QRZBaseRectImageDraw::setExtraImageRect(const QRect& rect) {
+    d->extraRect = rect;
+}
+QRect QRZBaseRectImageDraw::extraImageRect() const {
+    return d->extraRect;
+}
+void QRZBaseRectImageDraw::setFrameIsStrip(bool strip) {
+    d->frameIsStrip = strip;
+}
+void QRZBaseRectImageDraw::setExtraImageIsStrip(bool strip) {
+    d->extraIsStrip = strip;
+}
 
 void QRZBaseRectImageDraw::setText(const QString& text) {
     if (text == d->text) {
@@ -82,7 +98,9 @@ void QRZBaseRectImageDraw::setText(const QString& text) {
     }
 }
 
-QString QRZBaseRectImageDraw::text() const { return d->text; }
+QString QRZBaseRectImageDraw::text() const {
+    return d->text;
+}
 
 void QRZBaseRectImageDraw::setTextAlignment(int alignment) {
     d->alignment = alignment;
@@ -91,8 +109,12 @@ void QRZBaseRectImageDraw::setTextAlignment(int alignment) {
     }
 }
 
-int QRZBaseRectImageDraw::textAlignment() const { return d->alignment; }
-void QRZBaseRectImageDraw::setTextVisible(bool visible) { d->textVisible = visible; }
+int QRZBaseRectImageDraw::textAlignment() const {
+    return d->alignment;
+}
+void QRZBaseRectImageDraw::setTextVisible(bool visible) {
+    d->textVisible = visible;
+}
 
 void QRZBaseRectImageDraw::setTextMargins(int left, int top, int right, int bottom) {
     d->margins[0] = static_cast<qint16>(left);
@@ -121,8 +143,12 @@ void QRZBaseRectImageDraw::setTextColors(const QColor& normal, const QColor& hov
     d->current = normal;
 }
 
-void QRZBaseRectImageDraw::setFocusState(bool focused) { d->focused = focused; }
-int QRZBaseRectImageDraw::state() const { return d->state; }
+void QRZBaseRectImageDraw::setFocusState(bool focused) {
+    d->focused = focused;
+}
+int QRZBaseRectImageDraw::state() const {
+    return d->state;
+}
 
 int QRZBaseRectImageDraw::currentFrame() const {
     if (d->focused) {
@@ -225,9 +251,13 @@ void QRZBaseRectImageDraw::mouseRelease(QMouseEvent* event) {
     }
 }
 
-void QRZBaseRectImageDraw::enter(QEvent*) { drawstate::enter(d->owner, &d->state); }
+void QRZBaseRectImageDraw::enter(QEvent*) {
+    drawstate::enter(d->owner, &d->state);
+}
 
-void QRZBaseRectImageDraw::leave(QEvent*) { drawstate::leave(d->owner, &d->state); }
+void QRZBaseRectImageDraw::leave(QEvent*) {
+    drawstate::leave(d->owner, &d->state);
+}
 
 void QRZBaseRectImageDraw::enabledChange(QEvent* event) {
     drawstate::enabledChange(d->owner, &d->state, event);

@@ -116,7 +116,9 @@ void QRZBaseSortModel::setAllItemCheck(int state) {
         setData(index(row, 0), state, Qt::CheckStateRole);
 }
 
-void QRZBaseSortModel::setAllItemCheck(bool checked) { setAllItemCheck(checked ? 2 : 0); }
+void QRZBaseSortModel::setAllItemCheck(bool checked) {
+    setAllItemCheck(checked ? 2 : 0);
+}
 
 void QRZBaseSortModel::itemCheckStateChanged(const QModelIndex& index, int state) {
     if (!index.isValid())

@@ -13,7 +13,9 @@
 
 QRZBaseStyleDelegate::QRZBaseStyleDelegate(QObject* parent) : QStyledItemDelegate(parent), m_settings(new Settings) {}
 
-QRZBaseStyleDelegate::~QRZBaseStyleDelegate() { delete m_settings; }
+QRZBaseStyleDelegate::~QRZBaseStyleDelegate() {
+    delete m_settings;
+}
 
 bool QRZBaseStyleDelegate::addItemButtons(QRZItemButtonList* list) {
     if (!list)
@@ -22,9 +24,15 @@ bool QRZBaseStyleDelegate::addItemButtons(QRZItemButtonList* list) {
     return true;
 }
 
-void QRZBaseStyleDelegate::setColor(const QColor& highlight) { m_settings->highlight = highlight; }
-void QRZBaseStyleDelegate::setColor1(const QColor& highlightedText) { m_settings->highlightedText = highlightedText; }
-void QRZBaseStyleDelegate::setColor2(const QColor& rowLine) { m_settings->rowLineColor = rowLine; }
+void QRZBaseStyleDelegate::setColor(const QColor& highlight) {
+    m_settings->highlight = highlight;
+}
+void QRZBaseStyleDelegate::setColor1(const QColor& highlightedText) {
+    m_settings->highlightedText = highlightedText;
+}
+void QRZBaseStyleDelegate::setColor2(const QColor& rowLine) {
+    m_settings->rowLineColor = rowLine;
+}
 
 void QRZBaseStyleDelegate::setHoverRow(int row) {
     m_settings->hoverRow = row;
@@ -32,10 +40,18 @@ void QRZBaseStyleDelegate::setHoverRow(int row) {
         QApplication::restoreOverrideCursor();
 }
 
-int QRZBaseStyleDelegate::hoverRow() const { return m_settings->hoverRow; }
-bool QRZBaseStyleDelegate::isOnCheckBox() const { return m_settings->mouseOnCheckBox; }
-bool QRZBaseStyleDelegate::isPressClaimed() const { return m_settings->pressClaimed; }
-void QRZBaseStyleDelegate::setCheckColumn(int column) { m_settings->checkColumn = column; }
+int QRZBaseStyleDelegate::hoverRow() const {
+    return m_settings->hoverRow;
+}
+bool QRZBaseStyleDelegate::isOnCheckBox() const {
+    return m_settings->mouseOnCheckBox;
+}
+bool QRZBaseStyleDelegate::isPressClaimed() const {
+    return m_settings->pressClaimed;
+}
+void QRZBaseStyleDelegate::setCheckColumn(int column) {
+    m_settings->checkColumn = column;
+}
 
 void QRZBaseStyleDelegate::setCheckBoxImages(const QImage& unchecked, const QImage& partial, const QImage& checked) {
     m_settings->uncheckedImage = unchecked;
@@ -134,8 +150,8 @@ QList<QRect> QRZBaseStyleDelegate::buttonRects(const QRect& cell, const QRZItemB
     for (int i = 0; i < count; ++i) {
         const QAbstractButton* button = list->button(i);
         const QSize size = button ? button->size() : QSize();
-        rects.append(QRect(cell.left() + x, cell.top() + (cell.height() - size.height()) / 2, size.width(),
-                           size.height()));
+        rects.append(
+            QRect(cell.left() + x, cell.top() + (cell.height() - size.height()) / 2, size.width(), size.height()));
         x += size.width() + list->spacing();
     }
     return rects;
@@ -157,7 +173,9 @@ void QRZBaseStyleDelegate::paintItemButtons(QPainter* painter, const QStyleOptio
         index.data(Qt::EditRole).toBool(), option.state & QStyle::State_Selected, m_settings->mousePos);
 }
 
-void QRZBaseStyleDelegate::updateCell(const QStyleOptionViewItem& option) const { updateItemCell(option); }
+void QRZBaseStyleDelegate::updateCell(const QStyleOptionViewItem& option) const {
+    updateItemCell(option);
+}
 
 bool QRZBaseStyleDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                        const QModelIndex& index) {

@@ -58,8 +58,7 @@ protected:
     virtual void paintCheckCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     // Hooks for derived delegates: a cell's picture (after the row is painted) and a
     // badge over it (after everything else). Empty here.
-    virtual void paintDecoration(QPainter* painter, const QStyleOptionViewItem& option,
-                                 const QModelIndex& index) const;
+    virtual void paintDecoration(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     virtual void paintBadge(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
     // The cell-relative places of the column's buttons, in list order.

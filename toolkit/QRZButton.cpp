@@ -55,7 +55,9 @@ QRZBaseButtonDraw::~QRZBaseButtonDraw() {
     delete d;
 }
 
-QAbstractButton* QRZBaseButtonDraw::buttonOwner() const { return d->owner; }
+QAbstractButton* QRZBaseButtonDraw::buttonOwner() const {
+    return d->owner;
+}
 
 bool QRZBaseButtonDraw::setImage(const QString& path, bool nineGrid) {
     const QImage strip = loadToolkitImage(path);
@@ -73,9 +75,13 @@ bool QRZBaseButtonDraw::setImage(const QString& path, bool nineGrid) {
     return true;
 }
 
-bool QRZBaseButtonDraw::hasImage() const { return d->stateImage != nullptr; }
+bool QRZBaseButtonDraw::hasImage() const {
+    return d->stateImage != nullptr;
+}
 
-void QRZBaseButtonDraw::setTextAlignment(int alignment) { d->textAlignment = alignment; }
+void QRZBaseButtonDraw::setTextAlignment(int alignment) {
+    d->textAlignment = alignment;
+}
 
 void QRZBaseButtonDraw::setTextColors(const QColor& normal, const QColor& hover, const QColor& pressed,
                                       const QColor& disabled) {
@@ -94,7 +100,9 @@ void QRZBaseButtonDraw::setTextRect(const QRect& rect) {
     }
 }
 
-bool QRZBaseButtonDraw::setIcon(const QString& path) { return setIconImage(loadToolkitImage(path)); }
+bool QRZBaseButtonDraw::setIcon(const QString& path) {
+    return setIconImage(loadToolkitImage(path));
+}
 
 bool QRZBaseButtonDraw::setIconImage(const QImage& image) {
     delete d->icon;
@@ -132,12 +140,22 @@ void QRZBaseButtonDraw::stopBlink() {
     d->blinkTimer = 0;
 }
 
-bool QRZBaseButtonDraw::isBlinking() const { return d->blinkOn; }
+bool QRZBaseButtonDraw::isBlinking() const {
+    return d->blinkOn;
+}
 
-void QRZBaseButtonDraw::setTag(int tag) { d->tag = tag; }
-int QRZBaseButtonDraw::tag() const { return d->tag; }
-void QRZBaseButtonDraw::setUserIndex(int index) { d->userIndex = index; }
-int QRZBaseButtonDraw::userIndex() const { return d->userIndex; }
+void QRZBaseButtonDraw::setTag(int tag) {
+    d->tag = tag;
+}
+int QRZBaseButtonDraw::tag() const {
+    return d->tag;
+}
+void QRZBaseButtonDraw::setUserIndex(int index) {
+    d->userIndex = index;
+}
+int QRZBaseButtonDraw::userIndex() const {
+    return d->userIndex;
+}
 
 void QRZBaseButtonDraw::setBadgeCount(int count) {
     d->badgeCount = count;
@@ -146,19 +164,31 @@ void QRZBaseButtonDraw::setBadgeCount(int count) {
     }
 }
 
-int QRZBaseButtonDraw::badgeCount() const { return d->badgeCount; }
-void QRZBaseButtonDraw::setBadgeRect(const QRect& rect) { d->badgeRect = rect; }
+int QRZBaseButtonDraw::badgeCount() const {
+    return d->badgeCount;
+}
+void QRZBaseButtonDraw::setBadgeRect(const QRect& rect) {
+    d->badgeRect = rect;
+}
 
 void QRZBaseButtonDraw::setBadgeColors(const QColor& fill, const QColor& text) {
     d->badgeFill = fill;
     d->badgeText = text;
 }
 
-void QRZBaseButtonDraw::setBadgeFontSize(int pixelSize) { d->badgeFontSize = pixelSize; }
+void QRZBaseButtonDraw::setBadgeFontSize(int pixelSize) {
+    d->badgeFontSize = pixelSize;
+}
 
-int QRZBaseButtonDraw::state() const { return d->state; }
-QColor QRZBaseButtonDraw::currentTextColor() const { return d->currentTextColor; }
-int QRZBaseButtonDraw::pressX() const { return d->pressX; }
+int QRZBaseButtonDraw::state() const {
+    return d->state;
+}
+QColor QRZBaseButtonDraw::currentTextColor() const {
+    return d->currentTextColor;
+}
+int QRZBaseButtonDraw::pressX() const {
+    return d->pressX;
+}
 
 void QRZBaseButtonDraw::setState(int state, bool repaintWhenChanged) {
     drawstate::set(d->owner, &d->state, state, repaintWhenChanged);
@@ -191,9 +221,13 @@ bool QRZBaseButtonDraw::mouseRelease(QMouseEvent* event) {
     return true;
 }
 
-void QRZBaseButtonDraw::enter(QEvent*) { drawstate::enter(d->owner, &d->state); }
+void QRZBaseButtonDraw::enter(QEvent*) {
+    drawstate::enter(d->owner, &d->state);
+}
 
-void QRZBaseButtonDraw::leave(QEvent*) { drawstate::leave(d->owner, &d->state); }
+void QRZBaseButtonDraw::leave(QEvent*) {
+    drawstate::leave(d->owner, &d->state);
+}
 
 void QRZBaseButtonDraw::enabledChange(QEvent* event) {
     drawstate::enabledChange(d->owner, &d->state, event);
@@ -317,7 +351,9 @@ void QRZBaseButtonDraw::paintBadge(QPainter* painter) {
 
 QRZBaseButton::QRZBaseButton(QWidget* parent) : QPushButton(parent), QRZBaseButtonDraw(this) {}
 
-QRZBaseButton::~QRZBaseButton() { stopBlink(); }
+QRZBaseButton::~QRZBaseButton() {
+    stopBlink();
+}
 
 void QRZBaseButton::addItemCount() {
     setBadgeCount(badgeCount() + 1);
@@ -405,7 +441,9 @@ QRZButtonExtend::~QRZButtonExtend() {
     delete d;
 }
 
-void QRZButtonExtend::setBackgroundColor(const QColor& color) { d->background = color; }
+void QRZButtonExtend::setBackgroundColor(const QColor& color) {
+    d->background = color;
+}
 
 void QRZButtonExtend::setFillColor(const QColor& color) {
     d->markerColor = color;
@@ -447,7 +485,9 @@ bool QRZButtonExtend::setImageData(const QRect& rect, const std::string& bytes) 
     return setImage(rect, image);
 }
 
-bool QRZButtonExtend::hasPicture() const { return d->hasPicture; }
+bool QRZButtonExtend::hasPicture() const {
+    return d->hasPicture;
+}
 
 QRect QRZButtonExtend::fittedPictureRect(const QRect& rect, const QSize& picture) {
     if (picture.width() <= 0 || picture.height() <= 0) {
@@ -491,13 +531,25 @@ struct QDelegateStyleWidget::Record {
 
 QDelegateStyleWidget::QDelegateStyleWidget() : QProxyStyle(), d(new Record) {}
 
-QDelegateStyleWidget::~QDelegateStyleWidget() { delete d; }
+QDelegateStyleWidget::~QDelegateStyleWidget() {
+    delete d;
+}
 
-void QDelegateStyleWidget::setImage(const QImage& image) { d->image = image; }
-QImage QDelegateStyleWidget::image() const { return d->image; }
-void QDelegateStyleWidget::setNineGrid(bool nineGrid) { d->nineGrid = nineGrid; }
-void QDelegateStyleWidget::setRect(const QRect& rect) { d->rect = rect; }
-QRect QDelegateStyleWidget::rect() const { return d->rect; }
+void QDelegateStyleWidget::setImage(const QImage& image) {
+    d->image = image;
+}
+QImage QDelegateStyleWidget::image() const {
+    return d->image;
+}
+void QDelegateStyleWidget::setNineGrid(bool nineGrid) {
+    d->nineGrid = nineGrid;
+}
+void QDelegateStyleWidget::setRect(const QRect& rect) {
+    d->rect = rect;
+}
+QRect QDelegateStyleWidget::rect() const {
+    return d->rect;
+}
 
 void QDelegateStyleWidget::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                        const QWidget* widget) const {
@@ -516,8 +568,7 @@ void QDelegateStyleWidget::drawButton(const QStyleOption* option, QPainter* pain
     drawButtonLabel(option, painter, widget);
 }
 
-void QDelegateStyleWidget::drawButtonBackground(const QStyleOption* option, QPainter* painter,
-                                                const QWidget*) const {
+void QDelegateStyleWidget::drawButtonBackground(const QStyleOption* option, QPainter* painter, const QWidget*) const {
     int frame = 0;
     if (option->state & State_MouseOver) {
         frame = 1;
@@ -579,16 +630,40 @@ void QRZStyleButton::setSelected(bool selected) {
     update();
 }
 
-void QRZStyleButton::setMouseState(int state) { d->mouseState = state; }
-int QRZStyleButton::mouseState() const { return d->mouseState; }
-bool QRZStyleButton::isButtonVisible() const { return d->visible; }
-void QRZStyleButton::setButtonVisible(bool visible) { d->visible = visible; }
-void QRZStyleButton::setValues(int first, int second) { d->values = qMakePair(first, second); }
-QPair<int, int> QRZStyleButton::values() const { return d->values; }
-void QRZStyleButton::setIndex(int index) { d->index = index; }
-int QRZStyleButton::index() const { return d->index; }
-void QRZStyleButton::setFlag(bool flag) { d->flag = flag; }
-bool QRZStyleButton::flag() const { return d->flag; }
-QDelegateStyleWidget* QRZStyleButton::delegateStyle() const { return d->style; }
+void QRZStyleButton::setMouseState(int state) {
+    d->mouseState = state;
+}
+int QRZStyleButton::mouseState() const {
+    return d->mouseState;
+}
+bool QRZStyleButton::isButtonVisible() const {
+    return d->visible;
+}
+void QRZStyleButton::setButtonVisible(bool visible) {
+    d->visible = visible;
+}
+void QRZStyleButton::setValues(int first, int second) {
+    d->values = qMakePair(first, second);
+}
+QPair<int, int> QRZStyleButton::values() const {
+    return d->values;
+}
+void QRZStyleButton::setIndex(int index) {
+    d->index = index;
+}
+int QRZStyleButton::index() const {
+    return d->index;
+}
+void QRZStyleButton::setFlag(bool flag) {
+    d->flag = flag;
+}
+bool QRZStyleButton::flag() const {
+    return d->flag;
+}
+QDelegateStyleWidget* QRZStyleButton::delegateStyle() const {
+    return d->style;
+}
 
-void QRZStyleButton::clickIndex(const QModelIndex& index) { emit emitClickIndex(index); }
+void QRZStyleButton::clickIndex(const QModelIndex& index) {
+    emit emitClickIndex(index);
+}

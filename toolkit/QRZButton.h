@@ -9,8 +9,8 @@
 #include <QColor>
 #include <QImage>
 #include <QModelIndex>
-#include <QPushButton>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QRect>
 
 #include <string>

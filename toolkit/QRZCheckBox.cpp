@@ -84,10 +84,18 @@ void QRZBaseBoxDraw::setBoxImages(QImage* checked, QImage* unchecked, QImage* pa
     d->owner->update();
 }
 
-bool QRZBaseBoxDraw::hasBoxImage() const { return d->checked != nullptr; }
-QRect QRZBaseBoxDraw::boxRect() const { return d->boxRect; }
-QRect QRZBaseBoxDraw::textRect() const { return d->textRect; }
-void QRZBaseBoxDraw::setTextAlignment(int alignment) { d->alignment = alignment; }
+bool QRZBaseBoxDraw::hasBoxImage() const {
+    return d->checked != nullptr;
+}
+QRect QRZBaseBoxDraw::boxRect() const {
+    return d->boxRect;
+}
+QRect QRZBaseBoxDraw::textRect() const {
+    return d->textRect;
+}
+void QRZBaseBoxDraw::setTextAlignment(int alignment) {
+    d->alignment = alignment;
+}
 
 void QRZBaseBoxDraw::paint(QPaintEvent*) {
     if (d->owner == nullptr) {
@@ -111,8 +119,7 @@ void QRZBaseBoxDraw::paintBox(QPainter* painter) {
     int checkState = 2;
     if (d->kind == CheckBoxKind) {
         const QCheckBox* checkBox = qobject_cast<const QCheckBox*>(d->owner);
-        checkState = checkBox != nullptr ? static_cast<int>(checkBox->checkState())
-                                         : (d->owner->isChecked() ? 2 : 0);
+        checkState = checkBox != nullptr ? static_cast<int>(checkBox->checkState()) : (d->owner->isChecked() ? 2 : 0);
     } else if (d->kind == RadioKind) {
         checkState = d->owner->isChecked() ? 2 : 0;
     }
@@ -163,12 +170,18 @@ void QRZCheckBox::paintEvent(QPaintEvent* event) {
     }
 }
 
-bool QRZCheckBox::hitButton(const QPoint&) const { return true; }
+bool QRZCheckBox::hitButton(const QPoint&) const {
+    return true;
+}
 
 QComboboxCheckbox::QComboboxCheckbox(QWidget* parent) : QRZCheckBox(parent) {}
 QComboboxCheckbox::~QComboboxCheckbox() = default;
-void QComboboxCheckbox::setSignalMode(bool signalMode) { m_signalMode = signalMode; }
-bool QComboboxCheckbox::signalMode() const { return m_signalMode; }
+void QComboboxCheckbox::setSignalMode(bool signalMode) {
+    m_signalMode = signalMode;
+}
+bool QComboboxCheckbox::signalMode() const {
+    return m_signalMode;
+}
 
 void QComboboxCheckbox::mousePressEvent(QMouseEvent* event) {
     if (m_signalMode) {
@@ -193,7 +206,9 @@ void QComboboxCheckbox::mouseReleaseEvent(QMouseEvent* event) {
 QRZRadioButton::QRZRadioButton(QWidget* parent)
     : QRadioButton(parent), QRZBaseBoxDraw(this, RadioKind), QRZBaseButtonDraw(this) {}
 
-QRZRadioButton::~QRZRadioButton() { stopBlink(); }
+QRZRadioButton::~QRZRadioButton() {
+    stopBlink();
+}
 
 void QRZRadioButton::setImageMode(const QString& checkedPath, const QString& uncheckedPath, bool buttonLook,
                                   bool twoColumns) {
@@ -206,7 +221,9 @@ void QRZRadioButton::setImageMode(const QString& checkedPath, const QString& unc
     update();
 }
 
-bool QRZRadioButton::imageMode() const { return m_imageMode; }
+bool QRZRadioButton::imageMode() const {
+    return m_imageMode;
+}
 
 void QRZRadioButton::paintEvent(QPaintEvent* event) {
     if (m_imageMode ? QRZBaseButtonDraw::hasImage() : QRZBaseBoxDraw::hasBoxImage()) {

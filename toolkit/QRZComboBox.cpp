@@ -221,13 +221,27 @@ QRZComboBox::~QRZComboBox() {
     delete d;
 }
 
-bool QRZComboBox::isImageDrawn() const { return hasFrameImage(); }
-QListWidget* QRZComboBox::popupList() const { return d->list; }
-QAbstractButton* QRZComboBox::arrowButton() const { return d->arrow; }
-QString QRZComboBox::shownText() const { return text(); }
-QString QRZComboBox::styleSheetText() const { return d->styleSheet; }
-int QRZComboBox::itemHeight() const { return d->rowHeight; }
-int QRZComboBox::popupWidth() const { return d->popupWidth; }
+bool QRZComboBox::isImageDrawn() const {
+    return hasFrameImage();
+}
+QListWidget* QRZComboBox::popupList() const {
+    return d->list;
+}
+QAbstractButton* QRZComboBox::arrowButton() const {
+    return d->arrow;
+}
+QString QRZComboBox::shownText() const {
+    return text();
+}
+QString QRZComboBox::styleSheetText() const {
+    return d->styleSheet;
+}
+int QRZComboBox::itemHeight() const {
+    return d->rowHeight;
+}
+int QRZComboBox::popupWidth() const {
+    return d->popupWidth;
+}
 
 void QRZComboBox::createPopupList() {
     if (d->list)
@@ -348,7 +362,9 @@ void QRZComboBox::setTextColors(const QColor& normal, const QColor& hover, const
     update();
 }
 
-void QRZComboBox::setItemTextColor(const QColor& color) { setItemTextColors(color, color, color, color); }
+void QRZComboBox::setItemTextColor(const QColor& color) {
+    setItemTextColors(color, color, color, color);
+}
 
 void QRZComboBox::setItemTextColors(const QColor& normal, const QColor& hover, const QColor& pressed,
                                     const QColor& disabled) {
@@ -457,7 +473,9 @@ void QRZComboBox::setItemWidgetPos(int x, int y) {
             row->setWidgetPos(x, y);
 }
 
-void QRZComboBox::setItemSize(int x, int y) { setItemWidgetPos(x, y); }
+void QRZComboBox::setItemSize(int x, int y) {
+    setItemWidgetPos(x, y);
+}
 
 QRZComboBoxItem* QRZComboBox::rowWidget(int index) const {
     if (!d->list || index < 0 || index >= d->list->count())
@@ -601,7 +619,9 @@ void QRZComboBox::setShownText(const QString& text) {
     update();
 }
 
-void QRZComboBox::drawTextChange(const QString& text) { setShownText(text); }
+void QRZComboBox::drawTextChange(const QString& text) {
+    setShownText(text);
+}
 
 void QRZComboBox::currentIndexChangeSlot(int) {}
 
@@ -719,7 +739,9 @@ QCheckboxCombobox::QCheckboxCombobox(QWidget* parent) : QRZComboBox(parent), b(n
     connect(this, SIGNAL(currentIndexChanged(int)), this, SLOT(selectChange(int)));
 }
 
-QCheckboxCombobox::~QCheckboxCombobox() { delete b; }
+QCheckboxCombobox::~QCheckboxCombobox() {
+    delete b;
+}
 
 void QCheckboxCombobox::setBoxImages(const QString& uncheckedPath, const QString& checkedPath) {
     if (!QFileInfo(uncheckedPath).isFile())
@@ -742,7 +764,9 @@ void QCheckboxCombobox::setAllChecked(bool checked) {
         button->setChecked(checked);
 }
 
-bool QCheckboxCombobox::isMultiSelection() const { return b->multiple; }
+bool QCheckboxCombobox::isMultiSelection() const {
+    return b->multiple;
+}
 
 void QCheckboxCombobox::setMultiSelection(bool multiple) {
     b->multiple = multiple;
@@ -817,7 +841,9 @@ void QCheckboxCombobox::selectChange(int index) {
         b->buttons.at(row)->setChecked(row == index);
 }
 
-void QCheckboxCombobox::hidePopup() { QRZComboBox::hidePopup(); }
+void QCheckboxCombobox::hidePopup() {
+    QRZComboBox::hidePopup();
+}
 
 void QCheckboxCombobox::setShownText(const QString& text) {
     QRZComboBox::setShownText(b->multiple ? checkedText() : text);

@@ -23,9 +23,13 @@ struct QRZItemButtonList::Record {
     bool hidden = false;
 };
 
-QRZItemButtonList::QRZItemButtonList(int key) : d(new Record) { d->key = key; }
+QRZItemButtonList::QRZItemButtonList(int key) : d(new Record) {
+    d->key = key;
+}
 
-QRZItemButtonList::~QRZItemButtonList() { delete d; }
+QRZItemButtonList::~QRZItemButtonList() {
+    delete d;
+}
 
 bool QRZItemButtonList::addButton(QAbstractButton* button) {
     if (!button)
@@ -35,27 +39,53 @@ bool QRZItemButtonList::addButton(QAbstractButton* button) {
     return true;
 }
 
-int QRZItemButtonList::key() const { return d->key; }
-int QRZItemButtonList::alignment() const { return d->alignment; }
-int QRZItemButtonList::spacing() const { return d->spacing; }
-int QRZItemButtonList::totalWidth() const { return d->totalWidth; }
-int QRZItemButtonList::count() const { return d->buttons.size(); }
+int QRZItemButtonList::key() const {
+    return d->key;
+}
+int QRZItemButtonList::alignment() const {
+    return d->alignment;
+}
+int QRZItemButtonList::spacing() const {
+    return d->spacing;
+}
+int QRZItemButtonList::totalWidth() const {
+    return d->totalWidth;
+}
+int QRZItemButtonList::count() const {
+    return d->buttons.size();
+}
 
 QAbstractButton* QRZItemButtonList::button(int i) const {
     return (i >= 0 && i < d->buttons.size()) ? d->buttons.at(i) : nullptr;
 }
 
-bool QRZItemButtonList::isHoverRowOnly() const { return d->hoverRowOnly; }
-bool QRZItemButtonList::isHidden() const { return d->hidden; }
-void QRZItemButtonList::setAlignment(int alignment) { d->alignment = alignment; }
-void QRZItemButtonList::setValue2(int value) { d->value2 = value; }
-void QRZItemButtonList::setValue3(int value) { d->value3 = value; }
-int QRZItemButtonList::value2() const { return d->value2; }
-int QRZItemButtonList::value3() const { return d->value3; }
-void QRZItemButtonList::setValue4(bool hoverRowOnly) { d->hoverRowOnly = hoverRowOnly; }
+bool QRZItemButtonList::isHoverRowOnly() const {
+    return d->hoverRowOnly;
+}
+bool QRZItemButtonList::isHidden() const {
+    return d->hidden;
+}
+void QRZItemButtonList::setAlignment(int alignment) {
+    d->alignment = alignment;
+}
+void QRZItemButtonList::setValue2(int value) {
+    d->value2 = value;
+}
+void QRZItemButtonList::setValue3(int value) {
+    d->value3 = value;
+}
+int QRZItemButtonList::value2() const {
+    return d->value2;
+}
+int QRZItemButtonList::value3() const {
+    return d->value3;
+}
+void QRZItemButtonList::setValue4(bool hoverRowOnly) {
+    d->hoverRowOnly = hoverRowOnly;
+}
 
-void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& rect, bool enabled,
-                     bool mouseInside, bool selected) {
+void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& rect, bool enabled, bool mouseInside,
+                     bool selected) {
     if (!painter || !button)
         return;
     auto* styleButton = qobject_cast<QRZStyleButton*>(button);
@@ -65,8 +95,7 @@ void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& re
     option.text = button->text();
     option.icon = button->icon();
     option.iconSize = button->iconSize();
-    option.state &= ~(QStyle::State_MouseOver | QStyle::State_Sunken | QStyle::State_HasFocus |
-                      QStyle::State_Enabled);
+    option.state &= ~(QStyle::State_MouseOver | QStyle::State_Sunken | QStyle::State_HasFocus | QStyle::State_Enabled);
     if (enabled) {
         option.state |= QStyle::State_Enabled;
         if (styleButton && mouseInside) {
@@ -103,11 +132,13 @@ bool ItemButtonPress::matches(const QModelIndex& index, const QAbstractButton* r
            internalPointer == index.internalPointer() && model == index.model() && button == releasedButton;
 }
 
-void ItemButtonPress::forget() { *this = ItemButtonPress(); }
+void ItemButtonPress::forget() {
+    *this = ItemButtonPress();
+}
 
 void paintCellButtons(QPainter* painter, const QRZItemButtonList* list,
-                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled,
-                      bool selected, const QPoint& mousePos) {
+                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled, bool selected,
+                      const QPoint& mousePos) {
     for (int i = 0; i < list->count(); ++i) {
         QAbstractButton* button = list->button(i);
         if (!isItemButtonVisible(button))

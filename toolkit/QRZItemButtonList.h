@@ -27,13 +27,13 @@ public:
     // Appends the button and adds its width to the total width.
     bool addButton(QAbstractButton* button);
 
-    int key() const;                  // the column whose cells show these buttons
-    int alignment() const;            // placement of the group in a table cell
-    int spacing() const;              // gap between buttons in a table cell
+    int key() const;       // the column whose cells show these buttons
+    int alignment() const; // placement of the group in a table cell
+    int spacing() const;   // gap between buttons in a table cell
     int totalWidth() const;
     int count() const;
     QAbstractButton* button(int i) const; // null out of range
-    bool isHoverRowOnly() const;      // painted only in the row under the mouse
+    bool isHoverRowOnly() const;          // painted only in the row under the mouse
     bool isHidden() const;
 
     void setAlignment(int alignment);
@@ -52,15 +52,15 @@ private:
 // Paints one in-cell button into `rect` through its own style's push-button element.
 // A QRZStyleButton is told whether the row is selected, and its mouse state (1 hover,
 // 2 pressed) becomes the hover or sunken state when the mouse lies inside `rect`.
-void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& rect, bool enabled,
-                     bool mouseInside, bool selected);
+void paintItemButton(QPainter* painter, QAbstractButton* button, const QRect& rect, bool enabled, bool mouseInside,
+                     bool selected);
 
 // Paints the visible buttons of `list` into a cell, button i at rectOf(i, button); a
 // button is enabled when it and the cell are, and mouse-inside when `mousePos` lies in
 // its rectangle.
 void paintCellButtons(QPainter* painter, const QRZItemButtonList* list,
-                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled,
-                      bool selected, const QPoint& mousePos);
+                      const std::function<QRect(int, const QAbstractButton*)>& rectOf, bool cellEnabled, bool selected,
+                      const QPoint& mousePos);
 
 // Repaints the option's cell in the viewport of the view that painted it (nothing when
 // the option names no item view).

@@ -18,7 +18,9 @@ QRZLineEdit::QRZLineEdit(QWidget* parent) : QLineEdit(parent), QRZBaseRectImageD
     d->normalTextColor = d->focusTextColor;
 }
 
-QRZLineEdit::~QRZLineEdit() { delete d; }
+QRZLineEdit::~QRZLineEdit() {
+    delete d;
+}
 
 bool QRZLineEdit::setFrameImage(const QString& path) {
     if (!QRZBaseRectImageDraw::setFrameImage(path)) {
@@ -33,7 +35,9 @@ void QRZLineEdit::setPositiveIntegerValidator() {
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^[0-9]*[1-9][0-9]*$")), this));
 }
 
-void QRZLineEdit::setAlignment(int alignment) { QLineEdit::setAlignment(Qt::Alignment(alignment)); }
+void QRZLineEdit::setAlignment(int alignment) {
+    QLineEdit::setAlignment(Qt::Alignment(alignment));
+}
 
 void QRZLineEdit::setPalette(const QPalette& palette) {
     QLineEdit::setPalette(palette);
@@ -50,8 +54,12 @@ void QRZLineEdit::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
 }
 
-void QRZLineEdit::focusInEvent(QFocusEvent* event) { QLineEdit::focusInEvent(event); }
-void QRZLineEdit::focusOutEvent(QFocusEvent* event) { QLineEdit::focusOutEvent(event); }
+void QRZLineEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+}
+void QRZLineEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+}
 
 QRZLineEditEx::QRZLineEditEx(QWidget* parent) : QRZLineEdit(parent) {
     m_extraFont = QFont(QStringLiteral("Tahoma"));
@@ -60,9 +68,15 @@ QRZLineEditEx::QRZLineEditEx(QWidget* parent) : QRZLineEdit(parent) {
 
 QRZLineEditEx::~QRZLineEditEx() = default;
 
-void QRZLineEditEx::setExtraText(const QString& text) { m_extraText = text; }
-void QRZLineEditEx::setExtraTextColor(const QColor& color) { m_extraColor = color; }
-void QRZLineEditEx::setExtraTextFont(const QFont& font) { m_extraFont = font; }
+void QRZLineEditEx::setExtraText(const QString& text) {
+    m_extraText = text;
+}
+void QRZLineEditEx::setExtraTextColor(const QColor& color) {
+    m_extraColor = color;
+}
+void QRZLineEditEx::setExtraTextFont(const QFont& font) {
+    m_extraFont = font;
+}
 
 void QRZLineEditEx::setExtraTextMargins(int left, int top, int right, int bottom) {
     m_extraMargins[0] = static_cast<qint16>(left);

@@ -23,10 +23,10 @@ public:
     void setPalette(const QPalette& palette);
     void setPlaceholderText(const QString& text);
 
-    using QLineEdit::setTextMargins;
-    using QLineEdit::textMargins;
-    using QLineEdit::text;
     using QLineEdit::setText;
+    using QLineEdit::setTextMargins;
+    using QLineEdit::text;
+    using QLineEdit::textMargins;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

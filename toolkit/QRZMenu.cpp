@@ -153,14 +153,13 @@ void QRZMenuStyle::drawCheckMark(const QStyleOptionMenuItem* option, QPainter* p
 
 int QRZMenuStyle::drawIcon(const QStyleOptionMenuItem* option, QPainter* painter, const QWidget* widget) const {
     auto* combo = qobject_cast<const QComboBox*>(widget);
-    const int checkColumn = combo ? (option->icon.isNull() ? 0 : option->maxIconWidth)
-                                  : qMax(option->maxIconWidth, 20);
+    const int checkColumn = combo ? (option->icon.isNull() ? 0 : option->maxIconWidth) : qMax(option->maxIconWidth, 20);
     if (option->icon.isNull())
         return checkColumn;
     const QRect rect = option->rect;
     const QRect iconRect =
-        visualRect(option->direction, rect, QRect(QPoint(rect.left() + 4, rect.top()),
-                                                  QPoint(rect.left() + checkColumn + 3, rect.bottom())));
+        visualRect(option->direction, rect,
+                   QRect(QPoint(rect.left() + 4, rect.top()), QPoint(rect.left() + checkColumn + 3, rect.bottom())));
     const bool enabled = option->state & State_Enabled;
     const bool selected = (option->state & State_Selected) && enabled;
     const bool checkedCheckable = option->checkType != QStyleOptionMenuItem::NotCheckable && option->checked;
@@ -187,10 +186,9 @@ void QRZMenuStyle::drawTexts(const QStyleOptionMenuItem* option, QPainter* paint
     const bool enabled = option->state & State_Enabled;
     const bool selected = (option->state & State_Selected) && enabled;
     const QRect rect = option->rect;
-    const QRect textRect = visualRect(
-        option->direction, rect,
-        QRect(QPoint(rect.left() + checkColumnWidth + 7, rect.top() + 8),
-              QPoint(rect.right() - option->tabWidth - 14, rect.bottom() - 8)));
+    const QRect textRect = visualRect(option->direction, rect,
+                                      QRect(QPoint(rect.left() + checkColumnWidth + 7, rect.top() + 8),
+                                            QPoint(rect.right() - option->tabWidth - 14, rect.bottom() - 8)));
     int flags = Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::AlignLeft;
     if (!proxy()->styleHint(SH_UnderlineShortcut, option, nullptr))
         flags = (flags & ~Qt::TextShowMnemonic) | Qt::TextHideMnemonic;
@@ -208,9 +206,9 @@ void QRZMenuStyle::drawTexts(const QStyleOptionMenuItem* option, QPainter* paint
     const int tab = label.indexOf(QLatin1Char('\t'));
     if (tab >= 0) {
         const QString shortcut = label.mid(tab + 1);
-        const QRect shortcutRect = visualRect(option->direction, rect,
-                                              QRect(QPoint(textRect.right(), textRect.top()),
-                                                    QPoint(rect.right(), textRect.bottom())));
+        const QRect shortcutRect =
+            visualRect(option->direction, rect,
+                       QRect(QPoint(textRect.right(), textRect.top()), QPoint(rect.right(), textRect.bottom())));
         if (etch) {
             painter->setPen(m_record.text);
             painter->drawText(shortcutRect.translated(1, 1), flags, shortcut);
@@ -234,8 +232,9 @@ void QRZMenuStyle::drawSubMenuArrow(const QStyleOptionMenuItem* option, QPainter
     const QRect rect = option->rect;
     const int a = rect.height() - 4;
     const int top = rect.top() + rect.height() / 2 - a / 4;
-    const QRect arrowRect = visualRect(option->direction, rect,
-                                       QRect(QPoint(rect.right() - a / 2 - 2, top), QPoint(rect.right() - 3, top + a / 2 - 1)));
+    const QRect arrowRect =
+        visualRect(option->direction, rect,
+                   QRect(QPoint(rect.right() - a / 2 - 2, top), QPoint(rect.right() - 3, top + a / 2 - 1)));
     const bool enabled = option->state & State_Enabled;
     const bool selected = (option->state & State_Selected) && enabled;
     QStyleOptionMenuItem arrow(*option);
@@ -278,7 +277,9 @@ QRZMenu::~QRZMenu() {
     delete m_style;
 }
 
-QRZMenuStyle* QRZMenu::menuStyle() const { return m_style; }
+QRZMenuStyle* QRZMenu::menuStyle() const {
+    return m_style;
+}
 
 void QRZMenu::restyle() {
     // Item sizes can depend on the record; let the menu lay itself out again.

@@ -14,9 +14,9 @@ class QRZMenuStyle : public QProxyStyle {
     Q_OBJECT
 public:
     struct StyleRecord {
-        QImage frameImage;             // drawn nine-patch as the menu frame when set
-        int panelWidth = 3;            // the menu's frame width
-        QColor background{225, 225, 225};      // fills the frame without a frame image
+        QImage frameImage;                // drawn nine-patch as the menu frame when set
+        int panelWidth = 3;               // the menu's frame width
+        QColor background{225, 225, 225}; // fills the frame without a frame image
         QColor emptyArea{225, 225, 225};
         QColor itemBackground{225, 225, 225};
         QColor text{0, 0, 0};

@@ -21,10 +21,14 @@ constexpr int kMaxTextWidth = 500;
 constexpr int kMinButtonWidth = 80;
 constexpr int kBackgroundCut = 58;
 
-QString picPath(const char* name) { return toolkitAppDirPath() + QStringLiteral("/pic/") + QLatin1String(name); }
+QString picPath(const char* name) {
+    return toolkitAppDirPath() + QStringLiteral("/pic/") + QLatin1String(name);
+}
 } // namespace
 
-void setMessageBoxStyleHook(QRZMessageBoxStyleHook hook) { styleHook() = std::move(hook); }
+void setMessageBoxStyleHook(QRZMessageBoxStyleHook hook) {
+    styleHook() = std::move(hook);
+}
 
 struct QRZMessageBox::Private {
     QString productTitle;
@@ -69,8 +73,8 @@ QRZMessageBox::QRZMessageBox(QWidget* parent) : QRZDialog(parent), d(new Private
     setAttribute(Qt::WA_TranslucentBackground, true);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     loadBackgroundImage(picPath("bg_msg.png"), false);
-    setBackgroundMargins(kBackgroundCut, kBackgroundCut, kBackgroundCut, kBackgroundCut, kBackgroundCut,
-                         kBackgroundCut, kBackgroundCut, kBackgroundCut);
+    setBackgroundMargins(kBackgroundCut, kBackgroundCut, kBackgroundCut, kBackgroundCut, kBackgroundCut, kBackgroundCut,
+                         kBackgroundCut, kBackgroundCut);
     setResizeFlags(0);
 
     const QMargins& m = style.margins;
@@ -97,7 +101,9 @@ QRZMessageBox::QRZMessageBox(QWidget* parent) : QRZDialog(parent), d(new Private
     connect(d->closeButton, SIGNAL(clicked()), this, SLOT(OnBtnClose()));
 }
 
-QRZMessageBox::~QRZMessageBox() { delete d; }
+QRZMessageBox::~QRZMessageBox() {
+    delete d;
+}
 
 int QRZMessageBox::showMessage(QWidget* parent, const QString& text, const QString& title, int type, int buttons) {
     QRZMessageBox box(parent);
@@ -118,7 +124,9 @@ void QRZMessageBox::setMessageTitle(const QString& title) {
     setTitle(title);
 }
 
-void QRZMessageBox::setType(int type) { d->type = type; }
+void QRZMessageBox::setType(int type) {
+    d->type = type;
+}
 
 void QRZMessageBox::setText(const QString& text) {
     d->text = text;
@@ -132,7 +140,9 @@ void QRZMessageBox::setText(const QString& text) {
     d->textHeight = metrics.height() * lines.size();
 }
 
-QString QRZMessageBox::wrappedText() const { return d->wrapped; }
+QString QRZMessageBox::wrappedText() const {
+    return d->wrapped;
+}
 
 QStringList QRZMessageBox::wrapText(const QString& text, const QFont& font, int maxWidth) {
     const QFontMetrics metrics(font);
@@ -199,13 +209,25 @@ QRZBaseButton* QRZMessageBox::addButton(const QString& text, int resultCode) {
     return button;
 }
 
-QList<QRZBaseButton*> QRZMessageBox::actionButtons() const { return d->buttons; }
-QRZBaseButton* QRZMessageBox::closeButton() const { return d->closeButton; }
-QRect QRZMessageBox::textRect() const { return d->textRect; }
-QRect QRZMessageBox::iconRect() const { return d->iconRect; }
-const QRZMessageBoxStyle& QRZMessageBox::style() const { return d->style; }
+QList<QRZBaseButton*> QRZMessageBox::actionButtons() const {
+    return d->buttons;
+}
+QRZBaseButton* QRZMessageBox::closeButton() const {
+    return d->closeButton;
+}
+QRect QRZMessageBox::textRect() const {
+    return d->textRect;
+}
+QRect QRZMessageBox::iconRect() const {
+    return d->iconRect;
+}
+const QRZMessageBoxStyle& QRZMessageBox::style() const {
+    return d->style;
+}
 
-void QRZMessageBox::OnBtnClose() { done(ResultClose); }
+void QRZMessageBox::OnBtnClose() {
+    done(ResultClose);
+}
 
 void QRZMessageBox::OnBtnDone() {
     auto* button = qobject_cast<QRZBaseButton*>(sender());
@@ -248,9 +270,9 @@ void QRZMessageBox::sizeToContent() {
     d->textRect = QRect(d->textX, blockTop + (blockHeight - d->textHeight) / 2, d->textWidth, d->textHeight);
     if (hasIcon) {
         const QSize icon = d->typeIcon.size();
-        d->iconRect = QRect(m.left() + (iconColumn - icon.width()) / 2,
-                            blockTop + (blockHeight - icon.height()) / 2 - d->style.iconOffset, icon.width(),
-                            icon.height());
+        d->iconRect =
+            QRect(m.left() + (iconColumn - icon.width()) / 2,
+                  blockTop + (blockHeight - icon.height()) / 2 - d->style.iconOffset, icon.width(), icon.height());
     } else {
         d->iconRect = QRect();
     }

@@ -52,8 +52,13 @@ public:
     // Button sets: 1 "OK", 2 the Cancel text, 4 "Yes" then "No"; others none.
     enum Buttons { OkButton = 1, CancelButton = 2, YesNoButtons = 4 };
     // Result codes (the standard button values).
-    enum Result { ResultOk = 0x400, ResultYes = 0x4000, ResultNo = 0x10000, ResultCancel = 0x400000,
-                  ResultClose = 0x200000 };
+    enum Result {
+        ResultOk = 0x400,
+        ResultYes = 0x4000,
+        ResultNo = 0x10000,
+        ResultCancel = 0x400000,
+        ResultClose = 0x200000
+    };
 
     explicit QRZMessageBox(QWidget* parent = nullptr);
     ~QRZMessageBox() override;

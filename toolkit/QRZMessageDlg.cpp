@@ -119,15 +119,33 @@ QRZMessageDlg::~QRZMessageDlg() {
     delete ui;
 }
 
-void QRZMessageDlg::setText(const QString& text) { d->text = text; }
-QString QRZMessageDlg::text() const { return d->text; }
-void QRZMessageDlg::setUseGeometry(bool useGeometry) { d->useGeometry = useGeometry; }
-void QRZMessageDlg::setStyleFlags(int flags) { d->styleFlags = flags; }
-int QRZMessageDlg::styleFlags() const { return d->styleFlags; }
-QRect QRZMessageDlg::boxRect() const { return d->boxRect; }
-QRect QRZMessageDlg::textRect() const { return d->textRect; }
-QRect QRZMessageDlg::typeIconRect() const { return d->typeIconRect; }
-bool QRZMessageDlg::hasTypeIcon() const { return (d->styleFlags & ShowIcon) && !d->typeIcon.isNull(); }
+void QRZMessageDlg::setText(const QString& text) {
+    d->text = text;
+}
+QString QRZMessageDlg::text() const {
+    return d->text;
+}
+void QRZMessageDlg::setUseGeometry(bool useGeometry) {
+    d->useGeometry = useGeometry;
+}
+void QRZMessageDlg::setStyleFlags(int flags) {
+    d->styleFlags = flags;
+}
+int QRZMessageDlg::styleFlags() const {
+    return d->styleFlags;
+}
+QRect QRZMessageDlg::boxRect() const {
+    return d->boxRect;
+}
+QRect QRZMessageDlg::textRect() const {
+    return d->textRect;
+}
+QRect QRZMessageDlg::typeIconRect() const {
+    return d->typeIconRect;
+}
+bool QRZMessageDlg::hasTypeIcon() const {
+    return (d->styleFlags & ShowIcon) && !d->typeIcon.isNull();
+}
 
 int QRZMessageDlg::longestLineWidth(const QString& text, const QFont& font) {
     const QFontMetrics metrics(font);
@@ -145,8 +163,12 @@ void QRZMessageDlg::OnBtnOk() {
     done((d->styleFlags & YesNoButtons) ? ResultYes : ResultOk);
 }
 
-void QRZMessageDlg::OnBtnCancel() { done((d->styleFlags & YesNoButtons) ? ResultNo : ResultCancel); }
-void QRZMessageDlg::OnBtnClose() { done(ResultClose); }
+void QRZMessageDlg::OnBtnCancel() {
+    done((d->styleFlags & YesNoButtons) ? ResultNo : ResultCancel);
+}
+void QRZMessageDlg::OnBtnClose() {
+    done(ResultClose);
+}
 
 void QRZMessageDlg::reportMissingImage(const QString& message) {
     QMessageBox::information(this, d->shortTitle, message);
@@ -301,8 +323,7 @@ void QRZMessageDlg::paintEvent(QPaintEvent*) {
         drawImagePart(&painter, QRect(cw, H - ch, W - 2 * cw, ch), QRect(cw, IH - ch, IW - 2 * cw, ch), image);
         drawImagePart(&painter, QRect(0, ch, cw, H - 2 * ch), QRect(0, ch, cw, IH - 2 * ch), image);
         drawImagePart(&painter, QRect(W - cw, ch, cw, H - 2 * ch), QRect(IW - cw, ch, cw, IH - 2 * ch), image);
-        drawImagePart(&painter, QRect(cw, ch, W - 2 * cw, H - 2 * ch), QRect(cw, ch, IW - 2 * cw, IH - 2 * ch),
-                      image);
+        drawImagePart(&painter, QRect(cw, ch, W - 2 * cw, H - 2 * ch), QRect(cw, ch, IW - 2 * cw, IH - 2 * ch), image);
     }
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setPen(palette().color(QPalette::WindowText));

@@ -27,8 +27,13 @@ public:
         RestartButtons = 0x200,
         YesNoButtons = 0x400
     };
-    enum Result { ResultOk = 0x400, ResultYes = 0x4000, ResultNo = 0x10000, ResultCancel = 0x400000,
-                  ResultClose = 0x200000 };
+    enum Result {
+        ResultOk = 0x400,
+        ResultYes = 0x4000,
+        ResultNo = 0x10000,
+        ResultCancel = 0x400000,
+        ResultClose = 0x200000
+    };
 
     explicit QRZMessageDlg(QWidget* parent = nullptr);
     ~QRZMessageDlg() override;

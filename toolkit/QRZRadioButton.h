@@ -18,8 +18,8 @@ public:
     void setImageMode(const QString& checkedPath, const QString& uncheckedPath, bool buttonLook, bool twoColumns);
     bool imageMode() const;
 
-    using QRZBaseBoxDraw::setBoxImages;
     using QRZBaseBoxDraw::hasBoxImage;
+    using QRZBaseBoxDraw::setBoxImages;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

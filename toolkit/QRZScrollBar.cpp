@@ -7,7 +7,9 @@
 #include <QStyleOptionSlider>
 #include <QTransform>
 
-QRZScrollBar::QRZScrollBar(QWidget* parent) : QScrollBar(parent) { setUp(); }
+QRZScrollBar::QRZScrollBar(QWidget* parent) : QScrollBar(parent) {
+    setUp();
+}
 
 QRZScrollBar::QRZScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(parent) {
     setOrientation(orientation);
@@ -41,7 +43,9 @@ void QRZScrollBar::setStyleData(const StyleRecord& record) {
     update();
 }
 
-QRZScrollBar::StyleRecord QRZScrollBar::styleData() const { return m_style->record(); }
+QRZScrollBar::StyleRecord QRZScrollBar::styleData() const {
+    return m_style->record();
+}
 
 QRZScrollBarStyle::QRZScrollBarStyle() = default;
 QRZScrollBarStyle::~QRZScrollBarStyle() = default;
@@ -135,8 +139,8 @@ void QRZScrollBarStyle::drawLineButton(QPainter* painter, const QStyleOptionSlid
     drawImagePart(painter, rect, QRect(frameWidth * frame, 0, frameWidth, strip.height()), strip);
 }
 
-void QRZScrollBarStyle::drawHandle(QPainter* painter, const QStyleOptionSlider* option, double radius,
-                                   bool mouseOver, bool hoverLook, const QWidget* widget) const {
+void QRZScrollBarStyle::drawHandle(QPainter* painter, const QStyleOptionSlider* option, double radius, bool mouseOver,
+                                   bool hoverLook, const QWidget* widget) const {
     if (!(option->subControls & SC_ScrollBarSlider))
         return;
     QRect rect = proxy()->subControlRect(CC_ScrollBar, option, SC_ScrollBarSlider, widget);
@@ -161,8 +165,8 @@ void QRZScrollBarStyle::drawHandle(QPainter* painter, const QStyleOptionSlider* 
     painter->fillPath(roundedRectPath(rect.x(), rect.y(), rect.width(), rect.height(), radius), color);
 }
 
-void QRZScrollBarStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
-                                           QPainter* painter, const QWidget* widget) const {
+void QRZScrollBarStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                           const QWidget* widget) const {
     if (control != CC_ScrollBar) {
         QProxyStyle::drawComplexControl(control, option, painter, widget);
         return;

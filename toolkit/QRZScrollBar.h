@@ -31,8 +31,8 @@ public:
     struct StyleRecord {
         QColor grooveColor{240, 240, 240};
         QColor hoverGrooveColor{149, 149, 153}; // rounded groove while the mouse is over the bar
-        QImage arrowImage; // four frames (normal, hover, pressed, disabled) of the up/left arrow
-        int extent = 11;   // answer to PM_ScrollBarExtent
+        QImage arrowImage;                      // four frames (normal, hover, pressed, disabled) of the up/left arrow
+        int extent = 11;                        // answer to PM_ScrollBarExtent
         int alwaysShowArrows = 0;
         QColor colors[8] = {{240, 240, 240}, {111, 115, 123}, {89, 90, 93}, {124, 125, 128},
                             {240, 240, 240}, {96, 96, 96},    {96, 96, 96}, {96, 96, 96}};
@@ -76,8 +76,8 @@ public:
 private:
     void drawLineButton(QPainter* painter, const QStyleOptionSlider* option, SubControl control, bool mouseOver,
                         const QWidget* widget) const;
-    void drawHandle(QPainter* painter, const QStyleOptionSlider* option, double radius, bool mouseOver,
-                    bool hoverLook, const QWidget* widget) const;
+    void drawHandle(QPainter* painter, const QStyleOptionSlider* option, double radius, bool mouseOver, bool hoverLook,
+                    const QWidget* widget) const;
 
     QRZScrollBar::StyleRecord m_record;
 };

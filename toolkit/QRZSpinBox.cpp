@@ -14,7 +14,9 @@ constexpr int kRepeatIntervalMs = 100;
 constexpr int kRepeatDelayTicks = 5;
 } // namespace
 
-QRZSpinButtons::~QRZSpinButtons() { destroy(); }
+QRZSpinButtons::~QRZSpinButtons() {
+    destroy();
+}
 
 bool QRZSpinButtons::create(QWidget* owner, const QString& upPath, const QString& downPath, bool naturalSize) {
     destroy();
@@ -34,8 +36,7 @@ bool QRZSpinButtons::create(QWidget* owner, const QString& upPath, const QString
     return true;
 }
 
-bool QRZSpinButtons::attach(QAbstractSpinBox* owner, const QString& upPath, const QString& downPath,
-                            bool naturalSize) {
+bool QRZSpinButtons::attach(QAbstractSpinBox* owner, const QString& upPath, const QString& downPath, bool naturalSize) {
     if (!create(owner, upPath, downPath, naturalSize)) {
         return false;
     }
@@ -56,7 +57,9 @@ void QRZSpinButtons::destroy() {
     down = nullptr;
 }
 
-bool QRZSpinButtons::exists() const { return up != nullptr || down != nullptr; }
+bool QRZSpinButtons::exists() const {
+    return up != nullptr || down != nullptr;
+}
 
 void QRZSpinButtons::setMargins(int buttonX, int top, int right, int bottom) {
     m_buttonX = static_cast<qint16>(buttonX);
@@ -159,8 +162,12 @@ void QRZDateTimeEdit::stepBy(int steps) {
     emit emitTimeEdited(QDateTimeEdit::text());
 }
 
-void QRZDateTimeEdit::stepUp() { QDateTimeEdit::stepUp(); }
-void QRZDateTimeEdit::stepDown() { QDateTimeEdit::stepDown(); }
+void QRZDateTimeEdit::stepUp() {
+    QDateTimeEdit::stepUp();
+}
+void QRZDateTimeEdit::stepDown() {
+    QDateTimeEdit::stepDown();
+}
 
 QRZTimeEdit::QRZTimeEdit(QWidget* parent) : QRZDateTimeEdit(QTime(0, 0, 0, 0), QVariant::Time, parent) {}
 QRZTimeEdit::~QRZTimeEdit() = default;

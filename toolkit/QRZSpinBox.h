@@ -44,8 +44,7 @@ public:
 
     // The frame and text margins both edits share; `styleClass` names the Qt class whose
     // own background and border the frame replaces.
-    static bool setFrameImage(QRZBaseRectImageDraw* frame, QWidget* owner, const char* styleClass,
-                              const QString& path);
+    static bool setFrameImage(QRZBaseRectImageDraw* frame, QWidget* owner, const char* styleClass, const QString& path);
     static void setTextMargins(QLineEdit* edit, int left, int top, int right, int bottom);
     int timerId() const { return m_timer; }
 
@@ -66,8 +65,7 @@ private:
 // The framed edit with its step buttons over the framework edit `Edit` (QDoubleSpinBox
 // or QDateTimeEdit). The derived class gives the slots pressBtn() and releseBtn(), which
 // the buttons are connected to, as pressButton() and releaseButton().
-template <class Edit>
-class QRZImageSpinEdit : public Edit, public QRZBaseRectImageDraw {
+template <class Edit> class QRZImageSpinEdit : public Edit, public QRZBaseRectImageDraw {
 public:
     template <class... EditArgs>
     explicit QRZImageSpinEdit(EditArgs&&... args) : Edit(std::forward<EditArgs>(args)...), QRZBaseRectImageDraw(this) {

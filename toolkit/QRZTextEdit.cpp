@@ -16,7 +16,9 @@ QRZTextEdit::QRZTextEdit(QWidget* parent) : QWidget(parent), QRZBaseRectImageDra
     placeEditor();
 }
 
-QRZTextEdit::~QRZTextEdit() { delete d; }
+QRZTextEdit::~QRZTextEdit() {
+    delete d;
+}
 
 bool QRZTextEdit::setFrameImage(const QString& path) {
     if (!QRZBaseRectImageDraw::setFrameImage(path)) {
@@ -36,13 +38,17 @@ void QRZTextEdit::setTextMargins(int left, int top, int right, int bottom) {
     updateGeometry();
 }
 
-QTextEdit* QRZTextEdit::textEdit() const { return d->edit; }
+QTextEdit* QRZTextEdit::textEdit() const {
+    return d->edit;
+}
 
-void QRZTextEdit::textEditChange() { emit textChanged(d->edit->toPlainText()); }
+void QRZTextEdit::textEditChange() {
+    emit textChanged(d->edit->toPlainText());
+}
 
 void QRZTextEdit::placeEditor() {
-    d->edit->setGeometry(QRect(QPoint(d->margins[0], d->margins[1]),
-                               QPoint(width() - 1 - d->margins[2], height() - 1 - d->margins[3])));
+    d->edit->setGeometry(
+        QRect(QPoint(d->margins[0], d->margins[1]), QPoint(width() - 1 - d->margins[2], height() - 1 - d->margins[3])));
 }
 
 void QRZTextEdit::paintEvent(QPaintEvent* event) {

@@ -17,7 +17,9 @@ QRZViewModelDrawAttribute::QRZViewModelDrawAttribute() {
     m_font.setWeight(QFont::Normal);
 }
 
-void QRZViewModelDrawAttribute::setCurrentRow(int row) { m_currentRow = row; }
+void QRZViewModelDrawAttribute::setCurrentRow(int row) {
+    m_currentRow = row;
+}
 
 void QRZViewModelDrawAttribute::setCurrentColors(const QColor& background, const QColor& text) {
     m_currentBackground = background;
@@ -34,7 +36,9 @@ void QRZViewModelDrawAttribute::setTextColors(const QColor& oddRow, const QColor
     m_evenText = evenRow;
 }
 
-void QRZViewModelDrawAttribute::setItemSize(int width, int height) { m_itemSize = QSize(width, height); }
+void QRZViewModelDrawAttribute::setItemSize(int width, int height) {
+    m_itemSize = QSize(width, height);
+}
 
 QColor QRZViewModelDrawAttribute::rowBackground(int row) const {
     if (row == m_currentRow)

@@ -15,7 +15,9 @@ QRZWidget::~QRZWidget() = default;
 QRZMainWindow::QRZMainWindow(QWidget* parent) : QRZDrawnWindow<QMainWindow>(parent, MainWindowMode) {}
 QRZMainWindow::~QRZMainWindow() = default;
 
-QRZDialogEx::QRZDialogEx(QWidget* parent) : QRZDialog(parent) { setResizeFlags(0); }
+QRZDialogEx::QRZDialogEx(QWidget* parent) : QRZDialog(parent) {
+    setResizeFlags(0);
+}
 
 QRZDialogEx::~QRZDialogEx() {
     delete m_btnClose;
@@ -32,7 +34,9 @@ QRZBaseButton* QRZDialogEx::createCloseButton(const QString& path, bool visible)
     return m_btnClose;
 }
 
-QRZBaseButton* QRZDialogEx::closeButton() const { return m_btnClose; }
+QRZBaseButton* QRZDialogEx::closeButton() const {
+    return m_btnClose;
+}
 
 void QRZDialogEx::placeCloseButton() {
     if (m_btnClose != nullptr) {

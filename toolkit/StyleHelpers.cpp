@@ -54,7 +54,9 @@ void setCutValues(QBaseDrawWidget* window, int cut) {
 
 } // namespace
 
-QString toolkitImagePath(const QString& relativePath) { return getAppDirPath() + relativePath; }
+QString toolkitImagePath(const QString& relativePath) {
+    return getAppDirPath() + relativePath;
+}
 
 void setWidgetTextColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     if (widget == nullptr) {

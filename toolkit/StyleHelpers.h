@@ -25,13 +25,13 @@ class QRZTimeEdit;
 
 // The colours of the dark look, used by every window of the program.
 struct ToolkitColors {
-    static QColor lightText() { return QColor(250, 237, 237); }   // normal text, titles
-    static QColor dimText() { return QColor(131, 127, 127); }     // disabled text
-    static QColor accent() { return QColor(217, 106, 114); }      // selection, button text
-    static QColor dimAccent() { return QColor(146, 98, 103); }    // disabled button text
-    static QColor dark1() { return QColor(54, 53, 53); }          // menu background, popup border
-    static QColor dark2() { return QColor(65, 64, 64); }          // menu and combo rows
-    static QColor dark3() { return QColor(74, 72, 72); }          // flat list background, separators
+    static QColor lightText() { return QColor(250, 237, 237); } // normal text, titles
+    static QColor dimText() { return QColor(131, 127, 127); }   // disabled text
+    static QColor accent() { return QColor(217, 106, 114); }    // selection, button text
+    static QColor dimAccent() { return QColor(146, 98, 103); }  // disabled button text
+    static QColor dark1() { return QColor(54, 53, 53); }        // menu background, popup border
+    static QColor dark2() { return QColor(65, 64, 64); }        // menu and combo rows
+    static QColor dark3() { return QColor(74, 72, 72); }        // flat list background, separators
     static QColor scrollDark() { return QColor(57, 55, 55); }
     static QColor scrollMid() { return QColor(91, 89, 89); }
     static QColor scrollLight() { return QColor(102, 101, 101); }
@@ -77,8 +77,7 @@ void styleTimeEdit(QRZTimeEdit* edit, int width, int height);
 // partial); an empty partial path gives no partial image. Whole images (not split into
 // enabled and disabled halves). False (nothing changed) when either main image is
 // missing or does not decode.
-bool setBoxImages(QRZBaseBoxDraw* button, const QString& unchecked, const QString& checked,
-                  const QString& partial);
+bool setBoxImages(QRZBaseBoxDraw* button, const QString& unchecked, const QString& checked, const QString& partial);
 
 // The application directory followed by a relative path ("/image/...").
 QString toolkitImagePath(const QString& relativePath);

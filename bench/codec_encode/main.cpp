@@ -23,7 +23,7 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kFrameRate = 30;
-constexpr int kQuality = 70;  // the library's percent; crf 23 for libx264
+constexpr int kQuality = 70; // the library's percent; crf 23 for libx264
 constexpr int kCrf = 23;
 constexpr int kDistinctFrames = 12;
 
@@ -35,25 +35,24 @@ struct Measure {
     double pushMaxMs = 0.0;
 };
 
-double cpuSeconds(int who)
-{
+double cpuSeconds(int who) {
     rusage usage{};
     getrusage(who, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double megabytes(const std::string& path)
-{
+double megabytes(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? double(info.st_size) / 1e6 : 0.0;
 }
 
-double now() { return double(calvorine::platform::monotonicMicroseconds()) / 1e6; }
+double now() {
+    return double(calvorine::platform::monotonicMicroseconds()) / 1e6;
+}
 
 // Screen-like pictures: flat areas, sharp edges and a moving window.
-std::vector<std::vector<uint8_t>> makeFrames()
-{
+std::vector<std::vector<uint8_t>> makeFrames() {
     std::vector<std::vector<uint8_t>> frames(kDistinctFrames);
     for (int f = 0; f < kDistinctFrames; ++f) {
         std::vector<uint8_t>& pixels = frames[size_t(f)];
@@ -73,8 +72,7 @@ std::vector<std::vector<uint8_t>> makeFrames()
     return frames;
 }
 
-Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, int preset, const std::string& path)
-{
+Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, int preset, const std::string& path) {
     cvcodec_set_log_level(1);
     cvcodec_params params = cvcodec_params_create();
     cvcodec_params_set_video_codec(params, CVCODEC_H264);
@@ -126,8 +124,7 @@ Measure runLibrary(const std::vector<std::vector<uint8_t>>& frames, int count, i
 }
 
 Measure runCommandLine(const std::vector<std::vector<uint8_t>>& frames, int count, const char* preset,
-                       const std::string& path)
-{
+                       const std::string& path) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         std::exit(1);
@@ -141,11 +138,11 @@ Measure runCommandLine(const std::vector<std::vector<uint8_t>>& frames, int coun
         dup2(pipeFds[0], 0);
         close(pipeFds[0]);
         close(pipeFds[1]);
-        execlp("ffmpeg", "ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr0", "-s", size.c_str(),
-               "-r", rate.c_str(), "-i", "-", "-sws_flags", "bicubic", "-c:v", "libx264", "-preset", preset,
-               "-tune", "zerolatency", "-profile:v", "baseline", "-pix_fmt", "yuv420p", "-crf", crf.c_str(), "-g",
-               rate.c_str(), "-bf", "0", "-movflags", "+frag_keyframe+empty_moov+default_base_moof",
-               "-frag_duration", "1000000", "-flush_packets", "1", "-f", "mp4", path.c_str(), nullptr);
+        execlp("ffmpeg", "ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr0", "-s", size.c_str(), "-r",
+               rate.c_str(), "-i", "-", "-sws_flags", "bicubic", "-c:v", "libx264", "-preset", preset, "-tune",
+               "zerolatency", "-profile:v", "baseline", "-pix_fmt", "yuv420p", "-crf", crf.c_str(), "-g", rate.c_str(),
+               "-bf", "0", "-movflags", "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "1000000",
+               "-flush_packets", "1", "-f", "mp4", path.c_str(), nullptr);
         _exit(127);
     }
     close(pipeFds[0]);
@@ -171,8 +168,7 @@ Measure runCommandLine(const std::vector<std::vector<uint8_t>>& frames, int coun
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(30, std::atoi(argv[1])) : 300;
     const std::vector<std::vector<uint8_t>> frames = makeFrames();
     char folder[] = "/tmp/bench_codec_encode_XXXXXX";

@@ -19,22 +19,19 @@ namespace {
 
 std::atomic<int> g_state{0};
 
-void onProgress(int, void*, int state)
-{
+void onProgress(int, void*, int state) {
     if (state == 1 || state == 2 || state == 5) {
         g_state = state;
     }
 }
 
-bool runFfmpeg(const QStringList& arguments)
-{
+bool runFfmpeg(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments);
     return process.waitForFinished(-1) && process.exitCode() == 0;
 }
 
-ConvertParam h264Param()
-{
+ConvertParam h264Param() {
     ConvertParam param;
     param.setName("mp4");
     param.videoCodecId = 28;      // H.264: veryfast, baseline (the encoder pair of H.264)
@@ -44,8 +41,7 @@ ConvertParam h264Param()
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     cvcodec_set_log_level(0);
     QTemporaryDir dir;
@@ -111,7 +107,7 @@ int main(int argc, char** argv)
     cvcodec_converter_close(trim);
     cvcodec_converter_release(trim);
     cvcodec_params_release(params);
-    std::printf("trim from 50 s: open %.3f s, first output frame %.3f s after the start (%.3f s in all)\n",
-                openSeconds, firstFrame, openSeconds + firstFrame);
+    std::printf("trim from 50 s: open %.3f s, first output frame %.3f s after the start (%.3f s in all)\n", openSeconds,
+                firstFrame, openSeconds + firstFrame);
     return 0;
 }

@@ -97,7 +97,8 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     format.quality = -1;
     format.audioCodecId = -1;
     g_currentFormat = &format;
-    QRecordObject::setParamsAdjuster([preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
+    QRecordObject::setParamsAdjuster(
+        [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
     QRecordObject recorder;
     if (!recorder.startRecord(output, 100.0f, true)) {
         std::fprintf(stderr, "the recording did not start\n");
@@ -173,7 +174,9 @@ FrameCount countFrames(const QString& path) {
     return count;
 }
 
-const char* presetName(int preset) { return preset == 0 ? "ultrafast" : "veryfast"; }
+const char* presetName(int preset) {
+    return preset == 0 ? "ultrafast" : "veryfast";
+}
 
 int compare(const char* self) {
     const QByteArray display = qgetenv("DISPLAY");
@@ -191,11 +194,30 @@ int compare(const char* self) {
         for (int preset : {0, 2}) {
             const QString ours = dir.filePath(QString("ours_%1_%2.mp4").arg(fps).arg(preset));
             const QString theirs = dir.filePath(QString("ffmpeg_%1_%2.mp4").arg(fps).arg(preset));
-            const Usage ourUsage = runMeasured({self, "--record", std::to_string(fps), std::to_string(preset), ours.toStdString()});
-            const Usage theirUsage = runMeasured(
-                {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "x11grab", "-framerate", std::to_string(fps),
-                 "-video_size", "1920x1080", "-i", display.toStdString(), "-t", std::to_string(kSeconds), "-c:v",
-                 "libx264", "-preset", presetName(preset), "-pix_fmt", "yuv420p", theirs.toStdString()});
+            const Usage ourUsage =
+                runMeasured({self, "--record", std::to_string(fps), std::to_string(preset), ours.toStdString()});
+            const Usage theirUsage = runMeasured({"ffmpeg",
+                                                  "-nostdin",
+                                                  "-v",
+                                                  "error",
+                                                  "-y",
+                                                  "-f",
+                                                  "x11grab",
+                                                  "-framerate",
+                                                  std::to_string(fps),
+                                                  "-video_size",
+                                                  "1920x1080",
+                                                  "-i",
+                                                  display.toStdString(),
+                                                  "-t",
+                                                  std::to_string(kSeconds),
+                                                  "-c:v",
+                                                  "libx264",
+                                                  "-preset",
+                                                  presetName(preset),
+                                                  "-pix_fmt",
+                                                  "yuv420p",
+                                                  theirs.toStdString()});
             const FrameCount ourFrames = countFrames(ours);
             const FrameCount theirFrames = countFrames(theirs);
             // Expected: the frame rate times the 10 s asked for; the file's own length is
@@ -206,12 +228,12 @@ int compare(const char* self) {
                         "  |  CPU ratio %.2f, distinct-frame ratio %.2f\n",
                         fps, presetName(preset), ourFrames.frames, expected, ourFrames.seconds, ourFrames.duplicates,
                         ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)",
-                        theirFrames.frames, expected, theirFrames.seconds,
-                        theirFrames.duplicates, theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
-                        theirUsage.ok ? "" : " (failed)",
+                        theirFrames.frames, expected, theirFrames.seconds, theirFrames.duplicates,
+                        theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, theirUsage.ok ? "" : " (failed)",
                         theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0,
                         theirFrames.frames - theirFrames.duplicates > 0
-                            ? double(ourFrames.frames - ourFrames.duplicates) / (theirFrames.frames - theirFrames.duplicates)
+                            ? double(ourFrames.frames - ourFrames.duplicates) /
+                                  (theirFrames.frames - theirFrames.duplicates)
                             : 0.0);
             std::fflush(stdout);
         }

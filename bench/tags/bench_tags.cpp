@@ -33,20 +33,17 @@ namespace {
 
 constexpr int kFiles = 500;
 
-std::vector<char> readAll(const fs::path& path)
-{
+std::vector<char> readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void writeAll(const fs::path& path, const std::vector<char>& bytes)
-{
+void writeAll(const fs::path& path, const std::vector<char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool makeFixture(const fs::path& path, const std::string& format)
-{
+bool makeFixture(const fs::path& path, const std::string& format) {
     if (format == "ape") {
         // Monkey's Audio 3.99: descriptor, header, then frame bytes.
         std::vector<char> bytes(52 + 24 + 4096, 0);
@@ -67,8 +64,8 @@ bool makeFixture(const fs::path& path, const std::string& format)
         return true;
     }
     std::string codec = format == "ogg" ? " -c:a libvorbis" : (format == "mp3" ? " -c:a libmp3lame" : "");
-    const std::string command = "ffmpeg -v error -y -f lavfi -i sine=duration=2 -ac 2" + codec + " '" +
-                                path.string() + "'";
+    const std::string command =
+        "ffmpeg -v error -y -f lavfi -i sine=duration=2 -ac 2" + codec + " '" + path.string() + "'";
     return std::system(command.c_str()) == 0;
 }
 
@@ -76,8 +73,7 @@ struct Fields {
     std::u16string text[14];
 };
 
-Fields fieldsFor(int round)
-{
+Fields fieldsFor(int round) {
     Fields f;
     const std::u16string tag = round == 0 ? u"first" : u"second";
     f.text[FieldTitle] = u"Title " + tag;
@@ -96,8 +92,7 @@ Fields fieldsFor(int round)
     return f;
 }
 
-std::vector<char> makeCover()
-{
+std::vector<char> makeCover() {
     std::vector<char> cover = {'\xFF', '\xD8', '\xFF', '\xE0'};
     for (int i = 0; i < 6000; ++i) {
         cover.push_back(char(i * 31));
@@ -105,8 +100,7 @@ std::vector<char> makeCover()
     return cover;
 }
 
-int oursOne(const fs::path& path, const Fields& fields, const std::vector<char>& cover)
-{
+int oursOne(const fs::path& path, const Fields& fields, const std::vector<char>& cover) {
     IAudioTagFile* file = createAudioTagFile();
     const std::string name = path.string();
     const std::u16string wide(name.begin(), name.end());
@@ -132,22 +126,21 @@ int oursOne(const fs::path& path, const Fields& fields, const std::vector<char>&
     return items;
 }
 
-TagLib::String toTagLib(const std::u16string& text)
-{
+TagLib::String toTagLib(const std::u16string& text) {
     TagLib::ByteVector bytes(reinterpret_cast<const char*>(text.data()), static_cast<unsigned>(text.size() * 2));
     return TagLib::String(bytes, TagLib::String::UTF16LE);
 }
 
-int taglibOne(const fs::path& path, const std::string& format, const Fields& fields, const std::vector<char>& cover)
-{
+int taglibOne(const fs::path& path, const std::string& format, const Fields& fields, const std::vector<char>& cover) {
     TagLib::FileRef ref(path.c_str(), false);
     if (ref.isNull()) {
         return -1;
     }
     TagLib::PropertyMap properties = ref.file()->properties();
     const int items = static_cast<int>(properties.size());
-    const char* const keys[14] = {"TITLE",  "ARTIST",    "ALBUM",    "GENRE",       "DATE",     "TRACKNUMBER", "COMMENT",
-                                  "COPYRIGHT", "LYRICS", nullptr, "ALBUMARTIST", "COMPOSER", "GROUPING",    "DISCNUMBER"};
+    const char* const keys[14] = {"TITLE",       "ARTIST",   "ALBUM",     "GENRE",     "DATE",
+                                  "TRACKNUMBER", "COMMENT",  "COPYRIGHT", "LYRICS",    nullptr,
+                                  "ALBUMARTIST", "COMPOSER", "GROUPING",  "DISCNUMBER"};
     properties.clear();
     for (int field = 0; field < 14; ++field) {
         if (keys[field]) {
@@ -200,15 +193,13 @@ int taglibOne(const fs::path& path, const std::string& format, const Fields& fie
     return items;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
+double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const fs::path root = argc > 1 ? fs::path(argv[1]) / "bench-tags" : fs::temp_directory_path() / "bench-tags";
     fs::remove_all(root);
     fs::create_directories(root);
@@ -264,8 +255,8 @@ int main(int argc, char** argv)
             fs::remove(theirs[static_cast<size_t>(i)]);
         }
     }
-    std::printf("%-5s %54s %10.3f %10.3f %8.2f   (ratio: ours / TagLib; below 1 is faster)\n", "all", "",
-                oursTotal, theirsTotal, theirsTotal > 0 ? oursTotal / theirsTotal : 0.0);
+    std::printf("%-5s %54s %10.3f %10.3f %8.2f   (ratio: ours / TagLib; below 1 is faster)\n", "all", "", oursTotal,
+                theirsTotal, theirsTotal > 0 ? oursTotal / theirsTotal : 0.0);
     fs::remove_all(root);
     return 0;
 }

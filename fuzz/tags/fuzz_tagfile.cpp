@@ -9,8 +9,7 @@
 
 using namespace calvorine::tags;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryStream stream(std::vector<uint8_t>(data, data + size));
     IAudioTagFile* file = createAudioTagFile();
     if (file->attach(&stream) == 0) {

@@ -21,16 +21,15 @@ namespace {
 
 // A valid start of the format, so that the fuzzer spends its inputs behind the
 // signature checks as well as on them.
-template <typename Handler>
-std::vector<uint8_t> validStart()
-{
+template <typename Handler> std::vector<uint8_t> validStart() {
     if constexpr (std::is_same_v<Handler, OggVorbisTag>) {
-        std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
-                                     0, 0, 0, 0, 1, 30, 1, 'v', 'o', 'r', 'b', 'i', 's'};
+        std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0,  0, 0,   0,   0,   1,   0,   0,  0,
+                                     0,   0,   0,   0,   0, 0, 0, 0, 1, 30, 1, 'v', 'o', 'r', 'b', 'i', 's'};
         page.resize(page.size() + 23, 1);
         return page;
     } else if constexpr (std::is_same_v<Handler, FlacTag>) {
-        std::vector<uint8_t> head = {'f', 'L', 'a', 'C', 0, 0, 0, 34, 16, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0x0A, 0xC4, 0x42, 0xF0};
+        std::vector<uint8_t> head = {'f', 'L', 'a', 'C', 0, 0, 0, 34,   16,   0,    16,
+                                     0,   0,   0,   0,   0, 0, 0, 0x0A, 0xC4, 0x42, 0xF0};
         head.resize(head.size() + 16, 0);
         return head;
     } else if constexpr (std::is_same_v<Handler, AsfTag>) {
@@ -44,9 +43,7 @@ std::vector<uint8_t> validStart()
     }
 }
 
-template <typename Handler>
-void exercise(const uint8_t* data, size_t size)
-{
+template <typename Handler> void exercise(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes;
     if (size > 0 && (data[0] & 1)) {
         bytes = validStart<Handler>();
@@ -81,8 +78,7 @@ void exercise(const uint8_t* data, size_t size)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     exercise<TAG_HANDLER>(data, size);
     return 0;
 }

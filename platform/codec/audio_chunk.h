@@ -12,7 +12,7 @@ extern "C" {
 namespace calvorine::codec {
 
 struct AudioChunk {
-    int64_t timestampUs = 0; // caller's clock; the recorder maps it onto the output
+    int64_t timestampUs = 0;                    // caller's clock; the recorder maps it onto the output
     AVSampleFormat format = AV_SAMPLE_FMT_NONE; // packed
     int sampleRate = 0;
     int channels = 0;

@@ -26,8 +26,7 @@ constexpr int kDefaultSampleRate = 44100;
 constexpr int kDefaultChannels = 2;
 constexpr int kDefaultBitRate = 128000;
 
-const AVCodec* findAudioEncoder(const CodecEntry& entry, const std::string& preferredName)
-{
+const AVCodec* findAudioEncoder(const CodecEntry& entry, const std::string& preferredName) {
     if (!preferredName.empty()) {
         const AVCodec* codec = avcodec_find_encoder_by_name(preferredName.c_str());
         if (codec && codec->id == entry.avId)
@@ -36,8 +35,7 @@ const AVCodec* findAudioEncoder(const CodecEntry& entry, const std::string& pref
     return findEncoder(entry);
 }
 
-int chooseSampleRate(const AVCodec* codec, int wanted)
-{
+int chooseSampleRate(const AVCodec* codec, int wanted) {
     if (!codec->supported_samplerates)
         return wanted;
     int best = codec->supported_samplerates[0];
@@ -48,8 +46,7 @@ int chooseSampleRate(const AVCodec* codec, int wanted)
     return best;
 }
 
-void chooseLayout(const AVCodec* codec, int channels, AVChannelLayout& layout)
-{
+void chooseLayout(const AVCodec* codec, int channels, AVChannelLayout& layout) {
     av_channel_layout_default(&layout, channels);
     if (!codec->ch_layouts)
         return;
@@ -67,22 +64,19 @@ void chooseLayout(const AVCodec* codec, int channels, AVChannelLayout& layout)
     av_channel_layout_copy(&layout, best);
 }
 
-int16_t toS16(float value)
-{
+int16_t toS16(float value) {
     value = std::max(-1.0f, std::min(1.0f, value));
     return int16_t(std::lround(value * 32767.0f));
 }
 
 } // namespace
 
-AudioPipeline::~AudioPipeline()
-{
+AudioPipeline::~AudioPipeline() {
     finish(0);
     av_channel_layout_uninit(&m_layout);
 }
 
-bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& output)
-{
+bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& output) {
     const CodecEntry* entry = findCodec(settings.audioCodecId);
     if (!entry || isVideoCodecId(settings.audioCodecId))
         return false;
@@ -111,8 +105,8 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_frameSize = m_encoder->frame_size > 0 && !variable ? m_encoder->frame_size : 1024;
 
     SwrContext* packer = nullptr;
-    if (swr_alloc_set_opts2(&packer, &m_layout, m_encoder->sample_fmt, m_sampleRate, &m_layout,
-                            AV_SAMPLE_FMT_FLT, m_sampleRate, 0, nullptr) < 0)
+    if (swr_alloc_set_opts2(&packer, &m_layout, m_encoder->sample_fmt, m_sampleRate, &m_layout, AV_SAMPLE_FMT_FLT,
+                            m_sampleRate, 0, nullptr) < 0)
         return false;
     m_packer.reset(packer);
     if (swr_init(packer) < 0)
@@ -125,15 +119,13 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     return m_stream != nullptr;
 }
 
-void AudioPipeline::addTrack(std::shared_ptr<TrackState> track)
-{
+void AudioPipeline::addTrack(std::shared_ptr<TrackState> track) {
     Source source;
     source.track = std::move(track);
     m_sources.push_back(std::move(source));
 }
 
-void AudioPipeline::start(TimeMapper mapper, Clock clock)
-{
+void AudioPipeline::start(TimeMapper mapper, Clock clock) {
     m_mapper = std::move(mapper);
     m_clock = std::move(clock);
     for (Source& source : m_sources) {
@@ -149,8 +141,7 @@ void AudioPipeline::start(TimeMapper mapper, Clock clock)
     m_thread = std::thread([this] { run(); });
 }
 
-bool AudioPipeline::push(AudioChunk chunk)
-{
+bool AudioPipeline::push(AudioChunk chunk) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_finishing || !m_thread.joinable())
@@ -165,8 +156,7 @@ bool AudioPipeline::push(AudioChunk chunk)
     return true;
 }
 
-void AudioPipeline::run()
-{
+void AudioPipeline::run() {
     const int64_t latencySamples = av_rescale(kMixLatencyUs, m_sampleRate, 1000000);
     for (;;) {
         {
@@ -185,8 +175,7 @@ void AudioPipeline::run()
     }
 }
 
-void AudioPipeline::collect(bool)
-{
+void AudioPipeline::collect(bool) {
     std::deque<AudioChunk> own;
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -212,8 +201,7 @@ void AudioPipeline::collect(bool)
     }
 }
 
-bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk)
-{
+bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
     if (source.resampler && source.inFormat == chunk.format && source.inRate == chunk.sampleRate &&
         source.inChannels == chunk.channels && source.inMask == chunk.channelMask)
         return true;
@@ -223,8 +211,8 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk)
     else
         av_channel_layout_default(&input, chunk.channels);
     SwrContext* resampler = nullptr;
-    const int result = swr_alloc_set_opts2(&resampler, &m_layout, AV_SAMPLE_FMT_FLT, m_sampleRate, &input,
-                                           chunk.format, chunk.sampleRate, 0, nullptr);
+    const int result = swr_alloc_set_opts2(&resampler, &m_layout, AV_SAMPLE_FMT_FLT, m_sampleRate, &input, chunk.format,
+                                           chunk.sampleRate, 0, nullptr);
     av_channel_layout_uninit(&input);
     source.resampler.reset(resampler);
     if (result < 0 || swr_init(resampler) < 0) {
@@ -238,8 +226,7 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk)
     return true;
 }
 
-void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk)
-{
+void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk) {
     if (chunk.sampleCount <= 0 || !prepareResampler(source, chunk))
         return;
     const int capacity = swr_get_out_samples(source.resampler.get(), chunk.sampleCount);
@@ -281,8 +268,7 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk)
         m_mix[offset + i] += source_values[i];
 }
 
-void AudioPipeline::emitUpTo(int64_t sampleIndex)
-{
+void AudioPipeline::emitUpTo(int64_t sampleIndex) {
     if (sampleIndex <= m_mixBase)
         return;
     const size_t values = size_t(sampleIndex - m_mixBase) * size_t(m_channels);
@@ -301,11 +287,11 @@ void AudioPipeline::emitUpTo(int64_t sampleIndex)
     m_levelSamples.insert(m_levelSamples.end(), level.begin(), level.end());
     const size_t limit = size_t(m_sampleRate) * size_t(m_channels);
     if (m_levelSamples.size() > limit)
-        m_levelSamples.erase(m_levelSamples.begin(), m_levelSamples.begin() + std::ptrdiff_t(m_levelSamples.size() - limit));
+        m_levelSamples.erase(m_levelSamples.begin(),
+                             m_levelSamples.begin() + std::ptrdiff_t(m_levelSamples.size() - limit));
 }
 
-void AudioPipeline::encodePending(bool flush)
-{
+void AudioPipeline::encodePending(bool flush) {
     if (m_skipSamples > 0) {
         const size_t values = std::min(m_pending.size(), size_t(m_skipSamples) * size_t(m_channels));
         m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(values));
@@ -342,8 +328,7 @@ void AudioPipeline::encodePending(bool flush)
     m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(used));
 }
 
-void AudioPipeline::send(AVFrame* frame)
-{
+void AudioPipeline::send(AVFrame* frame) {
     // Fragments carry no edit list to hide the encoder's priming samples before zero;
     // the muxer would shift every stream and stretch the first picture. The sound
     // starts at zero instead, priming first; the mix was advanced by as many samples
@@ -352,8 +337,7 @@ void AudioPipeline::send(AVFrame* frame)
     encodeAndWrite(m_encoder.get(), frame, m_packet.get(), *m_output, m_stream, shift);
 }
 
-void AudioPipeline::finish(int64_t endUs)
-{
+void AudioPipeline::finish(int64_t endUs) {
     if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
     collect(true);
@@ -374,16 +358,14 @@ void AudioPipeline::finish(int64_t endUs)
     }
 }
 
-std::vector<int16_t> AudioPipeline::takeLevelSamples()
-{
+std::vector<int16_t> AudioPipeline::takeLevelSamples() {
     std::lock_guard<std::mutex> guard(m_levelLock);
     std::vector<int16_t> samples(m_levelSamples.begin(), m_levelSamples.end());
     m_levelSamples.clear();
     return samples;
 }
 
-uint64_t AudioPipeline::dropped() const
-{
+uint64_t AudioPipeline::dropped() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_dropped;
 }

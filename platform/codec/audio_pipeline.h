@@ -87,9 +87,9 @@ private:
     std::vector<Source> m_sources; // [0] the recorder's own frames
     std::vector<float> m_mix;      // interleaved, starting at m_mixBase
     int64_t m_mixBase = 0;
-    std::vector<float> m_pending;  // mixed, not yet encoded
+    std::vector<float> m_pending; // mixed, not yet encoded
     int64_t m_encodedSamples = 0;
-    int64_t m_skipSamples = 0;     // mixed samples left out where the priming plays
+    int64_t m_skipSamples = 0; // mixed samples left out where the priming plays
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;

@@ -18,8 +18,7 @@ struct BlobObject : HandleObject {
 using calvorine::codec::BlobObject;
 using calvorine::codec::fromHandle;
 
-extern "C" CVCODEC_API cvcodec_blob cvcodec_blob_create(const void* data, int32_t size)
-{
+extern "C" CVCODEC_API cvcodec_blob cvcodec_blob_create(const void* data, int32_t size) {
     if (size < 0 || (size > 0 && !data))
         return nullptr;
     auto* blob = new BlobObject;
@@ -28,8 +27,7 @@ extern "C" CVCODEC_API cvcodec_blob cvcodec_blob_create(const void* data, int32_
     return calvorine::codec::toHandle<cvcodec_blob>(blob);
 }
 
-extern "C" CVCODEC_API int cvcodec_blob_release(cvcodec_blob handle)
-{
+extern "C" CVCODEC_API int cvcodec_blob_release(cvcodec_blob handle) {
     BlobObject* blob = fromHandle<BlobObject>(handle);
     if (!blob)
         return 0;
@@ -37,14 +35,12 @@ extern "C" CVCODEC_API int cvcodec_blob_release(cvcodec_blob handle)
     return 1;
 }
 
-extern "C" CVCODEC_API const void* cvcodec_blob_data(cvcodec_blob handle)
-{
+extern "C" CVCODEC_API const void* cvcodec_blob_data(cvcodec_blob handle) {
     BlobObject* blob = fromHandle<BlobObject>(handle);
     return blob ? blob->bytes.data() : nullptr;
 }
 
-extern "C" CVCODEC_API int32_t cvcodec_blob_size(cvcodec_blob handle)
-{
+extern "C" CVCODEC_API int32_t cvcodec_blob_size(cvcodec_blob handle) {
     BlobObject* blob = fromHandle<BlobObject>(handle);
     return blob ? int32_t(blob->bytes.size()) : 0;
 }

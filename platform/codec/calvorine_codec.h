@@ -139,107 +139,113 @@ CVCODEC_API int cvcodec_start_scope_end(cvcodec_token token);
 /* ==== Encoder parameter object [entry 360 / 132] ====
  * Holds every setting of one encoding job. Values are stored as given; the recorder
  * and the converter read what concerns them. */
-CVCODEC_API cvcodec_params cvcodec_params_create(void);     /* [entry 360] */
-CVCODEC_API int cvcodec_params_release(cvcodec_params p);   /* [entry 132] */
+CVCODEC_API cvcodec_params cvcodec_params_create(void);   /* [entry 360] */
+CVCODEC_API int cvcodec_params_release(cvcodec_params p); /* [entry 132] */
 
 /* Streams. */
-CVCODEC_API int cvcodec_params_set_video_codec(cvcodec_params p, int32_t codecId);   /* [entry 815] -1 = no video */
-CVCODEC_API int cvcodec_params_set_audio_codec(cvcodec_params p, int32_t codecId);   /* [entry 448] -1 = no audio */
+CVCODEC_API int cvcodec_params_set_video_codec(cvcodec_params p, int32_t codecId); /* [entry 815] -1 = no video */
+CVCODEC_API int cvcodec_params_set_audio_codec(cvcodec_params p, int32_t codecId); /* [entry 448] -1 = no audio */
 CVCODEC_API int cvcodec_params_set_audio_encoder_name(cvcodec_params p, const char* name); /* [entry 811] e.g. "aac" */
 /* Encoder speed: 0 ultrafast, 1 superfast, 2 veryfast, 3 faster, 4 fast, 5 medium,
  * 6 slow, 7 slower, 8 veryslow. */
-CVCODEC_API int cvcodec_params_set_speed_preset(cvcodec_params p, int32_t preset);   /* [entry 650] */
+CVCODEC_API int cvcodec_params_set_speed_preset(cvcodec_params p, int32_t preset); /* [entry 650] */
 /* Codec profile in the codec's own numbering (H.264: 66 baseline, 77 main, 100 high;
  * H.265: 1 main, 2 main 10). */
-CVCODEC_API int cvcodec_params_set_profile(cvcodec_params p, int32_t profile);       /* [entry 595] */
+CVCODEC_API int cvcodec_params_set_profile(cvcodec_params p, int32_t profile);                  /* [entry 595] */
 CVCODEC_API int cvcodec_params_set_video_size(cvcodec_params p, int32_t width, int32_t height); /* [entry 583] */
-CVCODEC_API int cvcodec_params_set_frame_rate(cvcodec_params p, int32_t numerator, int32_t denominator); /* [entry 98] */
+CVCODEC_API int cvcodec_params_set_frame_rate(cvcodec_params p, int32_t numerator,
+                                              int32_t denominator);                         /* [entry 98] */
 CVCODEC_API int cvcodec_params_set_video_bit_rate(cvcodec_params p, int32_t bitsPerSecond); /* [entry 370] */
 /* Video quality in percent (0-100; higher is better): used instead of a bit rate. */
-CVCODEC_API int cvcodec_params_set_video_quality(cvcodec_params p, int32_t percent); /* [entry 241] */
-CVCODEC_API int cvcodec_params_set_channels(cvcodec_params p, int32_t channels);     /* [entry 265] */
-CVCODEC_API int cvcodec_params_set_sample_rate(cvcodec_params p, int32_t hertz);     /* [entry 289] */
+CVCODEC_API int cvcodec_params_set_video_quality(cvcodec_params p, int32_t percent);        /* [entry 241] */
+CVCODEC_API int cvcodec_params_set_channels(cvcodec_params p, int32_t channels);            /* [entry 265] */
+CVCODEC_API int cvcodec_params_set_sample_rate(cvcodec_params p, int32_t hertz);            /* [entry 289] */
 CVCODEC_API int cvcodec_params_set_audio_bit_rate(cvcodec_params p, int32_t bitsPerSecond); /* [entry 700] */
 
 /* Recording: mix the microphone track(s) into the one audio stream. */
-CVCODEC_API int cvcodec_params_set_track_mixing(cvcodec_params p, int32_t on);       /* [entry 745] */
+CVCODEC_API int cvcodec_params_set_track_mixing(cvcodec_params p, int32_t on); /* [entry 745] */
 /* Adds an audio track whose frames are mixed into the audio stream by timestamp. The
  * parameter object keeps the track alive until it is released. */
-CVCODEC_API int cvcodec_params_add_mix_track(cvcodec_params p, cvcodec_track track);  /* [entry 730] */
+CVCODEC_API int cvcodec_params_add_mix_track(cvcodec_params p, cvcodec_track track); /* [entry 730] */
 
 /* Conversion: rates (percent; 100 = unchanged). */
-CVCODEC_API int cvcodec_params_set_rate_first(cvcodec_params p, int32_t percent);    /* [entry 803] */
-CVCODEC_API int cvcodec_params_set_video_speed(cvcodec_params p, int32_t percent);   /* [entry 17] */
-CVCODEC_API int cvcodec_params_set_audio_speed(cvcodec_params p, int32_t percent);   /* [entry 736] */
-CVCODEC_API int cvcodec_params_set_rate_third(cvcodec_params p, int32_t percent);    /* [entry 251] */
-CVCODEC_API int cvcodec_params_set_apply_edits(cvcodec_params p, int32_t on);        /* [entry 786] */
+CVCODEC_API int cvcodec_params_set_rate_first(cvcodec_params p, int32_t percent);  /* [entry 803] */
+CVCODEC_API int cvcodec_params_set_video_speed(cvcodec_params p, int32_t percent); /* [entry 17] */
+CVCODEC_API int cvcodec_params_set_audio_speed(cvcodec_params p, int32_t percent); /* [entry 736] */
+CVCODEC_API int cvcodec_params_set_rate_third(cvcodec_params p, int32_t percent);  /* [entry 251] */
+CVCODEC_API int cvcodec_params_set_apply_edits(cvcodec_params p, int32_t on);      /* [entry 786] */
 
 /* Conversion: picture shape, orientation, framing. */
 CVCODEC_API int cvcodec_params_set_shape(cvcodec_params p, int32_t width, int32_t height); /* [entry 470] */
-CVCODEC_API int cvcodec_params_set_rotation(cvcodec_params p, int32_t degrees);      /* [entry 87] */
-CVCODEC_API int cvcodec_params_set_mirror(cvcodec_params p, int32_t mirrored);       /* [entry 384] */
-CVCODEC_API int cvcodec_params_set_padding(cvcodec_params p, int32_t on, uint32_t argb); /* [entry 278] */
-CVCODEC_API int cvcodec_params_set_picture_rect(cvcodec_params p, double x, double y, double width, double height); /* [entry 537] */
+CVCODEC_API int cvcodec_params_set_rotation(cvcodec_params p, int32_t degrees);            /* [entry 87] */
+CVCODEC_API int cvcodec_params_set_mirror(cvcodec_params p, int32_t mirrored);             /* [entry 384] */
+CVCODEC_API int cvcodec_params_set_padding(cvcodec_params p, int32_t on, uint32_t argb);   /* [entry 278] */
+CVCODEC_API int cvcodec_params_set_picture_rect(cvcodec_params p, double x, double y, double width,
+                                                double height); /* [entry 537] */
 
 /* Conversion: colour adjustment. */
-CVCODEC_API int cvcodec_params_set_brightness(cvcodec_params p, int32_t value);      /* [entry 262] */
-CVCODEC_API int cvcodec_params_set_adjust_second(cvcodec_params p, int32_t value);   /* [entry 455] */
-CVCODEC_API int cvcodec_params_set_saturation(cvcodec_params p, int32_t value);      /* [entry 764] */
-CVCODEC_API int cvcodec_params_set_contrast(cvcodec_params p, int32_t value);        /* [entry 681] */
-CVCODEC_API int cvcodec_params_set_hue(cvcodec_params p, int32_t value);             /* [entry 92] */
+CVCODEC_API int cvcodec_params_set_brightness(cvcodec_params p, int32_t value);    /* [entry 262] */
+CVCODEC_API int cvcodec_params_set_adjust_second(cvcodec_params p, int32_t value); /* [entry 455] */
+CVCODEC_API int cvcodec_params_set_saturation(cvcodec_params p, int32_t value);    /* [entry 764] */
+CVCODEC_API int cvcodec_params_set_contrast(cvcodec_params p, int32_t value);      /* [entry 681] */
+CVCODEC_API int cvcodec_params_set_hue(cvcodec_params p, int32_t value);           /* [entry 92] */
 
 /* Conversion: stream choice and subtitles. */
-CVCODEC_API int cvcodec_params_set_stream_choice_first(cvcodec_params p, int32_t value); /* [entry 174] */
-CVCODEC_API int cvcodec_params_set_audio_track_index(cvcodec_params p, int32_t index);  /* [entry 590] */
-CVCODEC_API int cvcodec_params_set_subtitle_stream(cvcodec_params p, int32_t index);    /* [entry 594] 0-based */
+CVCODEC_API int cvcodec_params_set_stream_choice_first(cvcodec_params p, int32_t value);  /* [entry 174] */
+CVCODEC_API int cvcodec_params_set_audio_track_index(cvcodec_params p, int32_t index);    /* [entry 590] */
+CVCODEC_API int cvcodec_params_set_subtitle_stream(cvcodec_params p, int32_t index);      /* [entry 594] 0-based */
 CVCODEC_API int cvcodec_params_set_subtitle_file(cvcodec_params p, const char* pathUtf8); /* [entry 473] */
-CVCODEC_API int cvcodec_params_set_subtitle_none(cvcodec_params p, int32_t on);         /* [entry 267] */
+CVCODEC_API int cvcodec_params_set_subtitle_none(cvcodec_params p, int32_t on);           /* [entry 267] */
 
 /* Conversion: subtitle text style. */
-CVCODEC_API int cvcodec_params_set_subtitle_alpha(cvcodec_params p, int32_t alpha);      /* [entry 406] */
-CVCODEC_API int cvcodec_params_set_subtitle_scale(cvcodec_params p, int32_t horizontalPercent, int32_t verticalPercent); /* [entry 571] */
-CVCODEC_API int cvcodec_params_set_subtitle_style_value(cvcodec_params p, int64_t value); /* [entry 33] */
-CVCODEC_API int cvcodec_params_set_subtitle_font(cvcodec_params p, const char* fontName); /* [entry 118] */
-CVCODEC_API int cvcodec_params_set_subtitle_bold(cvcodec_params p, int32_t on);          /* [entry 503] */
-CVCODEC_API int cvcodec_params_set_subtitle_italic(cvcodec_params p, int32_t on);        /* [entry 73] */
-CVCODEC_API int cvcodec_params_set_subtitle_underline(cvcodec_params p, int32_t on);     /* [entry 740] */
-CVCODEC_API int cvcodec_params_set_subtitle_strikeout(cvcodec_params p, int32_t on);     /* [entry 391] */
-CVCODEC_API int cvcodec_params_set_subtitle_font_size(cvcodec_params p, int32_t points); /* [entry 422] */
-CVCODEC_API int cvcodec_params_set_subtitle_colour(cvcodec_params p, uint32_t argb);     /* [entry 23] */
-CVCODEC_API int cvcodec_params_set_subtitle_shadow_colour(cvcodec_params p, uint32_t argb); /* [entry 189] */
+CVCODEC_API int cvcodec_params_set_subtitle_alpha(cvcodec_params p, int32_t alpha); /* [entry 406] */
+CVCODEC_API int cvcodec_params_set_subtitle_scale(cvcodec_params p, int32_t horizontalPercent,
+                                                  int32_t verticalPercent);                  /* [entry 571] */
+CVCODEC_API int cvcodec_params_set_subtitle_style_value(cvcodec_params p, int64_t value);    /* [entry 33] */
+CVCODEC_API int cvcodec_params_set_subtitle_font(cvcodec_params p, const char* fontName);    /* [entry 118] */
+CVCODEC_API int cvcodec_params_set_subtitle_bold(cvcodec_params p, int32_t on);              /* [entry 503] */
+CVCODEC_API int cvcodec_params_set_subtitle_italic(cvcodec_params p, int32_t on);            /* [entry 73] */
+CVCODEC_API int cvcodec_params_set_subtitle_underline(cvcodec_params p, int32_t on);         /* [entry 740] */
+CVCODEC_API int cvcodec_params_set_subtitle_strikeout(cvcodec_params p, int32_t on);         /* [entry 391] */
+CVCODEC_API int cvcodec_params_set_subtitle_font_size(cvcodec_params p, int32_t points);     /* [entry 422] */
+CVCODEC_API int cvcodec_params_set_subtitle_colour(cvcodec_params p, uint32_t argb);         /* [entry 23] */
+CVCODEC_API int cvcodec_params_set_subtitle_shadow_colour(cvcodec_params p, uint32_t argb);  /* [entry 189] */
 CVCODEC_API int cvcodec_params_set_subtitle_outline_colour(cvcodec_params p, uint32_t argb); /* [entry 788] */
-CVCODEC_API int cvcodec_params_set_subtitle_shadow_offset(cvcodec_params p, double value); /* [entry 302] */
-CVCODEC_API int cvcodec_params_set_subtitle_outline_size(cvcodec_params p, double value); /* [entry 4] */
+CVCODEC_API int cvcodec_params_set_subtitle_shadow_offset(cvcodec_params p, double value);   /* [entry 302] */
+CVCODEC_API int cvcodec_params_set_subtitle_outline_size(cvcodec_params p, double value);    /* [entry 4] */
 
 /* Conversion: text and image watermark. */
-CVCODEC_API int cvcodec_params_set_watermark_text(cvcodec_params p, const char* text);   /* [entry 552] */
-CVCODEC_API int cvcodec_params_set_watermark_font(cvcodec_params p, const char* fontName); /* [entry 837] */
+CVCODEC_API int cvcodec_params_set_watermark_text(cvcodec_params p, const char* text);      /* [entry 552] */
+CVCODEC_API int cvcodec_params_set_watermark_font(cvcodec_params p, const char* fontName);  /* [entry 837] */
 CVCODEC_API int cvcodec_params_set_watermark_image(cvcodec_params p, const char* pathUtf8); /* [entry 735] */
-CVCODEC_API int cvcodec_params_set_watermark_enabled(cvcodec_params p, int32_t on);      /* [entry 60] */
-CVCODEC_API int cvcodec_params_set_watermark_image_value(cvcodec_params p, int32_t value); /* [entry 798] */
-CVCODEC_API int cvcodec_params_set_watermark_text_alpha(cvcodec_params p, int32_t alpha); /* [entry 621] */
-CVCODEC_API int cvcodec_params_set_watermark_text_scale(cvcodec_params p, int32_t horizontalPercent, int32_t verticalPercent); /* [entry 166] */
-CVCODEC_API int cvcodec_params_set_watermark_font_size(cvcodec_params p, int32_t points); /* [entry 426] */
-CVCODEC_API int cvcodec_params_set_watermark_bold(cvcodec_params p, int32_t on);         /* [entry 86] */
-CVCODEC_API int cvcodec_params_set_watermark_italic(cvcodec_params p, int32_t on);       /* [entry 379] */
-CVCODEC_API int cvcodec_params_set_watermark_underline(cvcodec_params p, int32_t on);    /* [entry 769] */
-CVCODEC_API int cvcodec_params_set_watermark_strikeout(cvcodec_params p, int32_t on);    /* [entry 501] */
-CVCODEC_API int cvcodec_params_set_watermark_colour(cvcodec_params p, uint32_t argb);    /* [entry 123] */
-CVCODEC_API int cvcodec_params_set_watermark_shadow_colour(cvcodec_params p, uint32_t argb); /* [entry 794] */
-CVCODEC_API int cvcodec_params_set_watermark_outline_colour(cvcodec_params p, uint32_t argb); /* [entry 697] */
-CVCODEC_API int cvcodec_params_set_watermark_shadow_offset(cvcodec_params p, double value); /* [entry 312] */
-CVCODEC_API int cvcodec_params_set_watermark_outline_size(cvcodec_params p, double value); /* [entry 194] */
+CVCODEC_API int cvcodec_params_set_watermark_enabled(cvcodec_params p, int32_t on);         /* [entry 60] */
+CVCODEC_API int cvcodec_params_set_watermark_image_value(cvcodec_params p, int32_t value);  /* [entry 798] */
+CVCODEC_API int cvcodec_params_set_watermark_text_alpha(cvcodec_params p, int32_t alpha);   /* [entry 621] */
+CVCODEC_API int cvcodec_params_set_watermark_text_scale(cvcodec_params p, int32_t horizontalPercent,
+                                                        int32_t verticalPercent);                 /* [entry 166] */
+CVCODEC_API int cvcodec_params_set_watermark_font_size(cvcodec_params p, int32_t points);         /* [entry 426] */
+CVCODEC_API int cvcodec_params_set_watermark_bold(cvcodec_params p, int32_t on);                  /* [entry 86] */
+CVCODEC_API int cvcodec_params_set_watermark_italic(cvcodec_params p, int32_t on);                /* [entry 379] */
+CVCODEC_API int cvcodec_params_set_watermark_underline(cvcodec_params p, int32_t on);             /* [entry 769] */
+CVCODEC_API int cvcodec_params_set_watermark_strikeout(cvcodec_params p, int32_t on);             /* [entry 501] */
+CVCODEC_API int cvcodec_params_set_watermark_colour(cvcodec_params p, uint32_t argb);             /* [entry 123] */
+CVCODEC_API int cvcodec_params_set_watermark_shadow_colour(cvcodec_params p, uint32_t argb);      /* [entry 794] */
+CVCODEC_API int cvcodec_params_set_watermark_outline_colour(cvcodec_params p, uint32_t argb);     /* [entry 697] */
+CVCODEC_API int cvcodec_params_set_watermark_shadow_offset(cvcodec_params p, double value);       /* [entry 312] */
+CVCODEC_API int cvcodec_params_set_watermark_outline_size(cvcodec_params p, double value);        /* [entry 194] */
 CVCODEC_API int cvcodec_params_set_watermark_text_position(cvcodec_params p, double x, double y); /* [entry 220] */
-CVCODEC_API int cvcodec_params_set_watermark_text_selected(cvcodec_params p, int32_t value); /* [entry 456] */
-CVCODEC_API int cvcodec_params_set_watermark_image_alpha(cvcodec_params p, int32_t alpha); /* [entry 476] */
-CVCODEC_API int cvcodec_params_set_watermark_image_scale(cvcodec_params p, int32_t widthPercent, int32_t heightPercent); /* [entry 653] */
+CVCODEC_API int cvcodec_params_set_watermark_text_selected(cvcodec_params p, int32_t value);      /* [entry 456] */
+CVCODEC_API int cvcodec_params_set_watermark_image_alpha(cvcodec_params p, int32_t alpha);        /* [entry 476] */
+CVCODEC_API int cvcodec_params_set_watermark_image_scale(cvcodec_params p, int32_t widthPercent,
+                                                         int32_t heightPercent);                   /* [entry 653] */
 CVCODEC_API int cvcodec_params_set_watermark_image_position(cvcodec_params p, double x, double y); /* [entry 315] */
 
 /* Tags and chapters. */
 CVCODEC_API int cvcodec_params_set_tag(cvcodec_params p, const char* key, const char* valueUtf8); /* [entry 380] */
 /* [entry 380] with a blob for the value (the key "cover_image"); the bytes are copied. */
 CVCODEC_API int cvcodec_params_set_tag_bytes(cvcodec_params p, const char* key, cvcodec_blob blob);
-CVCODEC_API int cvcodec_params_add_chapter(cvcodec_params p, int64_t startUs, int64_t durationUs, const char* titleUtf8); /* [entry 479] */
+CVCODEC_API int cvcodec_params_add_chapter(cvcodec_params p, int64_t startUs, int64_t durationUs,
+                                           const char* titleUtf8); /* [entry 479] */
 
 /* ==== Byte blob [entry 600 / 528]: a copy of the given bytes. ==== */
 CVCODEC_API cvcodec_blob cvcodec_blob_create(const void* data, int32_t size); /* [entry 600] 0 for size < 0 */
@@ -249,18 +255,19 @@ CVCODEC_API int32_t cvcodec_blob_size(cvcodec_blob blob);
 
 /* ==== Frame object [entry 478 / 117]: one video picture or one run of audio samples.
  * Setters describe the data; the data entries copy it into the frame. ==== */
-CVCODEC_API cvcodec_frame cvcodec_frame_create(void);            /* [entry 478] */
-CVCODEC_API int cvcodec_frame_release(cvcodec_frame frame);      /* [entry 117] */
+CVCODEC_API cvcodec_frame cvcodec_frame_create(void);       /* [entry 478] */
+CVCODEC_API int cvcodec_frame_release(cvcodec_frame frame); /* [entry 117] */
 /* Video. */
-CVCODEC_API int cvcodec_frame_set_pixel_format(cvcodec_frame frame, int32_t pixelFormat); /* [entry 705] */
+CVCODEC_API int cvcodec_frame_set_pixel_format(cvcodec_frame frame, int32_t pixelFormat);   /* [entry 705] */
 CVCODEC_API int cvcodec_frame_set_size(cvcodec_frame frame, int32_t width, int32_t height); /* [entry 498] */
 /* The picture of one plane: the frame refers to the caller's pixels until it is pushed
  * (the push copies them) or released. Rows are bytesPerLine apart. */
-CVCODEC_API int cvcodec_frame_set_plane(cvcodec_frame frame, int32_t plane, const void* pixels, int32_t bytesPerLine); /* [entry 796] */
+CVCODEC_API int cvcodec_frame_set_plane(cvcodec_frame frame, int32_t plane, const void* pixels,
+                                        int32_t bytesPerLine); /* [entry 796] */
 /* Audio. */
-CVCODEC_API int cvcodec_frame_set_sample_format(cvcodec_frame frame, int32_t sampleFormat); /* [entry 807] */
-CVCODEC_API int cvcodec_frame_set_sample_rate(cvcodec_frame frame, int32_t hertz);  /* [entry 690] */
-CVCODEC_API int cvcodec_frame_set_channels(cvcodec_frame frame, int32_t channels);  /* [entry 719] */
+CVCODEC_API int cvcodec_frame_set_sample_format(cvcodec_frame frame, int32_t sampleFormat);           /* [entry 807] */
+CVCODEC_API int cvcodec_frame_set_sample_rate(cvcodec_frame frame, int32_t hertz);                    /* [entry 690] */
+CVCODEC_API int cvcodec_frame_set_channels(cvcodec_frame frame, int32_t channels);                    /* [entry 719] */
 CVCODEC_API int cvcodec_frame_set_channel_mask(cvcodec_frame frame, uint32_t mask, int32_t reserved); /* [entry 228] */
 /* Copies sampleCount interleaved samples per channel in the frame's current format. */
 CVCODEC_API int cvcodec_frame_set_samples(cvcodec_frame frame, const void* data, int32_t sampleCount); /* [entry 138] */
@@ -269,29 +276,32 @@ CVCODEC_API int cvcodec_frame_set_samples(cvcodec_frame frame, const void* data,
 CVCODEC_API int cvcodec_frame_set_timestamp(cvcodec_frame frame, int64_t timestampUs); /* [entry 356] */
 /* The frame's samples as a level block (signed 16-bit, interleaved); kind 1. Null when
  * the frame holds no samples. Given back with [entry 142]. */
-CVCODEC_API uint8_t* cvcodec_frame_level_block(cvcodec_frame frame, int32_t kind);  /* [entry 716] */
+CVCODEC_API uint8_t* cvcodec_frame_level_block(cvcodec_frame frame, int32_t kind);      /* [entry 716] */
 CVCODEC_API int cvcodec_frame_release_level_block(cvcodec_frame frame, uint8_t* block); /* [entry 142] */
 
 /* ==== Track [entry 582 / 774]: a stream of frames fed by one producer. An audio track
  * added to a recording's parameters is mixed into its audio stream. ==== */
-CVCODEC_API cvcodec_track cvcodec_track_create(int32_t type);   /* [entry 582] */
-CVCODEC_API int cvcodec_track_release(cvcodec_track track);     /* [entry 774] */
-CVCODEC_API int cvcodec_track_set_format(cvcodec_track track, uint32_t fourcc);        /* [entry 75] */
-CVCODEC_API int cvcodec_track_set_sample_rate(cvcodec_track track, int32_t hertz);     /* [entry 372] */
-CVCODEC_API int cvcodec_track_set_channels(cvcodec_track track, int32_t channels);     /* [entry 263] */
+CVCODEC_API cvcodec_track cvcodec_track_create(int32_t type);                                         /* [entry 582] */
+CVCODEC_API int cvcodec_track_release(cvcodec_track track);                                           /* [entry 774] */
+CVCODEC_API int cvcodec_track_set_format(cvcodec_track track, uint32_t fourcc);                       /* [entry 75] */
+CVCODEC_API int cvcodec_track_set_sample_rate(cvcodec_track track, int32_t hertz);                    /* [entry 372] */
+CVCODEC_API int cvcodec_track_set_channels(cvcodec_track track, int32_t channels);                    /* [entry 263] */
 CVCODEC_API int cvcodec_track_set_channel_mask(cvcodec_track track, uint32_t mask, int32_t reserved); /* [entry 157] */
-CVCODEC_API int cvcodec_track_set_sample_format(cvcodec_track track, int32_t sampleFormat); /* [entry 268] */
-CVCODEC_API int cvcodec_track_set_bits_per_sample(cvcodec_track track, int32_t bits);  /* [entry 297] */
+CVCODEC_API int cvcodec_track_set_sample_format(cvcodec_track track, int32_t sampleFormat);           /* [entry 268] */
+CVCODEC_API int cvcodec_track_set_bits_per_sample(cvcodec_track track, int32_t bits);                 /* [entry 297] */
 /* Called with (context, event): event 1 when a recording starts taking the track's
  * frames, 2 when it stops, on the thread that opens or stops that recording. The
  * result is ignored. */
 typedef int (*cvcodec_track_callback)(void* context, int32_t event);
-CVCODEC_API int cvcodec_track_set_callback(cvcodec_track track, cvcodec_track_callback callback, void* context); /* [entry 612] */
+CVCODEC_API int cvcodec_track_set_callback(cvcodec_track track, cvcodec_track_callback callback,
+                                           void* context);                                        /* [entry 612] */
 CVCODEC_API int cvcodec_track_set_video_size(cvcodec_track track, int32_t width, int32_t height); /* [entry 435] */
-CVCODEC_API int cvcodec_track_set_frame_rate(cvcodec_track track, int32_t numerator, int32_t denominator); /* [entry 178] */
+CVCODEC_API int cvcodec_track_set_frame_rate(cvcodec_track track, int32_t numerator,
+                                             int32_t denominator);                                     /* [entry 178] */
 CVCODEC_API int cvcodec_track_set_aspect(cvcodec_track track, int32_t numerator, int32_t denominator); /* [entry 38] */
-CVCODEC_API int cvcodec_track_set_codec_data(cvcodec_track track, const void* data, int32_t size); /* [entry 446] */
-CVCODEC_API int cvcodec_track_set_time_base(cvcodec_track track, int32_t numerator, int32_t denominator); /* [entry 728] */
+CVCODEC_API int cvcodec_track_set_codec_data(cvcodec_track track, const void* data, int32_t size);     /* [entry 446] */
+CVCODEC_API int cvcodec_track_set_time_base(cvcodec_track track, int32_t numerator,
+                                            int32_t denominator); /* [entry 728] */
 /* Hands an audio frame (with its timestamp) to the track; copied. Never blocks: when
  * the consumer falls behind the frame is dropped and counted. */
 CVCODEC_API int cvcodec_track_push_frame(cvcodec_track track, cvcodec_frame frame); /* [entry 770] */
@@ -300,34 +310,35 @@ CVCODEC_API int cvcodec_track_push_frame(cvcodec_track track, cvcodec_frame fram
  * on the library's own threads. Every entry may be called from any thread at any time;
  * pushes copy the data and return at once (a full queue drops the frame and counts
  * it). ==== */
-CVCODEC_API cvcodec_recorder cvcodec_recorder_create(int32_t reserved);   /* [entry 310] pass -1 */
-CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder recorder);     /* [entry 780] stops and closes first */
+CVCODEC_API cvcodec_recorder cvcodec_recorder_create(int32_t reserved); /* [entry 310] pass -1 */
+CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder recorder);    /* [entry 780] stops and closes first */
 /* Opens the file (UTF-8 path) with the named muxer ("mp4", "mov", "matroska", "avi",
  * ...) and the stream settings of the parameters (copied), and starts encoding. False
  * for an unknown muxer, an unusable size or codec, an unwritable path, or while a
  * recording runs on this handle (a stopped file not yet closed is closed first; a
  * failed open leaves no file and no thread behind). MP4 and MOV are written in fragments of about one
  * second, each flushed to the file, so a killed process leaves a playable file. */
-CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder recorder, const char* pathUtf8, const char* muxerName, cvcodec_params params); /* [entry 238] */
+CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder recorder, const char* pathUtf8, const char* muxerName,
+                                      cvcodec_params params); /* [entry 238] */
 /* True from a successful open until stop, paused or not; false as soon as the file can
  * no longer be written (a full disk): the caller should then stop, which keeps what was
  * written playable. Pushes fail from that moment on. */
-CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder recorder);  /* [entry 341] */
+CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder recorder); /* [entry 341] */
 /* Pauses: frames and sound that arrive meanwhile are left out. The next video frame
  * push or recorded-time query resumes. */
-CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder recorder);       /* [entry 510] */
+CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder recorder); /* [entry 510] */
 /* Recorded time so far in microseconds, pauses left out (resumes a paused recording). */
-CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder recorder); /* [entry 616] */
+CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder recorder);              /* [entry 616] */
 CVCODEC_API int cvcodec_recorder_push_video(cvcodec_recorder recorder, cvcodec_frame frame); /* [entry 610] */
 CVCODEC_API int cvcodec_recorder_push_audio(cvcodec_recorder recorder, cvcodec_frame frame); /* [entry 443] */
 /* The recorded sound since the last call (kind 1), at most one second, as a level block;
  * null when none. Given back with [entry 412]. */
-CVCODEC_API uint8_t* cvcodec_recorder_level_block(cvcodec_recorder recorder, int32_t kind); /* [entry 354] */
+CVCODEC_API uint8_t* cvcodec_recorder_level_block(cvcodec_recorder recorder, int32_t kind);      /* [entry 354] */
 CVCODEC_API int cvcodec_recorder_release_level_block(cvcodec_recorder recorder, uint8_t* block); /* [entry 412] */
 /* Stops: encodes what is queued, finishes the file and ends the library's threads. */
-CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder recorder);        /* [entry 411] */
+CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder recorder); /* [entry 411] */
 /* Closes the (stopped) file; the handle can open the next one. */
-CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder recorder);       /* [entry 599] */
+CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder recorder); /* [entry 599] */
 /* The library's own counters (no entry number): frames dropped because the encoder fell
  * behind (kind 1 video, 2 audio), and video frames waiting in the queue. */
 CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder recorder, int32_t kind);

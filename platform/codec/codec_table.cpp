@@ -10,10 +10,8 @@ namespace calvorine::codec {
 
 namespace {
 
-constexpr uint32_t fourcc(char a, char b, char c, char d)
-{
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
-           uint32_t(uint8_t(d)) << 24;
+constexpr uint32_t fourcc(char a, char b, char c, char d) {
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
 }
 
 // Ordered as the id enumeration of calvorine_codec.h.
@@ -57,8 +55,7 @@ const CodecEntry kCodecs[] = {
 
 } // namespace
 
-const CodecEntry* findCodec(int32_t id)
-{
+const CodecEntry* findCodec(int32_t id) {
     for (const CodecEntry& entry : kCodecs) {
         if (entry.id == id)
             return &entry;
@@ -66,47 +63,56 @@ const CodecEntry* findCodec(int32_t id)
     return nullptr;
 }
 
-bool isVideoCodecId(int32_t id)
-{
+bool isVideoCodecId(int32_t id) {
     const CodecEntry* entry = findCodec(id);
     return entry && avcodec_get_type(entry->avId) == AVMEDIA_TYPE_VIDEO;
 }
 
-AVPixelFormat pixelFormatFromCode(int32_t code)
-{
+AVPixelFormat pixelFormatFromCode(int32_t code) {
     switch (code) {
-    case CVCODEC_PIXEL_YUV420P: return AV_PIX_FMT_YUV420P;
-    case CVCODEC_PIXEL_RGB24: return AV_PIX_FMT_RGB24;
-    case CVCODEC_PIXEL_BGR24: return AV_PIX_FMT_BGR24;
-    case CVCODEC_PIXEL_ARGB: return AV_PIX_FMT_ARGB;
-    case CVCODEC_PIXEL_RGBA: return AV_PIX_FMT_RGBA;
-    case CVCODEC_PIXEL_ABGR: return AV_PIX_FMT_ABGR;
+    case CVCODEC_PIXEL_YUV420P:
+        return AV_PIX_FMT_YUV420P;
+    case CVCODEC_PIXEL_RGB24:
+        return AV_PIX_FMT_RGB24;
+    case CVCODEC_PIXEL_BGR24:
+        return AV_PIX_FMT_BGR24;
+    case CVCODEC_PIXEL_ARGB:
+        return AV_PIX_FMT_ARGB;
+    case CVCODEC_PIXEL_RGBA:
+        return AV_PIX_FMT_RGBA;
+    case CVCODEC_PIXEL_ABGR:
+        return AV_PIX_FMT_ABGR;
     // The alpha byte of a screen bitmap is undefined: read it as padding.
-    case CVCODEC_PIXEL_BGRA: return AV_PIX_FMT_BGR0;
-    default: return AV_PIX_FMT_NONE;
+    case CVCODEC_PIXEL_BGRA:
+        return AV_PIX_FMT_BGR0;
+    default:
+        return AV_PIX_FMT_NONE;
     }
 }
 
-AVSampleFormat sampleFormatFromCode(int32_t code)
-{
+AVSampleFormat sampleFormatFromCode(int32_t code) {
     switch (code) {
-    case CVCODEC_SAMPLE_U8: return AV_SAMPLE_FMT_U8;
-    case CVCODEC_SAMPLE_S16: return AV_SAMPLE_FMT_S16;
-    case CVCODEC_SAMPLE_S32: return AV_SAMPLE_FMT_S32;
-    case CVCODEC_SAMPLE_FLOAT: return AV_SAMPLE_FMT_FLT;
-    case CVCODEC_SAMPLE_DOUBLE: return AV_SAMPLE_FMT_DBL;
-    default: return AV_SAMPLE_FMT_NONE;
+    case CVCODEC_SAMPLE_U8:
+        return AV_SAMPLE_FMT_U8;
+    case CVCODEC_SAMPLE_S16:
+        return AV_SAMPLE_FMT_S16;
+    case CVCODEC_SAMPLE_S32:
+        return AV_SAMPLE_FMT_S32;
+    case CVCODEC_SAMPLE_FLOAT:
+        return AV_SAMPLE_FMT_FLT;
+    case CVCODEC_SAMPLE_DOUBLE:
+        return AV_SAMPLE_FMT_DBL;
+    default:
+        return AV_SAMPLE_FMT_NONE;
     }
 }
 
-int bytesPerSampleOfCode(int32_t code)
-{
+int bytesPerSampleOfCode(int32_t code) {
     AVSampleFormat format = sampleFormatFromCode(code);
     return format == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(format);
 }
 
-const AVCodec* findEncoder(const CodecEntry& entry)
-{
+const AVCodec* findEncoder(const CodecEntry& entry) {
     for (const char* name : entry.encoders) {
         if (!name)
             break;

@@ -34,9 +34,7 @@ const AVCodec* findEncoder(const CodecEntry& entry);
 
 // `wanted` when the encoder takes it or names no formats, else the first it offers. The
 // list ends with `listEnd`.
-template <typename Format>
-Format preferredFormat(const Format* offered, Format listEnd, Format wanted)
-{
+template <typename Format> Format preferredFormat(const Format* offered, Format listEnd, Format wanted) {
     if (!offered)
         return wanted;
     for (const Format* format = offered; *format != listEnd; ++format) {

@@ -33,17 +33,20 @@ struct InfoObject : HandleObject {
     MediaInfo info;
 };
 
-const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
                                 "medium",    "slow",      "slower",   "veryslow"};
 
-std::string profileName(AVCodecID codec, int32_t profile)
-{
+std::string profileName(AVCodecID codec, int32_t profile) {
     if (codec == AV_CODEC_ID_H264) {
         switch (profile) {
-        case 66: return "baseline";
-        case 77: return "main";
-        case 100: return "high";
-        default: return {};
+        case 66:
+            return "baseline";
+        case 77:
+            return "main";
+        case 100:
+            return "high";
+        default:
+            return {};
         }
     }
     if (codec == AV_CODEC_ID_HEVC) {
@@ -53,8 +56,7 @@ std::string profileName(AVCodecID codec, int32_t profile)
 }
 
 // The encoder parameter object as the converter reads it.
-ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly)
-{
+ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
     ConversionSettings s;
     s.copyStreams = tagsOnly;
     const StreamSettings& stream = p.stream;
@@ -177,8 +179,7 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly)
 }
 
 int openConverter(cvcodec_converter handle, const char* source, const char* destination, const char* muxer,
-                  cvcodec_params params)
-{
+                  cvcodec_params params) {
     auto* c = fromHandle<ConverterObject>(handle);
     if (!c || !source || !destination) {
         return 0;
@@ -205,24 +206,20 @@ using namespace calvorine::codec;
 
 extern "C" {
 
-CVCODEC_API int cvcodec_set_open_interrupt(int32_t on)
-{
+CVCODEC_API int cvcodec_set_open_interrupt(int32_t on) {
     av::setOpenInterrupted(on != 0);
     return 1;
 }
 
-CVCODEC_API cvcodec_converter cvcodec_converter_create(int32_t)
-{
+CVCODEC_API cvcodec_converter cvcodec_converter_create(int32_t) {
     return toHandle<cvcodec_converter>(new ConverterObject(false));
 }
 
-CVCODEC_API cvcodec_converter cvcodec_converter_create_tags_only(int32_t)
-{
+CVCODEC_API cvcodec_converter cvcodec_converter_create_tags_only(int32_t) {
     return toHandle<cvcodec_converter>(new ConverterObject(true));
 }
 
-CVCODEC_API int cvcodec_converter_release(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_release(cvcodec_converter handle) {
     auto* c = fromHandle<ConverterObject>(handle);
     if (!c) {
         return 0;
@@ -232,81 +229,66 @@ CVCODEC_API int cvcodec_converter_release(cvcodec_converter handle)
 }
 
 CVCODEC_API int cvcodec_converter_open(cvcodec_converter c, const char* source, const char* destination,
-                                       const char* muxer, cvcodec_params params)
-{
+                                       const char* muxer, cvcodec_params params) {
     return openConverter(c, source, destination, muxer, params);
 }
 
 CVCODEC_API int cvcodec_converter_open_alternative(cvcodec_converter c, const char* source, const char* destination,
-                                                   const char* muxer, cvcodec_params params)
-{
+                                                   const char* muxer, cvcodec_params params) {
     return openConverter(c, source, destination, muxer, params);
 }
 
-CVCODEC_API int cvcodec_converter_set_range(cvcodec_converter handle, int64_t startUs, int64_t lengthUs)
-{
+CVCODEC_API int cvcodec_converter_set_range(cvcodec_converter handle, int64_t startUs, int64_t lengthUs) {
     return runOnObject<ConverterObject>(handle, [&](ConverterObject& c) { c.converter.setRange(startUs, lengthUs); });
 }
 
-CVCODEC_API int cvcodec_converter_start(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_start(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.start(); });
 }
 
-CVCODEC_API int cvcodec_converter_is_finished(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_is_finished(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.isFinished(); });
 }
 
-CVCODEC_API int cvcodec_converter_is_stopped(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_is_stopped(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.isStopped(); });
 }
 
-CVCODEC_API int cvcodec_converter_has_failed(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_has_failed(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.hasFailed(); });
 }
 
-CVCODEC_API int cvcodec_converter_stop(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_stop(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.stop(); });
 }
 
-CVCODEC_API int cvcodec_converter_close(cvcodec_converter handle)
-{
+CVCODEC_API int cvcodec_converter_close(cvcodec_converter handle) {
     return runOnObject<ConverterObject>(handle, [&](ConverterObject& c) { c.converter.close(); });
 }
 
-CVCODEC_API uint64_t cvcodec_converter_position(cvcodec_converter handle)
-{
+CVCODEC_API uint64_t cvcodec_converter_position(cvcodec_converter handle) {
     return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.positionUs(); });
 }
 
-CVCODEC_API uint64_t cvcodec_converter_duration(cvcodec_converter handle)
-{
+CVCODEC_API uint64_t cvcodec_converter_duration(cvcodec_converter handle) {
     return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.durationUs(); });
 }
 
-CVCODEC_API int64_t cvcodec_converter_first_output_delay(cvcodec_converter handle)
-{
+CVCODEC_API int64_t cvcodec_converter_first_output_delay(cvcodec_converter handle) {
     return askObject<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.firstPacketDelayUs(); });
 }
 
 // ---- Media information ----
 
-CVCODEC_API cvcodec_info cvcodec_info_create(int32_t)
-{
+CVCODEC_API cvcodec_info cvcodec_info_create(int32_t) {
     return toHandle<cvcodec_info>(new InfoObject());
 }
 
-CVCODEC_API int cvcodec_info_close(cvcodec_info handle)
-{
+CVCODEC_API int cvcodec_info_close(cvcodec_info handle) {
     return runOnObject<InfoObject>(handle, [&](InfoObject& i) { i.info.close(); });
 }
 
-CVCODEC_API int cvcodec_info_release(cvcodec_info handle)
-{
+CVCODEC_API int cvcodec_info_release(cvcodec_info handle) {
     auto* i = fromHandle<InfoObject>(handle);
     if (!i) {
         return 0;
@@ -315,63 +297,51 @@ CVCODEC_API int cvcodec_info_release(cvcodec_info handle)
     return 1;
 }
 
-CVCODEC_API int cvcodec_info_open(cvcodec_info handle, const char* path)
-{
+CVCODEC_API int cvcodec_info_open(cvcodec_info handle, const char* path) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.open(path); });
 }
 
-CVCODEC_API int cvcodec_info_open_alternative(cvcodec_info handle, const char* path)
-{
+CVCODEC_API int cvcodec_info_open_alternative(cvcodec_info handle, const char* path) {
     return cvcodec_info_open(handle, path);
 }
 
-CVCODEC_API int cvcodec_info_set_open_subtitle(cvcodec_info handle, int32_t)
-{
+CVCODEC_API int cvcodec_info_set_open_subtitle(cvcodec_info handle, int32_t) {
     return fromHandle<InfoObject>(handle) ? 1 : 0;
 }
 
-CVCODEC_API int cvcodec_info_open_source(cvcodec_info, int32_t)
-{
+CVCODEC_API int cvcodec_info_open_source(cvcodec_info, int32_t) {
     return 0;
 }
 
-CVCODEC_API int cvcodec_info_has_picture(cvcodec_info handle)
-{
+CVCODEC_API int cvcodec_info_has_picture(cvcodec_info handle) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.hasPicture(); });
 }
 
-CVCODEC_API int32_t cvcodec_info_picture_width(cvcodec_info handle)
-{
+CVCODEC_API int32_t cvcodec_info_picture_width(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.pictureWidth(); });
 }
 
-CVCODEC_API int32_t cvcodec_info_picture_height(cvcodec_info handle)
-{
+CVCODEC_API int32_t cvcodec_info_picture_height(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.pictureHeight(); });
 }
 
-CVCODEC_API const void* cvcodec_info_tag(cvcodec_info handle, const char* key)
-{
+CVCODEC_API const void* cvcodec_info_tag(cvcodec_info handle, const char* key) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.tag(key); });
 }
 
-CVCODEC_API const void* cvcodec_tag_value_data(const void* value)
-{
+CVCODEC_API const void* cvcodec_tag_value_data(const void* value) {
     return value ? static_cast<const MediaInfo::CoverValue*>(value)->data : nullptr;
 }
 
-CVCODEC_API int32_t cvcodec_tag_value_size(const void* value)
-{
+CVCODEC_API int32_t cvcodec_tag_value_size(const void* value) {
     return value ? static_cast<const MediaInfo::CoverValue*>(value)->size : 0;
 }
 
-CVCODEC_API uint8_t* cvcodec_info_picture(cvcodec_info handle, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
-{
+CVCODEC_API uint8_t* cvcodec_info_picture(cvcodec_info handle, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.picture(); });
 }
 
-CVCODEC_API int cvcodec_info_release_picture(cvcodec_info handle, uint8_t* block)
-{
+CVCODEC_API int cvcodec_info_release_picture(cvcodec_info handle, uint8_t* block) {
     if (!fromHandle<InfoObject>(handle) || !block) {
         return 0;
     }
@@ -379,8 +349,7 @@ CVCODEC_API int cvcodec_info_release_picture(cvcodec_info handle, uint8_t* block
     return 1;
 }
 
-CVCODEC_API int32_t cvcodec_picture_size(const uint8_t* block)
-{
+CVCODEC_API int32_t cvcodec_picture_size(const uint8_t* block) {
     if (!block || block[0] != 'B' || block[1] != 'M') {
         return 0;
     }
@@ -389,49 +358,40 @@ CVCODEC_API int32_t cvcodec_picture_size(const uint8_t* block)
     return static_cast<int32_t>(size);
 }
 
-CVCODEC_API uint32_t cvcodec_info_subtitle_count(cvcodec_info handle)
-{
+CVCODEC_API uint32_t cvcodec_info_subtitle_count(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.subtitleCount(); });
 }
 
-CVCODEC_API int cvcodec_info_select_audio(cvcodec_info handle, int32_t index)
-{
+CVCODEC_API int cvcodec_info_select_audio(cvcodec_info handle, int32_t index) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.selectAudio(index); });
 }
 
-CVCODEC_API int cvcodec_info_select_subtitle(cvcodec_info handle, int32_t index)
-{
+CVCODEC_API int cvcodec_info_select_subtitle(cvcodec_info handle, int32_t index) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.selectSubtitle(index); });
 }
 
-CVCODEC_API int cvcodec_info_enable_subtitle(cvcodec_info handle, int32_t)
-{
+CVCODEC_API int cvcodec_info_enable_subtitle(cvcodec_info handle, int32_t) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.isOpen(); });
 }
 
-CVCODEC_API int32_t cvcodec_info_chapter_count(cvcodec_info handle)
-{
+CVCODEC_API int32_t cvcodec_info_chapter_count(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterCount(); });
 }
 
-CVCODEC_API uint64_t cvcodec_info_chapter_start(cvcodec_info handle, int32_t index)
-{
+CVCODEC_API uint64_t cvcodec_info_chapter_start(cvcodec_info handle, int32_t index) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterStart(index); });
 }
 
-CVCODEC_API uint64_t cvcodec_info_chapter_length(cvcodec_info handle, int32_t index)
-{
+CVCODEC_API uint64_t cvcodec_info_chapter_length(cvcodec_info handle, int32_t index) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.chapterLength(index); });
 }
 
-CVCODEC_API const char* cvcodec_info_chapter_title(cvcodec_info handle, int32_t index)
-{
+CVCODEC_API const char* cvcodec_info_chapter_title(cvcodec_info handle, int32_t index) {
     auto* i = fromHandle<InfoObject>(handle);
     return i ? i->info.chapterTitle(index) : "";
 }
 
-CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info handle)
-{
+CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.durationUs(); });
 }
 

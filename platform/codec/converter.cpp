@@ -17,14 +17,12 @@ namespace calvorine::codec {
 
 namespace {
 
-int64_t nowMicroseconds()
-{
+int64_t nowMicroseconds() {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-bool muxerTakesCoverPicture(const AVOutputFormat* format)
-{
+bool muxerTakesCoverPicture(const AVOutputFormat* format) {
     static const char* const names[] = {"mp3", "mp4", "ipod", "mov", "flac"};
     for (const char* name : names) {
         if (std::strcmp(format->name, name) == 0) {
@@ -34,8 +32,7 @@ bool muxerTakesCoverPicture(const AVOutputFormat* format)
     return false;
 }
 
-AVCodecID imageCodecOf(const std::vector<uint8_t>& bytes)
-{
+AVCodecID imageCodecOf(const std::vector<uint8_t>& bytes) {
     if (bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
         return AV_CODEC_ID_PNG;
     }
@@ -49,8 +46,7 @@ AVCodecID imageCodecOf(const std::vector<uint8_t>& bytes)
 }
 
 // The picture size of an image file's bytes, by decoding it; false when it does not decode.
-bool imageSize(const std::vector<uint8_t>& bytes, AVCodecID codecId, int* width, int* height)
-{
+bool imageSize(const std::vector<uint8_t>& bytes, AVCodecID codecId, int* width, int* height) {
     const AVCodec* codec = avcodec_find_decoder(codecId);
     av::CodecContextPtr decoder(codec ? avcodec_alloc_context3(codec) : nullptr);
     if (!decoder || avcodec_open2(decoder.get(), codec, nullptr) < 0) {
@@ -74,8 +70,7 @@ bool imageSize(const std::vector<uint8_t>& bytes, AVCodecID codecId, int* width,
     return *width > 0 && *height > 0;
 }
 
-int closestSampleRate(const AVCodec* codec, int wanted)
-{
+int closestSampleRate(const AVCodec* codec, int wanted) {
     if (!codec->supported_samplerates) {
         return wanted;
     }
@@ -89,8 +84,7 @@ int closestSampleRate(const AVCodec* codec, int wanted)
 }
 
 // Chapters are owned by the output context from here on (avformat_free_context frees them).
-bool addChapters(AVFormatContext* output, const std::vector<ConversionChapter>& chapters)
-{
+bool addChapters(AVFormatContext* output, const std::vector<ConversionChapter>& chapters) {
     for (size_t i = 0; i < chapters.size(); ++i) {
         const ConversionChapter& chapter = chapters[i];
         if (chapter.durationUs <= 0) {
@@ -141,14 +135,12 @@ struct Converter::Impl {
     std::vector<int> copyMap; // source stream -> output stream, -1 = left out
 };
 
-Converter::~Converter()
-{
+Converter::~Converter() {
     stop();
     close();
 }
 
-uint64_t Converter::durationUs() const
-{
+uint64_t Converter::durationUs() const {
     int64_t length = m_lengthUs;
     if (length <= 0) {
         length = m_sourceDurationUs - m_startUs;
@@ -157,8 +149,7 @@ uint64_t Converter::durationUs() const
 }
 
 bool Converter::open(const char* source, const char* destination, const char* muxer,
-                     const ConversionSettings& settings)
-{
+                     const ConversionSettings& settings) {
     close();
     if (!source || !destination || !*destination) {
         return false;
@@ -279,8 +270,8 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         impl->videoStream->avg_frame_rate = rate;
         impl->videoIndex = videoIndex;
 
-        std::string chain = videoFilterChain(settings.video, stream->codecpar->width, stream->codecpar->height,
-                                             impl->sourcePath);
+        std::string chain =
+            videoFilterChain(settings.video, stream->codecpar->width, stream->codecpar->height, impl->sourcePath);
         chain.erase(chain.size() - 5);
         int editedWidth = 0;
         int editedHeight = 0;
@@ -318,8 +309,8 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         AVCodecContext* enc = impl->audioEncoder.get();
         const int wantedRate = settings.sampleRate > 0 ? settings.sampleRate : stream->codecpar->sample_rate;
         enc->sample_rate = closestSampleRate(encoder, wantedRate > 0 ? wantedRate : 44100);
-        const int channels = settings.channels > 0 ? settings.channels
-                                                   : std::clamp(stream->codecpar->ch_layout.nb_channels, 1, 2);
+        const int channels =
+            settings.channels > 0 ? settings.channels : std::clamp(stream->codecpar->ch_layout.nb_channels, 1, 2);
         av_channel_layout_default(&enc->ch_layout, channels);
         enc->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
         enc->time_base = AVRational{1, enc->sample_rate};
@@ -382,14 +373,12 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     return true;
 }
 
-void Converter::setRange(int64_t startUs, int64_t lengthUs)
-{
+void Converter::setRange(int64_t startUs, int64_t lengthUs) {
     m_startUs = std::max<int64_t>(0, startUs);
     m_lengthUs = std::max<int64_t>(0, lengthUs);
 }
 
-bool Converter::start()
-{
+bool Converter::start() {
     if (!m_impl || m_thread.joinable()) {
         return false;
     }
@@ -399,8 +388,7 @@ bool Converter::start()
     return true;
 }
 
-bool Converter::stop()
-{
+bool Converter::stop() {
     if (!m_impl) {
         return false;
     }
@@ -408,8 +396,7 @@ bool Converter::stop()
     return true;
 }
 
-void Converter::close()
-{
+void Converter::close() {
     std::lock_guard<std::mutex> lock(m_closeMutex);
     const bool started = m_thread.joinable();
     if (started) {
@@ -430,8 +417,7 @@ namespace {
 
 // Sends one frame (null drains) and writes whatever packets come out.
 bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* output, AVStream* stream,
-                    AVPacket* packet, const std::function<void()>& onPacket)
-{
+                    AVPacket* packet, const std::function<void()>& onPacket) {
     int result = avcodec_send_frame(encoder, frame);
     if (result < 0 && result != AVERROR_EOF) {
         return false;
@@ -455,8 +441,7 @@ bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* ou
 
 } // namespace
 
-void Converter::work()
-{
+void Converter::work() {
     Impl& d = *m_impl;
     AVFormatContext* input = d.input.get();
     AVFormatContext* output = d.output.get();
@@ -510,8 +495,8 @@ void Converter::work()
             }
             filtered->pts = av_rescale_q(filtered->pts, d.videoGraph.outputTimeBase(), d.videoEncoder->time_base);
             filtered->pict_type = AV_PICTURE_TYPE_NONE;
-            const bool ok = encodeAndWrite(d.videoEncoder.get(), filtered.get(), output, d.videoStream,
-                                           encoded.get(), firstPacket);
+            const bool ok =
+                encodeAndWrite(d.videoEncoder.get(), filtered.get(), output, d.videoStream, encoded.get(), firstPacket);
             av_frame_unref(filtered.get());
             if (!ok) {
                 return false;
@@ -528,8 +513,8 @@ void Converter::work()
                 return false;
             }
             filtered->pts = av_rescale_q(filtered->pts, d.audioGraph.outputTimeBase(), d.audioEncoder->time_base);
-            const bool ok = encodeAndWrite(d.audioEncoder.get(), filtered.get(), output, d.audioStream,
-                                           encoded.get(), firstPacket);
+            const bool ok =
+                encodeAndWrite(d.audioEncoder.get(), filtered.get(), output, d.audioStream, encoded.get(), firstPacket);
             av_frame_unref(filtered.get());
             if (!ok) {
                 return false;
@@ -611,9 +596,8 @@ void Converter::work()
             if (result < 0) {
                 break;
             }
-            const int target = packet->stream_index < static_cast<int>(d.copyMap.size())
-                                   ? d.copyMap[packet->stream_index]
-                                   : -1;
+            const int target =
+                packet->stream_index < static_cast<int>(d.copyMap.size()) ? d.copyMap[packet->stream_index] : -1;
             const AVStream* source = input->streams[packet->stream_index];
             const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
             const int64_t timeUs = av::toMicroseconds(stamp, source->time_base);
@@ -636,8 +620,7 @@ void Converter::work()
             if (packet->dts != AV_NOPTS_VALUE) {
                 packet->dts -= shift;
             }
-            if (packet->dts != AV_NOPTS_VALUE && packet->dts < 0 && packet->pts != AV_NOPTS_VALUE &&
-                packet->pts < 0) {
+            if (packet->dts != AV_NOPTS_VALUE && packet->dts < 0 && packet->pts != AV_NOPTS_VALUE && packet->pts < 0) {
                 av_packet_unref(packet.get());
                 continue;
             }
@@ -673,19 +656,19 @@ void Converter::work()
             failed = !decode(d.videoDecoder.get(), nullptr, true);
             if (!failed && d.videoGraph.isConfigured()) {
                 const AVStream* stream = input->streams[d.videoIndex];
-                failed = !(d.videoGraph.close(av::fromMicroseconds(lastVideoEndUs, stream->time_base)) &&
-                           drainVideoGraph());
+                failed =
+                    !(d.videoGraph.close(av::fromMicroseconds(lastVideoEndUs, stream->time_base)) && drainVideoGraph());
             }
-            failed = failed || !encodeAndWrite(d.videoEncoder.get(), nullptr, output, d.videoStream, encoded.get(),
-                                               firstPacket);
+            failed = failed ||
+                     !encodeAndWrite(d.videoEncoder.get(), nullptr, output, d.videoStream, encoded.get(), firstPacket);
         }
         if (!failed && d.audioEncoder) {
             failed = !decode(d.audioDecoder.get(), nullptr, false);
             if (!failed && d.audioGraph.isConfigured()) {
                 failed = !(d.audioGraph.push(nullptr) && drainAudioGraph());
             }
-            failed = failed || !encodeAndWrite(d.audioEncoder.get(), nullptr, output, d.audioStream, encoded.get(),
-                                               firstPacket);
+            failed = failed ||
+                     !encodeAndWrite(d.audioEncoder.get(), nullptr, output, d.audioStream, encoded.get(), firstPacket);
         }
         // Nothing of the window was written: the range lies past the end, or nothing decoded.
         if (!failed && m_firstPacketDelayUs.load() == 0) {

@@ -24,10 +24,10 @@ struct ConversionChapter {
 
 // Everything a conversion writes, as the encoder-parameter object describes it.
 struct ConversionSettings {
-    bool copyStreams = false; // copy every stream unchanged (tags, cover, chapters, trim only)
+    bool copyStreams = false;                // copy every stream unchanged (tags, cover, chapters, trim only)
     AVCodecID videoCodec = AV_CODEC_ID_NONE; // NONE: no video stream
     AVCodecID audioCodec = AV_CODEC_ID_NONE; // NONE: no audio stream
-    std::string audioEncoderName;             // a named encoder, else libav's default
+    std::string audioEncoderName;            // a named encoder, else libav's default
     std::string videoEncoderName;
     std::string videoProfile;
     std::string videoPreset;

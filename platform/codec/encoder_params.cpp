@@ -6,8 +6,7 @@
 
 namespace calvorine::codec {
 
-void EncoderParams::setTag(const std::string& key, std::string value)
-{
+void EncoderParams::setTag(const std::string& key, std::string value) {
     for (auto& entry : tags) {
         if (entry.first == key) {
             entry.second = std::move(value);
@@ -17,8 +16,7 @@ void EncoderParams::setTag(const std::string& key, std::string value)
     tags.emplace_back(key, std::move(value));
 }
 
-const std::string* EncoderParams::tag(const std::string& key) const
-{
+const std::string* EncoderParams::tag(const std::string& key) const {
     for (const auto& entry : tags) {
         if (entry.first == key)
             return &entry.second;
@@ -28,7 +26,9 @@ const std::string* EncoderParams::tag(const std::string& key) const
 
 namespace {
 
-std::string text(const char* value) { return value ? std::string(value) : std::string(); }
+std::string text(const char* value) {
+    return value ? std::string(value) : std::string();
+}
 
 } // namespace
 
@@ -38,27 +38,24 @@ using calvorine::codec::EncoderParams;
 using calvorine::codec::fromHandle;
 
 // One setter: finds the object behind the handle, then runs the statement on `p`.
-#define CVCODEC_SETTER(function, parameters, statement)                                        \
-    extern "C" CVCODEC_API int function(cvcodec_params handle, parameters)                     \
-    {                                                                                          \
-        EncoderParams* p = fromHandle<EncoderParams>(handle);                                  \
-        if (!p)                                                                                \
-            return 0;                                                                          \
-        statement;                                                                             \
-        return 1;                                                                              \
+#define CVCODEC_SETTER(function, parameters, statement)                                                                \
+    extern "C" CVCODEC_API int function(cvcodec_params handle, parameters) {                                           \
+        EncoderParams* p = fromHandle<EncoderParams>(handle);                                                          \
+        if (!p)                                                                                                        \
+            return 0;                                                                                                  \
+        statement;                                                                                                     \
+        return 1;                                                                                                      \
     }
 #define CVCODEC_PAIR(a, b) a, b
 #define CVCODEC_QUAD(a, b, c, d) a, b, c, d
 
 using calvorine::codec::text;
 
-extern "C" CVCODEC_API cvcodec_params cvcodec_params_create(void)
-{
+extern "C" CVCODEC_API cvcodec_params cvcodec_params_create(void) {
     return calvorine::codec::toHandle<cvcodec_params>(new EncoderParams);
 }
 
-extern "C" CVCODEC_API int cvcodec_params_release(cvcodec_params handle)
-{
+extern "C" CVCODEC_API int cvcodec_params_release(cvcodec_params handle) {
     EncoderParams* p = fromHandle<EncoderParams>(handle);
     if (!p)
         return 0;
@@ -71,10 +68,10 @@ CVCODEC_SETTER(cvcodec_params_set_audio_codec, int32_t v, p->stream.audioCodecId
 CVCODEC_SETTER(cvcodec_params_set_audio_encoder_name, const char* v, p->stream.audioEncoderName = text(v))
 CVCODEC_SETTER(cvcodec_params_set_speed_preset, int32_t v, p->stream.speedPreset = v)
 CVCODEC_SETTER(cvcodec_params_set_profile, int32_t v, p->stream.profile = v)
-CVCODEC_SETTER(cvcodec_params_set_video_size, CVCODEC_PAIR(int32_t w, int32_t h),
-               p->stream.width = w; p->stream.height = h)
-CVCODEC_SETTER(cvcodec_params_set_frame_rate, CVCODEC_PAIR(int32_t n, int32_t d),
-               p->stream.frameRateNumerator = n; p->stream.frameRateDenominator = d)
+CVCODEC_SETTER(cvcodec_params_set_video_size, CVCODEC_PAIR(int32_t w, int32_t h), p->stream.width = w;
+               p->stream.height = h)
+CVCODEC_SETTER(cvcodec_params_set_frame_rate, CVCODEC_PAIR(int32_t n, int32_t d), p->stream.frameRateNumerator = n;
+               p->stream.frameRateDenominator = d)
 CVCODEC_SETTER(cvcodec_params_set_video_bit_rate, int32_t v, p->stream.videoBitRate = v)
 CVCODEC_SETTER(cvcodec_params_set_video_quality, int32_t v, p->stream.videoQuality = v)
 CVCODEC_SETTER(cvcodec_params_set_channels, int32_t v, p->stream.channels = v)
@@ -82,8 +79,7 @@ CVCODEC_SETTER(cvcodec_params_set_sample_rate, int32_t v, p->stream.sampleRate =
 CVCODEC_SETTER(cvcodec_params_set_audio_bit_rate, int32_t v, p->stream.audioBitRate = v)
 CVCODEC_SETTER(cvcodec_params_set_track_mixing, int32_t v, p->mixTracks = v != 0)
 
-extern "C" CVCODEC_API int cvcodec_params_add_mix_track(cvcodec_params handle, cvcodec_track track)
-{
+extern "C" CVCODEC_API int cvcodec_params_add_mix_track(cvcodec_params handle, cvcodec_track track) {
     EncoderParams* p = fromHandle<EncoderParams>(handle);
     auto* t = fromHandle<calvorine::codec::TrackObject>(track);
     if (!p || !t)
@@ -102,14 +98,15 @@ CVCODEC_SETTER(cvcodec_params_set_audio_speed, int32_t v, p->rates.audioSpeed = 
 CVCODEC_SETTER(cvcodec_params_set_rate_third, int32_t v, p->rates.third = v)
 CVCODEC_SETTER(cvcodec_params_set_apply_edits, int32_t v, p->rates.applyEdits = v)
 
-CVCODEC_SETTER(cvcodec_params_set_shape, CVCODEC_PAIR(int32_t w, int32_t h),
-               p->picture.shapeWidth = w; p->picture.shapeHeight = h)
+CVCODEC_SETTER(cvcodec_params_set_shape, CVCODEC_PAIR(int32_t w, int32_t h), p->picture.shapeWidth = w;
+               p->picture.shapeHeight = h)
 CVCODEC_SETTER(cvcodec_params_set_rotation, int32_t v, p->picture.rotationDegrees = v)
 CVCODEC_SETTER(cvcodec_params_set_mirror, int32_t v, p->picture.mirrored = v)
-CVCODEC_SETTER(cvcodec_params_set_padding, CVCODEC_PAIR(int32_t on, uint32_t argb),
-               p->picture.padding = on; p->picture.padColour = argb)
+CVCODEC_SETTER(cvcodec_params_set_padding, CVCODEC_PAIR(int32_t on, uint32_t argb), p->picture.padding = on;
+               p->picture.padColour = argb)
 CVCODEC_SETTER(cvcodec_params_set_picture_rect, CVCODEC_QUAD(double x, double y, double w, double h),
-               p->picture.rect[0] = x; p->picture.rect[1] = y; p->picture.rect[2] = w; p->picture.rect[3] = h)
+               p->picture.rect[0] = x;
+               p->picture.rect[1] = y; p->picture.rect[2] = w; p->picture.rect[3] = h)
 
 CVCODEC_SETTER(cvcodec_params_set_brightness, int32_t v, p->adjust.brightness = v)
 CVCODEC_SETTER(cvcodec_params_set_adjust_second, int32_t v, p->adjust.second = v)
@@ -123,8 +120,8 @@ CVCODEC_SETTER(cvcodec_params_set_subtitle_stream, int32_t v, p->subtitle.stream
 CVCODEC_SETTER(cvcodec_params_set_subtitle_file, const char* v, p->subtitle.file = text(v))
 CVCODEC_SETTER(cvcodec_params_set_subtitle_none, int32_t v, p->subtitle.none = v)
 CVCODEC_SETTER(cvcodec_params_set_subtitle_alpha, int32_t v, p->subtitle.alpha = v)
-CVCODEC_SETTER(cvcodec_params_set_subtitle_scale, CVCODEC_PAIR(int32_t h, int32_t v),
-               p->subtitle.scaleHorizontal = h; p->subtitle.scaleVertical = v)
+CVCODEC_SETTER(cvcodec_params_set_subtitle_scale, CVCODEC_PAIR(int32_t h, int32_t v), p->subtitle.scaleHorizontal = h;
+               p->subtitle.scaleVertical = v)
 CVCODEC_SETTER(cvcodec_params_set_subtitle_style_value, int64_t v, p->subtitle.styleValue = v)
 CVCODEC_SETTER(cvcodec_params_set_subtitle_font, const char* v, p->subtitle.font = text(v))
 CVCODEC_SETTER(cvcodec_params_set_subtitle_bold, int32_t v, p->subtitle.bold = v)
@@ -145,7 +142,8 @@ CVCODEC_SETTER(cvcodec_params_set_watermark_enabled, int32_t v, p->watermark.ena
 CVCODEC_SETTER(cvcodec_params_set_watermark_image_value, int32_t v, p->watermark.imageValue = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_text_alpha, int32_t v, p->watermark.textAlpha = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_text_scale, CVCODEC_PAIR(int32_t h, int32_t v),
-               p->watermark.textScaleHorizontal = h; p->watermark.textScaleVertical = v)
+               p->watermark.textScaleHorizontal = h;
+               p->watermark.textScaleVertical = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_font_size, int32_t v, p->watermark.fontSize = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_bold, int32_t v, p->watermark.bold = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_italic, int32_t v, p->watermark.italic = v)
@@ -156,17 +154,17 @@ CVCODEC_SETTER(cvcodec_params_set_watermark_shadow_colour, uint32_t v, p->waterm
 CVCODEC_SETTER(cvcodec_params_set_watermark_outline_colour, uint32_t v, p->watermark.outlineColour = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_shadow_offset, double v, p->watermark.shadowOffset = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_outline_size, double v, p->watermark.outlineSize = v)
-CVCODEC_SETTER(cvcodec_params_set_watermark_text_position, CVCODEC_PAIR(double x, double y),
-               p->watermark.textX = x; p->watermark.textY = y)
+CVCODEC_SETTER(cvcodec_params_set_watermark_text_position, CVCODEC_PAIR(double x, double y), p->watermark.textX = x;
+               p->watermark.textY = y)
 CVCODEC_SETTER(cvcodec_params_set_watermark_text_selected, int32_t v, p->watermark.textSelected = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_image_alpha, int32_t v, p->watermark.imageAlpha = v)
 CVCODEC_SETTER(cvcodec_params_set_watermark_image_scale, CVCODEC_PAIR(int32_t w, int32_t h),
-               p->watermark.imageScaleWidth = w; p->watermark.imageScaleHeight = h)
-CVCODEC_SETTER(cvcodec_params_set_watermark_image_position, CVCODEC_PAIR(double x, double y),
-               p->watermark.imageX = x; p->watermark.imageY = y)
+               p->watermark.imageScaleWidth = w;
+               p->watermark.imageScaleHeight = h)
+CVCODEC_SETTER(cvcodec_params_set_watermark_image_position, CVCODEC_PAIR(double x, double y), p->watermark.imageX = x;
+               p->watermark.imageY = y)
 
-extern "C" CVCODEC_API int cvcodec_params_set_tag(cvcodec_params handle, const char* key, const char* value)
-{
+extern "C" CVCODEC_API int cvcodec_params_set_tag(cvcodec_params handle, const char* key, const char* value) {
     EncoderParams* p = fromHandle<EncoderParams>(handle);
     if (!p || !key || !*key)
         return 0;
@@ -174,8 +172,7 @@ extern "C" CVCODEC_API int cvcodec_params_set_tag(cvcodec_params handle, const c
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_params_set_tag_bytes(cvcodec_params handle, const char* key, cvcodec_blob blob)
-{
+extern "C" CVCODEC_API int cvcodec_params_set_tag_bytes(cvcodec_params handle, const char* key, cvcodec_blob blob) {
     EncoderParams* p = fromHandle<EncoderParams>(handle);
     if (!p || !key || !*key || !blob)
         return 0;
@@ -188,8 +185,7 @@ extern "C" CVCODEC_API int cvcodec_params_set_tag_bytes(cvcodec_params handle, c
 }
 
 extern "C" CVCODEC_API int cvcodec_params_add_chapter(cvcodec_params handle, int64_t startUs, int64_t durationUs,
-                                                      const char* title)
-{
+                                                      const char* title) {
     EncoderParams* p = fromHandle<EncoderParams>(handle);
     if (!p)
         return 0;

@@ -31,7 +31,7 @@ struct StreamSettings {
     int32_t height = 0;
     int32_t frameRateNumerator = 0;
     int32_t frameRateDenominator = 0;
-    int32_t videoBitRate = 0; // bits per second
+    int32_t videoBitRate = 0;  // bits per second
     int32_t videoQuality = -1; // percent; -1 = use the bit rate
     int32_t channels = 0;
     int32_t sampleRate = 0;

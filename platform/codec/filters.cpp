@@ -19,8 +19,7 @@ namespace {
 
 // A value inside a filter's option list, then inside the graph text: two levels of
 // escaping, so that paths and texts with ':', ',', quotes or brackets stay one value.
-std::string escapeValue(const std::string& value)
-{
+std::string escapeValue(const std::string& value) {
     std::string option;
     for (char c : value) {
         if (c == '\\' || c == ':' || c == '\'') {
@@ -38,42 +37,36 @@ std::string escapeValue(const std::string& value)
     return graph;
 }
 
-std::string colourText(uint32_t argb, int extraAlpha = 255)
-{
+std::string colourText(uint32_t argb, int extraAlpha = 255) {
     char text[32];
     const double alpha = ((argb >> 24) & 0xff) / 255.0 * std::clamp(extraAlpha, 0, 255) / 255.0;
     std::snprintf(text, sizeof text, "0x%06X@%.3f", argb & 0xffffff, alpha);
     return text;
 }
 
-std::string number(double value)
-{
+std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6f", value);
     return text;
 }
 
-int even(double value)
-{
+int even(double value) {
     return std::max(2, static_cast<int>(value / 2.0) * 2);
 }
 
-bool fullRect(const double rect[4])
-{
+bool fullRect(const double rect[4]) {
     return rect[0] <= 0.0001 && rect[1] <= 0.0001 && rect[2] >= 0.9999 && rect[3] >= 0.9999;
 }
 
 // Ratio terms (16:9, 4:3) give a shape only; anything larger is a size in pixels.
-bool shapeIsPixelSize(int width, int height)
-{
+bool shapeIsPixelSize(int width, int height) {
     return width >= 64 && height >= 64;
 }
 
 // Frames the turned picture (w x h) into the output shape; returns the final size and,
 // through scaleTo, the size the picture is scaled to before padding.
 void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* outHeight, int* scaleWidth,
-                    int* scaleHeight)
-{
+                    int* scaleHeight) {
     *outWidth = *scaleWidth = w;
     *outHeight = *scaleHeight = h;
     if (edit.shapeWidth <= 0 || edit.shapeHeight <= 0) {
@@ -102,8 +95,7 @@ void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* out
     }
 }
 
-void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* w, int* h)
-{
+void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* w, int* h) {
     int width = sourceWidth;
     int height = sourceHeight;
     if (!fullRect(edit.rect)) {
@@ -121,8 +113,7 @@ void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, in
 
 } // namespace
 
-bool VideoEdit::operator==(const VideoEdit& o) const
-{
+bool VideoEdit::operator==(const VideoEdit& o) const {
     auto sameWatermark = [](const WatermarkEdit& a, const WatermarkEdit& b) {
         return a.imagePath == b.imagePath && a.imageAlpha == b.imageAlpha && a.imageX == b.imageX &&
                a.imageY == b.imageY && a.imageScaleWidthPercent == b.imageScaleWidthPercent &&
@@ -130,9 +121,8 @@ bool VideoEdit::operator==(const VideoEdit& o) const
                a.textAlpha == b.textAlpha && a.textX == b.textX && a.textY == b.textY && a.fontName == b.fontName &&
                a.fontSizePoints == b.fontSizePoints && a.textColour == b.textColour &&
                a.shadowColour == b.shadowColour && a.outlineColour == b.outlineColour &&
-               a.shadowOffset == b.shadowOffset && a.outlineSize == b.outlineSize &&
-               a.imageStartUs == b.imageStartUs && a.imageEndUs == b.imageEndUs &&
-               a.textStartUs == b.textStartUs && a.textEndUs == b.textEndUs;
+               a.shadowOffset == b.shadowOffset && a.outlineSize == b.outlineSize && a.imageStartUs == b.imageStartUs &&
+               a.imageEndUs == b.imageEndUs && a.textStartUs == b.textStartUs && a.textEndUs == b.textEndUs;
     };
     for (int i = 0; i < 3; ++i) {
         if (!sameWatermark(watermarks[i], o.watermarks[i])) {
@@ -153,20 +143,18 @@ bool VideoEdit::operator==(const VideoEdit& o) const
            speedPercent == o.speedPercent;
 }
 
-bool AudioEdit::operator==(const AudioEdit& o) const
-{
+bool AudioEdit::operator==(const AudioEdit& o) const {
     return volumePercent == o.volumePercent && effectVolumePercent == o.effectVolumePercent &&
            speedPercent == o.speedPercent && equaliser == o.equaliser;
 }
 
-VideoEdit editShownAt(const VideoEdit& edit, uint64_t timeUs, unsigned* visibleParts)
-{
+VideoEdit editShownAt(const VideoEdit& edit, uint64_t timeUs, unsigned* visibleParts) {
     VideoEdit shown = edit;
     unsigned mask = 0;
     for (int i = 0; i < 3; ++i) {
         WatermarkEdit& mark = shown.watermarks[i];
-        const bool imageShown = mark.imageEndUs <= mark.imageStartUs ||
-                                (timeUs >= mark.imageStartUs && timeUs < mark.imageEndUs);
+        const bool imageShown =
+            mark.imageEndUs <= mark.imageStartUs || (timeUs >= mark.imageStartUs && timeUs < mark.imageEndUs);
         const bool textShown =
             mark.textEndUs <= mark.textStartUs || (timeUs >= mark.textStartUs && timeUs < mark.textEndUs);
         if (!imageShown) {
@@ -184,8 +172,7 @@ VideoEdit editShownAt(const VideoEdit& edit, uint64_t timeUs, unsigned* visibleP
     return shown;
 }
 
-void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* width, int* height)
-{
+void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* width, int* height) {
     int w = 0;
     int h = 0;
     turnedCropSize(edit, sourceWidth, sourceHeight, &w, &h);
@@ -194,8 +181,7 @@ void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight,
     frameIntoShape(edit, w, h, width, height, &scaleWidth, &scaleHeight);
 }
 
-std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceHeight, const std::string& sourcePath)
-{
+std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceHeight, const std::string& sourcePath) {
     std::vector<std::string> steps;
     if (!fullRect(edit.rect)) {
         const double x = std::clamp(edit.rect[0], 0.0, 1.0);
@@ -283,9 +269,9 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
         }
         std::string step = "drawtext=expansion=none:text=" + escapeValue(mark.text) +
                            ":fontsize=" + std::to_string(std::max(1, mark.fontSizePoints)) +
-                           ":fontcolor=" + colourText(mark.textColour, mark.textAlpha) +
-                           ":x=w*" + number(std::clamp(mark.textX, 0.0, 1.0)) +
-                           ":y=h*" + number(std::clamp(mark.textY, 0.0, 1.0));
+                           ":fontcolor=" + colourText(mark.textColour, mark.textAlpha) + ":x=w*" +
+                           number(std::clamp(mark.textX, 0.0, 1.0)) + ":y=h*" +
+                           number(std::clamp(mark.textY, 0.0, 1.0));
         if (mark.outlineSize > 0.0) {
             step += ":borderw=" + std::to_string(std::max(1, static_cast<int>(mark.outlineSize))) +
                     ":bordercolor=" + colourText(mark.outlineColour, mark.textAlpha);
@@ -320,18 +306,17 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
         chain += "[" + base + "];movie=filename=" + escapeValue(mark.imagePath) +
                  ",format=rgba,colorchannelmixer=aa=" + number(std::clamp(mark.imageAlpha, 0, 255) / 255.0) +
                  ",scale=iw*" + number(std::max(1, mark.imageScaleWidthPercent) / 100.0) + ":ih*" +
-                 number(std::max(1, mark.imageScaleHeightPercent) / 100.0) + "[" + label + "];[" + base + "][" +
-                 label + "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) +
-                 ":y=H*" + number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
+                 number(std::max(1, mark.imageScaleHeightPercent) / 100.0) + "[" + label + "];[" + base + "][" + label +
+                 "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) + ":y=H*" +
+                 number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
     }
     return chain + "[out]";
 }
 
-std::string audioFilterChain(const AudioEdit& edit)
-{
+std::string audioFilterChain(const AudioEdit& edit) {
     std::vector<std::string> steps;
-    const double volume = std::clamp(edit.volumePercent, 0, 200) / 100.0 *
-                          std::clamp(edit.effectVolumePercent, 0, 200) / 100.0;
+    const double volume =
+        std::clamp(edit.volumePercent, 0, 200) / 100.0 * std::clamp(edit.effectVolumePercent, 0, 200) / 100.0;
     if (volume != 1.0) {
         steps.push_back("volume=" + number(volume));
     }
@@ -357,15 +342,13 @@ std::string audioFilterChain(const AudioEdit& edit)
     return chain + "[out]";
 }
 
-void FilterGraph::reset()
-{
+void FilterGraph::reset() {
     m_graph.reset();
     m_source = nullptr;
     m_sink = nullptr;
 }
 
-bool FilterGraph::startGraph(const char* sourceFilter, const char* sourceArguments, const char* sinkFilter)
-{
+bool FilterGraph::startGraph(const char* sourceFilter, const char* sourceArguments, const char* sinkFilter) {
     reset();
     m_graph.reset(avfilter_graph_alloc());
     if (!m_graph ||
@@ -380,8 +363,7 @@ bool FilterGraph::startGraph(const char* sourceFilter, const char* sourceArgumen
 }
 
 bool FilterGraph::configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat,
-                                 AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat)
-{
+                                 AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat) {
     if (sampleAspect.num <= 0 || sampleAspect.den <= 0) {
         sampleAspect = AVRational{1, 1};
     }
@@ -391,15 +373,14 @@ bool FilterGraph::configureVideo(const std::string& chain, int width, int height
     if (!startGraph("buffer", args, "buffersink")) {
         return false;
     }
-    const std::string withFormat = chain.substr(0, chain.size() - 5) + ",format=pix_fmts=" +
-                                   av_get_pix_fmt_name(outputFormat) + "[out]";
+    const std::string withFormat =
+        chain.substr(0, chain.size() - 5) + ",format=pix_fmts=" + av_get_pix_fmt_name(outputFormat) + "[out]";
     return finish(withFormat);
 }
 
 bool FilterGraph::configureAudio(const std::string& chain, int sampleRate, AVSampleFormat inputFormat,
                                  const AVChannelLayout& layout, AVRational timeBase, AVSampleFormat outputFormat,
-                                 int outputRate, int outputChannels, int outputFrameSize)
-{
+                                 int outputRate, int outputChannels, int outputFrameSize) {
     char layoutText[128] = {};
     AVChannelLayout inputLayout{};
     if (layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&layout) == 0) {
@@ -436,8 +417,7 @@ bool FilterGraph::configureAudio(const std::string& chain, int sampleRate, AVSam
     return true;
 }
 
-bool FilterGraph::finish(const std::string& chain)
-{
+bool FilterGraph::finish(const std::string& chain) {
     AVFilterInOut* outputs = avfilter_inout_alloc();
     AVFilterInOut* inputs = avfilter_inout_alloc();
     if (!outputs || !inputs) {
@@ -464,26 +444,22 @@ bool FilterGraph::finish(const std::string& chain)
     return true;
 }
 
-bool FilterGraph::push(AVFrame* frame)
-{
+bool FilterGraph::push(AVFrame* frame) {
     return m_source && av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
 }
 
-bool FilterGraph::close(int64_t endPts)
-{
+bool FilterGraph::close(int64_t endPts) {
     return m_source && av_buffersrc_close(m_source, endPts, AV_BUFFERSRC_FLAG_PUSH) >= 0;
 }
 
-int FilterGraph::pull(AVFrame* frame)
-{
+int FilterGraph::pull(AVFrame* frame) {
     if (!m_sink) {
         return AVERROR_EOF;
     }
     return av_buffersink_get_frame(m_sink, frame);
 }
 
-AVRational FilterGraph::outputTimeBase() const
-{
+AVRational FilterGraph::outputTimeBase() const {
     return m_sink ? av_buffersink_get_time_base(m_sink) : AVRational{1, 1000000};
 }
 

@@ -114,12 +114,12 @@ std::string audioFilterChain(const AudioEdit& edit);
 class FilterGraph {
 public:
     // A video graph for frames of the given form, giving frames in outputFormat.
-    bool configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat,
-                        AVRational timeBase, AVRational sampleAspect, AVPixelFormat outputFormat);
+    bool configureVideo(const std::string& chain, int width, int height, AVPixelFormat inputFormat, AVRational timeBase,
+                        AVRational sampleAspect, AVPixelFormat outputFormat);
     // An audio graph giving samples of the given form (sampleRate/channels 0 = keep).
     bool configureAudio(const std::string& chain, int sampleRate, AVSampleFormat inputFormat,
-                        const AVChannelLayout& layout, AVRational timeBase, AVSampleFormat outputFormat,
-                        int outputRate, int outputChannels, int outputFrameSize);
+                        const AVChannelLayout& layout, AVRational timeBase, AVSampleFormat outputFormat, int outputRate,
+                        int outputChannels, int outputFrameSize);
     bool isConfigured() const { return static_cast<bool>(m_graph); }
     void reset();
 

@@ -9,29 +9,23 @@
 
 namespace calvorine::codec {
 
-template <typename Object, typename Call>
-using CallResult = std::decay_t<std::invoke_result_t<Call, Object&>>;
+template <typename Object, typename Call> using CallResult = std::decay_t<std::invoke_result_t<Call, Object&>>;
 
 // The call's result, or the zero of its type.
 template <typename Object, typename Handle, typename Call>
-CallResult<Object, Call> askObject(Handle handle, Call call)
-{
+CallResult<Object, Call> askObject(Handle handle, Call call) {
     Object* object = fromHandle<Object>(handle);
     return object ? call(*object) : CallResult<Object, Call>{};
 }
 
 // 1 when the call reports success.
-template <typename Object, typename Handle, typename Call>
-int objectSucceeds(Handle handle, Call call)
-{
+template <typename Object, typename Handle, typename Call> int objectSucceeds(Handle handle, Call call) {
     Object* object = fromHandle<Object>(handle);
     return object && call(*object) ? 1 : 0;
 }
 
 // A call that cannot fail: 1 when the handle is right.
-template <typename Object, typename Handle, typename Call>
-int runOnObject(Handle handle, Call call)
-{
+template <typename Object, typename Handle, typename Call> int runOnObject(Handle handle, Call call) {
     Object* object = fromHandle<Object>(handle);
     if (!object) {
         return 0;

@@ -29,9 +29,7 @@ struct HandleObject {
 };
 
 // The object behind a public handle, or null for 0 or a handle of another kind.
-template <typename Object, typename Handle>
-Object* fromHandle(Handle handle)
-{
+template <typename Object, typename Handle> Object* fromHandle(Handle handle) {
     if (!handle)
         return nullptr;
     auto* object = reinterpret_cast<Object*>(handle);
@@ -40,9 +38,7 @@ Object* fromHandle(Handle handle)
     return object;
 }
 
-template <typename Handle, typename Object>
-Handle toHandle(Object* object)
-{
+template <typename Handle, typename Object> Handle toHandle(Object* object) {
     return reinterpret_cast<Handle>(object);
 }
 

@@ -9,22 +9,19 @@ namespace calvorine::codec {
 
 namespace {
 
-void put16(uint8_t* at, uint16_t value)
-{
+void put16(uint8_t* at, uint16_t value) {
     at[0] = uint8_t(value);
     at[1] = uint8_t(value >> 8);
 }
 
-void put32(uint8_t* at, uint32_t value)
-{
+void put32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         at[i] = uint8_t(value >> (8 * i));
 }
 
 } // namespace
 
-uint8_t* makeLevelBlock(const int16_t* samples, size_t sampleCount, int channels, int sampleRate)
-{
+uint8_t* makeLevelBlock(const int16_t* samples, size_t sampleCount, int channels, int sampleRate) {
     if (!samples || sampleCount == 0)
         return nullptr;
     const size_t dataBytes = sampleCount * sizeof(int16_t);
@@ -41,16 +38,16 @@ uint8_t* makeLevelBlock(const int16_t* samples, size_t sampleCount, int channels
     return block;
 }
 
-void freeLevelBlock(uint8_t* block) { std::free(block); }
+void freeLevelBlock(uint8_t* block) {
+    std::free(block);
+}
 
-LevelBlockSet::~LevelBlockSet()
-{
+LevelBlockSet::~LevelBlockSet() {
     for (uint8_t* block : m_blocks)
         freeLevelBlock(block);
 }
 
-uint8_t* LevelBlockSet::keep(uint8_t* block)
-{
+uint8_t* LevelBlockSet::keep(uint8_t* block) {
     if (block) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_blocks.insert(block);
@@ -58,8 +55,7 @@ uint8_t* LevelBlockSet::keep(uint8_t* block)
     return block;
 }
 
-bool LevelBlockSet::release(uint8_t* block)
-{
+bool LevelBlockSet::release(uint8_t* block) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (!block || m_blocks.erase(block) == 0)

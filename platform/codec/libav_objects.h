@@ -17,8 +17,7 @@ namespace calvorine::codec::libav {
 // An output file's context: the file is closed (if it was opened) before the context
 // is freed, so an abandoned output never leaks its descriptor.
 struct OutputContextDeleter {
-    void operator()(AVFormatContext* context) const
-    {
+    void operator()(AVFormatContext* context) const {
         if (context->pb && !(context->oformat->flags & AVFMT_NOFILE))
             avio_closep(&context->pb);
         avformat_free_context(context);
@@ -66,7 +65,11 @@ private:
     AVDictionary* m_dictionary = nullptr;
 };
 
-inline FramePtr makeFrame() { return FramePtr(av_frame_alloc()); }
-inline PacketPtr makePacket() { return PacketPtr(av_packet_alloc()); }
+inline FramePtr makeFrame() {
+    return FramePtr(av_frame_alloc());
+}
+inline PacketPtr makePacket() {
+    return PacketPtr(av_packet_alloc());
+}
 
 } // namespace calvorine::codec::libav

@@ -34,10 +34,11 @@ struct TokenObject : HandleObject {
 
 } // namespace
 
-int encoderThreadCount() { return g_automaticThreads.load() ? 0 : 1; }
+int encoderThreadCount() {
+    return g_automaticThreads.load() ? 0 : 1;
+}
 
-std::string dataFolder()
-{
+std::string dataFolder() {
     std::lock_guard<std::mutex> guard(g_folderLock);
     return g_dataFolder;
 }
@@ -46,8 +47,7 @@ std::string dataFolder()
 
 namespace codec = calvorine::codec;
 
-extern "C" CVCODEC_API int cvcodec_enable_components(int family, int on)
-{
+extern "C" CVCODEC_API int cvcodec_enable_components(int family, int on) {
     if (family != 0 && family != 1)
         return 0;
     if (on)
@@ -55,20 +55,17 @@ extern "C" CVCODEC_API int cvcodec_enable_components(int family, int on)
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_set_threading(int, int automatic)
-{
+extern "C" CVCODEC_API int cvcodec_set_threading(int, int automatic) {
     codec::g_automaticThreads = automatic ? 1 : 0;
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_set_hardware_acceleration(int on)
-{
+extern "C" CVCODEC_API int cvcodec_set_hardware_acceleration(int on) {
     codec::g_hardwareAcceleration = on ? 1 : 0;
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_set_log_level(int level)
-{
+extern "C" CVCODEC_API int cvcodec_set_log_level(int level) {
     static const int kLevels[] = {AV_LOG_QUIET, AV_LOG_ERROR, AV_LOG_WARNING, AV_LOG_INFO, AV_LOG_DEBUG};
     if (level < 0 || level > 4)
         return 0;
@@ -76,8 +73,7 @@ extern "C" CVCODEC_API int cvcodec_set_log_level(int level)
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_set_data_folder(const char* folderUtf8)
-{
+extern "C" CVCODEC_API int cvcodec_set_data_folder(const char* folderUtf8) {
     if (!folderUtf8)
         return 0;
     std::lock_guard<std::mutex> guard(codec::g_folderLock);
@@ -85,13 +81,11 @@ extern "C" CVCODEC_API int cvcodec_set_data_folder(const char* folderUtf8)
     return 1;
 }
 
-extern "C" CVCODEC_API cvcodec_token cvcodec_start_scope_begin(void)
-{
+extern "C" CVCODEC_API cvcodec_token cvcodec_start_scope_begin(void) {
     return codec::toHandle<cvcodec_token>(new codec::TokenObject);
 }
 
-extern "C" CVCODEC_API int cvcodec_start_scope_end(cvcodec_token token)
-{
+extern "C" CVCODEC_API int cvcodec_start_scope_end(cvcodec_token token) {
     auto* object = codec::fromHandle<codec::TokenObject>(token);
     if (!object)
         return 0;

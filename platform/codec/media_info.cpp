@@ -10,15 +10,13 @@ namespace calvorine::codec {
 
 namespace {
 
-std::string lowerCase(std::string text)
-{
+std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
 }
 
 // Keys under which containers store what we call by one name.
-std::vector<std::string> keyAliases(const std::string& key)
-{
+std::vector<std::string> keyAliases(const std::string& key) {
     if (key == "year") {
         return {"year", "date", "TYER"};
     }
@@ -40,16 +38,14 @@ std::vector<std::string> keyAliases(const std::string& key)
     return {key};
 }
 
-const char* findValue(AVDictionary* dictionary, const std::string& key)
-{
+const char* findValue(AVDictionary* dictionary, const std::string& key) {
     const AVDictionaryEntry* entry = av_dict_get(dictionary, key.c_str(), nullptr, 0);
     return entry ? entry->value : nullptr;
 }
 
 } // namespace
 
-bool MediaInfo::open(const char* pathUtf8)
-{
+bool MediaInfo::open(const char* pathUtf8) {
     close();
     m_input = av::openInput(pathUtf8);
     if (!m_input) {
@@ -59,8 +55,7 @@ bool MediaInfo::open(const char* pathUtf8)
     return true;
 }
 
-void MediaInfo::close()
-{
+void MediaInfo::close() {
     m_input.reset();
     m_path.clear();
     m_values.clear();
@@ -68,8 +63,7 @@ void MediaInfo::close()
     m_cover = CoverValue{};
 }
 
-std::string MediaInfo::matroskaDocType() const
-{
+std::string MediaInfo::matroskaDocType() const {
     // The demuxer does not tell Matroska from WebM; the EBML header's DocType does.
     FILE* file = std::fopen(m_path.c_str(), "rb");
     if (!file) {
@@ -91,8 +85,7 @@ std::string MediaInfo::matroskaDocType() const
     return {};
 }
 
-const void* MediaInfo::tag(const char* key)
-{
+const void* MediaInfo::tag(const char* key) {
     if (!m_input || !key) {
         return nullptr;
     }
@@ -154,13 +147,12 @@ const void* MediaInfo::tag(const char* key)
     return inserted.first->second.c_str();
 }
 
-bool MediaInfo::hasPicture() const
-{
-    return m_input && (av::findStream(m_input.get(), AVMEDIA_TYPE_VIDEO) >= 0 || av::findCoverStream(m_input.get()) >= 0);
+bool MediaInfo::hasPicture() const {
+    return m_input &&
+           (av::findStream(m_input.get(), AVMEDIA_TYPE_VIDEO) >= 0 || av::findCoverStream(m_input.get()) >= 0);
 }
 
-int MediaInfo::pictureWidth() const
-{
+int MediaInfo::pictureWidth() const {
     if (!m_input) {
         return 0;
     }
@@ -168,8 +160,7 @@ int MediaInfo::pictureWidth() const
     return index < 0 ? 0 : m_input->streams[index]->codecpar->width;
 }
 
-int MediaInfo::pictureHeight() const
-{
+int MediaInfo::pictureHeight() const {
     if (!m_input) {
         return 0;
     }
@@ -177,8 +168,7 @@ int MediaInfo::pictureHeight() const
     return index < 0 ? 0 : m_input->streams[index]->codecpar->height;
 }
 
-uint8_t* MediaInfo::picture()
-{
+uint8_t* MediaInfo::picture() {
     if (!m_input) {
         return nullptr;
     }
@@ -233,13 +223,11 @@ uint8_t* MediaInfo::picture()
     return decoded ? av::encodeBmp(image, nullptr) : nullptr;
 }
 
-void MediaInfo::releasePicture(uint8_t* block)
-{
+void MediaInfo::releasePicture(uint8_t* block) {
     std::free(block);
 }
 
-unsigned MediaInfo::subtitleCount() const
-{
+unsigned MediaInfo::subtitleCount() const {
     if (!m_input) {
         return 0;
     }
@@ -250,8 +238,7 @@ unsigned MediaInfo::subtitleCount() const
     return count;
 }
 
-bool MediaInfo::selectAudio(int index) const
-{
+bool MediaInfo::selectAudio(int index) const {
     if (!m_input || index < 0) {
         return false;
     }
@@ -265,18 +252,15 @@ bool MediaInfo::selectAudio(int index) const
     return seen == 0 && index == 0;
 }
 
-bool MediaInfo::selectSubtitle(int index) const
-{
+bool MediaInfo::selectSubtitle(int index) const {
     return m_input && index >= -1 && (index == -1 || static_cast<unsigned>(index) < subtitleCount());
 }
 
-int MediaInfo::chapterCount() const
-{
+int MediaInfo::chapterCount() const {
     return m_input ? static_cast<int>(m_input->nb_chapters) : 0;
 }
 
-uint64_t MediaInfo::chapterStart(int index) const
-{
+uint64_t MediaInfo::chapterStart(int index) const {
     if (index < 0 || index >= chapterCount()) {
         return 0;
     }
@@ -284,8 +268,7 @@ uint64_t MediaInfo::chapterStart(int index) const
     return static_cast<uint64_t>(std::max<int64_t>(0, av::toMicroseconds(chapter->start, chapter->time_base)));
 }
 
-uint64_t MediaInfo::chapterLength(int index) const
-{
+uint64_t MediaInfo::chapterLength(int index) const {
     if (index < 0 || index >= chapterCount()) {
         return 0;
     }
@@ -294,8 +277,7 @@ uint64_t MediaInfo::chapterLength(int index) const
     return static_cast<uint64_t>(std::max<int64_t>(0, length));
 }
 
-const char* MediaInfo::chapterTitle(int index) const
-{
+const char* MediaInfo::chapterTitle(int index) const {
     if (index < 0 || index >= chapterCount()) {
         return "";
     }
@@ -303,8 +285,7 @@ const char* MediaInfo::chapterTitle(int index) const
     return title ? title : "";
 }
 
-uint64_t MediaInfo::durationUs() const
-{
+uint64_t MediaInfo::durationUs() const {
     if (!m_input || m_input->duration == AV_NOPTS_VALUE || m_input->duration < 0) {
         return 0;
     }

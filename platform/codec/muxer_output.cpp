@@ -5,8 +5,7 @@
 
 namespace calvorine::codec {
 
-bool MuxerOutput::create(const MuxerEntry& muxer, const std::string& pathUtf8)
-{
+bool MuxerOutput::create(const MuxerEntry& muxer, const std::string& pathUtf8) {
     AVFormatContext* context = nullptr;
     if (avformat_alloc_output_context2(&context, nullptr, muxer.avName, pathUtf8.c_str()) < 0 || !context)
         return false;
@@ -16,13 +15,11 @@ bool MuxerOutput::create(const MuxerEntry& muxer, const std::string& pathUtf8)
     return true;
 }
 
-bool MuxerOutput::wantsGlobalHeader() const
-{
+bool MuxerOutput::wantsGlobalHeader() const {
     return m_context && (m_context->oformat->flags & AVFMT_GLOBALHEADER);
 }
 
-AVStream* MuxerOutput::addStream(const AVCodecContext* encoder, uint32_t codecTag)
-{
+AVStream* MuxerOutput::addStream(const AVCodecContext* encoder, uint32_t codecTag) {
     AVStream* stream = avformat_new_stream(m_context.get(), nullptr);
     if (!stream || avcodec_parameters_from_context(stream->codecpar, encoder) < 0)
         return nullptr;
@@ -35,8 +32,7 @@ AVStream* MuxerOutput::addStream(const AVCodecContext* encoder, uint32_t codecTa
     return stream;
 }
 
-bool MuxerOutput::start()
-{
+bool MuxerOutput::start() {
     if (!(m_context->oformat->flags & AVFMT_NOFILE)) {
         if (avio_open(&m_context->pb, m_path.c_str(), AVIO_FLAG_WRITE) < 0)
             return false;
@@ -63,8 +59,7 @@ bool MuxerOutput::start()
     return true;
 }
 
-bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase)
-{
+bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_started || m_failed)
         return false;
@@ -84,8 +79,7 @@ bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTi
     return true;
 }
 
-void MuxerOutput::finish()
-{
+void MuxerOutput::finish() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_started) {
         av_write_trailer(m_context.get());

@@ -47,8 +47,7 @@ const MuxerEntry kMuxers[] = {
 
 } // namespace
 
-const MuxerEntry* findMuxer(const std::string& name)
-{
+const MuxerEntry* findMuxer(const std::string& name) {
     for (const MuxerEntry& entry : kMuxers) {
         if (strcasecmp(entry.name, name.c_str()) == 0)
             return &entry;

@@ -7,9 +7,9 @@
 namespace calvorine::codec {
 
 struct MuxerEntry {
-    const char* name;        // the name callers pass (compared without regard to case)
-    const char* avName;      // libav's muxer
-    bool fragmented;         // written in flushed fragments (MP4 family)
+    const char* name;   // the name callers pass (compared without regard to case)
+    const char* avName; // libav's muxer
+    bool fragmented;    // written in flushed fragments (MP4 family)
 };
 
 // The entry of a muxer name, or null for an unknown name.

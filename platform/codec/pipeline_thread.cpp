@@ -4,8 +4,7 @@
 
 namespace calvorine::codec {
 
-bool endPipelineThread(std::mutex& lock, std::condition_variable& wake, bool& finishing, std::thread& thread)
-{
+bool endPipelineThread(std::mutex& lock, std::condition_variable& wake, bool& finishing, std::thread& thread) {
     {
         std::lock_guard<std::mutex> guard(lock);
         if (finishing && !thread.joinable())
@@ -20,8 +19,7 @@ bool endPipelineThread(std::mutex& lock, std::condition_variable& wake, bool& fi
 }
 
 void encodeAndWrite(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet, MuxerOutput& output,
-                    AVStream* stream, int64_t ptsShift)
-{
+                    AVStream* stream, int64_t ptsShift) {
     if (avcodec_send_frame(encoder, frame) < 0)
         return;
     while (avcodec_receive_packet(encoder, packet) == 0) {

@@ -13,19 +13,16 @@ namespace calvorine::codec::av {
 namespace {
 std::atomic<bool> g_openInterrupted{false};
 
-int openInterruptCallback(void*)
-{
+int openInterruptCallback(void*) {
     return g_openInterrupted.load() ? 1 : 0;
 }
 } // namespace
 
-void setOpenInterrupted(bool on)
-{
+void setOpenInterrupted(bool on) {
     g_openInterrupted = on;
 }
 
-InputPtr openInput(const char* pathUtf8)
-{
+InputPtr openInput(const char* pathUtf8) {
     if (!pathUtf8 || !*pathUtf8 || g_openInterrupted.load()) {
         return nullptr;
     }
@@ -44,8 +41,7 @@ InputPtr openInput(const char* pathUtf8)
     return input;
 }
 
-CodecContextPtr openDecoder(const AVStream* stream, int threadCount)
-{
+CodecContextPtr openDecoder(const AVStream* stream, int threadCount) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
         return nullptr;
@@ -62,21 +58,18 @@ CodecContextPtr openDecoder(const AVStream* stream, int threadCount)
     return context;
 }
 
-int64_t toMicroseconds(int64_t timestamp, AVRational timeBase)
-{
+int64_t toMicroseconds(int64_t timestamp, AVRational timeBase) {
     if (timestamp == AV_NOPTS_VALUE) {
         return AV_NOPTS_VALUE;
     }
     return av_rescale_q(timestamp, timeBase, AVRational{1, 1000000});
 }
 
-int64_t fromMicroseconds(int64_t microseconds, AVRational timeBase)
-{
+int64_t fromMicroseconds(int64_t microseconds, AVRational timeBase) {
     return av_rescale_q(microseconds, AVRational{1, 1000000}, timeBase);
 }
 
-int findStream(const AVFormatContext* input, AVMediaType type)
-{
+int findStream(const AVFormatContext* input, AVMediaType type) {
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const AVStream* stream = input->streams[i];
         if (stream->codecpar->codec_type == type && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
@@ -86,8 +79,7 @@ int findStream(const AVFormatContext* input, AVMediaType type)
     return -1;
 }
 
-int findCoverStream(const AVFormatContext* input)
-{
+int findCoverStream(const AVFormatContext* input) {
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         if (input->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC) {
             return static_cast<int>(i);
@@ -96,8 +88,7 @@ int findCoverStream(const AVFormatContext* input)
     return -1;
 }
 
-bool frameToBgra(const AVFrame* frame, SwsPtr& scaler, BgraImage& image)
-{
+bool frameToBgra(const AVFrame* frame, SwsPtr& scaler, BgraImage& image) {
     if (!frame || frame->width <= 0 || frame->height <= 0) {
         return false;
     }
@@ -112,10 +103,9 @@ bool frameToBgra(const AVFrame* frame, SwsPtr& scaler, BgraImage& image)
         }
         return true;
     }
-    SwsContext* context = sws_getCachedContext(scaler.release(), frame->width, frame->height,
-                                               static_cast<AVPixelFormat>(frame->format), frame->width,
-                                               frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
-                                               nullptr);
+    SwsContext* context =
+        sws_getCachedContext(scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                             frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     scaler.reset(context);
     if (!context) {
         return false;
@@ -130,21 +120,18 @@ bool frameToBgra(const AVFrame* frame, SwsPtr& scaler, BgraImage& image)
 }
 
 namespace {
-void putLe16(uint8_t* at, uint16_t value)
-{
+void putLe16(uint8_t* at, uint16_t value) {
     at[0] = static_cast<uint8_t>(value);
     at[1] = static_cast<uint8_t>(value >> 8);
 }
-void putLe32(uint8_t* at, uint32_t value)
-{
+void putLe32(uint8_t* at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<uint8_t>(value >> (8 * i));
     }
 }
 } // namespace
 
-uint8_t* encodeBmp(const BgraImage& image, uint32_t* sizeOut)
-{
+uint8_t* encodeBmp(const BgraImage& image, uint32_t* sizeOut) {
     if (image.empty()) {
         return nullptr;
     }
@@ -182,8 +169,7 @@ uint8_t* encodeBmp(const BgraImage& image, uint32_t* sizeOut)
     return block;
 }
 
-std::string errorText(int code)
-{
+std::string errorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;

@@ -22,11 +22,11 @@ namespace calvorine::codec::av {
 // filter graph, which the recorder never holds, have their own.
 using libav::CodecContextPtr;
 using libav::FramePtr;
+using libav::makeFrame;
+using libav::makePacket;
 using libav::PacketPtr;
 using libav::SwrPtr;
 using libav::SwsPtr;
-using libav::makeFrame;
-using libav::makePacket;
 
 struct FormatInputDeleter {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }

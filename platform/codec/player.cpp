@@ -11,8 +11,7 @@ namespace calvorine::codec {
 
 namespace {
 
-int64_t wallMicroseconds()
-{
+int64_t wallMicroseconds() {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
@@ -39,19 +38,16 @@ using PulsePtr = std::unique_ptr<pa_simple, PulseDeleter>;
 
 Player::Player() : m_frame(av::makeFrame()), m_filtered(av::makeFrame()), m_packet(av::makePacket()) {}
 
-Player::~Player()
-{
+Player::~Player() {
     close();
 }
 
-bool Player::isOpen() const
-{
+bool Player::isOpen() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return static_cast<bool>(m_input);
 }
 
-void Player::stopThreads()
-{
+void Player::stopThreads() {
     m_quit = true;
     m_wake.notify_all();
     {
@@ -71,8 +67,7 @@ void Player::stopThreads()
     m_quit = false;
 }
 
-void Player::close()
-{
+void Player::close() {
     stopThreads();
     std::lock_guard<std::mutex> lock(m_lock);
     m_input.reset();
@@ -93,8 +88,7 @@ void Player::close()
     m_shownTimeUs = 0;
 }
 
-bool Player::open(const char* pathUtf8)
-{
+bool Player::open(const char* pathUtf8) {
     close();
     av::InputPtr input = av::openInput(pathUtf8);
     if (!input) {
@@ -147,8 +141,7 @@ bool Player::open(const char* pathUtf8)
 
 // ---- Clock ----
 
-int64_t Player::clockUs() const
-{
+int64_t Player::clockUs() const {
     if (!m_playing) {
         return m_clockBaseUs;
     }
@@ -156,14 +149,12 @@ int64_t Player::clockUs() const
     return m_clockBaseUs + (wallMicroseconds() - m_clockStartWallUs) * speed / 100;
 }
 
-void Player::setClock(int64_t sourceUs)
-{
+void Player::setClock(int64_t sourceUs) {
     m_clockBaseUs = sourceUs;
     m_clockStartWallUs = wallMicroseconds();
 }
 
-int64_t Player::frameDurationUs() const
-{
+int64_t Player::frameDurationUs() const {
     if (m_videoIndex < 0) {
         return 40000;
     }
@@ -176,16 +167,14 @@ int64_t Player::frameDurationUs() const
 
 // ---- Decoding (m_lock held) ----
 
-void Player::flushQueues()
-{
+void Player::flushQueues() {
     m_pictures.clear();
     m_sound.clear();
     m_soundQueuedUs = 0;
     m_flushSound = true;
 }
 
-bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out)
-{
+bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out) {
     // Watermarks outside their display ranges are left out of the graph, which is built
     // anew when the set of shown parts changes (at range bounds only).
     unsigned visible = 0;
@@ -202,8 +191,8 @@ bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImag
                                          stream->time_base, frame->sample_aspect_ratio, AV_PIX_FMT_BGRA)) {
             // An edit the filters refuse (a missing image, say) must not stop playback.
             VideoEdit plain;
-            if (!m_videoGraph.configureVideo(videoFilterChain(plain, frame->width, frame->height, m_path),
-                                             frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+            if (!m_videoGraph.configureVideo(videoFilterChain(plain, frame->width, frame->height, m_path), frame->width,
+                                             frame->height, static_cast<AVPixelFormat>(frame->format),
                                              stream->time_base, frame->sample_aspect_ratio, AV_PIX_FMT_BGRA)) {
                 return false;
             }
@@ -229,8 +218,7 @@ bool Player::filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImag
     return got;
 }
 
-void Player::rebuildAudioGraph(const AVFrame* frame)
-{
+void Player::rebuildAudioGraph(const AVFrame* frame) {
     AudioEdit edit = m_appliedAudio;
     edit.volumePercent = 100; // the volume is applied at the output, so it changes at once
     const AVStream* stream = m_input->streams[m_audioIndex];
@@ -244,8 +232,7 @@ void Player::rebuildAudioGraph(const AVFrame* frame)
     }
 }
 
-void Player::takeAudioFrame(AVFrame* frame)
-{
+void Player::takeAudioFrame(AVFrame* frame) {
     const AVStream* stream = m_input->streams[m_audioIndex];
     const int64_t timeUs = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
     if (timeUs == AV_NOPTS_VALUE) {
@@ -281,8 +268,7 @@ void Player::takeAudioFrame(AVFrame* frame)
     }
 }
 
-bool Player::decodeAudioPacket(const AVPacket* packet)
-{
+bool Player::decodeAudioPacket(const AVPacket* packet) {
     if (avcodec_send_packet(m_audioDecoder.get(), packet) < 0 && packet) {
         return false;
     }
@@ -295,8 +281,7 @@ bool Player::decodeAudioPacket(const AVPacket* packet)
 
 // Decodes one video packet; every picture at or after m_skipBeforeUs is filtered and
 // queued. True when at least one picture was queued.
-bool Player::decodeVideoPacket(const AVPacket* packet)
-{
+bool Player::decodeVideoPacket(const AVPacket* packet) {
     if (avcodec_send_packet(m_videoDecoder.get(), packet) < 0 && packet) {
         return false;
     }
@@ -327,8 +312,7 @@ bool Player::decodeVideoPacket(const AVPacket* packet)
 
 // Reads one packet and decodes it; at the end of the file drains the decoders.
 // wantVideoFrame: keep reading until a picture is queued (or the file ends).
-bool Player::readAndDecode(bool wantVideoFrame)
-{
+bool Player::readAndDecode(bool wantVideoFrame) {
     for (int guard = 0; guard < 100000; ++guard) {
         if (m_endOfFile) {
             return false;
@@ -362,8 +346,7 @@ bool Player::readAndDecode(bool wantVideoFrame)
     return false;
 }
 
-void Player::present(av::BgraImage&& image, int64_t timeUs)
-{
+void Player::present(av::BgraImage&& image, int64_t timeUs) {
     FrameCallback callback = nullptr;
     void* context = nullptr;
     {
@@ -378,8 +361,7 @@ void Player::present(av::BgraImage&& image, int64_t timeUs)
     }
 }
 
-bool Player::seekLocked(int64_t timeUs)
-{
+bool Player::seekLocked(int64_t timeUs) {
     if (!m_input) {
         return false;
     }
@@ -425,8 +407,7 @@ bool Player::seekLocked(int64_t timeUs)
     return true;
 }
 
-bool Player::stepForwardLocked()
-{
+bool Player::stepForwardLocked() {
     if (m_pictures.empty() && !readAndDecode(true)) {
         if (m_pictures.empty()) {
             m_atEnd = true;
@@ -444,15 +425,13 @@ bool Player::stepForwardLocked()
     return true;
 }
 
-bool Player::drained() const
-{
+bool Player::drained() const {
     return m_endOfFile && m_pictures.empty() && m_sound.empty();
 }
 
 // ---- Engine and sound threads ----
 
-void Player::engineLoop()
-{
+void Player::engineLoop() {
     std::unique_lock<std::mutex> lock(m_lock);
     while (!m_quit) {
         if (!m_playing || !m_input) {
@@ -493,8 +472,7 @@ void Player::engineLoop()
     }
 }
 
-void Player::audioLoop()
-{
+void Player::audioLoop() {
     PulsePtr stream;
     int streamRate = 0;
     int streamChannels = 0;
@@ -524,7 +502,7 @@ void Player::audioLoop()
                 streamRate = m_outputRate;
                 streamChannels = m_outputChannels;
                 pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(streamRate),
-                                    static_cast<uint8_t>(streamChannels)};
+                                      static_cast<uint8_t>(streamChannels)};
                 pa_buffer_attr attributes{};
                 attributes.maxlength = static_cast<uint32_t>(-1);
                 attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerBufferUs, &format));
@@ -584,8 +562,7 @@ void Player::audioLoop()
 
 // ---- Controls (owner's thread) ----
 
-bool Player::play()
-{
+bool Player::play() {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input) {
         return false;
@@ -601,8 +578,7 @@ bool Player::play()
     return true;
 }
 
-bool Player::pause()
-{
+bool Player::pause() {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input) {
         return false;
@@ -619,8 +595,7 @@ bool Player::pause()
     return true;
 }
 
-bool Player::stop()
-{
+bool Player::stop() {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input) {
         return false;
@@ -631,16 +606,14 @@ bool Player::stop()
     return true;
 }
 
-bool Player::seek(int64_t timeUs)
-{
+bool Player::seek(int64_t timeUs) {
     std::lock_guard<std::mutex> lock(m_lock);
     const bool done = seekLocked(timeUs);
     m_wake.notify_all();
     return done;
 }
 
-bool Player::step(int direction)
-{
+bool Player::step(int direction) {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input || m_videoIndex < 0) {
         return false;
@@ -665,14 +638,12 @@ bool Player::step(int direction)
     return done;
 }
 
-bool Player::showCurrentFrame()
-{
+bool Player::showCurrentFrame() {
     repaint();
     return isOpen();
 }
 
-void Player::repaint()
-{
+void Player::repaint() {
     FrameCallback callback = nullptr;
     void* context = nullptr;
     {
@@ -685,32 +656,27 @@ void Player::repaint()
     }
 }
 
-bool Player::isAtEnd() const
-{
+bool Player::isAtEnd() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_input && m_atEnd;
 }
 
-bool Player::isPaused() const
-{
+bool Player::isPaused() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_input && !m_playing;
 }
 
-bool Player::hasVideo() const
-{
+bool Player::hasVideo() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_videoIndex >= 0;
 }
 
-bool Player::hasAudio() const
-{
+bool Player::hasAudio() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_audioIndex >= 0;
 }
 
-uint64_t Player::durationUs() const
-{
+uint64_t Player::durationUs() const {
     // Called with and without m_lock: reads only what open() fixed.
     const AVFormatContext* input = m_input.get();
     if (!input || input->duration == AV_NOPTS_VALUE || input->duration < 0) {
@@ -719,8 +685,7 @@ uint64_t Player::durationUs() const
     return static_cast<uint64_t>(input->duration);
 }
 
-uint64_t Player::positionUs() const
-{
+uint64_t Player::positionUs() const {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input) {
         return 0;
@@ -734,45 +699,38 @@ uint64_t Player::positionUs() const
     return static_cast<uint64_t>(std::clamp<int64_t>(position, 0, duration > 0 ? duration : position));
 }
 
-uint64_t Player::frameTimeUs() const
-{
+uint64_t Player::frameTimeUs() const {
     std::lock_guard<std::mutex> lock(m_frameLock);
     return static_cast<uint64_t>(std::max<int64_t>(0, m_shownTimeUs));
 }
 
-int Player::videoWidth() const
-{
+int Player::videoWidth() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_videoDecoder ? m_videoDecoder->width : 0;
 }
 
-int Player::videoHeight() const
-{
+int Player::videoHeight() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_videoDecoder ? m_videoDecoder->height : 0;
 }
 
-int Player::displayWidth() const
-{
+int Player::displayWidth() const {
     std::lock_guard<std::mutex> lock(m_frameLock);
     return m_shown.width;
 }
 
-int Player::displayHeight() const
-{
+int Player::displayHeight() const {
     std::lock_guard<std::mutex> lock(m_frameLock);
     return m_shown.height;
 }
 
-void Player::setFrameCallback(FrameCallback callback, void* context)
-{
+void Player::setFrameCallback(FrameCallback callback, void* context) {
     std::lock_guard<std::mutex> lock(m_frameLock);
     m_callback = callback;
     m_callbackContext = context;
 }
 
-bool Player::frameSize(int* width, int* height) const
-{
+bool Player::frameSize(int* width, int* height) const {
     std::lock_guard<std::mutex> lock(m_frameLock);
     if (width) {
         *width = m_shown.width;
@@ -783,11 +741,9 @@ bool Player::frameSize(int* width, int* height) const
     return !m_shown.empty();
 }
 
-bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height) const
-{
+bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height) const {
     std::lock_guard<std::mutex> lock(m_frameLock);
-    if (!pixels || m_shown.empty() || width != m_shown.width || height != m_shown.height ||
-        bytesPerLine < width * 4) {
+    if (!pixels || m_shown.empty() || width != m_shown.width || height != m_shown.height || bytesPerLine < width * 4) {
         return false;
     }
     for (int y = 0; y < height; ++y) {
@@ -797,8 +753,7 @@ bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height) co
     return true;
 }
 
-uint8_t* Player::levelBlock()
-{
+uint8_t* Player::levelBlock() {
     std::vector<int16_t> samples;
     {
         std::lock_guard<std::mutex> lock(m_levelLock);
@@ -810,26 +765,22 @@ uint8_t* Player::levelBlock()
     return m_levelBlocks.keep(makeLevelBlock(samples.data(), samples.size(), m_outputChannels, m_outputRate));
 }
 
-bool Player::releaseLevelBlock(uint8_t* block)
-{
+bool Player::releaseLevelBlock(uint8_t* block) {
     return block && m_levelBlocks.release(block);
 }
 
-uint8_t* Player::snapshot() const
-{
+uint8_t* Player::snapshot() const {
     std::lock_guard<std::mutex> lock(m_frameLock);
     return av::encodeBmp(m_shown, nullptr);
 }
 
 // ---- Edits ----
 
-void Player::beginUpdate()
-{
+void Player::beginUpdate() {
     ++m_updateDepth;
 }
 
-void Player::endUpdate()
-{
+void Player::endUpdate() {
     if (m_updateDepth > 0) {
         --m_updateDepth;
     }
@@ -838,8 +789,7 @@ void Player::endUpdate()
     }
 }
 
-void Player::applyEdits()
-{
+void Player::applyEdits() {
     if (m_updateDepth > 0) {
         return;
     }
@@ -885,8 +835,7 @@ void Player::applyEdits()
     }
 }
 
-void Player::setVolume(int percent)
-{
+void Player::setVolume(int percent) {
     m_volumePercent = std::clamp(percent, 0, 200);
 }
 

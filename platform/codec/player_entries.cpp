@@ -26,8 +26,7 @@ struct PlayerObject : HandleObject {
     int audioOnly = 0;
 
     WatermarkEdit& mark() { return player.videoEdit().watermarks[std::clamp(selectedWatermark, 0, 2)]; }
-    void applySubtitles()
-    {
+    void applySubtitles() {
         SubtitleEdit& s = player.videoEdit().subtitles;
         s.file = subtitleFile;
         s.streamIndex = subtitleFile.empty() ? subtitleStreamChoice : -1;
@@ -35,32 +34,24 @@ struct PlayerObject : HandleObject {
     }
 };
 
-PlayerObject* get(cvcodec_player handle)
-{
+PlayerObject* get(cvcodec_player handle) {
     return fromHandle<PlayerObject>(handle);
 }
 
-template <typename Call>
-auto ask(cvcodec_player handle, Call call)
-{
+template <typename Call> auto ask(cvcodec_player handle, Call call) {
     return askObject<PlayerObject>(handle, call);
 }
 
-template <typename Call>
-int succeeds(cvcodec_player handle, Call call)
-{
+template <typename Call> int succeeds(cvcodec_player handle, Call call) {
     return objectSucceeds<PlayerObject>(handle, call);
 }
 
-template <typename Call>
-int run(cvcodec_player handle, Call call)
-{
+template <typename Call> int run(cvcodec_player handle, Call call) {
     return runOnObject<PlayerObject>(handle, call);
 }
 
 // The size of an image file, read with the demuxers (0 x 0 when it cannot be read).
-void imageFileSize(const std::string& path, int* width, int* height)
-{
+void imageFileSize(const std::string& path, int* width, int* height) {
     *width = *height = 0;
     av::InputPtr input = av::openInput(path.c_str());
     if (input) {
@@ -76,8 +67,7 @@ enum class Side { Width, Height };
 
 // The selected image watermark's share of the shown picture along one side: its file's
 // size scaled by its percentage (0 without a player, a picture or an image).
-double watermarkImageShare(PlayerObject* o, Side side)
-{
+double watermarkImageShare(PlayerObject* o, Side side) {
     const int display = !o ? 0 : side == Side::Width ? o->player.displayWidth() : o->player.displayHeight();
     if (display <= 0 || o->mark().imagePath.empty()) {
         return 0.0;
@@ -99,39 +89,34 @@ using namespace calvorine::codec;
 
 // A setter of the live edits: changes the records, then applies them (at once, or at
 // the end of an update group).
-#define PLAYER_EDIT(name, params, body)                                                                             \
-    extern "C" CVCODEC_API int name(cvcodec_player handle params)                                                   \
-    {                                                                                                               \
-        PlayerObject* o = get(handle);                                                                              \
-        if (!o) {                                                                                                   \
-            return 0;                                                                                               \
-        }                                                                                                           \
-        body;                                                                                                       \
-        o->player.applyEdits();                                                                                     \
-        return 1;                                                                                                   \
+#define PLAYER_EDIT(name, params, body)                                                                                \
+    extern "C" CVCODEC_API int name(cvcodec_player handle params) {                                                    \
+        PlayerObject* o = get(handle);                                                                                 \
+        if (!o) {                                                                                                      \
+            return 0;                                                                                                  \
+        }                                                                                                              \
+        body;                                                                                                          \
+        o->player.applyEdits();                                                                                        \
+        return 1;                                                                                                      \
     }
 // A value the library records without using it.
-#define PLAYER_RECORD(name, params)                                                                                 \
-    extern "C" CVCODEC_API int name(cvcodec_player handle params)                                                   \
-    {                                                                                                               \
-        return get(handle) ? 1 : 0;                                                                                 \
+#define PLAYER_RECORD(name, params)                                                                                    \
+    extern "C" CVCODEC_API int name(cvcodec_player handle params) {                                                    \
+        return get(handle) ? 1 : 0;                                                                                    \
     }
 #define COMMA ,
 
 extern "C" {
 
-CVCODEC_API cvcodec_player cvcodec_player_create(int32_t)
-{
+CVCODEC_API cvcodec_player cvcodec_player_create(int32_t) {
     return toHandle<cvcodec_player>(new PlayerObject());
 }
 
-CVCODEC_API cvcodec_player cvcodec_player_create_source(int32_t)
-{
+CVCODEC_API cvcodec_player cvcodec_player_create_source(int32_t) {
     return nullptr;
 }
 
-CVCODEC_API int cvcodec_player_release(cvcodec_player handle)
-{
+CVCODEC_API int cvcodec_player_release(cvcodec_player handle) {
     PlayerObject* o = get(handle);
     if (!o) {
         return 0;
@@ -140,141 +125,114 @@ CVCODEC_API int cvcodec_player_release(cvcodec_player handle)
     return 1;
 }
 
-CVCODEC_API int cvcodec_player_open(cvcodec_player handle, const char* path, int32_t, int32_t, int32_t, int32_t)
-{
+CVCODEC_API int cvcodec_player_open(cvcodec_player handle, const char* path, int32_t, int32_t, int32_t, int32_t) {
     return succeeds(handle, [&](PlayerObject& o) { return o.player.open(path); });
 }
 
-CVCODEC_API int cvcodec_player_play(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_play(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.play(); });
 }
 
-CVCODEC_API int cvcodec_player_pause(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_pause(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.pause(); });
 }
 
-CVCODEC_API int cvcodec_player_stop(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_stop(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.stop(); });
 }
 
-CVCODEC_API int cvcodec_player_close(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_close(cvcodec_player h) {
     return run(h, [&](PlayerObject& o) { o.player.close(); });
 }
 
-CVCODEC_API int cvcodec_player_seek(cvcodec_player h, uint64_t timeUs)
-{
+CVCODEC_API int cvcodec_player_seek(cvcodec_player h, uint64_t timeUs) {
     const auto clampedUs = static_cast<int64_t>(std::min<uint64_t>(timeUs, INT64_MAX));
     return succeeds(h, [&](PlayerObject& o) { return o.player.seek(clampedUs); });
 }
 
-CVCODEC_API int cvcodec_player_begin_async_seek(cvcodec_player h, uint64_t)
-{
+CVCODEC_API int cvcodec_player_begin_async_seek(cvcodec_player h, uint64_t) {
     return get(h) ? 1 : 0;
 }
 
-CVCODEC_API int cvcodec_player_end_async_seek(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_end_async_seek(cvcodec_player h) {
     return get(h) ? 1 : 0;
 }
 
-CVCODEC_API int cvcodec_player_step(cvcodec_player h, int32_t direction)
-{
+CVCODEC_API int cvcodec_player_step(cvcodec_player h, int32_t direction) {
     PlayerObject* o = get(h);
     return o && direction != 0 && o->player.step(direction) ? 1 : 0;
 }
 
-CVCODEC_API int cvcodec_player_show_current_frame(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_show_current_frame(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.showCurrentFrame(); });
 }
 
-CVCODEC_API int cvcodec_player_repaint(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_repaint(cvcodec_player h) {
     return run(h, [&](PlayerObject& o) { o.player.repaint(); });
 }
 
-CVCODEC_API int cvcodec_player_is_at_end(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_is_at_end(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.isAtEnd(); });
 }
 
-CVCODEC_API int cvcodec_player_is_paused(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_is_paused(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.isPaused(); });
 }
 
-CVCODEC_API int cvcodec_player_has_video(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_has_video(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.hasVideo(); });
 }
 
-CVCODEC_API int cvcodec_player_has_audio(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_has_audio(cvcodec_player h) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.hasAudio(); });
 }
 
-CVCODEC_API uint64_t cvcodec_player_duration(cvcodec_player h)
-{
+CVCODEC_API uint64_t cvcodec_player_duration(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.durationUs(); });
 }
 
-CVCODEC_API uint64_t cvcodec_player_position(cvcodec_player h)
-{
+CVCODEC_API uint64_t cvcodec_player_position(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.positionUs(); });
 }
 
-CVCODEC_API uint64_t cvcodec_player_frame_time(cvcodec_player h)
-{
+CVCODEC_API uint64_t cvcodec_player_frame_time(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.frameTimeUs(); });
 }
 
-CVCODEC_API int32_t cvcodec_player_video_width(cvcodec_player h)
-{
+CVCODEC_API int32_t cvcodec_player_video_width(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.videoWidth(); });
 }
 
-CVCODEC_API int32_t cvcodec_player_video_height(cvcodec_player h)
-{
+CVCODEC_API int32_t cvcodec_player_video_height(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.videoHeight(); });
 }
 
-CVCODEC_API int32_t cvcodec_player_display_width(cvcodec_player h)
-{
+CVCODEC_API int32_t cvcodec_player_display_width(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.displayWidth(); });
 }
 
-CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player h)
-{
+CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.player.displayHeight(); });
 }
 
-CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player h, int64_t id)
-{
+CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player h, int64_t id) {
     return run(h, [&](PlayerObject& o) { o.player.setWindowId(0, id); });
 }
 
-CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player h, int64_t id)
-{
+CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player h, int64_t id) {
     return run(h, [&](PlayerObject& o) { o.player.setWindowId(1, id); });
 }
 
-CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player h, int32_t which)
-{
+CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player h, int32_t which) {
     return ask(h, [&](PlayerObject& o) { return o.player.windowId(which); });
 }
 
 CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player h, cvcodec_player_frame_callback callback,
-                                                  void* context)
-{
+                                                  void* context) {
     return run(h, [&](PlayerObject& o) { o.player.setFrameCallback(callback, context); });
 }
 
-CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height)
-{
+CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height) {
     PlayerObject* o = get(h);
     int w = 0;
     int hgt = 0;
@@ -289,43 +247,35 @@ CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int3
 }
 
 CVCODEC_API int cvcodec_player_copy_frame(cvcodec_player h, void* pixels, int32_t bytesPerLine, int32_t width,
-                                          int32_t height)
-{
+                                          int32_t height) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.copyFrame(pixels, bytesPerLine, width, height); });
 }
 
-CVCODEC_API int cvcodec_player_set_interval(cvcodec_player h, uint64_t intervalUs)
-{
+CVCODEC_API int cvcodec_player_set_interval(cvcodec_player h, uint64_t intervalUs) {
     return run(h, [&](PlayerObject& o) { o.intervalUs = static_cast<int64_t>(intervalUs); });
 }
 
-CVCODEC_API int cvcodec_player_set_open_mode(cvcodec_player h, int32_t mode)
-{
+CVCODEC_API int cvcodec_player_set_open_mode(cvcodec_player h, int32_t mode) {
     return run(h, [&](PlayerObject& o) { o.openMode = mode; });
 }
 
-CVCODEC_API int cvcodec_player_set_audio_only(cvcodec_player h, int32_t on)
-{
+CVCODEC_API int cvcodec_player_set_audio_only(cvcodec_player h, int32_t on) {
     return run(h, [&](PlayerObject& o) { o.audioOnly = on; });
 }
 
-CVCODEC_API uint8_t* cvcodec_player_level_block(cvcodec_player h, int32_t)
-{
+CVCODEC_API uint8_t* cvcodec_player_level_block(cvcodec_player h, int32_t) {
     return ask(h, [&](PlayerObject& o) { return o.player.levelBlock(); });
 }
 
-CVCODEC_API int cvcodec_player_release_level_block(cvcodec_player h, uint8_t* block)
-{
+CVCODEC_API int cvcodec_player_release_level_block(cvcodec_player h, uint8_t* block) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.releaseLevelBlock(block); });
 }
 
-CVCODEC_API uint8_t* cvcodec_player_snapshot(cvcodec_player h, int32_t, int32_t, int32_t)
-{
+CVCODEC_API uint8_t* cvcodec_player_snapshot(cvcodec_player h, int32_t, int32_t, int32_t) {
     return ask(h, [&](PlayerObject& o) { return o.player.snapshot(); });
 }
 
-CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block)
-{
+CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block) {
     if (!get(h) || !block) {
         return 0;
     }
@@ -333,18 +283,15 @@ CVCODEC_API int cvcodec_player_release_snapshot(cvcodec_player h, uint8_t* block
     return 1;
 }
 
-CVCODEC_API int cvcodec_player_begin_update(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_begin_update(cvcodec_player h) {
     return run(h, [&](PlayerObject& o) { o.player.beginUpdate(); });
 }
 
-CVCODEC_API int cvcodec_player_end_update(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_end_update(cvcodec_player h) {
     return run(h, [&](PlayerObject& o) { o.player.endUpdate(); });
 }
 
-CVCODEC_API int cvcodec_player_select_watermark(cvcodec_player h, int32_t index)
-{
+CVCODEC_API int cvcodec_player_select_watermark(cvcodec_player h, int32_t index) {
     PlayerObject* o = get(h);
     if (!o || index < 0 || index > 2) {
         return 0;
@@ -353,8 +300,7 @@ CVCODEC_API int cvcodec_player_select_watermark(cvcodec_player h, int32_t index)
     return 1;
 }
 
-CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player h)
-{
+CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player h) {
     return get(h) ? 1 : 0;
 }
 
@@ -362,14 +308,12 @@ CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player h)
 
 PLAYER_EDIT(cvcodec_player_set_rotation, COMMA int32_t degrees, o->player.videoEdit().rotationDegrees = degrees)
 PLAYER_EDIT(cvcodec_player_set_mirrored, COMMA int32_t on, o->player.videoEdit().mirrored = on != 0)
-PLAYER_EDIT(cvcodec_player_set_pad, COMMA int32_t on COMMA uint32_t argb,
-            o->player.videoEdit().pad = on != 0;
+PLAYER_EDIT(cvcodec_player_set_pad, COMMA int32_t on COMMA uint32_t argb, o->player.videoEdit().pad = on != 0;
             o->player.videoEdit().padColour = argb)
 PLAYER_EDIT(cvcodec_player_set_picture_rect, COMMA double x COMMA double y COMMA double w COMMA double hh,
             double* r = o->player.videoEdit().rect;
             r[0] = x; r[1] = y; r[2] = w; r[3] = hh)
-PLAYER_EDIT(cvcodec_player_set_output_size, COMMA int32_t w COMMA int32_t hh,
-            o->player.videoEdit().shapeWidth = w;
+PLAYER_EDIT(cvcodec_player_set_output_size, COMMA int32_t w COMMA int32_t hh, o->player.videoEdit().shapeWidth = w;
             o->player.videoEdit().shapeHeight = hh)
 PLAYER_EDIT(cvcodec_player_set_brightness, COMMA int32_t v, o->player.videoEdit().brightness = v)
 PLAYER_EDIT(cvcodec_player_set_saturation, COMMA int32_t v, o->player.videoEdit().saturationPercent = v)
@@ -379,8 +323,7 @@ PLAYER_EDIT(cvcodec_player_set_contrast, COMMA int32_t v, o->player.videoEdit().
 PLAYER_EDIT(cvcodec_player_set_watermark_image, COMMA const char* path, o->mark().imagePath = path ? path : "")
 PLAYER_RECORD(cvcodec_player_set_watermark_image2, COMMA const char*)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_mode, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_pos, COMMA double x COMMA double y,
-            o->mark().imageX = x;
+PLAYER_EDIT(cvcodec_player_set_watermark_image_pos, COMMA double x COMMA double y, o->mark().imageX = x;
             o->mark().imageY = y)
 PLAYER_EDIT(cvcodec_player_set_watermark_image_scale, COMMA int32_t w COMMA int32_t hh,
             o->mark().imageScaleWidthPercent = w;
@@ -399,8 +342,7 @@ PLAYER_RECORD(cvcodec_player_set_watermark_image_times, COMMA int32_t COMMA int3
 PLAYER_EDIT(cvcodec_player_set_watermark_text, COMMA const char* text, o->mark().text = text ? text : "")
 PLAYER_EDIT(cvcodec_player_set_watermark_text_off, COMMA int32_t on, if (!on) o->mark().text.clear())
 PLAYER_EDIT(cvcodec_player_set_watermark_text_alpha, COMMA int32_t a, o->mark().textAlpha = a)
-PLAYER_EDIT(cvcodec_player_set_watermark_text_pos, COMMA double x COMMA double y,
-            o->mark().textX = x;
+PLAYER_EDIT(cvcodec_player_set_watermark_text_pos, COMMA double x COMMA double y, o->mark().textX = x;
             o->mark().textY = y)
 PLAYER_RECORD(cvcodec_player_set_watermark_text_param, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_text_bold, COMMA int32_t)
@@ -424,18 +366,11 @@ PLAYER_EDIT(cvcodec_player_set_watermark_text_range, COMMA uint64_t start COMMA 
             o->mark().textEndUs = end)
 
 PLAYER_EDIT(cvcodec_player_select_audio_track, COMMA int32_t, (void)0)
-PLAYER_EDIT(cvcodec_player_select_subtitle, COMMA int32_t index,
-            o->subtitleStreamChoice = index;
-            o->subtitleFile.clear();
-            o->subtitleOn = index >= 0;
-            o->applySubtitles())
-PLAYER_EDIT(cvcodec_player_set_subtitle_file, COMMA const char* path,
-            o->subtitleFile = path ? path : "";
-            o->subtitleOn = !o->subtitleFile.empty();
-            o->applySubtitles())
-PLAYER_EDIT(cvcodec_player_set_subtitle_on, COMMA int32_t on,
-            o->subtitleOn = on != 0;
-            o->applySubtitles())
+PLAYER_EDIT(cvcodec_player_select_subtitle, COMMA int32_t index, o->subtitleStreamChoice = index;
+            o->subtitleFile.clear(); o->subtitleOn = index >= 0; o->applySubtitles())
+PLAYER_EDIT(cvcodec_player_set_subtitle_file, COMMA const char* path, o->subtitleFile = path ? path : "";
+            o->subtitleOn = !o->subtitleFile.empty(); o->applySubtitles())
+PLAYER_EDIT(cvcodec_player_set_subtitle_on, COMMA int32_t on, o->subtitleOn = on != 0; o->applySubtitles())
 PLAYER_EDIT(cvcodec_player_set_subtitle_alpha, COMMA int32_t a, o->player.videoEdit().subtitles.alpha = a)
 PLAYER_RECORD(cvcodec_player_set_subtitle_scale, COMMA int32_t COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_subtitle_params, COMMA int32_t COMMA int32_t)
@@ -445,10 +380,13 @@ PLAYER_EDIT(cvcodec_player_set_subtitle_size, COMMA int32_t points,
             o->player.videoEdit().subtitles.fontSizePoints = points)
 PLAYER_EDIT(cvcodec_player_set_subtitle_bold, COMMA int32_t on, o->player.videoEdit().subtitles.bold = on != 0)
 PLAYER_EDIT(cvcodec_player_set_subtitle_italic, COMMA int32_t on, o->player.videoEdit().subtitles.italic = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_underline, COMMA int32_t on, o->player.videoEdit().subtitles.underline = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_strikeout, COMMA int32_t on, o->player.videoEdit().subtitles.strikeOut = on != 0)
+PLAYER_EDIT(cvcodec_player_set_subtitle_underline, COMMA int32_t on,
+            o->player.videoEdit().subtitles.underline = on != 0)
+PLAYER_EDIT(cvcodec_player_set_subtitle_strikeout, COMMA int32_t on,
+            o->player.videoEdit().subtitles.strikeOut = on != 0)
 PLAYER_EDIT(cvcodec_player_set_subtitle_color, COMMA uint32_t c, o->player.videoEdit().subtitles.colour = c)
-PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t c, o->player.videoEdit().subtitles.shadowColour = c)
+PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t c,
+            o->player.videoEdit().subtitles.shadowColour = c)
 PLAYER_EDIT(cvcodec_player_set_subtitle_outline_color, COMMA uint32_t c,
             o->player.videoEdit().subtitles.outlineColour = c)
 PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_offset, COMMA double v, o->player.videoEdit().subtitles.shadowOffset = v)
@@ -480,19 +418,16 @@ PLAYER_EDIT(cvcodec_player_set_equalizer, COMMA const double* frequencies COMMA 
 
 extern "C" {
 
-CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().textX; });
 }
 
-CVCODEC_API double cvcodec_player_watermark_text_y(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_text_y(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().textY; });
 }
 
 // The drawn text's box as a fraction of the picture, by the font's usual proportions.
-CVCODEC_API double cvcodec_player_watermark_text_width(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_text_width(cvcodec_player h) {
     PlayerObject* o = get(h);
     const int width = o ? o->player.displayWidth() : 0;
     if (!o || width <= 0 || o->mark().text.empty()) {
@@ -502,8 +437,7 @@ CVCODEC_API double cvcodec_player_watermark_text_width(cvcodec_player h)
     return std::min(1.0, pixels / width);
 }
 
-CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h) {
     PlayerObject* o = get(h);
     const int height = o ? o->player.displayHeight() : 0;
     if (!o || height <= 0 || o->mark().text.empty()) {
@@ -512,23 +446,19 @@ CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h)
     return std::min(1.0, o->mark().fontSizePoints * 1.2 / height);
 }
 
-CVCODEC_API double cvcodec_player_watermark_image_x(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_image_x(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().imageX; });
 }
 
-CVCODEC_API double cvcodec_player_watermark_image_y(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_image_y(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().imageY; });
 }
 
-CVCODEC_API double cvcodec_player_watermark_image_width(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_image_width(cvcodec_player h) {
     return watermarkImageShare(get(h), Side::Width);
 }
 
-CVCODEC_API double cvcodec_player_watermark_image_height(cvcodec_player h)
-{
+CVCODEC_API double cvcodec_player_watermark_image_height(cvcodec_player h) {
     return watermarkImageShare(get(h), Side::Height);
 }
 

@@ -13,16 +13,16 @@ namespace calvorine::codec {
 
 Recorder::Recorder() : HandleObject(kKind) {}
 
-Recorder::~Recorder() { close(); }
+Recorder::~Recorder() {
+    close();
+}
 
-std::shared_ptr<RecordingSession> Recorder::session() const
-{
+std::shared_ptr<RecordingSession> Recorder::session() const {
     std::lock_guard<std::mutex> guard(m_stateLock);
     return m_session;
 }
 
-bool Recorder::open(const char* pathUtf8, const char* muxerName, const EncoderParams& params)
-{
+bool Recorder::open(const char* pathUtf8, const char* muxerName, const EncoderParams& params) {
     if (!isUsablePath(pathUtf8) || !muxerName)
         return false;
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
@@ -49,16 +49,14 @@ bool Recorder::open(const char* pathUtf8, const char* muxerName, const EncoderPa
     return true;
 }
 
-bool Recorder::isRunning() const
-{
+bool Recorder::isRunning() const {
     std::lock_guard<std::mutex> guard(m_stateLock);
     // A file that can no longer be written is no longer being recorded, even before
     // the caller stops it.
     return m_running && !(m_session && m_session->outputFailed());
 }
 
-bool Recorder::pause()
-{
+bool Recorder::pause() {
     std::shared_ptr<RecordingSession> current;
     {
         std::lock_guard<std::mutex> guard(m_stateLock);
@@ -70,8 +68,7 @@ bool Recorder::pause()
     return true;
 }
 
-void Recorder::resumeIfPaused()
-{
+void Recorder::resumeIfPaused() {
     std::shared_ptr<RecordingSession> current;
     {
         std::lock_guard<std::mutex> guard(m_stateLock);
@@ -82,8 +79,7 @@ void Recorder::resumeIfPaused()
     current->timeline().resume(calvorine::platform::monotonicMicroseconds());
 }
 
-uint64_t Recorder::recordedTime()
-{
+uint64_t Recorder::recordedTime() {
     resumeIfPaused();
     std::shared_ptr<RecordingSession> current;
     {
@@ -95,21 +91,18 @@ uint64_t Recorder::recordedTime()
     return current->recordedTime();
 }
 
-bool Recorder::pushVideo(const FrameObject& frame)
-{
+bool Recorder::pushVideo(const FrameObject& frame) {
     resumeIfPaused();
     std::shared_ptr<RecordingSession> current = session();
     return current && current->pushVideo(frame);
 }
 
-bool Recorder::pushAudio(const FrameObject& frame)
-{
+bool Recorder::pushAudio(const FrameObject& frame) {
     std::shared_ptr<RecordingSession> current = session();
     return current && current->pushAudio(frame);
 }
 
-uint8_t* Recorder::levelBlock()
-{
+uint8_t* Recorder::levelBlock() {
     std::shared_ptr<RecordingSession> current = session();
     if (!current)
         return nullptr;
@@ -119,10 +112,11 @@ uint8_t* Recorder::levelBlock()
     return m_levelBlocks.keep(makeLevelBlock(samples.data(), samples.size(), channels, sampleRate));
 }
 
-bool Recorder::releaseLevelBlock(uint8_t* block) { return m_levelBlocks.release(block); }
+bool Recorder::releaseLevelBlock(uint8_t* block) {
+    return m_levelBlocks.release(block);
+}
 
-bool Recorder::stop()
-{
+bool Recorder::stop() {
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
     std::shared_ptr<RecordingSession> current;
     {
@@ -138,8 +132,7 @@ bool Recorder::stop()
     return true;
 }
 
-bool Recorder::close()
-{
+bool Recorder::close() {
     stop();
     std::lock_guard<std::mutex> lifecycle(m_lifecycleLock);
     std::shared_ptr<RecordingSession> current;
@@ -150,14 +143,12 @@ bool Recorder::close()
     return current != nullptr;
 }
 
-uint64_t Recorder::dropped(int kind) const
-{
+uint64_t Recorder::dropped(int kind) const {
     std::shared_ptr<RecordingSession> current = session();
     return current ? current->dropped(kind) : 0;
 }
 
-int Recorder::queuedVideoFrames() const
-{
+int Recorder::queuedVideoFrames() const {
     std::shared_ptr<RecordingSession> current = session();
     return current ? current->queuedVideoFrames() : 0;
 }
@@ -169,13 +160,11 @@ using calvorine::codec::FrameObject;
 using calvorine::codec::fromHandle;
 using calvorine::codec::Recorder;
 
-extern "C" CVCODEC_API cvcodec_recorder cvcodec_recorder_create(int32_t)
-{
+extern "C" CVCODEC_API cvcodec_recorder cvcodec_recorder_create(int32_t) {
     return calvorine::codec::toHandle<cvcodec_recorder>(new Recorder);
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     if (!recorder)
         return 0;
@@ -184,8 +173,7 @@ extern "C" CVCODEC_API int cvcodec_recorder_release(cvcodec_recorder handle)
 }
 
 extern "C" CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder handle, const char* path, const char* muxer,
-                                                 cvcodec_params params)
-{
+                                                 cvcodec_params params) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     EncoderParams* settings = fromHandle<EncoderParams>(params);
     if (!recorder || !settings)
@@ -193,70 +181,59 @@ extern "C" CVCODEC_API int cvcodec_recorder_open(cvcodec_recorder handle, const 
     return recorder->open(path, muxer, *settings) ? 1 : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->isRunning() ? 1 : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->pause() ? 1 : 0;
 }
 
-extern "C" CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder ? recorder->recordedTime() : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_push_video(cvcodec_recorder handle, cvcodec_frame frame)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_push_video(cvcodec_recorder handle, cvcodec_frame frame) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     FrameObject* picture = fromHandle<FrameObject>(frame);
     return recorder && picture && recorder->pushVideo(*picture) ? 1 : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_push_audio(cvcodec_recorder handle, cvcodec_frame frame)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_push_audio(cvcodec_recorder handle, cvcodec_frame frame) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     FrameObject* sound = fromHandle<FrameObject>(frame);
     return recorder && sound && recorder->pushAudio(*sound) ? 1 : 0;
 }
 
-extern "C" CVCODEC_API uint8_t* cvcodec_recorder_level_block(cvcodec_recorder handle, int32_t)
-{
+extern "C" CVCODEC_API uint8_t* cvcodec_recorder_level_block(cvcodec_recorder handle, int32_t) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder ? recorder->levelBlock() : nullptr;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_release_level_block(cvcodec_recorder handle, uint8_t* block)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_release_level_block(cvcodec_recorder handle, uint8_t* block) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->releaseLevelBlock(block) ? 1 : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->stop() ? 1 : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->close() ? 1 : 0;
 }
 
-extern "C" CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder handle, int32_t kind)
-{
+extern "C" CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder handle, int32_t kind) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder ? recorder->dropped(kind) : 0;
 }
 
-extern "C" CVCODEC_API int cvcodec_recorder_queued_video_frames(cvcodec_recorder handle)
-{
+extern "C" CVCODEC_API int cvcodec_recorder_queued_video_frames(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder ? recorder->queuedVideoFrames() : 0;
 }

@@ -8,14 +8,17 @@ namespace calvorine::codec {
 
 namespace {
 
-int64_t now() { return calvorine::platform::monotonicMicroseconds(); }
+int64_t now() {
+    return calvorine::platform::monotonicMicroseconds();
+}
 
 } // namespace
 
-RecordingSession::~RecordingSession() { finish(); }
+RecordingSession::~RecordingSession() {
+    finish();
+}
 
-bool RecordingSession::open(const std::string& pathUtf8, const std::string& muxerName, const EncoderParams& params)
-{
+bool RecordingSession::open(const std::string& pathUtf8, const std::string& muxerName, const EncoderParams& params) {
     const MuxerEntry* muxer = findMuxer(muxerName);
     if (!muxer || !m_output.create(*muxer, pathUtf8))
         return false;
@@ -50,10 +53,11 @@ bool RecordingSession::open(const std::string& pathUtf8, const std::string& muxe
     return true;
 }
 
-int64_t RecordingSession::recordingClock() const { return now() - m_startUs; }
+int64_t RecordingSession::recordingClock() const {
+    return now() - m_startUs;
+}
 
-bool RecordingSession::pushVideo(const FrameObject& frame)
-{
+bool RecordingSession::pushVideo(const FrameObject& frame) {
     if (!m_video || m_finished || m_output.failed())
         return false;
     // Pictures are stamped on arrival unless the caller gave a time of its own.
@@ -64,8 +68,7 @@ bool RecordingSession::pushVideo(const FrameObject& frame)
     return m_video->push(frame, *at);
 }
 
-bool RecordingSession::pushAudio(const FrameObject& frame)
-{
+bool RecordingSession::pushAudio(const FrameObject& frame) {
     if (!m_audio || m_finished || m_output.failed())
         return false;
     AudioChunk chunk;
@@ -76,8 +79,7 @@ bool RecordingSession::pushAudio(const FrameObject& frame)
     return m_audio->push(std::move(chunk));
 }
 
-std::vector<int16_t> RecordingSession::takeLevelSamples(int& channels, int& sampleRate)
-{
+std::vector<int16_t> RecordingSession::takeLevelSamples(int& channels, int& sampleRate) {
     if (!m_audio)
         return {};
     channels = m_audio->channels();
@@ -85,8 +87,7 @@ std::vector<int16_t> RecordingSession::takeLevelSamples(int& channels, int& samp
     return m_audio->takeLevelSamples();
 }
 
-void RecordingSession::finish()
-{
+void RecordingSession::finish() {
     if (m_finished.exchange(true))
         return;
     m_timeline.stop(now());
@@ -98,10 +99,11 @@ void RecordingSession::finish()
     m_output.finish();
 }
 
-uint64_t RecordingSession::recordedTime() const { return uint64_t(m_timeline.recordedAt(now())); }
+uint64_t RecordingSession::recordedTime() const {
+    return uint64_t(m_timeline.recordedAt(now()));
+}
 
-uint64_t RecordingSession::dropped(int kind) const
-{
+uint64_t RecordingSession::dropped(int kind) const {
     if (kind == 1 && m_video)
         return m_video->dropped();
     if (kind == 2 && m_audio)
@@ -109,6 +111,8 @@ uint64_t RecordingSession::dropped(int kind) const
     return 0;
 }
 
-int RecordingSession::queuedVideoFrames() const { return m_video ? int(m_video->queued()) : 0; }
+int RecordingSession::queuedVideoFrames() const {
+    return m_video ? int(m_video->queued()) : 0;
+}
 
 } // namespace calvorine::codec

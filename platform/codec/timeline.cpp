@@ -4,8 +4,7 @@
 
 namespace calvorine::codec {
 
-void Timeline::start(int64_t nowUs)
-{
+void Timeline::start(int64_t nowUs) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_startUs = nowUs;
     m_pauseStartUs = -1;
@@ -13,15 +12,13 @@ void Timeline::start(int64_t nowUs)
     m_pauses.clear();
 }
 
-void Timeline::pause(int64_t nowUs)
-{
+void Timeline::pause(int64_t nowUs) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pauseStartUs < 0 && m_stopUs < 0)
         m_pauseStartUs = nowUs - m_startUs;
 }
 
-void Timeline::resume(int64_t nowUs)
-{
+void Timeline::resume(int64_t nowUs) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pauseStartUs < 0 || m_stopUs >= 0)
         return;
@@ -29,22 +26,19 @@ void Timeline::resume(int64_t nowUs)
     m_pauseStartUs = -1;
 }
 
-void Timeline::stop(int64_t nowUs)
-{
+void Timeline::stop(int64_t nowUs) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_stopUs >= 0)
         return;
     m_stopUs = m_pauseStartUs >= 0 ? m_pauseStartUs : nowUs - m_startUs;
 }
 
-bool Timeline::isPaused() const
-{
+bool Timeline::isPaused() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_pauseStartUs >= 0;
 }
 
-int64_t Timeline::recordedAt(int64_t nowUs) const
-{
+int64_t Timeline::recordedAt(int64_t nowUs) const {
     std::lock_guard<std::mutex> guard(m_lock);
     int64_t clock = nowUs - m_startUs;
     if (m_stopUs >= 0)
@@ -57,8 +51,7 @@ int64_t Timeline::recordedAt(int64_t nowUs) const
     return std::max<int64_t>(0, clock - paused);
 }
 
-std::optional<int64_t> Timeline::toOutput(int64_t recordingClockUs) const
-{
+std::optional<int64_t> Timeline::toOutput(int64_t recordingClockUs) const {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pauseStartUs >= 0 && recordingClockUs >= m_pauseStartUs)
         return std::nullopt;

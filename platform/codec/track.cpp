@@ -5,8 +5,7 @@
 
 namespace calvorine::codec {
 
-void TrackState::notify(int32_t event)
-{
+void TrackState::notify(int32_t event) {
     cvcodec_track_callback function;
     void* context;
     {
@@ -27,21 +26,19 @@ using calvorine::codec::TrackObject;
 using calvorine::codec::TrackState;
 
 // One setter: locks the track's state and runs the statement on `s`.
-#define CVCODEC_TRACK_SETTER(function, parameters, statement)                                  \
-    extern "C" CVCODEC_API int function(cvcodec_track handle, parameters)                      \
-    {                                                                                          \
-        TrackObject* t = fromHandle<TrackObject>(handle);                                      \
-        if (!t)                                                                                \
-            return 0;                                                                          \
-        TrackState* s = t->state.get();                                                        \
-        std::lock_guard<std::mutex> guard(s->lock);                                            \
-        statement;                                                                             \
-        return 1;                                                                              \
+#define CVCODEC_TRACK_SETTER(function, parameters, statement)                                                          \
+    extern "C" CVCODEC_API int function(cvcodec_track handle, parameters) {                                            \
+        TrackObject* t = fromHandle<TrackObject>(handle);                                                              \
+        if (!t)                                                                                                        \
+            return 0;                                                                                                  \
+        TrackState* s = t->state.get();                                                                                \
+        std::lock_guard<std::mutex> guard(s->lock);                                                                    \
+        statement;                                                                                                     \
+        return 1;                                                                                                      \
     }
 #define CVCODEC_TRACK_PAIR(a, b) a, b
 
-extern "C" CVCODEC_API cvcodec_track cvcodec_track_create(int32_t type)
-{
+extern "C" CVCODEC_API cvcodec_track cvcodec_track_create(int32_t type) {
     if (type != CVCODEC_TRACK_VIDEO && type != CVCODEC_TRACK_AUDIO && type != CVCODEC_TRACK_SUBTITLE)
         return nullptr;
     auto* track = new TrackObject;
@@ -49,8 +46,7 @@ extern "C" CVCODEC_API cvcodec_track cvcodec_track_create(int32_t type)
     return calvorine::codec::toHandle<cvcodec_track>(track);
 }
 
-extern "C" CVCODEC_API int cvcodec_track_release(cvcodec_track handle)
-{
+extern "C" CVCODEC_API int cvcodec_track_release(cvcodec_track handle) {
     TrackObject* t = fromHandle<TrackObject>(handle);
     if (!t)
         return 0;
@@ -71,18 +67,18 @@ CVCODEC_TRACK_SETTER(cvcodec_track_set_channel_mask, CVCODEC_TRACK_PAIR(uint32_t
 CVCODEC_TRACK_SETTER(cvcodec_track_set_sample_format, int32_t v, s->sampleFormat = v)
 CVCODEC_TRACK_SETTER(cvcodec_track_set_bits_per_sample, int32_t v, s->bitsPerSample = v)
 CVCODEC_TRACK_SETTER(cvcodec_track_set_callback, CVCODEC_TRACK_PAIR(cvcodec_track_callback c, void* context),
-                     s->callback = c; s->callbackContext = context)
-CVCODEC_TRACK_SETTER(cvcodec_track_set_video_size, CVCODEC_TRACK_PAIR(int32_t w, int32_t h),
-                     s->width = w; s->height = h)
-CVCODEC_TRACK_SETTER(cvcodec_track_set_frame_rate, CVCODEC_TRACK_PAIR(int32_t n, int32_t d),
-                     s->frameRate[0] = n; s->frameRate[1] = d)
-CVCODEC_TRACK_SETTER(cvcodec_track_set_aspect, CVCODEC_TRACK_PAIR(int32_t n, int32_t d),
-                     s->aspect[0] = n; s->aspect[1] = d)
-CVCODEC_TRACK_SETTER(cvcodec_track_set_time_base, CVCODEC_TRACK_PAIR(int32_t n, int32_t d),
-                     s->timeBase[0] = n; s->timeBase[1] = d)
+                     s->callback = c;
+                     s->callbackContext = context)
+CVCODEC_TRACK_SETTER(cvcodec_track_set_video_size, CVCODEC_TRACK_PAIR(int32_t w, int32_t h), s->width = w;
+                     s->height = h)
+CVCODEC_TRACK_SETTER(cvcodec_track_set_frame_rate, CVCODEC_TRACK_PAIR(int32_t n, int32_t d), s->frameRate[0] = n;
+                     s->frameRate[1] = d)
+CVCODEC_TRACK_SETTER(cvcodec_track_set_aspect, CVCODEC_TRACK_PAIR(int32_t n, int32_t d), s->aspect[0] = n;
+                     s->aspect[1] = d)
+CVCODEC_TRACK_SETTER(cvcodec_track_set_time_base, CVCODEC_TRACK_PAIR(int32_t n, int32_t d), s->timeBase[0] = n;
+                     s->timeBase[1] = d)
 
-extern "C" CVCODEC_API int cvcodec_track_set_codec_data(cvcodec_track handle, const void* data, int32_t size)
-{
+extern "C" CVCODEC_API int cvcodec_track_set_codec_data(cvcodec_track handle, const void* data, int32_t size) {
     TrackObject* t = fromHandle<TrackObject>(handle);
     if (!t || size < 0 || (size > 0 && !data))
         return 0;
@@ -92,8 +88,7 @@ extern "C" CVCODEC_API int cvcodec_track_set_codec_data(cvcodec_track handle, co
     return 1;
 }
 
-extern "C" CVCODEC_API int cvcodec_track_push_frame(cvcodec_track handle, cvcodec_frame frame)
-{
+extern "C" CVCODEC_API int cvcodec_track_push_frame(cvcodec_track handle, cvcodec_frame frame) {
     TrackObject* t = fromHandle<TrackObject>(handle);
     auto* f = fromHandle<calvorine::codec::FrameObject>(frame);
     if (!t || !f)

@@ -35,8 +35,8 @@ struct TrackState {
     int32_t timeBase[2] = {0, 0};
     std::vector<uint8_t> codecData;
 
-    bool released = false;  // the producer let go of the handle
-    int readers = 0;        // recordings taking its frames
+    bool released = false; // the producer let go of the handle
+    int readers = 0;       // recordings taking its frames
     std::deque<AudioChunk> queue;
     uint64_t dropped = 0;
 

@@ -6,8 +6,7 @@
 
 namespace calvorine::codec {
 
-bool isUsablePath(const char* pathUtf8)
-{
+bool isUsablePath(const char* pathUtf8) {
     if (!pathUtf8 || !*pathUtf8 || !calvorine::platform::isValidUtf8(pathUtf8))
         return false;
     for (const char* at = pathUtf8; *at; ++at) {

@@ -19,21 +19,19 @@ namespace calvorine::codec {
 
 namespace {
 
-const char* const kPresetNames[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
-                                    "medium", "slow", "slower", "veryslow"};
+const char* const kPresetNames[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                    "medium",    "slow",      "slower",   "veryslow"};
 
 // Recordings encode faster than real time on ordinary machines at this speed.
 constexpr int kDefaultPreset = 2;
 
-const char* presetName(int preset)
-{
+const char* presetName(int preset) {
     if (preset < 0 || preset > 8)
         preset = kDefaultPreset;
     return kPresetNames[preset];
 }
 
-AVPixelFormat choosePixelFormat(const AVCodec* codec)
-{
+AVPixelFormat choosePixelFormat(const AVCodec* codec) {
     // 4:2:0 plays everywhere; libx264 would pick 4:4:4 for RGB input by itself.
     return preferredFormat(codec->pix_fmts, AV_PIX_FMT_NONE, AV_PIX_FMT_YUV420P);
 }
@@ -41,8 +39,7 @@ AVPixelFormat choosePixelFormat(const AVCodec* codec)
 // Copies a pushed picture into a tightly packed one: one copy per plane when the rows
 // already lie back to back (the pushed lines are no longer than the packed ones), row
 // by row otherwise.
-void copyPicture(const FrameObject& frame, uint8_t* planes[4], int lineSizes[4], AVPixelFormat format)
-{
+void copyPicture(const FrameObject& frame, uint8_t* planes[4], int lineSizes[4], AVPixelFormat format) {
     const int planeCount = av_pix_fmt_count_planes(format);
     ptrdiff_t packedLines[4] = {};
     bool packedRows = true;
@@ -60,22 +57,18 @@ void copyPicture(const FrameObject& frame, uint8_t* planes[4], int lineSizes[4],
     av_image_copy(planes, lineSizes, sources, frame.bytesPerLine, format, frame.width, frame.height);
 }
 
-int clampInt(double value, int low, int high)
-{
+int clampInt(double value, int low, int high) {
     return std::max(low, std::min(high, int(std::lround(value))));
 }
 
 } // namespace
 
-VideoPipeline::~VideoPipeline()
-{
+VideoPipeline::~VideoPipeline() {
     finish(0);
     sws_freeContext(m_scaler);
 }
 
-bool VideoPipeline::setUpRateControl(const StreamSettings& settings, const char* encoderName,
-                                     libav::Options& options)
-{
+bool VideoPipeline::setUpRateControl(const StreamSettings& settings, const char* encoderName, libav::Options& options) {
     const bool byQuality = settings.videoQuality >= 0;
     const int quality = std::min(100, settings.videoQuality);
     const std::string name = encoderName;
@@ -123,14 +116,12 @@ bool VideoPipeline::setUpRateControl(const StreamSettings& settings, const char*
     return true;
 }
 
-bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& output)
-{
+bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& output) {
     const CodecEntry* entry = findCodec(settings.videoCodecId);
     if (!entry || !isVideoCodecId(settings.videoCodecId))
         return false;
     const AVCodec* codec = findEncoder(*entry);
-    if (!codec || settings.width <= 0 || settings.height <= 0 || settings.width > 16384 ||
-        settings.height > 16384)
+    if (!codec || settings.width <= 0 || settings.height <= 0 || settings.width > 16384 || settings.height > 16384)
         return false;
     if (settings.frameRateNumerator > 0 && settings.frameRateDenominator > 0)
         m_frameRate = AVRational{settings.frameRateNumerator, settings.frameRateDenominator};
@@ -179,8 +170,7 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     return m_stream != nullptr;
 }
 
-VideoPipeline::PictureBuffer VideoPipeline::makeBuffer(size_t size, Pages pages)
-{
+VideoPipeline::PictureBuffer VideoPipeline::makeBuffer(size_t size, Pages pages) {
     PictureBuffer buffer;
     buffer.bytes.reset(new uint8_t[size]);
     buffer.capacity = size;
@@ -189,14 +179,12 @@ VideoPipeline::PictureBuffer VideoPipeline::makeBuffer(size_t size, Pages pages)
     return buffer;
 }
 
-void VideoPipeline::keepBuffer(PictureBuffer buffer)
-{
+void VideoPipeline::keepBuffer(PictureBuffer buffer) {
     if (buffer.bytes && m_spareBuffers.size() < kPoolLimit)
         m_spareBuffers.push_back(std::move(buffer));
 }
 
-void VideoPipeline::topUpSpareBuffers()
-{
+void VideoPipeline::topUpSpareBuffers() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         // The picture about to be encoded holds a buffer too.
@@ -209,13 +197,11 @@ void VideoPipeline::topUpSpareBuffers()
     keepBuffer(std::move(buffer));
 }
 
-void VideoPipeline::start()
-{
+void VideoPipeline::start() {
     m_thread = std::thread([this] { run(); });
 }
 
-bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs)
-{
+bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs) {
     const AVPixelFormat format = pixelFormatFromCode(frame.pixelFormat);
     if (format == AV_PIX_FMT_NONE || frame.width <= 0 || frame.height <= 0)
         return false;
@@ -272,8 +258,7 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs)
     return true;
 }
 
-void VideoPipeline::run()
-{
+void VideoPipeline::run() {
     for (;;) {
         Picture picture;
         {
@@ -292,22 +277,19 @@ void VideoPipeline::run()
     }
 }
 
-bool VideoPipeline::convert(Picture& picture)
-{
+bool VideoPipeline::convert(Picture& picture) {
     if (av_frame_make_writable(m_picture.get()) < 0)
         return false;
-    m_scaler = sws_getCachedContext(m_scaler, picture.width, picture.height, picture.format, m_outWidth,
-                                    m_outHeight, m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    m_scaler = sws_getCachedContext(m_scaler, picture.width, picture.height, picture.format, m_outWidth, m_outHeight,
+                                    m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!m_scaler)
         return false;
-    sws_scale(m_scaler, picture.planes, picture.lineSizes, 0, picture.height, m_picture->data,
-              m_picture->linesize);
+    sws_scale(m_scaler, picture.planes, picture.lineSizes, 0, picture.height, m_picture->data, m_picture->linesize);
     padToEven();
     return true;
 }
 
-void VideoPipeline::padToEven()
-{
+void VideoPipeline::padToEven() {
     if (!m_padEven)
         return;
     // Repeat the last column and row into the padding so the edge does not bleed a
@@ -322,8 +304,7 @@ void VideoPipeline::padToEven()
         std::memcpy(luma + m_outHeight * stride, luma + (m_outHeight - 1) * stride, size_t(m_encoder->width));
 }
 
-void VideoPipeline::encodePicture(Picture& picture)
-{
+void VideoPipeline::encodePicture(Picture& picture) {
     // Place the picture on the constant frame-rate grid of the output.
     const int64_t index = av_rescale_q_rnd(picture.outputUs, AVRational{1, 1000000}, av_inv_q(m_frameRate),
                                            AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
@@ -347,13 +328,11 @@ void VideoPipeline::encodePicture(Picture& picture)
     }
 }
 
-void VideoPipeline::send(AVFrame* frame)
-{
+void VideoPipeline::send(AVFrame* frame) {
     encodeAndWrite(m_encoder.get(), frame, m_packet.get(), *m_output, m_stream);
 }
 
-void VideoPipeline::finish(int64_t endUs)
-{
+void VideoPipeline::finish(int64_t endUs) {
     if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
     if (!m_encoder)
@@ -370,14 +349,12 @@ void VideoPipeline::finish(int64_t endUs)
     send(nullptr);
 }
 
-uint64_t VideoPipeline::dropped() const
-{
+uint64_t VideoPipeline::dropped() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_dropped;
 }
 
-size_t VideoPipeline::queued() const
-{
+size_t VideoPipeline::queued() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_queue.size();
 }

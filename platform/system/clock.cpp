@@ -1,8 +1,8 @@
 #include "clock.h"
 
+#include <chrono>
 #include <ctime>
 #include <thread>
-#include <chrono>
 
 namespace calvorine::platform {
 

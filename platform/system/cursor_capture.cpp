@@ -50,9 +50,13 @@ bool CursorCapture::Impl::ensureOpen() {
 
 CursorCapture::CursorCapture() : d(std::make_unique<Impl>()) {}
 
-CursorCapture::~CursorCapture() { close(); }
+CursorCapture::~CursorCapture() {
+    close();
+}
 
-bool CursorCapture::open() { return d->ensureOpen(); }
+bool CursorCapture::open() {
+    return d->ensureOpen();
+}
 
 void CursorCapture::close() {
     if (d->connection) {
@@ -120,6 +124,8 @@ bool CursorCapture::queryPointer(PointerState& state) {
     return true;
 }
 
-std::string CursorCapture::lastError() const { return d->error; }
+std::string CursorCapture::lastError() const {
+    return d->error;
+}
 
 } // namespace calvorine::platform

@@ -30,8 +30,7 @@ struct Span {
 
 // For each of the logical pixels 0..logicalCount-1, the pixels of the grabbed region
 // (which starts at physical grabbedStart and is grabbedCount long) that cover it.
-std::vector<Span> mapSpans(int logicalCount, int physicalStart, int physicalCount, int grabbedStart,
-                           int grabbedCount) {
+std::vector<Span> mapSpans(int logicalCount, int physicalStart, int physicalCount, int grabbedStart, int grabbedCount) {
     std::vector<Span> spans(static_cast<size_t>(logicalCount));
     for (int i = 0; i < logicalCount; ++i) {
         int begin = physicalStart + static_cast<int>(int64_t(i) * physicalCount / logicalCount);
@@ -205,8 +204,8 @@ uint8_t* ScreenCapture::Impl::readRegion() {
     xcb_generic_error_t* failure = nullptr;
     if (shmAttached) {
         xcb_shm_get_image_cookie_t cookie =
-            xcb_shm_get_image(c, root, int16_t(grabX), int16_t(grabY), uint16_t(grabWidth), uint16_t(grabHeight),
-                              ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSegment, 0);
+            xcb_shm_get_image(c, root, int16_t(grabX), int16_t(grabY), uint16_t(grabWidth), uint16_t(grabHeight), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, shmSegment, 0);
         xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(c, cookie, &failure);
         std::free(failure);
         if (!reply) {
@@ -246,8 +245,8 @@ uint8_t* ScreenCapture::Impl::compose(const uint8_t* region) {
         const int left = grabX - physicalX;
         const int top = grabY - physicalY;
         for (int y = 0; y < grabHeight; ++y) {
-            std::memcpy(frame.data() + size_t(top + y) * frameStride + size_t(left) * 4, region + size_t(y) * regionStride,
-                        regionStride);
+            std::memcpy(frame.data() + size_t(top + y) * frameStride + size_t(left) * 4,
+                        region + size_t(y) * regionStride, regionStride);
         }
         return frame.data();
     }
@@ -282,7 +281,9 @@ uint8_t* ScreenCapture::Impl::compose(const uint8_t* region) {
 
 ScreenCapture::ScreenCapture() : d(std::make_unique<Impl>()) {}
 
-ScreenCapture::~ScreenCapture() { close(); }
+ScreenCapture::~ScreenCapture() {
+    close();
+}
 
 bool ScreenCapture::open(int x, int y, int width, int height, double scaleFactor) {
     close();
@@ -352,7 +353,9 @@ void ScreenCapture::close() {
     d->fallback = {};
 }
 
-bool ScreenCapture::isOpen() const { return d->connection != nullptr && d->width > 0; }
+bool ScreenCapture::isOpen() const {
+    return d->connection != nullptr && d->width > 0;
+}
 
 uint8_t* ScreenCapture::grab() {
     if (!isOpen()) {
@@ -370,11 +373,23 @@ uint8_t* ScreenCapture::grab() {
     return d->frameIsGrabbedRegion() ? region : d->compose(region);
 }
 
-int ScreenCapture::width() const { return d->width; }
-int ScreenCapture::height() const { return d->height; }
-int ScreenCapture::bytesPerLine() const { return d->width * 4; }
-bool ScreenCapture::usesSharedMemory() const { return d->shmAttached; }
-void ScreenCapture::setSharedMemoryAllowed(bool allowed) { d->shmAllowed = allowed; }
-std::string ScreenCapture::lastError() const { return d->error; }
+int ScreenCapture::width() const {
+    return d->width;
+}
+int ScreenCapture::height() const {
+    return d->height;
+}
+int ScreenCapture::bytesPerLine() const {
+    return d->width * 4;
+}
+bool ScreenCapture::usesSharedMemory() const {
+    return d->shmAttached;
+}
+void ScreenCapture::setSharedMemoryAllowed(bool allowed) {
+    d->shmAllowed = allowed;
+}
+std::string ScreenCapture::lastError() const {
+    return d->error;
+}
 
 } // namespace calvorine::platform

@@ -226,7 +226,8 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     pa_channel_map map;
     pa_channel_map_init_auto(&map, sampleSpec.channels, PA_CHANNEL_MAP_WAVEEX);
 
-    stream_ = pa_stream_new(context_, kind_ == SoundSourceKind::SystemSound ? "System sound" : "Microphone", &sampleSpec, &map);
+    stream_ = pa_stream_new(context_, kind_ == SoundSourceKind::SystemSound ? "System sound" : "Microphone",
+                            &sampleSpec, &map);
     if (!stream_) {
         fail("cannot create a capture stream");
         return false;

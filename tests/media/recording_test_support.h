@@ -87,8 +87,10 @@ struct Volume {
 };
 // With a frequency, only a narrow band around it is measured.
 inline std::optional<Volume> volume(const QString& path, int bandHz = 0) {
-    const QString filter = bandHz > 0 ? QString("bandpass=f=%1:width_type=q:w=30,volumedetect").arg(bandHz) : "volumedetect";
-    const Output o = run("ffmpeg", {"-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0", "-af", filter, "-f", "null", "-"});
+    const QString filter =
+        bandHz > 0 ? QString("bandpass=f=%1:width_type=q:w=30,volumedetect").arg(bandHz) : "volumedetect";
+    const Output o =
+        run("ffmpeg", {"-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0", "-af", filter, "-f", "null", "-"});
     if (o.exitCode != 0) {
         return std::nullopt;
     }

@@ -20,31 +20,26 @@ struct Reports {
     std::mutex lock;
     std::vector<QPair<int, int>> items; // (value, state)
 
-    static void callback(int value, void* context, int state)
-    {
+    static void callback(int value, void* context, int state) {
         auto* self = static_cast<Reports*>(context);
         std::lock_guard<std::mutex> locker(self->lock);
         self->items.push_back({value, state});
     }
-    int lastState()
-    {
+    int lastState() {
         std::lock_guard<std::mutex> locker(lock);
         return items.empty() ? 0 : items.back().second;
     }
-    std::vector<QPair<int, int>> all()
-    {
+    std::vector<QPair<int, int>> all() {
         std::lock_guard<std::mutex> locker(lock);
         return items;
     }
-    int count()
-    {
+    int count() {
         std::lock_guard<std::mutex> locker(lock);
         return int(items.size());
     }
 };
 
-ConvertParam mp4Param()
-{
+ConvertParam mp4Param() {
     ConvertParam param;
     param.setName("mp4");
     param.videoCodecId = 28;
@@ -52,8 +47,7 @@ ConvertParam mp4Param()
     return param;
 }
 
-bool ended(int state)
-{
+bool ended(int state) {
     return state == 1 || state == 2 || state == 5;
 }
 
@@ -82,8 +76,7 @@ private:
     QString m_long;
 };
 
-void TestMediaConverter::initTestCase()
-{
+void TestMediaConverter::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     m_clip = m_dir.filePath("clip.mp4");
@@ -92,8 +85,7 @@ void TestMediaConverter::initTestCase()
     QVERIFY(fixtures::makeClip(m_long, 60.0, "640x360", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
 }
 
-void TestMediaConverter::synchronousTrimReportsProgressThenFinished()
-{
+void TestMediaConverter::synchronousTrimReportsProgressThenFinished() {
     Reports reports;
     ConvertParam param = mp4Param();
     param.trimStartUs = 2000000;
@@ -117,8 +109,7 @@ void TestMediaConverter::synchronousTrimReportsProgressThenFinished()
     QVERIFY(qAbs(fixtures::formatDuration(fixtures::probe(out)) - 3.0) <= 1.0 / 30);
 }
 
-void TestMediaConverter::stopGivesStoppedAndRemovesTheFile()
-{
+void TestMediaConverter::stopGivesStoppedAndRemovesTheFile() {
     Reports reports;
     ConvertParam param = mp4Param();
     const QString out = m_dir.filePath("stopped.mp4");
@@ -135,8 +126,7 @@ void TestMediaConverter::stopGivesStoppedAndRemovesTheFile()
     QCOMPARE(reports.count(), count);
 }
 
-void TestMediaConverter::stopRacingTheEndNeverHangs()
-{
+void TestMediaConverter::stopRacingTheEndNeverHangs() {
     const QString shortClip = m_dir.filePath("short.mp4");
     QVERIFY(fixtures::makeClip(shortClip, 0.5, "160x120", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
     for (int delay : {0, 50, 100, 150, 200, 300, 400}) {
@@ -156,8 +146,7 @@ void TestMediaConverter::stopRacingTheEndNeverHangs()
     }
 }
 
-void TestMediaConverter::aFailedEncodingIsReportedAsFailed()
-{
+void TestMediaConverter::aFailedEncodingIsReportedAsFailed() {
     Reports reports;
     ConvertParam param = mp4Param();
     param.trimStartUs = 40000000; // past the end: nothing to encode
@@ -171,8 +160,7 @@ void TestMediaConverter::aFailedEncodingIsReportedAsFailed()
     QVERIFY(!QFile::exists(out));
 }
 
-void TestMediaConverter::releaseThroughTheInterfaceEndsTheWork()
-{
+void TestMediaConverter::releaseThroughTheInterfaceEndsTheWork() {
     Reports reports;
     ConvertParam param = mp4Param();
     const QString out = m_dir.filePath("released.mp4");
@@ -190,17 +178,17 @@ void TestMediaConverter::releaseThroughTheInterfaceEndsTheWork()
     releaseAVConverter(nullptr);
 }
 
-void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult_data()
-{
+void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("muxer");
     QTest::addColumn<int>("audioCodec");
-    QTest::newRow("m4a") << "tags.m4a" << "m4a" << 0x15002;
-    QTest::newRow("mp3") << "tags.mp3" << "mp3" << 0x15001;
+    QTest::newRow("m4a") << "tags.m4a"
+                         << "m4a" << 0x15002;
+    QTest::newRow("mp3") << "tags.mp3"
+                         << "mp3" << 0x15001;
 }
 
-void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult()
-{
+void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult() {
     QFETCH(QString, name);
     QFETCH(QString, muxer);
     QFETCH(int, audioCodec);
@@ -236,15 +224,13 @@ void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult()
     QVERIFY(qAbs(fixtures::formatDuration(info) - 2.0) < 0.1);
 }
 
-void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
-{
+void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow() {
     const QString metadata = m_dir.filePath("chapters.txt");
     QVERIFY(fixtures::writeFile(metadata, ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=Intro\n"
                                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=\n"
                                           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=10000\ntitle=Outro\n"));
     const QString source = m_dir.filePath("chaptered.mkv");
-    QVERIFY(fixtures::ffmpeg({"-i", m_clip, "-i", metadata, "-map", "0", "-map_chapters", "1", "-c", "copy",
-                              source}));
+    QVERIFY(fixtures::ffmpeg({"-i", m_clip, "-i", metadata, "-map", "0", "-map_chapters", "1", "-c", "copy", source}));
     Reports reports;
     ConvertParam param = mp4Param();
     param.setName("matroska");
@@ -265,8 +251,7 @@ void TestMediaConverter::asynchronousStartOpensThenCopiesChaptersOfTheWindow()
     QCOMPARE(chapters[1].toObject().value("tags").toObject().value("title").toString(), QStringLiteral("Chapter 2"));
 }
 
-void TestMediaConverter::stopRightAfterAnAsynchronousStart()
-{
+void TestMediaConverter::stopRightAfterAnAsynchronousStart() {
     for (int round = 0; round < 3; ++round) {
         Reports reports;
         ConvertParam param = mp4Param();
@@ -282,23 +267,21 @@ void TestMediaConverter::stopRightAfterAnAsynchronousStart()
     }
 }
 
-void TestMediaConverter::refusesMissingArguments()
-{
+void TestMediaConverter::refusesMissingArguments() {
     ConvertParam param = mp4Param();
     CAVConverter converter;
     QVERIFY(!converter.startConvert(nullptr, "out.mp4", &param, nullptr, nullptr, false));
     QVERIFY(!converter.startConvert(m_clip.toUtf8().constData(), nullptr, &param, nullptr, nullptr, false));
     Reports reports;
     QVERIFY(!converter.startConvert(m_dir.filePath("missing.mp4").toUtf8().constData(),
-                                    m_dir.filePath("x.mp4").toUtf8().constData(), &param, &reports,
-                                    &Reports::callback, false));
+                                    m_dir.filePath("x.mp4").toUtf8().constData(), &param, &reports, &Reports::callback,
+                                    false));
     QCOMPARE(reports.count(), 0);
     QVERIFY(!converter.startMerge({}, &param));
     converter.stopConvert(); // nothing runs: returns at once
 }
 
-void TestMediaConverter::quickStartsStopsAndReleases()
-{
+void TestMediaConverter::quickStartsStopsAndReleases() {
     // One converter taken through many short jobs of both kinds, each stopped within
     // moments of its start, then converters destroyed in the middle of their work.
     CAVConverter converter;

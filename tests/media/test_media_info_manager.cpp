@@ -29,8 +29,7 @@ private:
     QString m_tagged;
 };
 
-void TestMediaInfoManager::initTestCase()
-{
+void TestMediaInfoManager::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     const QString cover = m_dir.filePath("cover.png");
@@ -46,13 +45,36 @@ void TestMediaInfoManager::initTestCase()
     }
     QVERIFY(fixtures::writeFile(metadata, text));
     m_tagged = m_dir.filePath("tagged.m4a");
-    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-t", "10", "-i", "sine", "-i", metadata, "-i", cover, "-map", "0:a",
-                              "-map", "2", "-map_chapters", "1", "-c:a", "aac", "-c:v", "copy", "-disposition:v",
-                              "attached_pic", "-metadata", "title=Stück", "-metadata", "date=2019", m_tagged}));
+    QVERIFY(fixtures::ffmpeg({"-f",
+                              "lavfi",
+                              "-t",
+                              "10",
+                              "-i",
+                              "sine",
+                              "-i",
+                              metadata,
+                              "-i",
+                              cover,
+                              "-map",
+                              "0:a",
+                              "-map",
+                              "2",
+                              "-map_chapters",
+                              "1",
+                              "-c:a",
+                              "aac",
+                              "-c:v",
+                              "copy",
+                              "-disposition:v",
+                              "attached_pic",
+                              "-metadata",
+                              "title=Stück",
+                              "-metadata",
+                              "date=2019",
+                              m_tagged}));
 }
 
-void TestMediaInfoManager::readTagsFillsYearAndDateFromEachOther()
-{
+void TestMediaInfoManager::readTagsFillsYearAndDateFromEachOther() {
     RZInfoManager manager;
     manager.ensureInfo();
     QVERIFY(manager.open(m_tagged));
@@ -69,8 +91,7 @@ void TestMediaInfoManager::readTagsFillsYearAndDateFromEachOther()
     QVERIFY(!tags.flag);
 }
 
-void TestMediaInfoManager::coverIsScaledByItsShorterSide()
-{
+void TestMediaInfoManager::coverIsScaledByItsShorterSide() {
     RZInfoManager manager;
     manager.ensureInfo();
     QVERIFY(manager.open(m_tagged));
@@ -84,8 +105,7 @@ void TestMediaInfoManager::coverIsScaledByItsShorterSide()
     QCOMPARE(manager.info()->openHintB(), 240);
 }
 
-void TestMediaInfoManager::chapterListStartsWithTheWholeFile()
-{
+void TestMediaInfoManager::chapterListStartsWithTheWholeFile() {
     RZInfoManager manager;
     manager.ensureInfo();
     QVERIFY(manager.open(m_tagged));
@@ -101,8 +121,7 @@ void TestMediaInfoManager::chapterListStartsWithTheWholeFile()
     QCOMPARE(chapters[10].end, uint64_t(10000000));
 }
 
-void TestMediaInfoManager::noChaptersGiveAnEmptyList()
-{
+void TestMediaInfoManager::noChaptersGiveAnEmptyList() {
     const QString tone = m_dir.filePath("tone.mp3");
     QVERIFY(fixtures::makeTone(tone, 1.0));
     RZInfoManager manager;
@@ -112,8 +131,7 @@ void TestMediaInfoManager::noChaptersGiveAnEmptyList()
     QVERIFY(manager.coverImage(120).isNull());
 }
 
-void TestMediaInfoManager::scaleImageKeepsSmallPictures()
-{
+void TestMediaInfoManager::scaleImageKeepsSmallPictures() {
     QImage small(100, 50, QImage::Format_RGB32);
     QCOMPARE(RZInfoManager::scaleImage(small, 120).size(), QSize(100, 50));
     QImage tall(300, 900, QImage::Format_RGB32);
@@ -121,15 +139,13 @@ void TestMediaInfoManager::scaleImageKeepsSmallPictures()
     QVERIFY(RZInfoManager::scaleImage(QImage(), 120).isNull());
 }
 
-void TestMediaInfoManager::formatTimeSpanCountsHours()
-{
+void TestMediaInfoManager::formatTimeSpanCountsHours() {
     QCOMPARE(formatTimeSpan(3723000000ull), QStringLiteral("01:02:03"));
     QCOMPARE(formatTimeSpan(0), QStringLiteral("00:00:00"));
     QCOMPARE(formatTimeSpan(100ull * 3600 * 1000000), QStringLiteral("100:00:00"));
 }
 
-void TestMediaInfoManager::writeTagsRewritesTheFile()
-{
+void TestMediaInfoManager::writeTagsRewritesTheFile() {
     const QString tone = m_dir.filePath("write.mp3");
     QVERIFY(fixtures::makeTone(tone, 2.0, {"-metadata", "title=Old", "-metadata", "artist=Old artist"}));
     VEAudioTagInfo tags;
@@ -152,8 +168,7 @@ void TestMediaInfoManager::writeTagsRewritesTheFile()
     QVERIFY(!QFile::exists(m_dir.filePath("missing.mp3")));
 }
 
-void TestMediaInfoManager::aCoverThatIsNoPictureGivesANullImage()
-{
+void TestMediaInfoManager::aCoverThatIsNoPictureGivesANullImage() {
     const QString tone = m_dir.filePath("garbage_cover.mp3");
     QVERIFY(fixtures::makeTone(tone, 1.0));
     VEAudioTagInfo tags;
@@ -170,8 +185,7 @@ void TestMediaInfoManager::aCoverThatIsNoPictureGivesANullImage()
     QVERIFY(manager.coverImage(120).isNull());
 }
 
-void TestMediaInfoManager::badFilesGiveEmptyResults()
-{
+void TestMediaInfoManager::badFilesGiveEmptyResults() {
     const QString text = m_dir.filePath("notes.m4a");
     QVERIFY(fixtures::writeFile(text, QByteArray(1000, 'n')));
     RZInfoManager manager;

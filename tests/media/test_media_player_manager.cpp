@@ -17,8 +17,7 @@
 namespace {
 
 // The share of the widget's pixels that are not black.
-double litShare(QWidget* widget)
-{
+double litShare(QWidget* widget) {
     const QImage image = widget->grab().toImage();
     int lit = 0;
     int total = 0;
@@ -31,8 +30,7 @@ double litShare(QWidget* widget)
     return total > 0 ? double(lit) / total : 0.0;
 }
 
-void sendMouse(RZPlayerManager& manager, QEvent::Type type, QPoint at)
-{
+void sendMouse(RZPlayerManager& manager, QEvent::Type type, QPoint at) {
     QMouseEvent event(type, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     if (type == QEvent::MouseButtonPress) {
         manager.mousePressEvent(&event);
@@ -72,8 +70,7 @@ private:
     RZPlayerManager* m_manager = nullptr;
 };
 
-void TestMediaPlayerManager::initTestCase()
-{
+void TestMediaPlayerManager::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     m_clip = m_dir.filePath("clip.mp4");
@@ -82,8 +79,7 @@ void TestMediaPlayerManager::initTestCase()
     QVERIFY(fixtures::makeTone(m_tone, 3.0, {"-c:a", "aac"}));
 }
 
-void TestMediaPlayerManager::init()
-{
+void TestMediaPlayerManager::init() {
     m_window = new QMediaElementWindow();
     m_window->resize(480, 480);
     m_window->show();
@@ -93,16 +89,14 @@ void TestMediaPlayerManager::init()
     m_manager->setVideoWidget(m_window);
 }
 
-void TestMediaPlayerManager::cleanup()
-{
+void TestMediaPlayerManager::cleanup() {
     delete m_manager;
     m_manager = nullptr;
     delete m_window;
     m_window = nullptr;
 }
 
-void TestMediaPlayerManager::picturesArePaintedIntoThePreview()
-{
+void TestMediaPlayerManager::picturesArePaintedIntoThePreview() {
     QSignalSpy hasVideo(m_manager, &RZPlayerManager::emitIsHaveVideo);
     QSignalSpy changed(m_manager, &RZPlayerManager::emitPlayerChange);
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
@@ -115,8 +109,7 @@ void TestMediaPlayerManager::picturesArePaintedIntoThePreview()
     QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) > 0.4, 5000);
 }
 
-void TestMediaPlayerManager::playPauseAndTimes()
-{
+void TestMediaPlayerManager::playPauseAndTimes() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     QSignalSpy state(m_manager, qOverload<bool>(&RZPlayerManager::emitPlayState));
     QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
@@ -140,8 +133,7 @@ void TestMediaPlayerManager::playPauseAndTimes()
     QVERIFY(m_manager->player()->frameTime() < 100000);
 }
 
-void TestMediaPlayerManager::stepsAndTrimRange()
-{
+void TestMediaPlayerManager::stepsAndTrimRange() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     QSignalSpy trimChange(m_manager, &RZPlayerManager::emitTrimTimeChange);
     m_manager->onTrim(1000000, 3000000);
@@ -163,8 +155,7 @@ void TestMediaPlayerManager::stepsAndTrimRange()
     QCOMPARE(m_manager->playRangeLength(), m_manager->duration());
 }
 
-void TestMediaPlayerManager::cropPreviewAndItsDrag()
-{
+void TestMediaPlayerManager::cropPreviewAndItsDrag() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     m_manager->resizeOutputs();
     QSignalSpy cropChange(m_manager, &RZPlayerManager::emitCropAreaChange);
@@ -209,8 +200,7 @@ void TestMediaPlayerManager::cropPreviewAndItsDrag()
     QCOMPARE(locked.cropRect[0], 0.0);
 }
 
-void TestMediaPlayerManager::anEmptyRangeShowsNoProgress()
-{
+void TestMediaPlayerManager::anEmptyRangeShowsNoProgress() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     // A range that starts at the file's end has length 0: no division by it.
     m_manager->setPlayRange(m_manager->duration(), 0);
@@ -229,8 +219,7 @@ void TestMediaPlayerManager::anEmptyRangeShowsNoProgress()
     }
 }
 
-void TestMediaPlayerManager::watermarkDragMovesTheImage()
-{
+void TestMediaPlayerManager::watermarkDragMovesTheImage() {
     const QString white = m_dir.filePath("mark.png");
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
     QMediaElementWindow second;
@@ -277,8 +266,7 @@ void TestMediaPlayerManager::watermarkDragMovesTheImage()
     m_manager->setSecondVideoWidget(nullptr);
 }
 
-void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
-{
+void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     const QString path = m_dir.filePath("snapshot.png");
     QVERIFY(m_manager->saveSnapshot(path, QStringLiteral("PNG")));
@@ -293,8 +281,7 @@ void TestMediaPlayerManager::snapshotIsSavedAtTheVideoSize()
     QCOMPARE(QSize(width, height), QSize(320, 240));
 }
 
-void TestMediaPlayerManager::soundOnlyMediaGivesLevelData()
-{
+void TestMediaPlayerManager::soundOnlyMediaGivesLevelData() {
     QSignalSpy hasVideo(m_manager, &RZPlayerManager::emitIsHaveVideo);
     QVERIFY(m_manager->openFileInNewPlayer(m_tone, 0, 0, 3));
     QCOMPARE(hasVideo.first().first().toBool(), false);
@@ -309,8 +296,7 @@ void TestMediaPlayerManager::soundOnlyMediaGivesLevelData()
     m_manager->onStop();
 }
 
-void TestMediaPlayerManager::aFailedOpenResetsAndLeavesNothingPlaying()
-{
+void TestMediaPlayerManager::aFailedOpenResetsAndLeavesNothingPlaying() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
     QSignalSpy finished(m_manager, &RZPlayerManager::emitPlayFinish);
     QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
@@ -326,8 +312,7 @@ void TestMediaPlayerManager::aFailedOpenResetsAndLeavesNothingPlaying()
     QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) < 0.05, 3000);
 }
 
-void TestMediaPlayerManager::equaliserCurvesAreHandedOverOnce()
-{
+void TestMediaPlayerManager::equaliserCurvesAreHandedOverOnce() {
     QVERIFY(m_manager->openFileInNewPlayer(m_tone, 0, 0, 3));
     const double frequencies[] = {60.0, 1000.0, 8000.0};
     const double gains[] = {6.0, -3.0, 2.0};
@@ -345,8 +330,7 @@ void TestMediaPlayerManager::equaliserCurvesAreHandedOverOnce()
     m_manager->onStop();
 }
 
-void TestMediaPlayerManager::quickOpensSeeksStopsAndReleases()
-{
+void TestMediaPlayerManager::quickOpensSeeksStopsAndReleases() {
     // Opens, plays, seeks, steps and stops follow each other with hardly a picture or a
     // sound block between them, while the decoder and the sound output are still busy.
     for (int round = 0; round < 12; ++round) {

@@ -159,8 +159,9 @@ private:
 class LevelCollector : public QObject {
 public:
     explicit LevelCollector(QRecordAudioObject* source) {
-        connect(source, &QRecordAudioObject::emitVolume, this, [this](int level) { levels.push_back(level); },
-                Qt::QueuedConnection);
+        connect(
+            source, &QRecordAudioObject::emitVolume, this, [this](int level) { levels.push_back(level); },
+            Qt::QueuedConnection);
     }
     bool any(std::function<bool(int)> test) const { return std::any_of(levels.begin(), levels.end(), test); }
     QVector<int> levels;
@@ -428,7 +429,8 @@ private slots:
         preview.stop();
         QTRY_COMPARE(levels.levels.last(), -10000);
         for (const int level : levels.levels) {
-            QVERIFY2(level == 0 || level == -10000 || (level > 7800 && level < 8600), qPrintable(QString::number(level)));
+            QVERIFY2(level == 0 || level == -10000 || (level > 7800 && level < 8600),
+                     qPrintable(QString::number(level)));
         }
         QVERIFY(!preview.audioTrack() || preview.recorder() == nullptr);
         QVERIFY(!preview.isRunning());

@@ -2,9 +2,9 @@
 // a tone in the null sink and the sine microphone, judged with ffprobe and ffmpeg; pause,
 // cut, audio only, screenshots with every overlay, sync of picture and sound, and bad
 // input.
-#include "tests/support/FileSizeLimit.h"
 #include "media/QRecordAudioObject.h"
 #include "media/QRecordObject.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
@@ -358,7 +358,9 @@ private slots:
     void videoWithSoundAndPause() {
         QTemporaryDir sounds;
         const QString tone = sounds.filePath("tone.wav");
-        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth", "12", "sine", "1000", "vol", "0.5"}), 0);
+        QCOMPARE(QProcess::execute("sox",
+                                   {"-n", "-r", "44100", "-c", "2", tone, "synth", "12", "sine", "1000", "vol", "0.5"}),
+                 0);
         QProcess player;
         player.start("paplay", {tone});
         QVERIFY(player.waitForStarted());
@@ -479,7 +481,9 @@ private slots:
         setSources(true, false);
         QTemporaryDir sounds;
         const QString tone = sounds.filePath("tone.wav");
-        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth", "6", "sine", "700", "vol", "0.5"}), 0);
+        QCOMPARE(
+            QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth", "6", "sine", "700", "vol", "0.5"}),
+            0);
         QProcess player;
         player.start("paplay", {tone});
         QVERIFY(player.waitForStarted());
@@ -597,8 +601,7 @@ private slots:
         // Released: a fading ring, partly transparent over the blue.
         frame = screenshot(recorder, "released.png");
         const QRgb fading = frame.pixel(82, 100);
-        QVERIFY2(qRed(fading) > 20 && qRed(fading) < 235 && qGreen(fading) < 30,
-                 qPrintable(QColor(fading).name()));
+        QVERIFY2(qRed(fading) > 20 && qRed(fading) < 235 && qGreen(fading) < 30, qPrintable(QColor(fading).name()));
         QTest::qWait(1100);
         frame = screenshot(recorder, "after.png");
         QVERIFY(near(frame.pixel(80, 100), Qt::yellow, 0));

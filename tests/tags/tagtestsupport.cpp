@@ -15,15 +15,13 @@ namespace tagtest {
 
 namespace {
 
-QString checker()
-{
+QString checker() {
     return qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/tagcheck.py";
 }
 
 } // namespace
 
-int run(const QString& program, const QStringList& arguments, QByteArray* output, QByteArray* errors)
-{
+int run(const QString& program, const QStringList& arguments, QByteArray* output, QByteArray* errors) {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForStarted(30000) || !process.waitForFinished(300000)) {
@@ -40,23 +38,23 @@ int run(const QString& program, const QStringList& arguments, QByteArray* output
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-bool makeFixture(const QString& path)
-{
+bool makeFixture(const QString& path) {
     if (path.endsWith(".ape")) {
         return run("/usr/bin/python3", {checker(), "make-ape", path}) == 0;
     }
     QStringList arguments{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-ac", "2"};
     if (path.endsWith(".ogg")) {
-        arguments << "-c:a" << "libvorbis";
+        arguments << "-c:a"
+                  << "libvorbis";
     } else if (path.endsWith(".mp3")) {
-        arguments << "-c:a" << "libmp3lame";
+        arguments << "-c:a"
+                  << "libmp3lame";
     }
     arguments << path;
     return run("ffmpeg", arguments) == 0;
 }
 
-bool enrichFixture(const QString& path)
-{
+bool enrichFixture(const QString& path) {
     QByteArray errors;
     const bool ok = run("/usr/bin/python3", {checker(), "enrich", path}, nullptr, &errors) == 0;
     if (!ok) {
@@ -65,15 +63,13 @@ bool enrichFixture(const QString& path)
     return ok;
 }
 
-QByteArray makeCover(const QString& directory)
-{
+QByteArray makeCover(const QString& directory) {
     const QString path = directory + "/cover.jpg";
     run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x48", "-frames:v", "1", path});
     return readFile(path);
 }
 
-QByteArray audioDigest(const QString& path)
-{
+QByteArray audioDigest(const QString& path) {
     if (path.endsWith(".ape")) {
         // The synthetic stream: descriptor, header and 4096 bytes of frames.
         return sha1Hex(readFile(path).left(52 + 24 + 4096));
@@ -85,8 +81,7 @@ QByteArray audioDigest(const QString& path)
     return output.trimmed();
 }
 
-QJsonObject independentTags(const QString& path)
-{
+QJsonObject independentTags(const QString& path) {
     QByteArray output;
     QByteArray errors;
     if (run("/usr/bin/python3", {checker(), "read", path}, &output, &errors) != 0) {
@@ -96,32 +91,27 @@ QJsonObject independentTags(const QString& path)
     return QJsonDocument::fromJson(output).object();
 }
 
-QByteArray sha1Hex(const QByteArray& bytes)
-{
+QByteArray sha1Hex(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-std::u16string utf16Path(const QString& path)
-{
+std::u16string utf16Path(const QString& path) {
     return std::u16string(reinterpret_cast<const char16_t*>(path.utf16()), static_cast<size_t>(path.size()));
 }
 
 namespace {
 
-void addFields(IAudioTagFile* file, const QMap<int, QString>& fields, const QByteArray& cover)
-{
+void addFields(IAudioTagFile* file, const QMap<int, QString>& fields, const QByteArray& cover) {
     file->clearAll();
     for (int field = 0; field <= FieldDisc; ++field) {
         if (field == FieldPicture) {
@@ -143,9 +133,7 @@ namespace {
 
 // Opens a tag file with `open`, adds the fields and saves: open's failure code, or the
 // save's result.
-template <typename Open>
-int writeTagsThrough(Open open, const QMap<int, QString>& fields, const QByteArray& cover)
-{
+template <typename Open> int writeTagsThrough(Open open, const QMap<int, QString>& fields, const QByteArray& cover) {
     IAudioTagFile* file = createAudioTagFile();
     int result = open(file);
     if (result == 0) {
@@ -159,19 +147,16 @@ int writeTagsThrough(Open open, const QMap<int, QString>& fields, const QByteArr
 
 } // namespace
 
-int writeTags(const QString& path, const QMap<int, QString>& fields, const QByteArray& cover)
-{
+int writeTags(const QString& path, const QMap<int, QString>& fields, const QByteArray& cover) {
     const std::u16string name = utf16Path(path);
     return writeTagsThrough([&name](IAudioTagFile* file) { return file->open(name.c_str()); }, fields, cover);
 }
 
-int writeTags(IByteStream* stream, const QMap<int, QString>& fields, const QByteArray& cover)
-{
+int writeTags(IByteStream* stream, const QMap<int, QString>& fields, const QByteArray& cover) {
     return writeTagsThrough([stream](IAudioTagFile* file) { return file->attach(stream); }, fields, cover);
 }
 
-QMap<int, QString> readTags(const QString& path, int* fileType)
-{
+QMap<int, QString> readTags(const QString& path, int* fileType) {
     QMap<int, QString> fields;
     IAudioTagFile* file = createAudioTagFile();
     const std::u16string name = utf16Path(path);
@@ -185,8 +170,8 @@ QMap<int, QString> readTags(const QString& path, int* fileType)
                 continue;
             }
             if (item.type == TagValueBinary) {
-                fields.insert(item.field, QString::fromLatin1(
-                                              sha1Hex(QByteArray(reinterpret_cast<const char*>(item.data), item.length))));
+                fields.insert(item.field, QString::fromLatin1(sha1Hex(
+                                              QByteArray(reinterpret_cast<const char*>(item.data), item.length))));
             } else {
                 fields.insert(item.field,
                               QString::fromUtf16(reinterpret_cast<const char16_t*>(item.data), item.length / 2));
@@ -200,17 +185,12 @@ QMap<int, QString> readTags(const QString& path, int* fileType)
 }
 
 FailingStream::FailingStream(IByteStream* inner, int64_t budget, bool failOnce)
-    : inner_(inner), state_(std::make_shared<State>(State{budget, failOnce}))
-{
-}
+    : inner_(inner), state_(std::make_shared<State>(State{budget, failOnce})) {}
 
 FailingStream::FailingStream(std::unique_ptr<IByteStream> owned, std::shared_ptr<State> state)
-    : owned_(std::move(owned)), inner_(owned_.get()), state_(std::move(state))
-{
-}
+    : owned_(std::move(owned)), inner_(owned_.get()), state_(std::move(state)) {}
 
-int FailingStream::write(const void* buffer, int count)
-{
+int FailingStream::write(const void* buffer, int count) {
     if (state_->budget >= count) {
         state_->budget -= count;
         return inner_->write(buffer, count);
@@ -222,8 +202,7 @@ int FailingStream::write(const void* buffer, int count)
     return written;
 }
 
-std::unique_ptr<IByteStream> FailingStream::createScratch()
-{
+std::unique_ptr<IByteStream> FailingStream::createScratch() {
     std::unique_ptr<IByteStream> scratch = inner_->createScratch();
     if (!scratch) {
         return nullptr;
@@ -231,8 +210,7 @@ std::unique_ptr<IByteStream> FailingStream::createScratch()
     return std::unique_ptr<IByteStream>(new FailingStream(std::move(scratch), state_));
 }
 
-int FailingStream::commitScratch(std::unique_ptr<IByteStream> scratch)
-{
+int FailingStream::commitScratch(std::unique_ptr<IByteStream> scratch) {
     auto* failing = dynamic_cast<FailingStream*>(scratch.get());
     if (!failing || !failing->owned_) {
         return -1;

@@ -17,8 +17,7 @@ using namespace tagtest;
 namespace {
 
 // Which fields each format stores (the rest are dropped on save, by design).
-QList<int> storedFields(const QString& format)
-{
+QList<int> storedFields(const QString& format) {
     if (format == "wav") {
         return {0, 1, 2, 3, 4, 5, 6, 7};
     }
@@ -31,19 +30,18 @@ QList<int> storedFields(const QString& format)
     return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 }
 
-const char* independentName(int field)
-{
-    static const char* const names[] = {"title", "artist", "album", "genre", "year", "track", "comment",
-                                        "copyright", "lyrics", "cover", "albumartist", "composer", "grouping", "disc"};
+const char* independentName(int field) {
+    static const char* const names[] = {"title",       "artist",   "album",     "genre",  "year",
+                                        "track",       "comment",  "copyright", "lyrics", "cover",
+                                        "albumartist", "composer", "grouping",  "disc"};
     return field >= 0 && field < 14 ? names[field] : "";
 }
 
-QMap<int, QString> sampleFields(const QString& format, const QString& tag)
-{
+QMap<int, QString> sampleFields(const QString& format, const QString& tag) {
     // Windows-1252 formats keep Latin-1 text; the others get an emoji as well.
     // (ffprobe reads RIFF INFO as UTF-8, so its Windows-1252 text is checked byte-wise.)
-    const QString accent = format == "wav" ? QString(" ete (c)")
-                                           : QString::fromUtf8(" \xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xB5 \xE2\x9C\x93");
+    const QString accent =
+        format == "wav" ? QString(" ete (c)") : QString::fromUtf8(" \xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xB5 \xE2\x9C\x93");
     QMap<int, QString> fields;
     fields[FieldTitle] = "Title " + tag + accent;
     fields[FieldArtist] = "Artist " + tag;
@@ -61,8 +59,7 @@ QMap<int, QString> sampleFields(const QString& format, const QString& tag)
     return fields;
 }
 
-QByteArray bigCover(int bytes)
-{
+QByteArray bigCover(int bytes) {
     QByteArray cover("\x89PNG\r\n\x1a\n", 8);
     quint32 state = 12345;
     while (cover.size() < bytes) {
@@ -72,14 +69,12 @@ QByteArray bigCover(int bytes)
     return cover;
 }
 
-ino_t inodeOf(const QString& path)
-{
+ino_t inodeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
-QStringList directoryEntries(const QString& directory)
-{
+QStringList directoryEntries(const QString& directory) {
     return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
@@ -90,8 +85,7 @@ class TagFilesTest : public QObject {
 
 private:
     // The stream is still valid for its own checker (ogginfo, flac -t).
-    static void verifyStreamValid(const QString& path)
-    {
+    static void verifyStreamValid(const QString& path) {
         QByteArray output;
         QByteArray errors;
         if (path.endsWith(".ogg")) {
@@ -104,8 +98,7 @@ private:
 
     // Our reader and the independent one both see the fields that were written.
     static void verifyFields(const QString& path, const QString& format, const QMap<int, QString>& fields,
-                             const QByteArray& cover)
-    {
+                             const QByteArray& cover) {
         const QMap<int, QString> ours = readTags(path);
         const QJsonObject theirs = independentTags(path);
         for (int field : storedFields(format)) {
@@ -125,8 +118,7 @@ private:
     }
 
 private slots:
-    void writesFieldsAndCover_data()
-    {
+    void writesFieldsAndCover_data() {
         QTest::addColumn<QString>("format");
         for (const char* format : {"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}) {
             QTest::newRow(format) << QString(format);
@@ -135,8 +127,7 @@ private slots:
 
     // The program's way of writing, then growing past the padding and shrinking again,
     // with the audio and the unmodelled tags checked after every write.
-    void writesFieldsAndCover()
-    {
+    void writesFieldsAndCover() {
         QFETCH(QString, format);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -199,7 +190,8 @@ private slots:
             QMap<int, QString> latin = fields;
             latin[FieldTitle] = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA9 \xE2\x82\xAC");
             QCOMPARE(writeTags(path, latin, {}), 0);
-            QVERIFY(readFile(path).contains("INAM\x0A\x00\x00\x00" "Caf\xE9 \xA9 \x80\x00\x00"));
+            QVERIFY(readFile(path).contains("INAM\x0A\x00\x00\x00"
+                                            "Caf\xE9 \xA9 \x80\x00\x00"));
             QCOMPARE(readTags(path).value(FieldTitle), latin[FieldTitle]);
         }
 
@@ -208,16 +200,14 @@ private slots:
     }
 
     // Tags that fit the padding are written in place; the file itself is not replaced.
-    void writesInPlaceWhenTagsFit_data()
-    {
+    void writesInPlaceWhenTagsFit_data() {
         QTest::addColumn<QString>("format");
         for (const char* format : {"mp3", "flac", "m4a", "wav", "wma", "ogg"}) {
             QTest::newRow(format) << QString(format);
         }
     }
 
-    void writesInPlaceWhenTagsFit()
-    {
+    void writesInPlaceWhenTagsFit() {
         QFETCH(QString, format);
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture." + format);
@@ -233,22 +223,20 @@ private slots:
         verifyStreamValid(path);
     }
 
-    void failedWriteLeavesFileIntact_data()
-    {
+    void failedWriteLeavesFileIntact_data() {
         QTest::addColumn<QString>("format");
         QTest::addColumn<qint64>("budget");
         for (const char* format : {"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}) {
             for (qint64 budget : {0, 1000, 60000}) {
-                QTest::newRow(qPrintable(QString("%1 after %2 bytes").arg(format).arg(budget))) << QString(format)
-                                                                                              << budget;
+                QTest::newRow(qPrintable(QString("%1 after %2 bytes").arg(format).arg(budget)))
+                    << QString(format) << budget;
             }
         }
     }
 
     // The file system (here a stream) fails partway through a rewrite: save reports it
     // and the original bytes stay as they were, with no scratch file left behind.
-    void failedWriteLeavesFileIntact()
-    {
+    void failedWriteLeavesFileIntact() {
         QFETCH(QString, format);
         QFETCH(qint64, budget);
         QTemporaryDir dir;
@@ -269,8 +257,7 @@ private slots:
     }
 
     // A write in place that fails once is undone from the bytes it replaced.
-    void failedInPlaceWriteIsUndone()
-    {
+    void failedInPlaceWriteIsUndone() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.mp3");
         QVERIFY(makeFixture(path));
@@ -287,8 +274,7 @@ private slots:
     }
 
     // What a format cannot store is refused and the file left alone.
-    void refusesWhatAFormatCannotStore_data()
-    {
+    void refusesWhatAFormatCannotStore_data() {
         QTest::addColumn<QString>("format");
         QTest::addColumn<int>("field");
         QTest::addColumn<int>("bytes");
@@ -297,8 +283,7 @@ private slots:
         QTest::newRow("asf title over 32K characters") << "wma" << int(FieldTitle) << 40000;
     }
 
-    void refusesWhatAFormatCannotStore()
-    {
+    void refusesWhatAFormatCannotStore() {
         QFETCH(QString, format);
         QFETCH(int, field);
         QFETCH(int, bytes);
@@ -319,8 +304,7 @@ private slots:
 
     // A streamed WAVE file says 0xFFFFFFFF for its size: the INFO chunk goes at the real
     // end of the data and the size becomes true.
-    void wavWithStreamedSizeGetsInfoAtItsEnd()
-    {
+    void wavWithStreamedSizeGetsInfoAtItsEnd() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.wav");
         QVERIFY(makeFixture(path));
@@ -331,16 +315,15 @@ private slots:
         QMap<int, QString> fields = sampleFields("wav", "one");
         QCOMPARE(writeTags(path, fields, {}), 0);
         bytes = readFile(path);
-        const quint32 riffSize = quint8(bytes[4]) | (quint8(bytes[5]) << 8) | (quint8(bytes[6]) << 16) |
-                                 (quint32(quint8(bytes[7])) << 24);
+        const quint32 riffSize =
+            quint8(bytes[4]) | (quint8(bytes[5]) << 8) | (quint8(bytes[6]) << 16) | (quint32(quint8(bytes[7])) << 24);
         QCOMPARE(qint64(riffSize), qint64(bytes.size()) - 8);
         QCOMPARE(audioDigest(path), digest);
         verifyFields(path, "wav", fields, {});
     }
 
     // A FLAC stream whose last metadata block lacks the last-block flag keeps its audio.
-    void flacWithoutLastBlockFlagKeepsAudio()
-    {
+    void flacWithoutLastBlockFlagKeepsAudio() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.flac");
         QVERIFY(makeFixture(path));
@@ -362,8 +345,7 @@ private slots:
     }
 
     // The item list's handler atom has the size its fields take.
-    void mp4HandlerAtomSizeMatchesFields()
-    {
+    void mp4HandlerAtomSizeMatchesFields() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.m4a");
         QVERIFY(makeFixture(path));
@@ -379,12 +361,11 @@ private slots:
     }
 
     // With moov in front of the media every chunk offset moves with the new tags.
-    void mp4WithMoovFirstKeepsPlaying()
-    {
+    void mp4WithMoovFirstKeepsPlaying() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.m4a");
-        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-movflags", "+faststart",
-                               path}) == 0);
+        QVERIFY(run("ffmpeg",
+                    {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-movflags", "+faststart", path}) == 0);
         const QByteArray digest = audioDigest(path);
         QVERIFY(readFile(path).indexOf("moov") < readFile(path).indexOf("mdat"));
         const QByteArray cover = makeCover(dir.path());
@@ -401,14 +382,13 @@ private slots:
 
     // A Vorbis stream that lost its comment header gets a new one right behind the
     // identification page, with the later pages renumbered.
-    void oggWithoutCommentHeaderGetsOne()
-    {
+    void oggWithoutCommentHeaderGetsOne() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.ogg");
         QVERIFY(makeFixture(path));
         const QByteArray digest = audioDigest(path);
-        QCOMPARE(run("/usr/bin/python3", {qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/tagcheck.py",
-                                          "strip-comment", path}),
+        QCOMPARE(run("/usr/bin/python3",
+                     {qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/tagcheck.py", "strip-comment", path}),
                  0);
         const QMap<int, QString> fields = sampleFields("ogg", "one");
         QCOMPARE(writeTags(path, fields, bigCover(80000)), 0);
@@ -418,8 +398,7 @@ private slots:
     }
 
     // Chapters live in udta beside the item list; rewriting the items keeps them.
-    void mp4KeepsChapters()
-    {
+    void mp4KeepsChapters() {
         QTemporaryDir dir;
         const QString chapters = dir.filePath("chapters.txt");
         QVERIFY(writeFile(chapters, ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1000\ntitle=Intro\n"
@@ -437,8 +416,7 @@ private slots:
 
     // An mp3 with ID3v2, APE and ID3v1: the tags at the end are found again after the
     // one at the start changes size, and keep their order.
-    void mp3TagsAtBothEndsStayInOrder()
-    {
+    void mp3TagsAtBothEndsStayInOrder() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.mp3");
         QVERIFY(makeFixture(path));
@@ -477,8 +455,7 @@ private slots:
     }
 
     // Fragments point at absolute offsets: moving them is refused, the file left alone.
-    void fragmentedMp4IsRefusedRatherThanBroken()
-    {
+    void fragmentedMp4IsRefusedRatherThanBroken() {
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture.m4a");
         QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-movflags",
@@ -490,8 +467,7 @@ private slots:
     }
 
     // A file that is not what its extension says is typed by its contents.
-    void typesByContentWhenTheExtensionLies()
-    {
+    void typesByContentWhenTheExtensionLies() {
         QTemporaryDir dir;
         const QString wav = dir.filePath("fixture.wav");
         QVERIFY(makeFixture(wav));

@@ -16,18 +16,15 @@ using namespace calvorine::tags;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const QByteArray& data)
-{
+std::vector<uint8_t> bytesOf(const QByteArray& data) {
     return std::vector<uint8_t>(data.begin(), data.end());
 }
 
-QByteArray toQByteArray(const std::vector<uint8_t>& data)
-{
+QByteArray toQByteArray(const std::vector<uint8_t>& data) {
     return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<int>(data.size()));
 }
 
-QString textOf(TagItemList& list, int field)
-{
+QString textOf(TagItemList& list, int field) {
     for (int i = 0; i < list.count(); ++i) {
         if (list.getItem(i).field == field) {
             const std::u16string text = list.text(i);
@@ -37,13 +34,11 @@ QString textOf(TagItemList& list, int field)
     return QString();
 }
 
-void addText(TagItemList& list, int slot, int field, const QString& text)
-{
+void addText(TagItemList& list, int slot, int field, const QString& text) {
     list.addItem(slot, field, TagValueText, text.size() * 2, text.utf16());
 }
 
-QByteArray pattern(int length)
-{
+QByteArray pattern(int length) {
     QByteArray data(length, '\0');
     for (int i = 0; i < length; ++i) {
         data[i] = char(i * 7 + i / 251);
@@ -55,16 +50,14 @@ QByteArray pattern(int length)
 class CountingStream : public MemoryStream {
 public:
     using MemoryStream::MemoryStream;
-    int read(void* buffer, int count) override
-    {
+    int read(void* buffer, int count) override {
         ++reads;
         return MemoryStream::read(buffer, count);
     }
     int reads = 0;
 };
 
-QByteArray syncSafe(quint32 v)
-{
+QByteArray syncSafe(quint32 v) {
     QByteArray out(4, '\0');
     out[0] = char((v >> 21) & 0x7F);
     out[1] = char((v >> 14) & 0x7F);
@@ -73,8 +66,7 @@ QByteArray syncSafe(quint32 v)
     return out;
 }
 
-QByteArray be32(quint32 v)
-{
+QByteArray be32(quint32 v) {
     QByteArray out(4, '\0');
     out[0] = char(v >> 24);
     out[1] = char(v >> 16);
@@ -83,8 +75,7 @@ QByteArray be32(quint32 v)
     return out;
 }
 
-QByteArray id3Tag(int version, const QByteArray& frames)
-{
+QByteArray id3Tag(int version, const QByteArray& frames) {
     return QByteArray("ID3") + char(version) + QByteArray(2, '\0') + syncSafe(quint32(frames.size())) + frames;
 }
 
@@ -95,8 +86,7 @@ class TagUnitsTest : public QObject {
 
 private slots:
     // Resizing a range moves the tail correctly in both directions, over many chunks.
-    void replacesRangesOfAnyLength_data()
-    {
+    void replacesRangesOfAnyLength_data() {
         QTest::addColumn<int>("fileSize");
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("oldLength");
@@ -110,8 +100,7 @@ private slots:
         QTest::newRow("remove") << 5000 << 0 << 4000 << 0;
     }
 
-    void replacesRangesOfAnyLength()
-    {
+    void replacesRangesOfAnyLength() {
         QFETCH(int, fileSize);
         QFETCH(int, offset);
         QFETCH(int, oldLength);
@@ -127,8 +116,7 @@ private slots:
         QCOMPARE(toQByteArray(stream.bytes()), expected);
     }
 
-    void refusesRangesPastTheEnd()
-    {
+    void refusesRangesPastTheEnd() {
         MemoryStream stream(bytesOf(pattern(100)));
         const uint8_t data[4] = {1, 2, 3, 4};
         QCOMPARE(replaceFileRange(&stream, 90, 20, data, 4), -1);
@@ -143,8 +131,7 @@ private slots:
     }
 
     // A seek back into what is buffered is served without reading again.
-    void bufferedSeekBackStaysInTheBuffer()
-    {
+    void bufferedSeekBackStaysInTheBuffer() {
         CountingStream inner(bytesOf(pattern(10000)));
         BufferedReadStream reader(&inner);
         uint8_t chunk[16];
@@ -165,8 +152,7 @@ private slots:
     }
 
     // Text enters as UTF-8 when it is valid (emoji included), else as Windows-1252.
-    void decodesTextByItsEncoding()
-    {
+    void decodesTextByItsEncoding() {
         const uint8_t cafe[] = {'c', 'a', 'f', 0xE9};
         QCOMPARE(QString::fromStdU16String(decodeTagText(TextDetect, cafe, 4)), QString::fromUtf8("caf\xC3\xA9"));
         const QByteArray emoji = QByteArray("note \xF0\x9F\x8E\xB5");
@@ -175,12 +161,12 @@ private slots:
         QCOMPARE(QString::fromStdU16String(decoded), QString::fromUtf8(emoji));
         QCOMPARE(QByteArray::fromStdString(utf16ToUtf8(decoded)), emoji);
         const uint8_t euro[] = {0x80, 0xA9, 0xAE};
-        QCOMPARE(QString::fromStdU16String(decodeTagText(TextAnsi, euro, 3)), QString::fromUtf8("\xE2\x82\xAC\xC2\xA9\xC2\xAE"));
+        QCOMPARE(QString::fromStdU16String(decodeTagText(TextAnsi, euro, 3)),
+                 QString::fromUtf8("\xE2\x82\xAC\xC2\xA9\xC2\xAE"));
         QCOMPARE(QByteArray::fromStdString(utf16ToCp1252(u"\u20AC\u00E9\U0001F3B5")), QByteArray("\x80\xE9?"));
     }
 
-    void keepsTextUpToItsTerminatorAndGrows()
-    {
+    void keepsTextUpToItsTerminatorAndGrows() {
         TagItemList list;
         const char16_t text[] = u"abc\0def";
         QCOMPARE(list.addItem(0, FieldTitle, TagValueText, 14, text), 0);
@@ -193,21 +179,26 @@ private slots:
         QCOMPARE(QString::fromStdU16String(list.text(200)), QString("199"));
     }
 
-    void rewritesGenreReferences_data()
-    {
+    void rewritesGenreReferences_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("index") << "(17)" << "Rock";
-        QTest::newRow("index and text") << "(17)Live" << "Rock Live";
-        QTest::newRow("doubled parenthesis") << "((Demo" << "(Demo";
-        QTest::newRow("remix") << "(RX)" << "Remix";
-        QTest::newRow("cover after text") << "Live (CR)" << "Live Cover";
-        QTest::newRow("out of range") << "(200)" << "(200)";
-        QTest::newRow("plain") << "Jazz" << "Jazz";
+        QTest::newRow("index") << "(17)"
+                               << "Rock";
+        QTest::newRow("index and text") << "(17)Live"
+                                        << "Rock Live";
+        QTest::newRow("doubled parenthesis") << "((Demo"
+                                             << "(Demo";
+        QTest::newRow("remix") << "(RX)"
+                               << "Remix";
+        QTest::newRow("cover after text") << "Live (CR)"
+                                          << "Live Cover";
+        QTest::newRow("out of range") << "(200)"
+                                      << "(200)";
+        QTest::newRow("plain") << "Jazz"
+                               << "Jazz";
     }
 
-    void rewritesGenreReferences()
-    {
+    void rewritesGenreReferences() {
         QFETCH(QString, input);
         QFETCH(QString, expected);
         QCOMPARE(QString::fromStdU16String(parseGenreText(input.toStdU16String())), expected);
@@ -218,8 +209,7 @@ private slots:
     }
 
     // The ID3v1 block: the 1.1 track byte, the 28-byte comment, genre fallback.
-    void writesId3v1Blocks()
-    {
+    void writesId3v1Blocks() {
         MemoryStream stream(bytesOf(QByteArray(50, 'a')));
         int result = 0;
         Id3v1Tag tag(&stream, result);
@@ -254,8 +244,7 @@ private slots:
     }
 
     // ID3v2 reading across versions, and what a save keeps and drops.
-    void readsAndWritesId3v2()
-    {
+    void readsAndWritesId3v2() {
         // 2.4: sync-safe frame sizes above 127, a comment with a descriptor, a private frame.
         const QByteArray longTitle = QByteArray(200, 'T');
         QByteArray frames = QByteArray("TIT2") + syncSafe(201) + QByteArray(2, '\0') + char(3) + longTitle;
@@ -276,7 +265,7 @@ private slots:
         QVERIFY(file.endsWith(audio));
         QVERIFY(!file.contains("TIT1"));
         QVERIFY(file.contains(QByteArray("own\0x", 5))); // the private frame stays
-        QCOMPARE(int(file[3]), 4);                        // its version stays with it
+        QCOMPARE(int(file[3]), 4);                       // its version stays with it
 
         // 2.2 and 2.3 names.
         const QByteArray v22 = QByteArray("TT2") + char(0) + char(0) + char(6) + char(0) + "Title";
@@ -295,8 +284,7 @@ private slots:
     }
 
     // Frames and items whose sizes run past their container end the walk harmlessly.
-    void survivesLengthsPastTheirContainer()
-    {
+    void survivesLengthsPastTheirContainer() {
         const QByteArray audio = pattern(100);
         QByteArray frames = QByteArray("TIT2") + be32(0x7FFFFFF0) + QByteArray(2, '\0') + char(0) + "x";
         MemoryStream id3(bytesOf(id3Tag(3, frames) + audio));
@@ -337,8 +325,7 @@ private slots:
     }
 
     // RIFF INFO sub-chunks carry their terminator and an even size.
-    void writesRiffInfoSubChunks()
-    {
+    void writesRiffInfoSubChunks() {
         QByteArray wave = QByteArray("RIFF", 4) + QByteArray("\x14\0\0\0", 4) + "WAVE" + "data" +
                           QByteArray("\x08\0\0\0", 4) + pattern(8);
         MemoryStream stream(bytesOf(wave));
@@ -361,9 +348,10 @@ private slots:
     }
 
     // MP4 items: the stored genre number counts from 1; track and disc pairs.
-    void readsAndWritesMp4Items()
-    {
-        auto atom = [](const char* type, const QByteArray& body) { return be32(quint32(body.size() + 8)) + type + body; };
+    void readsAndWritesMp4Items() {
+        auto atom = [](const char* type, const QByteArray& body) {
+            return be32(quint32(body.size() + 8)) + type + body;
+        };
         const QByteArray data = atom("data", QByteArray("\0\0\0\0\0\0\0\0\0\x12", 10));
         const QByteArray disk = atom("data", QByteArray("\0\0\0\0\0\0\0\0\0\0\0\x01\0\x02", 14));
         const QByteArray ilst = atom("ilst", atom("gnre", data) + atom("disk", disk));
@@ -381,21 +369,22 @@ private slots:
         addText(tag.items(), 4, FieldGrouping, "group");
         QCOMPARE(tag.save(), 0);
         const QByteArray saved = toQByteArray(stream.bytes());
-        QVERIFY(saved.contains(QByteArray("trkn\0\0\0\x18" "data\0\0\0\0\0\0\0\0\0\0\0\x03\0\x0C\0\0", 28)));
+        QVERIFY(saved.contains(QByteArray("trkn\0\0\0\x18"
+                                          "data\0\0\0\0\0\0\0\0\0\0\0\x03\0\x0C\0\0",
+                                          28)));
         QVERIFY(saved.contains("\xA9grp"));
         QVERIFY(saved.endsWith(atom("mdat", pattern(64))));
         tag.items().clear();
         QCOMPARE(tag.save(), 0);
-        QCOMPARE(toQByteArray(stream.bytes()), atom("ftyp", "M4A \0\0\0\0") + atom("moov", QByteArray()) +
-                                                    atom("mdat", pattern(64)));
+        QCOMPARE(toQByteArray(stream.bytes()),
+                 atom("ftyp", "M4A \0\0\0\0") + atom("moov", QByteArray()) + atom("mdat", pattern(64)));
         MemoryStream notMp4(bytesOf(atom("ftyp", "M4A \0\0\0\0") + atom("mdat", pattern(8))));
         Mp4Tag none(&notMp4, result);
         QCOMPARE(result, -1);
     }
 
     // Images: the picture structure's MIME and size come from the image's header.
-    void sniffsImages()
-    {
+    void sniffsImages() {
         QByteArray png("\x89PNG\r\n\x1a\n", 8);
         png += be32(13) + "IHDR" + be32(300) + be32(200) + char(8) + char(6) + QByteArray(3, '\0') + be32(0);
         ImageInfo info = sniffImage(reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size()));
@@ -410,7 +399,8 @@ private slots:
         QCOMPARE(info.depth, 24u);
         std::vector<uint8_t> image;
         uint32_t type = 0;
-        const std::vector<uint8_t> block = buildPictureBlock(reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size()));
+        const std::vector<uint8_t> block =
+            buildPictureBlock(reinterpret_cast<const uint8_t*>(png.data()), size_t(png.size()));
         QVERIFY(parsePictureBlock(block.data(), block.size(), image, type));
         QCOMPARE(toQByteArray(image), png);
         std::vector<uint8_t> decoded;
@@ -422,8 +412,7 @@ private slots:
     }
 
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
-    void tagFileBookkeeping()
-    {
+    void tagFileBookkeeping() {
         QCOMPARE(audioFileTypeFromPath(u"/music/a.b.FLAC"), int(FileFlac));
         QCOMPARE(audioFileTypeFromPath(u"/music/x.MP3"), int(FileMp3));
         QCOMPARE(audioFileTypeFromPath(u"/music.d/noextension"), -1);

@@ -11,7 +11,9 @@ namespace {
 
 constexpr int kSide = 48;
 
-QColor tone(int r, int g, int b, int a = 255) { return QColor(r, g, b, a); }
+QColor tone(int r, int g, int b, int a = 255) {
+    return QColor(r, g, b, a);
+}
 
 QImage clickRing(const QColor& color, int marks, bool dashed, bool doubleRing) {
     QImage image = blank(kSide, kSide);

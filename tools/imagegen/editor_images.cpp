@@ -60,9 +60,10 @@ QImage thumbnailFrames() {
 // Trim handles: a slim grip in the accent with a notch towards the range.
 QImage trimHandle(bool start) {
     return customStrip(QSize(12, 26), [start](QPainter& painter, const QRectF& rect, int state) {
-        QColor fill = state == Hover ? QColor(228, 124, 131)
-                      : state == Pressed ? QColor(190, 88, 96)
-                      : state == Disabled ? palette::dimAccent : palette::accent;
+        QColor fill = state == Hover      ? QColor(228, 124, 131)
+                      : state == Pressed  ? QColor(190, 88, 96)
+                      : state == Disabled ? palette::dimAccent
+                                          : palette::accent;
         painter.setPen(Qt::NoPen);
         painter.setBrush(fill);
         const QRectF grip = rect.adjusted(2, 1, -2, -1);
@@ -85,14 +86,21 @@ QImage playHead() {
     });
 }
 
-QImage transport(const Glyph& glyph) { return stateStrip(QSize(28, 28), Look::Flat, glyph, 5.0, 14.0); }
-QImage tool(const Glyph& glyph) { return stateStrip(QSize(31, 31), Look::Flat, glyph, 6.0, 4.0); }
-QImage squareButton(const Glyph& glyph) { return stateStrip(QSize(40, 40), Look::Filled, glyph, 10.0, 5.0); }
+QImage transport(const Glyph& glyph) {
+    return stateStrip(QSize(28, 28), Look::Flat, glyph, 5.0, 14.0);
+}
+QImage tool(const Glyph& glyph) {
+    return stateStrip(QSize(31, 31), Look::Flat, glyph, 6.0, 4.0);
+}
+QImage squareButton(const Glyph& glyph) {
+    return stateStrip(QSize(40, 40), Look::Filled, glyph, 10.0, 5.0);
+}
 
 const Registrar images[] = {
     {"/VEditSource/background.png",
      [] { return panel(QSize(240, 240), 8.0, palette::dark2, palette::edge, 30, palette::dark1); }},
-    {"/VEditSource/bg_3.png", [] { return panel(QSize(120, 120), 6.0, palette::dark2, palette::edge, 36, palette::dark1); }},
+    {"/VEditSource/bg_3.png",
+     [] { return panel(QSize(120, 120), 6.0, palette::dark2, palette::edge, 36, palette::dark1); }},
     {"/VEditSource/bg_border_line.png", [] { return borderLine(); }},
     {"/VEditSource/dlg_logo.png", [] { return glyphIcon(22, glyph::logo, palette::accent); }},
     {"/VEditSource/Edit_selections_no.png", [] { return radioBox(16, false); }},
@@ -106,7 +114,8 @@ const Registrar images[] = {
     {"/VEditSource/btn_common.png", [] { return stateStrip(QSize(36, 24), Look::Filled, Glyph(), 0, 4.0); }},
     {"/VEditSource/tab_btn_bg_image.png", [] { return stateStrip(QSize(40, 25), Look::Tab, Glyph(), 0, 4.0); }},
     {"/VEditSource/btn_family.png", [] { return stateStrip(QSize(31, 23), Look::Filled, glyph::folder, 4.0, 3.0); }},
-    {"/VEditSource/btn_text_font.png", [] { return stateStrip(QSize(31, 23), Look::Filled, glyph::letterA, 4.0, 3.0); }},
+    {"/VEditSource/btn_text_font.png",
+     [] { return stateStrip(QSize(31, 23), Look::Filled, glyph::letterA, 4.0, 3.0); }},
     {"/VEditSource/edit_background.png", [] { return inputWell(QSize(24, 22)); }},
     {"/VEditSource/spinBox_bg.png", [] { return inputWell(QSize(30, 22)); }},
     {"/VEditSource/spinBox_up.png", [] { return glyphStrip(QSize(14, 11), glyph::triangleUp, 2.0); }},
@@ -120,7 +129,8 @@ const Registrar images[] = {
     {"/VEditSource/btn_Pause.png", [] { return transport(glyph::pause); }},
     {"/VEditSource/btn_stop.png", [] { return transport(glyph::stop); }},
     {"/VEditSource/btn_snapshot.png", [] { return transport(glyph::photo); }},
-    {"/VEditSource/btn_snapshot_menu.png", [] { return stateStrip(QSize(14, 28), Look::Flat, glyph::chevronDown, 1.0, 4.0); }},
+    {"/VEditSource/btn_snapshot_menu.png",
+     [] { return stateStrip(QSize(14, 28), Look::Flat, glyph::chevronDown, 1.0, 4.0); }},
     {"/VEditSource/btn_trim.png", [] { return transport(glyph::scissors); }},
     {"/VEditSource/btn_reset.png", [] { return transport(glyph::resetArrow); }},
     {"/VEditSource/btn_trimstartset.png", [] { return transport(glyph::stepBack); }},

@@ -82,8 +82,12 @@ QImage newBadge() {
     return image;
 }
 
-QImage cellButton(const Glyph& glyph) { return stateStrip(QSize(24, 24), Look::Flat, glyph, 4.0, 4.0); }
-QImage playerButton(const Glyph& glyph) { return stateStrip(QSize(26, 26), Look::Flat, glyph, 5.0, 4.0); }
+QImage cellButton(const Glyph& glyph) {
+    return stateStrip(QSize(24, 24), Look::Flat, glyph, 4.0, 4.0);
+}
+QImage playerButton(const Glyph& glyph) {
+    return stateStrip(QSize(26, 26), Look::Flat, glyph, 5.0, 4.0);
+}
 
 const Registrar images[] = {
     // History dialog and list.
@@ -117,7 +121,8 @@ const Registrar images[] = {
     {"/image/PlayerImage/btn_size_wh.png", [] { return playerButton(glyph::actualSize); }},
     {"/image/PlayerImage/btn_volume_on.png", [] { return playerButton(glyph::speaker); }},
     {"/image/PlayerImage/btn_volume_off.png", [] { return playerButton(glyph::speakerMuted); }},
-    {"/image/PlayerImage/slider_play_bottom.png", [] { return sliderGroove(QSize(100, 4), QColor(255, 255, 255, 50)); }},
+    {"/image/PlayerImage/slider_play_bottom.png",
+     [] { return sliderGroove(QSize(100, 4), QColor(255, 255, 255, 50)); }},
     {"/image/PlayerImage/slider_play_top.png", [] { return sliderGroove(QSize(100, 4), palette::accent); }},
     {"/image/PlayerImage/volume_bottom.png", [] { return sliderGroove(QSize(60, 4), QColor(255, 255, 255, 50)); }},
     {"/image/PlayerImage/volume_top.png", [] { return sliderGroove(QSize(60, 4), palette::lightText); }},

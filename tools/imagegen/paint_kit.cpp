@@ -13,7 +13,9 @@ QImage blank(int width, int height) {
     return image;
 }
 
-QImage blank(const QSize& size) { return blank(size.width(), size.height()); }
+QImage blank(const QSize& size) {
+    return blank(size.width(), size.height());
+}
 
 void prepare(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -325,7 +327,9 @@ private:
     double m_stroke = 2.0;
 };
 
-QPolygonF poly(std::initializer_list<QPointF> points) { return QPolygonF(QVector<QPointF>(points)); }
+QPolygonF poly(std::initializer_list<QPointF> points) {
+    return QPolygonF(QVector<QPointF>(points));
+}
 
 // Glyphs that come in pairs, each the mirror image of the other on the 24-unit grid, are
 // drawn once with their points passed through one of these.
@@ -546,10 +550,18 @@ void triangle(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) 
 
 } // namespace
 
-void chevronDown(QPainter& p, const QRectF& box, const QColor& ink) { chevron(p, box, ink, Mirror::Same); }
-void chevronUp(QPainter& p, const QRectF& box, const QColor& ink) { chevron(p, box, ink, Mirror::TopBottom); }
-void triangleDown(QPainter& p, const QRectF& box, const QColor& ink) { triangle(p, box, ink, Mirror::Same); }
-void triangleUp(QPainter& p, const QRectF& box, const QColor& ink) { triangle(p, box, ink, Mirror::TopBottom); }
+void chevronDown(QPainter& p, const QRectF& box, const QColor& ink) {
+    chevron(p, box, ink, Mirror::Same);
+}
+void chevronUp(QPainter& p, const QRectF& box, const QColor& ink) {
+    chevron(p, box, ink, Mirror::TopBottom);
+}
+void triangleDown(QPainter& p, const QRectF& box, const QColor& ink) {
+    triangle(p, box, ink, Mirror::Same);
+}
+void triangleUp(QPainter& p, const QRectF& box, const QColor& ink) {
+    triangle(p, box, ink, Mirror::TopBottom);
+}
 
 void folder(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -618,8 +630,12 @@ void step(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
 
 } // namespace
 
-void stepBack(QPainter& p, const QRectF& box, const QColor& ink) { step(p, box, ink, Mirror::LeftRight); }
-void stepForward(QPainter& p, const QRectF& box, const QColor& ink) { step(p, box, ink, Mirror::Same); }
+void stepBack(QPainter& p, const QRectF& box, const QColor& ink) {
+    step(p, box, ink, Mirror::LeftRight);
+}
+void stepForward(QPainter& p, const QRectF& box, const QColor& ink) {
+    step(p, box, ink, Mirror::Same);
+}
 
 void skipBack(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -701,10 +717,18 @@ void rotate(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
 
 } // namespace
 
-void flipHorizontal(QPainter& p, const QRectF& box, const QColor& ink) { flip(p, box, ink, Mirror::Same); }
-void flipVertical(QPainter& p, const QRectF& box, const QColor& ink) { flip(p, box, ink, Mirror::Diagonal); }
-void rotateLeft(QPainter& p, const QRectF& box, const QColor& ink) { rotate(p, box, ink, Mirror::Same); }
-void rotateRight(QPainter& p, const QRectF& box, const QColor& ink) { rotate(p, box, ink, Mirror::LeftRight); }
+void flipHorizontal(QPainter& p, const QRectF& box, const QColor& ink) {
+    flip(p, box, ink, Mirror::Same);
+}
+void flipVertical(QPainter& p, const QRectF& box, const QColor& ink) {
+    flip(p, box, ink, Mirror::Diagonal);
+}
+void rotateLeft(QPainter& p, const QRectF& box, const QColor& ink) {
+    rotate(p, box, ink, Mirror::Same);
+}
+void rotateRight(QPainter& p, const QRectF& box, const QColor& ink) {
+    rotate(p, box, ink, Mirror::LeftRight);
+}
 
 void resetArrow(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);
@@ -729,8 +753,12 @@ void mark(QPainter& p, const QRectF& box, const QColor& ink, Mirror mirror) {
 
 } // namespace
 
-void markStart(QPainter& p, const QRectF& box, const QColor& ink) { mark(p, box, ink, Mirror::Same); }
-void markEnd(QPainter& p, const QRectF& box, const QColor& ink) { mark(p, box, ink, Mirror::LeftRight); }
+void markStart(QPainter& p, const QRectF& box, const QColor& ink) {
+    mark(p, box, ink, Mirror::Same);
+}
+void markEnd(QPainter& p, const QRectF& box, const QColor& ink) {
+    mark(p, box, ink, Mirror::LeftRight);
+}
 
 void playRange(QPainter& p, const QRectF& box, const QColor& ink) {
     Canvas c(p, box, ink);

@@ -52,12 +52,12 @@ QColor iconInk(int state);
 
 // Background looks of a state frame.
 enum class Look {
-    Flat,        // transparent; soft highlight on hover, accent tint when pressed
-    Filled,      // rounded dark button with a border (text buttons)
-    Accent,      // accent-filled round button (record, primary actions)
-    Close,       // flat; accent fill behind the glyph on hover and press
-    Tab,         // tab: flat, accent underline when pressed or checked
-    Round,       // dark disc with a border
+    Flat,   // transparent; soft highlight on hover, accent tint when pressed
+    Filled, // rounded dark button with a border (text buttons)
+    Accent, // accent-filled round button (record, primary actions)
+    Close,  // flat; accent fill behind the glyph on hover and press
+    Tab,    // tab: flat, accent underline when pressed or checked
+    Round,  // dark disc with a border
 };
 
 void paintLook(QPainter& painter, const QRectF& frame, Look look, int state, double radius);

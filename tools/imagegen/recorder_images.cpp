@@ -81,7 +81,9 @@ QImage sourceToggle(const Glyph& glyph, bool on) {
     });
 }
 
-QImage titleButton(const Glyph& glyph) { return stateStrip(QSize(22, 20), Look::Flat, glyph, 4.0, 3.0); }
+QImage titleButton(const Glyph& glyph) {
+    return stateStrip(QSize(22, 20), Look::Flat, glyph, 4.0, 3.0);
+}
 
 QImage conflictMark() {
     QImage image = blank(16, 16);
@@ -133,7 +135,8 @@ const Registrar images[] = {
      [] { return stateStrip(QSize(24, 24), Look::Flat, glyph::play, 4.0, 4.0); }},
     {"/image/record_tool_dlg/btn_record_stop.png",
      [] { return stateStrip(QSize(24, 24), Look::Flat, glyph::stop, 4.0, 4.0); }},
-    {"/image/record_tool_dlg/btn_cut.png", [] { return stateStrip(QSize(24, 24), Look::Flat, glyph::scissors, 4.0, 4.0); }},
+    {"/image/record_tool_dlg/btn_cut.png",
+     [] { return stateStrip(QSize(24, 24), Look::Flat, glyph::scissors, 4.0, 4.0); }},
     {"/image/record_tool_dlg/btn_min_recording.png",
      [] { return stateStrip(QSize(18, 18), Look::Flat, glyph::minus, 3.0, 3.0); }},
 
@@ -141,7 +144,8 @@ const Registrar images[] = {
     {"/image/Format_Dlg/bg_setting.png", [] { return panel(QSize(60, 60), 6.0, palette::dark3, palette::edge); }},
     {"/image/Format_Dlg/btn_video.png", [] { return stateStrip(QSize(80, 28), Look::Tab, Glyph(), 0, 4.0); }},
     {"/image/Format_Dlg/btn_audio.png", [] { return stateStrip(QSize(80, 28), Look::Tab, Glyph(), 0, 4.0); }},
-    {"/image/Format_Dlg/btn_setting.png", [] { return stateStrip(QSize(20, 18), Look::Flat, glyph::sliders, 2.0, 3.0); }},
+    {"/image/Format_Dlg/btn_setting.png",
+     [] { return stateStrip(QSize(20, 18), Look::Flat, glyph::sliders, 2.0, 3.0); }},
 
     // Watermark dialog.
     {"/image/EditDlg/btn_add_conver.png", [] { return addPictureTile(125); }},

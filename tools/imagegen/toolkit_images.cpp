@@ -34,7 +34,9 @@ QImage inputStrip(const QSize& frame) {
     });
 }
 
-QImage textButtonStrip(const QSize& frame) { return stateStrip(frame, Look::Filled, Glyph(), 0, 4.0); }
+QImage textButtonStrip(const QSize& frame) {
+    return stateStrip(frame, Look::Filled, Glyph(), 0, 4.0);
+}
 
 // Dialog background: title band over the body, 1-pixel border, rounded corners.
 QImage dialogBackground(const QSize& size, int titleBand) {
@@ -52,7 +54,9 @@ QImage messageIcon(const QColor& disc, const Glyph& glyph) {
     return image;
 }
 
-QImage verticalGroove(const QColor& color) { return sliderGroove(QSize(6, 80), color); }
+QImage verticalGroove(const QColor& color) {
+    return sliderGroove(QSize(6, 80), color);
+}
 
 const Registrar images[] = {
     {"/image/common/Edit_selections_no.png", [] { return radioBox(16, false); }},
@@ -61,8 +65,7 @@ const Registrar images[] = {
     {"/image/common/btn_check_on.png", [] { return checkBox(16, true); }},
     {"/image/common/bg_1.png", [] { return dialogBackground(QSize(120, 120), 38); }},
     {"/image/common/bg_2.png", [] { return dialogBackground(QSize(120, 120), 38); }},
-    {"/image/common/btn_arrow.png",
-     [] { return glyphStrip(QSize(9, 6), glyph::triangleDown); }},
+    {"/image/common/btn_arrow.png", [] { return glyphStrip(QSize(9, 6), glyph::triangleDown); }},
     {"/image/common/btn_common.png", [] { return textButtonStrip(QSize(36, 24)); }},
     {"/image/common/btn_common1.png", [] { return textButtonStrip(QSize(40, 24)); }},
     {"/image/common/btn_common2.png", [] { return textButtonStrip(QSize(48, 24)); }},
@@ -79,10 +82,8 @@ const Registrar images[] = {
     {"/image/common/slider_bottom.png", [] { return sliderGroove(QSize(100, 4), palette::edge); }},
     {"/image/common/slider_top.png", [] { return sliderGroove(QSize(100, 4), palette::accent); }},
     {"/image/common/slider_image.png", [] { return sliderHandleStrip(12); }},
-    {"/image/common/time_edit_arrow_up.png",
-     [] { return glyphStrip(QSize(12, 9), glyph::triangleUp, 1.0); }},
-    {"/image/common/time_edit_arrow_down.png",
-     [] { return glyphStrip(QSize(12, 9), glyph::triangleDown, 1.0); }},
+    {"/image/common/time_edit_arrow_up.png", [] { return glyphStrip(QSize(12, 9), glyph::triangleUp, 1.0); }},
+    {"/image/common/time_edit_arrow_down.png", [] { return glyphStrip(QSize(12, 9), glyph::triangleDown, 1.0); }},
 
     // Input panel's vertical level sliders.
     {"/image/slider_bottom.png", [] { return verticalGroove(palette::edge); }},

@@ -17,8 +17,7 @@
 
 namespace {
 
-OutputFormatSetting mp4Format()
-{
+OutputFormatSetting mp4Format() {
     OutputFormatSetting format;
     format.audioOnly = false;
     format.quality = -1;
@@ -39,8 +38,7 @@ OutputFormatSetting mp4Format()
     return format;
 }
 
-QJsonObject probeStream(const QString& path, const QString& type)
-{
+QJsonObject probeStream(const QString& path, const QString& type) {
     QProcess process;
     process.start("ffprobe", {"-v", "error", "-print_format", "json", "-show_streams", path});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
@@ -69,8 +67,7 @@ private slots:
     void streamSettingsRecordAsDescribed();
 };
 
-void ConvertParamTest::fillsFromAVideoFormat()
-{
+void ConvertParamTest::fillsFromAVideoFormat() {
     ConvertParam param;
     param.tags.title = "left over";
     param.trimStartUs = 99;
@@ -101,8 +98,7 @@ void ConvertParamTest::fillsFromAVideoFormat()
     QCOMPARE(param.videoHeight, 360);
 }
 
-void ConvertParamTest::audioOnlyFormatHasNoPicture()
-{
+void ConvertParamTest::audioOnlyFormatHasNoPicture() {
     OutputFormatSetting format = mp4Format();
     format.audioOnly = true;
     format.container = "mp3";
@@ -116,8 +112,7 @@ void ConvertParamTest::audioOnlyFormatHasNoPicture()
     QCOMPARE(param.videoHeight, 0);
 }
 
-void ConvertParamTest::oggBelow32kHzCapsTheBitRate()
-{
+void ConvertParamTest::oggBelow32kHzCapsTheBitRate() {
     OutputFormatSetting format = mp4Format();
     format.audioCodec = "OGG";
     format.sampleRate = 22050;
@@ -134,8 +129,7 @@ void ConvertParamTest::oggBelow32kHzCapsTheBitRate()
     QCOMPARE(param.audioBitRate, 192);
 }
 
-void ConvertParamTest::containerFlag_data()
-{
+void ConvertParamTest::containerFlag_data() {
     QTest::addColumn<QString>("container");
     QTest::addColumn<int>("flag");
     QTest::newRow("avi") << "avi" << 1;
@@ -145,8 +139,7 @@ void ConvertParamTest::containerFlag_data()
     QTest::newRow("matroska") << "matroska" << 0;
 }
 
-void ConvertParamTest::containerFlag()
-{
+void ConvertParamTest::containerFlag() {
     QFETCH(QString, container);
     QFETCH(int, flag);
     OutputFormatSetting format = mp4Format();
@@ -157,8 +150,7 @@ void ConvertParamTest::containerFlag()
     QCOMPARE(QString(param.name), container.toLower());
 }
 
-void ConvertParamTest::fillingKeepsNeutralSpeedAndVolume()
-{
+void ConvertParamTest::fillingKeepsNeutralSpeedAndVolume() {
     // A record filled for a recording may be copied into a conversion: its speed must
     // stay 100 %, not 0 (which would divide chapter times by zero).
     ConvertParam param;
@@ -177,8 +169,7 @@ void ConvertParamTest::fillingKeepsNeutralSpeedAndVolume()
     QCOMPARE(speedPercent(param), 50);
 }
 
-void ConvertParamTest::copyOwnsNameAndEveryCoverByte()
-{
+void ConvertParamTest::copyOwnsNameAndEveryCoverByte() {
     auto* source = new ConvertParam;
     source->setName("matroska");
     std::vector<uint8_t> cover(5000);
@@ -218,8 +209,7 @@ void ConvertParamTest::copyOwnsNameAndEveryCoverByte()
     QCOMPARE(assigned.coverSize, 0);
 }
 
-void ConvertParamTest::streamSettingsRecordAsDescribed()
-{
+void ConvertParamTest::streamSettingsRecordAsDescribed() {
     QTemporaryDir dir;
     const QString path = dir.filePath("stream.mp4");
     ConvertParam param;

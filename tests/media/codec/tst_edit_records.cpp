@@ -20,17 +20,15 @@ private slots:
 
 namespace {
 
-bool sameButLists(const VEEditConfig& a, const VEEditConfig& b)
-{
+bool sameButLists(const VEEditConfig& a, const VEEditConfig& b) {
     return a.trimStart == b.trimStart && a.trimEnd == b.trimEnd && a.crop == b.crop && a.adjust == b.adjust &&
            a.watermarks[0] == b.watermarks[0] && a.watermarks[1] == b.watermarks[1] &&
            a.watermarks[2] == b.watermarks[2] && a.stream == b.stream && a.subtitleStyle == b.subtitleStyle &&
-           a.audio == b.audio && a.audioEffect == b.audioEffect && a.tags == b.tags &&
-           a.sourceWidth == b.sourceWidth && a.sourceHeight == b.sourceHeight && a.flag == b.flag;
+           a.audio == b.audio && a.audioEffect == b.audioEffect && a.tags == b.tags && a.sourceWidth == b.sourceWidth &&
+           a.sourceHeight == b.sourceHeight && a.flag == b.flag;
 }
 
-void changeEverything(VEEditConfig& config)
-{
+void changeEverything(VEEditConfig& config) {
     config.trimStart = 5;
     config.trimEnd = 9;
     config.crop.rotation = 90;
@@ -53,8 +51,7 @@ void changeEverything(VEEditConfig& config)
 
 } // namespace
 
-void EditRecordsTest::freshAndResetRecordsAgree()
-{
+void EditRecordsTest::freshAndResetRecordsAgree() {
     VEEditConfig fresh;
     VEEditConfig changed;
     changeEverything(changed);
@@ -70,8 +67,7 @@ void EditRecordsTest::freshAndResetRecordsAgree()
     QVERIFY(!fresh.audioEffect.curves.frequencies);
 }
 
-void EditRecordsTest::resetKeepsTheLists()
-{
+void EditRecordsTest::resetKeepsTheLists() {
     VEEditConfig config;
     config.chapters.append(VEChapterInfo());
     config.subtitles.append(VEStringPair{"English", "0"});
@@ -82,8 +78,7 @@ void EditRecordsTest::resetKeepsTheLists()
     QCOMPARE(config.audioTrackNames.size(), 1);
 }
 
-void EditRecordsTest::threeDefaultWatermarksDiffer()
-{
+void EditRecordsTest::threeDefaultWatermarksDiffer() {
     VEEditConfig config;
     QCOMPARE(config.watermarks[0].image.instanceFlag, 1);
     QCOMPARE(config.watermarks[1].image.instanceFlag, 0);
@@ -98,8 +93,7 @@ void EditRecordsTest::threeDefaultWatermarksDiffer()
     QCOMPARE(alone.image.first, 1);
 }
 
-void EditRecordsTest::equaliserArraysAreDeepCopies()
-{
+void EditRecordsTest::equaliserArraysAreDeepCopies() {
     auto* original = new VEEditConfig;
     changeEverything(*original);
     VEEditConfig copy = *original;
@@ -128,8 +122,7 @@ void EditRecordsTest::equaliserArraysAreDeepCopies()
     QCOMPARE(copy.audioEffect.curves.frequencies[1], 1000.0);
 }
 
-void EditRecordsTest::tagClearEmptiesCoverToo()
-{
+void EditRecordsTest::tagClearEmptiesCoverToo() {
     VEAudioTagInfo tags;
     tags.title = "a";
     tags.copyright = "c";
@@ -143,8 +136,7 @@ void EditRecordsTest::tagClearEmptiesCoverToo()
     QVERIFY(!tags.flag);
 }
 
-void EditRecordsTest::scaleEvenDimension_data()
-{
+void EditRecordsTest::scaleEvenDimension_data() {
     QTest::addColumn<double>("factor");
     QTest::addColumn<uint>("size");
     QTest::addColumn<uint>("expected");
@@ -160,8 +152,7 @@ void EditRecordsTest::scaleEvenDimension_data()
     QTest::newRow("overflow") << 0.5 << 0xffffffffu << 0xffffffffu;
 }
 
-void EditRecordsTest::scaleEvenDimension()
-{
+void EditRecordsTest::scaleEvenDimension() {
     QFETCH(double, factor);
     QFETCH(uint, size);
     QFETCH(uint, expected);

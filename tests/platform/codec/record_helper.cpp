@@ -8,8 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3)
         return 2;
     using calvorine::platform::monotonicMicroseconds;

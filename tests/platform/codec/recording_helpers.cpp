@@ -12,8 +12,7 @@
 
 namespace codectest {
 
-std::vector<uint8_t> makePicture(int width, int height, int index)
-{
+std::vector<uint8_t> makePicture(int width, int height, int index) {
     std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -27,8 +26,7 @@ std::vector<uint8_t> makePicture(int width, int height, int index)
     return pixels;
 }
 
-std::vector<int16_t> makeTone(int frequencyHz, int sampleRate, int channels, int64_t first, int count)
-{
+std::vector<int16_t> makeTone(int frequencyHz, int sampleRate, int channels, int64_t first, int count) {
     std::vector<int16_t> samples(size_t(count) * size_t(channels));
     for (int i = 0; i < count; ++i) {
         const double t = double(first + i) / sampleRate;
@@ -39,8 +37,7 @@ std::vector<int16_t> makeTone(int frequencyHz, int sampleRate, int channels, int
     return samples;
 }
 
-cvcodec_params makeParams(int width, int height, int videoCodec, int audioCodec)
-{
+cvcodec_params makeParams(int width, int height, int videoCodec, int audioCodec) {
     cvcodec_params params = cvcodec_params_create();
     cvcodec_params_set_video_codec(params, videoCodec);
     cvcodec_params_set_audio_codec(params, audioCodec);
@@ -57,8 +54,7 @@ cvcodec_params makeParams(int width, int height, int videoCodec, int audioCodec)
     return params;
 }
 
-void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan)
-{
+void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan) {
     using calvorine::platform::monotonicMicroseconds;
     const int64_t begin = monotonicMicroseconds();
     const int64_t endUs = int64_t(plan.seconds * 1e6);
@@ -98,23 +94,20 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan)
     cvcodec_frame_release(sound);
 }
 
-QJsonObject probe(const QString& path)
-{
+QJsonObject probe(const QString& path) {
     QProcess process;
-    process.start("ffprobe", {"-v", "error", "-print_format", "json", "-count_frames", "-show_streams",
-                              "-show_format", path});
+    process.start("ffprobe",
+                  {"-v", "error", "-print_format", "json", "-count_frames", "-show_streams", "-show_format", path});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
 }
 
-double formatDuration(const QJsonObject& probed)
-{
+double formatDuration(const QJsonObject& probed) {
     return probed.value("format").toObject().value("duration").toString().toDouble();
 }
 
-QJsonObject stream(const QJsonObject& probed, const QString& codecType)
-{
+QJsonObject stream(const QJsonObject& probed, const QString& codecType) {
     for (const QJsonValue& value : probed.value("streams").toArray()) {
         if (value.toObject().value("codec_type").toString() == codecType)
             return value.toObject();
@@ -122,11 +115,10 @@ QJsonObject stream(const QJsonObject& probed, const QString& codecType)
     return {};
 }
 
-std::vector<int16_t> decodeAudio(const QString& path, int sampleRate)
-{
+std::vector<int16_t> decodeAudio(const QString& path, int sampleRate) {
     QProcess process;
-    process.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar",
-                             QString::number(sampleRate), "-f", "s16le", "-"});
+    process.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar", QString::number(sampleRate),
+                             "-f", "s16le", "-"});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     const QByteArray bytes = process.readAllStandardOutput();
@@ -135,8 +127,7 @@ std::vector<int16_t> decodeAudio(const QString& path, int sampleRate)
     return samples;
 }
 
-double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz)
-{
+double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz) {
     if (samples.empty())
         return 0.0;
     const double w = 2.0 * M_PI * frequencyHz / sampleRate;
@@ -152,6 +143,8 @@ double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int fre
     return 2.0 * std::sqrt(std::max(0.0, power)) / double(samples.size());
 }
 
-int threadCount() { return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
+int threadCount() {
+    return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 
 } // namespace codectest

@@ -24,8 +24,7 @@ struct Run {
 
 // Starts a converter and polls it to its end (as the program's worker does).
 Run convert(const QString& source, const QString& destination, const char* muxer, cvcodec_params params,
-            int64_t startUs, int64_t lengthUs, bool tagsOnly = false)
-{
+            int64_t startUs, int64_t lengthUs, bool tagsOnly = false) {
     Run run;
     cvcodec_converter c = tagsOnly ? cvcodec_converter_create_tags_only(-1) : cvcodec_converter_create(-1);
     if (!cvcodec_converter_open(c, source.toUtf8().constData(), destination.toUtf8().constData(), muxer, params)) {
@@ -53,8 +52,7 @@ Run convert(const QString& source, const QString& destination, const char* muxer
     return run;
 }
 
-cvcodec_params videoParams(int video = CVCODEC_H264, int audio = CVCODEC_AAC)
-{
+cvcodec_params videoParams(int video = CVCODEC_H264, int audio = CVCODEC_AAC) {
     cvcodec_params p = cvcodec_params_create();
     cvcodec_params_set_video_codec(p, video);
     cvcodec_params_set_audio_codec(p, audio);
@@ -63,16 +61,14 @@ cvcodec_params videoParams(int video = CVCODEC_H264, int audio = CVCODEC_AAC)
 }
 
 // The picture at 0.5 s of a file, decoded by the ffmpeg command line.
-QImage frameAt(const QString& path, const QString& png)
-{
+QImage frameAt(const QString& path, const QString& png) {
     if (!fixtures::ffmpeg({"-ss", "0.5", "-i", path, "-frames:v", "1", png})) {
         return {};
     }
     return QImage(png);
 }
 
-double meanGray(const QImage& image, const QRect& area)
-{
+double meanGray(const QImage& image, const QRect& area) {
     double sum = 0.0;
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -85,8 +81,7 @@ double meanGray(const QImage& image, const QRect& area)
 }
 
 // The mean loudness in dB that ffmpeg's volumedetect measures.
-double meanVolume(const QString& path)
-{
+double meanVolume(const QString& path) {
     QProcess process;
     process.start("ffmpeg", {"-hide_banner", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
     process.waitForFinished(60000);
@@ -123,26 +118,26 @@ private:
     QString m_clip;
 };
 
-void TestCodecConversion::initTestCase()
-{
+void TestCodecConversion::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     m_clip = m_dir.filePath("clip.mp4");
     QVERIFY(fixtures::makeClip(m_clip, 10.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
 }
 
-void TestCodecConversion::trimWindowInEachContainer_data()
-{
+void TestCodecConversion::trimWindowInEachContainer_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("muxer");
     QTest::addColumn<bool>("audioOnly");
-    QTest::newRow("mp4") << "out.mp4" << "mp4" << false;
-    QTest::newRow("mkv") << "out.mkv" << "matroska" << false;
-    QTest::newRow("mp3") << "out.mp3" << "mp3" << true;
+    QTest::newRow("mp4") << "out.mp4"
+                         << "mp4" << false;
+    QTest::newRow("mkv") << "out.mkv"
+                         << "matroska" << false;
+    QTest::newRow("mp3") << "out.mp3"
+                         << "mp3" << true;
 }
 
-void TestCodecConversion::trimWindowInEachContainer()
-{
+void TestCodecConversion::trimWindowInEachContainer() {
     QFETCH(QString, name);
     QFETCH(QString, muxer);
     QFETCH(bool, audioOnly);
@@ -167,8 +162,7 @@ void TestCodecConversion::trimWindowInEachContainer()
     }
 }
 
-void TestCodecConversion::progressRisesToTheWholeWindow()
-{
+void TestCodecConversion::progressRisesToTheWholeWindow() {
     cvcodec_params p = videoParams();
     const Run run = convert(m_clip, m_dir.filePath("progress.mp4"), "mp4", p, 1000000, 0);
     cvcodec_params_release(p);
@@ -180,8 +174,7 @@ void TestCodecConversion::progressRisesToTheWholeWindow()
     QCOMPARE(run.positions.last(), run.duration);
 }
 
-void TestCodecConversion::stopEndsAtOnceAndRemovesThePartialFile()
-{
+void TestCodecConversion::stopEndsAtOnceAndRemovesThePartialFile() {
     const QString longClip = m_dir.filePath("long.mkv");
     QVERIFY(fixtures::makeClip(longClip, 60.0, "640x360", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
     cvcodec_params p = videoParams();
@@ -201,8 +194,7 @@ void TestCodecConversion::stopEndsAtOnceAndRemovesThePartialFile()
     cvcodec_params_release(p);
 }
 
-void TestCodecConversion::doubleSpeedHalvesTheDuration()
-{
+void TestCodecConversion::doubleSpeedHalvesTheDuration() {
     cvcodec_params p = videoParams();
     cvcodec_params_set_video_speed(p, 200);
     cvcodec_params_set_audio_speed(p, 200);
@@ -216,8 +208,7 @@ void TestCodecConversion::doubleSpeedHalvesTheDuration()
     QVERIFY(qAbs(audio - 5.0) <= 0.1);
 }
 
-void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize_data()
-{
+void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize_data() {
     QTest::addColumn<int>("rotation");
     QTest::addColumn<int>("mirrored");
     QTest::addColumn<double>("cropWidth");
@@ -230,8 +221,7 @@ void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize_data()
     QTest::newRow("flip 180 and mirror") << 180 << 1 << 1.0 << 1.0 << 320 << 240;
 }
 
-void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize()
-{
+void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize() {
     QFETCH(int, rotation);
     QFETCH(int, mirrored);
     QFETCH(double, cropWidth);
@@ -250,17 +240,17 @@ void TestCodecConversion::cropRotationAndFlipsGiveTheOutputSize()
     QCOMPARE(video.value("height").toInt(), expectedHeight);
 }
 
-void TestCodecConversion::tagsAndCoverLandInTheResult_data()
-{
+void TestCodecConversion::tagsAndCoverLandInTheResult_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("muxer");
     QTest::addColumn<int>("audioCodec");
-    QTest::newRow("m4a") << "tagged.m4a" << "m4a" << int(CVCODEC_AAC);
-    QTest::newRow("mp3") << "tagged.mp3" << "mp3" << int(CVCODEC_MP3);
+    QTest::newRow("m4a") << "tagged.m4a"
+                         << "m4a" << int(CVCODEC_AAC);
+    QTest::newRow("mp3") << "tagged.mp3"
+                         << "mp3" << int(CVCODEC_MP3);
 }
 
-void TestCodecConversion::tagsAndCoverLandInTheResult()
-{
+void TestCodecConversion::tagsAndCoverLandInTheResult() {
     QFETCH(QString, name);
     QFETCH(QString, muxer);
     QFETCH(int, audioCodec);
@@ -290,8 +280,7 @@ void TestCodecConversion::tagsAndCoverLandInTheResult()
     QCOMPARE(coverStream.value("height").toInt(), 48);
 }
 
-void TestCodecConversion::editsReachThePictureAndSound()
-{
+void TestCodecConversion::editsReachThePictureAndSound() {
     const QString white = m_dir.filePath("white.png");
     QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "color=white:size=64x48", "-frames:v", "1", white}));
     const QString subtitles = m_dir.filePath("lines.srt");
@@ -337,8 +326,7 @@ void TestCodecConversion::editsReachThePictureAndSound()
     QVERIFY(meanGray(darker, darker.rect()) < meanGray(reference, reference.rect()) - 60);
 }
 
-void TestCodecConversion::pathsWithFilterCharactersStayOnePath()
-{
+void TestCodecConversion::pathsWithFilterCharactersStayOnePath() {
     // Quotes, colons, commas, brackets and semicolons mean something to the filter
     // graph's text: a user's file names must reach the filters unchanged.
     const QString odd = m_dir.filePath(QStringLiteral("it's a: [mark], ok; yes.png"));
@@ -358,8 +346,7 @@ void TestCodecConversion::pathsWithFilterCharactersStayOnePath()
     QVERIFY(meanGray(picture, QRect(4, 4, 50, 36)) > 240);
 }
 
-void TestCodecConversion::chaptersAreWritten()
-{
+void TestCodecConversion::chaptersAreWritten() {
     cvcodec_params p = videoParams();
     cvcodec_params_add_chapter(p, 0, 1000000, "Opening");
     cvcodec_params_add_chapter(p, 1000000, 2000000, "Middle");
@@ -372,8 +359,7 @@ void TestCodecConversion::chaptersAreWritten()
     QCOMPARE(chapters[1].toObject().value("start_time").toString().toDouble(), 1.0);
 }
 
-void TestCodecConversion::tagsOnlyCopiesTheStreams()
-{
+void TestCodecConversion::tagsOnlyCopiesTheStreams() {
     cvcodec_params p = cvcodec_params_create();
     cvcodec_params_set_tag(p, "title", "Copied");
     const QString out = m_dir.filePath("copied.mp4");
@@ -385,8 +371,7 @@ void TestCodecConversion::tagsOnlyCopiesTheStreams()
     QVERIFY(!fixtures::stream(info, "audio").isEmpty());
 }
 
-void TestCodecConversion::badInputIsRefused()
-{
+void TestCodecConversion::badInputIsRefused() {
     const QString truncated = m_dir.filePath("truncated.mp4");
     QVERIFY(fixtures::writeTruncated(m_clip, truncated, QFileInfo(m_clip).size() / 3));
     const QString text = m_dir.filePath("notes.mp4");
@@ -413,8 +398,7 @@ void TestCodecConversion::badInputIsRefused()
     QCOMPARE(cvcodec_converter_release(nullptr), 0);
 }
 
-void TestCodecConversion::aWindowPastTheEndFails()
-{
+void TestCodecConversion::aWindowPastTheEndFails() {
     cvcodec_params p = videoParams();
     const QString out = m_dir.filePath("past.mp4");
     const Run run = convert(m_clip, out, "mp4", p, 30000000, 1000000);

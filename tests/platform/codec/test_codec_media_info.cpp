@@ -29,27 +29,52 @@ private:
     QString m_video;
 };
 
-void TestCodecMediaInfo::initTestCase()
-{
+void TestCodecMediaInfo::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     m_cover = m_dir.filePath("cover.png");
     QVERIFY(fixtures::makePicture(m_cover));
     const QString metadata = m_dir.filePath("meta.txt");
-    QVERIFY(fixtures::writeFile(metadata,
-                                ";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
-                                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n"));
+    QVERIFY(fixtures::writeFile(
+        metadata, ";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
+                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n"));
     m_tagged = m_dir.filePath("tagged.m4a");
-    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-t", "4", "-i", "sine", "-i", metadata, "-i", m_cover, "-map", "0:a",
-                              "-map", "2", "-map_metadata", "1", "-map_chapters", "1", "-c:a", "aac", "-c:v", "copy",
-                              "-disposition:v", "attached_pic", "-metadata", "artist=Someone", "-metadata",
-                              "date=2021", "-metadata", "album_artist=Band", m_tagged}));
+    QVERIFY(fixtures::ffmpeg({"-f",
+                              "lavfi",
+                              "-t",
+                              "4",
+                              "-i",
+                              "sine",
+                              "-i",
+                              metadata,
+                              "-i",
+                              m_cover,
+                              "-map",
+                              "0:a",
+                              "-map",
+                              "2",
+                              "-map_metadata",
+                              "1",
+                              "-map_chapters",
+                              "1",
+                              "-c:a",
+                              "aac",
+                              "-c:v",
+                              "copy",
+                              "-disposition:v",
+                              "attached_pic",
+                              "-metadata",
+                              "artist=Someone",
+                              "-metadata",
+                              "date=2021",
+                              "-metadata",
+                              "album_artist=Band",
+                              m_tagged}));
     m_video = m_dir.filePath("video.mkv");
     QVERIFY(fixtures::makeClip(m_video, 2.0, "176x144"));
 }
 
-void TestCodecMediaInfo::tagsMatchTheReader()
-{
+void TestCodecMediaInfo::tagsMatchTheReader() {
     const QJsonObject probe = fixtures::probe(m_tagged);
     cvcodec_info info = cvcodec_info_create(-1);
     QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
@@ -69,8 +94,7 @@ void TestCodecMediaInfo::tagsMatchTheReader()
     cvcodec_info_release(info);
 }
 
-void TestCodecMediaInfo::coverBytesAreTheAttachedPicture()
-{
+void TestCodecMediaInfo::coverBytesAreTheAttachedPicture() {
     QFile file(m_cover);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray expected = file.readAll();
@@ -89,8 +113,7 @@ void TestCodecMediaInfo::coverBytesAreTheAttachedPicture()
     cvcodec_info_release(info);
 }
 
-void TestCodecMediaInfo::chaptersMatchTheReader()
-{
+void TestCodecMediaInfo::chaptersMatchTheReader() {
     const QJsonArray chapters = fixtures::probe(m_tagged).value("chapters").toArray();
     cvcodec_info info = cvcodec_info_create(-1);
     QVERIFY(cvcodec_info_open(info, m_tagged.toUtf8().constData()));
@@ -109,8 +132,7 @@ void TestCodecMediaInfo::chaptersMatchTheReader()
     cvcodec_info_release(info);
 }
 
-void TestCodecMediaInfo::pictureOfAVideoHasItsSize()
-{
+void TestCodecMediaInfo::pictureOfAVideoHasItsSize() {
     cvcodec_info info = cvcodec_info_create(-1);
     QVERIFY(cvcodec_info_open(info, m_video.toUtf8().constData()));
     QCOMPARE(cvcodec_info_picture_width(info), 176);
@@ -126,8 +148,7 @@ void TestCodecMediaInfo::pictureOfAVideoHasItsSize()
     cvcodec_info_release(info);
 }
 
-void TestCodecMediaInfo::matroskaBrandTellsWebmFromMatroska()
-{
+void TestCodecMediaInfo::matroskaBrandTellsWebmFromMatroska() {
     const QString webm = m_dir.filePath("clip.webm");
     QVERIFY(fixtures::makeTone(webm, 1.0, {"-c:a", "libopus"}));
     cvcodec_info info = cvcodec_info_create(-1);
@@ -142,8 +163,7 @@ void TestCodecMediaInfo::matroskaBrandTellsWebmFromMatroska()
     cvcodec_info_release(info);
 }
 
-void TestCodecMediaInfo::badFilesGiveNothing()
-{
+void TestCodecMediaInfo::badFilesGiveNothing() {
     const QString text = m_dir.filePath("notes.mp3");
     QVERIFY(fixtures::writeFile(text, QByteArray(2048, 'z')));
     const QString truncated = m_dir.filePath("cut.m4a");

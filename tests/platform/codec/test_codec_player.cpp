@@ -17,15 +17,13 @@
 
 namespace {
 
-int threadCount()
-{
+int threadCount() {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 const double kFrameUs = 1000000.0 / 30.0;
 
-QImage snapshotOf(cvcodec_player player)
-{
+QImage snapshotOf(cvcodec_player player) {
     uint8_t* block = cvcodec_player_snapshot(player, 0, 0, 0);
     if (!block) {
         return {};
@@ -61,8 +59,7 @@ private:
     QString m_tone;
 };
 
-void TestCodecPlayer::initTestCase()
-{
+void TestCodecPlayer::initTestCase() {
     cvcodec_set_log_level(0);
     QVERIFY(m_dir.isValid());
     m_clip = m_dir.filePath("clip.mp4");
@@ -71,8 +68,7 @@ void TestCodecPlayer::initTestCase()
     QVERIFY(fixtures::makeTone(m_tone, 4.0));
 }
 
-void TestCodecPlayer::playPauseSeekAndStep()
-{
+void TestCodecPlayer::playPauseSeekAndStep() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(cvcodec_player_has_video(player));
@@ -117,8 +113,7 @@ void TestCodecPlayer::playPauseSeekAndStep()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::theEndComesAfterTheLastFrame()
-{
+void TestCodecPlayer::theEndComesAfterTheLastFrame() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(cvcodec_player_seek(player, 9980000));
@@ -136,8 +131,7 @@ void TestCodecPlayer::theEndComesAfterTheLastFrame()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::snapshotHasTheVideoSize()
-{
+void TestCodecPlayer::snapshotHasTheVideoSize() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QCOMPARE(cvcodec_player_video_width(player), 320);
@@ -156,8 +150,7 @@ void TestCodecPlayer::snapshotHasTheVideoSize()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::liveEditsChangeThePicture()
-{
+void TestCodecPlayer::liveEditsChangeThePicture() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QCOMPARE(cvcodec_player_display_width(player), 320);
@@ -200,8 +193,7 @@ void TestCodecPlayer::liveEditsChangeThePicture()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::soundOnlyGivesLevelBlocks()
-{
+void TestCodecPlayer::soundOnlyGivesLevelBlocks() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(!cvcodec_player_has_video(player));
@@ -230,8 +222,7 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying()
-{
+void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(cvcodec_player_set_volume(player, 0));
@@ -263,14 +254,13 @@ void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::soundReachesTheNullSink()
-{
+void TestCodecPlayer::soundReachesTheNullSink() {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         QSKIP("no sound server of the virtual desktop");
     }
     QProcess recorder;
-    recorder.start("parec", {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1",
-                             "--raw"});
+    recorder.start("parec",
+                   {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1", "--raw"});
     QVERIFY(recorder.waitForStarted());
     // The monitor delivers (silent) data once it runs; only then is anything heard.
     QTRY_VERIFY_WITH_TIMEOUT(recorder.bytesAvailable() > 0, 10000);
@@ -296,8 +286,7 @@ void TestCodecPlayer::soundReachesTheNullSink()
     QVERIFY2(rms > 500.0, qPrintable(QString::number(rms)));
 }
 
-void TestCodecPlayer::aFailedOpenLeavesThePlayerEmpty()
-{
+void TestCodecPlayer::aFailedOpenLeavesThePlayerEmpty() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(!cvcodec_player_open(player, m_dir.filePath("missing.mp4").toUtf8().constData(), 0, 0, 0, 0));
@@ -313,8 +302,7 @@ void TestCodecPlayer::aFailedOpenLeavesThePlayerEmpty()
     cvcodec_player_release(player);
 }
 
-void TestCodecPlayer::badInputIsRefused()
-{
+void TestCodecPlayer::badInputIsRefused() {
     const QString text = m_dir.filePath("notes.mp4");
     QVERIFY(fixtures::writeFile(text, QByteArray(4096, 'q')));
     const QString truncated = m_dir.filePath("cut.mp4");
@@ -337,8 +325,7 @@ void TestCodecPlayer::badInputIsRefused()
     QVERIFY(!cvcodec_player_create_source(0));
 }
 
-void TestCodecPlayer::quickOpensSeeksStopsAndReleases()
-{
+void TestCodecPlayer::quickOpensSeeksStopsAndReleases() {
     // Handles opened, played, sought, stepped, stopped, reopened and released in quick
     // turns while their decoders and sound output run; afterwards nothing runs on.
     const int threadsBefore = threadCount();

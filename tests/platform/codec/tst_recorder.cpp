@@ -1,8 +1,8 @@
 // The recorder handle through its entries, checked with ffprobe and ffmpeg.
-#include "tests/support/FileSizeLimit.h"
 #include "platform/codec/calvorine_codec.h"
 #include "platform/system/clock.h"
 #include "recording_helpers.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
 
 #include <csignal>
 #include <cstring>
@@ -29,8 +28,7 @@ struct Recording {
     cvcodec_recorder recorder = cvcodec_recorder_create(-1);
     ~Recording() { cvcodec_recorder_release(recorder); }
 
-    bool open(const QString& path, const char* muxer, cvcodec_params params, int64_t& origin)
-    {
+    bool open(const QString& path, const char* muxer, cvcodec_params params, int64_t& origin) {
         const bool opened = cvcodec_recorder_open(recorder, path.toUtf8().constData(), muxer, params);
         origin = monotonicMicroseconds();
         return opened;
@@ -64,33 +62,46 @@ private:
     QTemporaryDir m_dir;
 };
 
-void RecorderTest::everyOfferedFormatRecords_data()
-{
+void RecorderTest::everyOfferedFormatRecords_data() {
     // The containers and codecs the output-format catalogue offers.
     QTest::addColumn<QString>("muxer");
     QTest::addColumn<int>("videoCodec");
     QTest::addColumn<int>("audioCodec");
     QTest::addColumn<QString>("videoName");
     QTest::addColumn<QString>("audioName");
-    QTest::newRow("mov") << "mov" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
-    QTest::newRow("mkv h265 mp3") << "matroska" << int(CVCODEC_H265) << int(CVCODEC_MP3) << "hevc" << "mp3";
-    QTest::newRow("webm") << "webm" << int(CVCODEC_VP9) << int(CVCODEC_VORBIS) << "vp9" << "vorbis";
-    QTest::newRow("avi") << "avi" << int(CVCODEC_MPEG4) << int(CVCODEC_MP3) << "mpeg4" << "mp3";
-    QTest::newRow("avi xvid") << "avi" << int(CVCODEC_XVID) << int(CVCODEC_MP3) << "mpeg4" << "mp3";
-    QTest::newRow("flv") << "flv" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
-    QTest::newRow("wmv") << "asf" << int(CVCODEC_WMV2) << int(CVCODEC_WMAV2) << "wmv2" << "wmav2";
-    QTest::newRow("ts") << "mpegts" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264" << "aac";
-    QTest::newRow("mp3") << "mp3" << int(CVCODEC_NONE) << int(CVCODEC_MP3) << "" << "mp3";
-    QTest::newRow("aac") << "adts" << int(CVCODEC_NONE) << int(CVCODEC_AAC) << "" << "aac";
-    QTest::newRow("m4a alac") << "mp4" << int(CVCODEC_NONE) << int(CVCODEC_ALAC) << "" << "alac";
-    QTest::newRow("wav") << "wav" << int(CVCODEC_NONE) << int(CVCODEC_PCM_S16LE) << "" << "pcm_s16le";
-    QTest::newRow("flac") << "flac" << int(CVCODEC_NONE) << int(CVCODEC_FLAC) << "" << "flac";
-    QTest::newRow("ogg") << "ogg" << int(CVCODEC_NONE) << int(CVCODEC_VORBIS) << "" << "vorbis";
-    QTest::newRow("wma") << "asf" << int(CVCODEC_NONE) << int(CVCODEC_WMAV2) << "" << "wmav2";
+    QTest::newRow("mov") << "mov" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264"
+                         << "aac";
+    QTest::newRow("mkv h265 mp3") << "matroska" << int(CVCODEC_H265) << int(CVCODEC_MP3) << "hevc"
+                                  << "mp3";
+    QTest::newRow("webm") << "webm" << int(CVCODEC_VP9) << int(CVCODEC_VORBIS) << "vp9"
+                          << "vorbis";
+    QTest::newRow("avi") << "avi" << int(CVCODEC_MPEG4) << int(CVCODEC_MP3) << "mpeg4"
+                         << "mp3";
+    QTest::newRow("avi xvid") << "avi" << int(CVCODEC_XVID) << int(CVCODEC_MP3) << "mpeg4"
+                              << "mp3";
+    QTest::newRow("flv") << "flv" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264"
+                         << "aac";
+    QTest::newRow("wmv") << "asf" << int(CVCODEC_WMV2) << int(CVCODEC_WMAV2) << "wmv2"
+                         << "wmav2";
+    QTest::newRow("ts") << "mpegts" << int(CVCODEC_H264) << int(CVCODEC_AAC) << "h264"
+                        << "aac";
+    QTest::newRow("mp3") << "mp3" << int(CVCODEC_NONE) << int(CVCODEC_MP3) << ""
+                         << "mp3";
+    QTest::newRow("aac") << "adts" << int(CVCODEC_NONE) << int(CVCODEC_AAC) << ""
+                         << "aac";
+    QTest::newRow("m4a alac") << "mp4" << int(CVCODEC_NONE) << int(CVCODEC_ALAC) << ""
+                              << "alac";
+    QTest::newRow("wav") << "wav" << int(CVCODEC_NONE) << int(CVCODEC_PCM_S16LE) << ""
+                         << "pcm_s16le";
+    QTest::newRow("flac") << "flac" << int(CVCODEC_NONE) << int(CVCODEC_FLAC) << ""
+                          << "flac";
+    QTest::newRow("ogg") << "ogg" << int(CVCODEC_NONE) << int(CVCODEC_VORBIS) << ""
+                         << "vorbis";
+    QTest::newRow("wma") << "asf" << int(CVCODEC_NONE) << int(CVCODEC_WMAV2) << ""
+                         << "wmav2";
 }
 
-void RecorderTest::everyOfferedFormatRecords()
-{
+void RecorderTest::everyOfferedFormatRecords() {
     QFETCH(QString, muxer);
     QFETCH(int, videoCodec);
     QFETCH(int, audioCodec);
@@ -115,16 +126,16 @@ void RecorderTest::everyOfferedFormatRecords()
     QVERIFY(formatDuration(probed) > 0.4);
 }
 
-void RecorderTest::recordsPictureAndSound_data()
-{
+void RecorderTest::recordsPictureAndSound_data() {
     QTest::addColumn<QString>("muxer");
     QTest::addColumn<QString>("file");
-    QTest::newRow("mp4") << "mp4" << "three.mp4";
-    QTest::newRow("matroska") << "matroska" << "three.mkv";
+    QTest::newRow("mp4") << "mp4"
+                         << "three.mp4";
+    QTest::newRow("matroska") << "matroska"
+                              << "three.mkv";
 }
 
-void RecorderTest::recordsPictureAndSound()
-{
+void RecorderTest::recordsPictureAndSound() {
     QFETCH(QString, muxer);
     QFETCH(QString, file);
     const QString path = m_dir.filePath(file);
@@ -161,8 +172,7 @@ void RecorderTest::recordsPictureAndSound()
     QVERIFY(toneStrength(samples, 44100, 440) > 0.2);
 }
 
-void RecorderTest::oddSizeIsPaddedToEven()
-{
+void RecorderTest::oddSizeIsPaddedToEven() {
     const QString path = m_dir.filePath("odd.mp4");
     Recording recording;
     cvcodec_params params = makeParams(321, 241, CVCODEC_H264, CVCODEC_NONE);
@@ -181,8 +191,7 @@ void RecorderTest::oddSizeIsPaddedToEven()
     QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
 }
 
-void RecorderTest::everyPictureLayoutArrivesWhole()
-{
+void RecorderTest::everyPictureLayoutArrivesWhole() {
     // Pictures in turn packed, with padded rows, planar, and smaller than the output,
     // each one flat colour in its own frame slot: every frame of the file shows its own
     // picture's colour, whichever reused buffer carried it.
@@ -243,8 +252,7 @@ void RecorderTest::everyPictureLayoutArrivesWhole()
 
     // ffmpeg shrinks every frame to 4x4 RGB; the middle of each tells its colour.
     QProcess decode;
-    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24",
-                            "-"});
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     QVERIFY(decode.waitForFinished(60000));
     QCOMPARE(decode.exitCode(), 0);
     const QByteArray pixels = decode.readAllStandardOutput();
@@ -260,15 +268,13 @@ void RecorderTest::everyPictureLayoutArrivesWhole()
     }
 }
 
-void RecorderTest::pictureAndSoundStayInStep_data()
-{
+void RecorderTest::pictureAndSoundStayInStep_data() {
     QTest::addColumn<QString>("muxer");
     QTest::newRow("mp4") << "mp4";
     QTest::newRow("matroska") << "matroska";
 }
 
-void RecorderTest::pictureAndSoundStayInStep()
-{
+void RecorderTest::pictureAndSoundStayInStep() {
     // At one second into the recording the picture turns white and a tone begins: in
     // the file both must start within a frame of each other.
     QFETCH(QString, muxer);
@@ -316,8 +322,8 @@ void RecorderTest::pictureAndSoundStayInStep()
     QVERIFY(cvcodec_recorder_stop(recording.recorder));
 
     QProcess decode;
-    decode.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v:0", "-vf", "scale=8:8,format=gray", "-f",
-                            "rawvideo", "-"});
+    decode.start("ffmpeg",
+                 {"-v", "error", "-i", path, "-map", "0:v:0", "-vf", "scale=8:8,format=gray", "-f", "rawvideo", "-"});
     QVERIFY(decode.waitForFinished(60000));
     const QByteArray pictures = decode.readAllStandardOutput();
     int firstWhite = -1;
@@ -340,8 +346,7 @@ void RecorderTest::pictureAndSoundStayInStep()
              qPrintable(QString("picture %1 s, sound %2 s").arg(pictureAt).arg(soundAt)));
 }
 
-void RecorderTest::pauseIsLeftOut()
-{
+void RecorderTest::pauseIsLeftOut() {
     const QString path = m_dir.filePath("paused.mp4");
     Recording recording;
     cvcodec_params params = makeParams(320, 240);
@@ -365,8 +370,7 @@ void RecorderTest::pauseIsLeftOut()
     QVERIFY2(std::abs(audioDuration - 2.0) <= 2 * kFrame + kAudioBlock, qPrintable(QString::number(audioDuration)));
 }
 
-void RecorderTest::microphoneTrackIsMixedIntoTheOneStream()
-{
+void RecorderTest::microphoneTrackIsMixedIntoTheOneStream() {
     const QString path = m_dir.filePath("mixed.mkv");
     cvcodec_track microphone = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
     QVERIFY(microphone);
@@ -439,8 +443,7 @@ void RecorderTest::microphoneTrackIsMixedIntoTheOneStream()
     QVERIFY2(toneStrength(samples, 44100, 1000) > 0.2, "microphone missing");
 }
 
-void RecorderTest::cutOnTheSameHandleGivesTwoFiles()
-{
+void RecorderTest::cutOnTheSameHandleGivesTwoFiles() {
     Recording recording;
     const QString first = m_dir.filePath("cut-1.mp4");
     const QString second = m_dir.filePath("cut-2.mp4");
@@ -472,8 +475,7 @@ void RecorderTest::cutOnTheSameHandleGivesTwoFiles()
     QCOMPARE(stream(probe(second), "video").value("width").toInt(), 480);
 }
 
-void RecorderTest::killedRecordingStaysPlayable()
-{
+void RecorderTest::killedRecordingStaysPlayable() {
     const QString path = m_dir.filePath("killed.mp4");
     QProcess helper;
     helper.setProgram(QCoreApplication::applicationDirPath() + "/codec_record_helper");
@@ -505,8 +507,7 @@ void RecorderTest::killedRecordingStaysPlayable()
     QCOMPARE(decode.exitCode(), 0);
 }
 
-void RecorderTest::badInputFailsCleanly()
-{
+void RecorderTest::badInputFailsCleanly() {
     const int threadsBefore = threadCount();
     Recording recording;
     cvcodec_params params = makeParams(320, 240);
@@ -570,8 +571,7 @@ void RecorderTest::badInputFailsCleanly()
     QVERIFY(!cvcodec_blob_create(nullptr, 4));
 }
 
-void RecorderTest::failedWriteEndsTheRecording()
-{
+void RecorderTest::failedWriteEndsTheRecording() {
     const QString path = m_dir.filePath("disk-full.mp4");
     constexpr rlim_t kRoomBytes = 160 * 1024;
     Recording recording;
@@ -620,8 +620,7 @@ void RecorderTest::failedWriteEndsTheRecording()
     QVERIFY(!probe(next).isEmpty());
 }
 
-void RecorderTest::levelBlocksCarryTheRecordedSound()
-{
+void RecorderTest::levelBlocksCarryTheRecordedSound() {
     const QString path = m_dir.filePath("sound.m4a");
     Recording recording;
     cvcodec_params params = makeParams(0, 0, CVCODEC_NONE, CVCODEC_AAC);
@@ -639,7 +638,7 @@ void RecorderTest::levelBlocksCarryTheRecordedSound()
     std::memcpy(&size40, block + 40, 4);
     QCOMPARE(size24, size40);
     QVERIFY(size24 >= 2 * 44100 / 2); // at least half a second of stereo 16-bit sound
-    QVERIFY(size24 <= 2 * 2 * 44100);  // at most one second
+    QVERIFY(size24 <= 2 * 2 * 44100); // at most one second
     const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
     int peak = 0;
     for (uint32_t i = 0; i < size24 / 2; ++i)
@@ -676,8 +675,7 @@ void RecorderTest::levelBlocksCarryTheRecordedSound()
     QCOMPARE(stream(probed, "audio").value("codec_name").toString(), QString("aac"));
 }
 
-void RecorderTest::soundGapsAreSilentAndOverlapsCut()
-{
+void RecorderTest::soundGapsAreSilentAndOverlapsCut() {
     // Two seconds of sound stamped like a capture thread does, with nothing delivered
     // from 0.8 s to 1.2 s and, at 1.5 s, one packet stamped 200 ms in the past (the
     // device ran ahead): the gap becomes silence, the repeated span is cut, and the

@@ -28,8 +28,7 @@ private slots:
 
 namespace {
 
-void pushSound(cvcodec_recorder recorder, cvcodec_track track, std::atomic<bool>& done, int64_t origin)
-{
+void pushSound(cvcodec_recorder recorder, cvcodec_track track, std::atomic<bool>& done, int64_t origin) {
     cvcodec_frame frame = cvcodec_frame_create();
     int64_t produced = 0;
     while (!done) {
@@ -54,8 +53,7 @@ void pushSound(cvcodec_recorder recorder, cvcodec_track track, std::atomic<bool>
 
 } // namespace
 
-void RecorderThreadsTest::pushesFromThreeThreads()
-{
+void RecorderThreadsTest::pushesFromThreeThreads() {
     QTemporaryDir dir;
     const QString path = dir.filePath("threads.mp4");
     cvcodec_track microphone = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
@@ -101,8 +99,7 @@ void RecorderThreadsTest::pushesFromThreeThreads()
     QVERIFY(formatDuration(probed) > 1.5);
 }
 
-void RecorderThreadsTest::stopWhilePushing()
-{
+void RecorderThreadsTest::stopWhilePushing() {
     // The producers keep pushing while the file is stopped, closed and the handle let
     // go of its session: every late push is refused, nothing crashes.
     QTemporaryDir dir;
@@ -136,8 +133,7 @@ void RecorderThreadsTest::stopWhilePushing()
     QVERIFY(!stream(probe(path), "video").isEmpty());
 }
 
-void RecorderThreadsTest::fullQueueDropsAndCounts()
-{
+void RecorderThreadsTest::fullQueueDropsAndCounts() {
     // Large pictures pushed back to back into a slow encoder: the queue fills, the
     // pushes that find it full are refused and counted instead of waiting.
     QTemporaryDir dir;

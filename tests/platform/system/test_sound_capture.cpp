@@ -83,7 +83,9 @@ class TestSoundCapture : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "needs the virtual desktop's sound server"); }
+    void initTestCase() {
+        QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "needs the virtual desktop's sound server");
+    }
 
     void microphoneIsTheSineSource_data() {
         QTest::addColumn<QString>("name");
@@ -115,7 +117,9 @@ private slots:
     void systemSoundIsWhatPlays() {
         QTemporaryDir dir;
         const QString tone = dir.filePath("tone.wav");
-        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "48000", "-c", "2", tone, "synth", "4", "sine", "1000", "vol", "0.5"}), 0);
+        QCOMPARE(QProcess::execute("sox",
+                                   {"-n", "-r", "48000", "-c", "2", tone, "synth", "4", "sine", "1000", "vol", "0.5"}),
+                 0);
 
         auto source = createSoundCapture(SoundSourceKind::SystemSound);
         QVERIFY2(source->open(), source->lastError().c_str());
@@ -134,8 +138,10 @@ private slots:
         player.waitForFinished();
         QVERIFY(!loud.failed);
         // The tone is 0.5 peak: 0.35 RMS; skip the first half second (player start-up).
-        QVERIFY2(rms(loud.samples, size_t(rate / 2)) > 0.2, qPrintable(QString::number(rms(loud.samples, size_t(rate / 2)))));
-        QVERIFY(std::abs(frequency(std::vector<float>(loud.samples.begin() + rate, loud.samples.end()), rate) - 1000.0) < 10.0);
+        QVERIFY2(rms(loud.samples, size_t(rate / 2)) > 0.2,
+                 qPrintable(QString::number(rms(loud.samples, size_t(rate / 2)))));
+        QVERIFY(std::abs(frequency(std::vector<float>(loud.samples.begin() + rate, loud.samples.end()), rate) -
+                         1000.0) < 10.0);
     }
 
     void unknownInputIsRefused() {

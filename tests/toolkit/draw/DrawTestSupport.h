@@ -45,7 +45,9 @@ inline bool near(const QColor& a, const QColor& b, int tolerance = 2) {
            std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
 }
 
-inline QColor at(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+inline QColor at(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
 
 // How many pixels of `area` (inclusive) are exactly `colour`.
 inline int countColour(const QImage& image, const QRect& area, const QColor& colour) {
@@ -71,6 +73,8 @@ inline void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local,
 }
 
 // The application directory with the generated images.
-inline QString appDir() { return QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")); }
+inline QString appDir() {
+    return QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR"));
+}
 
 } // namespace drawtest

@@ -8,11 +8,11 @@
 #include "toolkit/QRZSpinBox.h"
 #include "toolkit/QRZTextEdit.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimerEvent>
-#include <QLineEdit>
 #include <QValidator>
 
 using namespace drawtest;
@@ -42,8 +42,8 @@ private slots:
         const struct {
             const char* text;
             bool acceptable;
-        } cases[] = {{"10", true}, {"007", true}, {"1", true}, {"0", false}, {"000", false}, {"", false},
-                     {"-5", false}, {"1a", false}};
+        } cases[] = {{"10", true},   {"007", true}, {"1", true},   {"0", false},
+                     {"000", false}, {"", false},   {"-5", false}, {"1a", false}};
         for (const auto& test : cases) {
             QString text = QString::fromLatin1(test.text);
             int position = 0;

@@ -14,7 +14,9 @@ using namespace drawtest;
 namespace {
 #include "generated_image_lists.inc"
 
-QImage load(const char* relative) { return QImage(QCoreApplication::applicationDirPath() + QLatin1String(relative)); }
+QImage load(const char* relative) {
+    return QImage(QCoreApplication::applicationDirPath() + QLatin1String(relative));
+}
 
 bool opaqueSomewhere(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
@@ -61,10 +63,14 @@ private slots:
             const char* path;
             int cut;
         } backgrounds[] = {
-            {"/image/common/bg_1.png", 50},        {"/image/common/bg_2.png", 50},
-            {"/image/history_dlg/bg_history.png", 50}, {"/pic/bg_msg.png", 58},
-            {"/image/backgroud.png", 38},          {"/VEditSource/background.png", 100},
-            {"/VEditSource/bg_3.png", 50},          {"/image/common/rect.png", 20},
+            {"/image/common/bg_1.png", 50},
+            {"/image/common/bg_2.png", 50},
+            {"/image/history_dlg/bg_history.png", 50},
+            {"/pic/bg_msg.png", 58},
+            {"/image/backgroud.png", 38},
+            {"/VEditSource/background.png", 100},
+            {"/VEditSource/bg_3.png", 50},
+            {"/image/common/rect.png", 20},
             {"/image/record_tool_dlg/backgroud_recording.png", 15},
         };
         for (const auto& background : backgrounds) {

@@ -211,7 +211,8 @@ private slots:
         QCOMPARE(dialog.textRect().width(), width + 2);
         QCOMPARE(dialog.width(), width + 82);
         // Three lines, none of them wrapped again.
-        QCOMPARE(dialog.textRect().height(), QFontMetrics(font).boundingRect(QRect(0, 0, 5000, 5000), 0, text).height());
+        QCOMPARE(dialog.textRect().height(),
+                 QFontMetrics(font).boundingRect(QRect(0, 0, 5000, 5000), 0, text).height());
     }
 
     void fadeOutClosesTheWindow() {

@@ -22,7 +22,9 @@ const QColor kChunkMiddle(0, 200, 0);
 const QColor kChunkEnd(0, 0, 220);
 
 // Renders with painting forced now (update() requests are counted separately).
-QImage paint(QWidget* widget) { return render(widget); }
+QImage paint(QWidget* widget) {
+    return render(widget);
+}
 } // namespace
 
 class TestProgress : public QObject {

@@ -3,13 +3,13 @@
 // (test-output/toolkit_windows.png in the build folder).
 #include "DrawTestSupport.h"
 
+#include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZDialog.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZMainWindow.h"
-#include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
@@ -21,7 +21,9 @@
 using namespace drawtest;
 
 namespace {
-QString imagePath(const char* relative) { return QCoreApplication::applicationDirPath() + QLatin1String(relative); }
+QString imagePath(const char* relative) {
+    return QCoreApplication::applicationDirPath() + QLatin1String(relative);
+}
 } // namespace
 
 class TestToolkitDesktop : public QObject {

@@ -21,9 +21,8 @@ namespace {
 void sendMouseAtGlobal(QWidget* widget, QEvent::Type type, const QPoint& globalPos,
                        Qt::MouseButton button = Qt::LeftButton) {
     const QPoint local = widget->mapFromGlobal(globalPos);
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease || type == QEvent::MouseMove
-                                         ? Qt::MouseButtons()
-                                         : Qt::MouseButtons(button);
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::MouseButtons() : Qt::MouseButtons(button);
     QMouseEvent event(type, local, globalPos, type == QEvent::MouseMove ? Qt::NoButton : button, buttons,
                       Qt::NoModifier);
     QApplication::sendEvent(widget, &event);

@@ -249,9 +249,7 @@ void TestItemDelegates::iconListButtonClicks() {
 
     QSignalSpy clicked(&button, &QRZStyleButton::emitClickIndex);
     QSignalSpy widgetClicked(&delegate, &QBaseIconListDelegate::clickWidgt);
-    auto buttonCentre = [&](int row) {
-        return view.visualRect(f.model.index(row, 0)).topLeft() + QPoint(40, 15);
-    };
+    auto buttonCentre = [&](int row) { return view.visualRect(f.model.index(row, 0)).topLeft() + QPoint(40, 15); };
     QVERIFY(view.visualRect(f.model.index(0, 0)).contains(buttonCentre(0)));
 
     click(view.viewport(), buttonCentre(0), buttonCentre(0));

@@ -28,7 +28,9 @@ struct Rows {
 
 using itemtest::NamedModel;
 
-QColor brushColor(const QModelIndex& index, int role) { return index.data(role).value<QBrush>().color(); }
+QColor brushColor(const QModelIndex& index, int role) {
+    return index.data(role).value<QBrush>().color();
+}
 
 QStringList proxyNames(const QAbstractItemModel& proxy) {
     QStringList names;

@@ -1,13 +1,13 @@
 // List and table views: hover tracking into models and delegates, keys, current-item
 // signals and tool-tip texts.
 #include "toolkit/IBaseChunk.h"
+#include "toolkit/ItemViewHoverBlock.h"
 #include "toolkit/QBaseDetailsModel.h"
 #include "toolkit/QBaseIconListDelegate.h"
 #include "toolkit/QRZBaseSortModel.h"
 #include "toolkit/QRZBaseStyleDelegate.h"
 #include "toolkit/QRZListView.h"
 #include "toolkit/QRZTableView.h"
-#include "toolkit/ItemViewHoverBlock.h"
 
 #include "ItemTestSupport.h"
 
