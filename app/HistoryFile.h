@@ -34,9 +34,10 @@ struct HistoryXmlItem {
 QString historyFilePath();
 
 // Adds the entry, or overwrites the one with the same media path ("\\" and "/" compared
-// alike; the stored key is kept).
-// Creates the file when missing. Always saves.
-void addHistoryItem(const HistoryXmlItem& item);
+// alike; the stored key is kept). Creates the file when missing; a damaged or unreadable
+// file is kept as "History.xml.bad" and the entry starts a fresh one. Always saves; false
+// when the file could not be saved (the entry is then not listed).
+bool addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with
 // "/"; nothing when there is none. Returned by value: the caller owns its copy.
@@ -45,17 +46,19 @@ std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath);
 // The entry's "preferencePath_"; empty when there is no such entry.
 QString readHistoryPreferencePath(const QString& mediaPath);
 
-// Removes the entry (the first match); the media file is not touched.
-void removeHistoryItem(const QString& mediaPath);
+// Removes the entry (the first match); the media file is not touched. False when the
+// file could not be saved (the entry stays); true when there was no such entry.
+bool removeHistoryItem(const QString& mediaPath);
 
 // Changes the entry's key to newMediaPath (stored as given); other values stay. No match:
-// the file is not rewritten.
-void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
+// the file is not rewritten. True when the entry was renamed and saved.
+bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
 
 // The keys (with "/") of all entries whose media file exists, in file order; drops the
 // others from the file (saving only when it dropped one).
 QStringList listHistoryFiles();
 
-// Appends one record per entry, in file order (media paths with "/"), and clears the entries' "New_file" marks in the
-// file (the records keep isNew = true). Saves only when it cleared a mark.
+// Appends one record per entry, in file order (media paths with "/"), and clears the
+// entries' "New_file" marks in the file (the records keep isNew = true). Saves only when
+// it cleared a mark.
 void readAllHistoryItems(QList<HistoryXmlItem>* items);

@@ -675,5 +675,7 @@ void QRecordObject::addToHistory() {
     item.extension = m_formatExtension;
     item.isVideo = m_hasVideo;
     item.isNew = true;
-    addHistoryItem(item);
+    if (!addHistoryItem(item)) {
+        qWarning() << "recordStop--------------------------the history could not be saved" << m_outputPath;
+    }
 }

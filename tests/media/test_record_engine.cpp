@@ -837,6 +837,28 @@ private slots:
         useFormat(h264Format(30));
     }
 
+    // A damaged history does not hide the new recording: it is listed in a fresh file and
+    // the damaged one is kept beside it.
+    void damagedHistoryStillListsTheRecording() {
+        setSources(false, false);
+        const QByteArray damaged = "<ROOTITEM><Path_item Converted_path_=\"/v/a.mp4\">";
+        QDir().mkpath(QFileInfo(historyFilePath()).path());
+        QFile history(historyFilePath());
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write(damaged);
+        history.close();
+        const QString file = outputFile("REC_damaged_history.mp4");
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QTest::qWait(500);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is damaged"));
+        recorder.stopRecord();
+        QVERIFY2(findHistoryItem(file), "the recording is not listed");
+        QFile bad(historyFilePath() + ".bad");
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), damaged);
+    }
+
     void failedStartLeavesNothing_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QRect>("area");
