@@ -33,7 +33,7 @@ struct HistoryXmlItem {
 // Full path of "History.xml" in the data folder.
 QString historyFilePath();
 
-// Adds the entry, or overwrites the one with the same media path ("\\" and "/" compared
+// Adds the entry, or overwrites the one with the same media path ("\" and "/" compared
 // alike; the stored key is kept). Creates the file when missing; a damaged or unreadable
 // file is kept as "History.xml.bad" and the entry starts a fresh one. Always saves; false
 // when the file could not be saved (the entry is then not listed).
