@@ -101,6 +101,27 @@ inline bool clickAt(QWidget* widget, const QPoint& local, int button = 1, int re
            xdotool({"click", "--repeat", QString::number(repeat), "--delay", "80", QString::number(button)});
 }
 
+// Shows the window where the window manager keeps it and waits until the screen and Qt
+// agree on its place, so that pointer input lands where the test aims.
+inline bool showForInput(QWidget* window) {
+    window->move(40, 40);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window) || !QTest::qWaitForWindowActive(window)) {
+        return false;
+    }
+    const auto placed = [window] {
+        const QPoint centre = window->mapToGlobal(window->rect().center());
+        QWidget* under = QApplication::widgetAt(centre);
+        return under != nullptr && under->window() == window;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (!placed() && waited.elapsed() < 5000) {
+        QTest::qWait(20);
+    }
+    return placed();
+}
+
 inline bool typeText(const QString& text) {
     return xdotool({"type", "--delay", "30", text});
 }

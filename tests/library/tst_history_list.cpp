@@ -177,8 +177,7 @@ void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
     QVERIFY(dialog.videoTab()->isEnabled() && dialog.audioTab()->isEnabled());
     QCOMPARE(shownNames(dialog.listWidget()).size(), 4);
 
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(showForInput(&dialog));
     QHistoryListWgt* list = dialog.listWidget();
     // The user clicks the Video tab and types into the search box.
     QVERIFY(clickAt(dialog.videoTab(), dialog.videoTab()->rect().center()));
@@ -310,8 +309,7 @@ void TestHistoryList::deleteAllFromTheMenuTakesTheShownTabOnly() {
     const QString audio = copyOf("song.mp3", m_media + "/menu/a.mp3");
     QVERIFY(writeHistory(m_folders, {{video, "mp4", true}, {audio, "mp3", false}}));
     QHistoryDlg dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(showForInput(&dialog));
     dialog.selectTab(1);
     QHistoryListWgt* list = dialog.listWidget();
     // Right click away from a clicked row: only "Delete All" is offered.
