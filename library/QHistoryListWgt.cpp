@@ -84,6 +84,7 @@ void QHistoryListWgt::setupForm() {
     setWidgetFont(m_labNothing, 18);
     setWidgetTextColor(m_labNothing, QPalette::WindowText, QColor(60, 59, 59));
     m_labNothing->adjustSize();
+    m_historyView->raise(); // the label shows only while the table is hidden
 }
 
 void QHistoryListWgt::setupTable() {
