@@ -1,6 +1,7 @@
 #include "video_pipeline.h"
 
 #include "codec_table.h"
+#include "colour_convert.h"
 #include "frame.h"
 #include "library_settings.h"
 #include "muxer_output.h"
@@ -280,6 +281,15 @@ void VideoPipeline::run() {
 bool VideoPipeline::convert(Picture& picture) {
     if (av_frame_make_writable(m_picture.get()) < 0)
         return false;
+    // Screen pictures at the output size take the fast path to 4:2:0.
+    const bool screenPicture = picture.format == AV_PIX_FMT_BGRA || picture.format == AV_PIX_FMT_BGR0;
+    if (screenPicture && m_encoder->pix_fmt == AV_PIX_FMT_YUV420P && picture.width == m_outWidth &&
+        picture.height == m_outHeight &&
+        convertBgraToYuv420(picture.planes[0], picture.lineSizes[0], picture.width, picture.height, m_picture->data,
+                            m_picture->linesize)) {
+        padToEven();
+        return true;
+    }
     m_scaler = sws_getCachedContext(m_scaler, picture.width, picture.height, picture.format, m_outWidth, m_outHeight,
                                     m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!m_scaler)
