@@ -21,6 +21,7 @@
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -216,7 +217,12 @@ void TestEditorTabsPreview::framesFollowTheVideoShape() {
     QFrameChunkManager frames;
     const int gold = packIndex(frames, QStringLiteral("Classic Gold"));
     QVERIFY(gold >= 0);
-    QMetaObject::invokeMethod(child<QWidget>(tab, "m_effectTag"), "emitSelectedTag", Q_ARG(int, 1));
+    QAbstractButton* frameTab = nullptr;
+    for (QAbstractButton* button : child<QWidget>(tab, "m_effectTag")->findChildren<QAbstractButton*>()) {
+        frameTab = button->text() == QStringLiteral("Frame") ? button : frameTab;
+    }
+    QVERIFY(frameTab);
+    QTest::mouseClick(frameTab, Qt::LeftButton);
     auto* list = child<QHorizontalListFrom>(tab, "m_frameList");
     QVERIFY(list->isVisible());
     QTest::mouseClick(list->itemAt(gold), Qt::LeftButton);
