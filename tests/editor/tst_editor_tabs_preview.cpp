@@ -37,6 +37,8 @@
 #include <cmath>
 
 using tabtest::child;
+using tabtest::chooseFile;
+using tabtest::typeInto;
 
 namespace {
 
@@ -45,20 +47,6 @@ bool makeBlueClip(const QString& path, const QString& size, double seconds) {
     return fixtures::ffmpeg({"-f", "lavfi", "-i", QStringLiteral("color=c=blue:s=%1:r=25").arg(size), "-f", "lavfi",
                              "-i", "sine=frequency=440:sample_rate=44100", "-t", QString::number(seconds), "-c:v",
                              "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", path});
-}
-
-void typeInto(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-void chooseFile(const QString& path) {
-    tabtest::answerNextDialog<QFileDialog>([path](QFileDialog* dialog) {
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
 }
 
 int packIndex(const VEEffectPackManager& manager, const QString& name) {
