@@ -19,16 +19,7 @@ QMediaForm::QMediaForm(RZPlayerManager* manager, QWidget* parent)
     setObjectName(QStringLiteral("QMediaForm"));
     resize(703, 272);
 
-    AudioBarStyle style;
-    style.barWidth = 11;
-    style.cellHeight = 3;
-    style.xSpacing = 2;
-    style.ySpacing = 2;
-    style.peakMarker = 1;
-    style.accelerating = 1;
-    style.cornerRadius = 1.3;
-    style.barColor = QColor(243, 228, 142);
-    style.peakColor = QColor(243, 228, 142);
+    const AudioBarStyle style = AudioBarStyle::roundedCells(QColor(243, 228, 142), true);
     m_audioWidget = new QAudioDataWidget(this, &style);
     m_audioWidget->setAttribute(Qt::WA_TransparentForMouseEvents, true);
     m_audioWidget->setGeometry(6, 6, 390, 230);

@@ -57,16 +57,7 @@ QPlayerWidget::QPlayerWidget(QWidget* parent) : QWidget(parent) {
     m_videoPlayWidget->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_videoPlayWidget->hide();
 
-    AudioBarStyle style;
-    style.barWidth = 11;
-    style.cellHeight = 3;
-    style.xSpacing = 2;
-    style.ySpacing = 2;
-    style.peakMarker = 1;
-    style.accelerating = 1;
-    style.cornerRadius = 1.3;
-    style.barColor = QColor(253, 94, 105);
-    style.peakColor = QColor(253, 94, 105);
+    const AudioBarStyle style = AudioBarStyle::roundedCells(QColor(253, 94, 105), true);
     m_levels = new QAudioDataWidget(this, &style);
     m_levels->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_levels->setBackgroundPixmap(toolkitImagePath(QStringLiteral("/image/PlayerImage/bg_audio.png")));

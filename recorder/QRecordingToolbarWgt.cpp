@@ -9,21 +9,6 @@
 
 namespace {
 
-AudioBarStyle toolbarLevelStyle() {
-    AudioBarStyle style;
-    style.barWidth = 11;
-    style.cellHeight = 3;
-    style.xSpacing = 2;
-    style.ySpacing = 2;
-    style.peakMarker = 0;
-    style.accelerating = 1;
-    style.cornerRadius = 1.3;
-    style.barColor = QColor(253, 94, 105);
-    style.peakColor = QColor(253, 94, 105);
-    style.mode = AudioBarStyle::StackedCells;
-    return style;
-}
-
 constexpr int kLevelHeight = 45;
 
 } // namespace
@@ -54,7 +39,7 @@ QRecordingToolbarWgt::QRecordingToolbarWgt(QWidget* parent) : QRZWidget(parent) 
     setWidgetTextColor(m_labTime, QPalette::WindowText, QColor(250, 237, 237));
     m_labTime->adjustSize();
 
-    const AudioBarStyle style = toolbarLevelStyle();
+    const AudioBarStyle style = AudioBarStyle::roundedCells(QColor(253, 94, 105), false);
     m_levelDisplay = new QAudioDataWidget(this, &style);
     m_levelDisplay->hide();
 }

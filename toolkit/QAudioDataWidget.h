@@ -27,6 +27,23 @@ struct AudioBarStyle {
     int mode = 0; // 0 stacked cells, 1 polyline
 
     enum Mode { StackedCells = 0, Polyline = 1 };
+
+    // The program's level look: stacked cells 11 x 3 pixels, 2 apart, corners rounded by
+    // 1.3, in one colour for cells and peaks; peaks (when on) fall faster and faster.
+    static AudioBarStyle roundedCells(const QColor& colour, bool peakMarker) {
+        AudioBarStyle style;
+        style.barWidth = 11;
+        style.cellHeight = 3;
+        style.xSpacing = 2;
+        style.ySpacing = 2;
+        style.peakMarker = peakMarker ? 1 : 0;
+        style.accelerating = 1;
+        style.cornerRadius = 1.3;
+        style.barColor = colour;
+        style.peakColor = colour;
+        style.mode = StackedCells;
+        return style;
+    }
 };
 
 class QAudioDataWidget : public QWidget {

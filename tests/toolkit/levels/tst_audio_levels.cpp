@@ -35,15 +35,7 @@ void feed(QAudioDataWidget& widget, QByteArray block, int samples) {
 }
 
 AudioBarStyle toolbarStyle(bool peaks) {
-    AudioBarStyle style;
-    style.barWidth = 11;
-    style.cellHeight = 3;
-    style.xSpacing = 2;
-    style.ySpacing = 2;
-    style.peakMarker = peaks ? 1 : 0;
-    style.accelerating = 1;
-    style.cornerRadius = 1.3;
-    style.barColor = kBar;
+    AudioBarStyle style = AudioBarStyle::roundedCells(kBar, peaks);
     style.peakColor = kPeak;
     return style;
 }
