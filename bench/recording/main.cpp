@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,7 +26,6 @@
 #include <QWidget>
 
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,12 +92,32 @@ int animate(int argc, char** argv) {
     return app.exec();
 }
 
-int record(int argc, char** argv, int fps, int preset, const QString& output) {
-    QTemporaryDir home;
+// Settings, history and thumbnails of a recording process go to a folder of its own.
+void usePrivateHome(const QTemporaryDir& home) {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     qputenv("TMPDIR", home.path().toUtf8());
+}
+
+// Records kSeconds with the current format and sources, then ends the application.
+int recordFor(QApplication& app, const QString& output, bool hasVideo) {
+    QRecordObject recorder;
+    if (!recorder.startRecord(output, 100.0f, hasVideo)) {
+        std::fprintf(stderr, "the recording did not start\n");
+        return 1;
+    }
+    // A precise timer: a coarse one may end a 10 s recording half a second early.
+    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
+        recorder.stopRecord();
+        app.quit();
+    });
+    return app.exec();
+}
+
+int record(int argc, char** argv, int fps, int preset, const QString& output) {
+    QTemporaryDir home;
+    usePrivateHome(home);
     QApplication app(argc, argv);
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAreaOrigin(0, 0);
@@ -119,26 +139,13 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     g_currentFormat = &format;
     QRecordObject::setParamsAdjuster(
         [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
-    QRecordObject recorder;
-    if (!recorder.startRecord(output, 100.0f, true)) {
-        std::fprintf(stderr, "the recording did not start\n");
-        return 1;
-    }
-    // A precise timer: a coarse one may end a 10 s recording half a second early.
-    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
-        recorder.stopRecord();
-        app.quit();
-    });
-    return app.exec();
+    return recordFor(app, output, true);
 }
 
 // 10 s of system sound and microphone into AAC, without a picture.
 int recordSound(int argc, char** argv, const QString& output) {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-    qputenv("TMPDIR", home.path().toUtf8());
+    usePrivateHome(home);
     QApplication app(argc, argv);
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAudioSource(QRecordAreaInfo::SystemSound, true);
@@ -155,16 +162,7 @@ int recordSound(int argc, char** argv, const QString& output) {
     format.sampleRate = 44100;
     format.audioBitRate = 128;
     g_currentFormat = &format;
-    QRecordObject recorder;
-    if (!recorder.startRecord(output, 100.0f, false)) {
-        std::fprintf(stderr, "the recording did not start\n");
-        return 1;
-    }
-    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
-        recorder.stopRecord();
-        app.quit();
-    });
-    return app.exec();
+    return recordFor(app, output, false);
 }
 
 struct Usage {
@@ -173,27 +171,39 @@ struct Usage {
     long peakKilobytes = 0;
 };
 
-// Runs a program to its end and reports what it used.
+// Runs a program to its end and reports what it used. It is started by GNU time, whose
+// own memory is small: a child spawned from this process would count this process's
+// pages, which it shares until its exec, into its peak.
 Usage runMeasured(const std::vector<std::string>& arguments) {
+    char report[] = "/tmp/bench-recording-usage-XXXXXX";
+    const int reportFd = mkstemp(report);
+    if (reportFd < 0) {
+        return Usage{};
+    }
+    close(reportFd);
+    std::vector<std::string> command = {"/usr/bin/time", "-f", "%U %S %M", "-o", report};
+    command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (const std::string& a : arguments) {
+    for (const std::string& a : command) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
     pid_t pid = 0;
     Usage usage;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return usage;
-    }
     int status = 0;
-    struct rusage resources {};
-    if (wait4(pid, &status, 0, &resources) != pid) {
-        return usage;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid) {
+        // The last line holds the figures (a failed command's status comes before).
+        QFile file(QString::fromLocal8Bit(report));
+        const QList<QByteArray> lines =
+            file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n') : QList<QByteArray>();
+        const QList<QByteArray> figures = lines.isEmpty() ? QList<QByteArray>() : lines.last().split(' ');
+        if (figures.size() == 3) {
+            usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            usage.cpuSeconds = figures[0].toDouble() + figures[1].toDouble();
+            usage.peakKilobytes = figures[2].toLong();
+        }
     }
-    usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    usage.cpuSeconds = double(resources.ru_utime.tv_sec + resources.ru_stime.tv_sec) +
-                       double(resources.ru_utime.tv_usec + resources.ru_stime.tv_usec) / 1e6;
-    usage.peakKilobytes = resources.ru_maxrss;
+    unlink(report);
     return usage;
 }
 
