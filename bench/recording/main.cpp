@@ -1,14 +1,17 @@
-// Records 10 s of the full 1920x1080 screen, on which a window animates, at 30 and at 60
-// frames a second with H.264 ultrafast and veryfast: once with our recorder and once with
+// Records 10 s of the full 1920x1080 screen, on which a window animates and another paints
+// a millisecond clock as a bar code, at 30 and at 60 frames a second with H.264 ultrafast
+// and veryfast, several runs each: once with our recorder and once with
 // `ffmpeg -f x11grab` at the same settings (yuv420p), in the same run. Prints, for each,
-// the frames in the file against those expected, the repeated (duplicate) frames, the
-// CPU seconds and the peak memory, and the ratio of the CPU times.
+// the frames in the file against those expected; read from the clock in every frame, the
+// distinct pictures, the repeated ones, the slots whose picture was lost and the largest
+// grab-to-slot error; the CPU seconds and the peak memory, and the ratio of the CPU times.
 //
-// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording
+// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [runs]
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordObject.h"
+#include "tests/support/FrameClock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +36,9 @@ extern char** environ;
 namespace {
 
 constexpr int kSeconds = 10;
+// Where the clock window lies on the screen.
+constexpr int kClockX = 208;
+constexpr int kClockY = 158;
 
 // Moving content: a bar sweeping across, changing colours, a counter, repainted at about
 // 60 Hz.
@@ -143,29 +149,15 @@ Usage runMeasured(const std::vector<std::string>& arguments) {
 }
 
 struct FrameCount {
-    int frames = 0;
-    int duplicates = 0;
+    frame_clock::Report clock;
     double seconds = 0; // the picture stream's duration
 };
 
-// Frames of the file's picture stream and how many repeat the one before (same MD5).
-FrameCount countFrames(const QString& path) {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-f", "framemd5", "-"});
-    ffmpeg.waitForFinished(300000);
+// The clock read from every frame of the file's picture stream, and the stream's length.
+FrameCount countFrames(const QString& path, int fps) {
     FrameCount count;
-    QString previous;
-    for (const QByteArray& line : ffmpeg.readAllStandardOutput().split('\n')) {
-        if (line.startsWith('#') || line.trimmed().isEmpty()) {
-            continue;
-        }
-        const QString md5 = QString::fromLatin1(line.split(',').last().trimmed());
-        ++count.frames;
-        if (md5 == previous) {
-            ++count.duplicates;
-        }
-        previous = md5;
-    }
+    count.clock = frame_clock::readFrameClock(path, QRect(kClockX, kClockY, frame_clock::kWidth, frame_clock::kHeight),
+                                              double(fps));
     QProcess ffprobe;
     ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "format=duration", "-of",
                               "default=noprint_wrappers=1:nokey=1", path});
@@ -174,11 +166,28 @@ FrameCount countFrames(const QString& path) {
     return count;
 }
 
+QString describe(const FrameCount& count, int expected, const Usage& usage) {
+    const frame_clock::Report& c = count.clock;
+    return QString("%1/%2 frames (%3 s), %4 distinct, %5 repeated, %6 lost, %7 unreadable, largest grab-to-slot "
+                   "error %8 ms, %9 s CPU, %10 MB peak%11")
+        .arg(c.frames + 1, 4)
+        .arg(expected)
+        .arg(count.seconds, 0, 'f', 2)
+        .arg(c.distinct, 4)
+        .arg(c.repeats, 3)
+        .arg(c.lostSlots, 3)
+        .arg(c.undecoded)
+        .arg(c.maxErrorMs, 5, 'f', 1)
+        .arg(usage.cpuSeconds, 5, 'f', 2)
+        .arg(usage.peakKilobytes / 1024, 4)
+        .arg(usage.ok ? "" : " (failed)");
+}
+
 const char* presetName(int preset) {
     return preset == 0 ? "ultrafast" : "veryfast";
 }
 
-int compare(const char* self) {
+int compare(const char* self, int runs) {
     const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty()) {
         std::fprintf(stderr, "no display: run on the virtual desktop\n");
@@ -189,55 +198,62 @@ int compare(const char* self) {
     animation.start(self, {"--animate"});
     animation.waitForStarted();
     sleep(2);
-    std::printf("recording %d s of the full 1920x1080 screen with moving content; H.264 yuv420p\n", kSeconds);
+    QProcess clock;
+    clock.start(self, {"--clock-window"});
+    clock.waitForStarted();
+    sleep(2);
+    std::printf("recording %d s of the full 1920x1080 screen with moving content and a millisecond clock; H.264 "
+                "yuv420p; %d runs per setting\n",
+                kSeconds, runs);
     for (int fps : {30, 60}) {
         for (int preset : {0, 2}) {
-            const QString ours = dir.filePath(QString("ours_%1_%2.mp4").arg(fps).arg(preset));
-            const QString theirs = dir.filePath(QString("ffmpeg_%1_%2.mp4").arg(fps).arg(preset));
-            const Usage ourUsage =
-                runMeasured({self, "--record", std::to_string(fps), std::to_string(preset), ours.toStdString()});
-            const Usage theirUsage = runMeasured({"ffmpeg",
-                                                  "-nostdin",
-                                                  "-v",
-                                                  "error",
-                                                  "-y",
-                                                  "-f",
-                                                  "x11grab",
-                                                  "-framerate",
-                                                  std::to_string(fps),
-                                                  "-video_size",
-                                                  "1920x1080",
-                                                  "-i",
-                                                  display.toStdString(),
-                                                  "-t",
-                                                  std::to_string(kSeconds),
-                                                  "-c:v",
-                                                  "libx264",
-                                                  "-preset",
-                                                  presetName(preset),
-                                                  "-pix_fmt",
-                                                  "yuv420p",
-                                                  theirs.toStdString()});
-            const FrameCount ourFrames = countFrames(ours);
-            const FrameCount theirFrames = countFrames(theirs);
-            // Expected: the frame rate times the 10 s asked for; the file's own length is
-            // shown beside (start and stop take a moment).
-            const int expected = fps * kSeconds;
-            std::printf("%d fps %-9s  calvorine: %4d/%d frames (%.2f s), %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
-                        "  |  ffmpeg x11grab: %4d/%d frames (%.2f s), %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
-                        "  |  CPU ratio %.2f, distinct-frame ratio %.2f\n",
-                        fps, presetName(preset), ourFrames.frames, expected, ourFrames.seconds, ourFrames.duplicates,
-                        ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)",
-                        theirFrames.frames, expected, theirFrames.seconds, theirFrames.duplicates,
-                        theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, theirUsage.ok ? "" : " (failed)",
-                        theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0,
-                        theirFrames.frames - theirFrames.duplicates > 0
-                            ? double(ourFrames.frames - ourFrames.duplicates) /
-                                  (theirFrames.frames - theirFrames.duplicates)
-                            : 0.0);
-            std::fflush(stdout);
+            for (int run = 1; run <= runs; ++run) {
+                const QString ours = dir.filePath(QString("ours_%1_%2.mp4").arg(fps).arg(preset));
+                const QString theirs = dir.filePath(QString("ffmpeg_%1_%2.mp4").arg(fps).arg(preset));
+                const Usage ourUsage =
+                    runMeasured({self, "--record", std::to_string(fps), std::to_string(preset), ours.toStdString()});
+                const Usage theirUsage = runMeasured({"ffmpeg",
+                                                      "-nostdin",
+                                                      "-v",
+                                                      "error",
+                                                      "-y",
+                                                      "-f",
+                                                      "x11grab",
+                                                      "-framerate",
+                                                      std::to_string(fps),
+                                                      "-video_size",
+                                                      "1920x1080",
+                                                      "-i",
+                                                      display.toStdString(),
+                                                      "-t",
+                                                      std::to_string(kSeconds),
+                                                      "-c:v",
+                                                      "libx264",
+                                                      "-preset",
+                                                      presetName(preset),
+                                                      "-pix_fmt",
+                                                      "yuv420p",
+                                                      theirs.toStdString()});
+                const FrameCount ourFrames = countFrames(ours, fps);
+                const FrameCount theirFrames = countFrames(theirs, fps);
+                // Expected: the frame rate times the 10 s asked for; the file's own length is
+                // shown beside (start and stop take a moment).
+                const int expected = fps * kSeconds;
+                const int ourDistinct = ourFrames.clock.distinct;
+                const int theirDistinct = theirFrames.clock.distinct;
+                std::printf(
+                    "%d fps %-9s run %d  calvorine: %s  |  ffmpeg x11grab: %s  |  CPU ratio %.2f, distinct-picture "
+                    "ratio %.2f\n",
+                    fps, presetName(preset), run, qPrintable(describe(ourFrames, expected, ourUsage)),
+                    qPrintable(describe(theirFrames, expected, theirUsage)),
+                    theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0,
+                    theirDistinct > 0 ? double(ourDistinct) / theirDistinct : 0.0);
+                std::fflush(stdout);
+            }
         }
     }
+    clock.kill();
+    clock.waitForFinished();
     animation.kill();
     animation.waitForFinished();
     return 0;
@@ -249,10 +265,14 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--animate") == 0) {
         return animate(argc, argv);
     }
+    if (argc > 1 && std::strcmp(argv[1], "--clock-window") == 0) {
+        return frame_clock::runClockWindow(argc, argv, kClockX, kClockY);
+    }
     if (argc > 4 && std::strcmp(argv[1], "--record") == 0) {
         return record(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
     }
     QCoreApplication app(argc, argv);
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
-    return compare(self.constData());
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    return compare(self.constData(), runs);
 }

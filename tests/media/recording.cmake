@@ -10,3 +10,9 @@ calvorine_add_test(test_record_engine
   LIBS calvorine_media PkgConfig::RECORDING_TEST_PULSE
   LOCKS desktop audio
   TIMEOUT 600)
+calvorine_add_test(test_record_frames
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_record_frames.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_test_support.h
+          ${PROJECT_SOURCE_DIR}/tests/support/FrameClock.h
+  LIBS calvorine_media
+  LOCKS desktop
+  TIMEOUT 600)
