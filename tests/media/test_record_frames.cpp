@@ -102,7 +102,7 @@ private slots:
 
         const QString file = m_out.filePath(QString("REC_clock_%1_%2.mp4").arg(fps).arg(area.width()));
         QRecordObject recorder;
-        frame_clock::SchedulingProbe probe(int64_t(toleranceMs * 1000));
+        frame_clock::SchedulingProbe probe(int64_t(toleranceMs * 500));
         QVERIFY(recorder.startRecord(file, 100.0f, true));
         // A real event loop, as the program runs: QTest::qWait sleeps 10 ms between
         // rounds of events, and every timer would wait for it.
@@ -125,14 +125,16 @@ private slots:
         qInfo().noquote() << summary;
         const QString machine = QString("a thread of this process woke more than %1 ms late %2 times in %3 (worst "
                                         "%4 ms)")
-                                    .arg(toleranceMs)
+                                    .arg(toleranceMs / 2)
                                     .arg(probe.late())
                                     .arg(probe.wakeUps())
                                     .arg(probe.worstMs(), 0, 'f', 1);
         qInfo().noquote() << machine;
         QVERIFY2(r.frames >= fps * 9, qPrintable(summary));
         QVERIFY2(r.undecoded == 0, qPrintable(summary));
-        if (probe.late() * 300 > probe.wakeUps() || probe.worstMs() > toleranceMs * 2) {
+        // The grabs, the clock window and the X server share the machine: a thread that
+        // is not woken within half the tolerance says the machine did not keep up.
+        if (probe.late() * 300 > probe.wakeUps() || probe.worstMs() > toleranceMs) {
             QSKIP(qPrintable("the machine did not keep up: " + machine + "; " + summary));
         }
         // While the machine keeps up: at most one in 300.
