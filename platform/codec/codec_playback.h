@@ -115,8 +115,8 @@ CVCODEC_API int cvcodec_info_has_media(cvcodec_info info);
 
 /* ==== Player [entry 825 or 430 / 562, 202, 429] ====
  * Plays one file: sound through the sound server, pictures handed to the owner (below)
- * in step with the sound. Entries are called from the owner's thread; the frame
- * callback comes from the player's own thread. */
+ * in step with the sound. Entries are called from the owner's thread (and from the
+ * frame callback, below). */
 CVCODEC_API cvcodec_player cvcodec_player_create(int32_t mode);          /* [entry 825] -1 or -3 */
 CVCODEC_API cvcodec_player cvcodec_player_create_source(int32_t source); /* [entry 430] capture sources: always 0 */
 CVCODEC_API int cvcodec_player_release(cvcodec_player p);                /* [entry 429] */
@@ -150,8 +150,11 @@ CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player p); /* [entry 2
 CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player p, int64_t windowId);        /* [entry 206] */
 CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player p, int64_t windowId); /* [entry 634] */
 CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player p, int32_t which);           /* 0 main, 1 second */
-/* Called on the player's thread each time a new picture is ready; the owner then copies
- * it (on its own thread) with cvcodec_player_copy_frame. */
+/* Called each time a new picture is ready: on the player's thread while it plays, on the
+ * caller's thread from the entries that show a picture (open, play, stop, seek, step,
+ * applying edits, repaint). Never with the player's lock held: the callback may call any
+ * entry; the owner then copies the picture (on its own thread) with
+ * cvcodec_player_copy_frame. */
 typedef void (*cvcodec_player_frame_callback)(void* context);
 CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player p, cvcodec_player_frame_callback callback,
                                                   void* context);
