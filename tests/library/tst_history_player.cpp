@@ -43,6 +43,21 @@ uint64_t positionOf(QHistoryDlg& dialog) {
     return dialog.playerWidget()->playObject()->player()->position();
 }
 
+// Shows the dialog, plays the named row and waits until playback has passed `afterUs`.
+bool playRow(QHistoryDlg& dialog, const QString& name, uint64_t afterUs) {
+    if (!showForInput(&dialog)) {
+        return false;
+    }
+    QHistoryListWgt* list = dialog.listWidget();
+    list->playItem(rowOf(list, name));
+    QElapsedTimer waited;
+    waited.start();
+    while (positionOf(dialog) <= afterUs && waited.elapsed() < 10000) {
+        QTest::qWait(20);
+    }
+    return positionOf(dialog) > afterUs;
+}
+
 // The loudest sample the null sink's monitor carries during the next `ms` milliseconds.
 int monitorPeak(int ms) {
     QProcess parec;
@@ -253,10 +268,7 @@ void TestHistoryPlayer::snapshotsAreTakenAtTheVideoSize() {
     const QString shots = m_folders.root() + "/shots"; // no trailing separator, not there yet
     setScreenshotPath(shots);
     QHistoryDlg dialog;
-    QVERIFY(showForInput(&dialog));
-    QHistoryListWgt* list = dialog.listWidget();
-    list->playItem(rowOf(list, "my clip é.mp4"));
-    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > 500000, 10000);
+    QVERIFY(playRow(dialog, "my clip é.mp4", 500000));
     dialog.playerWidget()->controlBar()->snapshotButton()->click();
     const QStringList files = QDir(shots).entryList({"ScreenCapture_*.png"});
     QCOMPARE(files.size(), 1);
@@ -283,11 +295,9 @@ void TestHistoryPlayer::snapshotsAreTakenAtTheVideoSize() {
 
 void TestHistoryPlayer::aFileThatFailsToOpenShowsNothingOld() {
     QHistoryDlg dialog;
-    QVERIFY(showForInput(&dialog));
+    QVERIFY(playRow(dialog, "my clip é.mp4", 300000));
     QHistoryListWgt* list = dialog.listWidget();
     QPlayerWidget* player = dialog.playerWidget();
-    list->playItem(rowOf(list, "my clip é.mp4"));
-    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > 300000, 10000);
     for (const QString& bad : {QString("notes.mp4"), QString("broken.mp4")}) {
         QSignalSpy finished(player->playObject(), &RZQPlayObject::emitPlayFinish);
         list->playItem(rowOf(list, bad));
@@ -329,11 +339,9 @@ void TestHistoryPlayer::deletingThePlayingRecordClearsThePlayer() {
     QVERIFY(QFile::copy(m_second, copy));
     QVERIFY(writeHistory(m_folders, {{m_video, "mp4", true}, {copy, "mp4", true}}));
     QHistoryDlg dialog;
-    QVERIFY(showForInput(&dialog));
+    QVERIFY(playRow(dialog, "doomed.mp4", 200000));
     QHistoryListWgt* list = dialog.listWidget();
     QPlayerWidget* player = dialog.playerWidget();
-    list->playItem(rowOf(list, "doomed.mp4"));
-    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > 200000, 10000);
     QSignalSpy names(list, &QHistoryListWgt::emitPlayName);
     answerNextModal("m_btnDelete");
     list->deleteItem(rowOf(list, "doomed.mp4"));
@@ -350,11 +358,9 @@ void TestHistoryPlayer::deletingThePlayingRecordClearsThePlayer() {
 
 void TestHistoryPlayer::fullScreenFromTheButtonAndByDoubleClick() {
     QHistoryDlg dialog;
-    QVERIFY(showForInput(&dialog));
+    QVERIFY(playRow(dialog, "my clip é.mp4", 300000));
     QHistoryListWgt* list = dialog.listWidget();
     QPlayerWidget* player = dialog.playerWidget();
-    list->playItem(rowOf(list, "my clip é.mp4"));
-    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > 300000, 10000);
 
     player->controlBar()->fullScreenButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(windowState(&dialog).contains("_NET_WM_STATE_FULLSCREEN"), 5000);
