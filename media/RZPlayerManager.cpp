@@ -558,7 +558,13 @@ void RZPlayerManager::setSubtitleTrack(VESubtitleTrack track) {
     m_player->selectAudioTrack(track.audioTrack);
     const int count = int(m_info->subtitleCount());
     const int choice = track.subtitleChoice;
-    if (choice <= count) {
+    // The editor lists only the subtitle files the user added and keeps their path with
+    // the choice: a path shows that file whatever the number.
+    if (!track.data.empty()) {
+        if (m_info->selectSubtitle(-1)) {
+            m_player->setSubtitleFile(track.data.c_str());
+        }
+    } else if (choice <= count) {
         if (m_info->selectSubtitle(choice - 1)) {
             m_player->selectSubtitle(choice - 1);
         }
@@ -766,7 +772,7 @@ void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles
         p->setWatermarkImageFlag(image.instanceFlag);
         p->setWatermarkImageShown(image.shown);
         p->setWatermarkImageFactors(image.pair[0], image.pair[1]);
-        p->setWatermarkImageKind(image.first);
+        p->setWatermarkImageKind(image.kind);
         p->setWatermarkImageRect(image.rect[0], image.rect[1], image.rect[2], image.rect[3]);
         p->setWatermarkImageRange(image.rangeStart, image.rangeEnd);
         p->setWatermarkImageTimes(image.moreValues[0], image.moreValues[1], image.moreValues[2], image.moreValues[3]);
