@@ -2,11 +2,17 @@
 
 #include "app/AppGlobals.h"
 #include "editor/EditorStyle.h"
+#include "editor/QAudioOperationForm.h"
+#include "editor/QAudioTagForm.h"
+#include "editor/QEffectOperationForm.h"
 #include "editor/QMediaForm.h"
 #include "editor/QMessageOpacityForm.h"
+#include "editor/QSubtitleOperationForm.h"
+#include "editor/QTextStyleSettingDlg.h"
 #include "editor/QVideoEditTag.h"
 #include "editor/QVideoEditingSettings.h"
 #include "editor/QWaitForDlg.h"
+#include "editor/QWatermarkOperationForm.h"
 #include "media/RZInfoManager.h"
 #include "media/RZPlayerManager.h"
 #include "toolkit/QProgressIndicator.h"
@@ -45,6 +51,7 @@ QVideoEditingDlg::QVideoEditingDlg(QWidget* parent) : QRZDialog(parent) {
     m_settings->setPlayerManager(m_playerManager);
 
     m_preview = new QMediaForm(m_playerManager, this);
+    setupTabs();
     m_spinner = new QProgressIndicator(this);
     m_spinner->resize(80, 80);
     m_spinner->setColor(QColor(157, 157, 204));
@@ -95,6 +102,11 @@ QVideoEditingDlg::~QVideoEditingDlg() {
     delete m_tabBar;
     delete m_infoManager;
     delete m_preview;
+    delete m_effectTab;
+    delete m_watermarkTab;
+    delete m_subtitleTab;
+    delete m_audioTab;
+    delete m_tagTab;
     delete m_settings;
     delete m_playerManager;
     delete m_snapshotMenu;
@@ -137,6 +149,46 @@ void QVideoEditingDlg::setupButtons() {
     m_btnNextFile->hide();
     connect(m_btnPreviousFile, &QAbstractButton::clicked, this, &QVideoEditingDlg::emitPreviousFile);
     connect(m_btnNextFile, &QAbstractButton::clicked, this, &QVideoEditingDlg::emitNextFile);
+}
+
+void QVideoEditingDlg::setupTabs() {
+    m_effectTab = new QEffectOperationForm(this);
+    m_watermarkTab = new QWatermarkOperationForm(this);
+    m_subtitleTab = new QSubtitleOperationForm(this);
+    m_audioTab = new QAudioOperationForm(this);
+    m_tagTab = new QAudioTagForm(this);
+    m_effectTab->setVideoEditingSettings(m_settings);
+    m_watermarkTab->setVideoEditingSettings(m_settings);
+    m_subtitleTab->setVideoEditingSettings(m_settings);
+    m_audioTab->setVideoEditingSettings(m_settings);
+    m_tagTab->setVideoEditingSettings(m_settings);
+    for (QWidget* tab :
+         {static_cast<QWidget*>(m_effectTab), static_cast<QWidget*>(m_watermarkTab),
+          static_cast<QWidget*>(m_subtitleTab), static_cast<QWidget*>(m_audioTab), static_cast<QWidget*>(m_tagTab)}) {
+        tab->hide();
+    }
+    connect(m_effectTab, &QEffectOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
+    connect(m_watermarkTab, &QWatermarkOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
+    connect(m_subtitleTab, &QSubtitleOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
+    connect(m_audioTab, &QAudioOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
+    connect(m_watermarkTab, &QWatermarkOperationForm::emitWatermartTextSetting, this,
+            &QVideoEditingDlg::onWatermartTextSetting);
+    connect(m_subtitleTab, &QSubtitleOperationForm::emitSubtitleSetting, this, &QVideoEditingDlg::onSubtitleSetting);
+    connect(m_subtitleTab, &QSubtitleOperationForm::emitAddSubtitleToCmb, this,
+            &QVideoEditingDlg::emitAddSubtitleToCmb);
+}
+
+void QVideoEditingDlg::onWatermartTextSetting() {
+    QWatermartTextSettingDlg dialog(this);
+    dialog.setVideoEditingSettings(m_settings);
+    connect(&dialog, &QWatermartTextSettingDlg::emitDlgClose, this, &QVideoEditingDlg::dlgClose);
+    dialog.exec();
+}
+
+void QVideoEditingDlg::onSubtitleSetting() {
+    QSubtitleSettingDlg dialog(this);
+    dialog.setVideoEditingSettings(m_settings);
+    dialog.exec();
 }
 
 void QVideoEditingDlg::setupSnapshotMenu() {
@@ -241,6 +293,16 @@ void QVideoEditingDlg::selectedTag(int index) {
     m_currentTab = index;
     m_preview->setVisible(index != Tag);
     m_preview->setMode(index);
+    const QList<QPair<int, QWidget*>> tabs = {{Effect, m_effectTab},
+                                              {Watermark, m_watermarkTab},
+                                              {Subtitle, m_subtitleTab},
+                                              {Audio, m_audioTab},
+                                              {Tag, m_tagTab}};
+    for (const auto& tab : tabs) {
+        if (tab.second != nullptr) {
+            tab.second->setVisible(tab.first == index);
+        }
+    }
     relayout();
 }
 
@@ -265,6 +327,16 @@ void QVideoEditingDlg::relayout() {
     m_btnNextFile->move(m_btnPreviousFile->x() + m_btnPreviousFile->width(), m_btnPreviousFile->y());
     if (m_tabBar) {
         m_tabBar->setGeometry(0, 30, w, 25);
+    }
+    const int tabTop = h - 56 - 128;
+    for (QWidget* tab : {static_cast<QWidget*>(m_effectTab), static_cast<QWidget*>(m_watermarkTab),
+                         static_cast<QWidget*>(m_subtitleTab), static_cast<QWidget*>(m_audioTab)}) {
+        if (tab != nullptr) {
+            tab->setGeometry(6, tabTop, w - 12, 128);
+        }
+    }
+    if (m_tagTab) {
+        m_tagTab->setGeometry(0, 55, w, h - 105);
     }
     if (m_preview) {
         // The preview reaches down to the trim tab (86 high, 56 above the bottom) on
@@ -303,8 +375,8 @@ void QVideoEditingDlg::dlgClose() {}
 
 // ---- OK, apply to all, snapshots --------------------------------------------------------
 
-bool QVideoEditingDlg::tagsChanged(const VEEditConfig& edit) const {
-    return !(edit.tags == m_initConfig.tags);
+bool QVideoEditingDlg::tagsChanged(const VEEditConfig&) const {
+    return m_tagTab->isTagsChanged();
 }
 
 void QVideoEditingDlg::onOK() {
@@ -313,7 +385,7 @@ void QVideoEditingDlg::onOK() {
     }
     VEEditConfig edit;
     m_settings->getEditConfig(edit);
-    const QString coverPath;
+    const QString coverPath = m_tagTab->coverImagePath();
     const bool changed = tagsChanged(edit);
     if (edit.trimStart != 0 || edit.trimEnd != 0) {
         // The new file takes the changed tags; the source's entry keeps its own.
@@ -330,7 +402,29 @@ void QVideoEditingDlg::onOK() {
     accept();
 }
 
-void QVideoEditingDlg::onApplyToAll() {}
+void QVideoEditingDlg::onApplyToAll() {
+    // Only kept: nothing applies the selection to other files yet.
+    VEEditConfig edit;
+    m_settings->getEditConfig(edit);
+    QObject* from = sender();
+    if (from == m_effectTab) {
+        m_applyToAll.adjust = edit.adjust;
+        m_applyToAll.watermarks[0] = edit.watermarks[0];
+        m_applyToAll.watermarks[1] = edit.watermarks[1];
+        m_applyFlags[1] = m_applyFlags[3] = m_applyFlags[4] = true;
+    } else if (from == m_watermarkTab) {
+        m_applyToAll.watermarks[2] = edit.watermarks[2];
+        m_applyFlags[2] = true;
+    } else if (from == m_subtitleTab) {
+        m_applyToAll.stream = edit.stream;
+        m_applyToAll.subtitleStyle = edit.subtitleStyle;
+        m_applyFlags[5] = m_applyFlags[7] = true;
+    } else if (from == m_audioTab) {
+        m_applyToAll.audio = edit.audio;
+        m_applyToAll.audioEffect = edit.audioEffect;
+        m_applyFlags[6] = m_applyFlags[8] = m_applyFlags[9] = true;
+    }
+}
 
 void QVideoEditingDlg::onSnapshot() {
     QString folder = m_snapshotFolder;

@@ -20,6 +20,11 @@
 #include <atomic>
 
 class QAction;
+class QAudioOperationForm;
+class QAudioTagForm;
+class QEffectOperationForm;
+class QSubtitleOperationForm;
+class QWatermarkOperationForm;
 class QMediaForm;
 class QMessageOpacityForm;
 class QProgressIndicator;
@@ -50,6 +55,8 @@ public:
     QVideoEditingSettings* settings() const { return m_settings; }
     QVideoEditTag* tabBar() const { return m_tabBar; }
     QMediaForm* preview() const { return m_preview; }
+    QAudioTagForm* tagTab() const { return m_tagTab; }
+    QWatermarkOperationForm* watermarkTab() const { return m_watermarkTab; }
     QWaitForDlg* waitDialog() const { return m_waitDlg; }
     QProgressIndicator* spinner() const { return m_spinner; }
     QMessageOpacityForm* toast() const { return m_toast; }
@@ -75,6 +82,8 @@ public slots:
     void loadingTimer();
     void threadComplete();
     void startPlayerCon();
+    void onWatermartTextSetting();
+    void onSubtitleSetting();
     void dlgClose();
     void onOK();
     void onApplyToAll();
@@ -93,6 +102,7 @@ protected:
 
 private:
     void setupButtons();
+    void setupTabs();
     void setupSnapshotMenu();
     void showToast(const QString& text);
     // Whether the edit's tags differ from the file's.
@@ -111,6 +121,12 @@ private:
     QVideoEditTag* m_tabBar = nullptr;
     int m_currentTab = 0;
     QMediaForm* m_preview = nullptr;
+    // Tabs 2 to 6; the trim and adjust tabs and the transport bar join when they exist.
+    QEffectOperationForm* m_effectTab = nullptr;
+    QWatermarkOperationForm* m_watermarkTab = nullptr;
+    QSubtitleOperationForm* m_subtitleTab = nullptr;
+    QAudioOperationForm* m_audioTab = nullptr;
+    QAudioTagForm* m_tagTab = nullptr;
     QRZMenu* m_snapshotMenu = nullptr;
     QAction* m_actOpenFolder = nullptr;
     QAction* m_actSettings = nullptr;

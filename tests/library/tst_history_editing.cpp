@@ -174,6 +174,7 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
             // The handles at 2 s and 5 s, committed as the trim tab's Trim button does.
             editor->playerManager()->onTrim(2000000, 5000000);
             VEAudioTagInfo tags;
+            editor->selectedTag(QVideoEditingDlg::Tag); // the tags tab shows what the file holds
             editor->settings()->getTags(tags);
             tags.title = "Trimmed title";
             editor->settings()->setTags(tags);
@@ -267,6 +268,7 @@ void TestHistoryEditing::changedTagsAreWrittenInPlaceKeepingTheLyrics() {
                 return;
             }
             tagReachable = waitFor([editor] { return editor->tabBar()->button(QVideoEditingDlg::Tag)->isEnabled(); });
+            editor->selectedTag(QVideoEditingDlg::Tag);
             if (change) {
                 VEAudioTagInfo tags;
                 editor->settings()->getTags(tags);
@@ -327,6 +329,7 @@ void TestHistoryEditing::refusedTagWriteKeepsTheEditorOpenAndTheHistory() {
             return;
         }
         VEAudioTagInfo tags;
+        editor->selectedTag(QVideoEditingDlg::Tag);
         editor->settings()->getTags(tags);
         tags.title = "Refused";
         editor->settings()->setTags(tags);
