@@ -1,0 +1,593 @@
+// The main window's recording control: record button, countdown, compact recording
+// panel, schedule view, pause/resume/stop/cut, time limits, screenshots and hotkeys.
+//
+// Stop requests from the toolbar, the tray menu, the hotkeys and the time limit reach
+// StopRecord through the event queue: it opens the modal history dialog and deletes the
+// toolbar, which must not happen inside the toolbar's own click or the recorder's timer.
+#include "recorder/MainWindow.h"
+
+#include "app/AppGlobals.h"
+#include "app/QRecordAreaInfo.h"
+#include "app/SettingsFile.h"
+#include "media/OutputFormatSetting.h"
+#include "media/QRecordAudioObject.h"
+#include "media/QRecordObject.h"
+#include "recorder/MainWindowParts.h"
+#include "recorder/MainWindowRules.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZMessageBox.h"
+#include "toolkit/QRZMessageDlg.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+
+const int kCompactWidth = 241;
+const int kCompactMargin = 15;
+const int kNormalMargin = 38;
+
+QString appImage(const QString& relativePath) {
+    return getAppDirPath() + relativePath;
+}
+
+void setMargins(QBaseDrawWidget* window, int margin) {
+    window->setBackgroundMargins(margin, margin, margin, margin, margin, margin, margin, margin);
+}
+
+QPoint centredOnPrimaryScreen(const QSize& size) {
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
+}
+
+} // namespace
+
+void MainWindow::OnBtnRecord() {
+    if (m_recording || m_scheduleView) {
+        return;
+    }
+    if (m_videoMode && !m_areaMode) {
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+        m_areaPanel->setAttention(true);
+#endif
+        QRZMessageDlg message(nullptr);
+        message.setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
+        message.setText(tr("Please select the area you want to record first."));
+        message.setUseGeometry(false);
+        copyStayOnTop(&message);
+        centerWidget(&message);
+        message.move(message.pos() - QPoint(50, 0));
+        message.exec();
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+        m_areaPanel->setAttention(false);
+#endif
+        return;
+    }
+    showOptionsPanel(false, false);
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    if (info->isScheduleOn() && info->scheduleStart() != info->scheduleEnd()) {
+        setScheduleLook(true);
+        return;
+    }
+    StartRecord(true);
+}
+
+void MainWindow::StartRecord() {
+    StartRecord(true);
+}
+
+void MainWindow::StartRecord(bool countdown) {
+    if (m_recording) {
+        return;
+    }
+    stopLevelPreviews();
+    m_recording = true;
+    m_paused = false;
+    m_stopPending = false;
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode) {
+        hide();
+        if (m_shade != nullptr) {
+            m_shade->hide();
+            show();
+        }
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->setRecording(true);
+        }
+    }
+#endif
+    setRecordingLook(true);
+    if (countdown) {
+        runCountdown();
+    }
+    refreshTrayMenu();
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (m_toolbar) {
+        asToolbar(m_toolbar)->setRunning(true);
+    }
+#endif
+    if (!startRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+    }
+}
+
+bool MainWindow::startRecorder() {
+    if (m_recorder == nullptr) {
+        m_recorder = new QRecordObject(this);
+        connect(m_recorder, &QRecordObject::emitRecordTime, this, &MainWindow::RecordTimeOperate);
+        // The recorder releases the level block right after the signal: no queue.
+        connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
+#ifdef MAINWINDOW_RECORDER_REPORTS_FAILURE
+        connect(m_recorder, &QRecordObject::MAINWINDOW_RECORDER_FAILURE_SIGNAL, this, &MainWindow::recordingFailed,
+                Qt::QueuedConnection);
+#endif
+    }
+    float volume = 100.0f;
+#ifdef MAINWINDOW_HAS_INPUT_PANEL
+    volume = m_inputPanel->recordVolume();
+#endif
+    return m_recorder->startRecord(makeRecordFileName(), volume, m_videoMode);
+}
+
+void MainWindow::showRecordingFailed() {
+    QRZMessageBox::showMessage(this, tr("Recording failed!"), QString(), 0, QRZMessageBox::OkButton);
+}
+
+void MainWindow::recordingFailed() {
+    if (!m_recording) {
+        return;
+    }
+    finishRecording(false);
+    showRecordingFailed();
+}
+
+void MainWindow::setCompactLookImages() {
+    loadBackgroundImage(appImage(QStringLiteral("/image/record_tool_dlg/backgroud_recording.png")), false);
+    m_btnMin->setImage(appImage(QStringLiteral("/image/record_tool_dlg/btn_min_recording.png")), true);
+    setTitle(QString());
+    setTitleImage(QString());
+}
+
+void MainWindow::setNormalLookImages() {
+    loadBackgroundImage(appImage(QStringLiteral("/image/backgroud.png")), false);
+    m_btnMin->setImage(appImage(QStringLiteral("/image/btn_min.png")), true);
+    setTitle(productTitle());
+    setTitleImage(appImage(QStringLiteral("/image/common/dlg_logo.png")));
+}
+
+void MainWindow::setRecordingLook(bool on) {
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+    m_areaPanel->setHidden(on);
+#endif
+#ifdef MAINWINDOW_HAS_INPUT_PANEL
+    m_inputPanel->setHidden(on);
+#endif
+    if (m_toolbar) {
+        // Stop may come from the toolbar's own button.
+        m_toolbar->hide();
+        m_toolbar->deleteLater();
+        m_toolbar = nullptr;
+    }
+    if (!on) {
+        setNormalLookImages();
+        resize(696, 176);
+        move(m_savedPosition);
+        setMargins(this, kNormalMargin);
+        relayout();
+        update();
+        return;
+    }
+    setCompactLookImages();
+    m_savedPosition = pos();
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    auto* toolbar = new QRecordingToolbarWgt(this);
+    m_toolbar = toolbar;
+    toolbar->setVideoMode(m_videoMode);
+    connect(toolbar, &QRecordingToolbarWgt::emitContinueRecord, this, &MainWindow::ContinueRecord);
+    connect(toolbar, &QRecordingToolbarWgt::emitPauseRecord, this, &MainWindow::PauseRecord);
+    connect(toolbar, &QRecordingToolbarWgt::emitStopRecord, this, &MainWindow::requestStop);
+    connect(toolbar, &QRecordingToolbarWgt::emitCutRecord, this, &MainWindow::cutRecord, Qt::QueuedConnection);
+#endif
+    if (m_videoMode) {
+        resize(kCompactWidth, 63);
+#ifdef MAINWINDOW_HAS_TOOLBAR
+        m_toolbar->setGeometry(10, 23, 221, 32);
+#endif
+        if (!placeBesideArea()) {
+            move(centredOnPrimaryScreen(size()));
+#ifdef MAINWINDOW_HAS_NOTICE
+            if (m_showToolbarNotice) {
+                QRecorderMessage notice(nullptr);
+                copyStayOnTop(&notice);
+                centerWidget(&notice);
+                notice.exec();
+                if (!notice.isShowAgain()) {
+                    m_showToolbarNotice = false;
+                    writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),
+                                      QStringLiteral("N"));
+                }
+            }
+#endif
+        }
+    } else {
+        resize(kCompactWidth, 108);
+#ifdef MAINWINDOW_HAS_TOOLBAR
+        m_toolbar->setGeometry(10, 23, 221, 77);
+#endif
+        move(centredOnPrimaryScreen(size()));
+    }
+    if (m_toolbar) {
+        m_toolbar->show();
+    }
+    setMargins(this, kCompactMargin);
+    relayout();
+    update();
+}
+
+bool MainWindow::placeBesideArea() {
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    const PanelPlacement placement = ::placeBesideArea(size(), QRect(info->areaOrigin(), info->areaSize()),
+                                                       QGuiApplication::primaryScreen()->size());
+    if (!placement.fits) {
+        hide();
+        return false;
+    }
+    move(placement.position);
+    return true;
+}
+
+void MainWindow::runCountdown() {
+    const bool wasHidden = isHidden();
+    hide();
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->hide();
+    }
+#endif
+#ifdef MAINWINDOW_HAS_COUNTDOWN
+    QReciprocalDlg countdown(nullptr);
+    copyStayOnTop(&countdown);
+    countdown.move(centredOnPrimaryScreen(countdown.size()));
+    m_countdownRunning = true;
+    countdown.exec();
+    m_countdownRunning = false;
+#endif
+    setVisible(!wasHidden);
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    // A panel that fits nowhere stays hidden; the frame must come back all the same.
+    if (m_videoMode && m_areaMode && m_areaFrame != nullptr) {
+        m_areaFrame->show();
+    }
+#endif
+}
+
+QString MainWindow::makeRecordFileName() const {
+    QString folder = getOutputPath();
+    if (folder.isEmpty()) {
+        // Never the file system's root: the default output folder.
+        folder = getConvertedPath();
+    }
+    if (!QDir(folder).exists()) {
+        QDir().mkpath(folder);
+    }
+    return recordFileNameIn(folder, QDateTime::currentDateTime(), currentFormatExtension(),
+                            [](const QString& path) { return QFile::exists(path); });
+}
+
+void MainWindow::PauseRecord() {
+    if (!m_recording) {
+        return;
+    }
+    if (m_recorder != nullptr) {
+        m_recorder->pauseRecord();
+    }
+    m_paused = true;
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->setPaused(true);
+    }
+#endif
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (m_toolbar) {
+        asToolbar(m_toolbar)->setRunning(false);
+    }
+#endif
+    refreshTrayMenu();
+}
+
+void MainWindow::ContinueRecord() {
+    if (!m_recording) {
+        return;
+    }
+    if (m_recorder != nullptr) {
+        m_recorder->resumeRecord();
+    }
+    m_paused = false;
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->setPaused(false);
+    }
+#endif
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (m_toolbar) {
+        asToolbar(m_toolbar)->setRunning(true);
+    }
+#endif
+    refreshTrayMenu();
+}
+
+void MainWindow::ArcTaryPause() {
+    if (m_paused) {
+        ContinueRecord();
+    } else {
+        PauseRecord();
+    }
+}
+
+void MainWindow::requestStop() {
+    if (!m_recording || m_stopPending) {
+        return;
+    }
+    m_stopPending = true;
+    QMetaObject::invokeMethod(this, "StopRecord", Qt::QueuedConnection);
+}
+
+void MainWindow::StopRecord() {
+    finishRecording(true);
+}
+
+void MainWindow::finishRecording(bool showHistory) {
+    m_stopPending = false;
+    if (!m_recording) {
+        return;
+    }
+    if (m_recorder != nullptr) {
+        m_recorder->stopRecord();
+    }
+    m_recording = false;
+    m_paused = false;
+    setRecordingLook(false);
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode) {
+        hide();
+        if (m_shade != nullptr) {
+            m_shade->show();
+            show();
+        }
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->setRecording(false);
+            m_areaFrame->setPaused(false);
+        }
+    }
+#endif
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setContextMenu(m_trayMenu);
+    }
+    if (!showHistory) {
+        show();
+        restartLevelPreviews();
+        return;
+    }
+    FinishRecordPreview();
+}
+
+void MainWindow::FinishRecordPreview() {
+    hide();
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setVisible(false);
+    }
+    ShowHistoryDlg(m_videoMode ? 0 : 1);
+    show();
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setVisible(true);
+    }
+}
+
+void MainWindow::cutRecord() {
+    if (m_recorder == nullptr || !m_recording) {
+        return;
+    }
+    m_recorder->stopRecord();
+    // The next file starts running even when the last one was paused.
+    m_paused = false;
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->setPaused(false);
+    }
+#endif
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (m_toolbar) {
+        asToolbar(m_toolbar)->setRunning(true);
+    }
+#endif
+    refreshTrayMenu();
+    if (!startRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+    }
+}
+
+void MainWindow::RecordTimeOperate(uint64_t elapsedUs) {
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    const uint64_t limit = recordingTimeLimit(info->isStopAfterTime(), info->stopAfterLength(), info->isScheduleOn(),
+                                              info->scheduleStart(), info->scheduleEnd());
+    if (isPastTimeLimit(elapsedUs, limit)) {
+        requestStop();
+        return;
+    }
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (m_toolbar) {
+        asToolbar(m_toolbar)->RecordTime(elapsedUs);
+    }
+#endif
+}
+
+void MainWindow::setAudioData(unsigned char* block, int samples) {
+    if (m_videoMode || !m_toolbar) {
+        return;
+    }
+#ifdef MAINWINDOW_HAS_TOOLBAR
+    if (QAudioDataWidget* levels = asToolbar(m_toolbar)->audioDataWidget()) {
+        levels->setAudioData(block, samples);
+    }
+#else
+    Q_UNUSED(block);
+    Q_UNUSED(samples);
+#endif
+}
+
+// ---- schedule
+
+void MainWindow::setScheduleLook(bool on) {
+    if (!on) {
+        leaveScheduleLook();
+        setNormalLookImages();
+        resize(696, 176);
+        move(m_savedPosition);
+        relayout();
+        update();
+        return;
+    }
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+    m_areaPanel->hide();
+#endif
+#ifdef MAINWINDOW_HAS_INPUT_PANEL
+    m_inputPanel->hide();
+#endif
+    m_scheduleView = true;
+    if (m_schedule) {
+        m_schedule->deleteLater();
+    }
+    setCompactLookImages();
+    m_savedPosition = pos();
+    resize(kCompactWidth, 81);
+#ifdef MAINWINDOW_HAS_SCHEDULE
+    auto* schedule = new QScheduleWgt(this);
+    m_schedule = schedule;
+    schedule->setGeometry(10, 23, 221, 50);
+    // The view's own click or timer asks; it is deleted once that has returned.
+    connect(schedule, &QScheduleWgt::emitStopSchedule, this, &MainWindow::StopSchedule, Qt::QueuedConnection);
+    connect(schedule, &QScheduleWgt::emitStartRecord, this, &MainWindow::endSchedule, Qt::QueuedConnection);
+    m_schedule->show();
+#endif
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaMode) {
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->hide();
+        }
+        if (m_shade != nullptr) {
+            m_shade->hide();
+        }
+    }
+#endif
+    setMargins(this, kCompactMargin);
+    relayout();
+    update();
+}
+
+// What leaving the schedule view by either road shares.
+void MainWindow::leaveScheduleLook() {
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+    m_areaPanel->show();
+#endif
+#ifdef MAINWINDOW_HAS_INPUT_PANEL
+    m_inputPanel->show();
+#endif
+    m_scheduleView = false;
+    if (m_schedule) {
+        m_schedule->hide();
+        m_schedule->deleteLater();
+        m_schedule = nullptr;
+    }
+    move(m_savedPosition);
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    if (m_videoMode && m_areaMode) {
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->show();
+        }
+        if (m_shade != nullptr) {
+            m_shade->show();
+        }
+    }
+#endif
+    setMargins(this, kNormalMargin);
+}
+
+void MainWindow::StopSchedule() {
+    if (!m_scheduleView) {
+        return;
+    }
+    setScheduleLook(false);
+}
+
+void MainWindow::endSchedule() {
+    if (!m_scheduleView) {
+        return;
+    }
+    leaveScheduleLook();
+    StartRecord(false);
+}
+
+// ---- hotkeys
+
+void MainWindow::recordStopST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordStop--------------------------";
+    if (m_scheduleView) {
+        return;
+    }
+    if (m_recording) {
+        requestStop();
+        return;
+    }
+    bool blocked = false;
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+    blocked = m_areaPanel->isBlocked();
+#endif
+    // The button is hidden only by the recording look; a window in the tray still records.
+    if (!blocked && !m_btnReocrder->isHidden()) {
+        OnBtnRecord();
+        if (isMinimized()) {
+            hide();
+        }
+    }
+}
+
+void MainWindow::recordPlayAndPauseST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordPlayAndPause--------------------------";
+    if (m_recording) {
+        ArcTaryPause();
+    }
+}
+
+void MainWindow::recordScreenshotST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordScreenshot--------------------------";
+    if (m_recording && m_videoMode && m_recorder != nullptr) {
+#ifdef MAINWINDOW_HAS_SNAPSHOT_NAME
+        m_recorder->takeScreenshot(makeSnapshotFileName());
+#endif
+    }
+}
+
+void MainWindow::recordCutST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordCut--------------------------";
+    if (m_recording) {
+        cutRecord();
+    }
+}
