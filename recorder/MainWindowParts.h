@@ -30,6 +30,7 @@ inline QRecordingToolbarWgt* asToolbar(QWidget* widget) {
 #define MAINWINDOW_HAS_COUNTDOWN 1
 #endif
 #if __has_include("recorder/QOptionsMainDlg.h")
+#include "recorder/QBasicOptions.h"
 #include "recorder/QOptionsMainDlg.h"
 #define MAINWINDOW_HAS_OPTIONS 1
 #endif
@@ -48,8 +49,8 @@ inline QScheduleWgt* asSchedule(QWidget* widget) {
 #include "recorder/QRecorderMessage.h"
 #define MAINWINDOW_HAS_NOTICE 1
 #endif
-#if __has_include("recorder/QAcceptDialog.h")
-#include "recorder/QAcceptDialog.h"
+#if __has_include("recorder/SmallDialogs.h")
+#include "recorder/SmallDialogs.h"
 #define MAINWINDOW_HAS_APP_DIALOGS 1
 #endif
 #if __has_include("recorder/QPreferencesDlg.h")

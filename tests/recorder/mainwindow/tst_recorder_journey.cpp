@@ -1,0 +1,186 @@
+// A user records from the main window: the built program on the virtual desktop, driven
+// with xdotool in private folders, a root screenshot per step in
+// test-output/recorder-journey/, files read back with ffprobe.
+#include "JourneyDriver.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QtTest>
+
+using journey::Program;
+using journey::screenshot;
+
+namespace {
+
+const QSize kNormalSize(696, 176);
+const QSize kAudioPanelSize(241, 108);
+
+// Centres of the record box's buttons, in window coordinates (the box is 114 x 114 at
+// 547,47; the mode buttons sit at its left and right edges).
+const QPoint kRecordButton(604, 104);
+const QPoint kAudioModeButton(648, 104);
+const QPoint kCloseButton(696 - 33 + 10, 18);
+
+// The value of a key of the settings file, empty when missing.
+QString storedSetting(const QString& file, const QString& section, const QString& key) {
+    QFile xml(file);
+    QDomDocument document;
+    if (!xml.open(QIODevice::ReadOnly) || !document.setContent(&xml)) {
+        return QString();
+    }
+    return document.documentElement().firstChildElement(section).attribute(key);
+}
+
+void writeSettings(const QString& file, const QList<QStringList>& values) {
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("ROOTITEM"));
+    document.appendChild(root);
+    for (const QStringList& value : values) {
+        QDomElement section = root.firstChildElement(value[0]);
+        if (section.isNull()) {
+            section = document.createElement(value[0]);
+            root.appendChild(section);
+        }
+        section.setAttribute(value[1], value[2]);
+    }
+    QDir().mkpath(QFileInfo(file).path());
+    QFile xml(file);
+    QVERIFY(xml.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    xml.write(document.toByteArray(4));
+}
+
+// Windows of the program other than the main window that are mapped now.
+QList<quint64> otherWindows(const Program& program) {
+    QList<quint64> others;
+    const QString out =
+        journey::run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--pid",
+                                                 QString::number(const_cast<Program&>(program).process().processId())});
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const quint64 id = line.trimmed().toULongLong();
+        if (id != program.window() && !journey::windowRect(id).isEmpty()) {
+            others.append(id);
+        }
+    }
+    return others;
+}
+
+} // namespace
+
+class TestRecorderJourney : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<Program> m_program;
+
+    void startProgram() {
+        m_program->start();
+        QVERIFY(m_program->process().waitForStarted());
+        QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(QFile::exists(Program::path()), qPrintable(Program::path())); }
+    void init() { m_program = std::make_unique<Program>(); }
+    void cleanup() { m_program.reset(); }
+
+    // Start: the main window in video mode at its normal size; the tray holds the icon.
+    void startShowsTheMainWindow() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("01-start"));
+        // The tray icon is a window of the program embedded in the tray.
+        QTRY_VERIFY_WITH_TIMEOUT(!otherWindows(*m_program).isEmpty(), 5000);
+        QVERIFY(QFile::exists(m_program->folders().dataFolder() + QStringLiteral("/log.txt")));
+        QFile log(m_program->folders().dataFolder() + QStringLiteral("/log.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().startsWith("Calvorine Screen Recorder"));
+    }
+
+    // Record in video mode without an area: the user is told, nothing starts.
+    void recordWithoutAreaTellsTheUser() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QList<quint64> before = otherWindows(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QList<quint64> after;
+        QTRY_VERIFY_WITH_TIMEOUT((after = otherWindows(*m_program)).size() > before.size(), 5000);
+        screenshot(QStringLiteral("02-no-area-message"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before.size(), 5000);
+        QCOMPARE(m_program->rect().size(), kNormalSize);
+        QVERIFY(m_program->recordings().isEmpty());
+    }
+
+    // Audio mode: the compact panel, an MP3 without video, back to the normal look.
+    void recordsAudioOnly() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QTest::qWait(300);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTest::qWait(2000);
+        screenshot(QStringLiteral("07-audio-recording"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        screenshot(QStringLiteral("07-audio-done"));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        const QJsonObject info = journey::probe(files.first());
+        QVERIFY(!journey::probedStream(info, QStringLiteral("audio")).isEmpty());
+        QVERIFY(journey::probedStream(info, QStringLiteral("video")).isEmpty());
+        QVERIFY(journey::probedDuration(info) > 1.0);
+    }
+
+    // With the first instance minimised, a second start exits with 0 and raises it.
+    void secondStartRaisesTheFirst() {
+        startProgram();
+        const quint64 window = m_program->window();
+        QVERIFY(journey::xdotool({"windowminimize", "--sync", QString::number(window)}));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(window).isEmpty(), 5000);
+        QProcess second;
+        QElapsedTimer timer;
+        timer.start();
+        m_program->start(&second);
+        QVERIFY(second.waitForFinished(10000));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!journey::windowRect(window).isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::run("xdotool", {"getactivewindow"}).trimmed().toULongLong(), window, 5000);
+        screenshot(QStringLiteral("10-second-start"));
+    }
+
+    // Without the reminder: "N" only hides the window; "Y" stores the area and quits.
+    void closeFollowsTheStoredChoice() {
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "N"},
+                                                  {"XML_RECORD_AREA", "Area_value", "10*20-300*200"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+        screenshot(QStringLiteral("13-closed-to-tray"));
+        m_program->stop();
+
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "Y"},
+                                                  {"XML_RECORD_AREA", "Area_value", "10*20"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        // The malformed area was replaced by the default at start; quitting stores it again.
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("0*0-640*480"));
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "Y"},
+                                                  {"XML_RECORD_AREA", "Area_value", "gone"}});
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("0*0-640*480"));
+    }
+};
+
+QTEST_MAIN(TestRecorderJourney)
+#include "tst_recorder_journey.moc"
