@@ -105,6 +105,7 @@ public slots:
 private slots:
     // The recorder gave up on a running recording (its file could not be written).
     void recordingFailed();
+    void recorderFailed(const QString& reason);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -146,6 +147,7 @@ private:
     bool placeBesideArea();
     QString makeRecordFileName() const;
     bool startRecorder();
+    bool stopRecorder();
     void finishRecording(bool showHistory);
     void showRecordingFailed();
     void refreshTrayMenu();
@@ -185,6 +187,9 @@ private:
     QRecordAudioObject* m_microphonePreview = nullptr;
     bool m_recording = false;
     bool m_stopPending = false;
+    bool m_inRecorderCall = false;     // a start or stop of the recorder is running
+    bool m_recorderCallFailed = false; // and the recorder said it failed
+    bool m_failedStop = false;
     QPoint m_savedPosition;
     bool m_areaMode = false;
     bool m_videoMode = true;

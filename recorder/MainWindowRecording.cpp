@@ -123,15 +123,41 @@ bool MainWindow::startRecorder() {
         // The recorder releases the level block right after the signal: no queue.
         connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
 #ifdef MAINWINDOW_RECORDER_REPORTS_FAILURE
-        connect(m_recorder, &QRecordObject::MAINWINDOW_RECORDER_FAILURE_SIGNAL, this, &MainWindow::recordingFailed,
-                Qt::QueuedConnection);
+        connect(m_recorder, &QRecordObject::emitRecordFailed, this, &MainWindow::recorderFailed, Qt::DirectConnection);
 #endif
     }
     float volume = 100.0f;
 #ifdef MAINWINDOW_HAS_INPUT_PANEL
     volume = m_inputPanel->recordVolume();
 #endif
-    return m_recorder->startRecord(makeRecordFileName(), volume, m_videoMode);
+    m_inRecorderCall = true;
+    m_recorderCallFailed = false;
+    const bool started = m_recorder->startRecord(makeRecordFileName(), volume, m_videoMode);
+    m_inRecorderCall = false;
+    return started && !m_recorderCallFailed;
+}
+
+// Stops the recorder; false when it could not finish the file.
+bool MainWindow::stopRecorder() {
+    if (m_recorder == nullptr) {
+        return true;
+    }
+    m_inRecorderCall = true;
+    m_recorderCallFailed = false;
+    m_recorder->stopRecord();
+    m_inRecorderCall = false;
+    return !m_recorderCallFailed;
+}
+
+void MainWindow::recorderFailed(const QString& reason) {
+    qWarning() << "recording failed:" << reason;
+    if (m_inRecorderCall) {
+        // The start or stop that failed tells the user itself.
+        m_recorderCallFailed = true;
+        return;
+    }
+    // The engine gave up by itself, inside its own timer: act once that has returned.
+    QMetaObject::invokeMethod(this, "recordingFailed", Qt::QueuedConnection);
 }
 
 void MainWindow::showRecordingFailed() {
@@ -346,8 +372,9 @@ void MainWindow::finishRecording(bool showHistory) {
     if (!m_recording) {
         return;
     }
-    if (m_recorder != nullptr) {
-        m_recorder->stopRecord();
+    if (!stopRecorder()) {
+        showHistory = false;
+        m_failedStop = true;
     }
     m_recording = false;
     m_paused = false;
@@ -371,6 +398,10 @@ void MainWindow::finishRecording(bool showHistory) {
     if (!showHistory) {
         show();
         restartLevelPreviews();
+        if (m_failedStop) {
+            m_failedStop = false;
+            showRecordingFailed();
+        }
         return;
     }
     FinishRecordPreview();
@@ -392,7 +423,11 @@ void MainWindow::cutRecord() {
     if (m_recorder == nullptr || !m_recording) {
         return;
     }
-    m_recorder->stopRecord();
+    if (!stopRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+        return;
+    }
     // The next file starts running even when the last one was paused.
     m_paused = false;
 #ifdef MAINWINDOW_HAS_AREA_FRAME
