@@ -22,7 +22,7 @@ PACKAGES=(
   # fonts: a metric-compatible Tahoma
   fonts-wine fontconfig fonts-dejavu-core
   # independent checkers, fuzzing and benchmark peers
-  python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev
+  python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev clang-format
 )
 
 missing=()
@@ -38,7 +38,7 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 # fontconfig does not scan Wine's font folder: copy its Tahoma where it looks.
