@@ -275,10 +275,24 @@ void MainWindow::setupHotkeys() {
         allRegistered = shortcut->registerHotKey() && allRegistered;
         connect(shortcut, &QGlobalShortCut::activated, this, hotkey.slot);
     }
-    if (!allRegistered && m_trayIcon != nullptr) {
-        m_trayIcon->showMessage(tr("Screen Recorder"), tr("Hotkey has been occupied, proposed to replace the hotkey."),
-                                QSystemTrayIcon::Information, 10000);
+    if (!allRegistered) {
+        showHotkeyBalloon(20);
     }
+}
+
+// The balloon points at the tray icon, which the tray places only after start-up: wait
+// for it a little (tries x 100 ms), then show it wherever the icon is.
+void MainWindow::showHotkeyBalloon(int tries) {
+    if (m_trayIcon == nullptr) {
+        return;
+    }
+    const QRect icon = m_trayIcon->geometry();
+    if (tries > 0 && (!icon.isValid() || icon.topLeft() == QPoint(0, 0))) {
+        QTimer::singleShot(100, this, [this, tries] { showHotkeyBalloon(tries - 1); });
+        return;
+    }
+    m_trayIcon->showMessage(tr("Screen Recorder"), tr("Hotkey has been occupied, proposed to replace the hotkey."),
+                            QSystemTrayIcon::Information, 10000);
 }
 
 void MainWindow::loadAreaSettings() {

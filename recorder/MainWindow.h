@@ -125,6 +125,7 @@ private:
     void setupUpdater();
     void initCodecLibrary();
     void setupHotkeys();
+    void showHotkeyBalloon(int tries);
     void loadAreaSettings();
     void saveAreaSettings();
     void createPanels();

@@ -8,3 +8,4 @@ calvorine_add_test(tst_recorder_journey SOURCES ${_mainwindow_dir}/tst_recorder_
 target_include_directories(tst_recorder_journey PRIVATE ${PROJECT_SOURCE_DIR} ${_mainwindow_dir})
 target_compile_definitions(tst_recorder_journey PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
 add_dependencies(tst_recorder_journey calvorine calvorine_images calvorine_resources)
+add_dependencies(tst_recorder_journey hotkey_holder)

@@ -71,6 +71,28 @@ class TestRecorderJourney : public QObject {
 private:
     std::unique_ptr<Program> m_program;
 
+    // The tray icon: the program's small window inside the tray at the bottom right.
+    quint64 trayIconWindow() {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (const quint64 found = findTrayIcon()) {
+                return found;
+            }
+            QTest::qWait(50);
+        }
+        return 0;
+    }
+    quint64 findTrayIcon() {
+        for (quint64 id : otherWindows(*m_program)) {
+            const QRect rect = journey::windowRect(id);
+            if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
+                return id;
+            }
+        }
+        return 0;
+    }
+
     void startProgram() {
         m_program->start();
         QVERIFY(m_program->process().waitForStarted());
@@ -129,6 +151,67 @@ private slots:
         QVERIFY(!journey::probedStream(info, QStringLiteral("audio")).isEmpty());
         QVERIFY(journey::probedStream(info, QStringLiteral("video")).isEmpty());
         QVERIFY(journey::probedDuration(info) > 1.0);
+    }
+
+    // A combination another client holds: the tray's balloon tells the user at start.
+    void occupiedHotkeyIsReported() {
+        QProcess holder;
+        holder.start(QCoreApplication::applicationDirPath() + QStringLiteral("/hotkey_holder"), {"F10", "ctrl,alt"});
+        QVERIFY(holder.waitForStarted());
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("grabbed"));
+        startProgram();
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        // The balloon is a window of its own, wider than the tray icon.
+        auto balloonShown = [this, tray] {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (id != tray && journey::windowRect(id).width() > 100) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(balloonShown(), 5000);
+        screenshot(QStringLiteral("11-hotkey-occupied"));
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+    }
+
+    // The tray's Hidden hides the window, a click on the icon brings it back; closed to
+    // the tray, the start hotkey still records.
+    void trayHidesAndRestores() {
+        writeSettings(m_program->settingsFile(),
+                      {{"REMIND_ITEM", "isShowRemind", "N"}, {"CLOSE_ITEM", "bIsCloseDlg", "N"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        const QRect icon = journey::windowRect(tray);
+        QVERIFY(m_program->clickAt(icon.center(), 3));
+        QTest::qWait(500);
+        screenshot(QStringLiteral("09-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Down")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        screenshot(QStringLiteral("09-tray-hidden"));
+        QVERIFY(m_program->clickAt(icon.center(), 1));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().size() == kNormalSize, 5000);
+        screenshot(QStringLiteral("09-tray-restored"));
+
+        // Audio mode, closed to the tray: the start hotkey records and stops.
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QTest::qWait(300);
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        // The recording runs with the window still in the tray.
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 15000);
+        QTest::qWait(1500);
+        screenshot(QStringLiteral("09-hotkey-from-tray"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
+        QTRY_VERIFY_WITH_TIMEOUT(journey::probedDuration(journey::probe(file)) > 1.0, 15000);
     }
 
     // With the first instance minimised, a second start exits with 0 and raises it.
