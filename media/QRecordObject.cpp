@@ -8,6 +8,7 @@
 #include "media/ConvertParam.h"
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordAudioObject.h"
+#include "media/RZInfoManager.h"
 #include "platform/system/cursor_capture.h"
 #include "platform/system/screen_capture.h"
 
@@ -43,6 +44,14 @@ constexpr int64_t kFadeUs = 1'000'000;
 constexpr int kThumbnailSize = 120;
 
 QRecordObject::ParamsAdjuster g_paramsAdjuster;
+
+// True when the file opens and holds a picture or sound: a recording cut short by a full
+// disk usually still plays up to the cut.
+bool stillPlays(const QString& path) {
+    RZInfoClass info;
+    info.createHandle();
+    return info.open(path.toUtf8().constData()) && info.hasMedia();
+}
 
 } // namespace
 
@@ -141,6 +150,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     m_hasVideo = hasVideo;
     m_historyPending = true;
+    m_failureReported = false;
+    m_fileWhole = true;
     m_paused = false;
     m_outputPath = file;
     m_outputExisted = QFileInfo::exists(file);
@@ -194,11 +205,12 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
         cvcodec_params_add_mix_track(params, m_microphone->audioTrack());
     }
 
-    bool ok = openEncoder(params, utf8Path, formatName);
+    QString reason;
+    bool ok = openEncoder(params, utf8Path, formatName, reason);
     cvcodec_params_release(params);
     cvcodec_start_scope_end(token);
     if (!ok) {
-        failStart();
+        failStart(reason);
         return false;
     }
     m_thumbnailPath.clear();
@@ -213,7 +225,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
 // For a video recording, prepares the screen and the pointer; then opens the file and
 // lets the sound through. The screen comes first, so that an area that cannot be read
 // never creates a file.
-bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName) {
+bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName,
+                                QString& reason) {
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     m_origin = area->areaOrigin();
     m_size = area->areaSize();
@@ -223,18 +236,21 @@ bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Pat
         m_screen = std::make_unique<ScreenCapture>();
         m_cursor = std::make_unique<CursorCapture>();
         if (!m_screen->open(m_origin.x(), m_origin.y(), m_size.width(), m_size.height(), m_scale)) {
-            qWarning().noquote() << "recordStart--------------------------the screen cannot be read:"
-                                 << QString::fromStdString(m_screen->lastError());
+            reason = "the screen cannot be read: " + QString::fromStdString(m_screen->lastError());
+            qWarning().noquote() << "recordStart--------------------------" + reason;
             return false;
         }
     }
     if (!cvcodec_recorder_open(m_recorder, utf8Path.constData(), formatName.constData(), params)) {
-        qWarning() << "recordStart--------------------------the encoder did not open" << m_outputPath;
+        reason = "the encoder did not open " + m_outputPath;
+        qWarning().noquote() << "recordStart--------------------------" + reason;
         return false;
     }
     // The recorder's clock starts with the open: pictures and sound are stamped from here.
     m_startTimeUs = getMicroseconds();
     if (!cvcodec_recorder_is_running(m_recorder)) {
+        reason = "the file cannot be written " + m_outputPath;
+        qWarning().noquote() << "recordStart--------------------------" + reason;
         return false;
     }
     m_systemAudio->beginRecording(m_startTimeUs);
@@ -244,7 +260,7 @@ bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Pat
 
 // A start that failed leaves nothing behind: no capture thread, no open file, no
 // history entry, no half-written output.
-void QRecordObject::failStart() {
+void QRecordObject::failStart(const QString& reason) {
     m_historyPending = false;
     m_microphone->stop();
     m_systemAudio->stop();
@@ -258,6 +274,15 @@ void QRecordObject::failStart() {
         QFile::remove(m_outputPath);
     }
     m_stopped = true;
+    reportFailure(reason);
+}
+
+void QRecordObject::reportFailure(const QString& reason) {
+    if (m_failureReported) {
+        return;
+    }
+    m_failureReported = true;
+    emit emitRecordFailed(reason);
 }
 
 void QRecordObject::startTimers() {
@@ -324,13 +349,19 @@ void QRecordObject::stopRecord() {
                 m_lastRecordTime = t;
             }
         }
-        cvcodec_recorder_stop(m_recorder);
+        m_fileWhole = cvcodec_recorder_stop(m_recorder) != 0;
         cvcodec_recorder_close(m_recorder);
+        if (!m_fileWhole) {
+            qWarning() << "recordStop--------------------------the file could not be finished" << m_outputPath;
+        }
     }
     m_stopped = true;
     m_paused = false;
     releaseCaptureBuffers();
     addToHistory();
+    if (!m_fileWhole) {
+        reportFailure("the file could not be finished " + m_outputPath);
+    }
 }
 
 // The screen's shared memory and the display connections are made at every start and
@@ -363,6 +394,7 @@ void QRecordObject::timeTick() {
         // here like a stop, so what reached the file is finished, playable and listed.
         qWarning() << "recordTime--------------------------writing the recording failed; stopped" << m_outputPath;
         stopRecord();
+        reportFailure("writing the file failed " + m_outputPath);
         return;
     }
     const uint64_t t = cvcodec_recorder_recorded_time(m_recorder);
@@ -615,6 +647,12 @@ void QRecordObject::addToHistory() {
     }
     m_historyPending = false;
     m_outputPath.replace('\\', '/');
+    // Never delete what was recorded; but a file cut short so early that it does not
+    // open is not listed as a recording.
+    if (!m_fileWhole && !stillPlays(m_outputPath)) {
+        qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
+        return;
+    }
     const QFileInfo info(m_outputPath);
     HistoryXmlItem item;
     item.thumbnailPath = m_thumbnailPath;

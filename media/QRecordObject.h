@@ -68,7 +68,8 @@ public:
     // Ends the sound capture, the timers and the encoder; the first stop after a start
     // adds the history entry, later ones do nothing. A recording whose file can no
     // longer be written (a full disk) is stopped the same way by the engine itself
-    // within a tenth of a second: isRecording() then turns false.
+    // within a tenth of a second: isRecording() then turns false. Either failure is
+    // told by emitRecordFailed.
     void stopRecord();
 
     bool isRecording() const;
@@ -87,6 +88,16 @@ public:
 signals:
     void emitRecordTime(uint64_t microseconds);
     void emitAudioData(unsigned char* block, int samples);
+    // The recording failed; the reason is a short English text for the log (the user is
+    // told "Recording failed!"). Emitted at most once per startRecord, on the GUI thread,
+    // as the last thing the failing call does (nothing of the recording runs any more):
+    //  - a start that returns false (emitted before startRecord returns);
+    //  - a file that can no longer be written while recording (a full disk): the engine
+    //    has stopped the recording itself, as stopRecord would;
+    //  - a stop whose file could not be finished (its end, index or sizes not written).
+    // A file cut short that still plays is kept and listed in the history; one that does
+    // not open is kept on disk but not listed.
+    void emitRecordFailed(const QString& reason);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -94,8 +105,9 @@ protected:
     void run() override {}
 
 private:
-    bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName);
-    void failStart();
+    bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName, QString& reason);
+    void failStart(const QString& reason);
+    void reportFailure(const QString& reason);
     void startTimers();
     void killTimers();
     void loadOverlays();
@@ -146,6 +158,8 @@ private:
     bool m_screenshotPending = false;
     QString m_thumbnailPath;
     bool m_historyPending = false;
+    bool m_failureReported = false; // emitRecordFailed was emitted for this recording
+    bool m_fileWhole = true;        // the last stop finished the whole file
     bool m_hasVideo = true;
 
     // Output format of the current recording, for the history entry.

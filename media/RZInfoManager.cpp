@@ -113,6 +113,10 @@ uint64_t RZInfoClass::duration() const {
     return m_handle != 0 ? cvcodec_info_duration(asInfo(m_handle)) : 0;
 }
 
+bool RZInfoClass::hasMedia() const {
+    return m_handle != 0 && cvcodec_info_has_media(asInfo(m_handle)) != 0;
+}
+
 // ---- RZInfoManager ----
 
 RZInfoManager::RZInfoManager(QObject* parent) : QObject(parent) {}

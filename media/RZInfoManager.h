@@ -46,6 +46,8 @@ public:
     uint64_t chapterLength(int index) const;
     const char* chapterTitle(int index) const;
     uint64_t duration() const;
+    // True when a picture or sound packet can be read from the open file.
+    bool hasMedia() const;
 
 private:
     uintptr_t m_handle = 0;

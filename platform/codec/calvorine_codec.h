@@ -335,7 +335,11 @@ CVCODEC_API int cvcodec_recorder_push_audio(cvcodec_recorder recorder, cvcodec_f
  * null when none. Given back with [entry 412]. */
 CVCODEC_API uint8_t* cvcodec_recorder_level_block(cvcodec_recorder recorder, int32_t kind);      /* [entry 354] */
 CVCODEC_API int cvcodec_recorder_release_level_block(cvcodec_recorder recorder, uint8_t* block); /* [entry 412] */
-/* Stops: encodes what is queued, finishes the file and ends the library's threads. */
+/* Stops: encodes what is queued, finishes the file and ends the library's threads.
+ * True only when the whole file reached the disk; false when nothing was running, or
+ * when a write, an encoder, the trailer or the close failed during the recording or at
+ * the stop (a full disk): the file may then be cut short or not play at all. Either
+ * way the recording is stopped. */
 CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder recorder); /* [entry 411] */
 /* Closes the (stopped) file; the handle can open the next one. */
 CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder recorder); /* [entry 599] */

@@ -102,6 +102,9 @@ CVCODEC_API uint64_t cvcodec_info_chapter_start(cvcodec_info info, int32_t index
 CVCODEC_API uint64_t cvcodec_info_chapter_length(cvcodec_info info, int32_t index);   /* [entry 420] */
 CVCODEC_API const char* cvcodec_info_chapter_title(cvcodec_info info, int32_t index); /* [entry 557] "" when none */
 CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info info);                        /* [entry 585] */
+/* True when a picture or sound packet can be read from the open file: a file cut short
+ * may open and yet hold none. Reads on from the current position. */
+CVCODEC_API int cvcodec_info_has_media(cvcodec_info info);
 
 /* ==== Player [entry 825 or 430 / 562, 202, 429] ====
  * Plays one file: sound through the sound server, pictures handed to the owner (below)

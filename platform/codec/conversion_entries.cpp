@@ -395,4 +395,8 @@ CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info handle) {
     return askObject<InfoObject>(handle, [&](InfoObject& i) { return i.info.durationUs(); });
 }
 
+CVCODEC_API int cvcodec_info_has_media(cvcodec_info handle) {
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.hasMediaPackets(); });
+}
+
 } // extern "C"

@@ -292,4 +292,23 @@ uint64_t MediaInfo::durationUs() const {
     return static_cast<uint64_t>(m_input->duration);
 }
 
+bool MediaInfo::hasMediaPackets() {
+    if (!m_input) {
+        return false;
+    }
+    av::PacketPtr packet(av_packet_alloc());
+    // Headers, covers and data streams may come first; a few hundred packets are plenty.
+    for (int i = 0; packet && i < 256 && av_read_frame(m_input.get(), packet.get()) >= 0; ++i) {
+        const AVStream* stream = m_input->streams[packet->stream_index];
+        const AVMediaType type = stream->codecpar->codec_type;
+        const bool media = (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) &&
+                           !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && packet->size > 0;
+        av_packet_unref(packet.get());
+        if (media) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace calvorine::codec

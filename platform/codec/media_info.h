@@ -49,6 +49,9 @@ public:
     const char* chapterTitle(int index) const;
 
     uint64_t durationUs() const;
+    // True when a picture or a sound packet can be read from the open file (a file cut
+    // short may open and still hold none). Reads on from the current position.
+    bool hasMediaPackets();
 
 private:
     std::string matroskaDocType() const;

@@ -67,25 +67,45 @@ bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTi
     packet->stream_index = stream->index;
     const int result = av_interleaved_write_frame(m_context.get(), packet);
     if (result < 0) {
-        // A full or vanished disk: the rest of the recording cannot be kept. Say so once;
-        // what was written up to here stays playable.
-        char reason[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(result, reason, sizeof reason);
-        std::fprintf(stderr, "calvorine_codec: writing %s failed (%s); the recording ends here\n", m_path.c_str(),
-                     reason);
-        m_failed = true;
+        // A full or vanished disk: the rest of the recording cannot be kept. What was
+        // written up to here may still play.
+        failLocked("writing", result);
         return false;
     }
     return true;
 }
 
-void MuxerOutput::finish() {
+void MuxerOutput::fail(const char* what, int error) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    failLocked(what, error);
+}
+
+void MuxerOutput::failLocked(const char* what, int error) {
+    if (m_failed.exchange(true))
+        return;
+    char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, reason, sizeof reason);
+    std::fprintf(stderr, "calvorine_codec: %s %s failed (%s); the recording ends here\n", what, m_path.c_str(), reason);
+}
+
+bool MuxerOutput::finish() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_started) {
-        av_write_trailer(m_context.get());
+        // The trailer writes the index or the sizes of several formats: a file whose
+        // trailer or last buffered bytes did not reach the disk is not whole.
+        const int trailer = av_write_trailer(m_context.get());
+        if (trailer < 0)
+            failLocked("finishing", trailer);
         m_started = false;
+        if (m_context && m_context->pb && !(m_context->oformat->flags & AVFMT_NOFILE)) {
+            const int closed = avio_closep(&m_context->pb);
+            if (closed < 0)
+                failLocked("closing", closed);
+        }
+        m_finished = !m_failed;
     }
     m_context.reset();
+    return m_finished;
 }
 
 } // namespace calvorine::codec

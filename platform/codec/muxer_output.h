@@ -25,18 +25,26 @@ public:
     bool start();
     // Writes one encoded packet, timestamps in the encoder's time base. Thread-safe.
     bool write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase);
-    // Writes the trailer and closes the file. Thread-safe; once.
-    void finish();
-    // True once a write has failed (a full disk, a file grown past its limit): nothing
-    // more reaches the file. Thread-safe.
+    // Writes the trailer and closes the file. True when the whole file reached the disk:
+    // no write, encoder, trailer or close failure since start. Thread-safe; later calls
+    // return the first call's result.
+    bool finish();
+    // Marks the file failed (an encoder that refused a frame): nothing more reaches it
+    // and finish() reports the failure. The error is a libav code, logged once.
+    void fail(const char* what, int error);
+    // True once a write has failed (a full disk, a file grown past its limit) or fail()
+    // was called: nothing more reaches the file. Thread-safe.
     bool failed() const { return m_failed; }
 
 private:
+    void failLocked(const char* what, int error);
+
     std::mutex m_lock;
     libav::OutputContextPtr m_context;
     const MuxerEntry* m_muxer = nullptr;
     std::string m_path;
     bool m_started = false;
+    bool m_finished = false;
     std::atomic<bool> m_failed{false};
 };
 

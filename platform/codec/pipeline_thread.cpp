@@ -18,15 +18,30 @@ bool endPipelineThread(std::mutex& lock, std::condition_variable& wake, bool& fi
     return true;
 }
 
-void encodeAndWrite(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet, MuxerOutput& output,
+bool encodeAndWrite(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet, MuxerOutput& output,
                     AVStream* stream, int64_t ptsShift) {
-    if (avcodec_send_frame(encoder, frame) < 0)
-        return;
-    while (avcodec_receive_packet(encoder, packet) == 0) {
+    if (output.failed())
+        return false;
+    const int sent = avcodec_send_frame(encoder, frame);
+    // A second drain finds the encoder already drained: nothing is lost then.
+    if (sent < 0 && !(frame == nullptr && sent == AVERROR_EOF)) {
+        output.fail("encoding", sent);
+        return false;
+    }
+    for (;;) {
+        const int received = avcodec_receive_packet(encoder, packet);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return true;
+        if (received < 0) {
+            output.fail("encoding", received);
+            return false;
+        }
         packet->pts += ptsShift;
         packet->dts += ptsShift;
-        output.write(packet, stream, encoder->time_base);
+        const bool written = output.write(packet, stream, encoder->time_base);
         av_packet_unref(packet);
+        if (!written)
+            return false;
     }
 }
 

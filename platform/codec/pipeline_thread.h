@@ -21,8 +21,9 @@ class MuxerOutput;
 bool endPipelineThread(std::mutex& lock, std::condition_variable& wake, bool& finishing, std::thread& thread);
 
 // Sends a frame to the encoder (null drains it) and writes every packet it has ready,
-// their times moved by ptsShift first. On the thread that owns the encoder.
-void encodeAndWrite(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet, MuxerOutput& output,
+// their times moved by ptsShift first. An encoder error marks the output failed; false
+// once the output has failed. On the thread that owns the encoder.
+bool encodeAndWrite(AVCodecContext* encoder, const AVFrame* frame, AVPacket* packet, MuxerOutput& output,
                     AVStream* stream, int64_t ptsShift = 0);
 
 } // namespace calvorine::codec

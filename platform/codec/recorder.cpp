@@ -126,10 +126,10 @@ bool Recorder::stop() {
         m_running = false;
         current = m_session;
     }
-    current->finish();
+    const bool whole = current->finish();
     std::lock_guard<std::mutex> guard(m_stateLock);
     m_finalTimeUs = current->recordedTime();
-    return true;
+    return whole;
 }
 
 bool Recorder::close() {

@@ -87,16 +87,16 @@ std::vector<int16_t> RecordingSession::takeLevelSamples(int& channels, int& samp
     return m_audio->takeLevelSamples();
 }
 
-void RecordingSession::finish() {
+bool RecordingSession::finish() {
     if (m_finished.exchange(true))
-        return;
+        return m_output.finish();
     m_timeline.stop(now());
     const int64_t endUs = m_timeline.recordedAt(now());
     if (m_video)
         m_video->finish(endUs);
     if (m_audio)
         m_audio->finish(endUs);
-    m_output.finish();
+    return m_output.finish();
 }
 
 uint64_t RecordingSession::recordedTime() const {

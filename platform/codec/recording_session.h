@@ -33,8 +33,9 @@ public:
     bool pushVideo(const FrameObject& frame);
     bool pushAudio(const FrameObject& frame);
     std::vector<int16_t> takeLevelSamples(int& channels, int& sampleRate);
-    // Finishes the file; the recorded time is frozen at this moment. Once.
-    void finish();
+    // Finishes the file; the recorded time is frozen at this moment. Once; every call
+    // returns whether the whole file reached the disk (see MuxerOutput::finish).
+    bool finish();
     uint64_t recordedTime() const;
     // True once the file could not be written any further; the pushes then fail.
     bool outputFailed() const { return m_output.failed(); }

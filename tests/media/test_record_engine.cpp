@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 using namespace recording_test;
@@ -90,6 +91,32 @@ OutputFormatSetting h264Format(int fps) {
     f.sampleRate = 44100;
     f.audioBitRate = 128;
     return f;
+}
+
+OutputFormatSetting matroskaFormat() {
+    OutputFormatSetting f = h264Format(30);
+    f.container = "matroska";
+    f.extension = "mkv";
+    return f;
+}
+
+OutputFormatSetting wavFormat() {
+    OutputFormatSetting f;
+    f.audioOnly = true;
+    f.container = "wav";
+    f.extension = "wav";
+    f.audioCodec = "PCM";
+    f.audioCodecId = CVCODEC_PCM_S16LE;
+    f.channels = 2;
+    f.sampleRate = 44100;
+    return f;
+}
+
+// Pictures or sound frames ffmpeg decodes from the file's first stream of the kind.
+int decodedFrames(const QString& path, const QString& kind) {
+    const Output o = run("ffprobe", {"-v", "error", "-count_frames", "-select_streams", kind == "video" ? "v:0" : "a:0",
+                                     "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", path});
+    return o.exitCode == 0 ? QString::fromLatin1(o.out).trimmed().toInt() : 0;
 }
 
 OutputFormatSetting mp3Format() {
@@ -726,6 +753,7 @@ private slots:
         setSources(true, true);
         m_window.animate();
         QRecordObject recorder;
+        QSignalSpy failures(&recorder, &QRecordObject::emitRecordFailed);
         const QString file = outputFile("REC_full.mp4");
         {
             FileSizeLimit full(200 * 1024);
@@ -747,6 +775,66 @@ private slots:
         QVERIFY(findHistoryItem(file));
         recorder.stopRecord(); // already stopped: adds nothing
         QCOMPARE(listHistoryFiles().count(file), 1);
+        QCOMPARE(failures.count(), 1);
+    }
+
+    // The disk runs full just before the stop, or right after the start. The failure is
+    // told once; the file is kept either way, and listed only when it plays.
+    void fullDiskIsToldOnce_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("fullFromStart");
+        for (const char* format : {"mp4", "mkv", "wav"}) {
+            QTest::addRow("%s, full at stop", format) << QString(format) << false;
+            QTest::addRow("%s, full from the start", format) << QString(format) << true;
+        }
+    }
+    void fullDiskIsToldOnce() {
+        QFETCH(QString, format);
+        QFETCH(bool, fullFromStart);
+        const bool video = format != "wav";
+        useFormat(format == "mp4" ? h264Format(30) : format == "mkv" ? matroskaFormat() : wavFormat());
+        setSources(true, false);
+        m_window.animate();
+        const QString file = outputFile(QString("REC_full_%1_%2.%3").arg(format).arg(fullFromStart).arg(format));
+        QRecordObject recorder;
+        QSignalSpy failures(&recorder, &QRecordObject::emitRecordFailed);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("recordStop-+the file could not be finished"));
+        QVERIFY(recorder.startRecord(file, 100.0f, video));
+        std::unique_ptr<FileSizeLimit> full;
+        if (fullFromStart) {
+            // Nothing after the header reaches the file: the engine ends the recording.
+            full = std::make_unique<FileSizeLimit>(rlim_t(QFileInfo(file).size()));
+            QVERIFY2(QTest::qWaitFor([&] { return !recorder.isRecording(); }, 30000),
+                     "a recording whose file cannot grow goes on");
+        } else {
+            QTest::qWait(1500);
+            QVERIFY(recorder.isRecording());
+            QVERIFY(failures.isEmpty());
+            full = std::make_unique<FileSizeLimit>(rlim_t(QFileInfo(file).size()));
+            recorder.stopRecord();
+        }
+        QCOMPARE(failures.count(), 1);
+        QVERIFY(!failures.at(0).at(0).toString().isEmpty());
+        full.reset();
+        recorder.stopRecord(); // already stopped: tells nothing more
+        QCOMPARE(failures.count(), 1);
+        QVERIFY2(QFileInfo::exists(file), "what was recorded is deleted");
+        const int frames = decodedFrames(file, video ? "video" : "audio");
+        if (fullFromStart) {
+            QCOMPARE(frames, 0);
+            QVERIFY2(!findHistoryItem(file), "a file that does not play is listed");
+        } else {
+            QVERIFY2(frames > (video ? 20 : 10), qPrintable(QString::number(frames)));
+            QVERIFY2(findHistoryItem(file), "a file cut short that plays is not listed");
+        }
+        // The next recording on the same object is not told a failure of the last.
+        const QString next = outputFile(QString("REC_next_%1_%2.%3").arg(format).arg(fullFromStart).arg(format));
+        QVERIFY(recorder.startRecord(next, 100.0f, video));
+        QTest::qWait(300);
+        recorder.stopRecord();
+        QCOMPARE(failures.count(), 1);
+        QVERIFY(findHistoryItem(next));
+        useFormat(h264Format(30));
     }
 
     void failedStartLeavesNothing_data() {
@@ -776,8 +864,10 @@ private slots:
         }
         const int segments = ownSharedMemorySegments();
         QRecordObject recorder;
+        QSignalSpy failures(&recorder, &QRecordObject::emitRecordFailed);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("recordStart-+"));
         QVERIFY(!recorder.startRecord(file, 100.0f, true));
+        QCOMPARE(failures.count(), 1);
         QVERIFY(!recorder.isRecording());
         for (QRecordAudioObject* audio : recorder.findChildren<QRecordAudioObject*>()) {
             QVERIFY(!audio->isRunning());
@@ -788,6 +878,7 @@ private slots:
         QVERIFY(!findHistoryItem(file));
         recorder.stopRecord();
         QVERIFY(!findHistoryItem(file));
+        QCOMPARE(failures.count(), 1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"not-a-folder"});
     }
 };

@@ -55,6 +55,8 @@ private slots:
     void killedRecordingStaysPlayable();
     void badInputFailsCleanly();
     void failedWriteEndsTheRecording();
+    void diskFullAtStopIsReported_data();
+    void diskFullAtStopIsReported();
     void levelBlocksCarryTheRecordedSound();
     void soundGapsAreSilentAndOverlapsCut();
 
@@ -596,7 +598,8 @@ void RecorderTest::failedWriteEndsTheRecording() {
         cvcodec_frame_set_plane(picture, 0, pixels.data(), 320 * 4);
         QVERIFY(!cvcodec_recorder_push_video(recording.recorder, picture));
         cvcodec_frame_release(picture);
-        QVERIFY(cvcodec_recorder_stop(recording.recorder));
+        // The stop finishes what it can, and says that the file is not whole.
+        QVERIFY(!cvcodec_recorder_stop(recording.recorder));
         QVERIFY(cvcodec_recorder_close(recording.recorder));
     }
     cvcodec_params_release(params);
@@ -618,6 +621,47 @@ void RecorderTest::failedWriteEndsTheRecording() {
     QVERIFY(cvcodec_recorder_is_running(recording.recorder));
     QVERIFY(cvcodec_recorder_stop(recording.recorder));
     QVERIFY(!probe(next).isEmpty());
+}
+
+void RecorderTest::diskFullAtStopIsReported_data() {
+    QTest::addColumn<QString>("muxer");
+    QTest::addColumn<int>("videoCodec");
+    QTest::addColumn<int>("audioCodec");
+    QTest::newRow("mp4") << "mp4" << int(CVCODEC_H264) << int(CVCODEC_AAC);
+    QTest::newRow("mkv") << "matroska" << int(CVCODEC_H264) << int(CVCODEC_AAC);
+    QTest::newRow("wav") << "wav" << int(CVCODEC_NONE) << int(CVCODEC_PCM_S16LE);
+}
+
+// The disk runs full just before the stop: what is still queued, the encoders' last
+// packets and the trailer (index, sizes) cannot be written. The stop says so.
+void RecorderTest::diskFullAtStopIsReported() {
+    QFETCH(QString, muxer);
+    QFETCH(int, videoCodec);
+    QFETCH(int, audioCodec);
+    const QString path = m_dir.filePath(QString("full-at-stop-%1").arg(QTest::currentDataTag()));
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240, videoCodec, audioCodec);
+    PushPlan plan;
+    plan.seconds = 1.5;
+    QVERIFY(recording.open(path, muxer.toUtf8().constData(), params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_is_running(recording.recorder));
+    {
+        FileSizeLimit full(rlim_t(QFileInfo(path).size()));
+        QVERIFY2(!cvcodec_recorder_stop(recording.recorder), "a file cut short at the stop is reported finished");
+    }
+    QVERIFY(!cvcodec_recorder_is_running(recording.recorder));
+    QVERIFY(cvcodec_recorder_close(recording.recorder));
+
+    // The handle records the next file as usual, and that stop succeeds.
+    const QString next = path + "-next";
+    cvcodec_params nextParams = makeParams(320, 240);
+    QVERIFY(recording.open(next, "matroska", nextParams, plan.audioClockOriginUs));
+    cvcodec_params_release(nextParams);
+    plan.seconds = 0.3;
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
 }
 
 void RecorderTest::levelBlocksCarryTheRecordedSound() {
