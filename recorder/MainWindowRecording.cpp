@@ -122,9 +122,7 @@ bool MainWindow::startRecorder() {
         connect(m_recorder, &QRecordObject::emitRecordTime, this, &MainWindow::RecordTimeOperate);
         // The recorder releases the level block right after the signal: no queue.
         connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
-#ifdef MAINWINDOW_RECORDER_REPORTS_FAILURE
         connect(m_recorder, &QRecordObject::emitRecordFailed, this, &MainWindow::recorderFailed, Qt::DirectConnection);
-#endif
     }
     float volume = 100.0f;
 #ifdef MAINWINDOW_HAS_INPUT_PANEL

@@ -2,7 +2,9 @@
 // with xdotool in private folders, a root screenshot per step in
 // test-output/recorder-journey/, files read back with ffprobe.
 #include "JourneyDriver.h"
+#include "tests/support/FileSizeLimit.h"
 
+#include <QDirIterator>
 #include <QDomDocument>
 #include <QFile>
 #include <QtTest>
@@ -212,6 +214,89 @@ private slots:
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
         QTRY_VERIFY_WITH_TIMEOUT(journey::probedDuration(journey::probe(file)) > 1.0, 15000);
+    }
+
+    // A cut while paused starts the next file running: the tray offers Pause and the next
+    // pause hotkey pauses it (the second file holds only the time until that pause).
+    void cutWhilePausedRuns() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QTest::qWait(300);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 1, 10000);
+        QTest::qWait(1000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QTest::qWait(1000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F10")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 2, 10000);
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
+        QTest::qWait(500);
+        screenshot(QStringLiteral("12-cut-while-paused-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QTest::qWait(1500);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QTest::qWait(3000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QString second = m_program->recordings().last();
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(second))) > 0.5, 10000);
+        // Running from the cut until the pause: about 2 s, not the 5 s up to the stop.
+        QVERIFY2(seconds < 3.5, qPrintable(QString::number(seconds)));
+    }
+
+    // An output folder that cannot be written: the user is told, no history, no file,
+    // the normal look back.
+    void unwritableFolderFailsTheStart() {
+        // A plain file where the folder should be: no one can write into it, not even root.
+        QVERIFY(QDir().mkpath(m_program->documents()));
+        QFile blocker(m_program->outputFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QTest::qWait(300);
+        const int before = otherWindows(*m_program).size();
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 10000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("12-unwritable-folder"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        QVERIFY(QFileInfo(m_program->outputFolder()).isFile());
+        QDirIterator anyRecording(m_program->folders().root(), {"REC_*"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(!anyRecording.hasNext());
+    }
+
+    // A file that can no longer be written (the size limit stands for a full disk): the
+    // window leaves the recording look and says so; what was written still plays.
+    void fullDiskEndsTheRecording() {
+        {
+            FileSizeLimit limit(64 * 1024);
+            startProgram();
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QTest::qWait(300);
+        const int before = otherWindows(*m_program).size();
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 30000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("12-full-disk"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        const QJsonObject info = journey::probe(files.first());
+        QVERIFY(!journey::probedStream(info, QStringLiteral("audio")).isEmpty());
+        QVERIFY2(journey::probedDuration(info) > 1.0, qPrintable(QString::number(journey::probedDuration(info))));
+        QVERIFY(QFileInfo(files.first()).size() <= 64 * 1024);
     }
 
     // With the first instance minimised, a second start exits with 0 and raises it.
