@@ -462,6 +462,15 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QRZMainWindow::showEvent(event);
+    if (isWindowKeptAbove(this)) {
+        // The window manager forgets the state when the window is hidden; the window is
+        // mapped once this event has returned.
+        QTimer::singleShot(0, this, [this] {
+            if (isWindowKeptAbove(this)) {
+                setWindowKeptAbove(this, true);
+            }
+        });
+    }
     if (m_scheduleView || !m_areaMode || !m_videoMode) {
         return;
     }

@@ -38,16 +38,13 @@ inline QRecordingToolbarWgt* asToolbar(QWidget* widget) {
 #include "recorder/QFormatDlg.h"
 #define MAINWINDOW_HAS_FORMAT_DIALOG 1
 #endif
-#if __has_include("recorder/QScheduleWgt.h")
-#include "recorder/QScheduleWgt.h"
+#if __has_include("recorder/RecordingNotices.h")
+#include "recorder/RecordingNotices.h"
+#define MAINWINDOW_HAS_NOTICE 1
 #define MAINWINDOW_HAS_SCHEDULE 1
 inline QScheduleWgt* asSchedule(QWidget* widget) {
     return static_cast<QScheduleWgt*>(widget);
 }
-#endif
-#if __has_include("recorder/QRecorderMessage.h")
-#include "recorder/QRecorderMessage.h"
-#define MAINWINDOW_HAS_NOTICE 1
 #endif
 #if __has_include("recorder/SmallDialogs.h")
 #include "recorder/SmallDialogs.h"
@@ -59,17 +56,32 @@ inline QScheduleWgt* asSchedule(QWidget* widget) {
 #endif
 #if __has_include("library/QHistoryDlg.h")
 #include "library/QHistoryDlg.h"
+#include "library/SnapshotFileName.h"
 #define MAINWINDOW_HAS_HISTORY 1
+#define MAINWINDOW_HAS_SNAPSHOT_NAME 1
 #endif
 
 #include "app/QRecordAreaInfo.h"
 
 #include <QWidget>
 
-// Keeping the main window above others: remembered in the recording settings until the
-// desktop's keep-above state can be set and read.
+#if __has_include("platform/system/window_overlay.h")
+#include "platform/system/window_overlay.h"
+
+#include <QX11Info>
+#define MAINWINDOW_HAS_KEEP_ABOVE 1
+#endif
+
+// Keeps the window above the others (or stops doing so) through the window manager, and
+// remembers it in the recording settings, from which the dialogs the window opens take it.
 inline void setWindowKeptAbove(QWidget* window, bool on) {
+#ifdef MAINWINDOW_HAS_KEEP_ABOVE
+    if (QX11Info::isPlatformX11() && window->isVisible()) {
+        calvorine::platform::setWindowKeepAbove(QX11Info::connection(), static_cast<uint32_t>(window->winId()), on);
+    }
+#else
     Q_UNUSED(window);
+#endif
     QRecordAreaInfo::instance()->setStayOnTop(on);
 }
 inline bool isWindowKeptAbove(const QWidget* window) {

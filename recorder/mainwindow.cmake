@@ -8,4 +8,4 @@ target_sources(calvorine_recorder PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MainWindowRules.h
   ${CMAKE_CURRENT_LIST_DIR}/MainWindowTray.cpp
 )
-target_link_libraries(calvorine_recorder PUBLIC calvorine_updater)
+target_link_libraries(calvorine_recorder PUBLIC calvorine_updater calvorine_system Qt5::X11Extras)
