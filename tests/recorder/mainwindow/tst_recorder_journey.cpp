@@ -22,6 +22,12 @@ const QSize kAudioPanelSize(241, 108);
 const QPoint kRecordButton(604, 104);
 const QPoint kAudioModeButton(648, 104);
 const QPoint kCloseButton(696 - 33 + 10, 18);
+const QPoint kOptionsButton(674, 151);
+const QSize kOptionsOpenSize(696, 454);
+const QSize kScheduleSize(241, 81);
+// On the time page of the open options panel.
+const QPoint kStopAfterBox(300, 239);
+const QPoint kStopAfterSeconds(457, 271);
 
 // The value of a key of the settings file, empty when missing.
 QString storedSetting(const QString& file, const QString& section, const QString& key) {
@@ -214,6 +220,60 @@ private slots:
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
         QTRY_VERIFY_WITH_TIMEOUT(journey::probedDuration(journey::probe(file)) > 1.0, 15000);
+    }
+
+    // Stop-after of 5 s set on the time page: the recording stops by itself.
+    void stopAfterFromTheTimePage() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kOptionsButton));
+        QVERIFY(m_program->waitForSize(kOptionsOpenSize));
+        QVERIFY(m_program->clickInWindow(kStopAfterBox));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", QString::number(m_program->rect().x() + kStopAfterSeconds.x()),
+                                  QString::number(m_program->rect().y() + kStopAfterSeconds.y())}));
+        QVERIFY(journey::xdotool({"click", "--repeat", "3", "1"}));
+        QVERIFY(m_program->keys(QStringLiteral("BackSpace")));
+        QVERIFY(journey::xdotool({"type", "5"}));
+        screenshot(QStringLiteral("08-stop-after-set"));
+        QCOMPARE(storedSetting(m_program->settingsFile(), "RECORD_TIME_INFO", "Stop_time_lenght"),
+                 QStringLiteral("5000000"));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        // No stop from here: the time limit ends it.
+        QVERIFY(m_program->waitForSize(kNormalSize, 20000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(files.first()))) > 0, 10000);
+        QVERIFY2(seconds >= 5.0 && seconds <= 5.3, qPrintable(QString::number(seconds)));
+    }
+
+    // A schedule 10 s ahead, 4 s long: the schedule view counts down, the recording starts
+    // without a countdown and lasts 4 s.
+    void scheduledRecording() {
+        const qint64 startUs = (QTime::currentTime().msecsSinceStartOfDay() + 10000) * qint64(1000);
+        const qint64 endUs = startUs + 4'000'000;
+        if (endUs >= 86'400'000'000LL) {
+            QSKIP("too close to midnight for a schedule within the day");
+        }
+        writeSettings(m_program->settingsFile(), {{"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"},
+                                                  {"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)},
+                                                  {"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kScheduleSize));
+        screenshot(QStringLiteral("08-schedule-waiting"));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        screenshot(QStringLiteral("08-schedule-recording"));
+        QVERIFY(m_program->waitForSize(kNormalSize, 20000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(files.first()))) > 0, 10000);
+        QVERIFY2(seconds >= 4.0 && seconds <= 4.3, qPrintable(QString::number(seconds)));
     }
 
     // A cut while paused starts the next file running: the tray offers Pause and the next
