@@ -302,11 +302,17 @@ void MainWindow::loadAreaSettings() {
         writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
                           QString::fromLatin1(kDefaultAreaValue));
     }
+    QRect rect(area.origin, area.size);
+#ifdef MAINWINDOW_HAS_AREA_FRAME
+    // A screen that became smaller since (or an edited file) would leave it off the screen.
+    rect = capturearea::fitOnScreen(rect, capturearea::primaryScreenSize(), capturearea::kMinimumFrameSide,
+                                    capturearea::ScreenFit::MoveOrigin);
+#endif
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    info->setAreaOrigin(area.origin.x(), area.origin.y());
-    info->setAreaSize(area.size.width(), area.size.height());
-    info->setPreviousOrigin(area.origin.x(), area.origin.y());
-    info->setPreviousSize(area.size.width(), area.size.height());
+    info->setAreaOrigin(rect.x(), rect.y());
+    info->setAreaSize(rect.width(), rect.height());
+    info->setPreviousOrigin(rect.x(), rect.y());
+    info->setPreviousSize(rect.width(), rect.height());
     info->setKeepRatio(readSettingValue(QStringLiteral("XML_KEEP_SCALE"), QStringLiteral("KEEP_SCALE"),
                                         QStringLiteral("N")) != QLatin1String("N"));
     m_showToolbarNotice = readSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),

@@ -7,7 +7,9 @@
 #define MAINWINDOW_HAS_AREA_PANEL 1
 #endif
 #if __has_include("recorder/QRecordCropDlg.h")
+#include "recorder/CaptureArea.h"
 #include "recorder/QRecordCropDlg.h"
+#include "recorder/QTransparentWidget.h"
 #define MAINWINDOW_HAS_AREA_FRAME 1
 inline QTransparentWidget* asShade(QWidget* widget) {
     return static_cast<QTransparentWidget*>(widget);

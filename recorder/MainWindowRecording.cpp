@@ -465,7 +465,7 @@ void MainWindow::setAudioData(unsigned char* block, int samples) {
         return;
     }
 #ifdef MAINWINDOW_HAS_TOOLBAR
-    if (QAudioDataWidget* levels = asToolbar(m_toolbar)->audioDataWidget()) {
+    if (QAudioDataWidget* levels = asToolbar(m_toolbar)->levelDisplay()) {
         levels->setAudioData(block, samples);
     }
 #else
