@@ -68,11 +68,11 @@ std::optional<FormatSetting> readFormatSetting(const QString& formatId) {
     return setting;
 }
 
-void writeFormatSetting(const QString& formatId, const FormatSetting& setting) {
+bool writeFormatSetting(const QString& formatId, const FormatSetting& setting) {
     const QString path = formatSettingFilePath();
     QDomDocument document;
     if (!loadOrCreateXmlFile(path, &document)) {
-        return;
+        return false;
     }
     QDomElement format = findOrAddFormat(&document, formatId);
     QDomElement custom = format.firstChildElement();
@@ -90,7 +90,7 @@ void writeFormatSetting(const QString& formatId, const FormatSetting& setting) {
     custom.setAttribute(QStringLiteral("A_Channel"), setting.audioChannels);
     custom.setAttribute(QStringLiteral("A_SampleRate"), setting.audioSampleRate);
     custom.setAttribute(QStringLiteral("A_BitRate"), setting.audioBitRate);
-    ParserXML::writeOperateXml(path, document);
+    return ParserXML::writeOperateXml(path, document);
 }
 
 QString readFormatAttribute(const QString& formatId, const QString& key) {
@@ -101,15 +101,15 @@ QString readFormatAttribute(const QString& formatId, const QString& key) {
     return findFormat(document, formatId).attribute(key);
 }
 
-void writeFormatAttribute(const QString& formatId, const QString& key, const QString& value) {
+bool writeFormatAttribute(const QString& formatId, const QString& key, const QString& value) {
     // Dropping the value when the format has no element yet would lose a reset's
     // QUALITY_VALUE on a clean file, so the file and the element are created.
     const QString path = formatSettingFilePath();
     QDomDocument document;
     if (!loadOrCreateXmlFile(path, &document)) {
-        return;
+        return false;
     }
     QDomElement format = findOrAddFormat(&document, formatId);
     format.setAttribute(key, value);
-    ParserXML::writeOperateXml(path, document);
+    return ParserXML::writeOperateXml(path, document);
 }

@@ -32,13 +32,14 @@ QString formatSettingFilePath();
 std::optional<FormatSetting> readFormatSetting(const QString& formatId);
 
 // Stores the record as the format's custom settings, creating the file, the "FORMAT_"
-// element and its "Format_Custom" child when missing.
-void writeFormatSetting(const QString& formatId, const FormatSetting& setting);
+// element and its "Format_Custom" child when missing. False when it could not be saved.
+bool writeFormatSetting(const QString& formatId, const FormatSetting& setting);
 
 // The attribute `key` of the format's "FORMAT_" element; empty when the file, the format
 // or the attribute is missing.
 QString readFormatAttribute(const QString& formatId, const QString& key);
 
 // Sets that attribute and saves, creating the file and the format's "FORMAT_" element
-// when missing (so a reset's QUALITY_VALUE is never lost on a clean file).
-void writeFormatAttribute(const QString& formatId, const QString& key, const QString& value);
+// when missing (so a reset's QUALITY_VALUE is never lost on a clean file). False when it
+// could not be saved.
+bool writeFormatAttribute(const QString& formatId, const QString& key, const QString& value);

@@ -72,11 +72,18 @@ QString historyFilePath() {
     return getAppDataProductDir() + QStringLiteral("/History.xml");
 }
 
-void addHistoryItem(const HistoryXmlItem& item) {
+bool addHistoryItem(const HistoryXmlItem& item) {
     const QString path = historyFilePath();
     QDomDocument document;
     if (!loadOrCreateXmlFile(path, &document)) {
-        return;
+        // A history that cannot even be read would hide every new recording: it is put
+        // aside like a damaged one and the entry starts a fresh file.
+        qWarning("addHistoryItem: %s cannot be read", qPrintable(path));
+        if (!keepXmlFileAsBad(path)) {
+            return false;
+        }
+        document.clear();
+        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
     }
     QDomElement root = document.documentElement();
     QDomElement entry;
@@ -110,7 +117,7 @@ void addHistoryItem(const HistoryXmlItem& item) {
     info.setAttribute(QStringLiteral("preferencePath_"), item.preferencePath);
     info.setAttribute(QStringLiteral("Video_file"), yesNo(item.isVideo));
     info.setAttribute(QStringLiteral("New_file"), yesNo(item.isNew));
-    ParserXML::writeOperateXml(path, document);
+    return ParserXML::writeOperateXml(path, document);
 }
 
 std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath) {
@@ -130,24 +137,24 @@ QString readHistoryPreferencePath(const QString& mediaPath) {
     return loadEntry(&document, mediaPath).firstChildElement().attribute(QStringLiteral("preferencePath_"));
 }
 
-void removeHistoryItem(const QString& mediaPath) {
+bool removeHistoryItem(const QString& mediaPath) {
     QDomDocument document;
     QDomElement entry = loadEntry(&document, mediaPath);
     if (entry.isNull()) {
-        return;
+        return true;
     }
     document.documentElement().removeChild(entry);
-    ParserXML::writeOperateXml(historyFilePath(), document);
+    return ParserXML::writeOperateXml(historyFilePath(), document);
 }
 
-void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath) {
+bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath) {
     QDomDocument document;
     QDomElement entry = loadEntry(&document, oldMediaPath);
     if (entry.isNull()) {
-        return;
+        return false;
     }
     entry.setAttribute(kPathKey, newMediaPath);
-    ParserXML::writeOperateXml(historyFilePath(), document);
+    return ParserXML::writeOperateXml(historyFilePath(), document);
 }
 
 QStringList listHistoryFiles() {

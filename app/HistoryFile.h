@@ -34,8 +34,10 @@ struct HistoryXmlItem {
 QString historyFilePath();
 
 // Adds the entry, or overwrites the one with the same media path (compared as stored).
-// Creates the file when missing. Always saves.
-void addHistoryItem(const HistoryXmlItem& item);
+// Creates the file when missing; a damaged or unreadable file is kept as
+// "History.xml.bad" and the entry starts a fresh one. Always saves; false when the file
+// could not be saved (the entry is then not listed).
+bool addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with
 // "/"; nothing when there is none. Returned by value: the caller owns its copy.
@@ -44,12 +46,13 @@ std::optional<HistoryXmlItem> findHistoryItem(const QString& mediaPath);
 // The entry's "preferencePath_"; empty when there is no such entry.
 QString readHistoryPreferencePath(const QString& mediaPath);
 
-// Removes the entry (the first match); the media file is not touched.
-void removeHistoryItem(const QString& mediaPath);
+// Removes the entry (the first match); the media file is not touched. False when the
+// file could not be saved (the entry stays); true when there was no such entry.
+bool removeHistoryItem(const QString& mediaPath);
 
 // Changes the entry's key to newMediaPath (stored as given); other values stay. No match:
-// the file is not rewritten.
-void renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
+// the file is not rewritten. True when the entry was renamed and saved.
+bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
 
 // The keys of all entries whose media file exists, in file order; drops the others from
 // the file (saving only when it dropped one).

@@ -11,14 +11,21 @@ bool ParserXML::writeOperateXml(const QString& path, const QDomDocument& documen
         qWarning("error::ParserXML->writeOperateXml->file.open\n");
         return false;
     }
+    QByteArray bytes;
     {
-        QTextStream stream(&file);
-        stream.reset();
+        QTextStream stream(&bytes);
         stream.setCodec("utf-8");
         // The stream is UTF-8; the files carry no XML declaration, which
         // EncodingFromTextStream would add.
         document.save(stream, 4);
         stream.flush();
+    }
+    // commit() renames whatever reached the temporary file, even when the buffered bytes
+    // could not be written: every byte is written and flushed here first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        qWarning("error::ParserXML->writeOperateXml->file.write: %s", qPrintable(file.errorString()));
+        file.cancelWriting();
+        return false;
     }
     // commit() flushes to disk and renames over the old file; on any failure (a full disk
     // among them) the old file stays as it was.
@@ -38,6 +45,16 @@ bool ParserXML::readXmlDocument(const QString& path, QDomDocument* document) {
         return false;
     }
     return document->setContent(&file, false);
+}
+
+bool keepXmlFileAsBad(const QString& path) {
+    const QString badPath = path + QStringLiteral(".bad");
+    QFile::remove(badPath);
+    if (!QFile::rename(path, badPath)) {
+        qWarning("loadXmlDocument: could not keep %s as %s", qPrintable(path), qPrintable(badPath));
+        return false;
+    }
+    return true;
 }
 
 bool loadXmlDocument(const QString& path, QDomDocument* document) {
@@ -60,10 +77,7 @@ bool loadXmlDocument(const QString& path, QDomDocument* document) {
     const QString badPath = path + QStringLiteral(".bad");
     qWarning("loadXmlDocument: %s is damaged (%s at %d:%d); kept as %s", qPrintable(path), qPrintable(error), line,
              column, qPrintable(badPath));
-    QFile::remove(badPath);
-    if (!QFile::rename(path, badPath)) {
-        qWarning("loadXmlDocument: could not keep %s as %s", qPrintable(path), qPrintable(badPath));
-    }
+    keepXmlFileAsBad(path);
     document->clear();
     document->appendChild(document->createElement(QStringLiteral("ROOTITEM")));
     return true;

@@ -28,6 +28,9 @@ public:
 // - Otherwise true with the parsed document.
 bool loadXmlDocument(const QString& path, QDomDocument* document);
 
+// Moves the file to "<path>.bad" (replacing an older one); false when it could not.
+bool keepXmlFileAsBad(const QString& path);
+
 // loadXmlDocument() of a file that must exist; a document without a root element gets
 // "ROOTITEM". False when the file is missing or cannot be opened.
 bool loadExistingXmlFile(const QString& path, QDomDocument* document);

@@ -1,8 +1,11 @@
 #include "app/QRecordAreaInfo.h"
 
+#include "app/AppGlobals.h"
 #include "app/SettingsFile.h"
+#include "app/Utilities.h"
 
 #include <QCoreApplication>
+#include <cstdint>
 #include <utility>
 
 bool WatermarkImageSettings::operator==(const WatermarkImageSettings& other) const {
@@ -40,10 +43,35 @@ void QRecordAreaInfo::loadFromSettingsFile() {
     m_highlightClicks = readSettingValue(cursor, QStringLiteral("Cursor_Hight_Click_Value"), yes) == yes;
     const QString time = QStringLiteral("RECORD_TIME_INFO");
     m_stopAfterTime = readSettingValue(time, QStringLiteral("Bool_Stop_After_Time"), QStringLiteral("N")) == yes;
+    // A negative length would never stop a recording: out-of-range values read as 0.
+    m_stopAfterLengthUs =
+        storedMicroseconds(readSettingValue(time, QStringLiteral("Stop_time_lenght"), QStringLiteral("0")), INT64_MAX);
+}
+
+int QRecordAreaInfo::cursorImageIndexFromText(const QString& text) {
     bool ok = false;
-    const qlonglong length =
-        readSettingValue(time, QStringLiteral("Stop_time_lenght"), QStringLiteral("0")).toLongLong(&ok);
-    m_stopAfterLengthUs = ok ? length : 0;
+    const int index = text.trimmed().toInt(&ok, 10);
+    return ok && index >= 0 && index < kCursorImageCount ? index : 0;
+}
+
+QString QRecordAreaInfo::cursorImageFolder(int type) {
+    if (type == HighlightCursor)
+        return getAppDirPath() + QStringLiteral("/Cursor/Hightlight/");
+    if (type == HighlightClicks)
+        return getAppDirPath() + QStringLiteral("/Cursor/Click/");
+    return QString();
+}
+
+QString QRecordAreaInfo::cursorImagePath(int type, int index) {
+    const QString sub = type == HighlightCursor   ? QStringLiteral("/Cursor/Hightlight/")
+                        : type == HighlightClicks ? QStringLiteral("/Cursor/Click/")
+                                                  : QString();
+    if (sub.isEmpty())
+        return QString();
+    const QString name = QStringLiteral("%1.png").arg(index + 1);
+    if (index == kOwnCursorImageIndex)
+        return getAppDataProductDir() + sub + name;
+    return getAppDirPath() + sub + name;
 }
 
 QPoint QRecordAreaInfo::areaOrigin() const {

@@ -67,6 +67,19 @@ public:
     void setCursorImageIndex(int type, int index);
     int cursorImageIndex(int type) const;
 
+    // Picture indexes run 0-7; 7 is the user's own picture.
+    static constexpr int kCursorImageCount = 8;
+    static constexpr int kOwnCursorImageIndex = 7;
+    // The stored text of a picture index: 0-7, anything else (or no number) gives 0.
+    static int cursorImageIndexFromText(const QString& text);
+    // The picture file of a type (2 highlight, 3 click) and index: the shipped pictures
+    // "<application folder>/Cursor/Hightlight/<index+1>.png" (or "/Cursor/Click/"), the
+    // user's own one (index 7) in the data folder under the same relative name, since the
+    // application folder may be read-only. Empty for other types.
+    static QString cursorImagePath(int type, int index);
+    // The folder of a type's shipped pictures, ending in "/".
+    static QString cursorImageFolder(int type);
+
     void setStopAfterTime(bool on);
     bool isStopAfterTime() const;
     void setStopAfterLength(int64_t microseconds);

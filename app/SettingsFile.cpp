@@ -35,11 +35,11 @@ QString readSettingValue(const QString& section, const QString& key, const QStri
     return result;
 }
 
-void writeSettingValue(const QString& section, const QString& key, const QString& value) {
+bool writeSettingValue(const QString& section, const QString& key, const QString& value) {
     const QString path = settingsFilePath();
     QDomDocument document;
     if (!loadOrCreateXmlFile(path, &document)) {
-        return;
+        return false;
     }
     QDomElement element = firstRootChildNamed(document, section);
     if (element.isNull()) {
@@ -47,5 +47,5 @@ void writeSettingValue(const QString& section, const QString& key, const QString
         document.documentElement().appendChild(element);
     }
     element.setAttribute(key, value);
-    ParserXML::writeOperateXml(path, document);
+    return ParserXML::writeOperateXml(path, document);
 }

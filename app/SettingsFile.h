@@ -16,5 +16,6 @@ QString settingsFilePath();
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue);
 
 // Sets the attribute `key` of the first element named `section` and saves the file.
-// A missing file or section is created (rather than dropping the value).
-void writeSettingValue(const QString& section, const QString& key, const QString& value);
+// A missing file or section is created (rather than dropping the value). False when the
+// value could not be saved (a file that cannot be read is left alone).
+bool writeSettingValue(const QString& section, const QString& key, const QString& value);

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstring>
 
 #ifndef CALVORINE_PRODUCT_VERSION
@@ -211,4 +212,20 @@ void setWidgetFont(QWidget* widget, int pixelSize) {
     font.setFamily(QStringLiteral("Tahoma"));
     font.setPixelSize(pixelSize);
     widget->setFont(font);
+}
+
+int alphaFromPercent(int percent) {
+    const int clamped = std::min(100, std::max(0, percent));
+    return (clamped * 255 + 50) / 100;
+}
+
+int percentFromAlpha(int alpha) {
+    const int clamped = std::min(255, std::max(0, alpha));
+    return (clamped * 100 + 127) / 255;
+}
+
+int64_t storedMicroseconds(const QString& text, int64_t upperUs) {
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
+    return ok && value >= 0 && value <= upperUs ? int64_t(value) : 0;
 }

@@ -59,6 +59,19 @@ QString getFileProductVersion();
 // program.)
 QString getWindowsVersionText();
 
+// Transparency: stored as an alpha 0-255, shown as a whole percentage 0-100. Both ways
+// round to the nearest and clamp at both ends, so a value survives the round trip
+// (100 % <-> 255, 50 % <-> 128 -> 50 %). Shared by the recorder's and the editor's
+// watermark settings.
+int alphaFromPercent(int percent);
+int percentFromAlpha(int alpha);
+
+// A stored time of day or length read back from a settings text: the decimal value
+// when it lies in [0, upperUs] (a time of day: below one day; a length: any
+// non-negative value that fits), else 0. Empty or non-numeric texts give 0.
+int64_t storedMicroseconds(const QString& text, int64_t upperUs);
+constexpr int64_t kMicrosecondsPerDay = int64_t(24) * 3600 * 1000000;
+
 // Sets a copy of the widget's font with family "Tahoma" and the pixel size; nothing for
 // a null widget. GUI thread.
 void setWidgetFont(QWidget* widget, int pixelSize);

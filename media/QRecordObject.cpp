@@ -426,15 +426,15 @@ void QRecordObject::loadOverlays() {
     m_watermarkImage = QPixmap();
     m_watermarkSource = QRect(0, 0, -1, -1);
     if (area->cursorOption(QRecordAreaInfo::HighlightCursor) &&
-        m_highlightImage.load(getAppDirPath() + "/Cursor/Hightlight/" +
-                              QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightCursor) + 1))) {
+        m_highlightImage.load(QRecordAreaInfo::cursorImagePath(
+            QRecordAreaInfo::HighlightCursor, area->cursorImageIndex(QRecordAreaInfo::HighlightCursor)))) {
         // Always drawn at one size: scaled once here, not on every frame.
         m_highlightImage =
             m_highlightImage.scaled(kOverlaySize, kOverlaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     if (area->cursorOption(QRecordAreaInfo::HighlightClicks)) {
-        m_clickImage.load(getAppDirPath() + "/Cursor/Click/" +
-                          QString("%1.png").arg(area->cursorImageIndex(QRecordAreaInfo::HighlightClicks) + 1));
+        m_clickImage.load(QRecordAreaInfo::cursorImagePath(QRecordAreaInfo::HighlightClicks,
+                                                           area->cursorImageIndex(QRecordAreaInfo::HighlightClicks)));
     }
 
     const WatermarkImageSettings settings = area->watermarkSettings();
@@ -675,5 +675,7 @@ void QRecordObject::addToHistory() {
     item.extension = m_formatExtension;
     item.isVideo = m_hasVideo;
     item.isNew = true;
-    addHistoryItem(item);
+    if (!addHistoryItem(item)) {
+        qWarning() << "recordStop--------------------------the history could not be saved" << m_outputPath;
+    }
 }

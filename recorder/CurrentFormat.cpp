@@ -136,13 +136,29 @@ void resetFormat() {
 }
 
 void loadCurrentFormat(bool video) {
-    const QString category = readSettingValue(
-        kFormatSection, video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
-        video ? kDefaultVideoCategory : kDefaultAudioCategory);
-    const QString id = readSettingValue(kFormatSection, video ? QStringLiteral("Video_Id") : QStringLiteral("Audio_Id"),
-                                        video ? kDefaultVideoId : kDefaultAudioId);
+    QString category = readSettingValue(kFormatSection,
+                                        video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
+                                        video ? kDefaultVideoCategory : kDefaultAudioCategory);
+    QString id = readSettingValue(kFormatSection, video ? QStringLiteral("Video_Id") : QStringLiteral("Audio_Id"),
+                                  video ? kDefaultVideoId : kDefaultAudioId);
+    // A stored profile that the catalogue no longer has would give no encoder at all:
+    // the mode's default profile is used instead, and the log says so once.
+    CProfileManager* catalogue = formatCatalogue();
+    if (!catalogue->categories().empty() && catalogue->getBaseInfoValue(toUtf8(category), toUtf8(id), "id").empty()) {
+        static bool s_toldVideo = false, s_toldAudio = false;
+        bool& told = video ? s_toldVideo : s_toldAudio;
+        if (!told) {
+            told = true;
+            qWarning().noquote() << QStringLiteral("The stored output format %1/%2 is not in the catalogue; "
+                                                   "the default format %3/%4 is used.")
+                                        .arg(category, id, video ? kDefaultVideoCategory : kDefaultAudioCategory,
+                                             video ? kDefaultVideoId : kDefaultAudioId);
+        }
+        category = video ? kDefaultVideoCategory : kDefaultAudioCategory;
+        id = video ? kDefaultVideoId : kDefaultAudioId;
+    }
     buildFormatSetting(category, id, readQualityMode(id), video ? g_storedVideoFormat : g_storedAudioFormat);
-    const QString title = fromUtf8(formatCatalogue()->getBaseInfoValue(toUtf8(category), toUtf8(id), "title"));
+    const QString title = fromUtf8(catalogue->getBaseInfoValue(toUtf8(category), toUtf8(id), "title"));
     if (OutputFormatName* name = video ? s_videoName : s_audioName)
         *name = OutputFormatName{category, id, title};
     qDebug() << (video ? "------------Video setting------------" : "------------Audio setting------------");

@@ -190,11 +190,13 @@ CVCODEC_API int cvcodec_player_set_watermark_image_param(cvcodec_player p, int32
 CVCODEC_API int cvcodec_player_set_watermark_image_alpha(cvcodec_player p, int32_t alpha); /* [entry 775] */
 CVCODEC_API int cvcodec_player_set_watermark_image_flag(cvcodec_player p, int32_t value);  /* [entry 608] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_image_shown(cvcodec_player p, int32_t on);    /* [entry 698] recorded */
+/* Factors (151) both above 0: the image covers that share of the picture's width and
+ * height, showing the part of the image that its rectangle (108, fractions) names. */
 CVCODEC_API int cvcodec_player_set_watermark_image_factors(cvcodec_player p, double a,
-                                                           double b);                     /* [entry 151] recorded */
+                                                           double b); /* [entry 151] share of the picture */
 CVCODEC_API int cvcodec_player_set_watermark_image_kind(cvcodec_player p, int32_t value); /* [entry 161] recorded */
 CVCODEC_API int cvcodec_player_set_watermark_image_rect(cvcodec_player p, double x, double y, double w,
-                                                        double h); /* [entry 108] recorded */
+                                                        double h); /* [entry 108] part of the image */
 /* Display range of the image (source microseconds; an end not after the start: always). */
 CVCODEC_API int cvcodec_player_set_watermark_image_range(cvcodec_player p, uint64_t start,
                                                          uint64_t end); /* [entry 80] */

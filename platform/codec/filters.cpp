@@ -95,6 +95,29 @@ void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* out
     }
 }
 
+// The filters that size an image watermark: a share of the picture (factors above 0,
+// cut to the part its rectangle names) or its own size times its scale.
+std::string imageSizing(const WatermarkEdit& mark, int pictureWidth, int pictureHeight) {
+    const double* f = mark.imageFactors;
+    if (!(f[0] > 0.0 && f[1] > 0.0) || pictureWidth <= 0 || pictureHeight <= 0) {
+        return ",scale=iw*" + number(std::max(1, mark.imageScaleWidthPercent) / 100.0) + ":ih*" +
+               number(std::max(1, mark.imageScaleHeightPercent) / 100.0);
+    }
+    // A rectangle that is not a part of the image (empty, outside, not a number) draws
+    // the whole image.
+    const double* r = mark.imageRect;
+    const bool usable = r[0] >= 0.0 && r[1] >= 0.0 && r[2] > 0.0 && r[3] > 0.0 && r[0] + r[2] <= 1.0 + 1e-9 &&
+                        r[1] + r[3] <= 1.0 + 1e-9;
+    std::string steps;
+    if (usable && !fullRect(r)) {
+        steps +=
+            ",crop=w=iw*" + number(r[2]) + ":h=ih*" + number(r[3]) + ":x=iw*" + number(r[0]) + ":y=ih*" + number(r[1]);
+    }
+    const int width = std::max(1, static_cast<int>(std::lround(pictureWidth * std::min(f[0], 1.0))));
+    const int height = std::max(1, static_cast<int>(std::lround(pictureHeight * std::min(f[1], 1.0))));
+    return steps + ",scale=" + std::to_string(width) + ":" + std::to_string(height);
+}
+
 void turnedCropSize(const VideoEdit& edit, int sourceWidth, int sourceHeight, int* w, int* h) {
     int width = sourceWidth;
     int height = sourceHeight;
@@ -117,7 +140,9 @@ bool VideoEdit::operator==(const VideoEdit& o) const {
     auto sameWatermark = [](const WatermarkEdit& a, const WatermarkEdit& b) {
         return a.imagePath == b.imagePath && a.imageAlpha == b.imageAlpha && a.imageX == b.imageX &&
                a.imageY == b.imageY && a.imageScaleWidthPercent == b.imageScaleWidthPercent &&
-               a.imageScaleHeightPercent == b.imageScaleHeightPercent && a.text == b.text &&
+               a.imageScaleHeightPercent == b.imageScaleHeightPercent &&
+               std::equal(a.imageFactors, a.imageFactors + 2, b.imageFactors) &&
+               std::equal(a.imageRect, a.imageRect + 4, b.imageRect) && a.text == b.text &&
                a.textAlpha == b.textAlpha && a.textX == b.textX && a.textY == b.textY && a.fontName == b.fontName &&
                a.fontSizePoints == b.fontSizePoints && a.textColour == b.textColour &&
                a.shadowColour == b.shadowColour && a.outlineColour == b.outlineColour &&
@@ -296,6 +321,9 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
         chain += "," + steps[i];
     }
     // Image watermarks need a second input: each is read by a movie source and laid over.
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    editedPictureSize(edit, sourceWidth, sourceHeight, &pictureWidth, &pictureHeight);
     int index = 0;
     for (const WatermarkEdit& mark : edit.watermarks) {
         if (mark.imagePath.empty()) {
@@ -305,8 +333,7 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
         const std::string base = "base" + std::to_string(index++);
         chain += "[" + base + "];movie=filename=" + escapeValue(mark.imagePath) +
                  ",format=rgba,colorchannelmixer=aa=" + number(std::clamp(mark.imageAlpha, 0, 255) / 255.0) +
-                 ",scale=iw*" + number(std::max(1, mark.imageScaleWidthPercent) / 100.0) + ":ih*" +
-                 number(std::max(1, mark.imageScaleHeightPercent) / 100.0) + "[" + label + "];[" + base + "][" + label +
+                 imageSizing(mark, pictureWidth, pictureHeight) + "[" + label + "];[" + base + "][" + label +
                  "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) + ":y=H*" +
                  number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
     }

@@ -19,6 +19,11 @@ struct WatermarkEdit {
     double imageY = 0.0;
     int imageScaleWidthPercent = 100;
     int imageScaleHeightPercent = 100;
+    // With both factors above 0 the image covers that share of the picture's width and
+    // height (its own size and scale then count for nothing), drawing only the part of
+    // the image that imageRect names (x, y, width, height as fractions of the image).
+    double imageFactors[2] = {0.0, 0.0};
+    double imageRect[4] = {0.0, 0.0, 1.0, 1.0};
 
     std::string text;
     int textAlpha = 255;

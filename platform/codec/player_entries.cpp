@@ -72,6 +72,10 @@ double watermarkImageShare(PlayerObject* o, Side side) {
     if (display <= 0 || o->mark().imagePath.empty()) {
         return 0.0;
     }
+    const double* factors = o->mark().imageFactors;
+    if (factors[0] > 0.0 && factors[1] > 0.0) {
+        return std::min(1.0, side == Side::Width ? factors[0] : factors[1]);
+    }
     int width = 0;
     int height = 0;
     imageFileSize(o->mark().imagePath, &width, &height);
@@ -332,9 +336,12 @@ PLAYER_RECORD(cvcodec_player_set_watermark_image_param, COMMA int32_t)
 PLAYER_EDIT(cvcodec_player_set_watermark_image_alpha, COMMA int32_t a, o->mark().imageAlpha = a)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_flag, COMMA int32_t)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_shown, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_factors, COMMA double COMMA double)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_factors, COMMA double a COMMA double b, o->mark().imageFactors[0] = a;
+            o->mark().imageFactors[1] = b)
 PLAYER_RECORD(cvcodec_player_set_watermark_image_kind, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_rect, COMMA double COMMA double COMMA double COMMA double)
+PLAYER_EDIT(cvcodec_player_set_watermark_image_rect, COMMA double x COMMA double y COMMA double w COMMA double hh,
+            o->mark().imageRect[0] = x;
+            o->mark().imageRect[1] = y; o->mark().imageRect[2] = w; o->mark().imageRect[3] = hh)
 PLAYER_EDIT(cvcodec_player_set_watermark_image_range, COMMA uint64_t start COMMA uint64_t end,
             o->mark().imageStartUs = start;
             o->mark().imageEndUs = end)

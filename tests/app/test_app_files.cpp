@@ -8,6 +8,7 @@
 #include "app/LanguageFile.h"
 #include "app/ParserXML.h"
 #include "app/SettingsFile.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QtTest>
 
@@ -304,6 +305,45 @@ private slots:
         addHistoryItem(makeItem("/v/b.mp4", "B"));
         QCOMPARE(findHistoryItem("/v/b.mp4")->title, QString("B"));
         QCOMPARE(readAll(historyFilePath() + ".bad"), damaged);
+    }
+
+    // A history file that cannot be read (here a folder in its place) would hide every
+    // new recording: it is put aside and the entry starts a fresh file.
+    void historyUnreadableFileIsKeptAsBad() {
+        QDir().mkpath(historyFilePath());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("addHistoryItem: .* cannot be read"));
+        QVERIFY(addHistoryItem(makeItem("/v/b.mp4", "B")));
+        QCOMPARE(findHistoryItem("/v/b.mp4")->title, QString("B"));
+        QVERIFY(QFileInfo(historyFilePath() + ".bad").isDir());
+    }
+
+    // Every change that could not be saved (here: no file may grow, as on a full disk)
+    // says so, and the file keeps its content.
+    void savesThatFailAreReported() {
+        QVERIFY(addHistoryItem(makeItem("/v/a.mp4", "A")));
+        QVERIFY(writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "N"));
+        QVERIFY(writeFormatAttribute("4000", "QUALITY_VALUE", "1"));
+        const QByteArray history = readAll(historyFilePath());
+        const QByteArray formats = readAll(formatSettingFilePath());
+        {
+            FileSizeLimit full(0);
+            const QRegularExpression failed("writeOperateXml");
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!addHistoryItem(makeItem("/v/b.mp4", "B")));
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!removeHistoryItem("/v/a.mp4"));
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!renameHistoryItem("/v/a.mp4", "/v/c.mp4"));
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"));
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!writeFormatAttribute("4000", "QUALITY_VALUE", "0"));
+            QTest::ignoreMessage(QtWarningMsg, failed);
+            QVERIFY(!writeFormatSetting("4000", FormatSetting()));
+        }
+        QCOMPARE(readAll(historyFilePath()), history);
+        QCOMPARE(readAll(formatSettingFilePath()), formats);
+        QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("N"));
     }
 
     // ---- format-setting file ----

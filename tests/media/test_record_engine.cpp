@@ -267,15 +267,14 @@ private:
         g_currentFormat = &m_format;
     }
 
-    // The user's own pictures (the eighth) of the highlight and click lists.
-    void putCursorPicture(const QString& folder, QColor colour) {
-        const QString dir = getAppDirPath() + folder;
+    // The user's own picture (index 7), which the cursor chooser keeps in the data folder.
+    void putCursorPicture(int type, QColor colour) {
+        const QString path = QRecordAreaInfo::cursorImagePath(type, QRecordAreaInfo::kOwnCursorImageIndex);
+        const QString dir = QFileInfo(path).absolutePath();
         if (!QDir(dir).exists()) {
             QDir().mkpath(dir);
             m_madeFolders << dir;
         }
-        // Not shipped: only the cursor chooser puts a picture there, so the test may.
-        const QString path = dir + "8.png";
         QImage image(48, 48, QImage::Format_ARGB32);
         image.fill(colour);
         QVERIFY(image.save(path));
@@ -306,8 +305,8 @@ private slots:
         m_window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_window));
         QVERIFY(screenShows(kArea.center(), Qt::blue));
-        putCursorPicture("/Cursor/Hightlight/", Qt::yellow);
-        putCursorPicture("/Cursor/Click/", Qt::magenta);
+        putCursorPicture(QRecordAreaInfo::HighlightCursor, Qt::yellow);
+        putCursorPicture(QRecordAreaInfo::HighlightClicks, Qt::magenta);
     }
 
     void cleanupTestCase() {
@@ -835,6 +834,28 @@ private slots:
         QCOMPARE(failures.count(), 1);
         QVERIFY(findHistoryItem(next));
         useFormat(h264Format(30));
+    }
+
+    // A damaged history does not hide the new recording: it is listed in a fresh file and
+    // the damaged one is kept beside it.
+    void damagedHistoryStillListsTheRecording() {
+        setSources(false, false);
+        const QByteArray damaged = "<ROOTITEM><Path_item Converted_path_=\"/v/a.mp4\">";
+        QDir().mkpath(QFileInfo(historyFilePath()).path());
+        QFile history(historyFilePath());
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write(damaged);
+        history.close();
+        const QString file = outputFile("REC_damaged_history.mp4");
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QTest::qWait(500);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is damaged"));
+        recorder.stopRecord();
+        QVERIFY2(findHistoryItem(file), "the recording is not listed");
+        QFile bad(historyFilePath() + ".bad");
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), damaged);
     }
 
     void failedStartLeavesNothing_data() {

@@ -46,6 +46,7 @@ private slots:
     void theEndComesAfterTheLastFrame();
     void snapshotHasTheVideoSize();
     void liveEditsChangeThePicture();
+    void imageFactorsCoverAShareOfThePicture();
     void soundOnlyGivesLevelBlocks();
     void volumeAndSpeedApplyWhilePlaying();
     void soundReachesTheNullSink();
@@ -190,6 +191,52 @@ void TestCodecPlayer::liveEditsChangeThePicture() {
     cvcodec_player_select_watermark(player, 0);
     cvcodec_player_set_watermark_image(player, m_dir.filePath("missing.png").toUtf8().constData());
     QCOMPARE(snapshotOf(player).size(), QSize(320, 240));
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::imageFactorsCoverAShareOfThePicture() {
+    // A 100 x 100 picture: red left half, blue right half.
+    QImage halves(100, 100, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 50; x < 100; ++x) {
+            halves.setPixel(x, y, qRgb(0, 0, 255));
+        }
+    }
+    const QString path = m_dir.filePath("halves.png");
+    QVERIFY(halves.save(path));
+    auto isBlue = [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; };
+    auto isRed = [](QRgb c) { return qRed(c) > 200 && qBlue(c) < 60 && qGreen(c) < 60; };
+
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_seek(player, 2000000));
+    const QImage plain = snapshotOf(player);
+    cvcodec_player_select_watermark(player, 1);
+    cvcodec_player_begin_update(player);
+    cvcodec_player_set_watermark_image(player, path.toUtf8().constData());
+    cvcodec_player_set_watermark_image_pos(player, 0.0, 0.0);
+    cvcodec_player_set_watermark_image_factors(player, 0.5, 0.5);
+    cvcodec_player_set_watermark_image_rect(player, 0.5, 0.0, 0.5, 1.0);
+    cvcodec_player_end_update(player);
+    // The right half of the picture, stretched over the top-left quarter (160 x 120).
+    QImage shown = snapshotOf(player);
+    QVERIFY(isBlue(shown.pixel(5, 5)));
+    QVERIFY(isBlue(shown.pixel(150, 110)));
+    QCOMPARE(shown.pixel(170, 60), plain.pixel(170, 60));
+    QCOMPARE(shown.pixel(60, 130), plain.pixel(60, 130));
+    QVERIFY(cvcodec_player_watermark_image_width(player) > 0.49 && cvcodec_player_watermark_image_width(player) < 0.51);
+    // A rectangle that is not a part of the image draws all of it.
+    cvcodec_player_set_watermark_image_rect(player, 0.8, 0.0, 0.5, std::nan(""));
+    shown = snapshotOf(player);
+    QVERIFY(isRed(shown.pixel(5, 5)));
+    QVERIFY(isBlue(shown.pixel(150, 110)));
+    // Factors of 0: the picture at its own size.
+    cvcodec_player_set_watermark_image_factors(player, 0.0, 0.0);
+    shown = snapshotOf(player);
+    QVERIFY(isRed(shown.pixel(20, 20)));
+    QVERIFY(isBlue(shown.pixel(80, 20)));
+    QCOMPARE(shown.pixel(150, 60), plain.pixel(150, 60));
     cvcodec_player_release(player);
 }
 

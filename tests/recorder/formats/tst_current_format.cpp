@@ -273,6 +273,24 @@ private slots:
                  QStringLiteral("(no element)"));
     }
 
+    // A stored profile the catalogue no longer has falls back to the mode's default
+    // profile (a recording with it would have no encoder); the log says so once.
+    void unknownStoredProfileFallsBackToDefault() {
+        writeSettingValue("FormatSet", "Video_Categories", "General Video");
+        writeSettingValue("FormatSet", "Video_Id", "4999");
+        writeSettingValue("FormatSet", "Audio_Categories", "Gone");
+        writeSettingValue("FormatSet", "Audio_Id", "5000");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("4999.*not in the catalogue"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Gone/5000.*not in the catalogue"));
+        resetFormat();
+        QCOMPARE(videoFormatName()->id, QStringLiteral("4000"));
+        QCOMPARE(videoFormatName()->title, QStringLiteral("MP4 (H.264)"));
+        QVERIFY(g_storedVideoFormat->videoCodecId > 0);
+        QCOMPARE(audioFormatName()->category, QStringLiteral("General Audio"));
+        QVERIFY(g_storedAudioFormat->audioCodecId > 0);
+        resetFormat(); // told once: no second warning
+    }
+
     void recordsLiveFromInitToFree() {
         g_currentFormat = g_storedAudioFormat;
         freeFormatNameGlobals();

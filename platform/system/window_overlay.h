@@ -1,0 +1,33 @@
+// What full-screen overlay windows need of X11 beyond what the toolkit gives: the parts
+// of a window that take the mouse (input region), the parts that are drawn at all
+// (bounding region, for desktops without a compositor), and the window manager's
+// keep-above state of a mapped window.
+// The connection is the application's own xcb connection (Qt: QX11Info::connection()),
+// so these requests follow the requests that created the window. GUI thread only.
+#pragma once
+
+#include "region_rect.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace calvorine::platform {
+
+// Only the rectangles (window coordinates, physical pixels) take pointer input; the rest
+// of the window lets clicks through to whatever lies below. An empty list makes the
+// whole window click-through. False without a connection, window or XFixes 2.
+bool setWindowInputRegion(void* xcbConnection, uint32_t window, const std::vector<RegionRect>& rects);
+// The whole window takes input again.
+bool resetWindowInputRegion(void* xcbConnection, uint32_t window);
+
+// Only the rectangles are part of the window on screen; elsewhere the windows below show.
+bool setWindowBoundingRegion(void* xcbConnection, uint32_t window, const std::vector<RegionRect>& rects);
+// The window is its whole rectangle again.
+bool resetWindowBoundingRegion(void* xcbConnection, uint32_t window);
+
+// Asks the window manager to keep the (mapped) top-level window above the others, or to
+// stop doing so (_NET_WM_STATE_ABOVE by a client message to the root). False without a
+// connection or window.
+bool setWindowKeepAbove(void* xcbConnection, uint32_t window, bool above);
+
+} // namespace calvorine::platform

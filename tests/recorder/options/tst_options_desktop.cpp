@@ -1,0 +1,209 @@
+// The hotkey editor line and the basic page's hotkeys on the virtual desktop: keys typed
+// with xdotool, grabs checked by pressing them and by another X client (hotkey_holder).
+#include "RecorderTestSupport.h"
+
+#include "app/KeyApplication.h"
+#include "app/QShortCutManager.h"
+#include "app/SettingsFile.h"
+#include "recorder/QBasicOptions.h"
+#include "recorder/QKeyListenerLineEdit.h"
+#include "tests/support/PrivateUserFolders.h"
+#include "toolkit/QRZComboBox.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace recordertest;
+
+namespace {
+
+const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
+
+bool xdotool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool focusWindow(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
+    return QTest::qWaitForWindowActive(window, 5000);
+}
+
+// Another X client holding a combination until it is stopped.
+class Holder {
+public:
+    Holder(const QString& keysym, const QString& modifiers) {
+        m_process.start(QCoreApplication::applicationDirPath() + "/hotkey_holder", {keysym, modifiers});
+    }
+    ~Holder() {
+        m_process.closeWriteChannel();
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString answer() {
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
+        }
+        return QString::fromLatin1(m_process.readLine()).trimmed();
+    }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+class TestOptionsDesktop : public QObject {
+    Q_OBJECT
+
+    QWidget* m_owner = nullptr;
+
+    QGlobalShortCut* addShortcut(int id, int key) {
+        auto* shortcut = new QGlobalShortCut(m_owner);
+        shortcut->setActionId(id);
+        shortcut->setDefaultKey(key, kCtrlAlt);
+        shortcut->setKey(key, kCtrlAlt);
+        shortcut->setPendingKey(key, kCtrlAlt);
+        QShortCutManager::instance()->addShortcut(shortcut);
+        shortcut->registerHotKey();
+        return shortcut;
+    }
+
+private slots:
+    void init() { m_owner = new QWidget(); }
+    void cleanup() {
+        QShortCutManager::instance()->clear();
+        delete m_owner;
+        m_owner = nullptr;
+    }
+
+    void keyLineReportsCombinations() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* other = new QLineEdit(&window);
+        auto* line = new QKeyListenerLineEdit(&window);
+        layout->addWidget(other);
+        layout->addWidget(line);
+        line->setText(QStringLiteral("Ctrl + Alt + F9"));
+        QSignalSpy focus(line, &QKeyListenerLineEdit::emitFocusState);
+        QSignalSpy combos(line, &QKeyListenerLineEdit::eimtShortcutChange);
+        QVERIFY(focusWindow(&window));
+        other->setFocus();
+        QVERIFY(xdotool({"key", "Tab"}));
+        QTRY_COMPARE(focus.count(), 1);
+        QCOMPARE(focus.at(0).at(0).toBool(), false);
+        QCOMPARE(line->selectedText(), line->text());
+
+        // Ctrl and Alt alone complete nothing; F11 with them completes one combination.
+        QVERIFY(xdotool({"keydown", "ctrl", "keydown", "alt", "key", "F11", "keyup", "alt", "keyup", "ctrl"}));
+        QTRY_COMPARE(combos.count(), 1);
+        QCOMPARE(combos.at(0).at(0).value<Qt::Key>(), Qt::Key_F11);
+        QCOMPARE(int(combos.at(0).at(1).value<Qt::KeyboardModifiers>()), kCtrlAlt);
+        QVERIFY(xdotool({"key", "ctrl"}));
+        QVERIFY(xdotool({"key", "F3"}));
+        QTRY_COMPARE(combos.count(), 2);
+        QCOMPARE(combos.at(1).at(0).value<Qt::Key>(), Qt::Key_F3);
+        // A key the framework cannot name is no combination either.
+        QKeyEvent unknown(QEvent::KeyPress, Qt::Key_unknown, Qt::ControlModifier);
+        QCoreApplication::sendEvent(line, &unknown);
+        QCOMPARE(combos.count(), 2);
+
+        QVERIFY(xdotool({"key", "shift+Tab"}));
+        QTRY_COMPARE(focus.count(), 2);
+        QCOMPARE(focus.at(1).at(0).toBool(), true);
+        QVERIFY(line->selectedText().isEmpty());
+    }
+
+    void basicPageHotkeys() {
+        addShortcut(PauseResumeAction, Qt::Key_F12);
+        QGlobalShortCut* stop = addShortcut(StartStopAction, Qt::Key_F11);
+        QGlobalShortCut* shot = addShortcut(ScreenshotAction, Qt::Key_F9);
+        addShortcut(CutAction, Qt::Key_F10);
+        QVERIFY(shot->isRegistered());
+
+        QBasicOptions page;
+        page.resize(268, 200);
+        QSignalSpy enable(&page, &QBasicOptions::emitShortcutEnable);
+        QVERIFY(focusWindow(&page));
+        QRZComboBox* list = page.shortcutList();
+        QCOMPARE(list->count(), 4);
+        const int shotRow = list->findData(int(ScreenshotAction));
+        QCOMPARE(list->itemText(shotRow), QStringLiteral("Take A Screenshot"));
+        list->setCurrentIndex(shotRow);
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F9"));
+        QVERIFY(!page.conflictMark()->isVisible());
+
+        page.ShortcutsActivated(shotRow);
+        QTRY_VERIFY(page.keyEditor()->hasFocus());
+        QTRY_COMPARE(enable.count(), 1);
+        QCOMPARE(enable.at(0).at(0).toBool(), false);
+        QVERIFY(xdotool({"key", "ctrl+alt+F5"}));
+        QTRY_COMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777268"));
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F5"));
+        QVERIFY(shot->isRegistered());
+        keepShot(&page, "basic_options_hotkey");
+
+        // The new key works system-wide; the old one is free for another program.
+        QSignalSpy shots(shot, &QGlobalShortCut::activated);
+        QVERIFY(xdotool({"key", "ctrl+alt+F5"}));
+        QTRY_COMPARE(shots.count(), 1);
+        {
+            Holder holder("F9", "ctrl,alt");
+            QCOMPARE(holder.answer(), QStringLiteral("grabbed"));
+        }
+
+        // A combination held by another program is kept, with the conflict mark.
+        {
+            Holder holder("F6", "ctrl,alt");
+            QCOMPARE(holder.answer(), QStringLiteral("grabbed"));
+            // Held elsewhere, the combination never reaches the line by the keyboard: it is
+            // handed over as the line reports it.
+            page.shortcutChange(Qt::Key_F6, Qt::KeyboardModifiers(kCtrlAlt));
+            QCOMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777269"));
+            QVERIFY(!shot->isRegistered());
+            QVERIFY(page.conflictMark()->isVisible());
+            keepShot(&page, "basic_options_conflict");
+        }
+
+        // A combination another action has is refused: nothing stored, own key shown.
+        const QByteArray before = fileBytes(dataFolder() + "/VideoDefaultSetting.xml");
+        page.shortcutChange(Qt::Key_F11, Qt::KeyboardModifiers(kCtrlAlt));
+        QCOMPARE(fileBytes(dataFolder() + "/VideoDefaultSetting.xml"), before);
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F6"));
+        int key = 0, mods = 0;
+        shot->getKey(&key, &mods);
+        QCOMPARE(key, int(Qt::Key_F6));
+        QVERIFY(stop->isRegistered());
+        // The key it already has changes nothing either.
+        page.shortcutChange(Qt::Key_F6, Qt::KeyboardModifiers(kCtrlAlt));
+        QCOMPARE(fileBytes(dataFolder() + "/VideoDefaultSetting.xml"), before);
+
+        // Reset: default keys back and registered, and the format reset is asked for.
+        QSignalSpy resetFormat(&page, &QBasicOptions::emitResetFormat);
+        page.reset();
+        QCOMPARE(resetFormat.count(), 1);
+        QCOMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777272"));
+        QVERIFY(shot->isRegistered());
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F9"));
+        QVERIFY(!page.conflictMark()->isVisible());
+
+        page.keyEditor()->clearFocus();
+        QTRY_COMPARE(enable.count(), 2);
+        QCOMPARE(enable.at(1).at(0).toBool(), true);
+    }
+};
+
+int main(int argc, char** argv) {
+    PrivateUserFolders folders;
+    KeyApplication app(argc, argv);
+    TestOptionsDesktop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_options_desktop.moc"

@@ -1,0 +1,173 @@
+// Helpers of the tests that run on the virtual desktop: windows of another process (the
+// window helper program, which reports the presses it receives), the pointer driven by
+// xdotool, window geometry read by xwininfo and properties by xprop, screenshots by
+// ImageMagick's import. Results come from those tools, never from our own code.
+#pragma once
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <QVector>
+
+namespace desktoptest {
+
+// Runs a tool to its end and gives its standard output ("" when it fails).
+inline QString run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        return QString();
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+inline bool xdotool(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), args);
+    return process.waitForFinished(10000) && process.exitCode() == 0;
+}
+
+inline void movePointer(int x, int y) {
+    xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+}
+
+inline void click(int x, int y) {
+    movePointer(x, y);
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// Press at one point, move in steps, release at another.
+inline void drag(int x1, int y1, int x2, int y2, int steps = 8) {
+    movePointer(x1, y1);
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int i = 1; i <= steps; ++i) {
+        movePointer(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
+        QTest::qWait(10);
+    }
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
+// The rectangle xwininfo reports for a window: "Absolute upper-left" and its size.
+inline QRect xwininfoRect(quint64 window) {
+    const QString text = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    auto number = [&](const char* label) {
+        const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s*(-?\\d+)"));
+        const QRegularExpressionMatch match = re.match(text);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    };
+    return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height"));
+}
+
+// The window's parent as xwininfo -tree reports it (a managed window's frame), 0 if none.
+inline quint64 xwininfoParent(quint64 window) {
+    const QString text =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(window)});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(text);
+    return match.hasMatch() ? match.captured(1).toULongLong(nullptr, 16) : 0;
+}
+
+// A managed window as the user sees it: the window manager's frame around it.
+inline QRect xwininfoFrameRect(quint64 window) {
+    return xwininfoRect(xwininfoParent(window));
+}
+
+// The value text of one property of a window (xprop), "" when it has none.
+inline QString xprop(quint64 window, const QString& property) {
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), property});
+}
+
+// Waits (polling) until `done` holds or `timeoutMs` passes; gives the final verdict.
+template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) {
+            return done();
+        }
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// The whole screen as ImageMagick reads it from the X server.
+inline QImage screenshot(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
+    if (!process.waitForFinished(20000) || process.exitCode() != 0) {
+        return QImage();
+    }
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// Windows of another process. Each spec is "x,y,w,h[,flags]" (see window_helper.cpp).
+class HelperWindows {
+public:
+    explicit HelperWindows(const QStringList& specs) {
+        const QString program =
+            QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")) + QStringLiteral("/calvorine_window_helper");
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(program, specs);
+        m_ready = waitFor([this]() { return readLines(), m_lines.contains(QStringLiteral("ready")); }, 15000);
+        for (const QString& line : m_lines) {
+            const QStringList parts = line.split(QLatin1Char(' '));
+            if (parts.size() == 4 && parts[0] == QLatin1String("window")) {
+                m_windows << parts[2].toULongLong();
+                m_children << parts[3].toULongLong();
+            }
+        }
+    }
+    ~HelperWindows() {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+
+    bool ready() const { return m_ready; }
+    quint64 window(int index) const { return m_windows.value(index); }
+    quint64 child(int index) const { return m_children.value(index); }
+
+    // Presses window `index` received so far.
+    int presses(int index) {
+        readLines();
+        int n = 0;
+        for (const QString& line : m_lines) {
+            if (line.startsWith(QStringLiteral("press %1 ").arg(index))) {
+                ++n;
+            }
+        }
+        return n;
+    }
+
+    bool waitForPresses(int index, int count, int timeoutMs = 3000) {
+        return waitFor([&]() { return presses(index) >= count; }, timeoutMs);
+    }
+
+private:
+    void readLines() {
+        m_process.waitForReadyRead(0);
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine().trimmed();
+            if (!line.isEmpty()) {
+                m_lines << QString::fromLocal8Bit(line);
+            }
+        }
+    }
+
+    QProcess m_process;
+    QStringList m_lines;
+    QVector<quint64> m_windows;
+    QVector<quint64> m_children;
+    bool m_ready = false;
+};
+
+} // namespace desktoptest
