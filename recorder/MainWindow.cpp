@@ -66,15 +66,7 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
     loadAreaSettings();
     createPanels();
     createLevelPreviews();
-    m_videoMode = true;
-    makeModeCurrent();
-    m_btnVideoMode->setChecked(true);
-    m_btnVideoMode->setEnabled(false);
-    m_btnAudioMode->setChecked(false);
-    m_btnAudioMode->setEnabled(true);
-#ifdef MAINWINDOW_HAS_AREA_PANEL
-    m_areaPanel->setEnabled(true);
-#endif
+    applyMode(true);
     setupUpdater();
     // A second start finds this window by its title.
     setWindowTitle(productTitle());
@@ -585,15 +577,7 @@ void MainWindow::OnBtnVideoMode() {
     if (m_videoMode) {
         return;
     }
-    m_videoMode = true;
-    makeModeCurrent();
-    m_btnVideoMode->setChecked(true);
-    m_btnVideoMode->setEnabled(false);
-    m_btnAudioMode->setChecked(false);
-    m_btnAudioMode->setEnabled(true);
-#ifdef MAINWINDOW_HAS_AREA_PANEL
-    m_areaPanel->setEnabled(true);
-#endif
+    applyMode(true);
     if (m_areaMode) {
         setAreaMode(true);
     }
@@ -603,16 +587,21 @@ void MainWindow::OnBtnAudioMode() {
     if (!m_videoMode) {
         return;
     }
-    m_videoMode = false;
-    makeModeCurrent();
-    m_btnVideoMode->setChecked(false);
-    m_btnVideoMode->setEnabled(true);
-    m_btnAudioMode->setChecked(true);
-    m_btnAudioMode->setEnabled(false);
-#ifdef MAINWINDOW_HAS_AREA_PANEL
-    m_areaPanel->setEnabled(false);
-#endif
+    applyMode(false);
     setAreaMode(false);
+}
+
+// The mode's format becomes current; the mode's button shows checked and disabled.
+void MainWindow::applyMode(bool video) {
+    m_videoMode = video;
+    makeModeCurrent();
+    m_btnVideoMode->setChecked(video);
+    m_btnVideoMode->setEnabled(!video);
+    m_btnAudioMode->setChecked(!video);
+    m_btnAudioMode->setEnabled(video);
+#ifdef MAINWINDOW_HAS_AREA_PANEL
+    m_areaPanel->setEnabled(video);
+#endif
 }
 
 void MainWindow::setAreaMode(bool on) {

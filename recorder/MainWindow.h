@@ -137,8 +137,11 @@ private:
     void copyStayOnTop(QWidget* dialog) const;
     void layoutTitleBar();
     void makeModeCurrent();
+    void applyMode(bool video);
 
     // Recording control.
+    void setPaused(bool paused);
+    void showPausedState(bool paused);
     void setRecordingLook(bool on);
     void setScheduleLook(bool on);
     void leaveScheduleLook();

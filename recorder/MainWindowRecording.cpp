@@ -304,42 +304,38 @@ QString MainWindow::makeRecordFileName() const {
 }
 
 void MainWindow::PauseRecord() {
-    if (!m_recording) {
-        return;
-    }
-    if (m_recorder != nullptr) {
-        m_recorder->pauseRecord();
-    }
-    m_paused = true;
-#ifdef MAINWINDOW_HAS_AREA_FRAME
-    if (m_videoMode && m_areaFrame != nullptr) {
-        m_areaFrame->setPaused(true);
-    }
-#endif
-#ifdef MAINWINDOW_HAS_TOOLBAR
-    if (m_toolbar) {
-        asToolbar(m_toolbar)->setRunning(false);
-    }
-#endif
-    refreshTrayMenu();
+    setPaused(true);
 }
 
 void MainWindow::ContinueRecord() {
+    setPaused(false);
+}
+
+void MainWindow::setPaused(bool paused) {
     if (!m_recording) {
         return;
     }
     if (m_recorder != nullptr) {
-        m_recorder->resumeRecord();
+        if (paused) {
+            m_recorder->pauseRecord();
+        } else {
+            m_recorder->resumeRecord();
+        }
     }
-    m_paused = false;
+    showPausedState(paused);
+}
+
+// The paused flag and what shows it: the frame's dashes, the toolbar's button, the tray.
+void MainWindow::showPausedState(bool paused) {
+    m_paused = paused;
 #ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaFrame != nullptr) {
-        m_areaFrame->setPaused(false);
+        m_areaFrame->setPaused(paused);
     }
 #endif
 #ifdef MAINWINDOW_HAS_TOOLBAR
     if (m_toolbar) {
-        asToolbar(m_toolbar)->setRunning(true);
+        asToolbar(m_toolbar)->setRunning(!paused);
     }
 #endif
     refreshTrayMenu();
@@ -427,18 +423,7 @@ void MainWindow::cutRecord() {
         return;
     }
     // The next file starts running even when the last one was paused.
-    m_paused = false;
-#ifdef MAINWINDOW_HAS_AREA_FRAME
-    if (m_videoMode && m_areaFrame != nullptr) {
-        m_areaFrame->setPaused(false);
-    }
-#endif
-#ifdef MAINWINDOW_HAS_TOOLBAR
-    if (m_toolbar) {
-        asToolbar(m_toolbar)->setRunning(true);
-    }
-#endif
-    refreshTrayMenu();
+    showPausedState(false);
     if (!startRecorder()) {
         finishRecording(false);
         showRecordingFailed();

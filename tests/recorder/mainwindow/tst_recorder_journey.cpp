@@ -91,6 +91,22 @@ private:
         }
         return 0;
     }
+    // A right click on the tray icon; true once its menu is on screen.
+    bool openTrayMenu(quint64 tray) {
+        const int before = otherWindows(*m_program).size();
+        if (!m_program->clickAt(journey::windowRect(tray).center(), 3)) {
+            return false;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (otherWindows(*m_program).size() > before) {
+                return true;
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
     quint64 findTrayIcon() {
         for (quint64 id : otherWindows(*m_program)) {
             const QRect rect = journey::windowRect(id);
@@ -105,6 +121,13 @@ private:
         m_program->start();
         QVERIFY(m_program->process().waitForStarted());
         QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
+    }
+    // The program started, shown at its normal size and switched to audio mode (X11
+    // delivers the clicks in order, so the next click finds the mode switched).
+    void startInAudioMode() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
     }
 
 private slots:
@@ -142,10 +165,8 @@ private slots:
 
     // Audio mode: the compact panel, an MP3 without video, back to the normal look.
     void recordsAudioOnly() {
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        QTest::qWait(300);
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
         QTest::qWait(2000);
@@ -196,8 +217,7 @@ private slots:
         const quint64 tray = trayIconWindow();
         QVERIFY(tray != 0);
         const QRect icon = journey::windowRect(tray);
-        QVERIFY(m_program->clickAt(icon.center(), 3));
-        QTest::qWait(500);
+        QVERIFY(openTrayMenu(tray));
         screenshot(QStringLiteral("09-tray-menu"));
         QVERIFY(m_program->keys(QStringLiteral("Down")));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
@@ -209,7 +229,6 @@ private slots:
 
         // Audio mode, closed to the tray: the start hotkey records and stops.
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        QTest::qWait(300);
         QVERIFY(m_program->clickInWindow(kCloseButton));
         QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
         // The recording runs with the window still in the tray.
@@ -224,9 +243,8 @@ private slots:
 
     // Stop-after of 5 s set on the time page: the recording stops by itself.
     void stopAfterFromTheTimePage() {
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
         QVERIFY(m_program->clickInWindow(kOptionsButton));
         QVERIFY(m_program->waitForSize(kOptionsOpenSize));
         QVERIFY(m_program->clickInWindow(kStopAfterBox));
@@ -257,12 +275,12 @@ private slots:
         if (endUs >= 86'400'000'000LL) {
             QSKIP("too close to midnight for a schedule within the day");
         }
-        writeSettings(m_program->settingsFile(), {{"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"},
-                                                  {"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)},
-                                                  {"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)}});
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        writeSettings(m_program->settingsFile(),
+                      {{"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)}});
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kScheduleSize));
         screenshot(QStringLiteral("08-schedule-waiting"));
@@ -279,10 +297,8 @@ private slots:
     // A cut while paused starts the next file running: the tray offers Pause and the next
     // pause hotkey pauses it (the second file holds only the time until that pause).
     void cutWhilePausedRuns() {
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        QTest::qWait(300);
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 1, 10000);
@@ -293,8 +309,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 2, 10000);
         const quint64 tray = trayIconWindow();
         QVERIFY(tray != 0);
-        QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
-        QTest::qWait(500);
+        QVERIFY(openTrayMenu(tray));
         screenshot(QStringLiteral("12-cut-while-paused-tray-menu"));
         QVERIFY(m_program->keys(QStringLiteral("Escape")));
         QTest::qWait(1500);
@@ -317,10 +332,8 @@ private slots:
         QFile blocker(m_program->outputFolder());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        QTest::qWait(300);
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
         const int before = otherWindows(*m_program).size();
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 10000);
@@ -342,7 +355,6 @@ private slots:
         }
         QVERIFY(m_program->waitForSize(kNormalSize));
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        QTest::qWait(300);
         const int before = otherWindows(*m_program).size();
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
@@ -407,6 +419,24 @@ private slots:
         QCOMPARE(m_program->process().exitCode(), 0);
         QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
                  QStringLiteral("0*0-640*480"));
+    }
+
+    // The tray's Quit ends the program at once, without storing the area.
+    void trayQuitStoresNothing() {
+        writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "1*2-300*200"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "untouched"}});
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        QVERIFY(openTrayMenu(tray));
+        // From the top of the menu, up goes round to its last entry, Quit.
+        QVERIFY(m_program->keys(QStringLiteral("Up")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("untouched"));
     }
 };
 
