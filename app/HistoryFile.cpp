@@ -86,13 +86,8 @@ bool addHistoryItem(const HistoryXmlItem& item) {
         document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
     }
     QDomElement root = document.documentElement();
-    QDomElement entry;
-    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        if (child.tagName() == kPathItem && child.attribute(kPathKey) == item.mediaPath) {
-            entry = child;
-            break;
-        }
-    }
+    // Compared as "/" paths: an entry stored with backslashes is updated, not doubled.
+    QDomElement entry = findEntry(document, item.mediaPath);
     if (entry.isNull()) {
         entry = document.createElement(kPathItem);
         entry.setAttribute(kPathKey, item.mediaPath);
@@ -168,7 +163,7 @@ QStringList listHistoryFiles() {
     QDomElement child = root.firstChildElement();
     while (!child.isNull()) {
         QDomElement next = child.nextSiblingElement();
-        const QString mediaPath = child.attribute(kPathKey);
+        const QString mediaPath = normalised(child.attribute(kPathKey));
         if (!mediaPath.isEmpty() && QFileInfo::exists(mediaPath)) {
             files.append(mediaPath);
         } else {
@@ -197,7 +192,7 @@ void readAllHistoryItems(QList<HistoryXmlItem>* items) {
         HistoryXmlItem item;
         item.mediaPath = normalised(child.attribute(kPathKey));
         QDomElement info = child.firstChildElement();
-        readValues(info, &item, false);
+        readValues(info, &item, true);
         if (item.isNew) {
             info.setAttribute(QStringLiteral("New_file"), QStringLiteral("N"));
             changed = true;

@@ -33,10 +33,10 @@ struct HistoryXmlItem {
 // Full path of "History.xml" in the data folder.
 QString historyFilePath();
 
-// Adds the entry, or overwrites the one with the same media path (compared as stored).
-// Creates the file when missing; a damaged or unreadable file is kept as
-// "History.xml.bad" and the entry starts a fresh one. Always saves; false when the file
-// could not be saved (the entry is then not listed).
+// Adds the entry, or overwrites the one with the same media path ("\" and "/" compared
+// alike; the stored key is kept). Creates the file when missing; a damaged or unreadable
+// file is kept as "History.xml.bad" and the entry starts a fresh one. Always saves; false
+// when the file could not be saved (the entry is then not listed).
 bool addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with
@@ -54,11 +54,11 @@ bool removeHistoryItem(const QString& mediaPath);
 // the file is not rewritten. True when the entry was renamed and saved.
 bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
 
-// The keys of all entries whose media file exists, in file order; drops the others from
-// the file (saving only when it dropped one).
+// The keys (with "/") of all entries whose media file exists, in file order; drops the
+// others from the file (saving only when it dropped one).
 QStringList listHistoryFiles();
 
-// Appends one record per entry, in file order (media paths with "/"; "Format_" is not
-// read), and clears the entries' "New_file" marks in the file (the records keep
-// isNew = true). Saves only when it cleared a mark.
+// Appends one record per entry, in file order (media paths with "/"), and clears the
+// entries' "New_file" marks in the file (the records keep isNew = true). Saves only when
+// it cleared a mark.
 void readAllHistoryItems(QList<HistoryXmlItem>* items);

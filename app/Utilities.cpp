@@ -3,6 +3,7 @@
 #include "platform/system/clock.h"
 #include "platform/system/os_version.h"
 #include "platform/system/utf8.h"
+#include "tags/tagitems.h"
 
 #include <QFont>
 #include <QWidget>
@@ -190,6 +191,19 @@ void sleepMicroseconds(int64_t microseconds) {
 
 bool isValidUtf8(const char* text) {
     return text != nullptr && calvorine::platform::isValidUtf8(text);
+}
+
+QString toWideString(const std::string& text) {
+    const char* bytes = text.c_str(); // up to the first NUL
+    const size_t length = std::strlen(bytes);
+    if (length == 0) {
+        return QString();
+    }
+    if (isValidUtf8(bytes)) {
+        return QString::fromUtf8(bytes, int(length));
+    }
+    const std::u16string wide = calvorine::tags::cp1252ToUtf16(reinterpret_cast<const uint8_t*>(bytes), length);
+    return QString::fromUtf16(wide.data(), int(wide.size()));
 }
 
 QString getFileProductVersion() {

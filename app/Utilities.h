@@ -49,6 +49,10 @@ void sleepMicroseconds(int64_t microseconds);
 // no overlong forms, no surrogates, nothing above U+10FFFF); false for null.
 bool isValidUtf8(const char* text);
 
+// A tag text of unknown encoding, up to its first NUL: UTF-8 when it is well-formed
+// UTF-8 (isValidUtf8), else Windows-1252 (the tag library's table). Never fails.
+QString toWideString(const std::string& text);
+
 // The program's product version (the build's version), computed once; "2.0.2" when the
 // build has none. First call on the GUI thread.
 QString getFileProductVersion();

@@ -1,5 +1,6 @@
 #include "media/FormatTables.h"
 
+#include "media/RZInfoManager.h"
 #include "platform/codec/codec_playback.h"
 
 #include <cmath>
@@ -155,4 +156,17 @@ QString readDurationText(const QString& path) {
     return QStringLiteral("%1:%2:%3")
         .arg(twoDigits(milliseconds / 3600000), twoDigits(milliseconds / 60000 % 60),
              twoDigits(milliseconds / 1000 % 60));
+}
+
+QString readContainerFormat(const QString& path) {
+    RZInfoClass info;
+    info.createHandle();
+    if (!info.open(path.toUtf8().constData())) {
+        return QString();
+    }
+    const auto text = [&info](const char* key) {
+        const char* value = static_cast<const char*>(info.tag(key));
+        return std::string(value != nullptr ? value : "");
+    };
+    return QString::fromStdString(containerFromExtensionList(text("ffmpeg_format"), text("major_brand")));
 }

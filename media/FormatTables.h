@@ -35,3 +35,7 @@ QImage readCoverImage(const QString& path);
 // The file's duration as "hh:mm:ss" (hours may have more digits); empty when the file
 // cannot be opened.
 QString readDurationText(const QString& path);
+
+// The container name of a file as the history stores it ("mp4", "matroska", "mp3"...),
+// from its demuxer's format list and brand; empty when the file cannot be opened.
+QString readContainerFormat(const QString& path);

@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "media/CProfileManager.h"
 #include "recorder/CurrentFormat.h"
+#include "recorder/FormHelpers.h"
 #include "recorder/QKeyListenerLineEdit.h"
 #include "recorder/QWatermarkDlg.h"
 #include "toolkit/QRZButton.h"
@@ -59,26 +60,16 @@ void styleFormButton(QRZBaseButton* button, const QString& icon) {
 QBasicOptions::QBasicOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
     setObjectName(QStringLiteral("QBasicOptions"));
     resize(367, 246);
-    m_labSave = new QLabel(this);
-    m_labSave->setObjectName(QStringLiteral("m_labSave"));
-    m_labFormat = new QLabel(this);
-    m_labFormat->setObjectName(QStringLiteral("m_labFormat"));
-    m_labShortcut = new QLabel(this);
-    m_labShortcut->setObjectName(QStringLiteral("m_labShortcut"));
-    m_btnFolder = new QRZBaseButton(this);
-    m_btnFolder->setObjectName(QStringLiteral("m_btnFolder"));
-    m_btnFormat = new QRZBaseButton(this);
-    m_btnFormat->setObjectName(QStringLiteral("m_btnFormat"));
-    m_cmbShortcuts = new QRZComboBox(this);
-    m_cmbShortcuts->setObjectName(QStringLiteral("m_cmbShortcuts"));
-    m_editShortcuts = new QKeyListenerLineEdit(this);
-    m_editShortcuts->setObjectName(QStringLiteral("m_editShortcuts"));
-    m_labKey = new QLabel(this);
-    m_labKey->setObjectName(QStringLiteral("m_labKey"));
-    m_labWaterMark = new QLabel(this);
-    m_labWaterMark->setObjectName(QStringLiteral("m_labWaterMark"));
-    m_btnWaterMark = new QRZBaseButton(this);
-    m_btnWaterMark->setObjectName(QStringLiteral("m_btnWaterMark"));
+    m_labSave = makeNamedChild<QLabel>(this, "m_labSave");
+    m_labFormat = makeNamedChild<QLabel>(this, "m_labFormat");
+    m_labShortcut = makeNamedChild<QLabel>(this, "m_labShortcut");
+    m_btnFolder = makeNamedChild<QRZBaseButton>(this, "m_btnFolder");
+    m_btnFormat = makeNamedChild<QRZBaseButton>(this, "m_btnFormat");
+    m_cmbShortcuts = makeNamedChild<QRZComboBox>(this, "m_cmbShortcuts");
+    m_editShortcuts = makeNamedChild<QKeyListenerLineEdit>(this, "m_editShortcuts");
+    m_labKey = makeNamedChild<QLabel>(this, "m_labKey");
+    m_labWaterMark = makeNamedChild<QLabel>(this, "m_labWaterMark");
+    m_btnWaterMark = makeNamedChild<QRZBaseButton>(this, "m_btnWaterMark");
 
     // Styling and wiring.
     styleFormButton(m_btnFolder, QStringLiteral("/image/common/ico_folder.png"));

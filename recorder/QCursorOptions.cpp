@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "app/SettingsFile.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/IBaseChunk.h"
 #include "toolkit/QBaseIconListDelegate.h"
 #include "toolkit/QRZCheckBox.h"
@@ -105,6 +106,8 @@ QCursorSelectDlg::QCursorSelectDlg(QWidget* parent, const QString& folder) : QDi
     m_listView->setViewMode(QListView::IconMode);
     m_listView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_delegate = new QBaseIconListDelegate();
+    // The names are tool tips: no room is left for them inside the 20-pixel tiles.
+    m_delegate->setTextMargins(0, 0, 20, 0);
     m_listView->setItemDelegate(m_delegate);
     connect(m_listView, &QAbstractItemView::clicked, this, &QCursorSelectDlg::OnClickItem);
     connect(m_listView, &QAbstractItemView::doubleClicked, this, &QCursorSelectDlg::DoubleClickItem);
@@ -203,22 +206,13 @@ QImage QCursorOptions::comboPicture(int type, int index) {
 QCursorOptions::QCursorOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
     setObjectName(QStringLiteral("QCursorOptions"));
     resize(378, 219);
-    auto box = [this](const char* name) {
-        auto* b = new QRZCheckBox(this);
-        b->setObjectName(QLatin1String(name));
-        return b;
-    };
-    m_chkShow = box("m_chkShow");
-    m_chkHighCursor = box("m_chkHighCursor");
-    m_chkHighClick = box("m_chkHighClick");
-    m_cmbClick = new QRZComboBox(this);
-    m_cmbClick->setObjectName(QStringLiteral("m_cmbClick"));
-    m_labPtClick = new QLabel(this);
-    m_labPtClick->setObjectName(QStringLiteral("m_labPtClick"));
-    m_labPtCursor = new QLabel(this);
-    m_labPtCursor->setObjectName(QStringLiteral("m_labPtCursor"));
-    m_cmbCursor = new QRZComboBox(this);
-    m_cmbCursor->setObjectName(QStringLiteral("m_cmbCursor"));
+    m_chkShow = makeNamedChild<QRZCheckBox>(this, "m_chkShow");
+    m_chkHighCursor = makeNamedChild<QRZCheckBox>(this, "m_chkHighCursor");
+    m_chkHighClick = makeNamedChild<QRZCheckBox>(this, "m_chkHighClick");
+    m_cmbClick = makeNamedChild<QRZComboBox>(this, "m_cmbClick");
+    m_labPtClick = makeNamedChild<QLabel>(this, "m_labPtClick");
+    m_labPtCursor = makeNamedChild<QLabel>(this, "m_labPtCursor");
+    m_cmbCursor = makeNamedChild<QRZComboBox>(this, "m_cmbCursor");
 
     for (QRZCheckBox* b : {m_chkShow, m_chkHighCursor, m_chkHighClick}) {
         styleCheckBox(b);
@@ -236,13 +230,7 @@ QCursorOptions::QCursorOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
     connect(m_cmbClick, &QRZComboBox::emitClicked, this, &QCursorOptions::OnShowCursorClick);
 
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    const struct {
-        QRZCheckBox* box;
-        int type;
-    } boxes[] = {{m_chkShow, QRecordAreaInfo::ShowCursor},
-                 {m_chkHighCursor, QRecordAreaInfo::HighlightCursor},
-                 {m_chkHighClick, QRecordAreaInfo::HighlightClicks}};
-    for (const auto& b : boxes) {
+    for (const OptionBox& b : optionBoxes()) {
         b.box->setChecked(readSettingValue(kCursorSection, optionKey(b.type), QStringLiteral("Y")) ==
                           QLatin1String("Y"));
         info->setCursorOption(b.type, b.box->isChecked());
@@ -256,13 +244,7 @@ QCursorOptions::QCursorOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
     m_clickChooser = new QCursorSelectDlg(this, QRecordAreaInfo::cursorImageFolder(QRecordAreaInfo::HighlightClicks));
     connect(m_clickChooser, &QCursorSelectDlg::emitCurrIndex, this,
             [this](int index, bool force) { cursorHgClickChange(index, force); });
-    const struct {
-        QCursorSelectDlg* chooser;
-        QRZComboBox* combo;
-        int type;
-    } choosers[] = {{m_highlightChooser, m_cmbCursor, QRecordAreaInfo::HighlightCursor},
-                    {m_clickChooser, m_cmbClick, QRecordAreaInfo::HighlightClicks}};
-    for (const auto& c : choosers) {
+    for (const PictureChoice& c : pictureChoices()) {
         // A stored index outside the shipped range reads as the first picture.
         const int index = QRecordAreaInfo::cursorImageIndexFromText(
             readSettingValue(kCursorSection, indexKey(c.type), QStringLiteral("0")));
@@ -282,6 +264,17 @@ QCursorOptions::QCursorOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
         w->adjustSize();
 }
 
+std::array<QCursorOptions::OptionBox, 3> QCursorOptions::optionBoxes() const {
+    return {{{m_chkShow, QRecordAreaInfo::ShowCursor},
+             {m_chkHighCursor, QRecordAreaInfo::HighlightCursor},
+             {m_chkHighClick, QRecordAreaInfo::HighlightClicks}}};
+}
+
+std::array<QCursorOptions::PictureChoice, 2> QCursorOptions::pictureChoices() const {
+    return {{{m_highlightChooser, m_cmbCursor, QRecordAreaInfo::HighlightCursor},
+             {m_clickChooser, m_cmbClick, QRecordAreaInfo::HighlightClicks}}};
+}
+
 QCursorOptions::~QCursorOptions() {
     delete m_highlightChooser;
     delete m_clickChooser;
@@ -295,23 +288,14 @@ void QCursorOptions::applyEnabling() {
 }
 
 void QCursorOptions::OnClickChkChange() {
-    int type = 0;
-    QRZCheckBox* box = nullptr;
-    if (sender() == m_chkShow) {
-        type = QRecordAreaInfo::ShowCursor;
-        box = m_chkShow;
-    } else if (sender() == m_chkHighCursor) {
-        type = QRecordAreaInfo::HighlightCursor;
-        box = m_chkHighCursor;
-    } else if (sender() == m_chkHighClick) {
-        type = QRecordAreaInfo::HighlightClicks;
-        box = m_chkHighClick;
-    } else {
-        return;
+    for (const OptionBox& b : optionBoxes()) {
+        if (sender() != b.box)
+            continue;
+        QRecordAreaInfo::instance()->setCursorOption(b.type, b.box->isChecked());
+        applyEnabling();
+        writeSettingValue(kCursorSection, optionKey(b.type),
+                          b.box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
     }
-    QRecordAreaInfo::instance()->setCursorOption(type, box->isChecked());
-    applyEnabling();
-    writeSettingValue(kCursorSection, optionKey(type), box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 
 void QCursorOptions::pictureChange(int type, int index, bool force) {
@@ -353,26 +337,14 @@ void QCursorOptions::OnShowCursorClick() {
 
 void QCursorOptions::reset() {
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    const struct {
-        QRZCheckBox* box;
-        int type;
-    } boxes[] = {{m_chkShow, QRecordAreaInfo::ShowCursor},
-                 {m_chkHighCursor, QRecordAreaInfo::HighlightCursor},
-                 {m_chkHighClick, QRecordAreaInfo::HighlightClicks}};
-    for (const auto& b : boxes) {
+    for (const OptionBox& b : optionBoxes()) {
         if (!info->cursorOption(b.type)) {
             b.box->setChecked(true);
             info->setCursorOption(b.type, true);
             writeSettingValue(kCursorSection, optionKey(b.type), QStringLiteral("Y"));
         }
     }
-    const struct {
-        QCursorSelectDlg* chooser;
-        QRZComboBox* combo;
-        int type;
-    } choosers[] = {{m_highlightChooser, m_cmbCursor, QRecordAreaInfo::HighlightCursor},
-                    {m_clickChooser, m_cmbClick, QRecordAreaInfo::HighlightClicks}};
-    for (const auto& c : choosers) {
+    for (const PictureChoice& c : pictureChoices()) {
         if (info->cursorImageIndex(c.type) == 0)
             continue;
         c.chooser->setCurrentIndex(0);

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QImage>
 
+#include <array>
 #include <vector>
 
 class IBaseChunk;
@@ -95,6 +96,19 @@ protected:
     void layoutControls() override;
 
 private:
+    struct OptionBox {
+        QRZCheckBox* box;
+        int type;
+    };
+    struct PictureChoice {
+        QCursorSelectDlg* chooser;
+        QRZComboBox* combo;
+        int type;
+    };
+    // The three boxes with their option types; the two pictures with their chooser,
+    // combo and type.
+    std::array<OptionBox, 3> optionBoxes() const;
+    std::array<PictureChoice, 2> pictureChoices() const;
     void applyEnabling();
     void pictureChange(int type, int index, bool force);
     void showChooser(QCursorSelectDlg* chooser, QRZComboBox* combo, int type);

@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "media/CProfileManager.h"
 #include "recorder/CurrentFormat.h"
+#include "recorder/FormHelpers.h"
 #include "recorder/FormatList.h"
 #include "recorder/QFormatSettingDlg.h"
 #include "toolkit/QRZButton.h"
@@ -47,18 +48,12 @@ void QFormatDlg::releaseInstance() {
 QFormatDlg::QFormatDlg(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QFormatDlg"));
     setWindowTitle(tr("Form"));
-    m_btnCancel = new QRZBaseButton(this);
-    m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
-    m_btnOk = new QRZBaseButton(this);
-    m_btnOk->setObjectName(QStringLiteral("m_btnOk"));
-    m_listView = new QRZListView(this);
-    m_listView->setObjectName(QStringLiteral("m_listView"));
-    m_settingDlg = new QFormatSettingDlg(this);
-    m_settingDlg->setObjectName(QStringLiteral("m_settingDlg"));
-    m_cmbQuality = new QRZComboBox(this);
-    m_cmbQuality->setObjectName(QStringLiteral("m_cmbQuality"));
-    m_editSearch = new QRZLineEdit(this);
-    m_editSearch->setObjectName(QStringLiteral("m_editSearch"));
+    m_btnCancel = makeNamedChild<QRZBaseButton>(this, "m_btnCancel");
+    m_btnOk = makeNamedChild<QRZBaseButton>(this, "m_btnOk");
+    m_listView = makeNamedChild<QRZListView>(this, "m_listView");
+    m_settingDlg = makeNamedChild<QFormatSettingDlg>(this, "m_settingDlg");
+    m_cmbQuality = makeNamedChild<QRZComboBox>(this, "m_cmbQuality");
+    m_editSearch = makeNamedChild<QRZLineEdit>(this, "m_editSearch");
     QPalette palette = m_cmbQuality->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Text, QColor(172, 170, 171));

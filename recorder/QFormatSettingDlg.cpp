@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/FormatSettingFile.h"
 #include "recorder/CurrentFormat.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/StyleHelpers.h"
@@ -57,16 +58,8 @@ QString QFormatSettingDlg::channelDisplayText(const QString& value) {
 QFormatSettingDlg::QFormatSettingDlg(QWidget* parent) : QRZWidget(parent) {
     setObjectName(QStringLiteral("QFormatSettingDlg"));
     resize(659, 310);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto combo = [this](const char* name) {
-        auto* c = new QRZComboBox(this);
-        c->setObjectName(QLatin1String(name));
-        return c;
-    };
+    auto label = [this](const char* name) { return makeNamedChild<QLabel>(this, name); };
+    auto combo = [this](const char* name) { return makeNamedChild<QRZComboBox>(this, name); };
     m_labBitRate = label("m_labBitRate");
     m_cmbVFrame = combo("m_cmbVFrame");
     m_cmbVBitRate = combo("m_cmbVBitRate");
@@ -83,10 +76,8 @@ QFormatSettingDlg::QFormatSettingDlg(QWidget* parent) : QRZWidget(parent) {
     m_labACodec = label("m_labACodec");
     m_cmbAChannel = combo("m_cmbAChannel");
     m_labSampleRate = label("m_labSampleRate");
-    m_btnAudio = new QRZBaseButton(this);
-    m_btnAudio->setObjectName(QStringLiteral("m_btnAudio"));
-    m_btnVideo = new QRZBaseButton(this);
-    m_btnVideo->setObjectName(QStringLiteral("m_btnVideo"));
+    m_btnAudio = makeNamedChild<QRZBaseButton>(this, "m_btnAudio");
+    m_btnVideo = makeNamedChild<QRZBaseButton>(this, "m_btnVideo");
     m_cmbVQuality = combo("m_cmbVQuality");
     m_labQuality = label("m_labQuality");
 

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/LanguageFile.h"
 #include "app/SettingsFile.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZRadioButton.h"
@@ -36,8 +37,7 @@ void styleGroup(QGroupBox* group) {
 }
 
 QRZRadioButton* makeRadio(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
-    auto* radio = new QRZRadioButton(parent);
-    radio->setObjectName(QLatin1String(name));
+    auto* radio = makeNamedChild<QRZRadioButton>(parent, name);
     radio->setGeometry(geometry);
     radio->setAutoExclusive(false); // each pair is made exclusive by its slot
     styleSelectionCheckBox(radio);
@@ -62,23 +62,19 @@ GeneralWidget::GeneralWidget(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("GeneralWidget"));
     resize(477, 441);
     setWindowTitle(QStringLiteral("Form"));
-    m_GroupUpdates = new QGroupBox(this);
-    m_GroupUpdates->setObjectName(QStringLiteral("m_GroupUpdates"));
+    m_GroupUpdates = makeNamedChild<QGroupBox>(this, "m_GroupUpdates");
     m_GroupUpdates->setGeometry(11, 10, 317, 81);
     m_radAutoUpdate = makeRadio(m_GroupUpdates, "m_radAutoUpdate", QRect(20, 25, 281, 16),
                                 tr("Automatically update to the newest version"));
     m_radCloseUpdate =
         makeRadio(m_GroupUpdates, "m_radCloseUpdate", QRect(20, 50, 251, 16), tr("Close automatic updates"));
-    m_GroupClose = new QGroupBox(this);
-    m_GroupClose->setObjectName(QStringLiteral("m_GroupClose"));
+    m_GroupClose = makeNamedChild<QGroupBox>(this, "m_GroupClose");
     m_GroupClose->setGeometry(11, 95, 317, 81);
     m_radMin = makeRadio(m_GroupClose, "m_radMin", QRect(20, 25, 251, 16), tr("Minimize to Tray"));
     m_radExit = makeRadio(m_GroupClose, "m_radExit", QRect(20, 50, 251, 16), tr("Exit"));
-    m_GroupLanguage = new QGroupBox(this);
-    m_GroupLanguage->setObjectName(QStringLiteral("m_GroupLanguage"));
+    m_GroupLanguage = makeNamedChild<QGroupBox>(this, "m_GroupLanguage");
     m_GroupLanguage->setGeometry(11, 230, 281, 71);
-    m_cmbLan = new QRZComboBox(m_GroupLanguage);
-    m_cmbLan->setObjectName(QStringLiteral("m_cmbLan"));
+    m_cmbLan = makeNamedChild<QRZComboBox>(m_GroupLanguage, "m_cmbLan");
     m_cmbLan->setGeometry(20, 30, 155, 21);
 
     m_GroupLanguage->hide();
@@ -161,33 +157,28 @@ ConvertWidget::ConvertWidget(QWidget* parent) : QWidget(parent) {
     resize(451, 390);
     setWindowTitle(QStringLiteral("Form"));
     auto group = [this](const char* name, const QRect& geometry) {
-        auto* g = new QGroupBox(this);
-        g->setObjectName(QLatin1String(name));
+        auto* g = makeNamedChild<QGroupBox>(this, name);
         g->setGeometry(geometry);
         return g;
     };
     auto button = [](QWidget* parent, const char* name, int x, int y) {
-        auto* b = new QRZBaseButton(parent);
-        b->setObjectName(QLatin1String(name));
+        auto* b = makeNamedChild<QRZBaseButton>(parent, name);
         b->move(x, y);
         return b;
     };
     auto pathEdit = [](QWidget* parent, const char* name) {
-        auto* e = new QRZTextEdit(parent);
-        e->setObjectName(QLatin1String(name));
+        auto* e = makeNamedChild<QRZTextEdit>(parent, name);
         e->setGeometry(20, 25, 200, 44);
         return e;
     };
     m_GroupFinish = group("m_GroupFinish", QRect(10, 250, 310, 56));
-    m_cmbFinished = new QRZComboBox(m_GroupFinish);
-    m_cmbFinished->setObjectName(QStringLiteral("m_cmbFinished"));
+    m_cmbFinished = makeNamedChild<QRZComboBox>(m_GroupFinish, "m_cmbFinished");
     m_groupOutput = group("m_groupOutput", QRect(10, 5, 310, 80));
     m_btnChange = button(m_groupOutput, "m_btnChange", 232, 20);
     m_btnReset = button(m_groupOutput, "m_btnReset", 232, 48);
     m_pathTextEdit = pathEdit(m_groupOutput, "m_pathTextEdit");
     m_GroupArchive = group("m_GroupArchive", QRect(10, 315, 310, 56));
-    m_cmbOutput = new QRZComboBox(m_GroupArchive);
-    m_cmbOutput->setObjectName(QStringLiteral("m_cmbOutput"));
+    m_cmbOutput = makeNamedChild<QRZComboBox>(m_GroupArchive, "m_cmbOutput");
     m_groupScreenshots = group("m_groupScreenshots", QRect(10, 90, 310, 80));
     m_btnChangeShot = button(m_groupScreenshots, "m_btnChangeShot", 232, 20);
     m_btnResetShot = button(m_groupScreenshots, "m_btnResetShot", 232, 48);
@@ -304,11 +295,9 @@ void ConvertWidget::paintEvent(QPaintEvent* event) {
 QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QPreferencesDlg"));
     resize(919, 506);
-    m_btnCancel = new QRZBaseButton(this);
-    m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
+    m_btnCancel = makeNamedChild<QRZBaseButton>(this, "m_btnCancel");
     m_btnCancel->setGeometry(310, 410, 75, 23);
-    m_btnOk = new QRZBaseButton(this);
-    m_btnOk->setObjectName(QStringLiteral("m_btnOk"));
+    m_btnOk = makeNamedChild<QRZBaseButton>(this, "m_btnOk");
     m_btnOk->setGeometry(400, 410, 75, 23);
     m_Layout = new QHBoxLayout();
     m_Layout->setObjectName(QStringLiteral("m_Layout"));

@@ -3,6 +3,7 @@
 #include "app/QRecordAreaInfo.h"
 #include "app/SettingsFile.h"
 #include "app/Utilities.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/QRZButton.h" // before the spin box header: its template compares buttons
 #include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZLineEdit.h"
@@ -45,32 +46,20 @@ QTime timeOfDayFromMicroseconds(int64_t microseconds) {
 QTimeOptions::QTimeOptions(QWidget* parent) : QBaseOptionsWgt(parent) {
     setObjectName(QStringLiteral("QTimeOptions"));
     resize(416, 212);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto edit = [this](const char* name) {
-        auto* e = new QRZLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        return e;
-    };
-    m_chkManually = new QRZCheckBox(this);
-    m_chkManually->setObjectName(QStringLiteral("m_chkManually"));
+    auto label = [this](const char* name) { return makeNamedChild<QLabel>(this, name); };
+    auto edit = [this](const char* name) { return makeNamedChild<QRZLineEdit>(this, name); };
+    m_chkManually = makeNamedChild<QRZCheckBox>(this, "m_chkManually");
     m_editHr = edit("m_editHr");
     m_editMin = edit("m_editMin");
     m_editSec = edit("m_editSec");
     m_labHr = label("m_labHr");
     m_labMin = label("m_labMin");
     m_labSec = label("m_labSec");
-    m_chkSchedule = new QRZCheckBox(this);
-    m_chkSchedule->setObjectName(QStringLiteral("m_chkSchedule"));
+    m_chkSchedule = makeNamedChild<QRZCheckBox>(this, "m_chkSchedule");
     m_labStart = label("m_labStart");
     m_labStop = label("m_labStop");
-    m_timeEditStart = new QRZTimeEdit(this);
-    m_timeEditStart->setObjectName(QStringLiteral("m_timeEditStart"));
-    m_timeEditStop = new QRZTimeEdit(this);
-    m_timeEditStop->setObjectName(QStringLiteral("m_timeEditStop"));
+    m_timeEditStart = makeNamedChild<QRZTimeEdit>(this, "m_timeEditStart");
+    m_timeEditStop = makeNamedChild<QRZTimeEdit>(this, "m_timeEditStop");
 
     styleCheckBox(m_chkManually);
     styleCheckBox(m_chkSchedule);

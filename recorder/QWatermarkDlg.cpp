@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/Utilities.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZRadioButton.h"
@@ -178,8 +179,7 @@ void QImageViewButton::paintEvent(QPaintEvent* event) {
 // Dialog
 
 QRZLineEditEx* QWatermarkDlg::makeValueEdit(const char* name) {
-    auto* edit = new QRZLineEditEx(this);
-    edit->setObjectName(QLatin1String(name));
+    auto* edit = makeNamedChild<QRZLineEditEx>(this, name);
     styleLineEdit(edit, 40, 24);
     setWidgetFont(edit, 12);
     edit->setAlignment(Qt::AlignCenter);
@@ -193,8 +193,7 @@ QRZLineEditEx* QWatermarkDlg::makeValueEdit(const char* name) {
 }
 
 QRZBaseSlider* QWatermarkDlg::makeSlider(const char* name, double maximum) {
-    auto* slider = new QRZBaseSlider(this);
-    slider->setObjectName(QLatin1String(name));
+    auto* slider = makeNamedChild<QRZBaseSlider>(this, name);
     styleSlider(slider);
     slider->setRange(0, maximum);
     slider->resize(200, 20);
@@ -212,22 +211,20 @@ QWatermarkDlg::QWatermarkDlg(QWidget* parent) : QRZDialogEx(parent) {
     connect(close, &QAbstractButton::clicked, this, &QWatermarkDlg::onClose);
 
     auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
+        auto* l = makeNamedChild<QLabel>(this, name);
+        l->setText(text);
         setWidgetFont(l, 12);
         setWidgetTextColor(l, QPalette::WindowText, QColor(250, 237, 237));
         l->adjustSize();
         return l;
     };
     m_lblWatermarkImage = label("m_lblWatermarkImage", tr("Image:"));
-    m_imageView = new QImageViewButton(this);
-    m_imageView->setObjectName(QStringLiteral("m_imageView"));
+    m_imageView = makeNamedChild<QImageViewButton>(this, "m_imageView");
     m_imageView->setImage(getAppDirPath() + QStringLiteral("/image/EditDlg/btn_add_conver.png"), true);
     m_imageView->setFixedSize(125, 125);
     m_imageView->setToolTip(tr("Click here to add an image"));
     connect(m_imageView, &QAbstractButton::clicked, this, &QWatermarkDlg::SetTagImage);
-    m_btnDelete = new QRZBaseButton(this);
-    m_btnDelete->setObjectName(QStringLiteral("m_btnDelete"));
+    m_btnDelete = makeNamedChild<QRZBaseButton>(this, "m_btnDelete");
     m_btnDelete->setImage(getAppDirPath() + QStringLiteral("/image/EditDlg/btn_delete.png"), false);
     m_btnDelete->setToolTip(tr("Delete"));
     m_btnDelete->hide();
@@ -254,8 +251,7 @@ QWatermarkDlg::QWatermarkDlg(QWidget* parent) : QRZDialogEx(parent) {
                                tr("Left Middle"), tr("Middle"),        tr("Right Middle"),
                                tr("Left Bottom"), tr("Middle Bottom"), tr("Right Bottom")};
     for (int i = 0; i < 9; ++i) {
-        auto* radio = new QRZRadioButton(this);
-        radio->setObjectName(QLatin1String(names[i]));
+        auto* radio = makeNamedChild<QRZRadioButton>(this, names[i]);
         styleSelectionCheckBox(radio);
         radio->setText(texts.at(i));
         setWidgetFont(radio, 12);
@@ -265,10 +261,8 @@ QWatermarkDlg::QWatermarkDlg(QWidget* parent) : QRZDialogEx(parent) {
         m_positions.append(radio);
     }
 
-    m_btnOK = new QRZBaseButton(this);
-    m_btnOK->setObjectName(QStringLiteral("m_btnOK"));
-    m_btnCancel = new QRZBaseButton(this);
-    m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
+    m_btnOK = makeNamedChild<QRZBaseButton>(this, "m_btnOK");
+    m_btnCancel = makeNamedChild<QRZBaseButton>(this, "m_btnCancel");
     styleCommonButton(m_btnOK, 80, 24);
     styleCommonButton(m_btnCancel, 80, 24);
     m_btnOK->setText(tr("OK"));

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/SettingsFile.h"
 #include "app/Utilities.h"
+#include "recorder/FormHelpers.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZRadioButton.h"
@@ -16,20 +17,15 @@
 QShowCloseDlg::QShowCloseDlg(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QShowCloseDlg"));
     setWindowTitle(tr("Form"));
-    m_btnOk = new QRZBaseButton(this);
-    m_btnOk->setObjectName(QStringLiteral("m_btnOk"));
+    m_btnOk = makeNamedChild<QRZBaseButton>(this, "m_btnOk");
     m_btnOk->setGeometry(390, 140, 75, 23);
-    m_btnCancel = new QRZBaseButton(this);
-    m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
+    m_btnCancel = makeNamedChild<QRZBaseButton>(this, "m_btnCancel");
     m_btnCancel->setGeometry(300, 140, 75, 23);
-    m_radioMin = new QRZRadioButton(this);
-    m_radioMin->setObjectName(QStringLiteral("m_radioMin"));
+    m_radioMin = makeNamedChild<QRZRadioButton>(this, "m_radioMin");
     m_radioMin->setGeometry(40, 40, 201, 21);
-    m_radioClose = new QRZRadioButton(this);
-    m_radioClose->setObjectName(QStringLiteral("m_radioClose"));
+    m_radioClose = makeNamedChild<QRZRadioButton>(this, "m_radioClose");
     m_radioClose->setGeometry(40, 70, 111, 21);
-    m_chkNote = new QRZCheckBox(this);
-    m_chkNote->setObjectName(QStringLiteral("m_chkNote"));
+    m_chkNote = makeNamedChild<QRZCheckBox>(this, "m_chkNote");
     // Made exclusive by hand (OnClickRadio), so that clicking the chosen one keeps it.
     m_radioMin->setAutoExclusive(false);
     m_radioClose->setAutoExclusive(false);
@@ -96,11 +92,7 @@ QString QAboutDlg::homePageAddress() {
 
 QAboutDlg::QAboutDlg(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QAboutDlg"));
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
+    auto label = [this](const char* name) { return makeNamedChild<QLabel>(this, name); };
     m_labProject = label("m_labProject");
     m_labVersion = label("m_labVersion");
     m_labCopyright = label("m_labCopyright");

@@ -1,6 +1,7 @@
 # The options panel and its pages, the hotkey editor line, the cursor-picture chooser,
 # the watermark dialog and the small dialogs (close question, about box, hotkey owner).
 target_sources(calvorine_recorder PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FormHelpers.h
   ${CMAKE_CURRENT_LIST_DIR}/QBasicOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QBasicOptions.h
   ${CMAKE_CURRENT_LIST_DIR}/QCursorOptions.cpp

@@ -14,6 +14,8 @@ namespace calvorine::tags {
 namespace {
 
 constexpr int64_t kCopyChunk = 1 << 16;
+// The block a small read brings into the cache.
+constexpr int64_t kReadBlock = 16 * 1024;
 
 std::string directoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -29,21 +31,32 @@ std::string directoryOf(const std::string& path) {
 
 PosixFileStream::PosixFileStream(const std::string& path) {
     // Rename replaces the name it is given; for a symbolic link that must be the file
-    // the link points at, not the link.
-    char resolved[PATH_MAX];
-    path_ = ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    // the link points at, not the link. A relative name is made absolute, so that a
+    // later change of directory does not move the rename elsewhere.
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char resolved[PATH_MAX];
+        path_ = ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    } else if (!path.empty() && path[0] != '/') {
+        char directory[PATH_MAX];
+        path_ = ::getcwd(directory, sizeof directory) ? std::string(directory) + "/" + path : path;
+    } else {
+        path_ = path;
+    }
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd_ >= 0) {
         struct stat info {};
         if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
             ::close(fd_);
             fd_ = -1;
+        } else {
+            size_ = static_cast<int64_t>(info.st_size);
         }
     }
 }
 
 PosixFileStream::PosixFileStream(int fd, std::string path, ScratchTag)
-    : fd_(fd), path_(std::move(path)), unlinkOnClose_(true) {}
+    : fd_(fd), size_(0), path_(std::move(path)), unlinkOnClose_(true) {}
 
 PosixFileStream::~PosixFileStream() {
     if (fd_ >= 0) {
@@ -54,11 +67,58 @@ PosixFileStream::~PosixFileStream() {
     }
 }
 
+bool PosixFileStream::readCached(void* buffer, int count, int& done) {
+    int hit = -1;
+    for (int i = 0; i < 2; ++i) {
+        if (position_ >= cache_[i].offset && position_ + count <= cache_[i].end()) {
+            hit = i;
+        }
+    }
+    if (hit < 0) {
+        if (count > kReadBlock / 2 || size_ < 0) {
+            return false;
+        }
+        hit = 1 - lastUsed_;
+        Block& block = cache_[hit];
+        // Reads near the end of the file come from the tags kept there: take the whole
+        // last block; elsewhere the block starts at the read.
+        int64_t start = position_ + kReadBlock > size_ ? std::max<int64_t>(0, size_ - kReadBlock) : position_;
+        start = std::min(start, position_);
+        block.bytes.resize(static_cast<size_t>(kReadBlock));
+        int64_t got = 0;
+        while (got < kReadBlock) {
+            const ssize_t n =
+                ::pread(fd_, block.bytes.data() + got, static_cast<size_t>(kReadBlock - got), start + got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            got += n;
+        }
+        block.bytes.resize(static_cast<size_t>(got));
+        block.offset = start;
+    }
+    lastUsed_ = hit;
+    const Block& block = cache_[hit];
+    const int64_t available = std::max<int64_t>(0, block.end() - position_);
+    done = static_cast<int>(std::min<int64_t>(count, available));
+    if (done > 0) {
+        std::memcpy(buffer, block.bytes.data() + (position_ - block.offset), static_cast<size_t>(done));
+        position_ += done;
+    }
+    return true;
+}
+
 int PosixFileStream::read(void* buffer, int count) {
     if (fd_ < 0 || count < 0) {
         return -1;
     }
     int done = 0;
+    if (readCached(buffer, count, done)) {
+        return done;
+    }
     auto* out = static_cast<uint8_t*>(buffer);
     while (done < count) {
         const ssize_t got = ::pread(fd_, out + done, static_cast<size_t>(count - done), position_);
@@ -80,6 +140,7 @@ int PosixFileStream::write(const void* buffer, int count) {
     }
     int done = 0;
     const auto* in = static_cast<const uint8_t*>(buffer);
+    const int64_t start = position_;
     while (done < count) {
         const ssize_t put = ::pwrite(fd_, in + done, static_cast<size_t>(count - done), position_);
         if (put < 0 && errno == EINTR) {
@@ -91,6 +152,18 @@ int PosixFileStream::write(const void* buffer, int count) {
         done += static_cast<int>(put);
         position_ += put;
     }
+    // What was written replaces what the cache holds of that range.
+    for (Block& block : cache_) {
+        const int64_t from = std::max(start, block.offset);
+        const int64_t to = std::min(position_, block.end());
+        if (from < to) {
+            std::memcpy(block.bytes.data() + (from - block.offset), in + (from - start),
+                        static_cast<size_t>(to - from));
+        }
+    }
+    if (size_ >= 0) {
+        size_ = std::max(size_, position_);
+    }
     return done;
 }
 
@@ -98,16 +171,30 @@ int64_t PosixFileStream::size() {
     if (fd_ < 0) {
         return -1;
     }
+    if (size_ >= 0) {
+        return size_;
+    }
     struct stat info {};
     if (::fstat(fd_, &info) != 0) {
         return -1;
     }
-    return static_cast<int64_t>(info.st_size);
+    size_ = static_cast<int64_t>(info.st_size);
+    return size_;
 }
 
 int64_t PosixFileStream::setSize(int64_t newSize) {
-    if (fd_ < 0 || newSize < 0 || ::ftruncate(fd_, newSize) != 0) {
+    if (fd_ < 0 || newSize < 0) {
         return -1;
+    }
+    if (::ftruncate(fd_, newSize) != 0) {
+        size_ = -1;
+        return -1;
+    }
+    size_ = newSize;
+    for (Block& block : cache_) {
+        if (block.end() > newSize) {
+            block.bytes.resize(static_cast<size_t>(std::max<int64_t>(0, newSize - block.offset)));
+        }
     }
     position_ = newSize;
     return newSize;
@@ -166,6 +253,10 @@ int PosixFileStream::commitScratch(std::unique_ptr<IByteStream> scratch) {
     ::close(fd_);
     fd_ = file->fd_;
     position_ = 0;
+    size_ = file->size_;
+    for (Block& block : cache_) {
+        block.bytes.clear();
+    }
     file->fd_ = -1;
     file->unlinkOnClose_ = false;
     return 0;
@@ -415,8 +506,7 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits) {
     }
     std::sort(edits.begin(), edits.end(), [](const ByteEdit& a, const ByteEdit& b) { return a.offset < b.offset; });
     // In place when nothing has to move: every edit keeps its length, except that the
-    // last one may append to the end or cut the end off. Appending goes first, so that a
-    // failure there is undone by cutting the file back to its old size.
+    // last one may change its length when it reaches the end of the file.
     bool inPlace = true;
     int64_t previousEnd = 0;
     for (size_t i = 0; i < edits.size(); ++i) {
@@ -428,53 +518,57 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits) {
         previousEnd = edit.offset + edit.oldLength;
         const bool sameLength = static_cast<int64_t>(edit.bytes.size()) == edit.oldLength;
         const bool atEnd = i + 1 == edits.size() && previousEnd == fileSize;
-        const bool append = atEnd && edit.oldLength == 0;
-        const bool cut = atEnd && edit.bytes.empty();
-        inPlace = inPlace && (sameLength || append || cut);
+        const bool fitsOneWrite = static_cast<int64_t>(edit.bytes.size()) <= INT_MAX;
+        inPlace = inPlace && fitsOneWrite && (sameLength || atEnd);
     }
     if (edits.empty()) {
         return 0;
     }
 
     if (inPlace) {
-        ByteEdit tail;
-        if (static_cast<int64_t>(edits.back().bytes.size()) != edits.back().oldLength) {
-            tail = std::move(edits.back());
-            edits.pop_back();
-        }
-        if (!tail.bytes.empty()) {
-            const int length = static_cast<int>(tail.bytes.size());
-            if (stream->seek(fileSize) != fileSize || stream->write(tail.bytes.data(), length) != length) {
-                stream->setSize(fileSize);
-                return -1;
-            }
-        }
-        // Overwrite, keeping what was there to put back if a write fails.
+        // What is overwritten is kept, to be put back if a later write fails.
         std::vector<std::vector<uint8_t>> saved;
         saved.reserve(edits.size());
         for (const ByteEdit& edit : edits) {
-            saved.push_back(readRange(stream, edit.offset, edit.oldLength));
-            if (static_cast<int64_t>(saved.back().size()) != edit.oldLength) {
-                stream->setSize(fileSize);
+            const int64_t overwritten = std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength);
+            saved.push_back(readRange(stream, edit.offset, overwritten));
+            if (static_cast<int64_t>(saved.back().size()) != overwritten) {
                 return -1;
+            }
+        }
+        auto undo = [&](size_t written) {
+            for (size_t j = 0; j < written; ++j) {
+                if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
+                    stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
+                }
+            }
+            stream->setSize(fileSize);
+            return -1;
+        };
+        // A growing end goes first: the bytes past the old end are written before any
+        // old byte is touched, so that a full disk leaves the file as it was.
+        const ByteEdit& last = edits.back();
+        const int64_t lastLength = static_cast<int64_t>(last.bytes.size());
+        const bool lastAtEnd = last.offset + last.oldLength == fileSize;
+        const int64_t grown = lastAtEnd ? last.offset + lastLength - fileSize : 0;
+        if (grown > 0) {
+            const int64_t from = fileSize - last.offset;
+            if (stream->seek(fileSize) != fileSize ||
+                stream->write(last.bytes.data() + from, static_cast<int>(grown)) != grown) {
+                return undo(0);
             }
         }
         for (size_t i = 0; i < edits.size(); ++i) {
             const ByteEdit& edit = edits[i];
-            const int length = static_cast<int>(edit.bytes.size());
+            const int length =
+                static_cast<int>(std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength));
             if (length > 0 &&
                 (stream->seek(edit.offset) != edit.offset || stream->write(edit.bytes.data(), length) != length)) {
-                for (size_t j = 0; j <= i; ++j) {
-                    if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
-                        stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
-                    }
-                }
-                stream->setSize(fileSize);
-                return -1;
+                return undo(i + 1);
             }
         }
-        if (tail.oldLength > 0 && stream->setSize(tail.offset) != tail.offset) {
-            return -1;
+        if (grown < 0 && stream->setSize(fileSize + grown) != fileSize + grown) {
+            return undo(edits.size());
         }
         return 0;
     }

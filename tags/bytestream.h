@@ -62,8 +62,24 @@ private:
     struct ScratchTag {};
     PosixFileStream(int fd, std::string path, ScratchTag);
 
+    // Serves a small read from the cached block, reading the block first when needed;
+    // false when the read is not one for the cache.
+    bool readCached(void* buffer, int count, int& done);
+
     int fd_ = -1;
     int64_t position_ = 0;
+    // The file's size as this stream last set or saw it; -1 when unknown. Nobody else
+    // writes the file while it is open for its tags.
+    int64_t size_ = -1;
+    // The last two blocks read (tags sit at both ends of a file), kept so that the many
+    // small reads of a tag's fields cost one system call each; writes update them.
+    struct Block {
+        std::vector<uint8_t> bytes;
+        int64_t offset = 0;
+        int64_t end() const { return offset + static_cast<int64_t>(bytes.size()); }
+    };
+    Block cache_[2];
+    int lastUsed_ = 0;
     std::string path_;
     bool unlinkOnClose_ = false; // a scratch file that was never committed
 };
@@ -145,10 +161,10 @@ struct ByteEdit {
 
 // Applies non-overlapping edits (in any order) so that either all of them land or the
 // stream keeps its old contents. When nothing behind an edit has to move (every edit
-// keeps its length, except that the last may append to the end or cut the end off) the
-// bytes are written in place, appending first, and what was overwritten is put back if
-// a write fails; otherwise a complete new copy is written through the stream's scratch
-// and swapped in. Returns 0, or -1 when an edit lies outside the stream, overlaps
+// keeps its length, except that the last may grow or shrink when it reaches the end of
+// the stream) the bytes are written in place, growth first, and what was overwritten is
+// put back if a write fails; otherwise a complete new copy is written through the
+// stream's scratch and swapped in. Returns 0, or -1 when an edit lies outside the stream, overlaps
 // another, or a read or write failed.
 int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits);
 

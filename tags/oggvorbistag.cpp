@@ -119,6 +119,18 @@ std::vector<uint8_t> buildPages(const std::vector<const std::vector<uint8_t>*>& 
     return out;
 }
 
+// The bytes and page count buildPages gives for packets of these lengths.
+int64_t pagedSize(const std::vector<size_t>& lengths, int& pageCount) {
+    int64_t segments = 0;
+    int64_t body = 0;
+    for (size_t length : lengths) {
+        segments += static_cast<int64_t>(length / 255 + 1);
+        body += static_cast<int64_t>(length);
+    }
+    pageCount = static_cast<int>((segments + 254) / 255);
+    return body + segments + 27 * int64_t(pageCount);
+}
+
 bool isVorbisHeader(const std::vector<uint8_t>& packet, uint8_t type) {
     return packet.size() >= 7 && packet[0] == type && std::memcmp(packet.data() + 1, "vorbis", 6) == 0;
 }
@@ -271,23 +283,20 @@ int OggVorbisTag::save() {
     const bool endOfStream = (pages_[lastPage].headerType & kEndOfStream) != 0;
     const uint32_t firstSequence = pages_[packets_[0].lastPage].sequence + 1;
     const size_t bareLength = comment.size();
-    std::vector<uint8_t> ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+    std::vector<size_t> lengths{bareLength, packets_[replacedCount].bytes.size()};
     // Pad the packet so that its pages take exactly the old pages' place, when they fit.
-    const int64_t spare = oldOurBytes - static_cast<int64_t>(ours.size());
+    const int64_t spare = oldOurBytes - pagedSize(lengths, newPages);
     bool fitted = spare == 0 && newPages == oldPages;
     if (!fitted && spare > 0 && spare <= kMaxKeptPadding) {
         // Every 255 bytes of packet take one more lacing value.
         const int64_t estimate = spare * 255 / 256;
         for (int64_t padding = estimate + 2; padding >= std::max<int64_t>(0, estimate - 600) && !fitted; --padding) {
-            comment.resize(bareLength + static_cast<size_t>(padding), 0);
-            ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
-            fitted = static_cast<int64_t>(ours.size()) == oldOurBytes && newPages == oldPages;
+            lengths[0] = bareLength + static_cast<size_t>(padding);
+            fitted = pagedSize(lengths, newPages) == oldOurBytes && newPages == oldPages;
         }
     }
-    if (!fitted) {
-        comment.resize(bareLength + kNewPadding, 0);
-        ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
-    }
+    comment.resize(fitted ? lengths[0] : bareLength + kNewPadding, 0);
+    const std::vector<uint8_t> ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
     region.insert(region.end(), ours.begin(), ours.end());
 
     const int64_t regionStart = pages_[firstPage].offset;

@@ -42,19 +42,26 @@ const char* writtenKey(int field) {
 
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int base64Value(uint8_t c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+// Decoding table: the six-bit value of each character, or one of these.
+constexpr int8_t kBase64Invalid = -1;
+constexpr int8_t kBase64Skipped = -2; // line breaks
+constexpr int8_t kBase64End = -3;     // padding
+struct Base64Values {
+    int8_t values[256];
+    constexpr Base64Values() : values() {
+        for (int c = 0; c < 256; ++c) {
+            values[c] = kBase64Invalid;
+        }
+        for (int v = 0; v < 64; ++v) {
+            values[static_cast<uint8_t>(kAlphabet[v])] = static_cast<int8_t>(v);
+        }
+        values['\r'] = kBase64Skipped;
+        values['\n'] = kBase64Skipped;
+        values['='] = kBase64End;
+    }
+    constexpr int8_t operator[](uint8_t c) const { return values[c]; }
+};
+constexpr Base64Values kBase64Values;
 
 } // namespace
 
@@ -269,53 +276,69 @@ bool parsePictureBlock(const uint8_t* data, size_t length, std::vector<uint8_t>&
 }
 
 std::string base64Encode(const uint8_t* data, size_t length) {
-    std::string out;
-    out.reserve((length + 2) / 3 * 4);
+    std::string out((length + 2) / 3 * 4, '=');
+    char* put = &out[0];
     size_t i = 0;
-    for (; i + 3 <= length; i += 3) {
+    for (; i + 3 <= length; i += 3, put += 4) {
         const uint32_t v = (uint32_t(data[i]) << 16) | (uint32_t(data[i + 1]) << 8) | data[i + 2];
-        out.push_back(kAlphabet[v >> 18]);
-        out.push_back(kAlphabet[(v >> 12) & 63]);
-        out.push_back(kAlphabet[(v >> 6) & 63]);
-        out.push_back(kAlphabet[v & 63]);
+        put[0] = kAlphabet[v >> 18];
+        put[1] = kAlphabet[(v >> 12) & 63];
+        put[2] = kAlphabet[(v >> 6) & 63];
+        put[3] = kAlphabet[v & 63];
     }
     if (i < length) {
         uint32_t v = uint32_t(data[i]) << 16;
         if (i + 1 < length) {
             v |= uint32_t(data[i + 1]) << 8;
         }
-        out.push_back(kAlphabet[v >> 18]);
-        out.push_back(kAlphabet[(v >> 12) & 63]);
-        out.push_back(i + 1 < length ? kAlphabet[(v >> 6) & 63] : '=');
-        out.push_back('=');
+        put[0] = kAlphabet[v >> 18];
+        put[1] = kAlphabet[(v >> 12) & 63];
+        if (i + 1 < length) {
+            put[2] = kAlphabet[(v >> 6) & 63];
+        }
     }
     return out;
 }
 
 bool base64Decode(const uint8_t* text, size_t length, std::vector<uint8_t>& out) {
-    out.clear();
-    out.reserve(length / 4 * 3);
-    uint32_t accumulator = 0;
-    int bits = 0;
-    for (size_t i = 0; i < length; ++i) {
-        const uint8_t c = text[i];
-        if (c == '\r' || c == '\n') {
-            continue;
-        }
-        if (c == '=') {
+    out.resize(length / 4 * 3 + 3);
+    uint8_t* put = out.data();
+    size_t i = 0;
+    // Whole groups of four plain characters first, then the general way.
+    for (; i + 4 <= length; i += 4) {
+        const int8_t a = kBase64Values[text[i]];
+        const int8_t b = kBase64Values[text[i + 1]];
+        const int8_t c = kBase64Values[text[i + 2]];
+        const int8_t d = kBase64Values[text[i + 3]];
+        if ((a | b | c | d) < 0) {
             break;
         }
-        const int value = base64Value(c);
-        if (value < 0) {
+        const uint32_t v = (uint32_t(a) << 18) | (uint32_t(b) << 12) | (uint32_t(c) << 6) | uint32_t(d);
+        put[0] = uint8_t(v >> 16);
+        put[1] = uint8_t(v >> 8);
+        put[2] = uint8_t(v);
+        put += 3;
+    }
+    uint32_t accumulator = 0;
+    int bits = 0;
+    for (; i < length; ++i) {
+        const uint8_t c = text[i];
+        const int8_t value = kBase64Values[c];
+        if (value >= 0) {
+            accumulator = (accumulator << 6) | uint32_t(value);
+            bits += 6;
+            if (bits >= 8) {
+                bits -= 8;
+                *put++ = uint8_t(accumulator >> bits);
+            }
+        } else if (value == kBase64End) {
+            break;
+        } else if (value == kBase64Invalid) {
+            out.clear();
             return false;
         }
-        accumulator = (accumulator << 6) | uint32_t(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.push_back(uint8_t(accumulator >> bits));
-        }
     }
+    out.resize(static_cast<size_t>(put - out.data()));
     return true;
 }
 

@@ -202,7 +202,7 @@ private slots:
     // Tags that fit the padding are written in place; the file itself is not replaced.
     void writesInPlaceWhenTagsFit_data() {
         QTest::addColumn<QString>("format");
-        for (const char* format : {"mp3", "flac", "m4a", "wav", "wma", "ogg"}) {
+        for (const char* format : {"mp3", "aac", "flac", "m4a", "wav", "wma", "ogg", "ape"}) {
             QTest::newRow(format) << QString(format);
         }
     }
@@ -212,6 +212,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("fixture." + format);
         QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
         const QByteArray cover = makeCover(dir.path());
         QCOMPARE(writeTags(path, sampleFields(format, "one"), cover), 0);
         const ino_t inode = inodeOf(path);
@@ -220,7 +221,101 @@ private slots:
         QCOMPARE(inodeOf(path), inode);
         QCOMPARE(QFileInfo(path).size(), size);
         verifyFields(path, format, sampleFields(format, "two"), cover);
+        QCOMPARE(audioDigest(path), digest);
         verifyStreamValid(path);
+    }
+
+    // Small reads are served from blocks kept in memory: what they return stays what the
+    // file holds through writes into, across and past those blocks and through cuts.
+    void fileStreamReadsWhatTheFileHolds() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.bin");
+        QByteArray expected(100000, '\0');
+        for (int i = 0; i < expected.size(); ++i) {
+            expected[i] = char(i * 13 + i / 256);
+        }
+        QVERIFY(writeFile(path, expected));
+        PosixFileStream file(QFile::encodeName(path).toStdString());
+        QVERIFY(file.isOpen());
+        auto readBack = [&](int64_t offset, int count) {
+            QByteArray bytes(count, '\0');
+            if (file.seek(offset) != offset) {
+                return QByteArray("seek failed");
+            }
+            bytes.resize(file.read(bytes.data(), count));
+            return bytes;
+        };
+        auto writeAt = [&](int64_t offset, const QByteArray& bytes) {
+            QCOMPARE(file.seek(offset), offset);
+            QCOMPARE(file.write(bytes.constData(), bytes.size()), bytes.size());
+            if (offset + bytes.size() > expected.size()) {
+                expected.resize(int(offset + bytes.size()));
+            }
+            expected.replace(int(offset), bytes.size(), bytes);
+        };
+        for (const int64_t offset : {int64_t(0), int64_t(10), int64_t(99990), int64_t(50000), int64_t(3)}) {
+            QCOMPARE(readBack(offset, 10), expected.mid(int(offset), 10));
+        }
+        writeAt(5, QByteArray(20, 'a'));        // inside the first block
+        writeAt(99995, QByteArray(30, 'b'));    // across the end: the file grows
+        writeAt(30000, QByteArray(40000, 'c')); // across both blocks
+        for (const int64_t offset : {int64_t(0), int64_t(99980), int64_t(32760), int64_t(69990), int64_t(100020)}) {
+            QCOMPARE(readBack(offset, 20), expected.mid(int(offset), 20));
+        }
+        QCOMPARE(file.size(), int64_t(expected.size()));
+        QCOMPARE(file.setSize(99000), int64_t(99000));
+        expected.truncate(99000);
+        QCOMPARE(readBack(98990, 20), expected.mid(98990, 10));
+        QCOMPARE(readBack(0, 8000), expected.left(8000));
+        QCOMPARE(readFile(path), expected);
+    }
+
+    // A tag at the end of the file grows and shrinks where it is; a growth that fails,
+    // at its first byte or after the file has grown, leaves the file as it was.
+    void tagAtTheEndChangesSizeInPlace() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.ape");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        const QByteArray cover = makeCover(dir.path());
+        const QMap<int, QString> small = sampleFields("ape", "one");
+        QCOMPARE(writeTags(path, small, cover), 0);
+        const ino_t inode = inodeOf(path);
+        const qint64 smallSize = QFileInfo(path).size();
+
+        QMap<int, QString> grown = sampleFields("ape", "two");
+        grown[FieldComment] = QString(20 * 1024, QChar('g'));
+        const QByteArray largeCover = bigCover(80 * 1024);
+        const QByteArray before = readFile(path);
+        const QString copy = dir.filePath("copy.ape");
+        QVERIFY(writeFile(copy, before));
+        QCOMPARE(writeTags(copy, grown, largeCover), 0);
+        const qint64 growth = QFileInfo(copy).size() - smallSize;
+        QVERIFY(growth > 90 * 1024);
+        QVERIFY(QFile::remove(copy));
+        for (const int64_t budget : {int64_t(0), int64_t(growth)}) {
+            {
+                PosixFileStream file(QFile::encodeName(path).toStdString());
+                FailingStream failing(&file, budget, true);
+                QVERIFY(writeTags(&failing, grown, largeCover) < 0);
+                QCOMPARE(failing.failures(), 1);
+            }
+            QCOMPARE(readFile(path), before);
+        }
+        QCOMPARE(directoryEntries(dir.path()), QStringList({"cover.jpg", "fixture.ape"}));
+
+        QCOMPARE(writeTags(path, grown, largeCover), 0);
+        QCOMPARE(inodeOf(path), inode);
+        QCOMPARE(QFileInfo(path).size(), smallSize + growth);
+        verifyFields(path, "ape", grown, largeCover);
+        QCOMPARE(audioDigest(path), digest);
+
+        QCOMPARE(writeTags(path, small, cover), 0);
+        QCOMPARE(inodeOf(path), inode);
+        QCOMPARE(QFileInfo(path).size(), smallSize);
+        verifyFields(path, "ape", small, cover);
+        QCOMPARE(audioDigest(path), digest);
+        QCOMPARE(directoryEntries(dir.path()), QStringList({"cover.jpg", "fixture.ape"}));
     }
 
     void failedWriteLeavesFileIntact_data() {

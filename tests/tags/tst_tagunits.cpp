@@ -411,6 +411,30 @@ private slots:
         QVERIFY(!base64Decode(bad, 4, decoded));
     }
 
+    // Base64 against known texts, every tail length, and line breaks inside a group.
+    void base64KnownTextsAndTails() {
+        const std::pair<const char*, const char*> known[] = {
+            {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"foobar", "Zm9vYmFy"}};
+        for (const auto& [plain, encoded] : known) {
+            QCOMPARE(QByteArray::fromStdString(base64Encode(reinterpret_cast<const uint8_t*>(plain), strlen(plain))),
+                     QByteArray(encoded));
+            std::vector<uint8_t> decoded{9, 9};
+            QVERIFY(base64Decode(reinterpret_cast<const uint8_t*>(encoded), strlen(encoded), decoded));
+            QCOMPARE(toQByteArray(decoded), QByteArray(plain));
+        }
+        const char* wrapped = "Zm9v\r\nYm\nFy";
+        std::vector<uint8_t> decoded;
+        QVERIFY(base64Decode(reinterpret_cast<const uint8_t*>(wrapped), strlen(wrapped), decoded));
+        QCOMPARE(toQByteArray(decoded), QByteArray("foobar"));
+        for (int length = 0; length < 40; ++length) {
+            const QByteArray data = pattern(length);
+            const std::string text = base64Encode(reinterpret_cast<const uint8_t*>(data.data()), size_t(length));
+            QCOMPARE(QByteArray::fromStdString(text), data.toBase64());
+            QVERIFY(base64Decode(reinterpret_cast<const uint8_t*>(text.data()), text.size(), decoded));
+            QCOMPARE(toQByteArray(decoded), data);
+        }
+    }
+
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
     void tagFileBookkeeping() {
         QCOMPARE(audioFileTypeFromPath(u"/music/a.b.FLAC"), int(FileFlac));

@@ -127,6 +127,7 @@ private slots:
             QCOMPARE(page->outputFolder(), writable.path() + "/");
         }
         QVERIFY(!page->takeOutputFolder(writable.path() + "/no/such/folder"));
+        QVERIFY(!page->takeOutputFolder("/proc")); // read-only even for the superuser
         QCOMPARE(page->outputFolder(), writable.path() + "/");
         QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         page->takeScreenshotFolder("/tmp/shots");

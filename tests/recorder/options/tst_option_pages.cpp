@@ -10,6 +10,7 @@
 #include "recorder/CurrentFormat.h"
 #include "recorder/QBasicOptions.h"
 #include "recorder/QCursorOptions.h"
+#include "recorder/QOptionsMainDlg.h"
 #include "recorder/QTimeOptions.h"
 #include "recorder/QWatermarkDlg.h"
 #include "recorder/SmallDialogs.h"
@@ -28,6 +29,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -375,6 +377,54 @@ private slots:
         QVERIFY(QRecordAreaInfo::instance()->watermarkSettings() == WatermarkImageSettings());
         QCOMPARE(page.watermarkButton()->text(), QStringLiteral("Add image file"));
         freeFormatNameGlobals();
+    }
+
+    void panelResetAndPopups() {
+        QOptionsMainDlg panel;
+        panel.resize(700, 257);
+        panel.show();
+        keepShot(&panel, "options_panel");
+        panel.cursorOptions()->OnShowCursor();
+        QCursorSelectDlg* chooser = panel.cursorOptions()->highlightChooser();
+        QVERIFY(chooser->isVisible());
+        keepShot(chooser, "cursor_chooser");
+        QRecordAreaInfo::instance()->setCursorOption(QRecordAreaInfo::ShowCursor, false);
+        QRecordAreaInfo::instance()->setStopAfterLength(5000000);
+        QSignalSpy resetFormat(panel.basicOptions(), &QBasicOptions::emitResetFormat);
+        panel.OnReset();
+        QCOMPARE(resetFormat.count(), 1);
+        QVERIFY(QRecordAreaInfo::instance()->cursorOption(QRecordAreaInfo::ShowCursor));
+        QCOMPARE(QRecordAreaInfo::instance()->stopAfterLength(), int64_t(0));
+    }
+
+    // An accepted watermark dialog goes into the recording settings and onto the button.
+    void watermarkThroughTheBasicPage() {
+        QImage mark(8, 8, QImage::Format_ARGB32);
+        mark.fill(Qt::blue);
+        const QString path = m_files.filePath("logo.png");
+        QVERIFY(mark.save(path));
+        QBasicOptions page;
+        bool answered = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QWatermarkDlg*>(QApplication::activeModalWidget());
+            if (!dialog || answered)
+                return;
+            answered = true;
+            WatermarkImageSettings settings = dialog->watermarkSettings();
+            settings.imagePath = path.toUtf8().toStdString();
+            dialog->setWatermarkSettings(settings);
+            typeInto(dialog->alphaEdit(), "50");
+            dialog->onOk();
+        });
+        poll.start(20);
+        page.OnWaterMark();
+        QVERIFY(answered);
+        const WatermarkImageSettings stored = QRecordAreaInfo::instance()->watermarkSettings();
+        QCOMPARE(QString::fromStdString(stored.imagePath), path);
+        QCOMPARE(stored.alpha, 128);
+        QCOMPARE(page.watermarkButton()->text(), QStringLiteral("logo.png"));
+        QCOMPARE(page.watermarkButton()->toolTip(), path);
     }
 
     void closeQuestion() {

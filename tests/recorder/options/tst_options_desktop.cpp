@@ -7,6 +7,7 @@
 #include "app/SettingsFile.h"
 #include "recorder/QBasicOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
+#include "tests/support/DesktopHelpers.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZComboBox.h"
 
@@ -17,16 +18,11 @@
 #include <QtTest>
 
 using namespace recordertest;
+using desktoptest::xdotool;
 
 namespace {
 
 const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
-
-bool xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 bool focusWindow(QWidget* window) {
     window->show();

@@ -1,0 +1,146 @@
+// The body of the history dialog: loads the entries of History.xml into records, keeps
+// them in one row list and three type lists (all, video, audio), shows them in a table
+// and carries out the actions on a record: play, previous and next, open the folder,
+// delete or unlist, rename. Playing is the dialog player's play object's job; the list
+// tells it which file to open and when to start. GUI thread only.
+#pragma once
+
+#include "toolkit/QRZWidget.h"
+
+#include <QImage>
+#include <QList>
+#include <QModelIndex>
+#include <QPoint>
+#include <QStringList>
+
+#include <vector>
+
+class IBaseChunk;
+class QAction;
+class QHistoryChunk;
+class QHistoryDelegate;
+class QHistorModel;
+class QHistorySortModel;
+class QLabel;
+class QRZItemButtonList;
+class QRZMenu;
+class QRZStyleButton;
+class QTableViewEx;
+class RZQPlayObject;
+struct HistoryXmlItem;
+
+class QHistoryListWgt : public QRZWidget {
+    Q_OBJECT
+public:
+    enum FileType { Video = 1, Audio = 2, All = 3 };
+
+    explicit QHistoryListWgt(QWidget* parent = nullptr);
+    ~QHistoryListWgt() override;
+
+    void setPlayObject(RZQPlayObject* playObject);
+
+    // Puts a record (owned from now on) first in the row list, the all list and its
+    // type's list, and shows it.
+    void insertChunkAtHead(QHistoryChunk* chunk);
+
+    QTableViewEx* view() const { return m_historyView; }
+    QHistorModel* model() const { return m_model; }
+    QHistorySortModel* sortModel() const { return m_sortModel; }
+    QLabel* nothingLabel() const { return m_labNothing; }
+    QRZMenu* tableMenu() const { return m_menu; }
+    const std::vector<IBaseChunk*>& rows() const { return m_rows; }
+    const QList<QHistoryChunk*>& allChunks() const { return m_all; }
+    const QList<QHistoryChunk*>& videoChunks() const { return m_videos; }
+    const QList<QHistoryChunk*>& audioChunks() const { return m_audios; }
+    QHistoryChunk* playingChunk() const { return m_playing; }
+    int currentFileType() const { return m_fileType; }
+
+    // The folder pruning of a deleted file stops at: the entry's output root, else the
+    // recording output folder; "/"-separated with a trailing "/", empty when neither
+    // is known.
+    static QString pruneRoot(const QString& preferencePath, const QString& outputFolder);
+    // Removes `folder` and each emptied parent while it lies strictly inside `root`.
+    static void pruneEmptyFolders(QString folder, QString root);
+
+signals:
+    void emitPlayFile(QString path);
+    void emitPlayName(QString name);
+    void emitShowPlayWgt();
+    void emitStartPlayerTimer(bool start);
+    void emitChangeNameFailureToolTip(QPoint globalPoint);
+
+public slots:
+    void OnSearchString(QString text);
+    void playItem(QModelIndex index);
+    void doubleClickItemView(QModelIndex index);
+    void playModeView(QModelIndex index);
+    void OnChangeName(QModelIndex index);
+    void sraechItem(QModelIndex index);
+    void showToolTip(QModelIndex index);
+    void showFileType(int type);
+    void ItemImageChange();
+    void removeChunk(QHistoryChunk* chunk);
+    void ActPlayFile();
+    void showTableMenu(QPoint point);
+    void ClickItemView(QModelIndex index);
+    void OnBtnPlay();
+    void OnBtnPrevious();
+    void OnBtnNext();
+    void mediaCoverImage(QImage image);
+    // The editor opens from here once it exists.
+    void editItem(QModelIndex index);
+
+    void deleteItem(QModelIndex index);
+    void ActDeleteFile();
+    void ActDeleteAll();
+    void OnBtnAllDelete();
+    void disposeFile(QStringList paths, int mode);
+    void ItemNameChange(QModelIndex index, QString newName);
+    void changeNameFailureToolTip(QPoint globalPoint);
+
+protected:
+    void relayout() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void setupForm();
+    void setupTable();
+    void addCellButton(int column, const QString& text, const QString& image,
+                       void (QHistoryListWgt::*slot)(QModelIndex));
+    void setupMenu();
+    void loadHistory();
+    void addChunk(QHistoryChunk* chunk, bool atHead);
+    void updateTableVisibility();
+    QList<QHistoryChunk*>& listOfType(int type);
+    void startPlaying(QHistoryChunk* chunk);
+    void makePlaying(QHistoryChunk* chunk);
+    void stepPlaying(int direction);
+    // Forgets and closes the playing record when it is among `chunks`.
+    void releasePlaying(const QList<QHistoryChunk*>& chunks);
+    void removeAndDelete(const QList<QHistoryChunk*>& chunks);
+    void deleteChunks(const QList<QHistoryChunk*>& chunks, const QString& question);
+    QList<QHistoryChunk*> shownChunks() const;
+
+    QTableViewEx* m_historyView = nullptr;
+    QLabel* m_labNothing = nullptr;
+    QHistorModel* m_model = nullptr;
+    QHistorySortModel* m_sortModel = nullptr;
+    QHistoryDelegate* m_delegate = nullptr;
+    QList<QRZItemButtonList*> m_buttonLists;
+    QList<QRZStyleButton*> m_cellButtons;
+
+    std::vector<IBaseChunk*> m_rows;
+    QList<QHistoryChunk*> m_all;
+    QList<QHistoryChunk*> m_videos;
+    QList<QHistoryChunk*> m_audios;
+    QList<HistoryXmlItem>* m_entries;
+    int m_fileType = 0; // 0 until the first record is played
+    QHistoryChunk* m_playing = nullptr;
+    QHistoryChunk* m_editing = nullptr;
+    RZQPlayObject* m_playObject = nullptr;
+    QPoint m_clickPos{-1, -1};
+    QRZMenu* m_menu = nullptr;
+    QAction* m_actPlay = nullptr;
+    QAction* m_actDelete = nullptr;
+    QAction* m_actDeleteAll = nullptr;
+};

@@ -1,0 +1,395 @@
+// The history dialog and its list as the user meets them: History.xml as the recorder
+// leaves it, real files from ffmpeg, tabs and search through xdotool, renames and deletes
+// checked on disk and in History.xml, the pruning of emptied folders.
+#include "LibraryTestSupport.h"
+
+#include "app/AppGlobals.h"
+#include "app/HistoryFile.h"
+#include "library/QHistoryChunk.h"
+#include "library/QHistoryDlg.h"
+#include "library/QHistoryListWgt.h"
+#include "library/QHistoryViewParts.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZLineEdit.h"
+#include "toolkit/QRZMenu.h"
+
+#include <QAction>
+#include <QLabel>
+
+using namespace librarytest;
+
+namespace {
+
+QStringList shownNames(QHistoryListWgt* list) {
+    QStringList names;
+    QAbstractItemModel* proxy = list->view()->model();
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        names << proxy->index(row, 1).data().toString();
+    }
+    return names;
+}
+
+QHistoryChunk* chunkNamed(QHistoryListWgt* list, const QString& name) {
+    for (QHistoryChunk* chunk : list->allChunks()) {
+        if (QString::fromStdString(chunk->displayName()) == name) {
+            return chunk;
+        }
+    }
+    return nullptr;
+}
+
+QModelIndex rowOf(QHistoryListWgt* list, const QString& name, int column = 1) {
+    QAbstractItemModel* proxy = list->view()->model();
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        if (proxy->index(row, 1).data().toString() == name) {
+            return proxy->index(row, column);
+        }
+    }
+    return QModelIndex();
+}
+
+} // namespace
+
+class TestHistoryList : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void loadListsNewestFirstDropsMissingAndProbesFormatsOnce();
+    void emptyOrDamagedHistoryShowsNothingHereYet();
+    void tabsCountAndSearchMatchesLiterally();
+    void renameKeepsTheExtensionAndHistoryFollows();
+    void moveKeepsFilesDeleteRemovesThem();
+    void deleteAllFromTheMenuTakesTheShownTabOnly();
+    void pruningStopsAtTheOutputRoot();
+    void recordDetailsAndCoverPlacement();
+
+private:
+    QString media(const QString& name) const { return m_media + "/" + name; }
+    QString copyOf(const QString& source, const QString& target) const;
+
+    PrivateUserFolders m_folders;
+    QString m_media;
+};
+
+void TestHistoryList::initTestCase() {
+    QVERIFY(m_folders.isValid());
+    m_media = m_folders.root() + "/media";
+    QVERIFY(QDir().mkpath(m_media));
+    QVERIFY(fixtures::makeClip(media("clip.mp4"), 2.0));
+    QVERIFY(fixtures::makeClip(media("movie.mkv"), 2.0));
+    QVERIFY(fixtures::makeTone(media("song.mp3"), 2.0));
+}
+
+void TestHistoryList::init() {
+    QFile::remove(m_folders.dataFolder() + "/History.xml");
+    QFile::remove(m_folders.dataFolder() + "/History.xml.bad");
+    setOutputPath(QString());
+}
+
+QString TestHistoryList::copyOf(const QString& source, const QString& target) const {
+    QFile::remove(target);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    return QFile::copy(media(source), target) ? target : QString();
+}
+
+void TestHistoryList::loadListsNewestFirstDropsMissingAndProbesFormatsOnce() {
+    const QString backslashed = copyOf("clip.mp4", m_media + "/older.mp4");
+    QVERIFY(!backslashed.isEmpty());
+    QString stored = backslashed;
+    stored.replace('/', '\\');
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "", true, false},
+                                     {media("movie.mkv"), "", true, false},
+                                     {media("song.mp3"), "", false, false},
+                                     {media("gone.mp4"), "mp4", true, false},
+                                     {stored, "", true, false},
+                                     {media("clip.mp4") + ".new.mp4", "mp4", true, true}}));
+    QVERIFY(QFile::copy(media("clip.mp4"), media("clip.mp4") + ".new.mp4"));
+
+    {
+        QHistoryDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QHistoryListWgt* list = dialog.listWidget();
+        QCOMPARE(shownNames(list), QStringList({"clip.mp4.new.mp4", "older.mp4", "song.mp3", "movie.mkv", "clip.mp4"}));
+        QCOMPARE(list->view()->currentIndex().row(), 0);
+        QCOMPARE(list->videoChunks().size(), 4);
+        QCOMPARE(list->audioChunks().size(), 1);
+        QCOMPARE(chunkNamed(list, "clip.mp4")->format(), std::string("mp4"));
+        QCOMPARE(chunkNamed(list, "movie.mkv")->format(), std::string("matroska"));
+        QCOMPARE(chunkNamed(list, "song.mp3")->format(), std::string("mp3"));
+        QVERIFY(chunkNamed(list, "clip.mp4.new.mp4")->isNewFile());
+        QVERIFY(!chunkNamed(list, "clip.mp4")->isNewFile());
+        saveScreenshot(&dialog, "history_loaded");
+    }
+    const QString text = historyText(m_folders);
+    QVERIFY(!text.contains("gone.mp4"));
+    QCOMPARE(text.count("<Path_item"), 5); // the backslashed entry was updated, not doubled
+    QCOMPARE(text.count("Format_=\"matroska\""), 1);
+    QVERIFY(!text.contains("New_file=\"Y\""));
+    QVERIFY(!text.contains("Format_=\"\""));
+
+    // A stored format is read, never probed again; the badge was for the first opening.
+    QString changed = text;
+    changed.replace("Format_=\"matroska\"", "Format_=\"kept\"");
+    QVERIFY(fixtures::writeFile(m_folders.dataFolder() + "/History.xml", changed.toUtf8()));
+    QHistoryDlg again;
+    QCOMPARE(chunkNamed(again.listWidget(), "movie.mkv")->format(), std::string("kept"));
+    QVERIFY(!chunkNamed(again.listWidget(), "clip.mp4.new.mp4")->isNewFile());
+    QVERIFY(historyText(m_folders).contains("Format_=\"kept\""));
+    QFile::remove(media("clip.mp4") + ".new.mp4");
+}
+
+void TestHistoryList::emptyOrDamagedHistoryShowsNothingHereYet() {
+    {
+        QHistoryDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QHistoryListWgt* list = dialog.listWidget();
+        QVERIFY(!list->view()->isVisible());
+        QVERIFY(list->nothingLabel()->isVisible());
+        QCOMPARE(list->nothingLabel()->text(), QString("Nothing here yet!"));
+        dialog.searchEdit()->setText("x");
+        QVERIFY(!list->view()->isVisible());
+        saveScreenshot(&dialog, "history_empty");
+    }
+    QVERIFY(fixtures::writeFile(m_folders.dataFolder() + "/History.xml", "<ROOTITEM><Path_item"));
+    QHistoryDlg damaged;
+    QCOMPARE(damaged.listWidget()->allChunks().size(), 0);
+    QVERIFY(QFile::exists(m_folders.dataFolder() + "/History.xml.bad"));
+}
+
+void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
+    const QString special = copyOf("clip.mp4", m_media + "/x(1).mp4");
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true},
+                                     {special, "mp4", true},
+                                     {media("movie.mkv"), "matroska", true},
+                                     {media("song.mp3"), "mp3", false}}));
+    QHistoryDlg dialog;
+    dialog.selectTab(0);
+    QVERIFY(dialog.videoTab()->isChecked() && !dialog.videoTab()->isEnabled());
+    QCOMPARE(shownNames(dialog.listWidget()).size(), 3);
+    dialog.selectTab(1);
+    QCOMPARE(shownNames(dialog.listWidget()), QStringList({"song.mp3"}));
+    dialog.selectTab(5);
+    QVERIFY(dialog.allTab()->isChecked() && !dialog.allTab()->isEnabled());
+    QVERIFY(dialog.videoTab()->isEnabled() && dialog.audioTab()->isEnabled());
+    QCOMPARE(shownNames(dialog.listWidget()).size(), 4);
+
+    QVERIFY(showForInput(&dialog));
+    QHistoryListWgt* list = dialog.listWidget();
+    // The user clicks the Video tab and types into the search box.
+    QVERIFY(clickAt(dialog.videoTab(), dialog.videoTab()->rect().center()));
+    QTRY_VERIFY(dialog.videoTab()->isChecked());
+    QVERIFY(clickAt(dialog.searchEdit(), dialog.searchEdit()->rect().center()));
+    QTRY_VERIFY(dialog.searchEdit()->hasFocus());
+    QVERIFY(typeText("X(1)"));
+    QTRY_COMPARE(dialog.searchEdit()->text(), QString("X(1)"));
+    QCOMPARE(shownNames(list), QStringList({"x(1).mp4"}));
+    saveScreenshot(&dialog, "history_search");
+    QVERIFY(key("Return"));
+    QTest::qWait(100);
+    QVERIFY(dialog.isVisible()); // Return neither closes nor accepts
+
+    dialog.searchEdit()->setText("[");
+    QCOMPARE(shownNames(list).size(), 0);
+    QVERIFY(list->view()->isVisible()); // typing never hides the table
+    saveScreenshot(&dialog, "history_search_miss");
+    QVERIFY(clickAt(dialog.audioTab(), dialog.audioTab()->rect().center()));
+    QTRY_VERIFY(dialog.audioTab()->isChecked());
+    QVERIFY(!list->view()->isVisible()); // a tab change does
+    dialog.searchEdit()->setText("");
+    QCOMPARE(shownNames(list), QStringList({"song.mp3"}));
+}
+
+void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {
+    const QString clip = copyOf("clip.mp4", m_media + "/rename/clip.mp4");
+    const QString dotted = copyOf("clip.mp4", m_media + "/rename/a.b.mp4");
+    const QString bare = copyOf("clip.mp4", m_media + "/rename/nodot");
+    copyOf("clip.mp4", m_media + "/rename/taken.mp4");
+    QVERIFY(writeHistory(m_folders, {{clip, "mp4"}, {dotted, "mp4"}, {bare, ""}}));
+    QHistoryDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QHistoryListWgt* list = dialog.listWidget();
+
+    // Through the name editor, as the "Edit Name" button opens it.
+    list->OnChangeName(rowOf(list, "clip.mp4", 2));
+    auto* editor = list->view()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTRY_VERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), QString("clip"));
+    saveScreenshot(&dialog, "history_rename_editor");
+    editor->setText("take");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(QFile::exists(m_media + "/rename/take.mp4"));
+    QVERIFY(!QFile::exists(clip));
+    QVERIFY(historyText(m_folders).contains(m_media + "/rename/take.mp4"));
+    QVERIFY(chunkNamed(list, "take.mp4"));
+
+    list->ItemNameChange(rowOf(list, "a.b.mp4"), "c");
+    QVERIFY(QFile::exists(m_media + "/rename/c.mp4"));
+    list->ItemNameChange(rowOf(list, "nodot"), "plain");
+    QVERIFY(QFile::exists(m_media + "/rename/plain"));
+
+    // Ignored without a word: forbidden characters and a blank name.
+    for (const QString& name :
+         {QString("a/b"), QString("a:b"), QString("a?b"), QString("a*b"), QString("  "), QString("")}) {
+        list->ItemNameChange(rowOf(list, "c.mp4"), name);
+        QVERIFY(QFile::exists(m_media + "/rename/c.mp4"));
+    }
+    QVERIFY(!QFile::exists(m_media + "/rename/.mp4"));
+
+    // A name that is taken: the file stays, the tooltip shows and closes by itself.
+    QElapsedTimer shown;
+    QSize tipSize;
+    QString tipText;
+    bool pictured = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        auto* tip = qobject_cast<QCustomToolTip*>(QApplication::activeModalWidget());
+        if (tip != nullptr && tip->isVisible() && !shown.isValid()) {
+            shown.start();
+            tipSize = tip->size();
+            tipText = tip->text();
+        } else if (tip != nullptr && shown.isValid() && shown.elapsed() > 400 && !pictured) {
+            pictured = true;
+            // The translucent box as it draws itself (the screen grab races the compositor).
+            tip->grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_rename_failed_tip.png");
+        }
+    });
+    watch.start(20);
+    list->ItemNameChange(rowOf(list, "c.mp4"), "taken");
+    QTRY_VERIFY_WITH_TIMEOUT(shown.isValid() && QApplication::activeModalWidget() == nullptr, 5000);
+    QVERIFY(shown.elapsed() > 1000);
+    QCOMPARE(tipSize, QSize(320, 70));
+    QVERIFY(tipText.startsWith("Edit failed."));
+    QVERIFY(QFile::exists(m_media + "/rename/c.mp4"));
+    QVERIFY(historyText(m_folders).contains(m_media + "/rename/c.mp4"));
+    QDir(m_media + "/rename").removeRecursively();
+}
+
+void TestHistoryList::moveKeepsFilesDeleteRemovesThem() {
+    const QString first = copyOf("clip.mp4", m_media + "/del/first.mp4");
+    const QString second = copyOf("song.mp3", m_media + "/del/second.mp3");
+    QVERIFY(writeHistory(m_folders, {{first, "mp4", true}, {second, "mp3", false}}));
+    {
+        QHistoryDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        answerNextModal("m_btnMove");
+        dialog.listWidget()->deleteItem(rowOf(dialog.listWidget(), "first.mp4"));
+        QCOMPARE(shownNames(dialog.listWidget()), QStringList({"second.mp3"}));
+        QVERIFY(QFile::exists(first));
+        // Cancel (and the question's own close button) change nothing.
+        answerNextModal("m_btnCancel");
+        dialog.listWidget()->deleteItem(rowOf(dialog.listWidget(), "second.mp3"));
+        QCOMPARE(shownNames(dialog.listWidget()).size(), 1);
+    }
+    QVERIFY(historyText(m_folders).contains("first.mp4"));
+    {
+        QHistoryDlg dialog; // moved rows come back
+        QCOMPARE(shownNames(dialog.listWidget()).size(), 2);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        answerNextModal("m_btnDelete");
+        QTimer::singleShot(300, [&] { saveScreenshot(QApplication::activeModalWidget(), "history_ask_delete"); });
+        dialog.OnBtnClose(); // nothing is playing: closing is harmless
+        dialog.show();
+        dialog.listWidget()->OnBtnAllDelete();
+        QCOMPARE(shownNames(dialog.listWidget()).size(), 0);
+        QVERIFY(!dialog.listWidget()->view()->isVisible());
+        QVERIFY(!QFile::exists(first));
+        QVERIFY(!QFile::exists(second));
+    }
+    QHistoryDlg after; // deleted files lose their entries at the next load
+    QCOMPARE(after.listWidget()->allChunks().size(), 0);
+    QVERIFY(!historyText(m_folders).contains("first.mp4"));
+}
+
+void TestHistoryList::deleteAllFromTheMenuTakesTheShownTabOnly() {
+    const QString video = copyOf("clip.mp4", m_media + "/menu/v.mp4");
+    const QString audio = copyOf("song.mp3", m_media + "/menu/a.mp3");
+    QVERIFY(writeHistory(m_folders, {{video, "mp4", true}, {audio, "mp3", false}}));
+    QHistoryDlg dialog;
+    QVERIFY(showForInput(&dialog));
+    dialog.selectTab(1);
+    QHistoryListWgt* list = dialog.listWidget();
+    // Right click away from a clicked row: only "Delete All" is offered.
+    const QPoint onRow = list->view()->visualRect(rowOf(list, "a.mp3", 1)).center();
+    QVERIFY(clickAt(list->view()->viewport(), onRow, 3));
+    QTRY_VERIFY(list->tableMenu()->isVisible());
+    const QList<QAction*> actions = list->tableMenu()->actions();
+    QCOMPARE(actions.size(), 3);
+    QVERIFY(!actions.at(0)->isEnabled() && !actions.at(1)->isEnabled() && actions.at(2)->isEnabled());
+    saveScreenshot(nullptr, "history_context_menu");
+    list->tableMenu()->hide();
+    answerNextModal("m_btnDelete");
+    actions.at(2)->trigger();
+    QVERIFY(!QFile::exists(audio));
+    QVERIFY(QFile::exists(video));
+    QCOMPARE(list->allChunks().size(), 1);
+    dialog.selectTab(2);
+    QCOMPARE(shownNames(list), QStringList({"v.mp4"}));
+    QDir(m_media + "/menu").removeRecursively();
+}
+
+void TestHistoryList::pruningStopsAtTheOutputRoot() {
+    const QString out = m_folders.root() + "/out";
+    const QString deep = copyOf("clip.mp4", out + "/a/b/x.mp4");
+    const QString hidden = copyOf("clip.mp4", out + "/h/y.mp4");
+    QVERIFY(fixtures::writeFile(out + "/h/.keep", "x"));
+    const QString outside = copyOf("clip.mp4", m_folders.root() + "/elsewhere/z.mp4");
+    const QString fromSettings = copyOf("clip.mp4", out + "/s/w.mp4");
+    setOutputPath(out); // the entry without its own root falls back to the output folder
+    QVERIFY(writeHistory(m_folders, {{deep, "mp4", true, false, "", "", out},
+                                     {hidden, "mp4", true, false, "", "", out + "/"},
+                                     {outside, "mp4", true, false, "", "", out},
+                                     {fromSettings, "mp4", true, false, "", "", ""}}));
+    QHistoryDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    answerNextModal("m_btnDelete");
+    dialog.listWidget()->OnBtnAllDelete();
+    QVERIFY(!QFile::exists(deep));
+    QVERIFY(!QDir(out + "/a").exists());
+    QVERIFY(QDir(out + "/h").exists());
+    QVERIFY(!QDir(out + "/s").exists());
+    QVERIFY(QDir(out).exists());
+    QVERIFY(QDir(m_folders.root() + "/elsewhere").exists());
+    QVERIFY(QDir(m_folders.root()).exists());
+
+    // Without any root nothing is pruned; the root itself never goes.
+    QVERIFY(QDir().mkpath(out + "/p/q"));
+    QHistoryListWgt::pruneEmptyFolders(out + "/p/q", QString());
+    QVERIFY(QDir(out + "/p/q").exists());
+    QHistoryListWgt::pruneEmptyFolders(out + "/p/q", out);
+    QVERIFY(!QDir(out + "/p").exists());
+    QVERIFY(QDir().mkpath(out + "/only"));
+    QHistoryListWgt::pruneEmptyFolders(out + "/only", out + "/only");
+    QVERIFY(QDir(out + "/only").exists());
+    QCOMPARE(QHistoryListWgt::pruneRoot("C:\\rec\\\\x", "/y"), QString("C:/rec/x/"));
+    QCOMPARE(QHistoryListWgt::pruneRoot("", "/y"), QString("/y/"));
+}
+
+void TestHistoryList::recordDetailsAndCoverPlacement() {
+    QHistoryChunk plain;
+    QVERIFY(plain.isVideoFile() && !plain.isNewFile() && plain.path().empty());
+    plain.setVideoFile(false);
+    plain.setSize("1.00 KB");
+    const QString audioText = historyDetailsText(&plain);
+    QVERIFY(audioText.startsWith("File size: 1.00 KB\n"));
+    QVERIFY(!audioText.contains("Resolution:"));
+    QVERIFY(audioText.endsWith("Create time: "));
+    plain.setVideoFile(true);
+    plain.setName("T");
+    plain.setGenre("G");
+    QVERIFY(historyDetailsText(&plain).startsWith("Title: T\nGenre: G\nFile size:"));
+    QVERIFY(historyDetailsText(&plain).contains("Resolution: \n"));
+    QCOMPARE(QHistoryDelegate::coverRect(QPoint(0, 0), QSize(200, 100)), QRect(0, 10, 40, 20));
+    QCOMPARE(QHistoryDelegate::coverRect(QPoint(5, 5), QSize(50, 100)), QRect(15, 5, 20, 40));
+}
+
+QTEST_MAIN(TestHistoryList)
+#include "tst_history_list.moc"
