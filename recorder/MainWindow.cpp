@@ -84,13 +84,9 @@ MainWindow::~MainWindow() {
     delete m_toolbar.data();
     delete m_schedule.data();
     delete m_recorder;
-#ifdef MAINWINDOW_HAS_FORMAT_DIALOG
     QFormatDlg::releaseInstance();
-#endif
     QShortCutManager::instance()->clear();
-#ifdef MAINWINDOW_HAS_APP_DIALOGS
     delete m_acceptDialog;
-#endif
     freeFormatNameGlobals();
 }
 
@@ -246,10 +242,8 @@ void MainWindow::setupHotkeys() {
         texts[i] = readSettingValue(QStringLiteral("SHORTCUT_SET"), QString::fromLatin1(hotkeys[i].settingKey),
                                     storedShortcutText(hotkeys[i].defaultKey, kDefaultModifiers));
     }
-#ifdef MAINWINDOW_HAS_APP_DIALOGS
     m_acceptDialog = new QAcceptDialog(nullptr);
-#endif
-    QWidget* owner = reinterpret_cast<QWidget*>(m_acceptDialog);
+    QWidget* owner = m_acceptDialog;
     bool allRegistered = true;
     for (int i = 0; i < 4; ++i) {
         const Hotkey& hotkey = hotkeys[i];
@@ -338,7 +332,6 @@ void MainWindow::createPanels() {
     m_inputPanel->setGeometry(QRect(QPoint(280, 38), QPoint(519, h - 9)));
 #endif
     Q_UNUSED(h);
-#ifdef MAINWINDOW_HAS_OPTIONS
     m_options = new QOptionsMainDlg(this);
     m_options->move(8, kNormalHeight);
     m_options->hide();
@@ -347,13 +340,10 @@ void MainWindow::createPanels() {
     connect(basic, &QBasicOptions::emitOnFormat, this, &MainWindow::OnFormatDlg);
     connect(basic, &QBasicOptions::emitResetFormat, this, &MainWindow::OnResetFormat);
     connect(this, &MainWindow::emitFormatChange, basic, &QBasicOptions::OnFormatChange);
-#endif
     SetScreenshotPath(readSettingValue(QStringLiteral("Screenshot_path"), QStringLiteral("Screenshot_path_value"),
                                        documentsSubfolder(QStringLiteral("Screenshots"))));
     initFormatNameGlobals();
-#ifdef MAINWINDOW_HAS_FORMAT_DIALOG
     centerWidget(QFormatDlg::getInstance(nullptr));
-#endif
     resetFormat();
 }
 
@@ -539,12 +529,7 @@ void MainWindow::HideToolbar() {
 }
 
 void MainWindow::SetOutPath(QString folder) {
-#ifdef MAINWINDOW_HAS_OPTIONS
     m_options->basicOptions()->setOutputFolder(folder);
-#else
-    setOutputPath(folder);
-    writeSettingValue(QStringLiteral("OutPut_path"), QStringLiteral("path_value"), folder);
-#endif
 }
 
 void MainWindow::SetScreenshotPath(QString folder) {
@@ -729,10 +714,8 @@ void MainWindow::showOptionsPanel(bool show, bool animate) {
     const QRect openPanel(QPoint(9, kNormalHeight), QPoint(W - 10, kOptionsPanelBottom));
     const QRect closedPanel(QPoint(9, kNormalHeight), QPoint(W - 10, kNormalHeight));
     if (!animate) {
-#ifdef MAINWINDOW_HAS_OPTIONS
         m_options->setHidden(!show);
         m_options->setGeometry(openPanel);
-#endif
         resize(W, show ? kOptionsOpenHeight : kNormalHeight);
         update();
         return;
@@ -744,7 +727,6 @@ void MainWindow::showOptionsPanel(bool show, bool animate) {
     windowAnimation->setStartValue(show ? shortWindow : tallWindow);
     windowAnimation->setEndValue(show ? tallWindow : shortWindow);
     connect(windowAnimation, &QPropertyAnimation::finished, this, &MainWindow::DestroyAnimtion);
-#ifdef MAINWINDOW_HAS_OPTIONS
     auto* panelAnimation = new QPropertyAnimation(m_options, "geometry");
     panelAnimation->setDuration(150);
     panelAnimation->setStartValue(show ? closedPanel : openPanel);
@@ -756,10 +738,6 @@ void MainWindow::showOptionsPanel(bool show, bool animate) {
         connect(panelAnimation, &QPropertyAnimation::finished, m_options, &QWidget::hide);
     }
     panelAnimation->start();
-#else
-    Q_UNUSED(openPanel);
-    Q_UNUSED(closedPanel);
-#endif
     windowAnimation->start();
     update();
 }
@@ -775,7 +753,6 @@ void MainWindow::ShowHistoryDlg() {
 }
 
 void MainWindow::ShowHistoryDlg(int tab) {
-#ifdef MAINWINDOW_HAS_HISTORY
     QHistoryDlg dialog(nullptr);
     centerWidget(&dialog);
     dialog.selectTab(tab);
@@ -783,28 +760,21 @@ void MainWindow::ShowHistoryDlg(int tab) {
     stopLevelPreviews();
     dialog.exec();
     restartLevelPreviews();
-#else
-    Q_UNUSED(tab);
-#endif
 }
 
 void MainWindow::OnFormatDlg() {
-#ifdef MAINWINDOW_HAS_FORMAT_DIALOG
     QFormatDlg::releaseInstance();
     QFormatDlg* chooser = QFormatDlg::getInstance(nullptr);
     copyStayOnTop(chooser);
     centerWidget(chooser);
     chooser->loadDefaultFormat(m_videoMode);
     chooser->exec();
-#endif
     makeModeCurrent();
 }
 
 void MainWindow::OnResetFormat() {
-#ifdef MAINWINDOW_HAS_FORMAT_DIALOG
     QFormatDlg::releaseInstance();
     centerWidget(QFormatDlg::getInstance(nullptr));
-#endif
     saveDefaultFormat();
     makeModeCurrent();
 }
@@ -814,7 +784,6 @@ void MainWindow::OnResetFormat() {
 void MainWindow::OnClose() {
     if (readSettingValue(QStringLiteral("REMIND_ITEM"), QStringLiteral("isShowRemind"), QStringLiteral("Y")) ==
         QLatin1String("Y")) {
-#ifdef MAINWINDOW_HAS_APP_DIALOGS
         QShowCloseDlg dialog(this);
         copyStayOnTop(&dialog);
         centerWidget(&dialog);
@@ -833,7 +802,6 @@ void MainWindow::OnClose() {
             hideToTray();
         }
         return;
-#endif
     }
     if (readSettingValue(QStringLiteral("CLOSE_ITEM"), QStringLiteral("bIsCloseDlg"), QStringLiteral("Y")) ==
         QLatin1String("Y")) {

@@ -224,7 +224,6 @@ void MainWindow::setRecordingLook(bool on) {
 #endif
         if (!placeBesideArea()) {
             move(centredOnPrimaryScreen(size()));
-#ifdef MAINWINDOW_HAS_NOTICE
             if (m_showToolbarNotice) {
                 QRecorderMessage notice(nullptr);
                 copyStayOnTop(&notice);
@@ -236,7 +235,6 @@ void MainWindow::setRecordingLook(bool on) {
                                       QStringLiteral("N"));
                 }
             }
-#endif
         }
     } else {
         resize(kCompactWidth, 108);
@@ -484,7 +482,6 @@ void MainWindow::setScheduleLook(bool on) {
     setCompactLookImages();
     m_savedPosition = pos();
     resize(kCompactWidth, 81);
-#ifdef MAINWINDOW_HAS_SCHEDULE
     auto* schedule = new QScheduleWgt(this);
     m_schedule = schedule;
     schedule->setGeometry(10, 23, 221, 50);
@@ -492,7 +489,6 @@ void MainWindow::setScheduleLook(bool on) {
     connect(schedule, &QScheduleWgt::emitStopSchedule, this, &MainWindow::StopSchedule, Qt::QueuedConnection);
     connect(schedule, &QScheduleWgt::emitStartRecord, this, &MainWindow::endSchedule, Qt::QueuedConnection);
     m_schedule->show();
-#endif
 #ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaMode) {
         if (m_areaFrame != nullptr) {
@@ -594,9 +590,7 @@ void MainWindow::recordScreenshotST() {
     }
     qDebug() << "recordScreenshot--------------------------";
     if (m_recording && m_videoMode && m_recorder != nullptr) {
-#ifdef MAINWINDOW_HAS_SNAPSHOT_NAME
         m_recorder->takeScreenshot(makeSnapshotFileName());
-#endif
     }
 }
 

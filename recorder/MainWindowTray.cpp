@@ -127,16 +127,13 @@ void MainWindow::ActShowLog() {
 }
 
 void MainWindow::ActOnAbout() {
-#ifdef MAINWINDOW_HAS_APP_DIALOGS
     QAboutDlg about(this);
     copyStayOnTop(&about);
     centerWidget(&about);
     about.exec();
-#endif
 }
 
 void MainWindow::ActOnPreferDlg() {
-#ifdef MAINWINDOW_HAS_PREFERENCES
     QPreferencesDlg preferences(this);
     copyStayOnTop(&preferences);
     connect(&preferences, &QPreferencesDlg::emitAutoUpdate, this, &MainWindow::setAutoUpdate);
@@ -145,5 +142,4 @@ void MainWindow::ActOnPreferDlg() {
     preferences.exec();
     SetOutPath(getOutputPath());
     SetScreenshotPath(getScreenshotPath());
-#endif
 }

@@ -25,6 +25,7 @@ const QPoint kCloseButton(696 - 33 + 10, 18);
 const QPoint kOptionsButton(674, 151);
 const QSize kOptionsOpenSize(696, 454);
 const QSize kScheduleSize(241, 81);
+const QSize kHistorySize(853, 438);
 // On the time page of the open options panel.
 const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
@@ -78,6 +79,34 @@ class TestRecorderJourney : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<Program> m_program;
+
+    // The history library that opens after a recording: kept in a screenshot, then closed.
+    bool closeHistory(const QString& name) {
+        quint64 history = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (history == 0 && timer.elapsed() < 20000) {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (journey::windowRect(id).size() == kHistorySize) {
+                    history = id;
+                }
+            }
+            QTest::qWait(50);
+        }
+        if (history == 0) {
+            return false;
+        }
+        screenshot(QStringLiteral("history-") + name);
+        journey::xdotool({"windowactivate", "--sync", QString::number(history)});
+        m_program->keys(QStringLiteral("Escape"));
+        while (timer.elapsed() < 30000) {
+            if (journey::windowRect(history).isEmpty()) {
+                return true;
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
 
     // The tray icon: the program's small window inside the tray at the bottom right.
     quint64 trayIconWindow() {
@@ -172,6 +201,7 @@ private slots:
         QTest::qWait(2000);
         screenshot(QStringLiteral("07-audio-recording"));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
         screenshot(QStringLiteral("07-audio-done"));
         const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
@@ -238,6 +268,7 @@ private slots:
         screenshot(QStringLiteral("09-hotkey-from-tray"));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
+        QVERIFY(closeHistory(QStringLiteral("from-tray")));
         QTRY_VERIFY_WITH_TIMEOUT(journey::probedDuration(journey::probe(file)) > 1.0, 15000);
     }
 
@@ -259,6 +290,7 @@ private slots:
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
         // No stop from here: the time limit ends it.
+        QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 20000));
         const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
         QCOMPARE(files.size(), 1);
@@ -286,6 +318,7 @@ private slots:
         screenshot(QStringLiteral("08-schedule-waiting"));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
         screenshot(QStringLiteral("08-schedule-recording"));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 20000));
         const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
         QCOMPARE(files.size(), 1);
@@ -316,6 +349,7 @@ private slots:
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
         QTest::qWait(3000);
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
         const QString second = m_program->recordings().last();
         double seconds = 0;
