@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The virtual desktop that the program and the tests run on where there is no display:
-# Xvfb (1920x1080x24), openbox, xcompmgr, trayer, and a private PulseAudio daemon with a
-# null sink as default sink and a sine source as default microphone.
+# Xvfb (1920x1080x24), openbox, xcompmgr (unless CALVORINE_NO_COMPOSITOR is set), trayer,
+# and a private PulseAudio daemon with a null sink as default sink and a sine source as
+# default microphone.
 #
 #   desktop.sh start          starts one; prints the environment to eval (DISPLAY, PULSE_SERVER, ...)
 #   desktop.sh stop STATEDIR  stops everything that start started, by PID, and removes STATEDIR
@@ -63,8 +64,11 @@ start_desktop() {
 
   openbox --sm-disable >"$STATE/openbox.log" 2>&1 &
   remember $!
-  xcompmgr >"$STATE/xcompmgr.log" 2>&1 &
-  remember $!
+  # CALVORINE_NO_COMPOSITOR=1: a desktop without compositor, as some users have.
+  if [ -z "${CALVORINE_NO_COMPOSITOR:-}" ]; then
+    xcompmgr >"$STATE/xcompmgr.log" 2>&1 &
+    remember $!
+  fi
   trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
     --transparent false >"$STATE/trayer.log" 2>&1 &
   remember $!
