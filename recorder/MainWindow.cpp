@@ -78,9 +78,7 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
 MainWindow::~MainWindow() {
     stopLevelPreviews();
     delete m_shade;
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     delete m_areaFrame;
-#endif
     delete m_toolbar.data();
     delete m_schedule.data();
     delete m_recorder;
@@ -289,11 +287,9 @@ void MainWindow::loadAreaSettings() {
                           QString::fromLatin1(kDefaultAreaValue));
     }
     QRect rect(area.origin, area.size);
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     // A screen that became smaller since (or an edited file) would leave it off the screen.
     rect = capturearea::fitOnScreen(rect, capturearea::primaryScreenSize(), capturearea::kMinimumFrameSide,
                                     capturearea::ScreenFit::MoveOrigin);
-#endif
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
     info->setAreaOrigin(rect.x(), rect.y());
     info->setAreaSize(rect.width(), rect.height());
@@ -315,7 +311,6 @@ void MainWindow::saveAreaSettings() {
 
 void MainWindow::createPanels() {
     const int h = height();
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel = new SelectRecordAreaWgt(this);
     m_areaPanel->setGeometry(QRect(QPoint(8, 38), QPoint(277, h - 9)));
     m_areaPanel->setEditsEnabled(m_areaMode);
@@ -326,7 +321,6 @@ void MainWindow::createPanels() {
     connect(m_areaPanel, &SelectRecordAreaWgt::emitKeepScaleChange, this, &MainWindow::KeepScaleChange);
     connect(m_areaPanel, &SelectRecordAreaWgt::emitOnShowAreaDlg, this, &MainWindow::OnShowAraeRecordDlg);
     connect(m_areaPanel, &SelectRecordAreaWgt::emitShowPointAreaDlg, this, &MainWindow::ShowPointAreaDlg);
-#endif
 #ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel = new SelectRecordInputWgt(this);
     m_inputPanel->setGeometry(QRect(QPoint(280, 38), QPoint(519, h - 9)));
@@ -462,14 +456,12 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (m_scheduleView || !m_areaMode || !m_videoMode) {
         return;
     }
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_shade != nullptr) {
         m_shade->setHidden(m_recording);
     }
     if (m_areaFrame != nullptr) {
         m_areaFrame->show();
     }
-#endif
 }
 
 void MainWindow::hideEvent(QHideEvent* event) {
@@ -477,14 +469,12 @@ void MainWindow::hideEvent(QHideEvent* event) {
     if (m_scheduleView || !m_areaMode || !m_videoMode) {
         return;
     }
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_shade != nullptr) {
         m_shade->hide();
     }
     if (m_areaFrame != nullptr) {
         m_areaFrame->setVisible(m_recording);
     }
-#endif
 }
 
 void MainWindow::copyStayOnTop(QWidget* dialog) const {
@@ -584,14 +574,11 @@ void MainWindow::applyMode(bool video) {
     m_btnVideoMode->setEnabled(!video);
     m_btnAudioMode->setChecked(!video);
     m_btnAudioMode->setEnabled(video);
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel->setEnabled(video);
-#endif
 }
 
 void MainWindow::setAreaMode(bool on) {
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_areaFrame == nullptr) {
         m_shade = new QTransparentWidget(nullptr);
         m_areaFrame = new QRecordCropDlg(nullptr);
@@ -603,19 +590,14 @@ void MainWindow::setAreaMode(bool on) {
         connect(m_areaFrame, &QRecordCropDlg::emitRecordRect, this, &MainWindow::recordDlgToArea);
         connect(m_areaFrame, &QRecordCropDlg::emitSelectAreaRect, this, &MainWindow::SelectAreaRect);
     }
-#endif
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel->setEditsEnabled(on);
     if (on) {
         m_areaPanel->setSizeFields(info->areaSize().width(), info->areaSize().height());
     } else {
         m_areaPanel->setSizeFields(0, 0);
     }
-#endif
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     m_shade->setVisible(on);
     m_areaFrame->setVisible(on);
-#endif
     setWindowKeptAbove(this, on);
     info->setStayOnTop(on);
 }
@@ -629,22 +611,19 @@ void MainWindow::OnShowAraeRecordDlg() {
 }
 
 void MainWindow::ShowPointAreaDlg() {
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     const bool areaModeWas = m_areaMode;
     setAreaMode(false);
     m_areaMode = areaModeWas;
     if (m_shade != nullptr) {
         const QSize screen = QGuiApplication::primaryScreen()->size();
-        asShade(m_shade)->setClearRect(0, 0, screen.width() - 1, screen.height() - 1);
+        m_shade->setClearRect(0, 0, screen.width() - 1, screen.height() - 1);
     }
     hide();
     m_areaFrame->show();
     m_areaFrame->setPickMode(true);
-#endif
 }
 
 void MainWindow::SelectAreaRect(QRect rect) {
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     m_areaFrame->hide();
     m_areaFrame->setFrameRect(rect.left(), rect.top(), rect.right() - rect.left() + 1, rect.bottom() - rect.top() + 1);
     m_areaFrame->setKeepRatio(QRecordAreaInfo::instance()->isKeepRatio());
@@ -652,24 +631,17 @@ void MainWindow::SelectAreaRect(QRect rect) {
     m_areaMode = true;
     setAreaMode(true);
     show();
-#else
-    Q_UNUSED(rect);
-#endif
 }
 
 void MainWindow::recordDlgToArea(QRect rect) {
     const int w = rect.right() - rect.left() + 1;
     const int h = rect.bottom() - rect.top() + 1;
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     if (m_areaMode) {
         m_areaPanel->setSizeFields(w, h);
     }
-#endif
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_shade != nullptr) {
-        asShade(m_shade)->setClearRect(rect.left(), rect.top(), rect.right(), rect.bottom());
+        m_shade->setClearRect(rect.left(), rect.top(), rect.right(), rect.bottom());
     }
-#endif
     QRecordAreaInfo::instance()->setAreaOrigin(rect.left(), rect.top());
     QRecordAreaInfo::instance()->setAreaSize(w, h);
 }
@@ -679,7 +651,6 @@ void MainWindow::AreaRectChange() {
         m_areaMode = true;
         setAreaMode(true);
     }
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
     const QPoint origin = info->areaOrigin();
     const QSize size = info->areaSize();
@@ -687,19 +658,14 @@ void MainWindow::AreaRectChange() {
         m_areaFrame->setFrameRect(origin.x(), origin.y(), size.width(), size.height());
     }
     if (m_shade != nullptr) {
-        asShade(m_shade)->clearRectChange(QRect(origin, size));
+        m_shade->clearRectChange(QRect(origin, size));
     }
-#endif
 }
 
 void MainWindow::KeepScaleChange(bool keep) {
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_areaFrame != nullptr) {
         m_areaFrame->setKeepRatio(keep);
     }
-#else
-    Q_UNUSED(keep);
-#endif
 }
 
 // ---- options panel

@@ -180,12 +180,12 @@ private:
 
     bool m_countdownRunning = false;
     QRecordCropDlg* m_areaFrame = nullptr;
-    QWidget* m_shade = nullptr; // the QTransparentWidget
+    QTransparentWidget* m_shade = nullptr;
     SelectRecordAreaWgt* m_areaPanel = nullptr;
     SelectRecordInputWgt* m_inputPanel = nullptr;
-    QPointer<QWidget> m_toolbar; // the QRecordingToolbarWgt of the running recording
+    QPointer<QRecordingToolbarWgt> m_toolbar; // of the running recording
     bool m_scheduleView = false;
-    QPointer<QWidget> m_schedule; // the QScheduleWgt
+    QPointer<QScheduleWgt> m_schedule;
     QRecordObject* m_recorder = nullptr;
     QRecordAudioObject* m_systemPreview = nullptr;
     QRecordAudioObject* m_microphonePreview = nullptr;

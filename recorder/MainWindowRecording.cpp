@@ -51,9 +51,7 @@ void MainWindow::OnBtnRecord() {
         return;
     }
     if (m_videoMode && !m_areaMode) {
-#ifdef MAINWINDOW_HAS_AREA_PANEL
         m_areaPanel->setAttention(true);
-#endif
         QRZMessageDlg message(nullptr);
         message.setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
         message.setText(tr("Please select the area you want to record first."));
@@ -62,9 +60,7 @@ void MainWindow::OnBtnRecord() {
         centerWidget(&message);
         message.move(message.pos() - QPoint(50, 0));
         message.exec();
-#ifdef MAINWINDOW_HAS_AREA_PANEL
         m_areaPanel->setAttention(false);
-#endif
         return;
     }
     showOptionsPanel(false, false);
@@ -88,7 +84,6 @@ void MainWindow::StartRecord(bool countdown) {
     m_recording = true;
     m_paused = false;
     m_stopPending = false;
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode) {
         hide();
         if (m_shade != nullptr) {
@@ -99,17 +94,14 @@ void MainWindow::StartRecord(bool countdown) {
             m_areaFrame->setRecording(true);
         }
     }
-#endif
     setRecordingLook(true);
     if (countdown) {
         runCountdown();
     }
     refreshTrayMenu();
-#ifdef MAINWINDOW_HAS_TOOLBAR
     if (m_toolbar) {
-        asToolbar(m_toolbar)->setRunning(true);
+        m_toolbar->setRunning(true);
     }
-#endif
     if (!startRecorder()) {
         finishRecording(false);
         showRecordingFailed();
@@ -185,9 +177,7 @@ void MainWindow::setNormalLookImages() {
 }
 
 void MainWindow::setRecordingLook(bool on) {
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel->setHidden(on);
-#endif
 #ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->setHidden(on);
 #endif
@@ -208,7 +198,6 @@ void MainWindow::setRecordingLook(bool on) {
     }
     setCompactLookImages();
     m_savedPosition = pos();
-#ifdef MAINWINDOW_HAS_TOOLBAR
     auto* toolbar = new QRecordingToolbarWgt(this);
     m_toolbar = toolbar;
     toolbar->setVideoMode(m_videoMode);
@@ -216,12 +205,9 @@ void MainWindow::setRecordingLook(bool on) {
     connect(toolbar, &QRecordingToolbarWgt::emitPauseRecord, this, &MainWindow::PauseRecord);
     connect(toolbar, &QRecordingToolbarWgt::emitStopRecord, this, &MainWindow::requestStop);
     connect(toolbar, &QRecordingToolbarWgt::emitCutRecord, this, &MainWindow::cutRecord, Qt::QueuedConnection);
-#endif
     if (m_videoMode) {
         resize(kCompactWidth, 63);
-#ifdef MAINWINDOW_HAS_TOOLBAR
         m_toolbar->setGeometry(10, 23, 221, 32);
-#endif
         if (!placeBesideArea()) {
             move(centredOnPrimaryScreen(size()));
             if (m_showToolbarNotice) {
@@ -238,9 +224,7 @@ void MainWindow::setRecordingLook(bool on) {
         }
     } else {
         resize(kCompactWidth, 108);
-#ifdef MAINWINDOW_HAS_TOOLBAR
         m_toolbar->setGeometry(10, 23, 221, 77);
-#endif
         move(centredOnPrimaryScreen(size()));
     }
     if (m_toolbar) {
@@ -266,26 +250,20 @@ bool MainWindow::placeBesideArea() {
 void MainWindow::runCountdown() {
     const bool wasHidden = isHidden();
     hide();
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaFrame != nullptr) {
         m_areaFrame->hide();
     }
-#endif
-#ifdef MAINWINDOW_HAS_COUNTDOWN
     QReciprocalDlg countdown(nullptr);
     copyStayOnTop(&countdown);
     countdown.move(centredOnPrimaryScreen(countdown.size()));
     m_countdownRunning = true;
     countdown.exec();
     m_countdownRunning = false;
-#endif
     setVisible(!wasHidden);
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     // A panel that fits nowhere stays hidden; the frame must come back all the same.
     if (m_videoMode && m_areaMode && m_areaFrame != nullptr) {
         m_areaFrame->show();
     }
-#endif
 }
 
 QString MainWindow::makeRecordFileName() const {
@@ -326,16 +304,12 @@ void MainWindow::setPaused(bool paused) {
 // The paused flag and what shows it: the frame's dashes, the toolbar's button, the tray.
 void MainWindow::showPausedState(bool paused) {
     m_paused = paused;
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaFrame != nullptr) {
         m_areaFrame->setPaused(paused);
     }
-#endif
-#ifdef MAINWINDOW_HAS_TOOLBAR
     if (m_toolbar) {
-        asToolbar(m_toolbar)->setRunning(!paused);
+        m_toolbar->setRunning(!paused);
     }
-#endif
     refreshTrayMenu();
 }
 
@@ -371,7 +345,6 @@ void MainWindow::finishRecording(bool showHistory) {
     m_recording = false;
     m_paused = false;
     setRecordingLook(false);
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode) {
         hide();
         if (m_shade != nullptr) {
@@ -383,7 +356,6 @@ void MainWindow::finishRecording(bool showHistory) {
             m_areaFrame->setPaused(false);
         }
     }
-#endif
     if (m_trayIcon != nullptr) {
         m_trayIcon->setContextMenu(m_trayMenu);
     }
@@ -436,25 +408,18 @@ void MainWindow::RecordTimeOperate(uint64_t elapsedUs) {
         requestStop();
         return;
     }
-#ifdef MAINWINDOW_HAS_TOOLBAR
     if (m_toolbar) {
-        asToolbar(m_toolbar)->RecordTime(elapsedUs);
+        m_toolbar->RecordTime(elapsedUs);
     }
-#endif
 }
 
 void MainWindow::setAudioData(unsigned char* block, int samples) {
     if (m_videoMode || !m_toolbar) {
         return;
     }
-#ifdef MAINWINDOW_HAS_TOOLBAR
-    if (QAudioDataWidget* levels = asToolbar(m_toolbar)->levelDisplay()) {
+    if (QAudioDataWidget* levels = m_toolbar->levelDisplay()) {
         levels->setAudioData(block, samples);
     }
-#else
-    Q_UNUSED(block);
-    Q_UNUSED(samples);
-#endif
 }
 
 // ---- schedule
@@ -469,9 +434,7 @@ void MainWindow::setScheduleLook(bool on) {
         update();
         return;
     }
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel->hide();
-#endif
 #ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->hide();
 #endif
@@ -489,7 +452,6 @@ void MainWindow::setScheduleLook(bool on) {
     connect(schedule, &QScheduleWgt::emitStopSchedule, this, &MainWindow::StopSchedule, Qt::QueuedConnection);
     connect(schedule, &QScheduleWgt::emitStartRecord, this, &MainWindow::endSchedule, Qt::QueuedConnection);
     m_schedule->show();
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaMode) {
         if (m_areaFrame != nullptr) {
             m_areaFrame->hide();
@@ -498,7 +460,6 @@ void MainWindow::setScheduleLook(bool on) {
             m_shade->hide();
         }
     }
-#endif
     setMargins(this, kCompactMargin);
     relayout();
     update();
@@ -506,9 +467,7 @@ void MainWindow::setScheduleLook(bool on) {
 
 // What leaving the schedule view by either road shares.
 void MainWindow::leaveScheduleLook() {
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     m_areaPanel->show();
-#endif
 #ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->show();
 #endif
@@ -519,7 +478,6 @@ void MainWindow::leaveScheduleLook() {
         m_schedule = nullptr;
     }
     move(m_savedPosition);
-#ifdef MAINWINDOW_HAS_AREA_FRAME
     if (m_videoMode && m_areaMode) {
         if (m_areaFrame != nullptr) {
             m_areaFrame->show();
@@ -528,7 +486,6 @@ void MainWindow::leaveScheduleLook() {
             m_shade->show();
         }
     }
-#endif
     setMargins(this, kNormalMargin);
 }
 
@@ -562,9 +519,7 @@ void MainWindow::recordStopST() {
         return;
     }
     bool blocked = false;
-#ifdef MAINWINDOW_HAS_AREA_PANEL
     blocked = m_areaPanel->isBlocked();
-#endif
     // The button is hidden only by the recording look; a window in the tray still records.
     if (!blocked && !m_btnReocrder->isHidden()) {
         OnBtnRecord();

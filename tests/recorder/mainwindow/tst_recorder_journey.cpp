@@ -7,6 +7,9 @@
 #include <QDirIterator>
 #include <QDomDocument>
 #include <QFile>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
 #include <QtTest>
 
 using journey::Program;
@@ -26,6 +29,45 @@ const QPoint kOptionsButton(674, 151);
 const QSize kOptionsOpenSize(696, 454);
 const QSize kScheduleSize(241, 81);
 const QSize kHistorySize(853, 438);
+const QSize kVideoPanelSize(241, 63);
+// The capture-area panel's drop-down of sizes.
+const QPoint kAreaDropDown(120, 92);
+// The compact recording panel's toolbar: at 10,23, its buttons from x 16, 18 apart.
+const int kToolbarX = 10 + 16;
+const int kToolbarCentreY = 23 + 16;
+
+// A window of the test process that keeps changing: what the user records.
+class AnimatedWindow : public QWidget {
+public:
+    AnimatedWindow() {
+        setWindowFlags(Qt::FramelessWindowHint);
+        setWindowTitle(QStringLiteral("journey animation"));
+        setGeometry(200, 150, 640, 360);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            ++m_step;
+            update();
+        });
+        m_timer.start(33);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor::fromHsv((m_step * 5) % 360, 180, 160));
+        painter.fillRect((m_step * 8) % width(), 0, 60, height(), Qt::white);
+    }
+
+private:
+    QTimer m_timer;
+    int m_step = 0;
+};
+
+// The width of one state frame of a toolbar button image.
+int toolbarButtonWidth(const char* image) {
+    const QImage strip(QFileInfo(Program::path()).path() + QStringLiteral("/image/record_tool_dlg/") +
+                       QLatin1String(image));
+    return strip.width() / 4;
+}
 // On the time page of the open options panel.
 const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
@@ -190,6 +232,94 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before.size(), 5000);
         QCOMPARE(m_program->rect().size(), kNormalSize);
         QVERIFY(m_program->recordings().isEmpty());
+    }
+
+    // Video: an area picked by a click on a window, a countdown that the pause hotkey does
+    // not disturb, the compact panel beside the area, pause, resume, cut and stop on the
+    // toolbar; two H.264/AAC files of the area's size, the first as long as recorded.
+    void recordsAPickedArea() {
+        AnimatedWindow animation;
+        animation.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&animation));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QPoint normalPosition = m_program->rect().topLeft();
+        QVERIFY(m_program->clickInWindow(kAreaDropDown));
+        QTest::qWait(300);
+        QVERIFY(m_program->keys(QStringLiteral("End")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        // Pick mode: the main window hides, the frame dims the screen; hover, then click.
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "500", "300"}));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "520", "330"}));
+        QTest::qWait(200);
+        screenshot(QStringLiteral("03-picking"));
+        QVERIFY(journey::xdotool({"click", "1"}));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("03-area-picked"));
+
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        // The countdown runs with the window hidden; a pause meanwhile does nothing.
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QTest::qWait(1000);
+        screenshot(QStringLiteral("04-countdown"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
+        QElapsedTimer recorded;
+        recorded.start();
+        const QRect panel = m_program->rect();
+        const QRect area(200, 150, 640, 360);
+        QVERIFY2(!panel.intersects(area), "the compact panel lies on the recorded area");
+        screenshot(QStringLiteral("04-recording"));
+        const quint64 tray = trayIconWindow();
+        QVERIFY(openTrayMenu(tray));
+        screenshot(QStringLiteral("04-recording-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+
+        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
+        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
+        const int cutWidth = toolbarButtonWidth("btn_cut.png");
+        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
+        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
+        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
+        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
+        QTest::qWait(2000 - int(recorded.elapsed()));
+        QVERIFY(m_program->clickInWindow(pauseButton));
+        const qint64 beforePause = recorded.elapsed();
+        QTest::qWait(2000);
+        screenshot(QStringLiteral("05-paused"));
+        QVERIFY(m_program->clickInWindow(pauseButton)); // now Resume
+        const qint64 pausedFor = recorded.elapsed() - beforePause;
+        QTest::qWait(1500);
+        QVERIFY(m_program->clickInWindow(cutButton));
+        const double firstSeconds = (recorded.elapsed() - pausedFor) / 1000.0;
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 2, 10000);
+        QTest::qWait(1500);
+        QVERIFY(m_program->clickInWindow(stopButton));
+        QVERIFY(closeHistory(QStringLiteral("video")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        QCOMPARE(m_program->rect().topLeft(), normalPosition);
+
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
+        QCOMPARE(files.size(), 2);
+        for (const QString& file : files) {
+            const QJsonObject info = journey::probe(file);
+            const QJsonObject video = journey::probedStream(info, QStringLiteral("video"));
+            QCOMPARE(video.value("codec_name").toString(), QStringLiteral("h264"));
+            QCOMPARE(video.value("width").toInt(), 640);
+            QCOMPARE(video.value("height").toInt(), 360);
+            QCOMPARE(journey::probedStream(info, QStringLiteral("audio")).value("codec_name").toString(),
+                     QStringLiteral("aac"));
+        }
+        const double first = journey::probedDuration(journey::probe(files.first()));
+        QVERIFY2(qAbs(first - firstSeconds) <= 0.3,
+                 qPrintable(QStringLiteral("%1 s recorded, %2 s in the file").arg(firstSeconds).arg(first)));
+        QFile history(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        const QByteArray listed = history.readAll();
+        for (const QString& file : files) {
+            QVERIFY(listed.contains(QFileInfo(file).fileName().toUtf8()));
+        }
     }
 
     // Audio mode: the compact panel, an MP3 without video, back to the normal look.
