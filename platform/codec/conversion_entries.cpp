@@ -60,6 +60,8 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
     ConversionSettings s;
     s.copyStreams = tagsOnly;
     const StreamSettings& stream = p.stream;
+    s.videoCodecFromSource = stream.videoCodecId == 0;
+    s.audioCodecFromSource = stream.audioCodecId == 0;
     if (const CodecEntry* video = findCodec(stream.videoCodecId)) {
         s.videoCodec = video->avId;
         for (const char* name : video->encoders) {

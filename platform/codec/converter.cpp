@@ -109,6 +109,16 @@ bool addChapters(AVFormatContext* output, const std::vector<ConversionChapter>& 
     return true;
 }
 
+// The source's codec when the format stores it and an encoder for it exists, else the
+// format's default codec (NONE when it has none).
+AVCodecID codecForOutput(const AVOutputFormat* format, AVCodecID source, AVCodecID formatDefault) {
+    if (source != AV_CODEC_ID_NONE && avformat_query_codec(format, source, FF_COMPLIANCE_NORMAL) == 1 &&
+        avcodec_find_encoder(source) != nullptr) {
+        return source;
+    }
+    return formatDefault;
+}
+
 } // namespace
 
 struct Converter::Impl {
@@ -196,6 +206,10 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     // Video.
     const int videoIndex = av::findStream(input, AVMEDIA_TYPE_VIDEO);
     AVCodecID videoCodec = settings.videoCodec;
+    if (settings.videoCodecFromSource && videoIndex >= 0) {
+        videoCodec = codecForOutput(output->oformat, input->streams[videoIndex]->codecpar->codec_id,
+                                    output->oformat->video_codec);
+    }
     if (videoCodec == AV_CODEC_ID_NONE && !settings.videoEncoderName.empty()) {
         videoCodec = AV_CODEC_ID_H264;
     }
@@ -289,6 +303,10 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     // Audio.
     const int audioIndex = av::findStream(input, AVMEDIA_TYPE_AUDIO);
     AVCodecID audioCodec = settings.audioCodec;
+    if (settings.audioCodecFromSource && audioIndex >= 0) {
+        audioCodec = codecForOutput(output->oformat, input->streams[audioIndex]->codecpar->codec_id,
+                                    output->oformat->audio_codec);
+    }
     if (audioCodec == AV_CODEC_ID_NONE && !settings.audioEncoderName.empty()) {
         audioCodec = AV_CODEC_ID_AAC;
     }

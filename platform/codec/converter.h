@@ -27,7 +27,11 @@ struct ConversionSettings {
     bool copyStreams = false;                // copy every stream unchanged (tags, cover, chapters, trim only)
     AVCodecID videoCodec = AV_CODEC_ID_NONE; // NONE: no video stream
     AVCodecID audioCodec = AV_CODEC_ID_NONE; // NONE: no audio stream
-    std::string audioEncoderName;            // a named encoder, else libav's default
+    // Codec id 0 of the request: the source stream's codec where the output format takes
+    // it, else the format's default codec (the stream is kept rather than dropped).
+    bool videoCodecFromSource = false;
+    bool audioCodecFromSource = false;
+    std::string audioEncoderName; // a named encoder, else libav's default
     std::string videoEncoderName;
     std::string videoProfile;
     std::string videoPreset;
