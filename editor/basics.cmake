@@ -7,3 +7,19 @@ target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QVideoEditingSettings.h
   ${CMAKE_CURRENT_LIST_DIR}/QVideoEditingSettings.cpp
 )
+target_sources(calvorine_editor PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/TranslucentWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/TranslucentWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QVideoEditTag.h
+  ${CMAKE_CURRENT_LIST_DIR}/QVideoEditTag.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QCommonButtonForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QCommonButtonForm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QWaitForDlg.h
+  ${CMAKE_CURRENT_LIST_DIR}/QWaitForDlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QMessageOpacityForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QMessageOpacityForm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QMediaBorderFrame.h
+  ${CMAKE_CURRENT_LIST_DIR}/QMediaBorderFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.cpp
+)

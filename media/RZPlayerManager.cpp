@@ -558,7 +558,13 @@ void RZPlayerManager::setSubtitleTrack(VESubtitleTrack track) {
     m_player->selectAudioTrack(track.audioTrack);
     const int count = int(m_info->subtitleCount());
     const int choice = track.subtitleChoice;
-    if (choice <= count) {
+    // The editor lists only the subtitle files the user added and keeps their path with
+    // the choice: a path shows that file whatever the number.
+    if (!track.data.empty()) {
+        if (m_info->selectSubtitle(-1)) {
+            m_player->setSubtitleFile(track.data.c_str());
+        }
+    } else if (choice <= count) {
         if (m_info->selectSubtitle(choice - 1)) {
             m_player->selectSubtitle(choice - 1);
         }

@@ -115,10 +115,11 @@ struct VEWatermarkSettings {
 struct VESubtitleTrack {
     int32_t first = 0;
     int32_t audioTrack = 0;
-    // 0 none, 1..n the file's subtitle stream n - 1, n + 1 or more an external file.
+    // Without data: 0 none, 1..n the file's subtitle stream n - 1, n + 1 subtitles on.
+    // The editor keeps its track list's index here.
     int32_t subtitleChoice = 0;
     int32_t fourth = 0;
-    std::string data; // the chosen item's data: an external subtitle file path
+    std::string data; // the chosen item's data: an external subtitle file, shown whatever the choice
 
     bool operator==(const VESubtitleTrack& other) const;
 };

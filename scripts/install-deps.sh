@@ -16,7 +16,7 @@ PACKAGES=(
   # PulseAudio
   libpulse-dev pulseaudio pulseaudio-utils
   # other libraries
-  libboost-dev libpugixml-dev libogg-dev
+  libboost-dev libpugixml-dev libogg-dev libyuv-dev
   # virtual desktop
   xvfb xauth openbox xcompmgr trayer x11-xkb-utils x11-utils xdotool imagemagick dbus-x11
   # fonts: a metric-compatible Tahoma

@@ -95,6 +95,15 @@ void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* out
     }
 }
 
+bool readableFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
 // The filters that size an image watermark: a share of the picture (factors above 0,
 // cut to the part its rectangle names) or its own size times its scale.
 std::string imageSizing(const WatermarkEdit& mark, int pictureWidth, int pictureHeight) {
@@ -326,7 +335,9 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
     editedPictureSize(edit, sourceWidth, sourceHeight, &pictureWidth, &pictureHeight);
     int index = 0;
     for (const WatermarkEdit& mark : edit.watermarks) {
-        if (mark.imagePath.empty()) {
+        // A picture that cannot be read would fail the whole graph, and with it every
+        // other edit of the picture: it is left out instead.
+        if (mark.imagePath.empty() || !readableFile(mark.imagePath)) {
             continue;
         }
         const std::string label = "wm" + std::to_string(index);

@@ -1,6 +1,7 @@
 #include "video_pipeline.h"
 
 #include "codec_table.h"
+#include "colour_convert.h"
 #include "frame.h"
 #include "library_settings.h"
 #include "muxer_output.h"
@@ -159,9 +160,14 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_picture->height = m_encoder->height;
     if (av_frame_get_buffer(m_picture.get(), 0) < 0)
         return false;
+    // Screen pictures at the output size are converted as they are pushed, straight
+    // from the caller's memory: the queue holds them in the encoder's format, and the
+    // screen's pixels are read once.
+    m_convertOnPush = format == AV_PIX_FMT_YUV420P;
     // Pictures usually arrive at the output size: have a few buffers ready (and their
     // pages mapped), so that a push only copies.
-    const int expected = av_image_get_buffer_size(AV_PIX_FMT_BGR0, m_outWidth, m_outHeight, 1);
+    const int expected =
+        av_image_get_buffer_size(m_convertOnPush ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_BGR0, m_outWidth, m_outHeight, 1);
     m_expectedPictureBytes = expected > 0 ? size_t(expected) : 0;
     for (size_t i = 0; i < kPreparedBuffers && m_expectedPictureBytes > 0; ++i)
         m_spareBuffers.push_back(makeBuffer(m_expectedPictureBytes, Pages::Mapped));
@@ -213,7 +219,10 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs) {
         if (!frame.planes[i] || frame.bytesPerLine[i] < minimumLines[i])
             return false;
     }
-    const int size = av_image_get_buffer_size(format, frame.width, frame.height, 1);
+    const bool convertNow = m_convertOnPush && (format == AV_PIX_FMT_BGR0 || format == AV_PIX_FMT_BGRA) &&
+                            frame.width == m_outWidth && frame.height == m_outHeight;
+    const AVPixelFormat stored = convertNow ? AV_PIX_FMT_YUV420P : format;
+    const int size = av_image_get_buffer_size(stored, frame.width, frame.height, 1);
     if (size <= 0)
         return false;
 
@@ -237,12 +246,19 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs) {
     if (picture.buffer.capacity < size_t(size))
         picture.buffer = makeBuffer(size_t(size), Pages::Unmapped);
     picture.outputUs = outputUs;
-    picture.format = format;
+    picture.format = stored;
     picture.width = frame.width;
     picture.height = frame.height;
-    av_image_fill_arrays(picture.planes, picture.lineSizes, picture.buffer.bytes.get(), format, frame.width,
+    av_image_fill_arrays(picture.planes, picture.lineSizes, picture.buffer.bytes.get(), stored, frame.width,
                          frame.height, 1);
-    copyPicture(frame, picture.planes, picture.lineSizes, format);
+    if (!convertNow)
+        copyPicture(frame, picture.planes, picture.lineSizes, format);
+    else if (!convertBgraToYuv420(frame.planes[0], frame.bytesPerLine[0], frame.width, frame.height, picture.planes,
+                                  picture.lineSizes)) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        keepBuffer(std::move(picture.buffer));
+        return false;
+    }
     {
         std::lock_guard<std::mutex> guard(m_lock);
         const bool queueFull = m_queue.size() >= kQueueCapacity;
@@ -280,6 +296,14 @@ void VideoPipeline::run() {
 bool VideoPipeline::convert(Picture& picture) {
     if (av_frame_make_writable(m_picture.get()) < 0)
         return false;
+    if (picture.format == m_encoder->pix_fmt && picture.width == m_outWidth && picture.height == m_outHeight) {
+        // Already in the encoder's format (converted when it was pushed).
+        const uint8_t* sources[4] = {picture.planes[0], picture.planes[1], picture.planes[2], picture.planes[3]};
+        av_image_copy(m_picture->data, m_picture->linesize, sources, picture.lineSizes, picture.format, picture.width,
+                      picture.height);
+        padToEven();
+        return true;
+    }
     m_scaler = sws_getCachedContext(m_scaler, picture.width, picture.height, picture.format, m_outWidth, m_outHeight,
                                     m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!m_scaler)

@@ -1,7 +1,7 @@
 // The picture side of a recording: a bounded queue of copied pictures between the
 // callers and one encoder thread, which converts each picture to the encoder's format
-// (sizes padded to even for 4:2:0), places it on the constant frame-rate grid by its
-// time and encodes it. Internal to the codec library.
+// (sizes padded to even for 4:2:0; screen pictures are converted as they are pushed),
+// places it on the constant frame-rate grid by its time and encodes it. Internal to the codec library.
 #pragma once
 
 #include "encoder_params.h"
@@ -41,7 +41,8 @@ public:
     // an encoder here or an unusable size.
     bool configure(const StreamSettings& settings, MuxerOutput& output);
     void start();
-    // Copies the picture into the queue; false when the frame is incomplete or was
+    // Copies the picture into the queue (a 32-bit picture at the output size for a
+    // 4:2:0 encoder is converted on the way); false when the frame is incomplete or was
     // dropped because the queue is full. Thread-safe.
     bool push(const FrameObject& frame, int64_t outputUs);
     // Encodes what is queued, repeats the last picture up to the end time, drains the
@@ -95,6 +96,7 @@ private:
     int m_outWidth = 0; // the picture's size before padding
     int m_outHeight = 0;
     bool m_padEven = false;
+    bool m_convertOnPush = false; // set by configure, read-only afterwards
     bool m_hasPicture = false;
     int64_t m_nextIndex = 0;
 

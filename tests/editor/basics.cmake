@@ -8,3 +8,15 @@ calvorine_add_test(tst_editing_settings
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editing_settings.cpp
   LIBS calvorine_editor LABELS editor)
 target_include_directories(tst_editing_settings PRIVATE ${PROJECT_SOURCE_DIR})
+calvorine_add_test(tst_editor_frames
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editor_frames.cpp ${CMAKE_CURRENT_LIST_DIR}/DesktopHelpers.h
+  LIBS calvorine_editor LOCKS desktop LABELS editor)
+target_include_directories(tst_editor_frames PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(tst_editor_frames PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_editor_frames calvorine_images)
+calvorine_add_test(tst_editor_preview
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editor_preview.cpp ${CMAKE_CURRENT_LIST_DIR}/DesktopHelpers.h
+  LIBS calvorine_editor LOCKS desktop audio LABELS editor)
+target_include_directories(tst_editor_preview PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(tst_editor_preview PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_editor_preview calvorine_images)

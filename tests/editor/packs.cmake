@@ -4,3 +4,4 @@ calvorine_add_test(tst_editor_packs
   LIBS calvorine_editor OFFSCREEN LABELS editor)
 target_include_directories(tst_editor_packs PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tst_editor_packs calvorine_packs calvorine_images)
+

@@ -191,6 +191,11 @@ void TestCodecPlayer::liveEditsChangeThePicture() {
     cvcodec_player_select_watermark(player, 0);
     cvcodec_player_set_watermark_image(player, m_dir.filePath("missing.png").toUtf8().constData());
     QCOMPARE(snapshotOf(player).size(), QSize(320, 240));
+    // ...and the picture still takes the other edits.
+    const int lit = qGray(snapshotOf(player).pixel(40, 40));
+    cvcodec_player_set_brightness(player, -255);
+    QVERIFY(qGray(snapshotOf(player).pixel(40, 40)) < lit - 25);
+    cvcodec_player_set_brightness(player, 0);
     cvcodec_player_release(player);
 }
 

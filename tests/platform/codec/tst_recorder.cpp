@@ -46,6 +46,7 @@ private slots:
     void recordsPictureAndSound_data();
     void recordsPictureAndSound();
     void oddSizeIsPaddedToEven();
+    void screenPicturesKeepTheirColoursAndEdges();
     void everyPictureLayoutArrivesWhole();
     void pictureAndSoundStayInStep_data();
     void pictureAndSoundStayInStep();
@@ -191,6 +192,93 @@ void RecorderTest::oddSizeIsPaddedToEven() {
     QCOMPARE(video.value("width").toInt(), 322);
     QCOMPARE(video.value("height").toInt(), 242);
     QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+}
+
+void RecorderTest::screenPicturesKeepTheirColoursAndEdges() {
+    // A 32-bit picture of odd size in four flat quarters, its last column white and its
+    // last row black: the file holds them in BT.601 limited range, and the padding
+    // repeats the last column and row.
+    constexpr int kWidth = 321;
+    constexpr int kHeight = 241;
+    struct Colour {
+        int red, green, blue;
+    };
+    const Colour quarters[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {128, 128, 128}};
+    auto colourAt = [&](int x, int y) -> Colour {
+        if (x == kWidth - 1)
+            return {255, 255, 255};
+        if (y == kHeight - 1)
+            return {0, 0, 0};
+        return quarters[(y < kHeight / 2 ? 0 : 2) + (x < kWidth / 2 ? 0 : 1)];
+    };
+    std::vector<uint8_t> bgra(size_t(kWidth) * kHeight * 4, 0);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const Colour c = colourAt(x, y);
+            uint8_t* p = &bgra[size_t(y * kWidth + x) * 4];
+            p[0] = uint8_t(c.blue);
+            p[1] = uint8_t(c.green);
+            p[2] = uint8_t(c.red);
+        }
+    }
+    const QString path = m_dir.filePath("colours.mkv");
+    Recording recording;
+    cvcodec_params params = makeParams(kWidth, kHeight, CVCODEC_H264, CVCODEC_NONE);
+    cvcodec_params_set_video_quality(params, 100);
+    int64_t origin = 0;
+    QVERIFY(recording.open(path, "matroska", params, origin));
+    cvcodec_params_release(params);
+    cvcodec_frame frame = cvcodec_frame_create();
+    for (int slot = 0; slot < 3; ++slot) {
+        cvcodec_frame_set_pixel_format(frame, CVCODEC_PIXEL_BGRA);
+        cvcodec_frame_set_size(frame, kWidth, kHeight);
+        cvcodec_frame_set_plane(frame, 0, bgra.data(), kWidth * 4);
+        cvcodec_frame_set_timestamp(frame, int64_t(slot) * 1000000 / 30);
+        QVERIFY(cvcodec_recorder_push_video(recording.recorder, frame));
+    }
+    cvcodec_frame_release(frame);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-"});
+    QVERIFY(decode.waitForFinished(60000));
+    QCOMPARE(decode.exitCode(), 0);
+    const QByteArray yuv = decode.readAllStandardOutput();
+    constexpr int kPaddedWidth = kWidth + 1;
+    constexpr int kPaddedHeight = kHeight + 1;
+    QCOMPARE(yuv.size(), kPaddedWidth * kPaddedHeight * 3 / 2);
+    const auto* luma = reinterpret_cast<const uint8_t*>(yuv.constData());
+    const uint8_t* blue = luma + kPaddedWidth * kPaddedHeight;
+    const uint8_t* red = blue + (kPaddedWidth / 2) * (kPaddedHeight / 2);
+    auto expect = [](const char* what, int seen, double wanted, int tolerance) {
+        return std::abs(seen - int(std::lround(wanted))) <= tolerance
+                   ? QString()
+                   : QString("%1: %2, expected %3").arg(what).arg(seen).arg(wanted);
+    };
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const int x = (quarter % 2 == 0 ? kWidth / 4 : kWidth * 3 / 4) & ~1;
+        const int y = (quarter < 2 ? kHeight / 4 : kHeight * 3 / 4) & ~1;
+        const Colour c = quarters[quarter];
+        const double r = c.red / 255.0;
+        const double g = c.green / 255.0;
+        const double b = c.blue / 255.0;
+        const int chroma = (y / 2) * (kPaddedWidth / 2) + x / 2;
+        for (const QString& problem :
+             {expect("Y", luma[y * kPaddedWidth + x], 16 + 65.481 * r + 128.553 * g + 24.966 * b, 3),
+              expect("U", blue[chroma], 128 - 37.797 * r - 74.203 * g + 112.0 * b, 3),
+              expect("V", red[chroma], 128 + 112.0 * r - 93.786 * g - 18.214 * b, 3)})
+            QVERIFY2(problem.isEmpty(), qPrintable(QString("quarter %1 %2").arg(quarter).arg(problem)));
+    }
+    // The padding column is as white as the last column, the padding row as black as
+    // the last row (away from the corner, where they meet).
+    for (int y = 10; y < kHeight - 10; y += 20) {
+        const QString problem = expect("padding column", luma[y * kPaddedWidth + kWidth], 235, 12);
+        QVERIFY2(problem.isEmpty(), qPrintable(QString("row %1 %2").arg(y).arg(problem)));
+    }
+    for (int x = 10; x < kWidth - 10; x += 20) {
+        const QString problem = expect("padding row", luma[kHeight * kPaddedWidth + x], 16, 12);
+        QVERIFY2(problem.isEmpty(), qPrintable(QString("column %1 %2").arg(x).arg(problem)));
+    }
 }
 
 void RecorderTest::everyPictureLayoutArrivesWhole() {

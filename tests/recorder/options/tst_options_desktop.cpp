@@ -3,14 +3,18 @@
 #include "RecorderTestSupport.h"
 
 #include "app/KeyApplication.h"
+#include "app/QRecordAreaInfo.h"
 #include "app/QShortCutManager.h"
 #include "app/SettingsFile.h"
 #include "recorder/QBasicOptions.h"
+#include "recorder/QCursorOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZListView.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
@@ -114,6 +118,44 @@ private slots:
         QTRY_COMPARE(focus.count(), 2);
         QCOMPARE(focus.at(1).at(0).toBool(), true);
         QVERIFY(line->selectedText().isEmpty());
+    }
+
+    // The picture list opens as a popup under its combo, takes a click on a tile and
+    // hides itself when the user clicks elsewhere.
+    void cursorChooserPopup() {
+        QCursorOptions page;
+        page.resize(240, 200);
+        QVERIFY(focusWindow(&page));
+        QRZComboBox* combo = page.highlightCombo();
+        QCursorSelectDlg* chooser = page.highlightChooser();
+        const QPoint comboCentre = combo->mapToGlobal(combo->rect().center());
+        desktoptest::click(comboCentre.x(), comboCentre.y());
+        QTRY_VERIFY(chooser->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
+        const QPoint below = combo->mapToGlobal(QPoint(0, combo->height() - 1));
+        QTRY_COMPARE(desktoptest::xwininfoRect(chooser->winId()).topLeft(), below);
+        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
+        QDir().mkpath(folder);
+        QVERIFY(!desktoptest::screenshot(folder + "/cursor_chooser_popup.png").isNull());
+
+        QSignalSpy picked(chooser, &QCursorSelectDlg::emitCurrIndex);
+        QAbstractItemView* list = chooser->listView();
+        const QPoint tile = list->viewport()->mapToGlobal(list->visualRect(list->model()->index(2, 0)).center());
+        desktoptest::click(tile.x(), tile.y());
+        QTRY_COMPARE(picked.count(), 1);
+        QCOMPARE(picked.at(0), (QList<QVariant>{2, false}));
+        QTRY_VERIFY(!chooser->isVisible());
+        QCOMPARE(QRecordAreaInfo::instance()->cursorImageIndex(QRecordAreaInfo::HighlightCursor), 2);
+        QCOMPARE(storedSetting("CURSOR_OPTION", "Cursor_Hight_Index"), QStringLiteral("2"));
+
+        // Opened again and left by a click elsewhere: hidden, nothing picked.
+        desktoptest::click(comboCentre.x(), comboCentre.y());
+        QTRY_VERIFY(chooser->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(chooser));
+        const QPoint elsewhere = page.mapToGlobal(QPoint(page.width() - 10, page.height() - 10));
+        desktoptest::click(elsewhere.x(), elsewhere.y());
+        QTRY_VERIFY(!chooser->isVisible());
+        QCOMPARE(picked.count(), 1);
     }
 
     void basicPageHotkeys() {

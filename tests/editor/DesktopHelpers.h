@@ -1,0 +1,77 @@
+// Helpers of the editor tests on the virtual desktop: the pointer driven with xdotool,
+// screenshots of the root window read back pixel by pixel, and screenshots kept under
+// the build folder's test-output/.
+#pragma once
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QScreen>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+namespace desktop {
+
+inline bool xdotool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    return process.waitForFinished(10000) && process.exitCode() == 0;
+}
+
+inline bool moveTo(const QPoint& global) {
+    const bool ok = xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+    QTest::qWait(50);
+    return ok;
+}
+
+// A left-button drag from one screen point to another, in steps so that each move arrives.
+inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
+    if (!moveTo(from) || !xdotool({"mousedown", "1"})) {
+        return false;
+    }
+    QTest::qWait(60);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = from + (to - from) * i / steps;
+        if (!moveTo(at)) {
+            return false;
+        }
+    }
+    const bool ok = xdotool({"mouseup", "1"});
+    QTest::qWait(100);
+    return ok;
+}
+
+inline bool click(const QPoint& global) {
+    const bool ok = moveTo(global) && xdotool({"click", "1"});
+    QTest::qWait(80);
+    return ok;
+}
+
+// What the screen shows (compositor included) inside the widget, in its coordinates.
+inline QImage shot(QWidget* widget) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return screen->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height()).toImage();
+}
+
+inline QImage screen() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+// Keeps the image as test-output/<name>.png (for a person to look at).
+inline void keep(const QImage& image, const QString& name) {
+#ifdef CALVORINE_TEST_OUTPUT_DIR
+    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
+    QDir().mkpath(folder);
+    image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+#else
+    Q_UNUSED(image);
+    Q_UNUSED(name);
+#endif
+}
+
+} // namespace desktop

@@ -1,0 +1,179 @@
+// The tags tab over real files: MP3, M4A and FLAC tagged by ffmpeg and mutagen, read by
+// the media-information reader as the editor's loader does, shown field by field, and
+// the text conversion of tag bytes of unknown encoding.
+#include "editor/QAudioTagForm.h"
+#include "editor/QVideoEditingSettings.h"
+#include "media/RZInfoManager.h"
+#include "tests/editor/TabTestSupport.h"
+#include "tests/platform/codec/playback_fixtures.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZLineEdit.h"
+#include "toolkit/QRZTextEdit.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using tabtest::child;
+
+namespace {
+
+// Tags written by mutagen (the system's python, where mutagen lives): ID3 for MP3,
+// Vorbis comments and a PNG picture for FLAC.
+const char* kMutagenScript = R"(
+import sys
+from mutagen import id3, flac
+kind, path, cover = sys.argv[1], sys.argv[2], sys.argv[3]
+if kind == 'mp3':
+    t = id3.ID3()
+    t.add(id3.TIT2(encoding=3, text='Evening'))
+    t.add(id3.TPE1(encoding=3, text='The Band'))
+    t.add(id3.TALB(encoding=3, text='Songs'))
+    t.add(id3.TCOM(encoding=3, text='Composer Name'))
+    t.add(id3.TIT1(encoding=3, text='Group'))
+    t.add(id3.TCOP(encoding=3, text='2016 Someone'))
+    t.add(id3.COMM(encoding=3, lang='eng', desc='', text='A comment'))
+    t.add(id3.TRCK(encoding=3, text='3\\12'))
+    t.add(id3.TPOS(encoding=3, text='1/2'))
+    t.add(id3.TDRC(encoding=3, text='2016-05-01'))
+    t.add(id3.TCON(encoding=3, text='Jazz'))
+    t.save(path)
+else:
+    f = flac.FLAC(path)
+    f['title'] = 'Evening'
+    f['artist'] = 'The Band'
+    f['album'] = 'Songs'
+    f['composer'] = 'Composer Name'
+    f['grouping'] = 'Group'
+    f['copyright'] = '2016 Someone'
+    f['comment'] = 'A comment'
+    f['tracknumber'] = '3\\12'
+    f['discnumber'] = '1/2'
+    f['date'] = '2016-05-01'
+    f['genre'] = 'Jazz'
+    p = flac.Picture()
+    p.type = 3
+    p.mime = 'image/png'
+    p.data = open(cover, 'rb').read()
+    f.add_picture(p)
+    f.save()
+)";
+
+QString text(QWidget* tab, const char* name) {
+    return child<QLineEdit>(tab, name)->text();
+}
+
+} // namespace
+
+class TestEditorTagsFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void fieldsOfTaggedFiles_data();
+    void fieldsOfTaggedFiles();
+    void tagTextOfUnknownEncoding();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_cover;
+};
+
+void TestEditorTagsFiles::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_cover = m_dir.filePath("cover.png");
+    QVERIFY(fixtures::makePicture(m_cover, "40x30"));
+}
+
+void TestEditorTagsFiles::fieldsOfTaggedFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("mp3") << "mp3";
+    QTest::newRow("m4a") << "m4a";
+    QTest::newRow("flac") << "flac";
+}
+
+void TestEditorTagsFiles::fieldsOfTaggedFiles() {
+    QFETCH(QString, kind);
+    const QString path = m_dir.filePath("tagged." + kind);
+    if (kind == "m4a") {
+        QVERIFY(fixtures::makeTone(path, 1.0, {"-c:a",      "aac",
+                                               "-metadata", "title=Evening",
+                                               "-metadata", "artist=The Band",
+                                               "-metadata", "album=Songs",
+                                               "-metadata", "composer=Composer Name",
+                                               "-metadata", "grouping=Group",
+                                               "-metadata", "copyright=2016 Someone",
+                                               "-metadata", "comment=A comment",
+                                               "-metadata", "track=3/12",
+                                               "-metadata", "disc=1/2",
+                                               "-metadata", "date=2016",
+                                               "-metadata", "genre=Jazz"}));
+    } else {
+        QVERIFY(fixtures::makeTone(path, 1.0, {"-c:a", kind == "mp3" ? "libmp3lame" : "flac"}));
+        QProcess mutagen;
+        mutagen.start("/usr/bin/python3", {"-c", kMutagenScript, kind, path, m_cover});
+        QVERIFY(mutagen.waitForFinished(30000));
+        QVERIFY2(mutagen.exitCode() == 0, mutagen.readAllStandardError().constData());
+    }
+
+    RZInfoManager info;
+    info.ensureInfo();
+    QVERIFY(info.open(path));
+    QVideoEditingSettings settings;
+    settings.setTags(info.readTags());
+    QAudioTagForm tab;
+    tab.setVideoEditingSettings(&settings);
+    tab.show();
+    QCOMPARE(text(&tab, "m_editTitle"), QStringLiteral("Evening"));
+    QCOMPARE(text(&tab, "m_editArtist"), QStringLiteral("The Band"));
+    QCOMPARE(text(&tab, "m_editAlbum"), QStringLiteral("Songs"));
+    QCOMPARE(text(&tab, "m_editComposer"), QStringLiteral("Composer Name"));
+    QCOMPARE(text(&tab, "m_editGrouping"), QStringLiteral("Group"));
+    QCOMPARE(text(&tab, "m_editCopyright"), QStringLiteral("2016 Someone"));
+    QCOMPARE(child<QRZTextEdit>(&tab, "m_editComments")->textEdit()->toPlainText(), QStringLiteral("A comment"));
+    QCOMPARE(text(&tab, "m_editTrack1"), QStringLiteral("3"));
+    QCOMPARE(text(&tab, "m_editTrack2"), QStringLiteral("12"));
+    QCOMPARE(text(&tab, "m_editDisc1"), QStringLiteral("1"));
+    QCOMPARE(text(&tab, "m_editDisc2"), QStringLiteral("2"));
+    QCOMPARE(text(&tab, "m_editYear"), QStringLiteral("2016"));
+    QCOMPARE(child<QRZComboBox>(&tab, "m_editGenre")->currentText(), QStringLiteral("Jazz"));
+    if (kind == "flac") {
+        QVERIFY(child<QRZButtonExtend>(&tab, "m_btnTagImg")->hasPicture());
+        QVERIFY(!child<QWidget>(&tab, "m_btnDelete")->isHidden());
+    }
+    VEAudioTagInfo tags;
+    settings.getTags(tags);
+    QCOMPARE(tags.track, std::string("3/12"));
+    QCOMPARE(tags.disc, std::string("1/2"));
+    // A look at the tab changes nothing in the file's tags.
+    QVERIFY(!tab.isTagsChanged());
+}
+
+void TestEditorTagsFiles::tagTextOfUnknownEncoding() {
+    struct Case {
+        std::string bytes;
+        QString shown;
+    } cases[] = {
+        {"", QString()},
+        {"Caf\xC3\xA9", QStringLiteral("Caf\u00e9")},                 // UTF-8
+        {"Caf\xE9", QStringLiteral("Caf\u00e9")},                     // Windows-1252
+        {"\x93quoted\x94", QStringLiteral("\u201cquoted\u201d")},     // 1252's own characters
+        {"Song \xF0\x9F\x8E\xB5", QStringLiteral("Song \U0001F3B5")}, // an emoji
+        {std::string("cut\0here", 8), QStringLiteral("cut")},         // up to the first NUL
+    };
+    for (const Case& c : cases) {
+        QVideoEditingSettings settings;
+        VEAudioTagInfo tags;
+        tags.title = c.bytes;
+        settings.setTags(tags);
+        QAudioTagForm tab;
+        tab.setVideoEditingSettings(&settings);
+        tab.show();
+        QCOMPARE(text(&tab, "m_editTitle"), c.shown);
+    }
+}
+
+QTEST_MAIN(TestEditorTagsFiles)
+#include "tst_editor_tags_files.moc"

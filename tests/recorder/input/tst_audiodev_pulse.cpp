@@ -1,0 +1,277 @@
+// The audio-device library on the desktop's sound server, checked with pactl: the sine
+// source is listed and monitors are not; the panel's row sets the default source and its
+// slider the source's volume; sources loaded and unloaded show through the refresh
+// timer; getters answer at once while a server of the test's own is stopped; without a
+// server no device comes within about a second; and a level preview of the sine source
+// moves the microphone meter.
+#include "app/QRecordAreaInfo.h"
+#include "media/QRecordAudioObject.h"
+#include "platform/audiodev/audio_device.h"
+#include "recorder/SelectRecordInputWgt.h"
+#include "toolkit/QRZBaseProgress.h"
+#include "toolkit/QRZComboBox.h"
+
+#include "DesktopHelpers.h"
+#include "PrivateUserFolders.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLibrary>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+
+using namespace desktoptest;
+
+namespace {
+
+QString pactl(const QStringList& args) {
+    return run(QStringLiteral("pactl"), args).trimmed();
+}
+
+struct DeviceLibrary {
+    QLibrary library{SelectRecordInputWgt::deviceLibraryPath()};
+    CreateDeviceFunction create = nullptr;
+    DestroyDeviceFunction destroy = nullptr;
+    bool load() {
+        if (!library.load()) {
+            return false;
+        }
+        create = reinterpret_cast<CreateDeviceFunction>(library.resolve("CreateDevice"));
+        destroy = reinterpret_cast<DestroyDeviceFunction>(library.resolve("DestroyDevice"));
+        return create && destroy;
+    }
+};
+
+QStringList deviceNames(IAudioDevice* device) {
+    QStringList names;
+    for (int i = 0; i < device->deviceCount(); ++i) {
+        names << QString::fromUtf16(device->deviceName(i));
+    }
+    return names;
+}
+
+int rowHolding(QRZComboBox* combo, const QString& text) {
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i).contains(text)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// A sound server of the test's own, on a socket in a temporary folder.
+class OwnServer {
+public:
+    OwnServer() {
+        m_socket = m_dir.filePath("pulse.sock");
+        QStringList environment = QProcess::systemEnvironment();
+        environment.erase(std::remove_if(environment.begin(), environment.end(),
+                                         [](const QString& v) {
+                                             return v.startsWith("DISPLAY=") || v.startsWith("HOME=") ||
+                                                    v.startsWith("XDG_RUNTIME_DIR=") || v.startsWith("PULSE_");
+                                         }),
+                          environment.end());
+        QDir(m_dir.path()).mkpath("home");
+        QDir(m_dir.path()).mkpath("runtime");
+        QFile::setPermissions(m_dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment << "HOME=" + m_dir.filePath("home") << "XDG_RUNTIME_DIR=" + m_dir.filePath("runtime");
+        m_process.setEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start("pulseaudio",
+                        {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--log-target=stderr",
+                         "--log-level=0", "-L", "module-native-protocol-unix socket=" + m_socket + " auth-anonymous=1",
+                         "-L", "module-sine-source source_name=own_mic"});
+        m_started =
+            m_process.waitForStarted(5000) && waitFor(
+                                                  [&]() {
+                                                      QProcess probe;
+                                                      QStringList env = QProcess::systemEnvironment();
+                                                      env << "PULSE_SERVER=unix:" + m_socket;
+                                                      probe.setEnvironment(env);
+                                                      probe.start("pactl", {"info"});
+                                                      return probe.waitForFinished(2000) && probe.exitCode() == 0;
+                                                  },
+                                                  10000);
+    }
+    ~OwnServer() {
+        if (m_process.state() != QProcess::NotRunning) {
+            ::kill(pid_t(m_process.processId()), SIGCONT);
+            m_process.terminate();
+            if (!m_process.waitForFinished(3000)) {
+                m_process.kill();
+                m_process.waitForFinished(3000);
+            }
+        }
+    }
+    bool started() const { return m_started; }
+    QString address() const { return "unix:" + m_socket; }
+    void stop() { ::kill(pid_t(m_process.processId()), SIGSTOP); }
+    void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_socket;
+    QProcess m_process;
+    bool m_started = false;
+};
+
+// Sets PULSE_SERVER for the scope.
+struct ServerAddress {
+    QByteArray previous = qgetenv("PULSE_SERVER");
+    explicit ServerAddress(const QString& address) { qputenv("PULSE_SERVER", address.toUtf8()); }
+    ~ServerAddress() { qputenv("PULSE_SERVER", previous); }
+};
+
+} // namespace
+
+class TestAudioDevicePulse : public QObject {
+    Q_OBJECT
+
+    DeviceLibrary m_library;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_library.load());
+        QVERIFY(!pactl({"info"}).isEmpty());
+    }
+
+    void sourcesAndMonitors() {
+        IAudioDevice* device = m_library.create();
+        QVERIFY(device);
+        const QStringList names = deviceNames(device);
+        QVERIFY2(names.contains("calvorine_mic"), qPrintable(names.join(", ")));
+        for (const QString& name : names) {
+            QVERIFY(!name.endsWith(".monitor"));
+        }
+        QVERIFY(pactl({"list", "short", "sources"}).contains("calvorine_null.monitor"));
+        // The sine source's line is named after its description.
+        const int index = names.indexOf("calvorine_mic");
+        QCOMPARE(device->lineCount(index), 1);
+        const QString description = QString::fromUtf16(device->lineName(index, 0));
+        QVERIFY(pactl({"list", "sources"}).contains("Description: " + description));
+
+        int d = -1;
+        int l = -1;
+        QCOMPARE(device->currentCaptureLine(&d, &l), 0);
+        QCOMPARE(d, index);
+        QCOMPARE(l, 0);
+        QCOMPARE(device->currentPlaybackLine(&d, &l), 0);
+        QVERIFY(device->playbackVolume(d, l) >= 0);
+        QVERIFY(device->captureVolume(index, 0) >= 0 && device->captureVolume(index, 0) <= 100);
+        QVERIFY(device->lineName(99, 0) == nullptr);
+        QCOMPARE(device->captureVolume(99, 0), -1);
+
+        // A monitor as the default source is no capture line.
+        run("pactl", {"set-default-source", "calvorine_null.monitor"});
+        QVERIFY(waitFor([&]() { return device->currentCaptureLine(&d, &l) != 0; }));
+        run("pactl", {"set-default-source", "calvorine_mic"});
+        QVERIFY(waitFor([&]() { return device->currentCaptureLine(&d, &l) == 0; }));
+        m_library.destroy(device);
+    }
+
+    void panelDrivesTheServer() {
+        const QString module = pactl({"load-module", "module-sine-source", "source_name=second_mic", "frequency=880"});
+        QVERIFY(!module.isEmpty());
+        SelectRecordInputWgt panel;
+        panel.show();
+        auto* combo = panel.findChild<QRZComboBox*>("m_cmbMicDevice");
+        const int row = rowHolding(combo, "(second_mic)");
+        QVERIFY2(row >= 0, qPrintable(QString::number(combo->count())));
+        QSignalSpy changes(&panel, &SelectRecordInputWgt::emitMicDeviceChange);
+        panel.MicDeviceChange(row);
+        QVERIFY(waitFor([&]() { return pactl({"get-default-source"}) == "second_mic"; }));
+        QCOMPARE(combo->currentIndex(), row);
+
+        QMetaObject::invokeMethod(panel.findChild<QRZBaseSlider*>("m_sliderVolume"), "sendProgressValue",
+                                  Q_ARG(double, 0.3));
+        QVERIFY(waitFor([&]() { return pactl({"get-source-volume", "second_mic"}).contains("/  30% /"); }));
+
+        // A source unloaded and loaded again shows through the refresh timer.
+        changes.clear();
+        QElapsedTimer clock;
+        clock.start();
+        pactl({"unload-module", module});
+        QVERIFY(waitFor([&]() { return rowHolding(combo, "(second_mic)") < 0 && !changes.isEmpty(); }, 3000));
+        const qint64 removedMs = clock.elapsed();
+        changes.clear();
+        clock.restart();
+        const QString again = pactl({"load-module", "module-sine-source", "source_name=third_mic"});
+        QVERIFY(waitFor([&]() { return rowHolding(combo, "(third_mic)") >= 0 && !changes.isEmpty(); }, 3000));
+        const qint64 addedMs = clock.elapsed();
+        qInfo("source removed: shown after %lld ms; added: shown after %lld ms", removedMs, addedMs);
+        QVERIFY2(removedMs <= 400 && addedMs <= 400, "a device change showed later than 400 ms");
+        pactl({"unload-module", again});
+        run("pactl", {"set-default-source", "calvorine_mic"});
+    }
+
+    void gettersDoNotWaitForAStoppedServer() {
+        OwnServer server;
+        QVERIFY(server.started());
+        IAudioDevice* device = nullptr;
+        {
+            ServerAddress address(server.address());
+            device = m_library.create();
+        }
+        QVERIFY(device);
+        QVERIFY(deviceNames(device).contains("own_mic"));
+        server.stop();
+        QElapsedTimer clock;
+        qint64 slowestGettersUs = 0;
+        qint64 slowestSetterUs = 0;
+        for (int i = 0; i < 50; ++i) {
+            int d = 0;
+            int l = 0;
+            clock.start();
+            device->deviceCount();
+            device->currentCaptureLine(&d, &l);
+            device->captureVolume(0, 0);
+            device->captureMute(0, 0);
+            device->devicesChanged();
+            slowestGettersUs = std::max<qint64>(slowestGettersUs, clock.nsecsElapsed() / 1000);
+            clock.start();
+            device->setCaptureVolume(0, 0, 50);
+            slowestSetterUs = std::max<qint64>(slowestSetterUs, clock.nsecsElapsed() / 1000);
+        }
+        server.resume();
+        qInfo("server stopped: slowest round of getters %lld us, slowest setter %lld us", slowestGettersUs,
+              slowestSetterUs);
+        QVERIFY(slowestGettersUs < 5000);
+        QVERIFY(slowestSetterUs < 100000);
+        m_library.destroy(device);
+    }
+
+    void noServerNoDevice() {
+        QTemporaryDir dir;
+        ServerAddress address("unix:" + dir.filePath("none.sock"));
+        QElapsedTimer clock;
+        clock.start();
+        IAudioDevice* device = m_library.create();
+        QVERIFY(device == nullptr);
+        QVERIFY(clock.elapsed() < 2000);
+    }
+
+    void previewMovesTheMicrophoneMeter() {
+        SelectRecordInputWgt panel;
+        panel.show();
+        QRecordAudioObject preview(QRecordAudioObject::Microphone);
+        preview.setLevelMeterEnabled(true);
+        connect(&preview, &QRecordAudioObject::emitVolume, &panel, &SelectRecordInputWgt::MicrophoneAudioVolume);
+        preview.start();
+        QVERIFY(waitFor([&]() { return panel.microphoneLevel() > 0; }, 5000));
+        preview.stop();
+        QVERIFY(waitFor([&]() { return panel.microphoneLevel() == 0; }, 2000));
+    }
+};
+
+int main(int argc, char** argv) {
+    PrivateUserFolders folders;
+    QApplication app(argc, argv);
+    TestAudioDevicePulse test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_audiodev_pulse.moc"
