@@ -1,6 +1,7 @@
 #include "editor/QAudioOperationForm.h"
 
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
 #include "editor/QHorizontalListFrom.h"
 #include "editor/QVideoEditingSettings.h"
@@ -19,17 +20,6 @@
 #include <vector>
 
 namespace {
-
-const QColor kTabColor(72, 72, 72);
-const QColor kPanelColor(55, 53, 53);
-
-int rightOf(const QWidget* w) {
-    return w->x() + w->width() - 1;
-}
-
-int bottomOf(const QWidget* w) {
-    return w->y() + w->height() - 1;
-}
 
 // Patterns in both cases: the file dialog may match case-sensitively.
 QString patterns(const QStringList& suffixes) {
@@ -111,7 +101,7 @@ QAudioOperationForm::QAudioOperationForm(QWidget* parent)
     for (VEEffectPack* pack : m_effectManager->packs()) {
         m_effectsList->addItem(pack->thumbnailPath(), pack->Name);
     }
-    m_effectsList->setBackgroundColor(kPanelColor);
+    m_effectsList->setBackgroundColor(EditorColors::panel());
     m_listScrollBar = new QRZScrollBar(Qt::Horizontal);
     setEditorScrollBarStyle(m_listScrollBar);
     m_effectsList->setHorizontalScrollBar(m_listScrollBar);
@@ -317,13 +307,8 @@ void QAudioOperationForm::reset() {
 }
 
 void QAudioOperationForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), kTabColor);
-    const int bottom = height() - 1;
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(189, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(192, 0), QPoint(width() - 380, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(width() - 377, 0), QPoint(width() - 137, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(width() - 134, 0), QPoint(width() - 1, bottom)), kPanelColor);
+    paintTabPanels(this,
+                   {{0, 189}, {192, width() - 380}, {width() - 377, width() - 137}, {width() - 134, width() - 1}});
 }
 
 void QAudioOperationForm::resizeEvent(QResizeEvent* event) {

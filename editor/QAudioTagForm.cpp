@@ -2,6 +2,7 @@
 
 #include "app/Utilities.h"
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QVideoEditingSettings.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
@@ -29,10 +30,6 @@ const int kBlockHeight = 318;
 QString& lastCoverFolder() {
     static QString folder = QStringLiteral(".");
     return folder;
-}
-
-int bottomOf(const QWidget* w) {
-    return w->y() + w->height() - 1;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "editor/QEffectOperationForm.h"
 
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
 #include "editor/QHorizontalListFrom.h"
 #include "editor/QVideoEditTag.h"
@@ -16,9 +17,6 @@
 #include <cmath>
 
 namespace {
-
-const QColor kTabColor(72, 72, 72);
-const QColor kPanelColor(55, 53, 53);
 
 // A slider fraction as a control value 0..200; the middle of the track snaps to 100.
 int controlValue(double fraction) {
@@ -73,7 +71,7 @@ QEffectOperationForm::QEffectOperationForm(QWidget* parent)
 
     m_effectTag->setTags({tr("Video effects"), tr("Frame")});
     m_effectTag->setAutoFillBackground(true);
-    setWidgetColor(m_effectTag, QPalette::Window, kPanelColor);
+    setWidgetColor(m_effectTag, QPalette::Window, EditorColors::panel());
     connect(m_effectTag, &QVideoEditTag::emitSelectedTag, this, &QEffectOperationForm::selectedTag);
     m_effectTag->setFixedHeight(25);
 
@@ -81,8 +79,8 @@ QEffectOperationForm::QEffectOperationForm(QWidget* parent)
     m_frameScrollBar = new QRZScrollBar(Qt::Horizontal);
     setEditorScrollBarStyle(m_effectsScrollBar);
     setEditorScrollBarStyle(m_frameScrollBar);
-    m_effectsList->setBackgroundColor(kPanelColor);
-    m_frameList->setBackgroundColor(kPanelColor);
+    m_effectsList->setBackgroundColor(EditorColors::panel());
+    m_frameList->setBackgroundColor(EditorColors::panel());
     m_effectsList->setHorizontalScrollBar(m_effectsScrollBar);
     m_frameList->setHorizontalScrollBar(m_frameScrollBar);
     connect(m_effectsList, &QHorizontalListFrom::currentIndexChanged, this,
@@ -415,12 +413,9 @@ void QEffectOperationForm::resizeEvent(QResizeEvent* event) {
 }
 
 void QEffectOperationForm::paintEvent(QPaintEvent*) {
+    paintTabPanels(this, {{0, 381}, {384, width() - 136}, {width() - 133, width() - 1}});
     QPainter painter(this);
-    painter.fillRect(rect(), kTabColor);
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(381, height() - 1)), kPanelColor);
-    painter.fillRect(QRect(QPoint(384, 0), QPoint(width() - 136, height() - 1)), kPanelColor);
-    painter.fillRect(QRect(QPoint(width() - 133, 0), QPoint(width() - 1, height() - 1)), kPanelColor);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(kTabColor);
+    painter.setPen(EditorColors::control());
     painter.drawLine(QPoint(394, 30), QPoint(width() - 145, 30));
 }

@@ -2,6 +2,7 @@
 
 #include "editor/EditorAlpha.h"
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
 #include "editor/QVideoEditingSettings.h"
 #include "toolkit/QRZBaseProgress.h"
@@ -21,19 +22,9 @@
 
 namespace {
 
-const QColor kTabColor(72, 72, 72);
-const QColor kPanelColor(55, 53, 53);
 const int kPositionBottom = 0;
 const int kPositionTop = 16;
 const int kPositionMiddle = 32;
-
-int rightOf(const QWidget* w) {
-    return w->x() + w->width() - 1;
-}
-
-int bottomOf(const QWidget* w) {
-    return w->y() + w->height() - 1;
-}
 
 } // namespace
 
@@ -354,14 +345,8 @@ void QSubtitleOperationForm::reset() {
 }
 
 void QSubtitleOperationForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), kTabColor);
     const int a = (width() - 346) / 2;
-    const int bottom = height() - 1;
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(205, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(208, 0), QPoint(a + 207, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(a + 210, 0), QPoint(2 * a + 209, bottom)), kPanelColor);
-    painter.fillRect(QRect(QPoint(width() - 134, 0), QPoint(width() - 1, bottom)), kPanelColor);
+    paintTabPanels(this, {{0, 205}, {208, a + 207}, {a + 210, 2 * a + 209}, {width() - 134, width() - 1}});
 }
 
 void QSubtitleOperationForm::resizeEvent(QResizeEvent* event) {

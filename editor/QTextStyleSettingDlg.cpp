@@ -1,6 +1,7 @@
 #include "editor/QTextStyleSettingDlg.h"
 
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QVideoEditingSettings.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZSpinBox.h"
@@ -59,10 +60,6 @@ QColor colorOf(uint32_t argb) {
 uint32_t argbOf(const QColor& color) {
     return uint32_t(color.alpha()) << 24 | uint32_t(color.red()) << 16 | uint32_t(color.green()) << 8 |
            uint32_t(color.blue());
-}
-
-int bottomOf(const QWidget* w) {
-    return w->y() + w->height() - 1;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "editor/EditorAlpha.h"
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
 #include "editor/QVideoEditingSettings.h"
 #include "media/RZInfoManager.h"
@@ -18,17 +19,7 @@
 
 namespace {
 
-const QColor kTabColor(72, 72, 72);
-const QColor kPanelColor(55, 53, 53);
 const QRect kPictureRect(QPoint(0, 0), QPoint(64, 64));
-
-int rightOf(const QWidget* w) {
-    return w->x() + w->width() - 1;
-}
-
-int bottomOf(const QWidget* w) {
-    return w->y() + w->height() - 1;
-}
 
 } // namespace
 
@@ -55,7 +46,7 @@ QWatermarkOperationForm::QWatermarkOperationForm(QWidget* parent)
     setEditorLabelFitted(m_lblWatermarkImage, tr("Image:"), 12);
     m_btnAddWKImg->resize(125, 125);
     m_btnAddWKImg->setImage(editorImagePath(QStringLiteral("/VEditSource/add_watermark_image.png")), false);
-    m_btnAddWKImg->setBackgroundColor(kTabColor);
+    m_btnAddWKImg->setBackgroundColor(EditorColors::control());
     m_btnAddWKImg->setToolTip(tr("Add Watermark Image"));
     m_btnDelete->resize(31, 31);
     m_btnDelete->setImage(editorImagePath(QStringLiteral("/VEditSource/delete_watermark_image.png")), false);
@@ -245,11 +236,7 @@ void QWatermarkOperationForm::reset() {
 }
 
 void QWatermarkOperationForm::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), kTabColor);
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(386, height() - 1)), kPanelColor);
-    painter.fillRect(QRect(QPoint(389, 0), QPoint(width() - 137, height() - 1)), kPanelColor);
-    painter.fillRect(QRect(QPoint(width() - 134, 0), QPoint(width() - 1, height() - 1)), kPanelColor);
+    paintTabPanels(this, {{0, 386}, {389, width() - 137}, {width() - 134, width() - 1}});
 }
 
 void QWatermarkOperationForm::resizeEvent(QResizeEvent* event) {

@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,6 +34,28 @@ template <typename Dialog> void answerNextDialog(std::function<void(Dialog*)> an
         }
     });
     timer->start();
+}
+
+// Types into a line edit as a user does: select all, then the keys (an empty text
+// deletes the selection).
+inline void typeInto(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    } else {
+        QTest::keyClicks(edit, text);
+    }
+}
+
+// Answers the next file dialog as a user does: the whole path typed into the name box,
+// then Open.
+inline void chooseFile(const QString& path) {
+    answerNextDialog<QFileDialog>([path](QFileDialog* dialog) {
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(path);
+        }
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
 }
 
 template <typename T> T* child(QWidget* parent, const char* name) {

@@ -32,18 +32,10 @@
 #include <cmath>
 
 using tabtest::child;
+using tabtest::chooseFile;
+using tabtest::typeInto;
 
 namespace {
-
-// Types into a line edit as a user does: select all, then the keys.
-void typeInto(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    } else {
-        QTest::keyClicks(edit, text);
-    }
-}
 
 // Pastes a whole text into an edit at once (typed key by key, a box that rewrites out of
 // range values would see "1" before "10").
@@ -56,16 +48,6 @@ void pasteInto(QLineEdit* edit, const QString& text) {
 void drag(QRZBaseSlider* slider, double fraction) {
     slider->setValue(fraction * slider->maximum());
     emit slider->sendProgressValue(fraction);
-}
-
-void chooseFile(const QString& path) {
-    tabtest::answerNextDialog<QFileDialog>([path](QFileDialog* dialog) {
-        // As a user does: the whole path typed into the name box, then Open.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
 }
 
 void sizedConfig(QVideoEditingSettings* settings, int width, int height) {

@@ -21,6 +21,7 @@
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,6 +37,8 @@
 #include <cmath>
 
 using tabtest::child;
+using tabtest::chooseFile;
+using tabtest::typeInto;
 
 namespace {
 
@@ -44,20 +47,6 @@ bool makeBlueClip(const QString& path, const QString& size, double seconds) {
     return fixtures::ffmpeg({"-f", "lavfi", "-i", QStringLiteral("color=c=blue:s=%1:r=25").arg(size), "-f", "lavfi",
                              "-i", "sine=frequency=440:sample_rate=44100", "-t", QString::number(seconds), "-c:v",
                              "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", path});
-}
-
-void typeInto(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
-void chooseFile(const QString& path) {
-    tabtest::answerNextDialog<QFileDialog>([path](QFileDialog* dialog) {
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
 }
 
 int packIndex(const VEEffectPackManager& manager, const QString& name) {
@@ -216,7 +205,12 @@ void TestEditorTabsPreview::framesFollowTheVideoShape() {
     QFrameChunkManager frames;
     const int gold = packIndex(frames, QStringLiteral("Classic Gold"));
     QVERIFY(gold >= 0);
-    QMetaObject::invokeMethod(child<QWidget>(tab, "m_effectTag"), "emitSelectedTag", Q_ARG(int, 1));
+    QAbstractButton* frameTab = nullptr;
+    for (QAbstractButton* button : child<QWidget>(tab, "m_effectTag")->findChildren<QAbstractButton*>()) {
+        frameTab = button->text() == QStringLiteral("Frame") ? button : frameTab;
+    }
+    QVERIFY(frameTab);
+    QTest::mouseClick(frameTab, Qt::LeftButton);
     auto* list = child<QHorizontalListFrom>(tab, "m_frameList");
     QVERIFY(list->isVisible());
     QTest::mouseClick(list->itemAt(gold), Qt::LeftButton);

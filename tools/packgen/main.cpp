@@ -225,6 +225,16 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
+// Makes the pack's folder and opens its description for writing.
+bool startPack(const QString& folder, QFile* config) {
+    config->setFileName(folder + QStringLiteral("/config.xml"));
+    if (!QDir().mkpath(folder) || !config->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::fprintf(stderr, "packgen: could not write %s\n", qPrintable(config->fileName()));
+        return false;
+    }
+    return true;
+}
+
 void writeRoot(QXmlStreamWriter& xml, const QString& name) {
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
@@ -237,16 +247,11 @@ void writeRoot(QXmlStreamWriter& xml, const QString& name) {
 
 bool writePicturePack(const QString& kindFolder, const PicturePack& pack) {
     const QString folder = kindFolder + QLatin1Char('/') + pack.folder;
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "packgen: could not make %s\n", qPrintable(folder));
+    QFile file;
+    if (!startPack(folder, &file)) {
         return false;
     }
     bool ok = save(thumbnail(pack.draw), folder + QStringLiteral("/thumbnail.png"));
-    QFile file(folder + QStringLiteral("/config.xml"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "packgen: could not write %s\n", qPrintable(file.fileName()));
-        return false;
-    }
     QXmlStreamWriter xml(&file);
     writeRoot(xml, pack.name);
     xml.writeStartElement(QStringLiteral("FrameInfo"));
@@ -275,16 +280,11 @@ bool writePicturePack(const QString& kindFolder, const PicturePack& pack) {
 
 bool writeSoundPack(const QString& kindFolder, const SoundPack& pack) {
     const QString folder = kindFolder + QLatin1Char('/') + pack.folder;
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "packgen: could not make %s\n", qPrintable(folder));
+    QFile file;
+    if (!startPack(folder, &file)) {
         return false;
     }
     bool ok = save(soundThumbnail(pack), folder + QStringLiteral("/thumbnail.png"));
-    QFile file(folder + QStringLiteral("/config.xml"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "packgen: could not write %s\n", qPrintable(file.fileName()));
-        return false;
-    }
     QXmlStreamWriter xml(&file);
     writeRoot(xml, pack.name);
     xml.writeStartElement(QStringLiteral("EQ"));
