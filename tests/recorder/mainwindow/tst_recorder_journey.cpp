@@ -265,6 +265,8 @@ private slots:
         screenshot(QStringLiteral("04-countdown"));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
         QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
+        // The recording's clock starts when the recorder has opened its file.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*.mp4")).isEmpty(), 10000);
         QElapsedTimer recorded;
         recorded.start();
         const QRect panel = m_program->rect();
