@@ -238,12 +238,12 @@ void QEffectOperationForm::loadingSetting() {
     if (effect.image.imagePath.empty()) {
         m_effectsList->clearSelection();
     } else {
-        m_effectsList->setCurrentIndex(effect.image.value);
+        m_effectsList->setCurrentIndex(effect.image.listIndex);
     }
     if (frame.image.imagePath.empty()) {
         m_frameList->clearSelection();
     } else {
-        m_frameList->setCurrentIndex(frame.image.value);
+        m_frameList->setCurrentIndex(frame.image.listIndex);
     }
     m_effectsList->show();
     m_frameList->show();
@@ -327,10 +327,10 @@ void QEffectOperationForm::effectsListIndexChanged(int index) {
     int chosen = -1;
     const QString path = overlayImagePath(*pack, ratio, &chosen);
     record.image.imagePath = path.toStdString();
-    record.image.value = index;
+    record.image.listIndex = index;
     if (chosen >= 0) {
         const VEFrameFile& file = pack->frameInfo.files[chosen];
-        record.image.first = file.Type;
+        record.image.kind = file.Type;
         centredCrop(width, height, file.Width, file.Height, record.image.rect);
     } else {
         centredCrop(0, 0, 0, 0, record.image.rect);
@@ -353,7 +353,7 @@ void QEffectOperationForm::frameListIndexChanged(int index) {
     videoSize(&width, &height);
     const double ratio = width > 0 && height > 0 ? double(width) / height : 0.0;
     record.image.imagePath = overlayImagePath(*pack, ratio).toStdString();
-    record.image.value = index;
+    record.image.listIndex = index;
     m_settings->setWatermark2(record);
 }
 
@@ -365,12 +365,12 @@ void QEffectOperationForm::reset() {
     VEWatermarkSettings effect;
     m_settings->getWatermark1(effect);
     effect.image.imagePath.clear();
-    effect.image.value = 0;
+    effect.image.listIndex = 0;
     m_settings->setWatermark1(effect);
     VEWatermarkSettings frame;
     m_settings->getWatermark2(frame);
     frame.image.imagePath.clear();
-    frame.image.value = 0;
+    frame.image.listIndex = 0;
     m_settings->setWatermark2(frame);
     loadingSetting();
 }

@@ -1,7 +1,9 @@
 #include "library/QHistoryDlg.h"
 
 #include "app/AppGlobals.h"
+#include "library/PlayBtnWidget.h"
 #include "library/QHistoryListWgt.h"
+#include "library/QPlayerWidget.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/StyleHelpers.h"
@@ -18,6 +20,8 @@ QHistoryDlg::QHistoryDlg(QWidget* parent) : QRZDialogEx(parent) {
     setupForm();
     installEventFilter(this);
     m_list = new QHistoryListWgt(this);
+    m_player = new QPlayerWidget(this);
+    m_list->setPlayObject(m_player->playObject());
     connectParts();
     m_btnAll->click();
 }
@@ -25,6 +29,8 @@ QHistoryDlg::QHistoryDlg(QWidget* parent) : QRZDialogEx(parent) {
 QHistoryDlg::~QHistoryDlg() {
     delete m_list;
     m_list = nullptr;
+    delete m_player;
+    m_player = nullptr;
 }
 
 void QHistoryDlg::setupForm() {
@@ -67,6 +73,13 @@ void QHistoryDlg::setupForm() {
 }
 
 void QHistoryDlg::connectParts() {
+    connect(m_player, &QPlayerWidget::emitPlay, m_list, &QHistoryListWgt::OnBtnPlay);
+    connect(m_player, &QPlayerWidget::emitFullScreen, this, &QHistoryDlg::OnFullScreen);
+    connect(m_player->controlBar(), &PlayBtnWidget::emitBtnPreVideo, m_list, &QHistoryListWgt::OnBtnPrevious);
+    connect(m_player->controlBar(), &PlayBtnWidget::emitBtnNextVideo, m_list, &QHistoryListWgt::OnBtnNext);
+    connect(m_list, &QHistoryListWgt::emitPlayName, m_player, &QPlayerWidget::setPlayFileName);
+    connect(m_list, &QHistoryListWgt::emitShowPlayWgt, m_player, &QPlayerWidget::startShowPlayWgt);
+    connect(m_list, &QHistoryListWgt::emitStartPlayerTimer, m_player, &QPlayerWidget::StartPlayerTimer);
     connect(m_editSearch, &QLineEdit::textChanged, m_list, &QHistoryListWgt::OnSearchString);
     connect(m_btnDeleteAll, &QAbstractButton::clicked, m_list, &QHistoryListWgt::OnBtnAllDelete);
 }
@@ -93,7 +106,9 @@ void QHistoryDlg::OnClickTabBtn() {
                                            : (tab == m_btnAudio ? QHistoryListWgt::Audio : QHistoryListWgt::All));
 }
 
-void QHistoryDlg::closePlayback() {}
+void QHistoryDlg::closePlayback() {
+    m_player->closePlay();
+}
 
 void QHistoryDlg::OnBtnClose() {
     closePlayback();
@@ -111,6 +126,7 @@ void QHistoryDlg::OnFullScreen() {
          std::initializer_list<QWidget*>{m_btnClose, m_btnVideo, m_btnAudio, m_btnAll, m_btnDeleteAll, m_editSearch}) {
         control->setVisible(!m_fullScreen);
     }
+    m_player->setFullScreen(m_fullScreen);
     relayout();
 }
 
@@ -144,6 +160,13 @@ void QHistoryDlg::paintEvent(QPaintEvent* event) {
 
 void QHistoryDlg::mouseMoveEvent(QMouseEvent* event) {
     QRZDialogEx::mouseMoveEvent(event);
+    m_player->layoutFloatingBars();
+}
+
+void QHistoryDlg::moveEvent(QMoveEvent* event) {
+    QRZDialogEx::moveEvent(event);
+    // The floating bars are windows of their own: they follow the dialog.
+    m_player->layoutFloatingBars();
 }
 
 void QHistoryDlg::showEvent(QShowEvent* event) {
@@ -157,7 +180,7 @@ void QHistoryDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void QHistoryDlg::relayout() {
-    if (m_list == nullptr) {
+    if (m_list == nullptr || m_player == nullptr) {
         return;
     }
     const int W = width();
@@ -173,9 +196,11 @@ void QHistoryDlg::relayout() {
     m_btnDeleteAll->move(330 - m_btnDeleteAll->width(), bandTop + (39 - m_btnDeleteAll->height()) / 2);
     if (m_fullScreen) {
         m_list->hide();
+        m_player->setGeometry(0, 0, W, H);
     } else {
         m_list->show();
         const int top = m_btnVideo->height() + 31;
         m_list->setGeometry(0, top, kListWidth, H - 40 - top);
+        m_player->setGeometry(kListWidth, kTabTop, W - kListWidth, H - kTabTop);
     }
 }

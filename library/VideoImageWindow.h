@@ -4,6 +4,7 @@
 // keeping the aspect ratio, or at the picture's own size. GUI thread only.
 #pragma once
 
+#include <QMouseEvent>
 #include <QPoint>
 #include <QWidget>
 

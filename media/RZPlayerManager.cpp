@@ -772,7 +772,7 @@ void RZPlayerManager::pushWatermark(const VEWatermarkSettings& s, bool withFiles
         p->setWatermarkImageFlag(image.instanceFlag);
         p->setWatermarkImageShown(image.shown);
         p->setWatermarkImageFactors(image.pair[0], image.pair[1]);
-        p->setWatermarkImageKind(image.first);
+        p->setWatermarkImageKind(image.kind);
         p->setWatermarkImageRect(image.rect[0], image.rect[1], image.rect[2], image.rect[3]);
         p->setWatermarkImageRange(image.rangeStart, image.rangeEnd);
         p->setWatermarkImageTimes(image.moreValues[0], image.moreValues[1], image.moreValues[2], image.moreValues[3]);

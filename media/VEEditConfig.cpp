@@ -71,7 +71,7 @@ bool VEWatermarkText::operator==(const VEWatermarkText& o) const {
 
 void VEWatermarkImage::reset() {
     imagePath.clear();
-    first = 1;
+    kind = 1;
     second = 0;
     alpha = 255;
     scaleHorizontal = 100;
@@ -82,7 +82,7 @@ void VEWatermarkImage::reset() {
     secondImagePath.clear();
     values[0] = values[1] = values[2] = 0;
     percents[0] = percents[1] = 100;
-    value = 0;
+    listIndex = 0;
     instanceFlag = 0;
     rangeStart = rangeEnd = 0;
     std::fill(moreValues, moreValues + 4, 0);
@@ -93,10 +93,10 @@ void VEWatermarkImage::reset() {
 }
 
 bool VEWatermarkImage::operator==(const VEWatermarkImage& o) const {
-    return imagePath == o.imagePath && first == o.first && second == o.second && alpha == o.alpha &&
+    return imagePath == o.imagePath && kind == o.kind && second == o.second && alpha == o.alpha &&
            scaleHorizontal == o.scaleHorizontal && scaleVertical == o.scaleVertical && x == o.x && y == o.y &&
            shown == o.shown && secondImagePath == o.secondImagePath && sameArray(values, o.values) &&
-           sameArray(percents, o.percents) && value == o.value && instanceFlag == o.instanceFlag &&
+           sameArray(percents, o.percents) && listIndex == o.listIndex && instanceFlag == o.instanceFlag &&
            rangeStart == o.rangeStart && rangeEnd == o.rangeEnd && sameArray(moreValues, o.moreValues) &&
            sameArray(rect, o.rect) && sameArray(pair, o.pair) && fittedWidth == o.fittedWidth &&
            fittedHeight == o.fittedHeight;

@@ -82,7 +82,7 @@ struct VEWatermarkImage {
     bool operator==(const VEWatermarkImage& other) const;
 
     std::string imagePath;
-    int32_t first; // 1 by default
+    int32_t kind; // the picture's type (a pack picture's Type), sent to the player; 1 by default
     int32_t second;
     int32_t alpha;
     int32_t scaleHorizontal; // percent
@@ -92,8 +92,8 @@ struct VEWatermarkImage {
     int32_t shown;
     std::string secondImagePath;
     int32_t values[3];
-    int32_t percents[2]; // 100, 100
-    int32_t value;
+    int32_t percents[2];  // 100, 100
+    int32_t listIndex;    // the editor's pack list item the picture came from; not sent
     int32_t instanceFlag; // 1 in the first watermark of an edit
     uint64_t rangeStart;  // display range
     uint64_t rangeEnd;

@@ -168,7 +168,7 @@ void TestEditorTabValues::effectPacksFollowTheVideoShape() {
     settings.getWatermark2(record);
     QCOMPARE(QString::fromStdString(record.image.imagePath),
              QEffectOperationForm::overlayImagePath(*frames.packAt(1), 4.0 / 3));
-    QCOMPARE(record.image.value, 1);
+    QCOMPARE(record.image.listIndex, 1);
     QVERIFY(QFile::exists(QString::fromStdString(record.image.imagePath)));
 
     // An effect on a 4:3 video takes the 4:3 picture whole; cut from a 16:9 picture it
@@ -176,8 +176,8 @@ void TestEditorTabValues::effectPacksFollowTheVideoShape() {
     QTest::mouseClick(effectList->itemAt(2), Qt::LeftButton);
     settings.getWatermark1(record);
     QVERIFY(QString::fromStdString(record.image.imagePath).endsWith(QLatin1String("_4x3.png")));
-    QCOMPARE(record.image.value, 2);
-    QCOMPARE(record.image.first, effects.packAt(2)->frameInfo.files[1].Type);
+    QCOMPARE(record.image.listIndex, 2);
+    QCOMPARE(record.image.kind, effects.packAt(2)->frameInfo.files[1].Type);
     double rect[4];
     QEffectOperationForm::centredCrop(320, 240, 640, 360, rect);
     QVERIFY(std::abs(rect[2] - 0.75) < 1e-9 && std::abs(rect[0] - 0.125) < 1e-9 && rect[1] == 0.0 && rect[3] == 1.0);
@@ -211,7 +211,7 @@ void TestEditorTabValues::effectPackZeroAppliesOnAFreshRecord() {
     VEWatermarkSettings record;
     settings.getWatermark1(record);
     QVERIFY(QString::fromStdString(record.image.imagePath).endsWith(QLatin1String("_16x9.png")));
-    QCOMPARE(record.image.value, 0);
+    QCOMPARE(record.image.listIndex, 0);
     QTest::mouseClick(frameList->itemAt(0), Qt::LeftButton);
     settings.getWatermark2(record);
     QVERIFY(!record.image.imagePath.empty());

@@ -5,10 +5,14 @@
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
+#include "app/QRecordAreaInfo.h"
 #include "library/QHistoryChunk.h"
 #include "library/QHistoryDlg.h"
 #include "library/QHistoryListWgt.h"
 #include "library/QHistoryViewParts.h"
+#include "media/OutputFormatSetting.h"
+#include "media/QRecordObject.h"
+#include "platform/codec/calvorine_codec.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZMenu.h"
@@ -64,6 +68,7 @@ private slots:
     void deleteAllFromTheMenuTakesTheShownTabOnly();
     void pruningStopsAtTheOutputRoot();
     void recordDetailsAndCoverPlacement();
+    void aRecordingJustMadeIsTheFirstRowWithItsThumbnail();
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
@@ -201,6 +206,8 @@ void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
     QVERIFY(!list->view()->isVisible()); // a tab change does
     dialog.searchEdit()->setText("");
     QCOMPARE(shownNames(list), QStringList({"song.mp3"}));
+    QVERIFY(key("Escape")); // closes the dialog
+    QTRY_VERIFY(!dialog.isVisible());
 }
 
 void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {
@@ -389,6 +396,66 @@ void TestHistoryList::recordDetailsAndCoverPlacement() {
     QVERIFY(historyDetailsText(&plain).contains("Resolution: \n"));
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(0, 0), QSize(200, 100)), QRect(0, 10, 40, 20));
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(5, 5), QSize(50, 100)), QRect(15, 5, 20, 40));
+}
+
+void TestHistoryList::aRecordingJustMadeIsTheFirstRowWithItsThumbnail() {
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true}}));
+    OutputFormatSetting format;
+    format.container = "mp4";
+    format.extension = "mp4";
+    format.videoCodec = "H264";
+    format.videoCodecId = CVCODEC_H264;
+    format.frameRateNum = 30;
+    format.videoBitRate = 2000;
+    format.audioCodec = "AAC";
+    format.audioCodecId = CVCODEC_AAC;
+    format.channels = 2;
+    format.sampleRate = 44100;
+    format.audioBitRate = 128;
+    g_currentFormat = &format;
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setAreaOrigin(0, 0);
+    area->setAreaSize(320, 240);
+    area->setAudioSource(QRecordAreaInfo::SystemSound, false);
+    area->setAudioSource(QRecordAreaInfo::Microphone, false);
+    area->setCursorOption(QRecordAreaInfo::ShowCursor, false);
+    QWidget scene;
+    scene.setWindowFlags(Qt::FramelessWindowHint);
+    scene.setStyleSheet("background: rgb(40, 160, 40);");
+    scene.setGeometry(0, 0, 320, 240);
+    scene.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+
+    const QString file = m_media + "/REC_just_made.mp4";
+    {
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QTest::qWait(1500);
+        recorder.stopRecord();
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.isRecording(), 10000);
+    }
+    g_currentFormat = nullptr;
+    scene.hide();
+    const QJsonObject probed = fixtures::probe(file);
+    QCOMPARE(fixtures::stream(probed, "video").value("codec_name").toString(), QString("h264"));
+    QVERIFY(fixtures::formatDuration(probed) > 1.0);
+
+    QHistoryDlg dialog;
+    QVERIFY(showForInput(&dialog));
+    QHistoryListWgt* list = dialog.listWidget();
+    QCOMPARE(shownNames(list).first(), QString("REC_just_made.mp4"));
+    QHistoryChunk* made = chunkNamed(list, "REC_just_made.mp4");
+    const QString cover = QString::fromStdString(made->imagePath());
+    QVERIFY(QFile::exists(cover));
+    QVERIFY(made->isNewFile());
+    // The thumbnail is what the list draws in the row's cover square.
+    const QImage shot = saveScreenshot(&dialog, "history_recording_just_made");
+    const QRect cell = list->view()->visualRect(rowOf(list, "REC_just_made.mp4", 0));
+    const QPoint inCover = list->view()->viewport()->mapTo(&dialog, cell.topLeft() + QPoint(20, 30));
+    const QColor drawn =
+        shot.pixelColor(inCover + (dialog.frameGeometry().topLeft() - dialog.geometry().topLeft()) * -1);
+    QVERIFY2(drawn.green() > drawn.red() + 60, qPrintable(drawn.name()));
+    QFile::remove(file);
 }
 
 QTEST_MAIN(TestHistoryList)

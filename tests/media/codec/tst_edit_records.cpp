@@ -90,7 +90,7 @@ void EditRecordsTest::threeDefaultWatermarksDiffer() {
     VEWatermarkSettings alone;
     QCOMPARE(alone.image.instanceFlag, 0);
     QCOMPARE(alone.image.pair[0], 0.0);
-    QCOMPARE(alone.image.first, 1);
+    QCOMPARE(alone.image.kind, 1);
 }
 
 void EditRecordsTest::equaliserArraysAreDeepCopies() {
