@@ -1,5 +1,7 @@
 #include "recorder/QReciprocalDlg.h"
 
+#include "toolkit/ImagePainting.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -43,20 +45,8 @@ void QReciprocalDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(255, 0, 0, 1));
 
-    const double x = 0;
-    const double y = 0;
-    const double w = width();
-    const double h = height();
-    QPainterPath panel;
-    panel.moveTo(x + w - kCorner, y);
-    panel.lineTo(x + kCorner, y);
-    panel.quadTo(x, y, x, y + kCorner);
-    panel.lineTo(x, y + h - kCorner);
-    panel.quadTo(x, y + h, x + kCorner, y + h);
-    panel.lineTo(x + w - kCorner, y + h);
-    panel.quadTo(x + w, y + h, x + w, y + h - kCorner);
-    panel.lineTo(x + w, y + kCorner);
-    panel.quadTo(x + w, y, x + w - kCorner, y);
+    // The dark panel with quadratic corners of 10 pixels.
+    const QPainterPath panel = roundedRectPath(0, 0, width(), height(), kCorner);
     painter.setPen(Qt::NoPen);
     painter.fillPath(panel, QColor(0, 0, 0, 125));
 

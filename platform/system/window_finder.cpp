@@ -1,5 +1,7 @@
 #include "window_finder.h"
 
+#include "x11_helpers.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -21,39 +23,9 @@ std::atomic<uint64_t> g_excluded{0};
 std::mutex g_displayMutex;
 Display* g_display = nullptr; // opened once, kept for the life of the process
 
-// Windows may vanish between listing and reading them; their errors are expected.
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
-struct ErrorHandlerScope {
-    ErrorHandlerScope() : previous(XSetErrorHandler(ignoreErrors)) {}
-    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
-    int (*previous)(Display*, XErrorEvent*);
-};
-
-std::vector<unsigned long> longProperty(Display* display, Window window, const char* name, Atom type) {
-    std::vector<unsigned long> values;
-    const Atom property = XInternAtom(display, name, True);
-    if (property == None) {
-        return values;
-    }
-    Atom actualType = None;
-    int actualFormat = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 65536, False, type, &actualType, &actualFormat, &count,
-                           &remaining, &data) == Success &&
-        data != nullptr) {
-        if (actualFormat == 32) {
-            const auto* items = reinterpret_cast<const unsigned long*>(data);
-            values.assign(items, items + count);
-        }
-        XFree(data);
-    }
-    return values;
-}
+using x11::childWindows;
+using x11::ErrorHandlerScope;
+using x11::longProperty;
 
 class Finder {
 public:
@@ -76,42 +48,28 @@ public:
             }
             return 0;
         }
-        Window rootReturn = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        Window found = 0;
-        if (XQueryTree(m_display, m_root, &rootReturn, &parent, &children, &count) && children) {
-            for (unsigned int i = count; i-- > 0 && found == 0;) {
-                XWindowAttributes attributes{};
-                if (XGetWindowAttributes(m_display, children[i], &attributes) && !attributes.override_redirect &&
-                    qualifiesAsClient(children[i], rect)) {
-                    found = children[i];
-                }
+        const std::vector<Window> children = childWindows(m_display, m_root);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            XWindowAttributes attributes{};
+            if (XGetWindowAttributes(m_display, *it, &attributes) && !attributes.override_redirect &&
+                qualifiesAsClient(*it, rect)) {
+                return *it;
             }
-            XFree(children);
         }
-        return found;
+        return 0;
     }
 
     // The topmost qualifying child under the point, and its own, down to the last.
     Window descend(Window window, RegionRect* rect) {
         for (;;) {
-            Window rootReturn = 0;
-            Window parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
+            const std::vector<Window> children = childWindows(m_display, window);
             Window next = 0;
-            if (XQueryTree(m_display, window, &rootReturn, &parent, &children, &count) && children) {
-                for (unsigned int i = count; i-- > 0 && next == 0;) {
-                    RegionRect childRect;
-                    if (Window(children[i]) != m_excluded && viewable(children[i]) &&
-                        rectOnRoot(children[i], &childRect) && qualifies(childRect)) {
-                        next = children[i];
-                        *rect = childRect;
-                    }
+            for (auto it = children.rbegin(); it != children.rend() && next == 0; ++it) {
+                RegionRect childRect;
+                if (*it != m_excluded && viewable(*it) && rectOnRoot(*it, &childRect) && qualifies(childRect)) {
+                    next = *it;
+                    *rect = childRect;
                 }
-                XFree(children);
             }
             if (next == 0) {
                 return window;

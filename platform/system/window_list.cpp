@@ -1,5 +1,7 @@
 #include "window_list.h"
 
+#include "x11_helpers.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,40 +22,8 @@ DisplayHandle openDisplay() {
     return DisplayHandle(XOpenDisplay(nullptr));
 }
 
-// Errors about windows that vanish between listing and reading are expected here.
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
-struct ErrorHandlerScope {
-    ErrorHandlerScope() : previous(XSetErrorHandler(ignoreErrors)) {}
-    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
-    int (*previous)(Display*, XErrorEvent*);
-};
-
-// The items of a property of 32-bit format (returned as longs by Xlib).
-std::vector<unsigned long> longProperty(Display* display, Window window, const char* name, Atom type) {
-    std::vector<unsigned long> values;
-    Atom property = XInternAtom(display, name, True);
-    if (property == None) {
-        return values;
-    }
-    Atom actualType = None;
-    int actualFormat = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 65536, False, type, &actualType, &actualFormat, &count,
-                           &remaining, &data) == Success &&
-        data != nullptr) {
-        if (actualFormat == 32) {
-            const auto* items = reinterpret_cast<const unsigned long*>(data);
-            values.assign(items, items + count);
-        }
-        XFree(data);
-    }
-    return values;
-}
+using x11::ErrorHandlerScope;
+using x11::longProperty;
 
 std::string windowTitle(Display* display, Window window) {
     Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);

@@ -17,6 +17,7 @@ if(TARGET calvorine_audiodev)
   calvorine_add_test(tst_audiodev_pulse SOURCES ${_input_dir}/tst_audiodev_pulse.cpp
     LIBS calvorine_recorder LOCKS desktop audio LABELS recorder)
   target_include_directories(tst_audiodev_pulse PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  target_compile_definitions(tst_audiodev_pulse PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
   add_dependencies(tst_audiodev_pulse calvorine_audiodev calvorine_images)
   if(CMAKE_CXX_FLAGS MATCHES "sanitize=address")
     set_property(TEST tst_audiodev_pulse APPEND PROPERTY ENVIRONMENT QT_XCB_GL_INTEGRATION=none)

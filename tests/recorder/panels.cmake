@@ -18,3 +18,6 @@ add_test(NAME tst_area_picker_plain
 set_tests_properties(tst_area_picker_plain PROPERTIES
   ENVIRONMENT "CALVORINE_SOURCE_DIR=${PROJECT_SOURCE_DIR};CALVORINE_APP_DIR=${CALVORINE_APP_DIR}"
   TIMEOUT 300 RESOURCE_LOCK desktop LABELS recorder)
+if(CMAKE_CXX_FLAGS MATCHES "sanitize=address")
+  set_property(TEST tst_area_picker_plain APPEND PROPERTY ENVIRONMENT QT_XCB_GL_INTEGRATION=none)
+endif()

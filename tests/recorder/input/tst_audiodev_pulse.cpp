@@ -262,6 +262,8 @@ private slots:
         connect(&preview, &QRecordAudioObject::emitVolume, &panel, &SelectRecordInputWgt::MicrophoneAudioVolume);
         preview.start();
         QVERIFY(waitFor([&]() { return panel.microphoneLevel() > 0; }, 5000));
+        QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
+        panel.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/audio_input_panel.png"));
         preview.stop();
         QVERIFY(waitFor([&]() { return panel.microphoneLevel() == 0; }, 2000));
     }

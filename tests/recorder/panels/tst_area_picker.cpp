@@ -105,6 +105,25 @@ private slots:
         keepScreen("area_mode_resized");
     }
 
+    void keepRatioOffersNoCornersAndFollowsTheWidth() {
+        QRecordCropDlg frame;
+        frame.setFrameRect(300, 300, 400, 200);
+        frame.setKeepRatio(true);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // The corners give the side handles; no corner squares are drawn.
+        QCOMPARE(frame.hitTest(QPoint(699, 300)), int(QVariableSizeWgt::HandleRight));
+        QCOMPARE(frame.hitTest(QPoint(300, 499)), int(QVariableSizeWgt::HandleLeft));
+        const QImage image = frame.grab().toImage();
+        QCOMPARE(image.pixelColor(301, 301).alpha(), 0);
+        QCOMPARE(image.pixelColor(301, 400), QColor(0, 0, 255));
+        drag(699, 400, 799, 400);
+        QVERIFY(waitFor([&]() { return frame.frameRect().width() == 500; }));
+        QCOMPARE(frame.frameRect(), QRect(300, 300, 500, 250));
+        frame.setKeepRatio(false);
+        QCOMPARE(frame.hitTest(QPoint(799, 300)), int(QVariableSizeWgt::HandleTopRight));
+    }
+
     void recordingBorderTakesNoClicksAndRuns() {
         HelperWindows helper({"200,200,800,500,f"});
         QVERIFY(helper.ready());
