@@ -321,11 +321,8 @@ void MainWindow::createPanels() {
     connect(m_areaPanel, &SelectRecordAreaWgt::emitKeepScaleChange, this, &MainWindow::KeepScaleChange);
     connect(m_areaPanel, &SelectRecordAreaWgt::emitOnShowAreaDlg, this, &MainWindow::OnShowAraeRecordDlg);
     connect(m_areaPanel, &SelectRecordAreaWgt::emitShowPointAreaDlg, this, &MainWindow::ShowPointAreaDlg);
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel = new SelectRecordInputWgt(this);
     m_inputPanel->setGeometry(QRect(QPoint(280, 38), QPoint(519, h - 9)));
-#endif
-    Q_UNUSED(h);
     m_options = new QOptionsMainDlg(this);
     m_options->move(8, kNormalHeight);
     m_options->hide();
@@ -345,14 +342,12 @@ void MainWindow::createLevelPreviews() {
     if (m_systemPreview == nullptr) {
         m_systemPreview = new QRecordAudioObject(QRecordAudioObject::SystemSound, this);
         m_microphonePreview = new QRecordAudioObject(QRecordAudioObject::Microphone, this);
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
         connect(m_systemPreview, &QRecordAudioObject::emitVolume, m_inputPanel,
                 &SelectRecordInputWgt::systemAudioVolume);
         connect(m_microphonePreview, &QRecordAudioObject::emitVolume, m_inputPanel,
                 &SelectRecordInputWgt::MicrophoneAudioVolume);
         connect(m_inputPanel, &SelectRecordInputWgt::emitMicDeviceChange, m_microphonePreview,
                 &QRecordAudioObject::resetRecorder);
-#endif
         m_systemPreview->setLevelMeterEnabled(true);
         m_microphonePreview->setLevelMeterEnabled(true);
     }
@@ -366,9 +361,7 @@ void MainWindow::restartLevelPreviews() {
     } else {
         m_microphonePreview->stop();
     }
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->setDeviceRefresh(true);
-#endif
 }
 
 void MainWindow::stopLevelPreviews() {
@@ -376,11 +369,9 @@ void MainWindow::stopLevelPreviews() {
         m_systemPreview->stop();
         m_microphonePreview->stop();
     }
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     if (m_inputPanel != nullptr) {
         m_inputPanel->setDeviceRefresh(false);
     }
-#endif
 }
 
 void MainWindow::makeModeCurrent() {

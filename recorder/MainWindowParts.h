@@ -17,14 +17,9 @@
 #include "recorder/QTransparentWidget.h"
 #include "recorder/RecordingNotices.h"
 #include "recorder/SelectRecordAreaWgt.h"
+#include "recorder/SelectRecordInputWgt.h"
 #include "recorder/SmallDialogs.h"
 #include "toolkit/QAudioDataWidget.h"
-
-// The audio-input panel is still being built: the build defines MAINWINDOW_HAS_INPUT_PANEL
-// once its header is in the tree (recorder/mainwindow.cmake).
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
-#include "recorder/SelectRecordInputWgt.h"
-#endif
 
 #include <QWidget>
 #include <QX11Info>

@@ -116,10 +116,7 @@ bool MainWindow::startRecorder() {
         connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
         connect(m_recorder, &QRecordObject::emitRecordFailed, this, &MainWindow::recorderFailed, Qt::DirectConnection);
     }
-    float volume = 100.0f;
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
-    volume = m_inputPanel->recordVolume();
-#endif
+    const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
     m_recorderCallFailed = false;
     const bool started = m_recorder->startRecord(makeRecordFileName(), volume, m_videoMode);
@@ -178,9 +175,7 @@ void MainWindow::setNormalLookImages() {
 
 void MainWindow::setRecordingLook(bool on) {
     m_areaPanel->setHidden(on);
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->setHidden(on);
-#endif
     if (m_toolbar) {
         // Stop may come from the toolbar's own button.
         m_toolbar->hide();
@@ -435,9 +430,7 @@ void MainWindow::setScheduleLook(bool on) {
         return;
     }
     m_areaPanel->hide();
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->hide();
-#endif
     m_scheduleView = true;
     if (m_schedule) {
         m_schedule->deleteLater();
@@ -468,9 +461,7 @@ void MainWindow::setScheduleLook(bool on) {
 // What leaving the schedule view by either road shares.
 void MainWindow::leaveScheduleLook() {
     m_areaPanel->show();
-#ifdef MAINWINDOW_HAS_INPUT_PANEL
     m_inputPanel->show();
-#endif
     m_scheduleView = false;
     if (m_schedule) {
         m_schedule->hide();
