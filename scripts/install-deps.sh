@@ -22,7 +22,7 @@ PACKAGES=(
   # fonts: a metric-compatible Tahoma
   fonts-wine fontconfig fonts-dejavu-core
   # independent checkers, fuzzing and benchmark peers
-  python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev clang-format
+  python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev clang-format time
 )
 
 missing=()

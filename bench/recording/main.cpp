@@ -1,10 +1,15 @@
 // Records 10 s of the full 1920x1080 screen, on which a window animates, at 30 and at 60
-// frames a second with H.264 ultrafast and veryfast: once with our recorder and once with
-// `ffmpeg -f x11grab` at the same settings (yuv420p), in the same run. Prints, for each,
-// the frames in the file against those expected, the repeated (duplicate) frames, the
-// CPU seconds and the peak memory, and the ratio of the CPU times.
+// frames a second with H.264 ultrafast and veryfast: with our recorder and with
+// `ffmpeg -f x11grab` at the same settings (yuv420p), three times each, alternately
+// (ours, ffmpeg, ours, ...). The window paints its own millisecond clock as a bar code
+// along the top; the frames of each file are decoded and their clocks read, so that the
+// distinct pictures and the repeats are counted on the picture's own clock. Prints, for
+// each run, the CPU seconds, the peak memory and the pictures, and for each setting the
+// medians and the median of the CPU ratios. Then the sound row: 10 s of system sound
+// (a tone played into the output) and microphone mixed into AAC, ours against
+// `ffmpeg -f pulse` with amix, three runs each, alternately.
 //
-// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording
+// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound]
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "media/OutputFormatSetting.h"
@@ -12,6 +17,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,10 +26,10 @@
 #include <QWidget>
 
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,6 +40,12 @@ extern char** environ;
 namespace {
 
 constexpr int kSeconds = 10;
+constexpr int kRuns = 3;
+// The clock strip: kClockBits blocks of kClockBlock pixels across the top kClockRows
+// rows, most significant bit first, white for one.
+constexpr int kClockBits = 24;
+constexpr int kClockBlock = 80;
+constexpr int kClockRows = 16;
 
 // Moving content: a bar sweeping across, changing colours, a counter, repainted at about
 // 60 Hz.
@@ -47,6 +60,7 @@ public:
             update();
         });
         m_timer.start(16);
+        m_clock.start();
     }
 
 protected:
@@ -57,10 +71,16 @@ protected:
         p.setPen(Qt::black);
         p.setFont(QFont("DejaVu Sans", 64));
         p.drawText(rect(), Qt::AlignCenter, QString::number(m_step));
+        const qint64 now = m_clock.elapsed();
+        for (int bit = 0; bit < kClockBits; ++bit) {
+            const bool one = (now >> (kClockBits - 1 - bit)) & 1;
+            p.fillRect(bit * kClockBlock, 0, kClockBlock, kClockRows, one ? Qt::white : Qt::black);
+        }
     }
 
 private:
     QTimer m_timer;
+    QElapsedTimer m_clock;
     int m_step = 0;
 };
 
@@ -72,12 +92,32 @@ int animate(int argc, char** argv) {
     return app.exec();
 }
 
-int record(int argc, char** argv, int fps, int preset, const QString& output) {
-    QTemporaryDir home;
+// Settings, history and thumbnails of a recording process go to a folder of its own.
+void usePrivateHome(const QTemporaryDir& home) {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     qputenv("TMPDIR", home.path().toUtf8());
+}
+
+// Records kSeconds with the current format and sources, then ends the application.
+int recordFor(QApplication& app, const QString& output, bool hasVideo) {
+    QRecordObject recorder;
+    if (!recorder.startRecord(output, 100.0f, hasVideo)) {
+        std::fprintf(stderr, "the recording did not start\n");
+        return 1;
+    }
+    // A precise timer: a coarse one may end a 10 s recording half a second early.
+    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
+        recorder.stopRecord();
+        app.quit();
+    });
+    return app.exec();
+}
+
+int record(int argc, char** argv, int fps, int preset, const QString& output) {
+    QTemporaryDir home;
+    usePrivateHome(home);
     QApplication app(argc, argv);
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAreaOrigin(0, 0);
@@ -99,17 +139,30 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     g_currentFormat = &format;
     QRecordObject::setParamsAdjuster(
         [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
-    QRecordObject recorder;
-    if (!recorder.startRecord(output, 100.0f, true)) {
-        std::fprintf(stderr, "the recording did not start\n");
-        return 1;
-    }
-    // A precise timer: a coarse one may end a 10 s recording half a second early.
-    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
-        recorder.stopRecord();
-        app.quit();
-    });
-    return app.exec();
+    return recordFor(app, output, true);
+}
+
+// 10 s of system sound and microphone into AAC, without a picture.
+int recordSound(int argc, char** argv, const QString& output) {
+    QTemporaryDir home;
+    usePrivateHome(home);
+    QApplication app(argc, argv);
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setAudioSource(QRecordAreaInfo::SystemSound, true);
+    area->setAudioSource(QRecordAreaInfo::Microphone, true);
+    area->setDevicePresent(QRecordAreaInfo::SystemSound, true);
+    area->setDevicePresent(QRecordAreaInfo::Microphone, true);
+    OutputFormatSetting format;
+    format.audioOnly = true;
+    format.container = "ipod";
+    format.extension = "m4a";
+    format.audioCodec = "AAC";
+    format.audioCodecId = CVCODEC_AAC;
+    format.channels = 2;
+    format.sampleRate = 44100;
+    format.audioBitRate = 128;
+    g_currentFormat = &format;
+    return recordFor(app, output, false);
 }
 
 struct Usage {
@@ -118,128 +171,283 @@ struct Usage {
     long peakKilobytes = 0;
 };
 
-// Runs a program to its end and reports what it used.
+// Runs a program to its end and reports what it used. It is started by GNU time, whose
+// own memory is small: a child spawned from this process would count this process's
+// pages, which it shares until its exec, into its peak.
 Usage runMeasured(const std::vector<std::string>& arguments) {
+    char report[] = "/tmp/bench-recording-usage-XXXXXX";
+    const int reportFd = mkstemp(report);
+    if (reportFd < 0) {
+        return Usage{};
+    }
+    close(reportFd);
+    std::vector<std::string> command = {"/usr/bin/time", "-f", "%U %S %M", "-o", report};
+    command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (const std::string& a : arguments) {
+    for (const std::string& a : command) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
     pid_t pid = 0;
     Usage usage;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return usage;
-    }
     int status = 0;
-    struct rusage resources {};
-    if (wait4(pid, &status, 0, &resources) != pid) {
-        return usage;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid) {
+        // The last line holds the figures (a failed command's status comes before).
+        QFile file(QString::fromLocal8Bit(report));
+        const QList<QByteArray> lines =
+            file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n') : QList<QByteArray>();
+        const QList<QByteArray> figures = lines.isEmpty() ? QList<QByteArray>() : lines.last().split(' ');
+        if (figures.size() == 3) {
+            usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            usage.cpuSeconds = figures[0].toDouble() + figures[1].toDouble();
+            usage.peakKilobytes = figures[2].toLong();
+        }
     }
-    usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    usage.cpuSeconds = double(resources.ru_utime.tv_sec + resources.ru_stime.tv_sec) +
-                       double(resources.ru_utime.tv_usec + resources.ru_stime.tv_usec) / 1e6;
-    usage.peakKilobytes = resources.ru_maxrss;
+    unlink(report);
     return usage;
 }
 
 struct FrameCount {
     int frames = 0;
-    int duplicates = 0;
-    double seconds = 0; // the picture stream's duration
+    int distinct = 0;   // pictures with a clock no earlier frame showed
+    int repeats = 0;    // frames showing the same clock as the frame before
+    int unreadable = 0; // frames whose clock strip did not decode
 };
 
-// Frames of the file's picture stream and how many repeat the one before (same MD5).
-FrameCount countFrames(const QString& path) {
+// Reads the painted clock of every frame of the file's picture stream.
+FrameCount countPictures(const QString& path) {
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-f", "framemd5", "-"});
+    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-vf",
+                            QString("crop=%1:%2:0:0,format=gray").arg(kClockBits * kClockBlock).arg(kClockRows), "-f",
+                            "rawvideo", "-"});
     ffmpeg.waitForFinished(300000);
+    const QByteArray strips = ffmpeg.readAllStandardOutput();
+    const int stripBytes = kClockBits * kClockBlock * kClockRows;
     FrameCount count;
-    QString previous;
-    for (const QByteArray& line : ffmpeg.readAllStandardOutput().split('\n')) {
-        if (line.startsWith('#') || line.trimmed().isEmpty()) {
+    std::vector<long> seen;
+    long previous = -1;
+    for (int at = 0; at + stripBytes <= strips.size(); at += stripBytes) {
+        ++count.frames;
+        long clock = 0;
+        bool readable = true;
+        for (int bit = 0; bit < kClockBits; ++bit) {
+            const auto value = static_cast<uint8_t>(
+                strips[at + (kClockRows / 2) * kClockBits * kClockBlock + bit * kClockBlock + kClockBlock / 2]);
+            readable = readable && (value < 64 || value > 192);
+            clock = clock * 2 + (value > 128 ? 1 : 0);
+        }
+        if (!readable) {
+            ++count.unreadable;
             continue;
         }
-        const QString md5 = QString::fromLatin1(line.split(',').last().trimmed());
-        ++count.frames;
-        if (md5 == previous) {
-            ++count.duplicates;
+        if (clock == previous) {
+            ++count.repeats;
         }
-        previous = md5;
+        previous = clock;
+        seen.push_back(clock);
     }
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "format=duration", "-of",
-                              "default=noprint_wrappers=1:nokey=1", path});
-    ffprobe.waitForFinished(60000);
-    count.seconds = ffprobe.readAllStandardOutput().trimmed().toDouble();
+    std::sort(seen.begin(), seen.end());
+    count.distinct = int(std::unique(seen.begin(), seen.end()) - seen.begin());
     return count;
+}
+
+// Seconds of the file's first stream of the kind ("a" or "v"), by its packets.
+double streamSeconds(const QString& path, const char* kind) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", QString(kind) + ":0", "-show_entries",
+                              "format=duration", "-of", "default=noprint_wrappers=1:nokey=1", path});
+    ffprobe.waitForFinished(60000);
+    return ffprobe.readAllStandardOutput().trimmed().toDouble();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 const char* presetName(int preset) {
     return preset == 0 ? "ultrafast" : "veryfast";
 }
 
-int compare(const char* self) {
+struct Side {
+    std::vector<double> cpu;
+    std::vector<double> peakMegabytes;
+    std::vector<double> distinct;
+    bool allOk = true;
+    void add(const Usage& usage) {
+        cpu.push_back(usage.cpuSeconds);
+        peakMegabytes.push_back(double(usage.peakKilobytes) / 1024);
+        allOk = allOk && usage.ok;
+    }
+};
+
+std::vector<std::string> ffmpegGrab(const QByteArray& display, int fps, int preset, const QString& output) {
+    return {"ffmpeg",
+            "-nostdin",
+            "-v",
+            "error",
+            "-y",
+            "-f",
+            "x11grab",
+            "-framerate",
+            std::to_string(fps),
+            "-video_size",
+            "1920x1080",
+            "-i",
+            display.toStdString(),
+            "-t",
+            std::to_string(kSeconds),
+            "-c:v",
+            "libx264",
+            "-preset",
+            presetName(preset),
+            "-pix_fmt",
+            "yuv420p",
+            output.toStdString()};
+}
+
+void comparePictures(const char* self, const QByteArray& display, const QTemporaryDir& dir) {
+    std::printf("recording %d s of the full 1920x1080 screen with moving content; H.264 yuv420p; %d runs each, "
+                "alternately\n",
+                kSeconds, kRuns);
+    for (int fps : {30, 60}) {
+        for (int preset : {0, 2}) {
+            Side ours;
+            Side theirs;
+            std::vector<double> ratios;
+            const int expected = fps * kSeconds;
+            for (int run = 1; run <= kRuns; ++run) {
+                const QString oursPath = dir.filePath(QString("ours_%1_%2_%3.mp4").arg(fps).arg(preset).arg(run));
+                const QString theirsPath = dir.filePath(QString("ffmpeg_%1_%2_%3.mp4").arg(fps).arg(preset).arg(run));
+                const Usage ourUsage = runMeasured(
+                    {self, "--record", std::to_string(fps), std::to_string(preset), oursPath.toStdString()});
+                const Usage theirUsage = runMeasured(ffmpegGrab(display, fps, preset, theirsPath));
+                const FrameCount ourPictures = countPictures(oursPath);
+                const FrameCount theirPictures = countPictures(theirsPath);
+                ours.add(ourUsage);
+                theirs.add(theirUsage);
+                ours.distinct.push_back(ourPictures.distinct);
+                theirs.distinct.push_back(theirPictures.distinct);
+                const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
+                ratios.push_back(ratio);
+                std::printf(
+                    "%d fps %-9s run %d  calvorine: %5.2f s CPU, %4ld MB peak, %4d distinct pictures, %3d "
+                    "repeats, %4d/%d frames%s%s  |  ffmpeg x11grab: %5.2f s CPU, %4ld MB peak, %4d distinct "
+                    "pictures, %3d repeats, %4d/%d frames%s%s  |  CPU ratio %.2f\n",
+                    fps, presetName(preset), run, ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024,
+                    ourPictures.distinct, ourPictures.repeats, ourPictures.frames, expected,
+                    ourPictures.unreadable ? qPrintable(QString(", %1 unreadable").arg(ourPictures.unreadable)) : "",
+                    ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
+                    theirPictures.distinct, theirPictures.repeats, theirPictures.frames, expected,
+                    theirPictures.unreadable ? qPrintable(QString(", %1 unreadable").arg(theirPictures.unreadable))
+                                             : "",
+                    theirUsage.ok ? "" : " (failed)", ratio);
+                std::fflush(stdout);
+                QFile::remove(oursPath);
+                QFile::remove(theirsPath);
+            }
+            std::printf("%d fps %-9s median of %d: calvorine %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures%s  "
+                        "|  ffmpeg x11grab %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures%s  |  median CPU "
+                        "ratio %.2f\n",
+                        fps, presetName(preset), kRuns, median(ours.cpu), median(ours.peakMegabytes),
+                        median(ours.distinct), ours.allOk ? "" : " (a run failed)", median(theirs.cpu),
+                        median(theirs.peakMegabytes), median(theirs.distinct), theirs.allOk ? "" : " (a run failed)",
+                        median(ratios));
+            std::fflush(stdout);
+        }
+    }
+}
+
+void compareSound(const char* self, const QTemporaryDir& dir) {
+    QProcess sink;
+    sink.start("pactl", {"get-default-sink"});
+    sink.waitForFinished(10000);
+    const QString monitor = QString::fromLocal8Bit(sink.readAllStandardOutput().trimmed()) + ".monitor";
+    // A tone plays into the output for the whole comparison, so that the system sound
+    // is not silence.
+    QProcess tone;
+    tone.start("sh", {"-c", "sox -q -n -r 44100 -c 2 -b 16 -t raw - synth 600 sine 330 vol 0.3 | pacat --raw "
+                            "--rate=44100 --channels=2 --format=s16le"});
+    tone.waitForStarted();
+    sleep(1);
+    std::printf("sound: %d s of system sound (a tone) and microphone mixed into AAC 128 kbit/s; %d runs each, "
+                "alternately\n",
+                kSeconds, kRuns);
+    Side ours;
+    Side theirs;
+    std::vector<double> ratios;
+    for (int run = 1; run <= kRuns; ++run) {
+        const QString oursPath = dir.filePath(QString("ours_sound_%1.m4a").arg(run));
+        const QString theirsPath = dir.filePath(QString("ffmpeg_sound_%1.m4a").arg(run));
+        const Usage ourUsage = runMeasured({self, "--record-sound", oursPath.toStdString()});
+        const Usage theirUsage = runMeasured({"ffmpeg",
+                                              "-nostdin",
+                                              "-v",
+                                              "error",
+                                              "-y",
+                                              "-f",
+                                              "pulse",
+                                              "-i",
+                                              monitor.toStdString(),
+                                              "-f",
+                                              "pulse",
+                                              "-i",
+                                              "default",
+                                              "-filter_complex",
+                                              "amix=inputs=2",
+                                              "-t",
+                                              std::to_string(kSeconds),
+                                              "-c:a",
+                                              "aac",
+                                              "-b:a",
+                                              "128k",
+                                              "-ar",
+                                              "44100",
+                                              "-ac",
+                                              "2",
+                                              theirsPath.toStdString()});
+        ours.add(ourUsage);
+        theirs.add(theirUsage);
+        const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
+        ratios.push_back(ratio);
+        std::printf("sound AAC run %d  calvorine: %5.2f s CPU, %4ld MB peak, %5.2f s of sound%s  |  ffmpeg pulse+amix: "
+                    "%5.2f s CPU, %4ld MB peak, %5.2f s of sound%s  |  CPU ratio %.2f\n",
+                    run, ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, streamSeconds(oursPath, "a"),
+                    ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
+                    streamSeconds(theirsPath, "a"), theirUsage.ok ? "" : " (failed)", ratio);
+        std::fflush(stdout);
+    }
+    std::printf("sound AAC median of %d: calvorine %5.2f s CPU, %4.0f MB peak%s  |  ffmpeg pulse+amix %5.2f s CPU, "
+                "%4.0f MB peak%s  |  median CPU ratio %.2f\n",
+                kRuns, median(ours.cpu), median(ours.peakMegabytes), ours.allOk ? "" : " (a run failed)",
+                median(theirs.cpu), median(theirs.peakMegabytes), theirs.allOk ? "" : " (a run failed)",
+                median(ratios));
+    tone.kill();
+    tone.waitForFinished();
+}
+
+int compare(const char* self, const QString& only) {
     const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty()) {
         std::fprintf(stderr, "no display: run on the virtual desktop\n");
         return 1;
     }
     QTemporaryDir dir;
-    QProcess animation;
-    animation.start(self, {"--animate"});
-    animation.waitForStarted();
-    sleep(2);
-    std::printf("recording %d s of the full 1920x1080 screen with moving content; H.264 yuv420p\n", kSeconds);
-    for (int fps : {30, 60}) {
-        for (int preset : {0, 2}) {
-            const QString ours = dir.filePath(QString("ours_%1_%2.mp4").arg(fps).arg(preset));
-            const QString theirs = dir.filePath(QString("ffmpeg_%1_%2.mp4").arg(fps).arg(preset));
-            const Usage ourUsage =
-                runMeasured({self, "--record", std::to_string(fps), std::to_string(preset), ours.toStdString()});
-            const Usage theirUsage = runMeasured({"ffmpeg",
-                                                  "-nostdin",
-                                                  "-v",
-                                                  "error",
-                                                  "-y",
-                                                  "-f",
-                                                  "x11grab",
-                                                  "-framerate",
-                                                  std::to_string(fps),
-                                                  "-video_size",
-                                                  "1920x1080",
-                                                  "-i",
-                                                  display.toStdString(),
-                                                  "-t",
-                                                  std::to_string(kSeconds),
-                                                  "-c:v",
-                                                  "libx264",
-                                                  "-preset",
-                                                  presetName(preset),
-                                                  "-pix_fmt",
-                                                  "yuv420p",
-                                                  theirs.toStdString()});
-            const FrameCount ourFrames = countFrames(ours);
-            const FrameCount theirFrames = countFrames(theirs);
-            // Expected: the frame rate times the 10 s asked for; the file's own length is
-            // shown beside (start and stop take a moment).
-            const int expected = fps * kSeconds;
-            std::printf("%d fps %-9s  calvorine: %4d/%d frames (%.2f s), %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
-                        "  |  ffmpeg x11grab: %4d/%d frames (%.2f s), %3d duplicates, %5.2f s CPU, %4ld MB peak%s"
-                        "  |  CPU ratio %.2f, distinct-frame ratio %.2f\n",
-                        fps, presetName(preset), ourFrames.frames, expected, ourFrames.seconds, ourFrames.duplicates,
-                        ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)",
-                        theirFrames.frames, expected, theirFrames.seconds, theirFrames.duplicates,
-                        theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, theirUsage.ok ? "" : " (failed)",
-                        theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0,
-                        theirFrames.frames - theirFrames.duplicates > 0
-                            ? double(ourFrames.frames - ourFrames.duplicates) /
-                                  (theirFrames.frames - theirFrames.duplicates)
-                            : 0.0);
-            std::fflush(stdout);
-        }
+    if (only != "sound") {
+        QProcess animation;
+        animation.start(self, {"--animate"});
+        animation.waitForStarted();
+        sleep(2);
+        comparePictures(self, display, dir);
+        animation.kill();
+        animation.waitForFinished();
     }
-    animation.kill();
-    animation.waitForFinished();
+    if (only != "picture") {
+        compareSound(self, dir);
+    }
     return 0;
 }
 
@@ -252,7 +460,11 @@ int main(int argc, char** argv) {
     if (argc > 4 && std::strcmp(argv[1], "--record") == 0) {
         return record(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
     }
+    if (argc > 2 && std::strcmp(argv[1], "--record-sound") == 0) {
+        return recordSound(argc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    // "picture" or "sound" runs only those rows.
     QCoreApplication app(argc, argv);
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
-    return compare(self.constData());
+    return compare(self.constData(), argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
 }

@@ -119,6 +119,7 @@ private slots:
     void deletingThePlayingRecordClearsThePlayer();
     void fullScreenFromTheButtonAndByDoubleClick();
     void barsVolumeAndLayoutRules();
+    void playingSavesAMissingCoverAndShowsTheBarsForAWhile();
 
 private:
     PrivateUserFolders m_folders;
@@ -456,6 +457,34 @@ void TestHistoryPlayer::barsVolumeAndLayoutRules() {
     QSignalSpy closed(player.playObject(), &RZQPlayObject::emitClosePlay);
     player.closePlay();
     QCOMPARE(closed.count(), 1);
+}
+
+void TestHistoryPlayer::playingSavesAMissingCoverAndShowsTheBarsForAWhile() {
+    const QString cover = getTempProductDir() + "/player_cover_test.JPG";
+    QFile::remove(cover);
+    QVERIFY(writeHistory(m_folders, {{m_video, "mp4", true, false, "", cover}}));
+    QHistoryDlg dialog;
+    QVERIFY(playRow(dialog, "my clip é.mp4", 100000));
+    QVERIFY(QFile::exists(cover)); // a picture of the file, fitted into 120 x 120
+    const QJsonObject saved = fixtures::stream(fixtures::probe(cover), "video");
+    QCOMPARE(saved.value("width").toInt(), 120);
+    QCOMPARE(saved.value("height").toInt(), 90);
+
+    // After a row starts, the bars show for 15 ticks wherever the pointer is.
+    QPlayerWidget* player = dialog.playerWidget();
+    const QPoint away = dialog.mapToGlobal(QPoint(100, 200));
+    QVERIFY(xdotool({"mousemove", "--sync", QString::number(away.x()), QString::number(away.y())}));
+    QTRY_VERIFY(!player->controlBar()->isVisible());
+    QElapsedTimer shown;
+    player->startShowPlayWgt();
+    QCOMPARE(player->showCounter(), 15);
+    QTRY_VERIFY(player->controlBar()->isVisible() && player->caption()->isVisible());
+    shown.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!player->controlBar()->isVisible(), 4000);
+    QVERIFY(shown.elapsed() >= 1000);
+    QCOMPARE(player->showCounter(), 0);
+    QFile::remove(cover);
+    dialog.OnBtnClose();
 }
 
 QTEST_MAIN(TestHistoryPlayer)
