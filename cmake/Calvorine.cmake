@@ -18,7 +18,8 @@ endfunction()
 #   SOURCES a.cpp b.cpp        test sources (Qt Test or a plain main returning non-zero on failure)
 #   LIBS    lib1 lib2          what it links besides Qt5::Test
 #   [OFFSCREEN]                run on Qt's offscreen platform instead of the virtual desktop
-#   [LOCKS desktop audio ...]  resources the test must not share with a concurrent test
+#   [LOCKS desktop audio ...]  resources the test must not share with a concurrent test;
+#                              "realtime" for tests that measure time, sound or frames
 #   [LABELS ...] [TIMEOUT s])
 # Every test may use CALVORINE_SOURCE_DIR (the source tree) and CALVORINE_APP_DIR
 # (the application directory) from its environment; it makes its own files in a

@@ -72,6 +72,16 @@ void CAVConverter::forgetJob() {
     m_param = nullptr;
 }
 
+bool CAVConverter::enterPhase(Phase phase) {
+    std::lock_guard<std::mutex> lock(m_handleLock);
+    if (m_stopRequested) {
+        m_phase = Phase::Done;
+        return false;
+    }
+    m_phase = phase;
+    return true;
+}
+
 bool CAVConverter::startConvert(const char* source, const char* destination, ConvertParam* param, void* context,
                                 ConvertProgressCallback callback, bool async) {
     if (!source || !destination || !param) {
@@ -90,6 +100,8 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
         if (!m_convert) {
             return false;
         }
+        m_phase = Phase::Idle;
+        m_stopRequested = false;
     }
     {
         std::lock_guard<std::mutex> lock(m_callbackLock);
@@ -112,39 +124,47 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
     m_source = copyText(source);
     m_destination = copyText(destination);
     m_openedPercent = 0;
+    m_mergeMode = false;
+    m_finishedEvent.reset();
 
     if (async) {
-        m_mergeMode = false;
-        m_finishedEvent.reset();
-        m_stopRequested = false;
+        // The worker opens, starts and watches the job; its parameters are its own.
         start();
         return true;
     }
 
     int started = 0;
     if (openConversion(m_param->alternativeOpen)) {
+        std::lock_guard<std::mutex> lock(m_handleLock);
         cvcodec_converter_set_range(m_convert, m_param->trimStartUs, m_param->trimLengthUs);
         started = cvcodec_converter_start(m_convert);
         std::printf("StartConvert------+++%d\n", started);
         if (started == 1) {
-            m_mergeMode = false;
-            m_finishedEvent.reset();
-            start();
+            m_phase = Phase::Running;
         }
     }
     releaseParams();
-    m_stopRequested = false;
+    if (started == 1) {
+        start();
+    }
     return started == 1;
 }
 
+// Opens without holding the lock: a stop meanwhile interrupts this open through the
+// handle, which stays valid while the phase is Opening.
 bool CAVConverter::openConversion(bool alternative) {
     const char* name = m_param && m_param->name ? m_param->name : "";
-    std::lock_guard<std::mutex> lock(m_handleLock);
-    if (!m_convert) {
-        return false;
+    cvcodec_converter convert = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_handleLock);
+        if (!m_convert || m_stopRequested) {
+            return false;
+        }
+        m_phase = Phase::Opening;
+        convert = m_convert;
     }
-    return (alternative ? cvcodec_converter_open_alternative(m_convert, m_source, m_destination, name, m_encoderParams)
-                        : cvcodec_converter_open(m_convert, m_source, m_destination, name, m_encoderParams)) == 1;
+    return (alternative ? cvcodec_converter_open_alternative(convert, m_source, m_destination, name, m_encoderParams)
+                        : cvcodec_converter_open(convert, m_source, m_destination, name, m_encoderParams)) == 1;
 }
 
 void CAVConverter::stopConvert() {
@@ -152,37 +172,27 @@ void CAVConverter::stopConvert() {
     {
         std::lock_guard<std::mutex> lock(m_handleLock);
         haveConversion = m_convert != nullptr;
-    }
-    if (!haveConversion) {
-        // The worker may have closed a finished conversion and still be writing its tags:
-        // the caller gets the job's last report before this returns.
-        if (isRunning()) {
-            m_finishedEvent.wait();
-        }
-        return;
-    }
-    if (m_opening) {
-        // The worker is still opening the source: make the open give up.
-        cvcodec_set_open_interrupt(1);
-        m_stopRequested = true;
-        if (isRunning()) {
-            m_finishedEvent.wait();
-        }
-        cvcodec_set_open_interrupt(0);
-        return;
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_handleLock);
-        if (m_convert && cvcodec_converter_stop(m_convert) == 0) {
-            std::printf("stop convert failed! \r\n");
+        if (haveConversion) {
+            m_stopRequested = true;
+            if (m_phase == Phase::Opening) {
+                // The worker is still opening: only this job's opens give up.
+                cvcodec_converter_interrupt_open(m_convert);
+                if (m_info) {
+                    cvcodec_info_interrupt_open(m_info);
+                }
+            } else if (m_phase == Phase::Running && cvcodec_converter_stop(m_convert) == 0) {
+                std::printf("stop convert failed! \r\n");
+            }
         }
     }
-    releaseParams();
-    m_stopRequested = true;
-    // The worker confirms every end, a stop as well as a finish that came first; without
-    // a worker nobody would, and nothing is waited for.
+    // The worker confirms every end, a stop as well as a finish that came first (and
+    // may still be writing the tags of a finished job); without a worker nobody would,
+    // and nothing is waited for.
     if (isRunning()) {
         m_finishedEvent.wait();
+    }
+    if (!haveConversion) {
+        return;
     }
     closeConversion();
     std::lock_guard<std::mutex> lock(m_callbackLock);
@@ -194,6 +204,13 @@ void CAVConverter::copyChapters() {
     cvcodec_info info = cvcodec_info_create(-1);
     if (!info) {
         return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_handleLock);
+        m_info = info;
+        if (m_stopRequested) {
+            cvcodec_info_interrupt_open(info);
+        }
     }
     const bool opened = m_param->alternativeOpen ? cvcodec_info_open_alternative(info, m_source) &&
                                                        cvcodec_info_set_open_subtitle(info, m_param->subtitle.first)
@@ -222,6 +239,10 @@ void CAVConverter::copyChapters() {
                                        int64_t((clippedEnd - clippedStart) * 100 / uint64_t(speed)), text.c_str());
         }
     }
+    {
+        std::lock_guard<std::mutex> lock(m_handleLock);
+        m_info = nullptr;
+    }
     cvcodec_info_close(info);
     cvcodec_info_release(info);
 }
@@ -231,20 +252,21 @@ void CAVConverter::run() {
         report(1, 3);
         QElapsedTimer opening;
         opening.start();
-        m_opening = true;
-        copyChapters();
         bool opened = false;
-        if (!m_stopRequested) {
+        if (enterPhase(Phase::Opening)) {
+            copyChapters();
             opened = openConversion(false);
         }
-        m_opening = false;
         m_openedPercent = int(std::min<qint64>(20, opening.elapsed() / 4000));
         releaseParams();
         int started = 0;
-        if (opened && !m_stopRequested) {
+        {
             std::lock_guard<std::mutex> lock(m_handleLock);
-            cvcodec_converter_set_range(m_convert, m_param->trimStartUs, m_param->trimLengthUs);
-            started = cvcodec_converter_start(m_convert);
+            if (opened && !m_stopRequested) {
+                cvcodec_converter_set_range(m_convert, m_param->trimStartUs, m_param->trimLengthUs);
+                started = cvcodec_converter_start(m_convert);
+            }
+            m_phase = started == 1 ? Phase::Running : Phase::Done;
         }
         if (started != 1) {
             if (m_stopRequested) {
@@ -267,6 +289,10 @@ void CAVConverter::run() {
             break;
         }
         if (cvcodec_converter_is_stopped(convert) && m_stopRequested) {
+            {
+                std::lock_guard<std::mutex> lock(m_handleLock);
+                m_phase = Phase::Done;
+            }
             report(0, 1);
             m_finishedEvent.set();
             return;
@@ -292,15 +318,16 @@ void CAVConverter::run() {
         if (m_convert) {
             failed = cvcodec_converter_has_failed(m_convert) != 0;
         }
+        m_phase = Phase::Done;
     }
-    // The output is complete and closed before its tags are written.
+    // The output is complete and closed before its tags are written; a job whose tags
+    // could not be written did not give what was asked.
     closeConversion();
-    if (failed) {
-        report(0, 5);
-    } else {
-        writeTags();
-        report(100, 2);
+    if (!failed && !writeTags()) {
+        std::printf("writing the tags of %s failed\n", m_destination ? m_destination : "");
+        failed = true;
     }
+    report(failed ? 0 : 100, failed ? 5 : 2);
     forgetJob();
     std::free(m_source);
     std::free(m_destination);
@@ -309,11 +336,11 @@ void CAVConverter::run() {
     m_finishedEvent.set();
 }
 
-void CAVConverter::writeTags() {
+bool CAVConverter::writeTags() {
     if (!m_param || !m_destination) {
-        return;
+        return false;
     }
-    RZInfoManager::writeTags(QString::fromUtf8(m_destination), m_param->tags);
+    return RZInfoManager::writeTags(QString::fromUtf8(m_destination), m_param->tags);
 }
 
 bool CAVConverter::startMerge(const std::vector<const char*>&, ConvertParam*) {

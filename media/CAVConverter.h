@@ -3,9 +3,11 @@
 // callback.
 //
 // Threads: startConvert and stopConvert run on the owner's thread; the callback runs on
-// the converter's worker, whose receiver hands the report to its own thread. stopConvert
-// returns once the worker has confirmed the end; the worker may end on its own at the
-// same moment, and whichever comes first closes the codec handles (once).
+// the converter's worker, whose receiver hands the report to its own thread. The job's
+// life is one state under one lock (opening, running, done): a stop while the worker
+// opens makes that open give up (that open only), a stop while it runs stops the work,
+// and stopConvert returns once the worker has confirmed the end; the worker may end on
+// its own at the same moment, and whichever comes first closes the codec handles (once).
 #pragma once
 
 #include "app/QUtilThread.h"
@@ -68,8 +70,8 @@ public:
     void endTracks() override;
 
     // Writes the 13 text tags and the cover of the job's parameters into the (closed)
-    // output file with the audio-tag library.
-    void writeTags();
+    // output file with the audio-tag library; false when they could not be written.
+    bool writeTags();
 
 protected:
     void run() override;
@@ -82,11 +84,17 @@ private:
     void forgetJob();
     void copyChapters();
 
+    enum class Phase { Idle, Opening, Running, Done };
+    // The job's state. Opening: the worker opens the source (m_convert and m_info stay
+    // valid for the interrupt); Running: the work runs; Done: it ended or never began.
+    bool enterPhase(Phase phase);
+
     cvcodec_converter m_convert = nullptr;
+    cvcodec_info m_info = nullptr; // the chapter reader while opening
     cvcodec_params m_encoderParams = nullptr;
-    std::mutex m_handleLock; // the convert handle is closed once, by the worker or stopConvert
+    std::mutex m_handleLock; // guards m_convert, m_info, m_phase and the stop request
+    Phase m_phase = Phase::Idle;
     std::atomic<bool> m_stopRequested{false};
-    std::atomic<bool> m_opening{false};
     void* m_context = nullptr;
     ConvertProgressCallback m_callback = nullptr;
     std::mutex m_callbackLock;

@@ -64,10 +64,22 @@ void QRecordAudioObject::start() {
     m_started = false;
     m_recordingActive = false;
     m_paused = false;
-    QUtilThread::start();
-    while (!m_started && isRunning()) {
-        sleepMicroseconds(kPollUs);
+    if (!QUtilThread::start()) {
+        return;
     }
+    // Until the capture runs (or gave up): the thread tells at once, no polling.
+    std::unique_lock<std::mutex> lock(m_startLock);
+    while (!m_started && isRunning()) {
+        m_startWake.wait_for(lock, std::chrono::milliseconds(100));
+    }
+}
+
+void QRecordAudioObject::markStarted() {
+    {
+        std::lock_guard<std::mutex> lock(m_startLock);
+        m_started = true;
+    }
+    m_startWake.notify_all();
 }
 
 void QRecordAudioObject::stop() {
@@ -173,7 +185,7 @@ void QRecordAudioObject::run() {
                              << (m_sourceType == Microphone ? "microphone" : "system sound")
                              << "not captured:" << QString::fromStdString(source->lastError());
     }
-    m_started = true;
+    markStarted();
     emit emitVolume(-10000);
 }
 
@@ -270,7 +282,7 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
     m_frameQueue = std::make_unique<QAudioFrameBuffer>();
     m_nextTimestampUs = 0;
     makeTrack(m_format);
-    m_started = true;
+    markStarted();
     m_lastPacketUs = getMicroseconds();
     std::vector<uint8_t> silence;
 

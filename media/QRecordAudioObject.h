@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -105,6 +106,9 @@ private:
     std::atomic<cvcodec_recorder> m_recorder{nullptr};
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_started{false};
+    std::mutex m_startLock; // with m_startWake: start() waits for m_started
+    std::condition_variable m_startWake;
+    void markStarted();
     std::atomic<bool> m_levelMetering{false};
     std::atomic<bool> m_recordingActive{false};
     std::atomic<bool> m_paused{false};

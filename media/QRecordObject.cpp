@@ -9,6 +9,7 @@
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordAudioObject.h"
 #include "media/RZInfoManager.h"
+#include "platform/system/clock.h"
 #include "platform/system/cursor_capture.h"
 #include "platform/system/screen_capture.h"
 
@@ -34,6 +35,8 @@ using calvorine::platform::ScreenCapture;
 namespace {
 
 constexpr int kVideoTickMs = 10;
+// A slot closer than this is waited for in a sleep instead of another timer.
+constexpr int64_t kSlotSpinUs = 1500;
 constexpr int kTimeTickMs = 100;
 constexpr int kAudioDataTickMs = 50;
 // Click and highlight images are drawn at this size.
@@ -168,14 +171,23 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_formatName = currentFormatName();
     m_formatExtension = currentFormatExtension();
     m_formatSize = QSize(param->videoWidth, param->videoHeight);
-    if (param->frameRateNumerator > 0 && param->frameRateDenominator > 0) {
-        m_framePeriodUs = int64_t(1'000'000) * param->frameRateDenominator / param->frameRateNumerator;
-    } else if (param->frameRateHundredths > 0) {
-        m_framePeriodUs = int64_t(100'000'000) / param->frameRateHundredths;
+    // The same rate the encoder is given (hundredths first, as configureStream does).
+    if (param->frameRateHundredths > 0) {
+        m_frameRateNum = param->frameRateHundredths;
+        m_frameRateDen = 100;
+    } else if (param->frameRateNumerator > 0 && param->frameRateDenominator > 0) {
+        m_frameRateNum = param->frameRateNumerator;
+        m_frameRateDen = param->frameRateDenominator;
     } else {
-        m_framePeriodUs = 1'000'000 / 30;
+        m_frameRateNum = 30;
+        m_frameRateDen = 1;
     }
-    m_framePeriodUs = std::max<int64_t>(m_framePeriodUs, 1000);
+    m_framePeriodUs = int64_t(1'000'000) * m_frameRateDen / m_frameRateNum;
+    if (m_framePeriodUs < 1000) {
+        m_frameRateNum = 1000;
+        m_frameRateDen = 1;
+        m_framePeriodUs = 1000;
+    }
     param.reset();
 
     m_systemAudio->setRecorder(m_recorder);
@@ -216,7 +228,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_thumbnailPath.clear();
     m_stopped = false;
     m_lastRecordTime = 0;
-    m_nextFrameDueUs = 0;
+    m_nextSlot = 0;
+    m_pausedUs = 0;
     loadOverlays();
     startTimers();
     return true;
@@ -288,6 +301,7 @@ void QRecordObject::reportFailure(const QString& reason) {
 void QRecordObject::startTimers() {
     if (m_hasVideo && !m_videoTimer) {
         m_videoTimer = startTimer(kVideoTickMs, Qt::CoarseTimer);
+        armSlotTimer();
     }
     if (!m_timeTimer) {
         m_timeTimer = startTimer(kTimeTickMs, Qt::CoarseTimer);
@@ -298,7 +312,7 @@ void QRecordObject::startTimers() {
 }
 
 void QRecordObject::killTimers() {
-    for (int* id : {&m_videoTimer, &m_timeTimer, &m_audioDataTimer}) {
+    for (int* id : {&m_videoTimer, &m_slotTimer, &m_timeTimer, &m_audioDataTimer}) {
         if (*id) {
             killTimer(*id);
             *id = 0;
@@ -314,6 +328,7 @@ void QRecordObject::pauseRecord() {
     m_paused = true;
     m_systemAudio->setPaused(true);
     m_microphone->setPaused(true);
+    m_pauseStartUs = getMicroseconds();
     cvcodec_recorder_pause(m_recorder);
 }
 
@@ -325,7 +340,11 @@ void QRecordObject::resumeRecord() {
         // Asking for the recorded time resumes the recorder at once (not at the next
         // picture), so that sound captured from now on is kept.
         cvcodec_recorder_recorded_time(m_recorder);
-        m_nextFrameDueUs = 0;
+        // The paused span is left out of the recording's clock: the slots after it
+        // continue the grid where the pause cut it.
+        const int64_t now = getMicroseconds();
+        m_pausedUs += now - m_pauseStartUs;
+        m_nextSlot = std::max(m_nextSlot, slotAtOrAfter(now));
         m_systemAudio->setPaused(false);
         m_microphone->setPaused(false);
         m_paused = false;
@@ -376,7 +395,11 @@ void QRecordObject::timerEvent(QTimerEvent* event) {
     if (id == 0) {
         return;
     }
-    if (id == m_videoTimer) {
+    if (id == m_slotTimer) {
+        killTimer(m_slotTimer);
+        m_slotTimer = 0;
+        videoTick();
+    } else if (id == m_videoTimer) {
         videoTick();
     } else if (id == m_timeTimer) {
         timeTick();
@@ -484,21 +507,59 @@ void QRecordObject::loadOverlays() {
     m_watermarkSource = placement.source;
 }
 
+int64_t QRecordObject::slotTimeUs(int64_t slot) const {
+    // Exact for any rate: no period rounded to whole microseconds adds up over hours.
+    return m_startTimeUs + m_pausedUs + slot * 1'000'000 * m_frameRateDen / m_frameRateNum;
+}
+
+int64_t QRecordObject::slotAtOrAfter(int64_t clockUs) const {
+    const int64_t since = clockUs - m_startTimeUs - m_pausedUs;
+    if (since <= 0) {
+        return 0;
+    }
+    const int64_t scale = int64_t(1'000'000) * m_frameRateDen;
+    return (since * m_frameRateNum + scale - 1) / scale;
+}
+
+// A single-shot precise timer for the next slot: the 10 ms tick alone would grab up to
+// 10 ms late.
+void QRecordObject::armSlotTimer() {
+    if (m_slotTimer) {
+        killTimer(m_slotTimer);
+        m_slotTimer = 0;
+    }
+    const int64_t wait = slotTimeUs(m_nextSlot) - getMicroseconds();
+    m_slotTimer = startTimer(int(std::clamp<int64_t>(wait / 1000, 0, 1000)), Qt::PreciseTimer);
+}
+
 void QRecordObject::videoTick() {
     if (!m_recorder || !m_screen) {
         return;
     }
-    // The tick comes every 10 ms; a frame is grabbed only when the output needs one.
-    const int64_t now = getMicroseconds();
-    if (m_nextFrameDueUs != 0 && now < m_nextFrameDueUs) {
-        return;
+    // Grabs fall on the recording's own frame grid: slot k is due k frame periods after
+    // the start (paused spans left out), and its picture is stamped with that time, so
+    // that every slot gets its own picture and no two pictures meet in one slot.
+    int64_t now = getMicroseconds();
+    const int64_t due = slotTimeUs(m_nextSlot);
+    if (now < due) {
+        if (due - now > kSlotSpinUs) {
+            if (!m_slotTimer) {
+                armSlotTimer();
+            }
+            return;
+        }
+        calvorine::platform::sleepForMicroseconds(due - now);
+        now = getMicroseconds();
     }
-    if (m_nextFrameDueUs == 0 || now - m_nextFrameDueUs > m_framePeriodUs) {
-        m_nextFrameDueUs = now;
+    // Late by more than half a period (the machine did not keep up): the picture goes to
+    // the slot nearest to its grab; the slots missed repeat the picture before.
+    int64_t slot = m_nextSlot;
+    while (now - slotTimeUs(slot + 1) >= -m_framePeriodUs / 2) {
+        ++slot;
     }
-    m_nextFrameDueUs += m_framePeriodUs;
+    m_nextSlot = slot + 1;
+    armSlotTimer();
 
-    const int64_t grabbedAtUs = getMicroseconds();
     uint8_t* pixels = m_screen->grab();
     if (!pixels) {
         return;
@@ -523,7 +584,7 @@ void QRecordObject::videoTick() {
     if (m_thumbnailPath.isEmpty()) {
         saveThumbnail(frame);
     }
-    pushFrame(frame, grabbedAtUs - m_startTimeUs);
+    pushFrame(frame, slotTimeUs(slot) - m_startTimeUs);
 }
 
 void QRecordObject::drawWatermark(QPainter& painter) {
@@ -636,7 +697,8 @@ void QRecordObject::pushFrame(const QImage& frame, int64_t timestampUs) {
     cvcodec_frame_set_pixel_format(m_videoFrame, CVCODEC_PIXEL_BGRA);
     cvcodec_frame_set_size(m_videoFrame, frame.width(), frame.height());
     cvcodec_frame_set_plane(m_videoFrame, 0, frame.constBits(), int32_t(frame.bytesPerLine()));
-    // Stamped with the moment of the grab, on the clock the sound is stamped with.
+    // Stamped with the time of its slot, on the clock the sound is stamped with; the grab
+    // happened at that time or as close after it as the machine allowed.
     cvcodec_frame_set_timestamp(m_videoFrame, timestampUs);
     cvcodec_recorder_push_video(m_recorder, m_videoFrame);
 }

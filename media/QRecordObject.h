@@ -2,8 +2,9 @@
 // encoded file through a recorder handle of the codec library, and adds the finished file
 // to the history.
 //
-// Video frames are grabbed on the GUI thread from a 10 ms timer, only when an output
-// frame is due (every frame a fresh grab); the watermark, click animation, cursor
+// Video frames are grabbed on the GUI thread when their slot of the output's frame grid
+// is due (a precise timer aimed at each slot, the 10 ms tick as a backstop; every frame
+// a fresh grab, stamped with its slot's time); the watermark, click animation, cursor
 // highlight and cursor are painted into each frame before it goes to the recorder. Sound
 // comes from two QRecordAudioObject threads (system sound and microphone).
 //
@@ -112,6 +113,9 @@ private:
     void killTimers();
     void loadOverlays();
     void videoTick();
+    int64_t slotTimeUs(int64_t slot) const;
+    int64_t slotAtOrAfter(int64_t clockUs) const;
+    void armSlotTimer();
     void timeTick();
     void audioDataTick();
     void drawWatermark(QPainter& painter);
@@ -167,10 +171,16 @@ private:
     QString m_formatExtension;
     QSize m_formatSize;
 
-    // Frame pacing: a frame is grabbed when one is due at the output frame rate.
+    // Frame pacing: slot k of the output is due k periods after the start, paused spans
+    // left out; its picture is grabbed then and stamped with that time.
+    int32_t m_frameRateNum = 30;
+    int32_t m_frameRateDen = 1;
     int64_t m_framePeriodUs = 33'333;
-    int64_t m_nextFrameDueUs = 0;
-    int64_t m_startTimeUs = 0; // the recorder's clock origin (taken right after the open)
+    int64_t m_nextSlot = 0;
+    int64_t m_pausedUs = 0;     // paused time so far
+    int64_t m_pauseStartUs = 0; // when the current pause began
+    int m_slotTimer = 0;        // precise single shot for the next slot
+    int64_t m_startTimeUs = 0;  // the recorder's clock origin (taken right after the open)
 
     QRecordAudioObject* m_systemAudio = nullptr;
     QRecordAudioObject* m_microphone = nullptr;

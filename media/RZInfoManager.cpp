@@ -278,22 +278,26 @@ QList<VEChapterInfo> RZInfoManager::chapterList() const {
     return chapters;
 }
 
-void RZInfoManager::saveTags(VEAudioTagInfo tags) {
-    writeTags(m_path, tags);
+bool RZInfoManager::saveTags(VEAudioTagInfo tags) {
+    return writeTags(m_path, tags);
 }
 
-void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
+bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
     using namespace calvorine::tags;
     if (path.isEmpty()) {
-        return;
+        return false;
+    }
+    // Formats the tag library does not handle carry their tags in the container alone.
+    if (audioFileTypeFromPath(reinterpret_cast<const char16_t*>(path.utf16())) < 0) {
+        return true;
     }
     IAudioTagFile* file = createAudioTagFile();
     if (!file) {
-        return;
+        return false;
     }
     if (file->open(reinterpret_cast<const char16_t*>(path.utf16())) != 0) {
         releaseAudioTagFile(file);
-        return;
+        return false;
     }
     file->clearAll();
     const std::string* texts[14] = {&tags.title,        &tags.artist,   &tags.album,     &tags.genre, &tags.year,
@@ -315,9 +319,10 @@ void RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
             file->addItem(-1, field, TagValueText, text.size() * 2, text.utf16());
         }
     }
-    file->save();
+    const bool saved = file->save() == 0;
     file->close();
     releaseAudioTagFile(file);
+    return saved;
 }
 
 QString formatTimeSpan(uint64_t microseconds) {

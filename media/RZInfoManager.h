@@ -68,9 +68,12 @@ public:
     VEAudioTagInfo readTags() const;
     QImage coverImage(int maxSide) const;
     QList<VEChapterInfo> chapterList() const;
-    void saveTags(VEAudioTagInfo tags);
-    static void writeTags(const QString& path, VEAudioTagInfo tags);
-    static void writeTags(VEAudioTagInfo tags, const QString& path) { writeTags(path, std::move(tags)); }
+    bool saveTags(VEAudioTagInfo tags);
+    // Replaces the file's tags with these through the audio-tag library. False when the
+    // file could not be opened or the tags not saved; true for a format the library does
+    // not handle (its tags travel in the container).
+    static bool writeTags(const QString& path, VEAudioTagInfo tags);
+    static bool writeTags(VEAudioTagInfo tags, const QString& path) { return writeTags(path, std::move(tags)); }
     static QImage scaleImage(const QImage& image, int maxSide);
 
 private:

@@ -341,10 +341,9 @@ void AudioPipeline::finish(int64_t endUs) {
     if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
     collect(true);
-    int64_t end = av_rescale(endUs, m_sampleRate, 1000000);
-    for (const Source& source : m_sources)
-        end = std::max(end, source.cursor);
-    emitUpTo(end);
+    // The sound ends with the picture, at the stop: what a source holds beyond it was
+    // not recorded.
+    emitUpTo(av_rescale(endUs, m_sampleRate, 1000000));
     encodePending(true);
     send(nullptr);
     for (Source& source : m_sources) {

@@ -328,7 +328,9 @@ CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder recorder); /* [entr
  * push or recorded-time query resumes. */
 CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder recorder); /* [entry 510] */
 /* Recorded time so far in microseconds, pauses left out (resumes a paused recording). */
-CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder recorder);              /* [entry 616] */
+CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder recorder); /* [entry 616] */
+/* Pushes copy the frame. A frame whose timestamp lies more than 10 s ahead of the
+ * recording's clock is refused and counted as dropped. */
 CVCODEC_API int cvcodec_recorder_push_video(cvcodec_recorder recorder, cvcodec_frame frame); /* [entry 610] */
 CVCODEC_API int cvcodec_recorder_push_audio(cvcodec_recorder recorder, cvcodec_frame frame); /* [entry 443] */
 /* The recorded sound since the last call (kind 1), at most one second, as a level block;

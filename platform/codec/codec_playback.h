@@ -27,8 +27,9 @@ typedef struct cvcodec_converter_s* cvcodec_converter; /* conversion */
 typedef struct cvcodec_info_s* cvcodec_info;           /* media information */
 typedef struct cvcodec_player_s* cvcodec_player;       /* player */
 
-/* While on, any file being opened for reading by this library gives up at once (a way
- * to end an open that another thread waits for). Library-wide. */
+/* While on, any file being opened for reading by this library gives up at once, and so
+ * do reads of the files open for playback. Library-wide: to end one open, use the
+ * handle's own interrupt (cvcodec_converter_interrupt_open, cvcodec_info_interrupt_open). */
 CVCODEC_API int cvcodec_set_open_interrupt(int32_t on); /* [entry 654] */
 
 /* ==== Conversion [entry 603 or 727 / 708] ====
@@ -57,6 +58,10 @@ CVCODEC_API int cvcodec_converter_is_stopped(cvcodec_converter c);  /* [entry 73
 CVCODEC_API int cvcodec_converter_has_failed(cvcodec_converter c);
 /* Asks the work to end; returns at once. */
 CVCODEC_API int cvcodec_converter_stop(cvcodec_converter c); /* [entry 466] */
+/* Makes an open of this converter in progress on another thread, and every later open
+ * of it, give up at once (other handles' opens go on). May be called from any thread
+ * while the open runs. */
+CVCODEC_API int cvcodec_converter_interrupt_open(cvcodec_converter c);
 /* Waits for the work to end and releases the files; the handle stays. */
 CVCODEC_API int cvcodec_converter_close(cvcodec_converter c); /* [entry 817] */
 /* Progress within the trim window, in microseconds of the source; the length is never 0. */
@@ -70,6 +75,8 @@ CVCODEC_API cvcodec_info cvcodec_info_create(int32_t reserved);             /* [
 CVCODEC_API int cvcodec_info_close(cvcodec_info info);                      /* [entry 711] closes the file */
 CVCODEC_API int cvcodec_info_release(cvcodec_info info);                    /* [entry 793] */
 CVCODEC_API int cvcodec_info_open(cvcodec_info info, const char* pathUtf8); /* [entry 522] */
+/* The same for an information handle: its open in progress and later ones give up. */
+CVCODEC_API int cvcodec_info_interrupt_open(cvcodec_info info);
 CVCODEC_API int cvcodec_info_open_alternative(cvcodec_info info, const char* pathUtf8); /* [entry 31] */
 CVCODEC_API int cvcodec_info_set_open_subtitle(cvcodec_info info, int32_t value);       /* [entry 109] recorded */
 /* Capture sources by index do not exist here: always 0. */
@@ -108,8 +115,8 @@ CVCODEC_API int cvcodec_info_has_media(cvcodec_info info);
 
 /* ==== Player [entry 825 or 430 / 562, 202, 429] ====
  * Plays one file: sound through the sound server, pictures handed to the owner (below)
- * in step with the sound. Entries are called from the owner's thread; the frame
- * callback comes from the player's own thread. */
+ * in step with the sound. Entries are called from the owner's thread (and from the
+ * frame callback, below). */
 CVCODEC_API cvcodec_player cvcodec_player_create(int32_t mode);          /* [entry 825] -1 or -3 */
 CVCODEC_API cvcodec_player cvcodec_player_create_source(int32_t source); /* [entry 430] capture sources: always 0 */
 CVCODEC_API int cvcodec_player_release(cvcodec_player p);                /* [entry 429] */
@@ -143,8 +150,11 @@ CVCODEC_API int32_t cvcodec_player_display_height(cvcodec_player p); /* [entry 2
 CVCODEC_API int cvcodec_player_set_video_window(cvcodec_player p, int64_t windowId);        /* [entry 206] */
 CVCODEC_API int cvcodec_player_set_second_video_window(cvcodec_player p, int64_t windowId); /* [entry 634] */
 CVCODEC_API int64_t cvcodec_player_video_window(cvcodec_player p, int32_t which);           /* 0 main, 1 second */
-/* Called on the player's thread each time a new picture is ready; the owner then copies
- * it (on its own thread) with cvcodec_player_copy_frame. */
+/* Called each time a new picture is ready: on the player's thread while it plays, on the
+ * caller's thread from the entries that show a picture (open, play, stop, seek, step,
+ * applying edits, repaint). Never with the player's lock held: the callback may call any
+ * entry; the owner then copies the picture (on its own thread) with
+ * cvcodec_player_copy_frame. */
 typedef void (*cvcodec_player_frame_callback)(void* context);
 CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player p, cvcodec_player_frame_callback callback,
                                                   void* context);

@@ -260,6 +260,14 @@ CVCODEC_API int cvcodec_converter_has_failed(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.hasFailed(); });
 }
 
+CVCODEC_API int cvcodec_converter_interrupt_open(cvcodec_converter handle) {
+    return runOnObject<ConverterObject>(handle, [](ConverterObject& c) { c.converter.interruptOpen(); });
+}
+
+CVCODEC_API int cvcodec_info_interrupt_open(cvcodec_info handle) {
+    return runOnObject<InfoObject>(handle, [](InfoObject& i) { i.info.interruptOpen(); });
+}
+
 CVCODEC_API int cvcodec_converter_stop(cvcodec_converter handle) {
     return objectSucceeds<ConverterObject>(handle, [&](ConverterObject& c) { return c.converter.stop(); });
 }

@@ -151,9 +151,9 @@ Converter::~Converter() {
 }
 
 uint64_t Converter::durationUs() const {
-    int64_t length = m_lengthUs;
+    auto [start, length] = range();
     if (length <= 0) {
-        length = m_sourceDurationUs - m_startUs;
+        length = m_sourceDurationUs - start;
     }
     return static_cast<uint64_t>(std::max<int64_t>(1, length));
 }
@@ -167,7 +167,7 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     auto impl = std::make_unique<Impl>();
     impl->settings = settings;
     impl->sourcePath = source;
-    impl->input = av::openInput(source);
+    impl->input = av::openInput(source, &m_openInterrupted);
     if (!impl->input) {
         return false;
     }
@@ -264,11 +264,17 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         } else if (settings.videoBitRate > 0) {
             enc->bit_rate = settings.videoBitRate;
         }
-        if (!settings.videoPreset.empty()) {
-            av_opt_set(enc->priv_data, "preset", settings.videoPreset.c_str(), 0);
+        // An option the encoder refuses would give another file than the one asked for.
+        if (!settings.videoPreset.empty() &&
+            av_opt_set(enc->priv_data, "preset", settings.videoPreset.c_str(), 0) < 0) {
+            std::fprintf(stderr, "calvorine_codec: the encoder refuses the preset %s\n", settings.videoPreset.c_str());
+            return false;
         }
-        if (!settings.videoProfile.empty()) {
-            av_opt_set(enc->priv_data, "profile", settings.videoProfile.c_str(), 0);
+        if (!settings.videoProfile.empty() &&
+            av_opt_set(enc->priv_data, "profile", settings.videoProfile.c_str(), 0) < 0) {
+            std::fprintf(stderr, "calvorine_codec: the encoder refuses the profile %s\n",
+                         settings.videoProfile.c_str());
+            return false;
         }
         if (output->oformat->flags & AVFMT_GLOBALHEADER) {
             enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -392,8 +398,14 @@ bool Converter::open(const char* source, const char* destination, const char* mu
 }
 
 void Converter::setRange(int64_t startUs, int64_t lengthUs) {
+    std::lock_guard<std::mutex> lock(m_rangeLock);
     m_startUs = std::max<int64_t>(0, startUs);
     m_lengthUs = std::max<int64_t>(0, lengthUs);
+}
+
+std::pair<int64_t, int64_t> Converter::range() const {
+    std::lock_guard<std::mutex> lock(m_rangeLock);
+    return {m_startUs, m_lengthUs};
 }
 
 bool Converter::start() {
@@ -457,14 +469,22 @@ bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* ou
     }
 }
 
+// True when a failed read means the end of the source rather than a read error.
+bool endOfInput(const AVFormatContext* input, int result) {
+    if (result != AVERROR_EOF) {
+        return false;
+    }
+    return !(input->pb && input->pb->error < 0 && input->pb->error != AVERROR_EOF);
+}
+
 } // namespace
 
 void Converter::work() {
     Impl& d = *m_impl;
     AVFormatContext* input = d.input.get();
     AVFormatContext* output = d.output.get();
-    const int64_t windowStart = m_startUs;
-    const int64_t windowEnd = m_lengthUs > 0 ? m_startUs + m_lengthUs : INT64_MAX;
+    const auto [windowStart, windowLength] = range();
+    const int64_t windowEnd = windowLength > 0 ? windowStart + windowLength : INT64_MAX;
     bool failed = false;
     bool headerWritten = false;
     int64_t lastVideoEndUs = 0;
@@ -491,7 +511,9 @@ void Converter::work() {
             std::memcpy(packet->data, cover.data(), cover.size());
             packet->stream_index = d.coverStream->index;
             packet->flags |= AV_PKT_FLAG_KEY;
-            av_interleaved_write_frame(output, packet.get());
+            failed = av_interleaved_write_frame(output, packet.get()) < 0;
+        } else {
+            failed = true;
         }
         av_packet_unref(packet.get());
     }
@@ -612,6 +634,7 @@ void Converter::work() {
                 continue;
             }
             if (result < 0) {
+                failed = !endOfInput(input, result);
                 break;
             }
             const int target =
@@ -659,7 +682,10 @@ void Converter::work() {
             continue;
         }
         if (result < 0) {
-            break; // end of file (or a truncated file: what was read is kept)
+            // The end of the file (a truncated file ends early: what was read is kept); a
+            // source that can no longer be read fails the job instead of ending it short.
+            failed = !endOfInput(input, result);
+            break;
         }
         if (packet->stream_index == d.videoIndex && !d.videoDone) {
             failed = !decode(d.videoDecoder.get(), packet.get(), true);

@@ -1,7 +1,8 @@
 // Conversion: one source file re-encoded into one destination file with a trim window,
 // speed, picture and sound edits, tags, cover and chapters. The work runs on the
-// converter's own thread; every member may be called from one other thread (the
-// owner's) while it runs. Internal to the codec library.
+// converter's own thread; while it runs, every member may be called from one other
+// thread (the owner's). open() runs on the owner's thread; only interruptOpen() may be
+// called from another thread during it. Internal to the codec library.
 #pragma once
 
 #include "filters.h"
@@ -63,8 +64,12 @@ public:
     // Opens the source and prepares the destination (muxer by name; "" guesses from the
     // destination's extension). Nothing is written yet. False leaves nothing behind.
     bool open(const char* source, const char* destination, const char* muxer, const ConversionSettings& settings);
-    // The trim window: start and length in microseconds (length 0 = to the end).
+    // The trim window: start and length in microseconds (length 0 = to the end). The work
+    // takes the window it finds when it starts.
     void setRange(int64_t startUs, int64_t lengthUs);
+    // Makes an open in progress on another thread, and every later open of this
+    // converter, give up at once. Thread-safe.
+    void interruptOpen() { m_openInterrupted = true; }
     // Starts the work on the converter's thread.
     bool start();
     // Asks the work to end and returns at once; the partial output is removed.
@@ -86,6 +91,8 @@ private:
     struct Impl;
     void work();
 
+    std::pair<int64_t, int64_t> range() const;
+
     Impl* m_impl = nullptr;
     std::thread m_thread;
     std::mutex m_closeMutex;
@@ -95,6 +102,8 @@ private:
     std::atomic<bool> m_failed{false};
     std::atomic<int64_t> m_positionUs{0};
     std::atomic<int64_t> m_firstPacketDelayUs{0};
+    std::atomic<bool> m_openInterrupted{false};
+    mutable std::mutex m_rangeLock; // guards the window below
     int64_t m_startUs = 0;
     int64_t m_lengthUs = 0;
     int64_t m_sourceDurationUs = 0;

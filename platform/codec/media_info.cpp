@@ -47,7 +47,7 @@ const char* findValue(AVDictionary* dictionary, const std::string& key) {
 
 bool MediaInfo::open(const char* pathUtf8) {
     close();
-    m_input = av::openInput(pathUtf8);
+    m_input = av::openInput(pathUtf8, &m_openInterrupted);
     if (!m_input) {
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include "playback_av.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -52,10 +53,13 @@ public:
     // True when a picture or a sound packet can be read from the open file (a file cut
     // short may open and still hold none). Reads on from the current position.
     bool hasMediaPackets();
+    // Makes an open in progress on another thread, and every later one, give up at once.
+    void interruptOpen() { m_openInterrupted = true; }
 
 private:
     std::string matroskaDocType() const;
 
+    std::atomic<bool> m_openInterrupted{false};
     av::InputPtr m_input;
     std::string m_path;
     std::map<std::string, std::string> m_values; // node-stable: pointers stay valid

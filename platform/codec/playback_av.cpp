@@ -13,8 +13,9 @@ namespace calvorine::codec::av {
 namespace {
 std::atomic<bool> g_openInterrupted{false};
 
-int openInterruptCallback(void*) {
-    return g_openInterrupted.load() ? 1 : 0;
+int openInterruptCallback(void* opaque) {
+    const auto* own = static_cast<const std::atomic<bool>*>(opaque);
+    return g_openInterrupted.load() || (own && own->load()) ? 1 : 0;
 }
 } // namespace
 
@@ -22,8 +23,8 @@ void setOpenInterrupted(bool on) {
     g_openInterrupted = on;
 }
 
-InputPtr openInput(const char* pathUtf8) {
-    if (!pathUtf8 || !*pathUtf8 || g_openInterrupted.load()) {
+InputPtr openInput(const char* pathUtf8, const std::atomic<bool>* interrupt) {
+    if (!pathUtf8 || !*pathUtf8 || g_openInterrupted.load() || (interrupt && interrupt->load())) {
         return nullptr;
     }
     AVFormatContext* raw = avformat_alloc_context();
@@ -31,6 +32,7 @@ InputPtr openInput(const char* pathUtf8) {
         return nullptr;
     }
     raw->interrupt_callback.callback = openInterruptCallback;
+    raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(interrupt);
     if (avformat_open_input(&raw, pathUtf8, nullptr, nullptr) < 0) {
         return nullptr;
     }

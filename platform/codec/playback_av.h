@@ -4,6 +4,8 @@
 // library.
 #pragma once
 
+#include <atomic>
+
 #include "libav_objects.h"
 
 extern "C" {
@@ -42,8 +44,9 @@ using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
 void setOpenInterrupted(bool on);
 
 // Opens a file for reading and reads its stream information; null on failure (a missing
-// file, a file that is not media, a file too damaged to show any stream).
-InputPtr openInput(const char* pathUtf8);
+// file, a file that is not media, a file too damaged to show any stream). The open gives
+// up at once when *interrupt turns true (another thread may set it meanwhile).
+InputPtr openInput(const char* pathUtf8, const std::atomic<bool>* interrupt = nullptr);
 
 // A decoder for one stream, opened with the given thread count (0 = libav's choice).
 CodecContextPtr openDecoder(const AVStream* stream, int threadCount = 0);

@@ -132,6 +132,7 @@ bool Player::open(const char* pathUtf8) {
             return false;
         }
     }
+    deliverFrame();
     m_engine = std::thread([this] { engineLoop(); });
     if (m_audioIndex >= 0) {
         m_audio = std::thread([this] { audioLoop(); });
@@ -347,12 +348,21 @@ bool Player::readAndDecode(bool wantVideoFrame) {
 }
 
 void Player::present(av::BgraImage&& image, int64_t timeUs) {
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    m_shown = std::move(image);
+    m_shownTimeUs = timeUs;
+    m_framePending = true;
+}
+
+void Player::deliverFrame() {
     FrameCallback callback = nullptr;
     void* context = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_frameLock);
-        m_shown = std::move(image);
-        m_shownTimeUs = timeUs;
+        if (!m_framePending) {
+            return;
+        }
+        m_framePending = false;
         callback = m_callback;
         context = m_callbackContext;
     }
@@ -447,6 +457,9 @@ void Player::engineLoop() {
                 continue;
             }
             present(std::move(picture.image), picture.timeUs);
+            lock.unlock();
+            deliverFrame();
+            lock.lock();
             continue;
         }
         const bool needPictures = m_videoIndex >= 0 && m_pictures.size() < kPicturesAhead;
@@ -472,6 +485,17 @@ void Player::engineLoop() {
     }
 }
 
+void Player::waitForClock(int64_t sourceUs) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        const int64_t ahead = sourceUs - clockUs();
+        if (m_quit || !m_playing || ahead <= 0 || m_flushSound) {
+            return;
+        }
+        m_wake.wait_for(lock, std::chrono::microseconds(std::min<int64_t>(ahead, 50000)));
+    }
+}
+
 void Player::audioLoop() {
     PulsePtr stream;
     int streamRate = 0;
@@ -485,7 +509,10 @@ void Player::audioLoop() {
                 break;
             }
             if (m_flushSound.exchange(false) && stream) {
+                // A flush waits for the sound server: never with m_lock held.
+                lock.unlock();
                 pa_simple_flush(stream.get(), nullptr);
+                continue;
             }
             if (!m_playing || m_sound.empty()) {
                 m_wake.wait_for(lock, std::chrono::milliseconds(10));
@@ -536,12 +563,22 @@ void Player::audioLoop() {
             }
         }
         if (!stream) {
-            // No sound server: the sound is dropped and the wall clock leads.
-            std::this_thread::sleep_for(std::chrono::microseconds(chunk.durationUs / 2));
+            // No sound server: the sound is dropped and the wall clock leads; the chunk is
+            // taken when the clock reaches it, so the queue keeps its bound.
+            waitForClock(chunk.sourceUs);
             continue;
         }
         int error = 0;
-        pa_simple_write(stream.get(), chunk.samples.data(), chunk.samples.size() * sizeof(int16_t), &error);
+        if (pa_simple_write(stream.get(), chunk.samples.data(), chunk.samples.size() * sizeof(int16_t), &error) < 0) {
+            // The sound server went away: on without sound, paced by the clock.
+            {
+                std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+                m_soundOutput = nullptr;
+                stream.reset();
+            }
+            waitForClock(chunk.sourceUs);
+            continue;
+        }
         writtenEndUs = chunk.sourceUs + chunk.durationUs;
         const pa_usec_t latency = pa_simple_get_latency(stream.get(), &error);
         std::lock_guard<std::mutex> lock(m_lock);
@@ -563,18 +600,21 @@ void Player::audioLoop() {
 // ---- Controls (owner's thread) ----
 
 bool Player::play() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_input) {
-        return false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_input) {
+            return false;
+        }
+        if (m_atEnd) {
+            seekLocked(0);
+        }
+        if (!m_playing) {
+            m_playing = true;
+            setClock(m_clockBaseUs);
+        }
+        m_wake.notify_all();
     }
-    if (m_atEnd) {
-        seekLocked(0);
-    }
-    if (!m_playing) {
-        m_playing = true;
-        setClock(m_clockBaseUs);
-    }
-    m_wake.notify_all();
+    deliverFrame();
     return true;
 }
 
@@ -596,24 +636,37 @@ bool Player::pause() {
 }
 
 bool Player::stop() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_input) {
-        return false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_input) {
+            return false;
+        }
+        m_playing = false;
+        seekLocked(0);
+        m_wake.notify_all();
     }
-    m_playing = false;
-    seekLocked(0);
-    m_wake.notify_all();
+    deliverFrame();
     return true;
 }
 
 bool Player::seek(int64_t timeUs) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    const bool done = seekLocked(timeUs);
-    m_wake.notify_all();
+    bool done = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        done = seekLocked(timeUs);
+        m_wake.notify_all();
+    }
+    deliverFrame();
     return done;
 }
 
 bool Player::step(int direction) {
+    const bool done = stepLocked(direction);
+    deliverFrame();
+    return done;
+}
+
+bool Player::stepLocked(int direction) {
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_input || m_videoIndex < 0) {
         return false;
@@ -793,6 +846,11 @@ void Player::applyEdits() {
     if (m_updateDepth > 0) {
         return;
     }
+    applyEditsLocked();
+    deliverFrame();
+}
+
+void Player::applyEditsLocked() {
     std::lock_guard<std::mutex> lock(m_lock);
     const bool videoChanged = m_pendingVideo != m_appliedVideo;
     const bool audioChanged = m_pendingAudio != m_appliedAudio;

@@ -92,12 +92,18 @@ private:
     void audioLoop();
     void stopThreads();
 
+    // step and applyEdits; each takes m_lock (the public members tell the owner after).
+    bool stepLocked(int direction);
+    void applyEditsLocked();
+
     // All below: m_lock held.
     bool readAndDecode(bool wantVideoFrame);
     bool decodeVideoPacket(const AVPacket* packet);
     bool decodeAudioPacket(const AVPacket* packet);
     void takeAudioFrame(AVFrame* frame);
     bool filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out);
+    // Keeps the picture as the shown one; the owner is told by deliverFrame, which runs
+    // without m_lock (a callback may ask the player anything).
     void present(av::BgraImage&& image, int64_t timeUs);
     bool seekLocked(int64_t timeUs);
     bool stepForwardLocked();
@@ -154,6 +160,9 @@ private:
     bool m_playing = false;
     int64_t m_skipBeforeUs = 0; // frames before this source time are dropped (after a seek)
     std::atomic<bool> m_flushSound{false};
+    // On the sound thread without a sound server: waits until the clock reaches the time
+    // (or the player pauses, flushes or closes).
+    void waitForClock(int64_t sourceUs);
 
     // The clock, in source microseconds: a wall-clock anchor kept in step with the sound.
     int64_t m_clockBaseUs = 0;
@@ -164,6 +173,11 @@ private:
     int64_t m_shownTimeUs = 0;
     FrameCallback m_callback = nullptr;
     void* m_callbackContext = nullptr;
+    bool m_framePending = false; // presented, not yet told to the owner
+
+    // Calls the frame callback when a picture was presented since the last call. Never
+    // with m_lock held.
+    void deliverFrame();
 
     std::atomic<int> m_volumePercent{100};
     std::atomic<int64_t> m_windows[2] = {{0}, {0}};

@@ -12,6 +12,10 @@ int64_t now() {
     return calvorine::platform::monotonicMicroseconds();
 }
 
+// A stamp this far ahead of the recording's clock cannot come from a capture: taken, it
+// would make the other side fill the gap up to it.
+constexpr int64_t kFutureLimitUs = 10'000'000;
+
 } // namespace
 
 RecordingSession::~RecordingSession() {
@@ -61,7 +65,12 @@ bool RecordingSession::pushVideo(const FrameObject& frame) {
     if (!m_video || m_finished || m_output.failed())
         return false;
     // Pictures are stamped on arrival unless the caller gave a time of its own.
-    const int64_t clock = frame.hasTimestamp ? frame.timestampUs : recordingClock();
+    const int64_t arrival = recordingClock();
+    if (frame.hasTimestamp && frame.timestampUs > arrival + kFutureLimitUs) {
+        ++m_refusedVideo;
+        return false;
+    }
+    const int64_t clock = frame.hasTimestamp ? frame.timestampUs : arrival;
     std::optional<int64_t> at = m_timeline.toOutput(clock);
     if (!at)
         return false;
@@ -74,8 +83,13 @@ bool RecordingSession::pushAudio(const FrameObject& frame) {
     AudioChunk chunk;
     if (!frame.audioChunk(chunk))
         return false;
-    if (!frame.hasTimestamp)
-        chunk.timestampUs = recordingClock();
+    const int64_t arrival = recordingClock();
+    if (!frame.hasTimestamp) {
+        chunk.timestampUs = arrival;
+    } else if (chunk.timestampUs > arrival + kFutureLimitUs) {
+        ++m_refusedAudio;
+        return false;
+    }
     return m_audio->push(std::move(chunk));
 }
 
@@ -104,10 +118,10 @@ uint64_t RecordingSession::recordedTime() const {
 }
 
 uint64_t RecordingSession::dropped(int kind) const {
-    if (kind == 1 && m_video)
-        return m_video->dropped();
-    if (kind == 2 && m_audio)
-        return m_audio->dropped();
+    if (kind == 1)
+        return m_refusedVideo + (m_video ? m_video->dropped() : 0);
+    if (kind == 2)
+        return m_refusedAudio + (m_audio ? m_audio->dropped() : 0);
     return 0;
 }
 

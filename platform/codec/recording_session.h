@@ -52,6 +52,9 @@ private:
     std::unique_ptr<AudioPipeline> m_audio;
     std::string m_path;
     std::atomic<bool> m_finished{false};
+    // Frames refused for a stamp far ahead of the clock, counted with the drops.
+    std::atomic<uint64_t> m_refusedVideo{0};
+    std::atomic<uint64_t> m_refusedAudio{0};
 };
 
 } // namespace calvorine::codec

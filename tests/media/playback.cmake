@@ -1,7 +1,7 @@
 # Conversion, media information and playback on the program's side.
 calvorine_add_test(test_media_converter
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_media_converter.cpp
-  LIBS calvorine_media
+  LIBS calvorine_media Qt5::Network
   OFFSCREEN TIMEOUT 600)
 target_include_directories(test_media_converter PRIVATE ${PROJECT_SOURCE_DIR})
 calvorine_add_test(test_media_info_manager

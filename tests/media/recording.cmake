@@ -8,5 +8,11 @@ pkg_check_modules(RECORDING_TEST_PULSE REQUIRED IMPORTED_TARGET libpulse-simple)
 calvorine_add_test(test_record_engine
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_record_engine.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_test_support.h
   LIBS calvorine_media PkgConfig::RECORDING_TEST_PULSE
-  LOCKS desktop audio
+  LOCKS desktop audio realtime
+  TIMEOUT 600)
+calvorine_add_test(test_record_frames
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_record_frames.cpp ${CMAKE_CURRENT_LIST_DIR}/recording_test_support.h
+          ${PROJECT_SOURCE_DIR}/tests/support/FrameClock.h
+  LIBS calvorine_media
+  LOCKS desktop realtime
   TIMEOUT 600)

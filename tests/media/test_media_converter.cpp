@@ -2,15 +2,79 @@
 // end, failures reported as failures, release through the interface, tags written into
 // the finished file and chapters copied into the trim window.
 #include "media/CAVConverter.h"
+#include "media/RZInfoManager.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/FileSizeLimit.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <mutex>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <vector>
+
+namespace {
+
+// A disk that fails under one file: once armed, reads of the file whose path ends with
+// the name fail with EIO after the given number of bytes.
+std::atomic<bool> g_readFailureArmed{false};
+char g_failingName[64];
+std::atomic<long long> g_bytesBeforeFailure{0};
+
+bool isFailingFile(int fd) {
+    char link[64];
+    char path[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length <= 0) {
+        return false;
+    }
+    path[length] = 0;
+    const size_t nameLength = std::strlen(g_failingName);
+    return size_t(length) >= nameLength && std::strcmp(path + length - nameLength, g_failingName) == 0;
+}
+
+} // namespace
+
+// Every read of the process passes here (the codec library's file reads among them).
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    if (g_readFailureArmed && isFailingFile(fd)) {
+        if (g_bytesBeforeFailure <= 0) {
+            errno = EIO;
+            return -1;
+        }
+        const ssize_t got = syscall(SYS_read, fd, buffer, count);
+        if (got > 0) {
+            g_bytesBeforeFailure -= got;
+        }
+        return got;
+    }
+    return syscall(SYS_read, fd, buffer, count);
+}
+
+// The tag library reads at offsets: the same failure, from the first byte.
+extern "C" ssize_t pread64(int fd, void* buffer, size_t count, off_t offset) {
+    if (g_readFailureArmed && isFailingFile(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    return syscall(SYS_pread64, fd, buffer, count, offset);
+}
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+    return pread64(fd, buffer, count, offset);
+}
 
 namespace {
 
@@ -68,6 +132,9 @@ private slots:
     void asynchronousStartOpensThenCopiesChaptersOfTheWindow();
     void stopRightAfterAnAsynchronousStart();
     void refusesMissingArguments();
+    void aSourceThatFailsToReadIsReportedAsFailed();
+    void stopDuringOpeningEndsThatOpenOnly();
+    void tagsThatCannotBeWrittenFailTheJob();
     void quickStartsStopsAndReleases();
 
 private:
@@ -77,7 +144,7 @@ private:
 };
 
 void TestMediaConverter::initTestCase() {
-    cvcodec_set_log_level(0);
+    cvcodec_set_log_level(qEnvironmentVariableIntValue("CV_LOG"));
     QVERIFY(m_dir.isValid());
     m_clip = m_dir.filePath("clip.mp4");
     QVERIFY(fixtures::makeClip(m_clip, 10.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
@@ -176,6 +243,135 @@ void TestMediaConverter::releaseThroughTheInterfaceEndsTheWork() {
     QTest::qWait(300);
     QCOMPARE(reports.count(), count);
     releaseAVConverter(nullptr);
+}
+
+// A disk that fails in the middle of the source: the job fails instead of finishing a
+// shorter file.
+void TestMediaConverter::aSourceThatFailsToReadIsReportedAsFailed() {
+    const QString source = m_dir.filePath("failing-source.mkv");
+    QVERIFY(QFile::copy(m_long, source));
+    std::snprintf(g_failingName, sizeof g_failingName, "/failing-source.mkv");
+    g_bytesBeforeFailure = QFileInfo(source).size() / 3;
+    g_readFailureArmed = true;
+    Reports reports;
+    ConvertParam param = mp4Param();
+    const QString out = m_dir.filePath("from-failing.mp4");
+    CAVConverter converter;
+    const bool started = converter.startConvert(source.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                                &Reports::callback, false);
+    if (started) {
+        QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 120000);
+    }
+    g_readFailureArmed = false;
+    QVERIFY(started);
+    QCOMPARE(reports.lastState(), 5);
+    QVERIFY(!QFile::exists(out));
+}
+
+// A source that takes long to open (a server that never answers): a stop returns at once
+// and ends that open only; another converter's open goes on and finishes its job.
+void TestMediaConverter::stopDuringOpeningEndsThatOpenOnly() {
+    const QString served = m_dir.filePath("served.mkv");
+    QVERIFY(fixtures::makeClip(served, 2.0, "160x120", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+    QFile servedFile(served);
+    QVERIFY(servedFile.open(QIODevice::ReadOnly));
+    const QByteArray body = servedFile.readAll();
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> held;
+    bool serving = false;
+    // The request is read before the answer: a socket closed with unread bytes resets
+    // the connection, which the reader rightly takes for a read error.
+    auto serve = [&body](QTcpSocket* socket) {
+        socket->readAll();
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/x-matroska\r\nConnection: close\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    };
+    connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            held.append(socket);
+            connect(socket, &QTcpSocket::readyRead, [&, socket] {
+                if (serving && socket->state() == QAbstractSocket::ConnectedState) {
+                    serve(socket);
+                }
+            });
+        }
+    });
+    const QByteArray url = QStringLiteral("http://127.0.0.1:%1/served.mkv").arg(server.serverPort()).toUtf8();
+    Reports stoppedReports;
+    Reports goingReports;
+    ConvertParam param = mp4Param();
+    CAVConverter stopped;
+    CAVConverter going;
+    const QString goingOut = m_dir.filePath("from-server.mp4");
+    QVERIFY(stopped.startConvert(url.constData(), m_dir.filePath("never.mp4").toUtf8().constData(), &param,
+                                 &stoppedReports, &Reports::callback, true));
+    QVERIFY(going.startConvert(url.constData(), goingOut.toUtf8().constData(), &param, &goingReports,
+                               &Reports::callback, true));
+    QTRY_VERIFY_WITH_TIMEOUT(held.size() == 2 && held[0]->bytesAvailable() && held[1]->bytesAvailable(), 10000);
+    QElapsedTimer timer;
+    timer.start();
+    stopped.stopConvert();
+    const qint64 stopMs = timer.elapsed();
+    QVERIFY2(stopMs <= 500, qPrintable(QString("the stop took %1 ms").arg(stopMs)));
+    QCOMPARE(stoppedReports.lastState(), 1);
+    QVERIFY(!QFile::exists(m_dir.filePath("never.mp4")));
+    // The other job's open was not touched: answered now, it converts to the end.
+    serving = true;
+    for (QTcpSocket* socket : held) {
+        if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable()) {
+            serve(socket);
+        }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ended(goingReports.lastState()), 60000);
+    QCOMPARE(goingReports.lastState(), 2);
+    const double seconds = fixtures::formatDuration(fixtures::probe(goingOut));
+    QVERIFY2(qAbs(seconds - 2.0) < 0.2, qPrintable(QString::number(seconds)));
+}
+
+// Tags that cannot be written fail: directly when the file may not grow (as on a full
+// disk), and the whole job when the tag library cannot read the finished file back.
+void TestMediaConverter::tagsThatCannotBeWrittenFailTheJob() {
+    ConvertParam param;
+    param.setName("mp3");
+    param.videoCodecId = -1;
+    param.audioCodecId = 0x15001;
+    param.trimLengthUs = 2000000;
+    const QString plain = m_dir.filePath("untagged.mp3");
+    {
+        Reports reports;
+        CAVConverter converter;
+        QVERIFY(converter.startConvert(m_clip.toUtf8().constData(), plain.toUtf8().constData(), &param, &reports,
+                                       &Reports::callback, false));
+        QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+        QCOMPARE(reports.lastState(), 2);
+    }
+    VEAudioTagInfo tags;
+    tags.title = "A title";
+    tags.comment = std::string(4000, 'c');
+    {
+        FileSizeLimit full(rlim_t(QFileInfo(plain).size()));
+        QVERIFY(!RZInfoManager::writeTags(plain, tags));
+    }
+    QVERIFY(RZInfoManager::writeTags(plain, tags));
+
+    // The finished file cannot be read back by the tag library (a failing disk).
+    param.tags = tags;
+    std::snprintf(g_failingName, sizeof g_failingName, "/unreadable-result.mp3");
+    g_bytesBeforeFailure = 0;
+    g_readFailureArmed = true;
+    Reports reports;
+    CAVConverter converter;
+    const QString out = m_dir.filePath("unreadable-result.mp3");
+    const bool started = converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                                &Reports::callback, false);
+    if (started) {
+        QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+    }
+    g_readFailureArmed = false;
+    QVERIFY(started);
+    QCOMPARE(reports.lastState(), 5);
 }
 
 void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult_data() {

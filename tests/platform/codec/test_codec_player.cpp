@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -53,12 +54,33 @@ private slots:
     void aFailedOpenLeavesThePlayerEmpty();
     void badInputIsRefused();
     void quickOpensSeeksStopsAndReleases();
+    void aFrameCallbackMayAskThePlayer();
 
 private:
     QTemporaryDir m_dir;
     QString m_clip;
     QString m_tone;
 };
+
+namespace {
+
+// A frame callback that asks the player for its position and picture, as an owner that
+// paints at once would.
+struct AskingOwner {
+    cvcodec_player player = nullptr;
+    std::atomic<int> frames{0};
+    std::atomic<uint64_t> lastPosition{0};
+    static void onFrame(void* context) {
+        auto* self = static_cast<AskingOwner*>(context);
+        self->lastPosition = cvcodec_player_position(self->player);
+        int32_t width = 0;
+        int32_t height = 0;
+        cvcodec_player_frame_size(self->player, &width, &height);
+        ++self->frames;
+    }
+};
+
+} // namespace
 
 void TestCodecPlayer::initTestCase() {
     cvcodec_set_log_level(0);
@@ -409,6 +431,24 @@ void TestCodecPlayer::quickOpensSeeksStopsAndReleases() {
         QCOMPARE(cvcodec_player_release(player), 1);
     }
     QTRY_COMPARE_WITH_TIMEOUT(threadCount(), threadsBefore, 3000);
+}
+
+// The callback comes while the player shows a picture: on its own thread while playing,
+// on the caller's thread for a seek or a step. Asking the player from it must not hang.
+void TestCodecPlayer::aFrameCallbackMayAskThePlayer() {
+    AskingOwner owner;
+    owner.player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_set_frame_callback(owner.player, &AskingOwner::onFrame, &owner));
+    QVERIFY(cvcodec_player_open(owner.player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_seek(owner.player, 2000000));
+    QVERIFY(cvcodec_player_step(owner.player, 1));
+    const int beforePlaying = owner.frames;
+    QVERIFY(beforePlaying >= 2);
+    QVERIFY(cvcodec_player_play(owner.player));
+    QTRY_VERIFY_WITH_TIMEOUT(owner.frames > beforePlaying + 10, 10000);
+    QVERIFY(owner.lastPosition > 2000000);
+    QVERIFY(cvcodec_player_pause(owner.player));
+    QVERIFY(cvcodec_player_release(owner.player));
 }
 
 QTEST_GUILESS_MAIN(TestCodecPlayer)

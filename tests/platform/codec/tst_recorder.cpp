@@ -58,6 +58,7 @@ private slots:
     void failedWriteEndsTheRecording();
     void diskFullAtStopIsReported_data();
     void diskFullAtStopIsReported();
+    void stampsFarAheadAreRefused();
     void levelBlocksCarryTheRecordedSound();
     void soundGapsAreSilentAndOverlapsCut();
 
@@ -750,6 +751,43 @@ void RecorderTest::diskFullAtStopIsReported() {
     plan.seconds = 0.3;
     pushRealTime(recording.recorder, plan);
     QVERIFY(cvcodec_recorder_stop(recording.recorder));
+}
+
+// A picture or a chunk of sound stamped an hour ahead is refused and counted as dropped;
+// the file keeps the length that was recorded.
+void RecorderTest::stampsFarAheadAreRefused() {
+    const QString path = m_dir.filePath("far-ahead.mkv");
+    Recording recording;
+    cvcodec_params params = makeParams(320, 240);
+    PushPlan plan;
+    plan.seconds = 0.5;
+    QVERIFY(recording.open(path, "matroska", params, plan.audioClockOriginUs));
+    cvcodec_params_release(params);
+    pushRealTime(recording.recorder, plan);
+    constexpr int64_t kHourUs = 3'600'000'000;
+    std::vector<int16_t> samples(441 * 2, 1000);
+    cvcodec_frame sound = cvcodec_frame_create();
+    cvcodec_frame_set_sample_format(sound, CVCODEC_SAMPLE_S16);
+    cvcodec_frame_set_sample_rate(sound, 44100);
+    cvcodec_frame_set_channels(sound, 2);
+    cvcodec_frame_set_samples(sound, samples.data(), 441);
+    cvcodec_frame_set_timestamp(sound, monotonicMicroseconds() - plan.audioClockOriginUs + kHourUs);
+    QVERIFY(!cvcodec_recorder_push_audio(recording.recorder, sound));
+    cvcodec_frame_release(sound);
+    std::vector<uint8_t> pixels = makePicture(320, 240, 0);
+    cvcodec_frame picture = cvcodec_frame_create();
+    cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+    cvcodec_frame_set_size(picture, 320, 240);
+    cvcodec_frame_set_plane(picture, 0, pixels.data(), 320 * 4);
+    cvcodec_frame_set_timestamp(picture, monotonicMicroseconds() - plan.audioClockOriginUs + kHourUs);
+    QVERIFY(!cvcodec_recorder_push_video(recording.recorder, picture));
+    cvcodec_frame_release(picture);
+    QVERIFY(cvcodec_recorder_dropped_frames(recording.recorder, 1) >= 1);
+    QVERIFY(cvcodec_recorder_dropped_frames(recording.recorder, 2) >= 1);
+    pushRealTime(recording.recorder, plan);
+    QVERIFY(cvcodec_recorder_stop(recording.recorder));
+    const double seconds = formatDuration(probe(path));
+    QVERIFY2(seconds > 0.8 && seconds < 1.5, qPrintable(QString::number(seconds)));
 }
 
 void RecorderTest::levelBlocksCarryTheRecordedSound() {

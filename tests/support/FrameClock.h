@@ -1,0 +1,203 @@
+// A millisecond clock painted as a bar code, and the reading of it back from every frame
+// of a recording: which pictures repeat, which slots were lost, and how far each picture
+// was grabbed from its slot's time. Used by the recording tests and the recording
+// benchmark; the clock window runs in a process of its own so that its painting never
+// waits for the recorder's thread, nor the recorder for it.
+#pragma once
+
+#include "platform/system/clock.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+#include <QWidget>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <thread>
+
+namespace frame_clock {
+
+// Bar 0 is white and bar 1 black (the reader's references); bars 2.. hold the clock's
+// milliseconds, most significant bit first, white for 1.
+constexpr int kBits = 24;
+constexpr int kBars = kBits + 2;
+constexpr int kBarWidth = 24;
+constexpr int kWidth = kBars * kBarWidth;
+constexpr int kHeight = 48;
+
+inline int64_t nowMilliseconds() {
+    return calvorine::platform::monotonicMicroseconds() / 1000;
+}
+
+// The bar code of the current millisecond, repainted every millisecond.
+class ClockWindow : public QWidget {
+public:
+    ClockWindow() {
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, [this] { repaint(); });
+        m_timer.start(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const uint32_t value = uint32_t(nowMilliseconds()) & ((1u << kBits) - 1);
+        p.fillRect(0, 0, kBarWidth, kHeight, Qt::white);
+        p.fillRect(kBarWidth, 0, kBarWidth, kHeight, Qt::black);
+        for (int bit = 0; bit < kBits; ++bit) {
+            const bool on = (value >> (kBits - 1 - bit)) & 1u;
+            p.fillRect((bit + 2) * kBarWidth, 0, kBarWidth, kHeight, on ? Qt::white : Qt::black);
+        }
+    }
+
+private:
+    QTimer m_timer;
+};
+
+// The body of the clock process: "<program> --clock-window x y".
+inline int runClockWindow(int argc, char** argv, int x, int y) {
+    QApplication app(argc, argv);
+    ClockWindow window;
+    window.setGeometry(x, y, kWidth, kHeight);
+    window.show();
+    return app.exec();
+}
+
+// Whether the machine gave a thread its time while something was measured: a thread
+// that sleeps a millisecond at a time counts the wake-ups that came later than the limit.
+class SchedulingProbe {
+public:
+    explicit SchedulingProbe(int64_t lateLimitUs) : m_limitUs(lateLimitUs) {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                const int64_t before = calvorine::platform::monotonicMicroseconds();
+                calvorine::platform::sleepForMicroseconds(1000);
+                const int64_t late = calvorine::platform::monotonicMicroseconds() - before - 1000;
+                ++m_wakeUps;
+                if (late > m_limitUs) {
+                    ++m_late;
+                }
+                m_worstUs = std::max<int64_t>(m_worstUs, late);
+            }
+        });
+    }
+    ~SchedulingProbe() { stop(); }
+    void stop() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+    int wakeUps() const { return m_wakeUps; }
+    int late() const { return m_late; }
+    double worstMs() const { return m_worstUs / 1000.0; }
+
+private:
+    int64_t m_limitUs;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_wakeUps{0};
+    std::atomic<int> m_late{0};
+    std::atomic<int64_t> m_worstUs{0};
+};
+
+struct Report {
+    int frames = 0;            // frames read (the last one, held to the stop, left out)
+    int undecoded = 0;         // frames whose bar code could not be read
+    int distinct = 0;          // frames with a clock of their own
+    int repeats = 0;           // frames that show the same clock as the one before
+    int lostSlots = 0;         // slots whose picture never reached the file (the clock skips one)
+    double maxErrorMs = 0;     // largest distance of a picture's clock from its slot's time
+    double medianOffsetMs = 0; // the constant part (showing the clock, the start) left out
+};
+
+// Reads the clock from every frame of the file's picture stream. clock is where the bar
+// code lies in the frame. A frame's slot is its index in the file; its slot time is the
+// index times the period, measured from the median offset of all frames.
+inline Report readFrameClock(const QString& path, QRect clock, double fps) {
+    Report report;
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-vsync", "0", "-vf",
+                            QString("crop=%1:%2:%3:%4,scale=%5:1:flags=area,format=gray")
+                                .arg(clock.width())
+                                .arg(clock.height())
+                                .arg(clock.x())
+                                .arg(clock.y())
+                                .arg(kBars),
+                            "-f", "rawvideo", "-"});
+    if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0) {
+        return report;
+    }
+    const QByteArray bytes = ffmpeg.readAllStandardOutput();
+    const int count = bytes.size() / kBars;
+    QVector<int64_t> clocks; // -1 where unreadable
+    for (int i = 0; i + 1 < count; ++i) {
+        const auto* bars = reinterpret_cast<const uint8_t*>(bytes.constData()) + i * kBars;
+        const int white = bars[0];
+        const int black = bars[1];
+        int64_t value = 0;
+        bool readable = white - black > 100;
+        for (int bit = 0; bit < kBits && readable; ++bit) {
+            const int level = bars[bit + 2];
+            // A bar far from both references was not painted cleanly.
+            if (std::abs(level - white) > 50 && std::abs(level - black) > 50) {
+                readable = false;
+            }
+            value = (value << 1) | (level * 2 > white + black ? 1 : 0);
+        }
+        clocks.append(readable ? value : -1);
+    }
+    report.frames = clocks.size();
+    const double periodMs = 1000.0 / fps;
+    QVector<double> offsets;
+    int64_t first = -1;
+    int lastIndex = -1; // the last frame with a new clock
+    for (int i = 0; i < clocks.size(); ++i) {
+        if (clocks[i] < 0) {
+            ++report.undecoded;
+            continue;
+        }
+        if (first < 0) {
+            first = clocks[i];
+        }
+        // Unwrapped against the first clock read (the counter wraps every 4.6 hours).
+        int64_t delta = (clocks[i] - first) & ((int64_t(1) << kBits) - 1);
+        if (delta > (int64_t(1) << (kBits - 1))) {
+            delta -= int64_t(1) << kBits;
+        }
+        offsets.append(double(delta) - i * periodMs);
+        if (i > 0 && clocks[i - 1] == clocks[i]) {
+            ++report.repeats;
+            continue;
+        }
+        ++report.distinct;
+        // More periods passed on the clock than slots in the file since the last new
+        // picture: a picture grabbed was never written (two met in one slot).
+        if (lastIndex >= 0) {
+            const int periods = int(std::lround(double(clocks[i] - clocks[lastIndex]) / periodMs));
+            report.lostSlots += std::max(0, periods - (i - lastIndex));
+        }
+        lastIndex = i;
+    }
+    if (offsets.isEmpty()) {
+        return report;
+    }
+    QVector<double> sorted = offsets;
+    std::sort(sorted.begin(), sorted.end());
+    report.medianOffsetMs = sorted[sorted.size() / 2];
+    for (double offset : offsets) {
+        report.maxErrorMs = std::max(report.maxErrorMs, std::abs(offset - report.medianOffsetMs));
+    }
+    return report;
+}
+
+} // namespace frame_clock
