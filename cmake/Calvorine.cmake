@@ -1,11 +1,12 @@
 # Helpers shared by every folder of the project.
 
-# add_subdirectory for each folder that has a CMakeLists.txt yet.
+# add_subdirectory for each folder named; a folder without a CMakeLists.txt is an error.
 macro(calvorine_add_folders)
   foreach(folder ${ARGN})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
-      add_subdirectory(${folder})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      message(FATAL_ERROR "The folder ${CMAKE_CURRENT_SOURCE_DIR}/${folder} is listed but has no CMakeLists.txt")
     endif()
+    add_subdirectory(${folder})
   endforeach()
 endmacro()
 
@@ -78,12 +79,12 @@ macro(calvorine_include_lists)
   endforeach()
 endmacro()
 
-# Links the targets that exist among the ones named (folders come and go while the
-# program is being built).
+# Links the targets named; one that is not defined before this point is an error.
 function(calvorine_link_existing target visibility)
   foreach(dep ${ARGN})
-    if(TARGET ${dep})
-      target_link_libraries(${target} ${visibility} ${dep})
+    if(NOT TARGET ${dep})
+      message(FATAL_ERROR "${target} links ${dep}, which is not defined (yet): check the folder order")
     endif()
+    target_link_libraries(${target} ${visibility} ${dep})
   endforeach()
 endfunction()

@@ -6,7 +6,9 @@
 #
 #   desktop.sh start          starts one; prints the environment to eval (DISPLAY, PULSE_SERVER, ...)
 #   desktop.sh stop STATEDIR  stops everything that start started, by PID, and removes STATEDIR
-#   desktop.sh exec CMD...    starts one, runs CMD in it, stops it; exits with CMD's status
+#   desktop.sh exec CMD...    starts one, runs CMD in it, stops it; exits with CMD's status.
+#                             SIGINT or SIGTERM to it is passed on to CMD, then the desktop
+#                             stops; during the start-up they stop what was started.
 #
 # A screenshot of a running desktop: DISPLAY=:N import -window root shot.png
 set -euo pipefail
@@ -46,7 +48,10 @@ start_desktop() {
   STATE=$(mktemp -d "${TMPDIR:-/tmp}/calvorine-desktop.XXXXXX")
   chmod 700 "$STATE"
   : >"$STATE/pids"
+  # A failure or an interrupt during the start-up stops what was started so far.
   trap 'stop_desktop "$STATE"' ERR
+  trap 'stop_desktop "$STATE"; exit 130' INT
+  trap 'stop_desktop "$STATE"; exit 143' TERM
 
   # X server: -displayfd picks a free display without races; -noreset keeps the keyboard
   # option below alive when the last client disconnects.
@@ -101,7 +106,7 @@ start_desktop() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
     sleep 0.02
   done
-  trap - ERR
+  trap - ERR INT TERM
 
   export XDG_RUNTIME_DIR="$STATE/runtime"
   export CALVORINE_DESKTOP="$STATE"
@@ -127,11 +132,20 @@ exec)
   [ "${1:-}" = "--" ] && shift
   start_desktop
   trap 'stop_desktop "$STATE"' EXIT
-  trap 'exit 130' INT TERM
   unset PULSE_COOKIE
+  # The program runs in the background so that a signal to this script is handled at
+  # once (bash runs traps only between commands): it is passed on to the program, whose
+  # end is waited for before the desktop stops.
+  "$@" <&0 &
+  child=$!
+  trap 'kill -INT "$child" 2>/dev/null' INT
+  trap 'kill -TERM "$child" 2>/dev/null' TERM
   set +e
-  "$@"
-  status=$?
+  while :; do
+    wait "$child"
+    status=$?
+    kill -0 "$child" 2>/dev/null || break
+  done
   set -e
   exit $status
   ;;

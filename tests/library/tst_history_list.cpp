@@ -301,7 +301,6 @@ void TestHistoryList::moveKeepsFilesDeleteRemovesThem() {
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         answerNextModal("m_btnDelete");
-        QTimer::singleShot(300, [&] { saveScreenshot(QApplication::activeModalWidget(), "history_ask_delete"); });
         dialog.OnBtnClose(); // nothing is playing: closing is harmless
         dialog.show();
         dialog.listWidget()->OnBtnAllDelete();
@@ -395,6 +394,15 @@ void TestHistoryList::recordDetailsAndCoverPlacement() {
     QVERIFY(historyDetailsText(&plain).startsWith("Title: T\nGenre: G\nFile size:"));
     QVERIFY(historyDetailsText(&plain).contains("Resolution: \n"));
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(0, 0), QSize(200, 100)), QRect(0, 10, 40, 20));
+
+    // The question: its title close button answers 0, like Cancel.
+    AskMessageDlg question;
+    question.setMessage("Do you want to delete the seleted files or just move \nthe files from the list?");
+    QTimer::singleShot(300, [&question] {
+        question.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_ask_delete.png");
+        question.closeButton()->click();
+    });
+    QCOMPARE(question.exec(), 0);
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(5, 5), QSize(50, 100)), QRect(15, 5, 20, 40));
 }
 
