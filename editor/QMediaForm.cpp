@@ -9,6 +9,8 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 constexpr int kMargin = 6;
@@ -130,7 +132,10 @@ void QMediaForm::applyMode() {
     default: // Tag: nothing
         break;
     }
-    const bool paneShown = isVisible();
+    // The frames are windows of their own: shown only over an editor that is on screen,
+    // or the editor, mapped later, would cover them.
+    const QWindow* top = window()->windowHandle();
+    const bool paneShown = isVisible() && top && top->isExposed();
     m_source->setVisible(source);
     m_preview->setVisible(preview);
     m_audioWidget->setVisible(audio);
@@ -139,6 +144,7 @@ void QMediaForm::applyMode() {
     m_watermarkOverlay->setVisible(watermark && paneShown);
     if (paneShown && (crop || watermark)) {
         placeOverlays();
+        (crop ? m_cropOverlay : m_watermarkOverlay)->raise();
     }
     update();
 }
@@ -202,6 +208,8 @@ void QMediaForm::showEvent(QShowEvent* event) {
         }
     }
     applyMode();
+    // Once the editor itself is on screen, the frames go over it.
+    QTimer::singleShot(0, this, [this] { applyMode(); });
 }
 
 void QMediaForm::hideEvent(QHideEvent* event) {
@@ -211,8 +219,30 @@ void QMediaForm::hideEvent(QHideEvent* event) {
 }
 
 bool QMediaForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_watchedWindow && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        placeOverlays();
+    if (watched == m_watchedWindow) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+            placeOverlays();
+            break;
+        case QEvent::WindowActivate:
+        case QEvent::UpdateRequest:
+            if (m_hasVideo && isVisible() && (m_mode == Adjust || m_mode == Watermark) && !m_cropOverlay->isVisible() &&
+                !m_watermarkOverlay->isVisible()) {
+                applyMode();
+            }
+            [[fallthrough]];
+        case QEvent::ZOrderChange:
+            // A click that raises the editor must not bury the frames under it.
+            for (QWidget* overlay : {static_cast<QWidget*>(m_cropOverlay), static_cast<QWidget*>(m_watermarkOverlay)}) {
+                if (overlay->isVisible()) {
+                    overlay->raise();
+                }
+            }
+            break;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

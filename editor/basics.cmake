@@ -23,3 +23,21 @@ target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.h
   ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.cpp
 )
+target_sources(calvorine_editor PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/QVEDualSlider.h
+  ${CMAKE_CURRENT_LIST_DIR}/QVEDualSlider.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QTrimOperationForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QTrimOperationForm.cpp
+)
+target_sources(calvorine_editor PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/QPlayerOperationForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QPlayerOperationForm.cpp
+)
+target_sources(calvorine_editor PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/QAdjustOperationForm.h
+  ${CMAKE_CURRENT_LIST_DIR}/QAdjustOperationForm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotSettings.h
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotSettings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/QCaptureSettingDlg.h
+  ${CMAKE_CURRENT_LIST_DIR}/QCaptureSettingDlg.cpp
+)

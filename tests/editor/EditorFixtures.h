@@ -14,8 +14,10 @@ namespace editorfixtures {
 
 // 10 s (or `seconds`) of WIDTHxHEIGHT at 25 frames a second: red top-left quadrant, blue
 // elsewhere, a 440 Hz tone; H.264/AAC. `chapters` is an ffmetadata file or empty.
+// An odd size needs `pixelFormat` "yuv444p".
 inline bool makeQuadrantClip(const QString& path, int width, int height, double seconds = 10.0,
-                             const QString& chapters = QString()) {
+                             const QString& chapters = QString(),
+                             const QString& pixelFormat = QStringLiteral("yuv420p")) {
     const QString d = QString::number(seconds);
     QStringList args{
         "-f", "lavfi", "-i", QStringLiteral("color=c=blue:s=%1x%2:r=25:d=%3").arg(width).arg(height).arg(d),
@@ -28,7 +30,8 @@ inline bool makeQuadrantClip(const QString& path, int width, int height, double 
     if (!chapters.isEmpty()) {
         args += QStringList{"-map_chapters", "3"};
     }
-    args += QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-t", d, path};
+    args +=
+        QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", pixelFormat, "-c:a", "aac", "-t", d, path};
     return fixtures::ffmpeg(args);
 }
 

@@ -20,3 +20,22 @@ calvorine_add_test(tst_editor_preview
 target_include_directories(tst_editor_preview PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(tst_editor_preview PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
 add_dependencies(tst_editor_preview calvorine_images)
+calvorine_add_test(tst_editor_trim
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editor_trim.cpp ${CMAKE_CURRENT_LIST_DIR}/DesktopHelpers.h
+    ${CMAKE_CURRENT_LIST_DIR}/EditorRig.h
+  LIBS calvorine_editor LOCKS desktop audio LABELS editor)
+target_include_directories(tst_editor_trim PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(tst_editor_trim PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_editor_trim calvorine_images)
+calvorine_add_test(tst_editor_adjust
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editor_adjust.cpp ${CMAKE_CURRENT_LIST_DIR}/DesktopHelpers.h
+    ${CMAKE_CURRENT_LIST_DIR}/EditorRig.h
+  LIBS calvorine_editor LOCKS desktop audio LABELS editor)
+target_include_directories(tst_editor_adjust PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(tst_editor_adjust PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_editor_adjust calvorine_images)
+calvorine_add_test(tst_snapshot_settings
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_snapshot_settings.cpp ${CMAKE_CURRENT_LIST_DIR}/DesktopHelpers.h
+  LIBS calvorine_editor LOCKS desktop LABELS editor)
+target_include_directories(tst_snapshot_settings PRIVATE ${PROJECT_SOURCE_DIR})
+add_dependencies(tst_snapshot_settings calvorine_images)

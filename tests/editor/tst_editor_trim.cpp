@@ -1,0 +1,362 @@
+// The trim slider, the Trim tab and the transport bar on the virtual desktop, wired to a
+// real playback controller as the editor wires them: handle limits and drags, section
+// play, frame steps, chapters and their preselection, Trim and Reset with and without
+// chapters, the selections too short to apply, and seeking from the transport bar.
+#include "editor/QVEDualSlider.h"
+#include "media/RZPlayerClass.h"
+#include "platform/codec/calvorine_codec.h"
+#include "tests/editor/DesktopHelpers.h"
+#include "tests/editor/EditorFixtures.h"
+#include "tests/editor/EditorRig.h"
+#include "toolkit/QRZBaseProgress.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZComboBox.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The global point of a slider handle's centre.
+QPoint centreOf(QWidget* widget) {
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+uint64_t distance(uint64_t a, uint64_t b) {
+    return a > b ? a - b : b - a;
+}
+
+} // namespace
+
+class TestEditorTrim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sliderLimitsAndDrags();
+    void rangeLabelText();
+    void sectionPlayStopsAtTheEndHandle();
+    void framesStepAtTheSelectedHandle();
+    void trimWithoutChapters();
+    void selectionsTooShortApplyNothing();
+    void chaptersPreselectAndTrimInsideAChapter();
+    void transportBarSeeksAndShowsState();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_clip;
+    QString m_chapters;
+};
+
+void TestEditorTrim::initTestCase() {
+    cvcodec_set_log_level(0);
+    QVERIFY(m_dir.isValid());
+    m_clip = m_dir.filePath("clip.mp4");
+    m_chapters = m_dir.filePath("chapters.mp4");
+    QVERIFY(editorfixtures::makeQuadrantClip(m_clip, 640, 360, 10.0));
+    const QString metadata = m_dir.filePath("chapters.txt");
+    QVERIFY(editorfixtures::writeChapterMetadata(metadata));
+    QVERIFY(editorfixtures::makeQuadrantClip(m_chapters, 640, 360, 10.0, metadata));
+}
+
+void TestEditorTrim::sliderLimitsAndDrags() {
+    QWidget window;
+    window.setGeometry(100, 100, 700, 80);
+    QVEDualSlider slider(&window);
+    const QString images = QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")) + "/VEditSource/";
+    slider.setGrooveImage(images + "slider_bottom.png");
+    slider.setRangeImage(images + "slider_top.png");
+    slider.setStartHandleImage(images + "btn_silder_start.png", 1);
+    slider.setEndHandleImage(images + "btn_silder_end.png");
+    slider.setPlayHandleImage(images + "btn_silder_proess.png", 6);
+    slider.setPiecewiseTrack(true);
+    slider.setTrackEdge(1);
+    slider.resize(600, slider.height());
+    slider.move(20, 10);
+    slider.setEndValue(100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const int usable = slider.usableWidth();
+    QCOMPARE(usable, 600 - 2 * slider.startButton()->width());
+    QCOMPARE(slider.endValue(), 1.0f);
+
+    // Start at 100 stops 2 pixels before the end; end at 0 stays 2 after the start.
+    slider.setStartValue(100);
+    QCOMPARE(slider.startPosition(), float(usable - 2));
+    slider.setStartValue(0);
+    slider.setEndValue(0);
+    QCOMPARE(slider.endPosition(), 2.0f);
+    slider.setEndValue(100);
+    slider.setStartValue(25);
+    QCOMPARE(slider.startValue(), 0.25f);
+
+    // A drag of the start handle past the end handle stops at its left edge; the play
+    // handle follows the start handle.
+    slider.setEndValue(50);
+    QSignalSpy starts(&slider, &QVEDualSlider::sendProgressValue);
+    QSignalSpy plays(&slider, &QVEDualSlider::sendPlayProValue);
+    QSignalSpy presses(&slider, &QVEDualSlider::emitMousePress);
+    const QPoint from = centreOf(slider.startButton());
+    QVERIFY(desktop::drag(from, from + QPoint(400, 0)));
+    QCOMPARE(slider.startButton()->x(), slider.endButton()->x() - slider.startButton()->width());
+    QVERIFY(!starts.isEmpty());
+    QCOMPARE(slider.playPosition(), slider.startPosition());
+    QVERIFY(slider.isStartSelected());
+    QCOMPARE(presses.count(), 1);
+    // A press on the end handle selects the end.
+    QVERIFY(desktop::drag(centreOf(slider.endButton()), centreOf(slider.endButton()) + QPoint(100, 0)));
+    QVERIFY(!slider.isStartSelected());
+    QVERIFY(slider.endValue() > 0.6f);
+
+    // A click on the track moves the play handle there.
+    plays.clear();
+    const QPoint track = slider.mapToGlobal(QPoint(slider.startButton()->width() + usable / 10, slider.height() - 3));
+    QVERIFY(desktop::click(track));
+    QVERIFY(!plays.isEmpty());
+    QVERIFY(std::abs(slider.playValue() - 0.1f) < 0.02f);
+
+    // Mouse off: clicks and drags change nothing, yet the press is reported.
+    slider.setMouseEnabled(false);
+    presses.clear();
+    const float play = slider.playValue();
+    const float start = slider.startValue();
+    QVERIFY(desktop::click(slider.mapToGlobal(QPoint(slider.width() / 2, slider.height() - 3))));
+    QVERIFY(desktop::drag(centreOf(slider.startButton()), centreOf(slider.startButton()) - QPoint(80, 0)));
+    QCOMPARE(slider.playValue(), play);
+    QCOMPARE(slider.startValue(), start);
+    QVERIFY(presses.count() >= 1);
+
+    // Arrow keys ask for frame steps.
+    QSignalSpy previous(&slider, &QVEDualSlider::emitPreviousFrame);
+    QSignalSpy next(&slider, &QVEDualSlider::emitNextFrame);
+    QTest::keyClick(&slider, Qt::Key_Left);
+    QTest::keyClick(&slider, Qt::Key_Right);
+    QCOMPARE(previous.count(), 1);
+    QCOMPARE(next.count(), 1);
+}
+
+void TestEditorTrim::rangeLabelText() {
+    QCOMPARE(QTrimOperationForm::rangeLabelText(0), QStringLiteral("00:00:00.000"));
+    QCOMPARE(QTrimOperationForm::rangeLabelText(3723004999ULL), QStringLiteral("01:02:03.004"));
+    QCOMPARE(QTrimOperationForm::rangeLabelText(999), QStringLiteral("00:00:00.000"));
+}
+
+void TestEditorTrim::sectionPlayStopsAtTheEndHandle() {
+    EditorRig rig;
+    QVERIFY(rig.load(m_clip));
+    QVEDualSlider* slider = rig.trim->slider();
+    slider->setStartValue(20);
+    slider->setEndValue(40);
+    const uint64_t end = uint64_t(double(rig.manager.playRangeLength()) * slider->endValue());
+    QSignalSpy section(&rig.manager, &RZPlayerManager::emitTrimPlayState);
+    QRZBaseButton* play = rig.trim->button("m_btnTrimPlay");
+    QVERIFY(desktop::click(centreOf(play)));
+    QVERIFY(!section.isEmpty());
+    QCOMPARE(section.first().first().toBool(), true);
+    QVERIFY(rig.trim->button("m_btnTrimPause")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(section.last().first().toBool() == false, 8000);
+    QTest::qWait(200);
+    const uint64_t shown = rig.manager.player()->frameTime();
+    QVERIFY2(distance(shown, end) <= 40000, qPrintable(QStringLiteral("%1 vs %2").arg(shown).arg(end)));
+    QVERIFY(rig.trim->button("m_btnTrimPlay")->isVisible());
+    QVERIFY(rig.trim->timeLabel()->text().contains(QLatin1Char('.')));
+    desktop::keep(desktop::shot(&rig.window), QStringLiteral("editor_trim_tab"));
+}
+
+void TestEditorTrim::framesStepAtTheSelectedHandle() {
+    EditorRig rig;
+    QVERIFY(rig.load(m_clip));
+    QVEDualSlider* slider = rig.trim->slider();
+    slider->setStartValue(30);
+    const uint64_t at = uint64_t(double(rig.manager.playRangeLength()) * slider->startValue());
+    QSignalSpy steps(rig.trim, &QTrimOperationForm::emitNextStep);
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnNext"))));
+    QCOMPARE(steps.count(), 1);
+    QCOMPARE(steps.first().at(0).toBool(), true); // the play handle was elsewhere
+    const uint64_t shown = rig.manager.player()->frameTime();
+    QVERIFY2(shown > at && shown - at <= 40000 + 40000, qPrintable(QStringLiteral("%1 vs %2").arg(shown).arg(at)));
+    // The start handle followed the picture shown.
+    QVERIFY(std::abs(slider->startValue() - float(double(shown) / double(rig.manager.playRangeLength()))) < 0.005f);
+
+    // Handles on one spot: Next with the start selected and Previous with the end
+    // selected do nothing.
+    steps.clear();
+    QSignalSpy back(rig.trim, &QTrimOperationForm::emitPreviousStep);
+    slider->setStartValue(0);
+    QVERIFY(desktop::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
+    QVERIFY(!slider->isStartSelected());
+    QCOMPARE(slider->endPosition(), slider->startPosition());
+    rig.trim->onPrevious();
+    QVERIFY(back.isEmpty());
+    slider->setStartSelected(true);
+    rig.trim->onNext();
+    QVERIFY(steps.isEmpty());
+    rig.trim->onPrevious();
+    QCOMPARE(back.count(), 1);
+}
+
+void TestEditorTrim::trimWithoutChapters() {
+    EditorRig rig;
+    QVERIFY(rig.load(m_clip));
+    QVERIFY(rig.trim->chapterBox()->isHidden());
+    QCOMPARE(rig.trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(rig.manager.duration()));
+    QSignalSpy trims(rig.trim, &QTrimOperationForm::emitTrim);
+    // The whole range stays "no trim".
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    QCOMPARE(trims.count(), 1);
+    QCOMPARE(trims.first().at(0).value<uint64_t>(), uint64_t(0));
+    QCOMPARE(trims.first().at(1).value<uint64_t>(), uint64_t(0));
+    VEEditConfig config;
+    rig.settings.getEditConfig(config);
+    QCOMPARE(config.trimStart, uint64_t(0));
+    QCOMPARE(config.trimEnd, uint64_t(0));
+    // 20 % to 60 % of 10 s, then the slider spans the new range.
+    rig.trim->slider()->setStartValue(20);
+    rig.trim->slider()->setEndValue(60);
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    rig.settings.getEditConfig(config);
+    QVERIFY(distance(config.trimStart, 2000000) < 20000);
+    QVERIFY(distance(config.trimEnd, 6000000) < 20000);
+    QCOMPARE(rig.trim->slider()->startValue(), 0.0f);
+    QCOMPARE(rig.trim->slider()->endValue(), 1.0f);
+    QCOMPARE(rig.trim->startTimeLabel()->text(), QTrimOperationForm::rangeLabelText(config.trimStart));
+    QCOMPARE(rig.trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(config.trimEnd));
+    // Reset: the whole file again.
+    QSignalSpy resets(rig.trim, &QTrimOperationForm::emitReset);
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnReset"))));
+    QCOMPARE(resets.count(), 1);
+    rig.settings.getEditConfig(config);
+    QCOMPARE(config.trimStart, uint64_t(0));
+    QCOMPARE(config.trimEnd, uint64_t(0));
+}
+
+void TestEditorTrim::selectionsTooShortApplyNothing() {
+    EditorRig rig;
+    VEEditConfig earlier;
+    earlier.trimStart = 1000000;
+    earlier.trimEnd = 9000000;
+    QVERIFY(rig.load(m_clip, earlier));
+    QSignalSpy trims(rig.trim, &QTrimOperationForm::emitTrim);
+    QVEDualSlider* slider = rig.trim->slider();
+    // Both handles at one spot.
+    slider->setStartValue(50);
+    QVERIFY(desktop::drag(centreOf(slider->endButton()), centreOf(slider->startButton()) - QPoint(40, 0)));
+    QCOMPARE(slider->endPosition(), slider->startPosition());
+    rig.trim->onTrim();
+    // Both at 0.
+    slider->setStartValue(0);
+    QVERIFY(desktop::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
+    QCOMPARE(slider->endPosition(), 0.0f);
+    rig.trim->onTrim();
+    QVERIFY(trims.isEmpty());
+    VEEditConfig config;
+    rig.settings.getEditConfig(config);
+    QCOMPARE(config.trimStart, uint64_t(1000000));
+    QCOMPARE(config.trimEnd, uint64_t(9000000));
+    QCOMPARE(rig.manager.playRangeLength(), uint64_t(8000000));
+    QCOMPARE(slider->endValue(), 1.0f);
+}
+
+void TestEditorTrim::chaptersPreselectAndTrimInsideAChapter() {
+    // A range within 1 ms of chapter 2 (3-7 s) preselects its row; exactly 1 ms off does not.
+    {
+        EditorRig rig;
+        VEEditConfig near;
+        near.trimStart = 3000000 + 999;
+        near.trimEnd = 7000000 - 999;
+        QVERIFY(rig.load(m_chapters, near));
+        QCOMPARE(rig.trim->chapterBox()->count(), 4);
+        QCOMPARE(rig.trim->chapterBox()->currentIndex(), 2);
+    }
+    {
+        EditorRig rig;
+        VEEditConfig off;
+        off.trimStart = 3000000 + 1000;
+        off.trimEnd = 7000000;
+        QVERIFY(rig.load(m_chapters, off));
+        QCOMPARE(rig.trim->chapterBox()->currentIndex(), 0);
+    }
+    EditorRig rig;
+    QVERIFY(rig.load(m_chapters));
+    QCheckboxCombobox* box = rig.trim->chapterBox();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->count(), 4);
+    QCOMPARE(box->currentIndex(), 0);
+    QVERIFY(box->itemText(2).contains(QStringLiteral("00:00:03-00:00:07")));
+    // Chapter 2 gives 3-7 s.
+    box->setCurrentIndex(2);
+    QCOMPARE(rig.trim->startTimeLabel()->text(), QStringLiteral("00:00:03.000"));
+    QCOMPARE(rig.trim->endTimeLabel()->text(), QStringLiteral("00:00:07.000"));
+    QVERIFY(box->itemText(0).endsWith(QStringLiteral("00:00:03-00:00:07")));
+    // Trim at 25 % and 75 % of it: 4-6 s, and row 0 holds that range.
+    rig.trim->slider()->setStartValue(25);
+    rig.trim->slider()->setEndValue(75);
+    QSignalSpy chapterTrims(rig.trim, &QTrimOperationForm::emitTrimChapter);
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    QCOMPARE(chapterTrims.count(), 1);
+    VEEditConfig config;
+    rig.settings.getEditConfig(config);
+    QVERIFY2(distance(config.trimStart, 4000000) < 20000, qPrintable(QString::number(config.trimStart)));
+    QVERIFY2(distance(config.trimEnd, 6000000) < 20000, qPrintable(QString::number(config.trimEnd)));
+    QCOMPARE(box->currentIndex(), 0);
+    QVERIFY(QString::fromStdString(config.chapters.first().caption).endsWith(QStringLiteral("00:00:04-00:00:06")));
+    QCOMPARE(config.chapters.first().start, config.trimStart);
+
+    const VEEditConfig trimmed = config;
+
+    // Reset: the whole file through row 0.
+    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnReset"))));
+    rig.settings.getEditConfig(config);
+    QCOMPARE(config.trimStart, uint64_t(0));
+    QCOMPARE(config.trimEnd, rig.manager.duration());
+    QVERIFY(box->itemText(0).endsWith(QStringLiteral("00:00:00-00:00:10")));
+    rig.window.hide();
+
+    // Loaded again from the trimmed record, the whole-file row reads the trimmed range.
+    EditorRig again;
+    QVERIFY(again.load(m_chapters, trimmed));
+    QCOMPARE(again.trim->chapterBox()->currentIndex(), 0);
+    QVERIFY2(again.trim->chapterBox()->itemText(0).endsWith(QStringLiteral(", 00:00:04-00:00:06")),
+             qPrintable(again.trim->chapterBox()->itemText(0)));
+    QCOMPARE(again.trim->startTimeLabel()->text().left(8), QStringLiteral("00:00:04"));
+}
+
+void TestEditorTrim::transportBarSeeksAndShowsState() {
+    EditorRig rig;
+    QVERIFY(rig.load(m_clip));
+    rig.trim->hide();
+    rig.bar->show();
+    QTest::qWait(100);
+    QRZBaseSlider* progress = rig.bar->progressSlider();
+    QVERIFY(progress->width() > 300);
+    QCOMPARE(rig.bar->timeLabel()->geometry().right(), rig.bar->width() - 12 - 1);
+    QSignalSpy presses(rig.bar, &QPlayerOperationForm::emitSliderPress);
+    QSignalSpy releases(rig.bar, &QPlayerOperationForm::emitSliderRelease);
+    QSignalSpy seeks(rig.bar, &QPlayerOperationForm::emitProgressValue);
+    const int y = progress->height() / 2;
+    const QPoint from = progress->mapToGlobal(QPoint(progress->width() / 10, y));
+    const QPoint to = progress->mapToGlobal(QPoint(progress->width() * 6 / 10, y));
+    QVERIFY(desktop::drag(from, to));
+    QCOMPARE(presses.count(), 1);
+    QCOMPARE(releases.count(), 1);
+    QVERIFY(!seeks.isEmpty());
+    const double fraction = seeks.last().first().toDouble();
+    QVERIFY2(fraction > 0.5 && fraction < 0.7, qPrintable(QString::number(fraction)));
+    QTRY_VERIFY(distance(rig.manager.player()->frameTime(), uint64_t(fraction * 10000000)) < 200000);
+    QVERIFY(rig.bar->timeLabel()->text().startsWith(QStringLiteral("00:00:0")));
+
+    // Play, then the end: the play button comes back.
+    QVERIFY(desktop::click(centreOf(rig.bar->button("m_btnPlay"))));
+    QVERIFY(rig.bar->button("m_btnPause")->isVisible());
+    QVERIFY(!rig.bar->button("m_btnPlay")->isVisible());
+    rig.bar->playFinish();
+    QVERIFY(rig.bar->button("m_btnPlay")->isVisible());
+    QVERIFY(!rig.bar->button("m_btnPause")->isVisible());
+    QCOMPARE(progress->value(), 0.0);
+    rig.manager.onStop();
+}
+
+QTEST_MAIN(TestEditorTrim)
+#include "tst_editor_trim.moc"
