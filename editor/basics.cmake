@@ -6,8 +6,6 @@ target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/EditorStyle.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QVideoEditingSettings.h
   ${CMAKE_CURRENT_LIST_DIR}/QVideoEditingSettings.cpp
-)
-target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TranslucentWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/TranslucentWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QVideoEditTag.h
@@ -22,18 +20,12 @@ target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QMediaBorderFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.h
   ${CMAKE_CURRENT_LIST_DIR}/QMediaForm.cpp
-)
-target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QVEDualSlider.h
   ${CMAKE_CURRENT_LIST_DIR}/QVEDualSlider.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QTrimOperationForm.h
   ${CMAKE_CURRENT_LIST_DIR}/QTrimOperationForm.cpp
-)
-target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QPlayerOperationForm.h
   ${CMAKE_CURRENT_LIST_DIR}/QPlayerOperationForm.cpp
-)
-target_sources(calvorine_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/QAdjustOperationForm.h
   ${CMAKE_CURRENT_LIST_DIR}/QAdjustOperationForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SnapshotSettings.h
