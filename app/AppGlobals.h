@@ -37,6 +37,9 @@ bool isFolderWritable(const QString& folder);
 // Shows the file selected in the file manager (freedesktop FileManager1.ShowItems over
 // the session bus), else opens its folder through QDesktopServices. The path is UTF-8.
 void openFolderOfFile(const std::string& utf8Path);
+// Opens the folder itself in the file manager (FileManager1.ShowFolders), else through
+// QDesktopServices. The path is UTF-8.
+void openFolderInFileManager(const std::string& utf8Folder);
 
 // Switches the updater's automatic checks on or off (platform/updater).
 void setAutoUpdateCheck(bool on);

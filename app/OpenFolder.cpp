@@ -12,14 +12,48 @@
 
 namespace {
 
-void openFolderInDesktop(const QString& filePath) {
-    const QString folder = QFileInfo(filePath).absolutePath();
+void openInDesktop(const QString& folder) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
         qWarning("openFolderOfFile: could not open %s", qPrintable(folder));
     }
 }
 
+void openFolderInDesktop(const QString& filePath) {
+    openInDesktop(QFileInfo(filePath).absolutePath());
+}
+
+// Asks the file manager on the session bus (FileManager1 `method` with one URI); when
+// none answers, `fallback` opens the folder through the desktop's handler instead. The
+// call is asynchronous, so a slow or absent file manager never blocks the window.
+void callFileManager(const QString& method, const QString& path, void (*fallback)(const QString&)) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        fallback(path);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"), method);
+    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path, fallback](QDBusPendingCallWatcher* finished) {
+        if (finished->isError()) {
+            fallback(path);
+        }
+        finished->deleteLater();
+    });
+}
+
 } // namespace
+
+void openFolderInFileManager(const std::string& utf8Folder) {
+    QString folder = QString::fromUtf8(utf8Folder.data(), static_cast<int>(utf8Folder.size()));
+    if (folder.isEmpty()) {
+        return;
+    }
+    callFileManager(QStringLiteral("ShowFolders"), QDir::cleanPath(QFileInfo(folder).absoluteFilePath()),
+                    &openInDesktop);
+}
 
 void openFolderOfFile(const std::string& utf8Path) {
     QString path = QString::fromUtf8(utf8Path.data(), static_cast<int>(utf8Path.size()));
@@ -28,23 +62,6 @@ void openFolderOfFile(const std::string& utf8Path) {
     }
     path = QDir::cleanPath(QFileInfo(path).absoluteFilePath()); // also folds "//" into "/"
 
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        openFolderInDesktop(path);
-        return;
-    }
-    // FileManager1.ShowItems(uris, startup id) selects the file in the user's file manager.
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
-    // Asynchronous, so a slow or absent file manager never blocks the window; when no
-    // file manager answers, the folder goes to the desktop's handler for folders instead.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path](QDBusPendingCallWatcher* finished) {
-        if (finished->isError()) {
-            openFolderInDesktop(path);
-        }
-        finished->deleteLater();
-    });
+    // FileManager1.ShowItems selects the file in the user's file manager.
+    callFileManager(QStringLiteral("ShowItems"), path, &openFolderInDesktop);
 }

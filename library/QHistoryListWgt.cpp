@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
+#include "library/QConvertProgressDlg.h"
 #include "library/QHistoryChunk.h"
 #include "library/QHistoryViewParts.h"
 #include "library/RZQPlayObject.h"
@@ -71,6 +72,7 @@ QHistoryListWgt::~QHistoryListWgt() {
     delete m_delegate;
     qDeleteAll(m_buttonLists);
     qDeleteAll(m_cellButtons);
+    delete m_convertDlg;
 }
 
 void QHistoryListWgt::setupForm() {
@@ -400,8 +402,6 @@ void QHistoryListWgt::sraechItem(QModelIndex index) {
 }
 
 void QHistoryListWgt::showToolTip(QModelIndex) {}
-
-void QHistoryListWgt::editItem(QModelIndex) {}
 
 void QHistoryListWgt::ClickItemView(QModelIndex index) {
     if (index.isValid()) {

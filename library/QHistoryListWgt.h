@@ -5,6 +5,7 @@
 // tells it which file to open and when to start. GUI thread only.
 #pragma once
 
+#include "media/VEEditConfig.h"
 #include "toolkit/QRZWidget.h"
 
 #include <QImage>
@@ -17,6 +18,9 @@
 
 class IBaseChunk;
 class QAction;
+class QConvertProgressDlg;
+class RZConverterObject;
+struct ConvertConfig;
 class QHistoryChunk;
 class QHistoryDelegate;
 class QHistorModel;
@@ -53,6 +57,14 @@ public:
     const QList<QHistoryChunk*>& videoChunks() const { return m_videos; }
     const QList<QHistoryChunk*>& audioChunks() const { return m_audios; }
     QHistoryChunk* playingChunk() const { return m_playing; }
+    QHistoryChunk* editingChunk() const { return m_editing; }
+    // Makes the record the one the editor's reports apply to (editItem does it).
+    void setEditingChunk(QHistoryChunk* chunk) { m_editing = chunk; }
+    RZConverterObject* converter() const { return m_converter; }
+    QConvertProgressDlg* convertProgressDlg() const { return m_convertDlg; }
+    // The conversion request for a record: default parameters with the record's format
+    // in lower case, its path, the recording output folder, its extension and name.
+    static void getConvertParamConfig(ConvertConfig& config, QHistoryChunk* chunk);
     int currentFileType() const { return m_fileType; }
 
     // The folder pruning of a deleted file stops at: the entry's output root, else the
@@ -87,8 +99,17 @@ public slots:
     void OnBtnPrevious();
     void OnBtnNext();
     void mediaCoverImage(QImage image);
-    // The editor opens from here once it exists.
+    // Opens the editor on the row's file and runs it modally.
     void editItem(QModelIndex index);
+    // The editor's reports: the file's cover, changed tags (with the chosen cover file),
+    // an edit to convert into a new file.
+    void dlgMediaCoverImage(QImage image);
+    void audioTagChange(VEAudioTagInfo tags, QString coverPath);
+    void convertFile(VEEditConfig edit);
+    void convertedStart();
+    void convertProgress(uint percent);
+    void cancelConvert();
+    void convertedFinish(bool ok);
 
     void deleteItem(QModelIndex index);
     void ActDeleteFile();
@@ -139,6 +160,8 @@ private:
     QHistoryChunk* m_editing = nullptr;
     RZQPlayObject* m_playObject = nullptr;
     QPoint m_clickPos{-1, -1};
+    RZConverterObject* m_converter = nullptr;
+    QConvertProgressDlg* m_convertDlg = nullptr; // no parent; deleted with the list
     QRZMenu* m_menu = nullptr;
     QAction* m_actPlay = nullptr;
     QAction* m_actDelete = nullptr;

@@ -299,7 +299,12 @@ bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
         releaseAudioTagFile(file);
         return false;
     }
-    file->clearAll();
+    // Only the fields the record carries are replaced; others (the lyrics) stay.
+    for (int field = FieldTitle; field <= FieldDisc; ++field) {
+        if (field != FieldLyrics) {
+            file->removeByField(field);
+        }
+    }
     const std::string* texts[14] = {&tags.title,        &tags.artist,   &tags.album,     &tags.genre, &tags.year,
                                     &tags.track,        &tags.comment,  &tags.copyright, nullptr,     nullptr,
                                     &tags.album_artist, &tags.composer, &tags.grouping,  &tags.disc};

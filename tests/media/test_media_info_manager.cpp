@@ -3,9 +3,12 @@
 #include "media/RZInfoManager.h"
 #include "platform/codec/calvorine_codec.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/ReadOnlyFile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +24,7 @@ private slots:
     void scaleImageKeepsSmallPictures();
     void formatTimeSpanCountsHours();
     void writeTagsRewritesTheFile();
+    void writeTagsKeepsTheLyricsAndReportsFailure();
     void aCoverThatIsNoPictureGivesANullImage();
     void badFilesGiveEmptyResults();
 
@@ -156,16 +160,67 @@ void TestMediaInfoManager::writeTagsRewritesTheFile() {
     RZInfoManager manager;
     manager.ensureInfo();
     QVERIFY(manager.open(tone));
-    manager.saveTags(tags);
+    QVERIFY(manager.saveTags(tags));
     const QJsonObject info = fixtures::probe(tone);
     QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Neu – Titel"));
     QCOMPARE(fixtures::formatTag(info, "album"), QStringLiteral("Album"));
     // Everything else was cleared first.
     QCOMPARE(fixtures::formatTag(info, "artist"), QString());
     QVERIFY(qAbs(fixtures::formatDuration(info) - 2.0) < 0.1);
-    // A file that cannot be opened is left alone, silently.
-    RZInfoManager::writeTags(m_dir.filePath("missing.mp3"), tags);
+    // A file that cannot be opened is left alone and reported.
+    QVERIFY(!RZInfoManager::writeTags(m_dir.filePath("missing.mp3"), tags));
     QVERIFY(!QFile::exists(m_dir.filePath("missing.mp3")));
+}
+
+// Lyrics, which the tag record does not carry, are read and written with mutagen.
+static QString mutagenLyrics(const QString& path, const QString& setTo = QString()) {
+    const QString script = setTo.isNull()
+                               ? QStringLiteral("import sys\nfrom mutagen.id3 import ID3\n"
+                                                "t=ID3(sys.argv[1])\n"
+                                                "print('|'.join(f.text for f in t.getall('USLT')),end='')\n")
+                               : QStringLiteral("import sys\nfrom mutagen.id3 import ID3,USLT\n"
+                                                "t=ID3(sys.argv[1])\n"
+                                                "t.add(USLT(encoding=3,lang='eng',desc='',text=sys.argv[2]))\n"
+                                                "t.save(sys.argv[1])\n");
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path, setTo});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+        return QStringLiteral("<mutagen failed: %1>").arg(QString::fromUtf8(python.readAllStandardError()));
+    }
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
+
+void TestMediaInfoManager::writeTagsKeepsTheLyricsAndReportsFailure() {
+    const QString tone = m_dir.filePath("lyrics.mp3");
+    QVERIFY(fixtures::makeTone(tone, 2.0, {"-metadata", "title=Old", "-metadata", "artist=Old artist"}));
+    QCOMPARE(mutagenLyrics(tone, QStringLiteral("la la la")), QString());
+    VEAudioTagInfo tags;
+    tags.title = "New";
+    QVERIFY(RZInfoManager::writeTags(tone, tags));
+    QCOMPARE(mutagenLyrics(tone), QStringLiteral("la la la"));
+    QJsonObject info = fixtures::probe(tone);
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("New"));
+    QCOMPARE(fixtures::formatTag(info, "artist"), QString());
+
+    // A file that cannot be written: false, and its bytes stay as they were.
+    auto digest = [&] {
+        QFile file(tone);
+        return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
+                                              : QByteArray();
+    };
+    const QByteArray before = digest();
+    {
+        ReadOnlyFile readOnly(tone);
+        QVERIFY(readOnly.isReadOnly());
+        tags.title = "Refused";
+        RZInfoManager manager;
+        manager.ensureInfo();
+        QVERIFY(manager.open(tone));
+        QVERIFY(!manager.saveTags(tags));
+    }
+    QCOMPARE(digest(), before);
+    info = fixtures::probe(tone);
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("New"));
 }
 
 void TestMediaInfoManager::aCoverThatIsNoPictureGivesANullImage() {

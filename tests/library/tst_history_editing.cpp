@@ -1,0 +1,502 @@
+// Editing from the history list on the virtual desktop: the row's Edit button opens the
+// editor on the file, which loads behind its wait dialog; OK with a trim range converts
+// the range into a new listed file (checked with ffprobe), OK with changed tags writes
+// them into the source (checked with mutagen) and updates History.xml; a refused write,
+// a cancelled conversion and bad files report what happened and change nothing else.
+#include "LibraryTestSupport.h"
+
+#include "app/AppGlobals.h"
+#include "app/HistoryFile.h"
+#include "editor/QMediaForm.h"
+#include "editor/QVideoEditTag.h"
+#include "editor/QVideoEditingDlg.h"
+#include "editor/QVideoEditingSettings.h"
+#include "editor/QWaitForDlg.h"
+#include "library/QConvertProgressDlg.h"
+#include "library/QHistoryChunk.h"
+#include "library/QHistoryListWgt.h"
+#include "library/QHistoryViewParts.h"
+#include "media/RZConverterObject.h"
+#include "media/RZPlayerManager.h"
+#include "tests/support/ReadOnlyFile.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZMessageBox.h"
+
+#include <QImageReader>
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTableView>
+
+#include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace librarytest;
+
+namespace {
+
+QModelIndex rowOf(QHistoryListWgt* list, const QString& name, int column) {
+    QAbstractItemModel* proxy = list->view()->model();
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        QHistoryChunk* chunk = historyChunkOf(proxy->index(row, 0));
+        if (chunk && QString::fromStdString(chunk->displayName()) == name) {
+            return proxy->index(row, column);
+        }
+    }
+    return {};
+}
+
+// Runs `step` once a modal window of the type is up (inside its modal loop).
+template <class Window> void whenModal(std::function<void(Window*)> step) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (window == nullptr || !window->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        step(window);
+    });
+    poll->start(20);
+}
+
+// Clicks a point of a widget relative to its window as the X server places it (a
+// freshly shown dialog may still be moving when Qt's idea of its place is read).
+bool clickInWindow(QWidget* widget, const QPoint& local) {
+    QWidget* top = widget->window();
+    const QPoint at = widget->mapTo(top, local);
+    return xdotool({"mousemove", "--sync", "--window", QString::number(top->winId()), QString::number(at.x()),
+                    QString::number(at.y())}) &&
+           xdotool({"click", "1"});
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < ms) {
+        QTest::qWait(20);
+    }
+    return condition();
+}
+
+QString mutagen(const QString& script, const QStringList& arguments) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{"-c", script} + arguments);
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+        return QStringLiteral("<mutagen: %1>").arg(QString::fromUtf8(python.readAllStandardError()));
+    }
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+const char* kAddLyrics = "import sys\nfrom mutagen.id3 import ID3,USLT\nt=ID3(sys.argv[1])\n"
+                         "t.add(USLT(encoding=3,lang='eng',desc='',text=sys.argv[2]))\nt.save(sys.argv[1])\n";
+const char* kReadTags = "import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+                        "print(str(t.get('TIT2','')) + '|' + '/'.join(f.text for f in t.getall('USLT')))\n";
+
+} // namespace
+
+class TestHistoryEditing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void editButtonTrimsIntoANewListedFile();
+    void changedTagsAreWrittenInPlaceKeepingTheLyrics();
+    void refusedTagWriteKeepsTheEditorOpenAndTheHistory();
+    void cancelledConversionLeavesNothing();
+    void loadingHoldsEscapeAndTeardownWaitsForTheWorker();
+    void badFilesStillLoadAndEmitNothing();
+
+private:
+    QString media(const QString& name) const { return m_media + "/" + name; }
+
+    PrivateUserFolders m_folders;
+    QString m_media;
+    QString m_output;
+};
+
+void TestHistoryEditing::initTestCase() {
+    ::signal(SIGPIPE, SIG_IGN); // a reader that gives up on the FIFO early
+    QVERIFY(m_folders.isValid());
+    m_media = m_folders.root() + "/media";
+    m_output = m_folders.root() + "/output";
+    QVERIFY(QDir().mkpath(m_media));
+    QVERIFY(QDir().mkpath(m_output));
+    QVERIFY(fixtures::makeClip(media("clip.mp4"), 7.0, "320x240", 25,
+                               {"-c:v", "libx264", "-c:a", "aac", "-metadata", "title=Source title"}));
+}
+
+void TestHistoryEditing::init() {
+    QFile::remove(m_folders.dataFolder() + "/History.xml");
+    for (const QString& name : QDir(m_output).entryList(QDir::Files)) {
+        QFile::remove(m_output + "/" + name);
+    }
+    // No trailing separator: the job adds the one between folder and name.
+    setOutputPath(m_output);
+}
+
+void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
+    const QString cover = m_folders.root() + "/source_cover.jpg";
+    QVERIFY(fixtures::makePicture(cover, "120x90"));
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true, false, "Source title", cover}}));
+    QHistoryListWgt list;
+    list.resize(860, 400);
+    QVERIFY(showForInput(&list));
+    QCOMPARE(list.rows().size(), size_t(1));
+
+    QStringList failures;
+    int conversions = 0;
+    for (int round = 1; round <= 2; ++round) {
+        bool inside = false;
+        whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
+            inside = true;
+            // The wait dialog holds the editor while the worker reads the file.
+            if (!waitFor([editor] { return editor->isLoaded(); })) {
+                failures << "the editor never finished loading";
+                editor->close();
+                return;
+            }
+            saveScreenshot(editor, QStringLiteral("history_edit_%1_loaded").arg(round));
+            QVideoEditTag* tabs = editor->tabBar();
+            if (editor->currentTab() != QVideoEditingDlg::Trim || tabs->button(QVideoEditingDlg::Tag)->isEnabled()) {
+                failures << "Trim is not current or Tag is enabled for a video";
+            }
+            for (int tab = QVideoEditingDlg::Adjust; tab <= QVideoEditingDlg::Audio; ++tab) {
+                if (tabs->button(tab)->isVisible()) {
+                    failures << QStringLiteral("tab %1 shows").arg(tab);
+                }
+            }
+            // The handles at 2 s and 5 s, committed as the trim tab's Trim button does.
+            editor->playerManager()->onTrim(2000000, 5000000);
+            VEAudioTagInfo tags;
+            editor->selectedTag(QVideoEditingDlg::Tag); // the tags tab shows what the file holds
+            editor->settings()->getTags(tags);
+            tags.title = "Trimmed title";
+            editor->settings()->setTags(tags);
+            auto* ok = editor->findChild<QAbstractButton*>("m_btnOK");
+            // Pointer input only once the window manager has placed the editor.
+            waitFor([ok] { return QApplication::widgetAt(ok->mapToGlobal(ok->rect().center())) == ok; }, 5000);
+            if (!clickInWindow(ok, ok->rect().center()) || !waitFor([editor] { return !editor->isVisible(); }, 10000)) {
+                failures << "OK did not close the editor";
+                editor->close();
+            }
+        });
+        whenModal<QConvertProgressDlg>([&](QConvertProgressDlg* dialog) {
+            ++conversions;
+            saveScreenshot(dialog, QStringLiteral("history_edit_%1_converting").arg(round));
+        });
+        // The row's Edit button, as the user hovers over the row and clicks it.
+        const QRect cell = list.view()->visualRect(rowOf(&list, "clip.mp4", 4));
+        const QPoint onButton = list.view()->viewport()->mapToGlobal(cell.center());
+        QVERIFY(xdotool({"mousemove", "--sync", QString::number(onButton.x() - 20), QString::number(onButton.y())}));
+        QTest::qWait(100);
+        QVERIFY(clickAt(list.view()->viewport(), cell.center()));
+        QTRY_VERIFY_WITH_TIMEOUT(inside, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(list.rows().size() == size_t(round + 1) || !failures.isEmpty(), 60000);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
+    }
+    QCOMPARE(conversions, 2); // the same job and dialog, shown once per conversion
+    saveScreenshot(&list, QStringLiteral("history_edit_listed"));
+
+    const QString first = m_output + "/clip_Trim_001.mp4";
+    const QString second = m_output + "/clip_Trim_002.mp4";
+    QVERIFY(QFile::exists(first));
+    QVERIFY(QFile::exists(second));
+    QVERIFY(!QFile::exists(m_output + "clip_Trim_001.mp4"));
+    auto* newest = static_cast<QHistoryChunk*>(list.rows().front());
+    QCOMPARE(QString::fromStdString(newest->displayName()), QStringLiteral("clip_Trim_002.mp4"));
+    QVERIFY(newest->isNewFile());
+    QCOMPARE(list.videoChunks().first(), newest);
+    QCOMPARE(QString::fromStdString(newest->duration()), QStringLiteral("00:00:03"));
+    QVERIFY(!newest->size().empty());
+    QVERIFY(!newest->createTime().empty());
+
+    const QJsonObject info = fixtures::probe(first);
+    QVERIFY(qAbs(fixtures::formatDuration(info) - 3.0) <= 0.04 + 0.03); // a frame, plus the audio's padding
+    QCOMPARE(fixtures::stream(info, "video")["codec_name"].toString(), QStringLiteral("h264"));
+    QCOMPARE(fixtures::stream(info, "audio")["codec_name"].toString(), QStringLiteral("aac"));
+    QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Trimmed title"));
+    // Not silent: ffmpeg's volume detector hears the tone.
+    QProcess volume;
+    volume.start("ffmpeg", {"-hide_banner", "-i", first, "-af", "volumedetect", "-f", "null", "-"});
+    QVERIFY(volume.waitForFinished(30000));
+    const QString report = QString::fromUtf8(volume.readAllStandardError());
+    const int at = report.indexOf("max_volume: ");
+    QVERIFY(at > 0);
+    QVERIFY(report.mid(at + 12, 10).section(' ', 0, 0).toDouble() > -30.0);
+
+    // History.xml: the new entries with their thumbnails (fitting 120 x 120); the source
+    // keeps its own title and cover.
+    const QString history = historyText(m_folders);
+    QVERIFY(history.contains("clip_Trim_001.mp4"));
+    QVERIFY(history.contains("clip_Trim_002.mp4"));
+    const auto sourceEntry = findHistoryItem(media("clip.mp4"));
+    QVERIFY(sourceEntry.has_value());
+    QCOMPARE(sourceEntry->title, QStringLiteral("Source title"));
+    QCOMPARE(sourceEntry->thumbnailPath, cover);
+    const auto newEntry = findHistoryItem(first);
+    QVERIFY(newEntry.has_value());
+    QCOMPARE(newEntry->title, QStringLiteral("Trimmed title"));
+    QCOMPARE(newEntry->isNew, false); // the badge goes when the history is opened again
+    const QSize thumbnail = QImageReader(newEntry->thumbnailPath).size();
+    QVERIFY2(thumbnail.isValid() && thumbnail.width() <= 120 && thumbnail.height() <= 120,
+             qPrintable(QStringLiteral("%1x%2").arg(thumbnail.width()).arg(thumbnail.height())));
+}
+
+void TestHistoryEditing::changedTagsAreWrittenInPlaceKeepingTheLyrics() {
+    const QString song = media("song.mp3");
+    QFile::remove(song);
+    QVERIFY(fixtures::makeTone(song, 3.0, {"-metadata", "title=Old"}));
+    QCOMPARE(mutagen(kAddLyrics, {song, "la la la"}), QString());
+    QVERIFY(writeHistory(m_folders, {{song, "mp3", false, false, "Old"}}));
+    const QString coverFile = m_folders.root() + "/front.png";
+    QVERIFY(fixtures::makePicture(coverFile, "300x200"));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+
+    for (bool change : {false, true}) {
+        QSignalSpy tagChanges(&list, &QHistoryListWgt::emitStartPlayerTimer);
+        bool tagReachable = false;
+        whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
+            if (!waitFor([editor] { return editor->isLoaded(); })) {
+                editor->close();
+                return;
+            }
+            tagReachable = waitFor([editor] { return editor->tabBar()->button(QVideoEditingDlg::Tag)->isEnabled(); });
+            editor->selectedTag(QVideoEditingDlg::Tag);
+            if (change) {
+                VEAudioTagInfo tags;
+                editor->settings()->getTags(tags);
+                tags.title = "New song";
+                editor->settings()->setTags(tags);
+            }
+            saveScreenshot(editor, QStringLiteral("history_edit_audio_%1").arg(change ? "changed" : "unchanged"));
+            editor->onOK();
+        });
+        const QByteArray before = historyText(m_folders).toUtf8();
+        list.editItem(rowOf(&list, "song.mp3", 4));
+        QVERIFY(tagReachable);
+        if (!change) {
+            // Unchanged tags: nothing written, nothing converted.
+            QCOMPARE(historyText(m_folders).toUtf8(), before);
+            QCOMPARE(mutagen(kReadTags, {song}), QStringLiteral("Old|la la la"));
+        }
+    }
+    QCOMPARE(mutagen(kReadTags, {song}), QStringLiteral("New song|la la la"));
+    const auto entry = findHistoryItem(song);
+    QVERIFY(entry.has_value());
+    QCOMPARE(entry->title, QStringLiteral("New song"));
+    QCOMPARE(list.rows().size(), size_t(1));
+    QCOMPARE(QDir(m_output).entryList(QDir::Files), QStringList());
+
+    // A cover chosen with the tags becomes the entry's thumbnail, 120 x 120.
+    VEAudioTagInfo tags;
+    tags.title = "With cover";
+    QFile coverBytes(coverFile);
+    QVERIFY(coverBytes.open(QIODevice::ReadOnly));
+    tags.cover_image = coverBytes.readAll().toStdString();
+    tags.coverSize = int(tags.cover_image.size());
+    list.setEditingChunk(static_cast<QHistoryChunk*>(list.rows().front()));
+    list.audioTagChange(tags, coverFile);
+    const auto covered = findHistoryItem(song);
+    QVERIFY(covered.has_value());
+    QCOMPARE(covered->title, QStringLiteral("With cover"));
+    QCOMPARE(QImageReader(covered->thumbnailPath).size(), QSize(120, 120));
+}
+
+void TestHistoryEditing::refusedTagWriteKeepsTheEditorOpenAndTheHistory() {
+    const QString song = media("locked.mp3");
+    QFile::remove(song);
+    QVERIFY(fixtures::makeTone(song, 2.0, {"-metadata", "title=Locked"}));
+    QVERIFY(writeHistory(m_folders, {{song, "mp3", false, false, "Locked"}}));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+    const QString before = historyText(m_folders);
+    ReadOnlyFile readOnly(song);
+    QVERIFY(readOnly.isReadOnly());
+    bool messageShown = false;
+    bool stayedOpen = false;
+    QSignalSpy* tagSpy = nullptr;
+    whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
+        tagSpy = new QSignalSpy(editor, &QVideoEditingDlg::emitAudioTagChange);
+        if (!waitFor([editor] { return editor->isLoaded(); })) {
+            editor->close();
+            return;
+        }
+        VEAudioTagInfo tags;
+        editor->selectedTag(QVideoEditingDlg::Tag);
+        editor->settings()->getTags(tags);
+        tags.title = "Refused";
+        editor->settings()->setTags(tags);
+        whenModal<QRZMessageBox>([&](QRZMessageBox* box) {
+            messageShown = true;
+            saveScreenshot(box, QStringLiteral("history_edit_tags_refused"));
+            box->done(QRZMessageBox::ResultOk);
+        });
+        editor->onOK();
+        stayedOpen = editor->isVisible() && editor->result() != QDialog::Accepted;
+        if (tagSpy->count() != 0) {
+            stayedOpen = false;
+        }
+        editor->close();
+    });
+    list.editItem(rowOf(&list, "locked.mp3", 4));
+    delete tagSpy;
+    QVERIFY(messageShown);
+    QVERIFY(stayedOpen);
+    QCOMPARE(historyText(m_folders), before);
+}
+
+void TestHistoryEditing::cancelledConversionLeavesNothing() {
+    const QString longClip = media("long.mp4");
+    if (!QFile::exists(longClip)) {
+        QVERIFY(fixtures::makeClip(longClip, 60.0, "1280x720", 30, {"-c:v", "libx264", "-c:a", "aac"}));
+    }
+    QVERIFY(writeHistory(m_folders, {{longClip, "mp4", true, false}}));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+    bool messageShown = false;
+    whenModal<QRZMessageBox>([&](QRZMessageBox* box) {
+        messageShown = true;
+        box->done(QRZMessageBox::ResultOk);
+    });
+    whenModal<QConvertProgressDlg>([&](QConvertProgressDlg* dialog) {
+        saveScreenshot(dialog, QStringLiteral("history_edit_cancel_converting"));
+        clickInWindow(dialog->cancelButton(), dialog->cancelButton()->rect().center());
+    });
+    list.setEditingChunk(static_cast<QHistoryChunk*>(list.rows().front()));
+    VEEditConfig edit;
+    edit.trimStart = 1000000;
+    edit.trimEnd = 59000000;
+    list.convertFile(edit);
+    QTRY_VERIFY_WITH_TIMEOUT(list.converter() && !list.converter()->isRunning(), 60000);
+    QTest::qWait(200); // the finish report is queued behind the stop
+    QVERIFY(list.converter()->cancelled());
+    QVERIFY(!messageShown);
+    QCOMPARE(QDir(m_output).entryList(QDir::Files), QStringList());
+    QCOMPARE(list.rows().size(), size_t(1));
+    QVERIFY(!historyText(m_folders).contains("_Trim_"));
+}
+
+void TestHistoryEditing::loadingHoldsEscapeAndTeardownWaitsForTheWorker() {
+    // A window never shown never loads and goes at once.
+    {
+        QVideoEditingDlg unused;
+        unused.setMediaFile(media("clip.mp4"), 0, 0);
+    }
+    // A FIFO holds the worker's read until a helper thread feeds it the clip 2 s later;
+    // the player opens the file once more, so the helper feeds every reader that comes
+    // within a few seconds (a clip whose index comes first, as a pipe cannot seek).
+    const QString fast = media("fast.mp4");
+    QVERIFY(fixtures::ffmpeg({"-i", media("clip.mp4"), "-c", "copy", "-movflags", "+faststart", fast}));
+    const QString fifo = m_folders.root() + "/slow.mp4";
+    QFile::remove(fifo);
+    QCOMPARE(QProcess::execute("mkfifo", {fifo}), 0);
+    std::thread feeder([fast, fifo] {
+        QThread::msleep(2000);
+        QFile in(fast);
+        if (!in.open(QIODevice::ReadOnly)) {
+            return;
+        }
+        const QByteArray bytes = in.readAll();
+        QElapsedTimer idle;
+        idle.start();
+        while (idle.elapsed() < 4000) {
+            const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) { // no reader yet
+                QThread::msleep(20);
+                continue;
+            }
+            ::fcntl(fd, F_SETFL, 0);
+            qint64 written = 0;
+            while (written < bytes.size()) {
+                const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+                if (n <= 0) {
+                    break;
+                }
+                written += n;
+            }
+            ::close(fd);
+            idle.restart();
+        }
+    });
+    {
+        QVideoEditingDlg editor;
+        editor.setMediaFile(fifo, 0, 0);
+        QSignalSpy converts(&editor, &QVideoEditingDlg::emitConvertFile);
+        QSignalSpy tags(&editor, &QVideoEditingDlg::emitAudioTagChange);
+        bool escapedWhileLoading = false;
+        whenModal<QWaitForDlg>([&](QWaitForDlg* wait) {
+            saveScreenshot(&editor, QStringLiteral("history_edit_waiting"));
+            // Escape on the editor is swallowed while it loads.
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&editor, &escape);
+            escapedWhileLoading = editor.isVisible() && !editor.isLoaded();
+            // Escape in the wait dialog dismisses it early; Cancel then closes the editor
+            // while the worker still waits for its feed.
+            key("Escape");
+            waitFor([wait] { return !wait->isVisible(); }, 5000);
+            auto* cancel = editor.findChild<QAbstractButton*>("m_btnCancel");
+            cancel->click();
+        });
+        editor.exec();
+        QVERIFY(escapedWhileLoading);
+        QCOMPARE(converts.count(), 0);
+        QCOMPARE(tags.count(), 0);
+    } // destroyed: the worker is joined once the feed arrives
+    feeder.join();
+    QFile::remove(fifo);
+
+    // After loading, Escape closes the window without emitting anything; a second show
+    // loads nothing again.
+    QVideoEditingDlg editor;
+    editor.setMediaFile(media("clip.mp4"), 0, 0);
+    QSignalSpy covers(&editor, &QVideoEditingDlg::emitMediaCoverImage);
+    QSignalSpy converts(&editor, &QVideoEditingDlg::emitConvertFile);
+    editor.show();
+    QTRY_VERIFY_WITH_TIMEOUT(editor.isLoaded(), 20000);
+    QCOMPARE(covers.count(), 1);
+    editor.selectedTag(QVideoEditingDlg::Tag);
+    QVERIFY(!editor.preview()->isVisible());
+    editor.selectedTag(QVideoEditingDlg::Trim);
+    QVERIFY(editor.preview()->isVisible());
+    QCOMPARE(editor.preview()->geometry(), QRect(0, 55, 686, 540 - 56 - 86 - 55));
+    editor.showMinimized();
+    editor.showNormal();
+    QTest::qWait(300);
+    QCOMPARE(covers.count(), 1);
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    QTest::keyClick(&editor, Qt::Key_Escape);
+    QTRY_VERIFY(!editor.isVisible());
+    QCOMPARE(converts.count(), 0);
+}
+
+void TestHistoryEditing::badFilesStillLoadAndEmitNothing() {
+    const QString truncated = media("truncated.mp4");
+    QVERIFY(fixtures::writeTruncated(media("clip.mp4"), truncated, QFileInfo(media("clip.mp4")).size() / 3));
+    const QString gone = media("gone.mp4");
+    QVERIFY(QFile::copy(media("clip.mp4"), gone));
+    QVERIFY(writeHistory(m_folders, {{truncated, "mp4", true, false}, {gone, "mp4", true, false}}));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+    QVERIFY(QFile::remove(gone)); // deleted after listing
+    for (const QString& name : {QStringLiteral("truncated.mp4"), QStringLiteral("gone.mp4")}) {
+        bool loaded = false;
+        whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
+            loaded = waitFor([editor] { return editor->isLoaded(); });
+            editor->onOK();
+        });
+        list.editItem(rowOf(&list, name, 4));
+        QVERIFY2(loaded, qPrintable(name));
+        QCOMPARE(list.rows().size(), size_t(2));
+        QCOMPARE(QDir(m_output).entryList(QDir::Files), QStringList());
+    }
+}
+
+QTEST_MAIN(TestHistoryEditing)
+#include "tst_history_editing.moc"
