@@ -1,7 +1,7 @@
 // The process entry for Linux/X11.
 #include "app/AppGlobals.h"
 #include "app/KeyApplication.h"
-#include "app/main/MainWindowFactory.h"
+#include "recorder/MainWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     font.setPixelSize(12);
     QApplication::setFont(font);
 
-    std::unique_ptr<QWidget> mainWindow(createMainWindow());
+    auto mainWindow = std::make_unique<MainWindow>(nullptr);
     mainWindow->show();
     const int exitCode = QApplication::exec();
     mainWindow.reset();

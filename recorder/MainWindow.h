@@ -1,0 +1,219 @@
+// The recorder's one top-level window: title-bar buttons, video/audio mode, record, the
+// capture-area, audio-input and options panels, the area shade and frame, the idle level
+// previews, recording control (countdown, compact recording panel with its toolbar,
+// schedule view, time limits, hotkeys, screenshots, cut), the tray icon with its menus,
+// the main menu, the updater and the close path.
+//
+// Created by start-up and alive until the process ends; owns everything it creates. The
+// recorder's signals, the previews' level reports and the hotkeys all arrive on the GUI
+// thread; nothing here is called from another thread.
+#pragma once
+
+#include "toolkit/QRZMainWindow.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <cstdint>
+
+class QAcceptDialog;
+class QAction;
+class QMenu;
+class QOptionsMainDlg;
+class QRecordAudioObject;
+class QRecordCropDlg;
+class QRecordObject;
+class QRecordingToolbarWgt;
+class QRZBaseButton;
+class QRZMenu;
+class QScheduleWgt;
+class QTransparentWidget;
+class SelectRecordAreaWgt;
+class SelectRecordInputWgt;
+
+class MainWindow : public QRZMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // What tests and the journey look at.
+    bool isRecording() const { return m_recording; }
+    bool isPaused() const { return m_paused; }
+    bool isVideoMode() const { return m_videoMode; }
+    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+
+signals:
+    void emitFormatChange(bool videoMode);
+
+public slots:
+    void OnBtnMin();
+    void OnShowDlg();
+    void OnClose();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void OnMenu();
+    void ActOnHome();
+    void ActOnHelp();
+    void ActOnAbout();
+    void ActOnPreferDlg();
+    void ActOnUpdates();
+    void ActShowLog();
+    void OnHistoryDlg();
+    void ShowHistoryDlg(int tab);
+    void ShowHistoryDlg();
+    void OnBtnVideoMode();
+    void OnBtnAudioMode();
+    void OnBtnSetting();
+    void OnBtnRecord();
+    void StartRecord(bool countdown);
+    void StartRecord();
+    void ContinueRecord();
+    void PauseRecord();
+    void StopRecord();
+    void cutRecord();
+    void FinishRecordPreview();
+    void KeepScaleChange(bool keep);
+    void ShowPointAreaDlg();
+    void SelectAreaRect(QRect rect);
+    void AreaRectChange();
+    void recordDlgToArea(QRect rect);
+    void OnShowAraeRecordDlg();
+    void DestroyAnimtion();
+    void ShowRecorerStatusToolbar(int, int);
+    void HideRecorerDlg();
+    void OnFormatDlg();
+    void OnResetFormat();
+    void setAutoUpdate(bool on);
+    void LangugeChangeSet(bool);
+    void recordPlayAndPauseST();
+    void recordStopST();
+    void recordScreenshotST();
+    void recordCutST();
+    void SetOutPath(QString folder);
+    void SetScreenshotPath(QString folder);
+    void shortcutEnable(bool enabled);
+    void HideToolbar();
+    void ArcTaryPause();
+    void RecordTimeOperate(uint64_t elapsedUs);
+    void setAudioData(unsigned char* block, int samples);
+    void StopSchedule();
+    void endSchedule();
+    void OnUpdate();
+    void checkInstallDevice();
+
+private slots:
+    // The recorder gave up on a running recording (its file could not be written).
+    void recordingFailed();
+    void recorderFailed(const QString& reason);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void relayout() override;
+
+private:
+    // Construction steps.
+    void setupUi();
+    void setupWindowLook();
+    void writeLogHeader();
+    void setupTitleButtons();
+    void createMainMenu();
+    void createTrayIcon();
+    void setToolTips();
+    void setupUpdater();
+    void initCodecLibrary();
+    void setupHotkeys();
+    void showHotkeyBalloon(int tries);
+    void loadAreaSettings();
+    void saveAreaSettings();
+    void createPanels();
+    void createLevelPreviews();
+    void restartLevelPreviews();
+    void stopLevelPreviews();
+    void setAreaMode(bool on);
+    void showOptionsPanel(bool show, bool animate);
+    void copyStayOnTop(QWidget* dialog) const;
+    void layoutTitleBar();
+    void makeModeCurrent();
+    void applyMode(bool video);
+
+    // Recording control.
+    void setPaused(bool paused);
+    void showPausedState(bool paused);
+    void setRecordingLook(bool on);
+    void setScheduleLook(bool on);
+    void leaveScheduleLook();
+    void setNormalLookImages();
+    void setCompactLookImages();
+    void runCountdown();
+    bool placeBesideArea();
+    QString makeRecordFileName() const;
+    bool startRecorder();
+    bool stopRecorder();
+    void finishRecording(bool showHistory);
+    void showRecordingFailed();
+    void refreshTrayMenu();
+    void updateRecordingMenu();
+    void requestStop();
+    void quitApplication();
+    void hideToTray();
+
+    QRZBaseButton* m_btnClose = nullptr;
+    QRZBaseButton* m_btnMenu = nullptr;
+    QRZBaseButton* m_btnMin = nullptr;
+    QRZBaseButton* m_btnReocrder = nullptr;
+    QRZBaseButton* m_btnVideoMode = nullptr;
+    QRZBaseButton* m_btnAudioMode = nullptr;
+    QRZBaseButton* m_btnHistory = nullptr;
+    QRZBaseButton* m_btnSetting = nullptr;
+    QRZBaseButton* m_btnMax = nullptr;
+    QRZBaseButton* m_btnRestore = nullptr;
+
+    QRZMenu* m_mainMenu = nullptr;
+    QAction* m_actHome = nullptr;
+    QAction* m_actHelp = nullptr;
+    QAction* m_actAbout = nullptr;
+    QAction* m_actPreferences = nullptr;
+    QAction* m_actUpdates = nullptr;
+
+    bool m_countdownRunning = false;
+    QRecordCropDlg* m_areaFrame = nullptr;
+    QTransparentWidget* m_shade = nullptr;
+    SelectRecordAreaWgt* m_areaPanel = nullptr;
+    SelectRecordInputWgt* m_inputPanel = nullptr;
+    QPointer<QRecordingToolbarWgt> m_toolbar; // of the running recording
+    bool m_scheduleView = false;
+    QPointer<QScheduleWgt> m_schedule;
+    QRecordObject* m_recorder = nullptr;
+    QRecordAudioObject* m_systemPreview = nullptr;
+    QRecordAudioObject* m_microphonePreview = nullptr;
+    bool m_recording = false;
+    bool m_stopPending = false;
+    bool m_inRecorderCall = false;     // a start or stop of the recorder is running
+    bool m_recorderCallFailed = false; // and the recorder said it failed
+    bool m_failedStop = false;
+    QPoint m_savedPosition;
+    bool m_areaMode = false;
+    bool m_videoMode = true;
+    QOptionsMainDlg* m_options = nullptr;
+    bool m_optionsOpen = false;
+    bool m_hotkeysEnabled = true;
+    QAcceptDialog* m_acceptDialog = nullptr;
+    bool m_showToolbarNotice = true;
+    bool m_paused = false;
+
+    QMenu* m_recordingMenu = nullptr;
+    QAction* m_actShowToolbar = nullptr;
+    QAction* m_actPauseResume = nullptr;
+    QAction* m_actStop = nullptr;
+    QAction* m_actCancel = nullptr;
+
+    bool m_restoreOnTrayClick = true;
+    QAction* m_actHidden = nullptr;
+    QAction* m_actShowWindow = nullptr;
+    QAction* m_actQuit = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_trayMenu = nullptr;
+};

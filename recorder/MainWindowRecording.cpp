@@ -1,0 +1,551 @@
+// The main window's recording control: record button, countdown, compact recording
+// panel, schedule view, pause/resume/stop/cut, time limits, screenshots and hotkeys.
+//
+// Stop requests from the toolbar, the tray menu, the hotkeys and the time limit reach
+// StopRecord through the event queue: it opens the modal history dialog and deletes the
+// toolbar, which must not happen inside the toolbar's own click or the recorder's timer.
+#include "recorder/MainWindow.h"
+
+#include "app/AppGlobals.h"
+#include "app/QRecordAreaInfo.h"
+#include "app/SettingsFile.h"
+#include "media/OutputFormatSetting.h"
+#include "media/QRecordAudioObject.h"
+#include "media/QRecordObject.h"
+#include "recorder/MainWindowParts.h"
+#include "recorder/MainWindowRules.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZMessageBox.h"
+#include "toolkit/QRZMessageDlg.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+
+const int kCompactWidth = 241;
+const int kCompactMargin = 15;
+const int kNormalMargin = 38;
+
+QString appImage(const QString& relativePath) {
+    return getAppDirPath() + relativePath;
+}
+
+void setMargins(QBaseDrawWidget* window, int margin) {
+    window->setBackgroundMargins(margin, margin, margin, margin, margin, margin, margin, margin);
+}
+
+QPoint centredOnPrimaryScreen(const QSize& size) {
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
+}
+
+} // namespace
+
+void MainWindow::OnBtnRecord() {
+    if (m_recording || m_scheduleView) {
+        return;
+    }
+    if (m_videoMode && !m_areaMode) {
+        m_areaPanel->setAttention(true);
+        QRZMessageDlg message(nullptr);
+        message.setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
+        message.setText(tr("Please select the area you want to record first."));
+        message.setUseGeometry(false);
+        copyStayOnTop(&message);
+        centerWidget(&message);
+        message.move(message.pos() - QPoint(50, 0));
+        message.exec();
+        m_areaPanel->setAttention(false);
+        return;
+    }
+    showOptionsPanel(false, false);
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    if (info->isScheduleOn() && info->scheduleStart() != info->scheduleEnd()) {
+        setScheduleLook(true);
+        return;
+    }
+    StartRecord(true);
+}
+
+void MainWindow::StartRecord() {
+    StartRecord(true);
+}
+
+void MainWindow::StartRecord(bool countdown) {
+    if (m_recording) {
+        return;
+    }
+    stopLevelPreviews();
+    m_recording = true;
+    m_paused = false;
+    m_stopPending = false;
+    if (m_videoMode) {
+        hide();
+        if (m_shade != nullptr) {
+            m_shade->hide();
+            show();
+        }
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->setRecording(true);
+        }
+    }
+    setRecordingLook(true);
+    if (countdown) {
+        runCountdown();
+    }
+    refreshTrayMenu();
+    if (m_toolbar) {
+        m_toolbar->setRunning(true);
+    }
+    if (!startRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+    }
+}
+
+bool MainWindow::startRecorder() {
+    if (m_recorder == nullptr) {
+        m_recorder = new QRecordObject(this);
+        connect(m_recorder, &QRecordObject::emitRecordTime, this, &MainWindow::RecordTimeOperate);
+        // The recorder releases the level block right after the signal: no queue.
+        connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
+        connect(m_recorder, &QRecordObject::emitRecordFailed, this, &MainWindow::recorderFailed, Qt::DirectConnection);
+    }
+    const float volume = m_inputPanel->recordVolume();
+    m_inRecorderCall = true;
+    m_recorderCallFailed = false;
+    const bool started = m_recorder->startRecord(makeRecordFileName(), volume, m_videoMode);
+    m_inRecorderCall = false;
+    return started && !m_recorderCallFailed;
+}
+
+// Stops the recorder; false when it could not finish the file.
+bool MainWindow::stopRecorder() {
+    if (m_recorder == nullptr) {
+        return true;
+    }
+    m_inRecorderCall = true;
+    m_recorderCallFailed = false;
+    m_recorder->stopRecord();
+    m_inRecorderCall = false;
+    return !m_recorderCallFailed;
+}
+
+void MainWindow::recorderFailed(const QString& reason) {
+    qWarning() << "recording failed:" << reason;
+    if (m_inRecorderCall) {
+        // The start or stop that failed tells the user itself.
+        m_recorderCallFailed = true;
+        return;
+    }
+    // The engine gave up by itself, inside its own timer: act once that has returned.
+    QMetaObject::invokeMethod(this, "recordingFailed", Qt::QueuedConnection);
+}
+
+void MainWindow::showRecordingFailed() {
+    QRZMessageBox::showMessage(this, tr("Recording failed!"), QString(), 0, QRZMessageBox::OkButton);
+}
+
+void MainWindow::recordingFailed() {
+    if (!m_recording) {
+        return;
+    }
+    finishRecording(false);
+    showRecordingFailed();
+}
+
+void MainWindow::setCompactLookImages() {
+    loadBackgroundImage(appImage(QStringLiteral("/image/record_tool_dlg/backgroud_recording.png")), false);
+    m_btnMin->setImage(appImage(QStringLiteral("/image/record_tool_dlg/btn_min_recording.png")), true);
+    setTitle(QString());
+    setTitleImage(QString());
+}
+
+void MainWindow::setNormalLookImages() {
+    loadBackgroundImage(appImage(QStringLiteral("/image/backgroud.png")), false);
+    m_btnMin->setImage(appImage(QStringLiteral("/image/btn_min.png")), true);
+    setTitle(productTitle());
+    setTitleImage(appImage(QStringLiteral("/image/common/dlg_logo.png")));
+}
+
+void MainWindow::setRecordingLook(bool on) {
+    m_areaPanel->setHidden(on);
+    m_inputPanel->setHidden(on);
+    if (m_toolbar) {
+        // Stop may come from the toolbar's own button.
+        m_toolbar->hide();
+        m_toolbar->deleteLater();
+        m_toolbar = nullptr;
+    }
+    if (!on) {
+        setNormalLookImages();
+        resize(696, 176);
+        move(m_savedPosition);
+        setMargins(this, kNormalMargin);
+        relayout();
+        update();
+        return;
+    }
+    setCompactLookImages();
+    m_savedPosition = pos();
+    auto* toolbar = new QRecordingToolbarWgt(this);
+    m_toolbar = toolbar;
+    toolbar->setVideoMode(m_videoMode);
+    connect(toolbar, &QRecordingToolbarWgt::emitContinueRecord, this, &MainWindow::ContinueRecord);
+    connect(toolbar, &QRecordingToolbarWgt::emitPauseRecord, this, &MainWindow::PauseRecord);
+    connect(toolbar, &QRecordingToolbarWgt::emitStopRecord, this, &MainWindow::requestStop);
+    connect(toolbar, &QRecordingToolbarWgt::emitCutRecord, this, &MainWindow::cutRecord, Qt::QueuedConnection);
+    if (m_videoMode) {
+        resize(kCompactWidth, 63);
+        m_toolbar->setGeometry(10, 23, 221, 32);
+        if (!placeBesideArea()) {
+            move(centredOnPrimaryScreen(size()));
+            if (m_showToolbarNotice) {
+                QRecorderMessage notice(nullptr);
+                copyStayOnTop(&notice);
+                centerWidget(&notice);
+                notice.exec();
+                if (!notice.isShowAgain()) {
+                    m_showToolbarNotice = false;
+                    writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),
+                                      QStringLiteral("N"));
+                }
+            }
+        }
+    } else {
+        resize(kCompactWidth, 108);
+        m_toolbar->setGeometry(10, 23, 221, 77);
+        move(centredOnPrimaryScreen(size()));
+    }
+    if (m_toolbar) {
+        m_toolbar->show();
+    }
+    setMargins(this, kCompactMargin);
+    relayout();
+    update();
+}
+
+bool MainWindow::placeBesideArea() {
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    const PanelPlacement placement = ::placeBesideArea(size(), QRect(info->areaOrigin(), info->areaSize()),
+                                                       QGuiApplication::primaryScreen()->size());
+    if (!placement.fits) {
+        hide();
+        return false;
+    }
+    move(placement.position);
+    return true;
+}
+
+void MainWindow::runCountdown() {
+    const bool wasHidden = isHidden();
+    hide();
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->hide();
+    }
+    QReciprocalDlg countdown(nullptr);
+    copyStayOnTop(&countdown);
+    countdown.move(centredOnPrimaryScreen(countdown.size()));
+    m_countdownRunning = true;
+    countdown.exec();
+    m_countdownRunning = false;
+    setVisible(!wasHidden);
+    // A panel that fits nowhere stays hidden; the frame must come back all the same.
+    if (m_videoMode && m_areaMode && m_areaFrame != nullptr) {
+        m_areaFrame->show();
+    }
+}
+
+QString MainWindow::makeRecordFileName() const {
+    QString folder = getOutputPath();
+    if (folder.isEmpty()) {
+        // Never the file system's root: the default output folder.
+        folder = getConvertedPath();
+    }
+    if (!QDir(folder).exists()) {
+        QDir().mkpath(folder);
+    }
+    return recordFileNameIn(folder, QDateTime::currentDateTime(), currentFormatExtension(),
+                            [](const QString& path) { return QFile::exists(path); });
+}
+
+void MainWindow::PauseRecord() {
+    setPaused(true);
+}
+
+void MainWindow::ContinueRecord() {
+    setPaused(false);
+}
+
+void MainWindow::setPaused(bool paused) {
+    if (!m_recording) {
+        return;
+    }
+    if (m_recorder != nullptr) {
+        if (paused) {
+            m_recorder->pauseRecord();
+        } else {
+            m_recorder->resumeRecord();
+        }
+    }
+    showPausedState(paused);
+}
+
+// The paused flag and what shows it: the frame's dashes, the toolbar's button, the tray.
+void MainWindow::showPausedState(bool paused) {
+    m_paused = paused;
+    if (m_videoMode && m_areaFrame != nullptr) {
+        m_areaFrame->setPaused(paused);
+    }
+    if (m_toolbar) {
+        m_toolbar->setRunning(!paused);
+    }
+    refreshTrayMenu();
+}
+
+void MainWindow::ArcTaryPause() {
+    if (m_paused) {
+        ContinueRecord();
+    } else {
+        PauseRecord();
+    }
+}
+
+void MainWindow::requestStop() {
+    if (!m_recording || m_stopPending) {
+        return;
+    }
+    m_stopPending = true;
+    QMetaObject::invokeMethod(this, "StopRecord", Qt::QueuedConnection);
+}
+
+void MainWindow::StopRecord() {
+    finishRecording(true);
+}
+
+void MainWindow::finishRecording(bool showHistory) {
+    m_stopPending = false;
+    if (!m_recording) {
+        return;
+    }
+    if (!stopRecorder()) {
+        showHistory = false;
+        m_failedStop = true;
+    }
+    m_recording = false;
+    m_paused = false;
+    setRecordingLook(false);
+    if (m_videoMode) {
+        hide();
+        if (m_shade != nullptr) {
+            m_shade->show();
+            show();
+        }
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->setRecording(false);
+            m_areaFrame->setPaused(false);
+        }
+    }
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setContextMenu(m_trayMenu);
+    }
+    if (!showHistory) {
+        show();
+        restartLevelPreviews();
+        if (m_failedStop) {
+            m_failedStop = false;
+            showRecordingFailed();
+        }
+        return;
+    }
+    FinishRecordPreview();
+}
+
+void MainWindow::FinishRecordPreview() {
+    hide();
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setVisible(false);
+    }
+    ShowHistoryDlg(m_videoMode ? 0 : 1);
+    show();
+    if (m_trayIcon != nullptr) {
+        m_trayIcon->setVisible(true);
+    }
+}
+
+void MainWindow::cutRecord() {
+    if (m_recorder == nullptr || !m_recording) {
+        return;
+    }
+    if (!stopRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+        return;
+    }
+    // The next file starts running even when the last one was paused.
+    showPausedState(false);
+    if (!startRecorder()) {
+        finishRecording(false);
+        showRecordingFailed();
+    }
+}
+
+void MainWindow::RecordTimeOperate(uint64_t elapsedUs) {
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    const uint64_t limit = recordingTimeLimit(info->isStopAfterTime(), info->stopAfterLength(), info->isScheduleOn(),
+                                              info->scheduleStart(), info->scheduleEnd());
+    if (isPastTimeLimit(elapsedUs, limit)) {
+        requestStop();
+        return;
+    }
+    if (m_toolbar) {
+        m_toolbar->RecordTime(elapsedUs);
+    }
+}
+
+void MainWindow::setAudioData(unsigned char* block, int samples) {
+    if (m_videoMode || !m_toolbar) {
+        return;
+    }
+    if (QAudioDataWidget* levels = m_toolbar->levelDisplay()) {
+        levels->setAudioData(block, samples);
+    }
+}
+
+// ---- schedule
+
+void MainWindow::setScheduleLook(bool on) {
+    if (!on) {
+        leaveScheduleLook();
+        setNormalLookImages();
+        resize(696, 176);
+        move(m_savedPosition);
+        relayout();
+        update();
+        return;
+    }
+    m_areaPanel->hide();
+    m_inputPanel->hide();
+    m_scheduleView = true;
+    if (m_schedule) {
+        m_schedule->deleteLater();
+    }
+    setCompactLookImages();
+    m_savedPosition = pos();
+    resize(kCompactWidth, 81);
+    auto* schedule = new QScheduleWgt(this);
+    m_schedule = schedule;
+    schedule->setGeometry(10, 23, 221, 50);
+    // The view's own click or timer asks; it is deleted once that has returned.
+    connect(schedule, &QScheduleWgt::emitStopSchedule, this, &MainWindow::StopSchedule, Qt::QueuedConnection);
+    connect(schedule, &QScheduleWgt::emitStartRecord, this, &MainWindow::endSchedule, Qt::QueuedConnection);
+    m_schedule->show();
+    if (m_videoMode && m_areaMode) {
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->hide();
+        }
+        if (m_shade != nullptr) {
+            m_shade->hide();
+        }
+    }
+    setMargins(this, kCompactMargin);
+    relayout();
+    update();
+}
+
+// What leaving the schedule view by either road shares.
+void MainWindow::leaveScheduleLook() {
+    m_areaPanel->show();
+    m_inputPanel->show();
+    m_scheduleView = false;
+    if (m_schedule) {
+        m_schedule->hide();
+        m_schedule->deleteLater();
+        m_schedule = nullptr;
+    }
+    move(m_savedPosition);
+    if (m_videoMode && m_areaMode) {
+        if (m_areaFrame != nullptr) {
+            m_areaFrame->show();
+        }
+        if (m_shade != nullptr) {
+            m_shade->show();
+        }
+    }
+    setMargins(this, kNormalMargin);
+}
+
+void MainWindow::StopSchedule() {
+    if (!m_scheduleView) {
+        return;
+    }
+    setScheduleLook(false);
+}
+
+void MainWindow::endSchedule() {
+    if (!m_scheduleView) {
+        return;
+    }
+    leaveScheduleLook();
+    StartRecord(false);
+}
+
+// ---- hotkeys
+
+void MainWindow::recordStopST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordStop--------------------------";
+    if (m_scheduleView) {
+        return;
+    }
+    if (m_recording) {
+        requestStop();
+        return;
+    }
+    bool blocked = false;
+    blocked = m_areaPanel->isBlocked();
+    // The button is hidden only by the recording look; a window in the tray still records.
+    if (!blocked && !m_btnReocrder->isHidden()) {
+        OnBtnRecord();
+        if (isMinimized()) {
+            hide();
+        }
+    }
+}
+
+void MainWindow::recordPlayAndPauseST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordPlayAndPause--------------------------";
+    if (m_recording) {
+        ArcTaryPause();
+    }
+}
+
+void MainWindow::recordScreenshotST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordScreenshot--------------------------";
+    if (m_recording && m_videoMode && m_recorder != nullptr) {
+        m_recorder->takeScreenshot(makeSnapshotFileName());
+    }
+}
+
+void MainWindow::recordCutST() {
+    if (!m_hotkeysEnabled || m_countdownRunning) {
+        return;
+    }
+    qDebug() << "recordCut--------------------------";
+    if (m_recording) {
+        cutRecord();
+    }
+}

@@ -1,0 +1,11 @@
+# Tests of the main window: its rules without a desktop, and the program driven as a user
+# would on the virtual desktop.
+set(_mainwindow_dir ${CMAKE_CURRENT_LIST_DIR}/mainwindow)
+calvorine_add_test(tst_mainwindow_rules SOURCES ${_mainwindow_dir}/tst_mainwindow_rules.cpp
+  LIBS calvorine_recorder OFFSCREEN)
+calvorine_add_test(tst_recorder_journey SOURCES ${_mainwindow_dir}/tst_recorder_journey.cpp ${_mainwindow_dir}/JourneyDriver.h
+  ${PROJECT_SOURCE_DIR}/tests/support/PrivateUserFolders.h LIBS Qt5::Xml Qt5::Widgets LOCKS desktop audio TIMEOUT 600)
+target_include_directories(tst_recorder_journey PRIVATE ${PROJECT_SOURCE_DIR} ${_mainwindow_dir})
+target_compile_definitions(tst_recorder_journey PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_recorder_journey calvorine calvorine_images calvorine_resources)
+add_dependencies(tst_recorder_journey hotkey_holder)

@@ -1,0 +1,190 @@
+// Drives the built program as a user would: starts it in private folders, finds its
+// windows by title, clicks and types with xdotool, measures windows with xwininfo, keeps a
+// root screenshot per step and reads files back with ffprobe. Nothing here links the
+// program's own code.
+#pragma once
+
+#include "tests/support/PrivateUserFolders.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QtTest>
+
+#include <memory>
+
+namespace journey {
+
+inline QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
+                   int timeoutMs = 20000) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(2000);
+        if (exitCode != nullptr) {
+            *exitCode = -1;
+        }
+        return QString();
+    }
+    if (exitCode != nullptr) {
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline bool xdotool(const QStringList& arguments) {
+    int code = 0;
+    run(QStringLiteral("xdotool"), arguments, &code);
+    return code == 0;
+}
+
+// Visible windows whose title is exactly `title`, in stacking order (xdotool's).
+inline QList<quint64> windowsTitled(const QString& title) {
+    const QString out = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name",
+                                                        QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
+    QList<quint64> ids;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        ids.append(line.trimmed().toULongLong());
+    }
+    return ids;
+}
+
+// The outer rectangle of a window on the root (xwininfo), empty when it is gone.
+inline QRect windowRect(quint64 window) {
+    const QString out = run(QStringLiteral("xwininfo"), {"-id", QString::number(window)});
+    auto value = [&out](const char* key) {
+        const QRegularExpression pattern(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(key)));
+        const QRegularExpressionMatch match = pattern.match(out);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    };
+    if (!out.contains(QStringLiteral("IsViewable"))) {
+        return QRect();
+    }
+    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
+}
+
+// ffprobe's streams and format of a file as JSON.
+inline QJsonObject probe(const QString& path) {
+    const QString out =
+        run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams", "-show_format", "-of", "json", path});
+    return QJsonDocument::fromJson(out.toUtf8()).object();
+}
+
+inline double probedDuration(const QJsonObject& info) {
+    return info.value("format").toObject().value("duration").toString().toDouble();
+}
+
+inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
+    for (const QJsonValue& stream : info.value("streams").toArray()) {
+        if (stream.toObject().value("codec_type").toString() == type) {
+            return stream.toObject();
+        }
+    }
+    return QJsonObject();
+}
+
+class Program {
+public:
+    Program() : m_folders(std::make_unique<PrivateUserFolders>()) {}
+    ~Program() { stop(); }
+
+    PrivateUserFolders& folders() { return *m_folders; }
+    QString documents() const {
+        return m_folders->root() + QStringLiteral("/home/Documents/Calvorine Screen Recorder");
+    }
+    QString outputFolder() const { return documents() + QStringLiteral("/Converted"); }
+    QString settingsFile() const { return m_folders->dataFolder() + QStringLiteral("/VideoDefaultSetting.xml"); }
+
+    static QString path() {
+        const QByteArray appDir = qgetenv("CALVORINE_APP_DIR");
+        return (appDir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(appDir)) +
+               QStringLiteral("/calvorine");
+    }
+
+    void start(QProcess* process = nullptr) {
+        QProcess* target = process != nullptr ? process : &m_process;
+        target->setProcessChannelMode(QProcess::ForwardedChannels);
+        target->start(path(), QStringList());
+    }
+    QProcess& process() { return m_process; }
+
+    // The main window, once mapped.
+    quint64 waitForMainWindow(int timeoutMs = 15000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutMs) {
+            const QList<quint64> ids = windowsTitled(QStringLiteral("Calvorine Screen Recorder"));
+            for (quint64 id : ids) {
+                if (!windowRect(id).isEmpty()) {
+                    m_window = id;
+                    return id;
+                }
+            }
+            QTest::qWait(50);
+        }
+        return 0;
+    }
+    quint64 window() const { return m_window; }
+    QRect rect() const { return windowRect(m_window); }
+
+    bool clickAt(const QPoint& global, int button = 1) {
+        return xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())}) &&
+               xdotool({"click", QString::number(button)});
+    }
+    // A click at a point of the main window.
+    bool clickInWindow(const QPoint& local, int button = 1) { return clickAt(rect().topLeft() + local, button); }
+    bool keys(const QString& combination) { return xdotool({"key", "--clearmodifiers", combination}); }
+
+    bool waitForSize(const QSize& size, int timeoutMs = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutMs) {
+            if (rect().size() == size) {
+                return true;
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    // The recordings of the output folder, oldest first.
+    QStringList recordings(const QString& pattern = QStringLiteral("REC_*")) const {
+        QStringList files = QDir(outputFolder()).entryList({pattern}, QDir::Files, QDir::Name);
+        for (QString& file : files) {
+            file = outputFolder() + QLatin1Char('/') + file;
+        }
+        return files;
+    }
+
+    void stop() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(10000)) {
+                m_process.kill();
+                m_process.waitForFinished(5000);
+            }
+        }
+    }
+
+private:
+    std::unique_ptr<PrivateUserFolders> m_folders;
+    QProcess m_process;
+    quint64 m_window = 0;
+};
+
+// A root screenshot kept under the test-output folder.
+inline void screenshot(const QString& name) {
+    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/recorder-journey");
+    QDir().mkpath(folder);
+    run(QStringLiteral("import"), {"-window", "root", folder + QLatin1Char('/') + name + QStringLiteral(".png")});
+}
+
+} // namespace journey

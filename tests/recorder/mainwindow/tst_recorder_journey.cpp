@@ -1,0 +1,610 @@
+// A user records from the main window: the built program on the virtual desktop, driven
+// with xdotool in private folders, a root screenshot per step in
+// test-output/recorder-journey/, files read back with ffprobe.
+#include "JourneyDriver.h"
+#include "tests/support/FileSizeLimit.h"
+
+#include <QDirIterator>
+#include <QDomDocument>
+#include <QFile>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+using journey::Program;
+using journey::screenshot;
+
+namespace {
+
+const QSize kNormalSize(696, 176);
+const QSize kAudioPanelSize(241, 108);
+
+// Centres of the record box's buttons, in window coordinates (the box is 114 x 114 at
+// 547,47; the mode buttons sit at its left and right edges).
+const QPoint kRecordButton(604, 104);
+const QPoint kAudioModeButton(648, 104);
+const QPoint kCloseButton(696 - 33 + 10, 18);
+const QPoint kOptionsButton(674, 151);
+const QSize kOptionsOpenSize(696, 454);
+const QSize kScheduleSize(241, 81);
+const QSize kHistorySize(853, 438);
+const QSize kVideoPanelSize(241, 63);
+// The capture-area panel's drop-down of sizes.
+const QPoint kAreaDropDown(120, 92);
+// The compact recording panel's toolbar: at 10,23, its buttons from x 16, 18 apart.
+const int kToolbarX = 10 + 16;
+const int kToolbarCentreY = 23 + 16;
+
+// A window of the test process that keeps changing: what the user records.
+class AnimatedWindow : public QWidget {
+public:
+    AnimatedWindow() {
+        setWindowFlags(Qt::FramelessWindowHint);
+        setWindowTitle(QStringLiteral("journey animation"));
+        setGeometry(200, 150, 640, 360);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            ++m_step;
+            update();
+        });
+        m_timer.start(33);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor::fromHsv((m_step * 5) % 360, 180, 160));
+        painter.fillRect((m_step * 8) % width(), 0, 60, height(), Qt::white);
+    }
+
+private:
+    QTimer m_timer;
+    int m_step = 0;
+};
+
+// The width of one state frame of a toolbar button image.
+int toolbarButtonWidth(const char* image) {
+    const QImage strip(QFileInfo(Program::path()).path() + QStringLiteral("/image/record_tool_dlg/") +
+                       QLatin1String(image));
+    return strip.width() / 4;
+}
+// On the time page of the open options panel.
+const QPoint kStopAfterBox(300, 239);
+const QPoint kStopAfterSeconds(457, 271);
+
+// The value of a key of the settings file, empty when missing.
+QString storedSetting(const QString& file, const QString& section, const QString& key) {
+    QFile xml(file);
+    QDomDocument document;
+    if (!xml.open(QIODevice::ReadOnly) || !document.setContent(&xml)) {
+        return QString();
+    }
+    return document.documentElement().firstChildElement(section).attribute(key);
+}
+
+void writeSettings(const QString& file, const QList<QStringList>& values) {
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("ROOTITEM"));
+    document.appendChild(root);
+    for (const QStringList& value : values) {
+        QDomElement section = root.firstChildElement(value[0]);
+        if (section.isNull()) {
+            section = document.createElement(value[0]);
+            root.appendChild(section);
+        }
+        section.setAttribute(value[1], value[2]);
+    }
+    QDir().mkpath(QFileInfo(file).path());
+    QFile xml(file);
+    QVERIFY(xml.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    xml.write(document.toByteArray(4));
+}
+
+// Windows of the program other than the main window that are mapped now.
+QList<quint64> otherWindows(const Program& program) {
+    QList<quint64> others;
+    const QString out =
+        journey::run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--pid",
+                                                 QString::number(const_cast<Program&>(program).process().processId())});
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const quint64 id = line.trimmed().toULongLong();
+        if (id != program.window() && !journey::windowRect(id).isEmpty()) {
+            others.append(id);
+        }
+    }
+    return others;
+}
+
+} // namespace
+
+class TestRecorderJourney : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<Program> m_program;
+
+    // The history library that opens after a recording: kept in a screenshot, then closed.
+    bool closeHistory(const QString& name) {
+        quint64 history = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (history == 0 && timer.elapsed() < 20000) {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (journey::windowRect(id).size() == kHistorySize) {
+                    history = id;
+                }
+            }
+            QTest::qWait(50);
+        }
+        if (history == 0) {
+            return false;
+        }
+        screenshot(QStringLiteral("history-") + name);
+        journey::xdotool({"windowactivate", "--sync", QString::number(history)});
+        m_program->keys(QStringLiteral("Escape"));
+        while (timer.elapsed() < 30000) {
+            if (journey::windowRect(history).isEmpty()) {
+                return true;
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    // The tray icon: the program's small window inside the tray at the bottom right.
+    quint64 trayIconWindow() {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (const quint64 found = findTrayIcon()) {
+                return found;
+            }
+            QTest::qWait(50);
+        }
+        return 0;
+    }
+    // A right click on the tray icon; true once its menu is on screen.
+    bool openTrayMenu(quint64 tray) {
+        const int before = otherWindows(*m_program).size();
+        if (!m_program->clickAt(journey::windowRect(tray).center(), 3)) {
+            return false;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (otherWindows(*m_program).size() > before) {
+                return true;
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
+    quint64 findTrayIcon() {
+        for (quint64 id : otherWindows(*m_program)) {
+            const QRect rect = journey::windowRect(id);
+            if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
+                return id;
+            }
+        }
+        return 0;
+    }
+
+    void startProgram() {
+        m_program->start();
+        QVERIFY(m_program->process().waitForStarted());
+        QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
+    }
+    // The program started, shown at its normal size and switched to audio mode (X11
+    // delivers the clicks in order, so the next click finds the mode switched).
+    void startInAudioMode() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(QFile::exists(Program::path()), qPrintable(Program::path())); }
+    void init() { m_program = std::make_unique<Program>(); }
+    void cleanup() { m_program.reset(); }
+
+    // Start: the main window in video mode at its normal size; the tray holds the icon.
+    void startShowsTheMainWindow() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("01-start"));
+        // The tray icon is a window of the program embedded in the tray.
+        QTRY_VERIFY_WITH_TIMEOUT(!otherWindows(*m_program).isEmpty(), 5000);
+        QVERIFY(QFile::exists(m_program->folders().dataFolder() + QStringLiteral("/log.txt")));
+        QFile log(m_program->folders().dataFolder() + QStringLiteral("/log.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().startsWith("Calvorine Screen Recorder"));
+    }
+
+    // Record in video mode without an area: the user is told, nothing starts.
+    void recordWithoutAreaTellsTheUser() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QList<quint64> before = otherWindows(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QList<quint64> after;
+        QTRY_VERIFY_WITH_TIMEOUT((after = otherWindows(*m_program)).size() > before.size(), 5000);
+        screenshot(QStringLiteral("02-no-area-message"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before.size(), 5000);
+        QCOMPARE(m_program->rect().size(), kNormalSize);
+        QVERIFY(m_program->recordings().isEmpty());
+    }
+
+    // Video: an area picked by a click on a window, a countdown that the pause hotkey does
+    // not disturb, the compact panel beside the area, pause, resume, cut and stop on the
+    // toolbar; two H.264/AAC files of the area's size, the first as long as recorded.
+    void recordsAPickedArea() {
+        AnimatedWindow animation;
+        animation.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&animation));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QPoint normalPosition = m_program->rect().topLeft();
+        QVERIFY(m_program->clickInWindow(kAreaDropDown));
+        QTest::qWait(300);
+        QVERIFY(m_program->keys(QStringLiteral("End")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        // Pick mode: the main window hides, the frame dims the screen; hover, then click.
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "500", "300"}));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "520", "330"}));
+        QTest::qWait(200);
+        screenshot(QStringLiteral("03-picking"));
+        QVERIFY(journey::xdotool({"click", "1"}));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("03-area-picked"));
+
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        // The countdown runs with the window hidden; a pause meanwhile does nothing.
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QTest::qWait(1000);
+        screenshot(QStringLiteral("04-countdown"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
+        // The recording's clock starts when the recorder has opened its file.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*.mp4")).isEmpty(), 10000);
+        QElapsedTimer recorded;
+        recorded.start();
+        const QRect panel = m_program->rect();
+        const QRect area(200, 150, 640, 360);
+        QVERIFY2(!panel.intersects(area), "the compact panel lies on the recorded area");
+        screenshot(QStringLiteral("04-recording"));
+        const quint64 tray = trayIconWindow();
+        QVERIFY(openTrayMenu(tray));
+        screenshot(QStringLiteral("04-recording-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+
+        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
+        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
+        const int cutWidth = toolbarButtonWidth("btn_cut.png");
+        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
+        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
+        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
+        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
+        QTest::qWait(2000 - int(recorded.elapsed()));
+        QVERIFY(m_program->clickInWindow(pauseButton));
+        const qint64 beforePause = recorded.elapsed();
+        QTest::qWait(2000);
+        screenshot(QStringLiteral("05-paused"));
+        QVERIFY(m_program->clickInWindow(pauseButton)); // now Resume
+        const qint64 pausedFor = recorded.elapsed() - beforePause;
+        QTest::qWait(1500);
+        QVERIFY(m_program->clickInWindow(cutButton));
+        const double firstSeconds = (recorded.elapsed() - pausedFor) / 1000.0;
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 2, 10000);
+        QTest::qWait(1500);
+        QVERIFY(m_program->clickInWindow(stopButton));
+        QVERIFY(closeHistory(QStringLiteral("video")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        QCOMPARE(m_program->rect().topLeft(), normalPosition);
+
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
+        QCOMPARE(files.size(), 2);
+        for (const QString& file : files) {
+            const QJsonObject info = journey::probe(file);
+            const QJsonObject video = journey::probedStream(info, QStringLiteral("video"));
+            QCOMPARE(video.value("codec_name").toString(), QStringLiteral("h264"));
+            QCOMPARE(video.value("width").toInt(), 640);
+            QCOMPARE(video.value("height").toInt(), 360);
+            QCOMPARE(journey::probedStream(info, QStringLiteral("audio")).value("codec_name").toString(),
+                     QStringLiteral("aac"));
+        }
+        const double first = journey::probedDuration(journey::probe(files.first()));
+        QVERIFY2(qAbs(first - firstSeconds) <= 0.3,
+                 qPrintable(QStringLiteral("%1 s recorded, %2 s in the file").arg(firstSeconds).arg(first)));
+        QFile history(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        const QByteArray listed = history.readAll();
+        for (const QString& file : files) {
+            QVERIFY(listed.contains(QFileInfo(file).fileName().toUtf8()));
+        }
+    }
+
+    // Audio mode: the compact panel, an MP3 without video, back to the normal look.
+    void recordsAudioOnly() {
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTest::qWait(2000);
+        screenshot(QStringLiteral("07-audio-recording"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        screenshot(QStringLiteral("07-audio-done"));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        const QJsonObject info = journey::probe(files.first());
+        QVERIFY(!journey::probedStream(info, QStringLiteral("audio")).isEmpty());
+        QVERIFY(journey::probedStream(info, QStringLiteral("video")).isEmpty());
+        QVERIFY(journey::probedDuration(info) > 1.0);
+    }
+
+    // A combination another client holds: the tray's balloon tells the user at start.
+    void occupiedHotkeyIsReported() {
+        QProcess holder;
+        holder.start(QCoreApplication::applicationDirPath() + QStringLiteral("/hotkey_holder"), {"F10", "ctrl,alt"});
+        QVERIFY(holder.waitForStarted());
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("grabbed"));
+        startProgram();
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        // The balloon is a window of its own, wider than the tray icon.
+        auto balloonShown = [this, tray] {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (id != tray && journey::windowRect(id).width() > 100) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(balloonShown(), 5000);
+        screenshot(QStringLiteral("11-hotkey-occupied"));
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+    }
+
+    // The tray's Hidden hides the window, a click on the icon brings it back; closed to
+    // the tray, the start hotkey still records.
+    void trayHidesAndRestores() {
+        writeSettings(m_program->settingsFile(),
+                      {{"REMIND_ITEM", "isShowRemind", "N"}, {"CLOSE_ITEM", "bIsCloseDlg", "N"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        const QRect icon = journey::windowRect(tray);
+        QVERIFY(openTrayMenu(tray));
+        screenshot(QStringLiteral("09-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Down")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        screenshot(QStringLiteral("09-tray-hidden"));
+        QVERIFY(m_program->clickAt(icon.center(), 1));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().size() == kNormalSize, 5000);
+        screenshot(QStringLiteral("09-tray-restored"));
+
+        // Audio mode, closed to the tray: the start hotkey records and stops.
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        // The recording runs with the window still in the tray.
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 15000);
+        QTest::qWait(1500);
+        screenshot(QStringLiteral("09-hotkey-from-tray"));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
+        QVERIFY(closeHistory(QStringLiteral("from-tray")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::probedDuration(journey::probe(file)) > 1.0, 15000);
+    }
+
+    // Stop-after of 5 s set on the time page: the recording stops by itself.
+    void stopAfterFromTheTimePage() {
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kOptionsButton));
+        QVERIFY(m_program->waitForSize(kOptionsOpenSize));
+        QVERIFY(m_program->clickInWindow(kStopAfterBox));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", QString::number(m_program->rect().x() + kStopAfterSeconds.x()),
+                                  QString::number(m_program->rect().y() + kStopAfterSeconds.y())}));
+        QVERIFY(journey::xdotool({"click", "--repeat", "3", "1"}));
+        QVERIFY(m_program->keys(QStringLiteral("BackSpace")));
+        QVERIFY(journey::xdotool({"type", "5"}));
+        screenshot(QStringLiteral("08-stop-after-set"));
+        QCOMPARE(storedSetting(m_program->settingsFile(), "RECORD_TIME_INFO", "Stop_time_lenght"),
+                 QStringLiteral("5000000"));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        // No stop from here: the time limit ends it.
+        QVERIFY(closeHistory(QStringLiteral("audio")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 20000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(files.first()))) > 0, 10000);
+        QVERIFY2(seconds >= 5.0 && seconds <= 5.3, qPrintable(QString::number(seconds)));
+    }
+
+    // A schedule 10 s ahead, 4 s long: the schedule view counts down, the recording starts
+    // without a countdown and lasts 4 s.
+    void scheduledRecording() {
+        const qint64 startUs = (QTime::currentTime().msecsSinceStartOfDay() + 10000) * qint64(1000);
+        const qint64 endUs = startUs + 4'000'000;
+        if (endUs >= 86'400'000'000LL) {
+            QSKIP("too close to midnight for a schedule within the day");
+        }
+        writeSettings(m_program->settingsFile(),
+                      {{"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)}});
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kScheduleSize));
+        screenshot(QStringLiteral("08-schedule-waiting"));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        screenshot(QStringLiteral("08-schedule-recording"));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 20000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(files.first()))) > 0, 10000);
+        QVERIFY2(seconds >= 4.0 && seconds <= 4.3, qPrintable(QString::number(seconds)));
+    }
+
+    // A cut while paused starts the next file running: the tray offers Pause and the next
+    // pause hotkey pauses it (the second file holds only the time until that pause).
+    void cutWhilePausedRuns() {
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 1, 10000);
+        QTest::qWait(1000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QTest::qWait(1000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F10")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 2, 10000);
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        QVERIFY(openTrayMenu(tray));
+        screenshot(QStringLiteral("12-cut-while-paused-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QTest::qWait(1500);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
+        QTest::qWait(3000);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(closeHistory(QStringLiteral("audio")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QString second = m_program->recordings().last();
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(second))) > 0.5, 10000);
+        // Running from the cut until the pause: about 2 s, not the 5 s up to the stop.
+        QVERIFY2(seconds < 3.5, qPrintable(QString::number(seconds)));
+    }
+
+    // An output folder that cannot be written: the user is told, no history, no file,
+    // the normal look back.
+    void unwritableFolderFailsTheStart() {
+        // A plain file where the folder should be: no one can write into it, not even root.
+        QVERIFY(QDir().mkpath(m_program->documents()));
+        QFile blocker(m_program->outputFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        const int before = otherWindows(*m_program).size();
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 10000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("12-unwritable-folder"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        QVERIFY(QFileInfo(m_program->outputFolder()).isFile());
+        QDirIterator anyRecording(m_program->folders().root(), {"REC_*"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(!anyRecording.hasNext());
+    }
+
+    // A file that can no longer be written (the size limit stands for a full disk): the
+    // window leaves the recording look and says so; what was written still plays.
+    void fullDiskEndsTheRecording() {
+        {
+            FileSizeLimit limit(64 * 1024);
+            startProgram();
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        const int before = otherWindows(*m_program).size();
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 30000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("12-full-disk"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        const QJsonObject info = journey::probe(files.first());
+        QVERIFY(!journey::probedStream(info, QStringLiteral("audio")).isEmpty());
+        QVERIFY2(journey::probedDuration(info) > 1.0, qPrintable(QString::number(journey::probedDuration(info))));
+        QVERIFY(QFileInfo(files.first()).size() <= 64 * 1024);
+    }
+
+    // With the first instance minimised, a second start exits with 0 and raises it.
+    void secondStartRaisesTheFirst() {
+        startProgram();
+        const quint64 window = m_program->window();
+        QVERIFY(journey::xdotool({"windowminimize", "--sync", QString::number(window)}));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(window).isEmpty(), 5000);
+        QProcess second;
+        QElapsedTimer timer;
+        timer.start();
+        m_program->start(&second);
+        QVERIFY(second.waitForFinished(10000));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!journey::windowRect(window).isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::run("xdotool", {"getactivewindow"}).trimmed().toULongLong(), window, 5000);
+        screenshot(QStringLiteral("10-second-start"));
+    }
+
+    // Without the reminder: "N" only hides the window; "Y" stores the area and quits.
+    void closeFollowsTheStoredChoice() {
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "N"},
+                                                  {"XML_RECORD_AREA", "Area_value", "10*20-300*200"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+        screenshot(QStringLiteral("13-closed-to-tray"));
+        m_program->stop();
+
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "Y"},
+                                                  {"XML_RECORD_AREA", "Area_value", "10*20"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        // The malformed area was replaced by the default at start; quitting stores it again.
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("0*0-640*480"));
+        writeSettings(m_program->settingsFile(), {{"REMIND_ITEM", "isShowRemind", "N"},
+                                                  {"CLOSE_ITEM", "bIsCloseDlg", "Y"},
+                                                  {"XML_RECORD_AREA", "Area_value", "gone"}});
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("0*0-640*480"));
+    }
+
+    // The tray's Quit ends the program at once, without storing the area.
+    void trayQuitStoresNothing() {
+        writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "1*2-300*200"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "untouched"}});
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        QVERIFY(openTrayMenu(tray));
+        // From the top of the menu, up goes round to its last entry, Quit.
+        QVERIFY(m_program->keys(QStringLiteral("Up")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("untouched"));
+    }
+};
+
+QTEST_MAIN(TestRecorderJourney)
+#include "tst_recorder_journey.moc"
