@@ -40,7 +40,7 @@ const char* writtenKey(int field) {
     return nullptr;
 }
 
-const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Decoding table: the six-bit value of each character, or one of these.
 constexpr int8_t kBase64Invalid = -1;
