@@ -97,13 +97,13 @@ void MainWindow::setupUi() {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(central);
-    struct Spec {
+    struct FormButton {
         QRZBaseButton** button;
         const char* name;
         QRect geometry;
         bool pointingHand;
     };
-    const Spec buttons[] = {
+    const FormButton buttons[] = {
         {&m_btnClose, "m_btnClose", QRect(480, 10, 31, 21), true},
         {&m_btnMenu, "m_btnMenu", QRect(400, 10, 31, 21), true},
         {&m_btnMin, "m_btnMin", QRect(440, 10, 31, 21), true},
@@ -115,14 +115,14 @@ void MainWindow::setupUi() {
         {&m_btnMax, "m_btnMax", QRect(320, 10, 31, 21), true},
         {&m_btnRestore, "m_btnRestore", QRect(320, 30, 31, 21), true},
     };
-    for (const Spec& spec : buttons) {
+    for (const FormButton& form : buttons) {
         auto* button = new QRZBaseButton(central);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(spec.geometry);
-        if (spec.pointingHand) {
+        button->setObjectName(QString::fromLatin1(form.name));
+        button->setGeometry(form.geometry);
+        if (form.pointingHand) {
             button->setCursor(Qt::PointingHandCursor);
         }
-        *spec.button = button;
+        *form.button = button;
     }
     setWindowTitle(QStringLiteral("MainWindow"));
 }
