@@ -183,9 +183,11 @@ void QPlayerWidget::repondFullScreen() {
 
 void QPlayerWidget::ShowPlayBtn(bool show) {
     if (show) {
+        // Place the bars before they are mapped: a window manager places a
+        // window that is mapped without a position of its own.
+        layoutFloatingBars();
         m_caption->show();
         m_controlBar->show();
-        layoutFloatingBars();
     } else {
         m_caption->hide();
         m_controlBar->hide();

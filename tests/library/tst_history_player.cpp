@@ -377,7 +377,7 @@ void TestHistoryPlayer::fullScreenFromTheButtonAndByDoubleClick() {
     QVERIFY(xdotool({"mousemove", "--sync", QString::number(band.x()), QString::number(band.y())}));
     QTRY_VERIFY(player->controlBar()->isVisible());
     QVERIFY(player->controlBar()->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(player->controlBar()->geometry().bottom(), player->mapToGlobal(QPoint(0, player->height() - 3)).y());
+    QTRY_COMPARE(player->controlBar()->geometry().bottom(), player->mapToGlobal(QPoint(0, player->height() - 3)).y());
     QTest::qWait(300);
     const QImage full = saveScreenshot(nullptr, "player_full_screen");
     const QPoint onBar = player->controlBar()->mapToGlobal(QPoint(player->controlBar()->width() / 4, 10));
