@@ -58,7 +58,12 @@ QVideoEditingDlg::QVideoEditingDlg(QWidget* parent) : QRZDialog(parent) {
     m_playerBar = new QPlayerOperationForm(this);
     m_preview = new QMediaForm(m_playerManager, this);
     setupTabs();
-    connectTransport();
+    connectTransport(m_playerManager, m_playerBar, m_trimTab);
+    connect(m_playerManager, &RZPlayerManager::emitIsHaveVideo, this, &QVideoEditingDlg::isHaveVideo);
+    connect(m_playerBar, &QPlayerOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
+    connect(m_playerBar, &QPlayerOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
+    connect(m_trimTab, &QTrimOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
+    connect(m_trimTab, &QTrimOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
     m_spinner = new QProgressIndicator(this);
     m_spinner->resize(80, 80);
     m_spinner->setColor(QColor(157, 157, 204));
@@ -195,12 +200,7 @@ void QVideoEditingDlg::setupTabs() {
             &QVideoEditingDlg::emitAddSubtitleToCmb);
 }
 
-// The transport bar and the trim tab drive the playback controller and show what it
-// reports; both take snapshots through the window.
-void QVideoEditingDlg::connectTransport() {
-    RZPlayerManager* P = m_playerManager;
-    QPlayerOperationForm* B = m_playerBar;
-    QTrimOperationForm* T = m_trimTab;
+void QVideoEditingDlg::connectTransport(RZPlayerManager* P, QPlayerOperationForm* B, QTrimOperationForm* T) {
     connect(P, &RZPlayerManager::emitPlayFinish, B, &QPlayerOperationForm::playFinish);
     connect(P, &RZPlayerManager::emitPlayFinish, T, &QTrimOperationForm::playFinish);
     connect(P, &RZPlayerManager::emitPlayProgress, B, &QPlayerOperationForm::setPlayProcess);
@@ -212,7 +212,6 @@ void QVideoEditingDlg::connectTransport() {
     connect(P, &RZPlayerManager::emitTrimPlayState, T, &QTrimOperationForm::showTrimPlayOrPause);
     connect(P, &RZPlayerManager::emitStartEndProgressValue, T, &QTrimOperationForm::setStartEndProgressValue);
     connect(P, &RZPlayerManager::emitTrimTimeChange, T, &QTrimOperationForm::trimTimeChange);
-    connect(P, &RZPlayerManager::emitIsHaveVideo, this, &QVideoEditingDlg::isHaveVideo);
 
     connect(B, &QPlayerOperationForm::emitPlay, P, &RZPlayerManager::onPlay);
     connect(B, &QPlayerOperationForm::emitPause, P, &RZPlayerManager::onPause);
@@ -234,11 +233,6 @@ void QVideoEditingDlg::connectTransport() {
     connect(T, &QTrimOperationForm::emitTrim, P, &RZPlayerManager::onTrim);
     connect(T, &QTrimOperationForm::emitTrimChapter, P, &RZPlayerManager::onTrimChapter);
     connect(T, &QTrimOperationForm::emitReset, P, &RZPlayerManager::onReset);
-
-    connect(B, &QPlayerOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
-    connect(B, &QPlayerOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
-    connect(T, &QTrimOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
-    connect(T, &QTrimOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
 }
 
 void QVideoEditingDlg::onWatermartTextSetting() {

@@ -74,6 +74,10 @@ public:
     // Both again from the editor's settings file.
     void loadSnapshotSettings();
 
+    // The transport bar and the trim tab drive the playback controller and show what it
+    // reports (snapshots are the window's own connections).
+    static void connectTransport(RZPlayerManager* manager, QPlayerOperationForm* bar, QTrimOperationForm* trim);
+
 signals:
     void emitConvertFile(VEEditConfig edit);
     void emitAudioTagChange(VEAudioTagInfo tags, QString coverPath);
@@ -111,7 +115,6 @@ protected:
 private:
     void setupButtons();
     void setupTabs();
-    void connectTransport();
     void setupSnapshotMenu();
     void showToast(const QString& text);
     // Whether the edit's tags differ from the file's.
