@@ -672,10 +672,14 @@ void TestHistoryEditing::loadingHoldsEscapeAndTeardownWaitsForTheWorker() {
     QVERIFY(editor.preview()->isVisible());
     QCOMPARE(editor.preview()->geometry(), QRect(0, 55, 686, 540 - 56 - 86 - 55));
     editor.showMinimized();
+    QTRY_VERIFY(editor.isMinimized());
     editor.showNormal();
+    editor.activateWindow();
+    // Restored and focused again (slow on a loaded machine), past the 100 ms after which
+    // a first show would start loading.
+    QTRY_VERIFY_WITH_TIMEOUT(editor.isActiveWindow(), 15000);
     QTest::qWait(300);
     QCOMPARE(covers.count(), 1);
-    QVERIFY(QTest::qWaitForWindowActive(&editor));
     QTest::keyClick(&editor, Qt::Key_Escape);
     QTRY_VERIFY(!editor.isVisible());
     QCOMPARE(converts.count(), 0);
