@@ -46,6 +46,8 @@ private slots:
     void playPauseSeekAndStep();
     void theEndComesAfterTheLastFrame();
     void snapshotHasTheVideoSize();
+    void anOddSizeIsShownAsTheFileHasIt_data();
+    void anOddSizeIsShownAsTheFileHasIt();
     void liveEditsChangeThePicture();
     void imageFactorsCoverAShareOfThePicture();
     void soundOnlyGivesLevelBlocks();
@@ -170,6 +172,48 @@ void TestCodecPlayer::snapshotHasTheVideoSize() {
         }
     }
     QVERIFY(sum / ((image.width() / 8) * (image.height() / 8)) > 40);
+    cvcodec_player_release(player);
+}
+
+void TestCodecPlayer::anOddSizeIsShownAsTheFileHasIt_data() {
+    QTest::addColumn<int>("shapeWidth");
+    QTest::addColumn<int>("shapeHeight");
+    QTest::addColumn<bool>("pad");
+    QTest::newRow("no shape") << 0 << 0 << false;
+    QTest::newRow("its own size") << 1919 << 1079 << false;
+    QTest::newRow("its own size, padded") << 1919 << 1079 << true;
+    QTest::newRow("16:9, the file's shape") << 16 << 9 << false;
+    QTest::newRow("16:9, padded") << 16 << 9 << true;
+}
+
+// Sizes of odd dimensions are not rounded to even ones on the way to the screen: the
+// shown picture, the snapshot and the reported sizes are the file's, as ffprobe reads it.
+void TestCodecPlayer::anOddSizeIsShownAsTheFileHasIt() {
+    QFETCH(int, shapeWidth);
+    QFETCH(int, shapeHeight);
+    QFETCH(bool, pad);
+    const QString odd = m_dir.filePath("odd.mkv");
+    if (!QFile::exists(odd)) {
+        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=1919x1079:rate=10", "-t", "1", "-c:v", "libx264",
+                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", odd}));
+    }
+    const QJsonObject stream = fixtures::stream(fixtures::probe(odd), "video");
+    const QSize fileSize(stream.value("width").toInt(), stream.value("height").toInt());
+    QCOMPARE(fileSize, QSize(1919, 1079));
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, odd.toUtf8().constData(), 0, 0, 0, 0));
+    cvcodec_player_begin_update(player);
+    cvcodec_player_set_pad(player, pad ? 1 : 0, 0xff000000);
+    cvcodec_player_set_output_size(player, shapeWidth, shapeHeight);
+    cvcodec_player_end_update(player);
+    QVERIFY(cvcodec_player_seek(player, 500000));
+    QCOMPARE(QSize(cvcodec_player_video_width(player), cvcodec_player_video_height(player)), fileSize);
+    QCOMPARE(QSize(cvcodec_player_display_width(player), cvcodec_player_display_height(player)), fileSize);
+    int32_t width = 0;
+    int32_t height = 0;
+    QVERIFY(cvcodec_player_frame_size(player, &width, &height));
+    QCOMPARE(QSize(width, height), fileSize);
+    QCOMPARE(snapshotOf(player).size(), fileSize);
     cvcodec_player_release(player);
 }
 
