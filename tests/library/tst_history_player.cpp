@@ -113,6 +113,7 @@ private slots:
     void playPauseSeekAndStepAVideo();
     void nextAndPreviousWrapInTheTab();
     void audioOnlyShowsLevelsAndSoundsUnlessMuted();
+    void levelsKeepComingWhileTheSinkHoldsTheSound();
     void snapshotsAreTakenAtTheVideoSize();
     void aFileThatFailsToOpenShowsNothingOld();
     void closingAFinishedFileStopsEverything();
@@ -262,6 +263,35 @@ void TestHistoryPlayer::audioOnlyShowsLevelsAndSoundsUnlessMuted() {
     // Pausing clears the levels.
     player->controlBar()->pauseButton()->click();
     QTRY_VERIFY(!player->levelDisplay()->hasData());
+    dialog.OnBtnClose();
+}
+
+// A suspended sink takes a little sound and then holds every further write; the level
+// display still gets a new block every few polls while the song plays.
+void TestHistoryPlayer::levelsKeepComingWhileTheSinkHoldsTheSound() {
+    QCOMPARE(QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "1"}), 0);
+    struct Resume {
+        ~Resume() { QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "0"}); }
+    } resume;
+    QHistoryDlg dialog;
+    QVERIFY(showForInput(&dialog));
+    QPlayerWidget* player = dialog.playerWidget();
+    QAudioDataWidget* levels = player->levelDisplay();
+    int blocks = 0;
+    // The display has taken each block before this runs (it was connected first).
+    connect(player->playObject(), &RZQPlayObject::emitAudioData, &dialog, [&blocks, levels](unsigned char* block) {
+        const bool lit = std::any_of(levels->levels().begin(), levels->levels().end(), [](int v) { return v > 0; });
+        blocks += block != nullptr && lit ? 1 : 0;
+    });
+    dialog.listWidget()->playItem(rowOf(dialog.listWidget(), "song.m4a"));
+    QTRY_VERIFY(levels->isVisible());
+    QTRY_VERIFY(blocks > 0);
+    const int first = blocks;
+    QTest::qWait(1500);
+    QVERIFY(positionOf(dialog) > 1000000); // still playing
+    // The display polls every 50 ms: 30 chances in 1.5 s.
+    QVERIFY2(blocks - first >= 15, qPrintable(QString::number(blocks - first)));
+    saveScreenshot(&dialog, "player_levels_sink_suspended");
     dialog.OnBtnClose();
 }
 
