@@ -130,11 +130,14 @@ void QMediaForm::applyMode() {
     m_source->setVisible(source);
     m_preview->setVisible(preview);
     m_audioWidget->setVisible(audio);
-    // The overlays are windows of their own: they show only with the pane.
+    // The overlays are windows of their own: they show only with the pane, and are
+    // placed before they are mapped so that the window manager never places them itself.
+    if (paneShown && (crop || watermark)) {
+        placeOverlays();
+    }
     m_cropOverlay->setVisible(crop && paneShown);
     m_watermarkOverlay->setVisible(watermark && paneShown);
     if (paneShown && (crop || watermark)) {
-        placeOverlays();
         (crop ? m_cropOverlay : m_watermarkOverlay)->raise();
     }
     update();

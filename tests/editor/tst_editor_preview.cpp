@@ -178,8 +178,8 @@ void TestEditorPreview::modesShowTheirSurfacesAndFrames() {
     const int d = (686 - 18) / 2;
     QCOMPARE(pane->sourceSurface()->geometry(), QRect(6, 6, d, 300 - 12));
     QCOMPARE(pane->previewSurface()->geometry(), QRect(d + 12, 6, d, 300 - 12));
-    QCOMPARE(pane->cropOverlay()->pos(), pane->mapToGlobal(QPoint(6, 6)));
-    QCOMPARE(pane->watermarkOverlay()->pos(), pane->mapToGlobal(QPoint(d + 12, 6)));
+    QTRY_COMPARE(pane->cropOverlay()->pos(), pane->mapToGlobal(QPoint(6, 6)));
+    QTRY_COMPARE(pane->watermarkOverlay()->pos(), pane->mapToGlobal(QPoint(d + 12, 6)));
     QTRY_COMPARE(pane->cropOverlay()->cropPiece()->geometry(), pane->sourceSurface()->videoElementRect());
     // The frames follow the window.
     w.window.move(w.window.pos() + QPoint(30, 20));
