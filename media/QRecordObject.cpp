@@ -739,5 +739,6 @@ void QRecordObject::addToHistory() {
     item.isNew = true;
     if (!addHistoryItem(item)) {
         qWarning() << "recordStop--------------------------the history could not be saved" << m_outputPath;
+        emit emitHistoryNotSaved(m_outputPath);
     }
 }

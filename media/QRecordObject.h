@@ -99,6 +99,10 @@ signals:
     // A file cut short that still plays is kept and listed in the history; one that does
     // not open is kept on disk but not listed.
     void emitRecordFailed(const QString& reason);
+    // The file of the stop that just ran is kept, but its history entry could not be
+    // saved, so the history library will not list it. Emitted on the GUI thread inside
+    // stopRecord (or the engine's own stop).
+    void emitHistoryNotSaved(const QString& file);
 
 protected:
     void timerEvent(QTimerEvent* event) override;

@@ -164,7 +164,7 @@ void loadCurrentFormat(bool video) {
     qDebug() << (video ? "------------Video setting------------" : "------------Audio setting------------");
 }
 
-void saveDefaultFormat() {
+bool saveDefaultFormat() {
     struct Mode {
         bool video;
         OutputFormatName* name;
@@ -176,15 +176,18 @@ void saveDefaultFormat() {
         {false, s_audioName, kDefaultAudioCategory, kDefaultAudioId, QStringLiteral("Audio_Categories"),
          QStringLiteral("Audio_Id")},
     };
+    bool saved = true;
     for (const Mode& mode : modes) {
         if (mode.name && mode.name->category == mode.category && mode.name->id == mode.id)
             continue; // already on its default: nothing written, nothing reloaded
-        writeSettingValue(kFormatSection, mode.categoryKey, mode.category);
-        writeSettingValue(kFormatSection, mode.idKey, mode.id);
-        writeFormatAttribute(mode.id, QStringLiteral("QUALITY_VALUE"), QStringLiteral("1"));
-        writeFormatAttribute(mode.id, QStringLiteral("Video_Quality"), QStringLiteral("0"));
+        // Every write is tried: what could be saved is kept even when a part was not.
+        saved = writeSettingValue(kFormatSection, mode.categoryKey, mode.category) && saved;
+        saved = writeSettingValue(kFormatSection, mode.idKey, mode.id) && saved;
+        saved = writeFormatAttribute(mode.id, QStringLiteral("QUALITY_VALUE"), QStringLiteral("1")) && saved;
+        saved = writeFormatAttribute(mode.id, QStringLiteral("Video_Quality"), QStringLiteral("0")) && saved;
         loadCurrentFormat(mode.video);
     }
+    return saved;
 }
 
 void buildFormatSetting(const QString& category, const QString& id, int mode, OutputFormatSetting* target) {

@@ -55,8 +55,9 @@ void resetFormat();
 // Loads one mode's records from the stored choice.
 void loadCurrentFormat(bool video);
 // Puts a mode that is not on its default profile ("General Video"/"4000",
-// "General Audio"/"5000") back on it, at small size, and reloads it.
-void saveDefaultFormat();
+// "General Audio"/"5000") back on it, at small size, and reloads it. False when any of
+// it could not be saved (the mode then loads what the files still hold).
+bool saveDefaultFormat();
 
 // Resolves the profile for the preset and fills `target`; a customized preset without a
 // custom record counts as high quality. Nothing happens for a null target.

@@ -17,6 +17,7 @@
 #include "toolkit/QRZAppInfo.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZMenu.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QApplication>
@@ -435,11 +436,11 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QRZMainWindow::showEvent(event);
-    if (isWindowKeptAbove(this)) {
+    if (QRecordAreaInfo::instance()->isStayOnTop()) {
         // The window manager forgets the state when the window is hidden; the window is
         // mapped once this event has returned.
         QTimer::singleShot(0, this, [this] {
-            if (isWindowKeptAbove(this)) {
+            if (QRecordAreaInfo::instance()->isStayOnTop()) {
                 setWindowKeptAbove(this, true);
             }
         });
@@ -732,8 +733,12 @@ void MainWindow::OnFormatDlg() {
 void MainWindow::OnResetFormat() {
     QFormatDlg::releaseInstance();
     centerWidget(QFormatDlg::getInstance(nullptr));
-    saveDefaultFormat();
+    const bool saved = saveDefaultFormat();
     makeModeCurrent();
+    if (!saved) {
+        QRZMessageBox::showMessage(this, tr("The default format could not be saved."), QString(), QRZMessageBox::Error,
+                                   QRZMessageBox::OkButton);
+    }
 }
 
 // ---- close path

@@ -13,6 +13,7 @@
 
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 #include <cstdint>
@@ -154,6 +155,7 @@ private:
     bool stopRecorder();
     void finishRecording(bool showHistory);
     void showRecordingFailed();
+    void tellUnlistedRecordings();
     void refreshTrayMenu();
     void updateRecordingMenu();
     void requestStop();
@@ -194,6 +196,7 @@ private:
     bool m_inRecorderCall = false;     // a start or stop of the recorder is running
     bool m_recorderCallFailed = false; // and the recorder said it failed
     bool m_failedStop = false;
+    QStringList m_unlistedRecordings; // kept, but missing from the history
     QPoint m_savedPosition;
     bool m_areaMode = false;
     bool m_videoMode = true;

@@ -25,14 +25,19 @@
 #include <QX11Info>
 
 // Keeps the window above the others (or stops doing so) through the window manager, and
-// remembers it in the recording settings, from which the dialogs the window opens take it.
+// remembers the wish in the recording settings: a window manager forgets the state of a
+// hidden window, so showing the window asks for it again.
 inline void setWindowKeptAbove(QWidget* window, bool on) {
     if (QX11Info::isPlatformX11() && window->isVisible()) {
         calvorine::platform::setWindowKeepAbove(QX11Info::connection(), static_cast<uint32_t>(window->winId()), on);
     }
     QRecordAreaInfo::instance()->setStayOnTop(on);
 }
+// Whether the window is above the others: on the desktop, what the window manager keeps
+// now. A hidden window has no such state; it is what showing it will ask for.
 inline bool isWindowKeptAbove(const QWidget* window) {
-    Q_UNUSED(window);
+    if (QX11Info::isPlatformX11() && window->isVisible()) {
+        return calvorine::platform::isWindowKeptAbove(QX11Info::connection(), static_cast<uint32_t>(window->winId()));
+    }
     return QRecordAreaInfo::instance()->isStayOnTop();
 }

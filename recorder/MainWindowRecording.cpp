@@ -115,6 +115,9 @@ bool MainWindow::startRecorder() {
         // The recorder releases the level block right after the signal: no queue.
         connect(m_recorder, &QRecordObject::emitAudioData, this, &MainWindow::setAudioData, Qt::DirectConnection);
         connect(m_recorder, &QRecordObject::emitRecordFailed, this, &MainWindow::recorderFailed, Qt::DirectConnection);
+        // Told when the recording ends (a cut keeps recording meanwhile).
+        connect(m_recorder, &QRecordObject::emitHistoryNotSaved, this,
+                [this](const QString& file) { m_unlistedRecordings.append(file); });
     }
     const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
@@ -354,6 +357,7 @@ void MainWindow::finishRecording(bool showHistory) {
     if (m_trayIcon != nullptr) {
         m_trayIcon->setContextMenu(m_trayMenu);
     }
+    tellUnlistedRecordings();
     if (!showHistory) {
         show();
         restartLevelPreviews();
@@ -364,6 +368,19 @@ void MainWindow::finishRecording(bool showHistory) {
         return;
     }
     FinishRecordPreview();
+}
+
+// Recordings whose files are kept but whose history entries could not be saved: the
+// history library will not show them, so the user learns where they are.
+void MainWindow::tellUnlistedRecordings() {
+    if (m_unlistedRecordings.isEmpty()) {
+        return;
+    }
+    const QString files = m_unlistedRecordings.join(QLatin1Char('\n'));
+    m_unlistedRecordings.clear();
+    QRZMessageBox::showMessage(this,
+                               tr("The recording was saved but could not be added to the history:\n%1").arg(files),
+                               QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
 }
 
 void MainWindow::FinishRecordPreview() {

@@ -45,6 +45,8 @@ QScheduleWgt::QScheduleWgt(QWidget* parent) : QRZWidget(parent) {
 
     m_target = nextStart(QRecordAreaInfo::instance()->scheduleStart(), QDateTime::currentDateTime());
     qDebug() << "-------------" << m_target;
+    // The view counts down from the moment it shows, not from its first tick.
+    showRemaining(QDateTime::currentDateTime().msecsTo(m_target));
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &QScheduleWgt::OnTimer);
     m_timer->start(200);
@@ -66,8 +68,16 @@ void QScheduleWgt::OnTimer() {
         emit emitStartRecord();
         return;
     }
-    const qint64 hours = remaining / 3600000;
-    const QTime left(int(hours), int(remaining / 60000 - hours * 60), int(remaining / 1000 - (remaining / 60000) * 60));
+    showRemaining(remaining);
+}
+
+void QScheduleWgt::showRemaining(qint64 remainingMs) {
+    if (remainingMs < 0) {
+        remainingMs = 0;
+    }
+    const qint64 hours = remainingMs / 3600000;
+    const QTime left(int(hours), int(remainingMs / 60000 - hours * 60),
+                     int(remainingMs / 1000 - (remainingMs / 60000) * 60));
     m_labTime->setText(left.toString(QStringLiteral("hh:mm:ss")));
 }
 

@@ -40,6 +40,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showRemaining(qint64 remainingMs);
+
     QLabel* m_labSchedule;
     QLabel* m_labTime;
     QRZBaseButton* m_btnStop;

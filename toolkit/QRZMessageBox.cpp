@@ -258,7 +258,14 @@ void QRZMessageBox::sizeToContent() {
     for (int i = 0; i < d->buttons.size(); ++i) {
         buttonRow += d->buttons[i]->width() + (i > 0 ? d->style.buttonSpacing : 0);
     }
-    const int width = std::max({contentWidth, buttonRow, d->widthFloor});
+    // The title must not run under the close button: a short message still shows it whole.
+    int titleRow = 0;
+    if (!title().isEmpty()) {
+        const int closeWidth = d->closeButton != nullptr ? d->closeButton->width() : 0;
+        titleRow = titleTextRect().left() + QFontMetrics(d->style.titleFont).horizontalAdvance(title()) + 10 +
+                   closeWidth + m.right();
+    }
+    const int width = std::max({contentWidth, buttonRow, titleRow, d->widthFloor});
     const int titleBand = d->style.titleBandHeight;
     const int bottomBand = d->style.bottomBandHeight;
     const int height = std::max(m.top() + titleBand + d->textHeight + 40 + bottomBand + m.bottom(), d->heightFloor);

@@ -148,4 +148,29 @@ bool setWindowKeepAbove(void* xcbConnection, uint32_t window, bool above) {
     return true;
 }
 
+bool isWindowKeptAbove(void* xcbConnection, uint32_t window) {
+    xcb_connection_t* connection = connectionOf(xcbConnection);
+    if (!connection || window == 0) {
+        return false;
+    }
+    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    const xcb_atom_t above = internAtom(connection, "_NET_WM_STATE_ABOVE");
+    if (state == XCB_ATOM_NONE || above == XCB_ATOM_NONE) {
+        return false;
+    }
+    // A window holds a handful of states; 64 is far more than any window manager sets.
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 64), nullptr);
+    bool found = false;
+    if (reply && reply->type == XCB_ATOM_ATOM && reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count && !found; ++i) {
+            found = atoms[i] == above;
+        }
+    }
+    std::free(reply);
+    return found;
+}
+
 } // namespace calvorine::platform

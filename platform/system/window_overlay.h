@@ -29,5 +29,10 @@ bool resetWindowBoundingRegion(void* xcbConnection, uint32_t window);
 // stop doing so (_NET_WM_STATE_ABOVE by a client message to the root). False without a
 // connection or window.
 bool setWindowKeepAbove(void* xcbConnection, uint32_t window, bool above);
+// Whether the window manager keeps the window above the others now (_NET_WM_STATE holds
+// _NET_WM_STATE_ABOVE). A request of setWindowKeepAbove shows here only once the window
+// manager has acted on it. False without a connection or window, or when unmapped (the
+// window manager drops the state of a withdrawn window).
+bool isWindowKeptAbove(void* xcbConnection, uint32_t window);
 
 } // namespace calvorine::platform

@@ -171,12 +171,24 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const quint64 id = window.winId();
+        auto keptAbove = [&]() { return platform::isWindowKeptAbove(QX11Info::connection(), uint32_t(id)); };
         QVERIFY(!xprop(id, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
+        QVERIFY(!keptAbove());
         QVERIFY(platform::setWindowKeepAbove(QX11Info::connection(), uint32_t(id), true));
         QVERIFY(waitFor([&]() { return xprop(id, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"); }));
+        // The reader sees what the window manager did, as xprop does.
+        QVERIFY(keptAbove());
         QVERIFY(platform::setWindowKeepAbove(QX11Info::connection(), uint32_t(id), false));
         QVERIFY(waitFor([&]() { return !xprop(id, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"); }));
+        QVERIFY(!keptAbove());
+        // Above again, then hidden: the window manager drops the state of a withdrawn window.
+        QVERIFY(platform::setWindowKeepAbove(QX11Info::connection(), uint32_t(id), true));
+        QVERIFY(waitFor(keptAbove));
+        window.hide();
+        QVERIFY(waitFor([&]() { return !keptAbove(); }));
         QVERIFY(!platform::setWindowKeepAbove(QX11Info::connection(), 0, true));
+        QVERIFY(!platform::isWindowKeptAbove(QX11Info::connection(), 0));
+        QVERIFY(!platform::isWindowKeptAbove(nullptr, uint32_t(id)));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "app/SettingsFile.h"
 #include "media/CProfileManager.h"
 #include "media/OutputFormatSetting.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QCoreApplication>
 #include <QDomDocument>
@@ -248,7 +249,7 @@ private slots:
         resetFormat();
         const QByteArray settings = fileContent(settingsFilePath());
         const QByteArray formats = fileContent(formatSettingFilePath());
-        saveDefaultFormat();
+        QVERIFY(saveDefaultFormat());
         QCOMPARE(fileContent(settingsFilePath()), settings);
         QCOMPARE(fileContent(formatSettingFilePath()), formats);
     }
@@ -271,6 +272,24 @@ private slots:
         // The audio mode stood on its default and was left alone.
         QCOMPARE(formatElementAttribute(QStringLiteral("5000"), QStringLiteral("QUALITY_VALUE")),
                  QStringLiteral("(no element)"));
+    }
+
+    // A reset that cannot be saved (a full disk) says so; the stored choice stays what it
+    // was, and a later reset that can be saved is.
+    void resetThatCannotBeSavedSaysSo() {
+        QVERIFY(writeSettingValue(QStringLiteral("FormatSet"), QStringLiteral("Video_Id"), QStringLiteral("4002")));
+        resetFormat();
+        QCOMPARE(videoFormatName()->id, QStringLiteral("4002"));
+        {
+            FileSizeLimit full(0);
+            QVERIFY(!saveDefaultFormat());
+        }
+        QCOMPARE(readSettingValue(QStringLiteral("FormatSet"), QStringLiteral("Video_Id"), QString()),
+                 QStringLiteral("4002"));
+        QCOMPARE(videoFormatName()->id, QStringLiteral("4002"));
+        QVERIFY(saveDefaultFormat());
+        QCOMPARE(readSettingValue(QStringLiteral("FormatSet"), QStringLiteral("Video_Id"), QString()),
+                 QStringLiteral("4000"));
     }
 
     // A stored profile the catalogue no longer has falls back to the mode's default

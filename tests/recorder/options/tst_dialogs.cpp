@@ -172,8 +172,12 @@ private slots:
 
         const QTime pastTime = QTime::currentTime().addSecs(-60);
         QRecordAreaInfo::instance()->setScheduleStart(microsecondsOfDay(pastTime));
+        // The time left shows from the start, not "00:00:00" until the first tick.
         QScheduleWgt view;
-        QTRY_VERIFY(view.remainingText().startsWith("23:5"));
+        QVERIFY2(view.remainingText().startsWith("23:5"), qPrintable(view.remainingText()));
+        QRecordAreaInfo::instance()->setScheduleStart(microsecondsOfDay(QTime::currentTime().addSecs(3600)));
+        QScheduleWgt hourAhead;
+        QVERIFY2(hourAhead.remainingText().startsWith("00:59"), qPrintable(hourAhead.remainingText()));
     }
 
     void noticeAnswers() {

@@ -148,6 +148,28 @@ private slots:
         QCOMPARE(box.textRect().left(), 8 + 72);
     }
 
+    // A short message under a long title: the box widens until the title clears the close
+    // button (it was cut at "Calvorine Screen Re").
+    void titleIsNeverCutByTheCloseButton() {
+        for (const QString& title : {QString(), QStringLiteral("A much longer title than the product's own name")}) {
+            QRZMessageBox box;
+            if (!title.isEmpty()) {
+                box.setMessageTitle(title);
+            }
+            box.addButtons(QRZMessageBox::OkButton);
+            box.setText(QStringLiteral("Recording failed!"));
+            box.show();
+            QFont font(QStringLiteral("Tahoma"));
+            font.setPixelSize(12);
+            const int titleRight = box.titleTextRect().left() + QFontMetrics(font).horizontalAdvance(box.title());
+            QVERIFY2(titleRight < box.closeButton()->x(),
+                     qPrintable(QStringLiteral("%1: title to %2, close button at %3")
+                                    .arg(box.title())
+                                    .arg(titleRight)
+                                    .arg(box.closeButton()->x())));
+        }
+    }
+
     void olderBoxButtonsAndResults() {
         {
             QRZMessageDlg dialog;
