@@ -49,6 +49,7 @@ int RiffInfoTag::reload() {
     padBeforeAppend_ = false;
     damaged_ = false;
     moreLists_.clear();
+    junkId_ = "JUNK";
     uint8_t header[12];
     if (!stream_ || !readAt(stream_, 0, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "WAVE", 4) != 0) {
@@ -104,6 +105,7 @@ int RiffInfoTag::reload() {
         const int64_t size = readLe32(junk + 4);
         if (junkAt + 8 + size <= riffEnd_) {
             junkLength_ = 8 + size + ((size & 1) && junkAt + 8 + size < riffEnd_ ? 1 : 0);
+            junkId_.assign(reinterpret_cast<const char*>(junk), 4);
         }
     }
     bool seen[FieldCopyright + 1] = {};
@@ -192,7 +194,7 @@ int RiffInfoTag::save() {
         const int64_t spare = space - static_cast<int64_t>(chunk.size());
         const int64_t padding = spare == 0 ? 0 : (spare >= 8 && spare <= kMaxKeptPadding) ? spare : kNewPadding;
         if (padding > 0) {
-            putText(chunk, "JUNK");
+            putText(chunk, junkId_.c_str()); // the padding keeps its name
             putLe32(chunk, static_cast<uint32_t>(padding - 8));
             chunk.insert(chunk.end(), static_cast<size_t>(padding - 8), 0);
         }

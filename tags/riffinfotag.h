@@ -3,6 +3,7 @@
 
 #include "tags/taghandler.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@ private:
     int64_t listOffset_ = 0;       // 0 when there is no INFO chunk
     int64_t listLength_ = 0;       // header and pad byte included
     int64_t junkLength_ = 0;       // a JUNK chunk right behind the INFO chunk: space to grow into
+    std::string junkId_ = "JUNK";  // "JUNK" or "PAD "
     int64_t appendAt_ = 0;         // where a new INFO chunk goes when there is none
     bool padBeforeAppend_ = false; // the last chunk is odd and lacks its pad byte
     bool damaged_ = false;         // a chunk runs past the RIFF end before any INFO chunk: no safe place to write

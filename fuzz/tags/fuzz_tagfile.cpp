@@ -1,7 +1,8 @@
 // Arbitrary bytes through the tag-file object: type detection over every format, the
 // program's clear-add-save sequence, then a second open of the result. When the save
 // succeeded, the file must open again, and for the types whose saves are stable (WAV,
-// WMA, Ogg) the same sequence on the reopened file must leave every byte as it was.
+// WMA, Ogg; MP3 and AAC carry an APE tag, which is not yet) the same sequence on the
+// reopened file must leave every byte as it was.
 #include "tags/audiotagfile.h"
 #include "tags/bytestream.h"
 
