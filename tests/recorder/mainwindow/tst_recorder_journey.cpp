@@ -254,31 +254,6 @@ private:
         screenshot(shotPrefix + QStringLiteral("-area-picked"));
     }
 
-    // The two video recordings of a run: H.264 of the picked area's size with AAC sound;
-    // the first as long as it was recorded, without its pause.
-    void checkTwoVideoFiles(double firstSeconds) {
-        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
-        QCOMPARE(files.size(), 2);
-        for (const QString& file : files) {
-            const QJsonObject info = journey::probe(file);
-            const QJsonObject video = journey::probedStream(info, QStringLiteral("video"));
-            QCOMPARE(video.value("codec_name").toString(), QStringLiteral("h264"));
-            QCOMPARE(video.value("width").toInt(), 640);
-            QCOMPARE(video.value("height").toInt(), 360);
-            QCOMPARE(journey::probedStream(info, QStringLiteral("audio")).value("codec_name").toString(),
-                     QStringLiteral("aac"));
-        }
-        const double first = journey::probedDuration(journey::probe(files.first()));
-        QVERIFY2(qAbs(first - firstSeconds) <= 0.3,
-                 qPrintable(QStringLiteral("%1 s recorded, %2 s in the file").arg(firstSeconds).arg(first)));
-        QFile history(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
-        QVERIFY(history.open(QIODevice::ReadOnly));
-        const QByteArray listed = history.readAll();
-        for (const QString& file : files) {
-            QVERIFY(listed.contains(QFileInfo(file).fileName().toUtf8()));
-        }
-    }
-
     void startProgram() {
         m_program->start();
         QVERIFY(m_program->process().waitForStarted());
@@ -326,23 +301,43 @@ private slots:
     }
 
     // Video: an area picked by a click on a window, a countdown that the pause hotkey does
-    // not disturb, the compact panel beside the area, pause, resume, cut and stop on the
-    // toolbar; two H.264/AAC files of the area's size, the first as long as recorded.
+    // not disturb, the compact panel beside the area, pause, resume, cut and stop (on the
+    // toolbar, or with Ctrl+Alt+F11/F12/F10); two H.264/AAC files of the area's size, the
+    // first as long as recorded. Ctrl+Alt+F9 saves a PNG of the area.
+    void recordsAPickedArea_data() {
+        QTest::addColumn<bool>("hotkeys");
+        QTest::newRow("toolbar") << false;
+        QTest::newRow("hotkeys") << true;
+    }
     void recordsAPickedArea() {
+        QFETCH(bool, hotkeys);
+        const QString step = hotkeys ? QStringLiteral("06") : QStringLiteral("04");
         AnimatedWindow animation;
         animation.show();
         QVERIFY(QTest::qWaitForWindowExposed(&animation));
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         const QPoint normalPosition = m_program->rect().topLeft();
-        pickAnimatedArea(QStringLiteral("03"));
+        pickAnimatedArea(hotkeys ? QStringLiteral("06") : QStringLiteral("03"));
         QVERIFY(!QTest::currentTestFailed());
 
-        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
+        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
+        const int cutWidth = toolbarButtonWidth("btn_cut.png");
+        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
+        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
+        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
+        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
+        auto act = [&](const QPoint& button, const char* key) {
+            return hotkeys ? m_program->keys(QStringLiteral("ctrl+alt+") + QLatin1String(key))
+                           : m_program->clickInWindow(button);
+        };
+
+        QVERIFY(act(kRecordButton, "F11"));
         // The countdown runs with the window hidden; a pause meanwhile does nothing.
         QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
         QTest::qWait(1000);
-        screenshot(QStringLiteral("04-countdown"));
+        screenshot(step + QStringLiteral("-countdown"));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
         QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
         // The recording's clock starts when the recorder has opened its file.
@@ -352,89 +347,67 @@ private slots:
         const QRect panel = m_program->rect();
         const QRect area(200, 150, 640, 360);
         QVERIFY2(!panel.intersects(area), "the compact panel lies on the recorded area");
-        screenshot(QStringLiteral("04-recording"));
-        const quint64 tray = trayIconWindow();
-        QVERIFY(openTrayMenu(tray));
-        screenshot(QStringLiteral("04-recording-tray-menu"));
-        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        screenshot(step + QStringLiteral("-recording"));
+        if (hotkeys) {
+            // The screenshot hotkey: the next frame of the area, as a PNG.
+            const QString shots = m_program->documents() + QStringLiteral("/Screenshots");
+            QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+            QString png;
+            auto pngSize = [&png, &shots] {
+                const QStringList found = QDir(shots).entryList({"ScreenCapture_*.png"}, QDir::Files);
+                png = found.size() == 1 ? shots + QLatin1Char('/') + found.first() : QString();
+                return png.isEmpty() ? QString()
+                                     : journey::run(QStringLiteral("identify"), {"-format", "%wx%h", png}).trimmed();
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(pngSize(), QStringLiteral("640x360"), 5000);
+            const QJsonObject picture = journey::probedStream(journey::probe(png), QStringLiteral("video"));
+            QCOMPARE(picture.value("codec_name").toString(), QStringLiteral("png"));
+            QCOMPARE(picture.value("width").toInt(), 640);
+            QCOMPARE(picture.value("height").toInt(), 360);
+        } else {
+            const quint64 tray = trayIconWindow();
+            QVERIFY(openTrayMenu(tray));
+            screenshot(QStringLiteral("04-recording-tray-menu"));
+            QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        }
 
-        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
-        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
-        const int cutWidth = toolbarButtonWidth("btn_cut.png");
-        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
-        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
-        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
-        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
         QTest::qWait(2000 - int(recorded.elapsed()));
-        QVERIFY(m_program->clickInWindow(pauseButton));
+        QVERIFY(act(pauseButton, "F12"));
         const qint64 beforePause = recorded.elapsed();
         QTest::qWait(2000);
-        screenshot(QStringLiteral("05-paused"));
-        QVERIFY(m_program->clickInWindow(pauseButton)); // now Resume
+        screenshot(step + QStringLiteral("-paused"));
+        QVERIFY(act(pauseButton, "F12")); // now Resume
         const qint64 pausedFor = recorded.elapsed() - beforePause;
         QTest::qWait(1500);
-        QVERIFY(m_program->clickInWindow(cutButton));
+        QVERIFY(act(cutButton, "F10"));
         const double firstSeconds = (recorded.elapsed() - pausedFor) / 1000.0;
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 2, 10000);
         QTest::qWait(1500);
-        QVERIFY(m_program->clickInWindow(stopButton));
-        QVERIFY(closeHistory(QStringLiteral("video")));
+        QVERIFY(act(stopButton, "F11"));
+        QVERIFY(closeHistory(QStringLiteral("video-") + QLatin1String(QTest::currentDataTag())));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
         QCOMPARE(m_program->rect().topLeft(), normalPosition);
-        checkTwoVideoFiles(firstSeconds);
-    }
 
-    // The same journey driven by the hotkeys alone: Ctrl+Alt+F11 starts and stops, F12
-    // pauses and resumes, F10 cuts; F9 saves a PNG of the area in the screenshot folder.
-    void recordsWithTheHotkeys() {
-        AnimatedWindow animation;
-        animation.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&animation));
-        startProgram();
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        pickAnimatedArea(QStringLiteral("06"));
-        QVERIFY(!QTest::currentTestFailed());
-
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
-        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
-        QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*.mp4")).isEmpty(), 10000);
-        QElapsedTimer recorded;
-        recorded.start();
-        screenshot(QStringLiteral("06-recording"));
-
-        // The screenshot hotkey: the next frame of the area, as a PNG.
-        const QString shots = m_program->documents() + QStringLiteral("/Screenshots");
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
-        QString png;
-        auto pngSize = [&png, &shots] {
-            const QStringList found = QDir(shots).entryList({"ScreenCapture_*.png"}, QDir::Files);
-            png = found.size() == 1 ? shots + QLatin1Char('/') + found.first() : QString();
-            return png.isEmpty() ? QString()
-                                 : journey::run(QStringLiteral("identify"), {"-format", "%wx%h", png}).trimmed();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(pngSize(), QStringLiteral("640x360"), 5000);
-        const QJsonObject picture = journey::probedStream(journey::probe(png), QStringLiteral("video"));
-        QCOMPARE(picture.value("codec_name").toString(), QStringLiteral("png"));
-        QCOMPARE(picture.value("width").toInt(), 640);
-        QCOMPARE(picture.value("height").toInt(), 360);
-
-        QTest::qWait(2000 - int(recorded.elapsed()));
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
-        const qint64 beforePause = recorded.elapsed();
-        QTest::qWait(2000);
-        screenshot(QStringLiteral("06-paused"));
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
-        const qint64 pausedFor = recorded.elapsed() - beforePause;
-        QTest::qWait(1500);
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F10")));
-        const double firstSeconds = (recorded.elapsed() - pausedFor) / 1000.0;
-        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 2, 10000);
-        QTest::qWait(1500);
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
-        QVERIFY(closeHistory(QStringLiteral("hotkeys")));
-        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
-        checkTwoVideoFiles(firstSeconds);
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
+        QCOMPARE(files.size(), 2);
+        for (const QString& file : files) {
+            const QJsonObject info = journey::probe(file);
+            const QJsonObject video = journey::probedStream(info, QStringLiteral("video"));
+            QCOMPARE(video.value("codec_name").toString(), QStringLiteral("h264"));
+            QCOMPARE(video.value("width").toInt(), 640);
+            QCOMPARE(video.value("height").toInt(), 360);
+            QCOMPARE(journey::probedStream(info, QStringLiteral("audio")).value("codec_name").toString(),
+                     QStringLiteral("aac"));
+        }
+        const double first = journey::probedDuration(journey::probe(files.first()));
+        QVERIFY2(qAbs(first - firstSeconds) <= 0.3,
+                 qPrintable(QStringLiteral("%1 s recorded, %2 s in the file").arg(firstSeconds).arg(first)));
+        QFile history(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        const QByteArray listed = history.readAll();
+        for (const QString& file : files) {
+            QVERIFY(listed.contains(QFileInfo(file).fileName().toUtf8()));
+        }
     }
 
     // Audio mode: the compact panel whose level bars light with the sine of the virtual
