@@ -346,9 +346,12 @@ CVCODEC_API int cvcodec_recorder_stop(cvcodec_recorder recorder); /* [entry 411]
 /* Closes the (stopped) file; the handle can open the next one. */
 CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder recorder); /* [entry 599] */
 /* The library's own counters (no entry number): frames dropped because the encoder fell
- * behind (kind 1 video, 2 audio), and video frames waiting in the queue. */
+ * behind (kind 1 video, 2 audio), video frames waiting in the queue, and the picture
+ * buffers the open file's video has made (reused from picture to picture, so bounded by
+ * the queue however long the recording). */
 CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder recorder, int32_t kind);
 CVCODEC_API int cvcodec_recorder_queued_video_frames(cvcodec_recorder recorder);
+CVCODEC_API uint64_t cvcodec_recorder_video_buffers(cvcodec_recorder recorder);
 
 #ifdef __cplusplus
 }

@@ -129,4 +129,8 @@ int RecordingSession::queuedVideoFrames() const {
     return m_video ? int(m_video->queued()) : 0;
 }
 
+uint64_t RecordingSession::videoBuffersMade() const {
+    return m_video ? m_video->buffersMade() : 0;
+}
+
 } // namespace calvorine::codec

@@ -41,6 +41,7 @@ public:
     bool outputFailed() const { return m_output.failed(); }
     uint64_t dropped(int kind) const;
     int queuedVideoFrames() const;
+    uint64_t videoBuffersMade() const;
 
 private:
     int64_t recordingClock() const;

@@ -37,27 +37,6 @@ AVPixelFormat choosePixelFormat(const AVCodec* codec) {
     return preferredFormat(codec->pix_fmts, AV_PIX_FMT_NONE, AV_PIX_FMT_YUV420P);
 }
 
-// Copies a pushed picture into a tightly packed one: one copy per plane when the rows
-// already lie back to back (the pushed lines are no longer than the packed ones), row
-// by row otherwise.
-void copyPicture(const FrameObject& frame, uint8_t* planes[4], int lineSizes[4], AVPixelFormat format) {
-    const int planeCount = av_pix_fmt_count_planes(format);
-    ptrdiff_t packedLines[4] = {};
-    bool packedRows = true;
-    for (int i = 0; i < planeCount; ++i) {
-        packedLines[i] = lineSizes[i];
-        packedRows = packedRows && frame.bytesPerLine[i] == lineSizes[i];
-    }
-    size_t planeSizes[4] = {};
-    if (packedRows && av_image_fill_plane_sizes(planeSizes, format, frame.height, packedLines) >= 0) {
-        for (int i = 0; i < planeCount; ++i)
-            std::memcpy(planes[i], frame.planes[i], planeSizes[i]);
-        return;
-    }
-    const uint8_t* sources[4] = {frame.planes[0], frame.planes[1], frame.planes[2], frame.planes[3]};
-    av_image_copy(planes, lineSizes, sources, frame.bytesPerLine, format, frame.width, frame.height);
-}
-
 int clampInt(double value, int low, int high) {
     return std::max(low, std::min(high, int(std::lround(value))));
 }
@@ -129,9 +108,8 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     av_reduce(&m_frameRate.num, &m_frameRate.den, m_frameRate.num, m_frameRate.den, 1 << 30);
 
     m_encoder.reset(avcodec_alloc_context3(codec));
-    m_picture = libav::makeFrame();
     m_packet = libav::makePacket();
-    if (!m_encoder || !m_picture || !m_packet)
+    if (!m_encoder || !m_packet)
         return false;
     const AVPixelFormat format = choosePixelFormat(codec);
     m_padEven = format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
@@ -155,52 +133,42 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     if (avcodec_open2(m_encoder.get(), codec, options.pointer()) < 0)
         return false;
 
-    m_picture->format = format;
-    m_picture->width = m_encoder->width;
-    m_picture->height = m_encoder->height;
-    if (av_frame_get_buffer(m_picture.get(), 0) < 0)
+    m_encoderFrames = std::make_unique<FramePool>(format, m_encoder->width, m_encoder->height);
+    if (!m_encoderFrames->valid())
         return false;
     // Screen pictures at the output size are converted as they are pushed, straight
-    // from the caller's memory: the queue holds them in the encoder's format, and the
-    // screen's pixels are read once.
+    // from the caller's memory into the frame the encoder is handed: the screen's
+    // pixels are read once and the converted picture is never copied.
     m_convertOnPush = format == AV_PIX_FMT_YUV420P;
-    // Pictures usually arrive at the output size: have a few buffers ready (and their
-    // pages mapped), so that a push only copies.
-    const int expected =
-        av_image_get_buffer_size(m_convertOnPush ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_BGR0, m_outWidth, m_outHeight, 1);
-    m_expectedPictureBytes = expected > 0 ? size_t(expected) : 0;
-    for (size_t i = 0; i < kPreparedBuffers && m_expectedPictureBytes > 0; ++i)
-        m_spareBuffers.push_back(makeBuffer(m_expectedPictureBytes, Pages::Mapped));
+    // Pictures usually arrive at the output size: have a few frames ready (and their
+    // pages mapped).
+    libav::FramePtr prepared[kPreparedBuffers];
+    for (libav::FramePtr& frame : prepared) {
+        frame = m_encoderFrames->get();
+        if (!frame)
+            return false;
+    }
     m_stream = output.addStream(m_encoder.get(), entry->aviTag);
     m_output = &output;
     return m_stream != nullptr;
 }
 
-VideoPipeline::PictureBuffer VideoPipeline::makeBuffer(size_t size, Pages pages) {
-    PictureBuffer buffer;
-    buffer.bytes.reset(new uint8_t[size]);
-    buffer.capacity = size;
-    if (pages == Pages::Mapped)
-        std::memset(buffer.bytes.get(), 0, size); // fault the pages in now, not in a push
-    return buffer;
-}
-
-void VideoPipeline::keepBuffer(PictureBuffer buffer) {
-    if (buffer.bytes && m_spareBuffers.size() < kPoolLimit)
-        m_spareBuffers.push_back(std::move(buffer));
+FramePool* VideoPipeline::copyPool(AVPixelFormat format, int width, int height) {
+    if (!m_copyFrames || !m_copyFrames->matches(format, width, height)) {
+        // Pictures of the old pool still queued keep their buffers until encoded.
+        if (m_copyFrames)
+            m_retiredBuffers += m_copyFrames->made();
+        m_copyFrames = std::make_unique<FramePool>(format, width, height);
+    }
+    return m_copyFrames.get();
 }
 
 void VideoPipeline::topUpSpareBuffers() {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        // The picture about to be encoded holds a buffer too.
-        if (m_finishing || m_expectedPictureBytes == 0 || m_spareBuffers.size() >= kSpareLowMark ||
-            m_spareBuffers.size() + m_queue.size() + 1 >= kPoolLimit)
-            return;
-    }
-    PictureBuffer buffer = makeBuffer(m_expectedPictureBytes, Pages::Mapped);
-    std::lock_guard<std::mutex> guard(m_lock);
-    keepBuffer(std::move(buffer));
+    // Taking spare frames out at once makes the pool hold that many free afterwards:
+    // it makes new ones only for what it lacks.
+    libav::FramePtr spares[kSpareLowMark];
+    for (libav::FramePtr& frame : spares)
+        frame = m_encoderFrames->get();
 }
 
 void VideoPipeline::start() {
@@ -221,9 +189,7 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs) {
     }
     const bool convertNow = m_convertOnPush && (format == AV_PIX_FMT_BGR0 || format == AV_PIX_FMT_BGRA) &&
                             frame.width == m_outWidth && frame.height == m_outHeight;
-    const AVPixelFormat stored = convertNow ? AV_PIX_FMT_YUV420P : format;
-    const int size = av_image_get_buffer_size(stored, frame.width, frame.height, 1);
-    if (size <= 0)
+    if (av_image_get_buffer_size(format, frame.width, frame.height, 1) <= 0)
         return false;
 
     Picture picture;
@@ -235,37 +201,33 @@ bool VideoPipeline::push(const FrameObject& frame, int64_t outputUs) {
             ++m_dropped;
             return false;
         }
-        if (!m_spareBuffers.empty()) {
-            picture.buffer = std::move(m_spareBuffers.back());
-            m_spareBuffers.pop_back();
+        if (!convertNow) {
+            FramePool* pool = copyPool(format, frame.width, frame.height);
+            picture.frame = pool->get();
         }
     }
-    // The copy runs outside the lock: the encoder thread and the other callers go on.
-    // Only a picture of another size than the output's (or a pool drained by several
-    // callers at once) needs a new buffer here.
-    if (picture.buffer.capacity < size_t(size))
-        picture.buffer = makeBuffer(size_t(size), Pages::Unmapped);
-    picture.outputUs = outputUs;
-    picture.format = stored;
-    picture.width = frame.width;
-    picture.height = frame.height;
-    av_image_fill_arrays(picture.planes, picture.lineSizes, picture.buffer.bytes.get(), stored, frame.width,
-                         frame.height, 1);
-    if (!convertNow)
-        copyPicture(frame, picture.planes, picture.lineSizes, format);
-    else if (!convertBgraToYuv420(frame.planes[0], frame.bytesPerLine[0], frame.width, frame.height, picture.planes,
-                                  picture.lineSizes)) {
-        std::lock_guard<std::mutex> guard(m_lock);
-        keepBuffer(std::move(picture.buffer));
-        return false;
+    // The copy or conversion runs outside the lock: the encoder thread and the other
+    // callers go on.
+    if (convertNow) {
+        picture.frame = m_encoderFrames->get();
+        if (!picture.frame || !convertBgraToYuv420(frame.planes[0], frame.bytesPerLine[0], frame.width, frame.height,
+                                                   picture.frame->data, picture.frame->linesize))
+            return false;
+    } else {
+        if (!picture.frame)
+            return false;
+        const uint8_t* sources[4] = {frame.planes[0], frame.planes[1], frame.planes[2], frame.planes[3]};
+        av_image_copy(picture.frame->data, picture.frame->linesize, sources, frame.bytesPerLine, format, frame.width,
+                      frame.height);
     }
+    picture.outputUs = outputUs;
+    picture.converted = convertNow;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         const bool queueFull = m_queue.size() >= kQueueCapacity;
         if (m_finishing || queueFull) {
             if (queueFull && !m_finishing)
                 ++m_dropped;
-            keepBuffer(std::move(picture.buffer));
             return false;
         }
         m_queue.push_back(std::move(picture));
@@ -288,38 +250,38 @@ void VideoPipeline::run() {
         // Before the encoding, so that the callers find a buffer while it runs.
         topUpSpareBuffers();
         encodePicture(picture);
-        std::lock_guard<std::mutex> guard(m_lock);
-        keepBuffer(std::move(picture.buffer));
     }
 }
 
-bool VideoPipeline::convert(Picture& picture) {
-    if (av_frame_make_writable(m_picture.get()) < 0)
-        return false;
-    if (picture.format == m_encoder->pix_fmt && picture.width == m_outWidth && picture.height == m_outHeight) {
-        // Already in the encoder's format (converted when it was pushed).
-        const uint8_t* sources[4] = {picture.planes[0], picture.planes[1], picture.planes[2], picture.planes[3]};
-        av_image_copy(m_picture->data, m_picture->linesize, sources, picture.lineSizes, picture.format, picture.width,
-                      picture.height);
-        padToEven();
-        return true;
+libav::FramePtr VideoPipeline::convert(Picture& picture) {
+    libav::FramePtr frame = std::move(picture.frame);
+    // A copy in the encoder's format and size, with no padding to add, is encoded as it
+    // is.
+    const bool usable = picture.converted || (frame->format == m_encoder->pix_fmt && frame->width == m_outWidth &&
+                                              frame->height == m_outHeight && m_outWidth == m_encoder->width &&
+                                              m_outHeight == m_encoder->height);
+    if (!usable) {
+        libav::FramePtr converted = m_encoderFrames->get();
+        if (!converted)
+            return {};
+        m_scaler = sws_getCachedContext(m_scaler, frame->width, frame->height, AVPixelFormat(frame->format), m_outWidth,
+                                        m_outHeight, m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        if (!m_scaler)
+            return {};
+        sws_scale(m_scaler, frame->data, frame->linesize, 0, frame->height, converted->data, converted->linesize);
+        frame = std::move(converted);
     }
-    m_scaler = sws_getCachedContext(m_scaler, picture.width, picture.height, picture.format, m_outWidth, m_outHeight,
-                                    m_encoder->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (!m_scaler)
-        return false;
-    sws_scale(m_scaler, picture.planes, picture.lineSizes, 0, picture.height, m_picture->data, m_picture->linesize);
-    padToEven();
-    return true;
+    padToEven(frame.get());
+    return frame;
 }
 
-void VideoPipeline::padToEven() {
+void VideoPipeline::padToEven(AVFrame* frame) const {
     if (!m_padEven)
         return;
     // Repeat the last column and row into the padding so the edge does not bleed a
     // stripe of another colour when scaled by a player.
-    uint8_t* luma = m_picture->data[0];
-    const int stride = m_picture->linesize[0];
+    uint8_t* luma = frame->data[0];
+    const int stride = frame->linesize[0];
     if (m_outWidth < m_encoder->width) {
         for (int y = 0; y < m_outHeight; ++y)
             luma[y * stride + m_outWidth] = luma[y * stride + m_outWidth - 1];
@@ -332,18 +294,20 @@ void VideoPipeline::encodePicture(Picture& picture) {
     // Place the picture on the constant frame-rate grid of the output.
     const int64_t index = av_rescale_q_rnd(picture.outputUs, AVRational{1, 1000000}, av_inv_q(m_frameRate),
                                            AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-    if (m_hasPicture && index < m_nextIndex)
+    if (m_picture && index < m_nextIndex)
         return; // a second picture for a slot already filled
-    if (m_hasPicture) {
+    if (m_picture) {
         // The screen did not change in between: repeat the last picture.
         for (; m_nextIndex < index; ++m_nextIndex) {
             m_picture->pts = m_nextIndex;
             send(m_picture.get());
         }
     }
-    if (!convert(picture))
+    libav::FramePtr converted = convert(picture);
+    if (!converted)
         return;
-    m_hasPicture = true;
+    // The picture before goes back to its pool once the encoder has let go of it.
+    m_picture = std::move(converted);
     // The first picture also fills the slots since the start, so that picture and
     // sound begin together.
     for (; m_nextIndex <= index; ++m_nextIndex) {
@@ -361,7 +325,7 @@ void VideoPipeline::finish(int64_t endUs) {
         return;
     if (!m_encoder)
         return;
-    if (m_hasPicture) {
+    if (m_picture) {
         // Hold the last picture until the recording's end.
         const int64_t endIndex = av_rescale_q_rnd(endUs, AVRational{1, 1000000}, av_inv_q(m_frameRate),
                                                   AVRounding(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX));
@@ -381,6 +345,12 @@ uint64_t VideoPipeline::dropped() const {
 size_t VideoPipeline::queued() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_queue.size();
+}
+
+size_t VideoPipeline::buffersMade() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return (m_encoderFrames ? m_encoderFrames->made() : 0) + m_retiredBuffers +
+           (m_copyFrames ? m_copyFrames->made() : 0);
 }
 
 } // namespace calvorine::codec

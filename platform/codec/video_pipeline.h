@@ -1,10 +1,13 @@
-// The picture side of a recording: a bounded queue of copied pictures between the
-// callers and one encoder thread, which converts each picture to the encoder's format
-// (sizes padded to even for 4:2:0; screen pictures are converted as they are pushed),
-// places it on the constant frame-rate grid by its time and encodes it. Internal to the codec library.
+// The picture side of a recording: a bounded queue of pictures between the callers and
+// one encoder thread, which places each on the constant frame-rate grid by its time and
+// encodes it. Screen pictures at the output size are converted to the encoder's format
+// as they are pushed, straight into a pooled frame that the encoder is handed as it is;
+// other pictures are copied as pushed and converted (scaled) on the encoder thread.
+// Sizes are padded to even for 4:2:0. Internal to the codec library.
 #pragma once
 
 #include "encoder_params.h"
+#include "frame_pool.h"
 #include "libav_objects.h"
 
 #include <condition_variable>
@@ -13,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace calvorine::codec {
 
@@ -24,12 +26,10 @@ class VideoPipeline {
 public:
     // Pictures waiting for the encoder; more are dropped (the caller never waits).
     static constexpr size_t kQueueCapacity = 8;
-    // Picture buffers made ready at the start.
+    // Encoder-format pictures made ready at the start.
     static constexpr size_t kPreparedBuffers = 3;
-    // Buffers that can be in use at once: a full queue and the picture being encoded.
-    static constexpr size_t kPoolLimit = kQueueCapacity + 1;
-    // Below this many spare buffers the encoder thread makes another ready, so that a
-    // push finds one whose pages are already mapped.
+    // The encoder thread keeps at least this many free in the pool, so that a push
+    // finds one whose pages are already mapped.
     static constexpr size_t kSpareLowMark = 2;
 
     VideoPipeline() = default;
@@ -41,8 +41,8 @@ public:
     // an encoder here or an unusable size.
     bool configure(const StreamSettings& settings, MuxerOutput& output);
     void start();
-    // Copies the picture into the queue (a 32-bit picture at the output size for a
-    // 4:2:0 encoder is converted on the way); false when the frame is incomplete or was
+    // Queues the picture: a 32-bit picture at the output size for a 4:2:0 encoder is
+    // converted on the way, any other is copied; false when the frame is incomplete or was
     // dropped because the queue is full. Thread-safe.
     bool push(const FrameObject& frame, int64_t outputUs);
     // Encodes what is queued, repeats the last picture up to the end time, drains the
@@ -51,45 +51,35 @@ public:
 
     uint64_t dropped() const;
     size_t queued() const;
+    // Picture buffers made so far: bounded by the queue, whatever the length of the
+    // recording.
+    size_t buffersMade() const;
 
 private:
-    // A picture's bytes, kept in the pool between pictures. Never cleared: the copy of
-    // a push is the one pass over them.
-    struct PictureBuffer {
-        std::unique_ptr<uint8_t[]> bytes;
-        size_t capacity = 0;
-    };
-    enum class Pages { Unmapped, Mapped };
-
     struct Picture {
         int64_t outputUs = 0;
-        AVPixelFormat format = AV_PIX_FMT_NONE;
-        int width = 0;
-        int height = 0;
-        uint8_t* planes[4] = {};
-        int lineSizes[4] = {};
-        PictureBuffer buffer;
+        libav::FramePtr frame;
+        bool converted = false; // in the encoder's format and size already; else as pushed
     };
 
-    static PictureBuffer makeBuffer(size_t size, Pages pages);
-    // Puts a buffer back into the pool (or frees it when the pool is full). Called
-    // with m_lock held.
-    void keepBuffer(PictureBuffer buffer);
-    // On the encoder thread, holding a picture: makes a spare buffer ready when the
-    // pool runs low.
+    // The pool of the pushed pictures' format and size (made anew when they change).
+    // Called with m_lock held.
+    FramePool* copyPool(AVPixelFormat format, int width, int height);
+    // On the encoder thread: makes sure the encoder-format pool has spare buffers.
     void topUpSpareBuffers();
 
     void run();
     void encodePicture(Picture& picture);
-    bool convert(Picture& picture);
-    void padToEven();
+    // The picture's frame in the encoder's format and size (padding filled).
+    libav::FramePtr convert(Picture& picture);
+    void padToEven(AVFrame* frame) const;
     void send(AVFrame* frame);
     bool setUpRateControl(const StreamSettings& settings, const char* encoderName, libav::Options& options);
 
     libav::CodecContextPtr m_encoder;
     AVStream* m_stream = nullptr;
     MuxerOutput* m_output = nullptr;
-    libav::FramePtr m_picture; // the last converted picture, in the encoder's format
+    libav::FramePtr m_picture; // the last picture encoded, held for repeating
     libav::PacketPtr m_packet;
     SwsContext* m_scaler = nullptr; // owned; freed in the destructor
     AVRational m_frameRate{30, 1};
@@ -97,14 +87,14 @@ private:
     int m_outHeight = 0;
     bool m_padEven = false;
     bool m_convertOnPush = false; // set by configure, read-only afterwards
-    bool m_hasPicture = false;
     int64_t m_nextIndex = 0;
+    std::unique_ptr<FramePool> m_encoderFrames; // set by configure
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
     std::deque<Picture> m_queue;
-    std::vector<PictureBuffer> m_spareBuffers;
-    size_t m_expectedPictureBytes = 0; // a picture at the output size, as pushed
+    std::unique_ptr<FramePool> m_copyFrames;
+    size_t m_retiredBuffers = 0; // made by copy pools since replaced
     bool m_finishing = false;
     uint64_t m_dropped = 0;
     std::thread m_thread;

@@ -112,6 +112,8 @@ private slots:
     void tagsOnlyCopiesTheStreams();
     void badInputIsRefused();
     void aWindowPastTheEndFails();
+    void aSourceThatStartsLateGivesAnOutputFromZero_data();
+    void aSourceThatStartsLateGivesAnOutputFromZero();
 
 private:
     QTemporaryDir m_dir;
@@ -408,6 +410,45 @@ void TestCodecConversion::aWindowPastTheEndFails() {
     QVERIFY(run.failed);
     QVERIFY(run.duration > 0);
     QVERIFY(!QFile::exists(out));
+}
+
+void TestCodecConversion::aSourceThatStartsLateGivesAnOutputFromZero_data() {
+    QTest::addColumn<qint64>("startUs");
+    QTest::addColumn<qint64>("lengthUs");
+    QTest::addColumn<bool>("tagsOnly");
+    QTest::addColumn<double>("expectedSeconds");
+    QTest::newRow("whole") << qint64(0) << qint64(0) << false << 2.0;
+    QTest::newRow("trimmed") << qint64(500000) << qint64(1000000) << false << 1.0;
+    QTest::newRow("copied") << qint64(0) << qint64(0) << true << 2.0;
+    QTest::newRow("copied, cut short") << qint64(0) << qint64(1000000) << true << 1.0;
+}
+
+// An MPEG-TS file made by ffmpeg starts at 1.4 s; the window is counted from the file's
+// start, and the output starts at 0 rather than keeping the source's offset.
+void TestCodecConversion::aSourceThatStartsLateGivesAnOutputFromZero() {
+    QFETCH(qint64, startUs);
+    QFETCH(qint64, lengthUs);
+    QFETCH(bool, tagsOnly);
+    QFETCH(double, expectedSeconds);
+    const QString source = m_dir.filePath("late.ts");
+    if (!QFile::exists(source)) {
+        QVERIFY(fixtures::makeClip(source, 2.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(fixtures::probe(source).value("format").toObject().value("start_time").toString().toDouble() > 1.0);
+    }
+    cvcodec_params p = tagsOnly ? cvcodec_params_create() : videoParams();
+    const QString out = m_dir.filePath(QStringLiteral("late-%1.mp4").arg(QTest::currentDataTag()));
+    const Run run = convert(source, out, "mp4", p, startUs, lengthUs, tagsOnly);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QJsonObject info = fixtures::probe(out);
+    const double duration = fixtures::formatDuration(info);
+    QVERIFY2(qAbs(duration - expectedSeconds) <= 0.1, qPrintable(QString::number(duration)));
+    const double start = info.value("format").toObject().value("start_time").toString().toDouble();
+    QVERIFY2(qAbs(start) <= 0.05, qPrintable(QString::number(start)));
+    if (!tagsOnly) {
+        QCOMPARE(fixtures::countVideoFrames(out), qRound(expectedSeconds * 30));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCodecConversion)

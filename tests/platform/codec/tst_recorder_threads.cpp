@@ -7,6 +7,7 @@
 #include "recording_helpers.h"
 
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,6 +25,7 @@ private slots:
     void pushesFromThreeThreads();
     void stopWhilePushing();
     void fullQueueDropsAndCounts();
+    void picturesReuseTheirBuffers();
 };
 
 namespace {
@@ -165,6 +167,70 @@ void RecorderThreadsTest::fullQueueDropsAndCounts() {
     const QJsonObject video = stream(probe(path), "video");
     QCOMPARE(video.value("avg_frame_rate").toString(), QString("30/1"));
     QVERIFY(video.value("nb_read_frames").toString().toInt() >= accepted);
+}
+
+void RecorderThreadsTest::picturesReuseTheirBuffers() {
+    // Pictures go to the encoder in pooled buffers that come back for later pictures:
+    // many pictures, at the output size (converted as pushed) and at half of it (copied,
+    // scaled by the encoder thread), make only a handful of buffers, and no buffer is
+    // reused while the encoder still holds its picture: every frame of the file shows
+    // its own picture's colour.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("reuse.mkv");
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 240;
+    constexpr int kPictures = 240;
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}; // R, G, B
+    cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+    cvcodec_params params = makeParams(kWidth, kHeight, CVCODEC_H264, CVCODEC_NONE);
+    cvcodec_params_set_video_quality(params, 100);
+    QVERIFY(cvcodec_recorder_open(recorder, path.toUtf8().constData(), "matroska", params));
+    cvcodec_params_release(params);
+    cvcodec_frame picture = cvcodec_frame_create();
+    for (int i = 0; i < kPictures; ++i) {
+        const bool half = i % 4 == 3;
+        const int width = half ? kWidth / 2 : kWidth;
+        const int height = half ? kHeight / 2 : kHeight;
+        std::vector<uint8_t> pixels(size_t(width) * height * 4, 255);
+        for (size_t at = 0; at < pixels.size(); at += 4) {
+            pixels[at] = colours[i % 4][2];
+            pixels[at + 1] = colours[i % 4][1];
+            pixels[at + 2] = colours[i % 4][0];
+        }
+        // Every picture is accepted: the queue is given time to drain.
+        while (cvcodec_recorder_queued_video_frames(recorder) >= 6)
+            sleepForMicroseconds(1000);
+        cvcodec_frame_set_pixel_format(picture, CVCODEC_PIXEL_BGRA);
+        cvcodec_frame_set_size(picture, width, height);
+        cvcodec_frame_set_plane(picture, 0, pixels.data(), width * 4);
+        cvcodec_frame_set_timestamp(picture, int64_t(i) * 1000000 / 30);
+        QVERIFY(cvcodec_recorder_push_video(recorder, picture));
+    }
+    cvcodec_frame_release(picture);
+    QVERIFY(cvcodec_recorder_stop(recorder));
+    const uint64_t buffers = cvcodec_recorder_video_buffers(recorder);
+    QVERIFY2(buffers >= 2 && buffers <= 24,
+             qPrintable(QString("%1 buffers for %2 pictures").arg(buffers).arg(kPictures)));
+    QVERIFY(cvcodec_recorder_release(recorder));
+
+    const QJsonObject video = stream(probe(path), "video");
+    QCOMPARE(video.value("width").toInt(), kWidth);
+    QCOMPARE(video.value("height").toInt(), kHeight);
+    QCOMPARE(video.value("nb_read_frames").toString().toInt(), kPictures);
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    QVERIFY(decode.waitForFinished(60000));
+    QCOMPARE(decode.exitCode(), 0);
+    const QByteArray pixels = decode.readAllStandardOutput();
+    constexpr int kFrameBytes = 4 * 4 * 3;
+    QCOMPARE(pixels.size(), kFrameBytes * kPictures);
+    for (int i = 0; i < kPictures; ++i) {
+        const auto* middle = reinterpret_cast<const uint8_t*>(pixels.constData()) + i * kFrameBytes + (1 * 4 + 1) * 3;
+        const uint8_t* wanted = colours[i % 4];
+        QVERIFY2(std::abs(middle[0] - wanted[0]) < 40 && std::abs(middle[1] - wanted[1]) < 40 &&
+                     std::abs(middle[2] - wanted[2]) < 40,
+                 qPrintable(QString("frame %1: %2,%3,%4").arg(i).arg(middle[0]).arg(middle[1]).arg(middle[2])));
+    }
 }
 
 QTEST_GUILESS_MAIN(RecorderThreadsTest)
