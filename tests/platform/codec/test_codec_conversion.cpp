@@ -113,6 +113,8 @@ private slots:
     void badInputIsRefused();
     void aWindowPastTheEndFails();
     void aSourceThatStartsLateGivesAnOutputFromZero_data();
+    void anOddSizedSourceIsShapedAndWrittenEven_data();
+    void anOddSizedSourceIsShapedAndWrittenEven();
     void aSourceThatStartsLateGivesAnOutputFromZero();
 
 private:
@@ -449,6 +451,44 @@ void TestCodecConversion::aSourceThatStartsLateGivesAnOutputFromZero() {
     if (!tagsOnly) {
         QCOMPARE(fixtures::countVideoFrames(out), qRound(expectedSeconds * 30));
     }
+}
+
+void TestCodecConversion::anOddSizedSourceIsShapedAndWrittenEven_data() {
+    QTest::addColumn<int>("shapeWidth");
+    QTest::addColumn<int>("shapeHeight");
+    QTest::addColumn<bool>("pad");
+    QTest::addColumn<int>("expectedWidth");
+    QTest::addColumn<int>("expectedHeight");
+    QTest::newRow("its own size") << 321 << 241 << false << 320 << 240;
+    QTest::newRow("16:9, padded") << 16 << 9 << true << 428 << 240;
+    QTest::newRow("no shape") << 0 << 0 << false << 320 << 240;
+}
+
+// Encoders take even sizes: an odd-sized source is written at the even size below its
+// shape, and a padded shape never asks for less than the picture it pads.
+void TestCodecConversion::anOddSizedSourceIsShapedAndWrittenEven() {
+    QFETCH(int, shapeWidth);
+    QFETCH(int, shapeHeight);
+    QFETCH(bool, pad);
+    QFETCH(int, expectedWidth);
+    QFETCH(int, expectedHeight);
+    const QString source = m_dir.filePath("odd.mkv");
+    if (!QFile::exists(source)) {
+        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=321x241:rate=30", "-t", "1", "-c:v", "libx264",
+                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", source}));
+    }
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_shape(p, shapeWidth, shapeHeight);
+    cvcodec_params_set_padding(p, pad ? 1 : 0, 0xff000000);
+    const QString out = m_dir.filePath(QStringLiteral("odd-%1x%2.mp4").arg(shapeWidth).arg(shapeHeight));
+    const Run run = convert(source, out, "mp4", p, 0, 0);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QJsonObject video = fixtures::stream(fixtures::probe(out), "video");
+    QCOMPARE(video.value("width").toInt(), expectedWidth);
+    QCOMPARE(video.value("height").toInt(), expectedHeight);
+    QCOMPARE(fixtures::countVideoFrames(out), 30);
 }
 
 QTEST_GUILESS_MAIN(TestCodecConversion)
