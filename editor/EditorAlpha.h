@@ -1,9 +1,6 @@
-// Transparency as the editor shows it: an alpha 0..255 seen as a whole percentage.
+// Transparency set by dragging: a slider fraction as an alpha 0..255. Typed and shown
+// percentages go through alphaFromPercent and percentFromAlpha (app/Utilities.h).
 #pragma once
 
-// alpha / 2.55, truncated.
-int alphaToPercent(int alpha);
-// A typed percentage, clamped to 0..100, times 2.55, truncated.
-int percentToAlpha(int percent);
 // A slider fraction 0..1: fraction x 255 + 0.5, truncated.
 int fractionToAlpha(double fraction);

@@ -1,6 +1,6 @@
 #include "editor/QSubtitleOperationForm.h"
 
-#include "editor/EditorAlpha.h"
+#include "app/Utilities.h"
 #include "editor/EditorStyle.h"
 #include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
@@ -157,7 +157,7 @@ void QSubtitleOperationForm::loadingSetting() {
     VETextStyle style;
     m_settings->getTextStyle(style);
     m_sliderAlpha->setValue(double(style.alpha));
-    m_leAlphaValue->setText(QString::number(alphaToPercent(style.alpha)));
+    m_leAlphaValue->setText(QString::number(percentFromAlpha(style.alpha)));
     m_sliderPosition->setValue(style.margin * 1000);
     m_lePositionValue->setText(QString::number(static_cast<int>(style.margin * 100)));
     m_sliderScale->setValue(scaleSliderValue(style.scaleHorizontal));
@@ -287,7 +287,7 @@ void QSubtitleOperationForm::valueTextEdited(const QString& text) {
     if (edit == m_leAlphaValue) {
         value = qBound(0, value, 100);
         edit->setText(QString::number(value));
-        const int alpha = percentToAlpha(value);
+        const int alpha = alphaFromPercent(value);
         m_sliderAlpha->setValue(double(alpha));
         if (alpha != style.alpha) {
             style.alpha = alpha;

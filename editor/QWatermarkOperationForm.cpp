@@ -1,5 +1,6 @@
 #include "editor/QWatermarkOperationForm.h"
 
+#include "app/Utilities.h"
 #include "editor/EditorAlpha.h"
 #include "editor/EditorStyle.h"
 #include "editor/EditorTabLayout.h"
@@ -107,9 +108,9 @@ void QWatermarkOperationForm::loadingSetting() {
     VEWatermarkSettings record;
     m_settings->getWatermark(record);
     m_sliderAlpha->setValue(double(record.image.alpha));
-    m_leAlphaValue->setText(QString::number(alphaToPercent(record.image.alpha)));
+    m_leAlphaValue->setText(QString::number(percentFromAlpha(record.image.alpha)));
     m_sliderTextAlpha->setValue(double(record.text.alpha));
-    m_leTextAlphaValue->setText(QString::number(alphaToPercent(record.text.alpha)));
+    m_leTextAlphaValue->setText(QString::number(percentFromAlpha(record.text.alpha)));
     // Runs wkTextEdited, which stores the record once.
     m_leAddWKText->textEdit()->setPlainText(QString::fromStdString(record.text.text));
     const QString imagePath = QString::fromStdString(record.image.imagePath);
@@ -176,7 +177,7 @@ void QWatermarkOperationForm::progressValue(double fraction) {
         *field = alpha;
         m_settings->setWatermark(record, 0, false);
     }
-    edit->setText(QString::number(alphaToPercent(alpha)));
+    edit->setText(QString::number(percentFromAlpha(alpha)));
 }
 
 void QWatermarkOperationForm::wkTextEdited() {
@@ -204,7 +205,7 @@ void QWatermarkOperationForm::alphaTextEdited(const QString& text) {
             edit->setText(QString::number(value));
         }
     }
-    const int alpha = percentToAlpha(value);
+    const int alpha = alphaFromPercent(value);
     VEWatermarkSettings record;
     m_settings->getWatermark(record);
     if (edit == m_leAlphaValue) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "toolkit/QRZBaseRectImageDraw.h"
+#include "toolkit/QRZButton.h"
 
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
@@ -14,7 +15,6 @@
 
 class QAbstractSpinBox;
 class QLineEdit;
-class QRZBaseButton;
 
 // The step buttons and their layout, shared by the spin box and the date-time edit.
 class QRZSpinButtons {

@@ -10,6 +10,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -127,6 +128,9 @@ struct Converter::Impl {
     av::InputPtr input;
     int videoIndex = -1;
     int audioIndex = -1;
+    // Where the source's timeline begins (an MPEG-TS file often starts past 0): the trim
+    // window is counted from here, and the output starts at 0.
+    int64_t sourceStartUs = 0;
     av::CodecContextPtr videoDecoder;
     av::CodecContextPtr audioDecoder;
 
@@ -384,6 +388,7 @@ bool Converter::open(const char* source, const char* destination, const char* mu
         return false;
     }
     m_sourceDurationUs = input->duration > 0 ? input->duration : 0;
+    impl->sourceStartUs = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
     m_destination = destination;
     if (!(output->oformat->flags & AVFMT_NOFILE) && avio_open(&output->pb, destination, AVIO_FLAG_WRITE) < 0) {
         return false;
@@ -469,6 +474,40 @@ bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* ou
     }
 }
 
+// Seeks the source to the window's start (microseconds of the source's own timeline). A
+// source without an index (MPEG-TS) is sought by time alone and may land past the key frame
+// the window's first pictures need; then the seek steps back, further each time, down to the
+// file's start. The packets read to check the landing are returned, to be used first.
+std::deque<av::PacketPtr> seekToWindow(AVFormatContext* input, int videoIndex, int64_t targetUs, int64_t fileStartUs) {
+    std::deque<av::PacketPtr> held;
+    int64_t stepUs = 1000000;
+    for (int64_t seekUs = targetUs;; seekUs = std::max(fileStartUs, seekUs - stepUs), stepUs *= 2) {
+        held.clear();
+        const bool sought = avformat_seek_file(input, -1, INT64_MIN, seekUs, seekUs, 0) >= 0;
+        if (seekUs <= fileStartUs || (sought && videoIndex < 0)) {
+            return held;
+        }
+        if (!sought) {
+            continue;
+        }
+        for (;;) {
+            av::PacketPtr packet = av::makePacket();
+            if (!packet || av_read_frame(input, packet.get()) < 0) {
+                break; // nothing to read there: try further back
+            }
+            const bool video = packet->stream_index == videoIndex;
+            const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+            held.push_back(std::move(packet));
+            if (video && key) {
+                return held;
+            }
+            if (video) {
+                break;
+            }
+        }
+    }
+}
+
 // True when a failed read means the end of the source rather than a read error.
 bool endOfInput(const AVFormatContext* input, int result) {
     if (result != AVERROR_EOF) {
@@ -517,9 +556,20 @@ void Converter::work() {
         }
         av_packet_unref(packet.get());
     }
+    std::deque<av::PacketPtr> heldBack;
     if (!failed && windowStart > 0) {
-        avformat_seek_file(input, -1, INT64_MIN, windowStart, windowStart, 0);
+        const int videoIndex = d.videoIndex >= 0 ? d.videoIndex : av::findStream(input, AVMEDIA_TYPE_VIDEO);
+        heldBack = seekToWindow(input, videoIndex, windowStart + d.sourceStartUs, d.sourceStartUs);
     }
+    // The next packet of the source: first those the seek read to check where it landed.
+    auto readPacket = [&](AVPacket* into) -> int {
+        if (heldBack.empty()) {
+            return av_read_frame(input, into);
+        }
+        av_packet_move_ref(into, heldBack.front().get());
+        heldBack.pop_front();
+        return 0;
+    };
     d.videoDone = !d.videoEncoder;
     d.audioDone = !d.audioEncoder;
 
@@ -566,10 +616,11 @@ void Converter::work() {
     // window starts at 0, and sent through its graph.
     auto takeFrame = [&](bool video) -> bool {
         const AVStream* stream = input->streams[video ? d.videoIndex : d.audioIndex];
-        const int64_t timestamp = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
-        if (timestamp == AV_NOPTS_VALUE) {
+        const int64_t sourceTimestamp = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
+        if (sourceTimestamp == AV_NOPTS_VALUE) {
             return true;
         }
+        const int64_t timestamp = sourceTimestamp - d.sourceStartUs;
         if (timestamp >= windowEnd) {
             (video ? d.videoDone : d.audioDone) = true;
             return true;
@@ -629,7 +680,7 @@ void Converter::work() {
         d.videoDone = d.audioDone = true;
         int64_t offsetUs = AV_NOPTS_VALUE;
         while (!failed && !m_stopRequested) {
-            const int result = av_read_frame(input, packet.get());
+            const int result = readPacket(packet.get());
             if (result == AVERROR(EAGAIN)) {
                 continue;
             }
@@ -641,14 +692,15 @@ void Converter::work() {
                 packet->stream_index < static_cast<int>(d.copyMap.size()) ? d.copyMap[packet->stream_index] : -1;
             const AVStream* source = input->streams[packet->stream_index];
             const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-            const int64_t timeUs = av::toMicroseconds(stamp, source->time_base);
-            if (target < 0 || timeUs == AV_NOPTS_VALUE) {
+            const int64_t sourceTimeUs = av::toMicroseconds(stamp, source->time_base);
+            if (target < 0 || sourceTimeUs == AV_NOPTS_VALUE) {
                 av_packet_unref(packet.get());
                 continue;
             }
             if (offsetUs == AV_NOPTS_VALUE) {
-                offsetUs = timeUs; // the key frame the window's start needs
+                offsetUs = sourceTimeUs; // the key frame the window's start needs
             }
+            const int64_t timeUs = sourceTimeUs - d.sourceStartUs;
             if (timeUs >= windowEnd) {
                 av_packet_unref(packet.get());
                 continue;
@@ -677,7 +729,7 @@ void Converter::work() {
     }
 
     while (!failed && !m_stopRequested && !(d.videoDone && d.audioDone)) {
-        const int result = av_read_frame(input, packet.get());
+        const int result = readPacket(packet.get());
         if (result == AVERROR(EAGAIN)) {
             continue;
         }

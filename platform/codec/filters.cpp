@@ -54,6 +54,13 @@ int even(double value) {
     return std::max(2, static_cast<int>(value / 2.0) * 2);
 }
 
+// A size the output shape gives: the nearest whole pixel, at least 2. It is not made even
+// here, so the player shows an odd-sized picture at its own size; the converter rounds
+// what it encodes to even sizes itself.
+int shapePixels(double value) {
+    return std::max(2, static_cast<int>(std::lround(value)));
+}
+
 bool fullRect(const double rect[4]) {
     return rect[0] <= 0.0001 && rect[1] <= 0.0001 && rect[2] >= 0.9999 && rect[3] >= 0.9999;
 }
@@ -74,12 +81,12 @@ void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* out
     }
     const double shape = static_cast<double>(edit.shapeWidth) / edit.shapeHeight;
     if (shapeIsPixelSize(edit.shapeWidth, edit.shapeHeight)) {
-        *outWidth = even(edit.shapeWidth);
-        *outHeight = even(edit.shapeHeight);
+        *outWidth = std::max(2, edit.shapeWidth);
+        *outHeight = std::max(2, edit.shapeHeight);
         if (edit.pad) {
             const double fit = std::min(static_cast<double>(*outWidth) / w, static_cast<double>(*outHeight) / h);
-            *scaleWidth = std::min(*outWidth, even(w * fit));
-            *scaleHeight = std::min(*outHeight, even(h * fit));
+            *scaleWidth = std::min(*outWidth, shapePixels(w * fit));
+            *scaleHeight = std::min(*outHeight, shapePixels(h * fit));
         } else {
             *scaleWidth = *outWidth;
             *scaleHeight = *outHeight;
@@ -87,11 +94,11 @@ void frameIntoShape(const VideoEdit& edit, int w, int h, int* outWidth, int* out
         return;
     }
     if (edit.pad) {
-        *outWidth = even(std::max<double>(w, h * shape));
-        *outHeight = even(std::max<double>(h, w / shape));
+        *outWidth = shapePixels(std::max<double>(w, h * shape));
+        *outHeight = shapePixels(std::max<double>(h, w / shape));
     } else {
-        *outWidth = *scaleWidth = even(w);
-        *outHeight = *scaleHeight = even(w / shape);
+        *outWidth = *scaleWidth = std::max(2, w);
+        *outHeight = *scaleHeight = shapePixels(w / shape);
     }
 }
 

@@ -79,6 +79,7 @@ void Player::close() {
     m_videoIndex = m_audioIndex = -1;
     m_pictures.clear();
     m_sound.clear();
+    m_levelQueue.clear();
     m_soundQueuedUs = 0;
     m_playing = false;
     m_endOfFile = m_atEnd = false;
@@ -171,6 +172,7 @@ int64_t Player::frameDurationUs() const {
 void Player::flushQueues() {
     m_pictures.clear();
     m_sound.clear();
+    m_levelQueue.clear();
     m_soundQueuedUs = 0;
     m_flushSound = true;
 }
@@ -264,6 +266,7 @@ void Player::takeAudioFrame(AVFrame* frame) {
         const auto* samples = reinterpret_cast<const int16_t*>(out->data[0]);
         chunk.samples.assign(samples, samples + size_t(out->nb_samples) * m_outputChannels);
         m_soundQueuedUs += chunk.durationUs;
+        m_levelQueue.push_back(chunk);
         m_sound.push_back(std::move(chunk));
         av_frame_unref(out);
     }
@@ -430,6 +433,7 @@ bool Player::stepForwardLocked() {
     setClock(picture.timeUs);
     // Sound decoded on the way belongs before this picture.
     m_sound.clear();
+    m_levelQueue.clear();
     m_soundQueuedUs = 0;
     m_skipBeforeUs = picture.timeUs;
     return true;
@@ -449,6 +453,8 @@ void Player::engineLoop() {
             continue;
         }
         const int64_t now = clockUs();
+        releaseLevels(now);
+        dropStaleSound(now);
         if (!m_pictures.empty() && m_pictures.front().timeUs <= now) {
             QueuedPicture picture = std::move(m_pictures.front());
             m_pictures.pop_front();
@@ -482,6 +488,45 @@ void Player::engineLoop() {
             waitUs = std::clamp<int64_t>(m_pictures.front().timeUs - now, 1000, 10000);
         }
         m_wake.wait_for(lock, std::chrono::microseconds(waitUs));
+    }
+}
+
+void Player::applyVolume(std::vector<int16_t>& samples) const {
+    const int volume = std::clamp(m_volumePercent.load(), 0, 200);
+    if (volume != 100) {
+        for (int16_t& sample : samples) {
+            sample = static_cast<int16_t>(std::clamp(int(sample) * volume / 100, -32768, 32767));
+        }
+    }
+}
+
+// The level display follows the clock, not the sound server: a server that holds the
+// writes (a sink waking up or suspended) must not freeze the levels while playing goes on.
+void Player::releaseLevels(int64_t nowUs) {
+    std::vector<int16_t> due;
+    while (!m_levelQueue.empty() && m_levelQueue.front().sourceUs <= nowUs) {
+        AudioChunk& chunk = m_levelQueue.front();
+        due.insert(due.end(), chunk.samples.begin(), chunk.samples.end());
+        m_levelQueue.pop_front();
+    }
+    if (due.empty()) {
+        return;
+    }
+    applyVolume(due);
+    std::lock_guard<std::mutex> levelLock(m_levelLock);
+    m_levelSamples.insert(m_levelSamples.end(), due.begin(), due.end());
+    const size_t limit = size_t(m_outputRate) * m_outputChannels; // one second
+    if (m_levelSamples.size() > limit) {
+        m_levelSamples.erase(m_levelSamples.begin(), m_levelSamples.end() - limit);
+    }
+}
+
+// Sound the server can no longer play in time is dropped here too (the sound thread drops
+// it as well when it gets to it), so that decoding goes on while the server holds writes.
+void Player::dropStaleSound(int64_t nowUs) {
+    while (!m_sound.empty() && m_sound.front().sourceUs + m_sound.front().durationUs < nowUs - kServerBufferUs) {
+        m_soundQueuedUs -= m_sound.front().durationUs;
+        m_sound.pop_front();
     }
 }
 
@@ -548,20 +593,7 @@ void Player::audioLoop() {
                 lock.lock();
             }
         }
-        const int volume = std::clamp(m_volumePercent.load(), 0, 200);
-        if (volume != 100) {
-            for (int16_t& sample : chunk.samples) {
-                sample = static_cast<int16_t>(std::clamp(int(sample) * volume / 100, -32768, 32767));
-            }
-        }
-        {
-            std::lock_guard<std::mutex> levelLock(m_levelLock);
-            m_levelSamples.insert(m_levelSamples.end(), chunk.samples.begin(), chunk.samples.end());
-            const size_t limit = size_t(m_outputRate) * m_outputChannels; // one second
-            if (m_levelSamples.size() > limit) {
-                m_levelSamples.erase(m_levelSamples.begin(), m_levelSamples.end() - limit);
-            }
-        }
+        applyVolume(chunk.samples);
         if (!stream) {
             // No sound server: the sound is dropped and the wall clock leads; the chunk is
             // taken when the clock reaches it, so the queue keeps its bound.
@@ -859,6 +891,7 @@ void Player::applyEditsLocked() {
         m_appliedAudio = m_pendingAudio;
         m_audioGraph.reset();
         m_sound.clear();
+        m_levelQueue.clear();
         m_soundQueuedUs = 0;
         setClock(now);
         if (m_input && m_audioIndex >= 0) {

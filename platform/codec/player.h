@@ -154,6 +154,7 @@ private:
     };
     std::deque<QueuedPicture> m_pictures;
     std::deque<AudioChunk> m_sound;
+    std::deque<AudioChunk> m_levelQueue; // decoded sound not yet reached by the clock
     int64_t m_soundQueuedUs = 0;
     bool m_endOfFile = false;
     bool m_atEnd = false;
@@ -163,6 +164,11 @@ private:
     // On the sound thread without a sound server: waits until the clock reaches the time
     // (or the player pauses, flushes or closes).
     void waitForClock(int64_t sourceUs);
+    // Engine thread, m_lock held: moves the sound the clock has reached to the level
+    // samples, and drops queued sound that has become too late to play.
+    void releaseLevels(int64_t nowUs);
+    void dropStaleSound(int64_t nowUs);
+    void applyVolume(std::vector<int16_t>& samples) const;
 
     // The clock, in source microseconds: a wall-clock anchor kept in step with the sound.
     int64_t m_clockBaseUs = 0;

@@ -248,8 +248,8 @@ void TestEditorTabValues::watermarkTransparency() {
     auto* textSlider = child<QRZBaseSlider>(&tab, "m_sliderTextAlpha");
 
     typeInto(alphaBox, QStringLiteral("50"));
-    QCOMPARE(watermarkOf(settings).image.alpha, 127);
-    QCOMPARE(slider->value(), 127.0);
+    QCOMPARE(watermarkOf(settings).image.alpha, 128);
+    QCOMPARE(slider->value(), 128.0);
     QCOMPARE(alphaBox->text(), QStringLiteral("50"));
     typeInto(textAlphaBox, QStringLiteral("150"));
     QCOMPARE(watermarkOf(settings).text.alpha, 255);
@@ -269,9 +269,9 @@ void TestEditorTabValues::watermarkTransparency() {
     drag(textSlider, 0.5); // the stored value again: nothing stored, the box rewritten
     QCOMPARE(textAlphaBox->text(), QStringLiteral("50"));
 
-    // The next load shows 127 as 49.
+    // Both ways round to the nearest: the next load shows the typed 50 again.
     tab.loadingSetting();
-    QCOMPARE(alphaBox->text(), QStringLiteral("49"));
+    QCOMPARE(alphaBox->text(), QStringLiteral("50"));
 }
 
 void TestEditorTabValues::watermarkTextAndPicture() {
@@ -470,7 +470,9 @@ void TestEditorTabValues::subtitleTransparencyMarginAndReset() {
     QCOMPARE(style.alpha, 255);
     typeInto(alphaBox, QStringLiteral("50"));
     settings.getTextStyle(style);
-    QCOMPARE(style.alpha, 127);
+    QCOMPARE(style.alpha, 128);
+    tab.loadingSetting();
+    QCOMPARE(alphaBox->text(), QStringLiteral("50"));
     typeInto(alphaBox, QString());
     settings.getTextStyle(style);
     QCOMPARE(style.alpha, 0);

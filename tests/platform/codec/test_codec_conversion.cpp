@@ -112,6 +112,10 @@ private slots:
     void tagsOnlyCopiesTheStreams();
     void badInputIsRefused();
     void aWindowPastTheEndFails();
+    void aSourceThatStartsLateGivesAnOutputFromZero_data();
+    void anOddSizedSourceIsShapedAndWrittenEven_data();
+    void anOddSizedSourceIsShapedAndWrittenEven();
+    void aSourceThatStartsLateGivesAnOutputFromZero();
 
 private:
     QTemporaryDir m_dir;
@@ -408,6 +412,83 @@ void TestCodecConversion::aWindowPastTheEndFails() {
     QVERIFY(run.failed);
     QVERIFY(run.duration > 0);
     QVERIFY(!QFile::exists(out));
+}
+
+void TestCodecConversion::aSourceThatStartsLateGivesAnOutputFromZero_data() {
+    QTest::addColumn<qint64>("startUs");
+    QTest::addColumn<qint64>("lengthUs");
+    QTest::addColumn<bool>("tagsOnly");
+    QTest::addColumn<double>("expectedSeconds");
+    QTest::newRow("whole") << qint64(0) << qint64(0) << false << 2.0;
+    QTest::newRow("trimmed") << qint64(500000) << qint64(1000000) << false << 1.0;
+    QTest::newRow("copied") << qint64(0) << qint64(0) << true << 2.0;
+    QTest::newRow("copied, cut short") << qint64(0) << qint64(1000000) << true << 1.0;
+}
+
+// An MPEG-TS file made by ffmpeg starts at 1.4 s; the window is counted from the file's
+// start, and the output starts at 0 rather than keeping the source's offset.
+void TestCodecConversion::aSourceThatStartsLateGivesAnOutputFromZero() {
+    QFETCH(qint64, startUs);
+    QFETCH(qint64, lengthUs);
+    QFETCH(bool, tagsOnly);
+    QFETCH(double, expectedSeconds);
+    const QString source = m_dir.filePath("late.ts");
+    if (!QFile::exists(source)) {
+        QVERIFY(fixtures::makeClip(source, 2.0, "320x240", 30, {"-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(fixtures::probe(source).value("format").toObject().value("start_time").toString().toDouble() > 1.0);
+    }
+    cvcodec_params p = tagsOnly ? cvcodec_params_create() : videoParams();
+    const QString out = m_dir.filePath(QStringLiteral("late-%1.mp4").arg(QTest::currentDataTag()));
+    const Run run = convert(source, out, "mp4", p, startUs, lengthUs, tagsOnly);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QJsonObject info = fixtures::probe(out);
+    const double duration = fixtures::formatDuration(info);
+    QVERIFY2(qAbs(duration - expectedSeconds) <= 0.1, qPrintable(QString::number(duration)));
+    const double start = info.value("format").toObject().value("start_time").toString().toDouble();
+    QVERIFY2(qAbs(start) <= 0.05, qPrintable(QString::number(start)));
+    if (!tagsOnly) {
+        QCOMPARE(fixtures::countVideoFrames(out), qRound(expectedSeconds * 30));
+    }
+}
+
+void TestCodecConversion::anOddSizedSourceIsShapedAndWrittenEven_data() {
+    QTest::addColumn<int>("shapeWidth");
+    QTest::addColumn<int>("shapeHeight");
+    QTest::addColumn<bool>("pad");
+    QTest::addColumn<int>("expectedWidth");
+    QTest::addColumn<int>("expectedHeight");
+    QTest::newRow("its own size") << 321 << 241 << false << 320 << 240;
+    QTest::newRow("16:9, padded") << 16 << 9 << true << 428 << 240;
+    QTest::newRow("no shape") << 0 << 0 << false << 320 << 240;
+}
+
+// Encoders take even sizes: an odd-sized source is written at the even size below its
+// shape, and a padded shape never asks for less than the picture it pads.
+void TestCodecConversion::anOddSizedSourceIsShapedAndWrittenEven() {
+    QFETCH(int, shapeWidth);
+    QFETCH(int, shapeHeight);
+    QFETCH(bool, pad);
+    QFETCH(int, expectedWidth);
+    QFETCH(int, expectedHeight);
+    const QString source = m_dir.filePath("odd.mkv");
+    if (!QFile::exists(source)) {
+        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=321x241:rate=30", "-t", "1", "-c:v", "libx264",
+                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", source}));
+    }
+    cvcodec_params p = videoParams();
+    cvcodec_params_set_shape(p, shapeWidth, shapeHeight);
+    cvcodec_params_set_padding(p, pad ? 1 : 0, 0xff000000);
+    const QString out = m_dir.filePath(QStringLiteral("odd-%1x%2.mp4").arg(shapeWidth).arg(shapeHeight));
+    const Run run = convert(source, out, "mp4", p, 0, 0);
+    cvcodec_params_release(p);
+    QVERIFY(run.finished);
+    QVERIFY(!run.failed);
+    const QJsonObject video = fixtures::stream(fixtures::probe(out), "video");
+    QCOMPARE(video.value("width").toInt(), expectedWidth);
+    QCOMPARE(video.value("height").toInt(), expectedHeight);
+    QCOMPARE(fixtures::countVideoFrames(out), 30);
 }
 
 QTEST_GUILESS_MAIN(TestCodecConversion)

@@ -46,9 +46,12 @@ private slots:
     void playPauseSeekAndStep();
     void theEndComesAfterTheLastFrame();
     void snapshotHasTheVideoSize();
+    void anOddSizeIsShownAsTheFileHasIt_data();
+    void anOddSizeIsShownAsTheFileHasIt();
     void liveEditsChangeThePicture();
     void imageFactorsCoverAShareOfThePicture();
     void soundOnlyGivesLevelBlocks();
+    void levelBlocksGoOnWhileTheSoundServerHoldsTheWrites();
     void volumeAndSpeedApplyWhilePlaying();
     void soundReachesTheNullSink();
     void aFailedOpenLeavesThePlayerEmpty();
@@ -173,6 +176,48 @@ void TestCodecPlayer::snapshotHasTheVideoSize() {
     cvcodec_player_release(player);
 }
 
+void TestCodecPlayer::anOddSizeIsShownAsTheFileHasIt_data() {
+    QTest::addColumn<int>("shapeWidth");
+    QTest::addColumn<int>("shapeHeight");
+    QTest::addColumn<bool>("pad");
+    QTest::newRow("no shape") << 0 << 0 << false;
+    QTest::newRow("its own size") << 1919 << 1079 << false;
+    QTest::newRow("its own size, padded") << 1919 << 1079 << true;
+    QTest::newRow("16:9, the file's shape") << 16 << 9 << false;
+    QTest::newRow("16:9, padded") << 16 << 9 << true;
+}
+
+// Sizes of odd dimensions are not rounded to even ones on the way to the screen: the
+// shown picture, the snapshot and the reported sizes are the file's, as ffprobe reads it.
+void TestCodecPlayer::anOddSizeIsShownAsTheFileHasIt() {
+    QFETCH(int, shapeWidth);
+    QFETCH(int, shapeHeight);
+    QFETCH(bool, pad);
+    const QString odd = m_dir.filePath("odd.mkv");
+    if (!QFile::exists(odd)) {
+        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=1919x1079:rate=10", "-t", "1", "-c:v", "libx264",
+                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", odd}));
+    }
+    const QJsonObject stream = fixtures::stream(fixtures::probe(odd), "video");
+    const QSize fileSize(stream.value("width").toInt(), stream.value("height").toInt());
+    QCOMPARE(fileSize, QSize(1919, 1079));
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, odd.toUtf8().constData(), 0, 0, 0, 0));
+    cvcodec_player_begin_update(player);
+    cvcodec_player_set_pad(player, pad ? 1 : 0, 0xff000000);
+    cvcodec_player_set_output_size(player, shapeWidth, shapeHeight);
+    cvcodec_player_end_update(player);
+    QVERIFY(cvcodec_player_seek(player, 500000));
+    QCOMPARE(QSize(cvcodec_player_video_width(player), cvcodec_player_video_height(player)), fileSize);
+    QCOMPARE(QSize(cvcodec_player_display_width(player), cvcodec_player_display_height(player)), fileSize);
+    int32_t width = 0;
+    int32_t height = 0;
+    QVERIFY(cvcodec_player_frame_size(player, &width, &height));
+    QCOMPARE(QSize(width, height), fileSize);
+    QCOMPARE(snapshotOf(player).size(), fileSize);
+    cvcodec_player_release(player);
+}
+
 void TestCodecPlayer::liveEditsChangeThePicture() {
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
@@ -294,6 +339,48 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks() {
     QVERIFY(cvcodec_player_release_level_block(player, block));
     QVERIFY(!cvcodec_player_release_level_block(player, nullptr));
     cvcodec_player_release(player);
+}
+
+// A suspended sink takes a little sound and then holds every further write: the level
+// display still gets a block each time it asks while the sound plays.
+void TestCodecPlayer::levelBlocksGoOnWhileTheSoundServerHoldsTheWrites() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        QSKIP("no sound server of the virtual desktop");
+    }
+    QCOMPARE(QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "1"}), 0);
+    struct Resume {
+        ~Resume() { QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "0"}); }
+    } resume;
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY(cvcodec_player_play(player));
+    QTRY_VERIFY(cvcodec_player_position(player) > 200000);
+    int asked = 0;
+    int answered = 0;
+    int loud = 0;
+    while (cvcodec_player_position(player) < 2500000 && asked < 100) {
+        QTest::qWait(100);
+        ++asked;
+        uint8_t* block = cvcodec_player_level_block(player, 1);
+        if (block) {
+            ++answered;
+            uint32_t bytes = 0;
+            std::memcpy(&bytes, block + 24, 4);
+            const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
+            int peak = 0;
+            for (uint32_t i = 0; i < bytes / 2; ++i) {
+                peak = std::max(peak, std::abs(int(samples[i])));
+            }
+            loud += peak > 1000 ? 1 : 0;
+        }
+        cvcodec_player_release_level_block(player, block);
+    }
+    cvcodec_player_release(player);
+    QVERIFY2(asked >= 10, qPrintable(QString::number(asked)));
+    // Every 100 ms some sound has been reached by the clock; a late answer now and then
+    // on a loaded machine is allowed.
+    QVERIFY2(answered >= asked * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(answered).arg(asked)));
+    QVERIFY(loud >= answered - 1);
 }
 
 void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying() {
