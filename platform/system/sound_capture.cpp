@@ -95,6 +95,9 @@ void PulseCapture::fail(const std::string& what) {
     }
 }
 
+// The state and lookup callbacks signal the loop as its API asks, but no thread blocks in
+// pa_threaded_mainloop_wait (it has no time-out): waitFor() polls their results instead.
+// The state callbacks also mark a failed server or stream for the reader.
 void PulseCapture::onContextState(pa_context* context, void* self) {
     auto* capture = static_cast<PulseCapture*>(self);
     if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
@@ -160,7 +163,8 @@ template <typename Done> bool PulseCapture::waitFor(Done done) {
         if (monotonicMicroseconds() > deadline) {
             return false;
         }
-        // The state callbacks wake the wait; the short sleeps only bound it in time.
+        // Polls every 2 ms with the loop unlocked, so that its thread can run the
+        // callbacks that change what done() reads; nothing wakes this sleep early.
         pa_threaded_mainloop_unlock(loop_);
         sleepForMicroseconds(2000);
         pa_threaded_mainloop_lock(loop_);
@@ -201,7 +205,7 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
         pa_threaded_mainloop* loop = nullptr;
     };
     // Keeps the first device a lookup reports (the name to record from and its format)
-    // and wakes the waiting thread at the end of the list.
+    // and marks the lookup done at the end of the list.
     static constexpr auto noteFirstDevice = [](void* data, const char* name, const pa_sample_spec* format, int eol) {
         auto* q = static_cast<Query*>(data);
         if (format && !q->found) {
