@@ -750,7 +750,35 @@ private slots:
         QVERIFY(near(frame.pixel(101, 101), Qt::black, 0));
         QVERIFY(near(frame.pixel(114, 114), Qt::black, 0));
         QVERIFY(near(frame.pixel(98, 98), Qt::yellow, 0));
+
+        // At the area's corner the cursor and the highlight are cut off by its edges, and
+        // the encoded picture carries them there.
+        m_window.setCursor(QCursor(arrow, 8, 8));
+        const QPoint corner(kArea.width() - 4, kArea.height() - 4);
+        QCursor::setPos(kArea.topLeft() + corner);
+        QTRY_COMPARE(QCursor::pos(), kArea.topLeft() + corner);
+        QTest::qWait(100);
+        const QString cornerFile = outputFile("REC_cursor_corner.mp4");
+        QVERIFY(recorder.startRecord(cornerFile, 100.0f, true));
+        frame = screenshot(recorder, "corner.png");
+        recorder.stopRecord();
         m_window.unsetCursor();
+        QVERIFY(near(frame.pixel(corner - QPoint(8, 8)), Qt::green, 0));
+        QVERIFY(near(frame.pixel(kArea.width() - 1, kArea.height() - 1), Qt::green, 0));
+        QVERIFY(!near(frame.pixel(corner - QPoint(9, 9)), Qt::green, 0));
+        QVERIFY(near(frame.pixel(corner - QPoint(20, 0)), Qt::yellow, 0));
+        QVERIFY(near(frame.pixel(corner - QPoint(30, 0)), Qt::blue, 0));
+        QTemporaryDir dir;
+        const QString still = dir.filePath("corner.png");
+        QCOMPARE(run("ffmpeg", {"-nostdin", "-v", "error", "-i", cornerFile, "-frames:v", "1", still}).exitCode, 0);
+        const QImage decoded(still);
+        QCOMPARE(decoded.size(), kArea.size());
+        QVERIFY2(near(decoded.pixel(corner - QPoint(2, 2)), Qt::green, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(2, 2))).name()));
+        QVERIFY2(near(decoded.pixel(corner - QPoint(20, 0)), Qt::yellow, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(20, 0))).name()));
+        QVERIFY2(near(decoded.pixel(corner - QPoint(40, 0)), Qt::blue, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(40, 0))).name()));
     }
 
     // The area turns white at the moment a click sounds into the null sink; in the file
