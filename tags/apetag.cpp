@@ -80,7 +80,12 @@ bool ApeTag::locate(Location& location) {
     if (size < 0) {
         return false;
     }
-    location.end = Id3v1Tag::present(stream_) ? size - 128 : size;
+    return locateEndingAt(Id3v1Tag::present(stream_) ? size - 128 : size, location);
+}
+
+bool ApeTag::locateEndingAt(int64_t end, Location& location) {
+    location = Location{};
+    location.end = end;
     location.start = location.end;
     uint32_t flags = 0;
     if (!readBlock(stream_, location.end - 32, false, location.version, location.tagSize, location.itemCount, flags)) {
@@ -249,8 +254,14 @@ int ApeTag::save() {
         if (location.total == 0) {
             return 1;
         }
-        return replaceFileRange(stream_, location.start, size - location.start, trailer.data(),
-                                static_cast<int64_t>(trailer.size())) == 0
+        // Tags stacked in front of it go too: each would read as the tag once the one
+        // behind it is gone.
+        int64_t start = location.start;
+        Location earlier;
+        while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
+            start = earlier.start;
+        }
+        return replaceFileRange(stream_, start, size - start, trailer.data(), static_cast<int64_t>(trailer.size())) == 0
                    ? 0
                    : -1;
     }

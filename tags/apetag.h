@@ -22,6 +22,8 @@ private:
         uint32_t itemCount = 0;
     };
     bool locate(Location& location);
+    // The tag whose footer ends at `end` (total 0 when there is none).
+    bool locateEndingAt(int64_t end, Location& location);
 
     std::vector<std::vector<uint8_t>> kept_; // whole items of keys not modelled, in file order
 };

@@ -85,7 +85,15 @@ int Id3v1Tag::save() {
         if (!hadBlock) {
             return 1;
         }
-        return replaceFileRange(stream_, size - kBlockBytes, kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
+        // Blocks stacked in front of it go too: each would read as the tag once the one
+        // behind it is gone.
+        int64_t blocks = 1;
+        uint8_t mark[3];
+        while (size >= (blocks + 1) * kBlockBytes && readAt(stream_, size - (blocks + 1) * kBlockBytes, mark, 3) &&
+               std::memcmp(mark, "TAG", 3) == 0) {
+            ++blocks;
+        }
+        return replaceFileRange(stream_, size - blocks * kBlockBytes, blocks * kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
     }
 
     uint8_t block[kBlockBytes] = {};
@@ -110,7 +118,16 @@ int Id3v1Tag::save() {
             block[127] = static_cast<uint8_t>(index < 0 ? 12 : index);
             continue;
         }
-        const std::vector<uint8_t> ansi = encodeTagText(text, TextAnsi);
+        std::vector<uint8_t> ansi = encodeTagText(text, TextAnsi);
+        if (field == FieldComment) {
+            // The comment is filled with spaces, which a reader takes off again.
+            while (!ansi.empty() && ansi.back() == ' ') {
+                ansi.pop_back();
+            }
+        }
+        if (ansi.empty()) {
+            continue; // nothing to write: the field stays as an empty one reads
+        }
         int offset = -1;
         size_t width = 0;
         uint8_t fill = 0;

@@ -365,7 +365,11 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
     for (int field = 0; field <= FieldDisc; ++field) {
         const Candidate* pick = nullptr;
         for (const Candidate& candidate : candidates) {
-            if (candidate.field == field && (!pick || (candidate.value.preferred && !pick->value.preferred))) {
+            // A frame without a value is never the field's item: it stays a frame, the
+            // same one wherever it sits.
+            const bool empty = candidate.value.binary ? candidate.value.bytes.empty() : candidate.value.text.empty();
+            if (candidate.field == field && !empty &&
+                (!pick || (candidate.value.preferred && !pick->value.preferred))) {
                 pick = &candidate;
             }
         }
@@ -377,6 +381,12 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
             items_.addBinary(slot_, field, static_cast<int>(pick->value.bytes.size()), pick->value.bytes.data());
         } else if (!pick->value.text.empty()) {
             items_.addUtf16(slot_, field, pick->value.text);
+        }
+    }
+    for (const Candidate& candidate : candidates) {
+        const bool empty = candidate.value.binary ? candidate.value.bytes.empty() : candidate.value.text.empty();
+        if (!chosen[candidate.keptIndex] && !empty) {
+            frames[candidate.keptIndex].field = candidate.field;
         }
     }
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -403,7 +413,23 @@ int Id3v2Tag::save() {
         frames.push_back(flags ? flags[0] : 0);
         frames.push_back(flags ? flags[1] : 0);
     };
+    auto hasField = [this](int field) {
+        for (int i = 0; i < items_.count(); ++i) {
+            if (items_.getItem(i).field == field) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Frames in field order, the order a parse lists them in: a tag read back and saved
+    // again comes out the same.
+    std::vector<int> order(static_cast<size_t>(items_.count()));
     for (int i = 0; i < items_.count(); ++i) {
+        order[static_cast<size_t>(i)] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return items_.getItem(a).field < items_.getItem(b).field; });
+    for (const int i : order) {
         const TagItem item = items_.getItem(i);
         const char* id = frameIdForField(item.field, version_);
         if (!id || item.length <= 0) {
@@ -439,6 +465,11 @@ int Id3v2Tag::save() {
         }
     }
     for (const Frame& frame : kept_) {
+        // A second value of a field that no longer has an item would read back as its
+        // item: the field was cleared, so it goes too.
+        if (frame.field >= 0 && !hasField(frame.field)) {
+            continue;
+        }
         putFrameHeader(frame.id.c_str(), frame.data.size(), frame.flags);
         putBytes(frames, frame.data.data(), frame.data.size());
     }
@@ -452,7 +483,16 @@ int Id3v2Tag::save() {
         if (oldLength == 0) {
             return 1;
         }
-        if (replaceFileRange(stream_, 0, oldLength, nullptr, 0) != 0) {
+        // Tags stacked behind it go too: each would read as the tag once the one in
+        // front of it is gone.
+        int64_t removed = oldLength;
+        uint8_t next[10];
+        while (removed + 10 <= fileSize && readAt(stream_, removed, next, 10) && std::memcmp(next, "ID3", 3) == 0 &&
+               next[3] >= 2 && next[3] <= 4 && !((next[6] | next[7] | next[8] | next[9]) & 0x80)) {
+            const int64_t length = syncSafe(next + 6) + 10 + ((next[3] >= 3 && (next[5] & 0x10)) ? 10 : 0);
+            removed = std::min(fileSize, removed + length);
+        }
+        if (replaceFileRange(stream_, 0, removed, nullptr, 0) != 0) {
             return -1;
         }
         tagLength_ = 0;

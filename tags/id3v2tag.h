@@ -25,6 +25,7 @@ private:
         std::string id;
         uint8_t flags[2];
         std::vector<uint8_t> data;
+        int field = -1; // a second value of this field, which a parse takes when it has no other
     };
     int parse();
     void parseFrames(const std::vector<uint8_t>& body, int version);

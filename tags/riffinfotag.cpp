@@ -45,6 +45,11 @@ int RiffInfoTag::reload() {
     listOffset_ = 0;
     listLength_ = 0;
     junkLength_ = 0;
+    appendAt_ = 0;
+    padBeforeAppend_ = false;
+    damaged_ = false;
+    moreLists_.clear();
+    junkId_ = "JUNK";
     uint8_t header[12];
     if (!stream_ || !readAt(stream_, 0, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "WAVE", 4) != 0) {
@@ -67,16 +72,29 @@ int RiffInfoTag::reload() {
         const int64_t size = readLe32(chunk + 4);
         const int64_t end = offset + 8 + size;
         if (end > riffEnd_) {
+            // A chunk cut short (or a size that lies): whatever is written behind it lies
+            // inside its declared bytes, where no reader looks. Such a file is not written.
+            damaged_ = true;
             break;
         }
         if (std::memcmp(chunk, "LIST", 4) == 0 && size >= 4 && reader.read(chunk + 8, 4) == 4 &&
             std::memcmp(chunk + 8, "INFO", 4) == 0) {
-            listOffset_ = offset;
-            listLength_ = 8 + size + ((size & 1) && end < riffEnd_ ? 1 : 0);
-            break;
+            // Readers show the items of every INFO chunk; the first one is rewritten and
+            // the others go, so that what was saved is all that reads back.
+            const int64_t length = 8 + size + ((size & 1) && end < riffEnd_ ? 1 : 0);
+            if (listOffset_ == 0) {
+                listOffset_ = offset;
+                listLength_ = length;
+            } else {
+                moreLists_.push_back({offset, length});
+            }
         }
         offset = end + (size & 1);
     }
+    // A new chunk starts where the next one would; when the last chunk is odd and its pad
+    // byte is missing, the pad is written first so that readers find the new chunk.
+    appendAt_ = std::min(offset, riffEnd_);
+    padBeforeAppend_ = offset > riffEnd_;
     if (listOffset_ == 0) {
         return 0;
     }
@@ -87,10 +105,19 @@ int RiffInfoTag::reload() {
         const int64_t size = readLe32(junk + 4);
         if (junkAt + 8 + size <= riffEnd_) {
             junkLength_ = 8 + size + ((size & 1) && junkAt + 8 + size < riffEnd_ ? 1 : 0);
+            junkId_.assign(reinterpret_cast<const char*>(junk), 4);
         }
     }
-    const std::vector<uint8_t> list = readRange(stream_, listOffset_, listLength_);
     bool seen[FieldCopyright + 1] = {};
+    readItems(listOffset_, listLength_, seen);
+    for (const std::pair<int64_t, int64_t>& more : moreLists_) {
+        readItems(more.first, more.second, seen);
+    }
+    return 0;
+}
+
+void RiffInfoTag::readItems(int64_t offset, int64_t length, bool* seen) {
+    const std::vector<uint8_t> list = readRange(stream_, offset, length);
     size_t at = 12;
     const size_t listEnd = list.size() >= 8 ? std::min<size_t>(list.size(), 8 + readLe32(list.data() + 4)) : 0;
     while (at + 8 <= listEnd) {
@@ -101,12 +128,15 @@ int RiffInfoTag::reload() {
         }
         const size_t next = at + 8 + size + (size & 1);
         const int field = fieldOfId(sub);
-        bool taken = false;
-        if (field >= 0 && !seen[field] && size >= 1 && size <= static_cast<size_t>(kMaxItemBytes)) {
-            taken = items_.addText(TextAnsi, SlotRiffInfo, field, sub + 8, size) == 0;
-            seen[field] = taken;
+        // The first usable item of a field is taken; a second one is dropped (kept, it
+        // would take the field's place once the first is removed); what is not usable
+        // (unknown ids, empty or oversized text) is kept as it is.
+        const bool usable = field >= 0 && size >= 1 && size <= static_cast<size_t>(kMaxItemBytes) &&
+                            !decodeTagText(TextAnsi, sub + 8, size).empty();
+        if (usable && !seen[field]) {
+            seen[field] = items_.addText(TextAnsi, SlotRiffInfo, field, sub + 8, size) == 0;
         }
-        if (!taken) {
+        if (!usable) {
             const size_t keptEnd = std::min(next, listEnd);
             std::vector<uint8_t> whole(sub, list.data() + keptEnd);
             if (whole.size() & 1) {
@@ -116,7 +146,6 @@ int RiffInfoTag::reload() {
         }
         at = next;
     }
-    return 0;
 }
 
 int RiffInfoTag::save() {
@@ -149,6 +178,9 @@ int RiffInfoTag::save() {
     if (empty && listOffset_ == 0) {
         return 1;
     }
+    if (damaged_ && listOffset_ == 0) {
+        return -1; // refused: the file keeps every byte
+    }
     if (empty) {
         chunk.clear();
     } else {
@@ -162,13 +194,20 @@ int RiffInfoTag::save() {
         const int64_t spare = space - static_cast<int64_t>(chunk.size());
         const int64_t padding = spare == 0 ? 0 : (spare >= 8 && spare <= kMaxKeptPadding) ? spare : kNewPadding;
         if (padding > 0) {
-            putText(chunk, "JUNK");
+            putText(chunk, junkId_.c_str()); // the padding keeps its name
             putLe32(chunk, static_cast<uint32_t>(padding - 8));
             chunk.insert(chunk.end(), static_cast<size_t>(padding - 8), 0);
         }
     }
-    const int64_t offset = listOffset_ ? listOffset_ : riffEnd_;
-    const int64_t newRiffSize = riffEnd_ - 8 + static_cast<int64_t>(chunk.size()) - space;
+    if (listOffset_ == 0 && padBeforeAppend_) {
+        chunk.insert(chunk.begin(), 0);
+    }
+    const int64_t offset = listOffset_ ? listOffset_ : appendAt_;
+    int64_t removed = 0;
+    for (const std::pair<int64_t, int64_t>& more : moreLists_) {
+        removed += more.second;
+    }
+    const int64_t newRiffSize = riffEnd_ - 8 + static_cast<int64_t>(chunk.size()) - space - removed;
     if (newRiffSize > 0xFFFFFFFFll || newRiffSize < 4) {
         return -1; // RIFF cannot say that size
     }
@@ -179,6 +218,12 @@ int RiffInfoTag::save() {
     edits[1].offset = offset;
     edits[1].oldLength = space;
     edits[1].bytes = std::move(chunk);
+    for (const std::pair<int64_t, int64_t>& more : moreLists_) {
+        ByteEdit remove;
+        remove.offset = more.first;
+        remove.oldLength = more.second;
+        edits.push_back(std::move(remove));
+    }
     if (applyByteEdits(stream_, std::move(edits)) != 0) {
         return -1;
     }

@@ -1,23 +1,24 @@
 // Records 10 s of the full 1920x1080 screen, on which a window animates, at 30 and at 60
 // frames a second with H.264 ultrafast and veryfast: with our recorder and with
 // `ffmpeg -f x11grab` at the same settings (yuv420p), three times each, alternately
-// (ours, ffmpeg, ours, ...). The window paints its own millisecond clock as a bar code
-// along the top; the frames of each file are decoded and their clocks read, so that the
-// distinct pictures and the repeats are counted on the picture's own clock. Prints, for
-// each run, the CPU seconds, the peak memory and the pictures, and for each setting the
-// medians and the median of the CPU ratios. Then the sound row: 10 s of system sound
-// (a tone played into the output) and microphone mixed into AAC, ours against
-// `ffmpeg -f pulse` with amix, three runs each, alternately.
+// (ours, ffmpeg, ours, ...). Above it, in a process of its own, the recording tests'
+// clock window (tests/support/FrameClock.h) paints a millisecond clock as a bar code in
+// the top left corner; the frames of each file are decoded and their clocks read, so that
+// distinct pictures, repeats, lost slots and the largest grab-to-slot error are counted
+// on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory and
+// the pictures, and for each setting the medians and the median of the CPU ratios. Then the sound row: 10 s of system
+// sound (a tone played into the output) and microphone mixed into AAC, ours against `ffmpeg -f pulse` with amix, three
+// runs each, alternately.
 //
 // Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound]
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordObject.h"
+#include "tests/support/FrameClock.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -41,11 +42,6 @@ namespace {
 
 constexpr int kSeconds = 10;
 constexpr int kRuns = 3;
-// The clock strip: kClockBits blocks of kClockBlock pixels across the top kClockRows
-// rows, most significant bit first, white for one.
-constexpr int kClockBits = 24;
-constexpr int kClockBlock = 80;
-constexpr int kClockRows = 16;
 
 // Moving content: a bar sweeping across, changing colours, a counter, repainted at about
 // 60 Hz.
@@ -60,7 +56,6 @@ public:
             update();
         });
         m_timer.start(16);
-        m_clock.start();
     }
 
 protected:
@@ -71,16 +66,10 @@ protected:
         p.setPen(Qt::black);
         p.setFont(QFont("DejaVu Sans", 64));
         p.drawText(rect(), Qt::AlignCenter, QString::number(m_step));
-        const qint64 now = m_clock.elapsed();
-        for (int bit = 0; bit < kClockBits; ++bit) {
-            const bool one = (now >> (kClockBits - 1 - bit)) & 1;
-            p.fillRect(bit * kClockBlock, 0, kClockBlock, kClockRows, one ? Qt::white : Qt::black);
-        }
     }
 
 private:
     QTimer m_timer;
-    QElapsedTimer m_clock;
     int m_step = 0;
 };
 
@@ -207,48 +196,16 @@ Usage runMeasured(const std::vector<std::string>& arguments) {
     return usage;
 }
 
-struct FrameCount {
-    int frames = 0;
-    int distinct = 0;   // pictures with a clock no earlier frame showed
-    int repeats = 0;    // frames showing the same clock as the frame before
-    int unreadable = 0; // frames whose clock strip did not decode
-};
+// The clock window's place on the screen, as the frame reader looks for it.
+const QRect kClockArea(0, 0, frame_clock::kWidth, frame_clock::kHeight);
 
-// Reads the painted clock of every frame of the file's picture stream.
-FrameCount countPictures(const QString& path) {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-vf",
-                            QString("crop=%1:%2:0:0,format=gray").arg(kClockBits * kClockBlock).arg(kClockRows), "-f",
-                            "rawvideo", "-"});
-    ffmpeg.waitForFinished(300000);
-    const QByteArray strips = ffmpeg.readAllStandardOutput();
-    const int stripBytes = kClockBits * kClockBlock * kClockRows;
-    FrameCount count;
-    std::vector<long> seen;
-    long previous = -1;
-    for (int at = 0; at + stripBytes <= strips.size(); at += stripBytes) {
-        ++count.frames;
-        long clock = 0;
-        bool readable = true;
-        for (int bit = 0; bit < kClockBits; ++bit) {
-            const auto value = static_cast<uint8_t>(
-                strips[at + (kClockRows / 2) * kClockBits * kClockBlock + bit * kClockBlock + kClockBlock / 2]);
-            readable = readable && (value < 64 || value > 192);
-            clock = clock * 2 + (value > 128 ? 1 : 0);
-        }
-        if (!readable) {
-            ++count.unreadable;
-            continue;
-        }
-        if (clock == previous) {
-            ++count.repeats;
-        }
-        previous = clock;
-        seen.push_back(clock);
-    }
-    std::sort(seen.begin(), seen.end());
-    count.distinct = int(std::unique(seen.begin(), seen.end()) - seen.begin());
-    return count;
+// One file's pictures, read from the clock of every frame: frames/expected (seconds),
+// distinct, repeated, lost slots, unreadable, largest grab-to-slot error.
+QString describePictures(const frame_clock::Report& r, int expected, double fps) {
+    return QString::asprintf("%4d/%d frames (%5.2f s), %4d distinct, %3d repeated, %3d lost, %d unreadable, largest "
+                             "grab-to-slot error %6.1f ms",
+                             r.fileFrames, expected, r.fileFrames / fps, r.distinct, r.repeats, r.lostSlots,
+                             r.undecoded, r.maxErrorMs);
 }
 
 // Seconds of the file's first stream of the kind ("a" or "v"), by its packets.
@@ -325,26 +282,20 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
                 const Usage ourUsage = runMeasured(
                     {self, "--record", std::to_string(fps), std::to_string(preset), oursPath.toStdString()});
                 const Usage theirUsage = runMeasured(ffmpegGrab(display, fps, preset, theirsPath));
-                const FrameCount ourPictures = countPictures(oursPath);
-                const FrameCount theirPictures = countPictures(theirsPath);
+                const frame_clock::Report ourPictures = frame_clock::readFrameClock(oursPath, kClockArea, fps);
+                const frame_clock::Report theirPictures = frame_clock::readFrameClock(theirsPath, kClockArea, fps);
                 ours.add(ourUsage);
                 theirs.add(theirUsage);
                 ours.distinct.push_back(ourPictures.distinct);
                 theirs.distinct.push_back(theirPictures.distinct);
                 const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
                 ratios.push_back(ratio);
-                std::printf(
-                    "%d fps %-9s run %d  calvorine: %5.2f s CPU, %4ld MB peak, %4d distinct pictures, %3d "
-                    "repeats, %4d/%d frames%s%s  |  ffmpeg x11grab: %5.2f s CPU, %4ld MB peak, %4d distinct "
-                    "pictures, %3d repeats, %4d/%d frames%s%s  |  CPU ratio %.2f\n",
-                    fps, presetName(preset), run, ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024,
-                    ourPictures.distinct, ourPictures.repeats, ourPictures.frames, expected,
-                    ourPictures.unreadable ? qPrintable(QString(", %1 unreadable").arg(ourPictures.unreadable)) : "",
-                    ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
-                    theirPictures.distinct, theirPictures.repeats, theirPictures.frames, expected,
-                    theirPictures.unreadable ? qPrintable(QString(", %1 unreadable").arg(theirPictures.unreadable))
-                                             : "",
-                    theirUsage.ok ? "" : " (failed)", ratio);
+                std::printf("%d fps %-9s run %d  calvorine: %s, %5.2f s CPU, %4ld MB peak%s  |  ffmpeg x11grab: %s, "
+                            "%5.2f s CPU, %4ld MB peak%s  |  CPU ratio %.2f\n",
+                            fps, presetName(preset), run, qPrintable(describePictures(ourPictures, expected, fps)),
+                            ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)",
+                            qPrintable(describePictures(theirPictures, expected, fps)), theirUsage.cpuSeconds,
+                            theirUsage.peakKilobytes / 1024, theirUsage.ok ? "" : " (failed)", ratio);
                 std::fflush(stdout);
                 QFile::remove(oursPath);
                 QFile::remove(theirsPath);
@@ -441,7 +392,13 @@ int compare(const char* self, const QString& only) {
         animation.start(self, {"--animate"});
         animation.waitForStarted();
         sleep(2);
+        QProcess clock; // mapped after the animation, so above it
+        clock.start(self, {"--clock-window", QString::number(kClockArea.x()), QString::number(kClockArea.y())});
+        clock.waitForStarted();
+        sleep(2);
         comparePictures(self, display, dir);
+        clock.kill();
+        clock.waitForFinished();
         animation.kill();
         animation.waitForFinished();
     }
@@ -456,6 +413,9 @@ int compare(const char* self, const QString& only) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--animate") == 0) {
         return animate(argc, argv);
+    }
+    if (argc > 3 && std::strcmp(argv[1], "--clock-window") == 0) {
+        return frame_clock::runClockWindow(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (argc > 4 && std::strcmp(argv[1], "--record") == 0) {
         return record(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));

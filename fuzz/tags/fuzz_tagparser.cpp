@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to one tag parser through an in-memory stream, then saves a
-// changed list and parses the result again. The parser is chosen at build time.
+// changed list and parses the result again. Where the build asks for it (SECOND_SAVE),
+// a save that succeeded must be stable: parse, save again and parse once more, and
+// neither the bytes nor the items change. The parser is chosen at build time.
 #include "tags/apetag.h"
 #include "tags/asftag.h"
 #include "tags/flactag.h"
@@ -43,6 +45,51 @@ template <typename Handler> std::vector<uint8_t> validStart() {
     }
 }
 
+bool sameItems(const TagItemList& a, const TagItemList& b) {
+    if (a.count() != b.count()) {
+        return false;
+    }
+    for (int i = 0; i < a.count(); ++i) {
+        const TagItem x = a.getItem(i);
+        const TagItem y = b.getItem(i);
+        if (x.slot != y.slot || x.field != y.field || x.type != y.type || a.bytes(i) != b.bytes(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// After a save that succeeded: what was written parses, and saving what was read back
+// changes no byte and reads back the same items.
+template <typename Handler> void checkSaved(Handler& handler, const MemoryStream& stream) {
+    if (handler.reload() < 0) {
+        abort(); // what we wrote must parse again
+    }
+#if SECOND_SAVE
+    const std::vector<uint8_t> written = stream.bytes();
+    const TagItemList readBack = handler.items();
+    if (handler.save() < 0 || stream.bytes() != written) {
+        abort();
+    }
+    if (handler.reload() < 0 || !sameItems(handler.items(), readBack)) {
+        abort();
+    }
+#else
+    (void)stream;
+#endif
+}
+
+// Every text added as a genre has its ID3 references rewritten ("((" becomes "(",
+// "(17)" a name, a trailing space goes), on each read as well: a genre that the rewrite
+// still changes would change from save to save, so it is left out of the property.
+void dropUnsettledGenres(TagItemList& items) {
+    for (int i = items.count() - 1; i >= 0; --i) {
+        if (items.getItem(i).field == FieldGenre && parseGenreText(items.text(i)) != items.text(i)) {
+            items.removeAt(i);
+        }
+    }
+}
+
 template <typename Handler> void exercise(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes;
     if (size > 0 && (data[0] & 1)) {
@@ -64,16 +111,18 @@ template <typename Handler> void exercise(const uint8_t* data, size_t size) {
             abort();
         }
     }
+    dropUnsettledGenres(items);
     const char16_t title[] = u"fuzzed \U0001F3B5";
     items.addItem(0, FieldTitle, TagValueText, sizeof title - 2, title);
     const uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0};
     items.addItem(0, FieldPicture, TagValueBinary, sizeof png, png);
-    if (handler.save() >= 0 && handler.reload() < 0) {
-        abort(); // what we wrote must parse again
+    if (handler.save() >= 0) {
+        checkSaved(handler, stream);
     }
     handler.items().clear();
-    handler.save();
-    handler.reload();
+    if (handler.save() >= 0) {
+        checkSaved(handler, stream);
+    }
 }
 
 } // namespace

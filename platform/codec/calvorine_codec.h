@@ -291,7 +291,8 @@ CVCODEC_API int cvcodec_track_set_sample_format(cvcodec_track track, int32_t sam
 CVCODEC_API int cvcodec_track_set_bits_per_sample(cvcodec_track track, int32_t bits);                 /* [entry 297] */
 /* Called with (context, event): event 1 when a recording starts taking the track's
  * frames, 2 when it stops, on the thread that opens or stops that recording. The
- * result is ignored. */
+ * result is ignored. Once the track's release returns no callback runs any more: the
+ * release waits for one in progress on another thread. */
 typedef int (*cvcodec_track_callback)(void* context, int32_t event);
 CVCODEC_API int cvcodec_track_set_callback(cvcodec_track track, cvcodec_track_callback callback,
                                            void* context);                                        /* [entry 612] */

@@ -3,6 +3,8 @@
 
 #include "frame.h"
 
+#include <algorithm>
+
 namespace calvorine::codec {
 
 void TrackState::notify(int32_t event) {
@@ -14,9 +16,29 @@ void TrackState::notify(int32_t event) {
             return;
         function = callback;
         context = callbackContext;
+        if (!function)
+            return;
+        callingThreads.push_back(std::this_thread::get_id());
     }
-    if (function)
-        function(context, event);
+    function(context, event);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        callingThreads.erase(std::find(callingThreads.begin(), callingThreads.end(), std::this_thread::get_id()));
+    }
+    callbackDone.notify_all();
+}
+
+void TrackState::release() {
+    std::unique_lock<std::mutex> guard(lock);
+    released = true;
+    callback = nullptr;
+    callbackContext = nullptr;
+    queue.clear();
+    const std::thread::id self = std::this_thread::get_id();
+    callbackDone.wait(guard, [&] {
+        return std::all_of(callingThreads.begin(), callingThreads.end(),
+                           [&](const std::thread::id& id) { return id == self; });
+    });
 }
 
 } // namespace calvorine::codec
@@ -50,12 +72,7 @@ extern "C" CVCODEC_API int cvcodec_track_release(cvcodec_track handle) {
     TrackObject* t = fromHandle<TrackObject>(handle);
     if (!t)
         return 0;
-    {
-        std::lock_guard<std::mutex> guard(t->state->lock);
-        t->state->released = true;
-        t->state->callback = nullptr;
-        t->state->queue.clear();
-    }
+    t->state->release();
     delete t;
     return 1;
 }

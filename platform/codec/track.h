@@ -7,10 +7,12 @@
 #include "calvorine_codec.h"
 #include "handle_kinds.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace calvorine::codec {
@@ -36,12 +38,18 @@ struct TrackState {
     std::vector<uint8_t> codecData;
 
     bool released = false; // the producer let go of the handle
-    int readers = 0;       // recordings taking its frames
+    // Threads inside the callback now; the release waits until none is left but its own.
+    std::vector<std::thread::id> callingThreads;
+    std::condition_variable callbackDone;
+    int readers = 0; // recordings taking its frames
     std::deque<AudioChunk> queue;
     uint64_t dropped = 0;
 
     // Tells the producer's callback (outside the lock).
     void notify(int32_t event);
+    // Marks the track released and returns once no callback runs on another thread; a
+    // callback that releases its own track does not wait for itself.
+    void release();
 };
 
 struct TrackObject : HandleObject {

@@ -75,6 +75,8 @@ void PulseCapture::fail(const std::string& what) {
     }
 }
 
+// The state and lookup callbacks signal the loop as its API asks, but no thread blocks in
+// pa_threaded_mainloop_wait (it has no time-out): waitFor() polls their results instead.
 void PulseCapture::onContextState(pa_context*, void* self) {
     pa_threaded_mainloop_signal(static_cast<PulseCapture*>(self)->loop_, 0);
 }
@@ -84,7 +86,8 @@ void PulseCapture::onStreamState(pa_stream*, void* self) {
 }
 
 void PulseCapture::onStreamRead(pa_stream*, size_t, void*) {
-    // The reader polls; nothing to wake.
+    // Nobody waits for sound here: the capture thread asks nextPacketFrames() on its own
+    // schedule and takes what has arrived.
 }
 
 template <typename Done> bool PulseCapture::waitFor(Done done) {
@@ -93,7 +96,8 @@ template <typename Done> bool PulseCapture::waitFor(Done done) {
         if (monotonicMicroseconds() > deadline) {
             return false;
         }
-        // The state callbacks wake the wait; the short sleeps only bound it in time.
+        // Polls every 2 ms with the loop unlocked, so that its thread can run the
+        // callbacks that change what done() reads; nothing wakes this sleep early.
         pa_threaded_mainloop_unlock(loop_);
         sleepForMicroseconds(2000);
         pa_threaded_mainloop_lock(loop_);
@@ -134,7 +138,7 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
         pa_threaded_mainloop* loop = nullptr;
     };
     // Keeps the first device a lookup reports (the name to record from and its format)
-    // and wakes the waiting thread at the end of the list.
+    // and marks the lookup done at the end of the list.
     static constexpr auto noteFirstDevice = [](void* data, const char* name, const pa_sample_spec* format, int eol) {
         auto* q = static_cast<Query*>(data);
         if (format && !q->found) {

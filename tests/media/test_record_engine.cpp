@@ -5,6 +5,7 @@
 #include "media/QRecordAudioObject.h"
 #include "media/QRecordObject.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/FrameClock.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
@@ -648,37 +649,75 @@ private slots:
     }
 
     // The area turns white at the moment a click sounds into the null sink; in the file
-    // the flash and the click lie within 40 ms of each other.
+    // the flash and the click lie within 20 ms of each other, in each of three runs.
+    void flashAndClickInSync_data() {
+        QTest::addColumn<int>("run");
+        for (int run = 1; run <= 3; ++run) {
+            QTest::newRow(qPrintable(QString("run %1").arg(run))) << run;
+        }
+    }
     void flashAndClickInSync() {
-        useFormat(h264Format(60));
+        QFETCH(int, run);
+        const int fps = 60;
+        useFormat(h264Format(fps));
         setSources(true, false);
         m_window.setColour(Qt::black);
         QVERIFY(screenShows(kArea.center(), Qt::black));
         ClickPlayer player;
         QVERIFY(player.start());
         QTest::qWait(300);
-        const QString file = outputFile("REC_sync.mp4");
+        const QString file = outputFile(QString("REC_sync_%1.mp4").arg(run));
         QRecordObject recorder;
+        frame_clock::SchedulingProbe probe(5000);
         QVERIFY(recorder.startRecord(file, 100.0f, true));
-        QTest::qWait(1500);
-        // The area turns white when the click sounds; what the test itself adds (the
-        // screen's delay in showing it) is measured and taken out.
+        // The grabs run on this thread's timers: it waits in a plain event loop, never in
+        // QTest::qWait (which sleeps 10 ms between rounds) nor in a busy loop.
+        auto spin = [](int ms) {
+            QEventLoop loop;
+            QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+        spin(1500);
+        // The area turns white when the click sounds. Another thread waits for that
+        // moment, asks for the white and reads the screen back to back, so that what the
+        // test itself adds (the screen's delay in showing it) is measured and taken out.
         player.click();
-        QVERIFY(QTest::qWaitFor([&] { return player.playsAtUs() != 0; }, 1000));
-        while (calvorine::platform::monotonicMicroseconds() < player.playsAtUs()) {
-            calvorine::platform::sleepForMicroseconds(200);
-        }
-        m_window.setColour(Qt::white);
-        QVERIFY(screenShows(kArea.center(), Qt::white));
-        const double screenLag = (calvorine::platform::monotonicMicroseconds() - player.playsAtUs()) / 1e6;
-        QTest::qWait(1500);
+        std::atomic<int64_t> shownAt{0};
+        std::thread watcher([&] {
+            calvorine::platform::ScreenCapture centre;
+            if (!centre.open(kArea.center().x(), kArea.center().y(), 1, 1, 1.0)) {
+                return;
+            }
+            const int64_t until = calvorine::platform::monotonicMicroseconds() + 3000000;
+            while (calvorine::platform::monotonicMicroseconds() < until &&
+                   (player.playsAtUs() == 0 || calvorine::platform::monotonicMicroseconds() < player.playsAtUs())) {
+                calvorine::platform::sleepForMicroseconds(200);
+            }
+            QMetaObject::invokeMethod(
+                &m_window, [this] { m_window.setColour(Qt::white); }, Qt::QueuedConnection);
+            while (calvorine::platform::monotonicMicroseconds() < until) {
+                const uint8_t* p = centre.grab();
+                if (p && qRgb(p[2], p[1], p[0]) == QColor(Qt::white).rgb()) {
+                    shownAt = calvorine::platform::monotonicMicroseconds();
+                    return;
+                }
+            }
+        });
+        spin(2500);
+        watcher.join();
         recorder.stopRecord();
+        probe.stop();
+        QVERIFY(player.playsAtUs() != 0);
+        QVERIFY(shownAt != 0);
+        const double screenLag = (shownAt - player.playsAtUs()) / 1e6;
 
+        // The white came between the grabs of the last black frame and the first white
+        // one: half a period before the latter, give or take half a period.
         const PictureTimes pictures = pictureLuma(file);
         double flash = -1;
         for (int i = 0; i < pictures.luma.size(); ++i) {
             if (pictures.luma[i] > 128) {
-                flash = pictures.seconds[i];
+                flash = pictures.seconds[i] - 0.5 / fps;
                 break;
             }
         }
@@ -693,9 +732,17 @@ private slots:
         }
         QVERIFY(flash > 0.5);
         QVERIFY(click > 0.5);
-        qInfo("flash %.3f s (shown %.3f s late), click %.3f s", flash, screenLag, click);
-        QVERIFY2(std::abs(flash - screenLag - click) <= 0.040,
-                 qPrintable(QString("flash %1 s (shown %2 s late), click %3 s").arg(flash).arg(screenLag).arg(click)));
+        const QString figures = QString("flash %1 s (shown %2 s late), click %3 s: %4 ms apart")
+                                    .arg(flash, 0, 'f', 4)
+                                    .arg(screenLag, 0, 'f', 4)
+                                    .arg(click, 0, 'f', 4)
+                                    .arg((flash - screenLag - click) * 1000, 0, 'f', 1);
+        qInfo().noquote() << figures;
+        const QString overload = probe.notKeptUp();
+        if (!overload.isEmpty() && std::abs(flash - screenLag - click) > 0.020) {
+            QSKIP(qPrintable(overload + "; " + figures));
+        }
+        QVERIFY2(std::abs(flash - screenLag - click) <= 0.020, qPrintable(figures));
     }
 
     // Bad input: an area reaching past the screen and odd sizes still record at the

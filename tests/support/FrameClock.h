@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <thread>
 
 namespace frame_clock {
@@ -101,6 +102,29 @@ public:
     int late() const { return m_late; }
     double worstMs() const { return m_worstUs / 1000.0; }
 
+    // Empty while the machine kept up: at most one wake-up in 300 later than the limit,
+    // none later than twice the limit, and no more runnable threads than cores. Else
+    // what was seen, for the skip message.
+    QString notKeptUp() const {
+        double load = 0;
+        const unsigned cores = std::thread::hardware_concurrency();
+        const bool oversubscribed = getloadavg(&load, 1) == 1 && load > cores;
+        if (m_late * 300 <= m_wakeUps && m_worstUs <= 2 * m_limitUs && !oversubscribed) {
+            return QString();
+        }
+        return QString("the machine did not keep up (load %1 on %2 cores): %3")
+            .arg(load, 0, 'f', 1)
+            .arg(cores)
+            .arg(summary());
+    }
+    QString summary() const {
+        return QString("a thread of this process woke more than %1 ms late %2 times in %3 (worst %4 ms)")
+            .arg(m_limitUs / 1000.0)
+            .arg(late())
+            .arg(wakeUps())
+            .arg(worstMs(), 0, 'f', 1);
+    }
+
 private:
     int64_t m_limitUs;
     std::thread m_thread;
@@ -111,6 +135,7 @@ private:
 };
 
 struct Report {
+    int fileFrames = 0;        // frames in the file's picture stream
     int frames = 0;            // frames read (the last one, held to the stop, left out)
     int undecoded = 0;         // frames whose bar code could not be read
     int distinct = 0;          // frames with a clock of their own
@@ -139,6 +164,7 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps) {
     }
     const QByteArray bytes = ffmpeg.readAllStandardOutput();
     const int count = bytes.size() / kBars;
+    report.fileFrames = count;
     QVector<int64_t> clocks; // -1 where unreadable
     for (int i = 0; i + 1 < count; ++i) {
         const auto* bars = reinterpret_cast<const uint8_t*>(bytes.constData()) + i * kBars;

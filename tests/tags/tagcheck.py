@@ -5,6 +5,7 @@
   tagcheck.py enrich FILE     adds tags the library does not model, and pictures
   tagcheck.py make-ape FILE   writes a small Monkey's Audio file
   tagcheck.py strip-comment FILE   removes the comment header of an Ogg Vorbis file
+  tagcheck.py riff FILE       prints a WAVE file's top-level chunks and length as JSON
 """
 import base64
 import hashlib
@@ -152,6 +153,14 @@ def read(path):
     raise SystemExit("unknown type: " + path)
 
 
+def riff(path):
+    from mutagen import _riff, wave
+    length = wave.WAVE(path).info.length
+    with open(path, "rb") as f:
+        chunks = [c.id for c in _riff.RiffFile(f).root.subchunks()]
+    return {"chunks": chunks, "length": length}
+
+
 def picture(data, kind=3):
     p = Picture()
     p.type = kind
@@ -258,3 +267,5 @@ if __name__ == "__main__":
         strip_comment(target)
     elif command == "make-ape":
         make_ape(target)
+    elif command == "riff":
+        print(json.dumps(riff(target)))

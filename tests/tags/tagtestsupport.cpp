@@ -91,6 +91,14 @@ QJsonObject independentTags(const QString& path) {
     return QJsonDocument::fromJson(output).object();
 }
 
+QJsonObject independentRiffLayout(const QString& path) {
+    QByteArray output;
+    if (run("/usr/bin/python3", {checker(), "riff", path}, &output) != 0) {
+        return {};
+    }
+    return QJsonDocument::fromJson(output).object();
+}
+
 QByteArray sha1Hex(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }

@@ -30,6 +30,9 @@ QByteArray makeCover(const QString& directory);
 QByteArray audioDigest(const QString& path);
 // The tags as the independent reader sees them.
 QJsonObject independentTags(const QString& path);
+// A WAVE file as mutagen's RIFF reader sees it: {"chunks": [ids], "length": seconds};
+// empty when it cannot read the file.
+QJsonObject independentRiffLayout(const QString& path);
 QByteArray sha1Hex(const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);

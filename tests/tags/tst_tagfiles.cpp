@@ -6,10 +6,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 using namespace calvorine::tags;
 using namespace tagtest;
@@ -415,6 +418,117 @@ private slots:
         QCOMPARE(qint64(riffSize), qint64(bytes.size()) - 8);
         QCOMPARE(audioDigest(path), digest);
         verifyFields(path, "wav", fields, {});
+    }
+
+    // Damaged WAVE files: where a chunk runs past the end there is no place a reader would
+    // find a new INFO chunk, so the file is refused and keeps every byte; other damage is
+    // repaired by the first save. Either way a second save of the same tags changes nothing.
+    void damagedWavIsRefusedOrRepairedOnce_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("fmt chunk cut short") << "cut fmt" << false;
+        QTest::newRow("fmt size past its bytes") << "long fmt" << false;
+        QTest::newRow("LIST size past the end") << "long list" << false;
+        QTest::newRow("last LIST size past the end") << "long last list" << false;
+        QTest::newRow("LIST size too small") << "short list" << true;
+        QTest::newRow("odd last chunk without pad byte") << "no pad" << true;
+        QTest::newRow("a second INFO list") << "two lists" << true;
+    }
+
+    void damagedWavIsRefusedOrRepairedOnce() {
+        QFETCH(QString, damage);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("damaged.wav");
+        // ffmpeg puts its LIST between "fmt " and "data"; bit-exact output has none.
+        QStringList make{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "1"};
+        if (damage == "no pad") {
+            make << "-ar"
+                 << "8000"
+                 << "-c:a"
+                 << "pcm_u8"
+                 << "-af"
+                 << "atrim=end_sample=7999";
+        }
+        if (damage == "no pad" || damage == "long last list") {
+            make << "-fflags"
+                 << "+bitexact"
+                 << "-flags:a"
+                 << "+bitexact";
+        } else {
+            make << "-metadata"
+                 << "title=Old title"
+                 << "-metadata"
+                 << "artist=Old artist";
+        }
+        QVERIFY(run("ffmpeg", make << path) == 0);
+        if (damage == "long last list") {
+            QCOMPARE(writeTags(path, sampleFields("wav", "old"), {}), 0);
+        }
+        QByteArray bytes = readFile(path);
+        const int fmt = bytes.indexOf("fmt ");
+        const int list = bytes.indexOf("LIST");
+        auto setLe32 = [&bytes](int at, quint32 value) {
+            for (int i = 0; i < 4; ++i) {
+                bytes[at + i] = char(value >> (8 * i));
+            }
+        };
+        auto le32 = [&bytes](int at) {
+            return quint32(quint8(bytes[at])) | (quint32(quint8(bytes[at + 1])) << 8) |
+                   (quint32(quint8(bytes[at + 2])) << 16) | (quint32(quint8(bytes[at + 3])) << 24);
+        };
+        QVERIFY(fmt == 12);
+        if (damage == "cut fmt") {
+            bytes.truncate(fmt + 8 + 10);
+        } else if (damage == "long fmt") {
+            setLe32(fmt + 4, le32(fmt + 4) + 2);
+        } else if (damage == "long list") {
+            QVERIFY(list > 0 && list < bytes.indexOf("data"));
+            setLe32(list + 4, 0x7FFFFFF0u);
+        } else if (damage == "long last list") {
+            QVERIFY(list > bytes.indexOf("data"));
+            setLe32(list + 4, quint32(bytes.size() - list - 8 + 100));
+        } else if (damage == "short list") {
+            QVERIFY(list > 0);
+            setLe32(list + 4, 4); // "INFO" alone: the items now sit behind it as chunks of their own
+        } else if (damage == "no pad") {
+            const int data = bytes.indexOf("data");
+            QVERIFY(data > 0 && (le32(data + 4) & 1) && bytes.size() == data + 8 + int(le32(data + 4)) + 1);
+            bytes.chop(1);
+            setLe32(4, quint32(bytes.size() - 8));
+        } else if (damage == "two lists") {
+            // Readers show both lists' items; the save leaves one list, with what was written.
+            bytes.append(QByteArray("LIST\x1a\0\0\0INFOIART\x0e\0\0\0Stale artist\0\0", 34));
+            setLe32(4, quint32(bytes.size() - 8));
+        }
+        const double seconds = independentRiffLayout(path).value("length").toDouble();
+        QVERIFY(seconds > 0.1);
+        QVERIFY(writeFile(path, bytes));
+        const QByteArray damaged = readFile(path);
+        const QByteArray digest = written ? audioDigest(path) : QByteArray();
+        const QMap<int, QString> fields = sampleFields("wav", "new");
+
+        const int first = writeTags(path, fields, {});
+        const QByteArray afterFirst = readFile(path);
+        const int second = writeTags(path, fields, {});
+        QCOMPARE(readFile(path), afterFirst);
+        if (!written) {
+            QVERIFY(first < 0);
+            QVERIFY(second < 0);
+            QCOMPARE(afterFirst, damaged);
+            return;
+        }
+        QCOMPARE(first, 0);
+        QCOMPARE(second, 0);
+        verifyFields(path, "wav", fields, {});
+        QCOMPARE(audioDigest(path), digest);
+        const QJsonObject layout = independentRiffLayout(path);
+        const QJsonArray chunks = layout.value("chunks").toArray();
+        QVERIFY2(std::count(chunks.begin(), chunks.end(), QJsonValue("LIST")) == 1 && chunks.contains("data"),
+                 QJsonDocument(layout).toJson().constData());
+        QVERIFY(std::abs(layout.value("length").toDouble() - seconds) < 0.001);
+        bytes = afterFirst; // and the RIFF size says what the file holds
+        QCOMPARE(qint64(le32(4)), qint64(bytes.size()) - 8);
     }
 
     // A FLAC stream whose last metadata block lacks the last-block flag keeps its audio.

@@ -12,7 +12,10 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <thread>
+#include <utility>
 
 using namespace codectest;
 using calvorine::platform::monotonicMicroseconds;
@@ -25,6 +28,7 @@ private slots:
     void pushesFromThreeThreads();
     void stopWhilePushing();
     void fullQueueDropsAndCounts();
+    void trackReleaseWaitsForCallback();
     void picturesReuseTheirBuffers();
 };
 
@@ -167,6 +171,86 @@ void RecorderThreadsTest::fullQueueDropsAndCounts() {
     const QJsonObject video = stream(probe(path), "video");
     QCOMPARE(video.value("avg_frame_rate").toString(), QString("30/1"));
     QVERIFY(video.value("nb_read_frames").toString().toInt() >= accepted);
+}
+
+namespace {
+
+// What the track's callback sees; it outlives every callback only if the release waits.
+struct CallbackProbe {
+    std::atomic<int> calls{0};
+    std::atomic<bool> inside{false};
+    std::atomic<bool> finished{false};
+    std::atomic<bool> calledAfterRelease{false};
+    std::atomic<bool> released{false};
+    cvcodec_track ownTrack = nullptr; // released from within the callback when set
+};
+
+int slowCallback(void* context, int32_t) {
+    auto* p = static_cast<CallbackProbe*>(context);
+    if (p->released)
+        p->calledAfterRelease = true;
+    ++p->calls;
+    p->inside = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    p->finished = true;
+    return 0;
+}
+
+int selfReleasingCallback(void* context, int32_t) {
+    auto* p = static_cast<CallbackProbe*>(context);
+    ++p->calls;
+    if (p->ownTrack)
+        cvcodec_track_release(std::exchange(p->ownTrack, nullptr));
+    return 0;
+}
+
+} // namespace
+
+void RecorderThreadsTest::trackReleaseWaitsForCallback() {
+    // The recording's start calls the track's callback on the opening thread; the
+    // producer releases the track meanwhile and frees the context right after: the
+    // release must not return while the callback still runs, and none may follow it.
+    QTemporaryDir dir;
+    {
+        auto probe = std::make_unique<CallbackProbe>();
+        cvcodec_track track = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
+        QVERIFY(cvcodec_track_set_callback(track, slowCallback, probe.get()));
+        cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+        cvcodec_params params = makeParams(160, 120);
+        cvcodec_params_set_track_mixing(params, 1);
+        cvcodec_params_add_mix_track(params, track);
+        const QByteArray path = dir.filePath("release.mkv").toUtf8();
+        std::atomic<int> opened{-1};
+        std::thread opener([&] { opened = cvcodec_recorder_open(recorder, path.constData(), "matroska", params); });
+        QTRY_VERIFY_WITH_TIMEOUT(probe->inside, 10000);
+        QVERIFY(cvcodec_track_release(track));
+        QVERIFY2(probe->finished, "the release returned while the callback was still running");
+        probe->released = true;
+        opener.join();
+        QCOMPARE(opened.load(), 1);
+        QVERIFY(cvcodec_recorder_stop(recorder)); // would tell the released track
+        QVERIFY(cvcodec_recorder_release(recorder));
+        cvcodec_params_release(params);
+        QCOMPARE(probe->calls.load(), 1);
+        QVERIFY(!probe->calledAfterRelease);
+    }
+    {
+        // A callback may release its own track without waiting for itself.
+        CallbackProbe probe;
+        cvcodec_track track = cvcodec_track_create(CVCODEC_TRACK_AUDIO);
+        probe.ownTrack = track;
+        QVERIFY(cvcodec_track_set_callback(track, selfReleasingCallback, &probe));
+        cvcodec_recorder recorder = cvcodec_recorder_create(-1);
+        cvcodec_params params = makeParams(160, 120);
+        cvcodec_params_set_track_mixing(params, 1);
+        cvcodec_params_add_mix_track(params, track);
+        QVERIFY(cvcodec_recorder_open(recorder, dir.filePath("self.mkv").toUtf8().constData(), "matroska", params));
+        QVERIFY(!probe.ownTrack);
+        QVERIFY(cvcodec_recorder_stop(recorder));
+        QVERIFY(cvcodec_recorder_release(recorder));
+        cvcodec_params_release(params);
+        QCOMPARE(probe.calls.load(), 1);
+    }
 }
 
 void RecorderThreadsTest::picturesReuseTheirBuffers() {
