@@ -328,9 +328,18 @@ void TestEditorWindow::snapshotsFollowTheSettingsAndReportInToasts() {
     // Settings from the snapshot menu: JPG into another folder.
     bool chosen = false;
     whenModal<QCaptureSettingDlg>([&](QCaptureSettingDlg* dialog) {
+        QTimer::singleShot(30000, dialog, [dialog] { dialog->reject(); }); // fail, never hang
         desktop::keep(desktop::shot(dialog), "editor_window_snapshot_settings");
         dialog->formatBox()->setCurrentIndex(dialog->formatBox()->findText("JPG"));
-        whenModal<QFileDialog>([&](QFileDialog*) {
+        whenModal<QFileDialog>([&](QFileDialog* chooser) {
+            // A dialog that missed the keys is closed, so that the test fails rather than hangs.
+            QTimer::singleShot(15000, chooser, [chooser] { chooser->reject(); });
+            QElapsedTimer focused;
+            focused.start();
+            while (!(QApplication::focusWidget() && QApplication::focusWidget()->window() == chooser) &&
+                   focused.elapsed() < 5000) {
+                QTest::qWait(20);
+            }
             desktop::xdotool({"type", "--delay", "20", jpgFolder});
             desktop::xdotool({"key", "Return"});
         });
