@@ -180,6 +180,21 @@ private:
     quint64 m_window = 0;
 };
 
+// What the screen shows in a rectangle of the root now, read with ImageMagick's import.
+inline QImage grabScreen(const QRect& rect) {
+    QProcess process;
+    process.start(QStringLiteral("import"),
+                  {"-window", "root", "-crop",
+                   QStringLiteral("%1x%2+%3+%4").arg(rect.width()).arg(rect.height()).arg(rect.x()).arg(rect.y()),
+                   "png:-"});
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished(2000);
+        return QImage();
+    }
+    return QImage::fromData(process.readAllStandardOutput(), "PNG");
+}
+
 // A root screenshot kept under the test-output folder.
 inline void screenshot(const QString& name) {
     const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/recorder-journey");

@@ -72,6 +72,42 @@ int toolbarButtonWidth(const char* image) {
 const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
 
+// The capture-area panel's area button, and the history button.
+const QPoint kAreaButton(73, 92);
+const QPoint kHistoryButton(674, 52);
+
+// The window manager's state atoms of a window, as xprop reads them; empty until the
+// window manager has given the window its state.
+QString windowState(quint64 window) {
+    const QString out = journey::run(QStringLiteral("xprop"), {"-id", QString::number(window), "_NET_WM_STATE"});
+    return out.contains(QStringLiteral("_NET_WM_STATE(ATOM)")) ? out.trimmed() : QString();
+}
+
+// The close dialog (315 x 170) and what the user clicks in it, in its own coordinates.
+const QSize kCloseDialogSize(315, 170);
+const QPoint kCloseMinimizeChoice(60, 65);
+const QPoint kCloseExitChoice(60, 90);
+const QPoint kCloseDontAskAgain(43, 124);
+const QPoint kCloseOk(245, 124);
+
+// The level bars of the audio panel: the toolbar at 10,23, its display 7 pixels in, the
+// toolbar's width less 14 wide and 45 high.
+const QRect kLevelBars(10 + 7, 23, 221 - 14, 45);
+
+// Pixels of the bars' colour (the brand red the lit cells are drawn in).
+int litPixels(const QImage& image) {
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - 253) < 40 && qAbs(c.green() - 94) < 40 && qAbs(c.blue() - 105) < 40) {
+                ++lit;
+            }
+        }
+    }
+    return lit;
+}
+
 // The value of a key of the settings file, empty when missing.
 QString storedSetting(const QString& file, const QString& section, const QString& key) {
     QFile xml(file);
@@ -124,25 +160,37 @@ private:
 
     // The history library that opens after a recording: kept in a screenshot, then closed.
     bool closeHistory(const QString& name) {
-        quint64 history = 0;
-        QElapsedTimer timer;
-        timer.start();
-        while (history == 0 && timer.elapsed() < 20000) {
-            for (quint64 id : otherWindows(*m_program)) {
-                if (journey::windowRect(id).size() == kHistorySize) {
-                    history = id;
-                }
-            }
-            QTest::qWait(50);
-        }
+        const quint64 history = waitForWindowSized(kHistorySize, 20000);
         if (history == 0) {
             return false;
         }
         screenshot(QStringLiteral("history-") + name);
-        journey::xdotool({"windowactivate", "--sync", QString::number(history)});
+        return escape(history);
+    }
+
+    // A window of the program of that size once one is on screen; 0 when none came.
+    quint64 waitForWindowSized(const QSize& size, int timeoutMs) {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (journey::windowRect(id).size() == size) {
+                    return id;
+                }
+            }
+            QTest::qWait(50);
+        } while (timer.elapsed() < timeoutMs);
+        return 0;
+    }
+
+    // Escape in a dialog of the program; true once it is gone.
+    bool escape(quint64 dialog) {
+        journey::xdotool({"windowactivate", "--sync", QString::number(dialog)});
         m_program->keys(QStringLiteral("Escape"));
-        while (timer.elapsed() < 30000) {
-            if (journey::windowRect(history).isEmpty()) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 20000) {
+            if (journey::windowRect(dialog).isEmpty()) {
                 return true;
             }
             QTest::qWait(50);
@@ -186,6 +234,24 @@ private:
             }
         }
         return 0;
+    }
+
+    // The area picked by a click on the animated window: the drop-down's last entry, a
+    // hover, a click; the window comes back at its normal size in area mode.
+    void pickAnimatedArea(const QString& shotPrefix) {
+        QVERIFY(m_program->clickInWindow(kAreaDropDown));
+        QTest::qWait(300);
+        QVERIFY(m_program->keys(QStringLiteral("End")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        // Pick mode: the main window hides, the frame dims the screen; hover, then click.
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "500", "300"}));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "520", "330"}));
+        QTest::qWait(200);
+        screenshot(shotPrefix + QStringLiteral("-picking"));
+        QVERIFY(journey::xdotool({"click", "1"}));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(shotPrefix + QStringLiteral("-area-picked"));
     }
 
     void startProgram() {
@@ -235,34 +301,43 @@ private slots:
     }
 
     // Video: an area picked by a click on a window, a countdown that the pause hotkey does
-    // not disturb, the compact panel beside the area, pause, resume, cut and stop on the
-    // toolbar; two H.264/AAC files of the area's size, the first as long as recorded.
+    // not disturb, the compact panel beside the area, pause, resume, cut and stop (on the
+    // toolbar, or with Ctrl+Alt+F11/F12/F10); two H.264/AAC files of the area's size, the
+    // first as long as recorded. Ctrl+Alt+F9 saves a PNG of the area.
+    void recordsAPickedArea_data() {
+        QTest::addColumn<bool>("hotkeys");
+        QTest::newRow("toolbar") << false;
+        QTest::newRow("hotkeys") << true;
+    }
     void recordsAPickedArea() {
+        QFETCH(bool, hotkeys);
+        const QString step = hotkeys ? QStringLiteral("06") : QStringLiteral("04");
         AnimatedWindow animation;
         animation.show();
         QVERIFY(QTest::qWaitForWindowExposed(&animation));
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         const QPoint normalPosition = m_program->rect().topLeft();
-        QVERIFY(m_program->clickInWindow(kAreaDropDown));
-        QTest::qWait(300);
-        QVERIFY(m_program->keys(QStringLiteral("End")));
-        QVERIFY(m_program->keys(QStringLiteral("Return")));
-        // Pick mode: the main window hides, the frame dims the screen; hover, then click.
-        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
-        QVERIFY(journey::xdotool({"mousemove", "--sync", "500", "300"}));
-        QVERIFY(journey::xdotool({"mousemove", "--sync", "520", "330"}));
-        QTest::qWait(200);
-        screenshot(QStringLiteral("03-picking"));
-        QVERIFY(journey::xdotool({"click", "1"}));
-        QVERIFY(m_program->waitForSize(kNormalSize));
-        screenshot(QStringLiteral("03-area-picked"));
+        pickAnimatedArea(hotkeys ? QStringLiteral("06") : QStringLiteral("03"));
+        QVERIFY(!QTest::currentTestFailed());
 
-        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
+        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
+        const int cutWidth = toolbarButtonWidth("btn_cut.png");
+        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
+        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
+        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
+        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
+        auto act = [&](const QPoint& button, const char* key) {
+            return hotkeys ? m_program->keys(QStringLiteral("ctrl+alt+") + QLatin1String(key))
+                           : m_program->clickInWindow(button);
+        };
+
+        QVERIFY(act(kRecordButton, "F11"));
         // The countdown runs with the window hidden; a pause meanwhile does nothing.
         QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
         QTest::qWait(1000);
-        screenshot(QStringLiteral("04-countdown"));
+        screenshot(step + QStringLiteral("-countdown"));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F12")));
         QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
         // The recording's clock starts when the recorder has opened its file.
@@ -272,33 +347,44 @@ private slots:
         const QRect panel = m_program->rect();
         const QRect area(200, 150, 640, 360);
         QVERIFY2(!panel.intersects(area), "the compact panel lies on the recorded area");
-        screenshot(QStringLiteral("04-recording"));
-        const quint64 tray = trayIconWindow();
-        QVERIFY(openTrayMenu(tray));
-        screenshot(QStringLiteral("04-recording-tray-menu"));
-        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        screenshot(step + QStringLiteral("-recording"));
+        if (hotkeys) {
+            // The screenshot hotkey: the next frame of the area, as a PNG.
+            const QString shots = m_program->documents() + QStringLiteral("/Screenshots");
+            QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+            QString png;
+            auto pngSize = [&png, &shots] {
+                const QStringList found = QDir(shots).entryList({"ScreenCapture_*.png"}, QDir::Files);
+                png = found.size() == 1 ? shots + QLatin1Char('/') + found.first() : QString();
+                return png.isEmpty() ? QString()
+                                     : journey::run(QStringLiteral("identify"), {"-format", "%wx%h", png}).trimmed();
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(pngSize(), QStringLiteral("640x360"), 5000);
+            const QJsonObject picture = journey::probedStream(journey::probe(png), QStringLiteral("video"));
+            QCOMPARE(picture.value("codec_name").toString(), QStringLiteral("png"));
+            QCOMPARE(picture.value("width").toInt(), 640);
+            QCOMPARE(picture.value("height").toInt(), 360);
+        } else {
+            const quint64 tray = trayIconWindow();
+            QVERIFY(openTrayMenu(tray));
+            screenshot(QStringLiteral("04-recording-tray-menu"));
+            QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        }
 
-        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
-        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
-        const int cutWidth = toolbarButtonWidth("btn_cut.png");
-        QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
-        const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
-        const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
-        const QPoint cutButton(kToolbarX + pauseWidth + 18 + stopWidth + 18 + cutWidth / 2, kToolbarCentreY);
         QTest::qWait(2000 - int(recorded.elapsed()));
-        QVERIFY(m_program->clickInWindow(pauseButton));
+        QVERIFY(act(pauseButton, "F12"));
         const qint64 beforePause = recorded.elapsed();
         QTest::qWait(2000);
-        screenshot(QStringLiteral("05-paused"));
-        QVERIFY(m_program->clickInWindow(pauseButton)); // now Resume
+        screenshot(step + QStringLiteral("-paused"));
+        QVERIFY(act(pauseButton, "F12")); // now Resume
         const qint64 pausedFor = recorded.elapsed() - beforePause;
         QTest::qWait(1500);
-        QVERIFY(m_program->clickInWindow(cutButton));
+        QVERIFY(act(cutButton, "F10"));
         const double firstSeconds = (recorded.elapsed() - pausedFor) / 1000.0;
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 2, 10000);
         QTest::qWait(1500);
-        QVERIFY(m_program->clickInWindow(stopButton));
-        QVERIFY(closeHistory(QStringLiteral("video")));
+        QVERIFY(act(stopButton, "F11"));
+        QVERIFY(closeHistory(QStringLiteral("video-") + QLatin1String(QTest::currentDataTag())));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
         QCOMPARE(m_program->rect().topLeft(), normalPosition);
 
@@ -324,14 +410,28 @@ private slots:
         }
     }
 
-    // Audio mode: the compact panel, an MP3 without video, back to the normal look.
+    // Audio mode: the compact panel whose level bars light with the sine of the virtual
+    // microphone, an MP3 without video, back to the normal look.
     void recordsAudioOnly() {
         startInAudioMode();
         QVERIFY(!QTest::currentTestFailed());
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
-        QTest::qWait(2000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
+        // The bars are drawn for each block of sound as it comes: look until one is seen.
+        int mostLit = 0;
+        QImage bars;
+        QElapsedTimer looking;
+        looking.start();
+        while (mostLit < 30 && looking.elapsed() < 8000) {
+            bars = journey::grabScreen(kLevelBars.translated(m_program->rect().topLeft()));
+            mostLit = qMax(mostLit, litPixels(bars));
+        }
+        QVERIFY2(mostLit >= 30, qPrintable(QStringLiteral("%1 lit pixels at most").arg(mostLit)));
         screenshot(QStringLiteral("07-audio-recording"));
+        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/recorder-journey");
+        bars.scaled(bars.size() * 3).save(folder + QStringLiteral("/07-level-bars-lit.png"));
+        QTest::qWait(1000);
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
@@ -585,6 +685,126 @@ private slots:
         QCOMPARE(m_program->process().exitCode(), 0);
         QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
                  QStringLiteral("0*0-640*480"));
+    }
+
+    // Closing with no stored choice asks: Escape keeps everything as it was; "Minimize to
+    // Tray" with "Don't show this message again" hides the window and stores both, so the
+    // next close hides without asking; "Exit" stores the choice and the area and quits.
+    void closeDialogAsks() {
+        writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "10*20-300*200"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        auto clickInDialog = [this](quint64 dialog, const QPoint& local) {
+            return m_program->clickAt(journey::windowRect(dialog).topLeft() + local);
+        };
+
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        quint64 dialog = waitForWindowSized(kCloseDialogSize, 5000);
+        QVERIFY(dialog != 0);
+        screenshot(QStringLiteral("13-close-dialog"));
+        QVERIFY(escape(dialog));
+        QCOMPARE(m_program->rect().size(), kNormalSize);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "CLOSE_ITEM", "bIsCloseDlg"), QString());
+
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QVERIFY((dialog = waitForWindowSized(kCloseDialogSize, 5000)) != 0);
+        QVERIFY(clickInDialog(dialog, kCloseMinimizeChoice));
+        QVERIFY(clickInDialog(dialog, kCloseDontAskAgain));
+        screenshot(QStringLiteral("13-close-dialog-minimize"));
+        QVERIFY(clickInDialog(dialog, kCloseOk));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "CLOSE_ITEM", "bIsCloseDlg"), QStringLiteral("N"));
+        QCOMPARE(storedSetting(m_program->settingsFile(), "REMIND_ITEM", "isShowRemind"), QStringLiteral("N"));
+        // Back from the tray, the next close hides at once.
+        QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 1));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QCOMPARE(waitForWindowSized(kCloseDialogSize, 0), quint64(0));
+        m_program->stop();
+
+        // Asked again, the stored "Minimize" is offered; the user picks Exit.
+        writeSettings(m_program->settingsFile(), {{"CLOSE_ITEM", "bIsCloseDlg", "N"}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        writeSettings(m_program->settingsFile(),
+                      {{"CLOSE_ITEM", "bIsCloseDlg", "N"}, {"XML_RECORD_AREA", "Area_value", "gone"}});
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        QVERIFY((dialog = waitForWindowSized(kCloseDialogSize, 5000)) != 0);
+        screenshot(QStringLiteral("13-close-dialog-stored-minimize"));
+        QVERIFY(clickInDialog(dialog, kCloseExitChoice));
+        screenshot(QStringLiteral("13-close-dialog-exit"));
+        QVERIFY(clickInDialog(dialog, kCloseOk));
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "CLOSE_ITEM", "bIsCloseDlg"), QStringLiteral("Y"));
+        QCOMPARE(storedSetting(m_program->settingsFile(), "REMIND_ITEM", "isShowRemind"), QString());
+        QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
+                 QStringLiteral("0*0-640*480"));
+    }
+
+    // In area mode the main window is kept above the others, and so is a dialog it opens;
+    // leaving area mode gives up both.
+    void areaModeKeepsWindowsAbove() {
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const quint64 window = m_program->window();
+        QVERIFY(m_program->clickInWindow(kAreaButton));
+        QTRY_VERIFY_WITH_TIMEOUT(windowState(window).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        QVERIFY(m_program->clickInWindow(kHistoryButton));
+        quint64 history = waitForWindowSized(kHistorySize, 15000);
+        QVERIFY(history != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(windowState(history).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        screenshot(QStringLiteral("area-mode-history-above"));
+        QVERIFY(escape(history));
+
+        QVERIFY(m_program->clickInWindow(kAreaButton));
+        QTRY_VERIFY_WITH_TIMEOUT(!windowState(window).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        QVERIFY(m_program->clickInWindow(kHistoryButton));
+        QVERIFY((history = waitForWindowSized(kHistorySize, 15000)) != 0);
+        QString state;
+        QTRY_VERIFY_WITH_TIMEOUT(!(state = windowState(history)).isEmpty(), 5000);
+        QVERIFY2(!state.contains(QStringLiteral("_NET_WM_STATE_ABOVE")), qPrintable(state));
+        QVERIFY(escape(history));
+    }
+
+    // A recording whose history entry cannot be saved: the user is told before the
+    // history opens without it; the file is kept and plays.
+    void unsavedHistoryIsTold() {
+        // A folder where the history file should be, and one where it would be put aside.
+        const QString data = m_program->folders().dataFolder();
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/History.xml")));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/History.xml.bad/kept")));
+        startInAudioMode();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
+        QTest::qWait(1500);
+        const QList<quint64> before = otherWindows(*m_program);
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        auto message = [this, &before] {
+            for (quint64 id : otherWindows(*m_program)) {
+                const QSize size = journey::windowRect(id).size();
+                if (!before.contains(id) && size.width() > 64 && size != kHistorySize) {
+                    return id;
+                }
+            }
+            return quint64(0);
+        };
+        quint64 box = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((box = message()) != 0, 15000);
+        screenshot(QStringLiteral("12-history-not-saved"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(closeHistory(QStringLiteral("unsaved")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
+        QVERIFY2(journey::probedDuration(journey::probe(file)) > 1.0, qPrintable(file));
     }
 
     // The tray's Quit ends the program at once, without storing the area.
