@@ -48,6 +48,21 @@ constexpr int kThumbnailSize = 120;
 
 QRecordObject::ParamsAdjuster g_paramsAdjuster;
 
+// Paints into the part of the frame that the area covers (clipped to the frame), through
+// an image over those pixels only, with the frame's coordinates: the rest of the frame
+// is neither read nor written.
+template <typename Paint> void paintOver(QImage& frame, QRect area, Paint paint) {
+    area &= frame.rect();
+    if (area.isEmpty()) {
+        return;
+    }
+    QImage part(frame.bits() + qsizetype(area.y()) * frame.bytesPerLine() + qsizetype(area.x()) * (frame.depth() / 8),
+                area.width(), area.height(), frame.bytesPerLine(), frame.format());
+    QPainter painter(&part);
+    painter.translate(-area.topLeft());
+    paint(painter);
+}
+
 // True when the file opens and holds a picture or sound: a recording cut short by a full
 // disk usually still plays up to the cut.
 bool stillPlays(const QString& path) {
@@ -565,16 +580,14 @@ void QRecordObject::videoTick() {
         return;
     }
     QImage frame(pixels, m_screen->width(), m_screen->height(), m_screen->bytesPerLine(), QImage::Format_RGB32);
-    {
-        QPainter painter(&frame);
-        drawWatermark(painter);
-        PointerState pointer;
-        if (m_cursor->queryPointer(pointer)) {
-            const QPoint cursor(int(pointer.x / m_scale) - m_origin.x(), int(pointer.y / m_scale) - m_origin.y());
-            drawClickAndHighlight(painter, cursor, pointer.leftButtonDown);
-        }
-        drawCursor(painter);
+    // Each overlay is painted over its own rectangle only.
+    drawWatermark(frame);
+    PointerState pointer;
+    if (m_cursor->queryPointer(pointer)) {
+        const QPoint cursor(int(pointer.x / m_scale) - m_origin.x(), int(pointer.y / m_scale) - m_origin.y());
+        drawClickAndHighlight(frame, cursor, pointer.leftButtonDown);
     }
+    drawCursor(frame);
     if (m_screenshotPending) {
         m_screenshotPending = false;
         if (!frame.save(m_screenshotPath)) {
@@ -587,18 +600,23 @@ void QRecordObject::videoTick() {
     pushFrame(frame, slotTimeUs(slot) - m_startTimeUs);
 }
 
-void QRecordObject::drawWatermark(QPainter& painter) {
+void QRecordObject::drawWatermark(QImage& frame) {
     if (m_watermarkImage.isNull() || !m_watermarkSource.isValid()) {
         return;
     }
-    painter.drawPixmap(m_watermarkPoint, m_watermarkImage, m_watermarkSource);
+    paintOver(frame, QRect(m_watermarkPoint, m_watermarkSource.size()),
+              [this](QPainter& painter) { painter.drawPixmap(m_watermarkPoint, m_watermarkImage, m_watermarkSource); });
 }
 
-void QRecordObject::drawClickAndHighlight(QPainter& painter, QPoint cursor, bool buttonDown) {
+void QRecordObject::drawClickAndHighlight(QImage& frame, QPoint cursor, bool buttonDown) {
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     const int64_t now = getMicroseconds();
-    auto drawCentred = [&painter, cursor](const QPixmap& image) {
-        painter.drawPixmap(cursor.x() - image.width() / 2, cursor.y() - image.height() / 2, image);
+    auto drawCentred = [&frame, cursor](const QPixmap& image, double opacity = 1.0) {
+        const QPoint corner(cursor.x() - image.width() / 2, cursor.y() - image.height() / 2);
+        paintOver(frame, QRect(corner, image.size()), [&](QPainter& painter) {
+            painter.setOpacity(opacity);
+            painter.drawPixmap(corner, image);
+        });
     };
     auto rotated = [](const QPixmap& image, int size, double degrees) {
         const QPixmap scaled = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -649,14 +667,10 @@ void QRecordObject::drawClickAndHighlight(QPainter& painter, QPoint cursor, bool
     }
     const double progress = double(sinceRelease) / kFadeUs;
     const int size = int((1.0 + 1.5 * progress) * kOverlaySize);
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setOpacity(1.0 - progress);
-    drawCentred(rotated(m_clickImage, size, double(elapsed % kTurnUs) * 360.0 / kTurnUs));
-    painter.restore();
+    drawCentred(rotated(m_clickImage, size, double(elapsed % kTurnUs) * 360.0 / kTurnUs), 1.0 - progress);
 }
 
-void QRecordObject::drawCursor(QPainter& painter) {
+void QRecordObject::drawCursor(QImage& frame) {
     if (!QRecordAreaInfo::instance()->cursorOption(QRecordAreaInfo::ShowCursor) || !m_cursor) {
         return;
     }
@@ -676,9 +690,12 @@ void QRecordObject::drawCursor(QPainter& painter) {
     const double x = (cursor.x - cursor.hotspotX) / m_scale - m_origin.x();
     const double y = (cursor.y - cursor.hotspotY) / m_scale - m_origin.y();
     if (m_scale == 1.0) {
-        painter.drawImage(QPoint(int(x), int(y)), *m_cursorImage);
+        const QPoint corner{int(x), int(y)};
+        paintOver(frame, QRect(corner, m_cursorImage->size()),
+                  [&](QPainter& painter) { painter.drawImage(corner, *m_cursorImage); });
     } else {
-        painter.drawImage(QRectF(x, y, cursor.width / m_scale, cursor.height / m_scale), *m_cursorImage);
+        const QRectF target(x, y, cursor.width / m_scale, cursor.height / m_scale);
+        paintOver(frame, target.toAlignedRect(), [&](QPainter& painter) { painter.drawImage(target, *m_cursorImage); });
     }
 }
 

@@ -26,7 +26,6 @@
 #include <memory>
 
 class QImage;
-class QPainter;
 class QRecordAudioObject;
 class QTimerEvent;
 
@@ -122,9 +121,10 @@ private:
     void armSlotTimer();
     void timeTick();
     void audioDataTick();
-    void drawWatermark(QPainter& painter);
-    void drawClickAndHighlight(QPainter& painter, QPoint cursor, bool leftButtonDown);
-    void drawCursor(QPainter& painter);
+    // The overlays, each painted over the rectangle it covers only.
+    void drawWatermark(QImage& frame);
+    void drawClickAndHighlight(QImage& frame, QPoint cursor, bool leftButtonDown);
+    void drawCursor(QImage& frame);
     void saveThumbnail(const QImage& frame);
     void pushFrame(const QImage& frame, int64_t timestampUs);
     void releaseCaptureBuffers();

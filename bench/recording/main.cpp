@@ -6,9 +6,11 @@
 // the top left corner; the frames of each file are decoded and their clocks read, so that
 // distinct pictures, repeats, lost slots and the largest grab-to-slot error are counted
 // on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory and
-// the pictures, and for each setting the medians and the median of the CPU ratios. Then the sound row: 10 s of system
-// sound (a tone played into the output) and microphone mixed into AAC, ours against `ffmpeg -f pulse` with amix, three
-// runs each, alternately.
+// the pictures, and for each setting the medians and the median of the CPU ratios. Then
+// the sound row: 10 s of system sound (a tone played into the output) and microphone
+// (another tone, through a sink of its own) mixed into AAC, ours against `ffmpeg -f pulse`
+// with amix, three runs each, alternately, with the quarter seconds of each file in which
+// both tones sound.
 //
 // Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound]
 #include "app/AppGlobals.h"
@@ -31,6 +33,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -312,17 +315,65 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
     }
 }
 
+QString pactl(const QStringList& arguments) {
+    QProcess process;
+    process.start("pactl", arguments);
+    process.waitForFinished(10000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput().trimmed());
+}
+
+// The strength of a frequency in the samples (Goertzel), 1 for a full-scale sine.
+double toneStrength(const float* samples, size_t count, int rate, double frequency) {
+    const double k = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
+    double s1 = 0;
+    double s2 = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double s0 = samples[i] + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 2.0 / double(count);
+}
+
+// Quarter seconds of the file in which both tones sound (system sound 330 Hz,
+// microphone 440 Hz), and all its quarter seconds.
+std::pair<int, int> quartersWithBothTones(const QString& path) {
+    constexpr int kRate = 44100;
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-i", path, "-ac", "1", "-ar", QString::number(kRate), "-f", "f32le", "-"});
+    ffmpeg.waitForFinished(60000);
+    const QByteArray bytes = ffmpeg.readAllStandardOutput();
+    const auto* samples = reinterpret_cast<const float*>(bytes.constData());
+    const size_t count = size_t(bytes.size()) / sizeof(float);
+    const size_t quarter = kRate / 4;
+    int both = 0;
+    int quarters = 0;
+    for (size_t at = 0; at + quarter <= count; at += quarter, ++quarters) {
+        if (toneStrength(samples + at, quarter, kRate, 330) > 0.03 &&
+            toneStrength(samples + at, quarter, kRate, 440) > 0.03)
+            ++both;
+    }
+    return {both, quarters};
+}
+
 void compareSound(const char* self, const QTemporaryDir& dir) {
-    QProcess sink;
-    sink.start("pactl", {"get-default-sink"});
-    sink.waitForFinished(10000);
-    const QString monitor = QString::fromLocal8Bit(sink.readAllStandardOutput().trimmed()) + ".monitor";
+    const QString monitor = pactl({"get-default-sink"}) + ".monitor";
     // A tone plays into the output for the whole comparison, so that the system sound
     // is not silence.
     QProcess tone;
     tone.start("sh", {"-c", "sox -q -n -r 44100 -c 2 -b 16 -t raw - synth 600 sine 330 vol 0.3 | pacat --raw "
                             "--rate=44100 --channels=2 --format=s16le"});
     tone.waitForStarted();
+    // The microphone: another tone played into a sink of its own, whose monitor is the
+    // default input meanwhile. It delivers its sound as it plays, as a real microphone
+    // does (a synthetic sine source hands out seconds ahead of time).
+    const QString oldSource = pactl({"get-default-source"});
+    const QString module = pactl({"load-module", "module-null-sink", "sink_name=bench_microphone"});
+    pactl({"set-default-source", "bench_microphone.monitor"});
+    QProcess microphone;
+    microphone.start("sh", {"-c", "sox -q -n -r 48000 -c 1 -b 16 -t raw - synth 600 sine 440 vol 0.3 | pacat --raw "
+                                  "--rate=48000 --channels=1 --format=s16le --device=bench_microphone"});
+    microphone.waitForStarted();
     sleep(1);
     std::printf("sound: %d s of system sound (a tone) and microphone mixed into AAC 128 kbit/s; %d runs each, "
                 "alternately\n",
@@ -364,11 +415,15 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
         theirs.add(theirUsage);
         const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
         ratios.push_back(ratio);
-        std::printf("sound AAC run %d  calvorine: %5.2f s CPU, %4ld MB peak, %5.2f s of sound%s  |  ffmpeg pulse+amix: "
-                    "%5.2f s CPU, %4ld MB peak, %5.2f s of sound%s  |  CPU ratio %.2f\n",
+        const std::pair<int, int> ourTones = quartersWithBothTones(oursPath);
+        const std::pair<int, int> theirTones = quartersWithBothTones(theirsPath);
+        std::printf("sound AAC run %d  calvorine: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, both tones in %d/%d "
+                    "quarter s%s  |  ffmpeg pulse+amix: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, both tones in "
+                    "%d/%d quarter s%s  |  CPU ratio %.2f\n",
                     run, ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, streamSeconds(oursPath, "a"),
-                    ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024,
-                    streamSeconds(theirsPath, "a"), theirUsage.ok ? "" : " (failed)", ratio);
+                    ourTones.first, ourTones.second, ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds,
+                    theirUsage.peakKilobytes / 1024, streamSeconds(theirsPath, "a"), theirTones.first,
+                    theirTones.second, theirUsage.ok ? "" : " (failed)", ratio);
         std::fflush(stdout);
     }
     std::printf("sound AAC median of %d: calvorine %5.2f s CPU, %4.0f MB peak%s  |  ffmpeg pulse+amix %5.2f s CPU, "
@@ -378,6 +433,10 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
                 median(ratios));
     tone.kill();
     tone.waitForFinished();
+    microphone.kill();
+    microphone.waitForFinished();
+    pactl({"set-default-source", oldSource});
+    pactl({"unload-module", module});
 }
 
 int compare(const char* self, const QString& only) {

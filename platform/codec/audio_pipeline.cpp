@@ -16,6 +16,10 @@ namespace {
 
 // Pushed chunks waiting for the mixer (several seconds of capture packets).
 constexpr size_t kQueueCapacity = 500;
+// The mixer takes what arrived at this interval, not at every push: a capture hands
+// on a packet every few tens of milliseconds, and waking the mixer for each would
+// double the wakeups for no gain (what it mixes waits for the slowest source anyway).
+constexpr auto kMixInterval = std::chrono::milliseconds(40);
 // How long the mixer waits for a late source before covering it with silence.
 constexpr int64_t kMixLatencyUs = 300000;
 // Timestamps closer than this to the expected position are taken as jitter: the sound
@@ -152,7 +156,6 @@ bool AudioPipeline::push(AudioChunk chunk) {
         }
         m_queue.push_back(std::move(chunk));
     }
-    m_wake.notify_one();
     return true;
 }
 
@@ -161,7 +164,7 @@ void AudioPipeline::run() {
     for (;;) {
         {
             std::unique_lock<std::mutex> guard(m_lock);
-            m_wake.wait_for(guard, std::chrono::milliseconds(20), [this] { return !m_queue.empty() || m_finishing; });
+            m_wake.wait_for(guard, kMixInterval, [this] { return m_finishing; });
             if (m_finishing)
                 return;
         }

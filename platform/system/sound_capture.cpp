@@ -5,6 +5,9 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 namespace calvorine::platform {
@@ -15,6 +18,9 @@ namespace {
 constexpr int64_t kConnectTimeoutUs = 3'000'000;
 // The fragment the server is asked to hand out: 10 ms of sound.
 constexpr pa_usec_t kFragmentUs = 10'000;
+// Sound kept for a reader that does not read (about 20 s of stereo float at 48 kHz);
+// beyond it the oldest goes, as the server itself would drop it.
+constexpr size_t kMaxBufferedBytes = size_t(8) << 20;
 
 class PulseCapture final : public SoundSource {
 public:
@@ -46,6 +52,8 @@ private:
     static void onContextState(pa_context*, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamRead(pa_stream*, size_t, void* self);
+    // On the event thread: moves what the stream holds into the buffer below.
+    void takeFromStream();
 
     SoundSourceKind kind_;
     std::string requestedName_;
@@ -55,15 +63,27 @@ private:
     SoundFormat format_;
     std::string error_;
 
-    // The chunk peeked from the stream and not yet dropped, and how much of it was read.
-    const uint8_t* chunkData_ = nullptr;
-    size_t chunkBytes_ = 0;
-    size_t chunkOffset_ = 0;
-    size_t chunkBacklogBytes_ = 0;
+    // The sound is taken from the stream on the event thread, as it arrives, into this
+    // buffer; the reader takes it from here. So the reader never locks the event loop
+    // nor calls the client library, and the event thread wakes only for the server.
+    struct Piece {
+        bool silent = false; // a hole: only its length counts
+        size_t bytes = 0;
+        std::vector<uint8_t> data; // empty for a hole
+        size_t offset = 0;         // what the reader has taken
+    };
+    std::mutex bufferLock_;
+    std::deque<Piece> pieces_;
+    size_t bufferedBytes_ = 0; // not yet taken, over all pieces
+    // Set on the event thread when the server or the stream fails.
+    std::atomic<bool> broken_{false};
+    bool taking_ = false; // the stream is ready; under the loop's lock
+
+    // On the reader's thread: the piece handed out and not yet released.
     size_t maxPacketBytes_ = 0;
-    // The piece of the chunk handed out and not yet released.
     bool havePacket_ = false;
     SoundPacket packet_;
+    std::vector<uint8_t> packetBytes_;
     std::vector<uint8_t> zeros_;
 };
 
@@ -77,17 +97,64 @@ void PulseCapture::fail(const std::string& what) {
 
 // The state and lookup callbacks signal the loop as its API asks, but no thread blocks in
 // pa_threaded_mainloop_wait (it has no time-out): waitFor() polls their results instead.
-void PulseCapture::onContextState(pa_context*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseCapture*>(self)->loop_, 0);
+// The state callbacks also mark a failed server or stream for the reader.
+void PulseCapture::onContextState(pa_context* context, void* self) {
+    auto* capture = static_cast<PulseCapture*>(self);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
+        capture->broken_ = true;
+    }
+    pa_threaded_mainloop_signal(capture->loop_, 0);
 }
 
-void PulseCapture::onStreamState(pa_stream*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseCapture*>(self)->loop_, 0);
+void PulseCapture::onStreamState(pa_stream* stream, void* self) {
+    auto* capture = static_cast<PulseCapture*>(self);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+        capture->broken_ = true;
+    }
+    pa_threaded_mainloop_signal(capture->loop_, 0);
 }
 
-void PulseCapture::onStreamRead(pa_stream*, size_t, void*) {
-    // Nobody waits for sound here: the capture thread asks nextPacketFrames() on its own
-    // schedule and takes what has arrived.
+void PulseCapture::onStreamRead(pa_stream*, size_t, void* self) {
+    static_cast<PulseCapture*>(self)->takeFromStream();
+}
+
+void PulseCapture::takeFromStream() {
+    if (!taking_) {
+        return; // still connecting: the stream keeps it
+    }
+    const size_t frameBytes = size_t(format_.bytesPerFrame);
+    for (;;) {
+        const void* data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(stream_, &data, &bytes) < 0) {
+            broken_ = true;
+            return;
+        }
+        if (bytes == 0) {
+            return;
+        }
+        // Whole frames only (a partial one is left out).
+        const size_t whole = bytes - bytes % frameBytes;
+        if (whole > 0) {
+            Piece piece;
+            piece.silent = data == nullptr;
+            piece.bytes = whole;
+            if (data) {
+                piece.data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + whole);
+            }
+            std::lock_guard<std::mutex> guard(bufferLock_);
+            pieces_.push_back(std::move(piece));
+            bufferedBytes_ += whole;
+            while (bufferedBytes_ > kMaxBufferedBytes && pieces_.size() > 1) {
+                bufferedBytes_ -= pieces_.front().bytes - pieces_.front().offset;
+                pieces_.pop_front();
+            }
+        }
+        if (pa_stream_drop(stream_) < 0) {
+            broken_ = true;
+            return;
+        }
+    }
 }
 
 template <typename Done> bool PulseCapture::waitFor(Done done) {
@@ -257,6 +324,8 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
         fail("the capture stream did not start");
         return false;
     }
+    // From here the event thread takes the sound as it arrives (it holds the loop's
+    // lock, as this thread does now).
     format_.sampleRateHz = int(sampleSpec.rate);
     format_.channels = sampleSpec.channels;
     format_.sampleFormat = SampleFormat::Float32;
@@ -264,6 +333,8 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     format_.channelMask = sampleSpec.channels == 1 ? 0x4u : 0x3u;
     format_.bytesPerFrame = int(pa_frame_size(&sampleSpec));
     maxPacketBytes_ = size_t(format_.bytesPerFrame) * size_t(std::max(1, format_.sampleRateHz / 100));
+    taking_ = true;
+    takeFromStream(); // what arrived while the stream was being set up
     return true;
 }
 
@@ -298,46 +369,41 @@ int PulseCapture::nextPacketFrames() {
     if (havePacket_) {
         return packet_.frameCount;
     }
-    if (chunkOffset_ >= chunkBytes_) {
-        Lock lock(loop_);
-        if (pa_context_get_state(context_) != PA_CONTEXT_READY || pa_stream_get_state(stream_) != PA_STREAM_READY) {
-            fail("the sound server or the device went away");
-            return -1;
-        }
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(stream_, &data, &bytes) < 0) {
-            fail("reading the capture stream failed");
-            return -1;
-        }
-        if (bytes == 0) {
-            return 0;
-        }
-        // How old the chunk is: what is buffered here, this chunk included. (The
-        // server's latency figure is no help: for a monitor it counts the output's
-        // playback buffer, which lies ahead of what the monitor hands out.)
-        const size_t buffered = pa_stream_readable_size(stream_);
-        chunkBacklogBytes_ = buffered == size_t(-1) ? bytes : std::max(buffered, bytes);
-        chunkData_ = static_cast<const uint8_t*>(data);
-        chunkBytes_ = bytes - bytes % size_t(format_.bytesPerFrame);
-        chunkOffset_ = 0;
-        if (chunkBytes_ == 0) {
-            // Less than one frame: nothing to hand out.
-            pa_stream_drop(stream_);
-            return 0;
-        }
-        if (!chunkData_ && zeros_.size() < std::min(chunkBytes_, maxPacketBytes_)) {
-            zeros_.assign(std::min(chunkBytes_, maxPacketBytes_), 0);
-        }
+    if (broken_) {
+        fail("the sound server or the device went away");
+        return -1;
     }
+    const size_t frameBytes = size_t(format_.bytesPerFrame);
+    std::lock_guard<std::mutex> guard(bufferLock_);
+    if (pieces_.empty()) {
+        return 0;
+    }
+    Piece& piece = pieces_.front();
     // Some devices hand out far more than asked for at a time (a sine source gives a
     // third of a second); the reader still gets it in pieces of about 10 ms.
-    const size_t bytes = std::min(chunkBytes_ - chunkOffset_, maxPacketBytes_);
-    packet_.frameCount = int(bytes / size_t(format_.bytesPerFrame));
+    const size_t bytes = std::min(piece.bytes - piece.offset, maxPacketBytes_);
+    packet_.frameCount = int(bytes / frameBytes);
+    // How old the packet is: what is buffered here, this packet included. (The
+    // server's latency figure is no help: for a monitor it counts the output's
+    // playback buffer, which lies ahead of what the monitor hands out.)
+    packet_.backlogFrames = int(bufferedBytes_ / frameBytes);
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
-    packet_.silent = chunkData_ == nullptr;
-    packet_.data = packet_.silent ? zeros_.data() : chunkData_ + chunkOffset_;
-    packet_.backlogFrames = int((chunkBacklogBytes_ - chunkOffset_) / size_t(format_.bytesPerFrame));
+    packet_.silent = piece.silent;
+    if (piece.silent) {
+        if (zeros_.size() < bytes) {
+            zeros_.assign(maxPacketBytes_, 0);
+        }
+        packet_.data = zeros_.data();
+    } else {
+        packetBytes_.assign(piece.data.begin() + std::ptrdiff_t(piece.offset),
+                            piece.data.begin() + std::ptrdiff_t(piece.offset + bytes));
+        packet_.data = packetBytes_.data();
+    }
+    piece.offset += bytes;
+    bufferedBytes_ -= bytes;
+    if (piece.offset >= piece.bytes) {
+        pieces_.pop_front();
+    }
     havePacket_ = true;
     return packet_.frameCount;
 }
@@ -351,22 +417,8 @@ bool PulseCapture::readPacket(SoundPacket& packet) {
 }
 
 bool PulseCapture::releasePacket() {
-    if (!havePacket_) {
-        return true;
-    }
     havePacket_ = false;
-    chunkOffset_ += size_t(packet_.frameCount) * size_t(format_.bytesPerFrame);
     packet_ = SoundPacket();
-    if (chunkOffset_ < chunkBytes_) {
-        return true;
-    }
-    chunkBytes_ = chunkOffset_ = 0;
-    chunkData_ = nullptr;
-    Lock lock(loop_);
-    if (pa_stream_drop(stream_) < 0) {
-        fail("releasing a fragment failed");
-        return false;
-    }
     return true;
 }
 
@@ -394,8 +446,10 @@ void PulseCapture::close() {
     loop_ = nullptr;
     havePacket_ = false;
     packet_ = SoundPacket();
-    chunkData_ = nullptr;
-    chunkBytes_ = chunkOffset_ = 0;
+    pieces_.clear();
+    bufferedBytes_ = 0;
+    broken_ = false;
+    taking_ = false;
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <thread>
 
@@ -131,6 +132,32 @@ OutputFormatSetting mp3Format() {
     f.sampleRate = 44100;
     f.audioBitRate = 128;
     return f;
+}
+
+OutputFormatSetting aacFormat() {
+    OutputFormatSetting f;
+    f.audioOnly = true;
+    f.container = "ipod";
+    f.extension = "m4a";
+    f.audioCodec = "AAC";
+    f.audioCodecId = CVCODEC_AAC;
+    f.channels = 2;
+    f.sampleRate = 44100;
+    f.audioBitRate = 128;
+    return f;
+}
+
+// Strength of one frequency in the samples (Goertzel), about 1 for a full-scale sine.
+double toneStrength(const int16_t* samples, int count, int rateHz, double frequencyHz) {
+    const double k = 2.0 * std::cos(2.0 * M_PI * frequencyHz / rateHz);
+    double s1 = 0;
+    double s2 = 0;
+    for (int i = 0; i < count; ++i) {
+        const double s0 = samples[i] / 32768.0 + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 2.0 / count;
 }
 
 void setSources(bool system, bool microphone) {
@@ -470,6 +497,84 @@ private slots:
         QFile::remove(item->thumbnailPath);
     }
 
+    // System sound and microphone mixed into AAC: both sound all through the file, which
+    // is as long as the recording. The microphone is a tone played into a sink of its
+    // own, whose monitor is the default input meanwhile: it delivers its sound as it
+    // plays, as a real microphone does.
+    void mixedSoundKeepsBothSources() {
+        useFormat(aacFormat());
+        setSources(true, true);
+        constexpr int kSystemHz = 700;
+        constexpr int kMicrophoneHz = 523;
+        const QString oldSource = QString::fromLocal8Bit(run("pactl", {"get-default-source"}).out.trimmed());
+        const QString module = QString::fromLocal8Bit(
+            run("pactl", {"load-module", "module-null-sink", "sink_name=test_microphone"}).out.trimmed());
+        QVERIFY(!module.isEmpty());
+        QCOMPARE(run("pactl", {"set-default-source", "test_microphone.monitor"}).exitCode, 0);
+        QTemporaryDir sounds;
+        const QString systemTone = sounds.filePath("system.wav");
+        const QString microphoneTone = sounds.filePath("microphone.wav");
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", systemTone, "synth", "8", "sine",
+                                           QString::number(kSystemHz), "vol", "0.3"}),
+                 0);
+        QCOMPARE(QProcess::execute("sox", {"-n", "-r", "48000", "-c", "1", microphoneTone, "synth", "8", "sine",
+                                           QString::number(kMicrophoneHz), "vol", "0.3"}),
+                 0);
+        QProcess systemPlayer;
+        QProcess microphonePlayer;
+        systemPlayer.start("paplay", {systemTone});
+        microphonePlayer.start("paplay", {"--device=test_microphone", microphoneTone});
+        QVERIFY(systemPlayer.waitForStarted() && microphonePlayer.waitForStarted());
+        QTest::qWait(300);
+
+        const QString file = outputFile("REC_mixed.m4a");
+        QRecordObject recorder;
+        QElapsedTimer running;
+        const bool started = recorder.startRecord(file, 100.0f, false);
+        running.start();
+        if (started) {
+            QTest::qWait(5000);
+            recorder.stopRecord();
+        }
+        const double recordedSeconds = running.elapsed() / 1000.0;
+        systemPlayer.kill();
+        microphonePlayer.kill();
+        systemPlayer.waitForFinished();
+        microphonePlayer.waitForFinished();
+        run("pactl", {"set-default-source", oldSource});
+        run("pactl", {"unload-module", module});
+        QVERIFY(started);
+
+        const Probe p = probe(file);
+        QVERIFY(p.ok);
+        QCOMPARE(p.codec("audio"), QString("aac"));
+        QVERIFY2(std::abs(p.durationSeconds - recordedSeconds) <= 0.2,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(p.durationSeconds).arg(recordedSeconds)));
+        // Quarter seconds from the second second on (the sound server's sinks start up
+        // before it): both tones are there in nearly every one.
+        constexpr int kRate = 44100;
+        constexpr int kQuarter = kRate / 4;
+        const QVector<int16_t> samples = decodeMono(file, kRate);
+        int quarters = 0;
+        int both = 0;
+        QStringList missing;
+        for (int at = 2 * kRate; at + kQuarter <= samples.size(); at += kQuarter, ++quarters) {
+            const double system = toneStrength(samples.constData() + at, kQuarter, kRate, kSystemHz);
+            const double microphone = toneStrength(samples.constData() + at, kQuarter, kRate, kMicrophoneHz);
+            if (system > 0.05 && microphone > 0.05) {
+                ++both;
+            } else {
+                missing
+                    << QString("%1 s: %2/%3").arg(at / double(kRate)).arg(system, 0, 'f', 2).arg(microphone, 0, 'f', 2);
+            }
+        }
+        QVERIFY(quarters >= 11);
+        QVERIFY2(
+            both * 10 >= quarters * 9,
+            qPrintable(
+                QString("both tones in %1 of %2 quarter seconds; %3").arg(both).arg(quarters).arg(missing.join(", "))));
+    }
+
     // Cut: the first file is finished and listed, the second starts at once; the screen
     // buffers are given back at every stop.
     void cutGivesTwoFiles() {
@@ -645,7 +750,35 @@ private slots:
         QVERIFY(near(frame.pixel(101, 101), Qt::black, 0));
         QVERIFY(near(frame.pixel(114, 114), Qt::black, 0));
         QVERIFY(near(frame.pixel(98, 98), Qt::yellow, 0));
+
+        // At the area's corner the cursor and the highlight are cut off by its edges, and
+        // the encoded picture carries them there.
+        m_window.setCursor(QCursor(arrow, 8, 8));
+        const QPoint corner(kArea.width() - 4, kArea.height() - 4);
+        QCursor::setPos(kArea.topLeft() + corner);
+        QTRY_COMPARE(QCursor::pos(), kArea.topLeft() + corner);
+        QTest::qWait(100);
+        const QString cornerFile = outputFile("REC_cursor_corner.mp4");
+        QVERIFY(recorder.startRecord(cornerFile, 100.0f, true));
+        frame = screenshot(recorder, "corner.png");
+        recorder.stopRecord();
         m_window.unsetCursor();
+        QVERIFY(near(frame.pixel(corner - QPoint(8, 8)), Qt::green, 0));
+        QVERIFY(near(frame.pixel(kArea.width() - 1, kArea.height() - 1), Qt::green, 0));
+        QVERIFY(!near(frame.pixel(corner - QPoint(9, 9)), Qt::green, 0));
+        QVERIFY(near(frame.pixel(corner - QPoint(20, 0)), Qt::yellow, 0));
+        QVERIFY(near(frame.pixel(corner - QPoint(30, 0)), Qt::blue, 0));
+        QTemporaryDir dir;
+        const QString still = dir.filePath("corner.png");
+        QCOMPARE(run("ffmpeg", {"-nostdin", "-v", "error", "-i", cornerFile, "-frames:v", "1", still}).exitCode, 0);
+        const QImage decoded(still);
+        QCOMPARE(decoded.size(), kArea.size());
+        QVERIFY2(near(decoded.pixel(corner - QPoint(2, 2)), Qt::green, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(2, 2))).name()));
+        QVERIFY2(near(decoded.pixel(corner - QPoint(20, 0)), Qt::yellow, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(20, 0))).name()));
+        QVERIFY2(near(decoded.pixel(corner - QPoint(40, 0)), Qt::blue, 40),
+                 qPrintable(QColor(decoded.pixel(corner - QPoint(40, 0))).name()));
     }
 
     // The area turns white at the moment a click sounds into the null sink; in the file
