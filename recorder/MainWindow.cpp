@@ -302,12 +302,17 @@ void MainWindow::loadAreaSettings() {
                                            QStringLiteral("Y")) == QLatin1String("Y");
 }
 
-void MainWindow::saveAreaSettings() {
+bool MainWindow::saveAreaSettings() {
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
-                      areaValueText(info->areaOrigin(), info->areaSize()));
-    writeSettingValue(QStringLiteral("XML_KEEP_SCALE"), QStringLiteral("KEEP_SCALE"),
-                      info->isKeepRatio() ? QStringLiteral("Y") : QStringLiteral("N"));
+    const bool area = writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
+                                        areaValueText(info->areaOrigin(), info->areaSize()));
+    const bool ratio = writeSettingValue(QStringLiteral("XML_KEEP_SCALE"), QStringLiteral("KEEP_SCALE"),
+                                         info->isKeepRatio() ? QStringLiteral("Y") : QStringLiteral("N"));
+    return area && ratio;
+}
+
+void MainWindow::tellNotSaved(const QString& what) {
+    QRZMessageBox::showMessage(this, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
 }
 
 void MainWindow::createPanels() {
@@ -736,8 +741,7 @@ void MainWindow::OnResetFormat() {
     const bool saved = saveDefaultFormat();
     makeModeCurrent();
     if (!saved) {
-        QRZMessageBox::showMessage(this, tr("The default format could not be saved."), QString(), QRZMessageBox::Error,
-                                   QRZMessageBox::OkButton);
+        tellNotSaved(tr("The default format could not be saved."));
     }
 }
 
@@ -752,12 +756,18 @@ void MainWindow::OnClose() {
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
+        bool saved = true;
         if (dialog.isNoteChecked()) {
-            writeSettingValue(QStringLiteral("REMIND_ITEM"), QStringLiteral("isShowRemind"), QStringLiteral("N"));
+            saved =
+                writeSettingValue(QStringLiteral("REMIND_ITEM"), QStringLiteral("isShowRemind"), QStringLiteral("N"));
         }
         const bool exit = dialog.isExitChecked();
-        writeSettingValue(QStringLiteral("CLOSE_ITEM"), QStringLiteral("bIsCloseDlg"),
-                          exit ? QStringLiteral("Y") : QStringLiteral("N"));
+        saved = writeSettingValue(QStringLiteral("CLOSE_ITEM"), QStringLiteral("bIsCloseDlg"),
+                                  exit ? QStringLiteral("Y") : QStringLiteral("N")) &&
+                saved;
+        if (!saved) {
+            tellNotSaved(tr("Your choice for closing could not be saved."));
+        }
         if (exit) {
             quitApplication();
         } else {
@@ -783,7 +793,9 @@ void MainWindow::hideToTray() {
 }
 
 void MainWindow::quitApplication() {
-    saveAreaSettings();
+    if (!saveAreaSettings()) {
+        tellNotSaved(tr("The capture area could not be saved."));
+    }
     fadeOutAndClose(this);
     QShortCutManager::instance()->clear();
 }

@@ -128,7 +128,9 @@ private:
     void setupHotkeys();
     void showHotkeyBalloon(int tries);
     void loadAreaSettings();
-    void saveAreaSettings();
+    bool saveAreaSettings();
+    // A setting the user made could not be saved: says so.
+    void tellNotSaved(const QString& what);
     void createPanels();
     void createLevelPreviews();
     void restartLevelPreviews();

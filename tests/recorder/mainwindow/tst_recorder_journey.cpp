@@ -807,6 +807,49 @@ private slots:
         QVERIFY2(journey::probedDuration(journey::probe(file)) > 1.0, qPrintable(file));
     }
 
+    // A close choice and an area that cannot be saved (no file may grow, as on a full
+    // disk): the user is told of each, and the program still quits.
+    void unsavedCloseChoiceIsTold() {
+        // A settings file larger than any file may become: every save of it fails.
+        QList<QStringList> padding;
+        for (int i = 0; i < 40; ++i) {
+            padding.append({"PADDING", QStringLiteral("key%1").arg(i), QString(20, QLatin1Char('x'))});
+        }
+        writeSettings(m_program->settingsFile(), padding);
+        {
+            FileSizeLimit limit(512);
+            startProgram();
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        quint64 dialog = waitForWindowSized(kCloseDialogSize, 5000);
+        QVERIFY(dialog != 0);
+        QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseExitChoice));
+        QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseOk));
+        // One message for the choice, one for the area, then the program ends.
+        for (const char* shot : {"13-close-choice-not-saved", "13-area-not-saved"}) {
+            quint64 box = 0;
+            QElapsedTimer timer;
+            timer.start();
+            while (box == 0 && timer.elapsed() < 10000) {
+                for (quint64 id : otherWindows(*m_program)) {
+                    const QSize size = journey::windowRect(id).size();
+                    if (size.width() > 100 && size != kCloseDialogSize) {
+                        box = id;
+                    }
+                }
+                QTest::qWait(50);
+            }
+            QVERIFY2(box != 0, shot);
+            screenshot(QLatin1String(shot));
+            QVERIFY(m_program->keys(QStringLiteral("Return")));
+            QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        }
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QCOMPARE(storedSetting(m_program->settingsFile(), "CLOSE_ITEM", "bIsCloseDlg"), QString());
+    }
+
     // The tray's Quit ends the program at once, without storing the area.
     void trayQuitStoresNothing() {
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "1*2-300*200"}});
