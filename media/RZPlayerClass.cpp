@@ -59,6 +59,7 @@ bool RZPlayerClass::openFile(const char* pathUtf8, int width, int height, int a,
     if (!m_opened) {
         // The previous file's last picture must not stay on screen under the new name.
         m_image = QImage();
+        m_sourceImage = QImage();
         for (const QPointer<QWidget>& window : m_windows) {
             if (window) {
                 window->update();
@@ -82,16 +83,25 @@ void RZPlayerClass::fetchFrame() {
     if (m_handle == 0) {
         return;
     }
+    cvcodec_player player = asPlayer(m_handle);
     int32_t width = 0;
     int32_t height = 0;
-    if (!cvcodec_player_frame_size(asPlayer(m_handle), &width, &height) || width <= 0 || height <= 0) {
+    if (!cvcodec_player_frame_size(player, &width, &height) || width <= 0 || height <= 0) {
         return;
     }
     QImage image(width, height, QImage::Format_RGB32);
-    if (!cvcodec_player_copy_frame(asPlayer(m_handle), image.bits(), image.bytesPerLine(), width, height)) {
+    if (!cvcodec_player_copy_frame(player, image.bits(), image.bytesPerLine(), width, height)) {
         return;
     }
     m_image = image;
+    // The main window shows the picture as the file has it; the edits are seen in the
+    // second window only.
+    if (m_windows[0] && cvcodec_player_source_frame_size(player, &width, &height) && width > 0 && height > 0) {
+        QImage source(width, height, QImage::Format_RGB32);
+        if (cvcodec_player_copy_source_frame(player, source.bits(), source.bytesPerLine(), width, height)) {
+            m_sourceImage = source;
+        }
+    }
     for (const QPointer<QWidget>& window : m_windows) {
         if (window) {
             window->update();
@@ -121,14 +131,15 @@ bool RZPlayerClass::eventFilter(QObject* watched, QEvent* event) {
     QPainter painter(widget);
     const QRect area = widget->rect();
     painter.fillRect(area, Qt::black);
-    if (m_image.isNull()) {
+    const QImage& picture = widget == m_windows[0] ? m_sourceImage : m_image;
+    if (picture.isNull()) {
         return true; // nothing open: an empty (black) preview
     }
-    QSize fitted = m_image.size().scaled(area.size(), Qt::KeepAspectRatio);
+    QSize fitted = picture.size().scaled(area.size(), Qt::KeepAspectRatio);
     QRect target(QPoint(0, 0), fitted);
     target.moveCenter(area.center());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_image);
+    painter.drawImage(target, picture);
     return true;
 }
 

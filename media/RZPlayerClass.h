@@ -164,8 +164,12 @@ public:
 
     // The player handle as the library knows it (0 = none), for entries without a member.
     uintptr_t handle() const { return m_handle; }
-    // The last picture fetched for painting (null before the first).
+    // The last picture fetched for painting (null before the first): with the edits, as
+    // the second window shows it.
     QImage currentImage() const { return m_image; }
+    // The same picture before the edits, as the main window shows it (null while no main
+    // window is set).
+    QImage currentSourceImage() const { return m_sourceImage; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -181,6 +185,7 @@ private:
     uintptr_t m_handle = 0;
     bool m_opened = false;
     QPointer<QWidget> m_windows[2];
-    QImage m_image;
+    QImage m_image;       // painted into the second window
+    QImage m_sourceImage; // painted into the main window
     std::atomic<bool> m_framePending{false};
 };

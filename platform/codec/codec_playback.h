@@ -163,6 +163,11 @@ CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player p, cvcodec_play
 CVCODEC_API int cvcodec_player_frame_size(cvcodec_player p, int32_t* width, int32_t* height);
 CVCODEC_API int cvcodec_player_copy_frame(cvcodec_player p, void* pixels, int32_t bytesPerLine, int32_t width,
                                           int32_t height);
+/* The same picture before the edits, for the main window (which shows the file as it
+ * is); kept only while a main window is set (0 x 0 otherwise). */
+CVCODEC_API int cvcodec_player_source_frame_size(cvcodec_player p, int32_t* width, int32_t* height);
+CVCODEC_API int cvcodec_player_copy_source_frame(cvcodec_player p, void* pixels, int32_t bytesPerLine, int32_t width,
+                                                 int32_t height);
 CVCODEC_API int cvcodec_player_set_interval(cvcodec_player p, uint64_t intervalUs); /* [entry 734] recorded */
 CVCODEC_API int cvcodec_player_set_open_mode(cvcodec_player p, int32_t mode);       /* [entry 660] recorded */
 CVCODEC_API int cvcodec_player_set_audio_only(cvcodec_player p, int32_t on);        /* [entry 287] */

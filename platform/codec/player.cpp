@@ -86,6 +86,7 @@ void Player::close() {
     m_path.clear();
     std::lock_guard<std::mutex> frameLock(m_frameLock);
     m_shown = av::BgraImage{};
+    m_shownSource = av::BgraImage{};
     m_shownTimeUs = 0;
 }
 
@@ -302,7 +303,7 @@ bool Player::decodeVideoPacket(const AVPacket* packet) {
             av_frame_unref(m_frame.get());
             continue;
         }
-        QueuedPicture picture{timeUs, {}};
+        QueuedPicture picture{timeUs, {}, av::FramePtr(av_frame_clone(m_frame.get()))};
         if (filterVideoFrame(m_frame.get(), timeUs, picture.image)) {
             m_lastRaw.reset(av_frame_clone(m_frame.get()));
             m_lastRawTimeUs = timeUs;
@@ -350,8 +351,11 @@ bool Player::readAndDecode(bool wantVideoFrame) {
     return false;
 }
 
-void Player::present(av::BgraImage&& image, int64_t timeUs) {
+void Player::present(av::BgraImage&& image, int64_t timeUs, const AVFrame* raw) {
     std::lock_guard<std::mutex> lock(m_frameLock);
+    if (raw && m_windows[0].load() != 0 && !av::frameToBgra(raw, m_sourceScaler, m_shownSource)) {
+        m_shownSource = av::BgraImage{};
+    }
     m_shown = std::move(image);
     m_shownTimeUs = timeUs;
     m_framePending = true;
@@ -404,7 +408,7 @@ bool Player::seekLocked(int64_t timeUs) {
             av::BgraImage image;
             m_videoGraph.reset();
             if (filterVideoFrame(m_lastRaw.get(), m_lastRawTimeUs, image)) {
-                present(std::move(image), m_lastRawTimeUs);
+                present(std::move(image), m_lastRawTimeUs, m_lastRaw.get());
             }
             m_atEnd = m_endOfFile;
             return true;
@@ -413,7 +417,7 @@ bool Player::seekLocked(int64_t timeUs) {
     }
     QueuedPicture picture = std::move(m_pictures.front());
     m_pictures.pop_front();
-    present(std::move(picture.image), picture.timeUs);
+    present(std::move(picture.image), picture.timeUs, picture.raw.get());
     setClock(std::max(timeUs, picture.timeUs));
     // Sound before the shown picture is never heard.
     m_skipBeforeUs = picture.timeUs;
@@ -429,7 +433,7 @@ bool Player::stepForwardLocked() {
     }
     QueuedPicture picture = std::move(m_pictures.front());
     m_pictures.pop_front();
-    present(std::move(picture.image), picture.timeUs);
+    present(std::move(picture.image), picture.timeUs, picture.raw.get());
     setClock(picture.timeUs);
     // Sound decoded on the way belongs before this picture.
     m_sound.clear();
@@ -462,7 +466,7 @@ void Player::engineLoop() {
             if (!m_pictures.empty() && m_pictures.front().timeUs <= now) {
                 continue;
             }
-            present(std::move(picture.image), picture.timeUs);
+            present(std::move(picture.image), picture.timeUs, picture.raw.get());
             lock.unlock();
             deliverFrame();
             lock.lock();
@@ -815,25 +819,27 @@ void Player::setFrameCallback(FrameCallback callback, void* context) {
     m_callbackContext = context;
 }
 
-bool Player::frameSize(int* width, int* height) const {
+bool Player::frameSize(int* width, int* height, Picture which) const {
     std::lock_guard<std::mutex> lock(m_frameLock);
+    const av::BgraImage& image = which == Picture::Source ? m_shownSource : m_shown;
     if (width) {
-        *width = m_shown.width;
+        *width = image.width;
     }
     if (height) {
-        *height = m_shown.height;
+        *height = image.height;
     }
-    return !m_shown.empty();
+    return !image.empty();
 }
 
-bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height) const {
+bool Player::copyFrame(void* pixels, int bytesPerLine, int width, int height, Picture which) const {
     std::lock_guard<std::mutex> lock(m_frameLock);
-    if (!pixels || m_shown.empty() || width != m_shown.width || height != m_shown.height || bytesPerLine < width * 4) {
+    const av::BgraImage& image = which == Picture::Source ? m_shownSource : m_shown;
+    if (!pixels || image.empty() || width != image.width || height != image.height || bytesPerLine < width * 4) {
         return false;
     }
     for (int y = 0; y < height; ++y) {
         std::memcpy(static_cast<uint8_t*>(pixels) + static_cast<ptrdiff_t>(y) * bytesPerLine,
-                    m_shown.pixels.data() + static_cast<size_t>(y) * width * 4, static_cast<size_t>(width) * 4);
+                    image.pixels.data() + static_cast<size_t>(y) * width * 4, static_cast<size_t>(width) * 4);
     }
     return true;
 }
@@ -921,7 +927,7 @@ void Player::applyEditsLocked() {
     if (m_lastRaw) {
         av::BgraImage image;
         if (filterVideoFrame(m_lastRaw.get(), m_lastRawTimeUs, image)) {
-            present(std::move(image), m_lastRawTimeUs);
+            present(std::move(image), m_lastRawTimeUs, m_lastRaw.get());
         }
     }
 }

@@ -60,8 +60,11 @@ public:
     int displayHeight() const;
 
     void setFrameCallback(FrameCallback callback, void* context);
-    bool frameSize(int* width, int* height) const;
-    bool copyFrame(void* pixels, int bytesPerLine, int width, int height) const;
+    // The shown picture with the edits, or (Source) as the file has it: the latter only
+    // while a main window is set (that window shows the unedited picture).
+    enum class Picture { Edited, Source };
+    bool frameSize(int* width, int* height, Picture which = Picture::Edited) const;
+    bool copyFrame(void* pixels, int bytesPerLine, int width, int height, Picture which = Picture::Edited) const;
     // Presents the current picture again (the owner repaints).
     void repaint();
 
@@ -104,7 +107,8 @@ private:
     bool filterVideoFrame(const AVFrame* frame, int64_t timeUs, av::BgraImage& out);
     // Keeps the picture as the shown one; the owner is told by deliverFrame, which runs
     // without m_lock (a callback may ask the player anything).
-    void present(av::BgraImage&& image, int64_t timeUs);
+    // `raw` is the decoded picture before the edits (null: the unedited one stays).
+    void present(av::BgraImage&& image, int64_t timeUs, const AVFrame* raw);
     bool seekLocked(int64_t timeUs);
     bool stepForwardLocked();
     void flushQueues();
@@ -151,6 +155,7 @@ private:
     struct QueuedPicture {
         int64_t timeUs;
         av::BgraImage image;
+        av::FramePtr raw; // before the edits
     };
     std::deque<QueuedPicture> m_pictures;
     std::deque<AudioChunk> m_sound;
@@ -176,6 +181,8 @@ private:
 
     mutable std::mutex m_frameLock; // the shown picture
     av::BgraImage m_shown;
+    av::BgraImage m_shownSource; // the shown picture before the edits
+    av::SwsPtr m_sourceScaler;
     int64_t m_shownTimeUs = 0;
     FrameCallback m_callback = nullptr;
     void* m_callbackContext = nullptr;

@@ -236,11 +236,13 @@ CVCODEC_API int cvcodec_player_set_frame_callback(cvcodec_player h, cvcodec_play
     return run(h, [&](PlayerObject& o) { o.player.setFrameCallback(callback, context); });
 }
 
-CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height) {
+namespace {
+
+int frameSizeOf(cvcodec_player h, int32_t* width, int32_t* height, Player::Picture which) {
     PlayerObject* o = get(h);
     int w = 0;
     int hgt = 0;
-    const bool has = o && o->player.frameSize(&w, &hgt);
+    const bool has = o && o->player.frameSize(&w, &hgt, which);
     if (width) {
         *width = w;
     }
@@ -250,9 +252,26 @@ CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int3
     return has ? 1 : 0;
 }
 
+} // namespace
+
+CVCODEC_API int cvcodec_player_frame_size(cvcodec_player h, int32_t* width, int32_t* height) {
+    return frameSizeOf(h, width, height, Player::Picture::Edited);
+}
+
 CVCODEC_API int cvcodec_player_copy_frame(cvcodec_player h, void* pixels, int32_t bytesPerLine, int32_t width,
                                           int32_t height) {
     return succeeds(h, [&](PlayerObject& o) { return o.player.copyFrame(pixels, bytesPerLine, width, height); });
+}
+
+CVCODEC_API int cvcodec_player_source_frame_size(cvcodec_player h, int32_t* width, int32_t* height) {
+    return frameSizeOf(h, width, height, Player::Picture::Source);
+}
+
+CVCODEC_API int cvcodec_player_copy_source_frame(cvcodec_player h, void* pixels, int32_t bytesPerLine, int32_t width,
+                                                 int32_t height) {
+    return succeeds(h, [&](PlayerObject& o) {
+        return o.player.copyFrame(pixels, bytesPerLine, width, height, Player::Picture::Source);
+    });
 }
 
 CVCODEC_API int cvcodec_player_set_interval(cvcodec_player h, uint64_t intervalUs) {

@@ -153,7 +153,8 @@ void TestEditorTabsPreview::init() {
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     m_manager = new RZPlayerManager();
     m_manager->createPlayer(true);
-    m_manager->setVideoWidget(m_window);
+    // The surface that shows the edited output (the editor's preview surface).
+    m_manager->setSecondVideoWidget(m_window);
     m_settings = new QVideoEditingSettings();
     m_settings->setPlayerManager(m_manager);
 }
@@ -170,7 +171,9 @@ void TestEditorTabsPreview::cleanup() {
 }
 
 bool TestEditorTabsPreview::open(const QString& path) {
-    if (!m_manager->openFileInNewPlayer(path, 0, 0, 3)) {
+    // As the editor does: the file's picture size sizes the preview surface.
+    const QJsonObject video = fixtures::stream(fixtures::probe(path), "video");
+    if (!m_manager->openFileInNewPlayer(path, video.value("width").toInt(), video.value("height").toInt(), 3)) {
         return false;
     }
     m_manager->resizeOutputs();

@@ -14,3 +14,4 @@ calvorine_add_test(test_media_player_manager
   LIBS calvorine_media Qt5::Widgets
   LOCKS desktop audio TIMEOUT 300)
 target_include_directories(test_media_player_manager PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(test_media_player_manager PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")

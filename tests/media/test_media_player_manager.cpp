@@ -30,6 +30,19 @@ double litShare(QWidget* widget) {
     return total > 0 ? double(lit) / total : 0.0;
 }
 
+double meanGray(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    double sum = 0.0;
+    int count = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            sum += qGray(image.pixel(x, y));
+            ++count;
+        }
+    }
+    return count > 0 ? sum / count : 0.0;
+}
+
 void sendMouse(RZPlayerManager& manager, QEvent::Type type, QPoint at) {
     QMouseEvent event(type, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     if (type == QEvent::MouseButtonPress) {
@@ -51,6 +64,7 @@ private slots:
     void init();
     void cleanup();
     void picturesArePaintedIntoThePreview();
+    void theEditsShowInThePreviewSurfaceOnly();
     void playPauseAndTimes();
     void stepsAndTrimRange();
     void cropPreviewAndItsDrag();
@@ -107,6 +121,37 @@ void TestMediaPlayerManager::picturesArePaintedIntoThePreview() {
     // The element keeps 4:3 inside the square window, centred.
     QCOMPARE(m_window->videoElementRect(), QRect(0, 60, 480, 360));
     QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) > 0.4, 5000);
+}
+
+// The main surface shows the file as it is (the crop frame is drawn over it); the second
+// surface shows the edited output.
+void TestMediaPlayerManager::theEditsShowInThePreviewSurfaceOnly() {
+    QMediaElementWindow second;
+    second.resize(480, 480);
+    second.move(500, 0);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    m_manager->setSecondVideoWidget(&second);
+    QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
+    m_manager->resizeOutputs();
+    QTRY_VERIFY_WITH_TIMEOUT(litShare(m_window) > 0.4, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(litShare(&second) > 0.4, 5000);
+    const double unedited = meanGray(m_window);
+    QTRY_VERIFY(qAbs(meanGray(&second) - unedited) < 10);
+    m_manager->setAdjustSettings(-255, 0, 100, 100, 0); // as dark as it goes
+    QTRY_VERIFY_WITH_TIMEOUT(meanGray(&second) < unedited / 2, 5000);
+    m_manager->player()->repaint();
+    QTest::qWait(200); // a repaint of both surfaces has had its time
+    QVERIFY2(qAbs(meanGray(m_window) - unedited) < 10, qPrintable(QString::number(meanGray(m_window))));
+    // Played on, the main surface still shows the unedited pictures.
+    m_manager->onPlay();
+    QTest::qWait(500);
+    m_manager->onPause();
+    QTRY_VERIFY_WITH_TIMEOUT(meanGray(&second) < unedited / 2, 5000);
+    QVERIFY(meanGray(m_window) > unedited * 0.8);
+    m_window->grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/editor_player_source_surface.png"));
+    second.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/editor_player_preview_surface.png"));
+    m_manager->setSecondVideoWidget(nullptr);
 }
 
 void TestMediaPlayerManager::playPauseAndTimes() {
