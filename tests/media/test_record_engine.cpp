@@ -135,15 +135,11 @@ OutputFormatSetting mp3Format() {
 }
 
 OutputFormatSetting aacFormat() {
-    OutputFormatSetting f;
-    f.audioOnly = true;
+    OutputFormatSetting f = mp3Format();
     f.container = "ipod";
     f.extension = "m4a";
     f.audioCodec = "AAC";
     f.audioCodecId = CVCODEC_AAC;
-    f.channels = 2;
-    f.sampleRate = 44100;
-    f.audioBitRate = 128;
     return f;
 }
 

@@ -115,6 +115,21 @@ QJsonObject stream(const QJsonObject& probed, const QString& codecType) {
     return {};
 }
 
+std::vector<std::array<int, 3>> pictureMiddles(const QString& path) {
+    QProcess decode;
+    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    if (!decode.waitForFinished(60000) || decode.exitCode() != 0)
+        return {};
+    const QByteArray pixels = decode.readAllStandardOutput();
+    constexpr int kFrameBytes = 4 * 4 * 3;
+    std::vector<std::array<int, 3>> middles;
+    for (int at = 0; at + kFrameBytes <= pixels.size(); at += kFrameBytes) {
+        const auto* middle = reinterpret_cast<const uint8_t*>(pixels.constData()) + at + (1 * 4 + 1) * 3;
+        middles.push_back({middle[0], middle[1], middle[2]});
+    }
+    return middles;
+}
+
 std::vector<int16_t> decodeAudio(const QString& path, int sampleRate) {
     QProcess process;
     process.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar", QString::number(sampleRate),

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,10 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan);
 QJsonObject probe(const QString& path);
 double formatDuration(const QJsonObject& probed);
 QJsonObject stream(const QJsonObject& probed, const QString& codecType);
+
+// Every picture of the file shrunk by ffmpeg to 4 x 4 RGB, the middle pixel (1, 1) of
+// each as R, G, B; empty on failure.
+std::vector<std::array<int, 3>> pictureMiddles(const QString& path);
 
 // The file's first audio stream decoded by ffmpeg to mono signed 16-bit at the rate.
 std::vector<int16_t> decodeAudio(const QString& path, int sampleRate);

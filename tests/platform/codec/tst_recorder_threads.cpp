@@ -7,7 +7,6 @@
 #include "recording_helpers.h"
 
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -301,15 +300,10 @@ void RecorderThreadsTest::picturesReuseTheirBuffers() {
     QCOMPARE(video.value("width").toInt(), kWidth);
     QCOMPARE(video.value("height").toInt(), kHeight);
     QCOMPARE(video.value("nb_read_frames").toString().toInt(), kPictures);
-    QProcess decode;
-    decode.start("ffmpeg", {"-v", "error", "-i", path, "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
-    QVERIFY(decode.waitForFinished(60000));
-    QCOMPARE(decode.exitCode(), 0);
-    const QByteArray pixels = decode.readAllStandardOutput();
-    constexpr int kFrameBytes = 4 * 4 * 3;
-    QCOMPARE(pixels.size(), kFrameBytes * kPictures);
+    const std::vector<std::array<int, 3>> middles = pictureMiddles(path);
+    QCOMPARE(int(middles.size()), kPictures);
     for (int i = 0; i < kPictures; ++i) {
-        const auto* middle = reinterpret_cast<const uint8_t*>(pixels.constData()) + i * kFrameBytes + (1 * 4 + 1) * 3;
+        const std::array<int, 3>& middle = middles[size_t(i)];
         const uint8_t* wanted = colours[i % 4];
         QVERIFY2(std::abs(middle[0] - wanted[0]) < 40 && std::abs(middle[1] - wanted[1]) < 40 &&
                      std::abs(middle[2] - wanted[2]) < 40,
