@@ -329,19 +329,26 @@ void QVEDualSlider::setTrackEdge(int edge) {
     update();
 }
 
+// The pointer's x in the slider's own coordinates. Taken from the event's position in
+// its window, not from global positions: those depend on where Qt believes the window
+// is, which lags behind a window manager that has just placed or moved it.
+int QVEDualSlider::pointerX(QMouseEvent* event) const {
+    auto* receiver = qobject_cast<QWidget*>(sender());
+    return receiver != nullptr && receiver != this ? receiver->mapTo(this, event->pos()).x() : event->pos().x();
+}
+
 void QVEDualSlider::btnMouseMove(QMouseEvent* event, int pressX) {
     setFocus();
     if (!m_mouseEnabled || !m_startButton) {
         return;
     }
-    const int left = mapToGlobal(QPoint(0, 0)).x();
     const int endX = m_endButton ? m_endButton->x() : width();
-    const int globalX = event->globalPos().x();
+    const int x = pointerX(event);
     int buttonX;
-    if (globalX - pressX < left + m_startWidth / 2) {
+    if (x - pressX < m_startWidth / 2) {
         buttonX = 0;
-    } else if (m_startWidth + globalX - pressX <= left + endX) {
-        buttonX = globalX - left - pressX;
+    } else if (m_startWidth + x - pressX <= endX) {
+        buttonX = x - pressX;
     } else {
         buttonX = endX - m_startWidth;
     }
@@ -358,14 +365,13 @@ void QVEDualSlider::btnEndMouseMove(QMouseEvent* event, int pressX) {
     if (!m_mouseEnabled || !m_endButton) {
         return;
     }
-    const int left = mapToGlobal(QPoint(0, 0)).x();
     const int startRight = m_startButton ? m_startButton->x() + m_startButton->width() : 0;
-    const int globalX = event->globalPos().x();
-    const int newLeft = globalX - pressX;
-    if (newLeft > left + startRight && newLeft - left + m_startWidth <= width()) {
-        m_endButton->move(newLeft - left, m_handleTop);
-        m_endPos = globalX - m_startWidth - left - pressX - 1;
-    } else if (newLeft > left + startRight) {
+    const int x = pointerX(event);
+    const int newLeft = x - pressX;
+    if (newLeft > startRight && newLeft + m_startWidth <= width()) {
+        m_endButton->move(newLeft, m_handleTop);
+        m_endPos = x - m_startWidth - pressX - 1;
+    } else if (newLeft > startRight) {
         m_endButton->move(width() - m_startWidth, m_handleTop);
         m_endPos = usableWidth();
     } else {
@@ -383,14 +389,13 @@ void QVEDualSlider::btnProMouseMove(QMouseEvent* event, int pressX) {
     if (!m_mouseEnabled || !m_playButton) {
         return;
     }
-    const int left = mapToGlobal(QPoint(0, 0)).x();
-    const int globalX = event->globalPos().x();
-    const int newLeft = globalX - pressX;
+    const int x = pointerX(event);
+    const int newLeft = x - pressX;
     const int half = m_playWidth / 2;
-    if (newLeft > left + m_leftMargin - half && newLeft + m_startWidth < left + width() - 1 - half) {
-        m_playButton->move(newLeft - left, m_playTop);
-        m_playPos = globalX - half - left - pressX;
-    } else if (newLeft <= left + m_leftMargin - half) {
+    if (newLeft > m_leftMargin - half && newLeft + m_startWidth < width() - 1 - half) {
+        m_playButton->move(newLeft, m_playTop);
+        m_playPos = x - half - pressX;
+    } else if (newLeft <= m_leftMargin - half) {
         m_playButton->move(m_leftMargin - half, m_playTop);
         m_playPos = 0;
     } else {
@@ -411,18 +416,17 @@ void QVEDualSlider::btnMouseRelease(QMouseEvent*, int) {
     emit emitmouseRelease();
 }
 
-void QVEDualSlider::trackPress(int globalX) {
+void QVEDualSlider::trackPress(int x) {
     if (!m_mouseEnabled || !m_playButton) {
         return;
     }
-    const int left = mapToGlobal(QPoint(0, 0)).x();
     const int half = m_playWidth / 2;
-    if (globalX < left + m_leftMargin) {
+    if (x < m_leftMargin) {
         m_playButton->move(m_leftMargin - half, m_playTop);
         m_playPos = 0;
-    } else if (globalX + m_startWidth < left + width() - half) {
-        m_playButton->move(globalX - half - left, m_playTop);
-        m_playPos = globalX - m_leftMargin - left;
+    } else if (x + m_startWidth < width() - half) {
+        m_playButton->move(x - half, m_playTop);
+        m_playPos = x - m_leftMargin;
     } else {
         m_playButton->move(width() - half - m_endWidth, m_playTop);
         m_playPos = width() - m_startWidth - m_endWidth;
@@ -432,12 +436,12 @@ void QVEDualSlider::trackPress(int globalX) {
 
 void QVEDualSlider::mousePressEvent(QMouseEvent* event) {
     emit emitMousePress();
-    trackPress(event->globalPos().x());
+    trackPress(event->pos().x());
 }
 
 void QVEDualSlider::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton) {
-        trackPress(event->globalPos().x());
+        trackPress(event->pos().x());
     }
 }
 

@@ -124,7 +124,9 @@ private:
     QVESliderCtrlBtn* makeHandle(const QString& path);
     void fitToHandles();
     void movePlayHandleTo(float position);
-    void trackPress(int globalX);
+    // The play handle to the pointer (x in the slider's coordinates).
+    void trackPress(int x);
+    int pointerX(QMouseEvent* event) const;
     void showTipNow(QVESliderCtrlBtn* button, const QString& text);
     void drawPiecewise(QPainter& painter, const QPixmap& pixmap, int left, int right) const;
 

@@ -2,17 +2,22 @@
 
 #include "app/AppGlobals.h"
 #include "editor/EditorStyle.h"
+#include "editor/QAdjustOperationForm.h"
 #include "editor/QAudioOperationForm.h"
 #include "editor/QAudioTagForm.h"
+#include "editor/QCaptureSettingDlg.h"
 #include "editor/QEffectOperationForm.h"
 #include "editor/QMediaForm.h"
 #include "editor/QMessageOpacityForm.h"
+#include "editor/QPlayerOperationForm.h"
 #include "editor/QSubtitleOperationForm.h"
 #include "editor/QTextStyleSettingDlg.h"
+#include "editor/QTrimOperationForm.h"
 #include "editor/QVideoEditTag.h"
 #include "editor/QVideoEditingSettings.h"
 #include "editor/QWaitForDlg.h"
 #include "editor/QWatermarkOperationForm.h"
+#include "editor/SnapshotSettings.h"
 #include "media/RZInfoManager.h"
 #include "media/RZPlayerManager.h"
 #include "toolkit/QProgressIndicator.h"
@@ -50,16 +55,23 @@ QVideoEditingDlg::QVideoEditingDlg(QWidget* parent) : QRZDialog(parent) {
     m_settings = new QVideoEditingSettings(this);
     m_settings->setPlayerManager(m_playerManager);
 
+    m_playerBar = new QPlayerOperationForm(this);
     m_preview = new QMediaForm(m_playerManager, this);
     setupTabs();
+    connectTransport(m_playerManager, m_playerBar, m_trimTab);
+    connect(m_playerManager, &RZPlayerManager::emitIsHaveVideo, this, &QVideoEditingDlg::isHaveVideo);
+    connect(m_playerBar, &QPlayerOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
+    connect(m_playerBar, &QPlayerOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
+    connect(m_trimTab, &QTrimOperationForm::emitSnapshot, this, &QVideoEditingDlg::onSnapshot);
+    connect(m_trimTab, &QTrimOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
     m_spinner = new QProgressIndicator(this);
     m_spinner->resize(80, 80);
     m_spinner->setColor(QColor(157, 157, 204));
     m_spinner->hide();
     m_spinner->stopAnimation();
-    connect(m_playerManager, &RZPlayerManager::emitIsHaveVideo, this, &QVideoEditingDlg::isHaveVideo);
 
     setupSnapshotMenu();
+    loadSnapshotSettings();
 
     m_tabBar = new QVideoEditTag(this);
     m_tabBar->setTags(
@@ -102,6 +114,9 @@ QVideoEditingDlg::~QVideoEditingDlg() {
     delete m_tabBar;
     delete m_infoManager;
     delete m_preview;
+    delete m_playerBar;
+    delete m_trimTab;
+    delete m_adjustTab;
     delete m_effectTab;
     delete m_watermarkTab;
     delete m_subtitleTab;
@@ -152,21 +167,28 @@ void QVideoEditingDlg::setupButtons() {
 }
 
 void QVideoEditingDlg::setupTabs() {
+    m_trimTab = new QTrimOperationForm(this);
+    m_adjustTab = new QAdjustOperationForm(this);
     m_effectTab = new QEffectOperationForm(this);
     m_watermarkTab = new QWatermarkOperationForm(this);
     m_subtitleTab = new QSubtitleOperationForm(this);
     m_audioTab = new QAudioOperationForm(this);
     m_tagTab = new QAudioTagForm(this);
+    m_trimTab->setSettings(m_settings);
+    m_adjustTab->setVideoEditingSettings(m_settings);
     m_effectTab->setVideoEditingSettings(m_settings);
     m_watermarkTab->setVideoEditingSettings(m_settings);
     m_subtitleTab->setVideoEditingSettings(m_settings);
     m_audioTab->setVideoEditingSettings(m_settings);
     m_tagTab->setVideoEditingSettings(m_settings);
-    for (QWidget* tab :
-         {static_cast<QWidget*>(m_effectTab), static_cast<QWidget*>(m_watermarkTab),
-          static_cast<QWidget*>(m_subtitleTab), static_cast<QWidget*>(m_audioTab), static_cast<QWidget*>(m_tagTab)}) {
-        tab->hide();
+    // Trim shows first; the transport bar belongs to the other tabs.
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(m_playerBar), static_cast<QWidget*>(m_adjustTab), static_cast<QWidget*>(m_effectTab),
+          static_cast<QWidget*>(m_watermarkTab), static_cast<QWidget*>(m_subtitleTab),
+          static_cast<QWidget*>(m_audioTab), static_cast<QWidget*>(m_tagTab)}) {
+        hidden->hide();
     }
+    connect(m_adjustTab, &QAdjustOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
     connect(m_effectTab, &QEffectOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
     connect(m_watermarkTab, &QWatermarkOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
     connect(m_subtitleTab, &QSubtitleOperationForm::emitApplyToAll, this, &QVideoEditingDlg::onApplyToAll);
@@ -176,6 +198,41 @@ void QVideoEditingDlg::setupTabs() {
     connect(m_subtitleTab, &QSubtitleOperationForm::emitSubtitleSetting, this, &QVideoEditingDlg::onSubtitleSetting);
     connect(m_subtitleTab, &QSubtitleOperationForm::emitAddSubtitleToCmb, this,
             &QVideoEditingDlg::emitAddSubtitleToCmb);
+}
+
+void QVideoEditingDlg::connectTransport(RZPlayerManager* P, QPlayerOperationForm* B, QTrimOperationForm* T) {
+    connect(P, &RZPlayerManager::emitPlayFinish, B, &QPlayerOperationForm::playFinish);
+    connect(P, &RZPlayerManager::emitPlayFinish, T, &QTrimOperationForm::playFinish);
+    connect(P, &RZPlayerManager::emitPlayProgress, B, &QPlayerOperationForm::setPlayProcess);
+    connect(P, &RZPlayerManager::emitPlayProgress, T, &QTrimOperationForm::setPlayProcess);
+    connect(P, &RZPlayerManager::emitPlayTime, B, &QPlayerOperationForm::setTime);
+    connect(P, &RZPlayerManager::emitPlayTime2, T, &QTrimOperationForm::setTime);
+    connect(P, QOverload<bool>::of(&RZPlayerManager::emitPlayState), B, &QPlayerOperationForm::showPlayOrPause);
+    connect(P, QOverload<bool>::of(&RZPlayerManager::emitPlayState), T, &QTrimOperationForm::showPlayOrPause);
+    connect(P, &RZPlayerManager::emitTrimPlayState, T, &QTrimOperationForm::showTrimPlayOrPause);
+    connect(P, &RZPlayerManager::emitStartEndProgressValue, T, &QTrimOperationForm::setStartEndProgressValue);
+    connect(P, &RZPlayerManager::emitTrimTimeChange, T, &QTrimOperationForm::trimTimeChange);
+
+    connect(B, &QPlayerOperationForm::emitPlay, P, &RZPlayerManager::onPlay);
+    connect(B, &QPlayerOperationForm::emitPause, P, &RZPlayerManager::onPause);
+    connect(B, &QPlayerOperationForm::emitStop, P, &RZPlayerManager::onStop);
+    connect(B, &QPlayerOperationForm::emitProgressValue, P, &RZPlayerManager::progressValueChange);
+    connect(B, &QPlayerOperationForm::emitSliderPress, P, &RZPlayerManager::beginAsyncSeek);
+    connect(B, &QPlayerOperationForm::emitSliderRelease, P, &RZPlayerManager::endAsyncSeek);
+
+    connect(T, &QTrimOperationForm::emitTrimPlay, P, &RZPlayerManager::onTrimPlay);
+    connect(T, &QTrimOperationForm::emitPause, P, &RZPlayerManager::onPause);
+    connect(T, &QTrimOperationForm::emitTrimPause, P, &RZPlayerManager::onTrimPause);
+    connect(T, &QTrimOperationForm::emitStop, P, &RZPlayerManager::onStop);
+    connect(T, &QTrimOperationForm::emitPlay, P, &RZPlayerManager::onPlay);
+    connect(T, &QTrimOperationForm::emitSliderSendPlayProToPlay, P, &RZPlayerManager::progressValueChange);
+    connect(T, &QTrimOperationForm::emitSliderMousePress, P, &RZPlayerManager::beginAsyncSeek);
+    connect(T, &QTrimOperationForm::emitSliderMouseRelease, P, &RZPlayerManager::endAsyncSeek);
+    connect(T, &QTrimOperationForm::emitPreviousStep, P, &RZPlayerManager::onPreviousStep);
+    connect(T, &QTrimOperationForm::emitNextStep, P, &RZPlayerManager::onNextStep);
+    connect(T, &QTrimOperationForm::emitTrim, P, &RZPlayerManager::onTrim);
+    connect(T, &QTrimOperationForm::emitTrimChapter, P, &RZPlayerManager::onTrimChapter);
+    connect(T, &QTrimOperationForm::emitReset, P, &RZPlayerManager::onReset);
 }
 
 void QVideoEditingDlg::onWatermartTextSetting() {
@@ -219,8 +276,11 @@ void QVideoEditingDlg::setMediaFile(const QString& path, int hintA, int hintB) {
 
 void QVideoEditingDlg::setSnapshotSettings(const QString& format, const QString& folder) {
     m_snapshotFormat = format;
-    m_snapshotFolder = folder;
-    m_snapshotFolder.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    m_snapshotFolder = QDir::toNativeSeparators(folder);
+}
+
+void QVideoEditingDlg::loadSnapshotSettings() {
+    setSnapshotSettings(readScreenshotFormat(), readScreenshotFolder());
 }
 
 // ---- Loading --------------------------------------------------------------------------
@@ -279,6 +339,7 @@ void QVideoEditingDlg::threadComplete() {
     m_initConfig.sourceWidth = size.width();
     m_initConfig.sourceHeight = size.height();
     m_settings->setEditConfig(m_initConfig);
+    m_trimTab->loadingSetting();
     if (m_waitDlg != nullptr) {
         m_waitDlg->close();
     }
@@ -293,11 +354,10 @@ void QVideoEditingDlg::selectedTag(int index) {
     m_currentTab = index;
     m_preview->setVisible(index != Tag);
     m_preview->setMode(index);
-    const QList<QPair<int, QWidget*>> tabs = {{Effect, m_effectTab},
-                                              {Watermark, m_watermarkTab},
-                                              {Subtitle, m_subtitleTab},
-                                              {Audio, m_audioTab},
-                                              {Tag, m_tagTab}};
+    m_playerBar->setVisible(index != Trim && index != Tag);
+    const QList<QPair<int, QWidget*>> tabs = {
+        {Trim, m_trimTab},         {Adjust, m_adjustTab}, {Effect, m_effectTab}, {Watermark, m_watermarkTab},
+        {Subtitle, m_subtitleTab}, {Audio, m_audioTab},   {Tag, m_tagTab}};
     for (const auto& tab : tabs) {
         if (tab.second != nullptr) {
             tab.second->setVisible(tab.first == index);
@@ -308,6 +368,7 @@ void QVideoEditingDlg::selectedTag(int index) {
 
 void QVideoEditingDlg::isHaveVideo(bool hasVideo) {
     m_tabBar->setTagDisabled(Tag, hasVideo);
+    m_trimTab->setSnapshotDisabled(!hasVideo);
 }
 
 void QVideoEditingDlg::relayout() {
@@ -329,11 +390,18 @@ void QVideoEditingDlg::relayout() {
         m_tabBar->setGeometry(0, 30, w, 25);
     }
     const int tabTop = h - 56 - 128;
-    for (QWidget* tab : {static_cast<QWidget*>(m_effectTab), static_cast<QWidget*>(m_watermarkTab),
-                         static_cast<QWidget*>(m_subtitleTab), static_cast<QWidget*>(m_audioTab)}) {
+    for (QWidget* tab :
+         {static_cast<QWidget*>(m_adjustTab), static_cast<QWidget*>(m_effectTab), static_cast<QWidget*>(m_watermarkTab),
+          static_cast<QWidget*>(m_subtitleTab), static_cast<QWidget*>(m_audioTab)}) {
         if (tab != nullptr) {
             tab->setGeometry(6, tabTop, w - 12, 128);
         }
+    }
+    if (m_trimTab) {
+        m_trimTab->setGeometry(6, h - 56 - 86, w - 12, 86);
+    }
+    if (m_playerBar) {
+        m_playerBar->setGeometry(6, tabTop - 6 - 26, w - 12, 26);
     }
     if (m_tagTab) {
         m_tagTab->setGeometry(0, 55, w, h - 105);
@@ -383,6 +451,8 @@ void QVideoEditingDlg::onOK() {
     if (!m_loaded) {
         return;
     }
+    // Handles moved but not yet applied count as the range.
+    m_trimTab->onTrim();
     VEEditConfig edit;
     m_settings->getEditConfig(edit);
     const QString coverPath = m_tagTab->coverImagePath();
@@ -407,7 +477,10 @@ void QVideoEditingDlg::onApplyToAll() {
     VEEditConfig edit;
     m_settings->getEditConfig(edit);
     QObject* from = sender();
-    if (from == m_effectTab) {
+    if (from == m_adjustTab) {
+        m_applyToAll.crop = edit.crop;
+        m_applyFlags[0] = true;
+    } else if (from == m_effectTab) {
         m_applyToAll.adjust = edit.adjust;
         m_applyToAll.watermarks[0] = edit.watermarks[0];
         m_applyToAll.watermarks[1] = edit.watermarks[1];
@@ -427,8 +500,7 @@ void QVideoEditingDlg::onApplyToAll() {
 }
 
 void QVideoEditingDlg::onSnapshot() {
-    QString folder = m_snapshotFolder;
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString folder = QDir::fromNativeSeparators(m_snapshotFolder);
     if (!folder.isEmpty() && QDir(folder).exists()) {
         const QString name = QStringLiteral("ScreenCapture_%1.%2")
                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz")),
@@ -463,9 +535,15 @@ void QVideoEditingDlg::onSnapshotMenu() {
 }
 
 void QVideoEditingDlg::openImgPath() {
-    QString folder = m_snapshotFolder;
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString folder = QDir::fromNativeSeparators(m_snapshotFolder);
     openFolderInFileManager(folder.toUtf8().toStdString());
 }
 
-void QVideoEditingDlg::showPathSettingDlg() {}
+void QVideoEditingDlg::showPathSettingDlg() {
+    QCaptureSettingDlg dialog(nullptr);
+    dialog.setWindowFlags(windowFlags());
+    connect(&dialog, &QCaptureSettingDlg::emitDlgClose, this, &QVideoEditingDlg::dlgClose);
+    if (dialog.exec() == QDialog::Accepted) {
+        loadSnapshotSettings();
+    }
+}

@@ -20,6 +20,7 @@
 #include <atomic>
 
 class QAction;
+class QAdjustOperationForm;
 class QAudioOperationForm;
 class QAudioTagForm;
 class QEffectOperationForm;
@@ -27,10 +28,12 @@ class QSubtitleOperationForm;
 class QWatermarkOperationForm;
 class QMediaForm;
 class QMessageOpacityForm;
+class QPlayerOperationForm;
 class QProgressIndicator;
 class QRZBaseButton;
 class QRZMenu;
 class QTimer;
+class QTrimOperationForm;
 class QVideoEditTag;
 class QVideoEditingSettings;
 class QWaitForDlg;
@@ -55,6 +58,9 @@ public:
     QVideoEditingSettings* settings() const { return m_settings; }
     QVideoEditTag* tabBar() const { return m_tabBar; }
     QMediaForm* preview() const { return m_preview; }
+    QPlayerOperationForm* transportBar() const { return m_playerBar; }
+    QTrimOperationForm* trimTab() const { return m_trimTab; }
+    QAdjustOperationForm* adjustTab() const { return m_adjustTab; }
     QAudioTagForm* tagTab() const { return m_tagTab; }
     QWatermarkOperationForm* watermarkTab() const { return m_watermarkTab; }
     QWaitForDlg* waitDialog() const { return m_waitDlg; }
@@ -65,6 +71,12 @@ public:
     QString snapshotFormat() const { return m_snapshotFormat; }
     // The snapshot format (an image suffix such as "JPG") and folder.
     void setSnapshotSettings(const QString& format, const QString& folder);
+    // Both again from the editor's settings file.
+    void loadSnapshotSettings();
+
+    // The transport bar and the trim tab drive the playback controller and show what it
+    // reports (snapshots are the window's own connections).
+    static void connectTransport(RZPlayerManager* manager, QPlayerOperationForm* bar, QTrimOperationForm* trim);
 
 signals:
     void emitConvertFile(VEEditConfig edit);
@@ -121,7 +133,9 @@ private:
     QVideoEditTag* m_tabBar = nullptr;
     int m_currentTab = 0;
     QMediaForm* m_preview = nullptr;
-    // Tabs 2 to 6; the trim and adjust tabs and the transport bar join when they exist.
+    QPlayerOperationForm* m_playerBar = nullptr;
+    QTrimOperationForm* m_trimTab = nullptr;
+    QAdjustOperationForm* m_adjustTab = nullptr;
     QEffectOperationForm* m_effectTab = nullptr;
     QWatermarkOperationForm* m_watermarkTab = nullptr;
     QSubtitleOperationForm* m_subtitleTab = nullptr;

@@ -658,11 +658,14 @@ void QRZBaseSlider::setValueFromPosition(const QPoint& pos) {
     emit sendProgressValue((v - minimum()) / width);
 }
 
+// Positions come from the events' places in their window, never from global ones: Qt's
+// idea of where a window is can lag behind the window manager that placed it.
 void QRZBaseSlider::btnMouseMove(QMouseEvent* event, int) {
     if (event == nullptr) {
         return;
     }
-    setValueFromPosition(mapFromGlobal(event->globalPos()));
+    auto* handle = qobject_cast<QWidget*>(sender());
+    setValueFromPosition(handle != nullptr && handle != this ? handle->mapTo(this, event->pos()) : event->pos());
     update();
 }
 
@@ -674,7 +677,7 @@ void QRZBaseSlider::btnMouseRelease(QMouseEvent* event, int) {
 }
 
 void QRZBaseSlider::mousePressEvent(QMouseEvent* event) {
-    const QPoint pos = mapFromGlobal(event->globalPos());
+    const QPoint pos = event->pos();
     if (hitsGroove(pos)) {
         emit sendPressEvent(event);
         setValueFromPosition(pos);
@@ -682,11 +685,11 @@ void QRZBaseSlider::mousePressEvent(QMouseEvent* event) {
 }
 
 void QRZBaseSlider::mouseMoveEvent(QMouseEvent* event) {
-    setValueFromPosition(mapFromGlobal(event->globalPos()));
+    setValueFromPosition(event->pos());
 }
 
 void QRZBaseSlider::mouseReleaseEvent(QMouseEvent* event) {
-    if (hitsGroove(mapFromGlobal(event->globalPos()))) {
+    if (hitsGroove(event->pos())) {
         emit sendReleseEvent(event);
     }
 }

@@ -36,6 +36,7 @@ class TestEditorTrim : public QObject {
 private slots:
     void initTestCase();
     void sliderLimitsAndDrags();
+    void handlesFollowThePointerWhereverQtThinksTheWindowIs();
     void rangeLabelText();
     void sectionPlayStopsAtTheEndHandle();
     void framesStepAtTheSelectedHandle();
@@ -135,6 +136,50 @@ void TestEditorTrim::sliderLimitsAndDrags() {
     QTest::keyClick(&slider, Qt::Key_Right);
     QCOMPARE(previous.count(), 1);
     QCOMPARE(next.count(), 1);
+}
+
+// Qt's idea of where a window is can lag behind the window manager (seen with the editor
+// placed by it): the handles and the track follow the pointer's place in the window,
+// whatever global position the events carry.
+void TestEditorTrim::handlesFollowThePointerWhereverQtThinksTheWindowIs() {
+    QWidget window;
+    window.setGeometry(100, 100, 700, 80);
+    QVEDualSlider slider(&window);
+    const QString images = QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")) + "/VEditSource/";
+    slider.setStartHandleImage(images + "btn_silder_start.png", 1);
+    slider.setEndHandleImage(images + "btn_silder_end.png");
+    slider.setPlayHandleImage(images + "btn_silder_proess.png", 6);
+    slider.resize(600, slider.height());
+    slider.move(20, 10);
+    slider.setEndValue(100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint elsewhere(3000, 2000); // far from where Qt believes the slider is
+    const auto send = [&](QWidget* to, QEvent::Type type, const QPoint& local, Qt::MouseButtons buttons) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, local, to->mapTo(&window, local), elsewhere + local, button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(to, &event);
+    };
+    const auto dragBy = [&](QWidget* handle, int dx) {
+        const QPoint at = handle->rect().center();
+        send(handle, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        send(handle, QEvent::MouseMove, at + QPoint(dx, 0), Qt::LeftButton);
+        send(handle, QEvent::MouseButtonRelease, at + QPoint(dx, 0), Qt::NoButton);
+    };
+    dragBy(slider.startButton(), 150);
+    QCOMPARE(slider.startButton()->x(), 150);
+    QCOMPARE(slider.startPosition(), 150.0f);
+    const int endX = slider.endButton()->x();
+    dragBy(slider.endButton(), -100);
+    QCOMPARE(slider.endButton()->x(), endX - 100);
+    const int playX = slider.playButton()->x();
+    dragBy(slider.playButton(), -40);
+    QCOMPARE(slider.playButton()->x(), playX - 40);
+    QCOMPARE(slider.playPosition(), float(playX - 40 - slider.playButton()->width() / 2));
+    const QPoint onTrack(slider.startButton()->width() + 300, slider.height() - 3);
+    send(&slider, QEvent::MouseButtonPress, onTrack, Qt::LeftButton);
+    send(&slider, QEvent::MouseButtonRelease, onTrack, Qt::NoButton);
+    QCOMPARE(slider.playPosition(), 300.0f);
 }
 
 void TestEditorTrim::rangeLabelText() {

@@ -1,31 +1,43 @@
 // Editing from the history list on the virtual desktop: the row's Edit button opens the
-// editor on the file, which loads behind its wait dialog; OK with a trim range converts
-// the range into a new listed file (checked with ffprobe), OK with changed tags writes
+// editor on a file our recorder made, which loads behind its wait dialog; the trim
+// handles dragged with the pointer, a watermark typed in (seen in the preview), OK
+// converts the range into a new listed file (checked with ffprobe), OK with changed tags writes
 // them into the source (checked with mutagen) and updates History.xml; a refused write,
 // a cancelled conversion and bad files report what happened and change nothing else.
 #include "LibraryTestSupport.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
+#include "app/QRecordAreaInfo.h"
 #include "editor/QMediaForm.h"
+#include "editor/QTrimOperationForm.h"
+#include "editor/QVEDualSlider.h"
 #include "editor/QVideoEditTag.h"
 #include "editor/QVideoEditingDlg.h"
 #include "editor/QVideoEditingSettings.h"
 #include "editor/QWaitForDlg.h"
+#include "editor/QWatermarkOperationForm.h"
 #include "library/QConvertProgressDlg.h"
 #include "library/QHistoryChunk.h"
 #include "library/QHistoryListWgt.h"
 #include "library/QHistoryViewParts.h"
+#include "media/OutputFormatSetting.h"
+#include "media/QMediaElementWindow.h"
+#include "media/QRecordObject.h"
 #include "media/RZConverterObject.h"
 #include "media/RZPlayerManager.h"
+#include "platform/codec/calvorine_codec.h"
 #include "tests/support/ReadOnlyFile.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZMessageBox.h"
+#include "toolkit/QRZTextEdit.h"
 
 #include <QImageReader>
 #include <QJsonArray>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTextEdit>
 
 #include <functional>
 #include <thread>
@@ -92,6 +104,131 @@ QString mutagen(const QString& script, const QStringList& arguments) {
     return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
 }
 
+// A dark, animated window: light pixels in the preview can only come from a watermark.
+class SceneWindow : public QWidget {
+public:
+    SceneWindow() {
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            ++m_step;
+            update();
+        });
+        m_timer.start(20);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), QColor::fromHsv((m_step * 7) % 360, 255, 90));
+        p.fillRect((m_step * 4) % width(), 0, 20, height(), QColor(20, 20, 120));
+    }
+
+private:
+    QTimer m_timer;
+    int m_step = 0;
+};
+
+// `seconds` of the animated window with a 1 kHz tone played into the sound server,
+// recorded by our own engine as H.264 and AAC.
+bool recordClip(const QString& path, int seconds) {
+    OutputFormatSetting format;
+    format.container = "mp4";
+    format.extension = "mp4";
+    format.videoCodec = "H264";
+    format.videoCodecId = CVCODEC_H264;
+    format.frameRateNum = 25;
+    format.videoBitRate = 2000;
+    format.audioCodec = "AAC";
+    format.audioCodecId = CVCODEC_AAC;
+    format.channels = 2;
+    format.sampleRate = 44100;
+    format.audioBitRate = 128;
+    g_currentFormat = &format;
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setAreaOrigin(0, 0);
+    area->setAreaSize(320, 240);
+    area->setAudioSource(QRecordAreaInfo::SystemSound, true);
+    area->setDevicePresent(QRecordAreaInfo::SystemSound, true);
+    area->setAudioSource(QRecordAreaInfo::Microphone, false);
+    area->setCursorOption(QRecordAreaInfo::ShowCursor, false);
+    SceneWindow scene;
+    scene.setGeometry(0, 0, 320, 240);
+    scene.show();
+    QTemporaryDir sounds;
+    const QString tone = sounds.filePath("tone.wav");
+    const QString length = QString::number(seconds + 3);
+    QProcess player;
+    bool ok =
+        QTest::qWaitForWindowExposed(&scene) && QProcess::execute("sox", {"-n", "-r", "44100", "-c", "2", tone, "synth",
+                                                                          length, "sine", "1000", "vol", "0.5"}) == 0;
+    if (ok) {
+        player.start("paplay", {tone});
+        ok = player.waitForStarted();
+        QTest::qWait(300);
+    }
+    if (ok) {
+        QRecordObject recorder;
+        ok = recorder.startRecord(path, 100.0f, true);
+        QTest::qWait(seconds * 1000);
+        recorder.stopRecord();
+        QElapsedTimer waited;
+        waited.start();
+        while (recorder.isRecording() && waited.elapsed() < 10000) {
+            QTest::qWait(20);
+        }
+    }
+    player.kill();
+    player.waitForFinished();
+    g_currentFormat = nullptr;
+    return ok && QFile::exists(path);
+}
+
+int countLight(const QImage& image, const QRect& area) {
+    int light = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            light += c.red() > 180 && c.green() > 180 && c.blue() > 180 ? 1 : 0;
+        }
+    }
+    return light;
+}
+
+// The preview surface as the screen shows it.
+QImage shotOf(QWidget* widget) {
+    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height())
+        .toImage();
+}
+
+// A left-button drag between two points of a widget, in steps, each move relative to
+// its window as the X server places it (Qt may not know yet where the window manager
+// put a dialog).
+bool dragInWindow(QWidget* widget, const QPoint& from, const QPoint& to) {
+    QWidget* top = widget->window();
+    const QString window = QString::number(top->winId());
+    // In the window's coordinates, taken before the widget moves with the drag.
+    const QPoint start = widget->mapTo(top, from);
+    const QPoint end = widget->mapTo(top, to);
+    const auto moveTo = [&](const QPoint& at) {
+        const bool ok = xdotool({"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(40);
+        return ok;
+    };
+    if (!moveTo(start) || !xdotool({"mousedown", "1"})) {
+        return false;
+    }
+    QTest::qWait(60);
+    for (int i = 1; i <= 8; ++i) {
+        moveTo(start + (end - start) * i / 8);
+    }
+    const bool ok = xdotool({"mouseup", "1"});
+    QTest::qWait(100);
+    return ok;
+}
+
 const char* kAddLyrics = "import sys\nfrom mutagen.id3 import ID3,USLT\nt=ID3(sys.argv[1])\n"
                          "t.add(USLT(encoding=3,lang='eng',desc='',text=sys.argv[2]))\nt.save(sys.argv[1])\n";
 const char* kReadTags = "import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
@@ -129,6 +266,7 @@ void TestHistoryEditing::initTestCase() {
     QVERIFY(QDir().mkpath(m_output));
     QVERIFY(fixtures::makeClip(media("clip.mp4"), 7.0, "320x240", 25,
                                {"-c:v", "libx264", "-c:a", "aac", "-metadata", "title=Source title"}));
+    QVERIFY(recordClip(media("REC_clip.mp4"), 7));
 }
 
 void TestHistoryEditing::init() {
@@ -143,7 +281,8 @@ void TestHistoryEditing::init() {
 void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
     const QString cover = m_folders.root() + "/source_cover.jpg";
     QVERIFY(fixtures::makePicture(cover, "120x90"));
-    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true, false, "Source title", cover}}));
+    const QString source = media("REC_clip.mp4");
+    QVERIFY(writeHistory(m_folders, {{source, "mp4", true, false, "Source title", cover}}));
     QHistoryListWgt list;
     list.resize(860, 400);
     QVERIFY(showForInput(&list));
@@ -151,6 +290,7 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
 
     QStringList failures;
     int conversions = 0;
+    uint64_t trimmed[3] = {}; // the length each round's range had
     for (int round = 1; round <= 2; ++round) {
         bool inside = false;
         whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
@@ -171,8 +311,64 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
                     failures << QStringLiteral("tab %1 shows").arg(tab);
                 }
             }
-            // The handles at 2 s and 5 s, committed as the trim tab's Trim button does.
-            editor->playerManager()->onTrim(2000000, 5000000);
+            // The handles dragged to about 2 s and 5 s of the 7 s, then Trim.
+            QTrimOperationForm* trim = editor->trimTab();
+            QVEDualSlider* slider = trim->slider();
+            QAbstractButton* trimButton = trim->button("m_btnTrim");
+            waitFor([editor] { return editor->isActiveWindow(); }, 5000);
+            const int track = slider->usableWidth();
+            const double length = double(editor->settings()->playRangeLength());
+            const int offset = int(track * 2000000.0 / length);
+            QWidget* startHandle = slider->startButton();
+            QWidget* endHandle = slider->endButton();
+            const QPoint startAt = startHandle->rect().center();
+            const QPoint endAt = endHandle->rect().center();
+            if (!dragInWindow(startHandle, startAt, startAt + QPoint(offset, 0)) ||
+                !dragInWindow(endHandle, endAt, endAt - QPoint(offset, 0))) {
+                failures << "xdotool could not drag the handles";
+            }
+            if (slider->startValue() < 0.1f || slider->endValue() > 0.9f) {
+                failures << QStringLiteral("the handles moved to %1 and %2 only")
+                                .arg(slider->startValue())
+                                .arg(slider->endValue());
+            }
+            clickInWindow(trimButton, trimButton->rect().center());
+            VEEditConfig applied;
+            waitFor([&] {
+                editor->settings()->getEditConfig(applied);
+                return applied.trimEnd != 0;
+            });
+            const auto near = [](uint64_t t, uint64_t wanted) {
+                return (t > wanted ? t - wanted : wanted - t) < 250000;
+            };
+            if (!near(applied.trimStart, 2000000) || !near(applied.trimEnd, 5000000)) {
+                failures << QStringLiteral("the handles gave %1-%2 us").arg(applied.trimStart).arg(applied.trimEnd);
+            }
+            trimmed[round] = applied.trimEnd - applied.trimStart;
+            QTest::qWait(200); // the new range painted
+            saveScreenshot(editor, QStringLiteral("history_edit_%1_trimmed").arg(round));
+            if (round == 1) {
+                // A text watermark typed in its tab shows, light, in the preview's top left.
+                editor->selectedTag(QVideoEditingDlg::Watermark);
+                QMediaElementWindow* surface = editor->preview()->previewSurface();
+                const auto markPixels = [surface] {
+                    const QRect r = surface->videoElementRect();
+                    return countLight(shotOf(surface), QRect(r.left(), r.top(), r.width() / 3, r.height() / 3));
+                };
+                waitFor([surface] { return surface->isVisible(); }, 5000);
+                QTest::qWait(300);
+                const int before = markPixels();
+                QTextEdit* text = editor->watermarkTab()->findChild<QRZTextEdit*>("m_leAddWKText")->textEdit();
+                clickInWindow(text, text->rect().center());
+                waitFor([text] { return text->hasFocus(); }, 5000);
+                typeText("MARK");
+                if (!waitFor([&] { return markPixels() > before + 20; }, 8000)) {
+                    failures << QStringLiteral("no watermark in the preview (%1 light pixels, %2 before)")
+                                    .arg(markPixels())
+                                    .arg(before);
+                }
+                saveScreenshot(editor, QStringLiteral("history_edit_watermark"));
+            }
             VEAudioTagInfo tags;
             editor->selectedTag(QVideoEditingDlg::Tag); // the tags tab shows what the file holds
             editor->settings()->getTags(tags);
@@ -191,7 +387,7 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
             saveScreenshot(dialog, QStringLiteral("history_edit_%1_converting").arg(round));
         });
         // The row's Edit button, as the user hovers over the row and clicks it.
-        const QRect cell = list.view()->visualRect(rowOf(&list, "clip.mp4", 4));
+        const QRect cell = list.view()->visualRect(rowOf(&list, "REC_clip.mp4", 4));
         const QPoint onButton = list.view()->viewport()->mapToGlobal(cell.center());
         QVERIFY(xdotool({"mousemove", "--sync", QString::number(onButton.x() - 20), QString::number(onButton.y())}));
         QTest::qWait(100);
@@ -203,21 +399,30 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
     QCOMPARE(conversions, 2); // the same job and dialog, shown once per conversion
     saveScreenshot(&list, QStringLiteral("history_edit_listed"));
 
-    const QString first = m_output + "/clip_Trim_001.mp4";
-    const QString second = m_output + "/clip_Trim_002.mp4";
+    const QString first = m_output + "/REC_clip_Trim_001.mp4";
+    const QString second = m_output + "/REC_clip_Trim_002.mp4";
     QVERIFY(QFile::exists(first));
     QVERIFY(QFile::exists(second));
-    QVERIFY(!QFile::exists(m_output + "clip_Trim_001.mp4"));
+    QVERIFY(!QFile::exists(m_output + "REC_clip_Trim_001.mp4"));
     auto* newest = static_cast<QHistoryChunk*>(list.rows().front());
-    QCOMPARE(QString::fromStdString(newest->displayName()), QStringLiteral("clip_Trim_002.mp4"));
+    QCOMPARE(QString::fromStdString(newest->displayName()), QStringLiteral("REC_clip_Trim_002.mp4"));
     QVERIFY(newest->isNewFile());
     QCOMPARE(list.videoChunks().first(), newest);
-    QCOMPARE(QString::fromStdString(newest->duration()), QStringLiteral("00:00:03"));
+    const double newestSeconds = fixtures::formatDuration(fixtures::probe(second));
+    const QString durationText = QString::fromStdString(newest->duration());
+    QVERIFY2(durationText == QStringLiteral("00:00:%1").arg(int(newestSeconds), 2, 10, QLatin1Char('0')) ||
+                 durationText == QStringLiteral("00:00:%1").arg(qRound(newestSeconds), 2, 10, QLatin1Char('0')),
+             qPrintable(durationText));
     QVERIFY(!newest->size().empty());
     QVERIFY(!newest->createTime().empty());
 
+    // Each file is as long as its range (a frame, plus the audio's padding).
+    for (int round = 1; round <= 2; ++round) {
+        const double seconds = fixtures::formatDuration(fixtures::probe(round == 1 ? first : second));
+        QVERIFY2(qAbs(seconds - double(trimmed[round]) / 1e6) <= 0.04 + 0.03,
+                 qPrintable(QStringLiteral("%1 s for a range of %2 us").arg(seconds).arg(trimmed[round])));
+    }
     const QJsonObject info = fixtures::probe(first);
-    QVERIFY(qAbs(fixtures::formatDuration(info) - 3.0) <= 0.04 + 0.03); // a frame, plus the audio's padding
     QCOMPARE(fixtures::stream(info, "video")["codec_name"].toString(), QStringLiteral("h264"));
     QCOMPARE(fixtures::stream(info, "audio")["codec_name"].toString(), QStringLiteral("aac"));
     QCOMPARE(fixtures::formatTag(info, "title"), QStringLiteral("Trimmed title"));
@@ -233,9 +438,9 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
     // History.xml: the new entries with their thumbnails (fitting 120 x 120); the source
     // keeps its own title and cover.
     const QString history = historyText(m_folders);
-    QVERIFY(history.contains("clip_Trim_001.mp4"));
-    QVERIFY(history.contains("clip_Trim_002.mp4"));
-    const auto sourceEntry = findHistoryItem(media("clip.mp4"));
+    QVERIFY(history.contains("REC_clip_Trim_001.mp4"));
+    QVERIFY(history.contains("REC_clip_Trim_002.mp4"));
+    const auto sourceEntry = findHistoryItem(source);
     QVERIFY(sourceEntry.has_value());
     QCOMPARE(sourceEntry->title, QStringLiteral("Source title"));
     QCOMPARE(sourceEntry->thumbnailPath, cover);
@@ -467,10 +672,14 @@ void TestHistoryEditing::loadingHoldsEscapeAndTeardownWaitsForTheWorker() {
     QVERIFY(editor.preview()->isVisible());
     QCOMPARE(editor.preview()->geometry(), QRect(0, 55, 686, 540 - 56 - 86 - 55));
     editor.showMinimized();
+    QTRY_VERIFY(editor.isMinimized());
     editor.showNormal();
+    editor.activateWindow();
+    // Restored and focused again (slow on a loaded machine), past the 100 ms after which
+    // a first show would start loading.
+    QTRY_VERIFY_WITH_TIMEOUT(editor.isActiveWindow(), 15000);
     QTest::qWait(300);
     QCOMPARE(covers.count(), 1);
-    QVERIFY(QTest::qWaitForWindowActive(&editor));
     QTest::keyClick(&editor, Qt::Key_Escape);
     QTRY_VERIFY(!editor.isVisible());
     QCOMPARE(converts.count(), 0);

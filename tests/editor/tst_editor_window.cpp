@@ -1,0 +1,476 @@
+// The editor window on the virtual desktop, driven with xdotool: the trim range set with
+// the handles, frame steps and section play of the trim tab, the transport bar and the
+// adjust tab reaching the player, OK handing over the range shown; snapshots into the
+// folder and format of the settings file, changed through the snapshot menu, with their
+// toasts and the missing-folder message; "Open Folder" reaching a stand-in file manager
+// on a private session bus; the picture centred in the preview; a sound-only file whose
+// title is typed into the Tag tab (read back with ffprobe).
+#include "editor/QAdjustOperationForm.h"
+#include "editor/QAudioTagForm.h"
+#include "editor/QCaptureSettingDlg.h"
+#include "editor/QMediaForm.h"
+#include "editor/QMessageOpacityForm.h"
+#include "editor/QPlayerOperationForm.h"
+#include "editor/QTrimOperationForm.h"
+#include "editor/QVEDualSlider.h"
+#include "editor/QVideoEditTag.h"
+#include "editor/QVideoEditingDlg.h"
+#include "editor/QVideoEditingSettings.h"
+#include "editor/SnapshotSettings.h"
+#include "media/QMediaElementWindow.h"
+#include "media/RZPlayerManager.h"
+#include "tests/editor/DesktopHelpers.h"
+#include "tests/editor/EditorFixtures.h"
+#include "tests/support/PrivateUserFolders.h"
+#include "toolkit/QRZBaseProgress.h"
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZLineEdit.h"
+#include "toolkit/QRZMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QFileDialog>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+QPoint centreOf(QWidget* widget) {
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+uint64_t distance(uint64_t a, uint64_t b) {
+    return a > b ? a - b : b - a;
+}
+
+std::pair<uint64_t, uint64_t> trimOf(QVideoEditingSettings* settings) {
+    VEEditConfig edit;
+    settings->getEditConfig(edit);
+    return {edit.trimStart, edit.trimEnd};
+}
+
+// Runs `step` once a modal window of the type is up (inside its modal loop).
+template <class Window> void whenModal(std::function<void(Window*)> step) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (window == nullptr || !window->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        step(window);
+    });
+    poll->start(20);
+}
+
+// The bounds of what is not black in the image (a picture on its black surface).
+QRect pictureBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qMax(qRed(p), qMax(qGreen(p), qBlue(p))) > 40) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files);
+}
+
+// A stand-in file manager on the session bus.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shownFolders;
+public slots:
+    void ShowFolders(const QStringList& uris, const QString& startupId) {
+        Q_UNUSED(startupId);
+        shownFolders += uris;
+    }
+};
+
+} // namespace
+
+class TestEditorWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+    void handlesTransportAndAdjustReachThePlayer();
+    void snapshotsFollowTheSettingsAndReportInToasts();
+    void pictureIsCentredInThePreview_data();
+    void pictureIsCentredInThePreview();
+    void soundOnlyFileTakesATypedTitle();
+
+private:
+    // The editor on the file, loaded and placed where pointer input reaches it.
+    bool openEditor(const QString& path);
+    void clickButton(QWidget* button);
+    void chooseMenuItem(const QString& text);
+
+    PrivateUserFolders* m_folders = nullptr;
+    QProcess m_bus;
+    QString m_clip;
+    std::unique_ptr<QVideoEditingDlg> m_editor;
+};
+
+void TestEditorWindow::initTestCase() {
+    m_folders = new PrivateUserFolders;
+    QVERIFY(m_folders->isValid());
+    // A private session bus for the stand-in file manager.
+    m_bus.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+    QVERIFY(m_bus.waitForStarted());
+    QVERIFY(m_bus.waitForReadyRead(10000));
+    const QByteArray address = m_bus.readLine().trimmed();
+    QVERIFY(!address.isEmpty());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    QVERIFY(QDBusConnection::sessionBus().isConnected());
+    m_clip = m_folders->root() + "/quadrants.mp4";
+    QVERIFY(editorfixtures::makeQuadrantClip(m_clip, 320, 240));
+}
+
+void TestEditorWindow::cleanupTestCase() {
+    m_editor.reset();
+    m_bus.terminate();
+    m_bus.waitForFinished(5000);
+    delete m_folders;
+}
+
+void TestEditorWindow::cleanup() {
+    m_editor.reset();
+}
+
+bool TestEditorWindow::openEditor(const QString& path) {
+    m_editor = std::make_unique<QVideoEditingDlg>();
+    m_editor->setMediaFile(path, 0, 0);
+    m_editor->move(60, 40);
+    m_editor->show();
+    QElapsedTimer waited;
+    waited.start();
+    const auto placed = [this] {
+        QWidget* under = QApplication::widgetAt(m_editor->mapToGlobal(QPoint(300, 20)));
+        return m_editor->isLoaded() && under != nullptr && under->window() == m_editor.get();
+    };
+    while (!placed() && waited.elapsed() < 20000) {
+        QTest::qWait(20);
+    }
+    return placed();
+}
+
+void TestEditorWindow::clickButton(QWidget* button) {
+    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(button->objectName()));
+    QVERIFY(desktop::click(centreOf(button)));
+}
+
+// Pops the snapshot menu up from the trim tab and clicks one of its items.
+void TestEditorWindow::chooseMenuItem(const QString& text) {
+    QRZMenu* menu = m_editor->snapshotMenu();
+    clickButton(m_editor->trimTab()->button("m_btnSnapshotMenu"));
+    QTRY_VERIFY(menu->isVisible());
+    QAction* chosen = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text) {
+            chosen = action;
+        }
+    }
+    QVERIFY(chosen);
+    QTRY_VERIFY(QApplication::widgetAt(menu->mapToGlobal(menu->actionGeometry(chosen).center())) == menu);
+    QVERIFY(desktop::click(menu->mapToGlobal(menu->actionGeometry(chosen).center())));
+}
+
+void TestEditorWindow::handlesTransportAndAdjustReachThePlayer() {
+    QVERIFY(openEditor(m_clip));
+    QTrimOperationForm* trim = m_editor->trimTab();
+    QVEDualSlider* slider = trim->slider();
+    QVideoEditingSettings* settings = m_editor->settings();
+    QVERIFY(trim->isVisible());
+    QVERIFY(!m_editor->transportBar()->isVisible());
+    QCOMPARE(trim->geometry(), QRect(6, 540 - 56 - 86, 686 - 12, 86));
+    // Playing after the load: the pause button shows; the trim tab's pause stops it.
+    QTRY_VERIFY(trim->button("m_btnPause")->isVisible());
+    clickButton(trim->button("m_btnPause"));
+    QTRY_VERIFY(trim->button("m_btnPlay")->isVisible());
+    const QString pausedAt = trim->timeLabel()->text();
+    QTest::qWait(300);
+    QCOMPARE(trim->timeLabel()->text(), pausedAt);
+
+    // The handles to about 3 s and 7 s of the 10 s clip.
+    const int track = slider->usableWidth();
+    QVERIFY(
+        desktop::drag(centreOf(slider->startButton()), centreOf(slider->startButton()) + QPoint(track * 3 / 10, 0)));
+    QVERIFY(desktop::drag(centreOf(slider->endButton()), centreOf(slider->endButton()) - QPoint(track * 3 / 10, 0)));
+    QVERIFY(!slider->isStartSelected());
+    // A frame forward and back at the end handle: the player moves it a picture each way.
+    const float end = slider->endValue();
+    clickButton(trim->button("m_btnNext"));
+    QTRY_VERIFY(slider->endValue() > end);
+    const float stepped = slider->endValue();
+    clickButton(trim->button("m_btnPrevious"));
+    QTRY_VERIFY(slider->endValue() < stepped);
+    desktop::keep(desktop::shot(m_editor.get()), "editor_window_handles");
+    // Section play runs between the handles.
+    clickButton(trim->button("m_btnTrimPlay"));
+    QTRY_VERIFY(trim->button("m_btnTrimPause")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(slider->playValue() > slider->startValue(), 5000);
+    clickButton(trim->button("m_btnTrimPause"));
+    QTRY_VERIFY(trim->button("m_btnTrimPlay")->isVisible());
+
+    // Trim: the range the handles showed, in the record and the labels.
+    const uint64_t length = settings->playRangeLength();
+    const uint64_t wantedStart = uint64_t(double(length) * slider->startValue());
+    const uint64_t wantedEnd = uint64_t(double(length) * slider->endValue());
+    clickButton(trim->button("m_btnTrim"));
+    QTRY_VERIFY(trimOf(settings).second != 0);
+    const uint64_t start = trimOf(settings).first;
+    const uint64_t stop = trimOf(settings).second;
+    QVERIFY2(distance(start, wantedStart) < 2000 && distance(stop, wantedEnd) < 2000,
+             qPrintable(QStringLiteral("%1-%2 for %3-%4").arg(start).arg(stop).arg(wantedStart).arg(wantedEnd)));
+    QVERIFY2(distance(start, 3000000) < 300000 && distance(stop, 7000000) < 300000,
+             qPrintable(QStringLiteral("%1-%2").arg(start).arg(stop)));
+    QCOMPARE(trim->startTimeLabel()->text(), QTrimOperationForm::rangeLabelText(start));
+    QCOMPARE(trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(stop));
+    QCOMPARE(slider->startValue(), 0.0f);
+    QCOMPARE(slider->endValue(), 1.0f);
+
+    // The transport bar (on every tab but Trim and Tag) plays, pauses and stops.
+    m_editor->selectedTag(QVideoEditingDlg::Adjust);
+    QPlayerOperationForm* bar = m_editor->transportBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(!trim->isVisible());
+    QCOMPARE(bar->geometry(), QRect(6, 540 - 56 - 128 - 6 - 26, 686 - 12, 26));
+    QCOMPARE(m_editor->adjustTab()->geometry(), QRect(6, 540 - 56 - 128, 686 - 12, 128));
+    QCOMPARE(m_editor->preview()->geometry(), QRect(0, 55, 686, bar->y() - 55));
+    QTRY_VERIFY(QApplication::widgetAt(centreOf(bar->button("m_btnPlay"))) == bar->button("m_btnPlay"));
+    clickButton(bar->button("m_btnPlay"));
+    QTRY_VERIFY(bar->button("m_btnPause")->isVisible());
+    const QString playingAt = bar->timeLabel()->text();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->timeLabel()->text() != playingAt, 5000);
+    QVERIFY(bar->progressSlider()->value() > 0.0);
+    clickButton(bar->button("m_btnStop"));
+    QTRY_VERIFY(bar->button("m_btnPlay")->isVisible());
+    QTRY_VERIFY(bar->timeLabel()->text().startsWith(QStringLiteral("00:00:00 /")));
+    desktop::keep(desktop::shot(m_editor.get()), "editor_window_transport_bar");
+
+    // The adjust tab turns the picture through the record.
+    QAdjustOperationForm* adjust = m_editor->adjustTab();
+    QVERIFY(adjust->isVisible());
+    clickButton(adjust->button("m_btnRotate_R_90"));
+    VECropSettings crop;
+    settings->getCrop(crop);
+    QCOMPARE(crop.rotation, 90);
+    QCOMPARE(adjust->originalSizeLabel()->text(), QStringLiteral("320 x 240"));
+    desktop::keep(desktop::shot(m_editor.get()), "editor_window_adjust_rotated");
+
+    // OK hands over the range the labels show.
+    m_editor->selectedTag(QVideoEditingDlg::Trim);
+    QSignalSpy converts(m_editor.get(), &QVideoEditingDlg::emitConvertFile);
+    QSignalSpy tags(m_editor.get(), &QVideoEditingDlg::emitAudioTagChange);
+    clickButton(m_editor->findChild<QWidget*>("m_btnOK"));
+    QTRY_VERIFY(!m_editor->isVisible());
+    QCOMPARE(converts.count(), 1);
+    QCOMPARE(tags.count(), 0);
+    const auto edit = converts.first().first().value<VEEditConfig>();
+    QCOMPARE(edit.trimStart, start);
+    QCOMPARE(edit.trimEnd, stop);
+    QCOMPARE(edit.crop.rotation, 90);
+}
+
+void TestEditorWindow::snapshotsFollowTheSettingsAndReportInToasts() {
+    const QString pngFolder = m_folders->root() + "/home/png shots";
+    const QString jpgFolder = m_folders->root() + "/home/jpg shots";
+    QVERIFY(QDir().mkpath(pngFolder));
+    QVERIFY(QDir().mkpath(jpgFolder));
+    readScreenshotFormat(); // the file with its defaults
+    QVERIFY(writeScreenshotFormat("PNG"));
+    QVERIFY(writeScreenshotFolder(pngFolder));
+    QVERIFY(openEditor(m_clip));
+    QCOMPARE(m_editor->snapshotFormat(), QStringLiteral("PNG"));
+    QCOMPARE(QDir::fromNativeSeparators(m_editor->snapshotFolder()), pngFolder);
+    QTrimOperationForm* trim = m_editor->trimTab();
+    clickButton(trim->button("m_btnPause"));
+
+    // A PNG snapshot of the 320 x 240 picture, named by the time, with its toast at the
+    // desktop's bottom right.
+    clickButton(trim->button("m_btnSnapshot"));
+    QTRY_COMPARE(filesIn(pngFolder).size(), 1);
+    const QString png = filesIn(pngFolder).first();
+    QVERIFY2(QRegularExpression("^ScreenCapture_\\d{17}\\.png$").match(png).hasMatch(), qPrintable(png));
+    QTRY_VERIFY(m_editor->toast() && m_editor->toast()->isVisible());
+    QMessageOpacityForm* toast = m_editor->toast();
+    QCOMPARE(toast->messageLabel()->text(), QStringLiteral("Snapshot successfully!"));
+    const QRect desk = QGuiApplication::primaryScreen()->geometry();
+    const QPoint corner(desk.width() - toast->width() - 10, desk.height() - toast->height() - 60);
+    QTRY_COMPARE(toast->geometry().topLeft(), corner);
+    desktop::keep(desktop::screen(), "editor_window_snapshot_toast");
+    QJsonObject info = fixtures::probe(pngFolder + "/" + png);
+    QCOMPARE(fixtures::stream(info, "video")["codec_name"].toString(), QStringLiteral("png"));
+    QCOMPARE(fixtures::stream(info, "video")["width"].toInt(), 320);
+    QCOMPARE(fixtures::stream(info, "video")["height"].toInt(), 240);
+    const QImage saved(pngFolder + "/" + png);
+    QVERIFY(editorfixtures::isRed(saved.pixelColor(40, 40)));
+    QVERIFY(editorfixtures::isBlue(saved.pixelColor(280, 200)));
+
+    // Settings from the snapshot menu: JPG into another folder.
+    bool chosen = false;
+    whenModal<QCaptureSettingDlg>([&](QCaptureSettingDlg* dialog) {
+        desktop::keep(desktop::shot(dialog), "editor_window_snapshot_settings");
+        dialog->formatBox()->setCurrentIndex(dialog->formatBox()->findText("JPG"));
+        whenModal<QFileDialog>([&](QFileDialog*) {
+            desktop::xdotool({"type", "--delay", "20", jpgFolder});
+            desktop::xdotool({"key", "Return"});
+        });
+        QTest::qWait(300);
+        desktop::click(centreOf(dialog->button("m_btnOpen")));
+        QElapsedTimer waited;
+        waited.start();
+        while (QDir::cleanPath(dialog->folder()) != jpgFolder && waited.elapsed() < 10000) {
+            QTest::qWait(20);
+        }
+        chosen = QDir::cleanPath(dialog->folder()) == jpgFolder;
+        desktop::click(centreOf(dialog->button("m_btnOk")));
+    });
+    chooseMenuItem(QStringLiteral("Settings"));
+    QTRY_VERIFY_WITH_TIMEOUT(chosen, 15000);
+    QTRY_COMPARE(m_editor->snapshotFormat(), QStringLiteral("JPG"));
+    QCOMPARE(QDir::cleanPath(QDir::fromNativeSeparators(m_editor->snapshotFolder())), jpgFolder);
+    clickButton(trim->button("m_btnSnapshot"));
+    QTRY_COMPARE(filesIn(jpgFolder).size(), 1);
+    const QString jpg = filesIn(jpgFolder).first();
+    QVERIFY2(jpg.startsWith("ScreenCapture_") && jpg.endsWith(".jpg"), qPrintable(jpg));
+    info = fixtures::probe(jpgFolder + "/" + jpg);
+    QCOMPARE(fixtures::stream(info, "video")["codec_name"].toString(), QStringLiteral("mjpeg"));
+    QCOMPARE(filesIn(pngFolder).size(), 1);
+
+    // "Open Folder" asks the file manager for the snapshot folder.
+    FakeFileManager manager;
+    QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-file-manager");
+    QVERIFY(service.registerObject("/org/freedesktop/FileManager1", &manager, QDBusConnection::ExportAllSlots));
+    QVERIFY(service.registerService("org.freedesktop.FileManager1"));
+    chooseMenuItem(QStringLiteral("Open Folder"));
+    QTRY_COMPARE_WITH_TIMEOUT(manager.shownFolders.size(), 1, 10000);
+    QCOMPARE(QUrl(manager.shownFolders.first()), QUrl::fromLocalFile(jpgFolder));
+    service.unregisterService("org.freedesktop.FileManager1");
+    QDBusConnection::disconnectFromBus("fake-file-manager");
+
+    // The folder gone: the message names it, nothing is written.
+    QVERIFY(QDir(jpgFolder).removeRecursively());
+    toast->hide();
+    clickButton(trim->button("m_btnSnapshot"));
+    QTRY_VERIFY(toast->isVisible());
+    QCOMPARE(toast->messageLabel()->text(), QStringLiteral("\"%1\"is not exists").arg(m_editor->snapshotFolder()));
+    QVERIFY(!QDir(jpgFolder).exists());
+    desktop::keep(desktop::screen(), "editor_window_snapshot_missing_folder");
+}
+
+void TestEditorWindow::pictureIsCentredInThePreview_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("4:3, bands left and right") << 320 << 240;
+    QTest::newRow("wide, bands above and below") << 640 << 180;
+}
+
+void TestEditorWindow::pictureIsCentredInThePreview() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QString clip = m_clip;
+    if (width != 320) {
+        clip = m_folders->root() + QStringLiteral("/quadrants_%1x%2.mp4").arg(width).arg(height);
+        QVERIFY(editorfixtures::makeQuadrantClip(clip, width, height, 4.0));
+    }
+    QVERIFY(openEditor(clip));
+    clickButton(m_editor->trimTab()->button("m_btnPause"));
+    // Equal black bands on both sides of the picture, its shape kept, on the one
+    // surface of Trim and on both of Adjust.
+    for (int tab : {QVideoEditingDlg::Trim, QVideoEditingDlg::Adjust}) {
+        m_editor->selectedTag(tab);
+        QMediaForm* pane = m_editor->preview();
+        for (QMediaElementWindow* surface : {pane->previewSurface(), pane->sourceSurface()}) {
+            if (!surface->isVisible()) {
+                continue;
+            }
+            const QSize size = surface->size();
+            const QString name = QStringLiteral("editor_window_centred_%1x%2_tab%3_%4")
+                                     .arg(width)
+                                     .arg(height)
+                                     .arg(tab)
+                                     .arg(surface == pane->previewSurface() ? "preview" : "source");
+            QRect picture;
+            QElapsedTimer waited;
+            waited.start();
+            const auto centred = [&] {
+                picture = pictureBounds(desktop::shot(surface));
+                return picture.isValid() && qAbs(picture.left() - (size.width() - 1 - picture.right())) <= 1 &&
+                       qAbs(picture.top() - (size.height() - 1 - picture.bottom())) <= 1 &&
+                       (picture.width() == size.width() || picture.height() == size.height());
+            };
+            while (!centred() && waited.elapsed() < 5000) {
+                QTest::qWait(50);
+            }
+            desktop::keep(desktop::shot(surface), name);
+            QVERIFY2(centred(), qPrintable(QStringLiteral("%1: picture at %2,%3 %4x%5 in %6x%7")
+                                               .arg(name)
+                                               .arg(picture.x())
+                                               .arg(picture.y())
+                                               .arg(picture.width())
+                                               .arg(picture.height())
+                                               .arg(size.width())
+                                               .arg(size.height())));
+            QVERIFY(qAbs(picture.width() * height - picture.height() * width) <= 2 * width);
+        }
+    }
+}
+
+void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
+    const QString song = m_folders->root() + "/song.mp3";
+    QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "libmp3lame", "-metadata", "title=Old title"}));
+    QVERIFY(openEditor(song));
+    QVideoEditTag* tabs = m_editor->tabBar();
+    QTRY_VERIFY(tabs->button(QVideoEditingDlg::Tag)->isEnabled());
+    QVERIFY(!m_editor->trimTab()->button("m_btnSnapshot")->isEnabled());
+    QVERIFY(!m_editor->trimTab()->button("m_btnSnapshotMenu")->isEnabled());
+    for (int tab = QVideoEditingDlg::Adjust; tab <= QVideoEditingDlg::Audio; ++tab) {
+        QVERIFY(!tabs->button(tab)->isVisible());
+    }
+    clickButton(tabs->button(QVideoEditingDlg::Tag));
+    QTRY_COMPARE(m_editor->currentTab(), int(QVideoEditingDlg::Tag));
+    QAudioTagForm* tagTab = m_editor->tagTab();
+    QVERIFY(tagTab->isVisible());
+    QVERIFY(!m_editor->preview()->isVisible());
+    QVERIFY(!m_editor->transportBar()->isVisible());
+    auto* title = tagTab->findChild<QRZLineEdit*>("m_editTitle");
+    QVERIFY(title);
+    QTRY_COMPARE(title->text(), QStringLiteral("Old title"));
+    clickButton(title);
+    QTRY_VERIFY(title->hasFocus());
+    QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
+    QVERIFY(desktop::xdotool({"type", "--delay", "20", "Typed title"}));
+    QTRY_COMPARE(title->text(), QStringLiteral("Typed title"));
+    desktop::keep(desktop::shot(m_editor.get()), "editor_window_sound_tags");
+
+    QSignalSpy converts(m_editor.get(), &QVideoEditingDlg::emitConvertFile);
+    QSignalSpy tags(m_editor.get(), &QVideoEditingDlg::emitAudioTagChange);
+    clickButton(m_editor->findChild<QWidget*>("m_btnOK"));
+    QTRY_VERIFY(!m_editor->isVisible());
+    QCOMPARE(converts.count(), 0);
+    QCOMPARE(tags.count(), 1);
+    QCOMPARE(QString::fromStdString(tags.first().first().value<VEAudioTagInfo>().title), QStringLiteral("Typed title"));
+    QCOMPARE(fixtures::formatTag(fixtures::probe(song), "title"), QStringLiteral("Typed title"));
+}
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editor_window.moc"
