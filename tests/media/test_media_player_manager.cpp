@@ -14,33 +14,33 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 // The share of the widget's pixels that are not black.
-double litShare(QWidget* widget) {
+// The gray levels of every fourth pixel of every fourth row of the widget as drawn.
+QVector<int> sampledGrays(QWidget* widget) {
     const QImage image = widget->grab().toImage();
-    int lit = 0;
-    int total = 0;
+    QVector<int> grays;
     for (int y = 0; y < image.height(); y += 4) {
         for (int x = 0; x < image.width(); x += 4) {
-            lit += qGray(image.pixel(x, y)) > 30 ? 1 : 0;
-            ++total;
+            grays << qGray(image.pixel(x, y));
         }
     }
-    return total > 0 ? double(lit) / total : 0.0;
+    return grays;
+}
+
+double litShare(QWidget* widget) {
+    const QVector<int> grays = sampledGrays(widget);
+    const auto lit = std::count_if(grays.begin(), grays.end(), [](int gray) { return gray > 30; });
+    return grays.isEmpty() ? 0.0 : double(lit) / grays.size();
 }
 
 double meanGray(QWidget* widget) {
-    const QImage image = widget->grab().toImage();
-    double sum = 0.0;
-    int count = 0;
-    for (int y = 0; y < image.height(); y += 4) {
-        for (int x = 0; x < image.width(); x += 4) {
-            sum += qGray(image.pixel(x, y));
-            ++count;
-        }
-    }
-    return count > 0 ? sum / count : 0.0;
+    const QVector<int> grays = sampledGrays(widget);
+    return grays.isEmpty() ? 0.0 : std::accumulate(grays.begin(), grays.end(), 0.0) / grays.size();
 }
 
 void sendMouse(RZPlayerManager& manager, QEvent::Type type, QPoint at) {

@@ -31,6 +31,12 @@ inline bool makeClip(const QString& path, double seconds, const QString& size = 
                   extra + QStringList{path});
 }
 
+// A one-second test picture of any size, odd ones too (4:4:4 H.264 takes them).
+inline bool makeAnySizeClip(const QString& path, const QString& size, int rate) {
+    return ffmpeg({"-f", "lavfi", "-i", QStringLiteral("testsrc=size=%1:rate=%2").arg(size).arg(rate), "-t", "1",
+                   "-c:v", "libx264", "-pix_fmt", "yuv444p", "-preset", "ultrafast", path});
+}
+
 // A tone alone.
 inline bool makeTone(const QString& path, double seconds, const QStringList& extra = {}) {
     return ffmpeg(

@@ -474,8 +474,7 @@ void TestCodecConversion::anOddSizedSourceIsShapedAndWrittenEven() {
     QFETCH(int, expectedHeight);
     const QString source = m_dir.filePath("odd.mkv");
     if (!QFile::exists(source)) {
-        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=321x241:rate=30", "-t", "1", "-c:v", "libx264",
-                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", source}));
+        QVERIFY(fixtures::makeAnySizeClip(source, "321x241", 30));
     }
     cvcodec_params p = videoParams();
     cvcodec_params_set_shape(p, shapeWidth, shapeHeight);

@@ -195,8 +195,7 @@ void TestCodecPlayer::anOddSizeIsShownAsTheFileHasIt() {
     QFETCH(bool, pad);
     const QString odd = m_dir.filePath("odd.mkv");
     if (!QFile::exists(odd)) {
-        QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=1919x1079:rate=10", "-t", "1", "-c:v", "libx264",
-                                  "-pix_fmt", "yuv444p", "-preset", "ultrafast", odd}));
+        QVERIFY(fixtures::makeAnySizeClip(odd, "1919x1079", 10));
     }
     const QJsonObject stream = fixtures::stream(fixtures::probe(odd), "video");
     const QSize fileSize(stream.value("width").toInt(), stream.value("height").toInt());
