@@ -21,6 +21,7 @@
 #include "media/RZPlayerManager.h"
 #include "tests/editor/DesktopHelpers.h"
 #include "tests/editor/EditorFixtures.h"
+#include "tests/support/ModalSteps.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
@@ -54,21 +55,6 @@ std::pair<uint64_t, uint64_t> trimOf(QVideoEditingSettings* settings) {
     VEEditConfig edit;
     settings->getEditConfig(edit);
     return {edit.trimStart, edit.trimEnd};
-}
-
-// Runs `step` once a modal window of the type is up (inside its modal loop).
-template <class Window> void whenModal(std::function<void(Window*)> step) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        if (window == nullptr || !window->isVisible()) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        step(window);
-    });
-    poll->start(20);
 }
 
 // The bounds of what is not black in the image (a picture on its black surface).

@@ -27,6 +27,7 @@
 #include "media/RZConverterObject.h"
 #include "media/RZPlayerManager.h"
 #include "platform/codec/calvorine_codec.h"
+#include "tests/support/ModalSteps.h"
 #include "tests/support/ReadOnlyFile.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZMessageBox.h"
@@ -59,21 +60,6 @@ QModelIndex rowOf(QHistoryListWgt* list, const QString& name, int column) {
         }
     }
     return {};
-}
-
-// Runs `step` once a modal window of the type is up (inside its modal loop).
-template <class Window> void whenModal(std::function<void(Window*)> step) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        if (window == nullptr || !window->isVisible()) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        step(window);
-    });
-    poll->start(20);
 }
 
 // Clicks a point of a widget relative to its window as the X server places it (a
