@@ -138,7 +138,10 @@ private slots:
         // While the machine keeps up: at most one in 300.
         QVERIFY2(r.repeats * 300 <= r.frames, qPrintable(summary));
         QVERIFY2(r.lostSlots * 300 <= r.frames, qPrintable(summary));
-        QVERIFY2(r.maxErrorMs <= toleranceMs, qPrintable(summary));
+        // Every picture near its slot, but for the same one in 300 that may be late (a late
+        // grab is what repeats one slot and loses the next).
+        const int spared = r.frames / 300;
+        QVERIFY2(r.errorsMs.size() > spared && r.errorsMs[spared] <= toleranceMs, qPrintable(summary));
     }
 };
 

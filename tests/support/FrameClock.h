@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 namespace frame_clock {
@@ -142,6 +143,7 @@ struct Report {
     int repeats = 0;           // frames that show the same clock as the one before
     int lostSlots = 0;         // slots whose picture never reached the file (the clock skips one)
     double maxErrorMs = 0;     // largest distance of a picture's clock from its slot's time
+    QVector<double> errorsMs;  // every picture's distance from its slot's time, largest first
     double medianOffsetMs = 0; // the constant part (showing the clock, the start) left out
 };
 
@@ -221,8 +223,10 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps) {
     std::sort(sorted.begin(), sorted.end());
     report.medianOffsetMs = sorted[sorted.size() / 2];
     for (double offset : offsets) {
-        report.maxErrorMs = std::max(report.maxErrorMs, std::abs(offset - report.medianOffsetMs));
+        report.errorsMs.append(std::abs(offset - report.medianOffsetMs));
     }
+    std::sort(report.errorsMs.begin(), report.errorsMs.end(), std::greater<double>());
+    report.maxErrorMs = report.errorsMs.first();
     return report;
 }
 
