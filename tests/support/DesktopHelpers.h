@@ -107,14 +107,14 @@ inline QImage screenshot(const QString& path) {
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
-// Windows of another process. Each spec is "x,y,w,h[,flags]" (see window_helper.cpp).
+// Windows of another process. Each is described as "x,y,w,h[,flags]" (see window_helper.cpp).
 class HelperWindows {
 public:
-    explicit HelperWindows(const QStringList& specs) {
+    explicit HelperWindows(const QStringList& windows) {
         const QString program =
             QString::fromLocal8Bit(qgetenv("CALVORINE_APP_DIR")) + QStringLiteral("/calvorine_window_helper");
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(program, specs);
+        m_process.start(program, windows);
         m_ready = waitFor([this]() { return readLines(), m_lines.contains(QStringLiteral("ready")); }, 15000);
         for (const QString& line : m_lines) {
             const QStringList parts = line.split(QLatin1Char(' '));

@@ -136,9 +136,9 @@ FAKE_API void DestroyDevice(IAudioDevice* device) {
 
 // "Desk:Mic,Aux|Dock:|~:~" : devices separated by "|", each "name:line,line" ("Dock"
 // has no lines; "~" is an empty name).
-FAKE_API void fakeSetDevices(const char* spec) {
+FAKE_API void fakeSetDevices(const char* layout) {
     state().devices.clear();
-    std::string text = spec;
+    std::string text = layout;
     size_t start = 0;
     while (start <= text.size() && !text.empty()) {
         const size_t end = text.find('|', start);
