@@ -165,8 +165,6 @@ void QMediaForm::layoutChildren() {
         const int d = (W - 18) / 2;
         m_source->setGeometry(kMargin, kMargin, d, H - 12);
         m_preview->setGeometry(d + 12, kMargin, d, H - 12);
-        m_cropOverlay->resize(d, H - 12);
-        m_watermarkOverlay->resize(d, H - 12);
         placeOverlays();
     } else {
         m_preview->setGeometry(kMargin, kMargin, W - 12, H - 12);
@@ -182,10 +180,15 @@ void QMediaForm::resizeEvent(QResizeEvent* event) {
     layoutChildren();
 }
 
+// Place and size in one step, from the pane's present size: a frame mapped with a stale
+// size (the taller pane of the trim tab) would lie over the transport bar, and the window
+// manager may keep the size a window had when it was mapped.
 void QMediaForm::placeOverlays() {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
-    m_cropOverlay->move(origin + QPoint(kMargin, kMargin));
-    m_watermarkOverlay->move(origin + QPoint((width() - 18) / 2 + 12, kMargin));
+    const int half = (width() - 18) / 2;
+    const QSize size(half, height() - 12);
+    m_cropOverlay->setGeometry(QRect(origin + QPoint(kMargin, kMargin), size));
+    m_watermarkOverlay->setGeometry(QRect(origin + QPoint(half + 12, kMargin), size));
 }
 
 void QMediaForm::showEvent(QShowEvent* event) {

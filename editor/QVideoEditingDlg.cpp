@@ -352,8 +352,6 @@ void QVideoEditingDlg::threadComplete() {
 
 void QVideoEditingDlg::selectedTag(int index) {
     m_currentTab = index;
-    m_preview->setVisible(index != Tag);
-    m_preview->setMode(index);
     m_playerBar->setVisible(index != Trim && index != Tag);
     const QList<QPair<int, QWidget*>> tabs = {
         {Trim, m_trimTab},         {Adjust, m_adjustTab}, {Effect, m_effectTab}, {Watermark, m_watermarkTab},
@@ -363,7 +361,10 @@ void QVideoEditingDlg::selectedTag(int index) {
             tab.second->setVisible(tab.first == index);
         }
     }
+    // The preview takes its new size before its mode shows the crop or watermark frame.
     relayout();
+    m_preview->setVisible(index != Tag);
+    m_preview->setMode(index);
 }
 
 void QVideoEditingDlg::isHaveVideo(bool hasVideo) {

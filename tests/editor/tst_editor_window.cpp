@@ -8,6 +8,7 @@
 #include "editor/QAdjustOperationForm.h"
 #include "editor/QAudioTagForm.h"
 #include "editor/QCaptureSettingDlg.h"
+#include "editor/QMediaBorderFrame.h"
 #include "editor/QMediaForm.h"
 #include "editor/QMessageOpacityForm.h"
 #include "editor/QPlayerOperationForm.h"
@@ -241,6 +242,11 @@ void TestEditorWindow::handlesTransportAndAdjustReachThePlayer() {
     QCOMPARE(bar->geometry(), QRect(6, 540 - 56 - 128 - 6 - 26, 686 - 12, 26));
     QCOMPARE(m_editor->adjustTab()->geometry(), QRect(6, 540 - 56 - 128, 686 - 12, 128));
     QCOMPARE(m_editor->preview()->geometry(), QRect(0, 55, 686, bar->y() - 55));
+    // The crop frame, a window of its own, was mapped at the preview's new size: never
+    // over the transport bar.
+    QMediaBorderFrame* cropFrame = m_editor->preview()->cropOverlay();
+    QTRY_VERIFY(cropFrame->isVisible());
+    QVERIFY(!cropFrame->geometry().intersects(QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size())));
     QTRY_VERIFY(QApplication::widgetAt(centreOf(bar->button("m_btnPlay"))) == bar->button("m_btnPlay"));
     clickButton(bar->button("m_btnPlay"));
     QTRY_VERIFY(bar->button("m_btnPause")->isVisible());
