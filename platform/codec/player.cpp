@@ -400,7 +400,10 @@ bool Player::seekLocked(int64_t timeUs) {
         return false;
     }
     const int64_t duration = static_cast<int64_t>(durationUs());
-    timeUs = std::clamp<int64_t>(timeUs, 0, duration > 0 ? duration : timeUs);
+    // Past the end (or anywhere in a file of unknown length): never beyond what the file's
+    // timeline can count.
+    const int64_t latestUs = INT64_MAX - std::max<int64_t>(0, m_startUs);
+    timeUs = std::clamp<int64_t>(timeUs, 0, duration > 0 ? duration : latestUs);
     flushQueues();
     m_videoGraph.reset();
     m_audioGraph.reset();

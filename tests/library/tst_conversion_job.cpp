@@ -11,6 +11,8 @@
 
 #include <QSignalSpy>
 
+#include <cmath>
+
 using namespace librarytest;
 
 namespace {
@@ -87,6 +89,7 @@ private slots:
     void failuresAreReportedAsFailures();
     void outputNamesJoinOneSeparatorAndCutOnlyTheJobsSuffix();
     void progressDialogShowsAndCancels();
+    void aTrimOfAFileThatStartsLateCountsFromItsStart();
 
 private:
     PrivateUserFolders m_folders;
@@ -246,6 +249,28 @@ void TestConversionJob::progressDialogShowsAndCancels() {
     QVERIFY(clickAt(dialog.cancelButton(), dialog.cancelButton()->rect().center()));
     QTRY_COMPARE(cancel.count(), 1);
     QVERIFY(!dialog.isVisible());
+}
+
+// An MPEG-TS file made by ffmpeg starts at 1.4 s: the range the editor hands over counts
+// from the file's first picture or sound, and the trimmed copy starts at 0 with the
+// range's first picture (frame n of the source is shown at firstPicture + n/25).
+void TestConversionJob::aTrimOfAFileThatStartsLateCountsFromItsStart() {
+    const QString folder = m_dir + "/late";
+    QVERIFY(QDir().mkpath(folder));
+    const QString source = folder + "/late.ts";
+    QVERIFY(fixtures::makeNumberedClip(source, 4.0));
+    const QJsonObject sourceInfo = fixtures::probe(source);
+    const double firstPicture = fixtures::timelineOf(sourceInfo).streamStart(sourceInfo, "video");
+    QVERIFY(fixtures::timelineOf(sourceInfo).start > 1.0);
+
+    RZConverterObject job;
+    const Run run = runJob(job, request(source, folder, 1000000, 2000000, "mp4", true));
+    QVERIFY(run.finished && run.ok);
+    const QString out = job.job().outputPath;
+    const QJsonObject info = fixtures::probe(out);
+    QVERIFY2(qAbs(fixtures::formatDuration(info) - 1.0) <= 0.05, qPrintable(QString::number(duration(out))));
+    QVERIFY(qAbs(info.value("format").toObject().value("start_time").toString().toDouble()) <= 0.05);
+    QCOMPARE(fixtures::frameNumberOf(fixtures::firstPicture(out)), int(std::ceil((1.0 - firstPicture) * 25.0)));
 }
 
 QTEST_MAIN(TestConversionJob)

@@ -75,6 +75,7 @@ private slots:
     void aFailedOpenResetsAndLeavesNothingPlaying();
     void equaliserCurvesAreHandedOverOnce();
     void quickOpensSeeksStopsAndReleases();
+    void aFileThatStartsLateIsTimedFromItsStart();
 
 private:
     QTemporaryDir m_dir;
@@ -408,6 +409,30 @@ void TestMediaPlayerManager::quickOpensSeeksStopsAndReleases() {
     m_manager->onPlay();
     delete m_manager;
     m_manager = nullptr;
+}
+
+// An MPEG-TS file made by ffmpeg starts at 1.4 s: its times, trim range and steps count
+// from its first picture or sound, and the picture shown is the one of that time.
+void TestMediaPlayerManager::aFileThatStartsLateIsTimedFromItsStart() {
+    const QString path = m_dir.filePath("late.ts");
+    QVERIFY(fixtures::makeNumberedClip(path, 4.0));
+    const QJsonObject info = fixtures::probe(path);
+    const double firstPicture = fixtures::timelineOf(info).streamStart(info, "video");
+    QVERIFY(m_manager->openFileInNewPlayer(path, 64, 48, 3));
+    QVERIFY(qAbs(double(m_manager->duration()) - fixtures::timelineOf(info).length * 1e6) < 50000);
+    QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
+    m_manager->progressValueChange(0.5);
+    QVERIFY(!times.isEmpty());
+    QVERIFY2(times.last().first().toString() == QStringLiteral("00:00:02 / 00:00:04"),
+             qPrintable(times.last().first().toString()));
+
+    m_manager->onTrim(1000000, 3000000);
+    m_manager->onNextStep(true, 0.5f);
+    const uint64_t shown = m_manager->player()->frameTime();
+    QVERIFY2(shown > 2000000 && shown < 2100000, qPrintable(QString::number(shown)));
+    const QString snapshot = m_dir.filePath("late.png");
+    QVERIFY(m_manager->saveSnapshot(snapshot));
+    QCOMPARE(fixtures::frameNumberOf(QImage(snapshot)), qRound((shown / 1e6 - firstPicture) * 25.0));
 }
 
 QTEST_MAIN(TestMediaPlayerManager)
