@@ -254,7 +254,7 @@ int Mp4Tag::reload() {
     for (size_t at = static_cast<size_t>(moovHeader_); at < moov.size();) {
         Atom child;
         bool fits = atomAt(moov, at, moov.size(), child);
-        if (!fits && !haveUdta && at + 8 <= moov.size() && readBe32(moov.data() + at) >= 8 &&
+        if (!fits && at + 8 <= moov.size() && readBe32(moov.data() + at) >= 8 &&
             std::memcmp(moov.data() + at + 4, "udta", 4) == 0) {
             // A udta that runs past the end of moov is read, and replaced, as far as moov
             // goes: the first save leaves a whole one.
