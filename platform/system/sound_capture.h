@@ -44,8 +44,9 @@ struct SoundPacket {
     const uint8_t* data = nullptr;
     int frameCount = 0;
     bool silent = false;
-    // Frames from this packet's first one to the newest captured frame (this packet's
-    // included): its first frame was captured about backlogFrames / rate seconds ago.
+    // Its first frame was captured about backlogFrames / rate seconds ago. Sound a
+    // device hands out ahead of time has a backlog below its frame count, down to below
+    // zero: its frames belong to moments still to come.
     int backlogFrames = 0;
 };
 

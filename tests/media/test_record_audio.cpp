@@ -44,9 +44,13 @@ struct Script {
     // that delivers late cannot tell the reader how late).
     int64_t holdFromUs = -1;
     int64_t holdToUs = -1;
+    // Sound handed out ahead of time: at the start of every stretch of this many frames
+    // the whole stretch comes at once, each piece telling how far ahead it is (as the
+    // sound server's capture does for a sine source); 0 for sound in real time.
+    int aheadFrames = 0;
 };
 
-// Produces sound in real time: the frames due since the open, in 10 ms pieces.
+// Produces the frames due since the open, in 10 ms pieces, or hands them out ahead of time.
 class ScriptedSource : public SoundSource {
 public:
     explicit ScriptedSource(Script script) : m_script(script) {}
@@ -79,6 +83,10 @@ public:
             return 0;
         }
         const int64_t pending = due - m_delivered;
+        if (m_script.aheadFrames > 0) {
+            const int64_t handedOut = (due / m_script.aheadFrames + 1) * m_script.aheadFrames;
+            return m_delivered < handedOut ? makePacket(int(pending)) : 0;
+        }
         if (!m_draining && pending < std::max(m_script.burstFrames, kPiece)) {
             return 0;
         }
@@ -86,22 +94,9 @@ public:
         if (!m_draining) {
             return 0;
         }
-        const int frames = kPiece;
-        m_buffer.resize(size_t(frames) * 2);
-        for (float& value : m_buffer) {
-            if (m_script.wave == Script::Noise) {
-                value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
-            } else {
-                value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
-            }
-        }
-        m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
-        m_packet.frameCount = frames;
-        m_packet.silent = m_script.flaggedSilent;
         const bool held = m_delivered >= m_script.holdFromUs * kRate / 1'000'000 &&
                           m_delivered < m_script.holdToUs * kRate / 1'000'000;
-        m_packet.backlogFrames = held ? frames : int(pending);
-        return frames;
+        return makePacket(held ? kPiece : int(pending));
     }
     bool readPacket(SoundPacket& packet) override {
         packet = m_packet;
@@ -116,6 +111,24 @@ public:
     std::string lastError() const override { return {}; }
 
 private:
+    // The next 10 ms piece, whose first frame is backlog frames old.
+    int makePacket(int backlog) {
+        const int frames = kPiece;
+        m_buffer.resize(size_t(frames) * 2);
+        for (float& value : m_buffer) {
+            if (m_script.wave == Script::Noise) {
+                value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
+            } else {
+                value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
+            }
+        }
+        m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
+        m_packet.frameCount = frames;
+        m_packet.silent = m_script.flaggedSilent;
+        m_packet.backlogFrames = backlog;
+        return frames;
+    }
+
     Script m_script;
     bool m_open = false;
     bool m_draining = false;
@@ -413,6 +426,57 @@ private slots:
         const double seconds = recording_test::probe(path).durationSeconds;
         QVERIFY2(std::abs(seconds - recordedMs / 1000.0) <= 0.15,
                  qPrintable(QString("%1 s in the file, %2 s recorded").arg(seconds).arg(recordedMs / 1000.0)));
+    }
+
+    // Sound a source hands out ahead of time (a second at once) is all kept, each piece at
+    // its own moment: the file sounds throughout and is as long as the recording, and no
+    // piece reaches the recorder before its time.
+    void aheadOfTimeSoundIsKept() {
+        Script script;
+        script.aheadFrames = kRate;
+        useScript(script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ahead.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        QVERIFY(recorder);
+        std::vector<WatchedAudioObject::Sent> sent;
+        int64_t start = 0;
+        int64_t recordedUs = 0;
+        {
+            WatchedAudioObject audio(QRecordAudioObject::Microphone);
+            audio.setRecorder(recorder);
+            audio.start();
+            start = getMicroseconds();
+            audio.beginRecording(start);
+            QTest::qWait(2500);
+            audio.stop();
+            recordedUs = getMicroseconds() - start;
+            sent = audio.sent();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        QVERIFY(sent.size() > 20);
+        for (const auto& frame : sent) {
+            const int64_t endUs = frame.timestampUs + int64_t(frame.frames) * 1'000'000 / kRate;
+            QVERIFY2(endUs <= frame.sentAtUs - start + 20'000,
+                     qPrintable(QString("sound up to %1 us sent at %2 us").arg(endUs).arg(frame.sentAtUs - start)));
+        }
+        const double seconds = recording_test::probe(path).durationSeconds;
+        QVERIFY2(std::abs(seconds - recordedUs / 1e6) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(seconds).arg(recordedUs / 1e6)));
+        // The square wave is a quarter of full scale in every 20 ms of the file.
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        constexpr int kWindow = kRate / 50;
+        QVERIFY(samples.size() > kRate * 2);
+        for (int at = 0; at + kWindow <= samples.size(); at += kWindow) {
+            int64_t sum = 0;
+            for (int i = at; i < at + kWindow; ++i) {
+                sum += std::abs(int(samples[i]));
+            }
+            QVERIFY2(sum / kWindow > 6000,
+                     qPrintable(QString("%1 at %2 s").arg(sum / kWindow).arg(at / double(kRate))));
+        }
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full
