@@ -15,6 +15,8 @@
 
 namespace {
 constexpr int kMargin = 6;
+constexpr int kPlaceChecks = 20;
+constexpr int kPlaceCheckMs = 50;
 } // namespace
 
 QMediaForm::QMediaForm(RZPlayerManager* manager, QWidget* parent)
@@ -191,6 +193,14 @@ void QMediaForm::placeOverlays() {
     const QSize size(half, height() - 12);
     m_cropOverlay->setGeometry(QRect(origin + QPoint(kMargin, kMargin), size));
     m_watermarkOverlay->setGeometry(QRect(origin + QPoint(half + 12, kMargin), size));
+    // While the toolkit and the window system disagree (a move asked for and not yet
+    // done, or one the toolkit never heard of), look again shortly, for up to a second.
+    if (origin == mapToGlobal(QPoint(0, 0))) {
+        m_placeChecksLeft = kPlaceChecks;
+    } else if (m_placeChecksLeft > 0) {
+        --m_placeChecksLeft;
+        QTimer::singleShot(kPlaceCheckMs, this, [this] { placeOverlays(); });
+    }
 }
 
 void QMediaForm::showEvent(QShowEvent* event) {
