@@ -244,13 +244,15 @@ void MainWindow::setupHotkeys() {
     m_acceptDialog = new QAcceptDialog(nullptr);
     QWidget* owner = m_acceptDialog;
     bool allRegistered = true;
+    bool defaultsSaved = true;
     for (int i = 0; i < 4; ++i) {
         const Hotkey& hotkey = hotkeys[i];
         int key = hotkey.defaultKey;
         int modifiers = kDefaultModifiers;
         if (!parseShortcutText(texts[i], &key, &modifiers)) {
-            writeSettingValue(QStringLiteral("SHORTCUT_SET"), QString::fromLatin1(hotkey.settingKey),
-                              storedShortcutText(hotkey.defaultKey, kDefaultModifiers));
+            defaultsSaved = writeSettingValue(QStringLiteral("SHORTCUT_SET"), QString::fromLatin1(hotkey.settingKey),
+                                              storedShortcutText(hotkey.defaultKey, kDefaultModifiers)) &&
+                            defaultsSaved;
         }
         auto* shortcut = new QGlobalShortCut(owner);
         shortcut->setActionId(hotkey.actionId);
@@ -263,6 +265,14 @@ void MainWindow::setupHotkeys() {
     if (!allRegistered) {
         showHotkeyBalloon(20);
     }
+    if (!defaultsSaved) {
+        tellNotSavedOnceShown(tr("The default hotkeys could not be saved."));
+    }
+}
+
+// For what start-up could not save: the user is told once the window is up.
+void MainWindow::tellNotSavedOnceShown(const QString& what) {
+    QTimer::singleShot(0, this, [this, what] { tellNotSaved(this, what); });
 }
 
 // The balloon points at the tray icon, which the tray places only after start-up: wait
@@ -283,9 +293,9 @@ void MainWindow::showHotkeyBalloon(int tries) {
 void MainWindow::loadAreaSettings() {
     const StoredArea area = parseAreaValue(readSettingValue(
         QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"), QString::fromLatin1(kDefaultAreaValue)));
-    if (!area.wellFormed) {
-        writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
-                          QString::fromLatin1(kDefaultAreaValue));
+    if (!area.wellFormed && !writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
+                                               QString::fromLatin1(kDefaultAreaValue))) {
+        tellNotSavedOnceShown(tr("The capture area could not be saved."));
     }
     QRect rect(area.origin, area.size);
     // A screen that became smaller since (or an edited file) would leave it off the screen.
@@ -311,10 +321,6 @@ bool MainWindow::saveAreaSettings() {
     return area && ratio;
 }
 
-void MainWindow::tellNotSaved(const QString& what) {
-    QRZMessageBox::showMessage(this, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
-}
-
 void MainWindow::createPanels() {
     const int h = height();
     m_areaPanel = new SelectRecordAreaWgt(this);
@@ -337,8 +343,12 @@ void MainWindow::createPanels() {
     connect(basic, &QBasicOptions::emitOnFormat, this, &MainWindow::OnFormatDlg);
     connect(basic, &QBasicOptions::emitResetFormat, this, &MainWindow::OnResetFormat);
     connect(this, &MainWindow::emitFormatChange, basic, &QBasicOptions::OnFormatChange);
-    SetScreenshotPath(readSettingValue(QStringLiteral("Screenshot_path"), QStringLiteral("Screenshot_path_value"),
-                                       documentsSubfolder(QStringLiteral("Screenshots"))));
+    const QString screenshotFolder =
+        readSettingValue(QStringLiteral("Screenshot_path"), QStringLiteral("Screenshot_path_value"),
+                         documentsSubfolder(QStringLiteral("Screenshots")));
+    if (!saveScreenshotFolder(screenshotFolder)) {
+        tellNotSavedOnceShown(tr("The screenshot folder could not be saved."));
+    }
     initFormatNameGlobals();
     centerWidget(QFormatDlg::getInstance(nullptr));
     resetFormat();
@@ -520,8 +530,18 @@ void MainWindow::SetOutPath(QString folder) {
 }
 
 void MainWindow::SetScreenshotPath(QString folder) {
+    if (!saveScreenshotFolder(folder)) {
+        tellNotSaved(this, tr("The screenshot folder could not be saved."));
+    }
+}
+
+// Takes the folder for screenshots and stores it unless the settings hold it already.
+// False when it could not be stored.
+bool MainWindow::saveScreenshotFolder(const QString& folder) {
     setScreenshotPath(folder);
-    writeSettingValue(QStringLiteral("Screenshot_path"), QStringLiteral("Screenshot_path_value"), folder);
+    const QString section = QStringLiteral("Screenshot_path");
+    const QString key = QStringLiteral("Screenshot_path_value");
+    return readSettingValue(section, key, QString()) == folder || writeSettingValue(section, key, folder);
 }
 
 void MainWindow::OnUpdate() {
@@ -741,7 +761,7 @@ void MainWindow::OnResetFormat() {
     const bool saved = saveDefaultFormat();
     makeModeCurrent();
     if (!saved) {
-        tellNotSaved(tr("The default format could not be saved."));
+        tellNotSaved(this, tr("The default format could not be saved."));
     }
 }
 
@@ -766,7 +786,7 @@ void MainWindow::OnClose() {
                                   exit ? QStringLiteral("Y") : QStringLiteral("N")) &&
                 saved;
         if (!saved) {
-            tellNotSaved(tr("Your choice for closing could not be saved."));
+            tellNotSaved(this, tr("Your choice for closing could not be saved."));
         }
         if (exit) {
             quitApplication();
@@ -794,7 +814,7 @@ void MainWindow::hideToTray() {
 
 void MainWindow::quitApplication() {
     if (!saveAreaSettings()) {
-        tellNotSaved(tr("The capture area could not be saved."));
+        tellNotSaved(this, tr("The capture area could not be saved."));
     }
     fadeOutAndClose(this);
     QShortCutManager::instance()->clear();

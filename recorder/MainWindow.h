@@ -129,8 +129,8 @@ private:
     void showHotkeyBalloon(int tries);
     void loadAreaSettings();
     bool saveAreaSettings();
-    // A setting the user made could not be saved: says so.
-    void tellNotSaved(const QString& what);
+    bool saveScreenshotFolder(const QString& folder);
+    void tellNotSavedOnceShown(const QString& what);
     void createPanels();
     void createLevelPreviews();
     void restartLevelPreviews();

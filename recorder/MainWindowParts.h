@@ -20,6 +20,7 @@
 #include "recorder/SelectRecordInputWgt.h"
 #include "recorder/SmallDialogs.h"
 #include "toolkit/QAudioDataWidget.h"
+#include "toolkit/QRZMessageBox.h"
 
 #include <QWidget>
 #include <QX11Info>
@@ -37,7 +38,7 @@ inline void setWindowKeptAbove(QWidget* window, bool on) {
 // now. A hidden window has no such state; it is what showing it will ask for.
 inline bool isWindowKeptAbove(const QWidget* window) {
     if (QX11Info::isPlatformX11() && window->isVisible()) {
-        return calvorine::platform::isWindowKeptAbove(QX11Info::connection(), static_cast<uint32_t>(window->winId()));
+        return isKeptAboveOthers(window);
     }
     return QRecordAreaInfo::instance()->isStayOnTop();
 }

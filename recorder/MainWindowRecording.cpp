@@ -215,8 +215,11 @@ void MainWindow::setRecordingLook(bool on) {
                 notice.exec();
                 if (!notice.isShowAgain()) {
                     m_showToolbarNotice = false;
-                    writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),
-                                      QStringLiteral("N"));
+                    if (!writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),
+                                           QStringLiteral("N"))) {
+                        // Over the notice's place: the panel itself fits nowhere.
+                        tellNotSaved(&notice, tr("Your choice for this notice could not be saved."));
+                    }
                 }
             }
         }

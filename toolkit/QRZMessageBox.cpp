@@ -1,5 +1,6 @@
 #include "toolkit/QRZMessageBox.h"
 
+#include "platform/system/window_overlay.h"
 #include "toolkit/ImagePainting.h"
 #include "toolkit/QRZAppInfo.h"
 #include "toolkit/QRZButton.h"
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QX11Info>
 
 namespace {
 QRZMessageBoxStyleHook& styleHook() {
@@ -25,6 +27,22 @@ QString picPath(const char* name) {
     return toolkitAppDirPath() + QStringLiteral("/pic/") + QLatin1String(name);
 }
 } // namespace
+
+bool isKeptAboveOthers(const QWidget* widget) {
+    if (widget == nullptr) {
+        return false;
+    }
+    const QWidget* window = widget->window();
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        return true;
+    }
+    return QX11Info::isPlatformX11() && window->isVisible() &&
+           calvorine::platform::isWindowKeptAbove(QX11Info::connection(), static_cast<uint32_t>(window->winId()));
+}
+
+void tellNotSaved(QWidget* parent, const QString& what) {
+    QRZMessageBox::showMessage(parent, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
+}
 
 void setMessageBoxStyleHook(QRZMessageBoxStyleHook hook) {
     styleHook() = std::move(hook);
@@ -110,7 +128,7 @@ int QRZMessageBox::showMessage(QWidget* parent, const QString& text, const QStri
     if (!title.isEmpty()) {
         box.setMessageTitle(title);
     }
-    if (parent != nullptr && (parent->windowFlags() & Qt::WindowStaysOnTopHint)) {
+    if (isKeptAboveOthers(parent)) {
         box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
     }
     box.addButtons(buttons);

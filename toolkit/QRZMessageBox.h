@@ -40,6 +40,14 @@ struct QRZMessageBoxStyle {
     int iconOffset = 0;
 };
 
+// Whether the window `widget` belongs to stays above the other windows: by its own
+// stay-on-top flag, or because the window manager keeps it above (a state the window
+// asked the window manager for, which its flags do not show). GUI thread only.
+bool isKeptAboveOthers(const QWidget* widget);
+
+// Tells the user, in an error box over `parent`, that something could not be saved.
+void tellNotSaved(QWidget* parent, const QString& what);
+
 using QRZMessageBoxStyleHook = std::function<void(QRZMessageBoxStyle&)>;
 // One process-wide hook that receives each new box's style before the box applies it.
 void setMessageBoxStyleHook(QRZMessageBoxStyleHook hook);
@@ -64,7 +72,8 @@ public:
     ~QRZMessageBox() override;
 
     // Runs a box modally; returns the result code, 0 when closed otherwise. An empty
-    // title keeps the product title; a stay-on-top parent makes the box stay on top.
+    // title keeps the product title; a parent kept above the others (isKeptAboveOthers)
+    // makes the box stay on top.
     static int showMessage(QWidget* parent, const QString& text, const QString& title, int type, int buttons);
 
     void setMessageTitle(const QString& title);

@@ -3,6 +3,7 @@
 // test-output/recorder-journey/, files read back with ffprobe.
 #include "JourneyDriver.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ReadOnlyFile.h"
 
 #include <QDirIterator>
 #include <QDomDocument>
@@ -81,6 +82,18 @@ const QPoint kHistoryButton(674, 52);
 QString windowState(quint64 window) {
     const QString out = journey::run(QStringLiteral("xprop"), {"-id", QString::number(window), "_NET_WM_STATE"});
     return out.contains(QStringLiteral("_NET_WM_STATE(ATOM)")) ? out.trimmed() : QString();
+}
+
+// Where the window manager stacks the client window, from the bottom; -1 when unlisted.
+int stackingPlace(quint64 window) {
+    const QString list = journey::run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"});
+    const QStringList ids = list.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (int i = 0; i < ids.size(); ++i) {
+        if (ids[i].trimmed().toULongLong(nullptr, 16) == window) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 // The close dialog (315 x 170) and what the user clicks in it, in its own coordinates.
@@ -175,6 +188,22 @@ private:
         do {
             for (quint64 id : otherWindows(*m_program)) {
                 if (journey::windowRect(id).size() == size) {
+                    return id;
+                }
+            }
+            QTest::qWait(50);
+        } while (timer.elapsed() < timeoutMs);
+        return 0;
+    }
+
+    // A window of the program wider than the tray icon that is not among `known`, once one
+    // is on screen; 0 when none came.
+    quint64 waitForNewWindow(const QList<quint64>& known, int timeoutMs) {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            for (quint64 id : otherWindows(*m_program)) {
+                if (!known.contains(id) && journey::windowRect(id).width() > 100) {
                     return id;
                 }
             }
@@ -808,39 +837,40 @@ private slots:
     }
 
     // A close choice and an area that cannot be saved (no file may grow, as on a full
-    // disk): the user is told of each, and the program still quits.
+    // disk), in area mode: the user is told of each in a box kept above the main window
+    // (which the window manager keeps above), and the program still quits.
     void unsavedCloseChoiceIsTold() {
         // A settings file larger than any file may become: every save of it fails.
         QList<QStringList> padding;
         for (int i = 0; i < 40; ++i) {
             padding.append({"PADDING", QStringLiteral("key%1").arg(i), QString(20, QLatin1Char('x'))});
         }
+        // The folders are stored already: start-up has nothing to save.
+        padding.append({"Screenshot_path", "Screenshot_path_value", m_program->folders().root() + "/shots/"});
+        padding.append({"OutPut_path", "path_value", m_program->outputFolder() + "/"});
         writeSettings(m_program->settingsFile(), padding);
         {
             FileSizeLimit limit(512);
             startProgram();
         }
         QVERIFY(m_program->waitForSize(kNormalSize));
+        const quint64 window = m_program->window();
+        QVERIFY(m_program->clickInWindow(kAreaButton));
+        QTRY_VERIFY_WITH_TIMEOUT(windowState(window).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        QList<quint64> known = otherWindows(*m_program);
         QVERIFY(m_program->clickInWindow(kCloseButton));
         quint64 dialog = waitForWindowSized(kCloseDialogSize, 5000);
         QVERIFY(dialog != 0);
+        known.append(dialog);
         QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseExitChoice));
         QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseOk));
         // One message for the choice, one for the area, then the program ends.
         for (const char* shot : {"13-close-choice-not-saved", "13-area-not-saved"}) {
-            quint64 box = 0;
-            QElapsedTimer timer;
-            timer.start();
-            while (box == 0 && timer.elapsed() < 10000) {
-                for (quint64 id : otherWindows(*m_program)) {
-                    const QSize size = journey::windowRect(id).size();
-                    if (size.width() > 100 && size != kCloseDialogSize) {
-                        box = id;
-                    }
-                }
-                QTest::qWait(50);
-            }
+            const quint64 box = waitForNewWindow(known, 10000);
             QVERIFY2(box != 0, shot);
+            known.append(box);
+            QTRY_VERIFY_WITH_TIMEOUT(windowState(box).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(stackingPlace(box) > stackingPlace(window), 5000);
             screenshot(QLatin1String(shot));
             QVERIFY(m_program->keys(QStringLiteral("Return")));
             QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
@@ -848,6 +878,30 @@ private slots:
         QVERIFY(m_program->process().waitForFinished(10000));
         QCOMPARE(m_program->process().exitCode(), 0);
         QCOMPARE(storedSetting(m_program->settingsFile(), "CLOSE_ITEM", "bIsCloseDlg"), QString());
+    }
+
+    // Start-up puts unreadable hotkeys back on their defaults; when the settings file
+    // cannot be written, the user is told once the window is up, and the program runs on
+    // with the default hotkeys.
+    void unsavedHotkeyDefaultsAreTold() {
+        writeSettings(m_program->settingsFile(),
+                      {{"SHORTCUT_SET", "Stop_shortcut", "no key"},
+                       {"Screenshot_path", "Screenshot_path_value", m_program->folders().root() + "/shots/"},
+                       {"OutPut_path", "path_value", m_program->outputFolder() + "/"}});
+        ReadOnlyFile readOnly(m_program->settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        startProgram();
+        const quint64 box = waitForNewWindow({}, 10000);
+        QVERIFY(box != 0);
+        screenshot(QStringLiteral("14-hotkeys-not-saved"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QCOMPARE(storedSetting(m_program->settingsFile(), "SHORTCUT_SET", "Stop_shortcut"), QStringLiteral("no key"));
+        // The default hotkey works all the same: it starts a recording.
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
     }
 
     // The tray's Quit ends the program at once, without storing the area.

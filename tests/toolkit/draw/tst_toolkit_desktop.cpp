@@ -1,8 +1,10 @@
 // On the virtual desktop: a main-window base and a dialog drawn from the generated images,
 // shown side by side, checked on screen and kept as a screenshot among the test outputs
-// (test-output/toolkit_windows.png in the build folder).
+// (test-output/toolkit_windows.png in the build folder); a message box over a window the
+// window manager keeps above, read back with xprop.
 #include "DrawTestSupport.h"
 
+#include "platform/system/window_overlay.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
@@ -13,10 +15,14 @@
 #include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QX11Info>
 
 using namespace drawtest;
 
@@ -24,10 +30,54 @@ namespace {
 QString imagePath(const char* relative) {
     return QCoreApplication::applicationDirPath() + QLatin1String(relative);
 }
+
+QString xprop(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("xprop"), arguments);
+    process.waitForFinished(10000);
+    return QString::fromLatin1(process.readAllStandardOutput());
+}
+
+QString windowState(WId window) {
+    return xprop({QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")});
+}
+
+// Where the window manager stacks the client window, from the bottom; -1 when unlisted.
+int stackingPlace(WId window) {
+    const QString list = xprop({QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    const QStringList ids = list.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (int i = 0; i < ids.size(); ++i) {
+        if (ids[i].trimmed().toULongLong(nullptr, 16) == window) {
+            return i;
+        }
+    }
+    return -1;
+}
 } // namespace
 
 class TestToolkitDesktop : public QObject {
     Q_OBJECT
+
+    // The box is kept above by the window manager and stacked over both windows.
+    void checkBoxAbove(QWidget* box, QWidget& owner, QWidget& ordinary) {
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        const WId id = box->winId();
+        QTRY_VERIFY_WITH_TIMEOUT(windowState(id).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        ordinary.show();
+        ordinary.raise();
+        ordinary.activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&ordinary));
+        QTRY_VERIFY_WITH_TIMEOUT(stackingPlace(ordinary.winId()) >= 0, 5000);
+        // Give the window manager the chance to put the ordinary window on top.
+        QTest::qWait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(stackingPlace(id) > stackingPlace(owner.winId()) &&
+                                     stackingPlace(id) > stackingPlace(ordinary.winId()),
+                                 5000);
+        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(folder +
+                                                                     QStringLiteral("/toolkit_box_kept_above.png")));
+    }
 
 private slots:
     void windowsDrawnFromTheGeneratedImages() {
@@ -129,6 +179,39 @@ private slots:
         // The checked box shows its accent.
         const QPoint check = box->mapToGlobal(QPoint(box->boxRect().center().x(), 10));
         QVERIFY(near(shot.pixelColor(check + QPoint(-4, -4)), ToolkitColors::accent(), 40));
+    }
+
+    // A window the window manager keeps above (no stay-on-top flag of its own) opens a
+    // message box: the box is kept above too, so neither that window nor an ordinary
+    // window raised after it covers the box.
+    void boxOverAWindowKeptAboveStaysAboveIt() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            QSKIP("needs the virtual desktop");
+        }
+        QWidget owner;
+        owner.setWindowTitle(QStringLiteral("kept above"));
+        owner.setGeometry(300, 200, 700, 400);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        QVERIFY(calvorine::platform::setWindowKeepAbove(QX11Info::connection(), uint32_t(owner.winId()), true));
+        QTRY_VERIFY_WITH_TIMEOUT(windowState(owner.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
+        QVERIFY(isKeptAboveOthers(&owner));
+        QVERIFY(!owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        QWidget ordinary;
+        ordinary.setWindowTitle(QStringLiteral("ordinary"));
+        ordinary.setGeometry(350, 250, 600, 300);
+        bool checked = false;
+        QTimer::singleShot(0, [&]() {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            checkBoxAbove(box, owner, ordinary);
+            checked = !QTest::currentTestFailed();
+            box->reject(); // also after a failed check, so that the test goes on
+        });
+        QRZMessageBox::showMessage(&owner, QStringLiteral("Over the window kept above"), QString(),
+                                   QRZMessageBox::Error, QRZMessageBox::OkButton);
+        QVERIFY(checked);
     }
 };
 
