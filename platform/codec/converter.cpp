@@ -387,8 +387,8 @@ bool Converter::open(const char* source, const char* destination, const char* mu
     if (!addChapters(output, settings.chapters)) {
         return false;
     }
-    m_sourceDurationUs = input->duration > 0 ? input->duration : 0;
-    impl->sourceStartUs = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+    m_sourceDurationUs = av::durationUs(input);
+    impl->sourceStartUs = av::startOffsetUs(input);
     m_destination = destination;
     if (!(output->oformat->flags & AVFMT_NOFILE) && avio_open(&output->pb, destination, AVIO_FLAG_WRITE) < 0) {
         return false;
@@ -474,40 +474,6 @@ bool encodeAndWrite(AVCodecContext* encoder, AVFrame* frame, AVFormatContext* ou
     }
 }
 
-// Seeks the source to the window's start (microseconds of the source's own timeline). A
-// source without an index (MPEG-TS) is sought by time alone and may land past the key frame
-// the window's first pictures need; then the seek steps back, further each time, down to the
-// file's start. The packets read to check the landing are returned, to be used first.
-std::deque<av::PacketPtr> seekToWindow(AVFormatContext* input, int videoIndex, int64_t targetUs, int64_t fileStartUs) {
-    std::deque<av::PacketPtr> held;
-    int64_t stepUs = 1000000;
-    for (int64_t seekUs = targetUs;; seekUs = std::max(fileStartUs, seekUs - stepUs), stepUs *= 2) {
-        held.clear();
-        const bool sought = avformat_seek_file(input, -1, INT64_MIN, seekUs, seekUs, 0) >= 0;
-        if (seekUs <= fileStartUs || (sought && videoIndex < 0)) {
-            return held;
-        }
-        if (!sought) {
-            continue;
-        }
-        for (;;) {
-            av::PacketPtr packet = av::makePacket();
-            if (!packet || av_read_frame(input, packet.get()) < 0) {
-                break; // nothing to read there: try further back
-            }
-            const bool video = packet->stream_index == videoIndex;
-            const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
-            held.push_back(std::move(packet));
-            if (video && key) {
-                return held;
-            }
-            if (video) {
-                break;
-            }
-        }
-    }
-}
-
 // True when a failed read means the end of the source rather than a read error.
 bool endOfInput(const AVFormatContext* input, int result) {
     if (result != AVERROR_EOF) {
@@ -559,7 +525,7 @@ void Converter::work() {
     std::deque<av::PacketPtr> heldBack;
     if (!failed && windowStart > 0) {
         const int videoIndex = d.videoIndex >= 0 ? d.videoIndex : av::findStream(input, AVMEDIA_TYPE_VIDEO);
-        heldBack = seekToWindow(input, videoIndex, windowStart + d.sourceStartUs, d.sourceStartUs);
+        heldBack = av::seekToKeyFrame(input, videoIndex, windowStart + d.sourceStartUs, d.sourceStartUs);
     }
     // The next packet of the source: first those the seek read to check where it landed.
     auto readPacket = [&](AVPacket* into) -> int {
@@ -698,7 +664,12 @@ void Converter::work() {
                 continue;
             }
             if (offsetUs == AV_NOPTS_VALUE) {
-                offsetUs = sourceTimeUs; // the key frame the window's start needs
+                // The whole file keeps its own timeline, from 0 at its first picture or
+                // sound; a window starts where the first packet (the key frame the
+                // window's start needs) is shown. A decode time would leave the pictures
+                // reordered after it starting late.
+                const int64_t shownUs = av::toMicroseconds(packet->pts, source->time_base);
+                offsetUs = windowStart == 0 ? d.sourceStartUs : shownUs != AV_NOPTS_VALUE ? shownUs : sourceTimeUs;
             }
             const int64_t timeUs = sourceTimeUs - d.sourceStartUs;
             if (timeUs >= windowEnd) {

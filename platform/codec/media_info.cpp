@@ -286,10 +286,7 @@ const char* MediaInfo::chapterTitle(int index) const {
 }
 
 uint64_t MediaInfo::durationUs() const {
-    if (!m_input || m_input->duration == AV_NOPTS_VALUE || m_input->duration < 0) {
-        return 0;
-    }
-    return static_cast<uint64_t>(m_input->duration);
+    return static_cast<uint64_t>(av::durationUs(m_input.get()));
 }
 
 bool MediaInfo::hasMediaPackets() {

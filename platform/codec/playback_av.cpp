@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,78 @@ int64_t toMicroseconds(int64_t timestamp, AVRational timeBase) {
 
 int64_t fromMicroseconds(int64_t microseconds, AVRational timeBase) {
     return av_rescale_q(microseconds, AVRational{1, 1000000}, timeBase);
+}
+
+int64_t startOffsetUs(const AVFormatContext* input) {
+    return input && input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+}
+
+int64_t durationUs(const AVFormatContext* input) {
+    if (!input) {
+        return 0;
+    }
+    const int64_t stated = input->duration != AV_NOPTS_VALUE ? std::max<int64_t>(0, input->duration) : 0;
+    const int64_t startUs = startOffsetUs(input);
+    if (startUs == 0) {
+        return stated;
+    }
+    int64_t endUs = AV_NOPTS_VALUE;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* stream = input->streams[i];
+        const AVMediaType type = stream->codecpar->codec_type;
+        if ((type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) ||
+            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            continue;
+        }
+        if (stream->start_time == AV_NOPTS_VALUE || stream->duration == AV_NOPTS_VALUE || stream->duration < 0) {
+            return stated; // an extent unknown: the file's own word is all there is
+        }
+        endUs = std::max(endUs, toMicroseconds(stream->start_time + stream->duration, stream->time_base));
+    }
+    return endUs == AV_NOPTS_VALUE ? stated : std::max<int64_t>(0, endUs - startUs);
+}
+
+std::deque<PacketPtr> seekToKeyFrame(AVFormatContext* input, int videoIndex, int64_t targetUs, int64_t fileStartUs) {
+    std::deque<PacketPtr> held;
+    // The key frame must be shown no later than the target, or be the stream's first.
+    int64_t latestKeyUs = targetUs;
+    if (videoIndex >= 0) {
+        const AVStream* stream = input->streams[videoIndex];
+        latestKeyUs = std::max(targetUs, toMicroseconds(stream->start_time, stream->time_base));
+    }
+    int64_t stepUs = 1000000;
+    for (int64_t seekUs = targetUs;; seekUs = std::max(fileStartUs, seekUs - stepUs), stepUs *= 2) {
+        held.clear();
+        const bool atStart = seekUs <= fileStartUs;
+        const bool sought = avformat_seek_file(input, -1, INT64_MIN, seekUs, seekUs, 0) >= 0;
+        if (videoIndex < 0 && (sought || atStart)) {
+            return held;
+        }
+        for (bool reading = sought && videoIndex >= 0; reading;) {
+            PacketPtr packet = makePacket();
+            if (!packet || av_read_frame(input, packet.get()) < 0) {
+                break; // nothing to read there: try further back
+            }
+            const bool video = packet->stream_index == videoIndex;
+            const int64_t shownUs = toMicroseconds(packet->pts, input->streams[packet->stream_index]->time_base);
+            const bool usable =
+                (packet->flags & AV_PKT_FLAG_KEY) != 0 && (shownUs == AV_NOPTS_VALUE || shownUs <= latestKeyUs);
+            held.push_back(std::move(packet));
+            if (video && usable) {
+                return held;
+            }
+            reading = !video;
+        }
+        if (atStart) {
+            // Sought by time, a file without an index may not even land on its first
+            // pictures: its first bytes are where they are.
+            held.clear();
+            if ((input->iformat->flags & AVFMT_NO_BYTE_SEEK) || av_seek_frame(input, -1, 0, AVSEEK_FLAG_BYTE) < 0) {
+                avformat_seek_file(input, -1, INT64_MIN, seekUs, seekUs, 0);
+            }
+            return held;
+        }
+    }
 }
 
 int findStream(const AVFormatContext* input, AVMediaType type) {

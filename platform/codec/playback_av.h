@@ -14,6 +14,7 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,22 @@ CodecContextPtr openDecoder(const AVStream* stream, int threadCount = 0);
 // Microseconds of a timestamp in the given time base; AV_NOPTS_VALUE stays as it is.
 int64_t toMicroseconds(int64_t timestamp, AVRational timeBase);
 int64_t fromMicroseconds(int64_t microseconds, AVRational timeBase);
+
+// Where the file's timeline begins, in microseconds (an MPEG-TS file made by ffmpeg starts
+// at 1.4 s, an MP4 may carry an offset in its edit list). Positions, durations and trim
+// windows count from here: the first picture or sound of a file is at 0.
+int64_t startOffsetUs(const AVFormatContext* input);
+
+// The file's length from its first picture or sound to its last, in microseconds (0 when
+// unknown). An MP4's own duration counts from 0, so with a start offset it would run past
+// the last picture: there the streams' extents give the length.
+int64_t durationUs(const AVFormatContext* input);
+
+// Seeks to the key frame that the picture at targetUs (microseconds of the file's own
+// timeline) is decoded from. A file without an index (MPEG-TS) is sought by time alone and
+// may land past that key frame; then the seek steps back, further each time, down to the
+// file's start. The packets read to check the landing are returned, to be used first.
+std::deque<PacketPtr> seekToKeyFrame(AVFormatContext* input, int videoIndex, int64_t targetUs, int64_t fileStartUs);
 
 // The first stream of the type that is a real picture or sound stream (not a cover
 // picture); -1 when none.

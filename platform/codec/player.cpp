@@ -70,7 +70,9 @@ void Player::stopThreads() {
 void Player::close() {
     stopThreads();
     std::lock_guard<std::mutex> lock(m_lock);
+    m_heldPackets.clear();
     m_input.reset();
+    m_startUs = 0;
     m_videoDecoder.reset();
     m_audioDecoder.reset();
     m_videoGraph.reset();
@@ -112,6 +114,7 @@ bool Player::open(const char* pathUtf8) {
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_input = std::move(input);
+        m_startUs = av::startOffsetUs(m_input.get());
         m_path = pathUtf8;
         m_videoIndex = videoDecoder ? videoIndex : -1;
         m_audioIndex = audioDecoder ? audioIndex : -1;
@@ -238,7 +241,7 @@ void Player::rebuildAudioGraph(const AVFrame* frame) {
 
 void Player::takeAudioFrame(AVFrame* frame) {
     const AVStream* stream = m_input->streams[m_audioIndex];
-    const int64_t timeUs = av::toMicroseconds(frame->best_effort_timestamp, stream->time_base);
+    const int64_t timeUs = fileTimeUs(frame->best_effort_timestamp, stream->time_base);
     if (timeUs == AV_NOPTS_VALUE) {
         return;
     }
@@ -294,7 +297,7 @@ bool Player::decodeVideoPacket(const AVPacket* packet) {
     const AVStream* stream = m_input->streams[m_videoIndex];
     const int64_t duration = frameDurationUs();
     while (avcodec_receive_frame(m_videoDecoder.get(), m_frame.get()) == 0) {
-        int64_t timeUs = av::toMicroseconds(m_frame->best_effort_timestamp, stream->time_base);
+        int64_t timeUs = fileTimeUs(m_frame->best_effort_timestamp, stream->time_base);
         if (timeUs == AV_NOPTS_VALUE) {
             timeUs = m_pictures.empty() ? m_lastRawTimeUs + duration : m_pictures.back().timeUs + duration;
         }
@@ -315,6 +318,20 @@ bool Player::decodeVideoPacket(const AVPacket* packet) {
     return queued;
 }
 
+int64_t Player::fileTimeUs(int64_t timestamp, AVRational timeBase) const {
+    const int64_t timeUs = av::toMicroseconds(timestamp, timeBase);
+    return timeUs == AV_NOPTS_VALUE ? timeUs : timeUs - m_startUs;
+}
+
+int Player::readPacket() {
+    if (m_heldPackets.empty()) {
+        return av_read_frame(m_input.get(), m_packet.get());
+    }
+    av_packet_move_ref(m_packet.get(), m_heldPackets.front().get());
+    m_heldPackets.pop_front();
+    return 0;
+}
+
 // Reads one packet and decodes it; at the end of the file drains the decoders.
 // wantVideoFrame: keep reading until a picture is queued (or the file ends).
 bool Player::readAndDecode(bool wantVideoFrame) {
@@ -322,7 +339,7 @@ bool Player::readAndDecode(bool wantVideoFrame) {
         if (m_endOfFile) {
             return false;
         }
-        const int result = av_read_frame(m_input.get(), m_packet.get());
+        const int result = readPacket();
         if (result < 0) {
             if (result == AVERROR(EAGAIN)) {
                 continue;
@@ -387,7 +404,7 @@ bool Player::seekLocked(int64_t timeUs) {
     flushQueues();
     m_videoGraph.reset();
     m_audioGraph.reset();
-    avformat_seek_file(m_input.get(), -1, INT64_MIN, timeUs, timeUs, AVSEEK_FLAG_BACKWARD);
+    m_heldPackets = av::seekToKeyFrame(m_input.get(), m_videoIndex, timeUs + m_startUs, m_startUs);
     if (m_videoDecoder) {
         avcodec_flush_buffers(m_videoDecoder.get());
     }
@@ -767,11 +784,7 @@ bool Player::hasAudio() const {
 
 uint64_t Player::durationUs() const {
     // Called with and without m_lock: reads only what open() fixed.
-    const AVFormatContext* input = m_input.get();
-    if (!input || input->duration == AV_NOPTS_VALUE || input->duration < 0) {
-        return 0;
-    }
-    return static_cast<uint64_t>(input->duration);
+    return static_cast<uint64_t>(av::durationUs(m_input.get()));
 }
 
 uint64_t Player::positionUs() const {

@@ -101,6 +101,9 @@ private:
 
     // All below: m_lock held.
     bool readAndDecode(bool wantVideoFrame);
+    int readPacket();
+    // A stream timestamp in microseconds of the file's timeline (AV_NOPTS_VALUE stays).
+    int64_t fileTimeUs(int64_t timestamp, AVRational timeBase) const;
     bool decodeVideoPacket(const AVPacket* packet);
     bool decodeAudioPacket(const AVPacket* packet);
     void takeAudioFrame(AVFrame* frame);
@@ -131,6 +134,11 @@ private:
 
     std::string m_path;
     av::InputPtr m_input;
+    // Where the file's timeline begins: every time the player deals in (position, shown
+    // picture, seek targets, edit ranges) counts from here, so the file runs from 0.
+    int64_t m_startUs = 0;
+    // Packets the last seek read to check where it landed; they are decoded first.
+    std::deque<av::PacketPtr> m_heldPackets;
     int m_videoIndex = -1;
     int m_audioIndex = -1;
     av::CodecContextPtr m_videoDecoder;

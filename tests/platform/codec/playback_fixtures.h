@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +30,30 @@ inline bool makeClip(const QString& path, double seconds, const QString& size = 
                               "lavfi", "-i", "sine=frequency=440:sample_rate=44100", "-t", duration, "-pix_fmt",
                               "yuv420p"} +
                   extra + QStringList{path});
+}
+
+// A grey picture whose brightness tells the frame's number (25 frames a second, a key
+// frame every 2 s), with a tone: frameNumberOf reads the number back from a shown picture.
+inline bool makeNumberedClip(const QString& path, double seconds, const QStringList& inputOptions = {},
+                             const QStringList& extra = {}) {
+    return ffmpeg(QStringList{"-f", "lavfi", "-i", "nullsrc=s=64x48:r=25,geq=lum='16+2*N':cb=128:cr=128"} +
+                  inputOptions +
+                  QStringList{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100", "-t",
+                              QString::number(seconds), "-c:v", "libx264", "-g", "50", "-pix_fmt", "yuv420p"} +
+                  extra + QStringList{path});
+}
+
+// The frame number of a picture of makeNumberedClip (its brightness 16 + 2n, shown in full
+// range); -1 for a picture that is not one of its frames.
+inline int frameNumberOf(const QImage& picture) {
+    if (picture.isNull()) {
+        return -1;
+    }
+    const QRgb centre = picture.pixel(picture.width() / 2, picture.height() / 2);
+    if (qAbs(qRed(centre) - qBlue(centre)) > 6 || qAbs(qGreen(centre) - qBlue(centre)) > 6) {
+        return -1;
+    }
+    return qRound(qGreen(centre) * 219.0 / 255.0 / 2.0);
 }
 
 // A one-second test picture of any size, odd ones too (4:4:4 H.264 takes them).
@@ -88,6 +113,17 @@ inline QJsonObject stream(const QJsonObject& info, const QString& type, bool att
     return {};
 }
 
+// The first picture of a file, decoded by the ffmpeg command line into a PNG beside it.
+inline QImage firstPicture(const QString& path) {
+    const QString png = path + QStringLiteral(".first.png");
+    if (!ffmpeg({"-i", path, "-frames:v", "1", png})) {
+        return {};
+    }
+    const QImage image(png);
+    QFile::remove(png);
+    return image;
+}
+
 inline QString formatTag(const QJsonObject& info, const QString& key) {
     const QJsonObject tags = info.value("format").toObject().value("tags").toObject();
     for (auto it = tags.begin(); it != tags.end(); ++it) {
@@ -96,6 +132,28 @@ inline QString formatTag(const QJsonObject& info, const QString& key) {
         }
     }
     return {};
+}
+
+// Where a file's timeline begins (ffprobe's start time of the file) and how long it runs
+// from there to the end of its last stream, in seconds.
+struct Timeline {
+    double start = 0.0;
+    double length = 0.0;
+    // The start of the first stream of the type, counted from the file's start.
+    double streamStart(const QJsonObject& info, const QString& type) const {
+        return stream(info, type).value("start_time").toString().toDouble() - start;
+    }
+};
+inline Timeline timelineOf(const QJsonObject& info) {
+    Timeline timeline;
+    timeline.start = info.value("format").toObject().value("start_time").toString().toDouble();
+    double end = 0.0;
+    for (const QJsonValue& value : info.value("streams").toArray()) {
+        const QJsonObject s = value.toObject();
+        end = qMax(end, s.value("start_time").toString().toDouble() + s.value("duration").toString().toDouble());
+    }
+    timeline.length = end - timeline.start;
+    return timeline;
 }
 
 // Frames of the first video stream, counted by decoding.

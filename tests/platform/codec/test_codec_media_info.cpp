@@ -21,6 +21,8 @@ private slots:
     void pictureOfAVideoHasItsSize();
     void matroskaBrandTellsWebmFromMatroska();
     void badFilesGiveNothing();
+    void aFileThatStartsLateRunsFromZero_data();
+    void aFileThatStartsLateRunsFromZero();
 
 private:
     QTemporaryDir m_dir;
@@ -181,6 +183,34 @@ void TestCodecMediaInfo::badFilesGiveNothing() {
     cvcodec_info_release(info);
     QVERIFY(!cvcodec_info_open(nullptr, m_tagged.toUtf8().constData()));
     QCOMPARE(cvcodec_info_chapter_count(nullptr), 0);
+}
+
+void TestCodecMediaInfo::aFileThatStartsLateRunsFromZero_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("extra");
+    QTest::newRow("MPEG-TS") << "late.ts" << QStringList{};
+    QTest::newRow("MP4 with a start offset") << "offset.mp4" << QStringList{"-output_ts_offset", "1.5"};
+    QTest::newRow("MP4 from 0") << "plain.mp4" << QStringList{};
+}
+
+// The length runs from the first picture or sound to the end of the last stream (an MP4's
+// own duration counts its start offset too); the picture is the first frame.
+void TestCodecMediaInfo::aFileThatStartsLateRunsFromZero() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, extra);
+    const QString path = m_dir.filePath(name);
+    QVERIFY(fixtures::makeNumberedClip(path, 3.0, {}, extra));
+    const fixtures::Timeline timeline = fixtures::timelineOf(fixtures::probe(path));
+    cvcodec_info info = cvcodec_info_create(-1);
+    QVERIFY(cvcodec_info_open(info, path.toUtf8().constData()));
+    const double duration = double(cvcodec_info_duration(info));
+    QVERIFY2(qAbs(duration - timeline.length * 1e6) < 10000, qPrintable(QString::number(duration)));
+    uint8_t* picture = cvcodec_info_picture(info, 0, 0, 1, 0, 0, 0);
+    QVERIFY(picture);
+    const QImage image = QImage::fromData(picture, cvcodec_picture_size(picture));
+    cvcodec_info_release_picture(info, picture);
+    QCOMPARE(fixtures::frameNumberOf(image), 0);
+    cvcodec_info_release(info);
 }
 
 QTEST_GUILESS_MAIN(TestCodecMediaInfo)

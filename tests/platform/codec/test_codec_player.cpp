@@ -58,6 +58,8 @@ private slots:
     void badInputIsRefused();
     void quickOpensSeeksStopsAndReleases();
     void aFrameCallbackMayAskThePlayer();
+    void aFileThatStartsLateRunsFromZero_data();
+    void aFileThatStartsLateRunsFromZero();
 
 private:
     QTemporaryDir m_dir;
@@ -535,6 +537,62 @@ void TestCodecPlayer::aFrameCallbackMayAskThePlayer() {
     QVERIFY(owner.lastPosition > 2000000);
     QVERIFY(cvcodec_player_pause(owner.player));
     QVERIFY(cvcodec_player_release(owner.player));
+}
+
+void TestCodecPlayer::aFileThatStartsLateRunsFromZero_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("inputOptions");
+    QTest::addColumn<QStringList>("extra");
+    QTest::newRow("MPEG-TS") << "late.ts" << QStringList{} << QStringList{};
+    QTest::newRow("MP4 with a start offset")
+        << "offset.mp4" << QStringList{} << QStringList{"-output_ts_offset", "1.5"};
+    QTest::newRow("MP4, sound starts late") << "late-sound.mp4" << QStringList{"-itsoffset", "0.5"} << QStringList{};
+}
+
+// Positions run from 0 at the file's first picture or sound to its length, whatever
+// timestamp the file starts at; seeks show the picture of the asked time and steps go
+// back across a key frame, in files without an index too.
+void TestCodecPlayer::aFileThatStartsLateRunsFromZero() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, inputOptions);
+    QFETCH(QStringList, extra);
+    const QString path = m_dir.filePath(name);
+    QVERIFY(fixtures::makeNumberedClip(path, 4.0, inputOptions, extra));
+    const QJsonObject info = fixtures::probe(path);
+    const fixtures::Timeline timeline = fixtures::timelineOf(info);
+    const double length = timeline.length;
+    const double firstPicture = timeline.streamStart(info, "video");
+    const auto pictureTime = [&](int number) { return (firstPicture + number / 25.0) * 1e6; };
+
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, path.toUtf8().constData(), 0, 0, 0, 0));
+    QVERIFY2(qAbs(double(cvcodec_player_duration(player)) - length * 1e6) < 50000,
+             qPrintable(QString::number(cvcodec_player_duration(player))));
+    QCOMPARE(fixtures::frameNumberOf(snapshotOf(player)), 0);
+    QVERIFY(qAbs(double(cvcodec_player_frame_time(player)) - pictureTime(0)) < 1000);
+    QVERIFY(double(cvcodec_player_position(player)) < pictureTime(1));
+
+    for (const double target : {1.3, length / 2, firstPicture + 2.0, length - 0.15}) {
+        QVERIFY(cvcodec_player_seek(player, uint64_t(target * 1e6)));
+        const int expected = std::min(99, int(std::floor((target - firstPicture) * 25.0 + 1e-6)));
+        QCOMPARE(fixtures::frameNumberOf(snapshotOf(player)), expected);
+        QVERIFY2(qAbs(double(cvcodec_player_frame_time(player)) - pictureTime(expected)) < 1000,
+                 qPrintable(QString::number(cvcodec_player_frame_time(player))));
+        QVERIFY(qAbs(double(cvcodec_player_position(player)) - target * 1e6) < 1e6 / 25);
+        // The picture before: across the key frame at 2 s, the seek goes back a group.
+        QVERIFY(cvcodec_player_step(player, -1));
+        QCOMPARE(fixtures::frameNumberOf(snapshotOf(player)), expected - 1);
+    }
+
+    // Played to the end, the position stops at the file's length.
+    QVERIFY(cvcodec_player_seek(player, uint64_t((length - 0.4) * 1e6)));
+    QVERIFY(cvcodec_player_play(player));
+    QTRY_VERIFY_WITH_TIMEOUT(cvcodec_player_is_at_end(player), 10000);
+    QCOMPARE(fixtures::frameNumberOf(snapshotOf(player)), 99);
+    const double end = double(cvcodec_player_position(player));
+    QVERIFY2(end > (length - 0.06) * 1e6 && end <= double(cvcodec_player_duration(player)),
+             qPrintable(QString::number(end)));
+    cvcodec_player_release(player);
 }
 
 QTEST_GUILESS_MAIN(TestCodecPlayer)
