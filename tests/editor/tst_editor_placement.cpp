@@ -3,7 +3,7 @@
 // lowest buttons and boxes clicked and typed into with xdotool); the tab bar shows the
 // tab that is shown, also when the window switched it itself; the crop frame, a window
 // of its own, lies over the picture after the window manager moved the editor (read back
-// with xwininfo).
+// with xwininfo); the watermark's frame encloses the text drawn into the preview.
 #include "editor/QAdjustOperationForm.h"
 #include "editor/QMediaBorderFrame.h"
 #include "editor/QMediaForm.h"
@@ -53,6 +53,20 @@ QList<QWidget*> controlsOf(QWidget* tab) {
     return controls;
 }
 
+// The bounds of the light pixels of the image (white text over the red and blue clip).
+QRect lightBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 170 && c.green() > 170 && c.blue() > 170) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
 QString describe(const QRect& r) {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
@@ -71,6 +85,7 @@ private slots:
     void lowestControlsTakeClicksAndKeys();
     void tabBarShowsTheTabShown();
     void cropFrameFollowsTheMovedEditor();
+    void watermarkFrameEnclosesTheDrawnText();
 
 private:
     void showTab(int tab);
@@ -256,6 +271,35 @@ void TestEditorPlacement::cropFrameFollowsTheMovedEditor() {
         QVERIFY2(desktoptest::waitFor(framed, 5000), qPrintable(describe(placed) + " for " + describe(wanted)));
     }
     desktop::keep(desktop::screen(), "editor_placement_crop_frame_moved");
+}
+
+void TestEditorPlacement::watermarkFrameEnclosesTheDrawnText() {
+    showTab(QVideoEditingDlg::Watermark);
+    QMediaBorderFrame* overlay = m_editor->preview()->watermarkOverlay();
+    QMediaElementWindow* preview = m_editor->preview()->previewSurface();
+    QTRY_VERIFY(overlay->isVisible());
+    auto* text = m_editor->watermarkTab()->findChild<QRZTextEdit*>("m_leAddWKText");
+    QVERIFY(desktop::click(centreOf(text)));
+    QTRY_VERIFY(text->textEdit()->hasFocus());
+    // Wide letters and a descender: the text's full box.
+    QVERIFY(desktop::xdotool({"type", "--delay", "20", "WMWgjy"}));
+    QWidget* piece = overlay->piece(0);
+    QTRY_VERIFY(piece->isVisible());
+    // The drawn text in the preview surface's own picture (the frame is a window of its
+    // own and not part of it), and the frame, both on the screen.
+    QRect drawn;
+    QRect frame;
+    const auto enclosed = [&] {
+        const QRect light = lightBounds(preview->grab().toImage());
+        drawn = light.translated(preview->mapToGlobal(QPoint(0, 0)));
+        frame = QRect(overlay->mapToGlobal(piece->pos()), piece->size());
+        return light.width() > 20 && frame.contains(drawn);
+    };
+    QVERIFY2(desktoptest::waitFor(enclosed, 5000), qPrintable(describe(drawn) + " outside " + describe(frame)));
+    desktop::keep(desktop::screen(), "editor_placement_watermark_frame");
+    // The frame is not far larger than the text either.
+    QVERIFY2(frame.width() < drawn.width() + 24 && frame.height() < drawn.height() + 24,
+             qPrintable(describe(drawn) + " in " + describe(frame)));
 }
 
 QTEST_MAIN(TestEditorPlacement)
