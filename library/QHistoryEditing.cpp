@@ -136,6 +136,7 @@ void QHistoryListWgt::audioTagChange(VEAudioTagInfo tags, QString coverPath) {
     }
     if (!addHistoryItem(entry)) {
         qWarning() << "audioTagChange------------------the history could not be saved" << entry.mediaPath;
+        tellNotSavedLater(this, tr("The changed tags could not be saved in the history."));
     }
     resetModel(m_model);
 }
@@ -254,6 +255,8 @@ void QHistoryListWgt::convertedFinish(bool ok) {
     entry.thumbnailPath = thumbnail;
     if (!addHistoryItem(entry)) {
         qWarning() << "convertedFinish------------------the history could not be saved" << entry.mediaPath;
+        tellNotSavedLater(this, tr("The new file was saved but could not be added to the history:\n%1")
+                                    .arg(QDir::toNativeSeparators(entry.mediaPath)));
     }
     QHistoryChunk* chunk = QHistoryChunk::fromHistoryItem(entry);
     if (!done.displayName.isEmpty()) {

@@ -10,6 +10,7 @@
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZItemButtonList.h"
 #include "toolkit/QRZMenu.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZScrollBar.h"
 #include "toolkit/StyleHelpers.h"
 
@@ -545,12 +546,17 @@ void QHistoryListWgt::disposeFile(QStringList paths, int mode) {
         return;
     }
     const QString outputFolder = getOutputPath();
+    QStringList kept;
     for (const QString& path : paths) {
-        if (QFileInfo::exists(path)) {
-            QFile::remove(path);
+        if (QFileInfo::exists(path) && !QFile::remove(path)) {
+            kept.append(QDir::toNativeSeparators(path));
         }
         const QString folder = QFileInfo(path).absolutePath();
         pruneEmptyFolders(folder, pruneRoot(readHistoryPreferencePath(path), outputFolder));
+    }
+    if (!kept.isEmpty()) {
+        QRZMessageBox::showMessage(this, tr("These files could not be deleted:\n%1").arg(kept.join(QLatin1Char('\n'))),
+                                   QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
     }
 }
 
@@ -586,7 +592,17 @@ void QHistoryListWgt::ItemNameChange(QModelIndex index, QString newName) {
     const QString oldPath = fromUtf8(chunk->path());
     const QString newPath = oldPath.left(oldPath.lastIndexOf(QLatin1Char('/')) + 1) + newName;
     if (QFile::rename(oldPath, newPath)) {
-        renameHistoryItem(oldPath, newPath);
+        // A file whose entry keeps the old path would drop out of the history at the next
+        // load: without the entry's new name the file keeps its old one.
+        if (findHistoryItem(oldPath) && !renameHistoryItem(oldPath, newPath)) {
+            const bool restored = QFile::rename(newPath, oldPath);
+            tellNotSaved(this, restored ? tr("The new name could not be saved in the history; the file keeps its "
+                                             "name.")
+                                        : tr("The new name could not be saved in the history."));
+            if (restored) {
+                return;
+            }
+        }
         chunk->setPath(newPath.toUtf8().toStdString());
         chunk->setDisplayName(newName.toUtf8().toStdString());
         m_historyView->viewport()->update();

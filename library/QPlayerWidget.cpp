@@ -6,10 +6,12 @@
 #include "library/SnapshotFileName.h"
 #include "library/VideoImageWindow.h"
 #include "toolkit/QAudioDataWidget.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QPainter>
 #include <QTimer>
 
@@ -217,7 +219,10 @@ void QPlayerWidget::setFullScreen(bool full) {
 }
 
 void QPlayerWidget::OnScreenshots() {
-    m_playObject->Screenshots(makeSnapshotFileName());
+    const QString file = makeSnapshotFileName();
+    if (!m_playObject->Screenshots(file)) {
+        tellNotSaved(this, tr("The snapshot could not be saved as %1.").arg(QDir::toNativeSeparators(file)));
+    }
 }
 
 void QPlayerWidget::DestroyAnimtion() {

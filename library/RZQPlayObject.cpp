@@ -311,21 +311,20 @@ void RZQPlayObject::ResizeVideoWindow() {
     ResizeVideoWindow(true);
 }
 
-void RZQPlayObject::Screenshots(QString path) {
+bool RZQPlayObject::Screenshots(QString path) {
     if (!hasHandle()) {
-        return;
+        return true;
     }
     unsigned char* block = m_player->snapshot(0, 0, 0);
     if (block == nullptr) {
-        return;
+        return true;
     }
     uint32_t length = 0;
     std::memcpy(&length, block + 2, sizeof length);
     QImage image;
-    if (image.loadFromData(block, int(length))) {
-        image.save(path, "PNG");
-    }
+    const bool saved = image.loadFromData(block, int(length)) && image.save(path, "PNG");
     m_player->releaseSnapshot(block);
+    return saved;
 }
 
 QImage RZQPlayObject::getCoverImage(QString path) {

@@ -61,7 +61,9 @@ public slots:
     void ResizeVideoWindow();
     void videoFrameStepUp();
     void videoFrameStepDown();
-    void Screenshots(QString path);
+    // Saves the picture on show as a PNG file. False only when there was a picture and it
+    // could not be saved (without an open file or a picture nothing is saved).
+    bool Screenshots(QString path);
     QImage getCoverImage(QString path);
     void beginAsyncSeek();
     void endAsyncSeek();

@@ -266,13 +266,8 @@ void MainWindow::setupHotkeys() {
         showHotkeyBalloon(20);
     }
     if (!defaultsSaved) {
-        tellNotSavedOnceShown(tr("The default hotkeys could not be saved."));
+        tellNotSavedLater(this, tr("The default hotkeys could not be saved."));
     }
-}
-
-// For what start-up could not save: the user is told once the window is up.
-void MainWindow::tellNotSavedOnceShown(const QString& what) {
-    QTimer::singleShot(0, this, [this, what] { tellNotSaved(this, what); });
 }
 
 // The balloon points at the tray icon, which the tray places only after start-up: wait
@@ -295,7 +290,7 @@ void MainWindow::loadAreaSettings() {
         QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"), QString::fromLatin1(kDefaultAreaValue)));
     if (!area.wellFormed && !writeSettingValue(QStringLiteral("XML_RECORD_AREA"), QStringLiteral("Area_value"),
                                                QString::fromLatin1(kDefaultAreaValue))) {
-        tellNotSavedOnceShown(tr("The capture area could not be saved."));
+        tellNotSavedLater(this, tr("The capture area could not be saved."));
     }
     QRect rect(area.origin, area.size);
     // A screen that became smaller since (or an edited file) would leave it off the screen.
@@ -347,7 +342,7 @@ void MainWindow::createPanels() {
         readSettingValue(QStringLiteral("Screenshot_path"), QStringLiteral("Screenshot_path_value"),
                          documentsSubfolder(QStringLiteral("Screenshots")));
     if (!saveScreenshotFolder(screenshotFolder)) {
-        tellNotSavedOnceShown(tr("The screenshot folder could not be saved."));
+        tellNotSavedLater(this, tr("The screenshot folder could not be saved."));
     }
     initFormatNameGlobals();
     centerWidget(QFormatDlg::getInstance(nullptr));

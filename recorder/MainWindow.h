@@ -130,7 +130,6 @@ private:
     void loadAreaSettings();
     bool saveAreaSettings();
     bool saveScreenshotFolder(const QString& folder);
-    void tellNotSavedOnceShown(const QString& what);
     void createPanels();
     void createLevelPreviews();
     void restartLevelPreviews();

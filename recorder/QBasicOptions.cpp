@@ -147,14 +147,16 @@ QString QBasicOptions::actionText(int id) {
     }
 }
 
-void QBasicOptions::setOutputFolder(const QString& path) {
+bool QBasicOptions::setOutputFolder(const QString& path) {
     m_btnFolder->setToolTip(path);
     QString name = QDir(path).dirName();
     if (name.isEmpty())
         name = path.left(2); // a root folder has no name of its own ("/" shows "/")
     m_btnFolder->setText(name);
     setOutputPath(path);
-    writeSettingValue(QStringLiteral("OutPut_path"), QStringLiteral("path_value"), path);
+    const QString section = QStringLiteral("OutPut_path");
+    const QString key = QStringLiteral("path_value");
+    return readSettingValue(section, key, QString()) == path || storeSetting(section, key, path);
 }
 
 void QBasicOptions::OnBtnFolder() {
@@ -259,10 +261,9 @@ void QBasicOptions::applyShortcut(int id) {
     saveShortcut(id, storedShortcutText(key, mods));
 }
 
-void QBasicOptions::saveShortcut(int id, const QString& value) {
+bool QBasicOptions::saveShortcut(int id, const QString& value) {
     const QString key = shortcutKeyName(id);
-    if (!key.isEmpty())
-        writeSettingValue(kShortcutSection, key, value);
+    return key.isEmpty() || storeSetting(kShortcutSection, key, value);
 }
 
 void QBasicOptions::resetShortcuts() {

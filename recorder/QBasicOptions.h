@@ -17,16 +17,19 @@ public:
     explicit QBasicOptions(QWidget* parent = nullptr);
     ~QBasicOptions() override;
 
-    // Shows the folder on its button and stores it (settings record and file).
-    void setOutputFolder(const QString& path);
+    // Shows the folder on its button and stores it (settings record and file; the file
+    // is written only when it holds another folder). False when it could not be saved
+    // (the user is told).
+    bool setOutputFolder(const QString& path);
     // Converted-files folder, default hotkeys, no watermark; asks for the format reset.
     void reset();
     void resetShortcuts();
     // Makes the pending key of the action current: registers it, releases the old one
     // and stores it (also when the system refused it; the conflict mark shows that).
     void applyShortcut(int id);
-    // Writes "SHORTCUT_SET"/<action key> = value; unknown ids write nothing.
-    void saveShortcut(int id, const QString& value);
+    // Writes "SHORTCUT_SET"/<action key> = value; unknown ids write nothing. False when
+    // it could not be saved (the user is told).
+    bool saveShortcut(int id, const QString& value);
     static QString actionText(int id);
 
     // For tests and the main window's checks.

@@ -9,6 +9,7 @@
 #include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QDebug>
@@ -164,8 +165,8 @@ void QCursorSelectDlg::OnClickItem(const QModelIndex& index) {
         const QString chosen = QFileDialog::getOpenFileName(
             this, QString(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
             QStringLiteral("png file(*.png);;All files(*.*)"));
-        if (!chosen.isEmpty())
-            adoptOwnPicture(chosen);
+        if (!chosen.isEmpty() && !adoptOwnPicture(chosen))
+            tellNotSaved(this, tr("The file could not be taken as your own cursor picture."));
     } else {
         emit emitCurrIndex(index.row(), false);
     }
@@ -293,8 +294,7 @@ void QCursorOptions::OnClickChkChange() {
             continue;
         QRecordAreaInfo::instance()->setCursorOption(b.type, b.box->isChecked());
         applyEnabling();
-        writeSettingValue(kCursorSection, optionKey(b.type),
-                          b.box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
+        storeSetting(kCursorSection, optionKey(b.type), b.box->isChecked() ? QStringLiteral("Y") : QStringLiteral("N"));
     }
 }
 
@@ -308,7 +308,7 @@ void QCursorOptions::pictureChange(int type, int index, bool force) {
     combo->setExtraImage(comboPicture(type, index));
     combo->update();
     info->setCursorImageIndex(type, index);
-    writeSettingValue(kCursorSection, indexKey(type), QString::number(index));
+    storeSetting(kCursorSection, indexKey(type), QString::number(index));
 }
 
 void QCursorOptions::cursorHgChange(int index, bool force) {
@@ -341,7 +341,7 @@ void QCursorOptions::reset() {
         if (!info->cursorOption(b.type)) {
             b.box->setChecked(true);
             info->setCursorOption(b.type, true);
-            writeSettingValue(kCursorSection, optionKey(b.type), QStringLiteral("Y"));
+            storeSetting(kCursorSection, optionKey(b.type), QStringLiteral("Y"));
         }
     }
     for (const PictureChoice& c : pictureChoices()) {
@@ -351,7 +351,7 @@ void QCursorOptions::reset() {
         if (info->cursorImageIndex(c.type) != 0) {
             c.combo->setExtraImage(comboPicture(c.type, 0));
             info->setCursorImageIndex(c.type, 0);
-            writeSettingValue(kCursorSection, indexKey(c.type), QStringLiteral("0"));
+            storeSetting(kCursorSection, indexKey(c.type), QStringLiteral("0"));
         }
     }
     applyEnabling();

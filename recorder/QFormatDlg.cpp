@@ -13,6 +13,7 @@
 #include "toolkit/QRZItemButtonList.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZListView.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZScrollBar.h"
 #include "toolkit/StyleHelpers.h"
 
@@ -350,13 +351,21 @@ void QFormatDlg::OnBtnOk() {
     // With no profile chosen there is nothing to store: the format stays as it was.
     if (!m_settingDlg->hasProfile())
         return;
-    m_settingDlg->saveCustomSetting();
+    // Every write is tried: what could be saved is kept even when a part was not.
+    bool saved = m_settingDlg->saveCustomSetting();
     const QString id = m_settingDlg->profileId();
-    writeFormatAttribute(id, QStringLiteral("QUALITY_VALUE"), QString::number(m_cmbQuality->currentIndex()));
-    writeSettingValue(kFormatSection, m_video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
-                      m_settingDlg->category());
-    writeSettingValue(kFormatSection, m_video ? QStringLiteral("Video_Id") : QStringLiteral("Audio_Id"), id);
+    saved = writeFormatAttribute(id, QStringLiteral("QUALITY_VALUE"), QString::number(m_cmbQuality->currentIndex())) &&
+            saved;
+    saved = writeSettingValue(kFormatSection,
+                              m_video ? QStringLiteral("Video_Categories") : QStringLiteral("Audio_Categories"),
+                              m_settingDlg->category()) &&
+            saved;
+    saved = writeSettingValue(kFormatSection, m_video ? QStringLiteral("Video_Id") : QStringLiteral("Audio_Id"), id) &&
+            saved;
     loadCurrentFormat(m_video);
+    if (!saved) {
+        tellNotSaved(this, tr("The output format could not be saved."));
+    }
 }
 
 void QFormatDlg::OnBtnCancel() {

@@ -331,10 +331,10 @@ void QFormatSettingDlg::CmbItemChange(int) {
     emit emitCustomized();
 }
 
-void QFormatSettingDlg::saveCustomSetting() {
+bool QFormatSettingDlg::saveCustomSetting() {
     if (!m_detail || m_profileId.isEmpty())
-        return;
-    writeFormatSetting(m_profileId, currentSetting());
+        return true;
+    return writeFormatSetting(m_profileId, currentSetting());
 }
 
 void QFormatSettingDlg::paintEvent(QPaintEvent* event) {

@@ -35,7 +35,8 @@ public:
     void setQualityMode(int mode);
     // Writes the combos as the profile's custom record; nothing while no profile is
     // loaded.
-    void saveCustomSetting();
+    // False when the custom record could not be saved.
+    bool saveCustomSetting();
 
     // The combos, for the chooser's tests.
     QRZComboBox* videoEncoderCombo() const { return m_cmbVEncoder; }

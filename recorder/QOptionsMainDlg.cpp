@@ -1,9 +1,11 @@
 #include "recorder/QOptionsMainDlg.h"
 
+#include "app/SettingsFile.h"
 #include "recorder/QBasicOptions.h"
 #include "recorder/QCursorOptions.h"
 #include "recorder/QTimeOptions.h"
 #include "toolkit/QRZButton.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QPainter>
@@ -17,6 +19,17 @@ QBaseOptionsWgt::QBaseOptionsWgt(QWidget* parent) : QRZWidget(parent) {
 }
 
 QBaseOptionsWgt::~QBaseOptionsWgt() = default;
+
+bool QBaseOptionsWgt::storeSetting(const QString& section, const QString& key, const QString& value) {
+    return checkSaved(writeSettingValue(section, key, value));
+}
+
+bool QBaseOptionsWgt::checkSaved(bool saved) {
+    if (!saved) {
+        tellNotSavedLater(this, tr("Your options could not be saved."));
+    }
+    return saved;
+}
 
 void QBaseOptionsWgt::relayout() {
     layoutControls();

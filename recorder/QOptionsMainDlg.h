@@ -24,6 +24,11 @@ protected:
     virtual void layoutControls() {}
     // Puts `label` left of `control` (5 pixels apart), vertically centred on it.
     static void placeLabelLeftOf(QWidget* label, const QWidget* control);
+    // Stores a setting of the page (writeSettingValue). When it could not be saved the
+    // user is told, once the change has been handled; false then.
+    bool storeSetting(const QString& section, const QString& key, const QString& value);
+    // Tells the user as storeSetting does when `saved` is false; returns `saved`.
+    bool checkSaved(bool saved);
 };
 
 class QOptionsMainDlg : public QRZWidget {

@@ -6,6 +6,7 @@
 #include "recorder/FormHelpers.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZRadioButton.h"
 #include "toolkit/QRZScrollBar.h"
 #include "toolkit/QRZTextEdit.h"
@@ -117,20 +118,23 @@ void GeneralWidget::languageChange(int) {
     emit sendLanguageName(getAppDirPath() + QStringLiteral("/Language/") + item.languageFile);
 }
 
-void GeneralWidget::saveSettings() {
+bool GeneralWidget::saveSettings() {
+    bool saved = true;
     const bool autoUpdate = m_radAutoUpdate->isChecked();
     if (autoUpdate != m_initialAutoUpdate) {
-        writeSettingValue(QStringLiteral("UPDATES_ITEM"), QStringLiteral("bIsAutoUpdate"),
-                          autoUpdate ? kYes : QStringLiteral("N"));
+        saved = writeSettingValue(QStringLiteral("UPDATES_ITEM"), QStringLiteral("bIsAutoUpdate"),
+                                  autoUpdate ? kYes : QStringLiteral("N"));
         m_initialAutoUpdate = autoUpdate;
         emit sendUpdate(autoUpdate);
     }
     const bool exit = m_radExit->isChecked();
     if (exit != m_initialExit) {
-        writeSettingValue(QStringLiteral("CLOSE_ITEM"), QStringLiteral("bIsCloseDlg"),
-                          exit ? kYes : QStringLiteral("N"));
+        saved = writeSettingValue(QStringLiteral("CLOSE_ITEM"), QStringLiteral("bIsCloseDlg"),
+                                  exit ? kYes : QStringLiteral("N")) &&
+                saved;
         m_initialExit = exit;
     }
+    return saved;
 }
 
 void GeneralWidget::paintEvent(QPaintEvent* event) {
@@ -273,12 +277,14 @@ void ConvertWidget::OnResetScreenshot() {
     showFolders();
 }
 
-void ConvertWidget::saveSettings() {
+bool ConvertWidget::saveSettings() {
+    // The folders are stored by the main window, which takes them from here.
     setOutputPath(m_outputFolder);
     setScreenshotPath(m_screenshotFolder);
-    writeSettingValue(QStringLiteral("SHOWDOWN_ITEM"), QStringLiteral("Finished_All_Job"),
-                      QString::number(m_cmbFinished->currentIndex()));
+    const bool saved = writeSettingValue(QStringLiteral("SHOWDOWN_ITEM"), QStringLiteral("Finished_All_Job"),
+                                         QString::number(m_cmbFinished->currentIndex()));
     setFinishedAllJobFlag(m_cmbOutput->currentIndex());
+    return saved;
 }
 
 void ConvertWidget::paintEvent(QPaintEvent* event) {
@@ -431,8 +437,11 @@ void QPreferencesDlg::OnLeftBtn() {
 }
 
 void QPreferencesDlg::OnBtnOk() {
-    m_general->saveSettings();
-    m_convert->saveSettings();
+    const bool general = m_general->saveSettings();
+    const bool convert = m_convert->saveSettings();
+    if (!general || !convert) {
+        tellNotSaved(this, tr("Your preferences could not be saved."));
+    }
     m_accepted = true;
     close();
 }

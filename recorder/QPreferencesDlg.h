@@ -28,8 +28,9 @@ public:
     explicit GeneralWidget(QWidget* parent = nullptr);
     ~GeneralWidget() override;
 
-    // Writes the choices that changed since the page was built.
-    void saveSettings();
+    // Writes the choices that changed since the page was built; false when any of them
+    // could not be saved.
+    bool saveSettings();
 
     QRZRadioButton* autoUpdateButton() const { return m_radAutoUpdate; }
     QRZRadioButton* noUpdateButton() const { return m_radCloseUpdate; }
@@ -69,7 +70,8 @@ public:
     explicit ConvertWidget(QWidget* parent = nullptr);
     ~ConvertWidget() override;
 
-    void saveSettings();
+    // Takes the folders and the finishing choices; false when they could not be saved.
+    bool saveSettings();
     void loadPaths();
 
     // What a folder dialog's answer does: the output folder only when it is writable

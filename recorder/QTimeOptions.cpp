@@ -127,7 +127,7 @@ void QTimeOptions::loadStopAfter() {
     const int64_t length =
         storedMicroseconds(readSettingValue(kTimeSection, kLengthKey, QStringLiteral("0")), INT64_MAX);
     if (on && length == 0) {
-        writeSettingValue(kTimeSection, kStopAfterKey, QStringLiteral("N"));
+        storeSetting(kTimeSection, kStopAfterKey, QStringLiteral("N"));
         on = false;
     }
     m_chkManually->setChecked(on);
@@ -143,12 +143,15 @@ void QTimeOptions::loadSchedule() {
     // A time outside one day would start a recording at once: it reads as 0.
     const int64_t start = storedTimeOfDay(kStartKey);
     const int64_t end = storedTimeOfDay(kEndKey);
+    const bool scheduleOn = readSettingValue(kScheduleSection, kScheduleKey, QStringLiteral("N")) == QLatin1String("Y");
     if (stopAfter || start == end) {
-        writeSettingValue(kScheduleSection, kScheduleKey, QStringLiteral("N"));
+        // Stored only when it has to change: every start would write it otherwise.
+        if (scheduleOn) {
+            storeSetting(kScheduleSection, kScheduleKey, QStringLiteral("N"));
+        }
         m_chkSchedule->setChecked(false);
     } else {
-        m_chkSchedule->setChecked(readSettingValue(kScheduleSection, kScheduleKey, QStringLiteral("N")) ==
-                                  QLatin1String("Y"));
+        m_chkSchedule->setChecked(scheduleOn);
     }
     m_timeEditStart->setTime(timeOfDayFromMicroseconds(start));
     m_timeEditStop->setTime(timeOfDayFromMicroseconds(end));
@@ -162,19 +165,19 @@ void QTimeOptions::switchScheduleOff() {
     m_chkSchedule->setChecked(false);
     setTimeEditsEnabled(false);
     QRecordAreaInfo::instance()->setScheduleOn(false);
-    writeSettingValue(kScheduleSection, kScheduleKey, QStringLiteral("N"));
+    storeSetting(kScheduleSection, kScheduleKey, QStringLiteral("N"));
 }
 
 void QTimeOptions::switchStopAfterOff() {
     m_chkManually->setChecked(false);
     setLengthEditsEnabled(false);
     QRecordAreaInfo::instance()->setStopAfterTime(false);
-    writeSettingValue(kTimeSection, kStopAfterKey, QStringLiteral("N"));
+    storeSetting(kTimeSection, kStopAfterKey, QStringLiteral("N"));
 }
 
 void QTimeOptions::OnChkManually() {
     const bool on = m_chkManually->isChecked();
-    writeSettingValue(kTimeSection, kStopAfterKey, yesNo(on));
+    storeSetting(kTimeSection, kStopAfterKey, yesNo(on));
     QRecordAreaInfo::instance()->setStopAfterTime(on);
     setLengthEditsEnabled(on);
     if (on)
@@ -183,7 +186,7 @@ void QTimeOptions::OnChkManually() {
 
 void QTimeOptions::OnChkSchedule() {
     const bool on = m_chkSchedule->isChecked();
-    writeSettingValue(kScheduleSection, kScheduleKey, yesNo(on));
+    storeSetting(kScheduleSection, kScheduleKey, yesNo(on));
     QRecordAreaInfo::instance()->setScheduleOn(on);
     setTimeEditsEnabled(on);
     if (on)
@@ -204,7 +207,7 @@ void QTimeOptions::ManuallyTimeChange(const QString& text) {
         1000000;
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
     if (length != info->stopAfterLength()) {
-        writeSettingValue(kTimeSection, kLengthKey, microsecondsText(length));
+        storeSetting(kTimeSection, kLengthKey, microsecondsText(length));
         info->setStopAfterLength(length);
     }
 }
@@ -217,10 +220,10 @@ void QTimeOptions::timeEditChange(const QString& text) {
     const int64_t value = (s + (m + h * 60) * 60) * 1000000;
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
     if (sender() == m_timeEditStart) {
-        writeSettingValue(kScheduleSection, kStartKey, microsecondsText(value));
+        storeSetting(kScheduleSection, kStartKey, microsecondsText(value));
         info->setScheduleStart(value);
     } else if (sender() == m_timeEditStop) {
-        writeSettingValue(kScheduleSection, kEndKey, microsecondsText(value));
+        storeSetting(kScheduleSection, kEndKey, microsecondsText(value));
         info->setScheduleEnd(value);
     }
 }
@@ -231,7 +234,7 @@ void QTimeOptions::reset() {
         switchStopAfterOff();
     if (info->stopAfterLength() != 0) {
         setLengthEdits(0);
-        writeSettingValue(kTimeSection, kLengthKey, QStringLiteral("0"));
+        storeSetting(kTimeSection, kLengthKey, QStringLiteral("0"));
         info->setStopAfterLength(0);
     }
     if (info->isScheduleOn())
@@ -239,8 +242,8 @@ void QTimeOptions::reset() {
     if (info->scheduleStart() != 0 || info->scheduleEnd() != 0) {
         m_timeEditStart->setTime(QTime(0, 0, 0));
         m_timeEditStop->setTime(QTime(0, 0, 0));
-        writeSettingValue(kScheduleSection, kStartKey, QStringLiteral("0"));
-        writeSettingValue(kScheduleSection, kEndKey, QStringLiteral("0"));
+        storeSetting(kScheduleSection, kStartKey, QStringLiteral("0"));
+        storeSetting(kScheduleSection, kEndKey, QStringLiteral("0"));
         info->setScheduleStart(0);
         info->setScheduleEnd(0);
     }

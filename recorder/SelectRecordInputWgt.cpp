@@ -7,6 +7,7 @@
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QLabel>
@@ -336,12 +337,21 @@ void SelectRecordInputWgt::RefreshRecDevTimer() {
     }
 }
 
-void SelectRecordInputWgt::writeSourceChoice() {
+bool SelectRecordInputWgt::writeSourceChoice() {
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     const QString yes = QStringLiteral("Y");
     const QString no = QStringLiteral("N");
-    writeSettingValue(kSection, kSystemKey, area->hasAudioSource(QRecordAreaInfo::SystemSound) ? yes : no);
-    writeSettingValue(kSection, kMicrophoneKey, area->hasAudioSource(QRecordAreaInfo::Microphone) ? yes : no);
+    const bool system =
+        writeSettingValue(kSection, kSystemKey, area->hasAudioSource(QRecordAreaInfo::SystemSound) ? yes : no);
+    const bool microphone =
+        writeSettingValue(kSection, kMicrophoneKey, area->hasAudioSource(QRecordAreaInfo::Microphone) ? yes : no);
+    return system && microphone;
+}
+
+void SelectRecordInputWgt::storeSourceChoice() {
+    if (!writeSourceChoice()) {
+        tellNotSavedLater(this, tr("Your choice of sound sources could not be saved."));
+    }
 }
 
 void SelectRecordInputWgt::OnBtnSystemAudio() {
@@ -351,7 +361,7 @@ void SelectRecordInputWgt::OnBtnSystemAudio() {
     m_btnSystemAudio->setToolTip(wasOn ? tr("System Audio Off") : tr("System Audio On"));
     SystemAudioChange();
     // Stored at once: a crash must not lose the choice.
-    writeSourceChoice();
+    storeSourceChoice();
 }
 
 void SelectRecordInputWgt::OnBtnMicAudio() {
@@ -360,7 +370,7 @@ void SelectRecordInputWgt::OnBtnMicAudio() {
     area->setAudioSource(QRecordAreaInfo::Microphone, !wasOn);
     m_btnMicDevice->setToolTip(wasOn ? tr("Microphone Audio Off") : tr("Microphone Audio On"));
     MicAudioChange();
-    writeSourceChoice();
+    storeSourceChoice();
 }
 
 void SelectRecordInputWgt::SystemAudioChange() {

@@ -61,7 +61,10 @@ private:
     void styleForm();
     void loadDeviceLibrary();
     void fillMicrophoneList();
-    void writeSourceChoice();
+    // Stores which sources are on; false when it could not be saved.
+    bool writeSourceChoice();
+    // The same for a choice the user just made: told when it could not be saved.
+    void storeSourceChoice();
     QRZBaseProgress* makeLevelBar(QWidget* button);
     // Shows a line's volume on its slider: 0 and disabled when the line is unknown, 100
     // and disabled when its volume cannot be read, 0 (enabled) when muted.

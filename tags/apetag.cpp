@@ -59,6 +59,15 @@ bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& v
            ((flags & kIsHeader) != 0) == wantHeader;
 }
 
+// True when an APE tag footer ends at `end`.
+bool footerEndsAt(IByteStream* stream, int64_t end) {
+    uint32_t version = 0;
+    uint32_t tagSize = 0;
+    uint32_t count = 0;
+    uint32_t flags = 0;
+    return end >= 32 && readBlock(stream, end - 32, false, version, tagSize, count, flags);
+}
+
 void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags) {
     putText(out, "APETAGEX");
     putLe32(out, 2000);
@@ -72,6 +81,10 @@ void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t
 
 ApeTag::ApeTag(IByteStream* stream, int& result) : TagHandler(stream) {
     result = reload();
+}
+
+bool ApeTag::footerEndsStream(IByteStream* stream) {
+    return stream && footerEndsAt(stream, stream->size());
 }
 
 bool ApeTag::locate(Location& location) {
@@ -141,42 +154,49 @@ int ApeTag::reload() {
         const size_t itemEnd = valueStart + valueSize;
         const std::string key(reinterpret_cast<const char*>(keyStart), keyLength);
         const uint8_t* value = body.data() + valueStart;
+        // The field the item is read as while its field has no item yet (-1: never). A
+        // cover must hold a name and an image a save can write back.
+        int readsAs = -1;
+        size_t skip = 0;
         const int field = fieldOfKey(key);
-        bool taken = false;
         if (field >= 0 && valueSize >= 1 && valueSize <= kMaxItemBytes) {
-            if (field == FieldPicture) {
-                const bool isFront = sameKey(key, "Cover Art (front)");
-                const void* nameEnd = std::memchr(value, 0, valueSize);
-                // A later front cover wins over an earlier other cover.
-                if (nameEnd && (!seen[field] || (isFront && !frontCover))) {
-                    const size_t skip = static_cast<size_t>(static_cast<const uint8_t*>(nameEnd) - value) + 1;
-                    if (valueSize > skip) {
-                        if (seen[field]) {
-                            // The earlier cover was not the front one: it stays an item of its own.
-                            for (int i = 0; i < items_.count(); ++i) {
-                                if (items_.getItem(i).field == FieldPicture) {
-                                    items_.removeAt(i);
-                                    break;
-                                }
-                            }
-                            kept_.push_back(std::move(coverItem));
-                        }
-                        coverItem.assign(body.begin() + static_cast<std::ptrdiff_t>(offset),
-                                         body.begin() + static_cast<std::ptrdiff_t>(itemEnd));
-                        items_.addBinary(SlotApe, field, static_cast<int>(valueSize - skip), value + skip);
-                        seen[field] = true;
-                        frontCover = isFront;
-                        taken = true;
-                    }
-                }
-            } else if (!seen[field]) {
-                taken = items_.addText(textCode, SlotApe, field, value, valueSize) == 0;
-                seen[field] = taken;
+            const void* nameEnd = field == FieldPicture ? std::memchr(value, 0, valueSize) : nullptr;
+            skip = nameEnd ? static_cast<size_t>(static_cast<const uint8_t*>(nameEnd) - value) + 1 : 0;
+            if (field != FieldPicture ||
+                (nameEnd && valueSize > skip && imageKindOf(value + skip, valueSize - skip) != ImageKind::None)) {
+                readsAs = field;
             }
         }
+        bool taken = false;
+        if (readsAs == FieldPicture) {
+            const bool isFront = sameKey(key, "Cover Art (front)");
+            // A later front cover wins over an earlier other cover.
+            if (!seen[readsAs] || (isFront && !frontCover)) {
+                if (seen[readsAs]) {
+                    // The earlier cover was not the front one: it stays an item of its own.
+                    for (int i = 0; i < items_.count(); ++i) {
+                        if (items_.getItem(i).field == FieldPicture) {
+                            items_.removeAt(i);
+                            break;
+                        }
+                    }
+                    kept_.push_back({FieldPicture, std::move(coverItem)});
+                }
+                coverItem.assign(body.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 body.begin() + static_cast<std::ptrdiff_t>(itemEnd));
+                items_.addBinary(SlotApe, readsAs, static_cast<int>(valueSize - skip), value + skip);
+                seen[readsAs] = true;
+                frontCover = isFront;
+                taken = true;
+            }
+        } else if (readsAs >= 0 && !seen[readsAs]) {
+            taken = items_.addText(textCode, SlotApe, readsAs, value, valueSize) == 0;
+            seen[readsAs] = taken;
+            readsAs = taken ? readsAs : -1;
+        }
         if (!taken) {
-            kept_.emplace_back(body.begin() + static_cast<std::ptrdiff_t>(offset),
-                               body.begin() + static_cast<std::ptrdiff_t>(itemEnd));
+            kept_.push_back({readsAs, std::vector<uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(offset),
+                                                           body.begin() + static_cast<std::ptrdiff_t>(itemEnd))});
         }
         offset = itemEnd;
     }
@@ -190,6 +210,7 @@ int ApeTag::save() {
     items_.reduce(isBasicField);
     std::vector<uint8_t> itemBytes;
     uint32_t count = 0;
+    bool written[FieldPicture + 1] = {};
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
         const char* key = nullptr;
@@ -235,10 +256,16 @@ int ApeTag::save() {
         putText(itemBytes, key);
         itemBytes.push_back(0);
         itemBytes.insert(itemBytes.end(), value.begin(), value.end());
+        written[item.field] = true;
         ++count;
     }
-    for (const std::vector<uint8_t>& kept : kept_) {
-        itemBytes.insert(itemBytes.end(), kept.begin(), kept.end());
+    for (const Kept& kept : kept_) {
+        // A second value of a field that no longer has an item would read back as its
+        // item: the field was cleared, so it goes too.
+        if (kept.readsAs >= 0 && !written[kept.readsAs]) {
+            continue;
+        }
+        itemBytes.insert(itemBytes.end(), kept.bytes.begin(), kept.bytes.end());
         ++count;
     }
 
@@ -261,9 +288,19 @@ int ApeTag::save() {
         while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
             start = earlier.start;
         }
-        return replaceFileRange(stream_, start, size - start, trailer.data(), static_cast<int64_t>(trailer.size())) == 0
-                   ? 0
-                   : -1;
+        // Cut at `start`, the file could end in what reads as an ID3v1 block with a tag
+        // in front of it (damaged data, no real block). An empty tag then stays, so that
+        // nothing older comes back.
+        uint8_t mark[3];
+        const bool exposes = trailer.empty() && start >= 128 && readAt(stream_, start - 128, mark, 3) &&
+                             std::memcmp(mark, "TAG", 3) == 0 && !footerEndsAt(stream_, start) &&
+                             locateEndingAt(start - 128, earlier) && earlier.total > 0;
+        if (!exposes) {
+            return replaceFileRange(stream_, start, size - start, trailer.data(),
+                                    static_cast<int64_t>(trailer.size())) == 0
+                       ? 0
+                       : -1;
+        }
     }
     if (itemBytes.size() + 32 > kMaxTagSize || count > kMaxItems) {
         return -1; // an APE tag cannot hold this much; the file stays as it was

@@ -12,6 +12,10 @@ public:
     // Refuses (-1, file unchanged) a tag larger than an APE tag may be.
     int save() override;
 
+    // True when an APE tag footer ends the stream: its last 128 bytes are then no ID3v1
+    // block, whatever they start with.
+    static bool footerEndsStream(IByteStream* stream);
+
 private:
     struct Location {
         int64_t end = 0;   // where the tag (or the file's audio) ends: before an ID3v1 block
@@ -25,7 +29,13 @@ private:
     // The tag whose footer ends at `end` (total 0 when there is none).
     bool locateEndingAt(int64_t end, Location& location);
 
-    std::vector<std::vector<uint8_t>> kept_; // whole items of keys not modelled, in file order
+    // Whole items not read into the list, in file order, with the field each would be
+    // read as once its field has no item (-1: never).
+    struct Kept {
+        int readsAs;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Kept> kept_;
 };
 
 } // namespace calvorine::tags

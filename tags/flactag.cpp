@@ -111,10 +111,13 @@ int FlacTag::reload() {
             hadTagBlocks_ = true;
             std::vector<uint8_t> image;
             uint32_t pictureType = 0;
-            const bool parsed = body.size() >= 4 && body.size() <= kMaxItemBytes &&
-                                parsePictureBlock(body.data(), body.size(), image, pictureType);
+            // Only an image a save writes back becomes the item; any other picture (a
+            // WebP cover, say) stays a block of its own, or the next save would drop it.
+            const bool readable = body.size() >= 4 && body.size() <= kMaxItemBytes &&
+                                  parsePictureBlock(body.data(), body.size(), image, pictureType) &&
+                                  imageKindOf(image.data(), image.size()) != ImageKind::None;
             const bool isFront = pictureType == 3;
-            if (parsed && (!seen[FieldPicture] || (isFront && !frontCover))) {
+            if (readable && (!seen[FieldPicture] || (isFront && !frontCover))) {
                 if (seen[FieldPicture]) {
                     // The earlier picture was not the front cover: it stays a picture block.
                     for (int i = 0; i < items_.count(); ++i) {
@@ -123,14 +126,14 @@ int FlacTag::reload() {
                             break;
                         }
                     }
-                    keptPictures_.insert(keptPictures_.begin(), std::move(coverBlock));
+                    keptPictures_.insert(keptPictures_.begin(), {true, std::move(coverBlock)});
                 }
                 coverBlock = body;
                 items_.addBinary(SlotFlac, FieldPicture, static_cast<int>(image.size()), image.data());
                 seen[FieldPicture] = true;
                 frontCover = isFront;
             } else {
-                keptPictures_.push_back(std::move(body));
+                keptPictures_.push_back({readable, std::move(body)});
             }
         } else if (type != kPadding) {
             otherBlocks_.push_back({type, std::move(body)});
@@ -153,14 +156,19 @@ int FlacTag::save() {
     }
     std::vector<Block> blocks = otherBlocks_;
     blocks.push_back({kVorbisComment, buildVorbisComments(items_, keptComments_, vendor_, CommentKind::Flac)});
+    bool hasCover = false;
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
         if (item.field == FieldPicture) {
             blocks.push_back({kPicture, buildPictureBlock(item.data, static_cast<size_t>(item.length))});
+            hasCover = true;
         }
     }
-    for (const std::vector<uint8_t>& picture : keptPictures_) {
-        blocks.push_back({kPicture, picture});
+    for (const KeptPicture& picture : keptPictures_) {
+        // A picture that would read back as the cover goes with it: the cover was cleared.
+        if (hasCover || !picture.readable) {
+            blocks.push_back({kPicture, picture.body});
+        }
     }
     int64_t content = 4;
     for (const Block& block : blocks) {

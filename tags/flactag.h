@@ -24,8 +24,14 @@ private:
     int64_t areaLength_ = 0; // from the marker to the end of the last metadata block
     bool hadTagBlocks_ = false;
     std::string vendor_;
-    std::vector<Block> otherBlocks_;                 // STREAMINFO, SEEKTABLE, ... in file order (no padding)
-    std::vector<std::vector<uint8_t>> keptPictures_; // PICTURE bodies beyond the cover
+    std::vector<Block> otherBlocks_; // STREAMINFO, SEEKTABLE, ... in file order (no padding)
+    // PICTURE bodies beyond the cover; readable: one that would be read as the cover
+    // once there is no other.
+    struct KeptPicture {
+        bool readable;
+        std::vector<uint8_t> body;
+    };
+    std::vector<KeptPicture> keptPictures_;
     KeptComments keptComments_;
 };
 

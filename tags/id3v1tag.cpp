@@ -1,5 +1,7 @@
 #include "tags/id3v1tag.h"
 
+#include "tags/apetag.h"
+
 #include <cstring>
 
 namespace calvorine::tags {
@@ -38,7 +40,10 @@ Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result) : TagHandler(stream) {
 bool Id3v1Tag::present(IByteStream* stream) {
     const int64_t size = stream ? stream->size() : -1;
     uint8_t mark[3];
-    return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0;
+    // An APE tag that ends the file may hold "TAG" 128 bytes from the end (its own header
+    // does when the tag is 131 bytes long); the block is then part of that tag.
+    return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0 &&
+           !ApeTag::footerEndsStream(stream);
 }
 
 int Id3v1Tag::reload() {

@@ -121,6 +121,17 @@ bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Ato
     return true;
 }
 
+// A copy of the whole atom, to be written back elsewhere. An atom sized "to the end of
+// its parent" gets its size written out: behind it the new tag may no longer end there.
+std::vector<uint8_t> copyAtom(const std::vector<uint8_t>& buffer, const Atom& atom) {
+    std::vector<uint8_t> copy(buffer.begin() + static_cast<std::ptrdiff_t>(atom.offset),
+                              buffer.begin() + static_cast<std::ptrdiff_t>(atom.end()));
+    if (readBe32(copy.data()) == 0) {
+        setBe32(copy.data(), static_cast<uint32_t>(atom.size));
+    }
+    return copy;
+}
+
 bool isType(const Atom& atom, const char* type) {
     return std::memcmp(atom.type, type, 4) == 0;
 }
@@ -173,6 +184,7 @@ int Mp4Tag::reload() {
     udtaOffset_ = 0;
     udtaSize_ = 0;
     fragmented_ = false;
+    laterUdta_ = false;
     if (!stream_) {
         return -1;
     }
@@ -237,15 +249,34 @@ int Mp4Tag::reload() {
     }
     Atom udta;
     bool haveUdta = false;
+    bool whole = true;
+    udtaInsertAt_ = moovOffset_ + moovSize_;
     for (size_t at = static_cast<size_t>(moovHeader_); at < moov.size();) {
         Atom child;
-        if (!atomAt(moov, at, moov.size(), child)) {
+        bool fits = atomAt(moov, at, moov.size(), child);
+        if (!fits && at + 8 <= moov.size() && readBe32(moov.data() + at) >= 8 &&
+            std::memcmp(moov.data() + at + 4, "udta", 4) == 0) {
+            // A udta that runs past the end of moov is read, and replaced, as far as moov
+            // goes: the first save leaves a whole one.
+            child.offset = at;
+            child.header = 8;
+            child.size = moov.size() - at;
+            child.type = moov.data() + at + 4;
+            fits = true;
+        }
+        if (whole && (!fits || readBe32(moov.data() + at) == 0)) {
+            udtaInsertAt_ = moovOffset_ + static_cast<int64_t>(at);
+            whole = false;
+        }
+        if (!fits) {
             break;
         }
         if (isType(child, "mvex")) {
             fragmented_ = true;
         }
-        if (isType(child, "udta") && !haveUdta) {
+        if (isType(child, "udta") && haveUdta) {
+            laterUdta_ = true;
+        } else if (isType(child, "udta")) {
             udta = child;
             haveUdta = true;
         }
@@ -298,8 +329,6 @@ int Mp4Tag::reload() {
             break;
         }
         at = child.end();
-        const std::vector<uint8_t> whole(moov.begin() + static_cast<std::ptrdiff_t>(child.offset),
-                                         moov.begin() + static_cast<std::ptrdiff_t>(child.end()));
         if (isType(child, "free") || isType(child, "skip")) {
             continue; // padding: space for the next save
         }
@@ -314,8 +343,7 @@ int Mp4Tag::reload() {
                     continue;
                 }
                 if (!isType(metaChild, "ilst")) {
-                    keptMetaChildren_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(metaChild.offset),
-                                                   moov.begin() + static_cast<std::ptrdiff_t>(metaChild.end()));
+                    keptMetaChildren_.push_back(copyAtom(moov, metaChild));
                     continue;
                 }
                 for (size_t i = metaChild.offset + metaChild.header; i < metaChild.end();) {
@@ -339,14 +367,12 @@ int Mp4Tag::reload() {
                         if (firstData && data.size > 16) {
                             taken = decodeItem(item.type, field, moov.data() + data.offset + 16, data.size - 16, false);
                         } else if (!firstData && taken && field == FieldPicture) {
-                            keptCovers_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(data.offset),
-                                                     moov.begin() + static_cast<std::ptrdiff_t>(data.end()));
+                            keptCovers_.push_back(copyAtom(moov, data));
                         }
                         firstData = false;
                     }
                     if (!taken) {
-                        keptItems_.emplace_back(moov.begin() + static_cast<std::ptrdiff_t>(item.offset),
-                                                moov.begin() + static_cast<std::ptrdiff_t>(item.end()));
+                        keptItems_.push_back(copyAtom(moov, item));
                     }
                 }
             }
@@ -356,7 +382,7 @@ int Mp4Tag::reload() {
         const bool taken = field >= 0 && child.size >= 13 && child.size <= 8388620 &&
                            decodeItem(child.type, field, moov.data() + child.offset + 12, child.size - 12, true);
         if (!taken) {
-            keptUdtaChildren_.push_back(whole);
+            keptUdtaChildren_.push_back(copyAtom(moov, child));
         }
     }
     return 0;
@@ -368,6 +394,7 @@ int Mp4Tag::save() {
     }
     items_.reduce([](int field) { return field >= FieldTitle && field <= FieldDisc; });
     std::vector<uint8_t> ilst;
+    bool written[FieldDisc + 1] = {};
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
         std::vector<uint8_t> value;
@@ -411,6 +438,7 @@ int Mp4Tag::save() {
                 extra += cover.size();
             }
         }
+        written[item.field] = true;
         putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 24 + extra), kWritten[item.field]);
         putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 16), "data");
         putBe32(ilst, flags);
@@ -422,15 +450,29 @@ int Mp4Tag::save() {
             }
         }
     }
+    // Kept atoms of a field the list holds (a second title, say, that the first one
+    // hides) stay behind the new items, so that they stay hidden. Those of a field the
+    // list no longer holds go: the field was removed, and they would bring it back.
+    auto keepAtom = [&written](const std::vector<uint8_t>& atom) {
+        const int field = fieldOfAtom(atom.data() + 4);
+        return field < 0 || written[field];
+    };
     for (const auto& kept : keptItems_) {
-        ilst.insert(ilst.end(), kept.begin(), kept.end());
+        if (keepAtom(kept)) {
+            ilst.insert(ilst.end(), kept.begin(), kept.end());
+        }
     }
 
     std::vector<uint8_t> udta;
     putAtomHeader(udta, 0, "udta");
-    for (const auto& kept : keptUdtaChildren_) {
-        udta.insert(udta.end(), kept.begin(), kept.end());
-    }
+    auto keptChildren = [this, &udta, &keepAtom](bool items) {
+        for (const auto& kept : keptUdtaChildren_) {
+            if ((fieldOfAtom(kept.data() + 4) >= 0) == items && keepAtom(kept)) {
+                udta.insert(udta.end(), kept.begin(), kept.end());
+            }
+        }
+    };
+    keptChildren(false);
     if (!ilst.empty() || !keptMetaChildren_.empty()) {
         std::vector<uint8_t> meta;
         putAtomHeader(meta, 0, "meta");
@@ -451,7 +493,9 @@ int Mp4Tag::save() {
         setBe32(meta.data(), static_cast<uint32_t>(meta.size()));
         udta.insert(udta.end(), meta.begin(), meta.end());
     }
-    if (udta.size() == 8) {
+    keptChildren(true);
+    // An emptied udta goes, unless a later one would then be read in its place.
+    if (udta.size() == 8 && !laterUdta_) {
         udta.clear();
     }
     if (udta.empty() && udtaSize_ == 0) {
@@ -579,7 +623,7 @@ int Mp4Tag::save() {
     }
 
     ByteEdit udtaEdit;
-    udtaEdit.offset = udtaSize_ ? udtaOffset_ : moovOffset_ + moovSize_;
+    udtaEdit.offset = udtaSize_ ? udtaOffset_ : udtaInsertAt_;
     udtaEdit.oldLength = udtaSize_;
     udtaEdit.bytes = std::move(udta);
     edits.push_back(std::move(udtaEdit));

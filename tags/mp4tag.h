@@ -21,7 +21,12 @@ private:
     int64_t moovHeader_ = 8; // 16 with a 64-bit size
     int64_t udtaOffset_ = 0;
     int64_t udtaSize_ = 0; // 0 without udta
+    // Where a new udta goes: the end of moov's last whole child. A damaged child (one
+    // longer than what is left of moov, or one sized "to the end") stays behind it, so
+    // that the grown moov does not give it the new atom. (A damaged udta is the tag's.)
+    int64_t udtaInsertAt_ = 0;
     bool fragmented_ = false;
+    bool laterUdta_ = false;                             // moov holds a second udta, which the first one hides
     std::vector<std::vector<uint8_t>> keptUdtaChildren_; // chapters and the like, whole
     std::vector<std::vector<uint8_t>> keptMetaChildren_; // meta children but hdlr and ilst
     std::vector<std::vector<uint8_t>> keptItems_;        // ilst atoms not modelled, whole

@@ -63,6 +63,42 @@ struct Base64Values {
 };
 constexpr Base64Values kBase64Values;
 
+// The field a whole comment is read as while its field has no item yet, or -1 when it
+// is never read as an item. A picture must hold an image a save can write back; its
+// image goes to `image`.
+int readableField(const uint8_t* comment, size_t length, std::vector<uint8_t>* image) {
+    const void* equals = std::memchr(comment, '=', length);
+    if (!equals) {
+        return -1;
+    }
+    const size_t keyLength = static_cast<size_t>(static_cast<const uint8_t*>(equals) - comment);
+    const std::string key(reinterpret_cast<const char*>(comment), keyLength);
+    const uint8_t* value = comment + keyLength + 1;
+    const size_t valueLength = length - keyLength - 1;
+    int field = -1;
+    for (const CommentKey& k : kKeys) {
+        if (equalsIgnoreCase(key, k.key)) {
+            field = k.field;
+        }
+    }
+    if (field < 0 || valueLength < 1 || valueLength > kMaxItemBytes) {
+        return -1;
+    }
+    if (field == FieldPicture) {
+        std::vector<uint8_t> block;
+        std::vector<uint8_t> decoded;
+        uint32_t type = 0;
+        if (!base64Decode(value, valueLength, block) || !parsePictureBlock(block.data(), block.size(), decoded, type) ||
+            imageKindOf(decoded.data(), decoded.size()) == ImageKind::None) {
+            return -1;
+        }
+        if (image) {
+            *image = std::move(decoded);
+        }
+    }
+    return field;
+}
+
 } // namespace
 
 bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items, int slot, std::string& vendor,
@@ -92,28 +128,15 @@ bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items,
         if (!equals) {
             break;
         }
-        const size_t keyLength = static_cast<size_t>(static_cast<const uint8_t*>(equals) - comment);
-        const std::string key(reinterpret_cast<const char*>(comment), keyLength);
-        const uint8_t* value = comment + keyLength + 1;
-        const size_t valueLength = commentLength - keyLength - 1;
-        int field = -1;
-        for (const CommentKey& k : kKeys) {
-            if (equalsIgnoreCase(key, k.key)) {
-                field = k.field;
-            }
-        }
+        std::vector<uint8_t> image;
+        const int field = readableField(comment, commentLength, &image);
         bool taken = false;
-        if (field >= 0 && !seen[field] && valueLength >= 1 && valueLength <= kMaxItemBytes) {
+        if (field >= 0 && !seen[field]) {
+            const size_t valueAt = static_cast<size_t>(static_cast<const uint8_t*>(equals) - comment) + 1;
             if (field == FieldPicture) {
-                std::vector<uint8_t> block;
-                std::vector<uint8_t> image;
-                uint32_t type = 0;
-                if (base64Decode(value, valueLength, block) &&
-                    parsePictureBlock(block.data(), block.size(), image, type)) {
-                    taken = items.addBinary(slot, field, static_cast<int>(image.size()), image.data()) == 0;
-                }
+                taken = items.addBinary(slot, field, static_cast<int>(image.size()), image.data()) == 0;
             } else {
-                taken = items.addText(TextUtf8, slot, field, value, valueLength) == 0;
+                taken = items.addText(TextUtf8, slot, field, comment + valueAt, commentLength - valueAt) == 0;
             }
             seen[field] = taken;
         }
@@ -136,6 +159,7 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
     const size_t countAt = out.size();
     putLe32(out, 0);
     uint32_t count = 0;
+    bool written[FieldPicture + 1] = {};
     for (int i = 0; i < items.count(); ++i) {
         const TagItem item = items.getItem(i);
         const char* key = writtenKey(item.field);
@@ -145,6 +169,7 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
         std::vector<uint8_t> value;
         if (item.field == FieldPicture) {
             if (kind != CommentKind::Ogg) {
+                written[FieldPicture] = true; // as a picture block of its own
                 continue;
             }
             const std::vector<uint8_t> block = buildPictureBlock(item.data, static_cast<size_t>(item.length));
@@ -160,9 +185,16 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
         putText(out, key);
         out.push_back('=');
         out.insert(out.end(), value.begin(), value.end());
+        written[item.field] = true;
         ++count;
     }
     for (const std::vector<uint8_t>& comment : kept) {
+        // A second value of a field that no longer has an item would read back as its
+        // item: the field was cleared, so it goes too.
+        const int field = readableField(comment.data(), comment.size(), nullptr);
+        if (field >= 0 && !written[field]) {
+            continue;
+        }
         putLe32(out, static_cast<uint32_t>(comment.size()));
         out.insert(out.end(), comment.begin(), comment.end());
         ++count;

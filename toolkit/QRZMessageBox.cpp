@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QX11Info>
 
 namespace {
@@ -42,6 +43,18 @@ bool isKeptAboveOthers(const QWidget* widget) {
 
 void tellNotSaved(QWidget* parent, const QString& what) {
     QRZMessageBox::showMessage(parent, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
+}
+
+void tellNotSavedLater(QWidget* parent, const QString& what) {
+    const QByteArray pending = "notSavedPending:" + what.toUtf8();
+    if (parent == nullptr || parent->property(pending.constData()).toBool()) {
+        return;
+    }
+    parent->setProperty(pending.constData(), true);
+    QTimer::singleShot(0, parent, [parent, what, pending] {
+        parent->setProperty(pending.constData(), QVariant());
+        tellNotSaved(parent, what);
+    });
 }
 
 void setMessageBoxStyleHook(QRZMessageBoxStyleHook hook) {

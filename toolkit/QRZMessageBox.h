@@ -47,6 +47,9 @@ bool isKeptAboveOthers(const QWidget* widget);
 
 // Tells the user, in an error box over `parent`, that something could not be saved.
 void tellNotSaved(QWidget* parent, const QString& what);
+// The same, once the event being handled is done (a save inside a click, an edit's
+// change or a constructor); the same text asked for again before then is shown once.
+void tellNotSavedLater(QWidget* parent, const QString& what);
 
 using QRZMessageBoxStyleHook = std::function<void(QRZMessageBoxStyle&)>;
 // One process-wide hook that receives each new box's style before the box applies it.

@@ -2,6 +2,7 @@
 // leaves it, real files from ffmpeg, tabs and search through xdotool, renames and deletes
 // checked on disk and in History.xml, the pruning of emptied folders.
 #include "LibraryTestSupport.h"
+#include "tests/support/ReadOnlyFile.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
@@ -65,6 +66,7 @@ private slots:
     void tabsCountAndSearchMatchesLiterally();
     void renameKeepsTheExtensionAndHistoryFollows();
     void moveKeepsFilesDeleteRemovesThem();
+    void renameAndDeleteThatCannotBeSavedAreTold();
     void deleteAllFromTheMenuTakesTheShownTabOnly();
     void pruningStopsAtTheOutputRoot();
     void recordDetailsAndCoverPlacement();
@@ -312,6 +314,44 @@ void TestHistoryList::moveKeepsFilesDeleteRemovesThem() {
     QHistoryDlg after; // deleted files lose their entries at the next load
     QCOMPARE(after.listWidget()->allChunks().size(), 0);
     QVERIFY(!historyText(m_folders).contains("first.mp4"));
+}
+
+// A history file that cannot be written: a rename would leave the entry on the old name
+// (and the recording out of the history at the next load), so the file keeps its name
+// and the user is told. A file that cannot be deleted is told too, and stays.
+void TestHistoryList::renameAndDeleteThatCannotBeSavedAreTold() {
+    const QString clip = copyOf("clip.mp4", m_media + "/locked/clip.mp4");
+    QVERIFY(writeHistory(m_folders, {{clip, "mp4", true}}));
+    const QString history = historyText(m_folders);
+    QHistoryDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QHistoryListWgt* list = dialog.listWidget();
+    QString told;
+    {
+        ReadOnlyFile readOnly(m_folders.dataFolder() + "/History.xml");
+        QVERIFY(readOnly.isReadOnly());
+        acceptNextMessage(&told);
+        list->ItemNameChange(rowOf(list, "clip.mp4"), "take");
+        QVERIFY2(told.contains("could not be saved in the history"), qPrintable(told));
+        QVERIFY(QFile::exists(clip));
+        QVERIFY(!QFile::exists(m_media + "/locked/take.mp4"));
+        QVERIFY(chunkNamed(list, "clip.mp4"));
+    }
+    QCOMPARE(historyText(m_folders), history);
+
+    told.clear();
+    {
+        ReadOnlyFile lockedFolder(m_media + "/locked");
+        QVERIFY(lockedFolder.isReadOnly());
+        answerNextModal("m_btnDelete");
+        acceptNextMessage(&told);
+        list->deleteItem(rowOf(list, "clip.mp4"));
+        QTRY_VERIFY(!told.isEmpty());
+        QVERIFY2(told.contains("could not be deleted") && told.contains("clip.mp4"), qPrintable(told));
+        QVERIFY(QFile::exists(clip));
+    }
+    QDir(m_media + "/locked").removeRecursively();
 }
 
 void TestHistoryList::deleteAllFromTheMenuTakesTheShownTabOnly() {

@@ -322,6 +322,18 @@ void TestHistoryPlayer::snapshotsAreTakenAtTheVideoSize() {
         }
     }
     QVERIFY(clashed);
+
+    // A folder that cannot be made (a file holds its name): the user is told.
+    const QString blocked = m_folders.root() + "/blocked";
+    QVERIFY(fixtures::writeFile(blocked, "x"));
+    setScreenshotPath(blocked + "/shots");
+    QHistoryDlg again;
+    QVERIFY(playRow(again, "my clip é.mp4", 500000));
+    QString told;
+    acceptNextMessage(&told);
+    again.playerWidget()->controlBar()->snapshotButton()->click();
+    QVERIFY2(told.contains("The snapshot could not be saved"), qPrintable(told));
+    again.OnBtnClose();
     setScreenshotPath(QString());
 }
 

@@ -6,6 +6,8 @@
   tagcheck.py make-ape FILE   writes a small Monkey's Audio file
   tagcheck.py strip-comment FILE   removes the comment header of an Ogg Vorbis file
   tagcheck.py riff FILE       prints a WAVE file's top-level chunks and length as JSON
+  tagcheck.py ape-title FILE TITLE   gives the file an APE tag holding only a title
+  tagcheck.py flac-pictures FILE     gives a FLAC file a front and a back PNG and a TIFF
 """
 import base64
 import hashlib
@@ -225,6 +227,22 @@ def enrich(path):
         tags.save(path)
 
 
+def ape_title(path, title):
+    tags = apev2.APEv2()
+    tags["Title"] = title
+    tags.save(path)
+
+
+def flac_pictures(path):
+    f = flac.FLAC(path)
+    f.add_picture(picture(b"\x89PNG\r\n\x1a\n" + b"front-cover" * 50, 3))
+    f.add_picture(picture(b"\x89PNG\r\n\x1a\n" + b"back-cover" * 50, 4))
+    tiff = picture(b"II*\0" + b"leaflet" * 50, 5)
+    tiff.mime = "image/tiff"
+    f.add_picture(tiff)
+    f.save()
+
+
 def make_ape(path):
     # Monkey's Audio 3.99 layout: descriptor (52 bytes), header (24 bytes), then frames.
     descriptor = b"MAC " + struct.pack("<HH", 3990, 0) + struct.pack("<IIIIIII", 52, 24, 0, 0, 4096, 0, 0) + \
@@ -267,5 +285,9 @@ if __name__ == "__main__":
         strip_comment(target)
     elif command == "make-ape":
         make_ape(target)
+    elif command == "ape-title":
+        ape_title(target, sys.argv[3])
+    elif command == "flac-pictures":
+        flac_pictures(target)
     elif command == "riff":
         print(json.dumps(riff(target)))

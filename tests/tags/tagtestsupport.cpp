@@ -38,9 +38,13 @@ int run(const QString& program, const QStringList& arguments, QByteArray* output
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+int runChecker(const QStringList& arguments) {
+    return run("/usr/bin/python3", QStringList{checker()} + arguments);
+}
+
 bool makeFixture(const QString& path) {
     if (path.endsWith(".ape")) {
-        return run("/usr/bin/python3", {checker(), "make-ape", path}) == 0;
+        return runChecker({"make-ape", path}) == 0;
     }
     QStringList arguments{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-ac", "2"};
     if (path.endsWith(".ogg")) {

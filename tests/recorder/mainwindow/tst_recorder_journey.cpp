@@ -73,6 +73,14 @@ int toolbarButtonWidth(const char* image) {
 const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
 
+// The audio-input panel's system sound button.
+const QPoint kSystemAudioButton(345, 87);
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
 // The capture-area panel's area button, and the history button.
 const QPoint kAreaButton(73, 92);
 const QPoint kHistoryButton(674, 52);
@@ -902,6 +910,36 @@ private slots:
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+    }
+
+    // Changes on the time page and of the sound sources, with a settings file that cannot
+    // be written: each change tells the user once; the file keeps what it held.
+    void unsavedOptionsAreTold() {
+        writeSettings(m_program->settingsFile(),
+                      {{"Screenshot_path", "Screenshot_path_value", m_program->folders().root() + "/shots/"},
+                       {"OutPut_path", "path_value", m_program->outputFolder() + "/"}});
+        const QByteArray stored = fileBytes(m_program->settingsFile());
+        ReadOnlyFile readOnly(m_program->settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kOptionsButton));
+        QVERIFY(m_program->waitForSize(kOptionsOpenSize));
+        QList<quint64> known = otherWindows(*m_program);
+        const struct {
+            QPoint click;
+            const char* shot;
+        } changes[] = {{kStopAfterBox, "15-time-option-not-saved"}, {kSystemAudioButton, "15-sources-not-saved"}};
+        for (const auto& change : changes) {
+            QVERIFY(m_program->clickInWindow(change.click));
+            const quint64 box = waitForNewWindow(known, 10000);
+            QVERIFY2(box != 0, change.shot);
+            screenshot(QLatin1String(change.shot));
+            QVERIFY(m_program->keys(QStringLiteral("Return")));
+            QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+            known.append(box);
+        }
+        QCOMPARE(fileBytes(m_program->settingsFile()), stored);
     }
 
     // The tray's Quit ends the program at once, without storing the area.
