@@ -138,6 +138,7 @@ void QAdjustOperationForm::loadingSetting() {
     m_settings->getCrop(crop);
     const QSize video = m_settings->videoSize();
     setEditorLabelFitted(m_lblOriginalSizeValue, QStringLiteral("%1 x %2").arg(video.width()).arg(video.height()), 12);
+    placeOriginalSize();
     showCropSizeOf(crop);
     // Showing the stored choice does not store it again.
     setAspectIndexQuietly(crop.cropMode != 0 ? PanScan : crop.aspectMode);
@@ -286,6 +287,18 @@ void QAdjustOperationForm::paintEvent(QPaintEvent*) {
     painter.fillRect(W - 134, 0, 134, H, EditorColors::panel());
 }
 
+// The size follows its label 10 pixels to the right, or goes under it where a large
+// size would pass the crop column's panel.
+void QAdjustOperationForm::placeOriginalSize() {
+    const int panelEnd = 180 + (width() - 318) / 2 - 1;
+    const int besideX = rightOf(m_lblOriginalSize) + 10;
+    if (besideX + m_lblOriginalSizeValue->width() - 1 <= panelEnd - 8) {
+        m_lblOriginalSizeValue->move(besideX, m_lblOriginalSize->y());
+    } else {
+        m_lblOriginalSizeValue->move(m_lblOriginalSize->x(), bottomOf(m_lblOriginalSize) + 1);
+    }
+}
+
 void QAdjustOperationForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int W = width();
@@ -304,9 +317,8 @@ void QAdjustOperationForm::resizeEvent(QResizeEvent* event) {
     m_leCropArea_W->move(200, editsTop);
     m_lblX->move(rightOf(m_leCropArea_W), editsTop);
     m_leCropArea_H->move(rightOf(m_lblX), editsTop);
-    const int originalTop = bottomOf(m_leCropArea_W) + 15;
-    m_lblOriginalSize->move(200, originalTop);
-    m_lblOriginalSizeValue->move(rightOf(m_lblOriginalSize) + 10, originalTop);
+    m_lblOriginalSize->move(200, bottomOf(m_leCropArea_W) + 15);
+    placeOriginalSize();
 
     const int panel = (W - 318) / 2;
     const int aspectX = panel + 202;
