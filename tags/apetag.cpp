@@ -243,7 +243,7 @@ int ApeTag::save() {
             putBytes(value, item.data, static_cast<size_t>(item.length));
             flags = 2; // binary
         } else {
-            value = encodeTagText(items_.text(i), TextUtf8);
+            value = encodeTagText(items_.storedText(i), TextUtf8);
         }
         if (value.size() > kMaxTagSize) {
             return -1; // an APE tag cannot hold this much; the file stays as it was

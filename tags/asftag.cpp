@@ -338,7 +338,7 @@ int AsfTag::save() {
                                  : item.field == FieldComment   ? 3
                                                                 : -1;
         if (contentIndex >= 0) {
-            strings[contentIndex] = utf16ToBytes(items_.text(i), false, true);
+            strings[contentIndex] = utf16ToBytes(items_.storedText(i), false, true);
             if (strings[contentIndex].size() > kMax16) {
                 return -1; // longer than ASF can say; refused, not cut
             }
@@ -358,7 +358,7 @@ int AsfTag::save() {
                 continue;
             }
         } else {
-            value = utf16ToBytes(items_.text(i), false, true);
+            value = utf16ToBytes(items_.storedText(i), false, true);
             if (value.size() > kMax16) {
                 return -1;
             }

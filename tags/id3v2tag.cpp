@@ -458,10 +458,17 @@ int Id3v2Tag::save() {
             putBytes(frames, emptyDescription, sizeof emptyDescription);
             putBytes(frames, item.data, length);
         } else {
-            putFrameHeader(id, length + 3, nullptr);
+            std::vector<uint8_t> text(item.data, item.data + length);
+            if (item.field == FieldGenre) {
+                text = utf16ToBytes(items_.storedText(i), false, false);
+                if (text.size() > kMaxSyncSafe / 2) {
+                    return -1;
+                }
+            }
+            putFrameHeader(id, text.size() + 3, nullptr);
             const uint8_t bom[] = {0x01, 0xFF, 0xFE};
             putBytes(frames, bom, sizeof bom);
-            putBytes(frames, item.data, length);
+            putBytes(frames, text.data(), text.size());
         }
     }
     for (const Frame& frame : kept_) {

@@ -427,7 +427,7 @@ int Mp4Tag::save() {
                 break;
             }
         } else {
-            value = encodeTagText(items_.text(i), TextUtf8);
+            value = encodeTagText(items_.storedText(i), TextUtf8);
         }
         if (value.empty()) {
             continue;

@@ -263,8 +263,10 @@ int OggVorbisTag::save() {
     std::vector<const std::vector<uint8_t>*> packets{&comment};
     packets.push_back(&packets_[replacedCount].bytes);
 
-    // Pages of other streams inside the region keep their bytes, ahead of the new pages.
-    std::vector<uint8_t> region;
+    // Pages of other streams inside the region keep their bytes, behind the new pages:
+    // ahead of them they would part the comment from the identification header, and the
+    // next save would have to refuse the file.
+    std::vector<uint8_t> others;
     int oldPages = 0;
     int64_t oldOurBytes = 0;
     for (int i = firstPage; i <= lastPage; ++i) {
@@ -273,7 +275,7 @@ int OggVorbisTag::save() {
             if (static_cast<int64_t>(bytes.size()) != pages_[i].length) {
                 return -1;
             }
-            region.insert(region.end(), bytes.begin(), bytes.end());
+            others.insert(others.end(), bytes.begin(), bytes.end());
         } else {
             ++oldPages;
             oldOurBytes += pages_[i].length;
@@ -296,8 +298,8 @@ int OggVorbisTag::save() {
         }
     }
     comment.resize(fitted ? lengths[0] : bareLength + kNewPadding, 0);
-    const std::vector<uint8_t> ours = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
-    region.insert(region.end(), ours.begin(), ours.end());
+    std::vector<uint8_t> region = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+    region.insert(region.end(), others.begin(), others.end());
 
     const int64_t regionStart = pages_[firstPage].offset;
     const int64_t regionEnd = pages_[lastPage].offset + pages_[lastPage].length;

@@ -159,7 +159,7 @@ int RiffInfoTag::save() {
     putText(chunk, "INFO");
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
-        std::vector<uint8_t> text = encodeTagText(items_.text(i), TextAnsi);
+        std::vector<uint8_t> text = encodeTagText(items_.storedText(i), TextAnsi);
         if (text.empty() || text.size() > kMaxItemBytes) {
             continue;
         }

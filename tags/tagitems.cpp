@@ -484,6 +484,23 @@ std::u16string parseGenreText(const std::u16string& text) {
     return out;
 }
 
+std::u16string genreTextToStore(const std::u16string& text) {
+    if (parseGenreText(text) == text) {
+        return text;
+    }
+    std::u16string escaped;
+    for (const char16_t c : text) {
+        escaped.push_back(c);
+        if (c == u'(') {
+            escaped.push_back(u'(');
+        }
+    }
+    if (!escaped.empty() && escaped.back() == u' ') {
+        escaped.push_back(u' ');
+    }
+    return parseGenreText(escaped) == text ? escaped : text;
+}
+
 // ---------------------------------------------------------------- language
 
 const char* systemIso639Language() {
@@ -664,6 +681,11 @@ std::u16string TagItemList::text(int index) const {
     }
     const Item& item = items_[static_cast<size_t>(index)];
     return utf16FromBytes(item.data.data(), static_cast<size_t>(item.length), false);
+}
+
+std::u16string TagItemList::storedText(int index) const {
+    const bool genre = index >= 0 && index < count() && items_[static_cast<size_t>(index)].field == FieldGenre;
+    return genre ? genreTextToStore(text(index)) : text(index);
 }
 
 void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), const void* context) {

@@ -39,6 +39,9 @@ public:
 
     // The text of a text item (empty for binary or bad index).
     std::u16string text(int index) const;
+    // The text a save writes for a text item: `text`, but for a genre that reading back
+    // (which rewrites genre references) would change, a form that reads back as it is.
+    std::u16string storedText(int index) const;
     const std::vector<uint8_t>& bytes(int index) const { return items_[static_cast<size_t>(index)].data; }
 
     // Keeps, in list order, only items accepted by `allowed`, with a non-zero length,
@@ -78,6 +81,9 @@ std::vector<uint8_t> encodeTagText(const std::u16string& text, int code);
 
 // Rewrites ID3 genre references such as (17) into genre names.
 std::u16string parseGenreText(const std::u16string& text);
+// A text that parseGenreText turns into `text`: `text` itself when the rewrite leaves it
+// alone, else with each "(" doubled and a trailing space repeated.
+std::u16string genreTextToStore(const std::u16string& text);
 int genreIndexFromName(const std::u16string& name);
 const char* genreName(int index); // null outside 0-147
 constexpr int kGenreCount = 148;

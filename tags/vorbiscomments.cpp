@@ -176,7 +176,7 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
             const std::string text = base64Encode(block.data(), block.size());
             value.assign(text.begin(), text.end());
         } else {
-            value = encodeTagText(items.text(i), TextUtf8);
+            value = encodeTagText(items.storedText(i), TextUtf8);
         }
         if (value.empty()) {
             continue;

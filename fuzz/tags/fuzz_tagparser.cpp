@@ -79,17 +79,6 @@ template <typename Handler> void checkSaved(Handler& handler, const MemoryStream
 #endif
 }
 
-// Every text added as a genre has its ID3 references rewritten ("((" becomes "(",
-// "(17)" a name, a trailing space goes), on each read as well: a genre that the rewrite
-// still changes would change from save to save, so it is left out of the property.
-void dropUnsettledGenres(TagItemList& items) {
-    for (int i = items.count() - 1; i >= 0; --i) {
-        if (items.getItem(i).field == FieldGenre && parseGenreText(items.text(i)) != items.text(i)) {
-            items.removeAt(i);
-        }
-    }
-}
-
 template <typename Handler> void exercise(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes;
     if (size > 0 && (data[0] & 1)) {
@@ -111,9 +100,11 @@ template <typename Handler> void exercise(const uint8_t* data, size_t size) {
             abort();
         }
     }
-    dropUnsettledGenres(items);
     const char16_t title[] = u"fuzzed \U0001F3B5";
     items.addItem(0, FieldTitle, TagValueText, sizeof title - 2, title);
+    // Stored as "(17) ", which the genre rewrite on reading would change again.
+    const char16_t genre[] = u"((17)  ";
+    items.addItem(0, FieldGenre, TagValueText, sizeof genre - 2, genre);
     const uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0};
     items.addItem(0, FieldPicture, TagValueBinary, sizeof png, png);
     if (handler.save() >= 0) {

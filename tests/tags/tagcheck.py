@@ -8,6 +8,8 @@
   tagcheck.py riff FILE       prints a WAVE file's top-level chunks and length as JSON
   tagcheck.py ape-title FILE TITLE   gives the file an APE tag holding only a title
   tagcheck.py flac-pictures FILE     gives a FLAC file a front and a back PNG and a TIFF
+  tagcheck.py interleave-ogg FILE    moves the other stream's first page after its header
+                                     in between the Vorbis comment's pages
 """
 import base64
 import hashlib
@@ -243,6 +245,28 @@ def flac_pictures(path):
     f.save()
 
 
+def interleave_ogg(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    pages = []  # (serial, sequence, header type, bytes)
+    at = 0
+    while at < len(data):
+        assert data[at:at + 4] == b"OggS"
+        segments = data[at + 26]
+        length = 27 + segments + sum(data[at + 27:at + 27 + segments])
+        pages.append((struct.unpack_from("<I", data, at + 14)[0], struct.unpack_from("<I", data, at + 18)[0],
+                      data[at + 5], data[at:at + length]))
+        at += length
+    vorbis = next(p[0] for p in pages if p[3][27 + p[3][26]:][:7] == b"\x01vorbis")
+    moved = pages.pop(next(i for i, p in enumerate(pages) if p[0] != vorbis and not p[2] & 2))
+    # The Vorbis comment starts on the stream's second page and goes on past it.
+    comment = next(i for i, p in enumerate(pages) if p[0] == vorbis and p[1] == 1)
+    assert pages[comment + 1][0] == vorbis and pages[comment + 1][2] & 1
+    pages.insert(comment + 1, moved)
+    with open(path, "wb") as f:
+        f.write(b"".join(p[3] for p in pages))
+
+
 def make_ape(path):
     # Monkey's Audio 3.99 layout: descriptor (52 bytes), header (24 bytes), then frames.
     descriptor = b"MAC " + struct.pack("<HH", 3990, 0) + struct.pack("<IIIIIII", 52, 24, 0, 0, 4096, 0, 0) + \
@@ -289,5 +313,7 @@ if __name__ == "__main__":
         ape_title(target, sys.argv[3])
     elif command == "flac-pictures":
         flac_pictures(target)
+    elif command == "interleave-ogg":
+        interleave_ogg(target)
     elif command == "riff":
         print(json.dumps(riff(target)))

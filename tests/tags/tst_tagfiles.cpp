@@ -604,6 +604,49 @@ private slots:
         QCOMPARE(audioDigest(path), digest);
     }
 
+    // A page of another stream between the Vorbis comment's pages goes behind the new
+    // comment: ahead of it, it would part the comment from the identification header, and
+    // the next save would have to refuse the file.
+    void oggPageOfAnotherStreamStaysOutOfTheComment() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.ogg");
+        // An Opus stream beside the Vorbis one, whose comment is longer than a page.
+        QVERIFY(run("ffmpeg", {"-v",
+                               "error",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "sine=duration=2",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "sine=frequency=880:duration=2",
+                               "-map",
+                               "0",
+                               "-map",
+                               "1",
+                               "-c:a:0",
+                               "libopus",
+                               "-c:a:1",
+                               "libvorbis",
+                               "-metadata:s:a:1",
+                               "comment=" + QString(70000, 'x'),
+                               path}) == 0);
+        QCOMPARE(runChecker({"interleave-ogg", path}), 0);
+        verifyStreamValid(path);
+        const QByteArray digest = audioDigest(path);
+        QVERIFY(!digest.isEmpty());
+        const QMap<int, QString> fields = sampleFields("ogg", "one");
+        const QByteArray cover = makeCover(dir.path());
+        QCOMPARE(writeTags(path, fields, cover), 0);
+        const QByteArray afterFirst = readFile(path);
+        QCOMPARE(writeTags(path, fields, cover), 0);
+        QCOMPARE(readFile(path), afterFirst);
+        verifyStreamValid(path);
+        verifyFields(path, "ogg", fields, cover);
+        QCOMPARE(audioDigest(path), digest);
+    }
+
     // Chapters live in udta beside the item list; rewriting the items keeps them.
     void mp4KeepsChapters() {
         QTemporaryDir dir;
@@ -789,6 +832,43 @@ private slots:
                 QVERIFY(readTags(path).isEmpty());
             }
             QCOMPARE(audioDigest(path), digest);
+        }
+    }
+
+    // A genre keeps what reading shows of it. Reading rewrites genre references, so one
+    // that holds what still reads as a reference, such as "(17)" read from "((17)", is
+    // stored in a form that reads back as itself, and saves again byte for byte; plain
+    // genres are stored as they are, for every reader.
+    void genreReadsBackAsWritten() {
+        QTemporaryDir dir;
+        for (const QString format : {"mp3", "flac", "m4a", "ogg", "wma", "ape", "wav"}) {
+            const QString path = dir.filePath("fixture." + format);
+            QVERIFY(makeFixture(path));
+            QMap<int, QString> fields{{FieldTitle, "Title"}, {FieldGenre, "((17)  "}};
+            QCOMPARE(writeTags(path, fields, {}), 0);
+            const QByteArray afterFirst = readFile(path);
+            QCOMPARE(readTags(path).value(FieldGenre), QString("(17) "));
+            QCOMPARE(writeTags(path, fields, {}), 0);
+            QCOMPARE(readFile(path), afterFirst);
+            // Editing another field keeps the genre as it reads.
+            IAudioTagFile* file = createAudioTagFile();
+            const std::u16string name = utf16Path(path);
+            QCOMPARE(file->open(name.c_str()), 0);
+            const QString title("Other title");
+            QCOMPARE(file->setItemsByField(FieldTitle, -1, FieldTitle, TagValueText, title.size() * 2, title.utf16()),
+                     0);
+            QCOMPARE(file->save(), 0);
+            file->close();
+            releaseAudioTagFile(file);
+            QCOMPARE(readTags(path).value(FieldTitle), title);
+            QCOMPARE(readTags(path).value(FieldGenre), QString("(17) "));
+
+            for (const QString genre : {"(Demo", "Hip Hop/Rap"}) {
+                fields[FieldGenre] = genre;
+                QCOMPARE(writeTags(path, fields, {}), 0);
+                QCOMPARE(readTags(path).value(FieldGenre), genre);
+                QCOMPARE(independentTags(path).value("genre").toString(), genre);
+            }
         }
     }
 
