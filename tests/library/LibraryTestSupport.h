@@ -4,9 +4,8 @@
 #pragma once
 
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
-#include "toolkit/QRZButton.h"
-#include "toolkit/QRZMessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,23 +73,6 @@ inline void answerNextModal(const QString& buttonName) {
             poll->deleteLater();
             button->click();
         }
-    });
-    poll->start(20);
-}
-
-// Waits for the next message box, keeps its text (as wrapped, lines joined by a space)
-// and presses its first button.
-inline void acceptNextMessage(QString* text) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, text] {
-        auto* box = qobject_cast<QRZMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible() || box->actionButtons().isEmpty()) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        *text = box->wrappedText().replace(QLatin1Char('\n'), QLatin1Char(' '));
-        box->actionButtons().first()->click();
     });
     poll->start(20);
 }

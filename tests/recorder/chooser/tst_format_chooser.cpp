@@ -9,7 +9,9 @@
 #include "media/OutputFormatSetting.h"
 #include "recorder/CurrentFormat.h"
 #include "tests/recorder/options/RecorderTestSupport.h"
+#include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "tests/support/ReadOnlyFile.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZLineEdit.h"
 
@@ -124,6 +126,25 @@ private slots:
         QCOMPARE(readFormatAttribute("4003", "QUALITY_VALUE"), QStringLiteral("1"));
         QCOMPARE(videoFormatName()->title, QStringLiteral("WebM (VP9)"));
         QCOMPARE(g_storedVideoFormat->extension, QStringLiteral("webm"));
+    }
+
+    // Settings files that cannot be written: OK tells the user; the files stay as they were.
+    void okThatCannotBeSavedIsTold() {
+        QFormatDlg* dialog = freshChooser(true);
+        QVERIFY(writeFormatAttribute("4000", "QUALITY_VALUE", "0")); // both files exist
+        const QByteArray settingsBefore = fileBytes(settingsFile());
+        const QByteArray formatsBefore = fileBytes(formatFile());
+        ReadOnlyFile settings(settingsFile());
+        ReadOnlyFile formats(formatFile());
+        QVERIFY(settings.isReadOnly() && formats.isReadOnly());
+        dialog->show();
+        dialog->listView()->setCurrentIndex(tileOf(dialog, 4003));
+        QString told;
+        acceptNextMessage(&told);
+        dialog->OnBtnOk();
+        QCOMPARE(told, QStringLiteral("The output format could not be saved."));
+        QCOMPARE(fileBytes(settingsFile()), settingsBefore);
+        QCOMPARE(fileBytes(formatFile()), formatsBefore);
     }
 
     // An id no tile carries leaves no current tile; OK then stores nothing and the

@@ -8,7 +8,9 @@
 #include "app/SettingsFile.h"
 #include "recorder/QPreferencesDlg.h"
 #include "recorder/RecordingNotices.h"
+#include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "tests/support/ReadOnlyFile.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZComboBox.h"
@@ -80,6 +82,22 @@ private slots:
         writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "maybe");
         QPreferencesDlg third;
         QVERIFY(third.generalPage()->minimizeButton()->isChecked());
+    }
+
+    // A settings file that cannot be written: OK tells the user, the file stays as it was.
+    void preferencesThatCannotBeSavedAreTold() {
+        QPreferencesDlg prepared; // reading creates the sections once
+        const QByteArray before = fileBytes(settingsFile());
+        ReadOnlyFile readOnly(settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        QPreferencesDlg dialog;
+        dialog.show();
+        QTest::mouseClick(dialog.generalPage()->autoUpdateButton(), Qt::LeftButton, {}, QPoint(5, 8));
+        QString told;
+        acceptNextMessage(&told);
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        QCOMPARE(told, QStringLiteral("Your preferences could not be saved."));
+        QCOMPARE(fileBytes(settingsFile()), before);
     }
 
     void preferencesCancelWritesNothing() {

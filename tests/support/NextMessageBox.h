@@ -1,0 +1,27 @@
+// Answers the next message box of the test process: keeps its text and presses its first
+// button, so that a test can run code that tells the user something modally.
+#pragma once
+
+#include "toolkit/QRZButton.h"
+#include "toolkit/QRZMessageBox.h"
+
+#include <QApplication>
+#include <QString>
+#include <QTimer>
+
+// Waits for the next message box, keeps its text (as wrapped, lines joined by a space)
+// and presses its first button.
+inline void acceptNextMessage(QString* text) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, text] {
+        auto* box = qobject_cast<QRZMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || box->actionButtons().isEmpty()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        *text = box->wrappedText().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        box->actionButtons().first()->click();
+    });
+    poll->start(20);
+}
