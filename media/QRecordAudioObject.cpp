@@ -29,6 +29,9 @@ constexpr int kQueueDepth = 4;
 // How far a packet's stamped end may lie beyond the moment it was read: the jitter of a
 // source's age figure, below the encoder's resynchronisation threshold.
 constexpr int64_t kAheadSlackUs = 20'000;
+// Sound a source hands out ahead of time is held until its time has come, up to this
+// much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
+constexpr int64_t kMaxEarlyUs = 5'000'000;
 
 std::mutex g_factoryMutex;
 QRecordAudioObject::SourceFactory g_factory;
@@ -273,6 +276,51 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs
     return true;
 }
 
+void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+    if (m_recorder) {
+        m_frameQueue->push(data, frames * m_format.bytesPerFrame, stampUs);
+        if (m_frameQueue->count() > kQueueDepth) {
+            sendOldest();
+        }
+    } else if (cvcodec_track track = m_track) {
+        setFrameFormat(m_frame);
+        cvcodec_frame_set_samples(m_frame, data, frames);
+        cvcodec_frame_set_timestamp(m_frame, stampUs);
+        cvcodec_track_push_frame(track, m_frame);
+    }
+}
+
+void QRecordAudioObject::holdEarly(const uint8_t* data, int frames, int64_t firstFrameUs) {
+    if (framesToUs(m_earlyFrames + frames, m_format.sampleRateHz) > kMaxEarlyUs) {
+        return;
+    }
+    m_earlyQueue->push(data, frames * m_format.bytesPerFrame, firstFrameUs);
+    m_earlyFrames += frames;
+}
+
+bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
+    bool released = false;
+    while (const QAudioFrameBuffer::Frame* frame = m_earlyQueue->front()) {
+        const int frames = frame->length / m_format.bytesPerFrame;
+        const int64_t ageUs = nowUs - frame->timestamp;
+        if (ageUs < framesToUs(frames, m_format.sampleRateHz)) {
+            break; // its last frame is still to come
+        }
+        // Now it is sound like any other, read the moment its last frame was due.
+        SoundPacket packet;
+        packet.frameCount = frames;
+        packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
+        int64_t stamp = 0;
+        if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(nowUs), stamp)) {
+            deliver(frame->data.get(), frames, stamp);
+        }
+        m_earlyFrames -= frames;
+        m_earlyQueue->popFront();
+        released = true;
+    }
+    return released;
+}
+
 void QRecordAudioObject::captureLoop(SoundSource& source) {
     m_format = source.format();
     if (m_format.bytesPerFrame <= 0 || m_format.sampleRateHz <= 0) {
@@ -280,6 +328,8 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
         return;
     }
     m_frameQueue = std::make_unique<QAudioFrameBuffer>();
+    m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+    m_earlyFrames = 0;
     m_nextTimestampUs = 0;
     makeTrack(m_format);
     markStarted();
@@ -299,7 +349,10 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
         }
         const bool writing = m_recordingActive && !m_paused;
         int64_t now = getMicroseconds();
-        if (now - m_lastPacketUs > kSilenceAfterUs) {
+        if (releaseEarly(now)) {
+            m_lastPacketUs = now;
+        }
+        if (now - m_lastPacketUs > kSilenceAfterUs && m_earlyQueue->count() == 0) {
             m_lastPacketUs = now;
             if (m_recorder && writing) {
                 pushSilence(now);
@@ -320,10 +373,10 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
                 }
                 data = silence.data();
             }
-            setFrameFormat(m_frame);
-            cvcodec_frame_set_samples(m_frame, data, packet.frameCount);
             int64_t stamp = 0;
             if (m_levelMetering) {
+                setFrameFormat(m_frame);
+                cvcodec_frame_set_samples(m_frame, data, packet.frameCount);
                 uint8_t* block = cvcodec_frame_level_block(m_frame, 1);
                 if (block) {
                     const int level = levelOfBlock(block);
@@ -332,16 +385,15 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
                 }
             }
             now = getMicroseconds();
-            if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
-                if (m_recorder) {
-                    m_frameQueue->push(data, int(bytes), stamp);
-                    if (m_frameQueue->count() > kQueueDepth) {
-                        sendOldest();
-                    }
-                } else if (cvcodec_track track = m_track) {
-                    cvcodec_frame_set_timestamp(m_frame, stamp);
-                    cvcodec_track_push_frame(track, m_frame);
-                }
+            // A packet whose end lies beyond the moment it was read came ahead of time
+            // (by the source's own account): it waits for its time. Placed at once, it
+            // would be taken for sound beyond the clock and left out.
+            const int64_t aheadUs =
+                framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
+            if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
+                holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
+            } else if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
+                deliver(data, packet.frameCount, stamp);
             }
             m_lastPacketUs = now;
             if (!source.releasePacket()) {
@@ -356,5 +408,7 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
             break;
         }
     }
+    // What is held for later than now belongs after the end of the recording.
+    releaseEarly(getMicroseconds());
     sendAll();
 }

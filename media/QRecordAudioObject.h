@@ -100,6 +100,13 @@ private:
     // The stamp of a packet read at readAtUs (recording clock), or false when it has no
     // place on the timeline and is to be dropped.
     bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t readAtUs, int64_t& stampUs);
+    // Hands a placed packet on: to the queue before the recorder, or into the track.
+    void deliver(const uint8_t* data, int frames, int64_t stampUs);
+    // Keeps a packet the source handed out ahead of time until its time has come.
+    void holdEarly(const uint8_t* data, int frames, int64_t firstFrameUs);
+    // Places the held packets whose time has come (nowUs, getMicroseconds); true when
+    // any was.
+    bool releaseEarly(int64_t nowUs);
     int64_t recordingNow(int64_t nowUs) const;
 
     const int m_sourceType;
@@ -116,6 +123,10 @@ private:
     std::atomic<cvcodec_track> m_track{nullptr};
     std::atomic<int64_t> m_startTimeUs{0};
     std::unique_ptr<QAudioFrameBuffer> m_frameQueue;
+    // Sound handed out ahead of time, stamped with its first frame's moment
+    // (getMicroseconds), oldest first; m_earlyFrames is what it holds.
+    std::unique_ptr<QAudioFrameBuffer> m_earlyQueue;
+    int64_t m_earlyFrames = 0;
     std::atomic<float> m_volume{100.0f};
     mutable std::mutex m_deviceMutex;
     std::string m_deviceName;

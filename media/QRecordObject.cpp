@@ -34,7 +34,6 @@ using calvorine::platform::ScreenCapture;
 
 namespace {
 
-constexpr int kVideoTickMs = 10;
 // A slot closer than this is waited for in a sleep instead of another timer.
 constexpr int64_t kSlotSpinUs = 1500;
 constexpr int kTimeTickMs = 100;
@@ -314,8 +313,10 @@ void QRecordObject::reportFailure(const QString& reason) {
 }
 
 void QRecordObject::startTimers() {
-    if (m_hasVideo && !m_videoTimer) {
-        m_videoTimer = startTimer(kVideoTickMs, Qt::CoarseTimer);
+    // Pictures are grabbed by a single-shot timer set for the next slot only, so that no
+    // timer fires while nothing is due (a 10 ms tick would wake the thread two or three
+    // times between two slots).
+    if (m_hasVideo && !m_slotTimer) {
         armSlotTimer();
     }
     if (!m_timeTimer) {
@@ -327,7 +328,7 @@ void QRecordObject::startTimers() {
 }
 
 void QRecordObject::killTimers() {
-    for (int* id : {&m_videoTimer, &m_slotTimer, &m_timeTimer, &m_audioDataTimer}) {
+    for (int* id : {&m_slotTimer, &m_timeTimer, &m_audioDataTimer}) {
         if (*id) {
             killTimer(*id);
             *id = 0;
@@ -413,8 +414,6 @@ void QRecordObject::timerEvent(QTimerEvent* event) {
     if (id == m_slotTimer) {
         killTimer(m_slotTimer);
         m_slotTimer = 0;
-        videoTick();
-    } else if (id == m_videoTimer) {
         videoTick();
     } else if (id == m_timeTimer) {
         timeTick();
@@ -536,8 +535,8 @@ int64_t QRecordObject::slotAtOrAfter(int64_t clockUs) const {
     return (since * m_frameRateNum + scale - 1) / scale;
 }
 
-// A single-shot precise timer for the next slot: the 10 ms tick alone would grab up to
-// 10 ms late.
+// A single-shot precise timer for the next slot (at most a second away: the slot is
+// looked at again then).
 void QRecordObject::armSlotTimer() {
     if (m_slotTimer) {
         killTimer(m_slotTimer);

@@ -3,8 +3,8 @@
 // to the history.
 //
 // Video frames are grabbed on the GUI thread when their slot of the output's frame grid
-// is due (a precise timer aimed at each slot, the 10 ms tick as a backstop; every frame
-// a fresh grab, stamped with its slot's time); the watermark, click animation, cursor
+// is due (a single-shot precise timer aimed at each slot, so that no timer fires between
+// slots; every frame a fresh grab, stamped with its slot's time); the watermark, click animation, cursor
 // highlight and cursor are painted into each frame before it goes to the recorder. Sound
 // comes from two QRecordAudioObject threads (system sound and microphone).
 //
@@ -132,7 +132,6 @@ private:
 
     bool m_stopped = true;
     bool m_paused = false;
-    int m_videoTimer = 0;
     int m_timeTimer = 0;
     int m_audioDataTimer = 0;
     cvcodec_recorder m_recorder = nullptr;

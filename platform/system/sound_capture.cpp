@@ -16,8 +16,9 @@ namespace {
 
 // How long a missing or hung server may delay the start of a capture.
 constexpr int64_t kConnectTimeoutUs = 3'000'000;
-// The fragment the server is asked to hand out: 10 ms of sound.
-constexpr pa_usec_t kFragmentUs = 10'000;
+// The fragment the server is asked to send at a time: 40 ms of sound. Each one wakes the
+// event thread; at 10 ms that thread cost several times what it does at 40 ms.
+constexpr pa_usec_t kFragmentUs = 40'000;
 // Sound kept for a reader that does not read (about 20 s of stereo float at 48 kHz);
 // beyond it the oldest goes, as the server itself would drop it.
 constexpr size_t kMaxBufferedBytes = size_t(8) << 20;
@@ -85,6 +86,10 @@ private:
     SoundPacket packet_;
     std::vector<uint8_t> packetBytes_;
     std::vector<uint8_t> zeros_;
+    // The stream's own clock: the frames handed out so far (holes included) and the
+    // moment its first frame belongs to. See nextPacketFrames.
+    int64_t positionFrames_ = 0;
+    int64_t originUs_ = 0;
 };
 
 void PulseCapture::fail(const std::string& what) {
@@ -312,6 +317,9 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &sampleSpec));
     auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
+    // A new stream carries no sound from before it was connected.
+    originUs_ = monotonicMicroseconds();
+    positionFrames_ = 0;
     if (pa_stream_connect_record(stream_, name.c_str(), &attr, flags) < 0) {
         fail("cannot connect the capture stream");
         return false;
@@ -383,10 +391,24 @@ int PulseCapture::nextPacketFrames() {
     // third of a second); the reader still gets it in pieces of about 10 ms.
     const size_t bytes = std::min(piece.bytes - piece.offset, maxPacketBytes_);
     packet_.frameCount = int(bytes / frameBytes);
-    // How old the packet is: what is buffered here, this packet included. (The
-    // server's latency figure is no help: for a monitor it counts the output's
-    // playback buffer, which lies ahead of what the monitor hands out.)
-    packet_.backlogFrames = int(bufferedBytes_ / frameBytes);
+    // How old the packet is. What is buffered here, this packet included, is all
+    // captured already when the device delivers in real time. Some devices hand out
+    // sound ahead of time, though (a sine source gives two seconds at once, the second
+    // one of them belonging to the future); the server's latency figure does not say
+    // so (for a monitor it even counts the output's playback buffer). The stream's own
+    // clock does: its frames follow one another from the moment it was connected, so a
+    // frame cannot be older than its place in the stream allows. That clock is moved
+    // on whenever the buffer shows sound newer than its place (the device paused or
+    // lost some), so it never makes a packet older than the buffer does.
+    const int64_t buffered = int64_t(bufferedBytes_ / frameBytes);
+    const int64_t nowUs = monotonicMicroseconds();
+    int64_t age = (nowUs - originUs_) * format_.sampleRateHz / 1'000'000 - positionFrames_;
+    if (age > buffered) {
+        originUs_ += (age - buffered) * 1'000'000 / format_.sampleRateHz;
+        age = buffered;
+    }
+    packet_.backlogFrames = int(std::max<int64_t>(age, INT32_MIN));
+    positionFrames_ += int64_t(bytes / frameBytes);
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
     packet_.silent = piece.silent;
     if (piece.silent) {
@@ -450,6 +472,7 @@ void PulseCapture::close() {
     bufferedBytes_ = 0;
     broken_ = false;
     taking_ = false;
+    positionFrames_ = 0;
 }
 
 } // namespace

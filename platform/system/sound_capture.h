@@ -1,8 +1,9 @@
 // Sound capture: the system sound (what the default output device plays, read from its
 // monitor) or a microphone (the default input or a named one), through the PulseAudio
-// client library, which PipeWire desktops serve as well. The stream delivers fragments
-// of about 10 ms, so a reader that polls every 10 ms sees a stop at once and hands
-// sound on with a short, steady delay.
+// client library, which PipeWire desktops serve as well. The server sends the sound
+// every 40 ms or so (each message wakes the library's event thread, so fewer of them cost
+// less); the reader gets it in pieces of at most 10 ms, as a reader polling every 10 ms
+// expects.
 //
 // A source object belongs to the thread that reads it (open, reads and close on one
 // thread); the library's own event thread stays inside the implementation.
@@ -44,8 +45,9 @@ struct SoundPacket {
     const uint8_t* data = nullptr;
     int frameCount = 0;
     bool silent = false;
-    // Frames from this packet's first one to the newest captured frame (this packet's
-    // included): its first frame was captured about backlogFrames / rate seconds ago.
+    // Its first frame was captured about backlogFrames / rate seconds ago. Sound a
+    // device hands out ahead of time has a backlog below its frame count, down to below
+    // zero: its frames belong to moments still to come.
     int backlogFrames = 0;
 };
 

@@ -44,9 +44,13 @@ struct Script {
     // that delivers late cannot tell the reader how late).
     int64_t holdFromUs = -1;
     int64_t holdToUs = -1;
+    // Sound handed out ahead of time: at the start of every stretch of this many frames
+    // the whole stretch comes at once, each piece telling how far ahead it is (as the
+    // sound server's capture does for a sine source); 0 for sound in real time.
+    int aheadFrames = 0;
 };
 
-// Produces sound in real time: the frames due since the open, in 10 ms pieces.
+// Produces the frames due since the open, in 10 ms pieces, or hands them out ahead of time.
 class ScriptedSource : public SoundSource {
 public:
     explicit ScriptedSource(Script script) : m_script(script) {}
@@ -79,6 +83,10 @@ public:
             return 0;
         }
         const int64_t pending = due - m_delivered;
+        if (m_script.aheadFrames > 0) {
+            const int64_t handedOut = (due / m_script.aheadFrames + 1) * m_script.aheadFrames;
+            return m_delivered < handedOut ? makePacket(int(pending)) : 0;
+        }
         if (!m_draining && pending < std::max(m_script.burstFrames, kPiece)) {
             return 0;
         }
@@ -86,22 +94,9 @@ public:
         if (!m_draining) {
             return 0;
         }
-        const int frames = kPiece;
-        m_buffer.resize(size_t(frames) * 2);
-        for (float& value : m_buffer) {
-            if (m_script.wave == Script::Noise) {
-                value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
-            } else {
-                value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
-            }
-        }
-        m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
-        m_packet.frameCount = frames;
-        m_packet.silent = m_script.flaggedSilent;
         const bool held = m_delivered >= m_script.holdFromUs * kRate / 1'000'000 &&
                           m_delivered < m_script.holdToUs * kRate / 1'000'000;
-        m_packet.backlogFrames = held ? frames : int(pending);
-        return frames;
+        return makePacket(held ? kPiece : int(pending));
     }
     bool readPacket(SoundPacket& packet) override {
         packet = m_packet;
@@ -116,6 +111,24 @@ public:
     std::string lastError() const override { return {}; }
 
 private:
+    // The next 10 ms piece, whose first frame is backlog frames old.
+    int makePacket(int backlog) {
+        const int frames = kPiece;
+        m_buffer.resize(size_t(frames) * 2);
+        for (float& value : m_buffer) {
+            if (m_script.wave == Script::Noise) {
+                value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
+            } else {
+                value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
+            }
+        }
+        m_packet.data = reinterpret_cast<const uint8_t*>(m_buffer.data());
+        m_packet.frameCount = frames;
+        m_packet.silent = m_script.flaggedSilent;
+        m_packet.backlogFrames = backlog;
+        return frames;
+    }
+
     Script m_script;
     bool m_open = false;
     bool m_draining = false;
@@ -365,16 +378,28 @@ private slots:
         QVERIFY(after);
     }
 
-    // Sound held back by the source over a pause and handed out after the resume, each
-    // piece looking new: it must neither lengthen the file nor push the sound after it
-    // into the future.
-    void lateSoundAfterPauseKeepsTheLength() {
+    // Sound off the clock: held back by the source over a pause and handed out after the
+    // resume, each piece looking new; or handed out ahead of time, a second at once. It
+    // must neither lengthen the file nor push the sound after it into the future, and no
+    // piece reaches the recorder before its time. Sound ahead of time is all kept, each
+    // piece at its own moment: the file sounds throughout.
+    void offClockSoundKeepsTheLength_data() {
+        QTest::addColumn<bool>("ahead");
+        QTest::newRow("held back over a pause") << false;
+        QTest::newRow("handed out ahead of time") << true;
+    }
+    void offClockSoundKeepsTheLength() {
+        QFETCH(bool, ahead);
         Script script;
-        script.holdFromUs = 300'000;
-        script.holdToUs = 1'400'000;
+        if (ahead) {
+            script.aheadFrames = kRate;
+        } else {
+            script.holdFromUs = 300'000;
+            script.holdToUs = 1'400'000;
+        }
         useScript(script);
         QTemporaryDir dir;
-        const QString path = dir.filePath("late.wav");
+        const QString path = dir.filePath("sound.wav");
         cvcodec_recorder recorder = openWavRecorder(path);
         QVERIFY(recorder);
         std::vector<WatchedAudioObject::Sent> sent;
@@ -388,15 +413,19 @@ private slots:
             audio.beginRecording(start);
             QElapsedTimer running;
             running.start();
-            QTest::qWait(500);
-            audio.setPaused(true);
-            cvcodec_recorder_pause(recorder);
-            recordedMs += running.elapsed();
-            QTest::qWait(600);
-            cvcodec_recorder_recorded_time(recorder); // resumes
-            audio.setPaused(false);
-            running.restart();
-            QTest::qWait(800);
+            if (ahead) {
+                QTest::qWait(2500);
+            } else {
+                QTest::qWait(500);
+                audio.setPaused(true);
+                cvcodec_recorder_pause(recorder);
+                recordedMs += running.elapsed();
+                QTest::qWait(600);
+                cvcodec_recorder_recorded_time(recorder); // resumes
+                audio.setPaused(false);
+                running.restart();
+                QTest::qWait(800);
+            }
             audio.stop();
             recordedMs += running.elapsed();
             sent = audio.sent();
@@ -413,6 +442,22 @@ private slots:
         const double seconds = recording_test::probe(path).durationSeconds;
         QVERIFY2(std::abs(seconds - recordedMs / 1000.0) <= 0.15,
                  qPrintable(QString("%1 s in the file, %2 s recorded").arg(seconds).arg(recordedMs / 1000.0)));
+        if (!ahead) {
+            return;
+        }
+        // The square wave is a quarter of full scale in every 20 ms of the file, but for
+        // the last 50 ms (sound whose time had not come yet when the capture stopped).
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        constexpr int kWindow = kRate / 50;
+        QVERIFY(samples.size() > kRate * 2);
+        for (int at = 0; at + kWindow <= samples.size() - kRate / 20; at += kWindow) {
+            int64_t sum = 0;
+            for (int i = at; i < at + kWindow; ++i) {
+                sum += std::abs(int(samples[i]));
+            }
+            QVERIFY2(sum / kWindow > 6000,
+                     qPrintable(QString("%1 at %2 s").arg(sum / kWindow).arg(at / double(kRate))));
+        }
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full

@@ -1,6 +1,7 @@
 // Sound capture from the private sound server of the virtual desktop: the system sound
-// (a tone played into the null sink by paplay), the microphone (the 440 Hz sine source),
-// fragments of about 10 ms, and the failures: an unknown device and no server at all.
+// (a tone played into the null sink by paplay), the microphone (the 440 Hz sine source,
+// which hands out its sound ahead of time), fragments of about 10 ms, and the failures:
+// an unknown device and no server at all.
 #include "platform/system/clock.h"
 #include "platform/system/sound_capture.h"
 
@@ -18,6 +19,8 @@ struct Captured {
     std::vector<float> samples; // first channel only
     int largestFragment = 0;
     bool failed = false;
+    // The earliest moment a packet's first frame was captured at, by its backlog.
+    int64_t earliestUs = INT64_MAX;
 };
 
 // Reads the source as a capture loop does (poll every 10 ms) until enough frames came.
@@ -42,6 +45,9 @@ Captured capture(SoundSource& source, int frames) {
                 return result;
             }
             result.largestFragment = std::max(result.largestFragment, packet.frameCount);
+            result.earliestUs =
+                std::min(result.earliestUs,
+                         monotonicMicroseconds() - int64_t(packet.backlogFrames) * 1'000'000 / format.sampleRateHz);
             const auto* values = reinterpret_cast<const float*>(packet.data);
             for (int i = 0; i < packet.frameCount; ++i) {
                 result.samples.push_back(values[size_t(i) * size_t(format.channels)]);
@@ -95,6 +101,7 @@ private slots:
     void microphoneIsTheSineSource() {
         QFETCH(QString, name);
         auto source = createSoundCapture(SoundSourceKind::Microphone, name.toStdString());
+        const int64_t openedAt = monotonicMicroseconds();
         QVERIFY2(source->open(), source->lastError().c_str());
         const SoundFormat format = source->format();
         QCOMPARE(format.sampleFormat, SampleFormat::Float32);
@@ -107,6 +114,10 @@ private slots:
         QVERIFY(got.samples.size() >= size_t(format.sampleRateHz / 2));
         QVERIFY2(std::abs(frequency(got.samples, format.sampleRateHz) - 440.0) < 5.0,
                  qPrintable(QString::number(frequency(got.samples, format.sampleRateHz))));
+        // The sine source hands out two seconds at once, ahead of time: no packet says it
+        // was captured before the stream began.
+        QVERIFY2(got.earliestUs > openedAt - 50'000,
+                 qPrintable(QString("%1 ms before the open").arg((openedAt - got.earliestUs) / 1000)));
         // About 10 ms per fragment: a stop is seen within a poll or two.
         QVERIFY2(got.largestFragment <= format.sampleRateHz / 25, qPrintable(QString::number(got.largestFragment)));
         source->close();
