@@ -540,6 +540,42 @@ private slots:
         QCOMPARE(qint64(le32(4)), qint64(bytes.size()) - 8);
     }
 
+    // A second INFO list goes, which brings the JUNK behind it up behind the first list.
+    // A list that keeps its length leaves that JUNK as it is: the second save of the same
+    // tags changes nothing.
+    void wavJunkBehindTheListStaysOnTheSecondSave() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fixture.wav");
+        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=duration=1", "-fflags", "+bitexact",
+                               "-flags:a", "+bitexact", path}) == 0);
+        QByteArray bytes = readFile(path);
+        const int data = bytes.indexOf("data");
+        QVERIFY(data > 12 && !bytes.contains("LIST"));
+        auto le32 = [](int value) {
+            QByteArray out(4, 0);
+            for (int i = 0; i < 4; ++i) {
+                out[i] = char(value >> (8 * i));
+            }
+            return out;
+        };
+        // An empty list and two bytes of JUNK: the 22 bytes a list holding the title "T" takes.
+        const QByteArray chunks = "LIST" + le32(4) + "INFO" + "JUNK" + le32(2) + QByteArray(2, 0) + "LIST" + le32(18) +
+                                  "INFO" + "IART" + le32(6) + QByteArray("Stale\0", 6) + "JUNK" + le32(13) +
+                                  QByteArray(13, 'j') + QByteArray(1, 0);
+        bytes.insert(data, chunks);
+        bytes.replace(4, 4, le32(bytes.size() - 8));
+        QVERIFY(writeFile(path, bytes));
+        const QByteArray digest = audioDigest(path);
+        QCOMPARE(readTags(path).value(FieldArtist), QString("Stale"));
+
+        writeTwiceAlike(path, {{FieldTitle, "T"}}, {});
+        QCOMPARE(readTags(path), (QMap<int, QString>{{FieldTitle, "T"}}));
+        const QJsonObject theirs = independentTags(path);
+        QCOMPARE(theirs.value("title").toString(), QString("T"));
+        QVERIFY(!theirs.contains("artist"));
+        QCOMPARE(audioDigest(path), digest);
+    }
+
     // A FLAC stream whose last metadata block lacks the last-block flag keeps its audio.
     void flacWithoutLastBlockFlagKeepsAudio() {
         QTemporaryDir dir;
