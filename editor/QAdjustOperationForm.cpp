@@ -1,6 +1,7 @@
 #include "editor/QAdjustOperationForm.h"
 
 #include "editor/EditorStyle.h"
+#include "editor/EditorTabLayout.h"
 #include "editor/QCommonButtonForm.h"
 #include "editor/QVideoEditingSettings.h"
 #include "media/RZPlayerManager.h"
@@ -82,7 +83,9 @@ QLabel* QAdjustOperationForm::makeLabel(const char* objectName, const QString& t
     auto* label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(objectName));
     setEditorLabelFitted(label, text, 12);
-    label->resize(label->width(), 22);
+    // One line of 12-pixel text: the rotation column's two rows of buttons then fit
+    // under it in the editor's 128-pixel tab.
+    label->resize(label->width(), 16);
     return label;
 }
 
@@ -135,6 +138,7 @@ void QAdjustOperationForm::loadingSetting() {
     m_settings->getCrop(crop);
     const QSize video = m_settings->videoSize();
     setEditorLabelFitted(m_lblOriginalSizeValue, QStringLiteral("%1 x %2").arg(video.width()).arg(video.height()), 12);
+    placeOriginalSize();
     showCropSizeOf(crop);
     // Showing the stored choice does not store it again.
     setAspectIndexQuietly(crop.cropMode != 0 ? PanScan : crop.aspectMode);
@@ -283,29 +287,44 @@ void QAdjustOperationForm::paintEvent(QPaintEvent*) {
     painter.fillRect(W - 134, 0, 134, H, EditorColors::panel());
 }
 
+// The size follows its label 10 pixels to the right, or goes under it where a large
+// size would pass the crop column's panel.
+void QAdjustOperationForm::placeOriginalSize() {
+    const int panelEnd = 180 + (width() - 318) / 2 - 1;
+    const int besideX = rightOf(m_lblOriginalSize) + 10;
+    if (besideX + m_lblOriginalSizeValue->width() - 1 <= panelEnd - 8) {
+        m_lblOriginalSizeValue->move(besideX, m_lblOriginalSize->y());
+    } else {
+        m_lblOriginalSizeValue->move(m_lblOriginalSize->x(), bottomOf(m_lblOriginalSize) + 1);
+    }
+}
+
 void QAdjustOperationForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int W = width();
+    // "n below" a control: its bottom edge plus n.
     const int left = 85 - (m_btnRotate_L_90->width() - 1);
     m_lblRotion->move(left, 12);
-    const int buttonsTop = m_lblRotion->y() + m_lblRotion->height() + 15;
+    const int buttonsTop = bottomOf(m_lblRotion) + 15;
     m_btnRotate_L_90->move(left, buttonsTop);
-    m_btnRotate_R_90->move(m_btnRotate_L_90->x() + m_btnRotate_L_90->width() + 6, buttonsTop);
-    const int flipTop = buttonsTop + m_btnRotate_L_90->height() + 5;
+    m_btnRotate_R_90->move(rightOf(m_btnRotate_L_90) + 6, buttonsTop);
+    const int flipTop = bottomOf(m_btnRotate_L_90) + 5;
     m_btnFlipH->move(left, flipTop);
-    m_btnFlipV->move(m_btnFlipH->x() + m_btnFlipH->width() + 6, flipTop);
+    m_btnFlipV->move(rightOf(m_btnFlipH) + 6, flipTop);
 
     m_lblCropAreaSize->move(200, 12);
-    const int editsTop = m_lblCropAreaSize->y() + m_lblCropAreaSize->height() + 20;
+    const int editsTop = bottomOf(m_lblCropAreaSize) + 20;
     m_leCropArea_W->move(200, editsTop);
-    m_lblX->move(m_leCropArea_W->x() + m_leCropArea_W->width() - 1, editsTop);
-    m_leCropArea_H->move(m_lblX->x() + m_lblX->width() - 1, editsTop);
-    const int originalTop = editsTop + m_leCropArea_W->height() + 15;
-    m_lblOriginalSize->move(200, originalTop);
-    m_lblOriginalSizeValue->move(m_lblOriginalSize->x() + m_lblOriginalSize->width() + 10, originalTop);
+    m_lblX->move(rightOf(m_leCropArea_W), editsTop);
+    m_leCropArea_H->move(rightOf(m_lblX), editsTop);
+    m_lblOriginalSize->move(200, bottomOf(m_leCropArea_W) + 15);
+    placeOriginalSize();
 
-    const int aspectX = (W - 318) / 2 + 202;
+    const int panel = (W - 318) / 2;
+    const int aspectX = panel + 202;
     m_lblAspectRatio->move(aspectX, 12);
-    m_cbbAspectRatio->move(aspectX, m_lblAspectRatio->y() + m_lblAspectRatio->height() + 30);
+    // The combo ends inside its panel, as far from its right edge as it starts from the left.
+    m_cbbAspectRatio->resize(qBound(100, panel - 40, 170), m_cbbAspectRatio->height());
+    m_cbbAspectRatio->move(aspectX, bottomOf(m_lblAspectRatio) + 30);
     m_buttonFrom->setGeometry(W - 134, 0, 134, height());
 }

@@ -56,6 +56,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void placeOriginalSize();
     QRZBaseButton* makeButton(const char* objectName, const char* image, const QString& tip);
     QLabel* makeLabel(const char* objectName, const QString& text);
     void showCropSize(double widthFactor, double heightFactor);

@@ -21,6 +21,9 @@
 
 namespace {
 
+const int kSliderWidth = 120; // built widths of the sliders and the path box
+const int kPathWidth = 110;
+
 // Patterns in both cases: the file dialog may match case-sensitively.
 QString patterns(const QStringList& suffixes) {
     QStringList all;
@@ -60,6 +63,9 @@ QAudioOperationForm::QAudioOperationForm(QWidget* parent)
     setEditorLabelFitted(m_lblFile, tr("File:"), 12);
     setEditorLabelFitted(m_lblWeight, tr("Weight:"), 12);
     setEditorLabelFitted(m_lblSoundEffects, tr("Sound effects:"), 12);
+    for (QLabel* label : {m_lblTrack, m_lblVolume, m_lblFile, m_lblWeight, m_lblSoundEffects}) {
+        label->resize(label->width(), 16); // one line
+    }
     setEditorComboStyle(m_cbbAudioList);
     m_cbbAudioList->resize(164, 22);
     const struct {
@@ -68,7 +74,7 @@ QAudioOperationForm::QAudioOperationForm(QWidget* parent)
         double start;
     } sliders[] = {{m_sliderVolume, 200, 100}, {m_sliderBgVoice, 100, 100}};
     for (const auto& entry : sliders) {
-        entry.slider->resize(120, 22);
+        entry.slider->resize(kSliderWidth, 22);
         setEditorSliderStyle(entry.slider);
         entry.slider->setRange(0, entry.maximum);
         entry.slider->setValue(entry.start);
@@ -82,7 +88,7 @@ QAudioOperationForm::QAudioOperationForm(QWidget* parent)
     setEditorLineEditStyle(m_leBgVoicePath);
     m_leBgVoicePath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_leBgVoicePath->setReadOnly(true);
-    m_leBgVoicePath->resize(110, 22);
+    m_leBgVoicePath->resize(kPathWidth, 22);
     m_btnSetBgVoice->resize(31, 23);
     m_btnSetBgVoice->setImage(editorImagePath(QStringLiteral("/VEditSource/btn_family.png")), false);
     m_btnSetBgVoice->setToolTip(tr("Open File"));
@@ -319,13 +325,24 @@ void QAudioOperationForm::resizeEvent(QResizeEvent* event) {
     m_sliderVolume->move(7, bottomOf(m_lblVolume) + 10);
     m_leVolumeValue->move(rightOf(m_sliderVolume) + 6, bottomOf(m_lblVolume) + 10);
 
+    // The file column's panel ends 380 pixels from the right. Where the row of path,
+    // open button and repeat box would pass it (8 pixels inside), the path gives up width
+    // and the repeat box takes a line of its own, the rows closing up to stay in the tab.
+    const int fileEnd = width() - 380 - 8;
+    const int pathRoom = fileEnd - 205 + 1 - m_btnSetBgVoice->width() - 1;
+    const bool repeatBeside = pathRoom >= kPathWidth + 6 + m_cbxRepeat->width();
+    const int gap = repeatBeside ? 10 : 3;
     m_lblFile->move(205, 12);
-    m_leBgVoicePath->move(205, bottomOf(m_lblFile) + 10);
+    m_leBgVoicePath->setGeometry(205, bottomOf(m_lblFile) + gap, qBound(40, pathRoom, kPathWidth),
+                                 m_leBgVoicePath->height());
     m_btnSetBgVoice->move(rightOf(m_leBgVoicePath) + 1, m_leBgVoicePath->y());
-    m_cbxRepeat->move(rightOf(m_btnSetBgVoice) + 6, m_leBgVoicePath->y());
-    m_lblWeight->move(205, bottomOf(m_leBgVoicePath) + 10);
-    m_sliderBgVoice->move(199, bottomOf(m_lblWeight) + 10);
-    m_leBgVoiceValue->move(rightOf(m_sliderBgVoice) + 6, m_sliderBgVoice->y());
+    if (repeatBeside) {
+        m_cbxRepeat->move(rightOf(m_btnSetBgVoice) + 6, m_leBgVoicePath->y());
+    } else {
+        m_cbxRepeat->move(205, bottomOf(m_btnSetBgVoice) + gap);
+    }
+    m_lblWeight->move(205, qMax(bottomOf(m_leBgVoicePath), bottomOf(m_cbxRepeat)) + gap);
+    placeSliderRow(m_sliderBgVoice, m_leBgVoiceValue, 199, bottomOf(m_lblWeight) + gap, fileEnd, kSliderWidth);
 
     m_lblSoundEffects->move(width() - 366, 12);
     m_effectsList->resize(231, qMax(60, height() - bottomOf(m_lblSoundEffects) - 8 - 6));

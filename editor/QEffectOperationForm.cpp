@@ -54,6 +54,7 @@ QEffectOperationForm::QEffectOperationForm(QWidget* parent)
 
     for (QRZBaseSlider* slider : {m_sliderBrightness, m_sliderContrast, m_sliderSaturation, m_sliderHue}) {
         setEditorSliderStyle(slider);
+        slider->resize(slider->width(), 22); // a row as high as its value box
         slider->setRange(0, 200);
         slider->setValue(100.0);
         connect(slider, &QRZBaseSlider::sendProgressValue, this, &QEffectOperationForm::progressValue);
@@ -68,6 +69,9 @@ QEffectOperationForm::QEffectOperationForm(QWidget* parent)
     setEditorLabelFitted(m_lblContrast, tr("Contrast:"), 12);
     setEditorLabelFitted(m_lblSaturation, tr("Saturation:"), 12);
     setEditorLabelFitted(m_lblHue, tr("Hue:"), 12);
+    for (QLabel* label : {m_lblBrightness, m_lblContrast, m_lblSaturation, m_lblHue}) {
+        label->resize(label->width(), 22); // centred on its row's value box
+    }
 
     m_effectTag->setTags({tr("Video effects"), tr("Frame")});
     m_effectTag->setAutoFillBackground(true);
@@ -408,8 +412,8 @@ void QEffectOperationForm::resizeEvent(QResizeEvent* event) {
         list->resize(listWidth, height() - listTop - 6);
         list->move(389, listTop);
     }
-    m_buttonFrom->resize(134, height());
-    m_buttonFrom->move(width() - 133, 0);
+    // The strip's panel is the last 133 columns: the strip ends at the tab's edge.
+    m_buttonFrom->setGeometry(width() - 133, 0, 133, height());
 }
 
 void QEffectOperationForm::paintEvent(QPaintEvent*) {

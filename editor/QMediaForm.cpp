@@ -2,6 +2,7 @@
 
 #include "editor/EditorStyle.h"
 #include "editor/QMediaBorderFrame.h"
+#include "editor/TranslucentWindow.h"
 #include "media/QMediaElementWindow.h"
 #include "media/RZPlayerManager.h"
 #include "toolkit/QAudioDataWidget.h"
@@ -14,6 +15,8 @@
 
 namespace {
 constexpr int kMargin = 6;
+constexpr int kPlaceChecks = 20;
+constexpr int kPlaceCheckMs = 50;
 } // namespace
 
 QMediaForm::QMediaForm(RZPlayerManager* manager, QWidget* parent)
@@ -182,13 +185,22 @@ void QMediaForm::resizeEvent(QResizeEvent* event) {
 
 // Place and size in one step, from the pane's present size: a frame mapped with a stale
 // size (the taller pane of the trim tab) would lie over the transport bar, and the window
-// manager may keep the size a window had when it was mapped.
+// manager may keep the size a window had when it was mapped. The place comes from where
+// the window system has the editor now, not from the toolkit's possibly stale idea.
 void QMediaForm::placeOverlays() {
-    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    const QPoint origin = screenOrigin(this);
     const int half = (width() - 18) / 2;
     const QSize size(half, height() - 12);
     m_cropOverlay->setGeometry(QRect(origin + QPoint(kMargin, kMargin), size));
     m_watermarkOverlay->setGeometry(QRect(origin + QPoint(half + 12, kMargin), size));
+    // While the toolkit and the window system disagree (a move asked for and not yet
+    // done, or one the toolkit never heard of), look again shortly, for up to a second.
+    if (origin == mapToGlobal(QPoint(0, 0))) {
+        m_placeChecksLeft = kPlaceChecks;
+    } else if (m_placeChecksLeft > 0) {
+        --m_placeChecksLeft;
+        QTimer::singleShot(kPlaceCheckMs, this, [this] { placeOverlays(); });
+    }
 }
 
 void QMediaForm::showEvent(QShowEvent* event) {

@@ -71,4 +71,5 @@ private:
     RZPlayerManager* m_manager;
     int m_mode = Trim;
     QWidget* m_watchedWindow = nullptr;
+    int m_placeChecksLeft = 20; // further looks while the window's place is unsettled
 };

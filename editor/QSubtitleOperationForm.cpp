@@ -22,6 +22,7 @@
 
 namespace {
 
+const int kSliderWidth = 155; // the sliders' built width
 const int kPositionBottom = 0;
 const int kPositionTop = 16;
 const int kPositionMiddle = 32;
@@ -62,6 +63,9 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
     setEditorLabelFitted(m_lblMargin, tr("Margin:"), 12);
     setEditorLabelFitted(m_lblTransparency, tr("Transparency:"), 12);
     setEditorLabelFitted(m_lblScale, tr("Scale:"), 12);
+    for (QLabel* label : {m_lblTrack, m_lblFile, m_lblPosition, m_lblMargin, m_lblTransparency, m_lblScale}) {
+        label->resize(label->width(), 16); // the form's height: one line
+    }
 
     setEditorComboStyle(m_cbbSubtitleList);
     m_cbbSubtitleList->resize(170, 22);
@@ -95,7 +99,7 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
         double start;
     } sliders[] = {{m_sliderPosition, 1000, 50}, {m_sliderAlpha, 255, 255}, {m_sliderScale, 4000, 2000}};
     for (const auto& entry : sliders) {
-        entry.slider->resize(155, 22);
+        entry.slider->resize(kSliderWidth, 22);
         setEditorSliderStyle(entry.slider);
         entry.slider->setRange(0, entry.maximum);
         entry.slider->setValue(entry.start);
@@ -358,21 +362,27 @@ void QSubtitleOperationForm::resizeEvent(QResizeEvent* event) {
     m_btnSetFamily->move(rightOf(m_leFamilyPath), m_leFamilyPath->y());
     m_btnSetSubtitleFont->move(rightOf(m_btnSetFamily) + 6, m_leFamilyPath->y());
 
+    // Each column's controls end 8 pixels inside its panel: sliders give up width so that
+    // their value boxes stay beside them, and the third radio button takes a line of its
+    // own when the row would pass the panel's edge.
+    const int a = (width() - 346) / 2;
+    const int positionEnd = a + 207 - 8;
     m_lblPosition->move(226, 12);
     m_rbtnTop->move(226, bottomOf(m_lblPosition));
     m_rbtnMiddle->move(rightOf(m_rbtnTop), m_rbtnTop->y());
-    m_rbtnBottom->move(rightOf(m_rbtnMiddle) + 12, m_rbtnTop->y());
-    m_lblMargin->move(226, bottomOf(m_rbtnTop) + 10);
-    m_sliderPosition->move(220, bottomOf(m_lblMargin));
-    m_lePositionValue->move(rightOf(m_sliderPosition) + 6, m_sliderPosition->y());
+    if (rightOf(m_rbtnMiddle) + 12 + m_rbtnBottom->width() - 1 <= positionEnd) {
+        m_rbtnBottom->move(rightOf(m_rbtnMiddle) + 12, m_rbtnTop->y());
+    } else {
+        m_rbtnBottom->move(226, bottomOf(m_rbtnTop) + 1);
+    }
+    m_lblMargin->move(226, bottomOf(m_rbtnBottom) + 10);
+    placeSliderRow(m_sliderPosition, m_lePositionValue, 220, bottomOf(m_lblMargin), positionEnd, kSliderWidth);
 
-    const int a = (width() - 346) / 2;
+    const int thirdEnd = 2 * a + 209 - 8;
     m_lblTransparency->move(a + 228, 12);
-    m_sliderAlpha->move(a + 222, bottomOf(m_lblTransparency) + 10);
-    m_leAlphaValue->move(rightOf(m_sliderAlpha) + 6, m_sliderAlpha->y());
+    placeSliderRow(m_sliderAlpha, m_leAlphaValue, a + 222, bottomOf(m_lblTransparency) + 10, thirdEnd, kSliderWidth);
     m_lblScale->move(a + 228, bottomOf(m_leAlphaValue) + 10);
-    m_sliderScale->move(a + 222, bottomOf(m_lblScale) + 10);
-    m_leScaleValue->move(rightOf(m_sliderScale) + 6, m_sliderScale->y());
+    placeSliderRow(m_sliderScale, m_leScaleValue, a + 222, bottomOf(m_lblScale) + 10, thirdEnd, kSliderWidth);
 
     m_buttonFrom->resize(134, height());
     m_buttonFrom->move(width() - 134, 0);

@@ -31,6 +31,7 @@ void QVideoEditTag::setTags(const QStringList& titles) {
         delete button;
     }
     m_buttons.clear();
+    m_disabledByOwner.clear();
     m_checked = nullptr;
     m_titles = titles;
     for (const QString& title : titles) {
@@ -43,6 +44,7 @@ void QVideoEditTag::setTags(const QStringList& titles) {
         button->setFixedHeight(25);
         connect(button, &QRZBaseButton::clicked, this, &QVideoEditTag::onButton);
         m_buttons.append(button);
+        m_disabledByOwner.append(false);
         m_horizontalLayout->addWidget(button);
     }
 }
@@ -52,14 +54,26 @@ void QVideoEditTag::onButton() {
     if (!clicked) {
         return;
     }
-    if (m_checked && m_checked != clicked) {
-        m_checked->setChecked(false);
-        m_checked->setEnabled(true);
-    }
-    m_checked = clicked;
-    clicked->setChecked(true);
-    clicked->setEnabled(false);
+    check(clicked);
     emit emitSelectedTag(m_buttons.indexOf(clicked));
+}
+
+void QVideoEditTag::check(QRZBaseButton* button) {
+    if (m_checked && m_checked != button) {
+        m_checked->setChecked(false);
+        m_checked->setEnabled(!m_disabledByOwner.value(m_buttons.indexOf(m_checked)));
+    }
+    m_checked = button;
+    button->setChecked(true);
+    button->setEnabled(false);
+}
+
+void QVideoEditTag::showSelected(int index) {
+    if (index < 0 || index >= m_buttons.size() || m_buttons[index] == m_checked) {
+        return;
+    }
+    check(m_buttons[index]);
+    m_currentIndex = index;
 }
 
 void QVideoEditTag::selectTag(int index) {
@@ -82,6 +96,7 @@ void QVideoEditTag::hideTag(int index) {
     }
     m_buttons[index]->hide();
     m_buttons[index]->setEnabled(false);
+    m_disabledByOwner[index] = true;
     selectTag(m_currentIndex);
 }
 
@@ -89,5 +104,6 @@ void QVideoEditTag::setTagDisabled(int index, bool disabled) {
     if (index < 0 || index >= m_buttons.size()) {
         return;
     }
+    m_disabledByOwner[index] = disabled;
     m_buttons[index]->setEnabled(!disabled);
 }

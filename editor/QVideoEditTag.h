@@ -26,6 +26,9 @@ public:
     // Hides and disables the button, then selects the current index again.
     void hideTag(int index);
     void setTagDisabled(int index, bool disabled);
+    // Shows the tab at the index as the selected one without clicking it (nothing is
+    // emitted): for an owner that switched tabs itself. Hidden and disabled tabs too.
+    void showSelected(int index);
 
     int currentIndex() const { return m_currentIndex; }
     int count() const { return m_buttons.size(); }
@@ -38,9 +41,14 @@ public slots:
     void onButton();
 
 private:
+    // The button becomes the checked (and disabled) one; the one checked before is
+    // unchecked and enabled again unless its owner disabled or hid it.
+    void check(QRZBaseButton* button);
+
     int m_currentIndex = 0;
     QStringList m_titles;
     QList<QRZBaseButton*> m_buttons;
     QRZBaseButton* m_checked = nullptr;
+    QList<bool> m_disabledByOwner;
     QHBoxLayout* m_horizontalLayout;
 };

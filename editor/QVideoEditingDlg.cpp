@@ -352,6 +352,10 @@ void QVideoEditingDlg::threadComplete() {
 
 void QVideoEditingDlg::selectedTag(int index) {
     m_currentTab = index;
+    // Called from code the bar has not moved: it shows the tab shown all the same.
+    if (m_tabBar) {
+        m_tabBar->showSelected(index);
+    }
     m_playerBar->setVisible(index != Trim && index != Tag);
     const QList<QPair<int, QWidget*>> tabs = {
         {Trim, m_trimTab},         {Adjust, m_adjustTab}, {Effect, m_effectTab}, {Watermark, m_watermarkTab},

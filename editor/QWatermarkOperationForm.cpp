@@ -55,6 +55,9 @@ QWatermarkOperationForm::QWatermarkOperationForm(QWidget* parent)
     setEditorLabelFitted(m_lblTransparency, tr("Transparency:"), 12);
     setEditorLabelFitted(m_lblTextTransparency, tr("Transparency:"), 12);
     setEditorLabelFitted(m_lblWatermarkText, tr("Text:"), 12);
+    for (QLabel* label : {m_lblWatermarkImage, m_lblTransparency, m_lblTextTransparency, m_lblWatermarkText}) {
+        label->resize(label->width(), 16); // the form's height: one line
+    }
     for (QRZBaseSlider* slider : {m_sliderAlpha, m_sliderTextAlpha}) {
         slider->resize(204, 22);
         setEditorSliderStyle(slider);
@@ -243,7 +246,11 @@ void QWatermarkOperationForm::paintEvent(QPaintEvent*) {
 void QWatermarkOperationForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_lblWatermarkImage->move(18, 12);
-    m_btnAddWKImg->move(18, bottomOf(m_lblWatermarkImage) + 20);
+    const int addTop = bottomOf(m_lblWatermarkImage) + 20;
+    // The picture button keeps its square shape and the label's 12-pixel margin below
+    // it: in the editor's 128-pixel tab it is smaller than its full 125 pixels.
+    const int addSide = qBound(40, height() - addTop - 12, 125);
+    m_btnAddWKImg->setGeometry(18, addTop, addSide, addSide);
     m_btnDelete->move(rightOf(m_btnAddWKImg) - m_btnDelete->width(), m_btnAddWKImg->y());
     m_lblTransparency->move(rightOf(m_btnAddWKImg) + 40, m_lblWatermarkImage->y());
     m_sliderAlpha->move(rightOf(m_btnAddWKImg) + 34, bottomOf(m_lblTransparency) + 35);
@@ -252,11 +259,19 @@ void QWatermarkOperationForm::resizeEvent(QResizeEvent* event) {
                           m_sliderAlpha->height());
     m_leAlphaValue->move(rightOf(m_sliderAlpha) + 8, m_sliderAlpha->y());
 
+    // The text column ends 8 pixels inside its panel (which ends 137 pixels from the
+    // right): the text box and the slider give up width so that the font button and the
+    // value box stay beside them.
+    const int lastColumn = width() - 137 - 8;
     m_lblWatermarkText->move(407, 12);
-    m_leAddWKText->move(407, bottomOf(m_lblWatermarkText) + 10);
+    m_leAddWKText->setGeometry(407, bottomOf(m_lblWatermarkText) + 10,
+                               qBound(40, lastColumn - 8 - m_btnSetWKTFont->width() - 407 + 1, 220),
+                               m_leAddWKText->height());
     m_btnSetWKTFont->move(rightOf(m_leAddWKText) + 8, bottomOf(m_leAddWKText) - 1 - m_btnSetWKTFont->height() + 1);
     m_lblTextTransparency->move(407, bottomOf(m_leAddWKText) + 10);
-    m_sliderTextAlpha->move(401, bottomOf(m_lblTextTransparency) + 10);
+    m_sliderTextAlpha->setGeometry(401, bottomOf(m_lblTextTransparency) + 10,
+                                   qBound(40, lastColumn - 8 - m_leTextAlphaValue->width() - 401 + 1, 204),
+                                   m_sliderTextAlpha->height());
     m_leTextAlphaValue->move(rightOf(m_sliderTextAlpha) + 8, m_sliderTextAlpha->y());
 
     m_buttonFrom->resize(134, height());

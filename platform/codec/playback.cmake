@@ -18,6 +18,8 @@ target_sources(calvorine_codec PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/player.h
   ${CMAKE_CURRENT_LIST_DIR}/player.cpp
   ${CMAKE_CURRENT_LIST_DIR}/player_entries.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_extent.h
+  ${CMAKE_CURRENT_LIST_DIR}/text_extent.cpp
   ${CMAKE_CURRENT_LIST_DIR}/handle_calls.h
 )
 target_link_libraries(calvorine_codec PRIVATE PkgConfig::CALVORINE_PLAYBACK_DEPS)

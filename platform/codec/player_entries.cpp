@@ -4,6 +4,7 @@
 
 #include "handle_calls.h"
 #include "player.h"
+#include "text_extent.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,6 +84,26 @@ double watermarkImageShare(PlayerObject* o, Side side) {
     const double scaled = side == Side::Width ? width * mark.imageScaleWidthPercent / 100.0
                                               : height * mark.imageScaleHeightPercent / 100.0;
     return std::min(1.0, scaled / display);
+}
+
+// The selected text watermark's share of the shown picture along one side, as the filters
+// draw it (0 without a player, a picture or a text). Where it cannot be drawn, an
+// estimate by the font's usual proportions.
+double drawnTextShare(PlayerObject* o, Side side) {
+    const int width = o ? o->player.displayWidth() : 0;
+    const int height = o ? o->player.displayHeight() : 0;
+    if (!o || width <= 0 || height <= 0 || o->mark().text.empty()) {
+        return 0.0;
+    }
+    const WatermarkEdit mark = o->mark();
+    int drawnWidth = 0;
+    int drawnHeight = 0;
+    if (!drawnTextSize(mark, width, height, &drawnWidth, &drawnHeight)) {
+        drawnWidth = static_cast<int>(mark.text.size() * mark.fontSizePoints * 0.6);
+        drawnHeight = static_cast<int>(mark.fontSizePoints * 1.2);
+    }
+    return side == Side::Width ? std::min(1.0, double(drawnWidth) / width)
+                               : std::min(1.0, double(drawnHeight) / height);
 }
 
 } // namespace
@@ -452,24 +473,13 @@ CVCODEC_API double cvcodec_player_watermark_text_y(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().textY; });
 }
 
-// The drawn text's box as a fraction of the picture, by the font's usual proportions.
+// The drawn text's box as a fraction of the shown picture, outline and shadow included.
 CVCODEC_API double cvcodec_player_watermark_text_width(cvcodec_player h) {
-    PlayerObject* o = get(h);
-    const int width = o ? o->player.displayWidth() : 0;
-    if (!o || width <= 0 || o->mark().text.empty()) {
-        return 0.0;
-    }
-    const double pixels = o->mark().text.size() * o->mark().fontSizePoints * 0.6;
-    return std::min(1.0, pixels / width);
+    return drawnTextShare(get(h), Side::Width);
 }
 
 CVCODEC_API double cvcodec_player_watermark_text_height(cvcodec_player h) {
-    PlayerObject* o = get(h);
-    const int height = o ? o->player.displayHeight() : 0;
-    if (!o || height <= 0 || o->mark().text.empty()) {
-        return 0.0;
-    }
-    return std::min(1.0, o->mark().fontSizePoints * 1.2 / height);
+    return drawnTextShare(get(h), Side::Height);
 }
 
 CVCODEC_API double cvcodec_player_watermark_image_x(cvcodec_player h) {

@@ -173,4 +173,24 @@ bool isWindowKeptAbove(void* xcbConnection, uint32_t window) {
     return found;
 }
 
+bool windowRootPosition(void* xcbConnection, uint32_t window, int* x, int* y) {
+    xcb_connection_t* connection = connectionOf(xcbConnection);
+    if (!connection || window == 0 || !x || !y) {
+        return false;
+    }
+    const xcb_window_t root = rootOf(connection, window);
+    if (root == XCB_NONE) {
+        return false;
+    }
+    xcb_translate_coordinates_reply_t* reply =
+        xcb_translate_coordinates_reply(connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr);
+    if (!reply) {
+        return false;
+    }
+    *x = reply->dst_x;
+    *y = reply->dst_y;
+    std::free(reply);
+    return true;
+}
+
 } // namespace calvorine::platform

@@ -1,7 +1,7 @@
 // What full-screen overlay windows need of X11 beyond what the toolkit gives: the parts
 // of a window that take the mouse (input region), the parts that are drawn at all
 // (bounding region, for desktops without a compositor), and the window manager's
-// keep-above state of a mapped window.
+// keep-above state of a mapped window, and where the X server has a window now.
 // The connection is the application's own xcb connection (Qt: QX11Info::connection()),
 // so these requests follow the requests that created the window. GUI thread only.
 #pragma once
@@ -34,5 +34,11 @@ bool setWindowKeepAbove(void* xcbConnection, uint32_t window, bool above);
 // manager has acted on it. False without a connection or window, or when unmapped (the
 // window manager drops the state of a withdrawn window).
 bool isWindowKeptAbove(void* xcbConnection, uint32_t window);
+
+// Where the X server has the window's top-left corner now, in root coordinates (physical
+// pixels), asked in a round trip. The toolkit's own idea can lag behind or miss a move
+// by the window manager of a reparented frameless window; this does not. False (x and y
+// untouched) without a connection or window, or when the window is gone.
+bool windowRootPosition(void* xcbConnection, uint32_t window, int* x, int* y);
 
 } // namespace calvorine::platform

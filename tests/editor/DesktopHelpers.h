@@ -3,8 +3,12 @@
 // the build folder's test-output/.
 #pragma once
 
+#include "editor/QVideoEditingDlg.h"
+
+#include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPoint>
@@ -76,6 +80,24 @@ inline void keep(const QImage& image, const QString& name) {
     Q_UNUSED(image);
     Q_UNUSED(name);
 #endif
+}
+
+// Opens the editor on the file at the place given and waits until it has loaded and lies
+// where pointer input reaches it.
+inline bool openEditor(QVideoEditingDlg* editor, const QString& path, const QPoint& place = QPoint(60, 40)) {
+    editor->setMediaFile(path, 0, 0);
+    editor->move(place);
+    editor->show();
+    const auto placed = [editor] {
+        QWidget* under = QApplication::widgetAt(editor->mapToGlobal(QPoint(300, 20)));
+        return editor->isLoaded() && under != nullptr && under->window() == editor;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (!placed() && waited.elapsed() < 20000) {
+        QTest::qWait(20);
+    }
+    return placed();
 }
 
 } // namespace desktop

@@ -144,19 +144,7 @@ void TestEditorWindow::cleanup() {
 
 bool TestEditorWindow::openEditor(const QString& path) {
     m_editor = std::make_unique<QVideoEditingDlg>();
-    m_editor->setMediaFile(path, 0, 0);
-    m_editor->move(60, 40);
-    m_editor->show();
-    QElapsedTimer waited;
-    waited.start();
-    const auto placed = [this] {
-        QWidget* under = QApplication::widgetAt(m_editor->mapToGlobal(QPoint(300, 20)));
-        return m_editor->isLoaded() && under != nullptr && under->window() == m_editor.get();
-    };
-    while (!placed() && waited.elapsed() < 20000) {
-        QTest::qWait(20);
-    }
-    return placed();
+    return desktop::openEditor(m_editor.get(), path);
 }
 
 void TestEditorWindow::clickButton(QWidget* button) {

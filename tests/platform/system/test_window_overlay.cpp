@@ -190,6 +190,32 @@ private slots:
         QVERIFY(!platform::isWindowKeptAbove(QX11Info::connection(), 0));
         QVERIFY(!platform::isWindowKeptAbove(nullptr, uint32_t(id)));
     }
+
+    void positionIsTheServersAfterAMove() {
+        QWidget window;
+        window.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        window.setGeometry(150, 120, 200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const quint64 id = window.winId();
+        const auto position = [&] {
+            int x = -1;
+            int y = -1;
+            return platform::windowRootPosition(QX11Info::connection(), uint32_t(id), &x, &y) ? QPoint(x, y)
+                                                                                              : QPoint(-1, -1);
+        };
+        QVERIFY(waitFor([&] { return position() == xwininfoRect(id).topLeft(); }));
+        // Moved by another client: the reader sees at once what xwininfo sees.
+        QVERIFY(xdotool({"windowmove", "--sync", QString::number(id), "333", "222"}));
+        QVERIFY(waitFor([&] { return xwininfoRect(id).topLeft() == QPoint(333, 222); }));
+        QCOMPARE(position(), QPoint(333, 222));
+        int x = 7;
+        int y = 8;
+        QVERIFY(!platform::windowRootPosition(QX11Info::connection(), 0, &x, &y));
+        QVERIFY(!platform::windowRootPosition(nullptr, uint32_t(id), &x, &y));
+        QCOMPARE(QPoint(x, y), QPoint(7, 8));
+        window.close();
+    }
 };
 
 QTEST_MAIN(TestWindowOverlay)
