@@ -188,8 +188,10 @@ int RiffInfoTag::save() {
     }
 
     // The chunk and the JUNK behind it are one space: filled exactly when the new chunk
-    // fits, else given fresh padding.
-    const int64_t space = listLength_ + junkLength_;
+    // fits, else given fresh padding. A chunk of the old one's length leaves the JUNK as
+    // it is, so that saving what was read changes nothing.
+    const bool sameLength = !empty && static_cast<int64_t>(chunk.size()) == listLength_;
+    const int64_t space = listLength_ + (sameLength ? 0 : junkLength_);
     if (!empty) {
         const int64_t spare = space - static_cast<int64_t>(chunk.size());
         const int64_t padding = spare == 0 ? 0 : (spare >= 8 && spare <= kMaxKeptPadding) ? spare : kNewPadding;
