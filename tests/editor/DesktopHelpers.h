@@ -9,8 +9,10 @@
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QPoint>
 #include <QProcess>
 #include <QScreen>
@@ -80,6 +82,40 @@ inline void keep(const QImage& image, const QString& name) {
     Q_UNUSED(image);
     Q_UNUSED(name);
 #endif
+}
+
+// Polls until the condition holds or the time is up; true if it held.
+template <typename Condition> bool waitUntil(Condition done, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < timeoutMs) {
+        QTest::qWait(20);
+    }
+    return done();
+}
+
+// Answers a folder chooser as a user does: the path typed into its name box, then Enter.
+// Under load the window manager may hand the chooser the keyboard late, and the name box's
+// completer may take the first Enter (it opens the folder instead of choosing it), so the
+// keys wait for focus, the typing is checked, and Enter is pressed until the chooser closes.
+inline bool typeIntoFolderChooser(QFileDialog* chooser, const QString& path) {
+    auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name == nullptr || !waitUntil([name] { return QApplication::focusWidget() == name; }, 10000)) {
+        return false;
+    }
+    for (int attempt = 0; attempt < 2 && name->text() != path; ++attempt) {
+        xdotool({"key", "ctrl+a"});
+        xdotool({"type", "--delay", "20", path});
+        waitUntil([name, &path] { return name->text() == path; }, 3000);
+    }
+    if (name->text() != path) {
+        return false;
+    }
+    for (int press = 0; press < 3 && chooser->isVisible(); ++press) {
+        xdotool({"key", "Return"});
+        waitUntil([chooser] { return !chooser->isVisible(); }, 1500);
+    }
+    return !chooser->isVisible();
 }
 
 // Opens the editor on the file at the place given and waits until it has loaded and lies

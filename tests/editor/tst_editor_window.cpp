@@ -308,33 +308,21 @@ void TestEditorWindow::snapshotsFollowTheSettingsAndReportInToasts() {
     // Settings from the snapshot menu: JPG into another folder.
     bool chosen = false;
     whenModal<QCaptureSettingDlg>([&](QCaptureSettingDlg* dialog) {
-        QTimer::singleShot(30000, dialog, [dialog] { dialog->reject(); }); // fail, never hang
+        QTimer::singleShot(40000, dialog, [dialog] { dialog->reject(); }); // fail, never hang
         desktop::keep(desktop::shot(dialog), "editor_window_snapshot_settings");
         dialog->formatBox()->setCurrentIndex(dialog->formatBox()->findText("JPG"));
         whenModal<QFileDialog>([&](QFileDialog* chooser) {
             // A dialog that missed the keys is closed, so that the test fails rather than hangs.
-            QTimer::singleShot(15000, chooser, [chooser] { chooser->reject(); });
-            QElapsedTimer focused;
-            focused.start();
-            while (!(QApplication::focusWidget() && QApplication::focusWidget()->window() == chooser) &&
-                   focused.elapsed() < 5000) {
-                QTest::qWait(20);
-            }
-            desktop::xdotool({"type", "--delay", "20", jpgFolder});
-            desktop::xdotool({"key", "Return"});
+            QTimer::singleShot(25000, chooser, [chooser] { chooser->reject(); });
+            desktop::typeIntoFolderChooser(chooser, jpgFolder);
         });
         QTest::qWait(300);
         desktop::click(centreOf(dialog->button("m_btnOpen")));
-        QElapsedTimer waited;
-        waited.start();
-        while (QDir::cleanPath(dialog->folder()) != jpgFolder && waited.elapsed() < 10000) {
-            QTest::qWait(20);
-        }
-        chosen = QDir::cleanPath(dialog->folder()) == jpgFolder;
+        chosen = desktop::waitUntil([&] { return QDir::cleanPath(dialog->folder()) == jpgFolder; }, 25000);
         desktop::click(centreOf(dialog->button("m_btnOk")));
     });
     chooseMenuItem(QStringLiteral("Settings"));
-    QTRY_VERIFY_WITH_TIMEOUT(chosen, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(chosen, 30000);
     QTRY_COMPARE(m_editor->snapshotFormat(), QStringLiteral("JPG"));
     QCOMPARE(QDir::cleanPath(QDir::fromNativeSeparators(m_editor->snapshotFolder())), jpgFolder);
     clickButton(trim->button("m_btnSnapshot"));

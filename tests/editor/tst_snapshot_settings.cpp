@@ -6,6 +6,7 @@
 #include "editor/QCaptureSettingDlg.h"
 #include "editor/SnapshotSettings.h"
 #include "tests/editor/DesktopHelpers.h"
+#include "tests/support/ModalSteps.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
@@ -149,16 +150,12 @@ void TestSnapshotSettings::dialogOkStoresBothChoices() {
 
     // The folder through the folder chooser: its path typed, then Enter.
     bool typed = false;
-    QTimer::singleShot(800, [&typed, chosen] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (qobject_cast<QFileDialog*>(modal)) {
-            desktop::xdotool({"type", "--delay", "20", chosen});
-            desktop::xdotool({"key", "Return"});
-            typed = true;
-        }
+    whenModal<QFileDialog>([&typed, chosen](QFileDialog* chooser) {
+        QTimer::singleShot(25000, chooser, [chooser] { chooser->reject(); }); // fail, never hang
+        typed = desktop::typeIntoFolderChooser(chooser, chosen);
     });
     QVERIFY(desktop::click(centreOf(dialog.button("m_btnOpen"))));
-    QTRY_VERIFY_WITH_TIMEOUT(typed, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(typed, 30000);
     QTRY_COMPARE_WITH_TIMEOUT(dialog.folder(), chosen, 10000);
     QCOMPARE(dialog.folderEdit()->text(), chosen);
     QSignalSpy closed(&dialog, &QCaptureSettingDlg::emitDlgClose);
