@@ -130,7 +130,7 @@ void QCaptureSettingDlg::onOk() {
     const bool folderSaved = writeScreenshotFolder(m_folder);
     if (!formatSaved || !folderSaved) {
         // The dialog stays open: the choice was not kept.
-        QRZMessageBox::showMessage(this, tr("The snapshot settings could not be saved."), QString(), 4, 1);
+        tellNotSaved(this, tr("The snapshot settings could not be saved."));
         return;
     }
     accept();
