@@ -3,6 +3,8 @@
 // answers to the modal questions and screenshots under the build's test-output folder.
 #pragma once
 
+#include "media/OutputFormatSetting.h"
+#include "platform/codec/calvorine_codec.h"
 #include "tests/platform/codec/playback_fixtures.h"
 #include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
@@ -33,6 +35,24 @@ struct Entry {
     QString cover;
     QString preferencePath;
 };
+
+// The recording format of the tests that record with our own engine: MP4 with H.264 at
+// 2000 kbit/s and stereo AAC at 44.1 kHz, 128 kbit/s.
+inline OutputFormatSetting h264AacFormat(int frameRate) {
+    OutputFormatSetting format;
+    format.container = "mp4";
+    format.extension = "mp4";
+    format.videoCodec = "H264";
+    format.videoCodecId = CVCODEC_H264;
+    format.frameRateNum = frameRate;
+    format.videoBitRate = 2000;
+    format.audioCodec = "AAC";
+    format.audioCodecId = CVCODEC_AAC;
+    format.channels = 2;
+    format.sampleRate = 44100;
+    format.audioBitRate = 128;
+    return format;
+}
 
 inline QString escaped(QString text) {
     return text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");

@@ -118,18 +118,7 @@ private:
 // `seconds` of the animated window with a 1 kHz tone played into the sound server,
 // recorded by our own engine as H.264 and AAC.
 bool recordClip(const QString& path, int seconds) {
-    OutputFormatSetting format;
-    format.container = "mp4";
-    format.extension = "mp4";
-    format.videoCodec = "H264";
-    format.videoCodecId = CVCODEC_H264;
-    format.frameRateNum = 25;
-    format.videoBitRate = 2000;
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
-    format.channels = 2;
-    format.sampleRate = 44100;
-    format.audioBitRate = 128;
+    OutputFormatSetting format = h264AacFormat(25);
     g_currentFormat = &format;
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAreaOrigin(0, 0);

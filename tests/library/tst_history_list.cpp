@@ -448,18 +448,7 @@ void TestHistoryList::recordDetailsAndCoverPlacement() {
 
 void TestHistoryList::aRecordingJustMadeIsTheFirstRowWithItsThumbnail() {
     QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true}}));
-    OutputFormatSetting format;
-    format.container = "mp4";
-    format.extension = "mp4";
-    format.videoCodec = "H264";
-    format.videoCodecId = CVCODEC_H264;
-    format.frameRateNum = 30;
-    format.videoBitRate = 2000;
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
-    format.channels = 2;
-    format.sampleRate = 44100;
-    format.audioBitRate = 128;
+    OutputFormatSetting format = h264AacFormat(30);
     g_currentFormat = &format;
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAreaOrigin(0, 0);
