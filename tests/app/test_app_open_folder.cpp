@@ -1,6 +1,7 @@
 // openFolderOfFile: the file manager's ShowItems call on a private session bus, and the
 // folder through the desktop's URL handler when no file manager answers.
 #include "app/AppGlobals.h"
+#include "tests/support/PrivateSessionBus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -32,25 +33,17 @@ public slots:
 class TestAppOpenFolder : public QObject {
     Q_OBJECT
 private:
-    QProcess m_bus;
+    PrivateSessionBus m_bus;
     UrlCatcher m_catcher;
 
 private slots:
     void initTestCase() {
-        // A private session bus, so the test neither needs nor disturbs a real desktop's.
-        m_bus.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
-        QVERIFY(m_bus.waitForStarted());
-        QVERIFY(m_bus.waitForReadyRead(10000));
-        const QByteArray address = m_bus.readLine().trimmed();
-        QVERIFY(!address.isEmpty());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QVERIFY(m_bus.start());
         QDesktopServices::setUrlHandler("file", &m_catcher, "open");
     }
     void cleanupTestCase() {
         QDesktopServices::unsetUrlHandler("file");
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
+        m_bus.stop();
     }
 
     void withoutFileManagerTheFolderOpens() {

@@ -23,6 +23,7 @@
 #include "tests/editor/DesktopHelpers.h"
 #include "tests/editor/EditorFixtures.h"
 #include "tests/support/ModalSteps.h"
+#include "tests/support/PrivateSessionBus.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
@@ -111,7 +112,7 @@ private:
     void chooseMenuItem(const QString& text);
 
     PrivateUserFolders* m_folders = nullptr;
-    QProcess m_bus;
+    PrivateSessionBus m_bus;
     QString m_clip;
     std::unique_ptr<QVideoEditingDlg> m_editor;
 };
@@ -120,21 +121,14 @@ void TestEditorWindow::initTestCase() {
     m_folders = new PrivateUserFolders;
     QVERIFY(m_folders->isValid());
     // A private session bus for the stand-in file manager.
-    m_bus.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
-    QVERIFY(m_bus.waitForStarted());
-    QVERIFY(m_bus.waitForReadyRead(10000));
-    const QByteArray address = m_bus.readLine().trimmed();
-    QVERIFY(!address.isEmpty());
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    QVERIFY(QDBusConnection::sessionBus().isConnected());
+    QVERIFY(m_bus.start());
     m_clip = m_folders->root() + "/quadrants.mp4";
     QVERIFY(editorfixtures::makeQuadrantClip(m_clip, 320, 240));
 }
 
 void TestEditorWindow::cleanupTestCase() {
     m_editor.reset();
-    m_bus.terminate();
-    m_bus.waitForFinished(5000);
+    m_bus.stop();
     delete m_folders;
 }
 
