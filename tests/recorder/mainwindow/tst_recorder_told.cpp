@@ -6,6 +6,7 @@
 #include "JourneyDriver.h"
 #include "tests/support/ReadOnlyFile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTime>
 #include <QtTest>
@@ -41,6 +42,23 @@ QColor screenColour(const QPoint& point) {
 bool sameColour(const QColor& a, const QColor& b) {
     return a.isValid() && b.isValid() && qAbs(a.red() - b.red()) <= 12 && qAbs(a.green() - b.green()) <= 12 &&
            qAbs(a.blue() - b.blue()) <= 12;
+}
+
+// The colour at a point once it holds still (a window just mapped may still be painted or
+// faded in by the compositor); invalid when it never did within five seconds.
+QColor settledColour(const QPoint& point) {
+    QElapsedTimer timer;
+    timer.start();
+    QColor last = screenColour(point);
+    while (timer.elapsed() < 5000) {
+        QTest::qWait(200);
+        const QColor now = screenColour(point);
+        if (now.isValid() && now == last) {
+            return now;
+        }
+        last = now;
+    }
+    return QColor();
 }
 
 QString colourText(const QColor& colour) {
@@ -146,20 +164,20 @@ private slots:
         const QPoint button = window.topLeft() + kRecordButton;
         // Away from the window and from the default area at the top left.
         const QPoint desktop(1800, 100);
-        QColor buttonBright;
-        QTRY_VERIFY_WITH_TIMEOUT((buttonBright = screenColour(button)).isValid(), 5000);
-        const QColor desktopBright = screenColour(desktop);
+        const QColor buttonBright = settledColour(button);
+        QVERIFY(buttonBright.isValid());
+        const QColor desktopBright = settledColour(desktop);
         // Inside the stored area, away from the frame's handles.
         const QPoint inArea(100, 100);
-        const QColor areaBright = screenColour(inArea);
+        const QColor areaBright = settledColour(inArea);
         // The close dialog's middle, undimmed, for later.
         QVERIFY(m_program->clickInWindow(kCloseButton));
         quint64 dialog = journey::waitForNewWindowOf(*m_program, {}, 5000);
         QVERIFY(dialog != 0);
         QTRY_COMPARE_WITH_TIMEOUT(journey::windowRect(dialog).size(), kCloseDialogSize, 5000);
-        QTest::qWait(300);
         const QPoint dialogPoint = journey::windowRect(dialog).topLeft() + QPoint(160, 30);
-        const QColor dialogBright = screenColour(dialogPoint);
+        const QColor dialogBright = settledColour(dialogPoint);
+        QVERIFY(dialogBright.isValid());
         journey::xdotool({"windowactivate", "--sync", QString::number(dialog)});
         QVERIFY(m_program->keys(QStringLiteral("Escape")));
         QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(dialog).isEmpty(), 5000);
@@ -171,8 +189,9 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT(sameColour(screenColour(button), buttonBright),
                                   qPrintable(colourText(screenColour(button)) + " for " + colourText(buttonBright)),
                                   5000);
-        QVERIFY2(sameColour(screenColour(inArea), areaBright),
-                 qPrintable("the area shows " + colourText(screenColour(inArea)) + " for " + colourText(areaBright)));
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            sameColour(screenColour(inArea), areaBright),
+            qPrintable("the area shows " + colourText(screenColour(inArea)) + " for " + colourText(areaBright)), 5000);
         screenshot(QStringLiteral("16-area-shade-window-bright"));
 
         QVERIFY(m_program->clickInWindow(kCloseButton));
