@@ -4,6 +4,7 @@
 // program on the virtual desktop, driven with xdotool in private folders; screenshots
 // in test-output/recorder-journey/, files read back with ffprobe and the file system.
 #include "JourneyDriver.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
 #include <QElapsedTimer>
@@ -297,6 +298,48 @@ private slots:
         m_program->process().terminate();
         QVERIFY(m_program->process().waitForFinished(5000));
         QCOMPARE(m_program->process().exitCode(), 0);
+    }
+
+    // A disk that runs full right after the recording has begun its file (the size
+    // limit stands for it): what reached the file does not play. That is no success: the
+    // user is told where the file is kept, the history does not open, and the file is
+    // kept on disk but not listed.
+    void recordingThatDoesNotPlayIsTold() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        {
+            // An ignored file-size signal is inherited: the limit set below fails writes.
+            FileSizeLimit ignoreSignal(RLIM_INFINITY);
+            startProgram();
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        // Less than the file's first write: nothing that plays reaches it.
+        int code = -1;
+        journey::run(QStringLiteral("prlimit"),
+                     {"--pid", QString::number(m_program->process().processId()), QStringLiteral("--fsize=1024:")},
+                     &code);
+        QCOMPARE(code, 0);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        // The countdown comes and goes; then the box.
+        const quint64 countdown = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(countdown != 0);
+        known.append(countdown);
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 20000);
+        QVERIFY(box != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(countdown).isEmpty(), 5000);
+        screenshot(QStringLiteral("16-recording-does-not-play"));
+        // A message, not the history library; the window is back at its normal look.
+        QVERIFY(journey::windowRect(box).width() < 853);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        QVERIFY(QFileInfo(files.first()).size() <= 1024);
+        QVERIFY(journey::probedStream(journey::probe(files.first()), QStringLiteral("audio")).isEmpty());
+        const QByteArray history = fileBytes(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY2(!history.contains(QFileInfo(files.first()).fileName().toUtf8()), history.constData());
     }
 };
 
