@@ -15,24 +15,10 @@
 using journey::Program;
 using journey::screenshot;
 
+using namespace journey::layout;
+using journey::fileBytes;
+
 namespace {
-
-const QSize kNormalSize(696, 176);
-const QSize kScheduleSize(241, 81);
-const QSize kAudioPanelSize(241, 108);
-const QSize kCloseDialogSize(315, 170);
-const QPoint kRecordButton(604, 104);
-const QPoint kAudioModeButton(648, 104);
-const QPoint kAreaButton(73, 92);
-const QPoint kSystemAudioButton(345, 87);
-const QPoint kCloseButton(696 - 33 + 10, 18);
-const QPoint kCloseMinimizeChoice(60, 65);
-const QPoint kCloseOk(245, 124);
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // The colour the screen shows at a point of the root now.
 QColor screenColour(const QPoint& point) {
@@ -84,22 +70,6 @@ private:
         m_program->start();
         QVERIFY(m_program->process().waitForStarted());
         QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
-    }
-
-    // The tray icon: the program's small window inside the tray at the bottom right.
-    quint64 trayIconWindow() {
-        QElapsedTimer timer;
-        timer.start();
-        do {
-            for (quint64 id : journey::otherWindowsOf(*m_program)) {
-                const QRect rect = journey::windowRect(id);
-                if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
-                    return id;
-                }
-            }
-            QTest::qWait(50);
-        } while (timer.elapsed() < 5000);
-        return 0;
     }
 
     // Each box not among `known` that comes is kept in a screenshot and answered with
@@ -255,7 +225,7 @@ private slots:
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kScheduleSize));
 
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         const int before = journey::otherWindowsOf(*m_program).size();
         QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
