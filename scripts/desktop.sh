@@ -110,10 +110,12 @@ EOF
   setxkbmap -option srvrkeys:none
   if ! setxkbmap -query | grep -q srvrkeys:none; then log "keyboard option did not stick"; false; fi
 
-  # Sound: a private daemon, started without DISPLAY, with a private HOME and runtime folder.
+  # Sound: a private daemon, started without DISPLAY, with a private HOME and runtime folder,
+  # and off the session bus (a daemon there takes the sound server's bus names, and a
+  # second one, such as a test's own, would then refuse to start).
   mkdir -p "$STATE/pulse-home" "$STATE/runtime"
   chmod 700 "$STATE/runtime"
-  env -u DISPLAY HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
+  env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
     nice -n -10 pulseaudio -n --daemonize=no --high-priority=yes --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
     -L "module-native-protocol-unix socket=$STATE/pulse.sock auth-anonymous=1" \
     -L "module-null-sink sink_name=calvorine_null sink_properties=device.description=Null" \
