@@ -57,6 +57,15 @@ inline QList<quint64> windowsTitled(const QString& title) {
     return ids;
 }
 
+// Whether a window is a dialog (a message box, say): it has a window it belongs to, or
+// says it is one.
+inline bool isDialog(quint64 window) {
+    const QString out =
+        run(QStringLiteral("xprop"), {"-id", QString::number(window), "WM_TRANSIENT_FOR", "_NET_WM_WINDOW_TYPE"});
+    return out.contains(QStringLiteral("WM_TRANSIENT_FOR(WINDOW)")) ||
+           out.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG"));
+}
+
 // The outer rectangle of a window on the root (xwininfo), empty when it is gone.
 inline QRect windowRect(quint64 window) {
     const QString out = run(QStringLiteral("xwininfo"), {"-id", QString::number(window)});
@@ -116,14 +125,15 @@ public:
     }
     QProcess& process() { return m_process; }
 
-    // The main window, once mapped.
+    // The main window, once mapped. Message boxes carry the program's title too, and one
+    // raised at start-up can map first: dialogs are passed over.
     quint64 waitForMainWindow(int timeoutMs = 15000) {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < timeoutMs) {
             const QList<quint64> ids = windowsTitled(QStringLiteral("Calvorine Screen Recorder"));
             for (quint64 id : ids) {
-                if (!windowRect(id).isEmpty()) {
+                if (!windowRect(id).isEmpty() && !isDialog(id)) {
                     m_window = id;
                     return id;
                 }
