@@ -72,6 +72,14 @@ QByteArray bigCover(int bytes) {
     return cover;
 }
 
+// One data row per format, in a "format" column.
+void formatRows(std::initializer_list<const char*> formats) {
+    QTest::addColumn<QString>("format");
+    for (const char* format : formats) {
+        QTest::newRow(format) << QString(format);
+    }
+}
+
 ino_t inodeOf(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
@@ -150,12 +158,7 @@ private:
     }
 
 private slots:
-    void writesFieldsAndCover_data() {
-        QTest::addColumn<QString>("format");
-        for (const char* format : {"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}) {
-            QTest::newRow(format) << QString(format);
-        }
-    }
+    void writesFieldsAndCover_data() { formatRows({"mp3", "aac", "wav", "wma", "m4a", "ogg", "ape", "flac"}); }
 
     // The program's way of writing, then growing past the padding and shrinking again,
     // with the audio and the unmodelled tags checked after every write.
@@ -232,12 +235,7 @@ private slots:
     }
 
     // Tags that fit the padding are written in place; the file itself is not replaced.
-    void writesInPlaceWhenTagsFit_data() {
-        QTest::addColumn<QString>("format");
-        for (const char* format : {"mp3", "aac", "flac", "m4a", "wav", "wma", "ogg", "ape"}) {
-            QTest::newRow(format) << QString(format);
-        }
-    }
+    void writesInPlaceWhenTagsFit_data() { formatRows({"mp3", "aac", "flac", "m4a", "wav", "wma", "ogg", "ape"}); }
 
     void writesInPlaceWhenTagsFit() {
         QFETCH(QString, format);
@@ -795,11 +793,7 @@ private slots:
     // the frame they belong to whole): they are audio, not an ID3v1 block. Clearing the
     // tags keeps them, writing tags puts a block behind them, and removing that block
     // takes only the block.
-    void audioEndingInTagStaysWhole_data() {
-        QTest::addColumn<QString>("format");
-        QTest::newRow("mp3") << "mp3";
-        QTest::newRow("aac") << "aac";
-    }
+    void audioEndingInTagStaysWhole_data() { formatRows({"mp3", "aac"}); }
 
     void audioEndingInTagStaysWhole() {
         QFETCH(QString, format);
@@ -853,12 +847,7 @@ private slots:
     // declared type and all, through saves that leave the cover alone (the program's
     // own, which writes back the cover it read, and one that changes only the title);
     // a new cover replaces it.
-    void coverOfAnotherTypeStaysAsStored_data() {
-        QTest::addColumn<QString>("format");
-        QTest::newRow("mp3") << "mp3";
-        QTest::newRow("m4a") << "m4a";
-        QTest::newRow("wma") << "wma";
-    }
+    void coverOfAnotherTypeStaysAsStored_data() { formatRows({"mp3", "m4a", "wma"}); }
 
     void coverOfAnotherTypeStaysAsStored() {
         QFETCH(QString, format);
