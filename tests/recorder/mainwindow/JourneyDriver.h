@@ -8,13 +8,17 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSize>
 #include <QStringList>
 #include <QtTest>
 
@@ -98,6 +102,30 @@ inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
         }
     }
     return QJsonObject();
+}
+
+// The main window's sizes and where its controls are, in its own coordinates, and the
+// close dialog's (in the dialog's).
+namespace layout {
+const QSize kNormalSize(696, 176);
+const QSize kScheduleSize(241, 81);
+const QSize kAudioPanelSize(241, 108);
+const QSize kCloseDialogSize(315, 170);
+// The record box's button and the mode button at its right edge.
+const QPoint kRecordButton(604, 104);
+const QPoint kAudioModeButton(648, 104);
+// The capture-area panel's area button; the audio-input panel's system sound button.
+const QPoint kAreaButton(73, 92);
+const QPoint kSystemAudioButton(345, 87);
+const QPoint kCloseButton(696 - 33 + 10, 18);
+const QPoint kCloseMinimizeChoice(60, 65);
+const QPoint kCloseOk(245, 124);
+} // namespace layout
+
+// A file's bytes; "(missing)" when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 class Program {
@@ -189,6 +217,76 @@ private:
     QProcess m_process;
     quint64 m_window = 0;
 };
+
+// Windows of the program other than its main window that are mapped now.
+inline QList<quint64> otherWindowsOf(Program& program) {
+    QList<quint64> others;
+    const QString out = run(QStringLiteral("xdotool"),
+                            {"search", "--onlyvisible", "--pid", QString::number(program.process().processId())});
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const quint64 id = line.trimmed().toULongLong();
+        if (id != program.window() && !windowRect(id).isEmpty()) {
+            others.append(id);
+        }
+    }
+    return others;
+}
+
+// A window of the program wider than the tray icon and narrower than the screen that
+// is not among `known`, once one is on screen; 0 when none came.
+inline quint64 waitForNewWindowOf(Program& program, const QList<quint64>& known, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (quint64 id : otherWindowsOf(program)) {
+            const QRect rect = windowRect(id);
+            if (!known.contains(id) && rect.width() > 100 && rect.width() < 1920) {
+                return id;
+            }
+        }
+        QTest::qWait(50);
+    } while (timer.elapsed() < timeoutMs);
+    return 0;
+}
+
+// The tray icon: the program's small window inside the tray at the bottom right, once
+// the tray has placed it; 0 when it did not within five seconds.
+inline quint64 trayIconWindowOf(Program& program) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (quint64 id : otherWindowsOf(program)) {
+            const QRect rect = windowRect(id);
+            if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
+                return id;
+            }
+        }
+        QTest::qWait(50);
+    } while (timer.elapsed() < 5000);
+    return 0;
+}
+
+// A settings file of the given (section, key, value) triples, written as XML.
+inline bool writeSettingsFile(const QString& file, const QList<QStringList>& values) {
+    QStringList sections;
+    QMap<QString, QString> attributes;
+    for (const QStringList& value : values) {
+        QString text = value[2];
+        text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");
+        if (!sections.contains(value[0])) {
+            sections.append(value[0]);
+        }
+        attributes[value[0]] += QStringLiteral(" %1=\"%2\"").arg(value[1], text);
+    }
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ROOTITEM>\n");
+    for (const QString& section : sections) {
+        xml += QStringLiteral("    <%1%2/>\n").arg(section, attributes[section]);
+    }
+    xml += QStringLiteral("</ROOTITEM>\n");
+    QDir().mkpath(QFileInfo(file).path());
+    QFile out(file);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(xml.toUtf8()) == xml.toUtf8().size();
+}
 
 // What the screen shows in a rectangle of the root now, read with ImageMagick's import.
 inline QImage grabScreen(const QRect& rect) {
