@@ -152,7 +152,10 @@ bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath)
     return ParserXML::writeOperateXml(historyFilePath(), document);
 }
 
-QStringList listHistoryFiles() {
+QStringList listHistoryFiles(bool* saved) {
+    if (saved != nullptr) {
+        *saved = true;
+    }
     QStringList files;
     QDomDocument document;
     if (!loadExisting(&document)) {
@@ -172,19 +175,19 @@ QStringList listHistoryFiles() {
         }
         child = next;
     }
-    if (changed) {
-        ParserXML::writeOperateXml(historyFilePath(), document);
+    if (changed && !ParserXML::writeOperateXml(historyFilePath(), document) && saved != nullptr) {
+        *saved = false;
     }
     return files;
 }
 
-void readAllHistoryItems(QList<HistoryXmlItem>* items) {
+bool readAllHistoryItems(QList<HistoryXmlItem>* items) {
     if (items == nullptr) {
-        return;
+        return true;
     }
     QDomDocument document;
     if (!loadExisting(&document)) {
-        return;
+        return true;
     }
     bool changed = false;
     for (QDomElement child = document.documentElement().firstChildElement(); !child.isNull();
@@ -199,7 +202,5 @@ void readAllHistoryItems(QList<HistoryXmlItem>* items) {
         }
         items->append(item);
     }
-    if (changed) {
-        ParserXML::writeOperateXml(historyFilePath(), document);
-    }
+    return !changed || ParserXML::writeOperateXml(historyFilePath(), document);
 }

@@ -55,10 +55,12 @@ bool removeHistoryItem(const QString& mediaPath);
 bool renameHistoryItem(const QString& oldMediaPath, const QString& newMediaPath);
 
 // The keys (with "/") of all entries whose media file exists, in file order; drops the
-// others from the file (saving only when it dropped one).
-QStringList listHistoryFiles();
+// others from the file (saving only when it dropped one). `saved`, when given, is set to
+// false when that save failed (the file then keeps the dropped entries), else true.
+QStringList listHistoryFiles(bool* saved = nullptr);
 
 // Appends one record per entry, in file order (media paths with "/"), and clears the
 // entries' "New_file" marks in the file (the records keep isNew = true). Saves only when
-// it cleared a mark.
-void readAllHistoryItems(QList<HistoryXmlItem>* items);
+// it cleared a mark; false when that save failed (the records are appended all the same,
+// and the file keeps its marks).
+bool readAllHistoryItems(QList<HistoryXmlItem>* items);

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -180,11 +181,13 @@ void QHistoryListWgt::setupMenu() {
 }
 
 void QHistoryListWgt::loadHistory() {
-    readAllHistoryItems(m_entries);
+    // Housekeeping of the file: nothing the user did is lost when it cannot be saved (the
+    // next load does it again), so it is logged, not shown.
+    bool saved = readAllHistoryItems(m_entries);
     for (int i = m_entries->size() - 1; i >= 0; --i) {
         HistoryXmlItem& entry = (*m_entries)[i];
         if (!QFileInfo::exists(entry.mediaPath)) {
-            removeHistoryItem(entry.mediaPath);
+            saved = removeHistoryItem(entry.mediaPath) && saved;
             continue;
         }
         if (entry.format.isEmpty()) {
@@ -192,9 +195,14 @@ void QHistoryListWgt::loadHistory() {
             entry.format = readContainerFormat(entry.mediaPath);
             HistoryXmlItem stored = entry;
             stored.isNew = false;
-            addHistoryItem(stored);
+            saved = addHistoryItem(stored) && saved;
         }
         addChunk(QHistoryChunk::fromHistoryItem(entry), false);
+    }
+    if (!saved) {
+        qWarning().noquote() << "history--------------------------History.xml could not be tidied (new marks, "
+                                "gone files, formats); it is tried again at the next load:"
+                             << historyFilePath();
     }
     resetModel(m_model);
     if (!m_rows.empty()) {

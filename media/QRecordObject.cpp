@@ -393,9 +393,11 @@ void QRecordObject::stopRecord() {
     m_stopped = true;
     m_paused = false;
     releaseCaptureBuffers();
-    addToHistory();
+    const bool plays = addToHistory();
     if (!m_fileWhole) {
         reportFailure("the file could not be finished " + m_outputPath);
+    } else if (!plays) {
+        reportFailure("the file does not play " + m_outputPath);
     }
 }
 
@@ -719,17 +721,18 @@ void QRecordObject::pushFrame(const QImage& frame, int64_t timestampUs) {
     cvcodec_recorder_push_video(m_recorder, m_videoFrame);
 }
 
-void QRecordObject::addToHistory() {
+bool QRecordObject::addToHistory() {
     if (!m_historyPending) {
-        return;
+        return true;
     }
     m_historyPending = false;
     m_outputPath.replace('\\', '/');
-    // Never delete what was recorded; but a file cut short so early that it does not
-    // open is not listed as a recording.
-    if (!m_fileWhole && !stillPlays(m_outputPath)) {
+    // Never delete what was recorded; but a file that does not open or holds nothing
+    // (cut short that early, or stopped before anything was written) is not listed as a
+    // recording.
+    if (!stillPlays(m_outputPath)) {
         qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
-        return;
+        return false;
     }
     const QFileInfo info(m_outputPath);
     HistoryXmlItem item;
@@ -757,4 +760,5 @@ void QRecordObject::addToHistory() {
         qWarning() << "recordStop--------------------------the history could not be saved" << m_outputPath;
         emit emitHistoryNotSaved(m_outputPath);
     }
+    return true;
 }

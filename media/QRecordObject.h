@@ -94,9 +94,10 @@ signals:
     //  - a start that returns false (emitted before startRecord returns);
     //  - a file that can no longer be written while recording (a full disk): the engine
     //    has stopped the recording itself, as stopRecord would;
-    //  - a stop whose file could not be finished (its end, index or sizes not written).
+    //  - a stop whose file could not be finished (its end, index or sizes not written),
+    //    or whose file does not play (it holds no picture or sound).
     // A file cut short that still plays is kept and listed in the history; one that does
-    // not open is kept on disk but not listed.
+    // not play is kept on disk but not listed.
     void emitRecordFailed(const QString& reason);
     // The file of the stop that just ran is kept, but its history entry could not be
     // saved, so the history library will not list it. Emitted on the GUI thread inside
@@ -128,7 +129,8 @@ private:
     void saveThumbnail(const QImage& frame);
     void pushFrame(const QImage& frame, int64_t timestampUs);
     void releaseCaptureBuffers();
-    void addToHistory();
+    // False when the file does not play (then it is not listed).
+    bool addToHistory();
 
     bool m_stopped = true;
     bool m_paused = false;

@@ -460,6 +460,8 @@ void MainWindow::showEvent(QShowEvent* event) {
     }
     if (m_shade != nullptr) {
         m_shade->setHidden(m_recording);
+        // Shown again, this window is framed anew above the shade's place: back under it.
+        m_shade->keepBelow(this);
     }
     if (m_areaFrame != nullptr) {
         m_areaFrame->show();
@@ -593,6 +595,7 @@ void MainWindow::setAreaMode(bool on) {
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
     if (m_areaFrame == nullptr) {
         m_shade = new QTransparentWidget(nullptr);
+        m_shade->keepBelow(this);
         m_areaFrame = new QRecordCropDlg(nullptr);
         m_areaFrame->setHintImage(appImage(QStringLiteral("/image/bg_arrow.png")));
         m_areaFrame->setFrameRect(info->areaOrigin().x(), info->areaOrigin().y(), info->areaSize().width(),
@@ -605,6 +608,9 @@ void MainWindow::setAreaMode(bool on) {
     m_areaPanel->setEditsEnabled(on);
     if (on) {
         m_areaPanel->setSizeFields(info->areaSize().width(), info->areaSize().height());
+        // The area itself is not dimmed, however area mode was entered.
+        const QRect area(info->areaOrigin(), info->areaSize());
+        m_shade->setClearRect(area.left(), area.top(), area.right(), area.bottom());
     } else {
         m_areaPanel->setSizeFields(0, 0);
     }
@@ -804,6 +810,28 @@ void MainWindow::hideToTray() {
         hide();
     } else {
         showMinimized();
+    }
+}
+
+void MainWindow::saveBeforeExit(bool tellInBoxes) {
+    QStringList failures;
+    if (m_recording) {
+        m_recording = false;
+        if (!stopRecorder()) {
+            failures << tr("Recording failed!") + keptRecordingNote();
+        }
+        if (!m_unlistedRecordings.isEmpty()) {
+            failures << unlistedRecordingsText();
+        }
+    }
+    if (m_inputPanel != nullptr && !m_inputPanel->storeSourceChoiceAtExit()) {
+        failures << tr("Your choice of sound sources could not be saved.");
+    }
+    for (const QString& failure : failures) {
+        qWarning().noquote() << "exit--------------------------" + failure;
+        if (tellInBoxes) {
+            tellNotSaved(this, failure);
+        }
     }
 }
 

@@ -45,6 +45,11 @@ public:
     bool isVideoMode() const { return m_videoMode; }
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
 
+    // Called once the event loop has ended, before the window goes: stops a running
+    // recording (its file is finished and added to the history) and stores the sound
+    // source choice. What fails is told in message boxes when `tellInBoxes`, else logged.
+    void saveBeforeExit(bool tellInBoxes);
+
 signals:
     void emitFormatChange(bool videoMode);
 
@@ -157,6 +162,8 @@ private:
     void finishRecording(bool showHistory);
     void showRecordingFailed();
     void tellUnlistedRecordings();
+    QString unlistedRecordingsText();
+    QString keptRecordingNote() const;
     void refreshTrayMenu();
     void updateRecordingMenu();
     void requestStop();

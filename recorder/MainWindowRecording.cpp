@@ -151,7 +151,17 @@ void MainWindow::recorderFailed(const QString& reason) {
 }
 
 void MainWindow::showRecordingFailed() {
-    QRZMessageBox::showMessage(this, tr("Recording failed!"), QString(), 0, QRZMessageBox::OkButton);
+    QRZMessageBox::showMessage(this, tr("Recording failed!") + keptRecordingNote(), QString(), 0,
+                               QRZMessageBox::OkButton);
+}
+
+// Where the file of a recording that failed is kept (a failed start leaves none): the
+// user may still want what it holds.
+QString MainWindow::keptRecordingNote() const {
+    if (m_recorder == nullptr || m_recorder->outputPath().isEmpty() || !QFile::exists(m_recorder->outputPath())) {
+        return QString();
+    }
+    return QLatin1Char('\n') + tr("What was recorded is kept in:\n%1").arg(m_recorder->outputPath());
 }
 
 void MainWindow::recordingFailed() {
@@ -379,11 +389,15 @@ void MainWindow::tellUnlistedRecordings() {
     if (m_unlistedRecordings.isEmpty()) {
         return;
     }
+    QRZMessageBox::showMessage(this, unlistedRecordingsText(), QString(), QRZMessageBox::Error,
+                               QRZMessageBox::OkButton);
+}
+
+// The message for the recordings kept but missing from the history; they are told then.
+QString MainWindow::unlistedRecordingsText() {
     const QString files = m_unlistedRecordings.join(QLatin1Char('\n'));
     m_unlistedRecordings.clear();
-    QRZMessageBox::showMessage(this,
-                               tr("The recording was saved but could not be added to the history:\n%1").arg(files),
-                               QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
+    return tr("The recording was saved but could not be added to the history:\n%1").arg(files);
 }
 
 void MainWindow::FinishRecordPreview() {

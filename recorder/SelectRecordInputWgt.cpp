@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -94,7 +95,9 @@ SelectRecordInputWgt::SelectRecordInputWgt(QWidget* parent) : QRZWidget(parent) 
 }
 
 SelectRecordInputWgt::~SelectRecordInputWgt() {
-    writeSourceChoice();
+    if (!m_choiceStoredAtExit) {
+        writeSourceChoice();
+    }
     if (m_library && m_library->isLoaded()) {
         auto destroy = reinterpret_cast<DestroyDeviceFunction>(m_library->resolve("DestroyDevice"));
         if (destroy && m_device) {
@@ -346,6 +349,24 @@ bool SelectRecordInputWgt::writeSourceChoice() {
     const bool microphone =
         writeSettingValue(kSection, kMicrophoneKey, area->hasAudioSource(QRecordAreaInfo::Microphone) ? yes : no);
     return system && microphone;
+}
+
+bool SelectRecordInputWgt::storeSourceChoiceAtExit() {
+    m_choiceStoredAtExit = true;
+    // Each click stored its choice already: only a key from which the next start would
+    // read another choice (a click whose save failed) is written again.
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    const QString yes = QStringLiteral("Y");
+    const QString no = QStringLiteral("N");
+    bool saved = true;
+    for (const auto& [key, source] : {std::pair{kSystemKey, QRecordAreaInfo::SystemSound},
+                                      std::pair{kMicrophoneKey, QRecordAreaInfo::Microphone}}) {
+        const QString value = area->hasAudioSource(source) ? yes : no;
+        if (readSettingValue(kSection, key, yes) != value) {
+            saved = writeSettingValue(kSection, key, value) && saved;
+        }
+    }
+    return saved;
 }
 
 void SelectRecordInputWgt::storeSourceChoice() {

@@ -36,6 +36,10 @@ public:
     int systemLevel() const { return m_systemLevel; }
     int microphoneLevel() const { return m_microphoneLevel; }
 
+    // Makes sure the settings file holds which sources are on, as the panel does when it
+    // goes (which then writes nothing more); false when that could not be saved.
+    bool storeSourceChoiceAtExit();
+
     void relayout() override;
 
 signals:
@@ -78,6 +82,7 @@ private:
     QLabel* m_labMicDevice = nullptr;
     QRZBaseSlider* m_sliderSysVolume = nullptr;
     int m_systemLevel = 0;
+    bool m_choiceStoredAtExit = false;
     int m_microphoneLevel = 0;
     QRZBaseProgress* m_systemLevelBar = nullptr;
     QRZBaseProgress* m_microphoneLevelBar = nullptr;

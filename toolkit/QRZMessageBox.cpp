@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QX11Info>
 
 namespace {
@@ -322,10 +323,22 @@ void QRZMessageBox::showEvent(QShowEvent* event) {
         d->firstShow = false;
         QWidget* parent = parentWidget();
         QRect reference;
-        if (parent != nullptr) {
+        if (parent != nullptr && parent->window()->testAttribute(Qt::WA_Mapped)) {
             reference = QRect(parent->mapToGlobal(QPoint(0, 0)), parent->size());
-        } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-            reference = screen->availableGeometry();
+        } else {
+            // No parent on screen yet (a box at start-up, before the window manager has
+            // placed the main window) or none at all: the middle of the parent's screen,
+            // else of the primary one.
+            QScreen* screen = nullptr;
+            if (parent != nullptr && parent->window()->windowHandle() != nullptr) {
+                screen = parent->window()->windowHandle()->screen();
+            }
+            if (screen == nullptr) {
+                screen = QGuiApplication::primaryScreen();
+            }
+            if (screen != nullptr) {
+                reference = screen->availableGeometry();
+            }
         }
         move(centredPosition(reference, size()));
     }

@@ -16,6 +16,7 @@
 namespace {
 
 int s_quitPipe[2] = {-1, -1};
+bool s_endedBySignal = false;
 
 void onQuitSignal(int) {
     const char byte = 1;
@@ -33,6 +34,7 @@ void quitOnTerminationSignals() {
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t count = read(s_quitPipe[0], &byte, 1);
+        s_endedBySignal = true;
         QCoreApplication::quit();
     });
     struct sigaction action {};
@@ -68,6 +70,10 @@ int main(int argc, char** argv) {
     auto mainWindow = std::make_unique<MainWindow>(nullptr);
     mainWindow->show();
     const int exitCode = QApplication::exec();
+    // However the program was quit (the tray, the close path, a signal), a running
+    // recording is finished and the sound sources stored now; a failure is told before
+    // the program ends, in a box unless no one is there to answer it (a signal).
+    mainWindow->saveBeforeExit(!s_endedBySignal);
     mainWindow.reset();
     return exitCode;
 }

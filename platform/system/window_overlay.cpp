@@ -193,4 +193,39 @@ bool windowRootPosition(void* xcbConnection, uint32_t window, int* x, int* y) {
     return true;
 }
 
+bool stackWindowBelow(void* xcbConnection, uint32_t window, uint32_t reference) {
+    xcb_connection_t* connection = connectionOf(xcbConnection);
+    if (!connection || window == 0 || reference == 0 || window == reference) {
+        return false;
+    }
+    // Up from the reference to the root's child that holds it.
+    xcb_window_t topLevel = reference;
+    for (;;) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, topLevel), nullptr);
+        if (!tree) {
+            return false;
+        }
+        const xcb_window_t parent = tree->parent;
+        const xcb_window_t root = tree->root;
+        std::free(tree);
+        if (parent == XCB_NONE) {
+            return false;
+        }
+        if (parent == root) {
+            break;
+        }
+        topLevel = parent;
+    }
+    if (topLevel == window) {
+        return false;
+    }
+    const uint32_t values[] = {topLevel, XCB_STACK_MODE_BELOW};
+    xcb_void_cookie_t cookie = xcb_configure_window_checked(
+        connection, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+    const bool ok = error == nullptr;
+    std::free(error);
+    return ok;
+}
+
 } // namespace calvorine::platform

@@ -41,4 +41,10 @@ bool isWindowKeptAbove(void* xcbConnection, uint32_t window);
 // untouched) without a connection or window, or when the window is gone.
 bool windowRootPosition(void* xcbConnection, uint32_t window, int* x, int* y);
 
+// Puts the unmanaged (override-redirect) `window` directly below the top-level window
+// that holds `reference` on the root (its window manager frame, or itself), so that the
+// reference and every window the window manager raises later lie above it. False
+// without a connection or windows, or when the reference is not on the root's screen.
+bool stackWindowBelow(void* xcbConnection, uint32_t window, uint32_t reference);
+
 } // namespace calvorine::platform

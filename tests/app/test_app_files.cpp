@@ -9,6 +9,7 @@
 #include "app/ParserXML.h"
 #include "app/SettingsFile.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ReadOnlyFile.h"
 
 #include <QtTest>
 
@@ -275,6 +276,39 @@ private slots:
         const QDomDocument document = parse(historyFilePath());
         QCOMPARE(document.documentElement().tagName(), QString("ROOTITEM"));
         QVERIFY(document.documentElement().firstChildElement().isNull());
+    }
+
+    // The tidying saves of a history file that cannot be written say so to the caller;
+    // what was read comes all the same, and the file keeps what it held.
+    void historyTidyingThatCannotBeSavedSaysSo() {
+        const QString existing = m_folders->root() + "/exists.mp4";
+        writeAll(existing, "x");
+        addHistoryItem(makeItem(existing, "E"));
+        addHistoryItem(makeItem("/nowhere/a.mp4", "A"));
+        const QByteArray bytes = readAll(historyFilePath());
+        {
+            ReadOnlyFile readOnly(historyFilePath());
+            QVERIFY(readOnly.isReadOnly());
+            bool saved = true;
+            QCOMPARE(listHistoryFiles(&saved), QStringList{existing});
+            QVERIFY(!saved);
+            QList<HistoryXmlItem> items;
+            QVERIFY(!readAllHistoryItems(&items));
+            QCOMPARE(items.size(), 2);
+            QVERIFY(items[0].isNew);
+            QCOMPARE(readAll(historyFilePath()), bytes);
+        }
+        bool saved = false;
+        QCOMPARE(listHistoryFiles(&saved), QStringList{existing});
+        QVERIFY(saved);
+        QList<HistoryXmlItem> items;
+        QVERIFY(readAllHistoryItems(&items));
+        QVERIFY(items[0].isNew);
+        // Nothing left to change: nothing to save, and that is no failure.
+        QList<HistoryXmlItem> again;
+        QVERIFY(readAllHistoryItems(&again));
+        QVERIFY(!again[0].isNew);
+        QVERIFY(listHistoryFiles(&saved).size() == 1 && saved);
     }
 
     void historyRemoveAndRename() {

@@ -63,6 +63,7 @@ private slots:
     void init();
     void loadListsNewestFirstDropsMissingAndProbesFormatsOnce();
     void emptyOrDamagedHistoryShowsNothingHereYet();
+    void tidyingThatCannotBeSavedIsLoggedOnly();
     void tabsCountAndSearchMatchesLiterally();
     void renameKeepsTheExtensionAndHistoryFollows();
     void moveKeepsFilesDeleteRemovesThem();
@@ -146,6 +147,36 @@ void TestHistoryList::loadListsNewestFirstDropsMissingAndProbesFormatsOnce() {
     QVERIFY(!chunkNamed(again.listWidget(), "clip.mp4.new.mp4")->isNewFile());
     QVERIFY(historyText(m_folders).contains("Format_=\"kept\""));
     QFile::remove(media("clip.mp4") + ".new.mp4");
+}
+
+// A History.xml that cannot be written: the load still lists what exists, probed, with
+// its badge; the tidying it could not save (a gone file, a new mark, a probed format) is
+// logged, as nothing the user did is lost, and the file keeps what it held.
+void TestHistoryList::tidyingThatCannotBeSavedIsLoggedOnly() {
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "", true, false},
+                                     {media("gone.mp4"), "mp4", true, false},
+                                     {media("song.mp3"), "mp3", false, true}}));
+    const QString before = historyText(m_folders);
+    {
+        ReadOnlyFile readOnly(m_folders.dataFolder() + "/History.xml");
+        QVERIFY(readOnly.isReadOnly());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("History.xml could not be tidied"));
+        QHistoryDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QHistoryListWgt* list = dialog.listWidget();
+        QCOMPARE(shownNames(list), QStringList({"song.mp3", "clip.mp4"}));
+        QCOMPARE(chunkNamed(list, "clip.mp4")->format(), std::string("mp4"));
+        QVERIFY(chunkNamed(list, "song.mp3")->isNewFile());
+        QCOMPARE(historyText(m_folders), before);
+    }
+    // Writable again, the next load tidies it.
+    QHistoryDlg again;
+    QCOMPARE(shownNames(again.listWidget()), QStringList({"song.mp3", "clip.mp4"}));
+    const QString after = historyText(m_folders);
+    QVERIFY(!after.contains("gone.mp4"));
+    QVERIFY(!after.contains("New_file=\"Y\""));
+    QVERIFY(after.contains("Format_=\"mp4\""));
 }
 
 void TestHistoryList::emptyOrDamagedHistoryShowsNothingHereYet() {

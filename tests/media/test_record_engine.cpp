@@ -1030,6 +1030,27 @@ private slots:
         useFormat(h264Format(30));
     }
 
+    // A recording stopped before anything reached its file finishes, but holds no
+    // picture: it is no success. The failure is told once, the file is kept on disk
+    // and not listed.
+    void recordingThatHoldsNothingIsTold() {
+        useFormat(h264Format(30));
+        setSources(false, false);
+        const QString file = outputFile("REC_nothing.mp4");
+        QRecordObject recorder;
+        QSignalSpy failures(&recorder, &QRecordObject::emitRecordFailed);
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        // No event is handled in between: no frame is grabbed.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("recordStop-+the file does not play"));
+        recorder.stopRecord();
+        QCOMPARE(failures.count(), 1);
+        QVERIFY2(failures.at(0).at(0).toString().contains("does not play"),
+                 qPrintable(failures.at(0).at(0).toString()));
+        QVERIFY2(QFileInfo::exists(file), "what was recorded is deleted");
+        QCOMPARE(decodedFrames(file, "video"), 0);
+        QVERIFY2(!findHistoryItem(file), "a file that does not play is listed");
+    }
+
     // A damaged history does not hide the new recording: it is listed in a fresh file and
     // the damaged one is kept beside it.
     void damagedHistoryStillListsTheRecording() {

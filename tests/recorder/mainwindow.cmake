@@ -9,3 +9,8 @@ target_include_directories(tst_recorder_journey PRIVATE ${PROJECT_SOURCE_DIR} ${
 target_compile_definitions(tst_recorder_journey PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
 add_dependencies(tst_recorder_journey calvorine calvorine_images calvorine_resources)
 add_dependencies(tst_recorder_journey hotkey_holder)
+calvorine_add_test(tst_recorder_told SOURCES ${_mainwindow_dir}/tst_recorder_told.cpp ${_mainwindow_dir}/JourneyDriver.h
+  LIBS Qt5::Widgets LOCKS desktop audio TIMEOUT 300)
+target_include_directories(tst_recorder_told PRIVATE ${PROJECT_SOURCE_DIR} ${_mainwindow_dir})
+target_compile_definitions(tst_recorder_told PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+add_dependencies(tst_recorder_told calvorine calvorine_images calvorine_resources)

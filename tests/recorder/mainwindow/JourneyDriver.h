@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -55,6 +56,15 @@ inline QList<quint64> windowsTitled(const QString& title) {
         ids.append(line.trimmed().toULongLong());
     }
     return ids;
+}
+
+// Whether a window is a dialog (a message box, say): it has a window it belongs to, or
+// says it is one.
+inline bool isDialog(quint64 window) {
+    const QString out =
+        run(QStringLiteral("xprop"), {"-id", QString::number(window), "WM_TRANSIENT_FOR", "_NET_WM_WINDOW_TYPE"});
+    return out.contains(QStringLiteral("WM_TRANSIENT_FOR(WINDOW)")) ||
+           out.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG"));
 }
 
 // The outer rectangle of a window on the root (xwininfo), empty when it is gone.
@@ -116,14 +126,15 @@ public:
     }
     QProcess& process() { return m_process; }
 
-    // The main window, once mapped.
+    // The main window, once mapped. Message boxes carry the program's title too, and one
+    // raised at start-up can map first: dialogs are passed over.
     quint64 waitForMainWindow(int timeoutMs = 15000) {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < timeoutMs) {
             const QList<quint64> ids = windowsTitled(QStringLiteral("Calvorine Screen Recorder"));
             for (quint64 id : ids) {
-                if (!windowRect(id).isEmpty()) {
+                if (!windowRect(id).isEmpty() && !isDialog(id)) {
                     m_window = id;
                     return id;
                 }
@@ -179,6 +190,59 @@ private:
     QProcess m_process;
     quint64 m_window = 0;
 };
+
+// Windows of the program other than its main window that are mapped now.
+inline QList<quint64> otherWindowsOf(Program& program) {
+    QList<quint64> others;
+    const QString out = run(QStringLiteral("xdotool"),
+                            {"search", "--onlyvisible", "--pid", QString::number(program.process().processId())});
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const quint64 id = line.trimmed().toULongLong();
+        if (id != program.window() && !windowRect(id).isEmpty()) {
+            others.append(id);
+        }
+    }
+    return others;
+}
+
+// A window of the program wider than the tray icon and narrower than the screen that
+// is not among `known`, once one is on screen; 0 when none came.
+inline quint64 waitForNewWindowOf(Program& program, const QList<quint64>& known, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (quint64 id : otherWindowsOf(program)) {
+            const QRect rect = windowRect(id);
+            if (!known.contains(id) && rect.width() > 100 && rect.width() < 1920) {
+                return id;
+            }
+        }
+        QTest::qWait(50);
+    } while (timer.elapsed() < timeoutMs);
+    return 0;
+}
+
+// A settings file of the given (section, key, value) triples, written as XML.
+inline bool writeSettingsFile(const QString& file, const QList<QStringList>& values) {
+    QStringList sections;
+    QMap<QString, QString> attributes;
+    for (const QStringList& value : values) {
+        QString text = value[2];
+        text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");
+        if (!sections.contains(value[0])) {
+            sections.append(value[0]);
+        }
+        attributes[value[0]] += QStringLiteral(" %1=\"%2\"").arg(value[1], text);
+    }
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ROOTITEM>\n");
+    for (const QString& section : sections) {
+        xml += QStringLiteral("    <%1%2/>\n").arg(section, attributes[section]);
+    }
+    xml += QStringLiteral("</ROOTITEM>\n");
+    QDir().mkpath(QFileInfo(file).path());
+    QFile out(file);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(xml.toUtf8()) == xml.toUtf8().size();
+}
 
 // What the screen shows in a rectangle of the root now, read with ImageMagick's import.
 inline QImage grabScreen(const QRect& rect) {

@@ -1,0 +1,304 @@
+// What the user is told at the edges of a session with the recorder: a box at start-up,
+// the area shade under the program's windows, a quit during a recording whose history
+// and sound sources cannot be saved, and a recording that holds nothing. The built
+// program on the virtual desktop, driven with xdotool in private folders; screenshots
+// in test-output/recorder-journey/, files read back with ffprobe and the file system.
+#include "JourneyDriver.h"
+#include "tests/support/ReadOnlyFile.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTime>
+#include <QtTest>
+
+using journey::Program;
+using journey::screenshot;
+
+namespace {
+
+const QSize kNormalSize(696, 176);
+const QSize kScheduleSize(241, 81);
+const QSize kAudioPanelSize(241, 108);
+const QSize kCloseDialogSize(315, 170);
+const QPoint kRecordButton(604, 104);
+const QPoint kAudioModeButton(648, 104);
+const QPoint kAreaButton(73, 92);
+const QPoint kSystemAudioButton(345, 87);
+const QPoint kCloseButton(696 - 33 + 10, 18);
+const QPoint kCloseMinimizeChoice(60, 65);
+const QPoint kCloseOk(245, 124);
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// The colour the screen shows at a point of the root now.
+QColor screenColour(const QPoint& point) {
+    const QImage image = journey::grabScreen(QRect(point, QSize(1, 1)));
+    return image.isNull() ? QColor() : image.pixelColor(0, 0);
+}
+
+bool sameColour(const QColor& a, const QColor& b) {
+    return a.isValid() && b.isValid() && qAbs(a.red() - b.red()) <= 12 && qAbs(a.green() - b.green()) <= 12 &&
+           qAbs(a.blue() - b.blue()) <= 12;
+}
+
+// The colour at a point once it holds still (a window just mapped may still be painted or
+// faded in by the compositor); invalid when it never did within five seconds.
+QColor settledColour(const QPoint& point) {
+    QElapsedTimer timer;
+    timer.start();
+    QColor last = screenColour(point);
+    while (timer.elapsed() < 5000) {
+        QTest::qWait(200);
+        const QColor now = screenColour(point);
+        if (now.isValid() && now == last) {
+            return now;
+        }
+        last = now;
+    }
+    return QColor();
+}
+
+QString colourText(const QColor& colour) {
+    return colour.isValid() ? colour.name() : QStringLiteral("(none)");
+}
+
+// The folders stored already, so that start-up has nothing to write.
+QList<QStringList> storedFolders(Program& program) {
+    return {{"Screenshot_path", "Screenshot_path_value", program.folders().root() + "/shots/"},
+            {"OutPut_path", "path_value", program.outputFolder() + "/"},
+            {"XML_RECORD_AREA", "Area_value", "0*0-640*480"}};
+}
+
+} // namespace
+
+class TestRecorderTold : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<Program> m_program;
+
+    void startProgram() {
+        m_program->start();
+        QVERIFY(m_program->process().waitForStarted());
+        QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
+    }
+
+    // The tray icon: the program's small window inside the tray at the bottom right.
+    quint64 trayIconWindow() {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
+                const QRect rect = journey::windowRect(id);
+                if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
+                    return id;
+                }
+            }
+            QTest::qWait(50);
+        } while (timer.elapsed() < 5000);
+        return 0;
+    }
+
+    // Each box not among `known` that comes is kept in a screenshot and answered with
+    // Return, until the program has ended; the number of boxes.
+    int answerBoxesUntilTheEnd(QList<quint64> known, const QString& shotPrefix) {
+        int boxes = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (m_program->process().state() != QProcess::NotRunning && timer.elapsed() < 30000) {
+            const quint64 box = journey::waitForNewWindowOf(*m_program, known, 500);
+            if (box == 0) {
+                continue;
+            }
+            known.append(box);
+            ++boxes;
+            screenshot(shotPrefix + QString::number(boxes));
+            journey::xdotool({"windowactivate", "--sync", QString::number(box)});
+            m_program->keys(QStringLiteral("Return"));
+            QElapsedTimer gone;
+            gone.start();
+            while (!journey::windowRect(box).isEmpty() && gone.elapsed() < 5000) {
+                QTest::qWait(50);
+            }
+        }
+        return boxes;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(QFile::exists(Program::path()), qPrintable(Program::path())); }
+    void init() { m_program = std::make_unique<Program>(); }
+    void cleanup() { m_program.reset(); }
+
+    // A box shown at start-up, before the window manager has placed the main window,
+    // sits in the middle of the screen (it sat at the top left before), over the window.
+    void startUpBoxIsCentred() {
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings.append({"SHORTCUT_SET", "Stop_shortcut", "no key"});
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        ReadOnlyFile readOnly(m_program->settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        startProgram();
+        const quint64 box = journey::waitForNewWindowOf(*m_program, {}, 10000);
+        QVERIFY(box != 0);
+        QRect rect;
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            qAbs((rect = journey::windowRect(box)).center().x() - 960) <= 2 && qAbs(rect.center().y() - 540) <= 40,
+            qPrintable(
+                QStringLiteral("box at %1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())),
+            5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().contains(rect.center()), 5000);
+        screenshot(QStringLiteral("16-start-up-box-centred"));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+    }
+
+    // In area mode the shade dims the screen around the area, but not the area, and the
+    // main window and a dialog it opens stay bright above it; the dialog takes clicks.
+    void areaShadeLeavesTheWindowsBright() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QRect window = m_program->rect();
+        const QPoint button = window.topLeft() + kRecordButton;
+        // Away from the window and from the default area at the top left.
+        const QPoint desktop(1800, 100);
+        const QColor buttonBright = settledColour(button);
+        QVERIFY(buttonBright.isValid());
+        const QColor desktopBright = settledColour(desktop);
+        // Inside the stored area, away from the frame's handles.
+        const QPoint inArea(100, 100);
+        const QColor areaBright = settledColour(inArea);
+        // The close dialog's middle, undimmed, for later.
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        quint64 dialog = journey::waitForNewWindowOf(*m_program, {}, 5000);
+        QVERIFY(dialog != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::windowRect(dialog).size(), kCloseDialogSize, 5000);
+        const QPoint dialogPoint = journey::windowRect(dialog).topLeft() + QPoint(160, 30);
+        const QColor dialogBright = settledColour(dialogPoint);
+        QVERIFY(dialogBright.isValid());
+        journey::xdotool({"windowactivate", "--sync", QString::number(dialog)});
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(dialog).isEmpty(), 5000);
+
+        QVERIFY(m_program->clickInWindow(kAreaButton));
+        // The shade is up: the desktop around the area is darker.
+        QTRY_VERIFY2_WITH_TIMEOUT(screenColour(desktop).lightness() < desktopBright.lightness() - 30,
+                                  qPrintable(colourText(screenColour(desktop))), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(sameColour(screenColour(button), buttonBright),
+                                  qPrintable(colourText(screenColour(button)) + " for " + colourText(buttonBright)),
+                                  5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            sameColour(screenColour(inArea), areaBright),
+            qPrintable("the area shows " + colourText(screenColour(inArea)) + " for " + colourText(areaBright)), 5000);
+        screenshot(QStringLiteral("16-area-shade-window-bright"));
+
+        QVERIFY(m_program->clickInWindow(kCloseButton));
+        dialog = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (dialog == 0 && timer.elapsed() < 5000) {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
+                if (journey::windowRect(id).size() == kCloseDialogSize) {
+                    dialog = id;
+                }
+            }
+            QTest::qWait(50);
+        }
+        QVERIFY(dialog != 0);
+        const QPoint shadedDialogPoint = journey::windowRect(dialog).topLeft() + QPoint(160, 30);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            sameColour(screenColour(shadedDialogPoint), dialogBright),
+            qPrintable(colourText(screenColour(shadedDialogPoint)) + " for " + colourText(dialogBright)), 5000);
+        screenshot(QStringLiteral("16-area-shade-dialog-bright"));
+        // A click on the dialog reaches it: "Minimize to Tray" and OK hide the window.
+        QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseMinimizeChoice));
+        QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseOk));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+    }
+
+    // Quit from the tray while a recording runs (the tray menu opened while a scheduled
+    // recording was waiting to start), with a history and a settings file that cannot be
+    // saved: the recording is finished and kept, and the user is told of the history
+    // and of the sound-source choice still unsaved before the program ends.
+    void trayQuitDuringRecordingTellsWhatWasNotSaved() {
+        const qint64 startUs = (QTime::currentTime().msecsSinceStartOfDay() + 8000) * qint64(1000);
+        const qint64 endUs = startUs + 120'000'000LL;
+        if (endUs >= 86'400'000'000LL) {
+            QSKIP("too close to midnight for a schedule within the day");
+        }
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings.append({"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"});
+        settings.append({"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)});
+        settings.append({"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)});
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        // A folder where the history file should be, and one where it would be put aside.
+        const QString data = m_program->folders().dataFolder();
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/History.xml")));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/History.xml.bad/kept")));
+        const QByteArray stored = fileBytes(m_program->settingsFile());
+        ReadOnlyFile readOnly(m_program->settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        // The user turns the system sound off: that choice cannot be saved, and is told.
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kSystemAudioButton));
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(box != 0);
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kScheduleSize));
+
+        const quint64 tray = trayIconWindow();
+        QVERIFY(tray != 0);
+        const int before = journey::otherWindowsOf(*m_program).size();
+        QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size() > before, 5000);
+        // The schedule starts the recording under the open menu.
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
+        QTest::qWait(1500);
+        screenshot(QStringLiteral("16-tray-menu-while-recording"));
+        // From the top of the menu, up goes round to its last entry, Quit.
+        known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->keys(QStringLiteral("Up")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        // One box for the history, one for the sound sources; then the program ends.
+        QCOMPARE(answerBoxesUntilTheEnd(known, QStringLiteral("16-quit-not-saved-")), 2);
+        QCOMPARE(m_program->process().state(), QProcess::NotRunning);
+        QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->process().exitCode(), 0);
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).first();
+        QVERIFY2(journey::probedDuration(journey::probe(file)) > 1.0, qPrintable(file));
+        QVERIFY(QFileInfo(data + QStringLiteral("/History.xml")).isDir());
+        QCOMPARE(fileBytes(m_program->settingsFile()), stored);
+    }
+
+    // A signal ends the program (a session that ends): no one is there to answer a box,
+    // so what cannot be saved is logged and the program ends at once.
+    void signalEndsWithoutBoxes() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        ReadOnlyFile readOnly(m_program->settingsFile());
+        QVERIFY(readOnly.isReadOnly());
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        // A choice that could not be saved (told at the click) is still unsaved at the end.
+        const QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kSystemAudioButton));
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(box != 0);
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        m_program->process().terminate();
+        QVERIFY(m_program->process().waitForFinished(5000));
+        QCOMPARE(m_program->process().exitCode(), 0);
+    }
+};
+
+QTEST_MAIN(TestRecorderTold)
+#include "tst_recorder_told.moc"
