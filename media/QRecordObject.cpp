@@ -464,6 +464,10 @@ void QRecordObject::loadOverlays() {
     m_clickImage = QPixmap();
     m_watermarkImage = QPixmap();
     m_watermarkSource = QRect(0, 0, -1, -1);
+    // Overlays are painted into pictures only: a sound recording loads none.
+    if (!m_hasVideo) {
+        return;
+    }
     if (area->cursorOption(QRecordAreaInfo::HighlightCursor) &&
         m_highlightImage.load(QRecordAreaInfo::cursorImagePath(
             QRecordAreaInfo::HighlightCursor, area->cursorImageIndex(QRecordAreaInfo::HighlightCursor)))) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The virtual desktop that the program and the tests run on where there is no display:
-# Xvfb (1920x1080x24), openbox, xcompmgr (unless CALVORINE_NO_COMPOSITOR is set), trayer,
-# and a private PulseAudio daemon with a null sink as default sink and a sine source as
-# default microphone.
+# Xvfb (1920x1080x24), a D-Bus session bus, openbox, xcompmgr (unless
+# CALVORINE_NO_COMPOSITOR is set), trayer, and a private PulseAudio daemon with a null sink
+# as default sink and a sine source as default microphone.
 #
-#   desktop.sh start          starts one; prints the environment to eval (DISPLAY, PULSE_SERVER, ...)
+#   desktop.sh start          starts one; prints the environment to eval (DISPLAY,
+#                             DBUS_SESSION_BUS_ADDRESS, PULSE_SERVER, ...)
 #   desktop.sh stop STATEDIR  stops everything that start started, by PID, and removes STATEDIR
 #   desktop.sh exec CMD...    starts one, runs CMD in it, stops it; exits with CMD's status.
 #                             SIGINT or SIGTERM to it is passed on to CMD, then the desktop
@@ -67,6 +68,34 @@ start_desktop() {
   if [ -z "$num" ]; then log "Xvfb did not start"; cat "$STATE/xvfb.log" >&2; false; fi
   export DISPLAY=":$num"
 
+  # A session bus, as a desktop has one. Without it every Qt program on the display runs
+  # dbus-launch to find or start a bus, and the bus it starts outlives the desktop. No
+  # service is started on demand on this one (no service folders): a call to a service
+  # that nothing here provides fails at once.
+  cat >"$STATE/session-bus.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$STATE/session-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+  dbus-daemon --config-file="$STATE/session-bus.conf" --nofork --nopidfile --nosyslog \
+    >"$STATE/session-bus.log" 2>&1 &
+  remember $!
+  for _ in $(seq 1 200); do
+    [ -S "$STATE/session-bus" ] && break
+    sleep 0.01
+  done
+  if [ ! -S "$STATE/session-bus" ]; then log "the session bus did not start"; cat "$STATE/session-bus.log" >&2; false; fi
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$STATE/session-bus"
+
   openbox --sm-disable >"$STATE/openbox.log" 2>&1 &
   remember $!
   # CALVORINE_NO_COMPOSITOR=1: a desktop without compositor, as some users have.
@@ -81,10 +110,12 @@ start_desktop() {
   setxkbmap -option srvrkeys:none
   if ! setxkbmap -query | grep -q srvrkeys:none; then log "keyboard option did not stick"; false; fi
 
-  # Sound: a private daemon, started without DISPLAY, with a private HOME and runtime folder.
+  # Sound: a private daemon, started without DISPLAY, with a private HOME and runtime folder,
+  # and off the session bus (a daemon there takes the sound server's bus names, and a
+  # second one, such as a test's own, would then refuse to start).
   mkdir -p "$STATE/pulse-home" "$STATE/runtime"
   chmod 700 "$STATE/runtime"
-  env -u DISPLAY HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
+  env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$STATE/pulse-home" XDG_RUNTIME_DIR="$STATE/runtime" \
     nice -n -10 pulseaudio -n --daemonize=no --high-priority=yes --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
     -L "module-native-protocol-unix socket=$STATE/pulse.sock auth-anonymous=1" \
     -L "module-null-sink sink_name=calvorine_null sink_properties=device.description=Null" \
@@ -114,6 +145,7 @@ start_desktop() {
 
 print_env() {
   echo "export DISPLAY='$DISPLAY'"
+  echo "export DBUS_SESSION_BUS_ADDRESS='$DBUS_SESSION_BUS_ADDRESS'"
   echo "export PULSE_SERVER='$PULSE_SERVER'"
   echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"
   echo "export CALVORINE_DESKTOP='$CALVORINE_DESKTOP'"

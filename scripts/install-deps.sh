@@ -18,7 +18,7 @@ PACKAGES=(
   # other libraries
   libboost-dev libpugixml-dev libogg-dev libyuv-dev
   # virtual desktop
-  xvfb xauth openbox xcompmgr trayer x11-xkb-utils x11-utils xdotool imagemagick dbus-x11
+  xvfb xauth openbox xcompmgr trayer x11-xkb-utils x11-utils xdotool imagemagick dbus-x11 dbus-daemon
   # fonts: a metric-compatible Tahoma
   fonts-wine fontconfig fonts-dejavu-core
   # independent checkers, fuzzing and benchmark peers

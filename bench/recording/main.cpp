@@ -93,7 +93,7 @@ void usePrivateHome(const QTemporaryDir& home) {
 }
 
 // Records kSeconds with the current format and sources, then ends the application.
-int recordFor(QApplication& app, const QString& output, bool hasVideo) {
+int recordFor(QCoreApplication& app, const QString& output, bool hasVideo) {
     QRecordObject recorder;
     if (!recorder.startRecord(output, 100.0f, hasVideo)) {
         std::fprintf(stderr, "the recording did not start\n");
@@ -134,11 +134,12 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     return recordFor(app, output, true);
 }
 
-// 10 s of system sound and microphone into AAC, without a picture.
+// 10 s of system sound and microphone into AAC, without a picture: the recording
+// engine needs no display for it, so the process starts no window system connection.
 int recordSound(int argc, char** argv, const QString& output) {
     QTemporaryDir home;
     usePrivateHome(home);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAudioSource(QRecordAreaInfo::SystemSound, true);
     area->setAudioSource(QRecordAreaInfo::Microphone, true);
@@ -356,24 +357,45 @@ std::pair<int, int> quartersWithBothTones(const QString& path) {
     return {both, quarters};
 }
 
+// A tone from sox played by pacat, both ended with the player (a shell between them
+// would leave them playing).
+class TonePlayer {
+public:
+    TonePlayer(const QStringList& soxArguments, const QStringList& pacatArguments) {
+        m_sox.setStandardOutputProcess(&m_pacat);
+        m_pacat.start("pacat", pacatArguments);
+        m_sox.start("sox", QStringList{"-q", "-n"} + soxArguments);
+        m_pacat.waitForStarted();
+        m_sox.waitForStarted();
+    }
+    ~TonePlayer() {
+        for (QProcess* process : {&m_sox, &m_pacat}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+private:
+    QProcess m_sox;
+    QProcess m_pacat;
+};
+
 void compareSound(const char* self, const QTemporaryDir& dir) {
     const QString monitor = pactl({"get-default-sink"}) + ".monitor";
     // A tone plays into the output for the whole comparison, so that the system sound
     // is not silence.
-    QProcess tone;
-    tone.start("sh", {"-c", "sox -q -n -r 44100 -c 2 -b 16 -t raw - synth 600 sine 330 vol 0.3 | pacat --raw "
-                            "--rate=44100 --channels=2 --format=s16le"});
-    tone.waitForStarted();
+    TonePlayer tone(
+        {"-r", "44100", "-c", "2", "-b", "16", "-t", "raw", "-", "synth", "600", "sine", "330", "vol", "0.3"},
+        {"--raw", "--rate=44100", "--channels=2", "--format=s16le"});
     // The microphone: another tone played into a sink of its own, whose monitor is the
     // default input meanwhile. It delivers its sound as it plays, as a real microphone
     // does (a synthetic sine source hands out seconds ahead of time).
     const QString oldSource = pactl({"get-default-source"});
     const QString module = pactl({"load-module", "module-null-sink", "sink_name=bench_microphone"});
     pactl({"set-default-source", "bench_microphone.monitor"});
-    QProcess microphone;
-    microphone.start("sh", {"-c", "sox -q -n -r 48000 -c 1 -b 16 -t raw - synth 600 sine 440 vol 0.3 | pacat --raw "
-                                  "--rate=48000 --channels=1 --format=s16le --device=bench_microphone"});
-    microphone.waitForStarted();
+    TonePlayer microphone(
+        {"-r", "48000", "-c", "1", "-b", "16", "-t", "raw", "-", "synth", "600", "sine", "440", "vol", "0.3"},
+        {"--raw", "--rate=48000", "--channels=1", "--format=s16le", "--device=bench_microphone"});
     sleep(1);
     std::printf("sound: %d s of system sound (a tone) and microphone mixed into AAC 128 kbit/s; %d runs each, "
                 "alternately\n",
@@ -431,10 +453,6 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
                 kRuns, median(ours.cpu), median(ours.peakMegabytes), ours.allOk ? "" : " (a run failed)",
                 median(theirs.cpu), median(theirs.peakMegabytes), theirs.allOk ? "" : " (a run failed)",
                 median(ratios));
-    tone.kill();
-    tone.waitForFinished();
-    microphone.kill();
-    microphone.waitForFinished();
     pactl({"set-default-source", oldSource});
     pactl({"unload-module", module});
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 namespace calvorine::codec {
 
@@ -103,7 +104,13 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_encoder->thread_count = encoderThreadCount();
     if (output.wantsGlobalHeader())
         m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_encoder.get(), codec, nullptr) < 0)
+    libav::Options options;
+    // A recording is encoded while it is captured: libav's own AAC encoder chooses its
+    // quantisers with its fast coder, which takes about a third of the time of the
+    // default two-loop search at the same bit rate.
+    if (std::strcmp(codec->name, "aac") == 0)
+        options.set("aac_coder", "fast");
+    if (avcodec_open2(m_encoder.get(), codec, options.pointer()) < 0)
         return false;
     const bool variable = codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
     m_frameSize = m_encoder->frame_size > 0 && !variable ? m_encoder->frame_size : 1024;
