@@ -13,22 +13,17 @@
 #include <QWidget>
 #include <QtTest>
 
+using journey::fileBytes;
 using journey::Program;
 using journey::screenshot;
+using namespace journey::layout;
 
 namespace {
 
-const QSize kNormalSize(696, 176);
-const QSize kAudioPanelSize(241, 108);
-
 // Centres of the record box's buttons, in window coordinates (the box is 114 x 114 at
 // 547,47; the mode buttons sit at its left and right edges).
-const QPoint kRecordButton(604, 104);
-const QPoint kAudioModeButton(648, 104);
-const QPoint kCloseButton(696 - 33 + 10, 18);
 const QPoint kOptionsButton(674, 151);
 const QSize kOptionsOpenSize(696, 454);
-const QSize kScheduleSize(241, 81);
 const QSize kHistorySize(853, 438);
 const QSize kVideoPanelSize(241, 63);
 // The capture-area panel's drop-down of sizes.
@@ -74,15 +69,8 @@ const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
 
 // The audio-input panel's system sound button.
-const QPoint kSystemAudioButton(345, 87);
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // The capture-area panel's area button, and the history button.
-const QPoint kAreaButton(73, 92);
 const QPoint kHistoryButton(674, 52);
 
 // The window manager's state atoms of a window, as xprop reads them; empty until the
@@ -105,11 +93,8 @@ int stackingPlace(quint64 window) {
 }
 
 // The close dialog (315 x 170) and what the user clicks in it, in its own coordinates.
-const QSize kCloseDialogSize(315, 170);
-const QPoint kCloseMinimizeChoice(60, 65);
 const QPoint kCloseExitChoice(60, 90);
 const QPoint kCloseDontAskAgain(43, 124);
-const QPoint kCloseOk(245, 124);
 
 // The level bars of the audio panel: the toolbar at 10,23, its display 7 pixels in, the
 // toolbar's width less 14 wide and 45 high.
@@ -157,21 +142,6 @@ void writeSettings(const QString& file, const QList<QStringList>& values) {
     xml.write(document.toByteArray(4));
 }
 
-// Windows of the program other than the main window that are mapped now.
-QList<quint64> otherWindows(const Program& program) {
-    QList<quint64> others;
-    const QString out =
-        journey::run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--pid",
-                                                 QString::number(const_cast<Program&>(program).process().processId())});
-    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const quint64 id = line.trimmed().toULongLong();
-        if (id != program.window() && !journey::windowRect(id).isEmpty()) {
-            others.append(id);
-        }
-    }
-    return others;
-}
-
 } // namespace
 
 class TestRecorderJourney : public QObject {
@@ -194,24 +164,8 @@ private:
         QElapsedTimer timer;
         timer.start();
         do {
-            for (quint64 id : otherWindows(*m_program)) {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
                 if (journey::windowRect(id).size() == size) {
-                    return id;
-                }
-            }
-            QTest::qWait(50);
-        } while (timer.elapsed() < timeoutMs);
-        return 0;
-    }
-
-    // A window of the program wider than the tray icon that is not among `known`, once one
-    // is on screen; 0 when none came.
-    quint64 waitForNewWindow(const QList<quint64>& known, int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        do {
-            for (quint64 id : otherWindows(*m_program)) {
-                if (!known.contains(id) && journey::windowRect(id).width() > 100) {
                     return id;
                 }
             }
@@ -261,42 +215,21 @@ private:
         return false;
     }
 
-    // The tray icon: the program's small window inside the tray at the bottom right.
-    quint64 trayIconWindow() {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 5000) {
-            if (const quint64 found = findTrayIcon()) {
-                return found;
-            }
-            QTest::qWait(50);
-        }
-        return 0;
-    }
     // A right click on the tray icon; true once its menu is on screen.
     bool openTrayMenu(quint64 tray) {
-        const int before = otherWindows(*m_program).size();
+        const int before = journey::otherWindowsOf(*m_program).size();
         if (!m_program->clickAt(journey::windowRect(tray).center(), 3)) {
             return false;
         }
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 5000) {
-            if (otherWindows(*m_program).size() > before) {
+            if (journey::otherWindowsOf(*m_program).size() > before) {
                 return true;
             }
             QTest::qWait(50);
         }
         return false;
-    }
-    quint64 findTrayIcon() {
-        for (quint64 id : otherWindows(*m_program)) {
-            const QRect rect = journey::windowRect(id);
-            if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
-                return id;
-            }
-        }
-        return 0;
     }
 
     // The area picked by a click on the animated window: the drop-down's last entry, a
@@ -341,7 +274,7 @@ private slots:
         QVERIFY(m_program->waitForSize(kNormalSize));
         screenshot(QStringLiteral("01-start"));
         // The tray icon is a window of the program embedded in the tray.
-        QTRY_VERIFY_WITH_TIMEOUT(!otherWindows(*m_program).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!journey::otherWindowsOf(*m_program).isEmpty(), 5000);
         QVERIFY(QFile::exists(m_program->folders().dataFolder() + QStringLiteral("/log.txt")));
         QFile log(m_program->folders().dataFolder() + QStringLiteral("/log.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -352,13 +285,13 @@ private slots:
     void recordWithoutAreaTellsTheUser() {
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
-        const QList<quint64> before = otherWindows(*m_program);
+        const QList<quint64> before = journey::otherWindowsOf(*m_program);
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QList<quint64> after;
-        QTRY_VERIFY_WITH_TIMEOUT((after = otherWindows(*m_program)).size() > before.size(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((after = journey::otherWindowsOf(*m_program)).size() > before.size(), 5000);
         screenshot(QStringLiteral("02-no-area-message"));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
-        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before.size(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size(), before.size(), 5000);
         QCOMPARE(m_program->rect().size(), kNormalSize);
         QVERIFY(m_program->recordings().isEmpty());
     }
@@ -428,7 +361,7 @@ private slots:
             QCOMPARE(picture.value("width").toInt(), 640);
             QCOMPARE(picture.value("height").toInt(), 360);
         } else {
-            const quint64 tray = trayIconWindow();
+            const quint64 tray = journey::trayIconWindowOf(*m_program);
             QVERIFY(openTrayMenu(tray));
             screenshot(QStringLiteral("04-recording-tray-menu"));
             QVERIFY(m_program->keys(QStringLiteral("Escape")));
@@ -515,11 +448,11 @@ private slots:
         QVERIFY(holder.waitForReadyRead(10000));
         QCOMPARE(holder.readLine().trimmed(), QByteArray("grabbed"));
         startProgram();
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         // The balloon is a window of its own, wider than the tray icon.
         auto balloonShown = [this, tray] {
-            for (quint64 id : otherWindows(*m_program)) {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
                 if (id != tray && journey::windowRect(id).width() > 100) {
                     return true;
                 }
@@ -539,7 +472,7 @@ private slots:
                       {{"REMIND_ITEM", "isShowRemind", "N"}, {"CLOSE_ITEM", "bIsCloseDlg", "N"}});
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         const QRect icon = journey::windowRect(tray);
         QVERIFY(openTrayMenu(tray));
@@ -635,7 +568,7 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F10")));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings().size(), 2, 10000);
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         QVERIFY(openTrayMenu(tray));
         screenshot(QStringLiteral("12-cut-while-paused-tray-menu"));
@@ -663,13 +596,13 @@ private slots:
         blocker.close();
         startInAudioMode();
         QVERIFY(!QTest::currentTestFailed());
-        const int before = otherWindows(*m_program).size();
+        const int before = journey::otherWindowsOf(*m_program).size();
         QVERIFY(m_program->clickInWindow(kRecordButton));
-        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size() == before + 1, 10000);
         QVERIFY(m_program->waitForSize(kNormalSize));
         screenshot(QStringLiteral("12-unwritable-folder"));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
-        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size(), before, 5000);
         QVERIFY(QFileInfo(m_program->outputFolder()).isFile());
         QDirIterator anyRecording(m_program->folders().root(), {"REC_*"}, QDir::Files, QDirIterator::Subdirectories);
         QVERIFY(!anyRecording.hasNext());
@@ -684,14 +617,14 @@ private slots:
         }
         QVERIFY(m_program->waitForSize(kNormalSize));
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
-        const int before = otherWindows(*m_program).size();
+        const int before = journey::otherWindowsOf(*m_program).size();
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
-        QTRY_VERIFY_WITH_TIMEOUT(otherWindows(*m_program).size() == before + 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size() == before + 1, 30000);
         QVERIFY(m_program->waitForSize(kNormalSize));
         screenshot(QStringLiteral("12-full-disk"));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
-        QTRY_COMPARE_WITH_TIMEOUT(otherWindows(*m_program).size(), before, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size(), before, 5000);
         const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
         QCOMPARE(files.size(), 1);
         const QJsonObject info = journey::probe(files.first());
@@ -757,7 +690,7 @@ private slots:
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "10*20-300*200"}});
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         auto clickInDialog = [this](quint64 dialog, const QPoint& local) {
             return m_program->clickAt(journey::windowRect(dialog).topLeft() + local);
@@ -848,10 +781,10 @@ private slots:
         QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
         QTest::qWait(1500);
-        const QList<quint64> before = otherWindows(*m_program);
+        const QList<quint64> before = journey::otherWindowsOf(*m_program);
         QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
         auto message = [this, &before] {
-            for (quint64 id : otherWindows(*m_program)) {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
                 const QSize size = journey::windowRect(id).size();
                 if (!before.contains(id) && size.width() > 64 && size != kHistorySize) {
                     return id;
@@ -890,7 +823,7 @@ private slots:
         const quint64 window = m_program->window();
         QVERIFY(m_program->clickInWindow(kAreaButton));
         QTRY_VERIFY_WITH_TIMEOUT(windowState(window).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
-        QList<quint64> known = otherWindows(*m_program);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
         QVERIFY(m_program->clickInWindow(kCloseButton));
         quint64 dialog = waitForWindowSized(kCloseDialogSize, 5000);
         QVERIFY(dialog != 0);
@@ -899,7 +832,7 @@ private slots:
         QVERIFY(m_program->clickAt(journey::windowRect(dialog).topLeft() + kCloseOk));
         // One message for the choice, one for the area, then the program ends.
         for (const char* shot : {"13-close-choice-not-saved", "13-area-not-saved"}) {
-            const quint64 box = waitForNewWindow(known, 10000);
+            const quint64 box = journey::waitForNewWindowOf(*m_program, known, 10000);
             QVERIFY2(box != 0, shot);
             known.append(box);
             QTRY_VERIFY_WITH_TIMEOUT(windowState(box).contains(QStringLiteral("_NET_WM_STATE_ABOVE")), 5000);
@@ -923,7 +856,7 @@ private slots:
         ReadOnlyFile readOnly(m_program->settingsFile());
         QVERIFY(readOnly.isReadOnly());
         startProgram();
-        const quint64 box = waitForNewWindow({}, 10000);
+        const quint64 box = journey::waitForNewWindowOf(*m_program, {}, 10000);
         QVERIFY(box != 0);
         screenshot(QStringLiteral("14-hotkeys-not-saved"));
         QVERIFY(answerBox(box));
@@ -948,14 +881,14 @@ private slots:
         QVERIFY(m_program->waitForSize(kNormalSize));
         QVERIFY(m_program->clickInWindow(kOptionsButton));
         QVERIFY(m_program->waitForSize(kOptionsOpenSize));
-        QList<quint64> known = otherWindows(*m_program);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
         const struct {
             QPoint click;
             const char* shot;
         } changes[] = {{kStopAfterBox, "15-time-option-not-saved"}, {kSystemAudioButton, "15-sources-not-saved"}};
         for (const auto& change : changes) {
             QVERIFY(m_program->clickInWindow(change.click));
-            const quint64 box = waitForNewWindow(known, 10000);
+            const quint64 box = journey::waitForNewWindowOf(*m_program, known, 10000);
             QVERIFY2(box != 0, change.shot);
             screenshot(QLatin1String(change.shot));
             QVERIFY(answerBox(box));
@@ -970,7 +903,7 @@ private slots:
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "untouched"}});
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         QVERIFY(openTrayMenu(tray));
         // From the top of the menu, up goes round to its last entry, Quit.
