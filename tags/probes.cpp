@@ -139,6 +139,23 @@ bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64
     if (audioType == FileAac) {
         return framesRunInto<7>(stream, probeAdts(stream), blockStart, end, parseAdtsFrameHeader);
     }
+    if (audioType == FileApe) {
+        // Since version 3.98 the descriptor counts every byte of the stream: descriptor,
+        // header, seek table, header data, frame data and terminating data. A count
+        // past the end of the file says nothing.
+        const int64_t start = probeMonkeysAudio(stream);
+        uint8_t descriptor[36];
+        if (start < 0 || !readAt(stream, start, descriptor, sizeof descriptor) || readLe16(descriptor + 4) < 3980) {
+            return false;
+        }
+        uint64_t audioEnd = static_cast<uint64_t>(start) + (uint64_t(readLe32(descriptor + 28)) << 32);
+        for (int field = 8; field <= 32; field += 4) {
+            audioEnd += field == 28 ? 0 : readLe32(descriptor + field);
+        }
+        const int64_t size = stream->size();
+        return start >= blockStart ||
+               (audioEnd > static_cast<uint64_t>(blockStart) && size >= 0 && audioEnd <= static_cast<uint64_t>(size));
+    }
     return false;
 }
 

@@ -460,6 +460,17 @@ private slots:
             QCOMPARE(tag.save(), audioAtTheEnd ? 1 : 0);
             QCOMPARE(toQByteArray(stream.bytes()), bytes.left(bytes.size() - (audioAtTheEnd ? 0 : 128)));
         }
+
+        // A Monkey's Audio stream says how long it is.
+        QByteArray ape = QByteArray("MAC \x96\x0F\0\0\x34\0\0\0\x18\0\0\0", 16) + QByteArray(8, '\0') +
+                         QByteArray("\0\x10\0\0", 4) + QByteArray(24, '\0') +
+                         QByteArray("\xD0\x07\0\0\0\x20\x01\0\xE8\x03\0\0\x01\0\0\0\x10\0\x02\0\x44\xAC\0\0", 24) +
+                         pattern(4096);
+        ape.replace(ape.size() - 128, 3, "TAG");
+        MemoryStream apeStream(bytesOf(ape));
+        QVERIFY(!Id3v1Tag::present(&apeStream, FileApe));
+        MemoryStream taggedApe(bytesOf(ape + block));
+        QVERIFY(Id3v1Tag::present(&taggedApe, FileApe));
     }
 
     // Damaged files whose save would make them open as another kind of file (or as none):
