@@ -161,12 +161,15 @@ bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64
 
 int64_t skipId3v2Tag(IByteStream* stream) {
     uint8_t header[10];
-    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0) {
+    // Only a header the ID3v2 tag reads (and so rewrites) counts: another one is part of
+    // what follows, both before and after a save puts a tag in front of it.
+    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0 || header[3] < 2 ||
+        header[3] > 4 || ((header[6] | header[7] | header[8] | header[9]) & 0x80)) {
         return -1;
     }
     int64_t length =
         ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) | (header[9] & 0x7F);
-    length += (header[5] & 0x10) ? 20 : 10;
+    length += (header[3] >= 3 && (header[5] & 0x10)) ? 20 : 10;
     if (stream->seek(length) != length) {
         return -1;
     }

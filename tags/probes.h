@@ -17,7 +17,8 @@ struct AudioFrameInfo {
 };
 
 // Length of a leading ID3v2 tag (header, body and footer), with the stream positioned
-// behind it; -1 when the stream does not start with one.
+// behind it; -1 when the stream does not start with one (of version 2.2 to 2.4, with a
+// sync-safe size).
 int64_t skipId3v2Tag(IByteStream* stream);
 
 // Where the audio proper begins: behind a leading ID3v2 tag, at 0 without one. Leaves

@@ -476,7 +476,9 @@ private slots:
     // Damaged files whose save would make them open as another kind of file (or as none):
     // a Monkey's Audio file that an ID3v2 tag turns into an MP4 (its "moov" completed), a
     // FLAC file whose tag makes a Monkey's Audio header the first thing found, files whose
-    // stream header or frames sit in what looked like an ID3v1 block. The save is refused,
+    // stream header or frames sit in what looked like an ID3v1 block, an ID3 header of no
+    // known version that a new tag in front would turn into junk before the frames (the
+    // frames are looked for from the file's start either way). The save is refused,
     // the bytes stay, and the file still opens as before. A short AAC stream that saves
     // keeps its type and saves twice alike.
     void saveNeverChangesTheFileType_data() {
@@ -498,6 +500,12 @@ private slots:
             << QByteArray::fromBase64("//HvAAEAZ7r/8e8rVEFH+f8AANbW1tbW/wAA1tbW1tbW1NbW1gkAWP/9AP1GOu8A7//k///i///k5OT/"
                                       "/+KZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZlnbJmZmZmZmZmZmZmZmZmZmZmZ"
                                       "mZmZmZleZmYAABsbKdbW1tbWBm8=")
+            << int(FileAac) << false;
+        QTest::newRow("aac behind an ID3 header of no known version")
+            << QByteArray::fromBase64(
+                   "SUQz/wAAAAAAUP/5QyADEF3/QF3//////2QDLgP/cGYy3//5QyBUQUdCQkJCQAgAAAAAA2b/Nt//+UMgAx"
+                   "Bd/0Bd//////9w/2Yy+UMgAxD/ZAMuA3D/ZgP//2Bd//////9kAy4DcP9mMl3//////2QDLgNw/2Yy//lD"
+                   "IAMQ/2QDLgNw/2YycP9mMv9wZjLf//lDIAP//2Bd//////9kAy4DcP9mMg==")
             << int(FileAac) << false;
         QTest::newRow("aac frames in the last 128 bytes")
             << QByteArray::fromBase64("Mk1BQyBDQUMgBkFDIAEAAAAAAP//8EKsAf//+f+mpXC1Af//8EKsAf//+f8hpXC1Af//8KlwtQH////5"
