@@ -7,8 +7,8 @@ namespace calvorine::tags {
 
 class Id3v1Tag : public TagHandler {
 public:
-    // audioType: the file type whose audio the block follows (FileMp3 and FileAac have
-    // their frames checked); -1 when not known.
+    // audioType: the file type whose audio the block follows (FileMp3, FileAac and
+    // FileApe have their audio checked); -1 when not known.
     Id3v1Tag(IByteStream* stream, int& result, int audioType = -1);
     int reload() override;
     int save() override;

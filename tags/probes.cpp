@@ -139,17 +139,37 @@ bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64
     if (audioType == FileAac) {
         return framesRunInto<7>(stream, probeAdts(stream), blockStart, end, parseAdtsFrameHeader);
     }
+    if (audioType == FileApe) {
+        // Since version 3.98 the descriptor counts every byte of the stream: descriptor,
+        // header, seek table, header data, frame data and terminating data. A count
+        // past the end of the file says nothing.
+        const int64_t start = probeMonkeysAudio(stream);
+        uint8_t descriptor[36];
+        if (start < 0 || !readAt(stream, start, descriptor, sizeof descriptor) || readLe16(descriptor + 4) < 3980) {
+            return false;
+        }
+        uint64_t audioEnd = static_cast<uint64_t>(start) + (uint64_t(readLe32(descriptor + 28)) << 32);
+        for (int field = 8; field <= 32; field += 4) {
+            audioEnd += field == 28 ? 0 : readLe32(descriptor + field);
+        }
+        const int64_t size = stream->size();
+        return start >= blockStart ||
+               (audioEnd > static_cast<uint64_t>(blockStart) && size >= 0 && audioEnd <= static_cast<uint64_t>(size));
+    }
     return false;
 }
 
 int64_t skipId3v2Tag(IByteStream* stream) {
     uint8_t header[10];
-    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0) {
+    // Only a header the ID3v2 tag reads (and so rewrites) counts: another one is part of
+    // what follows, both before and after a save puts a tag in front of it.
+    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0 || header[3] < 2 ||
+        header[3] > 4 || ((header[6] | header[7] | header[8] | header[9]) & 0x80)) {
         return -1;
     }
     int64_t length =
         ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) | (header[9] & 0x7F);
-    length += (header[5] & 0x10) ? 20 : 10;
+    length += (header[3] >= 3 && (header[5] & 0x10)) ? 20 : 10;
     if (stream->seek(length) != length) {
         return -1;
     }

@@ -17,7 +17,8 @@ struct AudioFrameInfo {
 };
 
 // Length of a leading ID3v2 tag (header, body and footer), with the stream positioned
-// behind it; -1 when the stream does not start with one.
+// behind it; -1 when the stream does not start with one (of version 2.2 to 2.4, with a
+// sync-safe size).
 int64_t skipId3v2Tag(IByteStream* stream);
 
 // Where the audio proper begins: behind a leading ID3v2 tag, at 0 without one. Leaves
@@ -32,10 +33,12 @@ int64_t probeMpegAudio(IByteStream* stream);
 int64_t probeAdts(IByteStream* stream);
 int64_t probeMonkeysAudio(IByteStream* stream);
 
-// True when the audio frames of a FileMp3 (MPEG audio) or FileAac (ADTS) stream run
-// into [blockStart, end): the stream begins there, a frame of it begins there, or a
-// frame that begins before it ends exactly at `end`. Those bytes are then audio,
-// whatever they look like. False for other types and for streams the probe refuses.
+// True when the audio of a FileMp3 (MPEG audio) or FileAac (ADTS) stream runs into
+// [blockStart, end): the stream begins there, a frame of it begins there, or a frame
+// that begins before it ends exactly at `end`; for FileApe, when the stream begins there
+// or its descriptor counts bytes past blockStart (and no further than the file goes).
+// Those bytes are then audio, whatever they look like. False for other types and for
+// streams the probe refuses.
 bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64_t end);
 
 } // namespace calvorine::tags

@@ -460,12 +460,25 @@ private slots:
             QCOMPARE(tag.save(), audioAtTheEnd ? 1 : 0);
             QCOMPARE(toQByteArray(stream.bytes()), bytes.left(bytes.size() - (audioAtTheEnd ? 0 : 128)));
         }
+
+        // A Monkey's Audio stream says how long it is.
+        QByteArray ape = QByteArray("MAC \x96\x0F\0\0\x34\0\0\0\x18\0\0\0", 16) + QByteArray(8, '\0') +
+                         QByteArray("\0\x10\0\0", 4) + QByteArray(24, '\0') +
+                         QByteArray("\xD0\x07\0\0\0\x20\x01\0\xE8\x03\0\0\x01\0\0\0\x10\0\x02\0\x44\xAC\0\0", 24) +
+                         pattern(4096);
+        ape.replace(ape.size() - 128, 3, "TAG");
+        MemoryStream apeStream(bytesOf(ape));
+        QVERIFY(!Id3v1Tag::present(&apeStream, FileApe));
+        MemoryStream taggedApe(bytesOf(ape + block));
+        QVERIFY(Id3v1Tag::present(&taggedApe, FileApe));
     }
 
     // Damaged files whose save would make them open as another kind of file (or as none):
     // a Monkey's Audio file that an ID3v2 tag turns into an MP4 (its "moov" completed), a
     // FLAC file whose tag makes a Monkey's Audio header the first thing found, files whose
-    // stream header or frames sit in what looked like an ID3v1 block. The save is refused,
+    // stream header or frames sit in what looked like an ID3v1 block, an ID3 header of no
+    // known version that a new tag in front would turn into junk before the frames (the
+    // frames are looked for from the file's start either way). The save is refused,
     // the bytes stay, and the file still opens as before. A short AAC stream that saves
     // keeps its type and saves twice alike.
     void saveNeverChangesTheFileType_data() {
@@ -487,6 +500,12 @@ private slots:
             << QByteArray::fromBase64("//HvAAEAZ7r/8e8rVEFH+f8AANbW1tbW/wAA1tbW1tbW1NbW1gkAWP/9AP1GOu8A7//k///i///k5OT/"
                                       "/+KZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZlnbJmZmZmZmZmZmZmZmZmZmZmZ"
                                       "mZmZmZleZmYAABsbKdbW1tbWBm8=")
+            << int(FileAac) << false;
+        QTest::newRow("aac behind an ID3 header of no known version")
+            << QByteArray::fromBase64(
+                   "SUQz/wAAAAAAUP/5QyADEF3/QF3//////2QDLgP/cGYy3//5QyBUQUdCQkJCQAgAAAAAA2b/Nt//+UMgAx"
+                   "Bd/0Bd//////9w/2Yy+UMgAxD/ZAMuA3D/ZgP//2Bd//////9kAy4DcP9mMl3//////2QDLgNw/2Yy//lD"
+                   "IAMQ/2QDLgNw/2YycP9mMv9wZjLf//lDIAP//2Bd//////9kAy4DcP9mMg==")
             << int(FileAac) << false;
         QTest::newRow("aac frames in the last 128 bytes")
             << QByteArray::fromBase64("Mk1BQyBDQUMgBkFDIAEAAAAAAP//8EKsAf//+f+mpXC1Af//8EKsAf//+f8hpXC1Af//8KlwtQH////5"
