@@ -76,14 +76,15 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan) {
             cvcodec_recorder_push_video(recorder, picture);
             nextPictureUs += 1000000 / 30;
         }
-        if (plan.audio && elapsed >= nextSoundUs) {
+        // Sound that fell behind (the thread was not scheduled) is caught up at once.
+        while (plan.audio && elapsed >= nextSoundUs) {
             const int count = 441;
             std::vector<int16_t> samples = makeTone(plan.toneHz, 44100, 2, soundSamples, count);
             cvcodec_frame_set_sample_format(sound, CVCODEC_SAMPLE_S16);
             cvcodec_frame_set_sample_rate(sound, 44100);
             cvcodec_frame_set_channels(sound, 2);
             cvcodec_frame_set_samples(sound, samples.data(), count);
-            cvcodec_frame_set_timestamp(sound, monotonicMicroseconds() - plan.audioClockOriginUs);
+            cvcodec_frame_set_timestamp(sound, begin - plan.audioClockOriginUs + soundSamples * 1000000 / 44100);
             cvcodec_recorder_push_audio(recorder, sound);
             soundSamples += count;
             nextSoundUs += 10000;

@@ -34,8 +34,8 @@ struct PushPlan {
 };
 
 // Pushes pictures at 30 fps and 10 ms sound chunks in real time from the calling thread
-// until the plan's seconds have passed. Sound is stamped like the capture threads do:
-// now minus the origin.
+// until the plan's seconds have passed. Sound is stamped like the capture threads do: by
+// its place in the stream since the push began, so a late thread delays no sample.
 void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan);
 
 // ffprobe's JSON for the file (streams and format, frames counted); empty on failure.

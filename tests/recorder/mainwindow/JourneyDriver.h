@@ -8,14 +8,17 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSize>
 #include <QStringList>
 #include <QtTest>
 
@@ -99,6 +102,30 @@ inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
         }
     }
     return QJsonObject();
+}
+
+// The main window's sizes and where its controls are, in its own coordinates, and the
+// close dialog's (in the dialog's).
+namespace layout {
+const QSize kNormalSize(696, 176);
+const QSize kScheduleSize(241, 81);
+const QSize kAudioPanelSize(241, 108);
+const QSize kCloseDialogSize(315, 170);
+// The record box's button and the mode button at its right edge.
+const QPoint kRecordButton(604, 104);
+const QPoint kAudioModeButton(648, 104);
+// The capture-area panel's area button; the audio-input panel's system sound button.
+const QPoint kAreaButton(73, 92);
+const QPoint kSystemAudioButton(345, 87);
+const QPoint kCloseButton(696 - 33 + 10, 18);
+const QPoint kCloseMinimizeChoice(60, 65);
+const QPoint kCloseOk(245, 124);
+} // namespace layout
+
+// A file's bytes; "(missing)" when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 class Program {
@@ -219,6 +246,23 @@ inline quint64 waitForNewWindowOf(Program& program, const QList<quint64>& known,
         }
         QTest::qWait(50);
     } while (timer.elapsed() < timeoutMs);
+    return 0;
+}
+
+// The tray icon: the program's small window inside the tray at the bottom right, once
+// the tray has placed it; 0 when it did not within five seconds.
+inline quint64 trayIconWindowOf(Program& program) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (quint64 id : otherWindowsOf(program)) {
+            const QRect rect = windowRect(id);
+            if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
+                return id;
+            }
+        }
+        QTest::qWait(50);
+    } while (timer.elapsed() < 5000);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 // program on the virtual desktop, driven with xdotool in private folders; screenshots
 // in test-output/recorder-journey/, files read back with ffprobe and the file system.
 #include "JourneyDriver.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
 #include <QElapsedTimer>
@@ -14,24 +15,10 @@
 using journey::Program;
 using journey::screenshot;
 
+using namespace journey::layout;
+using journey::fileBytes;
+
 namespace {
-
-const QSize kNormalSize(696, 176);
-const QSize kScheduleSize(241, 81);
-const QSize kAudioPanelSize(241, 108);
-const QSize kCloseDialogSize(315, 170);
-const QPoint kRecordButton(604, 104);
-const QPoint kAudioModeButton(648, 104);
-const QPoint kAreaButton(73, 92);
-const QPoint kSystemAudioButton(345, 87);
-const QPoint kCloseButton(696 - 33 + 10, 18);
-const QPoint kCloseMinimizeChoice(60, 65);
-const QPoint kCloseOk(245, 124);
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // The colour the screen shows at a point of the root now.
 QColor screenColour(const QPoint& point) {
@@ -83,22 +70,6 @@ private:
         m_program->start();
         QVERIFY(m_program->process().waitForStarted());
         QVERIFY2(m_program->waitForMainWindow() != 0, "the main window never mapped");
-    }
-
-    // The tray icon: the program's small window inside the tray at the bottom right.
-    quint64 trayIconWindow() {
-        QElapsedTimer timer;
-        timer.start();
-        do {
-            for (quint64 id : journey::otherWindowsOf(*m_program)) {
-                const QRect rect = journey::windowRect(id);
-                if (rect.width() <= 64 && rect.height() <= 64 && rect.bottom() >= 1080 - 30) {
-                    return id;
-                }
-            }
-            QTest::qWait(50);
-        } while (timer.elapsed() < 5000);
-        return 0;
     }
 
     // Each box not among `known` that comes is kept in a screenshot and answered with
@@ -254,7 +225,7 @@ private slots:
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kScheduleSize));
 
-        const quint64 tray = trayIconWindow();
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         const int before = journey::otherWindowsOf(*m_program).size();
         QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
@@ -297,6 +268,48 @@ private slots:
         m_program->process().terminate();
         QVERIFY(m_program->process().waitForFinished(5000));
         QCOMPARE(m_program->process().exitCode(), 0);
+    }
+
+    // A disk that runs full right after the recording has begun its file (the size
+    // limit stands for it): what reached the file does not play. That is no success: the
+    // user is told where the file is kept, the history does not open, and the file is
+    // kept on disk but not listed.
+    void recordingThatDoesNotPlayIsTold() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        {
+            // An ignored file-size signal is inherited: the limit set below fails writes.
+            FileSizeLimit ignoreSignal(RLIM_INFINITY);
+            startProgram();
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        // Less than the file's first write: nothing that plays reaches it.
+        int code = -1;
+        journey::run(QStringLiteral("prlimit"),
+                     {"--pid", QString::number(m_program->process().processId()), QStringLiteral("--fsize=1024:")},
+                     &code);
+        QCOMPARE(code, 0);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        // The countdown comes and goes; then the box.
+        const quint64 countdown = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(countdown != 0);
+        known.append(countdown);
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 20000);
+        QVERIFY(box != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(countdown).isEmpty(), 5000);
+        screenshot(QStringLiteral("16-recording-does-not-play"));
+        // A message, not the history library; the window is back at its normal look.
+        QVERIFY(journey::windowRect(box).width() < 853);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp3"));
+        QCOMPARE(files.size(), 1);
+        QVERIFY(QFileInfo(files.first()).size() <= 1024);
+        QVERIFY(journey::probedStream(journey::probe(files.first()), QStringLiteral("audio")).isEmpty());
+        const QByteArray history = fileBytes(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY2(!history.contains(QFileInfo(files.first()).fileName().toUtf8()), history.constData());
     }
 };
 
