@@ -79,7 +79,7 @@ void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t
 
 } // namespace
 
-ApeTag::ApeTag(IByteStream* stream, int& result) : TagHandler(stream) {
+ApeTag::ApeTag(IByteStream* stream, int& result, int audioType) : TagHandler(stream), audioType_(audioType) {
     result = reload();
 }
 
@@ -93,7 +93,7 @@ bool ApeTag::locate(Location& location) {
     if (size < 0) {
         return false;
     }
-    return locateEndingAt(Id3v1Tag::present(stream_) ? size - 128 : size, location);
+    return locateEndingAt(Id3v1Tag::present(stream_, audioType_) ? size - 128 : size, location);
 }
 
 bool ApeTag::locateEndingAt(int64_t end, Location& location) {

@@ -7,7 +7,9 @@ namespace calvorine::tags {
 
 class ApeTag : public TagHandler {
 public:
-    ApeTag(IByteStream* stream, int& result);
+    // audioType: the file type (FileMp3, FileAac, FileApe) whose audio the tag follows,
+    // which tells an ID3v1 block behind the tag from audio bytes; -1 when not known.
+    ApeTag(IByteStream* stream, int& result, int audioType = -1);
     int reload() override;
     // Refuses (-1, file unchanged) a tag larger than an APE tag may be.
     int save() override;
@@ -36,6 +38,7 @@ private:
         std::vector<uint8_t> bytes;
     };
     std::vector<Kept> kept_;
+    int audioType_;
 };
 
 } // namespace calvorine::tags

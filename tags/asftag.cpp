@@ -131,6 +131,8 @@ int AsfTag::reload() {
     keptLibraryRecords_.clear();
     rating_.clear();
     extensionReserved_.clear();
+    coverValue_.clear();
+    coverImage_.clear();
     hadDescriptions_ = false;
     uint8_t top[30];
     if (!stream_ || !readAt(stream_, 0, top, 30) || !isGuid(top, kHeaderGuid)) {
@@ -194,6 +196,10 @@ int AsfTag::reload() {
             }
             const size_t n = std::min<size_t>(dataLength, length - at);
             taken = n > 0 && items_.addBinary(SlotAsf, field, static_cast<int>(n), value + at) == 0;
+            if (taken && imageKindOf(value + at, n) == ImageKind::None) {
+                coverValue_.assign(value, value + length);
+                coverImage_.assign(value + at, value + at + n);
+            }
         } else if (field == FieldTrack) {
             if (numeric) {
                 taken = items_.addNumber(SlotAsf, static_cast<int>(numberValue(value, length)) +
@@ -322,7 +328,7 @@ int AsfTag::save() {
     if (!stream_) {
         return -1;
     }
-    items_.reduce(isBasicField);
+    items_.reduce(isBasicField, &coverImage_);
     if (items_.count() == 0 && !hadDescriptions_) {
         return 1;
     }
@@ -351,7 +357,8 @@ int AsfTag::save() {
         std::vector<uint8_t> value;
         uint16_t type = TypeString;
         if (item.field == FieldPicture) {
-            value = pictureValue(item.data, static_cast<size_t>(item.length));
+            value = isKeptPicture(item, coverImage_) ? coverValue_
+                                                     : pictureValue(item.data, static_cast<size_t>(item.length));
             type = TypeBytes;
             if (value.size() > kMax16) {
                 libraryPicture = std::move(value);

@@ -24,6 +24,10 @@ private:
     std::vector<std::vector<uint8_t>> keptLibraryRecords_;   // Metadata Library records, whole
     std::vector<uint8_t> rating_;                            // Content Description rating, UTF-16LE with terminator
     std::vector<uint8_t> extensionReserved_;                 // 18 bytes of the old Header Extension
+    // The cover's whole WM/Picture value when its image is of a type a save cannot name:
+    // written back as it was while the picture item still holds coverImage_.
+    std::vector<uint8_t> coverValue_;
+    std::vector<uint8_t> coverImage_;
 };
 
 } // namespace calvorine::tags

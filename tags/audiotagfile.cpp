@@ -10,6 +10,8 @@
 #include "tags/probes.h"
 #include "tags/riffinfotag.h"
 
+#include <climits>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -17,9 +19,10 @@ namespace calvorine::tags {
 
 namespace {
 
-template <typename Handler> std::unique_ptr<TagHandler> makeHandler(IByteStream* stream) {
+template <typename Handler, typename... Extra>
+std::unique_ptr<TagHandler> makeHandler(IByteStream* stream, Extra... extra) {
     int result = 0;
-    std::unique_ptr<TagHandler> handler(new (std::nothrow) Handler(stream, result));
+    std::unique_ptr<TagHandler> handler(new (std::nothrow) Handler(stream, result, extra...));
     if (handler && result < 0) {
         handler.reset();
     }
@@ -39,11 +42,11 @@ std::unique_ptr<TagHandler> createPrimaryTagHandler(int type, IByteStream* strea
     case FileFlac:
         return makeHandler<FlacTag>(stream);
     case FileMp3:
-        return probeMpegAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+        return probeMpegAudio(stream) >= 0 ? makeHandler<ApeTag>(stream, type) : nullptr;
     case FileAac:
-        return probeAdts(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+        return probeAdts(stream) >= 0 ? makeHandler<ApeTag>(stream, type) : nullptr;
     case FileApe:
-        return probeMonkeysAudio(stream) >= 0 ? makeHandler<ApeTag>(stream) : nullptr;
+        return probeMonkeysAudio(stream) >= 0 ? makeHandler<ApeTag>(stream, type) : nullptr;
     default:
         return nullptr;
     }
@@ -65,6 +68,147 @@ int mainSlot(int type) {
         return SlotApe;
     }
 }
+
+// The type a stream opens as, and its main tag: the preferred type when its probe
+// passes, else the first type in probe order whose probe does; -1 when none does.
+std::unique_ptr<TagHandler> detectType(IByteStream* stream, int preferred, int& type) {
+    type = -1;
+    std::unique_ptr<TagHandler> handler;
+    if (preferred >= 0) {
+        handler = createPrimaryTagHandler(preferred, stream);
+        type = preferred;
+    }
+    static const int kProbeOrder[] = {FileWav, FileWma, FileM4a, FileOgg, FileApe, FileFlac, FileMp3, FileAac};
+    for (int candidate : kProbeOrder) {
+        if (handler) {
+            break;
+        }
+        if (candidate != preferred) {
+            handler = createPrimaryTagHandler(candidate, stream);
+            type = candidate;
+        }
+    }
+    if (!handler) {
+        type = -1;
+    }
+    return handler;
+}
+
+// The caller's stream as the handlers see it. While tags are being saved it keeps what
+// each write overwrites, so that a save which would make the file open as another kind
+// of file (or as none) can be taken back; a rewritten copy is checked before it is
+// swapped in, and refused when it fails the check.
+class GuardedStream final : public IByteStream {
+public:
+    void setInner(IByteStream* inner) { inner_ = inner; }
+    IByteStream* inner() const { return inner_; }
+
+    // Keeps what changes from here until end(); `accepts` judges a rewritten copy.
+    void begin(std::function<bool(IByteStream*)> accepts) {
+        journal_.clear();
+        accepts_ = std::move(accepts);
+        refusedCopy_ = false;
+        originalSize_ = inner_->size();
+        journaling_ = originalSize_ >= 0;
+        undoable_ = journaling_;
+    }
+    void end() {
+        journal_.clear();
+        accepts_ = nullptr;
+        journaling_ = false;
+    }
+    // Whether `accepts` refused a rewritten copy since begin().
+    bool refusedCopy() const { return refusedCopy_; }
+    // Puts back what changed in place since begin(), or since the last rewritten copy
+    // was swapped in (the old contents are gone then). False when a write fails.
+    bool undo() {
+        if (!undoable_) {
+            return false;
+        }
+        journaling_ = false;
+        bool ok = true;
+        for (auto entry = journal_.rbegin(); entry != journal_.rend(); ++entry) {
+            ok = ok && inner_->seek(entry->offset) == entry->offset &&
+                 inner_->write(entry->bytes.data(), static_cast<int>(entry->bytes.size())) ==
+                     static_cast<int>(entry->bytes.size());
+        }
+        journal_.clear();
+        return inner_->setSize(originalSize_) == originalSize_ && ok;
+    }
+
+    int read(void* buffer, int count) override { return inner_->read(buffer, count); }
+    int write(const void* buffer, int count) override {
+        if (journaling_ && count > 0) {
+            const int64_t at = inner_->tell();
+            const int64_t size = inner_->size();
+            if (at < 0 || size < 0) {
+                undoable_ = false;
+            } else if (at < size) {
+                keep(at, std::min<int64_t>(count, size - at));
+                if (inner_->seek(at) != at) {
+                    return -1;
+                }
+            }
+        }
+        return inner_->write(buffer, count);
+    }
+    int64_t size() override { return inner_->size(); }
+    int64_t setSize(int64_t newSize) override {
+        if (journaling_) {
+            const int64_t size = inner_->size();
+            if (size < 0) {
+                undoable_ = false;
+            } else if (newSize < size) {
+                keep(newSize, size - newSize);
+            }
+        }
+        return inner_->setSize(newSize);
+    }
+    int64_t tell() override { return inner_->tell(); }
+    int64_t seek(int64_t offset) override { return inner_->seek(offset); }
+    std::unique_ptr<IByteStream> createScratch() override { return inner_->createScratch(); }
+    int commitScratch(std::unique_ptr<IByteStream> scratch) override {
+        if (!scratch) {
+            return -1;
+        }
+        if (accepts_ && !accepts_(scratch.get())) {
+            refusedCopy_ = true;
+            return -1;
+        }
+        const int result = inner_->commitScratch(std::move(scratch));
+        if (result == 0 && journaling_) {
+            journal_.clear();
+            originalSize_ = inner_->size();
+        }
+        return result;
+    }
+
+private:
+    void keep(int64_t offset, int64_t length) {
+        if (length > INT_MAX) {
+            undoable_ = false;
+            return;
+        }
+        std::vector<uint8_t> old = readRange(inner_, offset, length);
+        if (static_cast<int64_t>(old.size()) != length) {
+            undoable_ = false;
+            return;
+        }
+        journal_.push_back({offset, std::move(old)});
+    }
+
+    struct Entry {
+        int64_t offset;
+        std::vector<uint8_t> bytes;
+    };
+    IByteStream* inner_ = nullptr;
+    std::vector<Entry> journal_;
+    std::function<bool(IByteStream*)> accepts_;
+    int64_t originalSize_ = -1;
+    bool journaling_ = false;
+    bool undoable_ = false;
+    bool refusedCopy_ = false;
+};
 
 // UTF-16 path to the UTF-8 bytes the file system takes.
 std::string pathFromUtf16(const char16_t* path) {
@@ -103,31 +247,19 @@ public:
         if (!stream) {
             return -1;
         }
-        std::unique_ptr<TagHandler> handler;
+        guard_.setInner(stream);
         int type = -1;
-        if (pending >= 0) {
-            handler = createPrimaryTagHandler(pending, stream);
-            type = pending;
-        }
-        static const int kProbeOrder[] = {FileWav, FileWma, FileM4a, FileOgg, FileApe, FileFlac, FileMp3, FileAac};
-        for (int candidate : kProbeOrder) {
-            if (handler) {
-                break;
-            }
-            if (candidate != pending) {
-                handler = createPrimaryTagHandler(candidate, stream);
-                type = candidate;
-            }
-        }
+        std::unique_ptr<TagHandler> handler = detectType(&guard_, pending, type);
         if (!handler) {
             return -1;
         }
         fileType_ = type;
+        preferredType_ = pending;
         handlers_[mainSlot(type)] = std::move(handler);
         if (type == FileMp3 || type == FileAac || type == FileApe || type == FileFlac) {
             int ignored = 0;
-            handlers_[SlotId3v1].reset(new (std::nothrow) Id3v1Tag(stream, ignored));
-            handlers_[SlotId3v2].reset(new (std::nothrow) Id3v2Tag(stream, ignored));
+            handlers_[SlotId3v1].reset(new (std::nothrow) Id3v1Tag(&guard_, ignored, type));
+            handlers_[SlotId3v2].reset(new (std::nothrow) Id3v2Tag(&guard_, ignored));
         }
         return 0;
     }
@@ -140,7 +272,9 @@ public:
             flag = false;
         }
         ownedStream_.reset();
+        guard_.setInner(nullptr);
         fileType_ = -1;
+        preferredType_ = -1;
         return 0;
     }
 
@@ -151,11 +285,20 @@ public:
             return -1;
         }
         int result = 0;
-        auto saveSlot = [this, &result](int slot) {
-            if (!dirty_[slot] || !handlers_[slot]) {
+        // A save that would make the file open as another kind of file, or as none, is
+        // refused: what this save changed is taken back (a rewritten copy that fails the
+        // check is never swapped in) and the tags read again.
+        bool refused = false;
+        guard_.begin([this](IByteStream* contents) { return keepsType(contents); });
+        auto saveSlot = [this, &result, &refused](int slot) {
+            if (refused || !dirty_[slot] || !handlers_[slot]) {
                 return 1;
             }
             const int saved = handlers_[slot]->save();
+            if (guard_.refusedCopy() || (saved == 0 && !keepsType(guard_.inner()))) {
+                refused = true;
+                return -1;
+            }
             if (saved < 0) {
                 result = -1;
                 // What is in the file is what the list now holds again.
@@ -167,9 +310,15 @@ public:
             saveSlot(slot);
         }
         // The ID3v2 tag sits at the start: when it changes size every other tag moves.
-        if (saveSlot(SlotId3v2) == 0) {
+        const bool movedTags = saveSlot(SlotId3v2) == 0;
+        if (refused) {
+            guard_.undo();
+            result = -1;
+        }
+        guard_.end();
+        if (refused || movedTags) {
             for (int slot = 0; slot < SlotCount; ++slot) {
-                if (slot != SlotId3v2 && handlers_[slot] && handlers_[slot]->reload() < 0) {
+                if ((refused || slot != SlotId3v2) && handlers_[slot] && handlers_[slot]->reload() < 0) {
                     handlers_[slot].reset();
                 }
             }
@@ -305,6 +454,11 @@ public:
     }
 
 private:
+    bool keepsType(IByteStream* contents) const {
+        int type = -1;
+        return detectType(contents, preferredType_, type) != nullptr && type == fileType_;
+    }
+
     std::vector<int> locateOrder() const {
         if (fileType_ == FileMp3 || fileType_ == FileAac) {
             return {SlotId3v2, SlotApe, SlotId3v1};
@@ -332,10 +486,12 @@ private:
     }
 
     std::unique_ptr<IByteStream> ownedStream_;
+    GuardedStream guard_;
     std::unique_ptr<TagHandler> handlers_[SlotCount];
     bool dirty_[SlotCount] = {};
     int fileType_ = -1;
     int pendingType_ = -1;
+    int preferredType_ = -1; // the type the path named, tried first when the file opened
 };
 
 } // namespace

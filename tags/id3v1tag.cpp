@@ -1,6 +1,7 @@
 #include "tags/id3v1tag.h"
 
 #include "tags/apetag.h"
+#include "tags/probes.h"
 
 #include <cstring>
 
@@ -33,17 +34,19 @@ int leadingNumber(const std::u16string& text) {
 
 } // namespace
 
-Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result) : TagHandler(stream) {
+Id3v1Tag::Id3v1Tag(IByteStream* stream, int& result, int audioType) : TagHandler(stream), audioType_(audioType) {
     result = reload();
 }
 
-bool Id3v1Tag::present(IByteStream* stream) {
+bool Id3v1Tag::present(IByteStream* stream, int audioType) {
     const int64_t size = stream ? stream->size() : -1;
     uint8_t mark[3];
     // An APE tag that ends the file may hold "TAG" 128 bytes from the end (its own header
-    // does when the tag is 131 bytes long); the block is then part of that tag.
+    // does when the tag is 131 bytes long); the block is then part of that tag. Audio
+    // frames that run into the block (the last bytes of a frame may well read "TAG")
+    // make it audio.
     return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0 &&
-           !ApeTag::footerEndsStream(stream);
+           !ApeTag::footerEndsStream(stream) && !audioRunsInto(stream, audioType, size - kBlockBytes, size);
 }
 
 int Id3v1Tag::reload() {
@@ -51,7 +54,7 @@ int Id3v1Tag::reload() {
     if (!stream_) {
         return -1;
     }
-    if (!present(stream_)) {
+    if (!present(stream_, audioType_)) {
         return 0;
     }
     uint8_t block[kBlockBytes];
@@ -84,7 +87,7 @@ int Id3v1Tag::save() {
     if (size < 0) {
         return -1;
     }
-    const bool hadBlock = present(stream_);
+    const bool hadBlock = present(stream_, audioType_);
     items_.reduce([](int field) { return field >= FieldTitle && field <= FieldComment; });
     if (items_.count() == 0) {
         if (!hadBlock) {
@@ -95,7 +98,8 @@ int Id3v1Tag::save() {
         int64_t blocks = 1;
         uint8_t mark[3];
         while (size >= (blocks + 1) * kBlockBytes && readAt(stream_, size - (blocks + 1) * kBlockBytes, mark, 3) &&
-               std::memcmp(mark, "TAG", 3) == 0) {
+               std::memcmp(mark, "TAG", 3) == 0 &&
+               !audioRunsInto(stream_, audioType_, size - (blocks + 1) * kBlockBytes, size - blocks * kBlockBytes)) {
             ++blocks;
         }
         return replaceFileRange(stream_, size - blocks * kBlockBytes, blocks * kBlockBytes, nullptr, 0) == 0 ? 0 : -1;

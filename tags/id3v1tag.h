@@ -7,12 +7,18 @@ namespace calvorine::tags {
 
 class Id3v1Tag : public TagHandler {
 public:
-    Id3v1Tag(IByteStream* stream, int& result);
+    // audioType: the file type whose audio the block follows (FileMp3 and FileAac have
+    // their frames checked); -1 when not known.
+    Id3v1Tag(IByteStream* stream, int& result, int audioType = -1);
     int reload() override;
     int save() override;
 
-    // True when the stream ends in an ID3v1 block.
-    static bool present(IByteStream* stream);
+    // True when the stream ends in an ID3v1 block: its last 128 bytes start with "TAG",
+    // do not end an APE tag, and are not part of the audio frames.
+    static bool present(IByteStream* stream, int audioType = -1);
+
+private:
+    int audioType_;
 };
 
 } // namespace calvorine::tags

@@ -229,6 +229,23 @@ Decoded decodeFrame(const std::string& id, int field, const uint8_t* data, size_
     return out;
 }
 
+// The data of an APIC frame that says what a version 2.2 PIC frame says: its three-letter
+// image format becomes a MIME type. Empty when the frame is too short.
+std::vector<uint8_t> apicFromPic(const std::vector<uint8_t>& pic) {
+    std::vector<uint8_t> apic;
+    if (pic.size() < 5) {
+        return apic;
+    }
+    apic.push_back(pic[0]);
+    putText(apic, "image/");
+    for (size_t i = 1; i < 4 && pic[i] != 0 && pic[i] != ' '; ++i) {
+        apic.push_back(static_cast<uint8_t>(pic[i] >= 'A' && pic[i] <= 'Z' ? pic[i] + 32 : pic[i]));
+    }
+    apic.push_back(0);
+    apic.insert(apic.end(), pic.begin() + 4, pic.end());
+    return apic;
+}
+
 } // namespace
 
 Id3v2Tag::Id3v2Tag(IByteStream* stream, int& result, int slot) : TagHandler(stream), slot_(slot) {
@@ -242,6 +259,8 @@ int Id3v2Tag::reload() {
 int Id3v2Tag::parse() {
     items_.clear();
     kept_.clear();
+    coverFrame_ = Frame{};
+    coverImage_.clear();
     tagLength_ = 0;
     version_ = 3;
     if (!stream_) {
@@ -356,7 +375,13 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
         if (version >= 3) {
             frames.push_back(std::move(frame));
         } else {
-            frames.push_back(Frame{}); // 2.2 frames have no 2.3 form to be kept in
+            // 2.2 frames have no 2.3 form to be kept in; a picture keeps its data, which
+            // has one, in case it is the cover.
+            Frame unkept;
+            if (field == FieldPicture && frame.id == "PIC") {
+                unkept.data = apicFromPic(frame.data);
+            }
+            frames.push_back(std::move(unkept));
         }
     }
 
@@ -377,6 +402,18 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
             continue;
         }
         chosen[pick->keptIndex] = true;
+        const std::vector<uint8_t>& image = pick->value.bytes;
+        if (field == FieldPicture && imageKindOf(image.data(), image.size()) == ImageKind::None) {
+            Frame& frame = frames[pick->keptIndex];
+            if (frame.id.empty() && !frame.data.empty()) {
+                frame.id = "APIC";
+                frame.flags[0] = frame.flags[1] = 0;
+            }
+            if (!frame.id.empty()) {
+                coverFrame_ = frame;
+                coverImage_ = image;
+            }
+        }
         if (pick->value.binary) {
             items_.addBinary(slot_, field, static_cast<int>(pick->value.bytes.size()), pick->value.bytes.data());
         } else if (!pick->value.text.empty()) {
@@ -400,7 +437,7 @@ int Id3v2Tag::save() {
     if (!stream_) {
         return -1;
     }
-    items_.reduce([](int field) { return field != FieldGrouping && field <= FieldDisc; });
+    items_.reduce([](int field) { return field != FieldGrouping && field <= FieldDisc; }, &coverImage_);
 
     std::vector<uint8_t> frames;
     auto putFrameHeader = [this, &frames](const char* id, size_t size, const uint8_t* flags) {
@@ -439,7 +476,10 @@ int Id3v2Tag::save() {
             return -1;
         }
         const auto length = static_cast<size_t>(item.length);
-        if (item.field == FieldPicture) {
+        if (isKeptPicture(item, coverImage_)) {
+            putFrameHeader(coverFrame_.id.c_str(), coverFrame_.data.size(), coverFrame_.flags);
+            putBytes(frames, coverFrame_.data.data(), coverFrame_.data.size());
+        } else if (item.field == FieldPicture) {
             const char* mime = imageMimeType(imageKindOf(item.data, length));
             putFrameHeader(id, std::strlen(mime) + length + 9, nullptr);
             frames.push_back(1);

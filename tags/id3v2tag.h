@@ -34,6 +34,10 @@ private:
     int64_t tagLength_ = 0;
     int version_ = 3;
     std::vector<Frame> kept_; // frames not modelled by the item list, in file order
+    // The cover's frame when its image is of a type a save cannot name: written back as
+    // it was while the picture item still holds coverImage_.
+    Frame coverFrame_;
+    std::vector<uint8_t> coverImage_;
 };
 
 } // namespace calvorine::tags

@@ -181,6 +181,8 @@ int Mp4Tag::reload() {
     keptMetaChildren_.clear();
     keptItems_.clear();
     keptCovers_.clear();
+    coverTypeAndLocale_.clear();
+    coverImage_.clear();
     udtaOffset_ = 0;
     udtaSize_ = 0;
     fragmented_ = false;
@@ -365,7 +367,13 @@ int Mp4Tag::reload() {
                             continue;
                         }
                         if (firstData && data.size > 16) {
-                            taken = decodeItem(item.type, field, moov.data() + data.offset + 16, data.size - 16, false);
+                            const uint8_t* value = moov.data() + data.offset + 16;
+                            taken = decodeItem(item.type, field, value, data.size - 16, false);
+                            if (taken && field == FieldPicture &&
+                                imageKindOf(value, data.size - 16) == ImageKind::None) {
+                                coverTypeAndLocale_.assign(value - 8, value);
+                                coverImage_.assign(value, value + (data.size - 16));
+                            }
                         } else if (!firstData && taken && field == FieldPicture) {
                             keptCovers_.push_back(copyAtom(moov, data));
                         }
@@ -392,7 +400,7 @@ int Mp4Tag::save() {
     if (!stream_) {
         return -1;
     }
-    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldDisc; });
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldDisc; }, &coverImage_);
     std::vector<uint8_t> ilst;
     bool written[FieldDisc + 1] = {};
     for (int i = 0; i < items_.count(); ++i) {
@@ -441,8 +449,12 @@ int Mp4Tag::save() {
         written[item.field] = true;
         putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 24 + extra), kWritten[item.field]);
         putAtomHeader(ilst, static_cast<uint32_t>(value.size() + 16), "data");
-        putBe32(ilst, flags);
-        putBe32(ilst, 0);
+        if (isKeptPicture(item, coverImage_)) {
+            ilst.insert(ilst.end(), coverTypeAndLocale_.begin(), coverTypeAndLocale_.end());
+        } else {
+            putBe32(ilst, flags);
+            putBe32(ilst, 0);
+        }
         ilst.insert(ilst.end(), value.begin(), value.end());
         if (item.field == FieldPicture) {
             for (const auto& cover : keptCovers_) {

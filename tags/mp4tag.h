@@ -31,6 +31,10 @@ private:
     std::vector<std::vector<uint8_t>> keptMetaChildren_; // meta children but hdlr and ilst
     std::vector<std::vector<uint8_t>> keptItems_;        // ilst atoms not modelled, whole
     std::vector<std::vector<uint8_t>> keptCovers_;       // further data atoms of the cover
+    // The cover's type and locale words when its image is of a type a save cannot name:
+    // written back with it while the picture item still holds coverImage_.
+    std::vector<uint8_t> coverTypeAndLocale_;
+    std::vector<uint8_t> coverImage_;
 };
 
 } // namespace calvorine::tags

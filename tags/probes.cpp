@@ -66,7 +66,81 @@ int64_t probeFrames(IByteStream* stream, int offsets, const char* tagMark, Parse
     return -1;
 }
 
+// Frames are followed from a point where the stream is known to be in step: its first
+// frame when that is near the block, else the first place in the last stretch before
+// the block where three frames of one stream follow each other.
+constexpr int64_t kFollowFromFirst = 64 * 1024;
+constexpr int64_t kResyncStretch = 3 * 8192;
+
+template <int HeaderBytes, typename Parse>
+bool framesRunInto(IByteStream* stream, int64_t first, int64_t blockStart, int64_t end, Parse parse) {
+    if (first < 0) {
+        return false;
+    }
+    if (first >= blockStart) {
+        return first < end;
+    }
+    BufferedReadStream reader(stream);
+    // The frame at `at` when it is one of the stream (`reference`, when given), and
+    // lies before `end`.
+    auto frameAt = [&](int64_t at, const AudioFrameInfo* reference, AudioFrameInfo& info) {
+        uint8_t header[HeaderBytes];
+        return at + HeaderBytes <= end && reader.seek(at) == at && reader.read(header, HeaderBytes) == HeaderBytes &&
+               parse(header, info) == 0 && (!reference || sameStream(*reference, info));
+    };
+    int64_t at = first;
+    if (blockStart - first > kFollowFromFirst) {
+        at = -1;
+        for (int64_t candidate = blockStart - kResyncStretch; candidate < blockStart && at < 0; ++candidate) {
+            AudioFrameInfo a;
+            AudioFrameInfo b;
+            AudioFrameInfo c;
+            if (frameAt(candidate, nullptr, a) && frameAt(candidate + a.frameBytes, &a, b) &&
+                frameAt(candidate + a.frameBytes + b.frameBytes, &a, c)) {
+                at = candidate;
+            }
+        }
+        if (at < 0) {
+            return false;
+        }
+    }
+    AudioFrameInfo reference;
+    if (!frameAt(at, nullptr, reference)) {
+        return false;
+    }
+    for (;;) {
+        AudioFrameInfo info;
+        if (!frameAt(at, &reference, info)) {
+            return false; // the frames stop before the block: what follows is not theirs
+        }
+        if (at >= blockStart) {
+            return true;
+        }
+        const int64_t next = at + info.frameBytes;
+        if (next == end) {
+            return true;
+        }
+        if (next > end) {
+            return false; // a frame cut short by the block, as in a cut file given a tag
+        }
+        at = next;
+    }
+}
+
 } // namespace
+
+bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64_t end) {
+    if (!stream || blockStart < 0 || end <= blockStart) {
+        return false;
+    }
+    if (audioType == FileMp3) {
+        return framesRunInto<4>(stream, probeMpegAudio(stream), blockStart, end, parseMpegFrameHeader);
+    }
+    if (audioType == FileAac) {
+        return framesRunInto<7>(stream, probeAdts(stream), blockStart, end, parseAdtsFrameHeader);
+    }
+    return false;
+}
 
 int64_t skipId3v2Tag(IByteStream* stream) {
     uint8_t header[10];

@@ -32,4 +32,10 @@ int64_t probeMpegAudio(IByteStream* stream);
 int64_t probeAdts(IByteStream* stream);
 int64_t probeMonkeysAudio(IByteStream* stream);
 
+// True when the audio frames of a FileMp3 (MPEG audio) or FileAac (ADTS) stream run
+// into [blockStart, end): the stream begins there, a frame of it begins there, or a
+// frame that begins before it ends exactly at `end`. Those bytes are then audio,
+// whatever they look like. False for other types and for streams the probe refuses.
+bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64_t end);
+
 } // namespace calvorine::tags

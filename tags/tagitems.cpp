@@ -2,6 +2,7 @@
 
 #include "platform/system/utf8.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -557,6 +558,12 @@ ImageKind imageKindOf(const uint8_t* data, size_t length) {
     return ImageKind::None;
 }
 
+bool isKeptPicture(const TagItem& item, const std::vector<uint8_t>& kept) {
+    return item.field == FieldPicture && item.data && !kept.empty() && item.length == static_cast<int>(kept.size()) &&
+           imageKindOf(item.data, kept.size()) == ImageKind::None &&
+           std::memcmp(item.data, kept.data(), kept.size()) == 0;
+}
+
 const char* imageMimeType(ImageKind kind) {
     switch (kind) {
     case ImageKind::Png:
@@ -688,7 +695,8 @@ std::u16string TagItemList::storedText(int index) const {
     return genre ? genreTextToStore(text(index)) : text(index);
 }
 
-void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), const void* context) {
+void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), const void* context,
+                             const std::vector<uint8_t>* keptPicture) {
     std::vector<Item> kept;
     bool seen[64] = {};
     for (Item& item : items_) {
@@ -696,7 +704,9 @@ void TagItemList::reduceImpl(bool (*allowed)(int field, const void* context), co
             continue;
         }
         if (item.field == FieldPicture &&
-            imageKindOf(item.data.data(), static_cast<size_t>(item.length)) == ImageKind::None) {
+            imageKindOf(item.data.data(), static_cast<size_t>(item.length)) == ImageKind::None &&
+            !(keptPicture && item.length == static_cast<int>(keptPicture->size()) &&
+              std::equal(keptPicture->begin(), keptPicture->end(), item.data.begin()))) {
             continue;
         }
         if (seen[item.field]) {

@@ -45,8 +45,10 @@ public:
     const std::vector<uint8_t>& bytes(int index) const { return items_[static_cast<size_t>(index)].data; }
 
     // Keeps, in list order, only items accepted by `allowed`, with a non-zero length,
-    // pictures that are PNG, MNG, JPEG, GIF or BMP, and the first item of each field.
-    template <typename Allowed> void reduce(Allowed allowed);
+    // pictures that are PNG, MNG, JPEG, GIF or BMP (or are exactly `keptPicture`: a cover
+    // of another type that the file held and a save writes back as it was), and the
+    // first item of each field.
+    template <typename Allowed> void reduce(Allowed allowed, const std::vector<uint8_t>* keptPicture = nullptr);
 
 private:
     struct Item {
@@ -57,13 +59,15 @@ private:
         std::vector<uint8_t> data; // length bytes and three zero bytes
     };
     static int makeItem(Item& item, int slot, int field, int type, int length, const void* data);
-    void reduceImpl(bool (*allowed)(int field, const void* context), const void* context);
+    void reduceImpl(bool (*allowed)(int field, const void* context), const void* context,
+                    const std::vector<uint8_t>* keptPicture);
 
     std::vector<Item> items_;
 };
 
-template <typename Allowed> void TagItemList::reduce(Allowed allowed) {
-    reduceImpl([](int field, const void* context) { return (*static_cast<const Allowed*>(context))(field); }, &allowed);
+template <typename Allowed> void TagItemList::reduce(Allowed allowed, const std::vector<uint8_t>* keptPicture) {
+    reduceImpl([](int field, const void* context) { return (*static_cast<const Allowed*>(context))(field); }, &allowed,
+               keptPicture);
 }
 
 // Text conversions. Invalid input never fails: undecodable bytes become U+FFFD.
@@ -94,6 +98,9 @@ const char* systemIso639Language();
 // Pictures: the image kinds the tags can name.
 enum class ImageKind { None, Png, Jpeg, Gif, Bmp };
 ImageKind imageKindOf(const uint8_t* data, size_t length);
+// True for a picture item of another image type whose bytes are `kept` (a cover the
+// file held, written back as it was).
+bool isKeptPicture(const TagItem& item, const std::vector<uint8_t>& kept);
 const char* imageMimeType(ImageKind kind); // "image/jpeg" for None
 
 // Big- and little-endian field access.

@@ -10,6 +10,8 @@
   tagcheck.py flac-pictures FILE     gives a FLAC file a front and a back PNG and a TIFF
   tagcheck.py interleave-ogg FILE    moves the other stream's first page after its header
                                      in between the Vorbis comment's pages
+  tagcheck.py webp-cover FILE        gives an mp3, m4a or wma file a WebP front cover; prints
+                                     the picture's stored bytes (frame, atom or value) in hex
 """
 import base64
 import hashlib
@@ -245,6 +247,34 @@ def flac_pictures(path):
     f.save()
 
 
+WEBP = b"RIFF\x24\x00\x00\x00WEBPVP8 " + b"webp-cover" * 40
+
+
+def webp_cover(path):
+    lower = path.lower()
+    if lower.endswith(".mp3"):
+        tags = id3.ID3(path)
+        frame = id3.APIC(encoding=0, mime="image/webp", type=3, desc="front", data=WEBP)
+        tags.add(frame)
+        tags.save(path, v2_version=3)
+        stored = b"APIC" + struct.pack(">I", len(frame._writeData())) + b"\0\0" + frame._writeData()
+    elif lower.endswith(".m4a"):
+        f = mp4.MP4(path)
+        f["covr"] = [mp4.MP4Cover(WEBP, imageformat=0)]
+        f.save()
+        body = struct.pack(">I4sII", len(WEBP) + 16, b"data", 0, 0) + WEBP
+        stored = struct.pack(">I4s", len(body) + 8, b"covr") + body
+    else:
+        f = asf.ASF(path)
+        stored = struct.pack("<BI", 3, len(WEBP)) + "image/webp\0".encode("utf-16-le") + \
+            "front\0".encode("utf-16-le") + WEBP
+        f["WM/Picture"] = [asf.ASFByteArrayAttribute(stored)]
+        f.save()
+    with open(path, "rb") as f:
+        assert stored in f.read()
+    print(stored.hex())
+
+
 def interleave_ogg(path):
     with open(path, "rb") as f:
         data = f.read()
@@ -313,6 +343,8 @@ if __name__ == "__main__":
         ape_title(target, sys.argv[3])
     elif command == "flac-pictures":
         flac_pictures(target)
+    elif command == "webp-cover":
+        webp_cover(target)
     elif command == "interleave-ogg":
         interleave_ogg(target)
     elif command == "riff":

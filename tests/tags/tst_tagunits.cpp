@@ -435,6 +435,95 @@ private slots:
         }
     }
 
+    // Where MPEG audio frames run into the last 128 bytes, those bytes are audio even when
+    // they begin with "TAG"; frames that stop before them (or a last frame cut short by
+    // them) leave a real block. Checked far from the first frame, where the frames are
+    // found again near the end.
+    void id3v1BlockIsNeverAudio() {
+        QByteArray frame = QByteArray("\xFF\xFB\x90\x64", 4) + QByteArray(413, '\x55'); // 128 kbit/s, 417 bytes
+        const QByteArray audio = frame.repeated(200);
+        QByteArray block = QByteArray("TAG") + "v1 title" + QByteArray(117, '\0');
+        block[127] = char(255);
+
+        QByteArray endingInTag = audio;
+        endingInTag.replace(endingInTag.size() - 128, 3, "TAG");
+        QByteArray cutAndTagged = audio.left(audio.size() - 100) + block;
+        for (const QByteArray& bytes : {endingInTag, audio + block, cutAndTagged}) {
+            MemoryStream stream(bytesOf(bytes));
+            const bool audioAtTheEnd = bytes == endingInTag;
+            QCOMPARE(Id3v1Tag::present(&stream, FileMp3), !audioAtTheEnd);
+            QVERIFY(Id3v1Tag::present(&stream)); // without the type, as before
+            int result = -1;
+            Id3v1Tag tag(&stream, result, FileMp3);
+            QCOMPARE(textOf(tag.items(), FieldTitle), audioAtTheEnd ? QString() : QString("v1 title"));
+            tag.items().clear();
+            QCOMPARE(tag.save(), audioAtTheEnd ? 1 : 0);
+            QCOMPARE(toQByteArray(stream.bytes()), bytes.left(bytes.size() - (audioAtTheEnd ? 0 : 128)));
+        }
+    }
+
+    // Damaged files whose save would make them open as another kind of file (or as none):
+    // a Monkey's Audio file that an ID3v2 tag turns into an MP4 (its "moov" completed), a
+    // FLAC file whose tag makes a Monkey's Audio header the first thing found, files whose
+    // stream header or frames sit in what looked like an ID3v1 block. The save is refused,
+    // the bytes stay, and the file still opens as before. A short AAC stream that saves
+    // keeps its type and saves twice alike.
+    void saveNeverChangesTheFileType_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("saves");
+        QTest::newRow("ape turned mp4") << QByteArray::fromBase64("AAAAZW1vb3ZNQUMgAAAAAAAAAQAQAAAA") << int(FileApe)
+                                        << false;
+        QTest::newRow("flac turned ape") << QByteArray::fromBase64(
+                                                "ZkxhQwAAACUBogBnuv/x//HvAABPIAAAAGVmckEfQU1BQyABAAAgDAwGAP8A")
+                                         << int(FileFlac) << false;
+        QTest::newRow("ape header in the last 128 bytes")
+            << QByteArray::fromBase64(
+                   "VEFHAAAAAQB//QZNACdBQUMgQU1BQyABAAAgDAwGACcAAQAKYUMgQU1BQyAAAEVY4QUA///h4eHh4eHh4e"
+                   "Hh4eHh4eEFAAD///8AAADh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4QUA///h4eHh4eEFAAD//2ZyZWUF"
+                   "AAD///8=")
+            << int(FileApe) << false;
+        QTest::newRow("aac ended by frames")
+            << QByteArray::fromBase64("//HvAAEAZ7r/8e8rVEFH+f8AANbW1tbW/wAA1tbW1tbW1NbW1gkAWP/9AP1GOu8A7//k///i///k5OT/"
+                                      "/+KZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZmZlnbJmZmZmZmZmZmZmZmZmZmZmZ"
+                                      "mZmZmZleZmYAABsbKdbW1tbWBm8=")
+            << int(FileAac) << false;
+        QTest::newRow("aac frames in the last 128 bytes")
+            << QByteArray::fromBase64("Mk1BQyBDQUMgBkFDIAEAAAAAAP//8EKsAf//+f+mpXC1Af//8EKsAf//+f8hpXC1Af//8KlwtQH////5"
+                                      "jlRBRwdm+k0IbW9vdkMgBkMg+f/wQvmOCUEBB2b6TQhtb292QyAGQyD5//BCrAH///n/pqVwtQH///BC"
+                                      "rAH///n/IaVwtQH///CpcLUBAAB//Gn+jxkAAAAAAAAKAAAAAAD/8EKsAf//+f+mpXC1Af//8EKsAf//"
+                                      "+UFDIAa/vP1z")
+            << int(FileAac) << true;
+    }
+
+    void saveNeverChangesTheFileType() {
+        QFETCH(QByteArray, input);
+        QFETCH(int, type);
+        QFETCH(bool, saves);
+        MemoryStream stream(bytesOf(input));
+        IAudioTagFile* file = createAudioTagFile();
+        auto clearAddSave = [file]() {
+            file->clearAll();
+            const QString title("(17) title");
+            for (int field = FieldTitle; field <= FieldDisc; ++field) {
+                if (field != FieldPicture) {
+                    file->addItem(-1, field, TagValueText, title.size() * 2, title.utf16());
+                }
+            }
+            return file->save();
+        };
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->fileType(), type);
+        QCOMPARE(clearAddSave(), saves ? 0 : -1);
+        const QByteArray written = toQByteArray(stream.bytes());
+        QCOMPARE(written == input, !saves);
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->fileType(), type);
+        QCOMPARE(clearAddSave(), saves ? 0 : -1);
+        QCOMPARE(toQByteArray(stream.bytes()), written);
+        releaseAudioTagFile(file);
+    }
+
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
     void tagFileBookkeeping() {
         QCOMPARE(audioFileTypeFromPath(u"/music/a.b.FLAC"), int(FileFlac));
