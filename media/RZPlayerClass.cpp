@@ -96,11 +96,16 @@ void RZPlayerClass::fetchFrame() {
     m_image = image;
     // The main window shows the picture as the file has it; the edits are seen in the
     // second window only.
-    if (m_windows[0] && cvcodec_player_source_frame_size(player, &width, &height) && width > 0 && height > 0) {
-        QImage source(width, height, QImage::Format_RGB32);
-        if (cvcodec_player_copy_source_frame(player, source.bits(), source.bytesPerLine(), width, height)) {
-            m_sourceImage = source;
+    if (m_windows[0]) {
+        // A picture of another moment must not stay in the main window: none is black.
+        QImage source;
+        if (cvcodec_player_source_frame_size(player, &width, &height) && width > 0 && height > 0) {
+            source = QImage(width, height, QImage::Format_RGB32);
+            if (!cvcodec_player_copy_source_frame(player, source.bits(), source.bytesPerLine(), width, height)) {
+                source = QImage();
+            }
         }
+        m_sourceImage = source;
     }
     for (const QPointer<QWidget>& window : m_windows) {
         if (window) {
@@ -116,16 +121,23 @@ void RZPlayerClass::attachWindow(int which, int windowId) {
     m_windows[which] = windowId != 0 ? QWidget::find(static_cast<WId>(static_cast<unsigned int>(windowId))) : nullptr;
     if (m_windows[which]) {
         m_windows[which]->installEventFilter(this);
+        // The shown picture at once, playing or not (a paused player presents nothing new).
+        fetchFrame();
         m_windows[which]->update();
     }
 }
 
 bool RZPlayerClass::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Paint) {
-        return QObject::eventFilter(watched, event);
-    }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || (widget != m_windows[0] && widget != m_windows[1])) {
+        return QObject::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::Show) {
+        // A window shown again gets the picture the player shows now, paused or at the end.
+        fetchFrame();
+        return QObject::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::Paint) {
         return QObject::eventFilter(watched, event);
     }
     QPainter painter(widget);
@@ -226,16 +238,19 @@ bool RZPlayerClass::setVideoWindow(int windowId) {
     if (m_handle == 0) {
         return false;
     }
+    // The player first: it makes the unedited picture that the window then fetches.
+    const bool set = cvcodec_player_set_video_window(asPlayer(m_handle), windowId) != 0;
     attachWindow(0, windowId);
-    return cvcodec_player_set_video_window(asPlayer(m_handle), windowId) != 0;
+    return set;
 }
 
 bool RZPlayerClass::setSecondVideoWindow(int windowId) {
     if (m_handle == 0) {
         return false;
     }
+    const bool set = cvcodec_player_set_second_video_window(asPlayer(m_handle), windowId) != 0;
     attachWindow(1, windowId);
-    return cvcodec_player_set_second_video_window(asPlayer(m_handle), windowId) != 0;
+    return set;
 }
 
 bool RZPlayerClass::setInterval(uint64_t intervalUs) {

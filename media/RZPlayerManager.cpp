@@ -226,7 +226,9 @@ uint64_t RZPlayerManager::playRangeLength() const {
     if (m_rangeEnd != 0 && m_rangeEnd > m_rangeStart) {
         return m_rangeEnd - m_rangeStart;
     }
-    return m_player->duration() - m_rangeStart;
+    // A range that starts at or past the end has nothing left to play.
+    const uint64_t duration = m_player->duration();
+    return duration > m_rangeStart ? duration - m_rangeStart : 0;
 }
 
 uint64_t RZPlayerManager::duration() const {

@@ -18,6 +18,78 @@ int openInterruptCallback(void* opaque) {
     const auto* own = static_cast<const std::atomic<bool>*>(opaque);
     return g_openInterrupted.load() || (own && own->load()) ? 1 : 0;
 }
+// The picture and sound streams, whose extents make a file's length.
+bool countsForLength(const AVStream* stream) {
+    const AVMediaType type = stream->codecpar->codec_type;
+    return (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) &&
+           !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// A file that starts late but tells no extents of its streams (Matroska states only its own
+// duration, which counts from 0): each stream's extent is taken from where its last packets
+// end, read by a second reader from the last key frame on, so that `input` stays at the start.
+// A stream whose end cannot be read keeps its extent unknown.
+void readStreamExtents(AVFormatContext* input, const char* pathUtf8, const std::atomic<bool>* interrupt) {
+    if (input->start_time == AV_NOPTS_VALUE || input->start_time == 0 || input->duration == AV_NOPTS_VALUE) {
+        return;
+    }
+    bool unknown = false;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* stream = input->streams[i];
+        if (countsForLength(stream)) {
+            if (stream->start_time == AV_NOPTS_VALUE) {
+                return;
+            }
+            unknown = unknown || stream->duration == AV_NOPTS_VALUE || stream->duration < 0;
+        }
+    }
+    if (!unknown) {
+        return;
+    }
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        return;
+    }
+    raw->interrupt_callback = input->interrupt_callback;
+    if (avformat_open_input(&raw, pathUtf8, nullptr, nullptr) < 0) {
+        return;
+    }
+    InputPtr reader(raw);
+    if (reader->nb_streams != input->nb_streams) {
+        return;
+    }
+    // The latest the stated duration can mean (counted from 0 or from the start).
+    const int64_t latestUs = input->start_time + input->duration;
+    if (avformat_seek_file(reader.get(), -1, INT64_MIN, latestUs, latestUs, 0) < 0) {
+        return;
+    }
+    std::vector<int64_t> ends(input->nb_streams, AV_NOPTS_VALUE);
+    PacketPtr packet = makePacket();
+    for (int guard = 0; packet && guard < 1000000 && av_read_frame(reader.get(), packet.get()) >= 0; ++guard) {
+        const unsigned index = static_cast<unsigned>(packet->stream_index);
+        const int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (index < input->nb_streams && at != AV_NOPTS_VALUE) {
+            ends[index] = std::max(ends[index], at + std::max<int64_t>(0, packet->duration));
+        }
+        av_packet_unref(packet.get());
+        if (interrupt && interrupt->load()) {
+            return;
+        }
+    }
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        AVStream* stream = input->streams[i];
+        const AVRational readBase = reader->streams[i]->time_base;
+        if (!countsForLength(stream) || ends[i] == AV_NOPTS_VALUE ||
+            (stream->duration != AV_NOPTS_VALUE && stream->duration >= 0)) {
+            continue;
+        }
+        const int64_t end = av_rescale_q(ends[i], readBase, stream->time_base);
+        if (end > stream->start_time) {
+            stream->duration = end - stream->start_time;
+        }
+    }
+}
+
 } // namespace
 
 void setOpenInterrupted(bool on) {
@@ -41,6 +113,7 @@ InputPtr openInput(const char* pathUtf8, const std::atomic<bool>* interrupt) {
     if (avformat_find_stream_info(input.get(), nullptr) < 0 || input->nb_streams == 0) {
         return nullptr;
     }
+    readStreamExtents(input.get(), pathUtf8, interrupt);
     return input;
 }
 
@@ -88,9 +161,7 @@ int64_t durationUs(const AVFormatContext* input) {
     int64_t endUs = AV_NOPTS_VALUE;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const AVStream* stream = input->streams[i];
-        const AVMediaType type = stream->codecpar->codec_type;
-        if ((type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) ||
-            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+        if (!countsForLength(stream)) {
             continue;
         }
         if (stream->start_time == AV_NOPTS_VALUE || stream->duration == AV_NOPTS_VALUE || stream->duration < 0) {

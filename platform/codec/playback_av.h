@@ -62,8 +62,9 @@ int64_t fromMicroseconds(int64_t microseconds, AVRational timeBase);
 int64_t startOffsetUs(const AVFormatContext* input);
 
 // The file's length from its first picture or sound to its last, in microseconds (0 when
-// unknown). An MP4's own duration counts from 0, so with a start offset it would run past
-// the last picture: there the streams' extents give the length.
+// unknown). An MP4's or a Matroska file's own duration counts from 0, so with a start offset
+// it would run past the last picture: there the streams' extents give the length (openInput
+// reads them from the last packets where the file tells none).
 int64_t durationUs(const AVFormatContext* input);
 
 // Seeks to the key frame that the picture at targetUs (microseconds of the file's own

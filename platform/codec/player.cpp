@@ -89,6 +89,8 @@ void Player::close() {
     std::lock_guard<std::mutex> frameLock(m_frameLock);
     m_shown = av::BgraImage{};
     m_shownSource = av::BgraImage{};
+    m_shownRaw.reset();
+    m_shownSourceCurrent = false;
     m_shownTimeUs = 0;
 }
 
@@ -370,12 +372,35 @@ bool Player::readAndDecode(bool wantVideoFrame) {
 
 void Player::present(av::BgraImage&& image, int64_t timeUs, const AVFrame* raw) {
     std::lock_guard<std::mutex> lock(m_frameLock);
-    if (raw && m_windows[0].load() != 0 && !av::frameToBgra(raw, m_sourceScaler, m_shownSource)) {
-        m_shownSource = av::BgraImage{};
+    if (raw) {
+        // Kept even without a main window: one set later (paused) shows this picture.
+        m_shownRaw.reset(av_frame_clone(raw));
+        m_shownSourceCurrent = false;
+        if (m_windows[0].load() != 0) {
+            makeShownSourceLocked();
+        }
     }
     m_shown = std::move(image);
     m_shownTimeUs = timeUs;
     m_framePending = true;
+}
+
+void Player::makeShownSourceLocked() {
+    if (m_shownSourceCurrent) {
+        return;
+    }
+    if (!m_shownRaw || !av::frameToBgra(m_shownRaw.get(), m_sourceScaler, m_shownSource)) {
+        m_shownSource = av::BgraImage{};
+    }
+    m_shownSourceCurrent = true;
+}
+
+void Player::setWindowId(int which, int64_t id) {
+    std::lock_guard<std::mutex> lock(m_frameLock);
+    m_windows[which & 1] = id;
+    if ((which & 1) == 0 && id != 0) {
+        makeShownSourceLocked();
+    }
 }
 
 void Player::deliverFrame() {

@@ -82,7 +82,9 @@ public:
     void setVolume(int percent);
 
     int64_t windowId(int which) const { return m_windows[which & 1].load(); }
-    void setWindowId(int which, int64_t id) { m_windows[which & 1] = id; }
+    // Setting a main window makes the unedited picture of the shown one at once, so that
+    // a paused player has it to show too.
+    void setWindowId(int which, int64_t id);
 
 private:
     struct AudioChunk {
@@ -190,7 +192,11 @@ private:
     mutable std::mutex m_frameLock; // the shown picture
     av::BgraImage m_shown;
     av::BgraImage m_shownSource; // the shown picture before the edits
+    av::FramePtr m_shownRaw;     // the decoded shown picture, for m_shownSource on demand
+    bool m_shownSourceCurrent = false;
     av::SwsPtr m_sourceScaler;
+    // m_frameLock held: makes m_shownSource from m_shownRaw unless it is current already.
+    void makeShownSourceLocked();
     int64_t m_shownTimeUs = 0;
     FrameCallback m_callback = nullptr;
     void* m_callbackContext = nullptr;

@@ -1,12 +1,13 @@
-// Helpers of the editor tests on the virtual desktop: the pointer driven with xdotool,
-// screenshots of the root window read back pixel by pixel, and screenshots kept under
-// the build folder's test-output/.
+// Helpers of the editor tests on the virtual desktop (the pointer is driven by the shared
+// ones in tests/support): screenshots of the root window read back pixel by pixel,
+// screenshots kept under the build folder's test-output/, the editor opened where the
+// pointer reaches it, and a folder chooser answered from the keyboard.
 #pragma once
 
 #include "editor/QVideoEditingDlg.h"
+#include "tests/support/DesktopHelpers.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -14,7 +15,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPoint>
-#include <QProcess>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
@@ -22,44 +22,6 @@
 #include <QWidget>
 
 namespace desktop {
-
-inline bool xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitCode() == 0;
-}
-
-inline bool moveTo(const QPoint& global) {
-    if (QCursor::pos() == global) {
-        return true; // a synchronous move to where the pointer is would wait forever
-    }
-    const bool ok = xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
-    QTest::qWait(50);
-    return ok;
-}
-
-// A left-button drag from one screen point to another, in steps so that each move arrives.
-inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
-    if (!moveTo(from) || !xdotool({"mousedown", "1"})) {
-        return false;
-    }
-    QTest::qWait(60);
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint at = from + (to - from) * i / steps;
-        if (!moveTo(at)) {
-            return false;
-        }
-    }
-    const bool ok = xdotool({"mouseup", "1"});
-    QTest::qWait(100);
-    return ok;
-}
-
-inline bool click(const QPoint& global) {
-    const bool ok = moveTo(global) && xdotool({"click", "1"});
-    QTest::qWait(80);
-    return ok;
-}
 
 // What the screen shows (compositor included) inside the widget, in its coordinates.
 inline QImage shot(QWidget* widget) {
@@ -84,36 +46,26 @@ inline void keep(const QImage& image, const QString& name) {
 #endif
 }
 
-// Polls until the condition holds or the time is up; true if it held.
-template <typename Condition> bool waitUntil(Condition done, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < timeoutMs) {
-        QTest::qWait(20);
-    }
-    return done();
-}
-
 // Answers a folder chooser as a user does: the path typed into its name box, then Enter.
 // Under load the window manager may hand the chooser the keyboard late, and the name box's
 // completer may take the first Enter (it opens the folder instead of choosing it), so the
 // keys wait for focus, the typing is checked, and Enter is pressed until the chooser closes.
 inline bool typeIntoFolderChooser(QFileDialog* chooser, const QString& path) {
     auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (name == nullptr || !waitUntil([name] { return QApplication::focusWidget() == name; }, 10000)) {
+    if (name == nullptr || !desktoptest::waitFor([name] { return QApplication::focusWidget() == name; }, 10000)) {
         return false;
     }
     for (int attempt = 0; attempt < 2 && name->text() != path; ++attempt) {
-        xdotool({"key", "ctrl+a"});
-        xdotool({"type", "--delay", "20", path});
-        waitUntil([name, &path] { return name->text() == path; }, 3000);
+        desktoptest::xdotool({"key", "ctrl+a"});
+        desktoptest::xdotool({"type", "--delay", "20", path});
+        desktoptest::waitFor([name, &path] { return name->text() == path; }, 3000);
     }
     if (name->text() != path) {
         return false;
     }
     for (int press = 0; press < 3 && chooser->isVisible(); ++press) {
-        xdotool({"key", "Return"});
-        waitUntil([chooser] { return !chooser->isVisible(); }, 1500);
+        desktoptest::xdotool({"key", "Return"});
+        desktoptest::waitFor([chooser] { return !chooser->isVisible(); }, 1500);
     }
     return !chooser->isVisible();
 }

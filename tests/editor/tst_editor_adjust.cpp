@@ -87,7 +87,7 @@ bool redAt(const QImage& image, const QRect& box, double fx, double fy) {
 
 void clickButton(QAdjustOperationForm* adjust, const char* name) {
     QRZBaseButton* button = adjust->button(name);
-    QVERIFY(desktop::click(button->mapToGlobal(button->rect().center())));
+    QVERIFY(desktoptest::click(button->mapToGlobal(button->rect().center())));
 }
 
 } // namespace
@@ -175,7 +175,7 @@ void TestEditorAdjust::rotationsAndMirrors() {
 
     // Reset: the default record and the first aspect item.
     QRZBaseButton* reset = adjust->buttonStrip()->resetButton();
-    QVERIFY(desktop::click(reset->mapToGlobal(reset->rect().center())));
+    QVERIFY(desktoptest::click(reset->mapToGlobal(reset->rect().center())));
     QVERIFY(rig.crop() == VECropSettings());
     QCOMPARE(adjust->aspectBox()->currentIndex(), 0);
 }
@@ -219,24 +219,24 @@ void TestEditorAdjust::typedSizesAndTheDraggedFrame() {
     AdjustRig rig;
     QVERIFY(rig.open(m_clip));
     QRZLineEdit* width = rig.adjust->widthEdit();
-    QVERIFY(desktop::click(width->mapToGlobal(width->rect().center())));
-    QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-    QVERIFY(desktop::xdotool({"type", "5"}));
+    QVERIFY(desktoptest::click(width->mapToGlobal(width->rect().center())));
+    QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+    QVERIFY(desktoptest::xdotool({"type", "5"}));
     QTRY_COMPARE(width->text(), QStringLiteral("20"));
     QCOMPARE(rig.crop().pictureRect[2], 20.0 / 640.0);
     // Past the frame's right edge from its x: cut to the remaining space.
     VECropSettings shifted = rig.crop();
     shifted.pictureRect[0] = 0.5;
     rig.settings.setCrop(shifted);
-    QVERIFY(desktop::click(width->mapToGlobal(width->rect().center())));
-    QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-    QVERIFY(desktop::xdotool({"type", "600"}));
+    QVERIFY(desktoptest::click(width->mapToGlobal(width->rect().center())));
+    QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+    QVERIFY(desktoptest::xdotool({"type", "600"}));
     QTRY_COMPARE(width->text(), QStringLiteral("320"));
     QCOMPARE(rig.crop().pictureRect[2], 0.5);
 
     // Back to the whole picture, then the frame's right edge dragged 80 pixels left.
     QRZBaseButton* reset = rig.adjust->buttonStrip()->resetButton();
-    QVERIFY(desktop::click(reset->mapToGlobal(reset->rect().center())));
+    QVERIFY(desktoptest::click(reset->mapToGlobal(reset->rect().center())));
     QTRY_COMPARE(width->text(), QStringLiteral("640"));
     QMediaBorderFrame* overlay = rig.pane->cropOverlay();
     QVERIFY(overlay->isVisible());
@@ -257,7 +257,7 @@ void TestEditorAdjust::typedSizesAndTheDraggedFrame() {
     }
     QVERIFY2(white > g.width() / 4, qPrintable(QString::number(white)));
     const QPoint edge = overlay->mapToGlobal(QPoint(g.right(), g.center().y()));
-    QVERIFY(desktop::drag(edge, edge - QPoint(80, 0)));
+    QVERIFY(desktoptest::drag(edge, edge - QPoint(80, 0)));
     QVERIFY2(rig.crop().pictureRect[2] < 0.85, qPrintable(QString::number(rig.crop().pictureRect[2])));
     QCOMPARE(width->text(), QString::number(int(640 * rig.crop().pictureRect[2] + 0.5)));
     QTRY_VERIFY(piece->geometry().width() < g.width() - 40);
@@ -273,13 +273,13 @@ void TestEditorAdjust::noVideoSizeChangesNothing() {
         const VECropSettings before = rig.crop();
         // Typed sizes: nothing changes, nothing that is not a number reaches the record.
         QRZLineEdit* width = adjust->widthEdit();
-        QVERIFY(desktop::click(width->mapToGlobal(width->rect().center())));
-        QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-        QVERIFY(desktop::xdotool({"type", "300"}));
+        QVERIFY(desktoptest::click(width->mapToGlobal(width->rect().center())));
+        QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+        QVERIFY(desktoptest::xdotool({"type", "300"}));
         QRZLineEdit* height = adjust->heightEdit();
-        QVERIFY(desktop::click(height->mapToGlobal(height->rect().center())));
-        QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-        QVERIFY(desktop::xdotool({"type", "7"}));
+        QVERIFY(desktoptest::click(height->mapToGlobal(height->rect().center())));
+        QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+        QVERIFY(desktoptest::xdotool({"type", "7"}));
         QTest::qWait(100);
         QVERIFY(rig.crop() == before);
         // Every other control still works on the record and keeps it finite.

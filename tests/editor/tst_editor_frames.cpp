@@ -78,9 +78,9 @@ void TestEditorFrames::checkedAndDisabledTabsTakeNoClick() {
     bar.setTagDisabled(2, true);
     bar.selectTag(2);
     QVERIFY(selected.isEmpty());
-    QVERIFY(desktop::click(bar.button(0)->mapToGlobal(bar.button(0)->rect().center())));
+    QVERIFY(desktoptest::click(bar.button(0)->mapToGlobal(bar.button(0)->rect().center())));
     QVERIFY(selected.isEmpty());
-    QVERIFY(desktop::click(bar.button(1)->mapToGlobal(bar.button(1)->rect().center())));
+    QVERIFY(desktoptest::click(bar.button(1)->mapToGlobal(bar.button(1)->rect().center())));
     QCOMPARE(selected.count(), 1);
     QCOMPARE(selected.first().first().toInt(), 1);
     bar.setTagDisabled(2, false);
@@ -101,8 +101,8 @@ void TestEditorFrames::buttonStripSignalsAndPlaces() {
     QCOMPARE(apply->toolTip(), QStringLiteral("Apply to all"));
     QSignalSpy resets(&strip, &QCommonButtonForm::emitReset);
     QSignalSpy applies(&strip, &QCommonButtonForm::emitApplyToAll);
-    QVERIFY(desktop::click(reset->mapToGlobal(reset->rect().center())));
-    QVERIFY(desktop::click(apply->mapToGlobal(apply->rect().center())));
+    QVERIFY(desktoptest::click(reset->mapToGlobal(reset->rect().center())));
+    QVERIFY(desktoptest::click(apply->mapToGlobal(apply->rect().center())));
     QCOMPARE(resets.count(), 1);
     QCOMPARE(applies.count(), 1);
 }
@@ -134,7 +134,7 @@ void TestEditorFrames::toastFadesOutAndHoldsWhileHovered() {
     toast.moveToScreenCorner(&editor);
     const QRect area = editor.screen()->availableGeometry();
     QCOMPARE(toast.frameGeometry().bottomRight(), area.bottomRight());
-    QVERIFY(desktop::moveTo(QPoint(5, 5)));
+    QVERIFY(desktoptest::moveTo(QPoint(5, 5)));
     toast.show();
     QVERIFY(QTest::qWaitForWindowExposed(&toast));
     QElapsedTimer timer;
@@ -152,12 +152,12 @@ void TestEditorFrames::toastFadesOutAndHoldsWhileHovered() {
     toast.show();
     QVERIFY(QTest::qWaitForWindowExposed(&toast));
     toast.restartFade();
-    QVERIFY(desktop::moveTo(toast.geometry().center()));
+    QVERIFY(desktoptest::moveTo(toast.geometry().center()));
     QTRY_VERIFY(!toast.isFading());
     QTest::qWait(2500);
     QVERIFY(toast.isVisible());
     QCOMPARE(toast.windowOpacity(), 1.0);
-    QVERIFY(desktop::moveTo(QPoint(5, 5)));
+    QVERIFY(desktoptest::moveTo(QPoint(5, 5)));
     QTRY_VERIFY(toast.isFading());
     QTest::qWait(500);
     QCOMPARE(toast.windowOpacity(), 1.0);

@@ -112,7 +112,7 @@ void TestEditorPlacement::init() {
     QVERIFY(desktop::openEditor(m_editor.get(), m_clip));
     // The file's own playing would move the picture under the pixel checks.
     QTRY_VERIFY(m_editor->trimTab()->button("m_btnPause")->isVisible());
-    QVERIFY(desktop::click(centreOf(m_editor->trimTab()->button("m_btnPause"))));
+    QVERIFY(desktoptest::click(centreOf(m_editor->trimTab()->button("m_btnPause"))));
     QTRY_VERIFY(m_editor->trimTab()->button("m_btnPlay")->isVisible());
 }
 
@@ -179,7 +179,7 @@ void TestEditorPlacement::lowestControlsTakeClicksAndKeys() {
     QVideoEditingSettings* settings = m_editor->settings();
     showTab(QVideoEditingDlg::Adjust);
     // "Flip Vertical", the rotation column's lowest button: mirror and half a turn.
-    QVERIFY(desktop::click(centreOf(m_editor->adjustTab()->button("m_btnFlipV"))));
+    QVERIFY(desktoptest::click(centreOf(m_editor->adjustTab()->button("m_btnFlipV"))));
     VECropSettings crop;
     QTRY_VERIFY((settings->getCrop(crop), crop.rotation == 180));
     QCOMPARE(crop.mirrored, 1);
@@ -188,16 +188,16 @@ void TestEditorPlacement::lowestControlsTakeClicksAndKeys() {
     QWatermarkOperationForm* watermark = m_editor->watermarkTab();
     // The text box, then the text's transparency box at the bottom of the middle panel.
     auto* text = watermark->findChild<QRZTextEdit*>("m_leAddWKText");
-    QVERIFY(desktop::click(centreOf(text)));
+    QVERIFY(desktoptest::click(centreOf(text)));
     QTRY_VERIFY(text->textEdit()->hasFocus());
-    QVERIFY(desktop::xdotool({"type", "--delay", "20", "Mark"}));
+    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", "Mark"}));
     VEWatermarkSettings record;
     QTRY_VERIFY((settings->getWatermark(record), record.text.text == "Mark"));
     auto* alpha = watermark->findChild<QRZLineEdit*>("m_leTextAlphaValue");
-    QVERIFY(desktop::click(centreOf(alpha)));
+    QVERIFY(desktoptest::click(centreOf(alpha)));
     QTRY_VERIFY(alpha->hasFocus());
-    QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-    QVERIFY(desktop::xdotool({"type", "--delay", "20", "50"}));
+    QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", "50"}));
     // Half of 255, however the half is rounded.
     QTRY_VERIFY((settings->getWatermark(record), qAbs(record.text.alpha - 127) <= 1 && record.text.alpha != 255));
     desktop::keep(desktop::shot(m_editor.get()), "editor_placement_watermark_typed");
@@ -240,7 +240,7 @@ void TestEditorPlacement::tabBarShowsTheTabShown() {
     const QImage onTag = barLook();
     desktop::keep(onTag, "editor_placement_tab_bar_tag");
     QVERIFY(onTag != onTrim && onTag != onWatermark);
-    QVERIFY(desktop::click(centreOf(bar->button(QVideoEditingDlg::Trim))));
+    QVERIFY(desktoptest::click(centreOf(bar->button(QVideoEditingDlg::Trim))));
     QTRY_COMPARE(m_editor->currentTab(), int(QVideoEditingDlg::Trim));
     QCOMPARE(checkedTabs(), QList<int>{QVideoEditingDlg::Trim});
     QVERIFY(!bar->button(QVideoEditingDlg::Tag)->isEnabled());
@@ -279,10 +279,10 @@ void TestEditorPlacement::watermarkFrameEnclosesTheDrawnText() {
     QMediaElementWindow* preview = m_editor->preview()->previewSurface();
     QTRY_VERIFY(overlay->isVisible());
     auto* text = m_editor->watermarkTab()->findChild<QRZTextEdit*>("m_leAddWKText");
-    QVERIFY(desktop::click(centreOf(text)));
+    QVERIFY(desktoptest::click(centreOf(text)));
     QTRY_VERIFY(text->textEdit()->hasFocus());
     // Wide letters and a descender: the text's full box.
-    QVERIFY(desktop::xdotool({"type", "--delay", "20", "WMWgjy"}));
+    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", "WMWgjy"}));
     QWidget* piece = overlay->piece(0);
     QTRY_VERIFY(piece->isVisible());
     // The drawn text in the preview surface's own picture (the frame is a window of its

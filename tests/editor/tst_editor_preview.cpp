@@ -311,7 +311,7 @@ void TestEditorPreview::draggedWatermarkFrameLandsInTheRecord() {
     QTest::qWait(300);
     desktop::keep(desktop::shot(&w.window), QStringLiteral("editor_preview_watermark_frame"));
     const QPoint from = overlay->mapToGlobal(piece->geometry().center());
-    QVERIFY(desktop::drag(from, from + QPoint(60, 30)));
+    QVERIFY(desktoptest::drag(from, from + QPoint(60, 30)));
     VEWatermarkSettings moved;
     w.settings.getWatermark(moved);
     QVERIFY2(moved.text.x > placed.text.x + 0.1, qPrintable(QString::number(moved.text.x)));

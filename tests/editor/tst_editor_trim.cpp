@@ -100,21 +100,21 @@ void TestEditorTrim::sliderLimitsAndDrags() {
     QSignalSpy plays(&slider, &QVEDualSlider::sendPlayProValue);
     QSignalSpy presses(&slider, &QVEDualSlider::emitMousePress);
     const QPoint from = centreOf(slider.startButton());
-    QVERIFY(desktop::drag(from, from + QPoint(400, 0)));
+    QVERIFY(desktoptest::drag(from, from + QPoint(400, 0)));
     QCOMPARE(slider.startButton()->x(), slider.endButton()->x() - slider.startButton()->width());
     QVERIFY(!starts.isEmpty());
     QCOMPARE(slider.playPosition(), slider.startPosition());
     QVERIFY(slider.isStartSelected());
     QCOMPARE(presses.count(), 1);
     // A press on the end handle selects the end.
-    QVERIFY(desktop::drag(centreOf(slider.endButton()), centreOf(slider.endButton()) + QPoint(100, 0)));
+    QVERIFY(desktoptest::drag(centreOf(slider.endButton()), centreOf(slider.endButton()) + QPoint(100, 0)));
     QVERIFY(!slider.isStartSelected());
     QVERIFY(slider.endValue() > 0.6f);
 
     // A click on the track moves the play handle there.
     plays.clear();
     const QPoint track = slider.mapToGlobal(QPoint(slider.startButton()->width() + usable / 10, slider.height() - 3));
-    QVERIFY(desktop::click(track));
+    QVERIFY(desktoptest::click(track));
     QVERIFY(!plays.isEmpty());
     QVERIFY(std::abs(slider.playValue() - 0.1f) < 0.02f);
 
@@ -123,8 +123,8 @@ void TestEditorTrim::sliderLimitsAndDrags() {
     presses.clear();
     const float play = slider.playValue();
     const float start = slider.startValue();
-    QVERIFY(desktop::click(slider.mapToGlobal(QPoint(slider.width() / 2, slider.height() - 3))));
-    QVERIFY(desktop::drag(centreOf(slider.startButton()), centreOf(slider.startButton()) - QPoint(80, 0)));
+    QVERIFY(desktoptest::click(slider.mapToGlobal(QPoint(slider.width() / 2, slider.height() - 3))));
+    QVERIFY(desktoptest::drag(centreOf(slider.startButton()), centreOf(slider.startButton()) - QPoint(80, 0)));
     QCOMPARE(slider.playValue(), play);
     QCOMPARE(slider.startValue(), start);
     QVERIFY(presses.count() >= 1);
@@ -197,7 +197,7 @@ void TestEditorTrim::sectionPlayStopsAtTheEndHandle() {
     const uint64_t end = uint64_t(double(rig.manager.playRangeLength()) * slider->endValue());
     QSignalSpy section(&rig.manager, &RZPlayerManager::emitTrimPlayState);
     QRZBaseButton* play = rig.trim->button("m_btnTrimPlay");
-    QVERIFY(desktop::click(centreOf(play)));
+    QVERIFY(desktoptest::click(centreOf(play)));
     QVERIFY(!section.isEmpty());
     QCOMPARE(section.first().first().toBool(), true);
     QVERIFY(rig.trim->button("m_btnTrimPause")->isVisible());
@@ -217,7 +217,7 @@ void TestEditorTrim::framesStepAtTheSelectedHandle() {
     slider->setStartValue(30);
     const uint64_t at = uint64_t(double(rig.manager.playRangeLength()) * slider->startValue());
     QSignalSpy steps(rig.trim, &QTrimOperationForm::emitNextStep);
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnNext"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnNext"))));
     QCOMPARE(steps.count(), 1);
     QCOMPARE(steps.first().at(0).toBool(), true); // the play handle was elsewhere
     const uint64_t shown = rig.manager.player()->frameTime();
@@ -230,7 +230,7 @@ void TestEditorTrim::framesStepAtTheSelectedHandle() {
     steps.clear();
     QSignalSpy back(rig.trim, &QTrimOperationForm::emitPreviousStep);
     slider->setStartValue(0);
-    QVERIFY(desktop::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
+    QVERIFY(desktoptest::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
     QVERIFY(!slider->isStartSelected());
     QCOMPARE(slider->endPosition(), slider->startPosition());
     rig.trim->onPrevious();
@@ -249,7 +249,7 @@ void TestEditorTrim::trimWithoutChapters() {
     QCOMPARE(rig.trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(rig.manager.duration()));
     QSignalSpy trims(rig.trim, &QTrimOperationForm::emitTrim);
     // The whole range stays "no trim".
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnTrim"))));
     QCOMPARE(trims.count(), 1);
     QCOMPARE(trims.first().at(0).value<uint64_t>(), uint64_t(0));
     QCOMPARE(trims.first().at(1).value<uint64_t>(), uint64_t(0));
@@ -260,7 +260,7 @@ void TestEditorTrim::trimWithoutChapters() {
     // 20 % to 60 % of 10 s, then the slider spans the new range.
     rig.trim->slider()->setStartValue(20);
     rig.trim->slider()->setEndValue(60);
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnTrim"))));
     rig.settings.getEditConfig(config);
     QVERIFY(distance(config.trimStart, 2000000) < 20000);
     QVERIFY(distance(config.trimEnd, 6000000) < 20000);
@@ -270,7 +270,7 @@ void TestEditorTrim::trimWithoutChapters() {
     QCOMPARE(rig.trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(config.trimEnd));
     // Reset: the whole file again.
     QSignalSpy resets(rig.trim, &QTrimOperationForm::emitReset);
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnReset"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnReset"))));
     QCOMPARE(resets.count(), 1);
     rig.settings.getEditConfig(config);
     QCOMPARE(config.trimStart, uint64_t(0));
@@ -287,12 +287,12 @@ void TestEditorTrim::selectionsTooShortApplyNothing() {
     QVEDualSlider* slider = rig.trim->slider();
     // Both handles at one spot.
     slider->setStartValue(50);
-    QVERIFY(desktop::drag(centreOf(slider->endButton()), centreOf(slider->startButton()) - QPoint(40, 0)));
+    QVERIFY(desktoptest::drag(centreOf(slider->endButton()), centreOf(slider->startButton()) - QPoint(40, 0)));
     QCOMPARE(slider->endPosition(), slider->startPosition());
     rig.trim->onTrim();
     // Both at 0.
     slider->setStartValue(0);
-    QVERIFY(desktop::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
+    QVERIFY(desktoptest::drag(centreOf(slider->endButton()), slider->mapToGlobal(QPoint(0, 20))));
     QCOMPARE(slider->endPosition(), 0.0f);
     rig.trim->onTrim();
     QVERIFY(trims.isEmpty());
@@ -339,7 +339,7 @@ void TestEditorTrim::chaptersPreselectAndTrimInsideAChapter() {
     rig.trim->slider()->setStartValue(25);
     rig.trim->slider()->setEndValue(75);
     QSignalSpy chapterTrims(rig.trim, &QTrimOperationForm::emitTrimChapter);
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnTrim"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnTrim"))));
     QCOMPARE(chapterTrims.count(), 1);
     VEEditConfig config;
     rig.settings.getEditConfig(config);
@@ -352,7 +352,7 @@ void TestEditorTrim::chaptersPreselectAndTrimInsideAChapter() {
     const VEEditConfig trimmed = config;
 
     // Reset: the whole file through row 0.
-    QVERIFY(desktop::click(centreOf(rig.trim->button("m_btnReset"))));
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnReset"))));
     rig.settings.getEditConfig(config);
     QCOMPARE(config.trimStart, uint64_t(0));
     QCOMPARE(config.trimEnd, rig.manager.duration());
@@ -383,7 +383,7 @@ void TestEditorTrim::transportBarSeeksAndShowsState() {
     const int y = progress->height() / 2;
     const QPoint from = progress->mapToGlobal(QPoint(progress->width() / 10, y));
     const QPoint to = progress->mapToGlobal(QPoint(progress->width() * 6 / 10, y));
-    QVERIFY(desktop::drag(from, to));
+    QVERIFY(desktoptest::drag(from, to));
     QCOMPARE(presses.count(), 1);
     QCOMPARE(releases.count(), 1);
     QVERIFY(!seeks.isEmpty());
@@ -393,7 +393,7 @@ void TestEditorTrim::transportBarSeeksAndShowsState() {
     QVERIFY(rig.bar->timeLabel()->text().startsWith(QStringLiteral("00:00:0")));
 
     // Play, then the end: the play button comes back.
-    QVERIFY(desktop::click(centreOf(rig.bar->button("m_btnPlay"))));
+    QVERIFY(desktoptest::click(centreOf(rig.bar->button("m_btnPlay"))));
     QVERIFY(rig.bar->button("m_btnPause")->isVisible());
     QVERIFY(!rig.bar->button("m_btnPlay")->isVisible());
     rig.bar->playFinish();

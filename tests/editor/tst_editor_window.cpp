@@ -19,6 +19,7 @@
 #include "editor/QVideoEditingSettings.h"
 #include "editor/SnapshotSettings.h"
 #include "media/QMediaElementWindow.h"
+#include "media/RZPlayerClass.h"
 #include "media/RZPlayerManager.h"
 #include "tests/editor/DesktopHelpers.h"
 #include "tests/editor/EditorFixtures.h"
@@ -73,6 +74,18 @@ QRect pictureBounds(const QImage& image) {
     return bounds;
 }
 
+// The grey of the picture on a surface, a quarter into it (clear of the crop frame's
+// centre handle), as the screen shows it; -1 while the surface shows no picture.
+int greyOnScreen(QMediaElementWindow* surface) {
+    const QRect element = surface->videoElementRect();
+    if (!surface->isVisible() || element.width() < 8 || element.height() < 8) {
+        return -1;
+    }
+    const QColor c =
+        desktop::shot(surface).pixelColor(element.topLeft() + QPoint(element.width() / 4, element.height() / 4));
+    return qAbs(c.red() - c.green()) > 6 || qAbs(c.blue() - c.green()) > 6 ? -1 : c.green();
+}
+
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files);
 }
@@ -103,6 +116,7 @@ private slots:
     void snapshotsFollowTheSettingsAndReportInToasts();
     void pictureIsCentredInThePreview_data();
     void pictureIsCentredInThePreview();
+    void pausedPictureShowsOnEverySurfaceShown();
     void soundOnlyFileTakesATypedTitle();
 
 private:
@@ -143,7 +157,7 @@ bool TestEditorWindow::openEditor(const QString& path) {
 
 void TestEditorWindow::clickButton(QWidget* button) {
     QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(button->objectName()));
-    QVERIFY(desktop::click(centreOf(button)));
+    QVERIFY(desktoptest::click(centreOf(button)));
 }
 
 // Pops the snapshot menu up from the trim tab and clicks one of its items.
@@ -159,7 +173,7 @@ void TestEditorWindow::chooseMenuItem(const QString& text) {
     }
     QVERIFY(chosen);
     QTRY_VERIFY(QApplication::widgetAt(menu->mapToGlobal(menu->actionGeometry(chosen).center())) == menu);
-    QVERIFY(desktop::click(menu->mapToGlobal(menu->actionGeometry(chosen).center())));
+    QVERIFY(desktoptest::click(menu->mapToGlobal(menu->actionGeometry(chosen).center())));
 }
 
 void TestEditorWindow::handlesTransportAndAdjustReachThePlayer() {
@@ -180,9 +194,10 @@ void TestEditorWindow::handlesTransportAndAdjustReachThePlayer() {
 
     // The handles to about 3 s and 7 s of the 10 s clip.
     const int track = slider->usableWidth();
+    QVERIFY(desktoptest::drag(centreOf(slider->startButton()),
+                              centreOf(slider->startButton()) + QPoint(track * 3 / 10, 0)));
     QVERIFY(
-        desktop::drag(centreOf(slider->startButton()), centreOf(slider->startButton()) + QPoint(track * 3 / 10, 0)));
-    QVERIFY(desktop::drag(centreOf(slider->endButton()), centreOf(slider->endButton()) - QPoint(track * 3 / 10, 0)));
+        desktoptest::drag(centreOf(slider->endButton()), centreOf(slider->endButton()) - QPoint(track * 3 / 10, 0)));
     QVERIFY(!slider->isStartSelected());
     // A frame forward and back at the end handle: the player moves it a picture each way.
     const float end = slider->endValue();
@@ -311,9 +326,9 @@ void TestEditorWindow::snapshotsFollowTheSettingsAndReportInToasts() {
             desktop::typeIntoFolderChooser(chooser, jpgFolder);
         });
         QTest::qWait(300);
-        desktop::click(centreOf(dialog->button("m_btnOpen")));
-        chosen = desktop::waitUntil([&] { return QDir::cleanPath(dialog->folder()) == jpgFolder; }, 25000);
-        desktop::click(centreOf(dialog->button("m_btnOk")));
+        desktoptest::click(centreOf(dialog->button("m_btnOpen")));
+        chosen = desktoptest::waitFor([&] { return QDir::cleanPath(dialog->folder()) == jpgFolder; }, 25000);
+        desktoptest::click(centreOf(dialog->button("m_btnOk")));
     });
     chooseMenuItem(QStringLiteral("Settings"));
     QTRY_VERIFY_WITH_TIMEOUT(chosen, 30000);
@@ -406,6 +421,57 @@ void TestEditorWindow::pictureIsCentredInThePreview() {
     }
 }
 
+// Paused, a surface that a tab shows (or sizes anew) shows the picture the player holds,
+// not black (or an older picture) until playing resumes: the source surface is the
+// player's main window only on the tabs that show it. The clip's pictures grow lighter
+// frame by frame, so each surface tells which one it shows.
+void TestEditorWindow::pausedPictureShowsOnEverySurfaceShown() {
+    const QString clip = m_folders->root() + "/lighter.mp4";
+    QVERIFY(fixtures::ffmpeg({"-f", "lavfi", "-i", "nullsrc=s=160x120:r=25,geq=lum='16+N':cb=128:cr=128", "-t", "8",
+                              "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", clip}));
+    QVERIFY(openEditor(clip));
+    QTrimOperationForm* trim = m_editor->trimTab();
+    RZPlayerManager* manager = m_editor->playerManager();
+    // Playing after the load: paused two seconds or more in, far from the first picture.
+    QTRY_VERIFY_WITH_TIMEOUT(manager->player()->frameTime() > 2000000, 10000);
+    clickButton(trim->button("m_btnPause"));
+    QTRY_VERIFY(trim->button("m_btnPlay")->isVisible());
+    QTRY_VERIFY(manager->player()->isPaused());
+    const QString snapshot = m_folders->root() + "/paused.png";
+    QVERIFY(manager->saveSnapshot(snapshot));
+    const int held = QImage(snapshot).pixelColor(80, 60).green();
+    QVERIFY2(held > 40, qPrintable(QString::number(held)));
+
+    QMediaForm* pane = m_editor->preview();
+    const auto showsHeld = [&](QMediaElementWindow* surface, const QString& name) {
+        int grey = -1;
+        const bool shown = desktoptest::waitFor(
+            [&] {
+                grey = greyOnScreen(surface);
+                return qAbs(grey - held) <= 3;
+            },
+            5000);
+        desktop::keep(desktop::shot(surface), name);
+        return shown ? QString() : QStringLiteral("%1: grey %2 for %3").arg(name).arg(grey).arg(held);
+    };
+    QString wrong = showsHeld(pane->previewSurface(), "editor_window_paused_trim");
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    for (int tab : {QVideoEditingDlg::Effect, QVideoEditingDlg::Trim, QVideoEditingDlg::Adjust}) {
+        m_editor->selectedTag(tab);
+        const QString name = QStringLiteral("editor_window_paused_tab%1_").arg(tab);
+        wrong = showsHeld(pane->previewSurface(), name + "preview");
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        if (tab != QVideoEditingDlg::Trim) {
+            wrong = showsHeld(pane->sourceSurface(), name + "source");
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        }
+        // The pictures came from the paused player: it never played on.
+        QVERIFY(manager->player()->isPaused());
+    }
+    QTRY_VERIFY(pane->cropOverlay()->isVisible() && m_editor->transportBar()->isVisible());
+    desktop::keep(desktop::shot(m_editor.get()), "editor_window_paused_adjust");
+}
+
 void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
     const QString song = m_folders->root() + "/song.mp3";
     QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "libmp3lame", "-metadata", "title=Old title"}));
@@ -428,8 +494,8 @@ void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
     QTRY_COMPARE(title->text(), QStringLiteral("Old title"));
     clickButton(title);
     QTRY_VERIFY(title->hasFocus());
-    QVERIFY(desktop::xdotool({"key", "ctrl+a"}));
-    QVERIFY(desktop::xdotool({"type", "--delay", "20", "Typed title"}));
+    QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
+    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", "Typed title"}));
     QTRY_COMPARE(title->text(), QStringLiteral("Typed title"));
     desktop::keep(desktop::shot(m_editor.get()), "editor_window_sound_tags");
 

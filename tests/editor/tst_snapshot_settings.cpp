@@ -142,10 +142,10 @@ void TestSnapshotSettings::dialogOkStoresBothChoices() {
     QCOMPARE(dialog.button("m_btnCancel")->geometry().topLeft(), QPoint(184, 174));
 
     // PNG from the list.
-    QVERIFY(desktop::click(centreOf(dialog.formatBox())));
+    QVERIFY(desktoptest::click(centreOf(dialog.formatBox())));
     QTRY_VERIFY(dialog.formatBox()->popupList() && dialog.formatBox()->popupList()->isVisible());
-    QVERIFY(desktop::xdotool({"key", "Down"}));
-    QVERIFY(desktop::xdotool({"key", "Return"}));
+    QVERIFY(desktoptest::xdotool({"key", "Down"}));
+    QVERIFY(desktoptest::xdotool({"key", "Return"}));
     QTRY_COMPARE(dialog.formatBox()->currentText(), QStringLiteral("PNG"));
 
     // The folder through the folder chooser: its path typed, then Enter.
@@ -154,12 +154,12 @@ void TestSnapshotSettings::dialogOkStoresBothChoices() {
         QTimer::singleShot(25000, chooser, [chooser] { chooser->reject(); }); // fail, never hang
         typed = desktop::typeIntoFolderChooser(chooser, chosen);
     });
-    QVERIFY(desktop::click(centreOf(dialog.button("m_btnOpen"))));
+    QVERIFY(desktoptest::click(centreOf(dialog.button("m_btnOpen"))));
     QTRY_VERIFY_WITH_TIMEOUT(typed, 30000);
     QTRY_COMPARE_WITH_TIMEOUT(dialog.folder(), chosen, 10000);
     QCOMPARE(dialog.folderEdit()->text(), chosen);
     QSignalSpy closed(&dialog, &QCaptureSettingDlg::emitDlgClose);
-    QVERIFY(desktop::click(centreOf(dialog.button("m_btnOk"))));
+    QVERIFY(desktoptest::click(centreOf(dialog.button("m_btnOk"))));
     QTRY_VERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     const QByteArray text = readAll(m_path);
@@ -180,7 +180,7 @@ void TestSnapshotSettings::dialogCancelStoresNothing() {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.formatBox()->setCurrentIndex(1);
     QSignalSpy closed(&dialog, &QCaptureSettingDlg::emitDlgClose);
-    QVERIFY(desktop::click(centreOf(dialog.button("m_btnCancel"))));
+    QVERIFY(desktoptest::click(centreOf(dialog.button("m_btnCancel"))));
     QTRY_VERIFY(!dialog.isVisible());
     QCOMPARE(closed.count(), 1);
     QCOMPARE(dialog.result(), int(QDialog::Rejected));

@@ -170,12 +170,33 @@ int countLight(const QImage& image, const QRect& area) {
     return light;
 }
 
-// The preview surface as the screen shows it.
+// A widget as the screen shows it, read where the X server has its window: the toolkit's
+// idea of a dialog's place can stay stale after the window manager has centred it, and a
+// grab there reads whatever lies behind.
 QImage shotOf(QWidget* widget) {
-    const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    QWidget* top = widget->window();
+    const QPoint offset = widget->mapTo(top, QPoint(0, 0));
     return QGuiApplication::primaryScreen()
-        ->grabWindow(0, origin.x(), origin.y(), widget->width(), widget->height())
+        ->grabWindow(top->winId(), offset.x(), offset.y(), widget->width(), widget->height())
         .toImage();
+}
+
+// Keeps a screenshot of the widget among the test outputs.
+void keepShot(QWidget* widget, const QString& name) {
+    QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
+    shotOf(widget).save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/") + name + QStringLiteral(".png"));
+}
+
+// Pixels of the picture (not the surface's black) in a grab.
+int countLit(const QImage& image) {
+    int lit = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            const QColor c = image.pixelColor(x, y);
+            lit += qMax(c.red(), qMax(c.green(), c.blue())) > 40 ? 1 : 0;
+        }
+    }
+    return lit;
 }
 
 // A left-button drag between two points of a widget, in steps, each move relative to
@@ -276,7 +297,7 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
                 editor->close();
                 return;
             }
-            saveScreenshot(editor, QStringLiteral("history_edit_%1_loaded").arg(round));
+            keepShot(editor, QStringLiteral("history_edit_%1_loaded").arg(round));
             QVideoEditTag* tabs = editor->tabBar();
             if (editor->currentTab() != QVideoEditingDlg::Trim || tabs->button(QVideoEditingDlg::Tag)->isEnabled()) {
                 failures << "Trim is not current or Tag is enabled for a video";
@@ -321,7 +342,7 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
             }
             trimmed[round] = applied.trimEnd - applied.trimStart;
             QTest::qWait(200); // the new range painted
-            saveScreenshot(editor, QStringLiteral("history_edit_%1_trimmed").arg(round));
+            keepShot(editor, QStringLiteral("history_edit_%1_trimmed").arg(round));
             if (round == 1) {
                 // A text watermark typed in its tab shows, light, in the preview's top left.
                 editor->selectedTag(QVideoEditingDlg::Watermark);
@@ -330,19 +351,42 @@ void TestHistoryEditing::editButtonTrimsIntoANewListedFile() {
                     const QRect r = surface->videoElementRect();
                     return countLight(shotOf(surface), QRect(r.left(), r.top(), r.width() / 3, r.height() / 3));
                 };
-                waitFor([surface] { return surface->isVisible(); }, 5000);
-                QTest::qWait(300);
+                // The picture on screen first, then the baseline.
+                if (!waitFor(
+                        [surface] {
+                            const QImage shot = shotOf(surface);
+                            return surface->isVisible() && countLit(shot) > shot.width() * shot.height() / 16 / 3;
+                        },
+                        5000)) {
+                    failures << "the preview shows no picture on the watermark tab";
+                }
                 const int before = markPixels();
                 QTextEdit* text = editor->watermarkTab()->findChild<QRZTextEdit*>("m_leAddWKText")->textEdit();
                 clickInWindow(text, text->rect().center());
-                waitFor([text] { return text->hasFocus(); }, 5000);
+                if (!waitFor([text] { return text->hasFocus(); }, 5000)) {
+                    failures << "the watermark text box took no focus";
+                }
                 typeText("MARK");
                 if (!waitFor([&] { return markPixels() > before + 20; }, 8000)) {
-                    failures << QStringLiteral("no watermark in the preview (%1 light pixels, %2 before)")
+                    const QString snapshot = m_folders.root() + "/preview_snapshot.png";
+                    editor->playerManager()->saveSnapshot(snapshot);
+                    const QImage picture(snapshot);
+                    VEWatermarkSettings mark;
+                    editor->settings()->getWatermark(mark);
+                    keepShot(editor, QStringLiteral("history_edit_watermark_missing"));
+                    picture.save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/history_edit_watermark_player.png"));
+                    failures << QStringLiteral("no watermark in the preview (%1 light pixels, %2 before; box '%3', "
+                                               "settings '%4' shown %5, player picture %6x%7 with %8 light)")
                                     .arg(markPixels())
-                                    .arg(before);
+                                    .arg(before)
+                                    .arg(text->toPlainText())
+                                    .arg(QString::fromStdString(mark.text.text))
+                                    .arg(mark.text.shown)
+                                    .arg(picture.width())
+                                    .arg(picture.height())
+                                    .arg(countLight(picture, QRect(0, 0, picture.width() / 3, picture.height() / 3)));
                 }
-                saveScreenshot(editor, QStringLiteral("history_edit_watermark"));
+                keepShot(editor, QStringLiteral("history_edit_watermark"));
             }
             VEAudioTagInfo tags;
             editor->selectedTag(QVideoEditingDlg::Tag); // the tags tab shows what the file holds
@@ -455,7 +499,7 @@ void TestHistoryEditing::changedTagsAreWrittenInPlaceKeepingTheLyrics() {
                 tags.title = "New song";
                 editor->settings()->setTags(tags);
             }
-            saveScreenshot(editor, QStringLiteral("history_edit_audio_%1").arg(change ? "changed" : "unchanged"));
+            keepShot(editor, QStringLiteral("history_edit_audio_%1").arg(change ? "changed" : "unchanged"));
             editor->onOK();
         });
         const QByteArray before = historyText(m_folders).toUtf8();

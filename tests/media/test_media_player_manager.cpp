@@ -248,20 +248,29 @@ void TestMediaPlayerManager::cropPreviewAndItsDrag() {
 
 void TestMediaPlayerManager::anEmptyRangeShowsNoProgress() {
     QVERIFY(m_manager->openFileInNewPlayer(m_clip, 320, 240, 3));
-    // A range that starts at the file's end has length 0: no division by it.
-    m_manager->setPlayRange(m_manager->duration(), 0);
-    QCOMPARE(m_manager->playRangeLength(), uint64_t(0));
-    QSignalSpy progress(m_manager, &RZPlayerManager::emitPlayProgress);
-    QSignalSpy percent(m_manager, &RZPlayerManager::emitStartEndProgressValue);
-    m_manager->onNextStep(true, 0.5f);
-    m_manager->onPreviousStep(true, 0.5f);
-    m_manager->updateTime();
-    QVERIFY(!progress.isEmpty());
-    for (const QList<QVariant>& call : progress) {
-        QCOMPARE(call.first().toDouble(), 0.0);
-    }
-    for (const QList<QVariant>& call : percent) {
-        QCOMPARE(call.first().toFloat(), 0.0f);
+    // A range that starts at the file's end, or past it (an open end), has length 0: no
+    // division by it, and no length that wrapped round.
+    for (const uint64_t start : {m_manager->duration(), m_manager->duration() + 1500000}) {
+        m_manager->setPlayRange(start, 0);
+        QCOMPARE(m_manager->playRangeLength(), uint64_t(0));
+        QSignalSpy progress(m_manager, &RZPlayerManager::emitPlayProgress);
+        QSignalSpy percent(m_manager, &RZPlayerManager::emitStartEndProgressValue);
+        QSignalSpy times(m_manager, &RZPlayerManager::emitPlayTime);
+        m_manager->onNextStep(true, 0.5f);
+        m_manager->onPreviousStep(true, 0.5f);
+        m_manager->updateTime();
+        QVERIFY(!progress.isEmpty());
+        for (const QList<QVariant>& call : progress) {
+            QCOMPARE(call.first().toDouble(), 0.0);
+        }
+        for (const QList<QVariant>& call : percent) {
+            QCOMPARE(call.first().toFloat(), 0.0f);
+        }
+        QVERIFY(!times.isEmpty());
+        for (const QList<QVariant>& call : times) {
+            QVERIFY2(call.first().toString().endsWith(QStringLiteral(" / 00:00:00")),
+                     qPrintable(call.first().toString()));
+        }
     }
 }
 

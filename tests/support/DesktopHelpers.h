@@ -4,9 +4,11 @@
 // ImageMagick's import. Results come from those tools, never from our own code.
 #pragma once
 
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -41,6 +43,40 @@ inline void movePointer(int x, int y) {
 inline void click(int x, int y) {
     movePointer(x, y);
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// A pointer move that returns once the X server has it; then a moment for the toolkit to
+// take the move in.
+inline bool moveTo(const QPoint& global) {
+    if (QCursor::pos() == global) {
+        return true; // a synchronous move to where the pointer is would wait forever
+    }
+    const bool ok = xdotool({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+    QTest::qWait(50);
+    return ok;
+}
+
+inline bool click(const QPoint& global) {
+    const bool ok = moveTo(global) && xdotool({"click", "1"});
+    QTest::qWait(80);
+    return ok;
+}
+
+// A left-button drag from one screen point to another, in steps so that each move arrives.
+inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
+    if (!moveTo(from) || !xdotool({"mousedown", "1"})) {
+        return false;
+    }
+    QTest::qWait(60);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = from + (to - from) * i / steps;
+        if (!moveTo(at)) {
+            return false;
+        }
+    }
+    const bool ok = xdotool({"mouseup", "1"});
+    QTest::qWait(100);
+    return ok;
 }
 
 // Press at one point, move in steps, release at another.

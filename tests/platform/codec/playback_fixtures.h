@@ -156,6 +156,34 @@ inline Timeline timelineOf(const QJsonObject& info) {
     return timeline;
 }
 
+// The same for a file whose streams tell no extents (Matroska): the end is where its last
+// picture or sound packet ends, as ffprobe reads the packets.
+inline Timeline timelineOf(const QString& path, const QJsonObject& info) {
+    Timeline timeline = timelineOf(info);
+    bool extentsTold = true;
+    for (const QJsonValue& value : info.value("streams").toArray()) {
+        extentsTold = extentsTold && value.toObject().contains("duration");
+    }
+    if (extentsTold) {
+        return timeline;
+    }
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  QStringList{"-v", "error", "-show_entries", "packet=pts_time,duration_time", "-of", "csv=p=0", path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        return Timeline{};
+    }
+    double end = 0.0;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(',');
+        if (fields.size() >= 2) {
+            end = qMax(end, fields[0].toDouble() + fields[1].toDouble());
+        }
+    }
+    timeline.length = end - timeline.start;
+    return timeline;
+}
+
 // Frames of the first video stream, counted by decoding.
 inline int countVideoFrames(const QString& path) {
     QProcess process;

@@ -190,6 +190,7 @@ void TestCodecMediaInfo::aFileThatStartsLateRunsFromZero_data() {
     QTest::addColumn<QStringList>("extra");
     QTest::newRow("MPEG-TS") << "late.ts" << QStringList{};
     QTest::newRow("MP4 with a start offset") << "offset.mp4" << QStringList{"-output_ts_offset", "1.5"};
+    QTest::newRow("MKV with a start offset") << "offset.mkv" << QStringList{"-output_ts_offset", "1.5"};
     QTest::newRow("MP4 from 0") << "plain.mp4" << QStringList{};
 }
 
@@ -200,7 +201,8 @@ void TestCodecMediaInfo::aFileThatStartsLateRunsFromZero() {
     QFETCH(QStringList, extra);
     const QString path = m_dir.filePath(name);
     QVERIFY(fixtures::makeNumberedClip(path, 3.0, {}, extra));
-    const fixtures::Timeline timeline = fixtures::timelineOf(fixtures::probe(path));
+    const fixtures::Timeline timeline = fixtures::timelineOf(path, fixtures::probe(path));
+    QVERIFY(timeline.length > 2.9 && timeline.length < 3.2);
     cvcodec_info info = cvcodec_info_create(-1);
     QVERIFY(cvcodec_info_open(info, path.toUtf8().constData()));
     const double duration = double(cvcodec_info_duration(info));

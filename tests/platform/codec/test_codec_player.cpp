@@ -547,6 +547,8 @@ void TestCodecPlayer::aFileThatStartsLateRunsFromZero_data() {
     QTest::newRow("MP4 with a start offset")
         << "offset.mp4" << QStringList{} << QStringList{"-output_ts_offset", "1.5"};
     QTest::newRow("MP4, sound starts late") << "late-sound.mp4" << QStringList{"-itsoffset", "0.5"} << QStringList{};
+    QTest::newRow("MKV with a start offset")
+        << "offset.mkv" << QStringList{} << QStringList{"-output_ts_offset", "1.5"};
 }
 
 // Positions run from 0 at the file's first picture or sound to its length, whatever
@@ -559,8 +561,9 @@ void TestCodecPlayer::aFileThatStartsLateRunsFromZero() {
     const QString path = m_dir.filePath(name);
     QVERIFY(fixtures::makeNumberedClip(path, 4.0, inputOptions, extra));
     const QJsonObject info = fixtures::probe(path);
-    const fixtures::Timeline timeline = fixtures::timelineOf(info);
+    const fixtures::Timeline timeline = fixtures::timelineOf(path, info);
     const double length = timeline.length;
+    QVERIFY(length > 3.9 && length < 4.2);
     const double firstPicture = timeline.streamStart(info, "video");
     const auto pictureTime = [&](int number) { return (firstPicture + number / 25.0) * 1e6; };
 
