@@ -383,10 +383,12 @@ private:
 void compareSound(const char* self, const QTemporaryDir& dir) {
     const QString monitor = pactl({"get-default-sink"}) + ".monitor";
     // A tone plays into the output for the whole comparison, so that the system sound
-    // is not silence.
+    // is not silence. Both tones are played with a short buffer: a null sink fed with
+    // pacat's default two seconds works in blocks that long, and a recording that
+    // starts to read its monitor would get nothing for up to two seconds.
     TonePlayer tone(
         {"-r", "44100", "-c", "2", "-b", "16", "-t", "raw", "-", "synth", "600", "sine", "330", "vol", "0.3"},
-        {"--raw", "--rate=44100", "--channels=2", "--format=s16le"});
+        {"--raw", "--rate=44100", "--channels=2", "--format=s16le", "--latency-msec=20"});
     // The microphone: another tone played into a sink of its own, whose monitor is the
     // default input meanwhile. It delivers its sound as it plays, as a real microphone
     // does (a synthetic sine source hands out seconds ahead of time).
@@ -395,7 +397,7 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
     pactl({"set-default-source", "bench_microphone.monitor"});
     TonePlayer microphone(
         {"-r", "48000", "-c", "1", "-b", "16", "-t", "raw", "-", "synth", "600", "sine", "440", "vol", "0.3"},
-        {"--raw", "--rate=48000", "--channels=1", "--format=s16le", "--device=bench_microphone"});
+        {"--raw", "--rate=48000", "--channels=1", "--format=s16le", "--latency-msec=20", "--device=bench_microphone"});
     sleep(1);
     std::printf("sound: %d s of system sound (a tone) and microphone mixed into AAC 128 kbit/s; %d runs each, "
                 "alternately\n",
