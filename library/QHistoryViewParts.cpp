@@ -32,6 +32,16 @@ void QTableViewEx::setSortModel(QHistorySortModel* model) {
     setSortModelRef(model);
 }
 
+// The hovered row is drawn as the current one; once the pointer leaves, the view's own
+// current row is again.
+void QTableViewEx::leaveEvent(QEvent* event) {
+    QRZTableView::leaveEvent(event);
+    if (m_sortModel != nullptr && currentIndex().isValid()) {
+        m_sortModel->setCurrentRow(currentIndex().row());
+        viewport()->update();
+    }
+}
+
 QString historyDetailsText(QHistoryChunk* chunk) {
     if (chunk == nullptr) {
         return QString();

@@ -24,6 +24,9 @@ public:
 public slots:
     QString showToolTipText(const QModelIndex& index) override;
 
+protected:
+    void leaveEvent(QEvent* event) override;
+
 private:
     QHistorySortModel* m_sortModel = nullptr;
 };
