@@ -822,9 +822,8 @@ void MainWindow::saveBeforeExit(bool tellInBoxes) {
     // recording from them any more.
     m_exiting = true;
     abandonCountdown();
-    if (m_toolbarNotice) {
-        m_toolbarNotice->accept();
-    }
+    // Unanswered: taking its answer could raise a box that no one is there to answer.
+    delete m_toolbarNotice.data();
     QStringList failures;
     if (m_recording) {
         m_recording = false;
