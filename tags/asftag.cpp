@@ -36,6 +36,10 @@ constexpr size_t kMax16 = 0xFFFF;
 constexpr int64_t kNewPadding = 1024;
 constexpr int64_t kMaxKeptPadding = 16 * 1024;
 
+// What reading makes of an attribute: an item (or nothing, for a further value of a
+// field already read), something kept as it is, or a picture beyond the cover.
+enum class AttributeUse { Taken, Keep, ExtraPicture };
+
 bool isGuid(const uint8_t* p, const Guid guid) {
     return std::memcmp(p, guid, 16) == 0;
 }
@@ -129,6 +133,8 @@ int AsfTag::reload() {
     keptExtensionObjects_.clear();
     keptDescriptors_.clear();
     keptLibraryRecords_.clear();
+    extraPictureDescriptors_.clear();
+    extraPictureRecords_.clear();
     rating_.clear();
     extensionReserved_.clear();
     coverValue_.clear();
@@ -151,10 +157,10 @@ int AsfTag::reload() {
     }
 
     bool seen[FieldPicture + 1] = {};
-    // Decodes one attribute; false when the field is already taken or the value does not
-    // serve, so that the caller keeps the attribute as it was.
+    // Decodes one attribute; false when the value does not serve, so that the caller
+    // keeps the attribute as it was.
     auto decodeAttribute = [this, &seen](const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
-                                         int64_t valueOffset) -> bool {
+                                         int64_t valueOffset) -> AttributeUse {
         if (name == u"ID3") {
             // An ID3v2 tag kept inside an attribute lends its items to fields not yet set.
             WindowStream window(stream_, valueOffset, static_cast<int64_t>(length));
@@ -166,7 +172,7 @@ int AsfTag::reload() {
                     seen[item.field] = items_.addItem(SlotAsf, item.field, item.type, item.length, item.data) == 0;
                 }
             }
-            return false;
+            return AttributeUse::Keep;
         }
         int field = -1;
         for (const Attribute& attribute : kAttributes) {
@@ -174,14 +180,23 @@ int AsfTag::reload() {
                 field = attribute.field;
             }
         }
-        if (field < 0 || seen[field] || length < 1 || length > kMaxItemBytes) {
-            return false;
+        if (field == FieldPicture && seen[field]) {
+            return AttributeUse::ExtraPicture;
+        }
+        if (field >= 0 && seen[field]) {
+            // A further value of a field already read (a second WM/Genre, say) is not
+            // kept: the item list holds the field's one value, so a save that sets or
+            // clears the field takes all of it.
+            return AttributeUse::Taken;
+        }
+        if (field < 0 || length < 1 || length > kMaxItemBytes) {
+            return AttributeUse::Keep;
         }
         bool taken = false;
         const bool numeric = type == TypeDword || type == TypeQword || type == TypeWord || type == TypeBool;
         if (field == FieldPicture) {
             if (type != TypeBytes || length <= 5) {
-                return false;
+                return AttributeUse::Keep;
             }
             const uint32_t dataLength = readLe32(value + 1);
             size_t at = 5;
@@ -192,7 +207,7 @@ int AsfTag::reload() {
                 at += 2;
             }
             if (at >= length) {
-                return false;
+                return AttributeUse::Keep;
             }
             const size_t n = std::min<size_t>(dataLength, length - at);
             taken = n > 0 && items_.addBinary(SlotAsf, field, static_cast<int>(n), value + at) == 0;
@@ -224,7 +239,7 @@ int AsfTag::reload() {
             }(numberValue(value, length))) == 0;
         }
         seen[field] = taken;
-        return taken;
+        return taken ? AttributeUse::Taken : AttributeUse::Keep;
     };
 
     size_t offset = 30;
@@ -271,9 +286,12 @@ int AsfTag::reload() {
                 if (valueLength > end - at) {
                     break;
                 }
-                if (!decodeAttribute(name, type, header.data() + at, valueLength, static_cast<int64_t>(at))) {
-                    keptDescriptors_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(first),
-                                                  header.begin() + static_cast<std::ptrdiff_t>(at + valueLength));
+                const AttributeUse use =
+                    decodeAttribute(name, type, header.data() + at, valueLength, static_cast<int64_t>(at));
+                if (use != AttributeUse::Taken) {
+                    (use == AttributeUse::Keep ? keptDescriptors_ : extraPictureDescriptors_)
+                        .emplace_back(header.begin() + static_cast<std::ptrdiff_t>(first),
+                                      header.begin() + static_cast<std::ptrdiff_t>(at + valueLength));
                 }
                 at += valueLength;
             }
@@ -304,10 +322,12 @@ int AsfTag::reload() {
                         const std::u16string name = utf16FromBytes(record + 12, nameLength, false);
                         const size_t valueAt = r + 12 + nameLength;
                         const size_t recordEnd = valueAt + dataLength;
-                        if (!decodeAttribute(name, type, header.data() + valueAt, dataLength,
-                                             static_cast<int64_t>(valueAt))) {
-                            keptLibraryRecords_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(r),
-                                                             header.begin() + static_cast<std::ptrdiff_t>(recordEnd));
+                        const AttributeUse use = decodeAttribute(name, type, header.data() + valueAt, dataLength,
+                                                                 static_cast<int64_t>(valueAt));
+                        if (use != AttributeUse::Taken) {
+                            (use == AttributeUse::Keep ? keptLibraryRecords_ : extraPictureRecords_)
+                                .emplace_back(header.begin() + static_cast<std::ptrdiff_t>(r),
+                                              header.begin() + static_cast<std::ptrdiff_t>(recordEnd));
                         }
                         r = recordEnd;
                     }
@@ -378,9 +398,19 @@ int AsfTag::save() {
         descriptors.insert(descriptors.end(), value.begin(), value.end());
         ++descriptorCount;
     }
-    for (const std::vector<uint8_t>& kept : keptDescriptors_) {
-        descriptors.insert(descriptors.end(), kept.begin(), kept.end());
-        ++descriptorCount;
+    // Pictures beyond the cover stay beside a cover; without one the first of them would
+    // read back as the cover that was cleared.
+    bool hasCover = false;
+    for (int i = 0; i < items_.count(); ++i) {
+        hasCover = hasCover || items_.getItem(i).field == FieldPicture;
+    }
+    using Values = const std::vector<std::vector<uint8_t>>*;
+    const std::vector<std::vector<uint8_t>> none;
+    for (Values list : {Values(&keptDescriptors_), hasCover ? &extraPictureDescriptors_ : &none}) {
+        for (const std::vector<uint8_t>& kept : *list) {
+            descriptors.insert(descriptors.end(), kept.begin(), kept.end());
+            ++descriptorCount;
+        }
     }
     if (descriptorCount > kMax16) {
         return -1;
@@ -428,7 +458,8 @@ int AsfTag::save() {
     for (const std::vector<uint8_t>& object : keptExtensionObjects_) {
         extension.insert(extension.end(), object.begin(), object.end());
     }
-    const size_t recordCount = keptLibraryRecords_.size() + (libraryPicture.empty() ? 0 : 1);
+    const std::vector<std::vector<uint8_t>>& extraRecords = hasCover ? extraPictureRecords_ : none;
+    const size_t recordCount = keptLibraryRecords_.size() + extraRecords.size() + (libraryPicture.empty() ? 0 : 1);
     if (recordCount > kMax16) {
         return -1;
     }
@@ -447,8 +478,10 @@ int AsfTag::save() {
             library.insert(library.end(), nameBytes.begin(), nameBytes.end());
             library.insert(library.end(), libraryPicture.begin(), libraryPicture.end());
         }
-        for (const std::vector<uint8_t>& record : keptLibraryRecords_) {
-            library.insert(library.end(), record.begin(), record.end());
+        for (Values records : {Values(&keptLibraryRecords_), &extraRecords}) {
+            for (const std::vector<uint8_t>& record : *records) {
+                library.insert(library.end(), record.begin(), record.end());
+            }
         }
         setLe64(library.data() + 16, library.size());
         extension.insert(extension.end(), library.begin(), library.end());

@@ -22,8 +22,11 @@ private:
     std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library
     std::vector<std::vector<uint8_t>> keptDescriptors_;      // Extended Content Description entries, whole
     std::vector<std::vector<uint8_t>> keptLibraryRecords_;   // Metadata Library records, whole
-    std::vector<uint8_t> rating_;                            // Content Description rating, UTF-16LE with terminator
-    std::vector<uint8_t> extensionReserved_;                 // 18 bytes of the old Header Extension
+    // WM/Picture values beyond the cover (a back cover, say), whole, where they were.
+    std::vector<std::vector<uint8_t>> extraPictureDescriptors_;
+    std::vector<std::vector<uint8_t>> extraPictureRecords_;
+    std::vector<uint8_t> rating_;            // Content Description rating, UTF-16LE with terminator
+    std::vector<uint8_t> extensionReserved_; // 18 bytes of the old Header Extension
     // The cover's whole WM/Picture value when its image is of a type a save cannot name:
     // written back as it was while the picture item still holds coverImage_.
     std::vector<uint8_t> coverValue_;
