@@ -16,6 +16,20 @@ public:
     int save() override;
 
 private:
+    // What reading makes of an attribute: an item (or nothing, for a further value of a
+    // field already read), something kept as it is, or a picture beyond the cover.
+    enum class AttributeUse { Taken, Keep, ExtraPicture };
+
+    // The objects of the Header Object that hold tags, from `offset` to `end` of the
+    // header's bytes; seen[field] is set once a field has its item.
+    void readContentDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readExtendedDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readMetadataLibrary(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    AttributeUse decodeAttribute(const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
+                                 int64_t valueOffset, bool seen[]);
+    void lendEmbeddedId3(int64_t valueOffset, size_t length, bool seen[]);
+
     int64_t headerSize_ = 0;
     bool hadDescriptions_ = false;
     std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole
