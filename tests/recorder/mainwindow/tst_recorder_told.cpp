@@ -7,6 +7,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTime>
@@ -345,15 +346,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*.mp4")).isEmpty(), 10000);
         QTest::qWait(500);
         QList<quint64> known = journey::otherWindowsOf(*m_program);
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
         const quint64 balloon = journey::waitForNewWindowOf(*m_program, known, 10000);
         QVERIFY2(balloon != 0, "no balloon for the screenshot that could not be saved");
         screenshot(QStringLiteral("16-screenshot-not-saved"));
         known.append(balloon);
         // Pressed again: the log grows, no second balloon comes.
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
         QTest::qWait(500);
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
         QCOMPARE(journey::waitForNewWindowOf(*m_program, known, 3000), quint64(0));
         const QString log = m_program->folders().dataFolder() + QStringLiteral("/log.txt");
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -361,7 +362,7 @@ private slots:
             5000);
         // The recording ran on all along, and ends as any other.
         QCOMPARE(m_program->rect().size(), videoPanel);
-        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F11")));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
         const quint64 history = journey::waitForNewWindowOf(*m_program, known, 20000);
         QVERIFY(history != 0);
         journey::xdotool({"windowactivate", "--sync", QString::number(history)});
@@ -371,6 +372,29 @@ private slots:
         QCOMPARE(files.size(), 1);
         QVERIFY(journey::probedDuration(journey::probe(files.first())) > 1.0);
         QVERIFY(QFileInfo(blocker).isFile());
+    }
+
+    // A signal during the countdown (a session that ends right after Record): the
+    // program ends with 0 and nothing has started: no file, no failure (it started the
+    // recorder after all before, leaving an empty file and "Recording failed!").
+    void signalDuringTheCountdownStartsNothing() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        const QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const quint64 countdown = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(countdown != 0);
+        QCOMPARE(journey::windowRect(countdown).size(), QSize(300, 190));
+        screenshot(QStringLiteral("16-countdown-then-signal"));
+        m_program->process().terminate();
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QDirIterator anyRecording(m_program->folders().root(), {"REC_*"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY2(!anyRecording.hasNext(), qPrintable(anyRecording.hasNext() ? anyRecording.next() : QString()));
+        QVERIFY2(!m_program->log().contains("Recording failed"), m_program->log().right(400).constData());
     }
 };
 
