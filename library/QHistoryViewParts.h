@@ -25,6 +25,7 @@ public slots:
     QString showToolTipText(const QModelIndex& index) override;
 
 protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:

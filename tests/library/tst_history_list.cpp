@@ -542,7 +542,7 @@ void TestHistoryList::loadedListDrawsItsFirstRowAsCurrent() {
     QHistoryListWgt* list = dialog.listWidget();
     QCOMPARE(list->view()->currentIndex().row(), 0);
     QTest::qWait(300);
-    const QImage shot = saveScreenshot(&dialog, "history_loaded_current_row");
+    QImage shot = saveScreenshot(&dialog, "history_loaded_current_row");
     const QPoint frameOffset = dialog.geometry().topLeft() - dialog.frameGeometry().topLeft();
     // A point of the name cell right of any text, in the row's top part.
     const auto colourOfRow = [&](int row) {
@@ -554,6 +554,23 @@ void TestHistoryList::loadedListDrawsItsFirstRowAsCurrent() {
     const QColor second = colourOfRow(1);
     QVERIFY2(first == QColor(81, 79, 79), qPrintable(first.name()));
     QVERIFY2(second == QColor(74, 72, 72), qPrintable(second.name()));
+
+    // The row under the pointer is drawn so while the pointer is there (the first row
+    // then is not); once it leaves the list, the first row is again.
+    const QRect secondCell = list->view()->visualRect(list->view()->model()->index(1, 1));
+    const QPoint onSecond = list->view()->viewport()->mapToGlobal(secondCell.center());
+    QVERIFY(xdotool({"mousemove", QString::number(onSecond.x()), QString::number(onSecond.y())}));
+    QTRY_COMPARE(QCursor::pos(), onSecond);
+    QTest::qWait(300);
+    shot = saveScreenshot(&dialog, "history_hovered_row");
+    QCOMPARE(colourOfRow(1), QColor(81, 79, 79));
+    QCOMPARE(colourOfRow(0), QColor(74, 72, 72));
+    QVERIFY(xdotool({"mousemove", QString::number(away.x()), QString::number(away.y())}));
+    QTRY_COMPARE(QCursor::pos(), away);
+    QTest::qWait(300);
+    shot = saveScreenshot(&dialog, "history_left_list");
+    QCOMPARE(colourOfRow(0), QColor(81, 79, 79));
+    QCOMPARE(colourOfRow(1), QColor(74, 72, 72));
 }
 
 // "Play" in the context menu plays the row the user right-clicked, also when the menu had
