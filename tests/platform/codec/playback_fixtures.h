@@ -3,6 +3,8 @@
 // independent reader.
 #pragma once
 
+#include "tests/support/Ffprobe.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -87,31 +89,9 @@ inline bool writeTruncated(const QString& source, const QString& path, qint64 by
     return whole.open(QIODevice::ReadOnly) && writeFile(path, whole.read(byteCount));
 }
 
-// ffprobe's JSON for the file: format, streams and chapters.
-inline QJsonObject probe(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("ffprobe"), QStringList{"-v", "error", "-print_format", "json", "-show_format",
-                                                         "-show_streams", "-show_chapters", path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-inline double formatDuration(const QJsonObject& info) {
-    return info.value("format").toObject().value("duration").toString().toDouble();
-}
-
-inline QJsonObject stream(const QJsonObject& info, const QString& type, bool attachedPicture = false) {
-    for (const QJsonValue& value : info.value("streams").toArray()) {
-        const QJsonObject s = value.toObject();
-        const bool attached = s.value("disposition").toObject().value("attached_pic").toInt() == 1;
-        if (s.value("codec_type").toString() == type && attached == attachedPicture) {
-            return s;
-        }
-    }
-    return {};
-}
+using ffprobe::formatDuration;
+using ffprobe::probe;
+using ffprobe::stream;
 
 // The first picture of a file, decoded by the ffmpeg command line into a PNG beside it.
 inline QImage firstPicture(const QString& path) {

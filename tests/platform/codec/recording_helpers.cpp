@@ -96,24 +96,7 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan) {
 }
 
 QJsonObject probe(const QString& path) {
-    QProcess process;
-    process.start("ffprobe",
-                  {"-v", "error", "-print_format", "json", "-count_frames", "-show_streams", "-show_format", path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-double formatDuration(const QJsonObject& probed) {
-    return probed.value("format").toObject().value("duration").toString().toDouble();
-}
-
-QJsonObject stream(const QJsonObject& probed, const QString& codecType) {
-    for (const QJsonValue& value : probed.value("streams").toArray()) {
-        if (value.toObject().value("codec_type").toString() == codecType)
-            return value.toObject();
-    }
-    return {};
+    return ffprobe::probe(path, ffprobe::FrameCount::Counted);
 }
 
 std::vector<std::array<int, 3>> pictureMiddles(const QString& path) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/codec/calvorine_codec.h"
+#include "tests/support/Ffprobe.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -40,8 +41,8 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan);
 
 // ffprobe's JSON for the file (streams and format, frames counted); empty on failure.
 QJsonObject probe(const QString& path);
-double formatDuration(const QJsonObject& probed);
-QJsonObject stream(const QJsonObject& probed, const QString& codecType);
+using ffprobe::formatDuration;
+using ffprobe::stream;
 
 // Every picture of the file shrunk by ffmpeg to 4 x 4 RGB, the middle pixel (1, 1) of
 // each as R, G, B; empty on failure.
