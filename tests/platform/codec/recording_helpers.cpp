@@ -126,22 +126,6 @@ std::vector<int16_t> decodeAudio(const QString& path, int sampleRate) {
     return samples;
 }
 
-double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz) {
-    if (samples.empty())
-        return 0.0;
-    const double w = 2.0 * M_PI * frequencyHz / sampleRate;
-    const double coefficient = 2.0 * std::cos(w);
-    double s1 = 0.0;
-    double s2 = 0.0;
-    for (int16_t sample : samples) {
-        const double s0 = sample / 32768.0 + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    return 2.0 * std::sqrt(std::max(0.0, power)) / double(samples.size());
-}
-
 int threadCount() {
     return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }

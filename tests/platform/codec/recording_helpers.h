@@ -5,6 +5,7 @@
 
 #include "platform/codec/calvorine_codec.h"
 #include "tests/support/Ffprobe.h"
+#include "tests/support/ToneStrength.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -51,9 +52,7 @@ std::vector<std::array<int, 3>> pictureMiddles(const QString& path);
 // The file's first audio stream decoded by ffmpeg to mono signed 16-bit at the rate.
 std::vector<int16_t> decodeAudio(const QString& path, int sampleRate);
 
-// Strength of one frequency in the samples (Goertzel), normalised to 0..1 for a
-// full-scale sine.
-double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz);
+using soundtest::toneStrength;
 
 // Threads of this process.
 int threadCount();
