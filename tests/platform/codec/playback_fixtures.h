@@ -71,6 +71,40 @@ inline bool makeTone(const QString& path, double seconds, const QStringList& ext
         extra + QStringList{path});
 }
 
+// A sine tone as AAC in an .m4a, with the tags and chapters of an ffmetadata file, the
+// picture as its attached cover, and the further tags given as "key=value".
+inline bool makeTaggedSong(const QString& path, double seconds, const QString& metadata, const QString& cover,
+                           const QStringList& tags = {}) {
+    QStringList arguments{"-f",
+                          "lavfi",
+                          "-t",
+                          QString::number(seconds),
+                          "-i",
+                          "sine",
+                          "-i",
+                          metadata,
+                          "-i",
+                          cover,
+                          "-map",
+                          "0:a",
+                          "-map",
+                          "2",
+                          "-map_metadata",
+                          "1",
+                          "-map_chapters",
+                          "1",
+                          "-c:a",
+                          "aac",
+                          "-c:v",
+                          "copy",
+                          "-disposition:v",
+                          "attached_pic"};
+    for (const QString& tag : tags) {
+        arguments << "-metadata" << tag;
+    }
+    return ffmpeg(arguments << path);
+}
+
 // A small picture file (PNG or JPEG by extension).
 inline bool makePicture(const QString& path, const QString& size = QStringLiteral("64x48")) {
     return ffmpeg(
