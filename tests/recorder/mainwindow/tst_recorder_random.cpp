@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QDirIterator>
+#include <QDomDocument>
 #include <QFile>
 #include <QHash>
 #include <QMap>
@@ -36,7 +37,7 @@ const QRect kScreen(0, 0, 1920, 1080);
 const QSize kCountdownSize(300, 190);
 // Random input runs this long unless told otherwise: with the start, the checkpoints and
 // the checks at the end the test takes about two minutes.
-const int kDefaultSeconds = 90;
+const int kDefaultSeconds = 100;
 
 const QString kTitle = QStringLiteral("Calvorine Screen Recorder");
 
@@ -92,6 +93,48 @@ int secondsFromEnvironment() {
     bool ok = false;
     const int seconds = qEnvironmentVariable("CALVORINE_RANDOM_SECONDS").toInt(&ok);
     return ok && seconds > 0 ? seconds : kDefaultSeconds;
+}
+
+// A hotkey as stored ("modifiers*key", the toolkit's codes in decimal) in xdotool's words;
+// empty when it names a key this test does not type.
+QString xdotoolKeys(const QString& stored) {
+    const int star = stored.indexOf(QLatin1Char('*'));
+    bool modifiersOk = false;
+    bool keyOk = false;
+    const int modifiers = stored.left(star).toInt(&modifiersOk);
+    const int key = stored.mid(star + 1).toInt(&keyOk);
+    if (star < 0 || !modifiersOk || !keyOk) {
+        return QString();
+    }
+    static const QMap<int, QString> named = {
+        {Qt::Key_Escape, "Escape"}, {Qt::Key_Tab, "Tab"},        {Qt::Key_Backspace, "BackSpace"},
+        {Qt::Key_Return, "Return"}, {Qt::Key_Enter, "KP_Enter"}, {Qt::Key_Insert, "Insert"},
+        {Qt::Key_Delete, "Delete"}, {Qt::Key_Pause, "Pause"},    {Qt::Key_Print, "Print"},
+        {Qt::Key_Home, "Home"},     {Qt::Key_End, "End"},        {Qt::Key_Left, "Left"},
+        {Qt::Key_Up, "Up"},         {Qt::Key_Right, "Right"},    {Qt::Key_Down, "Down"},
+        {Qt::Key_PageUp, "Prior"},  {Qt::Key_PageDown, "Next"},  {Qt::Key_Space, "space"}};
+    QString name;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F35) {
+        name = QStringLiteral("F%1").arg(key - Qt::Key_F1 + 1);
+    } else if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+        name = QString(QChar(key)).toLower();
+    } else {
+        name = named.value(key);
+    }
+    if (name.isEmpty()) {
+        return QString();
+    }
+    QStringList parts;
+    const QList<QPair<int, const char*>> modifierNames = {{Qt::ControlModifier, "ctrl"},
+                                                          {Qt::AltModifier, "alt"},
+                                                          {Qt::ShiftModifier, "shift"},
+                                                          {Qt::MetaModifier, "super"}};
+    for (const auto& modifier : modifierNames) {
+        if ((modifiers & modifier.first) != 0) {
+            parts << QLatin1String(modifier.second);
+        }
+    }
+    return (parts << name).join(QLatin1Char('+'));
 }
 
 // The windows of the program on screen at one moment, sorted by what they are.
@@ -157,13 +200,14 @@ public:
             kinds << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
         }
         return QStringLiteral("seed %1: %2 actions (%3), %4 checkpoints, %5 quits by the user, %6 restarts after a "
-                              "finding, %7 findings")
+                              "finding, %7 hotkey resets, %8 findings")
             .arg(m_seed)
             .arg(m_actions)
             .arg(kinds.join(QStringLiteral(", ")))
             .arg(m_checkpoints)
             .arg(m_quits)
             .arg(m_recoveries)
+            .arg(m_hotkeyResets)
             .arg(m_findings.size());
     }
 
@@ -281,6 +325,10 @@ private:
     bool afterAction() {
         const bool running = alive();
         readHistory();
+        if (running && hotkeysTakenOver()) {
+            resetHotkeys();
+            return false;
+        }
         return running && lookOf(journey::windowRect(m_program.window())) == Look::Idle && !openRecordings().isEmpty();
     }
 
@@ -554,9 +602,67 @@ private:
         count(QStringLiteral("key"), key);
     }
 
+    // A hotkey as the settings hold it now (the options let the user change them, and the
+    // random keys may do so): start/stop (twice as often), pause, screenshot, cut.
+    QString currentHotkey(const char* name) {
+        static const QMap<QString, QString> defaults = {{"Stop_shortcut", "ctrl+alt+F11"},
+                                                        {"Pause_shortcut", "ctrl+alt+F12"},
+                                                        {"Screenshot_shortcut", "ctrl+alt+F9"},
+                                                        {"Cut_shortcut", "ctrl+alt+F10"}};
+        QFile file(m_program.settingsFile());
+        QDomDocument document;
+        if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file)) {
+            return defaults.value(QLatin1String(name));
+        }
+        const QString stored =
+            document.documentElement().firstChildElement(QStringLiteral("SHORTCUT_SET")).attribute(QLatin1String(name));
+        return stored.isEmpty() ? defaults.value(QLatin1String(name)) : xdotoolKeys(stored);
+    }
+
+    QString stopHotkey() { return currentHotkey("Stop_shortcut"); }
+
+    // The random keys typed into the hotkey edit of the options may make a bare key (Escape,
+    // a letter) a global hotkey, which then never reaches a box, or give two actions one
+    // combination: the user's choice, but one that the checks cannot work with.
+    bool hotkeysTakenOver() {
+        QStringList keys;
+        for (const char* name : {"Stop_shortcut", "Pause_shortcut", "Screenshot_shortcut", "Cut_shortcut"}) {
+            const QString key = currentHotkey(name);
+            if (key.isEmpty() || !key.contains(QStringLiteral("ctrl+")) || keys.contains(key)) {
+                return true;
+            }
+            keys << key;
+        }
+        return false;
+    }
+
+    // SIGTERM, the default hotkeys back in the settings, a new start.
+    void resetHotkeys() {
+        ++m_hotkeyResets;
+        note(QStringLiteral("the hotkeys were changed to keys the checks need; back to the defaults"));
+        terminate();
+        QFile file(m_program.settingsFile());
+        QDomDocument document;
+        if (file.open(QIODevice::ReadOnly) && document.setContent(&file)) {
+            file.close();
+            QDomElement root = document.documentElement();
+            root.removeChild(root.firstChildElement(QStringLiteral("SHORTCUT_SET")));
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                file.write(document.toByteArray(4));
+            }
+        }
+        startProgram();
+    }
+
     void hotkey() {
-        static const QStringList keys = {"ctrl+alt+F11", "ctrl+alt+F11", "ctrl+alt+F12", "ctrl+alt+F9", "ctrl+alt+F10"};
-        const QString key = pick(keys);
+        static const QList<const char*> names = {"Stop_shortcut", "Stop_shortcut", "Pause_shortcut",
+                                                 "Screenshot_shortcut", "Cut_shortcut"};
+        const char* name = pick(names);
+        const QString key = currentHotkey(name);
+        if (key.isEmpty()) {
+            count(QStringLiteral("hotkey"), QStringLiteral("%1 names a key not typed here").arg(QLatin1String(name)));
+            return;
+        }
         press(key);
         count(QStringLiteral("hotkey"), key);
     }
@@ -777,8 +883,14 @@ private:
     // The stop hotkey ends the recording (the file is closed); the history that opens is
     // dismissed with Escape, and the main window comes back in its idle look.
     void stopWithHotkey(const QStringList& open) {
-        press(QStringLiteral("ctrl+alt+F11"));
-        note(QStringLiteral("checkpoint: ctrl+alt+F11 to stop"));
+        const QString stop = stopHotkey();
+        if (stop.isEmpty()) {
+            note(QStringLiteral("checkpoint: the stop hotkey names a key not typed here; SIGTERM instead"));
+            recover();
+            return;
+        }
+        press(stop);
+        note(QStringLiteral("checkpoint: %1 to stop").arg(stop));
         QElapsedTimer timer;
         timer.start();
         bool closed = false;
@@ -807,8 +919,9 @@ private:
                         .arg(QFileInfo(reopened.first()).fileName())
                         .arg(lookName(after)));
             recover();
-        } else if (after != Look::Idle) {
-            finding(QStringLiteral("checkpoint %1: after the stop the main window is %2, not in its idle look")
+        } else if (after == Look::VideoPanel || after == Look::AudioPanel) {
+            // (A window the user minimised may stay so.)
+            finding(QStringLiteral("checkpoint %1: after the stop the main window still shows the %2")
                         .arg(m_checkpoints)
                         .arg(lookName(after)));
         }
@@ -819,9 +932,10 @@ private:
     // A recording runs when SIGTERM comes: the start hotkey in video mode, or in audio mode
     // when no area is chosen (the box that says so is dismissed).
     void endWithSigterm() {
-        if (lookOf(scene().main) == Look::Idle && openRecordings().isEmpty()) {
-            press(QStringLiteral("ctrl+alt+F11"));
-            note(QStringLiteral("end: ctrl+alt+F11 to record"));
+        const QString start = stopHotkey();
+        if (lookOf(scene().main) == Look::Idle && openRecordings().isEmpty() && !start.isEmpty()) {
+            press(start);
+            note(QStringLiteral("end: %1 to record").arg(start));
             QElapsedTimer timer;
             timer.start();
             bool audioTried = false;
@@ -837,8 +951,8 @@ private:
                     settle(&stuck);
                     if (lookOf(scene().main) == Look::Idle) {
                         clickAt(scene().main.topLeft() + kAudioModeButton, 1);
-                        press(QStringLiteral("ctrl+alt+F11"));
-                        note(QStringLiteral("end: audio mode, ctrl+alt+F11 to record"));
+                        press(start);
+                        note(QStringLiteral("end: audio mode, %1 to record").arg(start));
                     }
                 }
                 QTest::qWait(100);
@@ -934,6 +1048,7 @@ private:
     int m_checkpoints = 0;
     int m_quits = 0;
     int m_recoveries = 0;
+    int m_hotkeyResets = 0;
     QString m_historyStamp;
     qint64 m_programLogRead = 0;
     QSet<QString> m_listed;
