@@ -22,10 +22,7 @@
 #include <QMap>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QTextStream>
 #include <QtTest>
-
-#include <functional>
 
 using journey::Program;
 using journey::TopWindow;
@@ -38,8 +35,6 @@ const QSize kCountdownSize(300, 190);
 // Random input runs this long unless told otherwise: with the start, the checkpoints and
 // the checks at the end the test takes about two minutes.
 const int kDefaultSeconds = 100;
-
-const QString kTitle = QStringLiteral("Calvorine Screen Recorder");
 
 // What the main window shows, from its size.
 enum class Look { Hidden, Idle, VideoPanel, AudioPanel, Schedule, Other };
