@@ -24,6 +24,7 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 namespace journey {
@@ -149,7 +150,15 @@ inline QByteArray fileBytes(const QString& path) {
 
 class Program {
 public:
-    Program() : m_folders(std::make_unique<PrivateUserFolders>()) {}
+    Program() : m_folders(std::make_unique<PrivateUserFolders>()) {
+        // The program's log lines are kept (and still shown): a hotkey it has handled
+        // writes one, which tells a test that the key has been taken.
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, [this] {
+            const QByteArray lines = m_process.readAllStandardError();
+            m_log += lines;
+            fputs(lines.constData(), stderr);
+        });
+    }
     ~Program() { stop(); }
 
     PrivateUserFolders& folders() { return *m_folders; }
@@ -168,7 +177,8 @@ public:
     void start(QProcess* process = nullptr) {
         QProcess* target = process != nullptr ? process : &m_process;
         if (m_logFile.isEmpty()) {
-            target->setProcessChannelMode(QProcess::ForwardedChannels);
+            target->setProcessChannelMode(target == &m_process ? QProcess::ForwardedOutputChannel
+                                                               : QProcess::ForwardedChannels);
         } else {
             target->setProcessChannelMode(QProcess::MergedChannels);
             target->setStandardOutputFile(m_logFile, QIODevice::Append);
@@ -178,6 +188,32 @@ public:
     // The program's output goes to the end of this file from the next start on, not to
     // the test's (a long run says too much).
     void setLogFile(const QString& file) { m_logFile = file; }
+    // What the program has logged so far, and how often a text occurs in it.
+    QByteArray log() {
+        if (!m_logFile.isEmpty()) {
+            return fileBytes(m_logFile);
+        }
+        m_log += m_process.readAllStandardError();
+        return m_log;
+    }
+    int logCount(const QByteArray& text) { return log().count(text); }
+    // Until the text occurs more than `count` times in the log.
+    bool waitForLog(const QByteArray& text, int count, int timeoutMs = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (logCount(text) <= count) {
+            if (timer.elapsed() > timeoutMs) {
+                return false;
+            }
+            QTest::qWait(20);
+        }
+        return true;
+    }
+    // A hotkey, once the program has taken it (its handler logs `line`).
+    bool hotkey(const QString& combination, const QByteArray& line) {
+        const int before = logCount(line);
+        return keys(combination) && waitForLog(line, before);
+    }
     QProcess& process() { return m_process; }
 
     // The main window, once mapped. Message boxes carry the program's title too, and one
@@ -243,6 +279,7 @@ private:
     std::unique_ptr<PrivateUserFolders> m_folders;
     QProcess m_process;
     QString m_logFile;
+    QByteArray m_log;
     quint64 m_window = 0;
 };
 
