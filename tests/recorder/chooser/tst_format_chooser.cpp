@@ -63,7 +63,8 @@ private slots:
 
     void firstStartShowsTheDefaultFormats() {
         QFormatDlg* dialog = freshChooser(true);
-        QCOMPARE(QFormatDlg::getInstance(new QWidget()), dialog); // later parents change nothing
+        QWidget laterParent;
+        QCOMPARE(QFormatDlg::getInstance(&laterParent), dialog); // later parents change nothing
         QCOMPARE(dialog->categoryBar()->checkedButton()->text(), QStringLiteral("General Video"));
         QCOMPARE(chunkOfIndex(dialog->listView()->currentIndex())->intA(), 4000);
         QCOMPARE(dialog->settingPanel()->profileId(), QStringLiteral("4000"));
