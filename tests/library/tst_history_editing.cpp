@@ -184,8 +184,7 @@ QImage shotOf(QWidget* widget) {
 
 // Keeps a screenshot of the widget among the test outputs.
 void keepShot(QWidget* widget, const QString& name) {
-    QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
-    shotOf(widget).save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/") + name + QStringLiteral(".png"));
+    shotOf(widget).save(testoutput::pngPath(name));
 }
 
 // Pixels of the picture (not the surface's black) in a grab.
