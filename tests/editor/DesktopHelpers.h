@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPoint>
+#include <QProcess>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
@@ -46,14 +47,29 @@ inline void keep(const QImage& image, const QString& name) {
 inline bool typeIntoFolderChooser(QFileDialog* chooser, const QString& path) {
     auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (name == nullptr || !desktoptest::waitFor([name] { return QApplication::focusWidget() == name; }, 10000)) {
+        qWarning("the folder chooser's name box never had the focus");
         return false;
     }
-    for (int attempt = 0; attempt < 2 && name->text() != path; ++attempt) {
+    // The toolkit gives the name box its focus before the X server gives the chooser the
+    // keyboard: keys typed in between reach the window behind it.
+    const QString chooserId = QString::number(chooser->winId());
+    auto chooserHasTheKeyboard = [&chooserId] {
+        QProcess active;
+        active.start(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        return active.waitForFinished(10000) &&
+               QString::fromLatin1(active.readAllStandardOutput()).trimmed() == chooserId;
+    };
+    for (int attempt = 0; attempt < 3 && name->text() != path; ++attempt) {
+        if (!desktoptest::waitFor(chooserHasTheKeyboard, 3000)) {
+            desktoptest::xdotool({"windowactivate", "--sync", chooserId});
+            desktoptest::waitFor(chooserHasTheKeyboard, 5000);
+        }
         desktoptest::xdotool({"key", "ctrl+a"});
         desktoptest::xdotool({"type", "--delay", "20", path});
-        desktoptest::waitFor([name, &path] { return name->text() == path; }, 3000);
+        desktoptest::waitFor([name, &path] { return name->text() == path; }, 5000);
     }
     if (name->text() != path) {
+        qWarning("the folder chooser's name box holds \"%s\", not \"%s\"", qPrintable(name->text()), qPrintable(path));
         return false;
     }
     for (int press = 0; press < 3 && chooser->isVisible(); ++press) {
