@@ -120,15 +120,15 @@ find_main_window() {
   done
   return 1
 }
-wait_for find_main_window 600 || {
+wait_for find_main_window 1200 || {
   cat "$work/program.log" >&2
-  fail "no 696x176 main window of the installed program within 60 s (its windows:$sizes)"
+  fail "no 696x176 main window of the installed program within 2 min (its windows:$sizes)"
 }
 mkdir -p "$shots"
 import -window "$window" "$shots/installed_main_window.png" 2>/dev/null || true
 # It found its application folder where the install put it: the audio-device library it
 # loads by name is mapped from there, and nothing of the build folder is.
-wait_for 'grep -q "$appdir/libcalvorine_audiodev.so" /proc/$program/maps' 100 ||
+wait_for 'grep -q "$appdir/libcalvorine_audiodev.so" /proc/$program/maps' 300 ||
   fail "the installed program did not load $appdir_rel/libcalvorine_audiodev.so"
 if grep -q "$build" "/proc/$program/maps"; then
   fail "the installed program maps files of the build folder"
@@ -136,7 +136,7 @@ fi
 
 # A termination signal quits it as a normal quit does.
 kill -TERM "$program"
-wait_for '! kill -0 $program 2>/dev/null' 300 || fail "the program did not end within 30 s of SIGTERM"
+wait_for '! kill -0 $program 2>/dev/null' 600 || fail "the program did not end within 60 s of SIGTERM"
 wait "$program"
 status=$?
 program=
