@@ -607,6 +607,7 @@ void QRecordObject::videoTick() {
         m_screenshotPending = false;
         if (!frame.save(m_screenshotPath)) {
             qWarning() << "recordScreenshot--------------------------cannot save" << m_screenshotPath;
+            emit emitScreenshotFailed(m_screenshotPath);
         }
     }
     if (m_thumbnailPath.isEmpty()) {

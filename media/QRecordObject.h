@@ -104,6 +104,9 @@ signals:
     // saved, so the history library will not list it. Emitted on the GUI thread inside
     // stopRecord (or the engine's own stop).
     void emitHistoryNotSaved(const QString& file);
+    // A requested screenshot could not be written to `path` (its folder is missing or
+    // cannot be written); the recording goes on. Emitted on the GUI thread.
+    void emitScreenshotFailed(const QString& path);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
