@@ -4,6 +4,7 @@
 
 #include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "tests/support/RunTool.h"
 #include <QByteArray>
 #include <QDir>
 #include <QJsonArray>
@@ -27,26 +28,8 @@ namespace recording_test {
 // before the application object.
 using PrivateHome = PrivateUserFolders;
 
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-inline Output run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
-    QProcess process;
-    process.start(program, arguments);
-    Output result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
+using Output = runtool::Result;
+using runtool::run;
 
 // ffprobe's view of a file: its format and streams.
 struct Probe {

@@ -4,6 +4,8 @@
 // ImageMagick's import. Results come from those tools, never from our own code.
 #pragma once
 
+#include "tests/support/RunTool.h"
+
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,20 +23,13 @@ namespace desktoptest {
 
 // Runs a tool to its end and gives its standard output ("" when it fails).
 inline QString run(const QString& program, const QStringList& args, int timeoutMs = 10000) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        return QString();
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
+    const runtool::Result result = runtool::run(program, args, timeoutMs);
+    return result.exitCode == 0 ? QString::fromLocal8Bit(result.out) : QString();
 }
 
 // xdotool on the test's display; true when it ran to a clean end.
 inline bool xdotool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), args);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return runtool::run(QStringLiteral("xdotool"), args, 10000).exitCode == 0;
 }
 
 // A pointer move that returns once the X server has it; then a moment for the toolkit to
@@ -116,9 +111,8 @@ template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 5000)
 
 // The whole screen as ImageMagick reads it from the X server.
 inline QImage screenshot(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
-    if (!process.waitForFinished(20000) || process.exitCode() != 0) {
+    if (runtool::run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, 20000)
+            .exitCode != 0) {
         return QImage();
     }
     return QImage(path).convertToFormat(QImage::Format_RGB32);

@@ -2,6 +2,8 @@
 // format's duration and the first stream of a kind.
 #pragma once
 
+#include "tests/support/RunTool.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,12 +23,8 @@ inline QJsonObject probe(const QString& path, FrameCount count = FrameCount::Not
     if (count == FrameCount::Counted) {
         arguments << "-count_frames";
     }
-    QProcess process;
-    process.start(QStringLiteral("ffprobe"), arguments << path);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    const runtool::Result result = runtool::run(QStringLiteral("ffprobe"), arguments << path);
+    return result.exitCode == 0 ? QJsonDocument::fromJson(result.out).object() : QJsonObject();
 }
 
 inline double formatDuration(const QJsonObject& info) {

@@ -1,5 +1,7 @@
 #include "tagtestsupport.h"
 
+#include "tests/support/RunTool.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -22,20 +24,14 @@ QString checker() {
 } // namespace
 
 int run(const QString& program, const QStringList& arguments, QByteArray* output, QByteArray* errors) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForStarted(30000) || !process.waitForFinished(300000)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
-    }
+    const runtool::Result result = runtool::run(program, arguments, 300000);
     if (output) {
-        *output = process.readAllStandardOutput();
+        *output = result.out;
     }
     if (errors) {
-        *errors = process.readAllStandardError();
+        *errors = result.err;
     }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result.exitCode;
 }
 
 int runChecker(const QStringList& arguments) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/support/Ffprobe.h"
+#include "tests/support/RunTool.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -19,9 +20,7 @@ namespace fixtures {
 
 // Runs ffmpeg quietly with the arguments; true on exit code 0.
 inline bool ffmpeg(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return runtool::run(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments, 120000).exitCode == 0;
 }
 
 // A test picture with a tone: H.264/AAC in the container the path's extension names.

@@ -3,6 +3,7 @@
 // (colour and monochrome cursors) and the left-button state as xdotool sets it.
 #include "platform/system/cursor_capture.h"
 #include "platform/system/screen_capture.h"
+#include "tests/support/RunTool.h"
 
 #include <QBitmap>
 #include <QPainter>
@@ -45,9 +46,7 @@ QRgb pixelAt(const uint8_t* frame, int bytesPerLine, int x, int y) {
 }
 
 bool run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return runtool::run(program, arguments, 20000).exitCode == 0;
 }
 
 // Waits until the screen shows the colour at the point (compositor and window manager

@@ -6,6 +6,7 @@
 
 #include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "tests/support/RunTool.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -32,20 +33,11 @@ namespace journey {
 
 inline QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
                    int timeoutMs = 20000) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(2000);
-        if (exitCode != nullptr) {
-            *exitCode = -1;
-        }
-        return QString();
-    }
+    const runtool::Result result = runtool::run(program, arguments, timeoutMs);
     if (exitCode != nullptr) {
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        *exitCode = result.exitCode;
     }
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(result.out);
 }
 
 inline bool xdotool(const QStringList& arguments) {
