@@ -144,10 +144,14 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
         }
     }
     releaseParams();
-    if (started == 1) {
-        start();
+    if (started != 1) {
+        // The output the open created goes now, not with the next job.
+        closeConversion();
+        forgetJob();
+        return false;
     }
-    return started == 1;
+    start();
+    return true;
 }
 
 // Opens without holding the lock: a stop meanwhile interrupts this open through the
@@ -340,7 +344,12 @@ bool CAVConverter::writeTags() {
     if (!m_param || !m_destination) {
         return false;
     }
-    return RZInfoManager::writeTags(QString::fromUtf8(m_destination), m_param->tags);
+    const QString destination = QString::fromUtf8(m_destination);
+    // The muxer already wrote the tags of a type the tag library cannot write.
+    if (!RZInfoManager::canWriteTags(destination)) {
+        return true;
+    }
+    return RZInfoManager::writeTags(destination, m_param->tags);
 }
 
 bool CAVConverter::startMerge(const std::vector<const char*>&, ConvertParam*) {

@@ -13,6 +13,7 @@ extern "C" {
 #include <deque>
 #include <functional>
 #include <memory>
+#include <system_error>
 
 namespace calvorine::codec {
 
@@ -419,7 +420,12 @@ bool Converter::start() {
     }
     m_startedAtUs = nowMicroseconds();
     m_firstPacketDelayUs = 0;
-    m_thread = std::thread([this] { work(); });
+    try {
+        m_thread = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: not started, so close() removes the opened output.
+        return false;
+    }
     return true;
 }
 
@@ -745,9 +751,11 @@ void Converter::work() {
     if (headerWritten && !m_stopRequested && !failed && av_write_trailer(output) < 0) {
         failed = true;
     }
-    // The file is complete and closed before anyone is told, so tags can be written into it.
-    if (output->pb) {
-        avio_closep(&output->pb);
+    // The file is complete and closed before anyone is told, so tags can be written into
+    // it. The close writes the last buffered bytes and may be where the disk reports a
+    // lost write: a file that did not close is not whole.
+    if (output->pb && avio_closep(&output->pb) < 0) {
+        failed = true;
     }
     if (m_stopRequested || failed) {
         std::remove(m_destination.c_str());
