@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the format of every tracked C/C++ file, builds, and runs
-# the whole test suite through ctest on a virtual desktop of its own; then builds the
-# libFuzzer targets with clang and runs them.
+# Installs what is missing, checks the format of every tracked C/C++ file and the layers
+# its includes keep, builds, and runs the whole test suite through ctest on a virtual
+# desktop of its own; then builds the libFuzzer targets with clang and runs them.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,6 +10,8 @@ JOBS=$(nproc)
 
 # Every tracked C/C++ file must already be in the project's clang-format style.
 git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format --dry-run --Werror
+# No include points up or sideways against the layers.
+scripts/check-layers.sh
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$JOBS"

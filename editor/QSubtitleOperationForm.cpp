@@ -42,6 +42,18 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
     setObjectName(QStringLiteral("QSubtitleOperationForm"));
     setWindowTitle(QStringLiteral("Form"));
     resize(968, 233);
+    nameChildren();
+    fitLabels();
+    setUpTrackAndFile();
+    setUpPlacement();
+    connect(m_btnSetSubtitleFont, &QPushButton::clicked, this, &QSubtitleOperationForm::emitSubtitleSetting);
+    connect(m_btnSetFamily, &QPushButton::clicked, this, &QSubtitleOperationForm::onSetFamily);
+    connect(m_buttonFrom, &QCommonButtonForm::emitReset, this, &QSubtitleOperationForm::reset);
+    connect(m_buttonFrom, &QCommonButtonForm::emitApplyToAll, this, &QSubtitleOperationForm::emitApplyToAll);
+}
+
+// The object names callers and tests find the controls by.
+void QSubtitleOperationForm::nameChildren() {
     m_cbbSubtitleList->setObjectName(QStringLiteral("m_cbbSubtitleList"));
     m_leFamilyPath->setObjectName(QStringLiteral("m_leFamilyPath"));
     m_btnSetFamily->setObjectName(QStringLiteral("m_btnSetFamily"));
@@ -56,7 +68,9 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
     m_sliderScale->setObjectName(QStringLiteral("m_sliderScale"));
     m_leScaleValue->setObjectName(QStringLiteral("m_leScaleValue"));
     m_buttonFrom->setObjectName(QStringLiteral("m_buttonFrom"));
+}
 
+void QSubtitleOperationForm::fitLabels() {
     setEditorLabelFitted(m_lblTrack, tr("Track:"), 12);
     setEditorLabelFitted(m_lblFile, tr("File:"), 12);
     setEditorLabelFitted(m_lblPosition, tr("Position:"), 12);
@@ -66,7 +80,10 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
     for (QLabel* label : {m_lblTrack, m_lblFile, m_lblPosition, m_lblMargin, m_lblTransparency, m_lblScale}) {
         label->resize(label->width(), 16); // the form's height: one line
     }
+}
 
+// The subtitle track list, and the file and font choosers beside it.
+void QSubtitleOperationForm::setUpTrackAndFile() {
     setEditorComboStyle(m_cbbSubtitleList);
     m_cbbSubtitleList->resize(170, 22);
     if (QListWidget* popup = m_cbbSubtitleList->popupList()) {
@@ -84,7 +101,10 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
     m_btnSetSubtitleFont->resize(31, 23);
     m_btnSetSubtitleFont->setImage(editorImagePath(QStringLiteral("/VEditSource/btn_text_font.png")), false);
     m_btnSetSubtitleFont->setToolTip(tr("Set Font"));
+}
 
+// The position buttons, and the margin, transparency and scale sliders with their boxes.
+void QSubtitleOperationForm::setUpPlacement() {
     m_rbtnTop->setText(tr("Top"));
     m_rbtnMiddle->setText(tr("Middle"));
     m_rbtnBottom->setText(tr("Bottom"));
@@ -111,10 +131,6 @@ QSubtitleOperationForm::QSubtitleOperationForm(QWidget* parent)
         edit->resize(46, 22);
         connect(edit, &QLineEdit::textEdited, this, &QSubtitleOperationForm::valueTextEdited);
     }
-    connect(m_btnSetSubtitleFont, &QPushButton::clicked, this, &QSubtitleOperationForm::emitSubtitleSetting);
-    connect(m_btnSetFamily, &QPushButton::clicked, this, &QSubtitleOperationForm::onSetFamily);
-    connect(m_buttonFrom, &QCommonButtonForm::emitReset, this, &QSubtitleOperationForm::reset);
-    connect(m_buttonFrom, &QCommonButtonForm::emitApplyToAll, this, &QSubtitleOperationForm::emitApplyToAll);
 }
 
 // The scroll bar belongs to the view it was given to, which deletes it.

@@ -54,6 +54,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void nameChildren();
+    void fitLabels();
+    void setUpTrackAndFile();
+    void setUpPlacement();
     void addSubtitleFile(const QString& path);
 
     QLabel* m_lblTrack;

@@ -76,6 +76,19 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
       m_btnClose(new QRZBaseButton(this)), m_btnMin(new QRZBaseButton(this)), m_btnMax(new QRZBaseButton(this)),
       m_columnGap(columnGap) {
     resize(539, 357);
+    nameChildren();
+    styleWindow();
+    placeLabels();
+    styleButtons(okWidth);
+    setUpSpinBoxes();
+    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_btnFont, &QPushButton::clicked, this, &QTextStyleSettingDlg::onFont);
+    connect(m_btnReset, &QPushButton::clicked, this, &QTextStyleSettingDlg::onReset);
+    resize(516, 348);
+}
+
+// The object names callers and tests find the controls by.
+void QTextStyleSettingDlg::nameChildren() {
     m_lblFontColor->setObjectName(QStringLiteral("m_lblFontColor"));
     m_btnTextColor->setObjectName(QStringLiteral("m_btnTextColor"));
     m_btnShadowColor->setObjectName(QStringLiteral("m_btnShadowColor"));
@@ -89,7 +102,9 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
     m_btnOK->setObjectName(QStringLiteral("m_btnOK"));
     m_btnCancel->setObjectName(QStringLiteral("m_btnCancel"));
     m_btnClose->setObjectName(QStringLiteral("m_btnClose"));
+}
 
+void QTextStyleSettingDlg::styleWindow() {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setTitle(tr("Font"));
@@ -101,7 +116,9 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
     setWidgetFontFamily(this, QStringLiteral("Tahoma"), 12);
     loadBackgroundImage(editorImagePath(QStringLiteral("/VEditSource/bg_3.png")), true);
     setBackgroundMargins(50, 50, 50, 50, 50, 50, 50, 50);
+}
 
+void QTextStyleSettingDlg::placeLabels() {
     const struct {
         QLabel* label;
         const char* text;
@@ -126,6 +143,9 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
             label->resize(widest, label->height());
         }
     }
+}
+
+void QTextStyleSettingDlg::styleButtons(int okWidth) {
     for (QRZButtonExtend* button : {m_btnTextColor, m_btnShadowColor, m_btnOutlineColor}) {
         setEditorIconButtonStyle(button, 78, 22);
         button->setText(tr("Color"));
@@ -145,7 +165,9 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
     m_btnMax->setToolTip(tr("Maximize"));
     m_btnMin->hide();
     m_btnMax->hide();
+}
 
+void QTextStyleSettingDlg::setUpSpinBoxes() {
     const struct {
         QRZDoubleSpinBox* box;
         double minimum;
@@ -158,10 +180,6 @@ QTextStyleSettingDlg::QTextStyleSettingDlg(QWidget* parent, int columnGap, int o
         connect(entry.box, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
                 &QTextStyleSettingDlg::valueChanged);
     }
-    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_btnFont, &QPushButton::clicked, this, &QTextStyleSettingDlg::onFont);
-    connect(m_btnReset, &QPushButton::clicked, this, &QTextStyleSettingDlg::onReset);
-    resize(516, 348);
 }
 
 void QTextStyleSettingDlg::showEvent(QShowEvent* event) {

@@ -64,6 +64,11 @@ protected:
     QRZBaseButton* m_btnCancel;
 
 private:
+    void nameChildren();
+    void styleWindow();
+    void placeLabels();
+    void styleButtons(int okWidth);
+    void setUpSpinBoxes();
     void loadControls();
     void showFontName(const std::string& family);
     void layoutControls();

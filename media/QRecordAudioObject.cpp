@@ -321,11 +321,11 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
     return released;
 }
 
-void QRecordAudioObject::captureLoop(SoundSource& source) {
+bool QRecordAudioObject::beginCapture(SoundSource& source) {
     m_format = source.format();
     if (m_format.bytesPerFrame <= 0 || m_format.sampleRateHz <= 0) {
         qWarning() << "audio capture--------------------------unusable sound format";
-        return;
+        return false;
     }
     m_frameQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
@@ -334,73 +334,89 @@ void QRecordAudioObject::captureLoop(SoundSource& source) {
     makeTrack(m_format);
     markStarted();
     m_lastPacketUs = getMicroseconds();
-    std::vector<uint8_t> silence;
+    return true;
+}
 
+void QRecordAudioObject::bridgeQuietSource(int64_t nowUs) {
+    const bool writing = m_recordingActive && !m_paused;
+    if (releaseEarly(nowUs)) {
+        m_lastPacketUs = nowUs;
+    }
+    if (nowUs - m_lastPacketUs > kSilenceAfterUs && m_earlyQueue->count() == 0) {
+        m_lastPacketUs = nowUs;
+        if (m_recorder && writing) {
+            pushSilence(nowUs);
+        }
+    }
+}
+
+void QRecordAudioObject::meterLevel(const uint8_t* data, int frames) {
+    setFrameFormat(m_frame);
+    cvcodec_frame_set_samples(m_frame, data, frames);
+    uint8_t* block = cvcodec_frame_level_block(m_frame, 1);
+    if (block) {
+        const int level = levelOfBlock(block);
+        cvcodec_frame_release_level_block(m_frame, block);
+        emit emitVolume(level);
+    }
+}
+
+void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* data) {
+    if (m_levelMetering) {
+        meterLevel(data, packet.frameCount);
+    }
+    const int64_t now = getMicroseconds();
+    // A packet whose end lies beyond the moment it was read came ahead of time (by the
+    // source's own account): it waits for its time. Placed at once, it would be taken
+    // for sound beyond the clock and left out.
+    const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
+    int64_t stamp = 0;
+    if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
+        holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
+    } else if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
+        deliver(data, packet.frameCount, stamp);
+    }
+    m_lastPacketUs = now;
+}
+
+int QRecordAudioObject::readPackets(SoundSource& source, int frames, std::vector<uint8_t>& silence) {
+    while (frames > 0 && !m_stopRequested) {
+        SoundPacket packet;
+        if (!source.readPacket(packet)) {
+            return -1;
+        }
+        // A packet flagged silent stands for silence whatever its bytes hold.
+        const uint8_t* data = packet.data;
+        const size_t bytes = size_t(packet.frameCount) * size_t(m_format.bytesPerFrame);
+        if (packet.silent || !data) {
+            if (silence.size() < bytes) {
+                silence.assign(bytes, 0);
+            }
+            data = silence.data();
+        }
+        takePacket(packet, data);
+        if (!source.releasePacket()) {
+            return -1;
+        }
+        frames = source.nextPacketFrames();
+    }
+    return frames;
+}
+
+void QRecordAudioObject::captureLoop(SoundSource& source) {
+    if (!beginCapture(source)) {
+        return;
+    }
+    std::vector<uint8_t> silence;
     while (!m_stopRequested) {
         if (stopEvent().waitFor(std::chrono::microseconds(kPollUs)) || m_stopRequested) {
             break;
         }
         emit emitVolume(0);
         int frames = source.nextPacketFrames();
-        if (frames < 0) {
-            qWarning().noquote() << "audio capture--------------------------ended:"
-                                 << QString::fromStdString(source.lastError());
-            break;
-        }
-        const bool writing = m_recordingActive && !m_paused;
-        int64_t now = getMicroseconds();
-        if (releaseEarly(now)) {
-            m_lastPacketUs = now;
-        }
-        if (now - m_lastPacketUs > kSilenceAfterUs && m_earlyQueue->count() == 0) {
-            m_lastPacketUs = now;
-            if (m_recorder && writing) {
-                pushSilence(now);
-            }
-        }
-        while (frames > 0 && !m_stopRequested) {
-            SoundPacket packet;
-            if (!source.readPacket(packet)) {
-                frames = -1;
-                break;
-            }
-            // A packet flagged silent stands for silence whatever its bytes hold.
-            const uint8_t* data = packet.data;
-            const size_t bytes = size_t(packet.frameCount) * size_t(m_format.bytesPerFrame);
-            if (packet.silent || !data) {
-                if (silence.size() < bytes) {
-                    silence.assign(bytes, 0);
-                }
-                data = silence.data();
-            }
-            int64_t stamp = 0;
-            if (m_levelMetering) {
-                setFrameFormat(m_frame);
-                cvcodec_frame_set_samples(m_frame, data, packet.frameCount);
-                uint8_t* block = cvcodec_frame_level_block(m_frame, 1);
-                if (block) {
-                    const int level = levelOfBlock(block);
-                    cvcodec_frame_release_level_block(m_frame, block);
-                    emit emitVolume(level);
-                }
-            }
-            now = getMicroseconds();
-            // A packet whose end lies beyond the moment it was read came ahead of time
-            // (by the source's own account): it waits for its time. Placed at once, it
-            // would be taken for sound beyond the clock and left out.
-            const int64_t aheadUs =
-                framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
-            if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
-                holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
-            } else if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
-                deliver(data, packet.frameCount, stamp);
-            }
-            m_lastPacketUs = now;
-            if (!source.releasePacket()) {
-                frames = -1;
-                break;
-            }
-            frames = source.nextPacketFrames();
+        if (frames >= 0) {
+            bridgeQuietSource(getMicroseconds());
+            frames = readPackets(source, frames, silence);
         }
         if (frames < 0) {
             qWarning().noquote() << "audio capture--------------------------ended:"

@@ -24,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class QAudioFrameBuffer;
 
@@ -92,6 +93,18 @@ protected:
 
 private:
     void captureLoop(calvorine::platform::SoundSource& source);
+    // Takes the source's format and readies the queues and the track; false when the
+    // format cannot be recorded.
+    bool beginCapture(calvorine::platform::SoundSource& source);
+    // Between packets: places held sound whose time has come, and keeps the track going
+    // with silence when the source has been quiet too long.
+    void bridgeQuietSource(int64_t nowUs);
+    // Reads the packets the source has ready, starting with one of `frames` frames; gives
+    // the frames of the next packet, or -1 when the source failed.
+    int readPackets(calvorine::platform::SoundSource& source, int frames, std::vector<uint8_t>& silence);
+    // One packet's sound: metered, then placed now or held until its time.
+    void takePacket(const calvorine::platform::SoundPacket& packet, const uint8_t* data);
+    void meterLevel(const uint8_t* data, int frames);
     void makeTrack(const calvorine::platform::SoundFormat& format);
     void setFrameFormat(cvcodec_frame frame) const;
     void sendOldest();

@@ -103,6 +103,8 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
 MainWindow::~MainWindow() {
     setUnreadableXmlFileHandler({});
     stopLevelPreviews();
+    delete m_countdown.data();
+    delete m_toolbarNotice.data();
     delete m_shade;
     delete m_areaFrame;
     delete m_toolbar.data();
@@ -670,7 +672,9 @@ void MainWindow::SelectAreaRect(QRect rect) {
     m_areaFrame->hide();
     m_areaFrame->setFrameRect(rect.left(), rect.top(), rect.right() - rect.left() + 1, rect.bottom() - rect.top() + 1);
     m_areaFrame->setKeepRatio(QRecordAreaInfo::instance()->isKeepRatio());
-    recordDlgToArea(rect);
+    // What the frame shows: a pick of nothing (the bare desktop) or of less than the
+    // frame's least side has become the frame's own rectangle, and that is recorded.
+    recordDlgToArea(m_areaFrame->frameRect());
     m_areaMode = true;
     setAreaMode(true);
     show();
@@ -839,6 +843,12 @@ void MainWindow::hideToTray() {
 }
 
 void MainWindow::saveBeforeExit(bool tellInBoxes) {
+    // The boxes below run event loops: no countdown, schedule or hotkey may start a
+    // recording from them any more.
+    m_exiting = true;
+    abandonCountdown();
+    // Unanswered: taking its answer could raise a box that no one is there to answer.
+    delete m_toolbarNotice.data();
     QStringList failures;
     if (m_recording) {
         m_recording = false;

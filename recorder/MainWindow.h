@@ -28,6 +28,8 @@ class QRecordObject;
 class QRecordingToolbarWgt;
 class QRZBaseButton;
 class QRZMenu;
+class QReciprocalDlg;
+class QRecorderMessage;
 class QScheduleWgt;
 class QTransparentWidget;
 class SelectRecordAreaWgt;
@@ -112,6 +114,8 @@ private slots:
     // The recorder gave up on a running recording (its file could not be written).
     void recordingFailed();
     void recorderFailed(const QString& reason);
+    // The countdown has run out: the start goes on.
+    void countdownEnded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -155,6 +159,13 @@ private:
     void setNormalLookImages();
     void setCompactLookImages();
     void runCountdown();
+    void finishStart();
+    void abandonCountdown();
+    void showToolbarNotice();
+    void toolbarNoticeAnswered(QRecorderMessage* notice);
+    bool isRecordingControlBusy() const;
+    bool isPickingArea() const;
+    void stopSoon();
     bool placeBesideArea();
     QString makeRecordFileName() const;
     bool startRecorder();
@@ -189,6 +200,11 @@ private:
     QAction* m_actUpdates = nullptr;
 
     bool m_countdownRunning = false;
+    QPointer<QReciprocalDlg> m_countdown; // while it runs
+    bool m_hiddenBeforeCountdown = false;
+    bool m_toolbarNoticeWanted = false; // once the recording runs
+    QPointer<QRecorderMessage> m_toolbarNotice;
+    bool m_exiting = false; // the event loop has ended
     QRecordCropDlg* m_areaFrame = nullptr;
     QTransparentWidget* m_shade = nullptr;
     SelectRecordAreaWgt* m_areaPanel = nullptr;

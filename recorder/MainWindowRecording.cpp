@@ -4,6 +4,13 @@
 // Stop requests from the toolbar, the tray menu, the hotkeys and the time limit reach
 // StopRecord through the event queue: it opens the modal history dialog and deletes the
 // toolbar, which must not happen inside the toolbar's own click or the recorder's timer.
+//
+// No step (start, stop, cut) runs an event loop of its own before it is done: the
+// countdown and the toolbar notice are shown without blocking, the start goes on when
+// the countdown has run out, and the boxes that follow a step open once the window, the
+// tray menu, the toolbar and the recorder agree. While the countdown runs or any modal
+// box is up, the hotkeys and the tray's entries that would change the recording are
+// ignored: a box's own event loop would otherwise run them in the middle of its step.
 #include "recorder/MainWindow.h"
 
 #include "app/AppGlobals.h"
@@ -18,6 +25,7 @@
 #include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZMessageDlg.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -47,7 +55,9 @@ QPoint centredOnPrimaryScreen(const QSize& size) {
 } // namespace
 
 void MainWindow::OnBtnRecord() {
-    if (m_recording || m_scheduleView) {
+    // The picker's overlay covers the screen: a recording started now would record it,
+    // and the pick that ends it would move the area under the running recording.
+    if (m_recording || m_scheduleView || m_exiting || isPickingArea()) {
         return;
     }
     if (m_videoMode && !m_areaMode) {
@@ -77,7 +87,7 @@ void MainWindow::StartRecord() {
 }
 
 void MainWindow::StartRecord(bool countdown) {
-    if (m_recording) {
+    if (m_recording || m_exiting) {
         return;
     }
     stopLevelPreviews();
@@ -96,8 +106,16 @@ void MainWindow::StartRecord(bool countdown) {
     }
     setRecordingLook(true);
     if (countdown) {
+        // Goes on in countdownEnded.
         runCountdown();
+        return;
     }
+    finishStart();
+}
+
+// The start after the countdown (or without one): the tray menu, the toolbar and the
+// recorder. The toolbar notice comes once the recording runs.
+void MainWindow::finishStart() {
     refreshTrayMenu();
     if (m_toolbar) {
         m_toolbar->setRunning(true);
@@ -105,6 +123,10 @@ void MainWindow::StartRecord(bool countdown) {
     if (!startRecorder()) {
         finishRecording(false);
         showRecordingFailed();
+        return;
+    }
+    if (m_toolbarNoticeWanted) {
+        showToolbarNotice();
     }
 }
 
@@ -187,6 +209,7 @@ void MainWindow::setNormalLookImages() {
 }
 
 void MainWindow::setRecordingLook(bool on) {
+    m_toolbarNoticeWanted = false;
     m_areaPanel->setHidden(on);
     m_inputPanel->setHidden(on);
     if (m_toolbar) {
@@ -218,20 +241,7 @@ void MainWindow::setRecordingLook(bool on) {
         m_toolbar->setGeometry(10, 23, 221, 32);
         if (!placeBesideArea()) {
             move(centredOnPrimaryScreen(size()));
-            if (m_showToolbarNotice) {
-                QRecorderMessage notice(nullptr);
-                copyStayOnTop(&notice);
-                centerWidget(&notice);
-                notice.exec();
-                if (!notice.isShowAgain()) {
-                    m_showToolbarNotice = false;
-                    if (!writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"),
-                                           QStringLiteral("N"))) {
-                        // Over the notice's place: the panel itself fits nowhere.
-                        tellNotSaved(&notice, tr("Your choice for this notice could not be saved."));
-                    }
-                }
-            }
+            m_toolbarNoticeWanted = m_showToolbarNotice;
         }
     } else {
         resize(kCompactWidth, 108);
@@ -258,23 +268,87 @@ bool MainWindow::placeBesideArea() {
     return true;
 }
 
+// Modal, but without an event loop of its own: a quit meanwhile (a signal, the tray's
+// Quit) ends the program before anything has started.
 void MainWindow::runCountdown() {
-    const bool wasHidden = isHidden();
+    m_hiddenBeforeCountdown = isHidden();
     hide();
     if (m_videoMode && m_areaFrame != nullptr) {
         m_areaFrame->hide();
     }
-    QReciprocalDlg countdown(nullptr);
-    copyStayOnTop(&countdown);
-    countdown.move(centredOnPrimaryScreen(countdown.size()));
+    auto* countdown = new QReciprocalDlg(nullptr);
+    copyStayOnTop(countdown);
+    countdown->move(centredOnPrimaryScreen(countdown->size()));
+    countdown->setWindowModality(Qt::ApplicationModal);
+    connect(countdown, &QDialog::finished, this, &MainWindow::countdownEnded);
+    m_countdown = countdown;
     m_countdownRunning = true;
-    countdown.exec();
+    countdown->show();
+}
+
+void MainWindow::countdownEnded() {
+    if (!m_countdownRunning) {
+        return;
+    }
     m_countdownRunning = false;
-    setVisible(!wasHidden);
+    if (m_countdown) {
+        // Its own tick is still on the stack.
+        m_countdown->deleteLater();
+        m_countdown = nullptr;
+    }
+    setVisible(!m_hiddenBeforeCountdown);
     // A panel that fits nowhere stays hidden; the frame must come back all the same.
     if (m_videoMode && m_areaMode && m_areaFrame != nullptr) {
         m_areaFrame->show();
     }
+    finishStart();
+}
+
+// A countdown that will not end in a recording (the program quits): nothing has started.
+void MainWindow::abandonCountdown() {
+    if (!m_countdownRunning) {
+        return;
+    }
+    m_countdownRunning = false;
+    delete m_countdown.data();
+    m_recording = false;
+    m_paused = false;
+}
+
+// Modal like the countdown, and like it without an event loop of its own.
+void MainWindow::showToolbarNotice() {
+    auto* notice = new QRecorderMessage(nullptr);
+    copyStayOnTop(notice);
+    centerWidget(notice);
+    notice->setWindowModality(Qt::ApplicationModal);
+    connect(notice, &QDialog::finished, this, [this, notice] { toolbarNoticeAnswered(notice); });
+    m_toolbarNotice = notice;
+    notice->show();
+}
+
+void MainWindow::toolbarNoticeAnswered(QRecorderMessage* notice) {
+    if (m_toolbarNotice == notice) {
+        m_toolbarNotice = nullptr;
+    }
+    if (!notice->isShowAgain() && m_showToolbarNotice) {
+        m_showToolbarNotice = false;
+        if (!writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"), QStringLiteral("N"))) {
+            // Where the notice was: the panel itself fits nowhere.
+            tellNotSaved(notice, tr("Your choice for this notice could not be saved."));
+        }
+    }
+    notice->deleteLater();
+}
+
+// Whether a hotkey or a tray entry must leave the recording alone now: the countdown
+// runs, or a modal box is up (its event loop may run inside a step; a toolbar notice or
+// the history that a stop opens wants its answer first).
+bool MainWindow::isRecordingControlBusy() const {
+    return m_countdownRunning || QApplication::activeModalWidget() != nullptr;
+}
+
+bool MainWindow::isPickingArea() const {
+    return m_areaFrame != nullptr && m_areaFrame->isPickMode();
 }
 
 QString MainWindow::makeRecordFileName() const {
@@ -299,7 +373,7 @@ void MainWindow::ContinueRecord() {
 }
 
 void MainWindow::setPaused(bool paused) {
-    if (!m_recording) {
+    if (!m_recording || isRecordingControlBusy()) {
         return;
     }
     if (m_recorder != nullptr) {
@@ -332,8 +406,16 @@ void MainWindow::ArcTaryPause() {
     }
 }
 
+// A stop asked by the user (toolbar, tray, hotkey).
 void MainWindow::requestStop() {
-    if (!m_recording || m_stopPending) {
+    if (isRecordingControlBusy()) {
+        return;
+    }
+    stopSoon();
+}
+
+void MainWindow::stopSoon() {
+    if (!m_recording || m_stopPending || m_countdownRunning) {
         return;
     }
     m_stopPending = true;
@@ -341,6 +423,11 @@ void MainWindow::requestStop() {
 }
 
 void MainWindow::StopRecord() {
+    if (m_countdownRunning) {
+        // Nothing runs yet; the countdown's end starts it.
+        m_stopPending = false;
+        return;
+    }
     finishRecording(true);
 }
 
@@ -355,6 +442,10 @@ void MainWindow::finishRecording(bool showHistory) {
     }
     m_recording = false;
     m_paused = false;
+    if (m_toolbarNotice) {
+        // It spoke of the recording that has ended; its answer still counts.
+        m_toolbarNotice->accept();
+    }
     setRecordingLook(false);
     if (m_videoMode) {
         hide();
@@ -413,7 +504,7 @@ void MainWindow::FinishRecordPreview() {
 }
 
 void MainWindow::cutRecord() {
-    if (m_recorder == nullptr || !m_recording) {
+    if (m_recorder == nullptr || !m_recording || isRecordingControlBusy()) {
         return;
     }
     if (!stopRecorder()) {
@@ -434,7 +525,8 @@ void MainWindow::RecordTimeOperate(uint64_t elapsedUs) {
     const uint64_t limit = recordingTimeLimit(info->isStopAfterTime(), info->stopAfterLength(), info->isScheduleOn(),
                                               info->scheduleStart(), info->scheduleEnd());
     if (isPastTimeLimit(elapsedUs, limit)) {
-        requestStop();
+        // Not the user's: it holds even while a box is up.
+        stopSoon();
         return;
     }
     if (m_toolbar) {
@@ -522,7 +614,7 @@ void MainWindow::StopSchedule() {
 }
 
 void MainWindow::endSchedule() {
-    if (!m_scheduleView) {
+    if (!m_scheduleView || m_exiting) {
         return;
     }
     leaveScheduleLook();
@@ -532,19 +624,18 @@ void MainWindow::endSchedule() {
 // ---- hotkeys
 
 void MainWindow::recordStopST() {
-    if (!m_hotkeysEnabled || m_countdownRunning) {
+    if (!m_hotkeysEnabled) {
         return;
     }
     qDebug() << "recordStop--------------------------";
-    if (m_scheduleView) {
+    if (isRecordingControlBusy() || m_scheduleView || isPickingArea()) {
         return;
     }
     if (m_recording) {
         requestStop();
         return;
     }
-    bool blocked = false;
-    blocked = m_areaPanel->isBlocked();
+    const bool blocked = m_areaPanel->isBlocked();
     // The button is hidden only by the recording look; a window in the tray still records.
     if (!blocked && !m_btnReocrder->isHidden()) {
         OnBtnRecord();
@@ -555,11 +646,11 @@ void MainWindow::recordStopST() {
 }
 
 void MainWindow::recordPlayAndPauseST() {
-    if (!m_hotkeysEnabled || m_countdownRunning) {
+    if (!m_hotkeysEnabled) {
         return;
     }
     qDebug() << "recordPlayAndPause--------------------------";
-    if (m_recording) {
+    if (m_recording && !isRecordingControlBusy()) {
         ArcTaryPause();
     }
 }
@@ -575,11 +666,11 @@ void MainWindow::recordScreenshotST() {
 }
 
 void MainWindow::recordCutST() {
-    if (!m_hotkeysEnabled || m_countdownRunning) {
+    if (!m_hotkeysEnabled) {
         return;
     }
     qDebug() << "recordCut--------------------------";
-    if (m_recording) {
+    if (m_recording && !isRecordingControlBusy()) {
         cutRecord();
     }
 }

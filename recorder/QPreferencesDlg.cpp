@@ -301,10 +301,27 @@ void ConvertWidget::paintEvent(QPaintEvent* event) {
 QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QPreferencesDlg"));
     resize(919, 506);
+    // OK and Cancel are made first: they come first among the children, in stacking and
+    // focus order.
     m_btnCancel = makeNamedChild<QRZBaseButton>(this, "m_btnCancel");
     m_btnCancel->setGeometry(310, 410, 75, 23);
     m_btnOk = makeNamedChild<QRZBaseButton>(this, "m_btnOk");
     m_btnOk->setGeometry(400, 410, 75, 23);
+    buildColumns();
+
+    setWindowTitle(tr("Preferences"));
+    setDialogBackground1(this);
+    setTitle(tr("Preferences"));
+    setFixedSize(441, 285);
+
+    buildPageArea();
+    addSectionButtons();
+    styleDialogButtons();
+    addPages();
+}
+
+// The section buttons' column on the left, the scrolled page area on the right.
+void QPreferencesDlg::buildColumns() {
     m_Layout = new QHBoxLayout();
     m_Layout->setObjectName(QStringLiteral("m_Layout"));
     auto* buttonColumn = new QVBoxLayout();
@@ -318,6 +335,7 @@ QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     m_Layout->addLayout(buttonColumn);
     auto* pageColumn = new QVBoxLayout();
     pageColumn->setSpacing(0);
+    pageColumn->setContentsMargins(0, 0, 0, 0);
     m_scrollArea = new QScrollArea(this);
     m_scrollArea->setObjectName(QStringLiteral("scrollArea"));
     m_scrollArea->setMouseTracking(true);
@@ -332,19 +350,15 @@ QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     m_scrollArea->setWidget(m_scrollAreaWidget);
     pageColumn->addWidget(m_scrollArea);
     m_Layout->addLayout(pageColumn);
-    setWindowTitle(tr("Form"));
+}
 
-    setWindowTitle(tr("Preferences"));
-    setDialogBackground1(this);
-    setTitle(tr("Preferences"));
-    setFixedSize(441, 285);
-    QRZBaseButton* close = createCloseButton(getAppDirPath() + QStringLiteral("/image/btn_close.png"), true);
-
+// The dialog's margins leave room for the title band above and the buttons below; the
+// pages stack in a list inside the scrolled area.
+void QPreferencesDlg::buildPageArea() {
     setLayout(m_Layout);
     m_Layout->setSpacing(0);
     m_Layout->setContentsMargins(8, 38, 8, 48);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
-    pageColumn->setContentsMargins(0, 0, 0, 0);
     QPalette palette = m_scrollAreaWidget->palette();
     palette.setColor(QPalette::Window, QColor(255, 40, 40));
     m_scrollAreaWidget->setPalette(palette);
@@ -362,7 +376,10 @@ QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     convertLayout->addLayout(m_listLayout);
     convertLayout->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
     m_scrollArea->show();
+}
 
+// One button a section; the current one stays pressed and cannot be pressed again.
+void QPreferencesDlg::addSectionButtons() {
     const QColor light(250, 237, 237);
     for (int i = 0; i < 2; ++i) {
         auto* button = new QRZBaseButton(this);
@@ -381,8 +398,11 @@ QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     m_current = m_buttons.first();
     m_current->setChecked(true);
     m_current->setEnabled(false);
+}
 
-    close = createCloseButton(getAppDirPath() + QStringLiteral("/image/btn_close.png"), true);
+// Close and Cancel leave without storing; OK stores the pages.
+void QPreferencesDlg::styleDialogButtons() {
+    QRZBaseButton* close = createCloseButton(getAppDirPath() + QStringLiteral("/image/btn_close.png"), true);
     styleCommonButton1(m_btnCancel, 80, 24);
     styleCommonButton1(m_btnOk, 80, 24);
     m_btnCancel->setText(tr("Cancel"));
@@ -390,7 +410,9 @@ QPreferencesDlg::QPreferencesDlg(QWidget* parent) : QRZDialogEx(parent) {
     connect(close, &QAbstractButton::clicked, this, &QWidget::close);
     connect(m_btnCancel, &QAbstractButton::clicked, this, &QWidget::close);
     connect(m_btnOk, &QAbstractButton::clicked, this, &QPreferencesDlg::OnBtnOk);
+}
 
+void QPreferencesDlg::addPages() {
     m_general = new GeneralWidget(m_scrollAreaWidget);
     connect(m_general, &GeneralWidget::sendUpdate, this, &QPreferencesDlg::emitAutoUpdate);
     connect(m_general, &GeneralWidget::sendLanguageName, this, &QPreferencesDlg::setLanguge);

@@ -141,6 +141,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void buildColumns();
+    void buildPageArea();
+    void addSectionButtons();
+    void styleDialogButtons();
+    void addPages();
+
     QRZBaseButton* m_btnCancel;
     QRZBaseButton* m_btnOk;
     QWidget* m_horizontalLayoutWidget;

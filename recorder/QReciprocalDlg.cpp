@@ -18,6 +18,9 @@ QReciprocalDlg::QReciprocalDlg(QWidget* parent) : QDialog(parent), m_timer(new Q
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setWindowTitle(QStringLiteral("Calvorine Screen Recorder"));
+    // It runs while the main window is hidden: its end must not count as the last
+    // window closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(300, 190);
     connect(m_timer, &QTimer::timeout, this, &QReciprocalDlg::OnReciprocalCount);
     m_timer->start(kTickMs);
@@ -37,7 +40,9 @@ void QReciprocalDlg::OnReciprocalCount() {
     update();
     if (m_counter <= 0) {
         m_timer->stop();
-        hide();
+        // Hides it and ends exec(); a countdown shown without exec() hears of it through
+        // finished().
+        accept();
     }
 }
 

@@ -93,6 +93,9 @@ void QScheduleWgt::resizeEvent(QResizeEvent* event) {
 
 QRecorderMessage::QRecorderMessage(QWidget* parent) : QRZDialogEx(parent) {
     setObjectName(QStringLiteral("QRecorderMessage"));
+    // It comes while the main window is hidden: its end must not count as the last
+    // window closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(345, 150);
     setTitle(productTitle());
     setWindowTitle(productTitle());
@@ -119,8 +122,9 @@ QRecorderMessage::QRecorderMessage(QWidget* parent) : QRZDialogEx(parent) {
     m_btnOk->setObjectName(QStringLiteral("m_btnOk"));
     styleCommonButton(m_btnOk, 60, 24);
     m_btnOk->setText(tr("Ok"));
-    connect(close, &QAbstractButton::clicked, this, &QWidget::hide);
-    connect(m_btnOk, &QAbstractButton::clicked, this, &QWidget::hide);
+    // Either ends exec() and, for a notice shown without exec(), says so through finished().
+    connect(close, &QAbstractButton::clicked, this, &QDialog::accept);
+    connect(m_btnOk, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
 QRecorderMessage::~QRecorderMessage() = default;

@@ -117,6 +117,61 @@ std::vector<uint8_t> pictureValue(const uint8_t* image, size_t length) {
     return value;
 }
 
+// Where the image of a WM/Picture value starts and how long it is: behind the type,
+// the length and the two zero-terminated strings (MIME type, description), cut to what
+// the value holds; false when nothing is left for it.
+bool pictureImage(const uint8_t* value, size_t length, size_t& at, size_t& imageLength) {
+    if (length <= 5) {
+        return false;
+    }
+    const uint32_t dataLength = readLe32(value + 1);
+    at = 5;
+    for (int strings = 0; strings < 2; ++strings) {
+        while (at + 1 < length && (value[at] || value[at + 1])) {
+            at += 2;
+        }
+        at += 2;
+    }
+    if (at >= length) {
+        return false;
+    }
+    imageLength = std::min<size_t>(dataLength, length - at);
+    return imageLength > 0;
+}
+
+// A text, number, track or genre attribute as an item of `list`; false when its value
+// does not serve.
+bool decodeValue(TagItemList& list, const std::u16string& name, int field, uint16_t type, const uint8_t* value,
+                 size_t length) {
+    const bool numeric = type == TypeDword || type == TypeQword || type == TypeWord || type == TypeBool;
+    if (field == FieldTrack) {
+        if (numeric) {
+            return list.addNumber(SlotAsf,
+                                  static_cast<int>(numberValue(value, length)) + (name == u"WM/Track" ? 1 : 0)) == 0;
+        }
+        if (type != TypeString) {
+            return false;
+        }
+        const std::u16string text = utf16FromBytes(value, length, false);
+        if (name == u"WM/Track") {
+            const int n = parseInt(text);
+            return n >= 0 && list.addNumber(SlotAsf, n + 1) == 0;
+        }
+        return list.addUtf16(SlotAsf, field, text) == 0;
+    }
+    if (field == FieldGenre && name == u"WM/GenreID" && numeric) {
+        return list.addGenreByIndex(static_cast<int>(numberValue(value, length)), SlotAsf) == 0;
+    }
+    if (type == TypeString) {
+        return list.addUtf16(SlotAsf, field, utf16FromBytes(value, length, false)) == 0;
+    }
+    if (numeric) {
+        const std::string digits = std::to_string(numberValue(value, length));
+        return list.addUtf16(SlotAsf, field, std::u16string(digits.begin(), digits.end())) == 0;
+    }
+    return false;
+}
+
 } // namespace
 
 AsfTag::AsfTag(IByteStream* stream, int& result) : TagHandler(stream) {
@@ -129,6 +184,8 @@ int AsfTag::reload() {
     keptExtensionObjects_.clear();
     keptDescriptors_.clear();
     keptLibraryRecords_.clear();
+    extraPictureDescriptors_.clear();
+    extraPictureRecords_.clear();
     rating_.clear();
     extensionReserved_.clear();
     coverValue_.clear();
@@ -151,82 +208,6 @@ int AsfTag::reload() {
     }
 
     bool seen[FieldPicture + 1] = {};
-    // Decodes one attribute; false when the field is already taken or the value does not
-    // serve, so that the caller keeps the attribute as it was.
-    auto decodeAttribute = [this, &seen](const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
-                                         int64_t valueOffset) -> bool {
-        if (name == u"ID3") {
-            // An ID3v2 tag kept inside an attribute lends its items to fields not yet set.
-            WindowStream window(stream_, valueOffset, static_cast<int64_t>(length));
-            int result = 0;
-            Id3v2Tag embedded(&window, result, SlotAsf);
-            for (int i = 0; i < embedded.items().count(); ++i) {
-                const TagItem item = embedded.items().getItem(i);
-                if (item.field >= 0 && item.field <= FieldPicture && !seen[item.field]) {
-                    seen[item.field] = items_.addItem(SlotAsf, item.field, item.type, item.length, item.data) == 0;
-                }
-            }
-            return false;
-        }
-        int field = -1;
-        for (const Attribute& attribute : kAttributes) {
-            if (name == attribute.name) {
-                field = attribute.field;
-            }
-        }
-        if (field < 0 || seen[field] || length < 1 || length > kMaxItemBytes) {
-            return false;
-        }
-        bool taken = false;
-        const bool numeric = type == TypeDword || type == TypeQword || type == TypeWord || type == TypeBool;
-        if (field == FieldPicture) {
-            if (type != TypeBytes || length <= 5) {
-                return false;
-            }
-            const uint32_t dataLength = readLe32(value + 1);
-            size_t at = 5;
-            for (int strings = 0; strings < 2; ++strings) {
-                while (at + 1 < length && (value[at] || value[at + 1])) {
-                    at += 2;
-                }
-                at += 2;
-            }
-            if (at >= length) {
-                return false;
-            }
-            const size_t n = std::min<size_t>(dataLength, length - at);
-            taken = n > 0 && items_.addBinary(SlotAsf, field, static_cast<int>(n), value + at) == 0;
-            if (taken && imageKindOf(value + at, n) == ImageKind::None) {
-                coverValue_.assign(value, value + length);
-                coverImage_.assign(value + at, value + at + n);
-            }
-        } else if (field == FieldTrack) {
-            if (numeric) {
-                taken = items_.addNumber(SlotAsf, static_cast<int>(numberValue(value, length)) +
-                                                      (name == u"WM/Track" ? 1 : 0)) == 0;
-            } else if (type == TypeString) {
-                const std::u16string text = utf16FromBytes(value, length, false);
-                if (name == u"WM/Track") {
-                    const int n = parseInt(text);
-                    taken = n >= 0 && items_.addNumber(SlotAsf, n + 1) == 0;
-                } else {
-                    taken = items_.addUtf16(SlotAsf, field, text) == 0;
-                }
-            }
-        } else if (field == FieldGenre && name == u"WM/GenreID" && numeric) {
-            taken = items_.addGenreByIndex(static_cast<int>(numberValue(value, length)), SlotAsf) == 0;
-        } else if (type == TypeString) {
-            taken = items_.addUtf16(SlotAsf, field, utf16FromBytes(value, length, false)) == 0;
-        } else if (numeric) {
-            taken = items_.addUtf16(SlotAsf, field, [](uint64_t n) {
-                const std::string s = std::to_string(n);
-                return std::u16string(s.begin(), s.end());
-            }(numberValue(value, length))) == 0;
-        }
-        seen[field] = taken;
-        return taken;
-    };
-
     size_t offset = 30;
     for (uint32_t n = 0; n < count && offset + kObjectHeader <= header.size(); ++n) {
         const uint8_t* object = header.data() + offset;
@@ -236,92 +217,170 @@ int AsfTag::reload() {
         }
         const size_t end = offset + static_cast<size_t>(objectSize);
         if (isGuid(object, kContentDescriptionGuid) && objectSize >= kObjectHeader + 10) {
-            hadDescriptions_ = true;
-            size_t at = offset + kObjectHeader + 10;
-            const int fields[5] = {FieldTitle, FieldArtist, FieldCopyright, FieldComment, -1};
-            for (int i = 0; i < 5; ++i) {
-                const size_t length = readLe16(object + kObjectHeader + 2 * i);
-                if (length > end - at) {
-                    break;
-                }
-                if (fields[i] < 0) {
-                    rating_.assign(header.begin() + static_cast<std::ptrdiff_t>(at),
-                                   header.begin() + static_cast<std::ptrdiff_t>(at + length));
-                } else if (!seen[fields[i]] && length >= 2) {
-                    seen[fields[i]] =
-                        items_.addUtf16(SlotAsf, fields[i], utf16FromBytes(header.data() + at, length, false)) == 0;
-                }
-                at += length;
-            }
+            readContentDescription(header, offset, end, seen);
         } else if (isGuid(object, kExtendedDescriptionGuid) && objectSize >= kObjectHeader + 2) {
-            hadDescriptions_ = true;
-            const uint16_t descriptors = readLe16(object + kObjectHeader);
-            size_t at = offset + kObjectHeader + 2;
-            for (uint16_t d = 0; d < descriptors && at + 2 <= end; ++d) {
-                const size_t first = at;
-                const size_t nameLength = readLe16(header.data() + at);
-                if (nameLength > end - at - 2 || end - at - 2 - nameLength < 4) {
-                    break;
-                }
-                const std::u16string name = utf16FromBytes(header.data() + at + 2, nameLength, false);
-                at += 2 + nameLength;
-                const uint16_t type = readLe16(header.data() + at);
-                const size_t valueLength = readLe16(header.data() + at + 2);
-                at += 4;
-                if (valueLength > end - at) {
-                    break;
-                }
-                if (!decodeAttribute(name, type, header.data() + at, valueLength, static_cast<int64_t>(at))) {
-                    keptDescriptors_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(first),
-                                                  header.begin() + static_cast<std::ptrdiff_t>(at + valueLength));
-                }
-                at += valueLength;
-            }
+            readExtendedDescription(header, offset, end, seen);
         } else if (isGuid(object, kHeaderExtensionGuid) && objectSize >= kObjectHeader + 22) {
-            hadDescriptions_ = true;
-            extensionReserved_.assign(object + kObjectHeader, object + kObjectHeader + 18);
-            const uint32_t dataSize = readLe32(object + kObjectHeader + 18);
-            const size_t extensionEnd = std::min(end, offset + 46 + size_t(dataSize));
-            size_t at = offset + 46;
-            while (at + kObjectHeader <= extensionEnd) {
-                const uint8_t* inner = header.data() + at;
-                const uint64_t innerSize = readLe64(inner + 16);
-                if (innerSize < kObjectHeader || innerSize > extensionEnd - at) {
-                    break;
-                }
-                const size_t innerEnd = at + static_cast<size_t>(innerSize);
-                if (isGuid(inner, kMetadataLibraryGuid) && innerSize >= kObjectHeader + 2) {
-                    const uint16_t records = readLe16(inner + kObjectHeader);
-                    size_t r = at + kObjectHeader + 2;
-                    for (uint16_t k = 0; k < records && r + 12 <= innerEnd; ++k) {
-                        const uint8_t* record = header.data() + r;
-                        const size_t nameLength = readLe16(record + 4);
-                        const uint16_t type = readLe16(record + 6);
-                        const uint32_t dataLength = readLe32(record + 8);
-                        if (nameLength > innerEnd - r - 12 || dataLength > innerEnd - r - 12 - nameLength) {
-                            break;
-                        }
-                        const std::u16string name = utf16FromBytes(record + 12, nameLength, false);
-                        const size_t valueAt = r + 12 + nameLength;
-                        const size_t recordEnd = valueAt + dataLength;
-                        if (!decodeAttribute(name, type, header.data() + valueAt, dataLength,
-                                             static_cast<int64_t>(valueAt))) {
-                            keptLibraryRecords_.emplace_back(header.begin() + static_cast<std::ptrdiff_t>(r),
-                                                             header.begin() + static_cast<std::ptrdiff_t>(recordEnd));
-                        }
-                        r = recordEnd;
-                    }
-                } else {
-                    keptExtensionObjects_.emplace_back(inner, inner + innerSize);
-                }
-                at = innerEnd;
-            }
+            readHeaderExtension(header, offset, end, seen);
         } else if (!isGuid(object, kPaddingGuid)) {
             keptObjects_.emplace_back(object, object + objectSize);
         }
         offset = end;
     }
     return 0;
+}
+
+void AsfTag::readContentDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
+    hadDescriptions_ = true;
+    const uint8_t* object = header.data() + offset;
+    size_t at = offset + kObjectHeader + 10;
+    const int fields[5] = {FieldTitle, FieldArtist, FieldCopyright, FieldComment, -1};
+    for (int i = 0; i < 5; ++i) {
+        const size_t length = readLe16(object + kObjectHeader + 2 * i);
+        if (length > end - at) {
+            break;
+        }
+        if (fields[i] < 0) {
+            rating_.assign(header.begin() + static_cast<std::ptrdiff_t>(at),
+                           header.begin() + static_cast<std::ptrdiff_t>(at + length));
+        } else if (!seen[fields[i]] && length >= 2) {
+            seen[fields[i]] =
+                items_.addUtf16(SlotAsf, fields[i], utf16FromBytes(header.data() + at, length, false)) == 0;
+        }
+        at += length;
+    }
+}
+
+void AsfTag::readExtendedDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
+    hadDescriptions_ = true;
+    const uint16_t descriptors = readLe16(header.data() + offset + kObjectHeader);
+    size_t at = offset + kObjectHeader + 2;
+    for (uint16_t d = 0; d < descriptors && at + 2 <= end; ++d) {
+        const size_t first = at;
+        const size_t nameLength = readLe16(header.data() + at);
+        if (nameLength > end - at - 2 || end - at - 2 - nameLength < 4) {
+            break;
+        }
+        const std::u16string name = utf16FromBytes(header.data() + at + 2, nameLength, false);
+        at += 2 + nameLength;
+        const uint16_t type = readLe16(header.data() + at);
+        const size_t valueLength = readLe16(header.data() + at + 2);
+        at += 4;
+        if (valueLength > end - at) {
+            break;
+        }
+        const AttributeUse use = decodeAttribute(name, type, header.data() + at, valueLength, int64_t(at), seen);
+        if (use != AttributeUse::Taken) {
+            (use == AttributeUse::Keep ? keptDescriptors_ : extraPictureDescriptors_)
+                .emplace_back(header.begin() + static_cast<std::ptrdiff_t>(first),
+                              header.begin() + static_cast<std::ptrdiff_t>(at + valueLength));
+        }
+        at += valueLength;
+    }
+}
+
+void AsfTag::readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
+    hadDescriptions_ = true;
+    const uint8_t* object = header.data() + offset;
+    extensionReserved_.assign(object + kObjectHeader, object + kObjectHeader + 18);
+    const uint32_t dataSize = readLe32(object + kObjectHeader + 18);
+    const size_t extensionEnd = std::min(end, offset + 46 + size_t(dataSize));
+    size_t at = offset + 46;
+    while (at + kObjectHeader <= extensionEnd) {
+        const uint8_t* inner = header.data() + at;
+        const uint64_t innerSize = readLe64(inner + 16);
+        if (innerSize < kObjectHeader || innerSize > extensionEnd - at) {
+            break;
+        }
+        const size_t innerEnd = at + static_cast<size_t>(innerSize);
+        if (isGuid(inner, kMetadataLibraryGuid) && innerSize >= kObjectHeader + 2) {
+            readMetadataLibrary(header, at, innerEnd, seen);
+        } else {
+            keptExtensionObjects_.emplace_back(inner, inner + innerSize);
+        }
+        at = innerEnd;
+    }
+}
+
+void AsfTag::readMetadataLibrary(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
+    const uint16_t records = readLe16(header.data() + offset + kObjectHeader);
+    size_t r = offset + kObjectHeader + 2;
+    for (uint16_t k = 0; k < records && r + 12 <= end; ++k) {
+        const uint8_t* record = header.data() + r;
+        const size_t nameLength = readLe16(record + 4);
+        const uint16_t type = readLe16(record + 6);
+        const uint32_t dataLength = readLe32(record + 8);
+        if (nameLength > end - r - 12 || dataLength > end - r - 12 - nameLength) {
+            break;
+        }
+        const std::u16string name = utf16FromBytes(record + 12, nameLength, false);
+        const size_t valueAt = r + 12 + nameLength;
+        const size_t recordEnd = valueAt + dataLength;
+        const AttributeUse use =
+            decodeAttribute(name, type, header.data() + valueAt, dataLength, int64_t(valueAt), seen);
+        if (use != AttributeUse::Taken) {
+            (use == AttributeUse::Keep ? keptLibraryRecords_ : extraPictureRecords_)
+                .emplace_back(header.begin() + static_cast<std::ptrdiff_t>(r),
+                              header.begin() + static_cast<std::ptrdiff_t>(recordEnd));
+        }
+        r = recordEnd;
+    }
+}
+
+AsfTag::AttributeUse AsfTag::decodeAttribute(const std::u16string& name, uint16_t type, const uint8_t* value,
+                                             size_t length, int64_t valueOffset, bool seen[]) {
+    if (name == u"ID3") {
+        lendEmbeddedId3(valueOffset, length, seen);
+        return AttributeUse::Keep;
+    }
+    int field = -1;
+    for (const Attribute& attribute : kAttributes) {
+        if (name == attribute.name) {
+            field = attribute.field;
+        }
+    }
+    if (field < 0 || length < 1 || length > kMaxItemBytes) {
+        return AttributeUse::Keep;
+    }
+    size_t imageAt = 0;
+    size_t imageLength = 0;
+    const bool image = field == FieldPicture && type == TypeBytes && pictureImage(value, length, imageAt, imageLength);
+    if (seen[field]) {
+        // A further value of a field already read (a second WM/Genre, say) that would
+        // read as the field is not kept: the item list holds the field's one value, so
+        // a save that sets or clears the field takes all of it. A further picture (a
+        // back cover) stays beside the cover.
+        if (field == FieldPicture) {
+            return image ? AttributeUse::ExtraPicture : AttributeUse::Keep;
+        }
+        TagItemList scratch;
+        return decodeValue(scratch, name, field, type, value, length) ? AttributeUse::Taken : AttributeUse::Keep;
+    }
+    bool taken = false;
+    if (field == FieldPicture) {
+        taken = image && items_.addBinary(SlotAsf, field, static_cast<int>(imageLength), value + imageAt) == 0;
+        if (taken && imageKindOf(value + imageAt, imageLength) == ImageKind::None) {
+            coverValue_.assign(value, value + length);
+            coverImage_.assign(value + imageAt, value + imageAt + imageLength);
+        }
+    } else {
+        taken = decodeValue(items_, name, field, type, value, length);
+    }
+    seen[field] = taken;
+    return taken ? AttributeUse::Taken : AttributeUse::Keep;
+}
+
+void AsfTag::lendEmbeddedId3(int64_t valueOffset, size_t length, bool seen[]) {
+    // An ID3v2 tag kept inside an attribute lends its items to fields not yet set.
+    WindowStream window(stream_, valueOffset, static_cast<int64_t>(length));
+    int result = 0;
+    Id3v2Tag embedded(&window, result, SlotAsf);
+    for (int i = 0; i < embedded.items().count(); ++i) {
+        const TagItem item = embedded.items().getItem(i);
+        if (item.field >= 0 && item.field <= FieldPicture && !seen[item.field]) {
+            seen[item.field] = items_.addItem(SlotAsf, item.field, item.type, item.length, item.data) == 0;
+        }
+    }
 }
 
 int AsfTag::save() {
@@ -378,9 +437,19 @@ int AsfTag::save() {
         descriptors.insert(descriptors.end(), value.begin(), value.end());
         ++descriptorCount;
     }
-    for (const std::vector<uint8_t>& kept : keptDescriptors_) {
-        descriptors.insert(descriptors.end(), kept.begin(), kept.end());
-        ++descriptorCount;
+    // Pictures beyond the cover stay beside a cover; without one the first of them would
+    // read back as the cover that was cleared.
+    bool hasCover = false;
+    for (int i = 0; i < items_.count(); ++i) {
+        hasCover = hasCover || items_.getItem(i).field == FieldPicture;
+    }
+    using Values = const std::vector<std::vector<uint8_t>>*;
+    const std::vector<std::vector<uint8_t>> none;
+    for (Values list : {Values(&keptDescriptors_), hasCover ? &extraPictureDescriptors_ : &none}) {
+        for (const std::vector<uint8_t>& kept : *list) {
+            descriptors.insert(descriptors.end(), kept.begin(), kept.end());
+            ++descriptorCount;
+        }
     }
     if (descriptorCount > kMax16) {
         return -1;
@@ -428,7 +497,8 @@ int AsfTag::save() {
     for (const std::vector<uint8_t>& object : keptExtensionObjects_) {
         extension.insert(extension.end(), object.begin(), object.end());
     }
-    const size_t recordCount = keptLibraryRecords_.size() + (libraryPicture.empty() ? 0 : 1);
+    const std::vector<std::vector<uint8_t>>& extraRecords = hasCover ? extraPictureRecords_ : none;
+    const size_t recordCount = keptLibraryRecords_.size() + extraRecords.size() + (libraryPicture.empty() ? 0 : 1);
     if (recordCount > kMax16) {
         return -1;
     }
@@ -447,8 +517,10 @@ int AsfTag::save() {
             library.insert(library.end(), nameBytes.begin(), nameBytes.end());
             library.insert(library.end(), libraryPicture.begin(), libraryPicture.end());
         }
-        for (const std::vector<uint8_t>& record : keptLibraryRecords_) {
-            library.insert(library.end(), record.begin(), record.end());
+        for (Values records : {Values(&keptLibraryRecords_), &extraRecords}) {
+            for (const std::vector<uint8_t>& record : *records) {
+                library.insert(library.end(), record.begin(), record.end());
+            }
         }
         setLe64(library.data() + 16, library.size());
         extension.insert(extension.end(), library.begin(), library.end());

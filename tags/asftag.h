@@ -16,14 +16,31 @@ public:
     int save() override;
 
 private:
+    // What reading makes of an attribute: an item (or nothing, for a further value of a
+    // field already read), something kept as it is, or a picture beyond the cover.
+    enum class AttributeUse { Taken, Keep, ExtraPicture };
+
+    // The objects of the Header Object that hold tags, from `offset` to `end` of the
+    // header's bytes; seen[field] is set once a field has its item.
+    void readContentDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readExtendedDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    void readMetadataLibrary(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    AttributeUse decodeAttribute(const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
+                                 int64_t valueOffset, bool seen[]);
+    void lendEmbeddedId3(int64_t valueOffset, size_t length, bool seen[]);
+
     int64_t headerSize_ = 0;
     bool hadDescriptions_ = false;
     std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole
     std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library
     std::vector<std::vector<uint8_t>> keptDescriptors_;      // Extended Content Description entries, whole
     std::vector<std::vector<uint8_t>> keptLibraryRecords_;   // Metadata Library records, whole
-    std::vector<uint8_t> rating_;                            // Content Description rating, UTF-16LE with terminator
-    std::vector<uint8_t> extensionReserved_;                 // 18 bytes of the old Header Extension
+    // WM/Picture values beyond the cover (a back cover, say), whole, where they were.
+    std::vector<std::vector<uint8_t>> extraPictureDescriptors_;
+    std::vector<std::vector<uint8_t>> extraPictureRecords_;
+    std::vector<uint8_t> rating_;            // Content Description rating, UTF-16LE with terminator
+    std::vector<uint8_t> extensionReserved_; // 18 bytes of the old Header Extension
     // The cover's whole WM/Picture value when its image is of a type a save cannot name:
     // written back as it was while the picture item still holds coverImage_.
     std::vector<uint8_t> coverValue_;

@@ -95,33 +95,50 @@ std::unique_ptr<TagHandler> detectType(IByteStream* stream, int preferred, int& 
 }
 
 // The caller's stream as the handlers see it. While tags are being saved it keeps what
-// each write overwrites, so that a save which would make the file open as another kind
-// of file (or as none) can be taken back; a rewritten copy is checked before it is
-// swapped in, and refused when it fails the check.
+// each write overwrites, and holds back a rewritten copy until the whole save is done,
+// so that a save which fails at any step, or which would make the file open as another
+// kind of file (or as none), can be taken back with every byte as it was.
 class GuardedStream final : public IByteStream {
 public:
-    void setInner(IByteStream* inner) { inner_ = inner; }
-    IByteStream* inner() const { return inner_; }
+    void setInner(IByteStream* inner) {
+        inner_ = inner;
+        pending_.reset();
+    }
+    // What the file holds for the handlers now: the rewritten copy waiting to be swapped
+    // in, or the caller's stream.
+    IByteStream* current() const { return pending_ ? pending_.get() : inner_; }
 
     // Keeps what changes from here until end(); `accepts` judges a rewritten copy.
     void begin(std::function<bool(IByteStream*)> accepts) {
         journal_.clear();
+        pending_.reset();
         accepts_ = std::move(accepts);
         refusedCopy_ = false;
         originalSize_ = inner_->size();
         journaling_ = originalSize_ >= 0;
         undoable_ = journaling_;
     }
-    void end() {
+    // Swaps in the rewritten copy, if any; false (with what was written in place taken
+    // back) when that fails.
+    bool end() {
+        bool ok = true;
+        if (pending_) {
+            ok = inner_->commitScratch(std::move(pending_)) == 0;
+            if (!ok) {
+                undo();
+            }
+        }
         journal_.clear();
         accepts_ = nullptr;
         journaling_ = false;
+        return ok;
     }
     // Whether `accepts` refused a rewritten copy since begin().
     bool refusedCopy() const { return refusedCopy_; }
-    // Puts back what changed in place since begin(), or since the last rewritten copy
-    // was swapped in (the old contents are gone then). False when a write fails.
+    // Drops the rewritten copy and puts back what changed in place since begin(). False
+    // when a write fails.
     bool undo() {
+        pending_.reset();
         if (!undoable_) {
             return false;
         }
@@ -136,9 +153,9 @@ public:
         return inner_->setSize(originalSize_) == originalSize_ && ok;
     }
 
-    int read(void* buffer, int count) override { return inner_->read(buffer, count); }
+    int read(void* buffer, int count) override { return current()->read(buffer, count); }
     int write(const void* buffer, int count) override {
-        if (journaling_ && count > 0) {
+        if (journaling_ && !pending_ && count > 0) {
             const int64_t at = inner_->tell();
             const int64_t size = inner_->size();
             if (at < 0 || size < 0) {
@@ -150,11 +167,11 @@ public:
                 }
             }
         }
-        return inner_->write(buffer, count);
+        return current()->write(buffer, count);
     }
-    int64_t size() override { return inner_->size(); }
+    int64_t size() override { return current()->size(); }
     int64_t setSize(int64_t newSize) override {
-        if (journaling_) {
+        if (journaling_ && !pending_) {
             const int64_t size = inner_->size();
             if (size < 0) {
                 undoable_ = false;
@@ -162,10 +179,10 @@ public:
                 keep(newSize, size - newSize);
             }
         }
-        return inner_->setSize(newSize);
+        return current()->setSize(newSize);
     }
-    int64_t tell() override { return inner_->tell(); }
-    int64_t seek(int64_t offset) override { return inner_->seek(offset); }
+    int64_t tell() override { return current()->tell(); }
+    int64_t seek(int64_t offset) override { return current()->seek(offset); }
     std::unique_ptr<IByteStream> createScratch() override { return inner_->createScratch(); }
     int commitScratch(std::unique_ptr<IByteStream> scratch) override {
         if (!scratch) {
@@ -175,12 +192,13 @@ public:
             refusedCopy_ = true;
             return -1;
         }
-        const int result = inner_->commitScratch(std::move(scratch));
-        if (result == 0 && journaling_) {
-            journal_.clear();
-            originalSize_ = inner_->size();
+        if (!journaling_) {
+            return inner_->commitScratch(std::move(scratch));
         }
-        return result;
+        // The copy becomes the file only when the whole save has worked.
+        pending_ = std::move(scratch);
+        pending_->seek(0);
+        return 0;
     }
 
 private:
@@ -202,6 +220,7 @@ private:
         std::vector<uint8_t> bytes;
     };
     IByteStream* inner_ = nullptr;
+    std::unique_ptr<IByteStream> pending_; // a rewritten copy, swapped in by end()
     std::vector<Entry> journal_;
     std::function<bool(IByteStream*)> accepts_;
     int64_t originalSize_ = -1;
@@ -284,25 +303,19 @@ public:
         if (fileType_ < 0) {
             return -1;
         }
-        int result = 0;
-        // A save that would make the file open as another kind of file, or as none, is
-        // refused: what this save changed is taken back (a rewritten copy that fails the
-        // check is never swapped in) and the tags read again.
-        bool refused = false;
+        // A save that fails at any step, or that would make the file open as another kind
+        // of file or as none, is taken back whole: every byte stays as it was (a rewritten
+        // copy is swapped in only once every tag is written) and the tags are read again.
+        bool failed = false;
         guard_.begin([this](IByteStream* contents) { return keepsType(contents); });
-        auto saveSlot = [this, &result, &refused](int slot) {
-            if (refused || !dirty_[slot] || !handlers_[slot]) {
+        auto saveSlot = [this, &failed](int slot) {
+            if (failed || !dirty_[slot] || !handlers_[slot]) {
                 return 1;
             }
             const int saved = handlers_[slot]->save();
-            if (guard_.refusedCopy() || (saved == 0 && !keepsType(guard_.inner()))) {
-                refused = true;
+            if (saved < 0 || guard_.refusedCopy() || (saved == 0 && !keepsType(guard_.current()))) {
+                failed = true;
                 return -1;
-            }
-            if (saved < 0) {
-                result = -1;
-                // What is in the file is what the list now holds again.
-                handlers_[slot]->reload();
             }
             return saved;
         };
@@ -311,18 +324,18 @@ public:
         }
         // The ID3v2 tag sits at the start: when it changes size every other tag moves.
         const bool movedTags = saveSlot(SlotId3v2) == 0;
-        if (refused) {
+        if (failed) {
             guard_.undo();
-            result = -1;
         }
-        guard_.end();
-        if (refused || movedTags) {
+        failed = !guard_.end() || failed;
+        if (failed || movedTags) {
             for (int slot = 0; slot < SlotCount; ++slot) {
-                if ((refused || slot != SlotId3v2) && handlers_[slot] && handlers_[slot]->reload() < 0) {
+                if ((failed || slot != SlotId3v2) && handlers_[slot] && handlers_[slot]->reload() < 0) {
                     handlers_[slot].reset();
                 }
             }
         }
+        const int result = failed ? -1 : 0;
         for (bool& flag : dirty_) {
             flag = false;
         }

@@ -14,8 +14,15 @@ public:
     // Uses the stream's padding when the new blocks fit it; refuses (-1, file unchanged)
     // a block larger than FLAC can say (16 MiB), such as a cover that big.
     int save() override;
+    // Whether the stream's own bytes cover [blockStart, end): its metadata blocks reach
+    // past blockStart, or its frames run on to `end` (the last one's CRC-16 says it ends
+    // there) from before blockStart. Such bytes are never a tag behind the stream.
+    static bool streamCovers(IByteStream* stream, int64_t blockStart, int64_t end);
 
 private:
+    void readCommentBlock(const std::vector<uint8_t>& body, bool seen[]);
+    void readPictureBlock(std::vector<uint8_t> body, bool seen[], bool& frontCover, std::vector<uint8_t>& coverBlock);
+
     struct Block {
         uint8_t type;
         std::vector<uint8_t> body;

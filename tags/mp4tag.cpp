@@ -185,8 +185,8 @@ int Mp4Tag::reload() {
     coverImage_.clear();
     udtaOffset_ = 0;
     udtaSize_ = 0;
-    fragmented_ = false;
     laterUdta_ = false;
+    fragmentBoxes_.clear();
     if (!stream_) {
         return -1;
     }
@@ -237,8 +237,9 @@ int Mp4Tag::reload() {
             moovOffset_ = offset;
             moovSize_ = static_cast<int64_t>(size);
             moovHeader_ = headerBytes;
-        } else if (std::memcmp(header + 4, "moof", 4) == 0) {
-            fragmented_ = true;
+        } else if (std::memcmp(header + 4, "moof", 4) == 0 || std::memcmp(header + 4, "mfra", 4) == 0 ||
+                   std::memcmp(header + 4, "sidx", 4) == 0) {
+            fragmentBoxes_.push_back({offset, static_cast<int64_t>(size), headerBytes});
         }
         offset += static_cast<int64_t>(size);
     }
@@ -272,9 +273,6 @@ int Mp4Tag::reload() {
         }
         if (!fits) {
             break;
-        }
-        if (isType(child, "mvex")) {
-            fragmented_ = true;
         }
         if (isType(child, "udta") && haveUdta) {
             laterUdta_ = true;
@@ -534,10 +532,6 @@ int Mp4Tag::save() {
 
     const int64_t delta = static_cast<int64_t>(udta.size()) - udtaSize_;
     const int64_t newMoovSize = moovSize_ + delta;
-    const int64_t fileSize = stream_->size();
-    if (delta != 0 && fragmented_ && moovOffset_ + moovSize_ < fileSize) {
-        return -1; // fragments behind moov point at absolute offsets
-    }
     if (moovHeader_ == 8 && newMoovSize > 0xFFFFFFFFll) {
         return -1;
     }
@@ -634,6 +628,11 @@ int Mp4Tag::save() {
         }
     }
 
+    // Movie fragments behind moov move with it, and their indexes point at them.
+    if (delta != 0 && !shiftFragmentOffsets(delta, edits)) {
+        return -1;
+    }
+
     ByteEdit udtaEdit;
     udtaEdit.offset = udtaSize_ ? udtaOffset_ : udtaInsertAt_;
     udtaEdit.oldLength = udtaSize_;
@@ -643,6 +642,173 @@ int Mp4Tag::save() {
         return -1;
     }
     return reload() < 0 ? -1 : 0;
+}
+
+namespace {
+
+// An absolute file offset of a box that lies behind moov, moved by the change of moov's
+// size; false when it no longer fits its field.
+bool shiftOffset(uint8_t* field, bool wide, int64_t moovOffset, int64_t delta) {
+    const uint64_t value = wide ? readBe64(field) : readBe32(field);
+    if (value <= static_cast<uint64_t>(moovOffset)) {
+        return true;
+    }
+    const uint64_t moved = value + static_cast<uint64_t>(delta);
+    if (wide) {
+        setBe32(field, static_cast<uint32_t>(moved >> 32));
+        setBe32(field + 4, static_cast<uint32_t>(moved));
+    } else if (moved > 0xFFFFFFFFull) {
+        return false;
+    } else {
+        setBe32(field, static_cast<uint32_t>(moved));
+    }
+    return true;
+}
+
+// tfhd of every traf of a moof: an explicit base data offset is absolute. (With none,
+// or with default-base-is-moof, data offsets count from the moof and move with it.)
+bool shiftTrackFragmentBases(std::vector<uint8_t>& moof, const Atom& root, int64_t moovOffset, int64_t delta,
+                             bool& changed) {
+    for (size_t at = root.offset + root.header; at < root.end();) {
+        Atom traf;
+        if (!atomAt(moof, at, root.end(), traf)) {
+            return false;
+        }
+        at = traf.end();
+        if (!isType(traf, "traf")) {
+            continue;
+        }
+        Atom tfhd;
+        if (!atomAt(moof, traf.offset + traf.header, traf.end(), tfhd) || !isType(tfhd, "tfhd")) {
+            return false; // tfhd comes first in every traf
+        }
+        const size_t body = tfhd.offset + tfhd.header;
+        if (tfhd.size < tfhd.header + 8) {
+            return false;
+        }
+        if (readBe32(moof.data() + body) & 0x000001) {
+            if (tfhd.size < tfhd.header + 16) {
+                return false;
+            }
+            shiftOffset(moof.data() + body + 8, true, moovOffset, delta);
+            changed = true;
+        }
+    }
+    return true;
+}
+
+// tfra entries of an mfra: each names its moof by absolute offset.
+bool shiftRandomAccessEntries(std::vector<uint8_t>& mfra, const Atom& root, int64_t moovOffset, int64_t delta) {
+    for (size_t at = root.offset + root.header; at < root.end();) {
+        Atom tfra;
+        if (!atomAt(mfra, at, root.end(), tfra)) {
+            return false;
+        }
+        at = tfra.end();
+        if (!isType(tfra, "tfra")) {
+            continue;
+        }
+        const size_t body = tfra.offset + tfra.header;
+        if (tfra.size < tfra.header + 16) {
+            return false;
+        }
+        const bool wide = mfra[body] == 1;
+        const uint32_t sizes = readBe32(mfra.data() + body + 8);
+        const size_t entryBytes = (wide ? 16 : 8) + ((sizes >> 4) & 3) + ((sizes >> 2) & 3) + (sizes & 3) + 3;
+        const uint32_t count = readBe32(mfra.data() + body + 12);
+        if (count > (tfra.end() - body - 16) / entryBytes) {
+            return false;
+        }
+        for (uint32_t e = 0; e < count; ++e) {
+            uint8_t* entry = mfra.data() + body + 16 + e * entryBytes;
+            if (!shiftOffset(entry + (wide ? 8 : 4), wide, moovOffset, delta)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A sidx counts from its own end: one in front of moov that indexes what lies behind
+// moov gets the change added; one behind moov moves with what it indexes.
+bool shiftSegmentIndex(std::vector<uint8_t>& sidx, const Atom& root, int64_t sidxOffset, int64_t moovOffset,
+                       int64_t moovEnd, int64_t delta, bool& changed) {
+    const size_t body = root.offset + root.header;
+    const bool wide = root.size > body && sidx[body] != 0;
+    const size_t firstOffsetAt = body + 12 + (wide ? 8 : 4);
+    const size_t referencesAt = firstOffsetAt + (wide ? 8 : 4) + 4;
+    if (root.size < referencesAt) {
+        return false;
+    }
+    const int64_t anchor = sidxOffset + static_cast<int64_t>(root.size);
+    if (anchor > moovOffset) {
+        return true;
+    }
+    const uint64_t firstOffset = wide ? readBe64(sidx.data() + firstOffsetAt) : readBe32(sidx.data() + firstOffsetAt);
+    const uint16_t references = readBe16(sidx.data() + referencesAt - 2);
+    uint64_t length = 0;
+    for (uint16_t r = 0; r < references && referencesAt + 12 * (r + 1) <= root.size; ++r) {
+        length += readBe32(sidx.data() + referencesAt + 12 * r) & 0x7FFFFFFF;
+    }
+    const uint64_t first = static_cast<uint64_t>(anchor) + firstOffset;
+    if (first + length <= static_cast<uint64_t>(moovOffset)) {
+        return true; // all in front of moov: nothing moves
+    }
+    if (first < static_cast<uint64_t>(moovEnd)) {
+        return false; // moov inside the indexed range: its sizes would no longer hold
+    }
+    const uint64_t moved = firstOffset + static_cast<uint64_t>(delta);
+    if (wide) {
+        setBe32(sidx.data() + firstOffsetAt, static_cast<uint32_t>(moved >> 32));
+        setBe32(sidx.data() + firstOffsetAt + 4, static_cast<uint32_t>(moved));
+    } else if (moved > 0xFFFFFFFFull) {
+        return false;
+    } else {
+        setBe32(sidx.data() + firstOffsetAt, static_cast<uint32_t>(moved));
+    }
+    changed = true;
+    return true;
+}
+
+} // namespace
+
+bool Mp4Tag::shiftFragmentOffsets(int64_t delta, std::vector<ByteEdit>& edits) {
+    constexpr int64_t kMaxFragmentBoxBytes = 64 * 1024 * 1024;
+    for (const FragmentBox& box : fragmentBoxes_) {
+        if (box.size > kMaxFragmentBoxBytes) {
+            return false;
+        }
+        // A moof holds its media data's offsets (trun) relative to itself; only the
+        // boxes' headers and indexes are read, not the media.
+        ByteEdit edit;
+        edit.offset = box.offset;
+        edit.oldLength = box.size;
+        edit.bytes = readRange(stream_, box.offset, box.size);
+        if (static_cast<int64_t>(edit.bytes.size()) != box.size) {
+            return false;
+        }
+        Atom root;
+        if (!atomAt(edit.bytes, 0, edit.bytes.size(), root)) {
+            return false;
+        }
+        bool changed = false;
+        bool ok = true;
+        if (isType(root, "moof")) {
+            ok = shiftTrackFragmentBases(edit.bytes, root, moovOffset_, delta, changed);
+        } else if (isType(root, "mfra")) {
+            ok = shiftRandomAccessEntries(edit.bytes, root, moovOffset_, delta);
+            changed = true;
+        } else {
+            ok = shiftSegmentIndex(edit.bytes, root, box.offset, moovOffset_, moovOffset_ + moovSize_, delta, changed);
+        }
+        if (!ok) {
+            return false;
+        }
+        if (changed) {
+            edits.push_back(std::move(edit));
+        }
+    }
+    return true;
 }
 
 } // namespace calvorine::tags

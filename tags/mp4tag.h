@@ -11,11 +11,24 @@ public:
     // result -1 when the stream is not an MP4 file with a moov atom.
     Mp4Tag(IByteStream* stream, int& result);
     int reload() override;
-    // Refuses (-1, file unchanged) to move the media of a fragmented file, whose
-    // fragments point at absolute offsets.
+    // When moov changes size in a fragmented file, the fragments' absolute offsets
+    // (tfra entries, explicit tfhd base offsets) and a sidx in front of moov are moved
+    // with them; a file whose indexes cannot be kept right is refused (-1, unchanged).
     int save() override;
 
 private:
+    // Adds to `edits` the fragment boxes whose offsets change when moov grows by delta;
+    // false when one does not parse or an offset no longer fits.
+    bool shiftFragmentOffsets(int64_t delta, std::vector<ByteEdit>& edits);
+
+    // A top-level moof, mfra or sidx: where it is.
+    struct FragmentBox {
+        int64_t offset;
+        int64_t size;
+        int64_t header;
+    };
+    std::vector<FragmentBox> fragmentBoxes_;
+
     int64_t moovOffset_ = 0;
     int64_t moovSize_ = 0;
     int64_t moovHeader_ = 8; // 16 with a 64-bit size
@@ -25,7 +38,6 @@ private:
     // longer than what is left of moov, or one sized "to the end") stays behind it, so
     // that the grown moov does not give it the new atom. (A damaged udta is the tag's.)
     int64_t udtaInsertAt_ = 0;
-    bool fragmented_ = false;
     bool laterUdta_ = false;                             // moov holds a second udta, which the first one hides
     std::vector<std::vector<uint8_t>> keptUdtaChildren_; // chapters and the like, whole
     std::vector<std::vector<uint8_t>> keptMetaChildren_; // meta children but hdlr and ilst

@@ -1,5 +1,6 @@
 #include "tags/probes.h"
 
+#include "tags/flactag.h"
 #include "tags/tagitems.h"
 
 #include <cstring>
@@ -155,6 +156,9 @@ bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64
         const int64_t size = stream->size();
         return start >= blockStart ||
                (audioEnd > static_cast<uint64_t>(blockStart) && size >= 0 && audioEnd <= static_cast<uint64_t>(size));
+    }
+    if (audioType == FileFlac) {
+        return FlacTag::streamCovers(stream, blockStart, end);
     }
     return false;
 }

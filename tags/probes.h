@@ -36,7 +36,8 @@ int64_t probeMonkeysAudio(IByteStream* stream);
 // True when the audio of a FileMp3 (MPEG audio) or FileAac (ADTS) stream runs into
 // [blockStart, end): the stream begins there, a frame of it begins there, or a frame
 // that begins before it ends exactly at `end`; for FileApe, when the stream begins there
-// or its descriptor counts bytes past blockStart (and no further than the file goes).
+// or its descriptor counts bytes past blockStart (and no further than the file goes);
+// for FileFlac, when its metadata or its frames cover them (FlacTag::streamCovers).
 // Those bytes are then audio, whatever they look like. False for other types and for
 // streams the probe refuses.
 bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64_t end);

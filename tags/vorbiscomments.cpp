@@ -159,7 +159,6 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
     const size_t countAt = out.size();
     putLe32(out, 0);
     uint32_t count = 0;
-    bool written[FieldPicture + 1] = {};
     for (int i = 0; i < items.count(); ++i) {
         const TagItem item = items.getItem(i);
         const char* key = writtenKey(item.field);
@@ -169,8 +168,7 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
         std::vector<uint8_t> value;
         if (item.field == FieldPicture) {
             if (kind != CommentKind::Ogg) {
-                written[FieldPicture] = true; // as a picture block of its own
-                continue;
+                continue; // as a picture block of its own
             }
             const std::vector<uint8_t> block = buildPictureBlock(item.data, static_cast<size_t>(item.length));
             const std::string text = base64Encode(block.data(), block.size());
@@ -185,14 +183,14 @@ std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptCom
         putText(out, key);
         out.push_back('=');
         out.insert(out.end(), value.begin(), value.end());
-        written[item.field] = true;
         ++count;
     }
     for (const std::vector<uint8_t>& comment : kept) {
-        // A second value of a field that no longer has an item would read back as its
-        // item: the field was cleared, so it goes too.
-        const int field = readableField(comment.data(), comment.size(), nullptr);
-        if (field >= 0 && !written[field]) {
+        // A further value of a modelled field goes with the field: the item list holds
+        // each field's one value, so what was set or cleared is the whole field, and an
+        // old second album or genre would stay beside the new one or come back in its
+        // place.
+        if (readableField(comment.data(), comment.size(), nullptr) >= 0) {
             continue;
         }
         putLe32(out, static_cast<uint32_t>(comment.size()));

@@ -21,7 +21,8 @@ bool parseVorbisComments(const uint8_t* data, size_t length, TagItemList& items,
                          KeptComments& kept, bool seen[]);
 
 // Vendor length, vendor, count and comments: the items in list order (pictures as
-// base64 picture structures for Ogg only), then the kept comments.
+// base64 picture structures for Ogg only), then the kept comments but those a modelled
+// field would read (a second ALBUM, say): setting or clearing a field takes all of it.
 std::vector<uint8_t> buildVorbisComments(const TagItemList& items, const KeptComments& kept, std::string vendor,
                                          CommentKind kind);
 

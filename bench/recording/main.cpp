@@ -18,6 +18,7 @@
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordObject.h"
 #include "tests/support/FrameClock.h"
+#include "tests/support/RecordingFormats.h"
 
 #include <QApplication>
 #include <QDir>
@@ -119,16 +120,7 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     area->setAudioSource(QRecordAreaInfo::Microphone, false);
     area->setCursorOption(QRecordAreaInfo::HighlightCursor, false);
     area->setCursorOption(QRecordAreaInfo::HighlightClicks, false);
-    OutputFormatSetting format;
-    format.container = "mp4";
-    format.extension = "mp4";
-    format.videoCodec = "H264";
-    format.videoCodecId = CVCODEC_H264;
-    format.frameRateNum = fps;
-    format.frameRateDen = 1;
-    format.videoBitRate = 8000;
-    format.quality = -1;
-    format.audioCodecId = -1;
+    OutputFormatSetting format = testformats::h264AacFormat(fps, 8000, testformats::kNoSound);
     g_currentFormat = &format;
     QRecordObject::setParamsAdjuster(
         [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
@@ -146,15 +138,7 @@ int recordSound(int argc, char** argv, const QString& output) {
     area->setAudioSource(QRecordAreaInfo::Microphone, true);
     area->setDevicePresent(QRecordAreaInfo::SystemSound, true);
     area->setDevicePresent(QRecordAreaInfo::Microphone, true);
-    OutputFormatSetting format;
-    format.audioOnly = true;
-    format.container = "ipod";
-    format.extension = "m4a";
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
-    format.channels = 2;
-    format.sampleRate = 44100;
-    format.audioBitRate = 128;
+    OutputFormatSetting format = testformats::aacOnlyFormat();
     g_currentFormat = &format;
     return recordFor(app, output, false);
 }

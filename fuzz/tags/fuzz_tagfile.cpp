@@ -1,7 +1,8 @@
 // Arbitrary bytes through the tag-file object: type detection over every format, the
-// program's clear-add-save sequence, then a second open of the result. Whether the save
-// succeeded or not, the file must open again as the same type; when it succeeded, the
-// same sequence on the reopened file must leave every byte as it was.
+// program's clear-add-save sequence, then a second open of the result. A save that fails
+// must leave every byte as it was; whether it succeeded or not, the file must open again
+// as the same type; when it succeeded, the same sequence on the reopened file must
+// succeed and leave every byte as it was.
 #include "tags/audiotagfile.h"
 #include "tags/bytestream.h"
 
@@ -36,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             file->getItem(i);
         }
         const int firstType = file->fileType();
+        const std::vector<uint8_t> before = stream.bytes();
         const bool saved = clearAddSave(file) >= 0;
+        if (!saved && stream.bytes() != before) {
+            abort(); // a save that fails leaves every byte as it was
+        }
         file->close();
         if (file->attach(&stream) != 0 || file->fileType() != firstType) {
             abort(); // what was written (or kept) opens again, as the same kind of file

@@ -55,21 +55,22 @@ std::string profileName(AVCodecID codec, int32_t profile) {
     return {};
 }
 
-// The encoder parameter object as the converter reads it.
-ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
-    ConversionSettings s;
-    s.copyStreams = tagsOnly;
-    const StreamSettings& stream = p.stream;
+// The first of the codec's encoders this build of the libraries has ("" if none).
+std::string availableEncoder(const CodecEntry& codec) {
+    for (const char* name : codec.encoders) {
+        if (name && avcodec_find_encoder_by_name(name)) {
+            return name;
+        }
+    }
+    return {};
+}
+
+void chooseCodecs(const StreamSettings& stream, ConversionSettings& s) {
     s.videoCodecFromSource = stream.videoCodecId == 0;
     s.audioCodecFromSource = stream.audioCodecId == 0;
     if (const CodecEntry* video = findCodec(stream.videoCodecId)) {
         s.videoCodec = video->avId;
-        for (const char* name : video->encoders) {
-            if (name && avcodec_find_encoder_by_name(name)) {
-                s.videoEncoderName = name;
-                break;
-            }
-        }
+        s.videoEncoderName = availableEncoder(*video);
         s.videoProfile = profileName(video->avId, stream.profile);
         if (stream.speedPreset >= 0 && stream.speedPreset <= 8 &&
             (video->avId == AV_CODEC_ID_H264 || video->avId == AV_CODEC_ID_HEVC)) {
@@ -78,16 +79,11 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
     }
     if (const CodecEntry* audio = findCodec(stream.audioCodecId)) {
         s.audioCodec = audio->avId;
-        s.audioEncoderName = stream.audioEncoderName;
-        if (s.audioEncoderName.empty()) {
-            for (const char* name : audio->encoders) {
-                if (name && avcodec_find_encoder_by_name(name)) {
-                    s.audioEncoderName = name;
-                    break;
-                }
-            }
-        }
+        s.audioEncoderName = stream.audioEncoderName.empty() ? availableEncoder(*audio) : stream.audioEncoderName;
     }
+}
+
+void copyStreamShape(const StreamSettings& stream, ConversionSettings& s) {
     s.width = stream.width;
     s.height = stream.height;
     s.frameRateNum = stream.frameRateNumerator;
@@ -101,24 +97,10 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
     s.sampleRate = stream.sampleRate;
     s.channels = stream.channels;
     s.audioBitRate = stream.audioBitRate;
+}
 
-    VideoEdit& v = s.video;
-    v.rotationDegrees = p.picture.rotationDegrees;
-    v.mirrored = p.picture.mirrored != 0;
-    std::copy(p.picture.rect, p.picture.rect + 4, v.rect);
-    v.shapeWidth = p.picture.shapeWidth;
-    v.shapeHeight = p.picture.shapeHeight;
-    v.pad = p.picture.padding != 0;
-    v.padColour = p.picture.padColour;
-    v.brightness = p.adjust.brightness;
-    v.saturationPercent = p.adjust.saturation;
-    v.contrastPercent = p.adjust.contrast;
-    v.hueDegrees = p.adjust.hue;
-    // A speed of 0 was never meant: it stands for the unchanged 100%.
-    v.speedPercent = p.rates.videoSpeed > 0 ? p.rates.videoSpeed : 100;
-
-    const WatermarkSettings& mark = p.watermark;
-    WatermarkEdit& w = v.watermarks[0];
+WatermarkEdit watermarkFrom(const WatermarkSettings& mark) {
+    WatermarkEdit w;
     w.imagePath = mark.imagePath;
     w.imageAlpha = mark.imageAlpha;
     w.imageX = mark.imageX;
@@ -136,31 +118,64 @@ ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
     w.outlineColour = mark.outlineColour;
     w.shadowOffset = mark.shadowOffset;
     w.outlineSize = mark.outlineSize;
+    return w;
+}
 
-    const SubtitleSettings& sub = p.subtitle;
-    v.subtitles.file = sub.file;
-    v.subtitles.streamIndex = sub.stream;
-    v.subtitles.fontName = sub.font;
-    v.subtitles.fontSizePoints = sub.fontSize;
-    v.subtitles.colour = sub.colour;
-    v.subtitles.outlineColour = sub.outlineColour;
-    v.subtitles.outlineSize = sub.outlineSize;
-    v.subtitles.shadowColour = sub.shadowColour;
-    v.subtitles.shadowOffset = sub.shadowOffset;
+SubtitleEdit subtitlesFrom(const SubtitleSettings& sub) {
+    SubtitleEdit s;
+    s.file = sub.file;
+    s.streamIndex = sub.stream;
+    s.fontName = sub.font;
+    s.fontSizePoints = sub.fontSize;
+    s.colour = sub.colour;
+    s.outlineColour = sub.outlineColour;
+    s.outlineSize = sub.outlineSize;
+    s.shadowColour = sub.shadowColour;
+    s.shadowOffset = sub.shadowOffset;
     // A style left at zero (a conversion request that only chose the subtitles) would
     // burn invisible text: zero alpha, size and colour stand for the usual style.
-    v.subtitles.alpha = sub.alpha > 0 ? sub.alpha : 255;
-    if (v.subtitles.fontSizePoints <= 0) {
-        v.subtitles.fontSizePoints = 18;
+    s.alpha = sub.alpha > 0 ? sub.alpha : 255;
+    if (s.fontSizePoints <= 0) {
+        s.fontSizePoints = 18;
     }
-    if (v.subtitles.colour == 0) {
-        v.subtitles.colour = 0xffffffff;
+    if (s.colour == 0) {
+        s.colour = 0xffffffff;
     }
-    v.subtitles.bold = sub.bold != 0;
-    v.subtitles.italic = sub.italic != 0;
-    v.subtitles.underline = sub.underline != 0;
-    v.subtitles.strikeOut = sub.strikeout != 0;
-    v.subtitlesOn = !sub.file.empty() || sub.stream >= 0;
+    s.bold = sub.bold != 0;
+    s.italic = sub.italic != 0;
+    s.underline = sub.underline != 0;
+    s.strikeOut = sub.strikeout != 0;
+    return s;
+}
+
+VideoEdit pictureEditFrom(const EncoderParams& p) {
+    VideoEdit v;
+    v.rotationDegrees = p.picture.rotationDegrees;
+    v.mirrored = p.picture.mirrored != 0;
+    std::copy(p.picture.rect, p.picture.rect + 4, v.rect);
+    v.shapeWidth = p.picture.shapeWidth;
+    v.shapeHeight = p.picture.shapeHeight;
+    v.pad = p.picture.padding != 0;
+    v.padColour = p.picture.padColour;
+    v.brightness = p.adjust.brightness;
+    v.saturationPercent = p.adjust.saturation;
+    v.contrastPercent = p.adjust.contrast;
+    v.hueDegrees = p.adjust.hue;
+    // A speed of 0 was never meant: it stands for the unchanged 100%.
+    v.speedPercent = p.rates.videoSpeed > 0 ? p.rates.videoSpeed : 100;
+    v.watermarks[0] = watermarkFrom(p.watermark);
+    v.subtitles = subtitlesFrom(p.subtitle);
+    v.subtitlesOn = !p.subtitle.file.empty() || p.subtitle.stream >= 0;
+    return v;
+}
+
+// The encoder parameter object as the converter reads it.
+ConversionSettings settingsFrom(const EncoderParams& p, bool tagsOnly) {
+    ConversionSettings s;
+    s.copyStreams = tagsOnly;
+    chooseCodecs(p.stream, s);
+    copyStreamShape(p.stream, s);
+    s.video = pictureEditFrom(p);
 
     AudioEdit& a = s.audio;
     a.volumePercent = p.rates.first > 0 ? p.rates.first : 100;

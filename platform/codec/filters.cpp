@@ -222,8 +222,10 @@ void editedPictureSize(const VideoEdit& edit, int sourceWidth, int sourceHeight,
     frameIntoShape(edit, w, h, width, height, &scaleWidth, &scaleHeight);
 }
 
-std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceHeight, const std::string& sourcePath) {
-    std::vector<std::string> steps;
+namespace {
+
+// The cut-out part of the picture, then its turn and mirror.
+void addCropAndTurnSteps(const VideoEdit& edit, int sourceWidth, int sourceHeight, std::vector<std::string>& steps) {
     if (!fullRect(edit.rect)) {
         const double x = std::clamp(edit.rect[0], 0.0, 1.0);
         const double y = std::clamp(edit.rect[1], 0.0, 1.0);
@@ -249,6 +251,10 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
     if (edit.mirrored) {
         steps.push_back("hflip");
     }
+}
+
+// The turned cut-out fitted into the output shape: scaled, then padded to the shape.
+void addShapeSteps(const VideoEdit& edit, int sourceWidth, int sourceHeight, std::vector<std::string>& steps) {
     int w = 0;
     int h = 0;
     turnedCropSize(edit, sourceWidth, sourceHeight, &w, &h);
@@ -266,6 +272,9 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
                       edit.padColour & 0xffffff);
         steps.push_back(pad);
     }
+}
+
+void addColourSteps(const VideoEdit& edit, std::vector<std::string>& steps) {
     if (edit.brightness != 0 || edit.contrastPercent != 100 || edit.saturationPercent != 100) {
         steps.push_back("eq=brightness=" + number(std::clamp(edit.brightness, -255, 255) / 255.0) +
                         ":contrast=" + number(std::clamp(edit.contrastPercent, 0, 1000) / 100.0) +
@@ -274,58 +283,98 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
     if (edit.hueDegrees != 0) {
         steps.push_back("hue=h=" + std::to_string(edit.hueDegrees));
     }
-    if (edit.subtitlesOn && (!edit.subtitles.file.empty() || edit.subtitles.streamIndex >= 0)) {
-        const SubtitleEdit& s = edit.subtitles;
-        std::string step = "subtitles=filename=" + escapeValue(s.file.empty() ? sourcePath : s.file);
-        if (s.file.empty()) {
-            step += ":si=" + std::to_string(s.streamIndex);
-        }
-        const int alignment = s.positionCode == 16 ? 8 : (s.positionCode == 32 ? 5 : 2);
-        // ASS colours are &HAABBGGRR with 0 opaque; the text's own alpha scales them all.
-        auto assColour = [&s](uint32_t argb) {
-            const int alpha = ((argb >> 24) & 0xff) * std::clamp(s.alpha, 0, 255) / 255;
-            char text[16];
-            std::snprintf(text, sizeof text, "&H%02X%02X%02X%02X", 255 - alpha, argb & 0xff, (argb >> 8) & 0xff,
-                          (argb >> 16) & 0xff);
-            return std::string(text);
-        };
-        char style[320];
-        std::snprintf(style, sizeof style,
-                      "FontSize=%d,PrimaryColour=%s,OutlineColour=%s,BackColour=%s,Outline=%.1f,Shadow=%.1f,"
-                      "Bold=%d,Italic=%d,Underline=%d,StrikeOut=%d,Alignment=%d,MarginV=%d",
-                      std::max(1, s.fontSizePoints), assColour(s.colour).c_str(), assColour(s.outlineColour).c_str(),
-                      assColour(s.shadowColour).c_str(), s.outlineSize, s.shadowOffset, s.bold ? -1 : 0,
-                      s.italic ? -1 : 0, s.underline ? -1 : 0, s.strikeOut ? -1 : 0, alignment,
-                      static_cast<int>(std::clamp(s.margin, 0.0, 1.0) * 288));
-        std::string forced = style;
-        if (!s.fontName.empty()) {
-            forced = "FontName=" + s.fontName + "," + forced;
-        }
-        step += ":force_style=" + escapeValue(forced);
-        steps.push_back(step);
+}
+
+// The subtitles burnt in from their file, or from the source's own stream when no file
+// is chosen, drawn in the chosen style.
+std::string subtitleStep(const SubtitleEdit& s, const std::string& sourcePath) {
+    std::string step = "subtitles=filename=" + escapeValue(s.file.empty() ? sourcePath : s.file);
+    if (s.file.empty()) {
+        step += ":si=" + std::to_string(s.streamIndex);
     }
+    const int alignment = s.positionCode == 16 ? 8 : (s.positionCode == 32 ? 5 : 2);
+    // ASS colours are &HAABBGGRR with 0 opaque; the text's own alpha scales them all.
+    auto assColour = [&s](uint32_t argb) {
+        const int alpha = ((argb >> 24) & 0xff) * std::clamp(s.alpha, 0, 255) / 255;
+        char text[16];
+        std::snprintf(text, sizeof text, "&H%02X%02X%02X%02X", 255 - alpha, argb & 0xff, (argb >> 8) & 0xff,
+                      (argb >> 16) & 0xff);
+        return std::string(text);
+    };
+    char style[320];
+    std::snprintf(style, sizeof style,
+                  "FontSize=%d,PrimaryColour=%s,OutlineColour=%s,BackColour=%s,Outline=%.1f,Shadow=%.1f,"
+                  "Bold=%d,Italic=%d,Underline=%d,StrikeOut=%d,Alignment=%d,MarginV=%d",
+                  std::max(1, s.fontSizePoints), assColour(s.colour).c_str(), assColour(s.outlineColour).c_str(),
+                  assColour(s.shadowColour).c_str(), s.outlineSize, s.shadowOffset, s.bold ? -1 : 0, s.italic ? -1 : 0,
+                  s.underline ? -1 : 0, s.strikeOut ? -1 : 0, alignment,
+                  static_cast<int>(std::clamp(s.margin, 0.0, 1.0) * 288));
+    std::string forced = style;
+    if (!s.fontName.empty()) {
+        forced = "FontName=" + s.fontName + "," + forced;
+    }
+    return step + ":force_style=" + escapeValue(forced);
+}
+
+std::string textWatermarkStep(const WatermarkEdit& mark) {
+    std::string step = "drawtext=expansion=none:text=" + escapeValue(mark.text) +
+                       ":fontsize=" + std::to_string(std::max(1, mark.fontSizePoints)) +
+                       ":fontcolor=" + colourText(mark.textColour, mark.textAlpha) + ":x=w*" +
+                       number(std::clamp(mark.textX, 0.0, 1.0)) + ":y=h*" + number(std::clamp(mark.textY, 0.0, 1.0));
+    if (mark.outlineSize > 0.0) {
+        step += ":borderw=" + std::to_string(std::max(1, static_cast<int>(mark.outlineSize))) +
+                ":bordercolor=" + colourText(mark.outlineColour, mark.textAlpha);
+    }
+    if (mark.shadowOffset > 0.0) {
+        const int offset = std::max(1, static_cast<int>(std::lround(mark.shadowOffset * 2)));
+        step += ":shadowx=" + std::to_string(offset) + ":shadowy=" + std::to_string(offset) +
+                ":shadowcolor=" + colourText(mark.shadowColour, mark.textAlpha);
+    }
+    if (!mark.fontName.empty()) {
+        step += ":font=" + escapeValue(mark.fontName);
+    }
+    return step;
+}
+
+// Image watermarks need a second input: each is read by a movie source and laid over
+// the chain so far. Gives the graph text that follows the chain.
+std::string imageWatermarkOverlays(const VideoEdit& edit, int sourceWidth, int sourceHeight) {
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    editedPictureSize(edit, sourceWidth, sourceHeight, &pictureWidth, &pictureHeight);
+    std::string overlays;
+    int index = 0;
     for (const WatermarkEdit& mark : edit.watermarks) {
-        if (mark.text.empty()) {
+        // A picture that cannot be read would fail the whole graph, and with it every
+        // other edit of the picture: it is left out instead.
+        if (mark.imagePath.empty() || !readableFile(mark.imagePath)) {
             continue;
         }
-        std::string step = "drawtext=expansion=none:text=" + escapeValue(mark.text) +
-                           ":fontsize=" + std::to_string(std::max(1, mark.fontSizePoints)) +
-                           ":fontcolor=" + colourText(mark.textColour, mark.textAlpha) + ":x=w*" +
-                           number(std::clamp(mark.textX, 0.0, 1.0)) + ":y=h*" +
-                           number(std::clamp(mark.textY, 0.0, 1.0));
-        if (mark.outlineSize > 0.0) {
-            step += ":borderw=" + std::to_string(std::max(1, static_cast<int>(mark.outlineSize))) +
-                    ":bordercolor=" + colourText(mark.outlineColour, mark.textAlpha);
+        const std::string label = "wm" + std::to_string(index);
+        const std::string base = "base" + std::to_string(index++);
+        overlays += "[" + base + "];movie=filename=" + escapeValue(mark.imagePath) +
+                    ",format=rgba,colorchannelmixer=aa=" + number(std::clamp(mark.imageAlpha, 0, 255) / 255.0) +
+                    imageSizing(mark, pictureWidth, pictureHeight) + "[" + label + "];[" + base + "][" + label +
+                    "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) + ":y=H*" +
+                    number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
+    }
+    return overlays;
+}
+
+} // namespace
+
+std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceHeight, const std::string& sourcePath) {
+    std::vector<std::string> steps;
+    addCropAndTurnSteps(edit, sourceWidth, sourceHeight, steps);
+    addShapeSteps(edit, sourceWidth, sourceHeight, steps);
+    addColourSteps(edit, steps);
+    if (edit.subtitlesOn && (!edit.subtitles.file.empty() || edit.subtitles.streamIndex >= 0)) {
+        steps.push_back(subtitleStep(edit.subtitles, sourcePath));
+    }
+    for (const WatermarkEdit& mark : edit.watermarks) {
+        if (!mark.text.empty()) {
+            steps.push_back(textWatermarkStep(mark));
         }
-        if (mark.shadowOffset > 0.0) {
-            const int offset = std::max(1, static_cast<int>(std::lround(mark.shadowOffset * 2)));
-            step += ":shadowx=" + std::to_string(offset) + ":shadowy=" + std::to_string(offset) +
-                    ":shadowcolor=" + colourText(mark.shadowColour, mark.textAlpha);
-        }
-        if (!mark.fontName.empty()) {
-            step += ":font=" + escapeValue(mark.fontName);
-        }
-        steps.push_back(step);
     }
     if (edit.speedPercent > 0 && edit.speedPercent != 100) {
         steps.push_back("setpts=PTS*" + number(100.0 / edit.speedPercent));
@@ -336,26 +385,7 @@ std::string videoFilterChain(const VideoEdit& edit, int sourceWidth, int sourceH
     for (size_t i = 1; i < steps.size(); ++i) {
         chain += "," + steps[i];
     }
-    // Image watermarks need a second input: each is read by a movie source and laid over.
-    int pictureWidth = 0;
-    int pictureHeight = 0;
-    editedPictureSize(edit, sourceWidth, sourceHeight, &pictureWidth, &pictureHeight);
-    int index = 0;
-    for (const WatermarkEdit& mark : edit.watermarks) {
-        // A picture that cannot be read would fail the whole graph, and with it every
-        // other edit of the picture: it is left out instead.
-        if (mark.imagePath.empty() || !readableFile(mark.imagePath)) {
-            continue;
-        }
-        const std::string label = "wm" + std::to_string(index);
-        const std::string base = "base" + std::to_string(index++);
-        chain += "[" + base + "];movie=filename=" + escapeValue(mark.imagePath) +
-                 ",format=rgba,colorchannelmixer=aa=" + number(std::clamp(mark.imageAlpha, 0, 255) / 255.0) +
-                 imageSizing(mark, pictureWidth, pictureHeight) + "[" + label + "];[" + base + "][" + label +
-                 "]overlay=x=W*" + number(std::clamp(mark.imageX, 0.0, 1.0)) + ":y=H*" +
-                 number(std::clamp(mark.imageY, 0.0, 1.0)) + ":eof_action=repeat";
-    }
-    return chain + "[out]";
+    return chain + imageWatermarkOverlays(edit, sourceWidth, sourceHeight) + "[out]";
 }
 
 std::string audioFilterChain(const AudioEdit& edit) {

@@ -590,92 +590,121 @@ void Player::waitForClock(int64_t sourceUs) {
     }
 }
 
-void Player::audioLoop() {
+// The sound thread's playback stream on the sound server, with the format it was made for.
+struct Player::SoundStream {
     PulsePtr stream;
-    int streamRate = 0;
-    int streamChannels = 0;
-    int64_t writtenEndUs = 0;
+    int rate = 0;
+    int channels = 0;
+};
+
+Player::ChunkTaken Player::takeChunk(std::unique_lock<std::mutex>& lock, SoundStream& out, AudioChunk& chunk) {
+    if (m_quit) {
+        return ChunkTaken::Quit;
+    }
+    if (m_flushSound.exchange(false) && out.stream) {
+        // A flush waits for the sound server: never with m_lock held.
+        lock.unlock();
+        pa_simple_flush(out.stream.get(), nullptr);
+        return ChunkTaken::None;
+    }
+    if (!m_playing || m_sound.empty()) {
+        m_wake.wait_for(lock, std::chrono::milliseconds(10));
+        return ChunkTaken::None;
+    }
+    const int64_t now = clockUs();
+    chunk = std::move(m_sound.front());
+    m_sound.pop_front();
+    m_soundQueuedUs -= chunk.durationUs;
+    if (chunk.sourceUs + chunk.durationUs < now - kServerBufferUs) {
+        return ChunkTaken::None; // stale sound (after a step or a seek)
+    }
+    if (!out.stream || out.rate != m_outputRate || out.channels != m_outputChannels) {
+        openSoundStream(lock, out);
+    }
+    return ChunkTaken::Chunk;
+}
+
+void Player::openSoundStream(std::unique_lock<std::mutex>& lock, SoundStream& out) {
+    out.rate = m_outputRate;
+    out.channels = m_outputChannels;
+    pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(out.rate), static_cast<uint8_t>(out.channels)};
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<uint32_t>(-1);
+    attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerBufferUs, &format));
+    attributes.prebuf = static_cast<uint32_t>(-1);
+    attributes.minreq = static_cast<uint32_t>(-1);
+    attributes.fragsize = static_cast<uint32_t>(-1);
+    int error = 0;
+    // Making the stream waits for the sound server: not with m_lock held.
+    lock.unlock();
+    PulsePtr created(pa_simple_new(nullptr, "Calvorine Screen Recorder", PA_STREAM_PLAYBACK, nullptr, "Playback",
+                                   &format, nullptr, &attributes, &error));
+    {
+        std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+        out.stream = std::move(created);
+        m_soundOutput = out.stream.get();
+    }
+    lock.lock();
+}
+
+void Player::closeSoundStream(SoundStream& out) {
+    std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+    m_soundOutput = nullptr;
+    out.stream.reset();
+}
+
+bool Player::playChunk(SoundStream& out, const AudioChunk& chunk) {
+    if (!out.stream) {
+        return false;
+    }
+    int error = 0;
+    if (pa_simple_write(out.stream.get(), chunk.samples.data(), chunk.samples.size() * sizeof(int16_t), &error) < 0) {
+        closeSoundStream(out); // the sound server went away
+        return false;
+    }
+    return true;
+}
+
+void Player::followSoundClock(SoundStream& out, int64_t writtenEndUs) {
+    int error = 0;
+    const pa_usec_t latency = pa_simple_get_latency(out.stream.get(), &error);
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_playing && !m_flushSound) {
+        const int speed = std::max(1, m_appliedAudio.speedPercent);
+        const int64_t soundClock = writtenEndUs - static_cast<int64_t>(latency) * speed / 100;
+        const int64_t pictureClock = clockUs();
+        const int64_t drift = std::abs(soundClock - pictureClock);
+        if (drift > kResyncUs && drift < kFollowLimitUs) {
+            setClock(soundClock);
+        }
+    }
+}
+
+void Player::audioLoop() {
+    SoundStream out;
     for (;;) {
         AudioChunk chunk;
         {
             std::unique_lock<std::mutex> lock(m_lock);
-            if (m_quit) {
+            const ChunkTaken taken = takeChunk(lock, out, chunk);
+            if (taken == ChunkTaken::Quit) {
                 break;
             }
-            if (m_flushSound.exchange(false) && stream) {
-                // A flush waits for the sound server: never with m_lock held.
-                lock.unlock();
-                pa_simple_flush(stream.get(), nullptr);
+            if (taken == ChunkTaken::None) {
                 continue;
-            }
-            if (!m_playing || m_sound.empty()) {
-                m_wake.wait_for(lock, std::chrono::milliseconds(10));
-                continue;
-            }
-            const int64_t now = clockUs();
-            chunk = std::move(m_sound.front());
-            m_sound.pop_front();
-            m_soundQueuedUs -= chunk.durationUs;
-            if (chunk.sourceUs + chunk.durationUs < now - kServerBufferUs) {
-                continue; // stale sound (after a step or a seek)
-            }
-            if (!stream || streamRate != m_outputRate || streamChannels != m_outputChannels) {
-                streamRate = m_outputRate;
-                streamChannels = m_outputChannels;
-                pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(streamRate),
-                                      static_cast<uint8_t>(streamChannels)};
-                pa_buffer_attr attributes{};
-                attributes.maxlength = static_cast<uint32_t>(-1);
-                attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kServerBufferUs, &format));
-                attributes.prebuf = static_cast<uint32_t>(-1);
-                attributes.minreq = static_cast<uint32_t>(-1);
-                attributes.fragsize = static_cast<uint32_t>(-1);
-                int error = 0;
-                lock.unlock();
-                PulsePtr created(pa_simple_new(nullptr, "Calvorine Screen Recorder", PA_STREAM_PLAYBACK, nullptr,
-                                               "Playback", &format, nullptr, &attributes, &error));
-                {
-                    std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
-                    stream = std::move(created);
-                    m_soundOutput = stream.get();
-                }
-                lock.lock();
             }
         }
         applyVolume(chunk.samples);
-        if (!stream) {
-            // No sound server: the sound is dropped and the wall clock leads; the chunk is
-            // taken when the clock reaches it, so the queue keeps its bound.
+        if (!playChunk(out, chunk)) {
+            // No sound server, or it went away: the sound is dropped and the wall clock
+            // leads; the chunk is taken when the clock reaches it, so the queue keeps its
+            // bound.
             waitForClock(chunk.sourceUs);
             continue;
         }
-        int error = 0;
-        if (pa_simple_write(stream.get(), chunk.samples.data(), chunk.samples.size() * sizeof(int16_t), &error) < 0) {
-            // The sound server went away: on without sound, paced by the clock.
-            {
-                std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
-                m_soundOutput = nullptr;
-                stream.reset();
-            }
-            waitForClock(chunk.sourceUs);
-            continue;
-        }
-        writtenEndUs = chunk.sourceUs + chunk.durationUs;
-        const pa_usec_t latency = pa_simple_get_latency(stream.get(), &error);
-        std::lock_guard<std::mutex> lock(m_lock);
-        if (m_playing && !m_flushSound) {
-            const int speed = std::max(1, m_appliedAudio.speedPercent);
-            const int64_t soundClock = writtenEndUs - static_cast<int64_t>(latency) * speed / 100;
-            const int64_t pictureClock = clockUs();
-            const int64_t drift = std::abs(soundClock - pictureClock);
-            if (drift > kResyncUs && drift < kFollowLimitUs) {
-                setClock(soundClock);
-            }
-        }
+        followSoundClock(out, chunk.sourceUs + chunk.durationUs);
     }
-    std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
-    m_soundOutput = nullptr;
-    stream.reset();
+    closeSoundStream(out);
 }
 
 // ---- Controls (owner's thread) ----

@@ -95,6 +95,19 @@ private:
 
     void engineLoop();
     void audioLoop();
+
+    // The sound thread's steps. takeChunk (m_lock held by `lock`, which it may let go of
+    // while the sound server is waited for) gives the next chunk to play, if any, and
+    // opens the stream for the current output format; playChunk writes it (false when
+    // there is no stream or the server went away); followSoundClock keeps the picture
+    // clock with what the server has played.
+    struct SoundStream;
+    enum class ChunkTaken { Chunk, None, Quit };
+    ChunkTaken takeChunk(std::unique_lock<std::mutex>& lock, SoundStream& out, AudioChunk& chunk);
+    void openSoundStream(std::unique_lock<std::mutex>& lock, SoundStream& out);
+    bool playChunk(SoundStream& out, const AudioChunk& chunk);
+    void followSoundClock(SoundStream& out, int64_t writtenEndUs);
+    void closeSoundStream(SoundStream& out);
     void stopThreads();
 
     // step and applyEdits; each takes m_lock (the public members tell the owner after).

@@ -51,6 +51,20 @@ template <typename Call> int run(cvcodec_player handle, Call call) {
     return runOnObject<PlayerObject>(handle, call);
 }
 
+// A setter of the live edits: changes the records, then applies them (at once, or at
+// the end of an update group).
+template <typename Change> int edit(cvcodec_player handle, Change change) {
+    return run(handle, [&](PlayerObject& o) {
+        change(o);
+        o.player.applyEdits();
+    });
+}
+
+// A value the library takes without using it: the call succeeds on a live player.
+int takenUnused(cvcodec_player handle) {
+    return get(handle) ? 1 : 0;
+}
+
 // The size of an image file, read with the demuxers (0 x 0 when it cannot be read).
 void imageFileSize(const std::string& path, int* width, int* height) {
     *width = *height = 0;
@@ -111,25 +125,6 @@ double drawnTextShare(PlayerObject* o, Side side) {
 } // namespace calvorine::codec
 
 using namespace calvorine::codec;
-
-// A setter of the live edits: changes the records, then applies them (at once, or at
-// the end of an update group).
-#define PLAYER_EDIT(name, params, body)                                                                                \
-    extern "C" CVCODEC_API int name(cvcodec_player handle params) {                                                    \
-        PlayerObject* o = get(handle);                                                                                 \
-        if (!o) {                                                                                                      \
-            return 0;                                                                                                  \
-        }                                                                                                              \
-        body;                                                                                                          \
-        o->player.applyEdits();                                                                                        \
-        return 1;                                                                                                      \
-    }
-// A value the library records without using it.
-#define PLAYER_RECORD(name, params)                                                                                    \
-    extern "C" CVCODEC_API int name(cvcodec_player handle params) {                                                    \
-        return get(handle) ? 1 : 0;                                                                                    \
-    }
-#define COMMA ,
 
 extern "C" {
 
@@ -348,122 +343,387 @@ CVCODEC_API int cvcodec_player_refresh_watermark(cvcodec_player h) {
     return get(h) ? 1 : 0;
 }
 
-} // extern "C"
+CVCODEC_API int cvcodec_player_set_rotation(cvcodec_player handle, int32_t degrees) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().rotationDegrees = degrees; });
+}
 
-PLAYER_EDIT(cvcodec_player_set_rotation, COMMA int32_t degrees, o->player.videoEdit().rotationDegrees = degrees)
-PLAYER_EDIT(cvcodec_player_set_mirrored, COMMA int32_t on, o->player.videoEdit().mirrored = on != 0)
-PLAYER_EDIT(cvcodec_player_set_pad, COMMA int32_t on COMMA uint32_t argb, o->player.videoEdit().pad = on != 0;
-            o->player.videoEdit().padColour = argb)
-PLAYER_EDIT(cvcodec_player_set_picture_rect, COMMA double x COMMA double y COMMA double w COMMA double hh,
-            double* r = o->player.videoEdit().rect;
-            r[0] = x; r[1] = y; r[2] = w; r[3] = hh)
-PLAYER_EDIT(cvcodec_player_set_output_size, COMMA int32_t w COMMA int32_t hh, o->player.videoEdit().shapeWidth = w;
-            o->player.videoEdit().shapeHeight = hh)
-PLAYER_EDIT(cvcodec_player_set_brightness, COMMA int32_t v, o->player.videoEdit().brightness = v)
-PLAYER_EDIT(cvcodec_player_set_saturation, COMMA int32_t v, o->player.videoEdit().saturationPercent = v)
-PLAYER_EDIT(cvcodec_player_set_hue, COMMA int32_t v, o->player.videoEdit().hueDegrees = v)
-PLAYER_EDIT(cvcodec_player_set_contrast, COMMA int32_t v, o->player.videoEdit().contrastPercent = v)
+CVCODEC_API int cvcodec_player_set_mirrored(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().mirrored = on != 0; });
+}
 
-PLAYER_EDIT(cvcodec_player_set_watermark_image, COMMA const char* path, o->mark().imagePath = path ? path : "")
-PLAYER_RECORD(cvcodec_player_set_watermark_image2, COMMA const char*)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_mode, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_pos, COMMA double x COMMA double y, o->mark().imageX = x;
-            o->mark().imageY = y)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_scale, COMMA int32_t w COMMA int32_t hh,
-            o->mark().imageScaleWidthPercent = w;
-            o->mark().imageScaleHeightPercent = hh)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_param, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_alpha, COMMA int32_t a, o->mark().imageAlpha = a)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_flag, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_shown, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_factors, COMMA double a COMMA double b, o->mark().imageFactors[0] = a;
-            o->mark().imageFactors[1] = b)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_kind, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_rect, COMMA double x COMMA double y COMMA double w COMMA double hh,
-            o->mark().imageRect[0] = x;
-            o->mark().imageRect[1] = y; o->mark().imageRect[2] = w; o->mark().imageRect[3] = hh)
-PLAYER_EDIT(cvcodec_player_set_watermark_image_range, COMMA uint64_t start COMMA uint64_t end,
-            o->mark().imageStartUs = start;
-            o->mark().imageEndUs = end)
-PLAYER_RECORD(cvcodec_player_set_watermark_image_times, COMMA int32_t COMMA int32_t COMMA int32_t COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_text, COMMA const char* text, o->mark().text = text ? text : "")
-PLAYER_EDIT(cvcodec_player_set_watermark_text_off, COMMA int32_t on, if (!on) o->mark().text.clear())
-PLAYER_EDIT(cvcodec_player_set_watermark_text_alpha, COMMA int32_t a, o->mark().textAlpha = a)
-PLAYER_EDIT(cvcodec_player_set_watermark_text_pos, COMMA double x COMMA double y, o->mark().textX = x;
-            o->mark().textY = y)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_param, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_bold, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_watermark_text_size, COMMA int32_t points, o->mark().fontSizePoints = points)
-PLAYER_EDIT(cvcodec_player_set_watermark_text_font, COMMA const char* font, o->mark().fontName = font ? font : "")
-PLAYER_EDIT(cvcodec_player_set_watermark_text_color, COMMA uint32_t c, o->mark().textColour = c)
-PLAYER_EDIT(cvcodec_player_set_watermark_outline_color, COMMA uint32_t c, o->mark().outlineColour = c)
-PLAYER_EDIT(cvcodec_player_set_watermark_outline_size, COMMA double v, o->mark().outlineSize = v)
-PLAYER_EDIT(cvcodec_player_set_watermark_shadow_color, COMMA uint32_t c, o->mark().shadowColour = c)
-PLAYER_EDIT(cvcodec_player_set_watermark_shadow_offset, COMMA double v, o->mark().shadowOffset = v)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_italic, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_underline, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_strikeout, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_scale, COMMA int32_t COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_shown, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_selected, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_h, COMMA double)
-PLAYER_RECORD(cvcodec_player_set_watermark_text_spacing_v, COMMA double)
-PLAYER_EDIT(cvcodec_player_set_watermark_text_range, COMMA uint64_t start COMMA uint64_t end,
-            o->mark().textStartUs = start;
-            o->mark().textEndUs = end)
+CVCODEC_API int cvcodec_player_set_pad(cvcodec_player handle, int32_t on, uint32_t argb) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.player.videoEdit().pad = on != 0;
+        o.player.videoEdit().padColour = argb;
+    });
+}
 
-PLAYER_EDIT(cvcodec_player_select_audio_track, COMMA int32_t, (void)0)
-PLAYER_EDIT(cvcodec_player_select_subtitle, COMMA int32_t index, o->subtitleStreamChoice = index;
-            o->subtitleFile.clear(); o->subtitleOn = index >= 0; o->applySubtitles())
-PLAYER_EDIT(cvcodec_player_set_subtitle_file, COMMA const char* path, o->subtitleFile = path ? path : "";
-            o->subtitleOn = !o->subtitleFile.empty(); o->applySubtitles())
-PLAYER_EDIT(cvcodec_player_set_subtitle_on, COMMA int32_t on, o->subtitleOn = on != 0; o->applySubtitles())
-PLAYER_EDIT(cvcodec_player_set_subtitle_alpha, COMMA int32_t a, o->player.videoEdit().subtitles.alpha = a)
-PLAYER_RECORD(cvcodec_player_set_subtitle_scale, COMMA int32_t COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_subtitle_params, COMMA int32_t COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_subtitle_font, COMMA const char* font,
-            o->player.videoEdit().subtitles.fontName = font ? font : "")
-PLAYER_EDIT(cvcodec_player_set_subtitle_size, COMMA int32_t points,
-            o->player.videoEdit().subtitles.fontSizePoints = points)
-PLAYER_EDIT(cvcodec_player_set_subtitle_bold, COMMA int32_t on, o->player.videoEdit().subtitles.bold = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_italic, COMMA int32_t on, o->player.videoEdit().subtitles.italic = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_underline, COMMA int32_t on,
-            o->player.videoEdit().subtitles.underline = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_strikeout, COMMA int32_t on,
-            o->player.videoEdit().subtitles.strikeOut = on != 0)
-PLAYER_EDIT(cvcodec_player_set_subtitle_color, COMMA uint32_t c, o->player.videoEdit().subtitles.colour = c)
-PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_color, COMMA uint32_t c,
-            o->player.videoEdit().subtitles.shadowColour = c)
-PLAYER_EDIT(cvcodec_player_set_subtitle_outline_color, COMMA uint32_t c,
-            o->player.videoEdit().subtitles.outlineColour = c)
-PLAYER_EDIT(cvcodec_player_set_subtitle_shadow_offset, COMMA double v, o->player.videoEdit().subtitles.shadowOffset = v)
-PLAYER_EDIT(cvcodec_player_set_subtitle_outline_size, COMMA double v, o->player.videoEdit().subtitles.outlineSize = v)
-PLAYER_EDIT(cvcodec_player_set_subtitle_position, COMMA int32_t code,
-            o->player.videoEdit().subtitles.positionCode = code)
-PLAYER_RECORD(cvcodec_player_set_subtitle_spacing_h, COMMA double)
-PLAYER_RECORD(cvcodec_player_set_subtitle_spacing_v, COMMA double)
-PLAYER_RECORD(cvcodec_player_set_subtitle_margin_a, COMMA double)
-PLAYER_EDIT(cvcodec_player_set_subtitle_margin, COMMA double v, o->player.videoEdit().subtitles.margin = v)
+CVCODEC_API int cvcodec_player_set_picture_rect(cvcodec_player handle, double x, double y, double w, double hh) {
+    return edit(handle, [&](PlayerObject& o) {
+        double* r = o.player.videoEdit().rect;
+        r[0] = x;
+        r[1] = y;
+        r[2] = w;
+        r[3] = hh;
+    });
+}
 
-PLAYER_RECORD(cvcodec_player_set_audio_track_param, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_background_audio, COMMA const char*)
-PLAYER_RECORD(cvcodec_player_set_background_repeat, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_background_param, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_volume, COMMA int32_t percent, o->player.setVolume(percent))
-PLAYER_RECORD(cvcodec_player_set_background_weight, COMMA int32_t)
-PLAYER_RECORD(cvcodec_player_set_background_range, COMMA uint64_t COMMA uint64_t)
-PLAYER_RECORD(cvcodec_player_set_background_range2, COMMA uint64_t COMMA uint64_t)
-PLAYER_EDIT(cvcodec_player_set_effect_volume, COMMA int32_t percent,
-            o->player.audioEdit().effectVolumePercent = std::clamp(percent, 0, 200))
-PLAYER_RECORD(cvcodec_player_set_effect_param, COMMA int32_t)
-PLAYER_EDIT(cvcodec_player_set_effect_rate, COMMA int32_t percent,
-            o->player.audioEdit().speedPercent = std::clamp(percent > 0 ? percent : 100, 25, 400))
-PLAYER_EDIT(cvcodec_player_set_equalizer, COMMA const double* frequencies COMMA const double* gains COMMA int32_t count,
-            auto& bands = o->player.audioEdit().equaliser;
-            bands.clear();
-            for (int32_t i = 0; frequencies && gains && i < count; ++i) bands.emplace_back(frequencies[i], gains[i]))
+CVCODEC_API int cvcodec_player_set_output_size(cvcodec_player handle, int32_t w, int32_t hh) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.player.videoEdit().shapeWidth = w;
+        o.player.videoEdit().shapeHeight = hh;
+    });
+}
 
-extern "C" {
+CVCODEC_API int cvcodec_player_set_brightness(cvcodec_player handle, int32_t v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().brightness = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_saturation(cvcodec_player handle, int32_t v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().saturationPercent = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_hue(cvcodec_player handle, int32_t v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().hueDegrees = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_contrast(cvcodec_player handle, int32_t v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().contrastPercent = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image(cvcodec_player handle, const char* path) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().imagePath = path ? path : ""; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image2(cvcodec_player handle, const char*) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_mode(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_pos(cvcodec_player handle, double x, double y) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().imageX = x;
+        o.mark().imageY = y;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_scale(cvcodec_player handle, int32_t w, int32_t hh) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().imageScaleWidthPercent = w;
+        o.mark().imageScaleHeightPercent = hh;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_param(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_alpha(cvcodec_player handle, int32_t a) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().imageAlpha = a; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_flag(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_shown(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_factors(cvcodec_player handle, double a, double b) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().imageFactors[0] = a;
+        o.mark().imageFactors[1] = b;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_kind(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_rect(cvcodec_player handle, double x, double y, double w,
+                                                        double hh) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().imageRect[0] = x;
+        o.mark().imageRect[1] = y;
+        o.mark().imageRect[2] = w;
+        o.mark().imageRect[3] = hh;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_range(cvcodec_player handle, uint64_t start, uint64_t end) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().imageStartUs = start;
+        o.mark().imageEndUs = end;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_image_times(cvcodec_player handle, int32_t, int32_t, int32_t, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text(cvcodec_player handle, const char* text) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().text = text ? text : ""; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_off(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) {
+        if (!on) {
+            o.mark().text.clear();
+        }
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_alpha(cvcodec_player handle, int32_t a) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().textAlpha = a; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_pos(cvcodec_player handle, double x, double y) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().textX = x;
+        o.mark().textY = y;
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_param(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_bold(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_size(cvcodec_player handle, int32_t points) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().fontSizePoints = points; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_font(cvcodec_player handle, const char* font) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().fontName = font ? font : ""; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().textColour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_outline_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().outlineColour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_outline_size(cvcodec_player handle, double v) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().outlineSize = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_shadow_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().shadowColour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_shadow_offset(cvcodec_player handle, double v) {
+    return edit(handle, [&](PlayerObject& o) { o.mark().shadowOffset = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_italic(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_underline(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_strikeout(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_scale(cvcodec_player handle, int32_t, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_shown(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_selected(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_spacing_h(cvcodec_player handle, double) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_spacing_v(cvcodec_player handle, double) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_watermark_text_range(cvcodec_player handle, uint64_t start, uint64_t end) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.mark().textStartUs = start;
+        o.mark().textEndUs = end;
+    });
+}
+
+CVCODEC_API int cvcodec_player_select_audio_track(cvcodec_player handle, int32_t) {
+    return edit(handle, [](PlayerObject&) {});
+}
+
+CVCODEC_API int cvcodec_player_select_subtitle(cvcodec_player handle, int32_t index) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.subtitleStreamChoice = index;
+        o.subtitleFile.clear();
+        o.subtitleOn = index >= 0;
+        o.applySubtitles();
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_file(cvcodec_player handle, const char* path) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.subtitleFile = path ? path : "";
+        o.subtitleOn = !o.subtitleFile.empty();
+        o.applySubtitles();
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_on(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.subtitleOn = on != 0;
+        o.applySubtitles();
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_alpha(cvcodec_player handle, int32_t a) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.alpha = a; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_scale(cvcodec_player handle, int32_t, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_params(cvcodec_player handle, int32_t, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_font(cvcodec_player handle, const char* font) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.fontName = font ? font : ""; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_size(cvcodec_player handle, int32_t points) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.fontSizePoints = points; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_bold(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.bold = on != 0; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_italic(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.italic = on != 0; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_underline(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.underline = on != 0; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_strikeout(cvcodec_player handle, int32_t on) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.strikeOut = on != 0; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.colour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_shadow_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.shadowColour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_outline_color(cvcodec_player handle, uint32_t c) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.outlineColour = c; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_shadow_offset(cvcodec_player handle, double v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.shadowOffset = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_outline_size(cvcodec_player handle, double v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.outlineSize = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_position(cvcodec_player handle, int32_t code) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.positionCode = code; });
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_spacing_h(cvcodec_player handle, double) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_spacing_v(cvcodec_player handle, double) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_margin_a(cvcodec_player handle, double) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_subtitle_margin(cvcodec_player handle, double v) {
+    return edit(handle, [&](PlayerObject& o) { o.player.videoEdit().subtitles.margin = v; });
+}
+
+CVCODEC_API int cvcodec_player_set_audio_track_param(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_background_audio(cvcodec_player handle, const char*) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_background_repeat(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_background_param(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_volume(cvcodec_player handle, int32_t percent) {
+    return edit(handle, [&](PlayerObject& o) { o.player.setVolume(percent); });
+}
+
+CVCODEC_API int cvcodec_player_set_background_weight(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_background_range(cvcodec_player handle, uint64_t, uint64_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_background_range2(cvcodec_player handle, uint64_t, uint64_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_effect_volume(cvcodec_player handle, int32_t percent) {
+    return edit(handle,
+                [&](PlayerObject& o) { o.player.audioEdit().effectVolumePercent = std::clamp(percent, 0, 200); });
+}
+
+CVCODEC_API int cvcodec_player_set_effect_param(cvcodec_player handle, int32_t) {
+    return takenUnused(handle);
+}
+
+CVCODEC_API int cvcodec_player_set_effect_rate(cvcodec_player handle, int32_t percent) {
+    return edit(handle, [&](PlayerObject& o) {
+        o.player.audioEdit().speedPercent = std::clamp(percent > 0 ? percent : 100, 25, 400);
+    });
+}
+
+CVCODEC_API int cvcodec_player_set_equalizer(cvcodec_player handle, const double* frequencies, const double* gains,
+                                             int32_t count) {
+    return edit(handle, [&](PlayerObject& o) {
+        auto& bands = o.player.audioEdit().equaliser;
+        bands.clear();
+        for (int32_t i = 0; frequencies && gains && i < count; ++i) {
+            bands.emplace_back(frequencies[i], gains[i]);
+        }
+    });
+}
 
 CVCODEC_API double cvcodec_player_watermark_text_x(cvcodec_player h) {
     return ask(h, [&](PlayerObject& o) { return o.mark().textX; });

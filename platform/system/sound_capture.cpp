@@ -23,6 +23,31 @@ constexpr pa_usec_t kFragmentUs = 40'000;
 // beyond it the oldest goes, as the server itself would drop it.
 constexpr size_t kMaxBufferedBytes = size_t(8) << 20;
 
+// One lookup on the sound server: what it found, and whether it has answered in full.
+struct DeviceQuery {
+    bool done = false;
+    bool found = false;
+    std::string text;    // the default output device, or the device to record from
+    std::string monitor; // the default input device
+    pa_sample_spec sampleSpec{};
+    pa_threaded_mainloop* loop = nullptr;
+};
+
+// Keeps the first device a lookup reports (the name to record from and its format) and
+// marks the lookup done at the end of the list.
+void noteFirstDevice(void* data, const char* name, const pa_sample_spec* format, int eol) {
+    auto* q = static_cast<DeviceQuery*>(data);
+    if (format && !q->found) {
+        q->found = true;
+        q->text = name ? name : "";
+        q->sampleSpec = *format;
+    }
+    if (eol != 0) {
+        q->done = true;
+        pa_threaded_mainloop_signal(q->loop, 0);
+    }
+}
+
 class PulseCapture final : public SoundSource {
 public:
     PulseCapture(SoundSourceKind kind, std::string sourceName) : kind_(kind), requestedName_(std::move(sourceName)) {}
@@ -47,6 +72,11 @@ private:
     template <typename Done> bool waitFor(Done done);
     bool connectContext();
     bool findSource(std::string& name, pa_sample_spec& sampleSpec);
+    // The server's default devices, then the device to record from and its format.
+    bool askServerDefaults(DeviceQuery& server);
+    bool askDevice(const DeviceQuery& server, DeviceQuery& device);
+    // Waits for a lookup's answer; false when it could not be asked or never answered.
+    bool awaitLookup(pa_operation* operation, DeviceQuery& query);
     bool connectStream(const std::string& name, const pa_sample_spec& deviceSpec);
     void fail(const std::string& what);
 
@@ -200,90 +230,80 @@ bool PulseCapture::connectContext() {
     return true;
 }
 
-bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
-    struct Query {
-        bool done = false;
-        bool found = false;
-        std::string text;
-        std::string monitor;
-        pa_sample_spec sampleSpec{};
-        pa_threaded_mainloop* loop = nullptr;
-    };
-    // Keeps the first device a lookup reports (the name to record from and its format)
-    // and marks the lookup done at the end of the list.
-    static constexpr auto noteFirstDevice = [](void* data, const char* name, const pa_sample_spec* format, int eol) {
-        auto* q = static_cast<Query*>(data);
-        if (format && !q->found) {
-            q->found = true;
-            q->text = name ? name : "";
-            q->sampleSpec = *format;
-        }
-        if (eol != 0) {
-            q->done = true;
-            pa_threaded_mainloop_signal(q->loop, 0);
-        }
-    };
-    auto run = [this](pa_operation* operation, Query& query) {
-        if (!operation) {
-            return false;
-        }
-        bool finished = waitFor([&query] { return query.done; });
-        pa_operation_unref(operation);
-        return finished;
-    };
+bool PulseCapture::awaitLookup(pa_operation* operation, DeviceQuery& query) {
+    if (!operation) {
+        return false;
+    }
+    bool finished = waitFor([&query] { return query.done; });
+    pa_operation_unref(operation);
+    return finished;
+}
 
-    Query server;
+bool PulseCapture::askServerDefaults(DeviceQuery& server) {
     server.loop = loop_;
-    bool ok = run(pa_context_get_server_info(
-                      context_,
-                      [](pa_context*, const pa_server_info* info, void* data) {
-                          auto* q = static_cast<Query*>(data);
-                          if (info) {
-                              q->found = true;
-                              q->text = info->default_sink_name ? info->default_sink_name : "";
-                              q->monitor = info->default_source_name ? info->default_source_name : "";
-                          }
-                          q->done = true;
-                          pa_threaded_mainloop_signal(q->loop, 0);
-                      },
-                      &server),
-                  server);
+    const bool ok = awaitLookup(pa_context_get_server_info(
+                                    context_,
+                                    [](pa_context*, const pa_server_info* info, void* data) {
+                                        auto* q = static_cast<DeviceQuery*>(data);
+                                        if (info) {
+                                            q->found = true;
+                                            q->text = info->default_sink_name ? info->default_sink_name : "";
+                                            q->monitor = info->default_source_name ? info->default_source_name : "";
+                                        }
+                                        q->done = true;
+                                        pa_threaded_mainloop_signal(q->loop, 0);
+                                    },
+                                    &server),
+                                server);
     if (!ok || !server.found) {
         fail("the sound server gives no defaults");
         return false;
     }
+    return true;
+}
 
-    Query device;
+bool PulseCapture::askDevice(const DeviceQuery& server, DeviceQuery& device) {
     device.loop = loop_;
+    bool ok = false;
     if (kind_ == SoundSourceKind::SystemSound) {
         if (server.text.empty()) {
             fail("there is no output device");
             return false;
         }
-        ok = run(pa_context_get_sink_info_by_name(
-                     context_, server.text.c_str(),
-                     [](pa_context*, const pa_sink_info* info, int eol, void* data) {
-                         noteFirstDevice(data, info ? info->monitor_source_name : nullptr,
-                                         info ? &info->sample_spec : nullptr, eol);
-                     },
-                     &device),
-                 device);
+        ok = awaitLookup(pa_context_get_sink_info_by_name(
+                             context_, server.text.c_str(),
+                             [](pa_context*, const pa_sink_info* info, int eol, void* data) {
+                                 noteFirstDevice(data, info ? info->monitor_source_name : nullptr,
+                                                 info ? &info->sample_spec : nullptr, eol);
+                             },
+                             &device),
+                         device);
     } else {
         const std::string wanted = requestedName_.empty() ? server.monitor : requestedName_;
         if (wanted.empty()) {
             fail("there is no input device");
             return false;
         }
-        ok = run(pa_context_get_source_info_by_name(
-                     context_, wanted.c_str(),
-                     [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                         noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr, eol);
-                     },
-                     &device),
-                 device);
+        ok = awaitLookup(pa_context_get_source_info_by_name(
+                             context_, wanted.c_str(),
+                             [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                                 noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr,
+                                                 eol);
+                             },
+                             &device),
+                         device);
     }
     if (!ok || !device.found || device.text.empty()) {
         fail(kind_ == SoundSourceKind::SystemSound ? "the output device has no monitor" : "no such input device");
+        return false;
+    }
+    return true;
+}
+
+bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
+    DeviceQuery server;
+    DeviceQuery device;
+    if (!askServerDefaults(server) || !askDevice(server, device)) {
         return false;
     }
     name = device.text;

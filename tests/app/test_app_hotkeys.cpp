@@ -3,20 +3,15 @@
 // registrations are keyed by (key, modifiers); the key tables and texts.
 #include "app/KeyApplication.h"
 #include "app/QShortCutManager.h"
+#include "tests/support/DesktopHelpers.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 
-bool xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
 bool pressKeys(const QString& combination) {
-    return xdotool({"key", "--clearmodifiers", combination});
+    return desktoptest::xdotool({"key", "--clearmodifiers", combination});
 }
 
 const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
@@ -114,16 +109,16 @@ private slots:
         QGlobalShortCut* shot = makeShortcut(ScreenshotAction, Qt::Key_F9, kCtrlAlt);
         QVERIFY(shot->registerHotKey());
         QSignalSpy spy(shot, &QGlobalShortCut::activated);
-        QVERIFY(xdotool({"key", "Caps_Lock"}));
+        QVERIFY(desktoptest::xdotool({"key", "Caps_Lock"}));
         QVERIFY(pressKeys("ctrl+alt+F9"));
         QTRY_COMPARE(spy.count(), 1);
-        QVERIFY(xdotool({"key", "Num_Lock"}));
+        QVERIFY(desktoptest::xdotool({"key", "Num_Lock"}));
         QVERIFY(pressKeys("ctrl+alt+F9"));
         QTRY_COMPARE(spy.count(), 2);
-        QVERIFY(xdotool({"key", "Caps_Lock"}));
+        QVERIFY(desktoptest::xdotool({"key", "Caps_Lock"}));
         QVERIFY(pressKeys("ctrl+alt+F9"));
         QTRY_COMPARE(spy.count(), 3);
-        QVERIFY(xdotool({"key", "Num_Lock"}));
+        QVERIFY(desktoptest::xdotool({"key", "Num_Lock"}));
         QVERIFY(pressKeys("ctrl+alt+F9"));
         QTRY_COMPARE(spy.count(), 4);
     }

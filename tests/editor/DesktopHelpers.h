@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
@@ -76,16 +75,12 @@ inline bool openEditor(QVideoEditingDlg* editor, const QString& path, const QPoi
     editor->setMediaFile(path, 0, 0);
     editor->move(place);
     editor->show();
-    const auto placed = [editor] {
-        QWidget* under = QApplication::widgetAt(editor->mapToGlobal(QPoint(300, 20)));
-        return editor->isLoaded() && under != nullptr && under->window() == editor;
-    };
-    QElapsedTimer waited;
-    waited.start();
-    while (!placed() && waited.elapsed() < 20000) {
-        QTest::qWait(20);
-    }
-    return placed();
+    return desktoptest::waitFor(
+        [editor] {
+            QWidget* under = QApplication::widgetAt(editor->mapToGlobal(QPoint(300, 20)));
+            return editor->isLoaded() && under != nullptr && under->window() == editor;
+        },
+        20000);
 }
 
 } // namespace desktop

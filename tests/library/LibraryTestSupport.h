@@ -6,8 +6,10 @@
 #include "media/OutputFormatSetting.h"
 #include "platform/codec/calvorine_codec.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/DesktopHelpers.h"
 #include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "tests/support/RecordingFormats.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -36,23 +38,8 @@ struct Entry {
     QString preferencePath;
 };
 
-// The recording format of the tests that record with our own engine: MP4 with H.264 at
-// 2000 kbit/s and stereo AAC at 44.1 kHz, 128 kbit/s.
-inline OutputFormatSetting h264AacFormat(int frameRate) {
-    OutputFormatSetting format;
-    format.container = "mp4";
-    format.extension = "mp4";
-    format.videoCodec = "H264";
-    format.videoCodecId = CVCODEC_H264;
-    format.frameRateNum = frameRate;
-    format.videoBitRate = 2000;
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
-    format.channels = 2;
-    format.sampleRate = 44100;
-    format.audioBitRate = 128;
-    return format;
-}
+// The tests that record with our own engine record H.264 + AAC at 2000 kbit/s.
+using testformats::h264AacFormat;
 
 inline QString escaped(QString text) {
     return text.replace('&', "&amp;").replace('"', "&quot;").replace('<', "&lt;").replace('>', "&gt;");
@@ -109,12 +96,7 @@ inline QImage saveScreenshot(QWidget* window, const QString& name) {
     return shot;
 }
 
-// xdotool on the test's display.
-inline bool xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitCode() == 0;
-}
+using desktoptest::xdotool;
 
 inline bool clickAt(QWidget* widget, const QPoint& local, int button = 1, int repeat = 1) {
     const QPoint global = widget->mapToGlobal(local);
@@ -130,17 +112,10 @@ inline bool showForInput(QWidget* window) {
     if (!QTest::qWaitForWindowExposed(window) || !QTest::qWaitForWindowActive(window)) {
         return false;
     }
-    const auto placed = [window] {
-        const QPoint centre = window->mapToGlobal(window->rect().center());
-        QWidget* under = QApplication::widgetAt(centre);
+    return desktoptest::waitFor([window] {
+        QWidget* under = QApplication::widgetAt(window->mapToGlobal(window->rect().center()));
         return under != nullptr && under->window() == window;
-    };
-    QElapsedTimer waited;
-    waited.start();
-    while (!placed() && waited.elapsed() < 5000) {
-        QTest::qWait(20);
-    }
-    return placed();
+    });
 }
 
 inline bool typeText(const QString& text) {

@@ -445,12 +445,19 @@ private slots:
         if (!ahead) {
             return;
         }
-        // The square wave is a quarter of full scale in every 20 ms of the file, but for
-        // the last 50 ms (sound whose time had not come yet when the capture stopped).
+        // The square wave is a quarter of full scale in every 20 ms of the file from the
+        // first piece the source really handed over (a capture thread that opens late on a
+        // loaded machine leaves silence before it), but for the last 50 ms (sound whose
+        // time had not come yet when the capture stopped).
         const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
         constexpr int kWindow = kRate / 50;
         QVERIFY(samples.size() > kRate * 2);
-        for (int at = 0; at + kWindow <= samples.size() - kRate / 20; at += kWindow) {
+        int64_t firstUs = sent.front().timestampUs;
+        for (const auto& frame : sent) {
+            firstUs = std::min(firstUs, frame.timestampUs);
+        }
+        const int firstWindow = int((std::max<int64_t>(firstUs, 0) * kRate / 1'000'000 + kWindow - 1) / kWindow);
+        for (int at = firstWindow * kWindow; at + kWindow <= samples.size() - kRate / 20; at += kWindow) {
             int64_t sum = 0;
             for (int i = at; i < at + kWindow; ++i) {
                 sum += std::abs(int(samples[i]));

@@ -6,6 +6,7 @@
 #include "media/QRecordObject.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FrameClock.h"
+#include "tests/support/RecordingFormats.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
@@ -81,26 +82,8 @@ private:
     int m_step = 0;
 };
 
-OutputFormatSetting h264Format(int fps) {
-    OutputFormatSetting f;
-    f.container = "mp4";
-    f.extension = "mp4";
-    f.videoCodec = "H264";
-    f.videoCodecId = CVCODEC_H264;
-    f.frameRateNum = fps;
-    f.frameRateDen = 1;
-    f.videoBitRate = 2000;
-    f.quality = -1;
-    f.audioCodec = "AAC";
-    f.audioCodecId = CVCODEC_AAC;
-    f.channels = 2;
-    f.sampleRate = 44100;
-    f.audioBitRate = 128;
-    return f;
-}
-
 OutputFormatSetting matroskaFormat() {
-    OutputFormatSetting f = h264Format(30);
+    OutputFormatSetting f = testformats::h264AacFormat(30);
     f.container = "matroska";
     f.extension = "mkv";
     return f;
@@ -135,15 +118,6 @@ OutputFormatSetting mp3Format() {
     f.channels = 2;
     f.sampleRate = 44100;
     f.audioBitRate = 128;
-    return f;
-}
-
-OutputFormatSetting aacFormat() {
-    OutputFormatSetting f = mp3Format();
-    f.container = "ipod";
-    f.extension = "m4a";
-    f.audioCodec = "AAC";
-    f.audioCodecId = CVCODEC_AAC;
     return f;
 }
 
@@ -327,7 +301,7 @@ private slots:
         area->setWatermarkSettings(WatermarkImageSettings());
         setCursorOptions(false, false, false);
         setSources(false, false);
-        useFormat(h264Format(30));
+        useFormat(testformats::h264AacFormat(30));
         m_window.setGeometry(kArea);
         m_window.setColour(Qt::blue);
         m_window.show();
@@ -353,7 +327,7 @@ private slots:
         QRecordAreaInfo::instance()->setWatermarkSettings(WatermarkImageSettings());
         setCursorOptions(false, false, false);
         setSources(false, false);
-        useFormat(h264Format(30));
+        useFormat(testformats::h264AacFormat(30));
         m_window.setGeometry(kArea);
         m_window.setColour(Qt::blue);
     }
@@ -525,7 +499,7 @@ private slots:
     void mixedSoundKeepsBothSources() {
         QFETCH(bool, aheadOfTime);
         QFETCH(int, microphoneHz);
-        useFormat(aacFormat());
+        useFormat(testformats::aacOnlyFormat());
         setSources(true, true);
         constexpr int kSystemHz = 700;
         const QString oldSource = QString::fromLocal8Bit(run("pactl", {"get-default-source"}).out.trimmed());
@@ -824,7 +798,7 @@ private slots:
     void flashAndClickInSync() {
         QFETCH(int, run);
         const int fps = 60;
-        useFormat(h264Format(fps));
+        useFormat(testformats::h264AacFormat(fps));
         setSources(true, false);
         m_window.setColour(Qt::black);
         QVERIFY(screenShows(kArea.center(), Qt::black));
@@ -1003,7 +977,7 @@ private slots:
         QFETCH(QString, format);
         QFETCH(bool, fullFromStart);
         const bool video = format != "wav";
-        useFormat(format == "mp4" ? h264Format(30) : format == "mkv" ? matroskaFormat() : wavFormat());
+        useFormat(format == "mp4" ? testformats::h264AacFormat(30) : format == "mkv" ? matroskaFormat() : wavFormat());
         setSources(true, false);
         m_window.animate();
         const QString file = outputFile(QString("REC_full_%1_%2.%3").arg(format).arg(fullFromStart).arg(format));
@@ -1045,14 +1019,14 @@ private slots:
         recorder.stopRecord();
         QCOMPARE(failures.count(), 1);
         QVERIFY(findHistoryItem(next));
-        useFormat(h264Format(30));
+        useFormat(testformats::h264AacFormat(30));
     }
 
     // A recording stopped before anything reached its file finishes, but holds no
     // picture: it is no success. The failure is told once, the file is kept on disk
     // and not listed.
     void recordingThatHoldsNothingIsTold() {
-        useFormat(h264Format(30));
+        useFormat(testformats::h264AacFormat(30));
         setSources(false, false);
         const QString file = outputFile("REC_nothing.mp4");
         QRecordObject recorder;

@@ -4,6 +4,7 @@
 // full screen.
 #include "media/QRecordObject.h"
 #include "tests/support/FrameClock.h"
+#include "tests/support/RecordingFormats.h"
 
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
@@ -88,16 +89,7 @@ private slots:
         QFETCH(int, fps);
         QFETCH(QRect, area);
         QFETCH(double, toleranceMs);
-        m_format = OutputFormatSetting();
-        m_format.container = "mp4";
-        m_format.extension = "mp4";
-        m_format.videoCodec = "H264";
-        m_format.videoCodecId = CVCODEC_H264;
-        m_format.frameRateNum = fps;
-        m_format.frameRateDen = 1;
-        m_format.videoBitRate = 8000;
-        m_format.quality = -1;
-        m_format.audioCodecId = -1;
+        m_format = testformats::h264AacFormat(fps, 8000, testformats::kNoSound);
         g_currentFormat = &m_format;
         QRecordAreaInfo::instance()->setAreaOrigin(area.x(), area.y());
         QRecordAreaInfo::instance()->setAreaSize(area.width(), area.height());

@@ -30,19 +30,11 @@ inline QString run(const QString& program, const QStringList& args, int timeoutM
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
+// xdotool on the test's display; true when it ran to a clean end.
 inline bool xdotool(const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral("xdotool"), args);
-    return process.waitForFinished(10000) && process.exitCode() == 0;
-}
-
-inline void movePointer(int x, int y) {
-    xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
-}
-
-inline void click(int x, int y) {
-    movePointer(x, y);
-    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 // A pointer move that returns once the X server has it; then a moment for the toolkit to
@@ -77,17 +69,6 @@ inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
     const bool ok = xdotool({"mouseup", "1"});
     QTest::qWait(100);
     return ok;
-}
-
-// Press at one point, move in steps, release at another.
-inline void drag(int x1, int y1, int x2, int y2, int steps = 8) {
-    movePointer(x1, y1);
-    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-    for (int i = 1; i <= steps; ++i) {
-        movePointer(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
-        QTest::qWait(10);
-    }
-    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
 }
 
 // The rectangle xwininfo reports for a window: "Absolute upper-left" and its size.

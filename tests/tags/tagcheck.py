@@ -12,6 +12,11 @@
                                      in between the Vorbis comment's pages
   tagcheck.py webp-cover FILE        gives an mp3, m4a or wma file a WebP front cover; prints
                                      the picture's stored bytes (frame, atom or value) in hex
+  tagcheck.py two-values FILE        gives a flac, ogg or wma file two genres and two albums
+                                     (wma: the second genre in the Metadata Library)
+  tagcheck.py fragments FILE         prints where a fragmented MP4's indexes point as JSON:
+                                     every tfra entry and sidx reference, and whether each
+                                     lands on the box it names
 """
 import base64
 import hashlib
@@ -76,6 +81,8 @@ def read_vorbis(comments, pictures):
         out["cover"] = sha(pictures[0].data)
     out["pictures"] = len(pictures)
     out["extra"] = sorted(k.lower() for k in comments.keys() if k.lower() in ("albumartist", "lyricist", "mood"))
+    out["genres"] = list(comments.get("genre", []))
+    out["albums"] = list(comments.get("album", []))
     return out
 
 
@@ -119,7 +126,7 @@ def read(path):
         f = oggvorbis.OggVorbis(path)
         pictures = [Picture(base64.b64decode(v)) for v in f.tags.get("metadata_block_picture", [])]
         return read_vorbis(f.tags, pictures)
-    if lower.endswith(".m4a"):
+    if lower.endswith((".m4a", ".mp4")):
         f = mp4.MP4(path)
         tags = f.tags or {}
         out = {}
@@ -155,6 +162,8 @@ def read(path):
             out["cover"] = sha(raw[len(raw) - length:])
             out["pictures"] = len(tags["WM/Picture"])
         out["extra"] = sorted(k for k in tags.keys() if k in ("WM/Mood", "WM/EncodingTime", "MyLibraryAttribute"))
+        out["genres"] = [str(v) for v in tags.get("WM/Genre", [])]
+        out["albums"] = [str(v) for v in tags.get("WM/AlbumTitle", [])]
         return out
     raise SystemExit("unknown type: " + path)
 
@@ -229,6 +238,82 @@ def enrich(path):
         tags["Cover Art (Front)"] = apev2.APEValue(b"front.png\0" + front, apev2.BINARY)
         tags["Cover Art (Back)"] = apev2.APEValue(b"back.png\0" + back, apev2.BINARY)
         tags.save(path)
+
+
+def two_values(path):
+    lower = path.lower()
+    if lower.endswith(".wma"):
+        f = asf.ASF(path)
+        # A language puts the second value into the Metadata Library Object.
+        f["WM/Genre"] = [asf.ASFUnicodeAttribute("Rock"), asf.ASFUnicodeAttribute("Pop", language=1)]
+        f["WM/AlbumTitle"] = ["Old album", "Second album"]
+        f.save()
+        return
+    f = flac.FLAC(path) if lower.endswith(".flac") else oggvorbis.OggVorbis(path)
+    f["GENRE"] = ["Rock", "Pop"]
+    f["ALBUM"] = ["Old album", "Second album"]
+    f.save()
+
+
+def boxes(data, start, end):
+    """(type, offset, size, header) of each box in data[start:end]."""
+    out = []
+    at = start
+    while at + 8 <= end:
+        size, kind = struct.unpack_from(">I4s", data, at)
+        header = 8
+        if size == 1:
+            size = struct.unpack_from(">Q", data, at + 8)[0]
+            header = 16
+        elif size == 0:
+            size = end - at
+        if size < header or at + size > end:
+            break
+        out.append((kind.decode("latin-1"), at, size, header))
+        at += size
+    return out
+
+
+def fragments(path):
+    data = open(path, "rb").read()
+    top = boxes(data, 0, len(data))
+    kind_at = {offset: kind for kind, offset, _, _ in top}
+    out = {"moofs": sum(1 for b in top if b[0] == "moof"), "tfra": [], "sidx": [], "tfhd_bases": []}
+    for kind, offset, size, header in top:
+        if kind == "mfra":
+            for child, c_at, c_size, c_header in boxes(data, offset + header, offset + size):
+                if child != "tfra":
+                    continue
+                body = c_at + c_header
+                version = data[body]
+                sizes = struct.unpack_from(">I", data, body + 8)[0]
+                count = struct.unpack_from(">I", data, body + 12)[0]
+                entry = (16 if version == 1 else 8) + ((sizes >> 4) & 3) + ((sizes >> 2) & 3) + (sizes & 3) + 3
+                for e in range(count):
+                    at = body + 16 + e * entry
+                    moof = struct.unpack_from(">Q" if version == 1 else ">I", data, at + (8 if version == 1 else 4))[0]
+                    out["tfra"].append({"offset": moof, "lands": kind_at.get(moof) == "moof"})
+        elif kind == "sidx":
+            body = offset + header
+            version = data[body]
+            first = struct.unpack_from(">Q" if version else ">I", data, body + (20 if version else 16))[0]
+            refs_at = body + (28 if version else 20)
+            count = struct.unpack_from(">H", data, refs_at + 2)[0]
+            at = offset + size + first
+            for r in range(count):
+                ref = struct.unpack_from(">I", data, refs_at + 4 + 12 * r)[0]
+                out["sidx"].append({"offset": at, "lands": kind_at.get(at) in ("moof", "sidx")})
+                at += ref & 0x7FFFFFFF
+        elif kind == "moof":
+            for child, c_at, c_size, c_header in boxes(data, offset + header, offset + size):
+                if child != "traf":
+                    continue
+                tfhd = boxes(data, c_at + c_header, c_at + c_size)[0]
+                flags = struct.unpack_from(">I", data, tfhd[1] + tfhd[3])[0] & 0xFFFFFF
+                if flags & 1:
+                    base = struct.unpack_from(">Q", data, tfhd[1] + tfhd[3] + 8)[0]
+                    out["tfhd_bases"].append({"offset": base, "moof": offset})
+    return out
 
 
 def ape_title(path, title):
@@ -347,5 +432,9 @@ if __name__ == "__main__":
         webp_cover(target)
     elif command == "interleave-ogg":
         interleave_ogg(target)
+    elif command == "two-values":
+        two_values(target)
+    elif command == "fragments":
+        print(json.dumps(fragments(target)))
     elif command == "riff":
         print(json.dumps(riff(target)))

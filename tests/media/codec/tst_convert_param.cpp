@@ -4,6 +4,7 @@
 #include "media/OutputFormatSetting.h"
 #include "platform/codec/calvorine_codec.h"
 #include "platform/system/clock.h"
+#include "tests/support/RecordingFormats.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,24 +18,11 @@
 
 namespace {
 
+// H.264 at 1500 kbit/s with mono AAC at 48 kHz, named in the catalogue's capitals (the
+// filled record's name is lowered).
 OutputFormatSetting mp4Format() {
-    OutputFormatSetting format;
-    format.audioOnly = false;
-    format.quality = -1;
+    OutputFormatSetting format = testformats::h264AacFormat(25, 1500, testformats::AacSound{1, 48000, 96});
     format.container = "MP4";
-    format.extension = "mp4";
-    format.videoCodec = "H264";
-    format.videoCodecId = CVCODEC_H264;
-    format.width = 0;
-    format.height = 0;
-    format.frameRateNum = 25;
-    format.frameRateDen = 1;
-    format.videoBitRate = 1500;
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
-    format.channels = 1;
-    format.sampleRate = 48000;
-    format.audioBitRate = 96;
     return format;
 }
 

@@ -120,22 +120,22 @@ private slots:
 
         // Only a band along the top takes input.
         QVERIFY(platform::setWindowInputRegion(connection, nativeId(&overlay), {{0, 0, 399, 19}}));
-        click(700, 700);
+        click(QPoint(700, 700));
         QVERIFY(helpers.waitForPresses(0, 1));
         QCOMPARE(overlay.presses, 0);
-        click(700, 555);
+        click(QPoint(700, 555));
         QVERIFY(waitFor([&]() { return overlay.presses == 1; }));
 
         // Nothing takes input: the band passes clicks too (to the desktop below).
         QVERIFY(platform::setWindowInputRegion(connection, nativeId(&overlay), {}));
-        click(700, 555);
-        click(700, 700);
+        click(QPoint(700, 555));
+        click(QPoint(700, 700));
         QVERIFY(helpers.waitForPresses(0, 2));
         QCOMPARE(overlay.presses, 1);
 
         // Reset: the whole overlay takes input again.
         QVERIFY(platform::resetWindowInputRegion(connection, nativeId(&overlay)));
-        click(700, 700);
+        click(QPoint(700, 700));
         QVERIFY(waitFor([&]() { return overlay.presses == 2; }));
         QCOMPARE(helpers.presses(0), 2);
 

@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 namespace journey {
@@ -130,7 +131,15 @@ inline QByteArray fileBytes(const QString& path) {
 
 class Program {
 public:
-    Program() : m_folders(std::make_unique<PrivateUserFolders>()) {}
+    Program() : m_folders(std::make_unique<PrivateUserFolders>()) {
+        // The program's log lines are kept (and still shown): a hotkey it has handled
+        // writes one, which tells a test that the key has been taken.
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, [this] {
+            const QByteArray lines = m_process.readAllStandardError();
+            m_log += lines;
+            fputs(lines.constData(), stderr);
+        });
+    }
     ~Program() { stop(); }
 
     PrivateUserFolders& folders() { return *m_folders; }
@@ -148,8 +157,32 @@ public:
 
     void start(QProcess* process = nullptr) {
         QProcess* target = process != nullptr ? process : &m_process;
-        target->setProcessChannelMode(QProcess::ForwardedChannels);
+        target->setProcessChannelMode(target == &m_process ? QProcess::ForwardedOutputChannel
+                                                           : QProcess::ForwardedChannels);
         target->start(path(), QStringList());
+    }
+    // What the program has logged so far, and how often a text occurs in it.
+    QByteArray log() {
+        m_log += m_process.readAllStandardError();
+        return m_log;
+    }
+    int logCount(const QByteArray& text) { return log().count(text); }
+    // Until the text occurs more than `count` times in the log.
+    bool waitForLog(const QByteArray& text, int count, int timeoutMs = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (logCount(text) <= count) {
+            if (timer.elapsed() > timeoutMs) {
+                return false;
+            }
+            QTest::qWait(20);
+        }
+        return true;
+    }
+    // A hotkey, once the program has taken it (its handler logs `line`).
+    bool hotkey(const QString& combination, const QByteArray& line) {
+        const int before = logCount(line);
+        return keys(combination) && waitForLog(line, before);
     }
     QProcess& process() { return m_process; }
 
@@ -215,6 +248,7 @@ public:
 private:
     std::unique_ptr<PrivateUserFolders> m_folders;
     QProcess m_process;
+    QByteArray m_log;
     quint64 m_window = 0;
 };
 

@@ -2,6 +2,7 @@
 // with xdotool in private folders, a root screenshot per step in
 // test-output/recorder-journey/, files read back with ffprobe.
 #include "JourneyDriver.h"
+#include "tests/support/DesktopHelpers.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
@@ -57,6 +58,38 @@ private:
     QTimer m_timer;
     int m_step = 0;
 };
+
+const QSize kToolbarNoticeSize(345, 150);
+// The hotkeys' log lines: a hotkey has been taken once its line is logged.
+const QByteArray kStopLine("recordStop------");
+const QByteArray kPauseLine("recordPlayAndPause------");
+
+// The normal frame of a toolbar button image, drawn over the toolbar's background.
+QImage toolbarButtonFace(const char* image) {
+    const QImage strip(QFileInfo(Program::path()).path() + QStringLiteral("/image/record_tool_dlg/") +
+                       QLatin1String(image));
+    QImage face(strip.width() / 4, strip.height(), QImage::Format_RGB32);
+    face.fill(QColor(62, 60, 60));
+    QPainter painter(&face);
+    painter.drawImage(0, 0, strip, 0, 0, face.width(), face.height());
+    return face;
+}
+
+// How far two images of one size are apart: the mean difference of their channels.
+double imageDistance(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) {
+        return 1e9;
+    }
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            sum += qAbs(p.red() - q.red()) + qAbs(p.green() - q.green()) + qAbs(p.blue() - q.blue());
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
 
 // The width of one state frame of a toolbar button image.
 int toolbarButtonWidth(const char* image) {
@@ -248,6 +281,28 @@ private:
         QVERIFY(journey::xdotool({"click", "1"}));
         QVERIFY(m_program->waitForSize(kNormalSize));
         screenshot(shotPrefix + QStringLiteral("-area-picked"));
+    }
+
+    // An entry of the capture-area panel's drop-down, counted from its last one
+    // ("Select area to record"; one up is "Full Screen").
+    void chooseAreaEntry(int upFromLast) {
+        QVERIFY(m_program->clickInWindow(kAreaDropDown));
+        QTest::qWait(300);
+        QVERIFY(m_program->keys(QStringLiteral("End")));
+        for (int i = 0; i < upFromLast; ++i) {
+            QVERIFY(m_program->keys(QStringLiteral("Up")));
+        }
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+    }
+
+    // Whether the compact panel's toolbar shows Resume (paused) rather than Pause: its
+    // first button compared with the faces of both images.
+    bool toolbarShowsResume() {
+        const QImage pause = toolbarButtonFace("btn_record_pause.png");
+        const QImage resume = toolbarButtonFace("btn_record_start.png");
+        const QPoint at = m_program->rect().topLeft() + QPoint(kToolbarX, 23 + (32 - pause.height()) / 2);
+        const QImage shown = journey::grabScreen(QRect(at, pause.size())).convertToFormat(QImage::Format_RGB32);
+        return imageDistance(shown, resume) < imageDistance(shown, pause);
     }
 
     void startProgram() {
@@ -913,6 +968,138 @@ private slots:
         QCOMPARE(m_program->process().exitCode(), 0);
         QCOMPARE(storedSetting(m_program->settingsFile(), "XML_RECORD_AREA", "Area_value"),
                  QStringLiteral("untouched"));
+    }
+
+    // Full screen: the compact panel fits nowhere, so the toolbar notice comes. The stop
+    // or pause hotkey while it is up is ignored (each ran inside the start before: the
+    // stop opened the history there and left a recording that the stop hotkey could not
+    // end, the pause left the window "paused" over a recording that ran); after OK the
+    // recording runs unpaused and the hotkeys control it.
+    void toolbarNoticeHoldsOffTheHotkeys_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("stop") << QStringLiteral("ctrl+alt+F11") << kStopLine;
+        QTest::newRow("pause") << QStringLiteral("ctrl+alt+F12") << kPauseLine;
+    }
+    void toolbarNoticeHoldsOffTheHotkeys() {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, line);
+        const QString shot = QStringLiteral("17-") + QLatin1String(QTest::currentDataTag());
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        chooseAreaEntry(1);
+        QVERIFY(!QTest::currentTestFailed());
+        // The recording starts when the countdown has run its three seconds, before the
+        // notice comes.
+        QElapsedTimer running;
+        running.start();
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        const quint64 notice = waitForWindowSized(kToolbarNoticeSize, 20000);
+        QVERIFY(notice != 0);
+        screenshot(shot + QStringLiteral("-toolbar-notice"));
+        QVERIFY(m_program->hotkey(key, line));
+        screenshot(shot + QStringLiteral("-toolbar-notice-after-hotkey"));
+        QCOMPARE(waitForWindowSized(kHistorySize, 0), quint64(0));
+        QVERIFY(answerBox(notice));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);
+        QVERIFY(m_program->rect().isEmpty());
+
+        // The toolbar, brought up from the tray, shows the recording running; the pause
+        // hotkey pauses it.
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
+        QVERIFY(openTrayMenu(tray));
+        screenshot(shot + QStringLiteral("-recording-tray-menu"));
+        QVERIFY(m_program->keys(QStringLiteral("Down")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QVERIFY(m_program->waitForSize(kVideoPanelSize, 10000));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "1700", "200"}));
+        QTest::qWait(300);
+        screenshot(shot + QStringLiteral("-toolbar-running"));
+        QVERIFY(!toolbarShowsResume());
+        QTest::qWait(1500);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F12"), kPauseLine));
+        const qint64 pausedAt = running.elapsed();
+        QTRY_VERIFY_WITH_TIMEOUT(toolbarShowsResume(), 5000);
+        screenshot(shot + QStringLiteral("-toolbar-paused"));
+        QTest::qWait(4000);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        // The file leaves out the four seconds of the pause.
+        const double runSeconds = (pausedAt - 3000) / 1000.0;
+        QVERIFY(closeHistory(shot));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
+        QCOMPARE(files.size(), 1);
+        const QJsonObject info = journey::probe(files.first());
+        QCOMPARE(journey::probedStream(info, QStringLiteral("video")).value("width").toInt(), 1920);
+        const double seconds = journey::probedDuration(info);
+        QVERIFY2(seconds > 0.5 && seconds <= runSeconds + 1.0,
+                 qPrintable(QStringLiteral("%1 s in the file, %2 s up to the pause").arg(seconds).arg(runSeconds)));
+    }
+
+    // The start hotkey while the area picker waits for a pick is ignored (a recording
+    // started under the picker's overlay before): the pick brings the idle window back.
+    void pickModeIgnoresTheStartHotkey() {
+        AnimatedWindow animation;
+        animation.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&animation));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        pickAnimatedArea(QStringLiteral("19"));
+        QVERIFY(!QTest::currentTestFailed());
+        chooseAreaEntry(0);
+        QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "500", "300"}));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "520", "330"}));
+        QTest::qWait(200);
+        screenshot(QStringLiteral("19-picking-after-start-hotkey"));
+        QVERIFY(journey::xdotool({"click", "1"}));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        screenshot(QStringLiteral("19-picked"));
+        QVERIFY(m_program->recordings().isEmpty());
+    }
+
+    // A pick of nothing (a click on the bare desktop) and a drag smaller than the frame's
+    // least side: the frame shows 60 x 60, and that is what is recorded (the bare desktop
+    // gave an empty area and "Recording failed!", the drag its own smaller size).
+    void pickSmallerThanTheFrameRecordsTheFrame_data() {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::newRow("bare desktop") << QPoint(1500, 300) << QPoint(1500, 300);
+        QTest::newRow("small drag") << QPoint(700, 500) << QPoint(730, 520);
+    }
+    void pickSmallerThanTheFrameRecordsTheFrame() {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        chooseAreaEntry(0);
+        QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        const QString shot = QStringLiteral("20-") + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-');
+        if (from == to) {
+            QVERIFY(journey::xdotool({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())}));
+            QTest::qWait(200);
+            QVERIFY(journey::xdotool({"click", "1"}));
+        } else {
+            QVERIFY(desktoptest::drag(from, to));
+        }
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QTest::qWait(300);
+        screenshot(shot + QStringLiteral("-picked"));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        QVERIFY(m_program->waitForSize(kVideoPanelSize, 15000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);
+        QTest::qWait(1500);
+        screenshot(shot + QStringLiteral("-recording"));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        QVERIFY(closeHistory(shot));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QJsonObject video = journey::probedStream(
+            journey::probe(m_program->recordings(QStringLiteral("REC_*.mp4")).first()), QStringLiteral("video"));
+        QCOMPARE(video.value("width").toInt(), 60);
+        QCOMPARE(video.value("height").toInt(), 60);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTime>
@@ -313,6 +314,29 @@ private slots:
         QVERIFY(journey::probedStream(journey::probe(files.first()), QStringLiteral("audio")).isEmpty());
         const QByteArray history = fileBytes(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
         QVERIFY2(!history.contains(QFileInfo(files.first()).fileName().toUtf8()), history.constData());
+    }
+
+    // A signal during the countdown (a session that ends right after Record): the
+    // program ends with 0 and nothing has started: no file, no failure (it started the
+    // recorder after all before, leaving an empty file and "Recording failed!").
+    void signalDuringTheCountdownStartsNothing() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        const QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const quint64 countdown = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(countdown != 0);
+        QCOMPARE(journey::windowRect(countdown).size(), QSize(300, 190));
+        screenshot(QStringLiteral("16-countdown-then-signal"));
+        m_program->process().terminate();
+        QVERIFY(m_program->process().waitForFinished(10000));
+        QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->process().exitCode(), 0);
+        QDirIterator anyRecording(m_program->folders().root(), {"REC_*"}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY2(!anyRecording.hasNext(), qPrintable(anyRecording.hasNext() ? anyRecording.next() : QString()));
+        QVERIFY2(!m_program->log().contains("Recording failed"), m_program->log().right(400).constData());
     }
 };
 

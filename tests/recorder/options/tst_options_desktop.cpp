@@ -129,7 +129,7 @@ private slots:
         QRZComboBox* combo = page.highlightCombo();
         QCursorSelectDlg* chooser = page.highlightChooser();
         const QPoint comboCentre = combo->mapToGlobal(combo->rect().center());
-        desktoptest::click(comboCentre.x(), comboCentre.y());
+        desktoptest::click(comboCentre);
         QTRY_VERIFY(chooser->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(chooser));
         const QPoint below = combo->mapToGlobal(QPoint(0, combo->height() - 1));
@@ -141,7 +141,7 @@ private slots:
         QSignalSpy picked(chooser, &QCursorSelectDlg::emitCurrIndex);
         QAbstractItemView* list = chooser->listView();
         const QPoint tile = list->viewport()->mapToGlobal(list->visualRect(list->model()->index(2, 0)).center());
-        desktoptest::click(tile.x(), tile.y());
+        desktoptest::click(tile);
         QTRY_COMPARE(picked.count(), 1);
         QCOMPARE(picked.at(0), (QList<QVariant>{2, false}));
         QTRY_VERIFY(!chooser->isVisible());
@@ -149,11 +149,11 @@ private slots:
         QCOMPARE(storedSetting("CURSOR_OPTION", "Cursor_Hight_Index"), QStringLiteral("2"));
 
         // Opened again and left by a click elsewhere: hidden, nothing picked.
-        desktoptest::click(comboCentre.x(), comboCentre.y());
+        desktoptest::click(comboCentre);
         QTRY_VERIFY(chooser->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(chooser));
         const QPoint elsewhere = page.mapToGlobal(QPoint(page.width() - 10, page.height() - 10));
-        desktoptest::click(elsewhere.x(), elsewhere.y());
+        desktoptest::click(elsewhere);
         QTRY_VERIFY(!chooser->isVisible());
         QCOMPARE(picked.count(), 1);
     }

@@ -78,27 +78,27 @@ private slots:
         keepScreen("area_mode");
 
         // Inside the area (away from the hint) and on the shade outside the frame.
-        click(350, 350);
+        click(QPoint(350, 350));
         QVERIFY(helper.waitForPresses(0, 1));
-        click(900, 650);
+        click(QPoint(900, 650));
         QVERIFY(helper.waitForPresses(0, 2));
 
         // The hint (the square in the middle) moves the frame; the report follows.
         const QPoint hint = frame.hintRect().center();
-        drag(hint.x(), hint.y(), hint.x() + 100, hint.y() + 50);
+        drag(hint, hint + QPoint(100, 50));
         QVERIFY(waitFor([&]() { return frame.frameRect() == QRect(400, 350, 400, 300); }));
         QCOMPARE(lastRect(reported), QRect(400, 350, 400, 300));
         QCOMPARE(helper.presses(0), 2);
 
         // The right edge dragged far to the left stops 60 pixels from the left edge.
-        drag(799, 500, 200, 500);
+        drag(QPoint(799, 500), QPoint(200, 500));
         QVERIFY(waitFor([&]() { return frame.frameRect().width() == 60; }));
         QCOMPARE(frame.frameRect().x(), 400);
         // The bottom edge dragged past the screen stops at its edge.
-        drag(430, 649, 430, 1079);
+        drag(QPoint(430, 649), QPoint(430, 1079));
         QVERIFY(waitFor([&]() { return frame.frameRect().bottom() == 1079; }));
         // The left edge dragged to the screen's left edge stops there.
-        drag(400, 500, 0, 500);
+        drag(QPoint(400, 500), QPoint(0, 500));
         QVERIFY(waitFor([&]() { return frame.frameRect().left() == 0; }));
         QCOMPARE(frame.frameRect().right(), 459);
         QCOMPARE(lastRect(reported), frame.frameRect());
@@ -117,7 +117,7 @@ private slots:
         const QImage image = frame.grab().toImage();
         QCOMPARE(image.pixelColor(301, 301).alpha(), 0);
         QCOMPARE(image.pixelColor(301, 400), QColor(0, 0, 255));
-        drag(699, 400, 799, 400);
+        drag(QPoint(699, 400), QPoint(799, 400));
         QVERIFY(waitFor([&]() { return frame.frameRect().width() == 500; }));
         QCOMPARE(frame.frameRect(), QRect(300, 300, 500, 250));
         frame.setKeepRatio(false);
@@ -135,9 +135,9 @@ private slots:
         QTest::qWait(100);
         keepScreen("recording_border");
         // On the border and on the hint: both reach the window below.
-        click(298, 450);
+        click(QPoint(298, 450));
         QVERIFY(helper.waitForPresses(0, 1));
-        click(500, 450);
+        click(QPoint(500, 450));
         QVERIFY(helper.waitForPresses(0, 2));
         QCOMPARE(frame.frameRect(), QRect(300, 300, 400, 300));
 
@@ -193,22 +193,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         frame.setPickMode(true);
 
-        movePointer(320, 270);
+        moveTo(QPoint(320, 270));
         QVERIFY(waitFor([&]() { return frame.pickedRect() == b; }));
         keepScreen("pick_mode_hover");
         // The small window on top is passed over.
-        movePointer(360, 310);
+        moveTo(QPoint(360, 310));
         QTest::qWait(100);
         QVERIFY(waitFor([&]() { return frame.pickedRect() == b; }));
         // Our own window is passed over (only the bare desktop lies below it).
-        movePointer(1300, 700);
+        moveTo(QPoint(1300, 700));
         QVERIFY(waitFor([&]() { return frame.pickedRect().isEmpty(); }));
 
         // A click with two pixels of jitter picks the hovered window.
-        movePointer(320, 270);
+        moveTo(QPoint(320, 270));
         QVERIFY(waitFor([&]() { return frame.pickedRect() == b; }));
         xdotool({"mousedown", "1"});
-        movePointer(322, 271);
+        moveTo(QPoint(322, 271));
         xdotool({"mouseup", "1"});
         QVERIFY(waitFor([&]() { return picked.count() == 1; }));
         QCOMPARE(lastRect(picked), b);
@@ -216,13 +216,13 @@ private slots:
 
         // A drag of 100 pixels gives a width of 100.
         frame.setPickMode(true);
-        drag(800, 600, 900, 650);
+        drag(QPoint(800, 600), QPoint(900, 650));
         QVERIFY(waitFor([&]() { return picked.count() == 2; }));
         QCOMPARE(lastRect(picked), QRect(800, 600, 100, 50));
 
         // A right click takes what is shown.
         frame.setPickMode(true);
-        movePointer(150, 150);
+        moveTo(QPoint(150, 150));
         const QRect a = xwininfoFrameRect(helpers.window(0));
         QVERIFY(waitFor([&]() { return frame.pickedRect() == a; }));
         xdotool({"click", "3"});
@@ -263,13 +263,13 @@ private slots:
             return true;
         }));
         QCOMPARE(shot.pixelColor(250, 250), kHelperColour);
-        click(350, 350);
+        click(QPoint(350, 350));
         QVERIFY(helper.waitForPresses(0, 1));
 
         // Pick mode dims nothing and still sees the pointer everywhere.
         QSignalSpy picked(&frame, &QRecordCropDlg::emitSelectAreaRect);
         frame.setPickMode(true);
-        drag(800, 600, 900, 650);
+        drag(QPoint(800, 600), QPoint(900, 650));
         QVERIFY(waitFor([&]() { return picked.count() == 1; }));
         QCOMPARE(lastRect(picked), QRect(800, 600, 100, 50));
         QCOMPARE(helper.presses(0), 1);

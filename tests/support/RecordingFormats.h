@@ -1,0 +1,54 @@
+// The output formats the recording tests and the recording benchmark hand to the engine,
+// made in one place so that every caller records what it names.
+#pragma once
+
+#include "media/OutputFormatSetting.h"
+#include "platform/codec/calvorine_codec.h"
+
+namespace testformats {
+
+// The AAC sound of a video recording; no channels means a recording without sound.
+struct AacSound {
+    int channels = 2;
+    int sampleRateHz = 44100;
+    int bitRateKbps = 128;
+};
+constexpr AacSound kNoSound{0, 0, 0};
+
+// MP4 with H.264 at the capture size, the bit rate ruling (no quality), and AAC sound:
+// stereo at 44.1 kHz and 128 kbit/s unless the caller asks for other sound or none.
+inline OutputFormatSetting h264AacFormat(int frameRate, int videoBitRateKbps = 2000, AacSound sound = AacSound()) {
+    OutputFormatSetting format;
+    format.container = "mp4";
+    format.extension = "mp4";
+    format.videoCodec = "H264";
+    format.videoCodecId = CVCODEC_H264;
+    format.frameRateNum = frameRate;
+    format.frameRateDen = 1;
+    format.videoBitRate = videoBitRateKbps;
+    format.quality = -1;
+    if (sound.channels > 0) {
+        format.audioCodec = "AAC";
+        format.audioCodecId = CVCODEC_AAC;
+        format.channels = sound.channels;
+        format.sampleRate = sound.sampleRateHz;
+        format.audioBitRate = sound.bitRateKbps;
+    }
+    return format;
+}
+
+// Sound only: stereo AAC at 44.1 kHz and 128 kbit/s in an .m4a file (the "ipod" muxer).
+inline OutputFormatSetting aacOnlyFormat() {
+    OutputFormatSetting format;
+    format.audioOnly = true;
+    format.container = "ipod";
+    format.extension = "m4a";
+    format.audioCodec = "AAC";
+    format.audioCodecId = CVCODEC_AAC;
+    format.channels = 2;
+    format.sampleRate = 44100;
+    format.audioBitRate = 128;
+    return format;
+}
+
+} // namespace testformats
