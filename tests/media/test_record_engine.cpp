@@ -1168,7 +1168,7 @@ int recordUntilKilled(QApplication& app, int width, int height, const QString& f
     area->setAreaSize(width, height);
     setCursorOptions(false, false, false);
     setSources(false, false);
-    OutputFormatSetting format = h264Format(30);
+    OutputFormatSetting format = testformats::h264AacFormat(30);
     g_currentFormat = &format;
     QRecordObject recorder;
     QObject::connect(&recorder, &QRecordObject::emitRecordTime, [](uint64_t t) {
