@@ -4,9 +4,11 @@
 // program's own code.
 #pragma once
 
+#include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
 
 #include <QDir>
+#include <QDomDocument>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -18,6 +20,7 @@
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSize>
 #include <QStringList>
 #include <QtTest>
@@ -71,9 +74,9 @@ inline bool isDialog(quint64 window) {
            out.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG"));
 }
 
-// The outer rectangle of a window on the root (xwininfo), empty when it is gone.
-inline QRect windowRect(quint64 window) {
-    const QString out = run(QStringLiteral("xwininfo"), {"-id", QString::number(window)});
+// The outer rectangle of a window on the root from what xwininfo says of it, empty when
+// it is not viewable.
+inline QRect windowRectIn(const QString& out) {
     auto value = [&out](const char* key) {
         const QRegularExpression pattern(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(key)));
         const QRegularExpressionMatch match = pattern.match(out);
@@ -85,24 +88,19 @@ inline QRect windowRect(quint64 window) {
     return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
 }
 
-// ffprobe's streams and format of a file as JSON.
-inline QJsonObject probe(const QString& path) {
-    const QString out =
-        run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams", "-show_format", "-of", "json", path});
-    return QJsonDocument::fromJson(out.toUtf8()).object();
+// The outer rectangle of a window on the root (xwininfo), empty when it is gone.
+inline QRect windowRect(quint64 window) {
+    return windowRectIn(run(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
 }
 
+using ffprobe::probe;
+
 inline double probedDuration(const QJsonObject& info) {
-    return info.value("format").toObject().value("duration").toString().toDouble();
+    return ffprobe::formatDuration(info);
 }
 
 inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
-    for (const QJsonValue& stream : info.value("streams").toArray()) {
-        if (stream.toObject().value("codec_type").toString() == type) {
-            return stream.toObject();
-        }
-    }
-    return QJsonObject();
+    return ffprobe::stream(info, type);
 }
 
 // The main window's sizes and where its controls are, in its own coordinates, and the
@@ -121,6 +119,18 @@ const QPoint kSystemAudioButton(345, 87);
 const QPoint kCloseButton(696 - 33 + 10, 18);
 const QPoint kCloseMinimizeChoice(60, 65);
 const QPoint kCloseOk(245, 124);
+// The options and history buttons at the right edge; the window with the options open.
+const QPoint kOptionsButton(674, 151);
+const QPoint kHistoryButton(674, 52);
+const QSize kOptionsOpenSize(696, 454);
+// The history dialog; the compact panel of a video recording.
+const QSize kHistorySize(853, 438);
+const QSize kVideoPanelSize(241, 63);
+// The capture-area panel's drop-down of sizes.
+const QPoint kAreaDropDown(120, 92);
+// The compact recording panel's toolbar: at 10,23, its buttons from x 16, 18 apart.
+const int kToolbarX = 10 + 16;
+const int kToolbarCentreY = 23 + 16;
 } // namespace layout
 
 // A file's bytes; "(missing)" when it cannot be read.
@@ -157,12 +167,23 @@ public:
 
     void start(QProcess* process = nullptr) {
         QProcess* target = process != nullptr ? process : &m_process;
-        target->setProcessChannelMode(target == &m_process ? QProcess::ForwardedOutputChannel
-                                                           : QProcess::ForwardedChannels);
+        if (m_logFile.isEmpty()) {
+            target->setProcessChannelMode(target == &m_process ? QProcess::ForwardedOutputChannel
+                                                               : QProcess::ForwardedChannels);
+        } else {
+            target->setProcessChannelMode(QProcess::MergedChannels);
+            target->setStandardOutputFile(m_logFile, QIODevice::Append);
+        }
         target->start(path(), QStringList());
     }
+    // The program's output goes to the end of this file from the next start on, not to
+    // the test's (a long run says too much).
+    void setLogFile(const QString& file) { m_logFile = file; }
     // What the program has logged so far, and how often a text occurs in it.
     QByteArray log() {
+        if (!m_logFile.isEmpty()) {
+            return fileBytes(m_logFile);
+        }
         m_log += m_process.readAllStandardError();
         return m_log;
     }
@@ -248,9 +269,17 @@ public:
 private:
     std::unique_ptr<PrivateUserFolders> m_folders;
     QProcess m_process;
+    QString m_logFile;
     QByteArray m_log;
     quint64 m_window = 0;
 };
+
+// The width of one state frame of a toolbar button image.
+inline int toolbarButtonWidth(const char* image) {
+    const QImage strip(QFileInfo(Program::path()).path() + QStringLiteral("/image/record_tool_dlg/") +
+                       QLatin1String(image));
+    return strip.width() / 4;
+}
 
 // Windows of the program other than its main window that are mapped now.
 inline QList<quint64> otherWindowsOf(Program& program) {
@@ -300,6 +329,109 @@ inline quint64 trayIconWindowOf(Program& program) {
     return 0;
 }
 
+// A window of a program as the window manager sees it at the top level: a client it
+// manages or a window that bypasses it (menus, tool tips, overlays), never a child.
+struct TopWindow {
+    quint64 id = 0;
+    QRect rect;
+    bool overrideRedirect = false;
+    QString type; // the window-type atoms, as xprop prints them
+    bool hasType(const char* name) const { return type.contains(QLatin1String(name)); }
+};
+
+inline QSet<quint64> windowIdsIn(const QString& text, const QRegularExpression& pattern) {
+    QSet<quint64> ids;
+    QRegularExpressionMatchIterator it = pattern.globalMatch(text);
+    while (it.hasNext()) {
+        ids.insert(it.next().captured(1).toULongLong(nullptr, 16));
+    }
+    return ids;
+}
+
+// The mapped top-level windows of a process, in no particular order.
+inline QList<TopWindow> topLevelWindowsOf(qint64 pid) {
+    QList<TopWindow> windows;
+    const QString out = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--pid", QString::number(pid)});
+    if (out.trimmed().isEmpty()) {
+        return windows;
+    }
+    QSet<quint64> topLevel =
+        windowIdsIn(run(QStringLiteral("xwininfo"), {"-root", "-children"}),
+                    QRegularExpression(QStringLiteral("^\\s+(0x[0-9a-f]+) "), QRegularExpression::MultilineOption));
+    topLevel += windowIdsIn(run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST"}),
+                            QRegularExpression(QStringLiteral("(0x[0-9a-f]+)")));
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const quint64 id = line.trimmed().toULongLong();
+        if (!topLevel.contains(id)) {
+            continue;
+        }
+        TopWindow window;
+        window.id = id;
+        const QString info = run(QStringLiteral("xwininfo"), {"-id", QString::number(id)});
+        window.rect = windowRectIn(info);
+        if (window.rect.isEmpty()) {
+            continue;
+        }
+        window.overrideRedirect = info.contains(QStringLiteral("Override Redirect State: yes"));
+        window.type = run(QStringLiteral("xprop"), {"-id", QString::number(id), "_NET_WM_WINDOW_TYPE"}).trimmed();
+        windows.append(window);
+    }
+    return windows;
+}
+
+// The files a process holds open, as /proc names them.
+inline QStringList openFilesOf(qint64 pid) {
+    QStringList files;
+    const QString folder = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QFileInfo& fd : QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = fd.symLinkTarget();
+        if (target.startsWith(QLatin1Char('/'))) {
+            files.append(target);
+        }
+    }
+    return files;
+}
+
+// Whether a media file plays from its start to its end: ffprobe finds a stream and a
+// length, ffmpeg decodes all of it without a complaint. `why` says what failed.
+inline bool playsThrough(const QString& path, QString* why) {
+    const QJsonObject info = probe(path);
+    if (info.value("streams").toArray().isEmpty() || probedDuration(info) <= 0) {
+        *why = QStringLiteral("ffprobe finds no stream or no length");
+        return false;
+    }
+    QProcess decode;
+    decode.setProcessChannelMode(QProcess::MergedChannels);
+    decode.start(QStringLiteral("ffmpeg"), {"-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
+    if (!decode.waitForFinished(120000)) {
+        decode.kill();
+        decode.waitForFinished(2000);
+        *why = QStringLiteral("ffmpeg did not finish decoding");
+        return false;
+    }
+    const QString complaints = QString::fromUtf8(decode.readAll()).trimmed();
+    if (decode.exitStatus() != QProcess::NormalExit || decode.exitCode() != 0 || !complaints.isEmpty()) {
+        *why = QStringLiteral("ffmpeg: %1").arg(complaints.left(300));
+        return false;
+    }
+    return true;
+}
+
+// The files a history file lists, as written there; empty when it is missing or unreadable.
+inline QStringList historyPaths(const QString& historyFile) {
+    QStringList paths;
+    QFile file(historyFile);
+    QDomDocument document;
+    if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file)) {
+        return paths;
+    }
+    for (QDomElement entry = document.documentElement().firstChildElement(QStringLiteral("Path_item")); !entry.isNull();
+         entry = entry.nextSiblingElement(QStringLiteral("Path_item"))) {
+        paths.append(entry.attribute(QStringLiteral("Converted_path_")));
+    }
+    return paths;
+}
+
 // A settings file of the given (section, key, value) triples, written as XML.
 inline bool writeSettingsFile(const QString& file, const QList<QStringList>& values) {
     QStringList sections;
@@ -337,11 +469,16 @@ inline QImage grabScreen(const QRect& rect) {
     return QImage::fromData(process.readAllStandardOutput(), "PNG");
 }
 
+// A root screenshot in a PNG file.
+inline void screenshotTo(const QString& file) {
+    QDir().mkpath(QFileInfo(file).path());
+    run(QStringLiteral("import"), {"-window", "root", file});
+}
+
 // A root screenshot kept under the test-output folder.
 inline void screenshot(const QString& name) {
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/recorder-journey");
-    QDir().mkpath(folder);
-    run(QStringLiteral("import"), {"-window", "root", folder + QLatin1Char('/') + name + QStringLiteral(".png")});
+    screenshotTo(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/recorder-journey/") + name +
+                 QStringLiteral(".png"));
 }
 
 } // namespace journey

@@ -21,18 +21,6 @@ using namespace journey::layout;
 
 namespace {
 
-// Centres of the record box's buttons, in window coordinates (the box is 114 x 114 at
-// 547,47; the mode buttons sit at its left and right edges).
-const QPoint kOptionsButton(674, 151);
-const QSize kOptionsOpenSize(696, 454);
-const QSize kHistorySize(853, 438);
-const QSize kVideoPanelSize(241, 63);
-// The capture-area panel's drop-down of sizes.
-const QPoint kAreaDropDown(120, 92);
-// The compact recording panel's toolbar: at 10,23, its buttons from x 16, 18 apart.
-const int kToolbarX = 10 + 16;
-const int kToolbarCentreY = 23 + 16;
-
 // A window of the test process that keeps changing: what the user records.
 class AnimatedWindow : public QWidget {
 public:
@@ -90,21 +78,11 @@ double imageDistance(const QImage& a, const QImage& b) {
     }
     return sum / (3.0 * a.width() * a.height());
 }
-
-// The width of one state frame of a toolbar button image.
-int toolbarButtonWidth(const char* image) {
-    const QImage strip(QFileInfo(Program::path()).path() + QStringLiteral("/image/record_tool_dlg/") +
-                       QLatin1String(image));
-    return strip.width() / 4;
-}
 // On the time page of the open options panel.
 const QPoint kStopAfterBox(300, 239);
 const QPoint kStopAfterSeconds(457, 271);
 
 // The audio-input panel's system sound button.
-
-// The capture-area panel's area button, and the history button.
-const QPoint kHistoryButton(674, 52);
 
 // The window manager's state atoms of a window, as xprop reads them; empty until the
 // window manager has given the window its state.
@@ -372,9 +350,9 @@ private slots:
         pickAnimatedArea(hotkeys ? QStringLiteral("06") : QStringLiteral("03"));
         QVERIFY(!QTest::currentTestFailed());
 
-        const int pauseWidth = toolbarButtonWidth("btn_record_pause.png");
-        const int stopWidth = toolbarButtonWidth("btn_record_stop.png");
-        const int cutWidth = toolbarButtonWidth("btn_cut.png");
+        const int pauseWidth = journey::toolbarButtonWidth("btn_record_pause.png");
+        const int stopWidth = journey::toolbarButtonWidth("btn_record_stop.png");
+        const int cutWidth = journey::toolbarButtonWidth("btn_cut.png");
         QVERIFY(pauseWidth > 0 && stopWidth > 0 && cutWidth > 0);
         const QPoint pauseButton(kToolbarX + pauseWidth / 2, kToolbarCentreY);
         const QPoint stopButton(kToolbarX + pauseWidth + 18 + stopWidth / 2, kToolbarCentreY);
