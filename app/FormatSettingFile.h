@@ -2,7 +2,7 @@
 // one "FORMAT_" element per format id ("Format_ID"), with per-format attributes such as
 // "QUALITY_VALUE", holding one "Format_Custom" element with the custom codec settings.
 // GUI thread only; saved atomically; a damaged file is kept as
-// "VideoDefaultFormatSetting.xml.bad".
+// "VideoDefaultFormatSetting.xml.bad" (or ".N.bad" beside older copies).
 #pragma once
 
 #include <QString>

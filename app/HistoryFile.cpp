@@ -76,14 +76,9 @@ bool addHistoryItem(const HistoryXmlItem& item) {
     const QString path = historyFilePath();
     QDomDocument document;
     if (!loadOrCreateXmlFile(path, &document)) {
-        // A history that cannot even be read would hide every new recording: it is put
-        // aside like a damaged one and the entry starts a fresh file.
-        qWarning("addHistoryItem: %s cannot be read", qPrintable(path));
-        if (!keepXmlFileAsBad(path)) {
-            return false;
-        }
-        document.clear();
-        document.appendChild(document.createElement(QStringLiteral("ROOTITEM")));
+        // A history that cannot be read may still be whole (a permission, a failing
+        // disk): nothing is written over it, and the entry is not saved.
+        return false;
     }
     QDomElement root = document.documentElement();
     // Compared as "/" paths: an entry stored with backslashes is updated, not doubled.

@@ -34,9 +34,10 @@ struct HistoryXmlItem {
 QString historyFilePath();
 
 // Adds the entry, or overwrites the one with the same media path ("\" and "/" compared
-// alike; the stored key is kept). Creates the file when missing; a damaged or unreadable
-// file is kept as "History.xml.bad" and the entry starts a fresh one. Always saves; false
-// when the file could not be saved (the entry is then not listed).
+// alike; the stored key is kept). Creates the file when missing; a damaged file is kept
+// as "History.xml.bad" (or "History.xml.N.bad") and the entry starts a fresh one. Always
+// saves; false when the file could not be saved or exists but cannot be read (it is then
+// left as it is, and the entry is not listed).
 bool addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with

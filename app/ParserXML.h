@@ -6,6 +6,8 @@
 #include <QDomDocument>
 #include <QString>
 
+#include <functional>
+
 class ParserXML {
 public:
     // Saves the document atomically (QSaveFile: written beside the file, flushed to disk,
@@ -21,14 +23,22 @@ public:
 };
 
 // The tolerant loader of the settings, history and format-setting files.
-// - File cannot be opened: false (the caller decides).
-// - File cannot be parsed: it is kept as "<path>.bad" (replacing an older one), the
-//   document gets a fresh root "ROOTITEM" and true is returned. Nothing is saved here;
-//   the damaged file is no longer at <path> until the caller saves.
+// - File cannot be opened or read to its end: false, the file stays as it is (the caller
+//   writes nothing over it), and the unreadable-file handler hears of it once.
+// - File read but not parsed: it is kept as "<path>.bad" (or "<path>.N.bad" beside
+//   older ones), the document gets a fresh root "ROOTITEM" and true is returned. Nothing
+//   is saved here; the damaged file is no longer at <path> until the caller saves. False
+//   when it could not be moved aside.
 // - Otherwise true with the parsed document.
 bool loadXmlDocument(const QString& path, QDomDocument* document);
 
-// Moves the file to "<path>.bad" (replacing an older one); false when it could not.
+// Who tells the user about a file that exists but cannot be read: called once per file
+// and run, on the thread that found it. Files found before a handler is set are handed
+// to it when it is set; an empty handler stops the telling.
+void setUnreadableXmlFileHandler(std::function<void(const QString& path)> tell);
+
+// Moves the file to "<path>.bad", or to "<path>.N.bad" (N from 2) when older copies are
+// there: no copy is ever replaced. False when it could not be moved.
 bool keepXmlFileAsBad(const QString& path);
 
 // loadXmlDocument() of a file that must exist; a document without a root element gets

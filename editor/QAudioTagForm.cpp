@@ -46,6 +46,15 @@ QAudioTagForm::QAudioTagForm(QWidget* parent)
       m_editTrack1(new QRZLineEdit(this)), m_editTrack2(new QRZLineEdit(this)), m_editYear(new QRZLineEdit(this)),
       m_editGenre(new QRZComboBox(this)), m_btnTagImg(new QRZButtonExtend(this)), m_btnDelete(new QRZBaseButton(this)) {
     setObjectName(QStringLiteral("QAudioTagForm"));
+    setUpLabels();
+    setUpLineEdits();
+    setUpComments();
+    setUpGenres();
+    setUpCoverButtons();
+    connectEdits();
+}
+
+void QAudioTagForm::setUpLabels() {
     const struct {
         QLabel* label;
         const char* text;
@@ -59,6 +68,9 @@ QAudioTagForm::QAudioTagForm(QWidget* parent)
     for (const auto& entry : labels) {
         setEditorLabelFitted(entry.label, tr(entry.text), 12);
     }
+}
+
+void QAudioTagForm::setUpLineEdits() {
     const struct {
         QRZLineEdit* edit;
         const char* name;
@@ -80,12 +92,17 @@ QAudioTagForm::QAudioTagForm(QWidget* parent)
     for (QRZLineEdit* number : {m_editYear, m_editDisc1, m_editDisc2, m_editTrack1, m_editTrack2}) {
         number->setPositiveIntegerValidator();
     }
+}
+
+void QAudioTagForm::setUpComments() {
     m_editComments->setObjectName(QStringLiteral("m_editComments"));
     m_editComments->setFrameImage(editorImagePath(QStringLiteral("/VEditSource/edit_background.png")));
     setWidgetFontFamily(m_editComments->textEdit(), QStringLiteral("Tahoma"), 12);
     setWidgetColor(m_editComments->textEdit(), QPalette::Text, EditorColors::text());
     m_editComments->resize(200, 60);
+}
 
+void QAudioTagForm::setUpGenres() {
     m_editGenre->setObjectName(QStringLiteral("m_editGenre"));
     m_editGenre->setEditable(true);
     setEditorComboStyle(m_editGenre);
@@ -102,7 +119,9 @@ QAudioTagForm::QAudioTagForm(QWidget* parent)
                            QStringLiteral("Podcast"),      QStringLiteral("R&B"),
                            QStringLiteral("Religious"),    QStringLiteral("Rock"),
                            QStringLiteral("Trance")});
+}
 
+void QAudioTagForm::setUpCoverButtons() {
     m_btnTagImg->setObjectName(QStringLiteral("m_btnTagImg"));
     m_btnTagImg->resize(125, 125);
     m_btnTagImg->setImage(editorImagePath(QStringLiteral("/VEditSource/add_watermark_image.png")), false);
@@ -112,7 +131,10 @@ QAudioTagForm::QAudioTagForm(QWidget* parent)
     m_btnDelete->setImage(editorImagePath(QStringLiteral("/VEditSource/delete_watermark_image.png")), false);
     m_btnDelete->setToolTip(tr("Delete"));
     m_btnDelete->hide();
+}
 
+// Connected before the first load: filling the edits then stores their shown forms.
+void QAudioTagForm::connectEdits() {
     for (QRZLineEdit* edit : {m_editTitle, m_editAlbum, m_editArtist, m_editComposer, m_editGrouping, m_editCopyright,
                               m_editDisc1, m_editDisc2, m_editTrack1, m_editTrack2, m_editYear}) {
         connect(edit, &QLineEdit::textChanged, this, &QAudioTagForm::onTextChanged);

@@ -54,6 +54,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The constructor's steps.
+    void setUpLabels();
+    void setUpLineEdits();
+    void setUpComments();
+    void setUpGenres();
+    void setUpCoverButtons();
+    void connectEdits();
+
     void load();
     void showCover(const std::string& bytes, int size);
 

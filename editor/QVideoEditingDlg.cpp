@@ -469,8 +469,10 @@ void QVideoEditingDlg::onOK() {
     } else if (changed) {
         // A file that refuses the tags keeps the editor open and the history unchanged.
         if (!m_infoManager->saveTags(edit.tags)) {
-            QRZMessageBox::showMessage(this, tr("The tags could not be written to the file."), QString(), 4,
-                                       QRZMessageBox::ResultOk);
+            const QString why = RZInfoManager::canWriteTags(m_infoManager->path())
+                                    ? tr("The tags could not be written to the file.")
+                                    : tr("Tags cannot be written into a file of this type.");
+            QRZMessageBox::showMessage(this, why, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
             return;
         }
         emit emitAudioTagChange(edit.tags, coverPath);

@@ -144,10 +144,14 @@ bool CAVConverter::startConvert(const char* source, const char* destination, Con
         }
     }
     releaseParams();
-    if (started == 1) {
-        start();
+    if (started != 1) {
+        // The output the open created goes now, not with the next job.
+        closeConversion();
+        forgetJob();
+        return false;
     }
-    return started == 1;
+    start();
+    return true;
 }
 
 // Opens without holding the lock: a stop meanwhile interrupts this open through the
@@ -248,45 +252,56 @@ void CAVConverter::copyChapters() {
 }
 
 void CAVConverter::run() {
-    if (m_async && !m_mergeMode) {
-        report(1, 3);
-        QElapsedTimer opening;
-        opening.start();
-        bool opened = false;
-        if (enterPhase(Phase::Opening)) {
-            copyChapters();
-            opened = openConversion(false);
-        }
-        m_openedPercent = int(std::min<qint64>(20, opening.elapsed() / 4000));
-        releaseParams();
-        int started = 0;
-        {
-            std::lock_guard<std::mutex> lock(m_handleLock);
-            if (opened && !m_stopRequested) {
-                cvcodec_converter_set_range(m_convert, m_param->trimStartUs, m_param->trimLengthUs);
-                started = cvcodec_converter_start(m_convert);
-            }
-            m_phase = started == 1 ? Phase::Running : Phase::Done;
-        }
-        if (started != 1) {
-            if (m_stopRequested) {
-                report(100, 1);
-            } else {
-                report(0, 5);
-            }
-            closeConversion();
-            forgetJob();
-            m_finishedEvent.set();
-            return;
-        }
+    if (m_async && !m_mergeMode && !openAndStartOnWorker()) {
+        return;
     }
+    if (!watchUntilEnded()) {
+        return;
+    }
+    finishJob();
+}
 
+bool CAVConverter::openAndStartOnWorker() {
+    report(1, 3);
+    QElapsedTimer opening;
+    opening.start();
+    bool opened = false;
+    if (enterPhase(Phase::Opening)) {
+        copyChapters();
+        opened = openConversion(false);
+    }
+    m_openedPercent = int(std::min<qint64>(20, opening.elapsed() / 4000));
+    releaseParams();
+    int started = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_handleLock);
+        if (opened && !m_stopRequested) {
+            cvcodec_converter_set_range(m_convert, m_param->trimStartUs, m_param->trimLengthUs);
+            started = cvcodec_converter_start(m_convert);
+        }
+        m_phase = started == 1 ? Phase::Running : Phase::Done;
+    }
+    if (started == 1) {
+        return true;
+    }
+    if (m_stopRequested) {
+        report(100, 1);
+    } else {
+        report(0, 5);
+    }
+    closeConversion();
+    forgetJob();
+    m_finishedEvent.set();
+    return false;
+}
+
+bool CAVConverter::watchUntilEnded() {
     int reported = -1;
     const int base = m_openedPercent;
     for (;;) {
         cvcodec_converter convert = m_convert;
         if (!convert || cvcodec_converter_is_finished(convert)) {
-            break;
+            return true;
         }
         if (cvcodec_converter_is_stopped(convert) && m_stopRequested) {
             {
@@ -295,7 +310,7 @@ void CAVConverter::run() {
             }
             report(0, 1);
             m_finishedEvent.set();
-            return;
+            return false;
         }
         const uint64_t position = cvcodec_converter_position(convert);
         const uint64_t duration = cvcodec_converter_duration(convert);
@@ -309,9 +324,12 @@ void CAVConverter::run() {
         }
         // The stop event ends the watch when the converter object goes away.
         if (stopEvent().waitFor(std::chrono::milliseconds(100)) && !m_convert) {
-            break;
+            return true;
         }
     }
+}
+
+void CAVConverter::finishJob() {
     bool failed = true;
     {
         std::lock_guard<std::mutex> lock(m_handleLock);
@@ -340,7 +358,12 @@ bool CAVConverter::writeTags() {
     if (!m_param || !m_destination) {
         return false;
     }
-    return RZInfoManager::writeTags(QString::fromUtf8(m_destination), m_param->tags);
+    const QString destination = QString::fromUtf8(m_destination);
+    // The muxer already wrote the tags of a type the tag library cannot write.
+    if (!RZInfoManager::canWriteTags(destination)) {
+        return true;
+    }
+    return RZInfoManager::writeTags(destination, m_param->tags);
 }
 
 bool CAVConverter::startMerge(const std::vector<const char*>&, ConvertParam*) {

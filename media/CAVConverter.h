@@ -77,6 +77,13 @@ protected:
     void run() override;
 
 private:
+    // The worker's steps. An asynchronous job opens and starts on the worker (false: it
+    // ended there, reported); the watch reports progress until the work ends (false: it
+    // was stopped, reported); the finish closes the output, writes its tags and reports.
+    bool openAndStartOnWorker();
+    bool watchUntilEnded();
+    void finishJob();
+
     bool openConversion(bool alternative);
     void closeConversion();
     void releaseParams();

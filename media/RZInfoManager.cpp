@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,17 @@ QString tagText(const std::string& bytes) {
         return {};
     }
     return isValidUtf8(bytes.c_str()) ? QString::fromUtf8(bytes.c_str()) : QString::fromLocal8Bit(bytes.c_str());
+}
+
+// The text the year field is written with. The tags tab shows only the year of a full
+// date ("2016" of "2016-05-01"): while the year still reads as the date's own year the
+// user did not change it, and the full date is written back instead of being cut short.
+const std::string& yearToWrite(const VEAudioTagInfo& tags) {
+    const std::string& year = tags.year;
+    const std::string& date = tags.date;
+    const bool dateOfThatYear = !year.empty() && date.size() > year.size() && date.compare(0, year.size(), year) == 0 &&
+                                !std::isdigit(static_cast<unsigned char>(date[year.size()]));
+    return dateOfThatYear ? date : year;
 }
 
 } // namespace
@@ -282,14 +294,17 @@ bool RZInfoManager::saveTags(VEAudioTagInfo tags) {
     return writeTags(m_path, tags);
 }
 
+bool RZInfoManager::canWriteTags(const QString& path) {
+    return calvorine::tags::audioFileTypeFromPath(reinterpret_cast<const char16_t*>(path.utf16())) >= 0;
+}
+
 bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
     using namespace calvorine::tags;
     if (path.isEmpty()) {
         return false;
     }
-    // Formats the tag library does not handle carry their tags in the container alone.
-    if (audioFileTypeFromPath(reinterpret_cast<const char16_t*>(path.utf16())) < 0) {
-        return true;
+    if (!canWriteTags(path)) {
+        return false;
     }
     IAudioTagFile* file = createAudioTagFile();
     if (!file) {
@@ -305,9 +320,10 @@ bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
             file->removeByField(field);
         }
     }
-    const std::string* texts[14] = {&tags.title,        &tags.artist,   &tags.album,     &tags.genre, &tags.year,
-                                    &tags.track,        &tags.comment,  &tags.copyright, nullptr,     nullptr,
-                                    &tags.album_artist, &tags.composer, &tags.grouping,  &tags.disc};
+    const std::string* texts[14] = {
+        &tags.title,        &tags.artist,   &tags.album,     &tags.genre, &yearToWrite(tags),
+        &tags.track,        &tags.comment,  &tags.copyright, nullptr,     nullptr,
+        &tags.album_artist, &tags.composer, &tags.grouping,  &tags.disc};
     for (int field = 0; field < 14; ++field) {
         if (field == FieldPicture) {
             const int size = qMin<int>(tags.coverSize, int(tags.cover_image.size()));

@@ -70,9 +70,11 @@ public:
     QList<VEChapterInfo> chapterList() const;
     bool saveTags(VEAudioTagInfo tags);
     // Replaces the file's tags with these through the audio-tag library. False when the
-    // file could not be opened or the tags not saved; true for a format the library does
-    // not handle (its tags travel in the container).
+    // file could not be opened, the tags not saved, or the file is of a type the library
+    // cannot write (canWriteTags).
     static bool writeTags(const QString& path, VEAudioTagInfo tags);
+    // Whether the audio-tag library writes tags into a file of this path's type.
+    static bool canWriteTags(const QString& path);
     static bool writeTags(VEAudioTagInfo tags, const QString& path) { return writeTags(path, std::move(tags)); }
     static QImage scaleImage(const QImage& image, int maxSide);
 

@@ -3,6 +3,7 @@
 #include "recorder/MainWindow.h"
 
 #include "app/AppGlobals.h"
+#include "app/ParserXML.h"
 #include "app/QRecordAreaInfo.h"
 #include "app/QShortCutManager.h"
 #include "app/SettingsFile.h"
@@ -59,7 +60,30 @@ void setMargins(QBaseDrawWidget* window, int margin) {
 
 } // namespace
 
+namespace {
+
+// A box over another box would hide what that one says (the file was found unreadable
+// while something else is told): it waits until no box is open.
+void tellOnceNoBoxIsOpen(QWidget* parent, const QString& text) {
+    QTimer::singleShot(200, parent, [parent, text] {
+        if (QApplication::activeModalWidget() != nullptr) {
+            tellOnceNoBoxIsOpen(parent, text);
+            return;
+        }
+        tellNotSaved(parent, text);
+    });
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
+    // A settings or history file that cannot be read is left as it is and nothing is
+    // saved into it; without a word the user would only see settings or a library gone.
+    setUnreadableXmlFileHandler([this](const QString& path) {
+        tellOnceNoBoxIsOpen(this, tr("%1 cannot be read. It is left as it is, and nothing is saved into it until it "
+                                     "can be read again.")
+                                      .arg(QDir::toNativeSeparators(path)));
+    });
     setupUi();
     setupWindowLook();
     createTrayIcon();
@@ -77,6 +101,7 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
 }
 
 MainWindow::~MainWindow() {
+    setUnreadableXmlFileHandler({});
     stopLevelPreviews();
     delete m_countdown.data();
     delete m_toolbarNotice.data();

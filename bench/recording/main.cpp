@@ -5,12 +5,12 @@
 // clock window (tests/support/FrameClock.h) paints a millisecond clock as a bar code in
 // the top left corner; the frames of each file are decoded and their clocks read, so that
 // distinct pictures, repeats, lost slots and the largest grab-to-slot error are counted
-// on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory and
-// the pictures, and for each setting the medians and the median of the CPU ratios. Then
-// the sound row: 10 s of system sound (a tone played into the output) and microphone
-// (another tone, through a sink of its own) mixed into AAC, ours against `ffmpeg -f pulse`
-// with amix, three runs each, alternately, with the quarter seconds of each file in which
-// both tones sound.
+// on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory, the
+// file's size and the pictures, and for each setting the medians and the median of the
+// CPU ratios. Then the sound row: 10 s of system sound (a tone played into the output)
+// and microphone (another tone, through a sink of its own) mixed into AAC, ours against
+// `ffmpeg -f pulse` with amix, three runs each, alternately, with the quarter seconds of
+// each file in which both tones sound.
 //
 // Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound]
 #include "app/AppGlobals.h"
@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -217,10 +218,16 @@ const char* presetName(int preset) {
     return preset == 0 ? "ultrafast" : "veryfast";
 }
 
+// The file's size in kilobytes.
+double fileKilobytes(const QString& path) {
+    return double(QFileInfo(path).size()) / 1024;
+}
+
 struct Side {
     std::vector<double> cpu;
     std::vector<double> peakMegabytes;
     std::vector<double> distinct;
+    std::vector<double> kilobytes;
     bool allOk = true;
     void add(const Usage& usage) {
         cpu.push_back(usage.cpuSeconds);
@@ -276,25 +283,28 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
                 theirs.add(theirUsage);
                 ours.distinct.push_back(ourPictures.distinct);
                 theirs.distinct.push_back(theirPictures.distinct);
+                ours.kilobytes.push_back(fileKilobytes(oursPath));
+                theirs.kilobytes.push_back(fileKilobytes(theirsPath));
                 const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
                 ratios.push_back(ratio);
-                std::printf("%d fps %-9s run %d  calvorine: %s, %5.2f s CPU, %4ld MB peak%s  |  ffmpeg x11grab: %s, "
-                            "%5.2f s CPU, %4ld MB peak%s  |  CPU ratio %.2f\n",
+                std::printf("%d fps %-9s run %d  calvorine: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  ffmpeg "
+                            "x11grab: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  CPU ratio %.2f\n",
                             fps, presetName(preset), run, qPrintable(describePictures(ourPictures, expected, fps)),
-                            ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ourUsage.ok ? "" : " (failed)",
-                            qPrintable(describePictures(theirPictures, expected, fps)), theirUsage.cpuSeconds,
-                            theirUsage.peakKilobytes / 1024, theirUsage.ok ? "" : " (failed)", ratio);
+                            ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ours.kilobytes.back(),
+                            ourUsage.ok ? "" : " (failed)", qPrintable(describePictures(theirPictures, expected, fps)),
+                            theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, theirs.kilobytes.back(),
+                            theirUsage.ok ? "" : " (failed)", ratio);
                 std::fflush(stdout);
                 QFile::remove(oursPath);
                 QFile::remove(theirsPath);
             }
-            std::printf("%d fps %-9s median of %d: calvorine %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures%s  "
-                        "|  ffmpeg x11grab %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures%s  |  median CPU "
-                        "ratio %.2f\n",
+            std::printf("%d fps %-9s median of %d: calvorine %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures, "
+                        "%6.0f KB file%s  |  ffmpeg x11grab %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures, "
+                        "%6.0f KB file%s  |  median CPU ratio %.2f\n",
                         fps, presetName(preset), kRuns, median(ours.cpu), median(ours.peakMegabytes),
-                        median(ours.distinct), ours.allOk ? "" : " (a run failed)", median(theirs.cpu),
-                        median(theirs.peakMegabytes), median(theirs.distinct), theirs.allOk ? "" : " (a run failed)",
-                        median(ratios));
+                        median(ours.distinct), median(ours.kilobytes), ours.allOk ? "" : " (a run failed)",
+                        median(theirs.cpu), median(theirs.peakMegabytes), median(theirs.distinct),
+                        median(theirs.kilobytes), theirs.allOk ? "" : " (a run failed)", median(ratios));
             std::fflush(stdout);
         }
     }
@@ -421,24 +431,27 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
                                               theirsPath.toStdString()});
         ours.add(ourUsage);
         theirs.add(theirUsage);
+        ours.kilobytes.push_back(fileKilobytes(oursPath));
+        theirs.kilobytes.push_back(fileKilobytes(theirsPath));
         const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
         ratios.push_back(ratio);
         const std::pair<int, int> ourTones = quartersWithBothTones(oursPath);
         const std::pair<int, int> theirTones = quartersWithBothTones(theirsPath);
-        std::printf("sound AAC run %d  calvorine: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, both tones in %d/%d "
-                    "quarter s%s  |  ffmpeg pulse+amix: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, both tones in "
-                    "%d/%d quarter s%s  |  CPU ratio %.2f\n",
+        std::printf("sound AAC run %d  calvorine: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, %4.0f KB file, both "
+                    "tones in %d/%d quarter s%s  |  ffmpeg pulse+amix: %5.2f s CPU, %4ld MB peak, %5.2f s of sound, "
+                    "%4.0f KB file, both tones in %d/%d quarter s%s  |  CPU ratio %.2f\n",
                     run, ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, streamSeconds(oursPath, "a"),
-                    ourTones.first, ourTones.second, ourUsage.ok ? "" : " (failed)", theirUsage.cpuSeconds,
-                    theirUsage.peakKilobytes / 1024, streamSeconds(theirsPath, "a"), theirTones.first,
-                    theirTones.second, theirUsage.ok ? "" : " (failed)", ratio);
+                    ours.kilobytes.back(), ourTones.first, ourTones.second, ourUsage.ok ? "" : " (failed)",
+                    theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, streamSeconds(theirsPath, "a"),
+                    theirs.kilobytes.back(), theirTones.first, theirTones.second, theirUsage.ok ? "" : " (failed)",
+                    ratio);
         std::fflush(stdout);
     }
-    std::printf("sound AAC median of %d: calvorine %5.2f s CPU, %4.0f MB peak%s  |  ffmpeg pulse+amix %5.2f s CPU, "
-                "%4.0f MB peak%s  |  median CPU ratio %.2f\n",
-                kRuns, median(ours.cpu), median(ours.peakMegabytes), ours.allOk ? "" : " (a run failed)",
-                median(theirs.cpu), median(theirs.peakMegabytes), theirs.allOk ? "" : " (a run failed)",
-                median(ratios));
+    std::printf("sound AAC median of %d: calvorine %5.2f s CPU, %4.0f MB peak, %4.0f KB file%s  |  ffmpeg pulse+amix "
+                "%5.2f s CPU, %4.0f MB peak, %4.0f KB file%s  |  median CPU ratio %.2f\n",
+                kRuns, median(ours.cpu), median(ours.peakMegabytes), median(ours.kilobytes),
+                ours.allOk ? "" : " (a run failed)", median(theirs.cpu), median(theirs.peakMegabytes),
+                median(theirs.kilobytes), theirs.allOk ? "" : " (a run failed)", median(ratios));
     pactl({"set-default-source", oldSource});
     pactl({"unload-module", module});
 }

@@ -90,6 +90,7 @@ public:
 private:
     struct Impl;
     void work();
+    void finishOutput(bool headerWritten, bool failed);
 
     std::pair<int64_t, int64_t> range() const;
 

@@ -13,9 +13,60 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdio>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+namespace {
+
+// While a ReadsFail lives, reads of its files fail with EIO after their first bytes.
+std::atomic<bool> g_readsFail{false};
+QStringList g_failingPaths;
+long g_bytesBeforeFailure = 0;
+QHash<int, long> g_bytesRead; // by descriptor
+
+bool isFailingFile(int fd) {
+    char link[64];
+    char path[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    return length > 0 && g_failingPaths.contains(QString::fromLocal8Bit(path, int(length)));
+}
+
+struct ReadsFail {
+    ReadsFail(const QStringList& paths, long bytesBeforeFailure) {
+        g_failingPaths = paths;
+        g_bytesBeforeFailure = bytesBeforeFailure;
+        g_bytesRead.clear();
+        g_readsFail = true;
+    }
+    ~ReadsFail() { g_readsFail = false; }
+};
+
+} // namespace
+
+// Every read of the process passes here (the XML files' among them).
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    if (g_readsFail && isFailingFile(fd)) {
+        const long left = g_bytesBeforeFailure - g_bytesRead.value(fd);
+        if (left <= 0) {
+            errno = EIO;
+            return -1;
+        }
+        const ssize_t got = syscall(SYS_read, fd, buffer, std::min<size_t>(count, size_t(left)));
+        if (got > 0) {
+            g_bytesRead[fd] += long(got);
+        }
+        return got;
+    }
+    return syscall(SYS_read, fd, buffer, count);
+}
 
 namespace {
 
@@ -339,16 +390,51 @@ private slots:
         addHistoryItem(makeItem("/v/b.mp4", "B"));
         QCOMPARE(findHistoryItem("/v/b.mp4")->title, QString("B"));
         QCOMPARE(readAll(historyFilePath() + ".bad"), damaged);
+        // A second damaged file is kept beside the first, which stays as it was.
+        const QByteArray damagedAgain = "<ROOTITEM><Path_item";
+        writeAll(historyFilePath(), damagedAgain);
+        QVERIFY(addHistoryItem(makeItem("/v/c.mp4", "C")));
+        QCOMPARE(readAll(historyFilePath() + ".bad"), damaged);
+        QCOMPARE(readAll(historyFilePath() + ".2.bad"), damagedAgain);
+        QVERIFY(!findHistoryItem("/v/b.mp4").has_value());
+        QCOMPARE(findHistoryItem("/v/c.mp4")->title, QString("C"));
     }
 
-    // A history file that cannot be read (here a folder in its place) would hide every
-    // new recording: it is put aside and the entry starts a fresh file.
-    void historyUnreadableFileIsKeptAsBad() {
+    // A history or settings file that exists but cannot be read (a folder in its place:
+    // no open; a disk that fails under it: no read to the end) may still be whole: it is
+    // left where it is, nothing is written over it or beside it, and the user is told
+    // once per file.
+    void unreadableFilesAreLeftAsTheyAreAndToldOnce() {
+        QStringList told;
+        setUnreadableXmlFileHandler([&told](const QString& path) { told << path; });
         QDir().mkpath(historyFilePath());
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("addHistoryItem: .* cannot be read"));
-        QVERIFY(addHistoryItem(makeItem("/v/b.mp4", "B")));
-        QCOMPARE(findHistoryItem("/v/b.mp4")->title, QString("B"));
-        QVERIFY(QFileInfo(historyFilePath() + ".bad").isDir());
+        QVERIFY(!addHistoryItem(makeItem("/v/b.mp4", "B")));
+        QVERIFY(!findHistoryItem("/v/b.mp4").has_value());
+        QVERIFY(listHistoryFiles().isEmpty());
+        QVERIFY(QFileInfo(historyFilePath()).isDir());
+        QCOMPARE(told, QStringList{historyFilePath()});
+        QVERIFY(QDir(historyFilePath()).removeRecursively());
+
+        QVERIFY(writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "N"));
+        QVERIFY(addHistoryItem(makeItem("/v/a.mp4", "A")));
+        const QByteArray settings = readAll(settingsFilePath());
+        const QByteArray history = readAll(historyFilePath());
+        {
+            ReadsFail failing({settingsFilePath(), historyFilePath()}, 16);
+            QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("Y"));
+            QVERIFY(!writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"));
+            QVERIFY(!addHistoryItem(makeItem("/v/b.mp4", "B")));
+            QVERIFY(!findHistoryItem("/v/a.mp4").has_value());
+        }
+        QCOMPARE(readAll(settingsFilePath()), settings);
+        QCOMPARE(readAll(historyFilePath()), history);
+        QCOMPARE(QDir(m_folders->dataFolder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList({"History.xml", "VideoDefaultSetting.xml"}));
+        QCOMPARE(told, QStringList({historyFilePath(), settingsFilePath()}));
+        // Readable again, both are whole.
+        QCOMPARE(findHistoryItem("/v/a.mp4")->title, QString("A"));
+        QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("N"));
+        setUnreadableXmlFileHandler({});
     }
 
     // Every change that could not be saved (here: no file may grow, as on a full disk)

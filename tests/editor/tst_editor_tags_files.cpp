@@ -1,6 +1,7 @@
-// The tags tab over real files: MP3, M4A and FLAC tagged by ffmpeg and mutagen, read by
-// the media-information reader as the editor's loader does, shown field by field, and
-// the text conversion of tag bytes of unknown encoding.
+// The tags tab over real files: MP3, M4A, FLAC and Ogg Vorbis tagged by ffmpeg and
+// mutagen, read by the media-information reader as the editor's loader does, shown field
+// by field and saved as the editor saves them (read back by mutagen), and the text
+// conversion of tag bytes of unknown encoding.
 #include "editor/QAudioTagForm.h"
 #include "editor/QVideoEditingSettings.h"
 #include "media/RZInfoManager.h"
@@ -24,7 +25,7 @@ namespace {
 // Vorbis comments and a PNG picture for FLAC.
 const char* kMutagenScript = R"(
 import sys
-from mutagen import id3, flac
+from mutagen import id3, flac, oggvorbis
 kind, path, cover = sys.argv[1], sys.argv[2], sys.argv[3]
 if kind == 'mp3':
     t = id3.ID3()
@@ -41,7 +42,7 @@ if kind == 'mp3':
     t.add(id3.TCON(encoding=3, text='Jazz'))
     t.save(path)
 else:
-    f = flac.FLAC(path)
+    f = flac.FLAC(path) if kind == 'flac' else oggvorbis.OggVorbis(path)
     f['title'] = 'Evening'
     f['artist'] = 'The Band'
     f['album'] = 'Songs'
@@ -53,13 +54,32 @@ else:
     f['discnumber'] = '1/2'
     f['date'] = '2016-05-01'
     f['genre'] = 'Jazz'
-    p = flac.Picture()
-    p.type = 3
-    p.mime = 'image/png'
-    p.data = open(cover, 'rb').read()
-    f.add_picture(p)
+    if kind == 'flac':
+        p = flac.Picture()
+        p.type = 3
+        p.mime = 'image/png'
+        p.data = open(cover, 'rb').read()
+        f.add_picture(p)
     f.save()
 )";
+
+// The stored date of the file as mutagen reads it (ID3 TDRC, Vorbis DATE, MP4 day).
+const char* kMutagenDate = R"(
+import sys, mutagen
+tags = mutagen.File(sys.argv[1]).tags
+for key in ('TDRC', 'date', 'DATE', '\xa9day'):
+    if key in tags:
+        value = tags[key]
+        print(str(value) if key == 'TDRC' else value[0])
+        break
+)";
+
+QString storedDate(const QString& path) {
+    QProcess mutagen;
+    mutagen.start("/usr/bin/python3", {"-c", kMutagenDate, path});
+    mutagen.waitForFinished(30000);
+    return QString::fromUtf8(mutagen.readAllStandardOutput()).trimmed();
+}
 
 QString text(QWidget* tab, const char* name) {
     return child<QLineEdit>(tab, name)->text();
@@ -92,6 +112,7 @@ void TestEditorTagsFiles::fieldsOfTaggedFiles_data() {
     QTest::newRow("mp3") << "mp3";
     QTest::newRow("m4a") << "m4a";
     QTest::newRow("flac") << "flac";
+    QTest::newRow("ogg") << "ogg";
 }
 
 void TestEditorTagsFiles::fieldsOfTaggedFiles() {
@@ -108,10 +129,11 @@ void TestEditorTagsFiles::fieldsOfTaggedFiles() {
                                                "-metadata", "comment=A comment",
                                                "-metadata", "track=3/12",
                                                "-metadata", "disc=1/2",
-                                               "-metadata", "date=2016",
+                                               "-metadata", "date=2016-05-01",
                                                "-metadata", "genre=Jazz"}));
     } else {
-        QVERIFY(fixtures::makeTone(path, 1.0, {"-c:a", kind == "mp3" ? "libmp3lame" : "flac"}));
+        const char* codec = kind == "mp3" ? "libmp3lame" : kind == "flac" ? "flac" : "libvorbis";
+        QVERIFY(fixtures::makeTone(path, 1.0, {"-c:a", codec}));
         QProcess mutagen;
         mutagen.start("/usr/bin/python3", {"-c", kMutagenScript, kind, path, m_cover});
         QVERIFY(mutagen.waitForFinished(30000));
@@ -149,6 +171,18 @@ void TestEditorTagsFiles::fieldsOfTaggedFiles() {
     QCOMPARE(tags.disc, std::string("1/2"));
     // A look at the tab changes nothing in the file's tags.
     QVERIFY(!tab.isTagsChanged());
+
+    // Another field's edit, saved as the editor saves it, keeps the full date the year
+    // edit shows only the year of; a changed year replaces it.
+    QCOMPARE(storedDate(path), QStringLiteral("2016-05-01"));
+    child<QLineEdit>(&tab, "m_editTitle")->setText("Morning");
+    settings.getTags(tags);
+    QVERIFY(info.saveTags(tags));
+    QCOMPARE(storedDate(path), QStringLiteral("2016-05-01"));
+    child<QLineEdit>(&tab, "m_editYear")->setText("2017");
+    settings.getTags(tags);
+    QVERIFY(info.saveTags(tags));
+    QCOMPARE(storedDate(path), QStringLiteral("2017"));
 }
 
 void TestEditorTagsFiles::tagTextOfUnknownEncoding() {

@@ -25,6 +25,7 @@
 #include "tests/editor/DesktopHelpers.h"
 #include "tests/editor/EditorFixtures.h"
 #include "tests/support/ModalSteps.h"
+#include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QProgressIndicator.h"
@@ -145,9 +146,12 @@ private slots:
     void pictureIsCentredInThePreview();
     void pausedPictureShowsOnEverySurfaceShown();
     void soundOnlyFileTakesATypedTitle();
+    void tagsOfATypeNoTagCanBeWrittenIntoAreRefused();
     void loadingSpinnerIsDrawnAsDots();
 
 private:
+    // Opens the sound file's tags tab and types the title into it, as a user does.
+    void typeTitle(const QString& song, const QString& typed);
     // The editor on the file, loaded and placed where pointer input reaches it.
     bool openEditor(const QString& path);
     void clickButton(QWidget* button);
@@ -506,9 +510,7 @@ void TestEditorWindow::pausedPictureShowsOnEverySurfaceShown() {
     desktop::keep(desktop::shot(m_editor.get()), "editor_window_paused_adjust");
 }
 
-void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
-    const QString song = m_folders->root() + "/song.mp3";
-    QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "libmp3lame", "-metadata", "title=Old title"}));
+void TestEditorWindow::typeTitle(const QString& song, const QString& typed) {
     QVERIFY(openEditor(song));
     QVideoEditTag* tabs = m_editor->tabBar();
     QTRY_VERIFY(tabs->button(QVideoEditingDlg::Tag)->isEnabled());
@@ -529,8 +531,17 @@ void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
     clickButton(title);
     QTRY_VERIFY(title->hasFocus());
     QVERIFY(desktoptest::xdotool({"key", "ctrl+a"}));
-    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", "Typed title"}));
-    QTRY_COMPARE(title->text(), QStringLiteral("Typed title"));
+    QVERIFY(desktoptest::xdotool({"type", "--delay", "20", typed}));
+    QTRY_COMPARE(title->text(), typed);
+}
+
+void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
+    const QString song = m_folders->root() + "/song.mp3";
+    QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "libmp3lame", "-metadata", "title=Old title"}));
+    typeTitle(song, QStringLiteral("Typed title"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
     desktop::keep(desktop::shot(m_editor.get()), "editor_window_sound_tags");
 
     QSignalSpy converts(m_editor.get(), &QVideoEditingDlg::emitConvertFile);
@@ -541,6 +552,31 @@ void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
     QCOMPARE(tags.count(), 1);
     QCOMPARE(QString::fromStdString(tags.first().first().value<VEAudioTagInfo>().title), QStringLiteral("Typed title"));
     QCOMPARE(fixtures::formatTag(fixtures::probe(song), "title"), QStringLiteral("Typed title"));
+}
+
+// A Matroska sound file is no type the tag library writes: the user is told, the editor
+// stays open, and neither the file nor the history takes the title.
+void TestEditorWindow::tagsOfATypeNoTagCanBeWrittenIntoAreRefused() {
+    const QString song = m_folders->root() + "/song.mka";
+    QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "libmp3lame", "-metadata", "title=Old title"}));
+    auto bytes = [&song] {
+        QFile file(song);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    typeTitle(song, QStringLiteral("Typed title"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QSignalSpy tags(m_editor.get(), &QVideoEditingDlg::emitAudioTagChange);
+    QString told;
+    acceptNextMessage(&told, [](QWidget* box) { desktop::keep(desktop::shot(box), "editor_window_tags_refused"); });
+    clickButton(m_editor->findChild<QWidget*>("m_btnOK"));
+    QTRY_COMPARE_WITH_TIMEOUT(told, QStringLiteral("Tags cannot be written into a file of this type."), 20000);
+    QVERIFY(m_editor->isVisible());
+    QCOMPARE(tags.count(), 0);
+    QCOMPARE(fixtures::formatTag(fixtures::probe(song), "title"), QStringLiteral("Old title"));
+    QCOMPARE(bytes(), before);
 }
 
 // While the editor loads, its spinner turns twelve dots on the outer part of its circle;

@@ -11,9 +11,32 @@
 
 #include <QSignalSpy>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <dlfcn.h>
+#include <pthread.h>
 
 using namespace librarytest;
+
+namespace {
+
+// While armed, no thread of the process can be started (as when the system's thread
+// limit is reached).
+std::atomic<bool> g_threadsRefused{false};
+
+} // namespace
+
+// Every thread of the process is started here (the converter's work thread among them).
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*),
+                              void* argument) {
+    if (g_threadsRefused) {
+        return EAGAIN;
+    }
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    return create(thread, attributes, routine, argument);
+}
 
 namespace {
 
@@ -209,6 +232,20 @@ void TestConversionJob::failuresAreReportedAsFailures() {
     QVERIFY(noFolder.finished && !noFolder.ok);
     QVERIFY(!QFile::exists("clip_Trim_001.mp4"));
     QVERIFY(!QFile::exists("/clip_Trim_001.mp4"));
+
+    // A job whose work cannot be started after its output was opened (no thread to be
+    // had; a sound file, whose codecs start none while opening) leaves no file behind.
+    const QString song = folder + "/song.mp3";
+    QVERIFY(fixtures::makeTone(song, 2.0, {"-c:a", "libmp3lame"}));
+    ConvertConfig config = request(song, folder, 0, 0, "mp3", true);
+    job.setJob(config);
+    QSignalSpy finished(&job, &RZConverterObject::emitConvertedFinish);
+    g_threadsRefused = true;
+    job.startConvert();
+    g_threadsRefused = false;
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY(!QFile::exists(folder + "/song_Trim_001.mp3"));
 }
 
 void TestConversionJob::outputNamesJoinOneSeparatorAndCutOnlyTheJobsSuffix() {

@@ -78,6 +78,38 @@ extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
 
 namespace {
 
+// Once armed, closing the file whose path ends with the name fails with EIO (a disk or a
+// network share that reports a lost write-back at close); the file is closed all the same.
+std::atomic<bool> g_closeFailureArmed{false};
+char g_failingCloseName[64];
+
+bool isFailingClose(int fd) {
+    char link[64];
+    char path[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length <= 0) {
+        return false;
+    }
+    path[length] = 0;
+    const size_t nameLength = std::strlen(g_failingCloseName);
+    return size_t(length) >= nameLength && std::strcmp(path + length - nameLength, g_failingCloseName) == 0;
+}
+
+} // namespace
+
+extern "C" int close(int fd) {
+    const bool fail = g_closeFailureArmed && isFailingClose(fd);
+    const int result = int(syscall(SYS_close, fd));
+    if (fail && result == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return result;
+}
+
+namespace {
+
 // Reports arrive on the converter's worker; plain standard types keep the test's own
 // locking visible to the thread sanitizer.
 struct Reports {
@@ -135,6 +167,7 @@ private slots:
     void aSourceThatFailsToReadIsReportedAsFailed();
     void stopDuringOpeningEndsThatOpenOnly();
     void tagsThatCannotBeWrittenFailTheJob();
+    void anOutputThatFailsToCloseFailsTheJob();
     void quickStartsStopsAndReleases();
 
 private:
@@ -372,6 +405,27 @@ void TestMediaConverter::tagsThatCannotBeWrittenFailTheJob() {
     g_readFailureArmed = false;
     QVERIFY(started);
     QCOMPARE(reports.lastState(), 5);
+}
+
+// The last bytes of a file can be lost at its close (the disk reports it there): the job
+// fails and no file that may be incomplete is left as its result.
+void TestMediaConverter::anOutputThatFailsToCloseFailsTheJob() {
+    Reports reports;
+    ConvertParam param = mp4Param();
+    param.trimLengthUs = 2000000;
+    const QString out = m_dir.filePath("failing-close.mp4");
+    std::snprintf(g_failingCloseName, sizeof g_failingCloseName, "/failing-close.mp4");
+    g_closeFailureArmed = true;
+    CAVConverter converter;
+    const bool started = converter.startConvert(m_clip.toUtf8().constData(), out.toUtf8().constData(), &param, &reports,
+                                                &Reports::callback, false);
+    if (started) {
+        QTRY_VERIFY_WITH_TIMEOUT(ended(reports.lastState()), 30000);
+    }
+    g_closeFailureArmed = false;
+    QVERIFY(started);
+    QCOMPARE(reports.lastState(), 5);
+    QVERIFY(!QFile::exists(out));
 }
 
 void TestMediaConverter::tagsAndCoverAreWrittenIntoTheResult_data() {

@@ -33,6 +33,10 @@
 
 #include <atomic>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -1080,11 +1084,86 @@ private slots:
         QCOMPARE(failures.count(), 1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"not-a-folder"});
     }
+
+    void killedRecordingKeepsAllButItsLastHalfSecond_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("640x480") << 640 << 480;
+        QTest::newRow("1920x1080") << 1920 << 1080;
+    }
+
+    // A recording killed at once (a crash, the power gone) keeps what was recorded up to
+    // its last half second, and the file decodes to its end without an error.
+    void killedRecordingKeepsAllButItsLastHalfSecond() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        m_window.animate();
+        const QString file = outputFile(QStringLiteral("killed_%1x%2.mp4").arg(width).arg(height));
+        QProcess recording;
+        recording.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        recording.start(QCoreApplication::applicationFilePath(),
+                        {"--record-until-killed", QString::number(width), QString::number(height), file});
+        QVERIFY(recording.waitForStarted());
+        uint64_t reported = 0;
+        QElapsedTimer waited;
+        waited.start();
+        while (reported < 5000000 && waited.elapsed() < 60000 && recording.state() == QProcess::Running) {
+            recording.waitForReadyRead(200);
+            while (recording.canReadLine()) {
+                reported = std::max<uint64_t>(reported, recording.readLine().trimmed().toULongLong());
+            }
+        }
+        QVERIFY2(reported >= 5000000, qPrintable(QString::number(reported)));
+        ::kill(pid_t(recording.processId()), SIGKILL);
+        QVERIFY(recording.waitForFinished(10000));
+        // Times reported before the kill that had not been read yet count as recorded too.
+        for (const QByteArray& line : recording.readAllStandardOutput().split('\n')) {
+            reported = std::max<uint64_t>(reported, line.trimmed().toULongLong());
+        }
+        const double recorded = double(reported) / 1e6;
+        const double kept = decodedFrames(file, "video") / 30.0;
+        QVERIFY2(recorded - kept <= 0.5,
+                 qPrintable(QString("%1 s recorded, %2 s kept").arg(recorded, 0, 'f', 3).arg(kept, 0, 'f', 3)));
+        const Output decoded = run("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"});
+        QCOMPARE(decoded.exitCode, 0);
+        QVERIFY2(decoded.err.isEmpty(), decoded.err.constData());
+        std::printf("killed at %.3f s: %.3f s kept\n", recorded, kept);
+        QFile::remove(file);
+    }
 };
+
+namespace {
+
+// The recording process of the kill test: records the area from the screen's top left
+// corner (H.264 in MP4, no sound) into the file and prints every time the engine reports,
+// in microseconds, one a line, until it is killed.
+int recordUntilKilled(QApplication& app, int width, int height, const QString& file) {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
+    area->setAreaOrigin(0, 0);
+    area->setAreaSize(width, height);
+    setCursorOptions(false, false, false);
+    setSources(false, false);
+    OutputFormatSetting format = testformats::h264AacFormat(30);
+    g_currentFormat = &format;
+    QRecordObject recorder;
+    QObject::connect(&recorder, &QRecordObject::emitRecordTime, [](uint64_t t) {
+        std::printf("%llu\n", static_cast<unsigned long long>(t));
+        std::fflush(stdout);
+    });
+    if (!recorder.startRecord(file, 100.0f, true)) {
+        return 1;
+    }
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     PrivateHome home;
     QApplication app(argc, argv);
+    if (argc == 5 && std::strcmp(argv[1], "--record-until-killed") == 0) {
+        return recordUntilKilled(app, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
+    }
     TestRecordEngine test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -9,17 +9,22 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 // Waits for the next message box, keeps its text (as wrapped, lines joined by a space)
-// and presses its first button.
-inline void acceptNextMessage(QString* text) {
+// and presses its first button; `shown`, when given, sees the box first (a screenshot).
+inline void acceptNextMessage(QString* text, std::function<void(QWidget*)> shown = {}) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, text] {
+    QObject::connect(poll, &QTimer::timeout, [poll, text, shown] {
         auto* box = qobject_cast<QRZMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible() || box->actionButtons().isEmpty()) {
             return;
         }
         poll->stop();
         poll->deleteLater();
+        if (shown) {
+            shown(box);
+        }
         *text = box->wrappedText().replace(QLatin1Char('\n'), QLatin1Char(' '));
         box->actionButtons().first()->click();
     });
