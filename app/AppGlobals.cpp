@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -45,7 +46,12 @@ QString productTitle() {
 
 QString getAppDirPath() {
     if (!s_appDirCached) {
-        s_appDirPath = QCoreApplication::applicationDirPath();
+        // Installed, the program is in <prefix>/bin and its folder where the install put
+        // it; in the build folder, the folder is the program's own.
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        const QString installed =
+            QDir::cleanPath(programFolder + QLatin1Char('/') + QStringLiteral(CALVORINE_INSTALLED_APP_DIR));
+        s_appDirPath = QFileInfo(installed).isDir() ? installed : programFolder;
         s_appDirCached = true;
     }
     return s_appDirPath;

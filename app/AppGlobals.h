@@ -14,9 +14,11 @@ struct OutputFormatSetting;
 extern const char* const kProductTitle;
 QString productTitle();
 
-// Application folder: QCoreApplication::applicationDirPath(), fetched on the first call
-// and cached. No trailing "/"; every image, profile and language file is this folder
-// plus a path that begins with "/" (for example "/image/btn_recorder.png").
+// Application folder, found on the first call and cached: where `cmake --install` puts it
+// relative to the program (<prefix>/lib/calvorine beside <prefix>/bin) when that folder
+// exists, else the program's own folder (QCoreApplication::applicationDirPath(), as in
+// the build folder). No trailing "/"; every image, profile and language file is this
+// folder plus a path that begins with "/" (for example "/image/btn_recorder.png").
 QString getAppDirPath();
 
 // Product folders, created when missing; no trailing "/".

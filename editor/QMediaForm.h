@@ -8,6 +8,7 @@
 
 #include "media/VEEditConfig.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -68,7 +69,8 @@ private:
     QMediaElementWindow* m_preview;
     QMediaBorderFrame* m_cropOverlay;
     QMediaBorderFrame* m_watermarkOverlay;
-    RZPlayerManager* m_manager;
+    // Weak: the pane must not reach into a controller its owner destroyed first.
+    QPointer<RZPlayerManager> m_manager;
     int m_mode = Trim;
     QWidget* m_watchedWindow = nullptr;
     int m_placeChecksLeft = 20; // further looks while the window's place is unsettled

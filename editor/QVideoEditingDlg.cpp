@@ -66,6 +66,7 @@ QVideoEditingDlg::QVideoEditingDlg(QWidget* parent) : QRZDialog(parent) {
     connect(m_trimTab, &QTrimOperationForm::emitSnapshotMenu, this, &QVideoEditingDlg::onSnapshotMenu);
     m_spinner = new QProgressIndicator(this);
     m_spinner->resize(80, 80);
+    m_spinner->setIndicatorStyle(QProgressIndicator::Dots);
     m_spinner->setColor(QColor(157, 157, 204));
     m_spinner->hide();
     m_spinner->stopAnimation();

@@ -44,8 +44,21 @@ void QConvertProgressDlg::setProgress(float percent) {
 }
 
 void QConvertProgressDlg::onClose() {
-    close();
-    emit emitCancel();
+    reject();
+}
+
+// Escape, the title button and Cancel all end up here: a dialog the user dismissed must
+// not leave its job running unseen.
+void QConvertProgressDlg::reject() {
+    const bool shown = isVisible();
+    QRZDialogEx::reject();
+    if (shown) {
+        emit emitCancel();
+    }
+}
+
+void QConvertProgressDlg::finish() {
+    done(QDialog::Accepted);
 }
 
 void QConvertProgressDlg::relayout() {

@@ -1,5 +1,5 @@
 // The modal "Converting" dialog shown while a conversion job runs: a progress bar and a
-// Cancel button (the title close button does the same). GUI thread only.
+// Cancel button (the title close button and Escape do the same). GUI thread only.
 #pragma once
 
 #include "toolkit/QRZDialog.h"
@@ -17,6 +17,8 @@ public:
     void setProgress(float percent);
     QRZBaseProgress* progressBar() const { return m_bpConvert; }
     QRZBaseButton* cancelButton() const { return m_btnCancel; }
+    // Closes the dialog for a job that has ended; nothing is cancelled.
+    void finish();
 
 signals:
     void emitCancel();
@@ -24,6 +26,8 @@ signals:
 public slots:
     // Closes the dialog, then asks for the job to be cancelled.
     void onClose();
+    // Escape: the same as Cancel.
+    void reject() override;
 
 protected:
     void relayout() override;

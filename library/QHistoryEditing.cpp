@@ -173,9 +173,16 @@ void QHistoryListWgt::convertFile(VEEditConfig edit) {
         connect(m_converter, &RZConverterObject::emitConvertProgress, this, &QHistoryListWgt::convertProgress,
                 Qt::QueuedConnection);
     }
+    if (m_convertBusy) {
+        // One job at a time: a new start would stop the running one and delete its file.
+        QRZMessageBox::showMessage(this, tr("A file is still being converted. Please wait until it is done."),
+                                   QString(), QRZMessageBox::Warning, QRZMessageBox::OkButton);
+        return;
+    }
     ConvertConfig config;
     getConvertParamConfig(config, m_editing);
     config.edit = edit;
+    m_convertBusy = true;
     m_converter->setJob(config);
     m_converter->startConvert();
 }
@@ -200,8 +207,9 @@ void QHistoryListWgt::cancelConvert() {
 }
 
 void QHistoryListWgt::convertedFinish(bool ok) {
+    m_convertBusy = false;
     if (m_convertDlg != nullptr) {
-        m_convertDlg->close();
+        m_convertDlg->finish();
     }
     auto* job = qobject_cast<RZConverterObject*>(sender());
     if (job == nullptr) {
@@ -214,7 +222,7 @@ void QHistoryListWgt::convertedFinish(bool ok) {
     if (!ok) {
         // A cancelled job is no failure: the user asked for it and its file is gone.
         if (!job->cancelled()) {
-            QRZMessageBox::showMessage(this, tr("Cut out failure."), QString(), 4, QRZMessageBox::ResultOk);
+            QRZMessageBox::showMessage(this, tr("Cut out failure."), QString(), 4, QRZMessageBox::OkButton);
         }
         return;
     }

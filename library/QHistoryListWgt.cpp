@@ -205,10 +205,23 @@ void QHistoryListWgt::loadHistory() {
                              << historyFilePath();
     }
     resetModel(m_model);
-    if (!m_rows.empty()) {
-        m_historyView->setCurrentIndex(m_sortModel->index(0, 0));
-    }
+    showCurrentRow();
     updateTableVisibility();
+}
+
+// The first row is the current one after loading and after a tab change (which resets the
+// proxy and with it the view's current index), and it is drawn so: made current without
+// being selected, since a selected row has a colour of its own.
+void QHistoryListWgt::showCurrentRow() {
+    if (m_sortModel->rowCount() == 0) {
+        m_sortModel->setCurrentRow(-1);
+        return;
+    }
+    if (!m_historyView->currentIndex().isValid()) {
+        m_historyView->selectionModel()->setCurrentIndex(m_sortModel->index(0, 0), QItemSelectionModel::NoUpdate);
+    }
+    m_sortModel->setCurrentRow(m_historyView->currentIndex().row());
+    m_historyView->viewport()->update();
 }
 
 void QHistoryListWgt::addChunk(QHistoryChunk* chunk, bool atHead) {
@@ -281,6 +294,7 @@ void QHistoryListWgt::OnSearchString(QString text) {
 
 void QHistoryListWgt::showFileType(int type) {
     m_sortModel->setFileType(type);
+    showCurrentRow();
     updateTableVisibility();
 }
 
@@ -321,8 +335,9 @@ void QHistoryListWgt::doubleClickItemView(QModelIndex index) {
 }
 
 void QHistoryListWgt::ActPlayFile() {
-    const QPoint local = m_historyView->viewport()->mapFromGlobal(m_menu->pos());
-    QModelIndex index = m_historyView->indexAt(local);
+    // The row that was right-clicked, not the one under the menu: the menu may open
+    // elsewhere to fit on the screen, and rows may have scrolled since.
+    QModelIndex index = m_menuRow;
     if (!index.isValid()) {
         index = m_historyView->currentIndex();
     }
@@ -423,6 +438,9 @@ void QHistoryListWgt::showTableMenu(QPoint) {
     const bool onClickedRow = cursor == m_clickPos;
     m_actPlay->setEnabled(onClickedRow);
     m_actDelete->setEnabled(onClickedRow);
+    m_menuRow = onClickedRow
+                    ? QPersistentModelIndex(m_historyView->indexAt(m_historyView->viewport()->mapFromGlobal(cursor)))
+                    : QPersistentModelIndex();
     if (onClickedRow) {
         m_clickPos = QPoint(-1, -1);
     }

@@ -132,6 +132,7 @@ private:
     void loadHistory();
     void addChunk(QHistoryChunk* chunk, bool atHead);
     void updateTableVisibility();
+    void showCurrentRow();
     QList<QHistoryChunk*>& listOfType(int type);
     void startPlaying(QHistoryChunk* chunk);
     void makePlaying(QHistoryChunk* chunk);
@@ -160,8 +161,10 @@ private:
     QHistoryChunk* m_editing = nullptr;
     RZQPlayObject* m_playObject = nullptr;
     QPoint m_clickPos{-1, -1};
+    QPersistentModelIndex m_menuRow; // the row the context menu was opened on
     RZConverterObject* m_converter = nullptr;
     QConvertProgressDlg* m_convertDlg = nullptr; // no parent; deleted with the list
+    bool m_convertBusy = false;                  // a job was started and has not reported its end
     QRZMenu* m_menu = nullptr;
     QAction* m_actPlay = nullptr;
     QAction* m_actDelete = nullptr;

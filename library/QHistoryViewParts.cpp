@@ -32,6 +32,25 @@ void QTableViewEx::setSortModel(QHistorySortModel* model) {
     setSortModelRef(model);
 }
 
+// The hovered row is drawn as the current one; once the pointer leaves, the view's own
+// current row is again. The hover repaints only the rows it moves between, so the row
+// drawn as current before the pointer came is repainted too.
+void QTableViewEx::mouseMoveEvent(QMouseEvent* event) {
+    const int before = m_sortModel != nullptr ? m_sortModel->currentRow() : -1;
+    QRZTableView::mouseMoveEvent(event);
+    if (m_sortModel != nullptr && m_sortModel->currentRow() != before) {
+        viewport()->update();
+    }
+}
+
+void QTableViewEx::leaveEvent(QEvent* event) {
+    QRZTableView::leaveEvent(event);
+    if (m_sortModel != nullptr && currentIndex().isValid()) {
+        m_sortModel->setCurrentRow(currentIndex().row());
+        viewport()->update();
+    }
+}
+
 QString historyDetailsText(QHistoryChunk* chunk) {
     if (chunk == nullptr) {
         return QString();

@@ -24,6 +24,10 @@ public:
 public slots:
     QString showToolTipText(const QModelIndex& index) override;
 
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
 private:
     QHistorySortModel* m_sortModel = nullptr;
 };

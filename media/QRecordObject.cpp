@@ -164,7 +164,6 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     if (!m_stopped) {
         stopRecord();
     }
-    QRecordAreaInfo* area = QRecordAreaInfo::instance();
     m_hasVideo = hasVideo;
     m_historyPending = true;
     m_failureReported = false;
@@ -174,6 +173,29 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_outputExisted = QFileInfo::exists(file);
     const QByteArray utf8Path = file.toUtf8();
 
+    QByteArray formatName;
+    cvcodec_params params = streamParams(formatName);
+    cvcodec_token token = cvcodec_start_scope_begin();
+    startSoundSources(params, systemVolume);
+    QString reason;
+    bool ok = openEncoder(params, utf8Path, formatName, reason);
+    cvcodec_params_release(params);
+    cvcodec_start_scope_end(token);
+    if (!ok) {
+        failStart(reason);
+        return false;
+    }
+    m_thumbnailPath.clear();
+    m_stopped = false;
+    m_lastRecordTime = 0;
+    m_nextSlot = 0;
+    m_pausedUs = 0;
+    loadOverlays();
+    startTimers();
+    return true;
+}
+
+cvcodec_params QRecordObject::streamParams(QByteArray& formatName) {
     auto param = std::make_unique<ConvertParam>();
     fillFormatParams(*param);
     cvcodec_params params = cvcodec_params_create();
@@ -181,17 +203,22 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     if (g_paramsAdjuster) {
         g_paramsAdjuster(params);
     }
-    const QByteArray formatName(param->name ? param->name : "");
+    formatName = QByteArray(param->name ? param->name : "");
     m_formatName = currentFormatName();
     m_formatExtension = currentFormatExtension();
     m_formatSize = QSize(param->videoWidth, param->videoHeight);
+    takeFrameRate(*param);
+    return params;
+}
+
+void QRecordObject::takeFrameRate(const ConvertParam& param) {
     // The same rate the encoder is given (hundredths first, as configureStream does).
-    if (param->frameRateHundredths > 0) {
-        m_frameRateNum = param->frameRateHundredths;
+    if (param.frameRateHundredths > 0) {
+        m_frameRateNum = param.frameRateHundredths;
         m_frameRateDen = 100;
-    } else if (param->frameRateNumerator > 0 && param->frameRateDenominator > 0) {
-        m_frameRateNum = param->frameRateNumerator;
-        m_frameRateDen = param->frameRateDenominator;
+    } else if (param.frameRateNumerator > 0 && param.frameRateDenominator > 0) {
+        m_frameRateNum = param.frameRateNumerator;
+        m_frameRateDen = param.frameRateDenominator;
     } else {
         m_frameRateNum = 30;
         m_frameRateDen = 1;
@@ -202,13 +229,13 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
         m_frameRateDen = 1;
         m_framePeriodUs = 1000;
     }
-    param.reset();
+}
 
+void QRecordObject::startSoundSources(cvcodec_params params, float systemVolume) {
+    QRecordAreaInfo* area = QRecordAreaInfo::instance();
     m_systemAudio->setRecorder(m_recorder);
     m_microphone->setRecorder(m_recorder);
     m_systemAudio->setVolume(systemVolume);
-    cvcodec_token token = cvcodec_start_scope_begin();
-
     const bool systemChosen = area->hasAudioSource(QRecordAreaInfo::SystemSound);
     const bool microphoneChosen =
         area->hasAudioSource(QRecordAreaInfo::Microphone) && area->isDevicePresent(QRecordAreaInfo::Microphone);
@@ -230,23 +257,6 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     if (microphoneMixed) {
         cvcodec_params_add_mix_track(params, m_microphone->audioTrack());
     }
-
-    QString reason;
-    bool ok = openEncoder(params, utf8Path, formatName, reason);
-    cvcodec_params_release(params);
-    cvcodec_start_scope_end(token);
-    if (!ok) {
-        failStart(reason);
-        return false;
-    }
-    m_thumbnailPath.clear();
-    m_stopped = false;
-    m_lastRecordTime = 0;
-    m_nextSlot = 0;
-    m_pausedUs = 0;
-    loadOverlays();
-    startTimers();
-    return true;
 }
 
 // For a video recording, prepares the screen and the pointer; then opens the file and
@@ -597,6 +607,7 @@ void QRecordObject::videoTick() {
         m_screenshotPending = false;
         if (!frame.save(m_screenshotPath)) {
             qWarning() << "recordScreenshot--------------------------cannot save" << m_screenshotPath;
+            emit emitScreenshotFailed(m_screenshotPath);
         }
     }
     if (m_thumbnailPath.isEmpty()) {

@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+struct ConvertParam;
 class QImage;
 class QRecordAudioObject;
 class QTimerEvent;
@@ -103,6 +104,9 @@ signals:
     // saved, so the history library will not list it. Emitted on the GUI thread inside
     // stopRecord (or the engine's own stop).
     void emitHistoryNotSaved(const QString& file);
+    // A requested screenshot could not be written to `path` (its folder is missing or
+    // cannot be written); the recording goes on. Emitted on the GUI thread.
+    void emitScreenshotFailed(const QString& path);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -110,6 +114,13 @@ protected:
     void run() override {}
 
 private:
+    // The stream parameters of the current format (the caller releases them) and its
+    // muxer name; takes the format's name, size and frame rate for the recording.
+    cvcodec_params streamParams(QByteArray& formatName);
+    void takeFrameRate(const ConvertParam& param);
+    // Starts the chosen sound sources into the recorder, the microphone into a track of
+    // its own when the system sound is recorded too.
+    void startSoundSources(cvcodec_params params, float systemVolume);
     bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName, QString& reason);
     void failStart(const QString& reason);
     void reportFailure(const QString& reason);

@@ -3,6 +3,8 @@
 #include "media/CAVConverter.h"
 #include "media/ConvertParam.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMetaType>
 #include <QRegularExpression>
@@ -128,6 +130,9 @@ void RZConverterObject::startConvert() {
     params.tags = edit.tags;
 
     releaseConverter();
+    // The previous converter has been stopped and its worker joined, so every report it
+    // made is already queued here; none of them is about the job starting now.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     m_converter = createAVConverter();
     emit emitConvertedStart();
     const QByteArray source = m_job.sourcePath.toUtf8();

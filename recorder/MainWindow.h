@@ -114,6 +114,7 @@ private slots:
     // The recorder gave up on a running recording (its file could not be written).
     void recordingFailed();
     void recorderFailed(const QString& reason);
+    void screenshotFailed(const QString& path);
     // The countdown has run out: the start goes on.
     void countdownEnded();
 
@@ -220,7 +221,8 @@ private:
     bool m_inRecorderCall = false;     // a start or stop of the recorder is running
     bool m_recorderCallFailed = false; // and the recorder said it failed
     bool m_failedStop = false;
-    QStringList m_unlistedRecordings; // kept, but missing from the history
+    QStringList m_unlistedRecordings;     // kept, but missing from the history
+    bool m_screenshotFailureTold = false; // during this recording
     QPoint m_savedPosition;
     bool m_areaMode = false;
     bool m_videoMode = true;

@@ -29,9 +29,11 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QSystemTrayIcon>
 
 namespace {
 
@@ -94,6 +96,7 @@ void MainWindow::StartRecord(bool countdown) {
     m_recording = true;
     m_paused = false;
     m_stopPending = false;
+    m_screenshotFailureTold = false;
     if (m_videoMode) {
         hide();
         if (m_shade != nullptr) {
@@ -140,6 +143,7 @@ bool MainWindow::startRecorder() {
         // Told when the recording ends (a cut keeps recording meanwhile).
         connect(m_recorder, &QRecordObject::emitHistoryNotSaved, this,
                 [this](const QString& file) { m_unlistedRecordings.append(file); });
+        connect(m_recorder, &QRecordObject::emitScreenshotFailed, this, &MainWindow::screenshotFailed);
     }
     const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
@@ -170,6 +174,26 @@ void MainWindow::recorderFailed(const QString& reason) {
     }
     // The engine gave up by itself, inside its own timer: act once that has returned.
     QMetaObject::invokeMethod(this, "recordingFailed", Qt::QueuedConnection);
+}
+
+// A screenshot the recording could not save. The recording goes on, so the user is told
+// without a box (a modal loop here would run inside the recorder's frame tick), and only
+// once per recording however often the hotkey is pressed; the log names every file.
+void MainWindow::screenshotFailed(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    qWarning().noquote() << "recordScreenshot--------------------------the screenshot could not be saved:" << path;
+    QFile log(getLogFilePath());
+    if (!getLogFilePath().isEmpty() && log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        log.write(QStringLiteral("The screenshot could not be saved: %1\n").arg(path).toUtf8());
+    }
+    if (m_screenshotFailureTold || m_trayIcon == nullptr) {
+        return;
+    }
+    m_screenshotFailureTold = true;
+    m_trayIcon->showMessage(tr("Screen Recorder"),
+                            tr("The screenshot could not be saved in %1. Check the screenshot folder in Preferences.")
+                                .arg(QDir::toNativeSeparators(folder)),
+                            QSystemTrayIcon::Warning, 10000);
 }
 
 void MainWindow::showRecordingFailed() {

@@ -152,16 +152,20 @@ void QFormatSettingDlg::ShowVideoSet(bool video) {
 }
 
 void QFormatSettingDlg::OnClickVideo() {
+    m_videoTabChosen = true;
     ShowVideoSet(true);
 }
 
 void QFormatSettingDlg::OnClickAudio() {
+    m_videoTabChosen = false;
     ShowVideoSet(false);
 }
 
 void QFormatSettingDlg::setAudioDlgCtrl(bool audioOnly) {
     m_btnVideo->setVisible(!audioOnly);
-    ShowVideoSet(!audioOnly);
+    // Every codec, channel or preset choice reloads the profile: the user stays on the
+    // tab they were working in.
+    ShowVideoSet(!audioOnly && m_videoTabChosen);
     relayout();
 }
 

@@ -86,6 +86,8 @@ private:
     QString m_category;
     QString m_profileId;
     std::unique_ptr<FormatSetting> m_custom;
+    // The tab the user last clicked; an audio-only profile shows Audio whatever it is.
+    bool m_videoTabChosen = true;
 
     QLabel* m_labBitRate;
     QRZComboBox* m_cmbVFrame;

@@ -23,6 +23,8 @@ PACKAGES=(
   fonts-wine fontconfig fonts-dejavu-core
   # independent checkers, fuzzing and benchmark peers
   python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev clang-format time
+  # the installed desktop entry is checked
+  desktop-file-utils
 )
 
 missing=()

@@ -210,6 +210,43 @@ int ApeTag::save() {
     items_.reduce(isBasicField);
     std::vector<uint8_t> itemBytes;
     uint32_t count = 0;
+    if (!buildItems(itemBytes, count)) {
+        return -1;
+    }
+    Location location;
+    if (!locate(location)) {
+        return -1;
+    }
+    const int64_t size = stream_->size();
+    // A trailing ID3v1 block rides along, so that the change ends at the end of the file
+    // and can be made without moving anything.
+    std::vector<uint8_t> trailer = readRange(stream_, location.end, size - location.end);
+    if (count == 0) {
+        if (location.total == 0) {
+            return 1;
+        }
+        const int removed = removeTags(location, size, trailer);
+        if (removed != kKeepEmptyTag) {
+            return removed;
+        }
+    }
+    if (itemBytes.size() + 32 > kMaxTagSize || count > kMaxItems) {
+        return -1; // an APE tag cannot hold this much; the file stays as it was
+    }
+    const auto tagSize = static_cast<uint32_t>(itemBytes.size() + 32);
+    std::vector<uint8_t> tag;
+    tag.reserve(itemBytes.size() + 64 + trailer.size());
+    putBlock(tag, tagSize, count, kHasHeader | kIsHeader);
+    tag.insert(tag.end(), itemBytes.begin(), itemBytes.end());
+    putBlock(tag, tagSize, count, kHasHeader);
+    tag.insert(tag.end(), trailer.begin(), trailer.end());
+    return replaceFileRange(stream_, location.start, size - location.start, tag.data(),
+                            static_cast<int64_t>(tag.size())) == 0
+               ? 0
+               : -1;
+}
+
+bool ApeTag::buildItems(std::vector<uint8_t>& itemBytes, uint32_t& count) const {
     bool written[FieldPicture + 1] = {};
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
@@ -246,7 +283,7 @@ int ApeTag::save() {
             value = encodeTagText(items_.storedText(i), TextUtf8);
         }
         if (value.size() > kMaxTagSize) {
-            return -1; // an APE tag cannot hold this much; the file stays as it was
+            return false; // an APE tag cannot hold this much; the file stays as it was
         }
         if (value.empty()) {
             continue;
@@ -269,51 +306,28 @@ int ApeTag::save() {
         ++count;
     }
 
-    Location location;
-    if (!locate(location)) {
-        return -1;
+    return true;
+}
+
+int ApeTag::removeTags(const Location& location, int64_t size, const std::vector<uint8_t>& trailer) {
+    // Tags stacked in front of it go too: each would read as the tag once the one
+    // behind it is gone.
+    int64_t start = location.start;
+    Location earlier;
+    while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
+        start = earlier.start;
     }
-    const int64_t size = stream_->size();
-    // A trailing ID3v1 block rides along, so that the change ends at the end of the file
-    // and can be made without moving anything.
-    std::vector<uint8_t> trailer = readRange(stream_, location.end, size - location.end);
-    if (count == 0) {
-        if (location.total == 0) {
-            return 1;
-        }
-        // Tags stacked in front of it go too: each would read as the tag once the one
-        // behind it is gone.
-        int64_t start = location.start;
-        Location earlier;
-        while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
-            start = earlier.start;
-        }
-        // Cut at `start`, the file could end in what reads as an ID3v1 block with a tag
-        // in front of it (damaged data, no real block). An empty tag then stays, so that
-        // nothing older comes back.
-        uint8_t mark[3];
-        const bool exposes = trailer.empty() && start >= 128 && readAt(stream_, start - 128, mark, 3) &&
-                             std::memcmp(mark, "TAG", 3) == 0 && !footerEndsAt(stream_, start) &&
-                             locateEndingAt(start - 128, earlier) && earlier.total > 0;
-        if (!exposes) {
-            return replaceFileRange(stream_, start, size - start, trailer.data(),
-                                    static_cast<int64_t>(trailer.size())) == 0
-                       ? 0
-                       : -1;
-        }
+    // Cut at `start`, the file could end in what reads as an ID3v1 block with a tag
+    // in front of it (damaged data, no real block). An empty tag then stays, so that
+    // nothing older comes back.
+    uint8_t mark[3];
+    const bool exposes = trailer.empty() && start >= 128 && readAt(stream_, start - 128, mark, 3) &&
+                         std::memcmp(mark, "TAG", 3) == 0 && !footerEndsAt(stream_, start) &&
+                         locateEndingAt(start - 128, earlier) && earlier.total > 0;
+    if (exposes) {
+        return kKeepEmptyTag;
     }
-    if (itemBytes.size() + 32 > kMaxTagSize || count > kMaxItems) {
-        return -1; // an APE tag cannot hold this much; the file stays as it was
-    }
-    const auto tagSize = static_cast<uint32_t>(itemBytes.size() + 32);
-    std::vector<uint8_t> tag;
-    tag.reserve(itemBytes.size() + 64 + trailer.size());
-    putBlock(tag, tagSize, count, kHasHeader | kIsHeader);
-    tag.insert(tag.end(), itemBytes.begin(), itemBytes.end());
-    putBlock(tag, tagSize, count, kHasHeader);
-    tag.insert(tag.end(), trailer.begin(), trailer.end());
-    return replaceFileRange(stream_, location.start, size - location.start, tag.data(),
-                            static_cast<int64_t>(tag.size())) == 0
+    return replaceFileRange(stream_, start, size - start, trailer.data(), static_cast<int64_t>(trailer.size())) == 0
                ? 0
                : -1;
 }

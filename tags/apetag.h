@@ -28,6 +28,12 @@ private:
         uint32_t itemCount = 0;
     };
     bool locate(Location& location);
+    // The steps of a save: the items (false when one is larger than a tag can hold), and
+    // the removal of the tag with those stacked in front of it when no item is left (the
+    // save's result, or kKeepEmptyTag when an empty tag must stay).
+    bool buildItems(std::vector<uint8_t>& itemBytes, uint32_t& count) const;
+    static constexpr int kKeepEmptyTag = 2;
+    int removeTags(const Location& location, int64_t size, const std::vector<uint8_t>& trailer);
     // The tag whose footer ends at `end` (total 0 when there is none).
     bool locateEndingAt(int64_t end, Location& location);
 

@@ -391,10 +391,37 @@ int AsfTag::save() {
     if (items_.count() == 0 && !hadDescriptions_) {
         return 1;
     }
-    std::vector<uint8_t> strings[4]; // title, author, copyright, description
-    std::vector<uint8_t> descriptors;
-    uint32_t descriptorCount = 0;
-    std::vector<uint8_t> libraryPicture;
+    Pieces pieces;
+    if (!collectPieces(pieces)) {
+        return -1; // longer than ASF can say; refused, not cut
+    }
+    std::vector<uint8_t> header;
+    header.insert(header.end(), kHeaderGuid, kHeaderGuid + 16);
+    putLe64(header, 0);
+    putLe32(header, static_cast<uint32_t>(keptObjects_.size() + 3));
+    header.push_back(1);
+    header.push_back(2);
+    size_t filePropertiesAt = 0;
+    for (const std::vector<uint8_t>& object : keptObjects_) {
+        if (isGuid(object.data(), kFilePropertiesGuid) && object.size() >= 48) {
+            filePropertiesAt = header.size();
+        }
+        header.insert(header.end(), object.begin(), object.end());
+    }
+    appendDescriptions(header, pieces);
+    if (!appendHeaderExtension(header, pieces)) {
+        return -1;
+    }
+    const int64_t newSize = finishHeader(header, filePropertiesAt);
+    if (replaceFileRange(stream_, 0, headerSize_, header.data(), newSize) != 0) {
+        return -1;
+    }
+    headerSize_ = newSize;
+    hadDescriptions_ = true;
+    return 0;
+}
+
+bool AsfTag::collectPieces(Pieces& pieces) const {
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
         const int contentIndex = item.field == FieldTitle       ? 0
@@ -403,9 +430,9 @@ int AsfTag::save() {
                                  : item.field == FieldComment   ? 3
                                                                 : -1;
         if (contentIndex >= 0) {
-            strings[contentIndex] = utf16ToBytes(items_.storedText(i), false, true);
-            if (strings[contentIndex].size() > kMax16) {
-                return -1; // longer than ASF can say; refused, not cut
+            pieces.strings[contentIndex] = utf16ToBytes(items_.storedText(i), false, true);
+            if (pieces.strings[contentIndex].size() > kMax16) {
+                return false; // longer than ASF can say; refused, not cut
             }
             continue;
         }
@@ -420,26 +447,26 @@ int AsfTag::save() {
                                                      : pictureValue(item.data, static_cast<size_t>(item.length));
             type = TypeBytes;
             if (value.size() > kMax16) {
-                libraryPicture = std::move(value);
+                pieces.libraryPicture = std::move(value);
                 continue;
             }
         } else {
             value = utf16ToBytes(items_.storedText(i), false, true);
             if (value.size() > kMax16) {
-                return -1;
+                return false;
             }
         }
         const std::vector<uint8_t> nameBytes = utf16ToBytes(name, false, true);
-        putLe16(descriptors, static_cast<uint16_t>(nameBytes.size()));
-        descriptors.insert(descriptors.end(), nameBytes.begin(), nameBytes.end());
-        putLe16(descriptors, type);
-        putLe16(descriptors, static_cast<uint16_t>(value.size()));
-        descriptors.insert(descriptors.end(), value.begin(), value.end());
-        ++descriptorCount;
+        putLe16(pieces.descriptors, static_cast<uint16_t>(nameBytes.size()));
+        pieces.descriptors.insert(pieces.descriptors.end(), nameBytes.begin(), nameBytes.end());
+        putLe16(pieces.descriptors, type);
+        putLe16(pieces.descriptors, static_cast<uint16_t>(value.size()));
+        pieces.descriptors.insert(pieces.descriptors.end(), value.begin(), value.end());
+        ++pieces.descriptorCount;
     }
     // Pictures beyond the cover stay beside a cover; without one the first of them would
     // read back as the cover that was cleared.
-    bool hasCover = false;
+    bool& hasCover = pieces.hasCover;
     for (int i = 0; i < items_.count(); ++i) {
         hasCover = hasCover || items_.getItem(i).field == FieldPicture;
     }
@@ -447,75 +474,67 @@ int AsfTag::save() {
     const std::vector<std::vector<uint8_t>> none;
     for (Values list : {Values(&keptDescriptors_), hasCover ? &extraPictureDescriptors_ : &none}) {
         for (const std::vector<uint8_t>& kept : *list) {
-            descriptors.insert(descriptors.end(), kept.begin(), kept.end());
-            ++descriptorCount;
+            pieces.descriptors.insert(pieces.descriptors.end(), kept.begin(), kept.end());
+            ++pieces.descriptorCount;
         }
     }
-    if (descriptorCount > kMax16) {
-        return -1;
-    }
+    return pieces.descriptorCount <= kMax16;
+}
 
-    std::vector<uint8_t> header;
-    header.insert(header.end(), kHeaderGuid, kHeaderGuid + 16);
-    putLe64(header, 0);
-    putLe32(header, static_cast<uint32_t>(keptObjects_.size() + 3));
-    header.push_back(1);
-    header.push_back(2);
-    size_t filePropertiesAt = 0;
-    for (const std::vector<uint8_t>& object : keptObjects_) {
-        if (isGuid(object.data(), kFilePropertiesGuid) && object.size() >= 48) {
-            filePropertiesAt = header.size();
-        }
-        header.insert(header.end(), object.begin(), object.end());
-    }
-
+void AsfTag::appendDescriptions(std::vector<uint8_t>& header, const Pieces& pieces) const {
     // Content Description.
     std::vector<uint8_t> rating = rating_.size() >= 2 ? rating_ : std::vector<uint8_t>{};
     header.insert(header.end(), kContentDescriptionGuid, kContentDescriptionGuid + 16);
     size_t contentBytes = kObjectHeader + 10 + rating.size();
-    for (const auto& s : strings) {
+    for (const auto& s : pieces.strings) {
         contentBytes += s.size();
     }
     putLe64(header, contentBytes);
-    for (const auto& s : strings) {
+    for (const auto& s : pieces.strings) {
         putLe16(header, static_cast<uint16_t>(s.size()));
     }
     putLe16(header, static_cast<uint16_t>(rating.size()));
-    for (const auto& s : strings) {
+    for (const auto& s : pieces.strings) {
         header.insert(header.end(), s.begin(), s.end());
     }
     header.insert(header.end(), rating.begin(), rating.end());
 
     // Extended Content Description.
     header.insert(header.end(), kExtendedDescriptionGuid, kExtendedDescriptionGuid + 16);
-    putLe64(header, kObjectHeader + 2 + descriptors.size());
-    putLe16(header, static_cast<uint16_t>(descriptorCount));
-    header.insert(header.end(), descriptors.begin(), descriptors.end());
+    putLe64(header, kObjectHeader + 2 + pieces.descriptors.size());
+    putLe16(header, static_cast<uint16_t>(pieces.descriptorCount));
+    header.insert(header.end(), pieces.descriptors.begin(), pieces.descriptors.end());
+}
 
+bool AsfTag::appendHeaderExtension(std::vector<uint8_t>& header, const Pieces& pieces) const {
+    using Values = const std::vector<std::vector<uint8_t>>*;
+    const std::vector<std::vector<uint8_t>> none;
+    const bool hasCover = pieces.hasCover;
     // Header Extension with its kept objects and one Metadata Library.
     std::vector<uint8_t> extension;
     for (const std::vector<uint8_t>& object : keptExtensionObjects_) {
         extension.insert(extension.end(), object.begin(), object.end());
     }
     const std::vector<std::vector<uint8_t>>& extraRecords = hasCover ? extraPictureRecords_ : none;
-    const size_t recordCount = keptLibraryRecords_.size() + extraRecords.size() + (libraryPicture.empty() ? 0 : 1);
+    const size_t recordCount =
+        keptLibraryRecords_.size() + extraRecords.size() + (pieces.libraryPicture.empty() ? 0 : 1);
     if (recordCount > kMax16) {
-        return -1;
+        return false;
     }
     if (recordCount > 0) {
         std::vector<uint8_t> library;
         library.insert(library.end(), kMetadataLibraryGuid, kMetadataLibraryGuid + 16);
         putLe64(library, 0);
         putLe16(library, static_cast<uint16_t>(recordCount));
-        if (!libraryPicture.empty()) {
+        if (!pieces.libraryPicture.empty()) {
             const std::vector<uint8_t> nameBytes = utf16ToBytes(u"WM/Picture", false, true);
             putLe16(library, 0);
             putLe16(library, 0);
             putLe16(library, static_cast<uint16_t>(nameBytes.size()));
             putLe16(library, TypeBytes);
-            putLe32(library, static_cast<uint32_t>(libraryPicture.size()));
+            putLe32(library, static_cast<uint32_t>(pieces.libraryPicture.size()));
             library.insert(library.end(), nameBytes.begin(), nameBytes.end());
-            library.insert(library.end(), libraryPicture.begin(), libraryPicture.end());
+            library.insert(library.end(), pieces.libraryPicture.begin(), pieces.libraryPicture.end());
         }
         for (Values records : {Values(&keptLibraryRecords_), &extraRecords}) {
             for (const std::vector<uint8_t>& record : *records) {
@@ -536,6 +555,10 @@ int AsfTag::save() {
     putLe32(header, static_cast<uint32_t>(extension.size()));
     header.insert(header.end(), extension.begin(), extension.end());
 
+    return true;
+}
+
+int64_t AsfTag::finishHeader(std::vector<uint8_t>& header, size_t filePropertiesAt) const {
     // Fill the old header's size exactly when the new one fits it; otherwise leave
     // fresh padding for the next save.
     const int64_t spare = headerSize_ - static_cast<int64_t>(header.size());
@@ -554,12 +577,7 @@ int AsfTag::save() {
         uint8_t* fileSizeField = header.data() + filePropertiesAt + 40;
         setLe64(fileSizeField, static_cast<uint64_t>(int64_t(readLe64(fileSizeField)) + newSize - headerSize_));
     }
-    if (replaceFileRange(stream_, 0, headerSize_, header.data(), newSize) != 0) {
-        return -1;
-    }
-    headerSize_ = newSize;
-    hadDescriptions_ = true;
-    return 0;
+    return newSize;
 }
 
 } // namespace calvorine::tags

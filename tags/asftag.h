@@ -30,6 +30,24 @@ private:
                                  int64_t valueOffset, bool seen[]);
     void lendEmbeddedId3(int64_t valueOffset, size_t length, bool seen[]);
 
+    // What a save writes from the item list: the Content Description strings (title,
+    // author, copyright, description), the Extended Content Description entries, and a
+    // cover too large for them (it goes into the Metadata Library).
+    struct Pieces {
+        std::vector<uint8_t> strings[4];
+        std::vector<uint8_t> descriptors;
+        uint32_t descriptorCount = 0;
+        std::vector<uint8_t> libraryPicture;
+        bool hasCover = false;
+    };
+    // The steps of a save; false where a value is longer than ASF's 16-bit sizes say.
+    bool collectPieces(Pieces& pieces) const;
+    void appendDescriptions(std::vector<uint8_t>& header, const Pieces& pieces) const;
+    bool appendHeaderExtension(std::vector<uint8_t>& header, const Pieces& pieces) const;
+    // Pads the new header (filling the old one's size when it fits), sets its size and
+    // the File Properties' file size; the new header size.
+    int64_t finishHeader(std::vector<uint8_t>& header, size_t filePropertiesAt) const;
+
     int64_t headerSize_ = 0;
     bool hadDescriptions_ = false;
     std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole

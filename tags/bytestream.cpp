@@ -496,6 +496,59 @@ int StreamRewrite::commit() {
     return target_->commitScratch(std::move(scratch_));
 }
 
+namespace {
+
+// The edits (sorted, each keeping its length but the last, which ends the stream) written
+// in place; what they overwrite is put back when a write fails.
+int applyInPlace(IByteStream* stream, const std::vector<ByteEdit>& edits, int64_t fileSize) {
+    // What is overwritten is kept, to be put back if a later write fails.
+    std::vector<std::vector<uint8_t>> saved;
+    saved.reserve(edits.size());
+    for (const ByteEdit& edit : edits) {
+        const int64_t overwritten = std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength);
+        saved.push_back(readRange(stream, edit.offset, overwritten));
+        if (static_cast<int64_t>(saved.back().size()) != overwritten) {
+            return -1;
+        }
+    }
+    auto undo = [&](size_t written) {
+        for (size_t j = 0; j < written; ++j) {
+            if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
+                stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
+            }
+        }
+        stream->setSize(fileSize);
+        return -1;
+    };
+    // A growing end goes first: the bytes past the old end are written before any
+    // old byte is touched, so that a full disk leaves the file as it was.
+    const ByteEdit& last = edits.back();
+    const int64_t lastLength = static_cast<int64_t>(last.bytes.size());
+    const bool lastAtEnd = last.offset + last.oldLength == fileSize;
+    const int64_t grown = lastAtEnd ? last.offset + lastLength - fileSize : 0;
+    if (grown > 0) {
+        const int64_t from = fileSize - last.offset;
+        if (stream->seek(fileSize) != fileSize ||
+            stream->write(last.bytes.data() + from, static_cast<int>(grown)) != grown) {
+            return undo(0);
+        }
+    }
+    for (size_t i = 0; i < edits.size(); ++i) {
+        const ByteEdit& edit = edits[i];
+        const int length = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength));
+        if (length > 0 &&
+            (stream->seek(edit.offset) != edit.offset || stream->write(edit.bytes.data(), length) != length)) {
+            return undo(i + 1);
+        }
+    }
+    if (grown < 0 && stream->setSize(fileSize + grown) != fileSize + grown) {
+        return undo(edits.size());
+    }
+    return 0;
+}
+
+} // namespace
+
 int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits) {
     if (!stream) {
         return -1;
@@ -526,51 +579,7 @@ int applyByteEdits(IByteStream* stream, std::vector<ByteEdit> edits) {
     }
 
     if (inPlace) {
-        // What is overwritten is kept, to be put back if a later write fails.
-        std::vector<std::vector<uint8_t>> saved;
-        saved.reserve(edits.size());
-        for (const ByteEdit& edit : edits) {
-            const int64_t overwritten = std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength);
-            saved.push_back(readRange(stream, edit.offset, overwritten));
-            if (static_cast<int64_t>(saved.back().size()) != overwritten) {
-                return -1;
-            }
-        }
-        auto undo = [&](size_t written) {
-            for (size_t j = 0; j < written; ++j) {
-                if (!saved[j].empty() && stream->seek(edits[j].offset) == edits[j].offset) {
-                    stream->write(saved[j].data(), static_cast<int>(saved[j].size()));
-                }
-            }
-            stream->setSize(fileSize);
-            return -1;
-        };
-        // A growing end goes first: the bytes past the old end are written before any
-        // old byte is touched, so that a full disk leaves the file as it was.
-        const ByteEdit& last = edits.back();
-        const int64_t lastLength = static_cast<int64_t>(last.bytes.size());
-        const bool lastAtEnd = last.offset + last.oldLength == fileSize;
-        const int64_t grown = lastAtEnd ? last.offset + lastLength - fileSize : 0;
-        if (grown > 0) {
-            const int64_t from = fileSize - last.offset;
-            if (stream->seek(fileSize) != fileSize ||
-                stream->write(last.bytes.data() + from, static_cast<int>(grown)) != grown) {
-                return undo(0);
-            }
-        }
-        for (size_t i = 0; i < edits.size(); ++i) {
-            const ByteEdit& edit = edits[i];
-            const int length =
-                static_cast<int>(std::min<int64_t>(static_cast<int64_t>(edit.bytes.size()), edit.oldLength));
-            if (length > 0 &&
-                (stream->seek(edit.offset) != edit.offset || stream->write(edit.bytes.data(), length) != length)) {
-                return undo(i + 1);
-            }
-        }
-        if (grown < 0 && stream->setSize(fileSize + grown) != fileSize + grown) {
-            return undo(edits.size());
-        }
-        return 0;
+        return applyInPlace(stream, edits, fileSize);
     }
 
     StreamRewrite rewrite(stream);

@@ -79,33 +79,8 @@ int Id3v1Tag::reload() {
     return 0;
 }
 
-int Id3v1Tag::save() {
-    if (!stream_) {
-        return -1;
-    }
-    const int64_t size = stream_->size();
-    if (size < 0) {
-        return -1;
-    }
-    const bool hadBlock = present(stream_, audioType_);
-    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldComment; });
-    if (items_.count() == 0) {
-        if (!hadBlock) {
-            return 1;
-        }
-        // Blocks stacked in front of it go too: each would read as the tag once the one
-        // behind it is gone.
-        int64_t blocks = 1;
-        uint8_t mark[3];
-        while (size >= (blocks + 1) * kBlockBytes && readAt(stream_, size - (blocks + 1) * kBlockBytes, mark, 3) &&
-               std::memcmp(mark, "TAG", 3) == 0 &&
-               !audioRunsInto(stream_, audioType_, size - (blocks + 1) * kBlockBytes, size - blocks * kBlockBytes)) {
-            ++blocks;
-        }
-        return replaceFileRange(stream_, size - blocks * kBlockBytes, blocks * kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
-    }
-
-    uint8_t block[kBlockBytes] = {};
+void Id3v1Tag::fillBlock(uint8_t block[]) const {
+    std::memset(block, 0, kBlockBytes);
     std::memcpy(block, "TAG", 3);
     block[125] = ' ';
     block[127] = 255;
@@ -160,6 +135,36 @@ int Id3v1Tag::save() {
         std::memcpy(block + offset, ansi.data(), n);
         std::memset(block + offset + n, fill, width - n);
     }
+}
+
+int Id3v1Tag::save() {
+    if (!stream_) {
+        return -1;
+    }
+    const int64_t size = stream_->size();
+    if (size < 0) {
+        return -1;
+    }
+    const bool hadBlock = present(stream_, audioType_);
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldComment; });
+    if (items_.count() == 0) {
+        if (!hadBlock) {
+            return 1;
+        }
+        // Blocks stacked in front of it go too: each would read as the tag once the one
+        // behind it is gone.
+        int64_t blocks = 1;
+        uint8_t mark[3];
+        while (size >= (blocks + 1) * kBlockBytes && readAt(stream_, size - (blocks + 1) * kBlockBytes, mark, 3) &&
+               std::memcmp(mark, "TAG", 3) == 0 &&
+               !audioRunsInto(stream_, audioType_, size - (blocks + 1) * kBlockBytes, size - blocks * kBlockBytes)) {
+            ++blocks;
+        }
+        return replaceFileRange(stream_, size - blocks * kBlockBytes, blocks * kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
+    }
+
+    uint8_t block[kBlockBytes];
+    fillBlock(block);
     if (block[124] == 0 && block[125] == ' ' && block[126] == 0) {
         block[125] = 0;
     }

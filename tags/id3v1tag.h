@@ -18,6 +18,10 @@ public:
     static bool present(IByteStream* stream, int audioType = -1);
 
 private:
+    // The 128 bytes of a block holding the items (track first: it decides whether the
+    // comment has 28 or 30 bytes).
+    void fillBlock(uint8_t block[]) const;
+
     int audioType_;
 };
 

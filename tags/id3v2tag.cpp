@@ -296,14 +296,21 @@ int Id3v2Tag::parse() {
     return 0;
 }
 
+struct Id3v2Tag::Candidate {
+    int field;
+    Decoded value;
+    size_t keptIndex; // where the frame sits among the kept frames when not chosen
+};
+
 void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
-    struct Candidate {
-        int field;
-        Decoded value;
-        size_t keptIndex; // where the frame sits among the kept frames when not chosen
-    };
     std::vector<Candidate> candidates;
     std::vector<Frame> frames;
+    readFrames(body, version, candidates, frames);
+    chooseItems(candidates, frames);
+}
+
+void Id3v2Tag::readFrames(const std::vector<uint8_t>& body, int version, std::vector<Candidate>& candidates,
+                          std::vector<Frame>& frames) {
     const size_t headerBytes = version <= 2 ? 6 : 10;
     size_t offset = 0;
     while (offset + headerBytes <= body.size()) {
@@ -340,32 +347,10 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
         }
         frame.data.assign(data, data + frameSize);
 
-        int field = fieldOfFrame(frame.id, version);
         std::vector<uint8_t> plain;
         const uint8_t* content = data;
         size_t contentSize = frameSize;
-        if (field >= 0 && version == 3 && (frame.flags[1] & 0xE0)) {
-            field = -1; // compressed, encrypted or grouped: kept as it is
-        }
-        if (field >= 0 && version == 4) {
-            if (frame.flags[1] & 0x0C) {
-                field = -1;
-            } else {
-                if (frame.flags[1] & 0x02) {
-                    plain = removeUnsynchronisation(content, contentSize);
-                    content = plain.data();
-                    contentSize = plain.size();
-                }
-                if (frame.flags[1] & 0x01) {
-                    if (contentSize < 4) {
-                        field = -1;
-                    } else {
-                        content += 4;
-                        contentSize -= 4;
-                    }
-                }
-            }
-        }
+        const int field = frameContent(frame, version, plain, content, contentSize);
         if (field >= 0) {
             Decoded value = decodeFrame(frame.id, field, content, contentSize, version);
             if (value.ok) {
@@ -384,7 +369,37 @@ void Id3v2Tag::parseFrames(const std::vector<uint8_t>& body, int version) {
             frames.push_back(std::move(unkept));
         }
     }
+}
 
+int Id3v2Tag::frameContent(const Frame& frame, int version, std::vector<uint8_t>& plain, const uint8_t*& content,
+                           size_t& contentSize) {
+    int field = fieldOfFrame(frame.id, version);
+    if (field >= 0 && version == 3 && (frame.flags[1] & 0xE0)) {
+        field = -1; // compressed, encrypted or grouped: kept as it is
+    }
+    if (field >= 0 && version == 4) {
+        if (frame.flags[1] & 0x0C) {
+            field = -1;
+        } else {
+            if (frame.flags[1] & 0x02) {
+                plain = removeUnsynchronisation(content, contentSize);
+                content = plain.data();
+                contentSize = plain.size();
+            }
+            if (frame.flags[1] & 0x01) {
+                if (contentSize < 4) {
+                    field = -1;
+                } else {
+                    content += 4;
+                    contentSize -= 4;
+                }
+            }
+        }
+    }
+    return field;
+}
+
+void Id3v2Tag::chooseItems(const std::vector<Candidate>& candidates, std::vector<Frame>& frames) {
     // One item per field: the preferred frame, else the first; the others stay frames.
     std::vector<bool> chosen(frames.size(), false);
     for (int field = 0; field <= FieldDisc; ++field) {
@@ -438,114 +453,18 @@ int Id3v2Tag::save() {
         return -1;
     }
     items_.reduce([](int field) { return field != FieldGrouping && field <= FieldDisc; }, &coverImage_);
-
     std::vector<uint8_t> frames;
-    auto putFrameHeader = [this, &frames](const char* id, size_t size, const uint8_t* flags) {
-        putText(frames, id);
-        if (version_ >= 4) {
-            putSyncSafe(frames, static_cast<uint32_t>(size));
-        } else {
-            putBe32(frames, static_cast<uint32_t>(size));
-        }
-        frames.push_back(flags ? flags[0] : 0);
-        frames.push_back(flags ? flags[1] : 0);
-    };
-    auto hasField = [this](int field) {
-        for (int i = 0; i < items_.count(); ++i) {
-            if (items_.getItem(i).field == field) {
-                return true;
-            }
-        }
-        return false;
-    };
-    // Frames in field order, the order a parse lists them in: a tag read back and saved
-    // again comes out the same.
-    std::vector<int> order(static_cast<size_t>(items_.count()));
-    for (int i = 0; i < items_.count(); ++i) {
-        order[static_cast<size_t>(i)] = i;
+    if (!buildFrames(frames)) {
+        return -1;
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [this](int a, int b) { return items_.getItem(a).field < items_.getItem(b).field; });
-    for (const int i : order) {
-        const TagItem item = items_.getItem(i);
-        const char* id = frameIdForField(item.field, version_);
-        if (!id || item.length <= 0) {
-            continue;
-        }
-        if (item.length > kMaxSyncSafe / 2) {
-            return -1;
-        }
-        const auto length = static_cast<size_t>(item.length);
-        if (isKeptPicture(item, coverImage_)) {
-            putFrameHeader(coverFrame_.id.c_str(), coverFrame_.data.size(), coverFrame_.flags);
-            putBytes(frames, coverFrame_.data.data(), coverFrame_.data.size());
-        } else if (item.field == FieldPicture) {
-            const char* mime = imageMimeType(imageKindOf(item.data, length));
-            putFrameHeader(id, std::strlen(mime) + length + 9, nullptr);
-            frames.push_back(1);
-            putText(frames, mime);
-            frames.push_back(0);
-            frames.push_back(3); // front cover
-            const uint8_t description[] = {0xFF, 0xFE, 0x65, 0x00, 0x00, 0x00};
-            putBytes(frames, description, sizeof description);
-            putBytes(frames, item.data, length);
-        } else if (item.field == FieldComment || item.field == FieldLyrics) {
-            const char* language = systemIso639Language();
-            putFrameHeader(id, length + 10, nullptr);
-            frames.push_back(1);
-            putBytes(frames, language ? language : "eng", 3);
-            const uint8_t emptyDescription[] = {0xFF, 0xFE, 0x00, 0x00, 0xFF, 0xFE};
-            putBytes(frames, emptyDescription, sizeof emptyDescription);
-            putBytes(frames, item.data, length);
-        } else {
-            std::vector<uint8_t> text(item.data, item.data + length);
-            if (item.field == FieldGenre) {
-                text = utf16ToBytes(items_.storedText(i), false, false);
-                if (text.size() > kMaxSyncSafe / 2) {
-                    return -1;
-                }
-            }
-            putFrameHeader(id, text.size() + 3, nullptr);
-            const uint8_t bom[] = {0x01, 0xFF, 0xFE};
-            putBytes(frames, bom, sizeof bom);
-            putBytes(frames, text.data(), text.size());
-        }
-    }
-    for (const Frame& frame : kept_) {
-        // A second value of a field that no longer has an item would read back as its
-        // item: the field was cleared, so it goes too.
-        if (frame.field >= 0 && !hasField(frame.field)) {
-            continue;
-        }
-        putFrameHeader(frame.id.c_str(), frame.data.size(), frame.flags);
-        putBytes(frames, frame.data.data(), frame.data.size());
-    }
-
     const int64_t fileSize = stream_->size();
     if (fileSize < 0) {
         return -1;
     }
     const int64_t oldLength = std::min(tagLength_, fileSize);
     if (frames.empty()) {
-        if (oldLength == 0) {
-            return 1;
-        }
-        // Tags stacked behind it go too: each would read as the tag once the one in
-        // front of it is gone.
-        int64_t removed = oldLength;
-        uint8_t next[10];
-        while (removed + 10 <= fileSize && readAt(stream_, removed, next, 10) && std::memcmp(next, "ID3", 3) == 0 &&
-               next[3] >= 2 && next[3] <= 4 && !((next[6] | next[7] | next[8] | next[9]) & 0x80)) {
-            const int64_t length = syncSafe(next + 6) + 10 + ((next[3] >= 3 && (next[5] & 0x10)) ? 10 : 0);
-            removed = std::min(fileSize, removed + length);
-        }
-        if (replaceFileRange(stream_, 0, removed, nullptr, 0) != 0) {
-            return -1;
-        }
-        tagLength_ = 0;
-        return 0;
+        return oldLength == 0 ? 1 : removeTags(oldLength, fileSize);
     }
-
     int64_t total = 10 + static_cast<int64_t>(frames.size());
     const bool fitsInPlace = oldLength > 0 && total <= oldLength && oldLength - total <= kMaxKeptPadding;
     total = fitsInPlace ? oldLength : total + kNewPadding;
@@ -565,6 +484,116 @@ int Id3v2Tag::save() {
         return -1;
     }
     tagLength_ = total;
+    return 0;
+}
+
+void Id3v2Tag::putFrameHeader(std::vector<uint8_t>& frames, const char* id, size_t size, const uint8_t* flags) const {
+    putText(frames, id);
+    if (version_ >= 4) {
+        putSyncSafe(frames, static_cast<uint32_t>(size));
+    } else {
+        putBe32(frames, static_cast<uint32_t>(size));
+    }
+    frames.push_back(flags ? flags[0] : 0);
+    frames.push_back(flags ? flags[1] : 0);
+}
+
+bool Id3v2Tag::buildFrames(std::vector<uint8_t>& frames) const {
+    auto hasField = [this](int field) {
+        for (int i = 0; i < items_.count(); ++i) {
+            if (items_.getItem(i).field == field) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Frames in field order, the order a parse lists them in: a tag read back and saved
+    // again comes out the same.
+    std::vector<int> order(static_cast<size_t>(items_.count()));
+    for (int i = 0; i < items_.count(); ++i) {
+        order[static_cast<size_t>(i)] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return items_.getItem(a).field < items_.getItem(b).field; });
+    for (const int i : order) {
+        if (!appendItemFrame(frames, i)) {
+            return false;
+        }
+    }
+    for (const Frame& frame : kept_) {
+        // A second value of a field that no longer has an item would read back as its
+        // item: the field was cleared, so it goes too.
+        if (frame.field >= 0 && !hasField(frame.field)) {
+            continue;
+        }
+        putFrameHeader(frames, frame.id.c_str(), frame.data.size(), frame.flags);
+        putBytes(frames, frame.data.data(), frame.data.size());
+    }
+
+    return true;
+}
+
+bool Id3v2Tag::appendItemFrame(std::vector<uint8_t>& frames, int i) const {
+    const TagItem item = items_.getItem(i);
+    const char* id = frameIdForField(item.field, version_);
+    if (!id || item.length <= 0) {
+        return true;
+    }
+    if (item.length > kMaxSyncSafe / 2) {
+        return false;
+    }
+    const auto length = static_cast<size_t>(item.length);
+    if (isKeptPicture(item, coverImage_)) {
+        putFrameHeader(frames, coverFrame_.id.c_str(), coverFrame_.data.size(), coverFrame_.flags);
+        putBytes(frames, coverFrame_.data.data(), coverFrame_.data.size());
+    } else if (item.field == FieldPicture) {
+        const char* mime = imageMimeType(imageKindOf(item.data, length));
+        putFrameHeader(frames, id, std::strlen(mime) + length + 9, nullptr);
+        frames.push_back(1);
+        putText(frames, mime);
+        frames.push_back(0);
+        frames.push_back(3); // front cover
+        const uint8_t description[] = {0xFF, 0xFE, 0x65, 0x00, 0x00, 0x00};
+        putBytes(frames, description, sizeof description);
+        putBytes(frames, item.data, length);
+    } else if (item.field == FieldComment || item.field == FieldLyrics) {
+        const char* language = systemIso639Language();
+        putFrameHeader(frames, id, length + 10, nullptr);
+        frames.push_back(1);
+        putBytes(frames, language ? language : "eng", 3);
+        const uint8_t emptyDescription[] = {0xFF, 0xFE, 0x00, 0x00, 0xFF, 0xFE};
+        putBytes(frames, emptyDescription, sizeof emptyDescription);
+        putBytes(frames, item.data, length);
+    } else {
+        std::vector<uint8_t> text(item.data, item.data + length);
+        if (item.field == FieldGenre) {
+            text = utf16ToBytes(items_.storedText(i), false, false);
+            if (text.size() > kMaxSyncSafe / 2) {
+                return false;
+            }
+        }
+        putFrameHeader(frames, id, text.size() + 3, nullptr);
+        const uint8_t bom[] = {0x01, 0xFF, 0xFE};
+        putBytes(frames, bom, sizeof bom);
+        putBytes(frames, text.data(), text.size());
+    }
+    return true;
+}
+
+int Id3v2Tag::removeTags(int64_t oldLength, int64_t fileSize) {
+    // Tags stacked behind it go too: each would read as the tag once the one in
+    // front of it is gone.
+    int64_t removed = oldLength;
+    uint8_t next[10];
+    while (removed + 10 <= fileSize && readAt(stream_, removed, next, 10) && std::memcmp(next, "ID3", 3) == 0 &&
+           next[3] >= 2 && next[3] <= 4 && !((next[6] | next[7] | next[8] | next[9]) & 0x80)) {
+        const int64_t length = syncSafe(next + 6) + 10 + ((next[3] >= 3 && (next[5] & 0x10)) ? 10 : 0);
+        removed = std::min(fileSize, removed + length);
+    }
+    if (replaceFileRange(stream_, 0, removed, nullptr, 0) != 0) {
+        return -1;
+    }
+    tagLength_ = 0;
     return 0;
 }
 

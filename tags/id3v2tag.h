@@ -27,8 +27,24 @@ private:
         std::vector<uint8_t> data;
         int field = -1; // a second value of this field, which a parse takes when it has no other
     };
+    struct Candidate; // a frame that can give its field's item
     int parse();
+    // Reading the frames: each frame of the tag's body in order, with the candidates for
+    // items among them; the content a frame's flags leave to decode (its field, or -1
+    // when it is kept as it is: compressed, encrypted, grouped); then one item per field.
     void parseFrames(const std::vector<uint8_t>& body, int version);
+    static void readFrames(const std::vector<uint8_t>& body, int version, std::vector<Candidate>& candidates,
+                           std::vector<Frame>& frames);
+    static int frameContent(const Frame& frame, int version, std::vector<uint8_t>& plain, const uint8_t*& content,
+                            size_t& contentSize);
+    void chooseItems(const std::vector<Candidate>& candidates, std::vector<Frame>& frames);
+    // Writing: the frames of the items and the kept frames (false when one is larger
+    // than a tag can say), one item's frame, and the removal of the tag (and of those
+    // stacked behind it) when no frame is left.
+    void putFrameHeader(std::vector<uint8_t>& frames, const char* id, size_t size, const uint8_t* flags) const;
+    bool buildFrames(std::vector<uint8_t>& frames) const;
+    bool appendItemFrame(std::vector<uint8_t>& frames, int i) const;
+    int removeTags(int64_t oldLength, int64_t fileSize);
 
     int slot_;
     int64_t tagLength_ = 0;

@@ -6,6 +6,15 @@
 
 namespace calvorine::tags {
 
+// One atom inside a buffer: its header and body bounds.
+struct Mp4Atom {
+    size_t offset = 0;
+    size_t header = 8;
+    size_t size = 0;
+    const uint8_t* type = nullptr;
+    size_t end() const { return offset + size; }
+};
+
 namespace {
 
 constexpr int64_t kMaxMoovBytes = 256 * 1024 * 1024;
@@ -85,14 +94,7 @@ int fieldOfAtom(const uint8_t* type) {
 const char* const kTopLevel[] = {"ftyp", "moov", "mdat", "udta", "uuid", "wide",
                                  "free", "junk", "skip", "prfl", "pict", "pnot"};
 
-// One atom inside a buffer: its header and body bounds.
-struct Atom {
-    size_t offset = 0;
-    size_t header = 8;
-    size_t size = 0;
-    const uint8_t* type = nullptr;
-    size_t end() const { return offset + size; }
-};
+using Atom = Mp4Atom;
 
 // Reads the atom at `offset` of a buffer that ends at `limit`; false when it does not fit.
 bool atomAt(const std::vector<uint8_t>& buffer, size_t offset, size_t limit, Atom& atom) {
@@ -169,6 +171,109 @@ void putAtomHeader(std::vector<uint8_t>& out, uint32_t size, const char* type) {
     putBytes(out, type, 4);
 }
 
+// The value of item i as an ilst data atom holds it, and its type flags; false when
+// the item has nothing to write (a track that is no number, an empty text).
+bool itemValue(const TagItemList& items, int i, std::vector<uint8_t>& value, uint32_t& flags) {
+    const TagItem item = items.getItem(i);
+    flags = 1; // UTF-8 text
+    if (item.field == FieldTrack || item.field == FieldDisc) {
+        int number = 0;
+        int total = 0;
+        if (!parseNumberPair(items.text(i), number, total)) {
+            return false;
+        }
+        putBe16(value, 0);
+        putBe16(value, static_cast<uint16_t>(number));
+        putBe16(value, static_cast<uint16_t>(total));
+        putBe16(value, 0);
+        flags = 0;
+    } else if (item.field == FieldPicture) {
+        putBytes(value, item.data, static_cast<size_t>(item.length));
+        switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
+        case ImageKind::Png:
+            flags = 14;
+            break;
+        case ImageKind::Gif:
+            flags = 12;
+            break;
+        case ImageKind::Bmp:
+            flags = 27;
+            break;
+        default:
+            flags = 13;
+            break;
+        }
+    } else {
+        value = encodeTagText(items.storedText(i), TextUtf8);
+    }
+    return !value.empty();
+}
+
+// Kept atoms of a field the list holds (a second title, say, that the first one hides)
+// stay behind the new items, so that they stay hidden. Those of a field the list no
+// longer holds go: the field was removed, and they would bring it back.
+bool keepsAtom(const std::vector<uint8_t>& atom, const bool written[]) {
+    const int field = fieldOfAtom(atom.data() + 4);
+    return field < 0 || written[field];
+}
+
+// The children of `parent` of one type, added to `out`.
+void childrenOfType(const std::vector<uint8_t>& buffer, const Atom& parent, const char* type, std::vector<Atom>& out) {
+    for (size_t at = parent.offset + parent.header; at < parent.end();) {
+        Atom child;
+        if (!atomAt(buffer, at, parent.end(), child)) {
+            break;
+        }
+        if (isType(child, type)) {
+            out.push_back(child);
+        }
+        at = child.end();
+    }
+}
+
+// One stco or co64 table of moov (read at moovOffset): every entry behind moov's
+// contents gets the change of moov's size; false for a table that claims more entries
+// than it holds, or a 32-bit entry that would need co64 (refused rather than wrapped).
+bool shiftChunkTable(const std::vector<uint8_t>& moov, const Atom& atom, int64_t moovOffset, uint64_t contentsStart,
+                     int64_t delta, std::vector<ByteEdit>& edits) {
+    const bool wide = isType(atom, "co64");
+    const size_t entryBytes = wide ? 8 : 4;
+    const size_t bodyAt = atom.offset + atom.header;
+    if (atom.size < atom.header + 8) {
+        return true;
+    }
+    const uint32_t count = readBe32(moov.data() + bodyAt + 4);
+    if (count > (atom.size - atom.header - 8) / entryBytes) {
+        return false;
+    }
+    ByteEdit edit;
+    edit.offset = moovOffset + static_cast<int64_t>(bodyAt + 8);
+    edit.oldLength = static_cast<int64_t>(count * entryBytes);
+    edit.bytes.assign(moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8),
+                      moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8 + count * entryBytes));
+    for (uint32_t e = 0; e < count; ++e) {
+        uint8_t* p = edit.bytes.data() + e * entryBytes;
+        const uint64_t value = wide ? readBe64(p) : readBe32(p);
+        if (value <= contentsStart) {
+            continue;
+        }
+        const uint64_t moved = value + static_cast<uint64_t>(delta);
+        if (!wide && moved > 0xFFFFFFFFull) {
+            return false;
+        }
+        if (wide) {
+            setBe32(p, static_cast<uint32_t>(moved >> 32));
+            setBe32(p + 4, static_cast<uint32_t>(moved));
+        } else {
+            setBe32(p, static_cast<uint32_t>(moved));
+        }
+    }
+    if (count > 0) {
+        edits.push_back(std::move(edit));
+    }
+    return true;
+}
+
 } // namespace
 
 Mp4Tag::Mp4Tag(IByteStream* stream, int& result) : TagHandler(stream) {
@@ -187,9 +292,44 @@ int Mp4Tag::reload() {
     udtaSize_ = 0;
     laterUdta_ = false;
     fragmentBoxes_.clear();
-    if (!stream_) {
+    if (!stream_ || !findMoov() || moovSize_ > kMaxMoovBytes) {
         return -1;
     }
+    const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
+    if (static_cast<int64_t>(moov.size()) != moovSize_) {
+        return -1;
+    }
+    Atom udta;
+    if (!findUdta(moov, udta)) {
+        return 0;
+    }
+    udtaOffset_ = moovOffset_ + static_cast<int64_t>(udta.offset);
+    udtaSize_ = static_cast<int64_t>(udta.size);
+    bool seen[FieldDisc + 1] = {};
+    for (size_t at = udta.offset + udta.header; at < udta.end();) {
+        Atom child;
+        if (!atomAt(moov, at, udta.end(), child)) {
+            break;
+        }
+        at = child.end();
+        if (isType(child, "free") || isType(child, "skip")) {
+            continue; // padding: space for the next save
+        }
+        if (isType(child, "meta") && child.size > child.header + 4) {
+            readMeta(moov, child, seen);
+            continue;
+        }
+        const int field = fieldOfAtom(child.type);
+        const bool taken = field >= 0 && child.size >= 13 && child.size <= 8388620 &&
+                           decodeItem(child.type, field, moov.data() + child.offset + 12, child.size - 12, true, seen);
+        if (!taken) {
+            keptUdtaChildren_.push_back(copyAtom(moov, child));
+        }
+    }
+    return 0;
+}
+
+bool Mp4Tag::findMoov() {
     const int64_t fileSize = stream_->size();
     // Top-level walk: find moov, and notice movie fragments.
     int64_t offset = 0;
@@ -226,7 +366,7 @@ int Mp4Tag::reload() {
                 known = known || std::memcmp(header + 4, type, 4) == 0;
             }
             if (!known || int64_t(size) > fileSize - offset) {
-                return -1;
+                return false;
             }
             first = false;
         }
@@ -243,14 +383,10 @@ int Mp4Tag::reload() {
         }
         offset += static_cast<int64_t>(size);
     }
-    if (moovOffset_ < 0 || moovSize_ > kMaxMoovBytes) {
-        return -1;
-    }
-    const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
-    if (static_cast<int64_t>(moov.size()) != moovSize_) {
-        return -1;
-    }
-    Atom udta;
+    return moovOffset_ >= 0;
+}
+
+bool Mp4Tag::findUdta(const std::vector<uint8_t>& moov, Mp4Atom& udta) {
     bool haveUdta = false;
     bool whole = true;
     udtaInsertAt_ = moovOffset_ + moovSize_;
@@ -282,116 +418,92 @@ int Mp4Tag::reload() {
         }
         at = child.end();
     }
-    if (!haveUdta) {
-        return 0;
-    }
-    udtaOffset_ = moovOffset_ + static_cast<int64_t>(udta.offset);
-    udtaSize_ = static_cast<int64_t>(udta.size);
+    return haveUdta;
+}
 
-    bool seen[FieldDisc + 1] = {};
-    auto decodeItem = [this, &seen](const uint8_t* type, int field, const uint8_t* payload, size_t length,
-                                    bool direct) -> bool {
-        if (field < 0 || seen[field] || length < 1 || length > static_cast<size_t>(kMaxItemBytes)) {
-            return false;
-        }
-        bool taken = false;
-        if (std::memcmp(type, "gnre", 4) == 0) {
-            // The stored number counts from 1: 1 is the first genre of the table.
-            taken = length >= 2 && items_.addGenreByIndex((readBe16(payload) & 0xFF) - 1, SlotMp4) == 0;
-        } else if (field == FieldTrack || field == FieldDisc) {
-            if (length >= 4) {
-                const int number = readBe16(payload + 2);
-                const int total = length > 5 ? readBe16(payload + 4) : 0;
-                const std::string text =
-                    total ? std::to_string(number) + "/" + std::to_string(total) : std::to_string(number);
-                taken = items_.addText(TextAnsi, SlotMp4, field, reinterpret_cast<const uint8_t*>(text.data()),
-                                       text.size()) == 0;
-            }
-        } else if (field == FieldPicture) {
-            taken = items_.addBinary(SlotMp4, field, static_cast<int>(length), payload) == 0;
-        } else {
-            if (std::memcmp(type, "cprt", 4) == 0 && direct) {
-                if (length < 3) {
-                    return false;
-                }
-                payload += 2; // language of the ISO copyright box
-                length -= 2;
-            }
-            taken = items_.addUtf16(SlotMp4, field, decodeMp4Text(payload, length)) == 0;
-        }
-        seen[field] = taken;
-        return taken;
-    };
-
-    for (size_t at = udta.offset + udta.header; at < udta.end();) {
-        Atom child;
-        if (!atomAt(moov, at, udta.end(), child)) {
+void Mp4Tag::readMeta(const std::vector<uint8_t>& moov, const Mp4Atom& meta, bool seen[]) {
+    for (size_t m = meta.offset + meta.header + 4; m < meta.end();) {
+        Atom metaChild;
+        if (!atomAt(moov, m, meta.end(), metaChild)) {
             break;
         }
-        at = child.end();
-        if (isType(child, "free") || isType(child, "skip")) {
-            continue; // padding: space for the next save
-        }
-        if (isType(child, "meta") && child.size > child.header + 4) {
-            for (size_t m = child.offset + child.header + 4; m < child.end();) {
-                Atom metaChild;
-                if (!atomAt(moov, m, child.end(), metaChild)) {
-                    break;
-                }
-                m = metaChild.end();
-                if (isType(metaChild, "hdlr") || isType(metaChild, "free")) {
-                    continue;
-                }
-                if (!isType(metaChild, "ilst")) {
-                    keptMetaChildren_.push_back(copyAtom(moov, metaChild));
-                    continue;
-                }
-                for (size_t i = metaChild.offset + metaChild.header; i < metaChild.end();) {
-                    Atom item;
-                    if (!atomAt(moov, i, metaChild.end(), item)) {
-                        break;
-                    }
-                    i = item.end();
-                    const int field = fieldOfAtom(item.type);
-                    bool taken = false;
-                    bool firstData = true;
-                    for (size_t d = item.offset + item.header; d < item.end();) {
-                        Atom data;
-                        if (!atomAt(moov, d, item.end(), data)) {
-                            break;
-                        }
-                        d = data.end();
-                        if (!isType(data, "data")) {
-                            continue;
-                        }
-                        if (firstData && data.size > 16) {
-                            const uint8_t* value = moov.data() + data.offset + 16;
-                            taken = decodeItem(item.type, field, value, data.size - 16, false);
-                            if (taken && field == FieldPicture &&
-                                imageKindOf(value, data.size - 16) == ImageKind::None) {
-                                coverTypeAndLocale_.assign(value - 8, value);
-                                coverImage_.assign(value, value + (data.size - 16));
-                            }
-                        } else if (!firstData && taken && field == FieldPicture) {
-                            keptCovers_.push_back(copyAtom(moov, data));
-                        }
-                        firstData = false;
-                    }
-                    if (!taken) {
-                        keptItems_.push_back(copyAtom(moov, item));
-                    }
-                }
-            }
+        m = metaChild.end();
+        if (isType(metaChild, "hdlr") || isType(metaChild, "free")) {
             continue;
         }
-        const int field = fieldOfAtom(child.type);
-        const bool taken = field >= 0 && child.size >= 13 && child.size <= 8388620 &&
-                           decodeItem(child.type, field, moov.data() + child.offset + 12, child.size - 12, true);
-        if (!taken) {
-            keptUdtaChildren_.push_back(copyAtom(moov, child));
+        if (!isType(metaChild, "ilst")) {
+            keptMetaChildren_.push_back(copyAtom(moov, metaChild));
+            continue;
+        }
+        for (size_t i = metaChild.offset + metaChild.header; i < metaChild.end();) {
+            Atom item;
+            if (!atomAt(moov, i, metaChild.end(), item)) {
+                break;
+            }
+            i = item.end();
+            const int field = fieldOfAtom(item.type);
+            bool taken = false;
+            bool firstData = true;
+            for (size_t d = item.offset + item.header; d < item.end();) {
+                Atom data;
+                if (!atomAt(moov, d, item.end(), data)) {
+                    break;
+                }
+                d = data.end();
+                if (!isType(data, "data")) {
+                    continue;
+                }
+                if (firstData && data.size > 16) {
+                    const uint8_t* value = moov.data() + data.offset + 16;
+                    taken = decodeItem(item.type, field, value, data.size - 16, false, seen);
+                    if (taken && field == FieldPicture && imageKindOf(value, data.size - 16) == ImageKind::None) {
+                        coverTypeAndLocale_.assign(value - 8, value);
+                        coverImage_.assign(value, value + (data.size - 16));
+                    }
+                } else if (!firstData && taken && field == FieldPicture) {
+                    keptCovers_.push_back(copyAtom(moov, data));
+                }
+                firstData = false;
+            }
+            if (!taken) {
+                keptItems_.push_back(copyAtom(moov, item));
+            }
         }
     }
-    return 0;
+}
+
+bool Mp4Tag::decodeItem(const uint8_t* type, int field, const uint8_t* payload, size_t length, bool direct,
+                        bool seen[]) {
+    if (field < 0 || seen[field] || length < 1 || length > static_cast<size_t>(kMaxItemBytes)) {
+        return false;
+    }
+    bool taken = false;
+    if (std::memcmp(type, "gnre", 4) == 0) {
+        // The stored number counts from 1: 1 is the first genre of the table.
+        taken = length >= 2 && items_.addGenreByIndex((readBe16(payload) & 0xFF) - 1, SlotMp4) == 0;
+    } else if (field == FieldTrack || field == FieldDisc) {
+        if (length >= 4) {
+            const int number = readBe16(payload + 2);
+            const int total = length > 5 ? readBe16(payload + 4) : 0;
+            const std::string text =
+                total ? std::to_string(number) + "/" + std::to_string(total) : std::to_string(number);
+            taken = items_.addText(TextAnsi, SlotMp4, field, reinterpret_cast<const uint8_t*>(text.data()),
+                                   text.size()) == 0;
+        }
+    } else if (field == FieldPicture) {
+        taken = items_.addBinary(SlotMp4, field, static_cast<int>(length), payload) == 0;
+    } else {
+        if (std::memcmp(type, "cprt", 4) == 0 && direct) {
+            if (length < 3) {
+                return false;
+            }
+            payload += 2; // language of the ISO copyright box
+            length -= 2;
+        }
+        taken = items_.addUtf16(SlotMp4, field, decodeMp4Text(payload, length)) == 0;
+    }
+    seen[field] = taken;
+    return taken;
 }
 
 int Mp4Tag::save() {
@@ -399,43 +511,45 @@ int Mp4Tag::save() {
         return -1;
     }
     items_.reduce([](int field) { return field >= FieldTitle && field <= FieldDisc; }, &coverImage_);
-    std::vector<uint8_t> ilst;
     bool written[FieldDisc + 1] = {};
+    const std::vector<uint8_t> ilst = buildItemList(written);
+    std::vector<uint8_t> udta = buildUdta(ilst, written);
+    if (udta.empty() && udtaSize_ == 0) {
+        return 1;
+    }
+    if (!udta.empty() && !padUdta(udta)) {
+        return -1;
+    }
+    const int64_t delta = static_cast<int64_t>(udta.size()) - udtaSize_;
+    const int64_t newMoovSize = moovSize_ + delta;
+    if (moovHeader_ == 8 && newMoovSize > 0xFFFFFFFFll) {
+        return -1;
+    }
+    std::vector<ByteEdit> edits;
+    edits.push_back(moovSizeEdit(newMoovSize));
+    // Chunk offsets that point behind moov's start move with the media, and so do movie
+    // fragments behind moov, whose indexes point at them.
+    if (delta != 0 && (!shiftChunkOffsets(delta, edits) || !shiftFragmentOffsets(delta, edits))) {
+        return -1;
+    }
+    ByteEdit udtaEdit;
+    udtaEdit.offset = udtaSize_ ? udtaOffset_ : udtaInsertAt_;
+    udtaEdit.oldLength = udtaSize_;
+    udtaEdit.bytes = std::move(udta);
+    edits.push_back(std::move(udtaEdit));
+    if (applyByteEdits(stream_, std::move(edits)) != 0) {
+        return -1;
+    }
+    return reload() < 0 ? -1 : 0;
+}
+
+std::vector<uint8_t> Mp4Tag::buildItemList(bool written[]) const {
+    std::vector<uint8_t> ilst;
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
         std::vector<uint8_t> value;
-        uint32_t flags = 1; // UTF-8 text
-        if (item.field == FieldTrack || item.field == FieldDisc) {
-            int number = 0;
-            int total = 0;
-            if (!parseNumberPair(items_.text(i), number, total)) {
-                continue;
-            }
-            putBe16(value, 0);
-            putBe16(value, static_cast<uint16_t>(number));
-            putBe16(value, static_cast<uint16_t>(total));
-            putBe16(value, 0);
-            flags = 0;
-        } else if (item.field == FieldPicture) {
-            putBytes(value, item.data, static_cast<size_t>(item.length));
-            switch (imageKindOf(item.data, static_cast<size_t>(item.length))) {
-            case ImageKind::Png:
-                flags = 14;
-                break;
-            case ImageKind::Gif:
-                flags = 12;
-                break;
-            case ImageKind::Bmp:
-                flags = 27;
-                break;
-            default:
-                flags = 13;
-                break;
-            }
-        } else {
-            value = encodeTagText(items_.storedText(i), TextUtf8);
-        }
-        if (value.empty()) {
+        uint32_t flags = 1;
+        if (!itemValue(items_, i, value, flags)) {
             continue;
         }
         size_t extra = 0;
@@ -460,24 +574,20 @@ int Mp4Tag::save() {
             }
         }
     }
-    // Kept atoms of a field the list holds (a second title, say, that the first one
-    // hides) stay behind the new items, so that they stay hidden. Those of a field the
-    // list no longer holds go: the field was removed, and they would bring it back.
-    auto keepAtom = [&written](const std::vector<uint8_t>& atom) {
-        const int field = fieldOfAtom(atom.data() + 4);
-        return field < 0 || written[field];
-    };
     for (const auto& kept : keptItems_) {
-        if (keepAtom(kept)) {
+        if (keepsAtom(kept, written)) {
             ilst.insert(ilst.end(), kept.begin(), kept.end());
         }
     }
+    return ilst;
+}
 
+std::vector<uint8_t> Mp4Tag::buildUdta(const std::vector<uint8_t>& ilst, const bool written[]) const {
     std::vector<uint8_t> udta;
     putAtomHeader(udta, 0, "udta");
-    auto keptChildren = [this, &udta, &keepAtom](bool items) {
+    auto keptChildren = [this, &udta, written](bool items) {
         for (const auto& kept : keptUdtaChildren_) {
-            if ((fieldOfAtom(kept.data() + 4) >= 0) == items && keepAtom(kept)) {
+            if ((fieldOfAtom(kept.data() + 4) >= 0) == items && keepsAtom(kept, written)) {
                 udta.insert(udta.end(), kept.begin(), kept.end());
             }
         }
@@ -508,34 +618,30 @@ int Mp4Tag::save() {
     if (udta.size() == 8 && !laterUdta_) {
         udta.clear();
     }
-    if (udta.empty() && udtaSize_ == 0) {
-        return 1;
-    }
-    if (!udta.empty()) {
-        // Padding as a "free" atom: fill the old space when the new atoms fit it.
-        const int64_t spare = udtaSize_ - static_cast<int64_t>(udta.size());
-        int64_t padding = kNewPadding;
-        if (spare == 0) {
-            padding = 0;
-        } else if (spare >= 8 && spare <= kMaxKeptPadding) {
-            padding = spare;
-        }
-        if (padding > 0) {
-            putAtomHeader(udta, static_cast<uint32_t>(padding), "free");
-            udta.insert(udta.end(), static_cast<size_t>(padding - 8), 0);
-        }
-        if (udta.size() > 0xFFFFFFFFu) {
-            return -1;
-        }
-        setBe32(udta.data(), static_cast<uint32_t>(udta.size()));
-    }
+    return udta;
+}
 
-    const int64_t delta = static_cast<int64_t>(udta.size()) - udtaSize_;
-    const int64_t newMoovSize = moovSize_ + delta;
-    if (moovHeader_ == 8 && newMoovSize > 0xFFFFFFFFll) {
-        return -1;
+bool Mp4Tag::padUdta(std::vector<uint8_t>& udta) const {
+    // Padding as a "free" atom: fill the old space when the new atoms fit it.
+    const int64_t spare = udtaSize_ - static_cast<int64_t>(udta.size());
+    int64_t padding = kNewPadding;
+    if (spare == 0) {
+        padding = 0;
+    } else if (spare >= 8 && spare <= kMaxKeptPadding) {
+        padding = spare;
     }
-    std::vector<ByteEdit> edits;
+    if (padding > 0) {
+        putAtomHeader(udta, static_cast<uint32_t>(padding), "free");
+        udta.insert(udta.end(), static_cast<size_t>(padding - 8), 0);
+    }
+    if (udta.size() > 0xFFFFFFFFu) {
+        return false;
+    }
+    setBe32(udta.data(), static_cast<uint32_t>(udta.size()));
+    return true;
+}
+
+ByteEdit Mp4Tag::moovSizeEdit(int64_t newMoovSize) const {
     ByteEdit moovSize;
     if (moovHeader_ == 16) {
         moovSize.offset = moovOffset_ + 8;
@@ -547,101 +653,42 @@ int Mp4Tag::save() {
         moovSize.oldLength = 4;
         putBe32(moovSize.bytes, static_cast<uint32_t>(newMoovSize));
     }
-    edits.push_back(std::move(moovSize));
+    return moovSize;
+}
 
-    // Chunk offsets that point behind moov's start move with the media.
-    if (delta != 0) {
-        const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
-        if (static_cast<int64_t>(moov.size()) != moovSize_) {
-            return -1;
+bool Mp4Tag::shiftChunkOffsets(int64_t delta, std::vector<ByteEdit>& edits) {
+    const std::vector<uint8_t> moov = readRange(stream_, moovOffset_, moovSize_);
+    if (static_cast<int64_t>(moov.size()) != moovSize_) {
+        return false;
+    }
+    const uint64_t contentsStart = static_cast<uint64_t>(moovOffset_ + moovHeader_);
+    Atom root;
+    root.offset = 0;
+    root.header = static_cast<size_t>(moovHeader_);
+    root.size = moov.size();
+    std::vector<Atom> traks;
+    childrenOfType(moov, root, "trak", traks);
+    for (const Atom& trak : traks) {
+        std::vector<Atom> mdia, minf, stbl;
+        childrenOfType(moov, trak, "mdia", mdia);
+        for (const Atom& a : mdia) {
+            childrenOfType(moov, a, "minf", minf);
         }
-        const uint64_t contentsStart = static_cast<uint64_t>(moovOffset_ + moovHeader_);
-        auto children = [&moov](const Atom& parent, const char* type, std::vector<Atom>& out) {
-            for (size_t at = parent.offset + parent.header; at < parent.end();) {
-                Atom child;
-                if (!atomAt(moov, at, parent.end(), child)) {
-                    break;
-                }
-                if (isType(child, type)) {
-                    out.push_back(child);
-                }
-                at = child.end();
-            }
-        };
-        Atom root;
-        root.offset = 0;
-        root.header = static_cast<size_t>(moovHeader_);
-        root.size = moov.size();
-        std::vector<Atom> traks;
-        children(root, "trak", traks);
-        for (const Atom& trak : traks) {
-            std::vector<Atom> mdia, minf, stbl;
-            children(trak, "mdia", mdia);
-            for (const Atom& a : mdia) {
-                children(a, "minf", minf);
-            }
-            for (const Atom& a : minf) {
-                children(a, "stbl", stbl);
-            }
-            for (const Atom& table : stbl) {
-                std::vector<Atom> offsets;
-                children(table, "stco", offsets);
-                children(table, "co64", offsets);
-                for (const Atom& atom : offsets) {
-                    const bool wide = isType(atom, "co64");
-                    const size_t entryBytes = wide ? 8 : 4;
-                    const size_t bodyAt = atom.offset + atom.header;
-                    if (atom.size < atom.header + 8) {
-                        continue;
-                    }
-                    const uint32_t count = readBe32(moov.data() + bodyAt + 4);
-                    if (count > (atom.size - atom.header - 8) / entryBytes) {
-                        return -1; // a table that claims more entries than it holds
-                    }
-                    ByteEdit edit;
-                    edit.offset = moovOffset_ + static_cast<int64_t>(bodyAt + 8);
-                    edit.oldLength = static_cast<int64_t>(count * entryBytes);
-                    edit.bytes.assign(moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8),
-                                      moov.begin() + static_cast<std::ptrdiff_t>(bodyAt + 8 + count * entryBytes));
-                    for (uint32_t e = 0; e < count; ++e) {
-                        uint8_t* p = edit.bytes.data() + e * entryBytes;
-                        const uint64_t value = wide ? readBe64(p) : readBe32(p);
-                        if (value <= contentsStart) {
-                            continue;
-                        }
-                        const uint64_t moved = value + static_cast<uint64_t>(delta);
-                        if (!wide && moved > 0xFFFFFFFFull) {
-                            return -1; // would need co64; refused rather than wrapped
-                        }
-                        if (wide) {
-                            setBe32(p, static_cast<uint32_t>(moved >> 32));
-                            setBe32(p + 4, static_cast<uint32_t>(moved));
-                        } else {
-                            setBe32(p, static_cast<uint32_t>(moved));
-                        }
-                    }
-                    if (count > 0) {
-                        edits.push_back(std::move(edit));
-                    }
+        for (const Atom& a : minf) {
+            childrenOfType(moov, a, "stbl", stbl);
+        }
+        for (const Atom& table : stbl) {
+            std::vector<Atom> offsets;
+            childrenOfType(moov, table, "stco", offsets);
+            childrenOfType(moov, table, "co64", offsets);
+            for (const Atom& atom : offsets) {
+                if (!shiftChunkTable(moov, atom, moovOffset_, contentsStart, delta, edits)) {
+                    return false;
                 }
             }
         }
     }
-
-    // Movie fragments behind moov move with it, and their indexes point at them.
-    if (delta != 0 && !shiftFragmentOffsets(delta, edits)) {
-        return -1;
-    }
-
-    ByteEdit udtaEdit;
-    udtaEdit.offset = udtaSize_ ? udtaOffset_ : udtaInsertAt_;
-    udtaEdit.oldLength = udtaSize_;
-    udtaEdit.bytes = std::move(udta);
-    edits.push_back(std::move(udtaEdit));
-    if (applyByteEdits(stream_, std::move(edits)) != 0) {
-        return -1;
-    }
-    return reload() < 0 ? -1 : 0;
+    return true;
 }
 
 namespace {

@@ -6,6 +6,8 @@
 
 namespace calvorine::tags {
 
+struct Mp4Atom;
+
 class Mp4Tag : public TagHandler {
 public:
     // result -1 when the stream is not an MP4 file with a moov atom.
@@ -17,6 +19,23 @@ public:
     int save() override;
 
 private:
+    // The steps of reading: the top-level walk to moov (noting the fragment boxes), moov's
+    // udta (false without one), a meta atom's ilst, and one item's payload (false when it
+    // does not serve, so that the atom is kept as it is; seen[field] once it has one).
+    bool findMoov();
+    bool findUdta(const std::vector<uint8_t>& moov, Mp4Atom& udta);
+    void readMeta(const std::vector<uint8_t>& moov, const Mp4Atom& meta, bool seen[]);
+    bool decodeItem(const uint8_t* type, int field, const uint8_t* payload, size_t length, bool direct, bool seen[]);
+
+    // The steps of a save: the new ilst (written[] tells which fields it holds), the new
+    // udta around it (empty when nothing is left for it), its padding (false when it
+    // grows past what a 32-bit size says), moov's new size, and the chunk offsets that
+    // move with the media.
+    std::vector<uint8_t> buildItemList(bool written[]) const;
+    std::vector<uint8_t> buildUdta(const std::vector<uint8_t>& ilst, const bool written[]) const;
+    bool padUdta(std::vector<uint8_t>& udta) const;
+    ByteEdit moovSizeEdit(int64_t newMoovSize) const;
+    bool shiftChunkOffsets(int64_t delta, std::vector<ByteEdit>& edits);
     // Adds to `edits` the fragment boxes whose offsets change when moov grows by delta;
     // false when one does not parse or an offset no longer fits.
     bool shiftFragmentOffsets(int64_t delta, std::vector<ByteEdit>& edits);

@@ -9,6 +9,19 @@
 
 namespace calvorine::tags {
 
+// One Ogg page's header as read: where it is, its fields and its lacing values.
+struct OggPageHeader {
+    int64_t offset = 0;
+    uint8_t headerType = 0;
+    uint32_t serial = 0;
+    uint32_t sequence = 0;
+    uint8_t lacing[255];
+    int segments = 0;
+    int64_t headerBytes = 0;
+    int64_t bodyBytes = 0;
+    int64_t end() const { return offset + headerBytes + bodyBytes; }
+};
+
 namespace {
 
 constexpr int64_t kMaxHeaderBytes = 64 * 1024 * 1024;
@@ -20,17 +33,7 @@ constexpr uint8_t kContinued = 0x01;
 constexpr uint8_t kBeginOfStream = 0x02;
 constexpr uint8_t kEndOfStream = 0x04;
 
-struct PageHeader {
-    int64_t offset = 0;
-    uint8_t headerType = 0;
-    uint32_t serial = 0;
-    uint32_t sequence = 0;
-    uint8_t lacing[255];
-    int segments = 0;
-    int64_t headerBytes = 0;
-    int64_t bodyBytes = 0;
-    int64_t end() const { return offset + headerBytes + bodyBytes; }
-};
+using PageHeader = OggPageHeader;
 
 bool readPageHeader(IByteStream* stream, int64_t offset, int64_t fileSize, PageHeader& page) {
     uint8_t header[27];
@@ -152,19 +155,7 @@ int OggVorbisTag::reload() {
         return -1;
     }
     const int64_t fileSize = stream_->size();
-    int64_t start = audioStartAfterId3v2(stream_);
-    std::vector<uint8_t> head(4096 + 3);
-    if (stream_->seek(start) != start) {
-        return -1;
-    }
-    const int got = stream_->read(head.data(), static_cast<int>(head.size()));
-    int64_t offset = -1;
-    for (int i = 0; i + 4 <= got; ++i) {
-        if (std::memcmp(head.data() + i, "OggS", 4) == 0) {
-            offset = start + i;
-            break;
-        }
-    }
+    int64_t offset = firstPageOffset();
     if (offset < 0) {
         return -1;
     }
@@ -193,24 +184,7 @@ int OggVorbisTag::reload() {
             if (static_cast<int64_t>(body.size()) != page.bodyBytes) {
                 break;
             }
-            size_t at = 0;
-            for (int s = 0; s < page.segments && packets_.size() < 3; ++s) {
-                if (!inPacket) {
-                    current = Packet{};
-                    current.firstPage = pageIndex;
-                    inPacket = true;
-                }
-                current.bytes.insert(current.bytes.end(), body.begin() + static_cast<std::ptrdiff_t>(at),
-                                     body.begin() + static_cast<std::ptrdiff_t>(at + page.lacing[s]));
-                at += page.lacing[s];
-                headerBytes += page.lacing[s];
-                if (page.lacing[s] < 255) {
-                    current.lastPage = pageIndex;
-                    current.endsPage = s + 1 == page.segments;
-                    packets_.push_back(std::move(current));
-                    inPacket = false;
-                }
-            }
+            headerBytes += takePackets(page, body, pageIndex, current, inPacket);
             if (headerBytes > kMaxHeaderBytes) {
                 break;
             }
@@ -229,6 +203,45 @@ int OggVorbisTag::reload() {
         parseVorbisComments(packet.data() + 7, packet.size() - 7, items_, SlotOggVorbis, vendor_, keptComments_, seen);
     }
     return 0;
+}
+
+int64_t OggVorbisTag::firstPageOffset() {
+    int64_t start = audioStartAfterId3v2(stream_);
+    std::vector<uint8_t> head(4096 + 3);
+    if (stream_->seek(start) != start) {
+        return -1;
+    }
+    const int got = stream_->read(head.data(), static_cast<int>(head.size()));
+    for (int i = 0; i + 4 <= got; ++i) {
+        if (std::memcmp(head.data() + i, "OggS", 4) == 0) {
+            return start + i;
+        }
+    }
+    return -1;
+}
+
+int64_t OggVorbisTag::takePackets(const OggPageHeader& page, const std::vector<uint8_t>& body, int pageIndex,
+                                  Packet& current, bool& inPacket) {
+    int64_t headerBytes = 0;
+    size_t at = 0;
+    for (int s = 0; s < page.segments && packets_.size() < 3; ++s) {
+        if (!inPacket) {
+            current = Packet{};
+            current.firstPage = pageIndex;
+            inPacket = true;
+        }
+        current.bytes.insert(current.bytes.end(), body.begin() + static_cast<std::ptrdiff_t>(at),
+                             body.begin() + static_cast<std::ptrdiff_t>(at + page.lacing[s]));
+        at += page.lacing[s];
+        headerBytes += page.lacing[s];
+        if (page.lacing[s] < 255) {
+            current.lastPage = pageIndex;
+            current.endsPage = s + 1 == page.segments;
+            packets_.push_back(std::move(current));
+            inPacket = false;
+        }
+    }
+    return headerBytes;
 }
 
 int OggVorbisTag::save() {
@@ -253,13 +266,7 @@ int OggVorbisTag::save() {
     if (firstPage != packets_[0].lastPage + 1) {
         return -1;
     }
-
-    std::vector<uint8_t> comment;
-    comment.push_back(3);
-    putText(comment, "vorbis");
-    const std::vector<uint8_t> list = buildVorbisComments(items_, keptComments_, vendor_, CommentKind::Ogg);
-    comment.insert(comment.end(), list.begin(), list.end());
-    comment.push_back(1); // framing bit
+    std::vector<uint8_t> comment = buildCommentPacket();
     std::vector<const std::vector<uint8_t>*> packets{&comment};
     packets.push_back(&packets_[replacedCount].bytes);
 
@@ -269,11 +276,50 @@ int OggVorbisTag::save() {
     std::vector<uint8_t> others;
     int oldPages = 0;
     int64_t oldOurBytes = 0;
+    if (!collectRegionPages(firstPage, lastPage, others, oldPages, oldOurBytes)) {
+        return -1;
+    }
+    int newPages = 0;
+    const bool endOfStream = (pages_[lastPage].headerType & kEndOfStream) != 0;
+    const uint32_t firstSequence = pages_[packets_[0].lastPage].sequence + 1;
+    padToOldPages(comment, packets_[replacedCount].bytes.size(), oldOurBytes, oldPages);
+    std::vector<uint8_t> region = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
+    region.insert(region.end(), others.begin(), others.end());
+
+    const int64_t regionStart = pages_[firstPage].offset;
+    const int64_t regionEnd = pages_[lastPage].offset + pages_[lastPage].length;
+    std::vector<ByteEdit> edits(1);
+    edits[0].offset = regionStart;
+    edits[0].oldLength = regionEnd - regionStart;
+    edits[0].bytes = std::move(region);
+    // Later pages of the stream follow on in sequence: renumber them, page by page.
+    if (newPages != oldPages && !renumberLaterPages(regionEnd, int64_t(newPages) - oldPages, edits)) {
+        return -1;
+    }
+    if (applyByteEdits(stream_, std::move(edits)) != 0) {
+        return -1;
+    }
+    reload();
+    return 0;
+}
+
+std::vector<uint8_t> OggVorbisTag::buildCommentPacket() const {
+    std::vector<uint8_t> comment;
+    comment.push_back(3);
+    putText(comment, "vorbis");
+    const std::vector<uint8_t> list = buildVorbisComments(items_, keptComments_, vendor_, CommentKind::Ogg);
+    comment.insert(comment.end(), list.begin(), list.end());
+    comment.push_back(1); // framing bit
+    return comment;
+}
+
+bool OggVorbisTag::collectRegionPages(int firstPage, int lastPage, std::vector<uint8_t>& others, int& oldPages,
+                                      int64_t& oldOurBytes) const {
     for (int i = firstPage; i <= lastPage; ++i) {
         if (pages_[i].serial != serial_) {
             const std::vector<uint8_t> bytes = readRange(stream_, pages_[i].offset, pages_[i].length);
             if (static_cast<int64_t>(bytes.size()) != pages_[i].length) {
-                return -1;
+                return false;
             }
             others.insert(others.end(), bytes.begin(), bytes.end());
         } else {
@@ -281,11 +327,13 @@ int OggVorbisTag::save() {
             oldOurBytes += pages_[i].length;
         }
     }
+    return true;
+}
+
+void OggVorbisTag::padToOldPages(std::vector<uint8_t>& comment, size_t setupLength, int64_t oldOurBytes, int oldPages) {
     int newPages = 0;
-    const bool endOfStream = (pages_[lastPage].headerType & kEndOfStream) != 0;
-    const uint32_t firstSequence = pages_[packets_[0].lastPage].sequence + 1;
     const size_t bareLength = comment.size();
-    std::vector<size_t> lengths{bareLength, packets_[replacedCount].bytes.size()};
+    std::vector<size_t> lengths{bareLength, setupLength};
     // Pad the packet so that its pages take exactly the old pages' place, when they fit.
     const int64_t spare = oldOurBytes - pagedSize(lengths, newPages);
     bool fitted = spare == 0 && newPages == oldPages;
@@ -298,63 +346,46 @@ int OggVorbisTag::save() {
         }
     }
     comment.resize(fitted ? lengths[0] : bareLength + kNewPadding, 0);
-    std::vector<uint8_t> region = buildPages(packets, serial_, firstSequence, endOfStream, newPages);
-    region.insert(region.end(), others.begin(), others.end());
+}
 
-    const int64_t regionStart = pages_[firstPage].offset;
-    const int64_t regionEnd = pages_[lastPage].offset + pages_[lastPage].length;
-    std::vector<ByteEdit> edits(1);
-    edits[0].offset = regionStart;
-    edits[0].oldLength = regionEnd - regionStart;
-    edits[0].bytes = std::move(region);
-
-    const uint32_t expectedSequence = pages_[packets_[0].lastPage].sequence + 1 + static_cast<uint32_t>(oldPages);
-    const uint32_t newSequence = pages_[packets_[0].lastPage].sequence + 1 + static_cast<uint32_t>(newPages);
-    if (expectedSequence != newSequence) {
-        // Later pages of the stream follow on in sequence: renumber them, page by page.
-        const int64_t fileSize = stream_->size();
-        const int64_t change = int64_t(newSequence) - int64_t(expectedSequence);
-        int64_t offset = regionEnd;
-        PageHeader page;
-        while (offset < fileSize) {
-            if (!readPageHeader(stream_, offset, fileSize, page)) {
-                // Lost sync: find the next capture pattern.
-                uint8_t probe[4096 + 3];
-                const int64_t chunk = std::min<int64_t>(sizeof probe, fileSize - offset - 1);
-                if (chunk < 4 || !readAt(stream_, offset + 1, probe, chunk)) {
+bool OggVorbisTag::renumberLaterPages(int64_t regionEnd, int64_t change, std::vector<ByteEdit>& edits) const {
+    const int64_t fileSize = stream_->size();
+    int64_t offset = regionEnd;
+    PageHeader page;
+    while (offset < fileSize) {
+        if (!readPageHeader(stream_, offset, fileSize, page)) {
+            // Lost sync: find the next capture pattern.
+            uint8_t probe[4096 + 3];
+            const int64_t chunk = std::min<int64_t>(sizeof probe, fileSize - offset - 1);
+            if (chunk < 4 || !readAt(stream_, offset + 1, probe, chunk)) {
+                break;
+            }
+            int64_t found = -1;
+            for (int64_t i = 0; i + 4 <= chunk; ++i) {
+                if (std::memcmp(probe + i, "OggS", 4) == 0) {
+                    found = offset + 1 + i;
                     break;
                 }
-                int64_t found = -1;
-                for (int64_t i = 0; i + 4 <= chunk; ++i) {
-                    if (std::memcmp(probe + i, "OggS", 4) == 0) {
-                        found = offset + 1 + i;
-                        break;
-                    }
-                }
-                offset = found >= 0 ? found : offset + 1 + chunk - 3;
-                continue;
             }
-            if (page.serial == serial_) {
-                std::vector<uint8_t> bytes = readRange(stream_, offset, page.end() - offset);
-                if (static_cast<int64_t>(bytes.size()) != page.end() - offset) {
-                    return -1;
-                }
-                setLe32(bytes.data() + 18, static_cast<uint32_t>(int64_t(page.sequence) + change));
-                setPageChecksum(bytes, static_cast<size_t>(page.headerBytes));
-                ByteEdit edit;
-                edit.offset = offset + 18;
-                edit.oldLength = 8;
-                edit.bytes.assign(bytes.begin() + 18, bytes.begin() + 26);
-                edits.push_back(std::move(edit));
-            }
-            offset = page.end();
+            offset = found >= 0 ? found : offset + 1 + chunk - 3;
+            continue;
         }
+        if (page.serial == serial_) {
+            std::vector<uint8_t> bytes = readRange(stream_, offset, page.end() - offset);
+            if (static_cast<int64_t>(bytes.size()) != page.end() - offset) {
+                return false;
+            }
+            setLe32(bytes.data() + 18, static_cast<uint32_t>(int64_t(page.sequence) + change));
+            setPageChecksum(bytes, static_cast<size_t>(page.headerBytes));
+            ByteEdit edit;
+            edit.offset = offset + 18;
+            edit.oldLength = 8;
+            edit.bytes.assign(bytes.begin() + 18, bytes.begin() + 26);
+            edits.push_back(std::move(edit));
+        }
+        offset = page.end();
     }
-    if (applyByteEdits(stream_, std::move(edits)) != 0) {
-        return -1;
-    }
-    reload();
-    return 0;
+    return true;
 }
 
 } // namespace calvorine::tags

@@ -6,6 +6,8 @@
 
 namespace calvorine::tags {
 
+struct OggPageHeader;
+
 class OggVorbisTag : public TagHandler {
 public:
     // result -1 when the stream holds no Ogg Vorbis stream.
@@ -29,6 +31,23 @@ private:
         uint32_t sequence;
         uint8_t headerType;
     };
+
+    // The steps of reading: the first page behind a leading ID3v2 tag (-1 without one in
+    // the first 4 KiB), and the packets (or their parts) a page of the stream carries,
+    // whose bytes it returns.
+    int64_t firstPageOffset();
+    int64_t takePackets(const OggPageHeader& page, const std::vector<uint8_t>& body, int pageIndex, Packet& current,
+                        bool& inPacket);
+
+    // The steps of a save: the new comment packet; the region's pages of other streams
+    // (kept, behind the new pages) and the count and bytes of ours; padding that lets the
+    // new pages take the old ones' place; new sequence numbers for the stream's later
+    // pages (false when a page cannot be read).
+    std::vector<uint8_t> buildCommentPacket() const;
+    bool collectRegionPages(int firstPage, int lastPage, std::vector<uint8_t>& others, int& oldPages,
+                            int64_t& oldOurBytes) const;
+    static void padToOldPages(std::vector<uint8_t>& comment, size_t setupLength, int64_t oldOurBytes, int oldPages);
+    bool renumberLaterPages(int64_t regionEnd, int64_t change, std::vector<ByteEdit>& edits) const;
 
     uint32_t serial_ = 0;
     std::vector<PageInfo> pages_; // every page from the identification page to the last header page

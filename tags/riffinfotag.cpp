@@ -148,11 +148,7 @@ void RiffInfoTag::readItems(int64_t offset, int64_t length, bool* seen) {
     }
 }
 
-int RiffInfoTag::save() {
-    if (!stream_) {
-        return -1;
-    }
-    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldCopyright; });
+std::vector<uint8_t> RiffInfoTag::buildInfoList() const {
     std::vector<uint8_t> chunk;
     putText(chunk, "LIST");
     putLe32(chunk, 0);
@@ -174,19 +170,10 @@ int RiffInfoTag::save() {
     for (const std::vector<uint8_t>& kept : kept_) {
         chunk.insert(chunk.end(), kept.begin(), kept.end());
     }
-    const bool empty = chunk.size() == 12;
-    if (empty && listOffset_ == 0) {
-        return 1;
-    }
-    if (damaged_ && listOffset_ == 0) {
-        return -1; // refused: the file keeps every byte
-    }
-    if (empty) {
-        chunk.clear();
-    } else {
-        setLe32(chunk.data() + 4, static_cast<uint32_t>(chunk.size() - 8));
-    }
+    return chunk;
+}
 
+int64_t RiffInfoTag::padToOldSpace(std::vector<uint8_t>& chunk, bool empty) const {
     // The chunk and the JUNK behind it are one space: filled exactly when the new chunk
     // fits, else given fresh padding. A chunk of the old one's length leaves the JUNK as
     // it is, so that saving what was read changes nothing.
@@ -201,6 +188,29 @@ int RiffInfoTag::save() {
             chunk.insert(chunk.end(), static_cast<size_t>(padding - 8), 0);
         }
     }
+    return space;
+}
+
+int RiffInfoTag::save() {
+    if (!stream_) {
+        return -1;
+    }
+    items_.reduce([](int field) { return field >= FieldTitle && field <= FieldCopyright; });
+    std::vector<uint8_t> chunk = buildInfoList();
+    const bool empty = chunk.size() == 12;
+    if (empty && listOffset_ == 0) {
+        return 1;
+    }
+    if (damaged_ && listOffset_ == 0) {
+        return -1; // refused: the file keeps every byte
+    }
+    if (empty) {
+        chunk.clear();
+    } else {
+        setLe32(chunk.data() + 4, static_cast<uint32_t>(chunk.size() - 8));
+    }
+
+    const int64_t space = padToOldSpace(chunk, empty);
     if (listOffset_ == 0 && padBeforeAppend_) {
         chunk.insert(chunk.begin(), 0);
     }

@@ -17,6 +17,11 @@ public:
     int save() override;
 
 private:
+    // The steps of a save: the new LIST INFO chunk (items, then the sub-chunks kept),
+    // and its padding into the old chunk's space with the JUNK behind it; that space.
+    std::vector<uint8_t> buildInfoList() const;
+    int64_t padToOldSpace(std::vector<uint8_t>& chunk, bool empty) const;
+
     int64_t riffEnd_ = 0;          // end of the RIFF data, never past the file's end
     int64_t listOffset_ = 0;       // 0 when there is no INFO chunk
     int64_t listLength_ = 0;       // header and pad byte included

@@ -1,6 +1,7 @@
 #include "toolkit/ImagePainting.h"
 
-#include <QCoreApplication>
+#include "app/AppGlobals.h"
+
 #include <QFileInfo>
 #include <QPainter>
 #include <QRectF>
@@ -94,15 +95,7 @@ QPainterPath roundedRectPath(double x, double y, double width, double height, do
 }
 
 QString toolkitAppDirPath() {
-    // Cached on first use: later changes of the working directory must not move the
-    // pictures the toolkit finds.
-    static bool filled = false;
-    static QString cached;
-    if (!filled) {
-        cached = QCoreApplication::applicationDirPath();
-        filled = true;
-    }
-    return cached;
+    return getAppDirPath();
 }
 
 QImage loadToolkitImage(const QString& path) {

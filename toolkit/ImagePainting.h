@@ -34,8 +34,8 @@ QImage stripFrame(const QImage& strip, int index, int frameCount = 4);
 // explicitly; callers fill it.
 QPainterPath roundedRectPath(double x, double y, double width, double height, double radius);
 
-// The application directory, asked once of the application object and cached for the
-// life of the process. The toolkit's own image paths are this folder plus a relative
+// The application directory (getAppDirPath), found once and cached for the life of the
+// process. The toolkit's own image paths are this folder plus a relative
 // path such as "/pic/bg_msg.png".
 QString toolkitAppDirPath();
 

@@ -91,7 +91,7 @@ QRZMessageDlg::QRZMessageDlg(QWidget* parent) : QDialog(parent), ui(new Ui::QRZM
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground, true);
     setWindowTitle(QStringLiteral("Calvorine Screen Recorder"));
-    d->appFolder = QCoreApplication::applicationDirPath();
+    d->appFolder = toolkitAppDirPath();
     d->background = loadToolkitImage(d->appFolder + QStringLiteral("/pic/bg_msg.png"));
     if (!d->background.isNull()) {
         const int w = d->background.width() / 3;

@@ -6,6 +6,7 @@
 
 #include "editor/QVideoEditingDlg.h"
 #include "tests/support/DesktopHelpers.h"
+#include "tests/support/TestOutput.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,14 +36,7 @@ inline QImage screen() {
 
 // Keeps the image as test-output/<name>.png (for a person to look at).
 inline void keep(const QImage& image, const QString& name) {
-#ifdef CALVORINE_TEST_OUTPUT_DIR
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-#else
-    Q_UNUSED(image);
-    Q_UNUSED(name);
-#endif
+    image.save(testoutput::pngPath(name));
 }
 
 // Answers a folder chooser as a user does: the path typed into its name box, then Enter.

@@ -50,10 +50,12 @@ struct EditorRig {
         return opened;
     }
 
-    QWidget window;
     RZPlayerManager manager;
     RZInfoManager info;
     QVideoEditingSettings settings;
+    // Last, so that it goes first and takes its forms with it before the controller and
+    // the settings they point at go, as in the editor.
+    QWidget window;
     QMediaForm* pane = nullptr;
     QTrimOperationForm* trim = nullptr;
     QPlayerOperationForm* bar = nullptr;

@@ -43,9 +43,11 @@ struct PreviewWindow {
         manager.resizeOutputs();
         return opened;
     }
-    QWidget window;
     RZPlayerManager manager;
     QVideoEditingSettings settings;
+    // Last, so that it goes first and takes the pane with it before the controller goes,
+    // as in the editor.
+    QWidget window;
     QMediaForm* pane = nullptr;
 };
 

@@ -18,6 +18,7 @@
 #include "platform/codec/calvorine_codec.h"
 #include "tests/editor/TabTestSupport.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/TestOutput.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
 
@@ -87,9 +88,7 @@ double meanLuma(const QImage& image, const QRect& area) {
 }
 
 void keepScreenshot(QWidget* widget, const QString& name) {
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    QVERIFY(widget->grab().save(folder + QStringLiteral("/editor_") + name + QStringLiteral(".png")));
+    QVERIFY(widget->grab().save(testoutput::pngPath(QStringLiteral("editor_") + name)));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "editor/QVideoEditTag.h"
 #include "editor/QVideoEditingDlg.h"
 #include "editor/QVideoEditingSettings.h"
+#include "editor/QWaitForDlg.h"
 #include "editor/SnapshotSettings.h"
 #include "media/QMediaElementWindow.h"
 #include "media/RZPlayerClass.h"
@@ -26,6 +27,7 @@
 #include "tests/support/ModalSteps.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "toolkit/QProgressIndicator.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
@@ -42,8 +44,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -138,6 +145,7 @@ private slots:
     void pictureIsCentredInThePreview();
     void pausedPictureShowsOnEverySurfaceShown();
     void soundOnlyFileTakesATypedTitle();
+    void loadingSpinnerIsDrawnAsDots();
 
 private:
     // The editor on the file, loaded and placed where pointer input reaches it.
@@ -533,6 +541,82 @@ void TestEditorWindow::soundOnlyFileTakesATypedTitle() {
     QCOMPARE(tags.count(), 1);
     QCOMPARE(QString::fromStdString(tags.first().first().value<VEAudioTagInfo>().title), QStringLiteral("Typed title"));
     QCOMPARE(fixtures::formatTag(fixtures::probe(song), "title"), QStringLiteral("Typed title"));
+}
+
+// While the editor loads, its spinner turns twelve dots on the outer part of its circle;
+// bars would reach in to half the radius. A FIFO holds the loading open until the
+// spinner has been looked at, then ends the file.
+void TestEditorWindow::loadingSpinnerIsDrawnAsDots() {
+    const QString fifo = m_folders->root() + "/held.mp4";
+    QFile::remove(fifo);
+    QCOMPARE(QProcess::execute("mkfifo", {fifo}), 0);
+    std::atomic<bool> looked{false};
+    std::thread feeder([&looked, fifo] {
+        QElapsedTimer held;
+        held.start();
+        while (!looked && held.elapsed() < 15000) {
+            QThread::msleep(20);
+        }
+        // Every reader that comes (the player opens the file too) meets the file's end.
+        QElapsedTimer idle;
+        idle.start();
+        while (idle.elapsed() < 3000) {
+            const int fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                QThread::msleep(20);
+                continue;
+            }
+            ::close(fd);
+            idle.restart();
+            QThread::msleep(50);
+        }
+    });
+    QImage shot;
+    {
+        QVideoEditingDlg editor;
+        editor.setMediaFile(fifo, 0, 0);
+        whenModal<QWaitForDlg>([&](QWaitForDlg*) {
+            QProgressIndicator* spinner = editor.spinner();
+            if (QTest::qWaitFor([spinner] { return spinner->isVisible() && spinner->isAnimated(); }, 5000)) {
+                QTest::qWait(300); // a few turns painted
+                const QPoint at = spinner->mapTo(&editor, QPoint(0, 0));
+                shot = QGuiApplication::primaryScreen()
+                           ->grabWindow(editor.winId(), at.x(), at.y(), spinner->width(), spinner->height())
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+            }
+            looked = true;
+            whenModal<QVideoEditingDlg>([](QVideoEditingDlg* window) {
+                if (!QTest::qWaitFor([window] { return window->isLoaded(); }, 20000)) {
+                    qWarning("the editor never finished loading");
+                }
+                window->close();
+            });
+        });
+        editor.exec();
+    }
+    feeder.join();
+    QFile::remove(fifo);
+    QVERIFY(!shot.isNull());
+    QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
+    shot.save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/editor_loading_spinner.png"));
+    // Pixels in the spinner's blue, by their distance from the centre.
+    int inner = 0;
+    int outer = 0;
+    const QPointF centre((shot.width() - 1) / 2.0, (shot.height() - 1) / 2.0);
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.blue() - c.red() < 25) {
+                continue;
+            }
+            const double r = std::hypot(x - centre.x(), y - centre.y());
+            inner += r >= 14 && r <= 24 ? 1 : 0;
+            outer += r >= 28 && r <= 39 ? 1 : 0;
+        }
+    }
+    QVERIFY2(outer > 100, qPrintable(QStringLiteral("outer %1").arg(outer)));
+    QVERIFY2(inner == 0, qPrintable(QStringLiteral("inner %1").arg(inner)));
 }
 
 QTEST_MAIN(TestEditorWindow)

@@ -10,6 +10,7 @@
 #include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "tests/support/RecordingFormats.h"
+#include "tests/support/TestOutput.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -90,9 +91,7 @@ inline QImage saveScreenshot(QWidget* window, const QString& name) {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = window ? window->frameGeometry() : screen->geometry();
     const QImage shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    shot.save(folder + "/" + name + ".png");
+    shot.save(testoutput::pngPath(name));
     return shot;
 }
 

@@ -89,6 +89,7 @@ private slots:
     void failuresAreReportedAsFailures();
     void outputNamesJoinOneSeparatorAndCutOnlyTheJobsSuffix();
     void progressDialogShowsAndCancels();
+    void aJobStartedAgainHearsNothingOfTheOneItStopped();
     void aTrimOfAFileThatStartsLateCountsFromItsStart();
 
 private:
@@ -249,6 +250,45 @@ void TestConversionJob::progressDialogShowsAndCancels() {
     QVERIFY(clickAt(dialog.cancelButton(), dialog.cancelButton()->rect().center()));
     QTRY_COMPARE(cancel.count(), 1);
     QVERIFY(!dialog.isVisible());
+
+    // Escape is Cancel too: a dialog the user dismissed leaves no job running unseen.
+    QVERIFY(showForInput(&dialog));
+    QVERIFY(key("Escape"));
+    QTRY_COMPARE(cancel.count(), 2);
+    QVERIFY(!dialog.isVisible());
+    // The end of a job closes it without cancelling anything.
+    QVERIFY(showForInput(&dialog));
+    dialog.finish();
+    QVERIFY(!dialog.isVisible());
+    QTest::qWait(100);
+    QCOMPARE(cancel.count(), 2);
+}
+
+// A job started again while it runs stops the first run; what that run reports of its
+// stop is not taken for the new run's end.
+void TestConversionJob::aJobStartedAgainHearsNothingOfTheOneItStopped() {
+    RZConverterObject job;
+    const QString folder = m_dir + "/again";
+    QVERIFY(QDir().mkpath(folder));
+    uint lastProgress = 0;
+    QList<bool> finishes;
+    connect(&job, &RZConverterObject::emitConvertProgress, &job, [&](uint value) { lastProgress = value; });
+    connect(
+        &job, &RZConverterObject::emitConvertedFinish, &job, [&](bool ok) { finishes << ok; }, Qt::QueuedConnection);
+    job.setJob(request(m_long, folder, 0, 0, "matroska", false));
+    job.startConvert();
+    QTRY_VERIFY_WITH_TIMEOUT(lastProgress >= 5 || !finishes.isEmpty(), 60000);
+    QVERIFY(finishes.isEmpty());
+    job.setJob(request(m_clip, folder, 0, 1000000, "mp4", true));
+    job.startConvert();
+    QTRY_VERIFY_WITH_TIMEOUT(!finishes.isEmpty(), 60000);
+    QTest::qWait(300); // anything else queued arrives meanwhile
+    QCOMPARE(finishes, QList<bool>{true});
+    QVERIFY(!job.cancelled());
+    const QString out = job.job().outputPath;
+    QCOMPARE(QFileInfo(out).fileName(), QStringLiteral("clip_Trim_001.mp4"));
+    QVERIFY(qAbs(duration(out) - 1.0) <= 0.1);
+    QDir(folder).removeRecursively();
 }
 
 // An MPEG-TS file made by ffmpeg starts at 1.4 s: the range the editor hands over counts

@@ -36,6 +36,7 @@
 #include <QImageReader>
 #include <QJsonArray>
 #include <QPainter>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTextEdit>
@@ -183,8 +184,7 @@ QImage shotOf(QWidget* widget) {
 
 // Keeps a screenshot of the widget among the test outputs.
 void keepShot(QWidget* widget, const QString& name) {
-    QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
-    shotOf(widget).save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR "/") + name + QStringLiteral(".png"));
+    shotOf(widget).save(testoutput::pngPath(name));
 }
 
 // Pixels of the picture (not the surface's black) in a grab.
@@ -225,6 +225,31 @@ bool dragInWindow(QWidget* widget, const QPoint& from, const QPoint& to) {
     return ok;
 }
 
+// Answers each message box that comes while it lives (its text kept), and leaves no
+// poll behind once the test is over.
+class BoxAnswers {
+public:
+    explicit BoxAnswers(std::function<void(QRZMessageBox*)> answer) : m_answer(std::move(answer)) {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QRZMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible() || box == m_handled) {
+                return;
+            }
+            m_handled = box;
+            texts << box->wrappedText();
+            m_answer(box);
+        });
+        m_poll.start(20);
+    }
+
+    QStringList texts;
+
+private:
+    std::function<void(QRZMessageBox*)> m_answer;
+    QPointer<QRZMessageBox> m_handled;
+    QTimer m_poll;
+};
+
 const char* kAddLyrics = "import sys\nfrom mutagen.id3 import ID3,USLT\nt=ID3(sys.argv[1])\n"
                          "t.add(USLT(encoding=3,lang='eng',desc='',text=sys.argv[2]))\nt.save(sys.argv[1])\n";
 const char* kReadTags = "import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
@@ -238,6 +263,9 @@ class TestHistoryEditing : public QObject {
 private slots:
     void initTestCase();
     void init();
+    // Ahead of the others: no step another test left waiting for a box takes theirs.
+    void failedTrimIsToldInABoxWithItsOkButton();
+    void escapeCancelsTheConversionAndASecondTrimWaitsForIt();
     void editButtonTrimsIntoANewListedFile();
     void changedTagsAreWrittenInPlaceKeepingTheLyrics();
     void refusedTagWriteKeepsTheEditorOpenAndTheHistory();
@@ -724,6 +752,112 @@ void TestHistoryEditing::badFilesStillLoadAndEmitNothing() {
         QCOMPARE(list.rows().size(), size_t(2));
         QCOMPARE(QDir(m_output).entryList(QDir::Files), QStringList());
     }
+}
+
+// A trim that fails tells the user so in a box the user can answer: its OK button is
+// there and closes it.
+void TestHistoryEditing::failedTrimIsToldInABoxWithItsOkButton() {
+    const QString notMedia = media("notes.mp4");
+    QVERIFY(fixtures::writeFile(notMedia, "this is not a media file"));
+    QVERIFY(writeHistory(m_folders, {{notMedia, "mp4", true, false}}));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+    const QString before = historyText(m_folders);
+    QStringList buttons;
+    bool answered = false;
+    BoxAnswers boxes([&](QRZMessageBox* box) {
+        for (QRZBaseButton* button : box->actionButtons()) {
+            buttons << button->text();
+        }
+        if (QTest::qWaitForWindowExposed(box)) {
+            QTest::qWait(200);
+            keepShot(box, QStringLiteral("history_edit_cut_out_failure"));
+            if (!buttons.isEmpty()) {
+                QRZBaseButton* ok = box->actionButtons().first();
+                clickInWindow(ok, ok->rect().center());
+                answered = waitFor([box] { return !box->isVisible(); }, 5000);
+            }
+        }
+        if (box->isVisible()) {
+            box->done(0);
+        }
+    });
+    list.setEditingChunk(static_cast<QHistoryChunk*>(list.rows().front()));
+    VEEditConfig edit;
+    edit.trimStart = 0;
+    edit.trimEnd = 1000000;
+    list.convertFile(edit);
+    QTRY_VERIFY_WITH_TIMEOUT(!boxes.texts.isEmpty() && (answered || buttons.isEmpty()), 30000);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("Cut out failure.")});
+    QCOMPARE(buttons, QStringList{QStringLiteral("OK")});
+    QVERIFY(answered);
+    QCOMPARE(list.rows().size(), size_t(1));
+    QCOMPARE(historyText(m_folders), before);
+    QCOMPARE(QDir(m_output).entryList(QDir::Files), QStringList());
+    QFile::remove(notMedia);
+}
+
+// Escape on "Converting" cancels, as its Cancel button does: no job runs on unseen. A trim
+// asked for while a job runs is refused with a message and leaves the running job alone;
+// once the first has ended, the next trim runs and nothing of the first reaches it.
+void TestHistoryEditing::escapeCancelsTheConversionAndASecondTrimWaitsForIt() {
+    const QString longClip = media("long.mp4");
+    if (!QFile::exists(longClip)) {
+        QVERIFY(fixtures::makeClip(longClip, 60.0, "1280x720", 30, {"-c:v", "libx264", "-c:a", "aac"}));
+    }
+    QVERIFY(writeHistory(m_folders, {{longClip, "mp4", true, false}}));
+    QHistoryListWgt list;
+    QVERIFY(showForInput(&list));
+    list.setEditingChunk(static_cast<QHistoryChunk*>(list.rows().front()));
+    BoxAnswers boxes([](QRZMessageBox* box) {
+        keepShot(box, QStringLiteral("history_edit_second_trim_refused"));
+        box->done(QRZMessageBox::ResultOk);
+    });
+    const QStringList& told = boxes.texts;
+    QStringList failures;
+    bool stillRunningAfterRefusal = false;
+    bool escaped = false;
+    VEEditConfig whole;
+    whole.trimStart = 1000000;
+    whole.trimEnd = 59000000;
+    whenModal<QConvertProgressDlg>([&](QConvertProgressDlg* dialog) {
+        if (!QTest::qWaitForWindowActive(dialog)) {
+            failures << "the progress dialog never became active";
+        }
+        QTest::qWait(200);
+        keepShot(dialog, QStringLiteral("history_edit_converting_before_escape"));
+        // A second trim while this one runs (the editor's OK) is refused.
+        list.convertFile(whole);
+        stillRunningAfterRefusal = list.converter()->isRunning() && dialog->isVisible();
+        if (!QTest::qWaitForWindowActive(dialog)) {
+            failures << "the progress dialog did not get the focus back";
+        }
+        escaped = key("Escape");
+    });
+    list.convertFile(whole);
+    QTRY_VERIFY_WITH_TIMEOUT(escaped, 60000);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
+    QVERIFY(stillRunningAfterRefusal);
+    QCOMPARE(told, QStringList{QStringLiteral("A file is still being converted. Please wait until it is done.")});
+    // Escape stopped the job: its file is gone, nothing was listed, no failure was told.
+    QTRY_VERIFY_WITH_TIMEOUT(!list.convertProgressDlg()->isVisible() && !list.converter()->isRunning(), 30000);
+    QVERIFY(list.converter()->cancelled());
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(m_output).entryList(QDir::Files), QStringList(), 10000);
+    QTest::qWait(300);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(list.rows().size(), size_t(1));
+
+    // The next trim runs to its end and is listed once.
+    VEEditConfig part;
+    part.trimStart = 0;
+    part.trimEnd = 1000000;
+    list.convertFile(part);
+    QTRY_VERIFY_WITH_TIMEOUT(list.rows().size() == 2, 60000);
+    QTest::qWait(300);
+    QCOMPARE(told.size(), 1);
+    const QStringList made = QDir(m_output).entryList(QDir::Files);
+    QCOMPARE(made, QStringList{QStringLiteral("long_Trim_001.mp4")});
+    QVERIFY(historyText(m_folders).contains("long_Trim_001.mp4"));
 }
 
 QTEST_MAIN(TestHistoryEditing)

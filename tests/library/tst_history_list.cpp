@@ -72,6 +72,8 @@ private slots:
     void pruningStopsAtTheOutputRoot();
     void recordDetailsAndCoverPlacement();
     void aRecordingJustMadeIsTheFirstRowWithItsThumbnail();
+    void loadedListDrawsItsFirstRowAsCurrent();
+    void menuPlayPlaysTheRightClickedRowWhereverTheMenuOpens();
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
@@ -524,6 +526,97 @@ void TestHistoryList::aRecordingJustMadeIsTheFirstRowWithItsThumbnail() {
         shot.pixelColor(inCover + (dialog.frameGeometry().topLeft() - dialog.geometry().topLeft()) * -1);
     QVERIFY2(drawn.green() > drawn.red() + 60, qPrintable(drawn.name()));
     QFile::remove(file);
+}
+
+// Row 0 is the list's current row once it has loaded and its tab is chosen, and the user
+// sees it: it is drawn in the current-row colour while the others keep the list's own.
+void TestHistoryList::loadedListDrawsItsFirstRowAsCurrent() {
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true}, {media("movie.mkv"), "matroska", true}}));
+    QHistoryDlg dialog;
+    dialog.selectTab(0); // as the main window opens it after a video recording
+    QVERIFY(showForInput(&dialog));
+    // The pointer away from the list: no row is hovered.
+    const QPoint away = QGuiApplication::primaryScreen()->geometry().bottomRight() - QPoint(10, 10);
+    QVERIFY(xdotool({"mousemove", QString::number(away.x()), QString::number(away.y())}));
+    QTRY_COMPARE(QCursor::pos(), away);
+    QHistoryListWgt* list = dialog.listWidget();
+    QCOMPARE(list->view()->currentIndex().row(), 0);
+    QTest::qWait(300);
+    QImage shot = saveScreenshot(&dialog, "history_loaded_current_row");
+    const QPoint frameOffset = dialog.geometry().topLeft() - dialog.frameGeometry().topLeft();
+    // A point of the name cell right of any text, in the row's top part.
+    const auto colourOfRow = [&](int row) {
+        const QRect cell = list->view()->visualRect(list->view()->model()->index(row, 1));
+        const QPoint at = list->view()->viewport()->mapTo(&dialog, QPoint(cell.right() - 3, cell.top() + 4));
+        return shot.pixelColor(at + frameOffset);
+    };
+    const QColor first = colourOfRow(0);
+    const QColor second = colourOfRow(1);
+    QVERIFY2(first == QColor(81, 79, 79), qPrintable(first.name()));
+    QVERIFY2(second == QColor(74, 72, 72), qPrintable(second.name()));
+
+    // The row under the pointer is drawn so while the pointer is there (the first row
+    // then is not); once it leaves the list, the first row is again.
+    const QRect secondCell = list->view()->visualRect(list->view()->model()->index(1, 1));
+    const QPoint onSecond = list->view()->viewport()->mapToGlobal(secondCell.center());
+    QVERIFY(xdotool({"mousemove", QString::number(onSecond.x()), QString::number(onSecond.y())}));
+    QTRY_COMPARE(QCursor::pos(), onSecond);
+    QTest::qWait(300);
+    shot = saveScreenshot(&dialog, "history_hovered_row");
+    QCOMPARE(colourOfRow(1), QColor(81, 79, 79));
+    QCOMPARE(colourOfRow(0), QColor(74, 72, 72));
+    QVERIFY(xdotool({"mousemove", QString::number(away.x()), QString::number(away.y())}));
+    QTRY_COMPARE(QCursor::pos(), away);
+    QTest::qWait(300);
+    shot = saveScreenshot(&dialog, "history_left_list");
+    QCOMPARE(colourOfRow(0), QColor(81, 79, 79));
+    QCOMPARE(colourOfRow(1), QColor(74, 72, 72));
+}
+
+// "Play" in the context menu plays the row the user right-clicked, also when the menu had
+// to open above the pointer to fit on the screen (its top-left corner then lies over
+// another row).
+void TestHistoryList::menuPlayPlaysTheRightClickedRowWhereverTheMenuOpens() {
+    QList<Entry> entries;
+    QStringList names;
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QStringLiteral("row%1.mp4").arg(i);
+        entries.append({copyOf("clip.mp4", m_media + "/menuplay/" + name), "mp4", true});
+        names.prepend(name);
+    }
+    QVERIFY(writeHistory(m_folders, entries));
+    QHistoryListWgt list;
+    list.resize(600, 5 * 41 + 10);
+    QVERIFY(showForInput(&list));
+    QCOMPARE(shownNames(&list), names);
+    // The list's bottom near the screen's bottom edge: the menu cannot open below the
+    // last row.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    list.move(40, screen.bottom() - list.frameGeometry().height() - 4);
+    QTRY_VERIFY_WITH_TIMEOUT(list.mapToGlobal(QPoint(0, list.height())).y() > screen.bottom() - 60, 5000);
+    QTest::qWait(300);
+    const QString last = names.last();
+    const QPoint onRow = list.view()->visualRect(rowOf(&list, last, 1)).center();
+    QVERIFY(list.view()->viewport()->mapToGlobal(onRow).y() > screen.bottom() - 70);
+    QVERIFY(clickAt(list.view()->viewport(), onRow, 1));
+    QTest::qWait(300);
+    QVERIFY(xdotool({"click", "3"})); // where the left click was
+    QRZMenu* menu = list.tableMenu();
+    QTRY_VERIFY(menu->isVisible());
+    QAction* play = menu->actions().at(0);
+    QVERIFY(play->isEnabled());
+    // Qt moved the menu up: its top-left corner is over another row.
+    const QPoint cornerInList = list.view()->viewport()->mapFromGlobal(menu->pos());
+    const QModelIndex underCorner = list.view()->indexAt(cornerInList);
+    QVERIFY2(underCorner.isValid() && underCorner.row() != rowOf(&list, last, 1).row(),
+             qPrintable(QStringLiteral("menu at %1,%2").arg(menu->pos().x()).arg(menu->pos().y())));
+    saveScreenshot(nullptr, "history_menu_moved_up");
+    const QPoint playAt = menu->actionGeometry(play).center();
+    QVERIFY(clickAt(menu, playAt, 1));
+    QTRY_VERIFY(!menu->isVisible());
+    QTRY_VERIFY(list.playingChunk() != nullptr);
+    QCOMPARE(QString::fromStdString(list.playingChunk()->displayName()), last);
+    QDir(m_media + "/menuplay").removeRecursively();
 }
 
 QTEST_MAIN(TestHistoryList)

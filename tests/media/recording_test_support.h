@@ -2,6 +2,7 @@
 // and the outside tools (ffprobe, ffmpeg) that judge the recorded files.
 #pragma once
 
+#include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
 #include <QByteArray>
 #include <QDir>
@@ -69,13 +70,12 @@ struct Probe {
 
 inline Probe probe(const QString& path) {
     Probe result;
-    const Output o = run("ffprobe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams", path});
-    if (o.exitCode != 0) {
+    const QJsonObject root = ffprobe::probe(path);
+    if (root.isEmpty()) {
         return result;
     }
-    const QJsonObject root = QJsonDocument::fromJson(o.out).object();
     result.streams = root.value("streams").toArray();
-    result.durationSeconds = root.value("format").toObject().value("duration").toString().toDouble();
+    result.durationSeconds = ffprobe::formatDuration(root);
     result.ok = true;
     return result;
 }

@@ -49,33 +49,7 @@ void TestMediaInfoManager::initTestCase() {
     }
     QVERIFY(fixtures::writeFile(metadata, text));
     m_tagged = m_dir.filePath("tagged.m4a");
-    QVERIFY(fixtures::ffmpeg({"-f",
-                              "lavfi",
-                              "-t",
-                              "10",
-                              "-i",
-                              "sine",
-                              "-i",
-                              metadata,
-                              "-i",
-                              cover,
-                              "-map",
-                              "0:a",
-                              "-map",
-                              "2",
-                              "-map_chapters",
-                              "1",
-                              "-c:a",
-                              "aac",
-                              "-c:v",
-                              "copy",
-                              "-disposition:v",
-                              "attached_pic",
-                              "-metadata",
-                              "title=Stück",
-                              "-metadata",
-                              "date=2019",
-                              m_tagged}));
+    QVERIFY(fixtures::makeTaggedSong(m_tagged, 10, metadata, cover, {"title=Stück", "date=2019"}));
 }
 
 void TestMediaInfoManager::readTagsFillsYearAndDateFromEachOther() {

@@ -7,6 +7,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
+#include "tests/support/ToneStrength.h"
 
 #include "app/AppGlobals.h"
 #include "app/HistoryFile.h"
@@ -102,32 +103,6 @@ int decodedFrames(const QString& path, const QString& kind) {
     const Output o = run("ffprobe", {"-v", "error", "-count_frames", "-select_streams", kind == "video" ? "v:0" : "a:0",
                                      "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", path});
     return o.exitCode == 0 ? QString::fromLatin1(o.out).trimmed().toInt() : 0;
-}
-
-OutputFormatSetting mp3Format() {
-    OutputFormatSetting f;
-    f.audioOnly = true;
-    f.container = "mp3";
-    f.extension = "mp3";
-    f.audioCodec = "MP3";
-    f.audioCodecId = CVCODEC_MP3;
-    f.channels = 2;
-    f.sampleRate = 44100;
-    f.audioBitRate = 128;
-    return f;
-}
-
-// Strength of one frequency in the samples (Goertzel), about 1 for a full-scale sine.
-double toneStrength(const int16_t* samples, int count, int rateHz, double frequencyHz) {
-    const double k = 2.0 * std::cos(2.0 * M_PI * frequencyHz / rateHz);
-    double s1 = 0;
-    double s2 = 0;
-    for (int i = 0; i < count; ++i) {
-        const double s0 = samples[i] / 32768.0 + k * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) * 2.0 / count;
 }
 
 void setSources(bool system, bool microphone) {
@@ -561,8 +536,8 @@ private slots:
         int both = 0;
         QStringList missing;
         for (int at = 2 * kRate; at + kQuarter <= samples.size(); at += kQuarter, ++quarters) {
-            const double system = toneStrength(samples.constData() + at, kQuarter, kRate, kSystemHz);
-            const double microphone = toneStrength(samples.constData() + at, kQuarter, kRate, microphoneHz);
+            const double system = soundtest::toneStrength(samples.constData() + at, kQuarter, kRate, kSystemHz);
+            const double microphone = soundtest::toneStrength(samples.constData() + at, kQuarter, kRate, microphoneHz);
             if (system > 0.05 && microphone > 0.05) {
                 ++both;
             } else {
@@ -611,7 +586,7 @@ private slots:
 
     // Sound alone into MP3: no picture timer, the level display is fed.
     void audioOnlyMp3() {
-        useFormat(mp3Format());
+        useFormat(testformats::soundOnlyFormat("mp3", "mp3", "MP3", CVCODEC_MP3));
         setSources(true, false);
         QTemporaryDir sounds;
         const QString tone = sounds.filePath("tone.wav");

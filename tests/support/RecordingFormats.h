@@ -37,18 +37,24 @@ inline OutputFormatSetting h264AacFormat(int frameRate, int videoBitRateKbps = 2
     return format;
 }
 
-// Sound only: stereo AAC at 44.1 kHz and 128 kbit/s in an .m4a file (the "ipod" muxer).
-inline OutputFormatSetting aacOnlyFormat() {
+// Sound only, stereo at 44.1 kHz and 128 kbit/s, in the codec and container given.
+inline OutputFormatSetting soundOnlyFormat(const QString& container, const QString& extension, const QString& codec,
+                                           int codecId) {
     OutputFormatSetting format;
     format.audioOnly = true;
-    format.container = "ipod";
-    format.extension = "m4a";
-    format.audioCodec = "AAC";
-    format.audioCodecId = CVCODEC_AAC;
+    format.container = container;
+    format.extension = extension;
+    format.audioCodec = codec;
+    format.audioCodecId = codecId;
     format.channels = 2;
     format.sampleRate = 44100;
     format.audioBitRate = 128;
     return format;
+}
+
+// AAC in an .m4a file (the "ipod" muxer).
+inline OutputFormatSetting aacOnlyFormat() {
+    return soundOnlyFormat("ipod", "m4a", "AAC", CVCODEC_AAC);
 }
 
 } // namespace testformats

@@ -4,6 +4,7 @@
 #include "media/OutputFormatSetting.h"
 #include "platform/codec/calvorine_codec.h"
 #include "platform/system/clock.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/RecordingFormats.h"
 
 #include <QJsonArray>
@@ -24,19 +25,6 @@ OutputFormatSetting mp4Format() {
     OutputFormatSetting format = testformats::h264AacFormat(25, 1500, testformats::AacSound{1, 48000, 96});
     format.container = "MP4";
     return format;
-}
-
-QJsonObject probeStream(const QString& path, const QString& type) {
-    QProcess process;
-    process.start("ffprobe", {"-v", "error", "-print_format", "json", "-show_streams", path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    const QJsonObject probed = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    for (const QJsonValue& value : probed.value("streams").toArray()) {
-        if (value.toObject().value("codec_type").toString() == type)
-            return value.toObject();
-    }
-    return {};
 }
 
 } // namespace
@@ -225,13 +213,14 @@ void ConvertParamTest::streamSettingsRecordAsDescribed() {
     QVERIFY(cvcodec_recorder_stop(recorder));
     cvcodec_recorder_release(recorder);
 
-    const QJsonObject video = probeStream(path, "video");
+    const QJsonObject probed = ffprobe::probe(path);
+    const QJsonObject video = ffprobe::stream(probed, "video");
     QCOMPARE(video.value("codec_name").toString(), QString("h264"));
     QCOMPARE(video.value("profile").toString(), QString("Constrained Baseline"));
     QCOMPARE(video.value("width").toInt(), 322);
     QCOMPARE(video.value("height").toInt(), 180);
     QCOMPARE(video.value("avg_frame_rate").toString(), QString("25/1"));
-    const QJsonObject audio = probeStream(path, "audio");
+    const QJsonObject audio = ffprobe::stream(probed, "audio");
     QCOMPARE(audio.value("codec_name").toString(), QString("aac"));
     QCOMPARE(audio.value("sample_rate").toString(), QString("48000"));
     QCOMPARE(audio.value("channels").toInt(), 1);

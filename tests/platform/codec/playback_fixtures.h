@@ -3,6 +3,8 @@
 // independent reader.
 #pragma once
 
+#include "tests/support/Ffprobe.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -69,6 +71,40 @@ inline bool makeTone(const QString& path, double seconds, const QStringList& ext
         extra + QStringList{path});
 }
 
+// A sine tone as AAC in an .m4a, with the tags and chapters of an ffmetadata file, the
+// picture as its attached cover, and the further tags given as "key=value".
+inline bool makeTaggedSong(const QString& path, double seconds, const QString& metadata, const QString& cover,
+                           const QStringList& tags = {}) {
+    QStringList arguments{"-f",
+                          "lavfi",
+                          "-t",
+                          QString::number(seconds),
+                          "-i",
+                          "sine",
+                          "-i",
+                          metadata,
+                          "-i",
+                          cover,
+                          "-map",
+                          "0:a",
+                          "-map",
+                          "2",
+                          "-map_metadata",
+                          "1",
+                          "-map_chapters",
+                          "1",
+                          "-c:a",
+                          "aac",
+                          "-c:v",
+                          "copy",
+                          "-disposition:v",
+                          "attached_pic"};
+    for (const QString& tag : tags) {
+        arguments << "-metadata" << tag;
+    }
+    return ffmpeg(arguments << path);
+}
+
 // A small picture file (PNG or JPEG by extension).
 inline bool makePicture(const QString& path, const QString& size = QStringLiteral("64x48")) {
     return ffmpeg(
@@ -87,31 +123,9 @@ inline bool writeTruncated(const QString& source, const QString& path, qint64 by
     return whole.open(QIODevice::ReadOnly) && writeFile(path, whole.read(byteCount));
 }
 
-// ffprobe's JSON for the file: format, streams and chapters.
-inline QJsonObject probe(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("ffprobe"), QStringList{"-v", "error", "-print_format", "json", "-show_format",
-                                                         "-show_streams", "-show_chapters", path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-inline double formatDuration(const QJsonObject& info) {
-    return info.value("format").toObject().value("duration").toString().toDouble();
-}
-
-inline QJsonObject stream(const QJsonObject& info, const QString& type, bool attachedPicture = false) {
-    for (const QJsonValue& value : info.value("streams").toArray()) {
-        const QJsonObject s = value.toObject();
-        const bool attached = s.value("disposition").toObject().value("attached_pic").toInt() == 1;
-        if (s.value("codec_type").toString() == type && attached == attachedPicture) {
-            return s;
-        }
-    }
-    return {};
-}
+using ffprobe::formatDuration;
+using ffprobe::probe;
+using ffprobe::stream;
 
 // The first picture of a file, decoded by the ffmpeg command line into a PNG beside it.
 inline QImage firstPicture(const QString& path) {

@@ -96,24 +96,7 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan) {
 }
 
 QJsonObject probe(const QString& path) {
-    QProcess process;
-    process.start("ffprobe",
-                  {"-v", "error", "-print_format", "json", "-count_frames", "-show_streams", "-show_format", path});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-double formatDuration(const QJsonObject& probed) {
-    return probed.value("format").toObject().value("duration").toString().toDouble();
-}
-
-QJsonObject stream(const QJsonObject& probed, const QString& codecType) {
-    for (const QJsonValue& value : probed.value("streams").toArray()) {
-        if (value.toObject().value("codec_type").toString() == codecType)
-            return value.toObject();
-    }
-    return {};
+    return ffprobe::probe(path, ffprobe::FrameCount::Counted);
 }
 
 std::vector<std::array<int, 3>> pictureMiddles(const QString& path) {
@@ -141,22 +124,6 @@ std::vector<int16_t> decodeAudio(const QString& path, int sampleRate) {
     std::vector<int16_t> samples(size_t(bytes.size()) / 2);
     std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
     return samples;
-}
-
-double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz) {
-    if (samples.empty())
-        return 0.0;
-    const double w = 2.0 * M_PI * frequencyHz / sampleRate;
-    const double coefficient = 2.0 * std::cos(w);
-    double s1 = 0.0;
-    double s2 = 0.0;
-    for (int16_t sample : samples) {
-        const double s0 = sample / 32768.0 + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    return 2.0 * std::sqrt(std::max(0.0, power)) / double(samples.size());
 }
 
 int threadCount() {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "platform/codec/calvorine_codec.h"
+#include "tests/support/Ffprobe.h"
+#include "tests/support/ToneStrength.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -40,8 +42,8 @@ void pushRealTime(cvcodec_recorder recorder, const PushPlan& plan);
 
 // ffprobe's JSON for the file (streams and format, frames counted); empty on failure.
 QJsonObject probe(const QString& path);
-double formatDuration(const QJsonObject& probed);
-QJsonObject stream(const QJsonObject& probed, const QString& codecType);
+using ffprobe::formatDuration;
+using ffprobe::stream;
 
 // Every picture of the file shrunk by ffmpeg to 4 x 4 RGB, the middle pixel (1, 1) of
 // each as R, G, B; empty on failure.
@@ -50,9 +52,7 @@ std::vector<std::array<int, 3>> pictureMiddles(const QString& path);
 // The file's first audio stream decoded by ffmpeg to mono signed 16-bit at the rate.
 std::vector<int16_t> decodeAudio(const QString& path, int sampleRate);
 
-// Strength of one frequency in the samples (Goertzel), normalised to 0..1 for a
-// full-scale sine.
-double toneStrength(const std::vector<int16_t>& samples, int sampleRate, int frequencyHz);
+using soundtest::toneStrength;
 
 // Threads of this process.
 int threadCount();

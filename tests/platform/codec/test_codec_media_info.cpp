@@ -41,37 +41,8 @@ void TestCodecMediaInfo::initTestCase() {
         metadata, ";FFMETADATA1\ntitle=Fixture\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1500\ntitle=One\n"
                   "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1500\nEND=4000\ntitle=Two\n"));
     m_tagged = m_dir.filePath("tagged.m4a");
-    QVERIFY(fixtures::ffmpeg({"-f",
-                              "lavfi",
-                              "-t",
-                              "4",
-                              "-i",
-                              "sine",
-                              "-i",
-                              metadata,
-                              "-i",
-                              m_cover,
-                              "-map",
-                              "0:a",
-                              "-map",
-                              "2",
-                              "-map_metadata",
-                              "1",
-                              "-map_chapters",
-                              "1",
-                              "-c:a",
-                              "aac",
-                              "-c:v",
-                              "copy",
-                              "-disposition:v",
-                              "attached_pic",
-                              "-metadata",
-                              "artist=Someone",
-                              "-metadata",
-                              "date=2021",
-                              "-metadata",
-                              "album_artist=Band",
-                              m_tagged}));
+    QVERIFY(
+        fixtures::makeTaggedSong(m_tagged, 4, metadata, m_cover, {"artist=Someone", "date=2021", "album_artist=Band"}));
     m_video = m_dir.filePath("video.mkv");
     QVERIFY(fixtures::makeClip(m_video, 2.0, "176x144"));
 }

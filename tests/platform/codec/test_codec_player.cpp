@@ -24,6 +24,37 @@ int threadCount() {
 
 const double kFrameUs = 1000000.0 / 30.0;
 
+// A level block's sound: its byte count at offset 24, the samples from offset 44.
+uint32_t levelBytes(const uint8_t* block) {
+    uint32_t bytes = 0;
+    std::memcpy(&bytes, block + 24, 4);
+    return bytes;
+}
+
+const int16_t* levelSamples(const uint8_t* block) {
+    return reinterpret_cast<const int16_t*>(block + 44);
+}
+
+int levelPeak(const uint8_t* block) {
+    const int16_t* samples = levelSamples(block);
+    int peak = 0;
+    for (uint32_t i = 0; i < levelBytes(block) / 2; ++i) {
+        peak = std::max(peak, std::abs(int(samples[i])));
+    }
+    return peak;
+}
+
+// The first level block of a playing player; null after 5 s without one. The sound
+// server may hold the first writes for a while (a sink waking up).
+uint8_t* awaitLevelBlock(cvcodec_player player) {
+    uint8_t* block = nullptr;
+    for (int i = 0; i < 100 && !block; ++i) {
+        QTest::qWait(50);
+        block = cvcodec_player_level_block(player, 1);
+    }
+    return block;
+}
+
 QImage snapshotOf(cvcodec_player player) {
     uint8_t* block = cvcodec_player_snapshot(player, 0, 0, 0);
     if (!block) {
@@ -319,24 +350,14 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks() {
     QVERIFY(!cvcodec_player_has_video(player));
     QVERIFY(cvcodec_player_has_audio(player));
     QVERIFY(cvcodec_player_play(player));
-    uint8_t* block = nullptr;
-    for (int i = 0; i < 100 && !block; ++i) {
-        QTest::qWait(50);
-        block = cvcodec_player_level_block(player, 1);
-    }
+    uint8_t* block = awaitLevelBlock(player);
     QVERIFY(block);
-    uint32_t bytes = 0;
+    const uint32_t bytes = levelBytes(block);
     uint32_t again = 0;
-    std::memcpy(&bytes, block + 24, 4);
     std::memcpy(&again, block + 40, 4);
     QVERIFY(bytes > 0);
     QCOMPARE(again, bytes);
-    const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
-    int peak = 0;
-    for (uint32_t i = 0; i < bytes / 2; ++i) {
-        peak = std::max(peak, std::abs(int(samples[i])));
-    }
-    QVERIFY(peak > 1000);
+    QVERIFY(levelPeak(block) > 1000);
     QVERIFY(cvcodec_player_release_level_block(player, block));
     QVERIFY(!cvcodec_player_release_level_block(player, nullptr));
     cvcodec_player_release(player);
@@ -365,14 +386,7 @@ void TestCodecPlayer::levelBlocksGoOnWhileTheSoundServerHoldsTheWrites() {
         uint8_t* block = cvcodec_player_level_block(player, 1);
         if (block) {
             ++answered;
-            uint32_t bytes = 0;
-            std::memcpy(&bytes, block + 24, 4);
-            const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
-            int peak = 0;
-            for (uint32_t i = 0; i < bytes / 2; ++i) {
-                peak = std::max(peak, std::abs(int(samples[i])));
-            }
-            loud += peak > 1000 ? 1 : 0;
+            loud += levelPeak(block) > 1000 ? 1 : 0;
         }
         cvcodec_player_release_level_block(player, block);
     }
@@ -389,17 +403,10 @@ void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying() {
     QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(cvcodec_player_set_volume(player, 0));
     QVERIFY(cvcodec_player_play(player));
-    // The sound server may hold the first writes for a while (a sink waking up).
-    uint8_t* block = nullptr;
-    for (int i = 0; i < 100 && !block; ++i) {
-        QTest::qWait(50);
-        block = cvcodec_player_level_block(player, 1);
-    }
+    uint8_t* block = awaitLevelBlock(player);
     QVERIFY(block);
-    uint32_t bytes = 0;
-    std::memcpy(&bytes, block + 24, 4);
-    const auto* samples = reinterpret_cast<const int16_t*>(block + 44);
-    for (uint32_t i = 0; i < bytes / 2; ++i) {
+    const int16_t* samples = levelSamples(block);
+    for (uint32_t i = 0; i < levelBytes(block) / 2; ++i) {
         QCOMPARE(samples[i], int16_t(0));
     }
     cvcodec_player_release_level_block(player, block);

@@ -63,7 +63,8 @@ private slots:
 
     void firstStartShowsTheDefaultFormats() {
         QFormatDlg* dialog = freshChooser(true);
-        QCOMPARE(QFormatDlg::getInstance(new QWidget()), dialog); // later parents change nothing
+        QWidget laterParent;
+        QCOMPARE(QFormatDlg::getInstance(&laterParent), dialog); // later parents change nothing
         QCOMPARE(dialog->categoryBar()->checkedButton()->text(), QStringLiteral("General Video"));
         QCOMPARE(chunkOfIndex(dialog->listView()->currentIndex())->intA(), 4000);
         QCOMPARE(dialog->settingPanel()->profileId(), QStringLiteral("4000"));
@@ -226,6 +227,34 @@ private slots:
         QCOMPARE(panel->videoEncoderCombo()->currentData().toString(), QStringLiteral("H265"));
         QCOMPARE(panel->channelCombo()->currentText(), QStringLiteral("Mono"));
         QCOMPARE(panel->audioEncoderCombo()->currentData().toString(), QStringLiteral("MP3"));
+    }
+
+    // A user on the Audio tab who picks another codec, channel layout or preset stays on
+    // it (each of them reloads the profile into the panel).
+    void theAudioTabStaysThroughRereads() {
+        writeSettingValue("FormatSet", "Video_Id", "4002");
+        QFormatDlg* dialog = freshChooser(true);
+        dialog->show();
+        dialog->OnSetting(dialog->listView()->currentIndex());
+        QFormatSettingDlg* panel = dialog->settingPanel();
+        QTRY_VERIFY(panel->isVisible());
+        QTest::mouseClick(panel->audioTab(), Qt::LeftButton);
+        auto onAudioTab = [panel] {
+            return panel->audioTab()->isChecked() && !panel->videoTab()->isChecked() &&
+                   panel->audioEncoderCombo()->isVisibleTo(panel) && !panel->videoEncoderCombo()->isVisibleTo(panel);
+        };
+        QVERIFY(onAudioTab());
+        QVERIFY(choose(panel->audioEncoderCombo(), "MP3", true));
+        QVERIFY(onAudioTab());
+        QVERIFY(choose(panel->channelCombo(), "1", true));
+        QVERIFY(onAudioTab());
+        dialog->qualityCombo()->setCurrentIndex(1);
+        QVERIFY(onAudioTab());
+        keepShot(dialog, "format_chooser_audio_tab_kept");
+        // The Video tab, once clicked, stays in the same way.
+        QTest::mouseClick(panel->videoTab(), Qt::LeftButton);
+        QVERIFY(choose(panel->videoEncoderCombo(), "H265", true));
+        QVERIFY(panel->videoTab()->isChecked() && panel->videoEncoderCombo()->isVisibleTo(panel));
     }
 
     void searchAndCategories() {

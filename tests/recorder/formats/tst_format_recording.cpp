@@ -9,6 +9,7 @@
 #include "media/OutputFormatSetting.h"
 #include "platform/codec/calvorine_codec.h"
 #include "platform/system/clock.h"
+#include "tests/support/Ffprobe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -104,22 +105,6 @@ void pushOneSecond(cvcodec_recorder recorder, bool video, int64_t originUs) {
     cvcodec_frame_release(sound);
 }
 
-QJsonObject probe(const QString& path) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-print_format", "json", "-show_streams", "-show_format", path});
-    if (!ffprobe.waitForFinished(60000) || ffprobe.exitCode() != 0)
-        return QJsonObject();
-    return QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
-}
-
-QJsonObject streamOf(const QJsonObject& probed, const QString& type) {
-    for (const QJsonValue& stream : probed.value("streams").toArray()) {
-        if (stream.toObject().value("codec_type").toString() == type)
-            return stream.toObject();
-    }
-    return QJsonObject();
-}
-
 } // namespace
 
 class TestFormatRecording : public QObject {
@@ -145,17 +130,17 @@ private:
         cvcodec_params_release(params);
         QVERIFY2(opened, qPrintable(label + ": the codec library refused the format"));
 
-        const QJsonObject probed = probe(path);
+        const QJsonObject probed = ffprobe::probe(path);
         QVERIFY2(!probed.isEmpty(), qPrintable(label + ": ffprobe could not read " + path));
         const double seconds = probed.value("format").toObject().value("duration").toString().toDouble();
         QVERIFY2(seconds > 0.7 && seconds < 1.6, qPrintable(label + ": duration " + QString::number(seconds)));
 
-        const QJsonObject audio = streamOf(probed, "audio");
+        const QJsonObject audio = ffprobe::stream(probed, "audio");
         QCOMPARE(audio.value("codec_name").toString(), probedCodecName(format.audioCodec));
         QCOMPARE(audio.value("sample_rate").toString().toInt(), format.sampleRate);
         QCOMPARE(audio.value("channels").toInt(), format.channels);
 
-        const QJsonObject video = streamOf(probed, "video");
+        const QJsonObject video = ffprobe::stream(probed, "video");
         if (format.audioOnly) {
             QVERIFY2(video.isEmpty(), qPrintable(label + ": a sound format with a picture"));
             return;

@@ -4,6 +4,7 @@
 // program's own code.
 #pragma once
 
+#include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
 
 #include <QDir>
@@ -92,24 +93,14 @@ inline QRect windowRect(quint64 window) {
     return windowRectIn(run(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
 }
 
-// ffprobe's streams and format of a file as JSON.
-inline QJsonObject probe(const QString& path) {
-    const QString out =
-        run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams", "-show_format", "-of", "json", path});
-    return QJsonDocument::fromJson(out.toUtf8()).object();
-}
+using ffprobe::probe;
 
 inline double probedDuration(const QJsonObject& info) {
-    return info.value("format").toObject().value("duration").toString().toDouble();
+    return ffprobe::formatDuration(info);
 }
 
 inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
-    for (const QJsonValue& stream : info.value("streams").toArray()) {
-        if (stream.toObject().value("codec_type").toString() == type) {
-            return stream.toObject();
-        }
-    }
-    return QJsonObject();
+    return ffprobe::stream(info, type);
 }
 
 // The main window's sizes and where its controls are, in its own coordinates, and the

@@ -316,6 +316,64 @@ private slots:
         QVERIFY2(!history.contains(QFileInfo(files.first()).fileName().toUtf8()), history.constData());
     }
 
+    // A screenshot folder that cannot be made (a file stands where it should be): the
+    // screenshot hotkey during a recording tells the user once, in a balloon that leaves
+    // the recording running, however often it is pressed; the log names each file.
+    void screenshotThatCannotBeSavedIsToldOnce() {
+        const QString blocker = m_program->folders().root() + QStringLiteral("/blocker");
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a folder") > 0);
+        file.close();
+        const QString shots = blocker + QStringLiteral("/shots/");
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings[0][2] = shots;
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(journey::trayIconWindowOf(*m_program) != 0);
+        // The area drop-down's first size (176*144) at the screen's top left.
+        QVERIFY(m_program->clickInWindow(QPoint(120, 92)));
+        QTest::qWait(300);
+        QVERIFY(m_program->keys(QStringLiteral("Home")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTest::qWait(500);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const QSize videoPanel(241, 63);
+        const bool panelShown = m_program->waitForSize(videoPanel, 15000);
+        screenshot(QStringLiteral("16-screenshot-recording"));
+        QVERIFY2(panelShown,
+                 qPrintable(QStringLiteral("%1x%2").arg(m_program->rect().width()).arg(m_program->rect().height())));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*.mp4")).isEmpty(), 10000);
+        QTest::qWait(500);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
+        const quint64 balloon = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY2(balloon != 0, "no balloon for the screenshot that could not be saved");
+        screenshot(QStringLiteral("16-screenshot-not-saved"));
+        known.append(balloon);
+        // Pressed again: the log grows, no second balloon comes.
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
+        QTest::qWait(500);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F9"), "recordScreenshot--------------------------"));
+        QCOMPARE(journey::waitForNewWindowOf(*m_program, known, 3000), quint64(0));
+        const QString log = m_program->folders().dataFolder() + QStringLiteral("/log.txt");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QString::fromUtf8(fileBytes(log)).count(QStringLiteral("The screenshot could not be saved: ") + shots), 3,
+            5000);
+        // The recording ran on all along, and ends as any other.
+        QCOMPARE(m_program->rect().size(), videoPanel);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
+        const quint64 history = journey::waitForNewWindowOf(*m_program, known, 20000);
+        QVERIFY(history != 0);
+        journey::xdotool({"windowactivate", "--sync", QString::number(history)});
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*.mp4"));
+        QCOMPARE(files.size(), 1);
+        QVERIFY(journey::probedDuration(journey::probe(files.first())) > 1.0);
+        QVERIFY(QFileInfo(blocker).isFile());
+    }
+
     // A signal during the countdown (a session that ends right after Record): the
     // program ends with 0 and nothing has started: no file, no failure (it started the
     // recorder after all before, leaving an empty file and "Recording failed!").

@@ -3,6 +3,8 @@
 // folder's test-output/.
 #pragma once
 
+#include "tests/support/TestOutput.h"
+
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
@@ -38,9 +40,7 @@ inline QByteArray fileBytes(const QString& path) {
 // The widget as drawn, kept as test-output/<name>.png.
 inline QImage keepShot(QWidget* widget, const QString& name) {
     const QImage shot = widget->grab().toImage();
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    shot.save(testoutput::pngPath(name));
     return shot;
 }
 

@@ -134,9 +134,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(chooser));
         const QPoint below = combo->mapToGlobal(QPoint(0, combo->height() - 1));
         QTRY_COMPARE(desktoptest::xwininfoRect(chooser->winId()).topLeft(), below);
-        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-        QDir().mkpath(folder);
-        QVERIFY(!desktoptest::screenshot(folder + "/cursor_chooser_popup.png").isNull());
+        QVERIFY(!desktoptest::screenshot(testoutput::pngPath("cursor_chooser_popup")).isNull());
 
         QSignalSpy picked(chooser, &QCursorSelectDlg::emitCurrIndex);
         QAbstractItemView* list = chooser->listView();

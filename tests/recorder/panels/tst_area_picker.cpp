@@ -12,6 +12,7 @@
 
 #include "DesktopHelpers.h"
 #include "PrivateUserFolders.h"
+#include "TestOutput.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,14 +25,8 @@ using namespace desktoptest;
 
 namespace {
 
-QString outputPath(const QString& name) {
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + name + QStringLiteral(".png");
-}
-
 QImage keepScreen(const QString& name) {
-    return screenshot(outputPath(name));
+    return screenshot(testoutput::pngPath(name));
 }
 
 QRect lastRect(const QSignalSpy& spy) {

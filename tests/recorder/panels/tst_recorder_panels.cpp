@@ -13,6 +13,7 @@
 
 #include "DesktopHelpers.h"
 #include "PrivateUserFolders.h"
+#include "TestOutput.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -29,9 +30,7 @@ using capturearea::ScreenFit;
 namespace {
 
 void keep(QWidget* widget, const QString& name) {
-    const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-    QDir().mkpath(folder);
-    widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    widget->grab().save(testoutput::pngPath(name));
 }
 
 // Types into an edit and presses Return, as the user does.

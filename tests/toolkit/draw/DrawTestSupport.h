@@ -26,6 +26,22 @@ inline QImage solidStrip(const QVector<QColor>& colors, int frameWidth, int heig
     return image;
 }
 
+// An image of nine cells in distinct colours, for nine-grid drawing: the corner cells are
+// cornerWidth x cornerHeight, the edges and the middle take the rest.
+inline QImage nineCells(int width, int height, int cornerWidth, int cornerHeight) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    const int xs[] = {0, cornerWidth, width - cornerWidth, width};
+    const int ys[] = {0, cornerHeight, height - cornerHeight, height};
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            painter.fillRect(QRect(QPoint(xs[col], ys[row]), QPoint(xs[col + 1] - 1, ys[row + 1] - 1)),
+                             QColor(40 + 60 * col, 40 + 60 * row, 200));
+        }
+    }
+    return image;
+}
+
 inline QString save(const QTemporaryDir& dir, const QString& name, const QImage& image) {
     const QString path = dir.filePath(name);
     image.save(path);

@@ -12,21 +12,6 @@ class TestImagePainting : public QObject {
     Q_OBJECT
 
 private:
-    // A 90x30 image whose nine cells (corner 30x10 at full size) have distinct colours.
-    static QImage nineColours(int width, int height, int cw, int ch) {
-        QImage image(width, height, QImage::Format_ARGB32);
-        QPainter painter(&image);
-        const int xs[] = {0, cw, width - cw, width};
-        const int ys[] = {0, ch, height - ch, height};
-        for (int row = 0; row < 3; ++row) {
-            for (int col = 0; col < 3; ++col) {
-                painter.fillRect(QRect(QPoint(xs[col], ys[row]), QPoint(xs[col + 1] - 1, ys[row + 1] - 1)),
-                                 QColor(40 + 60 * col, 40 + 60 * row, 200));
-            }
-        }
-        return image;
-    }
-
     static QImage paintInto(const QSize& size, const QImage& image, bool split) {
         QImage target(size, QImage::Format_ARGB32);
         target.fill(Qt::black);
@@ -38,7 +23,7 @@ private:
 private slots:
     void nineGridKeepsCornersAndStretchesTheMiddle() {
         // Corners are a third of the smaller of image and target: 60 wide target -> 20.
-        const QImage source = nineColours(90, 30, 20, 10);
+        const QImage source = nineCells(90, 30, 20, 10);
         const QImage result = paintInto(QSize(60, 30), source, true);
         // Corner columns 0..19 and 40..59 copy the image's corners unscaled.
         QCOMPARE(at(result, 0, 0), at(source, 0, 0));
@@ -52,13 +37,13 @@ private slots:
     }
 
     void nineGridIntoTheImageSizeIsAnExactCopy() {
-        const QImage source = nineColours(48, 24, 16, 8);
+        const QImage source = nineCells(48, 24, 16, 8);
         const QImage result = paintInto(source.size(), source, true);
         QCOMPARE(result.convertToFormat(QImage::Format_ARGB32), source.convertToFormat(QImage::Format_ARGB32));
     }
 
     void nineGridGrowsWithoutScalingCorners() {
-        const QImage source = nineColours(30, 30, 10, 10);
+        const QImage source = nineCells(30, 30, 10, 10);
         const QImage result = paintInto(QSize(200, 100), source, true);
         QCOMPARE(at(result, 9, 9), at(source, 9, 9));
         QCOMPARE(at(result, 190, 90), at(source, 20, 20));
@@ -68,7 +53,7 @@ private slots:
     }
 
     void wholeImageStretchesCornersToo() {
-        const QImage source = nineColours(30, 30, 10, 10);
+        const QImage source = nineCells(30, 30, 10, 10);
         const QImage result = paintInto(QSize(90, 90), source, false);
         // Stretched three times: the image's corner cell now covers 30 pixels.
         QCOMPARE(at(result, 25, 25), at(source, 5, 5));

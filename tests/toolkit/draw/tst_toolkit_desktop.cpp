@@ -3,6 +3,7 @@
 // (test-output/toolkit_windows.png in the build folder); a message box over a window the
 // window manager keeps above, read back with xprop.
 #include "DrawTestSupport.h"
+#include "tests/support/TestOutput.h"
 
 #include "platform/system/window_overlay.h"
 #include "toolkit/QRZBaseProgress.h"
@@ -73,10 +74,7 @@ class TestToolkitDesktop : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(stackingPlace(id) > stackingPlace(owner.winId()) &&
                                      stackingPlace(id) > stackingPlace(ordinary.winId()),
                                  5000);
-        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(folder +
-                                                                     QStringLiteral("/toolkit_box_kept_above.png")));
+        QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(testoutput::pngPath("toolkit_box_kept_above")));
     }
 
 private slots:
@@ -162,9 +160,7 @@ private slots:
         QScreen* screen = QGuiApplication::primaryScreen();
         const QImage shot = screen->grabWindow(0).toImage();
         QVERIFY(!shot.isNull());
-        const QString folder = QStringLiteral(CALVORINE_TEST_OUTPUT_DIR);
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(shot.save(folder + QStringLiteral("/toolkit_windows.png")));
+        QVERIFY(shot.save(testoutput::pngPath("toolkit_windows")));
 
         // The windows on screen carry the colours of their images: the main window's
         // body and title band, and the dialog's body.

@@ -28,18 +28,6 @@ void sendMouseAtGlobal(QWidget* widget, QEvent::Type type, const QPoint& globalP
     QApplication::sendEvent(widget, &event);
 }
 
-// A 90x90 image with nine differently coloured 30x30 cells.
-QImage nineCells() {
-    QImage image(90, 90, QImage::Format_ARGB32);
-    QPainter painter(&image);
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 0; col < 3; ++col) {
-            painter.fillRect(col * 30, row * 30, 30, 30, QColor(50 + 70 * col, 50 + 70 * row, 160));
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 class TestWindowBase : public QObject {
@@ -223,7 +211,7 @@ private slots:
 
     void backgroundImageSizesTheWindow() {
         QTemporaryDir dir;
-        const QString path = save(dir, "bg.png", nineCells());
+        const QString path = save(dir, "bg.png", nineCells(90, 90, 30, 30));
         QRZDialog fixed;
         QVERIFY(fixed.loadBackgroundImage(path, false));
         QCOMPARE(fixed.size(), QSize(90, 90));
@@ -257,10 +245,10 @@ private slots:
 
     void frameIsDrawnNinePatch() {
         QRZDialog dialog;
-        dialog.applyBackgroundImage(nineCells(), true);
+        dialog.applyBackgroundImage(nineCells(90, 90, 30, 30), true);
         dialog.resize(200, 150);
         const QImage image = render(&dialog);
-        const QImage cells = nineCells();
+        const QImage cells = nineCells(90, 90, 30, 30);
         QCOMPARE(at(image, 0, 0), at(cells, 0, 0));
         QCOMPARE(at(image, 199, 0), at(cells, 89, 0));
         QCOMPARE(at(image, 0, 149), at(cells, 0, 89));
@@ -272,11 +260,11 @@ private slots:
 
     void zeroCutValuesStretchTheWholeImage() {
         QRZWidget widget;
-        widget.applyBackgroundImage(nineCells(), false);
+        widget.applyBackgroundImage(nineCells(90, 90, 30, 30), false);
         widget.setBackgroundMargins(0, 0, 0, 0, 0, 0, 0, 0);
         widget.resize(180, 180);
         const QImage image = render(&widget);
-        const QImage cells = nineCells();
+        const QImage cells = nineCells(90, 90, 30, 30);
         QCOMPARE(at(image, 10, 10), at(cells, 5, 5));
         QCOMPARE(at(image, 90, 90), at(cells, 45, 45));
         QCOMPARE(at(image, 170, 170), at(cells, 85, 85));
