@@ -258,10 +258,16 @@ bool frameToBgra(const AVFrame* frame, SwsPtr& scaler, BgraImage& image) {
     }
     image.width = frame->width;
     image.height = frame->height;
-    image.pixels.resize(static_cast<size_t>(image.width) * image.height * 4);
+    // The scaler's vector code writes past the last row when a row is not a whole number
+    // of its blocks (16 bytes past a 60 x 60 picture): the pixels get room for that, which
+    // stays allocated but outside the picture.
+    const size_t bytes = static_cast<size_t>(image.width) * image.height * 4;
+    const size_t scalerSlack = 256;
+    image.pixels.resize(bytes + scalerSlack);
     uint8_t* planes[4] = {image.pixels.data(), nullptr, nullptr, nullptr};
     int strides[4] = {image.width * 4, 0, 0, 0};
     sws_scale(context, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    image.pixels.resize(bytes);
     return true;
 }
 

@@ -478,9 +478,11 @@ private:
         journey::xdotool({"mouseup", "1"});
     }
 
+    // A point of the rectangle's part on screen.
     QPoint randomPointIn(const QRect& rect) {
-        return QPoint(rect.x() + int(m_rng.bounded(qMax(1, rect.width()))),
-                      rect.y() + int(m_rng.bounded(qMax(1, rect.height()))));
+        const QRect shown = rect.intersected(kScreen);
+        return QPoint(shown.x() + int(m_rng.bounded(qMax(1, shown.width()))),
+                      shown.y() + int(m_rng.bounded(qMax(1, shown.height()))));
     }
 
     template <typename T> const T& pick(const QList<T>& list) { return list.at(int(m_rng.bounded(list.size()))); }
@@ -784,13 +786,17 @@ private:
             }
             const Scene now = scene();
             if (!now.boxes.isEmpty()) {
-                // Menus first (they hold the keyboard), then the box on top (a box under a
-                // modal one takes no keys).
+                // Menus first (they hold the keyboard), then the dialog on top (a dialog under
+                // a modal one takes no keys), then other windows (a dialog's floating bars
+                // go with it).
                 const QList<quint64> stacking = stackingOrder();
+                auto rank = [&stacking](const TopWindow& window) {
+                    const int kind = window.overrideRedirect ? 2 : window.hasType("DIALOG") ? 1 : 0;
+                    return kind * 100000 + stacking.indexOf(window.id);
+                };
                 TopWindow box = now.boxes.first();
                 for (const TopWindow& candidate : now.boxes) {
-                    if (candidate.overrideRedirect ||
-                        (!box.overrideRedirect && stacking.indexOf(candidate.id) > stacking.indexOf(box.id))) {
+                    if (rank(candidate) > rank(box)) {
                         box = candidate;
                     }
                 }
