@@ -8,6 +8,7 @@
 #include "app/LanguageFile.h"
 #include "app/ParserXML.h"
 #include "app/SettingsFile.h"
+#include "tests/support/DescriptorPath.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
@@ -32,11 +33,7 @@ long g_bytesBeforeFailure = 0;
 QHash<int, long> g_bytesRead; // by descriptor
 
 bool isFailingFile(int fd) {
-    char link[64];
-    char path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, sizeof path - 1);
-    return length > 0 && g_failingPaths.contains(QString::fromLocal8Bit(path, int(length)));
+    return g_failingPaths.contains(QString::fromStdString(descriptors::pathOf(fd)));
 }
 
 struct ReadsFail {

@@ -109,10 +109,13 @@ void TestSnapshotSettings::damagedFileIsKeptAsideAndChoicesStick() {
     QCOMPARE(QFileInfo(m_path + ".bad").size(), qint64(0));
     QVERIFY(writeScreenshotFormat(QStringLiteral("PNG")));
     QCOMPARE(readScreenshotFormat(), QStringLiteral("PNG"));
-    // A damaged file met by a write: set aside, and the choice starts the new file.
+    // A damaged file met by a write: set aside beside the first copy, which stays, and the
+    // choice starts the new file.
     QVERIFY(writeAll(m_path, "<ROOTITEM><Screensh"));
     QVERIFY(writeScreenshotFolder(QStringLiteral("/tmp/elsewhere/")));
-    QCOMPARE(readAll(m_path + ".bad"), QByteArray("<ROOTITEM><Screensh"));
+    QCOMPARE(readAll(m_path + ".2.bad"), QByteArray("<ROOTITEM><Screensh"));
+    QVERIFY(QFile::exists(m_path + ".bad"));
+    QCOMPARE(QFileInfo(m_path + ".bad").size(), qint64(0));
     QCOMPARE(readScreenshotFolder(), QStringLiteral("/tmp/elsewhere/"));
 }
 

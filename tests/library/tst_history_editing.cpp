@@ -275,6 +275,11 @@ private slots:
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
+    // A minute of 720p: long enough that a conversion of it is still running when cancelled.
+    static bool makeLongClip(const QString& path) {
+        return QFile::exists(path) ||
+               fixtures::makeClip(path, 60.0, "1280x720", 30, {"-c:v", "libx264", "-c:a", "aac"});
+    }
 
     PrivateUserFolders m_folders;
     QString m_media;
@@ -606,9 +611,7 @@ void TestHistoryEditing::refusedTagWriteKeepsTheEditorOpenAndTheHistory() {
 
 void TestHistoryEditing::cancelledConversionLeavesNothing() {
     const QString longClip = media("long.mp4");
-    if (!QFile::exists(longClip)) {
-        QVERIFY(fixtures::makeClip(longClip, 60.0, "1280x720", 30, {"-c:v", "libx264", "-c:a", "aac"}));
-    }
+    QVERIFY(makeLongClip(longClip));
     QVERIFY(writeHistory(m_folders, {{longClip, "mp4", true, false}}));
     QHistoryListWgt list;
     QVERIFY(showForInput(&list));
@@ -802,9 +805,7 @@ void TestHistoryEditing::failedTrimIsToldInABoxWithItsOkButton() {
 // once the first has ended, the next trim runs and nothing of the first reaches it.
 void TestHistoryEditing::escapeCancelsTheConversionAndASecondTrimWaitsForIt() {
     const QString longClip = media("long.mp4");
-    if (!QFile::exists(longClip)) {
-        QVERIFY(fixtures::makeClip(longClip, 60.0, "1280x720", 30, {"-c:v", "libx264", "-c:a", "aac"}));
-    }
+    QVERIFY(makeLongClip(longClip));
     QVERIFY(writeHistory(m_folders, {{longClip, "mp4", true, false}}));
     QHistoryListWgt list;
     QVERIFY(showForInput(&list));

@@ -4,6 +4,7 @@
 #include "media/CAVConverter.h"
 #include "media/RZInfoManager.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/DescriptorPath.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <QElapsedTimer>
@@ -33,16 +34,7 @@ char g_failingName[64];
 std::atomic<long long> g_bytesBeforeFailure{0};
 
 bool isFailingFile(int fd) {
-    char link[64];
-    char path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, sizeof path - 1);
-    if (length <= 0) {
-        return false;
-    }
-    path[length] = 0;
-    const size_t nameLength = std::strlen(g_failingName);
-    return size_t(length) >= nameLength && std::strcmp(path + length - nameLength, g_failingName) == 0;
+    return descriptors::pathEndsWith(fd, g_failingName);
 }
 
 } // namespace
@@ -84,16 +76,7 @@ std::atomic<bool> g_closeFailureArmed{false};
 char g_failingCloseName[64];
 
 bool isFailingClose(int fd) {
-    char link[64];
-    char path[PATH_MAX];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t length = readlink(link, path, sizeof path - 1);
-    if (length <= 0) {
-        return false;
-    }
-    path[length] = 0;
-    const size_t nameLength = std::strlen(g_failingCloseName);
-    return size_t(length) >= nameLength && std::strcmp(path + length - nameLength, g_failingCloseName) == 0;
+    return descriptors::pathEndsWith(fd, g_failingCloseName);
 }
 
 } // namespace
