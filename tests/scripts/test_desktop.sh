@@ -17,16 +17,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Waits until the condition (a command) holds, for at most $2 tenths of a second.
-wait_for() {
-  local tries=$2
-  while [ "$tries" -gt 0 ]; do
-    eval "$1" && return 0
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  return 1
-}
+# shellcheck source=wait_for.sh
+. "$(dirname "$0")/wait_for.sh"
 
 # True when no live process was started with TMPDIR=$work (the desktop's servers and the
 # program all were).
