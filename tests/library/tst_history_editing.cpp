@@ -187,6 +187,17 @@ void keepShot(QWidget* widget, const QString& name) {
     shotOf(widget).save(testoutput::pngPath(name));
 }
 
+// The same for a window just shown: a grab before the X server has exposed and the
+// window painted it reads whatever the server has there. False when it never showed.
+bool keepShotOnceShown(QWidget* window, const QString& name) {
+    if (!QTest::qWaitForWindowExposed(window)) {
+        return false;
+    }
+    QTest::qWait(200);
+    keepShot(window, name);
+    return true;
+}
+
 // Pixels of the picture (not the surface's black) in a grab.
 int countLit(const QImage& image) {
     int lit = 0;
@@ -772,9 +783,7 @@ void TestHistoryEditing::failedTrimIsToldInABoxWithItsOkButton() {
         for (QRZBaseButton* button : box->actionButtons()) {
             buttons << button->text();
         }
-        if (QTest::qWaitForWindowExposed(box)) {
-            QTest::qWait(200);
-            keepShot(box, QStringLiteral("history_edit_cut_out_failure"));
+        if (keepShotOnceShown(box, QStringLiteral("history_edit_cut_out_failure"))) {
             if (!buttons.isEmpty()) {
                 QRZBaseButton* ok = box->actionButtons().first();
                 clickInWindow(ok, ok->rect().center());
@@ -811,7 +820,7 @@ void TestHistoryEditing::escapeCancelsTheConversionAndASecondTrimWaitsForIt() {
     QVERIFY(showForInput(&list));
     list.setEditingChunk(static_cast<QHistoryChunk*>(list.rows().front()));
     BoxAnswers boxes([](QRZMessageBox* box) {
-        keepShot(box, QStringLiteral("history_edit_second_trim_refused"));
+        keepShotOnceShown(box, QStringLiteral("history_edit_second_trim_refused"));
         box->done(QRZMessageBox::ResultOk);
     });
     const QStringList& told = boxes.texts;
