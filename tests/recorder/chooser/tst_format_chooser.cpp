@@ -250,7 +250,10 @@ private slots:
         QVERIFY(onAudioTab());
         dialog->qualityCombo()->setCurrentIndex(1);
         QVERIFY(onAudioTab());
-        keepShot(dialog, "format_chooser_audio_tab_kept");
+        // The picture once the panel has slid into place (the checks above do not wait for it).
+        if (QTest::qWaitFor([panel] { return panel->geometry() == QRect(21, 271, 648, 88); }, 5000)) {
+            keepShot(dialog, "format_chooser_audio_tab_kept");
+        }
         // The Video tab, once clicked, stays in the same way.
         QTest::mouseClick(panel->videoTab(), Qt::LeftButton);
         QVERIFY(choose(panel->videoEncoderCombo(), "H265", true));
