@@ -7,18 +7,23 @@ cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 JOBS=$(nproc)
+# A compiler cache, where the machine has one, makes a rebuild from a fresh clone quick.
+LAUNCHER=()
+if command -v ccache >/dev/null; then
+  LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 # Every tracked C/C++ file must already be in the project's clang-format style.
 git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format --dry-run --Werror
 # No include points up or sideways against the layers.
 scripts/check-layers.sh
 
-cmake --preset release >/dev/null
+cmake --preset release "${LAUNCHER[@]}" >/dev/null
 cmake --build --preset release -j "$JOBS"
 scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
 
 if [ -n "$(find fuzz -mindepth 2 -name CMakeLists.txt 2>/dev/null)" ]; then
-  cmake --preset fuzz >/dev/null
+  cmake --preset fuzz "${LAUNCHER[@]}" >/dev/null
   cmake --build --preset fuzz -j "$JOBS"
   ctest --test-dir build-fuzz -L fuzz --output-on-failure --no-tests=error -j "$JOBS"
 fi
