@@ -761,14 +761,15 @@ private slots:
         QCOMPARE(bytes.startsWith("ID3"), changed != "all");
         int streamAt = 0;
         if (bytes.startsWith("ID3")) {
-            streamAt = 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 |
-                             (bytes[9] & 0x7F));
+            streamAt =
+                10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F));
         }
         QCOMPARE(bytes.mid(streamAt, 4), QByteArray("fLaC"));
         verifyStreamValid(path);
         QByteArray probed;
-        QCOMPARE(run("ffprobe", {"-v", "error", "-show_entries", "format=format_name:stream=codec_type,codec_name", "-of",
-                                 "compact=p=0:nk=1", path},
+        QCOMPARE(run("ffprobe",
+                     {"-v", "error", "-show_entries", "format=format_name:stream=codec_type,codec_name", "-of",
+                      "compact=p=0:nk=1", path},
                      &probed),
                  0);
         QVERIFY2(probed.startsWith("flac|audio\n") && probed.endsWith("\nflac\n"), probed.constData());
