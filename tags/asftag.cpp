@@ -2,6 +2,8 @@
 
 #include "tags/id3v2tag.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace calvorine::tags {
@@ -25,6 +27,7 @@ const Guid kMetadataLibraryGuid = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x4
                                    0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 const Guid kPaddingGuid = {0x74, 0xD4, 0x06, 0x18, 0xDF, 0xCA, 0x09, 0x45,
                            0xA4, 0xBA, 0x9A, 0xAB, 0xCB, 0x96, 0xAA, 0xE8};
+const Guid kDataGuid = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
 const Guid kExtensionReservedGuid = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
                                      0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
 
@@ -38,6 +41,38 @@ constexpr int64_t kMaxKeptPadding = 16 * 1024;
 
 bool isGuid(const uint8_t* p, const Guid guid) {
     return std::memcmp(p, guid, 16) == 0;
+}
+
+// Where the header's objects end when the first `count` of them, from offset 30, are
+// walked: each at least an object header long and inside the header.
+size_t countedObjectsEnd(const std::vector<uint8_t>& header, uint32_t count) {
+    size_t offset = 30;
+    for (uint32_t n = 0; n < count && offset + kObjectHeader <= header.size(); ++n) {
+        const uint64_t objectSize = readLe64(header.data() + offset + 16);
+        if (objectSize < kObjectHeader || objectSize > header.size() - offset) {
+            break;
+        }
+        offset += static_cast<size_t>(objectSize);
+    }
+    return offset;
+}
+
+// The offset of the Data Object reached by walking whole objects from `offset`, or -1
+// when the walk leaves the file (or the largest header read) before reaching one.
+int64_t dataObjectFrom(IByteStream* stream, int64_t offset, int64_t fileSize) {
+    uint8_t head[kObjectHeader];
+    while (offset + int64_t(kObjectHeader) <= std::min(fileSize, kMaxHeaderBytes) &&
+           readAt(stream, offset, head, kObjectHeader)) {
+        if (isGuid(head, kDataGuid)) {
+            return offset;
+        }
+        const uint64_t objectSize = readLe64(head + 16);
+        if (objectSize < kObjectHeader || objectSize > uint64_t(fileSize - offset)) {
+            return -1;
+        }
+        offset += static_cast<int64_t>(objectSize);
+    }
+    return -1;
 }
 
 enum AttributeType : uint16_t {
@@ -202,14 +237,32 @@ int AsfTag::reload() {
         return -1;
     }
     headerSize_ = static_cast<int64_t>(size);
-    const std::vector<uint8_t> header = readRange(stream_, 0, headerSize_);
+    std::vector<uint8_t> header = readRange(stream_, 0, headerSize_);
     if (static_cast<int64_t>(header.size()) != headerSize_) {
         return -1;
+    }
+    // A header whose counted objects do not end at its stated size (an uncounted object
+    // running on past it, say) ends, for players, where the Data Object begins: when a
+    // walk of whole objects leads there, all of them are read as the header's and a save
+    // rewrites that whole span, counting and sizing them right. Without a Data Object to
+    // reach the file does not play, and the stated size is kept to.
+    uint32_t objects = count;
+    const size_t countedEnd = countedObjectsEnd(header, count);
+    if (countedEnd != header.size()) {
+        const int64_t dataAt = dataObjectFrom(stream_, int64_t(countedEnd), fileSize);
+        if (dataAt >= 0) {
+            headerSize_ = dataAt;
+            header = readRange(stream_, 0, headerSize_);
+            if (static_cast<int64_t>(header.size()) != headerSize_) {
+                return -1;
+            }
+            objects = UINT32_MAX; // every object up to the data
+        }
     }
 
     bool seen[FieldPicture + 1] = {};
     size_t offset = 30;
-    for (uint32_t n = 0; n < count && offset + kObjectHeader <= header.size(); ++n) {
+    for (uint32_t n = 0; n < objects && offset + kObjectHeader <= header.size(); ++n) {
         const uint8_t* object = header.data() + offset;
         const uint64_t objectSize = readLe64(object + 16);
         if (objectSize < kObjectHeader || objectSize > header.size() - offset) {

@@ -48,7 +48,7 @@ private:
     // the File Properties' file size; the new header size.
     int64_t finishHeader(std::vector<uint8_t>& header, size_t filePropertiesAt) const;
 
-    int64_t headerSize_ = 0;
+    int64_t headerSize_ = 0; // the span a save rewrites: the header and any uncounted objects behind it
     bool hadDescriptions_ = false;
     std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole
     std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library

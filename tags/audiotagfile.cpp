@@ -10,6 +10,7 @@
 #include "tags/probes.h"
 #include "tags/riffinfotag.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -319,6 +320,12 @@ public:
             }
             return saved;
         };
+        // Bytes between a FLAC file's ID3v2 tag and its stream go with any save.
+        if (fileType_ == FileFlac && handlers_[SlotFlac] &&
+            static_cast<const FlacTag*>(handlers_[SlotFlac].get())->hasStrayLead() &&
+            std::find(std::begin(dirty_), std::end(dirty_), true) != std::end(dirty_)) {
+            dirty_[SlotFlac] = true;
+        }
         for (int slot : {SlotId3v1, SlotApe, SlotRiffInfo, SlotAsf, SlotMp4, SlotOggVorbis, SlotFlac}) {
             saveSlot(slot);
         }

@@ -240,6 +240,7 @@ int FlacTag::reload() {
     if (!stream_) {
         return -1;
     }
+    leadEnd_ = audioStartAfterId3v2(stream_);
     BufferedReadStream reader(stream_);
     markerOffset_ = findMarker(stream_, reader);
     std::vector<BlockSpan> spans;
@@ -315,7 +316,7 @@ int FlacTag::save() {
         return -1;
     }
     items_.reduce(isBasicField);
-    if (items_.count() == 0 && !hadTagBlocks_ && keptComments_.empty() && keptPictures_.empty()) {
+    if (items_.count() == 0 && !hadTagBlocks_ && keptComments_.empty() && keptPictures_.empty() && !hasStrayLead()) {
         return 1;
     }
     std::vector<Block> blocks = otherBlocks_;
@@ -341,10 +342,12 @@ int FlacTag::save() {
         }
         content += 4 + static_cast<int64_t>(block.body.size());
     }
-    // Fill the old space exactly when the blocks fit it, with a padding block of what is
-    // left; otherwise the file is rewritten with fresh padding.
+    // Fill the old space (stray bytes in front of the marker included) exactly when the
+    // blocks fit it, with a padding block of what is left; otherwise the file is rewritten
+    // with fresh padding.
     int64_t padding = -1;
-    const int64_t spare = areaLength_ - content;
+    const int64_t oldSpan = markerOffset_ - leadEnd_ + areaLength_;
+    const int64_t spare = oldSpan - content;
     if (spare == 0) {
         padding = -1;
     } else if (spare >= 4 && spare - 4 <= kMaxKeptPadding && spare - 4 <= kMaxBlockBody) {
@@ -364,9 +367,10 @@ int FlacTag::save() {
         putBe24(area, static_cast<uint32_t>(blocks[i].body.size()));
         area.insert(area.end(), blocks[i].body.begin(), blocks[i].body.end());
     }
-    if (replaceFileRange(stream_, markerOffset_, areaLength_, area.data(), static_cast<int64_t>(area.size())) != 0) {
+    if (replaceFileRange(stream_, leadEnd_, oldSpan, area.data(), static_cast<int64_t>(area.size())) != 0) {
         return -1;
     }
+    markerOffset_ = leadEnd_;
     areaLength_ = static_cast<int64_t>(area.size());
     hadTagBlocks_ = true;
     return 0;

@@ -12,8 +12,13 @@ public:
     FlacTag(IByteStream* stream, int& result);
     int reload() override;
     // Uses the stream's padding when the new blocks fit it; refuses (-1, file unchanged)
-    // a block larger than FLAC can say (16 MiB), such as a cover that big.
+    // a block larger than FLAC can say (16 MiB), such as a cover that big. The blocks are
+    // written right behind a leading ID3v2 tag (or at the start): bytes that stood in
+    // front of "fLaC" there go, as decoders do not skip them.
     int save() override;
+    // Whether bytes (zeros, an old "FLAC" header) stand between the leading ID3v2 tag, or
+    // the start, and "fLaC": a save of any tag of the file must rewrite the blocks then.
+    bool hasStrayLead() const { return markerOffset_ > leadEnd_; }
     // Whether the stream's own bytes cover [blockStart, end): its metadata blocks reach
     // past blockStart, or its frames run on to `end` (the last one's CRC-16 says it ends
     // there) from before blockStart. Such bytes are never a tag behind the stream.
@@ -27,6 +32,7 @@ private:
         uint8_t type;
         std::vector<uint8_t> body;
     };
+    int64_t leadEnd_ = 0; // end of the leading ID3v2 tag, 0 without one
     int64_t markerOffset_ = 0;
     int64_t areaLength_ = 0; // from the marker to the end of the last metadata block
     bool hadTagBlocks_ = false;

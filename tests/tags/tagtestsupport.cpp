@@ -10,6 +10,8 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 using namespace calvorine::tags;
 
@@ -70,15 +72,34 @@ QByteArray makeCover(const QString& directory) {
 }
 
 QByteArray audioDigest(const QString& path) {
-    if (path.endsWith(".ape")) {
-        // The synthetic stream: descriptor, header and 4096 bytes of frames.
-        return sha1Hex(readFile(path).left(52 + 24 + 4096));
+    return audioDigests({path}).first();
+}
+
+QList<QByteArray> audioDigests(const QStringList& paths) {
+    std::vector<std::unique_ptr<QProcess>> decoders;
+    for (const QString& path : paths) {
+        decoders.push_back(std::make_unique<QProcess>());
+        if (!path.endsWith(".ape")) {
+            decoders.back()->setStandardErrorFile(QProcess::nullDevice());
+            decoders.back()->start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"});
+        }
     }
-    QByteArray output;
-    if (run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"}, &output) != 0) {
-        return {};
+    QList<QByteArray> digests;
+    for (int i = 0; i < paths.size(); ++i) {
+        QProcess& decoder = *decoders[size_t(i)];
+        if (paths[i].endsWith(".ape")) {
+            // The synthetic stream: descriptor, header and 4096 bytes of frames.
+            digests << sha1Hex(readFile(paths[i]).left(52 + 24 + 4096));
+        } else if (!decoder.waitForFinished(300000) || decoder.exitStatus() != QProcess::NormalExit ||
+                   decoder.exitCode() != 0) {
+            decoder.kill();
+            decoder.waitForFinished(2000);
+            digests << QByteArray();
+        } else {
+            digests << decoder.readAllStandardOutput().trimmed();
+        }
     }
-    return output.trimmed();
+    return digests;
 }
 
 QJsonObject independentTags(const QString& path) {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,8 @@ bool enrichFixture(const QString& path);
 QByteArray makeCover(const QString& directory);
 // Decoded-audio digest (ffmpeg md5 muxer); for ape the bytes of its synthetic stream.
 QByteArray audioDigest(const QString& path);
+// The same for several files, decoded side by side.
+QList<QByteArray> audioDigests(const QStringList& paths);
 // The tags as the independent reader sees them.
 QJsonObject independentTags(const QString& path);
 // A WAVE file as mutagen's RIFF reader sees it: {"chunks": [ids], "length": seconds};

@@ -715,6 +715,68 @@ private slots:
         verifyStreamValid(path);
     }
 
+    // A FLAC stream with bytes (zeros here) between its ID3v2 tag and "fLaC", which
+    // decoders do not skip. Whatever a save changes (every tag and a cover the program's
+    // way, the FLAC blocks alone, the ID3v2 tag alone), the file then starts with its
+    // ID3v2 tag or with "fLaC" right after it, flac and ffprobe read it as FLAC, and the
+    // audio is that of before.
+    void flacWithBytesBeforeTheStreamLosesThem_data() {
+        QTest::addColumn<QString>("changed");
+        QTest::newRow("every tag, with a cover") << "all";
+        QTest::newRow("the FLAC blocks") << "flac";
+        QTest::newRow("the ID3v2 tag") << "id3v2";
+    }
+
+    void flacWithBytesBeforeTheStreamLosesThem() {
+        QFETCH(QString, changed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("stray.flac");
+        QVERIFY(makeFixture(path));
+        const QByteArray digest = audioDigest(path);
+        auto syncSafe = [](int v) {
+            const char bytes[4] = {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F),
+                                   char(v & 0x7F)};
+            return QByteArray(bytes, 4);
+        };
+        const QByteArray title("\0Old title", 10);
+        const QByteArray frame = "TIT2" + QByteArray(3, '\0') + char(title.size()) + QByteArray(2, '\0') + title;
+        const QByteArray id3 = "ID3" + QByteArray("\x03\0\0", 3) + syncSafe(frame.size()) + frame;
+        QVERIFY(writeFile(path, id3 + QByteArray(64, '\0') + readFile(path)));
+        QCOMPARE(readTags(path).value(FieldTitle), QString("Old title"));
+
+        const QString text("New text");
+        auto add = [&text](int slot, int field) {
+            return [&text, slot, field](IAudioTagFile* file) {
+                file->addItem(slot, field, TagValueText, text.size() * 2, text.utf16());
+            };
+        };
+        if (changed == "all") {
+            QCOMPARE(writeTags(path, sampleFields("flac", "one"), makeCover(dir.path())), 0);
+        } else if (changed == "flac") {
+            QCOMPARE(editTags(path, add(SlotFlac, FieldAlbum)), 0);
+        } else {
+            QCOMPARE(editTags(path, add(SlotId3v2, FieldAlbum)), 0);
+        }
+        const QByteArray bytes = readFile(path);
+        QCOMPARE(bytes.startsWith("ID3"), changed != "all");
+        int streamAt = 0;
+        if (bytes.startsWith("ID3")) {
+            streamAt =
+                10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F));
+        }
+        QCOMPARE(bytes.mid(streamAt, 4), QByteArray("fLaC"));
+        verifyStreamValid(path);
+        QByteArray probed;
+        QCOMPARE(run("ffprobe",
+                     {"-v", "error", "-show_entries", "format=format_name:stream=codec_type,codec_name", "-of",
+                      "compact=p=0:nk=1", path},
+                     &probed),
+                 0);
+        QVERIFY2(probed.startsWith("flac|audio\n") && probed.endsWith("\nflac\n"), probed.constData());
+        QCOMPARE(audioDigest(path), digest);
+        QCOMPARE(readTags(path).value(FieldAlbum), changed == "all" ? QString("Album one") : text);
+    }
+
     // The item list's handler atom has the size its fields take.
     void mp4HandlerAtomSizeMatchesFields() {
         QTemporaryDir dir;
