@@ -2,13 +2,14 @@
 // frames a second with H.264 ultrafast and veryfast: with our recorder and with
 // `ffmpeg -f x11grab` given what our encoder sets (preset, zero-latency tuning, baseline
 // profile, 8 Mbit/s average bit rate, a key frame a second, no B-frames, yuv420p), three
-// times each, alternately (ours, ffmpeg, ours, ...). Above it, in a process of its own, the recording tests'
-// clock window (tests/support/FrameClock.h) paints a millisecond clock as a bar code in
-// the top left corner; the frames of each file are decoded and their clocks read, so that
-// distinct pictures, repeats, lost slots and the largest grab-to-slot error are counted
-// on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory, the
-// file's size and the pictures, and for each setting the medians and the median of the
-// CPU ratios. Then the sound row: 10 s of system sound (a tone played into the output)
+// times each, alternately (ours, ffmpeg, ours, ...). Above it, in a process of its own,
+// the recording tests' clock window (tests/support/FrameClock.h) paints a millisecond
+// clock as a bar code in the top left corner; the frames of each file are decoded and
+// their clocks read, so that distinct pictures, repeats, lost slots and the largest
+// grab-to-slot error are counted on the picture's own clock. Prints, for each run, the CPU
+// seconds, the peak memory, the file's size and the pictures, the ratios of CPU and size,
+// and whether libx264 wrote the same settings into both files; for each setting the
+// medians and the median ratios. Then the sound row: 10 s of system sound (a tone played into the output)
 // and microphone (another tone, through a sink of its own) mixed into AAC, ours against
 // `ffmpeg -f pulse` with amix, three runs each, alternately, with the quarter seconds of
 // each file in which both tones sound.
