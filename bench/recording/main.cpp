@@ -1,13 +1,15 @@
 // Records 10 s of the full 1920x1080 screen, on which a window animates, at 30 and at 60
 // frames a second with H.264 ultrafast and veryfast: with our recorder and with
-// `ffmpeg -f x11grab` at the same settings (yuv420p), three times each, alternately
-// (ours, ffmpeg, ours, ...). Above it, in a process of its own, the recording tests'
-// clock window (tests/support/FrameClock.h) paints a millisecond clock as a bar code in
-// the top left corner; the frames of each file are decoded and their clocks read, so that
-// distinct pictures, repeats, lost slots and the largest grab-to-slot error are counted
-// on the picture's own clock. Prints, for each run, the CPU seconds, the peak memory, the
-// file's size and the pictures, and for each setting the medians and the median of the
-// CPU ratios. Then the sound row: 10 s of system sound (a tone played into the output)
+// `ffmpeg -f x11grab` given what our encoder sets (preset, zero-latency tuning, baseline
+// profile, 8 Mbit/s average bit rate, a key frame a second, no B-frames, yuv420p), three
+// times each, alternately (ours, ffmpeg, ours, ...). Above it, in a process of its own,
+// the recording tests' clock window (tests/support/FrameClock.h) paints a millisecond
+// clock as a bar code in the top left corner; the frames of each file are decoded and
+// their clocks read, so that distinct pictures, repeats, lost slots and the largest
+// grab-to-slot error are counted on the picture's own clock. Prints, for each run, the CPU
+// seconds, the peak memory, the file's size and the pictures, the ratios of CPU and size,
+// and whether libx264 wrote the same settings into both files; for each setting the
+// medians and the median ratios. Then the sound row: 10 s of system sound (a tone played into the output)
 // and microphone (another tone, through a sink of its own) mixed into AAC, ours against
 // `ffmpeg -f pulse` with amix, three runs each, alternately, with the quarter seconds of
 // each file in which both tones sound.
@@ -47,6 +49,8 @@ namespace {
 
 constexpr int kSeconds = 10;
 constexpr int kRuns = 3;
+// The video bit rate of both recorders, in kbit/s.
+constexpr int kVideoKbps = 8000;
 
 // Moving content: a bar sweeping across, changing colours, a counter, repainted at about
 // 60 Hz.
@@ -120,7 +124,7 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     area->setAudioSource(QRecordAreaInfo::Microphone, false);
     area->setCursorOption(QRecordAreaInfo::HighlightCursor, false);
     area->setCursorOption(QRecordAreaInfo::HighlightClicks, false);
-    OutputFormatSetting format = testformats::h264AacFormat(fps, 8000, testformats::kNoSound);
+    OutputFormatSetting format = testformats::h264AacFormat(fps, kVideoKbps, testformats::kNoSound);
     g_currentFormat = &format;
     QRecordObject::setParamsAdjuster(
         [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
@@ -236,6 +240,53 @@ struct Side {
     }
 };
 
+// The settings libx264 wrote into the file (its "x264 - core ... options: ..." message in
+// the first key frame), one per entry; empty for a file without them.
+QStringList x264Settings(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.read(4 << 20);
+    const int start = bytes.indexOf("x264 - core");
+    const int options = start < 0 ? -1 : bytes.indexOf("options: ", start);
+    const int end = options < 0 ? -1 : bytes.indexOf('\0', options);
+    if (end < 0) {
+        return {};
+    }
+    return QString::fromLatin1(bytes.mid(options + 9, end - options - 9)).split(' ', Qt::SkipEmptyParts);
+}
+
+// Whether both files were encoded with the same libx264 settings, or the entries in which
+// they differ.
+QString compareEncoderSettings(const QString& oursPath, const QString& theirsPath) {
+    const QStringList ours = x264Settings(oursPath);
+    const QStringList theirs = x264Settings(theirsPath);
+    if (ours.isEmpty() || theirs.isEmpty()) {
+        return "libx264 settings not found";
+    }
+    QStringList onlyOurs;
+    QStringList onlyTheirs;
+    for (const QString& entry : ours) {
+        if (!theirs.contains(entry)) {
+            onlyOurs << entry;
+        }
+    }
+    for (const QString& entry : theirs) {
+        if (!ours.contains(entry)) {
+            onlyTheirs << entry;
+        }
+    }
+    if (onlyOurs.isEmpty() && onlyTheirs.isEmpty()) {
+        return "same libx264 settings";
+    }
+    return "libx264 settings differ: calvorine " + onlyOurs.join(' ') + ", ffmpeg " + onlyTheirs.join(' ');
+}
+
+// ffmpeg's x11grab encoding as our recorder does (platform/codec/video_pipeline.cpp, with the
+// profile media/ConvertParam.cpp gives H.264): the preset, zero-latency tuning, the baseline
+// profile, the bit rate as an average with no quality target, a key frame every second, no
+// B-frames, 4:2:0.
 std::vector<std::string> ffmpegGrab(const QByteArray& display, int fps, int preset, const QString& output) {
     return {"ffmpeg",
             "-nostdin",
@@ -256,20 +307,33 @@ std::vector<std::string> ffmpegGrab(const QByteArray& display, int fps, int pres
             "libx264",
             "-preset",
             presetName(preset),
+            "-tune",
+            "zerolatency",
+            "-profile:v",
+            "baseline",
+            "-b:v",
+            std::to_string(kVideoKbps) + "k",
+            "-g",
+            std::to_string(fps),
+            "-bf",
+            "0",
             "-pix_fmt",
             "yuv420p",
             output.toStdString()};
 }
 
 void comparePictures(const char* self, const QByteArray& display, const QTemporaryDir& dir) {
-    std::printf("recording %d s of the full 1920x1080 screen with moving content; H.264 yuv420p; %d runs each, "
-                "alternately\n",
-                kSeconds, kRuns);
+    std::printf("recording %d s of the full 1920x1080 screen with moving content; H.264 yuv420p, zero-latency "
+                "baseline, %d kbit/s average, a key frame a second; %d runs each, alternately; size ratio = "
+                "calvorine's file / ffmpeg's, in all and for each distinct picture\n",
+                kSeconds, kVideoKbps, kRuns);
     for (int fps : {30, 60}) {
         for (int preset : {0, 2}) {
             Side ours;
             Side theirs;
             std::vector<double> ratios;
+            std::vector<double> sizeRatios;
+            std::vector<double> pictureSizeRatios;
             const int expected = fps * kSeconds;
             for (int run = 1; run <= kRuns; ++run) {
                 const QString oursPath = dir.filePath(QString("ours_%1_%2_%3.mp4").arg(fps).arg(preset).arg(run));
@@ -287,24 +351,37 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
                 theirs.kilobytes.push_back(fileKilobytes(theirsPath));
                 const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
                 ratios.push_back(ratio);
+                const double sizeRatio =
+                    theirs.kilobytes.back() > 0 ? ours.kilobytes.back() / theirs.kilobytes.back() : 0.0;
+                sizeRatios.push_back(sizeRatio);
+                // A repeated picture costs next to nothing: a recorder that grabs fewer new
+                // pictures writes a smaller file for that alone.
+                const double pictureSizeRatio = ourPictures.distinct > 0 && theirPictures.distinct > 0
+                                                    ? sizeRatio * theirPictures.distinct / ourPictures.distinct
+                                                    : 0.0;
+                pictureSizeRatios.push_back(pictureSizeRatio);
                 std::printf("%d fps %-9s run %d  calvorine: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  ffmpeg "
-                            "x11grab: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  CPU ratio %.2f\n",
+                            "x11grab: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  CPU ratio %.2f, size ratio "
+                            "%.2f (%.2f a distinct picture), %s\n",
                             fps, presetName(preset), run, qPrintable(describePictures(ourPictures, expected, fps)),
                             ourUsage.cpuSeconds, ourUsage.peakKilobytes / 1024, ours.kilobytes.back(),
                             ourUsage.ok ? "" : " (failed)", qPrintable(describePictures(theirPictures, expected, fps)),
                             theirUsage.cpuSeconds, theirUsage.peakKilobytes / 1024, theirs.kilobytes.back(),
-                            theirUsage.ok ? "" : " (failed)", ratio);
+                            theirUsage.ok ? "" : " (failed)", ratio, sizeRatio, pictureSizeRatio,
+                            qPrintable(compareEncoderSettings(oursPath, theirsPath)));
                 std::fflush(stdout);
                 QFile::remove(oursPath);
                 QFile::remove(theirsPath);
             }
             std::printf("%d fps %-9s median of %d: calvorine %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures, "
                         "%6.0f KB file%s  |  ffmpeg x11grab %5.2f s CPU, %4.0f MB peak, %4.0f distinct pictures, "
-                        "%6.0f KB file%s  |  median CPU ratio %.2f\n",
+                        "%6.0f KB file%s  |  median CPU ratio %.2f, median size ratio %.2f (%.2f a distinct "
+                        "picture)\n",
                         fps, presetName(preset), kRuns, median(ours.cpu), median(ours.peakMegabytes),
                         median(ours.distinct), median(ours.kilobytes), ours.allOk ? "" : " (a run failed)",
                         median(theirs.cpu), median(theirs.peakMegabytes), median(theirs.distinct),
-                        median(theirs.kilobytes), theirs.allOk ? "" : " (a run failed)", median(ratios));
+                        median(theirs.kilobytes), theirs.allOk ? "" : " (a run failed)", median(ratios),
+                        median(sizeRatios), median(pictureSizeRatios));
             std::fflush(stdout);
         }
     }
