@@ -193,7 +193,8 @@ void TestHistoryPlayer::playPauseSeekAndStepAVideo() {
     // The bar shows once the pointer rests in the player's bottom band.
     QVERIFY(xdotool({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())}));
     QTRY_VERIFY(player->controlBar()->isVisible());
-    QTest::qWait(150);
+    // The press goes to the bar once the X server shows it under the pointer.
+    QVERIFY(QTest::qWaitForWindowExposed(player->controlBar()));
     QVERIFY(xdotool({"mousedown", "1"}));
     QVERIFY(xdotool({"mousemove", "--sync", QString::number(to.x()), QString::number(to.y())}));
     QVERIFY(xdotool({"mouseup", "1"}));
@@ -298,6 +299,11 @@ void TestHistoryPlayer::levelsKeepComingWhileTheSinkHoldsTheSound() {
     QVERIFY2(blocks - first >= 15, qPrintable(QString::number(blocks - first)));
     QCOMPARE(sink.streamCount(), 1); // the song plays into the held sink, no other
     saveScreenshot(&dialog, "player_levels_sink_suspended");
+    // The sink goes away (muted first: the server moves the song to the shared sink).
+    player->controlBar()->volumeButton()->click();
+    QVERIFY(sink.unload());
+    const uint64_t gone = positionOf(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > gone + 1000000, 10000);
     dialog.OnBtnClose();
     QVERIFY(!player->playObject()->isScreenTimerActive());
     QVERIFY(!dialog.isVisible());
