@@ -50,12 +50,17 @@ bool Player::isOpen() const {
 void Player::stopThreads() {
     m_quit = true;
     m_wake.notify_all();
-    {
-        // A sink that is waking up holds the first writes for up to seconds, and the
-        // owner's thread with them; a flush makes room, so the blocked write returns.
-        std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
-        if (m_soundOutput) {
-            pa_simple_flush(m_soundOutput, nullptr);
+    if (m_audio.joinable()) {
+        // A sink that is waking up holds the writes for up to seconds, and a suspended one
+        // for good, and the owner's thread with them; a flush makes room, so a blocked
+        // write returns. The sound thread may be making its stream or about to write
+        // when the first flush comes: it is flushed again until it has ended.
+        std::unique_lock<std::mutex> outputLock(m_soundOutputLock);
+        while (!m_audioEnded) {
+            if (m_soundOutput) {
+                pa_simple_flush(m_soundOutput, nullptr);
+            }
+            m_audioEnd.wait_for(outputLock, std::chrono::milliseconds(20));
         }
     }
     if (m_engine.joinable()) {
@@ -142,7 +147,13 @@ bool Player::open(const char* pathUtf8) {
     deliverFrame();
     m_engine = std::thread([this] { engineLoop(); });
     if (m_audioIndex >= 0) {
-        m_audio = std::thread([this] { audioLoop(); });
+        m_audioEnded = false;
+        m_audio = std::thread([this] {
+            audioLoop();
+            std::lock_guard<std::mutex> outputLock(m_soundOutputLock);
+            m_audioEnded = true;
+            m_audioEnd.notify_all();
+        });
     }
     return true;
 }

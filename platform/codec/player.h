@@ -146,6 +146,9 @@ private:
     // under m_soundOutputLock and never writes to it under that lock.
     std::mutex m_soundOutputLock;
     pa_simple* m_soundOutput = nullptr;
+    // Set under m_soundOutputLock when the sound thread has left its loop.
+    bool m_audioEnded = true;
+    std::condition_variable m_audioEnd;
 
     std::string m_path;
     av::InputPtr m_input;

@@ -18,6 +18,7 @@
 #include "platform/codec/calvorine_codec.h"
 #include "tests/editor/TabTestSupport.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/PrivateSink.h"
 #include "tests/support/TestOutput.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
@@ -118,7 +119,7 @@ private:
     template <typename Tab> Tab* showTab(const QString& name);
     // The loudest level on the null sink's monitor while the preview plays for a while,
     // as ffmpeg's volumedetect reports it (dB).
-    double loudestWhilePlaying();
+    double loudestWhilePlaying(const QString& monitor);
 
     QTemporaryDir m_dir;
     QString m_wide;
@@ -286,10 +287,9 @@ void TestEditorTabsPreview::subtitleFileShowsItsCue() {
     m_manager->onPause();
 }
 
-double TestEditorTabsPreview::loudestWhilePlaying() {
+double TestEditorTabsPreview::loudestWhilePlaying(const QString& monitor) {
     QProcess recorder;
-    recorder.start("parec",
-                   {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1", "--raw"});
+    recorder.start("parec", {"-d", monitor, "--format=s16le", "--rate=44100", "--channels=1", "--raw"});
     if (!recorder.waitForStarted()) {
         return 1000;
     }
@@ -323,14 +323,19 @@ void TestEditorTabsPreview::volumeReachesTheSoundServer() {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         QSKIP("no sound server of the virtual desktop");
     }
+    // A sink of the test's own, heard on its monitor: what other tests play or change on
+    // the shared one does not reach it.
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
     QVERIFY(open(m_wide));
     auto* tab = showTab<QAudioOperationForm>(QStringLiteral("audio_tab"));
     QVERIFY(tab);
     typeInto(child<QRZLineEdit>(tab, "m_leVolumeValue"), QStringLiteral("0"));
-    const double silent = loudestWhilePlaying();
+    const double silent = loudestWhilePlaying(sink.monitor());
     QVERIFY2(silent < -60, qPrintable(QString::number(silent)));
+    QCOMPARE(sink.streamCount(), 1);
     typeInto(child<QRZLineEdit>(tab, "m_leVolumeValue"), QStringLiteral("100"));
-    const double heard = loudestWhilePlaying();
+    const double heard = loudestWhilePlaying(sink.monitor());
     QVERIFY2(heard > -30 && heard < 1, qPrintable(QString::number(heard)));
 }
 

@@ -3,6 +3,7 @@
 // the sound reaching the null sink, mute, snapshots at the video size, files that fail
 // to open, full screen read back with xprop, and the floating bars' geometry.
 #include "LibraryTestSupport.h"
+#include "tests/support/PrivateSink.h"
 
 #include "app/AppGlobals.h"
 #include "library/PlayBtnWidget.h"
@@ -58,11 +59,10 @@ bool playRow(QHistoryDlg& dialog, const QString& name, uint64_t afterUs) {
     return positionOf(dialog) > afterUs;
 }
 
-// The loudest sample the null sink's monitor carries during the next `ms` milliseconds.
-int monitorPeak(int ms) {
+// The loudest sample a monitor carries during the next `ms` milliseconds.
+int monitorPeak(const QString& monitor, int ms) {
     QProcess parec;
-    parec.start("parec", {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1",
-                          "--latency-msec=20"});
+    parec.start("parec", {"-d", monitor, "--format=s16le", "--rate=44100", "--channels=1", "--latency-msec=20"});
     if (!parec.waitForStarted(5000)) {
         return -1;
     }
@@ -193,7 +193,8 @@ void TestHistoryPlayer::playPauseSeekAndStepAVideo() {
     // The bar shows once the pointer rests in the player's bottom band.
     QVERIFY(xdotool({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())}));
     QTRY_VERIFY(player->controlBar()->isVisible());
-    QTest::qWait(150);
+    // The press goes to the bar once the X server shows it under the pointer.
+    QVERIFY(QTest::qWaitForWindowExposed(player->controlBar()));
     QVERIFY(xdotool({"mousedown", "1"}));
     QVERIFY(xdotool({"mousemove", "--sync", QString::number(to.x()), QString::number(to.y())}));
     QVERIFY(xdotool({"mouseup", "1"}));
@@ -235,6 +236,10 @@ void TestHistoryPlayer::nextAndPreviousWrapInTheTab() {
 }
 
 void TestHistoryPlayer::audioOnlyShowsLevelsAndSoundsUnlessMuted() {
+    // Heard on a sink of the test's own: what other tests play or change on the shared
+    // one does not reach it.
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
     QHistoryDlg dialog;
     QVERIFY(showForInput(&dialog));
     QHistoryListWgt* list = dialog.listWidget();
@@ -252,14 +257,14 @@ void TestHistoryPlayer::audioOnlyShowsLevelsAndSoundsUnlessMuted() {
     QTRY_VERIFY_WITH_TIMEOUT(blocks >= 3, 10000); // the bars keep moving
     saveScreenshot(&dialog, "player_audio_levels");
     // The levels follow the clock; the sink may hold the first sound a while longer.
-    QTRY_VERIFY_WITH_TIMEOUT(monitorPeak(600) > 1000, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(monitorPeak(sink.monitor(), 600) > 1000, 8000);
 
     player->controlBar()->volumeButton()->click(); // mute
     QVERIFY(player->controlBar()->muteButton()->isVisibleTo(player->controlBar()));
     QTest::qWait(300);
-    QVERIFY(monitorPeak(600) < 50);
+    QVERIFY(monitorPeak(sink.monitor(), 600) < 50);
     player->controlBar()->muteButton()->click(); // unmute
-    QVERIFY(monitorPeak(800) > 1000);
+    QVERIFY(monitorPeak(sink.monitor(), 800) > 1000);
 
     // Pausing clears the levels.
     player->controlBar()->pauseButton()->click();
@@ -267,13 +272,13 @@ void TestHistoryPlayer::audioOnlyShowsLevelsAndSoundsUnlessMuted() {
     dialog.OnBtnClose();
 }
 
-// A suspended sink takes a little sound and then holds every further write; the level
-// display still gets a new block every few polls while the song plays.
+// A suspended sink (of this test's own) takes a little sound and then holds every
+// further write; the level display still gets a new block every few polls while the
+// song plays, and the dialog closes.
 void TestHistoryPlayer::levelsKeepComingWhileTheSinkHoldsTheSound() {
-    QCOMPARE(QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "1"}), 0);
-    struct Resume {
-        ~Resume() { QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "0"}); }
-    } resume;
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
+    QVERIFY(sink.suspend(true));
     QHistoryDlg dialog;
     QVERIFY(showForInput(&dialog));
     QPlayerWidget* player = dialog.playerWidget();
@@ -292,8 +297,16 @@ void TestHistoryPlayer::levelsKeepComingWhileTheSinkHoldsTheSound() {
     QVERIFY(positionOf(dialog) > 1000000); // still playing
     // The display polls every 50 ms: 30 chances in 1.5 s.
     QVERIFY2(blocks - first >= 15, qPrintable(QString::number(blocks - first)));
+    QCOMPARE(sink.streamCount(), 1); // the song plays into the held sink, no other
     saveScreenshot(&dialog, "player_levels_sink_suspended");
+    // The sink goes away (muted first: the server moves the song to the shared sink).
+    player->controlBar()->volumeButton()->click();
+    QVERIFY(sink.unload());
+    const uint64_t gone = positionOf(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(positionOf(dialog) > gone + 1000000, 10000);
     dialog.OnBtnClose();
+    QVERIFY(!player->playObject()->isScreenTimerActive());
+    QVERIFY(!dialog.isVisible());
 }
 
 void TestHistoryPlayer::snapshotsAreTakenAtTheVideoSize() {
@@ -421,10 +434,9 @@ void TestHistoryPlayer::fullScreenFromTheButtonAndByDoubleClick() {
     QTRY_VERIFY(player->controlBar()->isVisible());
     QVERIFY(player->controlBar()->windowFlags() & Qt::WindowStaysOnTopHint);
     QTRY_COMPARE(player->controlBar()->geometry().bottom(), player->mapToGlobal(QPoint(0, player->height() - 3)).y());
-    QTest::qWait(300);
-    const QImage full = saveScreenshot(nullptr, "player_full_screen");
+    // The bar, not the black around the picture, once the X server shows it.
     const QPoint onBar = player->controlBar()->mapToGlobal(QPoint(player->controlBar()->width() / 4, 10));
-    QVERIFY(qGray(full.pixel(onBar)) > 0); // the bar, not the black around the picture
+    QTRY_VERIFY(qGray(saveScreenshot(nullptr, "player_full_screen").pixel(onBar)) > 0);
 
     player->controlBar()->normalScreenButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(!windowState(&dialog).contains("_NET_WM_STATE_FULLSCREEN"), 5000);

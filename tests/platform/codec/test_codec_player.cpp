@@ -2,6 +2,7 @@
 // on the sound server's null sink, live edits and bad input.
 #include "platform/codec/calvorine_codec.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/PrivateSink.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -83,6 +84,7 @@ private slots:
     void imageFactorsCoverAShareOfThePicture();
     void soundOnlyGivesLevelBlocks();
     void levelBlocksGoOnWhileTheSoundServerHoldsTheWrites();
+    void aSinkThatGoesAwayLeavesThePlayerRunning();
     void volumeAndSpeedApplyWhilePlaying();
     void soundReachesTheNullSink();
     void aFailedOpenLeavesThePlayerEmpty();
@@ -363,20 +365,21 @@ void TestCodecPlayer::soundOnlyGivesLevelBlocks() {
     cvcodec_player_release(player);
 }
 
-// A suspended sink takes a little sound and then holds every further write: the level
-// display still gets a block each time it asks while the sound plays.
+// A suspended sink (one of this test's own) takes a little sound and then holds every
+// further write: the level display still gets a block each time it asks while the sound
+// plays, and the player can be paused, sought and released at any time.
 void TestCodecPlayer::levelBlocksGoOnWhileTheSoundServerHoldsTheWrites() {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         QSKIP("no sound server of the virtual desktop");
     }
-    QCOMPARE(QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "1"}), 0);
-    struct Resume {
-        ~Resume() { QProcess::execute("pactl", {"suspend-sink", "calvorine_null", "0"}); }
-    } resume;
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
+    QVERIFY(sink.suspend(true));
     cvcodec_player player = cvcodec_player_create(-1);
     QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
     QVERIFY(cvcodec_player_play(player));
     QTRY_VERIFY(cvcodec_player_position(player) > 200000);
+    QCOMPARE(sink.streamCount(), 1); // the sound goes to the held sink, no other
     int asked = 0;
     int answered = 0;
     int loud = 0;
@@ -390,12 +393,49 @@ void TestCodecPlayer::levelBlocksGoOnWhileTheSoundServerHoldsTheWrites() {
         }
         cvcodec_player_release_level_block(player, block);
     }
-    cvcodec_player_release(player);
     QVERIFY2(asked >= 10, qPrintable(QString::number(asked)));
     // Every 100 ms some sound has been reached by the clock; a late answer now and then
     // on a loaded machine is allowed.
     QVERIFY2(answered >= asked * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(answered).arg(asked)));
     QVERIFY(loud >= answered - 1);
+    // The writes are held by now: pausing, seeking back and playing on still answer, and
+    // the clock goes on.
+    QVERIFY(cvcodec_player_pause(player));
+    QVERIFY(cvcodec_player_seek(player, 500000));
+    QVERIFY(cvcodec_player_play(player));
+    QTRY_VERIFY(cvcodec_player_position(player) > 1500000);
+    cvcodec_player_release(player);
+
+    // Released at once after play, while the sound thread makes its stream and fills it.
+    for (int round = 0; round < 20; ++round) {
+        player = cvcodec_player_create(-1);
+        QVERIFY(cvcodec_player_open(player, m_tone.toUtf8().constData(), 0, 0, 0, 0));
+        QVERIFY(cvcodec_player_play(player));
+        QTest::qWait(round * 10);
+        cvcodec_player_release(player);
+    }
+}
+
+// The sink the sound plays into goes away (an unplugged device): the clock goes on, and
+// the player is released.
+void TestCodecPlayer::aSinkThatGoesAwayLeavesThePlayerRunning() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        QSKIP("no sound server of the virtual desktop");
+    }
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
+    cvcodec_player player = cvcodec_player_create(-1);
+    QVERIFY(cvcodec_player_open(player, m_clip.toUtf8().constData(), 0, 0, 0, 0));
+    // Silent: the server moves the stream to the shared sink that other tests hear.
+    QVERIFY(cvcodec_player_set_volume(player, 0));
+    QVERIFY(cvcodec_player_play(player));
+    QTRY_VERIFY_WITH_TIMEOUT(sink.streamCount() == 1, 10000);
+    QVERIFY(sink.unload());
+    const uint64_t gone = cvcodec_player_position(player);
+    QTRY_VERIFY_WITH_TIMEOUT(cvcodec_player_position(player) > gone + 1000000, 10000);
+    QVERIFY(cvcodec_player_pause(player));
+    QVERIFY(cvcodec_player_play(player));
+    cvcodec_player_release(player);
 }
 
 void TestCodecPlayer::volumeAndSpeedApplyWhilePlaying() {
@@ -427,9 +467,11 @@ void TestCodecPlayer::soundReachesTheNullSink() {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         QSKIP("no sound server of the virtual desktop");
     }
+    // A null sink of the test's own: nothing another test plays or changes is heard.
+    PrivateSink sink;
+    QVERIFY(sink.isValid());
     QProcess recorder;
-    recorder.start("parec",
-                   {"-d", "calvorine_null.monitor", "--format=s16le", "--rate=44100", "--channels=1", "--raw"});
+    recorder.start("parec", {"-d", sink.monitor(), "--format=s16le", "--rate=44100", "--channels=1", "--raw"});
     QVERIFY(recorder.waitForStarted());
     // The monitor delivers (silent) data once it runs; only then is anything heard.
     QTRY_VERIFY_WITH_TIMEOUT(recorder.bytesAvailable() > 0, 10000);
