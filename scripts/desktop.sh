@@ -96,7 +96,10 @@ EOF
   if [ ! -S "$STATE/session-bus" ]; then log "the session bus did not start"; cat "$STATE/session-bus.log" >&2; false; fi
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$STATE/session-bus"
 
-  openbox --sm-disable >"$STATE/openbox.log" 2>&1 &
+  # Nothing of the desktop reads or writes the real HOME: openbox gets one of its own
+  # (a user's rc.xml would change the desktop; it writes its log under ~/.cache).
+  mkdir -p "$STATE/home"
+  HOME="$STATE/home" openbox --sm-disable >"$STATE/openbox.log" 2>&1 &
   remember $!
   # CALVORINE_NO_COMPOSITOR=1: a desktop without compositor, as some users have.
   if [ -z "${CALVORINE_NO_COMPOSITOR:-}" ]; then
@@ -123,6 +126,11 @@ EOF
     >"$STATE/pulse.log" 2>&1 &
   remember $!
   export PULSE_SERVER="unix:$STATE/pulse.sock"
+  # Sound clients take neither a user's client.conf nor a cookie from HOME, and write none
+  # there (the daemon takes anonymous clients: the cookie is never checked).
+  : >"$STATE/pulse-client.conf"
+  export PULSE_CLIENTCONFIG="$STATE/pulse-client.conf"
+  export PULSE_COOKIE="$STATE/pulse-cookie"
   local ok=0
   for _ in $(seq 1 200); do
     if pactl info >/dev/null 2>&1; then ok=1; break; fi
@@ -147,6 +155,8 @@ print_env() {
   echo "export DISPLAY='$DISPLAY'"
   echo "export DBUS_SESSION_BUS_ADDRESS='$DBUS_SESSION_BUS_ADDRESS'"
   echo "export PULSE_SERVER='$PULSE_SERVER'"
+  echo "export PULSE_CLIENTCONFIG='$PULSE_CLIENTCONFIG'"
+  echo "export PULSE_COOKIE='$PULSE_COOKIE'"
   echo "export XDG_RUNTIME_DIR='$XDG_RUNTIME_DIR'"
   echo "export CALVORINE_DESKTOP='$CALVORINE_DESKTOP'"
 }
@@ -164,7 +174,6 @@ exec)
   [ "${1:-}" = "--" ] && shift
   start_desktop
   trap 'stop_desktop "$STATE"' EXIT
-  unset PULSE_COOKIE
   # The program runs in the background so that a signal to this script is handled at
   # once (bash runs traps only between commands): it is passed on to the program, whose
   # end is waited for before the desktop stops.

@@ -25,6 +25,8 @@ PACKAGES=(
   python3 python3-mutagen vorbis-tools flac sox libtag1-dev clang libclang-rt-14-dev clang-format time
   # the installed desktop entry is checked
   desktop-file-utils
+  # a German locale built by a test (localedef needs its source), chattr for read-only files
+  locales e2fsprogs
 )
 
 missing=()

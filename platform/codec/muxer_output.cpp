@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace calvorine::codec {
 
@@ -66,7 +67,14 @@ bool MuxerOutput::start() {
         return false;
     }
     m_started = true;
+    noteWholeLength();
     return true;
+}
+
+void MuxerOutput::noteWholeLength() {
+    // Every piece is flushed as it is written, so the position is what the file holds.
+    if (m_muxer->fragmented && m_context->pb && m_context->pb->error >= 0)
+        m_wholeLength = avio_tell(m_context->pb);
 }
 
 bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTimeBase) {
@@ -89,9 +97,11 @@ bool MuxerOutput::write(AVPacket* packet, AVStream* stream, AVRational encoderTi
     if (result < 0) {
         // A full or vanished disk: the rest of the recording cannot be kept. What was
         // written up to here may still play.
+        m_writeFailed = true;
         failLocked("writing", result);
         return false;
     }
+    noteWholeLength();
     return true;
 }
 
@@ -114,14 +124,24 @@ bool MuxerOutput::finish() {
         // The trailer writes the index or the sizes of several formats: a file whose
         // trailer or last buffered bytes did not reach the disk is not whole.
         const int trailer = av_write_trailer(m_context.get());
-        if (trailer < 0)
+        if (trailer < 0) {
+            m_writeFailed = true;
             failLocked("finishing", trailer);
+        }
         m_started = false;
         if (m_context && m_context->pb && !(m_context->oformat->flags & AVFMT_NOFILE)) {
             const int closed = avio_closep(&m_context->pb);
-            if (closed < 0)
+            if (closed < 0) {
+                m_writeFailed = true;
                 failLocked("closing", closed);
+            }
         }
+        // A full disk takes the part of a fragment that still fitted, and players read a
+        // cut fragment box as a broken file (or jump through its sizes to wrong places).
+        // Cutting the file back to its last whole fragment, which needs no space, leaves
+        // it as a killed recording leaves it: everything up to there plays.
+        if (m_writeFailed && m_wholeLength > 0 && ::truncate(m_path.c_str(), m_wholeLength) != 0)
+            std::fprintf(stderr, "calvorine_codec: %s could not be cut back to its last whole piece\n", m_path.c_str());
         m_finished = !m_failed;
     }
     m_context.reset();

@@ -38,6 +38,8 @@ public:
 
 private:
     void failLocked(const char* what, int error);
+    // Remembers the length of the file up to its last whole fragment.
+    void noteWholeLength();
 
     std::mutex m_lock;
     libav::OutputContextPtr m_context;
@@ -45,6 +47,10 @@ private:
     std::string m_path;
     bool m_started = false;
     bool m_finished = false;
+    // A write, the trailer or the close failed: the file may end in a cut piece.
+    bool m_writeFailed = false;
+    // Of a fragmented file: its length after the header or the last fragment written.
+    int64_t m_wholeLength = 0;
     std::atomic<bool> m_failed{false};
 };
 

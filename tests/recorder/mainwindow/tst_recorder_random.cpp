@@ -298,6 +298,7 @@ private:
     // What History.xml lists, read whenever it changed: an entry seen once and gone later
     // was removed by the run (deleted, unlisted or renamed), which the checks allow.
     void readHistory() {
+        noteListedOnDisk();
         const QFileInfo info(m_program.folders().dataFolder() + QStringLiteral("/History.xml"));
         const QString stamp =
             info.exists() ? QStringLiteral("%1/%2").arg(info.lastModified().toMSecsSinceEpoch()).arg(info.size())
@@ -314,6 +315,17 @@ private:
             m_everListed.insert(path);
         }
         m_listed = QSet<QString>(listed.begin(), listed.end());
+        noteListedOnDisk();
+    }
+
+    // A listed file seen on the disk and gone later was deleted by the run ("Delete files"
+    // in the history): its entry stays in History.xml until the history loads again.
+    void noteListedOnDisk() {
+        for (const QString& path : std::as_const(m_listed)) {
+            if (QFileInfo::exists(path)) {
+                m_listedOnDisk.insert(path);
+            }
+        }
     }
 
     // True when the program looks idle while it holds a recording open (which a
@@ -983,7 +995,12 @@ private:
         for (const QString& path : m_listed) {
             QString why;
             if (!QFile::exists(path)) {
-                finding(QStringLiteral("listed, but missing: %1").arg(path));
+                if (m_listedOnDisk.contains(path)) {
+                    note(QStringLiteral("deleted by the run, listed until the history loads again: %1")
+                             .arg(QFileInfo(path).fileName()));
+                } else {
+                    finding(QStringLiteral("listed, but missing: %1").arg(path));
+                }
             } else if (!journey::playsThrough(path, &why)) {
                 finding(QStringLiteral("listed, but does not play: %1 (%2)").arg(path, why));
             }
@@ -1055,6 +1072,7 @@ private:
     qint64 m_programLogRead = 0;
     QSet<QString> m_listed;
     QSet<QString> m_everListed;
+    QSet<QString> m_listedOnDisk;
 };
 
 } // namespace
