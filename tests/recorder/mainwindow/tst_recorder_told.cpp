@@ -510,6 +510,56 @@ private slots:
         QCOMPARE(m_program->recordings(QStringLiteral("REC_*.mp3")), files);
     }
 
+    // A settings file cut short inside its last section: at start-up the user is told
+    // once, and every value that can still be read is kept (the new file, read with
+    // Python's own XML reader, holds them); the damaged file is kept as .bad.
+    void damagedSettingsKeepTheirReadableValues() {
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings.append({"CLOSE_ITEM", "bIsCloseDlg", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Show_Value", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Hight_Value", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Hight_Index", "2"});
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        const QByteArray whole = fileBytes(m_program->settingsFile());
+        const QByteArray cut = whole.left(whole.indexOf("Cursor_Hight_Index") + 12);
+        settings.removeLast();
+        QFile file(m_program->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(cut) == cut.size());
+        file.close();
+
+        startProgram();
+        const quint64 box = journey::waitForNewWindowOf(*m_program, {}, 10000);
+        QVERIFY2(box != 0, "no box told of the damaged settings");
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).width() > 300, 5000);
+        QRect boxRect;
+        QElapsedTimer settling;
+        settling.start();
+        for (QRect last; (boxRect = journey::windowRect(box)) != last && settling.elapsed() < 5000;) {
+            last = boxRect;
+            QTest::qWait(300);
+        }
+        screenshot(QStringLiteral("16-damaged-settings-told"));
+        QVERIFY(m_program->clickAt(boxRect.bottomRight() - QPoint(68, 32)));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QCOMPARE(journey::waitForNewWindowOf(*m_program, journey::otherWindowsOf(*m_program), 2000), quint64(0));
+
+        QCOMPARE(fileBytes(m_program->settingsFile() + QStringLiteral(".bad")), cut);
+        int code = -1;
+        const QString stored = journey::run(QStringLiteral("python3"),
+                                            {"-c",
+                                             "import sys, xml.etree.ElementTree as ET\n"
+                                             "for e in ET.parse(sys.argv[1]).getroot():\n"
+                                             "    for k, v in e.attrib.items(): print(e.tag, k, v, sep='|')",
+                                             m_program->settingsFile()},
+                                            &code);
+        QCOMPARE(code, 0);
+        const QStringList lines = stored.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QStringList& value : settings) {
+            QVERIFY2(lines.contains(value.join(QLatin1Char('|'))), qPrintable(value.join(' ') + "\n" + stored));
+        }
+    }
+
     // A signal during the countdown (a session that ends right after Record): the
     // program ends with 0 and nothing has started: no file, no failure (it started the
     // recorder after all before, leaving an empty file and "Recording failed!").
