@@ -1,7 +1,8 @@
 // The history file "History.xml" in the data folder: one "Path_item" per
 // media file (attribute "Converted_path_", the key) holding one "CONVERTED_INFO_" element
 // with the entry's values. GUI thread only; every operation loads, changes and saves the
-// whole file atomically (ParserXML). A damaged file is kept as "History.xml.bad".
+// whole file atomically (ParserXML). A damaged file is kept as "History.xml.bad"; every
+// entry that can still be read whole from it is kept in the new file.
 #pragma once
 
 #include <QList>
@@ -35,9 +36,9 @@ QString historyFilePath();
 
 // Adds the entry, or overwrites the one with the same media path ("\" and "/" compared
 // alike; the stored key is kept). Creates the file when missing; a damaged file is kept
-// as "History.xml.bad" (or "History.xml.N.bad") and the entry starts a fresh one. Always
-// saves; false when the file could not be saved or exists but cannot be read (it is then
-// left as it is, and the entry is not listed).
+// as "History.xml.bad" (or "History.xml.N.bad") and the entry joins what could be read
+// of it. Always saves; false when the file could not be saved or exists but cannot be
+// read (it is then left as it is, and the entry is not listed).
 bool addHistoryItem(const HistoryXmlItem& item);
 
 // The entry of the media path ("\" and "/" compared alike), its media path given with

@@ -12,7 +12,7 @@ QString settingsFilePath() {
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue) {
     const QString path = settingsFilePath();
     QDomDocument document;
-    if (!loadOrCreateXmlFile(path, &document)) {
+    if (!loadOrCreateXmlFile(path, &document, XmlSalvage::ReadableValues)) {
         return defaultValue;
     }
     QString result = defaultValue;
@@ -38,7 +38,7 @@ QString readSettingValue(const QString& section, const QString& key, const QStri
 bool writeSettingValue(const QString& section, const QString& key, const QString& value) {
     const QString path = settingsFilePath();
     QDomDocument document;
-    if (!loadOrCreateXmlFile(path, &document)) {
+    if (!loadOrCreateXmlFile(path, &document, XmlSalvage::ReadableValues)) {
         return false;
     }
     QDomElement element = firstRootChildNamed(document, section);

@@ -12,7 +12,8 @@ QString settingsFilePath();
 // the section or the attribute is missing or the attribute is empty. A missing file or
 // section is created (and the file saved); a file that holds the section is left as it
 // is; a damaged file is kept as "VideoDefaultSetting.xml.bad" (or ".N.bad" beside
-// older copies) and the settings start afresh; a file that cannot be read is left alone.
+// older copies) and every value that can still be read from it is kept; a file that
+// cannot be read is left alone.
 QString readSettingValue(const QString& section, const QString& key, const QString& defaultValue);
 
 // Sets the attribute `key` of the first element named `section` and saves the file.

@@ -23,8 +23,9 @@ QString defaultFolder() {
     return folder;
 }
 
-// The document of the file: parsed, or fresh (root only) when missing or damaged (a
-// damaged file is moved aside as ".bad"). False when the file exists but cannot be read.
+// The document of the file: parsed; or, when damaged, what could be read of it (the
+// damaged file is moved aside as ".bad"); or fresh (root only) when missing. False when
+// the file exists but cannot be read.
 bool loadSettings(QDomDocument* document, bool* startedAfresh) {
     const QString path = snapshotSettingsPath();
     *startedAfresh = false;
@@ -32,10 +33,14 @@ bool loadSettings(QDomDocument* document, bool* startedAfresh) {
         return true;
     }
     if (QFile::exists(path)) {
-        // Damaged (or unreadable): set aside as ".bad" and started afresh.
+        // Damaged (or unreadable): set aside as ".bad"; the values read whole go on.
         *document = QDomDocument();
-        if (!loadXmlDocument(path, document)) {
+        if (!loadXmlDocument(path, document, XmlSalvage::ReadableValues)) {
             return false;
+        }
+        if (!document->documentElement().isNull()) {
+            *startedAfresh = true;
+            return true;
         }
     }
     *startedAfresh = true;

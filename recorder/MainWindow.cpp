@@ -60,29 +60,20 @@ void setMargins(QBaseDrawWidget* window, int margin) {
 
 } // namespace
 
-namespace {
-
-// A box over another box would hide what that one says (the file was found unreadable
-// while something else is told): it waits until no box is open.
-void tellOnceNoBoxIsOpen(QWidget* parent, const QString& text) {
-    QTimer::singleShot(200, parent, [parent, text] {
-        if (QApplication::activeModalWidget() != nullptr) {
-            tellOnceNoBoxIsOpen(parent, text);
-            return;
-        }
-        tellNotSaved(parent, text);
-    });
-}
-
-} // namespace
-
 MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
     // A settings or history file that cannot be read is left as it is and nothing is
     // saved into it; without a word the user would only see settings or a library gone.
     setUnreadableXmlFileHandler([this](const QString& path) {
-        tellOnceNoBoxIsOpen(this, tr("%1 cannot be read. It is left as it is, and nothing is saved into it until it "
+        tellWhenNothingElseSpeaks(tr("%1 cannot be read. It is left as it is, and nothing is saved into it until it "
                                      "can be read again.")
-                                      .arg(QDir::toNativeSeparators(path)));
+                                      .arg(QDir::toNativeSeparators(path)),
+                                  QRZMessageBox::Error);
+    });
+    setDamagedXmlFileHandler([this](const QString& path, const QString& keptAs) {
+        tellWhenNothingElseSpeaks(tr("%1 was damaged. Everything that could still be read from it is kept; the damaged "
+                                     "file is kept as %2.")
+                                      .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(keptAs)),
+                                  QRZMessageBox::Warning);
     });
     setupUi();
     setupWindowLook();
@@ -102,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
 
 MainWindow::~MainWindow() {
     setUnreadableXmlFileHandler({});
+    setDamagedXmlFileHandler({});
     stopLevelPreviews();
     delete m_countdown.data();
     delete m_toolbarNotice.data();
@@ -114,6 +106,25 @@ MainWindow::~MainWindow() {
     QShortCutManager::instance()->clear();
     delete m_acceptDialog;
     freeFormatNameGlobals();
+}
+
+// A file found unreadable or damaged is told in a box of its own once nothing else speaks:
+// never over another box or a menu, the countdown or a running recording (the box would
+// be in its picture and hold up its controls), nor while an area is picked. The history
+// library is no box: what is found as it opens is told over it at once.
+void MainWindow::tellWhenNothingElseSpeaks(const QString& text, int type) {
+    QTimer::singleShot(200, this, [this, text, type] {
+        if (m_exiting) {
+            return;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if ((modal != nullptr && qobject_cast<QHistoryDlg*>(modal) == nullptr) ||
+            QApplication::activePopupWidget() != nullptr || m_countdownRunning || m_recording || isPickingArea()) {
+            tellWhenNothingElseSpeaks(text, type);
+            return;
+        }
+        QRZMessageBox::showMessage(modal != nullptr ? modal : this, text, QString(), type, QRZMessageBox::OkButton);
+    });
 }
 
 void MainWindow::setupUi() {

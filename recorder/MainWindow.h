@@ -135,6 +135,7 @@ private:
     void setToolTips();
     void setupUpdater();
     void initCodecLibrary();
+    void tellWhenNothingElseSpeaks(const QString& text, int type);
     void setupHotkeys();
     void showHotkeyBalloon(int tries);
     void loadAreaSettings();

@@ -87,6 +87,17 @@ QDomDocument parse(const QString& path) {
     return document;
 }
 
+// Hears of the damaged files set aside while it lives: each file's path and where it is
+// kept (those of earlier tests, handed over when it begins, are left out).
+struct DamagedFilesHeard {
+    QStringList told;
+    DamagedFilesHeard() {
+        setDamagedXmlFileHandler([this](const QString& path, const QString& keptAs) { told << path << keptAs; });
+        told.clear();
+    }
+    ~DamagedFilesHeard() { setDamagedXmlFileHandler({}); }
+};
+
 HistoryXmlItem makeItem(const QString& path, const QString& title) {
     HistoryXmlItem item;
     item.mediaPath = path;
@@ -179,15 +190,61 @@ private slots:
         QCOMPARE(first.nextSiblingElement().attribute("k"), QString("2"));
     }
 
-    void settingsDamagedFileIsKeptAsBad() {
-        const QByteArray damaged = "<ROOTITEM><CLOSE_ITEM bIsCloseDlg=\"N\"></ROOT";
+    // A damaged settings file is kept as .bad; every value that can still be read from it
+    // is kept: the sections before the damage, the attributes of the broken section read
+    // whole before it, and the sections after it. The user is told once.
+    void settingsDamagedFileKeepsReadableValues() {
+        DamagedFilesHeard heard;
+        QStringList& told = heard.told;
+        // The broken section's start tag was read, its end was not.
+        QByteArray damaged = "<ROOTITEM><CLOSE_ITEM bIsCloseDlg=\"N\"></ROOT";
         writeAll(settingsFilePath(), damaged);
-        QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("Y"));
+        QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("N"));
         QCOMPARE(readAll(settingsFilePath() + ".bad"), damaged);
-        const QDomDocument document = parse(settingsFilePath());
-        QCOMPARE(document.documentElement().tagName(), QString("ROOTITEM"));
-        QVERIFY(!firstRootChildNamed(document, "CLOSE_ITEM").isNull());
-        QVERIFY(firstRootChildNamed(document, "CLOSE_ITEM").nextSiblingElement().isNull());
+        QCOMPARE(told, QStringList({settingsFilePath(), settingsFilePath() + ".bad"}));
+        QVERIFY(firstRootChildNamed(parse(settingsFilePath()), "CLOSE_ITEM").nextSiblingElement().isNull());
+
+        const QList<QStringList> values = {{"CLOSE_ITEM", "bIsCloseDlg", "N"},
+                                           {"CURSOR_OPTION", "Cursor_Show_Value", "N"},
+                                           {"CURSOR_OPTION", "Cursor_Hight_Index", "3"},
+                                           {"CURSOR_OPTION", "Cursor_Hight_Click_Index", "2"},
+                                           {"OutPut_path", "path_value", "/home/u/Vidéos & <clips>/"},
+                                           {"UPDATES_ITEM", "bIsAutoUpdate", "Y"}};
+        QFile::remove(settingsFilePath());
+        for (const QStringList& value : values) {
+            QVERIFY(writeSettingValue(value[0], value[1], value[2]));
+        }
+        const QByteArray whole = readAll(settingsFilePath());
+        // The attributes of a section are written in no fixed order: the damage lies in
+        // the cursor section's last one, and those before it are whole.
+        const QStringList cursorKeys = {"Cursor_Show_Value", "Cursor_Hight_Index", "Cursor_Hight_Click_Index"};
+        int brokenValue = 0;
+        for (const QString& key : cursorKeys) {
+            brokenValue = std::max(brokenValue, int(whole.indexOf(key.toUtf8())));
+        }
+        // Cut short inside the cursor section: what lies before the cut is kept.
+        const QByteArray cut = whole.left(brokenValue + 10);
+        // Garbage inside the cursor section: the sections after it are kept too.
+        QByteArray garbled = whole;
+        garbled.replace(brokenValue, 6, QByteArray("\x01<\"&\x02=", 6));
+        for (const QByteArray& bytes : {cut, garbled}) {
+            told.clear();
+            writeAll(settingsFilePath(), bytes);
+            QCOMPARE(readSettingValue("CLOSE_ITEM", "bIsCloseDlg", "Y"), QString("N"));
+            QCOMPARE(told, QStringList({settingsFilePath(), settingsFilePath() + ".2.bad"}));
+            QCOMPARE(readAll(settingsFilePath() + ".2.bad"), bytes);
+            QVERIFY(QFile::remove(settingsFilePath() + ".2.bad"));
+            for (const QStringList& value : values.mid(1, 3)) {
+                const bool read = whole.indexOf(value[1].toUtf8()) < brokenValue;
+                QCOMPARE(readSettingValue(value[0], value[1], "-"), read ? value[2] : QString("-"));
+            }
+            const bool afterKept = bytes == garbled;
+            QCOMPARE(readSettingValue("OutPut_path", "path_value", "-"),
+                     afterKept ? QString("/home/u/Vidéos & <clips>/") : QString("-"));
+            QCOMPARE(readSettingValue("UPDATES_ITEM", "bIsAutoUpdate", "N"), afterKept ? QString("Y") : QString("N"));
+            // Read and saved once: the user is told once.
+            QCOMPARE(told.size(), 2);
+        }
     }
 
     void settingsEmptyFileIsDamaged() {
@@ -395,6 +452,72 @@ private slots:
         QCOMPARE(readAll(historyFilePath() + ".2.bad"), damagedAgain);
         QVERIFY(!findHistoryItem("/v/b.mp4").has_value());
         QCOMPARE(findHistoryItem("/v/c.mp4")->title, QString("C"));
+    }
+
+    // A damaged history keeps every entry that can still be read whole, with all its
+    // values, in the new file, whatever broke it: cut short (a crash, a full disk), garbage
+    // in the middle, an entry's end lost. Only the entries the damage lies in are lost;
+    // the damaged file is kept as .bad and the user is told once.
+    void historyDamagedFileKeepsItsWholeEntries() {
+        QList<HistoryXmlItem> stored;
+        for (int i = 0; i < 18; ++i) {
+            stored.append(makeItem(QStringLiteral("/v/Clip %1 é€.mp4").arg(i), QStringLiteral("T<%1> & \"ü\"").arg(i)));
+            stored.last().isNew = i % 2 == 0;
+            QVERIFY(addHistoryItem(stored.last()));
+        }
+        const QByteArray whole = readAll(historyFilePath());
+        // Each entry's bytes, from its line's start to its end tag's end.
+        QList<QPair<int, int>> spans;
+        for (int start = whole.indexOf("\n    <Path_item"); start >= 0;
+             start = whole.indexOf("\n    <Path_item", start + 1)) {
+            spans.append({start, whole.indexOf("</Path_item>", start) + int(strlen("</Path_item>"))});
+        }
+        QCOMPARE(spans.size(), 18);
+        QByteArray garbage;
+        for (int i = 0; i < 300; ++i) {
+            garbage.append(char((i * 37 + 11) & 0xFF));
+        }
+        const int garbageAt = whole.size() * 2 / 5;
+        QByteArray endLost = whole;
+        endLost.remove(spans[3].second - int(strlen("</Path_item>")), int(strlen("</Path_item>")));
+        struct Damage {
+            QByteArray bytes;
+            QPair<int, int> broken; // the bytes the damage lies in
+        };
+        const QList<Damage> damages = {
+            {whole.left(whole.size() / 2), {whole.size() / 2, whole.size()}},
+            {QByteArray(whole).replace(garbageAt, garbage.size(), garbage), {garbageAt, garbageAt + garbage.size()}},
+            {endLost, {spans[3].second - 1, spans[3].second}}};
+        for (const Damage& damage : damages) {
+            DamagedFilesHeard heard;
+            writeAll(historyFilePath(), damage.bytes);
+            QList<HistoryXmlItem> read;
+            QVERIFY(readAllHistoryItems(&read));
+            QList<HistoryXmlItem> expected;
+            for (int i = 0; i < 18; ++i) {
+                if (spans[i].second <= damage.broken.first || spans[i].first >= damage.broken.second) {
+                    expected.append(stored[i]);
+                }
+            }
+            QVERIFY2(expected.size() >= 8 && expected.size() < 18, qPrintable(QString::number(expected.size())));
+            QCOMPARE(read.size(), expected.size());
+            for (int i = 0; i < read.size(); ++i) {
+                QCOMPARE(read[i].mediaPath, expected[i].mediaPath);
+                QCOMPARE(read[i].title, expected[i].title);
+                QCOMPARE(read[i].isNew, expected[i].isNew);
+                QCOMPARE(read[i].creationTime, expected[i].creationTime);
+                QCOMPARE(read[i].preferencePath, expected[i].preferencePath);
+            }
+            QCOMPARE(readAll(historyFilePath() + ".bad"), damage.bytes);
+            QCOMPARE(heard.told, QStringList({historyFilePath(), historyFilePath() + ".bad"}));
+            // The new file holds them (and their cleared marks); nothing more is told.
+            read.clear();
+            QVERIFY(readAllHistoryItems(&read));
+            QCOMPARE(read.size(), expected.size());
+            QVERIFY(std::none_of(read.begin(), read.end(), [](const HistoryXmlItem& item) { return item.isNew; }));
+            QCOMPARE(heard.told.size(), 2);
+            QVERIFY(QFile::remove(historyFilePath() + ".bad"));
+        }
     }
 
     // A history or settings file that exists but cannot be read (a folder in its place:

@@ -8,6 +8,7 @@
 #include "tests/support/ReadOnlyFile.h"
 
 #include <QDirIterator>
+#include <QDomDocument>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTime>
@@ -47,6 +48,54 @@ QColor settledColour(const QPoint& point) {
         last = now;
     }
     return QColor();
+}
+
+// A history file as the program writes it (four spaces per level), one entry per file,
+// each with a format so that none is probed.
+QByteArray historyFileOf(const QStringList& files) {
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("ROOTITEM"));
+    document.appendChild(root);
+    for (int i = 0; i < files.size(); ++i) {
+        QDomElement entry = document.createElement(QStringLiteral("Path_item"));
+        entry.setAttribute(QStringLiteral("Converted_path_"), files[i]);
+        QDomElement info = document.createElement(QStringLiteral("CONVERTED_INFO_"));
+        info.setAttribute(QStringLiteral("Title_"), QFileInfo(files[i]).fileName());
+        info.setAttribute(QStringLiteral("Time_"), QStringLiteral("00:00:01"));
+        info.setAttribute(QStringLiteral("Size_"), QStringLiteral("9.00 KB"));
+        info.setAttribute(QStringLiteral("Create_time_"),
+                          QStringLiteral("01-02-2026 10:%1").arg(i, 2, 10, QLatin1Char('0')));
+        info.setAttribute(QStringLiteral("Format_"), QStringLiteral("MP3"));
+        info.setAttribute(QStringLiteral("Extend_"), QStringLiteral("mp3"));
+        info.setAttribute(QStringLiteral("Video_file"), QStringLiteral("N"));
+        info.setAttribute(QStringLiteral("New_file"), QStringLiteral("N"));
+        entry.appendChild(info);
+        root.appendChild(entry);
+    }
+    return document.toByteArray(4);
+}
+
+// The rows the history dialog at `dialog` shows: the stretches of its cover column, 41
+// pixels to a row, that differ from the empty list below them.
+int historyRowsShown(const QRect& dialog) {
+    const QImage column = journey::grabScreen(QRect(dialog.x() + 8, dialog.y() + 60, 1, dialog.height() - 110));
+    if (column.isNull()) {
+        return -1;
+    }
+    const QColor empty = column.pixelColor(0, column.height() - 1);
+    int rows = 0;
+    int run = 0;
+    for (int y = 0; y <= column.height(); ++y) {
+        const QColor colour = y < column.height() ? column.pixelColor(0, y) : empty;
+        if (qAbs(colour.red() - empty.red()) > 12 || qAbs(colour.green() - empty.green()) > 12 ||
+            qAbs(colour.blue() - empty.blue()) > 12) {
+            ++run;
+            continue;
+        }
+        rows += run >= 30 ? qRound(run / 41.0) : 0;
+        run = 0;
+    }
+    return rows;
 }
 
 QString colourText(const QColor& colour) {
@@ -372,6 +421,143 @@ private slots:
         QCOMPARE(files.size(), 1);
         QVERIFY(journey::probedDuration(journey::probe(files.first())) > 1.0);
         QVERIFY(QFileInfo(blocker).isFile());
+    }
+
+    // A history file cut to half its bytes (a crash or a full disk): opening the history
+    // tells the user once, in a box over it, and lists every entry the cut file holds
+    // whole; the new file holds them too (read with Python's own XML reader), and the
+    // damaged file is kept as History.xml.bad beside it.
+    void damagedHistoryKeepsItsWholeEntries() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        QVERIFY(QDir().mkpath(m_program->outputFolder()));
+        const QString first = m_program->outputFolder() + QStringLiteral("/REC_00.mp3");
+        int code = -1;
+        journey::run(QStringLiteral("ffmpeg"),
+                     {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=0.5", first}, &code);
+        QCOMPARE(code, 0);
+        QStringList files{first};
+        for (int i = 1; i < 18; ++i) {
+            files.append(m_program->outputFolder() + QStringLiteral("/REC_%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+            QVERIFY(QFile::copy(first, files.last()));
+        }
+        const QByteArray whole = historyFileOf(files);
+        const QByteArray cut = whole.left(whole.size() / 2);
+        const QStringList kept = files.mid(0, cut.count("</Path_item>"));
+        QCOMPARE(kept.size(), 9);
+        const QString history = m_program->folders().dataFolder() + QStringLiteral("/History.xml");
+        QFile file(history);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(cut) == cut.size());
+        file.close();
+
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kHistoryButton));
+        quint64 dialog = 0;
+        quint64 box = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while ((dialog == 0 || box == 0) && timer.elapsed() < 15000) {
+            for (quint64 id : journey::otherWindowsOf(*m_program)) {
+                const QSize size = journey::windowRect(id).size();
+                if (!known.contains(id) && size == kHistorySize) {
+                    dialog = id;
+                } else if (!known.contains(id) && size.width() > 64 && journey::isDialog(id)) {
+                    // A box, not one of the history's own windows (its player).
+                    box = id;
+                }
+            }
+            QTest::qWait(50);
+        }
+        QVERIFY2(dialog != 0, "the history did not open");
+        QVERIFY2(box != 0, "no box told of the damaged history");
+        // Where the box settles (the window manager may place it first).
+        QRect boxRect;
+        QElapsedTimer settling;
+        settling.start();
+        for (QRect last; (boxRect = journey::windowRect(box)) != last && settling.elapsed() < 5000;) {
+            last = boxRect;
+            QTest::qWait(300);
+        }
+        screenshot(QStringLiteral("16-damaged-history-told"));
+        QVERIFY(journey::windowRect(dialog).contains(boxRect.center()));
+        // Its OK button, at the bottom right.
+        QVERIFY(m_program->clickAt(boxRect.bottomRight() - QPoint(68, 32)));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        known = journey::otherWindowsOf(*m_program);
+        QCOMPARE(journey::waitForNewWindowOf(*m_program, known, 2000), quint64(0));
+
+        // Taller, so that all the rows show; they are counted down the cover column.
+        QVERIFY(journey::xdotool({"windowsize", "--sync", QString::number(dialog), "853", "900"}));
+        int rows = -1;
+        QTRY_COMPARE_WITH_TIMEOUT((rows = historyRowsShown(journey::windowRect(dialog))), int(kept.size()), 5000);
+        screenshot(QStringLiteral("16-damaged-history-rows"));
+        journey::xdotool({"windowactivate", "--sync", QString::number(dialog)});
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+
+        QCOMPARE(fileBytes(history + QStringLiteral(".bad")), cut);
+        const QString listed =
+            journey::run(QStringLiteral("python3"),
+                         {"-c",
+                          "import sys, xml.etree.ElementTree as ET\n"
+                          "for e in ET.parse(sys.argv[1]).getroot().iter('Path_item'): print(e.get('Converted_path_'))",
+                          history},
+                         &code);
+        QCOMPARE(code, 0);
+        QCOMPARE(listed.split(QLatin1Char('\n'), Qt::SkipEmptyParts), kept);
+        // The recordings themselves are all still there.
+        QCOMPARE(m_program->recordings(QStringLiteral("REC_*.mp3")), files);
+    }
+
+    // A settings file cut short inside its last section: at start-up the user is told
+    // once, and every value that can still be read is kept (the new file, read with
+    // Python's own XML reader, holds them); the damaged file is kept as .bad.
+    void damagedSettingsKeepTheirReadableValues() {
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings.append({"CLOSE_ITEM", "bIsCloseDlg", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Show_Value", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Hight_Value", "N"});
+        settings.append({"CURSOR_OPTION", "Cursor_Hight_Index", "2"});
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        const QByteArray whole = fileBytes(m_program->settingsFile());
+        const QByteArray cut = whole.left(whole.indexOf("Cursor_Hight_Index") + 12);
+        settings.removeLast();
+        QFile file(m_program->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(cut) == cut.size());
+        file.close();
+
+        startProgram();
+        const quint64 box = journey::waitForNewWindowOf(*m_program, {}, 10000);
+        QVERIFY2(box != 0, "no box told of the damaged settings");
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).width() > 300, 5000);
+        QRect boxRect;
+        QElapsedTimer settling;
+        settling.start();
+        for (QRect last; (boxRect = journey::windowRect(box)) != last && settling.elapsed() < 5000;) {
+            last = boxRect;
+            QTest::qWait(300);
+        }
+        screenshot(QStringLiteral("16-damaged-settings-told"));
+        QVERIFY(m_program->clickAt(boxRect.bottomRight() - QPoint(68, 32)));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QCOMPARE(journey::waitForNewWindowOf(*m_program, journey::otherWindowsOf(*m_program), 2000), quint64(0));
+
+        QCOMPARE(fileBytes(m_program->settingsFile() + QStringLiteral(".bad")), cut);
+        int code = -1;
+        const QString stored = journey::run(QStringLiteral("python3"),
+                                            {"-c",
+                                             "import sys, xml.etree.ElementTree as ET\n"
+                                             "for e in ET.parse(sys.argv[1]).getroot():\n"
+                                             "    for k, v in e.attrib.items(): print(e.tag, k, v, sep='|')",
+                                             m_program->settingsFile()},
+                                            &code);
+        QCOMPARE(code, 0);
+        const QStringList lines = stored.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QStringList& value : settings) {
+            QVERIFY2(lines.contains(value.join(QLatin1Char('|'))), qPrintable(value.join(' ') + "\n" + stored));
+        }
     }
 
     // A signal during the countdown (a session that ends right after Record): the
