@@ -375,10 +375,11 @@ private slots:
         QVERIFY(QFileInfo(blocker).isFile());
     }
 
-    // An audio recording whose sound server is killed and started again: the user is
-    // told at once in a balloon, and again when the sound comes back; the recording runs
-    // on, and its file has the sine of the microphone before and after the gap and
-    // silence in between, at their times.
+    // An audio recording whose sound server is killed and started again, and whose
+    // microphone is then pulled out and plugged in again: the user is told at once in a
+    // balloon, and again when the sound comes back; the recording runs on, and its file
+    // has the sine of the microphone before and after the gap and silence in between,
+    // at their times.
     void soundServerKilledDuringARecordingIsToldAndTakenUpAgain() {
         OwnSoundServer server;
         QVERIFY(server.started());
@@ -414,6 +415,23 @@ private slots:
         QTest::qWait(2500);
         // The system sound and the microphone went and came together: one balloon each way.
         QCOMPARE(m_program->logCount("recordSound--------------------------"), lostLines + 2);
+        // The microphone pulled out: the server records its default input instead, which
+        // the user is told, and told again once it is plugged in.
+        QCOMPARE(QProcess::execute("pactl", {"unload-module", "module-sine-source"}), 0);
+        const quint64 away = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(away != 0, "no balloon for the microphone pulled out");
+        screenshot(QStringLiteral("17-microphone-away"));
+        QVERIFY(m_program->waitForLog("The sound is recorded from the default input", 0));
+        known.append(away);
+        QTest::qWait(1000);
+        QCOMPARE(
+            QProcess::execute("pactl", {"load-module", "module-sine-source", "source_name=own_mic", "frequency=440"}),
+            0);
+        const quint64 plugged = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(plugged != 0, "no balloon for the microphone plugged in again");
+        QVERIFY(m_program->waitForLog("The sound is recorded again.", 1));
+        known.append(plugged);
+        QTest::qWait(2500);
         QCOMPARE(m_program->rect().size(), kAudioPanelSize);
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
         const double stoppedAt = clock.elapsed() / 1000.0;
