@@ -504,6 +504,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("sound.wav");
         cvcodec_recorder recorder = openWavRecorder(path);
+        // The recorder's clock starts with its open: the sound is stamped from there.
+        const int64_t start = getMicroseconds();
         QVERIFY(recorder);
         QVector<int> changes;
         double lostAt = 0;
@@ -521,7 +523,6 @@ private slots:
                 [&changes](int change) { changes.push_back(change); }, Qt::QueuedConnection);
             audio.setRecorder(recorder);
             audio.start();
-            const int64_t start = getMicroseconds();
             const auto seconds = [start] { return (getMicroseconds() - start) / 1e6; };
             audio.beginRecording(start);
             QTest::qWait(800);
@@ -575,6 +576,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("sound.wav");
         cvcodec_recorder recorder = openWavRecorder(path);
+        // The recorder's clock starts with its open: the sound is stamped from there.
+        const int64_t start = getMicroseconds();
         QVERIFY(recorder);
         QVector<int> changes;
         double lostAt = 0;
@@ -590,7 +593,6 @@ private slots:
             audio.setRecorder(recorder);
             audio.start();
             QVERIFY(audio.isRunning());
-            const int64_t start = getMicroseconds();
             const auto seconds = [start] { return (getMicroseconds() - start) / 1e6; };
             audio.beginRecording(start);
             QTest::qWait(1500);
