@@ -32,6 +32,11 @@ constexpr int64_t kAheadSlackUs = 20'000;
 // Sound a source hands out ahead of time is held until its time has come, up to this
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
+// A source that failed is opened again at this interval.
+constexpr int64_t kReopenEveryUs = 500'000;
+// A chosen device missing this long after its source failed is taken as gone for good:
+// the default input is recorded instead.
+constexpr int64_t kChosenGraceUs = 3'000'000;
 
 std::mutex g_factoryMutex;
 QRecordAudioObject::SourceFactory g_factory;
@@ -161,15 +166,8 @@ void QRecordAudioObject::resetRecorder() {
     }
 }
 
-void QRecordAudioObject::run() {
-    // A track of an earlier run must not be handed to a recording whose capture fails.
-    cvcodec_track_release(m_track.exchange(nullptr));
+std::unique_ptr<SoundSource> QRecordAudioObject::makeSource(const std::string& deviceName) const {
     std::unique_ptr<SoundSource> source;
-    std::string deviceName;
-    {
-        std::lock_guard<std::mutex> lock(m_deviceMutex);
-        deviceName = m_deviceName;
-    }
     {
         std::lock_guard<std::mutex> lock(g_factoryMutex);
         if (g_factory) {
@@ -180,8 +178,20 @@ void QRecordAudioObject::run() {
         source = calvorine::platform::createSoundCapture(
             m_sourceType == Microphone ? SoundSourceKind::Microphone : SoundSourceKind::SystemSound, deviceName);
     }
+    return source;
+}
+
+void QRecordAudioObject::run() {
+    // A track of an earlier run must not be handed to a recording whose capture fails.
+    cvcodec_track_release(m_track.exchange(nullptr));
+    std::string deviceName;
+    {
+        std::lock_guard<std::mutex> lock(m_deviceMutex);
+        deviceName = m_deviceName;
+    }
+    std::unique_ptr<SoundSource> source = makeSource(deviceName);
     if (source->open()) {
-        captureLoop(*source);
+        captureLoop(source, deviceName);
         source->close();
     } else {
         qWarning().noquote() << "audio capture--------------------------"
@@ -403,25 +413,101 @@ int QRecordAudioObject::readPackets(SoundSource& source, int frames, std::vector
     return frames;
 }
 
-void QRecordAudioObject::captureLoop(SoundSource& source) {
-    if (!beginCapture(source)) {
+void QRecordAudioObject::tellCaptureChange(CaptureChange change) {
+    if (m_recordingActive) {
+        emit emitCaptureChanged(int(change));
+    }
+}
+
+bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std::string& chosen, int64_t lostForUs,
+                                bool& fromDefault) {
+    if (source->open()) {
+        return true;
+    }
+    source->close();
+    if (chosen.empty() || lostForUs < kChosenGraceUs) {
+        return false;
+    }
+    std::unique_ptr<SoundSource> fallback = makeSource(std::string());
+    if (!fallback->open()) {
+        return false;
+    }
+    source = std::move(fallback);
+    fromDefault = true;
+    return true;
+}
+
+void QRecordAudioObject::resumeCapture(SoundSource& source) {
+    const SoundFormat format = source.format();
+    if (format.bytesPerFrame != m_format.bytesPerFrame || format.sampleRateHz != m_format.sampleRateHz ||
+        format.channels != m_format.channels || format.sampleFormat != m_format.sampleFormat) {
+        // Queued frames are in the old format: what is due goes on now, sound held for
+        // later than now belonged to the old device's future and is gone with it.
+        releaseEarly(getMicroseconds());
+        sendAll();
+        m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+        m_earlyFrames = 0;
+        m_format = format;
+    }
+    m_lastPacketUs = getMicroseconds();
+}
+
+void QRecordAudioObject::captureLoop(std::unique_ptr<SoundSource>& source, const std::string& chosen) {
+    if (!beginCapture(*source)) {
         return;
     }
     std::vector<uint8_t> silence;
+    bool lost = false;
+    bool away = false;
+    int64_t lostAtUs = 0;
+    int64_t nextTryUs = 0;
     while (!m_stopRequested) {
         if (stopEvent().waitFor(std::chrono::microseconds(kPollUs)) || m_stopRequested) {
             break;
         }
         emit emitVolume(0);
-        int frames = source.nextPacketFrames();
+        const int64_t now = getMicroseconds();
+        if (lost) {
+            // Silence keeps the recording's sound to its time until the source is back.
+            bridgeQuietSource(now);
+            if (now < nextTryUs) {
+                continue;
+            }
+            bool fromDefault = false;
+            if (!reopen(source, chosen, now - lostAtUs, fromDefault)) {
+                nextTryUs = getMicroseconds() + kReopenEveryUs;
+                continue;
+            }
+            qWarning().noquote() << (fromDefault ? "audio capture--------------------------taken up again from the "
+                                                   "default input"
+                                                 : "audio capture--------------------------taken up again");
+            resumeCapture(*source);
+            lost = false;
+            away = false;
+            tellCaptureChange(CaptureBack);
+            continue;
+        }
+        int frames = source->nextPacketFrames();
         if (frames >= 0) {
-            bridgeQuietSource(getMicroseconds());
-            frames = readPackets(source, frames, silence);
+            bridgeQuietSource(now);
+            frames = readPackets(*source, frames, silence);
         }
         if (frames < 0) {
             qWarning().noquote() << "audio capture--------------------------ended:"
-                                 << QString::fromStdString(source.lastError());
-            break;
+                                 << QString::fromStdString(source->lastError()) << "(taken up again when it returns)";
+            source->close();
+            lost = true;
+            lostAtUs = getMicroseconds();
+            nextTryUs = lostAtUs + kReopenEveryUs;
+            tellCaptureChange(CaptureLost);
+            continue;
+        }
+        if (source->deviceAway() != away) {
+            away = !away;
+            qWarning().noquote() << "audio capture--------------------------"
+                                 << (away ? "the device went away: the default input is recorded"
+                                          : "the device is back");
+            tellCaptureChange(away ? CaptureFromDefault : CaptureBack);
         }
     }
     // What is held for later than now belongs after the end of the recording.

@@ -8,7 +8,11 @@
 //
 // Threads: every public function runs on the owner's (GUI) thread. The capture loop runs
 // on the object's worker thread; the flags it polls are atomics, and it reaches the GUI
-// only through emitVolume (queued to receivers on other threads).
+// only through emitVolume and emitCaptureChanged (queued to receivers on other threads).
+//
+// A source that fails while it runs (the sound server ended, the device pulled out) does
+// not end the capture: it is opened again every half second until sound comes, and the
+// recording holds silence in between.
 #pragma once
 
 #include "app/QUtilThread.h"
@@ -32,6 +36,18 @@ class QRecordAudioObject : public QObject, public QUtilThread {
     Q_OBJECT
 public:
     enum SourceType { SystemSound = 1, Microphone = 2 };
+    // What emitCaptureChanged tells.
+    enum CaptureChange {
+        // No sound comes any more (the sound server or the device went away); the capture
+        // keeps trying and takes the sound up again when it returns. Until then the
+        // recording holds silence, so that its sound keeps to its time.
+        CaptureLost = 1,
+        // The chosen device went away; the sound comes from the default input now.
+        CaptureFromDefault = 2,
+        // The sound comes again from the chosen device (or, when that one is gone for
+        // good, from the default input).
+        CaptureBack = 3,
+    };
 
     // Makes the capture source of a run. Tests put their own sources here; by default
     // the sound server is used (calvorine::platform::createSoundCapture).
@@ -78,6 +94,9 @@ signals:
     // The level of the last packet; 0 every 10 ms between packets; -10000 when the
     // capture has ended.
     void emitVolume(int level);
+    // A change of a running capture's sound (a CaptureChange), emitted on the capture
+    // thread while a recording is active; the level previews never emit it.
+    void emitCaptureChanged(int change);
 
 public slots:
     void setVolume(float volume);
@@ -92,7 +111,16 @@ protected:
     virtual void sendFrame(const uint8_t* data, int frames, int64_t timestampUs);
 
 private:
-    void captureLoop(calvorine::platform::SoundSource& source);
+    std::unique_ptr<calvorine::platform::SoundSource> makeSource(const std::string& deviceName) const;
+    void captureLoop(std::unique_ptr<calvorine::platform::SoundSource>& source, const std::string& chosen);
+    // After the source failed: opens it again, or the default input instead once the
+    // chosen device has been missing for a while; true when sound comes again.
+    bool reopen(std::unique_ptr<calvorine::platform::SoundSource>& source, const std::string& chosen, int64_t lostForUs,
+                bool& fromDefault);
+    // Takes the format of a source opened again: what was captured in the old one is
+    // handed on first.
+    void resumeCapture(calvorine::platform::SoundSource& source);
+    void tellCaptureChange(CaptureChange change);
     // Takes the source's format and readies the queues and the track; false when the
     // format cannot be recorded.
     bool beginCapture(calvorine::platform::SoundSource& source);

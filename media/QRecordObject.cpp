@@ -79,7 +79,37 @@ void QRecordObject::setParamsAdjuster(ParamsAdjuster adjuster) {
 QRecordObject::QRecordObject(QObject* parent)
     : QObject(parent), m_recorder(cvcodec_recorder_create(-1)), m_videoFrame(cvcodec_frame_create()),
       m_systemAudio(new QRecordAudioObject(QRecordAudioObject::SystemSound, this)),
-      m_microphone(new QRecordAudioObject(QRecordAudioObject::Microphone, this)) {}
+      m_microphone(new QRecordAudioObject(QRecordAudioObject::Microphone, this)) {
+    // Told from the capture threads; a change that arrives after the stop is old news.
+    for (QRecordAudioObject* audio : {m_systemAudio, m_microphone}) {
+        const int source = audio == m_systemAudio ? QRecordAudioObject::SystemSound : QRecordAudioObject::Microphone;
+        connect(
+            audio, &QRecordAudioObject::emitCaptureChanged, this,
+            [this, source](int change) { takeSoundChange(source, change); }, Qt::QueuedConnection);
+    }
+}
+
+void QRecordObject::takeSoundChange(int source, int change) {
+    if (m_stopped) {
+        return;
+    }
+    const auto state = [this] {
+        return m_soundLost != 0          ? QRecordAudioObject::CaptureLost
+               : m_soundFromDefault != 0 ? QRecordAudioObject::CaptureFromDefault
+                                         : QRecordAudioObject::CaptureBack;
+    };
+    const int before = state();
+    m_soundLost &= ~source;
+    m_soundFromDefault &= ~source;
+    if (change == QRecordAudioObject::CaptureLost) {
+        m_soundLost |= source;
+    } else if (change == QRecordAudioObject::CaptureFromDefault) {
+        m_soundFromDefault |= source;
+    }
+    if (state() != before) {
+        emit emitSoundChanged(state());
+    }
+}
 
 QRecordObject::~QRecordObject() {
     stopRecord();
@@ -167,6 +197,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_hasVideo = hasVideo;
     m_historyPending = true;
     m_failureReported = false;
+    m_soundLost = 0;
+    m_soundFromDefault = 0;
     m_fileWhole = true;
     m_paused = false;
     m_outputPath = file;

@@ -107,6 +107,10 @@ signals:
     // A requested screenshot could not be written to `path` (its folder is missing or
     // cannot be written); the recording goes on. Emitted on the GUI thread.
     void emitScreenshotFailed(const QString& path);
+    // The recording's sound stopped, or came again (a QRecordAudioObject::CaptureChange
+    // of all its sources together: lost while any is lost, back once all are); the
+    // recording goes on either way. Emitted on the GUI thread while recording.
+    void emitSoundChanged(int change);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -179,7 +183,12 @@ private:
     QString m_thumbnailPath;
     bool m_historyPending = false;
     bool m_failureReported = false; // emitRecordFailed was emitted for this recording
-    bool m_fileWhole = true;        // the last stop finished the whole file
+    // The sources (SourceType bits) whose sound is lost, or comes from the default input,
+    // in this recording; the user hears of the recording's sound as a whole.
+    int m_soundLost = 0;
+    int m_soundFromDefault = 0;
+    void takeSoundChange(int source, int change);
+    bool m_fileWhole = true; // the last stop finished the whole file
     bool m_hasVideo = true;
 
     // Output format of the current recording, for the history entry.

@@ -115,6 +115,8 @@ private slots:
     void recordingFailed();
     void recorderFailed(const QString& reason);
     void screenshotFailed(const QString& path);
+    // The recording's sound stopped or came again (a QRecordAudioObject::CaptureChange).
+    void soundChanged(int change);
     // The countdown has run out: the start goes on.
     void countdownEnded();
 

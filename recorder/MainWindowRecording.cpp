@@ -144,6 +144,7 @@ bool MainWindow::startRecorder() {
         connect(m_recorder, &QRecordObject::emitHistoryNotSaved, this,
                 [this](const QString& file) { m_unlistedRecordings.append(file); });
         connect(m_recorder, &QRecordObject::emitScreenshotFailed, this, &MainWindow::screenshotFailed);
+        connect(m_recorder, &QRecordObject::emitSoundChanged, this, &MainWindow::soundChanged);
     }
     const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
@@ -194,6 +195,32 @@ void MainWindow::screenshotFailed(const QString& path) {
                             tr("The screenshot could not be saved in %1. Check the screenshot folder in Preferences.")
                                 .arg(QDir::toNativeSeparators(folder)),
                             QSystemTrayIcon::Warning, 10000);
+}
+
+// The recording goes on without its sound, or has it again: told in a balloon, as a
+// screenshot that could not be saved is, at once and each time.
+void MainWindow::soundChanged(int change) {
+    QString text;
+    QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Warning;
+    switch (change) {
+    case QRecordAudioObject::CaptureLost:
+        text = tr("The sound stopped: the sound device or the sound server went away. The recording goes on in "
+                  "silence and takes the sound up again when it returns.");
+        break;
+    case QRecordAudioObject::CaptureFromDefault:
+        text = tr("The microphone went away. The sound is recorded from the default input until it returns.");
+        break;
+    case QRecordAudioObject::CaptureBack:
+        text = tr("The sound is recorded again.");
+        icon = QSystemTrayIcon::Information;
+        break;
+    default:
+        return;
+    }
+    qWarning().noquote() << "recordSound--------------------------" << text;
+    if (m_trayIcon != nullptr && m_recording) {
+        m_trayIcon->showMessage(tr("Screen Recorder"), text, icon, 10000);
+    }
 }
 
 void MainWindow::showRecordingFailed() {

@@ -58,6 +58,7 @@ public:
     int nextPacketFrames() override;
     bool readPacket(SoundPacket& packet) override;
     bool releasePacket() override;
+    bool deviceAway() const override { return away_; }
     void close() override;
     std::string lastError() const override { return error_; }
 
@@ -83,6 +84,8 @@ private:
     static void onContextState(pa_context*, void* self);
     static void onStreamState(pa_stream*, void* self);
     static void onStreamRead(pa_stream*, size_t, void* self);
+    static void onStreamMoved(pa_stream*, void* self);
+    static void onSourceEvent(pa_context*, pa_subscription_event_type_t event, uint32_t, void* self);
     // On the event thread: moves what the stream holds into the buffer below.
     void takeFromStream();
 
@@ -108,6 +111,10 @@ private:
     size_t bufferedBytes_ = 0; // not yet taken, over all pieces
     // Set on the event thread when the server or the stream fails.
     std::atomic<bool> broken_{false};
+    // The device the stream was connected to, and whether the server has moved it to
+    // another one since (set on the event thread).
+    std::string deviceName_;
+    std::atomic<bool> away_{false};
     bool taking_ = false; // the stream is ready; under the loop's lock
 
     // On the reader's thread: the piece handed out and not yet released.
@@ -151,6 +158,29 @@ void PulseCapture::onStreamState(pa_stream* stream, void* self) {
 
 void PulseCapture::onStreamRead(pa_stream*, size_t, void* self) {
     static_cast<PulseCapture*>(self)->takeFromStream();
+}
+
+// The server moves a capture whose device went away to its default device, and back
+// once the device returns (by name: a device plugged in again has a new index).
+void PulseCapture::onStreamMoved(pa_stream* stream, void* self) {
+    auto* capture = static_cast<PulseCapture*>(self);
+    const char* name = pa_stream_get_device_name(stream);
+    capture->away_ = name == nullptr || capture->deviceName_ != name;
+}
+
+// The server does not bring the capture back by itself to a device that returns (a
+// microphone plugged in again): while the capture is away, each new source is tried.
+void PulseCapture::onSourceEvent(pa_context* context, pa_subscription_event_type_t event, uint32_t, void* self) {
+    auto* capture = static_cast<PulseCapture*>(self);
+    if ((event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_NEW || !capture->away_ ||
+        !capture->stream_ || pa_stream_get_state(capture->stream_) != PA_STREAM_READY) {
+        return;
+    }
+    pa_operation* move = pa_context_move_source_output_by_name(context, pa_stream_get_index(capture->stream_),
+                                                               capture->deviceName_.c_str(), nullptr, nullptr);
+    if (move) {
+        pa_operation_unref(move);
+    }
 }
 
 void PulseCapture::takeFromStream() {
@@ -330,6 +360,7 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     }
     pa_stream_set_state_callback(stream_, &PulseCapture::onStreamState, this);
     pa_stream_set_read_callback(stream_, &PulseCapture::onStreamRead, this);
+    pa_stream_set_moved_callback(stream_, &PulseCapture::onStreamMoved, this);
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
     attr.tlength = uint32_t(-1);
@@ -351,6 +382,13 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     if (!ready || pa_stream_get_state(stream_) != PA_STREAM_READY) {
         fail("the capture stream did not start");
         return false;
+    }
+    const char* connected = pa_stream_get_device_name(stream_);
+    deviceName_ = connected ? connected : name;
+    away_ = false;
+    pa_context_set_subscribe_callback(context_, &PulseCapture::onSourceEvent, this);
+    if (pa_operation* subscribe = pa_context_subscribe(context_, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr)) {
+        pa_operation_unref(subscribe);
     }
     // From here the event thread takes the sound as it arrives (it holds the loop's
     // lock, as this thread does now).
@@ -471,11 +509,13 @@ void PulseCapture::close() {
             if (stream_) {
                 pa_stream_set_state_callback(stream_, nullptr, nullptr);
                 pa_stream_set_read_callback(stream_, nullptr, nullptr);
+                pa_stream_set_moved_callback(stream_, nullptr, nullptr);
                 pa_stream_disconnect(stream_);
                 pa_stream_unref(stream_);
             }
             if (context_) {
                 pa_context_set_state_callback(context_, nullptr, nullptr);
+                pa_context_set_subscribe_callback(context_, nullptr, nullptr);
                 pa_context_disconnect(context_);
                 pa_context_unref(context_);
             }
@@ -491,6 +531,7 @@ void PulseCapture::close() {
     pieces_.clear();
     bufferedBytes_ = 0;
     broken_ = false;
+    away_ = false;
     taking_ = false;
     positionFrames_ = 0;
 }

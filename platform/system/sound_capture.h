@@ -69,7 +69,14 @@ public:
     virtual bool readPacket(SoundPacket& packet) = 0;
     virtual bool releasePacket() = 0;
 
-    // Stops the stream and disconnects. Also done by the destructor.
+    // True while the server has moved the capture off the device it was opened on: that
+    // device went away (a microphone pulled out), and what is read now comes from the
+    // server's default device; false again once the capture is back on its own device
+    // (the source moves it back when a device of that name comes again).
+    virtual bool deviceAway() const { return false; }
+
+    // Stops the stream and disconnects. Also done by the destructor; open() may follow
+    // (the server or the device came back).
     virtual void close() = 0;
     virtual std::string lastError() const = 0;
 };

@@ -98,6 +98,29 @@ inline QVector<int16_t> decodeMono(const QString& path, int rateHz) {
     return samples;
 }
 
+// The quietest and the loudest 20 ms of samples between two moments (seconds): each
+// window's average magnitude (0 silence, 32768 full scale). -1 for both when the span
+// holds no whole window.
+struct Loudness {
+    int quietest = -1;
+    int loudest = -1;
+};
+inline Loudness loudness(const QVector<int16_t>& samples, int rateHz, double fromSeconds, double toSeconds) {
+    Loudness result;
+    const int window = rateHz / 50;
+    const int end = std::min(int(toSeconds * rateHz), int(samples.size()));
+    for (int at = std::max(0, int(fromSeconds * rateHz)); at + window <= end; at += window) {
+        int64_t sum = 0;
+        for (int i = at; i < at + window; ++i) {
+            sum += std::abs(int(samples[i]));
+        }
+        const int level = int(sum / window);
+        result.quietest = result.quietest < 0 ? level : std::min(result.quietest, level);
+        result.loudest = std::max(result.loudest, level);
+    }
+    return result;
+}
+
 // The file's pictures as small grey images: one average luma value (0-255) per frame,
 // with each frame's time in seconds.
 struct PictureTimes {

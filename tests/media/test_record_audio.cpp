@@ -1,7 +1,8 @@
 // The sound-capture object over sources of the test's own (behind the same interface the
 // sound server's capture uses) and over the sound server: silence flags, time stamps
 // around silence blocks and bursts, pauses, sound delivered late, level metering, a
-// missing server. Files are written by the codec library's recorder and judged with
+// missing server, a source that fails and comes back, the sound server killed and
+// started again. Files are written by the codec library's recorder and judged with
 // ffmpeg.
 #include "media/QAudioFrameBuffer.h"
 #include "media/QRecordAudioObject.h"
@@ -9,11 +10,14 @@
 #include "app/Utilities.h"
 #include "platform/system/clock.h"
 #include "recording_test_support.h"
+#include "tests/support/OwnSoundServer.h"
 
 #include <QCoreApplication>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -48,6 +52,9 @@ struct Script {
     // the whole stretch comes at once, each piece telling how far ahead it is (as the
     // sound server's capture does for a sine source); 0 for sound in real time.
     int aheadFrames = 0;
+    // A device that can be taken away and given back: while it is absent the source
+    // fails and cannot be opened. Null for one that is always there.
+    std::shared_ptr<std::atomic<bool>> present;
 };
 
 // Produces the frames due since the open, in 10 ms pieces, or hands them out ahead of time.
@@ -55,7 +62,12 @@ class ScriptedSource : public SoundSource {
 public:
     explicit ScriptedSource(Script script) : m_script(script) {}
     bool open() override {
+        if (!isPresent()) {
+            return false;
+        }
         m_originUs = calvorine::platform::monotonicMicroseconds();
+        m_delivered = 0;
+        m_draining = false;
         m_open = true;
         return true;
     }
@@ -70,7 +82,7 @@ public:
         return f;
     }
     int nextPacketFrames() override {
-        if (!m_open) {
+        if (!m_open || !isPresent()) {
             return -1;
         }
         const int64_t elapsed = calvorine::platform::monotonicMicroseconds() - m_originUs;
@@ -111,6 +123,7 @@ public:
     std::string lastError() const override { return {}; }
 
 private:
+    bool isPresent() const { return !m_script.present || *m_script.present; }
     // The next 10 ms piece, whose first frame is backlog frames old.
     int makePacket(int backlog) {
         const int frames = kPiece;
@@ -465,6 +478,157 @@ private slots:
             QVERIFY2(sum / kWindow > 6000,
                      qPrintable(QString("%1 at %2 s").arg(sum / kWindow).arg(at / double(kRate))));
         }
+    }
+
+    // A source that fails while recording (the sound server ended, the microphone pulled
+    // out) is told at once and taken up again: when the device returns, or, for a chosen
+    // microphone that stays away, from the default input. The file holds the sound
+    // before, silence over the gap, and the sound after, each at its time.
+    void lostSoundIsToldAndTakenUpAgain_data() {
+        QTest::addColumn<bool>("goneForGood");
+        QTest::newRow("the device comes back") << false;
+        QTest::newRow("the chosen microphone stays away") << true;
+    }
+    void lostSoundIsToldAndTakenUpAgain() {
+        QFETCH(bool, goneForGood);
+        auto present = std::make_shared<std::atomic<bool>>(true);
+        Script script;
+        QRecordAudioObject::setSourceFactory(
+            [script, present, goneForGood](QRecordAudioObject::SourceType, const std::string& name) {
+                Script own = script;
+                if (!goneForGood || !name.empty()) {
+                    own.present = present; // the default input is always there
+                }
+                return std::unique_ptr<SoundSource>(new ScriptedSource(own));
+            });
+        QTemporaryDir dir;
+        const QString path = dir.filePath("sound.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        // The recorder's clock starts with its open: the sound is stamped from there.
+        const int64_t start = getMicroseconds();
+        QVERIFY(recorder);
+        QVector<int> changes;
+        double lostAt = 0;
+        double returnedAt = 0;
+        double backAt = 0;
+        double stoppedAt = 0;
+        {
+            QRecordAudioObject audio(QRecordAudioObject::Microphone);
+            if (goneForGood) {
+                audio.setDeviceName(QStringLiteral("usb-microphone"));
+            }
+            QObject receiver;
+            connect(
+                &audio, &QRecordAudioObject::emitCaptureChanged, &receiver,
+                [&changes](int change) { changes.push_back(change); }, Qt::QueuedConnection);
+            audio.setRecorder(recorder);
+            audio.start();
+            const auto seconds = [start] { return (getMicroseconds() - start) / 1e6; };
+            audio.beginRecording(start);
+            QTest::qWait(800);
+            *present = false;
+            lostAt = seconds();
+            QTRY_COMPARE(changes, QVector<int>{QRecordAudioObject::CaptureLost});
+            if (!goneForGood) {
+                QTest::qWait(1200);
+                returnedAt = seconds();
+                *present = true;
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(
+                changes, (QVector<int>{QRecordAudioObject::CaptureLost, QRecordAudioObject::CaptureBack}), 6000);
+            backAt = seconds();
+            if (goneForGood) {
+                returnedAt = backAt - 0.6; // the default input was opened within the last half second
+            }
+            QTest::qWait(800);
+            audio.stop();
+            stoppedAt = seconds();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        QCOMPARE(changes.size(), 2);
+        const double duration = recording_test::probe(path).durationSeconds;
+        QVERIFY2(std::abs(duration - stoppedAt) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(duration).arg(stoppedAt)));
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        const auto before = recording_test::loudness(samples, kRate, 0.2, lostAt - 0.1);
+        const auto gap = recording_test::loudness(samples, kRate, lostAt + 0.1, returnedAt);
+        const auto after = recording_test::loudness(samples, kRate, backAt + 0.1, stoppedAt - 0.1);
+        const QString found = QString("lost at %1 s, back at %2 s: before %3, gap up to %4, after %5")
+                                  .arg(lostAt)
+                                  .arg(backAt)
+                                  .arg(before.quietest)
+                                  .arg(gap.loudest)
+                                  .arg(after.quietest);
+        QVERIFY2(before.quietest > 6000 && after.quietest > 6000, qPrintable(found));
+        QVERIFY2(gap.loudest >= 0 && gap.loudest < 50, qPrintable(found));
+    }
+
+    // The real sound server killed during a recording and started again on its socket:
+    // both are told, and the file holds the sine tone before the kill and after the
+    // return, silence in between (once the second the sine source hands out ahead of
+    // time has run out), each at its time.
+    void soundServerKilledAndBack() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        QTemporaryDir dir;
+        const QString path = dir.filePath("sound.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        // The recorder's clock starts with its open: the sound is stamped from there.
+        const int64_t start = getMicroseconds();
+        QVERIFY(recorder);
+        QVector<int> changes;
+        double lostAt = 0;
+        double returnedAt = 0;
+        double backAt = 0;
+        double stoppedAt = 0;
+        {
+            QRecordAudioObject audio(QRecordAudioObject::Microphone);
+            QObject receiver;
+            connect(
+                &audio, &QRecordAudioObject::emitCaptureChanged, &receiver,
+                [&changes](int change) { changes.push_back(change); }, Qt::QueuedConnection);
+            audio.setRecorder(recorder);
+            audio.start();
+            QVERIFY(audio.isRunning());
+            const auto seconds = [start] { return (getMicroseconds() - start) / 1e6; };
+            audio.beginRecording(start);
+            QTest::qWait(1500);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("audio capture.*ended: the sound server"));
+            QVERIFY(server.kill());
+            lostAt = seconds();
+            QTRY_COMPARE(changes, QVector<int>{QRecordAudioObject::CaptureLost});
+            QTest::qWait(2500);
+            returnedAt = seconds();
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("audio capture.*taken up again"));
+            QVERIFY(server.start());
+            QTRY_COMPARE_WITH_TIMEOUT(
+                changes, (QVector<int>{QRecordAudioObject::CaptureLost, QRecordAudioObject::CaptureBack}), 5000);
+            backAt = seconds();
+            QTest::qWait(1500);
+            audio.stop();
+            stoppedAt = seconds();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        const double duration = recording_test::probe(path).durationSeconds;
+        QVERIFY2(std::abs(duration - stoppedAt) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(duration).arg(stoppedAt)));
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        const auto before = recording_test::loudness(samples, kRate, 0.5, lostAt - 0.1);
+        const auto gap = recording_test::loudness(samples, kRate, lostAt + 1.2, returnedAt);
+        const auto after = recording_test::loudness(samples, kRate, backAt + 0.3, stoppedAt - 0.2);
+        const QString found = QString("killed at %1 s, back at %2 s: before %3, gap up to %4, after %5")
+                                  .arg(lostAt)
+                                  .arg(backAt)
+                                  .arg(before.quietest)
+                                  .arg(gap.loudest)
+                                  .arg(after.quietest);
+        QVERIFY2(before.quietest > 1000 && after.quietest > 1000, qPrintable(found));
+        QVERIFY2(gap.loudest >= 0 && gap.loudest < 50, qPrintable(found));
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full

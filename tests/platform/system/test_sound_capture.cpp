@@ -1,7 +1,8 @@
 // Sound capture from the private sound server of the virtual desktop: the system sound
 // (a tone played into the null sink by paplay), the microphone (the 440 Hz sine source,
-// which hands out its sound ahead of time), fragments of about 10 ms, and the failures:
-// an unknown device and no server at all.
+// which hands out its sound ahead of time), fragments of about 10 ms, a microphone of
+// the test's own pulled out and plugged in again, and the failures: an unknown device and
+// no server at all.
 #include "platform/system/clock.h"
 #include "platform/system/sound_capture.h"
 
@@ -83,6 +84,56 @@ double frequency(const std::vector<float>& samples, int rate) {
     return crossings > 1 ? double(crossings - 1) * rate / double(last - first) : 0.0;
 }
 
+// A sine source of the test's own, loaded for the scope (or until unload).
+class OwnSource {
+public:
+    OwnSource(const QString& name, int frequency) : m_name(name), m_frequency(frequency) { load(); }
+    ~OwnSource() { unload(); }
+    bool load() {
+        QProcess pactl;
+        pactl.start("pactl", {"load-module", "module-sine-source", "source_name=" + m_name,
+                              QString("frequency=%1").arg(m_frequency), "rate=48000"});
+        m_module = pactl.waitForFinished(5000) && pactl.exitCode() == 0
+                       ? QString::fromUtf8(pactl.readAllStandardOutput()).trimmed()
+                       : QString();
+        return !m_module.isEmpty();
+    }
+    bool unload() {
+        if (m_module.isEmpty()) {
+            return false;
+        }
+        const bool done = QProcess::execute("pactl", {"unload-module", m_module}) == 0;
+        m_module.clear();
+        return done;
+    }
+    bool loaded() const { return !m_module.isEmpty(); }
+
+private:
+    QString m_name;
+    int m_frequency;
+    QString m_module;
+};
+
+// Reads the source as a capture loop does until `done` holds; false when the source
+// failed or ten seconds passed.
+template <typename Done> bool readUntil(SoundSource& source, Done done) {
+    const int64_t deadline = monotonicMicroseconds() + 10'000'000;
+    while (!done()) {
+        if (monotonicMicroseconds() > deadline) {
+            return false;
+        }
+        sleepForMicroseconds(10'000);
+        for (int ready = source.nextPacketFrames(); ready != 0; ready = source.nextPacketFrames()) {
+            SoundPacket packet;
+            if (ready < 0 || !source.readPacket(packet)) {
+                return false;
+            }
+            source.releasePacket();
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 class TestSoundCapture : public QObject {
@@ -153,6 +204,28 @@ private slots:
                  qPrintable(QString::number(rms(loud.samples, size_t(rate / 2)))));
         QVERIFY(std::abs(frequency(std::vector<float>(loud.samples.begin() + rate, loud.samples.end()), rate) -
                          1000.0) < 10.0);
+    }
+
+    // A chosen microphone pulled out: the server moves the capture to its default input,
+    // which the source tells without failing; plugged in again (a new device of the same
+    // name), the capture is moved back and hears it.
+    void microphonePulledOutAndBack() {
+        const QString name = QString("calvorine_pulled_%1").arg(QCoreApplication::applicationPid());
+        OwnSource microphone(name, 880);
+        QVERIFY(microphone.loaded());
+        auto source = createSoundCapture(SoundSourceKind::Microphone, name.toStdString());
+        QVERIFY2(source->open(), source->lastError().c_str());
+        const int rate = source->format().sampleRateHz;
+        QVERIFY(!source->deviceAway());
+        QVERIFY(microphone.unload());
+        QVERIFY2(readUntil(*source, [&] { return source->deviceAway(); }), source->lastError().c_str());
+        QVERIFY(microphone.load());
+        QVERIFY2(readUntil(*source, [&] { return !source->deviceAway(); }), source->lastError().c_str());
+        // What the default input gave before the move may still come first.
+        const Captured got = capture(*source, rate * 3 / 2);
+        QVERIFY(!got.failed);
+        const std::vector<float> tail(got.samples.end() - rate / 2, got.samples.end());
+        QVERIFY2(std::abs(frequency(tail, rate) - 880.0) < 10.0, qPrintable(QString::number(frequency(tail, rate))));
     }
 
     void unknownInputIsRefused() {

@@ -12,6 +12,7 @@
 #include "toolkit/QRZComboBox.h"
 
 #include "DesktopHelpers.h"
+#include "OwnSoundServer.h"
 #include "PrivateUserFolders.h"
 
 #include <QApplication>
@@ -21,8 +22,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <signal.h>
 
 using namespace desktoptest;
 
@@ -62,71 +61,6 @@ int rowHolding(QRZComboBox* combo, const QString& text) {
     }
     return -1;
 }
-
-// A sound server of the test's own, on a socket in a temporary folder, off the session bus
-// (where the desktop's sound server may hold the names a second one would need).
-class OwnServer {
-public:
-    OwnServer() {
-        m_socket = m_dir.filePath("pulse.sock");
-        QStringList environment = QProcess::systemEnvironment();
-        environment.erase(std::remove_if(environment.begin(), environment.end(),
-                                         [](const QString& v) {
-                                             return v.startsWith("DISPLAY=") || v.startsWith("HOME=") ||
-                                                    v.startsWith("XDG_RUNTIME_DIR=") || v.startsWith("PULSE_") ||
-                                                    v.startsWith("DBUS_SESSION_BUS_ADDRESS=");
-                                         }),
-                          environment.end());
-        QDir(m_dir.path()).mkpath("home");
-        QDir(m_dir.path()).mkpath("runtime");
-        QFile::setPermissions(m_dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        environment << "HOME=" + m_dir.filePath("home") << "XDG_RUNTIME_DIR=" + m_dir.filePath("runtime");
-        m_process.setEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start("pulseaudio",
-                        {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--log-target=stderr",
-                         "--log-level=0", "-L", "module-native-protocol-unix socket=" + m_socket + " auth-anonymous=1",
-                         "-L", "module-sine-source source_name=own_mic"});
-        m_started =
-            m_process.waitForStarted(5000) && waitFor(
-                                                  [&]() {
-                                                      QProcess probe;
-                                                      QStringList env = QProcess::systemEnvironment();
-                                                      env << "PULSE_SERVER=unix:" + m_socket;
-                                                      probe.setEnvironment(env);
-                                                      probe.start("pactl", {"info"});
-                                                      return probe.waitForFinished(2000) && probe.exitCode() == 0;
-                                                  },
-                                                  10000);
-    }
-    ~OwnServer() {
-        if (m_process.state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_process.processId()), SIGCONT);
-            m_process.terminate();
-            if (!m_process.waitForFinished(3000)) {
-                m_process.kill();
-                m_process.waitForFinished(3000);
-            }
-        }
-    }
-    bool started() const { return m_started; }
-    QString address() const { return "unix:" + m_socket; }
-    void stop() { ::kill(pid_t(m_process.processId()), SIGSTOP); }
-    void resume() { ::kill(pid_t(m_process.processId()), SIGCONT); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_socket;
-    QProcess m_process;
-    bool m_started = false;
-};
-
-// Sets PULSE_SERVER for the scope.
-struct ServerAddress {
-    QByteArray previous = qgetenv("PULSE_SERVER");
-    explicit ServerAddress(const QString& address) { qputenv("PULSE_SERVER", address.toUtf8()); }
-    ~ServerAddress() { qputenv("PULSE_SERVER", previous); }
-};
 
 } // namespace
 
@@ -211,7 +145,7 @@ private slots:
     }
 
     void gettersDoNotWaitForAStoppedServer() {
-        OwnServer server;
+        OwnSoundServer server;
         QVERIFY(server.started());
         IAudioDevice* device = nullptr;
         {

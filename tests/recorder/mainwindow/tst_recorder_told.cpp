@@ -5,6 +5,7 @@
 // in test-output/recorder-journey/, files read back with ffprobe and the file system.
 #include "JourneyDriver.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/OwnSoundServer.h"
 #include "tests/support/ReadOnlyFile.h"
 
 #include <QDirIterator>
@@ -558,6 +559,111 @@ private slots:
         for (const QStringList& value : settings) {
             QVERIFY2(lines.contains(value.join(QLatin1Char('|'))), qPrintable(value.join(' ') + "\n" + stored));
         }
+    }
+
+    // An audio recording whose sound server is killed and started again, and whose
+    // microphone is then pulled out and plugged in again: the user is told at once in a
+    // balloon, and again when the sound comes back; the recording runs on, and its file
+    // has the sine of the microphone before and after the gap and silence in between,
+    // at their times.
+    void soundServerKilledDuringARecordingIsToldAndTakenUpAgain() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(journey::trayIconWindowOf(*m_program) != 0);
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_program->recordings(QStringLiteral("REC_*")).isEmpty(), 10000);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(2500);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        const int lostLines = m_program->logCount("recordSound--------------------------");
+        QVERIFY(server.kill());
+        const double lostAt = clock.elapsed() / 1000.0;
+        const quint64 lost = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(lost != 0, "no balloon for the sound that stopped");
+        screenshot(QStringLiteral("17-sound-lost"));
+        QVERIFY(m_program->waitForLog("recordSound--------------------------", lostLines));
+        known.append(lost);
+        QTest::qWait(2500);
+        const double returnedAt = clock.elapsed() / 1000.0;
+        QVERIFY(server.start());
+        const quint64 back = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(back != 0, "no balloon for the sound that came back");
+        screenshot(QStringLiteral("17-sound-back"));
+        QVERIFY(m_program->waitForLog("The sound is recorded again.", 0));
+        known.append(back);
+        QTest::qWait(2500);
+        // The system sound and the microphone went and came together: one balloon each way.
+        QCOMPARE(m_program->logCount("recordSound--------------------------"), lostLines + 2);
+        // The microphone pulled out: the server records its default input instead, which
+        // the user is told, and told again once it is plugged in.
+        QCOMPARE(QProcess::execute("pactl", {"unload-module", "module-sine-source"}), 0);
+        const quint64 away = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(away != 0, "no balloon for the microphone pulled out");
+        screenshot(QStringLiteral("17-microphone-away"));
+        QVERIFY(m_program->waitForLog("The sound is recorded from the default input", 0));
+        known.append(away);
+        QTest::qWait(1000);
+        QCOMPARE(
+            QProcess::execute("pactl", {"load-module", "module-sine-source", "source_name=own_mic", "frequency=440"}),
+            0);
+        const quint64 plugged = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(plugged != 0, "no balloon for the microphone plugged in again");
+        QVERIFY(m_program->waitForLog("The sound is recorded again.", 1));
+        known.append(plugged);
+        QTest::qWait(2500);
+        QCOMPARE(m_program->rect().size(), kAudioPanelSize);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
+        const double stoppedAt = clock.elapsed() / 1000.0;
+        const quint64 history = journey::waitForNewWindowOf(*m_program, known, 20000);
+        QVERIFY(history != 0);
+        journey::xdotool({"windowactivate", "--sync", QString::number(history)});
+        QVERIFY(m_program->keys(QStringLiteral("Escape")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+        const QStringList files = m_program->recordings(QStringLiteral("REC_*"));
+        QCOMPARE(files.size(), 1);
+        // The clock above started after the recording did: the file is at least as long,
+        // and its end is the stop, from which the moments of the clock are placed.
+        const double duration = journey::probedDuration(journey::probe(files.first()));
+        QVERIFY2(duration >= stoppedAt - 0.3 && duration <= stoppedAt + 1.5,
+                 qPrintable(QString("%1 s in the file, %2 s from the clock").arg(duration).arg(stoppedAt)));
+        const double offset = duration - stoppedAt; // the clock started this much later
+        QProcess decoder;
+        decoder.start("ffmpeg", {"-nostdin", "-v", "error", "-i", files.first(), "-map", "0:a:0", "-ac", "1", "-ar",
+                                 "48000", "-f", "s16le", "-"});
+        QVERIFY(decoder.waitForFinished(30000) && decoder.exitCode() == 0);
+        const QByteArray pcm = decoder.readAllStandardOutput();
+        const auto* samples = reinterpret_cast<const int16_t*>(pcm.constData());
+        const int count = pcm.size() / 2;
+        // The average magnitude of 0.8 s from a moment of the clock (0 silence, 32768 full).
+        const auto level = [&](double from) {
+            const int first = qBound(0, int((offset + from) * 48000), count);
+            const int last = qBound(0, first + 38400, count);
+            int64_t sum = 0;
+            for (int i = first; i < last; ++i) {
+                sum += qAbs(int(samples[i]));
+            }
+            return last > first ? int(sum / (last - first)) : -1;
+        };
+        const int before = level(lostAt - 1.2);
+        const int gap = level(returnedAt - 1.0);
+        const int after = level(stoppedAt - 1.5);
+        const QString found = QString("killed at %1 s, back at %2 s, stopped at %3 s of %4 s: levels before %5, in "
+                                      "the gap %6, after %7")
+                                  .arg(lostAt)
+                                  .arg(returnedAt)
+                                  .arg(stoppedAt)
+                                  .arg(duration)
+                                  .arg(before)
+                                  .arg(gap)
+                                  .arg(after);
+        QVERIFY2(before > 1000 && after > 1000 && gap >= 0 && gap < 50, qPrintable(found));
     }
 
     // A signal during the countdown (a session that ends right after Record): the
