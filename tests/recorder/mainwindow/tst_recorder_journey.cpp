@@ -48,6 +48,7 @@ private:
 };
 
 const QSize kToolbarNoticeSize(345, 150);
+const QSize kCountdownSize(300, 190);
 // The hotkeys' log lines: a hotkey has been taken once its line is logged.
 const QByteArray kStopLine("recordStop------");
 const QByteArray kPauseLine("recordPlayAndPause------");
@@ -943,15 +944,29 @@ private slots:
         QCOMPARE(fileBytes(m_program->settingsFile()), stored);
     }
 
-    // The tray's Quit ends the program at once, without storing the area.
+    // The tray's Quit ends the program at once, without storing the area; also while
+    // the history dialog is open (the tray icon took no clicks then).
+    void trayQuitStoresNothing_data() {
+        QTest::addColumn<bool>("historyOpen");
+        QTest::newRow("idle") << false;
+        QTest::newRow("history open") << true;
+    }
     void trayQuitStoresNothing() {
+        QFETCH(bool, historyOpen);
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "1*2-300*200"}});
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "untouched"}});
         const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
+        if (historyOpen) {
+            QVERIFY(m_program->clickInWindow(kHistoryButton));
+            QVERIFY(waitForWindowSized(kHistorySize, 20000) != 0);
+        }
         QVERIFY(openTrayMenu(tray));
+        if (historyOpen) {
+            screenshot(QStringLiteral("18-tray-menu-over-history"));
+        }
         // From the top of the menu, up goes round to its last entry, Quit.
         QVERIFY(m_program->keys(QStringLiteral("Up")));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
@@ -961,18 +976,19 @@ private slots:
                  QStringLiteral("untouched"));
     }
 
-    // Full screen: the compact panel fits nowhere, so the toolbar notice comes. The stop
-    // or pause hotkey while it is up is ignored (each ran inside the start before: the
-    // stop opened the history there and left a recording that the stop hotkey could not
-    // end, the pause left the window "paused" over a recording that ran); after OK the
-    // recording runs unpaused and the hotkeys control it.
-    void toolbarNoticeHoldsOffTheHotkeys_data() {
+    // Full screen: the compact panel fits nowhere, so the toolbar notice comes, before the
+    // countdown and the start: nothing is recorded while it is up, so it is never in a
+    // picture (it came over the running recording before, and once a click had taken the
+    // focus from it only its OK button stopped the recording). The stop or pause hotkey
+    // while it is up is ignored; after OK the countdown runs, then the recording runs
+    // unpaused and the hotkeys control it.
+    void toolbarNoticeComesBeforeTheStart_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("stop") << QStringLiteral("ctrl+alt+F11") << kStopLine;
         QTest::newRow("pause") << QStringLiteral("ctrl+alt+F12") << kPauseLine;
     }
-    void toolbarNoticeHoldsOffTheHotkeys() {
+    void toolbarNoticeComesBeforeTheStart() {
         QFETCH(QString, key);
         QFETCH(QByteArray, line);
         const QString shot = QStringLiteral("17-") + QLatin1String(QTest::currentDataTag());
@@ -980,20 +996,36 @@ private slots:
         QVERIFY(m_program->waitForSize(kNormalSize));
         chooseAreaEntry(1);
         QVERIFY(!QTest::currentTestFailed());
-        // The recording starts when the countdown has run its three seconds, before the
-        // notice comes.
-        QElapsedTimer running;
-        running.start();
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
         const quint64 notice = waitForWindowSized(kToolbarNoticeSize, 20000);
         QVERIFY(notice != 0);
+        QTest::qWait(500);
         screenshot(shot + QStringLiteral("-toolbar-notice"));
+        const QRect noticeRect = journey::windowRect(notice);
+        const QImage noticeShown = journey::grabScreen(noticeRect);
+        // A click away (on the full-screen frame) takes the focus from it; the hotkey is
+        // still ignored, and nothing records meanwhile.
+        QVERIFY(m_program->clickAt(QPoint(1000, 300)));
         QVERIFY(m_program->hotkey(key, line));
+        QTest::qWait(1500);
         screenshot(shot + QStringLiteral("-toolbar-notice-after-hotkey"));
         QCOMPARE(waitForWindowSized(kHistorySize, 0), quint64(0));
+        QCOMPARE(waitForWindowSized(kCountdownSize, 0), quint64(0));
+        QVERIFY(m_program->recordings().isEmpty());
+        QVERIFY(!journey::windowRect(notice).isEmpty());
+        // Centred on the window, which the start moved to the middle of the screen.
+        QVERIFY2(qAbs(noticeRect.center().x() - 960) <= 2 && qAbs(noticeRect.center().y() - 540) <= 2,
+                 qPrintable(QStringLiteral("the notice at %1,%2").arg(noticeRect.x()).arg(noticeRect.y())));
         QVERIFY(answerBox(notice));
+        QElapsedTimer running;
+        running.start();
+        const quint64 countdown = waitForWindowSized(kCountdownSize, 5000);
+        QVERIFY(countdown != 0);
+        screenshot(shot + QStringLiteral("-countdown-after-notice"));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);
         QVERIFY(m_program->rect().isEmpty());
+        // What the screen shows where the notice was, now that the recording runs.
+        const QImage noticeGone = journey::grabScreen(noticeRect);
 
         // The toolbar, brought up from the tray, shows the recording running; the pause
         // hotkey pauses it.
@@ -1014,7 +1046,7 @@ private slots:
         screenshot(shot + QStringLiteral("-toolbar-paused"));
         QTest::qWait(4000);
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
-        // The file leaves out the four seconds of the pause.
+        // The file leaves out the countdown and the four seconds of the pause.
         const double runSeconds = (pausedAt - 3000) / 1000.0;
         QVERIFY(closeHistory(shot));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
@@ -1025,6 +1057,18 @@ private slots:
         const double seconds = journey::probedDuration(info);
         QVERIFY2(seconds > 0.5 && seconds <= runSeconds + 1.0,
                  qPrintable(QStringLiteral("%1 s in the file, %2 s up to the pause").arg(seconds).arg(runSeconds)));
+        // Its first pictures show the screen without the notice (the toolbar the tray brings up
+        // later lies where it was).
+        const double gone = imageDistance(noticeShown, noticeGone);
+        for (double at : {0.0, 0.5}) {
+            const QImage frame = journey::videoFrame(files.first(), at).copy(noticeRect);
+            const QString where = QStringLiteral("at %1 s: %2 from the notice, %3 from the screen without it")
+                                      .arg(at)
+                                      .arg(imageDistance(frame, noticeShown))
+                                      .arg(imageDistance(frame, noticeGone));
+            qInfo().noquote() << where;
+            QVERIFY2(imageDistance(frame, noticeGone) < gone / 4, qPrintable(where));
+        }
     }
 
     // The start hotkey while the area picker waits for a pick is ignored (a recording
