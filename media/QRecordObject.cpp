@@ -63,11 +63,16 @@ template <typename Paint> void paintOver(QImage& frame, QRect area, Paint paint)
 }
 
 // True when the file opens and holds a picture or sound: a recording cut short by a full
-// disk usually still plays up to the cut.
-bool stillPlays(const QString& path) {
+// disk usually still plays up to the cut. `pictureSize` receives the size of the file's
+// own picture (0 x 0 without one), which an encoder may have made even.
+bool stillPlays(const QString& path, QSize* pictureSize) {
     RZInfoClass info;
     info.createHandle();
-    return info.open(path.toUtf8().constData()) && info.hasMedia();
+    if (!info.open(path.toUtf8().constData()) || !info.hasMedia()) {
+        return false;
+    }
+    *pictureSize = info.hasPicture() ? QSize(info.openHintA(), info.openHintB()) : QSize(0, 0);
+    return true;
 }
 
 } // namespace
@@ -777,7 +782,8 @@ bool QRecordObject::addToHistory() {
     // Never delete what was recorded; but a file that does not open or holds nothing
     // (cut short that early, or stopped before anything was written) is not listed as a
     // recording.
-    if (!stillPlays(m_outputPath)) {
+    QSize pictureSize;
+    if (!stillPlays(m_outputPath, &pictureSize)) {
         qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
         return false;
     }
@@ -787,7 +793,11 @@ bool QRecordObject::addToHistory() {
     item.mediaPath = m_outputPath;
     int width = 0;
     int height = 0;
-    if (m_hasVideo) {
+    if (m_hasVideo && pictureSize.width() > 0 && pictureSize.height() > 0) {
+        // What the file holds, as the player and the editor will find it.
+        width = pictureSize.width();
+        height = pictureSize.height();
+    } else if (m_hasVideo) {
         width = m_formatSize.width() > 0 ? m_formatSize.width() : m_size.width();
         height = m_formatSize.height() > 0 ? m_formatSize.height() : m_size.height();
     }
