@@ -840,6 +840,10 @@ private:
                                     [&candidate](const TopWindow& owner) { return isPlayerBarOf(candidate, owner); });
                     if (!bar) {
                         dismissable.append(candidate);
+                    } else if (!escapes.contains(candidate.id)) {
+                        escapes.insert(candidate.id, 0);
+                        note(QStringLiteral("checkpoint: the player's floating bar (%1) goes with its window")
+                                 .arg(rectText(candidate.rect)));
                     }
                 }
                 if (dismissable.isEmpty()) {
