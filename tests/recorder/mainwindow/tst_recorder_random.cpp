@@ -25,6 +25,8 @@
 #include <QSet>
 #include <QtTest>
 
+#include <algorithm>
+
 using journey::Program;
 using journey::TopWindow;
 using namespace journey::layout;
@@ -131,6 +133,33 @@ QString xdotoolKeys(const QString& stored) {
         }
     }
     return (parts << name).join(QLatin1Char('+'));
+}
+
+// The window `id` is transient for (WM_TRANSIENT_FOR), 0 when none.
+quint64 transientFor(quint64 id) {
+    const QString out = journey::run(QStringLiteral("xprop"), {"-id", QString::number(id), "WM_TRANSIENT_FOR"});
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("# (0x[0-9a-f]+)")).match(out);
+    return match.hasMatch() ? match.captured(1).toULongLong(nullptr, 16) : 0;
+}
+
+// The history window's player floats its control bar (42 high, over its bottom) and the
+// file name caption (20 high, over its top) as frameless windows of their own, transient
+// for the history window. They show while the pointer rests near the player's bottom
+// edge, so an Escape that hides one sees it come straight back; they go with the history
+// window. True when `bar` lies exactly where the player of `owner` puts one, in the
+// normal layout (the player right of the 350-wide list, below the 30-high title) or the
+// full-screen one (the player over the whole window), and is transient for `owner`.
+bool isPlayerBarOf(const TopWindow& bar, const TopWindow& owner) {
+    if (bar.overrideRedirect || bar.id == owner.id) {
+        return false;
+    }
+    const QRect& o = owner.rect;
+    const QRect normal(o.x() + 350, o.y() + 30, o.width() - 350, o.height() - 30);
+    const QList<QRect> places = {QRect(normal.x() + 13, normal.bottom() + 1 - 52, normal.width() - 26, 42),
+                                 QRect(normal.x() + 2, normal.y(), normal.width() - 4, 20),
+                                 QRect(o.x() + 2, o.bottom() + 1 - 44, o.width() - 4, 42),
+                                 QRect(o.x() + 2, o.y(), o.width() - 4, 20)};
+    return places.contains(bar.rect) && transientFor(bar.id) == owner.id;
 }
 
 // The windows of the program on screen at one moment, sorted by what they are.
@@ -802,13 +831,31 @@ private:
                 // Menus first (they hold the keyboard), then the dialog on top (a dialog under
                 // a modal one takes no keys), then other windows (a dialog's floating bars
                 // go with it).
+                // The player's floating bars take no Escape of their own: their history
+                // window does.
+                QList<TopWindow> dismissable;
+                for (const TopWindow& candidate : now.boxes) {
+                    const bool bar =
+                        std::any_of(now.boxes.begin(), now.boxes.end(),
+                                    [&candidate](const TopWindow& owner) { return isPlayerBarOf(candidate, owner); });
+                    if (!bar) {
+                        dismissable.append(candidate);
+                    } else if (!escapes.contains(candidate.id)) {
+                        escapes.insert(candidate.id, 0);
+                        note(QStringLiteral("checkpoint: the player's floating bar (%1) goes with its window")
+                                 .arg(rectText(candidate.rect)));
+                    }
+                }
+                if (dismissable.isEmpty()) {
+                    dismissable = now.boxes;
+                }
                 const QList<quint64> stacking = stackingOrder();
                 auto rank = [&stacking](const TopWindow& window) {
                     const int kind = window.overrideRedirect ? 2 : window.hasType("DIALOG") ? 1 : 0;
                     return kind * 100000 + stacking.indexOf(window.id);
                 };
-                TopWindow box = now.boxes.first();
-                for (const TopWindow& candidate : now.boxes) {
+                TopWindow box = dismissable.first();
+                for (const TopWindow& candidate : dismissable) {
                     if (rank(candidate) > rank(box)) {
                         box = candidate;
                     }
