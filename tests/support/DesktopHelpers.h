@@ -4,6 +4,7 @@
 // ImageMagick's import. Results come from those tools, never from our own code.
 #pragma once
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/RunTool.h"
 
 #include <QColor>
@@ -193,7 +194,7 @@ private:
         }
     }
 
-    QProcess m_process;
+    ChildProcess m_process;
     QStringList m_lines;
     QVector<quint64> m_windows;
     QVector<quint64> m_children;

@@ -4,6 +4,7 @@
 // program's own code.
 #pragma once
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "tests/support/RunTool.h"
@@ -260,7 +261,7 @@ public:
 
 private:
     std::unique_ptr<PrivateUserFolders> m_folders;
-    QProcess m_process;
+    ChildProcess m_process;
     QString m_logFile;
     QByteArray m_log;
     quint64 m_window = 0;
