@@ -62,12 +62,17 @@ template <typename Paint> void paintOver(QImage& frame, QRect area, Paint paint)
     paint(painter);
 }
 
-// True when the file opens and holds a picture or sound: a recording cut short by a full
-// disk usually still plays up to the cut.
-bool stillPlays(const QString& path) {
+// True when the file opens and holds a picture, or for a sound recording sound: a
+// recording cut short by a full disk usually still plays up to the cut. A video recording
+// without a picture holds at most the silence or sound of the moments before its first
+// picture (a stop that came first, on a loaded machine tens of milliseconds of it).
+bool stillPlays(const QString& path, bool video) {
     RZInfoClass info;
     info.createHandle();
-    return info.open(path.toUtf8().constData()) && info.hasMedia();
+    if (!info.open(path.toUtf8().constData())) {
+        return false;
+    }
+    return video ? info.hasPictures() : info.hasMedia();
 }
 
 } // namespace
@@ -777,7 +782,7 @@ bool QRecordObject::addToHistory() {
     // Never delete what was recorded; but a file that does not open or holds nothing
     // (cut short that early, or stopped before anything was written) is not listed as a
     // recording.
-    if (!stillPlays(m_outputPath)) {
+    if (!stillPlays(m_outputPath, m_hasVideo)) {
         qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
         return false;
     }

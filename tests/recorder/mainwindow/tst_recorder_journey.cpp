@@ -560,10 +560,10 @@ private slots:
         QVERIFY2(seconds >= 5.0 && seconds <= 5.3, qPrintable(QString::number(seconds)));
     }
 
-    // A schedule 10 s ahead, 4 s long: the schedule view counts down, the recording starts
+    // A schedule well ahead, 4 s long: the schedule view counts down, the recording starts
     // without a countdown and lasts 4 s.
     void scheduledRecording() {
-        const qint64 startUs = (QTime::currentTime().msecsSinceStartOfDay() + 10000) * qint64(1000);
+        const qint64 startUs = journey::scheduleStartAhead();
         const qint64 endUs = startUs + 4'000'000;
         if (endUs >= 86'400'000'000LL) {
             QSKIP("too close to midnight for a schedule within the day");
@@ -577,7 +577,10 @@ private slots:
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kScheduleSize));
         screenshot(QStringLiteral("08-schedule-waiting"));
-        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        const qint64 leftMs = journey::msUntilTimeOfDay(startUs);
+        qInfo("the schedule view came %lld ms before the start", leftMs);
+        QVERIFY2(leftMs > 0, "the schedule's start passed before the program took Record");
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, int(leftMs) + 20000));
         screenshot(QStringLiteral("08-schedule-recording"));
         QVERIFY(closeHistory(QStringLiteral("audio")));
         QVERIFY(m_program->waitForSize(kNormalSize, 20000));
