@@ -140,10 +140,11 @@ private slots:
                                   Q_ARG(double, 0.3));
         QVERIFY(waitFor([&]() { return pactl({"get-source-volume", "second_mic"}).contains("/  30% /"); }));
 
-        // Refreshes of the panel's timer, counted after the panel's own handler ran; the
-        // refresh at which the list first showed the change.
+        // Refreshes of the panel's timer (every 200 ms), counted after the panel's own
+        // handler ran; the refresh at which the list first showed the change.
         auto* refresh = panel.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
         QVERIFY(refresh);
+        QCOMPARE(refresh->interval(), 200);
         int refreshes = 0;
         int shownAt = 0;
         std::function<bool()> shown;
