@@ -428,6 +428,17 @@ inline bool playsThrough(const QString& path, QString* why) {
     return true;
 }
 
+// The pictures (packets) of a file's first picture stream; -1 when it has none.
+inline int picturePackets(const QString& path) {
+    int exitCode = 0;
+    const QString out = run(QStringLiteral("ffprobe"),
+                            {"-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
+                             "stream=nb_read_packets", "-of", "csv=p=0", path},
+                            &exitCode)
+                            .trimmed();
+    return exitCode == 0 && !out.isEmpty() ? out.toInt() : -1;
+}
+
 // The files a history file lists, as written there; empty when it is missing or unreadable.
 inline QStringList historyPaths(const QString& historyFile) {
     QStringList paths;
