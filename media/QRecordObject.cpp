@@ -66,13 +66,16 @@ template <typename Paint> void paintOver(QImage& frame, QRect area, Paint paint)
 // recording cut short by a full disk usually still plays up to the cut. A video recording
 // without a picture holds at most the silence or sound of the moments before its first
 // picture (a stop that came first, on a loaded machine tens of milliseconds of it).
-bool stillPlays(const QString& path, bool video) {
+// `pictureSize` receives the size of the file's own picture (0 x 0 without one), which an
+// encoder may have made even.
+bool stillPlays(const QString& path, bool video, QSize* pictureSize) {
     RZInfoClass info;
     info.createHandle();
-    if (!info.open(path.toUtf8().constData())) {
+    if (!info.open(path.toUtf8().constData()) || !(video ? info.hasPictures() : info.hasMedia())) {
         return false;
     }
-    return video ? info.hasPictures() : info.hasMedia();
+    *pictureSize = info.hasPicture() ? QSize(info.openHintA(), info.openHintB()) : QSize(0, 0);
+    return true;
 }
 
 } // namespace
@@ -782,7 +785,8 @@ bool QRecordObject::addToHistory() {
     // Never delete what was recorded; but a file that does not open or holds nothing
     // (cut short that early, or stopped before anything was written) is not listed as a
     // recording.
-    if (!stillPlays(m_outputPath, m_hasVideo)) {
+    QSize pictureSize;
+    if (!stillPlays(m_outputPath, m_hasVideo, &pictureSize)) {
         qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
         return false;
     }
@@ -792,7 +796,11 @@ bool QRecordObject::addToHistory() {
     item.mediaPath = m_outputPath;
     int width = 0;
     int height = 0;
-    if (m_hasVideo) {
+    if (m_hasVideo && pictureSize.width() > 0 && pictureSize.height() > 0) {
+        // What the file holds, as the player and the editor will find it.
+        width = pictureSize.width();
+        height = pictureSize.height();
+    } else if (m_hasVideo) {
         width = m_formatSize.width() > 0 ? m_formatSize.width() : m_size.width();
         height = m_formatSize.height() > 0 ? m_formatSize.height() : m_size.height();
     }

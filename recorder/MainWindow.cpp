@@ -94,9 +94,9 @@ MainWindow::MainWindow(QWidget* parent) : QRZMainWindow(parent) {
 MainWindow::~MainWindow() {
     setUnreadableXmlFileHandler({});
     setDamagedXmlFileHandler({});
+    removeTrayClickFilter();
     stopLevelPreviews();
-    delete m_countdown.data();
-    delete m_toolbarNotice.data();
+    abandonStart();
     delete m_shade;
     delete m_areaFrame;
     delete m_toolbar.data();
@@ -857,9 +857,7 @@ void MainWindow::saveBeforeExit(bool tellInBoxes) {
     // The boxes below run event loops: no countdown, schedule or hotkey may start a
     // recording from them any more.
     m_exiting = true;
-    abandonCountdown();
-    // Unanswered: taking its answer could raise a box that no one is there to answer.
-    delete m_toolbarNotice.data();
+    abandonStart();
     QStringList failures;
     if (m_recording) {
         m_recording = false;

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 
+class QAbstractNativeEventFilter;
 class QAcceptDialog;
 class QAction;
 class QMenu;
@@ -134,6 +135,7 @@ private:
     void setupTitleButtons();
     void createMainMenu();
     void createTrayIcon();
+    void removeTrayClickFilter();
     void setToolTips();
     void setupUpdater();
     void initCodecLibrary();
@@ -163,8 +165,9 @@ private:
     void setNormalLookImages();
     void setCompactLookImages();
     void runCountdown();
+    void continueStart();
     void finishStart();
-    void abandonCountdown();
+    void abandonStart();
     void showToolbarNotice();
     void toolbarNoticeAnswered(QRecorderMessage* notice);
     bool isRecordingControlBusy() const;
@@ -203,10 +206,12 @@ private:
     QAction* m_actPreferences = nullptr;
     QAction* m_actUpdates = nullptr;
 
+    bool m_startUnderWay = false; // the toolbar notice or the countdown is up
+    bool m_countdownWanted = false;
     bool m_countdownRunning = false;
     QPointer<QReciprocalDlg> m_countdown; // while it runs
     bool m_hiddenBeforeCountdown = false;
-    bool m_toolbarNoticeWanted = false; // once the recording runs
+    bool m_toolbarNoticeWanted = false; // before the countdown
     QPointer<QRecorderMessage> m_toolbarNotice;
     bool m_exiting = false; // the event loop has ended
     QRecordCropDlg* m_areaFrame = nullptr;
@@ -247,5 +252,6 @@ private:
     QAction* m_actShowWindow = nullptr;
     QAction* m_actQuit = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
+    QAbstractNativeEventFilter* m_trayUnderBoxes = nullptr; // clicks the toolkit holds back
     QMenu* m_trayMenu = nullptr;
 };

@@ -6,11 +6,12 @@
 // toolbar, which must not happen inside the toolbar's own click or the recorder's timer.
 //
 // No step (start, stop, cut) runs an event loop of its own before it is done: the
-// countdown and the toolbar notice are shown without blocking, the start goes on when
-// the countdown has run out, and the boxes that follow a step open once the window, the
-// tray menu, the toolbar and the recorder agree. While the countdown runs or any modal
-// box is up, the hotkeys and the tray's entries that would change the recording are
-// ignored: a box's own event loop would otherwise run them in the middle of its step.
+// toolbar notice and the countdown are shown without blocking, the start goes on when
+// each has ended, and the boxes that follow a step open once the window, the tray menu,
+// the toolbar and the recorder agree. While the start is under way (the notice, the
+// countdown) the hotkeys and the tray's entries that would change the recording are
+// ignored. A running recording obeys them whatever box is up: the user must always be
+// able to end what is being recorded.
 #include "recorder/MainWindow.h"
 
 #include "app/AppGlobals.h"
@@ -107,8 +108,20 @@ void MainWindow::StartRecord(bool countdown) {
             m_areaFrame->setRecording(true);
         }
     }
+    m_startUnderWay = true;
+    m_countdownWanted = countdown;
     setRecordingLook(true);
-    if (countdown) {
+    if (m_toolbarNoticeWanted) {
+        // Nothing is recorded while it is up: the start goes on once it is answered.
+        showToolbarNotice();
+        return;
+    }
+    continueStart();
+}
+
+// The start once the toolbar notice, if any, has been answered.
+void MainWindow::continueStart() {
+    if (m_countdownWanted) {
         // Goes on in countdownEnded.
         runCountdown();
         return;
@@ -117,8 +130,9 @@ void MainWindow::StartRecord(bool countdown) {
 }
 
 // The start after the countdown (or without one): the tray menu, the toolbar and the
-// recorder. The toolbar notice comes once the recording runs.
+// recorder.
 void MainWindow::finishStart() {
+    m_startUnderWay = false;
     refreshTrayMenu();
     if (m_toolbar) {
         m_toolbar->setRunning(true);
@@ -126,10 +140,6 @@ void MainWindow::finishStart() {
     if (!startRecorder()) {
         finishRecording(false);
         showRecordingFailed();
-        return;
-    }
-    if (m_toolbarNoticeWanted) {
-        showToolbarNotice();
     }
 }
 
@@ -355,13 +365,17 @@ void MainWindow::countdownEnded() {
     finishStart();
 }
 
-// A countdown that will not end in a recording (the program quits): nothing has started.
-void MainWindow::abandonCountdown() {
-    if (!m_countdownRunning) {
+// A start that will not end in a recording (the program quits during the notice or the
+// countdown): nothing has started. The notice goes unanswered: taking its answer could
+// raise a box that no one is there to answer.
+void MainWindow::abandonStart() {
+    if (!m_startUnderWay) {
         return;
     }
+    m_startUnderWay = false;
     m_countdownRunning = false;
     delete m_countdown.data();
+    delete m_toolbarNotice.data();
     m_recording = false;
     m_paused = false;
 }
@@ -370,7 +384,9 @@ void MainWindow::abandonCountdown() {
 void MainWindow::showToolbarNotice() {
     auto* notice = new QRecorderMessage(nullptr);
     copyStayOnTop(notice);
-    centerWidget(notice);
+    // Where the hidden window has been moved to: the toolkit still has it where it was
+    // last shown.
+    notice->move(centredPosition(geometry(), notice->size()));
     notice->setWindowModality(Qt::ApplicationModal);
     connect(notice, &QDialog::finished, this, [this, notice] { toolbarNoticeAnswered(notice); });
     m_toolbarNotice = notice;
@@ -378,9 +394,12 @@ void MainWindow::showToolbarNotice() {
 }
 
 void MainWindow::toolbarNoticeAnswered(QRecorderMessage* notice) {
-    if (m_toolbarNotice == notice) {
-        m_toolbarNotice = nullptr;
+    if (m_toolbarNotice != notice || !m_startUnderWay) {
+        // Abandoned with the start.
+        return;
     }
+    // From here on the notice belongs to this answer alone (a quit meanwhile leaves it).
+    m_toolbarNotice = nullptr;
     if (!notice->isShowAgain() && m_showToolbarNotice) {
         m_showToolbarNotice = false;
         if (!writeSettingValue(QStringLiteral("OTOOL_MSG"), QStringLiteral("Hide_otool_msg"), QStringLiteral("N"))) {
@@ -389,13 +408,20 @@ void MainWindow::toolbarNoticeAnswered(QRecorderMessage* notice) {
         }
     }
     notice->deleteLater();
+    if (m_startUnderWay && !m_exiting) {
+        continueStart();
+    }
 }
 
-// Whether a hotkey or a tray entry must leave the recording alone now: the countdown
-// runs, or a modal box is up (its event loop may run inside a step; a toolbar notice or
-// the history that a stop opens wants its answer first).
+// Whether a hotkey or a tray entry must leave the recording alone now: the start is
+// under way (the notice, the countdown), or, with no recording running, a modal box is
+// up (its event loop may run inside a step: the history that a stop opens, a box that
+// tells of a failure).
 bool MainWindow::isRecordingControlBusy() const {
-    return m_countdownRunning || QApplication::activeModalWidget() != nullptr;
+    if (m_startUnderWay) {
+        return true;
+    }
+    return !m_recording && QApplication::activeModalWidget() != nullptr;
 }
 
 bool MainWindow::isPickingArea() const {
@@ -466,7 +492,7 @@ void MainWindow::requestStop() {
 }
 
 void MainWindow::stopSoon() {
-    if (!m_recording || m_stopPending || m_countdownRunning) {
+    if (!m_recording || m_stopPending || m_startUnderWay) {
         return;
     }
     m_stopPending = true;
@@ -474,8 +500,8 @@ void MainWindow::stopSoon() {
 }
 
 void MainWindow::StopRecord() {
-    if (m_countdownRunning) {
-        // Nothing runs yet; the countdown's end starts it.
+    if (m_startUnderWay) {
+        // Nothing runs yet; the end of the notice or the countdown starts it.
         m_stopPending = false;
         return;
     }
@@ -493,10 +519,6 @@ void MainWindow::finishRecording(bool showHistory) {
     }
     m_recording = false;
     m_paused = false;
-    if (m_toolbarNotice) {
-        // It spoke of the recording that has ended; its answer still counts.
-        m_toolbarNotice->accept();
-    }
     setRecordingLook(false);
     if (m_videoMode) {
         hide();
@@ -707,7 +729,7 @@ void MainWindow::recordPlayAndPauseST() {
 }
 
 void MainWindow::recordScreenshotST() {
-    if (!m_hotkeysEnabled || m_countdownRunning) {
+    if (!m_hotkeysEnabled || m_startUnderWay) {
         return;
     }
     qDebug() << "recordScreenshot--------------------------";

@@ -10,6 +10,7 @@
 #include "toolkit/QRZMenu.h"
 #include "toolkit/StyleHelpers.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
@@ -17,6 +18,71 @@
 #include <QIcon>
 #include <QMenu>
 #include <QUrl>
+#include <QWindow>
+
+#include <functional>
+
+namespace {
+
+// Whether a box or dialog is up that keeps the clicks from every other window of the
+// program.
+bool applicationModalWindowShown() {
+    for (const QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible() && window->modality() == Qt::ApplicationModal) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The tray icon stands for the program in the notification area, not as one of its
+// windows: a box or dialog of the program does not make it deaf. On X11 the toolkit
+// draws the icon in a window of its own, and while an application-modal window is up
+// it drops the clicks on it; they are taken here before that and answered as the icon
+// answers them.
+class TrayClicksUnderBoxes : public QAbstractNativeEventFilter {
+public:
+    TrayClicksUnderBoxes(QSystemTrayIcon* icon, std::function<void(QSystemTrayIcon::ActivationReason)> activated)
+        : m_icon(icon), m_activated(std::move(activated)) {}
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, long*) override {
+        uint32_t window = 0;
+        int button = 0;
+        if (eventType != "xcb_generic_event_t" ||
+            !calvorine::platform::readButtonPress(QX11Info::connection(), message, &window, &button) ||
+            !isIconWindow(window) || !applicationModalWindowShown()) {
+            return false;
+        }
+        if (button == 3) {
+            if (QMenu* menu = m_icon->contextMenu()) {
+                menu->popup(QCursor::pos());
+            }
+            m_activated(QSystemTrayIcon::Context);
+        } else if (button == 1) {
+            m_activated(QSystemTrayIcon::Trigger);
+        }
+        return true;
+    }
+
+private:
+    // The toolkit's own window for the icon, found by its object name.
+    bool isIconWindow(uint32_t window) const {
+        if (!m_icon->isVisible()) {
+            return false;
+        }
+        for (const QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("QSystemTrayIconSys") && widget->internalWinId() == window) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QSystemTrayIcon* m_icon;
+    std::function<void(QSystemTrayIcon::ActivationReason)> m_activated;
+};
+
+} // namespace
 
 void MainWindow::createTrayIcon() {
     m_trayIcon = new QSystemTrayIcon(QIcon(getAppDirPath() + QStringLiteral("/image/common/no_title_logo.png")), this);
@@ -36,6 +102,17 @@ void MainWindow::createTrayIcon() {
     connect(m_actQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
     m_trayIcon->setVisible(true);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
+    m_trayUnderBoxes = new TrayClicksUnderBoxes(
+        m_trayIcon, [this](QSystemTrayIcon::ActivationReason reason) { iconActivated(reason); });
+    qApp->installNativeEventFilter(m_trayUnderBoxes);
+}
+
+void MainWindow::removeTrayClickFilter() {
+    if (m_trayUnderBoxes != nullptr) {
+        qApp->removeNativeEventFilter(m_trayUnderBoxes);
+        delete m_trayUnderBoxes;
+        m_trayUnderBoxes = nullptr;
+    }
 }
 
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {

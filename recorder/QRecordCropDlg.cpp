@@ -182,8 +182,11 @@ void QRecordCropDlg::mouseReleaseEvent(QMouseEvent* event) {
         m_dragState = Released;
         m_currentPoint = event->globalPos();
         // Worked out from the press and release points themselves, not from what the last
-        // paint showed: a click is the hovered window, a drag the spanned rectangle.
-        finishPick(isDragFarEnough() ? spannedRect() : m_hoveredRect);
+        // paint showed: a click is the hovered window, a drag the spanned rectangle. A
+        // click on no window keeps the place it was made: its (empty) rectangle starts at
+        // the press, and the frame grows from there to its least size.
+        const bool dragged = isDragFarEnough() || m_hoveredRect.isEmpty();
+        finishPick(dragged ? spannedRect() : m_hoveredRect);
     }
 }
 
@@ -202,7 +205,7 @@ void QRecordCropDlg::updateWindowShape() {
     }
     if (m_recording) {
         // While recording the border takes no clicks at all.
-        const QRect outer(m_x - 2, m_y - 2, m_width + 4, m_height + 4);
+        const QRect outer = dashedBorderRect();
         const QVector<QRect> none;
         const QVector<QRect> drawn = {QRect(outer.left(), outer.top(), outer.width(), 2),
                                       QRect(outer.left(), outer.bottom() - 1, outer.width(), 2),
@@ -232,10 +235,14 @@ void QRecordCropDlg::paintPickMode(QPainter* painter) {
     }
 }
 
+QRect QRecordCropDlg::dashedBorderRect() const {
+    return QRect(QPoint(m_x - 2, m_y - 2), QPoint(m_x + m_width + 1, m_y + m_height + 1));
+}
+
 void QRecordCropDlg::paintDashedBorder(QPainter* painter) {
-    // The rectangle two pixels outside the area; each side is tiled with the dash,
-    // turned a quarter for each side, and shifted by the phase so the dashes run around.
-    const QRect outer(QPoint(m_x - 2, m_y - 2), QPoint(m_x + m_width, m_y + m_height));
+    // Each side of the border is tiled with the dash, turned a quarter for each side, and
+    // shifted by the phase so the dashes run around.
+    const QRect outer = dashedBorderRect();
     const QImage dash = dashImage(m_frameColor);
     QTransform quarter;
     quarter.rotate(90);

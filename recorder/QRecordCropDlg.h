@@ -47,6 +47,9 @@ protected:
 private:
     void paintPickMode(QPainter* painter);
     void paintDashedBorder(QPainter* painter);
+    // The outer edge of the recording border: two pixels on every side of the area, all
+    // outside it, so that no dash is ever recorded.
+    QRect dashedBorderRect() const;
     // The rectangle spanned by the press and the current point (a drag of 100 pixels is
     // 100 wide).
     QRect spannedRect() const;

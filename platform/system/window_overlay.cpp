@@ -228,4 +228,72 @@ bool stackWindowBelow(void* xcbConnection, uint32_t window, uint32_t reference) 
     return ok;
 }
 
+namespace {
+
+// The major opcode of the XInput extension on the last connection asked about; 0 when
+// the server has none.
+uint8_t xinputOpcode(xcb_connection_t* connection) {
+    static xcb_connection_t* askedConnection = nullptr;
+    static uint8_t opcode = 0;
+    if (connection != askedConnection) {
+        askedConnection = connection;
+        opcode = 0;
+        static const char kName[] = "XInputExtension";
+        xcb_query_extension_reply_t* reply =
+            xcb_query_extension_reply(connection, xcb_query_extension(connection, sizeof kName - 1, kName), nullptr);
+        if (reply != nullptr) {
+            opcode = reply->present ? reply->major_opcode : 0;
+            std::free(reply);
+        }
+    }
+    return opcode;
+}
+
+// The start of an XInput 2 device event as it arrives in a generic event; what follows
+// (and the 32-bit sequence xcb inserts after the first 32 bytes) is not read.
+struct XiDeviceEventHead {
+    uint8_t responseType;
+    uint8_t extension;
+    uint16_t sequence;
+    uint32_t length;
+    uint16_t eventType;
+    uint16_t deviceId;
+    uint32_t time;
+    uint32_t detail;
+    uint32_t root;
+    uint32_t event;
+    uint32_t child;
+};
+static_assert(sizeof(XiDeviceEventHead) == 32, "the head of an XInput 2 device event is 32 bytes");
+
+constexpr uint16_t kXiButtonPress = 4;
+
+} // namespace
+
+bool readButtonPress(void* xcbConnection, const void* xcbGenericEvent, uint32_t* window, int* button) {
+    if (xcbGenericEvent == nullptr || window == nullptr || button == nullptr) {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(xcbGenericEvent);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_BUTTON_PRESS) {
+        const auto* press = static_cast<const xcb_button_press_event_t*>(xcbGenericEvent);
+        *window = press->event;
+        *button = press->detail;
+        return true;
+    }
+    xcb_connection_t* connection = connectionOf(xcbConnection);
+    if (type != XCB_GE_GENERIC || connection == nullptr) {
+        return false;
+    }
+    const auto* head = static_cast<const XiDeviceEventHead*>(xcbGenericEvent);
+    const uint8_t opcode = xinputOpcode(connection);
+    if (opcode == 0 || head->extension != opcode || head->eventType != kXiButtonPress) {
+        return false;
+    }
+    *window = head->event;
+    *button = static_cast<int>(head->detail);
+    return true;
+}
+
 } // namespace calvorine::platform

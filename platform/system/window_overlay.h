@@ -47,4 +47,10 @@ bool windowRootPosition(void* xcbConnection, uint32_t window, int* x, int* y);
 // without a connection or windows, or when the reference is not on the root's screen.
 bool stackWindowBelow(void* xcbConnection, uint32_t window, uint32_t reference);
 
+// Whether the xcb event (xcb_generic_event_t*) is a mouse button press, as the core
+// protocol or the XInput 2 extension (what the toolkit asks for when the server has it)
+// delivers it; then *window is the window it happened in and *button the button (1 left,
+// 2 middle, 3 right). The connection is the one the event came from.
+bool readButtonPress(void* xcbConnection, const void* xcbGenericEvent, uint32_t* window, int* button);
+
 } // namespace calvorine::platform

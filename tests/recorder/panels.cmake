@@ -14,7 +14,8 @@ foreach(_test tst_recorder_panels tst_area_picker)
 endforeach()
 add_test(NAME tst_area_picker_plain
   COMMAND env CALVORINE_NO_COMPOSITOR=1 ${PROJECT_SOURCE_DIR}/scripts/desktop.sh exec --
-          $<TARGET_FILE:tst_area_picker> withoutCompositorOnlyTheFrameIsDrawn)
+          $<TARGET_FILE:tst_area_picker> withoutCompositorOnlyTheFrameIsDrawn
+          recordingBorderStaysOutsideTheArea)
 set_tests_properties(tst_area_picker_plain PROPERTIES
   ENVIRONMENT "CALVORINE_SOURCE_DIR=${PROJECT_SOURCE_DIR};CALVORINE_APP_DIR=${CALVORINE_APP_DIR}"
   TIMEOUT 300 RESOURCE_LOCK desktop LABELS recorder)

@@ -6,6 +6,7 @@
 
 #include "tests/support/RunTool.h"
 
+#include <QColor>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,8 @@
 #include <QStringList>
 #include <QTest>
 #include <QVector>
+
+#include <cstdlib>
 
 namespace desktoptest {
 
@@ -107,6 +110,22 @@ template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 5000)
         QTest::qWait(10);
     }
     return true;
+}
+
+// Pixels of `image` inside `rect` whose every channel lies within `tolerance` of
+// `colour`'s (a frame's colour found in a screenshot or a decoded picture).
+inline int countColour(const QImage& image, const QRect& rect, const QColor& colour, int tolerance = 8) {
+    int count = 0;
+    const QRect inside = rect & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor seen = image.pixelColor(x, y);
+            count += std::abs(seen.red() - colour.red()) <= tolerance &&
+                     std::abs(seen.green() - colour.green()) <= tolerance &&
+                     std::abs(seen.blue() - colour.blue()) <= tolerance;
+        }
+    }
+    return count;
 }
 
 // The whole screen as ImageMagick reads it from the X server.

@@ -43,6 +43,27 @@ QImage dialogBackground(const QSize& size, int titleBand) {
     return panel(size, 6.0, palette::dark2, palette::edge, titleBand, palette::dark1);
 }
 
+// Message-box background. The boxes lay out their title band and content inside an
+// 8-pixel margin all round (the box's shadow), the title band being the 30 rows below
+// that margin: the panel is drawn there, so that the title, its icon and the close button
+// sit in the middle of the band, and the text in the middle of the body.
+QImage messageBackground() {
+    const int margin = 8;
+    const int titleBand = 30;
+    QImage image = blank(120, 120);
+    QPainter painter(&image);
+    prepare(painter);
+    painter.setBrush(Qt::NoBrush);
+    for (int ring = 0; ring < margin; ++ring) {
+        painter.setPen(QPen(QColor(0, 0, 0, 4 + ring * 4), 1.0));
+        painter.drawRoundedRect(QRectF(image.rect()).adjusted(ring + 0.5, ring + 0.5, -ring - 0.5, -ring - 0.5),
+                                6.0 + margin - ring, 6.0 + margin - ring);
+    }
+    const QSize panelSize = image.size() - QSize(2 * margin, 2 * margin);
+    painter.drawImage(margin, margin, panel(panelSize, 6.0, palette::dark2, palette::edge, titleBand, palette::dark1));
+    return image;
+}
+
 QImage messageIcon(const QColor& disc, const Glyph& glyph) {
     QImage image = blank(32, 32);
     QPainter painter(&image);
@@ -91,7 +112,7 @@ const Registrar images[] = {
     {"/image/slider_btn.png", [] { return sliderHandleStrip(12); }},
 
     // Message boxes.
-    {"/pic/bg_msg.png", [] { return dialogBackground(QSize(120, 120), 38); }},
+    {"/pic/bg_msg.png", messageBackground},
     {"/pic/btn_close.png", [] { return stateStrip(QSize(22, 20), Look::Close, glyph::cross, 4.0, 3.0); }},
     {"/pic/btn_common.png", [] { return textButtonStrip(QSize(36, 25)); }},
     {"/pic/msg_title_icon.png", [] { return glyphIcon(16, glyph::logo, palette::accent); }},

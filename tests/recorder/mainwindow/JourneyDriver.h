@@ -439,6 +439,19 @@ inline int picturePackets(const QString& path) {
     return exitCode == 0 && !out.isEmpty() ? out.toInt() : -1;
 }
 
+// The picture of a video file at a time (seconds), as ffmpeg decodes it; null when none.
+inline QImage videoFrame(const QString& path, double seconds) {
+    QProcess decode;
+    decode.start(QStringLiteral("ffmpeg"), {"-nostdin", "-v", "error", "-ss", QString::number(seconds), "-i", path,
+                                            "-frames:v", "1", "-f", "image2pipe", "-vcodec", "png", "-"});
+    if (!decode.waitForFinished(60000)) {
+        decode.kill();
+        decode.waitForFinished(2000);
+        return QImage();
+    }
+    return QImage::fromData(decode.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
 // The files a history file lists, as written there; empty when it is missing or unreadable.
 inline QStringList historyPaths(const QString& historyFile) {
     QStringList paths;

@@ -47,7 +47,35 @@ private:
     int m_step = 0;
 };
 
+// A window of the test process whose pixels alternate black and white (a checkerboard of
+// 1-pixel squares, in screen coordinates: the pixel at x, y is white when x + y is odd).
+class CheckerboardWindow : public QWidget {
+public:
+    explicit CheckerboardWindow(const QRect& geometry) {
+        setWindowFlags(Qt::FramelessWindowHint);
+        setWindowTitle(QStringLiteral("journey checkerboard"));
+        setGeometry(geometry);
+    }
+    static bool whiteAt(int x, int y) { return (x + y) % 2 != 0; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage board(size(), QImage::Format_RGB32);
+        for (int y = 0; y < board.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(board.scanLine(y));
+            for (int x = 0; x < board.width(); ++x) {
+                line[x] = whiteAt(geometry().x() + x, geometry().y() + y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+            }
+        }
+        QPainter(this).drawImage(0, 0, board);
+    }
+};
+
+// The area frame's colour (and the lit level cells').
+const QColor kBrandRed(253, 94, 105);
+
 const QSize kToolbarNoticeSize(345, 150);
+const QSize kCountdownSize(300, 190);
 // The hotkeys' log lines: a hotkey has been taken once its line is logged.
 const QByteArray kStopLine("recordStop------");
 const QByteArray kPauseLine("recordPlayAndPause------");
@@ -113,16 +141,7 @@ const QRect kLevelBars(10 + 7, 23, 221 - 14, 45);
 
 // Pixels of the bars' colour (the brand red the lit cells are drawn in).
 int litPixels(const QImage& image) {
-    int lit = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (qAbs(c.red() - 253) < 40 && qAbs(c.green() - 94) < 40 && qAbs(c.blue() - 105) < 40) {
-                ++lit;
-            }
-        }
-    }
-    return lit;
+    return desktoptest::countColour(image, image.rect(), kBrandRed, 39);
 }
 
 // The value of a key of the settings file, empty when missing.
@@ -952,15 +971,29 @@ private slots:
         QCOMPARE(fileBytes(m_program->settingsFile()), stored);
     }
 
-    // The tray's Quit ends the program at once, without storing the area.
+    // The tray's Quit ends the program at once, without storing the area; also while
+    // the history dialog is open (the tray icon took no clicks then).
+    void trayQuitStoresNothing_data() {
+        QTest::addColumn<bool>("historyOpen");
+        QTest::newRow("idle") << false;
+        QTest::newRow("history open") << true;
+    }
     void trayQuitStoresNothing() {
+        QFETCH(bool, historyOpen);
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "1*2-300*200"}});
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         writeSettings(m_program->settingsFile(), {{"XML_RECORD_AREA", "Area_value", "untouched"}});
         const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
+        if (historyOpen) {
+            QVERIFY(m_program->clickInWindow(kHistoryButton));
+            QVERIFY(waitForWindowSized(kHistorySize, 20000) != 0);
+        }
         QVERIFY(openTrayMenu(tray));
+        if (historyOpen) {
+            screenshot(QStringLiteral("18-tray-menu-over-history"));
+        }
         // From the top of the menu, up goes round to its last entry, Quit.
         QVERIFY(m_program->keys(QStringLiteral("Up")));
         QVERIFY(m_program->keys(QStringLiteral("Return")));
@@ -970,18 +1003,19 @@ private slots:
                  QStringLiteral("untouched"));
     }
 
-    // Full screen: the compact panel fits nowhere, so the toolbar notice comes. The stop
-    // or pause hotkey while it is up is ignored (each ran inside the start before: the
-    // stop opened the history there and left a recording that the stop hotkey could not
-    // end, the pause left the window "paused" over a recording that ran); after OK the
-    // recording runs unpaused and the hotkeys control it.
-    void toolbarNoticeHoldsOffTheHotkeys_data() {
+    // Full screen: the compact panel fits nowhere, so the toolbar notice comes, before the
+    // countdown and the start: nothing is recorded while it is up, so it is never in a
+    // picture (it came over the running recording before, and once a click had taken the
+    // focus from it only its OK button stopped the recording). The stop or pause hotkey
+    // while it is up is ignored; after OK the countdown runs, then the recording runs
+    // unpaused and the hotkeys control it.
+    void toolbarNoticeComesBeforeTheStart_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("stop") << QStringLiteral("ctrl+alt+F11") << kStopLine;
         QTest::newRow("pause") << QStringLiteral("ctrl+alt+F12") << kPauseLine;
     }
-    void toolbarNoticeHoldsOffTheHotkeys() {
+    void toolbarNoticeComesBeforeTheStart() {
         QFETCH(QString, key);
         QFETCH(QByteArray, line);
         const QString shot = QStringLiteral("17-") + QLatin1String(QTest::currentDataTag());
@@ -989,20 +1023,36 @@ private slots:
         QVERIFY(m_program->waitForSize(kNormalSize));
         chooseAreaEntry(1);
         QVERIFY(!QTest::currentTestFailed());
-        // The recording starts when the countdown has run its three seconds, before the
-        // notice comes.
-        QElapsedTimer running;
-        running.start();
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
         const quint64 notice = waitForWindowSized(kToolbarNoticeSize, 20000);
         QVERIFY(notice != 0);
+        QTest::qWait(500);
         screenshot(shot + QStringLiteral("-toolbar-notice"));
+        const QRect noticeRect = journey::windowRect(notice);
+        const QImage noticeShown = journey::grabScreen(noticeRect);
+        // A click away (on the full-screen frame) takes the focus from it; the hotkey is
+        // still ignored, and nothing records meanwhile.
+        QVERIFY(m_program->clickAt(QPoint(1000, 300)));
         QVERIFY(m_program->hotkey(key, line));
+        QTest::qWait(1500);
         screenshot(shot + QStringLiteral("-toolbar-notice-after-hotkey"));
         QCOMPARE(waitForWindowSized(kHistorySize, 0), quint64(0));
+        QCOMPARE(waitForWindowSized(kCountdownSize, 0), quint64(0));
+        QVERIFY(m_program->recordings().isEmpty());
+        QVERIFY(!journey::windowRect(notice).isEmpty());
+        // Centred on the window, which the start moved to the middle of the screen.
+        QVERIFY2(qAbs(noticeRect.center().x() - 960) <= 2 && qAbs(noticeRect.center().y() - 540) <= 2,
+                 qPrintable(QStringLiteral("the notice at %1,%2").arg(noticeRect.x()).arg(noticeRect.y())));
         QVERIFY(answerBox(notice));
+        QElapsedTimer running;
+        running.start();
+        const quint64 countdown = waitForWindowSized(kCountdownSize, 5000);
+        QVERIFY(countdown != 0);
+        screenshot(shot + QStringLiteral("-countdown-after-notice"));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);
         QVERIFY(m_program->rect().isEmpty());
+        // What the screen shows where the notice was, now that the recording runs.
+        const QImage noticeGone = journey::grabScreen(noticeRect);
 
         // The toolbar, brought up from the tray, shows the recording running; the pause
         // hotkey pauses it.
@@ -1023,7 +1073,7 @@ private slots:
         screenshot(shot + QStringLiteral("-toolbar-paused"));
         QTest::qWait(4000);
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
-        // The file leaves out the four seconds of the pause.
+        // The file leaves out the countdown and the four seconds of the pause.
         const double runSeconds = (pausedAt - 3000) / 1000.0;
         QVERIFY(closeHistory(shot));
         QVERIFY(m_program->waitForSize(kNormalSize, 15000));
@@ -1034,6 +1084,18 @@ private slots:
         const double seconds = journey::probedDuration(info);
         QVERIFY2(seconds > 0.5 && seconds <= runSeconds + 1.0,
                  qPrintable(QStringLiteral("%1 s in the file, %2 s up to the pause").arg(seconds).arg(runSeconds)));
+        // Its first pictures show the screen without the notice (the toolbar the tray brings up
+        // later lies where it was).
+        const double gone = imageDistance(noticeShown, noticeGone);
+        for (double at : {0.0, 0.5}) {
+            const QImage frame = journey::videoFrame(files.first(), at).copy(noticeRect);
+            const QString where = QStringLiteral("at %1 s: %2 from the notice, %3 from the screen without it")
+                                      .arg(at)
+                                      .arg(imageDistance(frame, noticeShown))
+                                      .arg(imageDistance(frame, noticeGone));
+            qInfo().noquote() << where;
+            QVERIFY2(imageDistance(frame, noticeGone) < gone / 4, qPrintable(where));
+        }
     }
 
     // The start hotkey while the area picker waits for a pick is ignored (a recording
@@ -1060,18 +1122,136 @@ private slots:
         QVERIFY(m_program->recordings().isEmpty());
     }
 
-    // A pick of nothing (a click on the bare desktop) and a drag smaller than the frame's
-    // least side: the frame shows 60 x 60, and that is what is recorded (the bare desktop
-    // gave an empty area and "Recording failed!", the drag its own smaller size).
+    // An area of odd size dragged over a checkerboard: the recording and the hotkey
+    // screenshot show the area's pixels one for one (the file made even by one line, not
+    // scaled), none of the frame's dashes, and the history lists the file's own size.
+    void oddAreaRecordsItsOwnPixels() {
+        const QRect area(200, 150, 641, 361);
+        CheckerboardWindow board(area.adjusted(-60, -60, 60, 60));
+        board.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&board));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        chooseAreaEntry(0);
+        QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        // A drag of 641 x 361 pixels spans a 641 x 361 area.
+        QVERIFY(desktoptest::drag(area.topLeft(), area.topLeft() + QPoint(641, 361)));
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "1700", "1000"}));
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        QVERIFY(m_program->waitForSize(kVideoPanelSize, 15000));
+        QVERIFY2(!m_program->rect().intersects(area), "the compact panel lies on the recorded area");
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);
+        screenshot(QStringLiteral("30-odd-area-recording"));
+
+        // How many pixels of a picture of the area (its top left at `at`) are not the
+        // board's, and how many of its last row and its last column show the frame's red.
+        struct Mismatch {
+            int pixels = 0;
+            int lastRow = 0;
+            int lastColumn = 0;
+            int redInLastRow = 0;
+            int redInLastColumn = 0;
+        };
+        auto compare = [&area](const QImage& picture, const QPoint& at, int tolerance) {
+            Mismatch m;
+            for (int y = 0; y < area.height(); ++y) {
+                for (int x = 0; x < area.width(); ++x) {
+                    const int level = qGray(picture.pixel(at.x() + x, at.y() + y));
+                    const bool white = CheckerboardWindow::whiteAt(area.x() + x, area.y() + y);
+                    const bool wrong = white ? level < 255 - tolerance : level > tolerance;
+                    m.pixels += wrong;
+                    m.lastRow += wrong && y == area.height() - 1;
+                    m.lastColumn += wrong && x == area.width() - 1;
+                }
+            }
+            const QRect lastRow(at.x(), at.y() + area.height() - 1, area.width(), 1);
+            const QRect lastColumn(at.x() + area.width() - 1, at.y(), 1, area.height());
+            m.redInLastRow = desktoptest::countColour(picture, lastRow, kBrandRed);
+            m.redInLastColumn = desktoptest::countColour(picture, lastColumn, kBrandRed);
+            return m;
+        };
+
+        // The screenshot hotkey: the area as a PNG, pixel for pixel.
+        const QString shots = m_program->documents() + QStringLiteral("/Screenshots");
+        QVERIFY(m_program->keys(QStringLiteral("ctrl+alt+F9")));
+        QImage png;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QStringList found = QDir(shots).entryList({"ScreenCapture_*.png"}, QDir::Files);
+                png = found.size() == 1 ? QImage(shots + QLatin1Char('/') + found.first()) : QImage();
+                return !png.isNull();
+            }(),
+            5000);
+        QCOMPARE(png.size(), area.size());
+        const Mismatch shot = compare(png, QPoint(0, 0), 0);
+        QVERIFY2(shot.pixels == 0, qPrintable(QStringLiteral("%1 pixels of the screenshot are not the board's; the "
+                                                             "frame's red in %2 of its last row, %3 of its last column")
+                                                  .arg(shot.pixels)
+                                                  .arg(shot.redInLastRow)
+                                                  .arg(shot.redInLastColumn)));
+
+        QTest::qWait(1500);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
+        QVERIFY(closeHistory(QStringLiteral("odd-area")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 15000));
+
+        // The file: one line more each way, every picture the board one for one (an
+        // encoded picture keeps each pixel's side of grey).
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp4")).first();
+        const QJsonObject video = journey::probedStream(journey::probe(file), QStringLiteral("video"));
+        const QSize fileSize(video.value("width").toInt(), video.value("height").toInt());
+        QCOMPARE(fileSize, QSize(642, 362));
+        QProcess decode;
+        decode.start(QStringLiteral("ffmpeg"), {"-nostdin", "-v", "error", "-i", file, "-map", "0:v:0", "-f",
+                                                "rawvideo", "-pix_fmt", "gray", "-"});
+        QVERIFY(decode.waitForFinished(120000));
+        QCOMPARE(decode.exitCode(), 0);
+        const QByteArray pictures = decode.readAllStandardOutput();
+        const int pictureBytes = fileSize.width() * fileSize.height();
+        QVERIFY(pictures.size() >= pictureBytes * 30);
+        for (int i = 0; i < pictures.size() / pictureBytes; ++i) {
+            const QImage picture(reinterpret_cast<const uchar*>(pictures.constData()) + qsizetype(i) * pictureBytes,
+                                 fileSize.width(), fileSize.height(), fileSize.width(), QImage::Format_Grayscale8);
+            const Mismatch m = compare(picture, QPoint(0, 0), 100);
+            QVERIFY2(m.pixels == 0, qPrintable(QStringLiteral("picture %1: %2 pixels not the board's, %3 in the last "
+                                                              "row, %4 in the last column")
+                                                   .arg(i)
+                                                   .arg(m.pixels)
+                                                   .arg(m.lastRow)
+                                                   .arg(m.lastColumn)));
+        }
+
+        // The history lists the size the file has.
+        QFile history(m_program->folders().dataFolder() + QStringLiteral("/History.xml"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QDomDocument document;
+        QVERIFY(document.setContent(&history));
+        const QDomElement entry = document.documentElement().firstChildElement(QStringLiteral("Path_item"));
+        QCOMPARE(entry.firstChildElement().attribute(QStringLiteral("Resolutin_")), QStringLiteral("642*362"));
+    }
+
+    // A pick of nothing (a click on the bare desktop) and drags smaller than the frame's
+    // least side: the frame shows 60 x 60 where the pick was made (moved only as far as
+    // the screen needs), and that is what is recorded (the bare desktop gave an empty area
+    // and "Recording failed!", the drag its own smaller size).
     void pickSmallerThanTheFrameRecordsTheFrame_data() {
         QTest::addColumn<QPoint>("from");
         QTest::addColumn<QPoint>("to");
-        QTest::newRow("bare desktop") << QPoint(1500, 300) << QPoint(1500, 300);
-        QTest::newRow("small drag") << QPoint(700, 500) << QPoint(730, 520);
+        QTest::addColumn<QPoint>("frameAt");
+        QTest::addColumn<bool>("record");
+        QTest::newRow("bare desktop") << QPoint(1500, 300) << QPoint(1500, 300) << QPoint(1500, 300) << true;
+        QTest::newRow("small drag") << QPoint(700, 500) << QPoint(730, 520) << QPoint(700, 500) << true;
+        QTest::newRow("1-pixel drag") << QPoint(1000, 700) << QPoint(1001, 700) << QPoint(1000, 700) << false;
+        // Moved back only as far as the screen needs.
+        QTest::newRow("by the right edge") << QPoint(1905, 500) << QPoint(1906, 501) << QPoint(1860, 500) << false;
     }
     void pickSmallerThanTheFrameRecordsTheFrame() {
         QFETCH(QPoint, from);
         QFETCH(QPoint, to);
+        QFETCH(QPoint, frameAt);
+        QFETCH(bool, record);
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         chooseAreaEntry(0);
@@ -1086,8 +1266,22 @@ private slots:
             QVERIFY(desktoptest::drag(from, to));
         }
         QVERIFY(m_program->waitForSize(kNormalSize));
-        QTest::qWait(300);
+        // The frame stands where the pick was made: its 3-pixel border just around the
+        // 60 x 60 area (the main window may cover a part of it).
+        const QRect frame(frameAt, QSize(60, 60));
+        const QRect border = frame.adjusted(-3, -3, 3, 3) & QRect(0, 0, 1920, 1080);
+        const int borderPixels = border.width() * border.height() - frame.width() * frame.height();
+        QImage picked;
+        const QRect inside = frame.translated(-border.topLeft());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (picked = journey::grabScreen(border), desktoptest::countColour(picked, picked.rect(), kBrandRed) -
+                                                           desktoptest::countColour(picked, inside, kBrandRed) >
+                                                       borderPixels / 2),
+            5000);
         screenshot(shot + QStringLiteral("-picked"));
+        if (!record) {
+            return;
+        }
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), kStopLine));
         QVERIFY(m_program->waitForSize(kVideoPanelSize, 15000));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 10000);

@@ -670,6 +670,88 @@ private slots:
         QVERIFY2(before > 1000 && after > 1000 && gap >= 0 && gap < 50, qPrintable(found));
     }
 
+    // A box that comes while a recording runs (here: a cut finds the history file
+    // unreadable) does not hold the recording: the stop hotkey and the tray's Stop end it
+    // within a second (both were ignored while any box was up, and the tray icon took no
+    // clicks at all), and once the boxes and the history are closed the window is back
+    // at its idle look with the tray icon.
+    void boxOverARunningRecordingLetsItStop_data() {
+        QTest::addColumn<bool>("fromTray");
+        QTest::newRow("hotkey") << false;
+        QTest::newRow("tray") << true;
+    }
+    void boxOverARunningRecordingLetsItStop() {
+        QFETCH(bool, fromTray);
+        const QString shot = QStringLiteral("16-box-over-recording-") + QLatin1String(QTest::currentDataTag());
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        // The history file turns into something that cannot be read while the program runs.
+        QVERIFY(QDir().mkpath(m_program->folders().dataFolder() + QStringLiteral("/History.xml")));
+        const quint64 tray = journey::trayIconWindowOf(*m_program);
+        QVERIFY(tray != 0);
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F10"), "recordCut--------------------------"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 2, 10000);
+        QElapsedTimer secondFile;
+        secondFile.start();
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(box != 0);
+        known.append(box);
+        QTest::qWait(1500);
+        QVERIFY(journey::xdotool({"mousemove", "--sync", "1700", "200"}));
+        screenshot(shot + QStringLiteral("-box"));
+        QCOMPARE(m_program->rect().size(), kAudioPanelSize);
+
+        if (fromTray) {
+            const int before = journey::otherWindowsOf(*m_program).size();
+            QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
+            QTRY_VERIFY_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size() > before, 5000);
+            screenshot(shot + QStringLiteral("-tray-menu"));
+            // From the top of the menu, up goes round to its last entry, Cancel; one more
+            // up is Stop.
+            QVERIFY(m_program->keys(QStringLiteral("Up")));
+            QVERIFY(m_program->keys(QStringLiteral("Up")));
+            QVERIFY(m_program->keys(QStringLiteral("Return")));
+        } else {
+            QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
+        }
+        const double stoppedAt = secondFile.elapsed() / 1000.0;
+        // The recording has ended: its file no longer grows, and holds no more than ran.
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp3")).last();
+        QTest::qWait(1000);
+        const qint64 size = QFileInfo(file).size();
+        QTest::qWait(2000);
+        QCOMPARE(QFileInfo(file).size(), size);
+        const double seconds = journey::probedDuration(journey::probe(file));
+        QVERIFY2(
+            seconds > 0.5 && seconds <= stoppedAt + 1.0,
+            qPrintable(QStringLiteral("%1 s in the file, stopped %2 s after it began").arg(seconds).arg(stoppedAt)));
+
+        // The boxes the end of the recording brings (the recordings not in the history,
+        // the history library), then the first one, each answered.
+        int answered = 0;
+        while (!journey::windowRect(box).isEmpty() && answered < 6) {
+            quint64 next = journey::waitForNewWindowOf(*m_program, known, 3000);
+            const bool last = next == 0;
+            next = last ? box : next;
+            known.append(next);
+            screenshot(shot + QStringLiteral("-then-") + QString::number(++answered));
+            journey::xdotool({"windowactivate", "--sync", QString::number(next)});
+            QVERIFY(m_program->keys(QStringLiteral("Escape")));
+            QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(next).isEmpty(), 5000);
+        }
+        QVERIFY(journey::windowRect(box).isEmpty());
+        QVERIFY(m_program->waitForSize(kNormalSize, 10000));
+        QVERIFY(journey::trayIconWindowOf(*m_program) != 0);
+        QTest::qWait(500);
+        screenshot(shot + QStringLiteral("-idle"));
+    }
+
     // A signal during the countdown (a session that ends right after Record): the
     // program ends with 0 and nothing has started: no file, no failure (it started the
     // recorder after all before, leaving an empty file and "Recording failed!").

@@ -1,8 +1,8 @@
 // The capture frame, the shade and window snapping, driven with xdotool against windows
 // of another process: the frame stays on the screen, clicks inside the area and on the
 // shade reach the window below, the hint moves the frame, edges stop at 60 pixels and at
-// the screen's edge, the recording border takes no clicks and its dashes run (and stand
-// still while paused); pick mode snaps to the window as xwininfo reports it, passes over
+// the screen's edge, the recording border takes no clicks, lies wholly outside the area
+// and its dashes run (and stand still while paused); pick mode snaps to the window as xwininfo reports it, passes over
 // small windows and our own, takes a jittered click as a click and a drag as a
 // rectangle. Run once more on a desktop without compositor, where the pixels outside
 // the frame must stay the desktop's.
@@ -168,6 +168,49 @@ private slots:
         QVERIFY(timer->isActive());
         frame.setRecording(false);
         QVERIFY(!timer->isActive());
+    }
+
+    // The running border lies wholly outside the area, for even and odd sizes, in the
+    // middle of the screen and against its edges: no pixel of the area (what a recording
+    // grabs) shows its colour. Run once more without compositor.
+    void recordingBorderStaysOutsideTheArea_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::newRow("even") << QRect(300, 300, 640, 360);
+        QTest::newRow("odd") << QRect(301, 301, 641, 361);
+        QTest::newRow("top left corner") << QRect(0, 0, 641, 361);
+        QTest::newRow("bottom right corner") << QRect(1279, 719, 641, 361);
+        QTest::newRow("full width") << QRect(0, 400, 1920, 361);
+        QTest::newRow("full height") << QRect(700, 0, 641, 1080);
+    }
+    void recordingBorderStaysOutsideTheArea() {
+        QFETCH(QRect, area);
+        const QColor colour(253, 94, 105);
+        QRecordCropDlg frame;
+        frame.setFrameColor(colour);
+        frame.setFrameRect(area.x(), area.y(), area.width(), area.height());
+        QCOMPARE(frame.frameRect(), area);
+        frame.setRecording(true);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        const QRect ring = area.adjusted(-2, -2, 2, 2);
+        const QString name = QStringLiteral("recording_border_%1%2_%3")
+                                 .arg(QX11Info::isCompositingManagerRunning() ? "" : "plain_")
+                                 .arg(area.width())
+                                 .arg(area.x());
+        QImage shot;
+        int inside = 0;
+        // Once the dashes show around the area, none may lie in it.
+        QVERIFY(waitFor([&]() {
+            shot = keepScreen(name);
+            inside = countColour(shot, area, colour);
+            return countColour(shot, ring, colour) - inside > 100;
+        }));
+        QVERIFY2(inside == 0,
+                 qPrintable(QStringLiteral("%1 pixels of the border inside the area, %2 in its last row, "
+                                           "%3 in its last column")
+                                .arg(inside)
+                                .arg(countColour(shot, QRect(area.left(), area.bottom(), area.width(), 1), colour))
+                                .arg(countColour(shot, QRect(area.right(), area.top(), 1, area.height()), colour))));
     }
 
     void pickModeSnapsToWindows() {

@@ -148,6 +148,71 @@ private slots:
         QCOMPARE(box.textRect().left(), 8 + 72);
     }
 
+    // The title, its icon and the close button sit in the middle of the title band the
+    // background draws, the OK button in the middle of the band above the box's bottom
+    // edge (the band was drawn from the window's top edge, not below its 8-pixel margin,
+    // so all of them sat 4 pixels low, and the buttons high).
+    void titleAndButtonsSitInTheMiddleOfTheirBands() {
+        QRZMessageBox box;
+        box.addButtons(QRZMessageBox::OkButton);
+        box.setText(QStringLiteral("Recording failed!"));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QImage image = box.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(12);
+        const int titleLeft = box.titleTextRect().left();
+        const int titleRight = titleLeft + QFontMetrics(font).horizontalAdvance(box.title());
+        // Rows of the title band's and of the body's colour in a column clear of the title.
+        const int column = titleRight + 4;
+        QVERIFY(column < box.closeButton()->x());
+        auto near = [](const QColor& a, const QColor& b) {
+            return qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 && qAbs(a.blue() - b.blue()) <= 2;
+        };
+        int bandTop = -1, bandBottom = -1, bodyBottom = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor colour = image.pixelColor(column, y);
+            if (near(colour, QColor(54, 53, 53)) && (bandTop < 0 || bandBottom == y - 1)) {
+                bandTop = bandTop < 0 ? y : bandTop;
+                bandBottom = y;
+            }
+            if (near(colour, QColor(65, 64, 64))) {
+                bodyBottom = y;
+            }
+        }
+        QVERIFY(bandTop >= 0 && bodyBottom > bandBottom);
+        // The band as seen: with the box's border row above it.
+        --bandTop;
+        const double bandMiddle = (bandTop + bandBottom) / 2.0;
+        // The title's ink.
+        int inkTop = -1, inkBottom = -1;
+        for (int y = bandTop + 1; y <= bandBottom; ++y) {
+            for (int x = titleLeft; x < titleRight; ++x) {
+                if (image.pixelColor(x, y).lightness() > 150) {
+                    inkTop = inkTop < 0 ? y : inkTop;
+                    inkBottom = y;
+                    break;
+                }
+            }
+        }
+        QVERIFY(inkTop >= 0);
+        const QString rows = QStringLiteral("band rows %1-%2, title ink %3-%4, close button %5-%6, body to %7")
+                                 .arg(bandTop)
+                                 .arg(bandBottom)
+                                 .arg(inkTop)
+                                 .arg(inkBottom)
+                                 .arg(box.closeButton()->y())
+                                 .arg(box.closeButton()->geometry().bottom())
+                                 .arg(bodyBottom);
+        QVERIFY2(qAbs((inkTop + inkBottom) / 2.0 - bandMiddle) <= 1.5, qPrintable(rows));
+        const QRect close = box.closeButton()->geometry();
+        QVERIFY2(close.top() >= bandTop && close.bottom() <= bandBottom, qPrintable(rows));
+        // The OK button: the middle of the 50 rows above the box's bottom edge.
+        const QRect ok = box.actionButtons().first()->geometry();
+        QVERIFY2(qAbs((ok.top() + ok.bottom()) / 2.0 - (bodyBottom - 24.5)) <= 1.5,
+                 qPrintable(rows + QStringLiteral(", OK %1-%2").arg(ok.top()).arg(ok.bottom())));
+    }
+
     // A short message under a long title: the box widens until the title clears the close
     // button (it was cut at "Calvorine Screen Re").
     void titleIsNeverCutByTheCloseButton() {
