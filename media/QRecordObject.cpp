@@ -62,13 +62,16 @@ template <typename Paint> void paintOver(QImage& frame, QRect area, Paint paint)
     paint(painter);
 }
 
-// True when the file opens and holds a picture or sound: a recording cut short by a full
-// disk usually still plays up to the cut. `pictureSize` receives the size of the file's
-// own picture (0 x 0 without one), which an encoder may have made even.
-bool stillPlays(const QString& path, QSize* pictureSize) {
+// True when the file opens and holds a picture, or for a sound recording sound: a
+// recording cut short by a full disk usually still plays up to the cut. A video recording
+// without a picture holds at most the silence or sound of the moments before its first
+// picture (a stop that came first, on a loaded machine tens of milliseconds of it).
+// `pictureSize` receives the size of the file's own picture (0 x 0 without one), which an
+// encoder may have made even.
+bool stillPlays(const QString& path, bool video, QSize* pictureSize) {
     RZInfoClass info;
     info.createHandle();
-    if (!info.open(path.toUtf8().constData()) || !info.hasMedia()) {
+    if (!info.open(path.toUtf8().constData()) || !(video ? info.hasPictures() : info.hasMedia())) {
         return false;
     }
     *pictureSize = info.hasPicture() ? QSize(info.openHintA(), info.openHintB()) : QSize(0, 0);
@@ -783,7 +786,7 @@ bool QRecordObject::addToHistory() {
     // (cut short that early, or stopped before anything was written) is not listed as a
     // recording.
     QSize pictureSize;
-    if (!stillPlays(m_outputPath, &pictureSize)) {
+    if (!stillPlays(m_outputPath, m_hasVideo, &pictureSize)) {
         qWarning() << "recordStop--------------------------the file does not play; not listed" << m_outputPath;
         return false;
     }

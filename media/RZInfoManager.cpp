@@ -129,6 +129,10 @@ bool RZInfoClass::hasMedia() const {
     return m_handle != 0 && cvcodec_info_has_media(asInfo(m_handle)) != 0;
 }
 
+bool RZInfoClass::hasPictures() const {
+    return m_handle != 0 && cvcodec_info_has_pictures(asInfo(m_handle)) != 0;
+}
+
 // ---- RZInfoManager ----
 
 RZInfoManager::RZInfoManager(QObject* parent) : QObject(parent) {}

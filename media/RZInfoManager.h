@@ -48,6 +48,8 @@ public:
     uint64_t duration() const;
     // True when a picture or sound packet can be read from the open file.
     bool hasMedia() const;
+    // True when a picture (not a cover) can be read from the open file.
+    bool hasPictures() const;
 
 private:
     uintptr_t m_handle = 0;

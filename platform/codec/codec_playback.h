@@ -112,6 +112,10 @@ CVCODEC_API uint64_t cvcodec_info_duration(cvcodec_info info);                  
 /* True when a picture or sound packet can be read from the open file: a file cut short
  * may open and yet hold none. Reads on from the current position. */
 CVCODEC_API int cvcodec_info_has_media(cvcodec_info info);
+/* True when a picture packet (not a cover) can be read from the open file: a video
+ * recording stopped before its first picture holds sound at most. Reads on from the
+ * current position. */
+CVCODEC_API int cvcodec_info_has_pictures(cvcodec_info info);
 
 /* ==== Player [entry 825 or 430 / 562, 202, 429] ====
  * Plays one file: sound through the sound server, pictures handed to the owner (below)

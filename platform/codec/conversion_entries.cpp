@@ -424,4 +424,8 @@ CVCODEC_API int cvcodec_info_has_media(cvcodec_info handle) {
     return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.hasMediaPackets(); });
 }
 
+CVCODEC_API int cvcodec_info_has_pictures(cvcodec_info handle) {
+    return objectSucceeds<InfoObject>(handle, [&](InfoObject& i) { return i.info.hasPicturePackets(); });
+}
+
 } // extern "C"

@@ -308,4 +308,23 @@ bool MediaInfo::hasMediaPackets() {
     return false;
 }
 
+bool MediaInfo::hasPicturePackets() {
+    if (!m_input) {
+        return false;
+    }
+    av::PacketPtr packet(av_packet_alloc());
+    // A recording's sound may run ahead of its first picture by many packets: read on to
+    // the first picture or the end.
+    while (packet && av_read_frame(m_input.get(), packet.get()) >= 0) {
+        const AVStream* stream = m_input->streams[packet->stream_index];
+        const bool picture = stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+                             !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && packet->size > 0;
+        av_packet_unref(packet.get());
+        if (picture) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace calvorine::codec

@@ -53,6 +53,9 @@ public:
     // True when a picture or a sound packet can be read from the open file (a file cut
     // short may open and still hold none). Reads on from the current position.
     bool hasMediaPackets();
+    // True when a picture packet (not a cover) can be read from the open file; sound
+    // packets before it are passed over. Reads on from the current position.
+    bool hasPicturePackets();
     // Makes an open in progress on another thread, and every later one, give up at once.
     void interruptOpen() { m_openInterrupted = true; }
 

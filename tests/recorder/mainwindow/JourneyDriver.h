@@ -25,6 +25,7 @@
 #include <QSet>
 #include <QSize>
 #include <QStringList>
+#include <QTime>
 #include <QtTest>
 
 #include <cstdio>
@@ -94,6 +95,24 @@ inline double probedDuration(const QJsonObject& info) {
 
 inline QJsonObject probedStream(const QJsonObject& info, const QString& type) {
     return ffprobe::stream(info, type);
+}
+
+// A scheduled start is a time of day that the program, started after the schedule was
+// written, reads when its Record button is pressed; a start that passed by then is
+// tomorrow's. The schedule is set this far ahead of the moment it is written, far more
+// than the program needs to come up and take the clicks before Record even on a loaded
+// machine; the test then waits for the start itself (msUntilTimeOfDay), not a fixed time.
+constexpr qint64 kScheduleLeadMs = 30000;
+
+// A schedule start kScheduleLeadMs from now, in microseconds since midnight.
+inline qint64 scheduleStartAhead() {
+    return (QTime::currentTime().msecsSinceStartOfDay() + kScheduleLeadMs) * qint64(1000);
+}
+
+// Milliseconds from now until a time of day given in microseconds since midnight
+// (negative once it has passed).
+inline qint64 msUntilTimeOfDay(qint64 timeOfDayUs) {
+    return timeOfDayUs / 1000 - QTime::currentTime().msecsSinceStartOfDay();
 }
 
 // The main window's sizes and where its controls are, in its own coordinates, and the
@@ -408,6 +427,17 @@ inline bool playsThrough(const QString& path, QString* why) {
         return false;
     }
     return true;
+}
+
+// The pictures (packets) of a file's first picture stream; -1 when it has none.
+inline int picturePackets(const QString& path) {
+    int exitCode = 0;
+    const QString out = run(QStringLiteral("ffprobe"),
+                            {"-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
+                             "stream=nb_read_packets", "-of", "csv=p=0", path},
+                            &exitCode)
+                            .trimmed();
+    return exitCode == 0 && !out.isEmpty() ? out.toInt() : -1;
 }
 
 // The picture of a video file at a time (seconds), as ffmpeg decodes it; null when none.

@@ -246,7 +246,7 @@ private slots:
     // saved: the recording is finished and kept, and the user is told of the history
     // and of the sound-source choice still unsaved before the program ends.
     void trayQuitDuringRecordingTellsWhatWasNotSaved() {
-        const qint64 startUs = (QTime::currentTime().msecsSinceStartOfDay() + 8000) * qint64(1000);
+        const qint64 startUs = journey::scheduleStartAhead();
         const qint64 endUs = startUs + 120'000'000LL;
         if (endUs >= 86'400'000'000LL) {
             QSKIP("too close to midnight for a schedule within the day");
@@ -275,14 +275,18 @@ private slots:
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
         QVERIFY(m_program->clickInWindow(kRecordButton));
         QVERIFY(m_program->waitForSize(kScheduleSize));
+        const qint64 leftMs = journey::msUntilTimeOfDay(startUs);
+        qInfo("the schedule view came %lld ms before the start", leftMs);
+        QVERIFY2(leftMs > 0, "the schedule's start passed before the program took Record");
 
         const quint64 tray = journey::trayIconWindowOf(*m_program);
         QVERIFY(tray != 0);
         const int before = journey::otherWindowsOf(*m_program).size();
         QVERIFY(m_program->clickAt(journey::windowRect(tray).center(), 3));
         QTRY_VERIFY_WITH_TIMEOUT(journey::otherWindowsOf(*m_program).size() > before, 5000);
+        QVERIFY2(journey::msUntilTimeOfDay(startUs) > 0, "the menu opened after the schedule's start");
         // The schedule starts the recording under the open menu.
-        QVERIFY(m_program->waitForSize(kAudioPanelSize, 20000));
+        QVERIFY(m_program->waitForSize(kAudioPanelSize, int(journey::msUntilTimeOfDay(startUs)) + 20000));
         QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp3")).size(), 1, 10000);
         QTest::qWait(1500);
         screenshot(QStringLiteral("16-tray-menu-while-recording"));
