@@ -8,6 +8,7 @@
 #include "platform/system/clock.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPainter>
 #include <QProcess>
 #include <QRect>
@@ -20,6 +21,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <thread>
@@ -38,16 +40,32 @@ inline int64_t nowMilliseconds() {
     return calvorine::platform::monotonicMicroseconds() / 1000;
 }
 
-// The bar code of the current millisecond, repainted every millisecond.
+// The bar code of the current millisecond, repainted every millisecond. A repaint that
+// comes later than a limit after the one before is written to the log, one line
+// "<monotonic ms at the repaint> <ms since the repaint before>": while the window does
+// not repaint, the screen shows an old clock, and a recording repeats it however well
+// the recorder keeps its slots.
 class ClockWindow : public QWidget {
 public:
-    ClockWindow() {
+    explicit ClockWindow(FILE* lateLog = nullptr) : m_lateLog(lateLog) {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
         setAttribute(Qt::WA_OpaquePaintEvent);
         m_timer.setTimerType(Qt::PreciseTimer);
-        connect(&m_timer, &QTimer::timeout, this, [this] { repaint(); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            repaint();
+            const int64_t now = nowMilliseconds();
+            if (m_lateLog && m_lastPaintMs > 0 && now - m_lastPaintMs > kLateLogMs) {
+                std::fprintf(m_lateLog, "%lld %lld\n", static_cast<long long>(now),
+                             static_cast<long long>(now - m_lastPaintMs));
+                std::fflush(m_lateLog);
+            }
+            m_lastPaintMs = now;
+        });
         m_timer.start(1);
     }
+
+    // Gaps between repaints up to this long are not logged.
+    static constexpr int64_t kLateLogMs = 3;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -63,32 +81,71 @@ protected:
 
 private:
     QTimer m_timer;
+    FILE* m_lateLog;
+    int64_t m_lastPaintMs = 0;
 };
 
-// The body of the clock process: "<program> --clock-window x y".
+// The body of the clock process: "<program> --clock-window x y [late-log]".
 inline int runClockWindow(int argc, char** argv, int x, int y) {
     QApplication app(argc, argv);
-    ClockWindow window;
+    FILE* lateLog = argc > 4 ? std::fopen(argv[4], "a") : nullptr;
+    ClockWindow window(lateLog);
     window.setGeometry(x, y, kWidth, kHeight);
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    if (lateLog) {
+        std::fclose(lateLog);
+    }
+    return result;
+}
+
+// The longest gap between two repaints of a clock window that overlapped [fromMs, toMs]
+// (on the monotonic clock), as read from its late log; 0 when none was logged.
+inline int64_t longestClockGapMs(const QString& lateLogPath, int64_t fromMs, int64_t toMs) {
+    QFile log(lateLogPath);
+    int64_t longest = 0;
+    if (!log.open(QIODevice::ReadOnly)) {
+        return longest;
+    }
+    while (!log.atEnd()) {
+        const QList<QByteArray> fields = log.readLine().simplified().split(' ');
+        if (fields.size() != 2) {
+            continue;
+        }
+        const int64_t at = fields[0].toLongLong();
+        const int64_t gap = fields[1].toLongLong();
+        // A gap that began before the window but ended inside it counts too.
+        if (at >= fromMs && at - gap <= toMs) {
+            longest = std::max(longest, gap);
+        }
+    }
+    return longest;
 }
 
 // Whether the machine gave a thread its time while something was measured: a thread
 // that sleeps a millisecond at a time counts the wake-ups that came later than the limit.
+// It also counts the spans in which the thread that made the probe (the one that grabs)
+// waited for a core longer than the limit: a sleeping thread is woken first, and a
+// thread that works for every frame can still be kept waiting on a busy machine.
 class SchedulingProbe {
 public:
-    explicit SchedulingProbe(int64_t lateLimitUs) : m_limitUs(lateLimitUs) {
+    explicit SchedulingProbe(int64_t lateLimitUs)
+        : m_limitUs(lateLimitUs),
+          m_watchedStats((QFile::symLinkTarget("/proc/thread-self") + "/schedstat").toLocal8Bit()) {
         m_thread = std::thread([this] {
+            int64_t waitedNs = waitedForCoreNs();
             while (!m_stop) {
                 const int64_t before = calvorine::platform::monotonicMicroseconds();
                 calvorine::platform::sleepForMicroseconds(1000);
                 const int64_t late = calvorine::platform::monotonicMicroseconds() - before - 1000;
+                const int64_t waitedNowNs = waitedForCoreNs();
+                const int64_t watchedLate = (waitedNowNs - waitedNs) / 1000;
+                waitedNs = waitedNowNs;
                 ++m_wakeUps;
-                if (late > m_limitUs) {
+                if (late > m_limitUs || watchedLate > m_limitUs) {
                     ++m_late;
                 }
-                m_worstUs = std::max<int64_t>(m_worstUs, late);
+                m_worstUs = std::max<int64_t>(m_worstUs, std::max(late, watchedLate));
                 // The load of the whole run counts, not only the minute before it ends: the
                 // clock window and the X server starve under it as this process does.
                 double load = 0;
@@ -129,7 +186,8 @@ public:
             .arg(summary());
     }
     QString summary() const {
-        return QString("a thread of this process woke more than %1 ms late %2 times in %3 (worst %4 ms)")
+        return QString("a thread of this process woke, or waited for a core, more than %1 ms late %2 times in %3 "
+                       "(worst %4 ms)")
             .arg(m_limitUs / 1000.0)
             .arg(late())
             .arg(wakeUps())
@@ -137,7 +195,21 @@ public:
     }
 
 private:
+    // How long the watched thread has waited for a core, in all; 0 where the kernel
+    // does not tell.
+    int64_t waitedForCoreNs() const {
+        FILE* stats = std::fopen(m_watchedStats.constData(), "r");
+        long long running = 0;
+        long long waiting = 0;
+        const bool read = stats && std::fscanf(stats, "%lld %lld", &running, &waiting) == 2;
+        if (stats) {
+            std::fclose(stats);
+        }
+        return read ? waiting : 0;
+    }
+
     int64_t m_limitUs;
+    QByteArray m_watchedStats;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_wakeUps{0};
