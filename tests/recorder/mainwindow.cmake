@@ -8,10 +8,10 @@ calvorine_add_test(tst_mainwindow_rules SOURCES ${_mainwindow_dir}/tst_mainwindo
 # one run of them all (some 340 s) could be stopped in whichever function was running then.
 set(_journey_first startShowsTheMainWindow recordWithoutAreaTellsTheUser recordsAPickedArea recordsAudioOnly
   occupiedHotkeyIsReported trayHidesAndRestores stopAfterFromTheTimePage scheduledRecording cutWhilePausedRuns
-  unwritableFolderFailsTheStart fullDiskEndsTheRecording)
+  unwritableFolderFailsTheStart fullDiskEndsTheRecording toolbarNoticeComesBeforeTheStart)
 set(_journey_second secondStartRaisesTheFirst closeFollowsTheStoredChoice closeDialogAsks areaModeKeepsWindowsAbove
   unsavedHistoryIsTold unsavedCloseChoiceIsTold unsavedHotkeyDefaultsAreTold unsavedOptionsAreTold trayQuitStoresNothing
-  toolbarNoticeComesBeforeTheStart pickModeIgnoresTheStartHotkey oddAreaRecordsItsOwnPixels
+  pickModeIgnoresTheStartHotkey oddAreaRecordsItsOwnPixels
   pickSmallerThanTheFrameRecordsTheFrame)
 calvorine_add_test(tst_recorder_journey SOURCES ${_mainwindow_dir}/tst_recorder_journey.cpp ${_mainwindow_dir}/JourneyDriver.h
   ${PROJECT_SOURCE_DIR}/tests/support/PrivateUserFolders.h LIBS Qt5::Xml Qt5::Widgets LOCKS desktop audio TIMEOUT 600
