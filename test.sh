@@ -20,7 +20,17 @@ scripts/check-layers.sh
 
 cmake --preset release "${LAUNCHER[@]}" >/dev/null
 cmake --build --preset release -j "$JOBS"
-scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
+# The suite runs with an empty HOME of its own: no test reads the user's files, and one
+# that leaves anything in HOME fails the run.
+SUITE_HOME=$(mktemp -d "${TMPDIR:-/tmp}/calvorine-suite-home.XXXXXX")
+trap 'rm -rf "$SUITE_HOME"' EXIT
+HOME="$SUITE_HOME" scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
+left=$(find "$SUITE_HOME" -mindepth 1 | sed "s|^$SUITE_HOME|~|")
+if [ -n "$left" ]; then
+  echo "The tests left this in HOME:" >&2
+  echo "$left" >&2
+  exit 1
+fi
 
 if [ -n "$(find fuzz -mindepth 2 -name CMakeLists.txt 2>/dev/null)" ]; then
   cmake --preset fuzz "${LAUNCHER[@]}" >/dev/null

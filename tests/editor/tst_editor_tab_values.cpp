@@ -12,6 +12,7 @@
 #include "editor/QWatermarkOperationForm.h"
 #include "editor/VEEffectPack.h"
 #include "tests/editor/TabTestSupport.h"
+#include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZBaseProgress.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
@@ -82,6 +83,10 @@ private slots:
     void tagsPairsAndDates();
     void tagsChangeRules();
     void tagsCoverRules();
+
+private:
+    // The file dialogs keep their last folders in the user's configuration.
+    PrivateUserFolders m_folders;
 };
 
 void TestEditorTabValues::effectSlidersAndBoxes() {

@@ -19,6 +19,7 @@
 #include "tests/editor/TabTestSupport.h"
 #include "tests/platform/codec/playback_fixtures.h"
 #include "tests/support/PrivateSink.h"
+#include "tests/support/PrivateUserFolders.h"
 #include "tests/support/TestOutput.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
@@ -121,6 +122,8 @@ private:
     // as ffmpeg's volumedetect reports it (dB).
     double loudestWhilePlaying(const QString& monitor);
 
+    // The file dialogs keep their last folders in the user's configuration.
+    PrivateUserFolders m_folders;
     QTemporaryDir m_dir;
     QString m_wide;
     QString m_square;
