@@ -20,14 +20,17 @@ scripts/check-layers.sh
 
 cmake --preset release "${LAUNCHER[@]}" >/dev/null
 cmake --build --preset release -j "$JOBS"
-# The suite runs with an empty HOME of its own: no test reads the user's files, and one
-# that leaves anything in HOME fails the run.
+# The suite runs with an empty HOME and an empty temporary folder of its own: no test
+# reads the user's files, and one that leaves anything in either fails the run.
 SUITE_HOME=$(mktemp -d "${TMPDIR:-/tmp}/calvorine-suite-home.XXXXXX")
-trap 'rm -rf "$SUITE_HOME"' EXIT
-HOME="$SUITE_HOME" scripts/desktop.sh exec -- ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
-left=$(find "$SUITE_HOME" -mindepth 1 | sed "s|^$SUITE_HOME|~|")
+SUITE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/calvorine-suite-tmp.XXXXXX")
+trap 'rm -rf "$SUITE_HOME" "$SUITE_TMP"' EXIT
+HOME="$SUITE_HOME" TMPDIR="$SUITE_TMP" scripts/desktop.sh exec -- \
+  ctest --test-dir build --output-on-failure --no-tests=error -j "$JOBS" "$@"
+left=$(find "$SUITE_HOME" -mindepth 1 | sed "s|^$SUITE_HOME|~|"
+  find "$SUITE_TMP" -mindepth 1 -maxdepth 2 | sed "s|^$SUITE_TMP|\$TMPDIR|")
 if [ -n "$left" ]; then
-  echo "The tests left this in HOME:" >&2
+  echo "The tests left this behind:" >&2
   echo "$left" >&2
   exit 1
 fi

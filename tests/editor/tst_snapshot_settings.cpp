@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 QByteArray readAll(const QString& path) {
@@ -51,12 +53,12 @@ private slots:
     void dialogCancelStoresNothing();
 
 private:
-    PrivateUserFolders* m_folders = nullptr;
+    std::unique_ptr<PrivateUserFolders> m_folders;
     QString m_path;
 };
 
 void TestSnapshotSettings::initTestCase() {
-    m_folders = new PrivateUserFolders();
+    m_folders = std::make_unique<PrivateUserFolders>();
     QVERIFY(m_folders->isValid());
     m_path = snapshotSettingsPath();
     QVERIFY(m_path.startsWith(m_folders->root()));
