@@ -172,6 +172,10 @@ void QRZMessageBox::setText(const QString& text) {
     d->textHeight = metrics.height() * lines.size();
 }
 
+QString QRZMessageBox::text() const {
+    return d->text;
+}
+
 QString QRZMessageBox::wrappedText() const {
     return d->wrapped;
 }

@@ -82,6 +82,7 @@ public:
     void setMessageTitle(const QString& title);
     void setType(int type);
     void setText(const QString& text);
+    QString text() const;
     QString wrappedText() const;
     void addButtons(int buttons);
     QRZBaseButton* addButton(const QString& text, int resultCode);

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-// Waits for the next message box, keeps its text (as wrapped, lines joined by a space)
+// Waits for the next message box, keeps its text (its lines joined by a space)
 // and presses its first button; `shown`, when given, sees the box first (a screenshot).
 inline void acceptNextMessage(QString* text, std::function<void(QWidget*)> shown = {}) {
     auto* poll = new QTimer;
@@ -25,7 +25,8 @@ inline void acceptNextMessage(QString* text, std::function<void(QWidget*)> shown
         if (shown) {
             shown(box);
         }
-        *text = box->wrappedText().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        // What the box was given: its own wrapping cuts a long path where the line ends.
+        *text = box->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
         box->actionButtons().first()->click();
     });
     poll->start(20);
