@@ -119,9 +119,11 @@ private:
         const QString path = m_output.filePath(QString(label).replace('/', '_') + "." + format.extension);
         cvcodec_params params = streamParameters(format);
         cvcodec_recorder recorder = cvcodec_recorder_create(-1);
-        const int64_t originUs = calvorine::platform::monotonicMicroseconds();
         const bool opened = cvcodec_recorder_open(recorder, path.toUtf8().constData(),
                                                   format.container.toLower().toUtf8().constData(), params) != 0;
+        // The recorder's clock starts with the open, as the program takes it: an origin
+        // from before would place the sound as late as the encoder took to open.
+        const int64_t originUs = calvorine::platform::monotonicMicroseconds();
         if (opened)
             pushOneSecond(recorder, !format.audioOnly, originUs);
         cvcodec_recorder_stop(recorder);
