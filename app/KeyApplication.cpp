@@ -83,17 +83,20 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& productTitle) {
     m_semaphore = std::make_unique<QSystemSemaphore>(productTitle, 1, QSystemSemaphore::Open);
     const bool acquired = m_semaphore->acquire();
     const QString key = QStringLiteral("SystemObject_%1").arg(productTitle);
-    {
-        // A segment that a killed instance left behind has no process attached. Attaching
-        // and detaching it makes Qt see the last detach and remove it; a live instance
-        // stays attached, so its segment survives this.
+    m_memory = std::make_unique<QSharedMemory>(key);
+    m_first = m_memory->create(1, QSharedMemory::ReadWrite);
+    if (!m_first && m_memory->error() == QSharedMemory::AlreadyExists) {
+        // The segment may be one that a killed instance left behind, with no process
+        // attached: either found through its own key file, or met by chance, since the key
+        // is made of the key file's inode and a new key file can take a freed inode.
+        // Attaching and detaching it makes Qt see the last detach and remove it; a live
+        // instance stays attached, so its segment survives this and the start is refused.
         QSharedMemory leftover(key);
         if (leftover.attach(QSharedMemory::ReadOnly)) {
             leftover.detach();
         }
+        m_first = m_memory->create(1, QSharedMemory::ReadWrite);
     }
-    m_memory = std::make_unique<QSharedMemory>(key);
-    m_first = m_memory->create(1, QSharedMemory::ReadWrite);
     if (!m_first && m_memory->error() != QSharedMemory::AlreadyExists) {
         // Not another instance but a failure of the mechanism: run rather than refuse.
         qWarning("SingleInstanceGuard: %s", qPrintable(m_memory->errorString()));

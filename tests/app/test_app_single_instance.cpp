@@ -1,6 +1,6 @@
 // The single-instance guard with the real program on the virtual desktop: a second start
 // exits with 0 and brings the first one's window back; after kill -9 of the first a new
-// start works.
+// start works, also when a new key file meets its dead segment through a freed inode.
 #include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
@@ -9,7 +9,13 @@
 #include <QSystemSemaphore>
 #include <QtTest>
 
+#include <QSharedMemory>
+#include <QTemporaryDir>
+
 #include <csignal>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace platform = calvorine::platform;
@@ -148,6 +154,52 @@ private slots:
         }
         SingleInstanceGuard again(title);
         QVERIFY(again.isFirstInstance());
+    }
+
+    // A killed instance leaves its segment, keyed by its key file's inode. When that file is
+    // gone (its temporary folder cleaned) and a new key file takes the freed inode, the
+    // new start meets the dead segment: it must take it over, not refuse to run.
+    void deadSegmentMetThroughAFreedInodeIsTakenOver() {
+        QTemporaryDir temporary;
+        QVERIFY(temporary.isValid());
+        const QString folder = temporary.path() + QStringLiteral("/tmp");
+        const QByteArray oldTemporary = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(folder));
+        const QString title = QStringLiteral("Calvorine dead segment %1").arg(QCoreApplication::applicationPid());
+        const QString keyName = QSharedMemory(QStringLiteral("SystemObject_%1").arg(title)).nativeKey();
+        const QByteArray keyFile = QFile::encodeName(folder + QLatin1Char('/') + QFileInfo(keyName).fileName());
+
+        // A first start notes which inode its key file gets; then its folder is cleaned
+        // and made again, so that the same files take the same freed inodes.
+        struct stat used {};
+        QVERIFY(QDir().mkpath(folder));
+        {
+            SingleInstanceGuard guard(title);
+            QVERIFY(guard.isFirstInstance());
+            QCOMPARE(::stat(keyFile.constData(), &used), 0);
+        }
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QDir().mkpath(folder));
+        // The segment a killed instance would have left under that inode (as ftok makes it).
+        const key_t key =
+            key_t((uint32_t('Q') << 24) | ((uint32_t(used.st_dev) & 0xff) << 16) | (uint32_t(used.st_ino) & 0xffff));
+        const int dead = ::shmget(key, 1, 0600 | IPC_CREAT | IPC_EXCL);
+        QVERIFY(dead != -1);
+
+        bool first = false;
+        bool sameInode = false;
+        {
+            SingleInstanceGuard guard(title);
+            first = guard.isFirstInstance();
+            struct stat now {};
+            sameInode = ::stat(keyFile.constData(), &now) == 0 && now.st_ino == used.st_ino;
+        }
+        ::shmctl(dead, IPC_RMID, nullptr); // gone already when the guard took it over
+        qputenv("TMPDIR", oldTemporary);
+        if (!sameInode && first) {
+            QSKIP("the file system gave the new key file another inode");
+        }
+        QVERIFY2(first, "a dead segment refused the start");
     }
 
     void raiseOfAMissingWindowReportsFalse() {
