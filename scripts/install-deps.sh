@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  cmake g++ ninja-build pkg-config git
+  cmake g++ ninja-build pkg-config git ccache
   # Qt 5
   qtbase5-dev qtbase5-dev-tools libqt5x11extras5-dev libqt5svg5
   # FFmpeg libraries behind platform/codec, and the command line used to check results
