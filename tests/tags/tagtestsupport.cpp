@@ -102,6 +102,10 @@ QList<QByteArray> audioDigests(const QStringList& paths) {
     return digests;
 }
 
+bool holdsSound(const QByteArray& digest) {
+    return !digest.isEmpty() && digest != "MD5=d41d8cd98f00b204e9800998ecf8427e";
+}
+
 QJsonObject independentTags(const QString& path) {
     QByteArray output;
     QByteArray errors;

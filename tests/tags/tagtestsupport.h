@@ -34,6 +34,9 @@ QByteArray makeCover(const QString& directory);
 QByteArray audioDigest(const QString& path);
 // The same for several files, decoded side by side.
 QList<QByteArray> audioDigests(const QStringList& paths);
+// Whether a digest is one of decoded samples: not empty (ffmpeg failed) and not that of
+// no samples at all. Two digests of nothing compare equal.
+bool holdsSound(const QByteArray& digest);
 // The tags as the independent reader sees them.
 QJsonObject independentTags(const QString& path);
 // A WAVE file as mutagen's RIFF reader sees it: {"chunks": [ids], "length": seconds};

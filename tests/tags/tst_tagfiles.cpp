@@ -733,6 +733,7 @@ private slots:
         const QString path = dir.filePath("stray.flac");
         QVERIFY(makeFixture(path));
         const QByteArray digest = audioDigest(path);
+        QVERIFY2(holdsSound(digest), digest.constData());
         auto syncSafe = [](int v) {
             const char bytes[4] = {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F),
                                    char(v & 0x7F)};

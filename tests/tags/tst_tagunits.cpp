@@ -601,6 +601,12 @@ private slots:
         QCOMPARE(toQByteArray(stream.bytes()), cleared);
         releaseAudioTagFile(file);
         const QList<QByteArray> decoded = tagtest::audioDigests(copies);
+        // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
+        // has no frame): only their bytes are checked.
+        const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
+                                    "asf-empty-second-tracknumber-255716ba.wma", "flac-tag-at-end-eeb1c926.flac"};
+        QVERIFY2(tagtest::holdsSound(decoded.value(0)) || silent.contains(QFileInfo(path).fileName()),
+                 qPrintable("ffmpeg decodes no sample of " + path));
         QCOMPARE(decoded.value(1), decoded.value(0)); // with the titles
         QCOMPARE(decoded.value(2), decoded.value(0)); // cleared
     }
