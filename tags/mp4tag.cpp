@@ -217,18 +217,24 @@ bool keepsAtom(const std::vector<uint8_t>& atom, const bool written[]) {
     return field < 0 || written[field];
 }
 
-// The children of `parent` of one type, added to `out`.
-void childrenOfType(const std::vector<uint8_t>& buffer, const Atom& parent, const char* type, std::vector<Atom>& out) {
+// The children of `parent` of one type, added to `out`. False when the walk meets a child
+// that does not fit: what lies behind it is unknown. (Fewer than 8 bytes left hold none.)
+bool childrenOfType(const std::vector<uint8_t>& buffer, const Atom& parent, const char* type, std::vector<Atom>& out) {
     for (size_t at = parent.offset + parent.header; at < parent.end();) {
         Atom child;
         if (!atomAt(buffer, at, parent.end(), child)) {
-            break;
+            if (at + 8 > parent.end()) {
+                return true;
+            }
+            // A udta running past moov's end is the tag's and is read as far as moov goes.
+            return parent.offset == 0 && std::memcmp(buffer.data() + at + 4, "udta", 4) == 0;
         }
         if (isType(child, type)) {
             out.push_back(child);
         }
         at = child.end();
     }
+    return true;
 }
 
 // One stco or co64 table of moov (read at moovOffset): every entry behind moov's
@@ -382,6 +388,14 @@ bool Mp4Tag::findMoov() {
             fragmentBoxes_.push_back({offset, static_cast<int64_t>(size), headerBytes});
         }
         offset += static_cast<int64_t>(size);
+    }
+    // The walk passed every top-level box, or stopped at media data cut short by the
+    // end of the file.
+    topLevelWhole_ = offset + 8 > fileSize;
+    uint8_t stop[8];
+    if (!topLevelWhole_ && readAt(stream_, offset, stop, 8) && std::memcmp(stop + 4, "mdat", 4) == 0 &&
+        readBe32(stop) > 8 && int64_t(readBe32(stop)) > fileSize - offset) {
+        topLevelWhole_ = true;
     }
     return moovOffset_ >= 0;
 }
@@ -666,29 +680,47 @@ bool Mp4Tag::shiftChunkOffsets(int64_t delta, std::vector<ByteEdit>& edits) {
     root.offset = 0;
     root.header = static_cast<size_t>(moovHeader_);
     root.size = moov.size();
+    // When anything lies behind moov, the media moves with moov's size: then every track
+    // must lead, through atoms that fit, to its chunk-offset table, or the save would move
+    // the samples away from offsets it cannot correct. (When moov ends the file only
+    // moov's own atoms behind the tag move.)
+    const bool mediaMoves = moovOffset_ + moovSize_ < stream_->size();
     std::vector<Atom> traks;
-    childrenOfType(moov, root, "trak", traks);
+    bool found = childrenOfType(moov, root, "trak", traks);
     for (const Atom& trak : traks) {
         std::vector<Atom> mdia, minf, stbl;
-        childrenOfType(moov, trak, "mdia", mdia);
+        found = childrenOfType(moov, trak, "mdia", mdia) && !mdia.empty() && found;
         for (const Atom& a : mdia) {
-            childrenOfType(moov, a, "minf", minf);
+            found = childrenOfType(moov, a, "minf", minf) && found;
         }
+        found = found && !minf.empty();
         for (const Atom& a : minf) {
-            childrenOfType(moov, a, "stbl", stbl);
+            found = childrenOfType(moov, a, "stbl", stbl) && found;
         }
+        found = found && !stbl.empty();
         for (const Atom& table : stbl) {
             std::vector<Atom> offsets;
-            childrenOfType(moov, table, "stco", offsets);
+            found = childrenOfType(moov, table, "stco", offsets) && found;
             childrenOfType(moov, table, "co64", offsets);
+            found = found && !offsets.empty();
             for (const Atom& atom : offsets) {
                 if (!shiftChunkTable(moov, atom, moovOffset_, contentsStart, delta, edits)) {
                     return false;
                 }
             }
         }
+        if (mediaMoves && !found) {
+            return false;
+        }
     }
-    return true;
+    if (mediaMoves && !found) {
+        return false;
+    }
+    // A fragmented file (mvex in moov) keeps absolute offsets in its fragments: behind
+    // a top-level box the walk could not pass, a fragment would be missed.
+    std::vector<Atom> mvex;
+    childrenOfType(moov, root, "mvex", mvex);
+    return !mediaMoves || mvex.empty() || topLevelWhole_;
 }
 
 namespace {

@@ -35,6 +35,9 @@ private:
     std::vector<uint8_t> buildUdta(const std::vector<uint8_t>& ilst, const bool written[]) const;
     bool padUdta(std::vector<uint8_t>& udta) const;
     ByteEdit moovSizeEdit(int64_t newMoovSize) const;
+    // Adds the stco/co64 entries behind moov's start, moved by delta, to `edits`; false
+    // when an entry no longer fits, or when the media behind moov would move while a
+    // track's chunk-offset table cannot be reached.
     bool shiftChunkOffsets(int64_t delta, std::vector<ByteEdit>& edits);
     // Adds to `edits` the fragment boxes whose offsets change when moov grows by delta;
     // false when one does not parse or an offset no longer fits.
@@ -47,6 +50,7 @@ private:
         int64_t header;
     };
     std::vector<FragmentBox> fragmentBoxes_;
+    bool topLevelWhole_ = true; // the top-level walk reached the end of the file
 
     int64_t moovOffset_ = 0;
     int64_t moovSize_ = 0;
