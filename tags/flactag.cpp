@@ -311,6 +311,28 @@ void FlacTag::readPictureBlock(std::vector<uint8_t> body, bool seen[], bool& fro
     frontCover = isFront;
 }
 
+bool FlacTag::metadataEndsAtFrames() const {
+    // A frame header where the blocks' stated lengths end; otherwise, when a block runs
+    // into the frames, a frame header stands further on, and rewriting the blocks would
+    // take the start of the stream with them. Bytes behind the blocks that hold no frame
+    // at all lose nothing.
+    constexpr int64_t kChunk = 64 * 1024;
+    constexpr int64_t kHeaderBytes = 16;
+    const int64_t fileSize = stream_->size();
+    for (int64_t at = markerOffset_ + areaLength_; at < fileSize; at += kChunk) {
+        const std::vector<uint8_t> bytes = readRange(stream_, at, std::min(kChunk + kHeaderBytes, fileSize - at));
+        if (bytes.empty()) {
+            return false;
+        }
+        for (size_t i = 0; i < bytes.size() && i < size_t(kChunk); ++i) {
+            if (frameHeaderAt(bytes.data() + i, bytes.size() - i)) {
+                return at == markerOffset_ + areaLength_ && i == 0;
+            }
+        }
+    }
+    return true;
+}
+
 int FlacTag::save() {
     if (!stream_) {
         return -1;
@@ -318,6 +340,9 @@ int FlacTag::save() {
     items_.reduce(isBasicField);
     if (items_.count() == 0 && !hadTagBlocks_ && keptComments_.empty() && keptPictures_.empty() && !hasStrayLead()) {
         return 1;
+    }
+    if (!metadataEndsAtFrames()) {
+        return -1;
     }
     std::vector<Block> blocks = otherBlocks_;
     blocks.push_back({kVorbisComment, buildVorbisComments(items_, keptComments_, vendor_, CommentKind::Flac)});

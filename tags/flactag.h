@@ -14,7 +14,8 @@ public:
     // Uses the stream's padding when the new blocks fit it; refuses (-1, file unchanged)
     // a block larger than FLAC can say (16 MiB), such as a cover that big. The blocks are
     // written right behind a leading ID3v2 tag (or at the start): bytes that stood in
-    // front of "fLaC" there go, as decoders do not skip them.
+    // front of "fLaC" there go, as decoders do not skip them. Refused too when a block
+    // runs into the frames: the rewrite would cut the first one.
     int save() override;
     // Whether bytes (zeros, an old "FLAC" header) stand between the leading ID3v2 tag, or
     // the start, and "fLaC": a save of any tag of the file must rewrite the blocks then.
@@ -25,6 +26,9 @@ public:
     static bool streamCovers(IByteStream* stream, int64_t blockStart, int64_t end);
 
 private:
+    // Whether the first frame begins where the metadata blocks' stated lengths end, or no
+    // frame follows them at all: false when the last block runs into the frames.
+    bool metadataEndsAtFrames() const;
     void readCommentBlock(const std::vector<uint8_t>& body, bool seen[]);
     void readPictureBlock(std::vector<uint8_t> body, bool seen[], bool& frontCover, std::vector<uint8_t>& coverBlock);
 

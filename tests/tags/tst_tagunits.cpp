@@ -672,7 +672,8 @@ private slots:
         const int type = file->fileType();
         // Files whose save would lose samples: an MP4 track whose chunk offsets cannot be
         // reached while the media moves, a FLAC block running into the first frame.
-        const QStringList refused = {"m4a-minf-size-overruns-mdia-6d0f63a4.m4a"};
+        const QStringList refused = {"m4a-minf-size-overruns-mdia-6d0f63a4.m4a",
+                                     "flac-stray-lead-and-cut-padding-10e96865.flac"};
         if (refused.contains(QFileInfo(path).fileName())) {
             QCOMPARE(clearAddSave(), -1);
             QCOMPARE(toQByteArray(stream.bytes()), input);
