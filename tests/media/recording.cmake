@@ -16,3 +16,5 @@ calvorine_add_test(test_record_frames
   LIBS calvorine_media
   LOCKS desktop realtime
   TIMEOUT 600)
+# A row with too few slots to judge ends the run with this code: ctest shows it as skipped.
+set_tests_properties(test_record_frames PROPERTIES SKIP_RETURN_CODE 77)

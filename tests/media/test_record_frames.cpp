@@ -1,7 +1,8 @@
 // Every frame of a recording its own picture, taken at its slot's time: a window of
 // another process paints a millisecond clock as a bar code, and the clock is read back
 // from every frame of 10 s recordings at 30 and 60 fps, of a 640x480 area and of the
-// full screen.
+// full screen. A row with too few slots to judge exits with kSkippedExit, which ctest
+// shows as skipped.
 #include "media/QRecordObject.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -43,6 +45,11 @@ bool clockShows() {
 
 class TestRecordFrames : public QObject {
     Q_OBJECT
+
+public:
+    // Set when a row could not be measured: the run then ends with kSkippedExit.
+    static inline bool s_rowSkipped = false;
+    static constexpr int kSkippedExit = 77;
 
 private:
     QTemporaryDir m_out;
@@ -108,42 +115,43 @@ private slots:
         loop.exec();
         recorder.stopRecord();
         probe.stop();
-        const int64_t clockGapMs = frame_clock::longestClockGapMs(clockLog(), startMs, frame_clock::nowMilliseconds());
+        const QVector<frame_clock::ClockStall> stalls =
+            frame_clock::clockStalls(clockLog(), startMs, frame_clock::nowMilliseconds());
 
+        // A picture that shows a clock the clock window was late to replace says nothing
+        // of the recorder: those slots are left out, the rest are judged. The waits of the
+        // grabbing thread are the recorder's own and excuse nothing.
         const QRect clock(kClockAt - area.topLeft(), QSize(frame_clock::kWidth, frame_clock::kHeight));
-        const frame_clock::Report r = frame_clock::readFrameClock(file, clock, fps);
-        const QString summary = QString("%1 frames: %2 distinct, %3 repeated, %4 slots lost, %5 unreadable; "
-                                        "largest grab-to-slot error %6 ms")
+        const frame_clock::Report r = frame_clock::readFrameClock(file, clock, fps, stalls);
+        const QString summary = QString("%1 frames: %2 distinct, %3 repeated, %4 slots lost, %5 unreadable, "
+                                        "%6 left out (clock repainted late), %7 measured; "
+                                        "largest grab-to-slot error %8 ms")
                                     .arg(r.frames)
                                     .arg(r.distinct)
                                     .arg(r.repeats)
                                     .arg(r.lostSlots)
                                     .arg(r.undecoded)
+                                    .arg(r.leftOut)
+                                    .arg(r.measured)
                                     .arg(r.maxErrorMs, 0, 'f', 1);
         qInfo().noquote() << summary;
         qInfo().noquote() << probe.summary();
-        qInfo().noquote() << QString("the clock window's longest gap between repaints: %1 ms").arg(clockGapMs);
         QVERIFY2(r.frames >= fps * 9, qPrintable(summary));
         QVERIFY2(r.undecoded == 0, qPrintable(summary));
-        // The grabs, the clock window and the X server share the machine: a thread that
-        // is not woken within half the tolerance says the machine did not keep up.
-        // So does a machine with more runnable threads than cores, and a clock window
-        // that did not repaint for longer than the tolerance: the screen showed an old
-        // clock then, whatever the recorder did.
-        QString overload = probe.notKeptUp();
-        if (overload.isEmpty() && clockGapMs > toleranceMs) {
-            overload =
-                QString("the machine did not keep up: the clock window did not repaint for %1 ms").arg(clockGapMs);
+        if (r.measured * 3 < r.frames * 2) {
+            s_rowSkipped = true;
+            QSKIP(qPrintable(QString("too few slots to judge: the clock window was late to repaint in %1 slots, "
+                                     "%2 left: ")
+                                 .arg(r.leftOut)
+                                 .arg(r.measured) +
+                             summary));
         }
-        if (!overload.isEmpty()) {
-            QSKIP(qPrintable(overload + "; " + summary));
-        }
-        // While the machine keeps up: at most one in 300.
-        QVERIFY2(r.repeats * 300 <= r.frames, qPrintable(summary));
-        QVERIFY2(r.lostSlots * 300 <= r.frames, qPrintable(summary));
-        // Every picture near its slot, but for the same one in 300 that may be late (a late
-        // grab is what repeats one slot and loses the next).
-        const int spared = r.frames / 300;
+        // At most one in 300 of the slots measured (one in a row that left a few out).
+        const int spared = (r.measured + 150) / 300;
+        QVERIFY2(r.repeats <= spared, qPrintable(summary));
+        QVERIFY2(r.lostSlots <= spared, qPrintable(summary));
+        // Every picture near its slot, but for the same ones that may be late (a late grab
+        // is what repeats one slot and loses the next).
         QVERIFY2(r.errorsMs.size() > spared && r.errorsMs[spared] <= toleranceMs, qPrintable(summary));
     }
 };
@@ -155,7 +163,13 @@ int main(int argc, char** argv) {
     PrivateHome home;
     QApplication app(argc, argv);
     TestRecordFrames test;
-    return QTest::qExec(&test, argc, argv);
+    const int failed = QTest::qExec(&test, argc, argv);
+    // A run whose rows all passed but one that could not be measured is not a pass:
+    // ctest shows it as skipped (a failure still shows as one).
+    if (failed == 0 && TestRecordFrames::s_rowSkipped) {
+        return TestRecordFrames::kSkippedExit;
+    }
+    return std::min(failed, TestRecordFrames::kSkippedExit - 1);
 }
 
 #include "test_record_frames.moc"

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QVector>
@@ -40,11 +41,12 @@ inline int64_t nowMilliseconds() {
     return calvorine::platform::monotonicMicroseconds() / 1000;
 }
 
-// The bar code of the current millisecond, repainted every millisecond. A repaint that
-// comes later than a limit after the one before is written to the log, one line
-// "<monotonic ms at the repaint> <ms since the repaint before>": while the window does
-// not repaint, the screen shows an old clock, and a recording repeats it however well
-// the recorder keeps its slots.
+// The bar code of the current millisecond, repainted every millisecond. A clock that
+// stayed on the screen longer than a limit is written to the log when the repaint that
+// replaces it is done, one line "<monotonic ms when the new clock showed> <ms the old
+// clock showed for>": the old clock is the one painted at the first minus the second.
+// A picture grabbed meanwhile shows that old clock however well the recorder keeps its
+// slots.
 class ClockWindow : public QWidget {
 public:
     explicit ClockWindow(FILE* lateLog = nullptr) : m_lateLog(lateLog) {
@@ -52,25 +54,26 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
         m_timer.setTimerType(Qt::PreciseTimer);
         connect(&m_timer, &QTimer::timeout, this, [this] {
+            const int64_t shown = m_paintedMs;
             repaint();
             const int64_t now = nowMilliseconds();
-            if (m_lateLog && m_lastPaintMs > 0 && now - m_lastPaintMs > kLateLogMs) {
+            if (m_lateLog && shown > 0 && now - shown > kLateLogMs) {
                 std::fprintf(m_lateLog, "%lld %lld\n", static_cast<long long>(now),
-                             static_cast<long long>(now - m_lastPaintMs));
+                             static_cast<long long>(now - shown));
                 std::fflush(m_lateLog);
             }
-            m_lastPaintMs = now;
         });
         m_timer.start(1);
     }
 
-    // Gaps between repaints up to this long are not logged.
+    // A clock shown up to this long is not logged.
     static constexpr int64_t kLateLogMs = 3;
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        const uint32_t value = uint32_t(nowMilliseconds()) & ((1u << kBits) - 1);
+        m_paintedMs = nowMilliseconds();
+        const uint32_t value = uint32_t(m_paintedMs) & ((1u << kBits) - 1);
         p.fillRect(0, 0, kBarWidth, kHeight, Qt::white);
         p.fillRect(kBarWidth, 0, kBarWidth, kHeight, Qt::black);
         for (int bit = 0; bit < kBits; ++bit) {
@@ -82,7 +85,7 @@ protected:
 private:
     QTimer m_timer;
     FILE* m_lateLog;
-    int64_t m_lastPaintMs = 0;
+    int64_t m_paintedMs = 0;
 };
 
 // The body of the clock process: "<program> --clock-window x y [late-log]".
@@ -99,13 +102,19 @@ inline int runClockWindow(int argc, char** argv, int x, int y) {
     return result;
 }
 
-// The longest gap between two repaints of a clock window that overlapped [fromMs, toMs]
-// (on the monotonic clock), as read from its late log; 0 when none was logged.
-inline int64_t longestClockGapMs(const QString& lateLogPath, int64_t fromMs, int64_t toMs) {
+// A clock the window showed for longer than its log's limit, on the monotonic clock:
+// the one painted at fromMs, shown until toMs.
+struct ClockStall {
+    int64_t fromMs = 0;
+    int64_t toMs = 0;
+};
+
+// The clocks shown late that overlapped [fromMs, toMs], as read from the window's log.
+inline QVector<ClockStall> clockStalls(const QString& lateLogPath, int64_t fromMs, int64_t toMs) {
+    QVector<ClockStall> stalls;
     QFile log(lateLogPath);
-    int64_t longest = 0;
     if (!log.open(QIODevice::ReadOnly)) {
-        return longest;
+        return stalls;
     }
     while (!log.atEnd()) {
         const QList<QByteArray> fields = log.readLine().simplified().split(' ');
@@ -116,10 +125,10 @@ inline int64_t longestClockGapMs(const QString& lateLogPath, int64_t fromMs, int
         const int64_t gap = fields[1].toLongLong();
         // A gap that began before the window but ended inside it counts too.
         if (at >= fromMs && at - gap <= toMs) {
-            longest = std::max(longest, gap);
+            stalls.append({at - gap, at});
         }
     }
-    return longest;
+    return stalls;
 }
 
 // Whether the machine gave a thread its time while something was measured: a thread
@@ -225,15 +234,20 @@ struct Report {
     int distinct = 0;          // frames with a clock of their own
     int repeats = 0;           // frames that show the same clock as the one before
     int lostSlots = 0;         // slots whose picture never reached the file (the clock skips one)
+    int leftOut = 0;           // slots whose picture showed a clock the clock window was late to repaint
+    int measured = 0;          // slots judged: frames read and readable, less those left out
     double maxErrorMs = 0;     // largest distance of a picture's clock from its slot's time
-    QVector<double> errorsMs;  // every picture's distance from its slot's time, largest first
+    QVector<double> errorsMs;  // every measured picture's distance from its slot's time, largest first
     double medianOffsetMs = 0; // the constant part (showing the clock, the start) left out
 };
 
 // Reads the clock from every frame of the file's picture stream. clock is where the bar
 // code lies in the frame. A frame's slot is its index in the file; its slot time is the
-// index times the period, measured from the median offset of all frames.
-inline Report readFrameClock(const QString& path, QRect clock, double fps) {
+// index times the period, measured from the median offset of the frames measured.
+// A frame that shows a clock of stalls (one the clock window showed late) is left out,
+// with the repeats of it and a loss counted from it: what it shows says nothing of the
+// recorder.
+inline Report readFrameClock(const QString& path, QRect clock, double fps, const QVector<ClockStall>& stalls = {}) {
     Report report;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-vsync", "0", "-vf",
@@ -268,8 +282,14 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps) {
         clocks.append(readable ? value : -1);
     }
     report.frames = clocks.size();
+    const int64_t mask = (int64_t(1) << kBits) - 1;
+    QSet<int64_t> shownLate;
+    for (const ClockStall& stall : stalls) {
+        shownLate.insert(stall.fromMs & mask);
+    }
     const double periodMs = 1000.0 / fps;
-    QVector<double> offsets;
+    QVector<double> offsets(clocks.size(), 0.0);
+    QVector<bool> measured(clocks.size(), false);
     int64_t first = -1;
     int lastIndex = -1; // the last frame with a new clock
     for (int i = 0; i < clocks.size(); ++i) {
@@ -281,32 +301,43 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps) {
             first = clocks[i];
         }
         // Unwrapped against the first clock read (the counter wraps every 4.6 hours).
-        int64_t delta = (clocks[i] - first) & ((int64_t(1) << kBits) - 1);
+        int64_t delta = (clocks[i] - first) & mask;
         if (delta > (int64_t(1) << (kBits - 1))) {
             delta -= int64_t(1) << kBits;
         }
-        offsets.append(double(delta) - i * periodMs);
+        offsets[i] = double(delta) - i * periodMs;
+        const bool late = shownLate.contains(clocks[i]);
+        report.leftOut += late ? 1 : 0;
+        measured[i] = !late;
         if (i > 0 && clocks[i - 1] == clocks[i]) {
-            ++report.repeats;
+            report.repeats += late ? 0 : 1;
             continue;
         }
-        ++report.distinct;
+        report.distinct += late ? 0 : 1;
         // More periods passed on the clock than slots in the file since the last new
         // picture: a picture grabbed was never written (two met in one slot).
-        if (lastIndex >= 0) {
+        if (lastIndex >= 0 && !late && measured[lastIndex]) {
             const int periods = int(std::lround(double(clocks[i] - clocks[lastIndex]) / periodMs));
             report.lostSlots += std::max(0, periods - (i - lastIndex));
         }
         lastIndex = i;
     }
-    if (offsets.isEmpty()) {
+    QVector<double> sorted;
+    for (int i = 0; i < clocks.size(); ++i) {
+        if (measured[i]) {
+            sorted.append(offsets[i]);
+        }
+    }
+    report.measured = sorted.size();
+    if (sorted.isEmpty()) {
         return report;
     }
-    QVector<double> sorted = offsets;
     std::sort(sorted.begin(), sorted.end());
     report.medianOffsetMs = sorted[sorted.size() / 2];
-    for (double offset : offsets) {
-        report.errorsMs.append(std::abs(offset - report.medianOffsetMs));
+    for (int i = 0; i < clocks.size(); ++i) {
+        if (measured[i]) {
+            report.errorsMs.append(std::abs(offsets[i] - report.medianOffsetMs));
+        }
     }
     std::sort(report.errorsMs.begin(), report.errorsMs.end(), std::greater<double>());
     report.maxErrorMs = report.errorsMs.first();
