@@ -282,7 +282,14 @@ QCustomToolTip::QCustomToolTip(QWidget* parent) : QRZDialog(parent) {
     setResizeFlags(0);
     setBackgroundMargins(20, 20, 20, 20, 20, 20, 20, 20);
     m_label = new QLabel(this);
-    m_label->move(20, 25);
+    // The text box lies 25 px down the window. Two lines of 15 px fill its 30 px; their
+    // baselines fall at 4/5 of each line, which sets this face's ink 3 px below the top of
+    // its lines and lets the last descender hang 1 px below them. The label stands 2 px
+    // higher than the text box and reaches 2 px further down, so that the ink lies in the
+    // middle of the box, whole.
+    m_label->move(20, 23);
+    m_label->setTextFormat(Qt::RichText);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWidgetFont(m_label, 12);
     setWidgetTextColor(m_label, QPalette::WindowText, Qt::black);
     m_timer = new QTimer(this);
@@ -291,13 +298,17 @@ QCustomToolTip::QCustomToolTip(QWidget* parent) : QRZDialog(parent) {
 
 void QCustomToolTip::setText(const QString& text) {
     m_text = text;
-    m_label->setText(text);
+    // At the face's own line spacing a descender of one line meets the ascenders of the
+    // next: the lines are set 15 px apart.
+    QString lines = text.toHtmlEscaped();
+    lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    m_label->setText(QStringLiteral("<div style=\"line-height:15px\">%1</div>").arg(lines));
 }
 
 void QCustomToolTip::setBoxSize(int width, int height) {
     m_boxSize = QSize(width, height);
     m_boxSizeGiven = true;
-    m_label->resize(m_boxSize);
+    m_label->resize(m_boxSize + QSize(0, 2));
 }
 
 void QCustomToolTip::onTimer() {

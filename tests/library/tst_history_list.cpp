@@ -19,7 +19,13 @@
 #include "toolkit/QRZMenu.h"
 
 #include <QAction>
+#include <QHash>
 #include <QLabel>
+#include <QLineEdit>
+#include <QVector>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace librarytest;
 
@@ -51,6 +57,87 @@ QModelIndex rowOf(QHistoryListWgt* list, const QString& name, int column = 1) {
         }
     }
     return QModelIndex();
+}
+
+// What a reader meets in a picture of a text box: the box's fill (its most common colour)
+// and the rows it covers, the rows holding ink within it (each a run of rows, one a line),
+// and the contrast ratio of the strongest ink against the fill as WCAG reckons it.
+struct TextInBox {
+    QColor fill;
+    int boxTop = -1;
+    int boxBottom = -1;
+    QVector<QPair<int, int>> lines; // first and last row of each line of text
+    double contrast = 0.0;
+
+    double boxMiddle() const { return (boxTop + boxBottom) / 2.0; }
+    double textMiddle() const { return lines.isEmpty() ? -1.0 : (lines.first().first + lines.last().second) / 2.0; }
+};
+
+double relativeLuminance(const QColor& colour) {
+    auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) + 0.0722 * linear(colour.blue());
+}
+
+TextInBox readTextInBox(const QImage& shot) {
+    TextInBox result;
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            ++counts[shot.pixel(x, y) & 0xffffff];
+        }
+    }
+    QRgb mode = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(mode)) {
+            mode = it.key();
+        }
+    }
+    result.fill = QColor(mode);
+    // The box: rows mostly of the fill (its border and what lies outside it are not).
+    for (int y = 0; y < shot.height(); ++y) {
+        if (desktoptest::countColour(shot, QRect(0, y, shot.width(), 1), result.fill, 6) * 2 > shot.width()) {
+            result.boxTop = result.boxTop < 0 ? y : result.boxTop;
+            result.boxBottom = y;
+        }
+    }
+    if (result.boxTop < 0) {
+        return result;
+    }
+    // Ink: inside the box, clear of its left and right edges, the pixels more than a
+    // quarter of the way from the fill to the strongest ink.
+    const QRect inside(10, result.boxTop, shot.width() - 20, result.boxBottom - result.boxTop + 1);
+    const double fillLuminance = relativeLuminance(result.fill);
+    double strongest = 0.0;
+    QColor ink = result.fill;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const double away = std::abs(relativeLuminance(shot.pixelColor(x, y)) - fillLuminance);
+            if (away > strongest) {
+                strongest = away;
+                ink = shot.pixelColor(x, y);
+            }
+        }
+    }
+    const double lighter = std::max(fillLuminance, relativeLuminance(ink));
+    const double darker = std::min(fillLuminance, relativeLuminance(ink));
+    result.contrast = (lighter + 0.05) / (darker + 0.05);
+    bool inLine = false;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        bool inked = false;
+        for (int x = inside.left(); x <= inside.right() && !inked; ++x) {
+            inked = std::abs(relativeLuminance(shot.pixelColor(x, y)) - fillLuminance) > strongest / 4;
+        }
+        if (inked && !inLine) {
+            result.lines.append({y, y});
+        } else if (inked) {
+            result.lines.last().second = y;
+        }
+        inLine = inked;
+    }
+    return result;
 }
 
 } // namespace
@@ -252,8 +339,7 @@ void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {
     copyOf("clip.mp4", m_media + "/rename/taken.mp4");
     QVERIFY(writeHistory(m_folders, {{clip, "mp4"}, {dotted, "mp4"}, {bare, ""}}));
     QHistoryDlg dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(showForInput(&dialog));
     QHistoryListWgt* list = dialog.listWidget();
 
     // Through the name editor, as the "Edit Name" button opens it.
@@ -283,11 +369,14 @@ void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {
     }
     QVERIFY(!QFile::exists(m_media + "/rename/.mp4"));
 
-    // A name that is taken: the file stays, the tooltip shows and closes by itself.
+    // A name that is taken, typed as the user does after the row's "Edit Name" button:
+    // the file stays, and the tooltip shows and closes by itself. Read from the screen,
+    // its text sits in the middle of its box, its two lines apart, dark on a light fill.
     QElapsedTimer shown;
     QSize tipSize;
     QString tipText;
-    bool pictured = false;
+    QImage onScreen;
+    QString tipPlace;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
         auto* tip = qobject_cast<QCustomToolTip*>(QApplication::activeModalWidget());
@@ -295,20 +384,62 @@ void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {
             shown.start();
             tipSize = tip->size();
             tipText = tip->text();
-        } else if (tip != nullptr && shown.isValid() && shown.elapsed() > 400 && !pictured) {
-            pictured = true;
-            // The translucent box as it draws itself (the screen grab races the compositor).
-            tip->grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_rename_failed_tip.png");
+        } else if (tip != nullptr && shown.isValid() && shown.elapsed() > 500 && onScreen.isNull()) {
+            const QRect area = desktoptest::xwininfoRect(tip->winId()); // where the screen has it
+            tipPlace = QStringLiteral("tip at %1,%2").arg(area.x()).arg(area.y());
+            onScreen = QGuiApplication::primaryScreen()
+                           ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+            onScreen.save(testoutput::pngPath("history_rename_failed_tip"));
         }
     });
     watch.start(20);
-    list->ItemNameChange(rowOf(list, "c.mp4"), "taken");
+    const QRect editCell = list->view()->visualRect(rowOf(list, "c.mp4", 2));
+    const QPoint onEdit = list->view()->viewport()->mapToGlobal(editCell.center());
+    QVERIFY(xdotool({"mousemove", "--sync", QString::number(onEdit.x() - 20), QString::number(onEdit.y())}));
+    QTest::qWait(100);
+    QVERIFY(clickAt(list->view()->viewport(), editCell.center()));
+    QLineEdit* nameEditor = nullptr;
+    QTRY_VERIFY((nameEditor = [list]() -> QLineEdit* {
+                    for (QLineEdit* edit : list->view()->findChildren<QLineEdit*>()) {
+                        if (edit->isVisible() && edit->hasFocus()) {
+                            return edit;
+                        }
+                    }
+                    return nullptr;
+                }()) != nullptr);
+    QCOMPARE(nameEditor->text(), QString("c"));
+    QVERIFY(key("ctrl+a"));
+    QVERIFY(typeText("taken"));
+    QTRY_COMPARE(nameEditor->text(), QString("taken"));
+    QVERIFY(key("Return"));
     QTRY_VERIFY_WITH_TIMEOUT(shown.isValid() && QApplication::activeModalWidget() == nullptr, 5000);
     QVERIFY(shown.elapsed() > 1000);
     QCOMPARE(tipSize, QSize(320, 70));
     QVERIFY(tipText.startsWith("Edit failed."));
     QVERIFY(QFile::exists(m_media + "/rename/c.mp4"));
     QVERIFY(historyText(m_folders).contains(m_media + "/rename/c.mp4"));
+
+    QVERIFY(!onScreen.isNull());
+    const TextInBox read = readTextInBox(onScreen);
+    const QString seen = tipPlace + QStringLiteral(": fill %1, box rows %2-%3, text rows %4, contrast %5")
+                                        .arg(read.fill.name())
+                                        .arg(read.boxTop)
+                                        .arg(read.boxBottom)
+                                        .arg([&read] {
+                                            QStringList runs;
+                                            for (const auto& line : read.lines) {
+                                                runs << QStringLiteral("%1-%2").arg(line.first).arg(line.second);
+                                            }
+                                            return runs.join(' ');
+                                        }())
+                                        .arg(read.contrast, 0, 'f', 2);
+    QVERIFY2(read.boxBottom - read.boxTop >= 30, qPrintable(seen));              // the box, with room for the text
+    QVERIFY2(read.lines.size() == 2, qPrintable(seen));                          // two lines, blank rows between
+    QVERIFY2(read.lines[1].first - read.lines[0].second >= 3, qPrintable(seen)); // two of them
+    QVERIFY2(std::abs(read.textMiddle() - read.boxMiddle()) <= 1.5, qPrintable(seen));
+    QVERIFY2(read.contrast >= 4.5, qPrintable(seen));
     QDir(m_media + "/rename").removeRecursively();
 }
 

@@ -75,6 +75,18 @@ QImage messageIcon(const QColor& disc, const Glyph& glyph) {
     return image;
 }
 
+// Background of the self-closing tooltip box, drawn as nine parts with margins of 20 over
+// a window 40 px larger than its text box, whose text is centred 40 px from the window's
+// top: the panel leaves the top 10 rows clear, so that the text lies in its middle. Black
+// text reads on its light fill.
+QImage tipBackground() {
+    const int clearRows = 10;
+    QImage image = blank(60, 60 + clearRows);
+    QPainter painter(&image);
+    painter.drawImage(0, clearRows, panel(QSize(60, 60), 5.0, palette::lightText, palette::accent));
+    return image;
+}
+
 QImage verticalGroove(const QColor& color) {
     return sliderGroove(QSize(6, 80), color);
 }
@@ -99,7 +111,7 @@ const Registrar images[] = {
     {"/image/common/no_title_logo.png", [] { return glyphIcon(128, glyph::logo, palette::accent); }},
     {"/image/common/ico_folder.png", [] { return glyphIcon(16, glyph::folder, palette::lightText); }},
     {"/image/common/ico_watermark.png", [] { return glyphIcon(16, glyph::droplet, palette::lightText); }},
-    {"/image/common/rect.png", [] { return panel(QSize(60, 60), 5.0, palette::dark1, palette::accent); }},
+    {"/image/common/rect.png", tipBackground},
     {"/image/common/slider_bottom.png", [] { return sliderGroove(QSize(100, 4), palette::edge); }},
     {"/image/common/slider_top.png", [] { return sliderGroove(QSize(100, 4), palette::accent); }},
     {"/image/common/slider_image.png", [] { return sliderHandleStrip(12); }},
