@@ -216,17 +216,30 @@ private slots:
 
         bool first = false;
         bool sameInode = false;
+        bool deadGone = false;
+        int ours = -1;
+        shmid_ds state{};
         {
             SingleInstanceGuard guard(title);
             first = guard.isFirstInstance();
             struct stat now {};
             sameInode = ::stat(keyFile.constData(), &now) == 0 && now.st_ino == used.st_ino;
+            // Taken over: the dead segment is gone, and the one under the key is the
+            // guard's, attached by it alone.
+            deadGone = ::shmctl(dead, IPC_STAT, &state) == -1;
+            ours = ::shmget(::ftok(keyFile.constData(), 'Q'), 0, 0);
+            if (ours == -1 || ::shmctl(ours, IPC_STAT, &state) != 0) {
+                state.shm_nattch = 0;
+            }
         }
         ::shmctl(dead, IPC_RMID, nullptr); // gone already when the guard took it over
         if (!sameInode && first) {
             QSKIP("the file system gave the new key file another inode");
         }
         QVERIFY2(first, "a dead segment refused the start");
+        QVERIFY2(deadGone, "the dead segment is still there");
+        QVERIFY(ours != -1 && ours != dead);
+        QCOMPARE(int(state.shm_nattch), 1);
     }
 
     // One instance per user: while this user's instance runs, another user of the machine
