@@ -6,9 +6,14 @@
 #include "platform/system/window_list.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSharedMemory>
 #include <QSystemSemaphore>
 #include <QThread>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 float s_scaleFactor = 1.0f;
@@ -79,11 +84,38 @@ KeyApplication::~KeyApplication() {
 
 // ---- single instance ----
 
+namespace {
+
+// Whether a key file can be trusted: not there yet, or a plain file of this user. One
+// that another user made in a shared folder could tie the key to a segment of theirs.
+bool isOwnKeyFile(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        return errno == ENOENT;
+    }
+    return S_ISREG(info.st_mode) && info.st_uid == ::getuid();
+}
+
+} // namespace
+
+QString singleInstanceKey(const QString& productTitle) {
+    // One instance per user: the user's id keeps the users of one machine apart.
+    return QStringLiteral("SystemObject_%1_%2").arg(productTitle).arg(::getuid());
+}
+
 SingleInstanceGuard::SingleInstanceGuard(const QString& productTitle) {
-    m_semaphore = std::make_unique<QSystemSemaphore>(productTitle, 1, QSystemSemaphore::Open);
+    const QString key = singleInstanceKey(productTitle);
+    m_semaphore = std::make_unique<QSystemSemaphore>(key, 1, QSystemSemaphore::Open);
     const bool acquired = m_semaphore->acquire();
-    const QString key = QStringLiteral("SystemObject_%1").arg(productTitle);
     m_memory = std::make_unique<QSharedMemory>(key);
+    if (!isOwnKeyFile(m_memory->nativeKey())) {
+        qWarning("SingleInstanceGuard: the key file %s belongs to someone else", qPrintable(m_memory->nativeKey()));
+        m_first = true;
+        if (acquired) {
+            m_semaphore->release(1);
+        }
+        return;
+    }
     m_first = m_memory->create(1, QSharedMemory::ReadWrite);
     if (!m_first && m_memory->error() == QSharedMemory::AlreadyExists) {
         // The segment may be one that a killed instance left behind, with no process
@@ -108,6 +140,10 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& productTitle) {
 }
 
 SingleInstanceGuard::~SingleInstanceGuard() = default;
+
+QString SingleInstanceGuard::keyFile() const {
+    return m_memory->nativeKey();
+}
 
 bool raiseRunningInstance(const QString& windowTitle, int searchMilliseconds) {
     QElapsedTimer timer;

@@ -42,11 +42,16 @@ private:
     KeyNativeEventFilter* m_filter;
 };
 
-// The single-instance guard: a QSystemSemaphore keyed by the product title serialises the
-// check; a 1-byte QSharedMemory "SystemObject_<title>" marks the running instance. A
+// The single-instance guard: a QSystemSemaphore serialises the check; a 1-byte
+// QSharedMemory marks the running instance, both keyed by singleInstanceKey. A
 // segment left behind by a crashed (killed) instance is detected and removed, so it never
-// blocks the next start. Both keys live on files in the temporary folder: processes that
-// share a guard need the same TMPDIR.
+// blocks the next start. Both keys are the user's own (see singleInstanceKey) and live on
+// files in the temporary folder: processes that share a guard need the same TMPDIR. A
+// segment key file there that is not the user's own (another user may have made it in a
+// shared folder) is not trusted: the program then runs rather than be held by it.
+// The guard's key for this user: the users of one machine each have an instance.
+QString singleInstanceKey(const QString& productTitle);
+
 class SingleInstanceGuard {
 public:
     explicit SingleInstanceGuard(const QString& productTitle);
@@ -54,6 +59,8 @@ public:
     // True when this process is the first instance (it then holds the segment until the
     // guard is destroyed).
     bool isFirstInstance() const { return m_first; }
+    // The file the segment's key is made from.
+    QString keyFile() const;
 
 private:
     std::unique_ptr<QSystemSemaphore> m_semaphore;

@@ -110,7 +110,8 @@ MainWindow::~MainWindow() {
 
 // A file found unreadable or damaged is told in a box of its own once nothing else speaks:
 // never over another box or a menu, the countdown or a running recording (the box would
-// be in its picture and hold up its controls), nor while an area is picked. The history
+// be in its picture and hold up its controls), nor while an area is picked or a schedule
+// waits (its recording would start under the box). The history
 // library is no box: what is found as it opens is told over it at once.
 void MainWindow::tellWhenNothingElseSpeaks(const QString& text, int type) {
     QTimer::singleShot(200, this, [this, text, type] {
@@ -119,7 +120,8 @@ void MainWindow::tellWhenNothingElseSpeaks(const QString& text, int type) {
         }
         QWidget* modal = QApplication::activeModalWidget();
         if ((modal != nullptr && qobject_cast<QHistoryDlg*>(modal) == nullptr) ||
-            QApplication::activePopupWidget() != nullptr || m_countdownRunning || m_recording || isPickingArea()) {
+            QApplication::activePopupWidget() != nullptr || m_countdownRunning || m_recording || m_scheduleView ||
+            isPickingArea()) {
             tellWhenNothingElseSpeaks(text, type);
             return;
         }

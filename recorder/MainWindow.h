@@ -174,6 +174,7 @@ private:
     bool isPickingArea() const;
     void stopSoon();
     bool placeBesideArea();
+    bool toolbarFitsBesideArea() const;
     QString makeRecordFileName() const;
     bool startRecorder();
     bool stopRecorder();

@@ -111,7 +111,9 @@ void MainWindow::StartRecord(bool countdown) {
     m_startUnderWay = true;
     m_countdownWanted = countdown;
     setRecordingLook(true);
-    if (m_toolbarNoticeWanted) {
+    // A start without the countdown is the schedule's, with nobody at the machine: its
+    // notice came with the schedule view, and a box now would hold the start.
+    if (m_toolbarNoticeWanted && countdown) {
         // Nothing is recorded while it is up: the start goes on once it is answered.
         showToolbarNotice();
         return;
@@ -369,13 +371,14 @@ void MainWindow::countdownEnded() {
 // countdown): nothing has started. The notice goes unanswered: taking its answer could
 // raise a box that no one is there to answer.
 void MainWindow::abandonStart() {
+    // Also one shown with the schedule view.
+    delete m_toolbarNotice.data();
     if (!m_startUnderWay) {
         return;
     }
     m_startUnderWay = false;
     m_countdownRunning = false;
     delete m_countdown.data();
-    delete m_toolbarNotice.data();
     m_recording = false;
     m_paused = false;
 }
@@ -394,8 +397,8 @@ void MainWindow::showToolbarNotice() {
 }
 
 void MainWindow::toolbarNoticeAnswered(QRecorderMessage* notice) {
-    if (m_toolbarNotice != notice || !m_startUnderWay) {
-        // Abandoned with the start.
+    if (m_toolbarNotice != notice || !(m_startUnderWay || m_scheduleView)) {
+        // Abandoned with the start or the schedule.
         return;
     }
     // From here on the notice belongs to this answer alone (a quit meanwhile leaves it).
@@ -655,6 +658,20 @@ void MainWindow::setScheduleLook(bool on) {
     setMargins(this, kCompactMargin);
     relayout();
     update();
+    // The toolbar notice of the recording to come is shown now, while the user is there:
+    // the scheduled start itself must not wait for anyone.
+    if (m_videoMode && m_showToolbarNotice && !toolbarFitsBesideArea()) {
+        showToolbarNotice();
+    }
+}
+
+// Whether the recording toolbar will find room beside the capture area, as the recording
+// look places it.
+bool MainWindow::toolbarFitsBesideArea() const {
+    QRecordAreaInfo* info = QRecordAreaInfo::instance();
+    return ::placeBesideArea(QSize(kCompactWidth, 63), QRect(info->areaOrigin(), info->areaSize()),
+                             QGuiApplication::primaryScreen()->size())
+        .fits;
 }
 
 // What leaving the schedule view by either road shares.
@@ -662,6 +679,12 @@ void MainWindow::leaveScheduleLook() {
     m_areaPanel->show();
     m_inputPanel->show();
     m_scheduleView = false;
+    if (m_toolbarNotice) {
+        // Unanswered: it goes before anything is recorded, and nobody may be there to
+        // answer it. Hidden first, so that the window system has it gone at once.
+        m_toolbarNotice->hide();
+        delete m_toolbarNotice.data();
+    }
     if (m_schedule) {
         m_schedule->hide();
         m_schedule->deleteLater();

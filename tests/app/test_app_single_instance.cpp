@@ -1,6 +1,7 @@
 // The single-instance guard with the real program on the virtual desktop: a second start
 // exits with 0 and brings the first one's window back; after kill -9 of the first a new
-// start works, also when a new key file meets its dead segment through a freed inode.
+// start works, also when a new key file meets its dead segment through a freed inode (the
+// segment is then taken over); another user of the machine has an instance of their own.
 #include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
@@ -17,6 +18,8 @@
 #include <sys/shm.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace platform = calvorine::platform;
 
@@ -58,6 +61,31 @@ void startProgram(QProcess* process) {
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(programPath(), QStringList());
 }
+
+// An environment variable set (or unset, with a null value) until the object goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : m_name(name), m_was(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
+    }
+    ~ScopedVariable() {
+        if (m_was) {
+            qputenv(m_name, m_old);
+        } else {
+            qunsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    bool m_was;
+    QByteArray m_old;
+};
 
 } // namespace
 
@@ -141,7 +169,7 @@ private slots:
 
         // The killed instance had created the system semaphore, so nobody removes it: take
         // it over (Create) so that it goes with this object and the test leaves nothing.
-        QSystemSemaphore leftover(kTitle, 1, QSystemSemaphore::Create);
+        QSystemSemaphore leftover(singleInstanceKey(QString::fromLatin1(kTitle)), 1, QSystemSemaphore::Create);
     }
 
     void guardInOneProcess() {
@@ -163,19 +191,19 @@ private slots:
         QTemporaryDir temporary;
         QVERIFY(temporary.isValid());
         const QString folder = temporary.path() + QStringLiteral("/tmp");
-        const QByteArray oldTemporary = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(folder));
+        const ScopedVariable temporaryFolder("TMPDIR", QFile::encodeName(folder));
         const QString title = QStringLiteral("Calvorine dead segment %1").arg(QCoreApplication::applicationPid());
-        const QString keyName = QSharedMemory(QStringLiteral("SystemObject_%1").arg(title)).nativeKey();
-        const QByteArray keyFile = QFile::encodeName(folder + QLatin1Char('/') + QFileInfo(keyName).fileName());
 
         // A first start notes which inode its key file gets; then its folder is cleaned
         // and made again, so that the same files take the same freed inodes.
         struct stat used {};
+        QByteArray keyFile;
         QVERIFY(QDir().mkpath(folder));
         {
             SingleInstanceGuard guard(title);
             QVERIFY(guard.isFirstInstance());
+            keyFile = QFile::encodeName(guard.keyFile());
+            QVERIFY2(keyFile.startsWith(QFile::encodeName(folder)), keyFile.constData());
             QCOMPARE(::stat(keyFile.constData(), &used), 0);
         }
         QVERIFY(QDir(folder).removeRecursively());
@@ -188,18 +216,70 @@ private slots:
 
         bool first = false;
         bool sameInode = false;
+        bool deadGone = false;
+        int ours = -1;
+        shmid_ds state{};
         {
             SingleInstanceGuard guard(title);
             first = guard.isFirstInstance();
             struct stat now {};
             sameInode = ::stat(keyFile.constData(), &now) == 0 && now.st_ino == used.st_ino;
+            // Taken over: the dead segment is gone, and the one under the key is the
+            // guard's, attached by it alone.
+            deadGone = ::shmctl(dead, IPC_STAT, &state) == -1;
+            ours = ::shmget(::ftok(keyFile.constData(), 'Q'), 0, 0);
+            if (ours == -1 || ::shmctl(ours, IPC_STAT, &state) != 0) {
+                state.shm_nattch = 0;
+            }
         }
         ::shmctl(dead, IPC_RMID, nullptr); // gone already when the guard took it over
-        qputenv("TMPDIR", oldTemporary);
         if (!sameInode && first) {
             QSKIP("the file system gave the new key file another inode");
         }
         QVERIFY2(first, "a dead segment refused the start");
+        QVERIFY2(deadGone, "the dead segment is still there");
+        QVERIFY(ours != -1 && ours != dead);
+        QCOMPARE(int(state.shm_nattch), 1);
+    }
+
+    // One instance per user: while this user's instance runs, another user of the machine
+    // sharing the temporary folder starts theirs, and their own second start is refused.
+    void anotherUserHasAnInstanceOfTheirOwn() {
+        if (::getuid() != 0) {
+            QSKIP("starting a guard as another user needs root");
+        }
+        // Shared by both users as /tmp is: anyone may create, each keeps their own.
+        QTemporaryDir shared(QStringLiteral("/tmp/calvorine-users-XXXXXX"));
+        QVERIFY(shared.isValid());
+        QCOMPARE(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+        const ScopedVariable temporaryFolder("TMPDIR", QFile::encodeName(shared.path()));
+        const QString title = QStringLiteral("Calvorine users %1").arg(QCoreApplication::applicationPid());
+        const uid_t other = 65534; // nobody
+
+        SingleInstanceGuard mine(title);
+        QVERIFY(mine.isFirstInstance());
+        const pid_t child = ::fork();
+        QVERIFY(child != -1);
+        if (child == 0) {
+            if (::setgid(other) != 0 || ::setuid(other) != 0) {
+                ::_exit(3);
+            }
+            int code = 0;
+            {
+                SingleInstanceGuard theirs(title);
+                SingleInstanceGuard theirSecond(title);
+                code = !theirs.isFirstInstance() ? 1 : theirSecond.isFirstInstance() ? 2 : 0;
+            }
+            ::_exit(code);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        const char* const outcomes[] = {"", "the other user's start was refused",
+                                        "the other user's second start was not refused", "setuid failed"};
+        QVERIFY2(WEXITSTATUS(status) == 0, outcomes[qBound(0, WEXITSTATUS(status), 3)]);
+        SingleInstanceGuard mySecond(title);
+        QVERIFY(!mySecond.isFirstInstance());
     }
 
     void raiseOfAMissingWindowReportsFalse() {

@@ -12,7 +12,7 @@ set(_journey_first startShowsTheMainWindow recordWithoutAreaTellsTheUser records
 set(_journey_second secondStartRaisesTheFirst closeFollowsTheStoredChoice closeDialogAsks areaModeKeepsWindowsAbove
   unsavedHistoryIsTold unsavedCloseChoiceIsTold unsavedHotkeyDefaultsAreTold unsavedOptionsAreTold trayQuitStoresNothing
   pickModeIgnoresTheStartHotkey oddAreaRecordsItsOwnPixels
-  pickSmallerThanTheFrameRecordsTheFrame)
+  pickSmallerThanTheFrameRecordsTheFrame scheduledFullScreenWaitsForNoBox)
 calvorine_add_test(tst_recorder_journey SOURCES ${_mainwindow_dir}/tst_recorder_journey.cpp ${_mainwindow_dir}/JourneyDriver.h
   ${PROJECT_SOURCE_DIR}/tests/support/PrivateUserFolders.h LIBS Qt5::Xml Qt5::Widgets LOCKS desktop audio TIMEOUT 600
   ARGS ${_journey_first})

@@ -6,6 +6,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ReadOnlyFile.h"
 
+#include <QDateTime>
 #include <QDirIterator>
 #include <QDomDocument>
 #include <QFile>
@@ -608,6 +609,66 @@ private slots:
         double seconds = 0;
         QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(files.first()))) > 0, 10000);
         QVERIFY2(seconds >= 4.0 && seconds <= 4.3, qPrintable(QString::number(seconds)));
+    }
+
+    // A full-screen schedule with the toolbar notice not yet ticked off and nobody at the
+    // machine: the notice comes with the schedule view, goes unanswered, and the recording
+    // still runs from the start to the end as scheduled, without the notice in it.
+    void scheduledFullScreenWaitsForNoBox() {
+        const qint64 startUs = journey::scheduleStartAhead();
+        const qint64 endUs = startUs + 5'000'000;
+        if (endUs >= 86'400'000'000LL) {
+            QSKIP("too close to midnight for a schedule within the day");
+        }
+        const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + journey::msUntilTimeOfDay(startUs);
+        const qint64 endAt = startAt + (endUs - startUs) / 1000;
+        writeSettings(m_program->settingsFile(),
+                      {{"RECORD_SCHEDULE_INFO", "Bool_Schedule", "Y"},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_Start_Time", QString::number(startUs)},
+                       {"RECORD_SCHEDULE_INFO", "Schedule_End_Time", QString::number(endUs)}});
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        chooseAreaEntry(1);
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        QVERIFY(m_program->waitForSize(kScheduleSize));
+        const qint64 leftMs = journey::msUntilTimeOfDay(startUs);
+        qInfo("the schedule view came %lld ms before the start", leftMs);
+        QVERIFY2(leftMs > 5000, "the schedule's start is too near to see what stands before it");
+        const quint64 notice = waitForWindowSized(kToolbarNoticeSize, 3000);
+        QTest::qWait(500);
+        screenshot(QStringLiteral("21-schedule-notice"));
+        const QRect noticeRect = journey::windowRect(notice);
+        const QImage noticeShown = journey::grabScreen(noticeRect);
+
+        QTest::qWait(int(qMax<qint64>(0, journey::msUntilTimeOfDay(startUs))) + 500);
+        screenshot(QStringLiteral("21-schedule-start"));
+        QVERIFY2(waitForWindowSized(kToolbarNoticeSize, 0) == 0, "a notice stands at the start");
+        QVERIFY2(notice != 0, "no toolbar notice while the user was there");
+        const QImage noticeGone = journey::grabScreen(noticeRect);
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->recordings(QStringLiteral("REC_*.mp4")).size(), 1, 5000);
+        QVERIFY(closeHistory(QStringLiteral("scheduled-full-screen")));
+        QVERIFY(m_program->waitForSize(kNormalSize, 20000));
+        const QString file = m_program->recordings(QStringLiteral("REC_*.mp4")).first();
+        double seconds = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seconds = journey::probedDuration(journey::probe(file))) > 0, 10000);
+        // The file was last written as it ended; it began its length before that.
+        const qint64 endedAt = QFileInfo(file).lastModified().toMSecsSinceEpoch();
+        const qint64 startedAt = endedAt - qint64(seconds * 1000);
+        const QString when = QStringLiteral("%1 s long, began %2 ms and ended %3 ms from the schedule")
+                                 .arg(seconds)
+                                 .arg(startedAt - startAt)
+                                 .arg(endedAt - endAt);
+        qInfo().noquote() << when;
+        QVERIFY2(qAbs(startedAt - startAt) <= 1000 && qAbs(endedAt - endAt) <= 1000, qPrintable(when));
+        // Its first pictures show the screen without the notice.
+        const double gone = imageDistance(noticeShown, noticeGone);
+        QVERIFY(gone > 0);
+        for (double at : {0.0, 0.5}) {
+            const QImage frame = journey::videoFrame(file, at).copy(noticeRect);
+            QVERIFY2(imageDistance(frame, noticeGone) < gone / 4,
+                     qPrintable(QStringLiteral("the notice at %1 s").arg(at)));
+        }
     }
 
     // A cut while paused starts the next file running: the tray offers Pause and the next
