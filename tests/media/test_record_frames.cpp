@@ -148,6 +148,18 @@ private slots:
         }
         // At most one in 300 of the slots measured (one in a row that left a few out).
         const int spared = (r.measured + 150) / 300;
+        // A row that misses the bar while the machine was seen not to give this process
+        // its time (a sleeping thread woken late, the grab kept waiting for a core, or more
+        // threads wanting a core than there are) cannot tell the recorder's lateness from
+        // the machine's: it shows as skipped and says what was seen. A row within the bar
+        // passes whatever the machine did.
+        const bool withinBar = r.repeats <= spared && r.lostSlots <= spared && r.errorsMs.size() > spared &&
+                               r.errorsMs[spared] <= toleranceMs;
+        const QString overload = probe.notKeptUp();
+        if (!withinBar && !overload.isEmpty()) {
+            s_rowSkipped = true;
+            QSKIP(qPrintable("cannot judge: " + overload + "; " + summary));
+        }
         QVERIFY2(r.repeats <= spared, qPrintable(summary));
         QVERIFY2(r.lostSlots <= spared, qPrintable(summary));
         // Every picture near its slot, but for the same ones that may be late (a late grab

@@ -179,20 +179,22 @@ public:
     // none later than twice the limit, and at no time during the run or at its end more
     // runnable threads than cores. Else what was seen, for the skip message.
     QString notKeptUp() const {
-        double load = 0;
+        double load = worstLoad();
         const unsigned cores = std::thread::hardware_concurrency();
-        if (getloadavg(&load, 1) != 1) {
-            load = 0;
-        }
-        load = std::max(load, m_worstLoadCentis / 100.0);
-        const bool oversubscribed = load > cores;
-        if (m_late * 300 <= m_wakeUps && m_worstUs <= 2 * m_limitUs && !oversubscribed) {
+        if (m_late * 300 <= m_wakeUps && m_worstUs <= 2 * m_limitUs && load <= cores) {
             return QString();
         }
         return QString("the machine did not keep up (load %1 on %2 cores): %3")
             .arg(load, 0, 'f', 1)
             .arg(cores)
             .arg(summary());
+    }
+    double worstLoad() const {
+        double load = 0;
+        if (getloadavg(&load, 1) != 1) {
+            load = 0;
+        }
+        return std::max(load, m_worstLoadCentis / 100.0);
     }
     QString summary() const {
         return QString("a thread of this process woke, or waited for a core, more than %1 ms late %2 times in %3 "
