@@ -48,3 +48,10 @@ target_include_directories(tst_recorder_random PRIVATE ${PROJECT_SOURCE_DIR} ${_
 target_compile_definitions(tst_recorder_random PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
 add_dependencies(tst_recorder_random calvorine calvorine_images calvorine_resources)
 set_property(TEST tst_recorder_random APPEND PROPERTY ENVIRONMENT "QTEST_FUNCTION_TIMEOUT=570000")
+# Each test function of the journey and told tests is in exactly one of its two lists.
+foreach(_split journey told)
+  list(JOIN _${_split}_first "," _first)
+  list(JOIN _${_split}_second "," _second)
+  add_test(NAME tst_recorder_${_split}_lists COMMAND ${CMAKE_COMMAND} -DBINARY=$<TARGET_FILE:tst_recorder_${_split}>
+    -DFIRST=${_first} -DSECOND=${_second} -P ${_mainwindow_dir}/FunctionLists.cmake)
+endforeach()
