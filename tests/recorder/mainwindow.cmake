@@ -29,7 +29,7 @@ add_dependencies(tst_recorder_journey hotkey_holder)
 set(_told_first startUpBoxIsCentred areaShadeLeavesTheWindowsBright trayQuitDuringRecordingTellsWhatWasNotSaved
   signalEndsWithoutBoxes recordingThatDoesNotPlayIsTold screenshotThatCannotBeSavedIsToldOnce)
 set(_told_second damagedHistoryKeepsItsWholeEntries damagedSettingsKeepTheirReadableValues
-  soundServerKilledDuringARecordingIsToldAndTakenUpAgain boxOverARunningRecordingLetsItStop
+  soundServerKilledDuringARecordingIsToldAndTakenUpAgain noBoxComesOverARunningRecording
   signalDuringTheCountdownStartsNothing)
 calvorine_add_test(tst_recorder_told SOURCES ${_mainwindow_dir}/tst_recorder_told.cpp ${_mainwindow_dir}/JourneyDriver.h
   LIBS Qt5::Xml Qt5::Widgets LOCKS desktop audio TIMEOUT 300 ARGS ${_told_first})
