@@ -6,7 +6,8 @@
 // what the process does (a recording file it holds open): no recording under the idle
 // look, none that the stop hotkey cannot end. At the end SIGTERM must end the program
 // within 10 s with status 0, finishing the recording it runs; then every listed file must
-// play through and every recording that plays must be listed.
+// play through and every recording that plays must be listed. A listed file may go from
+// the disk only by the run's own answer to the history's delete box, or a rename.
 //
 // The seed is printed and differs per run; CALVORINE_RANDOM_SEED gives one back and
 // CALVORINE_RANDOM_SECONDS sets how long the input runs (scripts/soak.sh). Each run keeps
@@ -26,6 +27,8 @@
 #include <QtTest>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 using journey::Program;
 using journey::TopWindow;
@@ -324,37 +327,170 @@ private:
         readHistory();
     }
 
-    // What History.xml lists, read whenever it changed: an entry seen once and gone later
-    // was removed by the run (deleted, unlisted or renamed), which the checks allow.
+    // What History.xml lists, read whenever it changed; then what became of the listed files.
     void readHistory() {
-        noteListedOnDisk();
         const QFileInfo info(m_program.folders().dataFolder() + QStringLiteral("/History.xml"));
         const QString stamp =
             info.exists() ? QStringLiteral("%1/%2").arg(info.lastModified().toMSecsSinceEpoch()).arg(info.size())
                           : QString();
-        if (stamp == m_historyStamp) {
-            return;
-        }
-        m_historyStamp = stamp;
-        const QStringList listed = journey::historyPaths(info.filePath());
-        for (const QString& path : listed) {
-            if (!m_everListed.contains(path)) {
-                note(QStringLiteral("listed: %1").arg(QFileInfo(path).fileName()));
+        if (stamp != m_historyStamp) {
+            m_historyStamp = stamp;
+            const QStringList listed = journey::historyPaths(info.filePath());
+            for (const QString& path : listed) {
+                if (!m_everListed.contains(path)) {
+                    note(QStringLiteral("listed: %1").arg(QFileInfo(path).fileName()));
+                }
+                m_everListed.insert(path);
             }
-            m_everListed.insert(path);
+            m_listed = QSet<QString>(listed.begin(), listed.end());
         }
-        m_listed = QSet<QString>(listed.begin(), listed.end());
-        noteListedOnDisk();
+        lookAtListedFiles();
     }
 
-    // A listed file seen on the disk and gone later was deleted by the run ("Delete files"
-    // in the history): its entry stays in History.xml until the history loads again.
-    void noteListedOnDisk() {
+    // A listed file seen on the disk and gone later was deleted by the run only when the
+    // run answered the history's delete box then (its entry stays in History.xml until the
+    // history loads again), or renamed by the run when the same file is in its folder
+    // under another name. Any other file that goes is a finding: the program deleted a
+    // recording by itself. The box does not name the entries it deletes (the selected
+    // rows, or all): a file that goes while an answer is open is excused.
+    void lookAtListedFiles() {
+        const qint64 now = m_clock.isValid() ? m_clock.elapsed() : 0;
+        const bool deleting = deleteAnswerOpen(now);
+        for (auto it = m_onDisk.begin(); it != m_onDisk.end();) {
+            if (QFileInfo::exists(it.key())) {
+                ++it;
+                continue;
+            }
+            if (deleting) {
+                note(QStringLiteral("deleted by the run's answer to the delete box: %1")
+                         .arg(QFileInfo(it.key()).fileName()));
+            } else {
+                m_vanished.append({it.key(), it.value(), now, m_actions});
+            }
+            m_wentMissing.insert(it.key());
+            it = m_onDisk.erase(it);
+        }
         for (const QString& path : std::as_const(m_listed)) {
-            if (QFileInfo::exists(path)) {
-                m_listedOnDisk.insert(path);
+            const FileId id = fileIdOf(path);
+            if (id.inode != 0) {
+                m_onDisk.insert(path, id);
+                m_seenOnDisk.insert(path);
+            } else if (!m_seenOnDisk.contains(path) && !m_wentMissing.contains(path)) {
+                // Gone before this test first looked (a checkpoint holds the looks).
+                if (deleting) {
+                    note(QStringLiteral("deleted by the run's answer to the delete box before a look: %1")
+                             .arg(QFileInfo(path).fileName()));
+                } else {
+                    m_vanished.append({path, FileId(), now, m_actions});
+                }
+            }
+            if (id.inode == 0) {
+                m_wentMissing.insert(path);
             }
         }
+        judgeVanished(now, false);
+    }
+
+    // A vanished file found in its folder under another name was renamed (the file goes
+    // first, then its entry is renamed); one back under its name was renamed back (the
+    // new name could not be saved). One that is neither within 10 s, or by the end, was
+    // deleted by the program.
+    void judgeVanished(qint64 now, bool last) {
+        for (auto it = m_vanished.begin(); it != m_vanished.end();) {
+            const QString found = it->id.inode == 0 ? QString() : sameFileIn(QFileInfo(it->path).path(), it->id);
+            if (found == it->path) {
+                note(QStringLiteral("back under its name: %1").arg(QFileInfo(found).fileName()));
+            } else if (!found.isEmpty()) {
+                note(QStringLiteral("renamed by the run: %1 to %2")
+                         .arg(QFileInfo(it->path).fileName(), QFileInfo(found).fileName()));
+            } else if (last || now - it->noticedMs >= 10000) {
+                finding(QStringLiteral("a listed file went from the disk without a delete the run chose: %1 (gone "
+                                       "after action %2, at %3 s)")
+                            .arg(it->path)
+                            .arg(it->action)
+                            .arg(it->noticedMs / 1000.0, 0, 'f', 1));
+            } else {
+                ++it;
+                continue;
+            }
+            it = m_vanished.erase(it);
+        }
+    }
+
+    // A file as the disk knows it: its inode and size, which a rename keeps.
+    struct FileId {
+        quint64 inode = 0;
+        qint64 size = -1;
+        bool operator==(const FileId& other) const { return inode == other.inode && size == other.size; }
+    };
+
+    static FileId fileIdOf(const QString& path) {
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+            return FileId();
+        }
+        return FileId{quint64(info.st_ino), qint64(info.st_size)};
+    }
+
+    // The file of the folder that is `id`; empty when none is.
+    static QString sameFileIn(const QString& folder, const FileId& id) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+            if (fileIdOf(dir.filePath(name)) == id) {
+                return dir.filePath(name);
+            }
+        }
+        return QString();
+    }
+
+    // ---- the history's delete box ("Cancel", "Delete files", "Move files")
+
+    static bool isDeleteBox(const TopWindow& window) {
+        return !window.overrideRedirect && window.rect.size() == QSize(420, 170);
+    }
+
+    // Where "Delete files" lies in the box: 80 wide 215 from the left, or 110 wide 155 from
+    // the left in the languages with longer words; 24 high, 130 from the top.
+    static QRect deleteButtonOf(const TopWindow& box) {
+        return QRect(box.rect.x() + 155, box.rect.y() + 130, 295 - 155, 24);
+    }
+
+    // An input that may have pressed "Delete files": a left click or drag that ends on it,
+    // or Return or space on the box, whose focus may rest on it (Escape, the other buttons
+    // and the title's close button keep the files). The answer stays open while the box
+    // shows and for 2 s after it was seen gone.
+    void deleteAnswer(const TopWindow& box, const QString& how) {
+        if (journey::windowRect(box.id).isEmpty()) {
+            return; // gone since the last look
+        }
+        m_deleteAnswerBox = box.id;
+        m_deleteBoxGoneAt = -1;
+        note(QStringLiteral("the delete box (%1) may be answered with Delete files: %2").arg(rectText(box.rect), how));
+    }
+
+    void inputOnDeleteBox(const QPoint& at, const QString& how) {
+        for (const TopWindow& box : std::as_const(m_deleteBoxes)) {
+            if (deleteButtonOf(box).contains(at)) {
+                deleteAnswer(box, how);
+            }
+        }
+    }
+
+    bool deleteAnswerOpen(qint64 now) {
+        if (m_deleteAnswerBox == 0) {
+            return false;
+        }
+        if (m_deleteBoxGoneAt < 0) {
+            if (journey::windowRect(m_deleteAnswerBox).isEmpty()) {
+                m_deleteBoxGoneAt = now;
+            }
+            return true;
+        }
+        if (now - m_deleteBoxGoneAt < 2000) {
+            return true;
+        }
+        m_deleteAnswerBox = 0;
+        return false;
     }
 
     // True when the program looks idle while it holds a recording open (which a
@@ -419,6 +555,12 @@ private:
                 now.overlays.append(window);
             } else {
                 now.boxes.append(window);
+            }
+        }
+        m_deleteBoxes.clear();
+        for (const TopWindow& box : std::as_const(now.boxes)) {
+            if (isDeleteBox(box)) {
+                m_deleteBoxes.append(box);
             }
         }
         return now;
@@ -488,7 +630,15 @@ private:
         return code == 0;
     }
 
-    void press(const QString& keys) { journey::xdotool({"key", "--clearmodifiers", keys}); }
+    void press(const QString& keys) {
+        static const QStringList answers = {"Return", "KP_Enter", "space"};
+        if (answers.contains(keys)) {
+            for (const TopWindow& box : std::as_const(m_deleteBoxes)) {
+                deleteAnswer(box, keys);
+            }
+        }
+        journey::xdotool({"key", "--clearmodifiers", keys});
+    }
 
     // A click at a screen point: 1 left, 3 right; double is two left clicks. A right click
     // where no window of ours takes the pointer would reach the desktop, whose menu can
@@ -497,6 +647,9 @@ private:
         pointTo(point);
         if (button == 3 && m_root.contains(windowUnderPointer())) {
             button = 1;
+        }
+        if (button == 1) {
+            inputOnDeleteBox(point, QStringLiteral("a click"));
         }
         if (twice) {
             journey::xdotool({"click", "--repeat", "2", "--delay", "60", QString::number(button)});
@@ -512,6 +665,11 @@ private:
     }
 
     void drag(const QPoint& from, const QPoint& to) {
+        for (const TopWindow& box : std::as_const(m_deleteBoxes)) {
+            if (deleteButtonOf(box).contains(from)) {
+                inputOnDeleteBox(to, QStringLiteral("a drag"));
+            }
+        }
         pointTo(from);
         journey::xdotool({"mousedown", "1"});
         for (int i = 1; i <= 5; ++i) {
@@ -1039,15 +1197,12 @@ private:
     void checkFiles() {
         readHistory();
         QSet<QString> checked;
+        judgeVanished(m_clock.elapsed(), true);
         for (const QString& path : m_listed) {
             QString why;
             if (!QFile::exists(path)) {
-                if (m_listedOnDisk.contains(path)) {
-                    note(QStringLiteral("deleted by the run, listed until the history loads again: %1")
-                             .arg(QFileInfo(path).fileName()));
-                } else {
-                    finding(QStringLiteral("listed, but missing: %1").arg(path));
-                }
+                note(QStringLiteral("gone (judged when it went), listed until the history loads again: %1")
+                         .arg(QFileInfo(path).fileName()));
             } else if (!journey::playsThrough(path, &why)) {
                 finding(QStringLiteral("listed, but does not play: %1 (%2)").arg(path, why));
             }
@@ -1122,7 +1277,21 @@ private:
     qint64 m_programLogRead = 0;
     QSet<QString> m_listed;
     QSet<QString> m_everListed;
-    QSet<QString> m_listedOnDisk;
+    // The listed files seen on the disk, with their inodes; those gone that no answer to
+    // the delete box explains yet.
+    struct Vanished {
+        QString path;
+        FileId id;
+        qint64 noticedMs;
+        int action;
+    };
+    QHash<QString, FileId> m_onDisk;
+    QSet<QString> m_seenOnDisk;
+    QSet<QString> m_wentMissing;
+    QList<Vanished> m_vanished;
+    QList<TopWindow> m_deleteBoxes; // at the last look at the windows
+    quint64 m_deleteAnswerBox = 0;  // the box the run may have answered "Delete files"
+    qint64 m_deleteBoxGoneAt = -1;
 };
 
 } // namespace
