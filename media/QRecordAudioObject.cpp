@@ -425,7 +425,9 @@ bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std:
         return true;
     }
     source->close();
-    if (chosen.empty() || lostForUs < kChosenGraceUs) {
+    // The system sound follows its output: when that stays away, the default output.
+    const bool followsDevice = !chosen.empty() || m_sourceType == SystemSound;
+    if (!followsDevice || lostForUs < kChosenGraceUs) {
         return false;
     }
     std::unique_ptr<SoundSource> fallback = makeSource(std::string());
@@ -484,7 +486,7 @@ void QRecordAudioObject::captureLoop(std::unique_ptr<SoundSource>& source, const
             resumeCapture(*source);
             lost = false;
             away = false;
-            tellCaptureChange(CaptureBack);
+            tellCaptureChange(fromDefault ? CaptureFromDefault : CaptureBack);
             continue;
         }
         int frames = source->nextPacketFrames();

@@ -115,6 +115,9 @@ private:
     // another one since (set on the event thread).
     std::string deviceName_;
     std::atomic<bool> away_{false};
+    // The output whose monitor the system sound is taken from: opened again after a
+    // loss, it is taken up when it returns (kept over close).
+    std::string followedOutput_;
     bool taking_ = false; // the stream is ready; under the loop's lock
 
     // On the reader's thread: the piece handed out and not yet released.
@@ -296,12 +299,18 @@ bool PulseCapture::askDevice(const DeviceQuery& server, DeviceQuery& device) {
     device.loop = loop_;
     bool ok = false;
     if (kind_ == SoundSourceKind::SystemSound) {
-        if (server.text.empty()) {
+        // The output named at creation, else the one this capture followed before it
+        // went away, else the default output.
+        const std::string sink = !requestedName_.empty()    ? requestedName_
+                                 : !followedOutput_.empty() ? followedOutput_
+                                                            : server.text;
+        if (sink.empty()) {
             fail("there is no output device");
             return false;
         }
+        device.monitor = sink;
         ok = awaitLookup(pa_context_get_sink_info_by_name(
-                             context_, server.text.c_str(),
+                             context_, sink.c_str(),
                              [](pa_context*, const pa_sink_info* info, int eol, void* data) {
                                  noteFirstDevice(data, info ? info->monitor_source_name : nullptr,
                                                  info ? &info->sample_spec : nullptr, eol);
@@ -338,6 +347,9 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
     }
     name = device.text;
     sampleSpec = device.sampleSpec;
+    if (kind_ == SoundSourceKind::SystemSound) {
+        followedOutput_ = device.monitor;
+    }
     return true;
 }
 
@@ -367,7 +379,11 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &sampleSpec));
-    auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
+    // The server moves a capture whose device went away to its default input, a
+    // microphone: the system sound is never moved (it fails instead and is opened again
+    // on its output, in silence meanwhile).
+    auto flags =
+        pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | (kind_ == SoundSourceKind::SystemSound ? PA_STREAM_DONT_MOVE : 0));
     // A new stream carries no sound from before it was connected.
     originUs_ = monotonicMicroseconds();
     positionFrames_ = 0;

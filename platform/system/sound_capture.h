@@ -81,8 +81,9 @@ public:
     virtual std::string lastError() const = 0;
 };
 
-// A capture from the sound server. sourceName chooses a microphone by its server name;
-// empty means the default input. It is ignored for the system sound.
+// A capture from the sound server. sourceName chooses a microphone by its server name,
+// or the output whose monitor is the system sound; empty means the default input or the
+// default output.
 std::unique_ptr<SoundSource> createSoundCapture(SoundSourceKind kind, const std::string& sourceName = {});
 
 } // namespace calvorine::platform
