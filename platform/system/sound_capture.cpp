@@ -30,6 +30,7 @@ struct DeviceQuery {
     std::string text;    // the default output device, or the device to record from
     std::string monitor; // the default input device
     pa_sample_spec sampleSpec{};
+    bool isMonitor = false; // the input found is the monitor of an output
     pa_threaded_mainloop* loop = nullptr;
 };
 
@@ -118,6 +119,13 @@ private:
     // The output whose monitor the system sound is taken from: opened again after a
     // loss, it is taken up when it returns (kept over close).
     std::string followedOutput_;
+    // Whether the microphone's first device was the monitor of an output (-1 not yet
+    // known; kept over close): it is opened again, or moved by the server, only to a
+    // device of the same kind.
+    int monitorInput_ = -1;
+    // The device a microphone capture was moved to is not yet known to be of that kind:
+    // what comes meanwhile is left out. On the event thread.
+    bool moveUnchecked_ = false;
     bool taking_ = false; // the stream is ready; under the loop's lock
 
     // On the reader's thread: the piece handed out and not yet released.
@@ -165,10 +173,34 @@ void PulseCapture::onStreamRead(pa_stream*, size_t, void* self) {
 
 // The server moves a capture whose device went away to its default device, and back
 // once the device returns (by name: a device plugged in again has a new index).
+// A microphone capture moved to the monitor of an output would record the system sound:
+// until the new device is known, nothing is taken, and one of the other kind ends the
+// stream (it is opened again, in silence meanwhile).
 void PulseCapture::onStreamMoved(pa_stream* stream, void* self) {
     auto* capture = static_cast<PulseCapture*>(self);
     const char* name = pa_stream_get_device_name(stream);
     capture->away_ = name == nullptr || capture->deviceName_ != name;
+    capture->moveUnchecked_ = true;
+    pa_operation* lookup = pa_context_get_source_info_by_index(
+        capture->context_, pa_stream_get_device_index(stream),
+        [](pa_context*, const pa_source_info* info, int eol, void* self) {
+            auto* capture = static_cast<PulseCapture*>(self);
+            if (info) {
+                if (int(info->monitor_of_sink != PA_INVALID_INDEX) != capture->monitorInput_) {
+                    capture->broken_ = true;
+                } else {
+                    capture->moveUnchecked_ = false;
+                }
+            } else if (eol < 0) {
+                capture->broken_ = true;
+            }
+        },
+        capture);
+    if (lookup) {
+        pa_operation_unref(lookup);
+    } else {
+        capture->broken_ = true;
+    }
 }
 
 // The server does not bring the capture back by itself to a device that returns (a
@@ -203,7 +235,7 @@ void PulseCapture::takeFromStream() {
         }
         // Whole frames only (a partial one is left out).
         const size_t whole = bytes - bytes % frameBytes;
-        if (whole > 0) {
+        if (whole > 0 && !moveUnchecked_) {
             Piece piece;
             piece.silent = data == nullptr;
             piece.bytes = whole;
@@ -323,14 +355,17 @@ bool PulseCapture::askDevice(const DeviceQuery& server, DeviceQuery& device) {
             fail("there is no input device");
             return false;
         }
-        ok = awaitLookup(pa_context_get_source_info_by_name(
-                             context_, wanted.c_str(),
-                             [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                                 noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr,
-                                                 eol);
-                             },
-                             &device),
-                         device);
+        ok = awaitLookup(
+            pa_context_get_source_info_by_name(
+                context_, wanted.c_str(),
+                [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                    if (info) {
+                        static_cast<DeviceQuery*>(data)->isMonitor = info->monitor_of_sink != PA_INVALID_INDEX;
+                    }
+                    noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr, eol);
+                },
+                &device),
+            device);
     }
     if (!ok || !device.found || device.text.empty()) {
         fail(kind_ == SoundSourceKind::SystemSound ? "the output device has no monitor" : "no such input device");
@@ -349,6 +384,14 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
     sampleSpec = device.sampleSpec;
     if (kind_ == SoundSourceKind::SystemSound) {
         followedOutput_ = device.monitor;
+    } else if (monitorInput_ >= 0 && int(device.isMonitor) != monitorInput_) {
+        // A microphone gone away leaves the server a monitor of an output as its default
+        // input: that is the system sound, which is not taken for the microphone (nor
+        // the other way round, for a user who records an output as their input).
+        fail("the default input is not the kind of device first recorded");
+        return false;
+    } else {
+        monitorInput_ = int(device.isMonitor);
     }
     return true;
 }
@@ -548,6 +591,7 @@ void PulseCapture::close() {
     bufferedBytes_ = 0;
     broken_ = false;
     away_ = false;
+    moveUnchecked_ = false;
     taking_ = false;
     positionFrames_ = 0;
 }

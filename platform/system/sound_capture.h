@@ -83,7 +83,8 @@ public:
 
 // A capture from the sound server. sourceName chooses a microphone by its server name,
 // or the output whose monitor is the system sound; empty means the default input or the
-// default output.
+// default output. A microphone keeps to the kind of device it was first opened on: a
+// microphone is not taken over to the monitor of an output, nor the other way round.
 std::unique_ptr<SoundSource> createSoundCapture(SoundSourceKind kind, const std::string& sourceName = {});
 
 } // namespace calvorine::platform

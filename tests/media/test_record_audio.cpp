@@ -734,6 +734,31 @@ private slots:
         QVERIFY2(system.changedAt.first() < lostAt + 1.0, qPrintable(QString::number(system.changedAt.first())));
     }
 
+    // A microphone that comes back (its module loaded again) is recorded whole from its
+    // return on: every quarter second holds its tone.
+    void returnedMicrophoneIsRecordedWhole() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        ServerRecording microphone(QRecordAudioObject::Microphone);
+        QTest::qWait(1000);
+        QCOMPARE(pactl({"unload-module", "module-sine-source"}), 0);
+        QTRY_VERIFY(!microphone.changes.isEmpty());
+        QTest::qWait(1500);
+        QCOMPARE(pactl({"load-module", "module-sine-source", "source_name=own_mic", "frequency=440"}), 0);
+        QCOMPARE(pactl({"set-default-source", "own_mic"}), 0);
+        const double returnedAt = microphone.seconds();
+        QTRY_VERIFY_WITH_TIMEOUT(microphone.changes.last() == QRecordAudioObject::CaptureBack &&
+                                     microphone.changedAt.last() > returnedAt,
+                                 5000);
+        const double backAt = microphone.changedAt.last();
+        QTest::qWait(4500);
+        microphone.finish();
+        const QVector<double> tone = microphone.toneFrom(backAt, microphone.stoppedAt - 0.1);
+        QVERIFY2(tone.size() >= 16 && *std::min_element(tone.begin(), tone.end()) > 0.1,
+                 qPrintable(QString("back at %1 s: %2").arg(backAt).arg(listed(tone))));
+    }
+
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full
     // scale, and it ends with -10000.
     void levelPreview() {
