@@ -60,6 +60,7 @@ public:
     bool readPacket(SoundPacket& packet) override;
     bool releasePacket() override;
     bool deviceAway() const override { return away_; }
+    void setGiveUp(const std::atomic<bool>* flag) override { giveUp_ = flag; }
     void close() override;
     std::string lastError() const override { return error_; }
 
@@ -119,6 +120,8 @@ private:
     // The output whose monitor the system sound is taken from: opened again after a
     // loss, it is taken up when it returns (kept over close).
     std::string followedOutput_;
+    // Set by the reader's owner to give up a connect or a lookup at once (see waitFor).
+    const std::atomic<bool>* giveUp_ = nullptr;
     // Whether the microphone's first device was the monitor of an output (-1 not yet
     // known; kept over close): it is opened again, or moved by the server, only to a
     // device of the same kind.
@@ -260,7 +263,7 @@ void PulseCapture::takeFromStream() {
 template <typename Done> bool PulseCapture::waitFor(Done done) {
     const int64_t deadline = monotonicMicroseconds() + kConnectTimeoutUs;
     while (!done()) {
-        if (monotonicMicroseconds() > deadline) {
+        if (monotonicMicroseconds() > deadline || (giveUp_ && *giveUp_)) {
             return false;
         }
         // Polls every 2 ms with the loop unlocked, so that its thread can run the

@@ -9,6 +9,7 @@
 // thread); the library's own event thread stays inside the implementation.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -74,6 +75,10 @@ public:
     // server's default device; false again once the capture is back on its own device
     // (the source moves it back when a device of that name comes again).
     virtual bool deviceAway() const { return false; }
+
+    // A flag another thread sets to make a connect or a lookup that waits on the server
+    // (one that hangs) give up at once; null for none.
+    virtual void setGiveUp(const std::atomic<bool>* flag) { (void)flag; }
 
     // Stops the stream and disconnects. Also done by the destructor; open() may follow
     // (the server or the device came back).

@@ -240,6 +240,7 @@ struct ServerRecording {
     QVector<int> changes;
     QVector<double> changedAt;
     double stoppedAt = 0;
+    double stopSeconds = 0; // how long the stop took
 
     explicit ServerRecording(QRecordAudioObject::SourceType type) : audio(type) {
         QObject::connect(
@@ -260,7 +261,10 @@ struct ServerRecording {
             return;
         }
         stoppedAt = seconds();
+        QElapsedTimer stopping;
+        stopping.start();
         audio.stop();
+        stopSeconds = stopping.nsecsElapsed() / 1e9;
         cvcodec_recorder_stop(recorder);
         cvcodec_recorder_close(recorder);
         cvcodec_recorder_release(recorder);
@@ -757,6 +761,37 @@ private slots:
         const QVector<double> tone = microphone.toneFrom(backAt, microphone.stoppedAt - 0.1);
         QVERIFY2(tone.size() >= 16 && *std::min_element(tone.begin(), tone.end()) > 0.1,
                  qPrintable(QString("back at %1 s: %2").arg(backAt).arg(listed(tone))));
+    }
+
+    // A sound server that hangs (stopped) while a capture runs, or while the capture
+    // opens it again after it was killed: the stop takes no longer than about a second,
+    // and the file plays.
+    void stopUnderAHungServer_data() {
+        QTest::addColumn<bool>("reopening");
+        QTest::newRow("hung while capturing") << false;
+        QTest::newRow("hung while opened again") << true;
+    }
+    void stopUnderAHungServer() {
+        QFETCH(bool, reopening);
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        ServerRecording microphone(QRecordAudioObject::Microphone);
+        QTest::qWait(1000);
+        if (reopening) {
+            QVERIFY(server.kill());
+            QTRY_VERIFY(!microphone.changes.isEmpty());
+            QVERIFY(server.start());
+        }
+        server.stop();
+        QTest::qWait(1500);
+        microphone.finish();
+        server.resume();
+        QVERIFY2(microphone.stopSeconds < 1.0, qPrintable(QString("the stop took %1 s").arg(microphone.stopSeconds)));
+        const double duration = recording_test::probe(microphone.path).durationSeconds;
+        QVERIFY2(std::abs(duration - microphone.stoppedAt) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(duration).arg(microphone.stoppedAt)));
+        QVERIFY(recording_test::decodeMono(microphone.path, kRate).size() > kRate * 2);
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full
