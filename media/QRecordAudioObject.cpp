@@ -178,6 +178,8 @@ std::unique_ptr<SoundSource> QRecordAudioObject::makeSource(const std::string& d
         source = calvorine::platform::createSoundCapture(
             m_sourceType == Microphone ? SoundSourceKind::Microphone : SoundSourceKind::SystemSound, deviceName);
     }
+    // A stop does not wait for a server that hangs.
+    source->setGiveUp(&m_stopRequested);
     return source;
 }
 
@@ -425,7 +427,9 @@ bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std:
         return true;
     }
     source->close();
-    if (chosen.empty() || lostForUs < kChosenGraceUs) {
+    // The system sound follows its output: when that stays away, the default output.
+    const bool followsDevice = !chosen.empty() || m_sourceType == SystemSound;
+    if (!followsDevice || lostForUs < kChosenGraceUs || m_stopRequested) {
         return false;
     }
     std::unique_ptr<SoundSource> fallback = makeSource(std::string());
@@ -484,7 +488,7 @@ void QRecordAudioObject::captureLoop(std::unique_ptr<SoundSource>& source, const
             resumeCapture(*source);
             lost = false;
             away = false;
-            tellCaptureChange(CaptureBack);
+            tellCaptureChange(fromDefault ? CaptureFromDefault : CaptureBack);
             continue;
         }
         int frames = source->nextPacketFrames();

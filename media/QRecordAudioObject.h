@@ -12,7 +12,9 @@
 //
 // A source that fails while it runs (the sound server ended, the device pulled out) does
 // not end the capture: it is opened again every half second until sound comes, and the
-// recording holds silence in between.
+// recording holds silence in between. The system sound follows its output (or, once that
+// stays away, the default output); a source is never taken from a device of the other
+// kind.
 #pragma once
 
 #include "app/QUtilThread.h"
@@ -42,10 +44,10 @@ public:
         // keeps trying and takes the sound up again when it returns. Until then the
         // recording holds silence, so that its sound keeps to its time.
         CaptureLost = 1,
-        // The chosen device went away; the sound comes from the default input now.
+        // The chosen device went away (for the system sound: its output); the sound
+        // comes from the default input (the default output's monitor) now.
         CaptureFromDefault = 2,
-        // The sound comes again from the chosen device (or, when that one is gone for
-        // good, from the default input).
+        // The sound comes again from the chosen device.
         CaptureBack = 3,
     };
 
@@ -113,8 +115,9 @@ protected:
 private:
     std::unique_ptr<calvorine::platform::SoundSource> makeSource(const std::string& deviceName) const;
     void captureLoop(std::unique_ptr<calvorine::platform::SoundSource>& source, const std::string& chosen);
-    // After the source failed: opens it again, or the default input instead once the
-    // chosen device has been missing for a while; true when sound comes again.
+    // After the source failed: opens it again, or the default device instead once the
+    // chosen microphone or the system sound's output has been missing for a while; true
+    // when sound comes again.
     bool reopen(std::unique_ptr<calvorine::platform::SoundSource>& source, const std::string& chosen, int64_t lostForUs,
                 bool& fromDefault);
     // Takes the format of a source opened again: what was captured in the old one is

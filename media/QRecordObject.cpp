@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QTransform>
 
@@ -33,6 +34,9 @@ using calvorine::platform::PointerState;
 using calvorine::platform::ScreenCapture;
 
 namespace {
+
+// Changes of the sound sources within this long are told as one.
+constexpr int kSoundGatherMs = 250;
 
 // A slot closer than this is waited for in a sleep instead of another timer.
 constexpr int64_t kSlotSpinUs = 1500;
@@ -101,12 +105,6 @@ void QRecordObject::takeSoundChange(int source, int change) {
     if (m_stopped) {
         return;
     }
-    const auto state = [this] {
-        return m_soundLost != 0          ? QRecordAudioObject::CaptureLost
-               : m_soundFromDefault != 0 ? QRecordAudioObject::CaptureFromDefault
-                                         : QRecordAudioObject::CaptureBack;
-    };
-    const int before = state();
     m_soundLost &= ~source;
     m_soundFromDefault &= ~source;
     if (change == QRecordAudioObject::CaptureLost) {
@@ -114,8 +112,30 @@ void QRecordObject::takeSoundChange(int source, int change) {
     } else if (change == QRecordAudioObject::CaptureFromDefault) {
         m_soundFromDefault |= source;
     }
-    if (state() != before) {
-        emit emitSoundChanged(state());
+    // Sources that go together (the sound server ended) are told together: what comes
+    // within a moment is gathered first.
+    if (!m_soundTellPending) {
+        m_soundTellPending = true;
+        QTimer::singleShot(kSoundGatherMs, this, &QRecordObject::tellSoundChange);
+    }
+}
+
+void QRecordObject::tellSoundChange() {
+    m_soundTellPending = false;
+    if (m_stopped) {
+        return;
+    }
+    const int state = m_soundLost != 0          ? QRecordAudioObject::CaptureLost
+                      : m_soundFromDefault != 0 ? QRecordAudioObject::CaptureFromDefault
+                                                : QRecordAudioObject::CaptureBack;
+    const int sources = state == QRecordAudioObject::CaptureLost          ? m_soundLost
+                        : state == QRecordAudioObject::CaptureFromDefault ? m_soundFromDefault
+                                                                          : 0;
+    // Told when the state changes, or when one more source joins it.
+    if (state != m_soundTold || (sources & ~m_soundToldSources) != 0) {
+        m_soundTold = state;
+        m_soundToldSources = sources;
+        emit emitSoundChanged(state, sources);
     }
 }
 
@@ -207,6 +227,8 @@ bool QRecordObject::startRecord(const QString& file, float systemVolume, bool ha
     m_failureReported = false;
     m_soundLost = 0;
     m_soundFromDefault = 0;
+    m_soundTold = QRecordAudioObject::CaptureBack;
+    m_soundToldSources = 0;
     m_fileWhole = true;
     m_paused = false;
     m_outputPath = file;

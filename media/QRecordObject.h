@@ -109,8 +109,10 @@ signals:
     void emitScreenshotFailed(const QString& path);
     // The recording's sound stopped, or came again (a QRecordAudioObject::CaptureChange
     // of all its sources together: lost while any is lost, back once all are); the
-    // recording goes on either way. Emitted on the GUI thread while recording.
-    void emitSoundChanged(int change);
+    // recording goes on either way. `sources` (SourceType bits) are those lost, or taken
+    // from the default device instead; 0 with CaptureBack. Emitted on the GUI thread
+    // while recording.
+    void emitSoundChanged(int change, int sources);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -187,7 +189,13 @@ private:
     // in this recording; the user hears of the recording's sound as a whole.
     int m_soundLost = 0;
     int m_soundFromDefault = 0;
+    // What the user was last told (a CaptureChange, CaptureBack when all is well) and of
+    // which sources; a tell is pending while changes are gathered.
+    int m_soundTold = 3; // QRecordAudioObject::CaptureBack
+    int m_soundToldSources = 0;
+    bool m_soundTellPending = false;
     void takeSoundChange(int source, int change);
+    void tellSoundChange();
     bool m_fileWhole = true; // the last stop finished the whole file
     bool m_hasVideo = true;
 

@@ -117,7 +117,7 @@ private slots:
     void recorderFailed(const QString& reason);
     void screenshotFailed(const QString& path);
     // The recording's sound stopped or came again (a QRecordAudioObject::CaptureChange).
-    void soundChanged(int change);
+    void soundChanged(int change, int sources);
     // The countdown has run out: the start goes on.
     void countdownEnded();
 

@@ -211,16 +211,24 @@ void MainWindow::screenshotFailed(const QString& path) {
 
 // The recording goes on without its sound, or has it again: told in a balloon, as a
 // screenshot that could not be saved is, at once and each time.
-void MainWindow::soundChanged(int change) {
+void MainWindow::soundChanged(int change, int sources) {
+    const bool system = (sources & QRecordAudioObject::SystemSound) != 0;
+    const bool microphone = (sources & QRecordAudioObject::Microphone) != 0;
     QString text;
     QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Warning;
     switch (change) {
     case QRecordAudioObject::CaptureLost:
-        text = tr("The sound stopped: the sound device or the sound server went away. The recording goes on in "
-                  "silence and takes the sound up again when it returns.");
+        text = system && microphone ? tr("The system sound and the microphone went away.")
+               : system             ? tr("The system sound went away.")
+                                    : tr("The microphone went away.");
+        text += QLatin1Char(' ') + tr("The recording goes on in silence and takes the sound up again when it returns.");
         break;
     case QRecordAudioObject::CaptureFromDefault:
-        text = tr("The microphone went away. The sound is recorded from the default input until it returns.");
+        text = system && microphone ? tr("The system sound's output and the microphone went away. The sound is "
+                                         "recorded from the default output and the default input instead.")
+               : system ? tr("The system sound's output went away. The system sound is recorded from the default "
+                             "output instead.")
+                        : tr("The microphone went away. The sound is recorded from the default input instead.");
         break;
     case QRecordAudioObject::CaptureBack:
         text = tr("The sound is recorded again.");

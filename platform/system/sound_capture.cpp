@@ -30,6 +30,7 @@ struct DeviceQuery {
     std::string text;    // the default output device, or the device to record from
     std::string monitor; // the default input device
     pa_sample_spec sampleSpec{};
+    bool isMonitor = false; // the input found is the monitor of an output
     pa_threaded_mainloop* loop = nullptr;
 };
 
@@ -59,6 +60,7 @@ public:
     bool readPacket(SoundPacket& packet) override;
     bool releasePacket() override;
     bool deviceAway() const override { return away_; }
+    void setGiveUp(const std::atomic<bool>* flag) override { giveUp_ = flag; }
     void close() override;
     std::string lastError() const override { return error_; }
 
@@ -115,6 +117,18 @@ private:
     // another one since (set on the event thread).
     std::string deviceName_;
     std::atomic<bool> away_{false};
+    // The output whose monitor the system sound is taken from: opened again after a
+    // loss, it is taken up when it returns (kept over close).
+    std::string followedOutput_;
+    // Set by the reader's owner to give up a connect or a lookup at once (see waitFor).
+    const std::atomic<bool>* giveUp_ = nullptr;
+    // Whether the microphone's first device was the monitor of an output (-1 not yet
+    // known; kept over close): it is opened again, or moved by the server, only to a
+    // device of the same kind.
+    int monitorInput_ = -1;
+    // The device a microphone capture was moved to is not yet known to be of that kind:
+    // what comes meanwhile is left out. On the event thread.
+    bool moveUnchecked_ = false;
     bool taking_ = false; // the stream is ready; under the loop's lock
 
     // On the reader's thread: the piece handed out and not yet released.
@@ -162,10 +176,34 @@ void PulseCapture::onStreamRead(pa_stream*, size_t, void* self) {
 
 // The server moves a capture whose device went away to its default device, and back
 // once the device returns (by name: a device plugged in again has a new index).
+// A microphone capture moved to the monitor of an output would record the system sound:
+// until the new device is known, nothing is taken, and one of the other kind ends the
+// stream (it is opened again, in silence meanwhile).
 void PulseCapture::onStreamMoved(pa_stream* stream, void* self) {
     auto* capture = static_cast<PulseCapture*>(self);
     const char* name = pa_stream_get_device_name(stream);
     capture->away_ = name == nullptr || capture->deviceName_ != name;
+    capture->moveUnchecked_ = true;
+    pa_operation* lookup = pa_context_get_source_info_by_index(
+        capture->context_, pa_stream_get_device_index(stream),
+        [](pa_context*, const pa_source_info* info, int eol, void* self) {
+            auto* capture = static_cast<PulseCapture*>(self);
+            if (info) {
+                if (int(info->monitor_of_sink != PA_INVALID_INDEX) != capture->monitorInput_) {
+                    capture->broken_ = true;
+                } else {
+                    capture->moveUnchecked_ = false;
+                }
+            } else if (eol < 0) {
+                capture->broken_ = true;
+            }
+        },
+        capture);
+    if (lookup) {
+        pa_operation_unref(lookup);
+    } else {
+        capture->broken_ = true;
+    }
 }
 
 // The server does not bring the capture back by itself to a device that returns (a
@@ -200,7 +238,7 @@ void PulseCapture::takeFromStream() {
         }
         // Whole frames only (a partial one is left out).
         const size_t whole = bytes - bytes % frameBytes;
-        if (whole > 0) {
+        if (whole > 0 && !moveUnchecked_) {
             Piece piece;
             piece.silent = data == nullptr;
             piece.bytes = whole;
@@ -225,7 +263,7 @@ void PulseCapture::takeFromStream() {
 template <typename Done> bool PulseCapture::waitFor(Done done) {
     const int64_t deadline = monotonicMicroseconds() + kConnectTimeoutUs;
     while (!done()) {
-        if (monotonicMicroseconds() > deadline) {
+        if (monotonicMicroseconds() > deadline || (giveUp_ && *giveUp_)) {
             return false;
         }
         // Polls every 2 ms with the loop unlocked, so that its thread can run the
@@ -296,12 +334,18 @@ bool PulseCapture::askDevice(const DeviceQuery& server, DeviceQuery& device) {
     device.loop = loop_;
     bool ok = false;
     if (kind_ == SoundSourceKind::SystemSound) {
-        if (server.text.empty()) {
+        // The output named at creation, else the one this capture followed before it
+        // went away, else the default output.
+        const std::string sink = !requestedName_.empty()    ? requestedName_
+                                 : !followedOutput_.empty() ? followedOutput_
+                                                            : server.text;
+        if (sink.empty()) {
             fail("there is no output device");
             return false;
         }
+        device.monitor = sink;
         ok = awaitLookup(pa_context_get_sink_info_by_name(
-                             context_, server.text.c_str(),
+                             context_, sink.c_str(),
                              [](pa_context*, const pa_sink_info* info, int eol, void* data) {
                                  noteFirstDevice(data, info ? info->monitor_source_name : nullptr,
                                                  info ? &info->sample_spec : nullptr, eol);
@@ -314,14 +358,17 @@ bool PulseCapture::askDevice(const DeviceQuery& server, DeviceQuery& device) {
             fail("there is no input device");
             return false;
         }
-        ok = awaitLookup(pa_context_get_source_info_by_name(
-                             context_, wanted.c_str(),
-                             [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                                 noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr,
-                                                 eol);
-                             },
-                             &device),
-                         device);
+        ok = awaitLookup(
+            pa_context_get_source_info_by_name(
+                context_, wanted.c_str(),
+                [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                    if (info) {
+                        static_cast<DeviceQuery*>(data)->isMonitor = info->monitor_of_sink != PA_INVALID_INDEX;
+                    }
+                    noteFirstDevice(data, info ? info->name : nullptr, info ? &info->sample_spec : nullptr, eol);
+                },
+                &device),
+            device);
     }
     if (!ok || !device.found || device.text.empty()) {
         fail(kind_ == SoundSourceKind::SystemSound ? "the output device has no monitor" : "no such input device");
@@ -338,6 +385,17 @@ bool PulseCapture::findSource(std::string& name, pa_sample_spec& sampleSpec) {
     }
     name = device.text;
     sampleSpec = device.sampleSpec;
+    if (kind_ == SoundSourceKind::SystemSound) {
+        followedOutput_ = device.monitor;
+    } else if (monitorInput_ >= 0 && int(device.isMonitor) != monitorInput_) {
+        // A microphone gone away leaves the server a monitor of an output as its default
+        // input: that is the system sound, which is not taken for the microphone (nor
+        // the other way round, for a user who records an output as their input).
+        fail("the default input is not the kind of device first recorded");
+        return false;
+    } else {
+        monitorInput_ = int(device.isMonitor);
+    }
     return true;
 }
 
@@ -367,7 +425,11 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &sampleSpec));
-    auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
+    // The server moves a capture whose device went away to its default input, a
+    // microphone: the system sound is never moved (it fails instead and is opened again
+    // on its output, in silence meanwhile).
+    auto flags =
+        pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | (kind_ == SoundSourceKind::SystemSound ? PA_STREAM_DONT_MOVE : 0));
     // A new stream carries no sound from before it was connected.
     originUs_ = monotonicMicroseconds();
     positionFrames_ = 0;
@@ -532,6 +594,7 @@ void PulseCapture::close() {
     bufferedBytes_ = 0;
     broken_ = false;
     away_ = false;
+    moveUnchecked_ = false;
     taking_ = false;
     positionFrames_ = 0;
 }

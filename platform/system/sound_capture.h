@@ -9,6 +9,7 @@
 // thread); the library's own event thread stays inside the implementation.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,14 +76,20 @@ public:
     // (the source moves it back when a device of that name comes again).
     virtual bool deviceAway() const { return false; }
 
+    // A flag another thread sets to make a connect or a lookup that waits on the server
+    // (one that hangs) give up at once; null for none.
+    virtual void setGiveUp(const std::atomic<bool>* flag) { (void)flag; }
+
     // Stops the stream and disconnects. Also done by the destructor; open() may follow
     // (the server or the device came back).
     virtual void close() = 0;
     virtual std::string lastError() const = 0;
 };
 
-// A capture from the sound server. sourceName chooses a microphone by its server name;
-// empty means the default input. It is ignored for the system sound.
+// A capture from the sound server. sourceName chooses a microphone by its server name,
+// or the output whose monitor is the system sound; empty means the default input or the
+// default output. A microphone keeps to the kind of device it was first opened on: a
+// microphone is not taken over to the monitor of an output, nor the other way round.
 std::unique_ptr<SoundSource> createSoundCapture(SoundSourceKind kind, const std::string& sourceName = {});
 
 } // namespace calvorine::platform

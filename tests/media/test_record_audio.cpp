@@ -11,6 +11,7 @@
 #include "platform/system/clock.h"
 #include "recording_test_support.h"
 #include "tests/support/OwnSoundServer.h"
+#include "tests/support/ToneStrength.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -225,6 +226,75 @@ std::vector<uint8_t> levelBlock(const std::vector<int16_t>& samples) {
         std::memcpy(block.data() + CVCODEC_LEVEL_HEADER_BYTES, samples.data(), samples.size() * 2);
     }
     return block;
+}
+
+// A capture of the private sound server recorded into a WAV file, with the changes it
+// tells, each with the moment it came (seconds on the recording's clock).
+struct ServerRecording {
+    QTemporaryDir dir;
+    QString path = dir.filePath("sound.wav");
+    cvcodec_recorder recorder = openWavRecorder(path);
+    int64_t start = getMicroseconds(); // the recorder's clock starts with its open
+    QRecordAudioObject audio;
+    QObject receiver;
+    QVector<int> changes;
+    QVector<double> changedAt;
+    double stoppedAt = 0;
+    double stopSeconds = 0; // how long the stop took
+
+    explicit ServerRecording(QRecordAudioObject::SourceType type) : audio(type) {
+        QObject::connect(
+            &audio, &QRecordAudioObject::emitCaptureChanged, &receiver,
+            [this](int change) {
+                changes.push_back(change);
+                changedAt.push_back(seconds());
+            },
+            Qt::QueuedConnection);
+        audio.setRecorder(recorder);
+        audio.start();
+        audio.beginRecording(start);
+    }
+    ~ServerRecording() { finish(); }
+    double seconds() const { return (getMicroseconds() - start) / 1e6; }
+    void finish() {
+        if (!recorder) {
+            return;
+        }
+        stoppedAt = seconds();
+        QElapsedTimer stopping;
+        stopping.start();
+        audio.stop();
+        stopSeconds = stopping.nsecsElapsed() / 1e9;
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+        recorder = nullptr;
+    }
+    // The strength of the microphone's 440 Hz tone in each quarter second of the file
+    // from one moment to another, as ffmpeg decodes it.
+    QVector<double> toneFrom(double from, double to) const {
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        QVector<double> strengths;
+        constexpr int kQuarter = kRate / 4;
+        for (int at = int(from * kRate); at + kQuarter <= std::min(int(to * kRate), int(samples.size()));
+             at += kQuarter) {
+            strengths.push_back(soundtest::toneStrength(samples.constData() + at, kQuarter, kRate, 440));
+        }
+        return strengths;
+    }
+};
+
+// pactl on the server PULSE_SERVER names.
+int pactl(const QStringList& arguments) {
+    return QProcess::execute("pactl", arguments);
+}
+
+QString listed(const QVector<double>& values) {
+    QStringList texts;
+    for (double v : values) {
+        texts << QString::number(v, 'f', 3);
+    }
+    return texts.join(' ');
 }
 
 } // namespace
@@ -534,8 +604,9 @@ private slots:
                 returnedAt = seconds();
                 *present = true;
             }
-            QTRY_COMPARE_WITH_TIMEOUT(
-                changes, (QVector<int>{QRecordAudioObject::CaptureLost, QRecordAudioObject::CaptureBack}), 6000);
+            // Taken up from the default input instead: told as such.
+            const int taken = goneForGood ? QRecordAudioObject::CaptureFromDefault : QRecordAudioObject::CaptureBack;
+            QTRY_COMPARE_WITH_TIMEOUT(changes, (QVector<int>{QRecordAudioObject::CaptureLost, taken}), 6000);
             backAt = seconds();
             if (goneForGood) {
                 returnedAt = backAt - 0.6; // the default input was opened within the last half second
@@ -629,6 +700,98 @@ private slots:
                                   .arg(after.quietest);
         QVERIFY2(before.quietest > 1000 && after.quietest > 1000, qPrintable(found));
         QVERIFY2(gap.loudest >= 0 && gap.loudest < 50, qPrintable(found));
+    }
+
+    // The system sound follows its output: while the output is gone (its module
+    // unloaded) the recording holds silence, and the microphone the server would move
+    // the capture to is never heard; the loss is told, and the return once the same
+    // output is back. The tone is first shown measurable in a recording of the
+    // microphone itself.
+    void systemSoundWithoutItsOutputNeverRecordsTheMicrophone() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        {
+            ServerRecording microphone(QRecordAudioObject::Microphone);
+            QTest::qWait(1500);
+            microphone.finish();
+            const QVector<double> tone = microphone.toneFrom(0.5, microphone.stoppedAt - 0.1);
+            QVERIFY2(tone.size() >= 3 && *std::min_element(tone.begin(), tone.end()) > 0.1, qPrintable(listed(tone)));
+        }
+        ServerRecording system(QRecordAudioObject::SystemSound);
+        QTest::qWait(1000);
+        QCOMPARE(pactl({"unload-module", "module-null-sink"}), 0);
+        const double lostAt = system.seconds();
+        QTest::qWait(3500);
+        QCOMPARE(pactl({"load-module", "module-null-sink", "sink_name=own_null"}), 0);
+        const double returnedAt = system.seconds();
+        QTRY_VERIFY_WITH_TIMEOUT(!system.changes.isEmpty() && system.changedAt.last() > returnedAt, 5000);
+        QTest::qWait(1000);
+        system.finish();
+        const QVector<double> tone = system.toneFrom(0, system.stoppedAt);
+        QVERIFY2(tone.size() >= int(system.stoppedAt * 4) - 1 && *std::max_element(tone.begin(), tone.end()) < 0.01,
+                 qPrintable(listed(tone)));
+        const double duration = recording_test::probe(system.path).durationSeconds;
+        QVERIFY2(std::abs(duration - system.stoppedAt) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(duration).arg(system.stoppedAt)));
+        QCOMPARE(system.changes, (QVector<int>{QRecordAudioObject::CaptureLost, QRecordAudioObject::CaptureBack}));
+        QVERIFY2(system.changedAt.first() < lostAt + 1.0, qPrintable(QString::number(system.changedAt.first())));
+    }
+
+    // A microphone that comes back (its module loaded again) is recorded whole from its
+    // return on: every quarter second holds its tone.
+    void returnedMicrophoneIsRecordedWhole() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        ServerRecording microphone(QRecordAudioObject::Microphone);
+        QTest::qWait(1000);
+        QCOMPARE(pactl({"unload-module", "module-sine-source"}), 0);
+        QTRY_VERIFY(!microphone.changes.isEmpty());
+        QTest::qWait(1500);
+        QCOMPARE(pactl({"load-module", "module-sine-source", "source_name=own_mic", "frequency=440"}), 0);
+        QCOMPARE(pactl({"set-default-source", "own_mic"}), 0);
+        const double returnedAt = microphone.seconds();
+        QTRY_VERIFY_WITH_TIMEOUT(microphone.changes.last() == QRecordAudioObject::CaptureBack &&
+                                     microphone.changedAt.last() > returnedAt,
+                                 5000);
+        const double backAt = microphone.changedAt.last();
+        QTest::qWait(4500);
+        microphone.finish();
+        const QVector<double> tone = microphone.toneFrom(backAt, microphone.stoppedAt - 0.1);
+        QVERIFY2(tone.size() >= 16 && *std::min_element(tone.begin(), tone.end()) > 0.1,
+                 qPrintable(QString("back at %1 s: %2").arg(backAt).arg(listed(tone))));
+    }
+
+    // A sound server that hangs (stopped) while a capture runs, or while the capture
+    // opens it again after it was killed: the stop takes no longer than about a second,
+    // and the file plays.
+    void stopUnderAHungServer_data() {
+        QTest::addColumn<bool>("reopening");
+        QTest::newRow("hung while capturing") << false;
+        QTest::newRow("hung while opened again") << true;
+    }
+    void stopUnderAHungServer() {
+        QFETCH(bool, reopening);
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        ServerRecording microphone(QRecordAudioObject::Microphone);
+        QTest::qWait(1000);
+        if (reopening) {
+            QVERIFY(server.kill());
+            QTRY_VERIFY(!microphone.changes.isEmpty());
+            QVERIFY(server.start());
+        }
+        server.stop();
+        QTest::qWait(1500);
+        microphone.finish();
+        server.resume();
+        QVERIFY2(microphone.stopSeconds < 1.0, qPrintable(QString("the stop took %1 s").arg(microphone.stopSeconds)));
+        const double duration = recording_test::probe(microphone.path).durationSeconds;
+        QVERIFY2(std::abs(duration - microphone.stoppedAt) <= 0.15,
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(duration).arg(microphone.stoppedAt)));
+        QVERIFY(recording_test::decodeMono(microphone.path, kRate).size() > kRate * 2);
     }
 
     // A level preview only measures: levels of a ±0.25 square wave are a quarter of full

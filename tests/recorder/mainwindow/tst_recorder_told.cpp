@@ -565,9 +565,10 @@ private slots:
         }
     }
 
-    // An audio recording whose sound server is killed and started again, and whose
-    // microphone is then pulled out and plugged in again: the user is told at once in a
-    // balloon, and again when the sound comes back; the recording runs on, and its file
+    // An audio recording whose sound server is killed and started again, whose
+    // microphone is then pulled out and plugged in again, and whose output is then
+    // removed and added again: the user is told at once in a balloon naming what went,
+    // and again when the sound comes back; the recording runs on, and its file
     // has the sine of the microphone before and after the gap and silence in between,
     // at their times.
     void soundServerKilledDuringARecordingIsToldAndTakenUpAgain() {
@@ -603,15 +604,18 @@ private slots:
         QVERIFY(m_program->waitForLog("The sound is recorded again.", 0));
         known.append(back);
         QTest::qWait(2500);
-        // The system sound and the microphone went and came together: one balloon each way.
+        // The system sound and the microphone went and came together: one balloon each way,
+        // naming both.
         QCOMPARE(m_program->logCount("recordSound--------------------------"), lostLines + 2);
-        // The microphone pulled out: the server records its default input instead, which
-        // the user is told, and told again once it is plugged in.
+        QCOMPARE(m_program->logCount("The system sound and the microphone went away."), 1);
+        // The microphone pulled out: the server's default input is now the monitor of the
+        // output, the system sound, which is not taken for the microphone. The user is
+        // told, and told again once it is plugged in.
         QCOMPARE(QProcess::execute("pactl", {"unload-module", "module-sine-source"}), 0);
         const quint64 away = journey::waitForNewWindowOf(*m_program, known, 5000);
         QVERIFY2(away != 0, "no balloon for the microphone pulled out");
         screenshot(QStringLiteral("17-microphone-away"));
-        QVERIFY(m_program->waitForLog("The sound is recorded from the default input", 0));
+        QVERIFY(m_program->waitForLog("The microphone went away. The recording goes on in silence", 0));
         known.append(away);
         QTest::qWait(1000);
         QCOMPARE(
@@ -621,6 +625,21 @@ private slots:
         QVERIFY2(plugged != 0, "no balloon for the microphone plugged in again");
         QVERIFY(m_program->waitForLog("The sound is recorded again.", 1));
         known.append(plugged);
+        QTest::qWait(1500);
+        // The output removed: the system sound is lost (the server would move its capture
+        // to the microphone), and taken up again once the output is back.
+        QCOMPARE(QProcess::execute("pactl", {"unload-module", "module-null-sink"}), 0);
+        const quint64 outputGone = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(outputGone != 0, "no balloon for the output removed");
+        screenshot(QStringLiteral("17-system-sound-away"));
+        QVERIFY(m_program->waitForLog("The system sound went away. The recording goes on in silence", 0));
+        known.append(outputGone);
+        QTest::qWait(1000);
+        QCOMPARE(QProcess::execute("pactl", {"load-module", "module-null-sink", "sink_name=own_null"}), 0);
+        const quint64 outputBack = journey::waitForNewWindowOf(*m_program, known, 5000);
+        QVERIFY2(outputBack != 0, "no balloon for the output back");
+        QVERIFY(m_program->waitForLog("The sound is recorded again.", 2));
+        known.append(outputBack);
         QTest::qWait(2500);
         QCOMPARE(m_program->rect().size(), kAudioPanelSize);
         QVERIFY(m_program->hotkey(QStringLiteral("ctrl+alt+F11"), "recordStop--------------------------"));
