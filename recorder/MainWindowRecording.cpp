@@ -41,6 +41,8 @@ namespace {
 const int kCompactWidth = 241;
 const int kCompactMargin = 15;
 const int kNormalMargin = 38;
+// The recording toolbar of a video recording.
+const QSize kVideoToolbarSize(kCompactWidth, 63);
 
 QString appImage(const QString& relativePath) {
     return getAppDirPath() + relativePath;
@@ -308,7 +310,7 @@ void MainWindow::setRecordingLook(bool on) {
     connect(toolbar, &QRecordingToolbarWgt::emitStopRecord, this, &MainWindow::requestStop);
     connect(toolbar, &QRecordingToolbarWgt::emitCutRecord, this, &MainWindow::cutRecord, Qt::QueuedConnection);
     if (m_videoMode) {
-        resize(kCompactWidth, 63);
+        resize(kVideoToolbarSize);
         m_toolbar->setGeometry(10, 23, 221, 32);
         if (!placeBesideArea()) {
             move(centredOnPrimaryScreen(size()));
@@ -327,10 +329,15 @@ void MainWindow::setRecordingLook(bool on) {
     update();
 }
 
-bool MainWindow::placeBesideArea() {
+// Where a window of this size stands beside the capture area, if it finds room there.
+static PanelPlacement placementBesideArea(const QSize& size) {
     QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    const PanelPlacement placement = ::placeBesideArea(size(), QRect(info->areaOrigin(), info->areaSize()),
-                                                       QGuiApplication::primaryScreen()->size());
+    return ::placeBesideArea(size, QRect(info->areaOrigin(), info->areaSize()),
+                             QGuiApplication::primaryScreen()->size());
+}
+
+bool MainWindow::placeBesideArea() {
+    const PanelPlacement placement = placementBesideArea(size());
     if (!placement.fits) {
         hide();
         return false;
@@ -676,10 +683,7 @@ void MainWindow::setScheduleLook(bool on) {
 // Whether the recording toolbar will find room beside the capture area, as the recording
 // look places it.
 bool MainWindow::toolbarFitsBesideArea() const {
-    QRecordAreaInfo* info = QRecordAreaInfo::instance();
-    return ::placeBesideArea(QSize(kCompactWidth, 63), QRect(info->areaOrigin(), info->areaSize()),
-                             QGuiApplication::primaryScreen()->size())
-        .fits;
+    return placementBesideArea(kVideoToolbarSize).fits;
 }
 
 // What leaving the schedule view by either road shares.
