@@ -32,6 +32,20 @@ constexpr int64_t kAheadSlackUs = 20'000;
 // Sound a source hands out ahead of time is held until its time has come, up to this
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
+// A device's clock is never exactly the machine's (a null output of the sound server
+// runs a tenth of a millisecond a second fast): the device's own time, its frames counted
+// from an anchor, is followed to the moments the packets were captured over this long,
+// so that the jitter of a single packet's age averages out.
+constexpr int64_t kFollowClockUs = 2'000'000;
+// A packet this far from the followed clock starts it anew (sound the device lost, or
+// handed out late or early).
+constexpr int64_t kClockJumpUs = 20'000;
+// Once the sound handed on is this far ahead of or behind the device's followed clock, a
+// frame is left out of or added to each packet until it is back within kTrimBackUs: a
+// frame in 480 changes nothing one can hear, and the sound keeps to the machine's clock
+// however long the recording runs.
+constexpr int64_t kTrimFromUs = 250;
+constexpr int64_t kTrimBackUs = 50;
 // A source that failed is opened again at this interval.
 constexpr int64_t kReopenEveryUs = 500'000;
 // A chosen device missing this long after its source failed is taken as gone for good:
@@ -261,19 +275,64 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     stamp = std::max(stamp, m_nextTimestampUs);
     const std::vector<uint8_t> zeros(size_t(kSilenceFrames) * size_t(m_format.bytesPerFrame), 0);
     m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
-    m_nextTimestampUs = stamp + framesToUs(kSilenceFrames, m_format.sampleRateHz);
+    continueRun(stamp, kSilenceFrames);
     if (m_frameQueue->count() > 1) {
         sendOldest();
     }
 }
 
-bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs, int64_t& stampUs) {
-    // The packet's first frame was captured backlog frames ago; stamps never go back
-    // behind what was sent already.
+void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
+    // Counted in frames from where the run began: summing each packet's length in whole
+    // microseconds would drift from the sound's real length.
+    if (m_runFrames == 0 || stampUs != m_nextTimestampUs) {
+        m_runStartUs = stampUs;
+        m_runFrames = 0;
+    }
+    m_runFrames += frames;
+    m_nextTimestampUs = m_runStartUs + framesToUs(m_runFrames, m_format.sampleRateHz);
+}
+
+int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
+    // The packet's first frame was captured backlog frames before it was read.
     const int backlog = std::max(packet.backlogFrames, packet.frameCount);
+    const int64_t capturedUs = std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0);
     const int64_t lengthUs = framesToUs(packet.frameCount, m_format.sampleRateHz);
-    const int64_t stamp =
-        std::max(std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0), m_nextTimestampUs);
+    int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
+    const int64_t error = capturedUs - deviceUs;
+    if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {
+        m_clockKnown = true;
+        m_clockAnchorUs = capturedUs;
+        m_clockFrames = 0;
+        m_clockOffsetUs = 0;
+        deviceUs = capturedUs;
+    } else {
+        m_clockOffsetUs += double(error) * std::min(1.0, double(lengthUs) / double(kFollowClockUs));
+    }
+    m_clockFrames += packet.frameCount;
+    return deviceUs;
+}
+
+bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
+                                     int& adjustFrames) {
+    // Stamps never go back behind what was sent already. A packet a little after the
+    // end of the last one continues it too (the frames added below take up the time); a
+    // longer gap (a pause, sound the device lost) is kept.
+    const bool continues = m_runFrames > 0 && deviceUs - m_nextTimestampUs <= kClockJumpUs;
+    const int64_t stamp = continues ? m_nextTimestampUs : std::max(deviceUs, m_nextTimestampUs);
+    adjustFrames = 0;
+    if (continues) {
+        // The sound goes on where the last packet ended: what it has drifted from the
+        // device's followed clock is taken out a frame at a time.
+        const int64_t drift = m_nextTimestampUs - deviceUs;
+        const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
+        m_trimming = drift > limit || drift < -limit;
+        if (m_trimming && drift < kClockJumpUs) {
+            adjustFrames = drift > 0 ? -1 : 1;
+        }
+    } else {
+        m_trimming = false;
+    }
+    const int64_t lengthUs = framesToUs(packet.frameCount + adjustFrames, m_format.sampleRateHz);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -284,11 +343,22 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs
         return false;
     }
     stampUs = stamp;
-    m_nextTimestampUs = stamp + lengthUs;
+    continueRun(stamp, packet.frameCount + adjustFrames);
     return true;
 }
 
-void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames) {
+    if (adjustFrames > 0 && frames > 0) {
+        // One frame more: the last one twice.
+        const size_t bytes = size_t(frames) * size_t(m_format.bytesPerFrame);
+        m_adjusted.assign(data, data + bytes);
+        m_adjusted.insert(m_adjusted.end(), data + bytes - size_t(m_format.bytesPerFrame), data + bytes);
+        data = m_adjusted.data();
+    }
+    frames = std::max(0, frames + adjustFrames);
+    if (frames == 0) {
+        return;
+    }
     if (m_recorder) {
         m_frameQueue->push(data, frames * m_format.bytesPerFrame, stampUs);
         if (m_frameQueue->count() > kQueueDepth) {
@@ -323,8 +393,10 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
         int64_t stamp = 0;
-        if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(nowUs), stamp)) {
-            deliver(frame->data.get(), frames, stamp);
+        int adjust = 0;
+        const int64_t deviceUs = followDeviceClock(packet, recordingNow(nowUs));
+        if (m_recordingActive && !m_paused && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, adjust)) {
+            deliver(frame->data.get(), frames, stamp, adjust);
         }
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
@@ -343,6 +415,9 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyFrames = 0;
     m_nextTimestampUs = 0;
+    m_runFrames = 0;
+    m_clockKnown = false;
+    m_trimming = false;
     makeTrack(m_format);
     markStarted();
     m_lastPacketUs = getMicroseconds();
@@ -383,10 +458,16 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     // for sound beyond the clock and left out.
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
     int64_t stamp = 0;
+    int adjust = 0;
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
-    } else if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
-        deliver(data, packet.frameCount, stamp);
+    } else {
+        // The device's clock is followed through a pause too, so that the sound after it
+        // keeps the place the clock gives it.
+        const int64_t deviceUs = followDeviceClock(packet, recordingNow(now));
+        if (m_recordingActive && !m_paused && placePacket(packet, deviceUs, recordingNow(now), stamp, adjust)) {
+            deliver(data, packet.frameCount, stamp, adjust);
+        }
     }
     m_lastPacketUs = now;
 }
@@ -453,6 +534,8 @@ void QRecordAudioObject::resumeCapture(SoundSource& source) {
         m_earlyFrames = 0;
         m_format = format;
     }
+    // Another stream, another device clock.
+    m_clockKnown = false;
     m_lastPacketUs = getMicroseconds();
 }
 

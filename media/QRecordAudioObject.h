@@ -141,11 +141,20 @@ private:
     void sendOldest();
     void sendAll();
     void pushSilence(int64_t nowUs);
-    // The stamp of a packet read at readAtUs (recording clock), or false when it has no
+    // The moment (recording clock) the device's own clock, followed to the machine's,
+    // gives the first frame of a packet read at readAtUs. Called for every packet read,
+    // placed or not.
+    int64_t followDeviceClock(const calvorine::platform::SoundPacket& packet, int64_t readAtUs);
+    // The stamp of a packet whose device moment is deviceUs, read at readAtUs, and the
+    // frames to add (1) or leave out (-1) to keep to that clock; false when it has no
     // place on the timeline and is to be dropped.
-    bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t readAtUs, int64_t& stampUs);
-    // Hands a placed packet on: to the queue before the recorder, or into the track.
-    void deliver(const uint8_t* data, int frames, int64_t stampUs);
+    bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t deviceUs, int64_t readAtUs,
+                     int64_t& stampUs, int& adjustFrames);
+    // Notes frames handed on from stampUs: the end of what was sent.
+    void continueRun(int64_t stampUs, int frames);
+    // Hands a placed packet on (with the frames placePacket adds or leaves out): to the
+    // queue before the recorder, or into the track.
+    void deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames);
     // Keeps a packet the source handed out ahead of time until its time has come.
     void holdEarly(const uint8_t* data, int frames, int64_t firstFrameUs);
     // Places the held packets whose time has come (nowUs, getMicroseconds); true when
@@ -178,5 +187,15 @@ private:
     // Capture-thread state of the current run.
     calvorine::platform::SoundFormat m_format;
     int64_t m_nextTimestampUs = 0; // end of the last frame stamped: stamps never go back
+    int64_t m_runStartUs = 0;      // where the sound sent without a break began
+    int64_t m_runFrames = 0;       // and its frames so far
+    // The device's clock: frames read since its anchor (recording clock), and how far it
+    // has been found to run from the machine's.
+    bool m_clockKnown = false;
+    int64_t m_clockAnchorUs = 0;
+    int64_t m_clockFrames = 0;
+    double m_clockOffsetUs = 0;
+    bool m_trimming = false; // frames are being added or left out
+    std::vector<uint8_t> m_adjusted;
     int64_t m_lastPacketUs = 0;
 };
