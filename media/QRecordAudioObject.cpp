@@ -7,6 +7,7 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -34,9 +35,15 @@ constexpr int64_t kAheadSlackUs = 20'000;
 constexpr int64_t kMaxEarlyUs = 5'000'000;
 // A device's clock is never exactly the machine's (a null output of the sound server
 // runs a tenth of a millisecond a second fast): the device's own time, its frames counted
-// from an anchor, is followed to the moments the packets were captured over this long,
-// so that the jitter of a single packet's age averages out.
-constexpr int64_t kFollowClockUs = 2'000'000;
+// from an anchor, is followed to the moments the packets were captured. A packet's age
+// can only be found too small (the server held it a while before it came), never too
+// large: each window of this length, the packet found the most behind the device's
+// time tells how far that time is off, and both the offset and the rate at which it
+// grows are corrected by a part of it (a loop that keeps up with a steady drift without
+// lagging behind it, and leaves a single packet's jitter out).
+constexpr int64_t kClockWindowUs = 1'000'000;
+constexpr double kOffsetGain = 0.25;
+constexpr double kRateGain = 0.03;
 // A packet this far from the followed clock starts it anew (sound the device lost, or
 // handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
@@ -296,7 +303,6 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
     // The packet's first frame was captured backlog frames before it was read.
     const int backlog = std::max(packet.backlogFrames, packet.frameCount);
     const int64_t capturedUs = std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0);
-    const int64_t lengthUs = framesToUs(packet.frameCount, m_format.sampleRateHz);
     int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
     const int64_t error = capturedUs - deviceUs;
     if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {
@@ -304,9 +310,18 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
         m_clockAnchorUs = capturedUs;
         m_clockFrames = 0;
         m_clockOffsetUs = 0;
+        m_clockDriftUs = 0;
+        m_clockWindowEndUs = capturedUs + kClockWindowUs;
+        m_clockWindowError = INT64_MAX;
         deviceUs = capturedUs;
     } else {
-        m_clockOffsetUs += double(error) * std::min(1.0, double(lengthUs) / double(kFollowClockUs));
+        m_clockWindowError = std::min(m_clockWindowError, error);
+        if (capturedUs >= m_clockWindowEndUs) {
+            m_clockDriftUs += kRateGain * double(m_clockWindowError);
+            m_clockOffsetUs += kOffsetGain * double(m_clockWindowError) + m_clockDriftUs;
+            m_clockWindowEndUs = capturedUs + kClockWindowUs;
+            m_clockWindowError = INT64_MAX;
+        }
     }
     m_clockFrames += packet.frameCount;
     return deviceUs;
