@@ -44,7 +44,7 @@ constexpr int64_t kMaxEarlyUs = 5'000'000;
 constexpr int64_t kClockWindowUs = 1'000'000;
 constexpr double kOffsetGain = 0.25;
 constexpr double kRateGain = 0.03;
-// A packet this far from the followed clock starts it anew (sound the device lost, or
+// Packets this far from the followed clock start it anew (sound the device lost, or
 // handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
 // Once the sound handed on is this far ahead of or behind the device's followed clock, a
@@ -300,8 +300,11 @@ void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
 }
 
 int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
-    // The packet's first frame was captured backlog frames before it was read.
-    const int backlog = std::max(packet.backlogFrames, packet.frameCount);
+    // The packet's first frame was captured at least as long before it was read as the
+    // source held (by the machine's clock: the source's own age figure follows the
+    // device's clock), else backlog frames before.
+    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+    const int backlog = std::max(held, packet.frameCount);
     const int64_t capturedUs = std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0);
     int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
     const int64_t error = capturedUs - deviceUs;
@@ -341,7 +344,13 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
         const int64_t drift = m_nextTimestampUs - deviceUs;
         const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
         m_trimming = drift > limit || drift < -limit;
-        if (m_trimming && drift < kClockJumpUs) {
+        if (drift > kClockJumpUs) {
+            // Far ahead of the device's clock (it started anew behind what was sent): the
+            // packet is left out, and the clock catches up by its length.
+            m_trimming = false;
+            return false;
+        }
+        if (m_trimming) {
             adjustFrames = drift > 0 ? -1 : 1;
         }
     } else {
