@@ -35,15 +35,14 @@ constexpr int64_t kAheadSlackUs = 20'000;
 constexpr int64_t kMaxEarlyUs = 5'000'000;
 // A device's clock is never exactly the machine's (a null output of the sound server
 // runs a tenth of a millisecond a second fast): the device's own time, its frames counted
-// from an anchor, is followed to the moments the packets were captured. A packet's age
-// can only be found too small (the server held it a while before it came), never too
-// large: each window of this length, the packet found the most behind the device's
-// time tells how far that time is off, and both the offset and the rate at which it
-// grows are corrected by a part of it (a loop that keeps up with a steady drift without
-// lagging behind it, and leaves a single packet's jitter out).
+// from an anchor, is followed to the moments the packets were captured. Each window of
+// this length, the mean of how far the packets were found from the device's time tells
+// how far that time is off, and both the offset and the rate at which it grows are
+// corrected by a part of it: a loop that keeps up with a steady drift without lagging
+// behind it, and leaves a single packet's jitter out.
 constexpr int64_t kClockWindowUs = 1'000'000;
 constexpr double kOffsetGain = 0.25;
-constexpr double kRateGain = 0.03;
+constexpr double kRateGain = 0.01;
 // Packets this far from the followed clock start it anew (sound the device lost, or
 // handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
@@ -315,15 +314,19 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
         m_clockOffsetUs = 0;
         m_clockDriftUs = 0;
         m_clockWindowEndUs = capturedUs + kClockWindowUs;
-        m_clockWindowError = INT64_MAX;
+        m_clockWindowError = 0;
+        m_clockWindowPackets = 0;
         deviceUs = capturedUs;
     } else {
-        m_clockWindowError = std::min(m_clockWindowError, error);
+        m_clockWindowError += error;
+        ++m_clockWindowPackets;
         if (capturedUs >= m_clockWindowEndUs) {
-            m_clockDriftUs += kRateGain * double(m_clockWindowError);
-            m_clockOffsetUs += kOffsetGain * double(m_clockWindowError) + m_clockDriftUs;
+            const double mean = double(m_clockWindowError) / double(m_clockWindowPackets);
+            m_clockDriftUs += kRateGain * mean;
+            m_clockOffsetUs += kOffsetGain * mean + m_clockDriftUs;
+            m_clockWindowPackets = 0;
             m_clockWindowEndUs = capturedUs + kClockWindowUs;
-            m_clockWindowError = INT64_MAX;
+            m_clockWindowError = 0;
         }
     }
     m_clockFrames += packet.frameCount;

@@ -197,7 +197,8 @@ private:
     double m_clockOffsetUs = 0;
     double m_clockDriftUs = 0;      // how far it runs off each window
     int64_t m_clockWindowEndUs = 0; // the window the smallest error is taken over
-    int64_t m_clockWindowError = 0;
+    int64_t m_clockWindowError = 0; // the errors found in it, summed
+    int64_t m_clockWindowPackets = 0;
     bool m_trimming = false; // frames are being added or left out
     std::vector<uint8_t> m_adjusted;
     int64_t m_lastPacketUs = 0;
