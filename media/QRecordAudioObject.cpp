@@ -433,6 +433,8 @@ bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std:
         return false;
     }
     std::unique_ptr<SoundSource> fallback = makeSource(std::string());
+    // A microphone's default input may be the monitor of an output, the system sound.
+    fallback->keepToDeviceKind(source->deviceKind());
     if (!fallback->open()) {
         return false;
     }
