@@ -25,6 +25,20 @@ bool countsForLength(const AVStream* stream) {
            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+// The same file opened once more, by the same kind of demuxer and with the same
+// interruption, for a read through it that leaves `input` where it is.
+InputPtr openSecondReader(const AVFormatContext* input, const char* pathUtf8) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        return nullptr;
+    }
+    raw->interrupt_callback = input->interrupt_callback;
+    if (avformat_open_input(&raw, pathUtf8, input->iformat, nullptr) < 0) {
+        return nullptr;
+    }
+    return InputPtr(raw);
+}
+
 // A file that starts late but tells no extents of its streams (Matroska states only its own
 // duration, which counts from 0): each stream's extent is taken from where its last packets
 // end, read by a second reader from the last key frame on, so that `input` stays at the start.
@@ -46,16 +60,8 @@ void readStreamExtents(AVFormatContext* input, const char* pathUtf8, const std::
     if (!unknown) {
         return;
     }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw) {
-        return;
-    }
-    raw->interrupt_callback = input->interrupt_callback;
-    if (avformat_open_input(&raw, pathUtf8, nullptr, nullptr) < 0) {
-        return;
-    }
-    InputPtr reader(raw);
-    if (reader->nb_streams != input->nb_streams) {
+    InputPtr reader = openSecondReader(input, pathUtf8);
+    if (!reader || reader->nb_streams != input->nb_streams) {
         return;
     }
     // The latest the stated duration can mean (counted from 0 or from the start).
@@ -99,17 +105,9 @@ void countStreamLengths(AVFormatContext* input, const char* pathUtf8, const std:
     if (input->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
         return;
     }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw) {
-        return;
-    }
-    raw->interrupt_callback = input->interrupt_callback;
-    if (avformat_open_input(&raw, pathUtf8, input->iformat, nullptr) < 0) {
-        return;
-    }
-    InputPtr reader(raw);
+    InputPtr reader = openSecondReader(input, pathUtf8);
     // Packets read before the streams are looked into carry no durations.
-    if (avformat_find_stream_info(reader.get(), nullptr) < 0 || reader->nb_streams != input->nb_streams) {
+    if (!reader || avformat_find_stream_info(reader.get(), nullptr) < 0 || reader->nb_streams != input->nb_streams) {
         return;
     }
     std::vector<int64_t> firsts(input->nb_streams, AV_NOPTS_VALUE);
