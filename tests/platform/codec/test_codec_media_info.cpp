@@ -234,6 +234,7 @@ void TestCodecMediaInfo::rawAacHasTheLengthThatDecodes() {
     const double played = double(cvcodec_player_duration(player)) / 1e6;
     cvcodec_player_release(player);
     const QString found = QString("information %1 s, player %2 s, decodes %3 s").arg(informed).arg(played).arg(decoded);
+    qInfo().noquote() << found;
     QVERIFY2(qAbs(informed - decoded) < 0.1 && qAbs(played - decoded) < 0.1, qPrintable(found));
 }
 

@@ -290,6 +290,7 @@ private slots:
         strip.save(testoutput::pngPath(QStringLiteral("microphone_meter_frames")));
         const QString found =
             QString("arc pixels per frame: %1; after the stop %2").arg(counts.join(' ')).arg(arcPixels(idle, stopped));
+        qInfo().noquote() << found;
         QVERIFY2(shown >= kFrames - 1, qPrintable(found));
         QVERIFY2(arcPixels(idle, stopped) < kArcAtLeast, qPrintable(found));
     }
