@@ -318,7 +318,11 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         if (ageUs < framesToUs(frames, m_format.sampleRateHz)) {
             break; // its last frame is still to come
         }
-        // Now it is sound like any other, read the moment its last frame was due.
+        // Now it is sound like any other, read the moment its last frame was due: the
+        // level shown follows it as the recording does.
+        if (m_levelMetering) {
+            meterLevel(frame->data.get(), frames);
+        }
         SoundPacket packet;
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
@@ -374,9 +378,6 @@ void QRecordAudioObject::meterLevel(const uint8_t* data, int frames) {
 }
 
 void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* data) {
-    if (m_levelMetering) {
-        meterLevel(data, packet.frameCount);
-    }
     const int64_t now = getMicroseconds();
     // A packet whose end lies beyond the moment it was read came ahead of time (by the
     // source's own account): it waits for its time. Placed at once, it would be taken
@@ -384,9 +385,15 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
     int64_t stamp = 0;
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
+        // Metered when its time comes (a sine source hands out seconds at once).
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
-    } else if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
-        deliver(data, packet.frameCount, stamp);
+    } else {
+        if (m_levelMetering) {
+            meterLevel(data, packet.frameCount);
+        }
+        if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
+            deliver(data, packet.frameCount, stamp);
+        }
     }
     m_lastPacketUs = now;
 }
@@ -433,6 +440,8 @@ bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std:
         return false;
     }
     std::unique_ptr<SoundSource> fallback = makeSource(std::string());
+    // A microphone's default input may be the monitor of an output, the system sound.
+    fallback->keepToDeviceKind(source->deviceKind());
     if (!fallback->open()) {
         return false;
     }
