@@ -59,15 +59,6 @@ bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& v
            ((flags & kIsHeader) != 0) == wantHeader;
 }
 
-// True when an APE tag footer ends at `end`.
-bool footerEndsAt(IByteStream* stream, int64_t end) {
-    uint32_t version = 0;
-    uint32_t tagSize = 0;
-    uint32_t count = 0;
-    uint32_t flags = 0;
-    return end >= 32 && readBlock(stream, end - 32, false, version, tagSize, count, flags);
-}
-
 void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags) {
     putText(out, "APETAGEX");
     putLe32(out, 2000);
@@ -83,8 +74,12 @@ ApeTag::ApeTag(IByteStream* stream, int& result, int audioType) : TagHandler(str
     result = reload();
 }
 
-bool ApeTag::footerEndsStream(IByteStream* stream) {
-    return stream && footerEndsAt(stream, stream->size());
+bool ApeTag::footerEndsAt(IByteStream* stream, int64_t end) {
+    uint32_t version = 0;
+    uint32_t tagSize = 0;
+    uint32_t count = 0;
+    uint32_t flags = 0;
+    return stream && end >= 32 && readBlock(stream, end - 32, false, version, tagSize, count, flags);
 }
 
 bool ApeTag::locate(Location& location) {
@@ -93,7 +88,8 @@ bool ApeTag::locate(Location& location) {
     if (size < 0) {
         return false;
     }
-    return locateEndingAt(Id3v1Tag::present(stream_, audioType_) ? size - 128 : size, location);
+    // In front of every ID3v1 block that ends the file, not only the last one.
+    return locateEndingAt(size - 128 * Id3v1Tag::blocksAtEnd(stream_, audioType_), location);
 }
 
 bool ApeTag::locateEndingAt(int64_t end, Location& location) {

@@ -36,8 +36,8 @@ int run(const QString& program, const QStringList& arguments, QByteArray* output
     return result.exitCode;
 }
 
-int runChecker(const QStringList& arguments) {
-    return run("/usr/bin/python3", QStringList{checker()} + arguments);
+int runChecker(const QStringList& arguments, QByteArray* output, QByteArray* errors) {
+    return run("/usr/bin/python3", QStringList{checker()} + arguments, output, errors);
 }
 
 bool makeFixture(const QString& path) {

@@ -20,8 +20,9 @@ namespace tagtest {
 int run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
         QByteArray* errors = nullptr);
 
-// Runs a command of tagcheck.py (the mutagen helper) on its arguments; its exit code.
-int runChecker(const QStringList& arguments);
+// Runs a command of tagcheck.py (the mutagen helper) on its arguments; its exit code,
+// standard output and error.
+int runChecker(const QStringList& arguments, QByteArray* output = nullptr, QByteArray* errors = nullptr);
 
 // A two-second stereo sine in the format the extension names (ape: a synthetic
 // Monkey's Audio file). True on success.

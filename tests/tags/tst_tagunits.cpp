@@ -256,6 +256,25 @@ private slots:
         QCOMPARE(tag.save(), 0);
         QCOMPARE(int(stream.bytes().size()), 50);
         QCOMPARE(tag.save(), 1);
+
+        // Older blocks left in front of the last one go with a save that writes a block;
+        // 128 bytes that end an APE tag are no block, even when they begin with "TAG".
+        const QByteArray old = QByteArray("TAG") + "old title" + QByteArray(116, '\0');
+        MemoryStream stacked(bytesOf(QByteArray(50, 'a') + old + old));
+        Id3v1Tag stackedTag(&stacked, result);
+        QCOMPARE(textOf(stackedTag.items(), FieldTitle), QString("old title"));
+        stackedTag.items().clear();
+        addText(stackedTag.items(), 0, FieldTitle, "new title");
+        QCOMPARE(stackedTag.save(), 0);
+        QCOMPARE(int(stacked.bytes().size()), 50 + 128);
+        QVERIFY(!toQByteArray(stacked.bytes()).contains("old title"));
+        const QByteArray apeTail = QByteArray("\x60\0\0\0\0\0\0\0Title\0TAG", 17) + QByteArray(93, 'x') +
+                                   QByteArray("APETAGEX\xD0\x07\0\0\x8E\0\0\0\x01\0\0\0", 20) + QByteArray(12, '\0');
+        MemoryStream behindApe(bytesOf(QByteArray(50, 'a') + apeTail + old));
+        Id3v1Tag apeTag(&behindApe, result);
+        apeTag.items().clear();
+        QCOMPARE(apeTag.save(), 0);
+        QCOMPARE(toQByteArray(behindApe.bytes()), QByteArray(50, 'a') + apeTail);
     }
 
     // ID3v2 reading across versions, and what a save keeps and drops.
@@ -639,10 +658,11 @@ private slots:
 
     // Files that once broke a save (tests/tags/data): a second value of a field that
     // outlived its clearing, a "TAG" inside the FLAC metadata taken for an ID3v1 block,
-    // an ASF header that miscounts its objects, bytes between an ID3v2 tag and "fLaC".
-    // The program's clear-add-save sequence twice, and the handler cleared and saved
-    // twice: a save that fails leaves every byte, one that works is stable, and what
-    // ffmpeg decodes of the file stays the same.
+    // an ASF header that miscounts its objects, bytes between an ID3v2 tag and "fLaC",
+    // an APE tag in front of two ID3v1 blocks. The program's clear-add-save sequence
+    // twice, and the handler cleared and saved twice: a save that fails leaves every
+    // byte, one that works is stable, what ffmpeg decodes of the file stays the same, and
+    // no old value (the files mark them "OLDTAG") that mutagen read before is left.
     void regressionFilesSaveTwiceAlike_data() {
         QTest::addColumn<QString>("path");
         const QDir data(qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/data");
@@ -712,6 +732,20 @@ private slots:
                  qPrintable("ffmpeg decodes no sample of " + path));
         QCOMPARE(decoded.value(1), decoded.value(0)); // with the titles
         QCOMPARE(decoded.value(2), decoded.value(0)); // cleared
+        // Whether mutagen reads an old value: bytes without the mark hold none, and a file
+        // mutagen cannot read shows it none.
+        const QByteArray wideMark(reinterpret_cast<const char*>(u"OLDTAG"), 12);
+        auto holdsOldValue = [&wideMark](const QString& copy) {
+            const QByteArray bytes = tagtest::readFile(copy);
+            QByteArray tags;
+            QByteArray errors;
+            return (bytes.contains("OLDTAG") || bytes.contains(wideMark)) &&
+                   tagtest::runChecker({"read", copy}, &tags, &errors) == 0 && tags.contains("OLDTAG");
+        };
+        if (holdsOldValue(copies.value(0))) {
+            QVERIFY2(!holdsOldValue(copies.value(1)), "an old value outlived the save");
+            QVERIFY2(!holdsOldValue(copies.value(2)), "an old value outlived the clearing");
+        }
     }
 
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
