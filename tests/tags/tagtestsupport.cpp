@@ -128,6 +128,14 @@ QByteArray sha1Hex(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
+QByteArray littleEndian(quint64 value, int bytes) {
+    QByteArray out(bytes, 0);
+    for (int i = 0; i < bytes; ++i) {
+        out[i] = char(value >> (8 * i));
+    }
+    return out;
+}
+
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

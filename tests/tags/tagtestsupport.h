@@ -44,6 +44,8 @@ QJsonObject independentTags(const QString& path);
 // empty when it cannot read the file.
 QJsonObject independentRiffLayout(const QString& path);
 QByteArray sha1Hex(const QByteArray& bytes);
+// `value` as `bytes` little-endian bytes.
+QByteArray littleEndian(quint64 value, int bytes);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 std::u16string utf16Path(const QString& path);

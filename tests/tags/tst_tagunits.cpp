@@ -691,9 +691,18 @@ private slots:
         QCOMPARE(file->attach(&stream), 0);
         const int type = file->fileType();
         // Files whose save would lose samples: an MP4 track whose chunk offsets cannot be
-        // reached while the media moves, a FLAC block running into the first frame.
-        const QStringList refused = {"m4a-minf-size-overruns-mdia-6d0f63a4.m4a",
-                                     "flac-stray-lead-and-cut-padding-10e96865.flac"};
+        // reached while the media moves, a FLAC block running into the first frame, ASF
+        // headers whose objects cannot be walked to their end (a Header Extension 2 bytes
+        // short or long, sizes that run into the header's last bytes).
+        const QStringList refused = {
+            "m4a-minf-size-overruns-mdia-6d0f63a4.m4a",     "flac-stray-lead-and-cut-padding-10e96865.flac",
+            "asf-header-extension-size-short-a33eaf1e.wma", "asf-header-extension-size-long-7a4b67f8.wma",
+            "asf-duplicate-tracknumber-afd7bf58.wma",       "asf-empty-second-tracknumber-255716ba.wma"};
+        // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
+        // has no frame): only their bytes are checked.
+        const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
+                                    "asf-empty-second-tracknumber-255716ba.wma", "flac-tag-at-end-eeb1c926.flac"};
+        const bool plays = !silent.contains(QFileInfo(path).fileName());
         if (refused.contains(QFileInfo(path).fileName())) {
             QCOMPARE(clearAddSave(), -1);
             QCOMPARE(toQByteArray(stream.bytes()), input);
@@ -702,7 +711,7 @@ private slots:
             QVERIFY(file->save() <= 0);
             QCOMPARE(toQByteArray(stream.bytes()), input);
             releaseAudioTagFile(file);
-            QVERIFY(tagtest::holdsSound(tagtest::audioDigest(path)));
+            QVERIFY(tagtest::holdsSound(tagtest::audioDigest(path)) || !plays);
             return;
         }
         QCOMPARE(clearAddSave(), 0);
@@ -724,12 +733,7 @@ private slots:
         QCOMPARE(toQByteArray(stream.bytes()), cleared);
         releaseAudioTagFile(file);
         const QList<QByteArray> decoded = tagtest::audioDigests(copies);
-        // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
-        // has no frame): only their bytes are checked.
-        const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
-                                    "asf-empty-second-tracknumber-255716ba.wma", "flac-tag-at-end-eeb1c926.flac"};
-        QVERIFY2(tagtest::holdsSound(decoded.value(0)) || silent.contains(QFileInfo(path).fileName()),
-                 qPrintable("ffmpeg decodes no sample of " + path));
+        QVERIFY2(tagtest::holdsSound(decoded.value(0)) || !plays, qPrintable("ffmpeg decodes no sample of " + path));
         QCOMPARE(decoded.value(1), decoded.value(0)); // with the titles
         QCOMPARE(decoded.value(2), decoded.value(0)); // cleared
         // Whether mutagen reads an old value: bytes without the mark hold none, and a file
@@ -746,6 +750,67 @@ private slots:
             QVERIFY2(!holdsOldValue(copies.value(1)), "an old value outlived the save");
             QVERIFY2(!holdsOldValue(copies.value(2)), "an old value outlived the clearing");
         }
+    }
+
+    // An ASF header is saved only when every object in it was read. A second Metadata
+    // object copied into the Header Extension with both its sizes counting it is kept;
+    // with the data size leaving it out, the save is refused and every byte kept. Read
+    // whole, a field's further values go with it, and an empty one in front of its value
+    // stays, at the first save as at the second.
+    void asfSavesOnlyHeadersReadWhole() {
+        using tagtest::littleEndian;
+        auto object = [](const char* guid, const QByteArray& body) {
+            return QByteArray::fromHex(guid) + littleEndian(24 + quint64(body.size()), 8) + body;
+        };
+        auto wide = [](const QString& text) {
+            return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        };
+        auto descriptor = [&wide](const QString& name, const QString& value) {
+            const QByteArray key = wide(name) + QByteArray(2, 0);
+            const QByteArray text = wide(value) + QByteArray(2, 0);
+            return littleEndian(quint64(key.size()), 2) + key + littleEndian(0, 2) +
+                   littleEndian(quint64(text.size()), 2) + text;
+        };
+        auto asfFile = [&object](const QByteArray& extensionObjects, int dataSize, const QByteArray& rest) {
+            const QByteArray extension =
+                object("B503BF5F2EA9CF118EE300C00C205365", QByteArray::fromHex("11D2D3ABBAA9CF118EE600C00C205365") +
+                                                               littleEndian(6, 2) + littleEndian(quint64(dataSize), 4) +
+                                                               extensionObjects);
+            const QByteArray header = object("3026B2758E66CF11A6D900AA0062CE6C",
+                                             littleEndian(2, 4) + QByteArray("\x01\x02", 2) + extension + rest);
+            return header + object("3626B2758E66CF11A6D900AA0062CE6C", QByteArray(16, '\x11') + littleEndian(0, 8) +
+                                                                           QByteArray("\x01\x01", 2) + pattern(64));
+        };
+        const QByteArray metadata = object("EACBF8C5AF5B77488467AA8C44FA4CCA", littleEndian(0, 2));
+        const QByteArray descriptions =
+            object("40A4D0D207E3D21197F000A0C95EA850", littleEndian(3, 2) + descriptor("WM/TrackNumber", "") +
+                                                           descriptor("WM/TrackNumber", "old three") +
+                                                           descriptor("WM/TrackNumber", "old four"));
+
+        const QByteArray whole = asfFile(metadata + metadata, 2 * metadata.size(), descriptions);
+        MemoryStream stream(bytesOf(whole));
+        IAudioTagFile* file = createAudioTagFile();
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->fileType(), int(FileWma));
+        QCOMPARE(file->itemCount(), 1);
+        QCOMPARE(clearAddTitlesAndSave(file), 0);
+        const QByteArray written = toQByteArray(stream.bytes());
+        QCOMPARE(written.count(metadata), 2);
+        QVERIFY(!written.contains(wide("old")));
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(clearAddTitlesAndSave(file), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), written);
+        QCOMPARE(file->clearAll(), 0);
+        QCOMPARE(file->save(), 0);
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->itemCount(), 0);
+
+        const QByteArray copyLeftOut = asfFile(metadata + metadata, metadata.size(), descriptions);
+        MemoryStream damaged(bytesOf(copyLeftOut));
+        QCOMPARE(file->attach(&damaged), 0);
+        QCOMPARE(clearAddTitlesAndSave(file), -1);
+        QCOMPARE(toQByteArray(damaged.bytes()), copyLeftOut);
+        releaseAudioTagFile(file);
     }
 
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.
