@@ -313,14 +313,12 @@ int ApeTag::removeTags(const Location& location, int64_t size, const std::vector
     while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
         start = earlier.start;
     }
-    // Cut at `start`, the file could end in what reads as an ID3v1 block with a tag
-    // in front of it (damaged data, no real block). An empty tag then stays, so that
+    // Cut at `start`, the file could end in what reads as ID3v1 blocks with a tag in
+    // front of them (damaged data, no real block). An empty tag then stays, so that
     // nothing older comes back.
-    uint8_t mark[3];
-    const bool exposes = trailer.empty() && start >= 128 && readAt(stream_, start - 128, mark, 3) &&
-                         std::memcmp(mark, "TAG", 3) == 0 && !footerEndsAt(stream_, start) &&
-                         locateEndingAt(start - 128, earlier) && earlier.total > 0;
-    if (exposes) {
+    WindowStream cut(stream_, 0, start);
+    const int64_t blocks = trailer.empty() ? Id3v1Tag::blocksAtEnd(&cut, audioType_) : 0;
+    if (blocks > 0 && locateEndingAt(start - 128 * blocks, earlier) && earlier.total > 0) {
         return kKeepEmptyTag;
     }
     return replaceFileRange(stream_, start, size - start, trailer.data(), static_cast<int64_t>(trailer.size())) == 0
