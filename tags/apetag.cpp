@@ -313,11 +313,11 @@ int ApeTag::removeTags(const Location& location, int64_t size, const std::vector
     while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
         start = earlier.start;
     }
-    // Cut at `start`, the file could end in what reads as ID3v1 blocks with a tag in
-    // front of them (damaged data, no real block). An empty tag then stays, so that
-    // nothing older comes back.
+    // Cut at `start`, with the blocks behind the tag moved up, the file could end in
+    // what reads as more ID3v1 blocks (damaged data, no real ones) with a tag in front
+    // of them. An empty tag then stays, so that nothing older comes back.
     WindowStream cut(stream_, 0, start);
-    const int64_t blocks = trailer.empty() ? Id3v1Tag::blocksAtEnd(&cut, audioType_) : 0;
+    const int64_t blocks = Id3v1Tag::blocksAtEnd(&cut, audioType_);
     if (blocks > 0 && locateEndingAt(start - 128 * blocks, earlier) && earlier.total > 0) {
         return kKeepEmptyTag;
     }
