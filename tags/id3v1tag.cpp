@@ -53,14 +53,20 @@ int64_t Id3v1Tag::blocksAtEnd(IByteStream* stream, int audioType) {
     if (!present(stream, audioType)) {
         return 0;
     }
+    // The run of blocks in front of the last: each starts with "TAG" and is not the end
+    // of an APE tag. Audio frames can reach only into its front (the audio comes before
+    // the tags), so only there are blocks checked for audio, one at a time: a long run
+    // costs a read a block, not a walk of the frames a block.
     const int64_t size = stream->size();
     int64_t blocks = 1;
     uint8_t mark[3];
-    for (int64_t end = size - kBlockBytes; end >= kBlockBytes; end -= kBlockBytes, ++blocks) {
-        if (!readAt(stream, end - kBlockBytes, mark, 3) || std::memcmp(mark, "TAG", 3) != 0 ||
-            ApeTag::footerEndsAt(stream, end) || audioRunsInto(stream, audioType, end - kBlockBytes, end)) {
-            break;
-        }
+    while (size - blocks * kBlockBytes >= kBlockBytes && readAt(stream, size - (blocks + 1) * kBlockBytes, mark, 3) &&
+           std::memcmp(mark, "TAG", 3) == 0 && !ApeTag::footerEndsAt(stream, size - blocks * kBlockBytes)) {
+        ++blocks;
+    }
+    while (blocks > 1 &&
+           audioRunsInto(stream, audioType, size - blocks * kBlockBytes, size - (blocks - 1) * kBlockBytes)) {
+        --blocks;
     }
     return blocks;
 }
