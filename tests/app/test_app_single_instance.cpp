@@ -95,10 +95,11 @@ private:
 // The id of another user of the machine (nobody).
 const uid_t kOtherUser = 65534;
 
-// Runs `body` in a child process, as `user` when that is not this process's; its exit
-// code, -1 when it had not ended after `milliseconds` (it is then killed), -2 when it
-// could not be started as that user.
-int runInChild(uid_t user, const std::function<int()>& body, int milliseconds = 10000) {
+// Runs `body` in a child process, as `user` when that is not this process's, and
+// `meanwhile` here once it runs; the child's exit code, -1 when it had not ended after
+// `milliseconds` (it is then killed), -2 when it could not be started as that user.
+int runInChild(uid_t user, const std::function<int()>& body, const std::function<void()>& meanwhile = {},
+               int milliseconds = 10000) {
     const pid_t child = ::fork();
     if (child == -1) {
         return -2;
@@ -108,6 +109,9 @@ int runInChild(uid_t user, const std::function<int()>& body, int milliseconds = 
             ::_exit(254);
         }
         ::_exit(body());
+    }
+    if (meanwhile) {
+        meanwhile();
     }
     QElapsedTimer timer;
     timer.start();
@@ -374,6 +378,58 @@ private slots:
         QCOMPARE(mine.keyFile(), files.segment);
         SingleInstanceGuard second(title);
         QVERIFY(!second.isFirstInstance());
+    }
+
+    // A segment of another user's under the key of the user's own key file (its inode
+    // can be seen and the key made from it) is not taken for a running instance: the
+    // start runs without the guard. The user here is the other one of the machine, since
+    // root may remove any segment and would take it over.
+    void anotherUsersSegmentRefusesNoStart() {
+        if (::getuid() != 0) {
+            QSKIP("starting a guard as another user needs root");
+        }
+        SharedTemporaryFolder shared;
+        QVERIFY(shared.valid);
+        const QString title = QStringLiteral("Calvorine refused %1").arg(QCoreApplication::applicationPid());
+        int toParent[2];
+        int toChild[2];
+        QVERIFY(::pipe(toParent) == 0 && ::pipe(toChild) == 0);
+        int theirs = -1;
+        const int start = runInChild(
+            kOtherUser,
+            [&] {
+                // The user's own key file, and then the start, once the other segment is there.
+                const QByteArray segmentFile = QFile::encodeName(singleInstanceKeyFiles(title).segment) + '\0';
+                const int file = ::open(segmentFile.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+                char go = 0;
+                if (file == -1 || ::write(toParent[1], segmentFile.constData(), segmentFile.size()) < 0 ||
+                    ::read(toChild[0], &go, 1) != 1) {
+                    return 3;
+                }
+                ::close(file);
+                qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+                    s_ranWithoutGuard = s_ranWithoutGuard || message.contains("without the single-instance guard");
+                });
+                SingleInstanceGuard guard(title);
+                return !guard.isFirstInstance() ? 1 : !s_ranWithoutGuard ? 2 : 0;
+            },
+            [&] {
+                char path[4096] = {};
+                if (::read(toParent[0], path, sizeof path - 1) > 0) {
+                    theirs = ::shmget(::ftok(path, 'Q'), 1, IPC_CREAT | IPC_EXCL | 0666);
+                }
+                ::write(toChild[1], "g", 1);
+            });
+        for (const int end : {toParent[0], toParent[1], toChild[0], toChild[1]}) {
+            ::close(end);
+        }
+        if (theirs != -1) {
+            ::shmctl(theirs, IPC_RMID, nullptr);
+        }
+        QVERIFY(theirs != -1);
+        const char* const outcomes[] = {"", "the start was refused", "the start did not say it runs without the guard",
+                                        "the key file could not be made"};
+        QVERIFY2(start == 0, start < 0 ? "the start hung or could not be made" : outcomes[qBound(0, start, 3)]);
     }
 
     void raiseOfAMissingWindowReportsFalse() {
