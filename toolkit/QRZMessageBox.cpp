@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -44,6 +45,14 @@ bool isKeptAboveOthers(const QWidget* widget) {
 
 void tellNotSaved(QWidget* parent, const QString& what) {
     QRZMessageBox::showMessage(parent, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
+}
+
+void tellFolderNotWritable(QWidget* parent, const QString& folder) {
+    QRZMessageBox::showMessage(parent,
+                               QCoreApplication::translate("QRZMessageBox", "The folder cannot be written:\n%1\n"
+                                                                            "Choose another folder.")
+                                   .arg(QDir::toNativeSeparators(folder)),
+                               QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
 }
 
 void tellNotSavedLater(QWidget* parent, const QString& what) {
