@@ -110,6 +110,9 @@ void QHistoryListWgt::setupTable() {
     view->setSourceModelRef(m_model);
     view->setItemDelegate(m_delegate);
     view->setDelegateRef(m_delegate);
+    // Each cell tells what it is: the buttons their action, the name cell the record's
+    // details, whose title is the whole name the narrow column may cut.
+    view->setToolTipFlag(true);
     const int widths[] = {45, 185, 35, 25, 25, 16};
     for (int column = 0; column < 6; ++column) {
         view->setColumnWidth(column, widths[column]);

@@ -78,8 +78,15 @@ QString QTableViewEx::showToolTipText(const QModelIndex& index) {
     switch (index.column()) {
     case 0:
         return tr("Play");
-    case 1:
-        return historyDetailsText(historyChunkOf(index));
+    case 1: {
+        // The column may cut the name: a record without a title of its own shows its
+        // whole name above the details.
+        QHistoryChunk* chunk = historyChunkOf(index);
+        if (chunk == nullptr || !chunk->name().empty()) {
+            return historyDetailsText(chunk);
+        }
+        return fromUtf8(chunk->displayName()) + QLatin1Char('\n') + historyDetailsText(chunk);
+    }
     case 2:
         return tr("Edit Name");
     case 3:
