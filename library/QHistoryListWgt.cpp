@@ -24,6 +24,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -424,7 +425,15 @@ void QHistoryListWgt::ItemImageChange() {
 
 void QHistoryListWgt::sraechItem(QModelIndex index) {
     if (QHistoryChunk* chunk = historyChunkOf(index)) {
-        openFolderOfFile(chunk->path());
+        // With no file manager and no desktop handler, the user learns the folder did not open.
+        QPointer<QHistoryListWgt> self(this);
+        openFolderOfFile(chunk->path(), [self](const QString& folder) {
+            if (self != nullptr) {
+                QRZMessageBox::showMessage(
+                    self, tr("The folder could not be opened:\n%1").arg(QDir::toNativeSeparators(folder)), QString(),
+                    QRZMessageBox::Error, QRZMessageBox::OkButton);
+            }
+        });
     }
 }
 
