@@ -19,6 +19,14 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// At the face's own line spacing a descender of one line meets the ascenders of the
+// next: the lines of a message are set 15 px apart.
+QString linesSetApart(const QString& text) {
+    QString lines = text.toHtmlEscaped();
+    lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QStringLiteral("<div style=\"line-height:15px\">%1</div>").arg(lines);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -249,7 +257,7 @@ AskMessageDlg::AskMessageDlg(QWidget* parent) : QRZDialogEx(parent) {
 }
 
 void AskMessageDlg::setMessage(const QString& text) {
-    m_labMsg->setText(text);
+    m_labMsg->setText(linesSetApart(text));
     m_labMsg->adjustSize();
 }
 
@@ -305,11 +313,7 @@ QCustomToolTip::QCustomToolTip(QWidget* parent) : QRZDialog(parent) {
 
 void QCustomToolTip::setText(const QString& text) {
     m_text = text;
-    // At the face's own line spacing a descender of one line meets the ascenders of the
-    // next: the lines are set 15 px apart.
-    QString lines = text.toHtmlEscaped();
-    lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-    m_label->setText(QStringLiteral("<div style=\"line-height:15px\">%1</div>").arg(lines));
+    m_label->setText(linesSetApart(text));
 }
 
 void QCustomToolTip::setBoxSize(int width, int height) {

@@ -604,11 +604,21 @@ void TestHistoryList::recordDetailsAndCoverPlacement() {
     // The question: its title close button answers 0, like Cancel.
     AskMessageDlg question;
     question.setMessage("Do you want to delete the seleted files or just move \nthe files from the list?");
-    QTimer::singleShot(300, [&question] {
-        question.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_ask_delete.png");
+    QImage asked;
+    QTimer::singleShot(300, [&question, &asked] {
+        asked = question.grab().toImage();
+        asked.save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_ask_delete.png");
         question.closeButton()->click();
     });
     QCOMPARE(question.exec(), 0);
+    // Its two lines, read in the message's band, have blank rows between them.
+    const TextInBox read = readTextInBox(asked.copy(0, 45, asked.width(), 60));
+    QVERIFY2(read.lines.size() == 2, qPrintable(QString::number(read.lines.size())));
+    QVERIFY2(read.lines[1].first - read.lines[0].second >= 3, qPrintable(QStringLiteral("%1-%2 %3-%4")
+                                                                             .arg(read.lines[0].first)
+                                                                             .arg(read.lines[0].second)
+                                                                             .arg(read.lines[1].first)
+                                                                             .arg(read.lines[1].second)));
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(5, 5), QSize(50, 100)), QRect(15, 5, 20, 40));
 }
 
