@@ -176,6 +176,7 @@ private:
     bool placeBesideArea();
     bool toolbarFitsBesideArea() const;
     QString makeRecordFileName() const;
+    QString recordFolder() const;
     bool startRecorder();
     bool stopRecorder();
     void finishRecording(bool showHistory);
@@ -183,6 +184,7 @@ private:
     void tellUnlistedRecordings();
     QString unlistedRecordingsText();
     QString keptRecordingNote() const;
+    QString outputFolderNote() const;
     void refreshTrayMenu();
     void updateRecordingMenu();
     void requestStop();

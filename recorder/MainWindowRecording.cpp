@@ -246,8 +246,18 @@ void MainWindow::soundChanged(int change, int sources) {
 }
 
 void MainWindow::showRecordingFailed() {
-    QRZMessageBox::showMessage(this, tr("Recording failed!") + keptRecordingNote(), QString(), 0,
-                               QRZMessageBox::OkButton);
+    const QString text = tr("Recording failed!") + outputFolderNote() + keptRecordingNote();
+    qWarning().noquote() << "recordFailed--------------------------" << text;
+    QRZMessageBox::showMessage(this, text, QString(), 0, QRZMessageBox::OkButton);
+}
+
+// What failed, when it is the output folder: the user learns which folder to change.
+QString MainWindow::outputFolderNote() const {
+    const QString folder = recordFolder();
+    if (isFolderWritable(folder)) {
+        return QString();
+    }
+    return QLatin1Char('\n') + tr("The output folder cannot be written:\n%1").arg(QDir::toNativeSeparators(folder));
 }
 
 // Where the file of a recording that failed is kept (a failed start leaves none): the
@@ -446,12 +456,15 @@ bool MainWindow::isPickingArea() const {
     return m_areaFrame != nullptr && m_areaFrame->isPickMode();
 }
 
+// The folder new recordings go to: never the file system's root, the default output
+// folder when none is set.
+QString MainWindow::recordFolder() const {
+    const QString folder = getOutputPath();
+    return folder.isEmpty() ? getConvertedPath() : folder;
+}
+
 QString MainWindow::makeRecordFileName() const {
-    QString folder = getOutputPath();
-    if (folder.isEmpty()) {
-        // Never the file system's root: the default output folder.
-        folder = getConvertedPath();
-    }
+    const QString folder = recordFolder();
     if (!QDir(folder).exists()) {
         QDir().mkpath(folder);
     }

@@ -11,6 +11,7 @@
 #include "recorder/QWatermarkDlg.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZWidget.h"
 #include "toolkit/StyleHelpers.h"
 
@@ -164,6 +165,10 @@ void QBasicOptions::OnBtnFolder() {
         QFileDialog::getExistingDirectory(this, tr("Save to"), getOutputPath(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
+    if (!isFolderWritable(folder)) {
+        tellFolderNotWritable(this, folder);
+        return;
+    }
     setOutputFolder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 

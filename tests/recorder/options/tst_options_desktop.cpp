@@ -9,15 +9,18 @@
 #include "recorder/QBasicOptions.h"
 #include "recorder/QCursorOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
+#include "recorder/SmallDialogs.h"
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -154,6 +157,36 @@ private slots:
         desktoptest::click(elsewhere);
         QTRY_VERIFY(!chooser->isVisible());
         QCOMPARE(picked.count(), 1);
+    }
+
+    // A click on the about box's home page link asks the desktop for the page: a stand-in
+    // xdg-open first on the path writes down what it was asked to open.
+    void aboutLinkOpensThePage() {
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        const QString asked = bin.filePath("asked.txt");
+        QFile script(bin.filePath("xdg-open"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1'\n").arg(asked).toLocal8Bit());
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+
+        QAboutDlg about;
+        QVERIFY(focusWindow(&about));
+        auto* link = about.findChild<QLabel*>("m_labHome");
+        QVERIFY(link != nullptr);
+        QTRY_VERIFY(link->x() > 50);
+        QVERIFY(!desktoptest::screenshot(testoutput::pngPath("about_box_link")).isNull());
+        // The label is as wide as the address: its middle is on the link.
+        desktoptest::click(link->mapToGlobal(link->rect().center()));
+        const bool opened = desktoptest::waitFor([&]() { return QFile::exists(asked); }, 5000);
+        qputenv("PATH", path);
+        QVERIFY2(opened, "no page was asked for");
+        QTRY_COMPARE(QString::fromLocal8Bit(fileBytes(asked)).trimmed(), QAboutDlg::homePageAddress());
     }
 
     void basicPageHotkeys() {
