@@ -177,7 +177,9 @@ private:
     bool toolbarFitsBesideArea() const;
     QString makeRecordFileName() const;
     bool startRecorder();
-    bool stopRecorder();
+    bool stopRecorder(bool forCut = false);
+    // The recording engine, made (and connected) on first use.
+    QRecordObject* recordEngine();
     void finishRecording(bool showHistory);
     void showRecordingFailed();
     void tellUnlistedRecordings();
