@@ -29,6 +29,11 @@ constexpr int kQueueDepth = 4;
 // How far a packet's stamped end may lie beyond the moment it was read: the jitter of a
 // source's age figure, below the encoder's resynchronisation threshold.
 constexpr int64_t kAheadSlackUs = 20'000;
+// How far the age a source gives a packet may put it after the end of the sound before it
+// and still be jitter: packets come in bursts (the server's fragments, the capture's
+// poll, a loaded machine), each one's age a little off. Within it the sound goes on
+// where the last packet ended, sample after sample; beyond it the source lost sound.
+constexpr int64_t kGapAfterUs = 60'000;
 // Sound a source hands out ahead of time is held until its time has come, up to this
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
@@ -70,6 +75,9 @@ QRecordAudioObject::~QRecordAudioObject() {
 void QRecordAudioObject::start() {
     m_stopRequested = false;
     m_started = false;
+    m_soundCame = false;
+    m_holdFromUs = -1;
+    m_held = false;
     m_recordingActive = false;
     m_paused = false;
     if (!QUtilThread::start()) {
@@ -115,13 +123,51 @@ void QRecordAudioObject::setDeviceName(const QString& name) {
 
 void QRecordAudioObject::beginRecording(int64_t startTimeUs) {
     m_startTimeUs = startTimeUs;
+    // The capture thread takes the new start (and ends a hold) before it places anything
+    // more: sound held over a cut goes on into this recording.
+    m_startCount.fetch_add(1);
     m_paused = false;
     m_recordingActive = true;
 }
 
+bool QRecordAudioObject::holdFrom(int64_t cutAtUs, int timeoutMs) {
+    m_held = false;
+    m_holdFromUs = cutAtUs;
+    if (!isCapturing() || !m_recordingActive || m_paused) {
+        return true; // nothing is being handed on now
+    }
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    return m_waitWake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        return m_held || !isCapturing();
+    }) && m_held;
+}
+
+bool QRecordAudioObject::isCapturing() const {
+    return isRunning() && !m_stopRequested;
+}
+
+bool QRecordAudioObject::waitForSound(int timeoutMs) {
+    // The capture thread wakes this wait with the first sound; its end is polled.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    while (!m_soundCame && isCapturing() && std::chrono::steady_clock::now() < deadline) {
+        m_waitWake.wait_for(lock, std::chrono::milliseconds(20));
+    }
+    return m_soundCame;
+}
+
+void QRecordAudioObject::wakeWaiters() {
+    { std::lock_guard<std::mutex> lock(m_waitLock); }
+    m_waitWake.notify_all();
+}
+
 void QRecordAudioObject::setPaused(bool paused) {
     // Stamps stay on the recording's clock: the recorder leaves the paused span out of
-    // the output, so the sound after the pause continues where it stopped.
+    // the output, so the sound after the pause continues where it stopped. What was
+    // captured before the resume stays out.
+    if (!paused) {
+        m_resumedAtUs = getMicroseconds();
+    }
     m_paused = paused;
 }
 
@@ -229,7 +275,73 @@ void QRecordAudioObject::setFrameFormat(cvcodec_frame frame) const {
 }
 
 int64_t QRecordAudioObject::recordingNow(int64_t nowUs) const {
-    return nowUs - m_startTimeUs;
+    return nowUs - m_stampOriginUs;
+}
+
+void QRecordAudioObject::followStart() {
+    const int count = m_startCount;
+    if (count == m_followedStarts) {
+        return;
+    }
+    m_followedStarts = count;
+    const int64_t start = m_startTimeUs;
+    // A stamp on the old start plus shiftUs is the same moment on the new one.
+    const int64_t shiftUs = m_haveStart ? m_stampOriginUs - start : 0;
+    m_nextTimestampUs = m_haveStart ? std::max<int64_t>(m_nextTimestampUs + shiftUs, 0) : 0;
+    if (!m_haveStart) {
+        m_placedAny = false;
+    }
+    m_placeFromUs = 0;
+    m_stampOriginUs = start;
+    m_haveStart = true;
+    m_holdFromUs = -1;
+    m_held = false;
+    while (const QAudioFrameBuffer::Frame* frame = m_heldQueue->front()) {
+        const int64_t stamp = frame->timestamp + shiftUs;
+        if (stamp >= 0) {
+            deliver(frame->data.get(), frame->length / m_format.bytesPerFrame, stamp);
+        }
+        m_heldQueue->popFront();
+    }
+}
+
+bool QRecordAudioObject::writing() {
+    followStart();
+    const bool on = m_recordingActive && !m_paused && m_haveStart;
+    if (on && m_wasPaused) {
+        m_placeFromUs = std::max(m_placeFromUs, recordingNow(m_resumedAtUs));
+    }
+    m_wasPaused = !on;
+    return on;
+}
+
+bool QRecordAudioObject::holdsFrom(const uint8_t* data, int frames, int64_t stampUs) {
+    const int64_t holdFromUs = m_holdFromUs;
+    if (holdFromUs < 0) {
+        return false;
+    }
+    const int64_t cutUs = holdFromUs - m_stampOriginUs;
+    if (stampUs + framesToUs(frames, m_format.sampleRateHz) <= cutUs) {
+        return false; // all of it before the cut
+    }
+    // Split at the cut's own sample: no sample is lost or given to both files.
+    const int before =
+        int(std::clamp<int64_t>((cutUs - stampUs) * m_format.sampleRateHz / 1'000'000, 0, int64_t(frames)));
+    if (before > 0) {
+        deliver(data, before, stampUs);
+    }
+    if (frames > before) {
+        m_heldQueue->push(data + size_t(before) * size_t(m_format.bytesPerFrame),
+                          (frames - before) * m_format.bytesPerFrame,
+                          stampUs + framesToUs(before, m_format.sampleRateHz));
+    }
+    if (!m_held) {
+        // Everything before the cut is placed (stamps only go forward): it goes on now.
+        sendAll();
+        m_held = true;
+        wakeWaiters();
+    }
+    return true;
 }
 
 void QRecordAudioObject::sendFrame(const uint8_t* data, int frames, int64_t timestampUs) {
@@ -260,20 +372,37 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     int64_t stamp = std::max<int64_t>(recordingNow(nowUs) - kSilenceLeadUs, 0);
     stamp = std::max(stamp, m_nextTimestampUs);
     const std::vector<uint8_t> zeros(size_t(kSilenceFrames) * size_t(m_format.bytesPerFrame), 0);
-    m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
     m_nextTimestampUs = stamp + framesToUs(kSilenceFrames, m_format.sampleRateHz);
+    if (holdsFrom(zeros.data(), kSilenceFrames, stamp)) {
+        return;
+    }
+    m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
     if (m_frameQueue->count() > 1) {
         sendOldest();
     }
 }
 
-bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs, int64_t& stampUs) {
+bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs, int64_t& stampUs, int& skipFrames) {
     // The packet's first frame was captured backlog frames ago; stamps never go back
     // behind what was sent already.
     const int backlog = std::max(packet.backlogFrames, packet.frameCount);
-    const int64_t lengthUs = framesToUs(packet.frameCount, m_format.sampleRateHz);
-    const int64_t stamp =
-        std::max(std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0), m_nextTimestampUs);
+    const int rate = m_format.sampleRateHz;
+    const int64_t measured = readAtUs - framesToUs(backlog, rate);
+    // Stamped one after the other, the packets stay whole: following each one's own
+    // age instead, the encoder would meet small gaps (silence) and overlaps (cut sound).
+    int64_t stamp = !m_placedAny || measured > m_nextTimestampUs + kGapAfterUs ? measured : m_nextTimestampUs;
+    // What was captured before the start or the resume is not the recording's: it is
+    // cut off where the recording begins again.
+    const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
+    skipFrames = 0;
+    if (stamp < from) {
+        skipFrames = int(std::min<int64_t>((from - stamp) * rate / 1'000'000, packet.frameCount));
+        if (skipFrames >= packet.frameCount) {
+            return false;
+        }
+        stamp = from;
+    }
+    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames, rate);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -285,10 +414,14 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs
     }
     stampUs = stamp;
     m_nextTimestampUs = stamp + lengthUs;
+    m_placedAny = true;
     return true;
 }
 
 void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+    if (holdsFrom(data, frames, stampUs)) {
+        return;
+    }
     if (m_recorder) {
         m_frameQueue->push(data, frames * m_format.bytesPerFrame, stampUs);
         if (m_frameQueue->count() > kQueueDepth) {
@@ -327,8 +460,9 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
         int64_t stamp = 0;
-        if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(nowUs), stamp)) {
-            deliver(frame->data.get(), frames, stamp);
+        int skip = 0;
+        if (writing() && placePacket(packet, recordingNow(nowUs), stamp, skip)) {
+            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp);
         }
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
@@ -345,8 +479,14 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     }
     m_frameQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+    m_heldQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyFrames = 0;
     m_nextTimestampUs = 0;
+    // Stamps count from the next beginRecording (given once this open is told).
+    m_followedStarts = m_startCount;
+    m_haveStart = false;
+    m_placedAny = false;
+    m_wasPaused = false;
     makeTrack(m_format);
     markStarted();
     m_lastPacketUs = getMicroseconds();
@@ -354,7 +494,7 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
 }
 
 void QRecordAudioObject::bridgeQuietSource(int64_t nowUs) {
-    const bool writing = m_recordingActive && !m_paused;
+    const bool writing = this->writing();
     if (releaseEarly(nowUs)) {
         m_lastPacketUs = nowUs;
     }
@@ -384,6 +524,7 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     // for sound beyond the clock and left out.
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
     int64_t stamp = 0;
+    int skip = 0;
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
         // Metered when its time comes (a sine source hands out seconds at once).
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
@@ -391,11 +532,15 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
         if (m_levelMetering) {
             meterLevel(data, packet.frameCount);
         }
-        if (m_recordingActive && !m_paused && placePacket(packet, recordingNow(now), stamp)) {
-            deliver(data, packet.frameCount, stamp);
+        if (writing() && placePacket(packet, recordingNow(now), stamp, skip)) {
+            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp);
         }
     }
     m_lastPacketUs = now;
+    if (!m_soundCame) {
+        m_soundCame = true;
+        wakeWaiters();
+    }
 }
 
 int QRecordAudioObject::readPackets(SoundSource& source, int frames, std::vector<uint8_t>& silence) {
@@ -459,6 +604,7 @@ void QRecordAudioObject::resumeCapture(SoundSource& source) {
         releaseEarly(getMicroseconds());
         sendAll();
         m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+        m_heldQueue = std::make_unique<QAudioFrameBuffer>();
         m_earlyFrames = 0;
         m_format = format;
     }

@@ -77,8 +77,23 @@ public:
     void setDeviceName(const QString& name);
 
     // Switched on by the recording engine once its start succeeded: from then on the
-    // captured sound reaches the recorder or the track, stamped from startTimeUs.
+    // captured sound reaches the recorder or the track, stamped from startTimeUs. Called
+    // again after holdFrom (a cut), the sound held since goes on into the next file,
+    // stamped from the new start.
     void beginRecording(int64_t startTimeUs);
+    // For a cut at cutAtUs (getMicroseconds): the sound before that moment goes on to the
+    // current recorder or track, the sound from it on is held for the next recording
+    // (see beginRecording); the capture itself runs on. Returns once all the sound before
+    // the cut has been handed on, or after timeoutMs (the source sent nothing meanwhile);
+    // false then.
+    bool holdFrom(int64_t cutAtUs, int timeoutMs);
+    // True while the capture thread runs (a source open, or being opened again).
+    bool isCapturing() const;
+    // Waits until the source, opened by start, has sent its first sound, at most
+    // timeoutMs; false when none came (or the capture has ended). A sound server may take
+    // a while to send a new capture anything: the first moment a recording keeps is
+    // the one its sound starts from.
+    bool waitForSound(int timeoutMs);
     // While paused nothing captured reaches the recorder or the track (the time stamps
     // keep to the recording's clock, whose paused spans the recorder leaves out).
     void setPaused(bool paused);
@@ -141,9 +156,11 @@ private:
     void sendOldest();
     void sendAll();
     void pushSilence(int64_t nowUs);
-    // The stamp of a packet read at readAtUs (recording clock), or false when it has no
-    // place on the timeline and is to be dropped.
-    bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t readAtUs, int64_t& stampUs);
+    // The stamp of a packet read at readAtUs (recording clock), and how many of its first
+    // frames came before the recording (its start or resume) and are left out; false when
+    // it has no place on the timeline and is to be dropped.
+    bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t readAtUs, int64_t& stampUs,
+                     int& skipFrames);
     // Hands a placed packet on: to the queue before the recorder, or into the track.
     void deliver(const uint8_t* data, int frames, int64_t stampUs);
     // Keeps a packet the source handed out ahead of time until its time has come.
@@ -152,6 +169,15 @@ private:
     // any was.
     bool releaseEarly(int64_t nowUs);
     int64_t recordingNow(int64_t nowUs) const;
+    // On the capture thread: takes up a start the engine has given since (a new
+    // recording, or the next file of a cut) and hands the held sound on to it.
+    void followStart();
+    // Whether captured sound is placed now (a recording runs, not paused); takes up a
+    // new start first.
+    bool writing();
+    // Sound placed after the moment a cut holds from waits in m_heldQueue (the part
+    // before it goes on, split where a packet spans the cut).
+    bool holdsFrom(const uint8_t* data, int frames, int64_t stampUs);
 
     const int m_sourceType;
     std::atomic<cvcodec_recorder> m_recorder{nullptr};
@@ -166,6 +192,17 @@ private:
     cvcodec_frame m_frame = nullptr;
     std::atomic<cvcodec_track> m_track{nullptr};
     std::atomic<int64_t> m_startTimeUs{0};
+    // Each beginRecording counts one; the capture thread follows (followStart).
+    std::atomic<int> m_startCount{0};
+    // The cut's moment (getMicroseconds) while one holds the sound, else -1; m_held once
+    // the sound before it has been handed on.
+    std::atomic<int64_t> m_holdFromUs{-1};
+    std::atomic<bool> m_held{false};
+    std::atomic<bool> m_soundCame{false};  // the source has sent sound since it opened
+    std::atomic<int64_t> m_resumedAtUs{0}; // the last resume (getMicroseconds)
+    std::mutex m_waitLock;                 // with m_waitWake: holdFrom and waitForSound
+    std::condition_variable m_waitWake;
+    void wakeWaiters();
     std::unique_ptr<QAudioFrameBuffer> m_frameQueue;
     // Sound handed out ahead of time, stamped with its first frame's moment
     // (getMicroseconds), oldest first; m_earlyFrames is what it holds.
@@ -178,5 +215,13 @@ private:
     // Capture-thread state of the current run.
     calvorine::platform::SoundFormat m_format;
     int64_t m_nextTimestampUs = 0; // end of the last frame stamped: stamps never go back
+    // The start the stamps count from, once the thread has taken one (followStart).
+    int m_followedStarts = 0;
+    bool m_haveStart = false;
+    bool m_placedAny = false;  // a packet is on the timeline since the start
+    bool m_wasPaused = false;  // not writing at the last look (writing())
+    int64_t m_placeFromUs = 0; // nothing captured before this (stamps' clock) is placed
+    int64_t m_stampOriginUs = 0;
+    std::unique_ptr<QAudioFrameBuffer> m_heldQueue; // sound held over a cut
     int64_t m_lastPacketUs = 0;
 };

@@ -178,7 +178,9 @@ private:
     QString makeRecordFileName() const;
     QString recordFolder() const;
     bool startRecorder();
-    bool stopRecorder();
+    bool stopRecorder(bool forCut = false);
+    // The recording engine, made (and connected) on first use.
+    QRecordObject* recordEngine();
     void finishRecording(bool showHistory);
     void showRecordingFailed();
     void tellUnlistedRecordings();

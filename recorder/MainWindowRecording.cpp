@@ -113,6 +113,8 @@ void MainWindow::StartRecord(bool countdown) {
     m_startUnderWay = true;
     m_countdownWanted = countdown;
     setRecordingLook(true);
+    // The sound is opened now, so that it flows by the first picture.
+    recordEngine()->prepareSound();
     // A start without the countdown is the schedule's, with nobody at the machine: its
     // notice came with the schedule view, and a box now would hold the start.
     if (m_toolbarNoticeWanted && countdown) {
@@ -147,7 +149,7 @@ void MainWindow::finishStart() {
     }
 }
 
-bool MainWindow::startRecorder() {
+QRecordObject* MainWindow::recordEngine() {
     if (m_recorder == nullptr) {
         m_recorder = new QRecordObject(this);
         connect(m_recorder, &QRecordObject::emitRecordTime, this, &MainWindow::RecordTimeOperate);
@@ -160,6 +162,11 @@ bool MainWindow::startRecorder() {
         connect(m_recorder, &QRecordObject::emitScreenshotFailed, this, &MainWindow::screenshotFailed);
         connect(m_recorder, &QRecordObject::emitSoundChanged, this, &MainWindow::soundChanged);
     }
+    return m_recorder;
+}
+
+bool MainWindow::startRecorder() {
+    recordEngine();
     const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
     m_recorderCallFailed = false;
@@ -168,14 +175,19 @@ bool MainWindow::startRecorder() {
     return started && !m_recorderCallFailed;
 }
 
-// Stops the recorder; false when it could not finish the file.
-bool MainWindow::stopRecorder() {
+// Stops the recorder (for a cut, its sound goes on into the next file); false when it
+// could not finish the file.
+bool MainWindow::stopRecorder(bool forCut) {
     if (m_recorder == nullptr) {
         return true;
     }
     m_inRecorderCall = true;
     m_recorderCallFailed = false;
-    m_recorder->stopRecord();
+    if (forCut) {
+        m_recorder->stopForCut();
+    } else {
+        m_recorder->stopRecord();
+    }
     m_inRecorderCall = false;
     return !m_recorderCallFailed;
 }
@@ -404,6 +416,9 @@ void MainWindow::abandonStart() {
     m_startUnderWay = false;
     m_countdownRunning = false;
     delete m_countdown.data();
+    if (m_recorder != nullptr) {
+        m_recorder->releasePreparedSound();
+    }
     m_recording = false;
     m_paused = false;
 }
@@ -611,7 +626,7 @@ void MainWindow::cutRecord() {
     if (m_recorder == nullptr || !m_recording || isRecordingControlBusy()) {
         return;
     }
-    if (!stopRecorder()) {
+    if (!stopRecorder(true)) {
         finishRecording(false);
         showRecordingFailed();
         return;
