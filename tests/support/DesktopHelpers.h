@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QVector>
+#include <QWidget>
 
 #include <cstdlib>
 
@@ -98,6 +99,16 @@ inline QRect xwininfoFrameRect(quint64 window) {
 // The value text of one property of a window (xprop), "" when it has none.
 inline QString xprop(quint64 window, const QString& property) {
     return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), property});
+}
+
+// Shows the window, asks the window manager to give it the keyboard and waits until
+// the toolkit sees it active.
+inline bool activate(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
+    return QTest::qWaitForWindowActive(window, 5000);
 }
 
 // Waits (polling) until `done` holds or `timeoutMs` passes; gives the final verdict.

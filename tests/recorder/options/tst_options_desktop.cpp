@@ -28,14 +28,6 @@ namespace {
 
 const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
 
-bool focusWindow(QWidget* window) {
-    window->show();
-    window->raise();
-    window->activateWindow();
-    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
-    return QTest::qWaitForWindowActive(window, 5000);
-}
-
 // Another X client holding a combination until it is stopped.
 class Holder {
 public:
@@ -93,7 +85,7 @@ private slots:
         line->setText(QStringLiteral("Ctrl + Alt + F9"));
         QSignalSpy focus(line, &QKeyListenerLineEdit::emitFocusState);
         QSignalSpy combos(line, &QKeyListenerLineEdit::eimtShortcutChange);
-        QVERIFY(focusWindow(&window));
+        QVERIFY(desktoptest::activate(&window));
         other->setFocus();
         QVERIFY(xdotool({"key", "Tab"}));
         QTRY_COMPARE(focus.count(), 1);
@@ -125,7 +117,7 @@ private slots:
     void cursorChooserPopup() {
         QCursorOptions page;
         page.resize(240, 200);
-        QVERIFY(focusWindow(&page));
+        QVERIFY(desktoptest::activate(&page));
         QRZComboBox* combo = page.highlightCombo();
         QCursorSelectDlg* chooser = page.highlightChooser();
         const QPoint comboCentre = combo->mapToGlobal(combo->rect().center());
@@ -166,7 +158,7 @@ private slots:
         QBasicOptions page;
         page.resize(268, 200);
         QSignalSpy enable(&page, &QBasicOptions::emitShortcutEnable);
-        QVERIFY(focusWindow(&page));
+        QVERIFY(desktoptest::activate(&page));
         QRZComboBox* list = page.shortcutList();
         QCOMPARE(list->count(), 4);
         const int shotRow = list->findData(int(ScreenshotAction));
