@@ -294,6 +294,11 @@ void QHistoryListWgt::OnSearchString(QString text) {
     }
     // The text is matched as typed: brackets, dots and parentheses are plain characters.
     m_sortModel->setFilterRegExp(QRegExp(text, Qt::CaseInsensitive, QRegExp::FixedString));
+    // Typing never hides the table, but a table that a tab change hid comes back as soon
+    // as the search lets rows through (an emptied search shows the whole tab).
+    if (m_sortModel->rowCount() > 0) {
+        m_historyView->show();
+    }
 }
 
 void QHistoryListWgt::showFileType(int type) {

@@ -328,8 +328,15 @@ void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
     QVERIFY(clickAt(dialog.audioTab(), dialog.audioTab()->rect().center()));
     QTRY_VERIFY(dialog.audioTab()->isChecked());
     QVERIFY(!list->view()->isVisible()); // a tab change does
-    dialog.searchEdit()->setText("");
+    saveScreenshot(&dialog, "history_search_miss_after_tab");
+    // The user selects the search text and deletes it: the tab's items come back.
+    QVERIFY(clickAt(dialog.searchEdit(), dialog.searchEdit()->rect().center()));
+    QTRY_VERIFY(dialog.searchEdit()->hasFocus());
+    QVERIFY(key("ctrl+a") && key("BackSpace"));
+    QTRY_VERIFY(dialog.searchEdit()->text().isEmpty());
     QCOMPARE(shownNames(list), QStringList({"song.mp3"}));
+    QTRY_VERIFY(list->view()->isVisible());
+    saveScreenshot(&dialog, "history_search_cleared");
     QVERIFY(key("Escape")); // closes the dialog
     QTRY_VERIFY(!dialog.isVisible());
 }
