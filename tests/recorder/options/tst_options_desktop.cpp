@@ -168,7 +168,7 @@ private slots:
         qunsetenv("DEFAULT_BROWSER");
 
         QAboutDlg about;
-        QVERIFY(focusWindow(&about));
+        QVERIFY(desktoptest::activate(&about));
         auto* link = about.findChild<QLabel*>("m_labHome");
         QVERIFY(link != nullptr);
         QTRY_VERIFY(link->x() > 50);
