@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 // The record the format chooser fills for each mode; it is defined by the media engine
@@ -38,7 +39,9 @@ bool isFolderWritable(const QString& folder);
 
 // Shows the file selected in the file manager (freedesktop FileManager1.ShowItems over
 // the session bus), else opens its folder through QDesktopServices. The path is UTF-8.
-void openFolderOfFile(const std::string& utf8Path);
+// `onFailure`, when given, gets the folder that nothing could open.
+using FolderOpenFailure = std::function<void(const QString& folder)>;
+void openFolderOfFile(const std::string& utf8Path, const FolderOpenFailure& onFailure = FolderOpenFailure());
 // Opens the folder itself in the file manager (FileManager1.ShowFolders), else through
 // QDesktopServices. The path is UTF-8.
 void openFolderInFileManager(const std::string& utf8Folder);

@@ -3,16 +3,16 @@
 #include "app/QShortCutManager.h"
 #include "platform/system/display_scale.h"
 #include "platform/system/hotkey_grab.h"
+#include "platform/system/ipc_owner.h"
 #include "platform/system/window_list.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSharedMemory>
 #include <QSystemSemaphore>
 #include <QThread>
 
-#include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -84,38 +84,46 @@ KeyApplication::~KeyApplication() {
 
 // ---- single instance ----
 
-namespace {
-
-// Whether a key file can be trusted: not there yet, or a plain file of this user. One
-// that another user made in a shared folder could tie the key to a segment of theirs.
-bool isOwnKeyFile(const QString& path) {
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
-        return errno == ENOENT;
-    }
-    return S_ISREG(info.st_mode) && info.st_uid == ::getuid();
-}
-
-} // namespace
-
 QString singleInstanceKey(const QString& productTitle) {
     // One instance per user: the user's id keeps the users of one machine apart.
     return QStringLiteral("SystemObject_%1_%2").arg(productTitle).arg(::getuid());
 }
 
+SingleInstanceKeyFiles singleInstanceKeyFiles(const QString& productTitle) {
+    SingleInstanceKeyFiles files;
+    files.segment = QSharedMemory(singleInstanceKey(productTitle)).nativeKey();
+    // The semaphore's file lies beside the segment's, under the same name with the
+    // semaphore's prefix.
+    const QLatin1String segmentPrefix("qipc_sharedmemory_");
+    const QFileInfo segment(files.segment);
+    if (segment.fileName().startsWith(segmentPrefix)) {
+        files.semaphore =
+            segment.path() + QStringLiteral("/qipc_systemsem_") + segment.fileName().mid(segmentPrefix.size());
+    }
+    return files;
+}
+
 SingleInstanceGuard::SingleInstanceGuard(const QString& productTitle) {
+    using calvorine::platform::IpcObjectKind;
+    using calvorine::platform::isOwnIpcKey;
     const QString key = singleInstanceKey(productTitle);
-    m_semaphore = std::make_unique<QSystemSemaphore>(key, 1, QSystemSemaphore::Open);
-    const bool acquired = m_semaphore->acquire();
+    const SingleInstanceKeyFiles files = singleInstanceKeyFiles(productTitle);
     m_memory = std::make_unique<QSharedMemory>(key);
-    if (!isOwnKeyFile(m_memory->nativeKey())) {
-        qWarning("SingleInstanceGuard: the key file %s belongs to someone else", qPrintable(m_memory->nativeKey()));
+    // Opening the semaphore makes its file and object where there are none, and waits
+    // for nothing. Another user's semaphore left at 0 would hold every start in the
+    // acquire, and their segment under the key would refuse it: the program then runs
+    // without the guard.
+    m_semaphore = std::make_unique<QSystemSemaphore>(key, 1, QSystemSemaphore::Open);
+    if (files.semaphore.isEmpty() ||
+        !isOwnIpcKey(QFile::encodeName(files.semaphore).toStdString(), IpcObjectKind::Semaphore) ||
+        !isOwnIpcKey(QFile::encodeName(files.segment).toStdString(), IpcObjectKind::SharedMemory)) {
+        qWarning("SingleInstanceGuard: the key files %s and %s, or the objects under them, are not all this user's: "
+                 "the program runs without the single-instance guard",
+                 qPrintable(files.segment), qPrintable(files.semaphore));
         m_first = true;
-        if (acquired) {
-            m_semaphore->release(1);
-        }
         return;
     }
+    const bool acquired = m_semaphore->acquire();
     m_first = m_memory->create(1, QSharedMemory::ReadWrite);
     if (!m_first && m_memory->error() == QSharedMemory::AlreadyExists) {
         // The segment may be one that a killed instance left behind, with no process

@@ -46,11 +46,22 @@ private:
 // QSharedMemory marks the running instance, both keyed by singleInstanceKey. A
 // segment left behind by a crashed (killed) instance is detected and removed, so it never
 // blocks the next start. Both keys are the user's own (see singleInstanceKey) and live on
-// files in the temporary folder: processes that share a guard need the same TMPDIR. A
-// segment key file there that is not the user's own (another user may have made it in a
-// shared folder) is not trusted: the program then runs rather than be held by it.
+// files in the temporary folder: processes that share a guard need the same TMPDIR.
+// Another user may make those files, or objects under their keys, first in a shared
+// folder; none of that is trusted: before the semaphore is waited for, both key files and
+// both objects are checked to be the user's own (or absent), and else the program runs
+// without the guard and says so in the log, rather than wait on or be refused by them.
 // The guard's key for this user: the users of one machine each have an instance.
 QString singleInstanceKey(const QString& productTitle);
+
+// The files in the temporary folder that the guard's segment and semaphore are keyed on
+// (the framework names both after the key). `semaphore` is empty where its name cannot
+// be told.
+struct SingleInstanceKeyFiles {
+    QString segment;
+    QString semaphore;
+};
+SingleInstanceKeyFiles singleInstanceKeyFiles(const QString& productTitle);
 
 class SingleInstanceGuard {
 public:

@@ -6,6 +6,7 @@
 #include "media/QMediaElementWindow.h"
 #include "media/RZPlayerManager.h"
 #include "toolkit/QAudioDataWidget.h"
+#include "toolkit/ScreenOrigin.h"
 
 #include <QEvent>
 #include <QMouseEvent>

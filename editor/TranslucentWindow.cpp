@@ -1,7 +1,5 @@
 #include "editor/TranslucentWindow.h"
 
-#include "platform/system/window_overlay.h"
-
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QImage>
@@ -41,18 +39,4 @@ void maskToPaintedArea(QWidget* window) {
     }
     // An empty mask would mean "no mask" to the window system.
     window->setMask(painted.isEmpty() ? QRegion(0, 0, 1, 1) : painted);
-}
-
-QPoint screenOrigin(const QWidget* widget) {
-    const QWidget* top = widget->window();
-    if (!QX11Info::isPlatformX11() || !top->testAttribute(Qt::WA_WState_Created)) {
-        return widget->mapToGlobal(QPoint(0, 0));
-    }
-    int x = 0;
-    int y = 0;
-    if (!calvorine::platform::windowRootPosition(QX11Info::connection(), uint32_t(top->winId()), &x, &y)) {
-        return widget->mapToGlobal(QPoint(0, 0));
-    }
-    const qreal ratio = top->devicePixelRatioF();
-    return QPoint(qRound(x / ratio), qRound(y / ratio)) + widget->mapTo(top, QPoint(0, 0));
 }

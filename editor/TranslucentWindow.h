@@ -4,8 +4,6 @@
 // cover the preview with black. GUI thread only.
 #pragma once
 
-#include <QPoint>
-
 class QWidget;
 
 // True when a compositing manager runs on the display (always false off X11).
@@ -14,9 +12,3 @@ bool isCompositingAvailable();
 // Without compositing: the window's mask becomes the pixels it paints with an alpha
 // above 1 (a window that paints nothing keeps one pixel). With compositing: no mask.
 void maskToPaintedArea(QWidget* window);
-
-// Where the widget's top-left corner is on the screen, taken from the window system's
-// present position of its window (asked of the X server): the toolkit's own idea can be
-// stale after the window manager placed or moved a frameless window. Off X11, or before
-// the window exists, the toolkit's idea.
-QPoint screenOrigin(const QWidget* widget);

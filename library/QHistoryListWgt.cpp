@@ -24,6 +24,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -110,6 +111,9 @@ void QHistoryListWgt::setupTable() {
     view->setSourceModelRef(m_model);
     view->setItemDelegate(m_delegate);
     view->setDelegateRef(m_delegate);
+    // Each cell tells what it is: the buttons their action, the name cell the record's
+    // details, whose title is the whole name the narrow column may cut.
+    view->setToolTipFlag(true);
     const int widths[] = {45, 185, 35, 25, 25, 16};
     for (int column = 0; column < 6; ++column) {
         view->setColumnWidth(column, widths[column]);
@@ -290,6 +294,11 @@ void QHistoryListWgt::OnSearchString(QString text) {
     }
     // The text is matched as typed: brackets, dots and parentheses are plain characters.
     m_sortModel->setFilterRegExp(QRegExp(text, Qt::CaseInsensitive, QRegExp::FixedString));
+    // Typing never hides the table, but a table that a tab change hid comes back as soon
+    // as the search lets rows through (an emptied search shows the whole tab).
+    if (m_sortModel->rowCount() > 0) {
+        m_historyView->show();
+    }
 }
 
 void QHistoryListWgt::showFileType(int type) {
@@ -421,7 +430,15 @@ void QHistoryListWgt::ItemImageChange() {
 
 void QHistoryListWgt::sraechItem(QModelIndex index) {
     if (QHistoryChunk* chunk = historyChunkOf(index)) {
-        openFolderOfFile(chunk->path());
+        // With no file manager and no desktop handler, the user learns the folder did not open.
+        QPointer<QHistoryListWgt> self(this);
+        openFolderOfFile(chunk->path(), [self](const QString& folder) {
+            if (self != nullptr) {
+                QRZMessageBox::showMessage(
+                    self, tr("The folder could not be opened:\n%1").arg(QDir::toNativeSeparators(folder)), QString(),
+                    QRZMessageBox::Error, QRZMessageBox::OkButton);
+            }
+        });
     }
 }
 

@@ -19,6 +19,14 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// At the face's own line spacing a descender of one line meets the ascenders of the
+// next: the lines of a message are set 15 px apart.
+QString linesSetApart(const QString& text) {
+    QString lines = text.toHtmlEscaped();
+    lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QStringLiteral("<div style=\"line-height:15px\">%1</div>").arg(lines);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -78,8 +86,15 @@ QString QTableViewEx::showToolTipText(const QModelIndex& index) {
     switch (index.column()) {
     case 0:
         return tr("Play");
-    case 1:
-        return historyDetailsText(historyChunkOf(index));
+    case 1: {
+        // The column may cut the name: a record without a title of its own shows its
+        // whole name above the details.
+        QHistoryChunk* chunk = historyChunkOf(index);
+        if (chunk == nullptr || !chunk->name().empty()) {
+            return historyDetailsText(chunk);
+        }
+        return fromUtf8(chunk->displayName()) + QLatin1Char('\n') + historyDetailsText(chunk);
+    }
     case 2:
         return tr("Edit Name");
     case 3:
@@ -242,7 +257,7 @@ AskMessageDlg::AskMessageDlg(QWidget* parent) : QRZDialogEx(parent) {
 }
 
 void AskMessageDlg::setMessage(const QString& text) {
-    m_labMsg->setText(text);
+    m_labMsg->setText(linesSetApart(text));
     m_labMsg->adjustSize();
 }
 
@@ -298,11 +313,7 @@ QCustomToolTip::QCustomToolTip(QWidget* parent) : QRZDialog(parent) {
 
 void QCustomToolTip::setText(const QString& text) {
     m_text = text;
-    // At the face's own line spacing a descender of one line meets the ascenders of the
-    // next: the lines are set 15 px apart.
-    QString lines = text.toHtmlEscaped();
-    lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
-    m_label->setText(QStringLiteral("<div style=\"line-height:15px\">%1</div>").arg(lines));
+    m_label->setText(linesSetApart(text));
 }
 
 void QCustomToolTip::setBoxSize(int width, int height) {

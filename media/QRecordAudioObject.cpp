@@ -52,6 +52,12 @@ constexpr int64_t kClockJumpUs = 20'000;
 // however long the recording runs.
 constexpr int64_t kTrimFromUs = 250;
 constexpr int64_t kTrimBackUs = 50;
+// How far the device's clock may put a packet from the end of the sound before it and
+// still be jitter: packets come in bursts (the server's fragments, the capture's poll, a
+// loaded machine), and one found far off starts the clock anew. Within it the sound goes
+// on where the last packet ended, sample after sample, and the difference is trimmed
+// away; beyond it the device lost sound (or sent it twice) and the clock places it.
+constexpr int64_t kGapAfterUs = 60'000;
 // A source that failed is opened again at this interval.
 constexpr int64_t kReopenEveryUs = 500'000;
 // A chosen device missing this long after its source failed is taken as gone for good:
@@ -90,6 +96,9 @@ QRecordAudioObject::~QRecordAudioObject() {
 void QRecordAudioObject::start() {
     m_stopRequested = false;
     m_started = false;
+    m_soundCame = false;
+    m_holdFromUs = -1;
+    m_held = false;
     m_recordingActive = false;
     m_paused = false;
     if (!QUtilThread::start()) {
@@ -135,13 +144,51 @@ void QRecordAudioObject::setDeviceName(const QString& name) {
 
 void QRecordAudioObject::beginRecording(int64_t startTimeUs) {
     m_startTimeUs = startTimeUs;
+    // The capture thread takes the new start (and ends a hold) before it places anything
+    // more: sound held over a cut goes on into this recording.
+    m_startCount.fetch_add(1);
     m_paused = false;
     m_recordingActive = true;
 }
 
+bool QRecordAudioObject::holdFrom(int64_t cutAtUs, int timeoutMs) {
+    m_held = false;
+    m_holdFromUs = cutAtUs;
+    if (!isCapturing() || !m_recordingActive || m_paused) {
+        return true; // nothing is being handed on now
+    }
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    return m_waitWake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        return m_held || !isCapturing();
+    }) && m_held;
+}
+
+bool QRecordAudioObject::isCapturing() const {
+    return isRunning() && !m_stopRequested;
+}
+
+bool QRecordAudioObject::waitForSound(int timeoutMs) {
+    // The capture thread wakes this wait with the first sound; its end is polled.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    while (!m_soundCame && isCapturing() && std::chrono::steady_clock::now() < deadline) {
+        m_waitWake.wait_for(lock, std::chrono::milliseconds(20));
+    }
+    return m_soundCame;
+}
+
+void QRecordAudioObject::wakeWaiters() {
+    { std::lock_guard<std::mutex> lock(m_waitLock); }
+    m_waitWake.notify_all();
+}
+
 void QRecordAudioObject::setPaused(bool paused) {
     // Stamps stay on the recording's clock: the recorder leaves the paused span out of
-    // the output, so the sound after the pause continues where it stopped.
+    // the output, so the sound after the pause continues where it stopped. What was
+    // captured before the resume stays out.
+    if (!paused) {
+        m_resumedAtUs = getMicroseconds();
+    }
     m_paused = paused;
 }
 
@@ -249,7 +296,78 @@ void QRecordAudioObject::setFrameFormat(cvcodec_frame frame) const {
 }
 
 int64_t QRecordAudioObject::recordingNow(int64_t nowUs) const {
-    return nowUs - m_startTimeUs;
+    return nowUs - m_stampOriginUs;
+}
+
+void QRecordAudioObject::followStart() {
+    const int count = m_startCount;
+    if (count == m_followedStarts) {
+        return;
+    }
+    m_followedStarts = count;
+    const int64_t start = m_startTimeUs;
+    // A moment on the old start plus clockShiftUs is the same moment on the new one: the
+    // device's followed clock goes on. Before the first start nothing was placed.
+    const int64_t clockShiftUs = m_stampOriginUs - start;
+    m_clockAnchorUs += clockShiftUs;
+    m_clockWindowEndUs += clockShiftUs;
+    const int64_t shiftUs = m_haveStart ? clockShiftUs : 0;
+    m_nextTimestampUs = m_haveStart ? std::max<int64_t>(m_nextTimestampUs + shiftUs, 0) : 0;
+    m_runStartUs += shiftUs;
+    if (m_nextTimestampUs <= 0) {
+        m_runFrames = 0;
+    }
+    m_placeFromUs = 0;
+    m_stampOriginUs = start;
+    m_haveStart = true;
+    m_holdFromUs = -1;
+    m_held = false;
+    while (const QAudioFrameBuffer::Frame* frame = m_heldQueue->front()) {
+        const int64_t stamp = frame->timestamp + shiftUs;
+        if (stamp >= 0) {
+            deliver(frame->data.get(), frame->length / m_format.bytesPerFrame, stamp);
+        }
+        m_heldQueue->popFront();
+    }
+}
+
+bool QRecordAudioObject::writing() {
+    followStart();
+    const bool on = m_recordingActive && !m_paused && m_haveStart;
+    if (on && m_wasPaused) {
+        m_placeFromUs = std::max(m_placeFromUs, recordingNow(m_resumedAtUs));
+    }
+    m_wasPaused = !on;
+    return on;
+}
+
+bool QRecordAudioObject::holdsFrom(const uint8_t* data, int frames, int64_t stampUs) {
+    const int64_t holdFromUs = m_holdFromUs;
+    if (holdFromUs < 0) {
+        return false;
+    }
+    const int64_t cutUs = holdFromUs - m_stampOriginUs;
+    if (stampUs + framesToUs(frames, m_format.sampleRateHz) <= cutUs) {
+        return false; // all of it before the cut
+    }
+    // Split at the cut's own sample: no sample is lost or given to both files.
+    const int before =
+        int(std::clamp<int64_t>((cutUs - stampUs) * m_format.sampleRateHz / 1'000'000, 0, int64_t(frames)));
+    if (before > 0) {
+        deliver(data, before, stampUs);
+    }
+    if (frames > before) {
+        m_heldQueue->push(data + size_t(before) * size_t(m_format.bytesPerFrame),
+                          (frames - before) * m_format.bytesPerFrame,
+                          stampUs + framesToUs(before, m_format.sampleRateHz));
+    }
+    if (!m_held) {
+        // Everything before the cut is placed (stamps only go forward): it goes on now.
+        sendAll();
+        m_held = true;
+        wakeWaiters();
+    }
+    return true;
 }
 
 void QRecordAudioObject::sendFrame(const uint8_t* data, int frames, int64_t timestampUs) {
@@ -280,8 +398,11 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     int64_t stamp = std::max<int64_t>(recordingNow(nowUs) - kSilenceLeadUs, 0);
     stamp = std::max(stamp, m_nextTimestampUs);
     const std::vector<uint8_t> zeros(size_t(kSilenceFrames) * size_t(m_format.bytesPerFrame), 0);
-    m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
     continueRun(stamp, kSilenceFrames);
+    if (holdsFrom(zeros.data(), kSilenceFrames, stamp)) {
+        return;
+    }
+    m_frameQueue->push(zeros.data(), int(zeros.size()), stamp);
     if (m_frameQueue->count() > 1) {
         sendOldest();
     }
@@ -334,32 +455,41 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
 }
 
 bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
-                                     int& adjustFrames) {
-    // Stamps never go back behind what was sent already. A packet a little after the
-    // end of the last one continues it too (the frames added below take up the time); a
-    // longer gap (a pause, sound the device lost) is kept.
-    const bool continues = m_runFrames > 0 && deviceUs - m_nextTimestampUs <= kClockJumpUs;
-    const int64_t stamp = continues ? m_nextTimestampUs : std::max(deviceUs, m_nextTimestampUs);
+                                     int& skipFrames, int& adjustFrames) {
+    // Stamped one after the other, the packets stay whole: following each one's own
+    // moment instead, the encoder would meet small gaps (silence) and overlaps (cut
+    // sound). A packet near the end of the last one continues it (the frames added or
+    // left out below take up the difference); one further off (a pause, sound the device
+    // lost, a clock started anew) takes the place the device's clock gives it.
+    const int rate = m_format.sampleRateHz;
+    const int64_t drift = m_nextTimestampUs - deviceUs;
+    const bool continues =
+        m_runFrames > 0 && m_nextTimestampUs >= m_placeFromUs && drift <= kGapAfterUs && drift >= -kGapAfterUs;
+    int64_t stamp = continues ? m_nextTimestampUs : deviceUs;
+    skipFrames = 0;
     adjustFrames = 0;
     if (continues) {
-        // The sound goes on where the last packet ended: what it has drifted from the
-        // device's followed clock is taken out a frame at a time.
-        const int64_t drift = m_nextTimestampUs - deviceUs;
+        // What the sound has drifted from the device's followed clock is taken out a
+        // frame at a time.
         const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
         m_trimming = drift > limit || drift < -limit;
-        if (drift > kClockJumpUs) {
-            // Far ahead of the device's clock (it started anew behind what was sent): the
-            // packet is left out, and the clock catches up by its length.
-            m_trimming = false;
-            return false;
-        }
         if (m_trimming) {
             adjustFrames = drift > 0 ? -1 : 1;
         }
     } else {
         m_trimming = false;
+        // What was captured before the start or the resume is not the recording's, and
+        // stamps never go back behind what was sent already: it is cut off there.
+        const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
+        if (stamp < from) {
+            skipFrames = int(std::min<int64_t>((from - stamp) * rate / 1'000'000, packet.frameCount));
+            if (skipFrames >= packet.frameCount) {
+                return false;
+            }
+            stamp = from;
+        }
     }
-    const int64_t lengthUs = framesToUs(packet.frameCount + adjustFrames, m_format.sampleRateHz);
+    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames + adjustFrames, rate);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -370,7 +500,7 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
         return false;
     }
     stampUs = stamp;
-    continueRun(stamp, packet.frameCount + adjustFrames);
+    continueRun(stamp, packet.frameCount - skipFrames + adjustFrames);
     return true;
 }
 
@@ -384,6 +514,9 @@ void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampU
     }
     frames = std::max(0, frames + adjustFrames);
     if (frames == 0) {
+        return;
+    }
+    if (holdsFrom(data, frames, stampUs)) {
         return;
     }
     if (m_recorder) {
@@ -415,15 +548,22 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         if (ageUs < framesToUs(frames, m_format.sampleRateHz)) {
             break; // its last frame is still to come
         }
-        // Now it is sound like any other, read the moment its last frame was due.
+        // Now it is sound like any other, read the moment its last frame was due: the
+        // level shown follows it as the recording does.
+        if (m_levelMetering) {
+            meterLevel(frame->data.get(), frames);
+        }
         SoundPacket packet;
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
         int64_t stamp = 0;
+        int skip = 0;
         int adjust = 0;
+        // A start taken up first: the device's clock is followed on the stamps' clock.
+        const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(nowUs));
-        if (m_recordingActive && !m_paused && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, adjust)) {
-            deliver(frame->data.get(), frames, stamp, adjust);
+        if (on && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, skip, adjust)) {
+            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp, adjust);
         }
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
@@ -440,11 +580,16 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     }
     m_frameQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+    m_heldQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyFrames = 0;
     m_nextTimestampUs = 0;
     m_runFrames = 0;
     m_clockKnown = false;
     m_trimming = false;
+    // Stamps count from the next beginRecording (given once this open is told).
+    m_followedStarts = m_startCount;
+    m_haveStart = false;
+    m_wasPaused = false;
     makeTrack(m_format);
     markStarted();
     m_lastPacketUs = getMicroseconds();
@@ -452,7 +597,7 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
 }
 
 void QRecordAudioObject::bridgeQuietSource(int64_t nowUs) {
-    const bool writing = m_recordingActive && !m_paused;
+    const bool writing = this->writing();
     if (releaseEarly(nowUs)) {
         m_lastPacketUs = nowUs;
     }
@@ -476,27 +621,34 @@ void QRecordAudioObject::meterLevel(const uint8_t* data, int frames) {
 }
 
 void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* data) {
-    if (m_levelMetering) {
-        meterLevel(data, packet.frameCount);
-    }
     const int64_t now = getMicroseconds();
     // A packet whose end lies beyond the moment it was read came ahead of time (by the
     // source's own account): it waits for its time. Placed at once, it would be taken
     // for sound beyond the clock and left out.
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
     int64_t stamp = 0;
+    int skip = 0;
     int adjust = 0;
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
+        // Metered when its time comes (a sine source hands out seconds at once).
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
     } else {
-        // The device's clock is followed through a pause too, so that the sound after it
-        // keeps the place the clock gives it.
+        if (m_levelMetering) {
+            meterLevel(data, packet.frameCount);
+        }
+        // The device's clock is followed before the start and through a pause too, so
+        // that the sound after them keeps the place the clock gives it.
+        const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(now));
-        if (m_recordingActive && !m_paused && placePacket(packet, deviceUs, recordingNow(now), stamp, adjust)) {
-            deliver(data, packet.frameCount, stamp, adjust);
+        if (on && placePacket(packet, deviceUs, recordingNow(now), stamp, skip, adjust)) {
+            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp, adjust);
         }
     }
     m_lastPacketUs = now;
+    if (!m_soundCame) {
+        m_soundCame = true;
+        wakeWaiters();
+    }
 }
 
 int QRecordAudioObject::readPackets(SoundSource& source, int frames, std::vector<uint8_t>& silence) {
@@ -541,6 +693,8 @@ bool QRecordAudioObject::reopen(std::unique_ptr<SoundSource>& source, const std:
         return false;
     }
     std::unique_ptr<SoundSource> fallback = makeSource(std::string());
+    // A microphone's default input may be the monitor of an output, the system sound.
+    fallback->keepToDeviceKind(source->deviceKind());
     if (!fallback->open()) {
         return false;
     }
@@ -558,6 +712,7 @@ void QRecordAudioObject::resumeCapture(SoundSource& source) {
         releaseEarly(getMicroseconds());
         sendAll();
         m_earlyQueue = std::make_unique<QAudioFrameBuffer>();
+        m_heldQueue = std::make_unique<QAudioFrameBuffer>();
         m_earlyFrames = 0;
         m_format = format;
     }

@@ -77,8 +77,23 @@ public:
     void setDeviceName(const QString& name);
 
     // Switched on by the recording engine once its start succeeded: from then on the
-    // captured sound reaches the recorder or the track, stamped from startTimeUs.
+    // captured sound reaches the recorder or the track, stamped from startTimeUs. Called
+    // again after holdFrom (a cut), the sound held since goes on into the next file,
+    // stamped from the new start.
     void beginRecording(int64_t startTimeUs);
+    // For a cut at cutAtUs (getMicroseconds): the sound before that moment goes on to the
+    // current recorder or track, the sound from it on is held for the next recording
+    // (see beginRecording); the capture itself runs on. Returns once all the sound before
+    // the cut has been handed on, or after timeoutMs (the source sent nothing meanwhile);
+    // false then.
+    bool holdFrom(int64_t cutAtUs, int timeoutMs);
+    // True while the capture thread runs (a source open, or being opened again).
+    bool isCapturing() const;
+    // Waits until the source, opened by start, has sent its first sound, at most
+    // timeoutMs; false when none came (or the capture has ended). A sound server may take
+    // a while to send a new capture anything: the first moment a recording keeps is
+    // the one its sound starts from.
+    bool waitForSound(int timeoutMs);
     // While paused nothing captured reaches the recorder or the track (the time stamps
     // keep to the recording's clock, whose paused spans the recorder leaves out).
     void setPaused(bool paused);
@@ -145,22 +160,33 @@ private:
     // gives the first frame of a packet read at readAtUs. Called for every packet read,
     // placed or not.
     int64_t followDeviceClock(const calvorine::platform::SoundPacket& packet, int64_t readAtUs);
-    // The stamp of a packet whose device moment is deviceUs, read at readAtUs, and the
-    // frames to add (1) or leave out (-1) to keep to that clock; false when it has no
-    // place on the timeline and is to be dropped.
+    // The stamp of a packet whose device moment is deviceUs, read at readAtUs; how many
+    // of its first frames came before the recording (its start or resume, or what was
+    // sent already) and are left out; and the frames to add (1) or leave out (-1) at its
+    // end to keep to the device's clock. False when it has no place on the timeline and
+    // is to be dropped.
     bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t deviceUs, int64_t readAtUs,
-                     int64_t& stampUs, int& adjustFrames);
+                     int64_t& stampUs, int& skipFrames, int& adjustFrames);
     // Notes frames handed on from stampUs: the end of what was sent.
     void continueRun(int64_t stampUs, int frames);
     // Hands a placed packet on (with the frames placePacket adds or leaves out): to the
-    // queue before the recorder, or into the track.
-    void deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames);
+    // queue before the recorder, or into the track; what lies after a cut is held.
+    void deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames = 0);
     // Keeps a packet the source handed out ahead of time until its time has come.
     void holdEarly(const uint8_t* data, int frames, int64_t firstFrameUs);
     // Places the held packets whose time has come (nowUs, getMicroseconds); true when
     // any was.
     bool releaseEarly(int64_t nowUs);
     int64_t recordingNow(int64_t nowUs) const;
+    // On the capture thread: takes up a start the engine has given since (a new
+    // recording, or the next file of a cut) and hands the held sound on to it.
+    void followStart();
+    // Whether captured sound is placed now (a recording runs, not paused); takes up a
+    // new start first.
+    bool writing();
+    // Sound placed after the moment a cut holds from waits in m_heldQueue (the part
+    // before it goes on, split where a packet spans the cut).
+    bool holdsFrom(const uint8_t* data, int frames, int64_t stampUs);
 
     const int m_sourceType;
     std::atomic<cvcodec_recorder> m_recorder{nullptr};
@@ -175,6 +201,17 @@ private:
     cvcodec_frame m_frame = nullptr;
     std::atomic<cvcodec_track> m_track{nullptr};
     std::atomic<int64_t> m_startTimeUs{0};
+    // Each beginRecording counts one; the capture thread follows (followStart).
+    std::atomic<int> m_startCount{0};
+    // The cut's moment (getMicroseconds) while one holds the sound, else -1; m_held once
+    // the sound before it has been handed on.
+    std::atomic<int64_t> m_holdFromUs{-1};
+    std::atomic<bool> m_held{false};
+    std::atomic<bool> m_soundCame{false};  // the source has sent sound since it opened
+    std::atomic<int64_t> m_resumedAtUs{0}; // the last resume (getMicroseconds)
+    std::mutex m_waitLock;                 // with m_waitWake: holdFrom and waitForSound
+    std::condition_variable m_waitWake;
+    void wakeWaiters();
     std::unique_ptr<QAudioFrameBuffer> m_frameQueue;
     // Sound handed out ahead of time, stamped with its first frame's moment
     // (getMicroseconds), oldest first; m_earlyFrames is what it holds.
@@ -188,7 +225,7 @@ private:
     calvorine::platform::SoundFormat m_format;
     int64_t m_nextTimestampUs = 0; // end of the last frame stamped: stamps never go back
     int64_t m_runStartUs = 0;      // where the sound sent without a break began
-    int64_t m_runFrames = 0;       // and its frames so far
+    int64_t m_runFrames = 0;       // and its frames so far (0: nothing placed since the start)
     // The device's clock: frames read since its anchor (recording clock), and how far it
     // has been found to run from the machine's.
     bool m_clockKnown = false;
@@ -201,5 +238,12 @@ private:
     int64_t m_clockWindowPackets = 0;
     bool m_trimming = false; // frames are being added or left out
     std::vector<uint8_t> m_adjusted;
+    // The start the stamps count from, once the thread has taken one (followStart).
+    int m_followedStarts = 0;
+    bool m_haveStart = false;
+    bool m_wasPaused = false;  // not writing at the last look (writing())
+    int64_t m_placeFromUs = 0; // nothing captured before this (stamps' clock) is placed
+    int64_t m_stampOriginUs = 0;
+    std::unique_ptr<QAudioFrameBuffer> m_heldQueue; // sound held over a cut
     int64_t m_lastPacketUs = 0;
 };

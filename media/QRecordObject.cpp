@@ -35,6 +35,13 @@ using calvorine::platform::ScreenCapture;
 
 namespace {
 
+// A new capture's first sound is waited for this long at most before the first picture
+// (a sound server with nothing asking for short latency sends its outputs' sound in
+// blocks of up to two seconds; a capture of one waits for the next block).
+constexpr int kFirstSoundWaitMs = 2500;
+// At a cut, the capture threads hand on the sound before it within this long.
+constexpr int kCutHoldMs = 1000;
+
 // Changes of the sound sources within this long are told as one.
 constexpr int kSoundGatherMs = 250;
 
@@ -293,31 +300,64 @@ void QRecordObject::takeFrameRate(const ConvertParam& param) {
     }
 }
 
-void QRecordObject::startSoundSources(cvcodec_params params, float systemVolume) {
+bool QRecordObject::startChosenSources(bool& systemStarted, bool& microphoneStarted) {
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
-    m_systemAudio->setRecorder(m_recorder);
-    m_microphone->setRecorder(m_recorder);
-    m_systemAudio->setVolume(systemVolume);
     const bool systemChosen = area->hasAudioSource(QRecordAreaInfo::SystemSound);
     const bool microphoneChosen =
         area->hasAudioSource(QRecordAreaInfo::Microphone) && area->isDevicePresent(QRecordAreaInfo::Microphone);
     // With both sources the microphone goes into a track of its own that the encoder
     // mixes into the system sound.
-    const bool microphoneMixed = systemChosen && microphoneChosen;
-    if (microphoneMixed) {
-        cvcodec_params_set_track_mixing(params, 1);
-        m_microphone->setRecorder(nullptr);
-    }
+    m_systemAudio->setRecorder(m_recorder);
+    m_microphone->setRecorder(systemChosen && microphoneChosen ? nullptr : m_recorder);
     // Every supported system captures the system sound: the microphone-only path of old
-    // systems is not needed.
-    if (microphoneChosen) {
-        m_microphone->start();
+    // systems is not needed. A capture already running (opened ahead, or over a cut) is
+    // kept; one switched off is ended.
+    systemStarted = false;
+    microphoneStarted = false;
+    for (QRecordAudioObject* audio : {m_microphone, m_systemAudio}) {
+        const bool chosen = audio == m_systemAudio ? systemChosen : microphoneChosen;
+        bool& started = audio == m_systemAudio ? systemStarted : microphoneStarted;
+        if (!chosen) {
+            audio->stop();
+        } else if (!audio->isCapturing()) {
+            audio->start();
+            started = true;
+        }
     }
-    if (systemChosen) {
-        m_systemAudio->start();
-    }
-    if (microphoneMixed) {
+    return systemChosen && microphoneChosen;
+}
+
+void QRecordObject::startSoundSources(cvcodec_params params, float systemVolume) {
+    m_systemAudio->setVolume(systemVolume);
+    bool systemStarted = false;
+    bool microphoneStarted = false;
+    if (startChosenSources(systemStarted, microphoneStarted)) {
+        cvcodec_params_set_track_mixing(params, 1);
         cvcodec_params_add_mix_track(params, m_microphone->audioTrack());
+    }
+    // What is played from the first picture on is in the file: a capture opened just now
+    // is waited for until its sound flows.
+    const auto deadline = getMicroseconds() + int64_t(kFirstSoundWaitMs) * 1000;
+    for (QRecordAudioObject* audio : {m_systemAudio, m_microphone}) {
+        if (audio == m_systemAudio ? systemStarted : microphoneStarted) {
+            audio->waitForSound(int(std::max<int64_t>(deadline - getMicroseconds(), 0) / 1000));
+        }
+    }
+}
+
+void QRecordObject::prepareSound() {
+    if (!m_stopped) {
+        return;
+    }
+    bool systemStarted = false;
+    bool microphoneStarted = false;
+    startChosenSources(systemStarted, microphoneStarted);
+}
+
+void QRecordObject::releasePreparedSound() {
+    if (m_stopped) {
+        m_systemAudio->stop();
+        m_microphone->stop();
     }
 }
 
@@ -345,8 +385,10 @@ bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Pat
         qWarning().noquote() << "recordStart--------------------------" + reason;
         return false;
     }
-    // The recorder's clock starts with the open: pictures and sound are stamped from here.
-    m_startTimeUs = getMicroseconds();
+    // The recorder's clock starts with the open: pictures and sound are stamped from here;
+    // the next file of a cut counts from the cut, where its sound goes on.
+    m_startTimeUs = m_cutAtUs >= 0 ? m_cutAtUs : getMicroseconds();
+    m_cutAtUs = -1;
     if (!cvcodec_recorder_is_running(m_recorder)) {
         reason = "the file cannot be written " + m_outputPath;
         qWarning().noquote() << "recordStart--------------------------" + reason;
@@ -448,6 +490,26 @@ void QRecordObject::takeScreenshot(const QString& path) {
 void QRecordObject::stopRecord() {
     m_systemAudio->stop();
     m_microphone->stop();
+    m_cutAtUs = -1;
+    finishFile();
+}
+
+void QRecordObject::stopForCut() {
+    if (m_stopped) {
+        return;
+    }
+    // Sound stays out while paused: the next file starts with the sound from its start.
+    const int64_t cutAt = getMicroseconds();
+    for (QRecordAudioObject* audio : {m_systemAudio, m_microphone}) {
+        if (!audio->holdFrom(cutAt, kCutHoldMs)) {
+            qWarning() << "recordCut--------------------------the sound before the cut did not come in time";
+        }
+    }
+    m_cutAtUs = cutAt;
+    finishFile();
+}
+
+void QRecordObject::finishFile() {
     killTimers();
     if (m_recorder && !m_stopped) {
         if (!m_paused) {

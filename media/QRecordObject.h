@@ -72,6 +72,17 @@ public:
     // within a tenth of a second: isRecording() then turns false. Either failure is
     // told by emitRecordFailed.
     void stopRecord();
+    // The first half of a cut into a new file: ends this file as stopRecord does, but the
+    // sound capture runs on, and the sound from this moment on is kept for the file that
+    // the next startRecord begins, which counts its time from this moment: no sound is
+    // lost between the two files, and none is in both.
+    void stopForCut();
+    // Opens the chosen sound sources ahead of a start (at the countdown's beginning): a
+    // sound server may take a while to send a new capture its first sound, which would
+    // otherwise be missing from the start of the recording. The next startRecord takes
+    // them over; releasePreparedSound closes them when no start follows.
+    void prepareSound();
+    void releasePreparedSound();
 
     bool isRecording() const;
     bool isPaused() const;
@@ -127,6 +138,12 @@ private:
     // Starts the chosen sound sources into the recorder, the microphone into a track of
     // its own when the system sound is recorded too.
     void startSoundSources(cvcodec_params params, float systemVolume);
+    // The sources the settings choose; those not chosen are stopped. True for each one
+    // whose capture had to be started here (it was not running yet). True when the
+    // microphone is mixed into the system sound (both chosen).
+    bool startChosenSources(bool& systemStarted, bool& microphoneStarted);
+    // Ends the file, the timers and the history entry (the sound capture is the caller's).
+    void finishFile();
     bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName, QString& reason);
     void failStart(const QString& reason);
     void reportFailure(const QString& reason);
@@ -214,6 +231,7 @@ private:
     int64_t m_pauseStartUs = 0; // when the current pause began
     int m_slotTimer = 0;        // precise single shot for the next slot
     int64_t m_startTimeUs = 0;  // the recorder's clock origin (taken right after the open)
+    int64_t m_cutAtUs = -1;     // a cut's moment, the next file's origin (stopForCut)
 
     QRecordAudioObject* m_systemAudio = nullptr;
     QRecordAudioObject* m_microphone = nullptr;

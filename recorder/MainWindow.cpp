@@ -747,7 +747,9 @@ void MainWindow::showOptionsPanel(bool show, bool animate) {
         return;
     }
     const QRect shortWindow(geometry().topLeft(), QSize(W, kNormalHeight));
-    const QRect tallWindow(geometry().topLeft(), QSize(W, kOptionsOpenHeight));
+    // Grown downward from where it stands, or from as high as the screen needs.
+    const QSize tallSize(W, kOptionsOpenHeight);
+    const QRect tallWindow(geometry().topLeft() + (onScreenPosition(tallSize) - pos()), tallSize);
     auto* windowAnimation = new QPropertyAnimation(this, "geometry");
     windowAnimation->setDuration(150);
     windowAnimation->setStartValue(show ? shortWindow : tallWindow);
@@ -864,7 +866,7 @@ void MainWindow::saveBeforeExit(bool tellInBoxes) {
     if (m_recording) {
         m_recording = false;
         if (!stopRecorder()) {
-            failures << tr("Recording failed!") + keptRecordingNote();
+            failures << tr("Recording failed!") + outputFolderNote() + keptRecordingNote();
         }
         if (!m_unlistedRecordings.isEmpty()) {
             failures << unlistedRecordingsText();

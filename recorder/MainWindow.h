@@ -176,13 +176,17 @@ private:
     bool placeBesideArea();
     bool toolbarFitsBesideArea() const;
     QString makeRecordFileName() const;
+    QString recordFolder() const;
     bool startRecorder();
-    bool stopRecorder();
+    bool stopRecorder(bool forCut = false);
+    // The recording engine, made (and connected) on first use.
+    QRecordObject* recordEngine();
     void finishRecording(bool showHistory);
     void showRecordingFailed();
     void tellUnlistedRecordings();
     QString unlistedRecordingsText();
     QString keptRecordingNote() const;
+    QString outputFolderNote() const;
     void refreshTrayMenu();
     void updateRecordingMenu();
     void requestStop();

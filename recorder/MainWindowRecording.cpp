@@ -113,6 +113,8 @@ void MainWindow::StartRecord(bool countdown) {
     m_startUnderWay = true;
     m_countdownWanted = countdown;
     setRecordingLook(true);
+    // The sound is opened now, so that it flows by the first picture.
+    recordEngine()->prepareSound();
     // A start without the countdown is the schedule's, with nobody at the machine: its
     // notice came with the schedule view, and a box now would hold the start.
     if (m_toolbarNoticeWanted && countdown) {
@@ -147,7 +149,7 @@ void MainWindow::finishStart() {
     }
 }
 
-bool MainWindow::startRecorder() {
+QRecordObject* MainWindow::recordEngine() {
     if (m_recorder == nullptr) {
         m_recorder = new QRecordObject(this);
         connect(m_recorder, &QRecordObject::emitRecordTime, this, &MainWindow::RecordTimeOperate);
@@ -160,6 +162,11 @@ bool MainWindow::startRecorder() {
         connect(m_recorder, &QRecordObject::emitScreenshotFailed, this, &MainWindow::screenshotFailed);
         connect(m_recorder, &QRecordObject::emitSoundChanged, this, &MainWindow::soundChanged);
     }
+    return m_recorder;
+}
+
+bool MainWindow::startRecorder() {
+    recordEngine();
     const float volume = m_inputPanel->recordVolume();
     m_inRecorderCall = true;
     m_recorderCallFailed = false;
@@ -168,14 +175,19 @@ bool MainWindow::startRecorder() {
     return started && !m_recorderCallFailed;
 }
 
-// Stops the recorder; false when it could not finish the file.
-bool MainWindow::stopRecorder() {
+// Stops the recorder (for a cut, its sound goes on into the next file); false when it
+// could not finish the file.
+bool MainWindow::stopRecorder(bool forCut) {
     if (m_recorder == nullptr) {
         return true;
     }
     m_inRecorderCall = true;
     m_recorderCallFailed = false;
-    m_recorder->stopRecord();
+    if (forCut) {
+        m_recorder->stopForCut();
+    } else {
+        m_recorder->stopRecord();
+    }
     m_inRecorderCall = false;
     return !m_recorderCallFailed;
 }
@@ -246,8 +258,18 @@ void MainWindow::soundChanged(int change, int sources) {
 }
 
 void MainWindow::showRecordingFailed() {
-    QRZMessageBox::showMessage(this, tr("Recording failed!") + keptRecordingNote(), QString(), 0,
-                               QRZMessageBox::OkButton);
+    const QString text = tr("Recording failed!") + outputFolderNote() + keptRecordingNote();
+    qWarning().noquote() << "recordFailed--------------------------" << text;
+    QRZMessageBox::showMessage(this, text, QString(), 0, QRZMessageBox::OkButton);
+}
+
+// What failed, when it is the output folder: the user learns which folder to change.
+QString MainWindow::outputFolderNote() const {
+    const QString folder = recordFolder();
+    if (isFolderWritable(folder)) {
+        return QString();
+    }
+    return QLatin1Char('\n') + tr("The output folder cannot be written:\n%1").arg(QDir::toNativeSeparators(folder));
 }
 
 // Where the file of a recording that failed is kept (a failed start leaves none): the
@@ -394,6 +416,9 @@ void MainWindow::abandonStart() {
     m_startUnderWay = false;
     m_countdownRunning = false;
     delete m_countdown.data();
+    if (m_recorder != nullptr) {
+        m_recorder->releasePreparedSound();
+    }
     m_recording = false;
     m_paused = false;
 }
@@ -446,12 +471,15 @@ bool MainWindow::isPickingArea() const {
     return m_areaFrame != nullptr && m_areaFrame->isPickMode();
 }
 
+// The folder new recordings go to: never the file system's root, the default output
+// folder when none is set.
+QString MainWindow::recordFolder() const {
+    const QString folder = getOutputPath();
+    return folder.isEmpty() ? getConvertedPath() : folder;
+}
+
 QString MainWindow::makeRecordFileName() const {
-    QString folder = getOutputPath();
-    if (folder.isEmpty()) {
-        // Never the file system's root: the default output folder.
-        folder = getConvertedPath();
-    }
+    const QString folder = recordFolder();
     if (!QDir(folder).exists()) {
         QDir().mkpath(folder);
     }
@@ -598,7 +626,7 @@ void MainWindow::cutRecord() {
     if (m_recorder == nullptr || !m_recording || isRecordingControlBusy()) {
         return;
     }
-    if (!stopRecorder()) {
+    if (!stopRecorder(true)) {
         finishRecording(false);
         showRecordingFailed();
         return;

@@ -97,7 +97,8 @@ void MainWindow::createTrayIcon() {
     m_trayMenu->addAction(m_actQuit);
     m_trayIcon->setContextMenu(m_trayMenu);
     connect(m_actHidden, &QAction::triggered, this, &QWidget::hide);
-    connect(m_actShowWindow, &QAction::triggered, this, &QWidget::show);
+    // A minimised window comes back too, as a click on the icon brings it.
+    connect(m_actShowWindow, &QAction::triggered, this, &QWidget::showNormal);
     // Straight out: no area saved, no fade.
     connect(m_actQuit, &QAction::triggered, qApp, &QCoreApplication::quit);
     m_trayIcon->setVisible(true);

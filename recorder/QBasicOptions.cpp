@@ -11,6 +11,7 @@
 #include "recorder/QWatermarkDlg.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
+#include "toolkit/QRZMessageBox.h"
 #include "toolkit/QRZWidget.h"
 #include "toolkit/StyleHelpers.h"
 
@@ -164,6 +165,10 @@ void QBasicOptions::OnBtnFolder() {
         QFileDialog::getExistingDirectory(this, tr("Save to"), getOutputPath(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
+    if (!isFolderWritable(folder)) {
+        tellFolderNotWritable(this, folder);
+        return;
+    }
     setOutputFolder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
@@ -210,6 +215,16 @@ int QBasicOptions::currentActionId() const {
 void QBasicOptions::showShortcutOf(QGlobalShortCut* shortcut) {
     m_editShortcuts->setText(shortcut->keyText());
     m_conflict->setVisible(!shortcut->isRegistered());
+    // The mark says who has the key: another action of ours, or some other program.
+    QString why;
+    if (!shortcut->isRegistered()) {
+        int key = 0, mods = 0;
+        shortcut->getKey(&key, &mods);
+        const QGlobalShortCut* holder = QShortCutManager::instance()->holderOf(key, mods, shortcut);
+        why = holder ? tr("%1 is already the key of \"%2\".").arg(shortcut->keyText(), actionText(holder->actionId()))
+                     : tr("Hotkey has been occupied, proposed to replace the hotkey.");
+    }
+    m_conflict->setToolTip(why);
 }
 
 void QBasicOptions::ShortcutsActivated(int) {
@@ -228,22 +243,15 @@ void QBasicOptions::shortcutChange(Qt::Key key, Qt::KeyboardModifiers modifiers)
     const int mods = significantModifiers(int(modifiers));
     if (!shortcut || shortcutText(key, mods).isEmpty())
         return;
-    // A combination another action already has would leave one of the two dead:
-    // refused, nothing stored, the action's own key shown again.
-    QShortCutManager* manager = QShortCutManager::instance();
-    for (int i = 0; i < manager->count(); ++i) {
-        QGlobalShortCut* other = manager->shortcutAt(i);
-        if (!other || other == shortcut)
-            continue;
-        int otherKey = 0, otherMods = 0;
-        other->getKey(&otherKey, &otherMods);
-        if ((otherKey == key && significantModifiers(otherMods) == mods) || other->holdsPair(key, mods)) {
-            showShortcutOf(shortcut);
-            return;
-        }
-    }
     shortcut->setPendingKey(key, mods);
-    applyShortcut(id);
+    if (shortcut->isPendingUnchanged()) {
+        // The key it already has: nothing to store, but one that did not take is tried
+        // again (its holder may have let it go).
+        if (!shortcut->isRegistered())
+            shortcut->registerHotKey();
+    } else {
+        applyShortcut(id);
+    }
     showShortcutOf(shortcut);
 }
 
@@ -254,8 +262,17 @@ void QBasicOptions::applyShortcut(int id) {
     int oldKey = 0, oldMods = 0;
     shortcut->getKey(&oldKey, &oldMods);
     shortcut->applyPendingKey(true);
+    // A key another action holds is kept, unregistered, with the conflict mark: the
+    // holder alone answers it.
     shortcut->registerHotKey();
     shortcut->unregisterKey(oldKey, oldMods);
+    // An action that waits for the key just let go takes it now.
+    QShortCutManager* manager = QShortCutManager::instance();
+    for (int i = 0; i < manager->count(); ++i) {
+        QGlobalShortCut* other = manager->shortcutAt(i);
+        if (other && other != shortcut && !other->isRegistered() && !other->keyText().isEmpty())
+            other->registerHotKey();
+    }
     int key = 0, mods = 0;
     shortcut->getKey(&key, &mods);
     saveShortcut(id, storedShortcutText(key, mods));

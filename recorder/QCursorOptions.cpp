@@ -10,6 +10,7 @@
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
 #include "toolkit/QRZMessageBox.h"
+#include "toolkit/ScreenOrigin.h"
 #include "toolkit/StyleHelpers.h"
 
 #include <QDebug>
@@ -323,7 +324,9 @@ void QCursorOptions::showChooser(QCursorSelectDlg* chooser, QRZComboBox* combo, 
     if (QRecordAreaInfo::instance()->isStayOnTop())
         chooser->setWindowFlags(chooser->windowFlags() | Qt::WindowStaysOnTopHint);
     chooser->setCurrentIndex(QRecordAreaInfo::instance()->cursorImageIndex(type));
-    chooser->move(combo->mapToGlobal(QPoint(0, combo->height() - 1)));
+    // Where the combo is on the screen now (the toolkit's idea lags behind a window the
+    // window manager placed).
+    chooser->move(screenOrigin(combo) + QPoint(0, combo->height() - 1));
     chooser->show();
 }
 

@@ -184,6 +184,10 @@ void QFormatDlg::setUpList() {
     m_delegate->setTileMargins(0, 10, 0, 32);
     m_delegate->setColor(QColor(84, 82, 82), QColor(250, 237, 237));
     m_listView->setItemDelegate(m_delegate);
+    // The view pushes the tile under the mouse into the proxy (its hover colours) and
+    // into the painter, which draws the Settings button on the selected tile under it.
+    m_listView->setSortModelRef(m_proxy);
+    m_listView->setDelegateRef(m_delegate);
 
     m_settingButton = new QRZStyleButton();
     m_settingButton->setText(QStringLiteral("Settings"));

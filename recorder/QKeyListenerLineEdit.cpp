@@ -27,14 +27,18 @@ void QKeyListenerLineEdit::mouseReleaseEvent(QMouseEvent*) {
     m_selecting = false;
 }
 
+// While the field has the focus it takes the whole keyboard, so a combination that a
+// global hotkey (ours or another program's) holds reaches it instead of firing.
 void QKeyListenerLineEdit::focusInEvent(QFocusEvent* event) {
     QRZLineEdit::focusInEvent(event);
+    grabKeyboard();
     setSelection(0, text().length());
     emit emitFocusState(false);
 }
 
 void QKeyListenerLineEdit::focusOutEvent(QFocusEvent* event) {
     QRZLineEdit::focusOutEvent(event);
+    releaseKeyboard();
     setSelection(0, 0);
     deselect();
     emit emitFocusState(true);

@@ -1,7 +1,8 @@
 // The one-line field of the basic options page in which the user presses a new key
 // combination for a global hotkey. It keeps its whole text selected, says when it gains
 // and loses the focus (the global hotkeys are off meanwhile) and reports each completed
-// combination (a non-modifier key with its modifiers). It neither formats nor stores
+// combination (a non-modifier key with its modifiers). While it has the focus it holds
+// the keyboard, so every key reaches it, global hotkeys too. It neither formats nor stores
 // the combination: the page does. GUI thread only.
 #pragma once
 

@@ -257,14 +257,17 @@ void ConvertWidget::takeScreenshotFolder(const QString& folder) {
     showFolders();
 }
 
+// The folder choosers open at the folder chosen now.
 void ConvertWidget::OnChangePath() {
-    takeOutputFolder(
-        QFileDialog::getExistingDirectory(this, tr("Save to"), QStringLiteral("."), QFileDialog::ShowDirsOnly));
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Save to"), m_outputFolder, QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty() && !takeOutputFolder(folder))
+        tellFolderNotWritable(this, folder);
 }
 
 void ConvertWidget::OnChangeScreenshot() {
     takeScreenshotFolder(
-        QFileDialog::getExistingDirectory(this, tr("Save to"), QStringLiteral("."), QFileDialog::ShowDirsOnly));
+        QFileDialog::getExistingDirectory(this, tr("Save to"), m_screenshotFolder, QFileDialog::ShowDirsOnly));
 }
 
 void ConvertWidget::OnResetPath() {

@@ -114,8 +114,11 @@ QAboutDlg::QAboutDlg(QWidget* parent) : QRZDialogEx(parent) {
     m_labVisit->setText(tr("Visit:"));
     m_labVisit->adjustSize();
     m_labVisit->setFixedHeight(21);
-    m_labHome->setText(QStringLiteral("<style> a {text-decoration: 1} </style> <a style='color: %1;' href = %2> %3</a>")
-                           .arg(QColor(250, 237, 237).name(), homePageAddress(), homePageAddress()));
+    // The address is quoted: unquoted, its closing "/" and the tag's ">" read as "/>",
+    // an anchor closed empty, and the address is left as plain text no click opens.
+    m_labHome->setText(
+        QStringLiteral("<style> a {text-decoration: 1} </style> <a style='color: %1;' href = '%2'> %3</a>")
+            .arg(QColor(250, 237, 237).name(), homePageAddress(), homePageAddress()));
 
     setWidgetFont(m_labProject, 16);
     for (QLabel* l : {m_labVersion, m_labVisit, m_labHome, m_labCopyright})

@@ -59,15 +59,6 @@ bool readBlock(IByteStream* stream, int64_t offset, bool wantHeader, uint32_t& v
            ((flags & kIsHeader) != 0) == wantHeader;
 }
 
-// True when an APE tag footer ends at `end`.
-bool footerEndsAt(IByteStream* stream, int64_t end) {
-    uint32_t version = 0;
-    uint32_t tagSize = 0;
-    uint32_t count = 0;
-    uint32_t flags = 0;
-    return end >= 32 && readBlock(stream, end - 32, false, version, tagSize, count, flags);
-}
-
 void putBlock(std::vector<uint8_t>& out, uint32_t size, uint32_t count, uint32_t flags) {
     putText(out, "APETAGEX");
     putLe32(out, 2000);
@@ -83,8 +74,12 @@ ApeTag::ApeTag(IByteStream* stream, int& result, int audioType) : TagHandler(str
     result = reload();
 }
 
-bool ApeTag::footerEndsStream(IByteStream* stream) {
-    return stream && footerEndsAt(stream, stream->size());
+bool ApeTag::footerEndsAt(IByteStream* stream, int64_t end) {
+    uint32_t version = 0;
+    uint32_t tagSize = 0;
+    uint32_t count = 0;
+    uint32_t flags = 0;
+    return stream && end >= 32 && readBlock(stream, end - 32, false, version, tagSize, count, flags);
 }
 
 bool ApeTag::locate(Location& location) {
@@ -93,7 +88,8 @@ bool ApeTag::locate(Location& location) {
     if (size < 0) {
         return false;
     }
-    return locateEndingAt(Id3v1Tag::present(stream_, audioType_) ? size - 128 : size, location);
+    // In front of every ID3v1 block that ends the file, not only the last one.
+    return locateEndingAt(size - 128 * Id3v1Tag::blocksAtEnd(stream_, audioType_), location);
 }
 
 bool ApeTag::locateEndingAt(int64_t end, Location& location) {
@@ -317,14 +313,12 @@ int ApeTag::removeTags(const Location& location, int64_t size, const std::vector
     while (start >= 32 && locateEndingAt(start, earlier) && earlier.total > 0) {
         start = earlier.start;
     }
-    // Cut at `start`, the file could end in what reads as an ID3v1 block with a tag
-    // in front of it (damaged data, no real block). An empty tag then stays, so that
-    // nothing older comes back.
-    uint8_t mark[3];
-    const bool exposes = trailer.empty() && start >= 128 && readAt(stream_, start - 128, mark, 3) &&
-                         std::memcmp(mark, "TAG", 3) == 0 && !footerEndsAt(stream_, start) &&
-                         locateEndingAt(start - 128, earlier) && earlier.total > 0;
-    if (exposes) {
+    // Cut at `start`, with the blocks behind the tag moved up, the file could end in
+    // what reads as more ID3v1 blocks (damaged data, no real ones) with a tag in front
+    // of them. An empty tag then stays, so that nothing older comes back.
+    WindowStream cut(stream_, 0, start);
+    const int64_t blocks = Id3v1Tag::blocksAtEnd(&cut, audioType_);
+    if (blocks > 0 && locateEndingAt(start - 128 * blocks, earlier) && earlier.total > 0) {
         return kKeepEmptyTag;
     }
     return replaceFileRange(stream_, start, size - start, trailer.data(), static_cast<int64_t>(trailer.size())) == 0

@@ -14,9 +14,9 @@ public:
     // Refuses (-1, file unchanged) a tag larger than an APE tag may be.
     int save() override;
 
-    // True when an APE tag footer ends the stream: its last 128 bytes are then no ID3v1
-    // block, whatever they start with.
-    static bool footerEndsStream(IByteStream* stream);
+    // True when an APE tag footer ends at `end`: the 128 bytes before it are then no
+    // ID3v1 block, whatever they start with.
+    static bool footerEndsAt(IByteStream* stream, int64_t end);
 
 private:
     struct Location {

@@ -226,6 +226,7 @@ int AsfTag::reload() {
     coverValue_.clear();
     coverImage_.clear();
     hadDescriptions_ = false;
+    walkedWhole_ = false;
     uint8_t top[30];
     if (!stream_ || !readAt(stream_, 0, top, 30) || !isGuid(top, kHeaderGuid)) {
         return -1;
@@ -261,6 +262,7 @@ int AsfTag::reload() {
     }
 
     bool seen[FieldPicture + 1] = {};
+    bool extensionWhole = true;
     size_t offset = 30;
     for (uint32_t n = 0; n < objects && offset + kObjectHeader <= header.size(); ++n) {
         const uint8_t* object = header.data() + offset;
@@ -274,12 +276,15 @@ int AsfTag::reload() {
         } else if (isGuid(object, kExtendedDescriptionGuid) && objectSize >= kObjectHeader + 2) {
             readExtendedDescription(header, offset, end, seen);
         } else if (isGuid(object, kHeaderExtensionGuid) && objectSize >= kObjectHeader + 22) {
-            readHeaderExtension(header, offset, end, seen);
+            extensionWhole = readHeaderExtension(header, offset, end, seen) && extensionWhole;
         } else if (!isGuid(object, kPaddingGuid)) {
             keptObjects_.emplace_back(object, object + objectSize);
         }
         offset = end;
     }
+    // A save writes back only the objects read here: one that a wrong size hid (the
+    // walk stopped short of the header's end) would be lost with it.
+    walkedWhole_ = extensionWhole && offset == header.size();
     return 0;
 }
 
@@ -332,7 +337,7 @@ void AsfTag::readExtendedDescription(const std::vector<uint8_t>& header, size_t 
     }
 }
 
-void AsfTag::readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
+bool AsfTag::readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
     hadDescriptions_ = true;
     const uint8_t* object = header.data() + offset;
     extensionReserved_.assign(object + kObjectHeader, object + kObjectHeader + 18);
@@ -353,6 +358,7 @@ void AsfTag::readHeaderExtension(const std::vector<uint8_t>& header, size_t offs
         }
         at = innerEnd;
     }
+    return at == end;
 }
 
 void AsfTag::readMetadataLibrary(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]) {
@@ -437,8 +443,8 @@ void AsfTag::lendEmbeddedId3(int64_t valueOffset, size_t length, bool seen[]) {
 }
 
 int AsfTag::save() {
-    if (!stream_) {
-        return -1;
+    if (!stream_ || !walkedWhole_) {
+        return -1; // refused: the header holds objects that were not read
     }
     items_.reduce(isBasicField, &coverImage_);
     if (items_.count() == 0 && !hadDescriptions_) {

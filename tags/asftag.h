@@ -12,7 +12,7 @@ public:
     AsfTag(IByteStream* stream, int& result);
     int reload() override;
     // Rebuilds the Header Object. Refuses (-1, file unchanged) text longer than ASF's
-    // 16-bit lengths can hold.
+    // 16-bit lengths can hold, and a header whose objects could not be read to its end.
     int save() override;
 
 private:
@@ -24,7 +24,8 @@ private:
     // header's bytes; seen[field] is set once a field has its item.
     void readContentDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
     void readExtendedDescription(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
-    void readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
+    // False when the Header Extension's objects do not end where it does.
+    bool readHeaderExtension(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
     void readMetadataLibrary(const std::vector<uint8_t>& header, size_t offset, size_t end, bool seen[]);
     AttributeUse decodeAttribute(const std::u16string& name, uint16_t type, const uint8_t* value, size_t length,
                                  int64_t valueOffset, bool seen[]);
@@ -50,6 +51,7 @@ private:
 
     int64_t headerSize_ = 0; // the span a save rewrites: the header and any uncounted objects behind it
     bool hadDescriptions_ = false;
+    bool walkedWhole_ = false;                               // every object of the header (and its extension) was read
     std::vector<std::vector<uint8_t>> keptObjects_;          // top-level objects other than ours, whole
     std::vector<std::vector<uint8_t>> keptExtensionObjects_; // inside the Header Extension, not Metadata Library
     std::vector<std::vector<uint8_t>> keptDescriptors_;      // Extended Content Description entries, whole

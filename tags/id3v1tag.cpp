@@ -46,7 +46,29 @@ bool Id3v1Tag::present(IByteStream* stream, int audioType) {
     // frames that run into the block (the last bytes of a frame may well read "TAG")
     // make it audio.
     return size >= kBlockBytes && readAt(stream, size - kBlockBytes, mark, 3) && std::memcmp(mark, "TAG", 3) == 0 &&
-           !ApeTag::footerEndsStream(stream) && !audioRunsInto(stream, audioType, size - kBlockBytes, size);
+           !ApeTag::footerEndsAt(stream, size) && !audioRunsInto(stream, audioType, size - kBlockBytes, size);
+}
+
+int64_t Id3v1Tag::blocksAtEnd(IByteStream* stream, int audioType) {
+    if (!present(stream, audioType)) {
+        return 0;
+    }
+    // The run of blocks in front of the last: each starts with "TAG" and is not the end
+    // of an APE tag. Audio frames can reach only into its front (the audio comes before
+    // the tags), so only there are blocks checked for audio, one at a time: a long run
+    // costs a read a block, not a walk of the frames a block.
+    const int64_t size = stream->size();
+    int64_t blocks = 1;
+    uint8_t mark[3];
+    while (size - blocks * kBlockBytes >= kBlockBytes && readAt(stream, size - (blocks + 1) * kBlockBytes, mark, 3) &&
+           std::memcmp(mark, "TAG", 3) == 0 && !ApeTag::footerEndsAt(stream, size - blocks * kBlockBytes)) {
+        ++blocks;
+    }
+    while (blocks > 1 &&
+           audioRunsInto(stream, audioType, size - blocks * kBlockBytes, size - (blocks - 1) * kBlockBytes)) {
+        --blocks;
+    }
+    return blocks;
 }
 
 int Id3v1Tag::reload() {
@@ -145,22 +167,15 @@ int Id3v1Tag::save() {
     if (size < 0) {
         return -1;
     }
-    const bool hadBlock = present(stream_, audioType_);
+    // The new block, or nothing when no item is left, takes the place of every block
+    // that ends the file.
+    const int64_t start = size - blocksAtEnd(stream_, audioType_) * kBlockBytes;
     items_.reduce([](int field) { return field >= FieldTitle && field <= FieldComment; });
     if (items_.count() == 0) {
-        if (!hadBlock) {
+        if (start == size) {
             return 1;
         }
-        // Blocks stacked in front of it go too: each would read as the tag once the one
-        // behind it is gone.
-        int64_t blocks = 1;
-        uint8_t mark[3];
-        while (size >= (blocks + 1) * kBlockBytes && readAt(stream_, size - (blocks + 1) * kBlockBytes, mark, 3) &&
-               std::memcmp(mark, "TAG", 3) == 0 &&
-               !audioRunsInto(stream_, audioType_, size - (blocks + 1) * kBlockBytes, size - blocks * kBlockBytes)) {
-            ++blocks;
-        }
-        return replaceFileRange(stream_, size - blocks * kBlockBytes, blocks * kBlockBytes, nullptr, 0) == 0 ? 0 : -1;
+        return replaceFileRange(stream_, start, size - start, nullptr, 0) == 0 ? 0 : -1;
     }
 
     uint8_t block[kBlockBytes];
@@ -168,8 +183,7 @@ int Id3v1Tag::save() {
     if (block[124] == 0 && block[125] == ' ' && block[126] == 0) {
         block[125] = 0;
     }
-    const int64_t offset = hadBlock ? size - kBlockBytes : size;
-    return replaceFileRange(stream_, offset, hadBlock ? kBlockBytes : 0, block, kBlockBytes) == 0 ? 0 : -1;
+    return replaceFileRange(stream_, start, size - start, block, kBlockBytes) == 0 ? 0 : -1;
 }
 
 } // namespace calvorine::tags

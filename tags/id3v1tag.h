@@ -16,6 +16,10 @@ public:
     // True when the stream ends in an ID3v1 block: its last 128 bytes start with "TAG",
     // do not end an APE tag, and are not part of the audio frames.
     static bool present(IByteStream* stream, int audioType = -1);
+    // How many blocks end the stream one behind the other (0 when none): older blocks
+    // left in front of the last would each read as the tag once those behind it are
+    // gone, so a save replaces or removes them all.
+    static int64_t blocksAtEnd(IByteStream* stream, int audioType = -1);
 
 private:
     // The 128 bytes of a block holding the items (track first: it decides whether the

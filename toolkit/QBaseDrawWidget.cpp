@@ -2,6 +2,8 @@
 
 #include "toolkit/ImagePainting.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDesktopWidget>
 #include <QFontMetrics>
@@ -223,6 +225,41 @@ QRect QBaseDrawWidget::areaHolding(const QRect& windowRect, const QVector<QRect>
         }
     }
     return best;
+}
+
+QPoint QBaseDrawWidget::positionInside(const QRect& windowRect, const QRect& area) {
+    int x = windowRect.x();
+    int y = windowRect.y();
+    if (windowRect.right() > area.right()) {
+        x = std::min(x, std::max(area.left(), area.right() - windowRect.width() + 1));
+    }
+    if (windowRect.bottom() > area.bottom()) {
+        y = std::min(y, std::max(area.top(), area.bottom() - windowRect.height() + 1));
+    }
+    return QPoint(x, y);
+}
+
+QPoint QBaseDrawWidget::onScreenPosition(const QSize& size) const {
+    if (d->owner == nullptr) {
+        return QPoint();
+    }
+    // The window manager's frame (none for a frameless window) counts as the window.
+    const QRect frame = d->owner->frameGeometry();
+    const QRect inner = d->owner->geometry();
+    const QRect wanted = frame.adjusted(0, 0, size.width() - inner.width(), size.height() - inner.height());
+    const QPoint moved = positionInside(wanted, screenArea(frame, true));
+    return d->owner->pos() + (moved - frame.topLeft());
+}
+
+void QBaseDrawWidget::keepOnScreen() {
+    if (d->owner == nullptr || !d->owner->isWindow() || !d->owner->isVisible() || d->owner->isMaximized() ||
+        d->owner->isFullScreen()) {
+        return;
+    }
+    const QPoint position = onScreenPosition(d->owner->size());
+    if (position != d->owner->pos()) {
+        d->owner->move(position);
+    }
 }
 
 QPoint QBaseDrawWidget::centredPosition(const QRect& reference, const QSize& size) {

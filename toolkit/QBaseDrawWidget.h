@@ -98,6 +98,15 @@ public:
     // Of the areas (one per screen), the one that holds the centre of `windowRect`, else
     // the one it overlaps most, else `fallback`.
     static QRect areaHolding(const QRect& windowRect, const QVector<QRect>& areas, const QRect& fallback);
+    // Where a window at `windowRect` goes to lie wholly inside `area`: moved up and left
+    // as far as its bottom and right edges need, never above or left of the area, never
+    // down or right.
+    static QPoint positionInside(const QRect& windowRect, const QRect& area);
+    // Where the owner's top-left goes so that, at `size`, the window and its frame lie
+    // on the free part of the screen that holds it now.
+    QPoint onScreenPosition(const QSize& size) const;
+    // Moves a shown owner window that reaches past its screen back onto it.
+    void keepOnScreen();
 
     // Lays out the window's children after every show and resize; empty here.
     virtual void relayout();

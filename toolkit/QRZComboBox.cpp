@@ -2,17 +2,20 @@
 
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZCheckBox.h"
+#include "toolkit/ScreenOrigin.h"
 
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScreen>
 
 namespace {
 const char* const kEditRule = "QLineEdit {background-color:transparent;border:none;color:%1}";
@@ -641,10 +644,26 @@ void QRZComboBox::showPopup() {
     QComboBox::showPopup();
     if (lineEdit())
         restyleLineEdit(lineEdit());
-    if ((d->popupOffsetX != 0 || d->popupOffsetY != 0)) {
-        if (auto* frame = findChild<QFrame*>(QString(), Qt::FindDirectChildrenOnly)) {
-            frame->move(frame->x() + d->popupOffsetX, mapToGlobal(QPoint(0, 0)).y() + height());
+    auto* frame = findChild<QFrame*>(QString(), Qt::FindDirectChildrenOnly);
+    if (frame && frame->isWindow()) {
+        // The base places the list by the toolkit's idea of where the box is, which lags
+        // behind a window the window manager placed: the list goes where the box is.
+        const QPoint origin = screenOrigin(this);
+        QRect list = frame->geometry().translated(origin - mapToGlobal(QPoint(0, 0)));
+        if (d->popupOffsetX != 0 || d->popupOffsetY != 0)
+            list.moveTo(list.x() + d->popupOffsetX, origin.y() + height());
+        const QRect box(origin, size());
+        if (const QScreen* screen = QGuiApplication::screenAt(box.center())) {
+            const QRect area = screen->availableGeometry();
+            if (list.bottom() > area.bottom() && box.top() - list.height() >= area.top())
+                list.moveBottom(box.top() - 1);
+            if (list.right() > area.right())
+                list.moveRight(area.right());
+            if (list.left() < area.left())
+                list.moveLeft(area.left());
         }
+        if (list != frame->geometry())
+            frame->setGeometry(list);
     }
     if (d->list)
         d->list->scrollToTop();

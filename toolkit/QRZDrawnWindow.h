@@ -35,12 +35,15 @@ protected:
         focusOut(event);
     }
     void paintEvent(QPaintEvent* event) override { paintBackground(event); }
+    // A window that opens or grows reaching past its screen is moved back onto it.
     void showEvent(QShowEvent* event) override {
         Window::showEvent(event);
         relayout();
+        keepOnScreen();
     }
     void resizeEvent(QResizeEvent* event) override {
         Window::resizeEvent(event);
         relayout();
+        keepOnScreen();
     }
 };

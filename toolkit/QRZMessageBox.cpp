@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -16,6 +17,10 @@
 #include <QX11Info>
 
 namespace {
+
+// Blank rows between two lines of a message.
+constexpr int kLineGap = 3;
+
 QRZMessageBoxStyleHook& styleHook() {
     static QRZMessageBoxStyleHook hook;
     return hook;
@@ -44,6 +49,14 @@ bool isKeptAboveOthers(const QWidget* widget) {
 
 void tellNotSaved(QWidget* parent, const QString& what) {
     QRZMessageBox::showMessage(parent, what, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
+}
+
+void tellFolderNotWritable(QWidget* parent, const QString& folder) {
+    QRZMessageBox::showMessage(parent,
+                               QCoreApplication::translate("QRZMessageBox", "The folder cannot be written:\n%1\n"
+                                                                            "Choose another folder.")
+                                   .arg(QDir::toNativeSeparators(folder)),
+                               QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
 }
 
 void tellNotSavedLater(QWidget* parent, const QString& what) {
@@ -169,7 +182,7 @@ void QRZMessageBox::setText(const QString& text) {
     for (const QString& line : lines) {
         d->textWidth = std::max(d->textWidth, metrics.horizontalAdvance(line));
     }
-    d->textHeight = metrics.height() * lines.size();
+    d->textHeight = lines.isEmpty() ? 0 : metrics.height() * lines.size() + kLineGap * (lines.size() - 1);
 }
 
 QString QRZMessageBox::text() const {
@@ -373,6 +386,13 @@ void QRZMessageBox::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setFont(d->style.textFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    // The text is already wrapped; the rectangle leaves room for rounding of widths.
-    painter.drawText(d->textRect.adjusted(0, 0, 2, 0), Qt::AlignLeft | Qt::AlignTop, d->wrapped);
+    // The text is already wrapped; the rectangle leaves room for rounding of widths. Each
+    // line is set kLineGap below the last, so that descenders never meet the next line.
+    const int lineHeight = QFontMetrics(d->style.textFont).height();
+    const QStringList lines = d->wrapped.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRect line(d->textRect.left(), d->textRect.top() + i * (lineHeight + kLineGap), d->textRect.width() + 2,
+                         lineHeight);
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignTop, lines[i]);
+    }
 }

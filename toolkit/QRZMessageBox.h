@@ -47,6 +47,8 @@ bool isKeptAboveOthers(const QWidget* widget);
 
 // Tells the user, in an error box over `parent`, that something could not be saved.
 void tellNotSaved(QWidget* parent, const QString& what);
+// Tells the user, in an error box over `parent`, that a folder they chose cannot be written.
+void tellFolderNotWritable(QWidget* parent, const QString& folder);
 // The same, once the event being handled is done (a save inside a click, an edit's
 // change or a constructor); the same text asked for again before then is shown once.
 void tellNotSavedLater(QWidget* parent, const QString& what);

@@ -5,6 +5,8 @@ target_sources(calvorine_toolkit PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImagePainting.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.h
   ${CMAKE_CURRENT_LIST_DIR}/StyleHelpers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenOrigin.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScreenOrigin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DrawState.h
   ${CMAKE_CURRENT_LIST_DIR}/DrawState.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QRZButton.h

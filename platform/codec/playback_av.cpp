@@ -25,6 +25,20 @@ bool countsForLength(const AVStream* stream) {
            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+// The same file opened once more, by the same kind of demuxer and with the same
+// interruption, for a read through it that leaves `input` where it is.
+InputPtr openSecondReader(const AVFormatContext* input, const char* pathUtf8) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        return nullptr;
+    }
+    raw->interrupt_callback = input->interrupt_callback;
+    if (avformat_open_input(&raw, pathUtf8, input->iformat, nullptr) < 0) {
+        return nullptr;
+    }
+    return InputPtr(raw);
+}
+
 // A file that starts late but tells no extents of its streams (Matroska states only its own
 // duration, which counts from 0): each stream's extent is taken from where its last packets
 // end, read by a second reader from the last key frame on, so that `input` stays at the start.
@@ -46,16 +60,8 @@ void readStreamExtents(AVFormatContext* input, const char* pathUtf8, const std::
     if (!unknown) {
         return;
     }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw) {
-        return;
-    }
-    raw->interrupt_callback = input->interrupt_callback;
-    if (avformat_open_input(&raw, pathUtf8, nullptr, nullptr) < 0) {
-        return;
-    }
-    InputPtr reader(raw);
-    if (reader->nb_streams != input->nb_streams) {
+    InputPtr reader = openSecondReader(input, pathUtf8);
+    if (!reader || reader->nb_streams != input->nb_streams) {
         return;
     }
     // The latest the stated duration can mean (counted from 0 or from the start).
@@ -90,6 +96,57 @@ void readStreamExtents(AVFormatContext* input, const char* pathUtf8, const std::
     }
 }
 
+// A stream without an index (raw AAC in ADTS frames, say) states no length: the demuxer
+// guesses one from the bit rate of its first packets, which is far out when those are
+// quiet ones. Its frames are counted instead, by a second reader, so that `input` stays at
+// the start. Each counted stream gets the extent of its packets; a guess is kept where a
+// stream cannot be read to its end.
+void countStreamLengths(AVFormatContext* input, const char* pathUtf8, const std::atomic<bool>* interrupt) {
+    if (input->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        return;
+    }
+    InputPtr reader = openSecondReader(input, pathUtf8);
+    // Packets read before the streams are looked into carry no durations.
+    if (!reader || avformat_find_stream_info(reader.get(), nullptr) < 0 || reader->nb_streams != input->nb_streams) {
+        return;
+    }
+    std::vector<int64_t> firsts(input->nb_streams, AV_NOPTS_VALUE);
+    std::vector<int64_t> lengths(input->nb_streams, 0);
+    PacketPtr packet = makePacket();
+    int result = 0;
+    while (packet && (result = av_read_frame(reader.get(), packet.get())) >= 0) {
+        const unsigned index = static_cast<unsigned>(packet->stream_index);
+        if (index < input->nb_streams && packet->duration > 0) {
+            lengths[index] += packet->duration;
+            if (firsts[index] == AV_NOPTS_VALUE && packet->pts != AV_NOPTS_VALUE) {
+                firsts[index] = packet->pts;
+            }
+        }
+        av_packet_unref(packet.get());
+        if (interrupt && interrupt->load()) {
+            return;
+        }
+    }
+    if (!packet || result != AVERROR_EOF) {
+        return;
+    }
+    int64_t longestUs = 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        AVStream* stream = input->streams[i];
+        if (!countsForLength(stream) || lengths[i] <= 0) {
+            continue;
+        }
+        const AVRational readBase = reader->streams[i]->time_base;
+        stream->duration = av_rescale_q(lengths[i], readBase, stream->time_base);
+        const int64_t firstUs = firsts[i] == AV_NOPTS_VALUE ? 0 : toMicroseconds(firsts[i], readBase);
+        longestUs = std::max(longestUs, firstUs + toMicroseconds(lengths[i], readBase));
+    }
+    if (longestUs > 0) {
+        input->duration = longestUs - startOffsetUs(input);
+        input->duration_estimation_method = AVFMT_DURATION_FROM_STREAM;
+    }
+}
+
 } // namespace
 
 void setOpenInterrupted(bool on) {
@@ -114,6 +171,7 @@ InputPtr openInput(const char* pathUtf8, const std::atomic<bool>* interrupt) {
         return nullptr;
     }
     readStreamExtents(input.get(), pathUtf8, interrupt);
+    countStreamLengths(input.get(), pathUtf8, interrupt);
     return input;
 }
 

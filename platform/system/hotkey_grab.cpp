@@ -134,6 +134,7 @@ HotkeyGrabResult grabHotkey(void* xcbConnection, uint32_t rootWindow, uint32_t k
     const uint16_t numLock = numLockMask(connection, symbols.get());
     attempt.modifierMask = xModifiers(modifiers);
     attempt.lockMask = static_cast<uint16_t>(XCB_MOD_MASK_LOCK | numLock);
+    attempt.window = rootWindow;
 
     // Send every grab, then check each reply: X reports a combination that another client
     // holds as BadAccess, and only a checked request tells us.
@@ -187,6 +188,9 @@ bool isPressOfHotkey(void*, const void* xcbGenericEvent, const GrabbedHotkey& gr
         return false;
     }
     const auto* press = static_cast<const xcb_key_press_event_t*>(xcbGenericEvent);
+    if (press->event != grabbed.window) {
+        return false;
+    }
     bool keyMatches = false;
     for (uint8_t code : grabbed.keycodes) {
         keyMatches = keyMatches || code == press->detail;

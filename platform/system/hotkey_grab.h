@@ -26,6 +26,7 @@ struct GrabbedHotkey {
     std::vector<uint8_t> keycodes;
     uint16_t modifierMask = 0; // X modifier mask of the combination
     uint16_t lockMask = 0;     // CapsLock and NumLock masks of this keyboard, ignored when matching
+    uint32_t window = 0;       // the window the combination is grabbed on (the root)
 };
 
 enum class HotkeyGrabResult {
@@ -49,7 +50,9 @@ HotkeyGrabResult grabHotkey(void* xcbConnection, uint32_t rootWindow, uint32_t k
 void ungrabHotkey(void* xcbConnection, uint32_t rootWindow, const GrabbedHotkey& grabbed);
 
 // True when the xcb event (xcb_generic_event_t*) is a key press of the grabbed
-// combination, whatever the state of the lock keys.
+// combination, whatever the state of the lock keys, that came through the grab: a press
+// reported on another window (typed into one of our own windows while they hold the
+// keyboard) is an ordinary key.
 bool isPressOfHotkey(void* xcbConnection, const void* xcbGenericEvent, const GrabbedHotkey& grabbed);
 
 // True when the xcb event is a key press (of any key).

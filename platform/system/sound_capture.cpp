@@ -61,6 +61,14 @@ public:
     bool releasePacket() override;
     bool deviceAway() const override { return away_; }
     void setGiveUp(const std::atomic<bool>* flag) override { giveUp_ = flag; }
+    DeviceKind deviceKind() const override {
+        return monitorInput_ < 0 ? DeviceKind::Unknown : monitorInput_ ? DeviceKind::OutputMonitor : DeviceKind::Input;
+    }
+    void keepToDeviceKind(DeviceKind kind) override {
+        if (kind_ == SoundSourceKind::Microphone && kind != DeviceKind::Unknown) {
+            monitorInput_ = int(kind == DeviceKind::OutputMonitor);
+        }
+    }
     void close() override;
     std::string lastError() const override { return error_; }
 

@@ -80,6 +80,13 @@ public:
     // (the source moves it back when a device of that name comes again).
     virtual bool deviceAway() const { return false; }
 
+    // The kind of device a microphone capture keeps to (see createSoundCapture), known
+    // once it has been opened; a capture made to take over from another one is given the
+    // other's kind before it opens, so that it, too, opens only a device of that kind.
+    enum class DeviceKind { Unknown, Input, OutputMonitor };
+    virtual DeviceKind deviceKind() const { return DeviceKind::Unknown; }
+    virtual void keepToDeviceKind(DeviceKind kind) { (void)kind; }
+
     // A flag another thread sets to make a connect or a lookup that waits on the server
     // (one that hangs) give up at once; null for none.
     virtual void setGiveUp(const std::atomic<bool>* flag) { (void)flag; }

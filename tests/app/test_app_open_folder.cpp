@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // A stand-in file manager on the bus.
@@ -69,6 +70,23 @@ private slots:
 
         service.unregisterService("org.freedesktop.FileManager1");
         QDBusConnection::disconnectFromBus("fake-file-manager");
+    }
+
+    // No file manager and nothing on the path that opens a folder: the caller is told
+    // which folder did not open.
+    void folderThatNothingOpensIsReported() {
+        QTemporaryDir emptyBin;
+        QVERIFY(emptyBin.isValid());
+        QDesktopServices::unsetUrlHandler("file");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(emptyBin.path()));
+        QStringList failed;
+        openFolderOfFile("/tmp/some folder//clip.mp4", [&failed](const QString& folder) { failed << folder; });
+        const bool told = QTest::qWaitFor([&failed] { return !failed.isEmpty(); }, 10000);
+        qputenv("PATH", path);
+        QDesktopServices::setUrlHandler("file", &m_catcher, "open");
+        QVERIFY(told);
+        QCOMPARE(failed, QStringList({"/tmp/some folder"}));
     }
 
     void emptyPathDoesNothing() {

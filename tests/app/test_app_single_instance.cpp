@@ -1,7 +1,8 @@
 // The single-instance guard with the real program on the virtual desktop: a second start
 // exits with 0 and brings the first one's window back; after kill -9 of the first a new
 // start works, also when a new key file meets its dead segment through a freed inode (the
-// segment is then taken over); another user of the machine has an instance of their own.
+// segment is then taken over); another user of the machine has an instance of their own,
+// and the semaphore or key file they made first holds no start of this user's.
 #include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
@@ -12,9 +13,13 @@
 
 #include <QSharedMemory>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <sys/ipc.h>
+#include <sys/sem.h>
 #include <sys/shm.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -86,6 +91,53 @@ private:
     bool m_was;
     QByteArray m_old;
 };
+
+// The id of another user of the machine (nobody).
+const uid_t kOtherUser = 65534;
+
+// Runs `body` in a child process, as `user` when that is not this process's, and
+// `meanwhile` here once it runs; the child's exit code, -1 when it had not ended after
+// `milliseconds` (it is then killed), -2 when it could not be started as that user.
+int runInChild(uid_t user, const std::function<int()>& body, const std::function<void()>& meanwhile = {},
+               int milliseconds = 10000) {
+    const pid_t child = ::fork();
+    if (child == -1) {
+        return -2;
+    }
+    if (child == 0) {
+        if (user != ::getuid() && (::setgid(user) != 0 || ::setuid(user) != 0)) {
+            ::_exit(254);
+        }
+        ::_exit(body());
+    }
+    if (meanwhile) {
+        meanwhile();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (timer.elapsed() > milliseconds) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        QThread::msleep(20);
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+    return code == 254 ? -2 : code;
+}
+
+// A temporary folder shared by the users of the machine as /tmp is (anyone may create,
+// each keeps their own), made the temporary folder of this process for the scope.
+struct SharedTemporaryFolder {
+    QTemporaryDir folder{QStringLiteral("/tmp/calvorine-users-XXXXXX")};
+    bool valid = folder.isValid() && ::chmod(QFile::encodeName(folder.path()).constData(), 01777) == 0;
+    ScopedVariable variable{"TMPDIR", QFile::encodeName(folder.path())};
+};
+
+// Set by the message handler of a child when the guard said it runs without itself.
+bool s_ranWithoutGuard = false;
 
 } // namespace
 
@@ -248,38 +300,136 @@ private slots:
         if (::getuid() != 0) {
             QSKIP("starting a guard as another user needs root");
         }
-        // Shared by both users as /tmp is: anyone may create, each keeps their own.
-        QTemporaryDir shared(QStringLiteral("/tmp/calvorine-users-XXXXXX"));
-        QVERIFY(shared.isValid());
-        QCOMPARE(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
-        const ScopedVariable temporaryFolder("TMPDIR", QFile::encodeName(shared.path()));
+        SharedTemporaryFolder shared;
+        QVERIFY(shared.valid);
         const QString title = QStringLiteral("Calvorine users %1").arg(QCoreApplication::applicationPid());
-        const uid_t other = 65534; // nobody
 
         SingleInstanceGuard mine(title);
         QVERIFY(mine.isFirstInstance());
-        const pid_t child = ::fork();
-        QVERIFY(child != -1);
-        if (child == 0) {
-            if (::setgid(other) != 0 || ::setuid(other) != 0) {
-                ::_exit(3);
-            }
-            int code = 0;
-            {
-                SingleInstanceGuard theirs(title);
-                SingleInstanceGuard theirSecond(title);
-                code = !theirs.isFirstInstance() ? 1 : theirSecond.isFirstInstance() ? 2 : 0;
-            }
-            ::_exit(code);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
+        const int code = runInChild(kOtherUser, [&] {
+            SingleInstanceGuard theirs(title);
+            SingleInstanceGuard theirSecond(title);
+            return !theirs.isFirstInstance() ? 1 : theirSecond.isFirstInstance() ? 2 : 0;
+        });
         const char* const outcomes[] = {"", "the other user's start was refused",
-                                        "the other user's second start was not refused", "setuid failed"};
-        QVERIFY2(WEXITSTATUS(status) == 0, outcomes[qBound(0, WEXITSTATUS(status), 3)]);
+                                        "the other user's second start was not refused"};
+        QVERIFY2(code == 0,
+                 code < 0 ? "the other user's start hung or could not be made" : outcomes[qBound(0, code, 2)]);
         SingleInstanceGuard mySecond(title);
         QVERIFY(!mySecond.isFirstInstance());
+    }
+
+    // Another user of the machine makes the semaphore's key file first in the shared
+    // temporary folder, or a semaphore under the key of this user's own key file, and
+    // leaves it at 0: a start neither waits on it nor is refused; it runs without the
+    // guard and says so. With their semaphore gone the guard is the user's again, on the
+    // files it is checked by.
+    void anotherUsersSemaphoreHoldsNoStart_data() {
+        QTest::addColumn<bool>("theirKeyFile");
+        QTest::newRow("their key file and semaphore") << true;
+        QTest::newRow("their semaphore under our key file") << false;
+    }
+    void anotherUsersSemaphoreHoldsNoStart() {
+        QFETCH(bool, theirKeyFile);
+        if (::getuid() != 0) {
+            QSKIP("making another user's semaphore needs root");
+        }
+        SharedTemporaryFolder shared;
+        QVERIFY(shared.valid);
+        const QString title = QStringLiteral("Calvorine held %1").arg(QCoreApplication::applicationPid());
+        const SingleInstanceKeyFiles files = singleInstanceKeyFiles(title);
+        QVERIFY(!files.semaphore.isEmpty());
+        const QByteArray semaphoreFile = QFile::encodeName(files.semaphore);
+        if (!theirKeyFile) {
+            QFile own(files.semaphore);
+            QVERIFY(own.open(QIODevice::WriteOnly));
+        }
+        const int made = runInChild(kOtherUser, [&] {
+            if (theirKeyFile) {
+                const int file = ::open(semaphoreFile.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+                if (file == -1) {
+                    return 1;
+                }
+                ::close(file);
+            }
+            const int id = ::semget(::ftok(semaphoreFile.constData(), 'Q'), 1, IPC_CREAT | IPC_EXCL | 0666);
+            return id != -1 && ::semctl(id, 0, SETVAL, 0) == 0 ? 0 : 2;
+        });
+        QCOMPARE(made, 0);
+        const int theirs = ::semget(::ftok(semaphoreFile.constData(), 'Q'), 0, 0);
+        QVERIFY(theirs != -1);
+
+        const int start = runInChild(::getuid(), [&] {
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+                s_ranWithoutGuard = s_ranWithoutGuard || message.contains("without the single-instance guard");
+            });
+            SingleInstanceGuard guard(title);
+            return !guard.isFirstInstance() ? 1 : !s_ranWithoutGuard ? 2 : 0;
+        });
+        ::semctl(theirs, 0, IPC_RMID);
+        QFile::remove(files.semaphore);
+        const char* const outcomes[] = {"", "the start was refused", "the start did not say it runs without the guard"};
+        QVERIFY2(start == 0,
+                 start == -1 ? "the start waited on the other user's semaphore" : outcomes[qBound(0, start, 2)]);
+
+        SingleInstanceGuard mine(title);
+        QVERIFY(mine.isFirstInstance());
+        QVERIFY(QFile::exists(files.semaphore));
+        QCOMPARE(mine.keyFile(), files.segment);
+        SingleInstanceGuard second(title);
+        QVERIFY(!second.isFirstInstance());
+    }
+
+    // A segment of another user's under the key of the user's own key file (its inode
+    // can be seen and the key made from it) is not taken for a running instance: the
+    // start runs without the guard. The user here is the other one of the machine, since
+    // root may remove any segment and would take it over.
+    void anotherUsersSegmentRefusesNoStart() {
+        if (::getuid() != 0) {
+            QSKIP("starting a guard as another user needs root");
+        }
+        SharedTemporaryFolder shared;
+        QVERIFY(shared.valid);
+        const QString title = QStringLiteral("Calvorine refused %1").arg(QCoreApplication::applicationPid());
+        int toParent[2];
+        int toChild[2];
+        QVERIFY(::pipe(toParent) == 0 && ::pipe(toChild) == 0);
+        int theirs = -1;
+        const int start = runInChild(
+            kOtherUser,
+            [&] {
+                // The user's own key file, and then the start, once the other segment is there.
+                const QByteArray segmentFile = QFile::encodeName(singleInstanceKeyFiles(title).segment) + '\0';
+                const int file = ::open(segmentFile.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+                char go = 0;
+                if (file == -1 || ::write(toParent[1], segmentFile.constData(), segmentFile.size()) < 0 ||
+                    ::read(toChild[0], &go, 1) != 1) {
+                    return 3;
+                }
+                ::close(file);
+                qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+                    s_ranWithoutGuard = s_ranWithoutGuard || message.contains("without the single-instance guard");
+                });
+                SingleInstanceGuard guard(title);
+                return !guard.isFirstInstance() ? 1 : !s_ranWithoutGuard ? 2 : 0;
+            },
+            [&] {
+                char path[4096] = {};
+                if (::read(toParent[0], path, sizeof path - 1) > 0) {
+                    theirs = ::shmget(::ftok(path, 'Q'), 1, IPC_CREAT | IPC_EXCL | 0666);
+                }
+                ::write(toChild[1], "g", 1);
+            });
+        for (const int end : {toParent[0], toParent[1], toChild[0], toChild[1]}) {
+            ::close(end);
+        }
+        if (theirs != -1) {
+            ::shmctl(theirs, IPC_RMID, nullptr);
+        }
+        QVERIFY(theirs != -1);
+        const char* const outcomes[] = {"", "the start was refused", "the start did not say it runs without the guard",
+                                        "the key file could not be made"};
+        QVERIFY2(start == 0, start < 0 ? "the start hung or could not be made" : outcomes[qBound(0, start, 3)]);
     }
 
     void raiseOfAMissingWindowReportsFalse() {

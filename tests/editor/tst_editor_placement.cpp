@@ -3,7 +3,8 @@
 // lowest buttons and boxes clicked and typed into with xdotool); the tab bar shows the
 // tab that is shown, also when the window switched it itself; the crop frame, a window
 // of its own, lies over the picture after the window manager moved the editor (read back
-// with xwininfo); the watermark's frame encloses the text drawn into the preview.
+// with xwininfo); the watermark's frame encloses the text drawn into the preview; every
+// drop-down opens at its box.
 #include "editor/QAdjustOperationForm.h"
 #include "editor/QMediaBorderFrame.h"
 #include "editor/QMediaForm.h"
@@ -18,9 +19,11 @@
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZButton.h"
+#include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZLineEdit.h"
 #include "toolkit/QRZTextEdit.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTextEdit>
 #include <QtTest>
@@ -86,6 +89,7 @@ private slots:
     void tabBarShowsTheTabShown();
     void cropFrameFollowsTheMovedEditor();
     void watermarkFrameEnclosesTheDrawnText();
+    void everyDropDownOpensAtItsBox();
 
 private:
     void showTab(int tab);
@@ -300,6 +304,45 @@ void TestEditorPlacement::watermarkFrameEnclosesTheDrawnText() {
     // The frame is not far larger than the text either.
     QVERIFY2(frame.width() < drawn.width() + 24 && frame.height() < drawn.height() + 24,
              qPrintable(describe(drawn) + " in " + describe(frame)));
+}
+
+// Each drop-down of every tab, opened by a click on its arrow (or its face): the list X
+// shows (xwininfo) lies against its box, below or above it, and a pick from it lands.
+void TestEditorPlacement::everyDropDownOpensAtItsBox() {
+    // An editor the window manager places itself, as the history list opens it.
+    m_editor = std::make_unique<QVideoEditingDlg>();
+    m_editor->setMediaFile(m_clip, 0, 0);
+    m_editor->show();
+    QVERIFY(desktoptest::waitFor(
+        [this] { return m_editor->isLoaded() && desktoptest::xwininfoRect(m_editor->winId()).width() > 0; }, 20000));
+    int opened = 0;
+    for (int tab = QVideoEditingDlg::Adjust; tab <= QVideoEditingDlg::Tag; ++tab) {
+        showTab(tab);
+        for (QRZComboBox* combo : tabWidget(tab)->findChildren<QRZComboBox*>()) {
+            if (!combo->isVisible() || combo->count() < 2) {
+                continue;
+            }
+            QWidget* face = combo;
+            if (combo->arrowButton() && combo->arrowButton()->isVisible()) {
+                face = combo->arrowButton();
+            }
+            const QString misplaced = desktoptest::openDropDownAtItsBox(combo, face);
+            const QString name = combo->objectName();
+            desktop::keep(desktop::screen(), QStringLiteral("editor_dropdown_%1").arg(name));
+            QVERIFY2(misplaced.isEmpty(), qPrintable(name + ": " + misplaced));
+            QWidget* popup = combo->view()->window();
+            // The last row, picked with a click, becomes the combo's text.
+            const QModelIndex last = combo->view()->model()->index(combo->count() - 1, 0);
+            combo->view()->scrollTo(last);
+            const QRect row = combo->view()->visualRect(last);
+            QVERIFY(
+                desktoptest::click(desktoptest::xwininfoRectOf(combo->view()->viewport()).topLeft() + row.center()));
+            QTRY_VERIFY(!popup->isVisible());
+            QTRY_COMPARE(combo->currentText(), combo->itemText(combo->count() - 1));
+            ++opened;
+        }
+    }
+    QVERIFY(opened >= 2); // the genre list and at least one other
 }
 
 QTEST_MAIN(TestEditorPlacement)

@@ -22,6 +22,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QVector>
 
 #include <algorithm>
@@ -161,6 +162,7 @@ private slots:
     void aRecordingJustMadeIsTheFirstRowWithItsThumbnail();
     void loadedListDrawsItsFirstRowAsCurrent();
     void menuPlayPlaysTheRightClickedRowWhereverTheMenuOpens();
+    void nameTipShowsTheWholeName();
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
@@ -326,8 +328,15 @@ void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
     QVERIFY(clickAt(dialog.audioTab(), dialog.audioTab()->rect().center()));
     QTRY_VERIFY(dialog.audioTab()->isChecked());
     QVERIFY(!list->view()->isVisible()); // a tab change does
-    dialog.searchEdit()->setText("");
+    saveScreenshot(&dialog, "history_search_miss_after_tab");
+    // The user selects the search text and deletes it: the tab's items come back.
+    QVERIFY(clickAt(dialog.searchEdit(), dialog.searchEdit()->rect().center()));
+    QTRY_VERIFY(dialog.searchEdit()->hasFocus());
+    QVERIFY(key("ctrl+a") && key("BackSpace"));
+    QTRY_VERIFY(dialog.searchEdit()->text().isEmpty());
     QCOMPARE(shownNames(list), QStringList({"song.mp3"}));
+    QTRY_VERIFY(list->view()->isVisible());
+    saveScreenshot(&dialog, "history_search_cleared");
     QVERIFY(key("Escape")); // closes the dialog
     QTRY_VERIFY(!dialog.isVisible());
 }
@@ -602,11 +611,21 @@ void TestHistoryList::recordDetailsAndCoverPlacement() {
     // The question: its title close button answers 0, like Cancel.
     AskMessageDlg question;
     question.setMessage("Do you want to delete the seleted files or just move \nthe files from the list?");
-    QTimer::singleShot(300, [&question] {
-        question.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_ask_delete.png");
+    QImage asked;
+    QTimer::singleShot(300, [&question, &asked] {
+        asked = question.grab().toImage();
+        asked.save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + "/history_ask_delete.png");
         question.closeButton()->click();
     });
     QCOMPARE(question.exec(), 0);
+    // Its two lines, read in the message's band, have blank rows between them.
+    const TextInBox read = readTextInBox(asked.copy(0, 45, asked.width(), 60));
+    QVERIFY2(read.lines.size() == 2, qPrintable(QString::number(read.lines.size())));
+    QVERIFY2(read.lines[1].first - read.lines[0].second >= 3, qPrintable(QStringLiteral("%1-%2 %3-%4")
+                                                                             .arg(read.lines[0].first)
+                                                                             .arg(read.lines[0].second)
+                                                                             .arg(read.lines[1].first)
+                                                                             .arg(read.lines[1].second)));
     QCOMPARE(QHistoryDelegate::coverRect(QPoint(5, 5), QSize(50, 100)), QRect(15, 5, 20, 40));
 }
 
@@ -748,6 +767,34 @@ void TestHistoryList::menuPlayPlaysTheRightClickedRowWhereverTheMenuOpens() {
     QTRY_VERIFY(list.playingChunk() != nullptr);
     QCOMPARE(QString::fromStdString(list.playingChunk()->displayName()), last);
     QDir(m_media + "/menuplay").removeRecursively();
+}
+
+// Two trims whose names the name column cuts to the same text: resting the pointer on
+// each name shows that row's whole name in a tip.
+void TestHistoryList::nameTipShowsTheWholeName() {
+    const QString stem = m_media + "/REC_20260102_101010_a_long_recording_name";
+    const QString first = copyOf("clip.mp4", stem + "_Trim_001.mp4");
+    const QString second = copyOf("clip.mp4", stem + "_Trim_002.mp4");
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+    QVERIFY(writeHistory(m_folders, {{first, "mp4", true}, {second, "mp4", true}}));
+    QHistoryDlg dialog;
+    dialog.selectTab(0);
+    QVERIFY(showForInput(&dialog));
+    QTableView* view = dialog.listWidget()->view();
+    // The text of the tip shown now ("" when none is).
+    const auto shownTip = []() { return QToolTip::isVisible() ? QToolTip::text() : QString(); };
+    for (const QString& file : {first, second}) {
+        const QString name = QFileInfo(file).fileName();
+        const QModelIndex cell = rowOf(dialog.listWidget(), name);
+        QVERIFY(cell.isValid());
+        const QPoint centre = view->viewport()->mapToGlobal(view->visualRect(cell).center());
+        QVERIFY(desktoptest::moveTo(centre + QPoint(0, 3)));
+        QVERIFY(desktoptest::moveTo(centre));
+        QVERIFY2(desktoptest::waitFor([&] { return shownTip().startsWith(name + "\n"); }, 3000),
+                 qPrintable(shownTip()));
+        QVERIFY(shownTip().contains("File size: 12.00 KB\n"));
+        QVERIFY(!desktoptest::screenshot(testoutput::pngPath("history_name_tip_" + name.right(7).left(3))).isNull());
+    }
 }
 
 QTEST_MAIN(TestHistoryList)

@@ -6,6 +6,7 @@
 #include "media/QRecordObject.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/FrameClock.h"
+#include "tests/support/OwnSoundServer.h"
 #include "tests/support/RecordingFormats.h"
 #include "tests/support/ToneStrength.h"
 
@@ -42,6 +43,8 @@
 #include <thread>
 
 using namespace recording_test;
+
+Q_DECLARE_METATYPE(OutputFormatSetting)
 
 namespace {
 
@@ -257,6 +260,31 @@ private:
         image.fill(colour);
         QVERIFY(image.save(path));
         m_madeImages << path;
+    }
+
+    // Where a file's system sound misses the steady 1 kHz tone: quarter seconds from the
+    // first to the one before the last, and 10 ms windows from 50 ms (an encoder's priming
+    // comes first where a file has no edit list to hide it) to the last quarter second;
+    // empty when it is whole. The sound's length goes to seconds.
+    static QStringList missingTone(const QString& file, double& seconds) {
+        constexpr int kRate = 44100;
+        constexpr int kQuarter = kRate / 4;
+        const QVector<int16_t> decoded = decodeMono(file, kRate);
+        const std::vector<int16_t> samples(decoded.begin(), decoded.end());
+        seconds = double(samples.size()) / kRate;
+        QStringList missing;
+        for (int at = 0; at + 2 * kQuarter <= int(samples.size()); at += kQuarter) {
+            const double strength = soundtest::toneStrength(samples.data() + at, kQuarter, kRate, 1000);
+            if (strength < 0.05) {
+                missing << QString("quarter at %1 s: %2").arg(at / double(kRate)).arg(strength, 0, 'f', 3);
+            }
+        }
+        if (missing.isEmpty()) {
+            for (double at : soundtest::toneDropouts(samples, kRate, 1000, 0.05, seconds - 0.25)) {
+                missing << QString("10 ms at %1 s").arg(at, 0, 'f', 2);
+            }
+        }
+        return missing;
     }
 
     QImage screenshot(QRecordObject& recorder, const QString& name) {
@@ -587,6 +615,89 @@ private slots:
         QStringList listed = listHistoryFiles();
         QCOMPARE(listed.count(first), 1);
         QCOMPARE(listed.count(second), 1);
+    }
+
+    // A tone that keeps time on a sound server of the test's own (a daemon, as the
+    // desktop's): with the system sound on, it is in the file from the first moment to
+    // the last, without a gap, in every kind of file. Such a server sends a new capture
+    // of an output nothing for up to two seconds.
+    void systemSoundFromTheFirstMoment_data() {
+        using testformats::soundOnlyFormat;
+        using testformats::videoFormat;
+        QTest::addColumn<OutputFormatSetting>("format");
+        QTest::newRow("MP4") << testformats::h264AacFormat(30);
+        QTest::newRow("MKV") << videoFormat("matroska", "mkv", "H264", CVCODEC_H264, "AAC", CVCODEC_AAC);
+        QTest::newRow("AVI") << videoFormat("avi", "avi", "MP4V", CVCODEC_MPEG4, "MP3", CVCODEC_MP3);
+        QTest::newRow("WMV") << videoFormat("asf", "wmv", "WMV2", CVCODEC_WMV2, "wma2", CVCODEC_WMAV2);
+        QTest::newRow("MP3") << soundOnlyFormat("mp3", "mp3", "MP3", CVCODEC_MP3);
+        QTest::newRow("AAC") << soundOnlyFormat("adts", "aac", "AAC", CVCODEC_AAC);
+        QTest::newRow("WAV") << soundOnlyFormat("wav", "wav", "PCM", CVCODEC_PCM_S16LE);
+        QTest::newRow("FLAC") << soundOnlyFormat("flac", "flac", "flac", CVCODEC_FLAC);
+        QTest::newRow("OGG") << soundOnlyFormat("ogg", "ogg", "OGG", CVCODEC_VORBIS);
+    }
+    void systemSoundFromTheFirstMoment() {
+        QFETCH(OutputFormatSetting, format);
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        QCOMPARE(run("pactl", {"load-module", "module-sine", "sink=own_null", "frequency=1000"}).exitCode, 0);
+        useFormat(format);
+        setSources(true, false);
+        m_window.animate();
+        const QString file = outputFile("REC_first." + format.extension);
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, !format.audioOnly));
+        QTest::qWait(3000);
+        recorder.stopRecord();
+        double seconds = 0;
+        const QStringList missing = missingTone(file, seconds);
+        QVERIFY2(seconds > 2.5, qPrintable(QString("%1 s of sound").arg(seconds)));
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
+        QFile::remove(file);
+    }
+
+    // Cuts hand the sound on from one file to the next: every piece holds the tone from
+    // its first quarter second to its last, and the pieces together last as long as the
+    // recording ran.
+    void cutsHandTheSoundOn() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        QCOMPARE(run("pactl", {"load-module", "module-sine", "sink=own_null", "frequency=1000"}).exitCode, 0);
+        setSources(true, false);
+        m_window.animate();
+        QRecordObject recorder;
+        QStringList files;
+        QElapsedTimer running;
+        for (int piece = 0; piece < 9; ++piece) {
+            files << outputFile(QString("REC_piece%1.mp4").arg(piece));
+            if (piece > 0) {
+                recorder.stopForCut();
+            }
+            QVERIFY(recorder.startRecord(files.last(), 100.0f, true));
+            if (piece == 0) {
+                running.start(); // the first file's time starts as its start returns
+            }
+            QTest::qWait(3000);
+        }
+        const double wallSeconds = running.elapsed() / 1000.0;
+        recorder.stopRecord();
+        double total = 0;
+        QStringList faults;
+        for (const QString& file : files) {
+            const Probe p = probe(file);
+            QVERIFY(p.ok);
+            total += p.durationSeconds;
+            double seconds = 0;
+            const QStringList missing = missingTone(file, seconds);
+            if (!missing.isEmpty() || seconds < 2.5) {
+                faults << QString("%1 (%2 s): %3").arg(QFileInfo(file).fileName()).arg(seconds).arg(missing.join(", "));
+            }
+            QFile::remove(file);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+        QVERIFY2(std::abs(total - wallSeconds) <= 0.5,
+                 qPrintable(QString("%1 s in the pieces, %2 s recorded").arg(total).arg(wallSeconds)));
     }
 
     // Sound alone into MP3: no picture timer, the level display is fed.

@@ -7,7 +7,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RunTool.h"
 
+#include <QAbstractItemView>
 #include <QColor>
+#include <QComboBox>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QVector>
+#include <QWidget>
 
 #include <cstdlib>
 
@@ -100,6 +103,16 @@ inline QString xprop(quint64 window, const QString& property) {
     return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), property});
 }
 
+// Shows the window, asks the window manager to give it the keyboard and waits until
+// the toolkit sees it active.
+inline bool activate(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
+    return QTest::qWaitForWindowActive(window, 5000);
+}
+
 // Waits (polling) until `done` holds or `timeoutMs` passes; gives the final verdict.
 template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 5000) {
     QElapsedTimer clock;
@@ -136,6 +149,36 @@ inline QImage screenshot(const QString& path) {
         return QImage();
     }
     return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// Where X has the widget now: its window's place (xwininfo) and the widget's place in it.
+inline QRect xwininfoRectOf(const QWidget* widget) {
+    const QRect window = xwininfoRect(widget->window()->winId());
+    return QRect(window.topLeft() + widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+}
+
+// Opens the drop-down with a click on `face` (its arrow, or the box itself) and waits
+// until the list X shows lies against the box as X has it: overlapping it across and
+// within two pixels of it (touching or covering it) up and down. Empty when it does;
+// otherwise where the list and the box were. The list stays open.
+inline QString openDropDownAtItsBox(QComboBox* combo, QWidget* face) {
+    if (!click(xwininfoRectOf(face).center())) {
+        return QStringLiteral("xdotool could not click");
+    }
+    QWidget* popup = combo->view()->window();
+    if (!waitFor([popup] { return popup->isVisible(); }) || !QTest::qWaitForWindowExposed(popup)) {
+        return QStringLiteral("the list never showed");
+    }
+    const QRect box = xwininfoRectOf(combo);
+    QRect list;
+    const bool placed = waitFor([&] {
+        list = xwininfoRect(popup->winId());
+        return list.width() > 0 && box.adjusted(0, -2, 0, 2).intersects(list);
+    });
+    auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return placed ? QString() : QStringLiteral("list at %1, box at %2").arg(text(list), text(box));
 }
 
 // Windows of another process. Each is described as "x,y,w,h[,flags]" (see window_helper.cpp).

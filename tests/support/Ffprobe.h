@@ -44,4 +44,17 @@ inline QJsonObject stream(const QJsonObject& info, const QString& type, bool att
     return {};
 }
 
+// The length of the first sound stream as ffmpeg decodes it to its end (the time of its
+// last progress line), in seconds; -1 when it cannot decode it.
+inline double decodedSoundSeconds(const QString& path) {
+    const runtool::Result result = runtool::run(
+        QStringLiteral("ffmpeg"), {"-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0", "-f", "null", "-"});
+    const QStringList times = QString::fromUtf8(result.err).split(QStringLiteral("time="));
+    if (result.exitCode != 0 || times.size() < 2) {
+        return -1;
+    }
+    const QStringList hms = times.last().section(QLatin1Char(' '), 0, 0).split(QLatin1Char(':'));
+    return hms.size() == 3 ? hms[0].toDouble() * 3600 + hms[1].toDouble() * 60 + hms[2].toDouble() : -1;
+}
+
 } // namespace ffprobe

@@ -8,6 +8,7 @@
 #include "platform/system/clock.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -131,35 +132,38 @@ inline QVector<ClockStall> clockStalls(const QString& lateLogPath, int64_t fromM
     return stalls;
 }
 
-// Whether the machine gave a thread its time while something was measured: a thread
-// that sleeps a millisecond at a time counts the wake-ups that came later than the limit.
-// It also counts the spans in which the thread that made the probe (the one that grabs)
-// waited for a core longer than the limit: a sleeping thread is woken first, and a
-// thread that works for every frame can still be kept waiting on a busy machine.
+// Whether the machine gave the test its time while something was measured, seen from
+// outside the recorder: a thread of the probe's own, which the recorder never uses,
+// sleeps a millisecond at a time and times its wake-ups; and it counts the threads of
+// other processes that want a core, every 50th wake-up and after each wake-up later than
+// the limit. A late wake-up is the machine's only when other processes then wanted every
+// core; one that came late while they did not was kept waiting behind this process, that
+// is behind the recorder. The recorder's own threads (the grab, the encoder and whatever
+// else it runs) never count, nor does what ran before the probe started: a recorder that
+// needs more of the machine than it gets is slow, not excused.
 class SchedulingProbe {
 public:
-    explicit SchedulingProbe(int64_t lateLimitUs)
-        : m_limitUs(lateLimitUs),
-          m_watchedStats((QFile::symLinkTarget("/proc/thread-self") + "/schedstat").toLocal8Bit()) {
+    explicit SchedulingProbe(int64_t lateLimitUs) : m_limitUs(lateLimitUs) {
         m_thread = std::thread([this] {
-            int64_t waitedNs = waitedForCoreNs();
             while (!m_stop) {
                 const int64_t before = calvorine::platform::monotonicMicroseconds();
                 calvorine::platform::sleepForMicroseconds(1000);
                 const int64_t late = calvorine::platform::monotonicMicroseconds() - before - 1000;
-                const int64_t waitedNowNs = waitedForCoreNs();
-                const int64_t watchedLate = (waitedNowNs - waitedNs) / 1000;
-                waitedNs = waitedNowNs;
                 ++m_wakeUps;
-                if (late > m_limitUs || watchedLate > m_limitUs) {
-                    ++m_late;
+                m_worstUs = std::max<int64_t>(m_worstUs, late);
+                const bool wokeLate = late > m_limitUs;
+                if (!wokeLate && m_wakeUps % 50 != 0) {
+                    continue;
                 }
-                m_worstUs = std::max<int64_t>(m_worstUs, std::max(late, watchedLate));
-                // The load of the whole run counts, not only the minute before it ends: the
-                // clock window and the X server starve under it as this process does.
-                double load = 0;
-                if (m_wakeUps % 250 == 0 && getloadavg(&load, 1) == 1) {
-                    m_worstLoadCentis = std::max<int64_t>(m_worstLoadCentis, int64_t(load * 100));
+                const int others = othersWantingACore();
+                if (wokeLate) {
+                    ++m_late;
+                    m_lateOutside += others < 0 || others >= int(std::thread::hardware_concurrency()) ? 1 : 0;
+                }
+                if (m_wakeUps % 50 == 0 && others >= 0) {
+                    m_othersSum += others;
+                    ++m_othersSamples;
+                    m_othersMost = std::max(m_othersMost.load(), others);
                 }
             }
         });
@@ -173,60 +177,76 @@ public:
     }
     int wakeUps() const { return m_wakeUps; }
     int late() const { return m_late; }
+    // The late wake-ups that came while other processes wanted every core.
+    int lateOutside() const { return m_lateOutside; }
     double worstMs() const { return m_worstUs / 1000.0; }
+    // The threads of other processes that wanted a core, on average over the samples
+    // (-1 where none could be taken).
+    double othersLoad() const { return m_othersSamples > 0 ? double(m_othersSum) / m_othersSamples : -1.0; }
 
-    // Empty while the machine kept up: at most one wake-up in 300 later than the limit,
-    // none later than twice the limit, and at no time during the run or at its end more
-    // runnable threads than cores. Else what was seen, for the skip message.
+    // Empty while the machine kept up: at most one wake-up in 300 late while other
+    // processes wanted every core, and on average no more threads of other processes
+    // wanting a core than there are cores. Else what was seen, for the skip message.
     QString notKeptUp() const {
-        double load = worstLoad();
         const unsigned cores = std::thread::hardware_concurrency();
-        if (m_late * 300 <= m_wakeUps && m_worstUs <= 2 * m_limitUs && load <= cores) {
+        if (m_lateOutside * 300 <= m_wakeUps && othersLoad() <= cores) {
             return QString();
         }
-        return QString("the machine did not keep up (load %1 on %2 cores): %3")
-            .arg(load, 0, 'f', 1)
-            .arg(cores)
-            .arg(summary());
-    }
-    double worstLoad() const {
-        double load = 0;
-        if (getloadavg(&load, 1) != 1) {
-            load = 0;
-        }
-        return std::max(load, m_worstLoadCentis / 100.0);
+        return QString("the machine did not keep up: %1").arg(summary());
     }
     QString summary() const {
-        return QString("a thread of this process woke, or waited for a core, more than %1 ms late %2 times in %3 "
-                       "(worst %4 ms)")
+        return QString("a sleeping thread of the probe woke more than %1 ms late %2 times in %3, %4 of them while "
+                       "other processes wanted every core (worst %5 ms); other processes had %6 threads wanting a "
+                       "core on average (at most %7) on %8 cores")
             .arg(m_limitUs / 1000.0)
             .arg(late())
             .arg(wakeUps())
-            .arg(worstMs(), 0, 'f', 1);
+            .arg(lateOutside())
+            .arg(worstMs(), 0, 'f', 1)
+            .arg(othersLoad(), 0, 'f', 1)
+            .arg(m_othersMost.load())
+            .arg(std::thread::hardware_concurrency());
     }
 
 private:
-    // How long the watched thread has waited for a core, in all; 0 where the kernel
-    // does not tell.
-    int64_t waitedForCoreNs() const {
-        FILE* stats = std::fopen(m_watchedStats.constData(), "r");
-        long long running = 0;
-        long long waiting = 0;
-        const bool read = stats && std::fscanf(stats, "%lld %lld", &running, &waiting) == 2;
-        if (stats) {
-            std::fclose(stats);
+    // The runnable threads of the machine less this process's own; -1 where the kernel
+    // does not tell. The probe's own thread is running as it reads and counts in both.
+    static int othersWantingACore() {
+        QFile loadFile("/proc/loadavg");
+        if (!loadFile.open(QIODevice::ReadOnly)) {
+            return -1;
         }
-        return read ? waiting : 0;
+        // "0.52 0.58 0.59 3/467 12345": the fourth field is runnable/all.
+        const QList<QByteArray> fields = loadFile.readAll().split(' ');
+        bool ok = false;
+        const int runnable = fields.size() > 3 ? fields[3].split('/').first().toInt(&ok) : 0;
+        if (!ok) {
+            return -1;
+        }
+        int own = 0;
+        for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat("/proc/self/task/" + task + "/stat");
+            if (!stat.open(QIODevice::ReadOnly)) {
+                continue;
+            }
+            // "tid (name) S ...": the state follows the name's closing parenthesis.
+            const QByteArray line = stat.readAll();
+            const int close = line.lastIndexOf(')');
+            own += close >= 0 && line.mid(close + 2, 1) == "R" ? 1 : 0;
+        }
+        return std::max(0, runnable - own);
     }
 
     int64_t m_limitUs;
-    QByteArray m_watchedStats;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_wakeUps{0};
     std::atomic<int> m_late{0};
+    std::atomic<int> m_lateOutside{0};
     std::atomic<int64_t> m_worstUs{0};
-    std::atomic<int64_t> m_worstLoadCentis{0};
+    std::atomic<int64_t> m_othersSum{0};
+    std::atomic<int> m_othersSamples{0};
+    std::atomic<int> m_othersMost{0};
 };
 
 struct Report {

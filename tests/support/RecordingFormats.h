@@ -52,6 +52,20 @@ inline OutputFormatSetting soundOnlyFormat(const QString& container, const QStri
     return format;
 }
 
+// A picture at the capture size with sound, stereo at 44.1 kHz and 128 kbit/s, in the
+// codecs and container given.
+inline OutputFormatSetting videoFormat(const QString& container, const QString& extension, const QString& videoCodec,
+                                       int videoCodecId, const QString& audioCodec, int audioCodecId) {
+    OutputFormatSetting format = h264AacFormat(30);
+    format.container = container;
+    format.extension = extension;
+    format.videoCodec = videoCodec;
+    format.videoCodecId = videoCodecId;
+    format.audioCodec = audioCodec;
+    format.audioCodecId = audioCodecId;
+    return format;
+}
+
 // AAC in an .m4a file (the "ipod" muxer).
 inline OutputFormatSetting aacOnlyFormat() {
     return soundOnlyFormat("ipod", "m4a", "AAC", CVCODEC_AAC);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace soundtest {
@@ -28,6 +30,35 @@ inline double toneStrength(const int16_t* samples, int count, int rateHz, double
 
 inline double toneStrength(const std::vector<int16_t>& samples, int rateHz, double frequencyHz) {
     return toneStrength(samples.data(), int(samples.size()), rateHz, frequencyHz);
+}
+
+// The moments (seconds) where a steady tone goes missing between two moments: 10 ms
+// windows whose strength falls below half the tone's usual (median) strength there.
+// Empty also when the span holds no tone at all: the caller checks that first.
+inline std::vector<double> toneDropouts(const std::vector<int16_t>& samples, int rateHz, double frequencyHz,
+                                        double fromSeconds, double toSeconds) {
+    const int window = rateHz / 100;
+    const int end = std::min(int(toSeconds * rateHz), int(samples.size()));
+    std::vector<std::pair<int, double>> strengths;
+    for (int at = std::max(0, int(fromSeconds * rateHz)); at + window <= end; at += window) {
+        strengths.emplace_back(at, toneStrength(samples.data() + at, window, rateHz, frequencyHz));
+    }
+    std::vector<double> sorted;
+    for (const auto& s : strengths) {
+        sorted.push_back(s.second);
+    }
+    std::vector<double> missing;
+    if (sorted.empty()) {
+        return missing;
+    }
+    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+    const double usual = sorted[sorted.size() / 2];
+    for (const auto& s : strengths) {
+        if (s.second < usual / 2) {
+            missing.push_back(s.first / double(rateHz));
+        }
+    }
+    return missing;
 }
 
 } // namespace soundtest

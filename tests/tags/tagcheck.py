@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Independent reader and fixture maker for the audio-tag tests (mutagen and ffprobe).
 
-  tagcheck.py read FILE       prints the file's tags as JSON (normalised field names)
+  tagcheck.py read FILE       prints the file's tags as JSON (normalised field names; an
+                              mp3 or aac file's APE and ID3v1 tags under "ape" and "id3v1")
   tagcheck.py enrich FILE     adds tags the library does not model, and pictures
   tagcheck.py make-ape FILE   writes a small Monkey's Audio file
   tagcheck.py strip-comment FILE   removes the comment header of an Ogg Vorbis file
@@ -98,7 +99,23 @@ def read(path):
         out["extra"] = sorted(k for k in tags if k == "encoder")
         return out
     if lower.endswith((".mp3", ".aac")):
-        return read_id3(path)
+        try:
+            out = read_id3(path)
+        except id3.ID3NoHeaderError:
+            out = {}
+        # The other tags such a file may hold, as players that read them see them: an APE
+        # tag at the end or before an ID3v1 block, and the ID3v1 block itself.
+        try:
+            out["ape"] = {k.lower(): str(v) for k, v in apev2.APEv2(path).items() if v.kind == apev2.TEXT}
+        except apev2.APENoHeaderError:
+            pass
+        with open(path, "rb") as f:
+            f.seek(0, 2)
+            f.seek(max(0, f.tell() - 128))
+            v1 = id3.ParseID3v1(f.read())
+        if v1:
+            out["id3v1"] = {k: str(v.text[0]) for k, v in v1.items()}
+        return out
     if lower.endswith(".ape"):
         from mutagen.monkeysaudio import MonkeysAudio
         MonkeysAudio(path)  # the stream header must still parse

@@ -36,8 +36,8 @@ int run(const QString& program, const QStringList& arguments, QByteArray* output
     return result.exitCode;
 }
 
-int runChecker(const QStringList& arguments) {
-    return run("/usr/bin/python3", QStringList{checker()} + arguments);
+int runChecker(const QStringList& arguments, QByteArray* output, QByteArray* errors) {
+    return run("/usr/bin/python3", QStringList{checker()} + arguments, output, errors);
 }
 
 bool makeFixture(const QString& path) {
@@ -126,6 +126,14 @@ QJsonObject independentRiffLayout(const QString& path) {
 
 QByteArray sha1Hex(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+QByteArray littleEndian(quint64 value, int bytes) {
+    QByteArray out(bytes, 0);
+    for (int i = 0; i < bytes; ++i) {
+        out[i] = char(value >> (8 * i));
+    }
+    return out;
 }
 
 QByteArray readFile(const QString& path) {

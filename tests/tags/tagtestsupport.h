@@ -20,8 +20,9 @@ namespace tagtest {
 int run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
         QByteArray* errors = nullptr);
 
-// Runs a command of tagcheck.py (the mutagen helper) on its arguments; its exit code.
-int runChecker(const QStringList& arguments);
+// Runs a command of tagcheck.py (the mutagen helper) on its arguments; its exit code,
+// standard output and error.
+int runChecker(const QStringList& arguments, QByteArray* output = nullptr, QByteArray* errors = nullptr);
 
 // A two-second stereo sine in the format the extension names (ape: a synthetic
 // Monkey's Audio file). True on success.
@@ -43,6 +44,8 @@ QJsonObject independentTags(const QString& path);
 // empty when it cannot read the file.
 QJsonObject independentRiffLayout(const QString& path);
 QByteArray sha1Hex(const QByteArray& bytes);
+// `value` as `bytes` little-endian bytes.
+QByteArray littleEndian(quint64 value, int bytes);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 std::u16string utf16Path(const QString& path);

@@ -668,13 +668,7 @@ private slots:
         QByteArray bytes = readFile(path);
         const int data = bytes.indexOf("data");
         QVERIFY(data > 12 && !bytes.contains("LIST"));
-        auto le32 = [](int value) {
-            QByteArray out(4, 0);
-            for (int i = 0; i < 4; ++i) {
-                out[i] = char(value >> (8 * i));
-            }
-            return out;
-        };
+        auto le32 = [](int value) { return littleEndian(quint64(value), 4); };
         // An empty list and two bytes of JUNK: the 22 bytes a list holding the title "T" takes.
         const QByteArray chunks = "LIST" + le32(4) + "INFO" + "JUNK" + le32(2) + QByteArray(2, 0) + "LIST" + le32(18) +
                                   "INFO" + "IART" + le32(6) + QByteArray("Stale\0", 6) + "JUNK" + le32(13) +
@@ -1246,7 +1240,7 @@ private slots:
         pcm[2 * (samples - 63)] = 'A'; // little-endian in the WAVE: "TA" big-endian
         pcm[2 * (samples - 63) + 1] = 'T';
         pcm[2 * (samples - 62) + 1] = 'G';
-        auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+        auto le32 = [](quint32 v) { return littleEndian(v, 4); };
         const QByteArray header = QByteArray("RIFF") + le32(36 + pcm.size()) + "WAVEfmt " + le32(16) +
                                   QByteArray("\x01\0\x01\0", 4) + le32(44100) + le32(88200) +
                                   QByteArray("\x02\0\x10\0", 4) + "data" + le32(pcm.size());

@@ -256,6 +256,39 @@ private slots:
         QCOMPARE(tag.save(), 0);
         QCOMPARE(int(stream.bytes().size()), 50);
         QCOMPARE(tag.save(), 1);
+
+        // Older blocks left in front of the last one go with a save that writes a block;
+        // 128 bytes that end an APE tag are no block, even when they begin with "TAG".
+        const QByteArray old = QByteArray("TAG") + "old title" + QByteArray(116, '\0');
+        MemoryStream stacked(bytesOf(QByteArray(50, 'a') + old + old));
+        Id3v1Tag stackedTag(&stacked, result);
+        QCOMPARE(textOf(stackedTag.items(), FieldTitle), QString("old title"));
+        stackedTag.items().clear();
+        addText(stackedTag.items(), 0, FieldTitle, "new title");
+        QCOMPARE(stackedTag.save(), 0);
+        QCOMPARE(int(stacked.bytes().size()), 50 + 128);
+        QVERIFY(!toQByteArray(stacked.bytes()).contains("old title"));
+        const QByteArray apeTail = QByteArray("\x60\0\0\0\0\0\0\0Title\0TAG", 17) + QByteArray(93, 'x') +
+                                   QByteArray("APETAGEX\xD0\x07\0\0\x8E\0\0\0\x01\0\0\0", 20) + QByteArray(12, '\0');
+        MemoryStream behindApe(bytesOf(QByteArray(50, 'a') + apeTail + old));
+        Id3v1Tag apeTag(&behindApe, result);
+        apeTag.items().clear();
+        QCOMPARE(apeTag.save(), 0);
+        QCOMPARE(toQByteArray(behindApe.bytes()), QByteArray(50, 'a') + apeTail);
+        // Clearing an APE tag that stands behind such blocks (or between them) with another
+        // tag in front of them leaves an empty tag: without it, once the tag is gone, the
+        // blocks would stand together and the older tag would be read next time.
+        const QByteArray newTail = QByteArray("\x03\0\0\0\0\0\0\0Title\0new", 17) +
+                                   QByteArray("APETAGEX\xD0\x07\0\0\x31\0\0\0\x01\0\0\0", 20) + QByteArray(12, '\0');
+        for (const QByteArray& end : {old + old + newTail, old + newTail + old}) {
+            MemoryStream exposing(bytesOf(QByteArray(50, 'a') + apeTail + end));
+            ApeTag lastTag(&exposing, result);
+            QCOMPARE(textOf(lastTag.items(), FieldTitle), QString("new"));
+            lastTag.items().clear();
+            QCOMPARE(lastTag.save(), 0);
+            QCOMPARE(lastTag.reload(), 0);
+            QCOMPARE(lastTag.items().count(), 0);
+        }
     }
 
     // ID3v2 reading across versions, and what a save keeps and drops.
@@ -639,10 +672,11 @@ private slots:
 
     // Files that once broke a save (tests/tags/data): a second value of a field that
     // outlived its clearing, a "TAG" inside the FLAC metadata taken for an ID3v1 block,
-    // an ASF header that miscounts its objects, bytes between an ID3v2 tag and "fLaC".
-    // The program's clear-add-save sequence twice, and the handler cleared and saved
-    // twice: a save that fails leaves every byte, one that works is stable, and what
-    // ffmpeg decodes of the file stays the same.
+    // an ASF header that miscounts its objects, bytes between an ID3v2 tag and "fLaC",
+    // an APE tag in front of two ID3v1 blocks. The program's clear-add-save sequence
+    // twice, and the handler cleared and saved twice: a save that fails leaves every
+    // byte, one that works is stable, what ffmpeg decodes of the file stays the same, and
+    // no old value (the files mark them "OLDTAG") that mutagen read before is left.
     void regressionFilesSaveTwiceAlike_data() {
         QTest::addColumn<QString>("path");
         const QDir data(qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/data");
@@ -671,9 +705,18 @@ private slots:
         QCOMPARE(file->attach(&stream), 0);
         const int type = file->fileType();
         // Files whose save would lose samples: an MP4 track whose chunk offsets cannot be
-        // reached while the media moves, a FLAC block running into the first frame.
-        const QStringList refused = {"m4a-minf-size-overruns-mdia-6d0f63a4.m4a",
-                                     "flac-stray-lead-and-cut-padding-10e96865.flac"};
+        // reached while the media moves, a FLAC block running into the first frame, ASF
+        // headers whose objects cannot be walked to their end (a Header Extension 2 bytes
+        // short or long, sizes that run into the header's last bytes).
+        const QStringList refused = {
+            "m4a-minf-size-overruns-mdia-6d0f63a4.m4a",     "flac-stray-lead-and-cut-padding-10e96865.flac",
+            "asf-header-extension-size-short-a33eaf1e.wma", "asf-header-extension-size-long-7a4b67f8.wma",
+            "asf-duplicate-tracknumber-afd7bf58.wma",       "asf-empty-second-tracknumber-255716ba.wma"};
+        // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
+        // has no frame): only their bytes are checked.
+        const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
+                                    "asf-empty-second-tracknumber-255716ba.wma", "flac-tag-at-end-eeb1c926.flac"};
+        const bool plays = !silent.contains(QFileInfo(path).fileName());
         if (refused.contains(QFileInfo(path).fileName())) {
             QCOMPARE(clearAddSave(), -1);
             QCOMPARE(toQByteArray(stream.bytes()), input);
@@ -682,7 +725,7 @@ private slots:
             QVERIFY(file->save() <= 0);
             QCOMPARE(toQByteArray(stream.bytes()), input);
             releaseAudioTagFile(file);
-            QVERIFY(tagtest::holdsSound(tagtest::audioDigest(path)));
+            QVERIFY(tagtest::holdsSound(tagtest::audioDigest(path)) || !plays);
             return;
         }
         QCOMPARE(clearAddSave(), 0);
@@ -704,14 +747,84 @@ private slots:
         QCOMPARE(toQByteArray(stream.bytes()), cleared);
         releaseAudioTagFile(file);
         const QList<QByteArray> decoded = tagtest::audioDigests(copies);
-        // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
-        // has no frame): only their bytes are checked.
-        const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
-                                    "asf-empty-second-tracknumber-255716ba.wma", "flac-tag-at-end-eeb1c926.flac"};
-        QVERIFY2(tagtest::holdsSound(decoded.value(0)) || silent.contains(QFileInfo(path).fileName()),
-                 qPrintable("ffmpeg decodes no sample of " + path));
+        QVERIFY2(tagtest::holdsSound(decoded.value(0)) || !plays, qPrintable("ffmpeg decodes no sample of " + path));
         QCOMPARE(decoded.value(1), decoded.value(0)); // with the titles
         QCOMPARE(decoded.value(2), decoded.value(0)); // cleared
+        // Whether mutagen reads an old value: bytes without the mark hold none, and a file
+        // mutagen cannot read shows it none.
+        const QByteArray wideMark(reinterpret_cast<const char*>(u"OLDTAG"), 12);
+        auto holdsOldValue = [&wideMark](const QString& copy) {
+            const QByteArray bytes = tagtest::readFile(copy);
+            QByteArray tags;
+            QByteArray errors;
+            return (bytes.contains("OLDTAG") || bytes.contains(wideMark)) &&
+                   tagtest::runChecker({"read", copy}, &tags, &errors) == 0 && tags.contains("OLDTAG");
+        };
+        if (holdsOldValue(copies.value(0))) {
+            QVERIFY2(!holdsOldValue(copies.value(1)), "an old value outlived the save");
+            QVERIFY2(!holdsOldValue(copies.value(2)), "an old value outlived the clearing");
+        }
+    }
+
+    // An ASF header is saved only when every object in it was read. A second Metadata
+    // object copied into the Header Extension with both its sizes counting it is kept;
+    // with the data size leaving it out, the save is refused and every byte kept. Read
+    // whole, a field's further values go with it, and an empty one in front of its value
+    // stays, at the first save as at the second.
+    void asfSavesOnlyHeadersReadWhole() {
+        using tagtest::littleEndian;
+        auto object = [](const char* guid, const QByteArray& body) {
+            return QByteArray::fromHex(guid) + littleEndian(24 + quint64(body.size()), 8) + body;
+        };
+        auto wide = [](const QString& text) {
+            return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        };
+        auto descriptor = [&wide](const QString& name, const QString& value) {
+            const QByteArray key = wide(name) + QByteArray(2, 0);
+            const QByteArray text = wide(value) + QByteArray(2, 0);
+            return littleEndian(quint64(key.size()), 2) + key + littleEndian(0, 2) +
+                   littleEndian(quint64(text.size()), 2) + text;
+        };
+        auto asfFile = [&object](const QByteArray& extensionObjects, int dataSize, const QByteArray& rest) {
+            const QByteArray extension =
+                object("B503BF5F2EA9CF118EE300C00C205365", QByteArray::fromHex("11D2D3ABBAA9CF118EE600C00C205365") +
+                                                               littleEndian(6, 2) + littleEndian(quint64(dataSize), 4) +
+                                                               extensionObjects);
+            const QByteArray header = object("3026B2758E66CF11A6D900AA0062CE6C",
+                                             littleEndian(2, 4) + QByteArray("\x01\x02", 2) + extension + rest);
+            return header + object("3626B2758E66CF11A6D900AA0062CE6C", QByteArray(16, '\x11') + littleEndian(0, 8) +
+                                                                           QByteArray("\x01\x01", 2) + pattern(64));
+        };
+        const QByteArray metadata = object("EACBF8C5AF5B77488467AA8C44FA4CCA", littleEndian(0, 2));
+        const QByteArray descriptions =
+            object("40A4D0D207E3D21197F000A0C95EA850", littleEndian(3, 2) + descriptor("WM/TrackNumber", "") +
+                                                           descriptor("WM/TrackNumber", "old three") +
+                                                           descriptor("WM/TrackNumber", "old four"));
+
+        const QByteArray whole = asfFile(metadata + metadata, 2 * metadata.size(), descriptions);
+        MemoryStream stream(bytesOf(whole));
+        IAudioTagFile* file = createAudioTagFile();
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->fileType(), int(FileWma));
+        QCOMPARE(file->itemCount(), 1);
+        QCOMPARE(clearAddTitlesAndSave(file), 0);
+        const QByteArray written = toQByteArray(stream.bytes());
+        QCOMPARE(written.count(metadata), 2);
+        QVERIFY(!written.contains(wide("old")));
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(clearAddTitlesAndSave(file), 0);
+        QCOMPARE(toQByteArray(stream.bytes()), written);
+        QCOMPARE(file->clearAll(), 0);
+        QCOMPARE(file->save(), 0);
+        QCOMPARE(file->attach(&stream), 0);
+        QCOMPARE(file->itemCount(), 0);
+
+        const QByteArray copyLeftOut = asfFile(metadata + metadata, metadata.size(), descriptions);
+        MemoryStream damaged(bytesOf(copyLeftOut));
+        QCOMPARE(file->attach(&damaged), 0);
+        QCOMPARE(clearAddTitlesAndSave(file), -1);
+        QCOMPARE(toQByteArray(damaged.bytes()), copyLeftOut);
+        releaseAudioTagFile(file);
     }
 
     // The tag-file object's bookkeeping: typing by extension, refusals, an unchanged save.

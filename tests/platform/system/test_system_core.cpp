@@ -109,7 +109,9 @@ private slots:
         grabbed.keycodes = {75};
         grabbed.modifierMask = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
         grabbed.lockMask = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;
+        grabbed.window = 0x2a0;
         xcb_key_press_event_t press{};
+        press.event = 0x2a0;
         press.response_type = XCB_KEY_PRESS;
         press.detail = 75;
         press.state = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
@@ -119,6 +121,9 @@ private slots:
         QVERIFY(platform::isPressOfHotkey(nullptr, &press, grabbed));
         press.response_type = XCB_KEY_PRESS | 0x80; // sent by a client: still a key press
         QVERIFY(platform::isPressOfHotkey(nullptr, &press, grabbed));
+        press.event = 0x4c00007; // typed into a window of ours that holds the keyboard
+        QVERIFY(!platform::isPressOfHotkey(nullptr, &press, grabbed));
+        press.event = 0x2a0;
         press.state = XCB_MOD_MASK_CONTROL;
         QVERIFY(!platform::isPressOfHotkey(nullptr, &press, grabbed));
         press.state = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT;

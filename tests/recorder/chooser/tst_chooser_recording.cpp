@@ -1,6 +1,8 @@
-// A format chosen in the chooser is what a recording is made in: profile 4002 with
-// H.265 kept through a change of resolution, and Mono through a change of audio codec,
-// records HEVC and one-channel sound into Matroska (ffprobe judges the file).
+// The chooser on the virtual desktop: the selected tile's Settings button as the screen
+// shows it (xdotool, ImageMagick), and a format chosen in the chooser is what a recording
+// is made in: profile 4002 with H.265 kept through a change of resolution, and Mono
+// through a change of audio codec, records HEVC and one-channel sound into Matroska
+// (ffprobe judges the file).
 #include "ChooserTestSupport.h"
 
 #include "app/AppGlobals.h"
@@ -10,11 +12,31 @@
 #include "media/QRecordObject.h"
 #include "recorder/CurrentFormat.h"
 #include "tests/media/recording_test_support.h"
+#include "tests/support/DesktopHelpers.h"
+#include "tests/support/TestOutput.h"
+#include "toolkit/QRZButton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 
 using namespace choosertest;
+
+namespace {
+
+// Pixels of the rectangle brighter than any tile colour: the Settings button's near-white
+// lines (the tiles themselves are dark greys).
+int brightPixels(const QImage& screen, const QRect& rect) {
+    int count = 0;
+    const QRect inside = rect & screen.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            count += qGray(screen.pixel(x, y)) > 160;
+        }
+    }
+    return count;
+}
+
+} // namespace
 
 class TestChooserRecording : public QObject {
     Q_OBJECT
@@ -31,6 +53,50 @@ private slots:
         g_currentFormat = nullptr;
         QFormatDlg::releaseInstance();
         freeFormatNameGlobals();
+    }
+
+    // A click on a tile selects it and shows its Settings button at its top right, where
+    // a click slides the settings panel up; a tile under the mouse that is not selected
+    // shows none.
+    void theSelectedTileShowsItsSettingsButton() {
+        QFormatDlg::releaseInstance();
+        QFormatDlg* dialog = QFormatDlg::getInstance(nullptr);
+        dialog->loadDefaultFormat(true);
+        QVERIFY(desktoptest::activate(dialog));
+        QRZListView* list = dialog->listView();
+        const QModelIndex mov = tileOf(dialog, 4001);
+        const QModelIndex webm = tileOf(dialog, 4003);
+        QVERIFY(mov.isValid() && webm.isValid());
+        auto onScreen = [list](const QModelIndex& index) {
+            const QRect tile = list->visualRect(index);
+            return QRect(list->viewport()->mapToGlobal(tile.topLeft()), tile.size());
+        };
+        QRZStyleButton* button = dialog->settingsButton();
+        QVERIFY(button->width() > 0 && button->height() > 0);
+        auto buttonOn = [&](const QModelIndex& index) {
+            return QRect(onScreen(index).topLeft() + QPoint(126 - button->width(), 2), button->size());
+        };
+
+        QVERIFY(desktoptest::click(onScreen(mov).center()));
+        QTRY_COMPARE(chunkOfIndex(list->currentIndex())->intA(), 4001);
+        QTest::qWait(100); // the repaint after the click
+        QImage screen = desktoptest::screenshot(testoutput::pngPath("format_tile_selected_settings_button"));
+        QVERIFY(!screen.isNull());
+        QVERIFY2(brightPixels(screen, buttonOn(mov)) > 10, "no Settings button on the selected tile");
+
+        QVERIFY(desktoptest::moveTo(onScreen(webm).center()));
+        QTest::qWait(100);
+        screen = desktoptest::screenshot(testoutput::pngPath("format_tile_hovered_not_selected"));
+        QVERIFY(!screen.isNull());
+        QCOMPARE(brightPixels(screen, buttonOn(webm)), 0);
+
+        QVERIFY(!dialog->isSettingPanelOpen());
+        QVERIFY(desktoptest::click(buttonOn(mov).center()));
+        QTRY_COMPARE(dialog->settingPanel()->geometry(), QRect(21, 271, 648, 88));
+        QCOMPARE(chunkOfIndex(list->currentIndex())->intA(), 4001);
+        desktoptest::screenshot(testoutput::pngPath("format_tile_settings_panel_open"));
+        dialog->OnBtnCancel();
+        QFormatDlg::releaseInstance();
     }
 
     void profile4002RecordsWhatWasChosen() {

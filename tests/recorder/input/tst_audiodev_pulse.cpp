@@ -14,11 +14,14 @@
 #include "DesktopHelpers.h"
 #include "OwnSoundServer.h"
 #include "PrivateUserFolders.h"
+#include "TestOutput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLibrary>
+#include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -221,18 +224,75 @@ private slots:
         QVERIFY(clock.elapsed() < 2000);
     }
 
+    // A level preview of the desktop server's sine microphone, steady from its first
+    // moment: the arc around the microphone button shows on the screen in nearly every
+    // one of 16 screenshots over 4 s (pixels that differ from a screenshot taken before
+    // the preview ran), and it is gone once the preview stops.
     void previewMovesTheMicrophoneMeter() {
         SelectRecordInputWgt panel;
         panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        const auto* button = panel.findChild<QWidget*>(QStringLiteral("m_btnMicDevice"));
+        QVERIFY(button);
+        const QRect area(button->mapToGlobal(QPoint(0, 0)), button->size());
+        const auto shot = [&area] {
+            return QGuiApplication::primaryScreen()
+                ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto arcPixels = [](const QImage& before, const QImage& now) {
+            int count = 0;
+            for (int y = 0; y < std::min(before.height(), now.height()); ++y) {
+                for (int x = 0; x < std::min(before.width(), now.width()); ++x) {
+                    const QColor a = before.pixelColor(x, y);
+                    const QColor b = now.pixelColor(x, y);
+                    count +=
+                        std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) >
+                        60;
+                }
+            }
+            return count;
+        };
+        QTest::qWait(300);
+        const QImage idle = shot();
+        QVERIFY(!idle.isNull());
+
         QRecordAudioObject preview(QRecordAudioObject::Microphone);
         preview.setLevelMeterEnabled(true);
         connect(&preview, &QRecordAudioObject::emitVolume, &panel, &SelectRecordInputWgt::MicrophoneAudioVolume);
         preview.start();
         QVERIFY(waitFor([&]() { return panel.microphoneLevel() > 0; }, 5000));
-        QDir().mkpath(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR));
-        panel.grab().save(QStringLiteral(CALVORINE_TEST_OUTPUT_DIR) + QStringLiteral("/audio_input_panel.png"));
+        constexpr int kFrames = 16;
+        constexpr int kArcAtLeast = 20;
+        QImage strip(area.width() * (kFrames + 2), area.height(), QImage::Format_RGB32);
+        strip.fill(Qt::black);
+        QPainter painter(&strip);
+        painter.drawImage(0, 0, idle);
+        QStringList counts;
+        int shown = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kFrames; ++i) {
+            QTest::qWait(int(std::max<qint64>(1, (i + 1) * 250 - clock.elapsed())));
+            const QImage frame = shot();
+            const int pixels = arcPixels(idle, frame);
+            counts << QString::number(pixels);
+            shown += pixels >= kArcAtLeast;
+            painter.drawImage(area.width() * (i + 1), 0, frame);
+        }
         preview.stop();
         QVERIFY(waitFor([&]() { return panel.microphoneLevel() == 0; }, 2000));
+        QTest::qWait(300);
+        const QImage stopped = shot();
+        painter.drawImage(area.width() * (kFrames + 1), 0, stopped);
+        painter.end();
+        strip.save(testoutput::pngPath(QStringLiteral("microphone_meter_frames")));
+        const QString found =
+            QString("arc pixels per frame: %1; after the stop %2").arg(counts.join(' ')).arg(arcPixels(idle, stopped));
+        qInfo().noquote() << found;
+        QVERIFY2(shown >= kFrames - 1, qPrintable(found));
+        QVERIFY2(arcPixels(idle, stopped) < kArcAtLeast, qPrintable(found));
     }
 };
 

@@ -537,6 +537,15 @@ private slots:
         QVERIFY(m_program->clickAt(icon.center(), 1));
         QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().size() == kNormalSize, 5000);
         screenshot(QStringLiteral("09-tray-restored"));
+        // Minimised, the window comes back by the tray's Show Window.
+        QVERIFY(journey::xdotool({"windowminimize", "--sync", QString::number(m_program->window())}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().isEmpty(), 5000);
+        QVERIFY(openTrayMenu(tray));
+        QVERIFY(m_program->keys(QStringLiteral("Down")));
+        QVERIFY(m_program->keys(QStringLiteral("Down")));
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_program->rect().size() == kNormalSize, 5000);
+        screenshot(QStringLiteral("09-tray-show-window"));
 
         // Audio mode, closed to the tray: the start hotkey records and stops.
         QVERIFY(m_program->clickInWindow(kAudioModeButton));

@@ -4,6 +4,7 @@
 // program on the virtual desktop, driven with xdotool in private folders; screenshots
 // in test-output/recorder-journey/, files read back with ffprobe and the file system.
 #include "JourneyDriver.h"
+#include "tests/support/DesktopHelpers.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/OwnSoundServer.h"
 #include "tests/support/ReadOnlyFile.h"
@@ -303,6 +304,69 @@ private slots:
         QVERIFY2(journey::probedDuration(journey::probe(file)) > 1.0, qPrintable(file));
         QVERIFY(QFileInfo(data + QStringLiteral("/History.xml")).isDir());
         QCOMPARE(fileBytes(m_program->settingsFile()), stored);
+    }
+
+    // A main window dragged low on the screen, grown by its options panel: it moves up so
+    // that the whole panel, its Reset button among it, stays on the screen.
+    void optionsPanelStaysOnTheScreen() {
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), storedFolders(*m_program)));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        const QString root = journey::run(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
+        const QRect screen(0, 0, 1920, 1080);
+        QVERIFY2(root.contains(QStringLiteral("-geometry 1920x1080")), qPrintable(root));
+        // Dragged low by its title band, as a user would.
+        const QRect start = m_program->rect();
+        const QPoint grip = start.topLeft() + QPoint(200, 15);
+        QVERIFY(desktoptest::drag(grip, grip + QPoint(300 - start.x(), 660 - start.y()), 12));
+        QTRY_COMPARE_WITH_TIMEOUT(m_program->rect().topLeft(), QPoint(300, 660), 5000);
+        screenshot(QStringLiteral("16-main-window-low"));
+        QVERIFY(m_program->clickInWindow(kOptionsButton));
+        QVERIFY(m_program->waitForSize(kOptionsOpenSize));
+        QTRY_VERIFY2_WITH_TIMEOUT(screen.contains(m_program->rect()),
+                                  qPrintable(QStringLiteral("window at %1,%2 %3x%4")
+                                                 .arg(m_program->rect().x())
+                                                 .arg(m_program->rect().y())
+                                                 .arg(m_program->rect().width())
+                                                 .arg(m_program->rect().height())),
+                                  3000);
+        QCOMPARE(m_program->rect().x(), 300);
+        QCOMPARE(m_program->rect().bottom(), screen.bottom());
+        screenshot(QStringLiteral("16-options-panel-on-screen"));
+    }
+
+    // An output folder that cannot be written (a file stands where it should be made): the
+    // recording's failure box says so and names the folder, not only "Recording failed!".
+    void outputFolderThatCannotBeWrittenIsNamed() {
+        const QString blocker = m_program->folders().root() + QStringLiteral("/blocker");
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a folder") > 0);
+        file.close();
+        const QString output = blocker + QStringLiteral("/recordings/");
+        QList<QStringList> settings = storedFolders(*m_program);
+        settings[1][2] = output;
+        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        startProgram();
+        QVERIFY(m_program->waitForSize(kNormalSize));
+        QVERIFY(m_program->clickInWindow(kAudioModeButton));
+        QList<quint64> known = journey::otherWindowsOf(*m_program);
+        QVERIFY(m_program->clickInWindow(kRecordButton));
+        const quint64 countdown = journey::waitForNewWindowOf(*m_program, known, 10000);
+        QVERIFY(countdown != 0);
+        known.append(countdown);
+        const quint64 box = journey::waitForNewWindowOf(*m_program, known, 20000);
+        QVERIFY(box != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(countdown).isEmpty(), 5000);
+        screenshot(QStringLiteral("16-output-folder-cannot-be-written"));
+        // The bare box is about 216 pixels wide; the folder's long path makes it wider.
+        const QRect boxRect = journey::windowRect(box);
+        QVERIFY2(boxRect.width() > 300, qPrintable(QString::number(boxRect.width())));
+        const QByteArray told = m_program->log();
+        QVERIFY2(told.contains("Recording failed!\nThe output folder cannot be written:\n" + output.toUtf8()),
+                 told.right(600).constData());
+        QVERIFY(m_program->keys(QStringLiteral("Return")));
+        QTRY_VERIFY_WITH_TIMEOUT(journey::windowRect(box).isEmpty(), 5000);
+        QVERIFY(QFileInfo(blocker).isFile());
     }
 
     // A signal ends the program (a session that ends): no one is there to answer a box,

@@ -9,15 +9,18 @@
 #include "recorder/QBasicOptions.h"
 #include "recorder/QCursorOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
+#include "recorder/SmallDialogs.h"
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -27,14 +30,6 @@ using desktoptest::xdotool;
 namespace {
 
 const int kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
-
-bool focusWindow(QWidget* window) {
-    window->show();
-    window->raise();
-    window->activateWindow();
-    xdotool({"windowactivate", "--sync", QString::number(window->winId())});
-    return QTest::qWaitForWindowActive(window, 5000);
-}
 
 // Another X client holding a combination until it is stopped.
 class Holder {
@@ -93,7 +88,7 @@ private slots:
         line->setText(QStringLiteral("Ctrl + Alt + F9"));
         QSignalSpy focus(line, &QKeyListenerLineEdit::emitFocusState);
         QSignalSpy combos(line, &QKeyListenerLineEdit::eimtShortcutChange);
-        QVERIFY(focusWindow(&window));
+        QVERIFY(desktoptest::activate(&window));
         other->setFocus();
         QVERIFY(xdotool({"key", "Tab"}));
         QTRY_COMPARE(focus.count(), 1);
@@ -125,7 +120,7 @@ private slots:
     void cursorChooserPopup() {
         QCursorOptions page;
         page.resize(240, 200);
-        QVERIFY(focusWindow(&page));
+        QVERIFY(desktoptest::activate(&page));
         QRZComboBox* combo = page.highlightCombo();
         QCursorSelectDlg* chooser = page.highlightChooser();
         const QPoint comboCentre = combo->mapToGlobal(combo->rect().center());
@@ -156,8 +151,38 @@ private slots:
         QCOMPARE(picked.count(), 1);
     }
 
+    // A click on the about box's home page link asks the desktop for the page: a stand-in
+    // xdg-open first on the path writes down what it was asked to open.
+    void aboutLinkOpensThePage() {
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        const QString asked = bin.filePath("asked.txt");
+        QFile script(bin.filePath("xdg-open"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1'\n").arg(asked).toLocal8Bit());
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        qunsetenv("BROWSER");
+        qunsetenv("DEFAULT_BROWSER");
+
+        QAboutDlg about;
+        QVERIFY(desktoptest::activate(&about));
+        auto* link = about.findChild<QLabel*>("m_labHome");
+        QVERIFY(link != nullptr);
+        QTRY_VERIFY(link->x() > 50);
+        QVERIFY(!desktoptest::screenshot(testoutput::pngPath("about_box_link")).isNull());
+        // The label is as wide as the address: its middle is on the link.
+        desktoptest::click(link->mapToGlobal(link->rect().center()));
+        const bool opened = desktoptest::waitFor([&]() { return QFile::exists(asked); }, 5000);
+        qputenv("PATH", path);
+        QVERIFY2(opened, "no page was asked for");
+        QTRY_COMPARE(QString::fromLocal8Bit(fileBytes(asked)).trimmed(), QAboutDlg::homePageAddress());
+    }
+
     void basicPageHotkeys() {
-        addShortcut(PauseResumeAction, Qt::Key_F12);
+        QGlobalShortCut* pause = addShortcut(PauseResumeAction, Qt::Key_F12);
         QGlobalShortCut* stop = addShortcut(StartStopAction, Qt::Key_F11);
         QGlobalShortCut* shot = addShortcut(ScreenshotAction, Qt::Key_F9);
         addShortcut(CutAction, Qt::Key_F10);
@@ -166,7 +191,7 @@ private slots:
         QBasicOptions page;
         page.resize(268, 200);
         QSignalSpy enable(&page, &QBasicOptions::emitShortcutEnable);
-        QVERIFY(focusWindow(&page));
+        QVERIFY(desktoptest::activate(&page));
         QRZComboBox* list = page.shortcutList();
         QCOMPARE(list->count(), 4);
         const int shotRow = list->findData(int(ScreenshotAction));
@@ -185,8 +210,14 @@ private slots:
         QVERIFY(shot->isRegistered());
         keepShot(&page, "basic_options_hotkey");
 
-        // The new key works system-wide; the old one is free for another program.
+        // The new key works system-wide once the editor lets the keyboard go; the old one
+        // is free for another program.
         QSignalSpy shots(shot, &QGlobalShortCut::activated);
+        QSignalSpy stops(stop, &QGlobalShortCut::activated);
+        QSignalSpy pauses(pause, &QGlobalShortCut::activated);
+        page.keyEditor()->clearFocus();
+        QTRY_COMPARE(enable.count(), 2);
+        QTest::qWait(50); // the event loop sends the keyboard's release to the X server
         QVERIFY(xdotool({"key", "ctrl+alt+F5"}));
         QTRY_COMPARE(shots.count(), 1);
         {
@@ -194,44 +225,86 @@ private slots:
             QCOMPARE(holder.answer(), QStringLiteral("grabbed"));
         }
 
-        // A combination held by another program is kept, with the conflict mark.
+        // A combination held by another program reaches the editor all the same and is
+        // kept, with the conflict mark.
         {
             Holder holder("F6", "ctrl,alt");
             QCOMPARE(holder.answer(), QStringLiteral("grabbed"));
-            // Held elsewhere, the combination never reaches the line by the keyboard: it is
-            // handed over as the line reports it.
-            page.shortcutChange(Qt::Key_F6, Qt::KeyboardModifiers(kCtrlAlt));
-            QCOMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777269"));
+            QVERIFY(desktoptest::click(page.keyEditor()->mapToGlobal(page.keyEditor()->rect().center())));
+            QTRY_VERIFY(page.keyEditor()->hasFocus());
+            QVERIFY(xdotool({"key", "ctrl+alt+F6"}));
+            QTRY_COMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777269"));
             QVERIFY(!shot->isRegistered());
             QVERIFY(page.conflictMark()->isVisible());
+            QCOMPARE(page.conflictMark()->toolTip(),
+                     QStringLiteral("Hotkey has been occupied, proposed to replace the hotkey."));
             keepShot(&page, "basic_options_conflict");
         }
 
-        // A combination another action has is refused: nothing stored, own key shown.
+        // Pause/Resume, a click into the editor, then the Stop key: the editor has it,
+        // it is stored, and the mark says Stop holds it. Stop alone answers the key; the
+        // old Pause key answers nothing.
+        list->setCurrentIndex(list->findData(int(PauseResumeAction)));
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F12"));
+        QVERIFY(!page.conflictMark()->isVisible());
+        QVERIFY(desktoptest::click(page.keyEditor()->mapToGlobal(page.keyEditor()->rect().center())));
+        QTRY_VERIFY(page.keyEditor()->hasFocus());
+        QVERIFY(xdotool({"key", "ctrl+alt+F11"}));
+        QTRY_COMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F11"));
+        QCOMPARE(storedSetting("SHORTCUT_SET", "Pause_shortcut"), QStringLiteral("201326592*16777274"));
+        QVERIFY(page.conflictMark()->isVisible());
+        QCOMPARE(page.conflictMark()->toolTip(),
+                 QStringLiteral("Ctrl + Alt + F11 is already the key of \"Start/Stop Capture\"."));
+        QVERIFY(!pause->isRegistered());
+        QVERIFY(stop->isRegistered());
+        QCOMPARE(stops.count() + pauses.count(), 0); // typed into the editor, no action ran
+        // The screen shows the key and the mark (its amber triangle) once repainted.
+        QWidget* mark = page.conflictMark();
+        const QRect markOnScreen(mark->mapToGlobal(QPoint(0, 0)), mark->size());
+        QVERIFY(desktoptest::waitFor([&markOnScreen] {
+            const QImage screen = desktoptest::screenshot(testoutput::pngPath("basic_options_clash_with_stop"));
+            int amber = 0;
+            for (int y = markOnScreen.top(); y <= markOnScreen.bottom(); ++y) {
+                for (int x = markOnScreen.left(); x <= markOnScreen.right(); ++x) {
+                    const QColor seen = screen.pixelColor(x, y);
+                    amber += seen.red() > 180 && seen.blue() < 90;
+                }
+            }
+            return amber > 10;
+        }));
+        page.keyEditor()->clearFocus();
+        QTest::qWait(50);
+        QVERIFY(xdotool({"key", "ctrl+alt+F11"}));
+        QTRY_COMPARE(stops.count(), 1);
+        QVERIFY(xdotool({"key", "ctrl+alt+F12"}));
+        QVERIFY(xdotool({"key", "ctrl+alt+F11"}));
+        QTRY_COMPARE(stops.count(), 2);
+        QCOMPARE(pauses.count(), 0);
+
+        // The key it already has stores nothing.
         const QByteArray before = fileBytes(dataFolder() + "/VideoDefaultSetting.xml");
         page.shortcutChange(Qt::Key_F11, Qt::KeyboardModifiers(kCtrlAlt));
         QCOMPARE(fileBytes(dataFolder() + "/VideoDefaultSetting.xml"), before);
-        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F6"));
-        int key = 0, mods = 0;
-        shot->getKey(&key, &mods);
-        QCOMPARE(key, int(Qt::Key_F6));
+        QVERIFY(!pause->isRegistered());
+        // Once Stop takes another key, Pause takes the one it waited for.
+        stop->setPendingKey(Qt::Key_F7, kCtrlAlt);
+        page.applyShortcut(StartStopAction);
         QVERIFY(stop->isRegistered());
-        // The key it already has changes nothing either.
-        page.shortcutChange(Qt::Key_F6, Qt::KeyboardModifiers(kCtrlAlt));
-        QCOMPARE(fileBytes(dataFolder() + "/VideoDefaultSetting.xml"), before);
+        QVERIFY(pause->isRegistered());
+        QVERIFY(xdotool({"key", "ctrl+alt+F11"}));
+        QTRY_COMPARE(pauses.count(), 1);
+        QCOMPARE(stops.count(), 2);
 
         // Reset: default keys back and registered, and the format reset is asked for.
         QSignalSpy resetFormat(&page, &QBasicOptions::emitResetFormat);
         page.reset();
         QCOMPARE(resetFormat.count(), 1);
         QCOMPARE(storedSetting("SHORTCUT_SET", "Screenshot_shortcut"), QStringLiteral("201326592*16777272"));
-        QVERIFY(shot->isRegistered());
-        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F9"));
+        QCOMPARE(storedSetting("SHORTCUT_SET", "Stop_shortcut"), QStringLiteral("201326592*16777274"));
+        QVERIFY(shot->isRegistered() && stop->isRegistered() && pause->isRegistered());
+        QCOMPARE(page.keyEditor()->text(), QStringLiteral("Ctrl + Alt + F12"));
         QVERIFY(!page.conflictMark()->isVisible());
-
-        page.keyEditor()->clearFocus();
-        QTRY_COMPARE(enable.count(), 2);
-        QCOMPARE(enable.at(1).at(0).toBool(), true);
+        QCOMPARE(enable.last().at(0).toBool(), true); // the editor let the keyboard go
     }
 };
 

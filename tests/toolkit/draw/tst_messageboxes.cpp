@@ -148,6 +148,36 @@ private slots:
         QCOMPARE(box.textRect().left(), 8 + 72);
     }
 
+    // Two lines of a message (a folder named under "Recording failed!"): blank rows lie
+    // between the first line's descenders and the second line's ascenders.
+    void linesOfAMessageStandApart() {
+        QRZMessageBox box;
+        box.addButtons(QRZMessageBox::OkButton);
+        box.setText(QStringLiteral("Recording failed, quite typically!\nThe folder /tmp/jpgq cannot be written."));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QImage image = box.grab().toImage();
+        const QRect text = box.textRect();
+        QVector<QPair<int, int>> runs;
+        bool inLine = false;
+        for (int y = text.top() - 2; y <= text.bottom() + 2; ++y) {
+            bool inked = false;
+            for (int x = text.left(); x <= text.right() && !inked; ++x) {
+                inked = image.pixelColor(x, y).lightness() > 120;
+            }
+            if (inked && !inLine) {
+                runs.append({y, y});
+            } else if (inked) {
+                runs.last().second = y;
+            }
+            inLine = inked;
+        }
+        QCOMPARE(runs.size(), 2);
+        QVERIFY2(runs[1].first - runs[0].second > 2,
+                 qPrintable(
+                     QStringLiteral("line 1 ends at %1, line 2 starts at %2").arg(runs[0].second).arg(runs[1].first)));
+    }
+
     // The title, its icon and the close button sit in the middle of the title band the
     // background draws, the OK button in the middle of the band above the box's bottom
     // edge (the band was drawn from the window's top edge, not below its 8-pixel margin,
