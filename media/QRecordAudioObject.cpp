@@ -7,6 +7,7 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -29,14 +30,34 @@ constexpr int kQueueDepth = 4;
 // How far a packet's stamped end may lie beyond the moment it was read: the jitter of a
 // source's age figure, below the encoder's resynchronisation threshold.
 constexpr int64_t kAheadSlackUs = 20'000;
-// How far the age a source gives a packet may put it after the end of the sound before it
-// and still be jitter: packets come in bursts (the server's fragments, the capture's
-// poll, a loaded machine), each one's age a little off. Within it the sound goes on
-// where the last packet ended, sample after sample; beyond it the source lost sound.
-constexpr int64_t kGapAfterUs = 60'000;
 // Sound a source hands out ahead of time is held until its time has come, up to this
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
+// A device's clock is never exactly the machine's (a null output of the sound server
+// runs a tenth of a millisecond a second fast): the device's own time, its frames counted
+// from an anchor, is followed to the moments the packets were captured. Each window of
+// this length, the mean of how far the packets were found from the device's time tells
+// how far that time is off, and both the offset and the rate at which it grows are
+// corrected by a part of it: a loop that keeps up with a steady drift without lagging
+// behind it, and leaves a single packet's jitter out.
+constexpr int64_t kClockWindowUs = 1'000'000;
+constexpr double kOffsetGain = 0.25;
+constexpr double kRateGain = 0.01;
+// Packets this far from the followed clock start it anew (sound the device lost, or
+// handed out late or early).
+constexpr int64_t kClockJumpUs = 20'000;
+// Once the sound handed on is this far ahead of or behind the device's followed clock, a
+// frame is left out of or added to each packet until it is back within kTrimBackUs: a
+// frame in 480 changes nothing one can hear, and the sound keeps to the machine's clock
+// however long the recording runs.
+constexpr int64_t kTrimFromUs = 250;
+constexpr int64_t kTrimBackUs = 50;
+// How far the device's clock may put a packet from the end of the sound before it and
+// still be jitter: packets come in bursts (the server's fragments, the capture's poll, a
+// loaded machine), and one found far off starts the clock anew. Within it the sound goes
+// on where the last packet ended, sample after sample, and the difference is trimmed
+// away; beyond it the device lost sound (or sent it twice) and the clock places it.
+constexpr int64_t kGapAfterUs = 60'000;
 // A source that failed is opened again at this interval.
 constexpr int64_t kReopenEveryUs = 500'000;
 // A chosen device missing this long after its source failed is taken as gone for good:
@@ -285,11 +306,16 @@ void QRecordAudioObject::followStart() {
     }
     m_followedStarts = count;
     const int64_t start = m_startTimeUs;
-    // A stamp on the old start plus shiftUs is the same moment on the new one.
-    const int64_t shiftUs = m_haveStart ? m_stampOriginUs - start : 0;
+    // A moment on the old start plus clockShiftUs is the same moment on the new one: the
+    // device's followed clock goes on. Before the first start nothing was placed.
+    const int64_t clockShiftUs = m_stampOriginUs - start;
+    m_clockAnchorUs += clockShiftUs;
+    m_clockWindowEndUs += clockShiftUs;
+    const int64_t shiftUs = m_haveStart ? clockShiftUs : 0;
     m_nextTimestampUs = m_haveStart ? std::max<int64_t>(m_nextTimestampUs + shiftUs, 0) : 0;
-    if (!m_haveStart) {
-        m_placedAny = false;
+    m_runStartUs += shiftUs;
+    if (m_nextTimestampUs <= 0) {
+        m_runFrames = 0;
     }
     m_placeFromUs = 0;
     m_stampOriginUs = start;
@@ -372,7 +398,7 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     int64_t stamp = std::max<int64_t>(recordingNow(nowUs) - kSilenceLeadUs, 0);
     stamp = std::max(stamp, m_nextTimestampUs);
     const std::vector<uint8_t> zeros(size_t(kSilenceFrames) * size_t(m_format.bytesPerFrame), 0);
-    m_nextTimestampUs = stamp + framesToUs(kSilenceFrames, m_format.sampleRateHz);
+    continueRun(stamp, kSilenceFrames);
     if (holdsFrom(zeros.data(), kSilenceFrames, stamp)) {
         return;
     }
@@ -382,27 +408,88 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     }
 }
 
-bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs, int64_t& stampUs, int& skipFrames) {
-    // The packet's first frame was captured backlog frames ago; stamps never go back
-    // behind what was sent already.
-    const int backlog = std::max(packet.backlogFrames, packet.frameCount);
-    const int rate = m_format.sampleRateHz;
-    const int64_t measured = readAtUs - framesToUs(backlog, rate);
-    // Stamped one after the other, the packets stay whole: following each one's own
-    // age instead, the encoder would meet small gaps (silence) and overlaps (cut sound).
-    int64_t stamp = !m_placedAny || measured > m_nextTimestampUs + kGapAfterUs ? measured : m_nextTimestampUs;
-    // What was captured before the start or the resume is not the recording's: it is
-    // cut off where the recording begins again.
-    const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
-    skipFrames = 0;
-    if (stamp < from) {
-        skipFrames = int(std::min<int64_t>((from - stamp) * rate / 1'000'000, packet.frameCount));
-        if (skipFrames >= packet.frameCount) {
-            return false;
-        }
-        stamp = from;
+void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
+    // Counted in frames from where the run began: summing each packet's length in whole
+    // microseconds would drift from the sound's real length.
+    if (m_runFrames == 0 || stampUs != m_nextTimestampUs) {
+        m_runStartUs = stampUs;
+        m_runFrames = 0;
     }
-    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames, rate);
+    m_runFrames += frames;
+    m_nextTimestampUs = m_runStartUs + framesToUs(m_runFrames, m_format.sampleRateHz);
+}
+
+int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
+    // The packet's first frame was captured at least as long before it was read as the
+    // source held (by the machine's clock: the source's own age figure follows the
+    // device's clock), else backlog frames before.
+    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+    const int backlog = std::max(held, packet.frameCount);
+    const int64_t capturedUs = std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0);
+    int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
+    const int64_t error = capturedUs - deviceUs;
+    if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {
+        m_clockKnown = true;
+        m_clockAnchorUs = capturedUs;
+        m_clockFrames = 0;
+        m_clockOffsetUs = 0;
+        m_clockDriftUs = 0;
+        m_clockWindowEndUs = capturedUs + kClockWindowUs;
+        m_clockWindowError = 0;
+        m_clockWindowPackets = 0;
+        deviceUs = capturedUs;
+    } else {
+        m_clockWindowError += error;
+        ++m_clockWindowPackets;
+        if (capturedUs >= m_clockWindowEndUs) {
+            const double mean = double(m_clockWindowError) / double(m_clockWindowPackets);
+            m_clockDriftUs += kRateGain * mean;
+            m_clockOffsetUs += kOffsetGain * mean + m_clockDriftUs;
+            m_clockWindowPackets = 0;
+            m_clockWindowEndUs = capturedUs + kClockWindowUs;
+            m_clockWindowError = 0;
+        }
+    }
+    m_clockFrames += packet.frameCount;
+    return deviceUs;
+}
+
+bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
+                                     int& skipFrames, int& adjustFrames) {
+    // Stamped one after the other, the packets stay whole: following each one's own
+    // moment instead, the encoder would meet small gaps (silence) and overlaps (cut
+    // sound). A packet near the end of the last one continues it (the frames added or
+    // left out below take up the difference); one further off (a pause, sound the device
+    // lost, a clock started anew) takes the place the device's clock gives it.
+    const int rate = m_format.sampleRateHz;
+    const int64_t drift = m_nextTimestampUs - deviceUs;
+    const bool continues =
+        m_runFrames > 0 && m_nextTimestampUs >= m_placeFromUs && drift <= kGapAfterUs && drift >= -kGapAfterUs;
+    int64_t stamp = continues ? m_nextTimestampUs : deviceUs;
+    skipFrames = 0;
+    adjustFrames = 0;
+    if (continues) {
+        // What the sound has drifted from the device's followed clock is taken out a
+        // frame at a time.
+        const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
+        m_trimming = drift > limit || drift < -limit;
+        if (m_trimming) {
+            adjustFrames = drift > 0 ? -1 : 1;
+        }
+    } else {
+        m_trimming = false;
+        // What was captured before the start or the resume is not the recording's, and
+        // stamps never go back behind what was sent already: it is cut off there.
+        const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
+        if (stamp < from) {
+            skipFrames = int(std::min<int64_t>((from - stamp) * rate / 1'000'000, packet.frameCount));
+            if (skipFrames >= packet.frameCount) {
+                return false;
+            }
+            stamp = from;
+        }
+    }
+    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames + adjustFrames, rate);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -413,12 +500,22 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t readAtUs
         return false;
     }
     stampUs = stamp;
-    m_nextTimestampUs = stamp + lengthUs;
-    m_placedAny = true;
+    continueRun(stamp, packet.frameCount - skipFrames + adjustFrames);
     return true;
 }
 
-void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames) {
+    if (adjustFrames > 0 && frames > 0) {
+        // One frame more: the last one twice.
+        const size_t bytes = size_t(frames) * size_t(m_format.bytesPerFrame);
+        m_adjusted.assign(data, data + bytes);
+        m_adjusted.insert(m_adjusted.end(), data + bytes - size_t(m_format.bytesPerFrame), data + bytes);
+        data = m_adjusted.data();
+    }
+    frames = std::max(0, frames + adjustFrames);
+    if (frames == 0) {
+        return;
+    }
     if (holdsFrom(data, frames, stampUs)) {
         return;
     }
@@ -461,8 +558,12 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
         int64_t stamp = 0;
         int skip = 0;
-        if (writing() && placePacket(packet, recordingNow(nowUs), stamp, skip)) {
-            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp);
+        int adjust = 0;
+        // A start taken up first: the device's clock is followed on the stamps' clock.
+        const bool on = writing();
+        const int64_t deviceUs = followDeviceClock(packet, recordingNow(nowUs));
+        if (on && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, skip, adjust)) {
+            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp, adjust);
         }
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
@@ -482,10 +583,12 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     m_heldQueue = std::make_unique<QAudioFrameBuffer>();
     m_earlyFrames = 0;
     m_nextTimestampUs = 0;
+    m_runFrames = 0;
+    m_clockKnown = false;
+    m_trimming = false;
     // Stamps count from the next beginRecording (given once this open is told).
     m_followedStarts = m_startCount;
     m_haveStart = false;
-    m_placedAny = false;
     m_wasPaused = false;
     makeTrack(m_format);
     markStarted();
@@ -525,6 +628,7 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
     int64_t stamp = 0;
     int skip = 0;
+    int adjust = 0;
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
         // Metered when its time comes (a sine source hands out seconds at once).
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));
@@ -532,8 +636,12 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
         if (m_levelMetering) {
             meterLevel(data, packet.frameCount);
         }
-        if (writing() && placePacket(packet, recordingNow(now), stamp, skip)) {
-            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp);
+        // The device's clock is followed before the start and through a pause too, so
+        // that the sound after them keeps the place the clock gives it.
+        const bool on = writing();
+        const int64_t deviceUs = followDeviceClock(packet, recordingNow(now));
+        if (on && placePacket(packet, deviceUs, recordingNow(now), stamp, skip, adjust)) {
+            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp, adjust);
         }
     }
     m_lastPacketUs = now;
@@ -608,6 +716,8 @@ void QRecordAudioObject::resumeCapture(SoundSource& source) {
         m_earlyFrames = 0;
         m_format = format;
     }
+    // Another stream, another device clock.
+    m_clockKnown = false;
     m_lastPacketUs = getMicroseconds();
 }
 

@@ -195,8 +195,13 @@ void AudioPipeline::collect(bool) {
         std::optional<int64_t> at = m_mapper(chunk.timestampUs);
         if (!at)
             return; // recorded while paused
+        // A pause left out since the source's last chunk: the sound after it goes exactly
+        // where its time says, as the pictures after it do.
+        const int64_t pausedUs = chunk.timestampUs - *at;
+        const bool afterPause = source.cursor >= 0 && pausedUs != source.pausedUs;
+        source.pausedUs = pausedUs;
         chunk.timestampUs = *at;
-        mixChunk(source, chunk);
+        mixChunk(source, chunk, afterPause);
     };
     for (AudioChunk& chunk : own)
         place(m_sources[0], chunk);
@@ -236,7 +241,7 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
     return true;
 }
 
-void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk) {
+void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool afterPause) {
     if (chunk.sampleCount <= 0 || !prepareResampler(source, chunk))
         return;
     const int capacity = swr_get_out_samples(source.resampler.get(), chunk.sampleCount);
@@ -252,9 +257,10 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk) {
     const int64_t position = av_rescale(chunk.timestampUs, m_sampleRate, 1000000);
     const int64_t threshold = av_rescale(kResyncThresholdUs, m_sampleRate, 1000000);
     int64_t skip = 0;
-    if (source.cursor < 0 || position > source.cursor + threshold)
+    const int64_t tolerance = afterPause ? 0 : threshold;
+    if (source.cursor < 0 || position > source.cursor + tolerance)
         source.cursor = position; // first sound, or a gap: the mix holds silence there
-    else if (position < source.cursor - threshold)
+    else if (position < source.cursor - tolerance)
         skip = std::min<int64_t>(count, source.cursor - position);
     // Within the threshold (or a timestamp that ran backwards a little): continue at
     // the cursor.

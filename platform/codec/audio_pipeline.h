@@ -61,12 +61,14 @@ private:
         int inRate = 0;
         int inChannels = 0;
         uint64_t inMask = 0;
-        int64_t cursor = -1; // next output sample index; -1 before the first chunk
+        int64_t cursor = -1;  // next output sample index; -1 before the first chunk
+        int64_t pausedUs = 0; // the paused time left out before its last chunk
     };
 
     void run();
     void collect(bool untilEmpty);
-    void mixChunk(Source& source, const AudioChunk& chunk);
+    // afterPause: a pause was left out since the source's last chunk.
+    void mixChunk(Source& source, const AudioChunk& chunk, bool afterPause);
     bool prepareResampler(Source& source, const AudioChunk& chunk);
     void emitUpTo(int64_t sampleIndex);
     void encodePending(bool flush);

@@ -536,6 +536,7 @@ int PulseCapture::nextPacketFrames() {
         age = buffered;
     }
     packet_.backlogFrames = int(std::max<int64_t>(age, INT32_MIN));
+    packet_.bufferedFrames = int(std::min<int64_t>(buffered, INT32_MAX));
     positionFrames_ += int64_t(bytes / frameBytes);
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
     packet_.silent = piece.silent;

@@ -50,6 +50,10 @@ struct SoundPacket {
     // device hands out ahead of time has a backlog below its frame count, down to below
     // zero: its frames belong to moments still to come.
     int backlogFrames = 0;
+    // The frames the source held when the packet was read, its own included: all were
+    // captured by then, so its first frame is at least this old on the machine's clock,
+    // whatever the device's clock says (0 when the source does not tell).
+    int bufferedFrames = 0;
 };
 
 // What a capture loop reads from. The sound-server capture below implements it; tests

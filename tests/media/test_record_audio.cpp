@@ -56,6 +56,15 @@ struct Script {
     // A device that can be taken away and given back: while it is absent the source
     // fails and cannot be opened. Null for one that is always there.
     std::shared_ptr<std::atomic<bool>> present;
+    // A device whose clock runs this many millionths fast against the machine's: it
+    // hands out that much more sound than the time that passes.
+    int clockPpm = 0;
+    // Silence with a burst of the square wave, 30 ms long, every this many microseconds
+    // of the machine's clock from the open (the burst leaves the device at its true
+    // moment, whatever its clock); 0 for the wave throughout. The open's moment is
+    // written to openedAtUs.
+    int64_t burstEveryUs = 0;
+    std::shared_ptr<std::atomic<int64_t>> openedAtUs;
 };
 
 // Produces the frames due since the open, in 10 ms pieces, or hands them out ahead of time.
@@ -67,6 +76,9 @@ public:
             return false;
         }
         m_originUs = calvorine::platform::monotonicMicroseconds();
+        if (m_script.openedAtUs) {
+            *m_script.openedAtUs = m_originUs;
+        }
         m_delivered = 0;
         m_draining = false;
         m_open = true;
@@ -87,7 +99,7 @@ public:
             return -1;
         }
         const int64_t elapsed = calvorine::platform::monotonicMicroseconds() - m_originUs;
-        const int64_t due = elapsed * kRate / 1'000'000;
+        const int64_t due = elapsed * kRate / 1'000'000 + elapsed * kRate / 1'000'000 * m_script.clockPpm / 1'000'000;
         if (elapsed >= m_script.gapFromUs && elapsed < m_script.gapToUs) {
             m_delivered = due;
             return 0;
@@ -129,8 +141,15 @@ private:
     int makePacket(int backlog) {
         const int frames = kPiece;
         m_buffer.resize(size_t(frames) * 2);
-        for (float& value : m_buffer) {
-            if (m_script.wave == Script::Noise) {
+        for (size_t i = 0; i < m_buffer.size(); ++i) {
+            float& value = m_buffer[i];
+            if (m_script.burstEveryUs > 0) {
+                // The frame's true moment: its place in the device's stream over the
+                // device's real rate.
+                const int64_t frame = m_delivered + int64_t(i / 2);
+                const int64_t atUs = frame * 1'000'000 / kRate * 1'000'000 / (1'000'000 + m_script.clockPpm);
+                value = atUs % m_script.burstEveryUs < 30'000 ? m_script.amplitude : 0.0f;
+            } else if (m_script.wave == Script::Noise) {
                 value = m_script.amplitude * (std::uniform_real_distribution<float>(-1, 1)(m_random));
             } else {
                 value = ((m_phase++ / 48) % 2) ? m_script.amplitude : -m_script.amplitude;
@@ -548,6 +567,112 @@ private slots:
             }
             QVERIFY2(sum / kWindow > 6000,
                      qPrintable(QString("%1 at %2 s").arg(sum / kWindow).arg(at / double(kRate))));
+        }
+    }
+
+    // The sound keeps its place on the recording's clock, which the pictures keep to:
+    // over ten pauses, each of which must leave out of the sound the time it leaves out
+    // of the clock, and from a device whose clock runs fast. A burst every 200 ms of the
+    // machine's clock must sit in the file where that clock, less the paused time before
+    // it, puts it, within 3 ms of where the first one sat.
+    void soundKeepsToTheClock_data() {
+        QTest::addColumn<int>("pauses");
+        QTest::addColumn<int>("clockPpm");
+        QTest::newRow("ten pauses") << 10 << 0;
+        QTest::newRow("a device clock 0.05 % fast") << 0 << 500;
+    }
+    void soundKeepsToTheClock() {
+        QFETCH(int, pauses);
+        QFETCH(int, clockPpm);
+        constexpr int64_t kEveryUs = 200'000;
+        Script script;
+        script.amplitude = 0.5f;
+        script.burstEveryUs = kEveryUs;
+        script.clockPpm = clockPpm;
+        script.openedAtUs = std::make_shared<std::atomic<int64_t>>(0);
+        useScript(script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bursts.wav");
+        cvcodec_recorder recorder = openWavRecorder(path);
+        QVERIFY(recorder);
+        const int64_t start = getMicroseconds();         // the recorder's clock starts with its open
+        std::vector<std::pair<int64_t, int64_t>> paused; // on the recording's clock
+        {
+            QRecordAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.setRecorder(recorder);
+            audio.start();
+            audio.beginRecording(start);
+            QTest::qWait(1000);
+            for (int i = 0; i < pauses; ++i) {
+                // As the recording engine pauses and resumes; lengths that fall anywhere
+                // between two packets.
+                audio.setPaused(true);
+                const int64_t pausing = getMicroseconds();
+                cvcodec_recorder_pause(recorder);
+                const int64_t from = (pausing + getMicroseconds()) / 2 - start;
+                QTest::qWait(300 + 37 * i);
+                const int64_t resuming = getMicroseconds();
+                cvcodec_recorder_recorded_time(recorder);
+                paused.emplace_back(from, (resuming + getMicroseconds()) / 2 - start);
+                audio.setPaused(false);
+                QTest::qWait(500 + 23 * i);
+            }
+            QTest::qWait(pauses == 0 ? 8000 : 600);
+            audio.stop();
+        }
+        cvcodec_recorder_stop(recorder);
+        cvcodec_recorder_close(recorder);
+        cvcodec_recorder_release(recorder);
+
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        QVERIFY(samples.size() > kRate * 3);
+        const int64_t openedAt = *script.openedAtUs - start;
+        // Where a moment of the recording's clock belongs in the file; -1 for one in or
+        // next to a pause (a burst cut by it has no onset of its own).
+        auto inFile = [&paused](int64_t clockUs) -> int64_t {
+            int64_t left = 0;
+            for (const auto& span : paused) {
+                if (clockUs >= span.first - 40'000 && clockUs < span.second + 40'000) {
+                    return -1;
+                }
+                if (clockUs >= span.second) {
+                    left += span.second - span.first;
+                }
+            }
+            return clockUs - left;
+        };
+        QVector<double> offsets; // ms, in the file's order
+        int afterLastPause = 0;
+        int quiet = 0;
+        for (int i = 0; i < samples.size(); ++i) {
+            if (std::abs(int(samples[i])) < 1000) {
+                ++quiet;
+                continue;
+            }
+            if (quiet >= kRate / 10 && std::abs(int(samples[i])) > 8000) {
+                const int64_t atUs = int64_t(i) * 1'000'000 / kRate;
+                // The burst whose place is nearest.
+                int64_t best = -1;
+                for (int64_t clock = openedAt; clock < openedAt + 60'000'000; clock += kEveryUs) {
+                    const int64_t place = inFile(clock);
+                    if (place >= 0 && (best < 0 || std::abs(place - atUs) < std::abs(best - atUs))) {
+                        best = place;
+                    }
+                    if (place > atUs + kEveryUs) {
+                        break;
+                    }
+                }
+                if (best >= 0 && std::abs(best - atUs) < kEveryUs / 4) {
+                    offsets.push_back((atUs - best) / 1000.0);
+                    afterLastPause += !paused.empty() && best > inFile(paused.back().second + 40'000) ? 1 : 0;
+                }
+            }
+            quiet = 0;
+        }
+        QVERIFY2(offsets.size() >= 25, qPrintable(listed(offsets)));
+        QVERIFY(paused.empty() || afterLastPause >= 2);
+        for (double offset : offsets) {
+            QVERIFY2(std::abs(offset - offsets.front()) <= 3.0, qPrintable("offsets (ms): " + listed(offsets)));
         }
     }
 

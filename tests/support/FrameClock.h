@@ -263,6 +263,26 @@ struct Report {
     double medianOffsetMs = 0; // the constant part (showing the clock, the start) left out
 };
 
+// The clock's milliseconds (the low kBits bits) from its bars, each bar's mean grey level
+// (kBars values); -1 when they were not painted cleanly.
+inline int64_t readBars(const uint8_t* bars) {
+    const int white = bars[0];
+    const int black = bars[1];
+    int64_t value = 0;
+    if (white - black <= 100) {
+        return -1;
+    }
+    for (int bit = 0; bit < kBits; ++bit) {
+        const int level = bars[bit + 2];
+        // A bar far from both references was not painted cleanly.
+        if (std::abs(level - white) > 50 && std::abs(level - black) > 50) {
+            return -1;
+        }
+        value = (value << 1) | (level * 2 > white + black ? 1 : 0);
+    }
+    return value;
+}
+
 // Reads the clock from every frame of the file's picture stream. clock is where the bar
 // code lies in the frame. A frame's slot is its index in the file; its slot time is the
 // index times the period, measured from the median offset of the frames measured.
@@ -288,20 +308,7 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
     report.fileFrames = count;
     QVector<int64_t> clocks; // -1 where unreadable
     for (int i = 0; i + 1 < count; ++i) {
-        const auto* bars = reinterpret_cast<const uint8_t*>(bytes.constData()) + i * kBars;
-        const int white = bars[0];
-        const int black = bars[1];
-        int64_t value = 0;
-        bool readable = white - black > 100;
-        for (int bit = 0; bit < kBits && readable; ++bit) {
-            const int level = bars[bit + 2];
-            // A bar far from both references was not painted cleanly.
-            if (std::abs(level - white) > 50 && std::abs(level - black) > 50) {
-                readable = false;
-            }
-            value = (value << 1) | (level * 2 > white + black ? 1 : 0);
-        }
-        clocks.append(readable ? value : -1);
+        clocks.append(readBars(reinterpret_cast<const uint8_t*>(bytes.constData()) + i * kBars));
     }
     report.frames = clocks.size();
     const int64_t mask = (int64_t(1) << kBits) - 1;
