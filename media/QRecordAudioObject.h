@@ -233,7 +233,7 @@ private:
     int64_t m_clockFrames = 0;
     double m_clockOffsetUs = 0;
     double m_clockDriftUs = 0;      // how far it runs off each window
-    int64_t m_clockWindowEndUs = 0; // the window the smallest error is taken over
+    int64_t m_clockWindowEndUs = 0; // the window whose errors are averaged
     int64_t m_clockWindowError = 0; // the errors found in it, summed
     int64_t m_clockWindowPackets = 0;
     bool m_trimming = false; // frames are being added or left out
