@@ -111,6 +111,19 @@ QList<QStringList> storedFolders(Program& program) {
             {"XML_RECORD_AREA", "Area_value", "0*0-640*480"}};
 }
 
+// The stored folders with row `row`'s folder put under a file, where no folder can be
+// made, not even by root; true when the settings are written.
+bool storeFolderUnderAFile(Program& program, int row, const QString& name) {
+    QFile file(program.folders().root() + QStringLiteral("/blocker"));
+    if (!file.open(QIODevice::WriteOnly) || file.write("not a folder") <= 0) {
+        return false;
+    }
+    file.close();
+    QList<QStringList> settings = storedFolders(program);
+    settings[row][2] = file.fileName() + QLatin1Char('/') + name + QLatin1Char('/');
+    return journey::writeSettingsFile(program.settingsFile(), settings);
+}
+
 } // namespace
 
 class TestRecorderTold : public QObject {
@@ -339,13 +352,8 @@ private slots:
     // recording's failure box says so and names the folder, not only "Recording failed!".
     void outputFolderThatCannotBeWrittenIsNamed() {
         const QString blocker = m_program->folders().root() + QStringLiteral("/blocker");
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a folder") > 0);
-        file.close();
         const QString output = blocker + QStringLiteral("/recordings/");
-        QList<QStringList> settings = storedFolders(*m_program);
-        settings[1][2] = output;
-        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        QVERIFY(storeFolderUnderAFile(*m_program, 1, QStringLiteral("recordings")));
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         QVERIFY(m_program->clickInWindow(kAudioModeButton));
@@ -439,13 +447,8 @@ private slots:
     // the recording running, however often it is pressed; the log names each file.
     void screenshotThatCannotBeSavedIsToldOnce() {
         const QString blocker = m_program->folders().root() + QStringLiteral("/blocker");
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a folder") > 0);
-        file.close();
         const QString shots = blocker + QStringLiteral("/shots/");
-        QList<QStringList> settings = storedFolders(*m_program);
-        settings[0][2] = shots;
-        QVERIFY(journey::writeSettingsFile(m_program->settingsFile(), settings));
+        QVERIFY(storeFolderUnderAFile(*m_program, 0, QStringLiteral("shots")));
         startProgram();
         QVERIFY(m_program->waitForSize(kNormalSize));
         QVERIFY(journey::trayIconWindowOf(*m_program) != 0);
