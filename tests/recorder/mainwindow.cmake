@@ -27,10 +27,11 @@ add_dependencies(tst_recorder_journey hotkey_holder)
 # The same for the told test (some 130 s quiet, over 230 s on a loaded machine). A new test
 # function of either binary goes into one of its two lists, or it does not run.
 set(_told_first startUpBoxIsCentred areaShadeLeavesTheWindowsBright trayQuitDuringRecordingTellsWhatWasNotSaved
-  signalEndsWithoutBoxes recordingThatDoesNotPlayIsTold screenshotThatCannotBeSavedIsToldOnce)
+  signalEndsWithoutBoxes recordingThatDoesNotPlayIsTold screenshotThatCannotBeSavedIsToldOnce
+  outputFolderThatCannotBeWrittenIsNamed)
 set(_told_second damagedHistoryKeepsItsWholeEntries damagedSettingsKeepTheirReadableValues
   soundServerKilledDuringARecordingIsToldAndTakenUpAgain noBoxComesOverARunningRecording
-  signalDuringTheCountdownStartsNothing)
+  signalDuringTheCountdownStartsNothing optionsPanelStaysOnTheScreen)
 calvorine_add_test(tst_recorder_told SOURCES ${_mainwindow_dir}/tst_recorder_told.cpp ${_mainwindow_dir}/JourneyDriver.h
   LIBS Qt5::Xml Qt5::Widgets LOCKS desktop audio TIMEOUT 300 ARGS ${_told_first})
 add_test(NAME tst_recorder_told_rest COMMAND tst_recorder_told ${_told_second})
