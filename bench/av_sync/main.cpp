@@ -58,16 +58,16 @@ const QRect kFlashArea(0, 80, 320, 180);
 class BurstPlayer {
 public:
     explicit BurstPlayer(FILE* log) : m_log(log) {
-        pa_sample_spec spec{PA_SAMPLE_S16LE, kAudioRate, 1};
+        pa_sample_spec format{PA_SAMPLE_S16LE, kAudioRate, 1};
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(pa_usec_to_bytes(30'000, &spec));
+        attr.tlength = uint32_t(pa_usec_to_bytes(30'000, &format));
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
         int error = 0;
-        m_stream = pa_simple_new(nullptr, "bench_av_sync", PA_STREAM_PLAYBACK, nullptr, "bursts", &spec, nullptr, &attr,
-                                 &error);
+        m_stream = pa_simple_new(nullptr, "bench_av_sync", PA_STREAM_PLAYBACK, nullptr, "bursts", &format, nullptr,
+                                 &attr, &error);
         if (m_stream) {
             m_thread = std::thread([this] { play(); });
         }
