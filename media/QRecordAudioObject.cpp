@@ -629,6 +629,12 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     int64_t stamp = 0;
     int skip = 0;
     int adjust = 0;
+    // What was held until its time and is due now goes first: a packet waits behind
+    // held sound only while some is still to come, and sound that comes in real time
+    // after a stretch handed out ahead of it is taken as it comes again.
+    if (m_earlyQueue->count() > 0) {
+        releaseEarly(now);
+    }
     if (aheadUs > kAheadSlackUs || m_earlyQueue->count() > 0) {
         // Metered when its time comes (a sine source hands out seconds at once).
         holdEarly(data, packet.frameCount, now - framesToUs(packet.backlogFrames, m_format.sampleRateHz));

@@ -145,10 +145,8 @@ private:
     SoundPacket packet_;
     std::vector<uint8_t> packetBytes_;
     std::vector<uint8_t> zeros_;
-    // The stream's own clock: the frames handed out so far (holes included) and the
-    // moment its first frame belongs to. See nextPacketFrames.
-    int64_t positionFrames_ = 0;
-    int64_t originUs_ = 0;
+    // The stream's own clock: the frames handed out so far (holes included).
+    StreamClock clock_;
 };
 
 void PulseCapture::fail(const std::string& what) {
@@ -439,8 +437,7 @@ bool PulseCapture::connectStream(const std::string& name, const pa_sample_spec& 
     auto flags =
         pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | (kind_ == SoundSourceKind::SystemSound ? PA_STREAM_DONT_MOVE : 0));
     // A new stream carries no sound from before it was connected.
-    originUs_ = monotonicMicroseconds();
-    positionFrames_ = 0;
+    clock_.restart(monotonicMicroseconds());
     if (pa_stream_connect_record(stream_, name.c_str(), &attr, flags) < 0) {
         fail("cannot connect the capture stream");
         return false;
@@ -520,24 +517,14 @@ int PulseCapture::nextPacketFrames() {
     const size_t bytes = std::min(piece.bytes - piece.offset, maxPacketBytes_);
     packet_.frameCount = int(bytes / frameBytes);
     // How old the packet is. What is buffered here, this packet included, is all
-    // captured already when the device delivers in real time. Some devices hand out
-    // sound ahead of time, though (a sine source gives two seconds at once, the second
-    // one of them belonging to the future); the server's latency figure does not say
-    // so (for a monitor it even counts the output's playback buffer). The stream's own
-    // clock does: its frames follow one another from the moment it was connected, so a
-    // frame cannot be older than its place in the stream allows. That clock is moved
-    // on whenever the buffer shows sound newer than its place (the device paused or
-    // lost some), so it never makes a packet older than the buffer does.
+    // captured already when the device delivers in real time; the server's latency
+    // figure does not tell sound handed out ahead of time (for a monitor it even counts
+    // the output's playback buffer). The stream's own clock does (see StreamClock).
     const int64_t buffered = int64_t(bufferedBytes_ / frameBytes);
-    const int64_t nowUs = monotonicMicroseconds();
-    int64_t age = (nowUs - originUs_) * format_.sampleRateHz / 1'000'000 - positionFrames_;
-    if (age > buffered) {
-        originUs_ += (age - buffered) * 1'000'000 / format_.sampleRateHz;
-        age = buffered;
-    }
+    const int64_t age = clock_.ageFrames(monotonicMicroseconds(), buffered, format_.sampleRateHz);
     packet_.backlogFrames = int(std::max<int64_t>(age, INT32_MIN));
     packet_.bufferedFrames = int(std::min<int64_t>(buffered, INT32_MAX));
-    positionFrames_ += int64_t(bytes / frameBytes);
+    clock_.taken(int(bytes / frameBytes));
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
     packet_.silent = piece.silent;
     if (piece.silent) {
@@ -605,7 +592,7 @@ void PulseCapture::close() {
     away_ = false;
     moveUnchecked_ = false;
     taking_ = false;
-    positionFrames_ = 0;
+    clock_.restart(0);
 }
 
 } // namespace

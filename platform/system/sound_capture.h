@@ -9,6 +9,7 @@
 // thread); the library's own event thread stays inside the implementation.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -54,6 +55,58 @@ struct SoundPacket {
     // captured by then, so its first frame is at least this old on the machine's clock,
     // whatever the device's clock says (0 when the source does not tell).
     int bufferedFrames = 0;
+};
+
+// How old the next packet of a capture is, by the stream's own clock: its frames follow
+// one another from the moment it was connected, so a frame cannot be older than its place
+// in the stream allows. Some devices hand out sound ahead of time (a sine source gives two
+// seconds at once, the second one of them belonging to the future), and this clock is
+// what tells so: the buffer alone would take those frames for captured already.
+//
+// The clock is held to what the buffer shows both ways. Sound newer than its place (the
+// device paused or lost some) moves the clock on at once. A device whose own clock runs
+// fast (a null output of a sound server runs a tenth of a millisecond a second fast) puts
+// more frames in the stream than the machine's time allows, and its packets would look
+// further ahead of their time every minute, until real-time sound was taken for sound
+// handed out ahead of time. So while the capture holds no more than kNearUs (the device
+// delivers as it captures), a packet found ahead of what the buffer shows moves the clock
+// back toward the buffer by at most kFollowPpm of the time since the last packet: that
+// keeps up with any device's clock, and leaves a source that hands out seconds at once
+// (its packets come one right after the other, the buffer full) as far ahead as it is.
+class StreamClock {
+public:
+    static constexpr int64_t kNearUs = 100'000;
+    static constexpr int64_t kFollowPpm = 1000;
+
+    void restart(int64_t nowUs) {
+        originUs_ = nowUs;
+        lastUs_ = nowUs;
+        positionFrames_ = 0;
+    }
+    // The age in frames of the next packet's first frame, read at nowUs while the
+    // capture holds bufferedFrames (that packet's own included); below zero for frames
+    // that belong to moments still to come.
+    int64_t ageFrames(int64_t nowUs, int64_t bufferedFrames, int rateHz) {
+        int64_t age = (nowUs - originUs_) * rateHz / 1'000'000 - positionFrames_;
+        if (age > bufferedFrames) {
+            originUs_ += (age - bufferedFrames) * 1'000'000 / rateHz;
+            age = bufferedFrames;
+        } else if (age < bufferedFrames && bufferedFrames * 1'000'000 / rateHz <= kNearUs) {
+            const int64_t backUs =
+                std::min((bufferedFrames - age) * 1'000'000 / rateHz, (nowUs - lastUs_) * kFollowPpm / 1'000'000);
+            originUs_ -= backUs;
+            age = (nowUs - originUs_) * rateHz / 1'000'000 - positionFrames_;
+        }
+        lastUs_ = nowUs;
+        return age;
+    }
+    // The packet whose age was asked is handed out.
+    void taken(int frames) { positionFrames_ += frames; }
+
+private:
+    int64_t originUs_ = 0;
+    int64_t lastUs_ = 0;
+    int64_t positionFrames_ = 0;
 };
 
 // What a capture loop reads from. The sound-server capture below implements it; tests

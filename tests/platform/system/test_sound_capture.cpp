@@ -237,6 +237,76 @@ private slots:
         QVERIFY(!source->readPacket(packet));
     }
 
+    // Ten minutes of a capture's own clock, in steps of machine time: a device whose
+    // clock runs fast still delivers in real time, and its packets must never come to
+    // look handed out ahead of time (the recorder holds those back and places them by
+    // this clock alone); a source that hands out two seconds at once stays that far ahead
+    // however long it runs; a device that stops for a while is taken up where it goes on.
+    void streamClockKeepsToTheMachine_data() {
+        QTest::addColumn<int>("ppm");
+        QTest::addColumn<int>("chunkFrames");
+        QTest::addColumn<int>("stopAtS");
+        QTest::newRow("a device 0.05 % fast") << 500 << 0 << -1;
+        QTest::newRow("a device 0.02 % slow") << -200 << 0 << -1;
+        QTest::newRow("a fast device that stops for a second") << 300 << 0 << 200;
+        QTest::newRow("two seconds handed out at once") << 0 << 96'000 << -1;
+    }
+    void streamClockKeepsToTheMachine() {
+        QFETCH(int, ppm);
+        QFETCH(int, chunkFrames);
+        QFETCH(int, stopAtS);
+        constexpr int kRate = 48'000;
+        constexpr int kPiece = 480;
+        StreamClock clock;
+        clock.restart(0);
+        int64_t made = 0;  // frames the device has put out
+        int64_t taken = 0; // frames the reader has taken
+        int64_t mostAheadUs = 0;
+        int64_t leastAheadOfChunksUs = INT64_MAX;
+        bool wasStopped = false;
+        for (int64_t nowUs = 10'000; nowUs <= 600'000'000; nowUs += 10'000) {
+            if (chunkFrames > 0) {
+                // Everything up to the end of the next chunk, at once.
+                made = std::max(made, (nowUs * kRate / 1'000'000 / chunkFrames + 1) * chunkFrames);
+            } else {
+                const int64_t due = nowUs * kRate / 1'000'000 * (1'000'000 + ppm) / 1'000'000;
+                const int64_t whole = due - due % kPiece; // whole pieces, as a server sends them
+                const bool stopped =
+                    stopAtS >= 0 && nowUs >= stopAtS * 1'000'000LL && nowUs < (stopAtS + 1) * 1'000'000LL;
+                if (stopped) {
+                    wasStopped = true;
+                    continue; // nothing comes, nothing is read
+                }
+                if (wasStopped) {
+                    made = taken = std::max(taken, whole - kPiece); // what it had meanwhile is lost
+                    wasStopped = false;
+                }
+                made = std::max(made, whole);
+            }
+            while (made - taken >= kPiece) {
+                const int64_t age = clock.ageFrames(nowUs, made - taken, kRate);
+                const int64_t aheadUs = (kPiece - age) * 1'000'000 / kRate;
+                mostAheadUs = std::max(mostAheadUs, aheadUs);
+                if (chunkFrames > 0 && made - taken == kPiece) {
+                    leastAheadOfChunksUs = std::min(leastAheadOfChunksUs, aheadUs);
+                }
+                clock.taken(kPiece);
+                taken += kPiece;
+            }
+        }
+        if (chunkFrames > 0) {
+            // The last piece of each chunk belongs to almost two seconds ahead.
+            QVERIFY2(
+                leastAheadOfChunksUs > 1'900'000,
+                qPrintable(QString("the end of a chunk looked only %1 ms ahead").arg(leastAheadOfChunksUs / 1000)));
+        } else {
+            // What the recorder allows a packet in real time (its slack) is 20 ms.
+            QVERIFY2(
+                mostAheadUs <= 20'000,
+                qPrintable(QString("a packet in real time looked %1 ms ahead of its time").arg(mostAheadUs / 1000)));
+        }
+    }
+
     void noSoundServer() {
         const QByteArray saved = qgetenv("PULSE_SERVER");
         QTemporaryDir dir;
