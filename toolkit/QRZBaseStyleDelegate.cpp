@@ -36,8 +36,29 @@ void QRZBaseStyleDelegate::setColor2(const QColor& rowLine) {
 
 void QRZBaseStyleDelegate::setHoverRow(int row) {
     m_settings->hoverRow = row;
+    if (row == -1)
+        forgetButtonHover();
     if (row == -1 && QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+}
+
+// The mouse position and the buttons' states are those of the last event over a cell
+// with buttons; without this, a row the mouse comes back to over a cell of no buttons
+// (its name, say) drew the button the mouse had left hovered.
+bool QRZBaseStyleDelegate::forgetButtonHover() {
+    bool changed = m_settings->buttonState != 0;
+    m_settings->mousePos = QPoint(-1, -1);
+    m_settings->buttonState = 0;
+    for (const QRZItemButtonList* list : qAsConst(m_buttonLists)) {
+        for (int i = 0; i < list->count(); ++i) {
+            auto* button = qobject_cast<QRZStyleButton*>(list->button(i));
+            if (button && button->mouseState() != 0) {
+                button->setMouseState(0);
+                changed = true;
+            }
+        }
+    }
+    return changed;
 }
 
 int QRZBaseStyleDelegate::hoverRow() const {
@@ -207,6 +228,10 @@ bool QRZBaseStyleDelegate::itemButtonEvent(QEvent* event, QAbstractItemModel* mo
                             event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonDblClick;
     IBaseChunk* chunk = chunkOfIndex(index);
     if (!list || !mouseEvent || (chunk && !chunk->buttonsVisible())) {
+        if (mouseEvent && forgetButtonHover()) {
+            if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
+                view->viewport()->update();
+        }
         s.mouseOnCheckBox = false;
         s.pressClaimed = false;
         if (event->type() == QEvent::MouseButtonRelease)

@@ -33,7 +33,8 @@ public:
     void setColor(const QColor& highlight);
     void setColor1(const QColor& highlightedText);
     void setColor2(const QColor& rowLine);
-    // -1 (the mouse left the rows) also restores the application's override cursor.
+    // -1 (the mouse left the rows) also restores the application's override cursor and
+    // draws every in-cell button plain again.
     void setHoverRow(int row);
     int hoverRow() const;
     // True while the mouse is on a check box; the table view skips double clicks then.
@@ -65,6 +66,9 @@ protected:
     QList<QRect> buttonRects(const QRect& cell, const QRZItemButtonList* list) const;
     QRect checkBoxRect(const QRect& cell) const;
     void updateCell(const QStyleOptionViewItem& option) const;
+    // No in-cell button is under the mouse any more: each is drawn plain until the mouse
+    // comes onto one again. True when one was drawn hovered or pressed.
+    bool forgetButtonHover();
 
     struct Settings {
         QColor highlight{254, 202, 113};

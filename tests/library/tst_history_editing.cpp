@@ -298,6 +298,7 @@ private slots:
     void cancelledConversionLeavesNothing();
     void loadingHoldsEscapeAndTeardownWaitsForTheWorker();
     void badFilesStillLoadAndEmitNothing();
+    void editButtonIsDrawnPlainOnceTheEditorCloses();
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
@@ -882,6 +883,71 @@ void TestHistoryEditing::escapeCancelsTheConversionAndASecondTrimWaitsForIt() {
     const QStringList made = QDir(m_output).entryList(QDir::Files);
     QCOMPARE(made, QStringList{QStringLiteral("long_Trim_001.mp4")});
     QVERIFY(historyText(m_folders).contains("long_Trim_001.mp4"));
+}
+
+// The row's Edit button clicked, the editor closed with its own close button, which lies
+// off the list, and the pointer brought back onto the row's name: the row is drawn as it
+// was with the pointer on its name before, its Edit button not hovered.
+void TestHistoryEditing::editButtonIsDrawnPlainOnceTheEditorCloses() {
+    QVERIFY(writeHistory(m_folders, {{media("clip.mp4"), "mp4", true, false}}));
+    QHistoryListWgt list;
+    list.resize(600, 200);
+    QVERIFY(showForInput(&list));
+    QTableView* view = list.view();
+    QWidget* port = view->viewport();
+    const QRect nameCell = view->visualRect(rowOf(&list, "clip.mp4", 1));
+    const QRect editCell = view->visualRect(rowOf(&list, "clip.mp4", 4));
+    const QRect row(port->mapToGlobal(QPoint(0, nameCell.top())), QSize(port->width(), nameCell.height()));
+    const QPoint onName = port->mapToGlobal(nameCell.center());
+    const auto rowOnScreen = [&](const QString& name) {
+        QTest::qWait(300);
+        return desktoptest::screenshot(testoutput::pngPath(name)).copy(row);
+    };
+    // Pixels of two pictures of the row that differ by more than a trace.
+    const auto differing = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < qMin(a.height(), b.height()); ++y) {
+            for (int x = 0; x < qMin(a.width(), b.width()); ++x) {
+                const QColor p = a.pixelColor(x, y);
+                const QColor q = b.pixelColor(x, y);
+                count += qAbs(p.red() - q.red()) + qAbs(p.green() - q.green()) + qAbs(p.blue() - q.blue()) > 24;
+            }
+        }
+        return count;
+    };
+    // The row selected by a click on its name, the pointer resting there: its buttons are
+    // drawn, none hovered.
+    QVERIFY(desktoptest::click(onName));
+    QVERIFY(desktoptest::moveTo(onName + QPoint(0, 1)));
+    const QImage plain = rowOnScreen("history_edit_button_plain");
+    QVERIFY(!plain.isNull());
+    // On the Edit button the row differs: the comparison sees a hovered button.
+    const QPoint onEdit = port->mapToGlobal(editCell.center());
+    QVERIFY(desktoptest::moveTo(onEdit + QPoint(1, 0)));
+    QVERIFY(desktoptest::moveTo(onEdit));
+    const QImage hovered = rowOnScreen("history_edit_button_hovered");
+    QVERIFY2(differing(plain, hovered) > 20, qPrintable(QString::number(differing(plain, hovered))));
+
+    bool opened = false;
+    bool closeClicked = false;
+    whenModal<QVideoEditingDlg>([&](QVideoEditingDlg* editor) {
+        opened = true;
+        waitFor([editor] { return editor->isLoaded() && editor->isActiveWindow(); });
+        keepShot(editor, QStringLiteral("history_edit_button_editor"));
+        if (auto* close = editor->findChild<QAbstractButton*>(QStringLiteral("m_btnClose"))) {
+            closeClicked = clickInWindow(close, close->rect().center());
+        }
+    });
+    QVERIFY(xdotool({"click", "1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(opened, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeModalWidget() == nullptr, 20000);
+    QVERIFY(closeClicked);
+    QVERIFY2(!desktoptest::xwininfoRect(list.winId()).contains(QCursor::pos()), "the editor closed over the list");
+    QVERIFY(desktoptest::moveTo(onName));
+    const QImage after = rowOnScreen("history_edit_button_after_editor");
+    QVERIFY2(differing(plain, after) == 0, qPrintable(QStringLiteral("%1 pixels of the row differ from the row drawn "
+                                                                     "with no button hovered")
+                                                          .arg(differing(plain, after))));
 }
 
 QTEST_MAIN(TestHistoryEditing)

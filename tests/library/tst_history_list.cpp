@@ -22,6 +22,8 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QToolTip>
 #include <QVector>
 
@@ -141,6 +143,22 @@ TextInBox readTextInBox(const QImage& shot) {
     return result;
 }
 
+// The tip window X shows now: a child of the root window of the tool-tip type that is
+// viewable. Its rectangle; empty when there is none.
+QRect shownTipWindow() {
+    const QString children = desktoptest::run("xwininfo", {"-root", "-children"});
+    QRegularExpressionMatchIterator windows =
+        QRegularExpression("^\\s+(0x[0-9a-f]+) ", QRegularExpression::MultilineOption).globalMatch(children);
+    while (windows.hasNext()) {
+        const quint64 id = windows.next().captured(1).toULongLong(nullptr, 16);
+        if (desktoptest::xprop(id, "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_TOOLTIP") &&
+            desktoptest::run("xwininfo", {"-id", QString::number(id)}).contains("Map State: IsViewable")) {
+            return desktoptest::xwininfoRect(id);
+        }
+    }
+    return QRect();
+}
+
 } // namespace
 
 class TestHistoryList : public QObject {
@@ -163,6 +181,7 @@ private slots:
     void loadedListDrawsItsFirstRowAsCurrent();
     void menuPlayPlaysTheRightClickedRowWhereverTheMenuOpens();
     void nameTipShowsTheWholeName();
+    void openFileLocationThatNothingOpensIsTold();
 
 private:
     QString media(const QString& name) const { return m_media + "/" + name; }
@@ -793,8 +812,83 @@ void TestHistoryList::nameTipShowsTheWholeName() {
         QVERIFY2(desktoptest::waitFor([&] { return shownTip().startsWith(name + "\n"); }, 3000),
                  qPrintable(shownTip()));
         QVERIFY(shownTip().contains("File size: 12.00 KB\n"));
-        QVERIFY(!desktoptest::screenshot(testoutput::pngPath("history_name_tip_" + name.right(7).left(3))).isNull());
+        // The tip's window is on the screen (as X has it), wider than the name column
+        // and as wide as the whole name's line at least, and drawn in the tip's colour.
+        QRect tipRect;
+        QVERIFY2(desktoptest::waitFor([&tipRect] { return !(tipRect = shownTipWindow()).isEmpty(); }),
+                 "no tip window on the screen");
+        const int nameWidth = QFontMetrics(QToolTip::font()).horizontalAdvance(name);
+        QVERIFY2(tipRect.width() > 185 && tipRect.width() >= nameWidth,
+                 qPrintable(QStringLiteral("tip %1 px wide, the name %2 px").arg(tipRect.width()).arg(nameWidth)));
+        QTest::qWait(200);
+        const QImage shot = desktoptest::screenshot(testoutput::pngPath("history_name_tip_" + name.right(7).left(3)));
+        QVERIFY(!shot.isNull());
+        const QColor tipColour = QToolTip::palette().color(QPalette::ToolTipBase);
+        const int tipPixels = desktoptest::countColour(shot, tipRect.adjusted(2, 2, -2, -2), tipColour, 6);
+        QVERIFY2(tipPixels * 2 > tipRect.width() * tipRect.height(),
+                 qPrintable(QStringLiteral("%1 of %2 pixels in %3")
+                                .arg(tipPixels)
+                                .arg(tipRect.width() * tipRect.height())
+                                .arg(tipColour.name())));
     }
+}
+
+// "Open file location" clicked with no file manager on the session bus and nothing on the
+// PATH that opens a folder: a box names the folder that could not be opened. The list sits
+// in the screen's bottom right corner, where the box centred on it would reach past the
+// screen's right and bottom edges: it is moved wholly onto the screen.
+void TestHistoryList::openFileLocationThatNothingOpensIsTold() {
+    const QString clip = copyOf("clip.mp4", m_media + "/unopened/clip.mp4");
+    QVERIFY(!clip.isEmpty());
+    QVERIFY(writeHistory(m_folders, {{clip, "mp4", true}}));
+    QHistoryListWgt list;
+    list.resize(320, 60);
+    QVERIFY(showForInput(&list));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint corner = screen.bottomRight() - QPoint(list.frameGeometry().width(), list.frameGeometry().height());
+    list.move(corner);
+    QRect listRect;
+    QVERIFY(desktoptest::waitFor([&] {
+        listRect = desktoptest::xwininfoRect(list.winId());
+        return listRect.right() > screen.right() - 20 && listRect.bottom() > screen.bottom() - 20;
+    }));
+    QTest::qWait(300);
+    // The tools the test itself runs, and nothing that opens a folder.
+    QTemporaryDir toolsOnly;
+    QVERIFY(toolsOnly.isValid());
+    for (const char* tool : {"xdotool", "xwininfo", "import"}) {
+        QVERIFY(QFile::link(QStandardPaths::findExecutable(tool), toolsOnly.filePath(tool)));
+    }
+    struct PathSwap {
+        explicit PathSwap(const QString& to) : saved(qgetenv("PATH")) { qputenv("PATH", QFile::encodeName(to)); }
+        ~PathSwap() { qputenv("PATH", saved); }
+        QByteArray saved;
+    } path(toolsOnly.path());
+    QString told;
+    QRect boxRect;
+    acceptNextMessage(&told, [&boxRect](QWidget* box) {
+        if (QTest::qWaitForWindowExposed(box)) {
+            QTest::qWait(300);
+            boxRect = desktoptest::xwininfoFrameRect(box->winId());
+            desktoptest::screenshot(testoutput::pngPath("history_open_location_failed"));
+        }
+    });
+    const QPoint onButton =
+        list.view()->viewport()->mapToGlobal(list.view()->visualRect(rowOf(&list, "clip.mp4", 3)).center());
+    QVERIFY(desktoptest::moveTo(onButton + QPoint(1, 0)));
+    QVERIFY(desktoptest::click(onButton));
+    QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 15000);
+    QCOMPARE(told, "The folder could not be opened: " + m_media + "/unopened");
+    const auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    QVERIFY2(boxRect.width() > 0 && boxRect.height() > 0, "the box never showed on the screen");
+    // Centred on the list, the box would have reached past both edges.
+    QVERIFY2(listRect.center().x() + boxRect.width() / 2 > screen.right() &&
+                 listRect.center().y() + boxRect.height() / 2 > screen.bottom(),
+             qPrintable(text(listRect) + " " + text(boxRect)));
+    QVERIFY2(screen.contains(boxRect), qPrintable("the box lies at " + text(boxRect)));
+    QDir(m_media + "/unopened").removeRecursively();
 }
 
 QTEST_MAIN(TestHistoryList)

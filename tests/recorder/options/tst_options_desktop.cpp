@@ -9,13 +9,17 @@
 #include "recorder/QBasicOptions.h"
 #include "recorder/QCursorOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
+#include "recorder/QPreferencesDlg.h"
 #include "recorder/SmallDialogs.h"
 #include "tests/support/DesktopHelpers.h"
+#include "tests/support/ModalSteps.h"
+#include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -179,6 +183,40 @@ private slots:
         qputenv("PATH", path);
         QVERIFY2(opened, "no page was asked for");
         QTRY_COMPARE(QString::fromLocal8Bit(fileBytes(asked)).trimmed(), QAboutDlg::homePageAddress());
+    }
+
+    // Preferences, Convert, Change: the folder chosen in the chooser cannot be written even
+    // by the superuser (/proc). A box says so and names it; the output folder stays.
+    void chosenOutputFolderThatCannotBeWrittenIsTold() {
+        QPreferencesDlg dialog;
+        QVERIFY(desktoptest::activate(&dialog));
+        QAbstractButton* convert = dialog.pageButtons().at(1);
+        desktoptest::click(convert->mapToGlobal(convert->rect().center()));
+        QTRY_VERIFY(dialog.convertPage()->isVisible());
+        const QString before = dialog.convertPage()->outputFolder();
+        auto* change = dialog.convertPage()->findChild<QAbstractButton*>("m_btnChange");
+        QVERIFY(change != nullptr);
+        QString told;
+        acceptNextMessage(&told, [](QWidget* box) {
+            if (QTest::qWaitForWindowExposed(box)) {
+                QTest::qWait(300);
+                desktoptest::screenshot(testoutput::pngPath("preferences_folder_not_writable"));
+            }
+        });
+        bool typed = false;
+        whenModal<QFileDialog>([&typed](QFileDialog* chooser) {
+            if (!desktoptest::waitFor([chooser] { return chooser->isActiveWindow(); })) {
+                return;
+            }
+            QTest::qWait(300);
+            desktoptest::screenshot(testoutput::pngPath("preferences_folder_chooser"));
+            typed = xdotool({"type", "--delay", "30", "/proc"}) && xdotool({"key", "Return"});
+        });
+        desktoptest::click(change->mapToGlobal(change->rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(typed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
+        QCOMPARE(told, QStringLiteral("The folder cannot be written: /proc Choose another folder."));
+        QCOMPARE(dialog.convertPage()->outputFolder(), before);
     }
 
     void basicPageHotkeys() {
