@@ -107,6 +107,8 @@ private slots:
         const QString file = m_out.filePath(QString("REC_clock_%1_%2.mp4").arg(fps).arg(area.width()));
         QRecordObject recorder;
         frame_clock::SchedulingProbe probe(int64_t(toleranceMs * 500));
+        // The clock window is the test's own: its waits for a core are no load from outside.
+        probe.countAsOwn(m_clock.processId());
         const int64_t startMs = frame_clock::nowMilliseconds();
         QVERIFY(recorder.startRecord(file, 100.0f, true));
         // A real event loop, as the program runs: QTest::qWait sleeps 10 ms between
@@ -138,21 +140,6 @@ private slots:
         qInfo().noquote() << probe.summary();
         QVERIFY2(r.frames >= fps * 9, qPrintable(summary));
         QVERIFY2(r.undecoded == 0, qPrintable(summary));
-        const QString overload = probe.notKeptUp();
-        if (r.measured * 3 < r.frames * 2) {
-            // The clock window is a process of its own: kept from repainting while nothing
-            // outside the recorder kept the machine busy, it was kept so by the recorder.
-            QVERIFY2(!overload.isEmpty(),
-                     qPrintable("the clock window was late to repaint in most slots while nothing outside the "
-                                "recorder kept the machine busy (" +
-                                probe.summary() + "): " + summary));
-            s_rowSkipped = true;
-            QSKIP(qPrintable(QString("too few slots to judge: the clock window was late to repaint in %1 slots, "
-                                     "%2 left; ")
-                                 .arg(r.leftOut)
-                                 .arg(r.measured) +
-                             overload + "; " + summary));
-        }
         // At most one in 300 of the slots measured (one in a row that left a few out).
         const int spared = (r.measured + 150) / 300;
         // A row that misses the bar is excused only where its misses came while the
@@ -188,12 +175,29 @@ private slots:
                                      .arg(unexcused)
                                      .arg(missed.size()) +
                                  probe.summary();
-            if (!missed.isEmpty() && unexcused <= spared) {
+            // A miss that came while other processes left cores free is the recorder's,
+            // however many slots the clock window left to judge.
+            QVERIFY2(missed.isEmpty() || unexcused <= spared, qPrintable(seen + "; " + summary));
+            if (r.measured * 3 >= r.frames * 2) {
                 s_rowSkipped = true;
                 QSKIP(qPrintable("cannot judge: the machine did not keep up where the row missed: " + seen + "; " +
                                  summary));
             }
-            qInfo().noquote() << seen;
+        }
+        const QString overload = probe.notKeptUp();
+        if (r.measured * 3 < r.frames * 2) {
+            // The clock window is a process of its own: kept from repainting while nothing
+            // outside the recorder kept the machine busy, it was kept so by the recorder.
+            QVERIFY2(!overload.isEmpty(),
+                     qPrintable("the clock window was late to repaint in most slots while nothing outside the "
+                                "recorder kept the machine busy (" +
+                                probe.summary() + "): " + summary));
+            s_rowSkipped = true;
+            QSKIP(qPrintable(QString("too few slots to judge: the clock window was late to repaint in %1 slots, "
+                                     "%2 left; ")
+                                 .arg(r.leftOut)
+                                 .arg(r.measured) +
+                             overload + "; " + summary));
         }
         QVERIFY2(r.repeats <= spared, qPrintable(summary));
         QVERIFY2(r.lostSlots <= spared, qPrintable(summary));

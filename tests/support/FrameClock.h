@@ -196,6 +196,10 @@ public:
     // (-1 where none could be taken).
     double othersLoad() const { return m_othersSamples > 0 ? double(m_othersSum) / m_othersSamples : -1.0; }
 
+    // The threads of process pid (a window the test runs for what it measures) count as
+    // the test's own from now on, not as other processes'.
+    void countAsOwn(int64_t pid) { m_alsoOwnPid = pid; }
+
     // The cores this process kept busy on average from the probe's start to its stop.
     double ownCores() const { return m_ownCores; }
 
@@ -233,9 +237,10 @@ public:
     }
 
 private:
-    // The runnable threads of the machine less this process's own; -1 where the kernel
-    // does not tell. The probe's own thread is running as it reads and counts in both.
-    static int othersWantingACore() {
+    // The runnable threads of the machine less this process's own (and those of the
+    // process counted as its own); -1 where the kernel does not tell. The probe's own
+    // thread is running as it reads and counts in both.
+    int othersWantingACore() const {
         QFile loadFile("/proc/loadavg");
         if (!loadFile.open(QIODevice::ReadOnly)) {
             return -1;
@@ -247,23 +252,31 @@ private:
         if (!ok) {
             return -1;
         }
-        int own = 0;
-        for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat("/proc/self/task/" + task + "/stat");
+        const int64_t alsoOwn = m_alsoOwnPid;
+        int own = runnableThreads("/proc/self/task/");
+        own += alsoOwn > 0 ? runnableThreads(QString("/proc/%1/task/").arg(alsoOwn)) : 0;
+        return std::max(0, runnable - own);
+    }
+
+    static int runnableThreads(const QString& tasks) {
+        int count = 0;
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks + task + "/stat");
             if (!stat.open(QIODevice::ReadOnly)) {
                 continue;
             }
             // "tid (name) S ...": the state follows the name's closing parenthesis.
             const QByteArray line = stat.readAll();
             const int close = line.lastIndexOf(')');
-            own += close >= 0 && line.mid(close + 2, 1) == "R" ? 1 : 0;
+            count += close >= 0 && line.mid(close + 2, 1) == "R" ? 1 : 0;
         }
-        return std::max(0, runnable - own);
+        return count;
     }
 
     static int64_t processCpuMicroseconds() { return int64_t(std::clock()) * 1000000 / CLOCKS_PER_SEC; }
 
     int64_t m_limitUs;
+    std::atomic<int64_t> m_alsoOwnPid{0};
     int64_t m_startUs;
     int64_t m_startCpuUs;
     double m_ownCores = 0.0;
