@@ -141,10 +141,12 @@ inline QVector<ClockStall> clockStalls(const QString& lateLogPath, int64_t fromM
 // the limit, keeping the moments when they wanted every core. The probe's thread sleeps
 // nearly all the time, and the scheduler wakes such a thread ahead of busy ones: it comes
 // late far more rarely than a thread with work to do, so a test judges its own lateness by
-// those moments, not by the probe's wake-ups alone. A late wake-up is the machine's only when other processes then
-// wanted every core; one that came late while they did not was kept waiting behind this process, that is behind the
-// recorder. The recorder's own threads (the grab, the encoder and whatever else it runs) never count, nor does what ran
-// before the probe started: a recorder that needs more of the machine than it gets is slow, not excused.
+// those moments, not by the probe's wake-ups alone. A late wake-up is the machine's only
+// when other processes then wanted every core; one that came late while they did not was
+// kept waiting behind this process, that is behind the recorder. The recorder's own
+// threads (the grab, the encoder and whatever else it runs) never count, nor does what ran
+// before the probe started: a recorder that needs more of the machine than it gets is
+// slow, not excused.
 class SchedulingProbe {
 public:
     explicit SchedulingProbe(int64_t lateLimitUs)
