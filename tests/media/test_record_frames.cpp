@@ -184,20 +184,30 @@ private slots:
                                  summary));
             }
         }
-        const QString overload = probe.notKeptUp();
         if (r.measured * 3 < r.frames * 2) {
             // The clock window is a process of its own: kept from repainting while nothing
             // outside the recorder kept the machine busy, it was kept so by the recorder.
-            QVERIFY2(!overload.isEmpty(),
+            // Its late repaints count as the machine's where other processes wanted every
+            // core within a look of the probe's (about 11 ms) of them.
+            int stallsOutside = 0;
+            for (const frame_clock::ClockStall& stall : stalls) {
+                stallsOutside += probe.everyCoreWantedWithin(stall.fromMs - 11, stall.toMs + 11) ? 1 : 0;
+            }
+            const QString overload = probe.notKeptUp();
+            const QString stallsSeen = QString("%1 of the clock window's %2 late repaints came while other processes "
+                                               "were seen wanting every core; ")
+                                           .arg(stallsOutside)
+                                           .arg(stalls.size());
+            QVERIFY2(!overload.isEmpty() && stallsOutside * 2 >= stalls.size(),
                      qPrintable("the clock window was late to repaint in most slots while nothing outside the "
                                 "recorder kept the machine busy (" +
-                                probe.summary() + "): " + summary));
+                                stallsSeen + probe.summary() + "): " + summary));
             s_rowSkipped = true;
             QSKIP(qPrintable(QString("too few slots to judge: the clock window was late to repaint in %1 slots, "
                                      "%2 left; ")
                                  .arg(r.leftOut)
                                  .arg(r.measured) +
-                             overload + "; " + summary));
+                             stallsSeen + overload + "; " + summary));
         }
         QVERIFY2(r.repeats <= spared, qPrintable(summary));
         QVERIFY2(r.lostSlots <= spared, qPrintable(summary));
