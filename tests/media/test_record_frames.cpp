@@ -1,9 +1,9 @@
 // Every frame of a recording its own picture, taken at its slot's time: a window of
 // another process paints a millisecond clock as a bar code, and the clock is read back
 // from every frame of 10 s recordings at 30 and 60 fps, of a 640x480 area and of the
-// full screen. A row with too few slots to judge, or one that misses the bar, while the
-// machine was seen from outside the recorder not to keep up (see SchedulingProbe) exits
-// with kSkippedExit, which ctest shows as skipped.
+// full screen. A row with too few slots to judge while the machine was seen from outside
+// the recorder not to keep up (see SchedulingProbe), or one whose every miss came while
+// other processes wanted every core, exits with kSkippedExit, which ctest shows as skipped.
 #include "media/QRecordObject.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
@@ -107,6 +107,8 @@ private slots:
         const QString file = m_out.filePath(QString("REC_clock_%1_%2.mp4").arg(fps).arg(area.width()));
         QRecordObject recorder;
         frame_clock::SchedulingProbe probe(int64_t(toleranceMs * 500));
+        // The clock window is the test's own: its waits for a core are no load from outside.
+        probe.countAsOwn(m_clock.processId());
         const int64_t startMs = frame_clock::nowMilliseconds();
         QVERIFY(recorder.startRecord(file, 100.0f, true));
         // A real event loop, as the program runs: QTest::qWait sleeps 10 ms between
@@ -138,35 +140,74 @@ private slots:
         qInfo().noquote() << probe.summary();
         QVERIFY2(r.frames >= fps * 9, qPrintable(summary));
         QVERIFY2(r.undecoded == 0, qPrintable(summary));
-        const QString overload = probe.notKeptUp();
+        // At most one in 300 of the slots measured (one in a row that left a few out).
+        const int spared = (r.measured + 150) / 300;
+        // A row that misses the bar is excused only where its misses came while the
+        // machine was seen, from outside the recorder, not to give the test its time:
+        // every slot that repeated, lost the slot before it or was grabbed beyond the
+        // tolerance (but for the spared ones) fell due within a period of a moment when
+        // other processes wanted every core, as the probe saw them. The recorder's own
+        // threads excuse nothing: a recorder whose grab waits for a core behind its
+        // encoder, or that is slow on a machine that had cores to spare, fails. A row
+        // within the bar passes whatever the machine did.
+        const bool withinBar = r.repeats <= spared && r.lostSlots <= spared && r.errorsMs.size() > spared &&
+                               r.errorsMs[spared] <= toleranceMs;
+        if (!withinBar) {
+            QVector<int> missed = r.repeatAt + r.lossAt;
+            for (int i = 0; i < r.frameErrorMs.size(); ++i) {
+                if (r.frameErrorMs[i] > toleranceMs) {
+                    missed.append(i);
+                }
+            }
+            std::sort(missed.begin(), missed.end());
+            missed.erase(std::unique(missed.begin(), missed.end()), missed.end());
+            int unexcused = 0;
+            for (int i : missed) {
+                const int64_t due = r.slotMs(i, startMs);
+                const double lateMs = std::max(0.0, r.frameErrorMs[i]);
+                unexcused +=
+                    probe.everyCoreWantedWithin(due - std::llround(r.periodMs), due + std::llround(lateMs + r.periodMs))
+                        ? 0
+                        : 1;
+            }
+            const QString seen = QString("%1 of the %2 slots missed fell due while other processes were not seen "
+                                         "wanting every core; ")
+                                     .arg(unexcused)
+                                     .arg(missed.size()) +
+                                 probe.summary();
+            // A miss that came while other processes left cores free is the recorder's,
+            // however many slots the clock window left to judge.
+            QVERIFY2(missed.isEmpty() || unexcused <= spared, qPrintable(seen + "; " + summary));
+            if (r.measured * 3 >= r.frames * 2) {
+                s_rowSkipped = true;
+                QSKIP(qPrintable("cannot judge: the machine did not keep up where the row missed: " + seen + "; " +
+                                 summary));
+            }
+        }
         if (r.measured * 3 < r.frames * 2) {
             // The clock window is a process of its own: kept from repainting while nothing
             // outside the recorder kept the machine busy, it was kept so by the recorder.
-            QVERIFY2(!overload.isEmpty(),
+            // Its late repaints count as the machine's where other processes wanted every
+            // core within a look of the probe's (about 11 ms) of them.
+            int stallsOutside = 0;
+            for (const frame_clock::ClockStall& stall : stalls) {
+                stallsOutside += probe.everyCoreWantedWithin(stall.fromMs - 11, stall.toMs + 11) ? 1 : 0;
+            }
+            const QString overload = probe.notKeptUp();
+            const QString stallsSeen = QString("%1 of the clock window's %2 late repaints came while other processes "
+                                               "were seen wanting every core; ")
+                                           .arg(stallsOutside)
+                                           .arg(stalls.size());
+            QVERIFY2(!overload.isEmpty() && stallsOutside * 2 >= stalls.size(),
                      qPrintable("the clock window was late to repaint in most slots while nothing outside the "
                                 "recorder kept the machine busy (" +
-                                probe.summary() + "): " + summary));
+                                stallsSeen + probe.summary() + "): " + summary));
             s_rowSkipped = true;
             QSKIP(qPrintable(QString("too few slots to judge: the clock window was late to repaint in %1 slots, "
                                      "%2 left; ")
                                  .arg(r.leftOut)
                                  .arg(r.measured) +
-                             overload + "; " + summary));
-        }
-        // At most one in 300 of the slots measured (one in a row that left a few out).
-        const int spared = (r.measured + 150) / 300;
-        // A row that misses the bar while the machine was seen, from outside the
-        // recorder, not to give the test its time (the probe's own sleeping thread woken
-        // late while other processes wanted every core, or on average more threads of other
-        // processes wanting a core than there are cores) cannot tell the recorder's
-        // lateness from the machine's: it shows as skipped and says what was seen. The
-        // recorder's own threads excuse nothing: a recorder whose grab waits for a core
-        // behind its encoder fails. A row within the bar passes whatever the machine did.
-        const bool withinBar = r.repeats <= spared && r.lostSlots <= spared && r.errorsMs.size() > spared &&
-                               r.errorsMs[spared] <= toleranceMs;
-        if (!withinBar && !overload.isEmpty()) {
-            s_rowSkipped = true;
-            QSKIP(qPrintable("cannot judge: " + overload + "; " + summary));
+                             stallsSeen + overload + "; " + summary));
         }
         QVERIFY2(r.repeats <= spared, qPrintable(summary));
         QVERIFY2(r.lostSlots <= spared, qPrintable(summary));

@@ -25,8 +25,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace frame_clock {
 
@@ -135,15 +137,21 @@ inline QVector<ClockStall> clockStalls(const QString& lateLogPath, int64_t fromM
 // Whether the machine gave the test its time while something was measured, seen from
 // outside the recorder: a thread of the probe's own, which the recorder never uses,
 // sleeps a millisecond at a time and times its wake-ups; and it counts the threads of
-// other processes that want a core, every 50th wake-up and after each wake-up later than
-// the limit. A late wake-up is the machine's only when other processes then wanted every
-// core; one that came late while they did not was kept waiting behind this process, that
-// is behind the recorder. The recorder's own threads (the grab, the encoder and whatever
-// else it runs) never count, nor does what ran before the probe started: a recorder that
-// needs more of the machine than it gets is slow, not excused.
+// other processes that want a core, every tenth wake-up and after each wake-up later than
+// the limit, keeping the moments when they wanted every core. The probe's thread sleeps
+// nearly all the time, and the scheduler wakes such a thread ahead of busy ones: it comes
+// late far more rarely than a thread with work to do, so a test judges its own lateness by
+// those moments, not by the probe's wake-ups alone. A late wake-up is the machine's only
+// when other processes then wanted every core; one that came late while they did not was
+// kept waiting behind this process, that is behind the recorder. The recorder's own
+// threads (the grab, the encoder and whatever else it runs) never count, nor does what ran
+// before the probe started: a recorder that needs more of the machine than it gets is
+// slow, not excused.
 class SchedulingProbe {
 public:
-    explicit SchedulingProbe(int64_t lateLimitUs) : m_limitUs(lateLimitUs) {
+    explicit SchedulingProbe(int64_t lateLimitUs)
+        : m_limitUs(lateLimitUs), m_startUs(calvorine::platform::monotonicMicroseconds()),
+          m_startCpuUs(processCpuMicroseconds()) {
         m_thread = std::thread([this] {
             while (!m_stop) {
                 const int64_t before = calvorine::platform::monotonicMicroseconds();
@@ -152,13 +160,17 @@ public:
                 ++m_wakeUps;
                 m_worstUs = std::max<int64_t>(m_worstUs, late);
                 const bool wokeLate = late > m_limitUs;
-                if (!wokeLate && m_wakeUps % 50 != 0) {
+                if (!wokeLate && m_wakeUps % 10 != 0) {
                     continue;
                 }
                 const int others = othersWantingACore();
+                const bool everyCore = others < 0 || others >= int(std::thread::hardware_concurrency());
+                if (everyCore) {
+                    m_everyCoreMs.push_back(nowMilliseconds());
+                }
                 if (wokeLate) {
                     ++m_late;
-                    m_lateOutside += others < 0 || others >= int(std::thread::hardware_concurrency()) ? 1 : 0;
+                    m_lateOutside += everyCore ? 1 : 0;
                 }
                 if (m_wakeUps % 50 == 0 && others >= 0) {
                     m_othersSum += others;
@@ -173,6 +185,8 @@ public:
         m_stop = true;
         if (m_thread.joinable()) {
             m_thread.join();
+            const int64_t spanUs = calvorine::platform::monotonicMicroseconds() - m_startUs;
+            m_ownCores = spanUs > 0 ? double(processCpuMicroseconds() - m_startCpuUs) / spanUs : 0.0;
         }
     }
     int wakeUps() const { return m_wakeUps; }
@@ -183,6 +197,21 @@ public:
     // The threads of other processes that wanted a core, on average over the samples
     // (-1 where none could be taken).
     double othersLoad() const { return m_othersSamples > 0 ? double(m_othersSum) / m_othersSamples : -1.0; }
+
+    // The threads of process pid (a window the test runs for what it measures) count as
+    // the test's own from now on, not as other processes'.
+    void countAsOwn(int64_t pid) { m_alsoOwnPid = pid; }
+
+    // The cores this process kept busy on average from the probe's start to its stop.
+    double ownCores() const { return m_ownCores; }
+
+    // Whether other processes were seen wanting every core at some moment within
+    // [fromMs, toMs] on the monotonic clock (looked at every tenth wake-up, about every
+    // 11 ms, and after each late one). Read after stop().
+    bool everyCoreWantedWithin(int64_t fromMs, int64_t toMs) const {
+        const auto at = std::lower_bound(m_everyCoreMs.begin(), m_everyCoreMs.end(), fromMs);
+        return at != m_everyCoreMs.end() && *at <= toMs;
+    }
 
     // Empty while the machine kept up: at most one wake-up in 300 late while other
     // processes wanted every core, and on average no more threads of other processes
@@ -197,7 +226,7 @@ public:
     QString summary() const {
         return QString("a sleeping thread of the probe woke more than %1 ms late %2 times in %3, %4 of them while "
                        "other processes wanted every core (worst %5 ms); other processes had %6 threads wanting a "
-                       "core on average (at most %7) on %8 cores")
+                       "core on average (at most %7) on %8 cores; this process kept %9 cores busy")
             .arg(m_limitUs / 1000.0)
             .arg(late())
             .arg(wakeUps())
@@ -205,13 +234,15 @@ public:
             .arg(worstMs(), 0, 'f', 1)
             .arg(othersLoad(), 0, 'f', 1)
             .arg(m_othersMost.load())
-            .arg(std::thread::hardware_concurrency());
+            .arg(std::thread::hardware_concurrency())
+            .arg(ownCores(), 0, 'f', 1);
     }
 
 private:
-    // The runnable threads of the machine less this process's own; -1 where the kernel
-    // does not tell. The probe's own thread is running as it reads and counts in both.
-    static int othersWantingACore() {
+    // The runnable threads of the machine less this process's own (and those of the
+    // process counted as its own); -1 where the kernel does not tell. The probe's own
+    // thread is running as it reads and counts in both.
+    int othersWantingACore() const {
         QFile loadFile("/proc/loadavg");
         if (!loadFile.open(QIODevice::ReadOnly)) {
             return -1;
@@ -223,21 +254,35 @@ private:
         if (!ok) {
             return -1;
         }
-        int own = 0;
-        for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat("/proc/self/task/" + task + "/stat");
+        const int64_t alsoOwn = m_alsoOwnPid;
+        int own = runnableThreads("/proc/self/task/");
+        own += alsoOwn > 0 ? runnableThreads(QString("/proc/%1/task/").arg(alsoOwn)) : 0;
+        return std::max(0, runnable - own);
+    }
+
+    static int runnableThreads(const QString& tasks) {
+        int count = 0;
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks + task + "/stat");
             if (!stat.open(QIODevice::ReadOnly)) {
                 continue;
             }
             // "tid (name) S ...": the state follows the name's closing parenthesis.
             const QByteArray line = stat.readAll();
             const int close = line.lastIndexOf(')');
-            own += close >= 0 && line.mid(close + 2, 1) == "R" ? 1 : 0;
+            count += close >= 0 && line.mid(close + 2, 1) == "R" ? 1 : 0;
         }
-        return std::max(0, runnable - own);
+        return count;
     }
 
+    static int64_t processCpuMicroseconds() { return int64_t(std::clock()) * 1000000 / CLOCKS_PER_SEC; }
+
     int64_t m_limitUs;
+    std::atomic<int64_t> m_alsoOwnPid{0};
+    int64_t m_startUs;
+    int64_t m_startCpuUs;
+    double m_ownCores = 0.0;
+    std::vector<int64_t> m_everyCoreMs; // written by the probe's thread only, in order
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_wakeUps{0};
@@ -250,17 +295,33 @@ private:
 };
 
 struct Report {
-    int fileFrames = 0;        // frames in the file's picture stream
-    int frames = 0;            // frames read (the last one, held to the stop, left out)
-    int undecoded = 0;         // frames whose bar code could not be read
-    int distinct = 0;          // frames with a clock of their own
-    int repeats = 0;           // frames that show the same clock as the one before
-    int lostSlots = 0;         // slots whose picture never reached the file (the clock skips one)
-    int leftOut = 0;           // slots whose picture showed a clock the clock window was late to repaint
-    int measured = 0;          // slots judged: frames read and readable, less those left out
-    double maxErrorMs = 0;     // largest distance of a picture's clock from its slot's time
-    QVector<double> errorsMs;  // every measured picture's distance from its slot's time, largest first
-    double medianOffsetMs = 0; // the constant part (showing the clock, the start) left out
+    int fileFrames = 0;           // frames in the file's picture stream
+    int frames = 0;               // frames read (the last one, held to the stop, left out)
+    int undecoded = 0;            // frames whose bar code could not be read
+    int distinct = 0;             // frames with a clock of their own
+    int repeats = 0;              // frames that show the same clock as the one before
+    int lostSlots = 0;            // slots whose picture never reached the file (the clock skips one)
+    int leftOut = 0;              // slots whose picture showed a clock the clock window was late to repaint
+    int measured = 0;             // slots judged: frames read and readable, less those left out
+    double maxErrorMs = 0;        // largest distance of a picture's clock from its slot's time
+    QVector<double> errorsMs;     // every measured picture's distance from its slot's time, largest first
+    double medianOffsetMs = 0;    // the constant part (showing the clock, the start) left out
+    QVector<int> repeatAt;        // the frames that repeat the clock before (measured ones only)
+    QVector<int> lossAt;          // the frames before which a slot was lost
+    QVector<double> frameErrorMs; // each frame's distance from its slot's time; -1 where not measured
+    int64_t firstClock = -1;      // the first clock read (its low kBits bits)
+    double periodMs = 0;
+
+    // When frame's slot fell due on the monotonic clock, in milliseconds; nearMs is any
+    // time within a few hours of the recording (the clock's bits wrap every 4.6 hours).
+    int64_t slotMs(int frame, int64_t nearMs) const {
+        const int64_t mask = (int64_t(1) << kBits) - 1;
+        int64_t delta = (firstClock - nearMs) & mask;
+        if (delta > (int64_t(1) << (kBits - 1))) {
+            delta -= int64_t(1) << kBits;
+        }
+        return nearMs + delta + std::llround(medianOffsetMs + frame * periodMs);
+    }
 };
 
 // The clock's milliseconds (the low kBits bits) from its bars, each bar's mean grey level
@@ -340,6 +401,9 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
         measured[i] = !late;
         if (i > 0 && clocks[i - 1] == clocks[i]) {
             report.repeats += late ? 0 : 1;
+            if (!late) {
+                report.repeatAt.append(i);
+            }
             continue;
         }
         report.distinct += late ? 0 : 1;
@@ -347,7 +411,11 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
         // picture: a picture grabbed was never written (two met in one slot).
         if (lastIndex >= 0 && !late && measured[lastIndex]) {
             const int periods = int(std::lround(double(clocks[i] - clocks[lastIndex]) / periodMs));
-            report.lostSlots += std::max(0, periods - (i - lastIndex));
+            const int lost = std::max(0, periods - (i - lastIndex));
+            report.lostSlots += lost;
+            if (lost > 0) {
+                report.lossAt.append(i);
+            }
         }
         lastIndex = i;
     }
@@ -363,9 +431,13 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
     }
     std::sort(sorted.begin(), sorted.end());
     report.medianOffsetMs = sorted[sorted.size() / 2];
+    report.firstClock = first;
+    report.periodMs = periodMs;
+    report.frameErrorMs.fill(-1.0, clocks.size());
     for (int i = 0; i < clocks.size(); ++i) {
         if (measured[i]) {
-            report.errorsMs.append(std::abs(offsets[i] - report.medianOffsetMs));
+            report.frameErrorMs[i] = std::abs(offsets[i] - report.medianOffsetMs);
+            report.errorsMs.append(report.frameErrorMs[i]);
         }
     }
     std::sort(report.errorsMs.begin(), report.errorsMs.end(), std::greater<double>());
