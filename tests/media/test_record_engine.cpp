@@ -272,7 +272,9 @@ private:
         const double lead = soundLead(file);
         QStringList missing = soundtest::missingTone(samples, kRate, 1000, lead + 0.003);
         const double onset = soundtest::toneOnset(samples, kRate, 1000);
-        if (onset < 0 || onset > lead + 0.003) {
+        if (onset < 0) {
+            missing.prepend("no tone at all");
+        } else if (onset > lead + 0.003) {
             missing.prepend(QString("the tone begins at %1 ms, the recording's sound at %2 ms")
                                 .arg(onset * 1000, 0, 'f', 1)
                                 .arg(lead * 1000, 0, 'f', 1));
