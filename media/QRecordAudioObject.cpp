@@ -422,10 +422,12 @@ void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
 int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
     // The packet's first frame was captured at least as long before it was read as the
     // source held (by the machine's clock: the source's own age figure follows the
-    // device's clock), else backlog frames before.
+    // device's clock), else backlog frames before. Read just after a start, it can lie
+    // before it (a source that hands out its sound in chunks): that moment is kept as it
+    // is, below zero, so that the clock goes on and placePacket leaves that part out.
     const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
     const int backlog = std::max(held, packet.frameCount);
-    const int64_t capturedUs = std::max<int64_t>(readAtUs - framesToUs(backlog, m_format.sampleRateHz), 0);
+    const int64_t capturedUs = readAtUs - framesToUs(backlog, m_format.sampleRateHz);
     int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
     const int64_t error = capturedUs - deviceUs;
     if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {

@@ -5,6 +5,8 @@
 #include "tests/support/Ffprobe.h"
 #include "tests/support/PrivateUserFolders.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/ToneStrength.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QJsonArray>
@@ -91,11 +93,8 @@ inline std::optional<Volume> volume(const QString& path, int bandHz = 0) {
 
 // The file's decoded sound, mono 16-bit at the given rate.
 inline QVector<int16_t> decodeMono(const QString& path, int rateHz) {
-    const Output o = run("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1", "-ar",
-                                    QString::number(rateHz), "-f", "s16le", "-"});
-    QVector<int16_t> samples(o.out.size() / 2);
-    std::memcpy(samples.data(), o.out.constData(), size_t(samples.size()) * 2);
-    return samples;
+    const std::vector<int16_t> samples = soundtest::decodedMono(path, rateHz);
+    return QVector<int16_t>(samples.begin(), samples.end());
 }
 
 // The quietest and the loudest 20 ms of samples between two moments (seconds): each

@@ -676,6 +676,52 @@ private slots:
         }
     }
 
+    // A device that hands its sound out in chunks of 100 ms, the recording started 60 ms
+    // into one: the part of that chunk from before the start stays out of the file, and
+    // the sound after it is at its moment from the first burst on.
+    void soundFromBeforeTheStartStaysOut() {
+        constexpr int64_t kEveryUs = 200'000;
+        Script script;
+        script.amplitude = 0.5f;
+        script.burstEveryUs = kEveryUs;
+        script.burstFrames = kRate / 10;
+        script.openedAtUs = std::make_shared<std::atomic<int64_t>>(0);
+        useScript(script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bursts.wav");
+        int64_t start = 0;
+        {
+            QRecordAudioObject audio(QRecordAudioObject::SystemSound);
+            audio.start();
+            QVERIFY(audio.isCapturing());
+            // A burst leaves the device 1.0 s after the open; the recording starts 60 ms
+            // later, the next burst 200 ms after the first.
+            while (getMicroseconds() < *script.openedAtUs + 1'060'000) {
+                QThread::usleep(200);
+            }
+            cvcodec_recorder recorder = openWavRecorder(path);
+            QVERIFY(recorder);
+            start = getMicroseconds(); // the recorder's clock starts with its open
+            audio.setRecorder(recorder);
+            audio.beginRecording(start);
+            QTest::qWait(1000);
+            audio.stop();
+            cvcodec_recorder_stop(recorder);
+            cvcodec_recorder_close(recorder);
+            cvcodec_recorder_release(recorder);
+        }
+        const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
+        QVERIFY2(samples.size() > kRate / 2, qPrintable(QString("%1 samples").arg(samples.size())));
+        // The first sound in the file: the burst that left 1.2 s after the open.
+        const int first =
+            int(std::find_if(samples.begin(), samples.end(), [](int16_t v) { return std::abs(v) > 8000; }) -
+                samples.begin());
+        const double firstMs = first * 1000.0 / kRate;
+        const double dueMs = (*script.openedAtUs + 1'200'000 - start) / 1000.0;
+        QVERIFY2(dueMs > 60 && std::abs(firstMs - dueMs) <= 3.0,
+                 qPrintable(QString("first sound at %1 ms, the burst due at %2 ms").arg(firstMs).arg(dueMs)));
+    }
+
     // A source that fails while recording (the sound server ended, the microphone pulled
     // out) is told at once and taken up again: when the device returns, or, for a chosen
     // microphone that stays away, from the default input. The file holds the sound

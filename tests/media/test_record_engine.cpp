@@ -262,29 +262,43 @@ private:
         m_madeImages << path;
     }
 
-    // Where a file's system sound misses the steady 1 kHz tone: quarter seconds from the
-    // first to the one before the last, and 10 ms windows from 50 ms (an encoder's priming
-    // comes first where a file has no edit list to hide it) to the last quarter second;
-    // empty when it is whole. The sound's length goes to seconds.
+    // Where a file's system sound misses the steady 1 kHz tone: from its first moment (see
+    // soundLead) in 10 ms windows, and in quarter seconds from the first to the one before
+    // the last; empty when it is whole. The sound's length goes to seconds.
     static QStringList missingTone(const QString& file, double& seconds) {
         constexpr int kRate = 44100;
-        constexpr int kQuarter = kRate / 4;
-        const QVector<int16_t> decoded = decodeMono(file, kRate);
-        const std::vector<int16_t> samples(decoded.begin(), decoded.end());
+        const std::vector<int16_t> samples = soundtest::decodedMono(file, kRate);
         seconds = double(samples.size()) / kRate;
-        QStringList missing;
-        for (int at = 0; at + 2 * kQuarter <= int(samples.size()); at += kQuarter) {
-            const double strength = soundtest::toneStrength(samples.data() + at, kQuarter, kRate, 1000);
-            if (strength < 0.05) {
-                missing << QString("quarter at %1 s: %2").arg(at / double(kRate)).arg(strength, 0, 'f', 3);
-            }
-        }
-        if (missing.isEmpty()) {
-            for (double at : soundtest::toneDropouts(samples, kRate, 1000, 0.05, seconds - 0.25)) {
-                missing << QString("10 ms at %1 s").arg(at, 0, 'f', 2);
-            }
+        const double lead = soundLead(file);
+        QStringList missing = soundtest::missingTone(samples, kRate, 1000, lead + 0.003);
+        const double onset = soundtest::toneOnset(samples, kRate, 1000);
+        if (onset < 0) {
+            missing.prepend("no tone at all");
+        } else if (onset > lead + 0.003) {
+            missing.prepend(QString("the tone begins at %1 ms, the recording's sound at %2 ms")
+                                .arg(onset * 1000, 0, 'f', 1)
+                                .arg(lead * 1000, 0, 'f', 1));
         }
         return missing;
+    }
+
+    // Where the recording's first moment lies in a file's decoded sound (seconds): after
+    // the encoder's priming wherever the reader does not leave it out, as ffmpeg reads
+    // AAC (its 1024 samples, in every container here) and MP3 outside an MP3 file (the
+    // encoder's 1105, which only an MP3 file's own header tells the reader to skip).
+    static double soundLead(const QString& file) {
+        const QJsonObject info = ffprobe::probe(file);
+        const QJsonObject sound = ffprobe::stream(info, "audio");
+        const QString codec = sound.value("codec_name").toString();
+        const double rate = sound.value("sample_rate").toString().toDouble();
+        const QString container = info.value("format").toObject().value("format_name").toString();
+        if (rate <= 0) {
+            return 0;
+        }
+        if (codec == "aac") {
+            return 1024 / rate;
+        }
+        return codec == "mp3" && container != "mp3" ? 1105 / rate : 0;
     }
 
     QImage screenshot(QRecordObject& recorder, const QString& name) {

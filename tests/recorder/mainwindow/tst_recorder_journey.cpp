@@ -4,7 +4,9 @@
 #include "JourneyDriver.h"
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/OwnSoundServer.h"
 #include "tests/support/ReadOnlyFile.h"
+#include "tests/support/ToneStrength.h"
 
 #include <QDateTime>
 #include <QDirIterator>
@@ -352,7 +354,8 @@ private slots:
     // Video: an area picked by a click on a window, a countdown that the pause hotkey does
     // not disturb, the compact panel beside the area, pause, resume, cut and stop (on the
     // toolbar, or with Ctrl+Alt+F11/F12/F10); two H.264/AAC files of the area's size, the
-    // first as long as recorded. Ctrl+Alt+F9 saves a PNG of the area.
+    // first as long as recorded, each with the system sound from its first moment to its
+    // last. Ctrl+Alt+F9 saves a PNG of the area.
     void recordsAPickedArea_data() {
         QTest::addColumn<bool>("hotkeys");
         QTest::newRow("toolbar") << false;
@@ -361,6 +364,15 @@ private slots:
     void recordsAPickedArea() {
         QFETCH(bool, hotkeys);
         const QString step = hotkeys ? QStringLiteral("06") : QStringLiteral("04");
+        // The program hears a sound server of the test's own, a 1 kHz tone playing into
+        // its output all along.
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        int loaded = -1;
+        journey::run(QStringLiteral("pactl"), {"load-module", "module-sine", "sink=own_null", "frequency=1000"},
+                     &loaded);
+        QCOMPARE(loaded, 0);
         AnimatedWindow animation;
         animation.show();
         QVERIFY(QTest::qWaitForWindowExposed(&animation));
@@ -447,6 +459,14 @@ private slots:
             QCOMPARE(video.value("height").toInt(), 360);
             QCOMPARE(journey::probedStream(info, QStringLiteral("audio")).value("codec_name").toString(),
                      QStringLiteral("aac"));
+            // The cut hands the sound on: each piece holds the tone from its first quarter
+            // second to its last.
+            constexpr int kRate = 44100;
+            const std::vector<int16_t> sound = soundtest::decodedMono(file, kRate);
+            QVERIFY2(sound.size() > size_t(kRate), qPrintable(QStringLiteral("%1 samples").arg(sound.size())));
+            const QStringList missing = soundtest::quartersWithoutTone(sound, kRate, 1000);
+            QVERIFY2(missing.isEmpty(),
+                     qPrintable(QFileInfo(file).fileName() + QStringLiteral(": ") + missing.join(", ")));
         }
         const double first = journey::probedDuration(journey::probe(files.first()));
         QVERIFY2(qAbs(first - firstSeconds) <= 0.3,
