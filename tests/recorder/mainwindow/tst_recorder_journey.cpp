@@ -1154,6 +1154,12 @@ private slots:
         // The toolbar, brought up from the tray, shows the recording running; the pause
         // hotkey pauses it.
         const quint64 tray = journey::trayIconWindowOf(*m_program);
+        // The recording began when the countdown's three seconds ended; its first 0.7 s
+        // go by before the toolbar is brought up, so the pictures looked at below cannot
+        // show it.
+        while (running.elapsed() < 3700) {
+            QTest::qWait(20);
+        }
         QVERIFY(openTrayMenu(tray));
         screenshot(shot + QStringLiteral("-recording-tray-menu"));
         QVERIFY(m_program->keys(QStringLiteral("Down")));
@@ -1182,7 +1188,7 @@ private slots:
         QVERIFY2(seconds > 0.5 && seconds <= runSeconds + 1.0,
                  qPrintable(QStringLiteral("%1 s in the file, %2 s up to the pause").arg(seconds).arg(runSeconds)));
         // Its first pictures show the screen without the notice (the toolbar the tray brings up
-        // later lies where it was).
+        // later lies where it was: only pictures from before it are looked at).
         const double gone = imageDistance(noticeShown, noticeGone);
         for (double at : {0.0, 0.5}) {
             const QImage frame = journey::videoFrame(files.first(), at).copy(noticeRect);
