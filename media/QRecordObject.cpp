@@ -47,6 +47,10 @@ constexpr int kSoundGatherMs = 250;
 
 // A slot closer than this is waited for in a sleep instead of another timer.
 constexpr int64_t kSlotSpinUs = 1500;
+// Pictures waiting for the encoder beyond the one it is encoding: while this many wait, a
+// slot's grab is left out (the picture before lasts), so that the encoder's backlog stays
+// this short and the pictures it takes are spread evenly over the recording.
+constexpr int kMostWaitingPictures = 2;
 constexpr int kTimeTickMs = 100;
 constexpr int kAudioDataTickMs = 50;
 // Click and highlight images are drawn at this size.
@@ -713,6 +717,11 @@ void QRecordObject::videoTick() {
     }
     m_nextSlot = slot + 1;
     armSlotTimer();
+    // An encoder slower than the slots takes pictures at its own pace: grabbing more
+    // would only make a queue grow behind it (and the stop wait for it).
+    if (cvcodec_recorder_queued_video_frames(m_recorder) >= kMostWaitingPictures) {
+        return;
+    }
 
     uint8_t* pixels = m_screen->grab();
     if (!pixels) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The virtual desktop that the program and the tests run on where there is no display:
-# Xvfb (1920x1080x24), a D-Bus session bus, openbox, xcompmgr (unless
+# Xvfb (CALVORINE_SCREEN, default 1920x1080x24), a D-Bus session bus, openbox, xcompmgr (unless
 # CALVORINE_NO_COMPOSITOR is set), trayer, and a private PulseAudio daemon with a null sink
 # as default sink and a sine source as default microphone.
 #
@@ -56,7 +56,7 @@ start_desktop() {
 
   # X server: -displayfd picks a free display without races; -noreset keeps the keyboard
   # option below alive when the last client disconnects.
-  Xvfb -displayfd 7 -screen 0 1920x1080x24 -noreset -nolisten tcp +extension MIT-SHM \
+  Xvfb -displayfd 7 -screen 0 "${CALVORINE_SCREEN:-1920x1080x24}" -noreset -nolisten tcp +extension MIT-SHM \
     7>"$STATE/display" >"$STATE/xvfb.log" 2>&1 &
   remember $!
   for _ in $(seq 1 200); do

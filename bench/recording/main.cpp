@@ -14,11 +14,18 @@
 // `ffmpeg -f pulse` with amix, three runs each, alternately, with the quarter seconds of
 // each file in which both tones sound.
 //
-// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound]
+// "large" records 20 s of 2560x1440 and 3840x2160 at 30 and 60 fps (the screen at least
+// that large: CALVORINE_SCREEN=3840x2160x24) with ultrafast, ours and ffmpeg's in turn,
+// both stopped from outside at 20 s, and prints for each the distinct pictures, their rate
+// in the first and the last 5 s, the longest freeze, the CPU and the time from the stop to
+// the file's last growth.
+//
+// Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_recording [picture|sound|large]
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordObject.h"
+#include "platform/system/clock.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
 
@@ -26,21 +33,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -85,7 +97,7 @@ private:
 int animate(int argc, char** argv) {
     QApplication app(argc, argv);
     Animation window;
-    window.setGeometry(0, 0, 1920, 1080);
+    window.setGeometry(QGuiApplication::primaryScreen()->geometry());
     window.show();
     return app.exec();
 }
@@ -98,28 +110,38 @@ void usePrivateHome(const QTemporaryDir& home) {
     qputenv("TMPDIR", home.path().toUtf8());
 }
 
-// Records kSeconds with the current format and sources, then ends the application.
-int recordFor(QCoreApplication& app, const QString& output, bool hasVideo) {
+// Records the seconds given with the current format and sources, then ends the
+// application. The monotonic time of the stop goes to stopTimePath when one is given.
+int recordFor(QCoreApplication& app, const QString& output, bool hasVideo, int seconds = kSeconds,
+              const QString& stopTimePath = QString()) {
     QRecordObject recorder;
     if (!recorder.startRecord(output, 100.0f, hasVideo)) {
         std::fprintf(stderr, "the recording did not start\n");
         return 1;
     }
     // A precise timer: a coarse one may end a 10 s recording half a second early.
-    QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &app, [&] {
+    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &app, [&] {
+        const int64_t stopUs = calvorine::platform::monotonicMicroseconds();
         recorder.stopRecord();
+        if (!stopTimePath.isEmpty()) {
+            QFile file(stopTimePath);
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(QByteArray::number(qlonglong(stopUs)));
+            }
+        }
         app.quit();
     });
     return app.exec();
 }
 
-int record(int argc, char** argv, int fps, int preset, const QString& output) {
+int record(int argc, char** argv, int fps, int preset, const QString& output, QSize size = QSize(1920, 1080),
+           int seconds = kSeconds, const QString& stopTimePath = QString()) {
     QTemporaryDir home;
     usePrivateHome(home);
     QApplication app(argc, argv);
     QRecordAreaInfo* area = QRecordAreaInfo::instance();
     area->setAreaOrigin(0, 0);
-    area->setAreaSize(1920, 1080);
+    area->setAreaSize(size.width(), size.height());
     area->setAudioSource(QRecordAreaInfo::SystemSound, false);
     area->setAudioSource(QRecordAreaInfo::Microphone, false);
     area->setCursorOption(QRecordAreaInfo::HighlightCursor, false);
@@ -128,7 +150,7 @@ int record(int argc, char** argv, int fps, int preset, const QString& output) {
     g_currentFormat = &format;
     QRecordObject::setParamsAdjuster(
         [preset](cvcodec_params params) { cvcodec_params_set_speed_preset(params, preset); });
-    return recordFor(app, output, true);
+    return recordFor(app, output, true, seconds, stopTimePath);
 }
 
 // 10 s of system sound and microphone into AAC, without a picture: the recording
@@ -153,10 +175,20 @@ struct Usage {
     long peakKilobytes = 0;
 };
 
+// What a run also watches, when asked: the file it writes (the monotonic time of its last
+// growth) and, after a while, an interrupt to the program (the moment it was sent).
+struct Watch {
+    QString file;
+    int64_t interruptAfterUs = 0;
+    int64_t lastGrowthUs = 0;
+    int64_t interruptedAtUs = 0;
+};
+
 // Runs a program to its end and reports what it used. It is started by GNU time, whose
 // own memory is small: a child spawned from this process would count this process's
-// pages, which it shares until its exec, into its peak.
-Usage runMeasured(const std::vector<std::string>& arguments) {
+// pages, which it shares until its exec, into its peak. The program runs in a process
+// group of its own, so that an interrupt reaches it past GNU time.
+Usage runMeasured(const std::vector<std::string>& arguments, Watch* watch = nullptr) {
     char report[] = "/tmp/bench-recording-usage-XXXXXX";
     const int reportFd = mkstemp(report);
     if (reportFd < 0) {
@@ -170,10 +202,39 @@ Usage runMeasured(const std::vector<std::string>& arguments) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
     Usage usage;
     int status = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid) {
+    const int64_t startUs = calvorine::platform::monotonicMicroseconds();
+    const bool spawned = posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ) == 0;
+    posix_spawnattr_destroy(&attributes);
+    std::atomic<bool> ended{false};
+    std::thread watcher;
+    if (spawned && watch) {
+        watcher = std::thread([&] {
+            const QByteArray path = watch->file.toLocal8Bit();
+            off_t lastSize = -1;
+            while (!ended) {
+                struct stat info {};
+                const int64_t now = calvorine::platform::monotonicMicroseconds();
+                if (stat(path.constData(), &info) == 0 && info.st_size != lastSize) {
+                    lastSize = info.st_size;
+                    watch->lastGrowthUs = now;
+                }
+                if (watch->interruptAfterUs > 0 && watch->interruptedAtUs == 0 &&
+                    now - startUs >= watch->interruptAfterUs) {
+                    watch->interruptedAtUs = now;
+                    kill(-pid, SIGINT);
+                }
+                usleep(2000);
+            }
+        });
+    }
+    if (spawned && waitpid(pid, &status, 0) == pid) {
         // The last line holds the figures (a failed command's status comes before).
         QFile file(QString::fromLocal8Bit(report));
         const QList<QByteArray> lines =
@@ -184,6 +245,10 @@ Usage runMeasured(const std::vector<std::string>& arguments) {
             usage.cpuSeconds = figures[0].toDouble() + figures[1].toDouble();
             usage.peakKilobytes = figures[2].toLong();
         }
+    }
+    ended = true;
+    if (watcher.joinable()) {
+        watcher.join();
     }
     unlink(report);
     return usage;
@@ -533,6 +598,115 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
     pactl({"unload-module", module});
 }
 
+constexpr int kLargeSeconds = 20;
+
+// The pictures of a file by the clock of each frame: the distinct ones, their rate in the
+// first and in the last 5 s, and the longest time the picture stood still.
+struct PictureFlow {
+    int frames = 0;
+    int distinct = 0;
+    double firstRate = 0;
+    double lastRate = 0;
+    double longestFreezeS = 0;
+};
+
+PictureFlow pictureFlow(const frame_clock::Report& r, double fps) {
+    PictureFlow flow;
+    flow.frames = r.frames;
+    QVector<bool> fresh(r.frames, false);
+    for (int i = 0; i < r.frames && i < r.frameErrorMs.size(); ++i) {
+        fresh[i] = r.frameErrorMs[i] >= 0;
+    }
+    for (int i : r.repeatAt) {
+        fresh[i] = false;
+    }
+    const int window = int(std::lround(5 * fps));
+    int lastFresh = -1;
+    int longest = 0;
+    for (int i = 0; i < r.frames; ++i) {
+        if (!fresh[i]) {
+            continue;
+        }
+        ++flow.distinct;
+        flow.firstRate += i < window ? 1.0 / 5 : 0.0;
+        flow.lastRate += i >= r.frames - window ? 1.0 / 5 : 0.0;
+        if (lastFresh >= 0) {
+            longest = std::max(longest, i - lastFresh);
+        }
+        lastFresh = i;
+    }
+    if (lastFresh >= 0) {
+        longest = std::max(longest, r.frames - lastFresh);
+    }
+    flow.longestFreezeS = longest / fps;
+    return flow;
+}
+
+QString describeFlow(const PictureFlow& f, const Usage& usage, double stopToGrowthS) {
+    return QString::asprintf("%4d distinct of %4d frames, first 5 s %5.1f/s, last 5 s %5.1f/s, longest freeze "
+                             "%4.2f s, CPU %5.1f s (%3.0f %% of a core), stop to last growth %5.2f s%s",
+                             f.distinct, f.frames, f.firstRate, f.lastRate, f.longestFreezeS, usage.cpuSeconds,
+                             100.0 * usage.cpuSeconds / kLargeSeconds, stopToGrowthS, usage.ok ? "" : " (failed)");
+}
+
+QString uptime() {
+    QFile file("/proc/loadavg");
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
+}
+
+void compareLarge(const char* self, const QByteArray& display, const QTemporaryDir& dir) {
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    std::printf("recording %d s of a screen with moving content, both stopped from outside; H.264 ultrafast "
+                "yuv420p, zero-latency baseline, %d kbit/s average, a key frame a second\n",
+                kLargeSeconds, kVideoKbps);
+    for (const QSize size : {QSize(2560, 1440), QSize(3840, 2160)}) {
+        if (size.width() > screen.width() || size.height() > screen.height()) {
+            std::printf("%dx%d skipped: the screen is %dx%d (CALVORINE_SCREEN=3840x2160x24)\n", size.width(),
+                        size.height(), screen.width(), screen.height());
+            continue;
+        }
+        for (int fps : {30, 60}) {
+            const QString oursPath = dir.filePath(QString("ours_large_%1.mp4").arg(fps));
+            const QString theirsPath = dir.filePath(QString("ffmpeg_large_%1.mp4").arg(fps));
+            const QString stopTimePath = dir.filePath("stop_time");
+            const QString load = uptime();
+            Watch ourWatch{oursPath};
+            const Usage ourUsage = runMeasured({self, "--record", std::to_string(fps), "0", oursPath.toStdString(),
+                                                std::to_string(size.width()), std::to_string(size.height()),
+                                                std::to_string(kLargeSeconds), stopTimePath.toStdString()},
+                                               &ourWatch);
+            QFile stopFile(stopTimePath);
+            const int64_t ourStopUs = stopFile.open(QIODevice::ReadOnly) ? stopFile.readAll().toLongLong() : 0;
+            std::vector<std::string> grab = ffmpegGrab(display, fps, 0, theirsPath);
+            const auto sizeAt = std::find(grab.begin(), grab.end(), "1920x1080");
+            *sizeAt = std::to_string(size.width()) + "x" + std::to_string(size.height());
+            // Stopped as ours is, from outside after the time, not by its own count of input.
+            const auto limitAt = std::find(grab.begin(), grab.end(), "-t");
+            grab.erase(limitAt, limitAt + 2);
+            Watch theirWatch{theirsPath, int64_t(kLargeSeconds) * 1'000'000};
+            Usage theirUsage = runMeasured(grab, &theirWatch);
+            // ffmpeg ends with a status of its own when interrupted: its file tells.
+            theirUsage.ok = theirUsage.cpuSeconds > 0 && QFileInfo(theirsPath).size() > 0;
+            const PictureFlow ours = pictureFlow(frame_clock::readFrameClock(oursPath, kClockArea, fps), fps);
+            const PictureFlow theirs = pictureFlow(frame_clock::readFrameClock(theirsPath, kClockArea, fps), fps);
+            const double ourStopS = ourStopUs > 0 ? (ourWatch.lastGrowthUs - ourStopUs) / 1e6 : -1;
+            const double theirStopS = (theirWatch.lastGrowthUs - theirWatch.interruptedAtUs) / 1e6;
+            std::printf("%dx%d %d fps (load %s)  calvorine: %s  |  ffmpeg x11grab: %s  |  distinct ratio %.2f, "
+                        "last/first 5 s: calvorine %.2f, ffmpeg %.2f\n",
+                        size.width(), size.height(), fps, qPrintable(load),
+                        qPrintable(describeFlow(ours, ourUsage, ourStopS)),
+                        qPrintable(describeFlow(theirs, theirUsage, theirStopS)),
+                        theirs.distinct > 0 ? double(ours.distinct) / theirs.distinct : 0.0,
+                        ours.firstRate > 0 ? ours.lastRate / ours.firstRate : 0.0,
+                        theirs.firstRate > 0 ? theirs.lastRate / theirs.firstRate : 0.0);
+            std::fflush(stdout);
+            QFile::remove(oursPath);
+            QFile::remove(theirsPath);
+            QFile::remove(stopTimePath);
+        }
+    }
+}
+
 int compare(const char* self, const QString& only) {
     const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty()) {
@@ -540,6 +714,22 @@ int compare(const char* self, const QString& only) {
         return 1;
     }
     QTemporaryDir dir;
+    if (only == "large") {
+        QProcess animation;
+        animation.start(self, {"--animate"});
+        animation.waitForStarted();
+        sleep(2);
+        QProcess clock;
+        clock.start(self, {"--clock-window", QString::number(kClockArea.x()), QString::number(kClockArea.y())});
+        clock.waitForStarted();
+        sleep(2);
+        compareLarge(self, display, dir);
+        clock.kill();
+        clock.waitForFinished();
+        animation.kill();
+        animation.waitForFinished();
+        return 0;
+    }
     if (only != "sound") {
         QProcess animation;
         animation.start(self, {"--animate"});
@@ -570,14 +760,19 @@ int main(int argc, char** argv) {
     if (argc > 3 && std::strcmp(argv[1], "--clock-window") == 0) {
         return frame_clock::runClockWindow(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]));
     }
+    if (argc > 8 && std::strcmp(argv[1], "--record") == 0) {
+        return record(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]),
+                      QSize(std::atoi(argv[5]), std::atoi(argv[6])), std::atoi(argv[7]),
+                      QString::fromLocal8Bit(argv[8]));
+    }
     if (argc > 4 && std::strcmp(argv[1], "--record") == 0) {
         return record(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
     }
     if (argc > 2 && std::strcmp(argv[1], "--record-sound") == 0) {
         return recordSound(argc, argv, QString::fromLocal8Bit(argv[2]));
     }
-    // "picture" or "sound" runs only those rows.
-    QCoreApplication app(argc, argv);
+    // "picture" or "sound" runs only those rows, "large" the large screens.
+    QGuiApplication app(argc, argv);
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
     return compare(self.constData(), argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
 }

@@ -149,6 +149,10 @@ CVCODEC_API int cvcodec_params_set_audio_encoder_name(cvcodec_params p, const ch
 /* Encoder speed: 0 ultrafast, 1 superfast, 2 veryfast, 3 faster, 4 fast, 5 medium,
  * 6 slow, 7 slower, 8 veryslow. */
 CVCODEC_API int cvcodec_params_set_speed_preset(cvcodec_params p, int32_t preset); /* [entry 650] */
+/* Every picture handed to the recorder's video encoder takes at least this long, in
+ * microseconds (no entry number): an encoder slower than the capture, for trying how a
+ * recording keeps pace; 0 (the default) = as fast as the encoder goes. */
+CVCODEC_API int cvcodec_params_set_minimum_encode_time(cvcodec_params p, int32_t microseconds);
 /* Codec profile in the codec's own numbering (H.264: 66 baseline, 77 main, 100 high;
  * H.265: 1 main, 2 main 10). */
 CVCODEC_API int cvcodec_params_set_profile(cvcodec_params p, int32_t profile);                  /* [entry 595] */

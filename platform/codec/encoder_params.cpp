@@ -67,6 +67,7 @@ CVCODEC_SETTER(cvcodec_params_set_video_codec, int32_t v, p->stream.videoCodecId
 CVCODEC_SETTER(cvcodec_params_set_audio_codec, int32_t v, p->stream.audioCodecId = v)
 CVCODEC_SETTER(cvcodec_params_set_audio_encoder_name, const char* v, p->stream.audioEncoderName = text(v))
 CVCODEC_SETTER(cvcodec_params_set_speed_preset, int32_t v, p->stream.speedPreset = v)
+CVCODEC_SETTER(cvcodec_params_set_minimum_encode_time, int32_t v, p->stream.minimumEncodeUs = v)
 CVCODEC_SETTER(cvcodec_params_set_profile, int32_t v, p->stream.profile = v)
 CVCODEC_SETTER(cvcodec_params_set_video_size, CVCODEC_PAIR(int32_t w, int32_t h), p->stream.width = w;
                p->stream.height = h)

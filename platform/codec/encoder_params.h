@@ -36,6 +36,9 @@ struct StreamSettings {
     int32_t channels = 0;
     int32_t sampleRate = 0;
     int32_t audioBitRate = 0; // bits per second
+    // Every picture handed to the video encoder takes at least this long (microseconds):
+    // a slow machine's encoder, for trying the pacing; 0 = as fast as it goes.
+    int32_t minimumEncodeUs = 0;
 };
 
 struct RateSettings {

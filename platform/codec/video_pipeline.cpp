@@ -6,6 +6,7 @@
 #include "library_settings.h"
 #include "muxer_output.h"
 #include "pipeline_thread.h"
+#include "platform/system/clock.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -106,6 +107,8 @@ bool VideoPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     if (settings.frameRateNumerator > 0 && settings.frameRateDenominator > 0)
         m_frameRate = AVRational{settings.frameRateNumerator, settings.frameRateDenominator};
     av_reduce(&m_frameRate.num, &m_frameRate.den, m_frameRate.num, m_frameRate.den, 1 << 30);
+    m_slotUs = std::max<int64_t>(1, av_rescale(1'000'000, m_frameRate.den, m_frameRate.num));
+    m_minimumEncodeUs = std::max(0, settings.minimumEncodeUs);
 
     m_encoder.reset(avcodec_alloc_context3(codec));
     m_packet = libav::makePacket();
@@ -290,34 +293,54 @@ void VideoPipeline::padToEven(AVFrame* frame) const {
         std::memcpy(luma + m_outHeight * stride, luma + (m_outHeight - 1) * stride, size_t(m_encoder->width));
 }
 
+bool VideoPipeline::repeatsAffordable() const {
+    // Half a slot leaves room for the repeat beside the next new picture.
+    return m_encodeUs.load() * 2 <= m_slotUs;
+}
+
 void VideoPipeline::encodePicture(Picture& picture) {
     // Place the picture on the constant frame-rate grid of the output.
     const int64_t index = av_rescale_q_rnd(picture.outputUs, AVRational{1, 1000000}, av_inv_q(m_frameRate),
                                            AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-    if (m_picture && index < m_nextIndex)
+    const bool first = !m_picture;
+    if (!first && index < m_nextIndex)
         return; // a second picture for a slot already filled
-    if (m_picture) {
+    if (!first && repeatsAffordable()) {
         // The screen did not change in between: repeat the last picture.
         for (; m_nextIndex < index; ++m_nextIndex) {
             m_picture->pts = m_nextIndex;
             send(m_picture.get());
         }
     }
+    const int64_t startUs = calvorine::platform::monotonicMicroseconds();
     libav::FramePtr converted = convert(picture);
     if (!converted)
         return;
     // The picture before goes back to its pool once the encoder has let go of it.
     m_picture = std::move(converted);
     // The first picture also fills the slots since the start, so that picture and
-    // sound begin together.
+    // sound begin together; later ones take their own slot (the slots skipped before
+    // it, if any, are left out: the picture before lasts until this one).
+    if (!first)
+        m_nextIndex = std::max(m_nextIndex, index);
     for (; m_nextIndex <= index; ++m_nextIndex) {
         m_picture->pts = m_nextIndex;
         send(m_picture.get());
     }
+    if (first)
+        return; // it filled the slots since the start: no measure of one picture
+    // Smoothed over about eight pictures: one slow picture does not change the course.
+    const int64_t took = calvorine::platform::monotonicMicroseconds() - startUs;
+    const int64_t before = m_encodeUs.load();
+    m_encodeUs.store(before == 0 ? took : before + (took - before) / 8);
 }
 
 void VideoPipeline::send(AVFrame* frame) {
+    const int64_t startUs = calvorine::platform::monotonicMicroseconds();
     encodeAndWrite(m_encoder.get(), frame, m_packet.get(), *m_output, m_stream);
+    if (frame && m_minimumEncodeUs > 0)
+        calvorine::platform::sleepForMicroseconds(m_minimumEncodeUs -
+                                                  (calvorine::platform::monotonicMicroseconds() - startUs));
 }
 
 void VideoPipeline::finish(int64_t endUs) {
@@ -326,15 +349,22 @@ void VideoPipeline::finish(int64_t endUs) {
     if (!m_encoder)
         return;
     if (m_picture) {
-        // Hold the last picture until the recording's end.
+        // Hold the last picture until the recording's end: repeated in every slot, or,
+        // for an encoder without the time, once in the last (it lasts to the end).
         const int64_t endIndex = av_rescale_q_rnd(endUs, AVRational{1, 1000000}, av_inv_q(m_frameRate),
                                                   AVRounding(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX));
+        if (!repeatsAffordable())
+            m_nextIndex = std::max(m_nextIndex, endIndex - 1);
         for (; m_nextIndex < endIndex; ++m_nextIndex) {
             m_picture->pts = m_nextIndex;
             send(m_picture.get());
         }
     }
     send(nullptr);
+}
+
+int64_t VideoPipeline::encodeTimeUs() const {
+    return m_encodeUs.load();
 }
 
 uint64_t VideoPipeline::dropped() const {

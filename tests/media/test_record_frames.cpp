@@ -15,6 +15,7 @@
 #include "recording_test_support.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -214,6 +215,77 @@ private slots:
         // Every picture near its slot, but for the same ones that may be late (a late grab
         // is what repeats one slot and loses the next).
         QVERIFY2(r.errorsMs.size() > spared && r.errorsMs[spared] <= toleranceMs, qPrintable(summary));
+    }
+
+    // An encoder slower than the capture (every picture it is handed takes 60 ms, of 33 ms
+    // slots) gets as many pictures as it can take, spread evenly from the first seconds
+    // to the last, and the stop ends the file at once with the pictures up to the stop in
+    // it. The pictures are told apart by their clocks, placed by ffprobe's frame times.
+    void slowEncoderKeepsPaceToTheStop() {
+        m_format = testformats::h264AacFormat(30, 8000, testformats::kNoSound);
+        g_currentFormat = &m_format;
+        const QRect area(200, 150, 640, 480);
+        QRecordAreaInfo::instance()->setAreaOrigin(area.x(), area.y());
+        QRecordAreaInfo::instance()->setAreaSize(area.width(), area.height());
+        QRecordObject::setParamsAdjuster([](cvcodec_params params) {
+            cvcodec_params_set_speed_preset(params, 0);
+            cvcodec_params_set_minimum_encode_time(params, 60'000);
+        });
+        const QString file = m_out.filePath("REC_slow_encoder.mp4");
+        QRecordObject recorder;
+        QVERIFY(recorder.startRecord(file, 100.0f, true));
+        QEventLoop loop;
+        QTimer::singleShot(6000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        QElapsedTimer stopping;
+        stopping.start();
+        recorder.stopRecord();
+        const qint64 stopMs = stopping.elapsed();
+        QRecordObject::setParamsAdjuster([](cvcodec_params params) { cvcodec_params_set_speed_preset(params, 0); });
+
+        const Output times = run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                             "frame=best_effort_timestamp_time", "-of", "csv=p=0", file});
+        QVERIFY(times.exitCode == 0);
+        const QStringList lines = QString::fromLatin1(times.out).split('\n', Qt::SkipEmptyParts);
+        const QRect clock(kClockAt - area.topLeft(), QSize(frame_clock::kWidth, frame_clock::kHeight));
+        const frame_clock::Report r = frame_clock::readFrameClock(file, clock, 30);
+        QVERIFY2(r.frames > 0 && r.frames < lines.size(),
+                 qPrintable(QString("%1 frames read of %2").arg(r.frames).arg(lines.size())));
+        const double end = lines.last().toDouble() + 1.0 / 30;
+        QVector<double> pictures; // the times of the pictures with a clock of their own
+        for (int i = 0; i < r.frames; ++i) {
+            if (r.frameErrorMs[i] >= 0 && !r.repeatAt.contains(i)) {
+                pictures.append(lines[i].toDouble());
+            }
+        }
+        const auto within = [&](double from, double to) {
+            return int(std::count_if(pictures.begin(), pictures.end(), [&](double t) { return t >= from && t < to; }));
+        };
+        double longestGap = 0;
+        for (int i = 1; i < pictures.size(); ++i) {
+            longestGap = std::max(longestGap, pictures[i] - pictures[i - 1]);
+        }
+        const int first = within(0.5, 2.5);
+        const int last = within(end - 2, end);
+        const QString summary = QString("%1 frames to %2 s, %3 distinct pictures: %4 from 0.5 to 2.5 s, %5 in the "
+                                        "last 2 s, the last at %6 s; longest gap %7 s; the stop took %8 ms")
+                                    .arg(lines.size())
+                                    .arg(end, 0, 'f', 2)
+                                    .arg(pictures.size())
+                                    .arg(first)
+                                    .arg(last)
+                                    .arg(pictures.isEmpty() ? -1.0 : pictures.last(), 0, 'f', 2)
+                                    .arg(longestGap, 0, 'f', 2)
+                                    .arg(stopMs);
+        qInfo().noquote() << summary;
+        // As many as the encoder takes (one in every two or three slots), as many at the
+        // end as at the start, none held back long.
+        QVERIFY2(first >= 10, qPrintable(summary));
+        QVERIFY2(last * 10 >= first * 7, qPrintable(summary));
+        QVERIFY2(longestGap <= 0.4, qPrintable(summary));
+        // The stop does not wait for a backlog, and nothing before it is missing.
+        QVERIFY2(stopMs <= 500, qPrintable(summary));
+        QVERIFY2(end >= 5.8 && !pictures.isEmpty() && pictures.last() >= end - 0.5, qPrintable(summary));
     }
 };
 
