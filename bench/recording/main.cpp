@@ -600,8 +600,8 @@ void compareSound(const char* self, const QTemporaryDir& dir) {
 
 constexpr int kLargeSeconds = 20;
 
-// The pictures of a file by the clock of each frame: the distinct ones, their rate in the
-// first and in the last 5 s, and the longest time the picture stood still.
+// The pictures of a file: the distinct ones, their rate in the first and in the last 5 s,
+// and the longest time the picture stood still.
 struct PictureFlow {
     int frames = 0;
     int distinct = 0;
@@ -610,35 +610,49 @@ struct PictureFlow {
     double longestFreezeS = 0;
 };
 
-PictureFlow pictureFlow(const frame_clock::Report& r, double fps) {
+// The time of every frame of the file's picture stream, as ffprobe gives it.
+QVector<double> frameTimes(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "frame=best_effort_timestamp_time", "-of", "csv=p=0", path});
+    ffprobe.waitForFinished(300000);
+    QVector<double> times;
+    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            times.append(line.trimmed().toDouble());
+        }
+    }
+    return times;
+}
+
+// The pictures by the clock of each frame, placed at the frame's time (a file may leave
+// slots out).
+PictureFlow pictureFlow(const QString& path, double fps) {
+    const frame_clock::Report r = frame_clock::readFrameClock(path, kClockArea, fps);
+    const QVector<double> times = frameTimes(path);
     PictureFlow flow;
-    flow.frames = r.frames;
-    QVector<bool> fresh(r.frames, false);
+    flow.frames = times.size();
+    if (times.isEmpty() || r.frames > times.size()) {
+        return flow;
+    }
+    const double end = times.last() + 1.0 / fps;
+    double lastFresh = -1;
     for (int i = 0; i < r.frames && i < r.frameErrorMs.size(); ++i) {
-        fresh[i] = r.frameErrorMs[i] >= 0;
-    }
-    for (int i : r.repeatAt) {
-        fresh[i] = false;
-    }
-    const int window = int(std::lround(5 * fps));
-    int lastFresh = -1;
-    int longest = 0;
-    for (int i = 0; i < r.frames; ++i) {
-        if (!fresh[i]) {
+        if (r.frameErrorMs[i] < 0 || r.repeatAt.contains(i)) {
             continue;
         }
+        const double t = times[i];
         ++flow.distinct;
-        flow.firstRate += i < window ? 1.0 / 5 : 0.0;
-        flow.lastRate += i >= r.frames - window ? 1.0 / 5 : 0.0;
+        flow.firstRate += t < times.first() + 5 ? 1.0 / 5 : 0.0;
+        flow.lastRate += t >= end - 5 ? 1.0 / 5 : 0.0;
         if (lastFresh >= 0) {
-            longest = std::max(longest, i - lastFresh);
+            flow.longestFreezeS = std::max(flow.longestFreezeS, t - lastFresh);
         }
-        lastFresh = i;
+        lastFresh = t;
     }
     if (lastFresh >= 0) {
-        longest = std::max(longest, r.frames - lastFresh);
+        flow.longestFreezeS = std::max(flow.longestFreezeS, end - lastFresh);
     }
-    flow.longestFreezeS = longest / fps;
     return flow;
 }
 
@@ -687,8 +701,8 @@ void compareLarge(const char* self, const QByteArray& display, const QTemporaryD
             Usage theirUsage = runMeasured(grab, &theirWatch);
             // ffmpeg ends with a status of its own when interrupted: its file tells.
             theirUsage.ok = theirUsage.cpuSeconds > 0 && QFileInfo(theirsPath).size() > 0;
-            const PictureFlow ours = pictureFlow(frame_clock::readFrameClock(oursPath, kClockArea, fps), fps);
-            const PictureFlow theirs = pictureFlow(frame_clock::readFrameClock(theirsPath, kClockArea, fps), fps);
+            const PictureFlow ours = pictureFlow(oursPath, fps);
+            const PictureFlow theirs = pictureFlow(theirsPath, fps);
             const double ourStopS = ourStopUs > 0 ? (ourWatch.lastGrowthUs - ourStopUs) / 1e6 : -1;
             const double theirStopS = (theirWatch.lastGrowthUs - theirWatch.interruptedAtUs) / 1e6;
             std::printf("%dx%d %d fps (load %s)  calvorine: %s  |  ffmpeg x11grab: %s  |  distinct ratio %.2f, "

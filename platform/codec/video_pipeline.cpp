@@ -295,7 +295,7 @@ void VideoPipeline::padToEven(AVFrame* frame) const {
 
 bool VideoPipeline::repeatsAffordable() const {
     // Half a slot leaves room for the repeat beside the next new picture.
-    return m_encodeUs.load() * 2 <= m_slotUs;
+    return m_encodeUs * 2 <= m_slotUs;
 }
 
 void VideoPipeline::encodePicture(Picture& picture) {
@@ -331,8 +331,7 @@ void VideoPipeline::encodePicture(Picture& picture) {
         return; // it filled the slots since the start: no measure of one picture
     // Smoothed over about eight pictures: one slow picture does not change the course.
     const int64_t took = calvorine::platform::monotonicMicroseconds() - startUs;
-    const int64_t before = m_encodeUs.load();
-    m_encodeUs.store(before == 0 ? took : before + (took - before) / 8);
+    m_encodeUs = m_encodeUs == 0 ? took : m_encodeUs + (took - m_encodeUs) / 8;
 }
 
 void VideoPipeline::send(AVFrame* frame) {
@@ -361,10 +360,6 @@ void VideoPipeline::finish(int64_t endUs) {
         }
     }
     send(nullptr);
-}
-
-int64_t VideoPipeline::encodeTimeUs() const {
-    return m_encodeUs.load();
 }
 
 uint64_t VideoPipeline::dropped() const {

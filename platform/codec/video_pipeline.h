@@ -2,18 +2,18 @@
 // one encoder thread, which places each on the constant frame-rate grid by its time and
 // encodes it. Slots between two pictures repeat the one before while the encoder has the
 // time for them; an encoder that cannot take every slot spends its time on the new
-// pictures only and leaves the slots between them out (the picture before lasts until the
-// next), so that it never falls behind the recording. Screen pictures at the output size are converted to the encoder's
-// format as they are pushed, straight into a pooled frame that the encoder is handed as it is; other pictures are
-// copied as pushed and converted (scaled) on the encoder thread. Sizes are padded to even for 4:2:0. Internal to the
-// codec library.
+// pictures only and leaves the slots between them out (the picture before lasts until
+// the next), so that it never falls behind the recording. Screen pictures at the output
+// size are converted to the encoder's format as they are pushed, straight into a pooled
+// frame that the encoder is handed as it is; other pictures are copied as pushed and
+// converted (scaled) on the encoder thread. Sizes are padded to even for 4:2:0. Internal
+// to the codec library.
 #pragma once
 
 #include "encoder_params.h"
 #include "frame_pool.h"
 #include "libav_objects.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -54,9 +54,6 @@ public:
     void finish(int64_t endUs);
 
     uint64_t dropped() const;
-    // The time the encoder takes for a new picture, smoothed (microseconds; 0 before the
-    // first).
-    int64_t encodeTimeUs() const;
     size_t queued() const;
     // Picture buffers made so far: bounded by the queue, whatever the length of the
     // recording.
@@ -100,7 +97,7 @@ private:
     int64_t m_nextIndex = 0;
     int64_t m_slotUs = 33'333;                  // one slot of the grid
     int64_t m_minimumEncodeUs = 0;              // set by configure
-    std::atomic<int64_t> m_encodeUs{0};         // written on the encoder thread
+    int64_t m_encodeUs = 0;                     // a new picture's encoding, smoothed; on the encoder thread
     std::unique_ptr<FramePool> m_encoderFrames; // set by configure
 
     mutable std::mutex m_lock;
