@@ -47,10 +47,11 @@ constexpr int kSoundGatherMs = 250;
 
 // A slot closer than this is waited for in a sleep instead of another timer.
 constexpr int64_t kSlotSpinUs = 1500;
-// Pictures waiting for the encoder beyond the one it is encoding: while this many wait, a
-// slot's grab is left out (the picture before lasts), so that the encoder's backlog stays
-// this short and the pictures it takes are spread evenly over the recording.
-constexpr int kMostWaitingPictures = 2;
+// The encoder's work waiting, beyond the picture it is encoding: while it needs this long
+// for the pictures that wait, a slot's grab is left out (the picture before lasts), so
+// that its backlog stays this short (the stop waits for no more) and the pictures it
+// takes are spread evenly over the recording.
+constexpr int64_t kMostBacklogUs = 100'000;
 constexpr int kTimeTickMs = 100;
 constexpr int kAudioDataTickMs = 50;
 // Click and highlight images are drawn at this size.
@@ -719,7 +720,7 @@ void QRecordObject::videoTick() {
     armSlotTimer();
     // An encoder slower than the slots takes pictures at its own pace: grabbing more
     // would only make a queue grow behind it (and the stop wait for it).
-    if (cvcodec_recorder_queued_video_frames(m_recorder) >= kMostWaitingPictures) {
+    if (cvcodec_recorder_video_backlog(m_recorder) >= kMostBacklogUs) {
         return;
     }
 

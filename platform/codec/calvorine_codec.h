@@ -356,6 +356,9 @@ CVCODEC_API int cvcodec_recorder_close(cvcodec_recorder recorder); /* [entry 599
  * the queue however long the recording). */
 CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder recorder, int32_t kind);
 CVCODEC_API int cvcodec_recorder_queued_video_frames(cvcodec_recorder recorder);
+/* How long the encoder will take for the video frames waiting, in microseconds, by the
+ * time it took for its recent pictures (no entry number). */
+CVCODEC_API int64_t cvcodec_recorder_video_backlog(cvcodec_recorder recorder);
 CVCODEC_API uint64_t cvcodec_recorder_video_buffers(cvcodec_recorder recorder);
 
 #ifdef __cplusplus

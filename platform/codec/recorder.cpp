@@ -153,6 +153,11 @@ int Recorder::queuedVideoFrames() const {
     return current ? current->queuedVideoFrames() : 0;
 }
 
+int64_t Recorder::videoBacklogUs() const {
+    std::shared_ptr<RecordingSession> current = session();
+    return current ? current->videoBacklogUs() : 0;
+}
+
 uint64_t Recorder::videoBuffersMade() const {
     std::shared_ptr<RecordingSession> current = session();
     return current ? current->videoBuffersMade() : 0;
@@ -241,6 +246,11 @@ extern "C" CVCODEC_API uint64_t cvcodec_recorder_dropped_frames(cvcodec_recorder
 extern "C" CVCODEC_API int cvcodec_recorder_queued_video_frames(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder ? recorder->queuedVideoFrames() : 0;
+}
+
+extern "C" CVCODEC_API int64_t cvcodec_recorder_video_backlog(cvcodec_recorder handle) {
+    Recorder* recorder = fromHandle<Recorder>(handle);
+    return recorder ? recorder->videoBacklogUs() : 0;
 }
 
 extern "C" CVCODEC_API uint64_t cvcodec_recorder_video_buffers(cvcodec_recorder handle) {

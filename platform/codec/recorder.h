@@ -36,6 +36,7 @@ public:
     bool close();
     uint64_t dropped(int kind) const;
     int queuedVideoFrames() const;
+    int64_t videoBacklogUs() const;
     uint64_t videoBuffersMade() const;
 
 private:

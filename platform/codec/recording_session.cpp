@@ -129,6 +129,10 @@ int RecordingSession::queuedVideoFrames() const {
     return m_video ? int(m_video->queued()) : 0;
 }
 
+int64_t RecordingSession::videoBacklogUs() const {
+    return m_video ? m_video->backlogUs() : 0;
+}
+
 uint64_t RecordingSession::videoBuffersMade() const {
     return m_video ? m_video->buffersMade() : 0;
 }

@@ -41,6 +41,7 @@ public:
     bool outputFailed() const { return m_output.failed(); }
     uint64_t dropped(int kind) const;
     int queuedVideoFrames() const;
+    int64_t videoBacklogUs() const;
     uint64_t videoBuffersMade() const;
 
 private:

@@ -295,7 +295,7 @@ void VideoPipeline::padToEven(AVFrame* frame) const {
 
 bool VideoPipeline::repeatsAffordable() const {
     // Half a slot leaves room for the repeat beside the next new picture.
-    return m_encodeUs * 2 <= m_slotUs;
+    return m_encodeUs.load() * 2 <= m_slotUs;
 }
 
 void VideoPipeline::encodePicture(Picture& picture) {
@@ -331,7 +331,8 @@ void VideoPipeline::encodePicture(Picture& picture) {
         return; // it filled the slots since the start: no measure of one picture
     // Smoothed over about eight pictures: one slow picture does not change the course.
     const int64_t took = calvorine::platform::monotonicMicroseconds() - startUs;
-    m_encodeUs = m_encodeUs == 0 ? took : m_encodeUs + (took - m_encodeUs) / 8;
+    const int64_t before = m_encodeUs.load();
+    m_encodeUs.store(before == 0 ? took : before + (took - before) / 8);
 }
 
 void VideoPipeline::send(AVFrame* frame) {
@@ -370,6 +371,11 @@ uint64_t VideoPipeline::dropped() const {
 size_t VideoPipeline::queued() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_queue.size();
+}
+
+int64_t VideoPipeline::backlogUs() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return int64_t(m_queue.size()) * m_encodeUs.load();
 }
 
 size_t VideoPipeline::buffersMade() const {

@@ -14,6 +14,7 @@
 #include "frame_pool.h"
 #include "libav_objects.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -55,6 +56,9 @@ public:
 
     uint64_t dropped() const;
     size_t queued() const;
+    // How long the encoder will take for the pictures waiting (microseconds, by its recent
+    // pace). Thread-safe.
+    int64_t backlogUs() const;
     // Picture buffers made so far: bounded by the queue, whatever the length of the
     // recording.
     size_t buffersMade() const;
@@ -97,7 +101,7 @@ private:
     int64_t m_nextIndex = 0;
     int64_t m_slotUs = 33'333;                  // one slot of the grid
     int64_t m_minimumEncodeUs = 0;              // set by configure
-    int64_t m_encodeUs = 0;                     // a new picture's encoding, smoothed; on the encoder thread
+    std::atomic<int64_t> m_encodeUs{0};         // a new picture's encoding, smoothed; set on the encoder thread
     std::unique_ptr<FramePool> m_encoderFrames; // set by configure
 
     mutable std::mutex m_lock;
