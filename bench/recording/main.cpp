@@ -728,22 +728,6 @@ int compare(const char* self, const QString& only) {
         return 1;
     }
     QTemporaryDir dir;
-    if (only == "large") {
-        QProcess animation;
-        animation.start(self, {"--animate"});
-        animation.waitForStarted();
-        sleep(2);
-        QProcess clock;
-        clock.start(self, {"--clock-window", QString::number(kClockArea.x()), QString::number(kClockArea.y())});
-        clock.waitForStarted();
-        sleep(2);
-        compareLarge(self, display, dir);
-        clock.kill();
-        clock.waitForFinished();
-        animation.kill();
-        animation.waitForFinished();
-        return 0;
-    }
     if (only != "sound") {
         QProcess animation;
         animation.start(self, {"--animate"});
@@ -753,13 +737,17 @@ int compare(const char* self, const QString& only) {
         clock.start(self, {"--clock-window", QString::number(kClockArea.x()), QString::number(kClockArea.y())});
         clock.waitForStarted();
         sleep(2);
-        comparePictures(self, display, dir);
+        if (only == "large") {
+            compareLarge(self, display, dir);
+        } else {
+            comparePictures(self, display, dir);
+        }
         clock.kill();
         clock.waitForFinished();
         animation.kill();
         animation.waitForFinished();
     }
-    if (only != "picture") {
+    if (only != "picture" && only != "large") {
         compareSound(self, dir);
     }
     return 0;

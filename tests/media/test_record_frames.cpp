@@ -4,6 +4,8 @@
 // full screen. A row with too few slots to judge while the machine was seen from outside
 // the recorder not to keep up (see SchedulingProbe), or one whose every miss came while
 // other processes wanted every core, exits with kSkippedExit, which ctest shows as skipped.
+// An encoder made slower than the capture is seen to get evenly spaced pictures up to the
+// stop, which ends the file at once.
 #include "media/QRecordObject.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
