@@ -6,13 +6,14 @@
 // the recording tests' clock window (tests/support/FrameClock.h) paints a millisecond
 // clock as a bar code in the top left corner; the frames of each file are decoded and
 // their clocks read, so that distinct pictures, repeats, lost slots and the largest
-// grab-to-slot error are counted on the picture's own clock. Prints, for each run, the CPU
-// seconds, the peak memory, the file's size and the pictures, the ratios of CPU and size,
-// and whether libx264 wrote the same settings into both files; for each setting the
-// medians and the median ratios. Then the sound row: 10 s of system sound (a tone played into the output)
-// and microphone (another tone, through a sink of its own) mixed into AAC, ours against
-// `ffmpeg -f pulse` with amix, three runs each, alternately, with the quarter seconds of
-// each file in which both tones sound.
+// grab-to-slot error are counted on the picture's own clock, each frame in the slot of
+// its own time. Prints, for each run, the CPU seconds, the peak memory, the file's size
+// and the pictures, the ratios of CPU and size, and whether libx264 wrote the same
+// settings into both files; for each setting the medians and the median ratios. Then the
+// sound row: 10 s of system sound (a tone played into the output) and microphone (another
+// tone, through a sink of its own) mixed into AAC, ours against `ffmpeg -f pulse` with
+// amix, three runs each, alternately, with the quarter seconds of each file in which both
+// tones sound.
 //
 // "large" records 20 s of 2560x1440 and 3840x2160 at 30 and 60 fps (the screen at least
 // that large: CALVORINE_SCREEN=3840x2160x24) with ultrafast, ours and ffmpeg's in turn,
@@ -257,13 +258,45 @@ Usage runMeasured(const std::vector<std::string>& arguments, Watch* watch = null
 // The clock window's place on the screen, as the frame reader looks for it.
 const QRect kClockArea(0, 0, frame_clock::kWidth, frame_clock::kHeight);
 
-// One file's pictures, read from the clock of every frame: frames/expected (seconds),
-// distinct, repeated, lost slots, unreadable, largest grab-to-slot error.
-QString describePictures(const frame_clock::Report& r, int expected, double fps) {
-    return QString::asprintf("%4d/%d frames (%5.2f s), %4d distinct, %3d repeated, %3d lost, %d unreadable, largest "
-                             "grab-to-slot error %6.1f ms",
-                             r.fileFrames, expected, r.fileFrames / fps, r.distinct, r.repeats, r.lostSlots,
-                             r.undecoded, r.maxErrorMs);
+// The time of every frame of the file's picture stream, as ffprobe gives it.
+QVector<double> frameTimes(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "frame=best_effort_timestamp_time", "-of", "csv=p=0", path});
+    ffprobe.waitForFinished(300000);
+    QVector<double> times;
+    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            times.append(line.trimmed().toDouble());
+        }
+    }
+    return times;
+}
+
+// One file's pictures: the clock of every frame, each frame in the slot of its own time
+// (a file whose encoder could not take every slot leaves slots out), and the times.
+struct Pictures {
+    frame_clock::Report clock;
+    QVector<double> times;
+    // From the first frame's start to the last frame's end.
+    double seconds(double fps) const { return times.isEmpty() ? 0.0 : times.last() + 1.0 / fps - times.first(); }
+};
+
+Pictures readPictures(const QString& path, double fps) {
+    Pictures pictures;
+    pictures.times = frameTimes(path);
+    pictures.clock = frame_clock::readFrameClock(path, kClockArea, fps, {}, pictures.times);
+    return pictures;
+}
+
+// One file's pictures, read from the clock of every frame: frames/expected slots
+// (seconds), distinct, repeated, lost slots, unreadable, largest grab-to-slot error.
+QString describePictures(const Pictures& p, int expected, double fps) {
+    const frame_clock::Report& r = p.clock;
+    return QString::asprintf("%4d frames/%d slots (%5.2f s), %4d distinct, %3d repeated, %3d lost, %d unreadable, "
+                             "largest grab-to-slot error %6.1f ms",
+                             r.fileFrames, expected, p.seconds(fps), r.distinct, r.repeats, r.lostSlots, r.undecoded,
+                             r.maxErrorMs);
 }
 
 // Seconds of the file's first stream of the kind ("a" or "v"), by its packets.
@@ -406,12 +439,12 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
                 const Usage ourUsage = runMeasured(
                     {self, "--record", std::to_string(fps), std::to_string(preset), oursPath.toStdString()});
                 const Usage theirUsage = runMeasured(ffmpegGrab(display, fps, preset, theirsPath));
-                const frame_clock::Report ourPictures = frame_clock::readFrameClock(oursPath, kClockArea, fps);
-                const frame_clock::Report theirPictures = frame_clock::readFrameClock(theirsPath, kClockArea, fps);
+                const Pictures ourPictures = readPictures(oursPath, fps);
+                const Pictures theirPictures = readPictures(theirsPath, fps);
                 ours.add(ourUsage);
                 theirs.add(theirUsage);
-                ours.distinct.push_back(ourPictures.distinct);
-                theirs.distinct.push_back(theirPictures.distinct);
+                ours.distinct.push_back(ourPictures.clock.distinct);
+                theirs.distinct.push_back(theirPictures.clock.distinct);
                 ours.kilobytes.push_back(fileKilobytes(oursPath));
                 theirs.kilobytes.push_back(fileKilobytes(theirsPath));
                 const double ratio = theirUsage.cpuSeconds > 0 ? ourUsage.cpuSeconds / theirUsage.cpuSeconds : 0.0;
@@ -421,9 +454,10 @@ void comparePictures(const char* self, const QByteArray& display, const QTempora
                 sizeRatios.push_back(sizeRatio);
                 // A repeated picture costs next to nothing: a recorder that grabs fewer new
                 // pictures writes a smaller file for that alone.
-                const double pictureSizeRatio = ourPictures.distinct > 0 && theirPictures.distinct > 0
-                                                    ? sizeRatio * theirPictures.distinct / ourPictures.distinct
-                                                    : 0.0;
+                const double pictureSizeRatio =
+                    ourPictures.clock.distinct > 0 && theirPictures.clock.distinct > 0
+                        ? sizeRatio * theirPictures.clock.distinct / ourPictures.clock.distinct
+                        : 0.0;
                 pictureSizeRatios.push_back(pictureSizeRatio);
                 std::printf("%d fps %-9s run %d  calvorine: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  ffmpeg "
                             "x11grab: %s, %5.2f s CPU, %4ld MB peak, %6.0f KB file%s  |  CPU ratio %.2f, size ratio "
@@ -610,26 +644,12 @@ struct PictureFlow {
     double longestFreezeS = 0;
 };
 
-// The time of every frame of the file's picture stream, as ffprobe gives it.
-QVector<double> frameTimes(const QString& path) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                              "frame=best_effort_timestamp_time", "-of", "csv=p=0", path});
-    ffprobe.waitForFinished(300000);
-    QVector<double> times;
-    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
-        if (!line.trimmed().isEmpty()) {
-            times.append(line.trimmed().toDouble());
-        }
-    }
-    return times;
-}
-
 // The pictures by the clock of each frame, placed at the frame's time (a file may leave
 // slots out).
 PictureFlow pictureFlow(const QString& path, double fps) {
-    const frame_clock::Report r = frame_clock::readFrameClock(path, kClockArea, fps);
-    const QVector<double> times = frameTimes(path);
+    const Pictures pictures = readPictures(path, fps);
+    const frame_clock::Report& r = pictures.clock;
+    const QVector<double>& times = pictures.times;
     PictureFlow flow;
     flow.frames = times.size();
     if (times.isEmpty() || r.frames > times.size()) {

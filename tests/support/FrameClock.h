@@ -309,6 +309,7 @@ struct Report {
     QVector<int> repeatAt;        // the frames that repeat the clock before (measured ones only)
     QVector<int> lossAt;          // the frames before which a slot was lost
     QVector<double> frameErrorMs; // each frame's distance from its slot's time; -1 where not measured
+    QVector<int> slotOf;          // each frame's slot, counted from the first frame's
     int64_t firstClock = -1;      // the first clock read (its low kBits bits)
     double periodMs = 0;
 
@@ -320,7 +321,8 @@ struct Report {
         if (delta > (int64_t(1) << (kBits - 1))) {
             delta -= int64_t(1) << kBits;
         }
-        return nearMs + delta + std::llround(medianOffsetMs + frame * periodMs);
+        const int slot = frame < slotOf.size() ? slotOf[frame] : frame;
+        return nearMs + delta + std::llround(medianOffsetMs + slot * periodMs);
     }
 };
 
@@ -345,12 +347,16 @@ inline int64_t readBars(const uint8_t* bars) {
 }
 
 // Reads the clock from every frame of the file's picture stream. clock is where the bar
-// code lies in the frame. A frame's slot is its index in the file; its slot time is the
-// index times the period, measured from the median offset of the frames measured.
+// code lies in the frame. A frame's slot is its index in the file, or, where the frames'
+// times in seconds are given (a file may leave slots out, its frames then last until the
+// next), its time from the first frame's in periods; its slot time is the slot times the
+// period, measured from the median offset of the frames measured. Times given that do
+// not match the file's frames leave the report empty but for fileFrames.
 // A frame that shows a clock of stalls (one the clock window showed late) is left out,
 // with the repeats of it and a loss counted from it: what it shows says nothing of the
 // recorder.
-inline Report readFrameClock(const QString& path, QRect clock, double fps, const QVector<ClockStall>& stalls = {}) {
+inline Report readFrameClock(const QString& path, QRect clock, double fps, const QVector<ClockStall>& stalls = {},
+                             const QVector<double>& frameTimes = {}) {
     Report report;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-vsync", "0", "-vf",
@@ -367,6 +373,12 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
     const QByteArray bytes = ffmpeg.readAllStandardOutput();
     const int count = bytes.size() / kBars;
     report.fileFrames = count;
+    if (!frameTimes.isEmpty() && frameTimes.size() != count) {
+        return report;
+    }
+    for (int i = 0; i < count; ++i) {
+        report.slotOf.append(frameTimes.isEmpty() ? i : int(std::lround((frameTimes[i] - frameTimes[0]) * fps)));
+    }
     QVector<int64_t> clocks; // -1 where unreadable
     for (int i = 0; i + 1 < count; ++i) {
         clocks.append(readBars(reinterpret_cast<const uint8_t*>(bytes.constData()) + i * kBars));
@@ -395,7 +407,7 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
         if (delta > (int64_t(1) << (kBits - 1))) {
             delta -= int64_t(1) << kBits;
         }
-        offsets[i] = double(delta) - i * periodMs;
+        offsets[i] = double(delta) - report.slotOf[i] * periodMs;
         const bool late = shownLate.contains(clocks[i]);
         report.leftOut += late ? 1 : 0;
         measured[i] = !late;
@@ -411,7 +423,7 @@ inline Report readFrameClock(const QString& path, QRect clock, double fps, const
         // picture: a picture grabbed was never written (two met in one slot).
         if (lastIndex >= 0 && !late && measured[lastIndex]) {
             const int periods = int(std::lround(double(clocks[i] - clocks[lastIndex]) / periodMs));
-            const int lost = std::max(0, periods - (i - lastIndex));
+            const int lost = std::max(0, periods - (report.slotOf[i] - report.slotOf[lastIndex]));
             report.lostSlots += lost;
             if (lost > 0) {
                 report.lossAt.append(i);
