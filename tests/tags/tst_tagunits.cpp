@@ -460,7 +460,8 @@ private slots:
         QCOMPARE(found, 2);
     }
 
-    // RIFF INFO sub-chunks carry their terminator and an even size.
+    // RIFF INFO sub-chunks carry their terminator and an even size. Text is written as
+    // UTF-8, every letter kept; an older file's Windows-1252 text still reads right.
     void writesRiffInfoSubChunks() {
         QByteArray wave = QByteArray("RIFF", 4) + QByteArray("\x14\0\0\0", 4) + "WAVE" + "data" +
                           QByteArray("\x08\0\0\0", 4) + pattern(8);
@@ -481,6 +482,24 @@ private slots:
         tag.items().clear();
         QCOMPARE(tag.save(), 0);
         QCOMPARE(toQByteArray(stream.bytes()), wave);
+
+        const QString wide = QString::fromUtf8("\xC3\x9Cn\xC3\xAF \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9");
+        addText(tag.items(), 2, FieldTitle, wide);
+        QCOMPARE(tag.save(), 0);
+        QByteArray written = wide.toUtf8() + '\0';
+        written += written.size() % 2 ? QByteArray(1, '\0') : QByteArray();
+        QVERIFY(toQByteArray(stream.bytes())
+                    .contains("INAM" + tagtest::littleEndian(quint32(written.size()), 4) + written));
+        QCOMPARE(tag.reload(), 0);
+        QCOMPARE(textOf(tag.items(), FieldTitle), wide);
+
+        const QByteArray ansi("Caf\xE9 \x93q\x94\0", 10);
+        const QByteArray list = QByteArray("LIST\x16\0\0\0INFO", 12) + QByteArray("IART\x0A\0\0\0", 8) + ansi;
+        MemoryStream old(bytesOf(wave.left(4) + tagtest::littleEndian(quint32(wave.size() + list.size() - 8), 4) +
+                                 wave.mid(8) + list));
+        RiffInfoTag oldTag(&old, result);
+        QCOMPARE(result, 0);
+        QCOMPARE(textOf(oldTag.items(), FieldArtist), QString::fromUtf8("Caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D"));
     }
 
     // MP4 items: the stored genre number counts from 1; track and disc pairs.
