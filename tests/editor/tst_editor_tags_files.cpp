@@ -7,6 +7,7 @@
 #include "media/RZInfoManager.h"
 #include "tests/editor/TabTestSupport.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/TestOutput.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZLineEdit.h"
@@ -325,6 +326,8 @@ void TestEditorTagsFiles::savedTagsReadBackWhole() {
     QCOMPARE(text(&shown, "m_editAlbum"), album);
     QCOMPARE(child<QRZTextEdit>(&shown, "m_editComments")->textEdit()->toPlainText(), QString());
     QCOMPARE(child<QRZButtonExtend>(&shown, "m_btnTagImg")->hasPicture(), kind != "wav");
+    shown.resize(720, 420);
+    QVERIFY(shown.grab().save(testoutput::pngPath("tags-reopened-" + kind)));
 }
 
 QTEST_MAIN(TestEditorTagsFiles)
