@@ -114,6 +114,24 @@ QStringList runLines(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
+// A file opened as the editor opens it: its tags read into the settings holder and
+// shown in a tags tab.
+struct OpenedTags {
+    RZInfoManager info;
+    QVideoEditingSettings settings;
+    QAudioTagForm tab;
+    bool open(const QString& path) {
+        info.ensureInfo();
+        if (!info.open(path)) {
+            return false;
+        }
+        settings.setTags(info.readTags());
+        tab.setVideoEditingSettings(&settings);
+        tab.show();
+        return true;
+    }
+};
+
 QString text(QWidget* tab, const char* name) {
     return child<QLineEdit>(tab, name)->text();
 }
@@ -175,14 +193,11 @@ void TestEditorTagsFiles::fieldsOfTaggedFiles() {
         QVERIFY2(mutagen.exitCode() == 0, mutagen.readAllStandardError().constData());
     }
 
-    RZInfoManager info;
-    info.ensureInfo();
-    QVERIFY(info.open(path));
-    QVideoEditingSettings settings;
-    settings.setTags(info.readTags());
-    QAudioTagForm tab;
-    tab.setVideoEditingSettings(&settings);
-    tab.show();
+    OpenedTags opened;
+    QVERIFY(opened.open(path));
+    RZInfoManager& info = opened.info;
+    QVideoEditingSettings& settings = opened.settings;
+    QAudioTagForm& tab = opened.tab;
     QCOMPARE(text(&tab, "m_editTitle"), QStringLiteral("Evening"));
     QCOMPARE(text(&tab, "m_editArtist"), QStringLiteral("The Band"));
     QCOMPARE(text(&tab, "m_editAlbum"), QStringLiteral("Songs"));
@@ -279,14 +294,11 @@ void TestEditorTagsFiles::savedTagsReadBackWhole() {
     const QByteArray cover = picture.readAll();
     QVERIFY(!cover.isEmpty());
 
-    RZInfoManager info;
-    info.ensureInfo();
-    QVERIFY(info.open(path));
-    QVideoEditingSettings settings;
-    settings.setTags(info.readTags());
-    QAudioTagForm tab;
-    tab.setVideoEditingSettings(&settings);
-    tab.show();
+    OpenedTags opened;
+    QVERIFY(opened.open(path));
+    RZInfoManager& info = opened.info;
+    QVideoEditingSettings& settings = opened.settings;
+    QAudioTagForm& tab = opened.tab;
     child<QLineEdit>(&tab, "m_editTitle")->setText(title);
     child<QLineEdit>(&tab, "m_editAlbum")->setText(album);
     VEAudioTagInfo tags;
@@ -314,14 +326,9 @@ void TestEditorTagsFiles::savedTagsReadBackWhole() {
                                                     "default=noprint_wrappers=1:nokey=1", path});
     QVERIFY2(probed.contains(title) && probed.contains(album), qPrintable(probed.join(" | ")));
 
-    RZInfoManager reopened;
-    reopened.ensureInfo();
+    OpenedTags reopened;
     QVERIFY(reopened.open(path));
-    QVideoEditingSettings again;
-    again.setTags(reopened.readTags());
-    QAudioTagForm shown;
-    shown.setVideoEditingSettings(&again);
-    shown.show();
+    QAudioTagForm& shown = reopened.tab;
     QCOMPARE(text(&shown, "m_editTitle"), title);
     QCOMPARE(text(&shown, "m_editAlbum"), album);
     QCOMPARE(child<QRZTextEdit>(&shown, "m_editComments")->textEdit()->toPlainText(), QString());
