@@ -318,6 +318,14 @@ bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
         releaseAudioTagFile(file);
         return false;
     }
+    // A WAV file's INFO chunk holds no picture: a cover given for one would be dropped
+    // while the save reports success, so the save is refused and the file kept as it is.
+    const bool withCover = qMin<int>(tags.coverSize, int(tags.cover_image.size())) > 0;
+    if (withCover && file->fileType() == FileWav) {
+        file->close();
+        releaseAudioTagFile(file);
+        return false;
+    }
     // Only the fields the record carries are replaced; others (the lyrics) stay.
     for (int field = FieldTitle; field <= FieldDisc; ++field) {
         if (field != FieldLyrics) {

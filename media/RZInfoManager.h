@@ -72,8 +72,8 @@ public:
     QList<VEChapterInfo> chapterList() const;
     bool saveTags(VEAudioTagInfo tags);
     // Replaces the file's tags with these through the audio-tag library. False when the
-    // file could not be opened, the tags not saved, or the file is of a type the library
-    // cannot write (canWriteTags).
+    // file could not be opened, the tags not saved, the file is of a type the library
+    // cannot write (canWriteTags), or the tags hold a cover and the file (WAV) cannot.
     static bool writeTags(const QString& path, VEAudioTagInfo tags);
     // Whether the audio-tag library writes tags into a file of this path's type.
     static bool canWriteTags(const QString& path);

@@ -13,6 +13,7 @@ constexpr uint8_t kStreamInfo = 0;
 constexpr uint8_t kPadding = 1;
 constexpr uint8_t kVorbisComment = 4;
 constexpr uint8_t kPicture = 6;
+constexpr uint8_t kLastKnownType = kPicture;
 constexpr uint8_t kInvalidType = 127; // also what the first byte of an audio frame reads as
 constexpr uint32_t kMaxBlockBody = (1u << 24) - 1;
 constexpr int64_t kNewPadding = 4096;
@@ -68,9 +69,14 @@ bool validStreamInfo(const uint8_t* body) {
 // that flag the walk must stop where the audio begins: at a block type no stream uses
 // (what the first byte of a frame reads as) or one longer than the file. `end` becomes
 // the end of the last block walked, `streamInfo` the first block's body; false without
-// a valid STREAMINFO first.
+// a valid STREAMINFO first. `sound`, when given, becomes false when a later block is a
+// second STREAMINFO or of a type no encoder writes: the chain is then damaged (a length
+// that runs on into other bytes, read as headers), however it happens to end.
 bool walkBlocks(BufferedReadStream& reader, int64_t marker, int64_t fileSize, std::vector<BlockSpan>& spans,
-                int64_t& end, std::vector<uint8_t>& streamInfo) {
+                int64_t& end, std::vector<uint8_t>& streamInfo, bool* sound = nullptr) {
+    if (sound) {
+        *sound = true;
+    }
     int64_t offset = marker + 4;
     bool last = false;
     while (!last && offset + 4 <= fileSize) {
@@ -90,6 +96,8 @@ bool walkBlocks(BufferedReadStream& reader, int64_t marker, int64_t fileSize, st
                 !validStreamInfo(streamInfo.data())) {
                 break;
             }
+        } else if (sound && (type == kStreamInfo || type > kLastKnownType)) {
+            *sound = false;
         }
         last = (header[0] & 0x80) != 0;
         spans.push_back({type, last, offset + 4, length});
@@ -246,7 +254,8 @@ int FlacTag::reload() {
     std::vector<BlockSpan> spans;
     int64_t end = 0;
     std::vector<uint8_t> streamInfo;
-    if (markerOffset_ < 0 || !walkBlocks(reader, markerOffset_, stream_->size(), spans, end, streamInfo)) {
+    if (markerOffset_ < 0 ||
+        !walkBlocks(reader, markerOffset_, stream_->size(), spans, end, streamInfo, &chainSound_)) {
         return -1;
     }
     bool seen[FieldPicture + 1] = {};
@@ -341,7 +350,7 @@ int FlacTag::save() {
     if (items_.count() == 0 && !hadTagBlocks_ && keptComments_.empty() && keptPictures_.empty() && !hasStrayLead()) {
         return 1;
     }
-    if (!metadataEndsAtFrames()) {
+    if (!chainSound_ || !metadataEndsAtFrames()) {
         return -1;
     }
     std::vector<Block> blocks = otherBlocks_;

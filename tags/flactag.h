@@ -15,7 +15,10 @@ public:
     // a block larger than FLAC can say (16 MiB), such as a cover that big. The blocks are
     // written right behind a leading ID3v2 tag (or at the start): bytes that stood in
     // front of "fLaC" there go, as decoders do not skip them. Refused too when a block
-    // runs into the frames: the rewrite would cut the first one.
+    // runs into the frames (the rewrite would cut the first one), or when the chain holds
+    // a second STREAMINFO or a block of an unknown type: its blocks cannot be told apart
+    // from what a wrong length ran into, and writing them back leaves a file no decoder
+    // reads.
     int save() override;
     // Whether bytes (zeros, an old "FLAC" header) stand between the leading ID3v2 tag, or
     // the start, and "fLaC": a save of any tag of the file must rewrite the blocks then.
@@ -40,6 +43,7 @@ private:
     int64_t markerOffset_ = 0;
     int64_t areaLength_ = 0; // from the marker to the end of the last metadata block
     bool hadTagBlocks_ = false;
+    bool chainSound_ = true;
     std::string vendor_;
     std::vector<Block> otherBlocks_; // STREAMINFO, SEEKTABLE, ... in file order (no padding)
     // PICTURE bodies beyond the cover; readable: one that would be read as the cover

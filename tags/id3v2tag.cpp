@@ -1,5 +1,7 @@
 #include "tags/id3v2tag.h"
 
+#include "tags/probes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -274,7 +276,7 @@ int Id3v2Tag::parse() {
     const int version = header[3];
     const uint8_t flags = header[5];
     const int64_t size = syncSafe(header + 6);
-    tagLength_ = size + 10 + ((version >= 3 && (flags & 0x10)) ? 10 : 0);
+    tagLength_ = id3v2TagLength(stream_, 0);
     version_ = version == 4 ? 4 : 3;
 
     const int64_t fileSize = stream_->size();
@@ -584,10 +586,8 @@ int Id3v2Tag::removeTags(int64_t oldLength, int64_t fileSize) {
     // Tags stacked behind it go too: each would read as the tag once the one in
     // front of it is gone.
     int64_t removed = oldLength;
-    uint8_t next[10];
-    while (removed + 10 <= fileSize && readAt(stream_, removed, next, 10) && std::memcmp(next, "ID3", 3) == 0 &&
-           next[3] >= 2 && next[3] <= 4 && !((next[6] | next[7] | next[8] | next[9]) & 0x80)) {
-        const int64_t length = syncSafe(next + 6) + 10 + ((next[3] >= 3 && (next[5] & 0x10)) ? 10 : 0);
+    int64_t length = 0;
+    while (removed + 10 <= fileSize && (length = id3v2TagLength(stream_, removed)) > 0) {
         removed = std::min(fileSize, removed + length);
     }
     if (replaceFileRange(stream_, 0, removed, nullptr, 0) != 0) {

@@ -163,18 +163,30 @@ bool audioRunsInto(IByteStream* stream, int audioType, int64_t blockStart, int64
     return false;
 }
 
-int64_t skipId3v2Tag(IByteStream* stream) {
+int64_t id3v2TagLength(IByteStream* stream, int64_t at) {
     uint8_t header[10];
-    // Only a header the ID3v2 tag reads (and so rewrites) counts: another one is part of
-    // what follows, both before and after a save puts a tag in front of it.
-    if (!stream || !readAt(stream, 0, header, 10) || std::memcmp(header, "ID3", 3) != 0 || header[3] < 2 ||
+    if (!stream || !readAt(stream, at, header, 10) || std::memcmp(header, "ID3", 3) != 0 || header[3] < 2 ||
         header[3] > 4 || ((header[6] | header[7] | header[8] | header[9]) & 0x80)) {
         return -1;
     }
     int64_t length =
         ((header[6] & 0x7F) << 21) | ((header[7] & 0x7F) << 14) | ((header[8] & 0x7F) << 7) | (header[9] & 0x7F);
-    length += (header[3] >= 3 && (header[5] & 0x10)) ? 20 : 10;
-    if (stream->seek(length) != length) {
+    length += 10;
+    // Only version 2.4 has a footer; an earlier tag with that flag bit set ends at its
+    // stated size, and the bytes behind it (audio, as a rule) are not the tag's.
+    uint8_t footer[3];
+    if (header[3] == 4 && (header[5] & 0x10) && readAt(stream, at + length, footer, 3) &&
+        std::memcmp(footer, "3DI", 3) == 0) {
+        length += 10;
+    }
+    return length;
+}
+
+int64_t skipId3v2Tag(IByteStream* stream) {
+    // Only a header the ID3v2 tag reads (and so rewrites) counts: another one is part of
+    // what follows, both before and after a save puts a tag in front of it.
+    const int64_t length = id3v2TagLength(stream, 0);
+    if (length < 0 || stream->seek(length) != length) {
         return -1;
     }
     return length;

@@ -16,6 +16,11 @@ struct AudioFrameInfo {
     int samplesPerFrame = 0;
 };
 
+// Length of the ID3v2 tag whose header stands at `at` (header, body and a footer where
+// the version has one and "3DI" stands there); -1 when no tag of version 2.2 to 2.4
+// with a sync-safe size begins there.
+int64_t id3v2TagLength(IByteStream* stream, int64_t at);
+
 // Length of a leading ID3v2 tag (header, body and footer), with the stream positioned
 // behind it; -1 when the stream does not start with one (of version 2.2 to 2.4, with a
 // sync-safe size).

@@ -24,6 +24,12 @@ const InfoId kReadIds[] = {
 };
 const char* const kWriteIds[] = {"INAM", "IART", "IPRD", "IGNR", "ICRD", "IPRT", "ICMT", "ICOP"};
 
+// INFO text is in the system's code page, which here is the locale's: UTF-8, as ffmpeg,
+// mutagen and current players write and read it. A text that is not valid UTF-8 comes
+// from an older file written in Windows-1252 and reads as such.
+constexpr int kReadCode = TextDetect;
+constexpr int kWriteCode = TextUtf8;
+
 int fieldOfId(const uint8_t* id) {
     for (const InfoId& entry : kReadIds) {
         if (std::memcmp(id, entry.id, 4) == 0) {
@@ -132,9 +138,9 @@ void RiffInfoTag::readItems(int64_t offset, int64_t length, bool* seen) {
         // would take the field's place once the first is removed); what is not usable
         // (unknown ids, empty or oversized text) is kept as it is.
         const bool usable = field >= 0 && size >= 1 && size <= static_cast<size_t>(kMaxItemBytes) &&
-                            !decodeTagText(TextAnsi, sub + 8, size).empty();
+                            !decodeTagText(kReadCode, sub + 8, size).empty();
         if (usable && !seen[field]) {
-            seen[field] = items_.addText(TextAnsi, SlotRiffInfo, field, sub + 8, size) == 0;
+            seen[field] = items_.addText(kReadCode, SlotRiffInfo, field, sub + 8, size) == 0;
         }
         if (!usable) {
             const size_t keptEnd = std::min(next, listEnd);
@@ -155,7 +161,7 @@ std::vector<uint8_t> RiffInfoTag::buildInfoList() const {
     putText(chunk, "INFO");
     for (int i = 0; i < items_.count(); ++i) {
         const TagItem item = items_.getItem(i);
-        std::vector<uint8_t> text = encodeTagText(items_.storedText(i), TextAnsi);
+        std::vector<uint8_t> text = encodeTagText(items_.storedText(i), kWriteCode);
         if (text.empty() || text.size() > kMaxItemBytes) {
             continue;
         }

@@ -124,11 +124,18 @@ const void* MediaInfo::tag(const char* key) {
             value = computed.c_str();
         }
     } else {
+        // Ogg keeps the tags on the sound stream, not the container. Other streams'
+        // metadata is no tag of the file: ffmpeg gives an attached cover the comment
+        // "Cover (front)", a Matroska track its own title.
+        const bool tagsOnSound = std::strcmp(m_input->iformat->name, "ogg") == 0;
         for (const std::string& alias : keyAliases(wanted)) {
             value = findValue(m_input->metadata, alias);
-            // Ogg and some others keep the tags on the stream, not the container.
-            for (unsigned i = 0; !value && i < m_input->nb_streams; ++i) {
-                value = findValue(m_input->streams[i]->metadata, alias);
+            for (unsigned i = 0; tagsOnSound && !value && i < m_input->nb_streams; ++i) {
+                const AVStream* stream = m_input->streams[i];
+                if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+                    !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+                    value = findValue(stream->metadata, alias);
+                }
             }
             if (value) {
                 break;

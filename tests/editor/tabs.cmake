@@ -19,4 +19,5 @@ calvorine_add_test(tst_editor_tags_files
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_editor_tags_files.cpp ${CMAKE_CURRENT_LIST_DIR}/TabTestSupport.h
   LIBS calvorine_editor OFFSCREEN LABELS editor)
 target_include_directories(tst_editor_tags_files PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(tst_editor_tags_files PRIVATE CALVORINE_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
 add_dependencies(tst_editor_tags_files calvorine_images)

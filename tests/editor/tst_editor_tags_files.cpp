@@ -1,12 +1,13 @@
 // The tags tab over real files: MP3, M4A, FLAC and Ogg Vorbis tagged by ffmpeg and
 // mutagen, read by the media-information reader as the editor's loader does, shown field
-// by field and saved as the editor saves them (read back by mutagen), and the text
-// conversion of tag bytes of unknown encoding.
+// by field and saved as the editor saves them (read back by mutagen and ffprobe), and the
+// text conversion of tag bytes of unknown encoding.
 #include "editor/QAudioTagForm.h"
 #include "editor/QVideoEditingSettings.h"
 #include "media/RZInfoManager.h"
 #include "tests/editor/TabTestSupport.h"
 #include "tests/platform/codec/playback_fixtures.h"
+#include "tests/support/TestOutput.h"
 #include "toolkit/QRZButton.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZLineEdit.h"
@@ -81,6 +82,56 @@ QString storedDate(const QString& path) {
     return QString::fromUtf8(mutagen.readAllStandardOutput()).trimmed();
 }
 
+// Title and album of a saved file, one a line, as mutagen reads them (WAV: the INFO
+// chunk's texts, taken as UTF-8 strictly).
+const char* kMutagenTitleAlbum = R"(
+import sys, mutagen
+from mutagen import _riff, id3
+path = sys.argv[1]
+if path.endswith('.wav'):
+    found = {}
+    with open(path, 'rb') as f:
+        for chunk in _riff.RiffFile(f).root.subchunks():
+            if isinstance(chunk, _riff.RiffListChunk) and chunk.name == 'INFO':
+                for item in chunk.subchunks():
+                    found[item.id] = item.read().split(b'\0')[0].decode('utf-8')
+    print(found.get('INAM', '')); print(found.get('IPRD', ''))
+elif path.endswith(('.mp3', '.aac')):
+    tags = id3.ID3(path)
+    print(tags['TIT2'].text[0]); print(tags['TALB'].text[0])
+else:
+    tags = mutagen.File(path).tags
+    for title, album in (('title', 'album'), ('Title', 'WM/AlbumTitle'), ('\xa9nam', '\xa9alb')):
+        if title in tags:
+            print(tags[title][0]); print(tags[album][0])
+            break
+)";
+
+QStringList runLines(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// A file opened as the editor opens it: its tags read into the settings holder and
+// shown in a tags tab.
+struct OpenedTags {
+    RZInfoManager info;
+    QVideoEditingSettings settings;
+    QAudioTagForm tab;
+    bool open(const QString& path) {
+        info.ensureInfo();
+        if (!info.open(path)) {
+            return false;
+        }
+        settings.setTags(info.readTags());
+        tab.setVideoEditingSettings(&settings);
+        tab.show();
+        return true;
+    }
+};
+
 QString text(QWidget* tab, const char* name) {
     return child<QLineEdit>(tab, name)->text();
 }
@@ -95,6 +146,8 @@ private slots:
     void fieldsOfTaggedFiles_data();
     void fieldsOfTaggedFiles();
     void tagTextOfUnknownEncoding();
+    void savedTagsReadBackWhole_data();
+    void savedTagsReadBackWhole();
 
 private:
     QTemporaryDir m_dir;
@@ -140,14 +193,11 @@ void TestEditorTagsFiles::fieldsOfTaggedFiles() {
         QVERIFY2(mutagen.exitCode() == 0, mutagen.readAllStandardError().constData());
     }
 
-    RZInfoManager info;
-    info.ensureInfo();
-    QVERIFY(info.open(path));
-    QVideoEditingSettings settings;
-    settings.setTags(info.readTags());
-    QAudioTagForm tab;
-    tab.setVideoEditingSettings(&settings);
-    tab.show();
+    OpenedTags opened;
+    QVERIFY(opened.open(path));
+    RZInfoManager& info = opened.info;
+    QVideoEditingSettings& settings = opened.settings;
+    QAudioTagForm& tab = opened.tab;
     QCOMPARE(text(&tab, "m_editTitle"), QStringLiteral("Evening"));
     QCOMPARE(text(&tab, "m_editArtist"), QStringLiteral("The Band"));
     QCOMPARE(text(&tab, "m_editAlbum"), QStringLiteral("Songs"));
@@ -207,6 +257,84 @@ void TestEditorTagsFiles::tagTextOfUnknownEncoding() {
         tab.show();
         QCOMPARE(text(&tab, "m_editTitle"), c.shown);
     }
+}
+
+void TestEditorTagsFiles::savedTagsReadBackWhole_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("codec");
+    QTest::newRow("mp3") << "mp3"
+                         << "libmp3lame";
+    QTest::newRow("aac") << "aac"
+                         << "aac";
+    QTest::newRow("m4a") << "m4a"
+                         << "aac";
+    QTest::newRow("flac") << "flac"
+                          << "flac";
+    QTest::newRow("ogg") << "ogg"
+                         << "libvorbis";
+    QTest::newRow("wma") << "wma"
+                         << "wmav2";
+    QTest::newRow("wav") << "wav"
+                         << "pcm_s16le";
+}
+
+// Text of any script and a cover, saved as the editor saves them: the file reads back
+// with every letter (mutagen, ffprobe and the tab itself), the cover does not turn into
+// a comment the user never typed, and a WAV file, which holds no cover, refuses the save
+// with the cover and keeps every byte, then takes the text alone.
+void TestEditorTagsFiles::savedTagsReadBackWhole() {
+    QFETCH(QString, kind);
+    QFETCH(QString, codec);
+    const QString path = m_dir.filePath("saved." + kind);
+    QVERIFY(fixtures::makeTone(path, 1.0, {"-c:a", codec}));
+    const QString title = QStringLiteral("\u00dcn\u00efc\u00f8d\u00e9 \u2013 \u65e5\u672c\u8a9e ") + kind;
+    const QString album = QStringLiteral("\u00c4lbum \u03a9");
+    QFile picture(m_cover);
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    const QByteArray cover = picture.readAll();
+    QVERIFY(!cover.isEmpty());
+
+    OpenedTags opened;
+    QVERIFY(opened.open(path));
+    RZInfoManager& info = opened.info;
+    QVideoEditingSettings& settings = opened.settings;
+    QAudioTagForm& tab = opened.tab;
+    child<QLineEdit>(&tab, "m_editTitle")->setText(title);
+    child<QLineEdit>(&tab, "m_editAlbum")->setText(album);
+    VEAudioTagInfo tags;
+    settings.getTags(tags);
+    tags.cover_image = cover.toStdString();
+    tags.coverSize = cover.size();
+    if (kind == "wav") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(!info.saveTags(tags));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+        tags.cover_image.clear();
+        tags.coverSize = 0;
+    }
+    QVERIFY(info.saveTags(tags));
+
+    QCOMPARE(runLines("/usr/bin/python3", {"-c", kMutagenTitleAlbum, path}), QStringList({title, album}));
+    // Ogg keeps the tags on the sound stream, the others in the container.
+    const QStringList probed = runLines("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                                                    "format_tags=title,album:stream_tags=title,album", "-of",
+                                                    "default=noprint_wrappers=1:nokey=1", path});
+    QVERIFY2(probed.contains(title) && probed.contains(album), qPrintable(probed.join(" | ")));
+
+    OpenedTags reopened;
+    QVERIFY(reopened.open(path));
+    QAudioTagForm& shown = reopened.tab;
+    QCOMPARE(text(&shown, "m_editTitle"), title);
+    QCOMPARE(text(&shown, "m_editAlbum"), album);
+    QCOMPARE(child<QRZTextEdit>(&shown, "m_editComments")->textEdit()->toPlainText(), QString());
+    QCOMPARE(child<QRZButtonExtend>(&shown, "m_btnTagImg")->hasPicture(), kind != "wav");
+    shown.resize(720, 420);
+    QVERIFY(shown.grab().save(testoutput::pngPath("tags-reopened-" + kind)));
 }
 
 QTEST_MAIN(TestEditorTagsFiles)

@@ -6,7 +6,7 @@
   tagcheck.py enrich FILE     adds tags the library does not model, and pictures
   tagcheck.py make-ape FILE   writes a small Monkey's Audio file
   tagcheck.py strip-comment FILE   removes the comment header of an Ogg Vorbis file
-  tagcheck.py riff FILE       prints a WAVE file's top-level chunks and length as JSON
+  tagcheck.py riff FILE       prints a WAVE file's top-level chunks, length and INFO texts as JSON
   tagcheck.py ape-title FILE TITLE   gives the file an APE tag holding only a title
   tagcheck.py flac-pictures FILE     gives a FLAC file a front and a back PNG and a TIFF
   tagcheck.py interleave-ogg FILE    moves the other stream's first page after its header
@@ -188,9 +188,16 @@ def read(path):
 def riff(path):
     from mutagen import _riff, wave
     length = wave.WAVE(path).info.length
+    info = {}
     with open(path, "rb") as f:
-        chunks = [c.id for c in _riff.RiffFile(f).root.subchunks()]
-    return {"chunks": chunks, "length": length}
+        root = _riff.RiffFile(f).root
+        chunks = [c.id for c in root.subchunks()]
+        for chunk in root.subchunks():
+            if isinstance(chunk, _riff.RiffListChunk) and chunk.name == "INFO":
+                for item in chunk.subchunks():
+                    # INFO text as UTF-8: bytes of another encoding show as U+FFFD.
+                    info.setdefault(item.id, item.read().split(b"\0")[0].decode("utf-8", errors="replace"))
+    return {"chunks": chunks, "length": length, "info": info}
 
 
 def picture(data, kind=3):

@@ -460,7 +460,8 @@ private slots:
         QCOMPARE(found, 2);
     }
 
-    // RIFF INFO sub-chunks carry their terminator and an even size.
+    // RIFF INFO sub-chunks carry their terminator and an even size. Text is written as
+    // UTF-8, every letter kept; an older file's Windows-1252 text still reads right.
     void writesRiffInfoSubChunks() {
         QByteArray wave = QByteArray("RIFF", 4) + QByteArray("\x14\0\0\0", 4) + "WAVE" + "data" +
                           QByteArray("\x08\0\0\0", 4) + pattern(8);
@@ -481,6 +482,24 @@ private slots:
         tag.items().clear();
         QCOMPARE(tag.save(), 0);
         QCOMPARE(toQByteArray(stream.bytes()), wave);
+
+        const QString wide = QString::fromUtf8("\xC3\x9Cn\xC3\xAF \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC \xCE\xA9");
+        addText(tag.items(), 2, FieldTitle, wide);
+        QCOMPARE(tag.save(), 0);
+        QByteArray written = wide.toUtf8() + '\0';
+        written += written.size() % 2 ? QByteArray(1, '\0') : QByteArray();
+        QVERIFY(toQByteArray(stream.bytes())
+                    .contains("INAM" + tagtest::littleEndian(quint32(written.size()), 4) + written));
+        QCOMPARE(tag.reload(), 0);
+        QCOMPARE(textOf(tag.items(), FieldTitle), wide);
+
+        const QByteArray ansi("Caf\xE9 \x93q\x94\0", 10);
+        const QByteArray list = QByteArray("LIST\x16\0\0\0INFO", 12) + QByteArray("IART\x0A\0\0\0", 8) + ansi;
+        MemoryStream old(bytesOf(wave.left(4) + tagtest::littleEndian(quint32(wave.size() + list.size() - 8), 4) +
+                                 wave.mid(8) + list));
+        RiffInfoTag oldTag(&old, result);
+        QCOMPARE(result, 0);
+        QCOMPARE(textOf(oldTag.items(), FieldArtist), QString::fromUtf8("Caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D"));
     }
 
     // MP4 items: the stored genre number counts from 1; track and disc pairs.
@@ -673,10 +692,10 @@ private slots:
     // Files that once broke a save (tests/tags/data): a second value of a field that
     // outlived its clearing, a "TAG" inside the FLAC metadata taken for an ID3v1 block,
     // an ASF header that miscounts its objects, bytes between an ID3v2 tag and "fLaC",
-    // an APE tag in front of two ID3v1 blocks. The program's clear-add-save sequence
-    // twice, and the handler cleared and saved twice: a save that fails leaves every
-    // byte, one that works is stable, what ffmpeg decodes of the file stays the same, and
-    // no old value (the files mark them "OLDTAG") that mutagen read before is left.
+    // an APE tag in front of two ID3v1 blocks, an ID3v2.3 tag with the 2.4 footer flag. The program's clear-add-save
+    // sequence twice, and the handler cleared and saved twice: a save that fails leaves every byte, one that works is
+    // stable, what ffmpeg decodes of the file stays the same, and no old value (the files mark them "OLDTAG") that
+    // mutagen read before is left.
     void regressionFilesSaveTwiceAlike_data() {
         QTest::addColumn<QString>("path");
         const QDir data(qEnvironmentVariable("CALVORINE_SOURCE_DIR") + "/tests/tags/data");
@@ -707,11 +726,16 @@ private slots:
         // Files whose save would lose samples: an MP4 track whose chunk offsets cannot be
         // reached while the media moves, a FLAC block running into the first frame, ASF
         // headers whose objects cannot be walked to their end (a Header Extension 2 bytes
-        // short or long, sizes that run into the header's last bytes).
-        const QStringList refused = {
-            "m4a-minf-size-overruns-mdia-6d0f63a4.m4a",     "flac-stray-lead-and-cut-padding-10e96865.flac",
-            "asf-header-extension-size-short-a33eaf1e.wma", "asf-header-extension-size-long-7a4b67f8.wma",
-            "asf-duplicate-tracknumber-afd7bf58.wma",       "asf-empty-second-tracknumber-255716ba.wma"};
+        // short or long, sizes that run into the header's last bytes), FLAC block chains
+        // with a second STREAMINFO (written twice, or read from padding a length ran into).
+        const QStringList refused = {"m4a-minf-size-overruns-mdia-6d0f63a4.m4a",
+                                     "flac-stray-lead-and-cut-padding-10e96865.flac",
+                                     "asf-header-extension-size-short-a33eaf1e.wma",
+                                     "asf-header-extension-size-long-7a4b67f8.wma",
+                                     "asf-duplicate-tracknumber-afd7bf58.wma",
+                                     "asf-empty-second-tracknumber-255716ba.wma",
+                                     "flac-comment-length-long-after-stray-2ad4a52b.flac",
+                                     "flac-streaminfo-doubled-after-stray-5ce21fb6.flac"};
         // Files that ffmpeg decodes no sample of (it refuses the ASF ones, the FLAC one
         // has no frame): only their bytes are checked.
         const QStringList silent = {"asf-duplicate-tracknumber-afd7bf58.wma",
