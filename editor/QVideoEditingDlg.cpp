@@ -469,9 +469,12 @@ void QVideoEditingDlg::onOK() {
     } else if (changed) {
         // A file that refuses the tags keeps the editor open and the history unchanged.
         if (!m_infoManager->saveTags(edit.tags)) {
-            const QString why = RZInfoManager::canWriteTags(m_infoManager->path())
-                                    ? tr("The tags could not be written to the file.")
-                                    : tr("Tags cannot be written into a file of this type.");
+            const QString path = m_infoManager->path();
+            const QString why = !RZInfoManager::canWriteTags(path)
+                                    ? tr("Tags cannot be written into a file of this type.")
+                                : RZInfoManager::hasCover(edit.tags) && !RZInfoManager::canHoldCover(path)
+                                    ? tr("A WAV file cannot hold a cover. Remove the cover to save the other tags.")
+                                    : tr("The tags could not be written to the file.");
             QRZMessageBox::showMessage(this, why, QString(), QRZMessageBox::Error, QRZMessageBox::OkButton);
             return;
         }

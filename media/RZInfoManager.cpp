@@ -302,6 +302,15 @@ bool RZInfoManager::canWriteTags(const QString& path) {
     return calvorine::tags::audioFileTypeFromPath(reinterpret_cast<const char16_t*>(path.utf16())) >= 0;
 }
 
+bool RZInfoManager::canHoldCover(const QString& path) {
+    return calvorine::tags::audioFileTypeFromPath(reinterpret_cast<const char16_t*>(path.utf16())) !=
+           calvorine::tags::FileWav;
+}
+
+bool RZInfoManager::hasCover(const VEAudioTagInfo& tags) {
+    return qMin<int>(tags.coverSize, int(tags.cover_image.size())) > 0;
+}
+
 bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
     using namespace calvorine::tags;
     if (path.isEmpty()) {
@@ -320,8 +329,7 @@ bool RZInfoManager::writeTags(const QString& path, VEAudioTagInfo tags) {
     }
     // A WAV file's INFO chunk holds no picture: a cover given for one would be dropped
     // while the save reports success, so the save is refused and the file kept as it is.
-    const bool withCover = qMin<int>(tags.coverSize, int(tags.cover_image.size())) > 0;
-    if (withCover && file->fileType() == FileWav) {
+    if (hasCover(tags) && file->fileType() == FileWav) {
         file->close();
         releaseAudioTagFile(file);
         return false;

@@ -77,6 +77,9 @@ public:
     static bool writeTags(const QString& path, VEAudioTagInfo tags);
     // Whether the audio-tag library writes tags into a file of this path's type.
     static bool canWriteTags(const QString& path);
+    // Whether a file of this path's type keeps a cover with its tags (a WAV does not).
+    static bool canHoldCover(const QString& path);
+    static bool hasCover(const VEAudioTagInfo& tags);
     static bool writeTags(VEAudioTagInfo tags, const QString& path) { return writeTags(path, std::move(tags)); }
     static QImage scaleImage(const QImage& image, int maxSide);
 

@@ -24,6 +24,7 @@
 #include "media/RZPlayerManager.h"
 #include "tests/editor/DesktopHelpers.h"
 #include "tests/editor/EditorFixtures.h"
+#include "tests/editor/TabTestSupport.h"
 #include "tests/support/ModalSteps.h"
 #include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateSessionBus.h"
@@ -147,6 +148,7 @@ private slots:
     void pausedPictureShowsOnEverySurfaceShown();
     void soundOnlyFileTakesATypedTitle();
     void tagsOfATypeNoTagCanBeWrittenIntoAreRefused();
+    void coverForAWavFileIsRefusedByName();
     void loadingSpinnerIsDrawnAsDots();
 
 private:
@@ -576,6 +578,42 @@ void TestEditorWindow::tagsOfATypeNoTagCanBeWrittenIntoAreRefused() {
     QVERIFY(m_editor->isVisible());
     QCOMPARE(tags.count(), 0);
     QCOMPARE(fixtures::formatTag(fixtures::probe(song), "title"), QStringLiteral("Old title"));
+    QCOMPARE(bytes(), before);
+}
+
+// A WAV file holds no cover: a cover chosen for one is refused by name, so the user
+// knows what to take away, and the file keeps every byte.
+void TestEditorWindow::coverForAWavFileIsRefusedByName() {
+    const QString song = m_folders->root() + "/song.wav";
+    QVERIFY(fixtures::makeTone(song, 4.0, {"-c:a", "pcm_s16le", "-metadata", "title=Old title"}));
+    const QString cover = m_folders->root() + "/cover.png";
+    QImage picture(64, 64, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(cover));
+    auto bytes = [&song] {
+        QFile file(song);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    QVERIFY(!before.isEmpty());
+    typeTitle(song, QStringLiteral("Typed title"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    auto* coverButton = m_editor->tagTab()->findChild<QRZButtonExtend*>("m_btnTagImg");
+    QVERIFY(coverButton);
+    tabtest::chooseFile(cover);
+    clickButton(coverButton);
+    QTRY_VERIFY(coverButton->hasPicture());
+    QSignalSpy tags(m_editor.get(), &QVideoEditingDlg::emitAudioTagChange);
+    QString told;
+    acceptNextMessage(&told,
+                      [](QWidget* box) { desktop::keep(desktop::shot(box), "editor_window_wav_cover_refused"); });
+    clickButton(m_editor->findChild<QWidget*>("m_btnOK"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        told, QStringLiteral("A WAV file cannot hold a cover. Remove the cover to save the other tags."), 20000);
+    QVERIFY(m_editor->isVisible());
+    QCOMPARE(tags.count(), 0);
     QCOMPARE(bytes(), before);
 }
 
