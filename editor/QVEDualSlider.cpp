@@ -370,7 +370,8 @@ void QVEDualSlider::btnEndMouseMove(QMouseEvent* event, int pressX) {
     const int newLeft = x - pressX;
     if (newLeft > startRight && newLeft + m_startWidth <= width()) {
         m_endButton->move(newLeft, m_handleTop);
-        m_endPos = x - m_startWidth - pressX - 1;
+        // The end handle bounds the range with its left edge, as setEndValue places it.
+        m_endPos = newLeft - m_startWidth;
     } else if (newLeft > startRight) {
         m_endButton->move(width() - m_startWidth, m_handleTop);
         m_endPos = usableWidth();
