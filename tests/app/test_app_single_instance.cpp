@@ -6,7 +6,10 @@
 #include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
+#include "app/SettingsFile.h"
 #include "platform/system/window_list.h"
+#include "tests/support/DesktopHelpers.h"
+#include "tests/support/TestOutput.h"
 
 #include <QSystemSemaphore>
 #include <QtTest>
@@ -65,6 +68,24 @@ bool waitForNoWindow(int milliseconds = 10000) {
 void startProgram(QProcess* process) {
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(programPath(), QStringList());
+}
+
+// Whether X draws the window now (xwininfo's map state), not whether it exists.
+bool isViewable(uint64_t window) {
+    return desktoptest::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)})
+        .contains(QStringLiteral("Map State: IsViewable"));
+}
+
+// The windows of a process that X draws now (xdotool finds them by their process id).
+int viewableWindowsOf(const QProcess& process) {
+    const QString found =
+        desktoptest::run(QStringLiteral("xdotool"),
+                         {"search", "--onlyvisible", "--pid", QString::number(process.processId()), "--name", ""});
+    return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+}
+
+void keepScreen(const QString& name) {
+    desktoptest::screenshot(testoutput::pngPath(name));
 }
 
 // An environment variable set (or unset, with a null value) until the object goes.
@@ -188,6 +209,51 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(waitForNoWindow());
+    }
+
+    // Alt+F4 (the window manager's close) is the title bar's close button: with nothing
+    // stored it asks the close question; with "Minimize to Tray" stored the window hides
+    // and the program stays, and a second start brings the hidden window back.
+    void closeRequestIsTheCloseButtonAndASecondStartUnhides() {
+        {
+            QProcess first;
+            startProgram(&first);
+            QVERIFY(first.waitForStarted());
+            const uint64_t window = waitForWindow();
+            QVERIFY(window != 0);
+            QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 15000);
+            QVERIFY(desktoptest::xdotool({"key", "alt+F4"}));
+            QTRY_VERIFY2_WITH_TIMEOUT(viewableWindowsOf(first) >= 2 || first.state() != QProcess::Running,
+                                      "no close question came", 10000);
+            keepScreen("close_request_question");
+            QVERIFY2(first.state() == QProcess::Running, "Alt+F4 ended the program without a question");
+            first.terminate();
+            QVERIFY(first.waitForFinished(10000));
+        }
+
+        QVERIFY(writeSettingValue("REMIND_ITEM", "isShowRemind", "N"));
+        QVERIFY(writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "N"));
+        QProcess first;
+        startProgram(&first);
+        QVERIFY(first.waitForStarted());
+        const uint64_t window = waitForWindow();
+        QVERIFY(window != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 15000);
+        QVERIFY(desktoptest::xdotool({"key", "alt+F4"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isViewable(window) || first.state() != QProcess::Running, 10000);
+        keepScreen("close_request_tray");
+        QVERIFY2(first.state() == QProcess::Running, "Alt+F4 ended the program, not hid it in the tray");
+
+        QProcess second;
+        startProgram(&second);
+        QVERIFY(second.waitForStarted());
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY2_WITH_TIMEOUT(isViewable(window), "the second start left the window hidden", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 5000);
+        keepScreen("close_request_second_start");
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
     }
 
     void startAfterKillOfTheFirstWorks() {
