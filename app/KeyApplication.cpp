@@ -13,7 +13,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSharedMemory>
-#include <QStandardPaths>
 #include <QSystemSemaphore>
 #include <QThread>
 
@@ -164,13 +163,10 @@ const QByteArray kShownAnswer("shown\n");
 
 } // namespace
 
+// Beside the guard's key files: the processes that share a guard share this socket too.
 QString RunningInstanceListener::socketPath(const QString& productTitle) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) {
-        folder = QDir::tempPath();
-    }
-    return folder + QStringLiteral("/") + singleInstanceKey(productTitle).replace(QLatin1Char(' '), QLatin1Char('_')) +
-           QStringLiteral(".show");
+    return QDir::tempPath() + QStringLiteral("/") +
+           singleInstanceKey(productTitle).replace(QLatin1Char(' '), QLatin1Char('_')) + QStringLiteral(".show");
 }
 
 RunningInstanceListener::RunningInstanceListener(const QString& productTitle, QObject* parent)

@@ -82,7 +82,9 @@ private:
 };
 
 // The first instance's end of the line later starts ring: a local socket named after the
-// guard's key in the user's runtime folder (only the user can reach it). Each start that
+// guard's key beside the guard's key files (only the user can connect to it; one that
+// another user made there first is never listened on, and later starts then fall back to
+// raising the window they find by its title). Each start that
 // asks is answered once the first instance has shown its window: showRequested is emitted
 // (its receiver shows the window however it was put away, hidden in the tray included) and
 // the answer sent after it. Made by the first instance only, after the guard; GUI thread.
