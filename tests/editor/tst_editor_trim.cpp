@@ -76,20 +76,21 @@ int64_t labelMicroseconds(const QString& text) {
            m.captured(4).toLongLong() * 1000;
 }
 
-// The times the handles of a slider spanning `lengthUs` are drawn at: the start handle
-// bounds the range with its right edge, the end handle with its left edge, on the
-// groove between the two handle widths at the slider's ends.
+// The times the handles of a slider spanning `lengthUs` are drawn at, read as the user
+// reads them: by each handle's centre line, on the track from where the start handle's
+// line stands at the beginning (`zeroX`) to where the end handle's stands at the end
+// (`fullX`), both in the slider's coordinates.
 struct DrawnRange {
     int64_t startUs;
     int64_t endUs;
 };
-DrawnRange drawnRange(const QVEDualSlider* slider, uint64_t lengthUs) {
-    const int trackLeft = slider->startButton()->width();
-    const double track = slider->width() - slider->startButton()->width() - slider->endButton()->width();
-    const int startMark = slider->startButton()->x() + slider->startButton()->width();
-    const int endMark = slider->endButton()->x();
-    return {int64_t((startMark - trackLeft) / track * double(lengthUs)),
-            int64_t((endMark - trackLeft) / track * double(lengthUs))};
+int lineOf(const QWidget* handle) {
+    return handle->x() + handle->width() / 2;
+}
+DrawnRange drawnRange(const QVEDualSlider* slider, uint64_t lengthUs, int zeroX, int fullX) {
+    const double track = fullX - zeroX;
+    return {int64_t((lineOf(slider->startButton()) - zeroX) / track * double(lengthUs)),
+            int64_t((lineOf(slider->endButton()) - zeroX) / track * double(lengthUs))};
 }
 
 } // namespace
@@ -158,15 +159,16 @@ void TestEditorTrim::sliderLimitsAndDrags() {
     slider.setStartValue(25);
     QCOMPARE(slider.startValue(), 0.25f);
 
-    // A drag of the start handle past the end handle stops at its left edge; the play
-    // handle follows the start handle.
+    // A drag of the start handle past the end handle stops on it; the play handle follows
+    // the start handle.
     slider.setEndValue(50);
     QSignalSpy starts(&slider, &QVEDualSlider::sendProgressValue);
     QSignalSpy plays(&slider, &QVEDualSlider::sendPlayProValue);
     QSignalSpy presses(&slider, &QVEDualSlider::emitMousePress);
     const QPoint from = centreOf(slider.startButton());
     QVERIFY(desktoptest::drag(from, from + QPoint(400, 0)));
-    QCOMPARE(slider.startButton()->x(), slider.endButton()->x() - slider.startButton()->width());
+    QCOMPARE(lineOf(slider.startButton()), lineOf(slider.endButton()));
+    QCOMPARE(lineOf(slider.playButton()), lineOf(slider.startButton()));
     QVERIFY(!starts.isEmpty());
     QCOMPARE(slider.playPosition(), slider.startPosition());
     QVERIFY(slider.isStartSelected());
@@ -231,8 +233,9 @@ void TestEditorTrim::handlesFollowThePointerWhereverQtThinksTheWindowIs() {
         send(handle, QEvent::MouseMove, at + QPoint(dx, 0), Qt::LeftButton);
         send(handle, QEvent::MouseButtonRelease, at + QPoint(dx, 0), Qt::NoButton);
     };
+    const int startX = slider.startButton()->x();
     dragBy(slider.startButton(), 150);
-    QCOMPARE(slider.startButton()->x(), 150);
+    QCOMPARE(slider.startButton()->x(), startX + 150);
     QCOMPARE(slider.startPosition(), 150.0f);
     const int endX = slider.endButton()->x();
     dragBy(slider.endButton(), -100);
@@ -352,7 +355,11 @@ void TestEditorTrim::longRecordingIsCutWhereTheHandlesAreDrawn() {
     QVERIFY2(length > 600000000, qPrintable(QString::number(length)));
     const int64_t picture = 1000000 / kNumberedFps;
     const auto near = [picture](int64_t a, int64_t b) { return std::llabs(a - b) <= picture; };
-    const int track = slider->width() - slider->startButton()->width() - slider->endButton()->width();
+    // The track as drawn on the loaded file: the start handle's line at its beginning, the
+    // end handle's at its end.
+    const int zeroX = lineOf(slider->startButton());
+    const int fullX = lineOf(slider->endButton());
+    QVERIFY(fullX - zeroX > 500);
 
     // Each handle dragged by the pointer: its label follows while the button is held and
     // stays after it is let go.
@@ -366,26 +373,26 @@ void TestEditorTrim::longRecordingIsCutWhereTheHandlesAreDrawn() {
                           Drag{slider->endButton(), rig.trim->endTimeLabel(), 0.93, "end"}}) {
         const QPoint from = centreOf(d.handle);
         const QPoint to = slider->mapToGlobal(
-            QPoint(slider->startButton()->width() + int(track * d.to), from.y() - slider->mapToGlobal(QPoint()).y()));
+            QPoint(zeroX + int((fullX - zeroX) * d.to), from.y() - slider->mapToGlobal(QPoint()).y()));
         QString held;
         int64_t drawnWhileHeld = 0;
         QVERIFY(desktoptest::drag(from, to, 10, [&] {
             QTest::qWait(150);
             held = d.label->text();
-            const DrawnRange drawn = drawnRange(slider, length);
+            const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
             drawnWhileHeld = d.handle == slider->startButton() ? drawn.startUs : drawn.endUs;
             desktop::keep(desktop::shot(&rig.window), QStringLiteral("trim_long_%1_held").arg(d.name));
         }));
         QVERIFY2(near(labelMicroseconds(held), drawnWhileHeld),
                  qPrintable(QStringLiteral("%1 label \"%2\" while held, the handle drawn at %3")
                                 .arg(d.name, held, QTrimOperationForm::rangeLabelText(drawnWhileHeld))));
-        const DrawnRange drawn = drawnRange(slider, length);
+        const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
         const int64_t at = d.handle == slider->startButton() ? drawn.startUs : drawn.endUs;
         QVERIFY2(near(labelMicroseconds(d.label->text()), at),
                  qPrintable(QStringLiteral("%1 label \"%2\" let go, the handle drawn at %3")
                                 .arg(d.name, d.label->text(), QTrimOperationForm::rangeLabelText(at))));
     }
-    const DrawnRange drawn = drawnRange(slider, length);
+    const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
     desktop::keep(desktop::shot(&rig.window), "trim_long_handles_set");
 
     // Trim: the applied range, its labels and the cut file's first and last pictures are
