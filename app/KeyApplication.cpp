@@ -6,9 +6,12 @@
 #include "platform/system/ipc_owner.h"
 #include "platform/system/window_list.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QSharedMemory>
 #include <QSystemSemaphore>
 #include <QThread>
@@ -151,6 +154,74 @@ SingleInstanceGuard::~SingleInstanceGuard() = default;
 
 QString SingleInstanceGuard::keyFile() const {
     return m_memory->nativeKey();
+}
+
+namespace {
+
+const QByteArray kShowRequest("show\n");
+const QByteArray kShownAnswer("shown\n");
+
+} // namespace
+
+// Beside the guard's key files: the processes that share a guard share this socket too.
+QString RunningInstanceListener::socketPath(const QString& productTitle) {
+    return QDir::tempPath() + QStringLiteral("/") +
+           singleInstanceKey(productTitle).replace(QLatin1Char(' '), QLatin1Char('_')) + QStringLiteral(".show");
+}
+
+RunningInstanceListener::RunningInstanceListener(const QString& productTitle, QObject* parent)
+    : QObject(parent), m_server(new QLocalServer(this)) {
+    const QString path = socketPath(productTitle);
+    // The guard says this is the only instance: a socket there is one a killed instance left.
+    QLocalServer::removeServer(path);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        qWarning("RunningInstanceListener: a later start cannot reach this one through %s: %s", qPrintable(path),
+                 qPrintable(m_server->errorString()));
+        return;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
+        }
+    });
+}
+
+RunningInstanceListener::~RunningInstanceListener() = default;
+
+bool RunningInstanceListener::isListening() const {
+    return m_server->isListening();
+}
+
+void RunningInstanceListener::answer(QLocalSocket* socket) {
+    if (!socket->canReadLine()) {
+        return;
+    }
+    if (socket->readLine() == kShowRequest) {
+        emit showRequested();
+        socket->write(kShownAnswer);
+        socket->flush();
+    }
+    socket->disconnectFromServer();
+}
+
+bool askRunningInstanceToShow(const QString& productTitle, int timeoutMilliseconds) {
+    QLocalSocket socket;
+    socket.connectToServer(RunningInstanceListener::socketPath(productTitle));
+    if (!socket.waitForConnected(timeoutMilliseconds)) {
+        return false;
+    }
+    socket.write(kShowRequest);
+    if (!socket.waitForBytesWritten(timeoutMilliseconds)) {
+        return false;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!socket.canReadLine() && waited.elapsed() < timeoutMilliseconds &&
+           socket.waitForReadyRead(int(timeoutMilliseconds - waited.elapsed()))) {
+    }
+    return socket.canReadLine() && socket.readLine() == kShownAnswer;
 }
 
 bool raiseRunningInstance(const QString& windowTitle, int searchMilliseconds) {

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class QLocalServer;
+class QLocalSocket;
 class QSharedMemory;
 class QSystemSemaphore;
 
@@ -78,6 +80,35 @@ private:
     std::unique_ptr<QSharedMemory> m_memory;
     bool m_first = false;
 };
+
+// The first instance's end of the line later starts ring: a local socket named after the
+// guard's key beside the guard's key files (only the user can connect to it; one that
+// another user made there first is never listened on, and later starts then fall back to
+// raising the window they find by its title). Each start that
+// asks is answered once the first instance has shown its window: showRequested is emitted
+// (its receiver shows the window however it was put away, hidden in the tray included) and
+// the answer sent after it. Made by the first instance only, after the guard; GUI thread.
+class RunningInstanceListener : public QObject {
+    Q_OBJECT
+public:
+    explicit RunningInstanceListener(const QString& productTitle, QObject* parent = nullptr);
+    ~RunningInstanceListener() override;
+    bool isListening() const;
+    // Where later starts reach the first instance.
+    static QString socketPath(const QString& productTitle);
+
+signals:
+    void showRequested();
+
+private:
+    void answer(QLocalSocket* socket);
+
+    QLocalServer* m_server;
+};
+
+// The second instance's part: asks the first instance to show its window and waits for
+// its answer (up to `timeoutMilliseconds`). False when no first instance answered.
+bool askRunningInstanceToShow(const QString& productTitle, int timeoutMilliseconds = 3000);
 
 // The second instance's part: finds the first instance's top-level window by its title,
 // restores it when minimised and brings it to the front. False when no window has the

@@ -230,11 +230,14 @@ void QTrimOperationForm::onNext() {
 
 // ---- Times ----
 
+// While a handle is dragged its label and tooltip show the time it stands at, so that the
+// range is read before Trim applies it.
 void QTrimOperationForm::startProgressValue(double fraction) {
     if (!m_settings) {
         return;
     }
     const uint64_t t = uint64_t(double(m_settings->playRangeLength()) * fraction + double(m_settings->getTrimStart()));
+    m_lblStartTime->setText(rangeLabelText(t));
     m_TrimDSlider->setStartTip(rangeLabelText(t));
 }
 
@@ -243,6 +246,7 @@ void QTrimOperationForm::endProgressValue(double fraction) {
         return;
     }
     const uint64_t t = uint64_t(double(m_settings->playRangeLength()) * fraction + double(m_settings->getTrimStart()));
+    m_lblEndTime->setText(rangeLabelText(t));
     m_TrimDSlider->setEndTip(rangeLabelText(t));
 }
 

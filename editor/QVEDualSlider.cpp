@@ -158,7 +158,7 @@ void QVEDualSlider::setStartHandleImage(const QString& path, int verticalOffset)
     fitToHandles();
     m_startPos = 0;
     m_handleTop = (height() - m_startButton->height()) / 2 + verticalOffset + 5;
-    m_startButton->move(0, m_handleTop);
+    m_startButton->move(startHandleX(0), m_handleTop);
 }
 
 void QVEDualSlider::setEndHandleImage(const QString& path) {
@@ -176,8 +176,8 @@ void QVEDualSlider::setEndHandleImage(const QString& path) {
     connect(m_endButton, &QVESliderCtrlBtn::mouseUp, this, &QVEDualSlider::btnMouseRelease);
     m_endWidth = m_endButton->width();
     fitToHandles();
-    m_endButton->move(width() - m_endWidth, m_handleTop);
     m_endPos = width() - m_startWidth - m_endWidth;
+    m_endButton->move(endHandleX(m_endPos), m_handleTop);
 }
 
 void QVEDualSlider::setPlayHandleImage(const QString& path, int top) {
@@ -192,6 +192,17 @@ void QVEDualSlider::setPlayHandleImage(const QString& path, int top) {
     m_playPos = m_startWidth;
     m_playTop = top;
     m_playButton->move(m_startWidth - m_playWidth / 2, top);
+}
+
+// A range handle is drawn with its centre line on the track position it stands for, as
+// the play handle is, so that all three read alike; at the same position the two range
+// handles lie on one another.
+int QVEDualSlider::startHandleX(float position) const {
+    return m_leftMargin + int(position) - m_startWidth / 2;
+}
+
+int QVEDualSlider::endHandleX(float position) const {
+    return m_leftMargin + int(position) - m_endWidth / 2;
 }
 
 int QVEDualSlider::usableWidth() const {
@@ -226,7 +237,7 @@ void QVEDualSlider::setStartValue(float percent) {
     position = std::max(std::min(position, m_endPos - 2), 0.0f);
     m_startPos = position;
     if (m_startButton) {
-        m_startButton->move(int(position), m_handleTop);
+        m_startButton->move(startHandleX(position), m_handleTop);
     }
     update();
 }
@@ -244,7 +255,7 @@ void QVEDualSlider::setEndValue(float percent) {
     position = std::min(std::max(position, m_startPos + 2), float(usable));
     m_endPos = position;
     if (m_endButton) {
-        m_endButton->move(m_startWidth + int(position), m_handleTop);
+        m_endButton->move(endHandleX(position), m_handleTop);
     }
     update();
 }
@@ -342,18 +353,10 @@ void QVEDualSlider::btnMouseMove(QMouseEvent* event, int pressX) {
     if (!m_mouseEnabled || !m_startButton) {
         return;
     }
-    const int endX = m_endButton ? m_endButton->x() : width();
-    const int x = pointerX(event);
-    int buttonX;
-    if (x - pressX < m_startWidth / 2) {
-        buttonX = 0;
-    } else if (m_startWidth + x - pressX <= endX) {
-        buttonX = x - pressX;
-    } else {
-        buttonX = endX - m_startWidth;
-    }
-    m_startButton->move(buttonX, m_handleTop);
-    m_startPos = buttonX;
+    const int end = m_endButton ? int(m_endPos) : usableWidth();
+    const int position = std::max(0, std::min(pointerX(event) - pressX - startHandleX(0), end));
+    m_startButton->move(startHandleX(position), m_handleTop);
+    m_startPos = position;
     update();
     movePlayHandleTo(m_startPos);
     emit sendProgressValue(startValue());
@@ -365,19 +368,10 @@ void QVEDualSlider::btnEndMouseMove(QMouseEvent* event, int pressX) {
     if (!m_mouseEnabled || !m_endButton) {
         return;
     }
-    const int startRight = m_startButton ? m_startButton->x() + m_startButton->width() : 0;
-    const int x = pointerX(event);
-    const int newLeft = x - pressX;
-    if (newLeft > startRight && newLeft + m_startWidth <= width()) {
-        m_endButton->move(newLeft, m_handleTop);
-        m_endPos = x - m_startWidth - pressX - 1;
-    } else if (newLeft > startRight) {
-        m_endButton->move(width() - m_startWidth, m_handleTop);
-        m_endPos = usableWidth();
-    } else {
-        m_endButton->move(startRight, m_handleTop);
-        m_endPos = startRight - m_startWidth;
-    }
+    const int start = m_startButton ? int(m_startPos) : 0;
+    const int position = std::max(start, std::min(pointerX(event) - pressX - endHandleX(0), usableWidth()));
+    m_endButton->move(endHandleX(position), m_handleTop);
+    m_endPos = position;
     movePlayHandleTo(m_endPos);
     emit sendEndProgressValue(endValue());
     emit sendPlayProValue(playValue());
@@ -501,8 +495,8 @@ void QVEDualSlider::paintEvent(QPaintEvent*) {
     if (!m_groovePixmap || !m_rangePixmap || m_groovePixmap->isNull() || m_rangePixmap->isNull()) {
         return;
     }
-    const int rangeLeft = m_startButton ? m_startButton->x() + m_startButton->width() : m_leftMargin;
-    const int rangeRight = m_endButton ? m_endButton->x() : width() - m_startWidth;
+    const int rangeLeft = m_leftMargin + int(m_startPos);
+    const int rangeRight = m_endButton ? m_leftMargin + int(m_endPos) : width() - m_startWidth;
     if (m_piecewise) {
         drawPiecewise(painter, *m_groovePixmap, m_leftMargin, m_leftMargin + usableWidth());
         drawPiecewise(painter, *m_rangePixmap, rangeLeft, rangeRight);

@@ -1,7 +1,8 @@
 // The trim tab's range slider: a horizontal track with a start and an end handle that
 // bound the selected section and a play handle that shows and sets the play position.
 // Each handle is a QVESliderCtrlBtn, a push button drawn from a four-state image strip
-// that reports drags as offsets from the press point. Values travel as fractions of the
+// that reports drags as offsets from the press point; every handle stands with its
+// centre line on its position. Values travel as fractions of the
 // usable track width (width less twice the start handle); the percent API takes 0 to
 // 100. GUI thread only.
 #pragma once
@@ -123,6 +124,9 @@ protected:
 private:
     QVESliderCtrlBtn* makeHandle(const QString& path);
     void fitToHandles();
+    // The x of a range handle whose centre line stands at `position` along the track.
+    int startHandleX(float position) const;
+    int endHandleX(float position) const;
     void movePlayHandleTo(float position);
     // The play handle to the pointer (x in the slider's coordinates).
     void trackPress(int x);

@@ -299,6 +299,9 @@ void QHistoryListWgt::OnSearchString(QString text) {
     if (m_sortModel->rowCount() > 0) {
         m_historyView->show();
     }
+    // The matches (or, once the search is emptied, the whole list) from the newest: the
+    // place scrolled to before belonged to other rows.
+    m_historyView->scrollToTop();
 }
 
 void QHistoryListWgt::showFileType(int type) {

@@ -53,7 +53,11 @@ int main(int argc, char** argv) {
 
     SingleInstanceGuard guard(productTitle());
     if (!guard.isFirstInstance()) {
-        if (!raiseRunningInstance(productTitle())) {
+        // The first instance shows its window (even one hidden in the tray); the raise
+        // then gives it the keyboard, which only the window manager can hand over. A
+        // first instance that cannot be asked is looked for by its window's title.
+        const bool shown = askRunningInstanceToShow(productTitle());
+        if (!raiseRunningInstance(productTitle()) && !shown) {
             QMessageBox::information(nullptr, QString(),
                                      QCoreApplication::translate("QObject", "An instance has already been running."),
                                      QMessageBox::Ok, QMessageBox::NoButton);
@@ -68,6 +72,9 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     auto mainWindow = std::make_unique<MainWindow>(nullptr);
+    RunningInstanceListener laterStarts(productTitle());
+    QObject::connect(&laterStarts, &RunningInstanceListener::showRequested, mainWindow.get(),
+                     [window = mainWindow.get()] { window->bringBack(); });
     mainWindow->show();
     const int exitCode = QApplication::exec();
     // However the program was quit (the tray, the close path, a signal), a running

@@ -22,6 +22,7 @@
 #include "toolkit/StyleHelpers.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -540,6 +541,14 @@ void MainWindow::OnShowDlg() {
     show();
 }
 
+void MainWindow::bringBack() {
+    if (isMinimized() || isHidden()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
 void MainWindow::DestroyAnimtion() {
     if (QObject* animation = sender()) {
         animation->deleteLater();
@@ -845,6 +854,22 @@ void MainWindow::OnClose() {
         quitApplication();
     } else {
         hideToTray();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!event->spontaneous()) {
+        QRZMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    // Answered after the window manager's event is done.
+    QTimer::singleShot(0, this, &MainWindow::closeRequested);
+}
+
+void MainWindow::closeRequested() {
+    if (QApplication::activeModalWidget() == nullptr) {
+        OnClose();
     }
 }
 

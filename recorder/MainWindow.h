@@ -42,6 +42,10 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Shows the window however it was put away (minimised, covered, hidden in the tray),
+    // as a later start of the program asks.
+    void bringBack();
+
     // What tests and the journey look at.
     bool isRecording() const { return m_recording; }
     bool isPaused() const { return m_paused; }
@@ -125,9 +129,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // A close request of the window manager (Alt+F4, a task bar's close) goes the way of
+    // the title bar's close button; only the quit path closes the window itself.
+    void closeEvent(QCloseEvent* event) override;
     void relayout() override;
 
 private:
+    // The window manager's close, as the close button; a request while the close question
+    // (or another box) is open is that same request.
+    void closeRequested();
     // Construction steps.
     void setupUi();
     void setupWindowLook();

@@ -2,6 +2,7 @@
 
 #include "toolkit/QRZButton.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimerEvent>
 
@@ -159,7 +160,25 @@ QRZDateTimeEdit::~QRZDateTimeEdit() = default;
 
 void QRZDateTimeEdit::stepBy(int steps) {
     QDateTimeEdit::stepBy(steps);
+    m_stepEmitted = true;
     emit emitTimeEdited(QDateTimeEdit::text());
+}
+
+void QRZDateTimeEdit::keyPressEvent(QKeyEvent* event) {
+    const QDateTime before = dateTime();
+    const QString textBefore = lineEdit()->text();
+    m_stepEmitted = false;
+    QDateTimeEdit::keyPressEvent(event);
+    // The framework refuses a digit typed into a section that is full (the "00" of a
+    // time just clicked into): the digit is meant to replace it, as in a selected section.
+    const bool digit = event->text().size() == 1 && event->text().at(0).isDigit();
+    if (digit && lineEdit()->text() == textBefore && !lineEdit()->hasSelectedText()) {
+        setSelectedSection(currentSection());
+        QDateTimeEdit::keyPressEvent(event);
+    }
+    if (dateTime() != before && !m_stepEmitted) {
+        emit emitTimeEdited(QDateTimeEdit::text());
+    }
 }
 
 void QRZDateTimeEdit::stepUp() {

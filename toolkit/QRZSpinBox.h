@@ -136,6 +136,7 @@ public:
     void stepBy(int steps) override;
 
 signals:
+    // The text after the user changed the time: a step, or keys typed into a section.
     void emitTimeEdited(const QString& text);
 
 public slots:
@@ -143,6 +144,14 @@ public slots:
     void stepDown();
     void pressBtn() { pressButton(); }
     void releseBtn() { releaseButton(); }
+
+protected:
+    // Typed digits change the value through the framework's own section editing, which
+    // sets the line edit's text without its textEdited signal: the key is told here.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_stepEmitted = false; // set by stepBy: a key that stepped was told already
 };
 
 class QRZTimeEdit : public QRZDateTimeEdit {

@@ -6,7 +6,10 @@
 #include "tests/support/PrivateUserFolders.h"
 
 #include "app/KeyApplication.h"
+#include "app/SettingsFile.h"
 #include "platform/system/window_list.h"
+#include "tests/support/DesktopHelpers.h"
+#include "tests/support/TestOutput.h"
 
 #include <QSystemSemaphore>
 #include <QtTest>
@@ -65,6 +68,37 @@ bool waitForNoWindow(int milliseconds = 10000) {
 void startProgram(QProcess* process) {
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(programPath(), QStringList());
+}
+
+// Starts the program and waits until its main window is up and has the keyboard (the
+// title can be found before the window is mapped, and input sent then is lost); the
+// window, 0 when it never came.
+uint64_t startUntilActive(QProcess* process) {
+    startProgram(process);
+    if (!process->waitForStarted()) {
+        return 0;
+    }
+    const uint64_t window = waitForWindow();
+    return window != 0 && QTest::qWaitFor([window] { return platform::activeWindow() == window; }, 15000) ? window : 0;
+}
+
+// Whether X draws the window now (xwininfo's map state), not whether it exists.
+bool isViewable(uint64_t window) {
+    return desktoptest::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)})
+        .contains(QStringLiteral("Map State: IsViewable"));
+}
+
+// The windows of a process with the program's title that X draws now (the main window
+// and its boxes; xdotool finds them by the process id).
+int viewableTitledWindowsOf(const QProcess& process) {
+    const QString found = desktoptest::run(QStringLiteral("xdotool"),
+                                           {"search", "--onlyvisible", "--pid", QString::number(process.processId()),
+                                            "--name", QStringLiteral("^%1$").arg(kTitle)});
+    return found.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+}
+
+void keepScreen(const QString& name) {
+    desktoptest::screenshot(testoutput::pngPath(name));
 }
 
 // An environment variable set (or unset, with a null value) until the object goes.
@@ -156,12 +190,8 @@ private slots:
 
     void secondStartRaisesTheFirstAndExitsWithZero() {
         QProcess first;
-        startProgram(&first);
-        QVERIFY(first.waitForStarted());
-        const uint64_t window = waitForWindow();
+        const uint64_t window = startUntilActive(&first);
         QVERIFY(window != 0);
-        // The title can be found before the window is mapped; a minimise sent then is lost.
-        QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 15000);
 
         QProcess minimise;
         minimise.start("xdotool", {"windowminimize", QString::number(window)});
@@ -188,6 +218,47 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(waitForNoWindow());
+    }
+
+    // Alt+F4 (the window manager's close) is the title bar's close button: with nothing
+    // stored it asks the close question; with "Minimize to Tray" stored the window hides
+    // and the program stays, and a second start brings the hidden window back.
+    void closeRequestIsTheCloseButtonAndASecondStartUnhides() {
+        {
+            QProcess first;
+            const uint64_t window = startUntilActive(&first);
+            QVERIFY(window != 0);
+            QVERIFY(desktoptest::xdotool({"key", "alt+F4"}));
+            // The question over the main window, which stays.
+            QTRY_VERIFY2_WITH_TIMEOUT(viewableTitledWindowsOf(first) >= 2, "no close question came", 10000);
+            keepScreen("close_request_question");
+            QVERIFY2(isViewable(window) && first.state() == QProcess::Running,
+                     "Alt+F4 ended the program without a question");
+            first.terminate();
+            QVERIFY(first.waitForFinished(10000));
+        }
+
+        QVERIFY(writeSettingValue("REMIND_ITEM", "isShowRemind", "N"));
+        QVERIFY(writeSettingValue("CLOSE_ITEM", "bIsCloseDlg", "N"));
+        QProcess first;
+        const uint64_t window = startUntilActive(&first);
+        QVERIFY(window != 0);
+        QVERIFY(desktoptest::xdotool({"key", "alt+F4"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isViewable(window) || first.state() != QProcess::Running, 10000);
+        keepScreen("close_request_tray");
+        QVERIFY2(first.state() == QProcess::Running, "Alt+F4 ended the program, not hid it in the tray");
+
+        QProcess second;
+        startProgram(&second);
+        QVERIFY(second.waitForStarted());
+        // A second start that stays is the only one: Alt+F4 had ended the first.
+        QVERIFY2(second.waitForFinished(20000), "the second start runs on: the first copy had ended");
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY2_WITH_TIMEOUT(isViewable(window), "the second start left the window hidden", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(platform::activeWindow(), window, 5000);
+        keepScreen("close_request_second_start");
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
     }
 
     void startAfterKillOfTheFirstWorks() {

@@ -3,6 +3,8 @@
 // play, frame steps, chapters and their preselection, Trim and Reset with and without
 // chapters, the selections too short to apply, and seeking from the transport bar.
 #include "editor/QVEDualSlider.h"
+#include "media/ConvertParam.h"
+#include "media/RZConverterObject.h"
 #include "media/RZPlayerClass.h"
 #include "platform/codec/calvorine_codec.h"
 #include "tests/editor/DesktopHelpers.h"
@@ -28,6 +30,69 @@ uint64_t distance(uint64_t a, uint64_t b) {
     return a > b ? a - b : b - a;
 }
 
+// Five pictures a second, each carrying its own number as a 16-bit bar code across the
+// picture (10-pixel columns, lowest bit on the left), with a tone under it.
+const int kNumberedFps = 5;
+bool makeNumberedClip(const QString& path, int seconds) {
+    const QString bars = QStringLiteral("nullsrc=s=160x120:r=%1:d=%2,format=gray,"
+                                        "geq=lum='if(mod(floor(N/pow(2\\,floor(X/10)))\\,2)\\,235\\,16)'")
+                             .arg(kNumberedFps)
+                             .arg(seconds);
+    return fixtures::ffmpeg({"-f", "lavfi", "-i", bars, "-f", "lavfi", "-i",
+                             QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds), "-c:v",
+                             "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest",
+                             path});
+}
+
+// The numbers of all pictures of a file made by makeNumberedClip (or cut from one), in
+// the order ffmpeg decodes them.
+QVector<int> pictureNumbers(const QString& path) {
+    QProcess decoder;
+    decoder.start(QStringLiteral("ffmpeg"), {"-v", "error", "-nostdin", "-i", path, "-vf",
+                                             "scale=160:120,crop=160:1:0:60,format=gray", "-f", "rawvideo", "-"});
+    QVector<int> numbers;
+    if (!decoder.waitForFinished(120000) || decoder.exitCode() != 0) {
+        return numbers;
+    }
+    const QByteArray rows = decoder.readAllStandardOutput();
+    for (int at = 0; at + 160 <= rows.size(); at += 160) {
+        int number = 0;
+        for (int bit = 0; bit < 16; ++bit) {
+            number |= uchar(rows[at + bit * 10 + 5]) > 128 ? 1 << bit : 0;
+        }
+        numbers << number;
+    }
+    return numbers;
+}
+
+// "hh:mm:ss.mmm" back to microseconds; -1 for any other text.
+int64_t labelMicroseconds(const QString& text) {
+    const QRegularExpressionMatch m = QRegularExpression("^(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d\\d)$").match(text);
+    if (!m.hasMatch()) {
+        return -1;
+    }
+    return ((m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 60 + m.captured(3).toLongLong()) *
+               1000000 +
+           m.captured(4).toLongLong() * 1000;
+}
+
+// The times the handles of a slider spanning `lengthUs` are drawn at, read as the user
+// reads them: by each handle's centre line, on the track from where the start handle's
+// line stands at the beginning (`zeroX`) to where the end handle's stands at the end
+// (`fullX`), both in the slider's coordinates.
+struct DrawnRange {
+    int64_t startUs;
+    int64_t endUs;
+};
+int lineOf(const QWidget* handle) {
+    return handle->x() + handle->width() / 2;
+}
+DrawnRange drawnRange(const QVEDualSlider* slider, uint64_t lengthUs, int zeroX, int fullX) {
+    const double track = fullX - zeroX;
+    return {int64_t((lineOf(slider->startButton()) - zeroX) / track * double(lengthUs)),
+            int64_t((lineOf(slider->endButton()) - zeroX) / track * double(lengthUs))};
+}
+
 } // namespace
 
 class TestEditorTrim : public QObject {
@@ -41,6 +106,7 @@ private slots:
     void sectionPlayStopsAtTheEndHandle();
     void framesStepAtTheSelectedHandle();
     void trimWithoutChapters();
+    void longRecordingIsCutWhereTheHandlesAreDrawn();
     void selectionsTooShortApplyNothing();
     void chaptersPreselectAndTrimInsideAChapter();
     void transportBarSeeksAndShowsState();
@@ -93,15 +159,16 @@ void TestEditorTrim::sliderLimitsAndDrags() {
     slider.setStartValue(25);
     QCOMPARE(slider.startValue(), 0.25f);
 
-    // A drag of the start handle past the end handle stops at its left edge; the play
-    // handle follows the start handle.
+    // A drag of the start handle past the end handle stops on it; the play handle follows
+    // the start handle.
     slider.setEndValue(50);
     QSignalSpy starts(&slider, &QVEDualSlider::sendProgressValue);
     QSignalSpy plays(&slider, &QVEDualSlider::sendPlayProValue);
     QSignalSpy presses(&slider, &QVEDualSlider::emitMousePress);
     const QPoint from = centreOf(slider.startButton());
     QVERIFY(desktoptest::drag(from, from + QPoint(400, 0)));
-    QCOMPARE(slider.startButton()->x(), slider.endButton()->x() - slider.startButton()->width());
+    QCOMPARE(lineOf(slider.startButton()), lineOf(slider.endButton()));
+    QCOMPARE(lineOf(slider.playButton()), lineOf(slider.startButton()));
     QVERIFY(!starts.isEmpty());
     QCOMPARE(slider.playPosition(), slider.startPosition());
     QVERIFY(slider.isStartSelected());
@@ -166,8 +233,9 @@ void TestEditorTrim::handlesFollowThePointerWhereverQtThinksTheWindowIs() {
         send(handle, QEvent::MouseMove, at + QPoint(dx, 0), Qt::LeftButton);
         send(handle, QEvent::MouseButtonRelease, at + QPoint(dx, 0), Qt::NoButton);
     };
+    const int startX = slider.startButton()->x();
     dragBy(slider.startButton(), 150);
-    QCOMPARE(slider.startButton()->x(), 150);
+    QCOMPARE(slider.startButton()->x(), startX + 150);
     QCOMPARE(slider.startPosition(), 150.0f);
     const int endX = slider.endButton()->x();
     dragBy(slider.endButton(), -100);
@@ -275,6 +343,108 @@ void TestEditorTrim::trimWithoutChapters() {
     rig.settings.getEditConfig(config);
     QCOMPARE(config.trimStart, uint64_t(0));
     QCOMPARE(config.trimEnd, uint64_t(0));
+}
+
+void TestEditorTrim::longRecordingIsCutWhereTheHandlesAreDrawn() {
+    const QString source = m_dir.filePath("numbered.mp4");
+    QVERIFY(makeNumberedClip(source, 630));
+    EditorRig rig;
+    QVERIFY(rig.load(source));
+    QVEDualSlider* slider = rig.trim->slider();
+    const uint64_t length = rig.settings.playRangeLength();
+    QVERIFY2(length > 600000000, qPrintable(QString::number(length)));
+    const int64_t picture = 1000000 / kNumberedFps;
+    const auto near = [picture](int64_t a, int64_t b) { return std::llabs(a - b) <= picture; };
+    // The track as drawn on the loaded file: the start handle's line at its beginning, the
+    // end handle's at its end.
+    const int zeroX = lineOf(slider->startButton());
+    const int fullX = lineOf(slider->endButton());
+    QVERIFY(fullX - zeroX > 500);
+
+    // Each handle dragged by the pointer: its label follows while the button is held and
+    // stays after it is let go.
+    struct Drag {
+        QWidget* handle;
+        QLabel* label;
+        double to; // share of the track
+        const char* name;
+    };
+    for (const Drag& d : {Drag{slider->startButton(), rig.trim->startTimeLabel(), 0.55, "start"},
+                          Drag{slider->endButton(), rig.trim->endTimeLabel(), 0.93, "end"}}) {
+        const QPoint from = centreOf(d.handle);
+        const QPoint to = slider->mapToGlobal(
+            QPoint(zeroX + int((fullX - zeroX) * d.to), from.y() - slider->mapToGlobal(QPoint()).y()));
+        QString held;
+        int64_t drawnWhileHeld = 0;
+        QVERIFY(desktoptest::drag(from, to, 10, [&] {
+            QTest::qWait(150);
+            held = d.label->text();
+            const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
+            drawnWhileHeld = d.handle == slider->startButton() ? drawn.startUs : drawn.endUs;
+            desktop::keep(desktop::shot(&rig.window), QStringLiteral("trim_long_%1_held").arg(d.name));
+        }));
+        QVERIFY2(near(labelMicroseconds(held), drawnWhileHeld),
+                 qPrintable(QStringLiteral("%1 label \"%2\" while held, the handle drawn at %3")
+                                .arg(d.name, held, QTrimOperationForm::rangeLabelText(drawnWhileHeld))));
+        const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
+        const int64_t at = d.handle == slider->startButton() ? drawn.startUs : drawn.endUs;
+        QVERIFY2(near(labelMicroseconds(d.label->text()), at),
+                 qPrintable(QStringLiteral("%1 label \"%2\" let go, the handle drawn at %3")
+                                .arg(d.name, d.label->text(), QTrimOperationForm::rangeLabelText(at))));
+    }
+    const DrawnRange drawn = drawnRange(slider, length, zeroX, fullX);
+    desktop::keep(desktop::shot(&rig.window), "trim_long_handles_set");
+
+    // Trim: the applied range, its labels and the cut file's first and last pictures are
+    // where the handles stood.
+    QVERIFY(desktoptest::click(centreOf(rig.trim->button("m_btnTrim"))));
+    VEEditConfig applied;
+    rig.settings.getEditConfig(applied);
+    QTRY_COMPARE(slider->startValue(), 0.0f); // the slider spans the new range
+    QTest::qWait(200);                        // and has painted it
+    desktop::keep(desktop::shot(&rig.window), "trim_long_trimmed");
+    const QString wanted = QStringLiteral("%1-%2").arg(QTrimOperationForm::rangeLabelText(drawn.startUs),
+                                                       QTrimOperationForm::rangeLabelText(drawn.endUs));
+    QVERIFY2(near(int64_t(applied.trimStart), drawn.startUs) && near(int64_t(applied.trimEnd), drawn.endUs),
+             qPrintable(QStringLiteral("applied %1-%2, the handles drawn at %3")
+                            .arg(QTrimOperationForm::rangeLabelText(applied.trimStart),
+                                 QTrimOperationForm::rangeLabelText(applied.trimEnd), wanted)));
+    QCOMPARE(rig.trim->startTimeLabel()->text(), QTrimOperationForm::rangeLabelText(applied.trimStart));
+    QCOMPARE(rig.trim->endTimeLabel()->text(), QTrimOperationForm::rangeLabelText(applied.trimEnd));
+
+    ConvertConfig job;
+    job.param = new ConvertParam;
+    job.param->setName("mp4");
+    job.sourcePath = source;
+    job.outputFolder = m_dir.path();
+    job.displayName = QStringLiteral("numbered.mp4");
+    job.edit = applied;
+    RZConverterObject converter;
+    bool finished = false;
+    bool converted = false;
+    connect(
+        &converter, &RZConverterObject::emitConvertedFinish, this,
+        [&](bool ok) {
+            finished = true;
+            converted = ok;
+        },
+        Qt::QueuedConnection);
+    converter.setJob(job);
+    converter.startConvert();
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 300000);
+    QVERIFY(converted);
+    const QVector<int> numbers = pictureNumbers(converter.job().outputPath);
+    QVERIFY(!numbers.isEmpty());
+    const int firstWanted = int(drawn.startUs / picture);
+    const int lastWanted = int((drawn.endUs - 1) / picture);
+    QVERIFY2(std::abs(numbers.first() - firstWanted) <= 1 && std::abs(numbers.last() - lastWanted) <= 1,
+             qPrintable(QStringLiteral("pictures %1 to %2 (%3-%4), the handles drawn at %5 (pictures %6 to %7)")
+                            .arg(numbers.first())
+                            .arg(numbers.last())
+                            .arg(QTrimOperationForm::rangeLabelText(uint64_t(numbers.first()) * picture),
+                                 QTrimOperationForm::rangeLabelText(uint64_t(numbers.last() + 1) * picture), wanted)
+                            .arg(firstWanted)
+                            .arg(lastWanted)));
 }
 
 void TestEditorTrim::selectionsTooShortApplyNothing() {

@@ -22,6 +22,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolTip>
@@ -171,6 +172,7 @@ private slots:
     void emptyOrDamagedHistoryShowsNothingHereYet();
     void tidyingThatCannotBeSavedIsLoggedOnly();
     void tabsCountAndSearchMatchesLiterally();
+    void searchAndItsClearingShowTheListFromItsTop();
     void renameKeepsTheExtensionAndHistoryFollows();
     void moveKeepsFilesDeleteRemovesThem();
     void renameAndDeleteThatCannotBeSavedAreTold();
@@ -358,6 +360,55 @@ void TestHistoryList::tabsCountAndSearchMatchesLiterally() {
     saveScreenshot(&dialog, "history_search_cleared");
     QVERIFY(key("Escape")); // closes the dialog
     QTRY_VERIFY(!dialog.isVisible());
+}
+
+void TestHistoryList::searchAndItsClearingShowTheListFromItsTop() {
+    QList<Entry> entries;
+    QDir().mkpath(m_media + "/many");
+    for (int i = 1; i <= 160; ++i) {
+        const QString path = m_media + QStringLiteral("/many/tutorial_%1.mp4").arg(i);
+        QFile::remove(path);
+        QVERIFY(QFile::link(media("clip.mp4"), path));
+        entries << Entry(path, "mp4", true);
+    }
+    QVERIFY(writeHistory(m_folders, entries));
+    QHistoryDlg dialog;
+    QVERIFY(showForInput(&dialog));
+    QHistoryListWgt* list = dialog.listWidget();
+    QAbstractItemView* view = list->view();
+    QCOMPARE(view->model()->rowCount(), 160);
+    // The row drawn at the top of the list and the one it should be (row 0, the newest).
+    const auto topRow = [view] { return view->model()->index(view->indexAt(QPoint(4, 4)).row(), 1).data().toString(); };
+    const auto firstRow = [view] { return view->model()->index(0, 1).data().toString(); };
+    const auto scrollDown = [view] {
+        const QPoint inside = view->viewport()->mapToGlobal(view->viewport()->rect().center());
+        return xdotool({"mousemove", "--sync", QString::number(inside.x()), QString::number(inside.y())}) &&
+               xdotool({"click", "--repeat", "40", "--delay", "10", "5"});
+    };
+    // The user scrolls far down the list, then searches.
+    QVERIFY(scrollDown());
+    QTRY_VERIFY(view->verticalScrollBar()->value() > view->verticalScrollBar()->minimum());
+    saveScreenshot(&dialog, "history_many_scrolled");
+    QVERIFY(clickAt(dialog.searchEdit(), dialog.searchEdit()->rect().center()));
+    QTRY_VERIFY(dialog.searchEdit()->hasFocus());
+    QVERIFY(typeText("tutorial_1"));
+    QTRY_COMPARE(dialog.searchEdit()->text(), QString("tutorial_1"));
+    QVERIFY(view->model()->rowCount() >= 1 + 10 + 60 && view->model()->rowCount() < 160); // 1, 10-19, 100-159
+    QTest::qWait(100);                                                                    // drawn
+    saveScreenshot(&dialog, "history_many_searched");
+    QVERIFY2(topRow() == firstRow(),
+             qPrintable(QStringLiteral("the search shows %1 at the top, not %2").arg(topRow(), firstRow())));
+    // Down the matches, then the search cleared: the whole list from its top.
+    QVERIFY(scrollDown());
+    QTRY_VERIFY(view->verticalScrollBar()->value() > view->verticalScrollBar()->minimum());
+    QVERIFY(clickAt(dialog.searchEdit(), dialog.searchEdit()->rect().center()));
+    QVERIFY(key("ctrl+a") && key("BackSpace"));
+    QTRY_VERIFY(dialog.searchEdit()->text().isEmpty());
+    QCOMPARE(view->model()->rowCount(), 160);
+    QTest::qWait(100);
+    saveScreenshot(&dialog, "history_many_search_cleared");
+    QVERIFY2(topRow() == firstRow(),
+             qPrintable(QStringLiteral("the cleared search shows %1 at the top, not %2").arg(topRow(), firstRow())));
 }
 
 void TestHistoryList::renameKeepsTheExtensionAndHistoryFollows() {

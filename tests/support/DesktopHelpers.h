@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <functional>
 
 namespace desktoptest {
 
@@ -56,8 +57,10 @@ inline bool click(const QPoint& global) {
     return ok;
 }
 
-// A left-button drag from one screen point to another, in steps so that each move arrives.
-inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
+// A left-button drag from one screen point to another, in steps so that each move arrives;
+// `whileHeld` (when given) runs at the end point before the button is let go.
+inline bool drag(const QPoint& from, const QPoint& to, int steps = 8,
+                 const std::function<void()>& whileHeld = std::function<void()>()) {
     if (!moveTo(from) || !xdotool({"mousedown", "1"})) {
         return false;
     }
@@ -67,6 +70,9 @@ inline bool drag(const QPoint& from, const QPoint& to, int steps = 8) {
         if (!moveTo(at)) {
             return false;
         }
+    }
+    if (whileHeld) {
+        whileHeld();
     }
     const bool ok = xdotool({"mouseup", "1"});
     QTest::qWait(100);

@@ -10,13 +10,16 @@
 #include "recorder/QCursorOptions.h"
 #include "recorder/QKeyListenerLineEdit.h"
 #include "recorder/QPreferencesDlg.h"
+#include "recorder/QTimeOptions.h"
 #include "recorder/SmallDialogs.h"
 #include "tests/support/DesktopHelpers.h"
 #include "tests/support/ModalSteps.h"
 #include "tests/support/NextMessageBox.h"
 #include "tests/support/PrivateUserFolders.h"
+#include "toolkit/QRZCheckBox.h"
 #include "toolkit/QRZComboBox.h"
 #include "toolkit/QRZListView.h"
+#include "toolkit/QRZSpinBox.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -217,6 +220,39 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 10000);
         QCOMPARE(told, QStringLiteral("The folder cannot be written: /proc Choose another folder."));
         QCOMPARE(dialog.convertPage()->outputFolder(), before);
+    }
+
+    // Schedule times typed into the hour section are taken, shown and stored as a step
+    // of the arrows would.
+    void typedScheduleTimesAreStored() {
+        QTimeOptions page;
+        page.resize(239, 200);
+        QVERIFY(desktoptest::activate(&page));
+        QVERIFY(desktoptest::click(page.scheduleBox()->mapToGlobal(QPoint(5, page.scheduleBox()->height() / 2))));
+        QTRY_VERIFY(page.startEdit()->isEnabled());
+        QCOMPARE(storedSetting("RECORD_SCHEDULE_INFO", "Bool_Schedule"), QStringLiteral("Y"));
+        struct Typed {
+            QRZTimeEdit* edit;
+            const char* keys;
+            QTime shown;
+            const char* key;
+            const char* stored;
+        };
+        for (const Typed& t : {Typed{page.startEdit(), "23", QTime(23, 0, 0), "Schedule_Start_Time", "82800000000"},
+                               Typed{page.stopEdit(), "05", QTime(5, 0, 0), "Schedule_End_Time", "18000000000"}}) {
+            // A click on the hours, then the digits typed.
+            QVERIFY(desktoptest::click(t.edit->mapToGlobal(QPoint(8, t.edit->height() / 2))));
+            QTRY_VERIFY(t.edit->hasFocus());
+            QCOMPARE(t.edit->currentSection(), QDateTimeEdit::HourSection);
+            QVERIFY(xdotool({"type", "--delay", "60", t.keys}));
+            QTRY_VERIFY2(t.edit->time() == t.shown,
+                         qPrintable(QStringLiteral("\"%1\" typed shows \"%2\"").arg(t.keys, t.edit->text())));
+            QTRY_COMPARE(storedSetting("RECORD_SCHEDULE_INFO", t.key), QString::fromLatin1(t.stored));
+            keepShot(&page, QStringLiteral("time_options_typed_%1").arg(t.keys));
+        }
+        QCOMPARE(QRecordAreaInfo::instance()->scheduleStart(), int64_t(82800000000));
+        QCOMPARE(QRecordAreaInfo::instance()->scheduleEnd(), int64_t(18000000000));
+        page.reset();
     }
 
     void basicPageHotkeys() {
