@@ -27,6 +27,7 @@
 #include "media/OutputFormatSetting.h"
 #include "media/QRecordObject.h"
 #include "platform/system/clock.h"
+#include "tests/support/Ffprobe.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
 
@@ -258,21 +259,6 @@ Usage runMeasured(const std::vector<std::string>& arguments, Watch* watch = null
 // The clock window's place on the screen, as the frame reader looks for it.
 const QRect kClockArea(0, 0, frame_clock::kWidth, frame_clock::kHeight);
 
-// The time of every frame of the file's picture stream, as ffprobe gives it.
-QVector<double> frameTimes(const QString& path) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                              "frame=best_effort_timestamp_time", "-of", "csv=p=0", path});
-    ffprobe.waitForFinished(300000);
-    QVector<double> times;
-    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
-        if (!line.trimmed().isEmpty()) {
-            times.append(line.trimmed().toDouble());
-        }
-    }
-    return times;
-}
-
 // One file's pictures: the clock of every frame, each frame in the slot of its own time
 // (a file whose encoder could not take every slot leaves slots out), and the times.
 struct Pictures {
@@ -284,7 +270,7 @@ struct Pictures {
 
 Pictures readPictures(const QString& path, double fps) {
     Pictures pictures;
-    pictures.times = frameTimes(path);
+    pictures.times = ffprobe::frameTimes(path);
     pictures.clock = frame_clock::readFrameClock(path, kClockArea, fps, {}, pictures.times);
     return pictures;
 }

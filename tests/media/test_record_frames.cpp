@@ -245,19 +245,17 @@ private slots:
         const qint64 stopMs = stopping.elapsed();
         QRecordObject::setParamsAdjuster([](cvcodec_params params) { cvcodec_params_set_speed_preset(params, 0); });
 
-        const Output times = run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                                             "frame=best_effort_timestamp_time", "-of", "csv=p=0", file});
-        QVERIFY(times.exitCode == 0);
-        const QStringList lines = QString::fromLatin1(times.out).split('\n', Qt::SkipEmptyParts);
+        const QVector<double> lines = ffprobe::frameTimes(file);
+        QVERIFY(!lines.isEmpty());
         const QRect clock(kClockAt - area.topLeft(), QSize(frame_clock::kWidth, frame_clock::kHeight));
         const frame_clock::Report r = frame_clock::readFrameClock(file, clock, 30);
         QVERIFY2(r.frames > 0 && r.frames < lines.size(),
                  qPrintable(QString("%1 frames read of %2").arg(r.frames).arg(lines.size())));
-        const double end = lines.last().toDouble() + 1.0 / 30;
+        const double end = lines.last() + 1.0 / 30;
         QVector<double> pictures; // the times of the pictures with a clock of their own
         for (int i = 0; i < r.frames; ++i) {
             if (r.frameErrorMs[i] >= 0 && !r.repeatAt.contains(i)) {
-                pictures.append(lines[i].toDouble());
+                pictures.append(lines[i]);
             }
         }
         const auto within = [&](double from, double to) {

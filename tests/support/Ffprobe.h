@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 namespace ffprobe {
 
@@ -55,6 +56,24 @@ inline double decodedSoundSeconds(const QString& path) {
     }
     const QStringList hms = times.last().section(QLatin1Char(' '), 0, 0).split(QLatin1Char(':'));
     return hms.size() == 3 ? hms[0].toDouble() * 3600 + hms[1].toDouble() * 60 + hms[2].toDouble() : -1;
+}
+
+// The time of each picture of the first video stream, in seconds, in decoding order; empty
+// when ffprobe cannot read the file.
+inline QVector<double> frameTimes(const QString& path) {
+    const runtool::Result result =
+        runtool::run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                                 "frame=best_effort_timestamp_time", "-of", "csv=p=0", path});
+    QVector<double> times;
+    if (result.exitCode != 0) {
+        return times;
+    }
+    for (const QByteArray& line : result.out.split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            times.append(line.trimmed().toDouble());
+        }
+    }
+    return times;
 }
 
 } // namespace ffprobe
