@@ -137,6 +137,8 @@ private:
     // The device a microphone capture was moved to is not yet known to be of that kind:
     // what comes meanwhile is left out. On the event thread.
     bool moveUnchecked_ = false;
+    // Whether that device is another than the one connected to: told once it is checked.
+    bool movedAway_ = false;
     bool taking_ = false; // the stream is ready; under the loop's lock
 
     // On the reader's thread: the piece handed out and not yet released.
@@ -184,11 +186,12 @@ void PulseCapture::onStreamRead(pa_stream*, size_t, void* self) {
 // once the device returns (by name: a device plugged in again has a new index).
 // A microphone capture moved to the monitor of an output would record the system sound:
 // until the new device is known, nothing is taken, and one of the other kind ends the
-// stream (it is opened again, in silence meanwhile).
+// stream (it is opened again, in silence meanwhile). Nor is the move told before then:
+// the user would hear of their default input being recorded when it is not.
 void PulseCapture::onStreamMoved(pa_stream* stream, void* self) {
     auto* capture = static_cast<PulseCapture*>(self);
     const char* name = pa_stream_get_device_name(stream);
-    capture->away_ = name == nullptr || capture->deviceName_ != name;
+    capture->movedAway_ = name == nullptr || capture->deviceName_ != name;
     capture->moveUnchecked_ = true;
     pa_operation* lookup = pa_context_get_source_info_by_index(
         capture->context_, pa_stream_get_device_index(stream),
@@ -199,6 +202,7 @@ void PulseCapture::onStreamMoved(pa_stream* stream, void* self) {
                     capture->broken_ = true;
                 } else {
                     capture->moveUnchecked_ = false;
+                    capture->away_ = capture->movedAway_;
                 }
             } else if (eol < 0) {
                 capture->broken_ = true;
@@ -591,6 +595,7 @@ void PulseCapture::close() {
     broken_ = false;
     away_ = false;
     moveUnchecked_ = false;
+    movedAway_ = false;
     taking_ = false;
     clock_.restart(0);
 }
