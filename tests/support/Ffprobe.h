@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cmath>
+
 namespace ffprobe {
 
 // Counting decodes every packet: asked for only where a test reads the frame counts.
@@ -74,6 +76,31 @@ inline QVector<double> frameTimes(const QString& path) {
         }
     }
     return times;
+}
+
+// Where the file's pictures leave the frame grid of `fps` (more than a twentieth of a
+// slot off), as a text for the failure; empty when every one lies on it. The grid is
+// counted from the second picture: some muxers move the first to the stream's start. A
+// recording whose encoder cannot take every slot leaves slots out, so its average rate
+// falls under the grid's, but its pictures keep their slots.
+inline QString picturesOffTheGrid(const QString& path, double fps) {
+    const QVector<double> times = frameTimes(path);
+    if (times.size() < 2) {
+        return QString("%1 pictures read").arg(times.size());
+    }
+    QStringList off;
+    for (int i = 1; i < times.size(); ++i) {
+        const double slot = (times[i] - times[1]) * fps;
+        if (std::abs(slot - std::round(slot)) > 0.05) {
+            off << QString::number(times[i], 'f', 4);
+        }
+    }
+    return off.isEmpty() ? QString()
+                         : QString("%1 of %2 pictures off the %3 fps grid, at %4 s")
+                               .arg(off.size())
+                               .arg(times.size())
+                               .arg(fps)
+                               .arg(off.mid(0, 8).join(' '));
 }
 
 } // namespace ffprobe

@@ -219,7 +219,8 @@ void ConvertParamTest::streamSettingsRecordAsDescribed() {
     QCOMPARE(video.value("profile").toString(), QString("Constrained Baseline"));
     QCOMPARE(video.value("width").toInt(), 322);
     QCOMPARE(video.value("height").toInt(), 180);
-    QCOMPARE(video.value("avg_frame_rate").toString(), QString("25/1"));
+    const QString offGrid = ffprobe::picturesOffTheGrid(path, 25);
+    QVERIFY2(offGrid.isEmpty(), qPrintable(offGrid));
     const QJsonObject audio = ffprobe::stream(probed, "audio");
     QCOMPARE(audio.value("codec_name").toString(), QString("aac"));
     QCOMPARE(audio.value("sample_rate").toString(), QString("48000"));

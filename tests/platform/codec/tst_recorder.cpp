@@ -163,7 +163,8 @@ void RecorderTest::recordsPictureAndSound() {
     QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
     QCOMPARE(video.value("width").toInt(), 320);
     QCOMPARE(video.value("height").toInt(), 240);
-    QCOMPARE(video.value("avg_frame_rate").toString(), QString("30/1"));
+    const QString offGrid = ffprobe::picturesOffTheGrid(path, 30);
+    QVERIFY2(offGrid.isEmpty(), qPrintable(offGrid));
     QCOMPARE(audio.value("codec_name").toString(), QString("aac"));
     QCOMPARE(audio.value("sample_rate").toString(), QString("44100"));
     QCOMPARE(audio.value("channels").toInt(), 2);
