@@ -374,8 +374,7 @@ size_t VideoPipeline::queued() const {
 }
 
 int64_t VideoPipeline::backlogUs() const {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return int64_t(m_queue.size()) * m_encodeUs.load();
+    return int64_t(queued()) * m_encodeUs.load();
 }
 
 size_t VideoPipeline::buffersMade() const {
