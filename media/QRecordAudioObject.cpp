@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -34,29 +35,32 @@ constexpr int64_t kAheadSlackUs = 20'000;
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
 // A device's clock is never exactly the machine's (a null output of the sound server
-// runs a tenth of a millisecond a second fast): the device's own time, its frames counted
-// from an anchor, is followed to the moments the packets were captured. Each window of
-// this length, the mean of how far the packets were found from the device's time tells
-// how far that time is off, and both the offset and the rate at which it grows are
-// corrected by a part of it: a loop that keeps up with a steady drift without lagging
-// behind it, and leaves a single packet's jitter out.
-constexpr int64_t kClockWindowUs = 1'000'000;
-constexpr double kOffsetGain = 0.25;
-constexpr double kRateGain = 0.01;
-// Packets this far from the followed clock start it anew (sound the device lost, or
-// handed out late or early).
+// runs a tenth of a millisecond a second fast, a sound card tens of millionths either
+// way, changing slowly as it warms): the device's own time, its frames counted from an
+// anchor, is followed to the moments the packets were captured. The packets' moments
+// are averaged over each second, and a straight line fitted through the last
+// kClockFitSeconds of those averages gives how far the device's time is off and how fast
+// that grows: a reader woken late, a fragment of the server's come early, move an
+// average of a hundred packets little and a fit over half a minute hardly at all.
+constexpr int64_t kClockBinUs = 1'000'000;
+constexpr size_t kClockFitSeconds = 30;
+// Until this many seconds are known, the device's time is only moved, not bent.
+constexpr size_t kClockFitFrom = 3;
+// Packets this far from the followed clock for kClockJumpFor start it anew (sound the
+// device lost, or a stream started again): one packet read oddly does not.
 constexpr int64_t kClockJumpUs = 20'000;
-// Once the sound handed on is this far ahead of or behind the device's followed clock, a
-// frame is left out of or added to each packet until it is back within kTrimBackUs: a
-// frame in 480 changes nothing one can hear, and the sound keeps to the machine's clock
-// however long the recording runs.
-constexpr int64_t kTrimFromUs = 250;
-constexpr int64_t kTrimBackUs = 50;
+constexpr int64_t kClockJumpForUs = 100'000;
+// The sound handed on is stamped one packet after the other at the device's rate as the
+// clock found it, and drawn toward the clock's moment by what it is off over this span,
+// by at most kMaxPull: the recorder stretches or shrinks the sound by as much, smoothly,
+// never by leaving out or doubling a sample.
+constexpr double kPullSpanUs = 3'000'000;
+constexpr double kMaxPull = 0.0003;
 // How far the device's clock may put a packet from the end of the sound before it and
 // still be jitter: packets come in bursts (the server's fragments, the capture's poll, a
 // loaded machine), and one found far off starts the clock anew. Within it the sound goes
-// on where the last packet ended, sample after sample, and the difference is trimmed
-// away; beyond it the device lost sound (or sent it twice) and the clock places it.
+// on where the last packet ended, sample after sample; beyond it the device lost sound
+// (or sent it twice) and the clock places it.
 constexpr int64_t kGapAfterUs = 60'000;
 // A source that failed is opened again at this interval.
 constexpr int64_t kReopenEveryUs = 500'000;
@@ -186,7 +190,9 @@ void QRecordAudioObject::setPaused(bool paused) {
     // Stamps stay on the recording's clock: the recorder leaves the paused span out of
     // the output, so the sound after the pause continues where it stopped. What was
     // captured before the resume stays out.
-    if (!paused) {
+    if (paused) {
+        m_pausedAtUs = getMicroseconds();
+    } else {
         m_resumedAtUs = getMicroseconds();
     }
     m_paused = paused;
@@ -310,10 +316,10 @@ void QRecordAudioObject::followStart() {
     // device's followed clock goes on. Before the first start nothing was placed.
     const int64_t clockShiftUs = m_stampOriginUs - start;
     m_clockAnchorUs += clockShiftUs;
-    m_clockWindowEndUs += clockShiftUs;
+    m_clockBinEndUs += clockShiftUs;
     const int64_t shiftUs = m_haveStart ? clockShiftUs : 0;
-    m_nextTimestampUs = m_haveStart ? std::max<int64_t>(m_nextTimestampUs + shiftUs, 0) : 0;
-    m_runStartUs += shiftUs;
+    m_nextExactUs = m_haveStart ? std::max(m_nextExactUs + double(shiftUs), 0.0) : 0.0;
+    m_nextTimestampUs = int64_t(std::llround(m_nextExactUs));
     if (m_nextTimestampUs <= 0) {
         m_runFrames = 0;
     }
@@ -322,6 +328,16 @@ void QRecordAudioObject::followStart() {
     m_haveStart = true;
     m_holdFromUs = -1;
     m_held = false;
+    // Sound still queued for the recorder was placed on the old start: on the new one it
+    // lies before the file (it belonged to the one before, now finished).
+    auto queued = std::make_unique<QAudioFrameBuffer>();
+    while (const QAudioFrameBuffer::Frame* frame = m_frameQueue->front()) {
+        if (frame->timestamp + shiftUs >= 0) {
+            queued->push(frame->data.get(), frame->length, frame->timestamp + shiftUs);
+        }
+        m_frameQueue->popFront();
+    }
+    m_frameQueue = std::move(queued);
     while (const QAudioFrameBuffer::Frame* frame = m_heldQueue->front()) {
         const int64_t stamp = frame->timestamp + shiftUs;
         if (stamp >= 0) {
@@ -408,78 +424,113 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     }
 }
 
-void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
-    // Counted in frames from where the run began: summing each packet's length in whole
+void QRecordAudioObject::continueRun(int64_t stampUs, int frames, double stretch) {
+    // Counted exactly from where the run began: summing each packet's length in whole
     // microseconds would drift from the sound's real length.
     if (m_runFrames == 0 || stampUs != m_nextTimestampUs) {
-        m_runStartUs = stampUs;
+        m_nextExactUs = double(stampUs);
         m_runFrames = 0;
     }
     m_runFrames += frames;
-    m_nextTimestampUs = m_runStartUs + framesToUs(m_runFrames, m_format.sampleRateHz);
+    m_nextExactUs += double(frames) * 1e6 / m_format.sampleRateHz * (1.0 + stretch);
+    m_nextTimestampUs = int64_t(std::llround(m_nextExactUs));
 }
 
 int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
-    // The packet's first frame was captured at least as long before it was read as the
-    // source held (by the machine's clock: the source's own age figure follows the
-    // device's clock), else backlog frames before. Read just after a start, it can lie
-    // before it (a source that hands out its sound in chunks): that moment is kept as it
-    // is, below zero, so that the clock goes on and placePacket leaves that part out.
-    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
-    const int backlog = std::max(held, packet.frameCount);
-    const int64_t capturedUs = readAtUs - framesToUs(backlog, m_format.sampleRateHz);
-    int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
-    const int64_t error = capturedUs - deviceUs;
-    if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {
+    // The packet's first frame was captured when the server's fragment holding it came,
+    // less what of the fragment follows it; a source that does not tell: at least as
+    // long before it was read as the source held (by the machine's clock), else backlog
+    // frames before. Read just after a start, it can lie before it (a source that hands
+    // out its sound in chunks): that moment is kept as it is, below zero, so that the
+    // clock goes on and placePacket leaves that part out.
+    const int rate = m_format.sampleRateHz;
+    int64_t capturedUs = 0;
+    if (packet.capturedAtUs > 0) {
+        capturedUs = packet.capturedAtUs - m_stampOriginUs;
+    } else {
+        const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+        capturedUs = readAtUs - framesToUs(std::max(held, packet.frameCount), rate);
+    }
+    const double nominalUs = double(m_clockAnchorUs) + double(m_clockFrames) * 1e6 / rate;
+    double deviceUs = nominalUs + m_clockOffsetUs + m_clockSlope * double(m_clockFrames);
+    const double error = double(capturedUs) - deviceUs;
+    const bool off = error > kClockJumpUs || error < -kClockJumpUs;
+    m_clockOffFrames = off ? m_clockOffFrames + packet.frameCount : 0;
+    if (!m_clockKnown || (off && framesToUs(m_clockOffFrames, rate) >= kClockJumpForUs)) {
         m_clockKnown = true;
         m_clockAnchorUs = capturedUs;
         m_clockFrames = 0;
+        m_clockOffFrames = 0;
         m_clockOffsetUs = 0;
-        m_clockDriftUs = 0;
-        m_clockWindowEndUs = capturedUs + kClockWindowUs;
-        m_clockWindowError = 0;
-        m_clockWindowPackets = 0;
-        deviceUs = capturedUs;
-    } else {
-        m_clockWindowError += error;
-        ++m_clockWindowPackets;
-        if (capturedUs >= m_clockWindowEndUs) {
-            const double mean = double(m_clockWindowError) / double(m_clockWindowPackets);
-            m_clockDriftUs += kRateGain * mean;
-            m_clockOffsetUs += kOffsetGain * mean + m_clockDriftUs;
-            m_clockWindowPackets = 0;
-            m_clockWindowEndUs = capturedUs + kClockWindowUs;
-            m_clockWindowError = 0;
+        m_clockSlope = 0;
+        m_clockBins.clear();
+        m_clockBin = ClockBin();
+        m_clockBinEndUs = capturedUs + kClockBinUs;
+        deviceUs = double(capturedUs);
+    } else if (!off) {
+        m_clockBin.frames += double(m_clockFrames);
+        m_clockBin.errorUs += double(capturedUs) - nominalUs;
+        m_clockBin.count += 1;
+        if (capturedUs >= m_clockBinEndUs) {
+            m_clockBin.frames /= m_clockBin.count;
+            m_clockBin.errorUs /= m_clockBin.count;
+            m_clockBins.push_back(m_clockBin);
+            if (m_clockBins.size() > kClockFitSeconds) {
+                m_clockBins.pop_front();
+            }
+            m_clockBin = ClockBin();
+            m_clockBinEndUs = capturedUs + kClockBinUs;
+            fitDeviceClock();
+        } else if (m_clockBins.empty()) {
+            // The first second: where the packets have been found so far.
+            m_clockOffsetUs = m_clockBin.errorUs / m_clockBin.count;
         }
     }
     m_clockFrames += packet.frameCount;
-    return deviceUs;
+    return int64_t(std::llround(deviceUs));
+}
+
+void QRecordAudioObject::fitDeviceClock() {
+    // Least squares through the seconds' averages: the error of the device's time
+    // against the frames counted.
+    double n = 0;
+    double sx = 0;
+    double sy = 0;
+    for (const ClockBin& bin : m_clockBins) {
+        n += 1;
+        sx += bin.frames;
+        sy += bin.errorUs;
+    }
+    const double mx = sx / n;
+    const double my = sy / n;
+    double sxx = 0;
+    double sxy = 0;
+    for (const ClockBin& bin : m_clockBins) {
+        sxx += (bin.frames - mx) * (bin.frames - mx);
+        sxy += (bin.frames - mx) * (bin.errorUs - my);
+    }
+    m_clockSlope = m_clockBins.size() >= kClockFitFrom && sxx > 0 ? sxy / sxx : 0.0;
+    m_clockOffsetUs = my - m_clockSlope * mx;
 }
 
 bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
-                                     int& skipFrames, int& adjustFrames) {
+                                     int& skipFrames) {
     // Stamped one after the other, the packets stay whole: following each one's own
     // moment instead, the encoder would meet small gaps (silence) and overlaps (cut
-    // sound). A packet near the end of the last one continues it (the frames added or
-    // left out below take up the difference); one further off (a pause, sound the device
-    // lost, a clock started anew) takes the place the device's clock gives it.
+    // sound). A packet near the end of the last one continues it, at the device's rate
+    // and drawn toward its clock (the recorder resamples the sound as far as that differs
+    // from the machine's); one further off (a pause, sound the device lost, a clock
+    // started anew) takes the place the device's clock gives it.
     const int rate = m_format.sampleRateHz;
     const int64_t drift = m_nextTimestampUs - deviceUs;
     const bool continues =
         m_runFrames > 0 && m_nextTimestampUs >= m_placeFromUs && drift <= kGapAfterUs && drift >= -kGapAfterUs;
     int64_t stamp = continues ? m_nextTimestampUs : deviceUs;
     skipFrames = 0;
-    adjustFrames = 0;
+    double stretch = 0;
     if (continues) {
-        // What the sound has drifted from the device's followed clock is taken out a
-        // frame at a time.
-        const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
-        m_trimming = drift > limit || drift < -limit;
-        if (m_trimming) {
-            adjustFrames = drift > 0 ? -1 : 1;
-        }
+        stretch = m_clockSlope * rate / 1e6 + std::clamp(-double(drift) / kPullSpanUs, -kMaxPull, kMaxPull);
     } else {
-        m_trimming = false;
         // What was captured before the start or the resume is not the recording's, and
         // stamps never go back behind what was sent already: it is cut off there.
         const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
@@ -491,7 +542,7 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
             stamp = from;
         }
     }
-    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames + adjustFrames, rate);
+    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames, rate);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -502,20 +553,42 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
         return false;
     }
     stampUs = stamp;
-    continueRun(stamp, packet.frameCount - skipFrames + adjustFrames);
+    continueRun(stamp, packet.frameCount - skipFrames, stretch);
     return true;
 }
 
-void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames) {
-    if (adjustFrames > 0 && frames > 0) {
-        // One frame more: the last one twice.
-        const size_t bytes = size_t(frames) * size_t(m_format.bytesPerFrame);
-        m_adjusted.assign(data, data + bytes);
-        m_adjusted.insert(m_adjusted.end(), data + bytes - size_t(m_format.bytesPerFrame), data + bytes);
-        data = m_adjusted.data();
+void QRecordAudioObject::placeRead(const SoundPacket& packet, const uint8_t* data, bool on, int64_t deviceUs,
+                                   int64_t readAtUs) {
+    SoundPacket part = packet;
+    if (!on) {
+        // Paused: what was captured before the pause began is still the recording's (a
+        // packet read just after it), the rest is not; once that is placed, the sound
+        // queued for the recorder goes on, so that none of it waits into a cut.
+        if (!m_recordingActive || !m_paused || !m_haveStart) {
+            return;
+        }
+        const int64_t pausedAtUs = recordingNow(m_pausedAtUs);
+        part.frameCount = int(std::clamp<int64_t>((pausedAtUs - deviceUs) * m_format.sampleRateHz / 1'000'000, 0,
+                                                  int64_t(packet.frameCount)));
+        if (part.frameCount < packet.frameCount) {
+            sendAll();
+        }
+        if (part.frameCount == 0) {
+            return;
+        }
     }
-    frames = std::max(0, frames + adjustFrames);
-    if (frames == 0) {
+    int64_t stamp = 0;
+    int skip = 0;
+    if (placePacket(part, deviceUs, readAtUs, stamp, skip)) {
+        deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), part.frameCount - skip, stamp);
+        if (!on) {
+            sendAll();
+        }
+    }
+}
+
+void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+    if (frames <= 0) {
         return;
     }
     if (holdsFrom(data, frames, stampUs)) {
@@ -558,15 +631,10 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         SoundPacket packet;
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
-        int64_t stamp = 0;
-        int skip = 0;
-        int adjust = 0;
         // A start taken up first: the device's clock is followed on the stamps' clock.
         const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(nowUs));
-        if (on && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, skip, adjust)) {
-            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp, adjust);
-        }
+        placeRead(packet, frame->data.get(), on, deviceUs, recordingNow(nowUs));
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
         released = true;
@@ -587,7 +655,6 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     m_nextTimestampUs = 0;
     m_runFrames = 0;
     m_clockKnown = false;
-    m_trimming = false;
     // Stamps count from the next beginRecording (given once this open is told).
     m_followedStarts = m_startCount;
     m_haveStart = false;
@@ -628,9 +695,6 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     // source's own account): it waits for its time. Placed at once, it would be taken
     // for sound beyond the clock and left out.
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
-    int64_t stamp = 0;
-    int skip = 0;
-    int adjust = 0;
     // What was held until its time and is due now goes first: a packet waits behind
     // held sound only while some is still to come, and sound that comes in real time
     // after a stretch handed out ahead of it is taken as it comes again.
@@ -648,9 +712,7 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
         // that the sound after them keeps the place the clock gives it.
         const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(now));
-        if (on && placePacket(packet, deviceUs, recordingNow(now), stamp, skip, adjust)) {
-            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp, adjust);
-        }
+        placeRead(packet, data, on, deviceUs, recordingNow(now));
     }
     m_lastPacketUs = now;
     if (!m_soundCame) {

@@ -63,6 +63,7 @@ private:
         uint64_t inMask = 0;
         int64_t cursor = -1;  // next output sample index; -1 before the first chunk
         int64_t pausedUs = 0; // the paused time left out before its last chunk
+        int compensation = 0; // the resampler's, in samples over kCompensationSeconds
     };
 
     void run();
@@ -70,6 +71,8 @@ private:
     // afterPause: a pause was left out since the source's last chunk.
     void mixChunk(Source& source, const AudioChunk& chunk, bool afterPause);
     bool prepareResampler(Source& source, const AudioChunk& chunk);
+    void addToMix(int64_t first, const float* values, int64_t samples);
+    void drainResamplers();
     void emitUpTo(int64_t sampleIndex);
     void encodePending(bool flush);
     void send(AVFrame* frame);
