@@ -248,6 +248,26 @@ cvcodec_recorder openWavRecorder(const QString& path) {
     return recorder;
 }
 
+// Records the scripted source's sound for ms milliseconds into a WAV file at path.
+bool recordWav(const QString& path, int ms) {
+    cvcodec_recorder recorder = openWavRecorder(path);
+    if (!recorder) {
+        return false;
+    }
+    {
+        QRecordAudioObject audio(QRecordAudioObject::SystemSound);
+        audio.setRecorder(recorder);
+        audio.start();
+        audio.beginRecording(getMicroseconds());
+        QTest::qWait(ms);
+        audio.stop();
+    }
+    cvcodec_recorder_stop(recorder);
+    cvcodec_recorder_close(recorder);
+    cvcodec_recorder_release(recorder);
+    return true;
+}
+
 std::vector<uint8_t> levelBlock(const std::vector<int16_t>& samples) {
     std::vector<uint8_t> block(CVCODEC_LEVEL_HEADER_BYTES + samples.size() * 2, 0);
     const uint32_t bytes = uint32_t(samples.size() * 2);
@@ -382,19 +402,7 @@ private slots:
         useScript(script);
         QTemporaryDir dir;
         const QString path = dir.filePath("noise.wav");
-        cvcodec_recorder recorder = openWavRecorder(path);
-        QVERIFY(recorder);
-        {
-            QRecordAudioObject audio(QRecordAudioObject::SystemSound);
-            audio.setRecorder(recorder);
-            audio.start();
-            audio.beginRecording(getMicroseconds());
-            QTest::qWait(800);
-            audio.stop();
-        }
-        cvcodec_recorder_stop(recorder);
-        cvcodec_recorder_close(recorder);
-        cvcodec_recorder_release(recorder);
+        QVERIFY(recordWav(path, 800));
         const auto v = recording_test::volume(path);
         QVERIFY(v);
         if (flagged) {
@@ -706,19 +714,7 @@ private slots:
         useScript(script);
         QTemporaryDir dir;
         const QString path = dir.filePath("tone.wav");
-        cvcodec_recorder recorder = openWavRecorder(path);
-        QVERIFY(recorder);
-        {
-            QRecordAudioObject audio(QRecordAudioObject::SystemSound);
-            audio.setRecorder(recorder);
-            audio.start();
-            audio.beginRecording(getMicroseconds());
-            QTest::qWait(16000);
-            audio.stop();
-        }
-        cvcodec_recorder_stop(recorder);
-        cvcodec_recorder_close(recorder);
-        cvcodec_recorder_release(recorder);
+        QVERIFY(recordWav(path, 16000));
         const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
         QVERIFY2(samples.size() > kRate * 14, qPrintable(QString::number(samples.size())));
         constexpr int kBlock = kRate / 20;
