@@ -44,8 +44,11 @@ constexpr int64_t kMaxEarlyUs = 5'000'000;
 // average of a hundred packets little and a fit over half a minute hardly at all.
 constexpr int64_t kClockBinUs = 1'000'000;
 constexpr size_t kClockFitSeconds = 30;
-// Until this many seconds are known, the device's time is only moved, not bent.
+// Until this many seconds are known, the device's time is only moved, not bent; and
+// no device's clock is taken to run off the machine's by more than kClockMaxRate (a fit
+// through a few seconds read on a loaded machine can claim so).
 constexpr size_t kClockFitFrom = 3;
+constexpr double kClockMaxRate = 0.001;
 // Packets this far from the followed clock for kClockJumpFor start it anew (sound the
 // device lost, or a stream started again): one packet read oddly does not.
 constexpr int64_t kClockJumpUs = 20'000;
@@ -509,7 +512,8 @@ void QRecordAudioObject::fitDeviceClock() {
         sxx += (bin.frames - mx) * (bin.frames - mx);
         sxy += (bin.frames - mx) * (bin.errorUs - my);
     }
-    m_clockSlope = m_clockBins.size() >= kClockFitFrom && sxx > 0 ? sxy / sxx : 0.0;
+    const double maxSlope = kClockMaxRate * 1e6 / m_format.sampleRateHz;
+    m_clockSlope = m_clockBins.size() >= kClockFitFrom && sxx > 0 ? std::clamp(sxy / sxx, -maxSlope, maxSlope) : 0.0;
     m_clockOffsetUs = my - m_clockSlope * mx;
 }
 
