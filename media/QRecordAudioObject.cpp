@@ -35,30 +35,24 @@ constexpr int64_t kAheadSlackUs = 20'000;
 // much of it (a sine source is two seconds ahead); beyond it the newest is dropped.
 constexpr int64_t kMaxEarlyUs = 5'000'000;
 // A device's clock is never exactly the machine's (a null output of the sound server
-// runs a tenth of a millisecond a second fast, a sound card tens of millionths either
-// way, changing slowly as it warms): the device's own time, its frames counted from an
-// anchor, is followed to the moments the packets were captured. The packets' moments
-// are averaged over each second, and a straight line fitted through the last
-// kClockFitSeconds of those averages gives how far the device's time is off and how fast
-// that grows: a reader woken late, a fragment of the server's come early, move an
-// average of a hundred packets little and a fit over half a minute hardly at all.
-constexpr int64_t kClockBinUs = 1'000'000;
-constexpr size_t kClockFitSeconds = 30;
-// Until this many seconds are known, the device's time is only moved, not bent; and
-// no device's clock is taken to run off the machine's by more than kClockMaxRate (a fit
-// through a few seconds read on a loaded machine can claim so).
-constexpr size_t kClockFitFrom = 3;
-constexpr double kClockMaxRate = 0.001;
-// Packets this far from the followed clock for kClockJumpFor start it anew (sound the
-// device lost, or a stream started again): one packet read oddly does not.
+// runs a tenth of a millisecond a second fast): the device's own time, its frames counted
+// from an anchor, is followed to the moments the packets were captured. Each window of
+// this length, the mean of how far the packets were found from the device's time tells
+// how far that time is off, and both the offset and the rate at which it grows are
+// corrected by a part of it: a loop that keeps up with a steady drift without lagging
+// behind it, and leaves a single packet's jitter out.
+constexpr int64_t kClockWindowUs = 1'000'000;
+constexpr double kOffsetGain = 0.25;
+constexpr double kRateGain = 0.01;
+// Packets this far from the followed clock start it anew (sound the device lost, or
+// handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
-constexpr int64_t kClockJumpForUs = 100'000;
 // The sound handed on is stamped one packet after the other at the device's rate as the
 // clock found it, and drawn toward the clock's moment by what it is off over this span,
 // by at most kMaxPull: the recorder stretches or shrinks the sound by as much, smoothly,
 // never by leaving out or doubling a sample.
-constexpr double kPullSpanUs = 3'000'000;
-constexpr double kMaxPull = 0.0003;
+constexpr double kPullSpanUs = 1'000'000;
+constexpr double kMaxPull = 0.002;
 // How far the device's clock may put a packet from the end of the sound before it and
 // still be jitter: packets come in bursts (the server's fragments, the capture's poll, a
 // loaded machine), and one found far off starts the clock anew. Within it the sound goes
@@ -319,7 +313,7 @@ void QRecordAudioObject::followStart() {
     // device's followed clock goes on. Before the first start nothing was placed.
     const int64_t clockShiftUs = m_stampOriginUs - start;
     m_clockAnchorUs += clockShiftUs;
-    m_clockBinEndUs += clockShiftUs;
+    m_clockWindowEndUs += clockShiftUs;
     const int64_t shiftUs = m_haveStart ? clockShiftUs : 0;
     m_nextExactUs = m_haveStart ? std::max(m_nextExactUs + double(shiftUs), 0.0) : 0.0;
     m_nextTimestampUs = int64_t(std::llround(m_nextExactUs));
@@ -440,81 +434,40 @@ void QRecordAudioObject::continueRun(int64_t stampUs, int frames, double stretch
 }
 
 int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
-    // The packet's first frame was captured when the server's fragment holding it came,
-    // less what of the fragment follows it; a source that does not tell: at least as
-    // long before it was read as the source held (by the machine's clock), else backlog
-    // frames before. Read just after a start, it can lie before it (a source that hands
-    // out its sound in chunks): that moment is kept as it is, below zero, so that the
-    // clock goes on and placePacket leaves that part out.
-    const int rate = m_format.sampleRateHz;
-    int64_t capturedUs = 0;
-    if (packet.capturedAtUs > 0) {
-        capturedUs = packet.capturedAtUs - m_stampOriginUs;
-    } else {
-        const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
-        capturedUs = readAtUs - framesToUs(std::max(held, packet.frameCount), rate);
-    }
-    const double nominalUs = double(m_clockAnchorUs) + double(m_clockFrames) * 1e6 / rate;
-    double deviceUs = nominalUs + m_clockOffsetUs + m_clockSlope * double(m_clockFrames);
-    const double error = double(capturedUs) - deviceUs;
-    const bool off = error > kClockJumpUs || error < -kClockJumpUs;
-    m_clockOffFrames = off ? m_clockOffFrames + packet.frameCount : 0;
-    if (!m_clockKnown || (off && framesToUs(m_clockOffFrames, rate) >= kClockJumpForUs)) {
+    // The packet's first frame was captured at least as long before it was read as the
+    // source held (by the machine's clock: the source's own age figure follows the
+    // device's clock), else backlog frames before. Read just after a start, it can lie
+    // before it (a source that hands out its sound in chunks): that moment is kept as it
+    // is, below zero, so that the clock goes on and placePacket leaves that part out.
+    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+    const int backlog = std::max(held, packet.frameCount);
+    const int64_t capturedUs = readAtUs - framesToUs(backlog, m_format.sampleRateHz);
+    int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
+    const int64_t error = capturedUs - deviceUs;
+    if (!m_clockKnown || error > kClockJumpUs || error < -kClockJumpUs) {
         m_clockKnown = true;
         m_clockAnchorUs = capturedUs;
         m_clockFrames = 0;
-        m_clockOffFrames = 0;
         m_clockOffsetUs = 0;
-        m_clockSlope = 0;
-        m_clockBins.clear();
-        m_clockBin = ClockBin();
-        m_clockBinEndUs = capturedUs + kClockBinUs;
-        deviceUs = double(capturedUs);
-    } else if (!off) {
-        m_clockBin.frames += double(m_clockFrames);
-        m_clockBin.errorUs += double(capturedUs) - nominalUs;
-        m_clockBin.count += 1;
-        if (capturedUs >= m_clockBinEndUs) {
-            m_clockBin.frames /= m_clockBin.count;
-            m_clockBin.errorUs /= m_clockBin.count;
-            m_clockBins.push_back(m_clockBin);
-            if (m_clockBins.size() > kClockFitSeconds) {
-                m_clockBins.pop_front();
-            }
-            m_clockBin = ClockBin();
-            m_clockBinEndUs = capturedUs + kClockBinUs;
-            fitDeviceClock();
-        } else if (m_clockBins.empty()) {
-            // The first second: where the packets have been found so far.
-            m_clockOffsetUs = m_clockBin.errorUs / m_clockBin.count;
+        m_clockDriftUs = 0;
+        m_clockWindowEndUs = capturedUs + kClockWindowUs;
+        m_clockWindowError = 0;
+        m_clockWindowPackets = 0;
+        deviceUs = capturedUs;
+    } else {
+        m_clockWindowError += error;
+        ++m_clockWindowPackets;
+        if (capturedUs >= m_clockWindowEndUs) {
+            const double mean = double(m_clockWindowError) / double(m_clockWindowPackets);
+            m_clockDriftUs += kRateGain * mean;
+            m_clockOffsetUs += kOffsetGain * mean + m_clockDriftUs;
+            m_clockWindowPackets = 0;
+            m_clockWindowEndUs = capturedUs + kClockWindowUs;
+            m_clockWindowError = 0;
         }
     }
     m_clockFrames += packet.frameCount;
-    return int64_t(std::llround(deviceUs));
-}
-
-void QRecordAudioObject::fitDeviceClock() {
-    // Least squares through the seconds' averages: the error of the device's time
-    // against the frames counted.
-    double n = 0;
-    double sx = 0;
-    double sy = 0;
-    for (const ClockBin& bin : m_clockBins) {
-        n += 1;
-        sx += bin.frames;
-        sy += bin.errorUs;
-    }
-    const double mx = sx / n;
-    const double my = sy / n;
-    double sxx = 0;
-    double sxy = 0;
-    for (const ClockBin& bin : m_clockBins) {
-        sxx += (bin.frames - mx) * (bin.frames - mx);
-        sxy += (bin.frames - mx) * (bin.errorUs - my);
-    }
-    const double maxSlope = kClockMaxRate * 1e6 / m_format.sampleRateHz;
-    m_clockSlope = m_clockBins.size() >= kClockFitFrom && sxx > 0 ? std::clamp(sxy / sxx, -maxSlope, maxSlope) : 0.0;
-    m_clockOffsetUs = my - m_clockSlope * mx;
+    return deviceUs;
 }
 
 bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
@@ -533,7 +486,7 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
     skipFrames = 0;
     double stretch = 0;
     if (continues) {
-        stretch = m_clockSlope * rate / 1e6 + std::clamp(-double(drift) / kPullSpanUs, -kMaxPull, kMaxPull);
+        stretch = m_clockDriftUs / kClockWindowUs + std::clamp(-double(drift) / kPullSpanUs, -kMaxPull, kMaxPull);
     } else {
         // What was captured before the start or the resume is not the recording's, and
         // stamps never go back behind what was sent already: it is cut off there.

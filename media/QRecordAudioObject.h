@@ -26,7 +26,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -161,8 +160,6 @@ private:
     // gives the first frame of a packet read at readAtUs. Called for every packet read,
     // placed or not.
     int64_t followDeviceClock(const calvorine::platform::SoundPacket& packet, int64_t readAtUs);
-    // Fits the device's clock through the seconds' averages of where its packets were found.
-    void fitDeviceClock();
     // The stamp of a packet whose device moment is deviceUs, read at readAtUs, and how
     // many of its first frames came before the recording (its start or resume, or what
     // was sent already) and are left out. False when it has no place on the timeline and
@@ -240,17 +237,11 @@ private:
     bool m_clockKnown = false;
     int64_t m_clockAnchorUs = 0;
     int64_t m_clockFrames = 0;
-    int64_t m_clockOffFrames = 0; // frames in a row found far from it
     double m_clockOffsetUs = 0;
-    double m_clockSlope = 0; // microseconds per frame
-    struct ClockBin {
-        double frames = 0;  // the packets' frame counts, averaged once the second is full
-        double errorUs = 0; // and their moments' distance from the anchor's nominal time
-        double count = 0;
-    };
-    std::deque<ClockBin> m_clockBins; // the last seconds, oldest first
-    ClockBin m_clockBin;              // the second being gathered
-    int64_t m_clockBinEndUs = 0;
+    double m_clockDriftUs = 0;      // how far it runs off each window
+    int64_t m_clockWindowEndUs = 0; // the window whose errors are averaged
+    int64_t m_clockWindowError = 0; // the errors found in it, summed
+    int64_t m_clockWindowPackets = 0;
     // The start the stamps count from, once the thread has taken one (followStart).
     int m_followedStarts = 0;
     bool m_haveStart = false;

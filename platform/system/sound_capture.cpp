@@ -115,7 +115,6 @@ private:
         size_t bytes = 0;
         std::vector<uint8_t> data; // empty for a hole
         size_t offset = 0;         // what the reader has taken
-        int64_t arrivedUs = 0;     // when the server's fragment came (its last frame's end)
     };
     std::mutex bufferLock_;
     std::deque<Piece> pieces_;
@@ -233,18 +232,15 @@ void PulseCapture::takeFromStream() {
         return; // still connecting: the stream keeps it
     }
     const size_t frameBytes = size_t(format_.bytesPerFrame);
-    // What one wakeup finds came by now, one fragment after another: the last ends now,
-    // each one before it where the next begins.
-    std::vector<Piece> fresh;
     for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
         if (pa_stream_peek(stream_, &data, &bytes) < 0) {
             broken_ = true;
-            break;
+            return;
         }
         if (bytes == 0) {
-            break;
+            return;
         }
         // Whole frames only (a partial one is left out).
         const size_t whole = bytes - bytes % frameBytes;
@@ -255,26 +251,18 @@ void PulseCapture::takeFromStream() {
             if (data) {
                 piece.data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + whole);
             }
-            fresh.push_back(std::move(piece));
+            std::lock_guard<std::mutex> guard(bufferLock_);
+            pieces_.push_back(std::move(piece));
+            bufferedBytes_ += whole;
+            while (bufferedBytes_ > kMaxBufferedBytes && pieces_.size() > 1) {
+                bufferedBytes_ -= pieces_.front().bytes - pieces_.front().offset;
+                pieces_.pop_front();
+            }
         }
         if (pa_stream_drop(stream_) < 0) {
             broken_ = true;
-            break;
+            return;
         }
-    }
-    int64_t endUs = monotonicMicroseconds();
-    for (auto piece = fresh.rbegin(); piece != fresh.rend(); ++piece) {
-        piece->arrivedUs = endUs;
-        endUs -= int64_t(piece->bytes / frameBytes) * 1'000'000 / format_.sampleRateHz;
-    }
-    std::lock_guard<std::mutex> guard(bufferLock_);
-    for (Piece& piece : fresh) {
-        bufferedBytes_ += piece.bytes;
-        pieces_.push_back(std::move(piece));
-    }
-    while (bufferedBytes_ > kMaxBufferedBytes && pieces_.size() > 1) {
-        bufferedBytes_ -= pieces_.front().bytes - pieces_.front().offset;
-        pieces_.pop_front();
     }
 }
 
@@ -536,8 +524,6 @@ int PulseCapture::nextPacketFrames() {
     const int64_t age = clock_.ageFrames(monotonicMicroseconds(), buffered, format_.sampleRateHz);
     packet_.backlogFrames = int(std::max<int64_t>(age, INT32_MIN));
     packet_.bufferedFrames = int(std::min<int64_t>(buffered, INT32_MAX));
-    packet_.capturedAtUs =
-        piece.arrivedUs - int64_t((piece.bytes - piece.offset) / frameBytes) * 1'000'000 / format_.sampleRateHz;
     clock_.taken(int(bytes / frameBytes));
     // A hole (no data) is a stretch the server had nothing for: its length is kept, in zeros.
     packet_.silent = piece.silent;

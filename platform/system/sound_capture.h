@@ -55,10 +55,6 @@ struct SoundPacket {
     // captured by then, so its first frame is at least this old on the machine's clock,
     // whatever the device's clock says (0 when the source does not tell).
     int bufferedFrames = 0;
-    // The moment (monotonicMicroseconds) its first frame was captured by the moment the
-    // server's fragment holding it arrived, less what of that fragment follows it: a
-    // timing the reader's own delays do not shift. 0 when the source does not tell.
-    int64_t capturedAtUs = 0;
 };
 
 // How old the next packet of a capture is, by the stream's own clock: its frames follow
