@@ -516,31 +516,16 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
 
 void QRecordAudioObject::placeRead(const SoundPacket& packet, const uint8_t* data, bool on, int64_t deviceUs,
                                    int64_t readAtUs) {
-    SoundPacket part = packet;
     if (!on) {
-        // Paused: what was captured before the pause began is still the recording's (a
-        // packet read just after it), the rest is not; once that is placed, the sound
-        // queued for the recorder goes on, so that none of it waits into a cut.
-        if (!m_recordingActive || !m_paused || !m_haveStart) {
-            return;
-        }
-        const int64_t pausedAtUs = recordingNow(m_pausedAtUs);
-        part.frameCount = int(std::clamp<int64_t>((pausedAtUs - deviceUs) * m_format.sampleRateHz / 1'000'000, 0,
-                                                  int64_t(packet.frameCount)));
-        if (part.frameCount < packet.frameCount) {
-            sendAll();
-        }
-        if (part.frameCount == 0) {
-            return;
-        }
+        // Paused: the sound queued for the recorder goes on, so that none of it waits
+        // into the next file of a cut.
+        sendAll();
+        return;
     }
     int64_t stamp = 0;
     int skip = 0;
-    if (placePacket(part, deviceUs, readAtUs, stamp, skip)) {
-        deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), part.frameCount - skip, stamp);
-        if (!on) {
-            sendAll();
-        }
+    if (placePacket(packet, deviceUs, readAtUs, stamp, skip)) {
+        deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp);
     }
 }
 

@@ -170,8 +170,7 @@ private:
     // (1 + stretch): the end of what was sent.
     void continueRun(int64_t stampUs, int frames, double stretch = 0.0);
     // Places a packet read now (or released from the early queue) whose device moment is
-    // deviceUs: all of it while writing (on), only what came before the pause began
-    // while paused.
+    // deviceUs while writing (on); while paused, hands the queued sound on instead.
     void placeRead(const calvorine::platform::SoundPacket& packet, const uint8_t* data, bool on, int64_t deviceUs,
                    int64_t readAtUs);
     // Hands a placed packet on: to the queue before the recorder, or into the track;
