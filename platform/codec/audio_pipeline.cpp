@@ -33,12 +33,21 @@ constexpr int64_t kMixLatencyUs = 300000;
 // that it keeps to them. Beyond it a gap is filled with silence, and an overlap (a
 // source running ahead of the clock) is cut, keeping sound and picture together.
 constexpr int64_t kResyncThresholdUs = 25000;
-// What a going source is off its timestamps is made up over this span, at most by
-// kMaxStretch: a correction no one hears (a tone moves by a fraction of a cent).
-constexpr double kFollowSpanSeconds = 2.0;
+// Within this much of its timestamps a going source is left as it is: a chunk's
+// timestamp rounded to whole microseconds and then to samples is a sample off now and
+// then, and resampling toward that would move the sound by a fraction of a sample for
+// good and soften every edge in it for nothing.
+constexpr int64_t kFollowBandUs = 500;
+// What a going source is off its timestamps beyond that band is made up over this span,
+// and the rate at which its timestamps run from its samples (a device whose clock is not
+// the machine's) is learnt over about twice as long, so that a steady difference is
+// followed without the sound lagging behind; the stretch is at most kMaxStretch, a
+// correction no one hears (a tone moves by a fraction of a cent).
+constexpr double kFollowSpanSeconds = 1.0;
+constexpr double kRateLearnSeconds = 4.0;
 constexpr double kMaxStretch = 0.002;
 // The resampler's compensation is set over this many output seconds (its resolution:
-// one sample in that many).
+// one sample in that many); it lapses at their end, so it is set again each half.
 constexpr int kCompensationSeconds = 10;
 constexpr int kDefaultSampleRate = 44100;
 constexpr int kDefaultChannels = 2;
@@ -242,6 +251,8 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
     av_channel_layout_uninit(&input);
     source.resampler.reset(resampler);
     source.compensation = 0;
+    source.rate = 0;
+    source.compensationFrom = source.cursor;
     if (result >= 0) {
         // Always resampling, so that a compensation can start at any moment without a
         // seam; at the same rate, a filter open to the full band passes every sample as
@@ -273,14 +284,8 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool after
     const int64_t tolerance = afterPause ? 0 : threshold;
     const bool continues =
         source.cursor >= 0 && position <= source.cursor + tolerance && position >= source.cursor - tolerance;
-    if (continues && !afterPause) {
-        const double stretch = std::clamp(double(position - source.cursor) / (kFollowSpanSeconds * m_sampleRate),
-                                          -kMaxStretch, kMaxStretch);
-        const int distance = kCompensationSeconds * m_sampleRate;
-        const int delta = int(std::lround(stretch * distance));
-        if (delta != source.compensation && swr_set_compensation(resampler, delta, distance) >= 0)
-            source.compensation = delta;
-    }
+    if (continues && !afterPause)
+        followTimestamps(source, position - source.cursor, chunk.sampleCount);
     const int capacity = swr_get_out_samples(resampler, chunk.sampleCount);
     if (capacity <= 0)
         return;
@@ -309,6 +314,26 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool after
     if (from >= count)
         return;
     addToMix(first, resampled.data() + size_t(from) * size_t(m_channels), count - from);
+}
+
+void AudioPipeline::followTimestamps(Source& source, int64_t ahead, int samples) {
+    // ahead: how far the source's timestamps lie ahead of (positive) or behind its sound
+    // in the mix, in samples; samples: the chunk's length. Only what lies beyond the band
+    // is made up.
+    const int64_t band = av_rescale(kFollowBandUs, m_sampleRate, 1000000);
+    const int64_t excess = ahead > band ? ahead - band : ahead < -band ? ahead + band : 0;
+    const double off = double(excess) / m_sampleRate;
+    source.rate = std::clamp(source.rate + off * samples / m_sampleRate / (kRateLearnSeconds * kRateLearnSeconds / 4),
+                             -kMaxStretch, kMaxStretch);
+    const double stretch = std::clamp(source.rate + off / kFollowSpanSeconds, -kMaxStretch, kMaxStretch);
+    const int distance = kCompensationSeconds * m_sampleRate;
+    const int delta = int(std::lround(stretch * distance));
+    const bool lapsing = delta != 0 && source.cursor - source.compensationFrom >= distance / 2;
+    if ((delta != source.compensation || lapsing) &&
+        swr_set_compensation(source.resampler.get(), delta, distance) >= 0) {
+        source.compensation = delta;
+        source.compensationFrom = source.cursor;
+    }
 }
 
 void AudioPipeline::addToMix(int64_t first, const float* values, int64_t samples) {
