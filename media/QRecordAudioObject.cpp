@@ -48,9 +48,12 @@ constexpr double kRateGain = 0.01;
 // handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
 // The sound handed on is stamped one packet after the other at the device's rate as the
-// clock found it, and drawn toward the clock's moment by what it is off over this span,
-// by at most kMaxPull: the recorder stretches or shrinks the sound by as much, smoothly,
-// never by leaving out or doubling a sample.
+// clock found it. Once it is more than kPullBandUs off the clock's moment, it is drawn
+// toward it by what lies beyond over kPullSpanUs, by at most kMaxPull: the recorder
+// stretches or shrinks the sound by as much, smoothly, never by leaving out or doubling
+// a sample. Within the band the clock's jitter from one window to the next does not
+// reach the sound's pitch.
+constexpr int64_t kPullBandUs = 250;
 constexpr double kPullSpanUs = 1'000'000;
 constexpr double kMaxPull = 0.002;
 // How far the device's clock may put a packet from the end of the sound before it and
@@ -486,7 +489,10 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
     skipFrames = 0;
     double stretch = 0;
     if (continues) {
-        stretch = m_clockDriftUs / kClockWindowUs + std::clamp(-double(drift) / kPullSpanUs, -kMaxPull, kMaxPull);
+        const int64_t beyond = drift > kPullBandUs    ? drift - kPullBandUs
+                               : drift < -kPullBandUs ? drift + kPullBandUs
+                                                      : 0;
+        stretch = m_clockDriftUs / kClockWindowUs + std::clamp(-double(beyond) / kPullSpanUs, -kMaxPull, kMaxPull);
     } else {
         // What was captured before the start or the resume is not the recording's, and
         // stamps never go back behind what was sent already: it is cut off there.

@@ -10,6 +10,7 @@
 // every line.
 //
 // Run on the virtual desktop: scripts/desktop.sh exec -- build/bin/bench_sound_purity [seconds [keep]]
+// A kept file is measured again with: bench_sound_purity --measure FILE TONE_HZ
 #include "app/AppGlobals.h"
 #include "app/QRecordAreaInfo.h"
 #include "media/OutputFormatSetting.h"
@@ -113,11 +114,15 @@ Purity measure(const QString& path, double toneHz) {
     for (int at = from; at + kRate / 20 <= to; at += kRate / 20) {
         const soundtest::SineFit fit = soundtest::fitSine(samples.data() + at, kRate / 20, kRate, toneHz);
         residuals.push_back(fit.residualDb);
+        if (fit.residualDb > -60 && qEnvironmentVariableIsSet("SOUND_PURITY_BLOCKS"))
+            std::printf("  block at %.2f s: %.1f dB, %.3f Hz\n", at / double(kRate), fit.residualDb, fit.frequencyHz);
         purity.above += fit.residualDb > -60 ? 1 : 0;
     }
     for (int at = from; at + kRate / 2 <= to; at += kRate / 2) {
         const double hz = soundtest::fitSine(samples.data() + at, kRate / 2, kRate, toneHz).frequencyHz;
         purity.worstPpm = std::max(purity.worstPpm, std::abs(hz / toneHz - 1.0) * 1e6);
+        if (qEnvironmentVariableIsSet("SOUND_PURITY_BLOCKS"))
+            std::printf("  %.1f s: %+.0f ppm\n", at / double(kRate), (hz / toneHz - 1.0) * 1e6);
     }
     if (residuals.empty()) {
         return purity;
@@ -220,6 +225,11 @@ int main(int argc, char** argv) {
     if (argc > 5 && std::strcmp(argv[1], "--record") == 0) {
         return record(argc, argv, std::strcmp(argv[2], "mic") == 0, std::strcmp(argv[3], "mp4") == 0,
                       std::atoi(argv[4]), QString::fromLocal8Bit(argv[5]));
+    }
+    if (argc > 3 && std::strcmp(argv[1], "--measure") == 0) {
+        // A file recorded elsewhere: its tone's frequency given.
+        std::printf("%s\n", qPrintable(describe(measure(QString::fromLocal8Bit(argv[2]), std::atof(argv[3])))));
+        return 0;
     }
     QCoreApplication app(argc, argv);
     const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();

@@ -38,14 +38,14 @@ constexpr int64_t kResyncThresholdUs = 25000;
 // then, and resampling toward that would move the sound by a fraction of a sample for
 // good and soften every edge in it for nothing.
 constexpr int64_t kFollowBandUs = 500;
-// What a going source is off its timestamps beyond that band is made up over this span,
-// and the rate at which its timestamps run from its samples (a device whose clock is not
-// the machine's) is learnt over about twice as long, so that a steady difference is
-// followed without the sound lagging behind; the stretch is at most kMaxStretch, a
-// correction no one hears (a tone moves by a fraction of a cent).
-constexpr double kFollowSpanSeconds = 1.0;
-constexpr double kRateLearnSeconds = 4.0;
+// A going source's sound follows the rate at which its timestamps run from its samples
+// (a device whose clock is not the machine's), read over this span, and what it is off
+// them beyond the band is made up over kFollowSpanSeconds; the stretch is at most
+// kMaxStretch, a correction no one hears (a tone moves by a fraction of a cent).
+constexpr double kRateSpanSeconds = 1.0;
+constexpr double kFollowSpanSeconds = 2.0;
 constexpr double kMaxStretch = 0.002;
+constexpr double kGlideSeconds = 1.0;
 // The resampler's compensation is set over this many output seconds (its resolution:
 // one sample in that many); it lapses at their end, so it is set again each half.
 constexpr int kCompensationSeconds = 10;
@@ -252,6 +252,8 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
     source.resampler.reset(resampler);
     source.compensation = 0;
     source.rate = 0;
+    source.stretch = 0;
+    source.rateFromUs = -1;
     source.compensationFrom = source.cursor;
     if (result >= 0) {
         // Always resampling, so that a compensation can start at any moment without a
@@ -285,7 +287,9 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool after
     const bool continues =
         source.cursor >= 0 && position <= source.cursor + tolerance && position >= source.cursor - tolerance;
     if (continues && !afterPause)
-        followTimestamps(source, position - source.cursor, chunk.sampleCount);
+        followTimestamps(source, chunk, position - source.cursor);
+    else
+        source.rateFromUs = -1; // the rate is read again from here
     const int capacity = swr_get_out_samples(resampler, chunk.sampleCount);
     if (capacity <= 0)
         return;
@@ -316,16 +320,29 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool after
     addToMix(first, resampled.data() + size_t(from) * size_t(m_channels), count - from);
 }
 
-void AudioPipeline::followTimestamps(Source& source, int64_t ahead, int samples) {
+void AudioPipeline::followTimestamps(Source& source, const AudioChunk& chunk, int64_t ahead) {
     // ahead: how far the source's timestamps lie ahead of (positive) or behind its sound
-    // in the mix, in samples; samples: the chunk's length. Only what lies beyond the band
-    // is made up.
+    // in the mix, in samples. The rate is read from timestamps a span apart: each is
+    // rounded to a microsecond, a millionth of the span.
+    if (source.rateFromUs < 0) {
+        source.rateFromUs = chunk.timestampUs;
+        source.rateSamples = 0;
+    } else if (source.rateSamples >= int64_t(kRateSpanSeconds * chunk.sampleRate)) {
+        const double nominalUs = double(source.rateSamples) * 1e6 / chunk.sampleRate;
+        source.rate =
+            std::clamp(double(chunk.timestampUs - source.rateFromUs) / nominalUs - 1.0, -kMaxStretch, kMaxStretch);
+        source.rateFromUs = chunk.timestampUs;
+        source.rateSamples = 0;
+    }
+    source.rateSamples += chunk.sampleCount;
     const int64_t band = av_rescale(kFollowBandUs, m_sampleRate, 1000000);
     const int64_t excess = ahead > band ? ahead - band : ahead < -band ? ahead + band : 0;
-    const double off = double(excess) / m_sampleRate;
-    source.rate = std::clamp(source.rate + off * samples / m_sampleRate / (kRateLearnSeconds * kRateLearnSeconds / 4),
-                             -kMaxStretch, kMaxStretch);
-    const double stretch = std::clamp(source.rate + off / kFollowSpanSeconds, -kMaxStretch, kMaxStretch);
+    const double target =
+        std::clamp(source.rate + double(excess) / (kFollowSpanSeconds * m_sampleRate), -kMaxStretch, kMaxStretch);
+    // The stretch glides toward what is asked: a step of a few hundredths of a per cent
+    // within a block of sound is already a blemish a fitted sine shows.
+    source.stretch += (target - source.stretch) * std::min(1.0, chunk.sampleCount / (kGlideSeconds * chunk.sampleRate));
+    const double stretch = source.stretch;
     const int distance = kCompensationSeconds * m_sampleRate;
     const int delta = int(std::lround(stretch * distance));
     const bool lapsing = delta != 0 && source.cursor - source.compensationFrom >= distance / 2;
