@@ -16,6 +16,7 @@ using calvorine::platform::SoundFormat;
 using calvorine::platform::SoundPacket;
 using calvorine::platform::SoundSource;
 using calvorine::platform::SoundSourceKind;
+using calvorine::platform::StreamClock;
 
 namespace {
 
@@ -442,7 +443,13 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
     // device's clock), else backlog frames before. Read just after a start, it can lie
     // before it (a source that hands out its sound in chunks): that moment is kept as it
     // is, below zero, so that the clock goes on and placePacket leaves that part out.
-    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+    // A source that hands out sound ahead of time holds its future as well: when its
+    // stream's clock finds the packet far newer than what it holds, the held sound was
+    // not all captured yet, and the stream's clock tells the packet's moment (a sine
+    // source's two seconds at once, on time or late).
+    const int nearFrames = int(StreamClock::kNearUs * m_format.sampleRateHz / 1'000'000);
+    const bool holdsFuture = packet.bufferedFrames - packet.backlogFrames > nearFrames;
+    const int held = packet.bufferedFrames > 0 && !holdsFuture ? packet.bufferedFrames : packet.backlogFrames;
     const int backlog = std::max(held, packet.frameCount);
     const int64_t capturedUs = readAtUs - framesToUs(backlog, m_format.sampleRateHz);
     int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);

@@ -55,6 +55,9 @@ struct Script {
     // the whole stretch comes at once, each piece telling how far ahead it is (as the
     // sound server's capture does for a sine source); 0 for sound in real time.
     int aheadFrames = 0;
+    // Each such stretch is handed out this long after its first frame's moment instead (a
+    // server that serves another reader of the same device first).
+    int64_t aheadLateUs = 0;
     // A device that can be taken away and given back: while it is absent the source
     // fails and cannot be opened. Null for one that is always there.
     std::shared_ptr<std::atomic<bool>> present;
@@ -114,8 +117,17 @@ public:
         }
         const int64_t pending = due - m_delivered;
         if (m_script.aheadFrames > 0) {
-            const int64_t handedOut = (due / m_script.aheadFrames + 1) * m_script.aheadFrames;
-            return m_delivered < handedOut ? makePacket(int(pending)) : 0;
+            const int64_t lateFrames = m_script.aheadLateUs * kRate / 1'000'000;
+            const int64_t handedOut =
+                due < lateFrames ? 0 : ((due - lateFrames) / m_script.aheadFrames + 1) * m_script.aheadFrames;
+            if (m_delivered >= handedOut) {
+                return 0;
+            }
+            // Like the sound server's capture, it tells how much it holds: the whole
+            // stretch, the part still to come included.
+            const int frames = makePacket(int(pending));
+            m_packet.bufferedFrames = int(handedOut - m_delivered);
+            return frames;
         }
         if (!m_draining && (pending < std::max(m_script.burstFrames, kPiece) || elapsed < m_readNotBeforeUs)) {
             return 0;
@@ -706,19 +718,38 @@ private slots:
     // machine): the tone it plays is in the file whole, with no sample left out or doubled
     // anywhere (what a sine fitted to each 50 ms leaves over stays at the 16-bit noise
     // floor), and yet at the pitch the machine's clock gives it, 0.05 % high: the sound
-    // keeps to the machine's time by being resampled, smoothly.
-    void fastDeviceReadLateStaysWhole() {
+    // keeps to the machine's time by being resampled, smoothly. The same for a device that
+    // hands out a second at a time ahead of time (as the sound server does for a sine
+    // source), each second on time or coming 0.2 s late (as it does while another program
+    // records the same source): the seconds join sample after sample.
+    void steadyToneStaysWhole_data() {
+        QTest::addColumn<int>("clockPpm");
+        QTest::addColumn<int>("aheadLateMs");
+        QTest::addColumn<int>("recordMs");
+        QTest::newRow("device clock fast, read late") << 500 << -1 << 16000;
+        QTest::newRow("seconds ahead of time") << 0 << 0 << 5000;
+        QTest::newRow("seconds ahead of time, each 0.2 s late") << 0 << 200 << 5000;
+    }
+    void steadyToneStaysWhole() {
+        QFETCH(int, clockPpm);
+        QFETCH(int, aheadLateMs);
+        QFETCH(int, recordMs);
         Script script;
         script.wave = Script::Sine;
         script.amplitude = 0.5f;
-        script.clockPpm = 500;
-        script.lateReadsUs = 30'000;
+        script.clockPpm = clockPpm;
+        if (aheadLateMs >= 0) {
+            script.aheadFrames = kRate;
+            script.aheadLateUs = aheadLateMs * 1000;
+        } else {
+            script.lateReadsUs = 30'000;
+        }
         useScript(script);
         QTemporaryDir dir;
         const QString path = dir.filePath("tone.wav");
-        QVERIFY(recordWav(path, 16000));
+        QVERIFY(recordWav(path, recordMs));
         const QVector<int16_t> samples = recording_test::decodeMono(path, kRate);
-        QVERIFY2(samples.size() > kRate * 14, qPrintable(QString::number(samples.size())));
+        QVERIFY2(samples.size() > kRate * (recordMs - 2000) / 1000, qPrintable(QString::number(samples.size())));
         constexpr int kBlock = kRate / 20;
         QStringList dirty;
         double worst = -200;
@@ -737,7 +768,8 @@ private slots:
         // Over the last three seconds, the pitch the machine's clock gives the device's tone.
         const int from = samples.size() - kRate * 7 / 2;
         const double hz = soundtest::fitSine(samples.constData() + from, kRate * 3, kRate, 1000.0).frequencyHz;
-        QVERIFY2(std::abs(hz - 1000.5) < 0.1, qPrintable(QString("the tone at %1 Hz").arg(hz, 0, 'f', 3)));
+        const double expectedHz = 1000.0 * (1.0 + clockPpm / 1e6);
+        QVERIFY2(std::abs(hz - expectedHz) < 0.1, qPrintable(QString("the tone at %1 Hz").arg(hz, 0, 'f', 3)));
     }
 
     // A device that hands its sound out in chunks of 100 ms, the recording started 60 ms
