@@ -17,6 +17,7 @@
 #include "media/QRecordObject.h"
 #include "tests/support/RecordingFormats.h"
 #include "tests/support/SineFit.h"
+#include "tests/support/TimedRecording.h"
 
 #include <QApplication>
 #include <QFile>
@@ -56,17 +57,7 @@ int record(int argc, char** argv, bool microphone, bool mp4, int seconds, const 
     area->setCursorOption(QRecordAreaInfo::HighlightClicks, false);
     OutputFormatSetting format =
         mp4 ? testformats::h264AacFormat(30) : testformats::soundOnlyFormat("wav", "wav", "PCM", CVCODEC_PCM_S16LE);
-    g_currentFormat = &format;
-    QRecordObject recorder;
-    if (!recorder.startRecord(output, 100.0f, true)) {
-        std::fprintf(stderr, "the recording did not start\n");
-        return 1;
-    }
-    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &app, [&] {
-        recorder.stopRecord();
-        app.quit();
-    });
-    return app.exec();
+    return recording_test::recordFor(app, format, output, seconds);
 }
 
 QString run(const QString& program, const QStringList& arguments) {
