@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,7 @@ using calvorine::platform::SoundFormat;
 using calvorine::platform::SoundPacket;
 using calvorine::platform::SoundSource;
 using calvorine::platform::SoundSourceKind;
+using calvorine::platform::StreamClock;
 
 namespace {
 
@@ -46,17 +48,20 @@ constexpr double kRateGain = 0.01;
 // Packets this far from the followed clock start it anew (sound the device lost, or
 // handed out late or early).
 constexpr int64_t kClockJumpUs = 20'000;
-// Once the sound handed on is this far ahead of or behind the device's followed clock, a
-// frame is left out of or added to each packet until it is back within kTrimBackUs: a
-// frame in 480 changes nothing one can hear, and the sound keeps to the machine's clock
-// however long the recording runs.
-constexpr int64_t kTrimFromUs = 250;
-constexpr int64_t kTrimBackUs = 50;
+// The sound handed on is stamped one packet after the other at the device's rate as the
+// clock found it. Once it is more than kPullBandUs off the clock's moment, it is drawn
+// toward it by what lies beyond over kPullSpanUs, by at most kMaxPull: the recorder
+// stretches or shrinks the sound by as much, smoothly, never by leaving out or doubling
+// a sample. Within the band the clock's jitter from one window to the next does not
+// reach the sound's pitch.
+constexpr int64_t kPullBandUs = 250;
+constexpr double kPullSpanUs = 1'000'000;
+constexpr double kMaxPull = 0.002;
 // How far the device's clock may put a packet from the end of the sound before it and
 // still be jitter: packets come in bursts (the server's fragments, the capture's poll, a
 // loaded machine), and one found far off starts the clock anew. Within it the sound goes
-// on where the last packet ended, sample after sample, and the difference is trimmed
-// away; beyond it the device lost sound (or sent it twice) and the clock places it.
+// on where the last packet ended, sample after sample; beyond it the device lost sound
+// (or sent it twice) and the clock places it.
 constexpr int64_t kGapAfterUs = 60'000;
 // A source that failed is opened again at this interval.
 constexpr int64_t kReopenEveryUs = 500'000;
@@ -186,7 +191,9 @@ void QRecordAudioObject::setPaused(bool paused) {
     // Stamps stay on the recording's clock: the recorder leaves the paused span out of
     // the output, so the sound after the pause continues where it stopped. What was
     // captured before the resume stays out.
-    if (!paused) {
+    if (paused) {
+        m_pausedAtUs = getMicroseconds();
+    } else {
         m_resumedAtUs = getMicroseconds();
     }
     m_paused = paused;
@@ -312,8 +319,8 @@ void QRecordAudioObject::followStart() {
     m_clockAnchorUs += clockShiftUs;
     m_clockWindowEndUs += clockShiftUs;
     const int64_t shiftUs = m_haveStart ? clockShiftUs : 0;
-    m_nextTimestampUs = m_haveStart ? std::max<int64_t>(m_nextTimestampUs + shiftUs, 0) : 0;
-    m_runStartUs += shiftUs;
+    m_nextExactUs = m_haveStart ? std::max(m_nextExactUs + double(shiftUs), 0.0) : 0.0;
+    m_nextTimestampUs = int64_t(std::llround(m_nextExactUs));
     if (m_nextTimestampUs <= 0) {
         m_runFrames = 0;
     }
@@ -322,6 +329,16 @@ void QRecordAudioObject::followStart() {
     m_haveStart = true;
     m_holdFromUs = -1;
     m_held = false;
+    // Sound still queued for the recorder was placed on the old start: on the new one it
+    // lies before the file (it belonged to the one before, now finished).
+    auto queued = std::make_unique<QAudioFrameBuffer>();
+    while (const QAudioFrameBuffer::Frame* frame = m_frameQueue->front()) {
+        if (frame->timestamp + shiftUs >= 0) {
+            queued->push(frame->data.get(), frame->length, frame->timestamp + shiftUs);
+        }
+        m_frameQueue->popFront();
+    }
+    m_frameQueue = std::move(queued);
     while (const QAudioFrameBuffer::Frame* frame = m_heldQueue->front()) {
         const int64_t stamp = frame->timestamp + shiftUs;
         if (stamp >= 0) {
@@ -408,15 +425,16 @@ void QRecordAudioObject::pushSilence(int64_t nowUs) {
     }
 }
 
-void QRecordAudioObject::continueRun(int64_t stampUs, int frames) {
-    // Counted in frames from where the run began: summing each packet's length in whole
+void QRecordAudioObject::continueRun(int64_t stampUs, int frames, double stretch) {
+    // Counted exactly from where the run began: summing each packet's length in whole
     // microseconds would drift from the sound's real length.
     if (m_runFrames == 0 || stampUs != m_nextTimestampUs) {
-        m_runStartUs = stampUs;
+        m_nextExactUs = double(stampUs);
         m_runFrames = 0;
     }
     m_runFrames += frames;
-    m_nextTimestampUs = m_runStartUs + framesToUs(m_runFrames, m_format.sampleRateHz);
+    m_nextExactUs += double(frames) * 1e6 / m_format.sampleRateHz * (1.0 + stretch);
+    m_nextTimestampUs = int64_t(std::llround(m_nextExactUs));
 }
 
 int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t readAtUs) {
@@ -425,7 +443,13 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
     // device's clock), else backlog frames before. Read just after a start, it can lie
     // before it (a source that hands out its sound in chunks): that moment is kept as it
     // is, below zero, so that the clock goes on and placePacket leaves that part out.
-    const int held = packet.bufferedFrames > 0 ? packet.bufferedFrames : packet.backlogFrames;
+    // A source that hands out sound ahead of time holds its future as well: when its
+    // stream's clock finds the packet far newer than what it holds, the held sound was
+    // not all captured yet, and the stream's clock tells the packet's moment (a sine
+    // source's two seconds at once, on time or late).
+    const int nearFrames = int(StreamClock::kNearUs * m_format.sampleRateHz / 1'000'000);
+    const bool holdsFuture = packet.bufferedFrames - packet.backlogFrames > nearFrames;
+    const int held = packet.bufferedFrames > 0 && !holdsFuture ? packet.bufferedFrames : packet.backlogFrames;
     const int backlog = std::max(held, packet.frameCount);
     const int64_t capturedUs = readAtUs - framesToUs(backlog, m_format.sampleRateHz);
     int64_t deviceUs = m_clockAnchorUs + framesToUs(m_clockFrames, m_format.sampleRateHz) + int64_t(m_clockOffsetUs);
@@ -457,29 +481,26 @@ int64_t QRecordAudioObject::followDeviceClock(const SoundPacket& packet, int64_t
 }
 
 bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs, int64_t readAtUs, int64_t& stampUs,
-                                     int& skipFrames, int& adjustFrames) {
+                                     int& skipFrames) {
     // Stamped one after the other, the packets stay whole: following each one's own
     // moment instead, the encoder would meet small gaps (silence) and overlaps (cut
-    // sound). A packet near the end of the last one continues it (the frames added or
-    // left out below take up the difference); one further off (a pause, sound the device
-    // lost, a clock started anew) takes the place the device's clock gives it.
+    // sound). A packet near the end of the last one continues it, at the device's rate
+    // and drawn toward its clock (the recorder resamples the sound as far as that differs
+    // from the machine's); one further off (a pause, sound the device lost, a clock
+    // started anew) takes the place the device's clock gives it.
     const int rate = m_format.sampleRateHz;
     const int64_t drift = m_nextTimestampUs - deviceUs;
     const bool continues =
         m_runFrames > 0 && m_nextTimestampUs >= m_placeFromUs && drift <= kGapAfterUs && drift >= -kGapAfterUs;
     int64_t stamp = continues ? m_nextTimestampUs : deviceUs;
     skipFrames = 0;
-    adjustFrames = 0;
+    double stretch = 0;
     if (continues) {
-        // What the sound has drifted from the device's followed clock is taken out a
-        // frame at a time.
-        const int64_t limit = m_trimming ? kTrimBackUs : kTrimFromUs;
-        m_trimming = drift > limit || drift < -limit;
-        if (m_trimming) {
-            adjustFrames = drift > 0 ? -1 : 1;
-        }
+        const int64_t beyond = drift > kPullBandUs    ? drift - kPullBandUs
+                               : drift < -kPullBandUs ? drift + kPullBandUs
+                                                      : 0;
+        stretch = m_clockDriftUs / kClockWindowUs + std::clamp(-double(beyond) / kPullSpanUs, -kMaxPull, kMaxPull);
     } else {
-        m_trimming = false;
         // What was captured before the start or the resume is not the recording's, and
         // stamps never go back behind what was sent already: it is cut off there.
         const int64_t from = std::max<int64_t>({m_placeFromUs, m_nextTimestampUs, 0});
@@ -491,7 +512,7 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
             stamp = from;
         }
     }
-    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames + adjustFrames, rate);
+    const int64_t lengthUs = framesToUs(packet.frameCount - skipFrames, rate);
     // Its last frame was captured before it was read. A stamp that ends later is no
     // capture time at all: the source handed out more than the clock allows (sound the
     // server held back and then delivered in pieces, each looking newer than it is, as
@@ -502,20 +523,27 @@ bool QRecordAudioObject::placePacket(const SoundPacket& packet, int64_t deviceUs
         return false;
     }
     stampUs = stamp;
-    continueRun(stamp, packet.frameCount - skipFrames + adjustFrames);
+    continueRun(stamp, packet.frameCount - skipFrames, stretch);
     return true;
 }
 
-void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames) {
-    if (adjustFrames > 0 && frames > 0) {
-        // One frame more: the last one twice.
-        const size_t bytes = size_t(frames) * size_t(m_format.bytesPerFrame);
-        m_adjusted.assign(data, data + bytes);
-        m_adjusted.insert(m_adjusted.end(), data + bytes - size_t(m_format.bytesPerFrame), data + bytes);
-        data = m_adjusted.data();
+void QRecordAudioObject::placeRead(const SoundPacket& packet, const uint8_t* data, bool on, int64_t deviceUs,
+                                   int64_t readAtUs) {
+    if (!on) {
+        // Paused: the sound queued for the recorder goes on, so that none of it waits
+        // into the next file of a cut.
+        sendAll();
+        return;
     }
-    frames = std::max(0, frames + adjustFrames);
-    if (frames == 0) {
+    int64_t stamp = 0;
+    int skip = 0;
+    if (placePacket(packet, deviceUs, readAtUs, stamp, skip)) {
+        deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp);
+    }
+}
+
+void QRecordAudioObject::deliver(const uint8_t* data, int frames, int64_t stampUs) {
+    if (frames <= 0) {
         return;
     }
     if (holdsFrom(data, frames, stampUs)) {
@@ -558,15 +586,10 @@ bool QRecordAudioObject::releaseEarly(int64_t nowUs) {
         SoundPacket packet;
         packet.frameCount = frames;
         packet.backlogFrames = int(ageUs * m_format.sampleRateHz / 1'000'000);
-        int64_t stamp = 0;
-        int skip = 0;
-        int adjust = 0;
         // A start taken up first: the device's clock is followed on the stamps' clock.
         const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(nowUs));
-        if (on && placePacket(packet, deviceUs, recordingNow(nowUs), stamp, skip, adjust)) {
-            deliver(frame->data.get() + size_t(skip) * size_t(m_format.bytesPerFrame), frames - skip, stamp, adjust);
-        }
+        placeRead(packet, frame->data.get(), on, deviceUs, recordingNow(nowUs));
         m_earlyFrames -= frames;
         m_earlyQueue->popFront();
         released = true;
@@ -587,7 +610,6 @@ bool QRecordAudioObject::beginCapture(SoundSource& source) {
     m_nextTimestampUs = 0;
     m_runFrames = 0;
     m_clockKnown = false;
-    m_trimming = false;
     // Stamps count from the next beginRecording (given once this open is told).
     m_followedStarts = m_startCount;
     m_haveStart = false;
@@ -628,9 +650,6 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
     // source's own account): it waits for its time. Placed at once, it would be taken
     // for sound beyond the clock and left out.
     const int64_t aheadUs = framesToUs(int64_t(packet.frameCount) - packet.backlogFrames, m_format.sampleRateHz);
-    int64_t stamp = 0;
-    int skip = 0;
-    int adjust = 0;
     // What was held until its time and is due now goes first: a packet waits behind
     // held sound only while some is still to come, and sound that comes in real time
     // after a stretch handed out ahead of it is taken as it comes again.
@@ -648,9 +667,7 @@ void QRecordAudioObject::takePacket(const SoundPacket& packet, const uint8_t* da
         // that the sound after them keeps the place the clock gives it.
         const bool on = writing();
         const int64_t deviceUs = followDeviceClock(packet, recordingNow(now));
-        if (on && placePacket(packet, deviceUs, recordingNow(now), stamp, skip, adjust)) {
-            deliver(data + size_t(skip) * size_t(m_format.bytesPerFrame), packet.frameCount - skip, stamp, adjust);
-        }
+        placeRead(packet, data, on, deviceUs, recordingNow(now));
     }
     m_lastPacketUs = now;
     if (!m_soundCame) {

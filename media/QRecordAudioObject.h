@@ -160,18 +160,22 @@ private:
     // gives the first frame of a packet read at readAtUs. Called for every packet read,
     // placed or not.
     int64_t followDeviceClock(const calvorine::platform::SoundPacket& packet, int64_t readAtUs);
-    // The stamp of a packet whose device moment is deviceUs, read at readAtUs; how many
-    // of its first frames came before the recording (its start or resume, or what was
-    // sent already) and are left out; and the frames to add (1) or leave out (-1) at its
-    // end to keep to the device's clock. False when it has no place on the timeline and
+    // The stamp of a packet whose device moment is deviceUs, read at readAtUs, and how
+    // many of its first frames came before the recording (its start or resume, or what
+    // was sent already) and are left out. False when it has no place on the timeline and
     // is to be dropped.
     bool placePacket(const calvorine::platform::SoundPacket& packet, int64_t deviceUs, int64_t readAtUs,
-                     int64_t& stampUs, int& skipFrames, int& adjustFrames);
-    // Notes frames handed on from stampUs: the end of what was sent.
-    void continueRun(int64_t stampUs, int frames);
-    // Hands a placed packet on (with the frames placePacket adds or leaves out): to the
-    // queue before the recorder, or into the track; what lies after a cut is held.
-    void deliver(const uint8_t* data, int frames, int64_t stampUs, int adjustFrames = 0);
+                     int64_t& stampUs, int& skipFrames);
+    // Notes frames handed on from stampUs, lasting their nominal length times
+    // (1 + stretch): the end of what was sent.
+    void continueRun(int64_t stampUs, int frames, double stretch = 0.0);
+    // Places a packet read now (or released from the early queue) whose device moment is
+    // deviceUs while writing (on); while paused, hands the queued sound on instead.
+    void placeRead(const calvorine::platform::SoundPacket& packet, const uint8_t* data, bool on, int64_t deviceUs,
+                   int64_t readAtUs);
+    // Hands a placed packet on: to the queue before the recorder, or into the track;
+    // what lies after a cut is held.
+    void deliver(const uint8_t* data, int frames, int64_t stampUs);
     // Keeps a packet the source handed out ahead of time until its time has come.
     void holdEarly(const uint8_t* data, int frames, int64_t firstFrameUs);
     // Places the held packets whose time has come (nowUs, getMicroseconds); true when
@@ -209,6 +213,7 @@ private:
     std::atomic<bool> m_held{false};
     std::atomic<bool> m_soundCame{false};  // the source has sent sound since it opened
     std::atomic<int64_t> m_resumedAtUs{0}; // the last resume (getMicroseconds)
+    std::atomic<int64_t> m_pausedAtUs{0};  // the last pause (getMicroseconds)
     std::mutex m_waitLock;                 // with m_waitWake: holdFrom and waitForSound
     std::condition_variable m_waitWake;
     void wakeWaiters();
@@ -224,10 +229,10 @@ private:
     // Capture-thread state of the current run.
     calvorine::platform::SoundFormat m_format;
     int64_t m_nextTimestampUs = 0; // end of the last frame stamped: stamps never go back
-    int64_t m_runStartUs = 0;      // where the sound sent without a break began
-    int64_t m_runFrames = 0;       // and its frames so far (0: nothing placed since the start)
+    double m_nextExactUs = 0;      // the same, unrounded
+    int64_t m_runFrames = 0;       // frames sent without a break (0: nothing placed since the start)
     // The device's clock: frames read since its anchor (recording clock), and how far it
-    // has been found to run from the machine's.
+    // has been found to run from the machine's: offset + slope * frames.
     bool m_clockKnown = false;
     int64_t m_clockAnchorUs = 0;
     int64_t m_clockFrames = 0;
@@ -236,8 +241,6 @@ private:
     int64_t m_clockWindowEndUs = 0; // the window whose errors are averaged
     int64_t m_clockWindowError = 0; // the errors found in it, summed
     int64_t m_clockWindowPackets = 0;
-    bool m_trimming = false; // frames are being added or left out
-    std::vector<uint8_t> m_adjusted;
     // The start the stamps count from, once the thread has taken one (followStart).
     int m_followedStarts = 0;
     bool m_haveStart = false;

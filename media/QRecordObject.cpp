@@ -41,6 +41,9 @@ namespace {
 constexpr int kFirstSoundWaitMs = 2500;
 // At a cut, the capture threads hand on the sound before it within this long.
 constexpr int kCutHoldMs = 1000;
+// At a stop, as long at most: the capture reads the last moments' sound a little after
+// they were played, and the stop stays prompt.
+constexpr int kStopHoldMs = 300;
 
 // Changes of the sound sources within this long are told as one.
 constexpr int kSoundGatherMs = 250;
@@ -394,6 +397,8 @@ bool QRecordObject::openEncoder(cvcodec_params params, const QByteArray& utf8Pat
     // the next file of a cut counts from the cut, where its sound goes on.
     m_startTimeUs = m_cutAtUs >= 0 ? m_cutAtUs : getMicroseconds();
     m_cutAtUs = -1;
+    // The recorder's pauses are on the same clock as the stamps.
+    cvcodec_recorder_set_clock_origin(m_recorder, m_startTimeUs);
     if (!cvcodec_recorder_is_running(m_recorder)) {
         reason = "the file cannot be written " + m_outputPath;
         qWarning().noquote() << "recordStart--------------------------" + reason;
@@ -461,6 +466,9 @@ void QRecordObject::pauseRecord() {
         return;
     }
     m_paused = true;
+    // The sound's pause begins just before the recorder's and ends just after it, so
+    // that both leave out the same span (to well below a sample): the recorder leaves
+    // out sound whose first moment falls in its pause.
     m_systemAudio->setPaused(true);
     m_microphone->setPaused(true);
     m_pauseStartUs = getMicroseconds();
@@ -493,6 +501,9 @@ void QRecordObject::takeScreenshot(const QString& path) {
 }
 
 void QRecordObject::stopRecord() {
+    if (!m_stopped) {
+        endFileAt(getMicroseconds(), kStopHoldMs);
+    }
     m_systemAudio->stop();
     m_microphone->stop();
     m_cutAtUs = -1;
@@ -503,15 +514,33 @@ void QRecordObject::stopForCut() {
     if (m_stopped) {
         return;
     }
-    // Sound stays out while paused: the next file starts with the sound from its start.
+    // The next file starts at the cut, running, with the sound from that moment on.
     const int64_t cutAt = getMicroseconds();
-    for (QRecordAudioObject* audio : {m_systemAudio, m_microphone}) {
-        if (!audio->holdFrom(cutAt, kCutHoldMs)) {
-            qWarning() << "recordCut--------------------------the sound before the cut did not come in time";
-        }
+    if (!endFileAt(cutAt, kCutHoldMs)) {
+        qWarning() << "recordCut--------------------------the sound before the cut did not come in time";
     }
     m_cutAtUs = cutAt;
     finishFile();
+}
+
+bool QRecordObject::endFileAt(int64_t atUs, int holdMs) {
+    // Picture and sound end at this moment: the recorder's clock stops here (or where a
+    // pause stopped it), while the capture threads still read the sound played up to
+    // it, which comes a little later.
+    killTimers();
+    if (!m_paused) {
+        const uint64_t t = cvcodec_recorder_recorded_time(m_recorder);
+        if (t != 0) {
+            m_lastRecordTime = t;
+        }
+        cvcodec_recorder_pause(m_recorder);
+        m_paused = true;
+    }
+    bool handedOn = true;
+    for (QRecordAudioObject* audio : {m_systemAudio, m_microphone}) {
+        handedOn = audio->holdFrom(atUs, holdMs) && handedOn;
+    }
+    return handedOn;
 }
 
 void QRecordObject::finishFile() {

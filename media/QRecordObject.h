@@ -142,6 +142,11 @@ private:
     // whose capture had to be started here (it was not running yet). True when the
     // microphone is mixed into the system sound (both chosen).
     bool startChosenSources(bool& systemStarted, bool& microphoneStarted);
+    // Stops the file's clock at atUs (getMicroseconds; a pause already stopped it) and
+    // waits, at most holdMs, until the sound captured before atUs has been handed on;
+    // false when some did not come in time. The sound from atUs on is held for a next
+    // file (a cut) or left out (a stop).
+    bool endFileAt(int64_t atUs, int holdMs);
     // Ends the file, the timers and the history entry (the sound capture is the caller's).
     void finishFile();
     bool openEncoder(cvcodec_params params, const QByteArray& utf8Path, const QByteArray& formatName, QString& reason);

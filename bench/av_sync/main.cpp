@@ -22,6 +22,7 @@
 #include "platform/system/clock.h"
 #include "tests/support/FrameClock.h"
 #include "tests/support/RecordingFormats.h"
+#include "tests/support/TimedRecording.h"
 
 #include <QApplication>
 #include <QFile>
@@ -192,17 +193,7 @@ int record(int argc, char** argv, int seconds, const QString& output) {
     area->setCursorOption(QRecordAreaInfo::HighlightCursor, false);
     area->setCursorOption(QRecordAreaInfo::HighlightClicks, false);
     OutputFormatSetting format = testformats::h264AacFormat(30);
-    g_currentFormat = &format;
-    QRecordObject recorder;
-    if (!recorder.startRecord(output, 100.0f, true)) {
-        std::fprintf(stderr, "the recording did not start\n");
-        return 1;
-    }
-    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &app, [&] {
-        recorder.stopRecord();
-        app.quit();
-    });
-    return app.exec();
+    return recording_test::recordFor(app, format, output, seconds);
 }
 
 QString pactl(const QStringList& arguments) {

@@ -6,6 +6,10 @@
 #include "pipeline_thread.h"
 #include "track.h"
 
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -23,10 +27,28 @@ constexpr size_t kQueueCapacity = 500;
 constexpr auto kMixInterval = std::chrono::milliseconds(40);
 // How long the mixer waits for a late source before covering it with silence.
 constexpr int64_t kMixLatencyUs = 300000;
-// Timestamps closer than this to the expected position are taken as jitter: the sound
-// continues seamlessly. Beyond it a gap is filled with silence, and an overlap (a
+// Timestamps closer than this to the expected position belong to sound that goes on:
+// it continues seamlessly, and is resampled, smoothly, as far as its timestamps run
+// faster or slower than its samples (a device whose clock is not the machine's), so
+// that it keeps to them. Beyond it a gap is filled with silence, and an overlap (a
 // source running ahead of the clock) is cut, keeping sound and picture together.
 constexpr int64_t kResyncThresholdUs = 25000;
+// Within this much of its timestamps a going source is left as it is: a chunk's
+// timestamp rounded to whole microseconds and then to samples is a sample off now and
+// then, and resampling toward that would move the sound by a fraction of a sample for
+// good and soften every edge in it for nothing.
+constexpr int64_t kFollowBandUs = 500;
+// A going source's sound follows the rate at which its timestamps run from its samples
+// (a device whose clock is not the machine's), read over this span, and what it is off
+// them beyond the band is made up over kFollowSpanSeconds; the stretch is at most
+// kMaxStretch, a correction no one hears (a tone moves by a fraction of a cent).
+constexpr double kRateSpanSeconds = 1.0;
+constexpr double kFollowSpanSeconds = 2.0;
+constexpr double kMaxStretch = 0.002;
+constexpr double kGlideSeconds = 1.0;
+// The resampler's compensation is set over this many output seconds (its resolution:
+// one sample in that many); it lapses at their end, so it is set again each half.
+constexpr int kCompensationSeconds = 10;
 constexpr int kDefaultSampleRate = 44100;
 constexpr int kDefaultChannels = 2;
 constexpr int kDefaultBitRate = 128000;
@@ -104,12 +126,10 @@ bool AudioPipeline::configure(const StreamSettings& settings, MuxerOutput& outpu
     m_encoder->thread_count = encoderThreadCount();
     if (output.wantsGlobalHeader())
         m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // libav's own AAC encoder keeps its default two-loop quantiser search: its fast coder
+    // takes less time but leaves a steady tone with a buzz 30 dB below it (the two-loop
+    // search: 60 dB), which anyone hears in music.
     libav::Options options;
-    // A recording is encoded while it is captured: libav's own AAC encoder chooses its
-    // quantisers with its fast coder, which takes from a fifth to about the same time as
-    // the default two-loop search, depending on the sound, at the same bit rate.
-    if (std::strcmp(codec->name, "aac") == 0)
-        options.set("aac_coder", "fast");
     if (avcodec_open2(m_encoder.get(), codec, options.pointer()) < 0)
         return false;
     const bool variable = codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
@@ -230,6 +250,19 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
                                            chunk.sampleRate, 0, nullptr);
     av_channel_layout_uninit(&input);
     source.resampler.reset(resampler);
+    source.compensation = 0;
+    source.rate = 0;
+    source.stretch = 0;
+    source.rateFromUs = -1;
+    source.compensationFrom = source.cursor;
+    if (result >= 0) {
+        // Always resampling, so that a compensation can start at any moment without a
+        // seam; at the same rate, a filter open to the full band passes every sample as
+        // it is while none is set.
+        av_opt_set_int(resampler, "flags", SWR_FLAG_RESAMPLE, 0);
+        if (chunk.sampleRate == m_sampleRate)
+            av_opt_set_double(resampler, "cutoff", 1.0, 0);
+    }
     if (result < 0 || swr_init(resampler) < 0) {
         source.resampler.reset();
         return false;
@@ -244,26 +277,35 @@ bool AudioPipeline::prepareResampler(Source& source, const AudioChunk& chunk) {
 void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool afterPause) {
     if (chunk.sampleCount <= 0 || !prepareResampler(source, chunk))
         return;
-    const int capacity = swr_get_out_samples(source.resampler.get(), chunk.sampleCount);
+    SwrContext* resampler = source.resampler.get();
+    // Where the chunk's first sample belongs, and where the next sample out of the
+    // resampler (behind by what it holds) will go.
+    const int64_t position =
+        av_rescale(chunk.timestampUs, m_sampleRate, 1000000) - swr_get_delay(resampler, m_sampleRate);
+    const int64_t threshold = av_rescale(kResyncThresholdUs, m_sampleRate, 1000000);
+    const int64_t tolerance = afterPause ? 0 : threshold;
+    const bool continues =
+        source.cursor >= 0 && position <= source.cursor + tolerance && position >= source.cursor - tolerance;
+    if (continues && !afterPause)
+        followTimestamps(source, chunk, position - source.cursor);
+    else
+        source.rateFromUs = -1; // the rate is read again from here
+    const int capacity = swr_get_out_samples(resampler, chunk.sampleCount);
     if (capacity <= 0)
         return;
     std::vector<float> resampled(size_t(capacity) * size_t(m_channels));
     uint8_t* out[1] = {reinterpret_cast<uint8_t*>(resampled.data())};
     const uint8_t* in[1] = {chunk.data.data()};
-    const int count = swr_convert(source.resampler.get(), out, capacity, in, chunk.sampleCount);
+    const int count = swr_convert(resampler, out, capacity, in, chunk.sampleCount);
     if (count <= 0)
         return;
 
-    const int64_t position = av_rescale(chunk.timestampUs, m_sampleRate, 1000000);
-    const int64_t threshold = av_rescale(kResyncThresholdUs, m_sampleRate, 1000000);
     int64_t skip = 0;
-    const int64_t tolerance = afterPause ? 0 : threshold;
     if (source.cursor < 0 || position > source.cursor + tolerance)
         source.cursor = position; // first sound, or a gap: the mix holds silence there
     else if (position < source.cursor - tolerance)
         skip = std::min<int64_t>(count, source.cursor - position);
-    // Within the threshold (or a timestamp that ran backwards a little): continue at
-    // the cursor.
+    // Within the threshold: continue at the cursor.
 
     int64_t first = source.cursor;
     int64_t from = skip;
@@ -275,13 +317,66 @@ void AudioPipeline::mixChunk(Source& source, const AudioChunk& chunk, bool after
     source.cursor += written;
     if (from >= count)
         return;
+    addToMix(first, resampled.data() + size_t(from) * size_t(m_channels), count - from);
+}
+
+void AudioPipeline::followTimestamps(Source& source, const AudioChunk& chunk, int64_t ahead) {
+    // ahead: how far the source's timestamps lie ahead of (positive) or behind its sound
+    // in the mix, in samples. The rate is read from timestamps a span apart: each is
+    // rounded to a microsecond, a millionth of the span.
+    if (source.rateFromUs < 0) {
+        source.rateFromUs = chunk.timestampUs;
+        source.rateSamples = 0;
+    } else if (source.rateSamples >= int64_t(kRateSpanSeconds * chunk.sampleRate)) {
+        const double nominalUs = double(source.rateSamples) * 1e6 / chunk.sampleRate;
+        source.rate =
+            std::clamp(double(chunk.timestampUs - source.rateFromUs) / nominalUs - 1.0, -kMaxStretch, kMaxStretch);
+        source.rateFromUs = chunk.timestampUs;
+        source.rateSamples = 0;
+    }
+    source.rateSamples += chunk.sampleCount;
+    const int64_t band = av_rescale(kFollowBandUs, m_sampleRate, 1000000);
+    const int64_t excess = ahead > band ? ahead - band : ahead < -band ? ahead + band : 0;
+    const double target =
+        std::clamp(source.rate + double(excess) / (kFollowSpanSeconds * m_sampleRate), -kMaxStretch, kMaxStretch);
+    // The stretch glides toward what is asked: a step of a few hundredths of a per cent
+    // within a block of sound is already a blemish a fitted sine shows.
+    source.stretch += (target - source.stretch) * std::min(1.0, chunk.sampleCount / (kGlideSeconds * chunk.sampleRate));
+    const double stretch = source.stretch;
+    const int distance = kCompensationSeconds * m_sampleRate;
+    const int delta = int(std::lround(stretch * distance));
+    const bool lapsing = delta != 0 && source.cursor - source.compensationFrom >= distance / 2;
+    if ((delta != source.compensation || lapsing) &&
+        swr_set_compensation(source.resampler.get(), delta, distance) >= 0) {
+        source.compensation = delta;
+        source.compensationFrom = source.cursor;
+    }
+}
+
+void AudioPipeline::addToMix(int64_t first, const float* values, int64_t samples) {
     const size_t offset = size_t(first - m_mixBase) * size_t(m_channels);
-    const size_t values = size_t(count - from) * size_t(m_channels);
-    if (m_mix.size() < offset + values)
-        m_mix.resize(offset + values, 0.0f);
-    const float* source_values = resampled.data() + size_t(from) * size_t(m_channels);
-    for (size_t i = 0; i < values; ++i)
-        m_mix[offset + i] += source_values[i];
+    const size_t count = size_t(samples) * size_t(m_channels);
+    if (m_mix.size() < offset + count)
+        m_mix.resize(offset + count, 0.0f);
+    for (size_t i = 0; i < count; ++i)
+        m_mix[offset + i] += values[i];
+}
+
+void AudioPipeline::drainResamplers() {
+    // What each resampler still holds (a few samples of its filter) is the end of its
+    // source's sound.
+    for (Source& source : m_sources) {
+        if (!source.resampler || source.cursor < m_mixBase)
+            continue;
+        const int capacity = int(swr_get_delay(source.resampler.get(), m_sampleRate)) + 16;
+        std::vector<float> tail(size_t(capacity) * size_t(m_channels));
+        uint8_t* out[1] = {reinterpret_cast<uint8_t*>(tail.data())};
+        const int count = swr_convert(source.resampler.get(), out, capacity, nullptr, 0);
+        if (count <= 0)
+            continue;
+        addToMix(source.cursor, tail.data(), count);
+        source.cursor += count;
+    }
 }
 
 void AudioPipeline::emitUpTo(int64_t sampleIndex) {
@@ -357,6 +452,7 @@ void AudioPipeline::finish(int64_t endUs) {
     if (!endPipelineThread(m_lock, m_wake, m_finishing, m_thread))
         return;
     collect(true);
+    drainResamplers();
     // The sound ends with the picture, at the stop: what a source holds beyond it was
     // not recorded.
     emitUpTo(av_rescale(endUs, m_sampleRate, 1000000));

@@ -61,8 +61,14 @@ private:
         int inRate = 0;
         int inChannels = 0;
         uint64_t inMask = 0;
-        int64_t cursor = -1;  // next output sample index; -1 before the first chunk
-        int64_t pausedUs = 0; // the paused time left out before its last chunk
+        int64_t cursor = -1;          // next output sample index; -1 before the first chunk
+        int64_t pausedUs = 0;         // the paused time left out before its last chunk
+        int compensation = 0;         // the resampler's, in samples over kCompensationSeconds
+        int64_t compensationFrom = 0; // the cursor when it was last set
+        double stretch = 0;           // the resampling applied: gliding toward rate and offset
+        double rate = 0;              // how much faster its timestamps run than its samples
+        int64_t rateFromUs = -1;      // the timestamp the rate is read from (-1: none yet)
+        int64_t rateSamples = 0;      // and the samples since it
     };
 
     void run();
@@ -70,6 +76,10 @@ private:
     // afterPause: a pause was left out since the source's last chunk.
     void mixChunk(Source& source, const AudioChunk& chunk, bool afterPause);
     bool prepareResampler(Source& source, const AudioChunk& chunk);
+    // Sets the source's resampling so that its sound in the mix keeps to its timestamps.
+    void followTimestamps(Source& source, const AudioChunk& chunk, int64_t ahead);
+    void addToMix(int64_t first, const float* values, int64_t samples);
+    void drainResamplers();
     void emitUpTo(int64_t sampleIndex);
     void encodePending(bool flush);
     void send(AVFrame* frame);

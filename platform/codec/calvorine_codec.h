@@ -332,6 +332,11 @@ CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder recorder); /* [entr
 /* Pauses: frames and sound that arrive meanwhile are left out. The next video frame
  * push or recorded-time query resumes. */
 CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder recorder); /* [entry 510] */
+/* Right after the open, before anything is pushed: the recording's clock counts from
+ * originUs (the monotonic clock in microseconds) instead of the open, so that the
+ * caller's stamps and the pauses share one origin (the next file of a cut counts from
+ * the cut). */
+CVCODEC_API int cvcodec_recorder_set_clock_origin(cvcodec_recorder recorder, int64_t originUs);
 /* Recorded time so far in microseconds, pauses left out (resumes a paused recording). */
 CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder recorder); /* [entry 616] */
 /* Pushes copy the frame. A frame whose timestamp lies more than 10 s ahead of the

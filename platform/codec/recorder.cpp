@@ -68,6 +68,14 @@ bool Recorder::pause() {
     return true;
 }
 
+bool Recorder::setClockOrigin(int64_t originUs) {
+    std::shared_ptr<RecordingSession> current = session();
+    if (!current)
+        return false;
+    current->setClockOrigin(originUs);
+    return true;
+}
+
 void Recorder::resumeIfPaused() {
     std::shared_ptr<RecordingSession> current;
     {
@@ -199,6 +207,11 @@ extern "C" CVCODEC_API int cvcodec_recorder_is_running(cvcodec_recorder handle) 
 extern "C" CVCODEC_API int cvcodec_recorder_pause(cvcodec_recorder handle) {
     Recorder* recorder = fromHandle<Recorder>(handle);
     return recorder && recorder->pause() ? 1 : 0;
+}
+
+extern "C" CVCODEC_API int cvcodec_recorder_set_clock_origin(cvcodec_recorder handle, int64_t originUs) {
+    Recorder* recorder = fromHandle<Recorder>(handle);
+    return recorder && recorder->setClockOrigin(originUs) ? 1 : 0;
 }
 
 extern "C" CVCODEC_API uint64_t cvcodec_recorder_recorded_time(cvcodec_recorder handle) {

@@ -27,6 +27,7 @@ public:
     bool open(const char* pathUtf8, const char* muxerName, const EncoderParams& params);
     bool isRunning() const;
     bool pause();
+    bool setClockOrigin(int64_t originUs);
     uint64_t recordedTime();
     bool pushVideo(const FrameObject& frame);
     bool pushAudio(const FrameObject& frame);

@@ -57,6 +57,11 @@ bool RecordingSession::open(const std::string& pathUtf8, const std::string& muxe
     return true;
 }
 
+void RecordingSession::setClockOrigin(int64_t originUs) {
+    m_startUs = originUs;
+    m_timeline.start(originUs);
+}
+
 int64_t RecordingSession::recordingClock() const {
     return now() - m_startUs;
 }

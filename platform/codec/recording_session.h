@@ -37,6 +37,9 @@ public:
     // returns whether the whole file reached the disk (see MuxerOutput::finish).
     bool finish();
     uint64_t recordedTime() const;
+    // The recording's clock counts from originUs (monotonic) from now on; called right
+    // after the open, before any push or pause.
+    void setClockOrigin(int64_t originUs);
     // True once the file could not be written any further; the pushes then fail.
     bool outputFailed() const { return m_output.failed(); }
     uint64_t dropped(int kind) const;
@@ -48,7 +51,7 @@ private:
     int64_t recordingClock() const;
 
     Timeline m_timeline;
-    int64_t m_startUs = 0;
+    std::atomic<int64_t> m_startUs{0};
     MuxerOutput m_output;
     std::unique_ptr<VideoPipeline> m_video;
     std::unique_ptr<AudioPipeline> m_audio;

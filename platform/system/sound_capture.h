@@ -51,9 +51,11 @@ struct SoundPacket {
     // device hands out ahead of time has a backlog below its frame count, down to below
     // zero: its frames belong to moments still to come.
     int backlogFrames = 0;
-    // The frames the source held when the packet was read, its own included: all were
-    // captured by then, so its first frame is at least this old on the machine's clock,
-    // whatever the device's clock says (0 when the source does not tell).
+    // The frames the source held when the packet was read, its own included: from a
+    // device that delivers as it captures, all were captured by then, so its first frame
+    // is at least this old on the machine's clock, whatever the device's clock says (0
+    // when the source does not tell). A device that hands out sound ahead of time holds
+    // its future too: then the backlog, far below this, tells the packet's age.
     int bufferedFrames = 0;
 };
 

@@ -554,11 +554,14 @@ private slots:
         QElapsedTimer running;
         const bool started = recorder.startRecord(file, 100.0f, false);
         running.start();
+        double recordedSeconds = 0;
         if (started) {
             QTest::qWait(5000);
+            // The file ends where the stop was asked for (the stop then takes what was
+            // played up to that moment).
+            recordedSeconds = running.elapsed() / 1000.0;
             recorder.stopRecord();
         }
-        const double recordedSeconds = running.elapsed() / 1000.0;
         systemPlayer.kill();
         microphonePlayer.kill();
         systemPlayer.waitForFinished();
@@ -712,6 +715,50 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
         QVERIFY2(std::abs(total - wallSeconds) <= 0.5,
                  qPrintable(QString("%1 s in the pieces, %2 s recorded").arg(total).arg(wallSeconds)));
+    }
+
+    // A cut while recording and the stop, into WAV: each file holds the tone played
+    // into the output in every 10 ms to its last (the sound up to the cut and up to the
+    // stop, which the capture reads a little after it was played).
+    void cutAndStopKeepTheSoundToTheEnd() {
+        OwnSoundServer server;
+        QVERIFY(server.started());
+        ServerAddress address(server.address());
+        QCOMPARE(run("pactl", {"load-module", "module-sine", "sink=own_null", "frequency=1000"}).exitCode, 0);
+        useFormat(testformats::soundOnlyFormat("wav", "wav", "PCM", CVCODEC_PCM_S16LE));
+        setSources(true, false);
+        QRecordObject recorder;
+        const QString first = outputFile("REC_end1.wav");
+        const QString second = outputFile("REC_end2.wav");
+        QVERIFY(recorder.startRecord(first, 100.0f, false));
+        QTest::qWait(1500);
+        recorder.stopForCut();
+        QVERIFY(recorder.startRecord(second, 100.0f, false));
+        QTest::qWait(1500);
+        recorder.stopRecord();
+        QStringList faults;
+        for (const QString& file : {first, second}) {
+            const QString name = QFileInfo(file).fileName();
+            const std::vector<int16_t> samples = soundtest::decodedMono(file, 48000);
+            const double seconds = samples.size() / 48000.0;
+            const QStringList quarters = soundtest::quartersWithoutTone(samples, 48000, 1000.0);
+            if (seconds < 1.0 || !quarters.isEmpty()) {
+                faults << QString("%1: %2 s of sound, no tone at %3").arg(name).arg(seconds).arg(quarters.join(" "));
+                continue;
+            }
+            QStringList missing;
+            for (double at : soundtest::toneDropouts(samples, 48000, 1000.0, 0.25, seconds)) {
+                missing << QString::number(at, 'f', 3);
+            }
+            if (!missing.isEmpty()) {
+                faults << QString("%1 (%2 s) has no tone in the 10 ms at %3 s")
+                              .arg(name)
+                              .arg(seconds, 0, 'f', 3)
+                              .arg(missing.mid(0, 12).join(" "));
+            }
+            QFile::remove(file);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 
     // Sound alone into MP3: no picture timer, the level display is fed.
