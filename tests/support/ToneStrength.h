@@ -117,13 +117,15 @@ inline QStringList quartersWithoutTone(const std::vector<int16_t>& samples, int 
 
 // Where a steady tone is missing from decoded samples: its quarter seconds
 // (quartersWithoutTone) and, when those all hold it, 10 ms windows from
-// windowsFromSeconds to the last quarter second (toneDropouts). Empty when it is whole.
+// windowsFromSeconds to the last quarter second, or to the end with toTheEnd
+// (toneDropouts). Empty when it is whole.
 inline QStringList missingTone(const std::vector<int16_t>& samples, int rateHz, double frequencyHz,
-                               double windowsFromSeconds) {
+                               double windowsFromSeconds, bool toTheEnd = false) {
     QStringList missing = quartersWithoutTone(samples, rateHz, frequencyHz);
     if (missing.isEmpty()) {
         const double seconds = double(samples.size()) / rateHz;
-        for (double at : toneDropouts(samples, rateHz, frequencyHz, windowsFromSeconds, seconds - 0.25)) {
+        for (double at :
+             toneDropouts(samples, rateHz, frequencyHz, windowsFromSeconds, toTheEnd ? seconds : seconds - 0.25)) {
             missing << QStringLiteral("10 ms at %1 s").arg(at, 0, 'f', 2);
         }
     }
